@@ -1,0 +1,43 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+std::string Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+TEST(TextTest, LiteralsAreGbkAndConvertBothWays) {
+    // Sources are compiled with a GBK execution character set.
+    EXPECT_EQ(std::string("确定"), "\xC8\xB7\xB6\xA8");
+    EXPECT_EQ(GbkToUtf8("确定 ok"), Utf8(u8"确定 ok"));
+    EXPECT_EQ(Utf8ToGbk(Utf8(u8"宋体")), std::string("宋体"));
+    EXPECT_EQ(GbkToUtf8(""), "");
+}
+
+TEST(TextTest, InvalidSequencesGetDefinedReplacements) {
+    EXPECT_EQ(GbkToUtf8("a\xC8"), "a\xEF\xBF\xBD");          // lead byte at the end
+    EXPECT_EQ(GbkToUtf8("\xFF" "b"), "\xEF\xBF\xBD" "b");    // never a GBK byte
+    EXPECT_EQ(Utf8ToGbk("x\xE5\xAE" "y"), "x?y");             // truncated sequence
+    EXPECT_EQ(Utf8ToGbk(Utf8(u8"\U0001F600")), "?");           // not in GBK
+}
+
+TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
+    // 0x7C ('|') and 0x7B ('{') are valid trail bytes.
+    const std::string text = "\x81\x7C" "a\x95\x7B\xC8";
+    EXPECT_EQ(GbkCharLength(text, 0), 2u);
+    EXPECT_EQ(GbkCharLength(text, 2), 1u);
+    EXPECT_EQ(GbkCharLength(text, 3), 2u);
+    EXPECT_EQ(GbkCharLength(text, 5), 1u);  // lone lead byte at the end
+    EXPECT_EQ(GbkCharLength(text, 6), 0u);
+    EXPECT_EQ(GbkCharLength("\x81\x7F", 0), 1u);
+
+    size_t length = 0;
+    EXPECT_EQ(GbkCodePointAt("宋", 0, &length), U'宋');
+    EXPECT_EQ(length, 2u);
+    EXPECT_EQ(GbkCodePointAt("A", 0, &length), U'A');
+    EXPECT_EQ(GbkCodePointAt("\xC8", 0, &length), 0xFFFDu);
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,27 @@
+#pragma once
+// GBK is the system's text. These convert it at the operating-system edges
+// (file names, window titles, glyph look-up, files written for people) and
+// step through it without splitting a double-byte character.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A byte that starts a double-byte GBK character (0x81-0xFE).
+inline bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// Length in bytes of the character at text[pos]: 2 for a lead byte followed
+// by a trail byte (0x40-0xFE except 0x7F), else 1; 0 at the end.
+size_t GbkCharLength(std::string_view text, size_t pos);
+
+// Invalid or unmappable sequences become U+FFFD in UTF-8 and '?' in GBK.
+std::string GbkToUtf8(std::string_view gbk);
+std::string Utf8ToGbk(std::string_view utf8);
+
+// The code point of the GBK character at text[pos] (U+FFFD when invalid) and
+// its length in bytes through `length`.
+char32_t GbkCodePointAt(std::string_view text, size_t pos, size_t* length);
+
+}  // namespace platform

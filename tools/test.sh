@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything and runs every test:
+#   1. the normal build (gcc) with unit tests and benchmarks built,
+#   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   3. each libFuzzer target (clang, ASan+UBSan) for QEVO_FUZZ_SECONDS (default 30).
+# QEVO_TSAN=1 adds a ThreadSanitizer run of the unit tests.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/setup.sh
+
+jobs=$(nproc)
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+configure_and_build() {  # dir, then cmake options
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja "${launcher[@]}" -DQEVO_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+run_tests() {  # dir
+    ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure
+}
+
+echo "== normal build"
+configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_tests build
+
+echo "== sanitizer build (address, undefined)"
+configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
+    -DQEVO_SANITIZE=address,undefined -DQEVO_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+
+if [ "${QEVO_TSAN:-0}" = 1 ]; then
+    echo "== thread sanitizer build"
+    configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
+        -DQEVO_SANITIZE=thread -DQEVO_BENCH=OFF
+    run_tests build-tsan
+fi
+
+echo "== fuzz targets"
+configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+    -DQEVO_FUZZ=ON -DQEVO_TESTS=OFF -DQEVO_BENCH=OFF
+seconds=${QEVO_FUZZ_SECONDS:-30}
+mapfile -t targets < <(find build-fuzz/fuzz -maxdepth 1 -type f -name 'fuzz_*' -executable | sort)
+failed=0
+run_fuzz() {
+    local exe=$1 name corpus
+    name=$(basename "$exe"); name=${name#fuzz_}
+    corpus=build-fuzz/corpus/$name; mkdir -p "$corpus"
+    seeds=(); [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
+    if "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
+        "$corpus" "${seeds[@]}" >"build-fuzz/$name.log" 2>&1; then
+        echo "fuzz $name: clean"
+    else
+        echo "fuzz $name: FAILED"; tail -40 "build-fuzz/$name.log"; return 1
+    fi
+}
+export -f run_fuzz; export seconds
+if [ ${#targets[@]} -gt 0 ]; then
+    printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_fuzz "$@"' _ {} || failed=1
+fi
+fuzzed=${#targets[@]}
+echo "fuzz targets: $((fuzzed - failed)) passed, $failed failed"
+[ "$failed" = 0 ]
