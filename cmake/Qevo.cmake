@@ -3,6 +3,7 @@
 #   qevo_library(<module> SOURCES ... DEPS ...)   static library qevo_<module>
 #   qevo_tests(<module> SOURCES ... DEPS ...)     GoogleTest executable <module>_tests
 #   qevo_executable(<name> SOURCES ... DEPS ...)  a program (tools, the client)
+#   qevo_module_of(<file name> <out>)            the library a bench or fuzz file links
 #
 # Includes are rooted at the repository: #include "transport/crc32.h".
 
@@ -59,4 +60,23 @@ function(qevo_executable name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+endfunction()
+
+# The library a bench or fuzz file links: the longest qevo_<prefix> target that
+# its underscore-separated name starts with (engine_resources_pps.cpp links
+# qevo_engine_resources, engine_layers.cpp links qevo_engine).
+function(qevo_module_of name out)
+    string(REPLACE "_" ";" parts ${name})
+    set(prefix "qevo")
+    set(found "")
+    foreach(part ${parts})
+        set(prefix "${prefix}_${part}")
+        if(TARGET ${prefix})
+            set(found ${prefix})
+        endif()
+    endforeach()
+    if(NOT found)
+        message(FATAL_ERROR "${name}: no qevo_<module> library matches its name")
+    endif()
+    set(${out} ${found} PARENT_SCOPE)
 endfunction()
