@@ -363,13 +363,48 @@ private:
         return kStatusNext;
     }
 
-    // Skips from the position past the '}' that closes a block, then past the
-    // next ';'. `depth` 1 starts inside the block (loop bodies).
+    // Steps statement by statement from `pos` to the next one that opens a
+    // block ('{' or a loop condition, whose '{' the compiler dropped: +1) or
+    // closes one ('}': -1); returns its start and leaves `pos` past it.
+    // Counting loop conditions keeps nested loops balanced.
+    size_t NextBlockMark(size_t& pos, int& delta) const {
+        for (;;) {
+            size_t start = SkipBlanks(text_, pos);
+            if (start >= text_.size()) return kNotFound;
+            ReadResult word = ReadStatementWord(text_, start);
+            std::string_view w = word.value.Text();
+            size_t after = start + word.consumed;
+            if (!w.empty() && word.terminator == ';' && text_[after - 1] == ';') {
+                pos = after;
+            } else {
+                size_t semi = FindUnquoted(text_, ';', after);
+                pos = semi == kNotFound ? text_.size() : semi + 1;
+            }
+            if (w == kw::kOpenBlock || w == kw::kWhile || w == kw::kForIf) {
+                delta = 1;
+                return start;
+            }
+            if (w == kw::kCloseBlock) {
+                delta = -1;
+                return start;
+            }
+        }
+    }
+
+    // Skips from the position past the '}' that closes a block and its ';'.
+    // `depth` 1 starts inside the block (loop bodies).
     int SkipBlock(int depth, std::string_view failure) {
-        size_t end = FindBlockEnd(text_, c_.position, depth);
-        if (end == kNotFound) return Error(msg::FormatMessage(failure, {Rest()}));
-        PastSemicolonFrom(end);
-        return kStatusNext;
+        size_t pos = c_.position;
+        int delta = 0;
+        while (NextBlockMark(pos, delta) != kNotFound) {
+            depth += delta;
+            if (depth < 0) break;  // a '}' before the block's '{'
+            if (depth == 0 && delta < 0) {
+                c_.position = static_cast<uint32_t>(pos);
+                return kStatusNext;
+            }
+        }
+        return Error(msg::FormatMessage(failure, {Rest()}));
     }
 
     // "如果", "或者", "当" and "%ForIF%": `loop` 1 for the loop conditions.
@@ -417,25 +452,21 @@ private:
         return kStatusNext;
     }
 
-    // Leaves the innermost loop: plain blocks on the way are closed, nested
-    // blocks after this statement are stepped over.
+    // Leaves the innermost loop: plain blocks on the way are closed, blocks
+    // and loops nested after this statement are stepped over.
     int Break() {
         if (c_.depth == 0) return kStatusNext;
         int count = 0;
-        bool quoted = false;
-        for (size_t i = c_.position; i < text_.size();) {
-            size_t length = CharLen(text_, i);
-            char c = text_[i];
-            i += length;
-            if (length != 1) continue;
-            if (c == '"') quoted = !quoted;
-            if (quoted) continue;
-            if (c == '{') ++count;
-            if (c != '}' || --count >= 0) continue;
+        size_t pos = c_.position;
+        int delta = 0;
+        while (NextBlockMark(pos, delta) != kNotFound) {
+            count += delta;
+            if (count >= 0) continue;
+            // A '}' of a block that encloses this statement.
             if (c_.depth == 0) break;
             uint32_t top = c_.blocks[--c_.depth];
             if (top != 0) {
-                c_.position = static_cast<uint32_t>(i);
+                c_.position = static_cast<uint32_t>(pos);
                 return kStatusNext;
             }
             count = 0;

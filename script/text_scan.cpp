@@ -38,24 +38,4 @@ size_t FindText(std::string_view text, std::string_view needle, size_t pos) {
     return kNotFound;
 }
 
-size_t FindBlockEnd(std::string_view text, size_t pos, int depth) {
-    bool quoted = false;
-    while (pos < text.size()) {
-        size_t length = CharLen(text, pos);
-        if (length == 1) {
-            char c = text[pos];
-            if (c == '"') {
-                quoted = !quoted;
-            } else if (!quoted && c == '{') {
-                ++depth;
-            } else if (!quoted && c == '}') {
-                if (--depth == 0) return pos;
-                if (depth < 0) return kNotFound;
-            }
-        }
-        pos += length;
-    }
-    return kNotFound;
-}
-
 }  // namespace script

@@ -25,8 +25,4 @@ size_t FindUnquoted(std::string_view text, char c, size_t pos);
 // `pos`; kNotFound when none.
 size_t FindText(std::string_view text, std::string_view needle, size_t pos);
 
-// From `pos`, the '}' that brings the brace depth (counted outside quotes,
-// starting at `depth`) from 1 to 0; kNotFound when the text ends first.
-size_t FindBlockEnd(std::string_view text, size_t pos, int depth);
-
 }  // namespace script
