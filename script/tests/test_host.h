@@ -76,10 +76,12 @@ public:
 
     int Compile(const std::string& text) { return interpreter.Compile(ScriptValue::FromText(text)); }
 
-    // Compiles `body` as the function "main" and starts it.
+    // Compiles `body` as the function "main" and starts it (later calls name
+    // their functions main2, main3 and so on).
     int RunMain(const std::string& body, const std::string& args = "") {
-        if (Compile("脚本开始 main();\r\n" + body + "\r\n脚本结束;") < 0) return -1;
-        return interpreter.CallScript("main", args);
+        std::string name = runs_++ ? "main" + std::to_string(runs_) : "main";
+        if (Compile("脚本开始 " + name + "();\r\n" + body + "\r\n脚本结束;") < 0) return -1;
+        return interpreter.CallScript(name, args);
     }
 
     // Delivers the queued messages in order (a wait's delay is not modelled:
@@ -98,6 +100,9 @@ public:
     TestHost host;
     TestCommands commands;
     ScriptInterpreter interpreter;
+
+private:
+    int runs_ = 0;
 };
 
 }  // namespace script::test_support
