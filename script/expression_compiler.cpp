@@ -43,13 +43,14 @@ bool EndsWord(char c) {
 }
 
 class Compiler {
-public:
+  public:
     explicit Compiler(std::string_view source) : source_(source) {}
 
     CompiledExpression Run() {
         CompiledExpression result;
         if (!Parse() || !Emit()) {
-            result.error = error_.empty() ? msg::FormatMessage(msg::kExpressionTooBig, {source_}) : error_;
+            result.error =
+                error_.empty() ? msg::FormatMessage(msg::kExpressionTooBig, {source_}) : error_;
             return result;
         }
         result.ok = true;
@@ -57,7 +58,7 @@ public:
         return result;
     }
 
-private:
+  private:
     bool Fail(std::string message) {
         if (error_.empty()) error_ = std::move(message);
         return false;
@@ -85,11 +86,23 @@ private:
             return true;
         }
         switch (c) {
-            case ';': ++pos_; return true;  // kEnd
-            case '(': token.kind = Kind::kOpen; ++pos_; return true;
-            case ')': token.kind = Kind::kClose; ++pos_; return true;
-            case ',': token.kind = Kind::kComma; ++pos_; return true;
-            default: break;
+            case ';':
+                ++pos_;
+                return true;  // kEnd
+            case '(':
+                token.kind = Kind::kOpen;
+                ++pos_;
+                return true;
+            case ')':
+                token.kind = Kind::kClose;
+                ++pos_;
+                return true;
+            case ',':
+                token.kind = Kind::kComma;
+                ++pos_;
+                return true;
+            default:
+                break;
         }
         size_t end = pos_;
         bool quoted = false;
@@ -193,17 +206,20 @@ private:
                         // Unary minus: 0 - x, right-associative.
                         if (!Output(Token{Kind::kOperand, "0", -1, 0})) return false;
                         token.level = kUnaryLevel;
-                        if (!PopWhile([](const Token& t) { return t.level > kUnaryLevel; })) return false;
+                        if (!PopWhile([](const Token& t) { return t.level > kUnaryLevel; }))
+                            return false;
                     } else {
                         int level = token.level;
-                        if (!PopWhile([level](const Token& t) { return t.level >= level; })) return false;
+                        if (!PopWhile([level](const Token& t) { return t.level >= level; }))
+                            return false;
                     }
                     if (!PushOperator(std::move(token))) return false;
                     operandExpected = true;
                     break;
                 case Kind::kFunction: {
                     int level = token.level;
-                    if (!PopWhile([level](const Token& t) { return t.level >= level; })) return false;
+                    if (!PopWhile([level](const Token& t) { return t.level >= level; }))
+                        return false;
                     if (!PushOperator(std::move(token))) return false;
                     if (!PushOperator(Token{Kind::kOpen, "(", 0, 0})) return false;
                     operandExpected = true;
@@ -217,7 +233,8 @@ private:
         for (int n = 0; n < kTempCount; ++n) {
             std::string name = std::string(kw::kTemp) + std::to_string(n);
             bool used = false;
-            for (const std::string& operand : operands) used = used || operand == name;
+            for (const std::string& operand : operands)
+                used = used || operand == name;
             if (!used) return name;
         }
         return {};
@@ -237,13 +254,15 @@ private:
                 continue;
             }
             std::string action =
-                std::string(entry.kind == Kind::kFunction ? kw::kCall : kw::kOperate) + " " + entry.text;
+                std::string(entry.kind == Kind::kFunction ? kw::kCall : kw::kOperate) + " " +
+                entry.text;
             if (entry.arity <= 0) {
                 AppendLine(text_, action);
                 continue;
             }
             size_t n = static_cast<size_t>(entry.arity);
-            if (operands.size() < n) return Fail(msg::FormatMessage(msg::kExpressionTooBig, {source_}));
+            if (operands.size() < n)
+                return Fail(msg::FormatMessage(msg::kExpressionTooBig, {source_}));
             std::string handOut = std::string(kw::kHandOut) + " ";
             for (size_t k = operands.size() - n; k < operands.size(); ++k) {
                 if (k > operands.size() - n) handOut += ',';

@@ -16,13 +16,13 @@ namespace {
 
 // Keeps the count of nested runs.
 class RunDepth {
-public:
+  public:
     explicit RunDepth(int& depth) : depth_(depth) { ++depth_; }
     ~RunDepth() { --depth_; }
     RunDepth(const RunDepth&) = delete;
     RunDepth& operator=(const RunDepth&) = delete;
 
-private:
+  private:
     int& depth_;
 };
 
@@ -52,24 +52,37 @@ void ScriptInterpreter::SetCommandGroup(CommandGroupKind kind, CommandGroup* gro
     groups_[static_cast<int>(kind)] = group;
 }
 
-void ScriptInterpreter::ReportError(std::string_view text) { host_.ShowNotice(std::string(text)); }
+void ScriptInterpreter::ReportError(std::string_view text) {
+    host_.ShowNotice(std::string(text));
+}
 
 int ScriptInterpreter::ReportCallFailure(ScriptContext& context, int code) {
     std::string_view script = context.GetScriptName().Text();
     std::string_view called = context.GetName().Text();
     std::string text;
     switch (code) {
-        case kFailTooFewArgs: text = msg::FormatMessage(msg::kCallTooFewArgs, {script, called}); break;
-        case kFailRefused: text = msg::FormatMessage(msg::kCallFailed, {script, called}); break;
-        case kFailBadArgument: text = msg::FormatMessage(msg::kCallBadArgs, {script, called}); break;
-        case kFailInterrupted: text = msg::FormatMessage(msg::kCallInterrupted, {script}); break;
-        default: break;
+        case kFailTooFewArgs:
+            text = msg::FormatMessage(msg::kCallTooFewArgs, {script, called});
+            break;
+        case kFailRefused:
+            text = msg::FormatMessage(msg::kCallFailed, {script, called});
+            break;
+        case kFailBadArgument:
+            text = msg::FormatMessage(msg::kCallBadArgs, {script, called});
+            break;
+        case kFailInterrupted:
+            text = msg::FormatMessage(msg::kCallInterrupted, {script});
+            break;
+        default:
+            break;
     }
     ReportError(text);
     return kStatusError;
 }
 
-int ScriptInterpreter::CallExtension(ScriptContext&) { return kStatusUnknown; }
+int ScriptInterpreter::CallExtension(ScriptContext&) {
+    return kStatusUnknown;
+}
 
 int ScriptInterpreter::RunGroups(ScriptContext& context) {
     int status = CallBasicCommand(*this, context);
@@ -270,7 +283,8 @@ int ScriptInterpreter::Compile(const ScriptValue& text, int /*reserved*/) {
         size_t open = FindText(out, "(", at + name.consumed);
         size_t close = open == kNotFound ? kNotFound : FindText(out, ")", open);
         if (close == kNotFound) {
-            ReportError(msg::FormatMessage(msg::kBadStatement, {name.value.Text(), out.substr(0, out.find('\n'))}));
+            ReportError(msg::FormatMessage(msg::kBadStatement,
+                                           {name.value.Text(), out.substr(0, out.find('\n'))}));
             return -1;
         }
         int params = CountParams(out.substr(open + 1, close - open - 1));

@@ -33,7 +33,7 @@ struct ScriptFunction {
 enum class CommandGroupKind { kCreate, kEntity, kResource };
 
 class ScriptInterpreter {
-public:
+  public:
     static constexpr uint32_t kCreateCommands = 1;
     static constexpr uint32_t kEntityCommands = 2;
     static constexpr uint32_t kResourceCommands = 4;
@@ -85,8 +85,10 @@ public:
     void SetMaxCallDepth(int depth) { maxCallDepth_ = depth; }
     void SetMaxContexts(size_t count) { maxContexts_ = count; }
     void SetMaxValueLength(size_t bytes) { limits_.maxValueLength = bytes; }
+    // Statements run by the last (or current) run from outside.
+    uint64_t StepsUsed() const { return stepBudget_ - stepsLeft_; }
 
-private:
+  private:
     int RunGroups(ScriptContext& context);
     // A new activation of `function`, registered as running; null (reported)
     // when too many are alive.

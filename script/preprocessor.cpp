@@ -14,7 +14,7 @@ namespace {
 constexpr std::string_view kIndent = "       ";
 
 class Preprocessor {
-public:
+  public:
     Preprocessor(std::string_view source, std::string_view name) : src_(source), name_(name) {}
 
     PreprocessResult Run() {
@@ -32,7 +32,7 @@ public:
         return result;
     }
 
-private:
+  private:
     bool Fail(std::string message) {
         error_ = std::move(message);
         return false;
@@ -62,8 +62,8 @@ private:
         }
         if (w == kw::kScriptBegin || w == kw::kScriptEnd) return CopyThrough(start, false);
         static constexpr std::string_view kCopied[] = {
-            kw::kInterpreter, kw::kTakeIn, kw::kJump,   kw::kHandOut, kw::kVariable, kw::kGlobal,
-            kw::kCall,        kw::kLabel,  kw::kOperate, kw::kReturn, kw::kMatch};
+            kw::kInterpreter, kw::kTakeIn, kw::kJump,    kw::kHandOut, kw::kVariable, kw::kGlobal,
+            kw::kCall,        kw::kLabel,  kw::kOperate, kw::kReturn,  kw::kMatch};
         for (std::string_view k : kCopied) {
             if (w == k) return CopyThrough(start, true);
         }
@@ -104,7 +104,8 @@ private:
     bool Condition(std::string_view condition) {
         if (SkipBlanks(condition, 0) == condition.size()) return FailAt(pos_);
         CompiledExpression compiled = CompileExpression(std::string(condition) + ";");
-        if (!compiled.ok) return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
+        if (!compiled.ok)
+            return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
         out_ += compiled.text;
         AppendLine(out_, std::string(kw::kTakeIn) + " " + std::string(kw::kTemp) + "0");
         return true;
@@ -186,7 +187,8 @@ private:
         size_t eq = AssignmentAt(statement);
         if (eq == kNotFound) {
             CompiledExpression compiled = CompileExpression(std::string(statement) + ";");
-            if (!compiled.ok) return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
+            if (!compiled.ok)
+                return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
             out_ += compiled.text;
             return true;
         }
@@ -194,14 +196,17 @@ private:
         std::string target(statement.substr(0, eq + 1));
         ReadResult name = ReadPrefix(target, 0, &error);
         if (!name.ok) return Fail(std::move(error));
-        if (name.value.Text().empty()) return Fail(msg::FormatMessage(msg::kBadStatement, {name_, statement}));
+        if (name.value.Text().empty())
+            return Fail(msg::FormatMessage(msg::kBadStatement, {name_, statement}));
         std::string right(statement.substr(eq + 1));
         right += ';';
         ReadResult value = ReadSuffix(right, 0, &error);
         if (!value.ok) return Fail(std::move(error));
-        if (value.value.Text().empty()) return Fail(msg::FormatMessage(msg::kBadStatement, {name_, statement}));
+        if (value.value.Text().empty())
+            return Fail(msg::FormatMessage(msg::kBadStatement, {name_, statement}));
         CompiledExpression compiled = CompileExpression(value.value.Text() + ";");
-        if (!compiled.ok) return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
+        if (!compiled.ok)
+            return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
         out_ += compiled.text;
         AppendLine(out_, std::string(kw::kTakeIn) + " " + name.value.Text());
         return true;

@@ -22,7 +22,9 @@ ReadResult Success(std::string_view token, size_t consumed, char terminator) {
     return r;
 }
 
-bool EndsWord(char c) { return c == ' ' || c == ';' || c == '(' || c == '\r' || c == '\n' || c == '{'; }
+bool EndsWord(char c) {
+    return c == ' ' || c == ';' || c == '(' || c == '\r' || c == '\n' || c == '{';
+}
 
 bool EndsName(char c) {
     return c == ' ' || c == ';' || c == ',' || c == '(' || c == ')' || c == '=';
@@ -30,7 +32,8 @@ bool EndsName(char c) {
 
 // Drops trailing blanks.
 std::string_view TrimRight(std::string_view token) {
-    while (!token.empty() && IsBlank(token.back())) token.remove_suffix(1);
+    while (!token.empty() && IsBlank(token.back()))
+        token.remove_suffix(1);
     return token;
 }
 

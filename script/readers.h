@@ -14,10 +14,10 @@
 namespace script {
 
 struct ReadResult {
-    ScriptValue value;     // tag 5 on success, tag 0 on failure
-    size_t consumed = 0;   // bytes from the read position
+    ScriptValue value;    // tag 5 on success, tag 0 on failure
+    size_t consumed = 0;  // bytes from the read position
     bool ok = true;
-    char terminator = 0;   // the byte that ended the read, 0 at the end of the text
+    char terminator = 0;  // the byte that ended the read, 0 at the end of the text
 };
 
 // Limits, in bytes: a token reaching the limit overflows.

@@ -26,8 +26,10 @@ void ScriptContext::SplitArgs(std::string_view text) {
     bool quoted = false;
     auto addPiece = [this, &text](size_t from, size_t to) {
         std::string_view piece = text.substr(from, to - from);
-        while (!piece.empty() && IsBlank(piece.front())) piece.remove_prefix(1);
-        while (!piece.empty() && IsBlank(piece.back())) piece.remove_suffix(1);
+        while (!piece.empty() && IsBlank(piece.front()))
+            piece.remove_prefix(1);
+        while (!piece.empty() && IsBlank(piece.back()))
+            piece.remove_suffix(1);
         args.push_back(ScriptValue::FromText(piece));
     };
     for (size_t i = 0; i < text.size();) {

@@ -14,7 +14,7 @@ struct ScriptContext;
 class ScriptInterpreter;
 
 class ScriptHost {
-public:
+  public:
     virtual ~ScriptHost() = default;
     // Delivers `code` (131 after `delayMs`, 132 at once) with the context id
     // to ScriptInterpreter::HandleEngineMessage later, on the engine thread.
@@ -32,7 +32,7 @@ public:
 // `calledName`, the arguments its handed values. Returns kStatusUnknown
 // (15000) for a name it does not hold.
 class CommandGroup {
-public:
+  public:
     virtual ~CommandGroup() = default;
     virtual int Call(ScriptInterpreter& interpreter, ScriptContext& context) = 0;
 };

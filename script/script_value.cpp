@@ -28,11 +28,14 @@ bool IsNumericTag(uint8_t type) {
            type == ScriptValue::kUnsigned;
 }
 
-int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+int32_t Wrap(int64_t value) {
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
 
 // The text search of - and / on text: b's text when it occurs in a's.
 ScriptValue TextSearch(const ScriptValue& a, const ScriptValue& b) {
-    if (a.Text().find(b.Text()) != std::string::npos) return ScriptValue(b.Text(), ScriptValue::kString);
+    if (a.Text().find(b.Text()) != std::string::npos)
+        return ScriptValue(b.Text(), ScriptValue::kString);
     return a;
 }
 
@@ -103,7 +106,8 @@ int32_t ScriptValue::ToInt() const {
     // As the C library's atoi does it: (int) strtol, saturating at the
     // 64-bit long range before the cut to 32 bits.
     const char* p = text_.c_str();
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = (*p++ == '-');
     constexpr uint64_t kLimit = uint64_t(std::numeric_limits<int64_t>::max());
@@ -116,14 +120,17 @@ int32_t ScriptValue::ToInt() const {
     }
     int64_t value;
     if (saturated) {
-        value = negative ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+        value =
+            negative ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
     } else {
         value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
     }
     return Wrap(value);
 }
 
-double ScriptValue::ToFloat() const { return std::strtod(text_.c_str(), nullptr); }
+double ScriptValue::ToFloat() const {
+    return std::strtod(text_.c_str(), nullptr);
+}
 
 bool ScriptValue::ToBool() const {
     if (text_ == kTrue) return true;
@@ -208,8 +215,12 @@ int ScriptValue::Compare(const ScriptValue& a, const ScriptValue& b) {
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-bool operator==(const ScriptValue& a, const ScriptValue& b) { return ScriptValue::Compare(a, b) == 0; }
+bool operator==(const ScriptValue& a, const ScriptValue& b) {
+    return ScriptValue::Compare(a, b) == 0;
+}
 
-bool operator<(const ScriptValue& a, const ScriptValue& b) { return ScriptValue::Compare(a, b) < 0; }
+bool operator<(const ScriptValue& a, const ScriptValue& b) {
+    return ScriptValue::Compare(a, b) < 0;
+}
 
 }  // namespace script

@@ -11,7 +11,7 @@
 namespace script {
 
 class ScriptValue {
-public:
+  public:
     // Type tags.
     static constexpr uint8_t kEmpty = 0;
     static constexpr uint8_t kString = 5;
@@ -88,7 +88,7 @@ public:
     // Exact byte equality of the text with a plain string.
     bool TextEquals(std::string_view chars) const { return text_ == chars; }
 
-private:
+  private:
     // -1, 0 or 1 under the tag rules of the comparisons.
     static int Compare(const ScriptValue& a, const ScriptValue& b);
 

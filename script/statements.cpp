@@ -12,7 +12,7 @@ namespace script {
 namespace {
 
 class Runner {
-public:
+  public:
     Runner(ScriptContext& context, const StatementLimits& limits)
         : c_(context), limits_(limits), text_(context.Text()) {}
 
@@ -25,8 +25,10 @@ public:
         return c_.status = Dispatch(word.value.Text());
     }
 
-private:
-    std::string_view Rest() const { return text_.substr(std::min<size_t>(c_.position, text_.size())); }
+  private:
+    std::string_view Rest() const {
+        return text_.substr(std::min<size_t>(c_.position, text_.size()));
+    }
 
     int Error(std::string message) {
         c_.message = std::move(message);
@@ -256,11 +258,21 @@ private:
 
     void Retag(ScriptValue& v) const {
         switch (c_.typeWord) {
-            case 1: v.SetType(ScriptValue::kInteger, v.Flag()); break;
-            case 2: v.SetType(ScriptValue::kUnsigned, v.Flag()); break;
-            case 3: v.SetType(ScriptValue::kFloating, v.Flag()); break;
-            case 4: v.SetType(ScriptValue::kString, v.Flag()); break;
-            default: v.Classify(); break;
+            case 1:
+                v.SetType(ScriptValue::kInteger, v.Flag());
+                break;
+            case 2:
+                v.SetType(ScriptValue::kUnsigned, v.Flag());
+                break;
+            case 3:
+                v.SetType(ScriptValue::kFloating, v.Flag());
+                break;
+            case 4:
+                v.SetType(ScriptValue::kString, v.Flag());
+                break;
+            default:
+                v.Classify();
+                break;
         }
     }
 
@@ -289,7 +301,8 @@ private:
             result = a - b;
         } else if (o == "/") {
             bool zero = a.Type() == ScriptValue::kFloating ? b.ToFloat() == 0.0 : b.ToInt() == 0;
-            if (IsNumeric(a) && zero) return Error(msg::FormatMessage(msg::kDivideByZero, {a.Text()}));
+            if (IsNumeric(a) && zero)
+                return Error(msg::FormatMessage(msg::kDivideByZero, {a.Text()}));
             result = a / b;
         } else if (o == "%") {
             int64_t x = a.ToInt(), y = b.ToInt();
@@ -352,7 +365,8 @@ private:
             size_t hit = FindText(text_, needle, from);
             if (hit == kNotFound || hit > end) break;
             size_t after = hit + needle.size();
-            while (after < text_.size() && text_[after] == ' ') ++after;
+            while (after < text_.size() && text_[after] == ' ')
+                ++after;
             if (after < text_.size() && text_[after] == ';') {
                 c_.position = static_cast<uint32_t>(after + 1);
                 return kStatusNext;

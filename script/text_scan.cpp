@@ -4,10 +4,13 @@
 
 namespace script {
 
-size_t CharLen(std::string_view text, size_t pos) { return platform::GbkCharLength(text, pos); }
+size_t CharLen(std::string_view text, size_t pos) {
+    return platform::GbkCharLength(text, pos);
+}
 
 size_t SkipBlanks(std::string_view text, size_t pos) {
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    while (pos < text.size() && IsBlank(text[pos]))
+        ++pos;
     return pos;
 }
 
@@ -31,7 +34,8 @@ size_t FindText(std::string_view text, std::string_view needle, size_t pos) {
         // by stepping characters up to it.
         size_t hit = text.find(needle, pos);
         if (hit == std::string_view::npos) return kNotFound;
-        while (pos < hit) pos += CharLen(text, pos);
+        while (pos < hit)
+            pos += CharLen(text, pos);
         if (pos == hit) return hit;
         // `hit` was the middle of a character; search again from here.
     }

@@ -10,7 +10,9 @@ namespace script {
 inline constexpr size_t kNotFound = std::string_view::npos;
 
 // Blanks between tokens: space, CR and LF.
-inline bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\r' || c == '\n';
+}
 
 // Bytes of the character at `pos` (1 or 2; 0 at the end).
 size_t CharLen(std::string_view text, size_t pos);

@@ -15,7 +15,8 @@ using test_support::TestInterpreter;
 // The compiled lines, each indented and ending in ";\r\n".
 std::string Lines(std::initializer_list<const char*> statements) {
     std::string out;
-    for (const char* s : statements) AppendLine(out, s);
+    for (const char* s : statements)
+        AppendLine(out, s);
     return out;
 }
 
@@ -31,7 +32,8 @@ std::string Body(const std::string& body) {
     EXPECT_TRUE(r.ok) << r.error;
     std::string head = "脚本开始 t();\r\n";
     std::string end = "脚本结束;\r\n";
-    if (r.text.rfind(head, 0) != 0 || r.text.size() < head.size() + end.size()) return "<bad>" + r.text;
+    if (r.text.rfind(head, 0) != 0 || r.text.size() < head.size() + end.size())
+        return "<bad>" + r.text;
     return r.text.substr(head.size(), r.text.size() - head.size() - end.size());
 }
 
@@ -48,15 +50,12 @@ TEST(ExpressionCompilerTest, GoldenExpressions) {
         {"f();", Lines({"函数 f"})},
         {"a / f(b);", Lines({"传出 b", "函数 f", "传入 缓存0", "传出 a,缓存0", "运算 /"})},
         {"f(a, b + 1);", Lines({"传出 b,1", "运算 +", "传入 缓存0", "传出 a,缓存0", "函数 f"})},
-        {"f(1) + g(2);",
-         Lines({"传出 1", "函数 f", "传入 缓存0", "传出 2", "函数 g", "传入 缓存1", "传出 缓存0,缓存1",
-                "运算 +"})},
-        {"a > 1 && b <= 2;",
-         Lines({"传出 a,1", "运算 >", "传入 缓存0", "传出 b,2", "运算 <=", "传入 缓存1",
-                "传出 缓存0,缓存1", "运算 &&"})},
-        {"a == b || c != d;",
-         Lines({"传出 a,b", "运算 ==", "传入 缓存0", "传出 c,d", "运算 !=", "传入 缓存1",
-                "传出 缓存0,缓存1", "运算 ||"})},
+        {"f(1) + g(2);", Lines({"传出 1", "函数 f", "传入 缓存0", "传出 2", "函数 g", "传入 缓存1",
+                                "传出 缓存0,缓存1", "运算 +"})},
+        {"a > 1 && b <= 2;", Lines({"传出 a,1", "运算 >", "传入 缓存0", "传出 b,2",
+                                    "运算 <=", "传入 缓存1", "传出 缓存0,缓存1", "运算 &&"})},
+        {"a == b || c != d;", Lines({"传出 a,b", "运算 ==", "传入 缓存0", "传出 c,d",
+                                     "运算 !=", "传入 缓存1", "传出 缓存0,缓存1", "运算 ||"})},
         {"a & b | c;", Lines({"传出 a,b", "运算 &", "传入 缓存0", "传出 缓存0,c", "运算 |"})},
         {"a % 3 + 1;", Lines({"传出 a,3", "运算 %", "传入 缓存0", "传出 缓存0,1", "运算 +"})},
         {"\"a+b, c\" + x;", Lines({"传出 \"a+b, c\",x", "运算 +"})},
@@ -67,20 +66,22 @@ TEST(ExpressionCompilerTest, GoldenExpressions) {
         {"-a * b;", Lines({"传出 0,a", "运算 -", "传入 缓存0", "传出 缓存0,b", "运算 *"})},
         {"跳出;", Lines({"跳出"})},
     };
-    for (const Case& c : cases) EXPECT_EQ(Expr(c.source), c.lines) << c.source;
+    for (const Case& c : cases)
+        EXPECT_EQ(Expr(c.source), c.lines) << c.source;
 }
 
 TEST(ExpressionCompilerTest, RefusesWhatItCannotCompile) {
     const char* bad[] = {
-        "a = b;",      // a lone '='
-        "!a;",         // a lone '!'
-        "a + ;",       // too few operands
-        "f() + 1;",    // a call without arguments leaves no operand
-        "(a + b;",     // unclosed
-        "a + b);",     // unopened
-        "f(a;",        // call without its ')'
+        "a = b;",    // a lone '='
+        "!a;",       // a lone '!'
+        "a + ;",     // too few operands
+        "f() + 1;",  // a call without arguments leaves no operand
+        "(a + b;",   // unclosed
+        "a + b);",   // unopened
+        "f(a;",      // call without its ')'
     };
-    for (const char* text : bad) EXPECT_FALSE(CompileExpression(text).ok) << text;
+    for (const char* text : bad)
+        EXPECT_FALSE(CompileExpression(text).ok) << text;
 }
 
 TEST(ExpressionCompilerTest, StackLimitsAreEnforced) {
@@ -88,11 +89,13 @@ TEST(ExpressionCompilerTest, StackLimitsAreEnforced) {
     EXPECT_FALSE(CompileExpression("a*b+(c*d+(e*f+(g*h+(i*j+(k*l+(m*n))))));").ok);
     // The output list holds 60 entries: 30 terms of a sum fit, 31 do not.
     std::string sum = "a";
-    for (int i = 1; i < 30; ++i) sum += "+a";
+    for (int i = 1; i < 30; ++i)
+        sum += "+a";
     EXPECT_TRUE(CompileExpression(sum + ";").ok);
     EXPECT_FALSE(CompileExpression(sum + "+a;").ok);
     std::string manyOperands = "a";
-    for (int i = 0; i < 70; ++i) manyOperands += ",a";
+    for (int i = 0; i < 70; ++i)
+        manyOperands += ",a";
     EXPECT_FALSE(CompileExpression(manyOperands + ";").ok);
     std::string deep(50, '(');
     EXPECT_FALSE(CompileExpression(deep + "a" + std::string(50, ')') + ";").ok);
@@ -126,9 +129,10 @@ TEST(PreprocessTest, ConditionsAndLoops) {
     EXPECT_EQ(Body("当(i < 3){ i = i + 1; }"),
               Lines({"%WhileStart%", "传出 i,3", "运算 <", "传入 缓存0", "当 缓存0", "传出 i,1",
                      "运算 +", "传入 i", "}"}));
-    EXPECT_EQ(Body("从(i = 0; i < 3; i = i + 1){ f(i); }"),
-              Lines({"传出 0", "传入 i", "%ForStart%", "传出 i,1", "运算 +", "传入 i", "%ForBeGin%",
-                     "传出 i,3", "运算 <", "传入 缓存0", "%ForIF% 缓存0", "传出 i", "函数 f", "}"}));
+    EXPECT_EQ(
+        Body("从(i = 0; i < 3; i = i + 1){ f(i); }"),
+        Lines({"传出 0", "传入 i", "%ForStart%", "传出 i,1", "运算 +", "传入 i", "%ForBeGin%",
+               "传出 i,3", "运算 <", "传入 缓存0", "%ForIF% 缓存0", "传出 i", "函数 f", "}"}));
 }
 
 TEST(PreprocessTest, WholeFunction) {
@@ -149,15 +153,15 @@ TEST(PreprocessTest, OverLongWordIsNoKeyword) {
 TEST(PreprocessTest, RefusesBrokenStatements) {
     const char* bad[] = {
         "如果 x { }",            // no condition in parentheses
-        "如果(a = b){ }",         // the condition does not compile
-        "如果(){ }",              // empty condition
-        "当(x) y = 1; {",         // statements between a loop head and its '{'
-        "当(x) y = 1;",           // no '{'
-        "从(i = 0; i < 3){ }",    // two parts
-        "= 3;",                   // no target
-        "x = ;",                  // no value
-        "x = a +;",               // bad right side
-        "传出 \"unterminated;",   // no ';' outside quotes
+        "如果(a = b){ }",        // the condition does not compile
+        "如果(){ }",             // empty condition
+        "当(x) y = 1; {",        // statements between a loop head and its '{'
+        "当(x) y = 1;",          // no '{'
+        "从(i = 0; i < 3){ }",   // two parts
+        "= 3;",                  // no target
+        "x = ;",                 // no value
+        "x = a +;",              // bad right side
+        "传出 \"unterminated;",  // no ';' outside quotes
     };
     for (const char* body : bad) {
         PreprocessResult r = Preprocess(std::string("脚本开始 t();\r\n") + body + "\r\n脚本结束;");

@@ -70,8 +70,9 @@ TEST(CallTest, IndirectCallThroughAVariable) {
 
 TEST(CallTest, RunScriptStartsAnotherScriptWithoutWaiting) {
     TestInterpreter t;
-    ASSERT_EQ(t.Compile("脚本开始 side(a, b); record(side, a, b); 等待(10); record(sidelate); 脚本结束;"),
-              1);
+    ASSERT_EQ(
+        t.Compile("脚本开始 side(a, b); record(side, a, b); 等待(10); record(sidelate); 脚本结束;"),
+        1);
     EXPECT_EQ(t.RunMain("触发脚本(side, 1, 2); record(main);"), kStatusEnded);
     EXPECT_THAT(t.commands.records, ElementsAre("side|1|2", "main"));
     EXPECT_EQ(t.DeliverAll(), 1);
@@ -93,7 +94,8 @@ TEST(SuspensionTest, WaitSuspendsAndTheMessageResumes) {
 
 TEST(SuspensionTest, CallerWaitsForASuspendedCallee) {
     TestInterpreter t;
-    ASSERT_EQ(t.Compile("脚本开始 slow(v); 等待(0); WAIT(5); w = v * 10; 传出 w, done; 脚本结束;"), 1);
+    ASSERT_EQ(t.Compile("脚本开始 slow(v); 等待(0); WAIT(5); w = v * 10; 传出 w, done; 脚本结束;"),
+              1);
     EXPECT_EQ(t.RunMain("r = slow(4); 传入 a, b; record(a, b, r);"), kStatusSuspended);
     ASSERT_EQ(t.interpreter.RunningCount(), 2u);
     // The caller waits with the callee's id.
@@ -139,8 +141,10 @@ TEST(SuspensionTest, ParallelCallStartsFromTheQueueAndResumesNobody) {
 
 TEST(SuspensionTest, ParallelCallsInterleaveAtWaits) {
     TestInterpreter t;
-    ASSERT_EQ(t.Compile("脚本开始 tick(n); 从(i = 0; i < 2; i = i + 1){ record(n, i); 等待(1); } 脚本结束;"),
-              1);
+    ASSERT_EQ(
+        t.Compile(
+            "脚本开始 tick(n); 从(i = 0; i < 2; i = i + 1){ record(n, i); 等待(1); } 脚本结束;"),
+        1);
     EXPECT_EQ(t.RunMain("并行; 并行; tick(a); tick(b);"), kStatusEnded);
     t.DeliverAll();
     EXPECT_THAT(t.commands.records, ElementsAre("a|0", "b|0", "a|1", "b|1"));
@@ -173,7 +177,8 @@ TEST(EngineMessageTest, CommandGroupsAnswerOnlyWhenEnabled) {
     interpreter.SetCommandGroup(CommandGroupKind::kEntity, &commands);
     ASSERT_EQ(interpreter.Compile(ScriptValue::FromText("脚本开始 m(); record(x); 脚本结束;")), 1);
     EXPECT_EQ(interpreter.CallScript("m", ""), kStatusError);
-    EXPECT_THAT(host.notices, ElementsAre(msg::FormatMessage(msg::kUnsupportedFunction, {"m", "record"})));
+    EXPECT_THAT(host.notices,
+                ElementsAre(msg::FormatMessage(msg::kUnsupportedFunction, {"m", "record"})));
     interpreter.EnableCreateCommands();
     interpreter.EnableEntityCommands();
     EXPECT_EQ(interpreter.Options(), 3u);
@@ -182,7 +187,7 @@ TEST(EngineMessageTest, CommandGroupsAnswerOnlyWhenEnabled) {
 }
 
 class ExtendedInterpreter : public ScriptInterpreter {
-public:
+  public:
     using ScriptInterpreter::ScriptInterpreter;
     int CallExtension(ScriptContext& context) override {
         if (context.calledName.Text() != "ext") return kStatusUnknown;
@@ -195,9 +200,10 @@ public:
 TEST(EngineMessageTest, ExtensionHookComesBeforeScripts) {
     script::test_support::TestHost host;
     ExtendedInterpreter interpreter(host);
-    ASSERT_EQ(interpreter.Compile(ScriptValue::FromText(
-                  "脚本开始 ext(); 传出 script; 脚本结束; 脚本开始 m(); r = ext(); 全局变量 g = 1; 脚本结束;")),
-              2);
+    ASSERT_EQ(
+        interpreter.Compile(ScriptValue::FromText("脚本开始 ext(); 传出 script; 脚本结束; 脚本开始 "
+                                                  "m(); r = ext(); 全局变量 g = 1; 脚本结束;")),
+        2);
     EXPECT_EQ(interpreter.CallScript("m", ""), kStatusEnded);
     EXPECT_THAT(host.notices, IsEmpty());
 }

@@ -7,9 +7,15 @@
 namespace script {
 namespace {
 
-ScriptValue Str(const char* text) { return ScriptValue::FromText(text); }
-ScriptValue Int(int32_t v) { return ScriptValue::FromInt(v); }
-ScriptValue Flt(double v) { return ScriptValue::FromFloat(v); }
+ScriptValue Str(const char* text) {
+    return ScriptValue::FromText(text);
+}
+ScriptValue Int(int32_t v) {
+    return ScriptValue::FromInt(v);
+}
+ScriptValue Flt(double v) {
+    return ScriptValue::FromFloat(v);
+}
 
 TEST(ScriptValueTest, ConstructorsGiveTextAndTag) {
     EXPECT_EQ(ScriptValue().Text(), "");
@@ -65,11 +71,11 @@ TEST(ScriptValueTest, ClassifyTable) {
         const char* text;
         uint8_t type;
     } cases[] = {
-        {"", ScriptValue::kInteger},     {"-12", ScriptValue::kInteger},
-        {"+", ScriptValue::kInteger},    {"3.5", ScriptValue::kFloating},
+        {"", ScriptValue::kInteger},       {"-12", ScriptValue::kInteger},
+        {"+", ScriptValue::kInteger},      {"3.5", ScriptValue::kFloating},
         {"1.2.3", ScriptValue::kFloating}, {"12a", ScriptValue::kString},
-        {"1-2", ScriptValue::kString},   {".", ScriptValue::kFloating},
-        {"TRUE", ScriptValue::kString},  {" 1", ScriptValue::kString},
+        {"1-2", ScriptValue::kString},     {".", ScriptValue::kFloating},
+        {"TRUE", ScriptValue::kString},    {" 1", ScriptValue::kString},
         {"确定", ScriptValue::kString},
     };
     for (const Case& c : cases) {
@@ -136,10 +142,18 @@ TEST(ScriptValueTest, ArithmeticIsChosenByTheLeftTag) {
     for (const Case& c : cases) {
         ScriptValue r;
         switch (c.op) {
-            case '+': r = c.a + c.b; break;
-            case '-': r = c.a - c.b; break;
-            case '*': r = c.a * c.b; break;
-            default: r = c.a / c.b; break;
+            case '+':
+                r = c.a + c.b;
+                break;
+            case '-':
+                r = c.a - c.b;
+                break;
+            case '*':
+                r = c.a * c.b;
+                break;
+            default:
+                r = c.a / c.b;
+                break;
         }
         EXPECT_EQ(r.Text(), c.text) << c.a.Text() << c.op << c.b.Text();
         EXPECT_EQ(r.Type(), c.type) << c.a.Text() << c.op << c.b.Text();
@@ -150,11 +164,11 @@ TEST(ScriptValueTest, ComparisonsAreChosenByTheLeftTag) {
     EXPECT_TRUE(Str("abc") < Str("abd"));
     EXPECT_TRUE(Str("b") >= Str("abc"));
     EXPECT_TRUE(ScriptValue::FromBool(true) == ScriptValue::FromBool(false));
-    EXPECT_TRUE(Int(9) < Str("10"));   // numeric: b is read as a number
+    EXPECT_TRUE(Int(9) < Str("10"));     // numeric: b is read as a number
     EXPECT_FALSE(Str("9") < Str("10"));  // text: '9' > '1'
     EXPECT_TRUE(Flt(2.5) >= Flt(2.5));
     EXPECT_TRUE(Flt(2.5) != Int(2));
-    EXPECT_TRUE(Int(2) == Flt(2.9));    // integer compare reads 2.9 as 2
+    EXPECT_TRUE(Int(2) == Flt(2.9));  // integer compare reads 2.9 as 2
     // High bytes order as unsigned, like strcmp.
     EXPECT_TRUE(Str("a") < Str("\xC8\xB7"));
     EXPECT_TRUE(Str("abc").TextEquals("abc"));

@@ -21,22 +21,28 @@ struct RunCase {
 const RunCase kRunCases[] = {
     {"Arithmetic", "record(1 + 2 * 3, 7 / 2, 7 % 3, -7 % 3, 2 - 5);", {"7|3|1|-1|-3"}},
     {"DecimalArithmetic", "record(7.0 / 2, 1.5 + 1);", {"3.500000|2.500000"}},
-    {"TextOperators", "record(abc + 12, hello - ll, hello - xy, ab * cd);", {"abc12|ll|hello|abcd"}},
+    {"TextOperators",
+     "record(abc + 12, hello - ll, hello - xy, ab * cd);",
+     {"abc12|ll|hello|abcd"}},
     {"DefaultTypeClassifies", "x = 10 - 3; record(x);", {"7"}},
     {"TextTypeSearches", "字符; x = 10 - 3; record(x);", {"10"}},
     {"IntegerTypeReadsNumbers", "整数; record(2.9 + 1);", {"3"}},
-    {"Comparisons", "record(2 <= 2, 3 <= 2, 2 < 3); a = 3 >= 3; b = 2 == 2; c = 2 != 2; record(a, b, c);",
+    {"Comparisons",
+     "record(2 <= 2, 3 <= 2, 2 < 3); a = 3 >= 3; b = 2 == 2; c = 2 != 2; record(a, b, c);",
      {"TRUE|FALSE|TRUE", "TRUE|TRUE|FALSE"}},
     {"GreaterComparesIntegerParts", "小数; record(2.5 > 2.1, 2.5 >= 2.1);", {"FALSE|TRUE"}},
     {"Logic", "record(1 && 0, 1 || 0, TRUE && TRUE, 0 || FALSE);", {"FALSE|TRUE|TRUE|FALSE"}},
     {"Bits", "record(12 & 10, 12 | 3, -1 & 255);", {"8|15|255"}},
     {"UnaryMinus", "a = 4; record(a * -3, -a, - -a);", {"-12|-4|4"}},
-    {"IfTrueSkipsElse", "如果(1 < 2){ record(then); }否则{ record(else); } record(end);",
+    {"IfTrueSkipsElse",
+     "如果(1 < 2){ record(then); }否则{ record(else); } record(end);",
      {"then", "end"}},
-    {"IfFalseRunsElse", "如果(2 < 1){ record(then); }否则{ record(else); } record(end);",
+    {"IfFalseRunsElse",
+     "如果(2 < 1){ record(then); }否则{ record(else); } record(end);",
      {"else", "end"}},
     {"OrIfIgnoresThePreviousBranch", "如果(1){ record(a); } 或者(1){ record(b); }", {"a", "b"}},
-    {"NestedIf", "x = 3; 如果(x > 1){ 如果(x > 5){ record(big); }否则{ record(mid); } } record(end);",
+    {"NestedIf",
+     "x = 3; 如果(x > 1){ 如果(x > 5){ record(big); }否则{ record(mid); } } record(end);",
      {"mid", "end"}},
     {"While", "i = 0; 当(i < 5){ i = i + 1; } record(i);", {"5"}},
     {"WhileNeverEntered", "i = 9; 当(i < 5){ record(body); } record(i);", {"9"}},
@@ -46,12 +52,15 @@ const RunCase kRunCases[] = {
      "n = 0; 从(i = 0; i < 3; i = i + 1){ j = 0; 当(j < i){ n = n + 1; j = j + 1; } } record(n);",
      {"3"}},
     {"BreakLeavesInnermostLoop",
-     "i = 0; 当(1){ i = i + 1; 如果(i == 3){ 跳出; } 如果(i > 10){ record(runaway); 返回; } } record(i);",
+     "i = 0; 当(1){ i = i + 1; 如果(i == 3){ 跳出; } 如果(i > 10){ record(runaway); 返回; } } "
+     "record(i);",
      {"3"}},
     {"BreakStepsOverLaterBlocks",
-     "i = 0; 当(i < 5){ 跳出; 如果(1){ record(no); } } record(i);", {"0"}},
+     "i = 0; 当(i < 5){ 跳出; 如果(1){ record(no); } } record(i);",
+     {"0"}},
     {"BreakFromInnerLoop",
-     "n = 0; 从(i = 0; i < 3; i = i + 1){ 当(1){ n = n + 1; 跳出; } } record(n);", {"3"}},
+     "n = 0; 从(i = 0; i < 3; i = i + 1){ 当(1){ n = n + 1; 跳出; } } record(n);",
+     {"3"}},
     {"SkippedBlockHoldsALoop", "如果(0){ 当(1){ record(no); } record(no); } record(end);", {"end"}},
     {"BreakOutsideLoopDoesNothing", "跳出; record(x);", {"x"}},
     {"WhileInsideIfClosesNormally",
@@ -66,16 +75,20 @@ const RunCase kRunCases[] = {
      "k = 1; 匹配 k; 标记 1; record(one); 标记 2; record(two); 匹配完毕; record(end);",
      {"one", "two", "end"}},
     {"MatchWithoutCaseContinuesAfterEnd",
-     "k = 9; 匹配 k; 标记 1; record(one); 匹配完毕; record(end);", {"end"}},
+     "k = 9; 匹配 k; 标记 1; record(one); 匹配完毕; record(end);",
+     {"end"}},
     {"MatchNeedsTheWholeLabel",
-     "k = 1; 匹配 k; 标记 12; record(twelve); 标记 1; record(one); 匹配完毕;", {"one"}},
+     "k = 1; 匹配 k; 标记 12; record(twelve); 标记 1; record(one); 匹配完毕;",
+     {"one"}},
     {"Variables", "变量 v = hello; 变量 w; record(v, w);", {"hello|"}},
     {"QuotedValuesLoseTheirQuotes", "record(\"a b\", \"x;y\");", {"a b|x;y"}},
     {"EmptyItem", "传出 a,,b; 函数 record;", {"a||b"}},
     {"GlobalsAreSharedByName", "全局变量 g = record; 传出 via-global; 函数 @g;", {"via-global"}},
     {"ReturnEndsTheFunction", "record(a); 返回; record(b);", {"a"}},
     {"InterpreterVersion", "解释器 1.0; record(ok);", {"ok"}},
-    {"Colour", "record(红黄绿(255, 0, 0), RGB(0, 0, 255), 颜色(1, 2, 3));", {"255|16711680|197121"}},
+    {"Colour",
+     "record(红黄绿(255, 0, 0), RGB(0, 0, 255), 颜色(1, 2, 3));",
+     {"255|16711680|197121"}},
     {"ScreenSize", "获取当前屏幕大小(); 传入 w, h; record(w, h);", {"1024|768"}},
 };
 
@@ -115,18 +128,23 @@ const ErrorCase kErrorCases[] = {
      msg::FormatMessage(msg::kUnsupportedFunction, {"main", "nothing"})},
     {"WaitWithoutArgument", "等待();", msg::FormatMessage(msg::kCallTooFewArgs, {"main", "等待"})},
     {"ColourWithTooFew", "RGB(1, 2);", msg::FormatMessage(msg::kCallTooFewArgs, {"main", "RGB"})},
-    {"RunScriptWithout", "触发脚本();", msg::FormatMessage(msg::kCallTooFewArgs, {"main", "触发脚本"})},
+    {"RunScriptWithout", "触发脚本();",
+     msg::FormatMessage(msg::kCallTooFewArgs, {"main", "触发脚本"})},
     {"TimestampWithout", "时间戳();", msg::FormatMessage(msg::kCallTooFewArgs, {"main", "时间戳"})},
     {"SoundWithout", "播放音效();", msg::FormatMessage(msg::kCallTooFewArgs, {"main", "播放音效"})},
     {"CommandRefused", "fail(10);", msg::FormatMessage(msg::kCallFailed, {"main", "fail"})},
     {"CommandBadArgument", "fail(20);", msg::FormatMessage(msg::kCallBadArgs, {"main", "fail"})},
     {"CommandOtherCode", "fail(99);", ""},
     {"ThirteenNestedBlocks",
-     "如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){"
+     "如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果(1){如果("
+     "1){"
      "如果(1){ }}}}}}}}}}}}}",
      std::string(msg::kNestingTooDeep)},
-    {"CallWithLongName", "函数 " "abcdefghijabcdefghijabcdefghijabcdefghij;",
-     msg::FormatMessage(msg::kNameTooLong, {"abcdefghijabcdefghijabcdefghijabcdefghij;\r\n脚本结束;\r\n"})},
+    {"CallWithLongName",
+     "函数 "
+     "abcdefghijabcdefghijabcdefghijabcdefghij;",
+     msg::FormatMessage(msg::kNameTooLong,
+                        {"abcdefghijabcdefghijabcdefghijabcdefghij;\r\n脚本结束;\r\n"})},
 };
 
 class ErrorTest : public ::testing::TestWithParam<ErrorCase> {};
@@ -147,7 +165,8 @@ int RunCompiled(ScriptContext& context, const std::string& text) {
     context.name = ScriptValue::FromText("hand");
     StatementLimits limits;
     int status = kStatusNext;
-    for (int i = 0; i < 100 && status == kStatusNext; ++i) status = RunStatement(context, limits);
+    for (int i = 0; i < 100 && status == kStatusNext; ++i)
+        status = RunStatement(context, limits);
     return status;
 }
 

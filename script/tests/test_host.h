@@ -19,7 +19,7 @@ struct PostedMessage {
 };
 
 class TestHost : public ScriptHost {
-public:
+  public:
     void PostMessage(int code, int32_t contextId, uint32_t delayMs) override {
         posted.push_back({code, contextId, delayMs});
     }
@@ -42,7 +42,7 @@ public:
 // "record": keeps its handed values joined with "|" and hands back "ok".
 // "fail": reports the failure code given as its argument.
 class TestCommands : public CommandGroup {
-public:
+  public:
     int Call(ScriptInterpreter& interpreter, ScriptContext& context) override {
         const std::string& name = context.calledName.Text();
         if (name == "record") {
@@ -66,7 +66,7 @@ public:
 
 // An interpreter with the test command set as its create group.
 class TestInterpreter {
-public:
+  public:
     TestInterpreter() : interpreter(host) {
         interpreter.SetCommandGroup(CommandGroupKind::kCreate, &commands);
         interpreter.EnableCreateCommands();
@@ -74,7 +74,9 @@ public:
         interpreter.EnableResourceCommands();
     }
 
-    int Compile(const std::string& text) { return interpreter.Compile(ScriptValue::FromText(text)); }
+    int Compile(const std::string& text) {
+        return interpreter.Compile(ScriptValue::FromText(text));
+    }
 
     // Compiles `body` as the function "main" and starts it (later calls name
     // their functions main2, main3 and so on).
@@ -101,7 +103,7 @@ public:
     TestCommands commands;
     ScriptInterpreter interpreter;
 
-private:
+  private:
     int runs_ = 0;
 };
 

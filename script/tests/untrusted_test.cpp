@@ -12,7 +12,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 class UntrustedTest : public ::testing::Test {
-protected:
+  protected:
     UntrustedTest() {
         t.interpreter.SetStepBudget(20000);
         t.interpreter.SetMaxCallDepth(32);
@@ -35,8 +35,9 @@ TEST_F(UntrustedTest, BackwardJumpWithoutEndStopsAtTheStepBudget) {
 
 TEST_F(UntrustedTest, BudgetIsPerRunSoWaitingLoopsGoOn) {
     // Each delivery is a run of its own with a fresh budget.
-    EXPECT_EQ(t.RunMain("i = 0; 当(i < 3000){ i = i + 1; 如果(i % 1000 == 0){ 等待(1); } } record(i);"),
-              kStatusSuspended);
+    EXPECT_EQ(
+        t.RunMain("i = 0; 当(i < 3000){ i = i + 1; 如果(i % 1000 == 0){ 等待(1); } } record(i);"),
+        kStatusSuspended);
     t.DeliverAll();
     EXPECT_THAT(t.commands.records, ElementsAre("3000"));
     EXPECT_THAT(t.host.notices, IsEmpty());
@@ -61,7 +62,8 @@ TEST_F(UntrustedTest, ParallelFloodStopsAtTheContextLimit) {
     t.interpreter.CallScript("spawn", "");
     t.DeliverAll(5000);
     EXPECT_LE(t.interpreter.RunningCount(), 64u);
-    EXPECT_THAT(t.host.notices, ::testing::Contains(msg::FormatMessage(msg::kTooManyContexts, {"spawn"})));
+    EXPECT_THAT(t.host.notices,
+                ::testing::Contains(msg::FormatMessage(msg::kTooManyContexts, {"spawn"})));
     t.DeliverAll(20000);  // it keeps spawning, within the limit
     EXPECT_LE(t.interpreter.RunningCount(), 64u);
     EXPECT_LE(t.host.posted.size(), 64u * 3);
@@ -74,7 +76,8 @@ TEST_F(UntrustedTest, DoublingTextStopsAtTheLengthLimit) {
 
 TEST_F(UntrustedTest, DeeplyNestedBlocksCompileAndFailCleanly) {
     std::string body;
-    for (int i = 0; i < 500; ++i) body += "如果(1){";
+    for (int i = 0; i < 500; ++i)
+        body += "如果(1){";
     body += std::string(500, '}');
     EXPECT_EQ(t.RunMain(body), kStatusError);
     EXPECT_THAT(t.host.notices, ElementsAre(std::string(msg::kNestingTooDeep)));
@@ -118,7 +121,8 @@ TEST_F(UntrustedTest, TrailBytesInTextAndLabels) {
 TEST_F(UntrustedTest, ArithmeticFaultsAreErrorsNotCrashes) {
     EXPECT_EQ(t.RunMain("x = 1 / 0;"), kStatusError);
     EXPECT_EQ(t.RunMain("x = 5 % 0;"), kStatusError);
-    EXPECT_EQ(t.RunMain("x = -2147483647 - 1; y = x / -1; z = x % -1; record(y, z);"), kStatusEnded);
+    EXPECT_EQ(t.RunMain("x = -2147483647 - 1; y = x / -1; z = x % -1; record(y, z);"),
+              kStatusEnded);
     EXPECT_THAT(t.commands.records, ElementsAre("-2147483648|0"));
 }
 
@@ -158,10 +162,17 @@ TEST_F(UntrustedTest, MessagesForEndedContextsAreIgnored) {
 
 TEST_F(UntrustedTest, GarbageTextNeverCrashes) {
     const char* inputs[] = {
-        "脚本开始", "脚本结束;", "脚本开始 脚本结束;", "脚本开始 f(; 脚本结束;",
-        "脚本开始 f(); { { } 脚本结束;", "脚本开始 f(); \" 脚本结束;", "脚本开始 f(); 从(;;){ 脚本结束;",
-        "脚本开始 f(); 跳出; 跳出; }}}; 脚本结束;", "脚本开始 f(); 否则; 脚本结束;",
-        "脚本开始 f(); 匹配 ; 脚本结束;", "脚本开始\x81 f(); 脚本结束;",
+        "脚本开始",
+        "脚本结束;",
+        "脚本开始 脚本结束;",
+        "脚本开始 f(; 脚本结束;",
+        "脚本开始 f(); { { } 脚本结束;",
+        "脚本开始 f(); \" 脚本结束;",
+        "脚本开始 f(); 从(;;){ 脚本结束;",
+        "脚本开始 f(); 跳出; 跳出; }}}; 脚本结束;",
+        "脚本开始 f(); 否则; 脚本结束;",
+        "脚本开始 f(); 匹配 ; 脚本结束;",
+        "脚本开始\x81 f(); 脚本结束;",
     };
     for (const char* input : inputs) {
         int count = t.Compile(input);
