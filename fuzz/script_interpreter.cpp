@@ -36,21 +36,21 @@ void Exercise(const std::string& text) {
     interpreter.EnableCreateCommands();
     interpreter.EnableEntityCommands();
     interpreter.EnableResourceCommands();
-    interpreter.SetStepBudget(5000);
+    interpreter.SetStepBudget(1000);
     interpreter.SetMaxCallDepth(16);
     interpreter.SetMaxContexts(32);
     interpreter.SetMaxValueLength(4096);
     if (interpreter.Compile(script::ScriptValue::FromText(text)) <= 0) return;
     // Start each function once, then let the queued messages run a while.
     size_t pos = 0;
-    for (int started = 0; started < 8; ++started) {
+    for (int started = 0; started < 4; ++started) {
         size_t at = script::FindText(text, script::kw::kScriptBegin, pos);
         if (at == script::kNotFound) break;
         pos = at + script::kw::kScriptBegin.size();
         script::ReadResult name = script::ReadFunctionName(text, pos, nullptr);
         if (name.ok) interpreter.CallScript(name.value.Text(), "1,a,\"b,c\"");
     }
-    for (int i = 0; i < 200 && !host.posted.empty(); ++i) {
+    for (int i = 0; i < 20 && !host.posted.empty(); ++i) {
         auto [code, id] = host.posted.front();
         host.posted.pop_front();
         interpreter.HandleEngineMessage(code, id);
