@@ -17,6 +17,10 @@ struct RunCase {
     std::vector<std::string> records;
 };
 
+void PrintTo(const RunCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 // Scripts that exercise the statements, and what they record.
 const RunCase kRunCases[] = {
     {"Arithmetic", "record(1 + 2 * 3, 7 / 2, 7 % 3, -7 % 3, 2 - 5);", {"7|3|1|-1|-3"}},
@@ -110,6 +114,10 @@ struct ErrorCase {
     const char* body;
     std::string notice;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // Scripts that fail, and the text each failure reports.
 const ErrorCase kErrorCases[] = {
