@@ -58,7 +58,7 @@ run_fuzz() {
 }
 export -f run_fuzz; export seconds
 rm -f build-fuzz/*.passed
-printf '%s\n' "${targets[@]}" | grep . | xargs -r -P "$jobs" -I{} bash -c 'run_fuzz "$@"' _ {}
+{ printf '%s\n' "${targets[@]}" | grep . || true; } | xargs -r -P "$jobs" -I{} bash -c 'run_fuzz "$@"' _ {}
 passed=$(find build-fuzz -maxdepth 1 -name '*.passed' | wc -l)
 failed=$(( ${#targets[@]} - passed ))
 echo "fuzzing: $passed passed, $failed failed"
