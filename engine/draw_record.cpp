@@ -19,7 +19,8 @@ Rect DrawRecordBounds(DrawRecord& record) {
     }
     if (record.radius < 1) record.radius = DrawRecordRadiusInt(record.width, record.height);
     const int64_t r = record.radius;
-    return MakeRect(record.screenX - r, record.screenY - r, int64_t(record.screenX) + r, int64_t(record.screenY) + r);
+    return MakeRect(record.screenX - r, record.screenY - r, int64_t(record.screenX) + r,
+                    int64_t(record.screenY) + r);
 }
 
 }  // namespace engine

@@ -11,8 +11,8 @@ namespace engine {
 
 // Draw flags. The layer reads kDrawClip and kDrawHitPixel and writes
 // kDrawInView; the other bits belong to the blitters.
-inline constexpr uint32_t kDrawClip = 0x2;         // the clip rectangle is in force
-inline constexpr uint32_t kDrawHitPixel = 0x4;     // hit tests look at the pixels
+inline constexpr uint32_t kDrawClip = 0x2;           // the clip rectangle is in force
+inline constexpr uint32_t kDrawHitPixel = 0x4;       // hit tests look at the pixels
 inline constexpr uint32_t kDrawInView = 0x10000010;  // set while the item is inside the view
 
 struct DrawRecord {
@@ -33,7 +33,9 @@ struct DrawRecord {
 // sqrt(((w+1)/2)^2 + ((h+1)/2)^2) + 0.5 with integer halves; 0.0 when either
 // size is not positive. Truncated, it is the bounding radius.
 double DrawRecordRadius(int32_t width, int32_t height);
-inline int32_t DrawRecordRadiusInt(int32_t width, int32_t height) { return int32_t(DrawRecordRadius(width, height)); }
+inline int32_t DrawRecordRadiusInt(int32_t width, int32_t height) {
+    return int32_t(DrawRecordRadius(width, height));
+}
 
 // The screen area of a record (before any clip): its rectangle when
 // unrotated, the square about its bounding circle when rotated. Computes and

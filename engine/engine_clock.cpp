@@ -15,6 +15,8 @@ uint32_t EngineClock::Update() {
     return g_now;
 }
 
-uint32_t EngineClock::Now() { return g_now; }
+uint32_t EngineClock::Now() {
+    return g_now;
+}
 
 }  // namespace engine

@@ -9,7 +9,7 @@
 namespace engine {
 
 class EngineClock {
-public:
+  public:
     // Reads the tick count, stores it as Now and returns it.
     static uint32_t Update();
     static uint32_t Now();

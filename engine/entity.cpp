@@ -27,17 +27,19 @@ Entity::Entity(uint32_t kind) : kind_(kind) {}
 
 // The World releases an entity before dropping it; this only covers an entity
 // that never reached the World, so that no layer or relative keeps a pointer.
-Entity::~Entity() { Release(); }
+Entity::~Entity() {
+    Release();
+}
 
-void Entity::Init(int32_t x, int32_t y, int32_t width, int32_t height, double angle, int32_t depth, uint32_t visible,
-                  double opacity) {
+void Entity::Init(int32_t x, int32_t y, int32_t width, int32_t height, double angle, int32_t depth,
+                  uint32_t visible, double opacity) {
     record_ = DrawRecord{};
     record_.x = x;
     record_.y = y;
     record_.depth = depth;
     record_.width = width;
     record_.height = height;
-    record_.angle = angle;
+    record_.angle = std::isfinite(angle) ? angle : 0.0;
     record_.radius = DrawRecordRadiusInt(width, height);
     visible_ = visible;
     opacity_ = opacity;
@@ -54,7 +56,8 @@ uint32_t Entity::SetLayer(LayerHost* screen, int layer) {
     // screen with nothing to remove it.
     RemoveFromScreen();
     screen_ = screen;
-    const uint32_t item = screen->AddLayerItem(layer, id_, &record_, opacity_, visible_, payload_.get());
+    const uint32_t item =
+        screen->AddLayerItem(layer, id_, &record_, opacity_, visible_, payload_.get());
     if (item == 0) return 0;
     item_ = item;
     layer_ = layer;
@@ -88,7 +91,8 @@ int Entity::Update() {
     if (item_ == 0 || !screen_) return 0;
     if (dirty_) {
         record_.radius = DrawRecordRadiusInt(record_.width, record_.height);
-        screen_->UpdateLayerItem(layer_, item_, visible_ ? kItemShow : kItemHide, opacity_, record_);
+        screen_->UpdateLayerItem(layer_, item_, visible_ ? kItemShow : kItemHide, opacity_,
+                                 record_);
     } else {
         screen_->SetLayerItemState(layer_, item_, visible_ ? kItemShow : kItemHide, opacity_);
     }
@@ -99,7 +103,8 @@ int Entity::Update() {
 
 bool Entity::GuardHolds(const ChildLink& link) const {
     if (!(link.flags & kLinkGuard)) return true;
-    return screen_ && layer_ != -1 && screen_->GetItemEntity(layer_, link.childItem) == link.childId;
+    return screen_ && layer_ != -1 &&
+           screen_->GetItemEntity(layer_, link.childItem) == link.childId;
 }
 
 template <typename F>
@@ -111,9 +116,13 @@ void Entity::ForChildren(uint32_t flag, F&& f) {
     }
 }
 
-void Entity::MoveTo(int32_t x, int32_t y) { MoveByWide(int64_t(x) - record_.x, int64_t(y) - record_.y); }
+void Entity::MoveTo(int32_t x, int32_t y) {
+    MoveByWide(int64_t(x) - record_.x, int64_t(y) - record_.y);
+}
 
-void Entity::MoveBy(int32_t dx, int32_t dy) { MoveByWide(dx, dy); }
+void Entity::MoveBy(int32_t dx, int32_t dy) {
+    MoveByWide(dx, dy);
+}
 
 // In 64 bits, so that a move across the whole coordinate range lands exactly.
 void Entity::MoveByWide(int64_t dx, int64_t dy) {
@@ -126,6 +135,7 @@ void Entity::MoveByWide(int64_t dx, int64_t dy) {
 }
 
 void Entity::RotateBy(double angle) {
+    if (!std::isfinite(angle)) return;  // from a script: would poison every later turn
     if (angle != 0.0) {
         record_.angle += angle;
         dirty_ = 1;
@@ -135,6 +145,7 @@ void Entity::RotateBy(double angle) {
 }
 
 void Entity::SetRotation(double angle) {
+    if (!std::isfinite(angle)) return;
     const double delta = angle - record_.angle;
     if (angle != record_.angle) {
         record_.angle = angle;
@@ -145,6 +156,7 @@ void Entity::SetRotation(double angle) {
 }
 
 void Entity::RotateAbout(int32_t px, int32_t py, double angle) {
+    if (!std::isfinite(angle)) return;
     if (angle != 0.0) {
         const Point p = RotatePoint(record_.x, record_.y, px, py, angle, 1);
         MoveTo(p.x, p.y);
@@ -191,11 +203,7 @@ void Entity::SetSize(int32_t width, int32_t height) {
 
 namespace {
 
-int32_t ScaledSize(int32_t size, double factor) {
-    const double v = std::trunc(double(size) * factor);
-    if (!(v == v)) return 0;  // NaN factor
-    return v >= double(INT32_MAX) ? INT32_MAX : v <= double(INT32_MIN) ? INT32_MIN : int32_t(v);
-}
+int32_t ScaledSize(int32_t size, double factor) { return Saturate32(std::trunc(double(size) * factor)); }
 
 }  // namespace
 
@@ -255,10 +263,18 @@ void Entity::Hide() {
     });
 }
 
-int32_t Entity::GetLeft() const { return Saturate32(int64_t(record_.x) - (int64_t(record_.width) + 1) / 2); }
-int32_t Entity::GetRight() const { return Saturate32((int64_t(record_.width) + 1) / 2 + record_.x); }
-int32_t Entity::GetTop() const { return Saturate32(int64_t(record_.y) - (int64_t(record_.height) + 1) / 2); }
-int32_t Entity::GetBottom() const { return Saturate32((int64_t(record_.height) + 1) / 2 + record_.y); }
+int32_t Entity::GetLeft() const {
+    return Saturate32(int64_t(record_.x) - (int64_t(record_.width) + 1) / 2);
+}
+int32_t Entity::GetRight() const {
+    return Saturate32((int64_t(record_.width) + 1) / 2 + record_.x);
+}
+int32_t Entity::GetTop() const {
+    return Saturate32(int64_t(record_.y) - (int64_t(record_.height) + 1) / 2);
+}
+int32_t Entity::GetBottom() const {
+    return Saturate32((int64_t(record_.height) + 1) / 2 + record_.y);
+}
 
 Point Entity::ScreenToLocal(int32_t x, int32_t y) const {
     if (!screen_ || layer_ == -1) return {x, y};
@@ -275,7 +291,8 @@ int Entity::HeightBelow() const {
 
 int Entity::DepthAbove() const {
     int depth = 0;
-    for (const Entity* p = attachedTo_; p; p = p->attachedTo_) ++depth;
+    for (const Entity* p = attachedTo_; p; p = p->attachedTo_)
+        ++depth;
     return depth;
 }
 
@@ -285,7 +302,8 @@ uint32_t Entity::AttachChild(Entity* child, uint32_t flags) {
         if (p == child) return 0;  // the child is one of our parents: a loop
     }
     if (DepthAbove() + 1 + child->HeightBelow() > kMaxLinkDepth) return 0;
-    if ((flags & kLinkGuard) && !(screen_ && layer_ != -1 && screen_->GetItemEntity(layer_, child->item_) == child->id_))
+    if ((flags & kLinkGuard) &&
+        !(screen_ && layer_ != -1 && screen_->GetItemEntity(layer_, child->item_) == child->id_))
         return 0;
     // One link per child: a child already attached (here or elsewhere) leaves
     // its old link first, so no change reaches it twice.

@@ -28,7 +28,8 @@ inline constexpr uint32_t kLinkOpacity = 0x8;
 inline constexpr uint32_t kLinkPickable = 0x10;
 inline constexpr uint32_t kLinkUpdate = 0x20;
 inline constexpr uint32_t kLinkSize = 0x40;
-inline constexpr uint32_t kLinkGuard = 0x100;  // only while the parent's layer still maps the child's item
+inline constexpr uint32_t kLinkGuard =
+    0x100;  // only while the parent's layer still maps the child's item
 inline constexpr uint32_t kLinkHideRemember = 0x1000;
 inline constexpr uint32_t kLinkHiddenByParent = 0x2000;
 inline constexpr uint32_t kLinkClip = 0x4000;
@@ -49,7 +50,7 @@ struct ChildLink {
 };
 
 class Entity {
-public:
+  public:
     explicit Entity(uint32_t kind = kKindBase);
     virtual ~Entity();
     Entity(const Entity&) = delete;
@@ -59,8 +60,8 @@ public:
     virtual bool CreatePayload() { return false; }
 
     // Clears the draw record, then sets the geometry, visibility and opacity.
-    void Init(int32_t x, int32_t y, int32_t width, int32_t height, double angle, int32_t depth, uint32_t visible,
-              double opacity);
+    void Init(int32_t x, int32_t y, int32_t width, int32_t height, double angle, int32_t depth,
+              uint32_t visible, double opacity);
 
     // Placement. SetLayer gives the new item, 0 when refused (a kind other
     // than 0 whose payload does not exist yet, or a layer the screen lacks).
@@ -137,9 +138,15 @@ public:
     // Children.
     Entity* GetAttachedTo() const { return attachedTo_; }
     uint32_t GetChildCount() const { return uint32_t(children_.size()); }
-    Entity* GetChild(uint32_t n) const { return n < children_.size() ? children_[n].child : nullptr; }
-    uint32_t GetChildId(uint32_t n) const { return n < children_.size() ? children_[n].childId : 0; }
-    const ChildLink* GetChildLink(uint32_t n) const { return n < children_.size() ? &children_[n] : nullptr; }
+    Entity* GetChild(uint32_t n) const {
+        return n < children_.size() ? children_[n].child : nullptr;
+    }
+    uint32_t GetChildId(uint32_t n) const {
+        return n < children_.size() ? children_[n].childId : 0;
+    }
+    const ChildLink* GetChildLink(uint32_t n) const {
+        return n < children_.size() ? &children_[n] : nullptr;
+    }
     // The new child count, 0 when refused: no child, a failed guard, the
     // entity itself or one of its parents (a loop), or a chain too long.
     uint32_t AttachChild(Entity* child, uint32_t flags);
@@ -150,13 +157,13 @@ public:
     void SetId(uint32_t id) { id_ = id; }
     void SetControlId(uint32_t id) { controlId_ = id; }
 
-protected:
+  protected:
     // The kind initialiser hands over the payload; from then on the entity
     // counts as created and may be placed.
     void SetPayload(std::unique_ptr<EntityPayload> payload);
     void MarkDirty() { dirty_ = 1; }
 
-private:
+  private:
     bool GuardHolds(const ChildLink& link) const;
     void DetachLink(Entity* child);
     void MoveByWide(int64_t dx, int64_t dy);

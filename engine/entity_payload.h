@@ -20,7 +20,7 @@ inline constexpr uint32_t kKindParticle = 65536;
 bool IsEntityKind(uint32_t kind);
 
 class EntityPayload {
-public:
+  public:
     explicit EntityPayload(uint32_t kind) : kind_(kind) {}
     virtual ~EntityPayload() = default;
     EntityPayload(const EntityPayload&) = delete;
@@ -38,7 +38,7 @@ public:
         return false;
     }
 
-private:
+  private:
     uint32_t kind_;
 };
 

@@ -34,8 +34,9 @@ std::string GameLogFileName(const LocalTime& when) {
 
 std::string FormatGameLogLine(const LocalTime& when, std::string_view message) {
     char stamp[96];
-    const int n = std::snprintf(stamp, sizeof stamp, "%02d/%02d/%02d     %02d:%02d:%02d      ", when.year, when.month,
-                                when.day, when.hour, when.minute, when.second);
+    const int n =
+        std::snprintf(stamp, sizeof stamp, "%02d/%02d/%02d     %02d:%02d:%02d      ", when.year,
+                      when.month, when.day, when.hour, when.minute, when.second);
     std::string line(stamp, n > 0 ? size_t(n) : 0);
     line.append(CutGbk(message, kGameLogMessageMax));
     line.append("\r\n");
@@ -58,8 +59,12 @@ void DailyFileGameLogSink::Append(const std::string& fileName, std::string_view 
     std::fclose(file);
 }
 
-ScopedGameLogSink::ScopedGameLogSink(GameLogSink& sink) : previous_(g_sink) { g_sink = &sink; }
-ScopedGameLogSink::~ScopedGameLogSink() { g_sink = previous_; }
+ScopedGameLogSink::ScopedGameLogSink(GameLogSink& sink) : previous_(g_sink) {
+    g_sink = &sink;
+}
+ScopedGameLogSink::~ScopedGameLogSink() {
+    g_sink = previous_;
+}
 
 void WriteGameLogText(std::string_view message) {
     const LocalTime when = g_sink->Now();
@@ -80,7 +85,8 @@ void WriteGameLogV(const char* format, va_list args) {
             pos += platform::GbkCharLength(text, pos);
         }
         // A lead byte at the very end has lost its trail byte to the cut.
-        if (last + 1 == text.size() && platform::IsGbkLeadByte(static_cast<unsigned char>(text[last])))
+        if (last + 1 == text.size() &&
+            platform::IsGbkLeadByte(static_cast<unsigned char>(text[last])))
             text.remove_suffix(1);
     }
     WriteGameLogText(text);

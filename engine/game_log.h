@@ -31,7 +31,7 @@ std::string GameLogFileName(const LocalTime& when);
 std::string FormatGameLogLine(const LocalTime& when, std::string_view message);
 
 class GameLogSink {
-public:
+  public:
     virtual ~GameLogSink() = default;
     // Read once per line; the file name and the stamp both come from it.
     virtual LocalTime Now() const;
@@ -42,19 +42,19 @@ public:
 // The daily file in the program's folder; a file that cannot be opened is
 // skipped without a word.
 class DailyFileGameLogSink : public GameLogSink {
-public:
+  public:
     void Append(const std::string& fileName, std::string_view line) override;
 };
 
 // Installs `sink` for the lifetime of this object (UI thread).
 class ScopedGameLogSink {
-public:
+  public:
     explicit ScopedGameLogSink(GameLogSink& sink);
     ~ScopedGameLogSink();
     ScopedGameLogSink(const ScopedGameLogSink&) = delete;
     ScopedGameLogSink& operator=(const ScopedGameLogSink&) = delete;
 
-private:
+  private:
     GameLogSink* previous_;
 };
 

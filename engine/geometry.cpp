@@ -6,7 +6,9 @@
 namespace engine {
 namespace {
 
-double RoundHalfAway(double v) { return std::trunc(v > 0.0 ? v + 0.5 : v - 0.5); }
+double RoundHalfAway(double v) {
+    return std::trunc(v > 0.0 ? v + 0.5 : v - 0.5);
+}
 
 struct Offsets {
     double u;
@@ -37,30 +39,32 @@ bool OnSegment(double px, double py, double ax, double ay, double bx, double by)
 }  // namespace
 
 Rect Intersect(const Rect& a, const Rect& b) {
-    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom)};
     return r.IsEmpty() ? Rect{} : r;
 }
 
 Rect Union(const Rect& a, const Rect& b) {
     if (a.IsEmpty()) return b.IsEmpty() ? Rect{} : b;
     if (b.IsEmpty()) return a;
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
 }
 
 Point RotatePoint(int32_t x, int32_t y, int32_t cx, int32_t cy, double angle, int direction) {
-    if (angle == 0.0) return {x, y};
+    if (angle == 0.0 || !std::isfinite(angle)) return {x, y};
     const Offsets o = Turn(double(x) - cx, double(cy) - y, angle, direction);
-    return {int32_t(cx + o.u), int32_t(cy - o.v)};
+    return {Saturate32(cx + o.u), Saturate32(cy - o.v)};
 }
 
 PointF RotatePointF(double x, double y, double cx, double cy, double angle, int direction) {
-    if (angle == 0.0) return {x, y};
+    if (angle == 0.0 || !std::isfinite(angle)) return {x, y};
     const Offsets o = Turn(x - cx, cy - y, angle, direction);
     return {cx + o.u, cy - o.v};
 }
 
-int SegmentsIntersect(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
-                      PointF* at) {
+int SegmentsIntersect(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                      double y4, PointF* at) {
     const double c1 = (y3 - y1) * (x2 - x1) - (y2 - y1) * (x3 - x1);
     const double c2 = (y4 - y1) * (x2 - x1) - (y2 - y1) * (x4 - x1);
     const double c3 = (y1 - y3) * (x4 - x3) - (y4 - y3) * (x1 - x3);

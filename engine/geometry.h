@@ -3,8 +3,8 @@
 // turning a point about a centre and intersecting two segments. Screen y
 // grows downward; angles are degrees, converted with pi = 3.14159.
 
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 
 namespace engine {
 
@@ -30,7 +30,9 @@ struct Rect {
     int32_t bottom = 0;
 
     bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool Contains(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
+    bool Contains(int32_t x, int32_t y) const {
+        return x >= left && x < right && y >= top && y < bottom;
+    }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
@@ -38,6 +40,11 @@ struct Rect {
 // coordinates and sizes are formed in 64 bits and brought back here.
 inline int32_t Saturate32(int64_t v) {
     return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : int32_t(v);
+}
+// A double brought to the nearest int32 toward zero; NaN becomes 0.
+inline int32_t Saturate32(double v) {
+    if (!(v == v)) return 0;
+    return v >= 2147483647.0 ? INT32_MAX : v <= -2147483648.0 ? INT32_MIN : int32_t(v);
 }
 inline Rect MakeRect(int64_t left, int64_t top, int64_t right, int64_t bottom) {
     return {Saturate32(left), Saturate32(top), Saturate32(right), Saturate32(bottom)};
@@ -48,17 +55,19 @@ Rect Intersect(const Rect& a, const Rect& b);
 // The smallest rectangle holding both; an empty one counts for nothing.
 Rect Union(const Rect& a, const Rect& b);
 // Whether a and b share at least one pixel.
-inline bool Intersects(const Rect& a, const Rect& b) { return !Intersect(a, b).IsEmpty(); }
+inline bool Intersects(const Rect& a, const Rect& b) {
+    return !Intersect(a, b).IsEmpty();
+}
 
 // Direction 1 turns the point counter-clockwise on screen, 0 the other way.
-// An angle of exactly 0.0 returns the point untouched; otherwise each offset is
+// An angle of exactly 0.0 (or one that is not finite) returns the point untouched; otherwise each offset is
 // rounded half away from zero.
 Point RotatePoint(int32_t x, int32_t y, int32_t cx, int32_t cy, double angle, int direction);
 PointF RotatePointF(double x, double y, double cx, double cy, double angle, int direction);
 
 // 1 for a proper crossing (with the crossing point in *at when given), 2 when
 // an endpoint of one segment lies on the other, 0 for no contact.
-int SegmentsIntersect(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
-                      PointF* at = nullptr);
+int SegmentsIntersect(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                      double y4, PointF* at = nullptr);
 
 }  // namespace engine

@@ -17,13 +17,13 @@ inline constexpr uint32_t kItemShow = 1;
 inline constexpr uint32_t kItemKeepVisibility = 2;
 
 class LayerHost {
-public:
+  public:
     virtual ~LayerHost() = default;
 
     // The new item id, 0 when the layer does not exist. `live` must stay valid
     // until the item is removed.
-    virtual uint32_t AddLayerItem(int layer, uint32_t entityId, DrawRecord* live, double opacity, uint32_t visible,
-                                  const EntityPayload* kind) = 0;
+    virtual uint32_t AddLayerItem(int layer, uint32_t entityId, DrawRecord* live, double opacity,
+                                  uint32_t visible, const EntityPayload* kind) = 0;
     virtual void UpdateLayerItem(int layer, uint32_t item, uint32_t mode, double opacity,
                                  const DrawRecord& record) = 0;
     virtual void SetLayerItemState(int layer, uint32_t item, uint32_t mode, double opacity) = 0;

@@ -10,13 +10,14 @@ const ScreenLayer* LayerStack::Layer(int layer) const {
     return layer >= 0 && layer < kLayerCount ? &layers_[size_t(layer)] : nullptr;
 }
 
-uint32_t LayerStack::AddLayerItem(int layer, uint32_t entityId, DrawRecord* live, double opacity, uint32_t visible,
-                                  const EntityPayload* kind) {
+uint32_t LayerStack::AddLayerItem(int layer, uint32_t entityId, DrawRecord* live, double opacity,
+                                  uint32_t visible, const EntityPayload* kind) {
     ScreenLayer* l = Layer(layer);
     return l ? l->AddItem(entityId, live, opacity, visible, kind) : 0;
 }
 
-void LayerStack::UpdateLayerItem(int layer, uint32_t item, uint32_t mode, double opacity, const DrawRecord& record) {
+void LayerStack::UpdateLayerItem(int layer, uint32_t item, uint32_t mode, double opacity,
+                                 const DrawRecord& record) {
     if (ScreenLayer* l = Layer(layer)) l->UpdateItem(item, mode, opacity, record);
 }
 

@@ -15,10 +15,11 @@ inline constexpr int kLayerCount = 5;
 inline constexpr int kTopLayer = 4;
 
 class LayerStack : public LayerHost {
-public:
-    uint32_t AddLayerItem(int layer, uint32_t entityId, DrawRecord* live, double opacity, uint32_t visible,
-                          const EntityPayload* kind) override;
-    void UpdateLayerItem(int layer, uint32_t item, uint32_t mode, double opacity, const DrawRecord& record) override;
+  public:
+    uint32_t AddLayerItem(int layer, uint32_t entityId, DrawRecord* live, double opacity,
+                          uint32_t visible, const EntityPayload* kind) override;
+    void UpdateLayerItem(int layer, uint32_t item, uint32_t mode, double opacity,
+                         const DrawRecord& record) override;
     void SetLayerItemState(int layer, uint32_t item, uint32_t mode, double opacity) override;
     void RemoveLayerItem(int layer, uint32_t item) override;
     int SetItemHitTest(int layer, uint32_t item, uint32_t on) override;
@@ -39,7 +40,7 @@ public:
     ScreenLayer* Layer(int layer);
     const ScreenLayer* Layer(int layer) const;
 
-private:
+  private:
     std::array<ScreenLayer, kLayerCount> layers_;
 };
 

@@ -8,7 +8,9 @@
 namespace engine {
 namespace {
 
-int64_t Half(int32_t size) { return (int64_t(size) + 1) / 2; }
+int64_t Half(int32_t size) {
+    return (int64_t(size) + 1) / 2;
+}
 
 void SetInViewFlags(DrawRecord& record, bool inView) {
     if (inView) {
@@ -39,17 +41,19 @@ bool RotatedTouches(const DrawRecord& r, const Rect& rect) {
         RotatePointF(sx - hx, sy + hy, sx, sy, r.angle, 1),
     };
     const double l = rect.left, t = rect.top, rt = rect.right, b = rect.bottom;
-    const PointF edges[4][2] = {{{l, t}, {rt, t}}, {{rt, t}, {rt, b}}, {{rt, b}, {l, b}}, {{l, b}, {l, t}}};
+    const PointF edges[4][2] = {
+        {{l, t}, {rt, t}}, {{rt, t}, {rt, b}}, {{rt, b}, {l, b}}, {{l, b}, {l, t}}};
     for (int i = 0; i < 4; ++i) {
         const PointF& a = corners[i];
         const PointF& c = corners[(i + 1) % 4];
         for (const auto& e : edges) {
-            if (SegmentsIntersect(a.x, a.y, c.x, c.y, e[0].x, e[0].y, e[1].x, e[1].y) != 0) return true;
+            if (SegmentsIntersect(a.x, a.y, c.x, c.y, e[0].x, e[0].y, e[1].x, e[1].y) != 0)
+                return true;
         }
     }
     if (rect.Contains(r.screenX, r.screenY)) return true;
     const PointF centre = RotatePointF((l + rt) / 2.0, (t + b) / 2.0, sx, sy, r.angle, 0);
-    return TestRect(r).Contains(int32_t(centre.x), int32_t(centre.y));
+    return TestRect(r).Contains(Saturate32(centre.x), Saturate32(centre.y));
 }
 
 }  // namespace
@@ -186,18 +190,22 @@ void ScreenLayer::EraseDrawList(const LayerItem& item) {
     drawKeys_.erase(it);
 }
 
-bool ScreenLayer::InDrawList(const LayerItem& item) const { return drawKeys_.count(item.id) != 0; }
+bool ScreenLayer::InDrawList(const LayerItem& item) const {
+    return drawKeys_.count(item.id) != 0;
+}
 
 std::vector<const LayerItem*> ScreenLayer::DrawList() const {
     std::vector<const LayerItem*> list;
     list.reserve(drawList_.size());
-    for (const DrawKey& key : drawList_) list.push_back(FindItem(key.itemId));
+    for (const DrawKey& key : drawList_)
+        list.push_back(FindItem(key.itemId));
     return list;
 }
 
 void ScreenLayer::SetView(const LayerView& view) {
     view_ = view;
-    viewRadius_ = DrawRecordRadiusInt(Saturate32(int64_t(view.halfWidth) * 2), Saturate32(int64_t(view.halfHeight) * 2));
+    viewRadius_ = DrawRecordRadiusInt(Saturate32(int64_t(view.halfWidth) * 2),
+                                      Saturate32(int64_t(view.halfHeight) * 2));
     Recull();
 }
 
@@ -218,8 +226,10 @@ Point ScreenLayer::LayerToScreen(int32_t x, int32_t y) const {
 }
 
 bool ScreenLayer::ClipToView(Rect& rect) const {
-    const int64_t cx = view_.centreX, cy = view_.centreY, hw = view_.halfWidth, hh = view_.halfHeight;
-    if (rect.left > cx + hw || rect.right < cx - hw || rect.top > cy + hh || rect.bottom < cy - hh) return false;
+    const int64_t cx = view_.centreX, cy = view_.centreY, hw = view_.halfWidth,
+                  hh = view_.halfHeight;
+    if (rect.left > cx + hw || rect.right < cx - hw || rect.top > cy + hh || rect.bottom < cy - hh)
+        return false;
     const Point lt = LayerToScreen(rect.left, rect.top);
     const Point rb = LayerToScreen(rect.right, rect.bottom);
     rect = {std::max(lt.x, 0), std::max(lt.y, 0), std::min(rb.x, view_.screenWidth),
@@ -234,11 +244,14 @@ bool ScreenLayer::IsInView(DrawRecord& record) const {
     record.screenY = Saturate32(sy);
     if (record.angle == 0.0) {
         const int64_t hx = Half(record.width), hy = Half(record.height);
-        if (sx + hx < 0 || sx - hx >= view_.screenWidth || sy + hy < 0 || sy - hy >= view_.screenHeight) return false;
+        if (sx + hx < 0 || sx - hx >= view_.screenWidth || sy + hy < 0 ||
+            sy - hy >= view_.screenHeight)
+            return false;
     } else {
         const double dx = double(record.x) - view_.centreX;
         const double dy = double(record.y) - view_.centreY;
-        const int32_t radius = record.radius >= 1 ? record.radius : DrawRecordRadiusInt(record.width, record.height);
+        const int32_t radius =
+            record.radius >= 1 ? record.radius : DrawRecordRadiusInt(record.width, record.height);
         const double reach = double(viewRadius_) + radius;
         if (dx * dx + dy * dy >= reach * reach) return false;
     }
@@ -326,7 +339,8 @@ void ScreenLayer::CollectDirtyRects(std::vector<Rect>& rects) {
     for (DrawRecord& record : pending_) {
         Rect r = DrawRecordBounds(record);
         if (record.flags & kDrawClip) {
-            const Rect clip = MakeRect(int64_t(record.clip.left) + bounds_.left, int64_t(record.clip.top) + bounds_.top,
+            const Rect clip = MakeRect(int64_t(record.clip.left) + bounds_.left,
+                                       int64_t(record.clip.top) + bounds_.top,
                                        int64_t(record.clip.right) + bounds_.left,
                                        int64_t(record.clip.bottom) + bounds_.top);
             r = Intersect(r, clip);
@@ -381,7 +395,9 @@ uint32_t ScreenLayer::HitTest(int32_t x, int32_t y) const {
         if (!(q.x > r.x - hx && q.x < r.x + hx && q.y > r.y - hy && q.y < r.y + hy)) continue;
         if (!(uint32_t(r.depth) > threshold)) continue;
         if (r.flags & kDrawHitPixel) {
-            if (!item->kind || !item->kind->HitPixel(Saturate32(q.x + hx - r.x), Saturate32(q.y + hy - r.y))) continue;
+            if (!item->kind ||
+                !item->kind->HitPixel(Saturate32(q.x + hx - r.x), Saturate32(q.y + hy - r.y)))
+                continue;
         }
         best = item;
         threshold = uint32_t(r.depth);
@@ -428,6 +444,8 @@ void ScreenLayer::ModalRemove(uint32_t id) {
     }
 }
 
-uint32_t ScreenLayer::ModalCurrent() const { return modalItem_ ? GetItemEntity(modalItem_) : 0; }
+uint32_t ScreenLayer::ModalCurrent() const {
+    return modalItem_ ? GetItemEntity(modalItem_) : 0;
+}
 
 }  // namespace engine

@@ -20,8 +20,8 @@ class EntityPayload;
 struct LayerItem {
     uint32_t id = 0;
     uint32_t entityId = 0;
-    DrawRecord record;            // as last placed: what is on screen
-    DrawRecord* live = nullptr;   // the entity's own record
+    DrawRecord record;           // as last placed: what is on screen
+    DrawRecord* live = nullptr;  // the entity's own record
     uint32_t visible = 0;
     bool inView = false;
     bool redraw = false;
@@ -46,7 +46,7 @@ struct LayerView {
 inline constexpr size_t kMaxPendingDirty = 1024;
 
 class ScreenLayer {
-public:
+  public:
     uint32_t AddItem(uint32_t entityId, DrawRecord* live, double opacity, uint32_t visible,
                      const EntityPayload* kind);
     // Mode kItemShow shows, kItemHide hides, anything else keeps visibility.
@@ -98,7 +98,7 @@ public:
     uint32_t ModalCurrent() const;
     uint32_t ModalCurrentItem() const { return modalItem_; }
 
-private:
+  private:
     struct DrawKey {
         uint32_t depth;
         uint32_t entityId;

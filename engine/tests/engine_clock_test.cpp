@@ -7,7 +7,9 @@
 namespace engine {
 namespace {
 
-TEST(EngineClockTest, RunsInTickCountMode) { EXPECT_EQ(EngineClock::Mode(), 1u); }
+TEST(EngineClockTest, RunsInTickCountMode) {
+    EXPECT_EQ(EngineClock::Mode(), 1u);
+}
 
 TEST(EngineClockTest, UpdateReadsTheTickCountAndNowKeepsIt) {
     platform::ManualClock clock(1'000'000);  // 1000 ms

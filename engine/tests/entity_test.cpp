@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -15,7 +17,7 @@ using testing::KindEntity;
 using testing::ShowWorldOneToOne;
 
 class EntityTest : public ::testing::Test {
-protected:
+  protected:
     EntityTest() { ShowWorldOneToOne(screen_, 800, 600); }
 
     // A kind-0 entity with an id, placed on layer 2 unless told otherwise.
@@ -28,7 +30,9 @@ protected:
         return *entities_.back();
     }
 
-    const LayerItem* ItemOf(const Entity& e) { return screen_.Layer(e.GetLayerIndex())->FindItem(e.GetItem()); }
+    const LayerItem* ItemOf(const Entity& e) {
+        return screen_.Layer(e.GetLayerIndex())->FindItem(e.GetItem());
+    }
 
     LayerStack screen_;
     uint32_t lastId_ = 0;
@@ -444,6 +448,32 @@ TEST_F(EntityTest, ExtremeValuesSaturateInsteadOfOverflowing) {
     e.Update();
     EXPECT_EQ(e.GetLeft(), INT32_MIN);
     EXPECT_EQ(e.GetRight(), INT32_MIN + (int64_t(INT32_MAX) + 1) / 2);
+}
+
+}  // namespace
+}  // namespace engine
+
+namespace engine {
+namespace {
+
+TEST(EntityAngleTest, NonFiniteAnglesFromScriptsAreDropped) {
+    Entity e;
+    e.Init(10, 0, 4, 4, std::nan(""), 0, 1, 1.0);
+    EXPECT_EQ(e.GetAngle(), 0.0);
+    e.RotateBy(30.0);
+    e.RotateBy(std::numeric_limits<double>::infinity());
+    e.SetRotation(std::nan(""));
+    e.RotateAbout(0, 0, -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(e.GetAngle(), 30.0);
+    EXPECT_EQ(e.GetX(), 10);
+}
+
+TEST(EntityAngleTest, NonFiniteScaleFactorsGiveSizeZero) {
+    Entity e;
+    e.Init(0, 0, 40, 40, 0.0, 0, 1, 1.0);
+    e.ScaleSize(std::nan(""), 0.5);
+    EXPECT_EQ(e.GetWidth(), 0);
+    EXPECT_EQ(e.GetHeight(), 20);
 }
 
 }  // namespace

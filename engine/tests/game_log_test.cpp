@@ -13,7 +13,7 @@ namespace engine {
 namespace {
 
 class CaptureSink : public GameLogSink {
-public:
+  public:
     LocalTime Now() const override { return now; }
     void Append(const std::string& fileName, std::string_view line) override {
         files.push_back(fileName);
@@ -72,7 +72,8 @@ TEST(GameLogTest, LongMessagesAreCutWithoutSplittingACharacter) {
 
     // 1022 ASCII bytes then double-byte characters: the cut falls inside one.
     std::string text(1022, 'b');
-    for (int i = 0; i < 10; ++i) text += "\xC8\xB7";
+    for (int i = 0; i < 10; ++i)
+        text += "\xC8\xB7";
     WriteGameLog("%s", text.c_str());
     EXPECT_EQ(sink.lines[1], prefix + std::string(1022, 'b') + "\r\n");
     WriteGameLogText(text);
@@ -83,10 +84,11 @@ TEST(GameLogTest, LongMessagesAreCutWithoutSplittingACharacter) {
 }
 
 class TempProgramDir : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
-               ("engine_game_log_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+               ("engine_game_log_" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
                 std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(dir_);
         const char* old = std::getenv("QEVO_PROGRAM_DIR");
@@ -113,7 +115,7 @@ protected:
 };
 
 class FixedTimeFileSink : public DailyFileGameLogSink {
-public:
+  public:
     LocalTime Now() const override { return {2026, 3, 5, 9, 7, 3}; }
 };
 

@@ -91,8 +91,8 @@ TEST(SegmentsIntersectTest, KnownAnswers) {
     };
     for (const SegmentCase& c : cases) {
         EXPECT_EQ(SegmentsIntersect(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3, c.x4, c.y4), c.expected)
-            << c.x1 << "," << c.y1 << "-" << c.x2 << "," << c.y2 << " / " << c.x3 << "," << c.y3 << "-" << c.x4
-            << "," << c.y4;
+            << c.x1 << "," << c.y1 << "-" << c.x2 << "," << c.y2 << " / " << c.x3 << "," << c.y3
+            << "-" << c.x4 << "," << c.y4;
     }
 }
 
@@ -111,7 +111,8 @@ TEST(SegmentsIntersectTest, SymmetricInItsTwoSegments) {
     std::uniform_int_distribution<int> coord(-20, 20);
     for (int i = 0; i < 5000; ++i) {
         double v[8];
-        for (double& d : v) d = coord(rng);
+        for (double& d : v)
+            d = coord(rng);
         const int ab = SegmentsIntersect(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
         const int ba = SegmentsIntersect(v[4], v[5], v[6], v[7], v[0], v[1], v[2], v[3]);
         ASSERT_EQ(ab != 0, ba != 0);
@@ -133,10 +134,10 @@ TEST(RectTest, IntersectAndUnion) {
 TEST(DrawRecordRadiusTest, KnownValues) {
     EXPECT_EQ(DrawRecordRadius(0, 10), 0.0);
     EXPECT_EQ(DrawRecordRadius(10, -1), 0.0);
-    EXPECT_EQ(DrawRecordRadiusInt(10, 10), 7);   // sqrt(50) + 0.5 = 7.57
-    EXPECT_EQ(DrawRecordRadiusInt(1, 1), 1);     // sqrt(2) + 0.5 = 1.91
+    EXPECT_EQ(DrawRecordRadiusInt(10, 10), 7);    // sqrt(50) + 0.5 = 7.57
+    EXPECT_EQ(DrawRecordRadiusInt(1, 1), 1);      // sqrt(2) + 0.5 = 1.91
     EXPECT_EQ(DrawRecordRadiusInt(100, 50), 56);  // sqrt(2500 + 625) + 0.5 = 56.4
-    EXPECT_EQ(DrawRecordRadiusInt(9, 9), 7);     // halves of 5
+    EXPECT_EQ(DrawRecordRadiusInt(9, 9), 7);      // halves of 5
 }
 
 TEST(DrawRecordBoundsTest, UnrotatedAndRotated) {
@@ -164,6 +165,29 @@ TEST(DrawRecordBoundsTest, ExtremeValuesSaturate) {
     const Rect b = DrawRecordBounds(r);
     EXPECT_EQ(b.right, INT32_MAX);
     EXPECT_EQ(b.top, INT32_MIN);
+}
+
+}  // namespace
+}  // namespace engine
+
+namespace engine {
+namespace {
+
+TEST(RotatePointTest, ResultsBeyondTheIntegerRangeSaturate) {
+    const Point p = RotatePoint(INT32_MAX, 0, INT32_MIN, 0, 180.0, 1);
+    EXPECT_EQ(p.x, INT32_MIN);
+    const Point q = RotatePoint(5, 5, 0, 0, std::nan(""), 1);
+    EXPECT_EQ(q, (Point{5, 5}));  // an angle that is no number turns nothing
+}
+
+TEST(SaturateTest, DoublesAndWideIntegers) {
+    EXPECT_EQ(Saturate32(int64_t(1) << 40), INT32_MAX);
+    EXPECT_EQ(Saturate32(-(int64_t(1) << 40)), INT32_MIN);
+    EXPECT_EQ(Saturate32(int64_t(-5)), -5);
+    EXPECT_EQ(Saturate32(1e20), INT32_MAX);
+    EXPECT_EQ(Saturate32(-1e20), INT32_MIN);
+    EXPECT_EQ(Saturate32(-2.9), -2);
+    EXPECT_EQ(Saturate32(std::nan("")), 0);
 }
 
 }  // namespace

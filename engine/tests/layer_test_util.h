@@ -25,28 +25,34 @@ inline LayerView ScreenView(int32_t width, int32_t height) {
 }
 
 inline void ShowWorldOneToOne(LayerStack& stack, int32_t width, int32_t height) {
-    for (int l = 0; l < kLayerCount; ++l) stack.Layer(l)->SetView(ScreenView(width, height));
+    for (int l = 0; l < kLayerCount; ++l)
+        stack.Layer(l)->SetView(ScreenView(width, height));
 }
 
 // Solid where the mask says so; points outside the mask miss.
 class MaskPayload : public EntityPayload {
-public:
+  public:
     MaskPayload(uint32_t kind, int32_t width, int32_t height, bool solid = true)
-        : EntityPayload(kind), width_(width), height_(height), mask_(size_t(width) * size_t(height), solid) {}
-    void Set(int32_t x, int32_t y, bool solid) { mask_[size_t(y) * size_t(width_) + size_t(x)] = solid; }
+        : EntityPayload(kind),
+          width_(width),
+          height_(height),
+          mask_(size_t(width) * size_t(height), solid) {}
+    void Set(int32_t x, int32_t y, bool solid) {
+        mask_[size_t(y) * size_t(width_) + size_t(x)] = solid;
+    }
     bool HitPixel(int32_t lx, int32_t ly) const override {
         if (lx < 0 || ly < 0 || lx >= width_ || ly >= height_) return false;
         return mask_[size_t(ly) * size_t(width_) + size_t(lx)];
     }
 
-private:
+  private:
     int32_t width_, height_;
     std::vector<bool> mask_;
 };
 
 // An entity of a drawable kind whose payload is made on request.
 class KindEntity : public Entity {
-public:
+  public:
     explicit KindEntity(uint32_t kind = kKindImage) : Entity(kind) {}
     bool CreatePayload() override {
         SetPayload(std::make_unique<MaskPayload>(GetKind(), GetWidth() > 0 ? GetWidth() : 1,

@@ -22,7 +22,8 @@ using testing::ScreenView;
 constexpr int32_t kW = 64;
 constexpr int32_t kH = 48;
 
-DrawRecord Record(int32_t x, int32_t y, int32_t w, int32_t h, int32_t depth = 1, double angle = 0.0) {
+DrawRecord Record(int32_t x, int32_t y, int32_t w, int32_t h, int32_t depth = 1,
+                  double angle = 0.0) {
     DrawRecord r;
     r.x = x;
     r.y = y;
@@ -36,7 +37,7 @@ DrawRecord Record(int32_t x, int32_t y, int32_t w, int32_t h, int32_t depth = 1,
 
 // A layer over a small screen with entities' records kept at stable places.
 class LayerFixture : public ::testing::Test {
-protected:
+  protected:
     LayerFixture() : solid_(kKindImage, 1, 1) { layer_.SetView(ScreenView(kW, kH)); }
 
     uint32_t Add(const DrawRecord& r, uint32_t entity, uint32_t visible = 1, double opacity = 1.0,
@@ -53,7 +54,8 @@ protected:
 
     std::vector<uint32_t> DrawOrder() const {
         std::vector<uint32_t> ids;
-        for (const LayerItem* item : layer_.DrawList()) ids.push_back(item->entityId);
+        for (const LayerItem* item : layer_.DrawList())
+            ids.push_back(item->entityId);
         return ids;
     }
 
@@ -67,7 +69,8 @@ std::vector<bool> Coverage(const std::vector<Rect>& rects) {
     std::vector<bool> px(size_t(kW) * kH, false);
     for (const Rect& r : rects) {
         for (int32_t y = std::max(r.top, 0); y < std::min(r.bottom, kH); ++y)
-            for (int32_t x = std::max(r.left, 0); x < std::min(r.right, kW); ++x) px[size_t(y) * kW + size_t(x)] = true;
+            for (int32_t x = std::max(r.left, 0); x < std::min(r.right, kW); ++x)
+                px[size_t(y) * kW + size_t(x)] = true;
     }
     return px;
 }
@@ -123,23 +126,30 @@ TEST_F(LayerFixture, DrawListMatchesASortOfTheDrawnItemsOnRandomScenes) {
         for (int k = 0; k < 30; ++k) {
             const uint32_t id = ids[size_t(rng() % ids.size())];
             switch (coin(rng)) {
-                case 0: layer_.RemoveItem(id); break;
-                case 1: layer_.SetItemState(id, rng() % 3, coin(rng) ? 1.0 : 0.0); break;
+                case 0:
+                    layer_.RemoveItem(id);
+                    break;
+                case 1:
+                    layer_.SetItemState(id, rng() % 3, coin(rng) ? 1.0 : 0.0);
+                    break;
                 default: {
-                    const DrawRecord r = Record(coord(rng), coord(rng), size(rng), size(rng), depth(rng));
+                    const DrawRecord r =
+                        Record(coord(rng), coord(rng), size(rng), size(rng), depth(rng));
                     layer_.UpdateItem(id, rng() % 3, 1.0, r);
                 }
             }
         }
         for (uint32_t id : ids) {
             const LayerItem* item = layer_.FindItem(id);
-            if (!item || !item->inView || !item->visible || !item->kind || !(item->opacity > 0.0)) continue;
+            if (!item || !item->inView || !item->visible || !item->kind || !(item->opacity > 0.0))
+                continue;
             expected.push_back({uint32_t(item->record.depth), item->entityId, item->id});
         }
         std::sort(expected.begin(), expected.end());
         const auto list = layer_.DrawList();
         ASSERT_EQ(list.size(), expected.size());
-        for (size_t i = 0; i < list.size(); ++i) ASSERT_EQ(list[i]->id, expected[i].item);
+        for (size_t i = 0; i < list.size(); ++i)
+            ASSERT_EQ(list[i]->id, expected[i].item);
     }
 }
 
@@ -155,7 +165,8 @@ TEST_F(LayerFixture, UnrotatedCullingMatchesAPixelScan) {
         const int hx = (r.width + 1) / 2, hy = (r.height + 1) / 2;
         bool any = false;
         for (int y = r.screenY - hy; y <= r.screenY + hy && !any; ++y)
-            for (int x = r.screenX - hx; x <= r.screenX + hx && !any; ++x) any = x >= 0 && x < kW && y >= 0 && y < kH;
+            for (int x = r.screenX - hx; x <= r.screenX + hx && !any; ++x)
+                any = x >= 0 && x < kW && y >= 0 && y < kH;
         ASSERT_EQ(in, any) << r.x << "," << r.y << " " << r.width << "x" << r.height;
     }
 }
@@ -190,7 +201,8 @@ TEST_F(LayerFixture, RotatedCullingNeverDropsAVisibleItem) {
                 const double py = r.y - r.height / 2.0 + r.height * sy / 8.0;
                 const PointF p = RotatePointF(px, py, r.x, r.y, r.angle, 1);
                 ASSERT_FALSE(p.x >= 0 && p.x < kW && p.y >= 0 && p.y < kH)
-                    << "dropped " << r.x << "," << r.y << " " << r.width << "x" << r.height << " at " << r.angle;
+                    << "dropped " << r.x << "," << r.y << " " << r.width << "x" << r.height
+                    << " at " << r.angle;
             }
         }
     }
@@ -215,7 +227,8 @@ TEST_F(LayerFixture, RotatedClipTestFindsEveryOverlap) {
     std::uniform_int_distribution<int> coord(0, 63), size(2, 30);
     std::uniform_real_distribution<double> angle(1.0, 359.0);
     for (int i = 0; i < 2000; ++i) {
-        DrawRecord r = Record(coord(rng) % kW, coord(rng) % kH, size(rng), size(rng), 1, angle(rng));
+        DrawRecord r =
+            Record(coord(rng) % kW, coord(rng) % kH, size(rng), size(rng), 1, angle(rng));
         const int cl = coord(rng) % kW, ct = coord(rng) % kH;
         r.flags = kDrawClip;
         r.clip = {cl, ct, cl + size(rng), ct + size(rng)};
@@ -227,8 +240,8 @@ TEST_F(LayerFixture, RotatedClipTestFindsEveryOverlap) {
                 const double px = r.x - r.width / 2.0 + r.width * sx / 12.0;
                 const double py = r.y - r.height / 2.0 + r.height * sy / 12.0;
                 const PointF p = RotatePointF(px, py, r.x, r.y, r.angle, 1);
-                const bool inside = p.x > r.clip.left + 1 && p.x < r.clip.right - 1 && p.y > r.clip.top + 1 &&
-                                    p.y < r.clip.bottom - 1;
+                const bool inside = p.x > r.clip.left + 1 && p.x < r.clip.right - 1 &&
+                                    p.y > r.clip.top + 1 && p.y < r.clip.bottom - 1;
                 ASSERT_FALSE(inside) << i;
             }
         }
@@ -374,7 +387,8 @@ TEST_F(LayerFixture, AViewChangeRepaintsTheWholeScreen) {
 
 TEST_F(LayerFixture, PendingDirtyRecordsStayBounded) {
     const uint32_t id = Add(Record(10, 10, 4, 4), 1);
-    for (int i = 0; i < 5000; ++i) layer_.UpdateItem(id, kItemShow, 1.0, Record(10 + i % 7, 10, 4, 4));
+    for (int i = 0; i < 5000; ++i)
+        layer_.UpdateItem(id, kItemShow, 1.0, Record(10 + i % 7, 10, 4, 4));
     EXPECT_LE(layer_.PendingCount(), kMaxPendingDirty);
     EXPECT_EQ(Collect(), (std::vector<Rect>{{0, 0, kW, kH}}));
     layer_.UpdateItem(id, kItemShow, 1.0, Record(30, 30, 2, 2));
@@ -390,7 +404,8 @@ TEST_F(LayerFixture, SelectionMatchesTheRectanglesAPixelScanFinds) {
         layer_ = ScreenLayer();
         layer_.SetView(ScreenView(kW, kH));
         records_.clear();
-        for (int i = 0; i < 30; ++i) Add(Record(coord(rng), coord(rng), size(rng), size(rng), i % 5), uint32_t(i + 1));
+        for (int i = 0; i < 30; ++i)
+            Add(Record(coord(rng), coord(rng), size(rng), size(rng), i % 5), uint32_t(i + 1));
         std::vector<Rect> dirty;
         const int n = count(rng);
         for (int i = 0; i < n; ++i) {
@@ -399,7 +414,8 @@ TEST_F(LayerFixture, SelectionMatchesTheRectanglesAPixelScanFinds) {
         }
         layer_.SelectRedraw(dirty);
         std::vector<uint32_t> got;
-        for (const LayerItem& item : layer_.Selection()) got.push_back(item.id);
+        for (const LayerItem& item : layer_.Selection())
+            got.push_back(item.id);
         std::vector<uint32_t> want;
         for (const LayerItem* item : layer_.DrawList()) {
             const DrawRecord& r = *item->live;
@@ -407,7 +423,8 @@ TEST_F(LayerFixture, SelectionMatchesTheRectanglesAPixelScanFinds) {
             bool touches = false;
             for (const Rect& d : dirty)
                 for (int y = top; y < top + r.height + 1 && !touches; ++y)
-                    for (int x = left; x < left + r.width + 1 && !touches; ++x) touches = d.Contains(x, y);
+                    for (int x = left; x < left + r.width + 1 && !touches; ++x)
+                        touches = d.Contains(x, y);
             if (touches) want.push_back(item->id);
         }
         ASSERT_EQ(got, want) << "scene " << scene;
@@ -455,8 +472,9 @@ TEST_F(LayerFixture, HitTestMatchesABruteForceSearchOnRandomScenes) {
         std::vector<uint32_t> pickable;
         for (int i = 0; i < 25; ++i) {
             const double a = coin(rng) == 0 ? angle(rng) : 0.0;
-            const uint32_t id = Add(Record(coord(rng), coord(rng), size(rng), size(rng), depth(rng), a),
-                                    uint32_t(100 + i), coin(rng) != 0);
+            const uint32_t id =
+                Add(Record(coord(rng), coord(rng), size(rng), size(rng), depth(rng), a),
+                    uint32_t(100 + i), coin(rng) != 0);
             if (coin(rng) != 0) {
                 layer_.SetHitTest(id, 1);
                 pickable.push_back(id);
@@ -472,17 +490,20 @@ TEST_F(LayerFixture, HitTestMatchesABruteForceSearchOnRandomScenes) {
                     if (!item->visible || !item->inView || uint32_t(r.depth) == 0) continue;
                     const Point q = RotatePoint(x, y, r.x, r.y, r.angle, 0);
                     const double hx = (r.width + 1) / 2, hy = (r.height + 1) / 2;
-                    if (std::abs(q.x - r.x) < hx && std::abs(q.y - r.y) < hy) candidates.push_back({uint32_t(r.depth), id});
+                    if (std::abs(q.x - r.x) < hx && std::abs(q.y - r.y) < hy)
+                        candidates.push_back({uint32_t(r.depth), id});
                 }
                 uint32_t want = 0;
                 if (!candidates.empty()) {
-                    auto best = std::min_element(candidates.begin(), candidates.end(), [](auto& a, auto& b) {
-                        return a.first != b.first ? a.first > b.first : a.second < b.second;
-                    });
+                    auto best = std::min_element(
+                        candidates.begin(), candidates.end(), [](auto& a, auto& b) {
+                            return a.first != b.first ? a.first > b.first : a.second < b.second;
+                        });
                     want = layer_.GetItemEntity(best->second);
                     ++hits;
                 }
-                ASSERT_EQ(layer_.HitTest(x, y), want) << "scene " << scene << " at " << x << "," << y;
+                ASSERT_EQ(layer_.HitTest(x, y), want)
+                    << "scene " << scene << " at " << x << "," << y;
             }
         }
     }
@@ -524,7 +545,7 @@ TEST_F(LayerFixture, PixelHitTestAsksThePayload) {
 // ---- the modal stack --------------------------------------------------------
 
 class ModalTest : public LayerFixture {
-protected:
+  protected:
     ModalTest() {
         for (int32_t d : {2, 5, 8, 11}) {
             const uint32_t id = Add(Record(30, 20, 20, 20, d), uint32_t(100 + d));
@@ -537,22 +558,22 @@ protected:
 };
 
 TEST_F(ModalTest, ItemsBelowTheModalItemAreNeverHit) {
+    const uint32_t aside = Add(Record(56, 40, 10, 10, 3), 200);  // away from the others
+    layer_.SetHitTest(aside, 1);
     EXPECT_EQ(Hit(), 111u);
+    EXPECT_EQ(layer_.HitTest(56, 40), 200u);
     layer_.SetItemState(byDepth_[11], kItemHide, 1.0);
-    EXPECT_EQ(Hit(), 108u);
     layer_.ModalPush(byDepth_[5]);
     EXPECT_EQ(layer_.ModalCurrent(), 105u);
-    EXPECT_EQ(Hit(), 108u);  // above it: still hit
+    EXPECT_EQ(layer_.HitTest(56, 40), 0u);  // depth 3 < 5: out of reach anywhere
+    EXPECT_EQ(Hit(), 108u);                 // above the modal item: still hit
     layer_.SetItemState(byDepth_[8], kItemHide, 1.0);
-    EXPECT_EQ(Hit(), 105u);  // the modal item itself
-    layer_.SetItemState(byDepth_[5], kItemKeepVisibility, 0.0);
-    EXPECT_EQ(Hit(), 105u);
-    // Nothing below the modal item: depth 2 stays out of reach.
-    const uint32_t low = byDepth_[2];
-    layer_.SetHitTest(byDepth_[5], 0);  // also drops the modal item
+    EXPECT_EQ(Hit(), 105u);  // the modal item itself, not depth 2 beneath it
+    // Taking the modal item out of the hit tests also ends its modality.
+    layer_.SetHitTest(byDepth_[5], 0);
     EXPECT_EQ(layer_.ModalCurrent(), 0u);
     EXPECT_EQ(Hit(), 102u);
-    (void)low;
+    EXPECT_EQ(layer_.HitTest(56, 40), 200u);
 }
 
 TEST_F(ModalTest, HidingTheCurrentModalItemBringsBackThePreviousOne) {
