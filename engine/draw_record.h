@@ -15,6 +15,11 @@ inline constexpr uint32_t kDrawClip = 0x2;           // the clip rectangle is in
 inline constexpr uint32_t kDrawHitPixel = 0x4;       // hit tests look at the pixels
 inline constexpr uint32_t kDrawInView = 0x10000010;  // set while the item is inside the view
 
+// Visibility modes of an item update.
+inline constexpr uint32_t kItemHide = 0;
+inline constexpr uint32_t kItemShow = 1;
+inline constexpr uint32_t kItemKeepVisibility = 2;
+
 struct DrawRecord {
     double angle = 0.0;   // degrees; 0.0 = unrotated
     int32_t screenX = 0;  // centre on screen, written by the layer

@@ -203,7 +203,9 @@ void Entity::SetSize(int32_t width, int32_t height) {
 
 namespace {
 
-int32_t ScaledSize(int32_t size, double factor) { return Saturate32(std::trunc(double(size) * factor)); }
+int32_t ScaledSize(int32_t size, double factor) {
+    return Saturate32(std::trunc(double(size) * factor));
+}
 
 }  // namespace
 

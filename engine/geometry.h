@@ -60,8 +60,8 @@ inline bool Intersects(const Rect& a, const Rect& b) {
 }
 
 // Direction 1 turns the point counter-clockwise on screen, 0 the other way.
-// An angle of exactly 0.0 (or one that is not finite) returns the point untouched; otherwise each offset is
-// rounded half away from zero.
+// An angle of exactly 0.0 (or one that is not finite) returns the point untouched; otherwise each
+// offset is rounded half away from zero.
 Point RotatePoint(int32_t x, int32_t y, int32_t cx, int32_t cy, double angle, int direction);
 PointF RotatePointF(double x, double y, double cx, double cy, double angle, int direction);
 

@@ -11,11 +11,6 @@ namespace engine {
 
 class EntityPayload;
 
-// Visibility modes of an item update.
-inline constexpr uint32_t kItemHide = 0;
-inline constexpr uint32_t kItemShow = 1;
-inline constexpr uint32_t kItemKeepVisibility = 2;
-
 class LayerHost {
   public:
     virtual ~LayerHost() = default;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/entity_payload.h"
-#include "engine/layer_host.h"
 
 namespace engine {
 namespace {
@@ -166,8 +165,9 @@ int ScreenLayer::SetHitTest(uint32_t id, uint32_t on) {
         }
         return 1;
     }
-    if (!Find(id)) return 0;
-    hitTest_.insert(id);
+    const LayerItem* item = Find(id);
+    if (!item) return 0;
+    hitTest_[id] = item;
     return 1;
 }
 
@@ -386,9 +386,8 @@ uint32_t ScreenLayer::HitTest(int32_t x, int32_t y) const {
     const Point p = ScreenToLayer(x, y);
     uint32_t threshold = modalItem_ ? modalThreshold_ : 0;
     const LayerItem* best = nullptr;
-    for (uint32_t id : hitTest_) {
-        const LayerItem* item = FindItem(id);
-        if (!item || !item->visible || !item->inView) continue;
+    for (const auto& [id, item] : hitTest_) {
+        if (!item->visible || !item->inView) continue;
         const DrawRecord& r = item->live ? *item->live : item->record;
         const Point q = r.angle != 0.0 ? RotatePoint(p.x, p.y, r.x, r.y, r.angle, 0) : p;
         const int64_t hx = Half(r.width), hy = Half(r.height);

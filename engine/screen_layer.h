@@ -129,7 +129,7 @@ class ScreenLayer {
     std::set<DrawKey> drawList_;
     std::vector<DrawRecord> pending_;
     bool collapsed_ = false;
-    std::set<uint32_t> hitTest_;
+    std::map<uint32_t, const LayerItem*> hitTest_;  // items of items_, which never move
     std::vector<uint32_t> modalStack_;
     std::vector<LayerItem> selection_;
 };
