@@ -8,23 +8,35 @@ namespace transport {
 namespace {
 
 constexpr uint32_t kPolynomial = 0x04C11DB7;
-constexpr uint32_t kReflected = 0xEDB88320;  // kPolynomial bit-reversed
 
-// Eight tables for slicing by eight bytes at a time. Slice 0 is the byte
-// table itself (built the reflected way here, which gives the same values
-// as InitTable); slice k advances a byte that sits k positions further on.
+constexpr uint32_t ReflectBits(uint32_t value, int bits) {
+    uint32_t out = 0;
+    for (int i = 0; i < bits; ++i) {
+        out = (out << 1) | (value & 1);
+        value >>= 1;
+    }
+    return out;
+}
+
+// Entry i of the byte table: reflect32(step8(reflect8(i) << 24)).
+constexpr uint32_t TableEntry(uint32_t i) {
+    uint32_t c = ReflectBits(i, 8) << 24;
+    for (int k = 0; k < 8; ++k)
+        c = (c & 0x80000000u) ? (c << 1) ^ kPolynomial : c << 1;
+    return ReflectBits(c, 32);
+}
+
+// Eight tables for slicing by eight bytes at a time: slice 0 is the byte
+// table, slice k advances a byte that sits k positions further on. Built at
+// compile time, so a fresh object per packet costs only a copy.
 struct SliceTables {
     uint32_t t[8][256];
 };
 
 constexpr SliceTables MakeSlices() {
     SliceTables s{};
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t c = i;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? (c >> 1) ^ kReflected : c >> 1;
-        s.t[0][i] = c;
-    }
+    for (uint32_t i = 0; i < 256; ++i)
+        s.t[0][i] = TableEntry(i);
     for (int k = 1; k < 8; ++k)
         for (uint32_t i = 0; i < 256; ++i)
             s.t[k][i] = (s.t[k - 1][i] >> 8) ^ s.t[0][s.t[k - 1][i] & 0xFF];
@@ -36,21 +48,12 @@ constexpr SliceTables kSlices = MakeSlices();
 }  // namespace
 
 uint32_t CCrc32::Reflect(uint32_t value, int bits) {
-    uint32_t out = 0;
-    for (int i = 0; i < bits; ++i) {
-        out = (out << 1) | (value & 1);
-        value >>= 1;
-    }
-    return out;
+    return ReflectBits(value, bits);
 }
 
 void CCrc32::InitTable() {
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t c = Reflect(i, 8) << 24;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 0x80000000u) ? (c << 1) ^ kPolynomial : c << 1;
-        table_[i] = Reflect(c, 32);
-    }
+    for (uint32_t i = 0; i < 256; ++i)
+        table_[i] = kSlices.t[0][i];
 }
 
 void CCrc32::Update(const void* data, uint32_t length, uint32_t& crc) const {
