@@ -1,7 +1,6 @@
 #include "transport/message_transform.h"
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 #include <zlib.h>
 
 #include <random>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "platform/bytes.h"
+#include "transport/tests/aes_oracle.h"
 
 namespace transport {
 namespace {
@@ -55,16 +55,7 @@ Bytes Pattern(size_t n, uint32_t seed) {
 }
 
 Bytes OpenSslEcb128(const Bytes& in) {
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    EVP_EncryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr, kKey, nullptr);
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    Bytes out(in.size() + 16);
-    int n = 0, m = 0;
-    EVP_EncryptUpdate(ctx, out.data(), &n, in.data(), int(in.size()));
-    EVP_EncryptFinal_ex(ctx, out.data() + n, &m);
-    EVP_CIPHER_CTX_free(ctx);
-    out.resize(size_t(n + m));
-    return out;
+    return testing::OpenSslEcb(Bytes(std::begin(kKey), std::end(kKey)), in);
 }
 
 // A raw zlib stream of `plain`, sync-flushed, as a sender would make it.

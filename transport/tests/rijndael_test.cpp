@@ -1,12 +1,13 @@
 #include "transport/rijndael.h"
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "transport/tests/aes_oracle.h"
 
 namespace transport {
 namespace {
@@ -18,23 +19,7 @@ std::vector<uint8_t> Hex(const std::string& hex) {
     return out;
 }
 
-// OpenSSL's AES-ECB without padding: the independent oracle.
-std::vector<uint8_t> OpenSslEcb(const std::vector<uint8_t>& key, const std::vector<uint8_t>& in,
-                                bool encrypt) {
-    const EVP_CIPHER* cipher = key.size() == 16   ? EVP_aes_128_ecb()
-                               : key.size() == 24 ? EVP_aes_192_ecb()
-                                                  : EVP_aes_256_ecb();
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    EVP_CipherInit_ex(ctx, cipher, nullptr, key.data(), nullptr, encrypt ? 1 : 0);
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    std::vector<uint8_t> out(in.size() + 16);
-    int n = 0, m = 0;
-    EVP_CipherUpdate(ctx, out.data(), &n, in.data(), int(in.size()));
-    EVP_CipherFinal_ex(ctx, out.data() + n, &m);
-    EVP_CIPHER_CTX_free(ctx);
-    out.resize(size_t(n + m));
-    return out;
-}
+using testing::OpenSslEcb;
 
 struct Fips197Case {
     const char* key;
