@@ -91,6 +91,13 @@ TEST_F(LogTest, OverlongMessageNeverEndsInHalfACharacter) {
     EXPECT_EQ(body.find("\xEF\xBF\xBD"), std::string::npos) << "no replacement character";
 }
 
+TEST_F(LogTest, LogWriteTakesTheTextAsItIs) {
+    LogWrite("100% done");
+    LogWrite(nullptr);
+    EXPECT_EQ(dir_.Read("KYXLog20261205.log"),
+              "2026/12/05  09:03:07  100% done\r\n2026/12/05  09:03:07  \r\n");
+}
+
 TEST_F(LogTest, ConcurrentWritersLeaveWholeLines) {
     constexpr int kThreads = 4;
     constexpr int kLines = 50;

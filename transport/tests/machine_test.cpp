@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <set>
+#include <string>
 
 namespace platform {
 namespace {
@@ -36,6 +39,23 @@ TEST(MachineTest, AdapterAddressesSkipLoopbackAndEmptyAddresses) {
         for (uint8_t b : a.address)
             allZero = allZero && b == 0;
         EXPECT_FALSE(allZero) << a.name;
+    }
+}
+
+// The same facts as the kernel's own listing gives them.
+TEST(MachineTest, AdapterAddressesAgreeWithSysClassNet) {
+    for (const AdapterAddress& a : GetEthernetAdapterAddresses()) {
+        std::ifstream typeFile("/sys/class/net/" + a.name + "/type");
+        int type = 0;
+        typeFile >> type;
+        EXPECT_EQ(type, 1) << a.name;  // ARPHRD_ETHER
+        std::ifstream addressFile("/sys/class/net/" + a.name + "/address");
+        std::string text;
+        addressFile >> text;
+        char expected[18];
+        std::snprintf(expected, sizeof expected, "%02x:%02x:%02x:%02x:%02x:%02x", a.address[0],
+                      a.address[1], a.address[2], a.address[3], a.address[4], a.address[5]);
+        EXPECT_EQ(text, expected) << a.name;
     }
 }
 
