@@ -446,6 +446,25 @@ TEST_F(LayerFixture, RedrawMarkSelectsOnceAndSelectAllTakesEverything) {
     EXPECT_TRUE(layer_.Selection().empty());
 }
 
+TEST_F(LayerFixture, RotatedItemsAreSelectedByTheirTurnedFootprint) {
+    Add(Record(32, 24, 40, 4, 1, 90.0), 1);  // a bar stood upright: x 30..34, y 4..44
+    layer_.SelectRedraw({{30, 5, 34, 8}});   // above the centre, outside the flat bar
+    EXPECT_EQ(layer_.Selection().size(), 1u);
+    layer_.SelectRedraw({{14, 23, 18, 26}});  // inside the flat bar, beside the upright one
+    EXPECT_TRUE(layer_.Selection().empty());
+    layer_.SelectRedraw({{0, 0, 64, 48}});  // the bar inside the rectangle
+    EXPECT_EQ(layer_.Selection().size(), 1u);
+    layer_.SelectRedraw({{31, 20, 33, 22}});  // the rectangle inside the bar
+    EXPECT_EQ(layer_.Selection().size(), 1u);
+}
+
+TEST_F(LayerFixture, RotatedItemsAreHitInTheirTurnedFootprint) {
+    const uint32_t id = Add(Record(32, 24, 40, 4, 1, 90.0), 1);
+    layer_.SetHitTest(id, 1);
+    EXPECT_EQ(layer_.HitTest(32, 8), 1u);
+    EXPECT_EQ(layer_.HitTest(16, 24), 0u);
+}
+
 // ---- hit tests --------------------------------------------------------------
 
 TEST_F(LayerFixture, APointOnTheEdgeDoesNotHit) {
