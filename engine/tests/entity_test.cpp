@@ -478,3 +478,83 @@ TEST(EntityAngleTest, NonFiniteScaleFactorsGiveSizeZero) {
 
 }  // namespace
 }  // namespace engine
+
+namespace engine {
+namespace {
+
+// Entities through the five layers, as the screen device sees them per frame.
+TEST(EntityOnScreenTest, MovesShowUpAsDirtyRectanglesAndDrawOrder) {
+    LayerStack screen;
+    testing::ShowWorldOneToOne(screen, 200, 100);
+    std::vector<Rect> rects;
+    for (int l = 0; l < kLayerCount; ++l)
+        screen.Layer(l)->CollectDirtyRects(rects);
+    rects.clear();
+
+    testing::KindEntity back, front;
+    back.Init(50, 50, 20, 20, 0.0, 1, 1, 1.0);
+    front.Init(60, 50, 20, 20, 0.0, 2, 1, 1.0);
+    back.SetId(1);
+    front.SetId(2);
+    ASSERT_TRUE(back.CreatePayload());
+    ASSERT_TRUE(front.CreatePayload());
+    back.SetLayer(&screen, 1);
+    front.SetLayer(&screen, 1);
+    ScreenLayer& layer = *screen.Layer(1);
+    layer.CollectDirtyRects(rects);
+    EXPECT_EQ(rects, (std::vector<Rect>{{40, 40, 70, 60}}));  // same top and bottom: merged
+    ASSERT_EQ(layer.DrawList().size(), 2u);
+    EXPECT_EQ(layer.DrawList()[0]->entityId, 1u);
+
+    rects.clear();
+    back.SetDepth(3);  // now in front
+    back.MoveBy(100, 0);
+    back.Update();
+    layer.CollectDirtyRects(rects);
+    EXPECT_EQ(rects, (std::vector<Rect>{{40, 40, 60, 60}, {140, 40, 160, 60}}));
+    EXPECT_EQ(layer.DrawList()[0]->entityId, 2u);
+
+    rects.clear();
+    front.Hide();
+    front.Update();
+    layer.CollectDirtyRects(rects);
+    EXPECT_EQ(rects, (std::vector<Rect>{{50, 40, 70, 60}}));
+    ASSERT_EQ(layer.DrawList().size(), 1u);
+
+    front.SetPickable(1);
+    back.SetPickable(1);
+    EXPECT_EQ(screen.HitTest(60, 50), 0u);  // hidden
+    EXPECT_EQ(screen.HitTest(150, 50), 1u);
+    front.Show();
+    front.Update();
+    EXPECT_EQ(screen.HitTest(60, 50), 2u);
+}
+
+TEST(EntityOnScreenTest, ModalBoxesOnTheTopLayer) {
+    LayerStack screen;
+    testing::ShowWorldOneToOne(screen, 200, 100);
+    Entity box, button, under;
+    box.Init(100, 50, 80, 60, 0.0, 10, 1, 1.0);
+    button.Init(100, 50, 20, 10, 0.0, 11, 1, 1.0);
+    under.Init(40, 20, 20, 20, 0.0, 5, 1, 1.0);
+    box.SetId(1);
+    button.SetId(2);
+    under.SetId(3);
+    for (Entity* e : {&box, &button, &under}) {
+        e->SetLayer(&screen, kTopLayer);
+        e->SetPickable(1);
+    }
+    EXPECT_EQ(screen.HitTest(40, 20), 3u);
+    screen.TopLayerSelect(box.GetItem());
+    EXPECT_EQ(screen.TopLayerCurrent(), 1u);
+    EXPECT_EQ(screen.HitTest(40, 20), 0u);
+    EXPECT_EQ(screen.HitTest(100, 50), 2u);
+    EXPECT_EQ(screen.HitTest(70, 30), 1u);
+    box.Hide();
+    box.Update();  // a hidden modal box leaves the stack
+    EXPECT_EQ(screen.TopLayerCurrent(), 0u);
+    EXPECT_EQ(screen.HitTest(40, 20), 3u);
+}
+
+}  // namespace
+}  // namespace engine

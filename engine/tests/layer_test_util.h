@@ -4,12 +4,21 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "engine/entity.h"
 #include "engine/entity_payload.h"
 #include "engine/layer_stack.h"
 #include "engine/screen_layer.h"
+
+namespace engine {
+
+inline void PrintTo(const Rect& r, std::ostream* os) {
+    *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+}  // namespace engine
 
 namespace engine::testing {
 
