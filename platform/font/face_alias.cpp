@@ -83,9 +83,20 @@ std::string Trimmed(std::string_view s) {
     return std::string(s);
 }
 
-std::mutex& FontconfigLock() {
-    static std::mutex lock;
-    return lock;
+// Our own fontconfig configuration, released at exit so that nothing of
+// fontconfig outlives the process' static objects.
+struct Fontconfig {
+    std::mutex lock;
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    ~Fontconfig() {
+        if (config) FcConfigDestroy(config);
+        FcFini();
+    }
+};
+
+Fontconfig& TheFontconfig() {
+    static Fontconfig fontconfig;
+    return fontconfig;
 }
 
 // Asks fontconfig for `family`; returns the file only when the match really
@@ -93,7 +104,9 @@ std::mutex& FontconfigLock() {
 // takes whatever fontconfig prefers for Chinese text.
 FontFile MatchFamily(const std::string& family) {
     FontFile result;
-    std::lock_guard<std::mutex> guard(FontconfigLock());
+    Fontconfig& fc = TheFontconfig();
+    std::lock_guard<std::mutex> guard(fc.lock);
+    if (!fc.config) return result;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return result;
     if (family.empty()) {
@@ -101,10 +114,10 @@ FontFile MatchFamily(const std::string& family) {
     } else {
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     }
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(fc.config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult status = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &status);
+    FcPattern* match = FcFontMatch(fc.config, pattern, &status);
     FcPatternDestroy(pattern);
     if (!match) return result;
 
