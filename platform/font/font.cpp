@@ -218,6 +218,7 @@ struct Font::Impl {
 
     Glyph Render(char32_t codePoint, const FontSpec& spec) {
         Glyph glyph;
+        if (codePoint < 0x20) return glyph;  // control characters take no room
         FT_UInt index = 0;
         SizedFace* sized = FaceFor(codePoint, &index, spec);
         if (!sized) return glyph;

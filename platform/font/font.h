@@ -87,7 +87,8 @@ class Font {
 
     // The glyph of a code point; characters the face lacks come from the
     // fallback CJK faces, and failing that an empty glyph with the advance
-    // of a blank. The reference stays valid as long as the font.
+    // of a blank. Control characters (below U+0020) are empty and take no
+    // room. The reference stays valid as long as the font.
     const Glyph& GlyphFor(char32_t codePoint) const;
     // The glyph of the GBK character at text[pos]; `length` receives its
     // byte count (0 at the end of the text, which returns an empty glyph).
