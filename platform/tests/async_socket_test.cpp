@@ -1,0 +1,2 @@
+#include "platform/async_socket.h"
+#include <gtest/gtest.h>
