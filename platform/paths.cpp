@@ -23,20 +23,6 @@ std::string FromEnv(const char* name) {
     return value && *value ? WithSlash(value) : std::string();
 }
 
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-// UTF-8 names: bytes of multi-byte sequences are >= 0x80, so folding ASCII
-// bytes alone is safe.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
-
 struct DirCloser {
     void operator()(DIR* d) const { closedir(d); }
 };
@@ -55,7 +41,7 @@ std::optional<std::string> FindIgnoringCase(const std::string& dir, std::string_
     std::optional<std::string> best;
     while (dirent* e = readdir(d.get())) {
         std::string_view entry(e->d_name);
-        if (EqualsIgnoringAsciiCase(entry, name) && (!best || entry < *best)) best = entry;
+        if (GbkEqualsIgnoreCase(entry, name) && (!best || entry < *best)) best = entry;
     }
     return best;
 }
@@ -78,7 +64,7 @@ bool Match(std::string_view p, std::string_view s) {
                 continue;
             }
             if (p[pi] == '?' ||
-                (pLen == sLen && (pLen == 1 ? AsciiLower(p[pi]) == AsciiLower(s[si])
+                (pLen == sLen && (pLen == 1 ? AsciiToLower(p[pi]) == AsciiToLower(s[si])
                                             : p.substr(pi, 2) == s.substr(si, 2)))) {
                 pi += pLen;
                 si += sLen;
