@@ -10,12 +10,12 @@
 
 namespace {
 
-// A name or value the parser can hold: no line ends, ']', '=', ';',
+// A name or value the parser can hold: no NULs, line ends, ']', '=', ';',
 // quotes or surrounding blanks.
 std::string Clean(std::string_view raw, bool isName) {
     std::string out;
     for (char c : raw) {
-        if (c == '\r' || c == '\n' || c == ']' || c == '=' || c == ';' || c == '"' || c == '\'' ||
+        if (c == '\0' || c == '\r' || c == '\n' || c == ']' || c == '=' || c == ';' || c == '"' || c == '\'' ||
             c == ' ' || c == '\t' || c == '[' || static_cast<unsigned char>(c) >= 0x80) {
             continue;
         }

@@ -2,6 +2,7 @@
 // Internal to the platform library: a thread's message queue, the window
 // table and the hooks between them.
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -71,6 +72,7 @@ class ThreadQueue final : public Waitable {
     // Guarded by Mutex().
     std::deque<Message> posted_;
     std::deque<std::shared_ptr<SendRecord>> inbox_;
+    std::atomic<size_t> pendingSends_{0};  // inbox_.size(), readable without the lock
     bool quit_ = false;
     int quitCode_ = 0;
     bool closed_ = false;
@@ -80,8 +82,10 @@ class ThreadQueue final : public Waitable {
     UINT_PTR nextThreadTimerId_ = 0x7FF0;
 };
 
-// The calling thread's queue, created on first use.
+// The calling thread's queue, created on first use; the plain pointer is
+// good until the thread ends.
 std::shared_ptr<ThreadQueue> CurrentQueue();
+ThreadQueue* ThisThreadQueue();
 std::shared_ptr<ThreadQueue> FindQueue(DWORD threadId);
 // Called by Thread when its body ends.
 void EndThreadMessageQueue();
