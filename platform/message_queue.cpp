@@ -79,6 +79,16 @@ void ThreadQueue::PostQuit(int exitCode) {
     WakeWaitersLocked();
 }
 
+void ThreadQueue::Wake() {
+    std::lock_guard lock(Mutex());
+    WakeWaitersLocked();
+}
+
+bool ThreadQueue::SourceHasMessage() {
+    Message scratch;
+    return source_ && source_(scratch, {}, 0, 0, false);
+}
+
 bool ThreadQueue::IsSignaledLocked() const {
     return !posted_.empty() || !inbox_.empty() || quit_;
 }
@@ -128,6 +138,7 @@ bool ThreadQueue::Next(Message& out, HWND filter, UINT min, UINT max, bool remov
             return true;
         }
     }
+    if (source_ && source_(out, filter, min, max, remove)) return true;
     Timer* timer = NextTimer(filter, min, max);
     if (!timer) return false;
     const int64_t now = CurrentClock().NowMicros();
@@ -415,7 +426,7 @@ DWORD MsgWaitForMultipleObjects(std::span<Waitable* const> objects, DWORD timeou
             std::lock_guard lock(queue->Mutex());
             input = queue->IsSignaledLocked();
         }
-        if (input || queue->TimerDue(wakeAt)) {
+        if (input || queue->SourceHasMessage() || queue->TimerDue(wakeAt)) {
             answer = WAIT_OBJECT_0 + DWORD(objects.size());
             return true;
         }
@@ -431,6 +442,17 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProc proc) {
 
 bool KillTimer(HWND hwnd, UINT_PTR id) {
     return detail::ThisThreadQueue()->KillTimer(hwnd, id);
+}
+
+void SetThreadMessageSource(MessageSource source) {
+    detail::ThisThreadQueue()->SetSource(std::move(source));
+}
+
+bool WakeThreadQueue(DWORD threadId) {
+    auto queue = detail::FindQueue(threadId);
+    if (!queue) return false;
+    queue->Wake();
+    return true;
 }
 
 int RunMessageLoop() {

@@ -49,6 +49,7 @@ class ThreadQueue final : public Waitable {
     // Takes back a send that was not started; false when it was.
     bool Withdraw(const std::shared_ptr<SendRecord>& record);
     void PostQuit(int exitCode);
+    void Wake();
     bool IsSignaledLocked() const override;
 
     // Owner thread only.
@@ -61,6 +62,9 @@ class ThreadQueue final : public Waitable {
     void KillTimers(HWND hwnd);
     const TimerProc* FindTimerProc(HWND hwnd, UINT_PTR id) const;
     bool TimerDue(int64_t& wakeAt);
+    void SetSource(MessageSource source) { source_ = std::move(source); }
+    // Whether the on-demand source has a message (it keeps it).
+    bool SourceHasMessage();
     // At thread end: refuses further posts, fails pending sends, frees what
     // was queued.
     void Close();
@@ -80,6 +84,7 @@ class ThreadQueue final : public Waitable {
     std::vector<Timer> timers_;
     uint64_t timerSeq_ = 0;
     UINT_PTR nextThreadTimerId_ = 0x7FF0;
+    MessageSource source_;
 };
 
 // The calling thread's queue, created on first use; the plain pointer is
