@@ -7,8 +7,8 @@
 #include <random>
 
 #include "platform/profile_text.h"
-#include "platform/text.h"
 #include "platform/tests/temp_dir.h"
+#include "platform/text.h"
 
 namespace platform {
 namespace {

@@ -5,6 +5,7 @@
 
 #include "platform/message_queue.h"
 #include "platform/sync.h"
+#include "platform/tests/clock_driver.h"
 #include "platform/tests/test_window.h"
 #include "platform/thread.h"
 
@@ -215,24 +216,13 @@ TEST(SendMessageTest, SendMessageTimeoutExpiresOnTheProcessClockAndIsWithdrawn) 
     }));
     WaitForSingleObject(made, INFINITE);
 
-    std::atomic<bool> returned{false};
-    int64_t started = 0, ended = 0;
     LRESULT ok = 1;
-    Thread sender;
-    ASSERT_TRUE(sender.Start([&] {
+    const int64_t took = testing::ClockTimeOf(clock, 250, [&] {
         DWORD_PTR result = 0;
-        started = clock.NowMicros();
         ok = SendMessageTimeout(target, 0x9105, 0, 0, SMTO_NORMAL, 5000, &result);
-        ended = clock.NowMicros();
-        returned = true;
-    }));
-    for (int i = 0; i < 10'000'000 && !returned; ++i) {
-        clock.AdvanceMillis(250);
-        std::this_thread::yield();
-    }
-    sender.Join();
+    });
     EXPECT_EQ(ok, 0);
-    EXPECT_GE(ended - started, 5'000'000);
+    EXPECT_GE(took, 5'000'000);
     release.Set();
     receiver.Join();
     EXPECT_EQ(handled, 0);  // withdrawn: never delivered late
@@ -272,10 +262,7 @@ TEST(SendMessageTest, BlockFlagServesNoSentMessagesWhileWaiting) {
     WaitForSingleObject(made, INFINITE);
     while (!bSending)
         std::this_thread::yield();
-    for (int i = 0; i < 10'000'000 && !aReturned; ++i) {
-        clock.AdvanceMillis(100);
-        std::this_thread::yield();
-    }
+    testing::AdvanceUntil(clock, aReturned, 100);
     a.Join();
     EXPECT_EQ(aOk, 0);
     EXPECT_TRUE(aServedB);
