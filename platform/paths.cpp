@@ -186,6 +186,7 @@ std::vector<FoundFile> FindFiles(std::string_view pattern) {
         struct stat st;
         if (stat((dir + std::string(raw)).c_str(), &st) == 0) {
             f.directory = S_ISDIR(st.st_mode);
+            f.readOnly = (st.st_mode & S_IWUSR) == 0;
             f.size = f.directory ? 0 : uint64_t(st.st_size);
         }
         f.name = std::move(name);

@@ -43,6 +43,7 @@ bool MatchWildcard(std::string_view pattern, std::string_view name);
 struct FoundFile {
     std::string name;  // GBK, without the folder
     bool directory = false;
+    bool readOnly = false;  // the owner may not write it
     uint64_t size = 0;
 };
 // The entries of the pattern's folder whose names match its last component,

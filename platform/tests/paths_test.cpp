@@ -91,6 +91,11 @@ TEST_F(PathsTest, FindFilesListsMatchingEntries) {
     EXPECT_EQ(FindFiles(dir_.path() + "face\\*.*").size(), 6u);
     EXPECT_EQ(FindFiles(dir_.path() + "face\\NOTE.TXT").size(), 1u);
     EXPECT_TRUE(FindFiles(dir_.path() + "nothing\\*.bmp").empty());
+    std::filesystem::permissions(dir_ / "face/2.BMP", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    for (const auto& f : FindFiles(dir_.path() + "face\\?.bmp")) {
+        EXPECT_EQ(f.readOnly, f.name == "2.BMP") << f.name;
+    }
     EXPECT_TRUE(FindFiles(dir_.path() + "face\\").empty());
 }
 
