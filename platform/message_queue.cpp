@@ -336,7 +336,10 @@ bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 
 bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam,
                        Payload&& payload) {
-    return PostTo(detail::FindQueue(threadId), {}, message, wParam, lParam, payload);
+    // Posting to oneself makes one's own queue, as any message call does.
+    auto queue = threadId == GetCurrentThreadId() ? detail::CurrentQueue()
+                                                  : detail::FindQueue(threadId);
+    return PostTo(queue, {}, message, wParam, lParam, payload);
 }
 
 void PostQuitMessage(int exitCode) {
