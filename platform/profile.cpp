@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -26,7 +27,13 @@ std::string FilePath(std::string_view file) {
     return ResolvePath(slashed);
 }
 
+// Profile files are small; a huge one is refused rather than read whole.
+constexpr uintmax_t kMaxProfileBytes = 16 << 20;
+
 std::optional<std::string> ReadFile(const std::string& osPath) {
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(osPath, ec);
+    if (ec || size > kMaxProfileBytes) return std::nullopt;
     std::ifstream in(osPath, std::ios::binary);
     if (!in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -68,18 +75,21 @@ DWORD GetPrivateProfileString(const char* section, const char* key, const char* 
                               char* buffer, DWORD size, std::string_view file) {
     if (!buffer || size == 0) return 0;
     std::string value;
-    if (section && key && *key) {
-        const auto text = ReadFile(FilePath(file));
-        if (auto found = text ? ProfileLookup(*text, section, key) : std::nullopt) {
+    if (section && key) {
+        std::optional<std::string> found;
+        if (*key) {
+            if (const auto text = ReadFile(FilePath(file)))
+                found = ProfileLookup(*text, section, key);
+        }
+        if (found) {
             value = std::move(*found);
         } else if (defaultValue) {
             std::string_view def(defaultValue);
-            while (!def.empty() && def.back() == ' ')
+            while (!def.empty() && def.back() == ' ') {
                 def.remove_suffix(1);
+            }
             value = def;
         }
-    } else if (section && key && defaultValue) {
-        value = defaultValue;  // an empty key name answers the default
     }
     const size_t n = FitGbk(value, size - 1);
     value.copy(buffer, n);
@@ -136,6 +146,8 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     if (!section) return false;
     const std::string osPath = FilePath(file);
     const auto text = ReadFile(osPath);
+    std::error_code ec;
+    if (!text && std::filesystem::exists(osPath, ec)) return false;  // unreadable or huge
     const auto edited = ProfileEdit(text.value_or(std::string()), section, key, value);
     return !edited || WriteFileAtomically(osPath, *edited);
 }

@@ -6,6 +6,8 @@
 //   values are trimmed; a value quoted with matching ' or " loses the quotes;
 //   a line without '=' is no value (the default is answered);
 // - text is bytes (GBK stays GBK); a double-byte character is never split;
+// - a file over 16 MiB is not read: lookups answer the default and writes
+//   fail, leaving it as it is;
 // - a write changes only the line it must, keeping comments, order and the
 //   file's line ends (CRLF for new files); it replaces the file atomically.
 // File names are client paths (see paths.h); a name without a folder is

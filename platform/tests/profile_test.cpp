@@ -182,6 +182,21 @@ TEST_F(ProfileTest, NullValueDeletesTheKeyAndNullKeyTheSection) {
     EXPECT_FALSE(WritePrivateProfileString(nullptr, "k", "v", file()));
 }
 
+TEST_F(ProfileTest, AHugeFileIsNeitherReadNorRewritten) {
+    WriteIni("[s]\r\nk=1\r\n");
+    std::filesystem::resize_file(file(), (16 << 20) + 1);  // sparse: cheap
+    EXPECT_EQ(Get("s", "k"), "dflt");
+    EXPECT_FALSE(WritePrivateProfileString("s", "k", "2", file()));
+    EXPECT_EQ(std::filesystem::file_size(file()), uintmax_t(16 << 20) + 1);
+}
+
+TEST_F(ProfileTest, EmptyKeyNameAnswersTheTrimmedDefault) {
+    WriteIni("[s]\r\n=1\r\n");
+    EXPECT_EQ(Get("s", "", "d  "), "d");
+    EXPECT_EQ(Get(nullptr, "k"), "");
+    EXPECT_EQ(Get("s", nullptr), "");
+}
+
 TEST_F(ProfileTest, WriteFailsWhenTheFolderIsMissing) {
     EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", dir_ / "no/such/dir/x.ini"));
 }
