@@ -30,10 +30,16 @@ pid_t Spawn(std::string_view program, std::span<const std::string> args) {
     for (std::string& a : utf8)
         argv.push_back(a.data());
     argv.push_back(nullptr);
+    // The child gets the standard streams only: no server connection or
+    // other file of ours leaks into the hall or the browser.
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return -1;
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = -1;
     const int rc = hasFolder
-                       ? posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ)
-                       : posix_spawnp(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ);
+                       ? posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ)
+                       : posix_spawnp(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     return rc == 0 ? pid : -1;
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -29,13 +32,25 @@ TEST(ProcessTest, ReportsExitStatusAndFailureToStart) {
     EXPECT_FALSE(StartProcess("/no/such/program", none));
 }
 
+TEST(ProcessTest, ChildInheritsNoFilesBeyondTheStandardStreams) {
+    TempDir dir;
+    dir.Write("open.txt", "x");
+    const int fd = open((dir / "open.txt").c_str(), O_RDONLY);  // no close-on-exec
+    ASSERT_GE(fd, 3);
+    const std::string theirs[] = {"-e", "/proc/self/fd/" + std::to_string(fd)};
+    EXPECT_EQ(RunProcess("test", theirs), 1);
+    const std::string stdio[] = {"-e", "/proc/self/fd/2"};
+    EXPECT_EQ(RunProcess("test", stdio), 0);
+    close(fd);
+}
+
 TEST(ProcessTest, ClientPathsWithBackslashesResolve) {
     const std::string args[] = {"x"};
     EXPECT_EQ(RunProcess("\\BIN\\TRUE", args), 0);
 }
 
 TEST(ProcessTest, StartDoesNotWait) {
-    const std::string args[] = {"--version"};
+    const std::string args[] = {"quietly"};
     EXPECT_TRUE(StartProcess("/bin/true", args));
 }
 
