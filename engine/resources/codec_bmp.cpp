@@ -14,7 +14,7 @@ namespace {
 using picture_detail::AnyAlpha;
 using picture_detail::MakeOpaque;
 
-constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
+constexpr uint32_t kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;  // 0 is plain rows
 
 struct DibHeader {
     uint32_t headerSize = 0;

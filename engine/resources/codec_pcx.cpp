@@ -39,13 +39,16 @@ bool ReadPcx(std::span<const uint8_t> bytes, Picture& out) {
     const bool planar16 = bits == 1 && planes >= 2 && planes <= 4;
     const bool rgb = bits == 8 && (planes == 3 || planes == 4);
     if (!packed && !planar16 && !rgb) return Fail("像素格式不支持");
-    if (size_t(bytesPerLine) * 8 < size_t(width) * bits) return Fail("行长度不足");
+    // Lines are padded to at most a few bytes; a longer line is a lie that
+    // would make us expect (and allocate for) data that is not there.
+    const size_t needed = (size_t(width) * bits + 7) / 8;
+    if (bytesPerLine < needed) return Fail("行长度不足");
+    if (bytesPerLine > needed + 16) return Fail("行长度不合理");
 
     // The decoded scan lines: planes x bytesPerLine bytes each.
     const size_t lineBytes = size_t(planes) * bytesPerLine;
     const size_t total = lineBytes * height;
     std::vector<uint8_t> data;
-    data.reserve(total);
     size_t in = kHeaderBytes;
     if (encoding == 0) {
         if (bytes.size() - in < total) return Fail("像素数据不完整");

@@ -30,7 +30,7 @@ inline constexpr uint32_t kNoKeyIndex = 256;
 // Limits on what any picture may claim, so that a hostile header cannot ask
 // for an unbounded buffer.
 inline constexpr uint32_t kMaxImageSide = 16384;
-inline constexpr uint64_t kMaxImagePixels = uint64_t(32) << 20;  // all frames together
+inline constexpr uint64_t kMaxImagePixels = uint64_t(16) << 20;  // all frames together
 
 struct ImageRecord {
     uint32_t id = 0;

@@ -132,7 +132,7 @@ TEST(BmpTest, RefusesDamagedFiles) {
         {"truncated header", [](Bytes& b) { b.resize(20); }},
         {"not BM", [](Bytes& b) { b[0] = 'X'; }},
         {"offset past the end", [](Bytes& b) { platform::StoreLE32(&b[10], 100000); }},
-        {"rows cut", [](Bytes& b) { b.resize(b.size() - 3); }},
+        {"rows cut", [](Bytes& b) { b.erase(b.end() - 3, b.end()); }},
         {"huge width", [=](Bytes& b) { platform::StoreLE32(&b[info + 4], 1u << 30); }},
         {"negative width", [=](Bytes& b) { platform::StoreLE32(&b[info + 4], uint32_t(-4)); }},
         {"zero height", [=](Bytes& b) { platform::StoreLE32(&b[info + 8], 0); }},
@@ -233,7 +233,7 @@ TEST(IcoTest, RefusesDamagedFiles) {
         {"offset past the end", [](Bytes& b) { platform::StoreLE32(&b[18], 0xFFFFFFF0); }},
         {"mask cut",
          [](Bytes& b) {
-             b.resize(b.size() - 4);
+             b.erase(b.end() - 4, b.end());
              platform::StoreLE32(&b[14], uint32_t(b.size() - 22));
          }},
     };

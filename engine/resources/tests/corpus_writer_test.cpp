@@ -3,6 +3,7 @@
 // decodes, so the seeds stay meaningful.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -125,6 +126,31 @@ std::map<std::string, std::vector<std::pair<std::string, Bytes>>> Seeds() {
     gif.frames.push_back({1, 1, 2, 2, {2, 0, 2, 2}, {}, 0, 2, 30, false});
     gif.frames.push_back({0, 0, 1, 1, {1}, {9, 9, 9, 8, 8, 8}, -1, 3, 5, false});
     seeds["gif"].push_back({"anim", WriteGif(gif)});
+
+    const std::string tmp = (std::filesystem::temp_directory_path() /
+                             ("qevo_seed_" + std::to_string(::getpid()) + ".tif"))
+                                .string();
+    TiffSpec tiff;
+    tiff.width = 4;
+    tiff.height = 3;
+    for (int i = 0; i < 12; ++i)
+        tiff.pixels.insert(tiff.pixels.end(), {uint8_t(i), 7, 200});
+    seeds["tif"].push_back({"rgb", WriteTiff(tiff, tmp)});
+    TiffSpec pal;
+    pal.width = 4;
+    pal.height = 2;
+    pal.samples = 1;
+    pal.bits = 4;
+    pal.photometric = PHOTOMETRIC_PALETTE;
+    pal.compression = COMPRESSION_PACKBITS;
+    for (int i = 0; i < 16; ++i) {
+        pal.r.push_back(uint16_t(i * 4000));
+        pal.g.push_back(0);
+        pal.b.push_back(uint16_t(65535 - i * 4000));
+    }
+    pal.pixels = {0x01, 0x23, 0x45, 0x67};
+    seeds["tif"].push_back({"palette", WriteTiff(pal, tmp)});
+    std::filesystem::remove(tmp);
     return seeds;
 }
 
