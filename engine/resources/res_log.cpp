@@ -30,8 +30,13 @@ void ResLog(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
-    std::lock_guard guard(SinkLock());
-    if (Sink()) Sink()(buffer);
+    ResLogSink sink;
+    {
+        std::lock_guard guard(SinkLock());
+        sink = Sink();
+    }
+    // Called outside the lock, so a sink may log again.
+    if (sink) sink(buffer);
 }
 
 }  // namespace engine

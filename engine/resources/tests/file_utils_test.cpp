@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "engine/resources/tests/log_capture.h"
+#include "platform/text.h"
 
 namespace engine {
 namespace {
@@ -51,6 +52,16 @@ TEST_F(ProgramDirTest, ReadWholeFileReadsBytesThroughEitherSeparator) {
     ASSERT_TRUE(bytes);
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), std::string("ab\0c", 4));
     EXPECT_TRUE(ReadWholeFile(MakeFullPath("PICS/DATA.BIN")));
+}
+
+TEST_F(ProgramDirTest, GbkPathsReachFilesNamedInUtf8) {
+    // The second character's trail byte is '\', which must not become a separator.
+    const std::string gbkName = "图片\xB5\x5C.bin";
+    Write(fs::path(platform::GbkToUtf8("Pics/" + gbkName)), "gbk");
+    auto bytes = ReadWholeFile(MakeFullPath("pics\\" + gbkName));
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "gbk");
+    EXPECT_TRUE(FileExists("Pics\\" + gbkName));
 }
 
 TEST_F(ProgramDirTest, ReadWholeFileReportsMissingFiles) {
