@@ -355,8 +355,12 @@ void CTransportSocket::Run() {
 
 bool CTransportSocket::ProcessReceived(ConnectionEntry& entry) {
     CByteBuffer& buffer = entry.receiveBuffer;
-    while (buffer.Size() >= 4) {
-        int32_t length = int32_t(platform::LoadLE32(buffer.Data()));
+    // Packets are handled where they lie; what they used is consumed once at
+    // the end, so the rest moves down once per read, not once per packet.
+    uint32_t at = 0;
+    bool good = true;
+    while (buffer.Size() - at >= 4) {
+        int32_t length = int32_t(platform::LoadLE32(buffer.Data(at)));
         // Judged before the rest of the packet is awaited, so a false length
         // can never make the buffer grow.
         if (!IsPacketLengthValid(length, maxPieceSize_)) {
@@ -364,13 +368,14 @@ bool CTransportSocket::ProcessReceived(ConnectionEntry& entry) {
             buffer.Clear();
             return false;
         }
-        if (buffer.Size() < uint32_t(length) + 4) break;
-        bool good = ValidatePacket(buffer.Data(4), length, entry) &&
-                    HandlePacket(buffer.Data(4), length, entry);
-        buffer.Consume(uint32_t(length) + 4);
-        if (!good) return false;
+        if (buffer.Size() - at < uint32_t(length) + 4) break;
+        good = ValidatePacket(buffer.Data(at + 4), length, entry) &&
+               HandlePacket(buffer.Data(at + 4), length, entry);
+        at += uint32_t(length) + 4;
+        if (!good) break;
     }
-    return true;
+    buffer.Consume(at);
+    return good;
 }
 
 bool CTransportSocket::ValidatePacket(uint8_t* p, int32_t length, ConnectionEntry&) {
