@@ -97,7 +97,7 @@ Bytes MessagePackets(uint32_t kind, uint32_t number, uint32_t code, size_t size)
 
 // A one-client peer on a background thread.
 class Peer {
-public:
+  public:
     enum Mode { kReplyToRequests, kPushBatches, kRawEcho, kRawPush };
 
     Peer(Mode mode, Bytes push = {}) : mode_(mode), push_(std::move(push)) {
@@ -122,7 +122,7 @@ public:
     }
     uint16_t port() const { return port_; }
 
-private:
+  private:
     void Serve() {
         client_ = accept(listen_, nullptr, nullptr);
         if (client_ < 0) return;
