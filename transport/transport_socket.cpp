@@ -105,6 +105,7 @@ bool CTransportSocket::Create(int socket, platform::HWND notifyWindow, platform:
     if (!waitFirstData && !SendLengthPrefixed(greeting, greetingLength, host, port))
         return fail("greeting");
     if (!CreateWakeChannel()) return fail("wake channel");
+    workerQuit_ = false;
     worker_ = std::make_unique<platform::Thread>();
     if (!worker_->Start([this] { Run(); })) return fail("worker thread");
     if (!WaitThreadReady(worker_->Id())) return fail("worker start");
@@ -113,6 +114,7 @@ bool CTransportSocket::Create(int socket, platform::HWND notifyWindow, platform:
 }
 
 void CTransportSocket::Close() {
+    stopEvent_.Set();  // ends the waits of a Create under way before taking its lock
     std::lock_guard lifecycle(lifecycleLock_);
     CloseLocked();
 }
@@ -120,6 +122,9 @@ void CTransportSocket::Close() {
 void CTransportSocket::CloseLocked() {
     stopEvent_.Set();
     if (worker_) {
+        // The flag covers a worker whose queue does not exist yet, where the
+        // quit message cannot be posted.
+        workerQuit_ = true;
         platform::PostThreadMessage(worker_->Id(), platform::WM_QUIT);
         KickWorker();
         // The worker only ever waits in poll, which the kick ends: joining is
@@ -322,10 +327,14 @@ void CTransportSocket::Run() {
     for (;;) {
         pollfd fds[2] = {{wake, POLLIN, 0}, {socketDone ? -1 : socket, POLLIN, 0}};
         if (wantWrite_.load()) fds[1].events |= POLLOUT;
-        if (poll(fds, 2, -1) < 0 && errno != EINTR) break;
+        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+            if (!socketDone) NotifyError();
+            return;
+        }
         if (fds[0].revents) {
             uint64_t count;
             [[maybe_unused]] ssize_t n = read(wake, &count, sizeof count);
+            if (workerQuit_) return;
             while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE)) {
                 if (msg.message == platform::WM_QUIT) return;
                 if (msg.message == kReadyProbeMessage)

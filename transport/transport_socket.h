@@ -162,6 +162,7 @@ class CTransportSocket {
     platform::HWND notifyWindow_;
     platform::DWORD notifyThread_ = 0;
     std::unique_ptr<platform::Thread> worker_;
+    std::atomic<bool> workerQuit_{false};
     platform::Event stopEvent_{true, false};
     platform::Event writeReadyEvent_{false, false};
     platform::Event threadReadyEvent_{true, false};

@@ -495,6 +495,30 @@ TEST_F(TransportSocketTest, WaitFirstDataTakesThePeersGreeting) {
     EXPECT_EQ(notice->notice.Code(), 2u);  // the first data counted as the peer's greeting
 }
 
+TEST_F(TransportSocketTest, CloseEndsAWaitForTheFirstData) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(server_.port());
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_TRUE(server_.WaitForClient(kWait));
+    CTransportSocket s(kKey.data(), 128, 0x100, 0, 1, 4000);
+    auto attached = std::async(std::launch::async, [&] {
+        // The server waits for a greeting, so no first data ever comes.
+        return s.Attach(fd, {}, 0, true, nullptr, 0, 60000, nullptr, 0, 5);
+    });
+    while (s.GetSerial() == 0)
+        std::this_thread::yield();
+    auto start = std::chrono::steady_clock::now();
+    s.Close();
+    ASSERT_EQ(attached.wait_for(kWait), std::future_status::ready);
+    EXPECT_FALSE(attached.get());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    s.Close();
+    EXPECT_EQ(s.GetSocket(), -1);
+}
+
 TEST_F(TransportSocketTest, PeerThatStopsReadingEndsTheConnectionCleanly) {
     auto s = Connected();
     server_.StopReading(true);
