@@ -10,8 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/thread.h"
+#include "tools/gameserver/server.h"
 #include "transport/comm_socket.h"
+#include "transport/notice.h"
 #include "transport/tests/proxy_test_util.h"
+#include "transport/transport_socket.h"
 
 namespace transport {
 namespace {
@@ -58,26 +62,47 @@ std::vector<std::string> WithPrivateHosts(const TempDir& dir, const std::vector<
     return {"unshare", "--mount", "sh", "-c", command};
 }
 
-bool TunnelEchoes(CCommSocket& socket) {
+// What the session does once the tunnel stands: the transport takes the
+// handle over, greets the game server, and one request gets its reply.
+void ReachesGameServer(CCommSocket& socket, gameserver::GameServer& server) {
+    constexpr uint32_t kCheckVersion = 201001;
+    server.SetReply(kCheckVersion, gameserver::Reply::With(10, gameserver::Bytes(28, 7)));
     const int fd = socket.Detach();
-    if (fd < 0) return false;
-    Bytes got;
-    const bool ok = testing::SendAllBlocking(fd, ToBytes("through the proxy")) &&
-                    testing::RecvExactly(fd, 17, got) && got == ToBytes("through the proxy");
-    close(fd);
-    return ok;
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(socket.Handle(), platform::INVALID_SOCKET);
+    const gameserver::Key key = gameserver::DefaultKey();
+    CTransportSocket transport(key.data(), 128, 0x100, 0, 1, 4000);
+    static const char kGreeting[] = "Hello! Mirb Station.";
+    ASSERT_TRUE(transport.Attach(fd, {}, platform::GetCurrentThreadId(), false,
+                                 reinterpret_cast<const uint8_t*>(kGreeting), sizeof kGreeting,
+                                 10000, nullptr, 0, 5));
+    const auto greeting = server.WaitForGreeting(std::chrono::seconds(5));
+    ASSERT_TRUE(greeting);
+    EXPECT_EQ(*greeting, gameserver::StandardGreeting());
+    TransportInfo info;
+    info.wantsReply = 1;
+    TransportNotice request;
+    request.head[1] = kCheckVersion;
+    TransportNotice reply;
+    int timedOut = 0;
+    ASSERT_TRUE(transport.SendRequest(info, request, &reply, &timedOut, 5000, 0, 0, 1, nullptr, 0));
+    EXPECT_EQ(reply.Code(), 10u);
+    EXPECT_EQ(reply.length, 28u);
+    transport.Close();  // the one close of the handed-over socket
+    EXPECT_TRUE(server.WaitForClientGone(std::chrono::seconds(5)));
 }
 
 // One set of daemons for the whole binary: starting them is the slow part.
 struct Proxies {
     TempDir dir;
-    testing::EchoServer target;
+    gameserver::GameServer target;
     Daemon danteAuth, danteNone, tinyproxy, sshd, ssh;
     uint16_t danteAuthPort = 0, danteNonePort = 0, tinyproxyPort = 0, sshdPort = 0, sshPort = 0;
     bool privateHosts = false;
     std::string danteError, tinyproxyError, sshError;
 
     Proxies() {
+        target.Start();
         if (!testing::IsRoot()) {
             danteError = tinyproxyError = sshError = "needs root (dante checks system passwords)";
             return;
@@ -167,7 +192,7 @@ class RealProxyTest : public ::testing::Test {
         gProxies = nullptr;
     }
     Proxies& P() { return *gProxies; }
-    uint16_t TargetPort() { return P().target.Port(); }
+    uint16_t TargetPort() { return P().target.port(); }
 };
 
 #define SKIP_UNLESS(error)                             \
@@ -181,7 +206,7 @@ TEST_F(RealProxyTest, DanteSocks5WithPassword) {
     ASSERT_TRUE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxySocks5,
                                   "127.0.0.1", P().danteAuthPort, kSocksUser, kSocksPassword, 10))
         << socket.GetProxyError();
-    EXPECT_TRUE(TunnelEchoes(socket));
+    ReachesGameServer(socket, P().target);
 }
 
 TEST_F(RealProxyTest, DanteSocks5ResolvesANameOnlyItKnows) {
@@ -191,7 +216,7 @@ TEST_F(RealProxyTest, DanteSocks5ResolvesANameOnlyItKnows) {
     ASSERT_TRUE(socket.ConnectVia(kProxyOnlyName, TargetPort(), CProxySocket::kProxySocks5,
                                   "127.0.0.1", P().danteAuthPort, kSocksUser, kSocksPassword, 10))
         << socket.GetProxyError();
-    EXPECT_TRUE(TunnelEchoes(socket));
+    ReachesGameServer(socket, P().target);
 }
 
 TEST_F(RealProxyTest, DanteRefusesAWrongPassword) {
@@ -217,7 +242,7 @@ TEST_F(RealProxyTest, DanteSocks4) {
     ASSERT_TRUE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxySocks4,
                                   "127.0.0.1", P().danteNonePort, "", "", 10))
         << socket.GetProxyError();
-    EXPECT_TRUE(TunnelEchoes(socket));
+    ReachesGameServer(socket, P().target);
 }
 
 TEST_F(RealProxyTest, DanteSocks5WithoutAuthorization) {
@@ -226,7 +251,7 @@ TEST_F(RealProxyTest, DanteSocks5WithoutAuthorization) {
     ASSERT_TRUE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxySocks5,
                                   "127.0.0.1", P().danteNonePort, "", "", 10))
         << socket.GetProxyError();
-    EXPECT_TRUE(TunnelEchoes(socket));
+    ReachesGameServer(socket, P().target);
 }
 
 TEST_F(RealProxyTest, TinyproxyConnectWithBasicAuthorization) {
@@ -235,7 +260,7 @@ TEST_F(RealProxyTest, TinyproxyConnectWithBasicAuthorization) {
     ASSERT_TRUE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxyHttp, "127.0.0.1",
                                   P().tinyproxyPort, "qevo", "secret-9", 10))
         << socket.GetProxyError();
-    EXPECT_TRUE(TunnelEchoes(socket));
+    ReachesGameServer(socket, P().target);
 }
 
 TEST_F(RealProxyTest, TinyproxyRefusesMissingOrWrongCredentials) {
@@ -257,7 +282,7 @@ TEST_F(RealProxyTest, SshSocks4aResolvesANameOnlyItKnows) {
     ASSERT_TRUE(socket.ConnectVia(kProxyOnlyName, TargetPort(), CProxySocket::kProxySocks4a,
                                   "127.0.0.1", P().sshPort, "", "", 10))
         << socket.GetProxyError();
-    EXPECT_TRUE(TunnelEchoes(socket));
+    ReachesGameServer(socket, P().target);
 }
 
 TEST_F(RealProxyTest, SshSocks4CannotPassTheName) {
