@@ -200,6 +200,15 @@ void CProxySocket::OnConnect(int error) {
     SendFirstRequest();
 }
 
+void CProxySocket::OnClose(int error) {
+    CAsyncSocket::OnClose(error);
+    if (state_ == kStateIdle) return;
+    // What is left of the reply is read as usual, so a cut reply fails with
+    // its own step's code; a reply that is whole still completes.
+    if (step_ != 0) ReadReplies();
+    if (state_ != kStateIdle) Fail(kErrorRequest);
+}
+
 void CProxySocket::SendFirstRequest() {
     const bool bind = state_ == kStateBinding;
     std::optional<ProxyBytes> request;
@@ -272,6 +281,10 @@ void CProxySocket::OnReceive(int error) {
         Fail(kErrorRequest);
         return;
     }
+    ReadReplies();
+}
+
+void CProxySocket::ReadReplies() {
     switch (proxyType_) {
         case kProxySocks4:
         case kProxySocks4a:

@@ -48,6 +48,8 @@ class CProxySocket : public platform::CAsyncSocket {
     int Send(const void* buffer, int length, int flags = 0) override;
     void OnReceive(int error) override;
     void OnConnect(int error) override;
+    // A proxy that drops the connection during the negotiation has failed it.
+    void OnClose(int error) override;
 
     // Without a proxy the plain connect; with one: connects to the proxy and
     // remembers the target. True when the connection is made or under way.
@@ -85,6 +87,7 @@ class CProxySocket : public platform::CAsyncSocket {
     void SendFirstRequest();
     bool SendSocks5Connect();
     void TunnelReady();
+    void ReadReplies();
     void ReceiveSocks4();
     void ReceiveSocks5();
     void ReceiveHttp();

@@ -323,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      }()),
                      FakeProxy::Hold()},
                     2},
-        FailureCase{"ProxyClosesAtOnce", kSocks5, "", {FakeProxy::CloseNow()}, 0}),
+        FailureCase{"ProxyClosesAtOnce", kSocks5, "", {FakeProxy::CloseNow()}, 2}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST(ProxyFailureTest, OverlongCredentialsAreNotCutShort) {
@@ -376,42 +376,6 @@ TEST(ProxyDirectTest, TypeZeroConnectsDirectly) {
     ExpectTunnelEchoes(socket);
 }
 
-// Time-outs run on a manual clock that a helper thread moves once the
-// proxy has the request, so nothing waits for real seconds.
-class ProxyTimeoutTest : public ::testing::Test {
-  protected:
-    platform::ManualClock clock_;
-    platform::ScopedClock scoped_{clock_};
-};
-
-TEST_F(ProxyTimeoutTest, SilentProxyTimesOutAndIsClosed) {
-    FakeProxy proxy({FakeProxy::Expect(3), FakeProxy::Hold()});
-    std::thread mover([&] {
-        ASSERT_TRUE(proxy.WaitReceived(3));
-        clock_.AdvanceMillis(9999);
-        clock_.AdvanceMillis(1);
-    });
-    CCommSocket socket;
-    const Attempt a = Via(socket, proxy, kSocks5);
-    mover.join();
-    EXPECT_FALSE(a.ok);
-    EXPECT_EQ(a.error, 0);
-    ExpectClosed(socket, proxy);
-}
-
-TEST_F(ProxyTimeoutTest, ShortReplyLeftOpenTimesOut) {
-    FakeProxy proxy(
-        {FakeProxy::Expect(9), FakeProxy::Send(Bytes{0, 0x5A, 0, 0}), FakeProxy::Hold()});
-    std::thread mover([&] {
-        ASSERT_TRUE(proxy.WaitReceived(9));
-        clock_.AdvanceMillis(10000);
-    });
-    CCommSocket socket;
-    EXPECT_FALSE(Via(socket, proxy, kSocks4).ok);
-    mover.join();
-    ExpectClosed(socket, proxy);
-}
-
 // Counts the messages it handles, so a helper thread knows they were pumped.
 class CountingWindow : public platform::Window {
   public:
@@ -425,32 +389,65 @@ class CountingWindow : public platform::Window {
     }
 };
 
-TEST_F(ProxyTimeoutTest, MessagesDoNotRestartTheWait) {
+// Time-outs run on a manual clock. Once the proxy has the request, a helper
+// thread moves it a second at a time, each step after the waiting thread has
+// pumped a message (so a wait that began anew with each message would never
+// end), until ConnectVia returns.
+class ProxyTimeoutTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(window_.Create()); }
+
+    Attempt ViaWithMovingClock(FakeProxy& proxy, size_t requestBytes, uint32_t type) {
+        std::atomic<bool> returned{false};
+        std::thread mover([&] {
+            ASSERT_TRUE(proxy.WaitReceived(requestBytes));
+            while (!returned && seconds_ < 30) {
+                const int before = window_.handled;
+                platform::PostMessage(window_.Handle(), platform::WM_USER + 7);
+                while (!returned && window_.handled == before)
+                    std::this_thread::yield();
+                clock_.AdvanceMillis(1000);
+                ++seconds_;
+            }
+        });
+        CCommSocket socket;
+        const Attempt a = Via(socket, proxy, type);
+        returned = true;
+        mover.join();
+        ExpectClosed(socket, proxy);
+        return a;
+    }
+
+    platform::ManualClock clock_;
+    platform::ScopedClock scoped_{clock_};
+    CountingWindow window_;
+    int seconds_ = 0;
+};
+
+TEST_F(ProxyTimeoutTest, SilentProxyTimesOutAndIsClosed) {
     FakeProxy proxy({FakeProxy::Expect(3), FakeProxy::Hold()});
-    CountingWindow window;
-    ASSERT_TRUE(window.Create());
-    std::atomic<bool> returned{false};
-    int seconds = 0;
-    std::thread mover([&] {
-        ASSERT_TRUE(proxy.WaitReceived(3));
-        // A message every second; a wait that began anew with each would never end.
-        while (!returned && seconds < 30) {
-            const int before = window.handled;
-            platform::PostMessage(window.Handle(), platform::WM_USER + 7);
-            while (!returned && window.handled == before)
-                std::this_thread::yield();
-            clock_.AdvanceMillis(1000);
-            ++seconds;
-        }
-    });
-    CCommSocket socket;
-    const bool ok = Via(socket, proxy, kSocks5).ok;
-    returned = true;
-    mover.join();
-    EXPECT_FALSE(ok);
-    EXPECT_LE(seconds, 11);
-    EXPECT_GE(seconds, 10);
-    ExpectClosed(socket, proxy);
+    const Attempt a = ViaWithMovingClock(proxy, 3, kSocks5);
+    EXPECT_FALSE(a.ok);
+    EXPECT_EQ(a.error, 0);
+    // Ten seconds from the start, not from the last message (the helper may
+    // take a step or two more while the waiting thread returns).
+    EXPECT_GE(seconds_, 10);
+    EXPECT_LE(seconds_, 12);
+}
+
+TEST_F(ProxyTimeoutTest, ShortReplyLeftOpenTimesOut) {
+    FakeProxy proxy(
+        {FakeProxy::Expect(9), FakeProxy::Send(Bytes{0, 0x5A, 0, 0}), FakeProxy::Hold()});
+    EXPECT_FALSE(ViaWithMovingClock(proxy, 9, kSocks4).ok);
+    EXPECT_GE(seconds_, 10);
+    EXPECT_LE(seconds_, 12);
+}
+
+TEST_F(ProxyTimeoutTest, HttpHeaderLeftOpenTimesOut) {
+    FakeProxy proxy({FakeProxy::Expect(10), FakeProxy::Send("HTTP/1.1 200 OK\r\nVia: x\r\n"),
+                     FakeProxy::Hold()});
+    EXPECT_FALSE(ViaWithMovingClock(proxy, 10, kHttp).ok);
+    EXPECT_LE(seconds_, 12);
 }
 
 TEST(ProxyQuitTest, QuitEndsTheWaitAndStaysQueued) {
