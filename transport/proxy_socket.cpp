@@ -1,11 +1,11 @@
 #include "transport/proxy_socket.h"
 
 #include <arpa/inet.h>
-#include <netdb.h>
 
 #include <cstring>
 
 #include "transport/proxy_protocol.h"
+#include "transport/socket_util.h"
 
 namespace transport {
 
@@ -13,21 +13,6 @@ using platform::CAsyncSocket;
 using platform::WSAEWOULDBLOCK;
 
 namespace {
-
-// inet_addr, then the resolver: the IPv4 address of `host` in network order, or 0.
-uint32_t ResolveLocally(const char* host) {
-    if (!host || !*host) return 0;
-    in_addr addr{};
-    if (inet_pton(AF_INET, host, &addr) == 1) return addr.s_addr;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return 0;
-    const uint32_t result = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(found);
-    return result;
-}
 
 std::string DottedAddress(uint32_t addressNet) {
     char text[INET_ADDRSTRLEN] = {};
@@ -123,11 +108,8 @@ bool CProxySocket::ConnectHost(const char* host, unsigned port) {
     if (proxyType_ == kProxyDirect) {
         return CAsyncSocket::Connect(host, port) || platform::WSAGetLastError() == WSAEWOULDBLOCK;
     }
-    if (const uint32_t address = ResolveLocally(host)) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(uint16_t(port));
-        to.sin_addr.s_addr = address;
+    sockaddr_in to{};
+    if (host && *host && ResolveAddress(host, int(port), &to) && to.sin_addr.s_addr != 0) {
         if (!ConnectAddr(reinterpret_cast<const sockaddr*>(&to), sizeof(to))) return false;
         targetHost_ = host;
         return true;
