@@ -100,16 +100,39 @@ struct Proxies {
     uint16_t danteAuthPort = 0, danteNonePort = 0, tinyproxyPort = 0, sshdPort = 0, sshPort = 0;
     bool privateHosts = false;
     std::string danteError, tinyproxyError, sshError;
+    bool danteTried = false, tinyproxyTried = false, sshTried = false;
 
-    Proxies() {
-        target.Start();
-        if (!testing::IsRoot()) {
-            danteError = tinyproxyError = sshError = "needs root (dante checks system passwords)";
-            return;
+    Proxies() { target.Start(); }
+
+    // Each daemon starts on first use; the answer is why it is missing, or empty.
+    const std::string& Dante() {
+        if (!danteTried) {
+            danteTried = true;
+            if (!testing::IsRoot()) {
+                danteError = "needs root (dante checks system passwords and drops privileges)";
+            } else {
+                StartDante();
+            }
         }
-        StartDante();
-        StartTinyproxy();
-        StartSsh();
+        return danteError;
+    }
+    const std::string& Tinyproxy() {
+        if (!tinyproxyTried) {
+            tinyproxyTried = true;
+            StartTinyproxy();
+        }
+        return tinyproxyError;
+    }
+    const std::string& Ssh() {
+        if (!sshTried) {
+            sshTried = true;
+            if (!testing::IsRoot()) {
+                sshError = "needs root (a private sshd and its mount namespace)";
+            } else {
+                StartSsh();
+            }
+        }
+        return sshError;
     }
 
     void StartDante() {
@@ -201,7 +224,7 @@ class RealProxyTest : public ::testing::Test {
     } while (0)
 
 TEST_F(RealProxyTest, DanteSocks5WithPassword) {
-    SKIP_UNLESS(P().danteError);
+    SKIP_UNLESS(P().Dante());
     CCommSocket socket;
     ASSERT_TRUE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxySocks5,
                                   "127.0.0.1", P().danteAuthPort, kSocksUser, kSocksPassword, 10))
@@ -210,7 +233,7 @@ TEST_F(RealProxyTest, DanteSocks5WithPassword) {
 }
 
 TEST_F(RealProxyTest, DanteSocks5ResolvesANameOnlyItKnows) {
-    SKIP_UNLESS(P().danteError);
+    SKIP_UNLESS(P().Dante());
     if (!testing::PrivateMountsWork()) GTEST_SKIP() << "unshare --mount is not permitted here";
     CCommSocket socket;
     ASSERT_TRUE(socket.ConnectVia(kProxyOnlyName, TargetPort(), CProxySocket::kProxySocks5,
@@ -220,7 +243,7 @@ TEST_F(RealProxyTest, DanteSocks5ResolvesANameOnlyItKnows) {
 }
 
 TEST_F(RealProxyTest, DanteRefusesAWrongPassword) {
-    SKIP_UNLESS(P().danteError);
+    SKIP_UNLESS(P().Dante());
     CCommSocket socket;
     EXPECT_FALSE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxySocks5,
                                    "127.0.0.1", P().danteAuthPort, kSocksUser, "wrong", 10));
@@ -229,7 +252,7 @@ TEST_F(RealProxyTest, DanteRefusesAWrongPassword) {
 }
 
 TEST_F(RealProxyTest, DanteRefusesNoCredentials) {
-    SKIP_UNLESS(P().danteError);
+    SKIP_UNLESS(P().Dante());
     CCommSocket socket;
     EXPECT_FALSE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxySocks5,
                                    "127.0.0.1", P().danteAuthPort, "", "", 10));
@@ -237,7 +260,7 @@ TEST_F(RealProxyTest, DanteRefusesNoCredentials) {
 }
 
 TEST_F(RealProxyTest, DanteSocks4) {
-    SKIP_UNLESS(P().danteError);
+    SKIP_UNLESS(P().Dante());
     CCommSocket socket;
     ASSERT_TRUE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxySocks4,
                                   "127.0.0.1", P().danteNonePort, "", "", 10))
@@ -246,7 +269,7 @@ TEST_F(RealProxyTest, DanteSocks4) {
 }
 
 TEST_F(RealProxyTest, DanteSocks5WithoutAuthorization) {
-    SKIP_UNLESS(P().danteError);
+    SKIP_UNLESS(P().Dante());
     CCommSocket socket;
     ASSERT_TRUE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxySocks5,
                                   "127.0.0.1", P().danteNonePort, "", "", 10))
@@ -255,7 +278,7 @@ TEST_F(RealProxyTest, DanteSocks5WithoutAuthorization) {
 }
 
 TEST_F(RealProxyTest, TinyproxyConnectWithBasicAuthorization) {
-    SKIP_UNLESS(P().tinyproxyError);
+    SKIP_UNLESS(P().Tinyproxy());
     CCommSocket socket;
     ASSERT_TRUE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxyHttp, "127.0.0.1",
                                   P().tinyproxyPort, "qevo", "secret-9", 10))
@@ -264,7 +287,7 @@ TEST_F(RealProxyTest, TinyproxyConnectWithBasicAuthorization) {
 }
 
 TEST_F(RealProxyTest, TinyproxyRefusesMissingOrWrongCredentials) {
-    SKIP_UNLESS(P().tinyproxyError);
+    SKIP_UNLESS(P().Tinyproxy());
     for (const char* password : {"", "wrong"}) {
         CCommSocket socket;
         EXPECT_FALSE(socket.ConnectVia("127.0.0.1", TargetPort(), CProxySocket::kProxyHttp,
@@ -276,7 +299,7 @@ TEST_F(RealProxyTest, TinyproxyRefusesMissingOrWrongCredentials) {
 }
 
 TEST_F(RealProxyTest, SshSocks4aResolvesANameOnlyItKnows) {
-    SKIP_UNLESS(P().sshError);
+    SKIP_UNLESS(P().Ssh());
     if (!P().privateHosts) GTEST_SKIP() << "unshare --mount is not permitted here";
     CCommSocket socket;
     ASSERT_TRUE(socket.ConnectVia(kProxyOnlyName, TargetPort(), CProxySocket::kProxySocks4a,
@@ -286,7 +309,7 @@ TEST_F(RealProxyTest, SshSocks4aResolvesANameOnlyItKnows) {
 }
 
 TEST_F(RealProxyTest, SshSocks4CannotPassTheName) {
-    SKIP_UNLESS(P().sshError);
+    SKIP_UNLESS(P().Ssh());
     CCommSocket socket;
     EXPECT_FALSE(socket.ConnectVia(kProxyOnlyName, TargetPort(), CProxySocket::kProxySocks4,
                                    "127.0.0.1", P().sshPort, "", "", 10));
