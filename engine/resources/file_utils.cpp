@@ -1,8 +1,5 @@
 #include "engine/resources/file_utils.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -15,32 +12,6 @@
 
 namespace engine {
 namespace {
-
-bool Exists(const std::string& native) {
-    struct stat st;
-    return ::stat(native.c_str(), &st) == 0;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = uint8_t(a[i]), y = uint8_t(b[i]);
-        if (x >= 'A' && x <= 'Z') x = uint8_t(x + 32);
-        if (y >= 'A' && y <= 'Z') y = uint8_t(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// The entry of `dir` whose name matches `name` ignoring ASCII case.
-std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name) {
-    std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.empty() ? "." : dir.c_str()), ::closedir);
-    if (!d) return std::nullopt;
-    while (dirent* e = ::readdir(d.get())) {
-        if (EqualsNoCase(e->d_name, name)) return std::string(e->d_name);
-    }
-    return std::nullopt;
-}
 
 // Position just after the last separator of the path (GBK-aware: a trail byte
 // may be '\').
@@ -64,52 +35,17 @@ std::string MakeFullPath(std::string_view name) {
     return GetAppDir() + std::string(name);
 }
 
-std::string ToNativePath(std::string_view path) {
-    std::string slashed;
-    slashed.reserve(path.size());
-    for (size_t i = 0; i < path.size();) {
-        size_t n = platform::GbkCharLength(path, i);
-        if (n == 1 && path[i] == '\\') {
-            slashed += '/';
-        } else {
-            slashed.append(path.substr(i, n));
-        }
-        i += n;
-    }
-    std::string native = platform::GbkToUtf8(slashed);
-    if (native.empty() || Exists(native)) return native;
-
-    // Resolve component by component, keeping the given spelling where
-    // nothing on disk matches.
-    std::string resolved = native[0] == '/' ? "/" : "";
-    size_t pos = native[0] == '/' ? 1 : 0;
-    while (pos <= native.size()) {
-        size_t end = native.find('/', pos);
-        if (end == std::string::npos) end = native.size();
-        std::string_view part(native.data() + pos, end - pos);
-        if (!part.empty()) {
-            std::string candidate = resolved + std::string(part);
-            if (!Exists(candidate)) {
-                if (auto match = FindNoCase(resolved, part)) candidate = resolved + *match;
-            }
-            resolved = candidate;
-        }
-        if (end < native.size()) resolved += '/';
-        pos = end + 1;
-    }
-    return resolved;
-}
-
 bool FileExists(std::string_view name) {
-    return Exists(ToNativePath(MakeFullPath(name)));
+    const std::string path = MakeFullPath(name);
+    return platform::FileExists(path) || platform::DirectoryExists(path);
 }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(std::string_view path) {
     if (path.empty()) return std::nullopt;
     // The log line's text is bounded by ResLog's buffer, so a long path is cut.
     std::string shown(path);
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(ToNativePath(path).c_str(), "rb"),
-                                               std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(
+        std::fopen(platform::ResolvePath(path).c_str(), "rb"), std::fclose);
     if (!file) {
         ResLog("文件%s 打开失败!", shown.c_str());
         return std::nullopt;

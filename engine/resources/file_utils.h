@@ -23,10 +23,6 @@ std::string GetAppDir();
 // The program directory followed by `name`.
 std::string MakeFullPath(std::string_view name);
 
-// A GBK path with '\' or '/' separators as a native (UTF-8, '/') path, each
-// component matched case-insensitively against what exists on disk.
-std::string ToNativePath(std::string_view path);
-
 // Whether a file or directory of that relative name exists under the program
 // directory.
 bool FileExists(std::string_view name);
