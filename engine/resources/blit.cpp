@@ -14,8 +14,6 @@ using namespace blit_detail;
 
 namespace {
 
-constexpr double kPi = 3.14159;
-
 // Opacity as the loops take it: 0 draws nothing, 255 is opaque.
 int OpacityWeight(double opacity) {
     if (!(opacity > 0.0)) return 0;  // also NaN
