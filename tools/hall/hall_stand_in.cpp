@@ -146,6 +146,9 @@ bool HallStandIn::SendCopy(uint32_t dwData, const std::vector<uint8_t>& plain) {
 }
 
 bool HallStandIn::SendRaw(uint32_t dwData, const std::vector<uint8_t>& bytes) {
+    // A client that has just connected may not have been accepted yet.
+    if (endpoint_.Clients().empty() && !endpoint_.WaitForClient(client::kHallSendTimeoutMs))
+        return false;
     auto clients = endpoint_.Clients();
     if (clients.empty()) return false;
     HallFrame f;
