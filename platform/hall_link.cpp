@@ -155,9 +155,8 @@ bool HallConnection::Write(const HallFrame& frame) {
         const ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            const std::string why = "hall link: write failed: " + ErrnoText();
+            Die("hall link: write failed: " + ErrnoText());
             ::shutdown(fd_, SHUT_RDWR);  // a half-written frame ruins the stream
-            Die(why);
             return false;
         }
         done += size_t(n);
@@ -207,7 +206,6 @@ void HallConnection::ReadLoop() {
             why = reader.error().empty()
                       ? "hall link: the peer floods requests, closing"
                       : "hall link: garbage from the peer (" + reader.error() + "), closing";
-            ::shutdown(fd_, SHUT_RDWR);
             break;
         }
     }
@@ -215,6 +213,8 @@ void HallConnection::ReadLoop() {
         std::lock_guard lock(closeMu_);
         Die(closed_ ? std::string() : why);
     }
+    // The peer sees the end only after the reason was logged.
+    ::shutdown(fd_, SHUT_RDWR);
     std::lock_guard lock(queueMu_);
     readerDone_ = true;
     queueCv_.notify_all();

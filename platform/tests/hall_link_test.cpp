@@ -325,6 +325,33 @@ TEST_F(HallLinkTest, TheHallClosesAConnectionThatSendsGarbage) {
     }
 }
 
+TEST_F(HallLinkTest, APeerThatFloodsRequestsIsDropped) {
+    Event release(true, false);
+    HallEndpoint hall(
+        path_,
+        [&](HallConnection&, const HallFrame&, uint32_t*) {
+            WaitForSingleObject(release, INFINITE);
+            return true;
+        },
+        log_.Sink());
+    ASSERT_TRUE(hall.Open());
+    const int fd = ConnectRaw(path_);
+    ASSERT_GE(fd, 0);
+    HallFrame post;
+    post.kind = HallFrame::Kind::kPost;
+    post.message = 0x9107;
+    std::vector<uint8_t> flood;
+    for (int i = 0; i < 400; ++i) {
+        const auto bytes = EncodeHallFrame(post);
+        flood.insert(flood.end(), bytes.begin(), bytes.end());
+    }
+    ASSERT_EQ(::send(fd, flood.data(), flood.size(), MSG_NOSIGNAL), ssize_t(flood.size()));
+    EXPECT_TRUE(ReadsEndOfStream(fd));
+    EXPECT_TRUE(log_.Contains("floods"));
+    release.Set();
+    ::close(fd);
+}
+
 TEST_F(HallLinkTest, TheClientDropsAHallThatSendsGarbage) {
     // A raw hall: listens, accepts one client and writes an oversized length.
     sockaddr_un addr{};
