@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "client/tests/hall_test_data.h"
+#include "transport/tests/temp_program_dir.h"
 
 namespace client {
 namespace {
@@ -10,11 +11,19 @@ namespace {
 using testing::MakePlayer;
 using testing::MakeState;
 
+// Refusals write log lines; they go to a temporary program folder.
+class LoggedTest : public ::testing::Test {
+  protected:
+    transport::testing::TempProgramDir dir_;
+};
+using SetTableState = LoggedTest;
+using AddLooker = LoggedTest;
+
 OwnSeat Seated(uint32_t userId, int32_t chair) {
     return OwnSeat{userId, 5, chair, 0, 0x1234};
 }
 
-TEST(SetTableState, StoresAValidState) {
+TEST_F(SetTableState, StoresAValidState) {
     HallTables tables;
     ASSERT_TRUE(tables.SetTableState(MakeState(4, 2), Seated(103, 2)));
     EXPECT_EQ(tables.Room().zoneName, "东区");
@@ -25,13 +34,13 @@ TEST(SetTableState, StoresAValidState) {
     EXPECT_EQ(tables.GetPlayerChair(103), 2);
 }
 
-TEST(SetTableState, ZeroSeatedPassesWhenTheOwnRecordIsALooker) {
+TEST_F(SetTableState, ZeroSeatedPassesWhenTheOwnRecordIsALooker) {
     HallTables tables;
     EXPECT_TRUE(tables.SetTableState(MakeState(0, 3), OwnSeat{202, 5, 0, 1, 0}));
     EXPECT_FALSE(HallTables().SetTableState(MakeState(0, 3), Seated(101, 0)));
 }
 
-TEST(SetTableState, RefusalsLeaveTheHeldStateWhole) {
+TEST_F(SetTableState, RefusalsLeaveTheHeldStateWhole) {
     struct Case {
         const char* name;
         HallTableState state;
@@ -60,7 +69,7 @@ TEST(SetTableState, RefusalsLeaveTheHeldStateWhole) {
     }
 }
 
-TEST(SetTableState, SlotsBeyondTheNewCountsKeepWhatTheyHeld) {
+TEST_F(SetTableState, SlotsBeyondTheNewCountsKeepWhatTheyHeld) {
     HallTables tables;
     ASSERT_TRUE(tables.SetTableState(MakeState(4, 3), Seated(101, 0)));
     ASSERT_TRUE(tables.SetTableState(MakeState(2, 1), Seated(101, 0)));
@@ -69,7 +78,7 @@ TEST(SetTableState, SlotsBeyondTheNewCountsKeepWhatTheyHeld) {
     EXPECT_EQ(tables.Table().seatedCount, 2u);
 }
 
-TEST(SetTableState, SeatsAreSearchedBeforeLookers) {
+TEST_F(SetTableState, SeatsAreSearchedBeforeLookers) {
     auto state = MakeState(2, 1);
     state.lookers[0].userId = 102;  // the same id watching as well
     HallTables tables;
@@ -77,7 +86,7 @@ TEST(SetTableState, SeatsAreSearchedBeforeLookers) {
     EXPECT_EQ(tables.FindPlayer(102), &tables.Seats()[1]);
 }
 
-TEST(AddLooker, TakesTheFirstFreeSlot) {
+TEST_F(AddLooker, TakesTheFirstFreeSlot) {
     HallTables tables;
     ASSERT_TRUE(tables.SetTableState(MakeState(1, 2), Seated(101, 0)));
     ASSERT_TRUE(tables.AddLooker(MakePlayer(300, 0, 1)));
@@ -85,7 +94,7 @@ TEST(AddLooker, TakesTheFirstFreeSlot) {
     EXPECT_EQ(tables.GetPlayerChair(300), 0);
 }
 
-TEST(AddLooker, AFullTableChangesNothing) {
+TEST_F(AddLooker, AFullTableChangesNothing) {
     HallTables tables;
     ASSERT_TRUE(tables.SetTableState(MakeState(1, 64), Seated(101, 0)));
     const auto before = tables.Lookers();
