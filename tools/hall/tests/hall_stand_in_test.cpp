@@ -219,3 +219,32 @@ TEST_F(HallStandInTest, AProgramThatDoesNotExistIsNotStarted) {
 
 }  // namespace
 }  // namespace hall
+
+namespace hall {
+namespace {
+
+TEST_F(HallStandInTest, AClientProcessEntersAndReports) {
+    // The client finds the endpoint from the hall window number alone.
+    setenv("QEVO_HALL_DIR", dir_.c_str(), 1);
+    auto line = SampleLine();
+    line.hallWindow = uint32_t(getpid());
+    HallStandIn hall(line);
+    ASSERT_EQ(hall.Path(), dir_ + "/qevo-hall-" + std::to_string(getpid()) + ".sock");
+    ASSERT_TRUE(hall.Open());
+    ASSERT_GT(hall.Start({QEVO_HALL_FAKE_CLIENT}), 0);
+    EXPECT_EQ(hall.WaitForExit(), 0);
+    unsetenv("QEVO_HALL_DIR");
+
+    const auto events = hall.Events();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, HallEvent::Kind::kMainWindow);
+    EXPECT_EQ(events[0].lParam, uint32_t(line.tableNo));
+    ASSERT_TRUE(events[1].report);
+    EXPECT_EQ(events[1].dwData, client::kCopyReport);
+    EXPECT_EQ(events[1].report->code, events[0].wParam);
+    EXPECT_EQ(events[1].report->userId, line.userId);
+    EXPECT_EQ(events[1].report->gameId, line.gameId);
+}
+
+}  // namespace
+}  // namespace hall
