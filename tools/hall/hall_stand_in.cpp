@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/message.h"
+#include "platform/text.h"
 
 extern char** environ;
 
@@ -84,7 +85,9 @@ bool HallStandIn::Open() {
 pid_t HallStandIn::Start(const std::vector<std::string>& command) {
     if (command.empty() || child_ > 0) return -1;
     std::vector<std::string> args = command;
-    args.push_back(BuildLaunchLine(line_));
+    // Arguments cross the system edge as UTF-8; the client turns its launch
+    // line back into GBK.
+    args.push_back(platform::GbkToUtf8(BuildLaunchLine(line_)));
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());

@@ -62,8 +62,8 @@ class HallStandIn {
     }
 
     bool Open();
-    // Starts `command` (program first) with the launch line as the last
-    // argument, without a shell; the child's pid, or -1.
+    // Starts `command` (program first) with the launch line, in UTF-8, as
+    // the last argument, without a shell; the child's pid, or -1.
     pid_t Start(const std::vector<std::string>& command);
     // Waits for the started client; its exit status (-1 on failure).
     int WaitForExit();

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "tools/hall/hall_stand_in.h"
 
 namespace {
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
         else if (opt == "--looker")
             line.lookerFlag = uint32_t(number());
         else if (opt == "--caption")
-            line.caption = value();
+            line.caption = platform::Utf8ToGbk(value());
         else if (opt == "--window")
             line.hallWindow = uint32_t(number());
         else if (opt == "--seated")

@@ -8,6 +8,7 @@
 #include "client/hall_client.h"
 #include "client/launch_line.h"
 #include "platform/message_queue.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 namespace {
@@ -36,7 +37,7 @@ class Frame : public platform::Window {
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
-    const auto line = client::ParseLaunchLine(argv[argc - 1], 31201);
+    const auto line = client::ParseLaunchLine(platform::Utf8ToGbk(argv[argc - 1]), 31201);
     if (!line) return 2;
     client::HallClient hall(*line);
     Frame frame(hall);

@@ -10,6 +10,7 @@
 
 #include "client/hall_tables.h"
 #include "platform/message_queue.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 namespace hall {
@@ -208,7 +209,7 @@ TEST_F(HallStandInTest, StartsTheClientWithTheLaunchLineAsItsLastArgument) {
     std::ifstream in(out);
     std::stringstream text;
     text << in.rdbuf();
-    EXPECT_EQ(text.str(), BuildLaunchLine(SampleLine()));
+    EXPECT_EQ(text.str(), platform::GbkToUtf8(BuildLaunchLine(SampleLine())));
 }
 
 TEST_F(HallStandInTest, AProgramThatDoesNotExistIsNotStarted) {
