@@ -1,7 +1,11 @@
 #include "tools/hall/hall_stand_in.h"
 
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <fcntl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -245,6 +249,61 @@ TEST_F(HallStandInTest, AClientProcessEntersAndReports) {
     EXPECT_EQ(events[1].report->code, events[0].wParam);
     EXPECT_EQ(events[1].report->userId, line.userId);
     EXPECT_EQ(events[1].report->gameId, line.gameId);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(HallStandInTest, TheProgramRunsAScriptAndPrintsWhatTheClientSaid) {
+    const std::string script = dir_ + "/script.txt";
+    const std::string out = dir_ + "/out.txt";
+    std::ofstream(script) << "# the client names its window and reports\nwait 2 10000\nnonsense\n";
+    const std::string window = std::to_string(getpid());
+    std::vector<std::string> args = {QEVO_HALL_PROGRAM,
+                                     "--program",
+                                     QEVO_HALL_FAKE_CLIENT,
+                                     "--window",
+                                     window,
+                                     "--user",
+                                     "55",
+                                     "--table",
+                                     "3",
+                                     "--chair",
+                                     "1",
+                                     "--game",
+                                     "9"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, script.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    setenv("QEVO_HALL_DIR", dir_.c_str(), 1);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    unsetenv("QEVO_HALL_DIR");
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    const std::string text = ReadFile(out);
+    EXPECT_NE(text.find("endpoint " + dir_ + "/qevo-hall-" + window + ".sock"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("main-window "), std::string::npos) << text;
+    EXPECT_NE(text.find(" table 3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("report type 2 code "), std::string::npos) << text;
+    EXPECT_NE(text.find("user 55 table 3 chair 1 looker 0 lost 0 game 9"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("ok wait"), std::string::npos) << text;
+    EXPECT_NE(text.find("failed nonsense"), std::string::npos) << text;
+    EXPECT_NE(text.find("exit 0"), std::string::npos) << text;
 }
 
 }  // namespace
