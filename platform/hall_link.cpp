@@ -126,6 +126,7 @@ void HallConnection::Close() {
     }
     const DWORD self = GetCurrentThreadId();
     if (reader_.Id() == self || dispatcher_.Id() == self) return;
+    std::lock_guard lock(joinMu_);
     JoinServing(reader_);
     JoinServing(dispatcher_);
 }
@@ -444,9 +445,20 @@ void HallEndpoint::AcceptLoop() {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
         auto c = std::make_shared<HallConnection>(fd, handler_, log_);
-        std::lock_guard lock(mu_);
-        clients_.push_back(std::move(c));
+        // Connections whose peer went are let go here, so peers that come
+        // and go cannot pile up sockets and threads.
+        std::vector<std::shared_ptr<HallConnection>> gone;
+        {
+            std::lock_guard lock(mu_);
+            std::erase_if(clients_, [&](const std::shared_ptr<HallConnection>& old) {
+                if (old->Alive()) return false;
+                gone.push_back(old);
+                return true;
+            });
+            clients_.push_back(std::move(c));
+        }
         clientArrived_.Set();
+        gone.clear();
     }
 }
 

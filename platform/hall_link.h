@@ -89,6 +89,7 @@ class HallConnection {
     std::map<uint32_t, std::shared_ptr<Pending>> pending_;
     std::mutex closeMu_;
     bool closed_ = false;
+    std::mutex joinMu_;
     std::mutex queueMu_;
     std::condition_variable queueCv_;
     std::deque<HallFrame> requests_;

@@ -325,6 +325,33 @@ TEST_F(HallLinkTest, TheHallClosesAConnectionThatSendsGarbage) {
     }
 }
 
+size_t OpenFileCount() {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++n;
+    return n;
+}
+
+TEST_F(HallLinkTest, PeersThatComeAndGoDoNotPileUp) {
+    HallEndpoint hall(path_, [](HallConnection&, const HallFrame&, uint32_t* result) {
+        *result = 1;
+        return true;
+    });
+    ASSERT_TRUE(hall.Open());
+    const size_t before = OpenFileCount();
+    for (int i = 0; i < 50; ++i) {
+        const int fd = ConnectRaw(path_);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    // Accepting this one lets go of every connection before it.
+    HallLink link(1, path_);
+    DWORD_PTR result = 0;
+    ASSERT_EQ(link.SendMessageTimeout(0x9105, 1, 2, SMTO_NORMAL, 5000, &result), 1);
+    EXPECT_LE(OpenFileCount(), before + 4);
+    EXPECT_EQ(hall.Clients().size(), 1u);
+}
+
 TEST_F(HallLinkTest, APeerThatFloodsRequestsIsDropped) {
     Event release(true, false);
     HallEndpoint hall(
