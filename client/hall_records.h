@@ -4,7 +4,7 @@
 // the hall's payloads. Each record keeps the bytes of the words this client
 // does not read, so what is decoded encodes back to the same bytes.
 //
-//   RoomRecord 444, TableRecord 176, PlayerRecord 320   the table state's parts
+//   RoomRecord 444, TableRecord 176, PlayerRecord 320   the table state's records
 //   HallTableState                                       payload of type 1
 //   PlayerLeftRecord 16                                  payload of type 6
 //   HallReport 188                                       the client's report (type 2 or 5)
