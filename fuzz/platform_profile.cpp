@@ -15,8 +15,9 @@ namespace {
 std::string Clean(std::string_view raw, bool isName) {
     std::string out;
     for (char c : raw) {
-        if (c == '\0' || c == '\r' || c == '\n' || c == ']' || c == '=' || c == ';' || c == '"' || c == '\'' ||
-            c == ' ' || c == '\t' || c == '[' || static_cast<unsigned char>(c) >= 0x80) {
+        if (c == '\0' || c == '\r' || c == '\n' || c == ']' || c == '=' || c == ';' || c == '"' ||
+            c == '\'' || c == ' ' || c == '\t' || c == '[' ||
+            static_cast<unsigned char>(c) >= 0x80) {
             continue;
         }
         out += c;

@@ -337,8 +337,8 @@ bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam,
                        Payload&& payload) {
     // Posting to oneself makes one's own queue, as any message call does.
-    auto queue = threadId == GetCurrentThreadId() ? detail::CurrentQueue()
-                                                  : detail::FindQueue(threadId);
+    auto queue =
+        threadId == GetCurrentThreadId() ? detail::CurrentQueue() : detail::FindQueue(threadId);
     return PostTo(queue, {}, message, wParam, lParam, payload);
 }
 
