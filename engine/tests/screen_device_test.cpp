@@ -111,6 +111,15 @@ TEST(ScreenDevice, ViewIsClampedToTheWorld) {
     EXPECT_EQ(screen.GetViewState().centreY, 40);
 }
 
+TEST(ScreenDevice, SixteenBitConversionRoundTrip) {
+    EXPECT_EQ(PixelTo565(0x00FF0000), 0xF800);
+    EXPECT_EQ(PixelFrom565(0xF800), 0x00F80000u);
+    EXPECT_EQ(PixelTo565(0x0000FF00), 0x07E0);
+    EXPECT_EQ(PixelTo565(0x000000FF), 0x001F);
+    for (uint32_t v = 0; v < 0x10000; v += 97)
+        EXPECT_EQ(PixelTo565(PixelFrom565(uint16_t(v))), v);
+}
+
 TEST(ScreenDevice, PixelModesOutsideTheTableChangeNothing) {
     ImageTable images;
     ScreenDevice screen(&images);
