@@ -373,35 +373,35 @@ void ScreenDevice::DrawItem(const LayerItem& item, const DrawRecord& record,
 }
 
 void ScreenDevice::DrawLayers(const std::vector<Rect>& rects) {
+    // The redraw marks are spent by this present. What is drawn is decided
+    // from each item's placed record, the record its dirty areas came from.
     for (int l = 1; l < kLayerCount; ++l) {
         ScreenLayer* layer = Layer(l);
-        if (fullRedraw_) {
-            layer->SelectAll();
-        } else {
-            layer->SelectRedraw(rects);
-        }
+        if (!fullRedraw_) layer->SelectRedraw(rects);
+        layer->ClearSelection();
     }
-    // Rectangle by rectangle: the background, then every selected item that
+    std::vector<const LayerItem*> lists[kLayerCount];
+    for (int l = 1; l < kLayerCount; ++l)
+        lists[l] = Layer(l)->DrawList();
+    // Rectangle by rectangle: the background, then every drawn item that
     // touches it, clipped to it, layer by layer in depth order.
     for (const Rect& r : rects) {
         const BlitRect rect = ToBlit(r);
         DrawBackground(rect);
         for (int l = 1; l < kLayerCount; ++l) {
             const ScreenLayer* layer = Layer(l);
-            for (const LayerItem& item : layer->Selection()) {
-                DrawRecord record = item.record;
-                Rect area = Intersect(DrawRecordBounds(record), r);
-                BlitRect clip = ToBlit(area);
+            for (const LayerItem* item : lists[l]) {
+                if (!item) continue;
+                DrawRecord record = item->record;
+                BlitRect clip = ToBlit(Intersect(DrawRecordBounds(record), r));
                 // Every layer's bounds start at (0, 0): the clip rectangle is
                 // already in screen coordinates.
                 if (record.flags & kDrawClip) clip = Cut(clip, ToBlit(record.clip));
                 if (clip.IsEmpty()) continue;
-                DrawItem(item, record, *layer, clip, 0);
+                DrawItem(*item, record, *layer, clip, 0);
             }
         }
     }
-    for (int l = 1; l < kLayerCount; ++l)
-        Layer(l)->ClearSelection();
 }
 
 int ScreenDevice::Present(uint32_t now, platform::Surface& target) {

@@ -244,6 +244,35 @@ TEST_F(FontStoreTest, RowspaceAndSizeTagsCloseToTheBase) {
     EXPECT_FALSE(b.Inked(0, 40));
 }
 
+struct CloseCase {
+    const char* text;
+    int32_t x, y;  // a pixel inked only when the closing tag worked
+};
+
+TEST_F(FontStoreTest, ClosingTagsReturnToTheStateAtTheStartOfTheCall) {
+    store_.state().wrap = 1;
+    const CloseCase cases[] = {
+        {"<pitch=3>A</pitch>AA", 5, 0},
+        {"<rightmargin=10>A</rightmargin>AAA", 19, 0},
+        {"<leftmargin=7>A</leftmargin><break>B", 0, 10},
+        {"<size=20>A</size>AAA", 19, 19},
+        {"<rowspace=9>A</rowspace><break>B", 0, 10},
+    };
+    for (const CloseCase& k : cases) {
+        const Box b = Draw(20, 40, k.text);
+        EXPECT_TRUE(b.Inked(k.x, k.y)) << k.text;
+    }
+    fonts_.clear();
+    Draw(100, 20, "<underline>A</underline>B<italic>C</italic>D<fontname=x>E</fontname>F");
+    ASSERT_GE(fonts_.size(), 6u);
+    EXPECT_TRUE(fonts_[0].underline);
+    EXPECT_FALSE(fonts_[1].underline);
+    EXPECT_TRUE(fonts_[2].italic);
+    EXPECT_FALSE(fonts_[3].italic);
+    EXPECT_EQ(fonts_[4].face, "x");
+    EXPECT_EQ(fonts_[5].face, "宋体");
+}
+
 TEST_F(FontStoreTest, StateIsRestoredAfterTheCall) {
     const FontState before = store_.SaveState();
     Draw(100, 40, "<size=20><color=1><pitch=4><leftmargin=9><bold>X");
