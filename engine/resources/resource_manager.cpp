@@ -410,7 +410,10 @@ void ResourceManager::DefaultFail(const std::string& name) {
 }
 
 ResourceManager& GetResourceManagerInstance() {
-    static ResourceManager manager;
+    // Never destroyed: built before the first font is opened, it would be
+    // torn down after the font library at exit while still holding a font.
+    // The system reclaims its memory and files.
+    static ResourceManager& manager = *new ResourceManager();
     return manager;
 }
 

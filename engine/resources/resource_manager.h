@@ -173,7 +173,7 @@ class ResourceManager : public ImageProvider {
     std::function<void()> quit_;
 };
 
-// The one manager, built on first use.
+// The one manager, built on first use and kept until the process ends.
 ResourceManager& GetResourceManagerInstance();
 
 }  // namespace engine
