@@ -170,10 +170,15 @@ void FontStore::Layout(std::string_view text) {
             const int64_t a = n == 1 ? SingleAdvance() : state_.wideAdvance;
             const int64_t limit = int64_t(boxWidth_) - state_.rightMargin;
             bool fits = penX_ + state_.pitch + a <= limit;
-            // On an empty line at the left margin a new line cannot help: the
-            // character is cut to the box (or skipped) instead, so layout
-            // always moves on.
-            if (!fits && !lineHasChar_ && penX_ <= state_.leftMargin) fits = true;
+            // When a new line cannot help, the character is cut to the box (or
+            // skipped) instead, so layout always moves on: on an empty line at
+            // the left margin, and on a line that has taken nothing since it
+            // began where the next one would begin (a rejected tag may have
+            // moved the pen there).
+            if (!fits && ((!lineHasChar_ && penX_ <= state_.leftMargin) ||
+                          ((lineDrawn_ || measureOnly_) && pos_ == lineStartPos_ &&
+                           state_.leftMargin >= lineStartX_)))
+                fits = true;
             if (!fits) {
                 if (measureOnly_) {
                     if (state_.wrap) {

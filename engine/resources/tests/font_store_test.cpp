@@ -326,6 +326,9 @@ TEST_F(FontStoreTest, HostileMarkupEndsAndStaysInTheBox) {
         "<size=-20>abc<size=0>def",
         "<size=300>a",
         "确定确定确定确定确定确定",
+        // A tag whose first item moves the pen and whose second is rejected.
+        "<break;x><rgb=><p",
+        "c<break;\xe7\xa1\xae\xe5\xae\x9a<rgb=><p",
     };
     store_.state().wrap = 1;
     for (const char* t : texts)
