@@ -1,0 +1,393 @@
+#include "rules/decompose.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace rules {
+namespace {
+
+// --- Feasibility values -----------------------------------------------------
+//
+// For a group of kinds (a suit, the winds, the dragons, a lone kind) the value
+// holds, per residue r of 3, the fewest wildcards that complete the group's
+// tiles into melds using a number of wildcards = r (mod 3): without a pair
+// (m[0]) and with exactly one pair (m[1]). More wildcards of the same residue
+// always fit (three more make a pung of wildcards), so the minima decide.
+
+constexpr uint8_t kInf = 60;
+
+struct GroupValue {
+    uint8_t m[2][3];
+};
+
+constexpr GroupValue kEmptyValue{{{0, kInf, kInf}, {kInf, kInf, kInf}}};
+
+inline uint8_t AddCap(uint8_t a, uint8_t b) { return uint8_t(std::min<int>(a + b, kInf)); }
+
+GroupValue Combine(const GroupValue& a, const GroupValue& b) {
+    GroupValue c{{{kInf, kInf, kInf}, {kInf, kInf, kInf}}};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            int r = (i + j) % 3;
+            c.m[0][r] = std::min(c.m[0][r], AddCap(a.m[0][i], b.m[0][j]));
+            c.m[1][r] = std::min({c.m[1][r], AddCap(a.m[0][i], b.m[1][j]),
+                                  AddCap(a.m[1][i], b.m[0][j])});
+        }
+    }
+    return c;
+}
+
+// Whether `jokers` wildcards complete the groups summed up in v; leftover
+// wildcards form pungs, and a pair when none was taken.
+bool Completes(const GroupValue& v, int32_t jokers, bool pairTaken) {
+    if (jokers < 0) return false;
+    int r = jokers % 3;
+    if (jokers >= v.m[0][r]) return true;
+    if (pairTaken) return false;
+    if (jokers >= v.m[1][r]) return true;
+    return jokers >= 2 && jokers - 2 >= v.m[0][(jokers - 2) % 3];
+}
+
+// Group kinds, as far as the melds of the search go.
+enum class GroupKind { kSuit, kWinds, kDragons, kSingle };
+
+int GroupSize(GroupKind kind) {
+    switch (kind) {
+        case GroupKind::kSuit: return 9;
+        case GroupKind::kWinds: return 4;
+        case GroupKind::kDragons: return 3;
+        default: return 1;
+    }
+}
+
+constexpr int32_t kPow5[10] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125};
+
+// Every value of a group, by base-5 code of its counts (digit i: kind i).
+// Moves only take tiles away, so a successor's code is smaller: one pass in
+// rising code order fills the table.
+std::vector<GroupValue> BuildGroupTable(GroupKind kind) {
+    const int n = GroupSize(kind);
+    std::vector<GroupValue> table(static_cast<size_t>(kPow5[n]));
+    table[0] = kEmptyValue;
+    int d[9];
+    for (int32_t code = 1; code < kPow5[n]; ++code) {
+        for (int i = 0, c = code; i < n; ++i, c /= 5) d[i] = c % 5;
+        int i = 0;
+        while (d[i] == 0) ++i;
+        GroupValue v{{{kInf, kInf, kInf}, {kInf, kInf, kInf}}};
+        auto move = [&](int32_t removed, int cost, bool pair) {
+            const GroupValue& s = table[size_t(code - removed)];
+            for (int r = 0; r < 3; ++r) {
+                int to = (r + cost) % 3;
+                if (pair) {
+                    v.m[1][to] = std::min(v.m[1][to], AddCap(s.m[0][r], uint8_t(cost)));
+                } else {
+                    v.m[0][to] = std::min(v.m[0][to], AddCap(s.m[0][r], uint8_t(cost)));
+                    v.m[1][to] = std::min(v.m[1][to], AddCap(s.m[1][r], uint8_t(cost)));
+                }
+            }
+        };
+        const int32_t p = kPow5[i];
+        if (d[i] == 4) move(4 * p, 0, false);
+        if (d[i] >= 3) move(3 * p, 0, false);
+        if (d[i] >= 2) move(2 * p, 1, false);
+        move(p, 2, false);
+        if (d[i] >= 2) move(2 * p, 0, true);
+        move(p, 1, true);
+        if (kind == GroupKind::kSuit) {
+            int rank = i + 1;
+            if (rank <= 7 && d[i + 1] && d[i + 2]) move(p + kPow5[i + 1] + kPow5[i + 2], 0, false);
+            if (rank <= 8 && d[i + 1]) move(p + kPow5[i + 1], 1, false);
+            if (rank <= 7 && d[i + 2]) move(p + kPow5[i + 2], 1, false);
+        } else if (kind == GroupKind::kWinds || kind == GroupKind::kDragons) {
+            // Any three different kinds of the group, or two with a wildcard.
+            for (int a = i + 1; a < n; ++a) {
+                if (!d[a]) continue;
+                move(p + kPow5[a], 1, false);
+                for (int b = a + 1; b < n; ++b) {
+                    if (d[b]) move(p + kPow5[a] + kPow5[b], 0, false);
+                }
+            }
+        }
+        table[size_t(code)] = v;
+    }
+    return table;
+}
+
+struct Tables {
+    std::vector<uint32_t> suit;  // packed 5-bit minima, 31 for none
+    std::vector<GroupValue> winds, dragons, single;
+};
+
+uint32_t Pack(const GroupValue& v) {
+    uint32_t w = 0;
+    for (int p = 0; p < 2; ++p) {
+        for (int r = 0; r < 3; ++r) w |= uint32_t(std::min<int>(v.m[p][r], 31)) << (5 * (p * 3 + r));
+    }
+    return w;
+}
+
+GroupValue Unpack(uint32_t w) {
+    GroupValue v;
+    for (int p = 0; p < 2; ++p) {
+        for (int r = 0; r < 3; ++r) {
+            uint8_t x = uint8_t((w >> (5 * (p * 3 + r))) & 31);
+            v.m[p][r] = x == 31 ? kInf : x;
+        }
+    }
+    return v;
+}
+
+const Tables& TheTables() {
+    static const Tables tables = [] {
+        Tables t;
+        std::vector<GroupValue> suit = BuildGroupTable(GroupKind::kSuit);
+        t.suit.resize(suit.size());
+        for (size_t i = 0; i < suit.size(); ++i) t.suit[i] = Pack(suit[i]);
+        t.winds = BuildGroupTable(GroupKind::kWinds);
+        t.dragons = BuildGroupTable(GroupKind::kDragons);
+        t.single = BuildGroupTable(GroupKind::kSingle);
+        return t;
+    }();
+    return tables;
+}
+
+int32_t SuitCode(const TileCountArray& c, int base) {
+    int32_t code = 0;
+    for (int r = 8; r >= 0; --r) code = code * 5 + c[size_t(base + r)];
+    return code;
+}
+
+// Kinds 30 and up: winds and dragons (as groups with honour chows, else one
+// by one) and every other slot as a lone kind.
+GroupValue HonourValue(const Tables& t, const TileCountArray& c, bool honourChows) {
+    GroupValue v = kEmptyValue;
+    for (int k = 30; k < kCountSlots; ++k) {
+        if (honourChows && k >= 31 && k <= 37) continue;
+        if (c[size_t(k)]) v = Combine(v, t.single[size_t(c[size_t(k)])]);
+    }
+    if (honourChows) {
+        int32_t w = c[31] + 5 * c[32] + 25 * c[33] + 125 * c[34];
+        int32_t d = c[35] + 5 * c[36] + 25 * c[37];
+        if (w) v = Combine(v, t.winds[size_t(w)]);
+        if (d) v = Combine(v, t.dragons[size_t(d)]);
+    }
+    return v;
+}
+
+// --- The guided search ------------------------------------------------------
+
+struct Search {
+    const Tables& t;
+    TileCountArray c;
+    int32_t codes[3];
+    GroupValue suitValue[3];
+    GroupValue honourValue;
+    int32_t tiles;
+    bool honourChows;
+    TileIndex idxA, idxB;
+    HuResult& result;
+
+    GroupValue Total() const {
+        return Combine(Combine(suitValue[0], suitValue[1]), Combine(suitValue[2], honourValue));
+    }
+    bool Feasible(int32_t jokers, bool pairTaken) const {
+        return Completes(Total(), jokers, pairTaken);
+    }
+
+    void Change(int k, int delta) {
+        c[size_t(k)] += delta;
+        tiles += delta;
+        if (k < 30) {
+            int s = k / 10;
+            codes[s] += delta * kPow5[k % 10 - 1];
+            suitValue[s] = Unpack(t.suit[size_t(codes[s])]);
+        }
+    }
+    void Refresh(int k) {
+        if (k >= 30) honourValue = HonourValue(t, c, honourChows);
+    }
+};
+
+struct MeldMove {
+    int8_t kinds[4];
+    int8_t n;        // tiles taken: kinds[0..n-1], with repeats
+    int8_t jokers;   // wildcards spent
+    int8_t pair;     // 1: the meld is the pair
+    int8_t type;
+    int8_t k;
+    int8_t jokerPlace;
+    int8_t gapPlace;
+};
+
+int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from);
+
+// Takes the move, recurses when what is left can still complete, and records
+// the meld after the deeper ones on success.
+bool TryMove(Search& s, const MeldMove& m, int32_t nA, int32_t nB, int32_t pairTaken, int depth,
+             int from) {
+    int32_t savedA, savedB;
+    if (TakeJokers(&savedA, &savedB, &nA, &nB, m.jokers) != m.jokers) return false;
+    for (int i = 0; i < m.n; ++i) s.Change(m.kinds[i], -1);
+    if (m.kinds[0] >= 30) s.Refresh(m.kinds[0]);
+    bool pairNow = pairTaken || m.pair;
+    bool ok = s.Feasible(SumJokers(nA, nB), pairNow) && Run(s, nA, nB, pairNow, depth + 1, from);
+    for (int i = 0; i < m.n; ++i) s.Change(m.kinds[i], +1);
+    if (m.kinds[0] >= 30) s.Refresh(m.kinds[0]);
+    if (!ok) return false;
+    int32_t usedA = savedA - nA, usedB = savedB - nB;
+    AddMeld(s.result, m.type, m.k, usedA, usedB, s.idxA, s.idxB, m.jokerPlace, m.gapPlace);
+    return true;
+}
+
+MeldMove Same(int k, int n, int jokers, int type, bool pair) {
+    return {{int8_t(k), int8_t(k), int8_t(k), int8_t(k)}, int8_t(n), int8_t(jokers), int8_t(pair),
+            int8_t(type), int8_t(k), int8_t(kNoJokerPlace), 0};
+}
+
+MeldMove Chow(int k, std::initializer_list<int> kinds, int jokers, int first, int place, int gap) {
+    MeldMove m{{0, 0, 0, 0}, 0, int8_t(jokers), 0, kMeldChow, int8_t(first), int8_t(place),
+               int8_t(gap)};
+    for (int kind : kinds) m.kinds[m.n++] = int8_t(kind);
+    (void)k;
+    return m;
+}
+
+int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from) {
+    int32_t jokers = SumJokers(nA, nB);
+    if (s.tiles == 0) {
+        if (jokers == 0) return 8;
+        if (depth >= kMaxMelds) return 0;
+        int32_t savedA, savedB;
+        if (jokers >= 3) {
+            TakeJokers(&savedA, &savedB, &nA, &nB, 3);
+            if (s.Feasible(SumJokers(nA, nB), pairTaken) &&
+                Run(s, nA, nB, pairTaken, depth + 1, from)) {
+                AddMeldEx(s.result, kMeldPung, savedA - nA, savedB - nB, s.idxA, s.idxB);
+                return 8;
+            }
+            RestoreJokers(savedA, savedB, &nA, &nB);
+        }
+        if (!pairTaken && jokers >= 2) {
+            TakeJokers(&savedA, &savedB, &nA, &nB, 2);
+            if (s.Feasible(SumJokers(nA, nB), true) && Run(s, nA, nB, 1, depth + 1, from)) {
+                AddMeldEx(s.result, kMeldPair, savedA - nA, savedB - nB, s.idxA, s.idxB);
+                return 8;
+            }
+        }
+        return 0;
+    }
+    if (depth >= kMaxMelds) return 0;
+    int k = from;
+    while (k < kCountSlots && s.c[size_t(k)] == 0) ++k;
+    if (k >= kCountSlots) return 0;
+    const int32_t n = s.c[size_t(k)];
+    auto attempt = [&](const MeldMove& m) { return TryMove(s, m, nA, nB, pairTaken, depth, k); };
+
+    if (n == 4 && attempt(Same(k, 4, 0, kMeldKong, false))) return 8;
+    if (n >= 3 && attempt(Same(k, 3, 0, kMeldPung, false))) return 8;
+    if (n >= 2 && jokers >= 1 && attempt(Same(k, 2, 1, kMeldPung, false))) return 8;
+    if (jokers >= 2 && attempt(Same(k, 1, 2, kMeldPung, false))) return 8;
+    if (!pairTaken) {
+        if (n >= 2 && attempt(Same(k, 2, 0, kMeldPair, true))) return 8;
+        if (jokers >= 1 && attempt(Same(k, 1, 1, kMeldPair, true))) return 8;
+    }
+    const auto& c = s.c;
+    if (k < 30) {
+        int r = k % 10;
+        if (r != 8 && r != 9 && c[size_t(k + 1)] && c[size_t(k + 2)] &&
+            attempt(Chow(k, {k, k + 1, k + 2}, 0, k, kNoJokerPlace, 0)))
+            return 8;
+        if (jokers >= 1 && r != 9 && c[size_t(k + 1)] &&
+            attempt(Chow(k, {k, k + 1}, 1, k, 2, 0)))
+            return 8;
+        if (jokers >= 1 && r != 8 && r != 9 && c[size_t(k + 2)] &&
+            attempt(Chow(k, {k, k + 2}, 1, k, 1, 0)))
+            return 8;
+        return 0;
+    }
+    if (!s.honourChows) return 0;
+    struct Combo {
+        int8_t a, b, c, place, gap;
+    };
+    static constexpr Combo kFull[] = {{31, 32, 33, -1, 0}, {31, 32, 34, -1, 2}, {32, 33, 34, -1, 0},
+                                      {31, 33, 34, -1, 1}, {35, 36, 37, -1, 0}};
+    static constexpr Combo kWithJoker[] = {{31, 32, 0, 2, 0}, {31, 33, 0, 1, 0}, {31, 34, 0, 1, 2},
+                                           {32, 33, 0, 2, 0}, {32, 34, 0, 1, 0}, {33, 34, 0, 0, 0},
+                                           {35, 36, 0, 2, 0}, {35, 37, 0, 1, 0}, {36, 37, 0, 0, 0}};
+    // The combinations are tried whenever their tiles are present; the one
+    // taken need not hold k, and the next level then starts from 30 again.
+    for (const Combo& m : kFull) {
+        if (c[size_t(m.a)] && c[size_t(m.b)] && c[size_t(m.c)] &&
+            TryMove(s, Chow(k, {m.a, m.b, m.c}, 0, m.a, m.place, m.gap), nA, nB, pairTaken, depth,
+                    30))
+            return 8;
+    }
+    if (jokers >= 1) {
+        for (const Combo& m : kWithJoker) {
+            if (c[size_t(m.a)] && c[size_t(m.b)] &&
+                TryMove(s, Chow(k, {m.a, m.b}, 1, m.a, m.place, m.gap), nA, nB, pairTaken,
+                        depth, 30))
+                return 8;
+        }
+    }
+    return 0;
+}
+
+detail::DecomposeFn g_decompose = DecomposeHand;
+
+}  // namespace
+
+bool HandCountsValid(const TileCountArray& counts) {
+    for (int32_t v : counts) {
+        if (v < 0 || v > 4) return false;
+    }
+    return counts[0] == 0 && counts[10] == 0 && counts[20] == 0;
+}
+
+namespace detail {
+
+bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken,
+                  bool honourChows) {
+    if (!HandCountsValid(counts)) return false;
+    const Tables& t = TheTables();
+    GroupValue v = HonourValue(t, counts, honourChows);
+    for (int s = 0; s < 3; ++s) v = Combine(v, Unpack(t.suit[size_t(SuitCode(counts, s * 10 + 1))]));
+    return Completes(v, jokers, pairTaken);
+}
+
+DecomposeFn SetDecomposeForTesting(DecomposeFn fn) {
+    return std::exchange(g_decompose, fn ? fn : DecomposeHand);
+}
+
+int32_t CallDecompose(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
+                      TileIndex idxB, TileIndex winKind, RuleOptions options, uint32_t allowed,
+                      HuResult& result, int32_t pairTaken) {
+    return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
+}
+
+}  // namespace detail
+
+int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
+                      TileIndex idxB, TileIndex, RuleOptions options, uint32_t, HuResult& result,
+                      int32_t pairTaken) {
+    if (!HandCountsValid(counts)) return 0;
+    if (nA < 0 || nB < 0) nA = nB = 0;  // a negative counter: no jokers at all
+    int64_t tiles = 0;
+    for (int32_t v : counts) tiles += v;
+    int32_t jokers = SumJokers(nA, nB);
+    if (tiles + jokers > kMaxDecomposedTiles) return 0;
+    const Tables& t = TheTables();
+    Search s{t, counts, {}, {}, {}, int32_t(tiles), (options & kOptHonourChows) != 0,
+             idxA,     idxB,   result};
+    for (int i = 0; i < 3; ++i) {
+        s.codes[i] = SuitCode(counts, i * 10 + 1);
+        s.suitValue[i] = Unpack(t.suit[size_t(s.codes[i])]);
+    }
+    s.honourValue = HonourValue(t, counts, s.honourChows);
+    if (!s.Feasible(jokers, pairTaken != 0)) return 0;
+    return Run(s, nA, nB, pairTaken != 0, 0, 1);
+}
+
+}  // namespace rules

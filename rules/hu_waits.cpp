@@ -1,0 +1,406 @@
+// The wait checkers: how the winning tile completed the hand. Each first
+// requires the hand to win at all, then looks at the hand in one or two views
+// (jokers as their own kind with option 0x8; jokers as wildcards) for the meld
+// the winning tile completes, and checks that the rest of the hand wins.
+
+#include <atomic>
+#include <initializer_list>
+
+#include "rules/hu.h"
+#include "rules/hu_internal.h"
+
+namespace rules {
+namespace {
+
+std::atomic<bool> g_shortcut{true};
+
+struct Call {
+    const TileCountArray& counts;
+    TileId tile;
+    TileId jokerA, jokerB;
+    RuleOptions options;
+    uint32_t allowed;
+    HuResult& result;
+    uint32_t mode;
+};
+
+// The hand as one view sees it: counts without the winning tile, the
+// wildcards in hand, and the winning tile's kind as the meld reads it.
+struct View {
+    TileCountArray hand;
+    int32_t nA = 0, nB = 0;
+    TileIndex kind = 0;
+    bool winIsWild = false;  // the winning tile is a joker used as a wildcard
+    bool jokersOn = false;
+    TileIndex idxA = 0, idxB = 0;
+    TileIndex winJokerKind = 0;
+    int32_t Jokers() const { return SumJokers(nA, nB); }
+    bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
+};
+
+template <typename Each>
+bool ForEachView(const Call& call, Each each) {
+    const RuleOptions o = call.options;
+    const bool jokersOn = (o & kOptJokers) && call.jokerA != -1;
+    View base;
+    base.jokersOn = jokersOn;
+    JokerIdsToIndices(call.jokerA, call.jokerB, o, &base.idxA, &base.idxB);
+    if (!jokersOn) base.idxA = base.idxB = 0;
+    TileIndex tileKind = TileKindOrZero(call.tile, o);
+    if (tileKind == 0) return false;
+    const bool tileIsJoker = jokersOn && IsJokerTile(call.tile, call.jokerA, call.jokerB, o);
+    base.winJokerKind = tileIsJoker ? tileKind : 0;
+    TileIndex sub = SubstituteIndexOfTiles(call.jokerA, call.jokerB, o);
+    auto kindInView = [&](TileIndex k) {
+        // The substitute tile stands for joker A's kind.
+        return jokersOn && (o & kOptSubstitute) && k == sub && base.idxA > 0 ? base.idxA : k;
+    };
+    int32_t jokersInHand = 0;
+    if (jokersOn) {
+        int32_t b = 0;
+        jokersInHand = SumJokers(CountJokersInCounts(call.counts, call.jokerA, call.jokerB, o, &b), b);
+    }
+    TileIndex ignored = 0;
+    if (jokersOn && (o & kOptJokersAsTiles) && (jokersInHand > 0 || tileIsJoker)) {
+        View v = base;
+        v.hand = call.counts;
+        int32_t b = 0;
+        ExtractJokers(v.hand, -1, call.jokerA, call.jokerB, &ignored, o, 1, &b);
+        v.kind = kindInView(tileKind);
+        v.idxA = v.idxB = 0;  // no wildcards in this view
+        if (each(v)) return true;
+    }
+    View v = base;
+    v.hand = call.counts;
+    if (jokersOn) {
+        v.nA = ExtractJokers(v.hand, -1, call.jokerA, call.jokerB, &ignored, o, 0, &v.nB);
+    }
+    v.kind = kindInView(tileKind);
+    v.winIsWild = tileIsJoker;
+    return each(v);
+}
+
+// The rest of the hand, after the meld took `taken` from the view's hand and
+// `jokers` wildcards, must win; then the meld is recorded after the rest's.
+struct Meld {
+    int32_t type;
+    TileIndex k;
+    int32_t jokerPlace = kNoJokerPlace;
+    int32_t gapPlace = 0;
+    bool tilesOnly = false;  // recorded with the tile words as given
+    int32_t tiles[3] = {0, 0, 0};
+};
+
+bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken, int32_t jokers,
+              bool pairTaken, const Meld& meld, int32_t waitBit) {
+    TileCountArray rest = v.hand;
+    for (int k : taken) {
+        if (k < 1 || k >= kCountSlots || rest[size_t(k)] <= 0) return false;
+        --rest[size_t(k)];
+    }
+    int32_t nA = v.nA, nB = v.nB, savedA, savedB;
+    if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
+    int32_t usedA = savedA - nA, usedB = savedB - nB;
+    TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
+    if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed,
+                             call.result, call.mode, pairTaken))
+        return false;
+    // The winning tile itself, when a wildcard, is charged to its own kind.
+    TileIndex idxA = v.idxA, idxB = v.idxB;
+    if (v.winIsWild) {
+        if (v.winJokerKind == idxA) {
+            ++usedA;
+        } else {
+            ++usedB;
+        }
+    }
+    if (meld.tilesOnly) {
+        AddMeldTiles(call.result, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
+    } else if (meld.k == 0) {
+        AddMeldEx(call.result, meld.type, usedA, usedB, idxA, idxB);
+    } else {
+        AddMeld(call.result, meld.type, meld.k, usedA, usedB, idxA, idxB, meld.jokerPlace,
+                meld.gapPlace);
+    }
+    call.result.waits |= waitBit;
+    return true;
+}
+
+bool SuitedKind(TileIndex k, const Call& call) {
+    if (k < 1 || k >= 30 || k % 10 == 0) return false;
+    return !HookHonour(k, call.jokerA, call.jokerB, call.options) &&
+           !HookHonourOrFlower(k, call.jokerA, call.jokerB, call.options);
+}
+
+bool SelfDrawn(const Call& call) { return call.mode & kModeSelfDrawn; }
+
+bool PairInView(const Call& call, const View& v) {
+    const RuleOptions o = call.options;
+    const int k = v.kind;
+    if (!v.winIsWild) {
+        if (v.Has(k)) return RestWins(call, v, {k}, 0, true, {kMeldPair, k}, kWaitPair);
+        if (!v.jokersOn || v.Jokers() < 1) return false;
+        if ((o & kOptJokerPairSelfDrawnOnly) && !SelfDrawn(call)) return false;
+        if ((o & kOptNoJokerPairOnGrab) && (call.mode & kModeRestricted4)) return false;
+        return RestWins(call, v, {}, 1, true, {kMeldPair, k}, kWaitPair);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int i = 1; i < kCountSlots; ++i) {
+        if (v.Has(i) && RestWins(call, v, {i}, 0, true, {kMeldPair, i, 1}, kWaitPair)) return true;
+    }
+    return v.Jokers() >= 1 && RestWins(call, v, {}, 1, true, {kMeldPair, 0}, kWaitPair);
+}
+
+bool PungInView(const Call& call, const View& v) {
+    const int k = v.kind;
+    if (!v.winIsWild) {
+        if (v.hand[size_t(k)] >= 2) return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
+        if (!v.jokersOn) return false;
+        if (v.hand[size_t(k)] == 1)
+            return v.Jokers() >= 1 && RestWins(call, v, {k}, 1, false, {kMeldPung, k}, kWaitPung);
+        if ((call.options & kOptTwoJokerPungSelfDrawnOnly) && !SelfDrawn(call)) return false;
+        return v.Jokers() >= 2 && RestWins(call, v, {}, 2, false, {kMeldPung, k}, kWaitPung);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int i = 1; i < kCountSlots; ++i) {
+        if (v.hand[size_t(i)] >= 2 &&
+            RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung))
+            return true;
+    }
+    for (int i = 1; i < kCountSlots && v.Jokers() >= 1; ++i) {
+        if (v.Has(i) && RestWins(call, v, {i}, 1, false, {kMeldPung, i}, kWaitPung)) return true;
+    }
+    return false;
+}
+
+bool MiddleInView(const Call& call, const View& v) {
+    const int k = v.kind;
+    if (!v.winIsWild) {
+        if (!SuitedKind(k, call) || k % 10 == 1 || k % 10 == 9) return false;
+        if (v.Has(k - 1) && v.Has(k + 1) &&
+            RestWins(call, v, {k - 1, k + 1}, 0, false, {kMeldChow, k - 1}, kWaitMiddle))
+            return true;
+        if (!v.jokersOn || v.Jokers() < 1) return false;
+        if ((call.options & kOptJokerMiddleSelfDrawnOnly) && !SelfDrawn(call)) return false;
+        if (v.Has(k - 1) && RestWins(call, v, {k - 1}, 1, false, {kMeldChow, k - 1, 2}, kWaitMiddle))
+            return true;
+        return v.Has(k + 1) &&
+               RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 0}, kWaitMiddle);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int s = 0; s < 30; s += 10) {
+        for (int a = s + 1; a <= s + 7; ++a) {
+            if (v.Has(a) && v.Has(a + 2) &&
+                RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool EdgeInView(const Call& call, const View& v) {
+    const int k = v.kind;
+    if (!v.winIsWild) {
+        if (!SuitedKind(k, call)) return false;
+        const int rank = k % 10;
+        bool threeLike = rank == 3, sevenLike = rank == 7;
+        if (v.jokersOn && !(call.options & kOptSubstitute)) {
+            for (TileIndex j : {v.idxA, v.idxB}) {
+                if (j <= 0 || j / 10 != k / 10) continue;
+                threeLike = threeLike || k == j + 3;
+                sevenLike = sevenLike || k == j - 3;
+            }
+        }
+        if (threeLike && rank >= 3 && v.Has(k - 2) && v.Has(k - 1) &&
+            RestWins(call, v, {k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitEdge))
+            return true;
+        return sevenLike && rank <= 7 && v.Has(k + 1) && v.Has(k + 2) &&
+               RestWins(call, v, {k + 1, k + 2}, 0, false, {kMeldChow, k}, kWaitEdge);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int s = 0; s < 30; s += 10) {
+        if (v.Has(s + 1) && v.Has(s + 2) &&
+            RestWins(call, v, {s + 1, s + 2}, 0, false, {kMeldChow, s + 1, 2}, kWaitEdge))
+            return true;
+        if (v.Has(s + 8) && v.Has(s + 9) &&
+            RestWins(call, v, {s + 8, s + 9}, 0, false, {kMeldChow, s + 8, 0}, kWaitEdge))
+            return true;
+    }
+    return false;
+}
+
+bool ChowInView(const Call& call, const View& v) {
+    const int k = v.kind;
+    const RuleOptions o = call.options;
+    if (!v.winIsWild) {
+        if (k >= 31 && k <= 37 && HookHonour(k, call.jokerA, call.jokerB, o)) {
+            if (!(o & kOptHonourChows)) return false;
+            const int lo = k <= 34 ? 31 : 35, hi = k <= 34 ? 34 : 37;
+            for (int a = lo; a <= hi; ++a) {
+                for (int b = a + 1; b <= hi; ++b) {
+                    if (a == k || b == k || !v.Has(a) || !v.Has(b)) continue;
+                    Meld m{kMeldChow, a};
+                    m.tilesOnly = true;
+                    m.tiles[0] = a, m.tiles[1] = b, m.tiles[2] = k;
+                    if (RestWins(call, v, {a, b}, 0, false, m, kWaitChow)) return true;
+                }
+            }
+            return false;
+        }
+        if (!SuitedKind(k, call)) return false;
+        const int rank = k % 10;
+        const bool high = rank >= 4, low = rank <= 6;
+        if (high && v.Has(k - 2) && v.Has(k - 1) &&
+            RestWins(call, v, {k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitChow))
+            return true;
+        if (low && v.Has(k + 1) && v.Has(k + 2) &&
+            RestWins(call, v, {k + 1, k + 2}, 0, false, {kMeldChow, k}, kWaitChow))
+            return true;
+        if (!v.jokersOn || v.Jokers() < 1) return false;
+        if (high && v.Has(k - 1) &&
+            RestWins(call, v, {k - 1}, 1, false, {kMeldChow, k - 1, 0}, kWaitChow))
+            return true;
+        if (high && v.Has(k - 2) &&
+            RestWins(call, v, {k - 2}, 1, false, {kMeldChow, k - 2, 1}, kWaitChow))
+            return true;
+        if (low && v.Has(k + 1) &&
+            RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 2}, kWaitChow))
+            return true;
+        return low && v.Has(k + 2) &&
+               RestWins(call, v, {k + 2}, 1, false, {kMeldChow, k, 1}, kWaitChow);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int s = 0; s < 30; s += 10) {
+        for (int a = s + 1; a <= s + 7; ++a) {
+            if (v.Has(a + 1) && v.Has(a + 2) &&
+                RestWins(call, v, {a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow))
+                return true;
+            if (v.Has(a) && v.Has(a + 2) &&
+                RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow))
+                return true;
+            if (v.Has(a) && v.Has(a + 1) &&
+                RestWins(call, v, {a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow))
+                return true;
+        }
+    }
+    return false;
+}
+
+template <typename Checker>
+int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                   Checker checker) {
+    if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 0;
+    Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
+    return ForEachView(call, [&](const View& v) { return checker(call, v); }) ? 8 : 0;
+}
+
+int32_t ShapeCheck(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                   uint32_t bit) {
+    if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode | bit))
+        return 0;
+    result.shapes |= int32_t(bit);
+    return 8;
+}
+
+}  // namespace
+
+int32_t HuByPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView);
+}
+
+int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA,
+                          TileId jokerB, RuleOptions options, uint32_t allowed, HuResult& result,
+                          uint32_t mode) {
+    if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
+    if (!HuByPairWait(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 0;
+    Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
+    return ForEachView(call,
+                       [&](const View& v) {
+                           if (!v.jokersOn || v.Jokers() < 1) return false;
+                           Meld m{kMeldPair, v.winIsWild ? 0 : v.kind};
+                           return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
+                       })
+               ? 8
+               : 0;
+}
+
+int32_t HuByPungWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PungInView);
+}
+
+int32_t HuByMiddleWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, MiddleInView);
+}
+
+int32_t HuByEdgeWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, EdgeInView);
+}
+
+int32_t HuByChowWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, ChowInView);
+}
+
+int32_t HuCheckMode16(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x10);
+}
+
+int32_t HuCheckMode32(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x20);
+}
+
+int32_t HuCheckMode64(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x40);
+}
+
+int32_t HuCheckMode128(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                       int32_t extra) {
+    if (extra != 0 && !(extra & 0x1)) return 0;
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x80);
+}
+
+int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jokerA,
+                           TileId jokerB, RuleOptions options, uint32_t allowed,
+                           HuResult& result, uint32_t mode, int32_t extra) {
+    if (extra != 0 && !(extra & 0x2)) return 0;
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x1000000);
+}
+
+int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                      int32_t extra) {
+    // Every checker first needs the plain test; without a shape restriction in
+    // mode a failure there fails them all, leaving the result as they would.
+    if (!(mode & kShapeBits) && g_shortcut.load(std::memory_order_relaxed) &&
+        !TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode))
+        return 0;
+    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
+                                uint32_t, HuResult&, uint32_t);
+    static constexpr Checker kCheckers[] = {HuByJokerPairWait, HuByPairWait,   HuByPungWait,
+                                            HuByMiddleWait,    HuByEdgeWait,   HuByChowWait,
+                                            HuCheckMode16,     HuCheckMode32,  HuCheckMode64};
+    for (Checker check : kCheckers) {
+        if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
+    }
+    if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
+        return 8;
+    return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
+               ? 8
+               : 0;
+}
+
+namespace detail {
+bool SetWinningShortcutForTesting(bool enabled) { return g_shortcut.exchange(enabled); }
+}  // namespace detail
+
+}  // namespace rules

@@ -1,0 +1,3 @@
+#include "rules/tile.h"
+#include <gtest/gtest.h>
+TEST(X, Y) {}
