@@ -25,15 +25,24 @@ constexpr GroupValue kEmptyValue{{{0, kInf, kInf}, {kInf, kInf, kInf}}};
 
 inline uint8_t AddCap(uint8_t a, uint8_t b) { return uint8_t(std::min<int>(a + b, kInf)); }
 
+bool IsEmptyValue(const GroupValue& v) {
+    return v.m[0][0] == 0 && v.m[0][1] == kInf && v.m[0][2] == kInf && v.m[1][0] == kInf &&
+           v.m[1][1] == kInf && v.m[1][2] == kInf;
+}
+
 GroupValue Combine(const GroupValue& a, const GroupValue& b) {
-    GroupValue c{{{kInf, kInf, kInf}, {kInf, kInf, kInf}}};
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            int r = (i + j) % 3;
-            c.m[0][r] = std::min(c.m[0][r], AddCap(a.m[0][i], b.m[0][j]));
-            c.m[1][r] = std::min({c.m[1][r], AddCap(a.m[0][i], b.m[1][j]),
-                                  AddCap(a.m[1][i], b.m[0][j])});
+    if (IsEmptyValue(a)) return b;
+    if (IsEmptyValue(b)) return a;
+    GroupValue c;
+    for (int r = 0; r < 3; ++r) {
+        int none = kInf, pair = kInf;
+        for (int i = 0; i < 3; ++i) {
+            const int j = (r - i + 3) % 3;
+            none = std::min(none, a.m[0][i] + b.m[0][j]);
+            pair = std::min(pair, std::min(a.m[0][i] + b.m[1][j], a.m[1][i] + b.m[0][j]));
         }
+        c.m[0][r] = uint8_t(std::min<int>(none, kInf));
+        c.m[1][r] = uint8_t(std::min<int>(pair, kInf));
     }
     return c;
 }
@@ -178,35 +187,49 @@ GroupValue HonourValue(const Tables& t, const TileCountArray& c, bool honourChow
 
 // --- The guided search ------------------------------------------------------
 
+// Whether `jokers` wildcards complete the groups of `rest` together with one
+// more group `g` (the one a move changed); the residue arithmetic of Combine
+// and Completes, done only for the residues asked about.
+bool CompletesWith(const GroupValue& rest, const GroupValue& g, int32_t jokers, bool pairTaken) {
+    auto best = [&](int pr, int pg, int r) {
+        int m = kInf;
+        for (int i = 0; i < 3; ++i) m = std::min(m, rest.m[pr][i] + g.m[pg][(r - i + 3) % 3]);
+        return m;
+    };
+    const int r = jokers % 3;
+    if (jokers >= best(0, 0, r)) return true;
+    if (pairTaken) return false;
+    if (jokers >= best(0, 1, r) || jokers >= best(1, 0, r)) return true;
+    return jokers >= 2 && jokers - 2 >= best(0, 0, (jokers - 2) % 3);
+}
+
 struct Search {
     const Tables& t;
     TileCountArray c;
     int32_t codes[3];
-    GroupValue suitValue[3];
-    GroupValue honourValue;
+    GroupValue value[4];  // the three suits, then kinds 30 and up
     int32_t tiles;
     bool honourChows;
     TileIndex idxA, idxB;
     HuResult& result;
 
-    GroupValue Total() const {
-        return Combine(Combine(suitValue[0], suitValue[1]), Combine(suitValue[2], honourValue));
-    }
-    bool Feasible(int32_t jokers, bool pairTaken) const {
-        return Completes(Total(), jokers, pairTaken);
-    }
+    static int GroupOf(int k) { return k < 30 ? k / 10 : 3; }
 
+    GroupValue Recompute(int g) const {
+        return g < 3 ? Unpack(t.suit[size_t(codes[g])]) : HonourValue(t, c, honourChows);
+    }
+    // Every group but g, combined.
+    GroupValue Others(int g) const {
+        GroupValue v = kEmptyValue;
+        for (int i = 0; i < 4; ++i) {
+            if (i != g) v = Combine(v, value[i]);
+        }
+        return v;
+    }
     void Change(int k, int delta) {
         c[size_t(k)] += delta;
         tiles += delta;
-        if (k < 30) {
-            int s = k / 10;
-            codes[s] += delta * kPow5[k % 10 - 1];
-            suitValue[s] = Unpack(t.suit[size_t(codes[s])]);
-        }
-    }
-    void Refresh(int k) {
-        if (k >= 30) honourValue = HonourValue(t, c, honourChows);
+        if (k < 30) codes[k / 10] += delta * kPow5[k % 10 - 1];
     }
 };
 
@@ -223,21 +246,24 @@ struct MeldMove {
 
 int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from);
 
-// Takes the move, recurses when what is left can still complete, and records
-// the meld after the deeper ones on success.
-bool TryMove(Search& s, const MeldMove& m, int32_t nA, int32_t nB, int32_t pairTaken, int depth,
-             int from) {
+// Takes the move; when what is left can still complete, recurses (which then
+// succeeds) and records the meld after the deeper ones. All kinds of a move
+// lie in group g; `others` combines the remaining groups.
+bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int32_t nA,
+             int32_t nB, int32_t pairTaken, int depth, int from) {
     int32_t savedA, savedB;
     if (TakeJokers(&savedA, &savedB, &nA, &nB, m.jokers) != m.jokers) return false;
     for (int i = 0; i < m.n; ++i) s.Change(m.kinds[i], -1);
-    if (m.kinds[0] >= 30) s.Refresh(m.kinds[0]);
-    bool pairNow = pairTaken || m.pair;
-    bool ok = s.Feasible(SumJokers(nA, nB), pairNow) && Run(s, nA, nB, pairNow, depth + 1, from);
+    const GroupValue before = s.value[g];
+    s.value[g] = s.Recompute(g);
+    const bool pairNow = pairTaken || m.pair;
+    bool ok = CompletesWith(others, s.value[g], SumJokers(nA, nB), pairNow) &&
+              Run(s, nA, nB, pairNow, depth + 1, from);
     for (int i = 0; i < m.n; ++i) s.Change(m.kinds[i], +1);
-    if (m.kinds[0] >= 30) s.Refresh(m.kinds[0]);
+    s.value[g] = before;
     if (!ok) return false;
-    int32_t usedA = savedA - nA, usedB = savedB - nB;
-    AddMeld(s.result, m.type, m.k, usedA, usedB, s.idxA, s.idxB, m.jokerPlace, m.gapPlace);
+    AddMeld(s.result, m.type, m.k, savedA - nA, savedB - nB, s.idxA, s.idxB, m.jokerPlace,
+            m.gapPlace);
     return true;
 }
 
@@ -246,11 +272,10 @@ MeldMove Same(int k, int n, int jokers, int type, bool pair) {
             int8_t(type), int8_t(k), int8_t(kNoJokerPlace), 0};
 }
 
-MeldMove Chow(int k, std::initializer_list<int> kinds, int jokers, int first, int place, int gap) {
-    MeldMove m{{0, 0, 0, 0}, 0, int8_t(jokers), 0, kMeldChow, int8_t(first), int8_t(place),
+MeldMove Chow(std::initializer_list<int> kinds, int jokers, int first, int place, int gap) {
+    MeldMove m{{0, 0, 0, 0}, 0, int8_t(jokers), 0, int8_t(kMeldChow), int8_t(first), int8_t(place),
                int8_t(gap)};
     for (int kind : kinds) m.kinds[m.n++] = int8_t(kind);
-    (void)k;
     return m;
 }
 
@@ -260,10 +285,11 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         if (jokers == 0) return 8;
         if (depth >= kMaxMelds) return 0;
         int32_t savedA, savedB;
+        // Wildcards alone: pungs, and the pair when none was taken.
+        auto fits = [](int32_t left, bool pair) { return left % 3 == 0 || (!pair && left % 3 == 2); };
         if (jokers >= 3) {
             TakeJokers(&savedA, &savedB, &nA, &nB, 3);
-            if (s.Feasible(SumJokers(nA, nB), pairTaken) &&
-                Run(s, nA, nB, pairTaken, depth + 1, from)) {
+            if (fits(SumJokers(nA, nB), pairTaken) && Run(s, nA, nB, pairTaken, depth + 1, from)) {
                 AddMeldEx(s.result, kMeldPung, savedA - nA, savedB - nB, s.idxA, s.idxB);
                 return 8;
             }
@@ -271,7 +297,7 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         }
         if (!pairTaken && jokers >= 2) {
             TakeJokers(&savedA, &savedB, &nA, &nB, 2);
-            if (s.Feasible(SumJokers(nA, nB), true) && Run(s, nA, nB, 1, depth + 1, from)) {
+            if (fits(SumJokers(nA, nB), true) && Run(s, nA, nB, 1, depth + 1, from)) {
                 AddMeldEx(s.result, kMeldPair, savedA - nA, savedB - nB, s.idxA, s.idxB);
                 return 8;
             }
@@ -283,7 +309,11 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
     while (k < kCountSlots && s.c[size_t(k)] == 0) ++k;
     if (k >= kCountSlots) return 0;
     const int32_t n = s.c[size_t(k)];
-    auto attempt = [&](const MeldMove& m) { return TryMove(s, m, nA, nB, pairTaken, depth, k); };
+    const int g = Search::GroupOf(k);
+    const GroupValue others = s.Others(g);
+    auto attempt = [&](const MeldMove& m) {
+        return TryMove(s, m, g, others, nA, nB, pairTaken, depth, k);
+    };
 
     if (n == 4 && attempt(Same(k, 4, 0, kMeldKong, false))) return 8;
     if (n >= 3 && attempt(Same(k, 3, 0, kMeldPung, false))) return 8;
@@ -297,13 +327,13 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
     if (k < 30) {
         int r = k % 10;
         if (r != 8 && r != 9 && c[size_t(k + 1)] && c[size_t(k + 2)] &&
-            attempt(Chow(k, {k, k + 1, k + 2}, 0, k, kNoJokerPlace, 0)))
+            attempt(Chow({k, k + 1, k + 2}, 0, k, kNoJokerPlace, 0)))
             return 8;
         if (jokers >= 1 && r != 9 && c[size_t(k + 1)] &&
-            attempt(Chow(k, {k, k + 1}, 1, k, 2, 0)))
+            attempt(Chow({k, k + 1}, 1, k, 2, 0)))
             return 8;
         if (jokers >= 1 && r != 8 && r != 9 && c[size_t(k + 2)] &&
-            attempt(Chow(k, {k, k + 2}, 1, k, 1, 0)))
+            attempt(Chow({k, k + 2}, 1, k, 1, 0)))
             return 8;
         return 0;
     }
@@ -320,14 +350,14 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
     // taken need not hold k, and the next level then starts from 30 again.
     for (const Combo& m : kFull) {
         if (c[size_t(m.a)] && c[size_t(m.b)] && c[size_t(m.c)] &&
-            TryMove(s, Chow(k, {m.a, m.b, m.c}, 0, m.a, m.place, m.gap), nA, nB, pairTaken, depth,
-                    30))
+            TryMove(s, Chow({m.a, m.b, m.c}, 0, m.a, m.place, m.gap), g, others, nA, nB, pairTaken,
+                    depth, 30))
             return 8;
     }
     if (jokers >= 1) {
         for (const Combo& m : kWithJoker) {
             if (c[size_t(m.a)] && c[size_t(m.b)] &&
-                TryMove(s, Chow(k, {m.a, m.b}, 1, m.a, m.place, m.gap), nA, nB, pairTaken,
+                TryMove(s, Chow({m.a, m.b}, 1, m.a, m.place, m.gap), g, others, nA, nB, pairTaken,
                         depth, 30))
                 return 8;
         }
@@ -379,14 +409,10 @@ int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, Tile
     int32_t jokers = SumJokers(nA, nB);
     if (tiles + jokers > kMaxDecomposedTiles) return 0;
     const Tables& t = TheTables();
-    Search s{t, counts, {}, {}, {}, int32_t(tiles), (options & kOptHonourChows) != 0,
-             idxA,     idxB,   result};
-    for (int i = 0; i < 3; ++i) {
-        s.codes[i] = SuitCode(counts, i * 10 + 1);
-        s.suitValue[i] = Unpack(t.suit[size_t(s.codes[i])]);
-    }
-    s.honourValue = HonourValue(t, counts, s.honourChows);
-    if (!s.Feasible(jokers, pairTaken != 0)) return 0;
+    Search s{t, counts, {}, {}, int32_t(tiles), (options & kOptHonourChows) != 0, idxA, idxB, result};
+    for (int i = 0; i < 3; ++i) s.codes[i] = SuitCode(counts, i * 10 + 1);
+    for (int g = 0; g < 4; ++g) s.value[g] = s.Recompute(g);
+    if (!CompletesWith(s.Others(3), s.value[3], jokers, pairTaken != 0)) return 0;
     return Run(s, nA, nB, pairTaken != 0, 0, 1);
 }
 

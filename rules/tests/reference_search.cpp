@@ -153,10 +153,10 @@ public:
     GroupOracle(int n, bool suit, bool groupChows)
         : n_(n), templates_(GroupTemplates(n, suit, groupChows)) {}
 
-    // counts: n digits, each 0-4.
-    Sets Of(const std::vector<int>& counts) {
+    // counts: n digits, each 0-4, of consecutive slots.
+    Sets Of(const int32_t* counts) {
         uint32_t key = 0;
-        for (int i = n_ - 1; i >= 0; --i) key = key * 5 + uint32_t(counts[size_t(i)]);
+        for (int i = n_ - 1; i >= 0; --i) key = key * 5 + uint32_t(counts[i]);
         return OfKey(key);
     }
 
@@ -194,9 +194,7 @@ private:
 
 uint64_t Convolve(uint64_t a, uint64_t b) {
     uint64_t r = 0;
-    for (int i = 0; i < 64; ++i) {
-        if (a >> i & 1) r |= b << i;
-    }
+    for (; a; a &= a - 1) r |= b << std::countr_zero(a);
     return r;
 }
 
@@ -221,20 +219,18 @@ bool OracleAccepts(const TileCountArray& counts, int32_t jokers, bool pairTaken,
         single(1, false, false);
     Sets total{1, 0};
     auto add = [&](const Sets& g) {
+        if (g.none == 1 && g.pair == 0) return;  // an empty group
         total = {Convolve(total.none, g.none),
                  Convolve(total.none, g.pair) | Convolve(total.pair, g.none)};
     };
-    for (int s = 0; s < 3; ++s) {
-        std::vector<int> c(counts.begin() + s * 10 + 1, counts.begin() + s * 10 + 10);
-        add(suit.Of(c));
-    }
+    for (int s = 0; s < 3; ++s) add(suit.Of(&counts[size_t(s * 10 + 1)]));
     for (int k = 30; k < kCountSlots; ++k) {
         if (honourChows && k >= 31 && k <= 37) continue;
-        add(single.Of({counts[size_t(k)]}));
+        if (counts[size_t(k)]) add(single.Of(&counts[size_t(k)]));
     }
     if (honourChows) {
-        add(winds.Of({counts[31], counts[32], counts[33], counts[34]}));
-        add(dragons.Of({counts[35], counts[36], counts[37]}));
+        add(winds.Of(&counts[31]));
+        add(dragons.Of(&counts[35]));
     }
     for (int used = 0; used <= jokers && used < 64; ++used) {
         int left = jokers - used;
