@@ -23,7 +23,9 @@ struct GroupValue {
 
 constexpr GroupValue kEmptyValue{{{0, kInf, kInf}, {kInf, kInf, kInf}}};
 
-inline uint8_t AddCap(uint8_t a, uint8_t b) { return uint8_t(std::min<int>(a + b, kInf)); }
+inline uint8_t AddCap(uint8_t a, uint8_t b) {
+    return uint8_t(std::min<int>(a + b, kInf));
+}
 
 bool IsEmptyValue(const GroupValue& v) {
     return v.m[0][0] == 0 && v.m[0][1] == kInf && v.m[0][2] == kInf && v.m[1][0] == kInf &&
@@ -63,10 +65,14 @@ enum class GroupKind { kSuit, kWinds, kDragons, kSingle };
 
 int GroupSize(GroupKind kind) {
     switch (kind) {
-        case GroupKind::kSuit: return 9;
-        case GroupKind::kWinds: return 4;
-        case GroupKind::kDragons: return 3;
-        default: return 1;
+        case GroupKind::kSuit:
+            return 9;
+        case GroupKind::kWinds:
+            return 4;
+        case GroupKind::kDragons:
+            return 3;
+        default:
+            return 1;
     }
 }
 
@@ -81,9 +87,11 @@ std::vector<GroupValue> BuildGroupTable(GroupKind kind) {
     table[0] = kEmptyValue;
     int d[9];
     for (int32_t code = 1; code < kPow5[n]; ++code) {
-        for (int i = 0, c = code; i < n; ++i, c /= 5) d[i] = c % 5;
+        for (int i = 0, c = code; i < n; ++i, c /= 5)
+            d[i] = c % 5;
         int i = 0;
-        while (d[i] == 0) ++i;
+        while (d[i] == 0)
+            ++i;
         GroupValue v{{{kInf, kInf, kInf}, {kInf, kInf, kInf}}};
         auto move = [&](int32_t removed, int cost, bool pair) {
             const GroupValue& s = table[size_t(code - removed)];
@@ -132,7 +140,8 @@ struct Tables {
 uint32_t Pack(const GroupValue& v) {
     uint32_t w = 0;
     for (int p = 0; p < 2; ++p) {
-        for (int r = 0; r < 3; ++r) w |= uint32_t(std::min<int>(v.m[p][r], 31)) << (5 * (p * 3 + r));
+        for (int r = 0; r < 3; ++r)
+            w |= uint32_t(std::min<int>(v.m[p][r], 31)) << (5 * (p * 3 + r));
     }
     return w;
 }
@@ -153,7 +162,8 @@ const Tables& TheTables() {
         Tables t;
         std::vector<GroupValue> suit = BuildGroupTable(GroupKind::kSuit);
         t.suit.resize(suit.size());
-        for (size_t i = 0; i < suit.size(); ++i) t.suit[i] = Pack(suit[i]);
+        for (size_t i = 0; i < suit.size(); ++i)
+            t.suit[i] = Pack(suit[i]);
         t.winds = BuildGroupTable(GroupKind::kWinds);
         t.dragons = BuildGroupTable(GroupKind::kDragons);
         t.single = BuildGroupTable(GroupKind::kSingle);
@@ -164,7 +174,8 @@ const Tables& TheTables() {
 
 int32_t SuitCode(const TileCountArray& c, int base) {
     int32_t code = 0;
-    for (int r = 8; r >= 0; --r) code = code * 5 + c[size_t(base + r)];
+    for (int r = 8; r >= 0; --r)
+        code = code * 5 + c[size_t(base + r)];
     return code;
 }
 
@@ -193,7 +204,8 @@ GroupValue HonourValue(const Tables& t, const TileCountArray& c, bool honourChow
 bool CompletesWith(const GroupValue& rest, const GroupValue& g, int32_t jokers, bool pairTaken) {
     auto best = [&](int pr, int pg, int r) {
         int m = kInf;
-        for (int i = 0; i < 3; ++i) m = std::min(m, rest.m[pr][i] + g.m[pg][(r - i + 3) % 3]);
+        for (int i = 0; i < 3; ++i)
+            m = std::min(m, rest.m[pr][i] + g.m[pg][(r - i + 3) % 3]);
         return m;
     };
     const int r = jokers % 3;
@@ -235,9 +247,9 @@ struct Search {
 
 struct MeldMove {
     int8_t kinds[4];
-    int8_t n;        // tiles taken: kinds[0..n-1], with repeats
-    int8_t jokers;   // wildcards spent
-    int8_t pair;     // 1: the meld is the pair
+    int8_t n;       // tiles taken: kinds[0..n-1], with repeats
+    int8_t jokers;  // wildcards spent
+    int8_t pair;    // 1: the meld is the pair
     int8_t type;
     int8_t k;
     int8_t jokerPlace;
@@ -249,17 +261,19 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
 // Takes the move; when what is left can still complete, recurses (which then
 // succeeds) and records the meld after the deeper ones. All kinds of a move
 // lie in group g; `others` combines the remaining groups.
-bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int32_t nA,
-             int32_t nB, int32_t pairTaken, int depth, int from) {
+bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int32_t nA, int32_t nB,
+             int32_t pairTaken, int depth, int from) {
     int32_t savedA, savedB;
     if (TakeJokers(&savedA, &savedB, &nA, &nB, m.jokers) != m.jokers) return false;
-    for (int i = 0; i < m.n; ++i) s.Change(m.kinds[i], -1);
+    for (int i = 0; i < m.n; ++i)
+        s.Change(m.kinds[i], -1);
     const GroupValue before = s.value[g];
     s.value[g] = s.Recompute(g);
     const bool pairNow = pairTaken || m.pair;
     bool ok = CompletesWith(others, s.value[g], SumJokers(nA, nB), pairNow) &&
               Run(s, nA, nB, pairNow, depth + 1, from);
-    for (int i = 0; i < m.n; ++i) s.Change(m.kinds[i], +1);
+    for (int i = 0; i < m.n; ++i)
+        s.Change(m.kinds[i], +1);
     s.value[g] = before;
     if (!ok) return false;
     AddMeld(s.result, m.type, m.k, savedA - nA, savedB - nB, s.idxA, s.idxB, m.jokerPlace,
@@ -268,14 +282,21 @@ bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int3
 }
 
 MeldMove Same(int k, int n, int jokers, int type, bool pair) {
-    return {{int8_t(k), int8_t(k), int8_t(k), int8_t(k)}, int8_t(n), int8_t(jokers), int8_t(pair),
-            int8_t(type), int8_t(k), int8_t(kNoJokerPlace), 0};
+    return {{int8_t(k), int8_t(k), int8_t(k), int8_t(k)},
+            int8_t(n),
+            int8_t(jokers),
+            int8_t(pair),
+            int8_t(type),
+            int8_t(k),
+            int8_t(kNoJokerPlace),
+            0};
 }
 
 MeldMove Chow(std::initializer_list<int> kinds, int jokers, int first, int place, int gap) {
-    MeldMove m{{0, 0, 0, 0}, 0, int8_t(jokers), 0, int8_t(kMeldChow), int8_t(first), int8_t(place),
-               int8_t(gap)};
-    for (int kind : kinds) m.kinds[m.n++] = int8_t(kind);
+    MeldMove m{{0, 0, 0, 0},  0,          int8_t(jokers), 0, int8_t(kMeldChow), int8_t(first),
+               int8_t(place), int8_t(gap)};
+    for (int kind : kinds)
+        m.kinds[m.n++] = int8_t(kind);
     return m;
 }
 
@@ -286,7 +307,9 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         if (depth >= kMaxMelds) return 0;
         int32_t savedA, savedB;
         // Wildcards alone: pungs, and the pair when none was taken.
-        auto fits = [](int32_t left, bool pair) { return left % 3 == 0 || (!pair && left % 3 == 2); };
+        auto fits = [](int32_t left, bool pair) {
+            return left % 3 == 0 || (!pair && left % 3 == 2);
+        };
         if (jokers >= 3) {
             TakeJokers(&savedA, &savedB, &nA, &nB, 3);
             if (fits(SumJokers(nA, nB), pairTaken) && Run(s, nA, nB, pairTaken, depth + 1, from)) {
@@ -306,7 +329,8 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
     }
     if (depth >= kMaxMelds) return 0;
     int k = from;
-    while (k < kCountSlots && s.c[size_t(k)] == 0) ++k;
+    while (k < kCountSlots && s.c[size_t(k)] == 0)
+        ++k;
     if (k >= kCountSlots) return 0;
     const int32_t n = s.c[size_t(k)];
     const int g = Search::GroupOf(k);
@@ -329,8 +353,7 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         if (r != 8 && r != 9 && c[size_t(k + 1)] && c[size_t(k + 2)] &&
             attempt(Chow({k, k + 1, k + 2}, 0, k, kNoJokerPlace, 0)))
             return 8;
-        if (jokers >= 1 && r != 9 && c[size_t(k + 1)] &&
-            attempt(Chow({k, k + 1}, 1, k, 2, 0)))
+        if (jokers >= 1 && r != 9 && c[size_t(k + 1)] && attempt(Chow({k, k + 1}, 1, k, 2, 0)))
             return 8;
         if (jokers >= 1 && r != 8 && r != 9 && c[size_t(k + 2)] &&
             attempt(Chow({k, k + 2}, 1, k, 1, 0)))
@@ -341,8 +364,11 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
     struct Combo {
         int8_t a, b, c, place, gap;
     };
-    static constexpr Combo kFull[] = {{31, 32, 33, -1, 0}, {31, 32, 34, -1, 2}, {32, 33, 34, -1, 0},
-                                      {31, 33, 34, -1, 1}, {35, 36, 37, -1, 0}};
+    static constexpr Combo kFull[] = {{31, 32, 33, -1, 0},
+                                      {31, 32, 34, -1, 2},
+                                      {32, 33, 34, -1, 0},
+                                      {31, 33, 34, -1, 1},
+                                      {35, 36, 37, -1, 0}};
     static constexpr Combo kWithJoker[] = {{31, 32, 0, 2, 0}, {31, 33, 0, 1, 0}, {31, 34, 0, 1, 2},
                                            {32, 33, 0, 2, 0}, {32, 34, 0, 1, 0}, {33, 34, 0, 0, 0},
                                            {35, 36, 0, 2, 0}, {35, 37, 0, 1, 0}, {36, 37, 0, 0, 0}};
@@ -378,12 +404,12 @@ bool HandCountsValid(const TileCountArray& counts) {
 
 namespace detail {
 
-bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken,
-                  bool honourChows) {
+bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows) {
     if (!HandCountsValid(counts)) return false;
     const Tables& t = TheTables();
     GroupValue v = HonourValue(t, counts, honourChows);
-    for (int s = 0; s < 3; ++s) v = Combine(v, Unpack(t.suit[size_t(SuitCode(counts, s * 10 + 1))]));
+    for (int s = 0; s < 3; ++s)
+        v = Combine(v, Unpack(t.suit[size_t(SuitCode(counts, s * 10 + 1))]));
     return Completes(v, jokers, pairTaken);
 }
 
@@ -405,13 +431,17 @@ int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, Tile
     if (!HandCountsValid(counts)) return 0;
     if (nA < 0 || nB < 0) nA = nB = 0;  // a negative counter: no jokers at all
     int64_t tiles = 0;
-    for (int32_t v : counts) tiles += v;
+    for (int32_t v : counts)
+        tiles += v;
     int32_t jokers = SumJokers(nA, nB);
     if (tiles + jokers > kMaxDecomposedTiles) return 0;
     const Tables& t = TheTables();
-    Search s{t, counts, {}, {}, int32_t(tiles), (options & kOptHonourChows) != 0, idxA, idxB, result};
-    for (int i = 0; i < 3; ++i) s.codes[i] = SuitCode(counts, i * 10 + 1);
-    for (int g = 0; g < 4; ++g) s.value[g] = s.Recompute(g);
+    Search s{t,    counts, {},    {}, int32_t(tiles), (options & kOptHonourChows) != 0,
+             idxA, idxB,   result};
+    for (int i = 0; i < 3; ++i)
+        s.codes[i] = SuitCode(counts, i * 10 + 1);
+    for (int g = 0; g < 4; ++g)
+        s.value[g] = s.Recompute(g);
     if (!CompletesWith(s.Others(3), s.value[3], jokers, pairTaken != 0)) return 0;
     return Run(s, nA, nB, pairTaken != 0, 0, 1);
 }

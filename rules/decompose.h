@@ -31,8 +31,7 @@ namespace detail {
 
 // Whether the counts with `jokers` wildcards split into melds with at most
 // one pair (none when pairTaken), ignoring the eight-meld record limit.
-bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken,
-                  bool honourChows);
+bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows);
 
 // The decomposition entry the hu tests call; tests swap in the plain search.
 using DecomposeFn = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,

@@ -6,7 +6,9 @@ namespace rules {
 namespace {
 
 // A slot of the count array for a kind, or -1 when the kind is outside it.
-inline int SlotOf(TileIndex kind) { return kind >= 0 && kind < kCountSlots ? kind : -1; }
+inline int SlotOf(TileIndex kind) {
+    return kind >= 0 && kind < kCountSlots ? kind : -1;
+}
 
 inline int32_t CountOf(const TileCountArray& counts, TileIndex kind) {
     int slot = SlotOf(kind);
@@ -27,8 +29,7 @@ std::span<TileId> PrepareOut(std::span<const TileId> list, std::span<TileId> out
 
 }  // namespace
 
-int32_t BuildCountArray(std::span<const TileId> list, TileCountArray& counts,
-                        RuleOptions options) {
+int32_t BuildCountArray(std::span<const TileId> list, TileCountArray& counts, RuleOptions options) {
     int32_t n = 0;
     for (TileId id : list) {
         if (id < 0) continue;
@@ -61,22 +62,22 @@ int32_t CountHonourAndFlowerTiles(const TileCountArray& counts, TileId jokerA, T
     return sum;
 }
 
-int32_t CanPengWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA,
-                          TileId jokerB, RuleOptions options) {
+int32_t CanPengWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                          RuleOptions options) {
     if (JokerBlocksClaim(tile, jokerA, jokerB, options)) return 0;
     TileIndex kind = TileKindOrZero(tile, options);
     return kind != 0 && counts[size_t(kind)] >= 2 ? 1 : 0;
 }
 
-int32_t CanGangWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA,
-                          TileId jokerB, RuleOptions options) {
+int32_t CanGangWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                          RuleOptions options) {
     if (JokerBlocksClaim(tile, jokerA, jokerB, options)) return 0;
     TileIndex kind = TileKindOrZero(tile, options);
     return kind != 0 && counts[size_t(kind)] >= 3 ? kClaimGang : 0;
 }
 
-int32_t FindConcealedGangIndex(const TileCountArray& counts, TileId, TileId jokerA,
-                               TileId jokerB, RuleOptions options, TileIndex* outIndex) {
+int32_t FindConcealedGangIndex(const TileCountArray& counts, TileId, TileId jokerA, TileId jokerB,
+                               RuleOptions options, TileIndex* outIndex) {
     *outIndex = 0;
     for (TileIndex kind = 1; kind < kCountSlots; ++kind) {
         if (counts[size_t(kind)] != 4) continue;
@@ -117,8 +118,8 @@ int32_t HasHonourChow(const TileCountArray& counts, TileIndex kind, RuleOptions 
     return others >= 2 ? 1 : 0;
 }
 
-int32_t CanChiAtIndex(const TileCountArray& counts, TileIndex kind, TileId jokerA,
-                      TileId jokerB, RuleOptions options) {
+int32_t CanChiAtIndex(const TileCountArray& counts, TileIndex kind, TileId jokerA, TileId jokerB,
+                      RuleOptions options) {
     if ((options & kOptSubstitute) && kind == SubstituteIndexOfTiles(jokerA, jokerB, options)) {
         // The substitute stands for joker A's kind, when there is one.
         TileIndex kindA = TileKindOrZero(jokerA, options);
@@ -131,8 +132,7 @@ int32_t CanChiAtIndex(const TileCountArray& counts, TileIndex kind, TileId joker
 }
 
 int32_t ExtractJokers(TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                      TileIndex* outKind, RuleOptions options, int32_t claim,
-                      int32_t* outJokersB) {
+                      TileIndex* outKind, RuleOptions options, int32_t claim, int32_t* outJokersB) {
     *outKind = 0;
     TileIndex kind = TileKindOrZero(tile, options);
     if (kind != 0) {
@@ -166,8 +166,8 @@ int32_t ExtractJokers(TileCountArray& counts, TileId tile, TileId jokerA, TileId
     return removedA;
 }
 
-int32_t CanChiWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA,
-                         TileId jokerB, RuleOptions options) {
+int32_t CanChiWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                         RuleOptions options) {
     if (options & kOptNoChows) return 0;
     if ((options & kOptJokers) && IsJokerTile(tile, jokerA, jokerB, options) &&
         !(options & kOptJokersAsTiles))
@@ -204,8 +204,8 @@ int32_t FindGangTiles(std::span<const TileId> list, TileId tile, TileId jokerA, 
     return r;
 }
 
-int32_t FindGangTilesInHand(std::span<const TileId> list, TileId tile, TileId jokerA,
-                            TileId jokerB, RuleOptions options, std::span<TileId> out) {
+int32_t FindGangTilesInHand(std::span<const TileId> list, TileId tile, TileId jokerA, TileId jokerB,
+                            RuleOptions options, std::span<TileId> out) {
     std::span<TileId> used = PrepareOut(list, out);
     TileCountArray counts{};
     BuildCountArray(list, counts, options);

@@ -17,14 +17,12 @@ int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA
 int32_t CheckHuShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                       TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                       HuResult& result, uint32_t mode);
-int32_t HuWithJokersAsWild(const TileCountArray& counts, TileId tile, TileId jokerA,
-                           TileId jokerB, int32_t* nA, int32_t* nB, TileIndex* winKind,
-                           RuleOptions options, uint32_t allowed, HuResult& result,
-                           uint32_t mode);
-int32_t HuWithJokersAsTiles(const TileCountArray& counts, TileId tile, TileId jokerA,
-                            TileId jokerB, int32_t* nA, int32_t* nB, TileIndex* winKind,
-                            RuleOptions options, uint32_t allowed, HuResult& result,
-                            uint32_t mode);
+int32_t HuWithJokersAsWild(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           int32_t* nA, int32_t* nB, TileIndex* winKind, RuleOptions options,
+                           uint32_t allowed, HuResult& result, uint32_t mode);
+int32_t HuWithJokersAsTiles(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                            int32_t* nA, int32_t* nB, TileIndex* winKind, RuleOptions options,
+                            uint32_t allowed, HuResult& result, uint32_t mode);
 
 // Whole-hand shapes (each requires its own bit in allowed).
 int32_t SevenPairsShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
@@ -34,8 +32,8 @@ int32_t KnittedShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileI
                      TileIndex idxB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                      HuResult& result);
 int32_t SevenHonoursShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
-                          TileIndex idxB, TileIndex winKind, RuleOptions options,
-                          uint32_t allowed, HuResult& result);
+                          TileIndex idxB, TileIndex winKind, RuleOptions options, uint32_t allowed,
+                          HuResult& result);
 int32_t AllHonoursShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
                         TileIndex idxB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                         HuResult& result);
@@ -44,9 +42,8 @@ int32_t All258Shape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIn
                     HuResult& result);
 
 // Wait checkers (non-zero on success; the completing meld is recorded last).
-int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA,
-                          TileId jokerB, RuleOptions options, uint32_t allowed, HuResult& result,
-                          uint32_t mode);
+int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                          RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode);
 int32_t HuByPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode);
 int32_t HuByPungWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -67,9 +64,9 @@ int32_t HuCheckMode64(const TileCountArray& counts, TileId tile, TileId jokerA, 
 int32_t HuCheckMode128(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                        RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                        int32_t extra);
-int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jokerA,
-                           TileId jokerB, RuleOptions options, uint32_t allowed,
-                           HuResult& result, uint32_t mode, int32_t extra);
+int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                           int32_t extra);
 
 int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,

@@ -56,15 +56,24 @@ int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int3
         if (gapPlace == 1) next[1] = k + 2, next[2] = k + 3;
         if (gapPlace == 2) next[2] = k + 3;
         switch (jokerPlace) {
-            case 0: t = {joker(), k, k + 1, 0}; break;
-            case 1: t = {k, joker(), next[2], 0}; break;
-            case 2: t = {k, k + 1, joker(), 0}; break;
-            default: t = {next[0], next[1], next[2], 0}; break;
+            case 0:
+                t = {joker(), k, k + 1, 0};
+                break;
+            case 1:
+                t = {k, joker(), next[2], 0};
+                break;
+            case 2:
+                t = {k, k + 1, joker(), 0};
+                break;
+            default:
+                t = {next[0], next[1], next[2], 0};
+                break;
         }
     } else {
         int size = type == kMeldPair ? 2 : type == kMeldPung ? 3 : type == kMeldKong ? 4 : 0;
         int jokers = std::clamp(usedA + usedB, 0, size);
-        for (int i = 0; i < size; ++i) t[size_t(i)] = i < size - jokers ? k : joker();
+        for (int i = 0; i < size; ++i)
+            t[size_t(i)] = i < size - jokers ? k : joker();
     }
     return ++result.meldCount;
 }
@@ -76,7 +85,8 @@ int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, 
     *meld = MeldRecord{};
     meld->type = type;
     int size = type == kMeldPair ? 2 : 3;
-    for (int i = 0; i < size; ++i) meld->tiles[size_t(i)] = -PickJokerIndex(&usedA, &usedB, idxA, idxB);
+    for (int i = 0; i < size; ++i)
+        meld->tiles[size_t(i)] = -PickJokerIndex(&usedA, &usedB, idxA, idxB);
     return ++result.meldCount;
 }
 
@@ -118,7 +128,9 @@ void RestoreJokers(int32_t savedA, int32_t savedB, int32_t* nA, int32_t* nB) {
     *nB = savedB;
 }
 
-int32_t EqualsEither(int32_t v, int32_t a, int32_t b) { return v == a || v == b; }
+int32_t EqualsEither(int32_t v, int32_t a, int32_t b) {
+    return v == a || v == b;
+}
 
 void MergeHuResult(HuResult& sum, const HuResult& result) {
     sum.shapes |= result.shapes;
@@ -126,26 +138,31 @@ void MergeHuResult(HuResult& sum, const HuResult& result) {
     sum.flags[0] |= result.flags[0];
     sum.flags[1] |= result.flags[1];
     for (int i = 0; i < kCounterCount; ++i) {
-        sum.counters[size_t(i)] = SaturatingAdd(sum.counters[size_t(i)], result.counters[size_t(i)]);
+        sum.counters[size_t(i)] =
+            SaturatingAdd(sum.counters[size_t(i)], result.counters[size_t(i)]);
         sum.counters2[size_t(i)] =
             SaturatingAdd(sum.counters2[size_t(i)], result.counters2[size_t(i)]);
     }
 }
 
 namespace {
-int MeldsHeld(const HuResult& result) { return std::clamp(result.meldCount, 0, kMaxMelds); }
+int MeldsHeld(const HuResult& result) {
+    return std::clamp(result.meldCount, 0, kMaxMelds);
+}
 }  // namespace
 
 int32_t CountKongMelds(const HuResult& result) {
     int32_t n = 0;
-    for (int i = 0; i < MeldsHeld(result); ++i) n += result.melds[size_t(i)].type == kMeldKong;
+    for (int i = 0; i < MeldsHeld(result); ++i)
+        n += result.melds[size_t(i)].type == kMeldKong;
     return n;
 }
 
 int32_t CountJokerPlaces(const HuResult& result) {
     int32_t n = 0;
     for (int i = 0; i < MeldsHeld(result); ++i) {
-        for (int32_t t : result.melds[size_t(i)].tiles) n += t < 0;
+        for (int32_t t : result.melds[size_t(i)].tiles)
+            n += t < 0;
     }
     return n;
 }
@@ -164,15 +181,18 @@ int32_t ValidateMeld(const MeldRecord& meld, TileId jokerA, TileId jokerB, RuleO
             }
             return CanChiAtIndex(counts, t[0], jokerA, jokerB, options) ? 1 : 0;
         }
-        case kMeldPair: return t[0] == t[1];
-        case kMeldPung: return t[0] == t[1] && t[1] == t[2];
-        case kMeldKong: return t[0] == t[1] && t[1] == t[2] && t[2] == t[3];
-        default: return 0;
+        case kMeldPair:
+            return t[0] == t[1];
+        case kMeldPung:
+            return t[0] == t[1] && t[1] == t[2];
+        case kMeldKong:
+            return t[0] == t[1] && t[1] == t[2] && t[2] == t[3];
+        default:
+            return 0;
     }
 }
 
-int32_t CheckJokerMelds(const HuResult& result, TileId jokerA, TileId jokerB,
-                        RuleOptions options) {
+int32_t CheckJokerMelds(const HuResult& result, TileId jokerA, TileId jokerB, RuleOptions options) {
     int32_t n = 0;
     for (int i = 0; i < MeldsHeld(result); ++i) {
         const MeldRecord& meld = result.melds[size_t(i)];

@@ -92,8 +92,7 @@ int32_t EqualsEither(int32_t v, int32_t a, int32_t b);
 void MergeHuResult(HuResult& sum, const HuResult& result);
 int32_t CountKongMelds(const HuResult& result);
 int32_t CountJokerPlaces(const HuResult& result);
-int32_t CheckJokerMelds(const HuResult& result, TileId jokerA, TileId jokerB,
-                        RuleOptions options);
+int32_t CheckJokerMelds(const HuResult& result, TileId jokerA, TileId jokerB, RuleOptions options);
 int32_t ValidateMeld(const MeldRecord& meld, TileId jokerA, TileId jokerB, RuleOptions options);
 
 }  // namespace rules

@@ -11,7 +11,8 @@ namespace {
 
 int64_t Total(const TileCountArray& c, int32_t nA, int32_t nB) {
     int64_t total = SumJokers(nA, nB);
-    for (int32_t v : c) total += v;
+    for (int32_t v : c)
+        total += v;
     return total;
 }
 
@@ -31,7 +32,9 @@ int32_t WithSubstituteRetry(const TileCountArray& counts, TileIndex idxA, TileIn
     return test(c) ? 8 : 0;
 }
 
-bool Honour(TileIndex k, RuleOptions options) { return HookHonour(k, -1, -1, options) != 0; }
+bool Honour(TileIndex k, RuleOptions options) {
+    return HookHonour(k, -1, -1, options) != 0;
+}
 
 }  // namespace
 
@@ -42,7 +45,8 @@ int32_t SevenPairsShape(const TileCountArray& counts, int32_t nA, int32_t nB, Ti
     int64_t total = Total(counts, nA, nB);
     if (total != 12 && total != 14) return 0;
     int32_t odd = 0;
-    for (int k = 1; k < kCountSlots; ++k) odd += counts[size_t(k)] == 1 || counts[size_t(k)] == 3;
+    for (int k = 1; k < kCountSlots; ++k)
+        odd += counts[size_t(k)] == 1 || counts[size_t(k)] == 3;
     if (odd > SumJokers(nA, nB)) return 0;
     for (int k = 1; k < kCountSlots; ++k) {
         int32_t c = counts[size_t(k)];
@@ -52,8 +56,10 @@ int32_t SevenPairsShape(const TileCountArray& counts, int32_t nA, int32_t nB, Ti
             usedA = savedA - nA;
             usedB = savedB - nB;
         }
-        if (c == 1 || c == 2) AddMeld(result, kMeldPair, k, usedA, usedB, idxA, idxB, kNoJokerPlace, 0);
-        if (c == 3 || c == 4) AddMeld(result, kMeldKong, k, usedA, usedB, idxA, idxB, kNoJokerPlace, 0);
+        if (c == 1 || c == 2)
+            AddMeld(result, kMeldPair, k, usedA, usedB, idxA, idxB, kNoJokerPlace, 0);
+        if (c == 3 || c == 4)
+            AddMeld(result, kMeldKong, k, usedA, usedB, idxA, idxB, kNoJokerPlace, 0);
     }
     return 8;
 }
@@ -69,7 +75,8 @@ int32_t KnittedShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileI
         }
         for (int k = 1; k < kCountSlots; ++k) {
             if (!c[size_t(k)] || Honour(k, options) || k % 10 == 9) continue;
-            if ((k + 1 < kCountSlots && c[size_t(k + 1)]) || (k + 2 < kCountSlots && c[size_t(k + 2)]))
+            if ((k + 1 < kCountSlots && c[size_t(k + 1)]) ||
+                (k + 2 < kCountSlots && c[size_t(k + 2)]))
                 return false;
         }
         return true;
@@ -155,8 +162,7 @@ int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId
     for (const Entry& e : kShapes) {
         if (e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)) return 8;
     }
-    return CallDecompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result,
-                         pairTaken)
+    return CallDecompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken)
                ? 8
                : 0;
 }
@@ -170,19 +176,17 @@ int32_t CheckHuShapes(const TileCountArray& counts, int32_t nA, int32_t nB, Tile
                                mode, 0);
 }
 
-int32_t HuWithJokersAsWild(const TileCountArray& counts, TileId tile, TileId jokerA,
-                           TileId jokerB, int32_t* nA, int32_t* nB, TileIndex* winKind,
-                           RuleOptions options, uint32_t allowed, HuResult& result,
-                           uint32_t mode) {
+int32_t HuWithJokersAsWild(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           int32_t* nA, int32_t* nB, TileIndex* winKind, RuleOptions options,
+                           uint32_t allowed, HuResult& result, uint32_t mode) {
     TileCountArray copy = counts;
     *nA = ExtractJokers(copy, tile, jokerA, jokerB, winKind, options, 0, nB);
     return CheckHuShapes(copy, *nA, *nB, jokerA, jokerB, *winKind, options, allowed, result, mode);
 }
 
-int32_t HuWithJokersAsTiles(const TileCountArray& counts, TileId tile, TileId jokerA,
-                            TileId jokerB, int32_t* nA, int32_t* nB, TileIndex* winKind,
-                            RuleOptions options, uint32_t allowed, HuResult& result,
-                            uint32_t mode) {
+int32_t HuWithJokersAsTiles(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                            int32_t* nA, int32_t* nB, TileIndex* winKind, RuleOptions options,
+                            uint32_t allowed, HuResult& result, uint32_t mode) {
     TileCountArray copy = counts;
     // Jokers stay in the counts as their own kind, whatever option 0x8 says:
     // taking them out here would drop them from the hand.
@@ -212,16 +216,16 @@ int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA
             HuWithJokersAsTiles(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
                                 result, mode))
             return 8;
-        return HuWithJokersAsWild(counts, tile, jokerA, jokerB, &a, &b, &winKind, options,
-                                  allowed, result, mode);
+        return HuWithJokersAsWild(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
+                                  result, mode);
     }
     if (asTiles) {
         if (HuWithJokersAsTiles(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
                                 result, mode))
             return 8;
         if (restricted) return 0;
-        return HuWithJokersAsWild(counts, tile, jokerA, jokerB, &a, &b, &winKind, options,
-                                  allowed, result, mode);
+        return HuWithJokersAsWild(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
+                                  result, mode);
     }
     if (restricted) return 0;
     return HuWithJokersAsWild(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,

@@ -58,7 +58,8 @@ bool ForEachView(const Call& call, Each each) {
     int32_t jokersInHand = 0;
     if (jokersOn) {
         int32_t b = 0;
-        jokersInHand = SumJokers(CountJokersInCounts(call.counts, call.jokerA, call.jokerB, o, &b), b);
+        jokersInHand =
+            SumJokers(CountJokersInCounts(call.counts, call.jokerA, call.jokerB, o, &b), b);
     }
     TileIndex ignored = 0;
     if (jokersOn && (o & kOptJokersAsTiles) && (jokersInHand > 0 || tileIsJoker)) {
@@ -102,8 +103,8 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
-    if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed,
-                             call.result, call.mode, pairTaken))
+    if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed, call.result,
+                             call.mode, pairTaken))
         return false;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     TileIndex idxA = v.idxA, idxB = v.idxB;
@@ -132,7 +133,9 @@ bool SuitedKind(TileIndex k, const Call& call) {
            !HookHonourOrFlower(k, call.jokerA, call.jokerB, call.options);
 }
 
-bool SelfDrawn(const Call& call) { return call.mode & kModeSelfDrawn; }
+bool SelfDrawn(const Call& call) {
+    return call.mode & kModeSelfDrawn;
+}
 
 bool PairInView(const Call& call, const View& v) {
     const RuleOptions o = call.options;
@@ -154,7 +157,8 @@ bool PairInView(const Call& call, const View& v) {
 bool PungInView(const Call& call, const View& v) {
     const int k = v.kind;
     if (!v.winIsWild) {
-        if (v.hand[size_t(k)] >= 2) return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
+        if (v.hand[size_t(k)] >= 2)
+            return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
         if (!v.jokersOn) return false;
         if (v.hand[size_t(k)] == 1)
             return v.Jokers() >= 1 && RestWins(call, v, {k}, 1, false, {kMeldPung, k}, kWaitPung);
@@ -182,10 +186,10 @@ bool MiddleInView(const Call& call, const View& v) {
             return true;
         if (!v.jokersOn || v.Jokers() < 1) return false;
         if ((call.options & kOptJokerMiddleSelfDrawnOnly) && !SelfDrawn(call)) return false;
-        if (v.Has(k - 1) && RestWins(call, v, {k - 1}, 1, false, {kMeldChow, k - 1, 2}, kWaitMiddle))
+        if (v.Has(k - 1) &&
+            RestWins(call, v, {k - 1}, 1, false, {kMeldChow, k - 1, 2}, kWaitMiddle))
             return true;
-        return v.Has(k + 1) &&
-               RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 0}, kWaitMiddle);
+        return v.Has(k + 1) && RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 0}, kWaitMiddle);
     }
     if (!SelfDrawn(call)) return false;
     for (int s = 0; s < 30; s += 10) {
@@ -311,9 +315,8 @@ int32_t HuByPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, T
     return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView);
 }
 
-int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA,
-                          TileId jokerB, RuleOptions options, uint32_t allowed, HuResult& result,
-                          uint32_t mode) {
+int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                          RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
     if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
     if (!HuByPairWait(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 0;
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
@@ -369,9 +372,9 @@ int32_t HuCheckMode128(const TileCountArray& counts, TileId tile, TileId jokerA,
     return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x80);
 }
 
-int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jokerA,
-                           TileId jokerB, RuleOptions options, uint32_t allowed,
-                           HuResult& result, uint32_t mode, int32_t extra) {
+int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                           int32_t extra) {
     if (extra != 0 && !(extra & 0x2)) return 0;
     return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x1000000);
 }
@@ -386,9 +389,9 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
         return 0;
     using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
                                 uint32_t, HuResult&, uint32_t);
-    static constexpr Checker kCheckers[] = {HuByJokerPairWait, HuByPairWait,   HuByPungWait,
-                                            HuByMiddleWait,    HuByEdgeWait,   HuByChowWait,
-                                            HuCheckMode16,     HuCheckMode32,  HuCheckMode64};
+    static constexpr Checker kCheckers[] = {HuByJokerPairWait, HuByPairWait,  HuByPungWait,
+                                            HuByMiddleWait,    HuByEdgeWait,  HuByChowWait,
+                                            HuCheckMode16,     HuCheckMode32, HuCheckMode64};
     for (Checker check : kCheckers) {
         if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
     }
@@ -400,7 +403,9 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
 }
 
 namespace detail {
-bool SetWinningShortcutForTesting(bool enabled) { return g_shortcut.exchange(enabled); }
+bool SetWinningShortcutForTesting(bool enabled) {
+    return g_shortcut.exchange(enabled);
+}
 }  // namespace detail
 
 }  // namespace rules

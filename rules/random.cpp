@@ -49,9 +49,13 @@ RandomSource ReplaceRandomSource(RandomSource source) {
 
 ScopedRandomSource::ScopedRandomSource(RandomSource source)
     : previous_(ReplaceRandomSource(std::move(source))) {}
-ScopedRandomSource::~ScopedRandomSource() { ReplaceRandomSource(std::move(previous_)); }
+ScopedRandomSource::~ScopedRandomSource() {
+    ReplaceRandomSource(std::move(previous_));
+}
 
-int32_t RandomBelow(int32_t n) { return n > 0 ? int32_t(DrawBelow(uint32_t(n))) : 0; }
+int32_t RandomBelow(int32_t n) {
+    return n > 0 ? int32_t(DrawBelow(uint32_t(n))) : 0;
+}
 
 int32_t RandomInRange(int32_t lo, int32_t hi) {
     if (lo == hi) return lo;
@@ -70,8 +74,10 @@ int32_t RollTwoDice(int32_t* a, int32_t* b, int32_t) {
 int32_t ShuffleToArray(std::vector<int32_t>& array, int32_t n, int32_t) {
     if (n <= 0) return 1;
     std::vector<int32_t> perm(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) perm[size_t(i)] = i;
-    for (int32_t i = n - 1; i > 0; --i) std::swap(perm[size_t(i)], perm[DrawBelow(uint32_t(i) + 1)]);
+    for (int32_t i = 0; i < n; ++i)
+        perm[size_t(i)] = i;
+    for (int32_t i = n - 1; i > 0; --i)
+        std::swap(perm[size_t(i)], perm[DrawBelow(uint32_t(i) + 1)]);
     array.insert(array.begin(), perm.begin(), perm.end());
     return 1;
 }

@@ -16,13 +16,13 @@ RandomSource ReplaceRandomSource(RandomSource source);
 
 // Installs a generator for the lifetime of this object (tests).
 class ScopedRandomSource {
-public:
+  public:
     explicit ScopedRandomSource(RandomSource source);
     ~ScopedRandomSource();
     ScopedRandomSource(const ScopedRandomSource&) = delete;
     ScopedRandomSource& operator=(const ScopedRandomSource&) = delete;
 
-private:
+  private:
     RandomSource previous_;
 };
 

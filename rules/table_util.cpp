@@ -45,10 +45,10 @@ int32_t ElapsedSeconds(uint32_t startTick, int32_t* seconds, int32_t* minutes, i
     return 1;
 }
 
-const int32_t kLevelThresholds[kLevelCount] = {0,    10,   30,    60,    100,   200,   400,
-                                               640,  920,  1240,  2140,  4640,  7390,  10390,
+const int32_t kLevelThresholds[kLevelCount] = {0,     10,    30,    60,    100,   200,  400,
+                                               640,   920,   1240,  2140,  4640,  7390, 10390,
                                                13640, 20640, 35640, 51640, 68640, 86640};
-const int32_t kLevelValues[kLevelCount] = {1,  2,  3,  4,  5,   10,  12,  14,  16,  18,
+const int32_t kLevelValues[kLevelCount] = {1,  2,  3,  4,  5,  10,  12,  14,  16,  18,
                                            50, 55, 60, 65, 70, 150, 160, 170, 180, 190};
 
 int32_t LevelOfValue(int32_t value, int32_t unit) {
@@ -85,12 +85,17 @@ int32_t StakeOfMin(std::span<const int32_t> list, int32_t base, int32_t n) {
     return int32_t(std::clamp<int64_t>(stake, INT32_MIN, INT32_MAX));
 }
 
-void FillIntsMinusOne(std::span<int32_t> list) { std::fill(list.begin(), list.end(), -1); }
-void FillFourMinusOne(std::span<int32_t, 4> list) { std::fill(list.begin(), list.end(), -1); }
+void FillIntsMinusOne(std::span<int32_t> list) {
+    std::fill(list.begin(), list.end(), -1);
+}
+void FillFourMinusOne(std::span<int32_t, 4> list) {
+    std::fill(list.begin(), list.end(), -1);
+}
 
 int32_t SumInts(std::span<const int32_t> list) {
     int64_t sum = 0;
-    for (int32_t v : list) sum += v;
+    for (int32_t v : list)
+        sum += v;
     return int32_t(uint32_t(sum));  // wraps like the 32-bit sum it stands for, without overflow
 }
 

@@ -32,9 +32,15 @@ void FillFourMinusOne(std::span<int32_t, 4> list);
 int32_t SumInts(std::span<const int32_t> list);
 int32_t CountNonNegative(std::span<const int32_t> list);
 int32_t AllHaveBits(std::span<const int32_t> list, int32_t mask);
-inline int32_t AllHaveBit2(std::span<const int32_t> list) { return AllHaveBits(list, 0x2); }
-inline int32_t AllHaveBit4(std::span<const int32_t> list) { return AllHaveBits(list, 0x4); }
-inline int32_t AllHaveBit4000(std::span<const int32_t> list) { return AllHaveBits(list, 0x4000); }
+inline int32_t AllHaveBit2(std::span<const int32_t> list) {
+    return AllHaveBits(list, 0x2);
+}
+inline int32_t AllHaveBit4(std::span<const int32_t> list) {
+    return AllHaveBits(list, 0x4);
+}
+inline int32_t AllHaveBit4000(std::span<const int32_t> list) {
+    return AllHaveBits(list, 0x4000);
+}
 int32_t AnyHasBits(std::span<const int32_t> list, int32_t mask);
 int32_t AllDistinct(std::span<const int32_t> list);
 int32_t ContainsValue(std::span<const int32_t> list, int32_t v);

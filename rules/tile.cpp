@@ -11,25 +11,34 @@ int32_t DefaultHonourOrFlower(TileIndex index, TileId, TileId, RuleOptions) {
 
 // The hooks are process-wide by design: a table's constructor replaces them
 // for every later tile test.
-constinit TileHooks g_hooks{TileIdToSuit, TileIdToRank, DefaultHonourOrFlower,
-                           IsHonourIndex, IsJokerIndex, SubstituteIndex};
+constinit TileHooks g_hooks{TileIdToSuit,  TileIdToRank, DefaultHonourOrFlower,
+                            IsHonourIndex, IsJokerIndex, SubstituteIndex};
 
-bool IsSuitedIndex(TileIndex index) { return index >= 1 && index <= 29 && index % 10 != 0; }
+bool IsSuitedIndex(TileIndex index) {
+    return index >= 1 && index <= 29 && index % 10 != 0;
+}
 
 }  // namespace
 
 TileHooks DefaultTileHooks() {
-    return {TileIdToSuit, TileIdToRank, DefaultHonourOrFlower,
+    return {TileIdToSuit,  TileIdToRank, DefaultHonourOrFlower,
             IsHonourIndex, IsJokerIndex, SubstituteIndex};
 }
 
 TileHooks TableTileHooks() {
-    return {SuitHook, RankHook, IsHonourOrFlowerIndex, IsHonourIndex, IsJokerIndex, SubstituteIndex};
+    return {SuitHook,      RankHook,     IsHonourOrFlowerIndex,
+            IsHonourIndex, IsJokerIndex, SubstituteIndex};
 }
 
-void InstallTileHooks(const TileHooks& hooks) { g_hooks = hooks; }
-void ResetTileHooks() { g_hooks = DefaultTileHooks(); }
-const TileHooks& CurrentTileHooks() { return g_hooks; }
+void InstallTileHooks(const TileHooks& hooks) {
+    g_hooks = hooks;
+}
+void ResetTileHooks() {
+    g_hooks = DefaultTileHooks();
+}
+const TileHooks& CurrentTileHooks() {
+    return g_hooks;
+}
 
 int32_t TileIdToSuit(TileId id, RuleOptions) {
     if (id < 0 || id >= kTileIdCount) return -1;
@@ -44,8 +53,12 @@ int32_t TileIdToRank(TileId id, RuleOptions) {
     return id - 135;
 }
 
-int32_t SuitHook(TileId id, RuleOptions options) { return TileIdToSuit(id, options); }
-int32_t RankHook(TileId id, RuleOptions options) { return TileIdToRank(id, options); }
+int32_t SuitHook(TileId id, RuleOptions options) {
+    return TileIdToSuit(id, options);
+}
+int32_t RankHook(TileId id, RuleOptions options) {
+    return TileIdToRank(id, options);
+}
 
 TileIndex TileIdToIndex(TileId id, RuleOptions options) {
     return g_hooks.suit(id, options) * 10 + g_hooks.rank(id, options);
@@ -103,8 +116,8 @@ int32_t CollectByIndex(std::span<const TileId> list, TileIndex index, std::span<
     return n;
 }
 
-int32_t CollectSameKind(std::span<const TileId> list, TileId id, std::span<TileId> out,
-                        int32_t max, RuleOptions options) {
+int32_t CollectSameKind(std::span<const TileId> list, TileId id, std::span<TileId> out, int32_t max,
+                        RuleOptions options) {
     return CollectByIndex(list, TileIdToIndex(id, options), out, max, options);
 }
 
@@ -122,17 +135,22 @@ int32_t IsJokerIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions 
     return matches(jokerA) || matches(jokerB) ? 1 : 0;
 }
 
-int32_t IsWindIndex(TileIndex index) { return index >= 31 && index <= 34 ? index : 0; }
-int32_t IsDragonIndex(TileIndex index) { return index >= 35 && index <= 37 ? index : 0; }
+int32_t IsWindIndex(TileIndex index) {
+    return index >= 31 && index <= 34 ? index : 0;
+}
+int32_t IsDragonIndex(TileIndex index) {
+    return index >= 35 && index <= 37 ? index : 0;
+}
 
 int32_t IsHonourIndex(TileIndex index, TileId, TileId, RuleOptions) {
     return IsWindIndex(index) || IsDragonIndex(index) ? 1 : 0;
 }
 
-int32_t IsFlowerIndex(TileIndex index) { return index / 10 >= 4 ? 1 : 0; }
+int32_t IsFlowerIndex(TileIndex index) {
+    return index / 10 >= 4 ? 1 : 0;
+}
 
-int32_t IsHonourOrFlowerIndex(TileIndex index, TileId jokerA, TileId jokerB,
-                              RuleOptions options) {
+int32_t IsHonourOrFlowerIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options) {
     if (g_hooks.honour(index, jokerA, jokerB, options)) return 1;
     return index / 10 >= 4 ? 1 : 0;
 }
@@ -141,7 +159,9 @@ int32_t IsHonourOrFlowerTile(TileId id, TileId jokerA, TileId jokerB, RuleOption
     return g_hooks.honourOrFlower(TileIdToIndex(id, options), jokerA, jokerB, options) ? 1 : 0;
 }
 
-TileIndex SubstituteIndex(TileIndex, TileIndex, RuleOptions) { return 37; }
+TileIndex SubstituteIndex(TileIndex, TileIndex, RuleOptions) {
+    return 37;
+}
 
 TileIndex SubstituteIndexOfTiles(TileId jokerA, TileId jokerB, RuleOptions options) {
     auto kind = [&](TileId joker) {
@@ -150,8 +170,7 @@ TileIndex SubstituteIndexOfTiles(TileId jokerA, TileId jokerB, RuleOptions optio
     return g_hooks.substitute(kind(jokerA), kind(jokerB), options);
 }
 
-TileIndex MatchSubstituteIndex(TileIndex index, TileId jokerA, TileId jokerB,
-                               RuleOptions options) {
+TileIndex MatchSubstituteIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options) {
     return index == SubstituteIndexOfTiles(jokerA, jokerB, options) ? index : 0;
 }
 

@@ -8,8 +8,8 @@
 
 namespace rules {
 
-using TileId = int32_t;       // one physical tile, 0-151; negative: no tile
-using TileIndex = int32_t;    // a kind: suit * 10 + rank
+using TileId = int32_t;     // one physical tile, 0-151; negative: no tile
+using TileIndex = int32_t;  // a kind: suit * 10 + rank
 using RuleOptions = uint32_t;
 
 inline constexpr int kTileIdCount = 152;
@@ -68,8 +68,8 @@ int32_t JokerIdsToIndices(TileId jokerA, TileId jokerB, RuleOptions options, Til
                           TileIndex* outB);
 TileId IndexToFirstTileId(TileIndex index, RuleOptions options);
 int32_t IsSameKind(TileId a, TileId b, RuleOptions options);
-int32_t CollectSameKind(std::span<const TileId> list, TileId id, std::span<TileId> out,
-                        int32_t max, RuleOptions options);
+int32_t CollectSameKind(std::span<const TileId> list, TileId id, std::span<TileId> out, int32_t max,
+                        RuleOptions options);
 int32_t CollectByIndex(std::span<const TileId> list, TileIndex index, std::span<TileId> out,
                        int32_t max, RuleOptions options);
 
@@ -79,13 +79,11 @@ int32_t IsWindIndex(TileIndex index);
 int32_t IsDragonIndex(TileIndex index);
 int32_t IsHonourIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options);
 int32_t IsFlowerIndex(TileIndex index);
-int32_t IsHonourOrFlowerIndex(TileIndex index, TileId jokerA, TileId jokerB,
-                              RuleOptions options);
+int32_t IsHonourOrFlowerIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options);
 int32_t IsHonourOrFlowerTile(TileId id, TileId jokerA, TileId jokerB, RuleOptions options);
 TileIndex SubstituteIndex(TileIndex indexA, TileIndex indexB, RuleOptions options);
 TileIndex SubstituteIndexOfTiles(TileId jokerA, TileId jokerB, RuleOptions options);
-TileIndex MatchSubstituteIndex(TileIndex index, TileId jokerA, TileId jokerB,
-                               RuleOptions options);
+TileIndex MatchSubstituteIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options);
 int32_t IsSubstituteTile(TileId id, TileId jokerA, TileId jokerB, RuleOptions options);
 int32_t IsEyesTile258(TileIndex index);
 

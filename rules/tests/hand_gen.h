@@ -18,9 +18,11 @@ inline const std::array<int, 34>& OrdinaryKinds() {
         std::array<int, 34> k{};
         int n = 0;
         for (int s = 0; s < 3; ++s) {
-            for (int r = 1; r <= 9; ++r) k[size_t(n++)] = s * 10 + r;
+            for (int r = 1; r <= 9; ++r)
+                k[size_t(n++)] = s * 10 + r;
         }
-        for (int h = 31; h <= 37; ++h) k[size_t(n++)] = h;
+        for (int h = 31; h <= 37; ++h)
+            k[size_t(n++)] = h;
         return k;
     }();
     return kinds;
@@ -32,11 +34,13 @@ inline TileCountArray RandomCounts(std::mt19937& rng, int tiles, bool honours) {
     std::vector<int> wall;
     for (int k : OrdinaryKinds()) {
         if (k > 30 && !honours) continue;
-        for (int i = 0; i < 4; ++i) wall.push_back(k);
+        for (int i = 0; i < 4; ++i)
+            wall.push_back(k);
     }
     std::shuffle(wall.begin(), wall.end(), rng);
     TileCountArray c{};
-    for (int i = 0; i < tiles && i < int(wall.size()); ++i) ++c[size_t(wall[size_t(i)])];
+    for (int i = 0; i < tiles && i < int(wall.size()); ++i)
+        ++c[size_t(wall[size_t(i)])];
     return c;
 }
 
@@ -57,7 +61,8 @@ inline BuiltHand ConstructedHand(std::mt19937& rng, int melds, bool pair, int jo
             if (++c[size_t(k)] > 4) return false;
         }
         h.counts = c;
-        for (int k : ks) kinds.push_back(k);
+        for (int k : ks)
+            kinds.push_back(k);
         return true;
     };
     const auto& all = OrdinaryKinds();

@@ -76,8 +76,10 @@ void ExpectPartition(const TileCountArray& counts, int jokers, const HuResult& r
             }
         } else {
             int32_t kind = 0;
-            for (int32_t t : m.tiles) kind = std::max(kind, t);
-            for (int j = 0; j < size; ++j) filled.tiles[size_t(j)] = kind > 0 ? kind : kIdxA;
+            for (int32_t t : m.tiles)
+                kind = std::max(kind, t);
+            for (int j = 0; j < size; ++j)
+                filled.tiles[size_t(j)] = kind > 0 ? kind : kIdxA;
         }
         EXPECT_TRUE(ValidateMeld(filled, -1, -1, kOptHonourChows))
             << "meld " << i << ": " << m.type << " " << m.tiles[0] << " " << m.tiles[1] << " "
@@ -108,13 +110,16 @@ void ForEachSuitHand(int maxTiles, Each each) {
     std::array<int, 9> d{};
     for (;;) {
         int sum = 0;
-        for (int v : d) sum += v;
+        for (int v : d)
+            sum += v;
         if (sum <= maxTiles) {
-            for (int r = 0; r < 9; ++r) c[size_t(r + 1)] = d[size_t(r)];
+            for (int r = 0; r < 9; ++r)
+                c[size_t(r + 1)] = d[size_t(r)];
             each(c, sum);
         }
         int i = 0;
-        while (i < 9 && d[size_t(i)] == 4) d[size_t(i++)] = 0;
+        while (i < 9 && d[size_t(i)] == 4)
+            d[size_t(i++)] = 0;
         if (i == 9) return;
         ++d[size_t(i)];
     }
@@ -197,7 +202,8 @@ TEST(DecomposePropertyTest, AcceptanceIgnoresSuitOrder) {
         std::shuffle(perm, perm + 3, rng);
         TileCountArray swapped = h.counts;
         for (int s = 0; s < 3; ++s) {
-            for (int r = 1; r <= 9; ++r) swapped[size_t(perm[s] * 10 + r)] = h.counts[size_t(s * 10 + r)];
+            for (int r = 1; r <= 9; ++r)
+                swapped[size_t(perm[s] * 10 + r)] = h.counts[size_t(s * 10 + r)];
         }
         HuResult a, b;
         EXPECT_EQ(DecomposeHand(h.counts, h.jokers, 0, kIdxA, kIdxB, 0, 0, 0, a, 0),
@@ -211,7 +217,8 @@ TEST(DecomposePropertyTest, AcceptanceIgnoresTheOrderOfTheHandList) {
         auto h = ConstructedHand(rng, 4, true, 0, false);
         std::vector<TileId> list;
         for (int k = 1; k < 30; ++k) {
-            for (int n = 0; n < h.counts[size_t(k)]; ++n) list.push_back((k / 10) * 36 + n * 9 + k % 10 - 1);
+            for (int n = 0; n < h.counts[size_t(k)]; ++n)
+                list.push_back((k / 10) * 36 + n * 9 + k % 10 - 1);
         }
         ASSERT_FALSE(list.empty());
         TileId winning = list.back();

@@ -17,7 +17,8 @@ struct Plain {
 
     int32_t Rec(int32_t nA, int32_t nB, int32_t pairTaken, int depth) {
         int32_t sum = 0;
-        for (int k = 1; k < kCountSlots; ++k) sum += c[size_t(k)];
+        for (int k = 1; k < kCountSlots; ++k)
+            sum += c[size_t(k)];
         int32_t jokers = SumJokers(nA, nB);
         int32_t sA, sB;
         if (sum == 0) {
@@ -43,15 +44,18 @@ struct Plain {
         }
         if (depth >= kMaxMelds) return 0;
         int k = 1;
-        while (c[size_t(k)] == 0) ++k;
+        while (c[size_t(k)] == 0)
+            ++k;
         int32_t& n = c[size_t(k)];
         // One step: take tiles and jokers, recurse, undo; record on success.
         auto step = [&](std::initializer_list<int> kinds, int32_t jokersTaken, int32_t pair,
                         int32_t type, TileIndex first, int32_t place, int32_t gap) {
             TakeJokers(&sA, &sB, &nA, &nB, jokersTaken);
-            for (int kind : kinds) --c[size_t(kind)];
+            for (int kind : kinds)
+                --c[size_t(kind)];
             int32_t ok = Rec(nA, nB, pairTaken | pair, depth + 1);
-            for (int kind : kinds) ++c[size_t(kind)];
+            for (int kind : kinds)
+                ++c[size_t(kind)];
             int32_t usedA = sA - nA, usedB = sB - nB;
             RestoreJokers(sA, sB, &nA, &nB);
             if (ok) AddMeld(result, type, first, usedA, usedB, idxA, idxB, place, gap);
@@ -79,11 +83,16 @@ struct Plain {
             return 0;
         }
         if (!honourChows) return 0;
-        if (has(31) && has(32) && has(33) && step({31, 32, 33}, 0, 0, kMeldChow, 31, -1, 0)) return 8;
-        if (has(31) && has(32) && has(34) && step({31, 32, 34}, 0, 0, kMeldChow, 31, -1, 2)) return 8;
-        if (has(32) && has(33) && has(34) && step({32, 33, 34}, 0, 0, kMeldChow, 32, -1, 0)) return 8;
-        if (has(31) && has(33) && has(34) && step({31, 33, 34}, 0, 0, kMeldChow, 31, -1, 1)) return 8;
-        if (has(35) && has(36) && has(37) && step({35, 36, 37}, 0, 0, kMeldChow, 35, -1, 0)) return 8;
+        if (has(31) && has(32) && has(33) && step({31, 32, 33}, 0, 0, kMeldChow, 31, -1, 0))
+            return 8;
+        if (has(31) && has(32) && has(34) && step({31, 32, 34}, 0, 0, kMeldChow, 31, -1, 2))
+            return 8;
+        if (has(32) && has(33) && has(34) && step({32, 33, 34}, 0, 0, kMeldChow, 32, -1, 0))
+            return 8;
+        if (has(31) && has(33) && has(34) && step({31, 33, 34}, 0, 0, kMeldChow, 31, -1, 1))
+            return 8;
+        if (has(35) && has(36) && has(37) && step({35, 36, 37}, 0, 0, kMeldChow, 35, -1, 0))
+            return 8;
         if (jokers < 1) return 0;
         if (has(31) && has(32) && step({31, 32}, 1, 0, kMeldChow, 31, 2, 0)) return 8;
         if (has(31) && has(33) && step({31, 33}, 1, 0, kMeldChow, 31, 1, 0)) return 8;
@@ -136,7 +145,8 @@ std::vector<Template> GroupTemplates(int n, bool suit, bool groupChows) {
         for (int a = 0; a < n; ++a) {
             for (int b = a + 1; b < n; ++b) {
                 t.push_back({{a, b}, 1, false});
-                for (int c = b + 1; c < n; ++c) t.push_back({{a, b, c}, 0, false});
+                for (int c = b + 1; c < n; ++c)
+                    t.push_back({{a, b, c}, 0, false});
             }
         }
     }
@@ -149,32 +159,36 @@ struct Sets {
 };
 
 class GroupOracle {
-public:
+  public:
     GroupOracle(int n, bool suit, bool groupChows)
         : n_(n), templates_(GroupTemplates(n, suit, groupChows)) {}
 
     // counts: n digits, each 0-4, of consecutive slots.
     Sets Of(const int32_t* counts) {
         uint32_t key = 0;
-        for (int i = n_ - 1; i >= 0; --i) key = key * 5 + uint32_t(counts[i]);
+        for (int i = n_ - 1; i >= 0; --i)
+            key = key * 5 + uint32_t(counts[i]);
         return OfKey(key);
     }
 
-private:
+  private:
     Sets OfKey(uint32_t key) {
         if (key == 0) return {1, 0};
         auto it = memo_.find(key);
         if (it != memo_.end()) return it->second;
         std::vector<int> c(static_cast<size_t>(n_));
-        for (int i = 0, k = int(key); i < n_; ++i, k /= 5) c[size_t(i)] = k % 5;
+        for (int i = 0, k = int(key); i < n_; ++i, k /= 5)
+            c[size_t(i)] = k % 5;
         Sets s;
         for (const Template& t : templates_) {
             std::vector<int> left = c;
             bool fits = true;
-            for (int kind : t.kinds) fits = fits && --left[size_t(kind)] >= 0;
+            for (int kind : t.kinds)
+                fits = fits && --left[size_t(kind)] >= 0;
             if (!fits) continue;
             uint32_t sub = 0;
-            for (int i = n_ - 1; i >= 0; --i) sub = sub * 5 + uint32_t(left[size_t(i)]);
+            for (int i = n_ - 1; i >= 0; --i)
+                sub = sub * 5 + uint32_t(left[size_t(i)]);
             Sets r = OfKey(sub);
             if (t.pair) {
                 s.pair |= r.none << t.jokers;
@@ -194,26 +208,27 @@ private:
 
 uint64_t Convolve(uint64_t a, uint64_t b) {
     uint64_t r = 0;
-    for (; a; a &= a - 1) r |= b << std::countr_zero(a);
+    for (; a; a &= a - 1)
+        r |= b << std::countr_zero(a);
     return r;
 }
 
 }  // namespace
 
 int32_t PlainDecompose(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
-                       TileIndex idxB, TileIndex, RuleOptions options, uint32_t,
-                       HuResult& result, int32_t pairTaken) {
+                       TileIndex idxB, TileIndex, RuleOptions options, uint32_t, HuResult& result,
+                       int32_t pairTaken) {
     if (!HandCountsValid(counts)) return 0;
     if (nA < 0 || nB < 0) nA = nB = 0;
     int64_t tiles = 0;
-    for (int32_t v : counts) tiles += v;
+    for (int32_t v : counts)
+        tiles += v;
     if (tiles + SumJokers(nA, nB) > kMaxDecomposedTiles) return 0;
     Plain p{counts, idxA, idxB, (options & kOptHonourChows) != 0, result};
     return p.Rec(nA, nB, pairTaken != 0, 0);
 }
 
-bool OracleAccepts(const TileCountArray& counts, int32_t jokers, bool pairTaken,
-                   bool honourChows) {
+bool OracleAccepts(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows) {
     if (!HandCountsValid(counts)) return false;
     static GroupOracle suit(9, true, false), winds(4, false, true), dragons(3, false, true),
         single(1, false, false);
@@ -223,7 +238,8 @@ bool OracleAccepts(const TileCountArray& counts, int32_t jokers, bool pairTaken,
         total = {Convolve(total.none, g.none),
                  Convolve(total.none, g.pair) | Convolve(total.pair, g.none)};
     };
-    for (int s = 0; s < 3; ++s) add(suit.Of(&counts[size_t(s * 10 + 1)]));
+    for (int s = 0; s < 3; ++s)
+        add(suit.Of(&counts[size_t(s * 10 + 1)]));
     for (int k = 30; k < kCountSlots; ++k) {
         if (honourChows && k >= 31 && k <= 37) continue;
         if (counts[size_t(k)]) add(single.Of(&counts[size_t(k)]));

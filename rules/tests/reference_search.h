@@ -14,19 +14,18 @@ int32_t PlainDecompose(const TileCountArray& counts, int32_t nA, int32_t nB, Til
                        TileIndex idxB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                        HuResult& result, int32_t pairTaken);
 
-bool OracleAccepts(const TileCountArray& counts, int32_t jokers, bool pairTaken,
-                   bool honourChows);
+bool OracleAccepts(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows);
 
 // Installs the plain search (and turns the combined test's early exit off)
 // for the lifetime of the object.
 class ScopedPlainSearch {
-public:
+  public:
     ScopedPlainSearch();
     ~ScopedPlainSearch();
     ScopedPlainSearch(const ScopedPlainSearch&) = delete;
     ScopedPlainSearch& operator=(const ScopedPlainSearch&) = delete;
 
-private:
+  private:
     detail::DecomposeFn previous_;
     bool shortcut_;
 };
