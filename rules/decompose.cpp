@@ -1,6 +1,8 @@
 #include "rules/decompose.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -19,9 +21,10 @@ constexpr uint8_t kInf = 60;
 
 struct GroupValue {
     uint8_t m[2][3];
+    uint8_t pad[2] = {0, 0};
 };
 
-constexpr GroupValue kEmptyValue{{{0, kInf, kInf}, {kInf, kInf, kInf}}};
+constexpr GroupValue kEmptyValue{{{0, kInf, kInf}, {kInf, kInf, kInf}}, {0, 0}};
 
 inline uint8_t AddCap(uint8_t a, uint8_t b) {
     return uint8_t(std::min<int>(a + b, kInf));
@@ -133,37 +136,29 @@ std::vector<GroupValue> BuildGroupTable(GroupKind kind) {
 }
 
 struct Tables {
-    std::vector<uint32_t> suit;  // packed 5-bit minima, 31 for none
+    // A suit's values take few distinct forms: the table holds an index into
+    // a palette, two megabytes in all, so that lookups stay in cache.
+    std::vector<uint8_t> suit;
+    std::vector<GroupValue> palette;
     std::vector<GroupValue> winds, dragons, single;
+    const GroupValue& Suit(int32_t code) const { return palette[suit[size_t(code)]]; }
 };
-
-uint32_t Pack(const GroupValue& v) {
-    uint32_t w = 0;
-    for (int p = 0; p < 2; ++p) {
-        for (int r = 0; r < 3; ++r)
-            w |= uint32_t(std::min<int>(v.m[p][r], 31)) << (5 * (p * 3 + r));
-    }
-    return w;
-}
-
-GroupValue Unpack(uint32_t w) {
-    GroupValue v;
-    for (int p = 0; p < 2; ++p) {
-        for (int r = 0; r < 3; ++r) {
-            uint8_t x = uint8_t((w >> (5 * (p * 3 + r))) & 31);
-            v.m[p][r] = x == 31 ? kInf : x;
-        }
-    }
-    return v;
-}
 
 const Tables& TheTables() {
     static const Tables tables = [] {
         Tables t;
         std::vector<GroupValue> suit = BuildGroupTable(GroupKind::kSuit);
         t.suit.resize(suit.size());
-        for (size_t i = 0; i < suit.size(); ++i)
-            t.suit[i] = Pack(suit[i]);
+        for (size_t i = 0; i < suit.size(); ++i) {
+            auto same = [&](const GroupValue& p) { return std::memcmp(p.m, suit[i].m, 6) == 0; };
+            auto it = std::find_if(t.palette.begin(), t.palette.end(), same);
+            if (it == t.palette.end()) {
+                if (t.palette.size() == 256) std::abort();  // cannot happen: 116 forms
+                t.palette.push_back(suit[i]);
+                it = t.palette.end() - 1;
+            }
+            t.suit[i] = uint8_t(it - t.palette.begin());
+        }
         t.winds = BuildGroupTable(GroupKind::kWinds);
         t.dragons = BuildGroupTable(GroupKind::kDragons);
         t.single = BuildGroupTable(GroupKind::kSingle);
@@ -228,7 +223,7 @@ struct Search {
     static int GroupOf(int k) { return k < 30 ? k / 10 : 3; }
 
     GroupValue Recompute(int g) const {
-        return g < 3 ? Unpack(t.suit[size_t(codes[g])]) : HonourValue(t, c, honourChows);
+        return g < 3 ? t.Suit(codes[g]) : HonourValue(t, c, honourChows);
     }
     // Every group but g, combined.
     GroupValue Others(int g) const {
@@ -256,7 +251,8 @@ struct MeldMove {
     int8_t gapPlace;
 };
 
-int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from);
+int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from, int g,
+            const GroupValue& others);
 
 // Takes the move; when what is left can still complete, recurses (which then
 // succeeds) and records the meld after the deeper ones. All kinds of a move
@@ -271,7 +267,7 @@ bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int3
     s.value[g] = s.Recompute(g);
     const bool pairNow = pairTaken || m.pair;
     bool ok = CompletesWith(others, s.value[g], SumJokers(nA, nB), pairNow) &&
-              Run(s, nA, nB, pairNow, depth + 1, from);
+              Run(s, nA, nB, pairNow, depth + 1, from, g, others);
     for (int i = 0; i < m.n; ++i)
         s.Change(m.kinds[i], +1);
     s.value[g] = before;
@@ -300,7 +296,8 @@ MeldMove Chow(std::initializer_list<int> kinds, int jokers, int first, int place
     return m;
 }
 
-int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from) {
+int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from, int g0,
+            const GroupValue& others0) {
     int32_t jokers = SumJokers(nA, nB);
     if (s.tiles == 0) {
         if (jokers == 0) return 8;
@@ -312,7 +309,8 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         };
         if (jokers >= 3) {
             TakeJokers(&savedA, &savedB, &nA, &nB, 3);
-            if (fits(SumJokers(nA, nB), pairTaken) && Run(s, nA, nB, pairTaken, depth + 1, from)) {
+            if (fits(SumJokers(nA, nB), pairTaken) &&
+                Run(s, nA, nB, pairTaken, depth + 1, from, g0, others0)) {
                 AddMeldEx(s.result, kMeldPung, savedA - nA, savedB - nB, s.idxA, s.idxB);
                 return 8;
             }
@@ -320,7 +318,7 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         }
         if (!pairTaken && jokers >= 2) {
             TakeJokers(&savedA, &savedB, &nA, &nB, 2);
-            if (fits(SumJokers(nA, nB), true) && Run(s, nA, nB, 1, depth + 1, from)) {
+            if (fits(SumJokers(nA, nB), true) && Run(s, nA, nB, 1, depth + 1, from, g0, others0)) {
                 AddMeldEx(s.result, kMeldPair, savedA - nA, savedB - nB, s.idxA, s.idxB);
                 return 8;
             }
@@ -333,8 +331,10 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         ++k;
     if (k >= kCountSlots) return 0;
     const int32_t n = s.c[size_t(k)];
+    // Moves at k change only k's group; the others stay as they are while
+    // the search works through this group, so their sum is passed down.
     const int g = Search::GroupOf(k);
-    const GroupValue others = s.Others(g);
+    const GroupValue others = g == g0 ? others0 : s.Others(g);
     auto attempt = [&](const MeldMove& m) {
         return TryMove(s, m, g, others, nA, nB, pairTaken, depth, k);
     };
@@ -408,8 +408,7 @@ bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, 
     if (!HandCountsValid(counts)) return false;
     const Tables& t = TheTables();
     GroupValue v = HonourValue(t, counts, honourChows);
-    for (int s = 0; s < 3; ++s)
-        v = Combine(v, Unpack(t.suit[size_t(SuitCode(counts, s * 10 + 1))]));
+    for (int s = 0; s < 3; ++s) v = Combine(v, t.Suit(SuitCode(counts, s * 10 + 1)));
     return Completes(v, jokers, pairTaken);
 }
 
@@ -443,7 +442,7 @@ int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, Tile
     for (int g = 0; g < 4; ++g)
         s.value[g] = s.Recompute(g);
     if (!CompletesWith(s.Others(3), s.value[3], jokers, pairTaken != 0)) return 0;
-    return Run(s, nA, nB, pairTaken != 0, 0, 1);
+    return Run(s, nA, nB, pairTaken != 0, 0, 1, -1, kEmptyValue);
 }
 
 }  // namespace rules

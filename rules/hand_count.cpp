@@ -55,6 +55,19 @@ int32_t CountHonourAndFlowerTiles(const TileCountArray& counts, TileId jokerA, T
                                   RuleOptions options) {
     const TileHooks& hooks = CurrentTileHooks();
     int32_t sum = 0;
+    // The two honour-or-flower hooks this game installs, answered without a
+    // call per slot (the same answers).
+    const bool flowersOnly = hooks.honourOrFlower == DefaultTileHooks().honourOrFlower;
+    const bool tableHook =
+        hooks.honourOrFlower == IsHonourOrFlowerIndex && hooks.honour == IsHonourIndex;
+    if (flowersOnly || tableHook) {
+        for (int i = flowersOnly ? 40 : 31; i < kCountSlots; ++i) {
+            if (i == 38) i = 40;
+            int32_t c = counts[size_t(i)];
+            if (c > 0) sum += std::min(c, 1 << 20);
+        }
+        return sum;
+    }
     for (int i = 0; i < kCountSlots; ++i) {
         int32_t c = counts[size_t(i)];
         if (c > 0 && hooks.honourOrFlower(i, jokerA, jokerB, options)) sum += std::min(c, 1 << 20);
