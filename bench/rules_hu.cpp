@@ -25,8 +25,8 @@ constexpr RuleOptions kClientOptions = 0x80022011;
 constexpr uint32_t kAllowed = 22;
 
 struct Case {
-    TileCountArray hand;  // 16 tiles, jokers among them
-    TileId tile;          // the 17th
+    TileCountArray hand;      // 16 tiles, jokers among them
+    TileId tile;              // the 17th
     TileCountArray withTile;  // for CheckHuShapes: winning tile in, jokers out
     int32_t nA = 0, nB = 0;
     TileIndex winKind = 0;
@@ -42,11 +42,13 @@ Case MakeCase(std::mt19937& rng, TileCountArray counts, int jokers) {
     Case c;
     std::vector<TileIndex> kinds;
     for (int k = 1; k < kCountSlots; ++k) {
-        for (int i = 0; i < counts[size_t(k)]; ++i) kinds.push_back(k);
+        for (int i = 0; i < counts[size_t(k)]; ++i)
+            kinds.push_back(k);
     }
     std::shuffle(kinds.begin(), kinds.end(), rng);
     c.hand = {};
-    for (size_t i = 0; i + 1 < kinds.size(); ++i) ++c.hand[size_t(kinds[i])];
+    for (size_t i = 0; i + 1 < kinds.size(); ++i)
+        ++c.hand[size_t(kinds[i])];
     // Jokers replace hand tiles (the joker kinds are 5 and 13).
     for (int j = 0; j < jokers; ++j) {
         for (int k = 1; k < kCountSlots; ++k) {
@@ -60,14 +62,16 @@ Case MakeCase(std::mt19937& rng, TileCountArray counts, int jokers) {
     }
     c.tile = IdOf(kinds.back(), 3);
     c.withTile = c.hand;
-    c.nA = ExtractJokers(c.withTile, c.tile, kJokerA, kJokerB, &c.winKind, kClientOptions, 0, &c.nB);
+    c.nA =
+        ExtractJokers(c.withTile, c.tile, kJokerA, kJokerB, &c.winKind, kClientOptions, 0, &c.nB);
     return c;
 }
 
 std::vector<Case> RandomCases(int n, bool honours) {
     std::mt19937 rng(1234 + honours);
     std::vector<Case> cases;
-    for (int i = 0; i < n; ++i) cases.push_back(MakeCase(rng, testing::RandomCounts(rng, 17, honours), i % 5));
+    for (int i = 0; i < n; ++i)
+        cases.push_back(MakeCase(rng, testing::RandomCounts(rng, 17, honours), i % 5));
     return cases;
 }
 
@@ -77,7 +81,8 @@ std::vector<Case> WinningCases(int n) {
     while (int(cases.size()) < n) {
         auto h = testing::ConstructedHand(rng, 5, true, 0, false);
         int tiles = 0;
-        for (int v : h.counts) tiles += v;
+        for (int v : h.counts)
+            tiles += v;
         if (tiles != 17) continue;
         cases.push_back(MakeCase(rng, h.counts, int(cases.size() % 5)));
     }
@@ -101,7 +106,8 @@ double TimeOne(const Case& c, Fn fn, int reps) {
     double best = 1e30;
     for (int round = 0; round < 3; ++round) {
         auto t0 = std::chrono::steady_clock::now();
-        for (int i = 0; i < reps; ++i) benchmark::DoNotOptimize(fn(c));
+        for (int i = 0; i < reps; ++i)
+            benchmark::DoNotOptimize(fn(c));
         auto t1 = std::chrono::steady_clock::now();
         best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / reps);
     }
@@ -142,7 +148,8 @@ std::vector<Case> AdversarialCases(int keep) {
     }
     std::sort(found.begin(), found.end(), [](auto& a, auto& b) { return a.first > b.first; });
     std::vector<Case> cases;
-    for (int i = 0; i < keep && i < int(found.size()); ++i) cases.push_back(found[size_t(i)].second);
+    for (int i = 0; i < keep && i < int(found.size()); ++i)
+        cases.push_back(found[size_t(i)].second);
     return cases;
 }
 
@@ -164,7 +171,8 @@ void Measure(benchmark::State& state, Fn fn) {
         if (++i == cases.size()) i = 0;
     }
     std::vector<double> each;
-    for (const Case& c : cases) each.push_back(TimeOne(c, fn, 20));
+    for (const Case& c : cases)
+        each.push_back(TimeOne(c, fn, 20));
     std::sort(each.begin(), each.end());
     state.counters["median_ns"] = each[each.size() / 2];
     state.counters["worst_ns"] = each.back();

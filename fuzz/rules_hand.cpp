@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // A hand list of arbitrary ids, and a count array of arbitrary counts.
     std::vector<TileId> list(in.U8() % 40);
-    for (TileId& id : list) id = Value(in);
+    for (TileId& id : list)
+        id = Value(in);
     TileCountArray raw{};
     const int slots = in.U8() % 20;
     for (int i = 0; i < slots; ++i) {
@@ -75,20 +76,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         sink += TryHuWithJokers(*c, tile, jokerA, jokerB, options, allowed, r, mode);
         sink += IsWinningHand(*c, tile, jokerA, jokerB, options, allowed, r, mode, extra);
         sink += CheckHuShapes(*c, nA, nB, jokerA, jokerB, kind, options, allowed, r, mode);
-        sink += CheckJokerMelds(r, jokerA, jokerB, options) + CountJokerPlaces(r) + CountKongMelds(r);
+        sink +=
+            CheckJokerMelds(r, jokerA, jokerB, options) + CountJokerPlaces(r) + CountKongMelds(r);
         for (int i = 0; i < r.meldCount && i < kMaxMelds; ++i) {
             sink += ValidateMeld(r.melds[size_t(i)], jokerA, jokerB, options);
         }
 
         // The guided search and the plain one agree on every result.
         int64_t total = int64_t(SumJokers(nA, nB));
-        for (int32_t v : *c) total += v;
+        for (int32_t v : *c)
+            total += v;
         if (total <= 18) {
             HuResult fast, plain;
             const int32_t pairTaken = flags & 2 ? 1 : 0;
             int32_t f = DecomposeHand(*c, nA, nB, 5, 13, 0, options, allowed, fast, pairTaken);
-            int32_t p = testing::PlainDecompose(*c, nA, nB, 5, 13, 0, options, allowed, plain,
-                                                pairTaken);
+            int32_t p =
+                testing::PlainDecompose(*c, nA, nB, 5, 13, 0, options, allowed, plain, pairTaken);
             if (f != p || !(fast == plain)) std::abort();
             if (f != 0 && f != 8) std::abort();
         }

@@ -408,7 +408,8 @@ bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, 
     if (!HandCountsValid(counts)) return false;
     const Tables& t = TheTables();
     GroupValue v = HonourValue(t, counts, honourChows);
-    for (int s = 0; s < 3; ++s) v = Combine(v, t.Suit(SuitCode(counts, s * 10 + 1)));
+    for (int s = 0; s < 3; ++s)
+        v = Combine(v, t.Suit(SuitCode(counts, s * 10 + 1)));
     return Completes(v, jokers, pairTaken);
 }
 

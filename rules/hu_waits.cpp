@@ -290,13 +290,37 @@ bool ChowInView(const Call& call, const View& v) {
     return false;
 }
 
+// `known`, when given, is the result of the plain test on these arguments,
+// already found to win (the combined test runs it once for all checkers).
 template <typename Checker>
 int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                   Checker checker) {
-    if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 0;
+                   Checker checker, const HuResult* known = nullptr) {
+    if (known) {
+        result = *known;
+    } else if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
+        return 0;
+    }
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
     return ForEachView(call, [&](const View& v) { return checker(call, v); }) ? 8 : 0;
+}
+
+int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                  RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                  const HuResult* known) {
+    if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
+    if (!RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView,
+                    known))
+        return 0;
+    Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
+    return ForEachView(call,
+                       [&](const View& v) {
+                           if (!v.jokersOn || v.Jokers() < 1) return false;
+                           Meld m{kMeldPair, v.winIsWild ? 0 : v.kind};
+                           return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
+                       })
+               ? 8
+               : 0;
 }
 
 int32_t ShapeCheck(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -317,17 +341,7 @@ int32_t HuByPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, T
 
 int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
-    if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
-    if (!HuByPairWait(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 0;
-    Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
-    return ForEachView(call,
-                       [&](const View& v) {
-                           if (!v.jokersOn || v.Jokers() < 1) return false;
-                           Meld m{kMeldPair, v.winIsWild ? 0 : v.kind};
-                           return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
-                       })
-               ? 8
-               : 0;
+    return JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, nullptr);
 }
 
 int32_t HuByPungWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -382,17 +396,32 @@ int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jok
 int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                       int32_t extra) {
-    // Every checker first needs the plain test; without a shape restriction in
-    // mode a failure there fails them all, leaving the result as they would.
-    if (!(mode & kShapeBits) && g_shortcut.load(std::memory_order_relaxed) &&
-        !TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode))
-        return 0;
+    // Every wait checker first runs the plain test with these same arguments:
+    // it runs once here. Without a shape restriction in mode its failure fails
+    // every checker; a failing test leaves the result the same however often
+    // it runs, so running it ahead changes nothing.
+    HuResult plain;
+    const HuResult* known = nullptr;
+    if (g_shortcut.load(std::memory_order_relaxed)) {
+        if (TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
+            plain = result;
+            known = &plain;
+        } else if (!(mode & kShapeBits)) {
+            return 0;
+        }
+    }
+    auto wait = [&](auto inView) {
+        return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, inView,
+                          known) != 0;
+    };
+    if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, known) ||
+        wait(PairInView) || wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) ||
+        wait(ChowInView))
+        return 8;
     using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
                                 uint32_t, HuResult&, uint32_t);
-    static constexpr Checker kCheckers[] = {HuByJokerPairWait, HuByPairWait,  HuByPungWait,
-                                            HuByMiddleWait,    HuByEdgeWait,  HuByChowWait,
-                                            HuCheckMode16,     HuCheckMode32, HuCheckMode64};
-    for (Checker check : kCheckers) {
+    static constexpr Checker kShapeCheckers[] = {HuCheckMode16, HuCheckMode32, HuCheckMode64};
+    for (Checker check : kShapeCheckers) {
         if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
     }
     if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
