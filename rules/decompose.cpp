@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -149,15 +150,16 @@ const Tables& TheTables() {
         Tables t;
         std::vector<GroupValue> suit = BuildGroupTable(GroupKind::kSuit);
         t.suit.resize(suit.size());
+        std::unordered_map<uint64_t, uint8_t> index;
         for (size_t i = 0; i < suit.size(); ++i) {
-            auto same = [&](const GroupValue& p) { return std::memcmp(p.m, suit[i].m, 6) == 0; };
-            auto it = std::find_if(t.palette.begin(), t.palette.end(), same);
-            if (it == t.palette.end()) {
+            uint64_t key = 0;
+            std::memcpy(&key, suit[i].m, 6);
+            auto [it, added] = index.try_emplace(key, uint8_t(t.palette.size()));
+            if (added) {
                 if (t.palette.size() == 256) std::abort();  // cannot happen: 116 forms
                 t.palette.push_back(suit[i]);
-                it = t.palette.end() - 1;
             }
-            t.suit[i] = uint8_t(it - t.palette.begin());
+            t.suit[i] = it->second;
         }
         t.winds = BuildGroupTable(GroupKind::kWinds);
         t.dragons = BuildGroupTable(GroupKind::kDragons);
