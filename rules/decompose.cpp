@@ -180,6 +180,10 @@ int32_t SuitCode(const TileCountArray& c, int base) {
 // by one) and every other slot as a lone kind.
 GroupValue HonourValue(const Tables& t, const TileCountArray& c, bool honourChows) {
     GroupValue v = kEmptyValue;
+    int32_t any = 0;
+    for (int k = 30; k < kCountSlots; ++k)
+        any |= c[size_t(k)];
+    if (any == 0) return v;  // the common case: suited tiles only
     for (int k = 30; k < kCountSlots; ++k) {
         if (honourChows && k >= 31 && k <= 37) continue;
         if (c[size_t(k)]) v = Combine(v, t.single[size_t(c[size_t(k)])]);

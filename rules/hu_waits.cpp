@@ -92,6 +92,25 @@ struct Meld {
     int32_t tiles[3] = {0, 0, 0};
 };
 
+// A quick refusal for a rest that can neither decompose nor take a whole-hand
+// shape; it leaves the result as the full test's failure would.
+bool RestCannotWin(const Call& call, const TileCountArray& rest, TileId ja, TileId jb,
+                   int32_t jokers, bool pairTaken) {
+    if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
+    if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
+        return false;
+    if (call.allowed & kShapeSevenPairs) {
+        int64_t total = jokers;
+        for (int32_t c : rest)
+            total += c;
+        if (total == 12 || total == 14) return false;
+    }
+    if (detail::CanDecompose(rest, jokers, pairTaken, call.options & kOptHonourChows)) return false;
+    if (HandCountsValid(rest) && CountHonourAndFlowerTiles(rest, ja, jb, call.options) == 0)
+        call.result = HuResult{};
+    return true;
+}
+
 bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken, int32_t jokers,
               bool pairTaken, const Meld& meld, int32_t waitBit) {
     TileCountArray rest = v.hand;
@@ -103,6 +122,7 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
+    if (RestCannotWin(call, rest, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
     if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed, call.result,
                              call.mode, pairTaken))
         return false;
