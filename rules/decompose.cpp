@@ -423,10 +423,33 @@ DecomposeFn SetDecomposeForTesting(DecomposeFn fn) {
     return std::exchange(g_decompose, fn ? fn : DecomposeHand);
 }
 
-int32_t CallDecompose(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
-                      TileIndex idxB, TileIndex winKind, RuleOptions options, uint32_t allowed,
-                      HuResult& result, int32_t pairTaken) {
+int32_t CallDecompose(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, int32_t pairTaken) {
+    if (g_decompose == DecomposeHand) {
+        return DecomposeCounted(counts, tiles, nA, nB, idxA, idxB, options, result, pairTaken);
+    }
     return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
+}
+
+}  // namespace detail
+
+namespace detail {
+
+int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
+                         TileIndex idxA, TileIndex idxB, RuleOptions options, HuResult& result,
+                         int32_t pairTaken) {
+    int32_t jokers = SumJokers(nA, nB);
+    if (tiles + jokers > kMaxDecomposedTiles) return 0;
+    const Tables& t = TheTables();
+    Search s{t,    counts, {},    {}, int32_t(tiles), (options & kOptHonourChows) != 0,
+             idxA, idxB,   result};
+    for (int i = 0; i < 3; ++i)
+        s.codes[i] = SuitCode(counts, i * 10 + 1);
+    for (int g = 0; g < 4; ++g)
+        s.value[g] = s.Recompute(g);
+    if (!CompletesWith(s.Others(3), s.value[3], jokers, pairTaken != 0)) return 0;
+    return Run(s, nA, nB, pairTaken != 0, 0, 1, -1, kEmptyValue);
 }
 
 }  // namespace detail
@@ -439,17 +462,7 @@ int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, Tile
     int64_t tiles = 0;
     for (int32_t v : counts)
         tiles += v;
-    int32_t jokers = SumJokers(nA, nB);
-    if (tiles + jokers > kMaxDecomposedTiles) return 0;
-    const Tables& t = TheTables();
-    Search s{t,    counts, {},    {}, int32_t(tiles), (options & kOptHonourChows) != 0,
-             idxA, idxB,   result};
-    for (int i = 0; i < 3; ++i)
-        s.codes[i] = SuitCode(counts, i * 10 + 1);
-    for (int g = 0; g < 4; ++g)
-        s.value[g] = s.Recompute(g);
-    if (!CompletesWith(s.Others(3), s.value[3], jokers, pairTaken != 0)) return 0;
-    return Run(s, nA, nB, pairTaken != 0, 0, 1, -1, kEmptyValue);
+    return detail::DecomposeCounted(counts, tiles, nA, nB, idxA, idxB, options, result, pairTaken);
 }
 
 }  // namespace rules

@@ -37,9 +37,14 @@ bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, 
 using DecomposeFn = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
                                 TileIndex, RuleOptions, uint32_t, HuResult&, int32_t);
 DecomposeFn SetDecomposeForTesting(DecomposeFn fn);
-int32_t CallDecompose(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
-                      TileIndex idxB, TileIndex winKind, RuleOptions options, uint32_t allowed,
-                      HuResult& result, int32_t pairTaken);
+// For counts already checked with HandCountsValid holding `tiles` tiles, and
+// counters that are not negative.
+int32_t CallDecompose(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, int32_t pairTaken);
+int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
+                         TileIndex idxA, TileIndex idxB, RuleOptions options, HuResult& result,
+                         int32_t pairTaken);
 
 }  // namespace detail
 }  // namespace rules

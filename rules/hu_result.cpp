@@ -26,22 +26,6 @@ const char* HuCounterName(int index) {
     return index >= 0 && index < 7 ? kNames[index] : "";
 }
 
-TileIndex PickJokerIndex(int32_t* usedA, int32_t* usedB, TileIndex idxA, TileIndex idxB) {
-    if (*usedA > *usedB && *usedB > 0) {
-        --*usedB;
-        return idxB;
-    }
-    if (*usedA > 0) {
-        --*usedA;
-        return idxA;
-    }
-    if (*usedB > 0) {
-        --*usedB;
-        return idxB;
-    }
-    return 0;
-}
-
 int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
                 TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace) {
     MeldRecord* meld = NextMeld(result);
@@ -98,38 +82,6 @@ int32_t AddMeldTiles(HuResult& result, int32_t type, int32_t t0, int32_t t1, int
     meld->type = type;
     meld->tiles = {t0, t1, t2, t3};
     return ++result.meldCount;
-}
-
-int32_t SumJokers(int32_t nA, int32_t nB) {
-    if (nA < 0 || nB < 0) return 0;
-    return int32_t(std::min<int64_t>(int64_t(nA) + nB, std::numeric_limits<int32_t>::max()));
-}
-
-int32_t TakeJokers(int32_t* savedA, int32_t* savedB, int32_t* nA, int32_t* nB, int32_t n) {
-    *savedA = *nA;
-    *savedB = *nB;
-    int32_t spent = 0;
-    while (spent < n) {
-        // A negative counter holds no jokers.
-        bool a = *nA > 0, b = *nB > 0;
-        if (!a && !b) break;
-        if (a && b ? *nB < *nA : b) {
-            --*nB;
-        } else {
-            --*nA;
-        }
-        ++spent;
-    }
-    return spent;
-}
-
-void RestoreJokers(int32_t savedA, int32_t savedB, int32_t* nA, int32_t* nB) {
-    *nA = savedA;
-    *nB = savedB;
-}
-
-int32_t EqualsEither(int32_t v, int32_t a, int32_t b) {
-    return v == a || v == b;
 }
 
 void MergeHuResult(HuResult& sum, const HuResult& result) {

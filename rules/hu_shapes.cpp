@@ -136,10 +136,18 @@ namespace detail {
 int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                     TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                     HuResult& result, uint32_t mode, int32_t pairTaken) {
-    if (!HandCountsValid(counts)) return 0;
+    // One pass: every slot within 0-4 (none in the slots that are no kind), and the tiles.
+    bool valid = counts[0] == 0 && counts[10] == 0 && counts[20] == 0;
+    int64_t tiles = 0;
+    for (int32_t v : counts) {
+        valid &= uint32_t(v) <= 4;
+        tiles += v;
+    }
+    if (!valid) return 0;
     if (CountHonourAndFlowerTiles(counts, jokerA, jokerB, options) != 0) return 0;
     // A negative counter holds no jokers (the sum of the two is then 0).
     if (nA < 0 || nB < 0) nA = nB = 0;
+    const int64_t total = tiles + SumJokers(nA, nB);
     TileIndex idxA = 0, idxB = 0;
     JokerIdsToIndices(jokerA, jokerB, options, &idxA, &idxB);
     result = HuResult{};
@@ -160,9 +168,14 @@ int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId
         }
     }
     for (const Entry& e : kShapes) {
+        // A shape that is not allowed, or seven pairs of another size, fails
+        // at once and leaves the result alone: no need to call it.
+        if (!(allowed & e.bit)) continue;
+        if (e.bit == kShapeSevenPairs && total != 12 && total != 14) continue;
         if (e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)) return 8;
     }
-    return CallDecompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken)
+    return CallDecompose(counts, tiles, nA, nB, idxA, idxB, winKind, options, allowed, result,
+                         pairTaken)
                ? 8
                : 0;
 }
