@@ -140,4 +140,41 @@ int32_t SameSet(std::span<const int32_t> a, std::span<const int32_t> b) {
     return covers(a, b) && covers(b, a);
 }
 
+void TextRecordMap::Set(int32_t key, std::string_view text) {
+    TextRecord record;
+    record.key = key;
+    text = text.substr(0, record.text.size() - 1);
+    std::copy(text.begin(), text.end(), record.text.begin());
+    auto& bucket = buckets_[BucketOf(key)];
+    for (TextRecord& r : bucket) {
+        if (r.key == key) {
+            r = record;
+            return;
+        }
+    }
+    bucket.push_back(record);
+}
+
+const TextRecord* TextRecordMap::Find(int32_t key) const {
+    for (const TextRecord& r : buckets_[BucketOf(key)]) {
+        if (r.key == key) return &r;
+    }
+    return nullptr;
+}
+
+char* FindRecordText(const TextRecordMap& map, int32_t key, std::span<char> dst) {
+    if (dst.empty()) return nullptr;
+    dst[0] = '\0';
+    const TextRecord* r = map.Find(key);
+    if (!r) return dst.data();
+    // The record's text is bounded by its field, the copy by the destination.
+    size_t n = 0;
+    while (n < r->text.size() && r->text[n] != '\0' && n + 1 < dst.size()) {
+        dst[n] = r->text[n];
+        ++n;
+    }
+    dst[n] = '\0';
+    return dst.data();
+}
+
 }  // namespace rules

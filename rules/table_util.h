@@ -3,8 +3,11 @@
 // position of the next draw from the tail, elapsed time, the level tables and
 // operations on int lists in which -1 marks an empty entry.
 
+#include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
+#include <vector>
 
 namespace rules {
 
@@ -46,5 +49,28 @@ int32_t AllDistinct(std::span<const int32_t> list);
 int32_t ContainsValue(std::span<const int32_t> list, int32_t v);
 int32_t ContainsAll(std::span<const int32_t> list, std::span<const int32_t> other);
 int32_t SameSet(std::span<const int32_t> a, std::span<const int32_t> b);
+
+// A hash map of 36-byte records: a key, then a text of up to 31 bytes and its
+// terminator. Buckets are chosen by (key >> 4) % bucket count.
+struct TextRecord {
+    int32_t key = 0;
+    std::array<char, 32> text{};
+};
+
+class TextRecordMap {
+public:
+    explicit TextRecordMap(size_t buckets = 17) : buckets_(buckets ? buckets : 1) {}
+    // Adds or replaces the record of key; text longer than 31 bytes is cut.
+    void Set(int32_t key, std::string_view text);
+    const TextRecord* Find(int32_t key) const;
+
+private:
+    size_t BucketOf(int32_t key) const { return (uint32_t(key) >> 4) % buckets_.size(); }
+    std::vector<std::vector<TextRecord>> buckets_;
+};
+
+// Copies the text of key's record into dst (cut to fit, always terminated;
+// empty when the key is absent). Returns dst's first byte.
+char* FindRecordText(const TextRecordMap& map, int32_t key, std::span<char> dst);
 
 }  // namespace rules

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/clock.h"
@@ -118,6 +119,24 @@ TEST(IntListTest, SetTests) {
     const int32_t p[] = {1, 2, 2}, q[] = {2, 1, 1}, r[] = {1, 2};
     EXPECT_TRUE(SameSet(p, q));
     EXPECT_FALSE(SameSet(p, r));
+}
+
+TEST(RecordTextTest, FindsTextsAndCutsToTheDestination) {
+    TextRecordMap map(3);
+    map.Set(0x10, "alpha");
+    map.Set(0x40, "beta");  // same bucket as 0x10 with three buckets
+    map.Set(-5, std::string(40, 'x'));
+    char dst[8];
+    EXPECT_STREQ(FindRecordText(map, 0x10, dst), "alpha");
+    EXPECT_STREQ(FindRecordText(map, 0x40, dst), "beta");
+    EXPECT_STREQ(FindRecordText(map, 0x20, dst), "");
+    EXPECT_STREQ(FindRecordText(map, -5, dst), "xxxxxxx");  // cut to fit
+    char big[64];
+    EXPECT_EQ(std::string(FindRecordText(map, -5, big)), std::string(31, 'x'));
+    map.Set(0x10, "gamma");
+    EXPECT_STREQ(FindRecordText(map, 0x10, dst), "gamma");
+    EXPECT_EQ(FindRecordText(map, 0x10, std::span<char>()), nullptr);
+    EXPECT_EQ(sizeof(TextRecord), 36u);
 }
 
 TEST(RandomTest, ReplaceableSourceDrivesEveryDraw) {
