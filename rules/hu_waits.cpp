@@ -3,6 +3,7 @@
 // (jokers as their own kind with option 0x8; jokers as wildcards) for the meld
 // the winning tile completes, and checks that the rest of the hand wins.
 
+#include <array>
 #include <atomic>
 #include <initializer_list>
 
@@ -38,19 +39,26 @@ struct View {
     bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
 };
 
-template <typename Each>
-bool ForEachView(const Call& call, Each each) {
-    const RuleOptions o = call.options;
-    const bool jokersOn = (o & kOptJokers) && call.jokerA != -1;
+// The views of one call, in the order they are tried: jokers as their own
+// kind (option 0x8, when there are any), then jokers as wildcards.
+struct Views {
+    std::array<View, 2> view;
+    int count = 0;
+};
+
+Views BuildViews(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                 RuleOptions o) {
+    Views views;
+    const bool jokersOn = (o & kOptJokers) && jokerA != -1;
     View base;
     base.jokersOn = jokersOn;
-    JokerIdsToIndices(call.jokerA, call.jokerB, o, &base.idxA, &base.idxB);
+    JokerIdsToIndices(jokerA, jokerB, o, &base.idxA, &base.idxB);
     if (!jokersOn) base.idxA = base.idxB = 0;
-    TileIndex tileKind = TileKindOrZero(call.tile, o);
-    if (tileKind == 0) return false;
-    const bool tileIsJoker = jokersOn && IsJokerTile(call.tile, call.jokerA, call.jokerB, o);
+    TileIndex tileKind = TileKindOrZero(tile, o);
+    if (tileKind == 0) return views;
+    const bool tileIsJoker = jokersOn && IsJokerTile(tile, jokerA, jokerB, o);
     base.winJokerKind = tileIsJoker ? tileKind : 0;
-    TileIndex sub = SubstituteIndexOfTiles(call.jokerA, call.jokerB, o);
+    TileIndex sub = SubstituteIndexOfTiles(jokerA, jokerB, o);
     auto kindInView = [&](TileIndex k) {
         // The substitute tile stands for joker A's kind.
         return jokersOn && (o & kOptSubstitute) && k == sub && base.idxA > 0 ? base.idxA : k;
@@ -58,27 +66,39 @@ bool ForEachView(const Call& call, Each each) {
     int32_t jokersInHand = 0;
     if (jokersOn) {
         int32_t b = 0;
-        jokersInHand =
-            SumJokers(CountJokersInCounts(call.counts, call.jokerA, call.jokerB, o, &b), b);
+        jokersInHand = SumJokers(CountJokersInCounts(counts, jokerA, jokerB, o, &b), b);
     }
     TileIndex ignored = 0;
     if (jokersOn && (o & kOptJokersAsTiles) && (jokersInHand > 0 || tileIsJoker)) {
-        View v = base;
-        v.hand = call.counts;
+        View& v = views.view[size_t(views.count++)];
+        v = base;
+        v.hand = counts;
         int32_t b = 0;
-        ExtractJokers(v.hand, -1, call.jokerA, call.jokerB, &ignored, o, 1, &b);
+        ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 1, &b);
         v.kind = kindInView(tileKind);
         v.idxA = v.idxB = 0;  // no wildcards in this view
-        if (each(v)) return true;
     }
-    View v = base;
-    v.hand = call.counts;
-    if (jokersOn) {
-        v.nA = ExtractJokers(v.hand, -1, call.jokerA, call.jokerB, &ignored, o, 0, &v.nB);
-    }
+    View& v = views.view[size_t(views.count++)];
+    v = base;
+    v.hand = counts;
+    if (jokersOn) v.nA = ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
     v.kind = kindInView(tileKind);
     v.winIsWild = tileIsJoker;
-    return each(v);
+    return views;
+}
+
+template <typename Each>
+bool ForEachView(const Views& views, Each each) {
+    for (int i = 0; i < views.count; ++i) {
+        if (each(views.view[size_t(i)])) return true;
+    }
+    return false;
+}
+
+template <typename Each>
+bool ForEachView(const Call& call, Each each) {
+    return ForEachView(BuildViews(call.counts, call.tile, call.jokerA, call.jokerB, call.options),
+                       each);
 }
 
 // The rest of the hand, after the meld took `taken` from the view's hand and
@@ -310,37 +330,49 @@ bool ChowInView(const Call& call, const View& v) {
     return false;
 }
 
-// `known`, when given, is the result of the plain test on these arguments,
-// already found to win (the combined test runs it once for all checkers).
+// What the combined test works out once for all its checkers: the plain
+// test's winning result and the views of the hand.
+struct Shared {
+    const HuResult* known = nullptr;
+    const Views* views = nullptr;
+};
+
 template <typename Checker>
 int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                   Checker checker, const HuResult* known = nullptr) {
-    if (known) {
-        result = *known;
+                   Checker checker, const Shared& shared = {}) {
+    if (shared.known) {
+        result = *shared.known;
     } else if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
         return 0;
     }
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
-    return ForEachView(call, [&](const View& v) { return checker(call, v); }) ? 8 : 0;
+    auto each = [&](const View& v) { return checker(call, v); };
+    bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
+    return ok ? 8 : 0;
 }
 
+// The joker-pair wait; *pairOk and *pairResult tell how its pair-wait step
+// went (the pair-wait checker that follows would do the same again).
 int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                  const HuResult* known) {
+                  const Shared& shared, int* pairOk, HuResult* pairResult) {
     if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
-    if (!RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView,
-                    known))
-        return 0;
+    int32_t pair = RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                              PairInView, shared);
+    if (pairOk) {
+        *pairOk = pair != 0;
+        if (pair) *pairResult = result;
+    }
+    if (!pair) return 0;
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
-    return ForEachView(call,
-                       [&](const View& v) {
-                           if (!v.jokersOn || v.Jokers() < 1) return false;
-                           Meld m{kMeldPair, v.winIsWild ? 0 : v.kind};
-                           return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
-                       })
-               ? 8
-               : 0;
+    auto each = [&](const View& v) {
+        if (!v.jokersOn || v.Jokers() < 1) return false;
+        Meld m{kMeldPair, v.winIsWild ? 0 : v.kind};
+        return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
+    };
+    bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
+    return ok ? 8 : 0;
 }
 
 int32_t ShapeCheck(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -361,7 +393,8 @@ int32_t HuByPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, T
 
 int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
-    return JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, nullptr);
+    return JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, {}, nullptr,
+                     nullptr);
 }
 
 int32_t HuByPungWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -421,23 +454,35 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     // every checker; a failing test leaves the result the same however often
     // it runs, so running it ahead changes nothing.
     HuResult plain;
-    const HuResult* known = nullptr;
+    Views views;
+    Shared shared;
     if (g_shortcut.load(std::memory_order_relaxed)) {
         if (TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
             plain = result;
-            known = &plain;
+            views = BuildViews(counts, tile, jokerA, jokerB, options);
+            shared = {&plain, &views};
         } else if (!(mode & kShapeBits)) {
             return 0;
         }
     }
     auto wait = [&](auto inView) {
         return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, inView,
-                          known) != 0;
+                          shared) != 0;
     };
-    if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, known) ||
-        wait(PairInView) || wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) ||
-        wait(ChowInView))
+    // The joker-pair wait runs the pair wait first; when that step failed the
+    // pair-wait checker fails the same way, when it won it wins the same way.
+    int pairOk = -1;
+    HuResult pairResult;
+    const bool reuse = shared.known != nullptr;
+    if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, shared,
+                  reuse ? &pairOk : nullptr, &pairResult))
         return 8;
+    if (pairOk == 1) {
+        result = pairResult;
+        return 8;
+    }
+    if (pairOk != 0 && wait(PairInView)) return 8;
+    if (wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) || wait(ChowInView)) return 8;
     using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
                                 uint32_t, HuResult&, uint32_t);
     static constexpr Checker kShapeCheckers[] = {HuCheckMode16, HuCheckMode32, HuCheckMode64};

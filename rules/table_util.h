@@ -58,13 +58,13 @@ struct TextRecord {
 };
 
 class TextRecordMap {
-public:
+  public:
     explicit TextRecordMap(size_t buckets = 17) : buckets_(buckets ? buckets : 1) {}
     // Adds or replaces the record of key; text longer than 31 bytes is cut.
     void Set(int32_t key, std::string_view text);
     const TextRecord* Find(int32_t key) const;
 
-private:
+  private:
     size_t BucketOf(int32_t key) const { return (uint32_t(key) >> 4) % buckets_.size(); }
     std::vector<std::vector<TextRecord>> buckets_;
 };
