@@ -154,7 +154,7 @@ std::vector<Case> AdversarialCases(int keep) {
 }
 
 const std::vector<Case>& Set(int which) {
-    static const std::vector<Case> sets[4] = {RandomCases(4096, true), RandomCases(4096, false),
+    static const std::vector<Case> sets[4] = {RandomCases(1024, true), RandomCases(1024, false),
                                               WinningCases(1024), AdversarialCases(8)};
     return sets[which];
 }

@@ -442,13 +442,27 @@ int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA
     int32_t jokers = SumJokers(nA, nB);
     if (tiles + jokers > kMaxDecomposedTiles) return 0;
     const Tables& t = TheTables();
-    Search s{t,    counts, {},    {}, int32_t(tiles), (options & kOptHonourChows) != 0,
-             idxA, idxB,   result};
-    for (int i = 0; i < 3; ++i)
-        s.codes[i] = SuitCode(counts, i * 10 + 1);
-    for (int g = 0; g < 4; ++g)
-        s.value[g] = s.Recompute(g);
-    if (!CompletesWith(s.Others(3), s.value[3], jokers, pairTaken != 0)) return 0;
+    const bool honourChows = (options & kOptHonourChows) != 0;
+    // The root test first, before the search copies anything.
+    int32_t codes[3];
+    GroupValue value[4];
+    for (int i = 0; i < 3; ++i) {
+        codes[i] = SuitCode(counts, i * 10 + 1);
+        value[i] = t.Suit(codes[i]);
+    }
+    value[3] = HonourValue(t, counts, honourChows);
+    if (!CompletesWith(Combine(Combine(value[0], value[1]), value[2]), value[3], jokers,
+                       pairTaken != 0))
+        return 0;
+    Search s{t,
+             counts,
+             {codes[0], codes[1], codes[2]},
+             {value[0], value[1], value[2], value[3]},
+             int32_t(tiles),
+             honourChows,
+             idxA,
+             idxB,
+             result};
     return Run(s, nA, nB, pairTaken != 0, 0, 1, -1, kEmptyValue);
 }
 

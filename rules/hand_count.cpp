@@ -57,11 +57,9 @@ int32_t CountHonourAndFlowerTiles(const TileCountArray& counts, TileId jokerA, T
     int32_t sum = 0;
     // The two honour-or-flower hooks this game installs, answered without a
     // call per slot (the same answers).
-    const bool flowersOnly = hooks.honourOrFlower == DefaultTileHooks().honourOrFlower;
-    const bool tableHook =
-        hooks.honourOrFlower == IsHonourOrFlowerIndex && hooks.honour == IsHonourIndex;
-    if (flowersOnly || tableHook) {
-        for (int i = flowersOnly ? 40 : 31; i < kCountSlots; ++i) {
+    const HonourHookSet known = InstalledHonourHooks();
+    if (known != HonourHookSet::kOther) {
+        for (int i = known == HonourHookSet::kFlowersOnly ? 40 : 31; i < kCountSlots; ++i) {
             if (i == 38) i = 40;
             int32_t c = counts[size_t(i)];
             if (c > 0) sum += std::min(c, 1 << 20);
@@ -73,6 +71,22 @@ int32_t CountHonourAndFlowerTiles(const TileCountArray& counts, TileId jokerA, T
         if (c > 0 && hooks.honourOrFlower(i, jokerA, jokerB, options)) sum += std::min(c, 1 << 20);
     }
     return sum;
+}
+
+bool HoldsHonourOrFlower(const TileCountArray& counts, TileId jokerA, TileId jokerB,
+                         RuleOptions options) {
+    const HonourHookSet known = InstalledHonourHooks();
+    if (known == HonourHookSet::kOther) {
+        return CountHonourAndFlowerTiles(counts, jokerA, jokerB, options) != 0;
+    }
+    uint32_t any = 0;
+    if (known == HonourHookSet::kHonoursAndFlowers) {
+        for (int i = 31; i <= 37; ++i)
+            any |= uint32_t(counts[size_t(i)]);
+    }
+    for (int i = 40; i < kCountSlots; ++i)
+        any |= uint32_t(counts[size_t(i)]);
+    return any != 0;
 }
 
 int32_t CanPengWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,

@@ -27,6 +27,10 @@ int32_t CountJokersInCounts(const TileCountArray& counts, TileId jokerA, TileId 
 int32_t CountHonourAndFlowerTiles(const TileCountArray& counts, TileId jokerA, TileId jokerB,
                                   RuleOptions options);
 
+// CountHonourAndFlowerTiles(...) != 0 for counts that are all within 0-4.
+bool HoldsHonourOrFlower(const TileCountArray& counts, TileId jokerA, TileId jokerB,
+                         RuleOptions options);
+
 int32_t CanPengWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                           RuleOptions options);
 int32_t CanGangWithCounts(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,

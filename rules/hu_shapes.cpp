@@ -136,15 +136,17 @@ namespace detail {
 int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                     TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                     HuResult& result, uint32_t mode, int32_t pairTaken) {
-    // One pass: every slot within 0-4 (none in the slots that are no kind), and the tiles.
-    bool valid = counts[0] == 0 && counts[10] == 0 && counts[20] == 0;
-    int64_t tiles = 0;
+    // One pass: every slot within 0-4 (none in the slots that are no kind), and
+    // the tiles. v + 3 has no bit above 2 exactly when v is 0-4.
+    uint32_t bad = uint32_t(counts[0] | counts[10] | counts[20]);
+    uint32_t sum = 0;
     for (int32_t v : counts) {
-        valid &= uint32_t(v) <= 4;
-        tiles += v;
+        bad |= (uint32_t(v) + 3u) & ~7u;
+        sum += uint32_t(v);
     }
-    if (!valid) return 0;
-    if (CountHonourAndFlowerTiles(counts, jokerA, jokerB, options) != 0) return 0;
+    if (bad) return 0;
+    const int64_t tiles = sum;
+    if (HoldsHonourOrFlower(counts, jokerA, jokerB, options)) return 0;
     // A negative counter holds no jokers (the sum of the two is then 0).
     if (nA < 0 || nB < 0) nA = nB = 0;
     const int64_t total = tiles + SumJokers(nA, nB);

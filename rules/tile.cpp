@@ -33,6 +33,13 @@ TileHooks TableTileHooks() {
 void InstallTileHooks(const TileHooks& hooks) {
     g_hooks = hooks;
 }
+HonourHookSet InstalledHonourHooks() {
+    if (g_hooks.honourOrFlower == DefaultHonourOrFlower) return HonourHookSet::kFlowersOnly;
+    if (g_hooks.honourOrFlower == IsHonourOrFlowerIndex && g_hooks.honour == IsHonourIndex)
+        return HonourHookSet::kHonoursAndFlowers;
+    return HonourHookSet::kOther;
+}
+
 void ResetTileHooks() {
     g_hooks = DefaultTileHooks();
 }
@@ -60,7 +67,15 @@ int32_t RankHook(TileId id, RuleOptions options) {
     return TileIdToRank(id, options);
 }
 
+// The suit and rank hooks of this game both read the id table; answered
+// here without the two calls (the same answers).
+static bool StandardSuitAndRank() {
+    return (g_hooks.suit == TileIdToSuit || g_hooks.suit == SuitHook) &&
+           (g_hooks.rank == TileIdToRank || g_hooks.rank == RankHook);
+}
+
 TileIndex TileIdToIndex(TileId id, RuleOptions options) {
+    if (StandardSuitAndRank()) return TileIdToSuit(id, options) * 10 + TileIdToRank(id, options);
     return g_hooks.suit(id, options) * 10 + g_hooks.rank(id, options);
 }
 
@@ -70,6 +85,10 @@ TileIndex MakeTileIndex(int32_t suit, int32_t rank) {
 
 TileIndex TileKindOrZero(TileId id, RuleOptions options) {
     if (id < 0) return 0;
+    if (StandardSuitAndRank()) {
+        int32_t suit = TileIdToSuit(id, options);
+        return suit < 0 ? 0 : suit * 10 + TileIdToRank(id, options);
+    }
     int32_t suit = g_hooks.suit(id, options);
     int32_t rank = g_hooks.rank(id, options);
     // Hooks of a variant could hand back anything; a kind past the slots is none.

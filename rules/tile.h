@@ -90,6 +90,11 @@ int32_t IsEyesTile258(TileIndex index);
 // The GBK name of a tile kind ("一万" ...), empty for an index without one.
 const char* TileKindName(TileIndex index);
 
+// Which of this game's honour-or-flower classifications the installed hooks
+// make, so that counting can answer without a call per kind.
+enum class HonourHookSet { kFlowersOnly, kHonoursAndFlowers, kOther };
+HonourHookSet InstalledHonourHooks();
+
 // Hook calls used by the hand analysis (always with the caller's options).
 inline int32_t HookHonourOrFlower(TileIndex i, TileId a, TileId b, RuleOptions o) {
     return CurrentTileHooks().honourOrFlower(i, a, b, o);
