@@ -253,6 +253,21 @@ TEST_F(HuTest, InvalidCountsAndHugeCountersAreNoHand) {
     EXPECT_EQ(TryHuWithJokers(Counts({1, 1, 1, 1}), Id(1), -1, -1, 0, 0, r, 0), 0);
 }
 
+TEST_F(HuTest, EveryCountOutsideZeroToFourIsNoHand) {
+    for (int32_t bad : {-1, -2, -3, -4, -5, 5, 6, 7, 8, 100, INT32_MAX, INT32_MIN}) {
+        for (int slot : {0, 1, 10, 20, 29, 31, 63}) {
+            TileCountArray c = Counts({1, 1});
+            c[size_t(slot)] = bad;
+            HuResult r;
+            r.meldCount = 5;
+            EXPECT_EQ(CheckHuShapes(c, 0, 0, -1, -1, 0, 0, 0x10, r, 0), 0) << bad << " " << slot;
+            EXPECT_EQ(r.meldCount, 5);  // untouched
+            EXPECT_EQ(DecomposeHand(c, 1, 0, 5, 0, 0, 0, 0, r, 0), 0);
+            EXPECT_EQ(TryHuWithJokers(c, Id(2), -1, -1, 0, 0x10, r, 0), 0);
+        }
+    }
+}
+
 TEST_F(HuTest, ValidateMeldAndJokerMelds) {
     EXPECT_TRUE(ValidateMeld(Meld(kMeldChow, 3, 4, 5), -1, -1, 0));
     EXPECT_FALSE(ValidateMeld(Meld(kMeldChow, 3, 4, 6), -1, -1, 0));
