@@ -171,8 +171,7 @@ const Tables& TheTables() {
 
 int32_t SuitCode(const TileCountArray& c, int base) {
     int32_t code = 0;
-    for (int r = 8; r >= 0; --r)
-        code = code * 5 + c[size_t(base + r)];
+    for (int r = 0; r < 9; ++r) code += c[size_t(base + r)] * kPow5[r];
     return code;
 }
 
@@ -402,10 +401,11 @@ detail::DecomposeFn g_decompose = DecomposeHand;
 }  // namespace
 
 bool HandCountsValid(const TileCountArray& counts) {
-    for (int32_t v : counts) {
-        if (v < 0 || v > 4) return false;
-    }
-    return counts[0] == 0 && counts[10] == 0 && counts[20] == 0;
+    // For v not negative, v + 3 has no bit above 2 exactly when v is 0-4;
+    // written without branches so that it runs as vector code.
+    uint32_t bad = uint32_t(counts[0] | counts[10] | counts[20]);
+    for (int32_t v : counts) bad |= (uint32_t(v) & 0x80000000u) | ((uint32_t(v) + 3u) & ~7u);
+    return bad == 0;
 }
 
 namespace detail {

@@ -136,15 +136,9 @@ namespace detail {
 int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                     TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                     HuResult& result, uint32_t mode, int32_t pairTaken) {
-    // One pass: every slot within 0-4 (none in the slots that are no kind), and
-    // the tiles. For v not negative, v + 3 has no bit above 2 exactly when v is 0-4.
-    uint32_t bad = uint32_t(counts[0] | counts[10] | counts[20]);
+    if (!HandCountsValid(counts)) return 0;
     uint32_t sum = 0;
-    for (int32_t v : counts) {
-        bad |= (uint32_t(v) & 0x80000000u) | ((uint32_t(v) + 3u) & ~7u);
-        sum += uint32_t(v);
-    }
-    if (bad) return 0;
+    for (int32_t v : counts) sum += uint32_t(v);
     const int64_t tiles = sum;
     if (HoldsHonourOrFlower(counts, jokerA, jokerB, options)) return 0;
     // A negative counter holds no jokers (the sum of the two is then 0).
