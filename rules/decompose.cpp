@@ -171,7 +171,8 @@ const Tables& TheTables() {
 
 int32_t SuitCode(const TileCountArray& c, int base) {
     int32_t code = 0;
-    for (int r = 0; r < 9; ++r) code += c[size_t(base + r)] * kPow5[r];
+    for (int r = 0; r < 9; ++r)
+        code += c[size_t(base + r)] * kPow5[r];
     return code;
 }
 
@@ -224,19 +225,15 @@ struct Search {
     bool honourChows;
     TileIndex idxA, idxB;
     HuResult& result;
+    // The groups after g, combined. The search works through the groups in
+    // order and moves change only the group of the lowest kind left, so the
+    // groups before g are empty and those after it as they were at the start.
+    GroupValue suffix[4];
 
     static int GroupOf(int k) { return k < 30 ? k / 10 : 3; }
 
     GroupValue Recompute(int g) const {
         return g < 3 ? t.Suit(codes[g]) : HonourValue(t, c, honourChows);
-    }
-    // Every group but g, combined.
-    GroupValue Others(int g) const {
-        GroupValue v = kEmptyValue;
-        for (int i = 0; i < 4; ++i) {
-            if (i != g) v = Combine(v, value[i]);
-        }
-        return v;
     }
     void Change(int k, int delta) {
         c[size_t(k)] += delta;
@@ -256,8 +253,7 @@ struct MeldMove {
     int8_t gapPlace;
 };
 
-int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from, int g,
-            const GroupValue& others);
+int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from);
 
 // Takes the move; when what is left can still complete, recurses (which then
 // succeeds) and records the meld after the deeper ones. All kinds of a move
@@ -272,7 +268,7 @@ bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int3
     s.value[g] = s.Recompute(g);
     const bool pairNow = pairTaken || m.pair;
     bool ok = CompletesWith(others, s.value[g], SumJokers(nA, nB), pairNow) &&
-              Run(s, nA, nB, pairNow, depth + 1, from, g, others);
+              Run(s, nA, nB, pairNow, depth + 1, from);
     for (int i = 0; i < m.n; ++i)
         s.Change(m.kinds[i], +1);
     s.value[g] = before;
@@ -301,8 +297,7 @@ MeldMove Chow(std::initializer_list<int> kinds, int jokers, int first, int place
     return m;
 }
 
-int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from, int g0,
-            const GroupValue& others0) {
+int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int from) {
     int32_t jokers = SumJokers(nA, nB);
     if (s.tiles == 0) {
         if (jokers == 0) return 8;
@@ -314,8 +309,7 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         };
         if (jokers >= 3) {
             TakeJokers(&savedA, &savedB, &nA, &nB, 3);
-            if (fits(SumJokers(nA, nB), pairTaken) &&
-                Run(s, nA, nB, pairTaken, depth + 1, from, g0, others0)) {
+            if (fits(SumJokers(nA, nB), pairTaken) && Run(s, nA, nB, pairTaken, depth + 1, from)) {
                 AddMeldEx(s.result, kMeldPung, savedA - nA, savedB - nB, s.idxA, s.idxB);
                 return 8;
             }
@@ -323,7 +317,7 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         }
         if (!pairTaken && jokers >= 2) {
             TakeJokers(&savedA, &savedB, &nA, &nB, 2);
-            if (fits(SumJokers(nA, nB), true) && Run(s, nA, nB, 1, depth + 1, from, g0, others0)) {
+            if (fits(SumJokers(nA, nB), true) && Run(s, nA, nB, 1, depth + 1, from)) {
                 AddMeldEx(s.result, kMeldPair, savedA - nA, savedB - nB, s.idxA, s.idxB);
                 return 8;
             }
@@ -336,10 +330,8 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
         ++k;
     if (k >= kCountSlots) return 0;
     const int32_t n = s.c[size_t(k)];
-    // Moves at k change only k's group; the others stay as they are while
-    // the search works through this group, so their sum is passed down.
     const int g = Search::GroupOf(k);
-    const GroupValue others = g == g0 ? others0 : s.Others(g);
+    const GroupValue& others = s.suffix[g];
     auto attempt = [&](const MeldMove& m) {
         return TryMove(s, m, g, others, nA, nB, pairTaken, depth, k);
     };
@@ -404,7 +396,8 @@ bool HandCountsValid(const TileCountArray& counts) {
     // For v not negative, v + 3 has no bit above 2 exactly when v is 0-4;
     // written without branches so that it runs as vector code.
     uint32_t bad = uint32_t(counts[0] | counts[10] | counts[20]);
-    for (int32_t v : counts) bad |= (uint32_t(v) & 0x80000000u) | ((uint32_t(v) + 3u) & ~7u);
+    for (int32_t v : counts)
+        bad |= (uint32_t(v) & 0x80000000u) | ((uint32_t(v) + 3u) & ~7u);
     return bad == 0;
 }
 
@@ -451,9 +444,11 @@ int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA
         value[i] = t.Suit(codes[i]);
     }
     value[3] = HonourValue(t, counts, honourChows);
-    if (!CompletesWith(Combine(Combine(value[0], value[1]), value[2]), value[3], jokers,
-                       pairTaken != 0))
-        return 0;
+    GroupValue suffix[4];
+    suffix[3] = kEmptyValue;
+    for (int g = 2; g >= 0; --g)
+        suffix[g] = Combine(value[g + 1], suffix[g + 1]);
+    if (!CompletesWith(suffix[0], value[0], jokers, pairTaken != 0)) return 0;
     Search s{t,
              counts,
              {codes[0], codes[1], codes[2]},
@@ -462,8 +457,9 @@ int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA
              honourChows,
              idxA,
              idxB,
-             result};
-    return Run(s, nA, nB, pairTaken != 0, 0, 1, -1, kEmptyValue);
+             result,
+             {suffix[0], suffix[1], suffix[2], suffix[3]}};
+    return Run(s, nA, nB, pairTaken != 0, 0, 1);
 }
 
 }  // namespace detail

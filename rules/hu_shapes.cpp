@@ -138,7 +138,8 @@ int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId
                     HuResult& result, uint32_t mode, int32_t pairTaken) {
     if (!HandCountsValid(counts)) return 0;
     uint32_t sum = 0;
-    for (int32_t v : counts) sum += uint32_t(v);
+    for (int32_t v : counts)
+        sum += uint32_t(v);
     const int64_t tiles = sum;
     if (HoldsHonourOrFlower(counts, jokerA, jokerB, options)) return 0;
     // A negative counter holds no jokers (the sum of the two is then 0).
