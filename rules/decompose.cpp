@@ -412,6 +412,63 @@ bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, 
     return Completes(v, jokers, pairTaken);
 }
 
+namespace {
+uint64_t Bits(const GroupValue& v) {
+    uint64_t b = 0;
+    std::memcpy(&b, v.m, sizeof v.m);
+    return b;
+}
+GroupValue Value(uint64_t b) {
+    GroupValue v = kEmptyValue;
+    std::memcpy(v.m, &b, sizeof v.m);
+    return v;
+}
+}  // namespace
+
+DecomposeProbe::DecomposeProbe(const TileCountArray& counts, bool honourChows)
+    : counts_(&counts), honourChows_(honourChows), valid_(HandCountsValid(counts)) {
+    if (!valid_) return;
+    const Tables& t = TheTables();
+    for (int g = 0; g < 3; ++g) {
+        codes_[g] = SuitCode(counts, g * 10 + 1);
+        values_[size_t(g)] = Bits(t.Suit(codes_[g]));
+    }
+    values_[3] = Bits(HonourValue(t, counts, honourChows));
+}
+
+bool DecomposeProbe::Without(std::initializer_list<int> taken, int32_t jokers,
+                             bool pairTaken) const {
+    if (!valid_) return false;
+    const Tables& t = TheTables();
+    int32_t codes[3] = {codes_[0], codes_[1], codes_[2]};
+    bool touched[4] = {false, false, false, false};
+    for (int k : taken) {
+        if (k < 1 || k >= kCountSlots || (*counts_)[size_t(k)] <= 0) {
+            TileCountArray rest = *counts_;
+            for (int kind : taken) {
+                if (kind >= 0 && kind < kCountSlots) --rest[size_t(kind)];
+            }
+            return CanDecompose(rest, jokers, pairTaken, honourChows_);
+        }
+        if (k < 30) {
+            codes[k / 10] -= kPow5[k % 10 - 1];
+            touched[k / 10] = true;
+        } else {
+            touched[3] = true;
+        }
+    }
+    GroupValue v[4];
+    for (int g = 0; g < 3; ++g) v[g] = touched[g] ? t.Suit(codes[g]) : Value(values_[size_t(g)]);
+    if (touched[3]) {
+        TileCountArray rest = *counts_;
+        for (int k : taken) --rest[size_t(k)];
+        v[3] = HonourValue(t, rest, honourChows_);
+    } else {
+        v[3] = Value(values_[3]);
+    }
+    return Completes(Combine(Combine(v[0], v[1]), Combine(v[2], v[3])), jokers, pairTaken);
+}
+
 DecomposeFn SetDecomposeForTesting(DecomposeFn fn) {
     return std::exchange(g_decompose, fn ? fn : DecomposeHand);
 }

@@ -2,7 +2,9 @@
 // The recursive meld decomposition of a hand (jokers handed down as two
 // wildcard counters), and the exact feasibility test that guides it.
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 
 #include "rules/hand_count.h"
 #include "rules/hu_result.h"
@@ -32,6 +34,23 @@ namespace detail {
 // Whether the counts with `jokers` wildcards split into melds with at most
 // one pair (none when pairTaken), ignoring the eight-meld record limit.
 bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows);
+
+// Answers CanDecompose for a hand less a tile or two, many times over, from
+// the hand's own group values (only the groups that lose a tile are looked
+// up again). The counts must outlive the probe.
+class DecomposeProbe {
+public:
+    DecomposeProbe(const TileCountArray& counts, bool honourChows);
+    // CanDecompose of the counts less one tile of each kind in `taken`.
+    bool Without(std::initializer_list<int> taken, int32_t jokers, bool pairTaken) const;
+
+private:
+    const TileCountArray* counts_;
+    bool honourChows_;
+    bool valid_;
+    int32_t codes_[3] = {0, 0, 0};
+    std::array<uint64_t, 4> values_{};
+};
 
 // The decomposition entry the hu tests call; tests swap in the plain search.
 using DecomposeFn = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <initializer_list>
+#include <optional>
 
 #include "rules/hu.h"
 #include "rules/hu_internal.h"
@@ -35,6 +36,9 @@ struct View {
     bool jokersOn = false;
     TileIndex idxA = 0, idxB = 0;
     TileIndex winJokerKind = 0;
+    // Built on first use (the view stays in place from then on).
+    mutable std::optional<detail::DecomposeProbe> probe;
+    mutable int holdsHonours = -1;
     int32_t Jokers() const { return SumJokers(nA, nB); }
     bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
 };
@@ -114,20 +118,25 @@ struct Meld {
 
 // A quick refusal for a rest that can neither decompose nor take a whole-hand
 // shape; it leaves the result as the full test's failure would.
-bool RestCannotWin(const Call& call, const TileCountArray& rest, TileId ja, TileId jb,
-                   int32_t jokers, bool pairTaken) {
+bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken,
+                   const TileCountArray& rest, TileId ja, TileId jb, int32_t jokers,
+                   bool pairTaken) {
     if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
     if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
         return false;
     if (call.allowed & kShapeSevenPairs) {
         int64_t total = jokers;
-        for (int32_t c : rest)
-            total += c;
+        for (int32_t c : rest) total += c;
         if (total == 12 || total == 14) return false;
     }
-    if (detail::CanDecompose(rest, jokers, pairTaken, call.options & kOptHonourChows)) return false;
-    if (HandCountsValid(rest) && CountHonourAndFlowerTiles(rest, ja, jb, call.options) == 0)
-        call.result = HuResult{};
+    if (!v.probe) v.probe.emplace(v.hand, (call.options & kOptHonourChows) != 0);
+    if (v.probe->Without(taken, jokers, pairTaken)) return false;
+    // The full test would have cleared the result unless the rest is no hand
+    // at all or holds an honour or flower (a rest holds a subset of the hand).
+    if (!HandCountsValid(rest)) return true;
+    if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
+    if (v.holdsHonours && HoldsHonourOrFlower(rest, ja, jb, call.options)) return true;
+    call.result = HuResult{};
     return true;
 }
 
@@ -142,7 +151,7 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
-    if (RestCannotWin(call, rest, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
+    if (RestCannotWin(call, v, taken, rest, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
     if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed, call.result,
                              call.mode, pairTaken))
         return false;
