@@ -24,6 +24,7 @@ struct Call {
     uint32_t allowed;
     HuResult& result;
     uint32_t mode;
+    mutable bool cleared = false;  // the result is known to be all zero
 };
 
 // The hand as one view sees it: counts without the winning tile, the
@@ -39,6 +40,8 @@ struct View {
     // Built on first use (the view stays in place from then on).
     mutable std::optional<detail::DecomposeProbe> probe;
     mutable int holdsHonours = -1;
+    mutable bool valid = false;
+    mutable int64_t tiles = 0;
     int32_t Jokers() const { return SumJokers(nA, nB); }
     bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
 };
@@ -117,41 +120,57 @@ struct Meld {
 };
 
 // A quick refusal for a rest that can neither decompose nor take a whole-hand
-// shape; it leaves the result as the full test's failure would.
+// shape; it leaves the result as the full test's failure would. The rest is
+// the view's hand less `taken` (all present).
 bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken,
-                   const TileCountArray& rest, TileId ja, TileId jb, int32_t jokers,
-                   bool pairTaken) {
+                   TileId ja, TileId jb, int32_t jokers, bool pairTaken) {
     if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
     if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
         return false;
+    if (!v.probe) {
+        v.probe.emplace(v.hand, (call.options & kOptHonourChows) != 0);
+        v.valid = HandCountsValid(v.hand);
+        v.tiles = 0;
+        for (int32_t c : v.hand) v.tiles += c;
+    }
     if (call.allowed & kShapeSevenPairs) {
-        int64_t total = jokers;
-        for (int32_t c : rest) total += c;
+        int64_t total = v.tiles - int64_t(taken.size()) + jokers;
         if (total == 12 || total == 14) return false;
     }
-    if (!v.probe) v.probe.emplace(v.hand, (call.options & kOptHonourChows) != 0);
     if (v.probe->Without(taken, jokers, pairTaken)) return false;
     // The full test would have cleared the result unless the rest is no hand
-    // at all or holds an honour or flower (a rest holds a subset of the hand).
-    if (!HandCountsValid(rest)) return true;
+    // at all or holds an honour or flower (a rest holds a subset of the hand,
+    // and is valid when the hand is).
+    if (!v.valid) return true;
     if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
-    if (v.holdsHonours && HoldsHonourOrFlower(rest, ja, jb, call.options)) return true;
-    call.result = HuResult{};
+    if (v.holdsHonours) {
+        TileCountArray rest = v.hand;
+        for (int k : taken) --rest[size_t(k)];
+        if (HoldsHonourOrFlower(rest, ja, jb, call.options)) return true;
+    }
+    if (!call.cleared) {
+        call.result = HuResult{};
+        call.cleared = true;
+    }
     return true;
 }
 
 bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken, int32_t jokers,
               bool pairTaken, const Meld& meld, int32_t waitBit) {
-    TileCountArray rest = v.hand;
     for (int k : taken) {
-        if (k < 1 || k >= kCountSlots || rest[size_t(k)] <= 0) return false;
-        --rest[size_t(k)];
+        if (k < 1 || k >= kCountSlots) return false;
+        int32_t need = 0;
+        for (int other : taken) need += other == k;
+        if (v.hand[size_t(k)] < need) return false;
     }
     int32_t nA = v.nA, nB = v.nB, savedA, savedB;
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
-    if (RestCannotWin(call, v, taken, rest, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
+    if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
+    TileCountArray rest = v.hand;
+    for (int k : taken) --rest[size_t(k)];
+    call.cleared = false;
     if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed, call.result,
                              call.mode, pairTaken))
         return false;
