@@ -458,10 +458,12 @@ bool DecomposeProbe::Without(std::initializer_list<int> taken, int32_t jokers,
         }
     }
     GroupValue v[4];
-    for (int g = 0; g < 3; ++g) v[g] = touched[g] ? t.Suit(codes[g]) : Value(values_[size_t(g)]);
+    for (int g = 0; g < 3; ++g)
+        v[g] = touched[g] ? t.Suit(codes[g]) : Value(values_[size_t(g)]);
     if (touched[3]) {
         TileCountArray rest = *counts_;
-        for (int k : taken) --rest[size_t(k)];
+        for (int k : taken)
+            --rest[size_t(k)];
         v[3] = HonourValue(t, rest, honourChows_);
     } else {
         v[3] = Value(values_[3]);

@@ -39,12 +39,12 @@ bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, 
 // the hand's own group values (only the groups that lose a tile are looked
 // up again). The counts must outlive the probe.
 class DecomposeProbe {
-public:
+  public:
     DecomposeProbe(const TileCountArray& counts, bool honourChows);
     // CanDecompose of the counts less one tile of each kind in `taken`.
     bool Without(std::initializer_list<int> taken, int32_t jokers, bool pairTaken) const;
 
-private:
+  private:
     const TileCountArray* counts_;
     bool honourChows_;
     bool valid_;

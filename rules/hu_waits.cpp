@@ -3,6 +3,7 @@
 // (jokers as their own kind with option 0x8; jokers as wildcards) for the meld
 // the winning tile completes, and checks that the rest of the hand wins.
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <initializer_list>
@@ -42,6 +43,7 @@ struct View {
     mutable int holdsHonours = -1;
     mutable bool valid = false;
     mutable int64_t tiles = 0;
+    mutable int32_t odd = 0;  // kinds 1-63 of odd count
     int32_t Jokers() const { return SumJokers(nA, nB); }
     bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
 };
@@ -122,8 +124,8 @@ struct Meld {
 // A quick refusal for a rest that can neither decompose nor take a whole-hand
 // shape; it leaves the result as the full test's failure would. The rest is
 // the view's hand less `taken` (all present).
-bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken,
-                   TileId ja, TileId jb, int32_t jokers, bool pairTaken) {
+bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken, TileId ja,
+                   TileId jb, int32_t jokers, bool pairTaken) {
     if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
     if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
         return false;
@@ -131,11 +133,26 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
         v.probe.emplace(v.hand, (call.options & kOptHonourChows) != 0);
         v.valid = HandCountsValid(v.hand);
         v.tiles = 0;
-        for (int32_t c : v.hand) v.tiles += c;
+        v.odd = 0;
+        for (int k = 0; k < kCountSlots; ++k) {
+            v.tiles += v.hand[size_t(k)];
+            v.odd += k > 0 && (v.hand[size_t(k)] & 1);
+        }
     }
     if (call.allowed & kShapeSevenPairs) {
         int64_t total = v.tiles - int64_t(taken.size()) + jokers;
-        if (total == 12 || total == 14) return false;
+        if (total == 12 || total == 14) {
+            // Seven pairs wins when the kinds of odd count are no more than the
+            // wildcards; each tile taken flips the parity of its kind.
+            int32_t odd = v.odd;
+            const int* first = taken.begin();
+            for (const int* p = first; p != taken.end(); ++p) {
+                if (std::find(first, p, *p) != p) continue;  // counted with its first
+                int32_t times = int32_t(std::count(first, taken.end(), *p));
+                if (times & 1) odd += (v.hand[size_t(*p)] & 1) ? -1 : 1;
+            }
+            if (odd <= jokers) return false;
+        }
     }
     if (v.probe->Without(taken, jokers, pairTaken)) return false;
     // The full test would have cleared the result unless the rest is no hand
@@ -145,7 +162,8 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
     if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
     if (v.holdsHonours) {
         TileCountArray rest = v.hand;
-        for (int k : taken) --rest[size_t(k)];
+        for (int k : taken)
+            --rest[size_t(k)];
         if (HoldsHonourOrFlower(rest, ja, jb, call.options)) return true;
     }
     if (!call.cleared) {
@@ -160,7 +178,8 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     for (int k : taken) {
         if (k < 1 || k >= kCountSlots) return false;
         int32_t need = 0;
-        for (int other : taken) need += other == k;
+        for (int other : taken)
+            need += other == k;
         if (v.hand[size_t(k)] < need) return false;
     }
     int32_t nA = v.nA, nB = v.nB, savedA, savedB;
@@ -169,7 +188,8 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
     if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
     TileCountArray rest = v.hand;
-    for (int k : taken) --rest[size_t(k)];
+    for (int k : taken)
+        --rest[size_t(k)];
     call.cleared = false;
     if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed, call.result,
                              call.mode, pairTaken))

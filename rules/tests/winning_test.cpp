@@ -49,7 +49,7 @@ TEST(WinningIdentityTest, FastAndReferenceSearchesGiveIdenticalResults) {
                                       0x80022011};
     const uint32_t modes[] = {0, 2, 4, 1, 2 | 0x10};
     int wins = 0;
-    for (int i = 0; i < 6000; ++i) {
+    for (int i = 0; i < 8000; ++i) {
         if (i % 2 == 0) {
             ResetTileHooks();
         } else {
@@ -58,6 +58,16 @@ TEST(WinningIdentityTest, FastAndReferenceSearchesGiveIdenticalResults) {
         auto h = ConstructedHand(rng, 3 + int(rng() % 3), true, 0, i % 3 == 0);
         TileCountArray counts =
             i % 4 == 3 ? RandomCounts(rng, 13 + int(rng() % 5), true) : h.counts;
+        if (i % 5 == 1) {
+            // Pairs, for the seven-pairs shape and the pair waits.
+            counts = {};
+            for (int p = 0; p < 7; ++p) {
+                int k = testing::OrdinaryKinds()[rng() % 27];
+                if (counts[size_t(k)] <= 2) counts[size_t(k)] += 2;
+            }
+            int k = testing::OrdinaryKinds()[rng() % 27];
+            if (rng() % 2 && counts[size_t(k)] < 4) ++counts[size_t(k)];
+        }
         // Take one tile out as the winning tile.
         std::vector<TileIndex> present;
         for (int k = 1; k < kCountSlots; ++k) {
