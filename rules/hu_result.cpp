@@ -14,6 +14,11 @@ int32_t SaturatingAdd(int32_t a, int32_t b) {
                                        std::numeric_limits<int32_t>::max()));
 }
 
+// The tile word of a joker place: the negative kind (without overflow).
+int32_t Negated(int32_t kind) {
+    return int32_t(0u - uint32_t(kind));
+}
+
 MeldRecord* NextMeld(HuResult& result) {
     if (result.meldCount < 0 || result.meldCount >= kMaxMelds) return nullptr;
     return &result.melds[size_t(result.meldCount)];
@@ -32,22 +37,24 @@ int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int3
     if (!meld) return result.meldCount;
     *meld = MeldRecord{};
     meld->type = type;
-    auto joker = [&] { return -PickJokerIndex(&usedA, &usedB, idxA, idxB); };
+    auto joker = [&] { return Negated(PickJokerIndex(&usedA, &usedB, idxA, idxB)); };
     auto& t = meld->tiles;
     if (type == kMeldChow) {
-        // Three places; a gap after place 1 or 2 skips one rank there.
-        int32_t next[3] = {k, k + 1, k + 2};
-        if (gapPlace == 1) next[1] = k + 2, next[2] = k + 3;
-        if (gapPlace == 2) next[2] = k + 3;
+        // Three places; a gap after place 1 or 2 skips one rank there. Kinds
+        // near the end of the int range wrap instead of overflowing.
+        auto at = [k](int d) { return int32_t(uint32_t(k) + uint32_t(d)); };
+        int32_t next[3] = {k, at(1), at(2)};
+        if (gapPlace == 1) next[1] = at(2), next[2] = at(3);
+        if (gapPlace == 2) next[2] = at(3);
         switch (jokerPlace) {
             case 0:
-                t = {joker(), k, k + 1, 0};
+                t = {joker(), k, at(1), 0};
                 break;
             case 1:
                 t = {k, joker(), next[2], 0};
                 break;
             case 2:
-                t = {k, k + 1, joker(), 0};
+                t = {k, at(1), joker(), 0};
                 break;
             default:
                 t = {next[0], next[1], next[2], 0};
@@ -70,7 +77,7 @@ int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, 
     meld->type = type;
     int size = type == kMeldPair ? 2 : 3;
     for (int i = 0; i < size; ++i)
-        meld->tiles[size_t(i)] = -PickJokerIndex(&usedA, &usedB, idxA, idxB);
+        meld->tiles[size_t(i)] = Negated(PickJokerIndex(&usedA, &usedB, idxA, idxB));
     return ++result.meldCount;
 }
 

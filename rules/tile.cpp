@@ -1,6 +1,7 @@
 #include "rules/tile.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace rules {
 namespace {
@@ -80,7 +81,9 @@ TileIndex TileIdToIndex(TileId id, RuleOptions options) {
 }
 
 TileIndex MakeTileIndex(int32_t suit, int32_t rank) {
-    return suit >= 0 && rank >= 1 ? suit * 10 + rank : 0;
+    if (suit < 0 || rank < 1) return 0;
+    int64_t index = int64_t(suit) * 10 + rank;
+    return index <= INT32_MAX ? int32_t(index) : 0;  // no kind past the int range
 }
 
 TileIndex TileKindOrZero(TileId id, RuleOptions options) {

@@ -131,6 +131,15 @@ TEST_F(HuTest, AddMeldTileWords) {
     }
 }
 
+TEST_F(HuTest, AddMeldNeverOverflows) {
+    HuResult r;
+    AddMeld(r, kMeldChow, INT32_MAX, 0, 0, 0, 0, kNoJokerPlace, 1);
+    AddMeld(r, kMeldPung, 7, 1, 0, INT32_MIN, 0, kNoJokerPlace, 0);
+    EXPECT_EQ(r.meldCount, 2);
+    EXPECT_EQ(r.melds[1].tiles[2], INT32_MIN);
+    EXPECT_EQ(MakeTileIndex(INT32_MAX, 5), 0);
+}
+
 TEST_F(HuTest, SevenPairsWithOneJoker) {
     // 13 tiles: six pairs and a single, plus one joker (joker A 九条).
     TileCountArray hand = Counts({1, 1, 3, 3, 5, 5, 12, 12, 14, 14, 16, 16, 19, 22});
