@@ -389,6 +389,7 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
 }
 
 detail::DecomposeFn g_decompose = DecomposeHand;
+thread_local bool t_acceptOnly = false;
 
 }  // namespace
 
@@ -471,6 +472,13 @@ bool DecomposeProbe::Without(std::initializer_list<int> taken, int32_t jokers,
     return Completes(Combine(Combine(v[0], v[1]), Combine(v[2], v[3])), jokers, pairTaken);
 }
 
+AcceptOnlyScope::AcceptOnlyScope() : previous_(t_acceptOnly) {
+    t_acceptOnly = true;
+}
+AcceptOnlyScope::~AcceptOnlyScope() {
+    t_acceptOnly = previous_;
+}
+
 DecomposeFn SetDecomposeForTesting(DecomposeFn fn) {
     return std::exchange(g_decompose, fn ? fn : DecomposeHand);
 }
@@ -508,6 +516,7 @@ int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA
     for (int g = 2; g >= 0; --g)
         suffix[g] = Combine(value[g + 1], suffix[g + 1]);
     if (!CompletesWith(suffix[0], value[0], jokers, pairTaken != 0)) return 0;
+    if (t_acceptOnly) return 8;
     Search s{t,
              counts,
              {codes[0], codes[1], codes[2]},

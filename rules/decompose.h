@@ -52,6 +52,19 @@ class DecomposeProbe {
     std::array<uint64_t, 4> values_{};
 };
 
+// While one lives on this thread, the decomposition only tells whether the
+// hand splits (after its exact test at the root) and records no melds.
+class AcceptOnlyScope {
+  public:
+    AcceptOnlyScope();
+    ~AcceptOnlyScope();
+    AcceptOnlyScope(const AcceptOnlyScope&) = delete;
+    AcceptOnlyScope& operator=(const AcceptOnlyScope&) = delete;
+
+  private:
+    bool previous_;
+};
+
 // The decomposition entry the hu tests call; tests swap in the plain search.
 using DecomposeFn = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
                                 TileIndex, RuleOptions, uint32_t, HuResult&, int32_t);

@@ -505,7 +505,14 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     Views views;
     Shared shared;
     if (g_shortcut.load(std::memory_order_relaxed)) {
-        if (TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
+        // Only whether the plain test wins: a wait checker that wins rewrites
+        // the whole result, so the plain test's melds are never seen.
+        int32_t ok;
+        {
+            detail::AcceptOnlyScope scope;
+            ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
+        }
+        if (ok) {
             plain = result;
             views = BuildViews(counts, tile, jokerA, jokerB, options);
             shared = {&plain, &views};
@@ -513,24 +520,30 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
             return 0;
         }
     }
-    auto wait = [&](auto inView) {
-        return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, inView,
-                          shared) != 0;
+    auto waits = [&] {
+        auto wait = [&](auto inView) {
+            return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, inView,
+                              shared) != 0;
+        };
+        // The joker-pair wait runs the pair wait first; when that step failed
+        // the pair-wait checker fails the same way, when it won it wins the same way.
+        int pairOk = -1;
+        HuResult pairResult;
+        const bool reuse = shared.known != nullptr;
+        if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, shared,
+                      reuse ? &pairOk : nullptr, &pairResult))
+            return true;
+        if (pairOk == 1) {
+            result = pairResult;
+            return true;
+        }
+        if (pairOk != 0 && wait(PairInView)) return true;
+        return wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) || wait(ChowInView);
     };
-    // The joker-pair wait runs the pair wait first; when that step failed the
-    // pair-wait checker fails the same way, when it won it wins the same way.
-    int pairOk = -1;
-    HuResult pairResult;
-    const bool reuse = shared.known != nullptr;
-    if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, shared,
-                  reuse ? &pairOk : nullptr, &pairResult))
-        return 8;
-    if (pairOk == 1) {
-        result = pairResult;
-        return 8;
-    }
-    if (pairOk != 0 && wait(PairInView)) return 8;
-    if (wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) || wait(ChowInView)) return 8;
+    if (waits()) return 8;
+    // When every wait checker failed, the plain test's melds would still not
+    // be seen: the seven-pairs check below runs the same plain test restricted
+    // to one shape, which clears the result as far as the first one got.
     using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
                                 uint32_t, HuResult&, uint32_t);
     static constexpr Checker kShapeCheckers[] = {HuCheckMode16, HuCheckMode32, HuCheckMode64};
