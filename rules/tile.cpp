@@ -150,9 +150,12 @@ int32_t IsJokerTile(TileId id, TileId jokerA, TileId jokerB, RuleOptions options
 
 int32_t IsJokerIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options) {
     if (index < 1 || !(options & kOptJokers) || jokerA == -1) return 0;
+    const bool standard = StandardSuitAndRank();
     auto matches = [&](TileId joker) {
-        return joker >= 0 && index / 10 == g_hooks.suit(joker, options) &&
-               index % 10 == g_hooks.rank(joker, options);
+        if (joker < 0) return false;
+        int32_t suit = standard ? TileIdToSuit(joker, options) : g_hooks.suit(joker, options);
+        int32_t rank = standard ? TileIdToRank(joker, options) : g_hooks.rank(joker, options);
+        return index / 10 == suit && index % 10 == rank;
     };
     return matches(jokerA) || matches(jokerB) ? 1 : 0;
 }
