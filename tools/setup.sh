@@ -7,8 +7,14 @@ missing=()
 for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# The SOCKS5 server of the proxy tests checks user and password against the
+# system's accounts: one login-less account with a fixed password serves it.
+if ! id qevoproxy >/dev/null 2>&1; then
+    $sudo useradd -M -s /usr/sbin/nologin qevoproxy
+    echo 'qevoproxy:proxy-pass-1' | $sudo chpasswd
+fi
+[ ${#missing[@]} -eq 0 ] && exit 0
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -26,6 +26,7 @@ TEST(ClockTest, TickCountWrapsAtThirtyTwoBits) {
 }
 
 TEST(ClockTest, ScopedClockRestoresThePreviousClockAndHookRuns) {
+    g_hookCalls = 0;
     const Clock* before = &CurrentClock();
     {
         ManualClock clock;

@@ -1,0 +1,135 @@
+#pragma once
+// Display back ends: they show top-level windows' pixels and report what the
+// user does. The window system owns the windows and their surfaces; a back
+// end only mirrors them, identified by the window's handle value. Input is
+// delivered to the sink on the back end's own thread (the SDL back end's
+// display thread, or the injecting thread for the headless one); the window
+// system turns it into messages for the owning thread.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/gui/geometry.h"
+#include "platform/gui/surface.h"
+
+namespace platform {
+
+using DisplayWindowId = uint64_t;
+
+// Standard cursors by their Win32 resource numbers.
+enum CursorId : int {
+    IDC_ARROW = 32512,
+    IDC_IBEAM = 32513,
+    IDC_WAIT = 32514,
+    IDC_CROSS = 32515,
+    IDC_UPARROW = 32516,
+    IDC_SIZENWSE = 32642,
+    IDC_SIZENESW = 32643,
+    IDC_SIZEWE = 32644,
+    IDC_SIZENS = 32645,
+    IDC_SIZEALL = 32646,
+    IDC_NO = 32648,
+    IDC_HAND = 32649,
+    IDC_APPSTARTING = 32650,
+};
+
+enum class MouseButton { None, Left, Right, Middle };
+
+struct InputEvent {
+    enum class Kind {
+        MouseMove,
+        MouseDown,
+        MouseUp,
+        Wheel,
+        KeyDown,
+        KeyUp,
+        Text,     // committed text input, GBK
+        Close,    // the user asked to close the window
+        FocusIn,  // the top-level window became the active one
+        FocusOut,
+        MouseLeave,
+        Exposed,  // the back end lost the pixels; present again
+    };
+    Kind kind = Kind::MouseMove;
+    DisplayWindowId window = 0;
+    POINT point{};  // client coordinates of the top-level window
+    MouseButton button = MouseButton::None;
+    int clicks = 1;         // 2 for a double click
+    int wheelDelta = 0;     // multiples of 120, positive away from the user
+    int virtualKey = 0;     // VK_ value
+    bool repeat = false;    // auto-repeated key
+    unsigned keyState = 0;  // MK_ bits at the time of the event
+    std::string text;       // GBK
+};
+
+class Display {
+  public:
+    using Sink = std::function<void(const InputEvent&)>;
+
+    virtual ~Display() = default;
+
+    // Where input goes; set before windows are created.
+    virtual void SetSink(Sink sink) = 0;
+
+    // `frame` is the client area in screen coordinates; the window starts
+    // hidden. A popup (menu, tooltip, popup dialog) has no decoration and
+    // stays above the others.
+    virtual bool CreateWindow(DisplayWindowId id, const RECT& frame, std::string_view title,
+                              bool popup) = 0;
+    virtual void DestroyWindow(DisplayWindowId id) = 0;
+    virtual void ShowWindow(DisplayWindowId id, bool show) = 0;
+    virtual void MoveWindow(DisplayWindowId id, const RECT& frame) = 0;
+    virtual void SetTitle(DisplayWindowId id, std::string_view title) = 0;  // GBK
+    // Copies `dirty` (window coordinates) of the window's pixels to the
+    // screen. The surface is read before the call returns.
+    virtual void Present(DisplayWindowId id, const Surface& pixels, const RECT& dirty) = 0;
+    virtual void SetCursor(int cursorId) = 0;
+    virtual void SetTextInput(DisplayWindowId id, bool on) = 0;
+    // The work area (screen minus panels) in screen coordinates.
+    virtual RECT WorkArea() const = 0;
+};
+
+// A display without a screen: it keeps the last presented pixels of each
+// window for tests, which inject input through Inject.
+class HeadlessDisplay final : public Display {
+  public:
+    explicit HeadlessDisplay(SIZE screen = {1280, 800});
+    ~HeadlessDisplay() override;
+
+    void SetSink(Sink sink) override;
+    bool CreateWindow(DisplayWindowId id, const RECT& frame, std::string_view title,
+                      bool popup) override;
+    void DestroyWindow(DisplayWindowId id) override;
+    void ShowWindow(DisplayWindowId id, bool show) override;
+    void MoveWindow(DisplayWindowId id, const RECT& frame) override;
+    void SetTitle(DisplayWindowId id, std::string_view title) override;
+    void Present(DisplayWindowId id, const Surface& pixels, const RECT& dirty) override;
+    void SetCursor(int cursorId) override;
+    void SetTextInput(DisplayWindowId id, bool on) override;
+    RECT WorkArea() const override;
+
+    // Test side.
+    void Inject(const InputEvent& event);
+    bool HasWindow(DisplayWindowId id) const;
+    bool IsShown(DisplayWindowId id) const;
+    bool IsPopup(DisplayWindowId id) const;
+    RECT Frame(DisplayWindowId id) const;
+    std::string Title(DisplayWindowId id) const;
+    Surface Screen(DisplayWindowId id) const;  // what was presented
+    int PresentCount(DisplayWindowId id) const;
+    int Cursor() const;
+    bool TextInputOn(DisplayWindowId id) const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The SDL2 back end, or null when SDL cannot open a display (no X server).
+// It runs its own display thread.
+std::unique_ptr<Display> OpenSdlDisplay();
+
+}  // namespace platform

@@ -1,0 +1,52 @@
+#pragma once
+// The system colours and stock fonts that controls paint with, fixed to the
+// classic desktop scheme so that screenshots are the same on every machine.
+
+#include "platform/font/font.h"
+#include "platform/gui/geometry.h"
+
+namespace platform {
+
+enum SysColorIndex {
+    COLOR_SCROLLBAR = 0,
+    COLOR_BACKGROUND = 1,
+    COLOR_ACTIVECAPTION = 2,
+    COLOR_INACTIVECAPTION = 3,
+    COLOR_MENU = 4,
+    COLOR_WINDOW = 5,
+    COLOR_WINDOWFRAME = 6,
+    COLOR_MENUTEXT = 7,
+    COLOR_WINDOWTEXT = 8,
+    COLOR_CAPTIONTEXT = 9,
+    COLOR_ACTIVEBORDER = 10,
+    COLOR_INACTIVEBORDER = 11,
+    COLOR_APPWORKSPACE = 12,
+    COLOR_HIGHLIGHT = 13,
+    COLOR_HIGHLIGHTTEXT = 14,
+    COLOR_BTNFACE = 15,
+    COLOR_3DFACE = 15,
+    COLOR_BTNSHADOW = 16,
+    COLOR_3DSHADOW = 16,
+    COLOR_GRAYTEXT = 17,
+    COLOR_BTNTEXT = 18,
+    COLOR_INACTIVECAPTIONTEXT = 19,
+    COLOR_BTNHIGHLIGHT = 20,
+    COLOR_3DHILIGHT = 20,
+    COLOR_3DHIGHLIGHT = 20,
+    COLOR_3DDKSHADOW = 21,
+    COLOR_3DLIGHT = 22,
+    COLOR_INFOTEXT = 23,
+    COLOR_INFOBK = 24,
+    COLOR_HOTLIGHT = 26,
+    COLOR_GRADIENTACTIVECAPTION = 27,
+    COLOR_GRADIENTINACTIVECAPTION = 28,
+};
+
+// Black for an unknown index.
+COLORREF GetSysColor(int index);
+
+// DEFAULT_GUI_FONT and SYSTEM_FONT of a Chinese desktop.
+FontSpec DefaultGuiFont();
+FontSpec SystemFont();
+
+}  // namespace platform

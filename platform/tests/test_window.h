@@ -1,0 +1,50 @@
+#pragma once
+// Helpers for the message and window tests: a window whose handler is a
+// lambda, and a payload that counts its own destruction.
+
+#include <atomic>
+#include <functional>
+
+#include "platform/message_queue.h"
+#include "platform/window.h"
+
+namespace platform::testing {
+
+class LambdaWindow : public Window {
+  public:
+    using Handler = std::function<LRESULT(Message&)>;
+    LambdaWindow() = default;
+    explicit LambdaWindow(Handler handler) : handler_(std::move(handler)) {}
+    ~LambdaWindow() override { Destroy(); }
+    void SetHandler(Handler handler) { handler_ = std::move(handler); }
+
+  protected:
+    LRESULT WindowProc(Message& msg) override {
+        return handler_ ? handler_(msg) : DefWindowProc(msg);
+    }
+
+  private:
+    Handler handler_;
+};
+
+// A heap record that counts how many of its kind were destroyed.
+struct CountedRecord {
+    explicit CountedRecord(std::atomic<int>* counter, int value = 0)
+        : counter(counter), value(value) {}
+    ~CountedRecord() { ++*counter; }
+    std::atomic<int>* counter;
+    int value;
+};
+
+// Runs the calling thread's queue until it is empty, dispatching everything.
+inline int PumpPending() {
+    int n = 0;
+    Message msg;
+    while (PeekMessage(msg, {}, 0, 0, PM_REMOVE)) {
+        DispatchMessage(msg);
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace platform::testing
