@@ -130,6 +130,8 @@ class SocketWatcher {
     void Arm(long events) {
         {
             std::lock_guard lock(mu_);
+            // Receive re-arms on every call; only a change needs the poller.
+            if (!parked_ && (armed_ & events) == events) return;
             armed_ |= events;
             parked_ = false;
         }
