@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <deque>
+#include <map>
 #include <mutex>
 
 #include "platform/gui/sys_colors.h"
@@ -26,6 +28,10 @@ struct DisplayState {
     std::shared_ptr<Display> display;
     HCURSOR cursor = IDC_ARROW;
     std::array<std::atomic<bool>, 256> keysDown{};
+    // Input not yet turned into messages, per top-level window. One event is
+    // converted at a time, after the messages of the one before have been
+    // retrieved, so that keys go to the focus of their moment.
+    std::map<uint32_t, std::deque<InputEvent>> pending;
 };
 
 DisplayState& Displays() {
@@ -42,8 +48,31 @@ void RouteInput(const InputEvent& event) {
             Displays().keysDown[size_t(event.virtualKey)] = false;
         }
     }
-    HWND target = HwndFromParam(uintptr_t(event.window));
-    PostMessage(target, WM_PRIVATE_INPUT, 0, 0, Payload::Make<InputEvent>(event));
+    const HWND target = HwndFromParam(uintptr_t(event.window));
+    DisplayState& s = Displays();
+    std::lock_guard<std::mutex> guard(s.lock);
+    auto& queue = s.pending[target.value];
+    queue.push_back(event);
+    if (queue.size() == 1 && !PostMessage(target, WM_PRIVATE_INPUT)) s.pending.erase(target.value);
+}
+
+// The next input event of a top-level window; `more` tells whether others wait.
+bool NextInput(HWND top, InputEvent& event, bool& more) {
+    DisplayState& s = Displays();
+    std::lock_guard<std::mutex> guard(s.lock);
+    auto it = s.pending.find(top.value);
+    if (it == s.pending.end() || it->second.empty()) return false;
+    event = std::move(it->second.front());
+    it->second.pop_front();
+    more = !it->second.empty();
+    if (!more) s.pending.erase(it);
+    return true;
+}
+
+void DropInput(HWND top) {
+    DisplayState& s = Displays();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.pending.erase(top.value);
 }
 
 }  // namespace
@@ -177,9 +206,16 @@ LRESULT CWnd::WindowProc(Message& msg) {
                 Present();
             }
             return 0;
-        case WM_PRIVATE_INPUT:
-            if (auto* event = msg.payload.Get<InputEvent>()) HandleInput(*event);
+        case WM_PRIVATE_INPUT: {
+            InputEvent event;
+            bool more = false;
+            const HWND self = Handle();
+            if (NextInput(self, event, more)) {
+                HandleInput(event);
+                if (more && !PostMessage(self, WM_PRIVATE_INPUT)) DropInput(self);
+            }
             return 0;
+        }
         default:
             break;
     }
@@ -706,8 +742,9 @@ void CWnd::HandleMouse(const InputEvent& event) {
         CWnd* focus = FromHandle(GetFocus());
         if (focus && focus->GetTopLevel() == this) target = focus;
         if (!target->IsWindowEnabled()) return;
-        target->Send(WM_MOUSEWHEEL, MAKEWPARAM(int(event.keyState), event.wheelDelta),
-                     MAKELPARAM(screen.x, screen.y));
+        PostMessage(target->Handle(), WM_MOUSEWHEEL,
+                    MAKEWPARAM(int(event.keyState), event.wheelDelta),
+                    MAKELPARAM(screen.x, screen.y));
         return;
     }
     if (!target->IsWindowEnabled()) return;
@@ -727,27 +764,26 @@ void CWnd::HandleMouse(const InputEvent& event) {
         target->Send(WM_SETCURSOR, ToWParam(hwnd), MAKELPARAM(HTCLIENT, int(message)));
         if (FromHandle(hwnd) != target) return;
     }
-    target->Send(message, event.keyState, MAKELPARAM(local.x, local.y));
+    PostMessage(hwnd, message, event.keyState, MAKELPARAM(local.x, local.y));
 }
 
 void CWnd::HandleKey(const InputEvent& event) {
     CWnd* target = FromHandle(GetFocus());
     if (!target || target->GetTopLevel() != this) target = this;
     if (!target->IsWindowEnabled()) return;
+    // Keyboard and mouse messages are posted, as Win32 does, so that message
+    // loops (a modal dialog's) see them before the window does.
+    const HWND hwnd = target->Handle();
     if (event.kind == InputEvent::Kind::Text) {
-        const HWND hwnd = target->Handle();
-        for (unsigned char c : event.text) {
-            if (FromHandle(hwnd) != target) return;
-            target->Send(WM_CHAR, c, 1);
-        }
+        for (unsigned char c : event.text)
+            PostMessage(hwnd, WM_CHAR, c, 1);
         return;
     }
     const bool down = event.kind == InputEvent::Kind::KeyDown;
     LPARAM flags = 1 | (event.repeat ? LPARAM(1) << 30 : 0) | (down ? 0 : LPARAM(3) << 30);
-    const HWND hwnd = target->Handle();
-    target->Send(down ? WM_KEYDOWN : WM_KEYUP, WPARAM(event.virtualKey), flags);
+    PostMessage(hwnd, down ? WM_KEYDOWN : WM_KEYUP, WPARAM(event.virtualKey), flags);
     // The characters TranslateMessage makes of keys that type no text.
-    if (down && FromHandle(hwnd) == target) {
+    if (down) {
         int c = 0;
         switch (event.virtualKey) {
             case VK_RETURN:
@@ -765,7 +801,7 @@ void CWnd::HandleKey(const InputEvent& event) {
             default:
                 break;
         }
-        if (c) target->Send(WM_CHAR, WPARAM(c), flags);
+        if (c) PostMessage(hwnd, WM_CHAR, WPARAM(c), flags);
     }
 }
 
@@ -776,6 +812,7 @@ void CWnd::OnDestroyed() {
         top_->display->DestroyWindow(Handle().value);
         top_->created = false;
     }
+    if (top_) DropInput(Handle());
     if (parentWnd_) {
         if (style_ & WS_VISIBLE) InvalidateInParent();
         std::erase(parentWnd_->zorder_, this);

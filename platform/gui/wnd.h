@@ -24,6 +24,7 @@
 #include "platform/gui/gui_messages.h"
 #include "platform/gui/painter.h"
 #include "platform/gui/region.h"
+#include "platform/message_queue.h"
 #include "platform/window.h"
 
 namespace platform {
