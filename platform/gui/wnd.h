@@ -131,13 +131,14 @@ class CWnd : public Window {
     virtual LRESULT OnMessage(Message& msg);
     // A convenience for handlers: the default for `msg`.
     LRESULT Default(Message& msg) { return CWnd::OnMessage(msg); }
+    // Runs this window's handler now (the same thread's SendMessage).
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
   private:
     struct TopLevel;
     friend struct CWndAccess;
 
     LRESULT WindowProc(Message& msg) final;
-    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     POINT OffsetInTopLevel() const;
     Region VisibleClientInTopLevel() const;
     void AddUpdate(const Region& region, bool erase, bool children);
