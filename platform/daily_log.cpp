@@ -46,7 +46,7 @@ ScopedLocalTime::~ScopedLocalTime() {
 std::string DailyLogPath(std::string_view name, const LocalDateTime& when) {
     char date[32];
     std::snprintf(date, sizeof date, "%04d%02d%02d", when.year, when.month, when.day);
-    return ProgramDir() + GbkToUtf8(name) + date + ".log";
+    return ResolvePath(ProgramDir() + std::string(name) + date + ".log");
 }
 
 bool AppendDailyLogLine(std::string_view name, const LocalDateTime& when,

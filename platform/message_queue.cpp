@@ -58,6 +58,7 @@ bool ThreadQueue::Deliver(const std::shared_ptr<SendRecord>& record) {
     std::lock_guard lock(Mutex());
     if (closed_) return false;
     inbox_.push_back(record);
+    pendingSends_.fetch_add(1, std::memory_order_release);
     WakeWaitersLocked();
     return true;
 }
@@ -67,6 +68,7 @@ bool ThreadQueue::Withdraw(const std::shared_ptr<SendRecord>& record) {
     auto it = std::find(inbox_.begin(), inbox_.end(), record);
     if (it == inbox_.end()) return false;
     inbox_.erase(it);
+    pendingSends_.fetch_sub(1, std::memory_order_relaxed);
     return true;
 }
 
@@ -77,19 +79,31 @@ void ThreadQueue::PostQuit(int exitCode) {
     WakeWaitersLocked();
 }
 
+void ThreadQueue::Wake() {
+    std::lock_guard lock(Mutex());
+    WakeWaitersLocked();
+}
+
+bool ThreadQueue::SourceHasMessage() {
+    Message scratch;
+    return source_ && source_(scratch, {}, 0, 0, false);
+}
+
 bool ThreadQueue::IsSignaledLocked() const {
     return !posted_.empty() || !inbox_.empty() || quit_;
 }
 
 bool ThreadQueue::ServeSentMessages() {
     bool served = false;
-    for (;;) {
+    // Most calls find no send waiting: skip the lock then.
+    while (pendingSends_.load(std::memory_order_acquire) != 0) {
         std::shared_ptr<SendRecord> record;
         {
             std::lock_guard lock(Mutex());
             if (inbox_.empty()) return served;
             record = std::move(inbox_.front());
             inbox_.pop_front();
+            pendingSends_.fetch_sub(1, std::memory_order_relaxed);
         }
         served = true;
         // Only this thread touches the message from here until Complete.
@@ -100,6 +114,7 @@ bool ThreadQueue::ServeSentMessages() {
             record->Complete(0, false);
         }
     }
+    return served;
 }
 
 bool ThreadQueue::Next(Message& out, HWND filter, UINT min, UINT max, bool remove,
@@ -123,6 +138,7 @@ bool ThreadQueue::Next(Message& out, HWND filter, UINT min, UINT max, bool remov
             return true;
         }
     }
+    if (source_ && source_(out, filter, min, max, remove)) return true;
     Timer* timer = NextTimer(filter, min, max);
     if (!timer) return false;
     const int64_t now = CurrentClock().NowMicros();
@@ -204,12 +220,18 @@ void ThreadQueue::Close() {
         closed_ = true;
         posted.swap(posted_);
         inbox.swap(inbox_);
+        pendingSends_.store(0, std::memory_order_relaxed);
         WakeWaitersLocked();
     }
     for (auto& record : inbox)
         record->Complete(0, false);
     timers_.clear();
     // `posted` frees its payloads here: the receiver is gone.
+}
+
+ThreadQueue* ThisThreadQueue() {
+    if (!t_queue.queue) CurrentQueue();
+    return t_queue.queue.get();
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue() {
@@ -269,8 +291,8 @@ LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, 
     *ok = false;
     auto target = detail::FindWindow(hwnd);
     if (!target) return 0;
-    auto self = detail::CurrentQueue();
-    if (target->queue == self) {
+    detail::ThreadQueue* self = detail::ThisThreadQueue();
+    if (target->queue.get() == self) {
         Message msg{hwnd, message, wParam, lParam, GetTickCount(), {}};
         *ok = true;
         return detail::CallWindowProc(target->window, msg);
@@ -279,7 +301,7 @@ LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, 
     record->msg = Message{hwnd, message, wParam, lParam, GetTickCount(), {}};
     if (!target->queue->Deliver(record)) return 0;
     const bool serve = !(flags & SMTO_BLOCK);
-    Waitable* const sources[] = {record.get(), self.get()};
+    Waitable* const sources[] = {record.get(), self};
     const bool finished = WaitUntil(std::span(sources, serve ? 2 : 1), deadline, [&](int64_t&) {
         if (serve) self->ServeSentMessages();
         std::lock_guard lock(record->Mutex());
@@ -314,11 +336,14 @@ bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 
 bool PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam,
                        Payload&& payload) {
-    return PostTo(detail::FindQueue(threadId), {}, message, wParam, lParam, payload);
+    // Posting to oneself makes one's own queue, as any message call does.
+    auto queue =
+        threadId == GetCurrentThreadId() ? detail::CurrentQueue() : detail::FindQueue(threadId);
+    return PostTo(queue, {}, message, wParam, lParam, payload);
 }
 
 void PostQuitMessage(int exitCode) {
-    detail::CurrentQueue()->PostQuit(exitCode);
+    detail::ThisThreadQueue()->PostQuit(exitCode);
 }
 
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -336,13 +361,17 @@ LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 int GetMessage(Message& msg, HWND filter, UINT min, UINT max) {
-    auto queue = detail::CurrentQueue();
+    detail::ThreadQueue* queue = detail::ThisThreadQueue();
     if (!IsOwnWindowOrNone(filter)) return -1;
-    Waitable* const sources[] = {queue.get()};
+    Waitable* const sources[] = {queue};
     for (;;) {
-        WaitUntil(sources, kNoDeadline, [&](int64_t& wakeAt) {
-            return queue->Next(msg, filter, min, max, true, wakeAt);
-        });
+        // Registering as a waiter is only worth it when nothing is ready.
+        int64_t wakeAt = kNoDeadline;
+        if (!queue->Next(msg, filter, min, max, true, wakeAt)) {
+            WaitUntil(sources, kNoDeadline, [&](int64_t& nextWake) {
+                return queue->Next(msg, filter, min, max, true, nextWake);
+            });
+        }
         // A message left for a window destroyed since goes with its payload.
         if (msg.hwnd && !IsWindow(msg.hwnd)) continue;
         return msg.message == WM_QUIT ? 0 : 1;
@@ -350,7 +379,7 @@ int GetMessage(Message& msg, HWND filter, UINT min, UINT max) {
 }
 
 bool PeekMessage(Message& msg, HWND filter, UINT min, UINT max, UINT removeFlags) {
-    auto queue = detail::CurrentQueue();
+    detail::ThreadQueue* queue = detail::ThisThreadQueue();
     if (!IsOwnWindowOrNone(filter)) return false;
     const bool remove = (removeFlags & PM_REMOVE) != 0;
     for (;;) {
@@ -363,7 +392,7 @@ bool PeekMessage(Message& msg, HWND filter, UINT min, UINT max, UINT removeFlags
 
 LRESULT DispatchMessage(Message& msg) {
     if (msg.message == WM_TIMER && msg.lParam != 0) {
-        auto queue = detail::CurrentQueue();
+        detail::ThreadQueue* queue = detail::ThisThreadQueue();
         if (const TimerProc* proc = queue->FindTimerProc(msg.hwnd, msg.wParam)) {
             TimerProc call = *proc;  // the procedure may kill its own timer
             call(msg.hwnd, WM_TIMER, msg.wParam, msg.time);
@@ -382,9 +411,9 @@ void WaitMessage() {
 DWORD MsgWaitForMultipleObjects(std::span<Waitable* const> objects, DWORD timeoutMs,
                                 DWORD /*wakeMask*/) {
     if (std::find(objects.begin(), objects.end(), nullptr) != objects.end()) return WAIT_FAILED;
-    auto queue = detail::CurrentQueue();
+    detail::ThreadQueue* queue = detail::ThisThreadQueue();
     std::vector<Waitable*> sources(objects.begin(), objects.end());
-    sources.push_back(queue.get());
+    sources.push_back(queue);
     DWORD answer = WAIT_TIMEOUT;
     WaitUntil(sources, DeadlineAfterMillis(timeoutMs), [&](int64_t& wakeAt) {
         for (size_t i = 0; i < objects.size(); ++i) {
@@ -400,7 +429,7 @@ DWORD MsgWaitForMultipleObjects(std::span<Waitable* const> objects, DWORD timeou
             std::lock_guard lock(queue->Mutex());
             input = queue->IsSignaledLocked();
         }
-        if (input || queue->TimerDue(wakeAt)) {
+        if (input || queue->SourceHasMessage() || queue->TimerDue(wakeAt)) {
             answer = WAIT_OBJECT_0 + DWORD(objects.size());
             return true;
         }
@@ -411,11 +440,22 @@ DWORD MsgWaitForMultipleObjects(std::span<Waitable* const> objects, DWORD timeou
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProc proc) {
     if (!IsOwnWindowOrNone(hwnd)) return 0;
-    return detail::CurrentQueue()->SetTimer(hwnd, id, elapseMs, std::move(proc));
+    return detail::ThisThreadQueue()->SetTimer(hwnd, id, elapseMs, std::move(proc));
 }
 
 bool KillTimer(HWND hwnd, UINT_PTR id) {
-    return detail::CurrentQueue()->KillTimer(hwnd, id);
+    return detail::ThisThreadQueue()->KillTimer(hwnd, id);
+}
+
+void SetThreadMessageSource(MessageSource source) {
+    detail::ThisThreadQueue()->SetSource(std::move(source));
+}
+
+bool WakeThreadQueue(DWORD threadId) {
+    auto queue = detail::FindQueue(threadId);
+    if (!queue) return false;
+    queue->Wake();
+    return true;
 }
 
 int RunMessageLoop() {

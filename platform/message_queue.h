@@ -64,6 +64,17 @@ DWORD MsgWaitForMultipleObjects(std::span<Waitable* const> objects, DWORD timeou
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TimerProc proc = {});
 bool KillTimer(HWND hwnd, UINT_PTR id);
 
+// For the window system: messages made on demand (WM_PAINT for invalid
+// windows, say). The calling thread's source is asked after its posted
+// messages and WM_QUIT and before its timers, with the caller's filter; it
+// fills `out` and answers true when it has one (taking it when `remove`).
+// A thread whose source gains a message from elsewhere is woken with
+// WakeThreadQueue so that a blocked GetMessage asks again.
+using MessageSource =
+    std::function<bool(Message& out, HWND filter, UINT min, UINT max, bool remove)>;
+void SetThreadMessageSource(MessageSource source);
+bool WakeThreadQueue(DWORD threadId);
+
 // GetMessage / DispatchMessage until WM_QUIT; answers its exit code.
 int RunMessageLoop();
 

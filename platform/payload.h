@@ -5,6 +5,7 @@
 // or lets the message free it after dispatch.
 
 #include <memory>
+#include <type_traits>
 #include <typeinfo>
 #include <utility>
 
@@ -15,6 +16,7 @@ class Payload {
     Payload() = default;
     template <class T>
     static Payload From(std::unique_ptr<T> record) {
+        static_assert(!std::is_array_v<T>, "carry arrays in a struct or a std::vector");
         Payload p;
         p.ptr_ = record.release();
         p.type_ = &typeid(T);

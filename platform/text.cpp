@@ -87,4 +87,18 @@ char32_t GbkCodePointAt(std::string_view text, size_t pos, size_t* length) {
     return 0xFFFD;
 }
 
+bool GbkEqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size();) {
+        const size_t n = GbkCharLength(a, i);
+        if (n == 1) {
+            if (AsciiToLower(a[i]) != AsciiToLower(b[i])) return false;
+        } else if (a.substr(i, n) != b.substr(i, n)) {
+            return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
 }  // namespace platform

@@ -2,6 +2,7 @@
 // Internal to the platform library: a thread's message queue, the window
 // table and the hooks between them.
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -48,6 +49,7 @@ class ThreadQueue final : public Waitable {
     // Takes back a send that was not started; false when it was.
     bool Withdraw(const std::shared_ptr<SendRecord>& record);
     void PostQuit(int exitCode);
+    void Wake();
     bool IsSignaledLocked() const override;
 
     // Owner thread only.
@@ -60,6 +62,9 @@ class ThreadQueue final : public Waitable {
     void KillTimers(HWND hwnd);
     const TimerProc* FindTimerProc(HWND hwnd, UINT_PTR id) const;
     bool TimerDue(int64_t& wakeAt);
+    void SetSource(MessageSource source) { source_ = std::move(source); }
+    // Whether the on-demand source has a message (it keeps it).
+    bool SourceHasMessage();
     // At thread end: refuses further posts, fails pending sends, frees what
     // was queued.
     void Close();
@@ -71,6 +76,7 @@ class ThreadQueue final : public Waitable {
     // Guarded by Mutex().
     std::deque<Message> posted_;
     std::deque<std::shared_ptr<SendRecord>> inbox_;
+    std::atomic<size_t> pendingSends_{0};  // inbox_.size(), readable without the lock
     bool quit_ = false;
     int quitCode_ = 0;
     bool closed_ = false;
@@ -78,10 +84,13 @@ class ThreadQueue final : public Waitable {
     std::vector<Timer> timers_;
     uint64_t timerSeq_ = 0;
     UINT_PTR nextThreadTimerId_ = 0x7FF0;
+    MessageSource source_;
 };
 
-// The calling thread's queue, created on first use.
+// The calling thread's queue, created on first use; the plain pointer is
+// good until the thread ends.
 std::shared_ptr<ThreadQueue> CurrentQueue();
+ThreadQueue* ThisThreadQueue();
 std::shared_ptr<ThreadQueue> FindQueue(DWORD threadId);
 // Called by Thread when its body ends.
 void EndThreadMessageQueue();

@@ -46,11 +46,13 @@ constexpr int64_t kMaxRealSleepMicros = 1'000'000;
 }  // namespace
 
 void Waiter::Wake() {
+    bool notify;
     {
         std::lock_guard lock(mu);
         ++wakeups;
+        notify = sleeping;
     }
-    cv.notify_all();
+    if (notify) cv.notify_all();
 }
 
 Waiter& ThisThreadWaiter() {
@@ -72,8 +74,10 @@ void Sleep(Waiter& waiter, uint64_t seen, int64_t wakeAtMicros) {
         micros = std::clamp<int64_t>(wakeAtMicros - clock.NowMicros(), 0, kMaxRealSleepMicros);
     }
     std::unique_lock lock(waiter.mu);
+    waiter.sleeping = true;
     waiter.cv.wait_for(lock, std::chrono::microseconds(micros),
                        [&] { return waiter.wakeups != seen; });
+    waiter.sleeping = false;
 }
 
 }  // namespace detail

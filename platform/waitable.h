@@ -25,6 +25,7 @@ struct Waiter {
     std::mutex mu;
     std::condition_variable cv;
     uint64_t wakeups = 0;
+    bool sleeping = false;  // only a sleeping thread needs a notify
     void Wake();
 };
 

@@ -135,7 +135,7 @@ bool Window::Destroy() {
 }
 
 void Window::Retire() {
-    detail::CurrentQueue()->KillTimers(hwnd_);
+    detail::ThisThreadQueue()->KillTimers(hwnd_);
     if (Window* parent = FromHandle(parent_)) std::erase(parent->children_, hwnd_);
     detail::Unregister(hwnd_);
     hwnd_ = {};

@@ -10,15 +10,22 @@
 //   rijndael.h           CRijndael (AES, ECB buffers) and CEncryptorBase
 //   message_transform.h  CMessageTransform: compression and encryption envelopes
 //   base64.h             CBase64Coder
+//   socket_util.h        ResolveAddress, GetConnectTime, IsSocketConnected
+//   packet.h             PacketHeader, SplitChunks / ReadChunks: the wire packets
+//   notice.h             TransportInfo, TransportNotice: what reaches the application
+//   transport_socket.h   CTransportSocket: connect and greeting, worker thread,
+//                        reassembly, requests with replies and time-outs
 //
-// The socket side (address resolution and connection age in socket_util.h,
-// packets and multi-part messages, the transport socket with its worker
-// thread, requests and replies, the proxy socket) sits beside these.
+// The proxy socket sits beside these.
 
 #include "transport/base64.h"
 #include "transport/byte_buffer.h"
 #include "transport/crc32.h"
 #include "transport/log.h"
 #include "transport/message_transform.h"
+#include "transport/notice.h"
+#include "transport/packet.h"
 #include "transport/rijndael.h"
+#include "transport/socket_util.h"
+#include "transport/transport_socket.h"
 #include "transport/util.h"

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -75,10 +74,7 @@ void GetModuleDir(std::string& out) {
 }
 
 bool PathExists(const std::string& path, bool wantDirectory) {
-    std::error_code ec;
-    auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status)) return false;
-    return std::filesystem::is_directory(status) == wantDirectory;
+    return wantDirectory ? platform::DirectoryExists(path) : platform::FileExists(path);
 }
 
 bool RandomBytes(uint8_t* buf, size_t n) {

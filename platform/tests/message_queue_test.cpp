@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/sync.h"
+#include "platform/tests/clock_driver.h"
 #include "platform/tests/test_window.h"
 #include "platform/thread.h"
 
@@ -379,24 +380,68 @@ TEST(MsgWaitTest, TimesOutOnTheProcessClock) {
     ManualClock clock(1'000'000);
     ScopedClock scope(clock);
     Event never(true, false);
-    std::atomic<bool> returned{false};
-    int64_t started = 0, ended = 0;
     DWORD answer = 0;
-    Thread waiter;
-    ASSERT_TRUE(waiter.Start([&] {
+    const int64_t took = testing::ClockTimeOf(clock, 100, [&] {
         Waitable* const objects[] = {&never};
-        started = clock.NowMicros();
         answer = MsgWaitForMultipleObjects(objects, 3000);
-        ended = clock.NowMicros();
-        returned = true;
-    }));
-    for (int i = 0; i < 1'000'000 && !returned; ++i) {
-        clock.AdvanceMillis(100);
-        std::this_thread::yield();
-    }
-    waiter.Join();
+    });
     EXPECT_EQ(answer, WAIT_TIMEOUT);
-    EXPECT_GE(ended - started, 3'000'000);
+    EXPECT_GE(took, 3'000'000);
+}
+
+// --- On-demand messages (the window system's WM_PAINT) ---
+
+TEST(MessageSourceTest, ComesAfterPostedMessagesAndBeforeTimers) {
+    ManualClock clock(0);
+    ScopedClock scope(clock);
+    constexpr UINT kPaint = 0x000F;
+    int invalid = 1;
+    std::vector<UINT> order;
+    LambdaWindow w([&](Message& m) {
+        if (m.message >= WM_USER || m.message == kPaint || m.message == WM_TIMER) {
+            order.push_back(m.message);
+        }
+        if (m.message == kPaint) invalid = 0;
+        return 0;
+    });
+    ASSERT_TRUE(w.Create());
+    SetThreadMessageSource([&](Message& out, HWND filter, UINT min, UINT max, bool) {
+        if (!invalid || (filter && filter != w.Handle())) return false;
+        if (!(min == 0 && max == 0) && (kPaint < min || kPaint > max)) return false;
+        out = Message{w.Handle(), kPaint, 0, 0, GetTickCount(), {}};
+        return true;
+    });
+    SetTimer(w.Handle(), 1, 10);
+    clock.AdvanceMillis(10);
+    PostMessage(w.Handle(), WM_USER);
+    PumpPending();
+    EXPECT_EQ(order, (std::vector<UINT>{WM_USER, kPaint, WM_TIMER}));
+    SetThreadMessageSource(nullptr);
+    w.Destroy();
+}
+
+TEST(MessageSourceTest, WakeThreadQueueMakesABlockedGetMessageAskAgain) {
+    std::atomic<bool> pending{false};
+    Event ready(true, false);
+    std::atomic<UINT> got{0};
+    Thread t;
+    ASSERT_TRUE(t.Start([&] {
+        SetThreadMessageSource([&](Message& out, HWND, UINT, UINT, bool remove) {
+            if (!pending) return false;
+            if (remove) pending = false;
+            out = Message{{}, WM_APP + 1, 0, 0, 0, {}};
+            return true;
+        });
+        ready.Set();
+        Message msg;
+        if (GetMessage(msg) > 0) got = msg.message;
+    }));
+    WaitForSingleObject(ready, INFINITE);
+    pending = true;
+    EXPECT_TRUE(WakeThreadQueue(t.Id()));
+    t.Join();
+    EXPECT_EQ(got, WM_APP + 1);
+    EXPECT_FALSE(WakeThreadQueue(t.Id()));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/message_queue.h"
 #include "platform/sync.h"
+#include "platform/tests/clock_driver.h"
 #include "platform/tests/test_window.h"
 #include "platform/thread.h"
 
@@ -215,24 +216,13 @@ TEST(SendMessageTest, SendMessageTimeoutExpiresOnTheProcessClockAndIsWithdrawn) 
     }));
     WaitForSingleObject(made, INFINITE);
 
-    std::atomic<bool> returned{false};
-    int64_t started = 0, ended = 0;
     LRESULT ok = 1;
-    Thread sender;
-    ASSERT_TRUE(sender.Start([&] {
+    const int64_t took = testing::ClockTimeOf(clock, 250, [&] {
         DWORD_PTR result = 0;
-        started = clock.NowMicros();
         ok = SendMessageTimeout(target, 0x9105, 0, 0, SMTO_NORMAL, 5000, &result);
-        ended = clock.NowMicros();
-        returned = true;
-    }));
-    for (int i = 0; i < 10'000'000 && !returned; ++i) {
-        clock.AdvanceMillis(250);
-        std::this_thread::yield();
-    }
-    sender.Join();
+    });
     EXPECT_EQ(ok, 0);
-    EXPECT_GE(ended - started, 5'000'000);
+    EXPECT_GE(took, 5'000'000);
     release.Set();
     receiver.Join();
     EXPECT_EQ(handled, 0);  // withdrawn: never delivered late
@@ -272,13 +262,84 @@ TEST(SendMessageTest, BlockFlagServesNoSentMessagesWhileWaiting) {
     WaitForSingleObject(made, INFINITE);
     while (!bSending)
         std::this_thread::yield();
-    for (int i = 0; i < 10'000'000 && !aReturned; ++i) {
-        clock.AdvanceMillis(100);
-        std::this_thread::yield();
-    }
+    testing::AdvanceUntil(clock, aReturned, 100);
     a.Join();
     EXPECT_EQ(aOk, 0);
     EXPECT_TRUE(aServedB);
+}
+
+TEST(SendMessageTest, TimeoutWhileTheHandlerRunsDropsOnlyTheResult) {
+    ManualClock clock(0);
+    ScopedClock scope(clock);
+    Event entered(true, false), release(true, false);
+    std::atomic<int> finished{0};
+    WindowThread peer([&](Message& m) -> LRESULT {
+        if (m.message != WM_USER) return 0;
+        entered.Set();
+        WaitForSingleObject(release, INFINITE);
+        ++finished;
+        return 5;
+    });
+    LRESULT ok = 1;
+    DWORD_PTR result = 9;
+    std::atomic<bool> returned{false};
+    Thread sender;
+    ASSERT_TRUE(sender.Start([&] {
+        ok = SendMessageTimeout(peer.hwnd(), WM_USER, 0, 0, SMTO_NORMAL, 1000, &result);
+        returned = true;
+    }));
+    WaitForSingleObject(entered, INFINITE);  // the handler runs: too late to withdraw
+    testing::AdvanceUntil(clock, returned, 100);
+    sender.Join();
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(result, 0u);
+    release.Set();
+    peer.Stop();
+    EXPECT_EQ(finished, 1);  // it ran to its end
+}
+
+TEST(SendMessageTest, ManyThreadsSendingToEachOtherAllFinish) {
+    // Every thread sends to every other; each handler forwards once more to a
+    // third window, so threads are blocked in sends while serving others.
+    constexpr int kThreads = 4, kRounds = 50;
+    std::vector<std::atomic<HWND>> windows(kThreads);
+    Event allMade(true, false), go(true, false);
+    std::atomic<int> made{0}, done{0};
+    std::atomic<int64_t> sum{0};
+    std::vector<std::unique_ptr<Thread>> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.push_back(std::make_unique<Thread>());
+        ASSERT_TRUE(threads.back()->Start([&, t] {
+            LambdaWindow w([&, t](Message& m) -> LRESULT {
+                if (m.message == WM_USER) return 1;
+                if (m.message == WM_USER + 1) {  // forward to the next window
+                    return 1 + SendMessage(windows[(t + 1) % kThreads].load(), WM_USER);
+                }
+                return 0;
+            });
+            w.Create();
+            windows[t] = w.Handle();
+            if (++made == kThreads) allMade.Set();
+            WaitForSingleObject(go, INFINITE);
+            for (int r = 0; r < kRounds; ++r) {
+                for (int other = 0; other < kThreads; ++other) {
+                    if (other != t) sum += SendMessage(windows[other].load(), WM_USER + 1);
+                }
+            }
+            ++done;
+            Message msg;
+            while (GetMessage(msg) > 0)
+                DispatchMessage(msg);
+        }));
+    }
+    WaitForSingleObject(allMade, INFINITE);
+    go.Set();
+    while (done < kThreads)
+        std::this_thread::yield();
+    for (auto& t : threads)
+        PostThreadMessage(t->Id(), WM_QUIT);
+    threads.clear();
+    EXPECT_EQ(sum, int64_t(kThreads) * (kThreads - 1) * kRounds * 2);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/tests/clock_driver.h"
 #include "platform/thread.h"
 
 namespace platform {
@@ -103,44 +104,19 @@ TEST(WaitForMultipleObjectsTest, TimeOutFollowsTheProcessClock) {
     ManualClock clock(0);
     ScopedClock scope(clock);
     Event never(true, false), other(true, false);
-    std::atomic<bool> returned{false};
     DWORD answer = 0;
-    int64_t started = 0, ended = 0;
-    Thread t;
-    ASSERT_TRUE(t.Start([&] {
+    const int64_t took = testing::ClockTimeOf(clock, 10, [&] {
         Waitable* const list[] = {&never, &other};
-        started = clock.NowMicros();
         answer = WaitForMultipleObjects(list, false, 200);
-        ended = clock.NowMicros();
-        returned = true;
-    }));
-    for (int i = 0; i < 10'000'000 && !returned; ++i) {
-        clock.AdvanceMillis(10);
-        std::this_thread::yield();
-    }
-    t.Join();
+    });
     EXPECT_EQ(answer, WAIT_TIMEOUT);
-    EXPECT_GE(ended - started, 200'000);
+    EXPECT_GE(took, 200'000);
 }
 
 TEST(SleepTest, SleepEndsWhenTheClockHasMoved) {
     ManualClock clock(0);
     ScopedClock scope(clock);
-    std::atomic<bool> returned{false};
-    int64_t started = 0, ended = 0;
-    Thread t;
-    ASSERT_TRUE(t.Start([&] {
-        started = clock.NowMicros();
-        Sleep(100);
-        ended = clock.NowMicros();
-        returned = true;
-    }));
-    for (int i = 0; i < 10'000'000 && !returned; ++i) {
-        clock.AdvanceMillis(10);
-        std::this_thread::yield();
-    }
-    t.Join();
-    EXPECT_GE(ended - started, 100'000);
+    EXPECT_GE(testing::ClockTimeOf(clock, 10, [] { Sleep(100); }), 100'000);
 }
 
 TEST(CriticalSectionTest, IsReentrantAndExcludesOtherThreads) {

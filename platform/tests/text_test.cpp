@@ -5,7 +5,9 @@
 namespace platform {
 namespace {
 
-std::string Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+std::string Utf8(const char8_t* s) {
+    return reinterpret_cast<const char*>(s);
+}
 
 TEST(TextTest, LiteralsAreGbkAndConvertBothWays) {
     // Sources are compiled with a GBK execution character set.
@@ -16,15 +18,22 @@ TEST(TextTest, LiteralsAreGbkAndConvertBothWays) {
 }
 
 TEST(TextTest, InvalidSequencesGetDefinedReplacements) {
-    EXPECT_EQ(GbkToUtf8("a\xC8"), "a\xEF\xBF\xBD");          // lead byte at the end
-    EXPECT_EQ(GbkToUtf8("\xFF" "b"), "\xEF\xBF\xBD" "b");    // never a GBK byte
-    EXPECT_EQ(Utf8ToGbk("x\xE5\xAE" "y"), "x?y");             // truncated sequence
-    EXPECT_EQ(Utf8ToGbk(Utf8(u8"\U0001F600")), "?");           // not in GBK
+    EXPECT_EQ(GbkToUtf8("a\xC8"), "a\xEF\xBF\xBD");  // lead byte at the end
+    EXPECT_EQ(GbkToUtf8("\xFF"
+                        "b"),
+              "\xEF\xBF\xBD"
+              "b");  // never a GBK byte
+    EXPECT_EQ(Utf8ToGbk("x\xE5\xAE"
+                        "y"),
+              "x?y");                                 // truncated sequence
+    EXPECT_EQ(Utf8ToGbk(Utf8(u8"\U0001F600")), "?");  // not in GBK
 }
 
 TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
     // 0x7C ('|') and 0x7B ('{') are valid trail bytes.
-    const std::string text = "\x81\x7C" "a\x95\x7B\xC8";
+    const std::string text =
+        "\x81\x7C"
+        "a\x95\x7B\xC8";
     EXPECT_EQ(GbkCharLength(text, 0), 2u);
     EXPECT_EQ(GbkCharLength(text, 2), 1u);
     EXPECT_EQ(GbkCharLength(text, 3), 2u);

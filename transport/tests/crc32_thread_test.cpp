@@ -1,0 +1,78 @@
+#include "transport/crc32_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/message_queue.h"
+#include "platform/window.h"
+#include "transport/crc32.h"
+
+namespace transport {
+namespace {
+
+using platform::Message;
+
+class Recorder : public platform::Window {
+  public:
+    std::vector<Message> seen;
+
+  protected:
+    platform::LRESULT WindowProc(Message& msg) override {
+        seen.push_back(Message{msg.hwnd, msg.message, msg.wParam, msg.lParam, msg.time, {}});
+        return 0;
+    }
+};
+
+TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
+    Recorder parent, bar;
+    ASSERT_TRUE(parent.Create());
+    ASSERT_TRUE(bar.Create(parent.Handle()));
+    parent.seen.clear();  // creation messages
+    bar.seen.clear();
+
+    std::vector<uint8_t> data(3 * kCrcStep + 5);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = uint8_t(i * 7 + 1);
+    auto worker = ComputeCrcInThread(data.data(), uint32_t(data.size()), bar.Handle());
+    ASSERT_NE(worker, nullptr);
+    data.assign(data.size(), 0);  // the worker checksums its own copy
+
+    Message msg;
+    while (parent.seen.empty() && platform::GetMessage(msg) > 0)
+        platform::DispatchMessage(msg);
+    worker->Join();
+
+    std::vector<uint8_t> original(3 * kCrcStep + 5);
+    for (size_t i = 0; i < original.size(); ++i)
+        original[i] = uint8_t(i * 7 + 1);
+    ASSERT_EQ(parent.seen.size(), 1u);
+    EXPECT_EQ(parent.seen[0].message, kCrcDoneMessage);
+    EXPECT_EQ(parent.seen[0].wParam, worker->Id());
+    EXPECT_EQ(uint32_t(parent.seen[0].lParam),
+              CCrc32().Compute(original.data(), uint32_t(original.size())));
+
+    // Position 0, the range, then the share done before each step.
+    std::vector<std::pair<platform::UINT, platform::WPARAM>> progress;
+    for (auto& m : bar.seen)
+        progress.emplace_back(m.message, m.wParam);
+    const std::vector<std::pair<platform::UINT, platform::WPARAM>> expected = {
+        {PBM_SETPOS, 0},  {PBM_SETRANGE32, 0}, {PBM_SETPOS, 0},
+        {PBM_SETPOS, 33}, {PBM_SETPOS, 66},    {PBM_SETPOS, 99}};
+    EXPECT_EQ(progress, expected);
+}
+
+TEST(Crc32ThreadTest, RefusesWithoutDataOrWindow) {
+    Recorder bar;
+    ASSERT_TRUE(bar.Create());
+    const uint8_t byte = 1;
+    EXPECT_EQ(ComputeCrcInThread(nullptr, 10, bar.Handle()), nullptr);
+    EXPECT_EQ(ComputeCrcInThread(&byte, 0, bar.Handle()), nullptr);
+    EXPECT_EQ(ComputeCrcInThread(&byte, 1, platform::HWND{}), nullptr);
+    platform::HWND gone = bar.Handle();
+    bar.Destroy();
+    EXPECT_EQ(ComputeCrcInThread(&byte, 1, gone), nullptr);
+}
+
+}  // namespace
+}  // namespace transport
