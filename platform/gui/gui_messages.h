@@ -52,6 +52,17 @@ constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
+
+// TrackMouseEvent.
+constexpr DWORD TME_LEAVE = 0x00000002;
+constexpr DWORD TME_CANCEL = 0x80000000;
+struct TRACKMOUSEEVENT {
+    DWORD cbSize = sizeof(TRACKMOUSEEVENT);
+    DWORD dwFlags = 0;
+    HWND hwndTrack;
+    DWORD dwHoverTime = 0;
+};
 
 // Window styles.
 constexpr DWORD WS_OVERLAPPED = 0x00000000;

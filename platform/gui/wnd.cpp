@@ -22,6 +22,12 @@ constexpr UINT WM_PRIVATE_PRESENT = 0x039A;
 
 thread_local HWND t_focus;
 thread_local HWND t_capture;
+thread_local HWND t_leaveTracked;  // wants WM_MOUSELEAVE
+
+void EndLeaveTracking() {
+    const HWND tracked = std::exchange(t_leaveTracked, HWND{});
+    if (tracked) PostMessage(tracked, WM_MOUSELEAVE);
+}
 
 struct DisplayState {
     std::mutex lock;
@@ -118,6 +124,16 @@ HCURSOR SetCursor(HCURSOR cursor) {
 
 HCURSOR LoadCursor(int id) {
     return id;
+}
+
+bool TrackMouseEvent(TRACKMOUSEEVENT& track) {
+    if (!CWnd::FromHandle(track.hwndTrack)) return false;
+    if (track.dwFlags & TME_CANCEL) {
+        if (t_leaveTracked == track.hwndTrack) t_leaveTracked = {};
+        return true;
+    }
+    if (track.dwFlags & TME_LEAVE) t_leaveTracked = track.hwndTrack;
+    return true;
 }
 
 int16_t GetKeyState(int virtualKey) {
@@ -725,8 +741,11 @@ void CWnd::HandleInput(const InputEvent& event) {
                 Present();
             }
             break;
-        case InputEvent::Kind::MouseLeave:
+        case InputEvent::Kind::MouseLeave: {
+            CWnd* tracked = FromHandle(t_leaveTracked);
+            if (tracked && tracked->GetTopLevel() == this) EndLeaveTracking();
             break;
+        }
     }
 }
 
@@ -747,6 +766,7 @@ void CWnd::HandleMouse(const InputEvent& event) {
                     MAKELPARAM(screen.x, screen.y));
         return;
     }
+    if (t_leaveTracked && t_leaveTracked != target->Handle()) EndLeaveTracking();
     if (!target->IsWindowEnabled()) return;
     const HWND hwnd = target->Handle();
     const POINT local = target->ScreenToClient(screen);

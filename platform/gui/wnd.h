@@ -175,6 +175,10 @@ class CWnd : public Window {
 void SetDisplay(std::shared_ptr<Display> display);
 std::shared_ptr<Display> GetDisplay();
 
+// Asks for WM_MOUSELEAVE when the pointer leaves the window (TME_LEAVE),
+// or cancels that (TME_CANCEL). The calling thread's windows only.
+bool TrackMouseEvent(TRACKMOUSEEVENT& track);
+
 // Sets the cursor shown; answers the previous one.
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR LoadCursor(int id);

@@ -399,3 +399,36 @@ TEST_F(WndTest, AWindowOfAnotherThreadPaintsWhileThisThreadIsBlocked) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST_F(WndTest, TrackedWindowsHearWhenThePointerLeaves) {
+    RecordingWnd top, a, b;
+    ASSERT_TRUE(top.CreateEx(0, "", WS_POPUP | WS_VISIBLE, {0, 0, 100, 50}, nullptr, 0));
+    ASSERT_TRUE(a.CreateEx(0, "", WS_CHILD | WS_VISIBLE, {0, 0, 50, 50}, &top, 1));
+    ASSERT_TRUE(b.CreateEx(0, "", WS_CHILD | WS_VISIBLE, {50, 0, 100, 50}, &top, 2));
+    Pump();
+    TRACKMOUSEEVENT track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = a.GetSafeHwnd();
+    ASSERT_TRUE(TrackMouseEvent(track));
+    Inject(Mouse(top, InputEvent::Kind::MouseMove, {10, 10}));
+    EXPECT_FALSE(a.Saw(WM_MOUSELEAVE));
+    Inject(Mouse(top, InputEvent::Kind::MouseMove, {60, 10}));
+    EXPECT_TRUE(a.Saw(WM_MOUSELEAVE));
+    // Leaving the top-level window ends the tracking too; once only.
+    track.hwndTrack = b.GetSafeHwnd();
+    TrackMouseEvent(track);
+    InputEvent leave;
+    leave.kind = InputEvent::Kind::MouseLeave;
+    leave.window = top.GetSafeHwnd().value;
+    Inject(leave);
+    EXPECT_TRUE(b.Saw(WM_MOUSELEAVE));
+    b.Clear();
+    Inject(leave);
+    EXPECT_FALSE(b.Saw(WM_MOUSELEAVE));
+}
+
+}  // namespace
+}  // namespace platform
