@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <future>
 
 #include "platform/gui/tests/demo_window.h"
 #include "platform/gui/tests/gui_test_support.h"
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
+#include "platform/thread.h"
 
 namespace platform {
 namespace {
@@ -76,6 +78,39 @@ TEST(ScreenshotTest, SdlDemoWindowUnderXvfbMatchesTheGoldenPicture) {
         EXPECT_LE(Mismatch(grabbed, golden, 2), 0.001);
     }
     Pump();
+    SetDisplay(nullptr);
+    sdl.reset();
+}
+
+TEST(ScreenshotTest, UnderXvfbAWindowOfAnotherThreadPaintsWhileThisOneWaits) {
+    testing_support::XvfbServer server;
+    if (!server.Running()) GTEST_SKIP() << "Xvfb is not available";
+    std::shared_ptr<Display> sdl = OpenSdlDisplay();
+    ASSERT_NE(sdl, nullptr);
+    SetDisplay(sdl);
+    std::promise<RECT> shown;
+    std::promise<void> release;
+    Thread owner;
+    owner.Start([&] {
+        testing_support::RecordingWnd wait;
+        wait.fill = RGB(0, 0, 255);
+        wait.CreateEx(0, "", WS_POPUP | WS_VISIBLE, {40, 30, 140, 80}, nullptr, 0);
+        Pump();
+        wait.fill = RGB(255, 128, 0);
+        wait.Invalidate();
+        Pump();
+        shown.set_value(wait.GetWindowRect());
+        release.get_future().wait();
+    });
+    // This thread blocks without serving any queue; the other thread's
+    // window has painted and presented through the display thread.
+    const RECT frame = shown.get_future().get();
+    testing_support::X11Client x(server.Display());
+    ASSERT_TRUE(x.Connected());
+    Surface grabbed = x.Grab(frame);
+    EXPECT_EQ(ColorOf(grabbed.At(50, 25)), RGB(255, 128, 0));
+    release.set_value();
+    owner.Join();
     SetDisplay(nullptr);
     sdl.reset();
 }
