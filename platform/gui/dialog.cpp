@@ -93,6 +93,14 @@ void CDialog::NextTabStop(bool backwards) {
     stops[index]->SetFocus();
 }
 
+bool CDialog::PreTranslateForDialog(Message& msg) {
+    CWnd* target = FromHandle(msg.hwnd);
+    auto* dialog = target ? dynamic_cast<CDialog*>(target->GetTopLevel()) : nullptr;
+    // A modal dialog's own loop does this already.
+    if (!dialog || dialog->IsModal()) return false;
+    return dialog->PreTranslateMessage(msg);
+}
+
 bool CDialog::IsDialogMessage(Message& msg) {
     if (msg.message != WM_KEYDOWN) return false;
     CWnd* target = FromHandle(msg.hwnd);

@@ -31,6 +31,9 @@ class CDialog : public CWnd {
     void CenterWindow(CWnd* over = nullptr);
     // Dialog keys for a message of this dialog's tree; true when handled.
     bool IsDialogMessage(Message& msg);
+    // For message loops that host modeless dialogs: gives `msg` to the
+    // PreTranslateMessage of the dialog it is for, if any; true when handled.
+    static bool PreTranslateForDialog(Message& msg);
 
   protected:
     // Controls are made here. True puts the focus on the first tab stop.

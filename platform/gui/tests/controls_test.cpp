@@ -384,6 +384,23 @@ TEST_F(DialogTest, ModalDialogsNest) {
     EXPECT_TRUE(parent_.IsWindowEnabled());
 }
 
+TEST_F(DialogTest, ModelessDialogsLiveBesideTheirOwnerAndEndByDestruction) {
+    ScriptedDialog dialog;
+    ASSERT_TRUE(dialog.CreateModeless(&parent_));
+    EXPECT_TRUE(dialog.IsWindowVisible());
+    EXPECT_TRUE(parent_.IsWindowEnabled());  // the owner stays usable
+    EXPECT_FALSE(dialog.IsModal());
+    EXPECT_EQ(CWnd::GetFocus(), dialog.edit.GetSafeHwnd());
+    Pump();
+    // The hosting loop lets the dialog see its keys first.
+    InjectKey(dialog, VK_ESCAPE);
+    Message msg;
+    while (PeekMessage(msg, {}, 0, 0, PM_REMOVE)) {
+        if (!CDialog::PreTranslateForDialog(msg)) DispatchMessage(msg);
+    }
+    EXPECT_FALSE(IsWindow(dialog.GetSafeHwnd()));
+}
+
 TEST_F(DialogTest, QuitEndsAModalLoopAndIsPassedOn) {
     ScriptedDialog dialog;
     dialog.onInit = [](ScriptedDialog&) { PostQuitMessage(3); };
