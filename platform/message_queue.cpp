@@ -410,12 +410,16 @@ void WaitMessage() {
 
 DWORD MsgWaitForMultipleObjects(std::span<Waitable* const> objects, DWORD timeoutMs,
                                 DWORD /*wakeMask*/) {
+    return MsgWaitForMultipleObjectsUntil(objects, DeadlineAfterMillis(timeoutMs));
+}
+
+DWORD MsgWaitForMultipleObjectsUntil(std::span<Waitable* const> objects, int64_t deadline) {
     if (std::find(objects.begin(), objects.end(), nullptr) != objects.end()) return WAIT_FAILED;
     detail::ThreadQueue* queue = detail::ThisThreadQueue();
     std::vector<Waitable*> sources(objects.begin(), objects.end());
     sources.push_back(queue);
     DWORD answer = WAIT_TIMEOUT;
-    WaitUntil(sources, DeadlineAfterMillis(timeoutMs), [&](int64_t& wakeAt) {
+    WaitUntil(sources, deadline, [&](int64_t& wakeAt) {
         for (size_t i = 0; i < objects.size(); ++i) {
             std::lock_guard lock(objects[i]->Mutex());
             if (objects[i]->IsSignaledLocked()) {

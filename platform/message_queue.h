@@ -53,6 +53,8 @@ void WaitMessage();
 // WAIT_OBJECT_0 + objects.size() when the calling thread's queue holds input
 // (posted or sent messages, WM_QUIT, a due timer). `wakeMask` is accepted
 // for every kind of input.
+// The same with an absolute deadline on the process clock.
+DWORD MsgWaitForMultipleObjectsUntil(std::span<Waitable* const> objects, int64_t deadline);
 DWORD MsgWaitForMultipleObjects(std::span<Waitable* const> objects, DWORD timeoutMs,
                                 DWORD wakeMask = QS_ALLINPUT);
 

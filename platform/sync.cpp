@@ -53,6 +53,11 @@ DWORD WaitForSingleObject(Waitable& object, DWORD millis) {
 }
 
 DWORD WaitForMultipleObjects(std::span<Waitable* const> objects, bool waitAll, DWORD millis) {
+    return WaitForMultipleObjectsUntil(objects, waitAll, DeadlineAfterMillis(millis));
+}
+
+DWORD WaitForMultipleObjectsUntil(std::span<Waitable* const> objects, bool waitAll,
+                                  int64_t deadline) {
     if (objects.empty()) return WAIT_FAILED;
     std::vector<Waitable*> ordered(objects.begin(), objects.end());
     std::sort(ordered.begin(), ordered.end());
@@ -60,7 +65,6 @@ DWORD WaitForMultipleObjects(std::span<Waitable* const> objects, bool waitAll, D
         std::adjacent_find(ordered.begin(), ordered.end()) != ordered.end()) {
         return WAIT_FAILED;
     }
-    const int64_t deadline = DeadlineAfterMillis(millis);
     int index = -1;
     const bool done = WaitUntil(objects, deadline, [&](int64_t&) {
         if (waitAll) {

@@ -48,6 +48,11 @@ DWORD WaitForSingleObject(Waitable& object, DWORD millis);
 // signalled, all acquired together. WAIT_TIMEOUT on time-out; WAIT_FAILED
 // for an empty list, a null entry or an object listed twice.
 DWORD WaitForMultipleObjects(std::span<Waitable* const> objects, bool waitAll, DWORD millis);
+// The same with an absolute deadline on the process clock (see
+// DeadlineAfterMillis), for callers that wait in several steps: a deadline
+// read once cannot drift when the clock moves between two steps.
+DWORD WaitForMultipleObjectsUntil(std::span<Waitable* const> objects, bool waitAll,
+                                  int64_t deadline);
 
 // Waits `millis` on the process clock.
 void Sleep(DWORD millis);

@@ -102,12 +102,12 @@ bool CCommSocket::ConnectVia(const char* host, unsigned port, uint32_t type, con
             }
             platform::DispatchMessage(msg);
         }
-        const int64_t left = deadline - platform::CurrentClock().NowMicros();
-        const platform::DWORD r =
-            left <= 0
-                ? platform::WaitForSingleObject(event_, 0)
-                : platform::MsgWaitForMultipleObjects(
-                      objects, platform::DWORD(std::min<int64_t>((left + 999) / 1000, 0x7FFFFFFF)));
+        platform::DWORD r = platform::MsgWaitForMultipleObjectsUntil(objects, deadline);
+        if (r == platform::WAIT_OBJECT_0 + 1) {
+            // Input keeps coming (a frame timer); once time is up, one last look.
+            if (platform::CurrentClock().NowMicros() < deadline) continue;
+            r = platform::WaitForSingleObject(event_, 0);
+        }
         if (r == platform::WAIT_OBJECT_0) {
             if (failed_) {
                 Close();
@@ -115,7 +115,6 @@ bool CCommSocket::ConnectVia(const char* host, unsigned port, uint32_t type, con
             }
             return true;
         }
-        if (r == platform::WAIT_OBJECT_0 + 1) continue;
         Close();
         return false;
     }

@@ -185,10 +185,9 @@ bool CTransportSocket::SendRequest(const TransportInfo& info, const TransportNot
     if (!info.wantsReply) return true;
 
     for (;;) {
-        int64_t left = (deadline - platform::CurrentClock().NowMicros() + 999) / 1000;
         platform::Waitable* objects[] = {&stopEvent_, &entry->replyEvent};
-        if (left <= 0 || platform::WaitForMultipleObjects(objects, false, uint32_t(left)) !=
-                             platform::WAIT_OBJECT_0 + 1)
+        if (platform::WaitForMultipleObjectsUntil(objects, false, deadline) !=
+            platform::WAIT_OBJECT_0 + 1)
             break;
         std::lock_guard reply(entry->replyLock);
         if (entry->storedReplyNumber == number) {
