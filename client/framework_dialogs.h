@@ -1,0 +1,106 @@
+#pragma once
+// The framework's small dialogs, as windows of the calling thread:
+//   CTimedMessageBox  a message box that answers by itself when its
+//                     countdown ends (Cancel when Cancel is enabled, else OK)
+//   CWaitDlg          the status window of the communication thread: a text,
+//                     shown and hidden, hiding itself after given seconds
+// Their drawing belongs to the window system's dialogs; these carry the
+// behaviour.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "platform/message_queue.h"
+#include "platform/window.h"
+
+namespace client {
+
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr uint32_t kMsgSkinChanged = 0x816C;
+inline constexpr uint32_t kSoundMessageBox = 29014;
+
+// Message box types.
+inline constexpr uint32_t kMbOk = 0;
+inline constexpr uint32_t kMbError = 0x10;
+inline constexpr uint32_t kMbWarning = 0x30;
+inline constexpr uint32_t kMbOkCancelInfo = 0x41;
+inline constexpr uint32_t kMbOkCancelQuestion = 0x21;
+
+// Key messages as the window system delivers them.
+inline constexpr uint32_t kWmKeyDown = 0x0100;
+inline constexpr uint32_t kVkReturn = 0x0D;
+inline constexpr uint32_t kVkSpace = 0x20;
+
+class CTimedMessageBox : public platform::Window {
+  public:
+    enum class Icon { kNone, kInformation, kError, kWarning, kQuestion };
+
+    CTimedMessageBox(std::string text, std::string okText, std::string cancelText, int seconds,
+                     uint32_t type);
+    ~CTimedMessageBox() override;
+
+    // Runs the box modally under `parent`; 1 OK, 2 Cancel.
+    int DoModal(platform::HWND parent);
+    int SecondsLeft() const { return seconds_; }
+
+    // What the start gave the box (for drawing and tests).
+    const std::string& Caption() const { return caption_; }
+    Icon IconShown() const { return icon_; }
+    bool CancelEnabled() const { return cancelEnabled_; }
+    const std::string& CountdownText() const { return countdown_; }
+    void EndDialog(int result);
+
+  protected:
+    platform::LRESULT WindowProc(platform::Message& msg) override;
+
+  private:
+    void OnInitDialog();
+    void OnTick();
+
+    std::string text_;
+    std::string okText_;
+    std::string cancelText_;
+    int seconds_;
+    uint32_t type_;
+    std::string caption_;
+    std::string countdown_;
+    Icon icon_ = Icon::kNone;
+    bool cancelEnabled_ = true;
+    platform::ModalLoop loop_;
+};
+
+class CWaitDlg : public platform::Window {
+  public:
+    static constexpr platform::UINT_PTR kHideTimer = 100;
+
+    CWaitDlg();
+    ~CWaitDlg() override;
+
+    // Shows `text`; with `seconds` > 0 hides the dialog that much later.
+    void SetText(const std::string& text, uint32_t seconds);
+    void Hide();
+
+    // A snapshot for other threads (drawing, tests).
+    struct State {
+        std::string text;
+        bool visible = false;
+        std::string backgroundPath;  // empty: the button-face colour
+        uint32_t barForeground = 0x1A462E;
+        uint32_t barBackground = 0x429473;
+    };
+    State Snapshot() const;
+
+    // Reads the wait dialog's picture and colours from a skin file.
+    void LoadSkin(const std::string& skinPath);
+
+  protected:
+    platform::LRESULT WindowProc(platform::Message& msg) override;
+
+  private:
+    mutable std::mutex mu_;
+    State state_;
+};
+
+}  // namespace client
