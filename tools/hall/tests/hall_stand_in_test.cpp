@@ -1,0 +1,310 @@
+#include "tools/hall/hall_stand_in.h"
+
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "client/hall_tables.h"
+#include "platform/message_queue.h"
+#include "platform/text.h"
+#include "platform/window.h"
+
+namespace hall {
+namespace {
+
+using platform::COPYDATASTRUCT;
+using platform::DWORD_PTR;
+using platform::LRESULT;
+using platform::Message;
+
+client::LaunchLine SampleLine() {
+    client::LaunchLine line;
+    line.gameId = 3;
+    line.serverHost = "127.0.0.1";
+    line.roomId = 12;
+    line.hallWindow = 4660;
+    line.field4 = 9;
+    line.userId = 777;
+    line.tableNo = 5;
+    line.chair = 2;
+    line.lookerFlag = 0;
+    line.caption = "雀";
+    line.serverPort = 31201;
+    return line;
+}
+
+TEST(BuildLaunchLine, KnownText) {
+    EXPECT_EQ(BuildLaunchLine(SampleLine()), "\"3|127.0.0.1|12|4660|9|777|5|2|0|0|雀|31201\"");
+}
+
+TEST(BuildLaunchLine, TheClientReadsBackWhatTheHallWrote) {
+    auto line = SampleLine();
+    for (int32_t chair : {-1, 0, 3}) {
+        line.chair = chair;
+        line.lookerFlag = chair < 0 ? 1 : 0;
+        line.hallWindow = 0xFFFFFFF0u;  // above INT_MAX: travels as a negative %d
+        EXPECT_EQ(client::ParseLaunchLine(BuildLaunchLine(line), 1), line) << chair;
+    }
+}
+
+TEST(MakeTableState, PassesTheClientsChecksSeatedAndWatching) {
+    auto line = SampleLine();
+    for (uint32_t looker : {0u, 1u}) {
+        line.lookerFlag = looker;
+        const auto state = MakeTableState(line, 4, 3);
+        client::HallTables tables;
+        EXPECT_TRUE(tables.SetTableState(
+            state, {line.userId, line.tableNo, line.chair, line.lookerFlag, line.hallWindow}))
+            << looker;
+        EXPECT_EQ(state.seated.size(), 4u);
+        EXPECT_EQ(state.lookers.size(), 3u + looker);
+    }
+}
+
+// A client in this process: a window whose WM_COPYDATA handler decodes the
+// hall's records, as the main frame would.
+class FakeClient : public platform::Window {
+  public:
+    ~FakeClient() override { Destroy(); }
+    std::vector<client::HallCopyData> got;
+
+  protected:
+    LRESULT WindowProc(Message& msg) override {
+        if (msg.message != platform::WM_COPYDATA) return platform::DefWindowProc(msg);
+        const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(msg.lParam);
+        const auto* p = static_cast<const uint8_t*>(cds->lpData);
+        got.push_back(client::ReadHallCopyData(cds->dwData, {p, cds->cbData}));
+        return 1;
+    }
+};
+
+class HallStandInTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qevo-hall-standin-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string dir_;
+};
+
+// Serves this thread's messages until `done` holds; false when nothing
+// arrives for 10 s (a safety net against a hang, not a timing).
+template <class Done>
+bool PumpUntil(Done done) {
+    while (!done()) {
+        if (platform::MsgWaitForMultipleObjects({}, 10000) == platform::WAIT_TIMEOUT) return false;
+        Message m;
+        while (platform::PeekMessage(m, {}, 0, 0, platform::PM_REMOVE))
+            platform::DispatchMessage(m);
+    }
+    return true;
+}
+
+TEST_F(HallStandInTest, ServesAClientFromMainWindowToReport) {
+    const auto line = SampleLine();
+    HallStandIn hall(line, dir_ + "/hall.sock");
+    hall.TableState() = MakeTableState(line, 4, 2);
+    ASSERT_TRUE(hall.Open());
+
+    FakeClient frame;
+    ASSERT_TRUE(frame.Create());
+    platform::HallLink link(line.hallWindow, hall.Path());
+    link.SetTarget(frame.Handle());
+    ASSERT_TRUE(link.IsWindow());
+
+    // 0x9105 names the main window; the table state follows by itself.
+    DWORD_PTR result = 0;
+    ASSERT_EQ(link.SendMessageTimeout(
+                  client::kHallMsgMainWindow, platform::ToWParam(frame.Handle()),
+                  platform::LPARAM(line.tableNo), platform::SMTO_NORMAL, 5000, &result),
+              1);
+    ASSERT_TRUE(PumpUntil([&] { return frame.got.size() == 1; }));
+    ASSERT_EQ(frame.got[0].kind, client::HallCopyData::Kind::kTableState) << frame.got[0].error;
+    client::HallTables tables;
+    EXPECT_TRUE(tables.SetTableState(frame.got[0].tableState, {777, 5, 2, 0, 4660}));
+    EXPECT_EQ(tables.Room().zoneName, "测试区");
+    EXPECT_EQ(hall.ClientWindow(), frame.Handle().value);
+
+    // Looker, player-left and player-card records, each handled in turn.
+    client::PlayerRecord looker;
+    looker.userId = 3001;
+    looker.lookerFlag = 1;
+    bool sent = false;
+    platform::Thread sender;
+    sender.Start([&] {
+        sent =
+            hall.SendLooker(looker) && hall.SendPlayerLeft(1000, 1) && hall.SendPlayerCard(looker);
+    });
+    ASSERT_TRUE(PumpUntil([&] { return frame.got.size() == 4; }));
+    sender.Join();
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(frame.got[1].kind, client::HallCopyData::Kind::kLookerJoined);
+    EXPECT_EQ(frame.got[1].player.userId, 3001u);
+    ASSERT_EQ(frame.got[2].kind, client::HallCopyData::Kind::kPlayerLeft);
+    EXPECT_TRUE(client::HallTables::ConcernsOwnTable(frame.got[2].left, {777, 5, 2, 0, 4660}));
+    EXPECT_EQ(frame.got[2].left.userId, 1000u);
+    EXPECT_EQ(frame.got[3].kind, client::HallCopyData::Kind::kPlayerCard);
+
+    // The client's report and a post are recorded.
+    client::HallReport report;
+    report.code = frame.Handle().value;
+    report.userId = 777;
+    report.tableNo = 5;
+    report.chair = 2;
+    report.connectionLost = 9;
+    const auto bytes = report.Encode();
+    COPYDATASTRUCT cds{report.CopyDataType(), platform::DWORD(bytes.size()), bytes.data()};
+    EXPECT_EQ(link.SendCopyData(report.code, cds, platform::SMTO_NORMAL, 5000, &result), 1);
+    EXPECT_TRUE(link.PostMessage(client::kHallMsgPlayerRow, frame.Handle().value, 1000));
+    ASSERT_TRUE(hall.WaitForEvents(3, 10000));
+    const auto events = hall.Events();
+    EXPECT_EQ(events[0].kind, HallEvent::Kind::kMainWindow);
+    EXPECT_EQ(events[0].lParam, 5u);
+    EXPECT_EQ(events[1].kind, HallEvent::Kind::kReport);
+    EXPECT_EQ(events[1].dwData, 5u);
+    ASSERT_TRUE(events[1].report);
+    EXPECT_EQ(*events[1].report, report);
+    EXPECT_EQ(events[2].kind, HallEvent::Kind::kPost);
+    EXPECT_EQ(events[2].message, client::kHallMsgPlayerRow);
+    EXPECT_EQ(events[2].lParam, 1000u);
+
+    // Gone on command.
+    hall.Vanish();
+    EXPECT_FALSE(link.IsWindow());
+    EXPECT_FALSE(hall.SendTableState());
+}
+
+TEST_F(HallStandInTest, RefusedRecordsReachTheClientAsRefusals) {
+    const auto line = SampleLine();
+    HallStandIn hall(line, dir_ + "/hall.sock");
+    hall.SetAutoTableState(false);
+    ASSERT_TRUE(hall.Open());
+    FakeClient frame;
+    ASSERT_TRUE(frame.Create());
+    platform::HallLink link(line.hallWindow, hall.Path());
+    link.SetTarget(frame.Handle());
+    ASSERT_TRUE(link.IsWindow());
+    bool sent = false;
+    platform::Thread sender;
+    sender.Start(
+        [&] { sent = hall.SendRaw(client::kCopyTableState, std::vector<uint8_t>(33, 1)); });
+    ASSERT_TRUE(PumpUntil([&] { return frame.got.size() == 1; }));
+    sender.Join();
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(frame.got[0].kind, client::HallCopyData::Kind::kRefused);
+}
+
+TEST_F(HallStandInTest, StartsTheClientWithTheLaunchLineAsItsLastArgument) {
+    HallStandIn hall(SampleLine(), dir_ + "/hall.sock");
+    const std::string out = dir_ + "/argv.txt";
+    // A shell only as the test's stand-in client, to write out what it got.
+    ASSERT_GT(hall.Start({"/bin/sh", "-c", "printf '%s' \"$1\" > '" + out + "'", "client"}), 0);
+    EXPECT_EQ(hall.WaitForExit(), 0);
+    std::ifstream in(out);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), platform::GbkToUtf8(BuildLaunchLine(SampleLine())));
+}
+
+TEST_F(HallStandInTest, AProgramThatDoesNotExistIsNotStarted) {
+    HallStandIn hall(SampleLine(), dir_ + "/hall.sock");
+    EXPECT_LT(hall.Start({dir_ + "/no-such-program"}), 0);
+    EXPECT_EQ(hall.WaitForExit(), -1);
+}
+
+}  // namespace
+}  // namespace hall
+
+namespace hall {
+namespace {
+
+TEST_F(HallStandInTest, AClientProcessEntersAndReports) {
+    // The client finds the endpoint from the hall window number alone.
+    setenv("QEVO_HALL_DIR", dir_.c_str(), 1);
+    auto line = SampleLine();
+    line.hallWindow = uint32_t(getpid());
+    HallStandIn hall(line);
+    ASSERT_EQ(hall.Path(), dir_ + "/qevo-hall-" + std::to_string(getpid()) + ".sock");
+    ASSERT_TRUE(hall.Open());
+    ASSERT_GT(hall.Start({QEVO_HALL_FAKE_CLIENT}), 0);
+    EXPECT_EQ(hall.WaitForExit(), 0);
+    unsetenv("QEVO_HALL_DIR");
+
+    const auto events = hall.Events();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, HallEvent::Kind::kMainWindow);
+    EXPECT_EQ(events[0].lParam, uint32_t(line.tableNo));
+    ASSERT_TRUE(events[1].report);
+    EXPECT_EQ(events[1].dwData, client::kCopyReport);
+    EXPECT_EQ(events[1].report->code, events[0].wParam);
+    EXPECT_EQ(events[1].report->userId, line.userId);
+    EXPECT_EQ(events[1].report->gameId, line.gameId);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(HallStandInTest, TheProgramRunsAScriptAndPrintsWhatTheClientSaid) {
+    const std::string script = dir_ + "/script.txt";
+    const std::string out = dir_ + "/out.txt";
+    std::ofstream(script) << "# the client names its window and reports\nwait 2 10000\nnonsense\n";
+    const std::string window = std::to_string(getpid());
+    std::vector<std::string> args = {QEVO_HALL_PROGRAM,
+                                     "--program",
+                                     QEVO_HALL_FAKE_CLIENT,
+                                     "--window",
+                                     window,
+                                     "--user",
+                                     "55",
+                                     "--table",
+                                     "3",
+                                     "--chair",
+                                     "1",
+                                     "--game",
+                                     "9"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, script.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    setenv("QEVO_HALL_DIR", dir_.c_str(), 1);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    unsetenv("QEVO_HALL_DIR");
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    const std::string text = ReadFile(out);
+    EXPECT_NE(text.find("endpoint " + dir_ + "/qevo-hall-" + window + ".sock"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("main-window "), std::string::npos) << text;
+    EXPECT_NE(text.find(" table 3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("report type 2 code "), std::string::npos) << text;
+    EXPECT_NE(text.find("user 55 table 3 chair 1 looker 0 lost 0 game 9"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("ok wait"), std::string::npos) << text;
+    EXPECT_NE(text.find("failed nonsense"), std::string::npos) << text;
+    EXPECT_NE(text.find("exit 0"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace hall
