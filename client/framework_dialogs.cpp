@@ -49,14 +49,14 @@ void CTimedMessageBox::OnInitDialog() {
             break;
     }
     platform::SetTimer(Handle(), 1, 1000);
-    countdown_ = IntToString(seconds_);
+    countdown_ = IntToString(seconds_.load());
     if (CGameApp::Current()) CGameApp::Current()->PlaySound(kSoundMessageBox, 0);
 }
 
 void CTimedMessageBox::OnTick() {
-    --seconds_;
-    countdown_ = IntToString(seconds_);
-    if (seconds_ <= 0) EndDialog(cancelEnabled_ ? kIdCancel : kIdOk);
+    const int left = --seconds_;
+    countdown_ = IntToString(left);
+    if (left <= 0) EndDialog(cancelEnabled_ ? kIdCancel : kIdOk);
 }
 
 void CTimedMessageBox::EndDialog(int result) {
@@ -84,7 +84,9 @@ platform::LRESULT CTimedMessageBox::WindowProc(platform::Message& msg) {
 int CTimedMessageBox::DoModal(platform::HWND parent) {
     if (!Create(parent)) return kIdCancel;
     OnInitDialog();
+    running_ = true;
     const int result = loop_.Run({}, kIdCancel);
+    running_ = false;
     Destroy();
     return result;
 }

@@ -7,6 +7,7 @@
 // Their drawing belongs to the window system's dialogs; these carry the
 // behaviour.
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -43,7 +44,9 @@ class CTimedMessageBox : public platform::Window {
 
     // Runs the box modally under `parent`; 1 OK, 2 Cancel.
     int DoModal(platform::HWND parent);
-    int SecondsLeft() const { return seconds_; }
+    int SecondsLeft() const { return seconds_.load(); }
+    // True from the start of the modal run to its end (any thread may ask).
+    bool Running() const { return running_.load(); }
 
     // What the start gave the box (for drawing and tests).
     const std::string& Caption() const { return caption_; }
@@ -62,8 +65,9 @@ class CTimedMessageBox : public platform::Window {
     std::string text_;
     std::string okText_;
     std::string cancelText_;
-    int seconds_;
+    std::atomic<int> seconds_;
     uint32_t type_;
+    std::atomic<bool> running_{false};
     std::string caption_;
     std::string countdown_;
     Icon icon_ = Icon::kNone;

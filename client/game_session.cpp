@@ -35,16 +35,18 @@ const char kTextTimedOut[] = "请求处理超时。";
 const char kTextSendFailed[] = "请求发送失败。";
 const char kTextNoObject[] = "对象不存在。";
 
-// Cuts GBK text to at most `maxChars` characters (a double-byte character
-// counts as one and is never split).
-std::string CutChars(std::string_view text, size_t maxChars) {
+// Cuts GBK text to at most `maxChars` characters and `maxBytes` bytes (a
+// double-byte character counts as one character and is never split).
+std::string CutChars(std::string_view text, size_t maxChars, size_t maxBytes) {
     size_t pos = 0;
     size_t chars = 0;
     while (pos < text.size() && chars < maxChars && text[pos] != '\0') {
-        pos += platform::GbkCharLength(text, pos);
+        const size_t next = pos + platform::GbkCharLength(text, pos);
+        if (next > maxBytes || next > text.size()) break;
+        pos = next;
         ++chars;
     }
-    return std::string(text.substr(0, std::min(pos, text.size())));
+    return std::string(text.substr(0, pos));
 }
 
 }  // namespace
@@ -372,8 +374,9 @@ bool CGameSession::SendChat(const std::string& text) {
     WriteHead(payload);
     const std::string id = GetMachineUniqueId();
     std::memcpy(payload + 16, id.data(), std::min<size_t>(id.size(), 31));
-    const std::string cut = CutChars(text, kChatTextMaxChars);
-    std::memcpy(payload + 48, cut.data(), std::min<size_t>(cut.size(), 79));
+    // 61 characters, and never more than the field holds with its NUL.
+    const std::string cut = CutChars(text, kChatTextMaxChars, 79);
+    std::memcpy(payload + 48, cut.data(), cut.size());
     return SendNoWait(kReqChat, payload);
 }
 
