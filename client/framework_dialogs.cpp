@@ -98,12 +98,10 @@ CWaitDlg::~CWaitDlg() {
 }
 
 void CWaitDlg::SetText(const std::string& text, uint32_t seconds) {
-    {
-        std::lock_guard lock(mu_);
-        state_.text = text;
-        state_.visible = true;
-    }
     if (seconds > 0 && Handle()) platform::SetTimer(Handle(), kHideTimer, seconds * 1000);
+    std::lock_guard lock(mu_);
+    state_.text = text;
+    state_.visible = true;
 }
 
 void CWaitDlg::Hide() {

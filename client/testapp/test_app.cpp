@@ -88,9 +88,9 @@ platform::LRESULT TestFrame::WindowProc(platform::Message& msg) {
                 platform::PostMessage(Handle(), platform::WM_CLOSE);
                 return 0;
             }
-            sink_("entered " + std::to_string(app_.GetLaunchField9()));
             platform::SendMessage(Handle(), kMsgTableEntered);
             StartKeepAliveTimer(60);
+            sink_("entered " + std::to_string(app_.GetLaunchField9()));
             return 0;
         }
         case transport::kNoticeMessage:

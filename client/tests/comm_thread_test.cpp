@@ -46,7 +46,7 @@ class CommThreadTest : public ::testing::Test {
         std::unique_ptr<transport::TransportNoticeRecords> out;
         Eventually([&] {
             platform::Message msg;
-            while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE))
+            while (!out && platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE))
                 if (msg.message == transport::kNoticeMessage)
                     out = msg.payload.Take<transport::TransportNoticeRecords>();
             return out != nullptr;

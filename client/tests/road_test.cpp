@@ -282,6 +282,11 @@ struct Child {
         }
         return std::nullopt;
     }
+    // The end of its stdin (the hall stand-in then waits for its client).
+    void CloseInput() {
+        if (in >= 0) close(in);
+        in = -1;
+    }
     void Say(const std::string& text) {
         const std::string line = text + "\n";
         (void)!write(in, line.data(), line.size());
@@ -335,7 +340,8 @@ class ProcessRoadTest : public ::testing::Test {
 };
 
 constexpr char kVersion14[] =
-    "reply 201001 0 0e000000 00000000 0 0 0 0 0\nreply 200110 200500 01\n";
+    "reply 201001 0 0e000000 00000000 00000000 00000000 00000000 00000000 00000000\n"
+    "reply 200110 200500 01\n";
 
 TEST_F(ProcessRoadTest, EnterThenLeaveReportsToTheHall) {
     const std::string port = StartServer(kVersion14);
@@ -369,7 +375,8 @@ TEST_F(ProcessRoadTest, VersionOutcomesReportZeroToTheHall) {
     };
     for (const auto& c : cases) {
         Child server, hall;
-        dir_.Write("server.script", std::string("reply 201001 0 ") + c.version + " 0 0 0 0 0\n");
+        dir_.Write("server.script", std::string("reply 201001 0 ") + c.version +
+                                        " 00000000 00000000 00000000 00000000 00000000\n");
         ASSERT_TRUE(server.Spawn({QEVO_GAMESERVER_PROGRAM, "--script", dir_ / "server.script"}));
         auto portLine = server.Line();
         ASSERT_TRUE(portLine && portLine->rfind("port ", 0) == 0);
@@ -382,7 +389,8 @@ TEST_F(ProcessRoadTest, VersionOutcomesReportZeroToTheHall) {
         auto failed = hall.Until("client: start failed", &seen);
         ASSERT_TRUE(failed);
         EXPECT_EQ(*failed, std::string("client: start failed: ") + platform::GbkToUtf8(c.text));
-        ASSERT_TRUE(hall.Until("exit ", &seen));
+        hall.CloseInput();
+        ASSERT_TRUE(hall.Until("exit 1", &seen));
         hall.Wait();
     }
 }
@@ -397,7 +405,8 @@ TEST_F(ProcessRoadTest, LostConnectionEndsTheClient) {
     ASSERT_TRUE(hall_.Until("client: connection lost", &seen));
     ASSERT_TRUE(hall_.Until("report ", &seen));
     ASSERT_TRUE(hall_.Until("client: ended", &seen));
-    ASSERT_TRUE(hall_.Until("exit ", &seen));
+    hall_.CloseInput();
+    ASSERT_TRUE(hall_.Until("exit 0", &seen));
 }
 
 }  // namespace
