@@ -64,6 +64,9 @@ class CGameSession : public transport::CTransportSocket {
     CGameSession(const uint8_t* key, int keyBits, uint32_t cipherFlags, uint32_t compressionFlags);
     ~CGameSession() override;
 
+    // The transport's own connect step stays reachable beside the session's.
+    using CTransportSocket::Connect;
+
     // Slots after the transport's, in order.
     virtual bool InitCipherKey();
     virtual void Disconnect();
