@@ -91,6 +91,9 @@ struct HallConnection::Pending final : Waitable {
 HallConnection::HallConnection(int fd, Handler handler, HallLogSink log)
     : fd_(fd), handler_(std::move(handler)), log_(std::move(log)) {
     SetWriteTimeout(fd_);
+}
+
+void HallConnection::Start() {
     if (!dispatcher_.Start([this] { DispatchLoop(); })) {
         Die("hall link: no dispatcher thread");
         return;
@@ -329,6 +332,7 @@ bool HallLink::IsWindow() {
             return Deliver(frame, result);
         },
         log_);
+    connection_->Start();
     return connection_->Alive();
 }
 
@@ -455,8 +459,11 @@ void HallEndpoint::AcceptLoop() {
                 gone.push_back(old);
                 return true;
             });
-            clients_.push_back(std::move(c));
+            clients_.push_back(c);
         }
+        // Registered before it reads, so a peer that got an answer finds it
+        // among the clients.
+        c->Start();
         clientArrived_.Set();
         gone.clear();
     }

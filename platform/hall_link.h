@@ -50,9 +50,11 @@ class HallConnection {
     using Handler =
         std::function<bool(HallConnection& self, const HallFrame& request, uint32_t* result)>;
 
-    // Takes ownership of a connected socket and starts reading.
+    // Takes ownership of a connected socket; Start() begins reading.
     HallConnection(int fd, Handler handler, HallLogSink log);
     ~HallConnection();  // closes and joins the reader
+    // Starts the reader and dispatcher threads (once).
+    void Start();
     HallConnection(const HallConnection&) = delete;
     HallConnection& operator=(const HallConnection&) = delete;
 
