@@ -67,6 +67,8 @@ platform::LRESULT TestFrame::WindowProc(platform::Message& msg) {
             if (r.action == Action::kTableStateReady) {
                 sink_("table state");
                 platform::PostMessage(Handle(), client::kMsgTableStateReady);
+            } else if (r.action == Action::kLookerJoined) {
+                sink_("looker joined " + std::to_string(r.player.userId));
             } else if (r.action == Action::kRefused) {
                 sink_("hall data refused");
             } else if (r.action == Action::kPlayerLeft) {

@@ -226,6 +226,12 @@ TEST_F(RoadTest, EnterRefusedClosesTheClient) {
     server_.SetReply(200110, Reply::With(210020));
     StartClient();
     ASSERT_TRUE(events_.WaitFor("enter failed: 没有空余的旁观位置。"));
+    // The client waits before it closes, and serves the hall meanwhile: the
+    // clock stands still, yet the hall's record is handled.
+    client::PlayerRecord looker = testing::MakePlayer(301, 1, 1);
+    EXPECT_TRUE(hall_->SendLooker(looker));
+    EXPECT_TRUE(events_.WaitFor("looker joined 301"));
+    EXPECT_EQ(events_.Count("ended"), 0u);
     ASSERT_TRUE(DriveUntil("ended", 100));
     ui_.join();
 }
