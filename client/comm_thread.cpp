@@ -4,6 +4,7 @@
 
 #include "client/game_app.h"
 #include "platform/message_queue.h"
+#include "platform/profile.h"
 #include "transport/log.h"
 #include "transport/notice.h"
 
@@ -37,6 +38,12 @@ bool CGameCommThread::Stop(uint32_t waitMs) {
 bool CGameCommThread::InitInstance() {
     if (!hidden_.Create()) return false;
     if (!waitDlg_.Create(hidden_.Handle())) return false;
+    // The dialog starts with the skin the program's settings name.
+    if (const CGameApp* app = CGameApp::Current())
+        platform::PostMessage(
+            waitDlg_.Handle(), kMsgSkinChanged, 0, 0,
+            platform::Payload::Make<std::string>(
+                platform::GetPrivateProfileString("SKIN", "Path", "", app->GetIniPath(), 260)));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "client/game_app.h"
 #include "platform/clock.h"
 #include "platform/message_queue.h"
+#include "platform/tests/temp_dir.h"
 #include "transport/notice.h"
 
 namespace client {
@@ -128,6 +129,20 @@ TEST(CommThreadAppTest, StatusPostsOnlyWithAThread) {
     EXPECT_TRUE(Eventually([&] { return !app.CommThread()->Status().visible; }));
     app.StopCommThread();
     EXPECT_EQ(app.CommThreadId(), 0u);
+}
+
+TEST(CommThreadSkinTest, TheWaitDialogStartsWithTheProgramsSkin) {
+    platform::testing::TempDir dir;
+    setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
+    dir.Write("skin.ini", "[CommColors]\r\nWaitBarbg=9 9 9\r\n");
+    dir.Write("Qevo.ini", "[SKIN]\r\nPath=" + (dir / "skin.ini") + "\r\n");
+    {
+        CGameApp app("Qevo", 31201, 14, 0);
+        ASSERT_TRUE(app.StartCommThread());
+        EXPECT_TRUE(
+            Eventually([&] { return app.CommThread()->Status().barBackground == 0x090909u; }));
+    }
+    unsetenv("QEVO_PROGRAM_DIR");
 }
 
 }  // namespace
