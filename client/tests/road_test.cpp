@@ -175,6 +175,15 @@ TEST_F(RoadTest, LaunchConnectEnterKeepAliveNotifyLeaveAndReport) {
     EXPECT_TRUE(events_.WaitFor("notification 222001 refused"));
     ASSERT_TRUE(server_.Notify(211020, {1}));
     EXPECT_TRUE(events_.WaitFor("notification 211020 refused"));
+    // 211025 goes on to the hall as 0x9107 with the main window and the user.
+    const size_t before = hall_->Events().size();
+    ASSERT_TRUE(server_.Notify(211025, Words({103})));
+    ASSERT_TRUE(hall_->WaitForEvents(before + 1, 5000));
+    const auto posted = hall_->Events().back();
+    EXPECT_EQ(posted.kind, hall::HallEvent::Kind::kPost);
+    EXPECT_EQ(posted.message, 0x9107u);
+    EXPECT_EQ(posted.wParam, frame_.value);
+    EXPECT_EQ(posted.lParam, 103u);
 
     // Leaving: the leave request, then the report with the window handle.
     platform::PostMessage(frame_, platform::WM_CLOSE);
