@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "client/testapp/test_app.h"
+#include "client/tests/event_log.h"
 #include "client/tests/session_fixture.h"
 #include "platform/clock.h"
 #include "platform/message_queue.h"
@@ -32,38 +33,6 @@ namespace {
 using gameserver::Reply;
 using std::chrono::milliseconds;
 using testing::Words;
-
-// Lines written by the client, waited for in order of arrival.
-class EventLog {
-  public:
-    void Add(const std::string& line) {
-        std::lock_guard lock(mu_);
-        lines_.push_back(line);
-        cv_.notify_all();
-    }
-    // Waits (real time, a safety net) until `line` has been written.
-    bool WaitFor(const std::string& line, milliseconds timeout = milliseconds(10000)) {
-        std::unique_lock lock(mu_);
-        return cv_.wait_for(lock, timeout, [&] {
-            for (const auto& l : lines_)
-                if (l == line) return true;
-            return false;
-        });
-    }
-    size_t Count(const std::string& line) {
-        std::lock_guard lock(mu_);
-        return size_t(std::count(lines_.begin(), lines_.end(), line));
-    }
-    std::vector<std::string> Lines() {
-        std::lock_guard lock(mu_);
-        return lines_;
-    }
-
-  private:
-    std::mutex mu_;
-    std::condition_variable cv_;
-    std::vector<std::string> lines_;
-};
 
 class RoadTest : public ::testing::Test {
   protected:
@@ -141,7 +110,7 @@ class RoadTest : public ::testing::Test {
     gameserver::GameServer server_;
     LaunchLine line_;
     std::unique_ptr<hall::HallStandIn> hall_;
-    EventLog events_;
+    testing::EventLog events_;
     std::thread ui_;
     platform::HWND frame_;
 };
