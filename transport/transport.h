@@ -15,16 +15,22 @@
 //   notice.h             TransportInfo, TransportNotice: what reaches the application
 //   transport_socket.h   CTransportSocket: connect and greeting, worker thread,
 //                        reassembly, requests with replies and time-outs
-//
-// The proxy socket sits beside these.
+//   proxy_protocol.h     the bytes of SOCKS4/4A/5 and HTTP CONNECT negotiations
+//   proxy_socket.h       CProxySocket: an asynchronous socket that negotiates a
+//                        tunnel through a proxy in its event handlers
+//   comm_socket.h        CCommSocket: ConnectVia, the blocking tunnel set-up the
+//                        session hands to CTransportSocket::Attach
 
 #include "transport/base64.h"
 #include "transport/byte_buffer.h"
+#include "transport/comm_socket.h"
 #include "transport/crc32.h"
 #include "transport/log.h"
 #include "transport/message_transform.h"
 #include "transport/notice.h"
 #include "transport/packet.h"
+#include "transport/proxy_protocol.h"
+#include "transport/proxy_socket.h"
 #include "transport/rijndael.h"
 #include "transport/socket_util.h"
 #include "transport/transport_socket.h"

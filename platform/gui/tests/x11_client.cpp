@@ -42,13 +42,40 @@ void X11Client::WarpPointer(int px, int py) {
     XSync(x, False);
 }
 
-bool X11Client::SendKeyPress(const char* keysym) {
-    ::Display* x = impl_->x;
+namespace {
+
+Window TopMost(::Display* x) {
     Window root, parent, *children = nullptr;
     unsigned count = 0;
     XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
     Window target = count ? children[count - 1] : 0;
     if (children) XFree(children);
+    return target;
+}
+
+}  // namespace
+
+bool X11Client::SendButtonPress(unsigned button, int px, int py) {
+    ::Display* x = impl_->x;
+    Window target = TopMost(x);
+    if (!target) return false;
+    XEvent press{};
+    press.xbutton.type = ButtonPress;
+    press.xbutton.display = x;
+    press.xbutton.window = target;
+    press.xbutton.root = DefaultRootWindow(x);
+    press.xbutton.button = button;
+    press.xbutton.x = px;
+    press.xbutton.y = py;
+    press.xbutton.same_screen = True;
+    XSendEvent(x, target, True, ButtonPressMask, &press);
+    XSync(x, False);
+    return true;
+}
+
+bool X11Client::SendKeyPress(const char* keysym) {
+    ::Display* x = impl_->x;
+    Window target = TopMost(x);
     if (!target) return false;
     XEvent key{};
     key.xkey.type = KeyPress;

@@ -23,6 +23,9 @@ class X11Client {
     // Sends a press of the key named by its keysym ("Escape", "a") to the
     // top-most window, after giving it the input focus.
     bool SendKeyPress(const char* keysym);
+    // Sends a press of pointer button `button` (4 and 5 are the wheel) at a
+    // point of the top-most window.
+    bool SendButtonPress(unsigned button, int x, int y);
 
   private:
     struct Impl;

@@ -1,0 +1,470 @@
+#include "platform/gui/html_ctrl.h"
+
+#include <curl/curl.h>
+#include <litehtml.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/gui/sys_colors.h"
+#include "platform/text.h"
+
+namespace platform {
+namespace {
+
+constexpr UINT WM_PRIVATE_PAGE = 0x039B;
+constexpr size_t kMaxPage = 4 * 1024 * 1024;
+constexpr int kLineStep = 20;
+
+// Default element styles (our own, the few rules a page needs).
+constexpr const char* kMasterCss = R"(
+html, address, blockquote, body, dd, div, dl, dt, fieldset, form, frame, frameset, h1, h2, h3,
+h4, h5, h6, noframes, ol, p, ul, center, dir, hr, menu, pre { display: block; }
+li { display: list-item; }
+head, script, style, title, link, meta { display: none; }
+table { display: table; border-spacing: 2px; }
+tr { display: table-row; }
+thead { display: table-header-group; }
+tbody { display: table-row-group; }
+tfoot { display: table-footer-group; }
+td, th { display: table-cell; padding: 1px; }
+th { font-weight: bold; text-align: center; }
+body { margin: 8px; }
+h1 { font-size: 2em; margin: .67em 0; font-weight: bold; }
+h2 { font-size: 1.5em; margin: .75em 0; font-weight: bold; }
+h3 { font-size: 1.17em; margin: .83em 0; font-weight: bold; }
+p, ul, ol, dl { margin: 1em 0; }
+b, strong { font-weight: bold; }
+i, em { font-style: italic; }
+u { text-decoration: underline; }
+center { text-align: center; }
+ul, ol { padding-left: 40px; }
+ul { list-style-type: disc; }
+ol { list-style-type: decimal; }
+a { color: #0000ee; text-decoration: underline; cursor: pointer; }
+br { display: block; }
+img { display: inline-block; }
+pre { white-space: pre; font-family: monospace; }
+)";
+
+std::string Utf8(const char8_t* s) {
+    return reinterpret_cast<const char*>(s);
+}
+
+// UTF-8 stays; anything else is taken as GBK.
+std::string AsUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = text[i];
+        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > text.size()) return GbkToUtf8(text);
+        for (size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return GbkToUtf8(text);
+        }
+        i += n;
+    }
+    return std::string(text);
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+    }
+    return true;
+}
+
+COLORREF ColorOfWeb(const litehtml::web_color& c) {
+    return RGB(c.red, c.green, c.blue);
+}
+
+struct PageResult {
+    std::string url;
+    std::string body;
+    bool ok = false;
+};
+
+}  // namespace
+
+// A fetch on a worker thread; it can be told to stop.
+struct CHtmlCtrl::Fetch {
+    std::atomic<bool> abort{false};
+    std::thread worker;
+};
+
+class CHtmlCtrl::Container final : public litehtml::document_container {
+  public:
+    explicit Container(CHtmlCtrl& owner) : owner_(owner) {
+        context_.load_master_stylesheet(kMasterCss);
+    }
+
+    litehtml::context& Context() { return context_; }
+    litehtml::document::ptr document;
+    Painter* painter = nullptr;
+    std::string baseUrl;
+    HCURSOR cursor = IDC_ARROW;
+
+    litehtml::uint_ptr create_font(const litehtml::tchar_t* faceName, int size, int weight,
+                                   litehtml::font_style italic, unsigned int decoration,
+                                   litehtml::font_metrics* fm) override {
+        std::string face = faceName ? faceName : "";
+        face = face.substr(0, face.find(','));
+        face.erase(std::remove(face.begin(), face.end(), '"'), face.end());
+        face.erase(std::remove(face.begin(), face.end(), '\''), face.end());
+        while (!face.empty() && face.front() == ' ')
+            face.erase(face.begin());
+        while (!face.empty() && face.back() == ' ')
+            face.pop_back();
+        if (face == "sans-serif" || face == "serif" || face == "monospace") face.clear();
+        FontSpec spec{.face = face.empty() ? "宋体" : Utf8ToGbk(face),
+                      .height = -std::clamp(size, 1, 300),
+                      .weight = weight,
+                      .italic = italic == litehtml::fontStyleItalic,
+                      .underline = (decoration & litehtml::font_decoration_underline) != 0};
+        fonts_.push_back(Font::Open(spec));
+        const Font& font = *fonts_.back();
+        if (fm) {
+            fm->ascent = font.Ascent();
+            fm->descent = font.Descent();
+            fm->height = font.Height();
+            fm->x_height = std::max(font.Ascent() / 2, 1);
+            fm->draw_spaces = spec.underline;
+        }
+        return fonts_.size();
+    }
+    void delete_font(litehtml::uint_ptr) override {}
+    const Font* FontOf(litehtml::uint_ptr handle) const {
+        return handle >= 1 && handle <= fonts_.size() ? fonts_[handle - 1].get() : nullptr;
+    }
+    int text_width(const litehtml::tchar_t* text, litehtml::uint_ptr hFont) override {
+        const Font* font = FontOf(hFont);
+        return font && text ? font->MeasureText(Utf8ToGbk(text)) : 0;
+    }
+    void draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text, litehtml::uint_ptr hFont,
+                   litehtml::web_color color, const litehtml::position& pos) override {
+        auto* p = reinterpret_cast<Painter*>(hdc);
+        const Font* font = FontOf(hFont);
+        if (!p || !font || !text) return;
+        p->SelectFont(Font::Open(font->Spec()));
+        p->SetBkMode(TRANSPARENT);
+        p->SetTextColor(ColorOfWeb(color));
+        p->TextOut(pos.x, pos.y, Utf8ToGbk(text));
+    }
+    int pt_to_px(int pt) const override { return pt * 96 / 72; }
+    int get_default_font_size() const override { return 12; }
+    const litehtml::tchar_t* get_default_font_name() const override { return defaultFace_.c_str(); }
+    void draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) override {
+        auto* p = reinterpret_cast<Painter*>(hdc);
+        if (!p) return;
+        const litehtml::position& r = marker.pos;
+        p->FillSolidRect({r.x, r.y, r.x + r.width, r.y + r.height}, ColorOfWeb(marker.color));
+    }
+    void load_image(const litehtml::tchar_t*, const litehtml::tchar_t*, bool) override {}
+    void get_image_size(const litehtml::tchar_t*, const litehtml::tchar_t*,
+                        litehtml::size& sz) override {
+        sz.width = sz.height = 0;
+    }
+    void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override {
+        auto* p = reinterpret_cast<Painter*>(hdc);
+        if (!p || bg.color.alpha == 0) return;
+        const litehtml::position& r = bg.clip_box;
+        p->FillSolidRect({r.x, r.y, r.x + r.width, r.y + r.height}, ColorOfWeb(bg.color));
+    }
+    void draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& b,
+                      const litehtml::position& r, bool) override {
+        auto* p = reinterpret_cast<Painter*>(hdc);
+        if (!p) return;
+        const int left = r.x, top = r.y, right = r.x + r.width, bottom = r.y + r.height;
+        if (b.top.width > 0) {
+            p->FillSolidRect({left, top, right, top + b.top.width}, ColorOfWeb(b.top.color));
+        }
+        if (b.bottom.width > 0) {
+            p->FillSolidRect({left, bottom - b.bottom.width, right, bottom},
+                             ColorOfWeb(b.bottom.color));
+        }
+        if (b.left.width > 0) {
+            p->FillSolidRect({left, top, left + b.left.width, bottom}, ColorOfWeb(b.left.color));
+        }
+        if (b.right.width > 0) {
+            p->FillSolidRect({right - b.right.width, top, right, bottom},
+                             ColorOfWeb(b.right.color));
+        }
+    }
+    void set_caption(const litehtml::tchar_t*) override {}
+    void set_base_url(const litehtml::tchar_t* base) override {
+        if (base) baseUrl = base;
+    }
+    void link(const std::shared_ptr<litehtml::document>&, const litehtml::element::ptr&) override {}
+    void on_anchor_click(const litehtml::tchar_t* url, const litehtml::element::ptr&) override {
+        if (!url) return;
+        std::string target = url;
+        // Relative links resolve against the page's folder.
+        if (target.find(':') == std::string::npos && !baseUrl.empty()) {
+            const size_t slash = baseUrl.rfind('/');
+            target = baseUrl.substr(0, slash == std::string::npos ? 0 : slash + 1) + target;
+        }
+        // Navigation replaces the document: done after this callback returns.
+        owner_.PostClick(target);
+    }
+    void set_cursor(const litehtml::tchar_t* name) override {
+        cursor = name && std::string_view(name) == "pointer" ? IDC_HAND : IDC_ARROW;
+    }
+    void transform_text(litehtml::tstring& text, litehtml::text_transform tt) override {
+        for (char& c : text) {
+            if (tt == litehtml::text_transform_uppercase)
+                c = char(std::toupper(static_cast<unsigned char>(c)));
+            if (tt == litehtml::text_transform_lowercase)
+                c = char(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    void import_css(litehtml::tstring&, const litehtml::tstring&, litehtml::tstring&) override {}
+    void set_clip(const litehtml::position& pos, const litehtml::border_radiuses&, bool,
+                  bool) override {
+        if (!painter) return;
+        painter->SaveState();
+        painter->IntersectClipRect({pos.x, pos.y, pos.x + pos.width, pos.y + pos.height});
+        ++clips_;
+    }
+    void del_clip() override {
+        if (painter && clips_ > 0) {
+            painter->RestoreState(-1);
+            --clips_;
+        }
+    }
+    void get_client_rect(litehtml::position& client) const override {
+        const RECT r = owner_.GetClientRect();
+        client.x = 0;
+        client.y = 0;
+        client.width = r.Width();
+        client.height = r.Height();
+    }
+    std::shared_ptr<litehtml::element> create_element(
+        const litehtml::tchar_t*, const litehtml::string_map&,
+        const std::shared_ptr<litehtml::document>&) override {
+        return nullptr;
+    }
+    void get_media_features(litehtml::media_features& media) const override {
+        const RECT r = owner_.GetClientRect();
+        const RECT screen = GetDisplay()->WorkArea();
+        media.type = litehtml::media_type_screen;
+        media.width = r.Width();
+        media.height = r.Height();
+        media.device_width = screen.Width();
+        media.device_height = screen.Height();
+        media.color = 8;
+        media.monochrome = 0;
+        media.color_index = 256;
+        media.resolution = 96;
+    }
+    void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override {
+        language = "zh";
+        culture = "CN";
+    }
+
+  private:
+    CHtmlCtrl& owner_;
+    litehtml::context context_;
+    std::vector<std::shared_ptr<const Font>> fonts_;
+    std::string defaultFace_ = Utf8(u8"宋体");
+    int clips_ = 0;
+};
+
+CHtmlCtrl::CHtmlCtrl() : container_(std::make_unique<Container>(*this)) {
+    SetClassBackground(RGB(255, 255, 255));
+}
+
+CHtmlCtrl::~CHtmlCtrl() {
+    for (auto& fetch : fetches_) {
+        fetch->abort = true;
+        if (fetch->worker.joinable()) fetch->worker.join();
+    }
+    Destroy();
+}
+
+bool CHtmlCtrl::CreateFromStatic(UINT id, CWnd* parent) {
+    if (!parent) return false;
+    CWnd* placeholder = parent->GetDlgItem(id);
+    if (!placeholder) return false;
+    const RECT rect = placeholder->GetRectInParent();
+    placeholder->DestroyWindow();
+    return Create(WS_VISIBLE, rect, parent, id);
+}
+
+void CHtmlCtrl::SetHtml(std::string_view html, std::string_view baseUrl) {
+    container_->baseUrl = std::string(baseUrl);
+    url_ = std::string(baseUrl);
+    const std::string utf8 = AsUtf8(html.substr(0, std::min(html.size(), kMaxPage)));
+    container_->document =
+        litehtml::document::createFromUTF8(utf8.c_str(), container_.get(), &container_->Context());
+    scrollY_ = 0;
+    Render();
+    OnDocumentComplete(url_);
+}
+
+void CHtmlCtrl::PostClick(const std::string& url) {
+    PostMessage(GetSafeHwnd(), WM_PRIVATE_PAGE, 1, 0,
+                Payload::Make<PageResult>(PageResult{url, {}, true}));
+}
+
+namespace {
+
+size_t Collect(char* data, size_t size, size_t count, void* user) {
+    auto* body = static_cast<std::string*>(user);
+    const size_t n = size * count;
+    if (body->size() + n > kMaxPage) return 0;  // too big: the transfer fails
+    body->append(data, n);
+    return n;
+}
+
+int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<std::atomic<bool>*>(user)->load() ? 1 : 0;
+}
+
+}  // namespace
+
+bool CHtmlCtrl::Navigate(std::string_view url, std::string_view postData) {
+    const std::string target(url);
+    if (!OnBeforeNavigate(target)) return false;
+    if (StartsWithNoCase(target, "file://")) {
+        std::ifstream file(target.substr(7), std::ios::binary);
+        if (!file) return false;
+        std::ostringstream body;
+        body << file.rdbuf();
+        SetHtml(body.str(), target);
+        return true;
+    }
+    if (!StartsWithNoCase(target, "http://") && !StartsWithNoCase(target, "https://")) {
+        return false;
+    }
+    std::erase_if(fetches_, [](const std::shared_ptr<Fetch>& f) {
+        if (f->abort) {
+            if (f->worker.joinable()) f->worker.join();
+            return true;
+        }
+        return false;
+    });
+    auto fetch = std::make_shared<Fetch>();
+    const HWND self = GetSafeHwnd();
+    const std::string post(postData);
+    fetch->worker = std::thread([fetch, self, target, post] {
+        PageResult result{target, {}, false};
+        if (CURL* curl = curl_easy_init()) {
+            curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
+            curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+            curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+            curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+            curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 15L);
+            curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
+            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+            curl_easy_setopt(curl, CURLOPT_WRITEDATA, &result.body);
+            curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+            curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+            curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &fetch->abort);
+            if (!post.empty()) {
+                curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(post.size()));
+                curl_easy_setopt(curl, CURLOPT_POSTFIELDS, post.data());
+            }
+            result.ok = curl_easy_perform(curl) == CURLE_OK;
+            curl_easy_cleanup(curl);
+        }
+        if (!fetch->abort) {
+            PostMessage(self, WM_PRIVATE_PAGE, 0, 0, Payload::Make<PageResult>(std::move(result)));
+        }
+        fetch->abort = true;  // finished: may be joined
+    });
+    fetches_.push_back(std::move(fetch));
+    return true;
+}
+
+void CHtmlCtrl::Render() {
+    if (container_->document) container_->document->render(std::max(GetClientRect().Width(), 1));
+    Invalidate();
+}
+
+int CHtmlCtrl::DocumentHeight() const {
+    return container_->document ? container_->document->height() : 0;
+}
+
+void CHtmlCtrl::ScrollTo(int y) {
+    const int most = std::max(DocumentHeight() - GetClientRect().Height(), 0);
+    y = std::clamp(y, 0, most);
+    if (y != scrollY_) {
+        scrollY_ = y;
+        Invalidate();
+    }
+}
+
+void CHtmlCtrl::Paint() {
+    PAINTSTRUCT ps;
+    Painter p = BeginPaint(ps);
+    p.FillSolidRect(GetClientRect(), RGB(255, 255, 255));
+    if (container_->document) {
+        container_->painter = &p;
+        const RECT clip = GetClientRect();
+        litehtml::position where(clip.left, clip.top + scrollY_, clip.Width(), clip.Height());
+        container_->document->draw(reinterpret_cast<litehtml::uint_ptr>(&p), 0, -scrollY_, &where);
+        container_->painter = nullptr;
+    }
+    EndPaint(ps);
+}
+
+LRESULT CHtmlCtrl::OnMessage(Message& msg) {
+    const int x = GET_X_LPARAM(msg.lParam), y = GET_Y_LPARAM(msg.lParam);
+    litehtml::position::vector redraw;
+    switch (msg.message) {
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_SIZE:
+            Render();
+            return CWnd::OnMessage(msg);
+        case WM_PRIVATE_PAGE: {
+            auto page = msg.payload.Take<PageResult>();
+            if (!page) return 0;
+            if (msg.wParam == 1) {
+                Navigate(page->url);  // a link that was clicked
+            } else if (page->ok) {
+                SetHtml(page->body, page->url);
+            }
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            if (container_->document &&
+                container_->document->on_mouse_over(x, y + scrollY_, x, y, redraw)) {
+                Invalidate();
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+            SetFocus();
+            if (container_->document &&
+                container_->document->on_lbutton_down(x, y + scrollY_, x, y, redraw)) {
+                Invalidate();
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (container_->document &&
+                container_->document->on_lbutton_up(x, y + scrollY_, x, y, redraw)) {
+                Invalidate();
+            }
+            return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(uintptr_t(msg.lParam)) == HTCLIENT) {
+                platform::SetCursor(container_->cursor);
+                return 1;
+            }
+            return CWnd::OnMessage(msg);
+        case WM_MOUSEWHEEL:
+            ScrollTo(scrollY_ - 3 * kLineStep * GET_WHEEL_DELTA_WPARAM(msg.wParam) / WHEEL_DELTA);
+            return 0;
+        case WM_DESTROY:
+            for (auto& fetch : fetches_)
+                fetch->abort = true;
+            return CWnd::OnMessage(msg);
+        default:
+            return CWnd::OnMessage(msg);
+    }
+}
+
+}  // namespace platform

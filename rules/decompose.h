@@ -1,0 +1,82 @@
+#pragma once
+// The recursive meld decomposition of a hand (jokers handed down as two
+// wildcard counters), and the exact feasibility test that guides it.
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+
+#include "rules/hand_count.h"
+#include "rules/hu_result.h"
+
+namespace rules {
+
+// The most tiles and wildcards a decomposition takes: any split of 24 fits the
+// eight melds of a result (a split of T with K kongs and P pairs has
+// (T - K + P) / 3 melds), so the search never runs out of room. Real hands
+// hold at most 18.
+inline constexpr int kMaxDecomposedTiles = 24;
+
+// 8 when the counts (no jokers among them) with nA + nB wildcards split into
+// melds with at most one pair; the melds are appended to result, the last
+// taken first. Counts outside 0-4, tiles in slots that are no kind, or more
+// than kMaxDecomposedTiles tiles and wildcards are no hand (0).
+int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
+                      TileIndex idxB, TileIndex winKind, RuleOptions options, uint32_t allowed,
+                      HuResult& result, int32_t pairTaken);
+
+// Whether counts may enter the hand analysis: every slot 0-4, none in the
+// slots 0, 10 and 20 (no kind; a chow could run through them).
+bool HandCountsValid(const TileCountArray& counts);
+
+namespace detail {
+
+// Whether the counts with `jokers` wildcards split into melds with at most
+// one pair (none when pairTaken), ignoring the eight-meld record limit.
+bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows);
+
+// Answers CanDecompose for a hand less a tile or two, many times over, from
+// the hand's own group values (only the groups that lose a tile are looked
+// up again). The counts must outlive the probe.
+class DecomposeProbe {
+  public:
+    DecomposeProbe(const TileCountArray& counts, bool honourChows);
+    // CanDecompose of the counts less one tile of each kind in `taken`.
+    bool Without(std::initializer_list<int> taken, int32_t jokers, bool pairTaken) const;
+
+  private:
+    const TileCountArray* counts_;
+    bool honourChows_;
+    bool valid_;
+    int32_t codes_[3] = {0, 0, 0};
+    std::array<uint64_t, 4> values_{};
+};
+
+// While one lives on this thread, the decomposition only tells whether the
+// hand splits (after its exact test at the root) and records no melds.
+class AcceptOnlyScope {
+  public:
+    AcceptOnlyScope();
+    ~AcceptOnlyScope();
+    AcceptOnlyScope(const AcceptOnlyScope&) = delete;
+    AcceptOnlyScope& operator=(const AcceptOnlyScope&) = delete;
+
+  private:
+    bool previous_;
+};
+
+// The decomposition entry the hu tests call; tests swap in the plain search.
+using DecomposeFn = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
+                                TileIndex, RuleOptions, uint32_t, HuResult&, int32_t);
+DecomposeFn SetDecomposeForTesting(DecomposeFn fn);
+// For counts already checked with HandCountsValid holding `tiles` tiles, and
+// counters that are not negative.
+int32_t CallDecompose(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, int32_t pairTaken);
+int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
+                         TileIndex idxA, TileIndex idxB, RuleOptions options, HuResult& result,
+                         int32_t pairTaken);
+
+}  // namespace detail
+}  // namespace rules

@@ -1,0 +1,139 @@
+#pragma once
+// The hu result: shape and wait bits, the rule tables' flag words and
+// counters, and up to eight melds; with the helpers that record melds and
+// spend the joker counters.
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+
+#include "rules/tile.h"
+
+namespace rules {
+
+inline constexpr int32_t kMeldChow = 1;
+inline constexpr int32_t kMeldPung = 2;
+inline constexpr int32_t kMeldPair = 4;
+inline constexpr int32_t kMeldKong = 8;
+inline constexpr int32_t kMeldKnitted = 0x20;
+inline constexpr int32_t kMeldSevenHonours = 0x40;
+inline constexpr int32_t kMeldAllHonours = 0x80;
+inline constexpr int32_t kMeld258 = 0x100;
+
+// Whole-hand shape bits (the allowed argument, mode restriction, word 0).
+inline constexpr uint32_t kShapeSevenPairs = 0x10;
+inline constexpr uint32_t kShapeKnitted = 0x20;
+inline constexpr uint32_t kShapeSevenHonours = 0x40;
+inline constexpr uint32_t kShapeAllHonours = 0x80;
+inline constexpr uint32_t kShape258 = 0x1000000;
+inline constexpr uint32_t kShapeBits =
+    kShapeSevenPairs | kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258;
+
+// Call-situation bits of the mode argument.
+inline constexpr uint32_t kModeRestricted1 = 0x1;
+inline constexpr uint32_t kModeSelfDrawn = 0x2;
+inline constexpr uint32_t kModeRestricted4 = 0x4;
+
+// Wait bits of word 1.
+inline constexpr int32_t kWaitJokerPair = 0x1;
+inline constexpr int32_t kWaitPair = 0x10;
+inline constexpr int32_t kWaitPung = 0x20;
+inline constexpr int32_t kWaitMiddle = 0x40;
+inline constexpr int32_t kWaitEdge = 0x80;
+inline constexpr int32_t kWaitChow = 0x100;
+
+// A meld: its type, four tile words (a TileIndex; the negative joker kind
+// where a joker stands; 0 unused) and two spare words.
+struct MeldRecord {
+    int32_t type = 0;
+    std::array<int32_t, 4> tiles{};
+    std::array<int32_t, 2> spare{};
+    bool operator==(const MeldRecord&) const = default;
+};
+
+inline constexpr int kMaxMelds = 8;
+inline constexpr int kCounterCount = 32;
+
+// 129 words in all.
+struct HuResult {
+    int32_t shapes = 0;
+    int32_t waits = 0;
+    std::array<int32_t, 2> flags{};
+    std::array<int32_t, kCounterCount> counters{};
+    std::array<int32_t, kCounterCount> counters2{};
+    int32_t meldCount = 0;
+    std::array<MeldRecord, kMaxMelds> melds{};
+    std::array<int32_t, 4> tail{};
+    bool operator==(const HuResult&) const = default;
+};
+static_assert(sizeof(HuResult) == 129 * 4);
+
+// The GBK name of a counter (empty from 7 on).
+const char* HuCounterName(int index);
+
+// Joker-place and gap values of AddMeld.
+inline constexpr int32_t kNoJokerPlace = -1;
+
+// Appends a meld; jokers spent for it are usedA/usedB. Returns the meld count;
+// a full record takes no more melds.
+int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
+                TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace);
+// A pair or pung of jokers alone.
+int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, TileIndex idxA,
+                  TileIndex idxB);
+int32_t AddMeldTiles(HuResult& result, int32_t type, int32_t t0, int32_t t1, int32_t t2,
+                     int32_t t3);
+
+// The joker counters (inline: the search spends them at every step).
+inline TileIndex PickJokerIndex(int32_t* usedA, int32_t* usedB, TileIndex idxA, TileIndex idxB) {
+    if (*usedA > *usedB && *usedB > 0) {
+        --*usedB;
+        return idxB;
+    }
+    if (*usedA > 0) {
+        --*usedA;
+        return idxA;
+    }
+    if (*usedB > 0) {
+        --*usedB;
+        return idxB;
+    }
+    return 0;
+}
+inline int32_t SumJokers(int32_t nA, int32_t nB) {
+    if (nA < 0 || nB < 0) return 0;
+    return int32_t(std::min<int64_t>(int64_t(nA) + nB, std::numeric_limits<int32_t>::max()));
+}
+inline int32_t TakeJokers(int32_t* savedA, int32_t* savedB, int32_t* nA, int32_t* nB, int32_t n) {
+    *savedA = *nA;
+    *savedB = *nB;
+    int32_t spent = 0;
+    while (spent < n) {
+        // A negative counter holds no jokers.
+        bool a = *nA > 0, b = *nB > 0;
+        if (!a && !b) break;
+        if (a && b ? *nB < *nA : b) {
+            --*nB;
+        } else {
+            --*nA;
+        }
+        ++spent;
+    }
+    return spent;
+}
+inline void RestoreJokers(int32_t savedA, int32_t savedB, int32_t* nA, int32_t* nB) {
+    *nA = savedA;
+    *nB = savedB;
+}
+inline int32_t EqualsEither(int32_t v, int32_t a, int32_t b) {
+    return v == a || v == b;
+}
+
+void MergeHuResult(HuResult& sum, const HuResult& result);
+int32_t CountKongMelds(const HuResult& result);
+int32_t CountJokerPlaces(const HuResult& result);
+int32_t CheckJokerMelds(const HuResult& result, TileId jokerA, TileId jokerB, RuleOptions options);
+int32_t ValidateMeld(const MeldRecord& meld, TileId jokerA, TileId jokerB, RuleOptions options);
+
+}  // namespace rules

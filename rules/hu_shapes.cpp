@@ -1,0 +1,245 @@
+// The hu entry points, the whole-hand shapes and the joker handling around
+// the decomposition.
+
+#include <cstdlib>
+
+#include "rules/hu.h"
+#include "rules/hu_internal.h"
+
+namespace rules {
+namespace {
+
+int64_t Total(const TileCountArray& c, int32_t nA, int32_t nB) {
+    int64_t total = SumJokers(nA, nB);
+    for (int32_t v : c)
+        total += v;
+    return total;
+}
+
+// Shapes that fail may try once more with the substitute tile moved back out
+// of joker A's slot (where the joker extraction put it).
+template <typename Test>
+int32_t WithSubstituteRetry(const TileCountArray& counts, TileIndex idxA, TileIndex idxB,
+                            RuleOptions options, Test test) {
+    TileCountArray c = counts;
+    if (test(c)) return 8;
+    if (!(options & kOptSubstitute) || idxA <= 0 || idxA >= kCountSlots || c[size_t(idxA)] != 1)
+        return 0;
+    TileIndex sub = CurrentTileHooks().substitute(idxA, idxB, options);
+    if (sub <= 0 || sub >= kCountSlots || sub == idxA) return 0;
+    c[size_t(idxA)] = 0;
+    ++c[size_t(sub)];
+    return test(c) ? 8 : 0;
+}
+
+bool Honour(TileIndex k, RuleOptions options) {
+    return HookHonour(k, -1, -1, options) != 0;
+}
+
+}  // namespace
+
+int32_t SevenPairsShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
+                        TileIndex idxB, TileIndex, RuleOptions, uint32_t allowed,
+                        HuResult& result) {
+    if (!(allowed & kShapeSevenPairs)) return 0;
+    int64_t total = Total(counts, nA, nB);
+    if (total != 12 && total != 14) return 0;
+    int32_t odd = 0;
+    for (int k = 1; k < kCountSlots; ++k)
+        odd += counts[size_t(k)] == 1 || counts[size_t(k)] == 3;
+    if (odd > SumJokers(nA, nB)) return 0;
+    for (int k = 1; k < kCountSlots; ++k) {
+        int32_t c = counts[size_t(k)];
+        int32_t savedA = nA, savedB = nB, usedA = 0, usedB = 0;
+        if (c == 1 || c == 3) {
+            TakeJokers(&savedA, &savedB, &nA, &nB, 1);
+            usedA = savedA - nA;
+            usedB = savedB - nB;
+        }
+        if (c == 1 || c == 2)
+            AddMeld(result, kMeldPair, k, usedA, usedB, idxA, idxB, kNoJokerPlace, 0);
+        if (c == 3 || c == 4)
+            AddMeld(result, kMeldKong, k, usedA, usedB, idxA, idxB, kNoJokerPlace, 0);
+    }
+    return 8;
+}
+
+int32_t KnittedShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
+                     TileIndex idxB, TileIndex, RuleOptions options, uint32_t allowed,
+                     HuResult& result) {
+    if (!(allowed & kShapeKnitted)) return 0;
+    if (Total(counts, nA, nB) != 14) return 0;
+    auto test = [&](const TileCountArray& c) {
+        for (int k = 1; k < kCountSlots; ++k) {
+            if (c[size_t(k)] > 1) return false;
+        }
+        for (int k = 1; k < kCountSlots; ++k) {
+            if (!c[size_t(k)] || Honour(k, options) || k % 10 == 9) continue;
+            if ((k + 1 < kCountSlots && c[size_t(k + 1)]) ||
+                (k + 2 < kCountSlots && c[size_t(k + 2)]))
+                return false;
+        }
+        return true;
+    };
+    if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
+    AddMeldTiles(result, kMeldKnitted, 0, 0, 0, 0);
+    return 8;
+}
+
+int32_t SevenHonoursShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
+                          TileIndex idxB, TileIndex, RuleOptions options, uint32_t allowed,
+                          HuResult& result) {
+    if (!(allowed & kShapeSevenHonours)) return 0;
+    auto test = [&](const TileCountArray& c) {
+        int32_t a = nA, b = nB, savedA, savedB;
+        for (int k = 31; k <= 37; ++k) {
+            if (c[size_t(k)]) continue;
+            if (options & kOptNoJokerSevenHonours) return false;
+            if (TakeJokers(&savedA, &savedB, &a, &b, 1) == 0) return false;
+        }
+        return true;
+    };
+    if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
+    AddMeldTiles(result, kMeldSevenHonours, 0, 0, 0, 0);
+    return 8;
+}
+
+int32_t AllHonoursShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
+                        TileIndex idxB, TileIndex, RuleOptions options, uint32_t allowed,
+                        HuResult& result) {
+    if (!(allowed & kShapeAllHonours)) return 0;
+    if (Total(counts, nA, nB) <= 0) return 0;
+    auto test = [&](const TileCountArray& c) {
+        for (int k = 1; k < kCountSlots; ++k) {
+            if (c[size_t(k)] && !Honour(k, options)) return false;
+        }
+        return true;
+    };
+    if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
+    AddMeldTiles(result, kMeldAllHonours, 0, 0, 0, 0);
+    return 8;
+}
+
+int32_t All258Shape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex, TileIndex,
+                    TileIndex, RuleOptions options, uint32_t allowed, HuResult& result) {
+    if (!(allowed & kShape258)) return 0;
+    if (Total(counts, nA, nB) <= 0) return 0;
+    for (int k = 1; k < kCountSlots; ++k) {
+        if (counts[size_t(k)] && (Honour(k, options) || !IsEyesTile258(k))) return 0;
+    }
+    AddMeldTiles(result, kMeld258, 0, 0, 0, 0);
+    return 8;
+}
+
+namespace detail {
+
+int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
+                    TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
+                    HuResult& result, uint32_t mode, int32_t pairTaken) {
+    if (!HandCountsValid(counts)) return 0;
+    uint32_t sum = 0;
+    for (int32_t v : counts)
+        sum += uint32_t(v);
+    const int64_t tiles = sum;
+    if (HoldsHonourOrFlower(counts, jokerA, jokerB, options)) return 0;
+    // A negative counter holds no jokers (the sum of the two is then 0).
+    if (nA < 0 || nB < 0) nA = nB = 0;
+    const int64_t total = tiles + SumJokers(nA, nB);
+    TileIndex idxA = 0, idxB = 0;
+    JokerIdsToIndices(jokerA, jokerB, options, &idxA, &idxB);
+    result = HuResult{};
+    using Shape = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
+                              TileIndex, RuleOptions, uint32_t, HuResult&);
+    struct Entry {
+        uint32_t bit;
+        Shape shape;
+    };
+    static constexpr Entry kShapes[] = {{kShapeSevenPairs, SevenPairsShape},
+                                        {kShapeKnitted, KnittedShape},
+                                        {kShapeSevenHonours, SevenHonoursShape},
+                                        {kShapeAllHonours, AllHonoursShape},
+                                        {kShape258, All258Shape}};
+    for (const Entry& e : kShapes) {
+        if (mode & e.bit) {
+            return e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8 : 0;
+        }
+    }
+    for (const Entry& e : kShapes) {
+        // A shape that is not allowed, or seven pairs of another size, fails
+        // at once and leaves the result alone: no need to call it.
+        if (!(allowed & e.bit)) continue;
+        if (e.bit == kShapeSevenPairs && total != 12 && total != 14) continue;
+        if (e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)) return 8;
+    }
+    return CallDecompose(counts, tiles, nA, nB, idxA, idxB, winKind, options, allowed, result,
+                         pairTaken)
+               ? 8
+               : 0;
+}
+
+}  // namespace detail
+
+int32_t CheckHuShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
+                      TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
+                      HuResult& result, uint32_t mode) {
+    return detail::CheckShapes(counts, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
+                               mode, 0);
+}
+
+int32_t HuWithJokersAsWild(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           int32_t* nA, int32_t* nB, TileIndex* winKind, RuleOptions options,
+                           uint32_t allowed, HuResult& result, uint32_t mode) {
+    TileCountArray copy = counts;
+    *nA = ExtractJokers(copy, tile, jokerA, jokerB, winKind, options, 0, nB);
+    return CheckHuShapes(copy, *nA, *nB, jokerA, jokerB, *winKind, options, allowed, result, mode);
+}
+
+int32_t HuWithJokersAsTiles(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                            int32_t* nA, int32_t* nB, TileIndex* winKind, RuleOptions options,
+                            uint32_t allowed, HuResult& result, uint32_t mode) {
+    TileCountArray copy = counts;
+    // Jokers stay in the counts as their own kind, whatever option 0x8 says:
+    // taking them out here would drop them from the hand.
+    *nA = ExtractJokers(copy, tile, jokerA, jokerB, winKind, options | kOptJokersAsTiles, 1, nB);
+    return CheckHuShapes(copy, 0, 0, -1, -1, *winKind, options, allowed, result, mode);
+}
+
+int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                        RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    if ((options & kOptNoHuRestricted1) && (mode & kModeRestricted1)) return 0;
+    if ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4)) return 0;
+    const bool restricted = mode & (kModeRestricted1 | kModeRestricted4);
+    const bool tileIsJoker = IsJokerTile(tile, jokerA, jokerB, options);
+    int32_t nB = 0;
+    int32_t nA = CountJokersInCounts(counts, jokerA, jokerB, options, &nB);
+    TileIndex winKind = 0;
+    if (!(options & kOptJokers)) {
+        TileCountArray copy = counts;
+        int32_t ignored = 0;
+        ExtractJokers(copy, tile, jokerA, jokerB, &winKind, options, 0, &ignored);
+        return CheckHuShapes(copy, 0, 0, -1, -1, winKind, options, allowed, result, mode);
+    }
+    int32_t a = 0, b = 0;
+    const bool asTiles = options & kOptJokersAsTiles;
+    if (!tileIsJoker) {
+        if (asTiles && SumJokers(nA, nB) > 0 &&
+            HuWithJokersAsTiles(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
+                                result, mode))
+            return 8;
+        return HuWithJokersAsWild(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
+                                  result, mode);
+    }
+    if (asTiles) {
+        if (HuWithJokersAsTiles(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
+                                result, mode))
+            return 8;
+        if (restricted) return 0;
+        return HuWithJokersAsWild(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
+                                  result, mode);
+    }
+    if (restricted) return 0;
+    return HuWithJokersAsWild(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
+                              result, mode);
+}
+
+}  // namespace rules

@@ -1,0 +1,566 @@
+// The wait checkers: how the winning tile completed the hand. Each first
+// requires the hand to win at all, then looks at the hand in one or two views
+// (jokers as their own kind with option 0x8; jokers as wildcards) for the meld
+// the winning tile completes, and checks that the rest of the hand wins.
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <initializer_list>
+#include <optional>
+
+#include "rules/hu.h"
+#include "rules/hu_internal.h"
+
+namespace rules {
+namespace {
+
+std::atomic<bool> g_shortcut{true};
+
+struct Call {
+    const TileCountArray& counts;
+    TileId tile;
+    TileId jokerA, jokerB;
+    RuleOptions options;
+    uint32_t allowed;
+    HuResult& result;
+    uint32_t mode;
+    mutable bool cleared = false;  // the result is known to be all zero
+};
+
+// The hand as one view sees it: counts without the winning tile, the
+// wildcards in hand, and the winning tile's kind as the meld reads it.
+struct View {
+    TileCountArray hand;
+    int32_t nA = 0, nB = 0;
+    TileIndex kind = 0;
+    bool winIsWild = false;  // the winning tile is a joker used as a wildcard
+    bool jokersOn = false;
+    TileIndex idxA = 0, idxB = 0;
+    TileIndex winJokerKind = 0;
+    // Built on first use (the view stays in place from then on).
+    mutable std::optional<detail::DecomposeProbe> probe;
+    mutable int holdsHonours = -1;
+    mutable bool valid = false;
+    mutable int64_t tiles = 0;
+    mutable int32_t odd = 0;  // kinds 1-63 of odd count
+    int32_t Jokers() const { return SumJokers(nA, nB); }
+    bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
+};
+
+// The views of one call, in the order they are tried: jokers as their own
+// kind (option 0x8, when there are any), then jokers as wildcards.
+struct Views {
+    std::array<View, 2> view;
+    int count = 0;
+};
+
+Views BuildViews(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                 RuleOptions o) {
+    Views views;
+    const bool jokersOn = (o & kOptJokers) && jokerA != -1;
+    View base;
+    base.jokersOn = jokersOn;
+    JokerIdsToIndices(jokerA, jokerB, o, &base.idxA, &base.idxB);
+    if (!jokersOn) base.idxA = base.idxB = 0;
+    TileIndex tileKind = TileKindOrZero(tile, o);
+    if (tileKind == 0) return views;
+    const bool tileIsJoker = jokersOn && IsJokerTile(tile, jokerA, jokerB, o);
+    base.winJokerKind = tileIsJoker ? tileKind : 0;
+    TileIndex sub = SubstituteIndexOfTiles(jokerA, jokerB, o);
+    auto kindInView = [&](TileIndex k) {
+        // The substitute tile stands for joker A's kind.
+        return jokersOn && (o & kOptSubstitute) && k == sub && base.idxA > 0 ? base.idxA : k;
+    };
+    int32_t jokersInHand = 0;
+    if (jokersOn) {
+        int32_t b = 0;
+        jokersInHand = SumJokers(CountJokersInCounts(counts, jokerA, jokerB, o, &b), b);
+    }
+    TileIndex ignored = 0;
+    if (jokersOn && (o & kOptJokersAsTiles) && (jokersInHand > 0 || tileIsJoker)) {
+        View& v = views.view[size_t(views.count++)];
+        v = base;
+        v.hand = counts;
+        int32_t b = 0;
+        ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 1, &b);
+        v.kind = kindInView(tileKind);
+        v.idxA = v.idxB = 0;  // no wildcards in this view
+    }
+    View& v = views.view[size_t(views.count++)];
+    v = base;
+    v.hand = counts;
+    if (jokersOn) v.nA = ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
+    v.kind = kindInView(tileKind);
+    v.winIsWild = tileIsJoker;
+    return views;
+}
+
+template <typename Each>
+bool ForEachView(const Views& views, Each each) {
+    for (int i = 0; i < views.count; ++i) {
+        if (each(views.view[size_t(i)])) return true;
+    }
+    return false;
+}
+
+template <typename Each>
+bool ForEachView(const Call& call, Each each) {
+    return ForEachView(BuildViews(call.counts, call.tile, call.jokerA, call.jokerB, call.options),
+                       each);
+}
+
+// The rest of the hand, after the meld took `taken` from the view's hand and
+// `jokers` wildcards, must win; then the meld is recorded after the rest's.
+struct Meld {
+    int32_t type;
+    TileIndex k;
+    int32_t jokerPlace = kNoJokerPlace;
+    int32_t gapPlace = 0;
+    bool tilesOnly = false;  // recorded with the tile words as given
+    int32_t tiles[3] = {0, 0, 0};
+};
+
+// A quick refusal for a rest that can neither decompose nor take a whole-hand
+// shape; it leaves the result as the full test's failure would. The rest is
+// the view's hand less `taken` (all present).
+bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken, TileId ja,
+                   TileId jb, int32_t jokers, bool pairTaken) {
+    if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
+    if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
+        return false;
+    if (!v.probe) {
+        v.probe.emplace(v.hand, (call.options & kOptHonourChows) != 0);
+        v.valid = HandCountsValid(v.hand);
+        v.tiles = 0;
+        v.odd = 0;
+        for (int k = 0; k < kCountSlots; ++k) {
+            v.tiles += v.hand[size_t(k)];
+            v.odd += k > 0 && (v.hand[size_t(k)] & 1);
+        }
+    }
+    if (call.allowed & kShapeSevenPairs) {
+        int64_t total = v.tiles - int64_t(taken.size()) + jokers;
+        if (total == 12 || total == 14) {
+            // Seven pairs wins when the kinds of odd count are no more than the
+            // wildcards; each tile taken flips the parity of its kind.
+            int32_t odd = v.odd;
+            const int* first = taken.begin();
+            for (const int* p = first; p != taken.end(); ++p) {
+                if (std::find(first, p, *p) != p) continue;  // counted with its first
+                int32_t times = int32_t(std::count(first, taken.end(), *p));
+                if (times & 1) odd += (v.hand[size_t(*p)] & 1) ? -1 : 1;
+            }
+            if (odd <= jokers) return false;
+        }
+    }
+    if (v.probe->Without(taken, jokers, pairTaken)) return false;
+    // The full test would have cleared the result unless the rest is no hand
+    // at all or holds an honour or flower (a rest holds a subset of the hand,
+    // and is valid when the hand is).
+    if (!v.valid) return true;
+    if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
+    if (v.holdsHonours) {
+        TileCountArray rest = v.hand;
+        for (int k : taken)
+            --rest[size_t(k)];
+        if (HoldsHonourOrFlower(rest, ja, jb, call.options)) return true;
+    }
+    if (!call.cleared) {
+        call.result = HuResult{};
+        call.cleared = true;
+    }
+    return true;
+}
+
+bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken, int32_t jokers,
+              bool pairTaken, const Meld& meld, int32_t waitBit) {
+    for (int k : taken) {
+        if (k < 1 || k >= kCountSlots) return false;
+        int32_t need = 0;
+        for (int other : taken)
+            need += other == k;
+        if (v.hand[size_t(k)] < need) return false;
+    }
+    int32_t nA = v.nA, nB = v.nB, savedA, savedB;
+    if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
+    int32_t usedA = savedA - nA, usedB = savedB - nB;
+    TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
+    if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
+    TileCountArray rest = v.hand;
+    for (int k : taken)
+        --rest[size_t(k)];
+    call.cleared = false;
+    if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed, call.result,
+                             call.mode, pairTaken))
+        return false;
+    // The winning tile itself, when a wildcard, is charged to its own kind.
+    TileIndex idxA = v.idxA, idxB = v.idxB;
+    if (v.winIsWild) {
+        if (v.winJokerKind == idxA) {
+            ++usedA;
+        } else {
+            ++usedB;
+        }
+    }
+    if (meld.tilesOnly) {
+        AddMeldTiles(call.result, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
+    } else if (meld.k == 0) {
+        AddMeldEx(call.result, meld.type, usedA, usedB, idxA, idxB);
+    } else {
+        AddMeld(call.result, meld.type, meld.k, usedA, usedB, idxA, idxB, meld.jokerPlace,
+                meld.gapPlace);
+    }
+    call.result.waits |= waitBit;
+    return true;
+}
+
+bool SuitedKind(TileIndex k, const Call& call) {
+    if (k < 1 || k >= 30 || k % 10 == 0) return false;
+    return !HookHonour(k, call.jokerA, call.jokerB, call.options) &&
+           !HookHonourOrFlower(k, call.jokerA, call.jokerB, call.options);
+}
+
+bool SelfDrawn(const Call& call) {
+    return call.mode & kModeSelfDrawn;
+}
+
+bool PairInView(const Call& call, const View& v) {
+    const RuleOptions o = call.options;
+    const int k = v.kind;
+    if (!v.winIsWild) {
+        if (v.Has(k)) return RestWins(call, v, {k}, 0, true, {kMeldPair, k}, kWaitPair);
+        if (!v.jokersOn || v.Jokers() < 1) return false;
+        if ((o & kOptJokerPairSelfDrawnOnly) && !SelfDrawn(call)) return false;
+        if ((o & kOptNoJokerPairOnGrab) && (call.mode & kModeRestricted4)) return false;
+        return RestWins(call, v, {}, 1, true, {kMeldPair, k}, kWaitPair);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int i = 1; i < kCountSlots; ++i) {
+        if (v.Has(i) && RestWins(call, v, {i}, 0, true, {kMeldPair, i, 1}, kWaitPair)) return true;
+    }
+    return v.Jokers() >= 1 && RestWins(call, v, {}, 1, true, {kMeldPair, 0}, kWaitPair);
+}
+
+bool PungInView(const Call& call, const View& v) {
+    const int k = v.kind;
+    if (!v.winIsWild) {
+        if (v.hand[size_t(k)] >= 2)
+            return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
+        if (!v.jokersOn) return false;
+        if (v.hand[size_t(k)] == 1)
+            return v.Jokers() >= 1 && RestWins(call, v, {k}, 1, false, {kMeldPung, k}, kWaitPung);
+        if ((call.options & kOptTwoJokerPungSelfDrawnOnly) && !SelfDrawn(call)) return false;
+        return v.Jokers() >= 2 && RestWins(call, v, {}, 2, false, {kMeldPung, k}, kWaitPung);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int i = 1; i < kCountSlots; ++i) {
+        if (v.hand[size_t(i)] >= 2 &&
+            RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung))
+            return true;
+    }
+    for (int i = 1; i < kCountSlots && v.Jokers() >= 1; ++i) {
+        if (v.Has(i) && RestWins(call, v, {i}, 1, false, {kMeldPung, i}, kWaitPung)) return true;
+    }
+    return false;
+}
+
+bool MiddleInView(const Call& call, const View& v) {
+    const int k = v.kind;
+    if (!v.winIsWild) {
+        if (!SuitedKind(k, call) || k % 10 == 1 || k % 10 == 9) return false;
+        if (v.Has(k - 1) && v.Has(k + 1) &&
+            RestWins(call, v, {k - 1, k + 1}, 0, false, {kMeldChow, k - 1}, kWaitMiddle))
+            return true;
+        if (!v.jokersOn || v.Jokers() < 1) return false;
+        if ((call.options & kOptJokerMiddleSelfDrawnOnly) && !SelfDrawn(call)) return false;
+        if (v.Has(k - 1) &&
+            RestWins(call, v, {k - 1}, 1, false, {kMeldChow, k - 1, 2}, kWaitMiddle))
+            return true;
+        return v.Has(k + 1) && RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 0}, kWaitMiddle);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int s = 0; s < 30; s += 10) {
+        for (int a = s + 1; a <= s + 7; ++a) {
+            if (v.Has(a) && v.Has(a + 2) &&
+                RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool EdgeInView(const Call& call, const View& v) {
+    const int k = v.kind;
+    if (!v.winIsWild) {
+        if (!SuitedKind(k, call)) return false;
+        const int rank = k % 10;
+        bool threeLike = rank == 3, sevenLike = rank == 7;
+        if (v.jokersOn && !(call.options & kOptSubstitute)) {
+            for (TileIndex j : {v.idxA, v.idxB}) {
+                if (j <= 0 || j / 10 != k / 10) continue;
+                threeLike = threeLike || k == j + 3;
+                sevenLike = sevenLike || k == j - 3;
+            }
+        }
+        if (threeLike && rank >= 3 && v.Has(k - 2) && v.Has(k - 1) &&
+            RestWins(call, v, {k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitEdge))
+            return true;
+        return sevenLike && rank <= 7 && v.Has(k + 1) && v.Has(k + 2) &&
+               RestWins(call, v, {k + 1, k + 2}, 0, false, {kMeldChow, k}, kWaitEdge);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int s = 0; s < 30; s += 10) {
+        if (v.Has(s + 1) && v.Has(s + 2) &&
+            RestWins(call, v, {s + 1, s + 2}, 0, false, {kMeldChow, s + 1, 2}, kWaitEdge))
+            return true;
+        if (v.Has(s + 8) && v.Has(s + 9) &&
+            RestWins(call, v, {s + 8, s + 9}, 0, false, {kMeldChow, s + 8, 0}, kWaitEdge))
+            return true;
+    }
+    return false;
+}
+
+bool ChowInView(const Call& call, const View& v) {
+    const int k = v.kind;
+    const RuleOptions o = call.options;
+    if (!v.winIsWild) {
+        if (k >= 31 && k <= 37 && HookHonour(k, call.jokerA, call.jokerB, o)) {
+            if (!(o & kOptHonourChows)) return false;
+            const int lo = k <= 34 ? 31 : 35, hi = k <= 34 ? 34 : 37;
+            for (int a = lo; a <= hi; ++a) {
+                for (int b = a + 1; b <= hi; ++b) {
+                    if (a == k || b == k || !v.Has(a) || !v.Has(b)) continue;
+                    Meld m{kMeldChow, a};
+                    m.tilesOnly = true;
+                    m.tiles[0] = a, m.tiles[1] = b, m.tiles[2] = k;
+                    if (RestWins(call, v, {a, b}, 0, false, m, kWaitChow)) return true;
+                }
+            }
+            return false;
+        }
+        if (!SuitedKind(k, call)) return false;
+        const int rank = k % 10;
+        const bool high = rank >= 4, low = rank <= 6;
+        if (high && v.Has(k - 2) && v.Has(k - 1) &&
+            RestWins(call, v, {k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitChow))
+            return true;
+        if (low && v.Has(k + 1) && v.Has(k + 2) &&
+            RestWins(call, v, {k + 1, k + 2}, 0, false, {kMeldChow, k}, kWaitChow))
+            return true;
+        if (!v.jokersOn || v.Jokers() < 1) return false;
+        if (high && v.Has(k - 1) &&
+            RestWins(call, v, {k - 1}, 1, false, {kMeldChow, k - 1, 0}, kWaitChow))
+            return true;
+        if (high && v.Has(k - 2) &&
+            RestWins(call, v, {k - 2}, 1, false, {kMeldChow, k - 2, 1}, kWaitChow))
+            return true;
+        if (low && v.Has(k + 1) &&
+            RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 2}, kWaitChow))
+            return true;
+        return low && v.Has(k + 2) &&
+               RestWins(call, v, {k + 2}, 1, false, {kMeldChow, k, 1}, kWaitChow);
+    }
+    if (!SelfDrawn(call)) return false;
+    for (int s = 0; s < 30; s += 10) {
+        for (int a = s + 1; a <= s + 7; ++a) {
+            if (v.Has(a + 1) && v.Has(a + 2) &&
+                RestWins(call, v, {a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow))
+                return true;
+            if (v.Has(a) && v.Has(a + 2) &&
+                RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow))
+                return true;
+            if (v.Has(a) && v.Has(a + 1) &&
+                RestWins(call, v, {a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow))
+                return true;
+        }
+    }
+    return false;
+}
+
+// What the combined test works out once for all its checkers: the plain
+// test's winning result and the views of the hand.
+struct Shared {
+    const HuResult* known = nullptr;
+    const Views* views = nullptr;
+};
+
+template <typename Checker>
+int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                   Checker checker, const Shared& shared = {}) {
+    if (shared.known) {
+        result = *shared.known;
+    } else if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
+        return 0;
+    }
+    Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
+    auto each = [&](const View& v) { return checker(call, v); };
+    bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
+    return ok ? 8 : 0;
+}
+
+// The joker-pair wait; *pairOk and *pairResult tell how its pair-wait step
+// went (the pair-wait checker that follows would do the same again).
+int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                  RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                  const Shared& shared, int* pairOk, HuResult* pairResult) {
+    if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
+    int32_t pair = RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                              PairInView, shared);
+    if (pairOk) {
+        *pairOk = pair != 0;
+        if (pair) *pairResult = result;
+    }
+    if (!pair) return 0;
+    Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
+    auto each = [&](const View& v) {
+        if (!v.jokersOn || v.Jokers() < 1) return false;
+        Meld m{kMeldPair, v.winIsWild ? 0 : v.kind};
+        return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
+    };
+    bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
+    return ok ? 8 : 0;
+}
+
+int32_t ShapeCheck(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                   uint32_t bit) {
+    if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode | bit))
+        return 0;
+    result.shapes |= int32_t(bit);
+    return 8;
+}
+
+}  // namespace
+
+int32_t HuByPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView);
+}
+
+int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                          RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, {}, nullptr,
+                     nullptr);
+}
+
+int32_t HuByPungWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PungInView);
+}
+
+int32_t HuByMiddleWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, MiddleInView);
+}
+
+int32_t HuByEdgeWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, EdgeInView);
+}
+
+int32_t HuByChowWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, ChowInView);
+}
+
+int32_t HuCheckMode16(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x10);
+}
+
+int32_t HuCheckMode32(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x20);
+}
+
+int32_t HuCheckMode64(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x40);
+}
+
+int32_t HuCheckMode128(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                       int32_t extra) {
+    if (extra != 0 && !(extra & 0x1)) return 0;
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x80);
+}
+
+int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                           int32_t extra) {
+    if (extra != 0 && !(extra & 0x2)) return 0;
+    return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x1000000);
+}
+
+int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                      int32_t extra) {
+    // Every wait checker first runs the plain test with these same arguments:
+    // it runs once here. Without a shape restriction in mode its failure fails
+    // every checker; a failing test leaves the result the same however often
+    // it runs, so running it ahead changes nothing.
+    HuResult plain;
+    Views views;
+    Shared shared;
+    if (g_shortcut.load(std::memory_order_relaxed)) {
+        // Only whether the plain test wins: a wait checker that wins rewrites
+        // the whole result, so the plain test's melds are never seen.
+        int32_t ok;
+        {
+            detail::AcceptOnlyScope scope;
+            ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
+        }
+        if (ok) {
+            plain = result;
+            views = BuildViews(counts, tile, jokerA, jokerB, options);
+            shared = {&plain, &views};
+        } else if (!(mode & kShapeBits)) {
+            return 0;
+        }
+    }
+    auto waits = [&] {
+        auto wait = [&](auto inView) {
+            return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, inView,
+                              shared) != 0;
+        };
+        // The joker-pair wait runs the pair wait first; when that step failed
+        // the pair-wait checker fails the same way, when it won it wins the same way.
+        int pairOk = -1;
+        HuResult pairResult;
+        const bool reuse = shared.known != nullptr;
+        if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, shared,
+                      reuse ? &pairOk : nullptr, &pairResult))
+            return true;
+        if (pairOk == 1) {
+            result = pairResult;
+            return true;
+        }
+        if (pairOk != 0 && wait(PairInView)) return true;
+        return wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) || wait(ChowInView);
+    };
+    if (waits()) return 8;
+    // When every wait checker failed, the plain test's melds would still not
+    // be seen: the seven-pairs check below runs the same plain test restricted
+    // to one shape, which clears the result as far as the first one got.
+    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
+                                uint32_t, HuResult&, uint32_t);
+    static constexpr Checker kShapeCheckers[] = {HuCheckMode16, HuCheckMode32, HuCheckMode64};
+    for (Checker check : kShapeCheckers) {
+        if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
+    }
+    if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
+        return 8;
+    return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
+               ? 8
+               : 0;
+}
+
+namespace detail {
+bool SetWinningShortcutForTesting(bool enabled) {
+    return g_shortcut.exchange(enabled);
+}
+}  // namespace detail
+
+}  // namespace rules

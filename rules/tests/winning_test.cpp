@@ -1,0 +1,108 @@
+// The combined winning test against the same test run with the plain
+// reference search and without its early exit: every result identical.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "rules/hu.h"
+#include "rules/tests/hand_gen.h"
+#include "rules/tests/reference_search.h"
+
+namespace rules {
+namespace {
+
+using testing::ConstructedHand;
+using testing::RandomCounts;
+
+struct Outcome {
+    int32_t isWinning, tryHu, shapes;
+    HuResult a, b, c;
+};
+
+// A tile id of a kind (first free copy ignored: copies do not matter here).
+TileId IdOf(TileIndex kind, int copy) {
+    if (kind < 30) return (kind / 10) * 36 + copy * 9 + kind % 10 - 1;
+    return 108 + copy * 7 + kind - 31;
+}
+
+Outcome RunAll(const TileCountArray& counts, TileId tile, TileId ja, TileId jb, RuleOptions o,
+               uint32_t allowed, uint32_t mode, int32_t extra) {
+    Outcome out;
+    out.a.meldCount = 3;  // garbage in, to see what a failure leaves
+    out.isWinning = IsWinningHand(counts, tile, ja, jb, o, allowed, out.a, mode, extra);
+    out.tryHu = TryHuWithJokers(counts, tile, ja, jb, o, allowed, out.b, mode);
+    out.shapes = CheckHuShapes(counts, 1, 0, ja, jb, 5, o, allowed, out.c, mode);
+    return out;
+}
+
+TEST(WinningIdentityTest, FastAndReferenceSearchesGiveIdenticalResults) {
+    std::mt19937 rng(4242);
+    const RuleOptions optionSets[] = {0,
+                                      kOptJokers,
+                                      kOptJokers | kOptJokersAsTiles,
+                                      kOptJokers | kOptSubstitute,
+                                      kOptJokers | kOptHonourChows,
+                                      kOptJokers | kOptJokerPairSelfDrawnOnly |
+                                          kOptTwoJokerPungSelfDrawnOnly |
+                                          kOptJokerMiddleSelfDrawnOnly,
+                                      0x80022011};
+    const uint32_t modes[] = {0, 2, 4, 1, 2 | 0x10};
+    int wins = 0;
+    for (int i = 0; i < 8000; ++i) {
+        if (i % 2 == 0) {
+            ResetTileHooks();
+        } else {
+            InstallTileHooks(TableTileHooks());
+        }
+        auto h = ConstructedHand(rng, 3 + int(rng() % 3), true, 0, i % 3 == 0);
+        TileCountArray counts =
+            i % 4 == 3 ? RandomCounts(rng, 13 + int(rng() % 5), true) : h.counts;
+        if (i % 5 == 1) {
+            // Pairs, for the seven-pairs shape and the pair waits.
+            counts = {};
+            for (int p = 0; p < 7; ++p) {
+                int k = testing::OrdinaryKinds()[rng() % 27];
+                if (counts[size_t(k)] <= 2) counts[size_t(k)] += 2;
+            }
+            int k = testing::OrdinaryKinds()[rng() % 27];
+            if (rng() % 2 && counts[size_t(k)] < 4) ++counts[size_t(k)];
+        }
+        // Take one tile out as the winning tile.
+        std::vector<TileIndex> present;
+        for (int k = 1; k < kCountSlots; ++k) {
+            if (counts[size_t(k)]) present.push_back(k);
+        }
+        ASSERT_FALSE(present.empty());
+        TileIndex win = present[rng() % present.size()];
+        --counts[size_t(win)];
+        const TileId tile = IdOf(win, 3);
+        // Jokers: kinds drawn from the hand's kinds now and then.
+        TileId ja = -1, jb = -1;
+        if (rng() % 3) ja = IdOf(present[rng() % present.size()], 0);
+        if (ja >= 0 && rng() % 2) jb = IdOf(present[rng() % present.size()], 1);
+        const RuleOptions o = optionSets[rng() % std::size(optionSets)];
+        const uint32_t mode = modes[rng() % std::size(modes)];
+        const uint32_t allowed = rng() % 2 ? 0x16 : 0x10000f0;
+        const int32_t extra = int32_t(rng() % 4);
+
+        Outcome fast = RunAll(counts, tile, ja, jb, o, allowed, mode, extra);
+        Outcome ref;
+        {
+            testing::ScopedPlainSearch plain;
+            ref = RunAll(counts, tile, ja, jb, o, allowed, mode, extra);
+        }
+        ASSERT_EQ(fast.isWinning, ref.isWinning) << i;
+        ASSERT_EQ(fast.tryHu, ref.tryHu) << i;
+        ASSERT_EQ(fast.shapes, ref.shapes) << i;
+        ASSERT_EQ(fast.a, ref.a) << i;
+        ASSERT_EQ(fast.b, ref.b) << i;
+        ASSERT_EQ(fast.c, ref.c) << i;
+        wins += fast.isWinning != 0;
+    }
+    ResetTileHooks();
+    EXPECT_GT(wins, 1000);
+}
+
+}  // namespace
+}  // namespace rules

@@ -1,0 +1,224 @@
+#include "rules/tile.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace rules {
+namespace {
+
+int32_t DefaultHonourOrFlower(TileIndex index, TileId, TileId, RuleOptions) {
+    return IsFlowerIndex(index);
+}
+
+// The hooks are process-wide by design: a table's constructor replaces them
+// for every later tile test.
+constinit TileHooks g_hooks{TileIdToSuit,  TileIdToRank, DefaultHonourOrFlower,
+                            IsHonourIndex, IsJokerIndex, SubstituteIndex};
+
+bool IsSuitedIndex(TileIndex index) {
+    return index >= 1 && index <= 29 && index % 10 != 0;
+}
+
+}  // namespace
+
+TileHooks DefaultTileHooks() {
+    return {TileIdToSuit,  TileIdToRank, DefaultHonourOrFlower,
+            IsHonourIndex, IsJokerIndex, SubstituteIndex};
+}
+
+TileHooks TableTileHooks() {
+    return {SuitHook,      RankHook,     IsHonourOrFlowerIndex,
+            IsHonourIndex, IsJokerIndex, SubstituteIndex};
+}
+
+void InstallTileHooks(const TileHooks& hooks) {
+    g_hooks = hooks;
+}
+HonourHookSet InstalledHonourHooks() {
+    if (g_hooks.honourOrFlower == DefaultHonourOrFlower) return HonourHookSet::kFlowersOnly;
+    if (g_hooks.honourOrFlower == IsHonourOrFlowerIndex && g_hooks.honour == IsHonourIndex)
+        return HonourHookSet::kHonoursAndFlowers;
+    return HonourHookSet::kOther;
+}
+
+void ResetTileHooks() {
+    g_hooks = DefaultTileHooks();
+}
+const TileHooks& CurrentTileHooks() {
+    return g_hooks;
+}
+
+int32_t TileIdToSuit(TileId id, RuleOptions) {
+    if (id < 0 || id >= kTileIdCount) return -1;
+    if (id < 108) return id / 36;
+    return id < 136 ? 3 : 4;
+}
+
+int32_t TileIdToRank(TileId id, RuleOptions) {
+    if (id < 0 || id >= kTileIdCount) return 0;
+    if (id < 108) return id % 9 + 1;
+    if (id < 136) return (id - 108) % 7 + 1;
+    return id - 135;
+}
+
+int32_t SuitHook(TileId id, RuleOptions options) {
+    return TileIdToSuit(id, options);
+}
+int32_t RankHook(TileId id, RuleOptions options) {
+    return TileIdToRank(id, options);
+}
+
+// The suit and rank hooks of this game both read the id table; answered
+// here without the two calls (the same answers).
+static bool StandardSuitAndRank() {
+    return (g_hooks.suit == TileIdToSuit || g_hooks.suit == SuitHook) &&
+           (g_hooks.rank == TileIdToRank || g_hooks.rank == RankHook);
+}
+
+TileIndex TileIdToIndex(TileId id, RuleOptions options) {
+    if (StandardSuitAndRank()) return TileIdToSuit(id, options) * 10 + TileIdToRank(id, options);
+    return g_hooks.suit(id, options) * 10 + g_hooks.rank(id, options);
+}
+
+TileIndex MakeTileIndex(int32_t suit, int32_t rank) {
+    if (suit < 0 || rank < 1) return 0;
+    int64_t index = int64_t(suit) * 10 + rank;
+    return index <= INT32_MAX ? int32_t(index) : 0;  // no kind past the int range
+}
+
+TileIndex TileKindOrZero(TileId id, RuleOptions options) {
+    if (id < 0) return 0;
+    if (StandardSuitAndRank()) {
+        int32_t suit = TileIdToSuit(id, options);
+        return suit < 0 ? 0 : suit * 10 + TileIdToRank(id, options);
+    }
+    int32_t suit = g_hooks.suit(id, options);
+    int32_t rank = g_hooks.rank(id, options);
+    // Hooks of a variant could hand back anything; a kind past the slots is none.
+    if (suit < 0 || rank < 1 || suit > 6 || rank > 63) return 0;
+    TileIndex kind = MakeTileIndex(suit, rank);
+    return kind < kCountSlots ? kind : 0;
+}
+
+int32_t JokerIdsToIndices(TileId jokerA, TileId jokerB, RuleOptions options, TileIndex* outA,
+                          TileIndex* outB) {
+    int32_t n = 0;
+    if (jokerA >= 0) {
+        *outA = TileKindOrZero(jokerA, options);
+        ++n;
+    }
+    if (jokerB >= 0) {
+        *outB = TileKindOrZero(jokerB, options);
+        ++n;
+    }
+    return n;
+}
+
+TileId IndexToFirstTileId(TileIndex index, RuleOptions options) {
+    if (index < 1) return -1;  // no kind: never hand out an id past the tile set
+    for (TileId id = 0; id < 168; ++id) {
+        if (TileIdToIndex(id, options) == index) return id;
+    }
+    return -1;
+}
+
+int32_t IsSameKind(TileId a, TileId b, RuleOptions options) {
+    return TileIdToIndex(a, options) == TileIdToIndex(b, options);
+}
+
+int32_t CollectByIndex(std::span<const TileId> list, TileIndex index, std::span<TileId> out,
+                       int32_t max, RuleOptions options) {
+    int32_t limit = std::min<int32_t>(max, int32_t(out.size()));
+    int32_t n = 0;
+    for (TileId id : list) {
+        if (n >= limit) break;
+        if (id < 0) continue;
+        if (TileIdToIndex(id, options) == index) out[n++] = id;
+    }
+    return n;
+}
+
+int32_t CollectSameKind(std::span<const TileId> list, TileId id, std::span<TileId> out, int32_t max,
+                        RuleOptions options) {
+    return CollectByIndex(list, TileIdToIndex(id, options), out, max, options);
+}
+
+int32_t IsJokerTile(TileId id, TileId jokerA, TileId jokerB, RuleOptions options) {
+    if (id < 0) return 0;
+    return g_hooks.joker(TileIdToIndex(id, options), jokerA, jokerB, options) ? 1 : 0;
+}
+
+int32_t IsJokerIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options) {
+    if (index < 1 || !(options & kOptJokers) || jokerA == -1) return 0;
+    const bool standard = StandardSuitAndRank();
+    auto matches = [&](TileId joker) {
+        if (joker < 0) return false;
+        int32_t suit = standard ? TileIdToSuit(joker, options) : g_hooks.suit(joker, options);
+        int32_t rank = standard ? TileIdToRank(joker, options) : g_hooks.rank(joker, options);
+        return index / 10 == suit && index % 10 == rank;
+    };
+    return matches(jokerA) || matches(jokerB) ? 1 : 0;
+}
+
+int32_t IsWindIndex(TileIndex index) {
+    return index >= 31 && index <= 34 ? index : 0;
+}
+int32_t IsDragonIndex(TileIndex index) {
+    return index >= 35 && index <= 37 ? index : 0;
+}
+
+int32_t IsHonourIndex(TileIndex index, TileId, TileId, RuleOptions) {
+    return IsWindIndex(index) || IsDragonIndex(index) ? 1 : 0;
+}
+
+int32_t IsFlowerIndex(TileIndex index) {
+    return index / 10 >= 4 ? 1 : 0;
+}
+
+int32_t IsHonourOrFlowerIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options) {
+    if (g_hooks.honour(index, jokerA, jokerB, options)) return 1;
+    return index / 10 >= 4 ? 1 : 0;
+}
+
+int32_t IsHonourOrFlowerTile(TileId id, TileId jokerA, TileId jokerB, RuleOptions options) {
+    return g_hooks.honourOrFlower(TileIdToIndex(id, options), jokerA, jokerB, options) ? 1 : 0;
+}
+
+TileIndex SubstituteIndex(TileIndex, TileIndex, RuleOptions) {
+    return 37;
+}
+
+TileIndex SubstituteIndexOfTiles(TileId jokerA, TileId jokerB, RuleOptions options) {
+    auto kind = [&](TileId joker) {
+        return MakeTileIndex(g_hooks.suit(joker, options), g_hooks.rank(joker, options));
+    };
+    return g_hooks.substitute(kind(jokerA), kind(jokerB), options);
+}
+
+TileIndex MatchSubstituteIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions options) {
+    return index == SubstituteIndexOfTiles(jokerA, jokerB, options) ? index : 0;
+}
+
+int32_t IsSubstituteTile(TileId id, TileId jokerA, TileId jokerB, RuleOptions options) {
+    return MatchSubstituteIndex(TileIdToIndex(id, options), jokerA, jokerB, options);
+}
+
+int32_t IsEyesTile258(TileIndex index) {
+    return IsSuitedIndex(index) && (index % 10 == 2 || index % 10 == 5 || index % 10 == 8);
+}
+
+const char* TileKindName(TileIndex index) {
+    static const char* const kSuited[3][9] = {
+        {"一万", "二万", "三万", "四万", "五万", "六万", "七万", "八万", "九万"},
+        {"一条", "二条", "三条", "四条", "五条", "六条", "七条", "八条", "九条"},
+        {"一洞", "二洞", "三洞", "四洞", "五洞", "六洞", "七洞", "八洞", "九洞"},
+    };
+    static const char* const kHonours[7] = {"东风", "南风", "西风", "北风", "红中", "发财", "白板"};
+    static const char* const kFlowers[8] = {"春", "夏", "秋", "冬", "梅", "兰", "竹", "菊"};
+    if (IsSuitedIndex(index)) return kSuited[index / 10][index % 10 - 1];
+    if (index >= 31 && index <= 37) return kHonours[index - 31];
+    if (index >= 41 && index <= 48) return kFlowers[index - 41];
+    return "";
+}
+
+}  // namespace rules
