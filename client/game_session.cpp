@@ -88,13 +88,8 @@ bool CGameSession::InitCipherKey() {
 }
 
 void CGameSession::Disconnect() {
+    proxySocket_.Close();
     Close();
-}
-
-int CGameSession::ConnectThroughProxy(const std::string& host, uint32_t port) {
-    transport::LogPrintf("proxy %s:%u for %s:%u: no proxy socket in this build",
-                         proxy_.host.c_str(), proxy_.port, host.c_str(), port);
-    return -1;
 }
 
 bool CGameSession::Connect(const std::string& name, const std::string& host, uint32_t port,
@@ -106,13 +101,15 @@ bool CGameSession::Connect(const std::string& name, const std::string& host, uin
         ok = Open(host.c_str(), int(port), kConnectSeconds, platform::HWND{}, commThreadId_, false,
                   greeting, sizeof(kGreeting), kFirstDataMs);
     } else {
-        const int fd = ConnectThroughProxy(host, port);
-        if (fd < 0) {
+        if (!proxySocket_.ConnectVia(host.c_str(), port, proxy_.type, proxy_.host.c_str(),
+                                     proxy_.port, proxy_.user.c_str(), proxy_.password.c_str(),
+                                     kConnectSeconds)) {
             if (proxyFailedOut) *proxyFailedOut = 1;
             return false;
         }
-        ok = Attach(fd, platform::HWND{}, commThreadId_, false, greeting, sizeof(kGreeting),
-                    kFirstDataMs, nullptr, 0, 5);
+        // The transport takes the tunnel over; the proxy socket forgets it.
+        ok = Attach(proxySocket_.Detach(), platform::HWND{}, commThreadId_, false, greeting,
+                    sizeof(kGreeting), kFirstDataMs, nullptr, 0, 5);
     }
     if (ok) {
         port_ = port;

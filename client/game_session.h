@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 
+#include "transport/comm_socket.h"
 #include "transport/transport_socket.h"
 
 namespace client {
@@ -100,10 +101,6 @@ class CGameSession : public transport::CTransportSocket {
     virtual bool FillEnterRequest(std::span<uint8_t, kEnterPayloadSize> payload);
     virtual void StoreEnterReply(const uint8_t* data, uint32_t length);
 
-    // In place of the proxy socket until it exists: answers a connected,
-    // tunnelled socket or -1.
-    virtual int ConnectThroughProxy(const std::string& host, uint32_t port);
-
     uint32_t Port() const { return port_; }
     const std::string& Host() const { return host_; }
     const std::string& Name() const { return name_; }
@@ -122,6 +119,7 @@ class CGameSession : public transport::CTransportSocket {
     std::string host_;
     ProxySettings proxy_;
     uint32_t commThreadId_ = 0;
+    transport::CCommSocket proxySocket_;
 };
 
 // The text of a result code, or null when the code has none.
