@@ -4,16 +4,62 @@
 
 #include "client/client_utils.h"
 #include "client/game_app.h"
+#include "platform/gui/message_box.h"
+#include "platform/gui/sys_colors.h"
+#include "platform/gui/virtual_keys.h"
 #include "platform/profile.h"
 #include "transport/util.h"
 
 namespace client {
 
+namespace {
+
+constexpr int kBoxWidth = 340;
+constexpr int kBoxHeight = 150;
+
+platform::UINT IconTypeOf(CTimedMessageBox::Icon icon) {
+    switch (icon) {
+        case CTimedMessageBox::Icon::kInformation:
+            return platform::MB_ICONINFORMATION;
+        case CTimedMessageBox::Icon::kError:
+            return platform::MB_ICONERROR;
+        case CTimedMessageBox::Icon::kWarning:
+            return platform::MB_ICONWARNING;
+        case CTimedMessageBox::Icon::kQuestion:
+            return platform::MB_ICONQUESTION;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+class CTimedMessageBox::IconView : public platform::CWnd {
+  public:
+    explicit IconView(platform::UINT type) : type_(type) {}
+    ~IconView() override { Destroy(); }
+
+  protected:
+    platform::LRESULT OnMessage(platform::Message& msg) override {
+        if (msg.message != platform::WM_PAINT) return CWnd::OnMessage(msg);
+        platform::PAINTSTRUCT ps;
+        platform::Painter painter = BeginPaint(ps);
+        painter.FillSolidRect(GetClientRect(), platform::GetSysColor(platform::COLOR_BTNFACE));
+        platform::DrawMessageIcon(painter, 0, 0, type_);
+        EndPaint(ps);
+        return 0;
+    }
+
+  private:
+    platform::UINT type_;
+};
+
 CTimedMessageBox::CTimedMessageBox(std::string text, std::string okText, std::string cancelText,
                                    int seconds, uint32_t type)
-    : text_(std::move(text)),
-      okText_(okText.empty() ? "确定" : std::move(okText)),
-      cancelText_(cancelText.empty() ? "取消" : std::move(cancelText)),
+    : CDialog({kBoxWidth, kBoxHeight}, "游戏"),
+      text_(std::move(text)),
+      okText_(std::move(okText)),
+      cancelText_(std::move(cancelText)),
       seconds_(seconds),
       type_(type) {}
 
@@ -21,8 +67,8 @@ CTimedMessageBox::~CTimedMessageBox() {
     Destroy();
 }
 
-void CTimedMessageBox::OnInitDialog() {
-    caption_ = CGameApp::Current() ? CGameApp::Current()->GetGameTitle() : std::string();
+bool CTimedMessageBox::OnInitDialog() {
+    if (const CGameApp* app = CGameApp::Current()) SetWindowText(app->GetGameTitle());
     switch (type_) {
         case kMbOk:
             icon_ = Icon::kInformation;
@@ -48,47 +94,65 @@ void CTimedMessageBox::OnInitDialog() {
             icon_ = Icon::kNone;
             break;
     }
-    platform::SetTimer(Handle(), 1, 1000);
-    countdown_ = IntToString(seconds_.load());
-    if (CGameApp::Current()) CGameApp::Current()->PlaySound(kSoundMessageBox, 0);
+    using namespace platform;
+    iconView_ = std::make_unique<IconView>(IconTypeOf(icon_));
+    iconView_->CreateEx(0, "", WS_CHILD | WS_VISIBLE, {12, 12, 44, 44}, this, kIdIcon);
+    message_.Create(text_, WS_VISIBLE | SS_LEFT, {56, 12, kBoxWidth - 12, 80}, this, kIdMessage);
+    countdown_.Create(IntToString(seconds_.load()), WS_VISIBLE | SS_LEFT, {12, 90, 52, 110}, this,
+                      kIdCountdown);
+    ok_.Create(okText_.empty() ? "确定" : okText_, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+               {kBoxWidth - 172, 88, kBoxWidth - 97, 111}, this, IDOK);
+    cancel_.Create(cancelText_.empty() ? "取消" : cancelText_,
+                   WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                   {kBoxWidth - 87, 88, kBoxWidth - 12, 111}, this, IDCANCEL);
+    if (!cancelEnabled_) cancel_.EnableWindow(false);
+    SetDefID(IDOK);
+    SetTimer(Handle(), 1, 1000);
+    if (CGameApp* app = CGameApp::Current()) app->PlaySound(kSoundMessageBox, 0);
+    running_ = true;
+    return true;
+}
+
+std::string CTimedMessageBox::CountdownText() const {
+    return countdown_.GetSafeHwnd() ? countdown_.GetWindowText() : std::string();
 }
 
 void CTimedMessageBox::OnTick() {
     const int left = --seconds_;
-    countdown_ = IntToString(left);
-    if (left <= 0) EndDialog(cancelEnabled_ ? kIdCancel : kIdOk);
-}
-
-void CTimedMessageBox::EndDialog(int result) {
-    if (Handle()) platform::KillTimer(Handle(), 1);
-    loop_.End(result);
-}
-
-platform::LRESULT CTimedMessageBox::WindowProc(platform::Message& msg) {
-    switch (msg.message) {
-        case platform::WM_TIMER:
-            if (msg.wParam == 1) OnTick();
-            return 0;
-        case kWmKeyDown:
-            // Enter and Space choose OK wherever the focus is.
-            if (msg.wParam == kVkReturn || msg.wParam == kVkSpace) EndDialog(kIdOk);
-            return 0;
-        case platform::WM_CLOSE:
-            if (cancelEnabled_) EndDialog(kIdCancel);
-            return 0;
-        default:
-            return Window::WindowProc(msg);
+    countdown_.SetWindowText(IntToString(left));
+    if (left <= 0) {
+        platform::KillTimer(Handle(), 1);
+        EndDialog(cancelEnabled_ ? kIdCancel : kIdOk);
     }
 }
 
-int CTimedMessageBox::DoModal(platform::HWND parent) {
-    if (!Create(parent)) return kIdCancel;
-    OnInitDialog();
-    running_ = true;
-    const int result = loop_.Run({}, kIdCancel);
+void CTimedMessageBox::OnCancel() {
+    // Escape and the close box answer only where Cancel is enabled.
+    if (cancelEnabled_) EndDialog(kIdCancel);
+}
+
+bool CTimedMessageBox::PreTranslateMessage(platform::Message& msg) {
+    // Enter and Space choose OK wherever the focus is, Cancel included.
+    if (msg.message == platform::WM_KEYDOWN &&
+        (msg.wParam == platform::VK_RETURN || msg.wParam == platform::VK_SPACE)) {
+        EndDialog(kIdOk);
+        return true;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+platform::LRESULT CTimedMessageBox::OnMessage(platform::Message& msg) {
+    if (msg.message == platform::WM_TIMER && msg.wParam == 1) {
+        OnTick();
+        return 0;
+    }
+    return CDialog::OnMessage(msg);
+}
+
+int CTimedMessageBox::DoModal(platform::HWND owner) {
+    const int result = CDialog::DoModal(owner ? platform::CWnd::FromHandle(owner) : nullptr);
     running_ = false;
-    Destroy();
-    return result;
+    return result < 0 ? kIdCancel : result;
 }
 
 CWaitDlg::CWaitDlg() = default;

@@ -4,14 +4,18 @@
 //                     countdown ends (Cancel when Cancel is enabled, else OK)
 //   CWaitDlg          the status window of the communication thread: a text,
 //                     shown and hidden, hiding itself after given seconds
-// Their drawing belongs to the window system's dialogs; these carry the
-// behaviour.
+// The box is a dialog of the window system; the wait dialog keeps its state
+// for the drawing.
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
+#include "platform/gui/button.h"
+#include "platform/gui/dialog.h"
+#include "platform/gui/static_control.h"
 #include "platform/message_queue.h"
 #include "platform/window.h"
 
@@ -29,37 +33,38 @@ inline constexpr uint32_t kMbWarning = 0x30;
 inline constexpr uint32_t kMbOkCancelInfo = 0x41;
 inline constexpr uint32_t kMbOkCancelQuestion = 0x21;
 
-// Key messages as the window system delivers them.
-inline constexpr uint32_t kWmKeyDown = 0x0100;
-inline constexpr uint32_t kVkReturn = 0x0D;
-inline constexpr uint32_t kVkSpace = 0x20;
-
-class CTimedMessageBox : public platform::Window {
+class CTimedMessageBox : public platform::CDialog {
   public:
     enum class Icon { kNone, kInformation, kError, kWarning, kQuestion };
+    // Control ids.
+    static constexpr platform::UINT kIdMessage = 1010;
+    static constexpr platform::UINT kIdCountdown = 1011;
+    static constexpr platform::UINT kIdIcon = 1012;
 
     CTimedMessageBox(std::string text, std::string okText, std::string cancelText, int seconds,
                      uint32_t type);
     ~CTimedMessageBox() override;
 
-    // Runs the box modally under `parent`; 1 OK, 2 Cancel.
-    int DoModal(platform::HWND parent);
+    // Runs the box modally over `owner` (a window of this thread, or none);
+    // 1 OK, 2 Cancel.
+    int DoModal(platform::HWND owner);
     int SecondsLeft() const { return seconds_.load(); }
     // True from the start of the modal run to its end (any thread may ask).
     bool Running() const { return running_.load(); }
 
     // What the start gave the box (for drawing and tests).
-    const std::string& Caption() const { return caption_; }
     Icon IconShown() const { return icon_; }
     bool CancelEnabled() const { return cancelEnabled_; }
-    const std::string& CountdownText() const { return countdown_; }
-    void EndDialog(int result);
+    std::string CountdownText() const;
 
   protected:
-    platform::LRESULT WindowProc(platform::Message& msg) override;
+    bool OnInitDialog() override;
+    void OnCancel() override;
+    bool PreTranslateMessage(platform::Message& msg) override;
+    platform::LRESULT OnMessage(platform::Message& msg) override;
 
   private:
-    void OnInitDialog();
+    class IconView;
     void OnTick();
 
     std::string text_;
@@ -68,11 +73,13 @@ class CTimedMessageBox : public platform::Window {
     std::atomic<int> seconds_;
     uint32_t type_;
     std::atomic<bool> running_{false};
-    std::string caption_;
-    std::string countdown_;
     Icon icon_ = Icon::kNone;
     bool cancelEnabled_ = true;
-    platform::ModalLoop loop_;
+    std::unique_ptr<IconView> iconView_;
+    platform::CStatic message_;
+    platform::CStatic countdown_;
+    platform::CButton ok_;
+    platform::CButton cancel_;
 };
 
 class CWaitDlg : public platform::Window {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/clock.h"
+#include "platform/gui/virtual_keys.h"
 #include "platform/message_queue.h"
 #include "platform/tests/temp_dir.h"
 
@@ -50,10 +51,10 @@ TEST(TimedMessageBoxTest, TimeOutAnswersOkWithoutCancelAndCancelWithIt) {
 }
 
 TEST(TimedMessageBoxTest, SpaceAndEnterChooseOkEvenWithCancel) {
-    for (uint32_t key : {kVkSpace, kVkReturn}) {
+    for (uint32_t key : {uint32_t(platform::VK_SPACE), uint32_t(platform::VK_RETURN)}) {
         RunningBox run(kMbOkCancelQuestion);
         EXPECT_TRUE(run.box.CancelEnabled());
-        platform::PostMessage(run.box.Handle(), kWmKeyDown, key);
+        platform::PostMessage(run.box.Handle(), platform::WM_KEYDOWN, key);
         EXPECT_EQ(run.result.get(), kIdOk);
         EXPECT_EQ(run.box.SecondsLeft(), 10);
     }
@@ -75,7 +76,7 @@ TEST(TimedMessageBoxTest, IconsAndCancelByType) {
         EXPECT_EQ(run.box.IconShown(), c.icon) << c.type;
         EXPECT_EQ(run.box.CancelEnabled(), c.cancel) << c.type;
         EXPECT_EQ(run.box.CountdownText(), "10");
-        platform::PostMessage(run.box.Handle(), kWmKeyDown, kVkReturn);
+        platform::PostMessage(run.box.Handle(), platform::WM_KEYDOWN, platform::VK_RETURN);
         run.result.get();
     }
 }
