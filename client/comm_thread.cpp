@@ -64,7 +64,7 @@ void CGameCommThread::Run() {
     while (!quit_ && platform::GetMessage(msg) > 0) {
         if (!msg.hwnd)
             OnThreadMessage(msg);
-        else
+        else if (!platform::CDialog::PreTranslateForDialog(msg))
             platform::DispatchMessage(msg);
     }
     // Whatever is still queued goes with the queue, records and all.

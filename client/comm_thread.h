@@ -15,9 +15,9 @@
 #include <memory>
 
 #include "client/framework_dialogs.h"
+#include "platform/gui/wnd.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
-#include "platform/window.h"
 
 namespace client {
 
@@ -53,7 +53,7 @@ class CGameCommThread {
     std::atomic<bool> started_{false};
     std::atomic<bool> running_{false};
     std::atomic<bool> quit_{false};
-    platform::Window hidden_;
+    platform::CWnd hidden_;
     CWaitDlg waitDlg_;
     platform::HWND forward_;
     std::atomic<uint32_t> relayed_{0};

@@ -155,20 +155,37 @@ int CTimedMessageBox::DoModal(platform::HWND owner) {
     return result < 0 ? kIdCancel : result;
 }
 
-CWaitDlg::CWaitDlg() = default;
+CWaitDlg::CWaitDlg() : CDialog({320, 90}, "") {}
 
 CWaitDlg::~CWaitDlg() {
     Destroy();
 }
 
+bool CWaitDlg::OnInitDialog() {
+    using namespace platform;
+    text_.Create("", WS_VISIBLE | SS_CENTER, {12, 36, 308, 56}, this, kIdText);
+    // The dialog starts with the skin the program's settings name.
+    if (const CGameApp* app = CGameApp::Current())
+        PostMessage(Handle(), kMsgSkinChanged, 0, 0,
+                    Payload::Make<std::string>(
+                        GetPrivateProfileString("SKIN", "Path", "", app->GetIniPath(), 260)));
+    return false;
+}
+
 void CWaitDlg::SetText(const std::string& text, uint32_t seconds) {
     if (seconds > 0 && Handle()) platform::SetTimer(Handle(), kHideTimer, seconds * 1000);
+    if (Handle()) {
+        Invalidate();
+        text_.SetWindowText(text);
+        ShowWindow(platform::SW_SHOW);
+    }
     std::lock_guard lock(mu_);
     state_.text = text;
     state_.visible = true;
 }
 
 void CWaitDlg::Hide() {
+    if (Handle()) ShowWindow(platform::SW_HIDE);
     std::lock_guard lock(mu_);
     state_.visible = false;
 }
@@ -202,20 +219,26 @@ void CWaitDlg::LoadSkin(const std::string& skinPath) {
     state_.barBackground = fresh.barBackground;
 }
 
-platform::LRESULT CWaitDlg::WindowProc(platform::Message& msg) {
+platform::LRESULT CWaitDlg::OnMessage(platform::Message& msg) {
     switch (msg.message) {
         case platform::WM_TIMER:
             if (msg.wParam == kHideTimer) {
                 platform::KillTimer(Handle(), kHideTimer);
                 Hide();
+                return 0;
             }
-            return 0;
+            break;
         case kMsgSkinChanged:
             if (auto path = msg.payload.Take<std::string>()) LoadSkin(*path);
+            Invalidate();
+            return 0;
+        case platform::WM_CLOSE:
+            Hide();
             return 0;
         default:
-            return Window::WindowProc(msg);
+            break;
     }
+    return CDialog::OnMessage(msg);
 }
 
 }  // namespace client

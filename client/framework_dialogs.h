@@ -82,9 +82,10 @@ class CTimedMessageBox : public platform::CDialog {
     platform::CButton cancel_;
 };
 
-class CWaitDlg : public platform::Window {
+class CWaitDlg : public platform::CDialog {
   public:
     static constexpr platform::UINT_PTR kHideTimer = 100;
+    static constexpr platform::UINT kIdText = 1009;
 
     CWaitDlg();
     ~CWaitDlg() override;
@@ -107,11 +108,16 @@ class CWaitDlg : public platform::Window {
     void LoadSkin(const std::string& skinPath);
 
   protected:
-    platform::LRESULT WindowProc(platform::Message& msg) override;
+    bool OnInitDialog() override;
+    // The status window is never ended by keys or its close box; it hides.
+    void OnOK() override { Hide(); }
+    void OnCancel() override { Hide(); }
+    platform::LRESULT OnMessage(platform::Message& msg) override;
 
   private:
     mutable std::mutex mu_;
     State state_;
+    platform::CStatic text_;
 };
 
 }  // namespace client

@@ -99,7 +99,7 @@ TEST(WaitDlgTest, ZeroSecondsKeepsTheTextShown) {
     platform::ManualClock clock;
     platform::ScopedClock scoped(clock);
     CWaitDlg dlg;
-    ASSERT_TRUE(dlg.Create());
+    ASSERT_TRUE(dlg.CreateModeless(nullptr));
     dlg.SetText("a", 0);
     clock.AdvanceMillis(1'000'000);
     platform::Message msg;
@@ -111,7 +111,22 @@ TEST(WaitDlgTest, ZeroSecondsKeepsTheTextShown) {
     while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE))
         platform::DispatchMessage(msg);
     EXPECT_FALSE(dlg.Snapshot().visible);
+    EXPECT_FALSE(dlg.IsWindowVisible());
     EXPECT_EQ(dlg.Snapshot().text, "b");
+    ASSERT_NE(dlg.GetDlgItem(CWaitDlg::kIdText), nullptr);
+    EXPECT_EQ(dlg.GetDlgItem(CWaitDlg::kIdText)->GetWindowText(), "b");
+}
+
+TEST(WaitDlgTest, EscapeAndCloseOnlyHide) {
+    CWaitDlg dlg;
+    ASSERT_TRUE(dlg.CreateModeless(nullptr));
+    dlg.SetText("a", 0);
+    EXPECT_TRUE(dlg.IsWindowVisible());
+    platform::SendMessage(dlg.Handle(), platform::WM_CLOSE);
+    EXPECT_TRUE(platform::IsWindow(dlg.Handle()));
+    EXPECT_FALSE(dlg.IsWindowVisible());
+    dlg.SetText("b", 0);
+    EXPECT_TRUE(dlg.IsWindowVisible());
 }
 
 }  // namespace
