@@ -8,6 +8,7 @@
 #include "client/framework_dialogs.h"
 #include "client/game_session.h"
 #include "platform/clock.h"
+#include "platform/gui/message_box.h"
 #include "platform/message_queue.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -78,7 +79,11 @@ uint32_t CGameApp::GetTableClockTimer() {
 
 int CGameApp::MessageBox(const std::string& text, uint32_t type) {
     transport::LogPrintf("%s", text.c_str());
-    return (type & 0xF) == kMbYesNo ? kIdNo : kIdOk;
+    platform::HWND owner = MainWindow();
+    if (owner && platform::GetWindowThreadId(owner) != platform::GetCurrentThreadId())
+        owner = platform::HWND{};
+    return platform::MessageBox(owner ? platform::CWnd::FromHandle(owner) : nullptr, text,
+                                launch_.caption, type);
 }
 
 bool CGameApp::ParseLaunchLine() {

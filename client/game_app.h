@@ -195,8 +195,8 @@ class CGameApp {
     static void WaitServingMessages(uint32_t ms);
 
   protected:
-    // A plain message box; answers kIdYes / kIdNo / 1 (OK). The base has no
-    // display: it logs the text and answers No (OK for boxes without a choice).
+    // A plain message box over the main window, captioned with the launch
+    // line's caption; answers kIdYes, kIdNo or 1 (OK).
     virtual int MessageBox(const std::string& text, uint32_t type);
     // Where the hall endpoint is (empty: the launch line's window number).
     virtual std::string HallEndpointOverride() const { return {}; }

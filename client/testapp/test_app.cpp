@@ -152,6 +152,11 @@ TestApp::~TestApp() {
     StopCommThread();
 }
 
+int TestApp::MessageBox(const std::string& text, uint32_t type) {
+    sink_("message box: " + text);
+    return (type & 0xF) == client::kMbYesNo ? client::kIdNo : client::kIdOk;
+}
+
 void TestApp::PlaySound(uint32_t id, uint32_t) {
     sink_("sound " + std::to_string(id));
 }

@@ -82,6 +82,8 @@ class TestApp : public client::CGameApp {
 
   protected:
     std::string HallEndpointOverride() const override { return hallEndpoint_; }
+    // Nobody answers a test client: it writes the question and says No.
+    int MessageBox(const std::string& text, uint32_t type) override;
 
   private:
     EventSink sink_;

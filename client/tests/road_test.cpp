@@ -379,6 +379,19 @@ TEST_F(ProcessRoadTest, VersionOutcomesReportZeroToTheHall) {
     }
 }
 
+TEST_F(ProcessRoadTest, ShortLaunchLineAsksForTheHallAndEnds) {
+    Child client;
+    ASSERT_TRUE(client.Spawn({QEVO_CLIENT_TESTAPP, "\"7|127.0.0.1|3|4|5|6|7|8\""}));
+    auto asked = client.Line();
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(*asked, "client: message box: " +
+                          platform::GbkToUtf8("该程序必须从游戏大厅中启动,是否启动游戏大厅？"));
+    auto failed = client.Line();
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(*failed, "client: start failed");
+    EXPECT_EQ(WEXITSTATUS(client.Wait()), 1);
+}
+
 TEST_F(ProcessRoadTest, LostConnectionEndsTheClient) {
     const std::string port = StartServer(kVersion14);
     ASSERT_FALSE(port.empty());
