@@ -9,6 +9,7 @@
 #include "client/game_session.h"
 #include "platform/clock.h"
 #include "platform/gui/message_box.h"
+#include "platform/gui/wnd.h"
 #include "platform/message_queue.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -45,6 +46,9 @@ CGameApp::CGameApp(std::string gameName, uint32_t defaultPort, uint32_t versionM
       defaultPort_(defaultPort),
       versionMajor_(versionMajor),
       versionMinor_(versionMinor) {
+    // The screen's width as the display reports its work area.
+    if (const auto display = platform::GetDisplay())
+        smallScreen_ = display->WorkArea().Width() <= 800 ? 1 : 0;
     g_current = this;
 }
 
