@@ -9,6 +9,7 @@
 #include "client/comm_thread.h"
 #include "client/tests/session_fixture.h"
 #include "platform/clock.h"
+#include "platform/gui/wnd.h"
 #include "platform/paths.h"
 #include "tools/hall/hall_stand_in.h"
 
@@ -130,6 +131,17 @@ TEST_F(GameAppTest, PlayerGetters) {
     EXPECT_EQ(app.IsLookerUser(999), 0u);
     EXPECT_EQ(app.GetSeatedCount(), 3u);
     EXPECT_EQ(app.GetZoneName(), "东区");
+}
+
+TEST_F(GameAppTest, SmallScreenIsEightHundredPixelsOrLess) {
+    const auto previous = platform::GetDisplay();
+    for (int width : {800, 801}) {
+        platform::SetDisplay(
+            std::make_shared<platform::HeadlessDisplay>(platform::SIZE{width, 600}));
+        LaunchApp app;
+        EXPECT_EQ(app.IsSmallScreen(), width <= 800 ? 1u : 0u) << width;
+    }
+    platform::SetDisplay(previous);
 }
 
 TEST_F(GameAppTest, Paths) {
