@@ -50,6 +50,7 @@ run_fuzz() {
     corpus=build-fuzz/corpus/$name; mkdir -p "$corpus"
     seeds=(); [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
     if "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
+        -artifact_prefix="build-fuzz/$name-" \
         "$corpus" "${seeds[@]}" >"build-fuzz/$name.log" 2>&1; then
         echo "fuzz $name: clean"; touch "build-fuzz/$name.passed"
     else

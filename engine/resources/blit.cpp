@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/resources/blit_loops.h"
 #include "engine/resources/image_record.h"
@@ -77,7 +78,8 @@ void Dispatch(const Target& target, BlitPlacement& placement, const Sampler& sam
         }
     } else if (keyed) {
         place(KeyedCopyOp{});
-    } else if (!rotated && !sampler.scaled) {
+    } else if (!rotated && !sampler.scaled && std::is_same_v<Fetch, Fetch32>) {
+        // Whole rows only where source and surface pixels are alike.
         RowCopy(target, placement, sampler);
     } else {
         place(CopyOp{});

@@ -428,6 +428,21 @@ TEST(BlitImage, PalettedPlainWritesPaletteColoursAndSkipsTheKey) {
     EXPECT_EQ(c.At(3, 0), 0x01010101u);  // index 3 lies past the three colours
 }
 
+TEST(BlitImage, PalettedWithoutKeyCopiesPaletteColoursPixelByPixel) {
+    // An unkeyed, opaque, unscaled paletted blit must look colours up, not
+    // copy the one-byte indices as whole surface rows.
+    TestImage img = TestImage::MakePaletted(
+        4, 2, false, [](uint32_t x, uint32_t) { return x % 3; },
+        [](uint32_t, uint32_t) { return 0; }, kRgb, 256);  // no transparent index
+    img.source.flags &= ~uint32_t(kImageKeyed);
+    Canvas c(4, 2, 0);
+    Blit(c, At(0, 0, 4, 2), img);
+    EXPECT_EQ(c.At(0, 0), Argb(255, 255, 0, 0));
+    EXPECT_EQ(c.At(1, 1), Argb(255, 0, 255, 0));
+    EXPECT_EQ(c.At(2, 0), Argb(255, 0, 0, 255));
+    EXPECT_EQ(c.At(3, 1), Argb(255, 255, 0, 0));
+}
+
 TEST(BlitImage, PalettedAlphaTakesTheSecondByte) {
     const TestImage img = TestImage::MakePaletted(
         2, 1, true, [](uint32_t, uint32_t) { return 2; },
