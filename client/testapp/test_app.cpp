@@ -1,0 +1,193 @@
+#include "client/testapp/test_app.h"
+
+#include <cstdio>
+
+#include "platform/bytes.h"
+#include "platform/message_queue.h"
+#include "transport/log.h"
+#include "transport/notice.h"
+
+namespace testapp {
+
+bool TestNotifyHandler::Dispatch(uint32_t id, Data data) {
+    if (id == kNoteTestGame) return OnTestGame(data);
+    const bool handled = CGameNotifyHandler::Dispatch(id, data);
+    sink_("notification " + std::to_string(id) + (handled ? " handled" : " refused"));
+    return handled;
+}
+
+bool TestNotifyHandler::OnNotify211000(Data data) {
+    CGameNotifyHandler::OnNotify211000(data);
+    if (auto* app = client::CGameApp::Current(); app && app->MainWindow())
+        platform::PostMessage(app->MainWindow(), platform::WM_CLOSE);
+    return true;
+}
+
+bool TestNotifyHandler::OnTestGame(Data data) {
+    if (!HasBytes(kNoteTestGame, data, 4)) {
+        sink_("notification " + std::to_string(kNoteTestGame) + " refused");
+        return false;
+    }
+    sink_("notification " + std::to_string(kNoteTestGame) + " value " +
+          std::to_string(platform::LoadLE32(data.data())));
+    return true;
+}
+
+TestFrame::TestFrame(TestApp& app, EventSink sink) : app_(app), sink_(std::move(sink)) {}
+
+TestFrame::~TestFrame() {
+    Destroy();
+}
+
+void TestFrame::StartKeepAliveTimer(uint32_t seconds) {
+    platform::KillTimer(Handle(), kFrameKeepAliveTimer);
+    platform::SetTimer(Handle(), kFrameKeepAliveTimer, seconds * 1000);
+}
+
+platform::LRESULT TestFrame::WindowProc(platform::Message& msg) {
+    switch (msg.message) {
+        case platform::WM_CREATE:
+            platform::SetTimer(Handle(), kFrameHallTimer, 1000);
+            return 0;
+        case platform::WM_TIMER:
+            if (msg.wParam == kFrameHallTimer && !app_.Hall()->HallExists()) {
+                sink_("hall gone");
+                platform::PostQuitMessage(0);
+            } else if (msg.wParam == kFrameKeepAliveTimer) {
+                const bool sent = app_.GetConnection()->SendRequest201020();
+                sink_(sent ? "keep-alive" : "keep-alive failed");
+            }
+            return 0;
+        case platform::WM_COPYDATA: {
+            const auto* cds = reinterpret_cast<const platform::COPYDATASTRUCT*>(msg.lParam);
+            if (!cds) return 0;
+            const auto* bytes = static_cast<const uint8_t*>(cds->lpData);
+            const auto r = app_.Hall()->OnCopyData(cds->dwData, {bytes, cds->cbData}, leaveWatch_);
+            using Action = client::HallCopyResult::Action;
+            if (r.action == Action::kTableStateReady) {
+                sink_("table state");
+                platform::PostMessage(Handle(), client::kMsgTableStateReady);
+            } else if (r.action == Action::kLookerJoined) {
+                sink_("looker joined " + std::to_string(r.player.userId));
+            } else if (r.action == Action::kRefused) {
+                sink_("hall data refused");
+            } else if (r.action == Action::kPlayerLeft) {
+                if (app_.GetLookerFlag() == 0)
+                    app_.GetConnection()->SendLeave(r.left.userId, r.left.chair);
+                sink_("player left " + std::to_string(r.left.userId));
+            }
+            return platform::DefWindowProc(msg);
+        }
+        case client::kMsgTableStateReady:
+            platform::PostMessage(Handle(), client::kMsgEnterTable);
+            return 0;
+        case client::kMsgEnterTable: {
+            std::string text;
+            if (!app_.GetConnection()->EnterGame(text)) {
+                sink_("enter failed: " + text);
+                app_.ShowStatus(text.c_str(), 1);
+                client::CGameApp::WaitServingMessages(2000);
+                platform::PostMessage(Handle(), platform::WM_CLOSE);
+                return 0;
+            }
+            platform::SendMessage(Handle(), kMsgTableEntered);
+            StartKeepAliveTimer(60);
+            sink_("entered " + std::to_string(app_.GetLaunchField9()));
+            return 0;
+        }
+        case transport::kNoticeMessage:
+            OnPacket(msg);
+            return 0;
+        case platform::WM_CLOSE:
+            OnClose();
+            return 0;
+        default:
+            return Window::WindowProc(msg);
+    }
+}
+
+void TestFrame::OnPacket(platform::Message& msg) {
+    auto records = msg.payload.Take<transport::TransportNoticeRecords>();
+    if (!records) return;
+    if (int32_t(records->info.serial) != app_.GetConnection()->GetSerial()) return;
+    const uint32_t code = records->notice.Code();
+    if (code == transport::kNoticeClosed || code == transport::kNoticeError) {
+        OnDisconnect();
+        return;
+    }
+    app_.GetNotifyHandler()->Dispatch(code, records->notice.Bytes());
+}
+
+void TestFrame::OnDisconnect() {
+    app_.ConnectionLostRunning() = app_.GetTableClockTimer();
+    app_.Disconnect();
+    sink_("connection lost");
+    RefreshTable();
+    app_.ReportToHall(Handle().value);
+    platform::PostMessage(Handle(), platform::WM_CLOSE);
+}
+
+void TestFrame::OnClose() {
+    if (closing_) return;
+    closing_ = true;
+    client::CGameSession* session = app_.GetConnection();
+    if (session->IsAlive()) session->SendLeave(app_.GetUserId(), app_.GetOwnChair());
+    app_.ReportToHall(Handle().value);
+    sink_("closed");
+    platform::KillTimer(Handle(), kFrameHallTimer);
+    platform::KillTimer(Handle(), kFrameKeepAliveTimer);
+    platform::PostQuitMessage(0);
+}
+
+TestApp::TestApp(EventSink sink, std::string hallEndpoint)
+    : CGameApp("Qevo", 31201, 14, 0),
+      sink_(std::move(sink)),
+      hallEndpoint_(std::move(hallEndpoint)),
+      session_(client::kSessionKey.data(), 128, 0x100, 0),
+      notify_(sink_) {}
+
+TestApp::~TestApp() {
+    SetMainFrame(nullptr);
+    frame_.reset();
+    StopCommThread();
+}
+
+int TestApp::MessageBox(const std::string& text, uint32_t type) {
+    sink_("message box: " + text);
+    return (type & 0xF) == client::kMbYesNo ? client::kIdNo : client::kIdOk;
+}
+
+void TestApp::PlaySound(uint32_t id, uint32_t) {
+    sink_("sound " + std::to_string(id));
+}
+
+bool TestApp::InitInstance() {
+    if (!CGameApp::InitInstance()) {
+        const auto* thread = CommThread();
+        sink_("start failed" + (thread ? ": " + thread->Status().text : std::string()));
+        return false;
+    }
+    sink_("connected");
+    frame_ = std::make_unique<TestFrame>(*this, sink_);
+    if (!frame_->Create()) return false;
+    SetMainFrame(frame_.get());
+    NotifyHall(frame_->Handle());
+    sink_("main window");
+    return true;
+}
+
+int TestApp::ExitInstance() {
+    SetMainFrame(nullptr);
+    frame_.reset();
+    Disconnect();
+    return CGameApp::ExitInstance();
+}
+
+int TestApp::Run() {
+    const int code = platform::RunMessageLoop();
+    ExitInstance();
+    sink_("ended");
+    return code;
+}
+
+}  // namespace testapp

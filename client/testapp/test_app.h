@@ -1,0 +1,97 @@
+#pragma once
+// A small client built on the framework classes, for running the road end
+// to end: launch line, connect, version check, the hall's table state,
+// entering the game, the keep-alive, notifications dispatched by id,
+// leaving and the report to the hall; a lost connection or a vanished hall
+// end it in order. It writes each step as one line to its event sink.
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "client/comm_thread.h"
+#include "client/game_app.h"
+#include "client/game_session.h"
+#include "client/notify_handler.h"
+#include "platform/window.h"
+
+namespace testapp {
+
+using EventSink = std::function<void(const std::string& line)>;
+
+// A notification of this test game, handled on top of the framework's.
+inline constexpr uint32_t kNoteTestGame = 222001;
+inline constexpr uint32_t kFrameHallTimer = 1;
+inline constexpr uint32_t kFrameKeepAliveTimer = 5;
+inline constexpr uint32_t kMsgTableEntered = 0x8164;
+
+class TestNotifyHandler : public client::CGameNotifyHandler {
+  public:
+    explicit TestNotifyHandler(EventSink sink) : sink_(std::move(sink)) {}
+    bool Dispatch(uint32_t id, Data data) override;
+    bool OnNotify211000(Data data) override;
+    // The test game's own notification: at least 4 bytes, a value.
+    virtual bool OnTestGame(Data data);
+
+  private:
+    EventSink sink_;
+};
+
+class TestApp;
+
+class TestFrame : public platform::Window, public client::GameFrameAccess {
+  public:
+    TestFrame(TestApp& app, EventSink sink);
+    ~TestFrame() override;
+    platform::HWND Handle() const override { return Window::Handle(); }
+    void ClearClosePending() override { leaveWatch_ = false; }
+    void StartKeepAliveTimer(uint32_t seconds);
+    bool LeaveWatch() const { return leaveWatch_; }
+
+  protected:
+    platform::LRESULT WindowProc(platform::Message& msg) override;
+
+  private:
+    void OnPacket(platform::Message& msg);
+    void OnDisconnect();
+    void OnClose();
+
+    TestApp& app_;
+    EventSink sink_;
+    bool leaveWatch_ = true;
+    bool closing_ = false;
+};
+
+class TestApp : public client::CGameApp {
+  public:
+    explicit TestApp(EventSink sink, std::string hallEndpoint = {});
+    ~TestApp() override;
+
+    client::CGameNotifyHandler* GetNotifyHandler() override { return &notify_; }
+    client::CGameSession* GetConnection() override { return &session_; }
+    std::span<uint8_t> GetTableData() override { return tableData_; }
+    void PlaySound(uint32_t id, uint32_t flags) override;
+
+    // Start-up, then the main window named to the hall.
+    bool InitInstance() override;
+    int ExitInstance() override;
+    TestFrame* Frame() { return frame_.get(); }
+    void Emit(const std::string& line) const { sink_(line); }
+    // Runs the message loop until the client ends; answers its exit code.
+    int Run();
+
+  protected:
+    std::string HallEndpointOverride() const override { return hallEndpoint_; }
+    // Nobody answers a test client: it writes the question and says No.
+    int MessageBox(const std::string& text, uint32_t type) override;
+
+  private:
+    EventSink sink_;
+    std::string hallEndpoint_;
+    client::CGameSession session_;
+    TestNotifyHandler notify_;
+    std::array<uint8_t, 256> tableData_{};
+    std::unique_ptr<TestFrame> frame_;
+};
+
+}  // namespace testapp
