@@ -2,12 +2,21 @@
 // Prints each step of its road as one UTF-8 line on stdout.
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "client/testapp/test_app.h"
+#include "platform/gui/display.h"
+#include "platform/gui/wnd.h"
 #include "platform/text.h"
 
 int main(int argc, char** argv) {
+    // A real window when a display exists; headless otherwise (and for tests
+    // that ask for it).
+    const char* headless = std::getenv("QEVO_HEADLESS");
+    if (!(headless && *headless == '1')) {
+        if (auto sdl = platform::OpenSdlDisplay()) platform::SetDisplay(std::move(sdl));
+    }
     testapp::TestApp app([](const std::string& line) {
         std::printf("client: %s\n", platform::GbkToUtf8(line).c_str());
         std::fflush(stdout);

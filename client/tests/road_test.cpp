@@ -223,6 +223,7 @@ struct Child {
     std::string buffer;
 
     bool Spawn(const std::vector<std::string>& argv) {
+        setenv("QEVO_HEADLESS", "1", 1);  // the client never opens a real window here
         int toChild[2], fromChild[2];
         if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) return false;
         posix_spawn_file_actions_t actions;

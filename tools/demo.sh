@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the programs and runs the demo: the scripted
+# game server, then the hall stand-in, which starts the client with its launch
+# line and hands it the table. The client shows its windows on $DISPLAY when
+# there is one and runs headless otherwise. Type hall commands (state, left,
+# quit, ...) on standard input; Ctrl-C ends the demo.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/setup.sh
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+cmake --build build -j "$(nproc)" --target gameserver qevo-hall qevo-client-testapp
+
+run=$(mktemp -d)
+cleanup() { [ -n "${server:-}" ] && kill "$server" 2>/dev/null; rm -rf "$run"; }
+trap cleanup EXIT
+build/tools/gameserver/gameserver --script tools/demo/server.script >"$run/server.out" 2>&1 &
+server=$!
+for _ in $(seq 100); do grep -q '^port ' "$run/server.out" 2>/dev/null && break; sleep 0.1; done
+port=$(sed -n 's/^port //p' "$run/server.out" | head -1)
+[ -n "$port" ] || { echo "the game server did not start"; cat "$run/server.out"; exit 1; }
+echo "game server on 127.0.0.1:$port"
+
+# The client keeps its daily log and settings in its own folder.
+export QEVO_PROGRAM_DIR="$run"
+build/tools/hall/qevo-hall --program "$root/build/client/testapp/qevo-client-testapp" \
+    --port "$port" --user 1 --chair 0 --seated 4 --caption "Qevo demo"
