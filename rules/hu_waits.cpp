@@ -406,11 +406,30 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                   const Shared& shared, int* pairOk, HuResult* pairResult) {
     if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
-    int32_t pair = RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode,
-                              PairInView, shared);
+    auto pairStep = [&] {
+        return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView,
+                          shared);
+    };
+    // A joker-pair step that wins rewrites the whole result, so while it may
+    // still win, the pair-wait step needs only to tell whether it wins; its
+    // melds are searched for when the joker-pair step has failed.
+    bool lazy = false;
+    if (pairOk && shared.views) {
+        for (int i = 0; i < shared.views->count; ++i) {
+            const View& v = shared.views->view[size_t(i)];
+            lazy = lazy || (v.jokersOn && v.Jokers() >= 1);
+        }
+    }
+    int32_t pair;
+    if (lazy) {
+        detail::AcceptOnlyScope scope;
+        pair = pairStep();
+    } else {
+        pair = pairStep();
+    }
     if (pairOk) {
         *pairOk = pair != 0;
-        if (pair) *pairResult = result;
+        if (pair && !lazy) *pairResult = result;
     }
     if (!pair) return 0;
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
@@ -420,7 +439,16 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
         return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
     };
     bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
-    return ok ? 8 : 0;
+    if (ok) return 8;
+    if (lazy) {
+        // Wins as it did above, now recording its melds.
+        if (pairStep()) {
+            *pairResult = result;
+        } else {
+            *pairOk = 0;  // cannot happen: the same step, the same answer
+        }
+    }
+    return 0;
 }
 
 int32_t ShapeCheck(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
