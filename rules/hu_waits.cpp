@@ -167,7 +167,7 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
         if (HoldsHonourOrFlower(rest, ja, jb, call.options)) return true;
     }
     if (!call.cleared) {
-        call.result = HuResult{};
+        ClearHuResult(call.result);
         call.cleared = true;
     }
     return true;
@@ -390,7 +390,7 @@ int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, Til
                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                    Checker checker, const Shared& shared = {}) {
     if (shared.known) {
-        result = *shared.known;
+        CopyHuResult(result, *shared.known);
     } else if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
         return 0;
     }
@@ -404,7 +404,7 @@ int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, Til
 // went (the pair-wait checker that follows would do the same again).
 int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                  const Shared& shared, int* pairOk, HuResult* pairResult) {
+                  const Shared& shared, int* pairOk, std::optional<HuResult>* pairResult) {
     if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
     auto pairStep = [&] {
         return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView,
@@ -429,7 +429,7 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     }
     if (pairOk) {
         *pairOk = pair != 0;
-        if (pair && !lazy) *pairResult = result;
+        if (pair && !lazy) pairResult->emplace(result);
     }
     if (!pair) return 0;
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
@@ -443,7 +443,7 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     if (lazy) {
         // Wins as it did above, now recording its melds.
         if (pairStep()) {
-            *pairResult = result;
+            pairResult->emplace(result);
         } else {
             *pairOk = 0;  // cannot happen: the same step, the same answer
         }
@@ -529,7 +529,7 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     // it runs once here. Without a shape restriction in mode its failure fails
     // every checker; a failing test leaves the result the same however often
     // it runs, so running it ahead changes nothing.
-    HuResult plain;
+    std::optional<HuResult> plain;  // no need to clear what is copied in
     Views views;
     Shared shared;
     if (g_shortcut.load(std::memory_order_relaxed)) {
@@ -541,9 +541,9 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
             ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
         }
         if (ok) {
-            plain = result;
+            plain.emplace(result);
             views = BuildViews(counts, tile, jokerA, jokerB, options);
-            shared = {&plain, &views};
+            shared = {&*plain, &views};
         } else if (!(mode & kShapeBits)) {
             return 0;
         }
@@ -556,13 +556,13 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
         // The joker-pair wait runs the pair wait first; when that step failed
         // the pair-wait checker fails the same way, when it won it wins the same way.
         int pairOk = -1;
-        HuResult pairResult;
+        std::optional<HuResult> pairResult;  // set only when the step won
         const bool reuse = shared.known != nullptr;
         if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, shared,
                       reuse ? &pairOk : nullptr, &pairResult))
             return true;
         if (pairOk == 1) {
-            result = pairResult;
+            CopyHuResult(result, *pairResult);
             return true;
         }
         if (pairOk != 0 && wait(PairInView)) return true;
