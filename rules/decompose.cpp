@@ -458,6 +458,35 @@ bool DecomposeProbe::Without(std::initializer_list<int> taken, int32_t jokers,
             touched[3] = true;
         }
     }
+    int changed = -1, count = 0;
+    for (int g = 0; g < 4; ++g) {
+        if (touched[g]) changed = g, ++count;
+    }
+    if (count <= 1 && jokers >= 0) {
+        // The common case: the taken tiles lie in one group (or there are
+        // none), and the other groups combine the same for every probe.
+        const int g = changed < 0 ? 0 : changed;
+        if (!(othersReady_ & (1u << g))) {
+            GroupValue o = kEmptyValue;
+            for (int h = 0; h < 4; ++h) {
+                if (h != g) o = Combine(o, Value(values_[size_t(h)]));
+            }
+            others_[size_t(g)] = Bits(o);
+            othersReady_ |= uint8_t(1u << g);
+        }
+        GroupValue mine;
+        if (changed < 0) {
+            mine = Value(values_[0]);
+        } else if (g < 3) {
+            mine = t.Suit(codes[g]);
+        } else {
+            TileCountArray rest = *counts_;
+            for (int k : taken)
+                --rest[size_t(k)];
+            mine = HonourValue(t, rest, honourChows_);
+        }
+        return CompletesWith(Value(others_[size_t(g)]), mine, jokers, pairTaken);
+    }
     GroupValue v[4];
     for (int g = 0; g < 3; ++g)
         v[g] = touched[g] ? t.Suit(codes[g]) : Value(values_[size_t(g)]);
