@@ -522,32 +522,13 @@ int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jok
     return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x1000000);
 }
 
-int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                      int32_t extra) {
-    // Every wait checker first runs the plain test with these same arguments:
-    // it runs once here. Without a shape restriction in mode its failure fails
-    // every checker; a failing test leaves the result the same however often
-    // it runs, so running it ahead changes nothing.
-    std::optional<HuResult> plain;  // no need to clear what is copied in
-    Views views;
-    Shared shared;
-    if (g_shortcut.load(std::memory_order_relaxed)) {
-        // Only whether the plain test wins: a wait checker that wins rewrites
-        // the whole result, so the plain test's melds are never seen.
-        int32_t ok;
-        {
-            detail::AcceptOnlyScope scope;
-            ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
-        }
-        if (ok) {
-            plain.emplace(result);
-            views = BuildViews(counts, tile, jokerA, jokerB, options);
-            shared = {&*plain, &views};
-        } else if (!(mode & kShapeBits)) {
-            return 0;
-        }
-    }
+namespace {
+
+// The checkers of the combined test in their order, after the plain test
+// (when `shared` holds what it found).
+int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                     int32_t extra, const Shared& shared) {
     auto waits = [&] {
         auto wait = [&](auto inView) {
             return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, inView,
@@ -583,6 +564,45 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
                ? 8
                : 0;
+}
+
+// The combined test for a hand the plain test found winning: the checkers
+// share its result and one set of views.
+int32_t CombinedTestOfWinner(const TileCountArray& counts, TileId tile, TileId jokerA,
+                             TileId jokerB, RuleOptions options, uint32_t allowed, HuResult& result,
+                             uint32_t mode, int32_t extra) {
+    const HuResult plain = result;
+    const Views views = BuildViews(counts, tile, jokerA, jokerB, options);
+    return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
+                        {&plain, &views});
+}
+
+}  // namespace
+
+int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                      int32_t extra) {
+    if (!g_shortcut.load(std::memory_order_relaxed)) {
+        return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
+                            {});
+    }
+    // Every wait checker first runs the plain test with these same arguments:
+    // it runs once here. Without a shape restriction in mode its failure fails
+    // every checker; a failing test leaves the result the same however often
+    // it runs, so running it ahead changes nothing. Only whether it wins is
+    // asked: a wait checker that wins rewrites the whole result, so the plain
+    // test's melds are never seen.
+    int32_t ok;
+    {
+        detail::AcceptOnlyScope scope;
+        ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
+    }
+    if (ok) {
+        return CombinedTestOfWinner(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                                    extra);
+    }
+    if (!(mode & kShapeBits)) return 0;
+    return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra, {});
 }
 
 namespace detail {
