@@ -26,6 +26,8 @@ struct Call {
     HuResult& result;
     uint32_t mode;
     mutable bool cleared = false;  // the result is known to be all zero
+    // Only whether the checker wins is asked (the result is then rewritten).
+    bool quiet = false;
 };
 
 // The hand as one view sees it: counts without the winning tile, the
@@ -123,9 +125,11 @@ struct Meld {
 
 // A quick refusal for a rest that can neither decompose nor take a whole-hand
 // shape; it leaves the result as the full test's failure would. The rest is
-// the view's hand less `taken` (all present).
+// the view's hand less `taken` (all present). *sure tells that the full test
+// of the rest would win.
 bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken, TileId ja,
-                   TileId jb, int32_t jokers, bool pairTaken) {
+                   TileId jb, int32_t jokers, bool pairTaken, bool* sure) {
+    *sure = false;
     if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
     if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
         return false;
@@ -139,6 +143,14 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
             v.odd += k > 0 && (v.hand[size_t(k)] & 1);
         }
     }
+    auto restHoldsHonours = [&] {
+        if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
+        if (!v.holdsHonours) return false;
+        TileCountArray rest = v.hand;
+        for (int k : taken)
+            --rest[size_t(k)];
+        return HoldsHonourOrFlower(rest, ja, jb, call.options);
+    };
     if (call.allowed & kShapeSevenPairs) {
         int64_t total = v.tiles - int64_t(taken.size()) + jokers;
         if (total == 12 || total == 14) {
@@ -151,21 +163,22 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
                 int32_t times = int32_t(std::count(first, taken.end(), *p));
                 if (times & 1) odd += (v.hand[size_t(*p)] & 1) ? -1 : 1;
             }
-            if (odd <= jokers) return false;
+            if (odd <= jokers) {
+                *sure = v.valid && !restHoldsHonours();
+                return false;
+            }
         }
     }
-    if (v.probe->Without(taken, jokers, pairTaken)) return false;
+    if (v.probe->Without(taken, jokers, pairTaken)) {
+        // Past the tiles a decomposition takes, the full test refuses.
+        *sure = v.valid && !restHoldsHonours() &&
+                v.tiles - int64_t(taken.size()) + jokers <= kMaxDecomposedTiles;
+        return false;
+    }
     // The full test would have cleared the result unless the rest is no hand
     // at all or holds an honour or flower (a rest holds a subset of the hand,
     // and is valid when the hand is).
-    if (!v.valid) return true;
-    if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
-    if (v.holdsHonours) {
-        TileCountArray rest = v.hand;
-        for (int k : taken)
-            --rest[size_t(k)];
-        if (HoldsHonourOrFlower(rest, ja, jb, call.options)) return true;
-    }
+    if (!v.valid || restHoldsHonours()) return true;
     if (!call.cleared) {
         ClearHuResult(call.result);
         call.cleared = true;
@@ -186,7 +199,9 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
-    if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
+    bool sure = false;
+    if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken, &sure)) return false;
+    if (sure && call.quiet) return true;
     TileCountArray rest = v.hand;
     for (int k : taken)
         --rest[size_t(k)];
@@ -383,6 +398,7 @@ bool ChowInView(const Call& call, const View& v) {
 struct Shared {
     const HuResult* known = nullptr;
     const Views* views = nullptr;
+    bool quiet = false;  // see Call
 };
 
 template <typename Checker>
@@ -395,6 +411,7 @@ int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, Til
         return 0;
     }
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
+    call.quiet = shared.quiet;
     auto each = [&](const View& v) { return checker(call, v); };
     bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
     return ok ? 8 : 0;
@@ -406,9 +423,11 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                   const Shared& shared, int* pairOk, std::optional<HuResult>* pairResult) {
     if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
-    auto pairStep = [&] {
+    auto pairStep = [&](bool quiet) {
+        Shared s = shared;
+        s.quiet = quiet;
         return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView,
-                          shared);
+                          s);
     };
     // A joker-pair step that wins rewrites the whole result, so while it may
     // still win, the pair-wait step needs only to tell whether it wins; its
@@ -423,9 +442,9 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     int32_t pair;
     if (lazy) {
         detail::AcceptOnlyScope scope;
-        pair = pairStep();
+        pair = pairStep(true);
     } else {
-        pair = pairStep();
+        pair = pairStep(false);
     }
     if (pairOk) {
         *pairOk = pair != 0;
@@ -442,7 +461,7 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     if (ok) return 8;
     if (lazy) {
         // Wins as it did above, now recording its melds.
-        if (pairStep()) {
+        if (pairStep(false)) {
             pairResult->emplace(result);
         } else {
             *pairOk = 0;  // cannot happen: the same step, the same answer
