@@ -26,10 +26,6 @@ struct GroupValue {
 
 constexpr GroupValue kEmptyValue{{{0, kInf, kInf}, {kInf, kInf, kInf}}, {0, 0}};
 
-inline uint8_t AddCap(uint8_t a, uint8_t b) {
-    return uint8_t(std::min<int>(a + b, kInf));
-}
-
 bool IsEmptyValue(const GroupValue& v) {
     return v.m[0][0] == 0 && v.m[0][1] == kInf && v.m[0][2] == kInf && v.m[1][0] == kInf &&
            v.m[1][1] == kInf && v.m[1][2] == kInf;

@@ -143,6 +143,9 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
             v.odd += k > 0 && (v.hand[size_t(k)] & 1);
         }
     }
+    // A hand with a slot above 4 (the substitute tiles moved onto jokers kept
+    // as tiles) may still leave a valid rest: only the full test can tell.
+    if (!v.valid) return false;
     auto restHoldsHonours = [&] {
         if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
         if (!v.holdsHonours) return false;
@@ -164,21 +167,21 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
                 if (times & 1) odd += (v.hand[size_t(*p)] & 1) ? -1 : 1;
             }
             if (odd <= jokers) {
-                *sure = v.valid && !restHoldsHonours();
+                *sure = !restHoldsHonours();
                 return false;
             }
         }
     }
     if (v.probe->Without(taken, jokers, pairTaken)) {
         // Past the tiles a decomposition takes, the full test refuses.
-        *sure = v.valid && !restHoldsHonours() &&
-                v.tiles - int64_t(taken.size()) + jokers <= kMaxDecomposedTiles;
+        *sure =
+            !restHoldsHonours() && v.tiles - int64_t(taken.size()) + jokers <= kMaxDecomposedTiles;
         return false;
     }
-    // The full test would have cleared the result unless the rest is no hand
-    // at all or holds an honour or flower (a rest holds a subset of the hand,
-    // and is valid when the hand is).
-    if (!v.valid || restHoldsHonours()) return true;
+    // The full test would have cleared the result unless the rest holds an
+    // honour or flower (a rest holds a subset of the hand, and is valid when
+    // the hand is).
+    if (restHoldsHonours()) return true;
     if (!call.cleared) {
         ClearHuResult(call.result);
         call.cleared = true;
