@@ -210,17 +210,20 @@ struct Tables {
     const GroupValue& Suit(int32_t code) const { return palette[suit[size_t(code)]]; }
 };
 
-const Tables& TheTables() {
-    static const Tables tables = [] {
-        Tables t;
-        PaletteTable suit;
-        t.suit = std::move(suit.index);
-        t.palette = std::move(suit.palette);
-        t.winds = ValueTable(GroupKind::kWinds).values;
-        t.dragons = ValueTable(GroupKind::kDragons).values;
-        t.single = ValueTable(GroupKind::kSingle).values;
-        return t;
-    }();
+[[gnu::noinline]] Tables MakeTables() {
+    Tables t;
+    PaletteTable suit;
+    t.suit = std::move(suit.index);
+    t.palette = std::move(suit.palette);
+    t.winds = ValueTable(GroupKind::kWinds).values;
+    t.dragons = ValueTable(GroupKind::kDragons).values;
+    t.single = ValueTable(GroupKind::kSingle).values;
+    return t;
+}
+
+// Small, so that callers keep only the check that the tables are there.
+inline const Tables& TheTables() {
+    static const Tables tables = MakeTables();
     return tables;
 }
 
