@@ -1,5 +1,6 @@
 // Arbitrary hands, tile ids, joker ids, options and modes into the hand
-// analysis; the guided decomposition is checked against the plain search.
+// analysis; the guided decomposition and the combined winning test are
+// checked against the plain search.
 
 #include <cstdint>
 #include <cstdlib>
@@ -94,6 +95,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 testing::PlainDecompose(*c, nA, nB, 5, 13, 0, options, allowed, plain, pairTaken);
             if (f != p || !(fast == plain)) std::abort();
             if (f != 0 && f != 8) std::abort();
+
+            // So do the combined test with its shortcuts and the same test run
+            // step by step with the plain search.
+            HuResult quick, stepwise;
+            quick.meldCount = stepwise.meldCount = 5;  // what a failure leaves must match too
+            int32_t q =
+                IsWinningHand(*c, tile, jokerA, jokerB, options, allowed, quick, mode, extra);
+            int32_t w;
+            {
+                testing::ScopedPlainSearch reference;
+                w = IsWinningHand(*c, tile, jokerA, jokerB, options, allowed, stepwise, mode,
+                                  extra);
+            }
+            if (q != w || !(quick == stepwise)) std::abort();
         }
     }
     int32_t counter = Value(in), skipped = 0;

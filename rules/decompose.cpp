@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -26,10 +25,6 @@ struct GroupValue {
 };
 
 constexpr GroupValue kEmptyValue{{{0, kInf, kInf}, {kInf, kInf, kInf}}, {0, 0}};
-
-inline uint8_t AddCap(uint8_t a, uint8_t b) {
-    return uint8_t(std::min<int>(a + b, kInf));
-}
 
 bool IsEmptyValue(const GroupValue& v) {
     return v.m[0][0] == 0 && v.m[0][1] == kInf && v.m[0][2] == kInf && v.m[1][0] == kInf &&
@@ -84,31 +79,47 @@ constexpr int32_t kPow5[10] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1
 
 // Every value of a group, by base-5 code of its counts (digit i: kind i).
 // Moves only take tiles away, so a successor's code is smaller: one pass in
-// rising code order fills the table.
-std::vector<GroupValue> BuildGroupTable(GroupKind kind) {
+// rising code order fills the table. The table reads back what it stored with
+// Get(code) and keeps it with Set(code, value).
+// The table build: two million small steps, every one of them checked under
+// the sanitizers of a test build, where each test process builds the tables
+// anew. Its indices stay in range by construction, and the oracle tests
+// check every table it makes.
+#if defined(__GNUC__)
+#define QEVO_RULES_TABLE_BUILD __attribute__((no_sanitize("address", "undefined")))
+#else
+#define QEVO_RULES_TABLE_BUILD
+#endif
+
+// v takes the better of what it holds and the move to s at `cost` wildcards.
+QEVO_RULES_TABLE_BUILD inline void Relax(GroupValue& v, const GroupValue& s, int cost, bool pair) {
+    for (int r = 0, to = cost; r < 3; ++r, to = to == 2 ? 0 : to + 1) {
+        // (No std::min here: the sanitizers' copy of it would not inline.)
+        const int none = s.m[0][r] + cost < kInf ? s.m[0][r] + cost : kInf;
+        if (pair) {
+            if (none < v.m[1][to]) v.m[1][to] = uint8_t(none);
+            continue;
+        }
+        const int withPair = s.m[1][r] + cost < kInf ? s.m[1][r] + cost : kInf;
+        if (none < v.m[0][to]) v.m[0][to] = uint8_t(none);
+        if (withPair < v.m[1][to]) v.m[1][to] = uint8_t(withPair);
+    }
+}
+
+template <typename Table>
+QEVO_RULES_TABLE_BUILD void FillGroupTable(GroupKind kind, Table& table) {
     const int n = GroupSize(kind);
-    std::vector<GroupValue> table(static_cast<size_t>(kPow5[n]));
-    table[0] = kEmptyValue;
-    int d[9];
+    int d[10] = {};
     for (int32_t code = 1; code < kPow5[n]; ++code) {
-        for (int i = 0, c = code; i < n; ++i, c /= 5)
-            d[i] = c % 5;
+        // Counting up in base 5: the digits below i roll over to 0, so digit
+        // i is the lowest kind present.
         int i = 0;
-        while (d[i] == 0)
-            ++i;
+        while (d[i] == 4)
+            d[i++] = 0;
+        ++d[i];
         GroupValue v{{{kInf, kInf, kInf}, {kInf, kInf, kInf}}};
-        auto move = [&](int32_t removed, int cost, bool pair) {
-            const GroupValue& s = table[size_t(code - removed)];
-            for (int r = 0; r < 3; ++r) {
-                int to = (r + cost) % 3;
-                if (pair) {
-                    v.m[1][to] = std::min(v.m[1][to], AddCap(s.m[0][r], uint8_t(cost)));
-                } else {
-                    v.m[0][to] = std::min(v.m[0][to], AddCap(s.m[0][r], uint8_t(cost)));
-                    v.m[1][to] = std::min(v.m[1][to], AddCap(s.m[1][r], uint8_t(cost)));
-                }
-            }
-        };
+        auto move = [&](int32_t removed, int cost, bool pair)
+                        QEVO_RULES_TABLE_BUILD { Relax(v, table.Get(code - removed), cost, pair); };
         const int32_t p = kPow5[i];
         if (d[i] == 4) move(4 * p, 0, false);
         if (d[i] >= 3) move(3 * p, 0, false);
@@ -131,41 +142,88 @@ std::vector<GroupValue> BuildGroupTable(GroupKind kind) {
                 }
             }
         }
-        table[size_t(code)] = v;
+        table.Set(code, v);
     }
-    return table;
 }
 
+struct ValueTable {
+    std::vector<GroupValue> values;
+    GroupValue* data;
+    explicit ValueTable(GroupKind kind)
+        : values(size_t(kPow5[GroupSize(kind)]), kEmptyValue), data(values.data()) {
+        FillGroupTable(kind, *this);
+    }
+    QEVO_RULES_TABLE_BUILD GroupValue Get(int32_t code) const { return data[code]; }
+    QEVO_RULES_TABLE_BUILD void Set(int32_t code, const GroupValue& v) { data[code] = v; }
+};
+
+QEVO_RULES_TABLE_BUILD uint64_t ValueKey(const GroupValue& v) {
+    uint64_t key = 0;
+    std::memcpy(&key, v.m, sizeof v.m);
+    return key;
+}
+
+// A suit's values take few distinct forms: the table holds an index into a
+// palette, two megabytes in all, so that lookups stay in cache. Built in
+// place (with a small hash of the forms seen), which keeps the one-off cost
+// low for every process that tests a hand.
+struct PaletteTable {
+    std::vector<uint8_t> index;
+    std::vector<GroupValue> palette;
+    static constexpr size_t kSlots = 1024;  // a power of two, well above 256
+    std::vector<uint64_t> keys = std::vector<uint64_t>(kSlots, ~uint64_t(0));
+    std::vector<uint8_t> slots = std::vector<uint8_t>(kSlots, 0);
+
+    PaletteTable() : index(size_t(kPow5[9]), 0) {
+        palette.push_back(kEmptyValue);
+        Remember(ValueKey(kEmptyValue), 0);
+        FillGroupTable(GroupKind::kSuit, *this);
+    }
+    QEVO_RULES_TABLE_BUILD GroupValue Get(int32_t code) const {
+        return palette.data()[index.data()[code]];
+    }
+    QEVO_RULES_TABLE_BUILD void Set(int32_t code, const GroupValue& v) {
+        const uint64_t key = ValueKey(v);
+        size_t h = size_t((key * 0x9E3779B97F4A7C15ull) >> 54);
+        while (keys[h] != key && keys[h] != ~uint64_t(0))
+            h = (h + 1) & (kSlots - 1);
+        if (keys[h] != key) {
+            if (palette.size() == 256) std::abort();  // cannot happen: 116 forms
+            Remember(key, uint8_t(palette.size()));
+            palette.push_back(v);
+        }
+        index[size_t(code)] = slots[h];
+    }
+    QEVO_RULES_TABLE_BUILD void Remember(uint64_t key, uint8_t slot) {
+        size_t h = size_t((key * 0x9E3779B97F4A7C15ull) >> 54);
+        while (keys[h] != ~uint64_t(0))
+            h = (h + 1) & (kSlots - 1);
+        keys[h] = key;
+        slots[h] = slot;
+    }
+};
+
 struct Tables {
-    // A suit's values take few distinct forms: the table holds an index into
-    // a palette, two megabytes in all, so that lookups stay in cache.
     std::vector<uint8_t> suit;
     std::vector<GroupValue> palette;
     std::vector<GroupValue> winds, dragons, single;
     const GroupValue& Suit(int32_t code) const { return palette[suit[size_t(code)]]; }
 };
 
-const Tables& TheTables() {
-    static const Tables tables = [] {
-        Tables t;
-        std::vector<GroupValue> suit = BuildGroupTable(GroupKind::kSuit);
-        t.suit.resize(suit.size());
-        std::unordered_map<uint64_t, uint8_t> index;
-        for (size_t i = 0; i < suit.size(); ++i) {
-            uint64_t key = 0;
-            std::memcpy(&key, suit[i].m, 6);
-            auto [it, added] = index.try_emplace(key, uint8_t(t.palette.size()));
-            if (added) {
-                if (t.palette.size() == 256) std::abort();  // cannot happen: 116 forms
-                t.palette.push_back(suit[i]);
-            }
-            t.suit[i] = it->second;
-        }
-        t.winds = BuildGroupTable(GroupKind::kWinds);
-        t.dragons = BuildGroupTable(GroupKind::kDragons);
-        t.single = BuildGroupTable(GroupKind::kSingle);
-        return t;
-    }();
+[[gnu::noinline]] Tables MakeTables() {
+    Tables t;
+    PaletteTable suit;
+    t.suit = std::move(suit.index);
+    t.palette = std::move(suit.palette);
+    t.winds = ValueTable(GroupKind::kWinds).values;
+    t.dragons = ValueTable(GroupKind::kDragons).values;
+    t.single = ValueTable(GroupKind::kSingle).values;
+    return t;
+}
+
+// Small, so that callers keep only the check that the tables are there.
+inline const Tables& TheTables() {
+    static const Tables tables = MakeTables();
     return tables;
 }
 
@@ -414,11 +472,6 @@ bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, 
 }
 
 namespace {
-uint64_t Bits(const GroupValue& v) {
-    uint64_t b = 0;
-    std::memcpy(&b, v.m, sizeof v.m);
-    return b;
-}
 GroupValue Value(uint64_t b) {
     GroupValue v = kEmptyValue;
     std::memcpy(v.m, &b, sizeof v.m);
@@ -432,9 +485,9 @@ DecomposeProbe::DecomposeProbe(const TileCountArray& counts, bool honourChows)
     const Tables& t = TheTables();
     for (int g = 0; g < 3; ++g) {
         codes_[g] = SuitCode(counts, g * 10 + 1);
-        values_[size_t(g)] = Bits(t.Suit(codes_[g]));
+        values_[size_t(g)] = ValueKey(t.Suit(codes_[g]));
     }
-    values_[3] = Bits(HonourValue(t, counts, honourChows));
+    values_[3] = ValueKey(HonourValue(t, counts, honourChows));
 }
 
 bool DecomposeProbe::Without(std::initializer_list<int> taken, int32_t jokers,
@@ -457,6 +510,35 @@ bool DecomposeProbe::Without(std::initializer_list<int> taken, int32_t jokers,
         } else {
             touched[3] = true;
         }
+    }
+    int changed = -1, count = 0;
+    for (int g = 0; g < 4; ++g) {
+        if (touched[g]) changed = g, ++count;
+    }
+    if (count <= 1 && jokers >= 0) {
+        // The common case: the taken tiles lie in one group (or there are
+        // none), and the other groups combine the same for every probe.
+        const int g = changed < 0 ? 0 : changed;
+        if (!(othersReady_ & (1u << g))) {
+            GroupValue o = kEmptyValue;
+            for (int h = 0; h < 4; ++h) {
+                if (h != g) o = Combine(o, Value(values_[size_t(h)]));
+            }
+            others_[size_t(g)] = ValueKey(o);
+            othersReady_ |= uint8_t(1u << g);
+        }
+        GroupValue mine;
+        if (changed < 0) {
+            mine = Value(values_[0]);
+        } else if (g < 3) {
+            mine = t.Suit(codes[g]);
+        } else {
+            TileCountArray rest = *counts_;
+            for (int k : taken)
+                --rest[size_t(k)];
+            mine = HonourValue(t, rest, honourChows_);
+        }
+        return CompletesWith(Value(others_[size_t(g)]), mine, jokers, pairTaken);
     }
     GroupValue v[4];
     for (int g = 0; g < 3; ++g)

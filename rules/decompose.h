@@ -50,6 +50,9 @@ class DecomposeProbe {
     bool valid_;
     int32_t codes_[3] = {0, 0, 0};
     std::array<uint64_t, 4> values_{};
+    // The groups other than g combined, made on first use (bit g of ready).
+    mutable std::array<uint64_t, 4> others_{};
+    mutable uint8_t othersReady_ = 0;
 };
 
 // While one lives on this thread, the decomposition only tells whether the

@@ -6,7 +6,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "rules/tile.h"
 
@@ -68,6 +72,39 @@ struct HuResult {
     bool operator==(const HuResult&) const = default;
 };
 static_assert(sizeof(HuResult) == 129 * 4);
+
+// Zeroes all 129 words. The hu tests clear a result for every hand they look
+// at; the string instruction a plain assignment compiles to costs more than
+// the search itself on a hand that fails at once.
+inline void ClearHuResult(HuResult& result) {
+#if defined(__SSE2__)
+    auto* p = reinterpret_cast<unsigned char*>(&result);
+    const __m128i zero = _mm_setzero_si128();
+#pragma GCC unroll 32
+    for (size_t i = 0; i + 16 <= sizeof(HuResult); i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), zero);
+    std::memset(p + sizeof(HuResult) / 16 * 16, 0, sizeof(HuResult) % 16);
+#else
+    result = HuResult{};
+#endif
+}
+
+// result = from, without the string instruction either.
+inline void CopyHuResult(HuResult& result, const HuResult& from) {
+#if defined(__SSE2__)
+    auto* p = reinterpret_cast<unsigned char*>(&result);
+    const auto* q = reinterpret_cast<const unsigned char*>(&from);
+#pragma GCC unroll 32
+    for (size_t i = 0; i + 16 <= sizeof(HuResult); i += 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + i)));
+    }
+    std::memcpy(p + sizeof(HuResult) / 16 * 16, q + sizeof(HuResult) / 16 * 16,
+                sizeof(HuResult) % 16);
+#else
+    result = from;
+#endif
+}
 
 // The GBK name of a counter (empty from 7 on).
 const char* HuCounterName(int index);

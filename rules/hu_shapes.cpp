@@ -147,7 +147,7 @@ int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId
     const int64_t total = tiles + SumJokers(nA, nB);
     TileIndex idxA = 0, idxB = 0;
     JokerIdsToIndices(jokerA, jokerB, options, &idxA, &idxB);
-    result = HuResult{};
+    ClearHuResult(result);
     using Shape = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
                               TileIndex, RuleOptions, uint32_t, HuResult&);
     struct Entry {

@@ -26,6 +26,8 @@ struct Call {
     HuResult& result;
     uint32_t mode;
     mutable bool cleared = false;  // the result is known to be all zero
+    // Only whether the checker wins is asked (the result is then rewritten).
+    bool quiet = false;
 };
 
 // The hand as one view sees it: counts without the winning tile, the
@@ -123,9 +125,11 @@ struct Meld {
 
 // A quick refusal for a rest that can neither decompose nor take a whole-hand
 // shape; it leaves the result as the full test's failure would. The rest is
-// the view's hand less `taken` (all present).
+// the view's hand less `taken` (all present). *sure tells that the full test
+// of the rest would win.
 bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken, TileId ja,
-                   TileId jb, int32_t jokers, bool pairTaken) {
+                   TileId jb, int32_t jokers, bool pairTaken, bool* sure) {
+    *sure = false;
     if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
     if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
         return false;
@@ -139,6 +143,17 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
             v.odd += k > 0 && (v.hand[size_t(k)] & 1);
         }
     }
+    // A hand with a slot above 4 (the substitute tiles moved onto jokers kept
+    // as tiles) may still leave a valid rest: only the full test can tell.
+    if (!v.valid) return false;
+    auto restHoldsHonours = [&] {
+        if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
+        if (!v.holdsHonours) return false;
+        TileCountArray rest = v.hand;
+        for (int k : taken)
+            --rest[size_t(k)];
+        return HoldsHonourOrFlower(rest, ja, jb, call.options);
+    };
     if (call.allowed & kShapeSevenPairs) {
         int64_t total = v.tiles - int64_t(taken.size()) + jokers;
         if (total == 12 || total == 14) {
@@ -151,23 +166,24 @@ bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> t
                 int32_t times = int32_t(std::count(first, taken.end(), *p));
                 if (times & 1) odd += (v.hand[size_t(*p)] & 1) ? -1 : 1;
             }
-            if (odd <= jokers) return false;
+            if (odd <= jokers) {
+                *sure = !restHoldsHonours();
+                return false;
+            }
         }
     }
-    if (v.probe->Without(taken, jokers, pairTaken)) return false;
-    // The full test would have cleared the result unless the rest is no hand
-    // at all or holds an honour or flower (a rest holds a subset of the hand,
-    // and is valid when the hand is).
-    if (!v.valid) return true;
-    if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
-    if (v.holdsHonours) {
-        TileCountArray rest = v.hand;
-        for (int k : taken)
-            --rest[size_t(k)];
-        if (HoldsHonourOrFlower(rest, ja, jb, call.options)) return true;
+    if (v.probe->Without(taken, jokers, pairTaken)) {
+        // Past the tiles a decomposition takes, the full test refuses.
+        *sure =
+            !restHoldsHonours() && v.tiles - int64_t(taken.size()) + jokers <= kMaxDecomposedTiles;
+        return false;
     }
+    // The full test would have cleared the result unless the rest holds an
+    // honour or flower (a rest holds a subset of the hand, and is valid when
+    // the hand is).
+    if (restHoldsHonours()) return true;
     if (!call.cleared) {
-        call.result = HuResult{};
+        ClearHuResult(call.result);
         call.cleared = true;
     }
     return true;
@@ -186,7 +202,9 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
-    if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken)) return false;
+    bool sure = false;
+    if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken, &sure)) return false;
+    if (sure && call.quiet) return true;
     TileCountArray rest = v.hand;
     for (int k : taken)
         --rest[size_t(k)];
@@ -383,6 +401,7 @@ bool ChowInView(const Call& call, const View& v) {
 struct Shared {
     const HuResult* known = nullptr;
     const Views* views = nullptr;
+    bool quiet = false;  // see Call
 };
 
 template <typename Checker>
@@ -390,11 +409,12 @@ int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, Til
                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                    Checker checker, const Shared& shared = {}) {
     if (shared.known) {
-        result = *shared.known;
+        CopyHuResult(result, *shared.known);
     } else if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
         return 0;
     }
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
+    call.quiet = shared.quiet;
     auto each = [&](const View& v) { return checker(call, v); };
     bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
     return ok ? 8 : 0;
@@ -404,13 +424,34 @@ int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, Til
 // went (the pair-wait checker that follows would do the same again).
 int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                  const Shared& shared, int* pairOk, HuResult* pairResult) {
+                  const Shared& shared, int* pairOk, std::optional<HuResult>* pairResult) {
     if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
-    int32_t pair = RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode,
-                              PairInView, shared);
+    auto pairStep = [&](bool quiet) {
+        Shared s = shared;
+        s.quiet = quiet;
+        return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, PairInView,
+                          s);
+    };
+    // A joker-pair step that wins rewrites the whole result, so while it may
+    // still win, the pair-wait step needs only to tell whether it wins; its
+    // melds are searched for when the joker-pair step has failed.
+    bool lazy = false;
+    if (pairOk && shared.views) {
+        for (int i = 0; i < shared.views->count; ++i) {
+            const View& v = shared.views->view[size_t(i)];
+            lazy = lazy || (v.jokersOn && v.Jokers() >= 1);
+        }
+    }
+    int32_t pair;
+    if (lazy) {
+        detail::AcceptOnlyScope scope;
+        pair = pairStep(true);
+    } else {
+        pair = pairStep(false);
+    }
     if (pairOk) {
         *pairOk = pair != 0;
-        if (pair) *pairResult = result;
+        if (pair && !lazy) pairResult->emplace(result);
     }
     if (!pair) return 0;
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
@@ -420,7 +461,16 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
         return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
     };
     bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
-    return ok ? 8 : 0;
+    if (ok) return 8;
+    if (lazy) {
+        // Wins as it did above, now recording its melds.
+        if (pairStep(false)) {
+            pairResult->emplace(result);
+        } else {
+            *pairOk = 0;  // cannot happen: the same step, the same answer
+        }
+    }
+    return 0;
 }
 
 int32_t ShapeCheck(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -494,32 +544,13 @@ int32_t HuCheckModeSpecial(const TileCountArray& counts, TileId tile, TileId jok
     return ShapeCheck(counts, tile, jokerA, jokerB, options, allowed, result, mode, 0x1000000);
 }
 
-int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                      int32_t extra) {
-    // Every wait checker first runs the plain test with these same arguments:
-    // it runs once here. Without a shape restriction in mode its failure fails
-    // every checker; a failing test leaves the result the same however often
-    // it runs, so running it ahead changes nothing.
-    HuResult plain;
-    Views views;
-    Shared shared;
-    if (g_shortcut.load(std::memory_order_relaxed)) {
-        // Only whether the plain test wins: a wait checker that wins rewrites
-        // the whole result, so the plain test's melds are never seen.
-        int32_t ok;
-        {
-            detail::AcceptOnlyScope scope;
-            ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
-        }
-        if (ok) {
-            plain = result;
-            views = BuildViews(counts, tile, jokerA, jokerB, options);
-            shared = {&plain, &views};
-        } else if (!(mode & kShapeBits)) {
-            return 0;
-        }
-    }
+namespace {
+
+// The checkers of the combined test in their order, after the plain test
+// (when `shared` holds what it found).
+int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                     int32_t extra, const Shared& shared) {
     auto waits = [&] {
         auto wait = [&](auto inView) {
             return RunChecker(counts, tile, jokerA, jokerB, options, allowed, result, mode, inView,
@@ -528,13 +559,13 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
         // The joker-pair wait runs the pair wait first; when that step failed
         // the pair-wait checker fails the same way, when it won it wins the same way.
         int pairOk = -1;
-        HuResult pairResult;
+        std::optional<HuResult> pairResult;  // set only when the step won
         const bool reuse = shared.known != nullptr;
         if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, shared,
                       reuse ? &pairOk : nullptr, &pairResult))
             return true;
         if (pairOk == 1) {
-            result = pairResult;
+            CopyHuResult(result, *pairResult);
             return true;
         }
         if (pairOk != 0 && wait(PairInView)) return true;
@@ -555,6 +586,45 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
                ? 8
                : 0;
+}
+
+// The combined test for a hand the plain test found winning: the checkers
+// share its result and one set of views.
+int32_t CombinedTestOfWinner(const TileCountArray& counts, TileId tile, TileId jokerA,
+                             TileId jokerB, RuleOptions options, uint32_t allowed, HuResult& result,
+                             uint32_t mode, int32_t extra) {
+    const HuResult plain = result;
+    const Views views = BuildViews(counts, tile, jokerA, jokerB, options);
+    return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
+                        {&plain, &views});
+}
+
+}  // namespace
+
+int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                      int32_t extra) {
+    if (!g_shortcut.load(std::memory_order_relaxed)) {
+        return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
+                            {});
+    }
+    // Every wait checker first runs the plain test with these same arguments:
+    // it runs once here. Without a shape restriction in mode its failure fails
+    // every checker; a failing test leaves the result the same however often
+    // it runs, so running it ahead changes nothing. Only whether it wins is
+    // asked: a wait checker that wins rewrites the whole result, so the plain
+    // test's melds are never seen.
+    int32_t ok;
+    {
+        detail::AcceptOnlyScope scope;
+        ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
+    }
+    if (ok) {
+        return CombinedTestOfWinner(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                                    extra);
+    }
+    if (!(mode & kShapeBits)) return 0;
+    return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra, {});
 }
 
 namespace detail {

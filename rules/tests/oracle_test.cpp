@@ -237,5 +237,63 @@ TEST(DecomposePropertyTest, AcceptanceIgnoresTheOrderOfTheHandList) {
     }
 }
 
+// The probe answers for a hand less one to three tiles, in any order of
+// asking (it keeps what it combined for one group's rests), as the oracle does.
+TEST(DecomposeProbeTest, RestsAgreeWithTheOracle) {
+    std::mt19937 rng(31337);
+    int accepted = 0, asked = 0;
+    for (int i = 0; i < 1200; ++i) {
+        const bool honourChows = i & 1;
+        auto h = ConstructedHand(rng, 5, true, 0, i % 3 == 0);
+        TileCountArray c = i % 4 == 3 ? RandomCounts(rng, 16, i % 8 == 3) : h.counts;
+        detail::DecomposeProbe probe(c, honourChows);
+        std::vector<int> present;
+        for (int k = 1; k < kCountSlots; ++k) {
+            if (c[size_t(k)]) present.push_back(k);
+        }
+        std::vector<std::vector<int>> rests = {{}};
+        for (int k : present) {
+            rests.push_back({k});
+            if (c[size_t(k)] >= 2) rests.push_back({k, k});
+            if (k < 30 && c[size_t(k + 1)]) rests.push_back({k, k + 1});
+            if (k < 30 && c[size_t(k + 2)]) rests.push_back({k + 2, k});
+        }
+        for (int n = 0; n < 6; ++n) {
+            // Kinds of two or three groups at once.
+            int a = present[rng() % present.size()], b = present[rng() % present.size()];
+            int d = present[rng() % present.size()];
+            if (a != b && a != d && b != d) rests.push_back({a, b, d});
+            if (a != b) rests.push_back({a, b});
+        }
+        std::shuffle(rests.begin(), rests.end(), rng);
+        for (const auto& taken : rests) {
+            TileCountArray rest = c;
+            for (int k : taken)
+                --rest[size_t(k)];
+            const int jokers = int(rng() % 5);
+            const bool pairTaken = rng() % 3 == 0;
+            bool got = false;
+            switch (taken.size()) {
+                case 0:
+                    got = probe.Without({}, jokers, pairTaken);
+                    break;
+                case 1:
+                    got = probe.Without({taken[0]}, jokers, pairTaken);
+                    break;
+                case 2:
+                    got = probe.Without({taken[0], taken[1]}, jokers, pairTaken);
+                    break;
+                default:
+                    got = probe.Without({taken[0], taken[1], taken[2]}, jokers, pairTaken);
+            }
+            ASSERT_EQ(got, OracleAccepts(rest, jokers, pairTaken, honourChows))
+                << i << " taken " << taken.size() << " jokers " << jokers;
+            accepted += got;
+            ++asked;
+        }
+    }
+    EXPECT_GT(accepted, asked / 10);
+}
+
 }  // namespace
 }  // namespace rules

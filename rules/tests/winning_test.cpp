@@ -104,5 +104,44 @@ TEST(WinningIdentityTest, FastAndReferenceSearchesGiveIdenticalResults) {
     EXPECT_GT(wins, 1000);
 }
 
+// Jokers kept as tiles take the substitute tiles into their slot, which can
+// then hold more than four: the hand as a whole is no hand, but what is left
+// after the winning tile's meld may be, and the shortcuts must not decide it.
+TEST(WinningIdentityTest, SlotAboveFourAfterSubstitutesMatchesStepwiseTest) {
+    InstallTileHooks(TableTileHooks());
+    TileCountArray counts{};
+    counts[1] = 3;   // 一万, the joker kind
+    counts[2] = 2;   // 二万
+    counts[37] = 3;  // the substitute tiles
+    const RuleOptions o = kOptJokers | kOptJokersAsTiles | kOptSubstitute | 0x2 | 0x80;
+    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
+                                uint32_t, HuResult&, uint32_t);
+    for (uint32_t mode : {0u, 2u}) {
+        for (Checker check : {HuByPairWait, HuByPungWait, HuByChowWait}) {
+            HuResult fast, ref;
+            int32_t f = check(counts, 0, 0, 0, o, 0, fast, mode);
+            int32_t r;
+            {
+                testing::ScopedPlainSearch plain;
+                r = check(counts, 0, 0, 0, o, 0, ref, mode);
+            }
+            EXPECT_EQ(f, r);
+            EXPECT_EQ(fast, ref);
+        }
+        HuResult fast, ref;
+        int32_t f = IsWinningHand(counts, 0, 0, 0, o, 0, fast, mode, 0);
+        int32_t r;
+        {
+            testing::ScopedPlainSearch plain;
+            r = IsWinningHand(counts, 0, 0, 0, o, 0, ref, mode, 0);
+        }
+        EXPECT_EQ(f, 8);
+        EXPECT_EQ(f, r);
+        EXPECT_EQ(fast, ref);
+        EXPECT_EQ(fast.waits, kWaitPung);
+    }
+    ResetTileHooks();
+}
+
 }  // namespace
 }  // namespace rules
