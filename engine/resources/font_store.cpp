@@ -181,7 +181,9 @@ void FontStore::Layout(std::string_view text) {
                 fits = true;
             if (!fits) {
                 if (measureOnly_) {
-                    if (state_.wrap) {
+                    // Every line moves down a pixel at least, so the measuring
+                    // box's height bounds the lines as it bounds drawing.
+                    if (state_.wrap && lineTop_ < boxHeight_) {
                         NewLine();
                         continue;
                     }
@@ -189,9 +191,11 @@ void FontStore::Layout(std::string_view text) {
                     break;
                 }
                 // A line still being measured is drawn before anything ends.
-                if (!lineDrawn_ ||
-                    (state_.wrap &&
-                     lineTop_ + lineHeight_ + state_.rowSpace + state_.height <= boxHeight_)) {
+                // The next line goes where NewLine puts it: at least a pixel
+                // lower, whatever the row space says.
+                const int64_t nextTop =
+                    lineTop_ + std::max<int64_t>(1, lineHeight_ + int64_t(state_.rowSpace));
+                if (!lineDrawn_ || (state_.wrap && nextTop + state_.height <= boxHeight_)) {
                     NewLine();
                     continue;
                 }

@@ -342,6 +342,23 @@ TEST_F(FontStoreTest, HostileMarkupEndsAndStaysInTheBox) {
         }
 }
 
+TEST_F(FontStoreTest, HugeNegativeRowSpaceStillEndsTheDrawing) {
+    // Found by fuzzing: with the row space at INT_MIN the "does the next line
+    // fit" test always passed while every new line moved down one pixel.
+    const std::string text =
+        "DrnnnsnacB<rowspace=-11111111111111111111111111cl^77.arsize=-1>cnsnnnnnnnnpacowspak=12>c<"
+        "break;\xe7}\xae\xe5\xae\x9a"
+        "<r><;bcB<size=-1>c-f0><leftmargin=90name)/n=90ccgc8nftonme>//>";
+    store_.SetFont(0, 400, "宋体", false, false);
+    store_.state().wrap = 1;
+    Box b(16, 43 + 1);
+    store_.DrawText(b.px.data(), 16, 43, 0, 0, text);
+    for (int32_t x = 0; x < 16; ++x)
+        ASSERT_FALSE(b.Inked(x, 43));
+    int32_t mw = 0, mh = 0;
+    store_.MeasureText(0, 0, text, &mw, &mh);
+}
+
 TEST_F(FontStoreTest, RandomMarkupNeverLoopsOrOverruns) {
     std::mt19937 rng(11);
     const std::vector<std::string> pieces = {"<",          ">",
