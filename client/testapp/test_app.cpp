@@ -65,7 +65,7 @@ void TestFrame::AddLine(const std::string& line) {
         lines_.push_back(line);
         if (lines_.size() > kMaxLines) lines_.pop_front();
     }
-    // The list is anchored at the bottom: a new line moves every other one.
+    // Once the list is full, a new line moves every other one up.
     if (GetSafeHwnd() && ThreadId() == platform::GetCurrentThreadId()) Invalidate();
 }
 
@@ -85,21 +85,40 @@ platform::RECT TestFrame::LineRect(size_t index) const {
         count = lines_.size();
     }
     if (index >= count) return {};
-    // The newest line sits at the bottom; the ones above it go up from there.
     const platform::RECT client = GetClientRect();
     const int height = LineHeight();
-    const int bottom = client.bottom - kMargin - int(count - 1 - index) * height;
-    const int top = bottom - height + kLineGap;
-    if (top < kMargin) return {};
-    return {kMargin, top, client.right - kMargin, bottom};
+    const int top = kHeaderHeight + kMargin;
+    const int fit = std::max((client.bottom - kMargin - top + kLineGap) / height, 0);
+    const size_t first = count > size_t(fit) ? count - size_t(fit) : 0;
+    if (index < first) return {};
+    const int y = top + int(index - first) * height;
+    return {kMargin, y, client.right - kMargin, y + height - kLineGap};
+}
+
+void TestFrame::PaintHeader(platform::Painter& painter) {
+    platform::RECT band = GetClientRect();
+    band.bottom = kHeaderHeight;
+    painter.FillSolidRect(band, kHeaderColor);
+    painter.SetBkMode(platform::TRANSPARENT);
+    painter.SetTextColor(kHeaderText);
+    painter.SelectFont(HeaderFont());
+    platform::RECT text{kMargin, 0, band.right - kMargin, band.bottom};
+    const std::string who = "用户 " + std::to_string(app_.GetUserId()) + "  桌 " +
+                            std::to_string(app_.GetTableNo()) + "  座位 " +
+                            std::to_string(app_.GetOwnChair());
+    constexpr unsigned kOneLine =
+        platform::DT_SINGLELINE | platform::DT_VCENTER | platform::DT_NOPREFIX;
+    painter.DrawText(who, text, kOneLine | platform::DT_RIGHT);
+    text.right -= painter.GetTextExtent(who).cx + 2 * kMargin;
+    painter.DrawText(GetWindowText(), text, kOneLine | platform::DT_END_ELLIPSIS);
 }
 
 void TestFrame::OnPaint() {
     platform::PAINTSTRUCT ps;
     platform::Painter painter = BeginPaint(ps);
     painter.FillSolidRect(GetClientRect(), kBackground);
+    PaintHeader(painter);
     painter.SelectFont(LineFont());
-    painter.SetBkMode(platform::TRANSPARENT);
     painter.SetTextColor(kText);
     const std::vector<std::string> lines = Lines();
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -148,6 +167,10 @@ platform::LRESULT TestFrame::OnMessage(platform::Message& msg) {
                 platform::PostMessage(Handle(), client::kMsgTableStateReady);
             } else if (r.action == Action::kLookerJoined) {
                 sink_("looker joined " + std::to_string(r.player.userId));
+            } else if (r.action == Action::kPlayerCard) {
+                sink_("player card " + std::to_string(r.player.userId));
+            } else if (r.action == Action::kIgnored) {
+                sink_("hall data ignored");
             } else if (r.action == Action::kRefused) {
                 sink_("hall data refused");
             } else if (r.action == Action::kPlayerLeft) {

@@ -49,9 +49,15 @@ class TestFrame : public platform::CWnd, public client::GameFrameAccess {
     static constexpr size_t kMaxLines = 200;
     static constexpr int kMargin = 8;
     static constexpr int kLineGap = 4;
+    static constexpr int kHeaderHeight = 36;
+    static constexpr platform::COLORREF kHeaderColor = 0x326400;  // the table's green
+    static constexpr platform::COLORREF kHeaderText = 0xFFFFFF;
     static constexpr platform::COLORREF kBackground = 0xFFFFFF;
     static constexpr platform::COLORREF kText = 0x000000;
     static platform::FontSpec LineFont() { return {.face = "宋体", .height = -16}; }
+    static platform::FontSpec HeaderFont() {
+        return {.face = "宋体", .height = -16, .weight = platform::FW_BOLD};
+    }
 
     TestFrame(TestApp& app, EventSink sink);
     ~TestFrame() override;
@@ -68,8 +74,9 @@ class TestFrame : public platform::CWnd, public client::GameFrameAccess {
     void AddLine(const std::string& line);
     // The lines kept, oldest first; any thread may ask.
     std::vector<std::string> Lines() const;
-    // Where the line `index` of Lines() is drawn in the client area; empty
-    // when it has scrolled out of sight.
+    // Where the line `index` of Lines() is drawn in the client area, under
+    // the header; empty when it has scrolled out of sight (the newest lines
+    // stay in view).
     platform::RECT LineRect(size_t index) const;
 
   protected:
@@ -77,6 +84,7 @@ class TestFrame : public platform::CWnd, public client::GameFrameAccess {
 
   private:
     void OnPaint();
+    void PaintHeader(platform::Painter& painter);
     void OnPacket(platform::Message& msg);
     void OnDisconnect();
     void OnClose();
