@@ -70,7 +70,8 @@ class TestFrame : public platform::CWnd, public client::GameFrameAccess {
     void StartKeepAliveTimer(uint32_t seconds);
     bool LeaveWatch() const { return leaveWatch_; }
 
-    // One status line more (GBK), at the bottom of the list.
+    // One status line more (GBK), at the bottom of the list. Written on the
+    // window's thread it shows at once; from another, with the next repaint.
     void AddLine(const std::string& line);
     // The lines kept, oldest first; any thread may ask.
     std::vector<std::string> Lines() const;
