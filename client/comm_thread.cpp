@@ -37,7 +37,10 @@ bool CGameCommThread::Stop(uint32_t waitMs) {
 
 bool CGameCommThread::InitInstance() {
     if (!hidden_.Create()) return false;
-    if (!waitDlg_.Create(hidden_.Handle())) return false;
+    // The status window is a dialog on the display (its controls are made
+    // as it starts), hidden until a status text comes.
+    if (!waitDlg_.CreateModeless(nullptr)) return false;
+    waitDlg_.Hide();
     // The dialog starts with the skin the program's settings name.
     if (const CGameApp* app = CGameApp::Current())
         platform::PostMessage(

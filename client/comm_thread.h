@@ -39,6 +39,8 @@ class CGameCommThread {
 
     // The wait dialog's state, readable from any thread.
     CWaitDlg::State Status() const { return waitDlg_.Snapshot(); }
+    // The wait dialog's window on the display (set once Start returned).
+    platform::HWND WaitWindow() const { return waitDlg_.GetSafeHwnd(); }
     // Notices relayed and freed so far.
     uint32_t Relayed() const { return relayed_.load(); }
     uint32_t Dropped() const { return dropped_.load(); }

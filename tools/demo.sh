@@ -24,6 +24,11 @@ port=$(sed -n 's/^port //p' "$run/server.out" | head -1)
 [ -n "$port" ] || { echo "the game server did not start"; cat "$run/server.out"; exit 1; }
 echo "game server on 127.0.0.1:$port"
 
+if [ -n "${DISPLAY:-}" ]; then
+    echo "the client's window lists what happens; closing it ends the client"
+fi
+echo "hall commands: state | looker <id> <chair> | left <id> <chair> | card <id> | quit"
+
 # The client keeps its daily log and settings in its own folder.
 export QEVO_PROGRAM_DIR="$run"
 build/tools/hall/qevo-hall --program "$root/build/client/testapp/qevo-client-testapp" \

@@ -1,9 +1,12 @@
 #include "client/testapp/test_app.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/bytes.h"
+#include "platform/gui/display.h"
 #include "platform/message_queue.h"
+#include "platform/thread.h"
 #include "transport/log.h"
 #include "transport/notice.h"
 
@@ -33,10 +36,99 @@ bool TestNotifyHandler::OnTestGame(Data data) {
     return true;
 }
 
-TestFrame::TestFrame(TestApp& app, EventSink sink) : app_(app), sink_(std::move(sink)) {}
+namespace {
+
+constexpr int kFrameWidth = 560;
+constexpr int kFrameHeight = 400;
+
+}  // namespace
+
+TestFrame::TestFrame(TestApp& app, EventSink sink) : app_(app), sink_(std::move(sink)) {
+    SetClassBackground(kBackground);
+}
 
 TestFrame::~TestFrame() {
     Destroy();
+}
+
+bool TestFrame::Make(const std::string& caption) {
+    const platform::RECT area = platform::GetDisplay()->WorkArea();
+    const int x = area.left + std::max((area.Width() - kFrameWidth) / 2, 0);
+    const int y = area.top + std::max((area.Height() - kFrameHeight) / 2, 0);
+    return CreateEx(0, caption, platform::WS_OVERLAPPEDWINDOW | platform::WS_VISIBLE,
+                    {x, y, x + kFrameWidth, y + kFrameHeight}, nullptr, 0);
+}
+
+void TestFrame::AddLine(const std::string& line) {
+    {
+        std::lock_guard lock(linesMu_);
+        lines_.push_back(line);
+        if (lines_.size() > kMaxLines) lines_.pop_front();
+    }
+    // Once the list is full, a new line moves every other one up.
+    if (GetSafeHwnd() && ThreadId() == platform::GetCurrentThreadId()) Invalidate();
+}
+
+std::vector<std::string> TestFrame::Lines() const {
+    std::lock_guard lock(linesMu_);
+    return {lines_.begin(), lines_.end()};
+}
+
+int TestFrame::LineHeight() const {
+    return platform::Font::Open(LineFont())->Height() + kLineGap;
+}
+
+platform::RECT TestFrame::LineRect(size_t index) const {
+    size_t count;
+    {
+        std::lock_guard lock(linesMu_);
+        count = lines_.size();
+    }
+    if (index >= count) return {};
+    const platform::RECT client = GetClientRect();
+    const int height = LineHeight();
+    const int top = kHeaderHeight + kMargin;
+    const int fit = std::max((client.bottom - kMargin - top + kLineGap) / height, 0);
+    const size_t first = count > size_t(fit) ? count - size_t(fit) : 0;
+    if (index < first) return {};
+    const int y = top + int(index - first) * height;
+    return {kMargin, y, client.right - kMargin, y + height - kLineGap};
+}
+
+void TestFrame::PaintHeader(platform::Painter& painter) {
+    platform::RECT band = GetClientRect();
+    band.bottom = kHeaderHeight;
+    painter.FillSolidRect(band, kHeaderColor);
+    painter.SetBkMode(platform::TRANSPARENT);
+    painter.SetTextColor(kHeaderText);
+    painter.SelectFont(HeaderFont());
+    platform::RECT text{kMargin, 0, band.right - kMargin, band.bottom};
+    const std::string who = "用户 " + std::to_string(app_.GetUserId()) + "  桌 " +
+                            std::to_string(app_.GetTableNo()) + "  座位 " +
+                            std::to_string(app_.GetOwnChair());
+    constexpr unsigned kOneLine =
+        platform::DT_SINGLELINE | platform::DT_VCENTER | platform::DT_NOPREFIX;
+    painter.DrawText(who, text, kOneLine | platform::DT_RIGHT);
+    text.right -= painter.GetTextExtent(who).cx + 2 * kMargin;
+    painter.DrawText(GetWindowText(), text, kOneLine | platform::DT_END_ELLIPSIS);
+}
+
+void TestFrame::OnPaint() {
+    platform::PAINTSTRUCT ps;
+    platform::Painter painter = BeginPaint(ps);
+    painter.FillSolidRect(GetClientRect(), kBackground);
+    PaintHeader(painter);
+    painter.SelectFont(LineFont());
+    painter.SetTextColor(kText);
+    const std::vector<std::string> lines = Lines();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        platform::RECT r = LineRect(i);
+        if (platform::IsRectEmpty(r)) continue;
+        painter.DrawText(
+            lines[i], r,
+            platform::DT_SINGLELINE | platform::DT_NOPREFIX | platform::DT_END_ELLIPSIS);
+    }
+    EndPaint(ps);
 }
 
 void TestFrame::StartKeepAliveTimer(uint32_t seconds) {
@@ -44,11 +136,17 @@ void TestFrame::StartKeepAliveTimer(uint32_t seconds) {
     platform::SetTimer(Handle(), kFrameKeepAliveTimer, seconds * 1000);
 }
 
-platform::LRESULT TestFrame::WindowProc(platform::Message& msg) {
+platform::LRESULT TestFrame::OnMessage(platform::Message& msg) {
     switch (msg.message) {
         case platform::WM_CREATE:
             platform::SetTimer(Handle(), kFrameHallTimer, 1000);
             return 0;
+        case platform::WM_PAINT:
+            OnPaint();
+            return 0;
+        case platform::WM_SIZE:
+            Invalidate();
+            return Default(msg);
         case platform::WM_TIMER:
             if (msg.wParam == kFrameHallTimer && !app_.Hall()->HallExists()) {
                 sink_("hall gone");
@@ -69,6 +167,10 @@ platform::LRESULT TestFrame::WindowProc(platform::Message& msg) {
                 platform::PostMessage(Handle(), client::kMsgTableStateReady);
             } else if (r.action == Action::kLookerJoined) {
                 sink_("looker joined " + std::to_string(r.player.userId));
+            } else if (r.action == Action::kPlayerCard) {
+                sink_("player card " + std::to_string(r.player.userId));
+            } else if (r.action == Action::kIgnored) {
+                sink_("hall data ignored");
             } else if (r.action == Action::kRefused) {
                 sink_("hall data refused");
             } else if (r.action == Action::kPlayerLeft) {
@@ -76,7 +178,7 @@ platform::LRESULT TestFrame::WindowProc(platform::Message& msg) {
                     app_.GetConnection()->SendLeave(r.left.userId, r.left.chair);
                 sink_("player left " + std::to_string(r.left.userId));
             }
-            return platform::DefWindowProc(msg);
+            return Default(msg);
         }
         case client::kMsgTableStateReady:
             platform::PostMessage(Handle(), client::kMsgEnterTable);
@@ -102,7 +204,7 @@ platform::LRESULT TestFrame::WindowProc(platform::Message& msg) {
             OnClose();
             return 0;
         default:
-            return Window::WindowProc(msg);
+            return Default(msg);
     }
 }
 
@@ -141,7 +243,8 @@ void TestFrame::OnClose() {
 
 TestApp::TestApp(EventSink sink, std::string hallEndpoint)
     : CGameApp("Qevo", 31201, 14, 0),
-      sink_(std::move(sink)),
+      out_(std::move(sink)),
+      sink_([this](const std::string& line) { Record(line); }),
       hallEndpoint_(std::move(hallEndpoint)),
       session_(client::kSessionKey.data(), 128, 0x100, 0),
       notify_(sink_) {}
@@ -150,6 +253,16 @@ TestApp::~TestApp() {
     SetMainFrame(nullptr);
     frame_.reset();
     StopCommThread();
+}
+
+void TestApp::Record(const std::string& line) {
+    if (frame_ && frame_->GetSafeHwnd()) {
+        frame_->AddLine(line);
+    } else {
+        early_.push_back(line);
+        if (early_.size() > TestFrame::kMaxLines) early_.pop_front();
+    }
+    out_(line);
 }
 
 int TestApp::MessageBox(const std::string& text, uint32_t type) {
@@ -169,7 +282,11 @@ bool TestApp::InitInstance() {
     }
     sink_("connected");
     frame_ = std::make_unique<TestFrame>(*this, sink_);
-    if (!frame_->Create()) return false;
+    for (const std::string& line : early_)
+        frame_->AddLine(line);
+    early_.clear();
+    const std::string& caption = GetGameTitle();
+    if (!frame_->Make(caption.empty() ? GetIniName() : caption)) return false;
     SetMainFrame(frame_.get());
     NotifyHall(frame_->Handle());
     sink_("main window");

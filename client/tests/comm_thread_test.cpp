@@ -6,6 +6,8 @@
 
 #include "client/game_app.h"
 #include "platform/clock.h"
+#include "platform/gui/display.h"
+#include "platform/gui/wnd.h"
 #include "platform/message_queue.h"
 #include "platform/tests/temp_dir.h"
 #include "transport/notice.h"
@@ -98,6 +100,39 @@ TEST_F(CommThreadTest, StatusTextsShowAndHideTheWaitDialog) {
     platform::PostThreadMessage(thread_.Id(), kMsgStatusText, 0, 0);
     EXPECT_TRUE(Eventually([&] { return !thread_.Status().visible; }));
     EXPECT_EQ(thread_.Status().text, "正在连接");
+}
+
+TEST(CommThreadDisplayTest, TheWaitDialogIsAWindowOfTheDisplayShownWithItsText) {
+    auto previous = platform::GetDisplay();
+    auto display = std::make_shared<platform::HeadlessDisplay>();
+    platform::SetDisplay(display);
+    {
+        CGameCommThread thread;
+        ASSERT_TRUE(thread.Start());
+        const auto id = thread.WaitWindow().value;
+        ASSERT_TRUE(display->HasWindow(id));
+        EXPECT_FALSE(display->IsShown(id));  // hidden until a status text comes
+        EXPECT_TRUE(display->IsPopup(id));
+        platform::PostThreadMessage(thread.Id(), kMsgStatusText, 0, 0,
+                                    platform::Payload::Make<std::string>("正在连接"));
+        ASSERT_TRUE(Eventually([&] { return thread.Status().visible; }));
+        EXPECT_TRUE(display->IsShown(id));
+        // The text is painted: some pixels differ from the dialog's face.
+        EXPECT_TRUE(Eventually([&] {
+            const platform::Surface shown = display->Screen(id);
+            if (shown.Empty()) return false;
+            for (int y = 0; y < shown.Height(); ++y)
+                for (int x = 0; x < shown.Width(); ++x)
+                    if (shown.At(x, y) != shown.At(0, 0)) return true;
+            return false;
+        }));
+        platform::PostThreadMessage(thread.Id(), kMsgStatusText, 0, 0);
+        ASSERT_TRUE(Eventually([&] { return !thread.Status().visible; }));
+        EXPECT_FALSE(display->IsShown(id));
+        EXPECT_TRUE(thread.Stop());
+        EXPECT_FALSE(display->HasWindow(id));
+    }
+    platform::SetDisplay(previous);
 }
 
 TEST_F(CommThreadTest, StopEndsTheThread) {

@@ -1,6 +1,7 @@
 // The whole road of the test client: in one process against the scripted
 // game server and the hall stand-in (with the clock driven), and as three
-// processes over loopback and the hall endpoint.
+// processes over loopback and the hall endpoint. Its main window lists the
+// road's lines on the display.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -21,6 +22,8 @@
 #include "client/tests/event_log.h"
 #include "client/tests/session_fixture.h"
 #include "platform/clock.h"
+#include "platform/gui/display.h"
+#include "platform/gui/wnd.h"
 #include "platform/message_queue.h"
 #include "platform/text.h"
 #include "tools/hall/hall_stand_in.h"
@@ -78,6 +81,7 @@ class RoadTest : public ::testing::Test {
             {
                 std::lock_guard lock(mu);
                 frame_ = ok ? app.Frame()->Handle() : platform::HWND{};
+                frameObject_ = ok ? app.Frame() : nullptr;
                 started = true;
                 cv.notify_all();
             }
@@ -113,6 +117,8 @@ class RoadTest : public ::testing::Test {
     testing::EventLog events_;
     std::thread ui_;
     platform::HWND frame_;
+    // Valid while the client runs; its line list may be read from here.
+    testapp::TestFrame* frameObject_ = nullptr;
 };
 
 TEST_F(RoadTest, LaunchConnectEnterKeepAliveNotifyLeaveAndReport) {
@@ -212,6 +218,155 @@ TEST_F(RoadTest, EnterRefusedClosesTheClient) {
     EXPECT_EQ(events_.Count("ended"), 0u);
     ASSERT_TRUE(DriveUntil("ended", 100));
     ui_.join();
+}
+
+TEST_F(RoadTest, MainWindowShowsTheCaptionListsTheRoadAndClosesFromItsCloseBox) {
+    line_.caption = "测试牌桌";
+    StartClient();
+    ASSERT_TRUE(frame_);
+    ASSERT_TRUE(events_.WaitFor("entered 1"));
+    auto display = std::dynamic_pointer_cast<platform::HeadlessDisplay>(platform::GetDisplay());
+    ASSERT_NE(display, nullptr);
+    EXPECT_TRUE(display->IsShown(frame_.value));
+    EXPECT_FALSE(display->IsPopup(frame_.value));
+    EXPECT_EQ(display->Title(frame_.value), "测试牌桌");
+    const std::vector<std::string> shown = frameObject_->Lines();
+    const std::vector<std::string> road = {"connected", "main window", "table state", "entered 1"};
+    ASSERT_GE(shown.size(), road.size());
+    EXPECT_EQ(std::vector<std::string>(shown.begin(), shown.begin() + 4), road);
+
+    // The user's close box ends the client in order: leave, report, end.
+    platform::InputEvent close;
+    close.kind = platform::InputEvent::Kind::Close;
+    close.window = frame_.value;
+    display->Inject(close);
+    ASSERT_TRUE(NextRequest(201120));
+    ASSERT_TRUE(events_.WaitFor("ended"));
+    ui_.join();
+    size_t reports = 0;
+    for (const auto& e : hall_->Events())
+        reports += e.kind == hall::HallEvent::Kind::kReport;
+    EXPECT_EQ(reports, 1u);
+    EXPECT_EQ(events_.Count("closed"), 1u);
+}
+
+// ---- The main window on its own, on a headless display ----
+
+class TestFrameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = platform::GetDisplay();
+        platform::SetDisplay(display_);
+    }
+    void TearDown() override { platform::SetDisplay(previous_); }
+
+    static void Pump() {
+        platform::Message msg;
+        while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE))
+            platform::DispatchMessage(msg);
+    }
+    // The line as the window draws it, alone on the list's background.
+    static platform::Surface Expected(const std::string& line, const platform::RECT& rect) {
+        platform::Surface surface(rect.Width(), rect.Height());
+        platform::Painter painter(surface);
+        platform::RECT r{0, 0, rect.Width(), rect.Height()};
+        painter.FillSolidRect(r, testapp::TestFrame::kBackground);
+        painter.SelectFont(testapp::TestFrame::LineFont());
+        painter.SetBkMode(platform::TRANSPARENT);
+        painter.SetTextColor(testapp::TestFrame::kText);
+        painter.DrawText(
+            line, r, platform::DT_SINGLELINE | platform::DT_NOPREFIX | platform::DT_END_ELLIPSIS);
+        return surface;
+    }
+    static platform::Surface Crop(const platform::Surface& from, const platform::RECT& rect) {
+        platform::Surface part(rect.Width(), rect.Height());
+        for (int y = 0; y < rect.Height(); ++y)
+            for (int x = 0; x < rect.Width(); ++x)
+                part.Set(x, y, from.At(rect.left + x, rect.top + y));
+        return part;
+    }
+    static int InkPixels(const platform::Surface& s) {
+        int ink = 0;
+        const uint32_t paper = platform::PixelOf(testapp::TestFrame::kBackground);
+        for (int y = 0; y < s.Height(); ++y)
+            for (int x = 0; x < s.Width(); ++x)
+                ink += s.At(x, y) != paper;
+        return ink;
+    }
+    // Every line in view is drawn where LineRect says, with its own text.
+    void ExpectLinesShown(const testapp::TestFrame& frame) {
+        const platform::Surface screen = display_->Screen(frame.Handle().value);
+        ASSERT_FALSE(screen.Empty());
+        const std::vector<std::string> lines = frame.Lines();
+        int inView = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const platform::RECT r = frame.LineRect(i);
+            if (platform::IsRectEmpty(r)) continue;
+            ++inView;
+            ASSERT_LE(r.bottom, screen.Height());
+            const platform::Surface drawn = Crop(screen, r);
+            EXPECT_GT(InkPixels(drawn), 0) << lines[i];
+            EXPECT_EQ(drawn, Expected(lines[i], r)) << lines[i];
+        }
+        EXPECT_GT(inView, 0);
+    }
+
+    platform::ManualClock clock_;  // the frame's timers stay quiet
+    platform::ScopedClock scoped_{clock_};
+    std::shared_ptr<platform::HeadlessDisplay> display_ =
+        std::make_shared<platform::HeadlessDisplay>();
+    std::shared_ptr<platform::Display> previous_;
+    testing::EventLog events_;
+};
+
+TEST_F(TestFrameTest, ShowsTheLinesWrittenBeforeAndAfterItWasMade) {
+    testapp::TestApp app([this](const std::string& l) { events_.Add(l); });
+    testapp::TestFrame frame(app, [](const std::string&) {});
+    frame.AddLine("connected");
+    ASSERT_TRUE(frame.Make("测试牌桌"));
+    Pump();
+    const auto id = frame.Handle().value;
+    EXPECT_TRUE(display_->IsShown(id));
+    EXPECT_EQ(display_->Title(id), "测试牌桌");
+    EXPECT_EQ(display_->Screen(id), *frame.BackBuffer());
+    // The header band in the table's green, the list below it.
+    const platform::Surface screen = display_->Screen(id);
+    EXPECT_EQ(screen.At(1, 1), platform::PixelOf(testapp::TestFrame::kHeaderColor));
+    EXPECT_GE(frame.LineRect(0).top, testapp::TestFrame::kHeaderHeight);
+    ExpectLinesShown(frame);
+
+    for (const char* line :
+         {"main window", "table state", "entered 1", "进入失败: 没有空余的座位。"})
+        frame.AddLine(line);
+    Pump();
+    EXPECT_EQ(frame.Lines().size(), 5u);
+    EXPECT_EQ(frame.Lines().back(), "进入失败: 没有空余的座位。");
+    ExpectLinesShown(frame);
+    // Lines go downwards in the order written.
+    for (size_t i = 1; i < 5; ++i)
+        EXPECT_GT(frame.LineRect(i).top, frame.LineRect(i - 1).top);
+}
+
+TEST_F(TestFrameTest, KeepsTheNewestLinesInView) {
+    testapp::TestApp app([](const std::string&) {});
+    testapp::TestFrame frame(app, [](const std::string&) {});
+    ASSERT_TRUE(frame.Make("Qevo"));
+    const size_t written = testapp::TestFrame::kMaxLines + 10;
+    for (size_t i = 0; i < written; ++i)
+        frame.AddLine("keep-alive " + std::to_string(i));
+    Pump();
+    const std::vector<std::string> lines = frame.Lines();
+    ASSERT_EQ(lines.size(), testapp::TestFrame::kMaxLines);
+    EXPECT_EQ(lines.front(), "keep-alive 10");
+    EXPECT_EQ(lines.back(), "keep-alive " + std::to_string(written - 1));
+    // The oldest kept lines have scrolled away; the newest sits inside the
+    // client area.
+    EXPECT_TRUE(platform::IsRectEmpty(frame.LineRect(0)));
+    const platform::RECT last = frame.LineRect(lines.size() - 1);
+    ASSERT_FALSE(platform::IsRectEmpty(last));
+    EXPECT_LE(last.bottom, frame.GetClientRect().bottom);
+    EXPECT_TRUE(platform::IsRectEmpty(frame.LineRect(lines.size())));
+    ExpectLinesShown(frame);
 }
 
 // ---- Three processes: the game server, the hall stand-in, the client ----
