@@ -298,7 +298,6 @@ struct Search {
     const Tables& t;
     TileCountArray c;
     int32_t codes[3];
-    GroupValue value[4];  // the three suits, then kinds 30 and up
     int32_t tiles;
     bool honourChows;
     TileIndex idxA, idxB;
@@ -340,16 +339,21 @@ bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int3
              int32_t pairTaken, int depth, int from) {
     int32_t savedA, savedB;
     if (TakeJokers(&savedA, &savedB, &nA, &nB, m.jokers) != m.jokers) return false;
+    const bool pairNow = pairTaken || m.pair;
+    // Most moves leave a rest that cannot complete: a suit's new value comes
+    // from its code alone, so such a move is refused before the hand changes.
+    if (g < 3) {
+        int32_t code = s.codes[g];
+        for (int i = 0; i < m.n; ++i)
+            code -= kPow5[m.kinds[i] % 10 - 1];
+        if (!CompletesWith(others, s.t.Suit(code), SumJokers(nA, nB), pairNow)) return false;
+    }
     for (int i = 0; i < m.n; ++i)
         s.Change(m.kinds[i], -1);
-    const GroupValue before = s.value[g];
-    s.value[g] = s.Recompute(g);
-    const bool pairNow = pairTaken || m.pair;
-    bool ok = CompletesWith(others, s.value[g], SumJokers(nA, nB), pairNow) &&
+    bool ok = (g < 3 || CompletesWith(others, s.Recompute(g), SumJokers(nA, nB), pairNow)) &&
               Run(s, nA, nB, pairNow, depth + 1, from);
     for (int i = 0; i < m.n; ++i)
         s.Change(m.kinds[i], +1);
-    s.value[g] = before;
     if (!ok) return false;
     AddMeld(s.result, m.type, m.k, savedA - nA, savedB - nB, s.idxA, s.idxB, m.jokerPlace,
             m.gapPlace);
@@ -622,7 +626,6 @@ int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA
     Search s{t,
              counts,
              {codes[0], codes[1], codes[2]},
-             {value[0], value[1], value[2], value[3]},
              int32_t(tiles),
              honourChows,
              idxA,
