@@ -1,6 +1,7 @@
 #include "rules/decompose.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -177,9 +178,11 @@ struct ValueTable {
     QEVO_RULES_TABLE_BUILD void Set(int32_t code, const GroupValue& v) { data[code] = v; }
 };
 
+// A value as one word, padding and all (zero in every value made here): read
+// and written whole, it never waits on a narrower store to the same place.
 QEVO_RULES_TABLE_BUILD uint64_t ValueKey(const GroupValue& v) {
     uint64_t key = 0;
-    std::memcpy(&key, v.m, sizeof v.m);
+    std::memcpy(&key, &v, sizeof v);
     return key;
 }
 
@@ -497,9 +500,7 @@ bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, 
 
 namespace {
 GroupValue Value(uint64_t b) {
-    GroupValue v = kEmptyValue;
-    std::memcpy(v.m, &b, sizeof v.m);
-    return v;
+    return std::bit_cast<GroupValue>(b);
 }
 }  // namespace
 
