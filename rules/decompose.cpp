@@ -1,6 +1,7 @@
 #include "rules/decompose.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -26,25 +27,45 @@ struct GroupValue {
 
 constexpr GroupValue kEmptyValue{{{0, kInf, kInf}, {kInf, kInf, kInf}}, {0, 0}};
 
+static_assert(sizeof(GroupValue) == 8);
+
+// Whole-word compare: the padding is zero in every value made here, and a
+// value with other padding only misses the shortcuts this test guards (an
+// empty value combines as the identity anyway). Reading the value as the word
+// it was stored as keeps the load from stalling on the store before it.
 bool IsEmptyValue(const GroupValue& v) {
-    return v.m[0][0] == 0 && v.m[0][1] == kInf && v.m[0][2] == kInf && v.m[1][0] == kInf &&
-           v.m[1][1] == kInf && v.m[1][2] == kInf;
+    uint64_t key = 0, empty = 0;
+    std::memcpy(&key, &v, sizeof v);
+    std::memcpy(&empty, &kEmptyValue, sizeof kEmptyValue);
+    return key == empty;
 }
 
+// Written out residue by residue (the loop form costs a good share of a
+// losing hand's test): residue r of the sum takes residue i of a with r - i
+// of b.
 GroupValue Combine(const GroupValue& a, const GroupValue& b) {
     if (IsEmptyValue(a)) return b;
     if (IsEmptyValue(b)) return a;
-    GroupValue c;
-    for (int r = 0; r < 3; ++r) {
-        int none = kInf, pair = kInf;
-        for (int i = 0; i < 3; ++i) {
-            const int j = (r - i + 3) % 3;
-            none = std::min(none, a.m[0][i] + b.m[0][j]);
-            pair = std::min(pair, std::min(a.m[0][i] + b.m[1][j], a.m[1][i] + b.m[0][j]));
-        }
-        c.m[0][r] = uint8_t(std::min<int>(none, kInf));
-        c.m[1][r] = uint8_t(std::min<int>(pair, kInf));
-    }
+    const int a0 = a.m[0][0], a1 = a.m[0][1], a2 = a.m[0][2];
+    const int p0 = a.m[1][0], p1 = a.m[1][1], p2 = a.m[1][2];
+    const int b0 = b.m[0][0], b1 = b.m[0][1], b2 = b.m[0][2];
+    const int q0 = b.m[1][0], q1 = b.m[1][1], q2 = b.m[1][2];
+    auto low = [](int x, int y) { return x < y ? x : y; };
+    auto cap = [](int x) { return uint8_t(x < kInf ? x : kInf); };
+    auto sum0 = [&](int x0, int x1, int x2, int y0, int y1, int y2) {
+        return low(low(x0 + y0, x1 + y2), x2 + y1);
+    };
+    auto sum1 = [&](int x0, int x1, int x2, int y0, int y1, int y2) {
+        return low(low(x0 + y1, x1 + y0), x2 + y2);
+    };
+    auto sum2 = [&](int x0, int x1, int x2, int y0, int y1, int y2) {
+        return low(low(x0 + y2, x1 + y1), x2 + y0);
+    };
+    GroupValue c{{{cap(sum0(a0, a1, a2, b0, b1, b2)), cap(sum1(a0, a1, a2, b0, b1, b2)),
+                   cap(sum2(a0, a1, a2, b0, b1, b2))},
+                  {cap(low(sum0(a0, a1, a2, q0, q1, q2), sum0(p0, p1, p2, b0, b1, b2))),
+                   cap(low(sum1(a0, a1, a2, q0, q1, q2), sum1(p0, p1, p2, b0, b1, b2))),
+                   cap(low(sum2(a0, a1, a2, q0, q1, q2), sum2(p0, p1, p2, b0, b1, b2)))}}};
     return c;
 }
 
@@ -157,9 +178,11 @@ struct ValueTable {
     QEVO_RULES_TABLE_BUILD void Set(int32_t code, const GroupValue& v) { data[code] = v; }
 };
 
+// A value as one word, padding and all (zero in every value made here): read
+// and written whole, it never waits on a narrower store to the same place.
 QEVO_RULES_TABLE_BUILD uint64_t ValueKey(const GroupValue& v) {
     uint64_t key = 0;
-    std::memcpy(&key, v.m, sizeof v.m);
+    std::memcpy(&key, &v, sizeof v);
     return key;
 }
 
@@ -278,7 +301,6 @@ struct Search {
     const Tables& t;
     TileCountArray c;
     int32_t codes[3];
-    GroupValue value[4];  // the three suits, then kinds 30 and up
     int32_t tiles;
     bool honourChows;
     TileIndex idxA, idxB;
@@ -320,16 +342,21 @@ bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int3
              int32_t pairTaken, int depth, int from) {
     int32_t savedA, savedB;
     if (TakeJokers(&savedA, &savedB, &nA, &nB, m.jokers) != m.jokers) return false;
+    const bool pairNow = pairTaken || m.pair;
+    // Most moves leave a rest that cannot complete: a suit's new value comes
+    // from its code alone, so such a move is refused before the hand changes.
+    if (g < 3) {
+        int32_t code = s.codes[g];
+        for (int i = 0; i < m.n; ++i)
+            code -= kPow5[m.kinds[i] % 10 - 1];
+        if (!CompletesWith(others, s.t.Suit(code), SumJokers(nA, nB), pairNow)) return false;
+    }
     for (int i = 0; i < m.n; ++i)
         s.Change(m.kinds[i], -1);
-    const GroupValue before = s.value[g];
-    s.value[g] = s.Recompute(g);
-    const bool pairNow = pairTaken || m.pair;
-    bool ok = CompletesWith(others, s.value[g], SumJokers(nA, nB), pairNow) &&
+    bool ok = (g < 3 || CompletesWith(others, s.Recompute(g), SumJokers(nA, nB), pairNow)) &&
               Run(s, nA, nB, pairNow, depth + 1, from);
     for (int i = 0; i < m.n; ++i)
         s.Change(m.kinds[i], +1);
-    s.value[g] = before;
     if (!ok) return false;
     AddMeld(s.result, m.type, m.k, savedA - nA, savedB - nB, s.idxA, s.idxB, m.jokerPlace,
             m.gapPlace);
@@ -473,9 +500,7 @@ bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, 
 
 namespace {
 GroupValue Value(uint64_t b) {
-    GroupValue v = kEmptyValue;
-    std::memcpy(v.m, &b, sizeof v.m);
-    return v;
+    return std::bit_cast<GroupValue>(b);
 }
 }  // namespace
 
@@ -602,7 +627,6 @@ int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA
     Search s{t,
              counts,
              {codes[0], codes[1], codes[2]},
-             {value[0], value[1], value[2], value[3]},
              int32_t(tiles),
              honourChows,
              idxA,
