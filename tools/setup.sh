@@ -14,6 +14,8 @@ if ! id qevoproxy >/dev/null 2>&1; then
     $sudo useradd -M -s /usr/sbin/nologin qevoproxy
     echo 'qevoproxy:proxy-pass-1' | $sudo chpasswd
 fi
+# sshd (the SOCKS4A peer of the proxy tests) wants its privilege-separation folder.
+[ -d /run/sshd ] || $sudo mkdir -p /run/sshd
 [ ${#missing[@]} -eq 0 ] && exit 0
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
