@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -190,18 +191,17 @@ class ConnectServerTest : public GameAppTest {
         std::atomic<bool> done{false};
         bool ok = false;
         // The clock moves only once a failure text is up, so the requests'
-        // own time-outs never pass while their replies are on the way.
-        // It moves just past the start-up's wait, so the report to the hall
-        // that follows keeps its own time-out.
+        // own time-outs never pass while their replies are on the way. It
+        // keeps moving until the start-up returns: the text goes up before
+        // the start-up's wait begins, so a fixed amount could be spent before
+        // that wait reads the clock. The steps are paced so that the report
+        // to the hall, which follows, is answered long before its time-out.
         std::thread driver([&] {
-            int64_t moved = 0;
             while (!done) {
                 const auto status = app_.CommThread()->Status();
-                if (moved < 3100 && status.visible && status.text != "正在连接游戏服务器......") {
+                if (status.visible && status.text != "正在连接游戏服务器......")
                     clock.AdvanceMillis(100);
-                    moved += 100;
-                }
-                std::this_thread::yield();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });
         ok = app_.ConnectServer();
