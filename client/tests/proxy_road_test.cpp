@@ -40,14 +40,7 @@ class ProxyRoadTest : public ::testing::Test {
         dir_.Write("GameHall.ini", "[PROXY]\r\nNeed=1\r\nSock=4\r\nHost=127.0.0.1\r\nPort=" +
                                        std::to_string(proxyPort_) +
                                        "\r\nUser=qevo\r\npwd=secret-9\r\n");
-        line_.gameId = 7;
-        line_.serverHost = "127.0.0.1";
-        line_.roomId = 3;
-        line_.hallWindow = 616161;
-        line_.userId = 101;
-        line_.tableNo = 5;
-        line_.chair = 0;
-        line_.serverPort = server_.port();
+        line_ = testing::RoadLaunchLine(server_.port(), 616161, 0);
         hall_ = std::make_unique<hall::HallStandIn>(line_);
         hall_->TableState() = hall::MakeTableState(line_, 2, 0);
         ASSERT_TRUE(hall_->Open());

@@ -47,14 +47,7 @@ class RoadTest : public ::testing::Test {
         server_.SetReply(200110, Reply::With(200500, Words({1, 2, 3})));
         server_.SetReply(201130, Reply::With(0));
         ASSERT_NE(server_.Start(), 0);
-        line_.gameId = 7;
-        line_.serverHost = "127.0.0.1";
-        line_.roomId = 3;
-        line_.hallWindow = 515151;
-        line_.userId = 101;
-        line_.tableNo = 5;
-        line_.chair = 1;
-        line_.serverPort = server_.port();
+        line_ = testing::RoadLaunchLine(server_.port(), 515151, 1);
         hall_ = std::make_unique<hall::HallStandIn>(line_);
         hall_->TableState() = hall::MakeTableState(line_, 4, 0);
         ASSERT_TRUE(hall_->Open());

@@ -35,6 +35,20 @@ inline std::string LaunchFor(uint16_t port, uint32_t userId = 101, int chair = 0
            "|" + std::to_string(looker) + "|0|Caption|" + std::to_string(port) + "\"";
 }
 
+// The road tests' launch line: game 7, room 3, user 101, table 5, the local server.
+inline LaunchLine RoadLaunchLine(uint16_t port, uint32_t hallWindow, int chair) {
+    LaunchLine line;
+    line.gameId = 7;
+    line.serverHost = "127.0.0.1";
+    line.roomId = 3;
+    line.hallWindow = hallWindow;
+    line.userId = 101;
+    line.tableNo = 5;
+    line.chair = chair;
+    line.serverPort = port;
+    return line;
+}
+
 inline gameserver::Bytes Words(std::initializer_list<uint32_t> words) {
     gameserver::Bytes out(words.size() * 4);
     size_t i = 0;
