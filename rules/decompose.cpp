@@ -382,6 +382,9 @@ int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA
                          int32_t pairTaken) {
     int32_t jokers = SumJokers(nA, nB);
     if (tiles + jokers > kMaxDecomposedTiles) return 0;
+    if (WalkApplies(counts, jokers, options)) {
+        return DecomposeByWalk(counts, nA, nB, idxA, idxB, pairTaken != 0, t_acceptOnly, result);
+    }
     const bool honourChows = (options & kOptHonourChows) != 0;
     // The root test first, before the search copies anything.
     int32_t codes[3];

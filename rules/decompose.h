@@ -77,6 +77,11 @@ DecomposeFn SetDecomposeForTesting(DecomposeFn fn);
 int32_t CallDecompose(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
                       uint32_t allowed, HuResult& result, int32_t pairTaken);
+// The decomposition as a walk guided by masks (decompose_walk.cpp), for
+// counts that WalkApplies to; nA and nB not negative.
+bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options);
+int32_t DecomposeByWalk(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
+                        TileIndex idxB, bool pairTaken, bool acceptOnly, HuResult& result);
 int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
                          TileIndex idxA, TileIndex idxB, RuleOptions options, HuResult& result,
                          int32_t pairTaken);

@@ -3,17 +3,19 @@
 // (jokers as their own kind with option 0x8; jokers as wildcards) for the meld
 // the winning tile completes, and checks that the rest of the hand wins.
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <initializer_list>
 #include <optional>
 
+#include "rules/hand_probe.h"
 #include "rules/hu.h"
 #include "rules/hu_internal.h"
 
 namespace rules {
 namespace {
+
+using detail::Verdict;
 
 std::atomic<bool> g_shortcut{true};
 
@@ -40,63 +42,72 @@ struct View {
     bool jokersOn = false;
     TileIndex idxA = 0, idxB = 0;
     TileIndex winJokerKind = 0;
-    // Built on first use (the view stays in place from then on).
-    mutable std::optional<detail::DecomposeProbe> probe;
-    mutable int holdsHonours = -1;
-    mutable bool valid = false;
-    mutable int64_t tiles = 0;
-    mutable int32_t odd = 0;  // kinds 1-63 of odd count
     int32_t Jokers() const { return SumJokers(nA, nB); }
     bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
+
+    // What CheckShapes makes of the hand less a few tiles, summed up on first
+    // use (the view stays in place from then on).
+    const detail::HandProbe& Probe(RuleOptions options, uint32_t allowed, uint32_t mode) const {
+        if (!probed_) {
+            probe_.Reset(hand, options, allowed, mode);
+            probed_ = true;
+        }
+        return probe_;
+    }
+
+  private:
+    mutable bool probed_ = false;
+    mutable detail::HandProbe probe_;
 };
 
 // The views of one call, in the order they are tried: jokers as their own
-// kind (option 0x8, when there are any), then jokers as wildcards.
+// kind (option 0x8, when there are any), then jokers as wildcards. Built in
+// place, as the views' probes point into their hands.
 struct Views {
     std::array<View, 2> view;
     int count = 0;
-};
 
-Views BuildViews(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                 RuleOptions o) {
-    Views views;
-    const bool jokersOn = (o & kOptJokers) && jokerA != -1;
-    View base;
-    base.jokersOn = jokersOn;
-    JokerIdsToIndices(jokerA, jokerB, o, &base.idxA, &base.idxB);
-    if (!jokersOn) base.idxA = base.idxB = 0;
-    TileIndex tileKind = TileKindOrZero(tile, o);
-    if (tileKind == 0) return views;
-    const bool tileIsJoker = jokersOn && IsJokerTile(tile, jokerA, jokerB, o);
-    base.winJokerKind = tileIsJoker ? tileKind : 0;
-    TileIndex sub = SubstituteIndexOfTiles(jokerA, jokerB, o);
-    auto kindInView = [&](TileIndex k) {
-        // The substitute tile stands for joker A's kind.
-        return jokersOn && (o & kOptSubstitute) && k == sub && base.idxA > 0 ? base.idxA : k;
-    };
-    int32_t jokersInHand = 0;
-    if (jokersOn) {
+    Views(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB, RuleOptions o) {
+        const bool jokersOn = (o & kOptJokers) && jokerA != -1;
+        TileIndex idxA = 0, idxB = 0;
+        if (jokersOn) JokerIdsToIndices(jokerA, jokerB, o, &idxA, &idxB);
+        const TileIndex tileKind = TileKindOrZero(tile, o);
+        if (tileKind == 0) return;
+        const bool tileIsJoker = jokersOn && IsJokerTile(tile, jokerA, jokerB, o);
+        TileIndex kind = tileKind;
+        if (jokersOn && (o & kOptSubstitute) && idxA > 0 &&
+            tileKind == SubstituteIndexOfTiles(jokerA, jokerB, o)) {
+            kind = idxA;  // the substitute tile stands for joker A's kind
+        }
+        auto add = [&]() -> View& {
+            View& v = view[size_t(count++)];
+            v.hand = counts;
+            v.jokersOn = jokersOn;
+            v.kind = kind;
+            v.winJokerKind = tileIsJoker ? tileKind : 0;
+            return v;
+        };
+        TileIndex ignored = 0;
         int32_t b = 0;
-        jokersInHand = SumJokers(CountJokersInCounts(counts, jokerA, jokerB, o, &b), b);
+        if (jokersOn && (o & kOptJokersAsTiles)) {
+            int32_t jokersInHand = SumJokers(CountJokersInCounts(counts, jokerA, jokerB, o, &b), b);
+            if (jokersInHand > 0 || tileIsJoker) {
+                View& v = add();
+                ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 1, &b);
+            }
+        }
+        View& v = add();
+        v.idxA = idxA;
+        v.idxB = idxB;
+        if (jokersOn) v.nA = ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
+        v.winIsWild = tileIsJoker;
     }
-    TileIndex ignored = 0;
-    if (jokersOn && (o & kOptJokersAsTiles) && (jokersInHand > 0 || tileIsJoker)) {
-        View& v = views.view[size_t(views.count++)];
-        v = base;
-        v.hand = counts;
-        int32_t b = 0;
-        ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 1, &b);
-        v.kind = kindInView(tileKind);
-        v.idxA = v.idxB = 0;  // no wildcards in this view
-    }
-    View& v = views.view[size_t(views.count++)];
-    v = base;
-    v.hand = counts;
-    if (jokersOn) v.nA = ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
-    v.kind = kindInView(tileKind);
-    v.winIsWild = tileIsJoker;
-    return views;
-}
+    Views(const Views&) = delete;
+    Views& operator=(const Views&) = delete;
+
+    // The view of jokers as wildcards, the only one without option 0x8.
+    const View* Wild() const { return count > 0 ? &view[size_t(count - 1)] : nullptr; }
+};
 
 template <typename Each>
 bool ForEachView(const Views& views, Each each) {
@@ -108,8 +119,8 @@ bool ForEachView(const Views& views, Each each) {
 
 template <typename Each>
 bool ForEachView(const Call& call, Each each) {
-    return ForEachView(BuildViews(call.counts, call.tile, call.jokerA, call.jokerB, call.options),
-                       each);
+    const Views views(call.counts, call.tile, call.jokerA, call.jokerB, call.options);
+    return ForEachView(views, each);
 }
 
 // The rest of the hand, after the meld took `taken` from the view's hand and
@@ -122,72 +133,6 @@ struct Meld {
     bool tilesOnly = false;  // recorded with the tile words as given
     int32_t tiles[3] = {0, 0, 0};
 };
-
-// A quick refusal for a rest that can neither decompose nor take a whole-hand
-// shape; it leaves the result as the full test's failure would. The rest is
-// the view's hand less `taken` (all present). *sure tells that the full test
-// of the rest would win.
-bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken, TileId ja,
-                   TileId jb, int32_t jokers, bool pairTaken, bool* sure) {
-    *sure = false;
-    if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
-    if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
-        return false;
-    if (!v.probe) {
-        v.probe.emplace(v.hand, (call.options & kOptHonourChows) != 0);
-        v.valid = HandCountsValid(v.hand);
-        v.tiles = 0;
-        v.odd = 0;
-        for (int k = 0; k < kCountSlots; ++k) {
-            v.tiles += v.hand[size_t(k)];
-            v.odd += k > 0 && (v.hand[size_t(k)] & 1);
-        }
-    }
-    // A hand with a slot above 4 (the substitute tiles moved onto jokers kept
-    // as tiles) may still leave a valid rest: only the full test can tell.
-    if (!v.valid) return false;
-    auto restHoldsHonours = [&] {
-        if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
-        if (!v.holdsHonours) return false;
-        TileCountArray rest = v.hand;
-        for (int k : taken)
-            --rest[size_t(k)];
-        return HoldsHonourOrFlower(rest, ja, jb, call.options);
-    };
-    if (call.allowed & kShapeSevenPairs) {
-        int64_t total = v.tiles - int64_t(taken.size()) + jokers;
-        if (total == 12 || total == 14) {
-            // Seven pairs wins when the kinds of odd count are no more than the
-            // wildcards; each tile taken flips the parity of its kind.
-            int32_t odd = v.odd;
-            const int* first = taken.begin();
-            for (const int* p = first; p != taken.end(); ++p) {
-                if (std::find(first, p, *p) != p) continue;  // counted with its first
-                int32_t times = int32_t(std::count(first, taken.end(), *p));
-                if (times & 1) odd += (v.hand[size_t(*p)] & 1) ? -1 : 1;
-            }
-            if (odd <= jokers) {
-                *sure = !restHoldsHonours();
-                return false;
-            }
-        }
-    }
-    if (v.probe->Without(taken, jokers, pairTaken)) {
-        // Past the tiles a decomposition takes, the full test refuses.
-        *sure =
-            !restHoldsHonours() && v.tiles - int64_t(taken.size()) + jokers <= kMaxDecomposedTiles;
-        return false;
-    }
-    // The full test would have cleared the result unless the rest holds an
-    // honour or flower (a rest holds a subset of the hand, and is valid when
-    // the hand is).
-    if (restHoldsHonours()) return true;
-    if (!call.cleared) {
-        ClearHuResult(call.result);
-        call.cleared = true;
-    }
-    return true;
-}
 
 bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken, int32_t jokers,
               bool pairTaken, const Meld& meld, int32_t waitBit) {
@@ -202,9 +147,21 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
-    bool sure = false;
-    if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken, &sure)) return false;
-    if (sure && call.quiet) return true;
+    // The probe answers as the full test of the rest would, without a search.
+    Verdict verdict = Verdict::kUnknown;
+    if (g_shortcut.load(std::memory_order_relaxed)) {
+        verdict = v.Probe(call.options, call.allowed, call.mode)
+                      .Without(taken, SumJokers(nA, nB), pairTaken);
+    }
+    if (verdict == Verdict::kLosesUntouched) return false;
+    if (verdict == Verdict::kLoses) {
+        if (!call.cleared) {
+            ClearHuResult(call.result);
+            call.cleared = true;
+        }
+        return false;
+    }
+    if (verdict == Verdict::kWins && call.quiet) return true;
     TileCountArray rest = v.hand;
     for (int k : taken)
         --rest[size_t(k)];
@@ -396,21 +353,22 @@ bool ChowInView(const Call& call, const View& v) {
     return false;
 }
 
-// What the combined test works out once for all its checkers: the plain
-// test's winning result and the views of the hand.
+// What the combined test works out once for all its checkers: the views of
+// the hand, when the plain test is known to win.
 struct Shared {
-    const HuResult* known = nullptr;
     const Views* views = nullptr;
     bool quiet = false;  // see Call
 };
 
+// A checker after the plain test. With shared views the plain test is known
+// to win, and its result is not copied in: a checker that wins rewrites the
+// whole result, and when all fail the shape checks that follow clear it.
 template <typename Checker>
 int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                    Checker checker, const Shared& shared = {}) {
-    if (shared.known) {
-        CopyHuResult(result, *shared.known);
-    } else if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
+    if (!shared.views &&
+        !TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
         return 0;
     }
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
@@ -420,11 +378,12 @@ int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, Til
     return ok ? 8 : 0;
 }
 
-// The joker-pair wait; *pairOk and *pairResult tell how its pair-wait step
-// went (the pair-wait checker that follows would do the same again).
+// The joker-pair wait. When asked, *pairWins tells how its pair-wait step
+// went (the pair-wait checker that follows would do the same again); when it
+// won and the joker pair did not, the result holds the pair wait's melds.
 int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                  const Shared& shared, int* pairOk, std::optional<HuResult>* pairResult) {
+                  const Shared& shared, int* pairWins) {
     if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
     auto pairStep = [&](bool quiet) {
         Shared s = shared;
@@ -436,7 +395,7 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     // still win, the pair-wait step needs only to tell whether it wins; its
     // melds are searched for when the joker-pair step has failed.
     bool lazy = false;
-    if (pairOk && shared.views) {
+    if (pairWins && shared.views) {
         for (int i = 0; i < shared.views->count; ++i) {
             const View& v = shared.views->view[size_t(i)];
             lazy = lazy || (v.jokersOn && v.Jokers() >= 1);
@@ -449,10 +408,7 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     } else {
         pair = pairStep(false);
     }
-    if (pairOk) {
-        *pairOk = pair != 0;
-        if (pair && !lazy) pairResult->emplace(result);
-    }
+    if (pairWins) *pairWins = pair != 0;
     if (!pair) return 0;
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
     auto each = [&](const View& v) {
@@ -462,14 +418,8 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     };
     bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
     if (ok) return 8;
-    if (lazy) {
-        // Wins as it did above, now recording its melds.
-        if (pairStep(false)) {
-            pairResult->emplace(result);
-        } else {
-            *pairOk = 0;  // cannot happen: the same step, the same answer
-        }
-    }
+    // Wins as it did above, now recording its melds.
+    if (lazy && !pairStep(false)) *pairWins = 0;  // cannot happen: the same step, the same answer
     return 0;
 }
 
@@ -491,8 +441,7 @@ int32_t HuByPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, T
 
 int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
-    return JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, {}, nullptr,
-                     nullptr);
+    return JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, {}, nullptr);
 }
 
 int32_t HuByPungWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -558,17 +507,12 @@ int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, T
         };
         // The joker-pair wait runs the pair wait first; when that step failed
         // the pair-wait checker fails the same way, when it won it wins the same way.
-        int pairOk = -1;
-        std::optional<HuResult> pairResult;  // set only when the step won
-        const bool reuse = shared.known != nullptr;
+        int pairWins = -1;
         if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, shared,
-                      reuse ? &pairOk : nullptr, &pairResult))
+                      shared.views ? &pairWins : nullptr))
             return true;
-        if (pairOk == 1) {
-            CopyHuResult(result, *pairResult);
-            return true;
-        }
-        if (pairOk != 0 && wait(PairInView)) return true;
+        if (pairWins == 1) return true;
+        if (pairWins != 0 && wait(PairInView)) return true;
         return wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) || wait(ChowInView);
     };
     if (waits()) return 8;
@@ -588,15 +532,39 @@ int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, T
                : 0;
 }
 
-// The combined test for a hand the plain test found winning: the checkers
-// share its result and one set of views.
-int32_t CombinedTestOfWinner(const TileCountArray& counts, TileId tile, TileId jokerA,
-                             TileId jokerB, RuleOptions options, uint32_t allowed, HuResult& result,
-                             uint32_t mode, int32_t extra) {
-    const HuResult plain = result;
-    const Views views = BuildViews(counts, tile, jokerA, jokerB, options);
-    return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
-                        {&plain, &views});
+// The plain test of the combined test from the wildcard view's probe, when
+// it applies (else -1): TryHuWithJokers' answer, leaving the result as its
+// failure would.
+int32_t PlainTest(const Views& views, const TileCountArray& counts, TileId jokerA, TileId jokerB,
+                  RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    const View* v = views.Wild();
+    if (!v || (options & (kOptSubstitute | kOptJokersAsTiles)) || jokerA < -1 || jokerB < -1 ||
+        ((options & kOptJokers) && jokerA == -1 && jokerB != -1) || !HandCountsValid(counts)) {
+        return -1;
+    }
+    if (((options & kOptNoHuRestricted1) && (mode & kModeRestricted1)) ||
+        ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4))) {
+        return 0;
+    }
+    const detail::HandProbe& probe = v->Probe(options, allowed, mode);
+    Verdict verdict;
+    if (v->winIsWild) {
+        if (mode & (kModeRestricted1 | kModeRestricted4)) return 0;
+        verdict = probe.Without({}, v->Jokers() + 1, false);
+    } else {
+        verdict = probe.With(v->kind, v->Jokers(), false);
+    }
+    switch (verdict) {
+        case Verdict::kWins:
+            return 8;
+        case Verdict::kLoses:
+            ClearHuResult(result);
+            return 0;
+        case Verdict::kLosesUntouched:
+            return 0;
+        default:
+            return -1;
+    }
 }
 
 }  // namespace
@@ -614,14 +582,15 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     // it runs, so running it ahead changes nothing. Only whether it wins is
     // asked: a wait checker that wins rewrites the whole result, so the plain
     // test's melds are never seen.
-    int32_t ok;
-    {
+    const Views views(counts, tile, jokerA, jokerB, options);
+    int32_t ok = PlainTest(views, counts, jokerA, jokerB, options, allowed, result, mode);
+    if (ok < 0) {
         detail::AcceptOnlyScope scope;
         ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
     }
     if (ok) {
-        return CombinedTestOfWinner(counts, tile, jokerA, jokerB, options, allowed, result, mode,
-                                    extra);
+        return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
+                            {&views});
     }
     if (!(mode & kShapeBits)) return 0;
     return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra, {});

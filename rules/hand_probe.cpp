@@ -1,0 +1,234 @@
+#include "rules/hand_probe.h"
+
+#include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "rules/decompose.h"
+#include "rules/group_tables.h"
+
+namespace rules::detail {
+namespace {
+
+// The generators of a closed mask (see GroupMask): its lowest count of each
+// residue, with and without the pair.
+GroupMask FromBits(uint64_t bits) {
+    constexpr uint64_t kResidue[3] = {0x9249, 0x2492, 0x4924};
+    GroupMask g{bits, {63, 63, 63, 63, 63, 63}, {0, 0}};
+    for (int pair = 0; pair < 2; ++pair) {
+        for (int r = 0; r < 3; ++r) {
+            const uint64_t low = (bits >> (pair * kMaskPair)) & kResidue[r];
+            if (low) g.shift[pair * 3 + r] = uint8_t(std::countr_zero(low) + pair * kMaskPair);
+        }
+    }
+    return g;
+}
+
+constexpr uint32_t kShapeOrder[] = {kShapeSevenPairs, kShapeKnitted, kShapeSevenHonours,
+                                    kShapeAllHonours, kShape258};
+
+}  // namespace
+
+KindMasks MasksOf(const TileCountArray& counts) {
+    KindMasks m;
+#if defined(__SSE2__)
+    // Sixteen counts at a time as bytes (every count is 0-4).
+    const __m128i one = _mm_set1_epi8(1), zero = _mm_setzero_si128();
+    for (int i = 0; i < 4; ++i) {
+        auto load = [&](int j) {
+            return _mm_loadu_si128(
+                reinterpret_cast<const __m128i*>(counts.data() + 16 * i + 4 * j));
+        };
+        const __m128i bytes =
+            _mm_packs_epi16(_mm_packs_epi32(load(0), load(1)), _mm_packs_epi32(load(2), load(3)));
+        const int shift = 16 * i;
+        m.present |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, zero)))) << shift;
+        m.pairs |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, one)))) << shift;
+        m.odd |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7)))) << shift;
+    }
+#else
+    for (int k = 0; k < kCountSlots; ++k) {
+        const int32_t c = counts[size_t(k)];
+        m.present |= uint64_t(c > 0) << k;
+        m.pairs |= uint64_t(c > 1) << k;
+        m.odd |= uint64_t(c & 1) << k;
+    }
+#endif
+    return m;
+}
+
+bool StandardHookKinds(uint64_t* refused) {
+    const HonourHookSet set = InstalledHonourHooks();
+    if (set == HonourHookSet::kOther || CurrentTileHooks().honour != IsHonourIndex) return false;
+    constexpr uint64_t kFlowers = ~(KindBit(40) - 1);
+    *refused = kFlowers | (set == HonourHookSet::kHonoursAndFlowers ? kHonourKinds : 0);
+    return true;
+}
+
+bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t jokers,
+                RuleOptions options) {
+    switch (shape) {
+        case kShapeSevenPairs:
+            return (total == 12 || total == 14) && std::popcount(m.odd) <= jokers;
+        case kShapeKnitted: {
+            // At most one of each kind, and no suited kind with the next or
+            // the one after it.
+            const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
+            return total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0;
+        }
+        case kShapeSevenHonours: {
+            const int missing = std::popcount(kHonourKinds & ~m.present);
+            return missing == 0 || (!(options & kOptNoJokerSevenHonours) && missing <= jokers);
+        }
+        case kShapeAllHonours:
+            return total > 0 && (m.present & ~kHonourKinds) == 0;
+        case kShape258:
+            return total > 0 && (m.present & ~kKinds258) == 0;
+        default:
+            return false;
+    }
+}
+
+bool HandProbe::Reset(const TileCountArray& hand, RuleOptions options, uint32_t allowed,
+                      uint32_t mode) {
+    hand_ = &hand;
+    options_ = options;
+    allowed_ = allowed;
+    shapeMode_ = 0;
+    for (uint32_t shape : kShapeOrder) {
+        if (mode & shape) {
+            shapeMode_ = shape;
+            break;
+        }
+    }
+    known_[0][0] = known_[0][1] = known_[1][0] = known_[1][1] = known_[2][0] = known_[2][1] =
+        known_[3][0] = known_[3][1] = known_[4][0] = known_[4][1] = 0;
+    usable_ = false;
+    if ((options & kOptSubstitute) || !StandardHookKinds(&refused_) || !HandCountsValid(hand))
+        return false;
+    masks_ = MasksOf(hand);
+    if ((options & kOptHonourChows) && (masks_.present & kHonourKinds)) return false;
+    tiles_ = 0;
+    for (int32_t c : hand)
+        tiles_ += c;
+    present_ = 0;
+    for (int s = 0; s < 3; ++s) {
+        int32_t code = 0;
+        for (int r = 0; r < 9; ++r)
+            code += hand[size_t(s * 10 + 1 + r)] * kPow5[r];
+        codes_[s] = code;
+        group_[s] = SuitMask(code);
+        present_ |= uint8_t(code != 0) << s;
+    }
+    if (masks_.present >> 30) {
+        group_[3] = LoneMask(nullptr, 0);
+        present_ |= 8;
+    }
+    usable_ = true;
+    return true;
+}
+
+GroupMask HandProbe::LoneMask(const Change* changes, int n) const {
+    uint64_t kinds = masks_.present >> 30 << 30;
+    for (int i = 0; i < n; ++i)
+        kinds |= KindBit(changes[i].kind) & ~(KindBit(30) - 1);
+    uint64_t bits = kMaskNoTiles;
+    for (; kinds; kinds &= kinds - 1) {
+        const int k = std::countr_zero(kinds);
+        int32_t c = (*hand_)[size_t(k)];
+        for (int i = 0; i < n; ++i)
+            c += changes[i].kind == k ? changes[i].delta : 0;
+        if (c > 0) bits = AddGroup(bits, kSingleMask[c]);
+    }
+    return FromBits(bits);
+}
+
+uint64_t HandProbe::Context(int group, int32_t jokers, bool pairTaken) const {
+    uint64_t& slot = context_[group][pairTaken][jokers];
+    uint16_t& known = known_[group][pairTaken];
+    if (known >> jokers & 1) return slot;
+    uint64_t a = FinalMask(jokers, pairTaken);
+    for (int g = 0; g < 4; ++g) {
+        if (g != group && (present_ >> g & 1)) a = BeforeGroup(a, group_[g]);
+    }
+    known |= uint16_t(1u << jokers);
+    return slot = a;
+}
+
+Verdict HandProbe::Check(const Change* changes, int n, int32_t jokers, bool pairTaken) const {
+    if (!usable_ || jokers < 0) return Verdict::kUnknown;
+    KindMasks m = masks_;
+    int64_t tiles = tiles_;
+    int32_t codes[3] = {codes_[0], codes_[1], codes_[2]};
+    unsigned touched = 0;  // bit g: a group that changed
+    for (int i = 0; i < n; ++i) {
+        const int k = changes[i].kind;
+        int32_t c = (*hand_)[size_t(k)];
+        for (int j = 0; j < n; ++j)
+            c += changes[j].kind == k ? changes[j].delta : 0;
+        // A count past four, or a tile in a slot of no kind: no hand at all.
+        if (c < 0 || c > 4 || (c > 0 && k % 10 == 0 && k < 30)) return Verdict::kLosesUntouched;
+        const uint64_t bit = KindBit(k);
+        m.present = c > 0 ? m.present | bit : m.present & ~bit;
+        m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
+        m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
+        tiles += changes[i].delta;
+        if (k < 30) {
+            codes[k / 10] += changes[i].delta * kPow5[k % 10 - 1];
+            touched |= 1u << (k / 10);
+        } else {
+            touched |= 8;
+        }
+    }
+    if (m.present & refused_) return Verdict::kLosesUntouched;
+    const int64_t total = tiles + jokers;
+    if (shapeMode_) {
+        return (allowed_ & shapeMode_) && ShapeTakes(shapeMode_, m, total, jokers, options_)
+                   ? Verdict::kWins
+                   : Verdict::kLoses;
+    }
+    for (uint32_t shape : kShapeOrder) {
+        if ((allowed_ & shape) && ShapeTakes(shape, m, total, jokers, options_))
+            return Verdict::kWins;
+    }
+    if (total > kMaxDecomposedTiles) return Verdict::kLoses;
+    // Honours with honour chows form groups of their own: the full test.
+    if (jokers > kMaskMaxJokers || ((options_ & kOptHonourChows) && (m.present & kHonourKinds)))
+        return Verdict::kUnknown;
+    auto changed = [&](int g) { return g < 3 ? SuitMask(codes[g]) : LoneMask(changes, n); };
+    if (touched == 0) {
+        return Context(4, jokers, pairTaken) & kMaskNoTiles ? Verdict::kWins : Verdict::kLoses;
+    }
+    if (std::has_single_bit(touched)) {
+        const int g = std::countr_zero(touched);
+        return changed(g).bits & Context(g, jokers, pairTaken) ? Verdict::kWins : Verdict::kLoses;
+    }
+    uint64_t sum = kMaskNoTiles;
+    for (int g = 0; g < 4; ++g) {
+        if (touched >> g & 1) {
+            sum = AddGroup(sum, changed(g));
+        } else if (present_ >> g & 1) {
+            sum = AddGroup(sum, group_[g]);
+        }
+    }
+    return sum & FinalMask(jokers, pairTaken) ? Verdict::kWins : Verdict::kLoses;
+}
+
+Verdict HandProbe::Without(std::initializer_list<int> taken, int32_t jokers, bool pairTaken) const {
+    Change changes[4];
+    int n = 0;
+    for (int k : taken) {
+        if (n == 4 || k < 1 || k >= kCountSlots) return Verdict::kUnknown;
+        changes[n++] = {k, -1};
+    }
+    return Check(changes, n, jokers, pairTaken);
+}
+
+Verdict HandProbe::With(int k, int32_t jokers, bool pairTaken) const {
+    if (k < 1 || k >= kCountSlots) return Verdict::kUnknown;
+    const Change change{k, +1};
+    return Check(&change, 1, jokers, pairTaken);
+}
+
+}  // namespace rules::detail
