@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rules/group_tables.h"
+#include "rules/hand_probe.h"
 
 namespace rules {
 namespace {
@@ -256,12 +257,9 @@ thread_local bool t_acceptOnly = false;
 }  // namespace
 
 bool HandCountsValid(const TileCountArray& counts) {
-    // For v not negative, v + 3 has no bit above 2 exactly when v is 0-4;
-    // written without branches so that it runs as vector code.
-    uint32_t bad = uint32_t(counts[0] | counts[10] | counts[20]);
-    for (int32_t v : counts)
-        bad |= (uint32_t(v) & 0x80000000u) | ((uint32_t(v) + 3u) & ~7u);
-    return bad == 0;
+    detail::KindMasks masks;
+    int32_t tiles = 0;
+    return detail::SummariseHand(counts, &masks, &tiles);
 }
 
 namespace detail {
@@ -364,11 +362,12 @@ DecomposeFn SetDecomposeForTesting(DecomposeFn fn) {
     return std::exchange(g_decompose, fn ? fn : DecomposeHand);
 }
 
-int32_t CallDecompose(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
-                      TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
-                      uint32_t allowed, HuResult& result, int32_t pairTaken) {
+int32_t CallDecompose(const TileCountArray& counts, uint64_t present, int64_t tiles, int32_t nA,
+                      int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
+                      RuleOptions options, uint32_t allowed, HuResult& result, int32_t pairTaken) {
     if (g_decompose == DecomposeHand) {
-        return DecomposeCounted(counts, tiles, nA, nB, idxA, idxB, options, result, pairTaken);
+        return DecomposeCounted(counts, present, tiles, nA, nB, idxA, idxB, options, result,
+                                pairTaken);
     }
     return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
 }
@@ -377,13 +376,14 @@ int32_t CallDecompose(const TileCountArray& counts, int64_t tiles, int32_t nA, i
 
 namespace detail {
 
-int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
-                         TileIndex idxA, TileIndex idxB, RuleOptions options, HuResult& result,
-                         int32_t pairTaken) {
+int32_t DecomposeCounted(const TileCountArray& counts, uint64_t present, int64_t tiles, int32_t nA,
+                         int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
+                         HuResult& result, int32_t pairTaken) {
     int32_t jokers = SumJokers(nA, nB);
     if (tiles + jokers > kMaxDecomposedTiles) return 0;
     if (WalkApplies(counts, jokers, options)) {
-        return DecomposeByWalk(counts, nA, nB, idxA, idxB, pairTaken != 0, t_acceptOnly, result);
+        return DecomposeByWalk(counts, present, nA, nB, idxA, idxB, pairTaken != 0, t_acceptOnly,
+                               result);
     }
     const bool honourChows = (options & kOptHonourChows) != 0;
     // The root test first, before the search copies anything.
@@ -412,12 +412,12 @@ int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA
 int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
                       TileIndex idxB, TileIndex, RuleOptions options, uint32_t, HuResult& result,
                       int32_t pairTaken) {
-    if (!HandCountsValid(counts)) return 0;
+    detail::KindMasks masks;
+    int32_t tiles = 0;
+    if (!detail::SummariseHand(counts, &masks, &tiles)) return 0;
     if (nA < 0 || nB < 0) nA = nB = 0;  // a negative counter: no jokers at all
-    int64_t tiles = 0;
-    for (int32_t v : counts)
-        tiles += v;
-    return detail::DecomposeCounted(counts, tiles, nA, nB, idxA, idxB, options, result, pairTaken);
+    return detail::DecomposeCounted(counts, masks.present, tiles, nA, nB, idxA, idxB, options,
+                                    result, pairTaken);
 }
 
 }  // namespace rules

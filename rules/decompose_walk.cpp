@@ -8,6 +8,7 @@
 // For at most 15 wildcards, and kinds from 30 up only as lone kinds (no
 // honour chows among the tiles); the general search does the rest.
 
+#include <array>
 #include <bit>
 
 #include "rules/decompose.h"
@@ -21,8 +22,59 @@ struct Taken {
     int8_t type, k, jokers, place;
 };
 
+// The moves from the lowest kind k, in the search's order: tiles taken of k,
+// k + 1 and k + 2, wildcards spent, whether it is the pair.
+struct Move {
+    int8_t take[3];
+    int8_t jokers;
+    int8_t pair;
+    int8_t type;
+    int8_t place;
+    int8_t weight;  // the tiles taken as a base-5 number
+};
+constexpr Move kMoves[] = {{{4, 0, 0}, 0, 0, kMeldKong, kNoJokerPlace, 4},
+                           {{3, 0, 0}, 0, 0, kMeldPung, kNoJokerPlace, 3},
+                           {{2, 0, 0}, 1, 0, kMeldPung, kNoJokerPlace, 2},
+                           {{1, 0, 0}, 2, 0, kMeldPung, kNoJokerPlace, 1},
+                           {{2, 0, 0}, 0, 1, kMeldPair, kNoJokerPlace, 2},
+                           {{1, 0, 0}, 1, 1, kMeldPair, kNoJokerPlace, 1},
+                           {{1, 1, 1}, 0, 0, kMeldChow, kNoJokerPlace, 31},
+                           {{1, 1, 0}, 1, 0, kMeldChow, 2, 6},
+                           {{1, 0, 1}, 1, 0, kMeldChow, 1, 26}};
+
+// The moves worth testing, by the state of the lowest kind: its count (1-4),
+// whether the next two kinds are held, whether the pair is free, and the
+// wildcards left (0, 1, 2 or more).
+struct MoveList {
+    int8_t n;
+    int8_t moves[std::size(kMoves)];
+};
+constexpr int StateOf(int count, bool next, bool after, bool pairFree, int jokers) {
+    return ((((count - 1) * 2 + next) * 2 + after) * 2 + pairFree) * 3 + (jokers < 2 ? jokers : 2);
+}
+constexpr auto kMoveLists = [] {
+    std::array<MoveList, 4 * 2 * 2 * 2 * 3> lists{};
+    for (int count = 1; count <= 4; ++count) {
+        for (int state = 0; state < 24; ++state) {
+            const bool next = state / 12, after = state / 6 % 2, pairFree = state / 3 % 2;
+            const int jokers = state % 3;
+            MoveList& list = lists[size_t(StateOf(count, next, after, pairFree, jokers))];
+            for (int i = 0; i < int(std::size(kMoves)); ++i) {
+                const Move& m = kMoves[i];
+                if (count < m.take[0] || next < m.take[1] || after < m.take[2] ||
+                    (m.pair && !pairFree) || jokers < m.jokers)
+                    continue;
+                list.moves[size_t(list.n++)] = int8_t(i);
+            }
+        }
+    }
+    return lists;
+}();
+
 struct Walker {
-    explicit Walker(bool pairTakenBefore) : pairTaken(pairTakenBefore) {}
+    explicit Walker(int32_t allJokers, bool pairTakenBefore)
+        : jokers(allJokers), pairTaken(pairTakenBefore) {}
+    int32_t jokers;
     bool pairTaken;  // before the walk
     uint64_t context = 0;
     int used = 0;   // wildcards spent
@@ -30,70 +82,63 @@ struct Walker {
     int n = 0;
     Taken taken[kMaxMelds];
 
-    bool PairFree() const { return !pairTaken && pairs == 0; }
-
-    // Takes the meld when the group's rest after it can still complete.
-    bool Take(const GroupMask& rest, int jokers, int pair, Taken meld) {
-        const int shift = used + jokers + kMaskPair * (pairs + pair);
-        if (n == kMaxMelds || ((rest.bits << shift) & context) == 0) return false;
-        used += jokers;
-        pairs += pair;
-        taken[n++] = meld;
-        return true;
+    // The first move from kind k (count c[0], the next kinds c[1] and c[2])
+    // whose rest can still complete; rest(m) is the group's mask after it.
+    template <typename Rest>
+    const Move* Step(const int32_t* c, int k, Rest rest) {
+        const bool pairFree = !pairTaken && pairs == 0;
+        const MoveList& list =
+            kMoveLists[size_t(StateOf(c[0], c[1] != 0, c[2] != 0, pairFree, jokers - used))];
+        for (int i = 0; i < list.n; ++i) {
+            const Move& m = kMoves[list.moves[i]];
+            const int shift = used + m.jokers + kMaskPair * (pairs + m.pair);
+            if (((rest(m).bits << shift) & context) == 0) continue;
+            if (n == kMaxMelds) return nullptr;  // cannot happen: 24 tiles make at most 8 melds
+            used += m.jokers;
+            pairs += m.pair;
+            taken[n++] = {m.type, int8_t(k), m.jokers, m.place};
+            return &m;
+        }
+        return nullptr;  // cannot happen: the walk only enters rests that complete
     }
 };
 
-// A suit: the base-5 code and the counts packed three bits a rank.
-bool WalkSuit(Walker& w, int32_t code, uint64_t packed, int base) {
-    while (packed) {
-        const int r = std::countr_zero(packed) / 3;
-        const int count = int(packed >> (3 * r) & 7);
+// A suit from its first kind, with `held` its kinds (bit r: rank r + 1): the
+// walk's steps until it is empty. Its counts are padded with two empty kinds
+// past the ninth, so that no chow runs past it.
+bool WalkSuit(Walker& w, const TileCountArray& counts, int base, int32_t code, uint32_t held) {
+    int32_t c[9 + 2];
+    for (int r = 0; r < 9; ++r)
+        c[r] = counts[size_t(base + r)];
+    c[9] = c[10] = 0;
+    while (held) {
+        const int r = std::countr_zero(held);
         const int32_t p = kPow5[r];
-        const uint64_t one = uint64_t(1) << (3 * r);
-        auto take = [&](int32_t codeTaken, uint64_t packedTaken, int jokers, int pair, int type,
-                        int place) {
-            const Taken meld{int8_t(type), int8_t(base + r), int8_t(jokers), int8_t(place)};
-            if (!w.Take(SuitMask(code - codeTaken), jokers, pair, meld)) return false;
-            code -= codeTaken;
-            packed -= packedTaken;
-            return true;
+        auto rest = [&](const Move& m) -> const GroupMask& {
+            return SuitMask(code - p * m.weight);
         };
-        if (count == 4 && take(4 * p, 4 * one, 0, 0, kMeldKong, kNoJokerPlace)) continue;
-        if (count >= 3 && take(3 * p, 3 * one, 0, 0, kMeldPung, kNoJokerPlace)) continue;
-        if (count >= 2 && take(2 * p, 2 * one, 1, 0, kMeldPung, kNoJokerPlace)) continue;
-        if (take(p, one, 2, 0, kMeldPung, kNoJokerPlace)) continue;
-        if (w.PairFree()) {
-            if (count >= 2 && take(2 * p, 2 * one, 0, 1, kMeldPair, kNoJokerPlace)) continue;
-            if (take(p, one, 1, 1, kMeldPair, kNoJokerPlace)) continue;
-        }
-        const int rank = r + 1;
-        const bool next = rank <= 8 && (packed >> (3 * r + 3) & 7) != 0;
-        const bool after = rank <= 7 && (packed >> (3 * r + 6) & 7) != 0;
-        if (next && after && take(31 * p, one * 0x49, 0, 0, kMeldChow, kNoJokerPlace)) continue;
-        if (next && take(6 * p, one * 0x9, 1, 0, kMeldChow, 2)) continue;
-        if (after && take(26 * p, one * 0x41, 1, 0, kMeldChow, 1)) continue;
-        return false;  // cannot happen: the walk only enters rests that complete
+        const Move* m = w.Step(c + r, base + r, rest);
+        if (!m) return false;
+        code -= p * m->weight;
+        c[r] -= m->take[0];
+        c[r + 1] -= m->take[1];
+        c[r + 2] -= m->take[2];
+        held &=
+            ~((uint32_t(c[r] == 0) | uint32_t(c[r + 1] == 0) << 1 | uint32_t(c[r + 2] == 0) << 2)
+              << r);
     }
     return true;
 }
 
-bool WalkLone(Walker& w, int count, int k) {
+bool WalkLone(Walker& w, int k, int32_t count) {
     while (count) {
-        auto take = [&](int tiles, int jokers, int pair, int type) {
-            const Taken meld{int8_t(type), int8_t(k), int8_t(jokers), int8_t(kNoJokerPlace)};
-            if (!w.Take(kSingleMask[count - tiles], jokers, pair, meld)) return false;
-            count -= tiles;
-            return true;
+        const int32_t c[3] = {count, 0, 0};
+        auto rest = [&](const Move& m) -> const GroupMask& {
+            return kSingleMask[count - m.take[0]];
         };
-        if (count == 4 && take(4, 0, 0, kMeldKong)) continue;
-        if (count >= 3 && take(3, 0, 0, kMeldPung)) continue;
-        if (count >= 2 && take(2, 1, 0, kMeldPung)) continue;
-        if (take(1, 2, 0, kMeldPung)) continue;
-        if (w.PairFree()) {
-            if (count >= 2 && take(2, 0, 1, kMeldPair)) continue;
-            if (take(1, 1, 1, kMeldPair)) continue;
-        }
-        return false;
+        const Move* m = w.Step(c, k, rest);
+        if (!m) return false;
+        count -= m->take[0];
     }
     return true;
 }
@@ -137,29 +182,26 @@ bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions optio
     return honours == 0;
 }
 
-int32_t DecomposeByWalk(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
-                        TileIndex idxB, bool pairTaken, bool acceptOnly, HuResult& result) {
+int32_t DecomposeByWalk(const TileCountArray& counts, uint64_t present, int32_t nA, int32_t nB,
+                        TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
+                        HuResult& result) {
     struct Group {
-        int32_t code;     // a suit's code, or a lone kind's count
-        uint64_t packed;  // a suit's counts, three bits a rank
-        int base;         // the suit's first kind, or the lone kind
+        int base;      // a suit's first kind, or a lone kind
+        int32_t code;  // a suit's code, or a lone kind's count
         const GroupMask* mask;
     };
     Group groups[3 + kCountSlots - 30];
     int count = 0;
     for (int base = 1; base < 30; base += 10) {
+        if (!(present >> base & 0x1FF)) continue;
         int32_t code = 0;
-        uint64_t packed = 0;
-        for (int r = 0; r < 9; ++r) {
-            const int32_t c = counts[size_t(base + r)];
-            code += c * kPow5[r];
-            packed |= uint64_t(c) << (3 * r);
-        }
-        if (code) groups[count++] = {code, packed, base, &SuitMask(code)};
+        for (int r = 0; r < 9; ++r)
+            code += counts[size_t(base + r)] * kPow5[r];
+        groups[count++] = {base, code, &SuitMask(code)};
     }
-    for (int k = 30; k < kCountSlots; ++k) {
-        const int32_t c = counts[size_t(k)];
-        if (c) groups[count++] = {c, 0, k, &kSingleMask[c]};
+    for (uint64_t lone = present >> 30 << 30; lone; lone &= lone - 1) {
+        const int k = std::countr_zero(lone);
+        groups[count++] = {k, counts[size_t(k)], &kSingleMask[counts[size_t(k)]]};
     }
     // context[g]: what the groups after g leave to complete.
     uint64_t context[std::size(groups)];
@@ -170,12 +212,13 @@ int32_t DecomposeByWalk(const TileCountArray& counts, int32_t nA, int32_t nB, Ti
     }
     if ((after & kMaskNoTiles) == 0) return 0;
     if (acceptOnly) return 8;
-    Walker w(pairTaken);
+    Walker w(nA + nB, pairTaken);
     for (int g = 0; g < count; ++g) {
         const Group& group = groups[g];
         w.context = context[g];
-        const bool ok = group.base < 30 ? WalkSuit(w, group.code, group.packed, group.base)
-                                        : WalkLone(w, group.code, group.base);
+        const bool ok = group.base < 30 ? WalkSuit(w, counts, group.base, group.code,
+                                                   uint32_t(present >> group.base) & 0x1FF)
+                                        : WalkLone(w, group.base, group.code);
         if (!ok) return 0;
     }
     Record(w, nA, nB, idxA, idxB, result);

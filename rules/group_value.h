@@ -116,10 +116,9 @@ inline constexpr GroupMask MaskOf(const GroupValue& v) {
 // each of g's fewest counts (the rest follow by closure); a pair added to a
 // pair falls off the top.
 inline uint64_t AddGroup(uint64_t x, const GroupMask& g) {
-    uint64_t r = 0;
-    for (int i = 0; i < 6; ++i)
-        r |= x << g.shift[i];
-    return r & kMaskValid;
+    const uint8_t* s = g.shift;
+    return ((x << s[0]) | (x << s[1]) | (x << s[2]) | (x << s[3]) | (x << s[4]) | (x << s[5])) &
+           kMaskValid;
 }
 
 // The counts that, with one of g's group added, land in `a`: a and every
@@ -130,10 +129,9 @@ inline uint64_t BeforeGroup(uint64_t a, const GroupMask& g) {
     d |= d >> 6;
     d |= d >> 6;
     d &= kMaskValid;
-    uint64_t r = 0;
-    for (int i = 0; i < 6; ++i)
-        r |= d >> g.shift[i];
-    return r & kMaskValid;
+    const uint8_t* s = g.shift;
+    return ((d >> s[0]) | (d >> s[1]) | (d >> s[2]) | (d >> s[3]) | (d >> s[4]) | (d >> s[5])) &
+           kMaskValid;
 }
 
 // The counts of the whole hand's groups that `jokers` wildcards complete:
@@ -145,6 +143,15 @@ inline uint64_t FinalMask(int32_t jokers, bool pairTaken) {
         if (jokers >= 2) f |= uint64_t(1) << (jokers - 2);
     }
     return f;
+}
+
+// The number of bits set (std::popcount is a library call on the baseline
+// instruction set).
+inline int CountBits(uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return int((x * 0x0101010101010101ull) >> 56);
 }
 
 // --- The tables' build ----------------------------------------------------------

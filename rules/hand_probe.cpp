@@ -30,11 +30,15 @@ constexpr uint32_t kShapeOrder[] = {kShapeSevenPairs, kShapeKnitted, kShapeSeven
 
 }  // namespace
 
-KindMasks MasksOf(const TileCountArray& counts) {
+bool SummariseHand(const TileCountArray& counts, KindMasks* masks, int32_t* tiles) {
     KindMasks m;
 #if defined(__SSE2__)
-    // Sixteen counts at a time as bytes (every count is 0-4).
-    const __m128i one = _mm_set1_epi8(1), zero = _mm_setzero_si128();
+    // Sixteen counts at a time as bytes: saturation keeps every count outside
+    // 0-4 outside it, and as an unsigned byte a count is 0-4 when its
+    // minimum with 4 is itself.
+    const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1), four = _mm_set1_epi8(4);
+    uint32_t bad = 0;
+    __m128i sum = zero;
     for (int i = 0; i < 4; ++i) {
         auto load = [&](int j) {
             return _mm_loadu_si128(
@@ -42,25 +46,37 @@ KindMasks MasksOf(const TileCountArray& counts) {
         };
         const __m128i bytes =
             _mm_packs_epi16(_mm_packs_epi32(load(0), load(1)), _mm_packs_epi32(load(2), load(3)));
+        bad |=
+            uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, four), bytes))) ^ 0xFFFF;
+        sum = _mm_add_epi64(sum, _mm_sad_epu8(bytes, zero));
         const int shift = 16 * i;
         m.present |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, zero)))) << shift;
         m.pairs |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, one)))) << shift;
         m.odd |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7)))) << shift;
     }
+    if (bad) return false;
+    const int32_t total =
+        int32_t(_mm_cvtsi128_si32(sum) + _mm_cvtsi128_si32(_mm_srli_si128(sum, 8)));
 #else
+    int32_t total = 0;
     for (int k = 0; k < kCountSlots; ++k) {
         const int32_t c = counts[size_t(k)];
+        if (c < 0 || c > 4) return false;
+        total += c;
         m.present |= uint64_t(c > 0) << k;
         m.pairs |= uint64_t(c > 1) << k;
         m.odd |= uint64_t(c & 1) << k;
     }
 #endif
-    return m;
+    if (m.present & (KindBit(0) | KindBit(10) | KindBit(20))) return false;
+    *masks = m;
+    *tiles = total;
+    return true;
 }
 
 bool StandardHookKinds(uint64_t* refused) {
     const HonourHookSet set = InstalledHonourHooks();
-    if (set == HonourHookSet::kOther || CurrentTileHooks().honour != IsHonourIndex) return false;
+    if (set == HonourHookSet::kOther) return false;
     constexpr uint64_t kFlowers = ~(KindBit(40) - 1);
     *refused = kFlowers | (set == HonourHookSet::kHonoursAndFlowers ? kHonourKinds : 0);
     return true;
@@ -70,7 +86,7 @@ bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t joker
                 RuleOptions options) {
     switch (shape) {
         case kShapeSevenPairs:
-            return (total == 12 || total == 14) && std::popcount(m.odd) <= jokers;
+            return (total == 12 || total == 14) && CountBits(m.odd) <= jokers;
         case kShapeKnitted: {
             // At most one of each kind, and no suited kind with the next or
             // the one after it.
@@ -78,7 +94,7 @@ bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t joker
             return total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0;
         }
         case kShapeSevenHonours: {
-            const int missing = std::popcount(kHonourKinds & ~m.present);
+            const int missing = CountBits(kHonourKinds & ~m.present);
             return missing == 0 || (!(options & kOptNoJokerSevenHonours) && missing <= jokers);
         }
         case kShapeAllHonours:
@@ -102,16 +118,16 @@ bool HandProbe::Reset(const TileCountArray& hand, RuleOptions options, uint32_t 
             break;
         }
     }
-    known_[0][0] = known_[0][1] = known_[1][0] = known_[1][1] = known_[2][0] = known_[2][1] =
-        known_[3][0] = known_[3][1] = known_[4][0] = known_[4][1] = 0;
-    usable_ = false;
-    if ((options & kOptSubstitute) || !StandardHookKinds(&refused_) || !HandCountsValid(hand))
-        return false;
-    masks_ = MasksOf(hand);
-    if ((options & kOptHonourChows) && (masks_.present & kHonourKinds)) return false;
-    tiles_ = 0;
-    for (int32_t c : hand)
-        tiles_ += c;
+    othersKnown_ = 0;
+    grouped_ = false;
+    usable_ = !(options & kOptSubstitute) && StandardHookKinds(&refused_) &&
+              SummariseHand(hand, &masks_, &tiles_) &&
+              !((options & kOptHonourChows) && (masks_.present & kHonourKinds));
+    return usable_;
+}
+
+void HandProbe::MakeGroups() const {
+    const TileCountArray& hand = *hand_;
     present_ = 0;
     for (int s = 0; s < 3; ++s) {
         int32_t code = 0;
@@ -125,8 +141,7 @@ bool HandProbe::Reset(const TileCountArray& hand, RuleOptions options, uint32_t 
         group_[3] = LoneMask(nullptr, 0);
         present_ |= 8;
     }
-    usable_ = true;
-    return true;
+    grouped_ = true;
 }
 
 GroupMask HandProbe::LoneMask(const Change* changes, int n) const {
@@ -144,24 +159,24 @@ GroupMask HandProbe::LoneMask(const Change* changes, int n) const {
     return FromBits(bits);
 }
 
-uint64_t HandProbe::Context(int group, int32_t jokers, bool pairTaken) const {
-    uint64_t& slot = context_[group][pairTaken][jokers];
-    uint16_t& known = known_[group][pairTaken];
-    if (known >> jokers & 1) return slot;
-    uint64_t a = FinalMask(jokers, pairTaken);
-    for (int g = 0; g < 4; ++g) {
-        if (g != group && (present_ >> g & 1)) a = BeforeGroup(a, group_[g]);
+uint64_t HandProbe::Others(int group) const {
+    if (!(othersKnown_ >> group & 1)) {
+        uint64_t sum = kMaskNoTiles;
+        for (int g = 0; g < 4; ++g) {
+            if (g != group && (present_ >> g & 1)) sum = AddGroup(sum, group_[g]);
+        }
+        others_[group] = sum;
+        othersKnown_ |= uint8_t(1u << group);
     }
-    known |= uint16_t(1u << jokers);
-    return slot = a;
+    return others_[group];
 }
 
 Verdict HandProbe::Check(const Change* changes, int n, int32_t jokers, bool pairTaken) const {
     if (!usable_ || jokers < 0) return Verdict::kUnknown;
     KindMasks m = masks_;
     int64_t tiles = tiles_;
-    int32_t codes[3] = {codes_[0], codes_[1], codes_[2]};
-    unsigned touched = 0;  // bit g: a group that changed
+    int32_t codes[3] = {0, 0, 0};  // the changes to the suits' codes
+    unsigned touched = 0;          // bit g: a group that changed
     for (int i = 0; i < n; ++i) {
         const int k = changes[i].kind;
         int32_t c = (*hand_)[size_t(k)];
@@ -196,20 +211,25 @@ Verdict HandProbe::Check(const Change* changes, int n, int32_t jokers, bool pair
     // Honours with honour chows form groups of their own: the full test.
     if (jokers > kMaskMaxJokers || ((options_ & kOptHonourChows) && (m.present & kHonourKinds)))
         return Verdict::kUnknown;
-    auto changed = [&](int g) { return g < 3 ? SuitMask(codes[g]) : LoneMask(changes, n); };
+    if (!grouped_) MakeGroups();
+    auto changed = [&](int g) {
+        return g < 3 ? SuitMask(codes_[g] + codes[g]) : LoneMask(changes, n);
+    };
+    // The groups summed up: the others as they were, with the changed ones.
+    uint64_t sum;
     if (touched == 0) {
-        return Context(4, jokers, pairTaken) & kMaskNoTiles ? Verdict::kWins : Verdict::kLoses;
-    }
-    if (std::has_single_bit(touched)) {
+        sum = Others(4);
+    } else if ((touched & (touched - 1)) == 0) {
         const int g = std::countr_zero(touched);
-        return changed(g).bits & Context(g, jokers, pairTaken) ? Verdict::kWins : Verdict::kLoses;
-    }
-    uint64_t sum = kMaskNoTiles;
-    for (int g = 0; g < 4; ++g) {
-        if (touched >> g & 1) {
-            sum = AddGroup(sum, changed(g));
-        } else if (present_ >> g & 1) {
-            sum = AddGroup(sum, group_[g]);
+        sum = AddGroup(Others(g), changed(g));
+    } else {
+        sum = kMaskNoTiles;
+        for (int g = 0; g < 4; ++g) {
+            if (touched >> g & 1) {
+                sum = AddGroup(sum, changed(g));
+            } else if (present_ >> g & 1) {
+                sum = AddGroup(sum, group_[g]);
+            }
         }
     }
     return sum & FinalMask(jokers, pairTaken) ? Verdict::kWins : Verdict::kLoses;

@@ -28,7 +28,10 @@ struct KindMasks {
     uint64_t pairs = 0;    // two or more
     uint64_t odd = 0;      // an odd number
 };
-KindMasks MasksOf(const TileCountArray& counts);
+
+// Reads the counts once: whether they are a hand at all (HandCountsValid),
+// and when they are, the kind masks and the number of tiles.
+bool SummariseHand(const TileCountArray& counts, KindMasks* masks, int32_t* tiles);
 
 // The kinds that the installed honour-or-flower hook refuses a hand for, when
 // the hooks are this game's own (then true); the shapes read the honour hook.
@@ -67,7 +70,8 @@ class HandProbe {
         int delta;
     };
     Verdict Check(const Change* changes, int n, int32_t jokers, bool pairTaken) const;
-    uint64_t Context(int group, int32_t jokers, bool pairTaken) const;
+    void MakeGroups() const;
+    uint64_t Others(int group) const;
     GroupMask LoneMask(const Change* changes, int n) const;
 
     const TileCountArray* hand_ = nullptr;
@@ -78,13 +82,15 @@ class HandProbe {
     uint64_t refused_ = 0;
     KindMasks masks_;
     int32_t tiles_ = 0;
-    int32_t codes_[3] = {0, 0, 0};
-    // The groups: three suits and the lone kinds from 30 up as one.
-    GroupMask group_[4] = {};
-    uint8_t present_ = 0;  // bit g: group g holds tiles
-    // Contexts made so far, by group (4: none), pair state and wildcards.
-    mutable uint64_t context_[5][2][kMaskMaxJokers + 1];
-    mutable uint16_t known_[5][2] = {};
+    // The groups, made on first use: three suits and the lone kinds from 30
+    // up as one.
+    mutable bool grouped_ = false;
+    mutable int32_t codes_[3] = {0, 0, 0};
+    mutable GroupMask group_[4] = {};
+    mutable uint8_t present_ = 0;  // bit g: group g holds tiles
+    // The groups other than g summed up (4: all of them), made on first use.
+    mutable uint64_t others_[5] = {};
+    mutable uint8_t othersKnown_ = 0;
 };
 
 }  // namespace rules::detail

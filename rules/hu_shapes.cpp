@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "rules/hand_probe.h"
 #include "rules/hu.h"
 #include "rules/hu_internal.h"
 
@@ -136,15 +137,22 @@ namespace detail {
 int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                     TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                     HuResult& result, uint32_t mode, int32_t pairTaken) {
-    if (!HandCountsValid(counts)) return 0;
-    uint32_t sum = 0;
-    for (int32_t v : counts)
-        sum += uint32_t(v);
-    const int64_t tiles = sum;
-    if (HoldsHonourOrFlower(counts, jokerA, jokerB, options)) return 0;
+    KindMasks masks;
+    int32_t tiles = 0;
+    if (!SummariseHand(counts, &masks, &tiles)) return 0;
+    // With this game's hooks the kinds that end the test are known, and (but
+    // for the substitute retry) the masks tell which shape takes the hand.
+    uint64_t refused = 0;
+    const bool standard = StandardHookKinds(&refused);
+    if (standard ? (masks.present & refused) != 0
+                 : HoldsHonourOrFlower(counts, jokerA, jokerB, options)) {
+        return 0;
+    }
+    const bool byMasks = standard && !(options & kOptSubstitute);
     // A negative counter holds no jokers (the sum of the two is then 0).
     if (nA < 0 || nB < 0) nA = nB = 0;
-    const int64_t total = tiles + SumJokers(nA, nB);
+    const int32_t jokers = SumJokers(nA, nB);
+    const int64_t total = tiles + int64_t(jokers);
     TileIndex idxA = 0, idxB = 0;
     JokerIdsToIndices(jokerA, jokerB, options, &idxA, &idxB);
     ClearHuResult(result);
@@ -159,20 +167,26 @@ int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId
                                         {kShapeSevenHonours, SevenHonoursShape},
                                         {kShapeAllHonours, AllHonoursShape},
                                         {kShape258, All258Shape}};
+    // A shape that fails leaves the result alone: one that the masks refuse
+    // need not be called.
+    auto mayTake = [&](uint32_t bit) {
+        return (allowed & bit) && (!byMasks || ShapeTakes(bit, masks, total, jokers, options));
+    };
     for (const Entry& e : kShapes) {
         if (mode & e.bit) {
-            return e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8 : 0;
+            return mayTake(e.bit) &&
+                           e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)
+                       ? 8
+                       : 0;
         }
     }
     for (const Entry& e : kShapes) {
-        // A shape that is not allowed, or seven pairs of another size, fails
-        // at once and leaves the result alone: no need to call it.
-        if (!(allowed & e.bit)) continue;
-        if (e.bit == kShapeSevenPairs && total != 12 && total != 14) continue;
-        if (e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)) return 8;
+        if (mayTake(e.bit) &&
+            e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
+            return 8;
     }
-    return CallDecompose(counts, tiles, nA, nB, idxA, idxB, winKind, options, allowed, result,
-                         pairTaken)
+    return CallDecompose(counts, masks.present, tiles, nA, nB, idxA, idxB, winKind, options,
+                         allowed, result, pairTaken)
                ? 8
                : 0;
 }

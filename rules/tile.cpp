@@ -1,6 +1,7 @@
 #include "rules/tile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace rules {
@@ -14,6 +15,27 @@ int32_t DefaultHonourOrFlower(TileIndex index, TileId, TileId, RuleOptions) {
 // for every later tile test.
 constinit TileHooks g_hooks{TileIdToSuit,  TileIdToRank, DefaultHonourOrFlower,
                             IsHonourIndex, IsJokerIndex, SubstituteIndex};
+
+// Which of this game's own hooks are installed, worked out when they are
+// installed, so that tile and hand tests can answer without calling them.
+struct HookTraits {
+    bool standardSuitRank;
+    HonourHookSet honours;
+};
+constinit HookTraits g_traits{true, HonourHookSet::kFlowersOnly};
+
+HookTraits TraitsOf(const TileHooks& h) {
+    HookTraits t{};
+    t.standardSuitRank = (h.suit == TileIdToSuit || h.suit == SuitHook) &&
+                         (h.rank == TileIdToRank || h.rank == RankHook);
+    t.honours = HonourHookSet::kOther;
+    if (h.honour == IsHonourIndex) {
+        if (h.honourOrFlower == DefaultHonourOrFlower) t.honours = HonourHookSet::kFlowersOnly;
+        if (h.honourOrFlower == IsHonourOrFlowerIndex)
+            t.honours = HonourHookSet::kHonoursAndFlowers;
+    }
+    return t;
+}
 
 bool IsSuitedIndex(TileIndex index) {
     return index >= 1 && index <= 29 && index % 10 != 0;
@@ -33,16 +55,14 @@ TileHooks TableTileHooks() {
 
 void InstallTileHooks(const TileHooks& hooks) {
     g_hooks = hooks;
+    g_traits = TraitsOf(hooks);
 }
 HonourHookSet InstalledHonourHooks() {
-    if (g_hooks.honourOrFlower == DefaultHonourOrFlower) return HonourHookSet::kFlowersOnly;
-    if (g_hooks.honourOrFlower == IsHonourOrFlowerIndex && g_hooks.honour == IsHonourIndex)
-        return HonourHookSet::kHonoursAndFlowers;
-    return HonourHookSet::kOther;
+    return g_traits.honours;
 }
 
 void ResetTileHooks() {
-    g_hooks = DefaultTileHooks();
+    InstallTileHooks(DefaultTileHooks());
 }
 const TileHooks& CurrentTileHooks() {
     return g_hooks;
@@ -71,12 +91,23 @@ int32_t RankHook(TileId id, RuleOptions options) {
 // The suit and rank hooks of this game both read the id table; answered
 // here without the two calls (the same answers).
 static bool StandardSuitAndRank() {
-    return (g_hooks.suit == TileIdToSuit || g_hooks.suit == SuitHook) &&
-           (g_hooks.rank == TileIdToRank || g_hooks.rank == RankHook);
+    return g_traits.standardSuitRank;
 }
 
+// The kind of every tile id by this game's suit and rank (the hand tests ask
+// for kinds on every call).
+constexpr auto kKindOfId = [] {
+    std::array<uint8_t, kTileIdCount> kinds{};
+    for (int id = 0; id < kTileIdCount; ++id) {
+        const int suit = id < 108 ? id / 36 : id < 136 ? 3 : 4;
+        const int rank = id < 108 ? id % 9 + 1 : id < 136 ? (id - 108) % 7 + 1 : id - 135;
+        kinds[size_t(id)] = uint8_t(suit * 10 + rank);
+    }
+    return kinds;
+}();
+
 TileIndex TileIdToIndex(TileId id, RuleOptions options) {
-    if (StandardSuitAndRank()) return TileIdToSuit(id, options) * 10 + TileIdToRank(id, options);
+    if (StandardSuitAndRank()) return id >= 0 && id < kTileIdCount ? kKindOfId[size_t(id)] : -10;
     return g_hooks.suit(id, options) * 10 + g_hooks.rank(id, options);
 }
 
@@ -88,10 +119,7 @@ TileIndex MakeTileIndex(int32_t suit, int32_t rank) {
 
 TileIndex TileKindOrZero(TileId id, RuleOptions options) {
     if (id < 0) return 0;
-    if (StandardSuitAndRank()) {
-        int32_t suit = TileIdToSuit(id, options);
-        return suit < 0 ? 0 : suit * 10 + TileIdToRank(id, options);
-    }
+    if (StandardSuitAndRank()) return id < kTileIdCount ? kKindOfId[size_t(id)] : 0;
     int32_t suit = g_hooks.suit(id, options);
     int32_t rank = g_hooks.rank(id, options);
     // Hooks of a variant could hand back anything; a kind past the slots is none.

@@ -91,7 +91,8 @@ int32_t IsEyesTile258(TileIndex index);
 const char* TileKindName(TileIndex index);
 
 // Which of this game's honour-or-flower classifications the installed hooks
-// make, so that counting can answer without a call per kind.
+// make (with this game's honour hook), so that counting can answer without a
+// call per kind.
 enum class HonourHookSet { kFlowersOnly, kHonoursAndFlowers, kOther };
 HonourHookSet InstalledHonourHooks();
 
