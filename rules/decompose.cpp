@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "rules/group_tables.h"
-#include "rules/hand_probe.h"
+#include "rules/hand_summary.h"
 
 namespace rules {
 namespace {
@@ -257,9 +257,8 @@ thread_local bool t_acceptOnly = false;
 }  // namespace
 
 bool HandCountsValid(const TileCountArray& counts) {
-    detail::KindMasks masks;
-    int32_t tiles = 0;
-    return detail::SummariseHand(counts, &masks, &tiles);
+    detail::HandSummary summary;
+    return detail::SummariseHand(counts, &summary);
 }
 
 namespace detail {
@@ -362,12 +361,11 @@ DecomposeFn SetDecomposeForTesting(DecomposeFn fn) {
     return std::exchange(g_decompose, fn ? fn : DecomposeHand);
 }
 
-int32_t CallDecompose(const TileCountArray& counts, uint64_t present, int64_t tiles, int32_t nA,
-                      int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
-                      RuleOptions options, uint32_t allowed, HuResult& result, int32_t pairTaken) {
+int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, int32_t pairTaken) {
     if (g_decompose == DecomposeHand) {
-        return DecomposeCounted(counts, present, tiles, nA, nB, idxA, idxB, options, result,
-                                pairTaken);
+        return DecomposeCounted(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
     }
     return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
 }
@@ -376,13 +374,14 @@ int32_t CallDecompose(const TileCountArray& counts, uint64_t present, int64_t ti
 
 namespace detail {
 
-int32_t DecomposeCounted(const TileCountArray& counts, uint64_t present, int64_t tiles, int32_t nA,
+int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken) {
+    const int64_t tiles = hand.tiles;
     int32_t jokers = SumJokers(nA, nB);
     if (tiles + jokers > kMaxDecomposedTiles) return 0;
     if (WalkApplies(counts, jokers, options)) {
-        return DecomposeByWalk(counts, present, nA, nB, idxA, idxB, pairTaken != 0, t_acceptOnly,
+        return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, t_acceptOnly,
                                result);
     }
     const bool honourChows = (options & kOptHonourChows) != 0;
@@ -412,12 +411,10 @@ int32_t DecomposeCounted(const TileCountArray& counts, uint64_t present, int64_t
 int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, TileIndex idxA,
                       TileIndex idxB, TileIndex, RuleOptions options, uint32_t, HuResult& result,
                       int32_t pairTaken) {
-    detail::KindMasks masks;
-    int32_t tiles = 0;
-    if (!detail::SummariseHand(counts, &masks, &tiles)) return 0;
+    detail::HandSummary hand;
+    if (!detail::SummariseHand(counts, &hand)) return 0;
     if (nA < 0 || nB < 0) nA = nB = 0;  // a negative counter: no jokers at all
-    return detail::DecomposeCounted(counts, masks.present, tiles, nA, nB, idxA, idxB, options,
-                                    result, pairTaken);
+    return detail::DecomposeCounted(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
 }
 
 }  // namespace rules

@@ -72,22 +72,22 @@ class AcceptOnlyScope {
 using DecomposeFn = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
                                 TileIndex, RuleOptions, uint32_t, HuResult&, int32_t);
 DecomposeFn SetDecomposeForTesting(DecomposeFn fn);
-// For counts already checked with HandCountsValid holding `tiles` tiles of
-// the kinds in `present` (bit k: kind k held), and counters that are not
-// negative.
-int32_t CallDecompose(const TileCountArray& counts, uint64_t present, int64_t tiles, int32_t nA,
-                      int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
-                      RuleOptions options, uint32_t allowed, HuResult& result, int32_t pairTaken);
-// The decomposition as a walk guided by masks (decompose_walk.cpp), for
-// counts that WalkApplies to, with `present` their kinds (bit k: kind k
-// held); nA and nB not negative.
-bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options);
-int32_t DecomposeByWalk(const TileCountArray& counts, uint64_t present, int32_t nA, int32_t nB,
-                        TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
-                        HuResult& result);
-int32_t DecomposeCounted(const TileCountArray& counts, uint64_t present, int64_t tiles, int32_t nA,
+struct HandSummary;
+
+// For counts that SummariseHand read into `hand` (a valid hand), and
+// counters that are not negative.
+int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, int32_t pairTaken);
+int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken);
+// The decomposition as a walk guided by masks (decompose_walk.cpp), for
+// counts that WalkApplies to.
+bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options);
+int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                        int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
+                        HuResult& result);
 
 }  // namespace detail
 }  // namespace rules

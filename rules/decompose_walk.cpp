@@ -13,148 +13,160 @@
 
 #include "rules/decompose.h"
 #include "rules/group_tables.h"
+#include "rules/hand_summary.h"
 
 namespace rules::detail {
 namespace {
 
-// One meld as the walk took it.
-struct Taken {
-    int8_t type, k, jokers, place;
-};
-
-// The moves from the lowest kind k, in the search's order: tiles taken of k,
-// k + 1 and k + 2, wildcards spent, whether it is the pair.
+// The moves from the lowest kind k, by number in the search's order: the
+// tiles taken of k, k + 1 and k + 2 (as nibbles, and as a base-5 number),
+// the wildcards spent and whether it is the pair (as the shift they add to a
+// mask), and how the meld is written: its tile words as k, k + 1, k + 2, the
+// first or second wildcard's kind, or nothing.
 struct Move {
-    int8_t take[3];
-    int8_t jokers;
-    int8_t pair;
+    uint16_t nibbles;
+    uint8_t weight;
+    uint8_t shift;
+    uint8_t jokers;
+    uint8_t pair;
     int8_t type;
-    int8_t place;
-    int8_t weight;  // the tiles taken as a base-5 number
+    uint8_t words[4];
 };
-constexpr Move kMoves[] = {{{4, 0, 0}, 0, 0, kMeldKong, kNoJokerPlace, 4},
-                           {{3, 0, 0}, 0, 0, kMeldPung, kNoJokerPlace, 3},
-                           {{2, 0, 0}, 1, 0, kMeldPung, kNoJokerPlace, 2},
-                           {{1, 0, 0}, 2, 0, kMeldPung, kNoJokerPlace, 1},
-                           {{2, 0, 0}, 0, 1, kMeldPair, kNoJokerPlace, 2},
-                           {{1, 0, 0}, 1, 1, kMeldPair, kNoJokerPlace, 1},
-                           {{1, 1, 1}, 0, 0, kMeldChow, kNoJokerPlace, 31},
-                           {{1, 1, 0}, 1, 0, kMeldChow, 2, 6},
-                           {{1, 0, 1}, 1, 0, kMeldChow, 1, 26}};
+enum : uint8_t { kK0, kK1, kK2, kJoker1 = 4, kJoker2, kNothing };
+constexpr Move kMoves[] = {
+    {0x004, 4, 0, 0, 0, kMeldKong, {kK0, kK0, kK0, kK0}},
+    {0x003, 3, 0, 0, 0, kMeldPung, {kK0, kK0, kK0, kNothing}},
+    {0x002, 2, 1, 1, 0, kMeldPung, {kK0, kK0, kJoker1, kNothing}},
+    {0x001, 1, 2, 2, 0, kMeldPung, {kK0, kJoker1, kJoker2, kNothing}},
+    {0x002, 2, kMaskPair, 0, 1, kMeldPair, {kK0, kK0, kNothing, kNothing}},
+    {0x001, 1, kMaskPair + 1, 1, 1, kMeldPair, {kK0, kJoker1, kNothing, kNothing}},
+    {0x111, 31, 0, 0, 0, kMeldChow, {kK0, kK1, kK2, kNothing}},
+    {0x011, 6, 1, 1, 0, kMeldChow, {kK0, kK1, kJoker1, kNothing}},
+    {0x101, 26, 1, 1, 0, kMeldChow, {kK0, kJoker1, kK2, kNothing}},
+    // No move: its wildcards land past every count, so it never fits.
+    {0, 0, 16, 0, 0, 0, {}}};
+constexpr uint8_t kNoMove = std::size(kMoves) - 1;
 
 // The moves worth testing, by the state of the lowest kind: its count (1-4),
 // whether the next two kinds are held, whether the pair is free, and the
-// wildcards left (0, 1, 2 or more).
-struct MoveList {
-    int8_t n;
-    int8_t moves[std::size(kMoves)];
-};
+// wildcards left (0, 1, 2 or more); each list ends with the no-move.
 constexpr int StateOf(int count, bool next, bool after, bool pairFree, int jokers) {
-    return ((((count - 1) * 2 + next) * 2 + after) * 2 + pairFree) * 3 + (jokers < 2 ? jokers : 2);
+    return (count - 1) | next << 2 | after << 3 | pairFree << 4 | (jokers < 2 ? jokers : 2) << 5;
 }
 constexpr auto kMoveLists = [] {
-    std::array<MoveList, 4 * 2 * 2 * 2 * 3> lists{};
-    for (int count = 1; count <= 4; ++count) {
-        for (int state = 0; state < 24; ++state) {
-            const bool next = state / 12, after = state / 6 % 2, pairFree = state / 3 % 2;
-            const int jokers = state % 3;
-            MoveList& list = lists[size_t(StateOf(count, next, after, pairFree, jokers))];
-            for (int i = 0; i < int(std::size(kMoves)); ++i) {
-                const Move& m = kMoves[i];
-                if (count < m.take[0] || next < m.take[1] || after < m.take[2] ||
-                    (m.pair && !pairFree) || jokers < m.jokers)
-                    continue;
-                list.moves[size_t(list.n++)] = int8_t(i);
-            }
+    std::array<std::array<uint8_t, kNoMove + 1>, 128> lists{};
+    for (int state = 0; state < 128; ++state) {
+        const int count = (state & 3) + 1, jokers = state >> 5;
+        const bool next = state >> 2 & 1, after = state >> 3 & 1, pairFree = state >> 4 & 1;
+        int n = 0;
+        for (int i = 0; i < kNoMove; ++i) {
+            const Move& m = kMoves[i];
+            const int take[3] = {m.nibbles & 0xF, m.nibbles >> 4 & 0xF, m.nibbles >> 8};
+            if (count < take[0] || next < take[1] || after < take[2] || (m.pair && !pairFree) ||
+                jokers < m.jokers)
+                continue;
+            lists[size_t(state)][size_t(n++)] = uint8_t(i);
         }
+        lists[size_t(state)][size_t(n)] = kNoMove;
     }
     return lists;
 }();
 
+// One meld as the walk took it.
+struct Taken {
+    uint8_t move;
+    uint8_t k;
+};
+
 struct Walker {
-    explicit Walker(int32_t allJokers, bool pairTakenBefore)
+    Walker(int32_t allJokers, bool pairTakenBefore)
         : jokers(allJokers), pairTaken(pairTakenBefore) {}
     int32_t jokers;
-    bool pairTaken;  // before the walk
-    uint64_t context = 0;
-    int used = 0;   // wildcards spent
-    int pairs = 0;  // pairs taken by the walk
+    bool pairTaken;        // before the walk
+    uint64_t context = 0;  // what the groups after this one leave to complete
+    int shift = 0;         // wildcards spent, plus 32 once the walk took the pair
     int n = 0;
     Taken taken[kMaxMelds];
 
-    // The first move from kind k (count c[0], the next kinds c[1] and c[2])
-    // whose rest can still complete; rest(m) is the group's mask after it.
+    // The first move from kind k (count c, the next kinds held or not) whose
+    // rest can still complete; rest(m) is the group's mask after it.
     template <typename Rest>
-    const Move* Step(const int32_t* c, int k, Rest rest) {
-        const bool pairFree = !pairTaken && pairs == 0;
-        const MoveList& list =
-            kMoveLists[size_t(StateOf(c[0], c[1] != 0, c[2] != 0, pairFree, jokers - used))];
-        for (int i = 0; i < list.n; ++i) {
-            const Move& m = kMoves[list.moves[i]];
-            const int shift = used + m.jokers + kMaskPair * (pairs + m.pair);
-            if (((rest(m).bits << shift) & context) == 0) continue;
-            if (n == kMaxMelds) return nullptr;  // cannot happen: 24 tiles make at most 8 melds
-            used += m.jokers;
-            pairs += m.pair;
-            taken[n++] = {m.type, int8_t(k), m.jokers, m.place};
+    const Move* Step(int c, bool next, bool after, int k, Rest rest) {
+        const bool pairFree = !pairTaken && shift < kMaskPair;
+        const auto& list =
+            kMoveLists[size_t(StateOf(c, next, after, pairFree, jokers - shift % kMaskPair))];
+        for (const uint8_t* i = list.data();; ++i) {
+            const Move& m = kMoves[*i];
+            // The no-move ends the list; it cannot be reached, as the walk only
+            // enters rests that complete, and 24 tiles make at most 8 melds.
+            if (*i == kNoMove || n == kMaxMelds) return nullptr;
+            if (((rest(m).bits << (shift + m.shift)) & context) == 0) continue;
+            shift += m.shift;
+            taken[n++] = {*i, uint8_t(k)};
             return &m;
         }
-        return nullptr;  // cannot happen: the walk only enters rests that complete
     }
 };
 
-// A suit from its first kind, with `held` its kinds (bit r: rank r + 1): the
-// walk's steps until it is empty. Its counts are padded with two empty kinds
-// past the ninth, so that no chow runs past it.
-bool WalkSuit(Walker& w, const TileCountArray& counts, int base, int32_t code, uint32_t held) {
-    int32_t c[9 + 2];
-    for (int r = 0; r < 9; ++r)
-        c[r] = counts[size_t(base + r)];
-    c[9] = c[10] = 0;
-    while (held) {
-        const int r = std::countr_zero(held);
-        const int32_t p = kPow5[r];
+// A suit from its first kind: the walk's steps until it is empty. At rank r
+// every rest has the lower ranks empty, and is looked up by code / 5^r.
+bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
+    int r = std::countr_zero(nibbles) >> 2;
+    uint32_t x = uint32_t(code) * kInverse5[r];
+    while (nibbles) {
+        const int lowest = std::countr_zero(nibbles) >> 2;
+        x *= kInverse5[lowest - r];
+        r = lowest;
+        const unsigned char* forms = kSuitFormByRank + kRankOffset[r];
+        const uint32_t window = uint32_t(nibbles >> (4 * r));
         auto rest = [&](const Move& m) -> const GroupMask& {
-            return SuitMask(code - p * m.weight);
+            return kSuitFormMask[forms[x - m.weight]];
         };
-        const Move* m = w.Step(c + r, base + r, rest);
+        const Move* m =
+            w.Step(window & 0xF, (window & 0xF0) != 0, (window & 0xF00) != 0, base + r, rest);
         if (!m) return false;
-        code -= p * m->weight;
-        c[r] -= m->take[0];
-        c[r + 1] -= m->take[1];
-        c[r + 2] -= m->take[2];
-        held &=
-            ~((uint32_t(c[r] == 0) | uint32_t(c[r + 1] == 0) << 1 | uint32_t(c[r + 2] == 0) << 2)
-              << r);
+        x -= m->weight;
+        nibbles -= uint64_t(m->nibbles) << (4 * r);
     }
     return true;
 }
 
 bool WalkLone(Walker& w, int k, int32_t count) {
     while (count) {
-        const int32_t c[3] = {count, 0, 0};
         auto rest = [&](const Move& m) -> const GroupMask& {
-            return kSingleMask[count - m.take[0]];
+            return kSingleMask[count - m.weight];
         };
-        const Move* m = w.Step(c, k, rest);
+        const Move* m = w.Step(count, false, false, k, rest);
         if (!m) return false;
-        count -= m->take[0];
+        count -= m->weight;
     }
     return true;
 }
 
+// Spends one wildcard as the search does: the smaller non-zero counter,
+// ties to A. Returns 1 when it was B's.
+int TakeOne(int32_t& a, int32_t& b) {
+    const bool fromB = b > 0 && (a <= 0 || b < a);
+    a -= !fromB && a > 0;
+    b -= fromB;
+    return fromB;
+}
+
 // The melds as the search records them: each charged with the wildcards it
 // spent (in the order taken), then the wildcards left as pungs and a pair;
-// recorded from the last taken to the first.
+// recorded from the last taken to the first. A meld's first wildcard place
+// shows A when it spent one of A's, its second A only when it spent two.
 void Record(const Walker& w, int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
             HuResult& result) {
-    int32_t usedA[kMaxMelds], usedB[kMaxMelds], savedA, savedB;
+    int32_t fromA[kMaxMelds];
     for (int i = 0; i < w.n; ++i) {
-        TakeJokers(&savedA, &savedB, &nA, &nB, w.taken[i].jokers);
-        usedA[i] = savedA - nA;
-        usedB[i] = savedB - nB;
+        const int jokers = kMoves[w.taken[i].move].jokers;
+        int a = 0;
+        for (int j = 0; j < jokers; ++j)
+            a += 1 - TakeOne(nA, nB);
+        fromA[i] = a;
     }
-    int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
+    int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds], savedA, savedB;
     int extras = 0;
     for (int32_t left = SumJokers(nA, nB); left > 0 && extras < kMaxMelds;
          left = SumJokers(nA, nB)) {
@@ -165,9 +177,19 @@ void Record(const Walker& w, int32_t nA, int32_t nB, TileIndex idxA, TileIndex i
     }
     for (int i = extras - 1; i >= 0; --i)
         AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
+    const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
     for (int i = w.n - 1; i >= 0; --i) {
-        const Taken& t = w.taken[i];
-        AddMeld(result, t.type, t.k, usedA[i], usedB[i], idxA, idxB, t.place, 0);
+        if (result.meldCount < 0 || result.meldCount >= kMaxMelds) return;
+        const Move& m = kMoves[w.taken[i].move];
+        const int32_t k = w.taken[i].k;
+        const int32_t words[8] = {
+            k, k + 1, k + 2, 0, fromA[i] > 0 ? jokerA : jokerB, fromA[i] > 1 ? jokerA : jokerB,
+            0, 0};
+        MeldRecord& meld = result.melds[size_t(result.meldCount++)];
+        meld.type = m.type;
+        for (int j = 0; j < 4; ++j)
+            meld.tiles[size_t(j)] = words[m.words[j]];
+        meld.spare = {0, 0};
     }
 }
 
@@ -182,8 +204,8 @@ bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions optio
     return honours == 0;
 }
 
-int32_t DecomposeByWalk(const TileCountArray& counts, uint64_t present, int32_t nA, int32_t nB,
-                        TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
+int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                        int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
                         HuResult& result) {
     struct Group {
         int base;      // a suit's first kind, or a lone kind
@@ -192,12 +214,11 @@ int32_t DecomposeByWalk(const TileCountArray& counts, uint64_t present, int32_t 
     };
     Group groups[3 + kCountSlots - 30];
     int count = 0;
-    for (int base = 1; base < 30; base += 10) {
-        if (!(present >> base & 0x1FF)) continue;
-        int32_t code = 0;
-        for (int r = 0; r < 9; ++r)
-            code += counts[size_t(base + r)] * kPow5[r];
-        groups[count++] = {base, code, &SuitMask(code)};
+    const uint64_t present = hand.masks.present;
+    for (int s = 0; s < 3; ++s) {
+        if (!(present >> (10 * s + 1) & 0x1FF)) continue;
+        const int32_t code = hand.SuitCode(s);
+        groups[count++] = {10 * s + 1, code, &SuitMask(code)};
     }
     for (uint64_t lone = present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
@@ -216,9 +237,9 @@ int32_t DecomposeByWalk(const TileCountArray& counts, uint64_t present, int32_t 
     for (int g = 0; g < count; ++g) {
         const Group& group = groups[g];
         w.context = context[g];
-        const bool ok = group.base < 30 ? WalkSuit(w, counts, group.base, group.code,
-                                                   uint32_t(present >> group.base) & 0x1FF)
-                                        : WalkLone(w, group.base, group.code);
+        const bool ok = group.base < 30
+                            ? WalkSuit(w, group.base, group.code, hand.SuitNibbles(group.base / 10))
+                            : WalkLone(w, group.base, group.code);
         if (!ok) return 0;
     }
     Record(w, nA, nB, idxA, idxB, result);

@@ -81,11 +81,18 @@ int main(int argc, char** argv) {
                  "// Written by rules/group_table_gen.cpp at build time.\n"
                  "#include \"rules/group_tables.h\"\n\n"
                  "namespace rules::detail {\n\n");
-    std::fprintf(out, "const unsigned char kSuitForm[kSuitCodes + 1] =");
-    for (size_t i = 0; i < index.size(); ++i) {
+    // The forms by code, then for r = 1-8 the forms of the codes whose r
+    // lowest digits are 0, by code / 5^r.
+    std::vector<unsigned char> byRank;
+    for (int r = 0; r < 9; ++r) {
+        for (int32_t x = 0; x < kPow5[9 - r]; ++x)
+            byRank.push_back(index[size_t(x) * size_t(kPow5[r])]);
+    }
+    std::fprintf(out, "const unsigned char kSuitFormByRank[kSuitFormEntries + 1] =");
+    for (size_t i = 0; i < byRank.size(); ++i) {
         if (i % 40 == 0) std::fprintf(out, "\n    \"");
-        std::fprintf(out, "\\x%02x", index[i]);
-        if (i % 40 == 39 || i + 1 == index.size()) std::fprintf(out, "\"");
+        std::fprintf(out, "\\x%02x", byRank[i]);
+        if (i % 40 == 39 || i + 1 == byRank.size()) std::fprintf(out, "\"");
     }
     std::fprintf(out, ";\n\n");
     std::fprintf(out, "const int kSuitForms = %zu;\n\n", forms.size());

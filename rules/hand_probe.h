@@ -8,39 +8,9 @@
 #include <initializer_list>
 
 #include "rules/group_value.h"
-#include "rules/hand_count.h"
+#include "rules/hand_summary.h"
 
 namespace rules::detail {
-
-inline constexpr uint64_t KindBit(int k) {
-    return uint64_t(1) << k;
-}
-inline constexpr uint64_t kHonourKinds = uint64_t(0x7F) << 31;  // 31-37
-inline constexpr uint64_t kKinds258 = KindBit(2) | KindBit(5) | KindBit(8) | KindBit(12) |
-                                      KindBit(15) | KindBit(18) | KindBit(22) | KindBit(25) |
-                                      KindBit(28);
-inline constexpr uint64_t kNineKinds =
-    KindBit(9) | KindBit(19) | KindBit(29) | KindBit(39) | KindBit(49) | KindBit(59);
-
-// The kinds of a valid hand (every count 0-4) by what it holds of them.
-struct KindMasks {
-    uint64_t present = 0;  // bit k: one or more of kind k
-    uint64_t pairs = 0;    // two or more
-    uint64_t odd = 0;      // an odd number
-};
-
-// Reads the counts once: whether they are a hand at all (HandCountsValid),
-// and when they are, the kind masks and the number of tiles.
-bool SummariseHand(const TileCountArray& counts, KindMasks* masks, int32_t* tiles);
-
-// The kinds that the installed honour-or-flower hook refuses a hand for, when
-// the hooks are this game's own (then true); the shapes read the honour hook.
-bool StandardHookKinds(uint64_t* refused);
-
-// Whether one whole-hand shape (its bit) takes the hand: `total` counts its
-// tiles and wildcards. For this game's hooks, without option 0x4.
-bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t jokers,
-                RuleOptions options);
 
 enum class Verdict {
     kWins,
@@ -80,8 +50,7 @@ class HandProbe {
     uint32_t allowed_ = 0;
     uint32_t shapeMode_ = 0;  // the shape bit of the call's mode that restricts the test
     uint64_t refused_ = 0;
-    KindMasks masks_;
-    int32_t tiles_ = 0;
+    HandSummary summary_;
     // The groups, made on first use: three suits and the lone kinds from 30
     // up as one.
     mutable bool grouped_ = false;

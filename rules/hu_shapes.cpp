@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "rules/hand_probe.h"
+#include "rules/hand_summary.h"
 #include "rules/hu.h"
 #include "rules/hu_internal.h"
 
@@ -137,9 +137,10 @@ namespace detail {
 int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                     TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                     HuResult& result, uint32_t mode, int32_t pairTaken) {
-    KindMasks masks;
-    int32_t tiles = 0;
-    if (!SummariseHand(counts, &masks, &tiles)) return 0;
+    HandSummary hand;
+    if (!SummariseHand(counts, &hand)) return 0;
+    const KindMasks& masks = hand.masks;
+    const int32_t tiles = hand.tiles;
     // With this game's hooks the kinds that end the test are known, and (but
     // for the substitute retry) the masks tell which shape takes the hand.
     uint64_t refused = 0;
@@ -185,8 +186,8 @@ int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId
             e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
             return 8;
     }
-    return CallDecompose(counts, masks.present, tiles, nA, nB, idxA, idxB, winKind, options,
-                         allowed, result, pairTaken)
+    return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
+                         pairTaken)
                ? 8
                : 0;
 }
