@@ -224,15 +224,18 @@ int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, i
         const int k = std::countr_zero(lone);
         groups[count++] = {k, counts[size_t(k)], &kSingleMask[counts[size_t(k)]]};
     }
+    // Whether the hand completes at all: the groups summed up.
+    const uint64_t final = FinalMask(nA + nB, pairTaken);
+    uint64_t sum = kMaskNoTiles;
+    for (int g = 0; g < count; ++g)
+        sum = AddGroup(sum, *groups[g].mask);
+    if ((sum & final) == 0) return 0;
+    if (acceptOnly) return 8;
     // context[g]: what the groups after g leave to complete.
     uint64_t context[std::size(groups)];
-    uint64_t after = FinalMask(nA + nB, pairTaken);
-    for (int g = count - 1; g >= 0; --g) {
-        context[g] = after;
-        after = BeforeGroup(after, *groups[g].mask);
-    }
-    if ((after & kMaskNoTiles) == 0) return 0;
-    if (acceptOnly) return 8;
+    if (count > 0) context[count - 1] = final;
+    for (int g = count - 1; g > 0; --g)
+        context[g - 1] = BeforeGroup(context[g], *groups[g].mask);
     Walker w(nA + nB, pairTaken);
     for (int g = 0; g < count; ++g) {
         const Group& group = groups[g];

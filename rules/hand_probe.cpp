@@ -121,9 +121,8 @@ Verdict HandProbe::Check(const Change* changes, int n, int32_t jokers, bool pair
                    ? Verdict::kWins
                    : Verdict::kLoses;
     }
-    for (uint32_t shape : kShapeOrder) {
-        if ((allowed_ & shape) && ShapeTakes(shape, m, total, jokers, options_))
-            return Verdict::kWins;
+    for (uint32_t shapes = allowed_ & kShapeBits; shapes; shapes &= shapes - 1) {
+        if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return Verdict::kWins;
     }
     if (total > kMaxDecomposedTiles) return Verdict::kLoses;
     // Honours with honour chows form groups of their own: the full test.

@@ -53,12 +53,13 @@ class HandProbe {
     HandSummary summary_;
     // The groups, made on first use: three suits and the lone kinds from 30
     // up as one.
+    // (Left unset until made: a probe is made for every call.)
     mutable bool grouped_ = false;
-    mutable int32_t codes_[3] = {0, 0, 0};
-    mutable GroupMask group_[4] = {};
+    mutable int32_t codes_[3];
+    mutable GroupMask group_[4];
     mutable uint8_t present_ = 0;  // bit g: group g holds tiles
     // The groups other than g summed up (4: all of them), made on first use.
-    mutable uint64_t others_[5] = {};
+    mutable uint64_t others_[5];
     mutable uint8_t othersKnown_ = 0;
 };
 

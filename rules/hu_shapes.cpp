@@ -225,8 +225,6 @@ int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA
     if ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4)) return 0;
     const bool restricted = mode & (kModeRestricted1 | kModeRestricted4);
     const bool tileIsJoker = IsJokerTile(tile, jokerA, jokerB, options);
-    int32_t nB = 0;
-    int32_t nA = CountJokersInCounts(counts, jokerA, jokerB, options, &nB);
     TileIndex winKind = 0;
     if (!(options & kOptJokers)) {
         TileCountArray copy = counts;
@@ -237,6 +235,8 @@ int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA
     int32_t a = 0, b = 0;
     const bool asTiles = options & kOptJokersAsTiles;
     if (!tileIsJoker) {
+        int32_t nB = 0;
+        const int32_t nA = asTiles ? CountJokersInCounts(counts, jokerA, jokerB, options, &nB) : 0;
         if (asTiles && SumJokers(nA, nB) > 0 &&
             HuWithJokersAsTiles(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
                                 result, mode))

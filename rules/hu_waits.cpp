@@ -7,6 +7,7 @@
 #include <atomic>
 #include <initializer_list>
 #include <optional>
+#include <utility>
 
 #include "rules/hand_probe.h"
 #include "rules/hu.h"
@@ -99,7 +100,14 @@ struct Views {
         View& v = add();
         v.idxA = idxA;
         v.idxB = idxB;
-        if (jokersOn) v.nA = ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
+        if (jokersOn && (o & kOptSubstitute)) {
+            v.nA = ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
+        } else if (jokersOn) {
+            // ExtractJokers without the substitute: the joker kinds leave the
+            // hand as the wildcard counters.
+            if (jokerA >= 0 && idxA != 0) std::swap(v.nA, v.hand[size_t(idxA)]);
+            if (jokerB >= 0 && idxB != 0) std::swap(v.nB, v.hand[size_t(idxB)]);
+        }
         v.winIsWild = tileIsJoker;
     }
     Views(const Views&) = delete;
@@ -535,13 +543,16 @@ int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, T
 // The plain test of the combined test from the wildcard view's probe, when
 // it applies (else -1): TryHuWithJokers' answer, leaving the result as its
 // failure would.
-int32_t PlainTest(const Views& views, const TileCountArray& counts, TileId jokerA, TileId jokerB,
-                  RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+int32_t PlainTest(const Views& views, TileId jokerA, TileId jokerB, RuleOptions options,
+                  uint32_t allowed, HuResult& result, uint32_t mode) {
     const View* v = views.Wild();
     if (!v || (options & (kOptSubstitute | kOptJokersAsTiles)) || jokerA < -1 || jokerB < -1 ||
-        ((options & kOptJokers) && jokerA == -1 && jokerB != -1) || !HandCountsValid(counts)) {
+        ((options & kOptJokers) && jokerA == -1 && jokerB != -1)) {
         return -1;
     }
+    // The view's hand holds all but the jokers, which the probe reads as
+    // wildcard counters: those must be counts of a hand too.
+    if (v->nA < 0 || v->nA > 4 || v->nB < 0 || v->nB > 4) return -1;
     if (((options & kOptNoHuRestricted1) && (mode & kModeRestricted1)) ||
         ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4))) {
         return 0;
@@ -583,7 +594,7 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     // asked: a wait checker that wins rewrites the whole result, so the plain
     // test's melds are never seen.
     const Views views(counts, tile, jokerA, jokerB, options);
-    int32_t ok = PlainTest(views, counts, jokerA, jokerB, options, allowed, result, mode);
+    int32_t ok = PlainTest(views, jokerA, jokerB, options, allowed, result, mode);
     if (ok < 0) {
         detail::AcceptOnlyScope scope;
         ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);

@@ -56,6 +56,7 @@ TileHooks TableTileHooks() {
 void InstallTileHooks(const TileHooks& hooks) {
     g_hooks = hooks;
     g_traits = TraitsOf(hooks);
+    detail::g_standardSuitRank = g_traits.standardSuitRank;
 }
 HonourHookSet InstalledHonourHooks() {
     return g_traits.honours;
@@ -94,9 +95,9 @@ static bool StandardSuitAndRank() {
     return g_traits.standardSuitRank;
 }
 
-// The kind of every tile id by this game's suit and rank (the hand tests ask
-// for kinds on every call).
-constexpr auto kKindOfId = [] {
+constinit bool detail::g_standardSuitRank = true;
+
+constexpr std::array<uint8_t, kTileIdCount> detail::kKindOfId = [] {
     std::array<uint8_t, kTileIdCount> kinds{};
     for (int id = 0; id < kTileIdCount; ++id) {
         const int suit = id < 108 ? id / 36 : id < 136 ? 3 : 4;
@@ -107,7 +108,8 @@ constexpr auto kKindOfId = [] {
 }();
 
 TileIndex TileIdToIndex(TileId id, RuleOptions options) {
-    if (StandardSuitAndRank()) return id >= 0 && id < kTileIdCount ? kKindOfId[size_t(id)] : -10;
+    if (StandardSuitAndRank())
+        return id >= 0 && id < kTileIdCount ? detail::kKindOfId[size_t(id)] : -10;
     return g_hooks.suit(id, options) * 10 + g_hooks.rank(id, options);
 }
 
@@ -117,9 +119,9 @@ TileIndex MakeTileIndex(int32_t suit, int32_t rank) {
     return index <= INT32_MAX ? int32_t(index) : 0;  // no kind past the int range
 }
 
-TileIndex TileKindOrZero(TileId id, RuleOptions options) {
+TileIndex detail::TileKindByHooks(TileId id, RuleOptions options) {
     if (id < 0) return 0;
-    if (StandardSuitAndRank()) return id < kTileIdCount ? kKindOfId[size_t(id)] : 0;
+    if (StandardSuitAndRank()) return id < kTileIdCount ? detail::kKindOfId[size_t(id)] : 0;
     int32_t suit = g_hooks.suit(id, options);
     int32_t rank = g_hooks.rank(id, options);
     // Hooks of a variant could hand back anything; a kind past the slots is none.
@@ -181,8 +183,10 @@ int32_t IsJokerIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions 
     const bool standard = StandardSuitAndRank();
     auto matches = [&](TileId joker) {
         if (joker < 0) return false;
-        int32_t suit = standard ? TileIdToSuit(joker, options) : g_hooks.suit(joker, options);
-        int32_t rank = standard ? TileIdToRank(joker, options) : g_hooks.rank(joker, options);
+        // A flower of rank 10 or more is no index's last digit (ids 145 on).
+        if (standard) return joker < 145 && detail::kKindOfId[size_t(joker)] == index;
+        int32_t suit = g_hooks.suit(joker, options);
+        int32_t rank = g_hooks.rank(joker, options);
         return index / 10 == suit && index % 10 == rank;
     };
     return matches(jokerA) || matches(jokerB) ? 1 : 0;
