@@ -1,11 +1,7 @@
 #include "rules/decompose.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdlib>
-#include <cstring>
 #include <utility>
-#include <vector>
 
 #include "rules/group_tables.h"
 #include "rules/hand_summary.h"
@@ -20,14 +16,6 @@ using detail::kEmptyValue;
 using detail::kInf;
 using detail::kPow5;
 using detail::SuitValue;
-
-// A value as one word, padding and all (zero in every value made here): read
-// and written whole, it never waits on a narrower store to the same place.
-uint64_t ValueKey(const GroupValue& v) {
-    uint64_t key = 0;
-    std::memcpy(&key, &v, sizeof v);
-    return key;
-}
 
 int32_t SuitCode(const TileCountArray& c, int base) {
     int32_t code = 0;
@@ -262,93 +250,6 @@ bool HandCountsValid(const TileCountArray& counts) {
 }
 
 namespace detail {
-
-bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows) {
-    if (!HandCountsValid(counts)) return false;
-    GroupValue v = HonourValue(counts, honourChows);
-    for (int s = 0; s < 3; ++s)
-        v = Combine(v, SuitValue(SuitCode(counts, s * 10 + 1)));
-    return Completes(v, jokers, pairTaken);
-}
-
-namespace {
-GroupValue Value(uint64_t b) {
-    return std::bit_cast<GroupValue>(b);
-}
-}  // namespace
-
-DecomposeProbe::DecomposeProbe(const TileCountArray& counts, bool honourChows)
-    : counts_(&counts), honourChows_(honourChows), valid_(HandCountsValid(counts)) {
-    if (!valid_) return;
-    for (int g = 0; g < 3; ++g) {
-        codes_[g] = SuitCode(counts, g * 10 + 1);
-        values_[size_t(g)] = ValueKey(SuitValue(codes_[g]));
-    }
-    values_[3] = ValueKey(HonourValue(counts, honourChows));
-}
-
-bool DecomposeProbe::Without(std::initializer_list<int> taken, int32_t jokers,
-                             bool pairTaken) const {
-    if (!valid_) return false;
-    int32_t codes[3] = {codes_[0], codes_[1], codes_[2]};
-    bool touched[4] = {false, false, false, false};
-    for (int k : taken) {
-        if (k < 1 || k >= kCountSlots || (*counts_)[size_t(k)] <= 0) {
-            TileCountArray rest = *counts_;
-            for (int kind : taken) {
-                if (kind >= 0 && kind < kCountSlots) --rest[size_t(kind)];
-            }
-            return CanDecompose(rest, jokers, pairTaken, honourChows_);
-        }
-        if (k < 30) {
-            codes[k / 10] -= kPow5[k % 10 - 1];
-            touched[k / 10] = true;
-        } else {
-            touched[3] = true;
-        }
-    }
-    int changed = -1, count = 0;
-    for (int g = 0; g < 4; ++g) {
-        if (touched[g]) changed = g, ++count;
-    }
-    if (count <= 1 && jokers >= 0) {
-        // The common case: the taken tiles lie in one group (or there are
-        // none), and the other groups combine the same for every probe.
-        const int g = changed < 0 ? 0 : changed;
-        if (!(othersReady_ & (1u << g))) {
-            GroupValue o = kEmptyValue;
-            for (int h = 0; h < 4; ++h) {
-                if (h != g) o = Combine(o, Value(values_[size_t(h)]));
-            }
-            others_[size_t(g)] = ValueKey(o);
-            othersReady_ |= uint8_t(1u << g);
-        }
-        GroupValue mine;
-        if (changed < 0) {
-            mine = Value(values_[0]);
-        } else if (g < 3) {
-            mine = SuitValue(codes[g]);
-        } else {
-            TileCountArray rest = *counts_;
-            for (int k : taken)
-                --rest[size_t(k)];
-            mine = HonourValue(rest, honourChows_);
-        }
-        return CompletesWith(Value(others_[size_t(g)]), mine, jokers, pairTaken);
-    }
-    GroupValue v[4];
-    for (int g = 0; g < 3; ++g)
-        v[g] = touched[g] ? SuitValue(codes[g]) : Value(values_[size_t(g)]);
-    if (touched[3]) {
-        TileCountArray rest = *counts_;
-        for (int k : taken)
-            --rest[size_t(k)];
-        v[3] = HonourValue(rest, honourChows_);
-    } else {
-        v[3] = Value(values_[3]);
-    }
-    return Completes(Combine(Combine(v[0], v[1]), Combine(v[2], v[3])), jokers, pairTaken);
-}
 
 AcceptOnlyScope::AcceptOnlyScope() : previous_(t_acceptOnly) {
     t_acceptOnly = true;

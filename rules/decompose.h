@@ -1,10 +1,10 @@
 #pragma once
 // The recursive meld decomposition of a hand (jokers handed down as two
-// wildcard counters), and the exact feasibility test that guides it.
+// wildcard counters): a walk guided by the group tables' masks, or for what
+// the walk leaves (honour chows among the tiles, more than 15 wildcards) a
+// search guided by the tables' values.
 
-#include <array>
 #include <cstdint>
-#include <initializer_list>
 
 #include "rules/hand_count.h"
 #include "rules/hu_result.h"
@@ -30,30 +30,6 @@ int32_t DecomposeHand(const TileCountArray& counts, int32_t nA, int32_t nB, Tile
 bool HandCountsValid(const TileCountArray& counts);
 
 namespace detail {
-
-// Whether the counts with `jokers` wildcards split into melds with at most
-// one pair (none when pairTaken), ignoring the eight-meld record limit.
-bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows);
-
-// Answers CanDecompose for a hand less a tile or two, many times over, from
-// the hand's own group values (only the groups that lose a tile are looked
-// up again). The counts must outlive the probe.
-class DecomposeProbe {
-  public:
-    DecomposeProbe(const TileCountArray& counts, bool honourChows);
-    // CanDecompose of the counts less one tile of each kind in `taken`.
-    bool Without(std::initializer_list<int> taken, int32_t jokers, bool pairTaken) const;
-
-  private:
-    const TileCountArray* counts_;
-    bool honourChows_;
-    bool valid_;
-    int32_t codes_[3] = {0, 0, 0};
-    std::array<uint64_t, 4> values_{};
-    // The groups other than g combined, made on first use (bit g of ready).
-    mutable std::array<uint64_t, 4> others_{};
-    mutable uint8_t othersReady_ = 0;
-};
 
 // While one lives on this thread, the decomposition only tells whether the
 // hand splits (after its exact test at the root) and records no melds.
