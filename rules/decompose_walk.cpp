@@ -10,6 +10,9 @@
 
 #include <array>
 #include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "rules/decompose.h"
 #include "rules/group_tables.h"
@@ -143,6 +146,48 @@ bool WalkLone(Walker& w, int k, int32_t count) {
     return true;
 }
 
+// A move's four tile words as masks: where the kind goes (plus an offset),
+// where the first and the second wildcard go; the rest stay 0.
+struct MeldWords {
+    int32_t offset[4];
+    int32_t kind[4];
+    int32_t joker1[4];
+    int32_t joker2[4];
+};
+constexpr auto kMeldWords = [] {
+    std::array<MeldWords, std::size(kMoves)> all{};
+    for (size_t i = 0; i < all.size(); ++i) {
+        for (int j = 0; j < 4; ++j) {
+            const uint8_t w = kMoves[i].words[j];
+            all[i].offset[j] = w <= kK2 ? w : 0;
+            all[i].kind[j] = w <= kK2 ? -1 : 0;
+            all[i].joker1[j] = w == kJoker1 ? -1 : 0;
+            all[i].joker2[j] = w == kJoker2 ? -1 : 0;
+        }
+    }
+    return all;
+}();
+
+void WriteTiles(MeldRecord& meld, const MeldWords& words, int32_t k, int32_t joker1,
+                int32_t joker2) {
+#if defined(__SSE2__)
+    auto load = [](const int32_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    const __m128i kinds = _mm_add_epi32(_mm_set1_epi32(k), load(words.offset));
+    const __m128i tiles =
+        _mm_or_si128(_mm_and_si128(kinds, load(words.kind)),
+                     _mm_or_si128(_mm_and_si128(_mm_set1_epi32(joker1), load(words.joker1)),
+                                  _mm_and_si128(_mm_set1_epi32(joker2), load(words.joker2))));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(meld.tiles.data()), tiles);
+#else
+    for (int j = 0; j < 4; ++j) {
+        meld.tiles[size_t(j)] = ((k + words.offset[j]) & words.kind[j]) |
+                                (joker1 & words.joker1[j]) | (joker2 & words.joker2[j]);
+    }
+#endif
+}
+
 // Spends one wildcard as the search does: the smaller non-zero counter,
 // ties to A. Returns 1 when it was B's.
 int TakeOne(int32_t& a, int32_t& b) {
@@ -180,15 +225,11 @@ void Record(const Walker& w, int32_t nA, int32_t nB, TileIndex idxA, TileIndex i
     const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
     for (int i = w.n - 1; i >= 0; --i) {
         if (result.meldCount < 0 || result.meldCount >= kMaxMelds) return;
-        const Move& m = kMoves[w.taken[i].move];
-        const int32_t k = w.taken[i].k;
-        const int32_t words[8] = {
-            k, k + 1, k + 2, 0, fromA[i] > 0 ? jokerA : jokerB, fromA[i] > 1 ? jokerA : jokerB,
-            0, 0};
+        const MeldWords& words = kMeldWords[w.taken[i].move];
         MeldRecord& meld = result.melds[size_t(result.meldCount++)];
-        meld.type = m.type;
-        for (int j = 0; j < 4; ++j)
-            meld.tiles[size_t(j)] = words[m.words[j]];
+        meld.type = kMoves[w.taken[i].move].type;
+        WriteTiles(meld, words, w.taken[i].k, fromA[i] > 0 ? jokerA : jokerB,
+                   fromA[i] > 1 ? jokerA : jokerB);
         meld.spare = {0, 0};
     }
 }
