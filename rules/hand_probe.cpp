@@ -27,9 +27,11 @@ constexpr uint32_t kShapeOrder[] = {kShapeSevenPairs, kShapeKnitted, kShapeSeven
 
 }  // namespace
 
-bool HandProbe::Reset(const TileCountArray& hand, RuleOptions options, uint32_t allowed,
-                      uint32_t mode) {
-    hand_ = &hand;
+bool HandProbe::Reset(const TileCountArray& counts, TileIndex emptyA, TileIndex emptyB,
+                      RuleOptions options, uint32_t allowed, uint32_t mode) {
+    counts_ = &counts;
+    emptyA_ = emptyA;
+    emptyB_ = emptyB;
     options_ = options;
     allowed_ = allowed;
     shapeMode_ = 0;
@@ -42,8 +44,12 @@ bool HandProbe::Reset(const TileCountArray& hand, RuleOptions options, uint32_t 
     othersKnown_ = 0;
     grouped_ = false;
     usable_ = !(options & kOptSubstitute) && StandardHookKinds(&refused_) &&
-              SummariseHand(hand, &summary_) &&
-              !((options & kOptHonourChows) && (summary_.masks.present & kHonourKinds));
+              SummariseHand(counts, &summary_);
+    if (!usable_) return false;
+    if (emptyA > 0 && emptyA < kCountSlots) summary_.Empty(emptyA, counts[size_t(emptyA)]);
+    if (emptyB > 0 && emptyB < kCountSlots && emptyB != emptyA)
+        summary_.Empty(emptyB, counts[size_t(emptyB)]);
+    usable_ = !((options & kOptHonourChows) && (summary_.masks.present & kHonourKinds));
     return usable_;
 }
 
@@ -69,7 +75,7 @@ GroupMask HandProbe::LoneMask(const Change* changes, int n) const {
     uint64_t bits = kMaskNoTiles;
     for (; kinds; kinds &= kinds - 1) {
         const int k = std::countr_zero(kinds);
-        int32_t c = (*hand_)[size_t(k)];
+        int32_t c = Count(k);
         for (int i = 0; i < n; ++i)
             c += changes[i].kind == k ? changes[i].delta : 0;
         if (c > 0) bits = AddGroup(bits, kSingleMask[c]);
@@ -97,7 +103,7 @@ Verdict HandProbe::Check(const Change* changes, int n, int32_t jokers, bool pair
     unsigned touched = 0;          // bit g: a group that changed
     for (int i = 0; i < n; ++i) {
         const int k = changes[i].kind;
-        int32_t c = (*hand_)[size_t(k)];
+        int32_t c = Count(k);
         for (int j = 0; j < n; ++j)
             c += changes[j].kind == k ? changes[j].delta : 0;
         // A count past four, or a tile in a slot of no kind: no hand at all.

@@ -21,13 +21,19 @@ enum class Verdict {
 
 class HandProbe {
   public:
-    // Summarises a hand for the given call (the counts must outlive the
-    // probe); false, and every answer unknown, when the probe does not apply:
-    // other hooks, option 0x4, a count outside 0-4 or tiles in the slots of
-    // no kind, or honour chows with honours in hand.
-    bool Reset(const TileCountArray& hand, RuleOptions options, uint32_t allowed, uint32_t mode);
+    // Summarises a hand for the given call: the counts with the kinds emptyA
+    // and emptyB (-1: none) as empty (the counts must outlive the probe).
+    // False, and every answer unknown, when the probe does not apply: other
+    // hooks, option 0x4, a count outside 0-4 or tiles in the slots of no
+    // kind, or honour chows with honours in hand.
+    bool Reset(const TileCountArray& counts, TileIndex emptyA, TileIndex emptyB,
+               RuleOptions options, uint32_t allowed, uint32_t mode);
+    bool Reset(const TileCountArray& hand, RuleOptions options, uint32_t allowed, uint32_t mode) {
+        return Reset(hand, -1, -1, options, allowed, mode);
+    }
     bool usable() const { return usable_; }
-    const TileCountArray& hand() const { return *hand_; }
+    // The hand's summary (when usable).
+    const HandSummary& summary() const { return summary_; }
 
     // CheckShapes on the hand less one tile of each kind in `taken` (held).
     Verdict Without(std::initializer_list<int> taken, int32_t jokers, bool pairTaken) const;
@@ -43,24 +49,26 @@ class HandProbe {
     void MakeGroups() const;
     uint64_t Others(int group) const;
     GroupMask LoneMask(const Change* changes, int n) const;
+    int32_t Count(int k) const { return k == emptyA_ || k == emptyB_ ? 0 : (*counts_)[size_t(k)]; }
 
-    const TileCountArray* hand_ = nullptr;
+    // All set by Reset (a probe is made for every call, and not set before).
+    const TileCountArray* counts_;
+    TileIndex emptyA_, emptyB_;
     bool usable_ = false;
-    RuleOptions options_ = 0;
-    uint32_t allowed_ = 0;
-    uint32_t shapeMode_ = 0;  // the shape bit of the call's mode that restricts the test
-    uint64_t refused_ = 0;
+    RuleOptions options_;
+    uint32_t allowed_;
+    uint32_t shapeMode_;  // the shape bit of the call's mode that restricts the test
+    uint64_t refused_;
     HandSummary summary_;
     // The groups, made on first use: three suits and the lone kinds from 30
     // up as one.
-    // (Left unset until made: a probe is made for every call.)
-    mutable bool grouped_ = false;
+    mutable bool grouped_;
     mutable int32_t codes_[3];
     mutable GroupMask group_[4];
-    mutable uint8_t present_ = 0;  // bit g: group g holds tiles
+    mutable uint8_t present_;  // bit g: group g holds tiles
     // The groups other than g summed up (4: all of them), made on first use.
     mutable uint64_t others_[5];
-    mutable uint8_t othersKnown_ = 0;
+    mutable uint8_t othersKnown_;
 };
 
 }  // namespace rules::detail

@@ -38,6 +38,24 @@ struct HandSummary {
     int32_t SuitCode(int suit) const;
     // A suit's counts as nibbles, nibble r for rank r + 1.
     uint64_t SuitNibbles(int suit) const;
+    // The summary with one of the `count` tiles of kind k taken out.
+    void Take(int k, int32_t count) {
+        const uint64_t bit = uint64_t(1) << k;
+        masks.present &= count > 1 ? ~uint64_t(0) : ~bit;
+        masks.pairs &= count > 2 ? ~uint64_t(0) : ~bit;
+        masks.odd ^= bit;
+        --tiles;
+        if (k < 32) --bytes[k];
+    }
+    // The summary with the `count` tiles of kind k taken out.
+    void Empty(int k, int32_t count) {
+        const uint64_t bit = uint64_t(1) << k;
+        masks.present &= ~bit;
+        masks.pairs &= ~bit;
+        masks.odd &= ~bit;
+        tiles -= count;
+        if (k < 32) bytes[k] = 0;
+    }
 };
 
 // Reads the counts once: whether they are a hand at all (every count 0-4,

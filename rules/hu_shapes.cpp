@@ -139,6 +139,13 @@ int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId
                     HuResult& result, uint32_t mode, int32_t pairTaken) {
     HandSummary hand;
     if (!SummariseHand(counts, &hand)) return 0;
+    return CheckShapesOf(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
+                         mode, pairTaken);
+}
+
+int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
+                      TileId jokerA, TileId jokerB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, uint32_t mode, int32_t pairTaken) {
     const KindMasks& masks = hand.masks;
     const int32_t tiles = hand.tiles;
     // With this game's hooks the kinds that end the test are known, and (but

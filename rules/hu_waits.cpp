@@ -3,6 +3,7 @@
 // (jokers as their own kind with option 0x8; jokers as wildcards) for the meld
 // the winning tile completes, and checks that the rest of the hand wins.
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <initializer_list>
@@ -34,9 +35,13 @@ struct Call {
 };
 
 // The hand as one view sees it: counts without the winning tile, the
-// wildcards in hand, and the winning tile's kind as the meld reads it.
+// wildcards in hand, and the winning tile's kind as the meld reads it. A view
+// reads the call's counts, with the joker kinds as empty when they are
+// wildcards here; only a view that moves the substitute tiles (option 0x4)
+// keeps counts of its own.
 struct View {
-    TileCountArray hand;
+    const TileCountArray* counts = nullptr;
+    TileIndex emptyA = -1, emptyB = -1;
     int32_t nA = 0, nB = 0;
     TileIndex kind = 0;
     bool winIsWild = false;  // the winning tile is a joker used as a wildcard
@@ -44,26 +49,41 @@ struct View {
     TileIndex idxA = 0, idxB = 0;
     TileIndex winJokerKind = 0;
     int32_t Jokers() const { return SumJokers(nA, nB); }
-    bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
+    int32_t Count(int k) const { return k == emptyA || k == emptyB ? 0 : (*counts)[size_t(k)]; }
+    bool Has(int k) const { return k >= 1 && k < kCountSlots && Count(k) > 0; }
+    // The view's hand less one tile of each kind in `taken`.
+    TileCountArray Rest(std::initializer_list<int> taken) const {
+        TileCountArray rest = *counts;
+        if (emptyA >= 0) rest[size_t(emptyA)] = 0;
+        if (emptyB >= 0) rest[size_t(emptyB)] = 0;
+        for (int k : taken)
+            --rest[size_t(k)];
+        return rest;
+    }
+    void Own(const TileCountArray& from) {
+        own_ = from;
+        counts = &own_;
+    }
 
     // What CheckShapes makes of the hand less a few tiles, summed up on first
     // use (the view stays in place from then on).
     const detail::HandProbe& Probe(RuleOptions options, uint32_t allowed, uint32_t mode) const {
         if (!probed_) {
-            probe_.Reset(hand, options, allowed, mode);
+            probe_.Reset(*counts, emptyA, emptyB, options, allowed, mode);
             probed_ = true;
         }
         return probe_;
     }
 
   private:
+    TileCountArray own_;
     mutable bool probed_ = false;
     mutable detail::HandProbe probe_;
 };
 
 // The views of one call, in the order they are tried: jokers as their own
 // kind (option 0x8, when there are any), then jokers as wildcards. Built in
-// place, as the views' probes point into their hands.
+// place, as views point into themselves.
 struct Views {
     std::array<View, 2> view;
     int count = 0;
@@ -76,13 +96,13 @@ struct Views {
         if (tileKind == 0) return;
         const bool tileIsJoker = jokersOn && IsJokerTile(tile, jokerA, jokerB, o);
         TileIndex kind = tileKind;
-        if (jokersOn && (o & kOptSubstitute) && idxA > 0 &&
-            tileKind == SubstituteIndexOfTiles(jokerA, jokerB, o)) {
+        const bool substitute = jokersOn && (o & kOptSubstitute);
+        if (substitute && idxA > 0 && tileKind == SubstituteIndexOfTiles(jokerA, jokerB, o)) {
             kind = idxA;  // the substitute tile stands for joker A's kind
         }
         auto add = [&]() -> View& {
             View& v = view[size_t(count++)];
-            v.hand = counts;
+            v.counts = &counts;
             v.jokersOn = jokersOn;
             v.kind = kind;
             v.winJokerKind = tileIsJoker ? tileKind : 0;
@@ -94,19 +114,32 @@ struct Views {
             int32_t jokersInHand = SumJokers(CountJokersInCounts(counts, jokerA, jokerB, o, &b), b);
             if (jokersInHand > 0 || tileIsJoker) {
                 View& v = add();
-                ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 1, &b);
+                // The jokers stay as their own kind; only the substitute moves.
+                if (substitute) {
+                    TileCountArray moved = counts;
+                    ExtractJokers(moved, -1, jokerA, jokerB, &ignored, o, 1, &b);
+                    v.Own(moved);
+                }
             }
         }
         View& v = add();
         v.idxA = idxA;
         v.idxB = idxB;
-        if (jokersOn && (o & kOptSubstitute)) {
-            v.nA = ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
+        if (substitute) {
+            TileCountArray moved = counts;
+            v.nA = ExtractJokers(moved, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
+            v.Own(moved);
         } else if (jokersOn) {
             // ExtractJokers without the substitute: the joker kinds leave the
             // hand as the wildcard counters.
-            if (jokerA >= 0 && idxA != 0) std::swap(v.nA, v.hand[size_t(idxA)]);
-            if (jokerB >= 0 && idxB != 0) std::swap(v.nB, v.hand[size_t(idxB)]);
+            if (jokerA >= 0 && idxA != 0) {
+                v.nA = counts[size_t(idxA)];
+                v.emptyA = idxA;
+            }
+            if (jokerB >= 0 && idxB != 0) {
+                v.nB = v.Count(idxB);
+                v.emptyB = idxB;
+            }
         }
         v.winIsWild = tileIsJoker;
     }
@@ -149,7 +182,7 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
         int32_t need = 0;
         for (int other : taken)
             need += other == k;
-        if (v.hand[size_t(k)] < need) return false;
+        if (v.Count(k) < need) return false;
     }
     int32_t nA = v.nA, nB = v.nB, savedA, savedB;
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
@@ -170,13 +203,21 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
         return false;
     }
     if (verdict == Verdict::kWins && call.quiet) return true;
-    TileCountArray rest = v.hand;
-    for (int k : taken)
-        --rest[size_t(k)];
+    const TileCountArray rest = v.Rest(taken);
     call.cleared = false;
-    if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed, call.result,
-                             call.mode, pairTaken))
-        return false;
+    int32_t shapes;
+    if (verdict == Verdict::kWins) {
+        // The probe's summary less the tiles taken is the rest's summary.
+        detail::HandSummary summary = v.Probe(call.options, call.allowed, call.mode).summary();
+        for (const int* k = taken.begin(); k != taken.end(); ++k)
+            summary.Take(*k, rest[size_t(*k)] + int32_t(std::count(k, taken.end(), *k)));
+        shapes = detail::CheckShapesOf(rest, summary, nA, nB, ja, jb, v.kind, call.options,
+                                       call.allowed, call.result, call.mode, pairTaken);
+    } else {
+        shapes = detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed,
+                                     call.result, call.mode, pairTaken);
+    }
+    if (!shapes) return false;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     TileIndex idxA = v.idxA, idxB = v.idxB;
     if (v.winIsWild) {
@@ -228,18 +269,16 @@ bool PairInView(const Call& call, const View& v) {
 bool PungInView(const Call& call, const View& v) {
     const int k = v.kind;
     if (!v.winIsWild) {
-        if (v.hand[size_t(k)] >= 2)
-            return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
+        if (v.Count(k) >= 2) return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
         if (!v.jokersOn) return false;
-        if (v.hand[size_t(k)] == 1)
+        if (v.Count(k) == 1)
             return v.Jokers() >= 1 && RestWins(call, v, {k}, 1, false, {kMeldPung, k}, kWaitPung);
         if ((call.options & kOptTwoJokerPungSelfDrawnOnly) && !SelfDrawn(call)) return false;
         return v.Jokers() >= 2 && RestWins(call, v, {}, 2, false, {kMeldPung, k}, kWaitPung);
     }
     if (!SelfDrawn(call)) return false;
     for (int i = 1; i < kCountSlots; ++i) {
-        if (v.hand[size_t(i)] >= 2 &&
-            RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung))
+        if (v.Count(i) >= 2 && RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung))
             return true;
     }
     for (int i = 1; i < kCountSlots && v.Jokers() >= 1; ++i) {

@@ -21,13 +21,15 @@ constinit TileHooks g_hooks{TileIdToSuit,  TileIdToRank, DefaultHonourOrFlower,
 struct HookTraits {
     bool standardSuitRank;
     HonourHookSet honours;
+    bool standardJoker;  // this game's joker test on this game's kinds
 };
-constinit HookTraits g_traits{true, HonourHookSet::kFlowersOnly};
+constinit HookTraits g_traits{true, HonourHookSet::kFlowersOnly, true};
 
 HookTraits TraitsOf(const TileHooks& h) {
     HookTraits t{};
     t.standardSuitRank = (h.suit == TileIdToSuit || h.suit == SuitHook) &&
                          (h.rank == TileIdToRank || h.rank == RankHook);
+    t.standardJoker = t.standardSuitRank && h.joker == IsJokerIndex;
     t.honours = HonourHookSet::kOther;
     if (h.honour == IsHonourIndex) {
         if (h.honourOrFlower == DefaultHonourOrFlower) t.honours = HonourHookSet::kFlowersOnly;
@@ -175,6 +177,16 @@ int32_t CollectSameKind(std::span<const TileId> list, TileId id, std::span<TileI
 
 int32_t IsJokerTile(TileId id, TileId jokerA, TileId jokerB, RuleOptions options) {
     if (id < 0) return 0;
+    if (g_traits.standardJoker) {
+        // IsJokerIndex on the id's kind, by table (an id past the tiles has none).
+        if (id >= kTileIdCount) return 0;
+        const TileIndex index = detail::kKindOfId[size_t(id)];
+        if (!(options & kOptJokers) || jokerA == -1) return 0;
+        auto matches = [&](TileId joker) {
+            return joker >= 0 && joker < 145 && detail::kKindOfId[size_t(joker)] == index;
+        };
+        return matches(jokerA) || matches(jokerB) ? 1 : 0;
+    }
     return g_hooks.joker(TileIdToIndex(id, options), jokerA, jokerB, options) ? 1 : 0;
 }
 
