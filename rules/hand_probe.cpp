@@ -1,5 +1,6 @@
 #include "rules/hand_probe.h"
 
+#include <array>
 #include <bit>
 
 #include "rules/decompose.h"
@@ -22,6 +23,21 @@ GroupMask FromBits(uint64_t bits) {
     return g;
 }
 
+// Each kind's suit (3: none) and the power of 5 of its rank in the suit's
+// code.
+constexpr auto kSuitOfKind = [] {
+    std::array<uint8_t, kCountSlots> suits{};
+    for (int k = 0; k < kCountSlots; ++k)
+        suits[size_t(k)] = uint8_t(k < 30 && k % 10 ? k / 10 : 3);
+    return suits;
+}();
+constexpr auto kPowerOfKind = [] {
+    std::array<int32_t, kCountSlots> powers{};
+    for (int k = 1; k < 30; ++k)
+        powers[size_t(k)] = k % 10 ? kPow5[k % 10 - 1] : 0;
+    return powers;
+}();
+
 constexpr uint32_t kShapeOrder[] = {kShapeSevenPairs, kShapeKnitted, kShapeSevenHonours,
                                     kShapeAllHonours, kShape258};
 
@@ -42,6 +58,8 @@ bool HandProbe::Reset(const TileCountArray& counts, TileIndex emptyA, TileIndex 
         }
     }
     othersKnown_ = 0;
+    for (auto& known : contextKnown_)
+        known[0] = known[1] = 0;
     grouped_ = false;
     usable_ = !(options & kOptSubstitute) && StandardHookKinds(&refused_) &&
               SummariseHand(counts, &summary_);
@@ -50,6 +68,19 @@ bool HandProbe::Reset(const TileCountArray& counts, TileIndex emptyA, TileIndex 
     if (emptyB > 0 && emptyB < kCountSlots && emptyB != emptyA)
         summary_.Empty(emptyB, counts[size_t(emptyB)]);
     usable_ = !((options & kOptHonourChows) && (summary_.masks.present & kHonourKinds));
+    // Shapes that no rest can take (one tile more, or two fewer, change a
+    // hand's kinds by at most two): knitted needs no pair, all honours and
+    // all 2-5-8 no other kind, seven honours with option 0x400000 all seven.
+    const KindMasks& m = summary_.masks;
+    oddKinds_ = CountBits(m.odd);
+    missingHonours_ = CountBits(kHonourKinds & ~m.present);
+    refusedHeld_ = (m.present & refused_) != 0;
+    liveShapes_ = allowed & kShapeBits;
+    if (CountBits(m.pairs) > 2) liveShapes_ &= ~kShapeKnitted;
+    if (CountBits(m.present & ~kHonourKinds) > 2) liveShapes_ &= ~kShapeAllHonours;
+    if (CountBits(m.present & ~kKinds258) > 2) liveShapes_ &= ~kShape258;
+    if ((options & kOptNoJokerSevenHonours) && CountBits(kHonourKinds & ~m.present) > 1)
+        liveShapes_ &= ~kShapeSevenHonours;
     return usable_;
 }
 
@@ -95,8 +126,73 @@ uint64_t HandProbe::Others(int group) const {
     return others_[group];
 }
 
+// The common case, asked many times over by the checkers: a tile or two of
+// one suit, no shape restriction, no honour chows. Honours and refused kinds
+// stay as they are in the hand.
+Verdict HandProbe::SuitCheck(const Change* changes, int n, int suit, int32_t jokers,
+                             bool pairTaken) const {
+    if (refusedHeld_) return Verdict::kLosesUntouched;
+    KindMasks m = summary_.masks;
+    int odd = oddKinds_;
+    int32_t code = 0, delta = 0;
+    for (int i = 0; i < n; ++i) {
+        const int k = changes[i].kind;
+        delta += changes[i].delta;
+        code += changes[i].delta * kPowerOfKind[size_t(k)];
+        if (i == 1 && k == changes[0].kind) continue;  // the same kind, counted once
+        int32_t c = summary_.bytes[k] + changes[i].delta;
+        if (i == 0 && n == 2 && changes[1].kind == k) c += changes[1].delta;
+        if (c < 0 || c > 4) return Verdict::kLosesUntouched;
+        const uint64_t bit = KindBit(k);
+        m.present = c > 0 ? m.present | bit : m.present & ~bit;
+        m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
+        odd += (c & 1) - (summary_.bytes[k] & 1);
+    }
+    const int64_t total = summary_.tiles + delta + int64_t(jokers);
+    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
+        bool takes = false;
+        switch (shapes & (0u - shapes)) {
+            case kShapeSevenPairs:
+                takes = (total == 12 || total == 14) && odd <= jokers;
+                break;
+            case kShapeSevenHonours:
+                takes = missingHonours_ == 0 ||
+                        (!(options_ & kOptNoJokerSevenHonours) && missingHonours_ <= jokers);
+                break;
+            default:  // (the others do not read the odd kinds)
+                takes = ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_);
+        }
+        if (takes) return Verdict::kWins;
+    }
+    if (total > kMaxDecomposedTiles) return Verdict::kLoses;
+    if (!grouped_) MakeGroups();
+    return SuitMask(codes_[suit] + code).bits & Context(suit, jokers, pairTaken) ? Verdict::kWins
+                                                                                 : Verdict::kLoses;
+}
+
+uint64_t HandProbe::Context(int suit, int32_t jokers, bool pairTaken) const {
+    uint16_t& known = contextKnown_[suit][pairTaken];
+    uint64_t& context = context_[suit][pairTaken][jokers];
+    if (!(known >> jokers & 1)) {
+        uint64_t left = FinalMask(jokers, pairTaken);
+        for (int g = 0; g < 4; ++g) {
+            if (g != suit && (present_ >> g & 1)) left = BeforeGroup(left, group_[g]);
+        }
+        context = left;
+        known |= uint16_t(1u << jokers);
+    }
+    return context;
+}
+
 Verdict HandProbe::Check(const Change* changes, int n, int32_t jokers, bool pairTaken) const {
     if (!usable_ || jokers < 0) return Verdict::kUnknown;
+    if (n >= 1 && n <= 2 && !shapeMode_ && jokers <= kMaskMaxJokers &&
+        !(options_ & kOptHonourChows)) {
+        const int k0 = changes[0].kind, k1 = changes[n - 1].kind;
+        const int suit = kSuitOfKind[size_t(k0)];
+        if (suit < 3 && kSuitOfKind[size_t(k1)] == suit)
+            return SuitCheck(changes, n, suit, jokers, pairTaken);
+    }
     KindMasks m = summary_.masks;
     int64_t tiles = summary_.tiles;
     int32_t codes[3] = {0, 0, 0};  // the changes to the suits' codes
@@ -127,7 +223,7 @@ Verdict HandProbe::Check(const Change* changes, int n, int32_t jokers, bool pair
                    ? Verdict::kWins
                    : Verdict::kLoses;
     }
-    for (uint32_t shapes = allowed_ & kShapeBits; shapes; shapes &= shapes - 1) {
+    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
         if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return Verdict::kWins;
     }
     if (total > kMaxDecomposedTiles) return Verdict::kLoses;

@@ -46,8 +46,10 @@ class HandProbe {
         int delta;
     };
     Verdict Check(const Change* changes, int n, int32_t jokers, bool pairTaken) const;
+    Verdict SuitCheck(const Change* changes, int n, int suit, int32_t jokers, bool pairTaken) const;
     void MakeGroups() const;
     uint64_t Others(int group) const;
+    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
     GroupMask LoneMask(const Change* changes, int n) const;
     int32_t Count(int k) const { return k == emptyA_ || k == emptyB_ ? 0 : (*counts_)[size_t(k)]; }
 
@@ -57,7 +59,11 @@ class HandProbe {
     bool usable_ = false;
     RuleOptions options_;
     uint32_t allowed_;
-    uint32_t shapeMode_;  // the shape bit of the call's mode that restricts the test
+    uint32_t shapeMode_;   // the shape bit of the call's mode that restricts the test
+    uint32_t liveShapes_;  // the allowed shapes that some rest may take
+    int oddKinds_;         // kinds held an odd number of times
+    int missingHonours_;   // honour kinds not held
+    bool refusedHeld_;     // the hand holds a kind the hooks refuse
     uint64_t refused_;
     HandSummary summary_;
     // The groups, made on first use: three suits and the lone kinds from 30
@@ -69,6 +75,10 @@ class HandProbe {
     // The groups other than g summed up (4: all of them), made on first use.
     mutable uint64_t others_[5];
     mutable uint8_t othersKnown_;
+    // What the groups other than a suit leave to complete, by suit, pair
+    // state and wildcards (bit j of known: made for j wildcards).
+    mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
+    mutable uint16_t contextKnown_[3][2];
 };
 
 }  // namespace rules::detail

@@ -63,28 +63,4 @@ bool StandardHookKinds(uint64_t* refused) {
     return true;
 }
 
-bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t jokers,
-                RuleOptions options) {
-    switch (shape) {
-        case kShapeSevenPairs:
-            return (total == 12 || total == 14) && CountBits(m.odd) <= jokers;
-        case kShapeKnitted: {
-            // At most one of each kind, and no suited kind with the next or
-            // the one after it.
-            const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
-            return total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0;
-        }
-        case kShapeSevenHonours: {
-            const int missing = CountBits(kHonourKinds & ~m.present);
-            return missing == 0 || (!(options & kOptNoJokerSevenHonours) && missing <= jokers);
-        }
-        case kShapeAllHonours:
-            return total > 0 && (m.present & ~kHonourKinds) == 0;
-        case kShape258:
-            return total > 0 && (m.present & ~kKinds258) == 0;
-        default:
-            return false;
-    }
-}
-
 }  // namespace rules::detail

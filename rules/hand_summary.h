@@ -6,7 +6,9 @@
 #include <cstdint>
 
 #include "platform/bytes.h"
+#include "rules/group_value.h"
 #include "rules/hand_count.h"
+#include "rules/hu_result.h"
 
 namespace rules::detail {
 
@@ -68,8 +70,32 @@ bool StandardHookKinds(uint64_t* refused);
 
 // Whether one whole-hand shape (its bit) takes the hand: `total` counts its
 // tiles and wildcards. For this game's hooks, without option 0x4.
-bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t jokers,
-                RuleOptions options);
+inline bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t jokers,
+                       RuleOptions options) {
+    switch (shape) {
+        case kShapeSevenPairs:
+            return (total == 12 || total == 14) && CountBits(m.odd) <= jokers;
+        case kShapeKnitted: {
+            // At most one of each kind, and no suited kind with the next or
+            // the one after it.
+            const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
+            return total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0;
+        }
+        case kShapeSevenHonours: {
+            // Each missing honour costs a wildcard.
+            const uint64_t missing = kHonourKinds & ~m.present;
+            if (missing == 0) return true;
+            if (options & kOptNoJokerSevenHonours) return false;
+            return jokers >= 7 || CountBits(missing) <= jokers;
+        }
+        case kShapeAllHonours:
+            return total > 0 && (m.present & ~kHonourKinds) == 0;
+        case kShape258:
+            return total > 0 && (m.present & ~kKinds258) == 0;
+        default:
+            return false;
+    }
+}
 
 inline int32_t HandSummary::SuitCode(int suit) const {
     // Pairs of ranks, then fours, then the eight and the ninth.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <initializer_list>
 #include <optional>
 #include <utility>
@@ -51,6 +52,17 @@ struct View {
     int32_t Jokers() const { return SumJokers(nA, nB); }
     int32_t Count(int k) const { return k == emptyA || k == emptyB ? 0 : (*counts)[size_t(k)]; }
     bool Has(int k) const { return k >= 1 && k < kCountSlots && Count(k) > 0; }
+    // The kinds (bit k) held `least` (1 or 2) times or more.
+    uint64_t Kinds(const Call& call, int least) const {
+        const detail::HandProbe& probe = Probe(call.options, call.allowed, call.mode);
+        if (probe.usable()) {
+            return least > 1 ? probe.summary().masks.pairs : probe.summary().masks.present;
+        }
+        uint64_t kinds = 0;
+        for (int k = 1; k < kCountSlots; ++k)
+            kinds |= uint64_t(Count(k) >= least) << k;
+        return kinds;
+    }
     // The view's hand less one tile of each kind in `taken`.
     TileCountArray Rest(std::initializer_list<int> taken) const {
         TileCountArray rest = *counts;
@@ -239,6 +251,39 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     return true;
 }
 
+// The anchors a (bits) of a checker's loop whose rests may win: the view's
+// hand less a tile of a + d1, and of a + d2 when d2 is not negative, with
+// `spent` wildcards spent. The probe refuses the others at once, leaving the
+// result as their full tests would (cleared once one got that far: the same
+// in any order, and a rest that wins rewrites it anyway).
+uint64_t MayWin(const Call& call, const View& v, uint64_t anchors, int d1, int d2, int32_t spent,
+                bool pairTaken) {
+    if (!g_shortcut.load(std::memory_order_relaxed)) return anchors;
+    const detail::HandProbe& probe = v.Probe(call.options, call.allowed, call.mode);
+    if (!probe.usable()) return anchors;
+    // (With the probe in use the counters are those of a hand, not negative.)
+    if (v.Jokers() < spent) return 0;
+    const int32_t jokers = v.Jokers() - spent;
+    uint64_t may = 0;
+    for (; anchors; anchors &= anchors - 1) {
+        const int a = std::countr_zero(anchors);
+        const Verdict verdict = d2 < 0 ? probe.Without({a + d1}, jokers, pairTaken)
+                                       : probe.Without({a + d1, a + d2}, jokers, pairTaken);
+        if (verdict == Verdict::kLoses) {
+            if (!call.cleared) {
+                ClearHuResult(call.result);
+                call.cleared = true;
+            }
+        } else if (verdict != Verdict::kLosesUntouched) {
+            may |= uint64_t(1) << a;
+        }
+    }
+    return may;
+}
+
+// Ranks 1-7 of the three suits: where a chow or a middle wait may start.
+constexpr uint64_t kLowRanks = 0xFEull | 0xFEull << 10 | 0xFEull << 20;
+
 bool SuitedKind(TileIndex k, const Call& call) {
     if (k < 1 || k >= 30 || k % 10 == 0) return false;
     return !HookHonour(k, call.jokerA, call.jokerB, call.options) &&
@@ -260,8 +305,9 @@ bool PairInView(const Call& call, const View& v) {
         return RestWins(call, v, {}, 1, true, {kMeldPair, k}, kWaitPair);
     }
     if (!SelfDrawn(call)) return false;
-    for (int i = 1; i < kCountSlots; ++i) {
-        if (v.Has(i) && RestWins(call, v, {i}, 0, true, {kMeldPair, i, 1}, kWaitPair)) return true;
+    for (uint64_t may = MayWin(call, v, v.Kinds(call, 1), 0, -1, 0, true); may; may &= may - 1) {
+        const int i = std::countr_zero(may);
+        if (RestWins(call, v, {i}, 0, true, {kMeldPair, i, 1}, kWaitPair)) return true;
     }
     return v.Jokers() >= 1 && RestWins(call, v, {}, 1, true, {kMeldPair, 0}, kWaitPair);
 }
@@ -277,12 +323,14 @@ bool PungInView(const Call& call, const View& v) {
         return v.Jokers() >= 2 && RestWins(call, v, {}, 2, false, {kMeldPung, k}, kWaitPung);
     }
     if (!SelfDrawn(call)) return false;
-    for (int i = 1; i < kCountSlots; ++i) {
-        if (v.Count(i) >= 2 && RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung))
-            return true;
+    for (uint64_t may = MayWin(call, v, v.Kinds(call, 2), 0, 0, 0, false); may; may &= may - 1) {
+        const int i = std::countr_zero(may);
+        if (RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung)) return true;
     }
-    for (int i = 1; i < kCountSlots && v.Jokers() >= 1; ++i) {
-        if (v.Has(i) && RestWins(call, v, {i}, 1, false, {kMeldPung, i}, kWaitPung)) return true;
+    if (v.Jokers() < 1) return false;
+    for (uint64_t may = MayWin(call, v, v.Kinds(call, 1), 0, -1, 1, false); may; may &= may - 1) {
+        const int i = std::countr_zero(may);
+        if (RestWins(call, v, {i}, 1, false, {kMeldPung, i}, kWaitPung)) return true;
     }
     return false;
 }
@@ -302,12 +350,11 @@ bool MiddleInView(const Call& call, const View& v) {
         return v.Has(k + 1) && RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 0}, kWaitMiddle);
     }
     if (!SelfDrawn(call)) return false;
-    for (int s = 0; s < 30; s += 10) {
-        for (int a = s + 1; a <= s + 7; ++a) {
-            if (v.Has(a) && v.Has(a + 2) &&
-                RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle))
-                return true;
-        }
+    const uint64_t held = v.Kinds(call, 1);
+    const uint64_t anchors = held & held >> 2 & kLowRanks;
+    for (uint64_t may = MayWin(call, v, anchors, 0, 2, 0, false); may; may &= may - 1) {
+        const int a = std::countr_zero(may);
+        if (RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle)) return true;
     }
     return false;
 }
@@ -384,18 +431,21 @@ bool ChowInView(const Call& call, const View& v) {
                RestWins(call, v, {k + 2}, 1, false, {kMeldChow, k, 1}, kWaitChow);
     }
     if (!SelfDrawn(call)) return false;
-    for (int s = 0; s < 30; s += 10) {
-        for (int a = s + 1; a <= s + 7; ++a) {
-            if (v.Has(a + 1) && v.Has(a + 2) &&
-                RestWins(call, v, {a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow))
-                return true;
-            if (v.Has(a) && v.Has(a + 2) &&
-                RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow))
-                return true;
-            if (v.Has(a) && v.Has(a + 1) &&
-                RestWins(call, v, {a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow))
-                return true;
-        }
+    // For each start a, the wildcard first, in the middle, then last.
+    const uint64_t held = v.Kinds(call, 1);
+    const uint64_t first = MayWin(call, v, held >> 1 & held >> 2 & kLowRanks, 1, 2, 0, false);
+    const uint64_t middle = MayWin(call, v, held & held >> 2 & kLowRanks, 0, 2, 0, false);
+    const uint64_t last = MayWin(call, v, held & held >> 1 & kLowRanks, 0, 1, 0, false);
+    for (uint64_t may = first | middle | last; may; may &= may - 1) {
+        const int a = std::countr_zero(may);
+        const uint64_t bit = uint64_t(1) << a;
+        if ((first & bit) &&
+            RestWins(call, v, {a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow))
+            return true;
+        if ((middle & bit) && RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow))
+            return true;
+        if ((last & bit) && RestWins(call, v, {a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow))
+            return true;
     }
     return false;
 }
@@ -598,8 +648,10 @@ int32_t PlainTest(const Views& views, TileId jokerA, TileId jokerB, RuleOptions 
     }
     const detail::HandProbe& probe = v->Probe(options, allowed, mode);
     Verdict verdict;
-    if (v->winIsWild) {
-        if (mode & (kModeRestricted1 | kModeRestricted4)) return 0;
+    if (v->winIsWild && (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
+    // The tile joins the wildcards when its kind is a joker's, even when the
+    // joker test says no (a flower of rank 10 or more as joker).
+    if (v->winIsWild || v->kind == v->emptyA || v->kind == v->emptyB) {
         verdict = probe.Without({}, v->Jokers() + 1, false);
     } else {
         verdict = probe.With(v->kind, v->Jokers(), false);
