@@ -7,12 +7,21 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "client/game_app.h"
 #include "mahjong/app/snapshot_words.h"
+#include "mahjong/app/table_logic.h"
+#include "mahjong/scene/table_scene.h"
 #include "platform/bytes.h"
+
+namespace platform {
+inline void PrintTo(const RECT& r, std::ostream* os) {
+    *os << "(" << r.left << "," << r.top << "," << r.right << "," << r.bottom << ")";
+}
+}  // namespace platform
 
 namespace mahjong::testing {
 
@@ -78,6 +87,35 @@ class Words {
 
   private:
     std::vector<int32_t> words_;
+};
+
+// An application, its round snapshot and this game's scene, seated.
+struct Table {
+    explicit Table(int own = 0, int chairs = 4, bool looker = false)
+        : app(SeatApp(own, chairs, looker)), scene(&logic) {
+        logic.SetLayoutWord(1, chairs);
+        scene.SetPlayerCount(chairs);
+        scene.SetWallPlayerCount(chairs);
+    }
+    // Stores a round start whose words are set by `fill`.
+    template <typename F>
+    void Start(F fill) {
+        Words w(snap::kRoundStartWords);
+        w[snap::kJokerA] = -1;
+        w[snap::kJokerB] = -1;
+        for (int i = 0; i < 32; ++i)
+            w[size_t(53 + i)] = -1;
+        fill(w);
+        logic.StoreRoundStart(w.Bytes());
+    }
+    // Writes words of the table block directly (a table-data reply).
+    void SetBlockWord(int n, int32_t v) {
+        platform::StoreLE32(&logic.TableData()[size_t(n) * 4], uint32_t(v));
+    }
+
+    std::unique_ptr<RecordingApp> app;
+    CTableLogic logic;
+    CTableScene scene;
 };
 
 }  // namespace mahjong::testing
