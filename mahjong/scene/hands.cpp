@@ -133,13 +133,8 @@ void CMJTableSceneBase::RemoveHandTile(int32_t seat, int32_t face) {
     }
     // The row keeps its right edge: faces move down one place and the hole
     // goes to the end of the row.
-    for (; k + 1 < HandTiles() && Hand(seat, k + 1).standing; ++k) {
-        MJStruct& to = Hand(seat, k);
-        const MJStruct& from = Hand(seat, k + 1);
-        to.nFace = from.nFace;
-        to.locked = from.locked;
-        to.jokerMark = from.jokerMark;
-    }
+    for (; k + 1 < HandTiles() && Hand(seat, k + 1).standing; ++k)
+        MoveTile(seat, k + 1, k);
     Hand(seat, k).standing = 0;
     Hand(seat, k).present = 0;
 }
@@ -308,20 +303,34 @@ void CMJTableSceneBase::RebuildFromSnapshot() {
             for (int32_t m = 0; m < count; ++m) {
                 const int32_t at = base + chair * 42 + m * snap::kMeldWords;
                 const bool kong = table >= snap::kExposedKongs;
-                std::array<int32_t, 16> meld{};
-                meld[3] = chair;
-                meld[4] = t->SpareWord(at + 4);
-                meld[5] = t->SpareWord(at + (kong ? 3 : 2));
-                meld[6] = t->SpareWord(at + 0);
-                meld[7] = t->SpareWord(at + 1);
-                meld[8] = kong ? t->SpareWord(at + 2) : -1;
-                LayMeldRecord(table, seat, meld);
+                MeldWords meld;
+                meld.chair = chair;
+                meld.giver = t->SpareWord(at + 4);
+                meld.claimed = t->SpareWord(at + (kong ? 3 : 2));
+                meld.handA = t->SpareWord(at + 0);
+                meld.handB = t->SpareWord(at + 1);
+                meld.fourth = kong ? t->SpareWord(at + 2) : -1;
+                switch (table) {
+                    case snap::kPungs:
+                        LayPung(seat, meld);
+                        break;
+                    case snap::kChows:
+                        LayChow(seat, meld);
+                        break;
+                    case snap::kExposedKongs:
+                        LayExposedKong(seat, meld);
+                        break;
+                    case snap::kAddedKongs:
+                        LayAddedKong(seat, meld);
+                        break;
+                    default:
+                        LayConcealedKong(seat, meld);
+                        break;
+                }
             }
         }
     }
 }
-
-void CMJTableSceneBase::LayMeldRecord(int32_t, int32_t, const std::array<int32_t, 16>&) {}
 
 void CMJTableSceneBase::BindSeatTiles(int32_t seat) {
     if (IsSeat(seat)) effects_.Add({Effect::kBindSeat, seat});

@@ -58,6 +58,18 @@ struct ClaimOption {
     int32_t huPossible = 0;  // another chair (or, for the chow, the flags) may win on it
     int32_t kind = 0;        // kind of the offer (kong announced: the kong's kind)
 };
+// What a meld notification (and a meld rebuilt from the snapshot) says:
+// payload words 3-8 and 10.
+struct MeldWords {
+    int32_t chair = -1;    // the melding player
+    int32_t giver = -1;    // the chair that gave the claimed tile
+    int32_t claimed = -1;  // the claimed tile; a kong's first tile
+    int32_t handA = -1;    // the tiles taken from the hand
+    int32_t handB = -1;
+    int32_t fourth = -1;       // a kong's fourth tile
+    int32_t replacement = -1;  // the tile drawn after a kong
+};
+
 enum ClaimButton : int32_t { kPengButton = 1, kKongButton, kChowButton, kHuButton, kPassButton };
 inline constexpr int kClaimOptions = 9;
 

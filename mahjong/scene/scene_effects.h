@@ -15,11 +15,33 @@ enum class Effect : int32_t {
     kBindSeat,          // a: view seat; bind its hand records
     kBindWall,          // bind the wall records
     kBindShown,         // a: view seat; its shown tile
+    kBindRiver,         // a: view seat
+    kBindFlowers,       // a: view seat
     kShownMarker,       // a: view seat, b: 1 shown / 0 hidden
+    kHideTiles,         // every tile entity leaves the table
     kDelayedMessage,    // a: delay ms, b: message code, c: view seat (-1 none)
-    kSound,             // a: sound resource, b: flags
-    kEnableAllButtons,  // a: value
     kStartTimer,        // a: timer id, b: ms
+    kStopTimer,         // a: timer id
+    kKillTurnTimers,    // the own-turn timers 10 and 11
+    kClockPath,         // a: from, b: to; the hand's path (ClockPath) starts
+    kEnableButton,      // a: operation button 1-5, b: enable
+    kEnableAllButtons,  // a: value
+    kBeginOperations,   // the operation buttons placed for a restored round
+    kOwnTurn,           // the turn clock ran out, or the claims are over
+    kVoice,             // a: view seat, b: operation voice code, text: its name
+    kTileVoice,         // a: view seat, b: tile code
+    kParticles,         // a: view seat; the win effect
+    kSettlement,        // the round result's panel
+    kRefreshEntities,   // a: mode
+    kRefreshTileControls,
+    kRoundStartDisplay,  // start button refreshed, ready icons and seat frames hidden
+    kHideCentre,         // note board, clock body, money and flower labels hidden
+    kSortSweep,          // the sort animation over the own hand
+    kDice,               // a, b: the two dice
+    kSeatIcon,           // a: view seat, b: icon kind (1 banker)
+    kMoney,              // a: value shown
+    kJokerTile,          // a: the joker tile code shown
+    kPresence,           // a: argument of the presence request 229500
 };
 
 struct SceneEffect {

@@ -49,6 +49,26 @@ void CTableScene::DrawShownTile(int32_t seat) {
     effects_.Add({Effect::kShownMarker, seat, shown ? 1 : 0});
 }
 
+void CTableScene::ShowJokerTile() {
+    const int32_t code = GetTableLogic()->GetJokerA();
+    if (code >= 0 && code < 144) effects_.Add({Effect::kJokerTile, code});
+}
+
+void CTableScene::DrawMoney() {
+    const CMJTableLogic* t = GetTableLogic();
+    const int32_t banker = ChairToViewSeat(t->GetBankerChair());
+    if (IsSeat(banker)) effects_.Add({Effect::kSeatIcon, banker, 1});
+    // This game shows only a stake in silver.
+    if (t->GetMoneyMode() != 0) effects_.Add({Effect::kMoney, t->GetSilverValue()});
+}
+
+void CTableScene::FillJokerWords() {
+    // The round's jokers as tile kinds, 0 for none.
+    const CMJTableLogic* t = GetTableLogic();
+    jokerWords_ = {rules::TileKindOrZero(t->GetJokerA(), RuleFlags()),
+                   rules::TileKindOrZero(t->GetJokerB(), RuleFlags())};
+}
+
 void CTableScene::OnFlowersHeld() {
     effects_.Add({Effect::kStartTimer, kTimerFlowerCheck, 500});
 }

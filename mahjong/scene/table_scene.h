@@ -36,9 +36,14 @@ class CTableScene : public CMJTableScene {
     int32_t HandTiles() const override { return 17; }
 
     void DrawShownTile(int32_t seat) override;
+    void ShowJokerTile() override;
+    void DrawMoney() override;
 
   protected:
     int32_t Seat0HandShift() const override { return 15; }
+    int32_t FlowerShift(int32_t seat) const override { return seat == 0 ? 15 : seat == 3 ? 50 : 0; }
+    void ClearJokerWords() override { jokerWords_ = {}; }
+    void FillJokerWords() override;
     bool UsesJokerPictures() const override { return true; }
     void OnFlowersHeld() override;
 };

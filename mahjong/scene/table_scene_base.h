@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 
@@ -24,6 +25,9 @@
 namespace mahjong {
 
 using platform::RECT;
+namespace meld {
+struct KongPlan;
+}
 
 class CMJTableSceneBase {
   public:
@@ -179,6 +183,145 @@ class CMJTableSceneBase {
     // True when wall record `index` (0..wall tiles-1) exists.
     bool IsWallIndex(int32_t index) const { return index >= 0 && index < WallTiles(); }
 
+    // --- Rivers and flower areas (36 places a seat).
+    virtual void LayoutRiver();
+    virtual void GetRiverRect(int32_t seat, RECT* rect) const;
+    virtual void AddRiverTile(int32_t seat, int32_t face);
+    virtual void SetRiverUsed(int32_t value);
+    virtual void FillRiversFromSnapshot();
+    virtual void RefreshRiver(int32_t seat);
+    virtual void LayoutFlowers();
+    virtual void AddFlower(int32_t seat, int32_t face);
+    virtual int32_t CountFlowers(int32_t seat) const;
+    virtual void FillFlowersFromSnapshot();
+    virtual void GetFlowerRect(int32_t seat, RECT* rect) const;
+    virtual void GetFlowerUsedRect(int32_t seat, RECT* rect) const;
+    virtual void RefreshFlowers(int32_t seat);
+    // The picture of a river or flower record (area kAreaRiver or kAreaFlower).
+    bool StripTileImage(int32_t area, int32_t seat, int32_t index, TileImage* image) const;
+
+    // --- Melds and hand arrangement.
+    virtual void PlaceDrawnTile(int32_t seat, int32_t face);
+    virtual void ArrangeHand(int32_t seat, const FaceList& faces);
+    virtual void ArrangeHandWithDrawn(int32_t seat, const FaceList& faces);
+    virtual int32_t SetHandFaces(int32_t seat, const FaceList& faces);
+    virtual int32_t SetHandFacesAfterDrawn(int32_t seat, const FaceList& faces);
+    virtual void LayChow(int32_t seat, const MeldWords& meld);
+    virtual void LayPung(int32_t seat, const MeldWords& meld);
+    virtual void LayExposedKong(int32_t seat, const MeldWords& meld);
+    virtual void LayConcealedKong(int32_t seat, const MeldWords& meld);
+    virtual void LayAddedKong(int32_t seat, const MeldWords& meld);
+    virtual void TakeMeldTiles(int32_t seat, const MeldWords& meld);
+    virtual void TakeExposedKongTiles(int32_t seat, const MeldWords& meld);
+    virtual void TakeConcealedKongTiles(int32_t seat, const MeldWords& meld);
+    virtual void TakeAddedKongTile(int32_t seat, const MeldWords& meld);
+    // Makes the drawn place hold the row's first tile; 1 (nothing done) when
+    // it is already in use.
+    virtual int32_t ShiftToDrawn(int32_t seat);
+    virtual void MergeDrawnTile(int32_t seat);
+
+    // --- The per-turn state block and the turn clock.
+    enum StateWordIndex : int32_t {
+        kClockRunning,
+        kDrawnFlag,
+        kTurnSeconds,
+        kClockStarted,
+        kClockPosition,  // 2 x the view seat pointed at
+        kHandFrame,      // the direction the hand is drawn in
+        kHandMode = 10,  // 0 normal, 1 clicks do nothing, 2 kong choice, 3 chow choice
+        kClaimWindow = 11,
+        kStateWords = 21,
+    };
+    int32_t StateWord(int32_t i) const { return i >= 0 && i < kStateWords ? state_[size_t(i)] : 0; }
+    int32_t ResetStateBlock();
+    int32_t GetDrawnFlag() const { return state_[kDrawnFlag]; }
+    void SetDrawnFlag(int32_t v) { state_[kDrawnFlag] = v; }
+    int32_t GetClaimWindow() const { return state_[kClaimWindow]; }
+    void SetClaimWindow(int32_t v) { state_[kClaimWindow] = v; }
+    int32_t GetTurnSeconds() const { return state_[kTurnSeconds]; }
+    void SetTurnSeconds(int32_t v) { state_[kTurnSeconds] = v; }
+    void DecrementTurnSeconds() { --state_[kTurnSeconds]; }
+    int32_t GetHandMode() const { return state_[kHandMode]; }
+    void SetHandMode(int32_t mode);
+    int32_t GetClockPosition() const { return state_[kClockPosition]; }
+    void SetClockPosition(int32_t position);
+    int32_t ClockSize() const { return 65; }
+    void GetClockRect(RECT* rect) const;
+    virtual void StartTurnClock();
+    virtual void TC_MoveClockHand(int32_t from, int32_t to);
+    virtual int32_t TC_GetPointTo() const;
+    // One step of the hand's path: its picture turns to the next direction.
+    virtual void TC_Moveing();
+    const std::array<int32_t, 10>& ClockPath() const { return clockPath_; }
+    // What the clock's entities show.
+    struct ClockFace {
+        bool visible = false;
+        int32_t handX = 0, tensX = 0, unitsX = 0;
+        bool operator==(const ClockFace&) const = default;
+    };
+    virtual void DrawTurnClock();
+    const ClockFace& GetClockFace() const { return clockFace_; }
+    virtual void KillTurnTimers();
+    virtual void ClearTable();
+    virtual void StartRoundDisplay();
+    virtual void ShowJokerTile() {}
+    int32_t JokerWord(int32_t i) const { return jokerWords_[size_t(i & 1)]; }
+    // The pane's one-second clock timer, which counts the turn seconds down.
+    static constexpr uint32_t kClockTimerId = 10000;
+    void StartClockTimer();
+    void StopClockTimer();
+    uint32_t ClockTimerId() const { return clockTimer_; }
+    virtual void OnTimer(uint32_t id);
+
+    // --- The table centre.
+    void GetTableCentreBox(RECT* rect) const;
+    void GetDiceRect(RECT* rect) const;
+    virtual void DrawMoney();
+    // Throws the round's dice; false (a log line) when they are not 1-6.
+    virtual bool ThrowDice();
+
+    // --- Notification handlers (payloads of little-endian words). A
+    // payload shorter than what its handler reads, or naming a chair that
+    // is not seated, is dropped with a log line.
+    using Bytes = std::span<const uint8_t>;
+    virtual void OnRoundStart(Bytes payload);         // 211040
+    virtual void OnOwnHand(Bytes payload);            // 221200
+    virtual void OnHandHidden(Bytes payload);         // 221160
+    virtual void OnDraw(Bytes payload);               // 229160
+    virtual void OnDiscard(Bytes payload);            // 221170
+    virtual void OnClaimsOver(Bytes payload);         // 229165
+    virtual void OnPengAnnounced(Bytes payload);      // 229170
+    virtual void OnChowAnnounced(Bytes payload);      // 229175
+    virtual void OnKongAnnounced(Bytes payload);      // 229180
+    virtual void OnPengExecuted(Bytes payload);       // 229185
+    virtual void OnChowExecuted(Bytes payload);       // 229190
+    virtual void OnKong(uint32_t id, Bytes payload);  // 229195, 229197, 229199
+    virtual void OnFlowerReplaced(Bytes payload);     // 229210
+    virtual void OnRoundEnd(Bytes payload);           // 211080
+    virtual void OnPresence(Bytes payload);           // 229500
+    // The handler of a notification id; false for an id the scene has none for.
+    bool HandleNotification(uint32_t id, Bytes payload);
+
+    // --- What the handlers ask of the buttons, voices and effects.
+    virtual void EnableOperationButton(int32_t n, int32_t enable);
+    virtual void EnableAllOperationButtons(int32_t enable);
+    // Ends the claim offers of a turn.
+    virtual void ResetOperationState();
+    virtual void OnOwnTurn();
+    virtual void PlayOperationSound(int32_t seat, int32_t code);
+    virtual void PlayTileSound(int32_t seat, int32_t tile);
+    // A sound resource through the application.
+    void PlaySoundResource(uint32_t id, uint32_t flags) const;
+    virtual void ShowParticles(int32_t seat);
+    virtual void ShowSettlement();
+    virtual void RefreshEntities(int32_t mode);
+    virtual void RefreshTileControls();
+    virtual void BeginOperationDisplay();
+    // The operation voice names by code ("peng0" ...), empty for others.
+    static const char* GetOperationSoundName(int32_t code);
+    // A chat line through the main frame.
+    void AddChatLine(const std::string& text) const;
+
   protected:
     MJStruct& Hand(int32_t seat, int32_t i) {
         return hands_[size_t(seat) * kHandRecords + size_t(i)];
@@ -214,8 +357,44 @@ class CMJTableSceneBase {
     // The engine level's deal reveal queues timed messages.
     virtual void RevealSeat(int32_t seat, int32_t order);
     virtual void RevealDone() {}
-    // A meld laid from the snapshot (table: snap::MeldTable).
-    virtual void LayMeldRecord(int32_t table, int32_t seat, const std::array<int32_t, 16>& meld);
+    // Level hooks of the round's display: the shift of seat 0's flower strip
+    // and seat 3's, the round words this game shows and resets.
+    virtual int32_t FlowerShift(int32_t seat) const {
+        (void)seat;
+        return 0;
+    }
+    virtual void ClearJokerWords() {}
+    virtual void FillJokerWords() {}
+    // The seat of a payload's chair, -1 (logged) when the chair is not seated.
+    int32_t SeatOfChair(uint32_t id, int32_t chair) const;
+    // The handlers' common steps: a wall tile taken (false, logged, for an
+    // index outside the wall), a seat's shown tile closed, the clock turned
+    // to a seat.
+    bool TakeWallTile(int32_t index);
+    void CloseShownTile(int32_t seat);
+    void ClockTo(int32_t seat);
+    void OnMeldExecuted(uint32_t id, Bytes payload);
+    // The block origin of meld block i (its last record) along the seat's row.
+    int32_t MeldBlockOrigin(int32_t seat, int32_t i) const;
+    // The last free meld block (record i) from the row's end; -1 when full.
+    int32_t FreeMeldBlock(int32_t seat) const;
+    // Takes the faces from a seat's hand when they are known (true); else
+    // `hiddenTaken` tiles leave the end of the row and the drawn place fills.
+    bool TakeTilesFromHand(int32_t seat, std::initializer_list<int32_t> faces, int32_t hiddenTaken);
+    void StandReplacement(int32_t seat, int32_t tile, bool faceUp);
+    int32_t GiverSeat(int32_t seat, int32_t giverChair) const;
+    void PlaceMeldRecord(MJStruct& r, int32_t seat, int32_t origin, int32_t along,
+                         int32_t cross) const;
+    void LayThreeTiles(int32_t seat, const MeldWords& meld, int32_t mark);
+    void LayKong(int32_t seat, const MeldWords& meld, const meld::KongPlan& plan);
+    // Face, lock and joker mark of a hand tile move to another record.
+    void MoveTile(int32_t seat, int32_t from, int32_t to);
+    int32_t WriteFaces(int32_t seat, int32_t first, const FaceList& faces);
+    // Fills a river or flower strip of every seated chair from the snapshot's
+    // lists and counts (spare words).
+    void FillStrips(int32_t area, int32_t lists, int32_t counts, int32_t capacity);
+    void ArrangeRecords(int32_t seat, int32_t first, int32_t n);
+    std::array<int32_t, 2> jokerWords_{};
     void ZeroHands() { hands_.fill(MJStruct{}); }
     void ZeroShownTiles() { shown_.fill(MJStruct{}); }
 
@@ -237,6 +416,10 @@ class CMJTableSceneBase {
     std::array<MJStruct, 4 * kStripRecords> rivers_{};
     std::array<MJStruct, 4> shown_{};
     std::array<ClaimOption, kClaimOptions> options_{};
+    std::array<int32_t, kStateWords> state_{};
+    std::array<int32_t, 10> clockPath_{};
+    ClockFace clockFace_;
+    uint32_t clockTimer_ = 0;
 };
 
 }  // namespace mahjong

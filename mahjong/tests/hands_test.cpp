@@ -40,30 +40,28 @@ TEST(Hands, ResetPlacesEveryRecordAtBothPaneKinds) {
     classic.ResetHands();
     t.scene.ResetHands();
     const int w = t.scene.Sizes().ownWidth;
-    for (int i = 1; i < 17; ++i) {
-        EXPECT_EQ(H(t.scene, 3, i).x, (16 - i) * w) << "index 1 is rightmost";
-        EXPECT_EQ(H(t.scene, 0, i).y, 504 - 46 - 26 * i) << "this game lowers the left hand by 15";
-        EXPECT_EQ(H(t.scene, 1, i).x, 10 + 26 * i);
-        EXPECT_EQ(H(t.scene, 2, i).y, 12 + 26 * i);
+    // Concealed tiles fill the own row from the right, index 1 rightmost;
+    // the drawn place stands 12 pixels right of them. This game lowers the
+    // left hand by 15.
+    for (int i : {1, 16}) {
+        EXPECT_EQ(H(t.scene, 3, i).x, (16 - i) * w);
+        EXPECT_EQ(H(t.scene, 0, i).y, 504 - 46 - 26 * i);
         EXPECT_EQ(H(t.scene, 2, i).x, 30);
-        EXPECT_EQ(H(t.scene, 0, i).faceState, 2);
-        EXPECT_EQ(H(t.scene, 3, i).faceState, 1);
-        EXPECT_EQ(H(t.scene, 3, i).nFace, kFaceDown);
+        EXPECT_EQ(H(t.scene, 2, i).y, 12 + 26 * i);
     }
-    EXPECT_EQ(H(t.scene, 3, 0).x, 16 * w + 12);
-    EXPECT_EQ(H(t.scene, 0, 0).y, 504 - 34);
-    EXPECT_EQ(H(t.scene, 1, 0).x, 0);
-    EXPECT_EQ(H(t.scene, 2, 0).y, 0);
-    EXPECT_EQ(H(t.scene, 3, 17).standing, 0) << "only hand-tile places stand";
-    for (int i = 0; i < 22; ++i) {
-        EXPECT_EQ(H(t.scene, 0, i).drawOrder, 2400 - i);
-        EXPECT_EQ(H(t.scene, 2, i).drawOrder, 2400 + i);
-        EXPECT_EQ(H(t.scene, 3, i).drawOrder, 2800 - i);
-        EXPECT_EQ(H(t.scene, 1, i).seat, 1);
+    const int drawn[4][2] = {{0, 504 - 34}, {0, 0}, {30, 0}, {16 * w + 12, 10}};
+    for (int seat = 0; seat < 4; ++seat) {
+        EXPECT_EQ(H(t.scene, seat, 0).x, drawn[seat][0]);
+        EXPECT_EQ(H(t.scene, seat, 0).y, drawn[seat][1]);
+        EXPECT_EQ(H(t.scene, seat, 5).faceState, seat == 3 ? 1 : 2);
+        EXPECT_EQ(H(t.scene, seat, 17).standing, 0) << "only hand-tile places stand";
+        EXPECT_EQ(H(t.scene, seat, 21).seat, seat);
     }
+    EXPECT_EQ(H(t.scene, 0, 21).drawOrder, 2400 - 21);
+    EXPECT_EQ(H(t.scene, 1, 21).drawOrder, 2400 + 21);
+    EXPECT_EQ(H(t.scene, 3, 21).drawOrder, 2800 - 21);
     // The classic level: 14 tiles, the 42-pixel own tile, no drawing order.
     EXPECT_EQ(H(classic, 0, 1).y, 26 * 14 + 62 - 61 - 26);
-    EXPECT_EQ(H(classic, 3, 1).x, 12 * 42);
     EXPECT_EQ(H(classic, 3, 0).x, 13 * 42 + 12);
     EXPECT_EQ(H(classic, 3, 3).drawOrder, 0);
     EXPECT_EQ(H(classic, 3, 14).standing, 0);
@@ -224,11 +222,8 @@ TEST(Hands, DealRevealStartsAtTheBanker) {
 TEST(Hands, LookupsAndFaces) {
     Table t;
     Hold(t.scene, 3, {5, 6, 5}, 7);
-    EXPECT_TRUE(t.scene.HasDrawnTile(3));
-    EXPECT_FALSE(t.scene.HasDrawnTile(2));
     EXPECT_EQ(t.scene.FindHandTile(3, 5), 3);
     EXPECT_EQ(t.scene.LastHandTile(3), 3);
-    EXPECT_EQ(t.scene.RaisedHandTile(3), -1);
     t.scene.RaiseHandTile(3, 2);
     t.scene.RaiseHandTile(3, 1);
     EXPECT_EQ(t.scene.RaisedHandTile(3), 1);
@@ -237,7 +232,6 @@ TEST(Hands, LookupsAndFaces) {
     EXPECT_EQ(list[0], 7);
     EXPECT_EQ(t.scene.GetRaisedFaces(list), 1);
     EXPECT_EQ(list[0], 5);
-    EXPECT_TRUE(t.scene.IsHandFaceKnown(3));
     t.scene.HideHandFaces(3);
     EXPECT_FALSE(t.scene.IsHandFaceKnown(3));
     EXPECT_EQ(H(t.scene, 3, 0).nFace, kFaceDown);
@@ -247,10 +241,11 @@ TEST(Hands, LookupsAndFaces) {
     EXPECT_EQ(H(t.scene, 0, 2).orientation, 2);
     for (int seat : {-1, 4}) {
         EXPECT_EQ(t.scene.FindHandTile(seat, 5), -1);
-        EXPECT_FALSE(t.scene.IsHandFaceKnown(seat));
+        EXPECT_FALSE(t.scene.HasDrawnTile(seat));
         t.scene.OpenHandFaces(seat);
         t.scene.BindSeatTiles(seat);
     }
+    EXPECT_TRUE(t.scene.Effects().All().empty());
 }
 
 }  // namespace

@@ -25,91 +25,56 @@ int ExpectedView(int d, int chairs) {
     return 1;
 }
 
-TEST(Seats, ChairsMapToViewSeatsAndBackForEveryTableAndLooker) {
+TEST(Seats, ChairsViewSeatsTurnsAndNeighboursForEveryTableAndLooker) {
     for (int chairs : {2, 3, 4}) {
         for (int own = 0; own < chairs; ++own) {
             for (bool looker : {false, true}) {
+                SCOPED_TRACE(::testing::Message() << chairs << " chairs, own " << own << looker);
                 auto app = SeatApp(own, chairs, looker);
-                ASSERT_EQ(app->GetOwnChair(), own);
                 CTableLogic layout;
                 layout.SetLayoutWord(1, chairs);
                 CTableScene scene(&layout);
                 scene.SetPlayerCount(chairs);
-                std::set<int> seen;
+                std::set<int> seated;
                 for (int chair = -2; chair < 6; ++chair) {
-                    const int want = chair < 0 || chair >= chairs
-                                         ? -1
-                                         : ExpectedView((chair - own + chairs) % chairs, chairs);
-                    SCOPED_TRACE(::testing::Message()
-                                 << chairs << " chairs, own " << own << ", chair " << chair);
-                    EXPECT_EQ(layout.ChairToViewSeat(chair), want);
-                    EXPECT_EQ(scene.ChairToViewSeat(chair), want);
-                    if (want < 0) continue;
-                    seen.insert(want);
-                    EXPECT_EQ(layout.ViewSeatToChair(want), chair);
+                    const bool in = chair >= 0 && chair < chairs;
+                    const int want =
+                        in ? ExpectedView((chair - own + chairs) % chairs, chairs) : -1;
+                    EXPECT_EQ(layout.ChairToViewSeat(chair), want) << chair;
+                    EXPECT_EQ(scene.ChairToViewSeat(chair), want) << chair;
+                    if (!in) continue;
+                    seated.insert(want);
                     EXPECT_EQ(scene.ViewSeatToChair(want), chair);
+                    EXPECT_EQ(layout.ViewSeatToChair(want), chair);
+                    // The turn passes to the previous chair and the previous view seat.
+                    EXPECT_EQ(scene.ViewSeatToChair(scene.PrevViewSeat(want)),
+                              scene.PrevChair(chair));
+                    EXPECT_EQ(scene.NextViewSeat(scene.PrevViewSeat(want)), want);
                 }
-                EXPECT_EQ(int(seen.size()), chairs);
-                if (chairs < 4) {
-                    EXPECT_EQ(scene.ViewSeatToChair(1), -1) << "the top stays empty";
+                EXPECT_EQ(int(seated.size()), chairs);
+                EXPECT_EQ(scene.ViewSeatToChair(4), -1);
+                EXPECT_EQ(scene.ViewSeatToChair(1), chairs < 4 ? -1 : OppositeChairOf(own));
+                for (int v = 0; v < 4; ++v) {
+                    // Neighbours: the seated seats on either side; opponents: the
+                    // two seats other than v and the own seat.
+                    int a = 9, b = 9;
+                    layout.GetNeighbourSeats(v, &a, &b);
+                    std::set<int> around = {Mod4(v - 1), Mod4(v + 1)};
+                    if (chairs == 3) around = v == 1 ? std::set<int>{0, 2} : std::set<int>{0, 2, 3};
+                    if (chairs == 3) around.erase(v);
+                    if (chairs == 2) around = {-1};
+                    EXPECT_EQ((std::set<int>{a, b}), around) << v;
+                    a = b = 9;
+                    scene.GetNeighbourSeats2(v, &a, &b);
+                    std::set<int> others = {0, 1, 2};
+                    others.erase(v);
+                    EXPECT_EQ((std::set<int>{a, b}), v == 3 ? std::set<int>{9} : others);
                 }
-                for (int v : {-1, 4})
-                    EXPECT_EQ(scene.ViewSeatToChair(v), -1);
             }
         }
     }
-}
-
-TEST(Seats, TurnsPassToThePreviousViewSeatSkippingTheEmptyTop) {
-    auto app = SeatApp(1, 4);
-    CTableLogic layout;
-    CTableScene scene(&layout);
-    const int four[4][2] = {{3, 1}, {0, 2}, {1, 3}, {2, 0}};  // seat: prev, next
-    for (int v = 0; v < 4; ++v) {
-        EXPECT_EQ(scene.PrevViewSeat(v), four[v][0]);
-        EXPECT_EQ(scene.NextViewSeat(v), four[v][1]);
-        EXPECT_EQ(layout.PrevSeat4(v), four[v][0]);
-    }
-    EXPECT_EQ(scene.PrevViewSeat(-1), 2) << "mod 4 stays in 0..3";
-    EXPECT_EQ(scene.PrevChair(0), 3);
-    EXPECT_EQ(scene.NextChair(3), 0);
-    EXPECT_EQ(scene.OppositeChair(-1), 1);
-    scene.SetPlayerCount(3);
-    layout.SetLayoutWord(1, 3);
-    EXPECT_EQ(scene.NextViewSeat(0), 2);
-    EXPECT_EQ(scene.PrevViewSeat(2), 0);
-    EXPECT_EQ(layout.NextSeat4(0), 2);
-    EXPECT_EQ(scene.PrevChair(0), 2);
-    // A whole turn cycle visits the three seated view seats.
-    int v = 3;
-    std::set<int> visited;
-    for (int i = 0; i < 3; ++i)
-        visited.insert(v = scene.PrevViewSeat(v));
-    EXPECT_EQ(visited, (std::set<int>{0, 2, 3}));
-    scene.SetPlayerCount(0);
-    EXPECT_EQ(scene.NextChair(1), -1) << "no chairs: no arithmetic";
-}
-
-TEST(Seats, NeighbourTables) {
-    auto app = SeatApp(0, 4);
-    CTableLogic layout;
-    const int four[4][2] = {{1, 3}, {0, 2}, {1, 3}, {0, 2}};
-    const int three[4][2] = {{2, 3}, {0, 2}, {0, 3}, {0, 2}};
-    const int others[3][2] = {{2, 1}, {0, 2}, {0, 1}};
-    for (int chairs : {2, 3, 4}) {
-        layout.SetLayoutWord(1, chairs);
-        for (int v = 0; v < 4; ++v) {
-            int a = 0, b = 0;
-            layout.GetNeighbourSeats(v, &a, &b);
-            const int* want = chairs == 4 ? four[v] : chairs == 3 ? three[v] : nullptr;
-            EXPECT_EQ(a, want ? want[0] : -1);
-            EXPECT_EQ(b, want ? want[1] : -1);
-            a = b = 7;
-            layout.GetNeighbourSeats2(v, &a, &b);
-            EXPECT_EQ(a, v < 3 ? others[v][0] : 7);
-            EXPECT_EQ(b, v < 3 ? others[v][1] : 7);
-        }
-    }
+    EXPECT_EQ(Mod4(-1), 3);
+    EXPECT_EQ(NextChairOf(1, 0), -1) << "no chairs, no arithmetic";
 }
 
 TEST(SeatPanel, SeatsFromPlayerRecordsAndMarks) {
