@@ -321,7 +321,7 @@ void CMJTableSceneBase::RebuildFromSnapshot() {
                         LayExposedKong(seat, meld);
                         break;
                     case snap::kAddedKongs:
-                        LayAddedKong(seat, meld);
+                        LayRestoredAddedKong(seat, meld);
                         break;
                     default:
                         LayConcealedKong(seat, meld);
@@ -330,6 +330,20 @@ void CMJTableSceneBase::RebuildFromSnapshot() {
             }
         }
     }
+}
+
+void CMJTableSceneBase::LayRestoredAddedKong(int32_t seat, const MeldWords& meld) {
+    // The snapshot may keep an added kong apart from the pung it grew from:
+    // then it lies as a whole kong from its giver.
+    if (FindPungBlock(seat, meld.claimed) >= 0) {
+        LayAddedKong(seat, meld);
+        return;
+    }
+    const int32_t i = FreeMeldBlock(seat);
+    LayExposedKong(seat, meld);
+    if (i >= 0 && Hand(seat, i).present)
+        for (int32_t k = 0; k < 4; ++k)
+            Hand(seat, i - k).meldMark = 2;
 }
 
 void CMJTableSceneBase::BindSeatTiles(int32_t seat) {

@@ -296,6 +296,14 @@ void CMJTableSceneBase::LayAddedKong(int32_t seat, const MeldWords& meld) {
     if (seat == 1 || seat == 2) top.drawOrder = Hand(seat, i).drawOrder + 1;
 }
 
+int32_t CMJTableSceneBase::FindPungBlock(int32_t seat, int32_t tile) const {
+    const int32_t key = TileSortKey(tile);
+    int32_t i = HandPositions() - 1;
+    while (i >= 4 && !(Hand(seat, i).present && TileSortKey(Hand(seat, i).nFace) == key))
+        i -= 4;
+    return i >= 4 ? i : -1;
+}
+
 int32_t CMJTableSceneBase::ShiftToDrawn(int32_t seat) {
     if (!IsSeat(seat)) return 0;
     if (Hand(seat, 0).present) return 1;

@@ -386,6 +386,9 @@ class CMJTableSceneBase {
     void PlaceMeldRecord(MJStruct& r, int32_t seat, int32_t origin, int32_t along,
                          int32_t cross) const;
     void LayThreeTiles(int32_t seat, const MeldWords& meld, int32_t mark);
+    // The block (its record i) of a laid meld of the tile's kind, -1 if none.
+    int32_t FindPungBlock(int32_t seat, int32_t tile) const;
+    void LayRestoredAddedKong(int32_t seat, const MeldWords& meld);
     void LayKong(int32_t seat, const MeldWords& meld, const meld::KongPlan& plan);
     // Face, lock and joker mark of a hand tile move to another record.
     void MoveTile(int32_t seat, int32_t from, int32_t to);

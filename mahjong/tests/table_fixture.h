@@ -28,11 +28,17 @@ namespace mahjong::testing {
 inline const char* const kNames[4] = {"东家", "南家", "西家", "北家"};
 inline constexpr uint32_t kLookerId = 900;
 
-class RecordingApp : public client::CGameApp {
+// Keeps the sounds played and the chat lines posted.
+class RecordingApp : public client::CGameApp, public client::GameFrameAccess {
   public:
-    RecordingApp() : CGameApp("Qevo", 31201, 14, 0) {}
+    RecordingApp() : CGameApp("Qevo", 31201, 14, 0) { SetMainFrame(this); }
     void PlaySound(uint32_t id, uint32_t flags) override { sounds.push_back({id, flags}); }
+    platform::HWND Handle() const override { return {}; }
+    bool HasChatView() const override { return true; }
+    void AppendChatLine(const std::string& text) override { chat.push_back(text); }
+
     std::vector<std::pair<uint32_t, uint32_t>> sounds;
+    std::vector<std::string> chat;
 };
 
 // `voiceKinds[i]`: word 17 of chair i's player record.
@@ -107,10 +113,6 @@ struct Table {
             w[size_t(53 + i)] = -1;
         fill(w);
         logic.StoreRoundStart(w.Bytes());
-    }
-    // Writes words of the table block directly (a table-data reply).
-    void SetBlockWord(int n, int32_t v) {
-        platform::StoreLE32(&logic.TableData()[size_t(n) * 4], uint32_t(v));
     }
 
     std::unique_ptr<RecordingApp> app;
