@@ -27,6 +27,8 @@ struct MJStruct {
     int32_t huMark = 0;       // shown tile: the win picture in its place
     int32_t nObject = 0;      // tile binding that draws it (1-336), 0 unbound
     int32_t drawOrder = 0;    // order of the bound entity (higher drawn later)
+
+    bool operator==(const MJStruct&) const = default;
 };
 
 inline constexpr int32_t kFaceDown = 200;

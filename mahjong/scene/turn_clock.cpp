@@ -54,9 +54,13 @@ void CMJTableSceneBase::TC_MoveClockHand(int32_t from, int32_t to) {
     // it, and a path still playing may only turn the hand's picture.
     state_[kClockPosition] = to;
     if (from == 6 || to == 6) RefreshTileControls();
-    if (from == to) return;
-    if (to % 2 != 0) engine::WriteGameLog("TC_MoveClockHand()ERROR,nEnd%%2==1");
+    // A new move replaces the path that may still be playing.
     clockPath_.fill(-1);
+    if (from == to) {
+        if (paneKind_ != 1) state_[kHandFrame] = to;
+        return;
+    }
+    if (to % 2 != 0) engine::WriteGameLog("TC_MoveClockHand()ERROR,nEnd%%2==1");
     const int32_t d = std::abs(to - from);
     if (d == 4) {
         for (int32_t k = 0; k < 4; ++k)
@@ -68,7 +72,6 @@ void CMJTableSceneBase::TC_MoveClockHand(int32_t from, int32_t to) {
         clockPath_[0] = to > from ? from + 1 : from - 1;
         clockPath_[1] = to;
     }
-    // A new path replaces the one that may still be playing.
     effects_.Add({Effect::kClockPath, from, to});
 }
 
