@@ -60,14 +60,8 @@ TEST(Handlers, HostileChairsIndexesAndShortPayloadsAreDropped) {
             Table t(0, 3);
             Dealt(t);
             // Chairs 1 and 2, a tile, a wall index; then the bad word.
-            Words w(size_t(c.words));
-            for (int i : {0, 1, 3})
-                w[size_t(i)] = 1;
-            for (size_t i : {2, 6, 11})
-                if (i < w.size()) w[i] = 60;
-            w[4] = 2;
-            w[5] = 40;
-            w[size_t(c.field)] = bad;
+            Words w = Words(12).Set(0, 1).Set(1, 1).Set(3, 1).Set(4, 2).Set(5, 40);
+            w.Set(2, 60).Set(6, 60).Set(11, 60).Set(c.field, bad).Resize(c.words);
             const auto before = Places(t.scene);
             const size_t effects = t.scene.Effects().All().size();
             t.scene.HandleNotification(c.id, w.Bytes());
@@ -75,7 +69,7 @@ TEST(Handlers, HostileChairsIndexesAndShortPayloadsAreDropped) {
             if (c.appliesRest) {
                 EXPECT_FALSE(before == after);
                 for (int i = 0; i < kWallRecords; ++i)
-                    EXPECT_TRUE(before[size_t(i)] == after[size_t(i)]) << i;
+                    EXPECT_TRUE(before[i] == after[i]) << i;
             } else {
                 EXPECT_TRUE(before == after);
                 EXPECT_EQ(t.scene.Effects().All().size(), effects);
@@ -105,7 +99,7 @@ TEST(Handlers, OwnHandCountsStayInTheHand) {
         for (int seat = 0; seat < 3; ++seat)
             for (int i = 0; i < kHandRecords; ++i)
                 EXPECT_TRUE(*t.scene.GetMJStruct(kAreaHand, seat, i) ==
-                            before[size_t(kWallRecords + seat * 32 + i)]);
+                            before[kWallRecords + seat * 32 + i]);
         w[1] = 2;  // another chair's hand is not ours
         t.scene.OnOwnHand(Words(5).Set(1, 2).Set(2, 2).Set(3, 9).Set(4, 9).Bytes());
         EXPECT_NE(t.scene.GetMJStruct(kAreaHand, 3, 1)->nFace, 9);
@@ -303,7 +297,7 @@ TEST(Melds, BlocksFromTheRowsEndTurnedTowardsTheGiver) {
     const auto before = Places(t.scene);
     t.scene.LayAddedKong(3, m);
     for (int i = 5; i < 22; ++i)
-        EXPECT_TRUE(*t.scene.GetMJStruct(kAreaHand, 3, i) == before[size_t(kWallRecords + 96 + i)]);
+        EXPECT_TRUE(*t.scene.GetMJStruct(kAreaHand, 3, i) == before[kWallRecords + 96 + i]);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <climits>
 #include <vector>
 
+#include "mahjong/scene/tile_identity.h"
 #include "mahjong/tests/table_fixture.h"
 
 namespace mahjong {
@@ -95,29 +96,6 @@ TEST(Hands, RemovingATileKeepsTheRowsRightEdge) {
     EXPECT_EQ(Faces(t.scene, 3, 1, 2), (std::vector<int32_t>{1, 2}));
 }
 
-TEST(Hands, PlacingFacesStartsAfterTheDrawnPlaceAndStaysInTheHand) {
-    Table t;
-    FaceList list;
-    list.fill(-1);
-    for (int i = 0; i < 16; ++i)
-        list[size_t(i)] = 40 + i;
-    t.scene.PlaceHandFaces(3, list);
-    EXPECT_EQ(H(t.scene, 3, 1).nFace, 40);
-    EXPECT_EQ(H(t.scene, 3, 16).nFace, 55);
-    EXPECT_EQ(H(t.scene, 3, 0).present, 0);
-    for (int i = 0; i < 32; ++i)
-        list[size_t(i)] = i;  // more than a hand holds
-    t.scene.PlaceHandFaces(2, list);
-    EXPECT_EQ(H(t.scene, 2, 16).nFace, 15);
-    EXPECT_EQ(H(t.scene, 2, 17).present, 0);
-    EXPECT_EQ(H(t.scene, 3, 1).nFace, 40) << "the next seat's records are untouched";
-    list.fill(-1);
-    list[1] = 77;
-    H(t.scene, 1, 1).present = 1;
-    t.scene.PlaceHandFaces(1, list);
-    EXPECT_EQ(H(t.scene, 1, 1).nFace, 77) << "a -1 entry does not advance";
-}
-
 TEST(Hands, LockingForFlowersAndKongs) {
     Table t;
     // Honours count as flowers in this game's tile hooks.
@@ -152,13 +130,12 @@ TEST(Hands, LockingForFlowersAndKongs) {
     for (int i = 1; i <= 7; ++i)
         EXPECT_EQ(H(kong.scene, 3, i).locked, i <= 4 ? 0 : 1) << i;
 
-    kong.scene.Option(kChowButton).count = 2;
-    kong.scene.Option(kChowButton).candidates[0] = 0;
-    kong.scene.Option(kChowButton).candidates[1] = 18;
-    kong.scene.Option(kChowButton).candidates[2] = 4;  // past the count
+    ClaimOption& chow = kong.scene.Option(kChowButton);
+    chow.count = 2;
+    chow.candidates = {0, 18, 4};  // 4 lies past the count
     kong.scene.UnlockChowFaces();
     for (int i = 1; i <= 7; ++i)
-        EXPECT_EQ(H(kong.scene, 3, i).locked, i == 5 || i == 7 ? 0 : 1) << i;
+        EXPECT_EQ(H(kong.scene, 3, i).locked, i == 5 || i == 7 ? 0 : 1);
     kong.scene.ClearHandSelection();
     EXPECT_EQ(H(kong.scene, 3, 1).locked, 0);
 }
@@ -184,7 +161,7 @@ TEST(Hands, OwnHandFromTheSnapshotWithHostileCounts) {
             w[snap::kTurnChair] = c.turnChair;
             w[49] = c.count;  // the own chair's hand count
             for (int i = 0; i < 32; ++i)
-                w[size_t(53 + i)] = 60 + i;
+                w[53 + i] = 60 + i;
         });
         t.scene.ResetHands();
         H(t.scene, 1, 0).present = 1;
@@ -219,29 +196,31 @@ TEST(Hands, DealRevealStartsAtTheBanker) {
     EXPECT_TRUE(bad.scene.Effects().All().empty()) << "no seat for that banker";
 }
 
-TEST(Hands, LookupsAndFaces) {
+TEST(Hands, LookupsFacesAndPlacing) {
     Table t;
     Hold(t.scene, 3, {5, 6, 5}, 7);
     EXPECT_EQ(t.scene.FindHandTile(3, 5), 3);
-    EXPECT_EQ(t.scene.LastHandTile(3), 3);
     t.scene.RaiseHandTile(3, 2);
     t.scene.RaiseHandTile(3, 1);
-    EXPECT_EQ(t.scene.RaisedHandTile(3), 1);
     FaceList list;
-    EXPECT_EQ(t.scene.GetOwnHandFaces(list), 4);
-    EXPECT_EQ(list[0], 7);
     EXPECT_EQ(t.scene.GetRaisedFaces(list), 1);
     EXPECT_EQ(list[0], 5);
     t.scene.HideHandFaces(3);
     EXPECT_FALSE(t.scene.IsHandFaceKnown(3));
     EXPECT_EQ(H(t.scene, 3, 0).nFace, kFaceDown);
-    Hold(t.scene, 0, {1, 2});
-    t.scene.OpenHandFaces(0);
-    EXPECT_EQ(H(t.scene, 0, 2).faceState, 1);
-    EXPECT_EQ(H(t.scene, 0, 2).orientation, 2);
+    // Faces go in from index 1 without a drawn tile; a -1 does not advance,
+    // and nothing is written past the hand's places.
+    ClearFaces(list);
+    list[1] = 77;
+    t.scene.PlaceHandFaces(1, list);
+    EXPECT_EQ(H(t.scene, 1, 1).nFace, 77);
+    for (int i = 0; i < 32; ++i)
+        list[i] = i;
+    t.scene.PlaceHandFaces(2, list);
+    EXPECT_EQ(H(t.scene, 2, 16).nFace, 15);
+    EXPECT_EQ(H(t.scene, 2, 17).nFace, 0);
     for (int seat : {-1, 4}) {
         EXPECT_EQ(t.scene.FindHandTile(seat, 5), -1);
-        EXPECT_FALSE(t.scene.HasDrawnTile(seat));
         t.scene.OpenHandFaces(seat);
         t.scene.BindSeatTiles(seat);
     }

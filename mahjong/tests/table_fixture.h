@@ -82,7 +82,11 @@ class Words {
         words_[i] = v;
         return *this;
     }
-    int32_t& operator[](size_t i) { return words_[i]; }
+    Words& Resize(size_t n) {
+        words_.resize(n);
+        return *this;
+    }
+    int32_t& operator[](size_t i) { return words_.at(i); }
     size_t size() const { return words_.size(); }
     std::vector<uint8_t> Bytes() const {
         std::vector<uint8_t> out(words_.size() * 4);
@@ -110,7 +114,7 @@ struct Table {
         w[snap::kJokerA] = -1;
         w[snap::kJokerB] = -1;
         for (int i = 0; i < 32; ++i)
-            w[size_t(53 + i)] = -1;
+            w[53 + i] = -1;
         fill(w);
         logic.StoreRoundStart(w.Bytes());
     }

@@ -109,7 +109,7 @@ TEST(TableLogic, ResultHandsAndFlags) {
     Words w(snap::kResultWords);
     w[0] = snap::kResultWinTileInHand;
     for (int i = 0; i < 32; ++i)
-        w[size_t(212 + 32 * 3 + i)] = i < 5 ? 40 + i : -1;
+        w[212 + 32 * 3 + i] = i < 5 ? 40 + i : -1;
     ASSERT_TRUE(logic.StoreRoundResult(w.Bytes()));
     int32_t hand[32];
     EXPECT_EQ(logic.GetResultHand(3, hand), 5);

@@ -155,7 +155,7 @@ TEST(Wall, HostileWallWordsLeaveTheWallAsItIs) {
                 w[snap::kTailCounter] = 3;
                 w[snap::kTurnedUpPos] = 8;
                 w[snap::kJokerA] = 5;
-                w[size_t(field)] = v;
+                w[field] = v;
             });
             t.scene.LayOutWall();
             t.scene.ShowWall(1);
