@@ -2,7 +2,6 @@
 
 #include <climits>
 
-#include "mahjong/scene/tile_identity.h"
 #include "mahjong/tests/table_fixture.h"
 
 namespace mahjong {
@@ -28,10 +27,7 @@ std::vector<MJStruct> Places(CTableScene& s) {
 // A dealt table of three players: wall laid, every hand standing.
 void Dealt(Table& t) {
     t.Start([](Words& w) {
-        w[snap::kWallStart] = 0;
-        w[snap::kWallHead] = 49;
-        w[snap::kTurnedUpPos] = 142;
-        w[snap::kTurnTimeout] = 15;
+        w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
     });
     t.scene.OnRoundStart(Words(snap::kRoundStartWords).Bytes());
     t.scene.RevealDealtHands();
@@ -87,37 +83,40 @@ TEST(Handlers, OwnHandCountsStayInTheHand) {
     for (int32_t n : {-1, 0, 16, 17, 18, 32, INT_MAX}) {
         Table t(1);
         Dealt(t);
-        const auto before = Places(t.scene);
-        Words w(35, 7);
-        w[1] = 1;
-        w[2] = n;
-        t.scene.OnOwnHand(w.Bytes());
+        const MJStruct next = *t.scene.GetMJStruct(kAreaHand, 2, 0);
+        t.scene.OnOwnHand(Words(35, 7).Set(1, 1).Set(2, n).Bytes());
         int placed = 0;
         for (int i = 0; i < kHandRecords; ++i)
             placed += t.scene.GetMJStruct(kAreaHand, 3, i)->nFace == 7;
         EXPECT_EQ(placed, std::clamp(n, 0, 16)) << n;
-        for (int seat = 0; seat < 3; ++seat)
-            for (int i = 0; i < kHandRecords; ++i)
-                EXPECT_TRUE(*t.scene.GetMJStruct(kAreaHand, seat, i) ==
-                            before[kWallRecords + seat * 32 + i]);
-        w[1] = 2;  // another chair's hand is not ours
+        EXPECT_TRUE(*t.scene.GetMJStruct(kAreaHand, 2, 0) == next) << "the next seat is untouched";
+        // Another chair's hand is not ours.
         t.scene.OnOwnHand(Words(5).Set(1, 2).Set(2, 2).Set(3, 9).Set(4, 9).Bytes());
         EXPECT_NE(t.scene.GetMJStruct(kAreaHand, 3, 1)->nFace, 9);
     }
 }
 
+TEST(Handlers, ALookerSeesTheWatchedHandHiddenAgain) {
+    Table t(2, 4, true);
+    Dealt(t);
+    t.scene.GetMJStruct(kAreaHand, 3, 1)->nFace = 9;
+    t.scene.OnHandHidden(Words(6).Set(3, 2).Set(4, testing::kLookerId).Set(5, 1).Bytes());
+    EXPECT_TRUE(t.scene.IsHandFaceKnown(3)) << "word 5 not 0: still shown";
+    t.scene.OnHandHidden(Words(6).Set(3, 2).Set(4, testing::kLookerId).Bytes());
+    EXPECT_FALSE(t.scene.IsHandFaceKnown(3));
+    EXPECT_EQ(t.app->sounds.back(), (std::pair<uint32_t, uint32_t>{29102, 5}));
+}
+
 TEST(Handlers, SnapshotStripCountsAreClampedAndDiceChecked) {
     for (int32_t count : {-1, 5, 36, 37, INT_MAX}) {
         Table t;
-        std::span<uint8_t> block = t.logic.TableData();
-        for (int i = 0; i < 36; ++i) {
-            platform::StoreLE32(&block[size_t(snap::kRiverLists + i) * 4],
-                                uint32_t(i == 20 ? -1 : i));
-            platform::StoreLE32(&block[size_t(snap::kFlowerLists + 36 + i) * 4],
-                                uint32_t(136 + i % 8));
-        }
-        platform::StoreLE32(&block[snap::kRiverCounts * 4], uint32_t(count));
-        platform::StoreLE32(&block[(snap::kFlowerCounts + 1) * 4], uint32_t(count));
+        auto set = [&](int n, int32_t v) { platform::StoreLE32(&t.logic.TableData()[n * 4], v); };
+        for (int i = 0; i < 36; ++i)
+            set(snap::kRiverLists + i, i == 20 ? -1 : i);
+        for (int i = 0; i < 36; ++i)
+            set(snap::kFlowerLists + 36 + i, 136 + i % 8);
+        set(snap::kRiverCounts, count);
+        set(snap::kFlowerCounts + 1, count);
         t.scene.LayoutRiver();
         t.scene.LayoutFlowers();
         t.scene.FillRiversFromSnapshot();
@@ -129,10 +128,7 @@ TEST(Handlers, SnapshotStripCountsAreClampedAndDiceChecked) {
     }
     for (auto [a, b] : {std::pair{0, 3}, {7, 1}, {3, -1}, {6, 6}}) {
         Table t;
-        t.Start([&](Words& w) {
-            w[snap::kDieA] = a;
-            w[snap::kDieB] = b;
-        });
+        t.Start([&](Words& w) { w.Set(snap::kDieA, a).Set(snap::kDieB, b); });
         EXPECT_EQ(t.scene.ThrowDice(), a == 6);
     }
 }
@@ -143,32 +139,21 @@ TEST(Handlers, DiscardOffersTheOwnClaimsAndClosesEarly) {
     // The own hand holds two 5s of suit 1 and 3-4 of suit 2.
     FaceList hand;
     ClearFaces(hand);
-    const int32_t faces[] = {40, 49, 74, 75, 0, 1};
-    std::copy(std::begin(faces), std::end(faces), hand.begin());
+    std::copy_n(std::array{40, 49, 74, 75, 0, 1}.begin(), 6, hand.begin());
     t.scene.PlaceHandFaces(3, hand);
     // Chair 1 (view seat 0) discards a 5 of suit 1: the own chair may pung.
-    Words w(22);
-    w[1] = 1;
-    w[21] = 58;
-    w[6] = 0x1 | 0x20;
     t.scene.Effects().Clear();
-    t.scene.OnDiscard(w.Bytes());
+    t.scene.OnDiscard(Words(22).Set(1, 1).Set(21, 58).Set(6, 0x1 | 0x20).Bytes());
     const ClaimOption& peng = t.scene.Option(kPengButton);
-    EXPECT_EQ(peng.offerChair, 1);
-    EXPECT_EQ(peng.count, 2);
-    EXPECT_EQ(peng.enabled, 1);
-    EXPECT_EQ(t.scene.Option(kChowButton).enabled, 0);
-    EXPECT_EQ(t.scene.Option(kPassButton).enabled, 1);
+    EXPECT_EQ(
+        std::vector<int>({peng.offerChair, peng.count, peng.candidates[0], peng.candidates[1]}),
+        std::vector<int>({1, 2, 40, 49}));
     EXPECT_EQ(t.scene.GetClaimWindow(), 1);
     EXPECT_EQ(t.scene.GetClockPosition(), 6) << "the turn passes to the own seat";
-    std::vector<SceneEffect> buttons;
+    std::vector<int> buttons;  // buttons 1-5 in order: enabled or not
     for (const SceneEffect& e : t.scene.Effects().All())
-        if (e.kind == Effect::kEnableButton) buttons.push_back(e);
-    EXPECT_EQ(buttons, (std::vector<SceneEffect>{{Effect::kEnableButton, 1, 1},
-                                                 {Effect::kEnableButton, 2, 0},
-                                                 {Effect::kEnableButton, 3, 0},
-                                                 {Effect::kEnableButton, 4, 0},
-                                                 {Effect::kEnableButton, 5, 1}}));
+        if (e.kind == Effect::kEnableButton) buttons.push_back(e.a * 10 + e.b);
+    EXPECT_EQ(buttons, (std::vector<int>{11, 20, 30, 40, 51}));
     // With the early close on and no claim anywhere, the own turn starts at once.
     Table three(0, 3);
     three.Start([](Words& sw) { sw[snap::kEarlyClose] = 1; });
@@ -181,18 +166,14 @@ TEST(Handlers, PresenceLinesAndTheRoundsEnd) {
     Table t(0, 4);
     for (int kind : {1, 2, 6, 3})
         t.scene.OnPresence(Words(5).Set(3, 2).Set(4, kind).Bytes());
-    ASSERT_EQ(t.app->chat.size(), 3u);
-    EXPECT_EQ(t.app->chat[0],
-              std::string("<c=255>[系统]<c=4953725>") + testing::kNames[2] + "重新回到了游戏!\r\n");
-    EXPECT_EQ(t.app->chat[1],
-              std::string("<c=255>[系统]<c=4953725>") + testing::kNames[2] + "离开了游戏!\r\n");
-    EXPECT_EQ(t.app->chat[2], "<c=255>闲家跟庄成功!\r\n");
+    const std::string name = std::string("<c=255>[系统]<c=4953725>") + testing::kNames[2];
+    EXPECT_EQ(t.app->chat,
+              (std::vector<std::string>{name + "重新回到了游戏!\r\n", name + "离开了游戏!\r\n",
+                                        "<c=255>闲家跟庄成功!\r\n"}));
     EXPECT_EQ(t.app->sounds, (std::vector<std::pair<uint32_t, uint32_t>>{{29012, 17}}));
     // A winner that is not seated gets no voice, and the round still ends.
     Dealt(t);
-    Words end(snap::kResultWords);
-    end[snap::kResultWinner] = 9;
-    end[snap::kResultQuiet] = 1;
+    Words end = Words(snap::kResultWords).Set(snap::kResultWinner, 9).Set(snap::kResultQuiet, 1);
     t.logic.StoreRoundResult(end.Bytes());
     t.scene.Effects().Clear();
     t.scene.OnRoundEnd(end.Bytes());
@@ -232,10 +213,7 @@ TEST(TurnClock, HandPathsPositionsDigitsAndTheCountdown) {
 
     EXPECT_EQ(t.scene.ResetStateBlock(), 4);
     EXPECT_EQ(t.scene.StateWord(8), 24);
-    t.Start([](Words& w) {
-        w[snap::kTurnChair] = 3;
-        w[snap::kClaimTimeout] = 7;
-    });
+    t.Start([](Words& w) { w.Set(snap::kTurnChair, 3).Set(snap::kClaimTimeout, 7); });
     t.scene.StartTurnClock();
     EXPECT_EQ(t.scene.GetClockFace(), (CMJTableSceneBase::ClockFace{true, 56 * 4, 0, 56}));
     t.scene.StartClockTimer();
@@ -264,14 +242,8 @@ TEST(Melds, BlocksFromTheRowsEndTurnedTowardsTheGiver) {
         const int shift = s == &t.scene ? 15 : 0;
         // View seat 0 (chair 1) pungs from the opposite chair: nothing turned,
         // the claimed tile in the middle.
-        for (int b = 0; b < 6; ++b) {
-            MeldWords m;
-            m.giver = 3;
-            m.claimed = 40 + b;
-            m.handA = 60 + b;
-            m.handB = 70 + b;
-            s->LayPung(0, m);
-        }
+        for (int b = 0; b < 6; ++b)
+            s->LayPung(0, MeldWords{1, 3, 40 + b, 60 + b, 70 + b});
         // Blocks from record P - 1 down in steps of 4 (21, 17, 13, 9, 5 in
         // this game), 67 pixels apart.
         const int p = s->HandPositions();
@@ -296,8 +268,7 @@ TEST(Melds, BlocksFromTheRowsEndTurnedTowardsTheGiver) {
     m.claimed = 5;  // no pung of that kind
     const auto before = Places(t.scene);
     t.scene.LayAddedKong(3, m);
-    for (int i = 5; i < 22; ++i)
-        EXPECT_TRUE(*t.scene.GetMJStruct(kAreaHand, 3, i) == before[kWallRecords + 96 + i]);
+    EXPECT_TRUE(Places(t.scene) == before);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <vector>
 
-#include "mahjong/scene/tile_identity.h"
 #include "mahjong/tests/table_fixture.h"
 
 namespace mahjong {
@@ -17,15 +15,9 @@ MJStruct& H(CMJTableSceneBase& s, int seat, int i) {
 
 // Stands `faces` in records 1.. of a seat, and `drawn` (when not -1) in 0.
 void Hold(CMJTableSceneBase& s, int seat, const std::vector<int32_t>& faces, int32_t drawn = -1) {
-    for (size_t i = 0; i < faces.size(); ++i) {
-        MJStruct& r = H(s, seat, int(i + 1));
-        r.nFace = faces[i];
-        r.standing = r.present = 1;
-    }
-    if (drawn != -1) {
-        H(s, seat, 0).nFace = drawn;
-        H(s, seat, 0).standing = H(s, seat, 0).present = 1;
-    }
+    for (size_t i = 0; i < faces.size(); ++i)
+        H(s, seat, int(i + 1)) = {.nFace = faces[i], .standing = 1, .present = 1};
+    if (drawn != -1) H(s, seat, 0) = {.nFace = drawn, .standing = 1, .present = 1};
 }
 
 std::vector<int32_t> Faces(CMJTableSceneBase& s, int seat, int first, int last) {
@@ -89,11 +81,6 @@ TEST(Hands, RemovingATileKeepsTheRowsRightEdge) {
         const bool shifted = c.after[5] == -1 && c.hand.back() == 5;
         EXPECT_EQ(H(t.scene, 3, 4).locked, shifted ? 1 : 0) << "the lock moves with its face";
     }
-    Table t;
-    Hold(t.scene, 3, {1, 2});
-    t.scene.RemoveHandTile(-1, 1);
-    t.scene.RemoveHandTile(4, 1);
-    EXPECT_EQ(Faces(t.scene, 3, 1, 2), (std::vector<int32_t>{1, 2}));
 }
 
 TEST(Hands, LockingForFlowersAndKongs) {
@@ -122,10 +109,7 @@ TEST(Hands, LockingForFlowersAndKongs) {
     // fourth copy lies in a laid kong may not.
     Table kong;
     Hold(kong.scene, 3, {4, 13, 22, 31, 0, 9, 18});
-    MJStruct& laid = H(kong.scene, 3, 21);
-    laid.nFace = 27;
-    laid.present = 1;
-    laid.meldMark = 2;
+    H(kong.scene, 3, 21) = {.nFace = 27, .present = 1, .meldMark = 2};
     kong.scene.UnlockKongFaces();
     for (int i = 1; i <= 7; ++i)
         EXPECT_EQ(H(kong.scene, 3, i).locked, i <= 4 ? 0 : 1) << i;
@@ -175,56 +159,6 @@ TEST(Hands, OwnHandFromTheSnapshotWithHostileCounts) {
             EXPECT_EQ(H(t.scene, 3, c.start).nFace, c.looker ? kFaceDown : 60);
         }
     }
-}
-
-TEST(Hands, DealRevealStartsAtTheBanker) {
-    Table t(0, 4);
-    t.Start([](testing::Words& w) { w[snap::kBankerChair] = 2; });
-    t.scene.RevealDealtHands();
-    EXPECT_EQ(H(t.scene, 1, 0).present, 1) << "the banker holds the extra tile";
-    EXPECT_EQ(H(t.scene, 0, 0).present, 0);
-    EXPECT_EQ(H(t.scene, 0, 16).standing, 1);
-    const std::vector<SceneEffect> want = {{Effect::kDelayedMessage, 0, kMsgRevealSeat, 1},
-                                           {Effect::kDelayedMessage, 500, kMsgRevealSeat, 2},
-                                           {Effect::kDelayedMessage, 1000, kMsgRevealSeat, 3},
-                                           {Effect::kDelayedMessage, 1500, kMsgRevealSeat, 0},
-                                           {Effect::kDelayedMessage, 2000, kMsgRevealDone, -1}};
-    EXPECT_EQ(t.scene.Effects().All(), want);
-    Table bad(0, 3);
-    bad.Start([](testing::Words& w) { w[snap::kBankerChair] = 3; });
-    bad.scene.RevealDealtHands();
-    EXPECT_TRUE(bad.scene.Effects().All().empty()) << "no seat for that banker";
-}
-
-TEST(Hands, LookupsFacesAndPlacing) {
-    Table t;
-    Hold(t.scene, 3, {5, 6, 5}, 7);
-    EXPECT_EQ(t.scene.FindHandTile(3, 5), 3);
-    t.scene.RaiseHandTile(3, 2);
-    t.scene.RaiseHandTile(3, 1);
-    FaceList list;
-    EXPECT_EQ(t.scene.GetRaisedFaces(list), 1);
-    EXPECT_EQ(list[0], 5);
-    t.scene.HideHandFaces(3);
-    EXPECT_FALSE(t.scene.IsHandFaceKnown(3));
-    EXPECT_EQ(H(t.scene, 3, 0).nFace, kFaceDown);
-    // Faces go in from index 1 without a drawn tile; a -1 does not advance,
-    // and nothing is written past the hand's places.
-    ClearFaces(list);
-    list[1] = 77;
-    t.scene.PlaceHandFaces(1, list);
-    EXPECT_EQ(H(t.scene, 1, 1).nFace, 77);
-    for (int i = 0; i < 32; ++i)
-        list[i] = i;
-    t.scene.PlaceHandFaces(2, list);
-    EXPECT_EQ(H(t.scene, 2, 16).nFace, 15);
-    EXPECT_EQ(H(t.scene, 2, 17).nFace, 0);
-    for (int seat : {-1, 4}) {
-        EXPECT_EQ(t.scene.FindHandTile(seat, 5), -1);
-        t.scene.OpenHandFaces(seat);
-        t.scene.BindSeatTiles(seat);
-    }
-    EXPECT_TRUE(t.scene.Effects().All().empty());
 }
 
 }  // namespace

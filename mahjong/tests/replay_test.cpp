@@ -207,10 +207,10 @@ class Replay {
     }
 
     // Every seat against the model, and the 144 tiles accounted for.
-    void Check(const char* step) {
+    void Check(const char* step) { Check(t_.scene, step); }
+    void Check(const CTableScene& s, const char* step) {
         SCOPED_TRACE(::testing::Message()
                      << step << ", own " << own_ << (looker_ ? " looking on" : ""));
-        const CTableScene& s = t_.scene;
         int onTable = 0, inModel = int(m_.wall.size()) + (m_.shownChair >= 0);
         for (int i = 0; i < 144; ++i) {
             ASSERT_EQ(s.GetMJStruct(kAreaWall, 0, i)->present, m_.wall.count(i)) << "wall " << i;
@@ -279,21 +279,7 @@ class Replay {
         if (!looker_) list(snap::kOwnTiles, m_.hand[own_]);
         CTableScene restored(&logic);
         restored.StartRoundDisplay();
-        for (int c = 0; c < 4; ++c) {
-            const int v = restored.ChairToViewSeat(c);
-            Faces standing[2], laid[2];
-            HandOf(t_.scene, v, &standing[0], &laid[0]);
-            HandOf(restored, v, &standing[1], &laid[1]);
-            EXPECT_EQ(standing[0], standing[1]) << "hand of chair " << c;
-            EXPECT_EQ(laid[0], laid[1]) << "melds of chair " << c;
-            for (int area : {kAreaRiver, kAreaFlower})
-                EXPECT_EQ(Strip(t_.scene, area, v), Strip(restored, area, v)) << c;
-            const MJStruct &a = *t_.scene.GetMJStruct(kAreaShown, v, 0),
-                           &b = *restored.GetMJStruct(kAreaShown, v, 0);
-            EXPECT_EQ(a.present ? a.nFace : -1, b.present ? b.nFace : -1) << "shown tile " << c;
-        }
-        for (int i = 0; i < 144; ++i)
-            EXPECT_EQ(restored.GetMJStruct(kAreaWall, 0, i)->present, m_.wall.count(i));
+        Check(restored, "restored");
     }
 
     // Chair 0 wins on its own draw; every hand lies open.

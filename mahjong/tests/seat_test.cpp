@@ -4,11 +4,8 @@
 #include <set>
 
 #include "mahjong/app/seat_panel.h"
-#include "mahjong/app/table_logic.h"
-#include "mahjong/scene/table_scene.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/tests/temp_dir.h"
-#include "rules/random.h"
 
 namespace mahjong {
 namespace {

@@ -15,6 +15,7 @@
 #include "mahjong/app/snapshot_words.h"
 #include "mahjong/app/table_logic.h"
 #include "mahjong/scene/table_scene.h"
+#include "mahjong/scene/tile_identity.h"
 #include "platform/bytes.h"
 
 namespace platform {

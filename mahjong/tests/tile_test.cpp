@@ -4,7 +4,6 @@
 #include <map>
 #include <vector>
 
-#include "mahjong/scene/tile_identity.h"
 #include "mahjong/tests/table_fixture.h"
 
 namespace mahjong {
@@ -67,19 +66,6 @@ TEST(TileIdentity, EveryTileCodeAgainstTheSet) {
     EXPECT_EQ(TileImageIndex(kFaceDown), 46);
 }
 
-TEST(TileIdentity, FaceLists) {
-    FaceList list;
-    EXPECT_EQ(ClearFaces(list), -1);
-    EXPECT_EQ(CountFaces(list), 0);
-    list[0] = 5;
-    list[7] = 5;
-    list[9] = 6;
-    EXPECT_EQ(CountFaces(list), 3);
-    RemoveFace(list, 5);
-    EXPECT_EQ(CountFaces(list), 1);
-    EXPECT_EQ(list[9], 6);
-}
-
 // Sorts the own records 1..n holding `faces` and returns them.
 std::vector<int32_t> Sorted(testing::Table& t, const std::vector<int32_t>& faces) {
     for (size_t i = 0; i < faces.size(); ++i)
@@ -97,10 +83,7 @@ TEST(SortHand, JokersSortBetweenSuitOneAndSuitZeroInTheirOrder) {
     const std::vector<int32_t> others = {0, 108, 40, 2, 80, 45, 137};
     for (size_t k = 0; k <= 4; ++k) {
         testing::Table t;
-        t.Start([](testing::Words& w) {
-            w[snap::kJokerA] = 4;
-            w[snap::kSubstituteAsTile] = 1;
-        });
+        t.Start([](testing::Words& w) { w.Set(snap::kJokerA, 4).Set(snap::kSubstituteAsTile, 1); });
         std::vector<int32_t> hand = others;
         for (size_t j = 0; j < k; ++j)
             hand.insert(hand.begin() + ptrdiff_t(2 * j), jokers[j]);
@@ -114,10 +97,9 @@ TEST(SortHand, JokersSortBetweenSuitOneAndSuitZeroInTheirOrder) {
 
 TEST(SortHand, FiveFacesOfOneKeyAreAllKeptWithTheirMarks) {
     testing::Table t;
+    // Jokers: the 5s of suits 0 and 1.
     t.Start([](testing::Words& w) {
-        w[snap::kJokerA] = 4;   // 5 of suit 0
-        w[snap::kJokerB] = 49;  // 5 of suit 1
-        w[snap::kSubstituteAsTile] = 1;
+        w.Set(snap::kJokerA, 4).Set(snap::kJokerB, 49).Set(snap::kSubstituteAsTile, 1);
     });
     for (int i = 1; i <= 7; ++i)
         t.scene.GetMJStruct(kAreaHand, 3, i)->locked = i == 2;
@@ -131,16 +113,12 @@ TEST(SortHand, FiveFacesOfOneKeyAreAllKeptWithTheirMarks) {
 
 TEST(SortHand, RoundWordsPlaceJokersAndSubstitutes) {
     testing::Table t;
-    t.Start([](testing::Words& w) {
-        w[snap::kJokerA] = 4;
-        w[snap::kJokersInRow] = 1;  // jokers keep their own key
-    });
+    // Jokers keep their own key.
+    t.Start([](testing::Words& w) { w.Set(snap::kJokerA, 4).Set(snap::kJokersInRow, 1); });
     // 白板 (114) stands in for the joker: it sorts with the joker's key, 5.
     EXPECT_EQ(t.scene.TileSortKey(114), 5);
     EXPECT_EQ(Sorted(t, {114, 0, 6, 13}), (std::vector<int32_t>{6, 114, 13, 0}));
     EXPECT_EQ(Sorted(t, {40}), std::vector<int32_t>{40});
-    t.scene.SortHand(3, 5, 2);  // an empty range
-    t.scene.SortHand(7, 1, 3);  // no such seat
 }
 
 }  // namespace
