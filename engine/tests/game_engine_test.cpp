@@ -65,10 +65,14 @@ TEST_F(GameEngineTest, UnknownCommandsAreLoggedAndTheirPayloadFreed) {
     const size_t before = world().EntityCount();
     engine_.PumpMessages();
     EXPECT_EQ(world().EntityCount(), before - 1);
-    world().PostMessage(95,
-                        platform::Payload::Make<ControlRef>(ControlRef{recorder_->GetControlId()}));
+    // Removing the recorder's control removes the recorder with it.
+    const uint32_t control = recorder_->GetControlId();
+    const size_t objects = world().ObjectCount();
+    world().PostMessage(95, platform::Payload::Make<ControlRef>(ControlRef{control}));
     engine_.PumpMessages();
-    EXPECT_EQ(world().GetControl(recorder_->GetControlId()), nullptr);
+    EXPECT_EQ(world().GetControl(control), nullptr);
+    EXPECT_EQ(world().ObjectCount(), objects - 1);
+    recorder_ = nullptr;
 }
 
 TEST_F(GameEngineTest, TheConsoleKnowsItsCommandsExactly) {
