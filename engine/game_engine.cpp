@@ -168,7 +168,7 @@ int GameEngine::OnMessage(uint32_t, platform::Payload&, uint32_t) {
 
 void GameEngine::Render() {
     if (!screenReady_ || !IsMainWindowVisible()) return;
-    if (world_.Draw(back_) < 0 && !showFps_ && !thirdOverlay_) return;
+    if (world_.Draw(back_) < 0 && !showFps_) return;
     output_ = DrawOverlay() ? &overlay_ : &back_;
     if (deviceWidth_ != logicalWidth_ || deviceHeight_ != logicalHeight_) {
         platform::Painter painter(stretch_);
@@ -190,7 +190,7 @@ void GameEngine::ScaleDirtyRects() {
 }
 
 bool GameEngine::DrawOverlay() {
-    if (!showFps_ && !showDirty_ && !thirdOverlay_) return false;
+    if (!showFps_ && !showDirty_) return false;
     overlay_ = back_;
     platform::Painter painter(overlay_);
     OnDrawOverlay(painter);

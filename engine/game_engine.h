@@ -90,7 +90,7 @@ struct IdRecord {
 // Where a centred notice goes.
 inline constexpr int32_t kCentre = -1000;
 
-// Console texts.
+// The codes of the system commands.
 inline constexpr uint32_t kFirstSystemCommand = 31;
 inline constexpr uint32_t kLastSystemCommand = 96;
 
@@ -190,10 +190,6 @@ class GameEngine : public EngineNode {
     const platform::Surface& Output() const;
     bool IsMainWindowVisible() const { return host_ ? host_->IsMainWindowVisible() : true; }
     void SetAverageFrameTime(uint32_t ms) { averageFrameTime_ = ms; }
-    void SetWindowOrigin(int32_t x, int32_t y) {
-        windowX_ = x;
-        windowY_ = y;
-    }
     // A fixed logical size (0, 0: follow the device).
     void SetLogicalSize(int32_t width, int32_t height);
 
@@ -393,7 +389,6 @@ class GameEngine : public EngineNode {
     bool fixedLogical_ = false;
     int32_t logicalWidth_ = 0, logicalHeight_ = 0;
     int32_t deviceWidth_ = 0, deviceHeight_ = 0;
-    int32_t windowX_ = 0, windowY_ = 0;
     uint32_t averageFrameTime_ = 0;
     platform::Surface back_;
     platform::Surface overlay_;
@@ -401,7 +396,6 @@ class GameEngine : public EngineNode {
     const platform::Surface* output_ = nullptr;
     bool showFps_ = false;
     bool showDirty_ = false;
-    bool thirdOverlay_ = false;
     bool fullRedraw_ = false;
     bool screenReady_ = false;
     bool logGate_ = true;

@@ -54,7 +54,7 @@ int GameEngine::DispatchSystemCommand(uint32_t code, platform::Payload& payload)
     const MouseState* state = payload.Get<MouseState>();
     if (code >= 35 && code <= 65) {
         Entity* entity = state ? ControlEntity(*state) : nullptr;
-        if (!entity) return 0;
+        if (!entity) return 1;
         switch (code) {
             case 37:
             case 40:
