@@ -1,6 +1,5 @@
 // Where each seat's hand lies, which picture a hand tile shows, and the
 // tile each seat has just shown.
-#include "engine/game_log.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"
 
@@ -92,8 +91,8 @@ bool CMJTableSceneBase::HandTileImage(int32_t seat, const MJStruct& r, TileImage
             return true;
         }
         if (r.faceState != 1) {
-            engine::WriteGameLog(seat == 1 ? "错误的游戏数据，1号位手上的麻将nFace不能为0"
-                                           : "错误的游戏数据，0号位手上的麻将nFace不能为0");
+            LogLine(seat == 1 ? "错误的游戏数据，1号位手上的麻将nFace不能为0"
+                              : "错误的游戏数据，0号位手上的麻将nFace不能为0");
             return false;
         }
         // A standing face of view seat s lies as middle face s.

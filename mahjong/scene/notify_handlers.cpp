@@ -9,7 +9,6 @@
 #include <cstdio>
 
 #include "client/game_app.h"
-#include "engine/game_log.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"
 #include "platform/bytes.h"
@@ -32,12 +31,6 @@ class PayloadWords {
     std::span<const uint8_t> bytes_;
 };
 
-bool Enough(uint32_t id, const PayloadWords& w, int32_t words) {
-    if (w.Count() >= words) return true;
-    engine::WriteGameLog("通知%u的数据不足: %d个字, 需要%d个", id, w.Count(), words);
-    return false;
-}
-
 MeldWords MeldOf(const PayloadWords& w) {
     MeldWords m;
     m.chair = w[3];
@@ -58,15 +51,21 @@ std::string Format(const char* format, auto... args) {
 
 }  // namespace
 
+bool CMJTableSceneBase::Enough(uint32_t id, Bytes payload, int32_t words) const {
+    if (payload.size() >= size_t(words) * 4) return true;
+    LogLine("通知%u的数据不足: %zu字节, 需要%d个字", id, payload.size(), words);
+    return false;
+}
+
 int32_t CMJTableSceneBase::SeatOfChair(uint32_t id, int32_t chair) const {
     const int32_t seat = ChairToViewSeat(chair);
-    if (!IsSeat(seat)) engine::WriteGameLog("通知%u的座位%d无效", id, chair);
+    if (!IsSeat(seat)) LogLine("通知%u的座位%d无效", id, chair);
     return seat;
 }
 
 bool CMJTableSceneBase::TakeWallTile(int32_t index) {
     if (!IsWallIndex(index)) {
-        engine::WriteGameLog("牌墙位置%d无效", index);
+        LogLine("牌墙位置%d无效", index);
         return false;
     }
     Wall(index).present = 0;
@@ -84,7 +83,7 @@ void CMJTableSceneBase::ClockTo(int32_t seat) {
 }
 
 void CMJTableSceneBase::OnRoundStart(Bytes payload) {
-    if (!Enough(211040, PayloadWords(payload), snap::kRoundStartWords)) return;
+    if (!Enough(211040, payload, snap::kRoundStartWords)) return;
     StartClockTimer();
     effects_.Add({Effect::kRoundStartDisplay});
     ClearTable();
@@ -100,7 +99,7 @@ void CMJTableSceneBase::OnRoundStart(Bytes payload) {
 
 void CMJTableSceneBase::OnOwnHand(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(221200, w, 3) || w[1] != OwnChair()) return;
+    if (!Enough(221200, payload, 3) || w[1] != OwnChair()) return;
     // Only the hand's free places, and only the codes the payload holds.
     const int32_t places = HandTiles() - (HasDrawnTile(3) ? 0 : 1);
     const int32_t n = std::clamp(w[2], 0, std::min(places, w.Count() - 3));
@@ -117,7 +116,7 @@ void CMJTableSceneBase::OnOwnHand(Bytes payload) {
 void CMJTableSceneBase::OnHandHidden(Bytes payload) {
     const PayloadWords w(payload);
     const client::CGameApp* app = client::CGameApp::Current();
-    if (!Enough(221160, w, 6) || !IsLooker() || !app) return;
+    if (!Enough(221160, payload, 6) || !IsLooker() || !app) return;
     if (w[3] != OwnChair() || uint32_t(w[4]) != app->GetUserId() || w[5] != 0) return;
     if (!IsHandFaceKnown(3)) return;
     HideHandFaces(3);
@@ -127,7 +126,7 @@ void CMJTableSceneBase::OnHandHidden(Bytes payload) {
 
 void CMJTableSceneBase::OnDraw(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(229160, w, 3)) return;
+    if (!Enough(229160, payload, 3)) return;
     const int32_t v = SeatOfChair(229160, w[0]);
     if (v < 0) return;
     KillTurnTimers();
@@ -157,7 +156,7 @@ void CMJTableSceneBase::OnDraw(Bytes payload) {
 
 void CMJTableSceneBase::OnDiscard(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(221170, w, 22)) return;
+    if (!Enough(221170, payload, 22)) return;
     const int32_t v = SeatOfChair(221170, w[1]);
     if (v < 0) return;
     KillTurnTimers();
@@ -238,7 +237,7 @@ void CMJTableSceneBase::OnClaimsOver(Bytes) {
 
 void CMJTableSceneBase::OnPengAnnounced(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(229170, w, 4)) return;
+    if (!Enough(229170, payload, 4)) return;
     const int32_t v = SeatOfChair(229170, w[3]);
     if (v < 0) return;
     KillTurnTimers();
@@ -247,7 +246,7 @@ void CMJTableSceneBase::OnPengAnnounced(Bytes payload) {
 
 void CMJTableSceneBase::OnChowAnnounced(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(229175, w, 4)) return;
+    if (!Enough(229175, payload, 4)) return;
     const int32_t v = SeatOfChair(229175, w[3]);
     if (v < 0) return;
     KillTurnTimers();
@@ -257,7 +256,7 @@ void CMJTableSceneBase::OnChowAnnounced(Bytes payload) {
 
 void CMJTableSceneBase::OnKongAnnounced(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(229180, w, 8)) return;
+    if (!Enough(229180, payload, 8)) return;
     const int32_t v = SeatOfChair(229180, w[0]);
     if (v < 0 || SeatOfChair(229180, w[1]) < 0) return;
     PlayOperationSound(v, w[3] == 1 ? 5 : 7);
@@ -275,7 +274,7 @@ void CMJTableSceneBase::OnKongAnnounced(Bytes payload) {
 
 void CMJTableSceneBase::OnMeldExecuted(uint32_t id, Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(id, w, 9)) return;
+    if (!Enough(id, payload, 9)) return;
     const int32_t v = SeatOfChair(id, w[3]);
     const int32_t giver = v < 0 ? -1 : SeatOfChair(id, w[4]);
     if (giver < 0) return;
@@ -303,7 +302,7 @@ void CMJTableSceneBase::OnChowExecuted(Bytes payload) {
 
 void CMJTableSceneBase::OnKong(uint32_t id, Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(id, w, 12)) return;
+    if (!Enough(id, payload, 12)) return;
     const int32_t v = SeatOfChair(id, w[3]);
     if (v < 0) return;
     const int32_t turnTimeout = GetTableLogic()->GetTurnTimeout();
@@ -332,7 +331,7 @@ void CMJTableSceneBase::OnKong(uint32_t id, Bytes payload) {
 
 void CMJTableSceneBase::OnFlowerReplaced(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(229210, w, 7)) return;
+    if (!Enough(229210, payload, 7)) return;
     const int32_t v = SeatOfChair(229210, w[3]);
     if (v < 0) return;
     KillTurnTimers();
@@ -364,7 +363,7 @@ void CMJTableSceneBase::OnFlowerReplaced(Bytes payload) {
 
 void CMJTableSceneBase::OnRoundEnd(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(211080, w, snap::kResultWords)) return;
+    if (!Enough(211080, payload, snap::kResultWords)) return;
     StopClockTimer();
     const CMJTableLogic* t = GetTableLogic();
     if (w[snap::kResultQuiet] == 0) PlaySoundResource(29106, 0);
@@ -400,7 +399,7 @@ void CMJTableSceneBase::OnRoundEnd(Bytes payload) {
 
 void CMJTableSceneBase::OnPresence(Bytes payload) {
     const PayloadWords w(payload);
-    if (!Enough(229500, w, 5) || SeatOfChair(229500, w[3]) < 0) return;
+    if (!Enough(229500, payload, 5) || SeatOfChair(229500, w[3]) < 0) return;
     const client::CGameApp* app = client::CGameApp::Current();
     const std::string name = app ? app->GetSeatName(w[3]) : std::string();
     switch (w[4]) {

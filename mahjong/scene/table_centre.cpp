@@ -1,5 +1,4 @@
 // Inside the wall ring: the clock, the banker and stake box, and the dice.
-#include "engine/game_log.h"
 #include "mahjong/scene/table_scene_base.h"
 
 namespace mahjong {
@@ -32,7 +31,7 @@ bool CMJTableSceneBase::ThrowDice() {
     GetTableLogic()->GetDice(dice);
     // Each value picks one of six frame tables.
     if (dice[0] < 1 || dice[0] > 6 || dice[1] < 1 || dice[1] > 6) {
-        engine::WriteGameLog("骰子数据错误: %d,%d", dice[0], dice[1]);
+        LogLine("骰子数据错误: %d,%d", dice[0], dice[1]);
         return false;
     }
     effects_.Add({Effect::kDice, dice[0], dice[1]});

@@ -16,6 +16,13 @@ int32_t CMJTableScene::GetHandAreaDepth(int32_t seat) const {
     return seat == 3 ? Sizes().ownHeight + 10 : 49;
 }
 
+void CMJTableScene::OnResize() {
+    if (GetScreenSizeX() > 0 && GetScreenSizeY() > 0)
+        SetPaneSize(GetScreenSizeX(), GetScreenSizeY());
+    effects_.Add({Effect::kHideTiles});
+    RefreshEntities(100);
+}
+
 void CMJTableScene::NumberHandRecords() {
     static constexpr int32_t kBase[4] = {2400, 2400, 2400, 2800};
     static constexpr int32_t kStep[4] = {-1, 1, 1, -1};

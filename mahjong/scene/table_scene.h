@@ -16,6 +16,8 @@ class CMJTableScene : public CMJTableSceneBase {
     int32_t GetHandAreaLength(int32_t seat) const override;
     int32_t GetHandAreaDepth(int32_t seat) const override;
     void UnlockKongFaces() override { UnlockFourOfAKind(); }
+    // The engine's screen changed size: the table is laid out on it anew.
+    void OnResize() override;
 
   protected:
     void NumberHandRecords() override;

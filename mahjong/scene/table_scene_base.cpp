@@ -1,8 +1,11 @@
 #include "mahjong/scene/table_scene_base.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 
 #include "client/game_app.h"
+#include "engine/game_log.h"
 #include "mahjong/scene/tile_identity.h"
 #include "platform/gui/wnd.h"
 #include "rules/hand_count.h"
@@ -121,6 +124,17 @@ int32_t CMJTableSceneBase::NextChair(int32_t chair) const {
 bool CMJTableSceneBase::SmallScreen() const {
     const client::CGameApp* app = client::CGameApp::Current();
     return app && app->IsSmallScreen();
+}
+
+void CMJTableSceneBase::LogLine(const char* format, ...) const {
+    // As the engine's Log does: only while logging is on.
+    if (!LogGate()) return;
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof(line), format, args);
+    va_end(args);
+    engine::WriteGameLogText(line);
 }
 
 bool CMJTableSceneBase::IsLooker() const {

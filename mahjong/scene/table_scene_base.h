@@ -1,5 +1,5 @@
 #pragma once
-// CMJTableSceneBase: the table scene's data model and the operations every
+// CMJTableSceneBase: the table scene on the engine, its data model and the operations every
 // level shares: the tile places of the wall, the four hands, flowers,
 // rivers and shown tiles; the seat arithmetic; the hand analysis over the
 // rules engine; the hands, their areas and pictures, and the wall. This
@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 
+#include "engine/game_engine.h"
 #include "mahjong/app/table_logic.h"
 #include "mahjong/scene/mj_struct.h"
 #include "mahjong/scene/scene_effects.h"
@@ -29,7 +30,7 @@ namespace meld {
 struct KongPlan;
 }
 
-class CMJTableSceneBase {
+class CMJTableSceneBase : public engine::GameEngine {
   public:
     explicit CMJTableSceneBase(const CMJTableLogic* logic);
     virtual ~CMJTableSceneBase();
@@ -271,7 +272,7 @@ class CMJTableSceneBase {
     void StartClockTimer();
     void StopClockTimer();
     uint32_t ClockTimerId() const { return clockTimer_; }
-    virtual void OnTimer(uint32_t id);
+    void OnTimer(uint32_t id) override;
 
     // --- The table centre.
     void GetTableCentreBox(RECT* rect) const;
@@ -365,6 +366,8 @@ class CMJTableSceneBase {
     }
     virtual void ClearJokerWords() {}
     virtual void FillJokerWords() {}
+    // Whether a payload holds `words` words (else a log line).
+    bool Enough(uint32_t id, Bytes payload, int32_t words) const;
     // The seat of a payload's chair, -1 (logged) when the chair is not seated.
     int32_t SeatOfChair(uint32_t id, int32_t chair) const;
     // The handlers' common steps: a wall tile taken (false, logged, for an
@@ -398,6 +401,8 @@ class CMJTableSceneBase {
     void FillStrips(int32_t area, int32_t lists, int32_t counts, int32_t capacity);
     void ArrangeRecords(int32_t seat, int32_t first, int32_t n);
     std::array<int32_t, 2> jokerWords_{};
+    // A formatted line of the game log.
+    void LogLine(const char* format, ...) const __attribute__((format(printf, 2, 3)));
     void ZeroHands() { hands_.fill(MJStruct{}); }
     void ZeroShownTiles() { shown_.fill(MJStruct{}); }
 

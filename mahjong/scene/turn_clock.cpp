@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/game_log.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "rules/tile.h"
 
@@ -60,7 +59,7 @@ void CMJTableSceneBase::TC_MoveClockHand(int32_t from, int32_t to) {
         if (paneKind_ != 1) state_[kHandFrame] = to;
         return;
     }
-    if (to % 2 != 0) engine::WriteGameLog("TC_MoveClockHand()ERROR,nEnd%%2==1");
+    if (to % 2 != 0) LogLine("TC_MoveClockHand()ERROR,nEnd%%2==1");
     const int32_t d = std::abs(to - from);
     if (d == 4) {
         for (int32_t k = 0; k < 4; ++k)
@@ -77,7 +76,7 @@ void CMJTableSceneBase::TC_MoveClockHand(int32_t from, int32_t to) {
 
 int32_t CMJTableSceneBase::TC_GetPointTo() const {
     const int32_t position = state_[kClockPosition];
-    if (position % 2 != 0) engine::WriteGameLog("Error:TC_GetPointTo():nPointTo%%2==1");
+    if (position % 2 != 0) LogLine("Error:TC_GetPointTo():nPointTo%%2==1");
     return position;
 }
 

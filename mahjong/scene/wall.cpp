@@ -3,7 +3,6 @@
 // tiles drawn from the head and the tail taken out.
 #include <algorithm>
 
-#include "engine/game_log.h"
 #include "mahjong/app/snapshot_words.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"
@@ -173,7 +172,7 @@ bool CMJTableSceneBase::SyncWallFromSnapshot() {
     const bool turnedUp = face != -1;
     if (s < 0 || s >= size || head < 0 || head >= size || tail < 0 || tail > size ||
         (turnedUp && (j < 0 || j >= size))) {
-        engine::WriteGameLog("牌墙数据错误: S=%d Hd=%d T=%d J=%d", s, head, tail, j);
+        LogLine("牌墙数据错误: S=%d Hd=%d T=%d J=%d", s, head, tail, j);
         return false;
     }
     if (turnedUp) {

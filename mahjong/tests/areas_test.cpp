@@ -52,6 +52,11 @@ TEST(HandAreas, RectanglesAtBothPaneKinds) {
     RECT c;
     t.scene.GetTableCentreRect(&c);
     EXPECT_EQ(c, (RECT{266, 265, 478, 385}));
+    // The engine's screen sets the pane's size.
+    t.scene.InitScreen(800, 600);
+    t.scene.OnResize();
+    t.scene.GetTableCentreRect(&c);
+    EXPECT_EQ(c.left, 400 - 106);
 }
 
 TEST(HandAreas, SmallScreenKeepsTenPixelsAndLiftsLess) {
