@@ -322,8 +322,8 @@ int32_t CMJTableSceneBase::ShiftToDrawn(int32_t seat) {
 
 void CMJTableSceneBase::MergeDrawnTile(int32_t seat) {
     if (!IsSeat(seat) || !Hand(seat, 0).present) return;
-    const int32_t f = Hand(seat, 0).nFace;
-    const int32_t jokerMark = Hand(seat, 0).jokerMark;
+    const MJStruct drawn = Hand(seat, 0);
+    const int32_t f = drawn.nFace;
     Hand(seat, 0).present = 0;
     Hand(seat, 0).standing = 0;
     const int32_t last = LastHandTile(seat);
@@ -351,8 +351,8 @@ void CMJTableSceneBase::MergeDrawnTile(int32_t seat) {
     for (int32_t k = end; k > i + 1; --k)
         MoveTile(seat, k - 1, k);
     Hand(seat, i + 1).nFace = f;
-    Hand(seat, i + 1).locked = 0;
-    Hand(seat, i + 1).jokerMark = jokerMark;
+    Hand(seat, i + 1).locked = drawn.locked;
+    Hand(seat, i + 1).jokerMark = drawn.jokerMark;
     Hand(seat, 0).nFace = kFaceDown;
 }
 
