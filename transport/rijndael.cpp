@@ -100,7 +100,7 @@ CRijndael::CRijndael(CodePath path) : hardware_(path == CodePath::kAuto && aes_n
 bool CRijndael::SetKey(const uint8_t* key, int bits) {
     nk_ = 0;
     rounds_ = 0;
-    if (!key || (bits != 128 && bits != 192 && bits != 256)) return false;
+    if (!key || !SupportsKeyBits(bits)) return false;
     const int nk = (bits + 31) >> 5;
     const int rounds = nk + 6;
     const int words = 4 * (rounds + 1);
@@ -257,11 +257,13 @@ bool CRijndael::DecryptBuffer(const uint8_t* in, uint32_t length, uint8_t* out,
 bool CEncryptorBase::EncryptBuffer(const uint8_t* key, int bits, const uint8_t* in, uint32_t length,
                                    uint8_t* out, uint32_t* outLength, uint32_t flags) const {
     if (!(flags & kCipherOn)) return false;
+    if (!key || !CRijndael::SupportsKeyBits(bits)) return false;
+    if (!(flags & (kCipherEncrypt | kCipherDecrypt))) return false;
     CRijndael cipher;
-    if (!cipher.SetKey(key, bits)) return false;
+    // A size query needs no key schedule.
+    if (out && !cipher.SetKey(key, bits)) return false;
     if (flags & kCipherEncrypt) return cipher.EncryptBuffer(in, length, out, outLength);
-    if (flags & kCipherDecrypt) return cipher.DecryptBuffer(in, length, out, outLength);
-    return false;
+    return cipher.DecryptBuffer(in, length, out, outLength);
 }
 
 }  // namespace transport

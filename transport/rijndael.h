@@ -31,6 +31,7 @@ class CRijndael {
     virtual bool EncryptBlock(const uint8_t* in16, uint8_t* out16) const;
     virtual bool DecryptBlock(const uint8_t* in16, uint8_t* out16) const;
 
+    static bool SupportsKeyBits(int bits) { return bits == 128 || bits == 192 || bits == 256; }
     bool Keyed() const { return rounds_ != 0; }
     // Key length in 32-bit words (4, 6 or 8), 0 while unkeyed.
     int KeyWords() const { return nk_; }
