@@ -128,8 +128,11 @@ class HeadlessDisplay final : public Display {
     std::unique_ptr<State> state_;
 };
 
-// The SDL2 back end, or null when SDL cannot open a display (no X server).
-// It runs its own display thread.
-std::unique_ptr<Display> OpenSdlDisplay();
+// The SDL2 back end, or null when SDL cannot open a screen (no X server).
+// SDL's "offscreen" and "dummy" video drivers show nothing and poll for
+// events, so they count as no screen: the headless display serves then. On
+// failure `why` (when given) says what was missing. It runs its own display
+// thread.
+std::unique_ptr<Display> OpenSdlDisplay(std::string* why = nullptr);
 
 }  // namespace platform

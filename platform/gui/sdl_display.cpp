@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "platform/gui/display.h"
@@ -80,11 +81,12 @@ class SdlDisplay final : public Display {
         if (thread_.joinable()) thread_.join();
     }
 
-    bool Start() {
+    bool Start(std::string* why) {
         thread_ = std::thread([this] { Loop(); });
         std::unique_lock<std::mutex> guard(lock_);
         started_.wait(guard, [this] { return state_ != State::Starting; });
         if (state_ == State::Failed) {
+            if (why) *why = failure_;
             guard.unlock();
             thread_.join();
             return false;
@@ -344,10 +346,19 @@ class SdlDisplay final : public Display {
         // Windows are plain pixel buffers: present them without a GL renderer.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         bool ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        std::string failure = ok ? std::string() : SDL_GetError();
+        if (const char* driver = ok ? SDL_GetCurrentVideoDriver() : nullptr;
+            driver &&
+            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+            ok = false;
+            failure = std::string("SDL offers only its \"") + driver + "\" video driver";
+        }
         Uint32 wake = ok ? SDL_RegisterEvents(1) : Uint32(-1);
         {
             std::lock_guard<std::mutex> guard(lock_);
+            if (ok && wake == Uint32(-1)) failure = SDL_GetError();
             ok = ok && wake != Uint32(-1);
+            failure_ = failure;
             wakeEvent_ = wake;
             state_ = ok ? State::Running : State::Failed;
             started_.notify_all();
@@ -392,6 +403,7 @@ class SdlDisplay final : public Display {
     std::condition_variable finished_;
     std::deque<std::function<void()>> commands_;
     State state_ = State::Starting;
+    std::string failure_;  // why the start failed
     Uint32 wakeEvent_ = 0;
     bool quit_ = false;  // display thread only
 
@@ -407,9 +419,9 @@ class SdlDisplay final : public Display {
 
 }  // namespace
 
-std::unique_ptr<Display> OpenSdlDisplay() {
+std::unique_ptr<Display> OpenSdlDisplay(std::string* why) {
     auto display = std::make_unique<SdlDisplay>();
-    if (!display->Start()) return nullptr;
+    if (!display->Start(why)) return nullptr;
     return display;
 }
 

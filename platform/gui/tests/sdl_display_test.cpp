@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/gui/display.h"
@@ -128,14 +129,53 @@ TEST(SdlDisplayTest, PresentsPixelsAndDeliversInputUnderXvfb) {
     display.reset();
 }
 
-TEST(SdlDisplayTest, WithoutAnXServerNoDisplayOpens) {
-    const char* saved = getenv("DISPLAY");
-    std::string keep = saved ? saved : "";
-    setenv("DISPLAY", ":65000", 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    EXPECT_EQ(OpenSdlDisplay(), nullptr);
-    unsetenv("SDL_VIDEODRIVER");
-    if (saved) setenv("DISPLAY", keep.c_str(), 1);
+// Sets environment variables for one scope and restores them after.
+class ScopedEnv {
+  public:
+    void Set(const char* name, const char* value) {
+        const char* old = getenv(name);
+        saved_.push_back({name, old != nullptr, old ? old : ""});
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            it->had ? setenv(it->name, it->value.c_str(), 1) : unsetenv(it->name);
+    }
+
+  private:
+    struct Saved {
+        const char* name;
+        bool had;
+        std::string value;
+    };
+    std::vector<Saved> saved_;
+};
+
+TEST(SdlDisplayTest, WithoutAScreenNoDisplayOpensAndTheReasonIsGiven) {
+    // SDL's offscreen and dummy drivers would "open" but show nothing and
+    // poll for events every millisecond: they count as no screen.
+    struct Case {
+        const char* display;
+        const char* driver;
+        const char* reason;  // part of the reason given
+    };
+    const Case cases[] = {
+        {":65000", "x11", ""},
+        {nullptr, nullptr, ""},
+        {nullptr, "offscreen", "\"offscreen\""},
+        {nullptr, "dummy", "\"dummy\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.driver ? c.driver : "(automatic)");
+        ScopedEnv env;
+        env.Set("DISPLAY", c.display);
+        env.Set("WAYLAND_DISPLAY", nullptr);
+        env.Set("SDL_VIDEODRIVER", c.driver);
+        std::string why;
+        EXPECT_EQ(OpenSdlDisplay(&why), nullptr);
+        EXPECT_FALSE(why.empty());
+        EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    }
 }
 
 }  // namespace
