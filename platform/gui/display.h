@@ -84,8 +84,11 @@ class Display {
     virtual void MoveWindow(DisplayWindowId id, const RECT& frame) = 0;
     virtual void SetTitle(DisplayWindowId id, std::string_view title) = 0;  // GBK
     // Copies `dirty` (window coordinates) of the window's pixels to the
-    // screen. The surface is read before the call returns.
+    // screen. The surface is read before the call returns; the screen may
+    // show the pixels a little later (see Flush).
     virtual void Present(DisplayWindowId id, const Surface& pixels, const RECT& dirty) = 0;
+    // Returns once everything presented so far is on the screen.
+    virtual void Flush() {}
     virtual void SetCursor(int cursorId) = 0;
     virtual void SetTextInput(DisplayWindowId id, bool on) = 0;
     // The work area (screen minus panels) in screen coordinates.

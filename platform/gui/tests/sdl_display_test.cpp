@@ -83,6 +83,7 @@ TEST(SdlDisplayTest, PresentsPixelsAndDeliversInputUnderXvfb) {
     painter.SetTextColor(RGB(255, 255, 0));
     painter.TextOut(4, 20, "牌");
     display->Present(7, pixels, pixels.Bounds());
+    display->Flush();
 
     X11Client x(server.Display());
     ASSERT_TRUE(x.Connected());
@@ -91,6 +92,7 @@ TEST(SdlDisplayTest, PresentsPixelsAndDeliversInputUnderXvfb) {
     // Only the dirty rectangle reaches the screen.
     painter.FillSolidRect(pixels.Bounds(), RGB(0, 255, 0));
     display->Present(7, pixels, {0, 0, 8, 8});
+    display->Flush();
     Surface shown = x.Grab(frame);
     EXPECT_EQ(ColorOf(shown.At(3, 3)), RGB(0, 255, 0));
     EXPECT_EQ(ColorOf(shown.At(40, 40)), RGB(30, 60, 90));
