@@ -47,31 +47,13 @@ void OpenSsl(benchmark::State& state, bool encrypt) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kSize));
 }
 
-void BM_AesEncryptOurs(benchmark::State& state) {
-    Ours(state, transport::CodePath::kAuto, true);
-}
-void BM_AesEncryptTable(benchmark::State& state) {
-    Ours(state, transport::CodePath::kTable, true);
-}
-void BM_AesEncryptOpenSsl(benchmark::State& state) {
-    OpenSsl(state, true);
-}
-void BM_AesDecryptOurs(benchmark::State& state) {
-    Ours(state, transport::CodePath::kAuto, false);
-}
-void BM_AesDecryptTable(benchmark::State& state) {
-    Ours(state, transport::CodePath::kTable, false);
-}
-void BM_AesDecryptOpenSsl(benchmark::State& state) {
-    OpenSsl(state, false);
-}
-
-BENCHMARK(BM_AesEncryptOurs)->Arg(128)->Arg(192)->Arg(256);
-BENCHMARK(BM_AesEncryptOpenSsl)->Arg(128)->Arg(192)->Arg(256);
-BENCHMARK(BM_AesEncryptTable)->Arg(128);
-BENCHMARK(BM_AesDecryptOurs)->Arg(128)->Arg(192)->Arg(256);
-BENCHMARK(BM_AesDecryptOpenSsl)->Arg(128)->Arg(192)->Arg(256);
-BENCHMARK(BM_AesDecryptTable)->Arg(128);
+using transport::CodePath;
+BENCHMARK_CAPTURE(Ours, EncryptAuto, CodePath::kAuto, true)->Arg(128)->Arg(192)->Arg(256);
+BENCHMARK_CAPTURE(OpenSsl, Encrypt, true)->Arg(128)->Arg(192)->Arg(256);
+BENCHMARK_CAPTURE(Ours, EncryptTable, CodePath::kTable, true)->Arg(128);
+BENCHMARK_CAPTURE(Ours, DecryptAuto, CodePath::kAuto, false)->Arg(128)->Arg(192)->Arg(256);
+BENCHMARK_CAPTURE(OpenSsl, Decrypt, false)->Arg(128)->Arg(192)->Arg(256);
+BENCHMARK_CAPTURE(Ours, DecryptTable, CodePath::kTable, false)->Arg(128);
 
 }  // namespace
 

@@ -25,23 +25,16 @@ void Ours(benchmark::State& state, transport::CodePath path) {
     state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
 }
 
-void BM_Crc32Ours(benchmark::State& state) {
-    Ours(state, transport::CodePath::kAuto);
-}
-void BM_Crc32Table(benchmark::State& state) {
-    Ours(state, transport::CodePath::kTable);
-}
-
-void BM_Crc32Zlib(benchmark::State& state) {
+void Zlib(benchmark::State& state) {
     const auto data = Data(size_t(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(crc32(0, data.data(), uInt(data.size())));
     state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
 }
 
-BENCHMARK(BM_Crc32Ours)->Arg(4056)->Arg(4096)->Arg(1 << 20);
-BENCHMARK(BM_Crc32Zlib)->Arg(4056)->Arg(4096)->Arg(1 << 20);
-BENCHMARK(BM_Crc32Table)->Arg(4056)->Arg(4096)->Arg(1 << 20);
+BENCHMARK_CAPTURE(Ours, Auto, transport::CodePath::kAuto)->Arg(4056)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(Zlib)->Arg(4056)->Arg(4096)->Arg(1 << 20);
+BENCHMARK_CAPTURE(Ours, Table, transport::CodePath::kTable)->Arg(4056)->Arg(4096)->Arg(1 << 20);
 
 }  // namespace
 

@@ -131,53 +131,29 @@ TEST(SdlDisplayTest, PresentsPixelsAndDeliversInputUnderXvfb) {
     display.reset();
 }
 
-// Sets environment variables for one scope and restores them after.
-class ScopedEnv {
-  public:
-    void Set(const char* name, const char* value) {
-        const char* old = getenv(name);
-        saved_.push_back({name, old != nullptr, old ? old : ""});
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~ScopedEnv() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
-            it->had ? setenv(it->name, it->value.c_str(), 1) : unsetenv(it->name);
-    }
-
-  private:
-    struct Saved {
-        const char* name;
-        bool had;
-        std::string value;
-    };
-    std::vector<Saved> saved_;
-};
-
 TEST(SdlDisplayTest, WithoutAScreenNoDisplayOpensAndTheReasonIsGiven) {
     // SDL's offscreen and dummy drivers would "open" but show nothing and
     // poll for events every millisecond: they count as no screen.
-    struct Case {
-        const char* display;
-        const char* driver;
-        const char* reason;  // part of the reason given
-    };
-    const Case cases[] = {
-        {":65000", "x11", ""},
-        {nullptr, nullptr, ""},
-        {nullptr, "offscreen", "\"offscreen\""},
-        {nullptr, "dummy", "\"dummy\""},
-    };
-    for (const Case& c : cases) {
+    struct {
+        const char *display, *driver, *reason;  // the reason given contains `reason`
+    } const cases[] = {{":65000", "x11", ""},
+                       {nullptr, nullptr, ""},
+                       {nullptr, "offscreen", "\"offscreen\""},
+                       {nullptr, "dummy", "\"dummy\""}};
+    const char* saved = getenv("DISPLAY");
+    const std::string display = saved ? saved : "";
+    unsetenv("WAYLAND_DISPLAY");
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.driver ? c.driver : "(automatic)");
-        ScopedEnv env;
-        env.Set("DISPLAY", c.display);
-        env.Set("WAYLAND_DISPLAY", nullptr);
-        env.Set("SDL_VIDEODRIVER", c.driver);
+        c.display ? setenv("DISPLAY", c.display, 1) : unsetenv("DISPLAY");
+        c.driver ? setenv("SDL_VIDEODRIVER", c.driver, 1) : unsetenv("SDL_VIDEODRIVER");
         std::string why;
         EXPECT_EQ(OpenSdlDisplay(&why), nullptr);
         EXPECT_FALSE(why.empty());
         EXPECT_NE(why.find(c.reason), std::string::npos) << why;
     }
+    unsetenv("SDL_VIDEODRIVER");
+    if (saved) setenv("DISPLAY", display.c_str(), 1);
 }
 
 }  // namespace
