@@ -141,14 +141,14 @@ bool OtherSeat(int32_t claimer, int32_t also, Test test) {
 }
 }  // namespace
 
-int32_t CMJGameTable::WaitForHuClaims(Request r) {
+int32_t CMJGameTable::ClaimPeng(Request r) {
     const int64_t window = int64_t(config_.operationSeconds) * 1000 - 1000;
     if (!Within(Now(), windowTick_, window)) return 0;
     return OtherSeat(Word(r, kChair), -1,
                      [&](int s) { return claimFlags_[size_t(s)] & kClaimFlagHu; });
 }
 
-int32_t CMJGameTable::WaitForClaims(Request r) {
+int32_t CMJGameTable::ClaimChi(Request r) {
     const int64_t window = int64_t(config_.operationSeconds) * 1000 - 1000;
     if (!Within(Now(), windowTick_, window)) return 0;
     return OtherSeat(Word(r, kChair), -1, [&](int s) {
@@ -156,7 +156,7 @@ int32_t CMJGameTable::WaitForClaims(Request r) {
     });
 }
 
-int32_t CMJGameTable::WaitForHuOnTile(Request r) {
+int32_t CMJGameTable::ClaimMingGang(Request r) {
     const int64_t window = int64_t(config_.operationSeconds) * 1000 - 1000;
     if (!Within(Now(), windowTick_, window)) return 0;
     const TileId tile = Word(r, kTile);
@@ -165,8 +165,8 @@ int32_t CMJGameTable::WaitForHuOnTile(Request r) {
                      [&](int s) { return WinningHandTest(s, tile, kHuRobbingKong) & 0x8; });
 }
 
-int32_t CMJGameTable::WaitForKongHu(Request r) {
-    return WaitForHuOnTile(r);
+int32_t CMJGameTable::ClaimKongRob(Request r) {
+    return ClaimMingGang(r);
 }
 
 int32_t CMJGameTable::CanGrabKong(int32_t seat, TileId tile) {

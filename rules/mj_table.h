@@ -122,10 +122,13 @@ class CMJGameTable : public CTileGameTable {
     virtual int32_t CheckMingGang(Request request);
     virtual int32_t CheckAnGang(Request request);
     virtual int32_t CheckAddedGang(Request request);
-    virtual int32_t WaitForHuClaims(Request request);
-    virtual int32_t WaitForClaims(Request request);
-    virtual int32_t WaitForHuOnTile(Request request);
-    virtual int32_t WaitForKongHu(Request request);
+    // The claim windows of a pung, chow, exposed kong and added kong: here 1
+    // while the claim must still wait for the other seats; the rule table
+    // arbitrates the claim instead (1 when it is recorded).
+    virtual int32_t ClaimPeng(Request request);
+    virtual int32_t ClaimChi(Request request);
+    virtual int32_t ClaimMingGang(Request request);
+    virtual int32_t ClaimKongRob(Request request);
     virtual int32_t CanGrabKong(int32_t seat, TileId tile);
     virtual int32_t CheckHuClaim(Request request);
     virtual int32_t MarkAnswered(int32_t seat);

@@ -182,10 +182,10 @@ void CTileGameTable::ShuffleAndDeal() {
     std::vector<TileId> order = ShuffledOrder();
     // Only a test deal that was switched on replaces the shuffle.
     if (!testDeal_.empty()) LoadTestDeal(order);
-    BuildWall(order);
+    BuildWallFromOrder(order);
 }
 
-void CTileGameTable::BuildWall(const std::vector<TileId>& order) {
+void CTileGameTable::BuildWallFromOrder(const std::vector<TileId>& order) {
     wall_.clear();
     wall_.reserve(order.size());
     for (TileId id : order)

@@ -67,7 +67,7 @@ class CTileGameTable : public CGameTable {
     virtual int32_t NoBit200();
     virtual int32_t FirstSeatWithTiles(int32_t from);
     virtual void ShuffleAndDeal();
-    virtual void BuildWall(const std::vector<TileId>& order);
+    virtual void BuildWallFromOrder(const std::vector<TileId>& order);
     virtual int32_t LoadTestDeal(std::vector<TileId>& order);
     virtual int32_t TestIniInt(const std::string& key, int32_t value);
     virtual int32_t TilesPerSeat();
