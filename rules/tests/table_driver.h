@@ -14,14 +14,18 @@
 
 namespace rules::testing {
 
-// A table with a seeded source and a clock that only the test moves.
+// A table with four players, a seeded (or given) source of random numbers and
+// a clock that only the test moves.
 struct TestTable {
     uint32_t tick = 5000;
     std::mt19937 source;
     std::unique_ptr<CRuleTable> table;
 
-    explicit TestTable(uint32_t seed, TableConfig config = {}) : source(seed) {
-        TableEnvironment env{[this] { return uint32_t(source()); }, [this] { return tick; }};
+    explicit TestTable(uint32_t seed, TableConfig config = {})
+        : TestTable(RandomSource(), seed, config) {}
+    TestTable(RandomSource random, uint32_t seed, TableConfig config = {}) : source(seed) {
+        if (!random) random = [this] { return uint32_t(source()); };
+        TableEnvironment env{std::move(random), [this] { return tick; }};
         table = CRuleTable::Create(config, std::move(env));
         for (int s = 0; s < 4; ++s) {
             auto p = std::make_unique<TablePlayer>();
