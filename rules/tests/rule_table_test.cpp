@@ -52,8 +52,8 @@ TEST(RuleTableTest, DealFromTheDiceAndTheIndicator) {
 TEST(RuleTableTest, FlowersAndAFlowerIndicatorAreReplacedFromTheTail) {
     Scene s = WinOnSeven();
     s.hands[1] = "369m369m147p147p2s1z4s5f";  // two flowers in seat 1's hand
-    s.indicator = "3z";                         // a wind: a flower in this game
-    s.tail = "3s2f9s1s2s";  // tail positions 49, 46, 47, 44, 45
+    s.indicator = "3z";                       // a wind: a flower in this game
+    s.tail = "3s2f9s1s2s";                    // tail positions 49, 46, 47, 44, 45
     auto tt = DealScene(s);
     ASSERT_TRUE(tt);
     CRuleTable& t = *tt->table;
@@ -345,8 +345,8 @@ TEST(RuleTableTest, AViewerSeesNoOtherHandAndNoWallOrder) {
     k.hands[3] = "47m9s258m258p36p1p1234s";
     auto tk = DealScene(k);
     ASSERT_TRUE(tk);
-    ASSERT_TRUE(
-        tk->table->RequestConcealedKong(Claim(0, 0, IdOf(1, 2), {IdOf(1, 0), IdOf(1, 1), IdOf(1, 3)})));
+    ASSERT_TRUE(tk->table->RequestConcealedKong(
+        Claim(0, 0, IdOf(1, 2), {IdOf(1, 0), IdOf(1, 1), IdOf(1, 3)})));
     using namespace state_record;
     const size_t kong = kMeldTables + kConcealedKongTable * kMeldTableWords;
     for (int32_t viewer : {0, 1}) {
@@ -404,8 +404,13 @@ TEST(RuleTableTest, CounterValuesDoubleAndSaturate) {
     struct Case {
         std::vector<int32_t> counters;
         int32_t value;
-    } cases[] = {{{30, 2}, 16},     {{-2}, 0},         {{10, -1}, 10},     {{3, -2, 30}, 21},
-                 {{1, -31}, 1 << 30}, {{1, -200}, 1 << 30}, {{1, -31, -31}, 1 << 30},
+    } cases[] = {{{30, 2}, 16},
+                 {{-2}, 0},
+                 {{10, -1}, 10},
+                 {{3, -2, 30}, 21},
+                 {{1, -31}, 1 << 30},
+                 {{1, -200}, 1 << 30},
+                 {{1, -31, -31}, 1 << 30},
                  {{INT32_MAX, INT32_MAX}, 1 << 30}};
     for (const Case& c : cases)
         EXPECT_EQ(t.CounterValue(c.counters), c.value);

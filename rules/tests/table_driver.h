@@ -109,8 +109,8 @@ class TableDriver {
             if (t.RequestHu(w)) return true;
         }
         std::array<TileId, 64> out;
-        if (Chance(60) &&
-            FindAnyGangTiles(held, t.JokerTile(), t.JokerB(), o, std::span(out).first(held.size()))) {
+        if (Chance(60) && FindAnyGangTiles(held, t.JokerTile(), t.JokerB(), o,
+                                           std::span(out).first(held.size()))) {
             Words w = KongRequest(seat, out[0], {out[1], out[2], out[3]});
             if (t.RequestConcealedKong(w)) return true;
         }
@@ -147,9 +147,8 @@ class TableDriver {
         const int32_t giver = t.WindowSeat();
         std::array<int32_t, 4> seats = {0, 1, 2, 3};
         // The highest offers first, as the claim rule ranks them.
-        std::stable_sort(seats.begin(), seats.end(), [&](int32_t a, int32_t b) {
-            return t.ClaimFlags(a) > t.ClaimFlags(b);
-        });
+        std::stable_sort(seats.begin(), seats.end(),
+                         [&](int32_t a, int32_t b) { return t.ClaimFlags(a) > t.ClaimFlags(b); });
         for (int32_t s : seats) {
             const int32_t flags = t.ClaimFlags(s);
             if (!flags) continue;

@@ -63,8 +63,8 @@ std::string Misplaced(CRuleTable& t) {
         if (t.HeldCount(s) != total) return "held count";
     }
     for (TileId id = 0; id < 144; ++id) {
-        if (places[id] != 1) return "tile " + std::to_string(id) + " in " +
-                                    std::to_string(places[id]) + " places";
+        if (places[id] != 1)
+            return "tile " + std::to_string(id) + " in " + std::to_string(places[id]) + " places";
     }
     return "";
 }
