@@ -187,8 +187,9 @@ ClaimOutcome CRuleTable::CloseClaims() {
     // The recorded claims from the highest priority down; the first that
     // still stands is carried out.
     std::array<int32_t, kMJSeats> order = {0, 1, 2, 3};
-    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        return claimPriority_[size_t(a)] > claimPriority_[size_t(b)];
+    std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+        int32_t pa = claimPriority_[size_t(a)], pb = claimPriority_[size_t(b)];
+        return pa != pb ? pa > pb : a < b;
     });
     for (int32_t s : order) {
         const int32_t kind = pendingKind_[size_t(s)];

@@ -401,8 +401,18 @@ int32_t CTileGameTable::OrderByIndex(std::span<const TileId> list, const TileCou
         TileIndex k = id >= 0 ? IndexOfTile(id) : -1;
         if (k >= 0 && k < kCountSlots && keep[size_t(k)]) kept.push_back(id);
     }
-    std::stable_sort(kept.begin(), kept.end(),
-                     [&](TileId a, TileId b) { return IndexOfTile(a) < IndexOfTile(b); });
+    // Equal kinds keep their list order (ids of a list are distinct).
+    std::vector<size_t> at(kept.size());
+    for (size_t i = 0; i < at.size(); ++i)
+        at[i] = i;
+    std::sort(at.begin(), at.end(), [&](size_t a, size_t b) {
+        TileIndex ka = IndexOfTile(kept[a]), kb = IndexOfTile(kept[b]);
+        return ka != kb ? ka < kb : a < b;
+    });
+    std::vector<TileId> sorted;
+    for (size_t i : at)
+        sorted.push_back(kept[i]);
+    kept = std::move(sorted);
     size_t n = std::min(kept.size(), out.size());
     std::copy_n(kept.begin(), n, out.begin());
     return int32_t(n);

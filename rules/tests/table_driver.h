@@ -147,8 +147,10 @@ class TableDriver {
         const int32_t giver = t.WindowSeat();
         std::array<int32_t, 4> seats = {0, 1, 2, 3};
         // The highest offers first, as the claim rule ranks them.
-        std::stable_sort(seats.begin(), seats.end(),
-                         [&](int32_t a, int32_t b) { return t.ClaimFlags(a) > t.ClaimFlags(b); });
+        std::sort(seats.begin(), seats.end(), [&](int32_t a, int32_t b) {
+            int32_t fa = t.ClaimFlags(a), fb = t.ClaimFlags(b);
+            return fa != fb ? fa > fb : a < b;
+        });
         for (int32_t s : seats) {
             const int32_t flags = t.ClaimFlags(s);
             if (!flags) continue;
