@@ -22,10 +22,6 @@ int64_t CeilDiv(int64_t a, int64_t b) {
 
 CGameTable::CGameTable(const TableConfig& config, TableEnvironment environment)
     : config_(config), environment_(std::move(environment)) {
-    if (!environment_.random) {
-        std::random_device device;
-        defaultGenerator_.seed(device());
-    }
     groups_.fill(-1);
     CGameTable::Reset(1);
 }
@@ -37,7 +33,13 @@ uint32_t CGameTable::Now() const {
 }
 
 uint32_t CGameTable::RandomWord() {
-    return environment_.random ? environment_.random() : uint32_t(defaultGenerator_());
+    if (environment_.random) return environment_.random();
+    // Seeded on first use, so that building a table reads nothing.
+    if (!defaultGenerator_) {
+        std::random_device device;
+        defaultGenerator_.emplace(device());
+    }
+    return uint32_t((*defaultGenerator_)());
 }
 
 int32_t CGameTable::RandomBelowN(int32_t n) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <set>
 #include <span>
@@ -188,7 +189,7 @@ class CGameTable {
 
     const TableConfig config_;
     TableEnvironment environment_;
-    std::mt19937 defaultGenerator_;
+    std::optional<std::mt19937> defaultGenerator_;
 
     std::map<int32_t, std::unique_ptr<TablePlayer>> players_;
     std::array<std::set<int32_t>, kMaxSeats> seatUsers_;

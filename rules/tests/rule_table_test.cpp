@@ -8,6 +8,7 @@
 #include "rules/hu.h"
 #include "rules/tests/hand_gen.h"
 #include "rules/tests/table_scene.h"
+#include "transport/log.h"
 
 namespace rules {
 namespace {
@@ -133,7 +134,10 @@ TEST(RuleTableTest, AReadyHandTakesTheIndicatorOnTheFirstDiscard) {
 }
 
 TEST(RuleTableTest, SelfDrawnWinTakesTwiceTheValueFromEachAndDoubles) {
-    for (int32_t doubling : {1, 2}) {
+    // A doubling below 1 counts as 1; one too large for the scores leaves a
+    // settlement that cannot sum to zero, which is logged and zeroed.
+    transport::LogOpen(nullptr, transport::kLogCrLf);
+    for (int32_t doubling : {1, 2, 0, -5, 40}) {
         auto tt = DealScene(DealerWithoutSeven("9s7s"));
         ASSERT_TRUE(tt);
         CRuleTable& t = *tt->table;
@@ -146,8 +150,8 @@ TEST(RuleTableTest, SelfDrawnWinTakesTwiceTheValueFromEachAndDoubles) {
         ASSERT_TRUE(t.RequestHu(HuOf(2, 2, IdOf(17, 1), kHuSelfDrawn)));
         const TableRecord& end = t.LastGameEnd();
         EXPECT_EQ(end.Get(game_end::kEndCode), kEndWin | kEndSelfDrawn);
-        EXPECT_EQ(Scores(end), (std::array<int32_t, 4>{-30 * doubling, -30 * doubling,
-                                                       90 * doubling, -30 * doubling}));
+        const int32_t d = doubling == 40 ? 0 : std::max(doubling, 1);
+        EXPECT_EQ(Scores(end), (std::array<int32_t, 4>{-30 * d, -30 * d, 90 * d, -30 * d}));
         // The winner's hand in the record holds the winning tile.
         bool found = false;
         for (size_t i = 0; i < 32; ++i)

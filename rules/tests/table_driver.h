@@ -6,13 +6,18 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "rules/rule_table.h"
 
 namespace rules::testing {
+
+// How a test table is made (a subclass may stand in for the rule table).
+using TableFactory = std::unique_ptr<CRuleTable> (*)(const TableConfig&, TableEnvironment);
 
 // A table with four players, a seeded (or given) source of random numbers and
 // a clock that only the test moves.
@@ -23,11 +28,13 @@ struct TestTable {
 
     explicit TestTable(uint32_t seed, TableConfig config = {})
         : TestTable(RandomSource(), seed, config) {}
-    TestTable(RandomSource random, uint32_t seed, TableConfig config = {}) : source(seed) {
+    TestTable(RandomSource random, uint32_t seed, TableConfig config = {},
+              TableFactory make = CRuleTable::Create)
+        : source(seed) {
         if (!random) random = [this] { return uint32_t(source()); };
         TableEnvironment env{std::move(random), [this] { return tick; }};
-        table = CRuleTable::Create(config, std::move(env));
-        for (int s = 0; s < 4; ++s) {
+        table = make(config, std::move(env));
+        for (int s = 0; s < 4 && table; ++s) {
             auto p = std::make_unique<TablePlayer>();
             p->userId = 100 + s;
             p->score = 1000;
@@ -196,5 +203,59 @@ class TableDriver {
     TestTable& t_;
     std::mt19937 rng_;
 };
+
+// Where each tile is, by the lists of the table; an empty string when every
+// tile is in exactly one place and the counts match the held records.
+inline std::string Misplaced(CRuleTable& t) {
+    const auto& wall = t.Wall();
+    if (wall.size() != 144) return "wall size";
+    std::map<TileId, int> places;
+    std::array<TileCountArray, 4> held{};
+    for (size_t pos = 0; pos < wall.size(); ++pos) {
+        const WallRecord& r = wall[pos];
+        if (r.taken == kTakenInWall) ++places[r.tile];
+        if (r.taken == kTakenHeld) {
+            if (r.taker < 0 || r.taker > 3) return "held by nobody";
+            ++places[r.tile];
+            ++held[size_t(r.taker)][size_t(TileIdToIndex(r.tile, t.Options()))];
+        }
+        // The indicator that the tail rule passed over leaves the wall alone.
+        if (r.taken == kTakenDiscarded && int32_t(pos) == t.SpecialPos()) ++places[r.tile];
+    }
+    for (int s = 0; s < 4; ++s) {
+        for (TileId d : t.Discards(s)) {
+            if (t.TakenStateOf(d) != kTakenDiscarded) return "river tile not discarded";
+            ++places[d];
+        }
+        for (TileId f : t.Flowers(s)) {
+            if (t.TakenStateOf(f) != kTakenFlower) return "flower not shown";
+            ++places[f];
+        }
+        for (int k = 0; k < kMeldArrays; ++k) {
+            for (const ShownMeld& m : t.Melds(s, MeldArray(k))) {
+                for (TileId id : m.tiles) {
+                    if (id < 0) continue;
+                    int32_t state = t.TakenStateOf(id);
+                    if (state != kTakenShown && state != kTakenClaimed) return "meld tile state";
+                    ++places[id];
+                }
+            }
+        }
+        for (int k = 0; k < kCountSlots; ++k) {
+            int32_t c = t.SeatCounts(s)[size_t(k)];
+            if (c < 0 || c > 4) return "count outside 0-4";
+            if (c != held[size_t(s)][size_t(k)]) return "counts differ from the wall";
+        }
+        int32_t total = 0;
+        for (int32_t c : held[size_t(s)])
+            total += c;
+        if (t.HeldCount(s) != total) return "held count";
+    }
+    for (TileId id = 0; id < 144; ++id) {
+        if (places[id] != 1)
+            return "tile " + std::to_string(id) + " in " + std::to_string(places[id]) + " places";
+    }
+    return "";
+}
 
 }  // namespace rules::testing
