@@ -239,7 +239,7 @@ int32_t CMJGameTable::ApplyMeld(Request r, MeldArray kind, size_t shown) {
     SetTaker(tile, claimer);
     mine[size_t(kind)].push_back(meld);
     AfterClaim();
-    GiveTurnAfterClaim(claimer);
+    ActivateClaimer(claimer);
     if (kind == kPungs) AfterPengBookkeeping(r);
     if (kind == kChows) AfterChiBookkeeping(r);
     if (kind >= kExposedKongs) AfterKongBookkeeping(r);

@@ -191,7 +191,7 @@ void CMJGameTable::AfterClaim() {
     SetStateBits(kStateOwnAction | kStateKongDrawB);
 }
 
-int32_t CMJGameTable::GiveTurnAfterClaim(int32_t chair) {
+int32_t CMJGameTable::ActivateClaimer(int32_t chair) {
     MakeActive(chair);
     return ActiveChair();
 }
@@ -201,7 +201,7 @@ void CMJGameTable::AfterKongClaim() {
     SetStateBits(kStateOwnAction | kStateKongDrawA);
 }
 
-int32_t CMJGameTable::GiveTurnAfterKong(int32_t chair) {
+int32_t CMJGameTable::ActivateDrawer(int32_t chair) {
     MakeActive(chair);
     return ActiveChair();
 }
@@ -211,7 +211,7 @@ void CMJGameTable::AfterFlower() {
     SetStateBits(ReplacementGaveNoTile() ? kStateClaimsOpen : kStateOwnAction | kStateKongDrawC);
 }
 
-int32_t CMJGameTable::GiveTurnAfterFlower(int32_t chair) {
+int32_t CMJGameTable::ActivateFlowerSeat(int32_t chair) {
     MakeActive(chair);
     return ActiveChair();
 }
@@ -288,7 +288,7 @@ int32_t CMJGameTable::ShowFlower(int32_t seat, TileId flower) {
     TakeFromSeat(seat, pos);
     SetTakenState(flower, kTakenFlower);
     AfterFlower();
-    GiveTurnAfterFlower(seat);
+    ActivateFlowerSeat(seat);
     AfterFlowerBookkeeping(seat, flower);
     return 1;
 }

@@ -103,11 +103,11 @@ class CMJGameTable : public CTileGameTable {
     virtual int32_t IsHonourOrFlowerTileOf(TileId tile);
     virtual void BeginOwnAction();
     virtual void AfterClaim();
-    virtual int32_t GiveTurnAfterClaim(int32_t chair);
+    virtual int32_t ActivateClaimer(int32_t chair);
     virtual void AfterKongClaim();
-    virtual int32_t GiveTurnAfterKong(int32_t chair);
+    virtual int32_t ActivateDrawer(int32_t chair);
     virtual void AfterFlower();
-    virtual int32_t GiveTurnAfterFlower(int32_t chair);
+    virtual int32_t ActivateFlowerSeat(int32_t chair);
     virtual int32_t StateLasted();
     virtual int32_t ClaimWindowOver(int32_t seat);
     // The wall position drawn, -1 when none is left.

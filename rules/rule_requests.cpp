@@ -140,6 +140,8 @@ int32_t CRuleTable::RequestAddedKong(Request r) {
         windowTile_ = tile;
         windowAction_ = kWindowAddedKong;
         windowTick_ = Now();
+        // The kong waits for the window: no move until its replacement comes.
+        ClearStateBits(kStateOwnAction);
         SetStateBits(kStateAddedKongWindow);
         return 1;
     }
@@ -181,6 +183,7 @@ ClaimOutcome CRuleTable::CloseClaims() {
         ClearClaims();
         TileId drawn = ReplacementDraw(giver);
         if (drawn < 0) return {ClaimOutcome::kHandOver, -1, -1};
+        BeginOwnAction();
         return {ClaimOutcome::kMeld, giver, drawn};
     }
     if (!(state_ & kStateClaimsOpen)) return out;
@@ -221,7 +224,7 @@ ClaimOutcome CRuleTable::CloseClaims() {
         return {ClaimOutcome::kHandOver, -1, -1};
     }
     lastDrawn_[size_t(next)] = TileAtWallPos(pos);
-    GiveTurnAfterKong(next);
+    ActivateDrawer(next);
     BeginOwnAction();
     return {ClaimOutcome::kDrew, next, lastDrawn_[size_t(next)]};
 }

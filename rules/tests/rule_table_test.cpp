@@ -251,6 +251,63 @@ TEST(RuleTableTest, ConcealedKongTakesTheTileAndTheThreeBesideItFromTheHand) {
     EXPECT_EQ(t.TakerOf(t.JokerTile()), 0);
 }
 
+// Seat 1 pungs the dealer's 1p and later draws the fourth; seat 2 waits on
+// 1p or 4p. Honours drawn between are discarded at once.
+std::unique_ptr<TestTable> AddedKongToRob() {
+    Scene s;
+    s.hands[0] = "1p13579m2468m4568p137s";
+    s.hands[1] = "1p1p369m369m147s147s88s";
+    s.hands[2] = "123456789m55s23p789s";
+    s.hands[3] = "147m258m57p77p2356s99s";
+    s.front = "1z2z3z1p";
+    auto tt = DealScene(s);
+    if (!tt) return nullptr;
+    CRuleTable& t = *tt->table;
+    const TileId discard = IdOf(21, 0);
+    t.RequestDiscard(DiscardOf(0, discard));
+    t.RequestPass(Claim(2, 0, discard));
+    t.RequestClaim(Claim(1, 0, discard, {IdOf(21, 1), IdOf(21, 2)}), kClaimFlagPung);
+    t.CloseClaims();
+    t.RequestDiscard(DiscardOf(1, IdOf(18, 0)));
+    for (int32_t seat : {0, 3, 2}) {
+        t.CloseClaims();
+        t.RequestDiscard(DiscardOf(seat, t.LastDrawn(seat)));
+    }
+    if (t.CloseClaims().tile != IdOf(21, 3)) return nullptr;
+    return tt;
+}
+
+TEST(RuleTableTest, AnAddedKongMayBeRobbed) {
+    for (bool rob : {true, false}) {
+        auto tt = AddedKongToRob();
+        ASSERT_TRUE(tt);
+        CRuleTable& t = *tt->table;
+        const TileId fourth = IdOf(21, 3);
+        const Words kong = Claim(1, 1, fourth, {IdOf(21, 1), IdOf(21, 2), IdOf(21, 0)});
+        ASSERT_TRUE(t.RequestAddedKong(kong));
+        EXPECT_TRUE(t.Melds(1, kPungs).empty());
+        ASSERT_EQ(t.Melds(1, kAddedKongs).size(), 1u);
+        EXPECT_EQ(t.Melds(1, kAddedKongs)[0].tiles[3], fourth);
+        EXPECT_TRUE(t.State() & kStateAddedKongWindow);
+        EXPECT_EQ(t.ClaimFlags(2), kClaimFlagHu);
+        EXPECT_FALSE(t.RequestDiscard(DiscardOf(1, t.FirstHeld(1))));
+        if (rob) {
+            ASSERT_TRUE(t.RequestHu(HuOf(2, 1, fourth, kHuRobbingKong)));
+            EXPECT_EQ(t.CloseClaims().kind, ClaimOutcome::kHandOver);
+            EXPECT_EQ(Scores(t.LastGameEnd()), (std::array<int32_t, 4>{0, -30, 30, 0}));
+            EXPECT_EQ(t.SeatHuResult(2).shapes & 0x4, 0x4);
+        } else {
+            ASSERT_TRUE(t.RequestPass(Claim(2, 1, fourth)));
+            ClaimOutcome out = t.CloseClaims();
+            EXPECT_EQ(out.kind, ClaimOutcome::kMeld);
+            EXPECT_EQ(out.seat, 1);
+            EXPECT_EQ(t.LastDrawn(1), out.tile);
+            EXPECT_TRUE(t.State() & kStateOwnAction);
+            EXPECT_EQ(t.HeldCount(1), 14);
+        }
+    }
+}
+
 // Every record a seat can get, encoded.
 std::vector<std::vector<uint8_t>> Records(CRuleTable& t) {
     std::vector<std::vector<uint8_t>> out;
