@@ -219,6 +219,14 @@ void CMJGameTable::MeldGroups(const HuResult& result, std::array<int32_t, 5>& gr
     }
 }
 
+std::array<int32_t, 5> CMJGameTable::UsedGroups(int32_t seat, const HuResult& r,
+                                                int32_t skipJokers) {
+    std::array<int32_t, 5> groups{};
+    HandGroups(seat, groups, skipJokers);
+    MeldGroups(r, groups);
+    return groups;
+}
+
 int32_t CMJGameTable::AllShown258(int32_t seat) {
     if (!Chair(seat)) return 0;
     for (const auto& list : melds_[size_t(seat)]) {
@@ -292,9 +300,7 @@ bool Decomposed(const HuResult& r) {
 
 int32_t CMJGameTable::PartOneSuit(int32_t seat, TileId, HuResult& r, uint32_t) {
     if (!Decomposed(r)) return 0;
-    std::array<int32_t, 5> groups{};
-    HandGroups(seat, groups, 1);
-    MeldGroups(r, groups);
+    const std::array<int32_t, 5> groups = UsedGroups(seat, r, 1);
     if (GroupsUsed(groups) != 1 || groups[3] || groups[4]) return 0;
     r.shapes |= 0x20 << 8;
     return 8192;
@@ -302,9 +308,7 @@ int32_t CMJGameTable::PartOneSuit(int32_t seat, TileId, HuResult& r, uint32_t) {
 
 int32_t CMJGameTable::PartSuitAndHonours(int32_t seat, TileId, HuResult& r, uint32_t) {
     if (!Decomposed(r)) return 0;
-    std::array<int32_t, 5> groups{};
-    HandGroups(seat, groups, 0);
-    MeldGroups(r, groups);
+    const std::array<int32_t, 5> groups = UsedGroups(seat, r, 0);
     if (GroupsUsed(groups) != 2 || !groups[3] || groups[4]) return 0;
     r.shapes |= 0x40 << 8;
     return 16384;
@@ -312,9 +316,7 @@ int32_t CMJGameTable::PartSuitAndHonours(int32_t seat, TileId, HuResult& r, uint
 
 int32_t CMJGameTable::PartAllHonours(int32_t seat, TileId, HuResult& r, uint32_t) {
     if (!Decomposed(r)) return 0;
-    std::array<int32_t, 5> groups{};
-    HandGroups(seat, groups, 0);
-    MeldGroups(r, groups);
+    const std::array<int32_t, 5> groups = UsedGroups(seat, r, 0);
     if (GroupsUsed(groups) != 1 || !groups[3]) return 0;
     r.shapes |= 0x80 << 8;
     return 32768;

@@ -478,6 +478,7 @@ void CMJGameTable::FillTableInfo(TableRecord& r, int32_t viewer, int32_t flag) {
                              tailCounter_, frontPos_,  windowSeat_, windowTile_, windowAction_,
                              dealerRun_,   doubling_,  runSeat_,    runLength_};
     r.Put(kJokerB, words);
+    r.Set(kAnyFlagA1, anySeatFlag1_);
     r.Put(kDrawCounts, drawCounts_);
     r.Put(kReplacement, replacement_);
     r.Put(kClaimFlags, claimFlags_);

@@ -255,6 +255,8 @@ class CMJGameTable : public CTileGameTable {
     // Whether anybody has shown a meld or discarded (flowers count with
     // countFlowers).
     bool AnythingShown(bool countFlowers) const;
+    // The groups that the seat's hand and melds and the result's melds use.
+    std::array<int32_t, 5> UsedGroups(int32_t seat, const HuResult& result, int32_t skipJokers);
     // Sets the winners of one discard from the per-seat hu words, keeping
     // only the first after the discarder unless several may win.
     int32_t SettleDiscardWinners(int32_t discarder, TileId tile);
@@ -273,7 +275,7 @@ class CMJGameTable : public CTileGameTable {
     int32_t frontDraws_ = 0, tailDraws_ = 0, frontPos_ = 0, tailCounter_ = 0;
     int32_t windowSeat_ = -1, windowAction_ = -1;
     TileId windowTile_ = -1;
-    uint32_t windowTick_ = 0, lastOperationTick_ = 0;
+    uint32_t windowTick_ = 0;
     std::array<int32_t, kMJSeats> claimFlags_{}, answered_{};
     std::array<std::array<int32_t, kMJSeats>, kMJSeats> claimCounts_{};
     std::array<int32_t, kMJSeats> tailDrawsOf_{};

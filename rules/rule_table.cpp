@@ -31,7 +31,6 @@ CRuleTable::CRuleTable(const TableConfig& config, TableEnvironment environment)
     : CMJGameTable(config, std::move(environment)) {
     CRuleTable::Reset(1);
     marks_.fill(100);
-    flagWord_ = 0;
     targetValue_ = 100;
 }
 
@@ -42,7 +41,6 @@ void CRuleTable::Reset(int32_t full) {
     if (full) {
         runningTotals_.fill(0);
         tableWords_.fill(0);
-        flagWord_ = 0;
     }
     for (auto* a :
          {&claimPriority_, &claimMade_, &discardCount_, &jokerRun_, &charged_, &pendingKind_})
@@ -190,10 +188,6 @@ void CRuleTable::FillSeatResult(TableRecord& r, int32_t seat) {
 
 int32_t CRuleTable::StartingSeat() {
     return gamesCount_ <= 1 ? RandomBelowN(config_.seatCount) : currentChair_;
-}
-
-int32_t CRuleTable::InProgress() {
-    return CMJGameTable::InProgress();
 }
 
 int32_t CRuleTable::ChooseTile(int32_t seat, TileList& out) {

@@ -62,7 +62,6 @@ class CRuleTable : public CMJGameTable {
     void FillGameEndRecord(TableRecord& record) override;
     int32_t StartingSeat() override;
     int32_t Score(std::span<int32_t, kMaxSeats> scores) override;
-    int32_t InProgress() override;
     int32_t ChooseTile(int32_t seat, TileList& out) override;
     int32_t DealStartPosition() override;
     int32_t SpecialPosition() override;
@@ -195,7 +194,6 @@ class CRuleTable : public CMJGameTable {
     std::array<TileId, kMJSeats> lastDrawn_{};
     std::array<std::array<int32_t, request::kClaimWords>, kMJSeats> pendingClaim_{};
     std::array<int32_t, kMJSeats> pendingKind_{};
-    int32_t flagWord_ = 0;
     int32_t targetValue_ = 100;
     // The seat, tile and mode of the hu being evaluated, for the search's
     // leaves.

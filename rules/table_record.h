@@ -78,10 +78,11 @@ inline constexpr size_t kJokerB = 1441, kDiscarder = 1442, kWinner = 1443, kWinF
                         kFrontDraws = 1445, kTailCounter = 1446, kFrontPos = 1447,
                         kWindowSeat = 1448, kWindowTile = 1449, kWindowAction = 1450,
                         kDealerRun = 1451, kDoubling = 1452, kRunSeat = 1453, kRunLength = 1454,
-                        kDrawCounts = 1456, kReplacement = 1460, kClaimFlags = 1464,
-                        kRunCounters = 1468, kHuWords = 1472, kMeldCounts = 1476 /* 4 x 5 */,
-                        kDiscardCounts = 1496, kFlowerCounts = 1500, kDiscards = 1504 /* 4 x 36 */,
-                        kFlowers = 1648 /* 4 x 36 */, kMelds = 1792 /* 4 x 6 x 8 */,
+                        kAnyFlagA1 = 1455, kDrawCounts = 1456, kReplacement = 1460,
+                        kClaimFlags = 1464, kRunCounters = 1468, kHuWords = 1472,
+                        kMeldCounts = 1476 /* 4 x 5 */, kDiscardCounts = 1496, kFlowerCounts = 1500,
+                        kDiscards = 1504 /* 4 x 36 */, kFlowers = 1648 /* 4 x 36 */,
+                        kMelds = 1792 /* 4 x 6 x 8 */,
                         kHuResults = 1984 /* 4 x 129, only the viewer's before the end */;
 inline constexpr size_t kListWords = 36, kMeldsPerSeat = 6, kMeldWords = 8;
 }  // namespace table_info
