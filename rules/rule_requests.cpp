@@ -66,6 +66,11 @@ int32_t CRuleTable::RequestHu(Request r) {
         return 0;
     if (kind == int32_t(kHuSelfDrawn)) {
         if (seat != activeChair_ || !(state_ & kStateOwnAction) || !Holds(seat, tile)) return 0;
+        // The winning tile is the one just drawn; only the dealer's first
+        // turn has none (its seventeenth tile came with the deal).
+        const bool firstTurn = seat == banker_ && discardCount_[size_t(seat)] == 0 &&
+                               !MeldCount(seat, {kPungs, kChows, kExposedKongs});
+        if (tile != lastDrawn_[size_t(seat)] && !firstTurn) return 0;
         HuResult result;
         int32_t value = EvaluateHu(seat, tile, result, kHuSelfDrawn);
         if (value <= 0) return 0;
@@ -170,10 +175,18 @@ ClaimOutcome CRuleTable::CloseClaims() {
     const int32_t giver = windowSeat_;
     const TileId tile = windowTile_;
     if (!Chair(giver)) return out;
+    // Only the seats that claimed hu are evaluated: a seat that passed does
+    // not win by another seat's claim.
+    const uint32_t mode = (state_ & kStateAddedKongWindow) ? kHuRobbingKong : kHuOnDiscard;
     bool hu = false;
-    for (int s = 0; s < kMJSeats; ++s)
-        hu |= pendingKind_[size_t(s)] == kClaimFlagHu && claimPriority_[size_t(s)] > 0;
-    if (hu && EvaluateHuOnDiscard(giver, tile) > 0) {
+    for (int s = 0; s < kMJSeats; ++s) {
+        huWords_[size_t(s)] = 0;
+        if (pendingKind_[size_t(s)] == kClaimFlagHu && claimPriority_[size_t(s)] > 0) {
+            hu = true;
+            EvaluateSeatHu(s, tile, mode);
+        }
+    }
+    if (hu && SettleDiscardWinners(giver, tile) > 0) {
         EndHand(winner_, tile, giver, false);
         return {ClaimOutcome::kHandOver, winner_, tile};
     }
@@ -204,6 +217,7 @@ ClaimOutcome CRuleTable::CloseClaims() {
                                                : CMJGameTable::CheckMingGang(claim);
         if (!stands) continue;
         ClearClaims();
+        lastDrawn_[size_t(s)] = -1;
         if (kind == kClaimFlagPung) ApplyPeng(claim);
         if (kind == kClaimFlagChow) ApplyChi(claim);
         if (kind == kClaimFlagKong) {

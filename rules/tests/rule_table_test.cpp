@@ -147,6 +147,8 @@ TEST(RuleTableTest, SelfDrawnWinTakesTwiceTheValueFromEachAndDoubles) {
         EXPECT_EQ(drew.seat, 2);
         EXPECT_EQ(drew.tile, IdOf(17, 1));
         t.SetDoubling(doubling);
+        // The winning tile must be the one drawn, though any would complete.
+        EXPECT_FALSE(t.RequestHu(HuOf(2, 2, IdOf(1, 1), kHuSelfDrawn)));
         ASSERT_TRUE(t.RequestHu(HuOf(2, 2, IdOf(17, 1), kHuSelfDrawn)));
         const TableRecord& end = t.LastGameEnd();
         EXPECT_EQ(end.Get(game_end::kEndCode), kEndWin | kEndSelfDrawn);
@@ -203,21 +205,29 @@ TEST(RuleTableTest, ClaimsRankHuKongPungChowAndTheNearestSeatWinsTies) {
     EXPECT_EQ(u.BlockedKinds(1)[0], 17);
     EXPECT_EQ(u.ClaimCount(1, 0), 1);
 
-    // Two seats win on one discard: the first after the discarder keeps it.
+    // Two seats win on one discard: the first after the discarder keeps it,
+    // unless it passed.
     Scene two = WinOnSeven();
     two.hands[3] = "123456789m123p456p7s";
     two.hands[1] = "123456789m888p8899s";
     two.hands[0] = "7s13579m2468m1357p246p";
-    auto both = DealScene(two);
-    ASSERT_TRUE(both);
-    CRuleTable& w = *both->table;
-    const TileId discard = IdOf(17, 0);
-    ASSERT_TRUE(w.RequestDiscard(DiscardOf(0, discard)));
-    ASSERT_TRUE(w.RequestHu(HuOf(2, 0, discard, kHuOnDiscard)));
-    ASSERT_TRUE(w.RequestHu(HuOf(3, 0, discard, kHuOnDiscard)));
-    EXPECT_EQ(w.CloseClaims().seat, 3);
-    EXPECT_EQ(w.HuWord(2), 0);
-    EXPECT_GT(w.HuWord(3), 0);
+    for (bool nearPasses : {false, true}) {
+        auto both = DealScene(two);
+        ASSERT_TRUE(both);
+        CRuleTable& w = *both->table;
+        const TileId discard = IdOf(17, 0);
+        ASSERT_TRUE(w.RequestDiscard(DiscardOf(0, discard)));
+        ASSERT_TRUE(w.RequestHu(HuOf(2, 0, discard, kHuOnDiscard)));
+        if (nearPasses) {
+            ASSERT_TRUE(w.RequestPass(Claim(3, 0, discard)));
+        } else {
+            ASSERT_TRUE(w.RequestHu(HuOf(3, 0, discard, kHuOnDiscard)));
+        }
+        const int32_t winner = nearPasses ? 2 : 3;
+        EXPECT_EQ(w.CloseClaims().seat, winner);
+        EXPECT_EQ(w.HuWord(5 - winner), 0);
+        EXPECT_GT(w.HuWord(winner), 0);
+    }
 }
 
 TEST(RuleTableTest, ConcealedKongTakesTheTileAndTheThreeBesideItFromTheHand) {
