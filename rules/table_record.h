@@ -130,16 +130,39 @@ inline constexpr size_t kUserId = 0, kTableId = 1, kStakeStep = 2, kValue = 4, k
 // words, which the seat record and the round-start message share.
 namespace state_record {
 inline constexpr size_t kBytes = 5052;
-// Round words.
-inline constexpr size_t kTableId = 0, kSeatCount = 1, kRuleOptions = 2, kWallSize = 3,
-                        kHandSize = 4, kWindowSeat = 5, kWindowTile = 6, kWindowAction = 7,
-                        kRoundNumber = 8, kSilverValue = 9, kPointsValue = 10, kBanker = 11,
-                        kSecondSeat = 12, kTurnChair = 13, kState = 14, kWallStart = 16,
-                        kSpecialPos = 17, kTurnSeconds = 18, kFrontDraws = 19,
-                        // The tail-draw counter: replaying NextWallTailPos from 0 until
-                        // the counter reaches this value names every tail position used.
-    kTailCounter = 20, kMoneyMode = 21, kDice = 23 /* 4 */, kEarlyClose = 27, kFrontPos = 33,
-                        kJokerA = 34, kJokerB = 35, kClaimSeconds = 39;
+// Round words, shared with the seat record and the round-start message.
+inline constexpr size_t kTableId = 0;
+inline constexpr size_t kSeatCount = 1;
+inline constexpr size_t kRuleOptions = 2;
+inline constexpr size_t kWallSize = 3;
+inline constexpr size_t kHandSize = 4;      // tiles dealt a seat; the banker gets one more
+inline constexpr size_t kWindowSeat = 5;    // the open claim window: the discarder or the
+inline constexpr size_t kWindowTile = 6;    // player of an added kong, its tile, and the
+inline constexpr size_t kWindowAction = 7;  // action (1 discard, 3 added kong); -1 when closed
+inline constexpr size_t kRoundNumber = 8;
+inline constexpr size_t kSilverValue = 9;   // the silver stake
+inline constexpr size_t kPointsValue = 10;  // the base value
+inline constexpr size_t kBanker = 11;       // the dealer's chair
+inline constexpr size_t kSecondSeat = 12;
+inline constexpr size_t kTurnChair = 13;  // whose move it is
+// The table's state bits: 0x1 a hand is running, 0x100 the seat on turn has
+// its tile and acts on its hand, 0x400 a discard is open to claims,
+// 0x1000000 the hand is over, 0x4000000 an added kong may be robbed.
+inline constexpr size_t kState = 14;
+inline constexpr size_t kWallStart = 16;   // the deal's first wall position
+inline constexpr size_t kSpecialPos = 17;  // the indicator's wall position
+inline constexpr size_t kTurnSeconds = 18;
+inline constexpr size_t kFrontDraws = 19;  // tiles taken from the front, the deal's included
+// The tail-draw counter: every position drawn from the tail is among those
+// NextWallTailPos names from counter 0 until its counter reaches this value.
+inline constexpr size_t kTailCounter = 20;
+inline constexpr size_t kMoneyMode = 21;   // 0 points, 1 silver
+inline constexpr size_t kDice = 23;        // four dice; the second pair 0 when not thrown
+inline constexpr size_t kEarlyClose = 27;  // 1: a window nobody can claim closes at once
+inline constexpr size_t kFrontPos = 33;    // the next front position
+inline constexpr size_t kJokerA = 34;      // the indicator tile; its kind is the joker
+inline constexpr size_t kJokerB = 35;      // -1: this game has one joker kind
+inline constexpr size_t kClaimSeconds = 39;
 inline constexpr size_t kRoundWords = 49;
 // Seat views from word 49. Meld tables in the order below, each 4 seats x 6
 // melds x 7 words (a shown meld: tiles 0-3, the giver in word 4), then the 4
