@@ -15,8 +15,11 @@
 //                    included)
 //   words 1217-1248  the viewer's own tiles, -1 after the last
 //
+//   words 1253-1256  each chair's running total
+//
 // The round-result block (211080) is separate: 417 words, then one 172-byte
-// record per player.
+// record per player. The places are those of the rules model's state record
+// (rules/table_record.h), which the game server sends.
 
 #include <cstdint>
 
@@ -26,7 +29,7 @@ inline constexpr int kBlockWords = 1263;
 inline constexpr int kBlockBytes = kBlockWords * 4;  // 5052
 
 // Round words.
-inline constexpr int kRoundNumber = 8;   // ordinal of the round at this table
+inline constexpr int kRoundNumber = 8;   // games at this table, this one included
 inline constexpr int kSilverValue = 9;   // the round's stake in silver
 inline constexpr int kPointsValue = 10;  // the round's stake in points
 inline constexpr int kBankerChair = 11;
@@ -38,19 +41,17 @@ inline constexpr int kTurnedUpPos = 17;    // J: wall position of the turned-up 
 inline constexpr int kTurnTimeout = 18;    // seconds of a turn (own-move time)
 inline constexpr int kTailCounter = 20;    // T: tail positions walked (the skipped J included)
 inline constexpr int kMoneyMode = 21;      // 0 counts points, otherwise silver
-inline constexpr int kDieA = 23;           // the round's two dice, 1-6
+inline constexpr int kDieA = 23;           // the round's first two dice, 1-6
 inline constexpr int kDieB = 24;
-inline constexpr int kWallHead = 25;          // Hd: the next head position
 inline constexpr int kEarlyClose = 27;        // non-zero: the claim window closes early
 inline constexpr int kKongTopFaceSet = 29;    // face set of a concealed kong's top tile
 inline constexpr int kJokersInRow = 30;       // 0: jokers sort apart and merge at the end
 inline constexpr int kSubstituteAsTile = 31;  // 0: the substitute sorts as the joker tile
+inline constexpr int kWallHead = 33;          // Hd: the next head position
 inline constexpr int kJokerA = 34;  // the joker tile code, also the turned-up face F (-1 none)
 inline constexpr int kJokerB = 35;
 inline constexpr int kClaimTimeout = 39;  // seconds of a claim window (next-move time)
 inline constexpr int kWatchTime = 40;     // base of the watch timers
-inline constexpr int kSeatTotals = 41;    // 41-44: each chair's running total
-inline constexpr int kGameCount = 45;     // games played at this table
 
 inline constexpr int32_t kFlagRunning = 0x1;
 inline constexpr int32_t kFlagDrawn = 0x100;  // the player to move holds a drawn tile
@@ -71,6 +72,7 @@ inline constexpr int kFlowerCounts = 1201;
 inline constexpr int kListWords = 36;
 inline constexpr int kHandCounts = 1213;
 inline constexpr int kOwnTiles = 1217;
+inline constexpr int kSeatTotals = 1253;
 
 // The 211040 payload: its word ranges and where they go in the block.
 inline constexpr int kRoundStartWords = 233;

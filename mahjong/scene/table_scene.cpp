@@ -1,5 +1,6 @@
 #include "mahjong/scene/table_scene.h"
 
+#include "rules/rule_table.h"
 #include "rules/tile.h"
 
 namespace mahjong {
@@ -43,9 +44,14 @@ void CMJTableScene::RevealDone() {
 }
 
 CTableScene::CTableScene(const CMJTableLogic* logic) : CMJTableScene(logic) {
-    // What the rule table's construction leaves behind: its tile hooks,
-    // installed process-wide for every later tile test.
-    rules::InstallTileHooks(rules::TableTileHooks());
+    // A rule table of this game, made and dropped at once: what outlives it
+    // are its tile hooks, installed process-wide for every later tile test.
+    rules::CRuleTable::Create();
+}
+
+int32_t CTableScene::NextTailPos(int32_t start, int32_t skip, int32_t* counter) const {
+    int32_t skipped = 0;
+    return rules::CRuleTable::NextTailDrawPos(start, skip, WallTiles(), counter, &skipped);
 }
 
 void CTableScene::DrawShownTile(int32_t seat) {

@@ -46,6 +46,7 @@ class CTableScene : public CMJTableScene {
     int32_t FlowerShift(int32_t seat) const override { return seat == 0 ? 15 : seat == 3 ? 50 : 0; }
     void ClearJokerWords() override { jokerWords_ = {}; }
     void FillJokerWords() override;
+    int32_t NextTailPos(int32_t start, int32_t skip, int32_t* counter) const override;
     bool UsesJokerPictures() const override { return true; }
     void OnFlowersHeld() override;
 };

@@ -365,6 +365,9 @@ class CMJTableSceneBase : public engine::GameEngine {
         return 0;
     }
     virtual void ClearJokerWords() {}
+    // The wall position of the next tile drawn from the tail (the rules'
+    // tail rule); advances the counter.
+    virtual int32_t NextTailPos(int32_t start, int32_t skip, int32_t* counter) const;
     virtual void FillJokerWords() {}
     // Whether a payload holds `words` words (else a log line).
     bool Enough(uint32_t id, Bytes payload, int32_t words) const;

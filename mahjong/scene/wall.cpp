@@ -181,9 +181,9 @@ bool CMJTableSceneBase::SyncWallFromSnapshot() {
     }
     // The tail rule may pass over J in one step, so the walk runs while the
     // counter is below T rather than until it equals it.
-    int32_t counter = 0, skipped = 0;
+    int32_t counter = 0;
     while (counter < tail) {
-        const int32_t p = rules::NextWallTailPos(s, turnedUp ? j : -1, size, &counter, &skipped);
+        const int32_t p = NextTailPos(s, turnedUp ? j : -1, &counter);
         if (IsWallIndex(p)) Wall(p).present = 0;
     }
     for (int32_t i = 0; i < size; ++i) {
@@ -192,6 +192,11 @@ bool CMJTableSceneBase::SyncWallFromSnapshot() {
         Wall(p).present = 0;
     }
     return true;
+}
+
+int32_t CMJTableSceneBase::NextTailPos(int32_t start, int32_t skip, int32_t* counter) const {
+    int32_t skipped = 0;
+    return rules::NextWallTailPos(start, skip, WallTiles(), counter, &skipped);
 }
 
 void CMJTableSceneBase::LayOutWallFromSnapshot() {
