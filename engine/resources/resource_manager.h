@@ -51,14 +51,18 @@ struct ResRecord {
     // categories; scripts and palettes leave both empty.
     std::unique_ptr<ImageRecord> image;
     std::optional<std::vector<uint8_t>> bytes;
-    bool loaded = false;  // loaded since registration or the last release
+    bool loaded = false;                   // loaded since registration or the last release
+    uint32_t colorKey = kDefaultColorKey;  // of an image: the colour that is transparent
 };
 
 class ResourceManager : public ImageProvider {
   public:
     using FailHandler = std::function<void(const std::string& name)>;
     using ReleaseCallback = std::function<void(ResRecord&)>;
-    using MemDeleter = void (*)(void*);
+    // A tracked block's deleter takes the block over: whatever it does not
+    // keep is freed when its argument goes, and the manager frees nothing
+    // after it, so a deleter cannot free a block twice.
+    using MemDeleter = void (*)(std::unique_ptr<uint8_t[]> data);
 
     ResourceManager();
     ~ResourceManager() override;
@@ -100,13 +104,17 @@ class ResourceManager : public ImageProvider {
     // The cursor table is filled by nothing: every name gives null.
     const void* GetCursor(std::string_view name) const;
 
+    // The colour an image's pixels are transparent in (0xFF00FF unless
+    // set); a loaded image is released so that its next use applies it.
+    void SetColorKey(uint32_t id, uint32_t colorKey);
+
     // Release of single resources.
     void ReleaseById(uint32_t id);
     void FreeRes(uint32_t id);
     static void FreeResData(ResRecord& record);
     void SetReleaseCallback(ReleaseCallback callback);
 
-    // Tracked memory.
+    // Tracked memory: blocks freed through their deleter, or plainly without one.
     void* NewMemRes(size_t size, MemDeleter deleter);
     size_t FreeMemRes(void* data);
     void FreeMemBlocks();
