@@ -17,13 +17,6 @@ using detail::kInf;
 using detail::kPow5;
 using detail::SuitValue;
 
-int32_t SuitCode(const TileCountArray& c, int base) {
-    int32_t code = 0;
-    for (int r = 0; r < 9; ++r)
-        code += c[size_t(base + r)] * kPow5[r];
-    return code;
-}
-
 // Kinds 30 and up: winds and dragons (as groups with honour chows, else one
 // by one) and every other slot as a lone kind.
 GroupValue HonourValue(const TileCountArray& c, bool honourChows) {
@@ -290,7 +283,7 @@ int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, 
     int32_t codes[3];
     GroupValue value[4];
     for (int i = 0; i < 3; ++i) {
-        codes[i] = SuitCode(counts, i * 10 + 1);
+        codes[i] = hand.SuitCode(i);
         value[i] = SuitValue(codes[i]);
     }
     value[3] = HonourValue(counts, honourChows);
