@@ -72,15 +72,18 @@ bool HandProbe::Reset(const TileCountArray& counts, TileIndex emptyA, TileIndex 
     // hand's kinds by at most two): knitted needs no pair, all honours and
     // all 2-5-8 no other kind, seven honours with option 0x400000 all seven.
     const KindMasks& m = summary_.masks;
-    oddKinds_ = CountBits(m.odd);
-    missingHonours_ = CountBits(kHonourKinds & ~m.present);
     refusedHeld_ = (m.present & refused_) != 0;
     liveShapes_ = allowed & kShapeBits;
-    if (CountBits(m.pairs) > 2) liveShapes_ &= ~kShapeKnitted;
-    if (CountBits(m.present & ~kHonourKinds) > 2) liveShapes_ &= ~kShapeAllHonours;
-    if (CountBits(m.present & ~kKinds258) > 2) liveShapes_ &= ~kShape258;
-    if ((options & kOptNoJokerSevenHonours) && CountBits(kHonourKinds & ~m.present) > 1)
-        liveShapes_ &= ~kShapeSevenHonours;
+    auto prune = [&](uint32_t shape, uint64_t kinds, int most) {
+        if ((liveShapes_ & shape) && CountBits(kinds) > most) liveShapes_ &= ~shape;
+    };
+    prune(kShapeKnitted, m.pairs, 2);
+    prune(kShapeAllHonours, m.present & ~kHonourKinds, 2);
+    prune(kShape258, m.present & ~kKinds258, 2);
+    if (options & kOptNoJokerSevenHonours) prune(kShapeSevenHonours, kHonourKinds & ~m.present, 1);
+    // (Read only for the shapes still live.)
+    if (liveShapes_ & kShapeSevenPairs) oddKinds_ = CountBits(m.odd);
+    if (liveShapes_ & kShapeSevenHonours) missingHonours_ = CountBits(kHonourKinds & ~m.present);
     return usable_;
 }
 
