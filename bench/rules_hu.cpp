@@ -8,6 +8,12 @@
 //
 // Each set reports the mean ns per call (the Time column), the median and
 // the worst single hand (median_ns, worst_ns).
+//
+// For instruction counts (valgrind --tool=callgrind, which does not depend on
+// the machine's load): `--save-adversarial <call> <file>` writes the hands the
+// hill climb finds for a call (0-2), and `--calls <set> <call> [file]` runs
+// every hand of a set once (set 3: the hands of the file) in RunCalls, so
+// `--toggle-collect='*RunCalls*'` counts only the calls.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -317,6 +323,50 @@ void BM_FirstCall(benchmark::State& state) {
     state.SetLabel(kRunnerNames[runner]);
 }
 
+// Hands as text, one per line: the 64 counts, the tile, allowed and mode.
+bool SaveCases(const std::vector<Case>& cases, const char* path) {
+    FILE* f = std::fopen(path, "w");
+    if (!f) return false;
+    for (const Case& c : cases) {
+        for (int32_t v : c.hand)
+            std::fprintf(f, "%d ", v);
+        std::fprintf(f, "%d %u %u\n", c.tile, c.allowed, c.mode);
+    }
+    return std::fclose(f) == 0;
+}
+
+std::vector<Case> LoadCases(const char* path) {
+    std::vector<Case> cases;
+    FILE* f = std::fopen(path, "r");
+    if (!f) return cases;
+    for (;;) {
+        Case c;
+        bool ok = true;
+        for (int32_t& v : c.hand)
+            ok = ok && std::fscanf(f, "%d", &v) == 1;
+        if (!ok || std::fscanf(f, "%d %u %u", &c.tile, &c.allowed, &c.mode) != 3) break;
+        Finish(c);
+        cases.push_back(c);
+    }
+    std::fclose(f);
+    return cases;
+}
+
+__attribute__((noinline)) int64_t RunCalls(const std::vector<Case>& cases, Runner fn) {
+    int64_t wins = 0;
+    for (const Case& c : cases)
+        wins += fn(c) != 0;
+    return wins;
+}
+
+int Calls(int set, int runner, const char* file) {
+    const std::vector<Case> cases = set == 3 ? LoadCases(file) : Set(set, runner);
+    InstallHooksFor(set);
+    const int64_t wins = RunCalls(cases, kRunners[runner]);
+    std::printf("%zu hands, %lld win\n", cases.size(), static_cast<long long>(wins));
+    return cases.empty() ? 1 : 0;
+}
+
 // The child: a winning hand with two jokers, the table's hooks, one call.
 int FirstCall(int runner) {
     InstallTileHooks(TableTileHooks());
@@ -337,6 +387,13 @@ BENCHMARK(BM_FirstCall)->DenseRange(0, 2)->Iterations(15)->Unit(benchmark::kMicr
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--first-call") == 0) {
         return FirstCall(std::atoi(argv[2]) % 3);
+    }
+    if (argc == 4 && std::strcmp(argv[1], "--save-adversarial") == 0) {
+        const int runner = std::atoi(argv[2]) % 3;
+        return SaveCases(Set(3, runner), argv[3]) ? 0 : 1;
+    }
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--calls") == 0) {
+        return Calls(std::atoi(argv[2]) % 4, std::atoi(argv[3]) % 3, argc == 5 ? argv[4] : "");
     }
     g_self = "/proc/self/exe";
     char self[4096];

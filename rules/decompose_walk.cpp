@@ -5,7 +5,7 @@
 // given the wildcard counts (spent so far, and whether a pair was taken) with
 // which the groups after it can still complete the hand.
 //
-// For at most 15 wildcards, and kinds from 30 up only as lone kinds (no
+// For at most 13 wildcards, and kinds from 30 up only as lone kinds (no
 // honour chows among the tiles); the general search does the rest.
 
 #include <array>
@@ -46,19 +46,36 @@ constexpr Move kMoves[] = {
     {0x111, 31, 0, 0, 0, kMeldChow, {kK0, kK1, kK2, kNothing}},
     {0x011, 6, 1, 1, 0, kMeldChow, {kK0, kK1, kJoker1, kNothing}},
     {0x101, 26, 1, 1, 0, kMeldChow, {kK0, kJoker1, kK2, kNothing}},
-    // No move: its wildcards land past every count, so it never fits.
-    {0, 0, 16, 0, 0, 0, {}}};
+    {0, 0, 0, 0, 0, 0, {}}};  // no move: ends a list of candidates
 constexpr uint8_t kNoMove = std::size(kMoves) - 1;
 
+// The walk takes at most this many wildcards: a rest's mask then stays
+// within its half after the shift of the wildcards spent before it, so the
+// test of a move needs no check of the wildcards left (a move that spends
+// more than are left lands past every count of the context).
+constexpr int32_t kWalkMaxJokers = kMaskMaxJokers - 2;
+
+// A candidate move: the tiles it takes (as nibbles), its number, the weight
+// it takes off the suit's code at the kind's rank and the shift it adds to a
+// mask.
+struct Candidate {
+    uint16_t nibbles;
+    uint8_t move;
+    uint8_t weight;
+    uint8_t shift;
+};
+
 // The moves worth testing, by the state of the lowest kind: its count (1-4),
-// whether the next two kinds are held, whether the pair is free, and the
-// wildcards left (0, 1, 2 or more); each list ends with the no-move.
+// whether the next two kinds are held, whether the pair is free and the
+// wildcards left (0, 1, 2 or more); each list ends with the no-move. (Moves
+// that spend more wildcards than are left would fail their test anyway;
+// leaving them out saves the test.)
 constexpr int StateOf(int count, bool next, bool after, bool pairFree, int jokers) {
     return (count - 1) | next << 2 | after << 3 | pairFree << 4 | (jokers < 2 ? jokers : 2) << 5;
 }
-constexpr auto kMoveLists = [] {
-    std::array<std::array<uint8_t, kNoMove + 1>, 128> lists{};
-    for (int state = 0; state < 128; ++state) {
+constexpr auto kCandidates = [] {
+    std::array<std::array<Candidate, kNoMove + 1>, 96> lists{};
+    for (int state = 0; state < 96; ++state) {
         const int count = (state & 3) + 1, jokers = state >> 5;
         const bool next = state >> 2 & 1, after = state >> 3 & 1, pairFree = state >> 4 & 1;
         int n = 0;
@@ -68,9 +85,9 @@ constexpr auto kMoveLists = [] {
             if (count < take[0] || next < take[1] || after < take[2] || (m.pair && !pairFree) ||
                 jokers < m.jokers)
                 continue;
-            lists[size_t(state)][size_t(n++)] = uint8_t(i);
+            lists[size_t(state)][size_t(n++)] = {m.nibbles, uint8_t(i), m.weight, m.shift};
         }
-        lists[size_t(state)][size_t(n)] = kNoMove;
+        lists[size_t(state)][size_t(n)] = {0, kNoMove, 0, 0};
     }
     return lists;
 }();
@@ -81,67 +98,66 @@ struct Taken {
     uint8_t k;
 };
 
+// The walk so far: the context the groups after the current one leave to
+// complete, the wildcards spent (plus 32 once the pair is taken), the melds.
 struct Walker {
     Walker(int32_t allJokers, bool pairTakenBefore)
         : jokers(allJokers), pairTaken(pairTakenBefore) {}
     int32_t jokers;
-    bool pairTaken;        // before the walk
-    uint64_t context = 0;  // what the groups after this one leave to complete
-    int shift = 0;         // wildcards spent, plus 32 once the walk took the pair
+    bool pairTaken;  // before the walk
+    uint64_t context = 0;
+    int shift = 0;
     int n = 0;
     Taken taken[kMaxMelds];
 
     // The first move from kind k (count c, the next kinds held or not) whose
-    // rest can still complete; rest(m) is the group's mask after it.
-    template <typename Rest>
-    const Move* Step(int c, bool next, bool after, int k, Rest rest) {
+    // rest can still complete, taken; restBits(weight) is the group's mask
+    // after a move of that weight. Null when none fits (the walk only enters
+    // rests that complete, so only a full record stops it).
+    template <typename RestBits>
+    const Candidate* Step(int c0, bool next, bool after, int k, RestBits restBits) {
         const bool pairFree = !pairTaken && shift < kMaskPair;
-        const auto& list =
-            kMoveLists[size_t(StateOf(c, next, after, pairFree, jokers - shift % kMaskPair))];
-        for (const uint8_t* i = list.data();; ++i) {
-            const Move& m = kMoves[*i];
-            // The no-move ends the list; it cannot be reached, as the walk only
-            // enters rests that complete, and 24 tiles make at most 8 melds.
-            if (*i == kNoMove || n == kMaxMelds) return nullptr;
-            if (((rest(m).bits << (shift + m.shift)) & context) == 0) continue;
-            shift += m.shift;
-            taken[n++] = {*i, uint8_t(k)};
-            return &m;
+        const Candidate* c =
+            kCandidates[size_t(StateOf(c0, next, after, pairFree, jokers - shift % kMaskPair))]
+                .data();
+        for (;; ++c) {
+            if (c->move == kNoMove) return nullptr;
+            if ((restBits(c->weight) << (shift + c->shift)) & context) break;
         }
+        if (n == kMaxMelds) return nullptr;
+        taken[n++] = {c->move, uint8_t(k)};
+        shift += c->shift;
+        return c;
     }
 };
 
-// A suit from its first kind: the walk's steps until it is empty. At rank r
-// every rest has the lower ranks empty, and is looked up by code / 5^r.
+// A suit: the walk's steps until it is empty. At rank r every rest has the
+// lower ranks empty, and is looked up by code / 5^r.
 bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
-    int r = std::countr_zero(nibbles) >> 2;
-    uint32_t x = uint32_t(code) * kInverse5[r];
+    int r = 0;
+    uint32_t x = uint32_t(code);
     while (nibbles) {
         const int lowest = std::countr_zero(nibbles) >> 2;
         x *= kInverse5[lowest - r];
         r = lowest;
         const unsigned char* forms = kSuitFormByRank + kRankOffset[r];
         const uint32_t window = uint32_t(nibbles >> (4 * r));
-        auto rest = [&](const Move& m) -> const GroupMask& {
-            return kSuitFormMask[forms[x - m.weight]];
-        };
-        const Move* m =
-            w.Step(window & 0xF, (window & 0xF0) != 0, (window & 0xF00) != 0, base + r, rest);
-        if (!m) return false;
-        x -= m->weight;
-        nibbles -= uint64_t(m->nibbles) << (4 * r);
+        const Candidate* c =
+            w.Step(int(window & 0xF), (window & 0xF0) != 0, (window & 0xF00) != 0, base + r,
+                   [&](int weight) { return kSuitFormMask[forms[x - uint32_t(weight)]].bits; });
+        if (!c) return false;
+        x -= c->weight;
+        nibbles -= uint64_t(c->nibbles) << (4 * r);
     }
     return true;
 }
 
 bool WalkLone(Walker& w, int k, int32_t count) {
     while (count) {
-        auto rest = [&](const Move& m) -> const GroupMask& {
-            return kSingleMask[count - m.weight];
-        };
-        const Move* m = w.Step(count, false, false, k, rest);
-        if (!m) return false;
-        count -= m->weight;
+        const Candidate* c = w.Step(count, false, false, k,
+                                    [&](int weight) { return kSingleMask[count - weight].bits; });
+        if (!c) return false;
+        count -= c->weight;
     }
     return true;
 }
@@ -188,14 +204,26 @@ void WriteTiles(MeldRecord& meld, const MeldWords& words, int32_t k, int32_t jok
 #endif
 }
 
-// Spends one wildcard as the search does: the smaller non-zero counter,
-// ties to A. Returns 1 when it was B's.
-int TakeOne(int32_t& a, int32_t& b) {
-    const bool fromB = b > 0 && (a <= 0 || b < a);
-    a -= !fromB && a > 0;
-    b -= fromB;
-    return fromB;
-}
+// The order in which the search spends wildcards from counters a and b (the
+// smaller non-zero counter first, ties to A): bit i set when the i-th
+// wildcard spent is one of B's.
+constexpr auto kSpendOrder = [] {
+    std::array<std::array<uint16_t, kWalkMaxJokers + 1>, kWalkMaxJokers + 1> order{};
+    for (int a0 = 0; a0 <= kWalkMaxJokers; ++a0) {
+        for (int b0 = 0; a0 + b0 <= kWalkMaxJokers; ++b0) {
+            int a = a0, b = b0;
+            uint16_t bits = 0;
+            for (int i = 0; a > 0 || b > 0; ++i) {
+                const bool fromB = b > 0 && (a <= 0 || b < a);
+                bits = uint16_t(bits | fromB << i);
+                a -= !fromB;
+                b -= fromB;
+            }
+            order[size_t(a0)][size_t(b0)] = bits;
+        }
+    }
+    return order;
+}();
 
 // The melds as the search records them: each charged with the wildcards it
 // spent (in the order taken), then the wildcards left as pungs and a pair;
@@ -203,33 +231,42 @@ int TakeOne(int32_t& a, int32_t& b) {
 // shows A when it spent one of A's, its second A only when it spent two.
 void Record(const Walker& w, int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
             HuResult& result) {
-    int32_t fromA[kMaxMelds];
-    for (int i = 0; i < w.n; ++i) {
-        const int jokers = kMoves[w.taken[i].move].jokers;
-        int a = 0;
-        for (int j = 0; j < jokers; ++j)
-            a += 1 - TakeOne(nA, nB);
-        fromA[i] = a;
+    const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
+    const int spent = w.shift % kMaskPair;
+    int32_t left = nA + nB - spent;
+    if (left > 0) {
+        // The wildcards left: their counters after the walk's spending.
+        const int fromB = std::popcount(order & ((1u << spent) - 1));
+        int32_t a = nA - (spent - fromB), b = nB - fromB, savedA, savedB;
+        int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
+        int extras = 0;
+        for (; left > 0 && extras < kMaxMelds; left = SumJokers(a, b)) {
+            extraType[extras] = left >= 3 ? kMeldPung : kMeldPair;
+            TakeJokers(&savedA, &savedB, &a, &b, left >= 3 ? 3 : 2);
+            extraA[extras] = savedA - a;
+            extraB[extras++] = savedB - b;
+        }
+        for (int i = extras - 1; i >= 0; --i)
+            AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
     }
-    int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds], savedA, savedB;
-    int extras = 0;
-    for (int32_t left = SumJokers(nA, nB); left > 0 && extras < kMaxMelds;
-         left = SumJokers(nA, nB)) {
-        extraType[extras] = left >= 3 ? kMeldPung : kMeldPair;
-        TakeJokers(&savedA, &savedB, &nA, &nB, left >= 3 ? 3 : 2);
-        extraA[extras] = savedA - nA;
-        extraB[extras++] = savedB - nB;
-    }
-    for (int i = extras - 1; i >= 0; --i)
-        AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
     const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
+    // The wildcards spent before each meld, and from its first and second.
+    int before[kMaxMelds];
+    for (int i = 0, s = 0; i < w.n; ++i) {
+        before[i] = s;
+        s += kMoves[w.taken[i].move].jokers;
+    }
     for (int i = w.n - 1; i >= 0; --i) {
         if (result.meldCount < 0 || result.meldCount >= kMaxMelds) return;
-        const MeldWords& words = kMeldWords[w.taken[i].move];
+        const Move& m = kMoves[w.taken[i].move];
         MeldRecord& meld = result.melds[size_t(result.meldCount++)];
-        meld.type = kMoves[w.taken[i].move].type;
-        WriteTiles(meld, words, w.taken[i].k, fromA[i] > 0 ? jokerA : jokerB,
-                   fromA[i] > 1 ? jokerA : jokerB);
+        meld.type = m.type;
+        const uint32_t bits = order >> before[i];
+        // Its first place shows A unless both its wildcards were B's.
+        const bool firstB = m.jokers == 2 ? (bits & 3) == 3 : (bits & 1) != 0;
+        const bool secondB = (bits & 3) != 0;
+        WriteTiles(meld, kMeldWords[w.taken[i].move], w.taken[i].k, firstB ? jokerB : jokerA,
+                   secondB ? jokerB : jokerA);
         meld.spare = {0, 0};
     }
 }
@@ -237,7 +274,7 @@ void Record(const Walker& w, int32_t nA, int32_t nB, TileIndex idxA, TileIndex i
 }  // namespace
 
 bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options) {
-    if (jokers > kMaskMaxJokers) return false;
+    if (jokers > kWalkMaxJokers) return false;
     if (!(options & kOptHonourChows)) return true;
     int32_t honours = 0;
     for (int k = 31; k <= 37; ++k)
@@ -248,42 +285,43 @@ bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions optio
 int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                         int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
                         HuResult& result) {
-    struct Group {
-        int base;      // a suit's first kind, or a lone kind
-        int32_t code;  // a suit's code, or a lone kind's count
-        const GroupMask* mask;
-    };
-    Group groups[3 + kCountSlots - 30];
-    int count = 0;
     const uint64_t present = hand.masks.present;
+    // The groups: the suits, then each lone kind.
+    uint32_t codes[3] = {0, 0, 0};
+    const GroupMask* masks[3 + kCountSlots - 30];
+    int suits[3], count = 0;
     for (int s = 0; s < 3; ++s) {
         if (!(present >> (10 * s + 1) & 0x1FF)) continue;
-        const int32_t code = hand.SuitCode(s);
-        groups[count++] = {10 * s + 1, code, &SuitMask(code)};
+        codes[s] = uint32_t(hand.SuitCode(s));
+        suits[count] = s;
+        masks[count++] = &SuitMask(int32_t(codes[s]));
     }
-    for (uint64_t lone = present >> 30 << 30; lone; lone &= lone - 1) {
-        const int k = std::countr_zero(lone);
-        groups[count++] = {k, counts[size_t(k)], &kSingleMask[counts[size_t(k)]]};
+    const int suitGroups = count;
+    int lone[kCountSlots - 30];
+    for (uint64_t bits = present >> 30 << 30; bits; bits &= bits - 1) {
+        const int k = std::countr_zero(bits);
+        lone[count - suitGroups] = k;
+        masks[count++] = &kSingleMask[counts[size_t(k)]];
     }
     // Whether the hand completes at all: the groups summed up.
     const uint64_t final = FinalMask(nA + nB, pairTaken);
     uint64_t sum = kMaskNoTiles;
     for (int g = 0; g < count; ++g)
-        sum = AddGroup(sum, *groups[g].mask);
+        sum = AddGroup(sum, *masks[g]);
     if ((sum & final) == 0) return 0;
     if (acceptOnly) return 8;
     // context[g]: what the groups after g leave to complete.
-    uint64_t context[std::size(groups)];
+    uint64_t context[std::size(masks)];
     if (count > 0) context[count - 1] = final;
     for (int g = count - 1; g > 0; --g)
-        context[g - 1] = BeforeGroup(context[g], *groups[g].mask);
+        context[g - 1] = BeforeGroup(context[g], *masks[g]);
     Walker w(nA + nB, pairTaken);
     for (int g = 0; g < count; ++g) {
-        const Group& group = groups[g];
         w.context = context[g];
-        const bool ok = group.base < 30
-                            ? WalkSuit(w, group.base, group.code, hand.SuitNibbles(group.base / 10))
-                            : WalkLone(w, group.base, group.code);
+        const bool ok = g < suitGroups ? WalkSuit(w, 10 * suits[g] + 1, int32_t(codes[suits[g]]),
+                                                  hand.SuitNibbles(suits[g]))
+                                       : WalkLone(w, lone[g - suitGroups],
+                                                  counts[size_t(lone[g - suitGroups])]);
         if (!ok) return 0;
     }
     Record(w, nA, nB, idxA, idxB, result);
