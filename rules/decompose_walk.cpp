@@ -5,7 +5,7 @@
 // given the wildcard counts (spent so far, and whether a pair was taken) with
 // which the groups after it can still complete the hand.
 //
-// For at most 13 wildcards, and kinds from 30 up only as lone kinds (no
+// For at most 15 wildcards, and kinds from 30 up only as lone kinds (no
 // honour chows among the tiles); the general search does the rest.
 
 #include <array>
@@ -15,45 +15,12 @@
 #endif
 
 #include "rules/decompose.h"
+#include "rules/decompose_moves.h"
 #include "rules/group_tables.h"
 #include "rules/hand_summary.h"
 
 namespace rules::detail {
 namespace {
-
-// The moves from the lowest kind k, by number in the search's order: the
-// tiles taken of k, k + 1 and k + 2 (as nibbles, and as a base-5 number),
-// the wildcards spent and whether it is the pair (as the shift they add to a
-// mask), and how the meld is written: its tile words as k, k + 1, k + 2, the
-// first or second wildcard's kind, or nothing.
-struct Move {
-    uint16_t nibbles;
-    uint8_t weight;
-    uint8_t shift;
-    uint8_t jokers;
-    uint8_t pair;
-    int8_t type;
-    uint8_t words[4];
-};
-enum : uint8_t { kK0, kK1, kK2, kJoker1 = 4, kJoker2, kNothing };
-constexpr Move kMoves[] = {
-    {0x004, 4, 0, 0, 0, kMeldKong, {kK0, kK0, kK0, kK0}},
-    {0x003, 3, 0, 0, 0, kMeldPung, {kK0, kK0, kK0, kNothing}},
-    {0x002, 2, 1, 1, 0, kMeldPung, {kK0, kK0, kJoker1, kNothing}},
-    {0x001, 1, 2, 2, 0, kMeldPung, {kK0, kJoker1, kJoker2, kNothing}},
-    {0x002, 2, kMaskPair, 0, 1, kMeldPair, {kK0, kK0, kNothing, kNothing}},
-    {0x001, 1, kMaskPair + 1, 1, 1, kMeldPair, {kK0, kJoker1, kNothing, kNothing}},
-    {0x111, 31, 0, 0, 0, kMeldChow, {kK0, kK1, kK2, kNothing}},
-    {0x011, 6, 1, 1, 0, kMeldChow, {kK0, kK1, kJoker1, kNothing}},
-    {0x101, 26, 1, 1, 0, kMeldChow, {kK0, kJoker1, kK2, kNothing}},
-    {0, 0, 0, 0, 0, 0, {}}};  // no move: ends a list of candidates
-constexpr uint8_t kNoMove = std::size(kMoves) - 1;
-
-// The walk takes at most this many wildcards: a rest's mask then stays
-// within its half after the shift of the wildcards spent before it, so the
-// test of a move needs no check of the wildcards left (a move that spends
-// more than are left lands past every count of the context).
-constexpr int32_t kWalkMaxJokers = kMaskMaxJokers - 2;
 
 // A candidate move: the tiles it takes (as nibbles), its number, the weight
 // it takes off the suit's code at the kind's rank and the shift it adds to a
@@ -81,45 +48,46 @@ constexpr auto kCandidates = [] {
         int n = 0;
         for (int i = 0; i < kNoMove; ++i) {
             const Move& m = kMoves[i];
-            const int take[3] = {m.nibbles & 0xF, m.nibbles >> 4 & 0xF, m.nibbles >> 8};
-            if (count < take[0] || next < take[1] || after < take[2] || (m.pair && !pairFree) ||
-                jokers < m.jokers)
-                continue;
+            if (!MoveFits(m, count, next, after, pairFree, jokers)) continue;
             lists[size_t(state)][size_t(n++)] = {m.nibbles, uint8_t(i), m.weight, m.shift};
         }
         lists[size_t(state)][size_t(n)] = {0, kNoMove, 0, 0};
     }
     return lists;
 }();
-
-// One meld as the walk took it.
-struct Taken {
-    uint8_t move;
-    uint8_t k;
-};
+// The part of the state that the lowest kind and the next two give, by
+// their nibbles.
+constexpr auto kStateOfWindow = [] {
+    std::array<uint8_t, 4096> states{};
+    for (int w = 0; w < 4096; ++w) {
+        const int count = w & 0xF;
+        if (count >= 1 && count <= 4)
+            states[size_t(w)] = uint8_t(StateOf(count, w & 0xF0, w & 0xF00, false, 0));
+    }
+    return states;
+}();
 
 // The walk so far: the context the groups after the current one leave to
-// complete, the wildcards spent (plus 32 once the pair is taken), the melds.
+// complete, the wildcards left and whether the pair is free (as the part of
+// the state they give), the wildcards spent (plus 32 once the pair is
+// taken), and the melds.
 struct Walker {
-    Walker(int32_t allJokers, bool pairTakenBefore)
-        : jokers(allJokers), pairTaken(pairTakenBefore) {}
-    int32_t jokers;
-    bool pairTaken;  // before the walk
+    Walker(int32_t jokers, bool pairTaken) : left(jokers), pairFree(!pairTaken) {}
+    int32_t left;
+    bool pairFree;
     uint64_t context = 0;
     int shift = 0;
     int n = 0;
     Taken taken[kMaxMelds];
 
-    // The first move from kind k (count c, the next kinds held or not) whose
-    // rest can still complete, taken; restBits(weight) is the group's mask
-    // after a move of that weight. Null when none fits (the walk only enters
-    // rests that complete, so only a full record stops it).
+    // The first move from kind k, in the given state of the kinds from k,
+    // whose rest can still complete, taken; restBits(weight) is the group's
+    // mask after a move of that weight. Null when none fits (the walk only
+    // enters rests that complete, so only a full record stops it).
     template <typename RestBits>
-    const Candidate* Step(int c0, bool next, bool after, int k, RestBits restBits) {
-        const bool pairFree = !pairTaken && shift < kMaskPair;
+    const Candidate* Step(int kinds, int k, RestBits restBits) {
         const Candidate* c =
-            kCandidates[size_t(StateOf(c0, next, after, pairFree, jokers - shift % kMaskPair))]
-                .data();
+            kCandidates[size_t(kinds | StateOf(1, false, false, pairFree, left))].data();
         for (;; ++c) {
             if (c->move == kNoMove) return nullptr;
             if ((restBits(c->weight) << (shift + c->shift)) & context) break;
@@ -127,6 +95,8 @@ struct Walker {
         if (n == kMaxMelds) return nullptr;
         taken[n++] = {c->move, uint8_t(k)};
         shift += c->shift;
+        left -= c->shift & (kMaskPair - 1);
+        pairFree = pairFree && c->shift < kMaskPair;
         return c;
     }
 };
@@ -142,9 +112,9 @@ bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
         r = lowest;
         const unsigned char* forms = kSuitFormByRank + kRankOffset[r];
         const uint32_t window = uint32_t(nibbles >> (4 * r));
-        const Candidate* c =
-            w.Step(int(window & 0xF), (window & 0xF0) != 0, (window & 0xF00) != 0, base + r,
-                   [&](int weight) { return kSuitFormMask[forms[x - uint32_t(weight)]].bits; });
+        const Candidate* c = w.Step(kStateOfWindow[window & 0xFFF], base + r, [&](int weight) {
+            return kSuitFormMask[forms[x - uint32_t(weight)]].bits;
+        });
         if (!c) return false;
         x -= c->weight;
         nibbles -= uint64_t(c->nibbles) << (4 * r);
@@ -154,7 +124,7 @@ bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
 
 bool WalkLone(Walker& w, int k, int32_t count) {
     while (count) {
-        const Candidate* c = w.Step(count, false, false, k,
+        const Candidate* c = w.Step(StateOf(count, false, false, false, 0), k,
                                     [&](int weight) { return kSingleMask[count - weight].bits; });
         if (!c) return false;
         count -= c->weight;
@@ -162,119 +132,10 @@ bool WalkLone(Walker& w, int k, int32_t count) {
     return true;
 }
 
-// A move's four tile words as masks: where the kind goes (plus an offset),
-// where the first and the second wildcard go; the rest stay 0.
-struct MeldWords {
-    int32_t offset[4];
-    int32_t kind[4];
-    int32_t joker1[4];
-    int32_t joker2[4];
-};
-constexpr auto kMeldWords = [] {
-    std::array<MeldWords, std::size(kMoves)> all{};
-    for (size_t i = 0; i < all.size(); ++i) {
-        for (int j = 0; j < 4; ++j) {
-            const uint8_t w = kMoves[i].words[j];
-            all[i].offset[j] = w <= kK2 ? w : 0;
-            all[i].kind[j] = w <= kK2 ? -1 : 0;
-            all[i].joker1[j] = w == kJoker1 ? -1 : 0;
-            all[i].joker2[j] = w == kJoker2 ? -1 : 0;
-        }
-    }
-    return all;
-}();
-
-void WriteTiles(MeldRecord& meld, const MeldWords& words, int32_t k, int32_t joker1,
-                int32_t joker2) {
-#if defined(__SSE2__)
-    auto load = [](const int32_t* p) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    };
-    const __m128i kinds = _mm_add_epi32(_mm_set1_epi32(k), load(words.offset));
-    const __m128i tiles =
-        _mm_or_si128(_mm_and_si128(kinds, load(words.kind)),
-                     _mm_or_si128(_mm_and_si128(_mm_set1_epi32(joker1), load(words.joker1)),
-                                  _mm_and_si128(_mm_set1_epi32(joker2), load(words.joker2))));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(meld.tiles.data()), tiles);
-#else
-    for (int j = 0; j < 4; ++j) {
-        meld.tiles[size_t(j)] = ((k + words.offset[j]) & words.kind[j]) |
-                                (joker1 & words.joker1[j]) | (joker2 & words.joker2[j]);
-    }
-#endif
-}
-
-// The order in which the search spends wildcards from counters a and b (the
-// smaller non-zero counter first, ties to A): bit i set when the i-th
-// wildcard spent is one of B's.
-constexpr auto kSpendOrder = [] {
-    std::array<std::array<uint16_t, kWalkMaxJokers + 1>, kWalkMaxJokers + 1> order{};
-    for (int a0 = 0; a0 <= kWalkMaxJokers; ++a0) {
-        for (int b0 = 0; a0 + b0 <= kWalkMaxJokers; ++b0) {
-            int a = a0, b = b0;
-            uint16_t bits = 0;
-            for (int i = 0; a > 0 || b > 0; ++i) {
-                const bool fromB = b > 0 && (a <= 0 || b < a);
-                bits = uint16_t(bits | fromB << i);
-                a -= !fromB;
-                b -= fromB;
-            }
-            order[size_t(a0)][size_t(b0)] = bits;
-        }
-    }
-    return order;
-}();
-
-// The melds as the search records them: each charged with the wildcards it
-// spent (in the order taken), then the wildcards left as pungs and a pair;
-// recorded from the last taken to the first. A meld's first wildcard place
-// shows A when it spent one of A's, its second A only when it spent two.
-void Record(const Walker& w, int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
-            HuResult& result) {
-    const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
-    const int spent = w.shift % kMaskPair;
-    int32_t left = nA + nB - spent;
-    if (left > 0) {
-        // The wildcards left: their counters after the walk's spending.
-        const int fromB = std::popcount(order & ((1u << spent) - 1));
-        int32_t a = nA - (spent - fromB), b = nB - fromB, savedA, savedB;
-        int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
-        int extras = 0;
-        for (; left > 0 && extras < kMaxMelds; left = SumJokers(a, b)) {
-            extraType[extras] = left >= 3 ? kMeldPung : kMeldPair;
-            TakeJokers(&savedA, &savedB, &a, &b, left >= 3 ? 3 : 2);
-            extraA[extras] = savedA - a;
-            extraB[extras++] = savedB - b;
-        }
-        for (int i = extras - 1; i >= 0; --i)
-            AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
-    }
-    const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
-    // The wildcards spent before each meld, and from its first and second.
-    int before[kMaxMelds];
-    for (int i = 0, s = 0; i < w.n; ++i) {
-        before[i] = s;
-        s += kMoves[w.taken[i].move].jokers;
-    }
-    for (int i = w.n - 1; i >= 0; --i) {
-        if (result.meldCount < 0 || result.meldCount >= kMaxMelds) return;
-        const Move& m = kMoves[w.taken[i].move];
-        MeldRecord& meld = result.melds[size_t(result.meldCount++)];
-        meld.type = m.type;
-        const uint32_t bits = order >> before[i];
-        // Its first place shows A unless both its wildcards were B's.
-        const bool firstB = m.jokers == 2 ? (bits & 3) == 3 : (bits & 1) != 0;
-        const bool secondB = (bits & 3) != 0;
-        WriteTiles(meld, kMeldWords[w.taken[i].move], w.taken[i].k, firstB ? jokerB : jokerA,
-                   secondB ? jokerB : jokerA);
-        meld.spare = {0, 0};
-    }
-}
-
 }  // namespace
 
 bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options) {
-    if (jokers > kWalkMaxJokers) return false;
+    if (jokers > kMaskMaxJokers) return false;
     if (!(options & kOptHonourChows)) return true;
     int32_t honours = 0;
     for (int k = 31; k <= 37; ++k)
@@ -324,7 +185,7 @@ int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, i
                                                   counts[size_t(lone[g - suitGroups])]);
         if (!ok) return 0;
     }
-    Record(w, nA, nB, idxA, idxB, result);
+    RecordMelds(w.taken, w.n, nA, nB, idxA, idxB, result);
     return 8;
 }
 
