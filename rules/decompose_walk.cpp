@@ -171,6 +171,8 @@ int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, i
         sum = AddGroup(sum, *masks[g]);
     if ((sum & final) == 0) return 0;
     if (acceptOnly) return 8;
+    const int32_t found = DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+    if (found >= 0) return found;
     // context[g]: what the groups after g leave to complete.
     uint64_t context[std::size(masks)];
     if (count > 0) context[count - 1] = final;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "rules/block_table_gen.h"
+#include "rules/group_tables.h"
 #include "rules/group_value.h"
 
 namespace {
@@ -108,7 +110,12 @@ int main(int argc, char** argv) {
     std::fprintf(out, "const GroupMask kSingleMask[5] = {\n");
     for (const GroupValue& v : single.values)
         WriteMask(out, v);
-    std::fprintf(out, "};\n\n}  // namespace rules::detail\n");
+    std::fprintf(out, "};\n\n");
+    if (!WriteBlockTables(out, index.data())) {
+        std::fclose(out);
+        return 1;
+    }
+    std::fprintf(out, "}  // namespace rules::detail\n");
     if (std::fclose(out) != 0 || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::perror(path.c_str());
         return 1;
