@@ -103,7 +103,6 @@ uint64_t NibblesOf(int32_t code) {
 struct Block {
     uint64_t key;
     uint32_t first;
-    uint8_t count;
     uint8_t form;
 };
 
@@ -175,14 +174,18 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
             }
             return a.first.size() < b.first.size();
         });
-        blocks.push_back(
-            {NibblesOf(code), uint32_t(entries.size()), uint8_t(found.size()), formOfCode[code]});
+        if (found.empty()) {
+            std::fprintf(stderr, "a block without a decomposition\n");
+            return false;
+        }
+        blocks.push_back({NibblesOf(code), uint32_t(entries.size()), formOfCode[code]});
         for (const auto& [melds, state] : found) {
             if (melds.size() > kBlockEntryMelds) {
                 std::fprintf(stderr, "a block decomposition of %zu melds\n", melds.size());
                 return false;
             }
             uint64_t entry = uint64_t(state) | uint64_t(melds.size()) << 8;
+            if (&state == &found.back().second) entry |= kBlockLastEntry;
             for (size_t i = 0; i < melds.size(); ++i)
                 entry |= uint64_t(melds[i]) << (16 + 8 * i);
             entries.push_back(entry);
@@ -201,15 +204,15 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
     std::fprintf(out, "const uint16_t kBlockDisplacement[kBlockBuckets] = {");
     for (int i = 0; i < kBlockBuckets; ++i)
         std::fprintf(out, "%s%u,", i % 16 ? " " : "\n    ", displacement[size_t(i)]);
-    std::fprintf(out, "\n};\n\nconst BlockSlot kBlockSlots[kBlockSlotCount] = {\n");
-    for (const Block* b : slots) {
-        if (b) {
-            std::fprintf(out, "    {0x%" PRIx64 "ull, %u, %u, %u, {0, 0}},\n", b->key, b->first, b->count,
-                         b->form);
-        } else {
-            std::fprintf(out, "    {0, 0, 0, 0, {0, 0}},\n");
-        }
+    std::fprintf(out, "\n};\n\nconst BlockSlot kBlockSlots[kBlockSlotCount] = {");
+    for (size_t i = 0; i < slots.size(); ++i) {
+        const Block* b = slots[i];
+        const uint64_t slot = b ? b->key | uint64_t(b->form) << kBlockKeyBits |
+                                      uint64_t(b->first) << (kBlockKeyBits + 8)
+                                : 0;
+        std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", slot);
     }
+    std::fprintf(out, "\n");
     std::fprintf(out, "};\n\nconst uint64_t kBlockEntries[%zu] = {", entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
         std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", entries[i]);

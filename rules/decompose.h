@@ -61,13 +61,17 @@ int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, 
 // The decomposition as a walk guided by masks (decompose_walk.cpp), for
 // counts that WalkApplies to.
 bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options);
-// The same melds from the block tables, for a hand that completes with at
-// most kBlockMaxJokers wildcards; -1 when a block is not in the tables.
+// The same from the block tables, for at most kBlockMaxJokers wildcards; -1
+// when a block is not in the tables.
 int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                           int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
                           HuResult& result);
+// Whether the hand with `jokers` wildcards splits at all (for counts that
+// WalkApplies to).
+bool HandCompletes(const TileCountArray& counts, const HandSummary& hand, int32_t jokers,
+                   bool pairTaken);
 int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                        int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
+                        int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
                         HuResult& result);
 
 }  // namespace detail

@@ -1,5 +1,4 @@
-// The decomposition from the block tables (group_tables.h), for a hand that
-// completes: the hand's
+// The decomposition from the block tables (group_tables.h): the hand's
 // blocks in the walk's order, each given the wildcard counts with which the
 // blocks after it can still complete the hand, and each taking the first of
 // its decompositions whose state that allows. The same melds as the walk,
@@ -19,11 +18,6 @@ namespace {
 constexpr uint64_t kRanks = 0x111111111ull;
 constexpr uint64_t kRanksAndAfter = 0x11111111111ull;
 
-struct Block {
-    int base;  // its first kind
-    const BlockSlot* slot;
-};
-
 // The counts that `final` allows, with three, six, ... fewer wildcards too
 // (the ones left form pungs).
 uint64_t ClosedDown(uint64_t final) {
@@ -33,6 +27,13 @@ uint64_t ClosedDown(uint64_t final) {
     return final & kMaskValid;
 }
 
+// BeforeGroup for a context that is closed already.
+uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
+    const uint8_t* s = g.shift;
+    return ((a >> s[0]) | (a >> s[1]) | (a >> s[2]) | (a >> s[3]) | (a >> s[4]) | (a >> s[5])) &
+           kMaskValid;
+}
+
 }  // namespace
 
 int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
@@ -40,7 +41,8 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
                           HuResult& result) {
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers) return -1;
-    Block blocks[3 * 5 + kCountSlots - 30];
+    int base[3 * 3 + kCountSlots - 30];
+    BlockSlot slot[std::size(base)];
     int count = 0;
     for (int s = 0; s < 3; ++s) {
         const uint64_t nibbles = hand.SuitNibbles(s);
@@ -51,43 +53,43 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
             const int start = std::countr_zero(held);
             const int end = std::countr_zero(gaps >> start << start);
             const uint64_t key = (nibbles >> start) & ((uint64_t(1) << (end - start)) - 1);
-            const BlockSlot* slot = FindBlock(key);
-            if (!slot) return -1;
-            blocks[count++] = {10 * s + 1 + start / 4, slot};
+            slot[count] = FindBlock(key);
+            if (!slot[count]) return -1;
+            base[count++] = 10 * s + 1 + start / 4;
             held &= ~uint64_t(0) << end;
         }
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
-        const BlockSlot* slot = FindBlock(uint64_t(counts[size_t(k)]));
-        if (!slot) return -1;
-        blocks[count++] = {k, slot};
+        slot[count] = FindBlock(uint64_t(counts[size_t(k)]));
+        if (!slot[count]) return -1;
+        base[count++] = k;
     }
     // context[b]: the counts (spent so far, and whether the pair is taken)
     // from which the blocks after b complete the hand.
-    uint64_t context[std::size(blocks)];
+    uint64_t context[std::size(base)];
     uint64_t after = ClosedDown(FinalMask(jokers, pairTaken));
-    for (int b = count - 1; b >= 0; --b) {
+    for (int b = count - 1; b > 0; --b) {
         context[b] = after;
-        after = BeforeGroup(after, kSuitFormMask[blocks[b].slot->form]);
+        after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
     }
+    context[0] = after;
+    if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
     Taken taken[kMaxMelds];
     int n = 0, shift = 0;
     for (int b = 0; b < count; ++b) {
-        const BlockSlot& slot = *blocks[b].slot;
-        const uint64_t* entry = kBlockEntries + slot.first;
-        const uint64_t* end = entry + slot.count;
+        const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
         for (;; ++entry) {
-            if (entry == end) return -1;  // cannot happen: the hand completes
             const int state = int(*entry & 0xFF);
             if (!(state & shift & kMaskPair) && (context[b] >> (shift + state) & 1)) break;
+            if (*entry & kBlockLastEntry) return -1;  // cannot happen: the hand completes
         }
         shift += int(*entry & 0xFF);
-        const int melds = int(*entry >> 8 & 0xFF);
+        const int melds = int(*entry >> 8 & 0x7F);
         if (n + melds > kMaxMelds) return 0;
         for (int i = 0; i < melds; ++i) {
             const int meld = int(*entry >> (16 + 8 * i) & 0xFF);
-            taken[n++] = {uint8_t(meld >> 4), uint8_t(blocks[b].base + (meld & 0xF))};
+            taken[n++] = {uint8_t(meld >> 4), uint8_t(base[b] + (meld & 0xF))};
         }
     }
     RecordMelds(taken, n, nA, nB, idxA, idxB, result);

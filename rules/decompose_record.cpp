@@ -75,10 +75,23 @@ constexpr auto kSpendOrder = [] {
     return order;
 }();
 
+// A meld's wildcard places by its wildcards and the two spend bits from its
+// first (bit set: one of B's): its first place shows A when it spent one of
+// A's, its second A only when it spent two.
+constexpr bool FirstIsB(int jokers, uint32_t bits) {
+    return jokers == 2 ? bits == 3 : (bits & 1) != 0;
+}
+constexpr auto kFirstIsB = [] {
+    std::array<std::array<bool, 4>, 3> first{};
+    for (int j = 0; j < 3; ++j) {
+        for (uint32_t bits = 0; bits < 4; ++bits)
+            first[size_t(j)][bits] = FirstIsB(j, bits);
+    }
+    return first;
+}();
+
 }  // namespace
 
-// A meld's first wildcard place shows A when it spent one of A's, its second
-// A only when it spent two.
 void RecordMelds(const Taken* taken, int n, int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
                  HuResult& result) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
@@ -87,7 +100,7 @@ void RecordMelds(const Taken* taken, int n, int32_t nA, int32_t nB, TileIndex id
         spent += kMoves[taken[i].move].jokers;
     int32_t left = nA + nB - spent;
     if (left > 0) {
-        // The wildcards left: their counters after the walk's spending.
+        // The wildcards left: their counters after the melds' spending.
         const int fromB = std::popcount(order & ((1u << spent) - 1));
         int32_t a = nA - (spent - fromB), b = nB - fromB, savedA, savedB;
         int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
@@ -102,21 +115,22 @@ void RecordMelds(const Taken* taken, int n, int32_t nA, int32_t nB, TileIndex id
             AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
     }
     const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
-    // Backwards from the last meld: spent counts the wildcards spent before it.
-    for (int i = n - 1; i >= 0; --i) {
-        if (result.meldCount < 0 || result.meldCount >= kMaxMelds) return;
+    // Backwards from the last meld, while the record has room; spent counts
+    // the wildcards spent before the meld.
+    const int first = result.meldCount;
+    if (first < 0 || first >= kMaxMelds) return;
+    const int room = kMaxMelds - first;
+    MeldRecord* meld = result.melds.data() + first;
+    for (int i = n - 1; i >= 0 && i >= n - room; --i, ++meld) {
         const Move& m = kMoves[taken[i].move];
-        MeldRecord& meld = result.melds[size_t(result.meldCount++)];
-        meld.type = m.type;
         spent -= m.jokers;
-        const uint32_t bits = order >> spent;
-        // Its first place shows A unless both its wildcards were B's.
-        const bool firstB = m.jokers == 2 ? (bits & 3) == 3 : (bits & 1) != 0;
-        const bool secondB = (bits & 3) != 0;
-        WriteTiles(meld, kMeldWords[taken[i].move], taken[i].k, firstB ? jokerB : jokerA,
-                   secondB ? jokerB : jokerA);
-        meld.spare = {0, 0};
+        const uint32_t bits = order >> spent & 3;
+        meld->type = m.type;
+        WriteTiles(*meld, kMeldWords[taken[i].move], taken[i].k,
+                   kFirstIsB[m.jokers][bits] ? jokerB : jokerA, bits ? jokerB : jokerA);
+        meld->spare = {0, 0};
     }
+    result.meldCount = first + (n < room ? n : room);
 }
 
 }  // namespace rules::detail

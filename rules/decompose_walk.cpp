@@ -101,22 +101,18 @@ struct Walker {
     }
 };
 
-// A suit: the walk's steps until it is empty. At rank r every rest has the
-// lower ranks empty, and is looked up by code / 5^r.
+// A suit: the walk's steps until it is empty, from the lowest rank held.
 bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
-    int r = 0;
     uint32_t x = uint32_t(code);
     while (nibbles) {
-        const int lowest = std::countr_zero(nibbles) >> 2;
-        x *= kInverse5[lowest - r];
-        r = lowest;
-        const unsigned char* forms = kSuitFormByRank + kRankOffset[r];
+        const int r = std::countr_zero(nibbles) >> 2;
+        const uint32_t scale = uint32_t(kPow5[r]);
         const uint32_t window = uint32_t(nibbles >> (4 * r));
         const Candidate* c = w.Step(kStateOfWindow[window & 0xFFF], base + r, [&](int weight) {
-            return kSuitFormMask[forms[x - uint32_t(weight)]].bits;
+            return kSuitFormMask[SuitForm(int32_t(x - uint32_t(weight) * scale))].bits;
         });
         if (!c) return false;
-        x -= c->weight;
+        x -= c->weight * scale;
         nibbles -= uint64_t(c->nibbles) << (4 * r);
     }
     return true;
@@ -143,8 +139,20 @@ bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions optio
     return honours == 0;
 }
 
+bool HandCompletes(const TileCountArray& counts, const HandSummary& hand, int32_t jokers,
+                   bool pairTaken) {
+    const uint64_t present = hand.masks.present;
+    uint64_t sum = kMaskNoTiles;
+    for (int s = 0; s < 3; ++s) {
+        if (present >> (10 * s + 1) & 0x1FF) sum = AddGroup(sum, SuitMask(hand.SuitCode(s)));
+    }
+    for (uint64_t lone = present >> 30 << 30; lone; lone &= lone - 1)
+        sum = AddGroup(sum, kSingleMask[counts[size_t(std::countr_zero(lone))]]);
+    return (sum & FinalMask(jokers, pairTaken)) != 0;
+}
+
 int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                        int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
+                        int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
                         HuResult& result) {
     const uint64_t present = hand.masks.present;
     // The groups: the suits, then each lone kind.
@@ -170,9 +178,6 @@ int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, i
     for (int g = 0; g < count; ++g)
         sum = AddGroup(sum, *masks[g]);
     if ((sum & final) == 0) return 0;
-    if (acceptOnly) return 8;
-    const int32_t found = DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-    if (found >= 0) return found;
     // context[g]: what the groups after g leave to complete.
     uint64_t context[std::size(masks)];
     if (count > 0) context[count - 1] = final;
