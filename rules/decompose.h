@@ -55,6 +55,11 @@ struct HandSummary;
 int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
                       uint32_t allowed, HuResult& result, int32_t pairTaken);
+// CallDecompose for a hand known to split (its acceptance not tested again).
+int32_t DecomposeCompleting(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                            int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
+                            RuleOptions options, uint32_t allowed, HuResult& result,
+                            bool pairTaken);
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken);

@@ -12,16 +12,20 @@
 namespace rules::detail {
 namespace {
 
-// A move's four tile words as masks: where the kind goes (plus an offset),
-// where the first and the second wildcard go; the rest stay 0.
-struct MeldWords {
+// A move's meld as a template: its type and wildcards, and its four tile
+// words as masks: where the kind goes (plus an offset), where the first and
+// the second wildcard go; the rest stay 0.
+struct MeldTemplate {
     int32_t offset[4];
     int32_t kind[4];
     int32_t joker1[4];
     int32_t joker2[4];
+    int32_t type;
+    int32_t jokers;
+    int32_t pad[2];
 };
-constexpr auto kMeldWords = [] {
-    std::array<MeldWords, std::size(kMoves)> all{};
+constexpr auto kMeldTemplates = [] {
+    std::array<MeldTemplate, std::size(kMoves)> all{};
     for (size_t i = 0; i < all.size(); ++i) {
         for (int j = 0; j < 4; ++j) {
             const uint8_t w = kMoves[i].words[j];
@@ -30,28 +34,31 @@ constexpr auto kMeldWords = [] {
             all[i].joker1[j] = w == kJoker1 ? -1 : 0;
             all[i].joker2[j] = w == kJoker2 ? -1 : 0;
         }
+        all[i].type = kMoves[i].type;
+        all[i].jokers = kMoves[i].jokers;
     }
     return all;
 }();
 
-void WriteTiles(MeldRecord& meld, const MeldWords& words, int32_t k, int32_t joker1,
-                int32_t joker2) {
+void WriteMeld(MeldRecord& meld, const MeldTemplate& t, int32_t k, int32_t joker1, int32_t joker2) {
+    meld.type = t.type;
 #if defined(__SSE2__)
     auto load = [](const int32_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     };
-    const __m128i kinds = _mm_add_epi32(_mm_set1_epi32(k), load(words.offset));
+    const __m128i kinds = _mm_add_epi32(_mm_set1_epi32(k), load(t.offset));
     const __m128i tiles =
-        _mm_or_si128(_mm_and_si128(kinds, load(words.kind)),
-                     _mm_or_si128(_mm_and_si128(_mm_set1_epi32(joker1), load(words.joker1)),
-                                  _mm_and_si128(_mm_set1_epi32(joker2), load(words.joker2))));
+        _mm_or_si128(_mm_and_si128(kinds, load(t.kind)),
+                     _mm_or_si128(_mm_and_si128(_mm_set1_epi32(joker1), load(t.joker1)),
+                                  _mm_and_si128(_mm_set1_epi32(joker2), load(t.joker2))));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(meld.tiles.data()), tiles);
 #else
     for (int j = 0; j < 4; ++j) {
-        meld.tiles[size_t(j)] = ((k + words.offset[j]) & words.kind[j]) |
-                                (joker1 & words.joker1[j]) | (joker2 & words.joker2[j]);
+        meld.tiles[size_t(j)] =
+            ((k + t.offset[j]) & t.kind[j]) | (joker1 & t.joker1[j]) | (joker2 & t.joker2[j]);
     }
 #endif
+    meld.spare = {0, 0};
 }
 
 // The order in which the search spends wildcards from counters a and b (the
@@ -73,21 +80,6 @@ constexpr auto kSpendOrder = [] {
         }
     }
     return order;
-}();
-
-// A meld's wildcard places by its wildcards and the two spend bits from its
-// first (bit set: one of B's): its first place shows A when it spent one of
-// A's, its second A only when it spent two.
-constexpr bool FirstIsB(int jokers, uint32_t bits) {
-    return jokers == 2 ? bits == 3 : (bits & 1) != 0;
-}
-constexpr auto kFirstIsB = [] {
-    std::array<std::array<bool, 4>, 3> first{};
-    for (int j = 0; j < 3; ++j) {
-        for (uint32_t bits = 0; bits < 4; ++bits)
-            first[size_t(j)][bits] = FirstIsB(j, bits);
-    }
-    return first;
 }();
 
 }  // namespace
@@ -122,13 +114,14 @@ void RecordMelds(const Taken* taken, int n, int32_t nA, int32_t nB, TileIndex id
     const int room = kMaxMelds - first;
     MeldRecord* meld = result.melds.data() + first;
     for (int i = n - 1; i >= 0 && i >= n - room; --i, ++meld) {
-        const Move& m = kMoves[taken[i].move];
-        spent -= m.jokers;
-        const uint32_t bits = order >> spent & 3;
-        meld->type = m.type;
-        WriteTiles(*meld, kMeldWords[taken[i].move], taken[i].k,
-                   kFirstIsB[m.jokers][bits] ? jokerB : jokerA, bits ? jokerB : jokerA);
-        meld->spare = {0, 0};
+        const MeldTemplate& t = kMeldTemplates[taken[i].move];
+        spent -= t.jokers;
+        // Bit 0: its first wildcard is one of B's, bit 1: its second. A
+        // meld's first place shows A when it spent one of A's, its second A
+        // only when it spent two.
+        const uint32_t bits = order >> spent;
+        const bool firstB = bits & (t.jokers == 2 ? bits >> 1 : 1) & 1;
+        WriteMeld(*meld, t, taken[i].k, firstB ? jokerB : jokerA, bits & 3 ? jokerB : jokerA);
     }
     result.meldCount = first + (n < room ? n : room);
 }

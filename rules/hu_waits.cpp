@@ -15,6 +15,7 @@
 #include "rules/hu.h"
 #include "rules/hu_internal.h"
 #include "rules/wait_checkers.h"
+#include "rules/wait_fast.h"
 
 namespace rules {
 namespace {
@@ -554,6 +555,9 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
         return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
                             {});
     }
+    const int32_t fast = detail::FastCombinedTest(counts, tile, jokerA, jokerB, options, allowed,
+                                                  result, mode, extra);
+    if (fast >= 0) return fast;
     // Every wait checker first runs the plain test with these same arguments:
     // it runs once here. Without a shape restriction in mode its failure fails
     // every checker; a failing test leaves the result the same however often

@@ -1,0 +1,368 @@
+// The combined test's fast road: for this game's hooks (or the defaults),
+// jokers as wildcards only (no option 0x4 or 0x8), no honour chows and no
+// shape restriction in mode, the hand is read once, the rests the checkers
+// try are judged by a few mask operations against contexts kept per suit,
+// and only the rest that wins is decomposed and recorded. The checkers'
+// searches are those of wait_checkers.h; results are those of the checkers.
+
+#include "rules/wait_fast.h"
+
+#include <bit>
+#include <initializer_list>
+
+#include "rules/decompose.h"
+#include "rules/group_tables.h"
+#include "rules/hand_summary.h"
+#include "rules/hu.h"
+#include "rules/hu_internal.h"
+#include "rules/wait_checkers.h"
+
+namespace rules::detail {
+namespace {
+
+// The highest kind the fast road reads as a suit or an honour.
+constexpr int kLastKind = 37;
+
+enum class Rest { kWins, kLoses, kLosesUntouched };
+
+class FastWaits {
+  public:
+    // Reads the call: -1 when the fast road does not apply, 0 when the hand
+    // holds a kind the hooks refuse (no test wins, the result untouched),
+    // else 1.
+    int Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+              RuleOptions options, uint32_t allowed, uint32_t mode, HuResult& result);
+
+    // The plain test of the hand with its winning tile (TryHuWithJokers).
+    bool Plain() const;
+
+    // The context of wait_checkers.h.
+    TileIndex kind() const { return kind_; }
+    bool winIsWild() const { return winIsWild_; }
+    bool jokersOn() const { return jokersOn_; }
+    int32_t Jokers() const { return nA_ + nB_; }
+    TileIndex idxA() const { return idxA_; }
+    TileIndex idxB() const { return idxB_; }
+    RuleOptions options() const { return options_; }
+    uint32_t mode() const { return mode_; }
+    bool SelfDrawn() const { return mode_ & kModeSelfDrawn; }
+    int32_t Count(int k) const {
+        if (k >= 1 && k < 32) return hand_.bytes[k];
+        if (k < 32 || k > kLastKind || k == idxA_ || k == idxB_) return 0;
+        return (*counts_)[size_t(k)];
+    }
+    bool Has(int k) const { return k >= 1 && k < kCountSlots && (hand_.masks.present >> k & 1); }
+    uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
+    bool SuitedKind(TileIndex k) const { return k >= 1 && k < 30 && k % 10 != 0; }
+    bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
+    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
+                  const WaitMeld& meld, int32_t waitBit) const;
+    uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+
+    // The checkers after the plain test won, in the combined test's order.
+    bool Waits() const;
+
+  private:
+    // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
+    // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
+    Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
+    uint64_t Others(int group) const;
+    uint64_t LoneBits(int k1, int k2, int added) const;
+    void Clear() const {
+        if (!cleared_) {
+            ClearHuResult(*result_);
+            cleared_ = true;
+        }
+    }
+    bool PairStep(bool quiet) const;
+
+    const TileCountArray* counts_;
+    HuResult* result_;
+    RuleOptions options_;
+    uint32_t allowed_, mode_;
+    TileIndex kind_, idxA_, idxB_;
+    bool winIsWild_, jokersOn_;
+    int32_t nA_, nB_;
+    HandSummary hand_;  // the hand without its jokers
+    uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
+    uint32_t liveShapes_;
+    // The suits as codes and masks, and what the groups other than a suit
+    // (the other suits and the kinds from 30 up) sum up to.
+    int32_t code_[3];
+    const GroupMask* group_[3];
+    GroupMask lone_;
+    // (Made on first use: 3 for all the groups.)
+    mutable uint64_t others_[4];
+    mutable uint8_t othersKnown_;
+    mutable uint64_t context_[3][2][kBlockMaxJokers + 2];
+    mutable uint16_t contextKnown_[3][2];
+    mutable bool cleared_ = false;
+    mutable bool quiet_ = false;
+};
+
+int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, uint32_t mode, HuResult& result) {
+    uint64_t refused = 0;
+    if ((options & (kOptSubstitute | kOptJokersAsTiles | kOptHonourChows)) || (mode & kShapeBits) ||
+        !g_standardSuitRank || !g_standardJoker || !StandardHookKinds(&refused) || jokerA < -1 ||
+        jokerB < -1 || jokerA >= kTileIdCount || jokerB >= kTileIdCount || tile < 0 ||
+        tile >= kTileIdCount || ((options & kOptJokers) && jokerA == -1 && jokerB != -1)) {
+        return -1;
+    }
+    counts_ = &counts;
+    result_ = &result;
+    options_ = options;
+    allowed_ = allowed;
+    mode_ = mode;
+    kind_ = kKindOfId[size_t(tile)];
+    jokersOn_ = (options & kOptJokers) && jokerA != -1;
+    idxA_ = jokersOn_ && jokerA >= 0 ? kKindOfId[size_t(jokerA)] : 0;
+    idxB_ = jokersOn_ && jokerB >= 0 ? kKindOfId[size_t(jokerB)] : 0;
+    // Flowers as jokers (whose kinds the joker test reads apart) take the
+    // general road.
+    if (kind_ > kLastKind || idxA_ > kLastKind || idxB_ > kLastKind) return -1;
+    winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
+    if (!SummariseHand(counts, &hand_)) return -1;
+    nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
+    nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
+    if (nA_ + nB_ + 1 > kBlockMaxJokers) return -1;
+    if (idxA_) hand_.Empty(idxA_, nA_);
+    if (idxB_ && idxB_ != idxA_) hand_.Empty(idxB_, nB_);
+    if (hand_.masks.present & refused) return 0;
+    if (hand_.masks.present >> (kLastKind + 1)) return -1;
+    refused_ = refused;
+    liveShapes_ = allowed & kShapeBits;
+    for (int s = 0; s < 3; ++s) {
+        code_[s] = hand_.SuitCode(s);
+        group_[s] = &SuitMask(code_[s]);
+    }
+    lone_ = MaskFromBits(LoneBits(-1, -1, 0));
+    othersKnown_ = 0;
+    for (auto& known : contextKnown_)
+        known[0] = known[1] = 0;
+    cleared_ = false;
+    return true;
+}
+
+uint64_t FastWaits::Others(int group) const {
+    if (!(othersKnown_ >> group & 1)) {
+        uint64_t sum = lone_.bits;
+        for (int g = 0; g < 3; ++g) {
+            if (g != group) sum = AddGroup(sum, *group_[g]);
+        }
+        others_[group] = sum;
+        othersKnown_ = uint8_t(othersKnown_ | 1u << group);
+    }
+    return others_[group];
+}
+
+// The kinds from 30 up summed up, with the changes.
+uint64_t FastWaits::LoneBits(int k1, int k2, int added) const {
+    uint64_t kinds = hand_.masks.present >> 30 << 30;
+    if (added >= 30) kinds |= KindBit(added);
+    uint64_t bits = kMaskNoTiles;
+    for (; kinds; kinds &= kinds - 1) {
+        const int k = std::countr_zero(kinds);
+        const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
+        if (c < 0 || c > 4) return 0;
+        if (c > 0) bits = AddGroup(bits, kSingleMask[c]);
+    }
+    return bits;
+}
+
+uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
+    uint64_t& context = context_[suit][pairTaken][jokers];
+    uint16_t& known = contextKnown_[suit][pairTaken];
+    if (!(known >> jokers & 1)) {
+        context = BeforeGroup(FinalMask(jokers, pairTaken), MaskFromBits(Others(suit)));
+        known = uint16_t(known | 1u << jokers);
+    }
+    return context;
+}
+
+Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
+    // The changed kinds' counts, masks and tiles.
+    KindMasks m = hand_.masks;
+    int32_t codes[3] = {code_[0], code_[1], code_[2]};
+    unsigned touched = 0;  // bit g: a group that changed
+    int64_t tiles = hand_.tiles;
+    const int kinds[3] = {k1, k2, added};
+    for (int i = 0; i < 3; ++i) {
+        const int k = kinds[i];
+        if (k <= 0) continue;
+        if (i == 1 && k == k1) continue;  // the same kind twice, counted once below
+        const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
+        if (c < 0 || c > 4) return Rest::kLosesUntouched;
+        const uint64_t bit = KindBit(k);
+        m.present = c > 0 ? m.present | bit : m.present & ~bit;
+        m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
+        m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const int k = kinds[i];
+        if (k <= 0) continue;
+        const int delta = i < 2 ? -1 : 1;
+        tiles += delta;
+        if (k < 30) {
+            codes[k / 10] += delta * kPow5[k % 10 - 1];
+            touched |= 1u << (k / 10);
+        } else {
+            touched |= 8;
+        }
+    }
+    // A winning tile of a refused kind ends the test before the result is
+    // cleared.
+    if (added > 0 && (KindBit(added) & refused_)) return Rest::kLosesUntouched;
+    const int64_t total = tiles + jokers;
+    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
+        if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return Rest::kWins;
+    }
+    if (total > kMaxDecomposedTiles) return Rest::kLoses;
+    uint64_t sum;
+    if (touched == 0) {
+        sum = AddGroup(Others(0), *group_[0]);
+    } else if (touched == 1 || touched == 2 || touched == 4) {
+        const int suit = std::countr_zero(touched);
+        return SuitMask(codes[suit]).bits & Context(suit, jokers, pairTaken) ? Rest::kWins
+                                                                             : Rest::kLoses;
+    } else {
+        // Honours, or two suits: every group summed up.
+        sum = LoneBits(k1, k2, added);
+        if (!sum) return Rest::kLosesUntouched;
+        for (int s = 0; s < 3; ++s)
+            sum = AddGroup(sum, SuitMask(codes[s]));
+    }
+    return sum & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+}
+
+bool FastWaits::Plain() const {
+    if (((options_ & kOptNoHuRestricted1) && (mode_ & kModeRestricted1)) ||
+        ((options_ & kOptNoHuRestricted4) && (mode_ & kModeRestricted4))) {
+        return false;
+    }
+    if (winIsWild_ && (mode_ & (kModeRestricted1 | kModeRestricted4))) return false;
+    const Rest rest =
+        winIsWild_ ? Judge(-1, -1, 0, Jokers() + 1, false) : Judge(-1, -1, kind_, Jokers(), false);
+    if (rest == Rest::kLoses) Clear();
+    return rest == Rest::kWins;
+}
+
+bool FastWaits::RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
+                         const WaitMeld& meld, int32_t waitBit) const {
+    int k1 = -1, k2 = -1;
+    const int* t = taken.begin();
+    if (taken.size() > 0) k1 = t[0];
+    if (taken.size() > 1) k2 = t[1];
+    for (int k : {k1, k2}) {
+        if (k == -1) continue;
+        if (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2)) return false;
+    }
+    int32_t nA = nA_, nB = nB_, savedA, savedB;
+    if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
+    const Rest rest = Judge(k1, k2, 0, nA + nB, pairTaken);
+    if (rest == Rest::kLosesUntouched) return false;
+    if (rest == Rest::kLoses) {
+        Clear();
+        return false;
+    }
+    if (quiet_) return true;
+    // The rest: the hand without its jokers, less the tiles taken.
+    TileCountArray counts = *counts_;
+    HandSummary summary = hand_;
+    if (idxA_) counts[size_t(idxA_)] = 0;
+    if (idxB_) counts[size_t(idxB_)] = 0;
+    for (int k : {k1, k2}) {
+        if (k == -1) continue;
+        summary.Take(k, counts[size_t(k)]);
+        --counts[size_t(k)];
+    }
+    cleared_ = false;
+    if (!RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
+                           *result_, pairTaken)) {
+        return false;
+    }
+    int32_t usedA = savedA - nA, usedB = savedB - nB;
+    // The winning tile itself, when a wildcard, is charged to its own kind.
+    if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
+    if (meld.tilesOnly) {
+        AddMeldTiles(*result_, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
+    } else if (meld.k == 0) {
+        AddMeldEx(*result_, meld.type, usedA, usedB, idxA_, idxB_);
+    } else {
+        AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
+                meld.gapPlace);
+    }
+    result_->waits |= waitBit;
+    return true;
+}
+
+uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
+    if (Jokers() < spent) return 0;
+    const int32_t jokers = Jokers() - spent;
+    uint64_t may = 0;
+    for (; anchors; anchors &= anchors - 1) {
+        const int a = std::countr_zero(anchors);
+        const Rest rest = Judge(a + d1, d2 < 0 ? -1 : a + d2, 0, jokers, pairTaken);
+        if (rest == Rest::kLoses) {
+            Clear();
+        } else if (rest == Rest::kWins) {
+            may |= uint64_t(1) << a;
+        }
+    }
+    return may;
+}
+
+bool FastWaits::PairStep(bool quiet) const {
+    quiet_ = quiet;
+    const bool won = PairWait(*this);
+    quiet_ = false;
+    return won;
+}
+
+bool FastWaits::Waits() const {
+    // The joker-pair wait runs the pair wait first: when that step fails the
+    // pair-wait checker fails the same way, when it wins it wins the same
+    // way. While the joker pair may still win, the pair step needs only to
+    // tell whether it wins.
+    int pairWins = -1;
+    if ((options_ & kOptJokers) && !(mode_ & (kModeRestricted1 | kModeRestricted4))) {
+        const bool jokerPair = jokersOn_ && Jokers() >= 1;
+        pairWins = PairStep(jokerPair);
+        if (pairWins) {
+            if (jokerPair &&
+                RestWins({}, 1, true, {kMeldPair, winIsWild_ ? 0 : kind_}, kWaitJokerPair))
+                return true;
+            if (jokerPair) PairStep(false);
+            return true;
+        }
+    }
+    if (pairWins != 0 && PairWait(*this)) return true;
+    return PungWait(*this) || MiddleWait(*this) || EdgeWait(*this) || ChowWait(*this);
+}
+
+}  // namespace
+
+int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                         RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                         int32_t extra) {
+    FastWaits waits;
+    const int ready = waits.Reset(counts, tile, jokerA, jokerB, options, allowed, mode, result);
+    if (ready <= 0) return ready;
+    if (!waits.Plain()) return 0;
+    if (waits.Waits()) return 8;
+    // Every wait failed: the whole-hand shape checks, as the combined test
+    // runs them.
+    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
+                                uint32_t, HuResult&, uint32_t);
+    for (Checker check : {HuCheckMode16, HuCheckMode32, HuCheckMode64}) {
+        if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
+    }
+    if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
+        return 8;
+    return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
+               ? 8
+               : 0;
+}
+
+}  // namespace rules::detail
