@@ -7,6 +7,7 @@
 
 #include "rules/wait_fast.h"
 
+#include <array>
 #include <bit>
 #include <initializer_list>
 
@@ -22,6 +23,14 @@ namespace {
 
 // The highest kind the fast road reads as a suit or an honour.
 constexpr int kLastKind = 37;
+
+// The power of 5 of each suited kind's rank in its suit's code.
+constexpr auto kPowOfKind = [] {
+    std::array<int32_t, kCountSlots> powers{};
+    for (int k = 1; k < 30; ++k)
+        powers[size_t(k)] = k % 10 ? kPow5[k % 10 - 1] : 0;
+    return powers;
+}();
 
 enum class Rest { kWins, kLoses, kLosesUntouched };
 
@@ -69,6 +78,16 @@ class FastWaits {
     uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
     uint64_t Others(int group) const;
     uint64_t LoneBits(int k1, int k2, int added) const;
+    // Whether a whole-hand shape takes the rest (as Judge's arguments), when
+    // one may.
+    bool ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const;
+    // Whether a whole-hand shape may take a rest of `total` tiles and
+    // wildcards (seven pairs and knitted take only 12 or 14).
+    bool ShapesMayTake(int64_t total) const {
+        constexpr uint32_t kByTotal = kShapeSevenPairs | kShapeKnitted;
+        return (liveShapes_ & ~kByTotal) ||
+               ((liveShapes_ & kByTotal) && (total == 12 || total == 14));
+    }
     void Clear() const {
         if (!cleared_) {
             ClearHuResult(*result_);
@@ -87,6 +106,7 @@ class FastWaits {
     HandSummary hand_;  // the hand without its jokers
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
+    int oddKinds_;  // held an odd number of times (when seven pairs is live)
     // The suits as codes and masks, and what the groups other than a suit
     // (the other suits and the kinds from 30 up) sum up to.
     int32_t code_[3];
@@ -94,6 +114,7 @@ class FastWaits {
     GroupMask lone_;
     // (Made on first use: 3 for all the groups.)
     mutable uint64_t others_[4];
+    mutable GroupMask othersMask_[3];
     mutable uint8_t othersKnown_;
     mutable uint64_t context_[3][2][kBlockMaxJokers + 2];
     mutable uint16_t contextKnown_[3][2];
@@ -132,12 +153,27 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
     refused_ = refused;
+    // Shapes that no rest can take (a rest changes at most three kinds):
+    // knitted needs no pair, all honours and all 2-5-8 no other kind, seven
+    // honours a wildcard for each honour missing.
+    const KindMasks& m = hand_.masks;
     liveShapes_ = allowed & kShapeBits;
+    auto prune = [&](uint32_t shape, auto impossible) {
+        if ((liveShapes_ & shape) && impossible()) liveShapes_ &= ~shape;
+    };
+    prune(kShapeKnitted, [&] { return CountBits(m.pairs) > 2; });
+    prune(kShapeAllHonours, [&] { return CountBits(m.present & ~kHonourKinds) > 2; });
+    prune(kShape258, [&] { return CountBits(m.present & ~kKinds258) > 2; });
+    prune(kShapeSevenHonours, [&] {
+        const int missing = CountBits(kHonourKinds & ~m.present) - 1;
+        return missing > ((options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + 1);
+    });
+    if (liveShapes_ & kShapeSevenPairs) oddKinds_ = CountBits(m.odd);
     for (int s = 0; s < 3; ++s) {
         code_[s] = hand_.SuitCode(s);
         group_[s] = &SuitMask(code_[s]);
     }
-    lone_ = MaskFromBits(LoneBits(-1, -1, 0));
+    lone_ = hand_.masks.present >> 30 ? MaskFromBits(LoneBits(-1, -1, 0)) : MaskOf(kEmptyValue);
     othersKnown_ = 0;
     for (auto& known : contextKnown_)
         known[0] = known[1] = 0;
@@ -152,6 +188,7 @@ uint64_t FastWaits::Others(int group) const {
             if (g != group) sum = AddGroup(sum, *group_[g]);
         }
         others_[group] = sum;
+        if (group < 3) othersMask_[group] = MaskFromBits(sum);
         othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     }
     return others_[group];
@@ -171,67 +208,83 @@ uint64_t FastWaits::LoneBits(int k1, int k2, int added) const {
     return bits;
 }
 
+bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const {
+    uint64_t changed = 0;
+    for (int k : {k1, k2, added}) {
+        if (k > 0) changed ^= KindBit(k);
+    }
+    if ((liveShapes_ & ~(kShapeSevenPairs | kShapeKnitted)) == 0) {
+        // Seven pairs by the odd kinds: each tile taken or added turns its
+        // kind's count from odd to even or back. Knitted holds no kind twice:
+        // every pair of the hand must lose a tile.
+        if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14) &&
+            oddKinds_ + CountBits(changed) - 2 * CountBits(hand_.masks.odd & changed) <= jokers)
+            return true;
+        if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
+            (hand_.masks.pairs & ~(changed | (k1 > 0 ? KindBit(k1) : 0))))
+            return false;
+    }
+    KindMasks m = hand_.masks;
+    for (int k : {k1, k2, added}) {
+        if (k <= 0) continue;
+        const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
+        const uint64_t bit = KindBit(k);
+        m.present = c > 0 ? m.present | bit : m.present & ~bit;
+        m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
+        m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
+    }
+    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
+        if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return true;
+    }
+    return false;
+}
+
 uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     uint64_t& context = context_[suit][pairTaken][jokers];
     uint16_t& known = contextKnown_[suit][pairTaken];
     if (!(known >> jokers & 1)) {
-        context = BeforeGroup(FinalMask(jokers, pairTaken), MaskFromBits(Others(suit)));
+        Others(suit);
+        context = BeforeGroup(FinalMask(jokers, pairTaken), othersMask_[suit]);
         known = uint16_t(known | 1u << jokers);
     }
     return context;
 }
 
 Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
-    // The changed kinds' counts, masks and tiles.
-    KindMasks m = hand_.masks;
-    int32_t codes[3] = {code_[0], code_[1], code_[2]};
-    unsigned touched = 0;  // bit g: a group that changed
-    int64_t tiles = hand_.tiles;
-    const int kinds[3] = {k1, k2, added};
-    for (int i = 0; i < 3; ++i) {
-        const int k = kinds[i];
-        if (k <= 0) continue;
-        if (i == 1 && k == k1) continue;  // the same kind twice, counted once below
-        const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
-        if (c < 0 || c > 4) return Rest::kLosesUntouched;
-        const uint64_t bit = KindBit(k);
-        m.present = c > 0 ? m.present | bit : m.present & ~bit;
-        m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
-        m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
+    // (The kinds taken are held: the checkers ask only for those.)
+    if (added > 0 && ((KindBit(added) & refused_) || Count(added) >= 4)) {
+        // A winning tile of a refused kind, or a fifth tile, ends the test
+        // before the result is cleared.
+        return Rest::kLosesUntouched;
     }
-    for (int i = 0; i < 3; ++i) {
-        const int k = kinds[i];
-        if (k <= 0) continue;
-        const int delta = i < 2 ? -1 : 1;
-        tiles += delta;
-        if (k < 30) {
-            codes[k / 10] += delta * kPow5[k % 10 - 1];
-            touched |= 1u << (k / 10);
-        } else {
-            touched |= 8;
-        }
-    }
-    // A winning tile of a refused kind ends the test before the result is
-    // cleared.
-    if (added > 0 && (KindBit(added) & refused_)) return Rest::kLosesUntouched;
-    const int64_t total = tiles + jokers;
-    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
-        if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return Rest::kWins;
-    }
+    const int64_t total = hand_.tiles - (k1 > 0) - (k2 > 0) + (added > 0) + jokers;
+    if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWins;
     if (total > kMaxDecomposedTiles) return Rest::kLoses;
+    // The suits the changes fall in (3: the kinds from 30 up), and their
+    // codes' changes.
+    int32_t delta[4] = {0, 0, 0, 0};
+    unsigned touched = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int k = i == 0 ? k1 : i == 1 ? k2 : added;
+        if (k <= 0) continue;
+        const int g = k < 30 ? k / 10 : 3;
+        delta[g] += (i < 2 ? -1 : 1) * (k < 30 ? kPow5[k % 10 - 1] : 0);
+        touched |= 1u << g;
+    }
     uint64_t sum;
     if (touched == 0) {
         sum = AddGroup(Others(0), *group_[0]);
-    } else if (touched == 1 || touched == 2 || touched == 4) {
+    } else if (touched < 8 && (touched & (touched - 1)) == 0) {
         const int suit = std::countr_zero(touched);
-        return SuitMask(codes[suit]).bits & Context(suit, jokers, pairTaken) ? Rest::kWins
-                                                                             : Rest::kLoses;
+        return SuitMask(code_[suit] + delta[suit]).bits & Context(suit, jokers, pairTaken)
+                   ? Rest::kWins
+                   : Rest::kLoses;
     } else {
         // Honours, or two suits: every group summed up.
         sum = LoneBits(k1, k2, added);
         if (!sum) return Rest::kLosesUntouched;
         for (int s = 0; s < 3; ++s)
-            sum = AddGroup(sum, SuitMask(codes[s]));
+            sum = AddGroup(sum, SuitMask(code_[s] + delta[s]));
     }
     return sum & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
 }
@@ -301,15 +354,44 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
     uint64_t may = 0;
-    for (; anchors; anchors &= anchors - 1) {
-        const int a = std::countr_zero(anchors);
+    bool lost = false;
+    // The suits' anchors in a batch: the same context for each, and only the
+    // suit's code changes; the kinds from 30 up one at a time.
+    const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
+    uint64_t single = anchors;
+    const bool shapes = ShapesMayTake(total);
+    if (total <= kMaxDecomposedTiles) {
+        for (int suit = 0; suit < 3; ++suit) {
+            uint64_t batch = anchors & (uint64_t(0x3FF) << (10 * suit));
+            if (!batch) continue;
+            single &= ~batch;
+            const uint64_t context = Context(suit, jokers, pairTaken);
+            for (; batch; batch &= batch - 1) {
+                const int a = std::countr_zero(batch);
+                const int32_t code = code_[suit] - kPowOfKind[size_t(a + d1)] -
+                                     (d2 < 0 ? 0 : kPowOfKind[size_t(a + d2)]);
+                if (shapes && ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)) {
+                    may |= uint64_t(1) << a;
+                    continue;
+                }
+                if (SuitMask(code).bits & context) {
+                    may |= uint64_t(1) << a;
+                } else {
+                    lost = true;
+                }
+            }
+        }
+    }
+    for (; single; single &= single - 1) {
+        const int a = std::countr_zero(single);
         const Rest rest = Judge(a + d1, d2 < 0 ? -1 : a + d2, 0, jokers, pairTaken);
         if (rest == Rest::kLoses) {
-            Clear();
+            lost = true;
         } else if (rest == Rest::kWins) {
             may |= uint64_t(1) << a;
         }
     }
+    if (lost) Clear();
     return may;
 }
 
