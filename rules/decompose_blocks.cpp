@@ -92,7 +92,7 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
             taken[n++] = {uint8_t(meld >> 4), uint8_t(base[b] + (meld & 0xF))};
         }
     }
-    RecordMelds(taken, n, nA, nB, idxA, idxB, result);
+    RecordMelds(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;
 }
 

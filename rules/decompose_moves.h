@@ -55,10 +55,11 @@ struct Taken {
 };
 
 // Appends the melds taken (in the order taken, the first from the lowest
-// kind) as the search records them: each charged with the wildcards it
-// spent, then the nA + nB wildcards not spent as pungs and a pair of
-// wildcards alone; from the last taken to the first. At most 15 wildcards.
-void RecordMelds(const Taken* taken, int n, int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
-                 HuResult& result);
+// kind; `spent` wildcards in all) as the search records them: each charged
+// with the wildcards it spent, then the nA + nB wildcards not spent as pungs
+// and a pair of wildcards alone; from the last taken to the first. At most
+// 15 wildcards.
+void RecordMelds(const Taken* taken, int n, int spent, int32_t nA, int32_t nB, TileIndex idxA,
+                 TileIndex idxB, HuResult& result);
 
 }  // namespace rules::detail

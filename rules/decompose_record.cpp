@@ -84,12 +84,9 @@ constexpr auto kSpendOrder = [] {
 
 }  // namespace
 
-void RecordMelds(const Taken* taken, int n, int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
-                 HuResult& result) {
+void RecordMelds(const Taken* taken, int n, int spent, int32_t nA, int32_t nB, TileIndex idxA,
+                 TileIndex idxB, HuResult& result) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
-    int spent = 0;
-    for (int i = 0; i < n; ++i)
-        spent += kMoves[taken[i].move].jokers;
     int32_t left = nA + nB - spent;
     if (left > 0) {
         // The wildcards left: their counters after the melds' spending.

@@ -192,7 +192,7 @@ int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, i
                                                   counts[size_t(lone[g - suitGroups])]);
         if (!ok) return 0;
     }
-    RecordMelds(w.taken, w.n, nA, nB, idxA, idxB, result);
+    RecordMelds(w.taken, w.n, w.shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;
 }
 
