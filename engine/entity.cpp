@@ -69,6 +69,7 @@ uint32_t Entity::SetLayer(LayerHost* screen, int layer) {
 
 void Entity::RemoveFromScreen() {
     if (layer_ == -1) return;
+    OnLeaveScreen();
     if (screen_) screen_->RemoveLayerItem(layer_, item_);
     layer_ = -1;
     item_ = 0;

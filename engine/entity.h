@@ -158,6 +158,9 @@ class Entity {
     void SetControlId(uint32_t id) { controlId_ = id; }
 
   protected:
+    // Runs while the entity still has its item, just before it leaves the
+    // screen (removed, placed elsewhere or released).
+    virtual void OnLeaveScreen() {}
     // The kind initialiser hands over the payload; from then on the entity
     // counts as created and may be placed.
     void SetPayload(std::unique_ptr<EntityPayload> payload);

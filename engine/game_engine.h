@@ -25,6 +25,7 @@
 
 #include "engine/apply.h"
 #include "engine/engine_object.h"
+#include "engine/frame_strip.h"
 #include "engine/world.h"
 #include "platform/gui/surface.h"
 
@@ -34,8 +35,10 @@ class Painter;
 
 namespace engine {
 
+class AnimEntity;
 class ImageEntity;
 class MouseController;
+class ParticleEntity;
 class ResourceManager;
 class TextEntity;
 struct ImageRecord;
@@ -210,6 +213,14 @@ class GameEngine : public EngineNode {
                                      uint32_t colorKey);
     TextEntity* CreateTextEntity(int layer, int32_t x, int32_t y, int32_t width, int32_t height,
                                  uint32_t backColor);
+    // An animation of `frames` (copied), still until Play, sized as its
+    // frames.
+    AnimEntity* CreateAnimEntity(int layer, int32_t x, int32_t y, const FrameSet& frames);
+    // A particle effect with its picture from a rectangle of an image;
+    // configured when count and interval are both non-zero.
+    ParticleEntity* CreateParticleEntity(int layer, int32_t x, int32_t y, uint32_t imageId,
+                                         int32_t srcX, int32_t srcY, int32_t width, int32_t height,
+                                         int32_t count, int32_t interval);
     Entity* GetEntity(uint32_t id) const { return world_.FindEntity(id); }
     void ShowEntity(Entity* entity, bool show);
     void MoveEntity(Entity* entity, int32_t x, int32_t y);
@@ -289,6 +300,16 @@ class GameEngine : public EngineNode {
                          uint32_t target = 0);
     uint32_t ApplyParticles(Entity* entity, uint32_t channel, uint32_t code,
                             platform::Payload payload, bool deleteEntity);
+    // The scene's name for a timed fade: the entity's blend value is its
+    // opacity.
+    uint32_t ApplyScale(Entity* entity, double step, double goal, uint32_t channel, uint32_t period,
+                        uint32_t code, platform::Payload payload, bool deleteEntity,
+                        uint32_t target) {
+        return ApplyFade(entity, step, goal, channel, period, code, std::move(payload),
+                         deleteEntity, target);
+    }
+    // Removes a running Apply without its message; 0 when none had the id.
+    int RemoveApply(uint32_t applyId) { return world_.RemoveApply(applyId); }
     // Cancels the entity's Applies up to `level` at the next merge.
     size_t PostEvent(uint32_t entityId, uint32_t level, uint32_t mode) {
         return world_.PushCommand(kCmdCancelEntity, entityId, level, mode);

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/anim_entity.h"
 #include "engine/game_engine.h"
 #include "engine/game_log.h"
 #include "engine/image_entity.h"
 #include "engine/mouse_controller.h"
+#include "engine/particle_entity.h"
 #include "engine/resources/file_utils.h"
 #include "engine/resources/hashes.h"
 #include "engine/resources/resource_manager.h"
@@ -54,6 +56,26 @@ TextEntity* GameEngine::CreateTextEntity(int layer, int32_t x, int32_t y, int32_
     auto* entity = static_cast<TextEntity*>(CreateKindEntity(kKindText, x, y, width, height));
     entity->Init(width, height, backColor);
     entity->SetFontStore(&resources_.GetFontStore(), false);
+    return PlaceEntity(entity, layer) ? entity : nullptr;
+}
+
+// The frame sets belong to the entity; the 4 bit means nothing to the strip.
+constexpr uint32_t kFacadeStripFlags = 20;
+
+AnimEntity* GameEngine::CreateAnimEntity(int layer, int32_t x, int32_t y, const FrameSet& frames) {
+    auto* entity = static_cast<AnimEntity*>(
+        CreateKindEntity(kKindAnim, x, y, frames.frameWidth, frames.frameHeight));
+    entity->Create(&frames, 1.0, kFacadeStripFlags);
+    return PlaceEntity(entity, layer) ? entity : nullptr;
+}
+
+ParticleEntity* GameEngine::CreateParticleEntity(int layer, int32_t x, int32_t y, uint32_t imageId,
+                                                 int32_t srcX, int32_t srcY, int32_t width,
+                                                 int32_t height, int32_t count, int32_t interval) {
+    auto* entity =
+        static_cast<ParticleEntity*>(CreateKindEntity(kKindParticle, x, y, width, height));
+    entity->Create(imageId, srcX, srcY, width, height);
+    if (count != 0 && interval != 0) entity->Configure(count, interval);
     return PlaceEntity(entity, layer) ? entity : nullptr;
 }
 

@@ -177,6 +177,9 @@ class World {
     // Cancels the active Applies of an entity up to `level`: mode non-zero
     // drops their completion messages.
     void CancelByEntity(uint32_t entityId, uint32_t level, uint32_t mode);
+    // Removes an active or waiting Apply without its message; 0 when none
+    // has that id.
+    int RemoveApply(uint32_t id);
     // Merges, then ends every Apply without messages.
     void StopAll();
     // The per-frame work: read the clock, merge, run every due Apply.
