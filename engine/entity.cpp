@@ -284,6 +284,16 @@ Point Entity::ScreenToLocal(int32_t x, int32_t y) const {
     return screen_->ScreenToLayer(layer_, x, y);
 }
 
+bool Entity::HitsScreenPoint(int32_t x, int32_t y) const {
+    const Point local = ScreenToLocal(x, y);
+    const Point p = record_.angle != 0.0
+                        ? RotatePoint(local.x, local.y, record_.x, record_.y, record_.angle, 0)
+                        : local;
+    const int64_t hx = (int64_t(record_.width) + 1) / 2, hy = (int64_t(record_.height) + 1) / 2;
+    return p.x > record_.x - hx && p.x < record_.x + hx && p.y > record_.y - hy &&
+           p.y < record_.y + hy;
+}
+
 int Entity::HeightBelow() const {
     int height = 0;
     for (const ChildLink& link : children_) {

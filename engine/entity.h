@@ -127,6 +127,9 @@ class Entity {
     bool IsFrameBound() const { return (record_.flags & kDrawInView) == kDrawInView; }
     bool IsCreated() const { return created_ != 0; }
     Point ScreenToLocal(int32_t x, int32_t y) const;
+    // Whether a screen point lies strictly inside the entity's turned box,
+    // as the layer's hit test takes it.
+    bool HitsScreenPoint(int32_t x, int32_t y) const;
 
     uint32_t GetItem() const { return item_; }
     int GetLayerIndex() const { return layer_; }

@@ -19,7 +19,9 @@ constexpr platform::COLORREF kOverlayText = 0x0000FF;
 }  // namespace
 
 GameEngine::GameEngine(ResourceManager& resources)
-    : world_(&resources), resources_(resources), random_(1) {}
+    : world_(&resources), resources_(resources), random_(1) {
+    world_.SetResources(&resources);
+}
 
 GameEngine::GameEngine() : GameEngine(GetResourceManagerInstance()) {}
 

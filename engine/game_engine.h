@@ -36,11 +36,13 @@ class Painter;
 namespace engine {
 
 class AnimEntity;
+class ButtonFrame;
 class ImageEntity;
 class MouseController;
 class ParticleEntity;
 class ResourceManager;
 class TextEntity;
+struct FrameDefinition;
 struct ImageRecord;
 
 // What the engine asks of the window that hosts it. Without a host the
@@ -64,10 +66,14 @@ class EngineHost {
     }
 };
 
+// Notice flags.
+inline constexpr uint32_t kNoticeButtons = 1;  // "确定", and with kNoticeCancel "取消"
+inline constexpr uint32_t kNoticeCancel = 8;
+
 // A notice: the text box that ShowNotice makes and MessageBox dresses.
 struct NoticeRecord {
-    uint32_t flags = 0;  // bit 1: buttons; bit 8: a second ("取消") button
-    std::string text;    // at most 1024 bytes
+    uint32_t flags = 0;
+    std::string text;  // at most 1024 bytes
     uint32_t okCode = 0;
     uint32_t cancelCode = 0;
     uint32_t target = 0;
@@ -254,6 +260,14 @@ class GameEngine : public EngineNode {
     int MoveControl(ControlRecord* record, int32_t x, int32_t y);
     void HighlightControl(ControlRecord* record, bool on);
     void BT_SetBackColor(ControlRecord* record, uint32_t color);
+    // A control of kind T (a button) made in the engine-object order; the
+    // caller creates its surface.
+    template <class T>
+    T* CreateButton() {
+        return world_.MakeObject<T>();
+    }
+    ButtonFrame* CreateButtonFrame(uint32_t count, const FrameDefinition* definition,
+                                   uint32_t flags);
     int SendMessage(EngineMessage message, int mode) {
         return world_.SendMessage(std::move(message), mode);
     }
@@ -401,6 +415,7 @@ class GameEngine : public EngineNode {
     Point ToLogical(int32_t x, int32_t y) const;
     uint32_t MapKey(uint32_t key) const;
     void EdgeScroll(const MouseState& state);
+    void AddNoticeButtons(const NoticeRecord& notice, TextEntity& box, int32_t row);
     Entity* ControlEntity(const MouseState& state);
 
     ResourceManager& resources_;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/anim_entity.h"
+#include "engine/button_frame.h"
 #include "engine/game_engine.h"
 #include "engine/game_log.h"
 #include "engine/image_entity.h"
@@ -92,11 +93,7 @@ uint32_t GameEngine::GetMouseObject() {
 // Whether the mouse point lies in the entity's turned box.
 bool GameEngine::ContainsMouse(const Entity& entity) {
     const Point mouse = GetMousePos();
-    const Point local = entity.ScreenToLocal(mouse.x, mouse.y);
-    const Point p =
-        RotatePoint(local.x, local.y, entity.GetX(), entity.GetY(), -entity.GetAngle(), 1);
-    return p.x >= entity.GetLeft() && p.x < entity.GetRight() && p.y >= entity.GetTop() &&
-           p.y < entity.GetBottom();
+    return entity.HitsScreenPoint(mouse.x, mouse.y);
 }
 
 // Hover states follow an entity that moved or appeared under a still cursor.
@@ -175,6 +172,13 @@ int GameEngine::DrawPlane(uint32_t entityId, int32_t x, int32_t y, const FrameRe
 }
 
 // ---- Controls -----------------------------------------------------------------
+
+ButtonFrame* GameEngine::CreateButtonFrame(uint32_t count, const FrameDefinition* definition,
+                                           uint32_t flags) {
+    ButtonFrame* frame = world_.MakeObject<ButtonFrame>();
+    frame->Init(count, definition, flags);
+    return frame;
+}
 
 int32_t GameEngine::SetControlEvent(ControlRecord* record, uint32_t n, int32_t code,
                                     uint32_t target) {

@@ -15,6 +15,14 @@ class SoundInterface {
         (void)name;
         return 0;
     }
+    // Plays a built-in sound by its resource id; what the library answered.
+    virtual int PlaySystemSound(int id, std::string_view type) {
+        (void)id;
+        (void)type;
+        return 0;
+    }
+    // Plays a sound file.
+    virtual void PlayFile(std::string_view path) { (void)path; }
     // Run after every message pump: restarts music that has stopped.
     virtual void MusicCheck() {}
     virtual size_t SoundCount() const { return 0; }

@@ -33,6 +33,7 @@ namespace engine {
 
 class ImageProvider;
 class MouseController;
+class ResourceManager;
 
 // Message modes: 0 delivers to a target at once, 1 queues, 2 queues without
 // the default target.
@@ -52,6 +53,10 @@ class World {
     World& operator=(const World&) = delete;
 
     ScreenDevice& Screen() { return screen_; }
+    // The engine's resources (fonts, sounds) for what lives in the World;
+    // null until the engine sets them.
+    void SetResources(ResourceManager* resources) { resources_ = resources; }
+    ResourceManager* Resources() const { return resources_; }
 
     // ---- Ids ----
     uint32_t NextEntityId() { return ++lastEntityId_; }
@@ -215,6 +220,7 @@ class World {
     void TellOwner(uint32_t controlId, uint32_t code);
 
     ImageProvider* images_;
+    ResourceManager* resources_ = nullptr;
     ScreenDevice screen_;
     std::map<uint32_t, std::unique_ptr<Entity>> entities_;
     std::map<uint32_t, ControlRecord> controls_;
