@@ -138,6 +138,10 @@ bool GameEngine::TakeScreenChanged() {
 bool GameEngine::Frame() {
     PumpMessages();
     if (!world_.IsFrameDue()) return false;
+    return RunFrame();
+}
+
+bool GameEngine::RunFrame() {
     OnFrameBegin();
     if (world_.HasWork()) world_.Update();
     dirty_.clear();

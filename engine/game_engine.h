@@ -183,6 +183,8 @@ class GameEngine : public EngineNode {
     // Pumps, and when a frame is due runs it: true when the screen changed
     // (repaint DirtyRects()).
     bool Frame();
+    // The frame itself, once IsFrameDue said it is due.
+    bool RunFrame();
     void Tick() { OnTick(); }
     // Hands every message queued when it starts to its receiver; messages
     // queued meanwhile wait for the next pump.
