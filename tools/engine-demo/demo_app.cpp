@@ -9,14 +9,18 @@
 
 namespace engine_demo {
 
-// The top-level window: closing it ends the loop.
+// The top-level window: the user closing it ends the loop (the app
+// destroys it afterwards).
 class DemoApp::Frame : public platform::CWnd {
   public:
     ~Frame() override { Destroy(); }
 
   protected:
     platform::LRESULT OnMessage(platform::Message& msg) override {
-        if (msg.message == platform::WM_DESTROY) platform::PostQuitMessage(0);
+        if (msg.message == platform::WM_CLOSE) {
+            platform::PostQuitMessage(0);
+            return 0;
+        }
         return CWnd::OnMessage(msg);
     }
 };
@@ -73,16 +77,17 @@ int DemoApp::Pump() {
 }
 
 int DemoApp::Run(int seconds) {
-    if (seconds > 0)
-        platform::SetTimer({}, 0, uint32_t(seconds) * 1000,
-                           [](platform::HWND, platform::UINT, platform::UINT_PTR, platform::DWORD) {
-                               platform::PostQuitMessage(0);
-                           });
+    const platform::UINT_PTR timer =
+        seconds > 0 ? platform::SetTimer({}, 0, uint32_t(seconds) * 1000,
+                                         [](platform::HWND, platform::UINT, platform::UINT_PTR,
+                                            platform::DWORD) { platform::PostQuitMessage(0); })
+                    : 0;
     platform::Message msg;
     int result;
     while ((result = platform::GetMessage(msg)) > 0) {
         if (!view_.PreTranslateMessage(msg)) platform::DispatchMessage(msg);
     }
+    if (timer) platform::KillTimer({}, timer);
     return result == 0 ? int(msg.wParam) : 1;
 }
 

@@ -65,14 +65,15 @@ platform::Surface Spark() {
     return s;
 }
 
-// The script: a plane of its own, drawn and walked to and fro.
+// The script: a plane of its own, drawn and walked to and fro by `d` pixels
+// a step (0: it stays).
 constexpr const char* kScript =
-    "脚本开始 main();\r\n"
+    "脚本开始 main(d);\r\n"
     "p = 创建平面(120, 28, 16711935, 3);\r\n"
     "操作平面(p, 底色, 10543344, 边界色, 6299664, 文字, 20, 4, 脚本平面);\r\n"
     "操作实体(p, 坐标, 372, 470, 显示);\r\n"
-    "d = 2; n = 0;\r\n"
-    "当(1){ 操作实体(p, 位移, d, 0); n = n + 1; 如果(n == 40){ d = 0 - d; n = 0; } 等待(40); }\r\n"
+    "n = 0;\r\n"
+    "当(d){ 操作实体(p, 位移, d, 0); n = n + 1; 如果(n == 40){ d = 0 - d; n = 0; } 等待(40); }\r\n"
     "脚本结束;\r\n";
 
 }  // namespace
