@@ -128,6 +128,23 @@ TEST_F(SpecialEntitiesTest, AStallOrAPauseBringsNoBurst) {
     EXPECT_EQ(p->Interval(), 1000000u);
 }
 
+TEST_F(SpecialEntitiesTest, ARemovedApplyStops) {
+    const uint32_t dot = AddPicture("dot", 3, 3, 0xFFFFFFFF);
+    ParticleEntity* p = engine_.CreateParticleEntity(1, 100, 100, dot, 0, 0, 3, 3, -1, 10);
+    const uint32_t apply = engine_.ApplyParticles(p, 0, 600, {}, false);
+    // Removed while it waits to be merged, and again once it runs.
+    EXPECT_EQ(engine_.RemoveApply(apply), 1);
+    RunFor(60);
+    EXPECT_EQ(p->LiveCount(), 0u);
+    const uint32_t again = engine_.ApplyParticles(p, 0, 600, {}, false);
+    RunFor(60);
+    EXPECT_GT(p->LiveCount(), 0u);
+    EXPECT_EQ(engine_.RemoveApply(again), 1);
+    EXPECT_EQ(engine_.RemoveApply(again), 0);
+    RunFor(60);
+    EXPECT_EQ(engine_.GetWorld().ActiveApplyCount(), 0u);
+}
+
 TEST_F(SpecialEntitiesTest, ZeroRisingParametersNeverDivide) {
     const uint32_t dot = AddPicture("dot", 3, 3, 0xFFFFFFFF);
     ParticleEntity* p = engine_.CreateParticleEntity(1, 100, 100, dot, 0, 0, 3, 3, 0, 0);
