@@ -207,7 +207,22 @@ class SdlDisplay final : public Display {
         return area;
     }
 
+    // The screen's density in the steps desktops use (96, 120, 144, ...).
+    SIZE Dpi() const override {
+        SIZE dpi{96, 96};
+        const_cast<SdlDisplay*>(this)->Run([&] {
+            float h = 0, v = 0;
+            if (SDL_GetDisplayDPI(0, nullptr, &h, &v) == 0) dpi = {DpiStep(h), DpiStep(v)};
+        });
+        return dpi;
+    }
+
   private:
+    static int DpiStep(float dots) {
+        const int steps = int((dots - 96.0f) / 24.0f + 0.5f);
+        return 96 + 24 * (steps > 0 ? steps : 0);
+    }
+
     enum class State { Starting, Running, Failed };
 
     SDL_Window* Find(DisplayWindowId id) {

@@ -9,6 +9,7 @@
 
 #include "platform/gui/sys_colors.h"
 #include "platform/gui/virtual_keys.h"
+#include "platform/gui/wait_cursor.h"
 #include "platform/message_queue.h"
 #include "platform/thread.h"
 
@@ -279,6 +280,11 @@ LRESULT CWnd::OnMessage(Message& msg) {
         case WM_GETFONT:
             return LRESULT(reinterpret_cast<intptr_t>(&font_));
         case WM_SETCURSOR: {
+            // A busy program keeps the hourglass over every window.
+            if (WaitCursorCount() > 0) {
+                SetCursor(IDC_WAIT);
+                return 1;
+            }
             // A parent that answers TRUE decides; otherwise the class cursor
             // is set, innermost last, and the answer is FALSE.
             if (parentWnd_ && parentWnd_->Send(WM_SETCURSOR, msg.wParam, msg.lParam)) return 1;
