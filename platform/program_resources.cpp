@@ -20,6 +20,8 @@ TypeInfo InfoOf(ResourceType type) {
             return {"sound", ".wav"};
         case ResourceType::kMenu:
             return {"menu", ".menu"};
+        case ResourceType::kToolbar:
+            return {"toolbar", ".bar"};
     }
     return {"", ""};
 }

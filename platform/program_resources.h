@@ -4,7 +4,7 @@
 // resource under the program folder:
 //
 //   res/icon/151.ico   res/bitmap/162.bmp   res/sound/29014.wav
-//   res/menu/131.menu  res/menu/playerlist.menu
+//   res/menu/131.menu  res/menu/playerlist.menu  res/toolbar/128.bar
 //
 // A resource is named by its number or by a name of letters, digits and
 // "_" (anything else never reaches the file system). tools/assetgen makes
@@ -19,7 +19,7 @@
 
 namespace platform {
 
-enum class ResourceType { kIcon, kBitmap, kSound, kMenu };
+enum class ResourceType { kIcon, kBitmap, kSound, kMenu, kToolbar };
 
 // The largest resource file read (a resource is small; a bigger file is not one).
 inline constexpr uint64_t kMaxResourceBytes = 16u << 20;

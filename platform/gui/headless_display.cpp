@@ -22,6 +22,7 @@ struct HeadlessDisplay::State {
     std::map<DisplayWindowId, Window> windows;
     int cursor = IDC_ARROW;
     SIZE dpi{96, 96};
+    DisplayWindowId raised = 0;
 
     const Window* Find(DisplayWindowId id) const {
         auto it = windows.find(id);
@@ -112,6 +113,16 @@ SIZE HeadlessDisplay::Dpi() const {
 void HeadlessDisplay::SetDpi(SIZE dpi) {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->dpi = dpi;
+}
+
+void HeadlessDisplay::RaiseWindow(DisplayWindowId id) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->raised = id;
+}
+
+DisplayWindowId HeadlessDisplay::Raised() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->raised;
 }
 
 void HeadlessDisplay::Inject(const InputEvent& event) {

@@ -217,6 +217,12 @@ class SdlDisplay final : public Display {
         return dpi;
     }
 
+    void RaiseWindow(DisplayWindowId id) override {
+        Run([&] {
+            if (SDL_Window* window = Find(id)) SDL_RaiseWindow(window);
+        });
+    }
+
   private:
     static int DpiStep(float dots) {
         const int steps = int((dots - 96.0f) / 24.0f + 0.5f);

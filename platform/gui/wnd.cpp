@@ -123,6 +123,30 @@ HCURSOR SetCursor(HCURSOR cursor) {
     return previous;
 }
 
+namespace {
+std::atomic<uint32_t> g_foreground{0};
+std::atomic<int64_t> g_cursorPos{0};  // x in the high half, y in the low half
+}  // namespace
+
+POINT GetCursorPos() {
+    const int64_t packed = g_cursorPos.load();
+    return {int32_t(packed >> 32), int32_t(packed & 0xFFFFFFFF)};
+}
+
+bool SetForegroundWindow(HWND hwnd) {
+    CWnd* window = CWnd::FromHandle(hwnd);
+    if (!window) return false;
+    CWnd* top = window->GetTopLevel();
+    g_foreground = top->GetSafeHwnd().value;
+    GetDisplay()->RaiseWindow(top->GetSafeHwnd().value);
+    return true;
+}
+
+HWND GetForegroundWindow() {
+    const HWND hwnd = HwndFromParam(g_foreground.load());
+    return IsWindow(hwnd) ? hwnd : HWND{};
+}
+
 HCURSOR LoadCursor(int id) {
     return id;
 }
@@ -733,6 +757,7 @@ void CWnd::HandleInput(const InputEvent& event) {
             if (IsWindowEnabled()) Send(WM_CLOSE);
             break;
         case InputEvent::Kind::FocusIn: {
+            g_foreground = Handle().value;
             Send(WM_ACTIVATE, WA_ACTIVE, 0);
             CWnd* focus = FromHandle(GetFocus());
             if (!focus || focus->GetTopLevel() != this) SetFocus();
@@ -757,6 +782,7 @@ void CWnd::HandleInput(const InputEvent& event) {
 
 void CWnd::HandleMouse(const InputEvent& event) {
     const POINT screen = ClientToScreen(event.point);
+    g_cursorPos = int64_t(screen.x) << 32 | uint32_t(screen.y);
     CWnd* target = FromHandle(GetCapture());
     const bool captured = target != nullptr;
     if (!target) {
