@@ -332,7 +332,7 @@ std::string CGameApp::GetSkinPage() const {
     return std::string(kWebRoot) + "skin/" + gameName_ + "/";
 }
 
-void CGameApp::LoadPortraits() {
+int CGameApp::LoadPortraits() {
     // Rebuilt on every table state: a row's picture is its chair's index.
     portraits32_.Create(32, 32, kPortraitMask);
     portraits16_.Create(16, 16, kPortraitMask);
@@ -342,13 +342,16 @@ void CGameApp::LoadPortraits() {
         const int index = portraits32_.Add(picture.Empty() ? platform::Surface(32, 32) : picture);
         if (const platform::Surface* added = portraits32_.Image(index)) portraits16_.Add(*added);
     };
+    int found = 0;
     for (int chair = 0; chair < int(kMaxSeated); ++chair) {
         const uint32_t number = hall_ ? hall_->Tables().Seats()[size_t(chair)].portrait : 0;
         const platform::Surface picture =
             LoadPictureFile(GetPortraitDir() + std::to_string(number) + "_0.bmp");
+        found += picture.Empty() ? 0 : 1;
         add(picture.Empty() ? fallback : picture);
     }
     add(fallback);
+    return found;
 }
 
 bool CGameApp::SetTableState(const HallTableState& state) {

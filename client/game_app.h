@@ -175,7 +175,8 @@ class CGameApp {
 
     // Portraits of the table, 32 and 16 pixels: rebuilt from the seat records
     // (a chair without a portrait file gets icon 151, and so do the lookers).
-    void LoadPortraits();
+    // Answers how many chairs had a portrait file.
+    int LoadPortraits();
     const platform::CImageList& Portraits32() const { return portraits32_; }
     const platform::CImageList& Portraits16() const { return portraits16_; }
 

@@ -6,16 +6,19 @@
 #include <string>
 
 #include "client/testapp/test_app.h"
+#include "platform/audio/audio.h"
 #include "platform/gui/display.h"
 #include "platform/gui/wnd.h"
 #include "platform/text.h"
 
 int main(int argc, char** argv) {
-    // A real window when a display exists; headless otherwise (and for tests
-    // that ask for it).
+    // A real window and sound when a display exists; headless and silent
+    // otherwise (and for tests that ask for it).
     const char* headless = std::getenv("QEVO_HEADLESS");
     if (!(headless && *headless == '1')) {
         if (auto sdl = platform::OpenSdlDisplay()) platform::SetDisplay(std::move(sdl));
+        if (auto mixer = platform::OpenSdlMixer())
+            platform::SetAudio(std::make_shared<platform::Audio>(std::move(mixer)));
     }
     testapp::TestApp app([](const std::string& line) {
         std::printf("client: %s\n", platform::GbkToUtf8(line).c_str());
