@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "transport/byte_buffer.h"
+#include "transport/packet.h"
 #include "transport/rijndael.h"
 
 namespace transport {
@@ -20,8 +21,10 @@ inline constexpr uint32_t kCompressDeflate = 0x1;
 inline constexpr uint32_t kCompressInflate = 0x2;
 
 inline constexpr uint32_t kEnvelopeHeadSize = 20;
-// No incoming envelope may unwrap to more than this, whatever its head says.
-inline constexpr uint32_t kMaxPlainSize = 64u << 20;
+// No incoming envelope may unwrap to more than one message may hold on the
+// wire, whatever its head says: a small compressed envelope cannot claim more
+// memory than a stored one could.
+inline constexpr uint32_t kMaxPlainSize = kMaxMessageSize;
 
 inline constexpr int kTransformOut = 1;
 inline constexpr int kTransformIn = 2;

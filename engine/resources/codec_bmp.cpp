@@ -43,15 +43,20 @@ bool Fail(const char* what) {
     return false;
 }
 
-// RLE4/RLE8 into bottom-up rows of indices; every write is checked.
+// RLE4/RLE8 into bottom-up rows of indices; every write is checked. Runs may
+// cover a row's padding (common encoders write them so for widths that are
+// not a multiple of 4): those pixels are dropped; a run past it is refused.
 bool DecodeRleDib(std::span<const uint8_t> data, uint32_t width, uint32_t height, bool four,
                   std::vector<uint8_t>& rows) {
     rows.assign(size_t(width) * height, 0);
+    const size_t bits = four ? 4 : 8;
+    const size_t paddedWidth = (size_t(width) * bits + 31) / 32 * 32 / bits;
     size_t in = 0;
     uint32_t x = 0, y = 0;
     auto put = [&](uint8_t v) {
-        if (x >= width || y >= height) return false;
-        rows[size_t(y) * width + x++] = v;
+        if (x >= paddedWidth || y >= height) return false;
+        if (x < width) rows[size_t(y) * width + x] = v;
+        ++x;
         return true;
     };
     while (true) {
@@ -217,7 +222,7 @@ bool ReadDib(std::span<const uint8_t> dib, size_t pixelOffset, bool icon, Pictur
                 dst[3] = masks[3] ? Channel(p, masks[3]) : 255;
             }
         }
-        if (h.bpp == 32 && masks[3] && AnyAlpha(frame.bgra)) {
+        if (masks[3] && AnyAlpha(frame.bgra)) {
             out.alphaValid = true;
         } else {
             MakeOpaque(frame.bgra);
@@ -226,10 +231,11 @@ bool ReadDib(std::span<const uint8_t> dib, size_t pixelOffset, bool icon, Pictur
 
     if (icon) {
         // The AND mask follows the XOR image: one bit per pixel, 1 = transparent.
+        // Icons with their own alpha may come without it (favicons often do).
+        if (out.alphaValid) return true;
         const size_t maskStride = ((size_t(width) + 31) / 32) * 4;
         std::span<const uint8_t> mask = data.subspan(stride * height);
         if (maskStride * height > mask.size()) return Fail("图标掩码不完整");
-        if (out.alphaValid) return true;  // 32-bit icons carry their own alpha
         std::vector<uint8_t> alpha(pixels);
         for (uint32_t y = 0; y < height; ++y) {
             const uint8_t* row = &mask[rowOf(y) * maskStride];

@@ -1,8 +1,10 @@
 // GIF through giflib, read record by record so that every allocation is
 // checked against the limits first. Frames are composed on the logical
 // screen with their disposal methods; each output frame is the whole screen
-// after that frame was drawn. When every frame uses the same colour table the
-// picture stays paletted, otherwise it becomes 32-bit with alpha.
+// after that frame was drawn, and what no frame covers is clear. A frame's
+// transparent index applies to that frame only. The picture stays paletted
+// when one index can stand for clear in every frame (see PalettedClearIndex);
+// otherwise it becomes 32-bit with alpha.
 
 #include <gif_lib.h>
 
@@ -117,6 +119,61 @@ bool ReadFrames(GifFileType* gif, std::vector<RawFrame>& frames, uint32_t& scree
     return true;
 }
 
+// A cell of the composed screen: the frame that drew it (<< 8) and its
+// index in that frame's colour table, or kClear where nothing shows.
+constexpr uint32_t kClear = 0xFFFFFFFF;
+
+// Draws the frames one after another on the logical screen with their
+// disposal methods, calling `emit` with the screen and the frame after each
+// frame is drawn. Uncovered and disposed-to-background areas are clear.
+template <class Emit>
+void Compose(const std::vector<RawFrame>& frames, uint32_t screenW, uint32_t screenH, Emit emit) {
+    std::vector<uint32_t> canvas(size_t(screenW) * screenH, kClear), saved;
+    for (size_t n = 0; n < frames.size(); ++n) {
+        const RawFrame& f = frames[n];
+        if (f.disposal == DISPOSE_PREVIOUS) saved = canvas;
+        const uint32_t right = std::min(screenW, f.left + f.width);
+        const uint32_t bottom = std::min(screenH, f.top + f.height);
+        for (uint32_t y = f.top; y < bottom; ++y) {
+            for (uint32_t x = f.left; x < right; ++x) {
+                const uint8_t v = f.indices[size_t(y - f.top) * f.width + (x - f.left)];
+                if (int(v) != f.transparent) canvas[size_t(y) * screenW + x] = uint32_t(n) << 8 | v;
+            }
+        }
+        emit(canvas, f);
+        if (f.disposal == DISPOSE_BACKGROUND) {
+            for (uint32_t y = f.top; y < bottom; ++y)
+                for (uint32_t x = f.left; x < right; ++x)
+                    canvas[size_t(y) * screenW + x] = kClear;
+        } else if (f.disposal == DISPOSE_PREVIOUS) {
+            canvas = std::move(saved);
+        }
+    }
+}
+
+// Whether the picture can stay paletted, and with which transparent index:
+// every frame uses the same colour table, and one index means clear, so
+// every frame that names a transparent index names that one and no frame
+// draws it as a colour. Without any clear area no index is needed (-1).
+bool PalettedClearIndex(const std::vector<RawFrame>& frames, uint32_t screenW, uint32_t screenH,
+                        int& clearIndex) {
+    clearIndex = -1;
+    for (const RawFrame& f : frames) {
+        if (f.colours != frames[0].colours) return false;
+        if (f.transparent < 0) continue;
+        if (clearIndex >= 0 && f.transparent != clearIndex) return false;
+        clearIndex = f.transparent;
+    }
+    bool drawn = false, clear = false;
+    Compose(frames, screenW, screenH, [&](const std::vector<uint32_t>& canvas, const RawFrame&) {
+        for (uint32_t cell : canvas) {
+            clear = clear || cell == kClear;
+            drawn = drawn || (cell != kClear && int(cell & 0xFF) == clearIndex);
+        }
+    });
+    return !drawn && (clearIndex >= 0 || !clear);
+}
+
 }  // namespace
 
 bool ReadGif(std::span<const uint8_t> bytes, Picture& out) {
@@ -134,96 +191,48 @@ bool ReadGif(std::span<const uint8_t> bytes, Picture& out) {
         screenH = frames[0].top + frames[0].height;
     }
     if (!ImageSizeAllowed(screenW, screenH, frames.size())) return Fail("尺寸不合理");
-    for (const RawFrame& f : frames) {
+    for (RawFrame& f : frames) {
         const size_t colours = f.colours.size() / 3;
         for (uint8_t v : f.indices) {
             if (v >= colours) return Fail("颜色索引超出调色板");
         }
+        if (size_t(f.transparent) >= colours) f.transparent = -1;  // names no pixel
     }
-
-    bool shared = true;
-    for (const RawFrame& f : frames)
-        shared = shared && f.colours == frames[0].colours;
     out.width = screenW;
     out.height = screenH;
-    const size_t pixels = size_t(screenW) * screenH;
 
-    if (shared) {
-        // Indexed composition: the image's transparent index is the first one
-        // any frame names; uncovered and disposed areas take it (or the
-        // background index when there is none).
+    int clearIndex = -1;
+    if (PalettedClearIndex(frames, screenW, screenH, clearIndex)) {
         out.paletted = true;
         out.palette = frames[0].colours;
-        const size_t colours = out.palette.size() / 3;
-        for (const RawFrame& f : frames) {
-            if (f.transparent >= 0 && size_t(f.transparent) < colours) {
-                out.transIndex = f.transparent;
-                break;
-            }
-        }
-        int clearIndex = out.transIndex;
-        if (clearIndex < 0) {
-            clearIndex = size_t(gif->SBackGroundColor) < colours ? gif->SBackGroundColor : 0;
-        }
-        const uint8_t clear = uint8_t(clearIndex);
-        std::vector<uint8_t> canvas(pixels, clear), saved;
-        for (const RawFrame& f : frames) {
-            if (f.disposal == DISPOSE_PREVIOUS) saved = canvas;
-            for (uint32_t y = 0; y < f.height && f.top + y < screenH; ++y) {
-                for (uint32_t x = 0; x < f.width && f.left + x < screenW; ++x) {
-                    const uint8_t v = f.indices[size_t(y) * f.width + x];
-                    if (int(v) == f.transparent) continue;
-                    canvas[size_t(f.top + y) * screenW + f.left + x] = v;
-                }
-            }
-            PictureFrame& frame = out.frames.emplace_back();
-            frame.index = canvas;
-            frame.delayCs = f.delayCs;
-            if (f.disposal == DISPOSE_BACKGROUND) {
-                for (uint32_t y = 0; y < f.height && f.top + y < screenH; ++y)
-                    for (uint32_t x = 0; x < f.width && f.left + x < screenW; ++x)
-                        canvas[size_t(f.top + y) * screenW + f.left + x] = clear;
-            } else if (f.disposal == DISPOSE_PREVIOUS) {
-                canvas = std::move(saved);
-            }
-        }
+        out.transIndex = clearIndex;
+        Compose(
+            frames, screenW, screenH, [&](const std::vector<uint32_t>& canvas, const RawFrame& f) {
+                PictureFrame& frame = out.frames.emplace_back();
+                frame.delayCs = f.delayCs;
+                frame.index.resize(canvas.size());
+                for (size_t i = 0; i < canvas.size(); ++i)
+                    frame.index[i] = canvas[i] == kClear ? uint8_t(clearIndex) : uint8_t(canvas[i]);
+            });
         return true;
     }
 
-    // Colour composition with alpha: uncovered and disposed areas are clear.
-    std::vector<uint8_t> canvas(pixels * 4, 0), saved;
     bool anyClear = false;
-    for (const RawFrame& f : frames) {
-        if (f.disposal == DISPOSE_PREVIOUS) saved = canvas;
-        for (uint32_t y = 0; y < f.height && f.top + y < screenH; ++y) {
-            for (uint32_t x = 0; x < f.width && f.left + x < screenW; ++x) {
-                const uint8_t v = f.indices[size_t(y) * f.width + x];
-                if (int(v) == f.transparent) continue;
-                uint8_t* p = &canvas[(size_t(f.top + y) * screenW + f.left + x) * 4];
-                p[0] = f.colours[v * 3 + 2];
-                p[1] = f.colours[v * 3 + 1];
-                p[2] = f.colours[v * 3];
-                p[3] = 255;
-            }
-        }
+    Compose(frames, screenW, screenH, [&](const std::vector<uint32_t>& canvas, const RawFrame& f) {
         PictureFrame& frame = out.frames.emplace_back();
-        frame.bgra = canvas;
         frame.delayCs = f.delayCs;
-        for (size_t i = 3; i < canvas.size() && !anyClear; i += 4)
-            anyClear = canvas[i] == 0;
-        if (f.disposal == DISPOSE_BACKGROUND) {
-            for (uint32_t y = 0; y < f.height && f.top + y < screenH; ++y)
-                for (uint32_t x = 0; x < f.width && f.left + x < screenW; ++x)
-                    std::memset(&canvas[(size_t(f.top + y) * screenW + f.left + x) * 4], 0, 4);
-        } else if (f.disposal == DISPOSE_PREVIOUS) {
-            canvas = std::move(saved);
+        frame.bgra.resize(canvas.size() * 4);
+        for (size_t i = 0; i < canvas.size(); ++i) {
+            uint8_t* p = &frame.bgra[i * 4];
+            if (canvas[i] == kClear) {
+                anyClear = true;
+                continue;  // left 0, 0, 0, 0
+            }
+            const uint8_t* rgb = &frames[canvas[i] >> 8].colours[(canvas[i] & 0xFF) * 3];
+            p[0] = rgb[2], p[1] = rgb[1], p[2] = rgb[0], p[3] = 255;
         }
-    }
+    });
     out.alphaValid = anyClear;
-    if (!anyClear) {
-        for (PictureFrame& frame : out.frames)
-            picture_detail::MakeOpaque(frame.bgra);
-    }
     return true;
 }
 

@@ -1,5 +1,9 @@
 // JPEG through libjpeg: colour pictures become 32-bit, grey ones paletted with
-// a grey ramp, CMYK (as Adobe writes it, inverted) is turned into RGB.
+// a grey ramp, CMYK (as Adobe writes it, inverted) is turned into RGB. A file
+// cut short decodes with the rest filled grey (libjpeg's own recovery) and a
+// log line. Progressive files are refused past kMaxScans scans: each scan
+// passes over the whole picture, so tens of thousands of tiny scans would
+// keep the decoder busy for seconds to minutes.
 
 #include <csetjmp>
 #include <cstddef>
@@ -15,9 +19,13 @@
 namespace engine {
 namespace {
 
+// Common progressive scripts use up to about ten scans.
+constexpr int kMaxScans = 100;
+
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
+    bool warned = false;
 };
 
 void OnError(j_common_ptr cinfo) {
@@ -27,11 +35,28 @@ void OnError(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
-void OnMessage(j_common_ptr, int) {}
+// Logs the first warning (a cut or damaged file) of each picture; trace
+// messages are dropped.
+void OnMessage(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level >= 0 || err->warned) return;
+    err->warned = true;
+    char message[JMSG_LENGTH_MAX];
+    cinfo->err->format_message(cinfo, message);
+    ResLog("JPG图片警告:%s", message);
+}
+
+void OnProgress(j_common_ptr cinfo) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number <= kMaxScans) return;
+    ResLog("JPG图片错误:扫描数超过%d", kMaxScans);
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
 
 struct Decode {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
+    jpeg_progress_mgr progress{};
     std::vector<uint8_t> line;
     ~Decode() { jpeg_destroy_decompress(&cinfo); }
 };
@@ -40,6 +65,8 @@ bool Run(Decode& d, std::span<const uint8_t> bytes, Picture& out) {
     if (setjmp(d.err.jump)) return false;
     jpeg_create_decompress(&d.cinfo);
     d.cinfo.mem->max_memory_to_use = 256L << 20;
+    d.progress.progress_monitor = OnProgress;
+    d.cinfo.progress = &d.progress;
     jpeg_mem_src(&d.cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&d.cinfo, TRUE);
     if (!ImageSizeAllowed(d.cinfo.image_width, d.cinfo.image_height, 1)) {

@@ -1,7 +1,9 @@
 // PNG through libpng. Palette and grey pictures of up to 8 bits stay
 // paletted; a single fully transparent palette entry (or grey level) becomes
 // the transparent index, partial transparency becomes alpha. Colour pictures
-// become 32-bit, with the tRNS colour as the transparent colour.
+// become 32-bit, with the tRNS colour as the transparent colour. At 16 bits
+// the tRNS colour must match all 16 bits, which a cut sample cannot tell, so
+// libpng turns it into alpha before the samples are cut.
 
 #include <png.h>
 
@@ -68,7 +70,8 @@ bool Run(Decode& d, Source& src, Picture& out) {
     if (hasTrns) png_get_tRNS(d.png, d.info, &transAlpha, &transCount, &transColour);
 
     const bool paletteImage = colour == PNG_COLOR_TYPE_PALETTE;
-    const bool greyImage = colour == PNG_COLOR_TYPE_GRAY;
+    const bool trnsToAlpha = hasTrns && transColour && depth == 16;
+    const bool greyImage = colour == PNG_COLOR_TYPE_GRAY && !trnsToAlpha;
     if (paletteImage || greyImage) {
         out.paletted = true;
         if (depth == 16) png_set_strip_16(d.png);
@@ -101,21 +104,21 @@ bool Run(Decode& d, Source& src, Picture& out) {
         } else {
             const uint32_t levels = depth >= 8 ? 256 : 1u << depth;
             out.palette = picture_detail::GreyPalette(levels);
-            if (hasTrns && transColour) {
-                uint32_t grey = depth == 16 ? transColour->gray >> 8 : transColour->gray;
-                if (grey < levels) out.transIndex = int(grey);
-            }
+            if (hasTrns && transColour && transColour->gray < levels)
+                out.transIndex = int(transColour->gray);
         }
     } else {
+        if (trnsToAlpha) png_set_tRNS_to_alpha(d.png);
         if (depth == 16) png_set_strip_16(d.png);
-        if (colour == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(d.png);
+        if (!(colour & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(d.png);
         png_set_bgr(d.png);
-        if (!(colour & PNG_COLOR_MASK_ALPHA)) png_set_filler(d.png, 0xFF, PNG_FILLER_AFTER);
-        out.alphaValid = colour & PNG_COLOR_MASK_ALPHA;
-        if (hasTrns && transColour && !out.alphaValid) {
-            auto eight = [&](png_uint_16 v) { return uint32_t(depth == 16 ? v >> 8 : v); };
-            out.transColor = eight(transColour->red) | eight(transColour->green) << 8 |
-                             eight(transColour->blue) << 16;
+        out.alphaValid = (colour & PNG_COLOR_MASK_ALPHA) || trnsToAlpha;
+        if (!out.alphaValid) png_set_filler(d.png, 0xFF, PNG_FILLER_AFTER);
+        // A sample above 255 matches no pixel: no transparent colour then.
+        if (hasTrns && transColour && !out.alphaValid && transColour->red < 256 &&
+            transColour->green < 256 && transColour->blue < 256) {
+            out.transColor = uint32_t(transColour->red) | uint32_t(transColour->green) << 8 |
+                             uint32_t(transColour->blue) << 16;
         }
     }
     png_set_interlace_handling(d.png);

@@ -1,12 +1,16 @@
 // TIFF through libtiff, first page only. Palette and grey pages of up to
 // 8 bits stay paletted; everything else goes through libtiff's RGBA reader,
-// with alpha when the page has an extra alpha sample.
+// with alpha when the page has an extra sample. Alpha comes out straight, as
+// the engine keeps it. Every kind of page is turned as its orientation tag
+// says, the four orientations that swap rows and columns included.
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "engine/resources/image_record.h"
 #include "engine/resources/picture.h"
@@ -89,6 +93,61 @@ bool ReadIndexed(TIFF* tif, uint32_t width, uint32_t height, uint16_t bits, Pict
     return true;
 }
 
+// Turns pixels of `bpp` bytes, stored as `width` x `height`, into the order
+// the orientation tag asks for (rows top-down, left to right).
+void Orient(std::vector<uint8_t>& pixels, size_t bpp, uint32_t& width, uint32_t& height,
+            uint16_t orientation) {
+    if (orientation <= ORIENTATION_TOPLEFT || orientation > ORIENTATION_LEFTBOT) return;
+    const bool swap = orientation >= ORIENTATION_LEFTTOP;  // stored rows become columns
+    const bool lastColumnFirst =
+        orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT ||
+        orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
+    const bool lastRowFirst =
+        orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT ||
+        orientation == ORIENTATION_RIGHTTOP || orientation == ORIENTATION_RIGHTBOT;
+    const uint32_t outWidth = swap ? height : width;
+    std::vector<uint8_t> out(pixels.size());
+    for (uint32_t r = 0; r < height; ++r) {
+        const uint32_t a = lastRowFirst ? height - 1 - r : r;
+        for (uint32_t c = 0; c < width; ++c) {
+            const uint32_t b = lastColumnFirst ? width - 1 - c : c;
+            const size_t to = swap ? size_t(b) * outWidth + a : size_t(a) * outWidth + b;
+            std::memcpy(&out[to * bpp], &pixels[(size_t(r) * width + c) * bpp], bpp);
+        }
+    }
+    pixels = std::move(out);
+    if (swap) std::swap(width, height);
+}
+
+// Premultiplied (associated) alpha divided back out of BGRA pixels.
+void Unpremultiply(std::vector<uint8_t>& bgra) {
+    for (size_t i = 0; i < bgra.size(); i += 4) {
+        const uint32_t a = bgra[i + 3];
+        if (a == 0 || a == 255) continue;
+        for (size_t k = 0; k < 3; ++k)
+            bgra[i + k] = uint8_t(std::min<uint32_t>(255, (bgra[i + k] * 255u + a / 2) / a));
+    }
+}
+
+// libtiff's RGBA reader premultiplies unassociated alpha. Telling it the
+// alpha is associated makes it pass the samples through as they are, which
+// for such a page is the straight alpha wanted. Returns whether the page's
+// alpha is premultiplied; `alpha` says whether it has any.
+bool PrepareAlpha(TIFF* tif, bool& alpha) {
+    uint16_t count = 0;
+    uint16_t* kinds = nullptr;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &count, &kinds);
+    alpha = count > 0;
+    if (!alpha) return false;
+    std::vector<uint16_t> copy(kinds, kinds + count);
+    if (copy[0] == EXTRASAMPLE_UNASSALPHA) {
+        copy[0] = EXTRASAMPLE_ASSOCALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, count, copy.data());
+        return false;
+    }
+    return copy[0] == EXTRASAMPLE_ASSOCALPHA;
+}
+
 }  // namespace
 
 bool ReadTiff(std::span<const uint8_t> bytes, Picture& out) {
@@ -105,15 +164,15 @@ bool ReadTiff(std::span<const uint8_t> bytes, Picture& out) {
 
     uint32_t width = 0, height = 0;
     uint16_t bits = 1, samples = 1, photometric = 0, planar = PLANARCONFIG_CONTIG;
+    uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &orientation);
     if (!TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric)) photometric = 0xFFFF;
     if (!ImageSizeAllowed(width, height, 1)) return Fail("尺寸不合理");
-    out.width = width;
-    out.height = height;
 
     const bool smallBits = bits == 1 || bits == 2 || bits == 4 || bits == 8;
     const bool indexed =
@@ -143,7 +202,11 @@ bool ReadTiff(std::span<const uint8_t> bytes, Picture& out) {
                     c = uint8_t(255 - c);
             }
         }
-        return ReadIndexed(tif.get(), width, height, bits, out);
+        if (!ReadIndexed(tif.get(), width, height, bits, out)) return false;
+        Orient(out.frames[0].index, 1, width, height, orientation);
+        out.width = width;
+        out.height = height;
+        return true;
     }
 
     char message[1024] = "";
@@ -151,13 +214,11 @@ bool ReadTiff(std::span<const uint8_t> bytes, Picture& out) {
         ResLog("TIF图片错误:%s", message);
         return false;
     }
+    const bool premultiplied = PrepareAlpha(tif.get(), out.alphaValid);
+    // Asked for in the stored orientation, the rows come as stored; Orient turns them.
     std::vector<uint32_t> raster(size_t(width) * height);
-    if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0))
+    if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster.data(), orientation, 0))
         return Fail("像素数据不完整");
-    uint16_t extraCount = 0;
-    uint16_t* extraTypes = nullptr;
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
-    out.alphaValid = extraCount > 0;
     PictureFrame& frame = out.frames.emplace_back();
     frame.bgra.resize(raster.size() * 4);
     for (size_t i = 0; i < raster.size(); ++i) {
@@ -167,6 +228,10 @@ bool ReadTiff(std::span<const uint8_t> bytes, Picture& out) {
         frame.bgra[i * 4 + 2] = uint8_t(TIFFGetR(p));
         frame.bgra[i * 4 + 3] = out.alphaValid ? uint8_t(TIFFGetA(p)) : 255;
     }
+    if (premultiplied) Unpremultiply(frame.bgra);
+    Orient(frame.bgra, 4, width, height, orientation);
+    out.width = width;
+    out.height = height;
     return true;
 }
 

@@ -27,9 +27,10 @@ inline constexpr uint32_t kDefaultColorKey = 0xFF00FF;
 // A paletted image's colour key when no index is transparent.
 inline constexpr uint32_t kNoKeyIndex = 256;
 
-// Limits on what any picture may claim, so that a hostile header cannot ask
+// Limits on what any picture may claim: a side fits the record's 16-bit
+// fields, and the total bounds memory, so that a hostile header cannot ask
 // for an unbounded buffer.
-inline constexpr uint32_t kMaxImageSide = 16384;
+inline constexpr uint32_t kMaxImageSide = 0xFFFF;
 inline constexpr uint64_t kMaxImagePixels = uint64_t(16) << 20;  // all frames together
 
 struct ImageRecord {

@@ -4,9 +4,18 @@
 #include <cstdlib>
 
 #include "engine/resources/res_log.h"
-#include "platform/bytes.h"
 
 namespace engine {
+
+std::optional<std::string> ReadPaletteName(platform::ByteReader& reader) {
+    auto field = reader.Bytes(kPaletteNameBytes);
+    auto end = std::find(field.begin(), field.end(), uint8_t(0));
+    if (reader.ok() && end == field.end()) {
+        ResLog("调色板名称缺少结尾的NUL!");
+        return std::nullopt;
+    }
+    return std::string(field.begin(), end);
+}
 
 void PaletteRecord::Set(std::span<const uint8_t> rgbTriples, uint32_t count,
                         std::string_view name) {
@@ -19,19 +28,20 @@ void PaletteRecord::Set(std::span<const uint8_t> rgbTriples, uint32_t count,
 
 bool PaletteRecord::Assign(std::span<const uint8_t> quadBytes) {
     platform::ByteReader reader(quadBytes);
-    std::string name = reader.FixedString(kPaletteNameBytes);
+    std::optional<std::string> name = ReadPaletteName(reader);
     uint32_t count = reader.U16();
     if (!reader.ok()) {
         ResLog("调色板数据过短(%zu字节)!", quadBytes.size());
         return false;
     }
+    if (!name) return false;
     if (count > kMaxPaletteColors) count = kMaxPaletteColors;
     auto triples = reader.Bytes(size_t(count) * 3);
     if (!reader.ok()) {
-        ResLog("调色板%s长度不足!", name.c_str());
+        ResLog("调色板%s长度不足!", name->c_str());
         return false;
     }
-    Set(triples, count, name);
+    Set(triples, count, *name);
     return true;
 }
 

@@ -4,6 +4,8 @@
 //
 // ".quad" layout (little-endian): name (32 bytes, NUL-terminated), colour
 // count n (u16), n triples R, G, B. Counts above 256 are taken as 256.
+// A name without its NUL is refused, here and in the ".pps" pictures that
+// name a palette, so that both read the same name.
 
 #include <array>
 #include <cstdint>
@@ -13,10 +15,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/bytes.h"
+
 namespace engine {
 
 inline constexpr size_t kPaletteNameBytes = 32;
 inline constexpr size_t kMaxPaletteColors = 256;
+
+// Reads a 32-byte palette name field. Nothing, with a log line, when the name
+// has no NUL; an empty name when the field is cut (`reader` then fails).
+std::optional<std::string> ReadPaletteName(platform::ByteReader& reader);
 
 class PaletteRecord {
   public:
@@ -24,7 +32,8 @@ class PaletteRecord {
     void Set(std::span<const uint8_t> rgbTriples, uint32_t count, std::string_view name);
 
     // Fills the record from ".quad" bytes; false (record unchanged) when the
-    // bytes are shorter than the header or than the triples they announce.
+    // bytes are shorter than the header or than the triples they announce, or
+    // the name has no NUL.
     bool Assign(std::span<const uint8_t> quadBytes);
 
     // Index of the nearest colour to a COLORREF (0x00BBGGRR): least sum of the

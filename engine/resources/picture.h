@@ -4,7 +4,9 @@
 // own readers for BMP, ICO, TGA, PCX and WBMP. Rows run top-down. Every
 // reader refuses (false, with a log line) truncated data, lengths past the
 // end, sizes that disagree, dimensions past the limits of image_record.h,
-// run-length overruns and indices past the palette.
+// run-length overruns and indices past the palette. Two truncations still
+// show, with a log line: a JPEG cut inside its scans (the rest is filled, as
+// libjpeg recovers) and a GIF cut after a whole frame (the whole frames).
 
 #include <cstdint>
 #include <optional>

@@ -61,12 +61,19 @@ size_t DecodeRle(std::span<const uint8_t> coded, std::span<uint8_t> out, size_t 
     return written;
 }
 
-// zlib data decoded in one call into `out`; false when it does not decode.
+// zlib data decoded in one call into `out`; false when it does not decode
+// or does not fill `out`.
 bool Inflate(std::span<const uint8_t> coded, std::span<uint8_t> out) {
     uLongf length = uLongf(out.size());
     if (out.empty()) return coded.empty();
     int rc = uncompress(out.data(), &length, coded.data(), uLong(coded.size()));
-    return rc == Z_OK;
+    return rc == Z_OK && length == out.size();
+}
+
+// Run-length code that decodes cleanly and fills `out` exactly.
+bool DecodeRleFully(std::span<const uint8_t> coded, std::span<uint8_t> out, size_t valueSize) {
+    bool complete = true;
+    return DecodeRle(coded, out, valueSize, &complete) == out.size() && complete;
 }
 
 uint32_t ShapeBytes(uint32_t chunkFlags) {
@@ -75,7 +82,7 @@ uint32_t ShapeBytes(uint32_t chunkFlags) {
 }
 
 // Decodes one frame of `frameBytes` bytes into `out`; false when a plane was
-// malformed (what decoded stays).
+// malformed or ended short (what decoded stays).
 bool DecodeFrame(uint8_t method, uint32_t chunkFlags, std::span<const uint8_t> a,
                  std::span<const uint8_t> b, std::span<uint8_t> out) {
     const size_t d = out.size();
@@ -91,19 +98,12 @@ bool DecodeFrame(uint8_t method, uint32_t chunkFlags, std::span<const uint8_t> a
     if (method == 2) return true;  // the frame holds nothing; it stays cleared
 
     auto first = [&](std::span<uint8_t> plane, bool colour) {
-        bool complete = true;
         if (method == 5) return Inflate(a, plane);
         if (method == 6) return DecodePpsChunk(a, plane, chunkFlags);
-        colour ? DecodeRle24(a, plane, &complete) : DecodeRle8(a, plane, &complete);
-        return complete;
+        return DecodeRleFully(a, plane, colour ? 3 : 1);
     };
     auto second = [&](std::span<uint8_t> plane) {
-        bool complete = true;
-        if (method == 3) {
-            DecodeRle8(b, plane, &complete);
-            return complete;
-        }
-        return Inflate(b, plane);
+        return method == 3 ? DecodeRleFully(b, plane, 1) : Inflate(b, plane);
     };
 
     if (index && !alpha) return first(out, false);
@@ -129,9 +129,7 @@ size_t DecodeRle24(std::span<const uint8_t> coded, std::span<uint8_t> out, bool*
 
 bool DecodePpsChunk(std::span<const uint8_t> coded, std::span<uint8_t> out, uint32_t chunkFlags) {
     if (chunkFlags & kPpsChunkZlib) return Inflate(coded, out);
-    bool complete = true;
-    DecodeRle(coded, out, (chunkFlags & kPpsChunkIndex) ? 1 : 3, &complete);
-    return complete;
+    return DecodeRleFully(coded, out, (chunkFlags & kPpsChunkIndex) ? 1 : 3);
 }
 
 void MergePlanes(std::span<const uint8_t> colourOrIndex, std::span<const uint8_t> alpha,
@@ -186,7 +184,9 @@ uint32_t DecodePps(std::span<const uint8_t> bytes, ImageRecord& image) {
     }
 
     if (out.flags & kImageSharedPalette) {
-        out.sharedPaletteName = reader.FixedString(kPaletteNameBytes);
+        auto name = ReadPaletteName(reader);
+        if (!name) return 0;
+        out.sharedPaletteName = std::move(*name);
         if (!(out.flags & kImageKeyed)) out.colorKey = kNoKeyIndex;
     } else if (paletted) {
         auto triples = reader.Bytes(size_t(out.colorCount) * 3);
@@ -219,11 +219,8 @@ uint32_t DecodePps(std::span<const uint8_t> bytes, ImageRecord& image) {
         if (!DecodeFrame(method, chunkFlags, a, b, frame)) {
             ResLog("pps:第%u帧数据错误,解码在边界处停止!", f);
         }
-        if (out.flags & kImageDelays) {
-            // A zero delay would let an animation spin without advancing time.
-            if (delay == 0) ResLog("pps:第%u帧延时为0,按100毫秒计!", f);
-            out.frameDelays[f] = delay ? delay : 100;
-        }
+        // A delay of 0 stays: timed actions take it as the frame period.
+        if (out.flags & kImageDelays) out.frameDelays[f] = delay;
     }
     if (out.flags & kImageHotSpot) {
         const uint32_t spot = reader.U32();

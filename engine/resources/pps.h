@@ -37,7 +37,8 @@ size_t DecodeRle24(std::span<const uint8_t> coded, std::span<uint8_t> out,
                    bool* complete = nullptr);
 
 // One plane of method 6: a zlib stream with kPpsChunkZlib, else run-length
-// code of 1-byte (kPpsChunkIndex) or 3-byte values. False when malformed.
+// code of 1-byte (kPpsChunkIndex) or 3-byte values. False when malformed or
+// when it ends before `out` is full.
 bool DecodePpsChunk(std::span<const uint8_t> coded, std::span<uint8_t> out, uint32_t chunkFlags);
 
 // Interleaves a colour (3 bytes) or index (1 byte) plane with an alpha plane

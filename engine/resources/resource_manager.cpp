@@ -41,6 +41,11 @@ std::string Format(const char* format, const std::string& arg) {
     return line;
 }
 
+// One owner: the block goes to its deleter, or is freed here without one.
+void FreeBlock(std::unique_ptr<uint8_t[]> data, ResourceManager::MemDeleter deleter) {
+    if (deleter) deleter(std::move(data));
+}
+
 }  // namespace
 
 ResourceManager::ResourceManager() : root_(GetAppDir()), release_(&ResourceManager::FreeResData) {
@@ -359,10 +364,10 @@ void* ResourceManager::NewMemRes(size_t size, MemDeleter deleter) {
 size_t ResourceManager::FreeMemRes(void* data) {
     for (auto it = memBlocks_.begin(); it != memBlocks_.end(); ++it) {
         if (it->data.get() != data) continue;
-        const size_t size = it->size;
-        if (it->deleter) it->deleter(data);
-        memBlocks_.erase(it);
-        return size;
+        MemBlock block = std::move(*it);
+        memBlocks_.erase(it);  // unlinked first: the deleter may call back
+        FreeBlock(std::move(block.data), block.deleter);
+        return block.size;
     }
     // Not ours: how it was allocated is unknown, so it is not freed here.
     if (data) ResLog("ResourceManager::FreeMemRes,未知内存块");
@@ -370,9 +375,10 @@ size_t ResourceManager::FreeMemRes(void* data) {
 }
 
 void ResourceManager::FreeMemBlocks() {
-    for (MemBlock& block : memBlocks_)
-        if (block.deleter) block.deleter(block.data.get());
+    std::list<MemBlock> blocks = std::move(memBlocks_);
     memBlocks_.clear();
+    for (MemBlock& block : blocks)
+        FreeBlock(std::move(block.data), block.deleter);
 }
 
 size_t ResourceManager::GetMemResBytes() const {

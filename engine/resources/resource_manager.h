@@ -58,7 +58,10 @@ class ResourceManager : public ImageProvider {
   public:
     using FailHandler = std::function<void(const std::string& name)>;
     using ReleaseCallback = std::function<void(ResRecord&)>;
-    using MemDeleter = void (*)(void*);
+    // A tracked block's deleter takes the block over: whatever it does not
+    // keep is freed when its argument goes, and the manager frees nothing
+    // after it, so a deleter cannot free a block twice.
+    using MemDeleter = void (*)(std::unique_ptr<uint8_t[]> data);
 
     ResourceManager();
     ~ResourceManager() override;
@@ -106,7 +109,7 @@ class ResourceManager : public ImageProvider {
     static void FreeResData(ResRecord& record);
     void SetReleaseCallback(ReleaseCallback callback);
 
-    // Tracked memory.
+    // Tracked memory: blocks freed through their deleter, or plainly without one.
     void* NewMemRes(size_t size, MemDeleter deleter);
     size_t FreeMemRes(void* data);
     void FreeMemBlocks();

@@ -87,6 +87,18 @@ TEST(BmpTest, Rle8AndRle4) {
     s.data = {4, 0x12, 0, 0, 0, 4, 0x34, 0x56, 0, 1};
     p = Read(PictureFormat::kBmp, WriteBmp(s));
     EXPECT_EQ(p.frames[0].index, (Bytes{3, 4, 5, 6, 1, 2, 1, 2}));
+
+    // Runs over the row padding, as common encoders write them for widths
+    // that are not a multiple of 4: the pixels past the width are dropped.
+    s.width = 3;
+    s.data = {8, 0x12, 0, 0, 0, 6, 0x34, 0x56, 0x70, 0, 0, 1};
+    p = Read(PictureFormat::kBmp, WriteBmp(s));
+    EXPECT_EQ(p.frames[0].index, (Bytes{3, 4, 5, 1, 2, 1}));
+    s.bpp = 8;
+    s.compression = 1;
+    s.data = {4, 6, 0, 0, 0, 4, 1, 2, 3, 4, 0, 1};
+    p = Read(PictureFormat::kBmp, WriteBmp(s));
+    EXPECT_EQ(p.frames[0].index, (Bytes{1, 2, 3, 6, 6, 6}));
 }
 
 TEST(BmpTest, SixteenBitBitfieldsAndThirtyTwoBitAlpha) {
@@ -99,6 +111,11 @@ TEST(BmpTest, SixteenBitBitfieldsAndThirtyTwoBitAlpha) {
     s.data = {0x00, 0xF8, 0x1F, 0x00};  // pure red, pure blue (5-6-5)
     Picture p = Read(PictureFormat::kBmp, WriteBmp(s));
     EXPECT_EQ(p.frames[0].bgra, (Bytes{0, 0, 255, 255, 255, 0, 0, 255}));
+    s.masks = {0x7C00, 0x03E0, 0x001F, 0x8000};  // 1-5-5-5 with its alpha bit
+    s.data = {0x00, 0xFC, 0x1F, 0x00};           // opaque red, clear blue
+    p = Read(PictureFormat::kBmp, WriteBmp(s));
+    EXPECT_TRUE(p.alphaValid);
+    EXPECT_EQ(p.frames[0].bgra, (Bytes{0, 0, 255, 255, 255, 0, 0, 0}));
 
     DibSpec a;
     a.width = 2;
@@ -160,7 +177,7 @@ TEST(BmpTest, RefusesRunLengthOverruns) {
         const char* name;
         Bytes code;
     } cases[] = {
-        {"run past the row", {5, 1, 0, 1}},
+        {"run past the row and its padding", {5, 1, 0, 1}},
         {"absolute past the row", {0, 6, 1, 2, 3, 4, 5, 6, 0, 1}},
         {"delta past the image", {0, 2, 9, 9, 0, 1}},
         {"cut inside an item", {4, 1, 0}},
@@ -171,6 +188,26 @@ TEST(BmpTest, RefusesRunLengthOverruns) {
         s.data = c.code;
         ExpectRefused(PictureFormat::kBmp, WriteBmp(s), c.name);
     }
+}
+
+TEST(PictureLimitsTest, SidesUpToSixteenBits) {
+    DibSpec s;
+    s.width = 65535;
+    s.height = 1;
+    s.bpp = 8;
+    s.colorsUsed = 2;
+    s.palette.assign(8, 0);
+    s.data.assign(65536, 1);
+    EXPECT_EQ(Read(PictureFormat::kBmp, WriteBmp(s)).width, 65535u);
+    PngSpec png;
+    png.width = 1;
+    png.height = 65535;
+    png.colourType = PNG_COLOR_TYPE_GRAY;
+    png.pixels.assign(65535, 7);
+    EXPECT_EQ(Read(PictureFormat::kPng, WritePng(png)).height, 65535u);
+    s.width = 65536;
+    s.data.assign(65536, 1);
+    ExpectRefused(PictureFormat::kBmp, WriteBmp(s), "wider than the record holds");
 }
 
 // ---- ICO ----
@@ -204,6 +241,9 @@ TEST(IcoTest, ThirtyTwoBitIconAndEmbeddedPng) {
     s.data = {1, 2, 3, 77, 0, 0, 0, 0};  // pixel, then the AND mask row
     Picture p = Read(PictureFormat::kIco, WriteIco(1, 1, WriteDib(s)));
     EXPECT_TRUE(p.alphaValid);
+    EXPECT_EQ(p.frames[0].bgra, (Bytes{1, 2, 3, 77}));
+    s.data.resize(4);  // no AND mask, as favicons with their own alpha are written
+    p = Read(PictureFormat::kIco, WriteIco(1, 1, WriteDib(s)));
     EXPECT_EQ(p.frames[0].bgra, (Bytes{1, 2, 3, 77}));
 
     PngSpec png;
@@ -514,6 +554,45 @@ TEST(PngTest, GreyAlphaBecomesColour) {
     EXPECT_EQ(p.frames[0].bgra, (Bytes{90, 90, 90, 30}));
 }
 
+TEST(PngTest, TransparentColourMatchesAllSixteenBits) {
+    // Two pixels that differ only in their low byte; the tRNS colour is the first.
+    PngSpec rgb;
+    rgb.width = 2;
+    rgb.height = 1;
+    rgb.colourType = PNG_COLOR_TYPE_RGB;
+    rgb.bitDepth = 16;
+    rgb.pixels = {0x10, 0x00, 0x20, 0x00, 0x30, 0x00, 0x10, 0x01, 0x20, 0x00, 0x30, 0x00};
+    rgb.trnsColour = true;
+    rgb.trns.red = 0x1000, rgb.trns.green = 0x2000, rgb.trns.blue = 0x3000;
+    PngSpec grey = rgb;
+    grey.colourType = PNG_COLOR_TYPE_GRAY;
+    grey.pixels = {0x10, 0x00, 0x10, 0x01};
+    grey.trns.gray = 0x1000;
+    for (const PngSpec* s : {&rgb, &grey}) {
+        Picture p = Read(PictureFormat::kPng, WritePng(*s));
+        ASSERT_FALSE(p.paletted);
+        EXPECT_TRUE(p.alphaValid);
+        EXPECT_FALSE(p.transColor);
+        EXPECT_EQ(p.frames[0].bgra[3], 0);
+        EXPECT_EQ(p.frames[0].bgra[7], 255);
+    }
+    // An 8-bit sample above 255 (libpng will not write one: the chunk goes in
+    // by hand after IHDR) matches no pixel and spills into no other channel.
+    PngSpec eight;
+    eight.width = 1;
+    eight.height = 1;
+    eight.colourType = PNG_COLOR_TYPE_RGB;
+    eight.pixels = {44, 1, 0};
+    Bytes file = WritePng(eight);
+    Bytes chunk = {0, 0, 0, 6, 't', 'R', 'N', 'S', 1, 0x2C, 0, 0, 0, 0};  // red 300 = 0x12C
+    const uint32_t crc = uint32_t(crc32(0, &chunk[4], 10));
+    chunk.insert(chunk.end(),
+                 {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8), uint8_t(crc)});
+    file.insert(file.begin() + 33, chunk.begin(), chunk.end());
+    LogCapture log;
+    EXPECT_FALSE(Read(PictureFormat::kPng, file).transColor);
+}
+
 // A PNG whose IHDR claims other dimensions, with a correct CRC.
 Bytes WithDimensions(Bytes png, uint32_t w, uint32_t h) {
     auto be = [&](size_t at, uint32_t v) {
@@ -581,10 +660,40 @@ TEST(JpegTest, RefusesDamagedFiles) {
     junk[0] = 0;
     ExpectRefused(PictureFormat::kJpg, junk, "no SOI");
     // A file cut inside its scan decodes with the rest filled (libjpeg's
-    // own recovery), never past its buffers.
+    // own recovery), never past its buffers, and says so once.
+    Bytes noise(64 * 64 * 3);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = uint8_t(i * i / 7);
+    Bytes cut = WriteJpeg(64, 64, 3, noise);
+    cut.resize(cut.size() * 2 / 3);
     Picture p;
     LogCapture log;
-    ReadPicture(PictureFormat::kJpg, Bytes(good.begin(), good.end() - 40), p);
+    EXPECT_TRUE(ReadPicture(PictureFormat::kJpg, cut, p));
+    EXPECT_EQ(log.lines().size(), 1u);
+}
+
+// A progressive file whose last scan is repeated until it has `scans` scans.
+Bytes WithScans(const Bytes& jpeg, size_t scans) {
+    size_t last = jpeg.size() - 2;
+    while (!(jpeg[last] == 0xFF && jpeg[last + 1] == 0xDA))
+        --last;
+    size_t have = 0;
+    for (size_t i = 0; i + 1 < jpeg.size(); ++i)
+        have += jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA;
+    Bytes out(jpeg.begin(), jpeg.end() - 2);
+    for (; have < scans; ++have)
+        out.insert(out.end(), jpeg.begin() + long(last), jpeg.end() - 2);
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
+TEST(JpegTest, ProgressiveScansAreBounded) {
+    Bytes grey(32 * 32);
+    for (size_t i = 0; i < grey.size(); ++i)
+        grey[i] = uint8_t(i * 7);
+    const Bytes progressive = WriteJpeg(32, 32, 1, grey, 90, true);
+    EXPECT_EQ(Read(PictureFormat::kJpg, WithScans(progressive, 100)).width, 32u);
+    ExpectRefused(PictureFormat::kJpg, WithScans(progressive, 20000), "20,000 scans");
 }
 
 // ---- GIF ----
@@ -623,6 +732,34 @@ TEST(GifTest, DifferentColourTablesBecomeColourWithAlpha) {
     EXPECT_TRUE(p.alphaValid);  // the second pixel is uncovered in frame 0
     EXPECT_EQ(p.frames[0].bgra, (Bytes{60, 50, 40, 255, 0, 0, 0, 0}));
     EXPECT_EQ(p.frames[1].bgra, (Bytes{60, 50, 40, 255, 3, 2, 1, 255}));
+}
+
+TEST(GifTest, EachFrameKeysOnlyItsOwnTransparentIndex) {
+    GifSpec g;
+    g.width = 2;
+    g.height = 1;
+    g.palette = {10, 20, 30, 40, 50, 60};
+    // Index 0 is clear in frame 0 and an opaque colour in frame 1.
+    g.frames.push_back({0, 0, 2, 1, {0, 1}, {}, 0, 1, 10, false});
+    g.frames.push_back({0, 0, 2, 1, {1, 0}, {}, -1, 1, 10, false});
+    Picture p = Read(PictureFormat::kGif, WriteGif(g));
+    EXPECT_FALSE(p.paletted);
+    EXPECT_EQ(p.frames[0].bgra, (Bytes{0, 0, 0, 0, 60, 50, 40, 255}));
+    EXPECT_EQ(p.frames[1].bgra, (Bytes{60, 50, 40, 255, 30, 20, 10, 255}));
+
+    // Uncovered areas are clear on the paletted road too: no index is
+    // transparent here, so the picture takes the colour road.
+    g.frames = {{0, 0, 1, 1, {1}, {}, -1, 1, 10, false}};
+    p = Read(PictureFormat::kGif, WriteGif(g));
+    EXPECT_FALSE(p.paletted);
+    EXPECT_EQ(p.frames[0].bgra, (Bytes{60, 50, 40, 255, 0, 0, 0, 0}));
+    // One index clear in every frame that names one, drawn by none: paletted.
+    g.frames = {{0, 0, 1, 1, {1}, {}, 0, 1, 10, false}, {1, 0, 1, 1, {1}, {}, -1, 1, 10, false}};
+    p = Read(PictureFormat::kGif, WriteGif(g));
+    ASSERT_TRUE(p.paletted);
+    EXPECT_EQ(p.transIndex, 0);
+    EXPECT_EQ(p.frames[0].index, (Bytes{1, 0}));
+    EXPECT_EQ(p.frames[1].index, (Bytes{1, 1}));
 }
 
 TEST(GifTest, RefusesDamagedFiles) {
@@ -697,15 +834,23 @@ TEST_F(TiffTest, PaletteRgbAndRgba) {
         EXPECT_EQ(p.frames[0].bgra[i * 4 + 2], i);
     }
 
+    // Alpha comes out straight: unassociated samples as stored, associated
+    // (premultiplied) ones divided back out.
     TiffSpec rgba = rgb;
     rgba.samples = 4;
-    rgba.alpha = true;
-    rgba.pixels.clear();
-    for (int i = 0; i < 10; ++i)
-        rgba.pixels.insert(rgba.pixels.end(), {1, 2, 3, uint8_t(i * 20)});
-    p = Read(PictureFormat::kTif, WriteTiff(rgba, Path()));
-    EXPECT_TRUE(p.alphaValid);
-    EXPECT_EQ(p.frames[0].bgra[4 * 4 + 3], 80);
+    rgba.height = 1;
+    rgba.pixels = {100, 50, 200, 20, 10, 20, 40, 128};
+    struct {
+        int extra;
+        Bytes want;
+    } alphas[] = {{EXTRASAMPLE_UNASSALPHA, {200, 50, 100, 20, 40, 20, 10, 128}},
+                  {EXTRASAMPLE_ASSOCALPHA, {255, 255, 255, 20, 80, 40, 20, 128}}};
+    for (auto& a : alphas) {
+        rgba.extraSample = a.extra;
+        p = Read(PictureFormat::kTif, WriteTiff(rgba, Path()));
+        EXPECT_TRUE(p.alphaValid);
+        EXPECT_EQ(p.frames[0].bgra, a.want) << a.extra;
+    }
 
     TiffSpec bilevel;
     bilevel.width = 10;
@@ -716,6 +861,49 @@ TEST_F(TiffTest, PaletteRgbAndRgba) {
     bilevel.pixels = {0xA5, 0xC0};
     p = Read(PictureFormat::kTif, WriteTiff(bilevel, Path()));
     EXPECT_EQ(p.frames[0].index, (Bytes{1, 0, 1, 0, 0, 1, 0, 1, 1, 1}));
+}
+
+TEST_F(TiffTest, OrientationTurnsEveryKindOfPage) {
+    // Stored rows 0 1 2 / 3 4 5, shown as each orientation tag says.
+    const struct {
+        uint16_t orientation;
+        uint32_t width;
+        Bytes shown;
+    } rows[] = {
+        {ORIENTATION_TOPLEFT, 3, {0, 1, 2, 3, 4, 5}},
+        {ORIENTATION_TOPRIGHT, 3, {2, 1, 0, 5, 4, 3}},
+        {ORIENTATION_BOTRIGHT, 3, {5, 4, 3, 2, 1, 0}},
+        {ORIENTATION_BOTLEFT, 3, {3, 4, 5, 0, 1, 2}},
+        {ORIENTATION_LEFTTOP, 2, {0, 3, 1, 4, 2, 5}},
+        {ORIENTATION_RIGHTTOP, 2, {3, 0, 4, 1, 5, 2}},
+        {ORIENTATION_RIGHTBOT, 2, {5, 2, 4, 1, 3, 0}},
+        {ORIENTATION_LEFTBOT, 2, {2, 5, 1, 4, 0, 3}},
+    };
+    TiffSpec grey;
+    grey.width = 3;
+    grey.height = 2;
+    grey.samples = 1;
+    grey.photometric = PHOTOMETRIC_MINISBLACK;
+    grey.pixels = {0, 1, 2, 3, 4, 5};
+    TiffSpec rgb = grey;
+    rgb.samples = 3;
+    rgb.photometric = PHOTOMETRIC_RGB;
+    rgb.pixels.clear();
+    for (uint8_t v = 0; v < 6; ++v)
+        rgb.pixels.insert(rgb.pixels.end(), {v, 0, 0});
+    for (auto& row : rows) {
+        SCOPED_TRACE(row.orientation);
+        grey.orientation = rgb.orientation = row.orientation;
+        Picture p = Read(PictureFormat::kTif, WriteTiff(grey, Path()));
+        EXPECT_EQ(p.width, row.width);
+        EXPECT_EQ(p.frames[0].index, row.shown);
+        p = Read(PictureFormat::kTif, WriteTiff(rgb, Path()));
+        EXPECT_EQ(p.width, row.width);
+        Bytes red;
+        for (size_t i = 2; i < p.frames[0].bgra.size(); i += 4)
+            red.push_back(p.frames[0].bgra[i]);
+        EXPECT_EQ(red, row.shown);
+    }
 }
 
 TEST_F(TiffTest, RefusesDamagedFiles) {

@@ -71,6 +71,9 @@ std::map<std::string, std::vector<std::pair<std::string, Bytes>>> Seeds() {
     rle.palette.assign(32, 3);
     rle.data = {3, 5, 1, 7, 0, 0, 0, 3, 1, 2, 3, 0, 1, 4, 0, 1};
     seeds["bmp"].push_back({"rle8", WriteBmp(rle)});
+    rle.width = 3;  // runs over the row padding
+    rle.data = {4, 6, 0, 0, 0, 4, 1, 2, 3, 4, 0, 1};
+    seeds["bmp"].push_back({"rle8-padding", WriteBmp(rle)});
 
     DibSpec ico;
     ico.width = 2;
@@ -82,6 +85,11 @@ std::map<std::string, std::vector<std::pair<std::string, Bytes>>> Seeds() {
     Bytes mask = DibRows({0x40, 0, 0, 0, 0x80, 0, 0, 0}, 4, 2);
     ico.data.insert(ico.data.end(), mask.begin(), mask.end());
     seeds["ico"].push_back({"paletted", WriteIco(2, 2, WriteDib(ico))});
+    ico.bpp = 32;
+    ico.colorsUsed = 0;
+    ico.palette.clear();
+    ico.data = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};  // no AND mask
+    seeds["ico"].push_back({"alpha-no-mask", WriteIco(2, 2, WriteDib(ico))});
 
     Bytes tga = WriteTgaHeader(10, 3, 2, 32, 0x28);
     tga.insert(tga.end(), {0x82, 1, 2, 3, 4, 0x02, 5, 6, 7, 8, 9, 9, 9, 9, 1, 1, 1, 1});
@@ -111,12 +119,22 @@ std::map<std::string, std::vector<std::pair<std::string, Bytes>>> Seeds() {
     rgba.height = 2;
     rgba.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     seeds["png"].push_back({"rgba", WritePng(rgba)});
+    PngSpec deep;
+    deep.width = 2;
+    deep.height = 1;
+    deep.colourType = PNG_COLOR_TYPE_RGB;
+    deep.bitDepth = 16;
+    deep.pixels = {1, 0, 2, 0, 3, 0, 1, 1, 2, 0, 3, 0};
+    deep.trnsColour = true;
+    deep.trns.red = 0x100, deep.trns.green = 0x200, deep.trns.blue = 0x300;
+    seeds["png"].push_back({"rgb16-trns", WritePng(deep)});
 
     Bytes rgb;
     for (int i = 0; i < 8 * 8; ++i)
         rgb.insert(rgb.end(), {uint8_t(i * 4), 100, 50});
     seeds["jpg"].push_back({"rgb", WriteJpeg(8, 8, 3, rgb, 50)});
     seeds["jpg"].push_back({"grey", WriteJpeg(8, 8, 1, Bytes(64, 128), 50)});
+    seeds["jpg"].push_back({"progressive", WriteJpeg(8, 8, 3, rgb, 50, true)});
 
     GifSpec gif;
     gif.width = 4;
@@ -126,6 +144,8 @@ std::map<std::string, std::vector<std::pair<std::string, Bytes>>> Seeds() {
     gif.frames.push_back({1, 1, 2, 2, {2, 0, 2, 2}, {}, 0, 2, 30, false});
     gif.frames.push_back({0, 0, 1, 1, {1}, {9, 9, 9, 8, 8, 8}, -1, 3, 5, false});
     seeds["gif"].push_back({"anim", WriteGif(gif)});
+    gif.frames[2] = {0, 0, 2, 1, {0, 3}, {}, -1, 1, 5, false};  // index 0 opaque here
+    seeds["gif"].push_back({"own-transparency", WriteGif(gif)});
 
     const std::string tmp = (std::filesystem::temp_directory_path() /
                              ("qevo_seed_" + std::to_string(::getpid()) + ".tif"))
@@ -150,6 +170,16 @@ std::map<std::string, std::vector<std::pair<std::string, Bytes>>> Seeds() {
     }
     pal.pixels = {0x01, 0x23, 0x45, 0x67};
     seeds["tif"].push_back({"palette", WriteTiff(pal, tmp)});
+    TiffSpec turned = tiff;
+    turned.samples = 4;
+    turned.extraSample = EXTRASAMPLE_ASSOCALPHA;
+    turned.orientation = ORIENTATION_RIGHTTOP;
+    turned.pixels.clear();
+    for (int i = 0; i < 12; ++i)
+        turned.pixels.insert(turned.pixels.end(), {uint8_t(i), 7, 20, uint8_t(i * 20)});
+    seeds["tif"].push_back({"premultiplied-turned", WriteTiff(turned, tmp)});
+    pal.orientation = ORIENTATION_BOTRIGHT;
+    seeds["tif"].push_back({"palette-turned", WriteTiff(pal, tmp)});
     std::filesystem::remove(tmp);
     return seeds;
 }

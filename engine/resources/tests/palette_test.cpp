@@ -13,7 +13,8 @@ namespace {
 std::vector<uint8_t> Quad(const std::string& name, uint16_t count, size_t triples) {
     std::vector<uint8_t> out;
     platform::ByteWriter w(out);
-    w.FixedString(name, 32);
+    w.FixedString(name, 33);
+    out.pop_back();  // a 32-byte name keeps all its bytes
     w.U16(count);
     for (size_t i = 0; i < triples; ++i) {
         w.U8(uint8_t(i));
@@ -56,8 +57,9 @@ TEST(PaletteTest, AssignRefusesShortBytes) {
     PaletteRecord p;
     EXPECT_FALSE(p.Assign(std::vector<uint8_t>(33)));
     EXPECT_FALSE(p.Assign(Quad("short", 10, 9)));
+    EXPECT_FALSE(p.Assign(Quad(std::string(32, 'n'), 1, 1)));  // the name has no NUL
     EXPECT_EQ(p.count(), 0u);
-    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.lines().size(), 3u);
 }
 
 TEST(PaletteTest, LookupFindsNearestAndExact) {

@@ -11,6 +11,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -79,7 +80,7 @@ inline Bytes WritePng(const PngSpec& s) {
 // ---- JPEG ----
 
 inline Bytes WriteJpeg(uint32_t width, uint32_t height, int components, const Bytes& pixels,
-                       int quality = 95) {
+                       int quality = 95, bool progressive = false) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -93,6 +94,7 @@ inline Bytes WriteJpeg(uint32_t width, uint32_t height, int components, const By
     c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < height) {
         JSAMPROW row = const_cast<JSAMPROW>(&pixels[size_t(c.next_scanline) * width * components]);
@@ -173,7 +175,8 @@ struct TiffSpec {
     uint16_t samples = 3;
     uint16_t bits = 8;
     uint16_t photometric = PHOTOMETRIC_RGB;
-    bool alpha = false;             // last sample is unassociated alpha
+    int extraSample = -1;  // the last sample's EXTRASAMPLE_* kind, -1 for none
+    uint16_t orientation = ORIENTATION_TOPLEFT;
     std::vector<uint16_t> r, g, b;  // colour map for palette pages
     Bytes pixels;                   // packed rows
     uint16_t compression = COMPRESSION_LZW;
@@ -189,10 +192,11 @@ inline Bytes WriteTiff(const TiffSpec& s, const std::string& path) {
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
-    if (s.alpha) {
-        uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+    if (s.extraSample >= 0) {
+        uint16_t extra = uint16_t(s.extraSample);
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
+    if (s.orientation != ORIENTATION_TOPLEFT) TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
     if (!s.r.empty()) TIFFSetField(tif, TIFFTAG_COLORMAP, s.r.data(), s.g.data(), s.b.data());
     const size_t rowBytes = (size_t(s.width) * s.samples * s.bits + 7) / 8;
     for (uint32_t y = 0; y < s.height; ++y) {
@@ -213,13 +217,13 @@ struct DibSpec {
     Bytes palette;  // B, G, R, 0 quads
     uint32_t colorsUsed = 0;
     Bytes data;                   // pixel data as stored (rows or RLE code)
-    std::vector<uint32_t> masks;  // bitfields after a 40-byte header
+    std::vector<uint32_t> masks;  // three after a 40-byte header, or four in a 56-byte one
 };
 
 inline Bytes WriteDib(const DibSpec& s) {
     Bytes out;
     platform::ByteWriter w(out);
-    w.U32(40);
+    w.U32(s.masks.size() == 4 ? 56 : 40);
     w.I32(s.width);
     w.I32(s.height);
     w.U16(1);

@@ -241,6 +241,11 @@ TEST(PpsDecodeTest, SharedPaletteKeyRules) {
     spec.flags |= kImageKeyed;
     ASSERT_EQ(DecodePps(WritePps(spec), image), 4u);
     EXPECT_EQ(image.colorKey, 3u);
+    // A name must end within its 32 bytes, as in a ".quad" file.
+    spec.paletteName.assign(32, 'n');
+    testing::LogCapture log;
+    EXPECT_EQ(DecodePps(WritePps(spec), image), 0u);
+    EXPECT_EQ(log.lines().size(), 1u);
 }
 
 TEST(PpsDecodeTest, LoadBindsSharedPalette) {
@@ -295,14 +300,14 @@ TEST(PpsDecodeTest, HotSpotWord) {
     EXPECT_EQ(image.hotSpotY, 4);
 }
 
-TEST(PpsDecodeTest, ZeroDelayBecomesTheDefault) {
+TEST(PpsDecodeTest, ZeroDelayStaysZero) {
     auto spec = SmallColour(5);
     spec.flags |= kImageDelays;
     testing::LogCapture log;
     ImageRecord image;
     ASSERT_NE(DecodePps(WritePps(spec), image), 0u);
-    EXPECT_EQ(image.frameDelays, std::vector<uint32_t>{100});
-    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(image.frameDelays, std::vector<uint32_t>{0});
+    EXPECT_TRUE(log.lines().empty());
 }
 
 // Offsets into a small one-frame colour file.
@@ -378,6 +383,14 @@ TEST(PpsDecodeTest, MalformedPlanesStopAtTheirBoundAndLoad) {
         ImageRecord image;
         EXPECT_EQ(DecodePps(file, image), 32u);
         EXPECT_TRUE(log.Contains("解码在边界处停止"));
+        // Planes that end short: run-length code or zlib data for 5 of 8 pixels.
+        for (bool alphaShort : {false, true}) {
+            spec.frames[0].codedPixels = alphaShort ? 8 : 5;
+            spec.frames[0].codedAlpha = alphaShort ? 5 : 8;
+            testing::LogCapture shortLog;
+            EXPECT_EQ(DecodePps(WritePps(spec), image), 32u);
+            EXPECT_TRUE(shortLog.Contains("解码在边界处停止")) << alphaShort;
+        }
     }
 }
 

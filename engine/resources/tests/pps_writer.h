@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ namespace engine::testing {
 struct PpsFrameSpec {
     std::vector<uint8_t> pixels;  // decoded frame in the image's pixel shape
     uint32_t delay = 0;
+    // Pixels coded in the first and the alpha plane (fewer: a plane that ends short).
+    size_t codedPixels = SIZE_MAX, codedAlpha = SIZE_MAX;
 };
 
 struct PpsSpec {
@@ -106,7 +109,8 @@ inline std::vector<uint8_t> WritePps(const PpsSpec& spec) {
     w.U16(spec.colorCount);
     w.U16(0);
     if (spec.flags & 2) {
-        w.FixedString(spec.paletteName, 32);
+        w.FixedString(spec.paletteName, 33);
+        out.pop_back();  // a 32-byte name keeps all its bytes
     } else if (paletted) {
         w.Bytes(spec.palette);
     }
@@ -126,6 +130,8 @@ inline std::vector<uint8_t> WritePps(const PpsSpec& spec) {
                 if (alpha) second.push_back(frame.pixels[i * bpp + in]);
             }
         }
+        first.resize(std::min(first.size(), frame.codedPixels * in));
+        second.resize(std::min(second.size(), frame.codedAlpha));
         std::vector<uint8_t> a, b;
         switch (spec.method) {
             case 1:

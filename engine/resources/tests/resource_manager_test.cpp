@@ -263,19 +263,21 @@ TEST_F(ResourceManagerTest, ReleaseHonoursTheReferenceCount) {
     EXPECT_EQ(rm_.GetMemResBytes(), 0u);
 }
 
-int deleted = 0;
-void CountDelete(void*) {
-    ++deleted;
+// A deleter owns the block it is handed: this one keeps it alive.
+std::unique_ptr<uint8_t[]> kept;
+void Keep(std::unique_ptr<uint8_t[]> data) {
+    kept = std::move(data);
 }
 
 TEST_F(ResourceManagerTest, TrackedMemoryBlocks) {
-    deleted = 0;
     void* a = rm_.NewMemRes(100, nullptr);
-    void* b = rm_.NewMemRes(28, &CountDelete);
+    void* b = rm_.NewMemRes(28, &Keep);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(rm_.GetMemResBytes(), 128u);
     EXPECT_EQ(rm_.FreeMemRes(b), 28u);
-    EXPECT_EQ(deleted, 1);
+    ASSERT_EQ(kept.get(), b);
+    kept[27] = 1;  // still the deleter's: the manager freed nothing behind its back
+    kept.reset();
     int local = 0;
     EXPECT_EQ(rm_.FreeMemRes(&local), 0u);  // not ours: left alone
     EXPECT_EQ(rm_.GetMemResBytes(), 100u);
