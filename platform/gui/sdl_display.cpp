@@ -14,6 +14,7 @@
 #include "platform/gui/display.h"
 #include "platform/gui/sdl_keys.h"
 #include "platform/gui/virtual_keys.h"
+#include "platform/gui/x11_errors.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -364,6 +365,8 @@ class SdlDisplay final : public Display {
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         // Windows are plain pixel buffers: present them without a GL renderer.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // Before SDL opens X: it keeps this handler as the one to fall back on.
+        KeepXErrorsFromEndingTheProcess();
         bool ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
         Uint32 wake = ok ? SDL_RegisterEvents(1) : Uint32(-1);
         {

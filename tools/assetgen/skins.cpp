@@ -87,7 +87,7 @@ Surface WaitBackground(const Theme& t) {
 }
 
 Surface DialogBar(const Theme& t) {
-    Surface s = Gradient(300, 40, t.dark, t.mid, platform::GRADIENT_FILL_RECT_V);
+    Surface s = Gradient(1024, 40, t.dark, t.mid, platform::GRADIENT_FILL_RECT_V);
     Painter p(s);
     p.FillSolidRect({0, 0, 60, 40}, t.dark);  // the left part (DlgBarBKLeftWidth)
     p.FillSolidRect({60, 0, 62, 40}, t.light);
