@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "client/tests/ui_fixture.h"
@@ -23,6 +24,18 @@ TEST(MenuResourcesTest, TemplatesRoundTripAndBadBytesAreRefused) {
         {MF_POPUP, 0, "skin", {{0, 20000, "更多皮肤...", {}}, {MF_SEPARATOR, 0, "", {}}}},
         {platform::MF_GRAYED, 7, "x\tCtrl+X", {}}};
     const auto bytes = EncodeMenuTemplate(menu);
+    const ToolbarTemplate toolbar{16, 15, {1900, 0, 1902}};
+    // QEVO_WRITE_CORPUS=<fuzz/corpus> writes these as the fuzz target's seeds
+    // (the first byte picks the reader).
+    if (const char* corpus = std::getenv("QEVO_WRITE_CORPUS")) {
+        const std::string dir = std::string(corpus) + "/client_menu_resources/";
+        auto seed = [](uint8_t reader, std::vector<uint8_t> body) {
+            body.insert(body.begin(), reader);
+            return body;
+        };
+        assetgen::WriteBytes(dir + "skin_menu", seed(0, bytes));
+        assetgen::WriteBytes(dir + "toolbar", seed(1, EncodeToolbar(toolbar)));
+    }
     const auto parsed = ParseMenuTemplate(bytes);
     ASSERT_TRUE(parsed);
     ASSERT_EQ(parsed->size(), 2u);
@@ -42,7 +55,6 @@ TEST(MenuResourcesTest, TemplatesRoundTripAndBadBytesAreRefused) {
         deep = {{MF_POPUP, 0, "a", deep}};
     EXPECT_FALSE(ParseMenuTemplate(EncodeMenuTemplate(deep)));
 
-    const ToolbarTemplate toolbar{16, 15, {1900, 0, 1902}};
     const auto parsedBar = ParseToolbar(EncodeToolbar(toolbar));
     ASSERT_TRUE(parsedBar);
     EXPECT_EQ(parsedBar->ImageOf(1902), 1);  // separators have no picture
