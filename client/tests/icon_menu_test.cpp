@@ -145,8 +145,9 @@ TEST(IconMenuTest, IconsComeFromToolbarsAndImageLists) {
     EXPECT_EQ(platform::ColorOf(canvas.At(5, 2 + 7)), 0x0000FFu);  // 2 inside the box
 
     // Deleting the submenu takes its handle off the process-wide list.
+    const platform::HMENU handle = subRaw->GetSafeHmenu();
     ASSERT_TRUE(menu.DeleteMenu(2, platform::MF_BYPOSITION));
-    EXPECT_FALSE(CIconMenu::IsSubmenuHandle(subRaw->GetSafeHmenu()));
+    EXPECT_FALSE(CIconMenu::IsSubmenuHandle(handle));
     EXPECT_EQ(menu.GetMenuItemCount(), 2);
     EXPECT_TRUE(menu.DeleteMenu(1901, platform::MF_BYCOMMAND));
     EXPECT_EQ(menu.GetMenuItemCount(), 1);

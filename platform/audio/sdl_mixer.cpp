@@ -61,7 +61,7 @@ struct MixerApi {
 
 class SdlMixerBackend final : public AudioBackend {
   public:
-    SdlMixerBackend(void* library, const MixerApi& api) : library_(library), mix_(api) {}
+    explicit SdlMixerBackend(const MixerApi& api) : mix_(api) {}
     ~SdlMixerBackend() override {
         CloseMusic();
         mix_.haltChannel(-1);
@@ -70,13 +70,17 @@ class SdlMixerBackend final : public AudioBackend {
         mix_.closeAudio();
         mix_.quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        dlclose(library_);
+        // The library stays loaded: its decoders' libraries keep state of
+        // their own, and a later OpenSdlMixer finds it at once.
     }
 
     SoundId Load(std::span<const uint8_t> bytes) override {
         if (bytes.empty() || bytes.size() > size_t(INT32_MAX)) return 0;
         SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
-        Mix_Chunk* chunk = rw ? mix_.loadWavRw(rw, 1) : nullptr;
+        if (!rw) return 0;
+        // Closed here: the mixer leaves it open when the bytes are no sound.
+        Mix_Chunk* chunk = mix_.loadWavRw(rw, 0);
+        SDL_RWclose(rw);
         if (!chunk) return 0;
         chunks_[++lastId_] = chunk;
         return lastId_;
@@ -118,7 +122,6 @@ class SdlMixerBackend final : public AudioBackend {
     bool MusicPlaying() const override { return music_ && mix_.playingMusic() != 0; }
 
   private:
-    void* library_;
     MixerApi mix_;
     std::map<SoundId, Mix_Chunk*> chunks_;
     SoundId lastId_ = 0;
@@ -147,7 +150,7 @@ std::unique_ptr<AudioBackend> OpenSdlMixer(const char* library) {
         dlclose(handle);
         return nullptr;
     }
-    return std::make_unique<SdlMixerBackend>(handle, api);
+    return std::make_unique<SdlMixerBackend>(api);
 }
 
 }  // namespace platform
