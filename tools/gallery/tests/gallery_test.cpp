@@ -143,8 +143,10 @@ TEST(GalleryTest, UnderXvfbTheScreenShowsTheGoldenPictures) {
         platform::testing_support::X11Client x(server.Display());
         ASSERT_TRUE(x.Connected());
         GalleryRun run;
-        const auto shots =
-            run.Take([&](const platform::RECT& screen, const Surface&) { return x.Grab(screen); });
+        const auto shots = run.Take([&](const platform::RECT& screen, const Surface&) {
+            sdl->Flush();  // what was presented is on the screen
+            return x.Grab(screen);
+        });
         ASSERT_EQ(shots.size(), 5u);
         for (const auto& [name, picture] : shots) {
             const Surface golden = Surface::LoadPng(GoldenPath(name));
