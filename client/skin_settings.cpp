@@ -21,13 +21,6 @@ std::string FolderOf(const std::string& file) {
     return folder;
 }
 
-// Name order ignoring the case of ASCII letters.
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return uint8_t(platform::AsciiToLower(x)) < uint8_t(platform::AsciiToLower(y));
-    });
-}
-
 }  // namespace
 
 CSkinSettings::CSkinSettings(std::string iniPath) : iniPath_(std::move(iniPath)) {}
@@ -63,7 +56,7 @@ void CSkinSettings::EnumSkins() {
         if (entry.directory && platform::FileExists(root + entry.name + "\\skin.ini"))
             names.push_back(entry.name);
     }
-    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    std::sort(names.begin(), names.end(), platform::LessIgnoringAsciiCase);
     if (names.size() > kMaxSkins) {
         transport::LogPrintf("%zu skins installed; the first %zu are offered", names.size(),
                              kMaxSkins);

@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 namespace platform {
@@ -64,6 +66,12 @@ size_t GbkCharLength(std::string_view text, size_t pos) {
         if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) return 2;
     }
     return 1;
+}
+
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return uint8_t(AsciiToLower(x)) < uint8_t(AsciiToLower(y));
+    });
 }
 
 std::string GbkToUtf8(std::string_view gbk) {

@@ -26,6 +26,8 @@ inline char AsciiToLower(char c) {
 // Equal ignoring the case of ASCII letters; a double-byte character is
 // compared exactly, since its trail byte may be a letter.
 bool GbkEqualsIgnoreCase(std::string_view a, std::string_view b);
+// Byte order with ASCII letters folded to lower case: how names are listed.
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Invalid or unmappable sequences become U+FFFD in UTF-8 and '?' in GBK.
 std::string GbkToUtf8(std::string_view gbk);

@@ -42,10 +42,7 @@ void CFacePickerWnd::LoadFaces() {
     std::vector<platform::FoundFile> files = platform::FindFiles(folder_ + "*.bmp");
     // The file system lists in no order; faces go in name order.
     std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
-        return std::lexicographical_compare(
-            a.name.begin(), a.name.end(), b.name.begin(), b.name.end(), [](char x, char y) {
-                return uint8_t(platform::AsciiToLower(x)) < uint8_t(platform::AsciiToLower(y));
-            });
+        return platform::LessIgnoringAsciiCase(a.name, b.name);
     });
     for (const auto& file : files) {
         if (buttons_.size() >= kMaxFaces) break;
