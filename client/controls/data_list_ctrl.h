@@ -1,6 +1,6 @@
 #pragma once
 // CDataListCtrl: the report list of the player pane. Its columns come from a
-// column specification "title|format|width|title|format|width|..." (format
+// column list "title|format|width|title|format|width|..." (format
 // a decimal LVCFMT value, width in pixels; an incomplete last triple is
 // left out); fixed columns refuse the divider drag. Its header is a
 // CFlatHeaderCtrl: flat items, text with an end ellipsis, a sort mark.
@@ -40,7 +40,7 @@ class CDataListCtrl : public platform::CListCtrl {
 
     void SetColumnSpec(std::string_view spec) { spec_ = std::string(spec); }
     const std::string& ColumnSpecText() const { return spec_; }
-    // Deletes every column and inserts those of the specification.
+    // Deletes every column and inserts those of the column list.
     void SetupColumns();
     // The column whose title equals `name` ignoring case, or -1.
     int FindColumn(std::string_view name) const;
