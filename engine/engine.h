@@ -15,8 +15,9 @@
 //   engine_object.h   objects living in the World; engine_message.h messages
 //   frame_strip.h     frame-strip timing; particles.h particle maths
 //   screen_device.h   the logical screen and its layers (screen_layer.h)
-//   engine_clock.h, geometry.h, draw_record.h, game_log.h, error_box.h,
-//   sound.h           clock, geometry, the draw record, logging, sound slot
+//   sound_manager.h   effects, built-in sounds and looping music
+//   engine_clock.h, geometry.h, draw_record.h, game_log.h, error_box.h
+//                     clock, geometry, the draw record, logging
 // The resource side (pictures, blitters, rich text) is engine/resources.
 
 #include "engine/advanced_button.h"
@@ -40,7 +41,7 @@
 #include "engine/particles.h"
 #include "engine/pool_entity.h"
 #include "engine/screen_device.h"
-#include "engine/sound.h"
+#include "engine/sound_manager.h"
 #include "engine/table_view.h"
 #include "engine/text_entity.h"
 #include "engine/world.h"

@@ -21,6 +21,7 @@ constexpr platform::COLORREF kOverlayText = 0x0000FF;
 GameEngine::GameEngine(ResourceManager& resources)
     : world_(&resources), resources_(resources), random_(1) {
     world_.SetResources(&resources);
+    resources_.SetSoundLibraryOpener(OpenPlatformSoundLibrary);
 }
 
 GameEngine::GameEngine() : GameEngine(GetResourceManagerInstance()) {}

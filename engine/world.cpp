@@ -35,15 +35,14 @@ std::unique_ptr<Entity> MakeEntityOfKind(uint32_t kind, ImageProvider* images) {
     }
 }
 
-World::World(ImageProvider* images)
-    : images_(images), screen_(images), sound_(std::make_unique<SoundInterface>()) {}
+World::World(ImageProvider* images) : images_(images), screen_(images) {}
 
 World::~World() {
     // Entities leave their layers and parents before the screen goes.
     Clear();
     objects_.clear();
     retired_.clear();
-    if (sound_) sound_->Release();
+    sound_.Release();
 }
 
 uint32_t World::NextApplyId() {
@@ -420,12 +419,7 @@ int World::Draw(platform::Surface& target) {
     return screen_.Present(now_, target);
 }
 
-// ---- Sound and clean-up -------------------------------------------------------------
-
-void World::SetSound(std::unique_ptr<SoundInterface> sound) {
-    if (sound_) sound_->Release();
-    sound_ = sound ? std::move(sound) : std::make_unique<SoundInterface>();
-}
+// ---- Clean-up -------------------------------------------------------------
 
 void World::Clear() {
     StopAll();

@@ -23,7 +23,7 @@
 #include "engine/engine_object.h"
 #include "engine/entity.h"
 #include "engine/screen_device.h"
-#include "engine/sound.h"
+#include "engine/sound_manager.h"
 
 namespace platform {
 class Surface;
@@ -55,7 +55,10 @@ class World {
     ScreenDevice& Screen() { return screen_; }
     // The engine's resources (fonts, sounds) for what lives in the World;
     // null until the engine sets them.
-    void SetResources(ResourceManager* resources) { resources_ = resources; }
+    void SetResources(ResourceManager* resources) {
+        resources_ = resources;
+        sound_.SetResources(resources);
+    }
     ResourceManager* Resources() const { return resources_; }
 
     // ---- Ids ----
@@ -195,8 +198,7 @@ class World {
     size_t EventCount() const { return 0; }
 
     // ---- Sound ----
-    SoundInterface& Sound() { return *sound_; }
-    void SetSound(std::unique_ptr<SoundInterface> sound);
+    SoundManager& Sound() { return sound_; }
 
     // Stops every Apply, removes every control, releases every entity.
     void Clear();
@@ -239,7 +241,7 @@ class World {
     uint32_t currentEvent_ = 0;
     uint32_t defaultTarget_ = 0;
     uint32_t cursorControl_ = 0;
-    std::unique_ptr<SoundInterface> sound_;
+    SoundManager sound_;
     std::function<void()> workNotifier_;
 };
 

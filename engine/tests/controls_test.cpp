@@ -8,30 +8,22 @@
 #include "engine/control_record.h"
 #include "engine/engine_clock.h"
 #include "engine/mouse_controller.h"
+#include "engine/tests/recorded_sound.h"
 #include "engine/tests/runtime_fixture.h"
 #include "engine/text_entity.h"
 
 namespace engine {
 namespace {
 
-// Remembers the built-in sounds played.
-class SoundLog : public SoundInterface {
-  public:
-    explicit SoundLog(std::vector<int>& played) : played_(played) {}
-    int PlaySystemSound(int id, std::string_view) override {
-        played_.push_back(id);
-        return 1;
-    }
-
-  private:
-    std::vector<int>& played_;
-};
-
 class ControlsTest : public testing::EngineTest {
   protected:
+    // The buttons' built-in sounds through the sample library: 29001 to
+    // 29003 tagged 1 to 3.
     ControlsTest() {
         EngineClock::Update();
-        world().SetSound(std::make_unique<SoundLog>(sounds_));
+        for (uint8_t i = 1; i <= 3; ++i)
+            testing::WriteTaggedWav(dir_ / ("res/sound/" + std::to_string(29000 + i) + ".wav"), i);
+        world().Sound().EnableBass();
     }
     AdvancedButton* Button(int32_t x, int32_t y, uint32_t code = 500) {
         auto* button = engine_.CreateButton<AdvancedButton>();
@@ -49,7 +41,7 @@ class ControlsTest : public testing::EngineTest {
         engine_.OnLButtonUp(0, 0, 0);
         engine_.PumpMessages();
     }
-    std::vector<int> sounds_;
+    testing::RecordedSound sound_;
 };
 
 TEST_F(ControlsTest, AButtonShowsHoverPressAndReleaseAndSendsItsMessage) {
@@ -72,7 +64,7 @@ TEST_F(ControlsTest, AButtonShowsHoverPressAndReleaseAndSendsItsMessage) {
         EXPECT_DOUBLE_EQ(Opacity(b), step.opacity) << step.what;
     }
     EXPECT_EQ(recorder_->codes, (std::vector<uint32_t>{500}));
-    EXPECT_EQ(sounds_, (std::vector<int>{29001, 29002, 29003}));
+    EXPECT_EQ(sound_.Played(), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST_F(ControlsTest, AHotKeyWorksOnlyOnAnEnabledShownButton) {

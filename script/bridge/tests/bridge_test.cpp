@@ -6,6 +6,7 @@
 
 #include "engine/engine_clock.h"
 #include "engine/image_entity.h"
+#include "engine/tests/recorded_sound.h"
 #include "engine/tests/runtime_fixture.h"
 #include "engine/text_entity.h"
 #include "script/bridge/script_button.h"
@@ -28,22 +29,6 @@ class Scene : public engine::GameEngine {
     std::vector<std::string> notices;
 };
 
-class Sounds : public engine::SoundInterface {
-  public:
-    explicit Sounds(std::vector<std::string>& played) : played_(played) {}
-    int PlayByName(std::string_view name) override {
-        played_.emplace_back(name);
-        return 1;
-    }
-    int PlaySystemSound(int id, std::string_view) override {
-        played_.push_back(std::to_string(id));
-        return 1;
-    }
-
-  private:
-    std::vector<std::string>& played_;
-};
-
 class BridgeTest : public engine::testing::RuntimeTest {
   protected:
     BridgeTest() {
@@ -51,7 +36,12 @@ class BridgeTest : public engine::testing::RuntimeTest {
         InstallScriptBridge(scene_);
         scene_.BeginSystem();
         scene_.InitScreen(320, 240);
-        scene_.GetWorld().SetSound(std::make_unique<Sounds>(sounds_));
+        // The sound folder's "click.wav" is tagged 7, the built-in 29005 5.
+        engine::testing::WriteTaggedWav(dir_ / "sound/click.wav", 7);
+        engine::testing::WriteTaggedWav(dir_ / "sound/press.wav", 8);
+        engine::testing::WriteTaggedWav(dir_ / "res/sound/29005.wav", 5);
+        scene_.GetWorld().Sound().SetSoundDir(dir_.path() + "/sound/");
+        scene_.GetWorld().Sound().EnableBass();
         object_ = dynamic_cast<ScriptObject*>(resources_.GetScriptInterpreter());
         AddFrames("strip", 10, 10, 3);
     }
@@ -93,7 +83,7 @@ class BridgeTest : public engine::testing::RuntimeTest {
 
     Scene scene_{resources_};
     ScriptObject* object_ = nullptr;
-    std::vector<std::string> sounds_;
+    engine::testing::RecordedSound sound_;
 };
 
 TEST_F(BridgeTest, AScriptResourceDrivesTheEngine) {
@@ -141,7 +131,7 @@ TEST_F(BridgeTest, AScriptResourceDrivesTheEngine) {
     Frames(120);
     EXPECT_EQ(p->GetX(), 110);
     EXPECT_EQ(q->GetX(), 210);
-    EXPECT_EQ(sounds_, (std::vector<std::string>{"click.wav"}));
+    EXPECT_EQ(sound_.Played(), (std::vector<uint8_t>{7}));
     EXPECT_NE(LogText().find(":after"), std::string::npos);
     // Two frames, one every 100 ms.
     Frames(150);
@@ -213,7 +203,7 @@ TEST_F(BridgeTest, AScriptButtonShowsItsFramesAndPlaysItsSounds) {
     EXPECT_EQ(picture->GetFrame(), uint32_t(kFramePressed));
     scene_.OnLButtonUp(0, 50, 50);
     EXPECT_EQ(recorder->codes, (std::vector<uint32_t>{901}));
-    EXPECT_EQ(sounds_, (std::vector<std::string>{"29005", "press.wav"}));
+    EXPECT_EQ(sound_.Played(), (std::vector<uint8_t>{5, 8}));
     EXPECT_EQ(button->GetString(kSoundPress), "press.wav");
     button->Enable(false);
     EXPECT_EQ(picture->GetFrame(), uint32_t(kFrameDisabled));
