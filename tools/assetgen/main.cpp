@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     std::string root = argv[1];
     if (root.empty() || root.back() != '/') root += '/';
     const bool ok = assetgen::MakeProgramResources(root) && assetgen::MakeSkins(root) &&
-                    assetgen::MakeFaces(root) && assetgen::MakePortraits(root);
+                    assetgen::MakeFaces(root) && assetgen::MakePortraits(root) &&
+                    assetgen::MakeEngineSounds(root);
     if (!ok) std::fprintf(stderr, "assetgen: cannot write under %s\n", root.c_str());
     return ok ? 0 : 1;
 }

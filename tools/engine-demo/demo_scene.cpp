@@ -5,6 +5,7 @@
 #include "engine/engine_clock.h"
 #include "engine/image_entity.h"
 #include "engine/particle_entity.h"
+#include "engine/resources/file_utils.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/text_entity.h"
 #include "script/bridge/script_object.h"
@@ -27,6 +28,8 @@ DemoScene::DemoScene(engine::ResourceManager& resources, std::string folder, Say
 void DemoScene::InitGameData() {
     engine::ResourceManager& res = Resources();
     res.SetRoot(folder_);
+    GetWorld().Sound().SetSoundDir(engine::GetAppDir() + "sound\\demo\\");
+    GetWorld().Sound().EnableBass();
     const uint32_t cloth = LoadImageFile("cloth.png", 1, "cloth", kKey, true);
     const uint32_t tile = LoadImageFile("tile.png", 1, "tile", kKey, true);
     const uint32_t strip = LoadImageFile("strip.png", 1, "strip", kKey, true);
@@ -126,7 +129,8 @@ void DemoScene::StartScript() {
 }
 
 void DemoScene::OnTimersStarted() {
-    GetWorld().Sound();  // the music starts here once the sound manager has it
+    GetWorld().Sound().OpenMusic("music.wav");
+    GetWorld().Sound().MciPlay();
 }
 
 void DemoScene::OnFrameBegin() {

@@ -1,11 +1,15 @@
 // qevo-engine-demo [seconds]: the engine's demo scene in a window (SDL2 when
-// DISPLAY is set, the headless display otherwise). QEVO_DEMO_SHOT=file.png
-// saves the window's last frame; QEVO_DEMO_STILL=1 keeps everything still.
+// DISPLAY is set, the headless display otherwise), with its sounds through
+// SDL2_mixer when there is a device. QEVO_DEMO_SHOT=file.png saves the
+// window's last frame; QEVO_DEMO_STILL=1 keeps everything still. The sounds
+// come from the build's generated assets unless QEVO_PROGRAM_DIR names
+// another program folder.
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "platform/audio/audio.h"
 #include "platform/gui/wnd.h"
 #include "tools/engine-demo/demo_app.h"
 
@@ -19,6 +23,8 @@ int main(int argc, char** argv) {
         if (seconds == 0) std::puts("headless: running for 5 seconds");
     }
     platform::SetDisplay(display);
+    if (!std::getenv("QEVO_PROGRAM_DIR")) setenv("QEVO_PROGRAM_DIR", QEVO_ASSET_DIR, 1);
+    platform::SetAudio(std::make_shared<platform::Audio>(platform::OpenSdlMixer()));
     const bool still = std::getenv("QEVO_DEMO_STILL") != nullptr;
     int code = 1;
     {
@@ -38,5 +44,6 @@ int main(int argc, char** argv) {
         }
     }
     platform::SetDisplay(nullptr);
+    platform::SetAudio(nullptr);
     return code;
 }

@@ -1,7 +1,8 @@
-// The demo under Xvfb through the SDL2 display: real X input (a pointer
-// move, a key and a click) reaches the scene, and the window's pixels match
-// the golden picture within a small tolerance. The test clock stands still
-// while each X event travels, so every frame is the same on every run.
+// The demo under Xvfb through the SDL2 display, its sounds recorded: real X
+// input (a pointer move, a key and a click) reaches the scene and plays the
+// button's tones, the music starts, and the window's pixels match the golden
+// picture within a small tolerance. The test clock stands still while each
+// X event travels, so every frame is the same on every run.
 // QEVO_UPDATE_GOLDEN=1 rewrites the golden picture from the window's frame.
 
 #include <gtest/gtest.h>
@@ -12,9 +13,11 @@
 #include <functional>
 #include <thread>
 
+#include "engine/tests/recorded_sound.h"
 #include "platform/clock.h"
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
+#include "platform/program_resources.h"
 #include "tools/engine-demo/demo_app.h"
 
 namespace engine_demo {
@@ -44,7 +47,8 @@ double Mismatch(const platform::Surface& a, const platform::Surface& b, int tole
 
 class DemoTest : public ::testing::Test {
   protected:
-    DemoTest() : clock_(int64_t(5000000) * 1000) {}
+    DemoTest() : clock_(int64_t(5000000) * 1000) { setenv("QEVO_PROGRAM_DIR", QEVO_ASSET_DIR, 1); }
+    ~DemoTest() override { unsetenv("QEVO_PROGRAM_DIR"); }
 
     // Hands the window's messages out until `done` holds; the X server
     // answers in milliseconds, the bound only keeps a broken one from
@@ -69,6 +73,7 @@ class DemoTest : public ::testing::Test {
 
     platform::ManualClock clock_;
     platform::ScopedClock scoped_{clock_};
+    engine::testing::RecordedSound sound_;
     std::vector<std::string> lines_;
 };
 
@@ -95,6 +100,15 @@ TEST_F(DemoTest, RealInputReachesTheSceneAndTheWindowMatchesItsGoldenPicture) {
         ASSERT_TRUE(x.SendButtonRelease(1, kNoticeButtonX, kNoticeButtonY));
         ASSERT_TRUE(PumpUntil(app, [&] { return Said("clicked notice"); }));
         EXPECT_EQ(lines_, (std::vector<std::string>{"key 50", "clicked notice"}));
+        // The music plays; the pointer's arrival and the press sounded once each.
+        using Kind = engine::testing::RecordedSound::Kind;
+        EXPECT_EQ(sound_.Count(Kind::kMusicOpen), 1u);
+        EXPECT_EQ(sound_.Count(Kind::kMusicPlay), 1u);
+        const auto tone = [](uint32_t id) {
+            return *platform::LoadProgramResource(platform::ResourceType::kSound, id);
+        };
+        EXPECT_EQ(sound_.recorder->Played(),
+                  (std::vector<std::vector<uint8_t>>{tone(29001), tone(29002)}));
 
         Frames(app, 20);
         const platform::Surface* frame = app.Window().BackBuffer();
