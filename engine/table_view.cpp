@@ -262,6 +262,13 @@ void CJqGameTableView::PostQuit() {
     platform::PostQuitMessage(0);
 }
 
-void CJqGameTableView::SetCursorPos(int32_t, int32_t) {}
+// A point of the engine's logical screen, on the device and then the screen.
+void CJqGameTableView::SetCursorPos(int32_t x, int32_t y) {
+    if (!engine_ || engine_->GetScreenWidth() <= 0 || engine_->GetScreenHeight() <= 0) return;
+    const platform::RECT client = GetClientRect();
+    const int64_t dx = int64_t(x) * client.Width() / engine_->GetScreenWidth();
+    const int64_t dy = int64_t(y) * client.Height() / engine_->GetScreenHeight();
+    platform::SetCursorPos(ClientToScreen({int(dx), int(dy)}));
+}
 
 }  // namespace engine

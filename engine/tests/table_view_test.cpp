@@ -182,6 +182,18 @@ TEST_F(TableViewTest, TheTickRunsOnlyWhileTheCursorIsInside) {
     EXPECT_EQ(scene_.calls.back(), "OnMouseLeave");
 }
 
+TEST_F(TableViewTest, EdgeScrollingPutsThePointerBackInside) {
+    Start();
+    MouseState near;
+    near.x = 3;
+    near.y = 100;
+    platform::Payload payload = platform::Payload::Make<MouseState>(near);
+    EXPECT_EQ(scene_.DispatchSystemCommand(86, payload), 1);
+    // 10 pixels in, on the view at (10, 10) of the screen.
+    EXPECT_EQ(display_->Warped(), (platform::POINT{20, 110}));
+    EXPECT_EQ(platform::GetCursorPos(), (platform::POINT{20, 110}));
+}
+
 TEST_F(TableViewTest, TheAverageFrameTimeCountsTheZerosOfTheRing) {
     EXPECT_EQ(view_.AverageFrameTime(50), 0u);
     uint32_t average = 0;
