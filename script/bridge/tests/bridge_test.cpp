@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "engine/engine_clock.h"
 #include "engine/image_entity.h"
 #include "engine/tests/recorded_sound.h"
@@ -106,8 +108,18 @@ TEST_F(BridgeTest, AScriptResourceDrivesTheEngine) {
         "播放音效(click.wav);\r\n"
         "触发脚本(after, 5);\r\n"
         "脚本结束;\r\n"
-        "脚本开始 after(v); 时间戳(after); 脚本结束;\r\n");
-    EXPECT_EQ(object_->GetScriptCount(), 2u);
+        "脚本开始 after(v); 时间戳(after); 脚本结束;\r\n"
+        "脚本开始 more();\r\n"
+        "c = 红黄绿(0, 0, 255); a = 创建平面(20, 20, c); 操作平面(a, 宽高, 30, 10, 背景色, "
+        "255);\r\n"
+        "贴图(a, strip, 2, 0, 0, 10, 10);\r\n"
+        "b = 创建图片(strip); 操作图片(b, 跳帧, 2); 操作图片(b, 切帧);\r\n"
+        "操作图片(b, 载入, strip, 1); 操作图片(b, 背景色, 255);\r\n"
+        "绑定实体(a, b, 位置, 显示); 解除绑定(a, b);\r\n"
+        "设置资源目录(pics); 动态加载(extra.png);\r\n"
+        "tag = \"A\" + a; 时间戳(tag); tag = \"B\" + b; 时间戳(tag); 时间戳(c);\r\n"
+        "脚本结束;\r\n");
+    EXPECT_EQ(object_->GetScriptCount(), 3u);
     Run("main", 60);
     Entity* p = Logged("P");
     Entity* q = Logged("Q");
@@ -138,6 +150,24 @@ TEST_F(BridgeTest, AScriptResourceDrivesTheEngine) {
     EXPECT_EQ(static_cast<engine::ImageEntity*>(q)->GetFrame(), 2u);
     EXPECT_TRUE(scene_.notices.empty());
     EXPECT_EQ(object_->GetRunningCount(), 0u);
+
+    // The rest of the commands.
+    AddPicture("extra", 4, 4, 0xFF102030);
+    std::filesystem::create_directories(dir_ / "pics");
+    std::filesystem::copy_file(dir_ / "extra.png", dir_ / "pics/extra.png");
+    Run("more");
+    EXPECT_TRUE(scene_.notices.empty());
+    auto* a = static_cast<engine::TextEntity*>(Logged("A"));
+    auto* b = static_cast<engine::ImageEntity*>(Logged("B"));
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ((engine::Point{a->GetWidth(), a->GetHeight()}), (engine::Point{30, 10}));
+    EXPECT_EQ(a->GetPixels()[(5 * 30 + 5) * 4 + 2], 0xC0);  // the strip's third frame
+    EXPECT_EQ(b->GetFrame(), 0u);
+    EXPECT_EQ(b->GetBackColor(), 255u);
+    EXPECT_EQ(b->GetAttachedTo(), nullptr);
+    EXPECT_NE(LogText().find(":16711680\r\n"), std::string::npos);
+    EXPECT_NE(resources_.GetImageIdByName("extra"), 0u);
 }
 
 TEST_F(BridgeTest, CommandsReportTheirFailures) {
