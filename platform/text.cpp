@@ -49,7 +49,8 @@ size_t Utf8SequenceLength(std::string_view s) {
     size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
     if (c >= 0x80 && c < 0xC0) return 1;
     size_t i = 1;
-    while (i < n && i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+    while (i < n && i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+        ++i;
     return i;
 }
 
@@ -99,6 +100,16 @@ bool GbkEqualsIgnoreCase(std::string_view a, std::string_view b) {
         i += n;
     }
     return true;
+}
+
+std::string_view GbkPrefix(std::string_view text, size_t maxBytes) {
+    size_t n = 0;
+    while (n < text.size()) {
+        const size_t len = GbkCharLength(text, n);
+        if (n + len > maxBytes) break;
+        n += len;
+    }
+    return text.substr(0, n);
 }
 
 }  // namespace platform

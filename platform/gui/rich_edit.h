@@ -8,6 +8,12 @@
 // Positions count characters: a double-byte character, a picture and a
 // paragraph break ("\r\n", "\r" or "\n" on input) are one position each,
 // and WM_GETTEXTLENGTH answers in positions too.
+//
+// A change lays out again only the paragraphs from the first one it touched
+// (appending to a long history costs the new line, not the history), and
+// dropping the oldest paragraphs moves the lines that stay. While automatic
+// URL detection is on, text that is added is searched for web addresses;
+// the links found stay when detection is turned off again.
 
 #include <array>
 #include <memory>
@@ -114,9 +120,15 @@ class CRichEditCtrl : public CWnd {
     int GetLineCount();
     int GetFirstVisibleLine();
     size_t Length() const { return chars_.size(); }
+    std::string GetSelText() const;
+    // Paragraphs are ended by breaks; the text after the last break is one too.
+    size_t ParagraphCount() const { return breaks_ + 1; }
+    // Deletes the first `count` paragraphs with their breaks (all the text
+    // when it has no more); what stays keeps its place on the screen.
+    void RemoveLeadingParagraphs(size_t count);
     // The text of [start, end) with pictures as blanks and breaks as "\r\n".
     std::string GetTextRange(size_t start, size_t end) const;
-    // The format of the character at `position`.
+    // The format of the character at `position`; an automatic link adds CFE_LINK.
     CHARFORMAT FormatAt(size_t position) const;
     bool IsPicture(size_t position) const;
 
@@ -128,6 +140,9 @@ class CRichEditCtrl : public CWnd {
         std::string text;  // GBK character, or "\r" for a break; empty for a picture
         std::shared_ptr<const Surface> picture;
         int format = 0;
+        int linkFormat = -1;  // how an automatically found link shows; -1 if none
+        bool IsBreak() const { return text.size() == 1 && text[0] == '\r'; }
+        int Shown() const { return linkFormat >= 0 ? linkFormat : format; }
     };
     struct Format {
         CHARFORMAT cf;
@@ -141,9 +156,21 @@ class CRichEditCtrl : public CWnd {
         int baseline = 0;
     };
 
+    static constexpr size_t kClean = size_t(-1);
+
     int AddFormat(const CHARFORMAT& cf);
+    int LinkFormatOf(int format);
     void Insert(const std::vector<Char>& chars);
+    void MarkChanged(size_t from, size_t to);
+    void DetectUrls(size_t from, size_t to);
+    size_t ParagraphStart(size_t position) const;
+    size_t ParagraphEnd(size_t position) const;
+    bool IsLink(size_t position) const;
+    CHARRANGE LinkRun(size_t position) const;
     void Layout();
+    size_t LineEnd(size_t start, int width) const;
+    Line MeasureLine(size_t start, size_t end, int top) const;
+    size_t FirstLineBelow(int y) const;
     int TotalHeight();
     int TextWidth() const;
     void ScrollTo(int y);
@@ -151,11 +178,12 @@ class CRichEditCtrl : public CWnd {
     int Advance(const Char& c) const;
     size_t HitTest(POINT p, bool* onText);
     void MarkLayoutDirty() {
-        layoutValid_ = false;
+        dirtyFrom_ = 0;
         Invalidate();
     }
 
     std::vector<Char> chars_;
+    size_t breaks_ = 0;
     std::vector<Format> formats_;  // [0] is the default format
     size_t caret_ = 0;
     size_t anchor_ = 0;
@@ -164,7 +192,7 @@ class CRichEditCtrl : public CWnd {
     bool autoUrl_ = false;
     int scrollY_ = 0;
     std::vector<Line> lines_;
-    bool layoutValid_ = false;
+    size_t dirtyFrom_ = 0;  // lines from this position's paragraph on are stale
     int layoutWidth_ = -1;
 };
 
