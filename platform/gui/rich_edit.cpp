@@ -26,9 +26,14 @@ FontSpec SpecOf(const CHARFORMAT& cf) {
     return spec;
 }
 
-bool SameFormat(const CHARFORMAT& a, const CHARFORMAT& b) {
-    return a.dwEffects == b.dwEffects && a.yHeight == b.yHeight && a.crTextColor == b.crTextColor &&
-           a.bCharSet == b.bCharSet && a.Face() == b.Face() && a.yOffset == b.yOffset;
+// What tells formats apart, as a key of the format index.
+std::string KeyOf(const CHARFORMAT& cf) {
+    std::string key;
+    for (uint32_t word : {uint32_t(cf.dwEffects), uint32_t(cf.yHeight), uint32_t(cf.crTextColor),
+                          uint32_t(cf.yOffset), uint32_t(cf.bCharSet)}) {
+        key.append(reinterpret_cast<const char*>(&word), sizeof word);
+    }
+    return key + cf.Face();
 }
 
 }  // namespace
@@ -50,22 +55,30 @@ CRichEditCtrl::CRichEditCtrl() {
     cf.yHeight = 180;
     cf.bCharSet = GB2312_CHARSET;
     cf.SetFace("宋体");
-    formats_.push_back({cf, Font::Open(SpecOf(cf))});
+    SetFormat(0, cf);
+}
+
+void CRichEditCtrl::SetFormat(size_t index, const CHARFORMAT& cf) {
+    if (index == formats_.size()) formats_.emplace_back();
+    if (const auto it = formatIndex_.find(KeyOf(formats_[index].cf));
+        it != formatIndex_.end() && it->second == int(index)) {
+        formatIndex_.erase(it);
+    }
+    formats_[index] = {cf, Font::Open(SpecOf(cf))};
+    formatIndex_.emplace(KeyOf(cf), int(index));
 }
 
 int CRichEditCtrl::AddFormat(const CHARFORMAT& cf) {
-    for (size_t i = 0; i < formats_.size(); ++i) {
-        if (SameFormat(formats_[i].cf, cf)) return int(i);
-    }
+    if (const auto it = formatIndex_.find(KeyOf(cf)); it != formatIndex_.end()) return it->second;
     // Formats are few in practice; an unbounded stream of distinct ones
     // (untrusted markup) is folded into the newest slot, whose characters
     // then need laying out again.
     if (formats_.size() >= 4096) {
-        formats_.back() = {cf, Font::Open(SpecOf(cf))};
+        SetFormat(formats_.size() - 1, cf);
         dirtyFrom_ = 0;
         return int(formats_.size() - 1);
     }
-    formats_.push_back({cf, Font::Open(SpecOf(cf))});
+    SetFormat(formats_.size(), cf);
     return int(formats_.size() - 1);
 }
 
@@ -81,7 +94,8 @@ CHARFORMAT CRichEditCtrl::GetDefaultCharFormat() const {
     return formats_[0].cf;
 }
 
-CHARFORMAT CRichEditCtrl::FormatAt(size_t position) const {
+CHARFORMAT CRichEditCtrl::FormatAt(size_t position) {
+    FindPendingUrls();
     if (position >= chars_.size()) return formats_[0].cf;
     const Char& c = chars_[position];
     CHARFORMAT cf = formats_[size_t(c.format)].cf;
@@ -111,12 +125,6 @@ size_t CRichEditCtrl::ParagraphStart(size_t position) const {
     return position;
 }
 
-size_t CRichEditCtrl::ParagraphEnd(size_t position) const {
-    while (position < chars_.size() && !chars_[position].IsBreak())
-        ++position;
-    return std::min(position + 1, chars_.size());
-}
-
 void CRichEditCtrl::Insert(const std::vector<Char>& chars) {
     const size_t from = std::min(anchor_, caret_), to = std::max(anchor_, caret_);
     const auto first = chars_.begin() + ptrdiff_t(from);
@@ -126,13 +134,23 @@ void CRichEditCtrl::Insert(const std::vector<Char>& chars) {
     chars_.erase(first, first + ptrdiff_t(to - from));
     chars_.insert(chars_.begin() + ptrdiff_t(from), chars.begin(), chars.end());
     caret_ = anchor_ = from + chars.size();
-    MarkChanged(from, from + chars.size());
+    MarkChanged(from);
 }
 
-void CRichEditCtrl::MarkChanged(size_t from, size_t to) {
+// Searching for addresses waits until the lines are needed: a markup
+// string of many pieces is searched once, not once a piece.
+void CRichEditCtrl::MarkChanged(size_t from) {
     dirtyFrom_ = std::min(dirtyFrom_, from);
-    if (autoUrl_) DetectUrls(ParagraphStart(from), ParagraphEnd(to));
+    if (autoUrl_) urlsFrom_ = std::min(urlsFrom_, from);
     Invalidate();
+}
+
+void CRichEditCtrl::FindPendingUrls() {
+    if (urlsFrom_ == kClean) return;
+    const size_t from = ParagraphStart(urlsFrom_);
+    urlsFrom_ = kClean;
+    dirtyFrom_ = std::min(dirtyFrom_, from);
+    DetectUrls(from, chars_.size());
 }
 
 void CRichEditCtrl::DetectUrls(size_t from, size_t to) {
@@ -175,7 +193,9 @@ void CRichEditCtrl::RemoveLeadingParagraphs(size_t count) {
         line.end -= cut;
         line.top -= height;
     }
-    if (dirtyFrom_ != kClean) dirtyFrom_ = dirtyFrom_ > cut ? dirtyFrom_ - cut : 0;
+    for (size_t* from : {&dirtyFrom_, &urlsFrom_}) {
+        if (*from != kClean) *from = *from > cut ? *from - cut : 0;
+    }
     if (chars_.empty() || lines_.empty()) dirtyFrom_ = 0;
     scrollY_ = std::max(scrollY_ - height, 0);
     Invalidate();
@@ -208,20 +228,30 @@ void CRichEditCtrl::InsertPicture(std::shared_ptr<const Surface> picture) {
 
 bool CRichEditCtrl::SetSelectionCharFormat(const CHARFORMAT& format) {
     const size_t from = std::min(anchor_, caret_), to = std::max(anchor_, caret_);
+    // Runs of one format become one format: each new one is made once a run.
+    int before = -1, after = -1, link = -1;
     for (size_t i = from; i < to; ++i) {
-        CHARFORMAT cf = formats_[size_t(chars_[i].format)].cf;
-        const DWORD mask = format.dwMask;
-        const DWORD effects = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_LINK;
-        cf.dwEffects = (cf.dwEffects & ~(mask & effects)) | (format.dwEffects & mask & effects);
-        if (mask & CFM_SIZE) cf.yHeight = format.yHeight;
-        if (mask & CFM_COLOR) {
-            cf.crTextColor = format.crTextColor;
-            cf.dwEffects = (cf.dwEffects & ~CFE_AUTOCOLOR) | (format.dwEffects & CFE_AUTOCOLOR);
+        if (chars_[i].format != before) {
+            before = chars_[i].format;
+            CHARFORMAT cf = formats_[size_t(before)].cf;
+            const DWORD mask = format.dwMask;
+            const DWORD effects = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_LINK;
+            cf.dwEffects = (cf.dwEffects & ~(mask & effects)) | (format.dwEffects & mask & effects);
+            if (mask & CFM_SIZE) cf.yHeight = format.yHeight;
+            if (mask & CFM_COLOR) {
+                cf.crTextColor = format.crTextColor;
+                cf.dwEffects = (cf.dwEffects & ~CFE_AUTOCOLOR) | (format.dwEffects & CFE_AUTOCOLOR);
+            }
+            if (mask & CFM_FACE) cf.szFaceName = format.szFaceName;
+            if (mask & CFM_CHARSET) cf.bCharSet = format.bCharSet;
+            after = AddFormat(cf);
+            link = -1;
         }
-        if (mask & CFM_FACE) cf.szFaceName = format.szFaceName;
-        if (mask & CFM_CHARSET) cf.bCharSet = format.bCharSet;
-        chars_[i].format = AddFormat(cf);
-        if (chars_[i].linkFormat >= 0) chars_[i].linkFormat = LinkFormatOf(chars_[i].format);
+        chars_[i].format = after;
+        if (chars_[i].linkFormat >= 0) {
+            if (link < 0) link = LinkFormatOf(after);
+            chars_[i].linkFormat = link;
+        }
     }
     dirtyFrom_ = std::min(dirtyFrom_, from);
     Invalidate();
@@ -300,6 +330,7 @@ CRichEditCtrl::Line CRichEditCtrl::MeasureLine(size_t start, size_t end, int top
 }
 
 void CRichEditCtrl::Layout() {
+    FindPendingUrls();
     const int width = TextWidth();
     if (width != layoutWidth_) {
         dirtyFrom_ = 0;
@@ -481,7 +512,7 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
                                (spec->italic ? CFE_ITALIC : 0) |
                                (spec->underline ? CFE_UNDERLINE : 0);
                 cf.bCharSet = uint8_t(spec->charset);
-                formats_[0] = {cf, Font::Open(SpecOf(cf))};
+                SetFormat(0, cf);
                 MarkLayoutDirty();
             }
             return CWnd::OnMessage(msg);
@@ -561,7 +592,7 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
                 if (format->dwMask & CFM_CHARSET) cf.bCharSet = format->bCharSet;
                 const DWORD effects = format->dwMask & (CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE);
                 cf.dwEffects = (cf.dwEffects & ~effects) | (format->dwEffects & effects);
-                formats_[0] = {cf, Font::Open(SpecOf(cf))};
+                SetFormat(0, cf);
                 MarkLayoutDirty();
             }
             return 1;
@@ -578,6 +609,7 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
         case EM_SETEVENTMASK:
             return LRESULT(std::exchange(eventMask_, DWORD(msg.lParam)));
         case EM_AUTOURLDETECT:
+            FindPendingUrls();  // text added while it was on is searched as it was
             autoUrl_ = msg.wParam != 0;
             return 0;
         case EM_GETLINECOUNT:

@@ -18,6 +18,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gui/controls.h"
@@ -129,7 +130,7 @@ class CRichEditCtrl : public CWnd {
     // The text of [start, end) with pictures as blanks and breaks as "\r\n".
     std::string GetTextRange(size_t start, size_t end) const;
     // The format of the character at `position`; an automatic link adds CFE_LINK.
-    CHARFORMAT FormatAt(size_t position) const;
+    CHARFORMAT FormatAt(size_t position);
     bool IsPicture(size_t position) const;
 
   protected:
@@ -158,13 +159,14 @@ class CRichEditCtrl : public CWnd {
 
     static constexpr size_t kClean = size_t(-1);
 
+    void SetFormat(size_t index, const CHARFORMAT& cf);
     int AddFormat(const CHARFORMAT& cf);
     int LinkFormatOf(int format);
     void Insert(const std::vector<Char>& chars);
-    void MarkChanged(size_t from, size_t to);
+    void MarkChanged(size_t from);
+    void FindPendingUrls();
     void DetectUrls(size_t from, size_t to);
     size_t ParagraphStart(size_t position) const;
-    size_t ParagraphEnd(size_t position) const;
     bool IsLink(size_t position) const;
     CHARRANGE LinkRun(size_t position) const;
     void Layout();
@@ -185,11 +187,13 @@ class CRichEditCtrl : public CWnd {
     std::vector<Char> chars_;
     size_t breaks_ = 0;
     std::vector<Format> formats_;  // [0] is the default format
+    std::unordered_map<std::string, int> formatIndex_;
     size_t caret_ = 0;
     size_t anchor_ = 0;
     bool hideSelection_ = false;
     DWORD eventMask_ = 0;
     bool autoUrl_ = false;
+    size_t urlsFrom_ = kClean;  // text changed from here while detection was on
     int scrollY_ = 0;
     std::vector<Line> lines_;
     size_t dirtyFrom_ = 0;  // lines from this position's paragraph on are stale
