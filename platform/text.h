@@ -26,10 +26,15 @@ inline char AsciiToLower(char c) {
 // Equal ignoring the case of ASCII letters; a double-byte character is
 // compared exactly, since its trail byte may be a letter.
 bool GbkEqualsIgnoreCase(std::string_view a, std::string_view b);
+// Byte order with ASCII letters folded to lower case: how names are listed.
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Invalid or unmappable sequences become U+FFFD in UTF-8 and '?' in GBK.
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
+// Wide text of resources (UTF-16, little-endian bytes) and back.
+std::string Utf16LeToGbk(std::string_view utf16le);
+std::string GbkToUtf16Le(std::string_view gbk);
 
 // The code point of the GBK character at text[pos] (U+FFFD when invalid) and
 // its length in bytes through `length`.
