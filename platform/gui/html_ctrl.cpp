@@ -3,12 +3,11 @@
 #include <litehtml.h>
 
 #include <algorithm>
-#include <fstream>
-#include <optional>
 #include <thread>
 
 #include "platform/gui/sys_colors.h"
 #include "platform/http_get.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -107,16 +106,6 @@ std::shared_ptr<const Surface> Premultiplied(Surface pixels) {
         p[i] = out;
     }
     return std::make_shared<const Surface>(std::move(pixels));
-}
-
-std::optional<std::string> ReadFile(const std::string& path, size_t limit) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string bytes(limit + 1, '\0');
-    file.read(bytes.data(), std::streamsize(bytes.size()));
-    if (size_t(file.gcount()) > limit) return std::nullopt;
-    bytes.resize(size_t(file.gcount()));
-    return bytes;
 }
 
 size_t SchemeEnd(std::string_view url) {
@@ -407,9 +396,8 @@ void CHtmlCtrl::StopFetches() {
 void CHtmlCtrl::FetchPicture(const std::string& url) {
     if (!decoder_) return;
     if (StartsWithNoCase(url, "file://")) {
-        if (auto bytes = ReadFile(url.substr(7), kMaxPicture)) {
-            Surface pixels = decoder_(
-                std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), url);
+        if (const auto bytes = ReadFileBytes(url.substr(7), kMaxPicture)) {
+            Surface pixels = decoder_(*bytes, url);
             if (!pixels.Empty()) container_->pictures[url] = Premultiplied(std::move(pixels));
         }
         return;
@@ -460,9 +448,9 @@ bool CHtmlCtrl::Navigate(std::string_view url, std::string_view postData) {
     const std::string target(url);
     if (!OnBeforeNavigate(target)) return false;
     if (StartsWithNoCase(target, "file://")) {
-        const auto body = ReadFile(target.substr(7), kMaxPage);
+        const auto body = ReadFileBytes(target.substr(7), kMaxPage);
         if (!body) return false;
-        SetHtml(*body, target);
+        SetHtml({reinterpret_cast<const char*>(body->data()), body->size()}, target);
         return true;
     }
     if (!StartsWithNoCase(target, "http://") && !StartsWithNoCase(target, "https://")) {
