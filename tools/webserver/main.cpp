@@ -3,11 +3,11 @@
 //             [--huge BYTES] [--log FILE] [--root DIR]
 // Prints "port N" once it listens on 127.0.0.1, then serves until SIGINT or SIGTERM.
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "tools/loopback_server.h"
 #include "tools/webserver/web_server.h"
 
 int main(int argc, char** argv) {
@@ -40,11 +40,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);  // the server's threads inherit this
+    const sigset_t stopSignals = tools::BlockStopSignals();  // before the server's threads
 
     webserver::WebServer server(options);
     if (port > 65535 || server.Start(uint16_t(port)) == 0) {
@@ -53,8 +49,7 @@ int main(int argc, char** argv) {
     }
     std::printf("port %u\n", unsigned(server.port()));
     std::fflush(stdout);
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    tools::WaitForStopSignal(stopSignals);
     server.Stop();
     return 0;
 }

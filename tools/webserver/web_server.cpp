@@ -1,8 +1,6 @@
 #include "tools/webserver/web_server.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -12,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "tools/loopback_server.h"
 #include "tools/webserver/http_wire.h"
 #include "tools/webserver/pages.h"
 
@@ -86,27 +85,16 @@ WebServer::~WebServer() {
 }
 
 uint16_t WebServer::Start(uint16_t port) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) return 0;
-    int one = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    socklen_t len = sizeof addr;
+    listenFd_ = tools::ListenOnLoopback(port, 64);
     int pipeFds[2];
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listenFd_, 64) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
-        pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        close(listenFd_);
+    if (listenFd_ < 0 || pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (listenFd_ >= 0) close(listenFd_);
         listenFd_ = -1;
         return 0;
     }
     wakeRead_ = pipeFds[0];
     wakeWrite_ = pipeFds[1];
-    port_ = ntohs(addr.sin_port);
+    port_ = port;
     acceptor_ = std::thread([this] { AcceptLoop(); });
     return port_;
 }
