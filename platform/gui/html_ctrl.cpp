@@ -250,7 +250,10 @@ class CHtmlCtrl::Container final : public litehtml::document_container {
             bg.image.empty() ? nullptr : PictureOf(bg.image.c_str(), bg.baseurl.c_str());
         const int w = bg.image_size.width, h = bg.image_size.height;
         if (!picture || w <= 0 || h <= 0) return;
-        // Tiles from the picture's position over the clip box, as the repeat says.
+        // Tiles from the picture's position, as the repeat says, over what
+        // of the clip box can show (a small tile may repeat a long way).
+        const RECT shown = IntersectRect(clip, p->ClipBox());
+        if (IsRectEmpty(shown)) return;
         const bool repeatX = bg.repeat == litehtml::background_repeat_repeat ||
                              bg.repeat == litehtml::background_repeat_repeat_x;
         const bool repeatY = bg.repeat == litehtml::background_repeat_repeat ||
@@ -259,9 +262,9 @@ class CHtmlCtrl::Container final : public litehtml::document_container {
             return at > low ? at - (at - low + step - 1) / step * step
                             : at + (low - at) / step * step;
         };
-        const int x0 = repeatX ? first(bg.position_x, clip.left, w) : bg.position_x;
-        const int y0 = repeatY ? first(bg.position_y, clip.top, h) : bg.position_y;
-        const int x1 = repeatX ? clip.right : x0 + 1, y1 = repeatY ? clip.bottom : y0 + 1;
+        const int x0 = repeatX ? first(bg.position_x, shown.left, w) : bg.position_x;
+        const int y0 = repeatY ? first(bg.position_y, shown.top, h) : bg.position_y;
+        const int x1 = repeatX ? shown.right : x0 + 1, y1 = repeatY ? shown.bottom : y0 + 1;
         p->SaveState();
         p->IntersectClipRect(clip);
         for (int y = y0; y < y1; y += h) {
