@@ -13,12 +13,9 @@
 #include <cstring>
 #include <future>
 
-#include "platform/bytes.h"
-
 namespace gameserver {
 namespace {
 
-constexpr uint32_t kMaxGreeting = 1024;
 constexpr auto kWriteGiveUp = std::chrono::seconds(5);
 
 void SetNonBlocking(int fd) {
@@ -26,20 +23,6 @@ void SetNonBlocking(int fd) {
 }
 
 }  // namespace
-
-Bytes StandardGreeting() {
-    static const char kText[] = "Hello! Mirb Station.";
-    Bytes out;
-    platform::ByteWriter w(out);
-    w.U32(sizeof kText);
-    w.Bytes({reinterpret_cast<const uint8_t*>(kText), sizeof kText});
-    return out;
-}
-
-Key DefaultKey() {
-    return {0x51, 0x65, 0x76, 0x6f, 0x2d, 0x74, 0x61, 0x62,
-            0x6c, 0x65, 0x2d, 0x6b, 0x65, 0x79, 0x21, 0x07};
-}
 
 GameServer::GameServer(ServerOptions options) : options_(std::move(options)) {}
 
@@ -154,10 +137,7 @@ void GameServer::Accept() {
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     clientFd_ = fd;
     greeted_ = false;
-    greetingBuffer_.clear();
-    reader_.emplace(options_.maxPiece);
-    assembler_ = MessageAssembler();
-    allCrc_ = true;
+    link_.emplace(options_);
     std::lock_guard lock(mutex_);
     ++accepted_;
     connected_ = true;
@@ -169,7 +149,7 @@ void GameServer::ReadClient() {
     for (;;) {
         ssize_t n = recv(clientFd_, block, sizeof block, 0);
         if (n > 0) {
-            HandleBytes({block, size_t(n)});
+            if (!link_->Feed({block, size_t(n)}, *this)) return DropClient(link_->error());
             if (clientFd_ < 0 || stopReading_) return;
             continue;
         }
@@ -181,58 +161,29 @@ void GameServer::ReadClient() {
     }
 }
 
-void GameServer::HandleBytes(std::span<const uint8_t> bytes) {
-    if (!greeted_) {
-        greetingBuffer_.insert(greetingBuffer_.end(), bytes.begin(), bytes.end());
-        if (greetingBuffer_.size() < 4) return;
-        uint32_t len = platform::LoadLE32(greetingBuffer_.data());
-        if (len > kMaxGreeting) return DropClient("greeting length " + std::to_string(len));
-        if (greetingBuffer_.size() < 4 + len) return;
-        Bytes greeting(greetingBuffer_.begin(), greetingBuffer_.begin() + 4 + len);
-        Bytes rest(greetingBuffer_.begin() + 4 + len, greetingBuffer_.end());
-        greetingBuffer_.clear();
-        bool good = greeting == options_.greeting;
-        {
-            std::lock_guard lock(mutex_);
-            greetings_.push_back(greeting);
-            changed_.notify_all();
-        }
-        if (!good) return DropClient("unexpected greeting");
-        greeted_ = true;
-        for (const Body& body : options_.welcome)
-            WriteAll(PacketsFor(kKindRequest, NextMessageNumber(), body, 0));
-        if (rest.empty() || clientFd_ < 0) return;
-        return HandleBytes(rest);
+void GameServer::OnGreeting(const Bytes& greeting, bool expected) {
+    {
+        std::lock_guard lock(mutex_);
+        greetings_.push_back(greeting);
+        changed_.notify_all();
     }
-    if (!reader_->Feed(bytes)) return DropClient(reader_->error());
-    while (auto packet = reader_->Next()) {
-        if (packet->fields.kind != kKindRequest)
-            return DropClient("packet of kind " + std::to_string(packet->fields.kind));
-        allCrc_ = allCrc_ && packet->hadCrc;
-        std::string error;
-        auto message = assembler_.Take(*packet, error);
-        if (!error.empty()) return DropClient(error);
-        if (message) {
-            HandleMessage(*message, allCrc_);
-            allCrc_ = true;
-            if (clientFd_ < 0) return;
-        }
-    }
+    if (!expected) return;
+    greeted_ = true;
+    for (const Body& body : options_.welcome)
+        WriteAll(PacketsFor(kKindRequest, NextMessageNumber(), body, 0));
 }
 
-void GameServer::HandleMessage(const MessageAssembler::Message& message, bool allCrc) {
-    std::string error;
-    auto plain = Open(message.bytes, options_.key, error);
-    auto body = plain ? DecodeBody(*plain, error) : std::nullopt;
-    if (!body) return NoteError("message " + std::to_string(message.number) + ": " + error);
-    ReceivedRequest request{message.number, message.wantsReply, body->code, std::move(body->data),
-                            allCrc};
+void GameServer::OnRequest(ReceivedRequest request) {
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
         changed_.notify_all();
     }
     Answer(request);
+}
+
+void GameServer::OnBadMessage(std::string error) {
+    NoteError(std::move(error));
 }
 
 void GameServer::Answer(const ReceivedRequest& request) {
@@ -257,25 +208,12 @@ void GameServer::Answer(const ReceivedRequest& request) {
 
 Bytes GameServer::PacketsFor(uint32_t kind, uint32_t number, const Body& body,
                              uint32_t wantsReply) {
-    Bytes out;
-    for (const Bytes& packet : BuildPackets(kind, number, body, wantsReply))
-        out.insert(out.end(), packet.begin(), packet.end());
-    return out;
+    return writer_.Joined(kind, number, body, wantsReply);
 }
 
 std::vector<Bytes> GameServer::BuildPackets(uint32_t kind, uint32_t number, const Body& body,
                                             uint32_t wantsReply) {
-    Bytes sealed =
-        Seal(EncodeBody(body), options_.key, options_.cipherFlags, options_.compressFlags);
-    auto chunks = SplitMessage(sealed, options_.maxPiece);
-    std::vector<Bytes> packets;
-    for (size_t i = 0; i < chunks.size(); ++i) {
-        PacketFields f{
-            kind,      ++packetSerial_, number, uint32_t(i + 1), i + 1 == chunks.size() ? 1u : 0u,
-            wantsReply};
-        packets.push_back(EncodePacket(f, chunks[i], options_.crc));
-    }
-    return packets;
+    return writer_.Build(kind, number, body, wantsReply);
 }
 
 uint32_t GameServer::NextMessageNumber() {
@@ -309,7 +247,7 @@ void GameServer::DropClient(const std::string& why) {
     clientFd_ = -1;
     greeted_ = false;
     stopReading_ = false;
-    reader_.reset();
+    link_.reset();
     std::lock_guard lock(mutex_);
     connected_ = false;
     changed_.notify_all();
