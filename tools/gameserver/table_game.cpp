@@ -27,7 +27,8 @@ std::unique_ptr<rules::CRuleTable> MakeModel(const TableOptions& options,
                                              std::function<uint32_t()> tick) {
     auto environment = [&] {
         rules::TableEnvironment env;
-        if (options.seed) {
+        env.random = options.random;
+        if (!env.random && options.seed) {
             auto generator = std::make_shared<std::mt19937>(options.seed);
             env.random = [generator] { return uint32_t((*generator)()); };
         }
@@ -63,6 +64,8 @@ TableGame::TableGame(TableOptions options, Clock clock)
     now_ = clock_();
     options_.roundPauseMs = std::max<int64_t>(options_.roundPauseMs, 1);
     model_ = MakeModel(options_, [this] { return uint32_t(now_); });
+    if (!options_.deal.empty() && !model_->SetTestDeal(options_.deal))
+        Note("the deal given is not a permutation of the tiles: the wall is shuffled");
     for (int32_t c = 0; c < kChairs; ++c) {
         seats_[size_t(c)] = std::make_unique<Seat>();
         if (options_.botChairs[size_t(c)]) SeatBot(c, kBotUserBase + c, false);

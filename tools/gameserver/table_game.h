@@ -31,7 +31,7 @@ namespace gameserver {
 class TableBot;
 
 struct TableOptions {
-    int32_t tableNo = 1;
+    int32_t tableNo = 0;  // the hall stand-in's default table
     int32_t roomId = 1;
     int32_t versionMajor = 14, versionMinor = 0;
     // Chairs that bots take (user id 1000 + chair); the others wait for
@@ -45,6 +45,10 @@ struct TableOptions {
     // chair before it asks the table to move for it.
     int32_t watchSeconds = 3;
     uint32_t seed = 0;  // 0: a random deal
+    // Tests: the rules' random numbers (dice, the first dealer) and the wall
+    // order of every deal, instead of the seeded ones.
+    rules::RandomSource random;
+    std::vector<rules::TileId> deal;
     rules::TableConfig rules;
 };
 

@@ -235,7 +235,7 @@ TableGame::Answer TableGame::AddedKong(int32_t chair, const Words& w, bool annou
     } else {
         ToAll(kAddedKonged, meld, player, chair, kMeldHidden);
     }
-    if (CheckHandOver()) return {kOk, KongReply(chair, replacement, kShortReplyWords)};
+    CheckHandOver();
     return announceOnly ? announced : Answer{kOk, KongReply(chair, replacement, kShortReplyWords)};
 }
 
