@@ -514,7 +514,9 @@ void TableGame::Tick() {
 
 void TableGame::Schedule(Peer& p) {
     if (!p.bot || p.actAt >= 0 || !p.bot->WantsToAct()) return;
-    p.actAt = now_ + (p.bot->WantsToStart() ? options_.roundPauseMs : options_.botDelayMs);
+    // After a round the bots give the players a pause before the next.
+    p.actAt =
+        now_ + (p.bot->WantsToStart() && rounds_ > 0 ? options_.roundPauseMs : options_.botDelayMs);
 }
 
 void TableGame::ReadMail(Peer& p) {
