@@ -1,9 +1,11 @@
 // The game server: gameserver [--port N] [--script FILE]
-//                  gameserver --table [--port N] [--bots N] [--bot-delay MS] [--seed N]
-//                             [--table-no N]
+//                  gameserver --table [--port N] [--bots N] [--bot-delay MS]
+//                             [--round-pause MS] [--seed N] [--table-no N]
 // Scripted, it answers from its script; with --table it deals real rounds at
-// one table, bots in the last N chairs (default 3). Prints "port N" once it
-// listens on 127.0.0.1, then serves until SIGINT or SIGTERM.
+// one table, bots in the last N chairs (default 3), thinking 600 ms a move
+// and starting the next round 3 s after one ends unless told otherwise.
+// Prints "port N" once it listens on 127.0.0.1, then serves until SIGINT or
+// SIGTERM.
 
 #include <algorithm>
 #include <csignal>
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
     gameserver::Script script;
     bool table = false;
     gameserver::TableOptions options;
+    options.botDelayMs = 600;
+    options.roundPauseMs = 3000;
     unsigned bots = 3;
     auto number = [&](int& i) { return unsigned(std::strtoul(argv[++i], nullptr, 10)); };
     for (int i = 1; i < argc; ++i) {
@@ -74,6 +78,8 @@ int main(int argc, char** argv) {
             bots = std::min(number(i), 4u);
         } else if (arg == "--bot-delay" && more) {
             options.botDelayMs = number(i);
+        } else if (arg == "--round-pause" && more) {
+            options.roundPauseMs = number(i);
         } else if (arg == "--seed" && more) {
             options.seed = number(i);
         } else if (arg == "--table-no" && more) {
@@ -90,8 +96,8 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--port N] [--script FILE]\n"
-                         "       %s --table [--port N] [--bots N] [--bot-delay MS] [--seed N] "
-                         "[--table-no N]\n",
+                         "       %s --table [--port N] [--bots N] [--bot-delay MS] "
+                         "[--round-pause MS] [--seed N] [--table-no N]\n",
                          argv[0], argv[0]);
             return 2;
         }

@@ -262,7 +262,7 @@ TableGame::Answer TableGame::Dispatch(PeerId peer, uint32_t id, const Words& w, 
     if (p.looker) return Refuse(peer, id, kFailed, "a looker plays");
     if (!roundRunning_) return Refuse(peer, id, kFailed, "no round running");
     Answer answer = Move(peer, id, w, bytes, timeoutForm);
-    if (answer.code != kOk && answer.code != kWait)
+    if (answer.code != kOk && answer.code != kWait && !answer.lost)
         return Refuse(peer, id, answer.code, "the move does not stand");
     return answer;
 }
@@ -457,6 +457,9 @@ bool TableGame::CheckHandOver() {
         p.reset();
     auto words = model_->LastGameEnd().Words();
     ToAll(kRoundEnd, Words(words.begin(), words.end()));
+    const int32_t winner = model_->Winner();
+    Note("round " + std::to_string(rounds_) +
+         (winner >= 0 ? ": chair " + std::to_string(winner) + " wins" : ": nobody wins"));
     // A chair whose client went away is free again.
     for (auto& seat : seats_) {
         if (!seat->standIn) continue;

@@ -112,6 +112,7 @@ class TableGame {
     struct Answer {
         uint32_t code = 0;
         Words words;
+        bool lost = false;  // a claim that lost to a higher one: no fault
     };
     struct Peer {
         bool entered = false;
@@ -147,6 +148,8 @@ class TableGame {
         std::array<bool, 4> choosing{};
         std::array<int32_t, 4> claimed{};  // kinds the model took
     };
+    // Chairs whose claim lost when the last window closed.
+    std::array<bool, 4> lost_{};
 
     void Note(std::string line);
     void Observe(const TableMessage& message);

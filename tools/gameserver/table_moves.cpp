@@ -245,7 +245,7 @@ TableGame::Answer TableGame::Hu(int32_t chair, const Words& w) {
         CheckHandOver();
         return {kOk, {}};
     }
-    if (!window_) return {kFailed, {}};
+    if (!window_) return {kFailed, {}, lost_[size_t(chair)]};
     if (window_->claimed[size_t(chair)] == kHuClaim) return {kWait, {}};
     if (!window_->awaiting[size_t(chair)] || !model_->RequestHu(w)) return {kFailed, {}};
     window_->claimed[size_t(chair)] = kHuClaim;
@@ -330,7 +330,7 @@ TableGame::Answer TableGame::Execute(int32_t chair, int32_t kind, const Words& w
     }
     if (window_ && (window_->claimed[c] == kind || window_->attemptKind[c] == kind))
         return {kWait, {}};
-    return {kFailed, {}};
+    return {kFailed, {}, lost_[c]};
 }
 
 TableGame::Answer TableGame::Pass(int32_t chair) {
@@ -379,6 +379,8 @@ void TableGame::CloseWindow() {
     const TileId tile = model_->WindowTile();
     const bool addedKong = model_->WindowAction() == rules::kWindowAddedKong;
     const auto claimed = win.claimed;
+    for (size_t c = 0; c < lost_.size(); ++c)
+        lost_[c] = claimed[c] || win.attemptKind[c];
     window_.reset();
     const rules::ClaimOutcome out = model_->CloseClaims();
     TurnBegins();
@@ -387,6 +389,7 @@ void TableGame::CloseWindow() {
         pending_[size_t(out.seat)] =
             std::make_unique<Pending>(Pending{kDrew, DrawWords(out.seat, out.tile)});
     } else if (out.kind == rules::ClaimOutcome::kMeld) {
+        lost_[size_t(out.seat)] = false;
         MeldMade(out.seat, giver, tile, addedKong ? kKongClaim : claimed[size_t(out.seat)],
                  addedKong, out.tile);
     } else {
