@@ -25,10 +25,11 @@ const std::map<uint32_t, size_t> kRequestBytes = {
     {kKong, 64},          {kChow, 64},      {kPungDone, 64}, {kChowDone, 64}, {kExposedKong, 64},
     {kConcealedKong, 64}, {kAddedKong, 64}, {kFlower, 44},   {kHu, 48},
 };
-// What the table answers with, in bytes, when it answers yes.
-const std::map<uint32_t, size_t> kReplyBytes = {
-    {kDraw, 32}, {kFlower, 32},      {kPungDone, 64},      {kChowDone, 64},
-    {kKong, 48}, {kExposedKong, 32}, {kConcealedKong, 32}, {kAddedKong, 32},
+// A reply that says yes has the layout of a notification: the kong replies
+// that of a draw ([0] chair, [1] replacement, [2] its wall index).
+const std::map<uint32_t, uint32_t> kReplyLayout = {
+    {kDraw, kDrew},        {kFlower, kFlowerReplaced}, {kPungDone, kPunged}, {kChowDone, kChowed},
+    {kExposedKong, kDrew}, {kConcealedKong, kDrew},    {kAddedKong, kDrew},
 };
 const std::map<uint32_t, size_t> kNoteBytes = {
     {kDiscarded, 88},     {kDrew, 32},          {kFlowerReplaced, 32}, {kPunged, 64},
@@ -53,9 +54,11 @@ class Trace {
             chairOf_[m.peer] = At(w, kChair);
             bytes(kRequestBytes, m.id);
         } else if (m.kind == TableMessage::kReply) {
-            if (m.id == kOk) bytes(kReplyBytes, m.request);
-            if (m.id == kOk) Reply(m.request, w);
-            if (m.id != kOk) Expect(m.data.empty(), "a refusal carries nothing");
+            Expect(m.id == kOk || m.data.empty(), "a refusal carries nothing");
+            if (m.id == kOk && m.request == kKong) Expect(m.data.size() == 48, "its length");
+            if (m.id != kOk || !kReplyLayout.count(m.request)) return;
+            bytes(kNoteBytes, kReplyLayout.at(m.request));
+            Notification(kReplyLayout.at(m.request), w, chairOf_[m.peer]);
         } else {
             bytes(kNoteBytes, m.id);
             Notification(m.id, w, chairOf_.count(m.peer) ? chairOf_[m.peer] : -1);
@@ -87,15 +90,6 @@ class Trace {
                    At(w, kOwn) == m.tiles[0] && At(w, kOwn + 1) == m.tiles[1],
                "the meld's tiles");
     }
-    void Reply(uint32_t request, const Words& w) {
-        if (request == kDraw) Drawn(At(w, 0), At(w, 1), At(w, 2), true);
-        if (request == kFlower && At(w, 5) >= 0) Drawn(At(w, kChair), At(w, 5), At(w, 6), true);
-        if (request == kPungDone || request == kChowDone)
-            Meld(w, request == kPungDone ? rules::kPungs : rules::kChows);
-        if ((request == kExposedKong || request == kConcealedKong || request == kAddedKong) &&
-            At(w, 1) >= 0)
-            Drawn(At(w, 0), At(w, 1), At(w, 2), true);
-    }
     void Notification(uint32_t id, const Words& w, int32_t viewer) {
         const int32_t chair = At(w, kChair);
         switch (id) {
@@ -112,7 +106,7 @@ class Trace {
                 break;
             }
             case kDrew:
-                Drawn(At(w, 0), At(w, 1), At(w, 2), viewer == At(w, 0));
+                if (At(w, 1) != -1) Drawn(At(w, 0), At(w, 1), At(w, 2), viewer == At(w, 0));
                 break;
             case kFlowerReplaced:
                 Expect(model_.TakenStateOf(At(w, 4)) == rules::kTakenFlower, "the flower");
