@@ -62,15 +62,9 @@ class Scripted : public ScriptedTable {
         std::copy(own.begin(), own.end(), w.begin() + kOwn);
         return w;
     }
-    Words DiscardOf(int32_t c, TileId tile) const {
-        Words w = Head(100 + c, c, kDiscardBaseBytes + 4);
-        w[kOwnDiscard] = w[kDiscardCount] = 1;
-        w[kDiscardTiles] = tile;
-        return w;
-    }
     // Discards; the chairs offered the tile pass; nobody takes it.
     void DiscardAndPass(int32_t c, TileId tile) {
-        ASSERT_EQ(Do(c, kDiscard, DiscardOf(c, tile)).code, kOk);
+        ASSERT_EQ(Do(c, kDiscard, DiscardOf(100 + c, c, tile)).code, kOk);
         for (int32_t s = 0; s < 4; ++s)
             for (const Got& g : Notes(s))
                 if (g.code == kDiscarded && g.words[kNoteFlags + size_t(s)])
@@ -98,7 +92,7 @@ class Scripted : public ScriptedTable {
     // Chair 1 pungs the 1p (waiting for chair 2 to pass its win) and draws
     // the fourth.
     void PlayToTheFourthPin() {
-        ASSERT_EQ(Do(0, kDiscard, DiscardOf(0, kOnePin)).code, kOk);
+        ASSERT_EQ(Do(0, kDiscard, DiscardOf(100, 0, kOnePin)).code, kOk);
         for (int32_t s : {1, 2, 3}) {
             auto notes = Notes(s);
             ASSERT_EQ(notes.size(), 1u);
@@ -182,7 +176,7 @@ TEST(TableClaimsTest, AnAddedKongRobbedOrNot) {
 
 TEST(TableClaimsTest, WindowsAndTurnsRunOutOnTheClock) {
     Scripted t;
-    ASSERT_EQ(t.Do(0, kDiscard, t.DiscardOf(0, kOnePin)).code, kOk);
+    ASSERT_EQ(t.Do(0, kDiscard, t.DiscardOf(100, 0, kOnePin)).code, kOk);
     const Words pung = t.Claim(1, 64, 0, kOnePin, kPungTiles);
     t.Do(1, kPung, pung);
     EXPECT_EQ(t.Do(1, kPungDone, pung).code, kWait);

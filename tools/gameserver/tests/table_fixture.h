@@ -35,6 +35,16 @@ class ScriptedTable {
         table_.Request(peer, id, data, table::IsWaited(id), 5);
         return Collect();
     }
+    // A discard of `count` tiles, the first one given.
+    static table::Words DiscardOf(int32_t user, int32_t chair, rules::TileId tile,
+                                  int32_t count = 1) {
+        table::Words w =
+            Head(user, chair, table::kDiscardBaseBytes + 4 * size_t(std::max(count, 1)));
+        w[table::kOwnDiscard] = 1;
+        w[table::kDiscardCount] = count;
+        w[table::kDiscardTiles] = tile;
+        return w;
+    }
     Got Enter(PeerId peer, int32_t user, int32_t chair, bool looker = false) {
         table::Words enter(table::kEnterBytes / 4, 0);
         enter[table::kEnterUser] = user;
