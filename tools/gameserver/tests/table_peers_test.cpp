@@ -91,11 +91,9 @@ TEST(TablePeersTest, HostileRequestsAreRefusedWithoutTouchingTheRound) {
     const auto own = HeldTiles(model, 0);
     const TileId held = *std::find_if(own.begin(), own.end(),
                                       [&](TileId x) { return !model.IsHonourOrFlowerTileOf(x); });
-    auto discard = [&](int32_t count, TileId tile, size_t word = kDiscardCount, int32_t value = 1) {
-        Words w = t.Head(100, 0, kDiscardBaseBytes + 4 * size_t(std::max(count, 1)));
-        w[kDiscardTiles] = tile;
-        w[kDiscardCount] = count;
-        w[word] = value == 1 && word == kDiscardCount ? count : value;
+    auto discard = [&](int32_t count, TileId tile, size_t word = kOwnDiscard, int32_t value = 1) {
+        Words w = t.DiscardOf(100, 0, tile, count);
+        w[word] = value;
         return w;
     };
     Words selfWin = t.Head(100, 0, 48), flower = t.Head(100, 0, 44);
