@@ -1,7 +1,6 @@
-// A client over loopback plays three rounds against three bots. It checks
-// its version and enters; then a bot's policy chooses its moves, and every
-// request, reply and notification goes through the socket with its bytes.
-// The process clock is a manual one: nothing waits for time.
+// A client over loopback checks its version, enters and plays three rounds
+// against three bots, its moves chosen by a bot's policy, every message
+// through the socket. The process clock is manual: nothing waits for time.
 
 #include <gtest/gtest.h>
 
