@@ -1,5 +1,11 @@
 #include "tools/gameserver/link.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "platform/bytes.h"
 
 namespace gameserver {
@@ -66,6 +72,47 @@ bool ClientLink::Feed(std::span<const uint8_t> bytes, Events& events) {
             {message->number, message->wantsReply, body->code, std::move(body->data), allCrc});
     }
     return true;
+}
+
+uint16_t Listener::Open(uint16_t wanted, int backlog) {
+    socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    int pipeFds[2] = {-1, -1};
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(wanted);
+    socklen_t len = sizeof addr;
+    int one = 1;
+    if (socket < 0 || setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0 ||
+        bind(socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        listen(socket, backlog) != 0 ||
+        getsockname(socket, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
+        pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        Close();
+        return 0;
+    }
+    wakeRead = pipeFds[0];
+    wakeWrite = pipeFds[1];
+    port = ntohs(addr.sin_port);
+    return port;
+}
+
+void Listener::Close() {
+    for (int* fd : {&socket, &wakeRead, &wakeWrite}) {
+        if (*fd >= 0) close(*fd);
+        *fd = -1;
+    }
+}
+
+void Listener::Wake() const {
+    uint8_t byte = 1;
+    [[maybe_unused]] ssize_t n = write(wakeWrite, &byte, 1);
+}
+
+void Listener::Drain() const {
+    uint8_t drain[64];
+    while (read(wakeRead, drain, sizeof drain) > 0) {
+    }
 }
 
 std::vector<Bytes> PacketWriter::Build(uint32_t kind, uint32_t number, const Body& body,

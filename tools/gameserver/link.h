@@ -69,6 +69,18 @@ class ClientLink {
     std::string error_;
 };
 
+// A listening socket on 127.0.0.1 and a pipe that wakes the server's poll
+// when another thread has work for it.
+struct Listener {
+    int socket = -1, wakeRead = -1, wakeWrite = -1;
+    uint16_t port = 0;
+    // Listens on `wanted` (0: a free port); the port, or 0 with nothing open.
+    uint16_t Open(uint16_t wanted, int backlog);
+    void Close();
+    void Wake() const;
+    void Drain() const;
+};
+
 // Seals messages and cuts them into packets as the options say.
 class PacketWriter {
   public:

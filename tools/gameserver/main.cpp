@@ -40,11 +40,9 @@ class StopSignals {
     sigset_t set_;
 };
 
-int RunTable(unsigned port, gameserver::TableOptions options) {
-    StopSignals stop;
-    gameserver::TableServer server(std::move(options), {}, [](const std::string& line) {
-        std::fprintf(stderr, "%s\n", line.c_str());
-    });
+// Listens, tells the port, and serves until a stop signal.
+template <typename Server>
+int Serve(Server& server, unsigned port, StopSignals& stop) {
     if (port > 65535 || server.Start(uint16_t(port)) == 0) {
         std::fprintf(stderr, "cannot listen on port %u\n", port);
         return 1;
@@ -102,27 +100,23 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    StopSignals stop;
     if (table) {
         for (unsigned c = 4 - bots; c < 4; ++c)
             options.botChairs[c] = true;
-        return RunTable(port, std::move(options));
+        gameserver::TableServer server(std::move(options), {}, [](const std::string& line) {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        });
+        return Serve(server, port, stop);
     }
-    StopSignals stop;
     gameserver::ServerOptions serverOptions;
     serverOptions.welcome = script.welcome;
     gameserver::GameServer server(serverOptions);
     for (auto& [id, reply] : script.replies)
         server.SetReply(id, reply);
     server.SetDefaultReply(script.defaultReply);
-    if (port > 65535 || server.Start(uint16_t(port)) == 0) {
-        std::fprintf(stderr, "cannot listen on port %u\n", port);
-        return 1;
-    }
-    std::printf("port %u\n", unsigned(server.port()));
-    std::fflush(stdout);
-    stop.Wait();
-    server.Stop();
+    const int result = Serve(server, port, stop);
     for (const std::string& error : server.Errors())
         std::fprintf(stderr, "%s\n", error.c_str());
-    return 0;
+    return result;
 }

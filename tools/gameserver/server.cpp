@@ -1,7 +1,5 @@
 #include "tools/gameserver/server.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -18,10 +16,6 @@ namespace {
 
 constexpr auto kWriteGiveUp = std::chrono::seconds(5);
 
-void SetNonBlocking(int fd) {
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-}
-
 }  // namespace
 
 GameServer::GameServer(ServerOptions options) : options_(std::move(options)) {}
@@ -31,34 +25,9 @@ GameServer::~GameServer() {
 }
 
 uint16_t GameServer::Start(uint16_t port, int backlog) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) return 0;
-    int one = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    socklen_t len = sizeof addr;
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listenFd_, backlog) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        close(listenFd_);
-        listenFd_ = -1;
-        return 0;
-    }
-    SetNonBlocking(listenFd_);
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        close(listenFd_);
-        listenFd_ = -1;
-        return 0;
-    }
-    wakeRead_ = pipeFds[0];
-    wakeWrite_ = pipeFds[1];
-    port_ = ntohs(addr.sin_port);
+    if (!listener_.Open(port, backlog)) return 0;
     thread_ = std::thread([this] { Run(); });
-    return port_;
+    return listener_.port;
 }
 
 void GameServer::Stop() {
@@ -67,10 +36,7 @@ void GameServer::Stop() {
     thread_.join();
     if (clientFd_ >= 0) close(clientFd_);
     clientFd_ = -1;
-    for (int* fd : {&listenFd_, &wakeRead_, &wakeWrite_}) {
-        if (*fd >= 0) close(*fd);
-        *fd = -1;
-    }
+    listener_.Close();
 }
 
 void GameServer::Post(std::function<void()> job) {
@@ -78,8 +44,7 @@ void GameServer::Post(std::function<void()> job) {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
     }
-    uint8_t byte = 1;
-    [[maybe_unused]] ssize_t n = write(wakeWrite_, &byte, 1);
+    listener_.Wake();
 }
 
 bool GameServer::RunOnThread(std::function<bool()> job) {
@@ -99,14 +64,12 @@ void GameServer::Run() {
             ms = std::max<long long>(ms, 0);
             if (timeoutMs < 0 || ms < timeoutMs) timeoutMs = int(ms);
         }
-        pollfd fds[3] = {{wakeRead_, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
-        if (clientFd_ < 0) fds[1].fd = listenFd_;
+        pollfd fds[3] = {{listener_.wakeRead, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
+        if (clientFd_ < 0) fds[1].fd = listener_.socket;
         if (clientFd_ >= 0 && !stopReading_) fds[2].fd = clientFd_;
         if (poll(fds, 3, timeoutMs) < 0 && errno != EINTR) break;
 
-        uint8_t drain[64];
-        while (read(wakeRead_, drain, sizeof drain) > 0) {
-        }
+        listener_.Drain();
         std::deque<std::function<void()>> jobs;
         {
             std::lock_guard lock(mutex_);
@@ -131,7 +94,7 @@ void GameServer::Run() {
 }
 
 void GameServer::Accept() {
-    int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    int fd = accept4(listener_.socket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) return;
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);

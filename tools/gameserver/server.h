@@ -69,7 +69,7 @@ class GameServer : private ClientLink::Events {
     // starts the server's thread. Returns the port, or 0 on failure.
     uint16_t Start(uint16_t port = 0, int backlog = 4);
     void Stop();
-    uint16_t port() const { return port_; }
+    uint16_t port() const { return listener_.port; }
 
     // Script.
     void SetReply(uint32_t requestId, Reply reply);
@@ -120,9 +120,7 @@ class GameServer : private ClientLink::Events {
     Bytes PacketsFor(uint32_t kind, uint32_t number, const Body& body, uint32_t wantsReply);
 
     ServerOptions options_;
-    uint16_t port_ = 0;
-    int listenFd_ = -1;
-    int wakeRead_ = -1, wakeWrite_ = -1;
+    Listener listener_;
     std::thread thread_;
     PacketWriter writer_{options_};
     std::atomic<uint32_t> messageCounter_{0};

@@ -173,6 +173,7 @@ void TableGame::Disconnect(PeerId peer) {
     auto it = peers_.find(peer);
     if (it == peers_.end() || it->second->bot) return;
     Leave(peer, false);
+    if (it->second->user) Note("user " + std::to_string(it->second->user) + " went away");
     peers_.erase(peer);
     RunBots();
 }
@@ -296,6 +297,8 @@ TableGame::Answer TableGame::Enter(PeerId peer, const Words& w) {
     p.user = user;
     p.chair = chair;
     p.looker = looker;
+    Note("user " + std::to_string(user) + (looker ? " looks on at chair " : " sits at chair ") +
+         std::to_string(chair));
     if (looker) return {kEntered, ToWords(ViewFor(peer))};
     if (returning) {
         // The stand-in leaves the chair to its client; what it was told last

@@ -1,7 +1,5 @@
 #include "tools/gameserver/table_server.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -67,29 +65,9 @@ TableServer::~TableServer() {
 }
 
 uint16_t TableServer::Start(uint16_t port) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (listenFd_ < 0) return 0;
-    int one = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    socklen_t len = sizeof addr;
-    int pipeFds[2];
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listenFd_, 16) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
-        pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        close(listenFd_);
-        listenFd_ = -1;
-        return 0;
-    }
-    wakeRead_ = pipeFds[0];
-    wakeWrite_ = pipeFds[1];
-    port_ = ntohs(addr.sin_port);
+    if (!listener_.Open(port, 16)) return 0;
     thread_ = std::thread([this] { Run(); });
-    return port_;
+    return listener_.port;
 }
 
 void TableServer::Stop() {
@@ -99,10 +77,7 @@ void TableServer::Stop() {
     for (auto& [fd, c] : connections_)
         close(fd);
     connections_.clear();
-    for (int* fd : {&listenFd_, &wakeRead_, &wakeWrite_}) {
-        if (*fd >= 0) close(*fd);
-        *fd = -1;
-    }
+    listener_.Close();
 }
 
 void TableServer::Post(std::function<void()> job) {
@@ -110,8 +85,7 @@ void TableServer::Post(std::function<void()> job) {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
     }
-    uint8_t byte = 1;
-    [[maybe_unused]] ssize_t n = write(wakeWrite_, &byte, 1);
+    listener_.Wake();
 }
 
 void TableServer::WithTable(const std::function<void(TableGame&)>& job) {
@@ -170,14 +144,12 @@ void TableServer::Run() {
         int timeout = -1;
         if (auto due = table_.NextDue())
             timeout = int(std::clamp<int64_t>(*due - ClockMillis(), 0, INT_MAX));
-        fds.assign({{wakeRead_, POLLIN, 0}, {listenFd_, POLLIN, 0}});
+        fds.assign({{listener_.wakeRead, POLLIN, 0}, {listener_.socket, POLLIN, 0}});
         for (const auto& [fd, c] : connections_)
             fds.push_back({fd, short(POLLIN | (c->out.size() > c->sent ? POLLOUT : 0)), 0});
         if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
 
-        uint8_t drain[64];
-        while (read(wakeRead_, drain, sizeof drain) > 0) {
-        }
+        listener_.Drain();
         std::vector<std::function<void()>> jobs;
         {
             std::lock_guard lock(mutex_);
@@ -206,7 +178,7 @@ void TableServer::Run() {
 
 void TableServer::Accept() {
     for (;;) {
-        int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        int fd = accept4(listener_.socket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) return;
         int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);

@@ -33,7 +33,7 @@ class TableServer {
     // the port, or 0 on failure.
     uint16_t Start(uint16_t port = 0);
     void Stop();
-    uint16_t port() const { return port_; }
+    uint16_t port() const { return listener_.port; }
 
     // Runs what fell due: call it after moving a ManualClock.
     void Poke();
@@ -61,8 +61,7 @@ class TableServer {
     ServerOptions wire_;
     TableGame table_;
     std::function<void(const std::string&)> log_;
-    uint16_t port_ = 0;
-    int listenFd_ = -1, wakeRead_ = -1, wakeWrite_ = -1;
+    Listener listener_;
     std::thread thread_;
     bool stopping_ = false;
 

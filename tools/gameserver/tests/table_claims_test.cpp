@@ -199,19 +199,19 @@ TEST(TableClaimsTest, WindowsAndTurnsRunOutOnTheClock) {
         EXPECT_EQ(t.IdsOf(s), std::vector<uint32_t>{kPunged});
     // Once its turn's seconds are out the chair before it may have the
     // table discard for it, and no other chair may.
-    Words forIt = t.Head(101, 1, kDiscardBaseBytes);
-    forIt[kTimeoutForm] = 1;
-    forIt[kSenderUser] = 100;
+    auto forIt = [&](int32_t sender) {
+        Words w = t.Head(101, 1, kDiscardBaseBytes);
+        w[kTimeoutForm] = 1;
+        w[kSenderChair] = sender;
+        w[kSenderUser] = 100 + sender;
+        return w;
+    };
     t.Advance(20000 - 1);
-    t.Do(0, kDiscard, forIt);
-    forIt[kSenderChair] = 3;
-    forIt[kSenderUser] = 103;
+    t.Do(0, kDiscard, forIt(0));
     t.Advance(1);
-    t.Do(3, kDiscard, forIt);
+    t.Do(3, kDiscard, forIt(3));
     EXPECT_TRUE(t.IdsOf(1).empty());
-    forIt[kSenderChair] = 0;
-    forIt[kSenderUser] = 100;
-    t.Do(0, kDiscard, forIt);
+    t.Do(0, kDiscard, forIt(0));
     for (int32_t s = 0; s < 4; ++s)
         EXPECT_EQ(t.Notes(s).at(0).words.at(kNoteChair), 1);
 }

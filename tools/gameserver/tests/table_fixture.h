@@ -52,13 +52,10 @@ class ScriptedTable {
         enter[table::kEnterLooker] = looker;
         return Send(peer, table::kEnter, enter);
     }
+    // Moves the clock (0: only reads what waits).
     void Advance(int64_t ms) {
         clock_ += ms;
         table_.Tick();
-        Collect();
-    }
-    void Disconnect(PeerId peer) {
-        table_.Disconnect(peer);
         Collect();
     }
     std::vector<Got> Take(PeerId peer) { return std::exchange(inbox_[peer], {}); }
@@ -74,12 +71,11 @@ class ScriptedTable {
     Got Collect() {
         Got reply;
         for (TableMessage& m : table_.TakeOutgoing()) {
-            if (m.kind == TableMessage::kReply) {
-                EXPECT_EQ(m.number, 5u);
-                reply = {m.id, table::ToWords(m.data)};
-            } else {
-                inbox_[m.peer].push_back({m.id, table::ToWords(m.data)});
-            }
+            Got got{m.id, table::ToWords(m.data)};
+            if (m.kind == TableMessage::kReply)
+                reply = got;
+            else
+                inbox_[m.peer].push_back(got);
         }
         return reply;
     }

@@ -158,7 +158,8 @@ TEST(TablePeersTest, AGonePlayerIsPlayedForAndComesBack) {
         return notes.empty() ? Got() : notes.back();
     };
     last();
-    t.Disconnect(player);
+    table.Disconnect(player);
+    t.Advance(0);
     EXPECT_EQ(last().words, (Words{100, 1, 0, 0, 2, 0, 0, 0}));  // 229500: gone
     // A bot plays chair 0 to the round's end; then the chair is free.
     for (int i = 0; i < 400 && table.rounds() == 0; ++i)
@@ -169,7 +170,8 @@ TEST(TablePeersTest, AGonePlayerIsPlayedForAndComesBack) {
     ASSERT_EQ(t.Enter(next, 101, 0).code, kEntered);
     t.Send(next, kStart, t.Head(101, 0, 32));
     // Gone in the middle of the round, and back before its end.
-    t.Disconnect(next);
+    table.Disconnect(next);
+    t.Advance(0);
     last();
     const PeerId again = table.Connect();
     ASSERT_EQ(t.Enter(again, 101, 0).code, kEntered);
