@@ -147,18 +147,14 @@ void TableBot::OnNotify(uint32_t id, const Words& w) {
             waiting_.reset();
             needStart_ = true;
             return;
-        case kSeeHand: {
-            Move allow{kSeeHandAnswer, Request(40)};
-            allow.words[kSeeHandLooker] = At(w, kUser);
-            allow.words[kSeeHandAllow] = 1;
-            queued_.push_back(allow);
-            return;
-        }
+        case kSeeHand:
         case kExitRequest: {
-            Move agree{kExitAnswer, Request(40)};
-            agree.words[kExitRequester] = At(w, kUser);
-            agree.words[kExitAgree] = 1;
-            queued_.push_back(agree);
+            // A looker may see the hand; a player who asks to leave may.
+            Move yes{id == kSeeHand ? kSeeHandAnswer : kExitAnswer, Request(40)};
+            static_assert(kSeeHandLooker == kExitRequester && kSeeHandAllow == kExitAgree);
+            yes.words[kExitRequester] = At(w, kUser);
+            yes.words[kExitAgree] = 1;
+            queued_.push_back(yes);
             return;
         }
         default:

@@ -39,20 +39,15 @@ std::unique_ptr<rules::CRuleTable> MakeModel(const TableOptions& options,
     return model ? std::move(model) : rules::CRuleTable::Create({}, environment());
 }
 
-// The table data (state record) and the round start (seat record) a viewer
-// gets; `hidden` keeps the viewer's chair's hand out.
-TableRecord StateRecordFor(rules::CRuleTable& model, int32_t viewer, bool hidden,
-                           int32_t watchSeconds) {
+// The table data (the state record) or, for a round start, the seat record
+// a viewer gets; `hidden` keeps the viewer's chair's hand out.
+TableRecord RecordFor(rules::CRuleTable& model, bool roundStart, int32_t viewer, bool hidden,
+                      int32_t watchSeconds) {
     TableRecord record;
-    model.FillStateRecord(record, viewer, hidden ? 1 : 0);
-    record.Set(rules::state_record::kWatchSeconds, watchSeconds);
-    return record;
-}
-
-TableRecord SeatRecordFor(rules::CRuleTable& model, int32_t viewer, bool hidden,
-                          int32_t watchSeconds) {
-    TableRecord record;
-    model.FillSeatRecord(record, viewer, hidden ? 1 : 0);
+    if (roundStart)
+        model.FillSeatRecord(record, viewer, hidden ? 1 : 0);
+    else
+        model.FillStateRecord(record, viewer, hidden ? 1 : 0);
     record.Set(rules::state_record::kWatchSeconds, watchSeconds);
     return record;
 }
@@ -151,12 +146,12 @@ void TableGame::ToAll(uint32_t id, const Words& words, PeerId except, int32_t ti
 
 Bytes TableGame::ViewFor(PeerId peer) {
     const Peer& p = *peers_.at(peer);
-    return StateRecordFor(*model_, p.chair, p.looker && !p.seesHand, options_.watchSeconds)
+    return RecordFor(*model_, false, p.chair, p.looker && !p.seesHand, options_.watchSeconds)
         .Encode();
 }
 
 TableRecord TableGame::SeatView(int32_t chair) {
-    return StateRecordFor(*model_, chair, false, options_.watchSeconds);
+    return RecordFor(*model_, false, chair, false, options_.watchSeconds);
 }
 
 // Requests.
@@ -347,7 +342,7 @@ void TableGame::SeatBot(int32_t chair, int32_t user, bool standIn) {
     const uint32_t seed =
         options_.seed ? options_.seed * 31 + uint32_t(chair) : uint32_t(std::random_device()());
     peer->bot = std::make_unique<TableBot>(chair, user, options_.roomId, options_.tableNo, seed);
-    if (standIn) peer->bot->Restore(StateRecordFor(*model_, chair, false, options_.watchSeconds));
+    if (standIn) peer->bot->Restore(RecordFor(*model_, false, chair, false, options_.watchSeconds));
     Seat& seat = *seats_[size_t(chair)];
     seat.player = id;
     seat.user = user;
@@ -444,7 +439,7 @@ void TableGame::MaybeStartRound() {
     for (PeerId id : targets) {
         const Peer& p = *peers_.at(id);
         TableRecord record =
-            SeatRecordFor(*model_, p.chair, p.looker && !p.seesHand, options_.watchSeconds);
+            RecordFor(*model_, true, p.chair, p.looker && !p.seesHand, options_.watchSeconds);
         auto words = record.Words().first(rules::seat_record::kRoundStartWords);
         Send(id, kRoundStart, Words(words.begin(), words.end()));
     }
