@@ -41,13 +41,14 @@ TEST(TablePeersTest, ALookerSeesTheHandOnlyWhenLetIn) {
         if (m.id == kHandShown) shown = HeldTiles(table.model(), 1);
     });
     t.Send(player, kStart, t.Head(100, 3, 32));
-    const Got* round = Find(t.Take(looker), kRoundStart);
+    auto notes = t.Take(looker);
+    const Got* round = Find(notes, kRoundStart);
     ASSERT_TRUE(round);
     for (size_t i = 0; i < 32; ++i)
         EXPECT_EQ(round->words[rules::seat_record::kHeld + i], -1);
     // Chair 1 is a bot: it lets the looker in.
     t.Send(looker, kSeeHand, t.Head(200, 1, 32));
-    auto notes = t.Take(looker);
+    notes = t.Take(looker);
     const Got *view = Find(notes, kLookOnView), *hand = Find(notes, kHandShown);
     ASSERT_TRUE(view && hand);
     EXPECT_EQ(view->words, (Words{1001, 1, 0, 1, 200, 1, 0, 0}));
