@@ -8,6 +8,7 @@
 //   portraits          hall/Share/Image/portrait: <n>_0.bmp
 //   engine_sounds      the engine's built-in sounds, sound/demo (the engine
 //                      demo's click and music)
+//   web                web/pictures: the web server's advert pictures
 // Drawing helpers they share are in draw.h.
 
 #include <string>
@@ -19,5 +20,6 @@ bool MakeSkins(const std::string& root);
 bool MakeFaces(const std::string& root);
 bool MakePortraits(const std::string& root);
 bool MakeEngineSounds(const std::string& root);
+bool MakeWebPictures(const std::string& root);
 
 }  // namespace assetgen
