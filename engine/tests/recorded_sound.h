@@ -12,24 +12,13 @@
 
 #include "platform/audio/audio.h"
 #include "platform/audio/recording_audio.h"
-#include "platform/bytes.h"
+#include "platform/audio/tests/wav_image.h"
 
 namespace engine::testing {
 
-// A WAV image of 8 kHz mono 8-bit samples, all `level`: 1 ms by default.
+// A WAV image whose samples are all `level`: 1 ms by default.
 inline std::vector<uint8_t> TaggedWav(uint8_t level, uint32_t samples = 8) {
-    std::vector<uint8_t> out;
-    platform::ByteWriter w(out);
-    auto tag = [&](std::string_view t) { out.insert(out.end(), t.begin(), t.end()); };
-    tag("RIFF");
-    w.U32(36 + samples);
-    tag("WAVEfmt ");
-    for (uint32_t v : {16u, 0x10001u, 8000u, 8000u, 0x80001u})
-        w.U32(v);
-    tag("data");
-    w.U32(samples);
-    out.insert(out.end(), samples, level);
-    return out;
+    return platform::testing_support::WavImage(samples, level);
 }
 
 inline void WriteTaggedWav(const std::filesystem::path& path, uint8_t level) {

@@ -15,6 +15,7 @@
 
 #include "engine/tests/recorded_sound.h"
 #include "platform/clock.h"
+#include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/program_resources.h"
@@ -23,26 +24,13 @@
 namespace engine_demo {
 namespace {
 
+using platform::testing_support::Mismatch;
+
 constexpr int kLeft = 40, kTop = 40;
 
 std::string GoldenPath() {
     const char* root = std::getenv("QEVO_SOURCE_DIR");
     return std::string(root ? root : ".") + "/tools/engine-demo/tests/golden/demo.png";
-}
-
-// Share of pixels with a channel more than `tolerance` apart.
-double Mismatch(const platform::Surface& a, const platform::Surface& b, int tolerance) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return 1.0;
-    long bad = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            for (int s = 0; s < 24; s += 8)
-                if (std::abs(int(a.At(x, y) >> s & 0xFF) - int(b.At(x, y) >> s & 0xFF)) >
-                    tolerance) {
-                    ++bad;
-                    break;
-                }
-    return double(bad) / (double(a.Width()) * a.Height());
 }
 
 class DemoTest : public ::testing::Test {
