@@ -112,6 +112,20 @@ TEST(ScriptValueTest, FindUnquotedSkipsQuotesAndDoubleBytes) {
     EXPECT_EQ(gbk.CharAt(99), '\0');
 }
 
+ScriptValue Apply(const ScriptValue& a, char op, const ScriptValue& b) {
+    switch (op) {
+        case '+':
+            return a + b;
+        case '-':
+            return a - b;
+        case '*':
+            return a * b;
+        default:
+            return a / b;
+    }
+}
+
+// Scripts run the common cases (see RunTest); these are the tag rules' corners.
 TEST(ScriptValueTest, ArithmeticIsChosenByTheLeftTag) {
     struct Case {
         ScriptValue a;
@@ -121,40 +135,20 @@ TEST(ScriptValueTest, ArithmeticIsChosenByTheLeftTag) {
         uint8_t type;
     } cases[] = {
         {Int(INT_MAX), '+', Int(1), "-2147483648", ScriptValue::kInteger},
-        {Str("abc"), '+', Int(12), "abc12", ScriptValue::kString},
         {Int(12), '+', Str("abc"), "12", ScriptValue::kInteger},
-        {Str("hello"), '-', Str("ll"), "ll", ScriptValue::kString},
-        {Str("hello"), '-', Str("xy"), "hello", ScriptValue::kString},
-        {Int(7), '/', Int(2), "3", ScriptValue::kInteger},
         {Int(-7), '/', Int(2), "-3", ScriptValue::kInteger},
-        {Flt(7.0), '/', Int(2), "3.500000", ScriptValue::kFloating},
-        {Int(6), '*', Int(7), "42", ScriptValue::kInteger},
-        {Str("ab"), '*', Str("cd"), "abcd", ScriptValue::kString},
         {Str("hello"), '/', Str("el"), "el", ScriptValue::kString},
         {ScriptValue::FromBool(true), '+', Int(2), "2", ScriptValue::kInteger},
         {ScriptValue::FromUInt(4294967295u), '+', Int(1), "0", ScriptValue::kInteger},
         {Flt(0.5), '-', Flt(0.25), "0.250000", ScriptValue::kFloating},
+        {Flt(0.5), '*', Int(3), "1.500000", ScriptValue::kFloating},
         // Safe outcomes where C leaves the result undefined.
         {Int(7), '/', Int(0), "0", ScriptValue::kInteger},
         {Int(INT_MIN), '/', Int(-1), "-2147483648", ScriptValue::kInteger},
         {Int(INT_MIN), '*', Int(-1), "-2147483648", ScriptValue::kInteger},
     };
     for (const Case& c : cases) {
-        ScriptValue r;
-        switch (c.op) {
-            case '+':
-                r = c.a + c.b;
-                break;
-            case '-':
-                r = c.a - c.b;
-                break;
-            case '*':
-                r = c.a * c.b;
-                break;
-            default:
-                r = c.a / c.b;
-                break;
-        }
+        ScriptValue r = Apply(c.a, c.op, c.b);
         EXPECT_EQ(r.Text(), c.text) << c.a.Text() << c.op << c.b.Text();
         EXPECT_EQ(r.Type(), c.type) << c.a.Text() << c.op << c.b.Text();
     }

@@ -39,6 +39,14 @@ class TestHost : public ScriptHost {
     uint32_t now = 0;
 };
 
+// The texts joined with line ends between them.
+inline std::string Lines(const std::vector<std::string>& texts) {
+    std::string out;
+    for (size_t i = 0; i < texts.size(); ++i)
+        out += (i ? "\n" : "") + texts[i];
+    return out;
+}
+
 // "record": keeps its handed values joined with "|" and hands back "ok".
 // "fail": reports the failure code given as its argument.
 class TestCommands : public CommandGroup {
