@@ -1,57 +1,43 @@
 #pragma once
-// Test peers for the proxy socket: a loopback echo target, a scripted fake
-// proxy, real proxy daemons started from a temporary directory, and a
-// message pump with a real-time bound for waiting on loopback traffic.
-
-#include <sys/types.h>
+// Peers for proxy tests on loopback: a scripted proxy that follows a list of
+// steps on its first connection (its last step may echo, standing for the
+// tunnel's far end), and blocking socket helpers bounded by real time (the peers run on
+// threads of their own, so waiting on them needs no clock of ours).
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
-namespace transport::testing {
+namespace proxypeer {
 
 using Bytes = std::vector<uint8_t>;
 
 Bytes ToBytes(std::string_view text);
+// The bytes of hexadecimal digit pairs; blanks between them are skipped.
+Bytes FromHex(std::string_view hex);
+Bytes Cat(std::initializer_list<Bytes> parts);
 // A loopback port nobody listens on right now.
 uint16_t FreePort();
 // A listening loopback socket (blocking) on a free port; -1 on failure.
 int ListenLoopback(uint16_t* port);
-// Blocking helpers on a plain socket, each bounded by `timeoutMs` of real time.
 bool SendAllBlocking(int fd, const Bytes& bytes);
+// Reads exactly n bytes within `timeoutMs`.
 bool RecvExactly(int fd, size_t n, Bytes& out, int timeoutMs = 5000);
-// True when the peer closed the connection (read returns 0 or a reset) within the bound.
-bool PeerClosed(int fd, int timeoutMs = 5000);
-// Pumps the calling thread's messages until `done` or `timeoutMs` of real time.
+// Pumps the calling thread's messages until `done` or `timeoutMs`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
-// Echoes every connection's bytes back (one connection at a time).
-class EchoServer {
-  public:
-    EchoServer();
-    ~EchoServer();
-    uint16_t Port() const { return port_; }
-
-  private:
-    int listen_ = -1;
-    uint16_t port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 // A proxy that follows a script on its first connection.
-class FakeProxy {
+class ScriptedProxy {
   public:
     struct Step {
         enum Kind { kExpect, kSend, kClose, kHold, kEcho } kind;
-        Bytes bytes;  // kExpect: this many bytes are read (content recorded); kSend: sent
-        size_t count = 0;
+        Bytes bytes;       // kSend: sent
+        size_t count = 0;  // kExpect: this many bytes are read and recorded
     };
     static Step Expect(size_t n) { return {Step::kExpect, {}, n}; }
     static Step Send(Bytes b) { return {Step::kSend, std::move(b), 0}; }
@@ -62,15 +48,14 @@ class FakeProxy {
     // Acts as the tunnel's far end: echoes until the client closes.
     static Step Echo() { return {Step::kEcho, {}, 0}; }
 
-    explicit FakeProxy(std::vector<Step> script);
-    ~FakeProxy();
+    explicit ScriptedProxy(std::vector<Step> script);
+    ~ScriptedProxy();
     uint16_t Port() const { return port_; }
 
-    // Everything the client sent before the script reached kHold or kEcho.
+    // Everything the client sent before the script reached kEcho.
     Bytes Received();
-    // Blocks (real time) until `n` bytes have arrived.
     bool WaitReceived(size_t n, int timeoutMs = 5000);
-    // Blocks until the script has ended and the client's side is closed.
+    // Until the script has ended and the client's side is closed.
     bool WaitClientClosed(int timeoutMs = 5000);
     bool Accepted() const { return accepted_; }
 
@@ -90,40 +75,4 @@ class FakeProxy {
     std::thread thread_;
 };
 
-// A daemon in the foreground, killed (SIGTERM, then SIGKILL) on destruction.
-class Daemon {
-  public:
-    Daemon() = default;
-    ~Daemon();
-    Daemon(const Daemon&) = delete;
-    Daemon& operator=(const Daemon&) = delete;
-    // Starts argv (stdout and stderr into `logPath`) and waits for `port` to accept.
-    bool Start(const std::vector<std::string>& argv, const std::string& logPath, uint16_t port,
-               int timeoutMs = 10000);
-    void Stop();
-    bool Running() const { return pid_ > 0; }
-
-  private:
-    pid_t pid_ = -1;
-};
-
-// A temporary directory removed with its contents on destruction.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    bool Write(const std::string& name, const std::string& text) const;
-
-  private:
-    std::string path_;
-};
-
-bool IsRoot();
-// Runs a command (argv) to completion; true on exit status 0.
-bool RunCommand(const std::vector<std::string>& argv);
-// Whether `unshare --mount` with a bind mount works here.
-bool PrivateMountsWork();
-
-}  // namespace transport::testing
+}  // namespace proxypeer

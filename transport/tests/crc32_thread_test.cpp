@@ -31,9 +31,10 @@ TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
     parent.seen.clear();  // creation messages
     bar.seen.clear();
 
-    std::vector<uint8_t> data(3 * kCrcStep + 5);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = uint8_t(i * 7 + 1);
+    std::vector<uint8_t> original(3 * kCrcStep + 5);
+    for (size_t i = 0; i < original.size(); ++i)
+        original[i] = uint8_t(i * 7 + 1);
+    std::vector<uint8_t> data = original;
     auto worker = ComputeCrcInThread(data.data(), uint32_t(data.size()), bar.Handle());
     ASSERT_NE(worker, nullptr);
     data.assign(data.size(), 0);  // the worker checksums its own copy
@@ -43,9 +44,6 @@ TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
         platform::DispatchMessage(msg);
     worker->Join();
 
-    std::vector<uint8_t> original(3 * kCrcStep + 5);
-    for (size_t i = 0; i < original.size(); ++i)
-        original[i] = uint8_t(i * 7 + 1);
     ASSERT_EQ(parent.seen.size(), 1u);
     EXPECT_EQ(parent.seen[0].message, kCrcDoneMessage);
     EXPECT_EQ(parent.seen[0].wParam, worker->Id());
@@ -56,10 +54,12 @@ TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
     std::vector<std::pair<platform::UINT, platform::WPARAM>> progress;
     for (auto& m : bar.seen)
         progress.emplace_back(m.message, m.wParam);
-    const std::vector<std::pair<platform::UINT, platform::WPARAM>> expected = {
-        {PBM_SETPOS, 0},  {PBM_SETRANGE32, 0}, {PBM_SETPOS, 0},
-        {PBM_SETPOS, 33}, {PBM_SETPOS, 66},    {PBM_SETPOS, 99}};
-    EXPECT_EQ(progress, expected);
+    EXPECT_EQ(progress, (decltype(progress){{PBM_SETPOS, 0},
+                                            {PBM_SETRANGE32, 0},
+                                            {PBM_SETPOS, 0},
+                                            {PBM_SETPOS, 33},
+                                            {PBM_SETPOS, 66},
+                                            {PBM_SETPOS, 99}}));
 }
 
 TEST(Crc32ThreadTest, RefusesWithoutDataOrWindow) {

@@ -1,10 +1,10 @@
-// The worker's receive path, fed bytes directly; packets are made by the
-// game server's own codec, so the two sides check each other.
+// The worker's receive path, fed bytes directly: the rules of packets, of
+// the parts of a message and of replies. Packets are made by the game
+// server's own codec, so the two sides check each other.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -38,7 +38,7 @@ class ReceivingSocket : public CTransportSocket {
             ++dropped;
             return false;
         }
-        infos.push_back(info);
+        codes.push_back(notice.Code());
         notices.push_back(std::move(notice));
         return true;
     }
@@ -46,9 +46,21 @@ class ReceivingSocket : public CTransportSocket {
         entry->receiveBuffer.Append(bytes.data(), uint32_t(bytes.size()));
         return ProcessReceived(*entry);
     }
+    bool FeedAll(const std::vector<Bytes>& packets) {
+        bool good = true;
+        for (const Bytes& p : packets)
+            good = good && Feed(p);
+        return good;
+    }
+    // No reply is awaited, and none is half built.
+    bool Disarmed() {
+        uint32_t number = 1, parts = 1;
+        GetReplyState(&number, &parts, *entry);
+        return number == 0 && parts == 0;
+    }
 
     EntryPtr entry;
-    std::vector<TransportInfo> infos;
+    std::vector<uint32_t> codes;
     std::vector<TransportNotice> notices;
     int dropped = 0;
 };
@@ -80,75 +92,60 @@ Bytes Join(const std::vector<Bytes>& packets) {
     return out;
 }
 
-TEST(ReceivePathTest, NotificationInOnePacket) {
-    ReceivingSocket s;
-    ASSERT_TRUE(s.Feed(Join(Packets(1, 1, 211000, Filled(30)))));
-    ASSERT_EQ(s.notices.size(), 1u);
-    EXPECT_EQ(s.notices[0].Code(), 211000u);
-    ASSERT_EQ(s.notices[0].length, 30u);
-    EXPECT_EQ(Bytes(s.notices[0].data.get(), s.notices[0].data.get() + 30), Filled(30));
-    EXPECT_EQ(s.infos[0].messageNumber, 1u);
-    EXPECT_EQ(s.entry->receiveBuffer.Size(), 0u);
-}
-
-TEST(ReceivePathTest, ManyPartsByteByByteAndAllAtOnce) {
+TEST(ReceivePathTest, MessagesWholeOrByteByByte) {
+    // Checksummed and not, compressed and not, in one packet and in many.
+    const Bytes stream =
+        Join({Join(Packets(1, 1, 5, Filled(40000))),
+              Join(Packets(1, 2, 6, Filled(100), false, 0x400)), Join(Packets(1, 3, 211000, {}))});
     for (bool bytewise : {false, true}) {
         ReceivingSocket s;
-        Bytes stream = Join(Packets(1, 1, 5, Filled(40000)));
-        Bytes second = Join(Packets(1, 2, 6, Filled(100), false, 0x400));
-        stream.insert(stream.end(), second.begin(), second.end());
         if (bytewise) {
             for (uint8_t byte : stream)
                 ASSERT_TRUE(s.Feed({byte}));
         } else {
             ASSERT_TRUE(s.Feed(stream));
         }
-        ASSERT_EQ(s.notices.size(), 2u);
-        EXPECT_EQ(s.notices[0].length, 40000u);
-        EXPECT_EQ(s.notices[1].Code(), 6u);
-        EXPECT_EQ(Bytes(s.notices[1].data.get(), s.notices[1].data.get() + 100), Filled(100));
+        ASSERT_EQ(s.codes, (std::vector<uint32_t>{5, 6, 211000}));
+        EXPECT_EQ(Bytes(s.notices[0].Bytes().begin(), s.notices[0].Bytes().end()), Filled(40000));
+        EXPECT_EQ(Bytes(s.notices[1].Bytes().begin(), s.notices[1].Bytes().end()), Filled(100));
+        EXPECT_EQ(s.notices[2].data, nullptr);
+        EXPECT_EQ(s.entry->receiveBuffer.Size(), 0u);
     }
 }
 
 TEST(ReceivePathTest, BadPacketsFailTheRead) {
-    Bytes good = Packets(1, 1, 7, Filled(10))[0];
+    const Bytes good = Packets(1, 1, 7, Filled(10))[0];
     auto with = [&](size_t offset, uint32_t value) {
         Bytes b = good;
         platform::StoreLE32(&b[offset], value);
         return b;
     };
     Bytes flipped = good;
-    flipped[good.size() - 1] ^= 0x40;
-    Bytes shortPacket(28, 0);
-    platform::StoreLE32(shortPacket.data(), 24);
+    flipped.back() ^= 0x40;
+    Bytes unsealed = Packets(1, 1, 7, Filled(10), false)[0];
+    platform::StoreLE32(&unsealed[gameserver::kOffsetChunkLength],
+                        platform::LoadLE32(&unsealed[gameserver::kOffsetChunkLength]) - 1);
     struct Case {
         const char* name;
         Bytes bytes;
     } cases[] = {
         {"changed byte under a checksum", flipped},
-        {"length 24", shortPacket},
+        {"length 24", with(0, 24)},
         {"length 56", with(0, 56)},
         {"length above the largest piece", with(0, 4057)},
         {"negative length", with(0, 0xFFFFFFF0)},
         {"zero length", with(0, 0)},
-        {"chunk length disagrees", Packets(1, 1, 7, Filled(10), false)[0]},
+        {"chunk length disagrees", unsealed},
         {"kind 3", gameserver::EncodePacket({3, 1, 1, 1, 1, 0}, Filled(10), true)},
         {"message number 0", gameserver::EncodePacket({1, 1, 0, 1, 1, 0}, Filled(10), true)},
         {"part 0", gameserver::EncodePacket({1, 1, 1, 0, 1, 0}, Filled(10), true)},
+        {"reply nobody waits for", Join(Packets(2, 1, 10, {}))},
     };
-    platform::StoreLE32(&cases[6].bytes[gameserver::kOffsetChunkLength],
-                        platform::LoadLE32(&cases[6].bytes[gameserver::kOffsetChunkLength]) - 1);
     for (Case& c : cases) {
         ReceivingSocket s;
         EXPECT_FALSE(s.Feed(c.bytes)) << c.name;
-        EXPECT_TRUE(s.notices.empty()) << c.name;
+        EXPECT_TRUE(s.codes.empty()) << c.name;
     }
-}
-
-TEST(ReceivePathTest, PacketWithoutChecksumIsTaken) {
-    ReceivingSocket s;
-    ASSERT_TRUE(s.Feed(Join(Packets(1, 1, 8, Filled(5), false))));
-    EXPECT_EQ(s.notices.size(), 1u);
 }
 
 TEST(ReceivePathTest, PartsOutOfSequenceCostOnlyTheirMessage) {
@@ -174,31 +171,23 @@ TEST(ReceivePathTest, PartsOutOfSequenceCostOnlyTheirMessage) {
     const Bytes good = Join(Packets(1, 20, 20, Filled(10)));
     // The rows are also seeds of the receive fuzz target (mode byte 0xF2: reads of 4021 bytes).
     const char* corpus = std::getenv("QEVO_WRITE_CORPUS");
-    for (const Case& c : cases) {
+    for (Case& c : cases) {
         ReceivingSocket s;
-        Bytes seed = {0xF2};
-        for (const Bytes& p : c.packets) {
-            EXPECT_TRUE(s.Feed(p)) << c.name;
-            seed.insert(seed.end(), p.begin(), p.end());
-        }
-        EXPECT_TRUE(s.Feed(good)) << c.name;
-        seed.insert(seed.end(), good.begin(), good.end());
+        c.packets.push_back(good);
+        EXPECT_TRUE(s.FeedAll(c.packets)) << c.name;
+        c.delivered.push_back(20);
+        EXPECT_EQ(s.codes, c.delivered) << c.name;
         if (corpus) {
             std::string name = c.name;
             std::replace(name.begin(), name.end(), ' ', '_');
-            auto path = std::filesystem::path(corpus) / "transport_receive" / name;
-            std::ofstream(path, std::ios::binary)
+            const Bytes seed = Join({{0xF2}, Join(c.packets)});
+            std::ofstream(std::filesystem::path(corpus) / "transport_receive" / name,
+                          std::ios::binary)
                 .write(reinterpret_cast<const char*>(seed.data()), std::streamsize(seed.size()));
         }
-        std::vector<uint32_t> codes;
-        for (const TransportNotice& n : s.notices)
-            codes.push_back(n.Code());
-        std::vector<uint32_t> expected = c.delivered;
-        expected.push_back(20);
-        EXPECT_EQ(codes, expected) << c.name;
     }
     // One log line per run of bad parts, however long the run.
-    std::string log = dir.Read("KYXLog20261205.log");
+    const std::string log = dir.Read("KYXLog20261205.log");
     size_t lines = 0;
     for (size_t at = 0; (at = log.find("out of sequence", at)) != std::string::npos; ++at)
         ++lines;
@@ -218,79 +207,63 @@ TEST(ReceivePathTest, MessageLimitCountsDataBytesHoweverTheyAreCut) {
     };
     for (const Case& c : cases) {
         ReceivingSocket s;
-        bool good = true;
-        for (const Bytes& p : Packets(1, 1, 3, Filled(c.dataSize), false, 0, c.piece))
-            good = good && s.Feed(p);
-        EXPECT_EQ(good, c.delivered) << c.dataSize << "/" << c.piece;
+        EXPECT_EQ(s.FeedAll(Packets(1, 1, 3, Filled(c.dataSize), false, 0, c.piece)), c.delivered)
+            << c.dataSize << "/" << c.piece;
         ASSERT_EQ(s.notices.size(), c.delivered ? 1u : 0u) << c.dataSize << "/" << c.piece;
         if (c.delivered) {
             EXPECT_EQ(s.notices[0].length, c.dataSize);
         }
+        EXPECT_EQ(s.entry->requestBuffer.Size(), 0u);
     }
+    // A message without end stops at the cap.
+    ReceivingSocket s;
+    uint32_t part = 1;
+    while (part < 2 * kMaxMessageSize / 4000 &&
+           s.Feed(gameserver::EncodePacket({1, part, 1, part, 0, 0}, Filled(4000), false)))
+        ++part;
+    EXPECT_LE(part, kMaxMessageSize / 4000 + 2);
+    EXPECT_EQ(s.entry->requestBuffer.Size(), 0u);
 }
 
 TEST(ReceivePathTest, UndecodableMessageIsDroppedButTheStreamGoesOn) {
     ReceivingSocket s;
     Bytes body = gameserver::EncodeBody({3, Filled(8)});
     body.pop_back();  // the body's length word now disagrees with its bytes
-    Bytes sealed = gameserver::Seal(body, kKey, 0x100, 0);
+    const Bytes sealed = gameserver::Seal(body, kKey, 0x100, 0);
     ASSERT_TRUE(s.Feed(gameserver::EncodePacket({1, 1, 1, 1, 1, 0}, sealed, true)));
     ASSERT_TRUE(s.Feed(Join(Packets(1, 2, 4, Filled(8)))));
     EXPECT_EQ(s.dropped, 1);
-    ASSERT_EQ(s.notices.size(), 1u);
-    EXPECT_EQ(s.notices[0].Code(), 4u);
+    EXPECT_EQ(s.codes, std::vector<uint32_t>{4});
 }
 
-TEST(ReceivePathTest, ReplyIsStoredOnlyForTheAwaitedNumber) {
-    ReceivingSocket s;
-    EXPECT_FALSE(s.Feed(Join(Packets(2, 1, 10, {}))));  // nothing awaited
-
-    ReceivingSocket t;
-    t.ResetReplyState(5, *t.entry);
-    ASSERT_TRUE(t.Feed(Join(Packets(2, 4, 11, {}))));  // late: ignored
-    EXPECT_EQ(t.entry->storedReplyNumber, 0u);
-    ASSERT_TRUE(t.Feed(Join(Packets(2, 5, 12, Filled(9000)))));
-    EXPECT_EQ(t.entry->storedReplyNumber, 5u);
-    EXPECT_EQ(t.entry->storedReply.Code(), 12u);
-    EXPECT_EQ(t.entry->storedReply.length, 9000u);
-    uint32_t number = 1, parts = 1;
-    t.GetReplyState(&number, &parts, *t.entry);
-    EXPECT_EQ(number, 0u);
-    EXPECT_EQ(parts, 0u);
-}
-
-TEST(ReceivePathTest, ZeroLengthReplyHasNullData) {
-    ReceivingSocket s;
-    s.ResetReplyState(1, *s.entry);
-    ASSERT_TRUE(s.Feed(Join(Packets(2, 1, 0, {}))));
-    EXPECT_EQ(s.entry->storedReplyNumber, 1u);
-    EXPECT_EQ(s.entry->storedReply.length, 0u);
-    EXPECT_EQ(s.entry->storedReply.data, nullptr);
-}
-
-TEST(ReceivePathTest, BrokenReplySequences) {
+TEST(ReceivePathTest, RepliesAreStoredOnlyForTheAwaitedNumber) {
     auto three = Packets(2, 5, 1, Filled(9000));
-    auto newer = Packets(2, 6, 1, Filled(10));
     struct Case {
         const char* name;
         std::vector<Bytes> packets;
         bool good;
+        uint32_t code;  // of the stored reply
+        uint32_t length;
     } cases[] = {
-        {"part 3 after part 1", {three[0], three[2]}, false},
-        {"newer number", {newer[0]}, false},
-        {"repeated part", {three[0], three[0], three[1], three[2]}, true},
+        {"late number ignored, then the awaited one",
+         {Join(Packets(2, 4, 11, {})), three[0], three[1], three[2]},
+         true,
+         1,
+         9000},
+        {"repeated part", {three[0], three[0], three[1], three[2]}, true, 1, 9000},
+        {"no data", Packets(2, 5, 0, {}), true, 0, 0},
+        {"part 3 after part 1", {three[0], three[2]}, false, 0, 0},
+        {"newer number", Packets(2, 6, 1, Filled(10)), false, 0, 0},
     };
     for (const Case& c : cases) {
         ReceivingSocket s;
         s.ResetReplyState(5, *s.entry);
-        bool all = true;
-        for (const Bytes& p : c.packets)
-            all = all && s.Feed(p);
-        EXPECT_EQ(all, c.good) << c.name;
+        EXPECT_EQ(s.FeedAll(c.packets), c.good) << c.name;
         EXPECT_EQ(s.entry->storedReplyNumber, c.good ? 5u : 0u) << c.name;
-        uint32_t number = 0;
-        s.GetReplyState(&number, nullptr, *s.entry);
-        EXPECT_EQ(number, 0u) << c.name;  // delivered or disarmed
+        EXPECT_EQ(s.entry->storedReply.Code(), c.code) << c.name;
+        EXPECT_EQ(s.entry->storedReply.length, c.length) << c.name;
+        EXPECT_EQ(s.entry->storedReply.data == nullptr, c.length == 0) << c.name;
+        EXPECT_TRUE(s.Disarmed()) << c.name;  // delivered or dropped
     }
 }
 
@@ -304,18 +277,6 @@ TEST(ReceivePathTest, GarbageForeverKeepsMemoryBounded) {
         EXPECT_LE(s.entry->receiveBuffer.Size(), 2 * 4096u);
     }
     EXPECT_TRUE(failed);
-}
-
-TEST(ReceivePathTest, EndlessMessageHitsTheSizeCap) {
-    ReceivingSocket s;
-    Bytes chunk = Filled(4000);
-    bool failed = false;
-    uint32_t part = 1;
-    for (; part < 2 * kMaxMessageSize / 4000 && !failed; ++part)
-        failed = !s.Feed(gameserver::EncodePacket({1, part, 1, part, 0, 0}, chunk, false));
-    EXPECT_TRUE(failed);
-    EXPECT_LE(part, kMaxMessageSize / 4000 + 2);
-    EXPECT_EQ(s.entry->requestBuffer.Size(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,234 @@
+// CByteBuffer, the packet header and chunk stream, and the notice records.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "platform/bytes.h"
+#include "transport/byte_buffer.h"
+#include "transport/notice.h"
+#include "transport/packet.h"
+
+namespace transport {
+namespace {
+
+std::string Held(const CByteBuffer& b) {
+    return std::string(reinterpret_cast<const char*>(b.Data()), b.Size());
+}
+
+CByteBuffer BufferOf(size_t n) {
+    CByteBuffer b;
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t byte = uint8_t(3 + i * 11);
+        b.Append(&byte, 1);
+    }
+    return b;
+}
+
+TEST(ByteBufferTest, GrowsInWholeBlocksAndNeverShrinks) {
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {1, 1024}, {1024, 1024}, {1025, 2048}, {4000, 4096}, {4097, 5120}};
+    for (auto [n, capacity] : cases) {
+        CByteBuffer b;
+        std::vector<uint8_t> data(n, 1);
+        EXPECT_EQ(b.Append(data.data(), n), n);
+        EXPECT_EQ(b.Capacity(), capacity) << n;
+        b.Consume(n);
+        b.Clear();
+        EXPECT_EQ(b.Capacity(), capacity) << n;
+    }
+    CByteBuffer fresh;
+    EXPECT_EQ(fresh.Capacity(), 0u);
+    EXPECT_EQ(fresh.Data(), nullptr);
+    fresh.Clear();
+    EXPECT_EQ(fresh.Capacity(), 1024u);
+    EXPECT_NE(fresh.Data(), nullptr);
+    // Reserve reports growth only; ReserveBeyondSize needs both conditions.
+    CByteBuffer r;
+    EXPECT_EQ(r.Reserve(1), 1024u);
+    EXPECT_EQ(r.Reserve(1024), 0u);
+    r.Append("abc", 3);
+    EXPECT_EQ(r.ReserveBeyondSize(3), 0u);
+    EXPECT_EQ(r.ReserveBeyondSize(1000), 0u);
+    EXPECT_EQ(r.ReserveBeyondSize(1500), 2048u);
+    EXPECT_EQ(Held(r), "abc");
+}
+
+TEST(ByteBufferTest, BytesKeepTheirOrderThroughEveryOperation) {
+    CByteBuffer b;
+    char dst[10] = {};
+    EXPECT_EQ(b.Read(dst, 1), 0u);  // no storage yet
+    EXPECT_EQ(b.Read(dst, 0), 0u);
+    EXPECT_EQ(b.Consume(1), 0u);
+    b.Append("cd", 2);
+    b.Prepend("ab", 2);
+    b.Append("efgh", 4);
+    EXPECT_EQ(b.Read(dst, 3), 3u);
+    EXPECT_EQ(std::string(dst, 3), "abc");
+    EXPECT_EQ(b.Consume(2), 2u);
+    EXPECT_EQ(b.Read(dst, 10), 3u);  // what there is
+    EXPECT_EQ(std::string(dst, 3), "fgh");
+    // Prepending across growth moves the contents.
+    std::vector<uint8_t> body(1020);
+    std::iota(body.begin(), body.end(), uint8_t(0));
+    b.Append(body.data(), 1020);
+    b.Prepend("HEAD:", 5);
+    EXPECT_EQ(b.Capacity(), 2048u);
+    EXPECT_EQ(Held(b), "HEAD:" + std::string(body.begin(), body.end()));
+    // Copies are deep; moves take the storage.
+    CByteBuffer copy(b);
+    copy.Append("!", 1);
+    EXPECT_EQ(Held(copy), Held(b) + "!");
+    CByteBuffer moved(std::move(copy));
+    b = moved;
+    EXPECT_EQ(Held(b), Held(moved));
+    copy = std::move(moved);
+    EXPECT_EQ(Held(copy), Held(b));
+}
+
+TEST(ByteBufferTest, SizesBeyondTheLimitAreRefusedAndChangeNothing) {
+    CByteBuffer b;
+    b.Append("ab", 2);
+    std::vector<char> dst(b.Capacity() + 1);
+    EXPECT_EQ(b.Read(dst.data(), b.Capacity() + 1), 0u);
+    EXPECT_EQ(b.Consume(b.Capacity() + 1), 0u);
+    EXPECT_EQ(b.Reserve(CByteBuffer::kMaxCapacity + 1), 0u);
+    EXPECT_EQ(b.Reserve(0xFFFFFFFF), 0u);
+    EXPECT_EQ(b.Append("x", 0xFFFFFFFF), 0u);
+    EXPECT_EQ(b.Prepend("x", CByteBuffer::kMaxCapacity), 0u);
+    EXPECT_EQ(Held(b), "ab");
+}
+
+TEST(PacketTest, HeaderAndInfoAreLittleEndianWordsInOrder) {
+    PacketHeader h{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    uint8_t bytes[kPacketHeaderSize];
+    h.Encode(bytes);
+    for (uint32_t w = 0; w < 13; ++w)
+        EXPECT_EQ(platform::LoadLE32(bytes + 4 * w), w + 1);
+    const PacketHeader back = PacketHeader::Decode(bytes);
+    EXPECT_EQ(back.messageNumber, 7u);
+    EXPECT_EQ(back.reserved12, 13u);
+    const uint32_t words[] = {7, 8, 1, 42, 5, 6};
+    TransportInfo info{7, 8, 1, 42, 5, 6};
+    uint8_t infoBytes[TransportInfo::kSize];
+    info.Encode(infoBytes);
+    for (uint32_t w = 0; w < 6; ++w)
+        EXPECT_EQ(platform::LoadLE32(infoBytes + 4 * w), words[w]);
+    EXPECT_EQ(TransportInfo::Decode(infoBytes).serial, 42u);
+}
+
+TEST(PacketTest, LengthMustHoldAHeaderAndAChunk) {
+    struct Case {
+        int32_t length;
+        uint32_t piece;
+        bool valid;
+    } cases[] = {
+        {-5, 4000, false},   {0, 4000, false},   {24, 4000, false},   {56, 4000, false},
+        {57, 4000, true},    {4056, 4000, true}, {4057, 4000, false}, {1056, 1000, true},
+        {1057, 1000, false}, {4056, 9000, true}, {4057, 9000, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsPacketLengthValid(c.length, c.piece), c.valid) << c.length << "/" << c.piece;
+}
+
+TEST(PacketTest, ChunksCutAtThePieceSizeAndJoinBack) {
+    for (size_t n : {0, 1, 3999, 4000, 4001, 12000, 40001}) {
+        CByteBuffer source = BufferOf(n), chunks, joined;
+        const int count = int((n + 3999) / 4000);
+        EXPECT_EQ(SplitChunks(source, chunks, 4000), count) << n;
+        EXPECT_EQ(source.Size(), 0u);
+        // [length][bytes]..., each length 4000 but the last.
+        EXPECT_EQ(chunks.Size(), n + 4 * count);
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(platform::LoadLE32(chunks.Data(4004 * i)),
+                      i + 1 < count ? 4000 : n - 4000 * i);
+        if (n == 0) continue;
+        EXPECT_EQ(ReadChunks(chunks, joined, 4000), count);
+        EXPECT_EQ(Held(joined), Held(BufferOf(n)));
+    }
+}
+
+TEST(PacketTest, BrokenChunkStreamsAreRefused) {
+    auto stream = [](uint32_t word, size_t extra) {
+        CByteBuffer b;
+        uint8_t bytes[4];
+        platform::StoreLE32(bytes, word);
+        b.Append(bytes, 4);
+        const std::vector<uint8_t> zeros(extra);
+        if (extra) b.Append(zeros.data(), uint32_t(extra));
+        return b;
+    };
+    struct Case {
+        const char* name;
+        CByteBuffer source;
+    } cases[] = {
+        {"fewer than five bytes", stream(1, 0)},
+        {"chunk above the piece size", stream(4001, 4001)},
+        {"negative chunk length", stream(0xFFFFFFFF, 8)},
+        {"chunk longer than what is left", stream(10, 9)},
+        {"trailing bytes", stream(1, 3)},
+    };
+    for (Case& c : cases) {
+        CByteBuffer joined;
+        EXPECT_EQ(ReadChunks(c.source, joined, 4000), 0) << c.name;
+    }
+}
+
+TEST(NoticeTest, CopiesOwnTheirDataAndZeroLengthMeansNone) {
+    TransportNotice source, target;
+    source.head[1] = 211000;
+    source.length = 3;
+    source.data = std::make_unique<uint8_t[]>(3);
+    std::memcpy(source.data.get(), "abc", 3);
+    CopyNotice(target, source);
+    EXPECT_EQ(target.Code(), 211000u);
+    ASSERT_EQ(target.length, 3u);
+    EXPECT_NE(target.data.get(), source.data.get());
+    EXPECT_EQ(0, std::memcmp(target.data.get(), "abc", 3));
+    FreeNotice(&source);
+    EXPECT_EQ(source.data, nullptr);
+    FreeNotice(&source);
+    FreeNotice(nullptr);
+    source.length = 0;
+    CopyNotice(target, source);
+    EXPECT_EQ(target.length, 0u);
+    EXPECT_EQ(target.data, nullptr);
+    EXPECT_TRUE(target.Bytes().empty());
+}
+
+TEST(NoticeTest, TicketsCountUntilABoundAndGiveBackWhenFreed) {
+    using U = UnreadNotices;
+    struct Case {
+        const char* name;
+        uint32_t records;  // tickets of `each` bytes taken first
+        uint64_t each;
+        uint64_t next;
+        bool taken;
+    } cases[] = {
+        {"empty", 0, 0, 100, true},
+        {"last record", U::kMaxRecords - 1, 1, 1, true},
+        {"one record too many", U::kMaxRecords, 1, 1, false},
+        {"bytes up to the bound", 1, U::kMaxBytes - 10, 10, true},
+        {"bytes past the bound", 1, U::kMaxBytes - 10, 11, false},
+    };
+    for (const Case& c : cases) {
+        auto unread = std::make_shared<U>();
+        {
+            std::vector<NoticeTicket> held;
+            for (uint32_t i = 0; i < c.records; ++i)
+                held.push_back(NoticeTicket::Take(unread, c.each));
+            NoticeTicket next = NoticeTicket::Take(unread, c.next);
+            EXPECT_EQ(bool(next), c.taken) << c.name;
+            NoticeTicket moved;
+            moved = std::move(next);  // the count travels with the record
+            EXPECT_EQ(unread->records.load(), c.records + (c.taken ? 1 : 0)) << c.name;
+        }
+        EXPECT_EQ(unread->records.load(), 0u) << c.name;
+        EXPECT_EQ(unread->bytes.load(), 0u) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace transport
