@@ -130,6 +130,8 @@ class SocketWatcher {
     void Arm(long events) {
         {
             std::lock_guard lock(mu_);
+            // The closure is told once: a Receive after it arms nothing more.
+            if (ended_) events &= ~(FD_READ | FD_CLOSE | FD_OOB);
             // Receive re-arms on every call; only a change needs the poller.
             if (!parked_ && (armed_ & events) == events) return;
             armed_ |= events;
@@ -216,6 +218,7 @@ class SocketWatcher {
             const int err = SocketError(fd_);
             if (armed_ & FD_CLOSE) Post(FD_CLOSE, WsaErrorFromErrno(err ? err : ECONNRESET));
             armed_ = 0;
+            ended_ = true;
             return;
         }
         if ((revents & POLLPRI) && (armed_ & FD_OOB)) {
@@ -245,10 +248,12 @@ class SocketWatcher {
                     Post(FD_READ, 0);
                 }
                 armed_ &= ~(FD_READ | FD_CLOSE | FD_OOB);
+                ended_ = true;
                 handled = true;
             } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
                 if (armed_ & FD_CLOSE) Post(FD_CLOSE, WsaErrorFromErrno(errno));
                 armed_ = 0;
+                ended_ = true;
                 return;
             } else {
                 handled = true;
@@ -267,6 +272,7 @@ class SocketWatcher {
     bool active_ = false;
     bool stop_ = false;
     bool parked_ = false;
+    bool ended_ = false;  // the peer closed or the socket failed: told once
     std::thread thread_;
 };
 

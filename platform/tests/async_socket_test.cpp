@@ -105,7 +105,9 @@ TEST(AsyncSocketTest, ReadEventsUntilThePeerClosesThenOneClose) {
     ASSERT_TRUE(Pump([&] { return s.Count(FD_CLOSE) == 1; }));
     EXPECT_EQ(s.received, "hello world");
     EXPECT_EQ(s.errors.back(), 0);
-    // No further events once closed.
+    // No further events once closed, also when a Receive re-arms the socket.
+    char byte;
+    EXPECT_EQ(s.Receive(&byte, 1), 0);
     EXPECT_FALSE(Pump([&] { return s.Count(FD_CLOSE) > 1; }, 100));
     close(server);
 }

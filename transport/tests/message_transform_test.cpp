@@ -185,6 +185,41 @@ INSTANTIATE_TEST_SUITE_P(
                std::to_string(std::get<1>(info.param));
     });
 
+TEST(MessageTransformTest, AKeptTransformGivesWhatFreshOnesGiveAlsoAfterRefusals) {
+    // The transform keeps its zlib streams between messages; a refused
+    // incoming envelope in between must not leak into the next message.
+    CMessageTransform kept(kKey, 128, kCipherOn, kCompressOn);
+    const Bytes garbled = Concat({Head(kCompressOn, 64, 64), Pattern(64, 20)});
+    const Bytes bomb = Concat({Head(kCompressOn, 100, 0), Deflated(Bytes(5000, 0))});
+    const size_t sizes[] = {0, 1, 700, 40000, 100000, 33, 4096};
+    for (int round = 0; round < 3; ++round) {
+        for (size_t size : sizes) {
+            SCOPED_TRACE(size);
+            const Bytes body = Pattern(size, uint32_t(size + round));
+            CByteBuffer ours = Buffer(body), fresh = Buffer(body);
+            ASSERT_TRUE(kept.Apply(ours, kTransformOut));
+            CMessageTransform once(kKey, 128, kCipherOn, kCompressOn);
+            ASSERT_TRUE(once.Apply(fresh, kTransformOut));
+            EXPECT_EQ(Held(ours), Held(fresh));
+            ASSERT_TRUE(kept.Apply(ours, kTransformIn));
+            EXPECT_EQ(Held(ours), body);
+
+            CByteBuffer bad = Buffer(garbled);
+            EXPECT_FALSE(kept.Compress(bad, 2));
+            Bytes wire = bomb;
+            platform::StoreLE32(wire.data() + 16, uint32_t(wire.size() - 20));
+            bad = Buffer(wire);
+            EXPECT_FALSE(kept.Compress(bad, 2));
+        }
+    }
+    // A copy has streams of its own.
+    CMessageTransform copy = kept;
+    CByteBuffer b = Buffer(Pattern(500, 21));
+    ASSERT_TRUE(copy.Apply(b, kTransformOut));
+    ASSERT_TRUE(kept.Apply(b, kTransformIn));
+    EXPECT_EQ(Held(b), Pattern(500, 21));
+}
+
 TEST(MessageTransformTest, OtherModesFail) {
     CMessageTransform transform;
     CByteBuffer b = Buffer({1, 2, 3});
