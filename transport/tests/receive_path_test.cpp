@@ -72,17 +72,14 @@ Bytes Filled(size_t n) {
     return out;
 }
 
-// The packets of one message, each whole.
+// The packets of one message, each whole, as the game server cuts them.
 std::vector<Bytes> Packets(uint32_t kind, uint32_t number, uint32_t code, const Bytes& data,
                            bool crc = true, uint32_t compress = 0, uint32_t piece = 4000) {
-    Bytes sealed = gameserver::Seal(gameserver::EncodeBody({code, data}), kKey, 0x100, compress);
-    auto chunks = gameserver::SplitMessage(sealed, piece);
-    std::vector<Bytes> packets;
-    for (size_t i = 0; i < chunks.size(); ++i)
-        packets.push_back(gameserver::EncodePacket(
-            {kind, uint32_t(i + 1), number, uint32_t(i + 1), i + 1 == chunks.size() ? 1u : 0u, 0},
-            chunks[i], crc));
-    return packets;
+    gameserver::ServerOptions options;
+    options.crc = crc;
+    options.compressFlags = compress;
+    options.maxPiece = piece;
+    return gameserver::GameServer(options).BuildPackets(kind, number, {code, data});
 }
 
 Bytes Join(const std::vector<Bytes>& packets) {
