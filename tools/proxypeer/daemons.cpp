@@ -56,9 +56,9 @@ bool PrivateMountsWork(const std::string& hostsFile) {
                            RealProxies::kProxyOnlyName + " /etc/hosts"});
 }
 
-std::string DanteConfig(const std::string& log, uint16_t port, const std::string& method) {
+std::string DanteConfig(const std::string& log, uint16_t port) {
     return "logoutput: " + log + "\ninternal: 127.0.0.1 port = " + std::to_string(port) +
-           "\nexternal: 127.0.0.1\nsocksmethod: " + method +
+           "\nexternal: 127.0.0.1\nsocksmethod: username"
            "\nclientmethod: none\nuser.privileged: root\nuser.unprivileged: nobody\n"
            "client pass {\n  from: 127.0.0.0/8 to: 0.0.0.0/0\n}\n"
            "socks pass {\n  from: 127.0.0.0/8 to: 0.0.0.0/0\n  command: connect\n}\n";
@@ -123,7 +123,6 @@ RealProxies::RealProxies() {
 
 RealProxies::~RealProxies() {
     danteAuth_.Stop();
-    danteNone_.Stop();
     tinyproxy_.Stop();
     ssh_.Stop();
     sshd_.Stop();
@@ -144,26 +143,23 @@ std::vector<std::string> RealProxies::WithPrivateHosts(const std::vector<std::st
 }
 
 std::string RealProxies::Missing(Kind kind) {
-    const int daemon = kind == kTinyproxy ? 1 : kind == kSsh ? 2 : 0;
-    if (!tried_[daemon]) {
-        tried_[daemon] = true;
-        missing_[daemon] = daemon == 0 ? StartDante() : daemon == 1 ? StartTinyproxy() : StartSsh();
+    if (!tried_[kind]) {
+        tried_[kind] = true;
+        missing_[kind] = kind == kDante       ? StartDante()
+                         : kind == kTinyproxy ? StartTinyproxy()
+                                              : StartSsh();
     }
-    return missing_[daemon];
+    return missing_[kind];
 }
 
 std::string RealProxies::StartDante() {
     if (geteuid() != 0) return "needs root (dante checks system passwords and drops privileges)";
-    ports_[kDanteAuth] = FreePort();
-    ports_[kDanteNone] = FreePort();
-    Write("danted-auth.conf", DanteConfig(File("danted-auth.log"), ports_[kDanteAuth], "username"));
-    Write("danted-none.conf", DanteConfig(File("danted-none.log"), ports_[kDanteNone], "none"));
-    const bool started =
-        danteAuth_.Start(WithPrivateHosts({"danted", "-N", "1", "-f", File("danted-auth.conf")}),
-                         File("danted-auth.out"), ports_[kDanteAuth]) &&
-        danteNone_.Start({"danted", "-N", "1", "-f", File("danted-none.conf")},
-                         File("danted-none.out"), ports_[kDanteNone]);
-    return started ? "" : "danted did not start";
+    ports_[kDante] = FreePort();
+    Write("danted.conf", DanteConfig(File("danted.log"), ports_[kDante]));
+    return danteAuth_.Start(WithPrivateHosts({"danted", "-N", "1", "-f", File("danted.conf")}),
+                            File("danted.out"), ports_[kDante])
+               ? ""
+               : "danted did not start";
 }
 
 std::string RealProxies::StartTinyproxy() {

@@ -1,9 +1,8 @@
 #pragma once
 // Real proxy daemons on loopback, each started on first use from a private
-// folder: dante (SOCKS4, and SOCKS5 with and without username/password),
-// tinyproxy (HTTP CONNECT with Basic authorization) and OpenSSH's dynamic
-// forwarding (SOCKS4A). A name that only the proxies can resolve comes from a
-// private /etc/hosts in the daemon's own mount namespace, where that works.
+// folder: dante (SOCKS4 and SOCKS5 with username/password), tinyproxy (HTTP CONNECT with Basic
+// authorization) and OpenSSH's dynamic forwarding (SOCKS4A). A name that only the proxies can
+// resolve comes from a private /etc/hosts in the daemon's own mount namespace, where that works.
 
 #include <sys/types.h>
 
@@ -35,7 +34,7 @@ bool RunCommand(const std::vector<std::string>& argv);
 
 class RealProxies {
   public:
-    enum Kind { kDanteAuth, kDanteNone, kTinyproxy, kSsh };
+    enum Kind { kDante, kTinyproxy, kSsh };
     // The names and credentials the daemons know.
     static constexpr const char* kProxyOnlyName = "qevo-game.test";
     static constexpr const char* kSocksUser = "qevoproxy";  // made by tools/setup.sh
@@ -65,10 +64,10 @@ class RealProxies {
 
     std::string dir_;
     bool privateHosts_ = false;
-    uint16_t ports_[4] = {};
-    bool tried_[3] = {};  // dante, tinyproxy, ssh
+    uint16_t ports_[3] = {};
+    bool tried_[3] = {};
     std::string missing_[3];
-    Daemon danteAuth_, danteNone_, tinyproxy_, sshd_, ssh_;
+    Daemon danteAuth_, tinyproxy_, sshd_, ssh_;
 };
 
 }  // namespace proxypeer

@@ -18,15 +18,6 @@ std::string Held(const CByteBuffer& b) {
     return std::string(reinterpret_cast<const char*>(b.Data()), b.Size());
 }
 
-CByteBuffer BufferOf(size_t n) {
-    CByteBuffer b;
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t byte = uint8_t(3 + i * 11);
-        b.Append(&byte, 1);
-    }
-    return b;
-}
-
 TEST(ByteBufferTest, GrowsInWholeBlocksAndNeverShrinks) {
     const std::pair<uint32_t, uint32_t> cases[] = {
         {1, 1024}, {1024, 1024}, {1025, 2048}, {4000, 4096}, {4097, 5120}};
@@ -101,25 +92,8 @@ TEST(ByteBufferTest, SizesBeyondTheLimitAreRefusedAndChangeNothing) {
     EXPECT_EQ(Held(b), "ab");
 }
 
-// The packet header and length rules meet the game server's own codec on the
-// receive path; here the chunk stream of a message.
-TEST(PacketTest, ChunksCutAtThePieceSizeAndJoinBack) {
-    for (size_t n : {0, 1, 3999, 4000, 4001, 12000, 40001}) {
-        CByteBuffer source = BufferOf(n), chunks, joined;
-        const int count = int((n + 3999) / 4000);
-        EXPECT_EQ(SplitChunks(source, chunks, 4000), count) << n;
-        EXPECT_EQ(source.Size(), 0u);
-        // [length][bytes]..., each length 4000 but the last.
-        EXPECT_EQ(chunks.Size(), n + 4 * count);
-        for (int i = 0; i < count; ++i)
-            EXPECT_EQ(platform::LoadLE32(chunks.Data(4004 * i)),
-                      i + 1 < count ? 4000 : n - 4000 * i);
-        if (n == 0) continue;
-        EXPECT_EQ(ReadChunks(chunks, joined, 4000), count);
-        EXPECT_EQ(Held(joined), Held(BufferOf(n)));
-    }
-}
-
+// The chunk streams of whole messages meet the game server's codec on the
+// receive path; here the broken ones.
 TEST(PacketTest, BrokenChunkStreamsAreRefused) {
     auto stream = [](uint32_t word, size_t extra) {
         CByteBuffer b;

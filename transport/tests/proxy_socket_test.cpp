@@ -1,7 +1,8 @@
 // The proxy socket against a scripted proxy on loopback: one road over every
 // proxy kind with the exact bytes of each handshake and every failure code,
-// time-outs on the process clock, binds, and the hand-over of the finished
-// tunnel.
+// then through real proxy daemons (tools/proxypeer/daemons.h) to a scripted
+// peer; time-outs on the process clock, binds, and the hand-over of the
+// finished tunnel.
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "platform/message_queue.h"
 #include "platform/thread.h"
 #include "platform/window.h"
+#include "tools/proxypeer/daemons.h"
 #include "tools/proxypeer/proxy_peer.h"
 #include "transport/comm_socket.h"
 #include "transport/proxy_protocol.h"
@@ -24,6 +26,7 @@ namespace {
 using proxypeer::Bytes;
 using proxypeer::Cat;
 using proxypeer::FromHex;
+using proxypeer::RealProxies;
 using proxypeer::ToBytes;
 using Proxy = proxypeer::ScriptedProxy;
 using Script = std::vector<Proxy::Step>;
@@ -101,7 +104,15 @@ struct RoadCase {
     const char* password = "";
     const char* host = "10.0.0.5";
     Bytes firstFromPeer = {};
+    // A real proxy (RealProxies::Kind) in front of the scripted peer, or none.
+    int daemon = -1;
 };
+
+// One set of daemons for the whole binary: starting them is the slow part.
+RealProxies& Daemons() {
+    static RealProxies proxies;
+    return proxies;
+}
 
 void PrintTo(const RoadCase& c, std::ostream* os) {
     *os << c.name;
@@ -161,6 +172,19 @@ const RoadCase kRoads[] = {
     {"HttpClosedBeforeHeaderEnd", kHttp, Http("HTTP/1.1 200 OK\r\n", Proxy::CloseNow()), 2},
     {"HttpHeaderWithoutEnd", kHttp, Http(PaddedHeader()), 2},
     {"ProxyClosesAtOnce", kSocks5, Script{Proxy::CloseNow()}, 2},
+    // Real daemons: the tunnel reaches the scripted peer behind them.
+    {"DanteSocks5WithPassword", kSocks5, Script{Proxy::Echo()}, 0, Bytes(), RealProxies::kSocksUser,
+     RealProxies::kSocksPassword, "127.0.0.1", Bytes(), RealProxies::kDante},
+    {"DanteSocks5ResolvesANameOnlyItKnows", kSocks5, Script{Proxy::Echo()}, 0, Bytes(),
+     RealProxies::kSocksUser, RealProxies::kSocksPassword, RealProxies::kProxyOnlyName, Bytes(),
+     RealProxies::kDante},
+    {"DanteRefusesAWrongPassword", kSocks5, Script{Proxy::Echo()}, 5, Bytes(),
+     RealProxies::kSocksUser, "wrong", "127.0.0.1", Bytes(), RealProxies::kDante},
+    {"TinyproxyWithBasicAuthorization", kHttp, Script{Proxy::Echo()}, 0, Bytes(),
+     RealProxies::kHttpUser, RealProxies::kHttpPassword, "127.0.0.1", Bytes(),
+     RealProxies::kTinyproxy},
+    {"SshSocks4aResolvesANameOnlyItKnows", CProxySocket::kProxySocks4a, Script{Proxy::Echo()}, 0,
+     Bytes(), "", "", RealProxies::kProxyOnlyName, Bytes(), RealProxies::kSsh},
 };
 
 class ProxyRoadTest : public ::testing::TestWithParam<RoadCase> {};
@@ -169,13 +193,21 @@ class ProxyRoadTest : public ::testing::TestWithParam<RoadCase> {};
 TEST_P(ProxyRoadTest, TunnelStandsOrFailsWithItsCode) {
     const RoadCase& c = GetParam();
     Proxy proxy(c.script);
+    // The scripted peer is the proxy; without one, or behind a real one, the target.
+    uint16_t proxyPort = proxy.Port(), targetPort = 31201;
+    if (c.daemon >= 0) {
+        const auto kind = RealProxies::Kind(c.daemon);
+        if (const std::string why = Daemons().Missing(kind); !why.empty()) GTEST_SKIP() << why;
+        if (c.host == std::string(RealProxies::kProxyOnlyName) && !Daemons().PrivateHosts())
+            GTEST_SKIP() << "unshare --mount is not permitted here";
+        proxyPort = Daemons().Port(kind);
+    }
+    if (c.daemon >= 0 || c.type == CProxySocket::kProxyDirect) targetPort = proxy.Port();
     int fd = -1;
     {
         CCommSocket socket;
-        // Without a proxy the "proxy" is the peer itself.
-        const bool direct = c.type == CProxySocket::kProxyDirect;
-        EXPECT_EQ(socket.ConnectVia(c.host, direct ? proxy.Port() : 31201, c.type, "127.0.0.1",
-                                    proxy.Port(), c.user, c.password, 10),
+        EXPECT_EQ(socket.ConnectVia(c.host, targetPort, c.type, "127.0.0.1", proxyPort, c.user,
+                                    c.password, 10),
                   c.error == 0);
         EXPECT_EQ(socket.GetProxyError(), c.error);
         EXPECT_EQ(socket.GetState(), 0);

@@ -1,7 +1,9 @@
 // The transport socket over loopback against the scripted game server: the
 // greeting, requests and replies on the process clock, notices to the notify
-// target, the ends of a connection, and sockets handed over. The rules of
-// the packets themselves are tested on the receive path alone.
+// target, the ends of a connection, and sockets handed over. Then the
+// worker's receive path fed bytes directly: the rules of packets, of the
+// parts of a message and of replies. Packets are made by the game server's
+// own codec, so the two sides check each other.
 #include "transport/transport_socket.h"
 
 #include <arpa/inet.h>
@@ -10,16 +12,24 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <thread>
 
+#include "platform/bytes.h"
 #include "platform/clock.h"
+#include "platform/daily_log.h"
 #include "platform/message_queue.h"
 #include "platform/thread.h"
 #include "tools/gameserver/server.h"
+#include "transport/log.h"
 #include "transport/socket_util.h"
+#include "transport/tests/temp_program_dir.h"
 
 namespace transport {
 namespace {
@@ -37,7 +47,7 @@ const auto* const kGreetingBytes = reinterpret_cast<const uint8_t*>(kGreeting);
 Bytes Filled(size_t n) {
     Bytes out(n);
     for (size_t i = 0; i < n; ++i)
-        out[i] = uint8_t(i * 29 + 3);
+        out[i] = uint8_t(i * 17 + 1);
     return out;
 }
 
@@ -119,7 +129,7 @@ class TransportSocketTest : public ::testing::Test {
     GameServer server_;
 };
 
-TEST_F(TransportSocketTest, RequestsAndRepliesOfAnySize) {
+TEST_F(TransportSocketTest, RequestsAndRepliesOnTheProcessClock) {
     struct Case {
         uint32_t id;
         size_t sent;
@@ -159,102 +169,67 @@ TEST_F(TransportSocketTest, RequestsAndRepliesOfAnySize) {
         EXPECT_EQ(BytesOf(reply), Filled(c.replied));
         EXPECT_EQ(reply.data == nullptr, c.replied == 0);
     }
-    EXPECT_TRUE(server_.Errors().empty());
-    EXPECT_TRUE(s->IsAlive());
-}
-
-TEST_F(TransportSocketTest, LateReplyIsNeverTheNextRequestsAnswer) {
-    server_.SetReply(2, Reply::With(222));
-    auto s = Connected();
-    // Request 1 times out on the process clock, measured from before it was
-    // sent; its reply comes later.
-    auto timeOutRequestOne = [&](int requestsSeen) {
-        server_.SetReply(1, Reply::Held(111));
+    // A request times out on the process clock, measured from before it was
+    // sent; its late reply lands while the next request waits, and is not
+    // taken for that request's answer.
+    server_.SetReply(3, Reply::Held(111));
+    server_.SetReply(4, Reply::After(milliseconds(30), 333));
+    {
         platform::ManualClock clock;
         platform::ScopedClock scoped(clock);
         int timedOut = 0;
         auto first = std::async(std::launch::async,
-                                [&] { return Request(*s, 1, {}, nullptr, &timedOut, 1000); });
-        for (int i = 0; i < requestsSeen; ++i)
-            ASSERT_TRUE(server_.WaitForRequest(kWait));
+                                [&] { return Request(*s, 3, {}, nullptr, &timedOut, 1000); });
+        ASSERT_TRUE(server_.WaitForRequest(kWait));
         clock.AdvanceMillis(999);
         EXPECT_EQ(first.wait_for(milliseconds(20)), std::future_status::timeout);
         clock.AdvanceMillis(1);
         ASSERT_FALSE(first.get());
         EXPECT_EQ(timedOut, 1);
-    };
-    // The late reply is taken in before the next request goes out.
-    timeOutRequestOne(1);
-    server_.ReleaseHeld();
-    ASSERT_TRUE(server_.Notify(3, {}));
-    auto marker = NextNotice();
-    ASSERT_TRUE(marker);
-    EXPECT_EQ(marker->notice.Code(), 3u);
-    TransportNotice reply;
-    ASSERT_TRUE(Request(*s, 2, {}, &reply));
-    EXPECT_EQ(reply.Code(), 222u);
-    // The late reply lands while the next request waits.
-    timeOutRequestOne(2);  // request 2 of the first round is read here too
-    server_.SetReply(2, Reply::After(milliseconds(30), 333));
+    }
     auto second = std::async(std::launch::async, [&] {
         TransportNotice r;
-        return Request(*s, 2, {}, &r) ? r.Code() : 0u;
+        return Request(*s, 4, {}, &r) ? r.Code() : 0u;
     });
     ASSERT_TRUE(server_.WaitForRequest(kWait));
     server_.ReleaseHeld();
     EXPECT_EQ(second.get(), 333u);
-}
-
-TEST_F(TransportSocketTest, NotificationsArriveWholeAndInOrderWhateverTheWrites) {
-    auto s = Connected();
-    using gameserver::WriteMode;
-    for (WriteMode mode : {WriteMode::kPerPacket, WriteMode::kCoalesced, WriteMode::kBytewise}) {
-        std::vector<Bytes> packets;
-        for (uint32_t i = 0; i < 4; ++i) {
-            auto p =
-                server_.BuildPackets(1, server_.NextMessageNumber(), {300 + i, Filled(i * 5000)});
-            packets.insert(packets.end(), p.begin(), p.end());
-        }
-        ASSERT_TRUE(server_.SendRaw(packets, mode));
-        for (uint32_t i = 0; i < 4; ++i) {
-            auto records = NextNotice();
-            ASSERT_TRUE(records) << i;
-            EXPECT_EQ(records->notice.Code(), 300 + i);
-            EXPECT_EQ(BytesOf(records->notice), Filled(i * 5000));
-            EXPECT_EQ(records->info.serial, uint32_t(s->GetSerial()));
-            EXPECT_EQ(records->info.socket, uint32_t(s->GetSocket()));
-        }
-    }
+    EXPECT_TRUE(server_.Errors().empty());
 }
 
 TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce) {
     struct Case {
         const char* name;
         Reply reply;
-        std::function<void(GameServer&)> end;
+        std::function<void(GameServer&, CTransportSocket&)> end;
         std::vector<uint32_t> notices;
     } cases[] = {
         {"peer close",
          Reply::Silent(),
-         [](GameServer& g) {
+         [](GameServer& g, CTransportSocket&) {
              g.Notify(5, {});  // data before the close still arrives
              g.Fin();
          },
          {5, kNoticeClosed}},
-        {"reset", Reply::Silent(), [](GameServer& g) { g.Reset(); }, {kNoticeError}},
+        {"reset",
+         Reply::Silent(),
+         [](GameServer& g, CTransportSocket&) { g.Reset(); },
+         {kNoticeError}},
         {"bad packet",
          Reply::Silent(),
-         [](GameServer& g) {
+         [](GameServer& g, CTransportSocket&) {
              g.SendRaw({gameserver::EncodePacket({3, 1, 1, 1, 1, 0}, Filled(1), true)});
          },
          {kNoticeError}},
         {"reply, then close",
          Reply::Held(90),
-         [](GameServer& g) {
+         [](GameServer& g, CTransportSocket&) {
              g.ReleaseHeld();
              g.Fin();
          },
          {kNoticeClosed}},
+        // Closed here, from another thread than the waiting one: no notice.
+        {"closed here", Reply::Silent(), [](GameServer&, CTransportSocket& s) { s.Close(); }, {}},
     };
     for (const Case& c : cases) {
         server_.SetReply(9, c.reply);
@@ -267,7 +242,7 @@ TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce)
             return Request(*s, 9, {}, &reply, &timedOut, 30000) ? reply.Code() : 0u;
         });
         ASSERT_TRUE(server_.WaitForRequest(kWait)) << c.name;
-        c.end(server_);
+        c.end(server_, *s);
         const bool ended = waiting.wait_for(kWait) == std::future_status::ready;
         if (!ended) clock.AdvanceMillis(30000);
         ASSERT_TRUE(ended) << c.name;
@@ -278,6 +253,8 @@ TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce)
         EXPECT_FALSE(Request(*s, 9, {}, nullptr, &timedOut, 30000)) << c.name;
         EXPECT_EQ(timedOut, 0) << c.name;  // refused before sending: nothing to wait for
         s->Close();
+        s->Close();
+        EXPECT_EQ(s->GetSerial(), 0) << c.name;  // a queued notice of the old connection is stale
         EXPECT_EQ(QueuedNotices(), c.notices) << c.name;
         ASSERT_TRUE(server_.WaitForClientGone(kWait)) << c.name;
     }
@@ -298,38 +275,6 @@ TEST_F(TransportSocketTest, NotifyTargetThatStopsTakingNoticesEndsTheConnection)
     ASSERT_EQ(codes.size(), UnreadNotices::kMaxRecords + 1);
     EXPECT_EQ(std::count(codes.begin(), codes.end(), 500u), UnreadNotices::kMaxRecords);
     EXPECT_EQ(codes.back(), kNoticeError);
-}
-
-TEST_F(TransportSocketTest, CloseEndsTheWaitsRefusesRequestsAndOpensAgain) {
-    server_.SetReply(9, Reply::Silent());
-    auto s = Connected();
-    const int32_t serial = s->GetSerial();
-    int timedOut = 0;
-    auto request = std::async(std::launch::async,
-                              [&] { return Request(*s, 9, {}, nullptr, &timedOut, 60000); });
-    ASSERT_TRUE(server_.WaitForRequest(kWait));
-    s->Close();  // from another thread than the waiting one
-    ASSERT_EQ(request.wait_for(kWait), std::future_status::ready);  // long before 60 s
-    EXPECT_FALSE(request.get());
-    EXPECT_EQ(timedOut, 1);
-    EXPECT_EQ(s->GetSocket(), -1);
-    EXPECT_EQ(s->GetSerial(), 0);  // a queued notice of the old connection is stale
-    s->Close();
-    EXPECT_FALSE(Request(*s, 1));
-    ASSERT_TRUE(server_.WaitForClientGone(kWait));
-    // Open again, without a notify target: nothing is posted, not even the end.
-    server_.SetReply(1, Reply::With(4));
-    ASSERT_TRUE(s->Open("127.0.0.1", server_.port(), 5, {}, 0, false, kGreetingBytes,
-                        sizeof kGreeting, 10000));
-    EXPECT_GT(s->GetSerial(), serial);
-    TransportNotice reply;
-    EXPECT_TRUE(Request(*s, 1, {}, &reply));
-    EXPECT_EQ(reply.Code(), 4u);
-    ASSERT_TRUE(server_.Notify(1, {}));
-    server_.Fin();
-    ASSERT_TRUE(Ends(*s));
-    s->Close();
-    EXPECT_TRUE(QueuedNotices().empty());
 }
 
 TEST_F(TransportSocketTest, ConnectsThatFailLeaveTheObjectClosed) {
@@ -372,6 +317,19 @@ TEST_F(TransportSocketTest, ConnectsThatFailLeaveTheObjectClosed) {
     for (int f : fillers)
         close(f);
     close(listener);
+    // The same object opens again; without a notify target nothing is
+    // posted, not even the end.
+    server_.SetReply(1, Reply::With(4));
+    ASSERT_TRUE(s.Open("127.0.0.1", server_.port(), 5, {}, 0, false, kGreetingBytes,
+                       sizeof kGreeting, 10000));
+    TransportNotice reply;
+    EXPECT_TRUE(Request(s, 1, {}, &reply));
+    EXPECT_EQ(reply.Code(), 4u);
+    ASSERT_TRUE(server_.Notify(1, {}));
+    server_.Fin();
+    ASSERT_TRUE(Ends(s));
+    s.Close();
+    EXPECT_TRUE(QueuedNotices().empty());
 }
 
 TEST_F(TransportSocketTest, AttachTakesOverAConnectedSocket) {
@@ -416,6 +374,8 @@ TEST_F(TransportSocketTest, AttachTakesOverAConnectedSocket) {
     auto notice = NextNotice();
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->notice.Code(), 2u);  // not 1: that was counted as the greeting
+    EXPECT_EQ(notice->info.serial, uint32_t(s.GetSerial()));
+    EXPECT_EQ(notice->info.socket, uint32_t(greeted));
 }
 
 TEST_F(TransportSocketTest, PeerThatStopsReadingEndsTheConnectionCleanly) {
@@ -441,6 +401,196 @@ TEST_F(TransportSocketTest, PeerThatStopsReadingEndsTheConnectionCleanly) {
     }
     // Either way the server never saw a torn packet or message.
     EXPECT_TRUE(server_.Errors().empty());
+}
+
+// Catches finished requests instead of posting them.
+class ReceivingSocket : public CTransportSocket {
+  public:
+    ReceivingSocket() : CTransportSocket(kKey.data(), 128, 0x100, 0, 1, 4000) {
+        AddEntry(nullptr, 0);
+        entry = FirstEntry(nullptr);
+    }
+    bool OnRequest(const uint8_t* message, uint32_t size) override {
+        TransportInfo info;
+        TransportNotice notice;
+        if (!DecodeMessage(message, size, &info, &notice, kKey.data(), 128, 0x100, 0, 4000)) {
+            ++dropped;
+            return false;
+        }
+        codes.push_back(notice.Code());
+        notices.push_back(std::move(notice));
+        return true;
+    }
+    bool Feed(const Bytes& bytes) {
+        entry->receiveBuffer.Append(bytes.data(), uint32_t(bytes.size()));
+        return ProcessReceived(*entry);
+    }
+    bool FeedAll(const std::vector<Bytes>& packets) {
+        bool good = true;
+        for (const Bytes& p : packets)
+            good = good && Feed(p);
+        return good;
+    }
+    // No reply is awaited, and none is half built.
+    bool Disarmed() {
+        uint32_t number = 1, parts = 1;
+        GetReplyState(&number, &parts, *entry);
+        return number == 0 && parts == 0;
+    }
+
+    EntryPtr entry;
+    std::vector<uint32_t> codes;
+    std::vector<TransportNotice> notices;
+    int dropped = 0;
+};
+
+// The packets of one message, each whole, as the game server cuts them.
+std::vector<Bytes> Packets(uint32_t kind, uint32_t number, uint32_t code, const Bytes& data,
+                           bool crc = true, uint32_t compress = 0, uint32_t piece = 4000) {
+    gameserver::ServerOptions options;
+    options.crc = crc;
+    options.compressFlags = compress;
+    options.maxPiece = piece;
+    return gameserver::GameServer(options).BuildPackets(kind, number, {code, data});
+}
+
+Bytes Join(const std::vector<Bytes>& packets) {
+    Bytes out;
+    for (const Bytes& p : packets)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// Each row feeds packets to a fresh receive path: whether the read holds, the
+// requests delivered, and for a row awaiting reply 5 the reply stored.
+TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
+    testing::TempProgramDir dir;
+    platform::ManualLocalTime time({2026, 12, 5, 9, 0, 0});
+    platform::ScopedLocalTime scope(time);
+    LogOpen("KYXLog", 0x80008);
+    const Bytes good = Packets(1, 1, 7, Filled(10))[0];
+    auto with = [&](size_t offset, uint32_t value) {
+        Bytes b = good;
+        platform::StoreLE32(&b[offset], value);
+        return b;
+    };
+    Bytes flipped = good;
+    flipped.back() ^= 0x40;
+    Bytes unsealed = Packets(1, 1, 7, Filled(10), false)[0];
+    platform::StoreLE32(&unsealed[gameserver::kOffsetChunkLength],
+                        platform::LoadLE32(&unsealed[gameserver::kOffsetChunkLength]) - 1);
+    Bytes body = gameserver::EncodeBody({3, Filled(8)});
+    body.pop_back();  // the body's length word now disagrees with its bytes
+    const Bytes undecodable =
+        gameserver::EncodePacket({1, 1, 1, 1, 1, 0}, gameserver::Seal(body, kKey, 0x100, 0), true);
+    const auto three = Packets(1, 7, 7, Filled(9000)), other = Packets(1, 8, 8, Filled(10)),
+               more = Packets(1, 9, 9, Filled(9000)), reply = Packets(2, 5, 1, Filled(9000));
+    const Bytes next = Join(Packets(1, 20, 20, Filled(10)));
+    struct Case {
+        const char* name;
+        std::vector<Bytes> packets;
+        bool good;
+        std::vector<uint32_t> delivered = {};
+        bool outOfSequence = false;  // one log line; also a seed of the receive fuzz target
+        int stored = -1;             // awaiting reply 5: the length of the reply stored, if any
+    } cases[] = {
+        {"changed byte under a checksum", {flipped}, false},
+        {"length 24", {with(0, 24)}, false},
+        {"length 56", {with(0, 56)}, false},
+        {"length above the largest piece", {with(0, 4057)}, false},
+        {"negative length", {with(0, 0xFFFFFFF0)}, false},
+        {"zero length", {with(0, 0)}, false},
+        {"chunk length disagrees", {unsealed}, false},
+        {"kind 3", {gameserver::EncodePacket({3, 1, 1, 1, 1, 0}, Filled(10), true)}, false},
+        {"message number 0",
+         {gameserver::EncodePacket({1, 1, 0, 1, 1, 0}, Filled(10), true)},
+         false},
+        {"part 0", {gameserver::EncodePacket({1, 1, 1, 0, 1, 0}, Filled(10), true)}, false},
+        {"reply nobody waits for", Packets(2, 1, 10, {}), false},
+        {"undecodable message dropped", {undecodable, next}, true, {20}},
+        {"part 2 while idle", {three[1], next}, true, {20}, true},
+        {"gap", {three[0], three[2], next}, true, {20}, true},
+        {"repeated middle part", {three[0], three[1], three[1], three[2], next}, true, {20}, true},
+        {"first part again restarts",
+         {three[0], three[0], three[1], three[2], next},
+         true,
+         {7, 20},
+         true},
+        {"new message while one is half done", {three[0], other[0], next}, true, {8, 20}, true},
+        {"interleaved",
+         {three[0], more[0], three[1], more[1], three[2], more[2], next},
+         true,
+         {20},
+         true},
+        {"late reply ignored, then the awaited one",
+         {Join(Packets(2, 4, 11, {})), reply[0], reply[1], reply[2]},
+         true,
+         {},
+         false,
+         9000},
+        {"repeated reply part", {reply[0], reply[0], reply[1], reply[2]}, true, {}, false, 9000},
+        {"reply without data", Packets(2, 5, 0, {}), true, {}, false, 0},
+        {"reply part 3 after part 1", {reply[0], reply[2]}, false, {}, false, -2},
+        {"newer reply", Packets(2, 6, 1, Filled(10)), false, {}, false, -2},
+    };
+    const char* corpus = std::getenv("QEVO_WRITE_CORPUS");
+    for (const Case& c : cases) {
+        ReceivingSocket s;
+        if (c.stored != -1) s.ResetReplyState(5, *s.entry);
+        EXPECT_EQ(s.FeedAll(c.packets), c.good) << c.name;
+        EXPECT_EQ(s.codes, c.delivered) << c.name;
+        if (c.stored != -1) {
+            EXPECT_EQ(s.entry->storedReplyNumber, c.stored >= 0 ? 5u : 0u) << c.name;
+            EXPECT_EQ(int(s.entry->storedReply.length), std::max(c.stored, 0)) << c.name;
+            EXPECT_EQ(s.entry->storedReply.data == nullptr, c.stored <= 0) << c.name;
+            EXPECT_TRUE(s.Disarmed()) << c.name;  // delivered or dropped
+        }
+        if (corpus && c.outOfSequence) {  // mode byte 0xF2: reads of 4021 bytes
+            std::string name = c.name;
+            std::replace(name.begin(), name.end(), ' ', '_');
+            const Bytes seed = Join({{0xF2}, Join(c.packets)});
+            std::ofstream(std::filesystem::path(corpus) / "transport_receive" / name,
+                          std::ios::binary)
+                .write(reinterpret_cast<const char*>(seed.data()), std::streamsize(seed.size()));
+        }
+    }
+    // One log line per run of bad parts, however long the run.
+    const std::string log = dir.Read("KYXLog20261205.log");
+    size_t lines = 0;
+    for (size_t at = 0; (at = log.find("out of sequence", at)) != std::string::npos; ++at)
+        ++lines;
+    EXPECT_EQ(lines, 6u) << log;
+}
+
+TEST(ReceivePathTest, MessageLimitCountsDataBytesHoweverTheyAreCut) {
+    struct Case {
+        uint32_t dataSize;
+        uint32_t piece;
+        bool delivered;
+    } cases[] = {
+        {kMaxMessageSize - 100, 4000, true},
+        {kMaxMessageSize - 40, 4000, false},  // sealed, it passes the limit
+        {900000, 16, true},                   // 1.1 MB of chunk stream
+        {50000, 1, true},
+    };
+    for (const Case& c : cases) {
+        ReceivingSocket s;
+        EXPECT_EQ(s.FeedAll(Packets(1, 1, 3, Filled(c.dataSize), false, 0, c.piece)), c.delivered)
+            << c.dataSize << "/" << c.piece;
+        ASSERT_EQ(s.notices.size(), c.delivered ? 1u : 0u) << c.dataSize << "/" << c.piece;
+        if (c.delivered) {
+            EXPECT_EQ(s.notices[0].length, c.dataSize);
+        }
+        EXPECT_EQ(s.entry->requestBuffer.Size(), 0u);
+    }
+    // A message without end stops at the cap.
+    ReceivingSocket s;
+    uint32_t part = 1;
+    while (part < 2 * kMaxMessageSize / 4000 &&
+           s.Feed(gameserver::EncodePacket({1, part, 1, part, 0, 0}, Filled(4000), false)))
+        ++part;
+    EXPECT_LE(part, kMaxMessageSize / 4000 + 2);
+    EXPECT_EQ(s.entry->requestBuffer.Size(), 0u);
 }
 
 }  // namespace

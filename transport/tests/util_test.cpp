@@ -1,16 +1,106 @@
-#include "transport/util.h"
-
+// The transport's small helpers: the Base64 coder, integer, text, path and
+// random helpers, the version bit set, and the daily log.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <string>
+#include <vector>
 
+#include "platform/daily_log.h"
+#include "platform/text.h"
+#include "transport/base64.h"
+#include "transport/log.h"
 #include "transport/tests/temp_program_dir.h"
+#include "transport/util.h"
 
 namespace transport {
 namespace {
+
+std::vector<uint8_t> B(std::string_view s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+TEST(Base64Test, Rfc4648VectorsBothWays) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+    };
+    CBase64Coder coder;
+    for (auto [plain, text] : cases) {
+        std::string encoded;
+        std::vector<uint8_t> array, decoded, fromBytes;
+        EXPECT_TRUE(coder.EncodeToString(B(plain), encoded));
+        EXPECT_TRUE(coder.EncodeToArray(B(plain), array));
+        EXPECT_TRUE(coder.Decode(text, decoded));
+        EXPECT_TRUE(coder.DecodeBytes(B(text), fromBytes));
+        EXPECT_EQ(encoded, text);
+        EXPECT_EQ(array, B(text));
+        EXPECT_EQ(decoded, B(plain));
+        EXPECT_EQ(fromBytes, B(plain));
+    }
+}
+
+// The text form breaks lines after 72 characters, never at the very end;
+// random bytes of every length come back.
+TEST(Base64Test, LineBreaksAndRoundTrips) {
+    CBase64Coder coder;
+    std::string text;
+    std::vector<uint8_t> array;
+    coder.EncodeToString(std::vector<uint8_t>(54, 'x'), text);
+    EXPECT_EQ(text.size(), 72u);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    coder.EncodeToString(std::vector<uint8_t>(108, 'x'), text);
+    EXPECT_EQ(text.substr(72, 2), "\r\n");
+    EXPECT_EQ(text.size(), 146u);
+    coder.EncodeToArray(std::vector<uint8_t>(55, 'x'), array);
+    EXPECT_EQ(array.size(), 76u);
+    std::mt19937 rng(99);
+    for (size_t n = 0; n < 300; n += 1 + n / 10) {
+        std::vector<uint8_t> data(n), back;
+        for (auto& b : data)
+            b = uint8_t(rng());
+        coder.EncodeToString(data, text);
+        EXPECT_TRUE(coder.Decode(text, back));
+        EXPECT_EQ(back, data) << n;
+    }
+}
+
+TEST(Base64Test, DecoderSkipsBlanksStopsAtPaddingAndRefusesTheRest) {
+    const std::pair<std::string, const char*> taken[] = {
+        {"TW Fu\r\n", "Man"},
+        {"\tTWFu\nTWE=\r\n", "ManMa"},
+        {"TQ==TWFu", "M"},
+        {"TWFu=", "Man"},
+        {"TWFuT=", "Man"},  // '=' as the second symbol
+        {"TQ=", "M"},       // a third-symbol '=' stands for both
+        {"=", ""},
+        {"+/+/", "\xFB\xFF\xBF"},
+    };
+    // The URL alphabet is not ours; a zero byte is no symbol; groups may not be cut.
+    const std::string refused[] = {
+        "-_-_", "TW*u", "*WFu", "TWF*",  "TWFuTW*u", "TWFu\x80WFu", std::string("T\0Fu", 4),
+        "T",    "TW",   "TWF",  "TWFuT", "TWFuTWF"};
+    CBase64Coder coder;
+    for (const auto& [text, plain] : taken) {
+        std::vector<uint8_t> out;
+        EXPECT_TRUE(coder.Decode(text, out)) << text;
+        EXPECT_EQ(out, B(plain)) << text;
+    }
+    for (const std::string& text : refused) {
+        std::vector<uint8_t> out = {9, 9};
+        EXPECT_FALSE(coder.Decode(text, out)) << text;
+        EXPECT_TRUE(out.empty()) << text;
+    }
+}
 
 TEST(UtilTest, IntegerAndTextHelpers) {
     for (auto [n, log] : {std::pair{-5, 0}, {1, 0}, {2, 1}, {1023, 9}, {1024, 10}, {INT_MAX, 30}})
@@ -127,6 +217,62 @@ TEST(UtilTest, OsVersionFlags) {
     ASSERT_TRUE(GetOSVersionFlags(&flags));  // this machine
     EXPECT_EQ(flags, kOsWin7 | kOsWorkstation);
     EXPECT_FALSE(GetOSVersionFlags(nullptr));
+}
+
+// Each test starts from the defaults and puts them back.
+class LogTest : public ::testing::Test {
+  protected:
+    LogTest() : time_({2026, 12, 5, 9, 3, 7}), scope_(time_) { LogOpen("KYXLog", 0x80008); }
+    ~LogTest() override { LogOpen("KYXLog", 0x80008); }
+
+    static constexpr const char* kStamp = "2026/12/05  09:03:07  ";
+    testing::TempProgramDir dir_;
+    platform::ManualLocalTime time_;
+    platform::ScopedLocalTime scope_;
+};
+
+TEST_F(LogTest, LinesGoToTheDailyFileOfTheirDay) {
+    LogPrintf("packet length error! len = %ld", 5000L);
+    LogWrite("100% done");  // taken as it is
+    LogWrite(nullptr);
+    LogPrintf("%s", "错误的记分");  // written as UTF-8
+    time_.Set({2026, 12, 6, 0, 0, 0});
+    LogPrintf("next day");
+    EXPECT_EQ(dir_.Read("KYXLog20261205.log"), std::string(kStamp) +
+                                                   "packet length error! len = 5000\r\n" + kStamp +
+                                                   "100% done\r\n" + kStamp + "\r\n" + kStamp +
+                                                   platform::GbkToUtf8("错误的记分") + "\r\n");
+    EXPECT_EQ(dir_.Read("KYXLog20261206.log"), "2026/12/06  00:00:00  next day\r\n");
+}
+
+TEST_F(LogTest, OpenReplacesTheNameAndFlagsItIsGiven) {
+    LogOpen("Game", 0xA001D);
+    LogPrintf("%s %d", "x", 1);
+    LogOpen(nullptr, 0x80000);  // without the line-end bit
+    LogPrintf("kept");
+    LogOpen(nullptr, 0);
+    LogPrintf("!");
+    EXPECT_EQ(dir_.Read("Game20261205.log"),
+              std::string(kStamp) + "x 1\r\n" + kStamp + "kept" + kStamp + "!");
+    LogOpen("Other", 0x8);  // without the file bit
+    LogPrintf("nowhere");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "Other20261205.log"));
+}
+
+TEST_F(LogTest, OverlongMessagesAreCutAtACharacterBoundary) {
+    LogPrintf("%s", std::string(10000, 'a').c_str());
+    EXPECT_EQ(dir_.Read("KYXLog20261205.log"),
+              kStamp + std::string(kLogMessageSize - 1, 'a') + "\r\n");
+    // Double-byte characters only: a cut at 4095 bytes falls inside one.
+    LogOpen("Wide", 0);
+    std::string message;
+    while (message.size() < 6000)
+        message += "\xB4\xED";
+    LogPrintf("%s", message.c_str());
+    const std::string text = dir_.Read("Wide20261205.log");
+    const std::string body = text.substr(22, text.size() - 24);
+    EXPECT_EQ(body.size(), 2047u * 3);  // whole characters, three UTF-8 bytes each
+    EXPECT_EQ(body.find("\xEF\xBF\xBD"), std::string::npos) << "no replacement character";
 }
 
 }  // namespace
