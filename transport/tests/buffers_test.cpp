@@ -120,28 +120,6 @@ TEST(PacketTest, BrokenChunkStreamsAreRefused) {
     }
 }
 
-TEST(NoticeTest, CopiesOwnTheirDataAndZeroLengthMeansNone) {
-    TransportNotice source, target;
-    source.head[1] = 211000;
-    source.length = 3;
-    source.data = std::make_unique<uint8_t[]>(3);
-    std::memcpy(source.data.get(), "abc", 3);
-    CopyNotice(target, source);
-    EXPECT_EQ(target.Code(), 211000u);
-    ASSERT_EQ(target.length, 3u);
-    EXPECT_NE(target.data.get(), source.data.get());
-    EXPECT_EQ(0, std::memcmp(target.data.get(), "abc", 3));
-    FreeNotice(&source);
-    EXPECT_EQ(source.data, nullptr);
-    FreeNotice(&source);
-    FreeNotice(nullptr);
-    source.length = 0;
-    CopyNotice(target, source);
-    EXPECT_EQ(target.length, 0u);
-    EXPECT_EQ(target.data, nullptr);
-    EXPECT_TRUE(target.Bytes().empty());
-}
-
 TEST(NoticeTest, TicketsCountUntilABoundAndGiveBackWhenFreed) {
     using U = UnreadNotices;
     struct Case {

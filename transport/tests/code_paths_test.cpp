@@ -110,25 +110,6 @@ TEST(RijndaelTest, OutputLengthsAndRefusedKeys) {
     EXPECT_FALSE(CRijndael().SetKey(nullptr, 128));
 }
 
-// The envelopes' entry point: a size query, then each direction by its flag.
-TEST(EncryptorBaseTest, FlagsChooseTheDirection) {
-    const Bytes key(16, 3), in(48, 0x5A);
-    Bytes cipher(64, 0xAA), plain(80);
-    CEncryptorBase encryptor;
-    uint32_t n = 0;
-    for (uint32_t flags : {0x1u, 0x100u})  // no cipher bit, no direction
-        EXPECT_FALSE(
-            encryptor.EncryptBuffer(key.data(), 128, in.data(), 48, cipher.data(), &n, flags));
-    EXPECT_EQ(cipher, Bytes(64, 0xAA));
-    EXPECT_FALSE(encryptor.EncryptBuffer(key.data(), 100, in.data(), 48, cipher.data(), &n, 0x101));
-    ASSERT_TRUE(encryptor.EncryptBuffer(key.data(), 128, in.data(), 48, nullptr, &n, 0x101));
-    EXPECT_EQ(n, 64u);
-    ASSERT_TRUE(encryptor.EncryptBuffer(key.data(), 128, in.data(), 48, cipher.data(), &n, 0x101));
-    ASSERT_TRUE(
-        encryptor.EncryptBuffer(key.data(), 128, cipher.data(), n, plain.data(), &n, 0x102));
-    EXPECT_EQ(Bytes(plain.begin(), plain.begin() + 48), in);
-}
-
 class Crc32PathTest : public ::testing::TestWithParam<CodePath> {};
 
 INSTANTIATE_TEST_SUITE_P(Paths, Crc32PathTest, ::testing::Values(CodePath::kAuto, CodePath::kTable),
