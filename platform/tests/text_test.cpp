@@ -48,5 +48,14 @@ TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
     EXPECT_EQ(GbkCodePointAt("\xC8", 0, &length), 0xFFFDu);
 }
 
+TEST(TextTest, WideResourceTextRoundTrips) {
+    const std::string wide = GbkToUtf16Le("更多皮肤...");
+    EXPECT_EQ(wide.size(), 14u);
+    EXPECT_EQ(wide.substr(8, 2), std::string(".\0", 2));
+    EXPECT_EQ(Utf16LeToGbk(wide), "更多皮肤...");
+    EXPECT_EQ(Utf16LeToGbk(std::string("A\0\x00\xD8", 4)), "A?");  // a lone surrogate
+    EXPECT_EQ(Utf16LeToGbk(std::string("A\0B", 3)), "A?");         // an odd byte
+}
+
 }  // namespace
 }  // namespace platform
