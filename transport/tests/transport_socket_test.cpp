@@ -198,38 +198,19 @@ TEST_F(TransportSocketTest, RequestsAndRepliesOnTheProcessClock) {
 }
 
 TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce) {
+    enum End { kFin, kReset, kBadPacket, kClosedHere };
     struct Case {
         const char* name;
         Reply reply;
-        std::function<void(GameServer&, CTransportSocket&)> end;
+        End end;
         std::vector<uint32_t> notices;
     } cases[] = {
-        {"peer close",
-         Reply::Silent(),
-         [](GameServer& g, CTransportSocket&) {
-             g.Notify(5, {});  // data before the close still arrives
-             g.Fin();
-         },
-         {5, kNoticeClosed}},
-        {"reset",
-         Reply::Silent(),
-         [](GameServer& g, CTransportSocket&) { g.Reset(); },
-         {kNoticeError}},
-        {"bad packet",
-         Reply::Silent(),
-         [](GameServer& g, CTransportSocket&) {
-             g.SendRaw({gameserver::EncodePacket({3, 1, 1, 1, 1, 0}, Filled(1), true)});
-         },
-         {kNoticeError}},
-        {"reply, then close",
-         Reply::Held(90),
-         [](GameServer& g, CTransportSocket&) {
-             g.ReleaseHeld();
-             g.Fin();
-         },
-         {kNoticeClosed}},
+        {"peer close", Reply::Silent(), kFin, {5, kNoticeClosed}},  // data before it arrives
+        {"reset", Reply::Silent(), kReset, {kNoticeError}},
+        {"bad packet", Reply::Silent(), kBadPacket, {kNoticeError}},
+        {"reply, then close", Reply::Held(90), kFin, {5, kNoticeClosed}},
         // Closed here, from another thread than the waiting one: no notice.
-        {"closed here", Reply::Silent(), [](GameServer&, CTransportSocket& s) { s.Close(); }, {}},
+        {"closed here", Reply::Silent(), kClosedHere, {}},
     };
     for (const Case& c : cases) {
         server_.SetReply(9, c.reply);
@@ -242,7 +223,15 @@ TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce)
             return Request(*s, 9, {}, &reply, &timedOut, 30000) ? reply.Code() : 0u;
         });
         ASSERT_TRUE(server_.WaitForRequest(kWait)) << c.name;
-        c.end(server_, *s);
+        if (c.end == kFin) {
+            server_.ReleaseHeld();
+            server_.Notify(5, {});
+            server_.Fin();
+        }
+        if (c.end == kReset) server_.Reset();
+        if (c.end == kBadPacket)
+            server_.SendRaw({gameserver::EncodePacket({3, 1, 1, 1, 1, 0}, Filled(1), true)});
+        if (c.end == kClosedHere) s->Close();
         const bool ended = waiting.wait_for(kWait) == std::future_status::ready;
         if (!ended) clock.AdvanceMillis(30000);
         ASSERT_TRUE(ended) << c.name;
@@ -486,6 +475,9 @@ TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
     const auto three = Packets(1, 7, 7, Filled(9000)), other = Packets(1, 8, 8, Filled(10)),
                more = Packets(1, 9, 9, Filled(9000)), reply = Packets(2, 5, 1, Filled(9000));
     const Bytes next = Join(Packets(1, 20, 20, Filled(10)));
+    std::vector<Bytes> endless;  // parts of 4000 bytes, none the last
+    for (uint32_t part = 1; part < 2 * kMaxMessageSize / 4000; ++part)
+        endless.push_back(gameserver::EncodePacket({1, part, 1, part, 0, 0}, Filled(4000), false));
     struct Case {
         const char* name;
         std::vector<Bytes> packets;
@@ -508,6 +500,16 @@ TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
         {"part 0", {gameserver::EncodePacket({1, 1, 1, 0, 1, 0}, Filled(10), true)}, false},
         {"reply nobody waits for", Packets(2, 1, 10, {}), false},
         {"undecodable message dropped", {undecodable, next}, true, {20}},
+        // The message limit counts data bytes however they are cut.
+        {"just within the limit",
+         Packets(1, 1, 3, Filled(kMaxMessageSize - 100), false),
+         true,
+         {3}},
+        {"past the limit once sealed", Packets(1, 1, 3, Filled(kMaxMessageSize - 40), false),
+         false},
+        {"1.1 MB of chunks", Packets(1, 1, 3, Filled(900000), false, 0, 16), true, {3}},
+        {"one-byte chunks", Packets(1, 1, 3, Filled(50000), false, 0, 1), true, {3}},
+        {"a message without end", endless, false},
         {"part 2 while idle", {three[1], next}, true, {20}, true},
         {"gap", {three[0], three[2], next}, true, {20}, true},
         {"repeated middle part", {three[0], three[1], three[1], three[2], next}, true, {20}, true},
@@ -539,6 +541,7 @@ TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
         if (c.stored != -1) s.ResetReplyState(5, *s.entry);
         EXPECT_EQ(s.FeedAll(c.packets), c.good) << c.name;
         EXPECT_EQ(s.codes, c.delivered) << c.name;
+        EXPECT_EQ(s.entry->requestBuffer.Size(), 0u) << c.name;
         if (c.stored != -1) {
             EXPECT_EQ(s.entry->storedReplyNumber, c.stored >= 0 ? 5u : 0u) << c.name;
             EXPECT_EQ(int(s.entry->storedReply.length), std::max(c.stored, 0)) << c.name;
@@ -560,37 +563,6 @@ TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
     for (size_t at = 0; (at = log.find("out of sequence", at)) != std::string::npos; ++at)
         ++lines;
     EXPECT_EQ(lines, 6u) << log;
-}
-
-TEST(ReceivePathTest, MessageLimitCountsDataBytesHoweverTheyAreCut) {
-    struct Case {
-        uint32_t dataSize;
-        uint32_t piece;
-        bool delivered;
-    } cases[] = {
-        {kMaxMessageSize - 100, 4000, true},
-        {kMaxMessageSize - 40, 4000, false},  // sealed, it passes the limit
-        {900000, 16, true},                   // 1.1 MB of chunk stream
-        {50000, 1, true},
-    };
-    for (const Case& c : cases) {
-        ReceivingSocket s;
-        EXPECT_EQ(s.FeedAll(Packets(1, 1, 3, Filled(c.dataSize), false, 0, c.piece)), c.delivered)
-            << c.dataSize << "/" << c.piece;
-        ASSERT_EQ(s.notices.size(), c.delivered ? 1u : 0u) << c.dataSize << "/" << c.piece;
-        if (c.delivered) {
-            EXPECT_EQ(s.notices[0].length, c.dataSize);
-        }
-        EXPECT_EQ(s.entry->requestBuffer.Size(), 0u);
-    }
-    // A message without end stops at the cap.
-    ReceivingSocket s;
-    uint32_t part = 1;
-    while (part < 2 * kMaxMessageSize / 4000 &&
-           s.Feed(gameserver::EncodePacket({1, part, 1, part, 0, 0}, Filled(4000), false)))
-        ++part;
-    EXPECT_LE(part, kMaxMessageSize / 4000 + 2);
-    EXPECT_EQ(s.entry->requestBuffer.Size(), 0u);
 }
 
 }  // namespace
