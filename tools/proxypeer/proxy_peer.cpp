@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/message_queue.h"
+#include "tools/loopback_server.h"
 
 namespace proxypeer {
 
@@ -65,25 +66,9 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
-int ListenLoopback(uint16_t* port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof(local);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0 || listen(fd, 8) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&local), &len) != 0) {
-        close(fd);
-        return -1;
-    }
-    *port = ntohs(local.sin_port);
-    return fd;
-}
-
 uint16_t FreePort() {
     uint16_t port = 0;
-    const int fd = ListenLoopback(&port);
+    const int fd = tools::ListenOnLoopback(port, 1);
     if (fd >= 0) close(fd);
     return port;
 }
@@ -129,7 +114,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 ScriptedProxy::ScriptedProxy(std::vector<Step> script) : script_(std::move(script)) {
-    listen_ = ListenLoopback(&port_);
+    listen_ = tools::ListenOnLoopback(port_, 8);
     thread_ = std::thread([this] { Run(); });
 }
 

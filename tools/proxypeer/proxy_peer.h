@@ -23,8 +23,6 @@ Bytes FromHex(std::string_view hex);
 Bytes Cat(std::initializer_list<Bytes> parts);
 // A loopback port nobody listens on right now.
 uint16_t FreePort();
-// A listening loopback socket (blocking) on a free port; -1 on failure.
-int ListenLoopback(uint16_t* port);
 bool SendAllBlocking(int fd, const Bytes& bytes);
 // Reads exactly n bytes within `timeoutMs`.
 bool RecvExactly(int fd, size_t n, Bytes& out, int timeoutMs = 5000);
