@@ -107,13 +107,12 @@ class FastWaits {
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
     int oddKinds_;  // held an odd number of times (when seven pairs is live)
-    // The suits as codes and masks, and what the groups other than a suit
-    // (the other suits and the kinds from 30 up) sum up to.
+    // The suits as codes and masks, the kinds from 30 up as one group, and
+    // (made on first use) what the groups other than a suit sum up to.
     int32_t code_[3];
     const GroupMask* group_[3];
     GroupMask lone_;
-    // (Made on first use: 3 for all the groups.)
-    mutable uint64_t others_[4];
+    mutable uint64_t others_[3];
     mutable GroupMask othersMask_[3];
     mutable uint8_t othersKnown_;
     mutable uint64_t context_[3][2][kBlockMaxJokers + 2];
@@ -178,7 +177,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     for (auto& known : contextKnown_)
         known[0] = known[1] = 0;
     cleared_ = false;
-    return true;
+    return 1;
 }
 
 uint64_t FastWaits::Others(int group) const {
@@ -188,7 +187,7 @@ uint64_t FastWaits::Others(int group) const {
             if (g != group) sum = AddGroup(sum, *group_[g]);
         }
         others_[group] = sum;
-        if (group < 3) othersMask_[group] = MaskFromBits(sum);
+        othersMask_[group] = MaskFromBits(sum);
         othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     }
     return others_[group];
