@@ -490,20 +490,7 @@ int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, T
         return wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) || wait(ChowInView);
     };
     if (waits()) return 8;
-    // When every wait checker failed, the plain test's melds would still not
-    // be seen: the seven-pairs check below runs the same plain test restricted
-    // to one shape, which clears the result as far as the first one got.
-    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
-                                uint32_t, HuResult&, uint32_t);
-    static constexpr Checker kShapeCheckers[] = {HuCheckMode16, HuCheckMode32, HuCheckMode64};
-    for (Checker check : kShapeCheckers) {
-        if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
-    }
-    if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
-        return 8;
-    return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
-               ? 8
-               : 0;
+    return detail::ShapeChecks(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra);
 }
 
 // The plain test of the combined test from the wildcard view's probe, when
@@ -579,6 +566,25 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
 }
 
 namespace detail {
+
+int32_t ShapeChecks(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                    int32_t extra) {
+    // When every wait checker failed, the plain test's melds would still not
+    // be seen: the seven-pairs check runs the same plain test restricted to
+    // one shape, which clears the result as far as the first one got.
+    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
+                                uint32_t, HuResult&, uint32_t);
+    for (Checker check : {HuCheckMode16, HuCheckMode32, HuCheckMode64}) {
+        if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
+    }
+    if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
+        return 8;
+    return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
+               ? 8
+               : 0;
+}
+
 bool SetWinningShortcutForTesting(bool enabled) {
     return g_shortcut.exchange(enabled);
 }

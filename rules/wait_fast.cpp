@@ -432,18 +432,7 @@ int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId joker
     if (ready <= 0) return ready;
     if (!waits.Plain()) return 0;
     if (waits.Waits()) return 8;
-    // Every wait failed: the whole-hand shape checks, as the combined test
-    // runs them.
-    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
-                                uint32_t, HuResult&, uint32_t);
-    for (Checker check : {HuCheckMode16, HuCheckMode32, HuCheckMode64}) {
-        if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
-    }
-    if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
-        return 8;
-    return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
-               ? 8
-               : 0;
+    return ShapeChecks(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra);
 }
 
 }  // namespace rules::detail
