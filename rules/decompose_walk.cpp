@@ -10,9 +10,6 @@
 
 #include <array>
 #include <bit>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "rules/decompose.h"
 #include "rules/decompose_moves.h"
