@@ -193,7 +193,7 @@ class CGameApp {
     virtual void ShowStatus(const char* text, int show);
     void ShowStatusEx(const char* text, uint32_t seconds);
     void PostToMainFrame(const std::string& text);
-    void OpenUrl(const std::string& url);
+    virtual void OpenUrl(const std::string& url);
     virtual int ShowTimedMessage(const std::string& text, const std::string& okText,
                                  const std::string& cancelText, int* seconds, uint32_t type);
 
