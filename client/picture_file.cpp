@@ -10,7 +10,9 @@ namespace {
 // Pictures of the client are small; a larger file is not one of them.
 constexpr uint64_t kMaxPictureBytes = 64u << 20;
 
-std::optional<engine::PictureFormat> FormatOfPath(std::string_view path) {
+}  // namespace
+
+std::optional<engine::PictureFormat> PictureFormatOfPath(std::string_view path) {
     const size_t dot = path.rfind('.');
     const size_t slash = path.find_last_of("/\\");
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
@@ -21,6 +23,8 @@ std::optional<engine::PictureFormat> FormatOfPath(std::string_view path) {
     if (ext == ".jpeg") ext = ".jpg";
     return engine::FormatForExtension(ext);
 }
+
+namespace {
 
 platform::Surface DecodeResource(platform::ResourceType type, uint32_t id,
                                  engine::PictureFormat format) {
@@ -59,7 +63,7 @@ platform::Surface DecodePicture(std::span<const uint8_t> bytes, engine::PictureF
 }
 
 platform::Surface LoadPictureFile(std::string_view path) {
-    const auto format = FormatOfPath(path);
+    const auto format = PictureFormatOfPath(path);
     if (!format) return {};
     const auto bytes = platform::ReadFileBytes(path, kMaxPictureBytes);
     return bytes ? DecodePicture(*bytes, *format) : platform::Surface();

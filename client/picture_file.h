@@ -5,6 +5,7 @@
 // picture (the reader logs why).
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -14,6 +15,8 @@
 
 namespace client {
 
+// The format a file name's extension names (any case; ".jpeg" is JPEG).
+std::optional<engine::PictureFormat> PictureFormatOfPath(std::string_view path);
 // The first frame of a picture as 32-bit pixels with straight alpha.
 platform::Surface PictureToSurface(const engine::Picture& picture);
 platform::Surface DecodePicture(std::span<const uint8_t> bytes, engine::PictureFormat format);

@@ -119,4 +119,14 @@ bool GbkEqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string_view GbkPrefix(std::string_view text, size_t maxBytes) {
+    size_t n = 0;
+    while (n < text.size()) {
+        const size_t len = GbkCharLength(text, n);
+        if (n + len > maxBytes) break;
+        n += len;
+    }
+    return text.substr(0, n);
+}
+
 }  // namespace platform

@@ -40,4 +40,8 @@ std::string GbkToUtf16Le(std::string_view gbk);
 // its length in bytes through `length`.
 char32_t GbkCodePointAt(std::string_view text, size_t pos, size_t* length);
 
+// The longest prefix of `text` of at most `maxBytes` bytes that does not cut
+// a double-byte character in two: for fixed-size buffers of GBK text.
+std::string_view GbkPrefix(std::string_view text, size_t maxBytes);
+
 }  // namespace platform

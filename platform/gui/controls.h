@@ -76,6 +76,7 @@ constexpr UINT EM_LIMITTEXT = 0x00C5;
 constexpr UINT EM_SETLIMITTEXT = 0x00C5;
 constexpr UINT EM_SETREADONLY = 0x00CF;
 constexpr UINT EM_GETLIMITTEXT = 0x00D5;
+constexpr UINT WM_CLEAR = 0x0303;  // deletes the selection
 constexpr UINT EN_SETFOCUS = 0x0100;
 constexpr UINT EN_KILLFOCUS = 0x0200;
 constexpr UINT EN_CHANGE = 0x0300;

@@ -6,6 +6,7 @@
 //   skins              skins/skin1, skins/skin2 and skins/noskin (no skin.ini)
 //   faces              hall/Share/Image/face: numbered faces and face.ini
 //   portraits          hall/Share/Image/portrait: <n>_0.bmp
+//   web                web/pictures: the web server's advert pictures
 // Drawing helpers they share are in draw.h.
 
 #include <string>
@@ -16,5 +17,6 @@ bool MakeProgramResources(const std::string& root);
 bool MakeSkins(const std::string& root);
 bool MakeFaces(const std::string& root);
 bool MakePortraits(const std::string& root);
+bool MakeWebPictures(const std::string& root);
 
 }  // namespace assetgen
