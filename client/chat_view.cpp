@@ -8,6 +8,7 @@
 #include "client/game_app.h"
 #include "client/game_frame.h"
 #include "client/game_session.h"
+#include "client/player_view.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/gui/sys_colors.h"

@@ -26,7 +26,7 @@ bool CGameDialogBar::Create(platform::CWnd* frame) {
     const platform::RECT r{0, 0, frame ? frame->GetClientRect().right : 0, kDefaultHeight};
     if (!CreateEx(0, "", platform::WS_CHILD | platform::WS_VISIBLE, r, frame, kDialogBarId))
         return false;
-    if (!skinButton_.Create("换肤", platform::WS_VISIBLE | platform::WS_TABSTOP, {0, 0, 0, 0}, this,
+    if (!skinButton_.Create("", platform::WS_VISIBLE | platform::WS_TABSTOP, {0, 0, 0, 0}, this,
                             kSkinButtonId))
         return false;
     skinButton_.SetTooltipText("选择皮肤");

@@ -29,7 +29,10 @@ bool CHtmlCtrl::OnBeforeNavigate(const std::string& url) {
 
 void CAdvertView::OnInitialUpdate() {
     auto html = MakeHtmlCtrl();
-    if (html->CreateFromStatic(kPlaceholderId, this)) html_ = std::move(html);
+    if (!html->CreateFromStatic(kPlaceholderId, this)) return;
+    // The pane may have been sized since the placeholder was made.
+    html->MoveWindow(GetClientRect());
+    html_ = std::move(html);
 }
 
 platform::LRESULT CAdvertView::OnMessage(platform::Message& msg) {

@@ -37,6 +37,16 @@ class PlainPane : public CGameFormView {
     const char* key_;
 };
 
+// The chat pane with the face button's icon.
+class FaceChatPane : public CGameChatView {
+  public:
+    ~FaceChatPane() override { Destroy(); }
+    void OnInitialUpdate() override {
+        CGameChatView::OnInitialUpdate();
+        SetFaceButtonIcon(kFaceButtonIcon);
+    }
+};
+
 CSkinSettings* Skin() {
     CGameApp* app = CGameApp::Current();
     return app ? app->GetSkinSettings() : nullptr;
@@ -88,8 +98,7 @@ std::unique_ptr<CGamePlayerView> CMJGameFrameWnd::MakePlayerPane() {
 }
 
 std::unique_ptr<CGameChatView> CMJGameFrameWnd::MakeChatPane() {
-    auto chat = CGameChatView::CreateObject();
-    return chat;
+    return std::make_unique<FaceChatPane>();
 }
 
 bool CMJGameFrameWnd::OnCreateClient() {

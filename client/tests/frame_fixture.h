@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -70,6 +71,7 @@ class FrameFixture : public ::testing::Test {
         server_.SetReply(200110, gameserver::Reply::With(200500, Words({1})));
         server_.SetReply(201130, gameserver::Reply::With(0));
         ASSERT_NE(server_.Start(), 0);
+        Web();
         ASSERT_NE(web_.Start(), 0);
         line_ = RoadLaunchLine(server_.port(), 515151, 1);
     }
@@ -97,7 +99,7 @@ class FrameFixture : public ::testing::Test {
         app_->SetCommandLine(hall::BuildLaunchLine(line_));
         if (!app_->InitInstance()) return false;
         CSingleDocTemplate templ;
-        templ.frame = CMJGameFrameWnd::CreateObject;
+        templ.frame = [this] { return std::unique_ptr<CGameFrameWnd>(makeFrame_()); };
         OpenedDocument opened = templ.OpenNew("Qevo");
         if (!opened.frame) return false;
         frame_.reset(static_cast<CMJGameFrameWnd*>(opened.frame.release()));
@@ -108,6 +110,14 @@ class FrameFixture : public ::testing::Test {
     }
     bool StartAndEnter(uint32_t noticePeriod = 600, int lookers = 2) {
         return Start(noticePeriod, lookers) && PumpUntil([&] { return frame_->Entered(); });
+    }
+    // The web server's switches; its files are the generated web pictures.
+    void Web(std::chrono::milliseconds delay = {}, bool wrongPrefix = false) {
+        webserver::WebOptions options;
+        options.delay = delay;
+        options.wrongPrefix = wrongPrefix;
+        options.fileRoot = AssetDir() + "web";
+        web_.SetOptions(options);
     }
     // Pumps this thread's queue until `done` holds; false after a generous bound.
     template <class F>
@@ -152,6 +162,9 @@ class FrameFixture : public ::testing::Test {
     webserver::WebServer web_;
     LaunchLine line_;
     uint32_t roomOptions_ = 0;
+    std::function<std::unique_ptr<CMJGameFrameWnd>()> makeFrame_ = [] {
+        return std::make_unique<CMJGameFrameWnd>();
+    };
     std::unique_ptr<hall::HallStandIn> hall_;
     std::unique_ptr<FrameApp> app_;
     std::unique_ptr<CMJGameFrameWnd> frame_;

@@ -62,14 +62,13 @@ class FrameGoldenTest : public testing::FrameFixture {
     // The pictures' names and the pictures `shot` took of them.
     std::vector<std::pair<std::string, Surface>> Take(const Shot& shot) {
         std::vector<std::pair<std::string, Surface>> shots;
-        web_.SetOptions({.fileRoot = testing::AssetDir() + "web"});
         EXPECT_TRUE(StartAndEnter());
         auto* advert = dynamic_cast<CAdvertView*>(frame_->GetAdvertPane());
         EXPECT_TRUE(PumpUntil([&] {
             return ChatHas("[系统公告]") && RequestsFor("/pictures/") == 2 &&
                    !advert->Html()->Loading();
         }));
-        Pump();
+        testing::Pump();
         // The notice names the server's port: the chat gets lines of its own.
         CGameChatView& chat = *frame_->GetChatView();
         platform::SendMessage(chat.GetSafeHwnd(), kMsgClearChat);
@@ -81,7 +80,7 @@ class FrameGoldenTest : public testing::FrameFixture {
         chat.InputBox().SetWindowText("大家好<><z=5>");
         chat.OnSend();
         chat.AppendSystemText("<c=255,e=b>[系统公告]<> 规则见 http://rules.example/7.html\n");
-        Pump();
+        testing::Pump();
         shots.emplace_back("frame_skin1.png", shot(*frame_));
 
         MenuShot menu;
@@ -98,7 +97,7 @@ class FrameGoldenTest : public testing::FrameFixture {
 
         platform::SendMessage(frame_->Handle(), kMsgSkinChosen, kSkinMenuFirst + 1);
         clock_.AdvanceMillis(1);
-        Pump();
+        testing::Pump();
         shots.emplace_back("frame_skin2.png", shot(*frame_));
         return shots;
     }
@@ -131,10 +130,14 @@ TEST_F(FrameGoldenTest, UnderXvfbTheScreenShowsTheGoldenPictures) {
         ASSERT_EQ(shots.size(), 3u);
         for (const auto& [name, picture] : shots)
             EXPECT_LE(Mismatch(picture, Surface::LoadPng(GoldenPath(name)), 2), 0.001) << name;
+        // Every window goes before the X server does.
         frame_.reset();
+        app_->ExitInstance();
+        app_.reset();
+        testing::Pump();
     }
-    testing::Pump();
     platform::SetDisplay(ui_.display);
+    sdl.reset();
 }
 
 }  // namespace

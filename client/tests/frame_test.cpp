@@ -48,12 +48,13 @@ TEST_F(FrameTest, EntersOnceFillsThePanesShowsTheNoticeAndTheAdvert) {
     const std::string advert = "http://" + web_.HostAndPort() + "/advert/window/7/jq.htm";
     auto* pane = dynamic_cast<CAdvertView*>(frame_->GetAdvertPane());
     ASSERT_TRUE(pane && pane->Html());
-    ASSERT_TRUE(PumpUntil([&] { return RequestsFor("/advert/window/7/jq.htm") == 1; }));
-    EXPECT_EQ(pane->Html()->LocationUrl(), advert);
+    ASSERT_TRUE(PumpUntil([&] { return pane->Html()->LocationUrl() == advert; }));
+    EXPECT_EQ(RequestsFor("/advert/window/7/jq.htm"), 1u);
     // Another table state: the list follows, nobody enters again.
-    hall_->TableState().lookers.pop_back();
+    hall_->TableState().seated[0].nickname = "新名";
     ASSERT_TRUE(WhileHallSends([&] { return hall_->SendTableState(); }));
-    ASSERT_TRUE(PumpUntil([&] { return frame_->GetPlayerView()->List().GetItemCount() == 5; }));
+    auto& list = frame_->GetPlayerView()->List();
+    ASSERT_TRUE(PumpUntil([&] { return list.GetItemText(0, 1) == "新名"; }));
     EXPECT_EQ(Drain(200110), 0u);
     // The keep-alive every minute.
     clock_.AdvanceMillis(60000);
@@ -82,25 +83,25 @@ TEST_F(FrameTest, NoticePeriodZeroAsksOnceAndLongPeriodsAreClamped) {
 }
 
 TEST_F(FrameTest, ANoticeWaitsForTheRunningDownloadAndABadOneShowsNothing) {
-    web_.SetOptions({.delay = std::chrono::hours(1)});
+    Web(std::chrono::hours(1));
     ASSERT_TRUE(StartAndEnter());
     ASSERT_TRUE(web_.WaitForDelayed(2, testing::kWait));  // the notice and the advert
     clock_.AdvanceMillis(600'000);                        // the period passes: busy
     Pump();
     EXPECT_EQ(NoticeDownloads::RunningThreads(), 1);
     EXPECT_EQ(frame_->NoticeJobCount(), 1u);
-    web_.SetOptions({.wrongPrefix = true});
+    Web({}, true);
     web_.ReleaseDelayed();
     ASSERT_TRUE(PumpUntil([&] { return frame_->NoticeJobCount() == 0; }));
     EXPECT_FALSE(ChatHas("维护中"));
-    web_.SetOptions({});
+    Web();
     clock_.AdvanceMillis(600'000);
     ASSERT_TRUE(PumpUntil([&] { return ChatHas("[系统公告]"); }));
     EXPECT_EQ(RequestsFor("//notify/game/"), 2u);
 }
 
 TEST_F(FrameTest, AFrameDestroyedMidDownloadLeavesItsThreadToEndAlone) {
-    web_.SetOptions({.delay = std::chrono::hours(1)});
+    Web(std::chrono::hours(1));
     ASSERT_TRUE(StartAndEnter());
     ASSERT_TRUE(web_.WaitForDelayed(2, testing::kWait));
     frame_.reset();
@@ -182,14 +183,15 @@ TEST_F(FrameTest, APlayerLeavingClosesLaterWhileTheFrameWatches) {
     for (bool watching : {true, false}) {
         ASSERT_TRUE(StartAndEnter());
         ASSERT_TRUE(WhileHallSends([&] { return hall_->SendPlayerLeft(1002, 2); }));
-        EXPECT_EQ(app_->statuses.back(), "user1002[东风]已经退出,游戏结束。");
+        EXPECT_TRUE(PumpUntil([&] {
+            return app_->CommThread()->Status().text == "user1002[东风]已经退出,游戏结束。";
+        }));
         // The leave request for the player who left.
         std::optional<gameserver::ReceivedRequest> leave;
         do {
             leave = server_.WaitForRequest(testing::kWait);
-        } while (leave && leave->id != 201120);
+        } while (leave && (leave->id != 201120 || platform::LoadLE32(&leave->data[0]) != 1002));
         ASSERT_TRUE(leave);
-        EXPECT_EQ(platform::LoadLE32(&leave->data[0]), 1002u);
         if (!watching) frame_->ClearClosePending();  // as 211000 does
         const platform::HWND window = frame_->Handle();
         clock_.AdvanceMillis(2999);

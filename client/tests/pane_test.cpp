@@ -2,11 +2,14 @@
 // and the web panes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "client/controls/icon_menu.h"
 #include "client/game_table_view.h"
 #include "client/html_views.h"
 #include "client/tests/frame_fixture.h"
 #include "platform/bytes.h"
+#include "platform/gui/sys_colors.h"
 #include "platform/gui/virtual_keys.h"
 #include "platform/profile.h"
 #include "platform/text.h"
@@ -26,7 +29,8 @@ TEST(PaneBaseTest, PanesLieUnderTheirNeighboursAndTheTableKeepsItsBackground) {
     platform::CWnd parent;
     ASSERT_TRUE(parent.CreateEx(0, "", platform::WS_POPUP, {0, 0, 300, 200}, nullptr, 0));
     CGameTableView table;
-    ASSERT_TRUE(table.CreatePane(&parent, 1, {10, 10, 110, 60}));
+    ASSERT_TRUE(table.CreatePane(&parent, 1, {0, 0, 1, 1}));
+    table.MoveWindow(10, 10, 100, 50);
     EXPECT_EQ(table.GetRectInParent(), (platform::RECT{9, 9, 111, 61}));
     EXPECT_EQ(table.GetWidth(), 102);
     // Without a picture the colour; a picture is stretched to the size.
@@ -70,7 +74,7 @@ class ChatTest : public FrameFixture {
     }
     // The words of the next chat request.
     std::string Sent() {
-        while (auto r = server_.WaitForRequest(std::chrono::milliseconds(0)))
+        while (auto r = server_.WaitForRequest(testing::kWait))
             if (r->id == 201210) return std::string(reinterpret_cast<const char*>(&r->data[48]));
         return {};
     }
@@ -98,11 +102,11 @@ TEST_F(ChatTest, EnterSendsCutWordsAtMostEveryTwoSeconds) {
     // Echoed in the words' colour.
     const size_t at = Find(" 我说: " + cut);
     ASSERT_NE(at, std::string::npos);
-    const size_t words = Chars(ChatText().substr(0, at)) + 5;
-    EXPECT_EQ(Chat().ChatText().FormatAt(words).crTextColor, CGameChatView::kWordsColor);
+    const size_t start = Chars(ChatText().substr(0, at)) + 5;
+    EXPECT_EQ(Chat().ChatText().FormatAt(start).crTextColor, CGameChatView::kWordsColor);
+    // Too soon: the words stay; two seconds later they go, and nothing before them.
     Chat().InputBox().SetWindowText("again");
     Key(platform::VK_RETURN);
-    EXPECT_EQ(Sent(), "");
     EXPECT_EQ(Chat().InputBox().GetWindowText(), "again");
     clock_.AdvanceMillis(2000);
     Key(platform::VK_RETURN);
@@ -238,11 +242,11 @@ TEST_F(PlayerListTest, RowsAreFoundByUserIdWhateverTheirPlaces) {
 }
 
 TEST_F(PlayerListTest, TheOwnRowIsBoldAndRelationsTakeTheirColours) {
-    ASSERT_TRUE(Start());
-    platform::WritePrivateProfileString("PLAYER", "FriendColor", "255",
-                                        app_->GetPlayerColorFilePath());
-    ASSERT_TRUE(PumpUntil([&] { return frame_->Entered(); }));
-    Players().OnInitialUpdate();  // the colours again, from the file
+    // A hall of its own, whose file for the own user names a friend colour.
+    ui_.dir.Write("mirb.ini", "[SYSTEM]\r\nExePath=" + (ui_.dir / "hall/GameHall.exe") + "\r\n");
+    std::filesystem::create_directories(ui_.dir / "hall/temp");
+    ui_.dir.Write("hall/temp/101.dat", "[PLAYER]\r\nFriendColor=255\r\n");
+    ASSERT_TRUE(StartAndEnter());
     app_->FindPlayerMutable(1000)->friendFlag = 1;
     app_->FindPlayerMutable(1002)->knownFlag = 1;
     app_->FindPlayerMutable(1003)->unwelcomeFlag = 1;
@@ -279,55 +283,55 @@ TEST_F(PlayerListTest, TheOwnRowIsBoldAndRelationsTakeTheirColours) {
     }
 }
 
-// Looks into the player menu while it is up, then closes it.
-class MenuProbe : public platform::CWnd {
+// A player list that looks into its menu just before it goes up, and
+// closes it once it is.
+class ProbePlayers : public CGamePlayerView {
   public:
-    ~MenuProbe() override { Destroy(); }
-    std::function<void()> look;
+    ~ProbePlayers() override { Destroy(); }
+    uint32_t asked = 0;
+    std::vector<std::string> items;
+    bool callGreyed = true;
+    bool helloIcon = false;
 
   protected:
-    platform::LRESULT OnMessage(platform::Message& msg) override {
-        if (msg.message != platform::WM_USER) return CWnd::OnMessage(msg);
-        look();
-        platform::PostMessage(platform::CWnd::GetFocus(), platform::WM_KEYDOWN,
-                              platform::VK_ESCAPE);
-        return 0;
+    void AdjustContextMenu(CIconMenu& menu, uint32_t userId) override {
+        asked = userId;
+        for (int i = 0; i < menu.GetMenuItemCount(); ++i)
+            if (menu.GetMenuItemID(i))
+                items.push_back(menu.GetItemText(i, platform::MF_BYPOSITION));
+        callGreyed = menu.GetMenuState(kCmdCall, platform::MF_BYCOMMAND) & platform::MF_GRAYED;
+        helloIcon = menu.HasIcon(kCmdHello);
+        platform::PostMessage(GetSafeHwnd(), platform::WM_KEYDOWN, platform::VK_ESCAPE);
+    }
+};
+
+class ProbeFrame : public CMJGameFrameWnd {
+  protected:
+    std::unique_ptr<CGamePlayerView> MakePlayerPane() override {
+        return std::make_unique<ProbePlayers>();
     }
 };
 
 TEST_F(PlayerListTest, ThePlayerMenuNamesTheRowsPlayerAndCallsHim) {
+    makeFrame_ = [] { return std::make_unique<ProbeFrame>(); };
     for (uint32_t options : {0u, 4u}) {
         roomOptions_ = options;
         ASSERT_TRUE(StartAndEnter());
-        MenuProbe probe;
-        ASSERT_TRUE(probe.CreateEx(0, "", platform::WS_POPUP, {0, 0, 1, 1}, nullptr, 0));
-        std::vector<std::string> items;
-        bool callGreyed = true, helloIcon = false;
-        probe.look = [&] {
-            const CIconMenu* menu = Players().LastMenu()->GetSubMenu(0);
-            for (int i = 0; i < menu->GetMenuItemCount(); ++i)
-                if (menu->GetMenuItemID(i))
-                    items.push_back(menu->GetItemText(i, platform::MF_BYPOSITION));
-            callGreyed = menu->GetMenuState(CGamePlayerView::kCmdCall, platform::MF_BYCOMMAND) &
-                         platform::MF_GRAYED;
-            helloIcon = menu->HasIcon(CGamePlayerView::kCmdHello);
-        };
-        platform::PostMessage(probe.GetSafeHwnd(), platform::WM_USER);
-        const int row = Players().RowOf(1003);
-        const platform::RECT r = Players().List().GetItemRect(row);
-        ui_.Click(Players().List(), {r.left + 5, r.top + 5}, platform::MouseButton::Right);
-        EXPECT_EQ(Players().MenuUserId(), 1003u);
+        auto& players = static_cast<ProbePlayers&>(Players());
+        const platform::RECT r = players.List().GetItemRect(players.RowOf(1003));
+        ui_.Click(players.List(), {r.left + 5, r.top + 5}, platform::MouseButton::Right);
+        EXPECT_EQ(players.asked, 1003u);
         const std::vector<std::string> silverFirst = {
             "user1003[南风]", "详细信息", "银子：10000两", "级别：雀圣",
-            "积分：581分",    "允许看牌", "呼叫玩家"};
+            "积分：174分",    "允许看牌", "呼叫玩家"};
         std::vector<std::string> levelFirst = silverFirst;
         std::rotate(levelFirst.begin() + 2, levelFirst.begin() + 3, levelFirst.begin() + 5);
-        EXPECT_EQ(items, options ? silverFirst : levelFirst);
-        EXPECT_FALSE(callGreyed);
-        EXPECT_TRUE(helloIcon);
+        EXPECT_EQ(players.items, options ? silverFirst : levelFirst);
+        EXPECT_FALSE(players.callGreyed);
+        EXPECT_TRUE(players.helloIcon);
         if (options) {
             // Calling him: the request, and a line in the chat.
-            platform::SendMessage(Players().GetSafeHwnd(), platform::WM_COMMAND,
+            platform::SendMessage(players.GetSafeHwnd(), platform::WM_COMMAND,
                                   CGamePlayerView::kCmdCall);
             EXPECT_TRUE(ChatHas("呼叫 user1003[南风]")) << ChatText();
         }
