@@ -28,10 +28,7 @@ constexpr size_t kChatWordsOffset = 48;
 std::string NameOf(const PlayerRecord& record) {
     const CGameApp* app = CGameApp::Current();
     std::string name = app ? app->GetUserDisplayName(record.userId) : std::string();
-    if (name.empty())
-        name = record.nickname.empty() ? record.userName
-                                       : record.userName + "[" + record.nickname + "]";
-    return name;
+    return name.empty() ? DisplayName(record) : name;
 }
 
 std::string NameOf(uint32_t userId) {

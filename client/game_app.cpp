@@ -39,11 +39,11 @@ const char kTextConnecting[] = "正在连接游戏服务器......";
 const char kTextProxyFailed[] = "无法连接代理服务器【%s】，请检查设置是否正确。";
 const char kTextServerFailed[] = "无法连接游戏服务器，请稍后再试。";
 
+}  // namespace
+
 std::string DisplayName(const PlayerRecord& p) {
     return p.nickname.empty() ? p.userName : p.userName + "[" + p.nickname + "]";
 }
-
-}  // namespace
 
 CGameApp::CGameApp(std::string gameName, uint32_t defaultPort, uint32_t versionMajor,
                    uint32_t versionMinor)

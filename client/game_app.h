@@ -67,6 +67,9 @@ inline constexpr uint32_t kMbIconError = 0x10;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
+// "%s[%s]" of a player's name and nickname; the name alone without one.
+std::string DisplayName(const PlayerRecord& player);
+
 // What the web-page worker posts to the main window (0x9056) when done.
 struct UrlJob {
     platform::HWND mainWindow;

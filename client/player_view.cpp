@@ -167,10 +167,13 @@ void CGamePlayerView::RefreshPlayerValues(std::span<const uint8_t> list) {
     }
 }
 
-void CGamePlayerView::SendToChat(const std::string& text) {
+CGameChatView* CGamePlayerView::ChatPane() {
     auto* frame = dynamic_cast<CGameFrameWnd*>(GetTopLevel());
-    CGameChatView* chat = frame ? frame->GetChatView() : nullptr;
-    if (chat)
+    return frame ? frame->GetChatView() : nullptr;
+}
+
+void CGamePlayerView::SendToChat(const std::string& text) {
+    if (CGameChatView* chat = ChatPane())
         platform::SendMessage(chat->GetSafeHwnd(), kMsgAddressPlayer,
                               reinterpret_cast<platform::WPARAM>(text.c_str()));
 }
@@ -329,8 +332,7 @@ void CGamePlayerView::OnCommand(platform::UINT id) {
             uint8_t record[sizeof words];
             for (size_t i = 0; i < 10; ++i)
                 platform::StoreLE32(record + 4 * i, words[i]);
-            auto* frame = dynamic_cast<CGameFrameWnd*>(GetTopLevel());
-            if (CGameChatView* chat = frame ? frame->GetChatView() : nullptr) chat->OnCall(record);
+            if (CGameChatView* chat = ChatPane()) chat->OnCall(record);
             break;
         }
         default:

@@ -21,6 +21,7 @@
 
 namespace client {
 
+class CGameChatView;
 class CIconMenu;
 
 inline constexpr platform::UINT kMsgAddressPlayer = 0x81C9;
@@ -107,6 +108,8 @@ class CGamePlayerView : public CGameFormView {
     platform::LRESULT OnCustomDraw(platform::NMLVCUSTOMDRAW& draw);
     void OnContextMenu(platform::LPARAM at);
     void OnCommand(platform::UINT id);
+    // The frame's chat pane, or null.
+    CGameChatView* ChatPane();
     void SendToChat(const std::string& text);
 
     CDataListCtrl list_;
