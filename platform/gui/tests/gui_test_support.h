@@ -72,37 +72,10 @@ inline int Pump() {
     return n;
 }
 
-// The golden picture's path under the source tree (QEVO_SOURCE_DIR, set by
-// the test runner): `folder` holds it, this folder's goldens by default.
-inline std::string GoldenPath(const std::string& name,
-                              const std::string& folder = "platform/gui/tests/golden/") {
+// The golden picture's path; QEVO_SOURCE_DIR is set by the test runner.
+inline std::string GoldenPath(const std::string& name) {
     const char* root = std::getenv("QEVO_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/" + folder + name;
-}
-
-// The golden picture at `path`; QEVO_UPDATE_GOLDEN=1 rewrites it from `actual` first.
-inline Surface Golden(const std::string& path, const Surface& actual) {
-    if (std::getenv("QEVO_UPDATE_GOLDEN")) actual.SavePng(path);
-    return Surface::LoadPng(path);
-}
-
-// Share of pixels with a channel off by more than `tolerance`; 1 when the
-// sizes differ.
-inline double Mismatch(const Surface& a, const Surface& b, int tolerance) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return 1.0;
-    long bad = 0;
-    for (int y = 0; y < a.Height(); ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            const uint32_t p = a.At(x, y), q = b.At(x, y);
-            for (int s = 0; s < 24; s += 8) {
-                if (std::abs(int(p >> s & 0xFF) - int(q >> s & 0xFF)) > tolerance) {
-                    ++bad;
-                    break;
-                }
-            }
-        }
-    }
-    return double(bad) / (double(a.Width()) * a.Height());
+    return std::string(root ? root : ".") + "/platform/gui/tests/golden/" + name;
 }
 
 }  // namespace platform::testing_support
