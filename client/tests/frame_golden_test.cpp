@@ -11,6 +11,7 @@
 #include "client/html_views.h"
 #include "client/tests/frame_fixture.h"
 #include "platform/bytes.h"
+#include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/gui/virtual_keys.h"
@@ -25,20 +26,7 @@ std::string GoldenPath(const std::string& name) {
     return std::string(root ? root : ".") + "/client/tests/golden/" + name;
 }
 
-// Share of pixels with a channel off by more than `tolerance`.
-double Mismatch(const Surface& a, const Surface& b, int tolerance) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return 1.0;
-    long bad = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            for (int s = 0; s < 24; s += 8)
-                if (std::abs(int(a.At(x, y) >> s & 0xFF) - int(b.At(x, y) >> s & 0xFF)) >
-                    tolerance) {
-                    ++bad;
-                    break;
-                }
-    return double(bad) / (double(a.Width()) * a.Height());
-}
+using platform::testing_support::Mismatch;
 
 // Looks at the screen while the player menu is up, then closes it.
 class MenuShot : public platform::CWnd {
