@@ -22,7 +22,6 @@ namespace {
 
 constexpr platform::DWORD kInputStyle = 0x40200442;  // child, vscroll, drop-down, auto-scroll
 constexpr platform::DWORD kPickerStyle = platform::WS_POPUP | platform::WS_BORDER;
-constexpr size_t kChatWordsOffset = 48;
 
 // The name to show for a record: its user's display name, else its own.
 std::string NameOf(const PlayerRecord& record) {
@@ -104,8 +103,10 @@ void CGameChatView::ShowLookerLeft(const PlayerRecord& record) {
 void CGameChatView::OnChatWords(std::span<const uint8_t> payload) {
     if (payload.size() < 4) return;
     const uint32_t sender = platform::LoadLE32(payload.data());
-    Append(" " + NameOf(sender) + "说: " + WordsColorTag(sender) + ReceivedChatWords(payload) +
-           "\n");
+    // A client sends at most 79 bytes of words; a peer's longer ones are cut.
+    const std::string words = ReceivedChatWords(payload);
+    Append(" " + NameOf(sender) + "说: " + WordsColorTag(sender) +
+           std::string(platform::GbkPrefix(words, kMaxReceivedWordsBytes)) + "\n");
 }
 
 void CGameChatView::OnCall(std::span<const uint8_t> payload) {

@@ -33,6 +33,8 @@ class CGameChatView : public CGameFormView {
     static constexpr uint32_t kSendIntervalMs = 2000;
     // The input is read into a 62-byte buffer.
     static constexpr size_t kMaxWordsBytes = 61;
+    // Received words are cut to this many bytes.
+    static constexpr size_t kMaxReceivedWordsBytes = 128;
     static constexpr int kInputDropHeight = 200;
     static constexpr int kPlainMaxTwips = 300;
     static constexpr int kSystemMaxTwips = 3000;

@@ -127,6 +127,17 @@ TEST_F(ChatTest, ReceivedWordsAndCallsShowByTheSendersFlag) {
     EXPECT_EQ(red.crTextColor, 255u);
     EXPECT_TRUE(red.dwEffects & platform::CFE_BOLD);
     EXPECT_EQ(red.yHeight, 300);
+    // A peer's long words are cut; long notices hold the history's length.
+    payload.resize(48);
+    payload.resize(48 + 1000, 'w');
+    frame_->ChatWords(payload);
+    EXPECT_NE(Find(std::string(CGameChatView::kMaxReceivedWordsBytes, 'w') + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(Find(std::string(CGameChatView::kMaxReceivedWordsBytes + 1, 'w')), std::string::npos);
+    for (int i = 0; i < 3; ++i)
+        Chat().AppendSystemText(std::string(kMaxChatChars / 2, 'n') + "\n");
+    EXPECT_LE(Chat().ChatText().Length(), kMaxChatChars);
+    EXPECT_GT(Chat().ChatText().Length(), kMaxChatChars / 2);
     std::vector<uint8_t> call(20);
     platform::StoreLE32(&call[0], 1000);
     platform::StoreLE32(&call[16], 101);
