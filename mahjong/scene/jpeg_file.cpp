@@ -6,6 +6,7 @@
 #include <vector>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
+#include <sys/stat.h>
 
 #include "client/game_app.h"
 #include "engine/game_log.h"
@@ -88,13 +89,16 @@ int JpegFile::WriteRgbJpeg(const std::string& fileName, const uint8_t* rgb, int3
         ShowOpenFailure(fileName);
         return 0;
     }
+    struct stat info {};
+    const bool regular = fstat(fileno(c.file), &info) == 0 && S_ISREG(info.st_mode);
     bool written = Encode(c, rows.data(), width, height, quality);
     written = std::fflush(c.file) == 0 && written;
     written = std::fclose(c.file) == 0 && written;
     c.file = nullptr;
     if (!written) {
-        // A cut file would pass for a screenshot; none is better.
-        std::remove(os.c_str());
+        // A cut file would pass for a screenshot; none is better. Only a
+        // regular file is removed: the name may be a device.
+        if (regular) std::remove(os.c_str());
         engine::WriteGameLog("JPEG写入错误:%s写入失败", fileName.c_str());
         return 0;
     }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -184,9 +186,19 @@ TEST_F(ScreenshotTest, WriterRefusesWithoutLeavingAFile) {
     EXPECT_EQ(app.boxes[0], "JpegFile :\nCan't open " + missing + "\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "no such folder"));
 
-    // A device that takes no bytes: the write fails after the open.
-    if (std::filesystem::exists("/dev/full")) {
-        EXPECT_EQ(JpegFile::WriteRgbJpeg("/dev/full", rgb.data(), 4, 4, 75), 0);
+    // Files may grow to 100 bytes: the write fails after the open, and the
+    // cut file is removed.
+    {
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit small{100, old.rlim_max};
+        void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        const int result = JpegFile::WriteRgbJpeg(dir_ / "cut.jpg", rgb.data(), 4, 4, 75);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(result, 0);
+        EXPECT_FALSE(std::filesystem::exists(dir_ / "cut.jpg"));
     }
     EXPECT_EQ(JpegFile::WriteRgbJpeg(dir_ / "flat.jpg", rgb.data(), 4, 4, 75), 1);
 }
