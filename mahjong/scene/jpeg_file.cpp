@@ -10,6 +10,7 @@
 
 #include "client/game_app.h"
 #include "engine/game_log.h"
+#include "platform/gui/message_box.h"
 #include "platform/paths.h"
 
 namespace mahjong {
@@ -29,6 +30,7 @@ void OnError(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
+// Destroying a compressor that was never created does nothing.
 struct Compress {
     jpeg_compress_struct cinfo{};
     ErrorManager err{};
@@ -42,6 +44,7 @@ struct Compress {
 // Everything libjpeg may abandon with a jump; only plain data lives here.
 bool Encode(Compress& c, JSAMPARRAY rows, int32_t width, int32_t height, int32_t quality) {
     if (setjmp(c.err.jump)) return false;
+    jpeg_create_compress(&c.cinfo);
     jpeg_stdio_dest(&c.cinfo, c.file);
     c.cinfo.image_width = JDIMENSION(width);
     c.cinfo.image_height = JDIMENSION(height);
@@ -58,7 +61,7 @@ bool Encode(Compress& c, JSAMPARRAY rows, int32_t width, int32_t height, int32_t
 void ShowOpenFailure(const std::string& fileName) {
     const std::string text = "JpegFile :\nCan't open " + fileName + "\n";
     if (client::CGameApp* app = client::CGameApp::Current()) {
-        app->MessageBox(text, 0);
+        app->MessageBox(text, platform::MB_OK);
     } else {
         engine::WriteGameLogText(text);
     }
@@ -83,7 +86,6 @@ int JpegFile::WriteRgbJpeg(const std::string& fileName, const uint8_t* rgb, int3
     Compress c;
     c.cinfo.err = jpeg_std_error(&c.err.base);
     c.err.base.error_exit = OnError;
-    jpeg_create_compress(&c.cinfo);
     c.file = std::fopen(os.c_str(), "wb");
     if (!c.file) {
         ShowOpenFailure(fileName);
