@@ -32,9 +32,10 @@ bool CExitRequestDlg::OnInitDialog() {
     leave_.Create("强行退出", button | BS_PUSHBUTTON, DluRect(63, 84, 50, 14), this, IDOK);
     stay_.Create("继续游戏", button | BS_DEFPUSHBUTTON, DluRect(123, 83, 50, 14), this, IDCANCEL);
     request_.Create("请求退出", button | BS_PUSHBUTTON, DluRect(13, 84, 43, 14), this, kIdRequest);
-    note_.Create("游戏还没结束，强退操作将扣除大量积分。输入\n"
-                 "理由请求其他玩家同意。（最多30个汉字，最多请求2次）",
-                 WS_VISIBLE | SS_LEFT, DluRect(16, 10, 190, 35), this, 0);
+    note_.Create(
+        "游戏还没结束，强退操作将扣除大量积分。输入\n"
+        "理由请求其他玩家同意。（最多30个汉字，最多请求2次）",
+        WS_VISIBLE | SS_LEFT, DluRect(16, 10, 190, 35), this, 0);
     reason_.CreateEx(WS_EX_CLIENTEDGE, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE,
                      DluRect(16, 42, 190, 35), this, kIdReason);
     reason_.SetLimitText(kExitReasonLimit);
@@ -95,8 +96,8 @@ void CExitRequestDlg::SendRequest() {
 }
 
 std::string ExitReasonText(std::string_view field) {
-    field = field.substr(0, std::min(field.find('\0'), kExitReasonField - 1));
-    return std::string(platform::GbkPrefix(field, field.size()));
+    field = field.substr(0, std::min(field.find('\0'), kExitReasonField));
+    return std::string(platform::GbkPrefix(field, kExitReasonField - 1));
 }
 
 CExitAnswerDlg::CExitAnswerDlg(platform::HWND ownerPane, uint32_t requesterId,
@@ -118,9 +119,8 @@ bool CExitAnswerDlg::OnInitDialog() {
     Surface picture;
     std::string name;
     if (const client::CGameApp* app = client::CGameApp::Current()) {
-        picture = client::LoadPictureFile(app->GetPortraitDir() +
-                                          std::to_string(app->GetPlayerWord18(requester_)) +
-                                          "_0.bmp");
+        picture = client::LoadPictureFile(
+            app->GetPortraitDir() + std::to_string(app->GetPlayerWord18(requester_)) + "_0.bmp");
         name = app->GetUserName(requester_);
     }
     const int edge = ScaleX(6), side = ScaleX(32), column = edge + side + ScaleX(6);
@@ -141,8 +141,9 @@ bool CExitAnswerDlg::OnInitDialog() {
     refuse_.SetColours(0, 0, 0xFFFFFF);
     refuse_.Create("拒绝", WS_VISIBLE | SS_LEFT,
                    {column + ScaleX(80), top, column + ScaleX(110), top + line}, this, kIdRefuse);
-    reasonEdit_.CreateEx(WS_EX_CLIENTEDGE, reason_, WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
+    reasonEdit_.CreateEx(WS_EX_CLIENTEDGE, "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
                          {edge, ScaleY(54), right, ScaleY(100)}, this, kIdReason);
+    reasonEdit_.SetWindowText(reason_);
     reasonEdit_.EnableWindow(false);
     return true;
 }
@@ -160,6 +161,14 @@ void CExitAnswerDlg::Answer(bool agree) {
 }
 
 platform::LRESULT CExitAnswerDlg::OnMessage(platform::Message& msg) {
+    if (msg.message == platform::WM_CTLCOLORSTATIC &&
+        msg.lParam == platform::ToLParam(reasonEdit_.GetSafeHwnd())) {
+        // The reason cannot be edited, but it must read well on the popup's colour.
+        const platform::LRESULT brush = CSlidePopupDlg::OnMessage(msg);
+        if (auto* painter = reinterpret_cast<platform::Painter*>(msg.wParam))
+            painter->SetTextColor(0xFFFFFF);
+        return brush;
+    }
     if (msg.message == platform::WM_COMMAND &&
         platform::HIWORD(msg.wParam) == int(platform::STN_CLICKED)) {
         const int id = platform::LOWORD(msg.wParam);

@@ -198,11 +198,11 @@ CGameSettingsDlg::~CGameSettingsDlg() {
 bool CGameSettingsDlg::OnInitDialog() {
     using namespace platform;
     const DWORD box = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
-    group_.Create("打牌设置", WS_VISIBLE | BS_GROUPBOX, DluRect(7, 7, 211, 72), this, 0);
+    group_.Create("打牌设置", WS_VISIBLE | BS_GROUPBOX, DluRect(5, 7, 215, 72), this, 0);
     quickCatchBox_.Create("快速抓牌（可能会泄漏牌张信息，高手之间打牌慎用）", box,
-                          DluRect(18, 22, 196, 12), this, kIdQuickCatch);
-    rejectBox_.Create("不接受看牌请求", box, DluRect(18, 40, 196, 12), this, kIdRejectLookOn);
-    silenceBox_.Create("打牌时保持安静", box, DluRect(18, 58, 196, 12), this, kIdSilence);
+                          DluRect(10, 22, 208, 12), this, kIdQuickCatch);
+    rejectBox_.Create("不接受看牌请求", box, DluRect(10, 40, 208, 12), this, kIdRejectLookOn);
+    silenceBox_.Create("打牌时保持安静", box, DluRect(10, 58, 208, 12), this, kIdSilence);
     ok_.Create("确定", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, DluRect(112, 90, 50, 14), this,
                IDOK);
     cancel_.Create("取消", WS_VISIBLE | WS_TABSTOP, DluRect(168, 90, 50, 14), this, IDCANCEL);

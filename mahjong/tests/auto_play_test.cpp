@@ -116,7 +116,8 @@ TEST(AutoPlayChoice, TheTileWhoseLossHurtsLeastGoesAndJokersStay) {
         t.Start([&](testing::Words& w) {
             if (flowerIsJoker) w[snap::kJokerA] = Tile(41);
         });
-        Hold(t.scene, {Tile(18), Tile(1), Tile(2), Tile(3), Tile(41), Tile(5), Tile(5, 1), Tile(17)});
+        Hold(t.scene,
+             {Tile(18), Tile(1), Tile(2), Tile(3), Tile(41), Tile(5), Tile(5, 1), Tile(17)});
         EXPECT_EQ(CAutoPlay().ChooseAutoDiscard(t.scene), flowerIsJoker ? 0 : 4);
     }
     // A lone tile scores 0 without itself: position 0 is the answer, empty or not.
@@ -203,7 +204,10 @@ TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOffered) {
         Hand hand;
         std::vector<std::string> calls;
     } cases[] = {
-        {"a win beats all", true, {kHuButton, kKongButton, kPengButton, kPassButton}, kExample1,
+        {"a win beats all",
+         true,
+         {kHuButton, kKongButton, kPengButton, kPassButton},
+         kExample1,
          {"hu"}},
         {"a kong of a discard", false, {kKongButton, kPengButton, kPassButton}, kNone, {"kong"}},
         {"a pung", false, {kPengButton, kChowButton, kPassButton}, kNone, {"peng"}},
@@ -214,10 +218,16 @@ TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOffered) {
         {"a tile is discarded", true, {}, kExample2, {"discard 0"}},
         // Four 7s: the kong of the last one, then (the hand unchanged here)
         // the discard: without a 7 the pung scores 210, without the 5 only 16.
-        {"a concealed kong", true, {kKongButton}, kFourSevens,
+        {"a concealed kong",
+         true,
+         {kKongButton},
+         kFourSevens,
          {"kong", "concealed " + std::to_string(Tile(7, 3)), "discard 1"}},
         // A laid pung of 7s and the fourth drawn: the 5 goes (1 against 0).
-        {"an added kong", true, {kKongButton}, kPungOfSevens,
+        {"an added kong",
+         true,
+         {kKongButton},
+         kPungOfSevens,
          {"kong", "added " + std::to_string(Tile(7, 3)), "discard 1"}},
     };
     for (const Case& c : cases) {

@@ -236,8 +236,8 @@ void CEdit::Paint() {
     if (CWnd* parent = GetParent()) {
         // Read-only and disabled edits are coloured as statics are.
         const UINT ask = readOnly || !enabled ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
-        LRESULT answer = SendMessage(parent->GetSafeHwnd(), ask,
-                                     reinterpret_cast<WPARAM>(&painter), ToLParam(GetSafeHwnd()));
+        LRESULT answer = SendMessage(parent->GetSafeHwnd(), ask, reinterpret_cast<WPARAM>(&painter),
+                                     ToLParam(GetSafeHwnd()));
         if (answer) background = *reinterpret_cast<const Brush*>(answer);
     }
     painter.FillRect(client, background);
