@@ -1,7 +1,7 @@
 // Auto-play over arbitrary tables: every hand, meld, river and flower record
 // takes a face (any 16-bit value) and its flags from the input, the round's
 // jokers come from a round start of the input's bytes, and the discard
-// choice and both steps run with every button offered or not. The choice
+// choice and a step run with every button offered or not. The choice
 // must name a hand position.
 #include <cstddef>
 #include <cstdint>
@@ -73,9 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t choice = play.ChooseAutoDiscard(scene);
     if (choice < 0 || choice >= 32) std::abort();
     Moves moves(scene, data[3]);
-    for (int tick = 0; tick < 2; ++tick) {
+    for (int tick = 0; tick < 2; ++tick)
         play.AutoPlayStep(scene, moves);
-        play.PlainAutoPlayStep(scene, moves);
-    }
     return 0;
 }

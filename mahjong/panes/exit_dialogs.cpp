@@ -16,6 +16,8 @@ namespace mahjong {
 namespace {
 
 constexpr platform::COLORREF kExitLineColour = 0x2C5858;
+constexpr platform::COLORREF kPopupColour = 0x808000;
+constexpr uint32_t kSoundExitRequest = 29015;
 
 }  // namespace
 
@@ -109,6 +111,26 @@ CExitAnswerDlg::CExitAnswerDlg(platform::HWND ownerPane, uint32_t requesterId,
 
 CExitAnswerDlg::~CExitAnswerDlg() {
     Destroy();
+}
+
+CExitAnswerDlg* CExitAnswerDlg::Open(platform::HWND ownerPane, uint32_t requesterId,
+                                     std::string_view reason) {
+    using client::ScaleX;
+    using client::ScaleY;
+    const client::CGameApp* app = client::CGameApp::Current();
+    platform::CWnd* main = platform::CWnd::FromHandle(app ? app->MainWindow() : platform::HWND{});
+    const platform::RECT work = platform::GetDisplay()->WorkArea();
+    const platform::RECT frame = main ? main->GetWindowRect() : work;
+    client::PlayWaveResource(kSoundExitRequest);
+    auto* popup = Make<CExitAnswerDlg>(ownerPane, requesterId, reason);
+    popup->SetTextColour(kPopupColour);
+    popup->SetBackColour(kPopupColour);
+    popup->SetSize(ScaleX(200), ScaleY(105));
+    popup->SetLeft(frame.right - ScaleX(200) - ScaleX(10));
+    popup->MoveUp(ScaleY(10) + std::max(work.bottom - frame.bottom, 0));
+    popup->SetStaySeconds(30);
+    popup->Show(kTemplate, platform::CWnd::FromHandle(platform::GetForegroundWindow()), main);
+    return popup;
 }
 
 bool CExitAnswerDlg::OnInitDialog() {

@@ -80,6 +80,11 @@ class CExitAnswerDlg : public client::CSlidePopupDlg {
     CExitAnswerDlg(platform::HWND ownerPane, uint32_t requesterId, std::string_view reason);
     ~CExitAnswerDlg() override;
 
+    // Slides the popup for a request in at the bottom right of the main
+    // window, with a sound, for 30 seconds; each request gets its own.
+    static CExitAnswerDlg* Open(platform::HWND ownerPane, uint32_t requesterId,
+                                std::string_view reason);
+
     uint32_t RequesterId() const { return requester_; }
     const std::string& Reason() const { return reason_; }
     bool Answered() const { return answered_; }

@@ -123,6 +123,13 @@ void CPlayerInfoDlg::ShowRecord(const client::PlayerRecord& record) {
     UpdateWindow();
 }
 
+void CPlayerInfoDlg::ShowBeside(int columnLeft, int tableTop) {
+    const int width = GetWindowRect().Width();
+    SetWindowPos(platform::HWND_TOP, columnLeft - width - 5, tableTop, 0, 0, platform::SWP_NOSIZE);
+    ShowWindow(platform::SW_SHOW);
+    platform::SetForegroundWindow(GetSafeHwnd());
+}
+
 std::string CPlayerInfoDlg::Value(platform::UINT id) const {
     const platform::CWnd* edit = GetDlgItem(id);
     return edit ? edit->GetWindowText() : std::string();

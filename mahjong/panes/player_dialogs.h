@@ -36,6 +36,9 @@ class CPlayerInfoDlg : public platform::CDialog {
 
     // Shows the record's values (the window must exist: CreateModeless).
     void ShowRecord(const client::PlayerRecord& record);
+    // Shows the card on top, left of the right-hand column (whose left edge
+    // is `columnLeft`) and level with the table pane's top, in screen pixels.
+    void ShowBeside(int columnLeft, int tableTop);
     const client::PlayerRecord& Record() const { return record_; }
     // The text of a value row by its edit id.
     std::string Value(platform::UINT id) const;

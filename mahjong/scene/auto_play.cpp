@@ -178,22 +178,6 @@ int32_t CAutoPlay::ChooseAutoDiscard(const CMJTableSceneBase& scene) const {
     return best;
 }
 
-bool CAutoPlay::Due(const CMJTableSceneBase& scene, const AutoPlayMoves& moves) {
-    if (scene.IsLooker()) return false;
-    if (scene.TC_GetPointTo() != 6 && !moves.IsOffered(kPassButton)) return false;
-    if (++ticks_ < threshold_) return false;
-    ticks_ = 0;
-    return true;
-}
-
-void CAutoPlay::GiveUp(const CMJTableSceneBase& scene, AutoPlayMoves& moves,
-                       int32_t position) const {
-    if (scene.IsHonourOrFlowerTile(OwnHand(scene, position).nFace))
-        moves.ReplaceFlower(position);
-    else
-        moves.DiscardTile(position);
-}
-
 void CAutoPlay::KongOfChoosableKind(const CMJTableSceneBase& scene, AutoPlayMoves& moves) const {
     int32_t chosen = -1;
     for (int32_t i = HandPositionCount(scene) - 1; i >= 0 && chosen < 0; --i) {
@@ -215,7 +199,11 @@ void CAutoPlay::KongOfChoosableKind(const CMJTableSceneBase& scene, AutoPlayMove
 }
 
 void CAutoPlay::AutoPlayStep(const CMJTableSceneBase& scene, AutoPlayMoves& moves) {
-    if (!Due(scene, moves)) return;
+    if (scene.IsLooker()) return;
+    // The own turn, or a discard to pass on; every second tick acts.
+    if (scene.TC_GetPointTo() != 6 && !moves.IsOffered(kPassButton)) return;
+    if (++ticks_ < threshold_) return;
+    ticks_ = 0;
     if (moves.IsOffered(kHuButton)) {
         moves.OnHu();
         return;
@@ -236,26 +224,12 @@ void CAutoPlay::AutoPlayStep(const CMJTableSceneBase& scene, AutoPlayMoves& move
         moves.OnPass();
         return;
     }
-    if (scene.HasDrawnTile(3)) GiveUp(scene, moves, ChooseAutoDiscard(scene));
-}
-
-void CAutoPlay::PlainAutoPlayStep(const CMJTableSceneBase& scene, AutoPlayMoves& moves) {
-    if (!Due(scene, moves)) return;
-    if (moves.IsOffered(kPassButton)) {
-        moves.OnPass();
-        return;
-    }
     if (!scene.HasDrawnTile(3)) return;
-    const int32_t last = scene.LastHandTile(3);
-    int32_t position = std::max(last, 0);
-    for (int32_t p = 0; p < last; ++p) {
-        const MJStruct& r = OwnHand(scene, p);
-        if (r.standing && r.present && !scene.IsJokerTile(r.nFace)) {
-            position = p;
-            break;
-        }
-    }
-    GiveUp(scene, moves, position);
+    const int32_t position = ChooseAutoDiscard(scene);
+    if (scene.IsHonourOrFlowerTile(OwnHand(scene, position).nFace))
+        moves.ReplaceFlower(position);
+    else
+        moves.DiscardTile(position);
 }
 
 }  // namespace mahjong

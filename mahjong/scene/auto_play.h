@@ -84,18 +84,12 @@ class CAutoPlay {
 
     // One tick of the turn clock while auto-play is on; a looker never acts.
     void AutoPlayStep(const CMJTableSceneBase& scene, AutoPlayMoves& moves);
-    // The engine level's plain step: passes, or gives up the first tile that
-    // is not a joker.
-    void PlainAutoPlayStep(const CMJTableSceneBase& scene, AutoPlayMoves& moves);
     // The own hand position (0-31) to discard.
     int32_t ChooseAutoDiscard(const CMJTableSceneBase& scene) const;
 
   private:
-    // Steps 1 and 2 of both steps: whether this tick acts.
-    bool Due(const CMJTableSceneBase& scene, const AutoPlayMoves& moves);
     // After the kong command: the kong of the one kind it left choosable.
     void KongOfChoosableKind(const CMJTableSceneBase& scene, AutoPlayMoves& moves) const;
-    void GiveUp(const CMJTableSceneBase& scene, AutoPlayMoves& moves, int32_t position) const;
 
     AIWeights weights_;
     int32_t ticks_ = 0;
