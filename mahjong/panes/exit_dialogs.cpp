@@ -170,18 +170,6 @@ bool CExitAnswerDlg::OnInitDialog() {
     return true;
 }
 
-void CExitAnswerDlg::Answer(bool agree) {
-    // One answer: a second click during the slide would send it again.
-    if (answered_) return;
-    answered_ = true;
-    agree_.EnableWindow(false);
-    refuse_.EnableWindow(false);
-    platform::CWnd::ReleaseCapture();
-    client::PlayWaveResource(kSoundLinkClick);
-    StartSlideDown();
-    platform::PostMessage(Owner(), kMsgExitAnswer, requester_, agree ? 1 : 0);
-}
-
 platform::LRESULT CExitAnswerDlg::OnMessage(platform::Message& msg) {
     if (msg.message == platform::WM_CTLCOLORSTATIC &&
         msg.lParam == platform::ToLParam(reasonEdit_.GetSafeHwnd())) {
@@ -195,7 +183,7 @@ platform::LRESULT CExitAnswerDlg::OnMessage(platform::Message& msg) {
         platform::HIWORD(msg.wParam) == int(platform::STN_CLICKED)) {
         const int id = platform::LOWORD(msg.wParam);
         if (id == int(kIdAgree) || id == int(kIdRefuse)) {
-            Answer(id == int(kIdAgree));
+            PostAnswer(kMsgExitAnswer, requester_, id == int(kIdAgree), {&agree_, &refuse_});
             return 0;
         }
     }

@@ -87,19 +87,15 @@ class CExitAnswerDlg : public client::CSlidePopupDlg {
 
     uint32_t RequesterId() const { return requester_; }
     const std::string& Reason() const { return reason_; }
-    bool Answered() const { return answered_; }
 
   protected:
     bool OnInitDialog() override;
     platform::LRESULT OnMessage(platform::Message& msg) override;
 
   private:
-    void Answer(bool agree);
-
     uint32_t requester_;
     std::string reason_;
     platform::Surface defaultPortrait_;
-    bool answered_ = false;
     client::CPictureView portrait_;
     platform::CStatic text_;
     client::CHyperLinkStatic name_;
