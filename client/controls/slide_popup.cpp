@@ -161,12 +161,8 @@ platform::LRESULT CSlidePopupDlg::OnMessage(platform::Message& msg) {
             if (auto* painter = reinterpret_cast<Painter*>(msg.wParam))
                 gradient_.Draw(*painter, {0, 0, rect_.Width(), rect_.Height()}, 256);
             return 1;
-        case WM_CTLCOLORSTATIC: {
-            static const Brush kNull = Brush::Null();
-            if (auto* painter = reinterpret_cast<Painter*>(msg.wParam))
-                painter->SetBkMode(TRANSPARENT);
-            return reinterpret_cast<LRESULT>(&kNull);
-        }
+        case WM_CTLCOLORSTATIC:
+            return TransparentStatic(msg);
         case WM_NCDESTROY: {
             const LRESULT result = CDialog::OnMessage(msg);
             if (counted_) --Popups().open;

@@ -167,12 +167,8 @@ platform::LRESULT CPlayerInfoDlg::OnMessage(platform::Message& msg) {
                 portrait_.Draw(*painter, 0, {10, 4}, ILD_TRANSPARENT);
             }
             return 1;
-        case WM_CTLCOLORSTATIC: {
-            static const Brush kNull = Brush::Null();
-            if (auto* painter = reinterpret_cast<Painter*>(msg.wParam))
-                painter->SetBkMode(TRANSPARENT);
-            return reinterpret_cast<LRESULT>(&kNull);
-        }
+        case WM_CTLCOLORSTATIC:
+            return client::TransparentStatic(msg);
         case WM_COMMAND: {
             const int id = LOWORD(msg.wParam);
             if (HIWORD(msg.wParam) != int(STN_CLICKED) ||
