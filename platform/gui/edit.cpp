@@ -12,6 +12,18 @@ namespace {
 constexpr int kMargin = 2;
 constexpr int kEdge = 2;  // the sunken client edge
 
+// The selected part of a line of text drawn at (x, top) shows in the
+// highlight colours.
+void PaintSelection(Painter& painter, const RECT& selection, int x, int top,
+                    std::string_view text) {
+    painter.FillSolidRect(selection, GetSysColor(COLOR_HIGHLIGHT));
+    painter.SaveState();
+    painter.IntersectClipRect(selection);
+    painter.SetTextColor(GetSysColor(COLOR_HIGHLIGHTTEXT));
+    painter.TextOut(x, top, text);
+    painter.RestoreState(-1);
+}
+
 }  // namespace
 
 bool CEdit::Multiline() const {
@@ -260,13 +272,8 @@ void CEdit::Paint() {
     const bool focused = GetFocus() == GetSafeHwnd();
     if (anchor_ != caret_ && focused) {
         const size_t from = std::min(anchor_, caret_), to = std::max(anchor_, caret_);
-        RECT selection{x0 + TextX(from), top, x0 + TextX(to), top + font.Height()};
-        painter.FillSolidRect(selection, GetSysColor(COLOR_HIGHLIGHT));
-        painter.SaveState();
-        painter.IntersectClipRect(selection);
-        painter.SetTextColor(GetSysColor(COLOR_HIGHLIGHTTEXT));
-        painter.TextOut(x0, top, shown);
-        painter.RestoreState(-1);
+        PaintSelection(painter, {x0 + TextX(from), top, x0 + TextX(to), top + font.Height()}, x0,
+                       top, shown);
     }
     if (focused && !readOnly) {
         const int x = x0 + TextX(caret_);
@@ -292,13 +299,8 @@ void CEdit::PaintLines(Painter& painter, const RECT& inside) {
         const size_t a = std::clamp(from, line.start, line.end);
         const size_t b = std::clamp(to, line.start, line.end);
         if (!focused || a >= b) continue;
-        RECT selection{x0 + LineX(line, a), top, x0 + LineX(line, b), top + h};
-        painter.FillSolidRect(selection, GetSysColor(COLOR_HIGHLIGHT));
-        painter.SaveState();
-        painter.IntersectClipRect(selection);
-        painter.SetTextColor(GetSysColor(COLOR_HIGHLIGHTTEXT));
-        painter.TextOut(x0, top, text);
-        painter.RestoreState(-1);
+        PaintSelection(painter, {x0 + LineX(line, a), top, x0 + LineX(line, b), top + h}, x0, top,
+                       text);
     }
     if (focused && !(GetStyle() & ES_READONLY)) {
         const size_t i = LineOf(lines, caret_);
