@@ -54,7 +54,6 @@ TEST(AutoPlayScore, EachStepAddsWhatItsWeightSays) {
         {{4, 5}, {{6, 0}}, twoSuits, -1, 0},
         {{18, 19}, {}, twoSuits, -1, 50},
         {{6, 6, 6, 6, 7, 8}, {}, twoSuits, -1, 100},
-        {{31, 31, 35, 35, 35}, {}, twoSuits, -1, 305},  // honours never run
         // The skipped place, -1 and kinds outside 1-48 hold no tile.
         {{-1, 1, 0, 2, 3, 60, 3}, {}, twoSuits, 6, 100},
         // Each tile earns its suit's size: without melds, in their one suit.
@@ -156,7 +155,6 @@ TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOffered) {
         {false, false, false, {kPengButton, kChowButton, kPassButton}, {}, {"peng"}},
         {false, false, false, {kChowButton, kPassButton}, {}, {"pass"}},  // never a chow
         {false, false, false, {}, kExample1, {}},  // not the own turn, nothing to pass
-        {true, false, false, {}, {}, {}},          // before the draw
         {true, true, false, {kHuButton, kPassButton}, kExample1, {}},  // a looker
         {true, false, false, {}, kExample1, {"flower 4"}},
         {true, false, false, {}, kExample2, {"discard 0"}},
@@ -190,8 +188,7 @@ TEST(AutoPlaySettings, WeightsAndTheRobotSwitchComeFromTheAiSection) {
     play.LoadSettings(dir / "game.ini");
     play.LoadAIWeights(dir / "game.ini");
     EXPECT_TRUE(play.RobotSwitch());
-    // Read and kept, though 7dui weighs nothing; the rest keep their defaults.
-    const AIWeights& w = play.Weights();
+    const AIWeights& w = play.Weights();  // 7dui kept, though it weighs nothing
     EXPECT_EQ(std::vector({w.shun, w.qidui, w.gang, w.use}),
               (std::vector<uint32_t>{70, 0xFFFFFFFF, 205, 5}));
 }
