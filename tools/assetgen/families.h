@@ -7,6 +7,9 @@
 //   faces              hall/Share/Image/face: numbered faces and face.ini
 //   portraits          hall/Share/Image/portrait: <n>_0.bmp
 //   web                web/pictures: the web server's advert pictures
+//   mahjong_tiles      skins/<style>/: the table's tile pictures
+//   mahjong_table      the cloth, clock, dice, bars and operation buttons
+//   mahjong_marks      skins/Common/: the table's shared marks and signs
 // Drawing helpers they share are in draw.h.
 
 #include <string>
@@ -18,5 +21,8 @@ bool MakeSkins(const std::string& root);
 bool MakeFaces(const std::string& root);
 bool MakePortraits(const std::string& root);
 bool MakeWebPictures(const std::string& root);
+bool MakeMahjongTiles(const std::string& root);
+bool MakeMahjongTable(const std::string& root);
+bool MakeMahjongMarks(const std::string& root);
 
 }  // namespace assetgen
