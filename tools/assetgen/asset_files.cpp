@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "engine/resources/tests/pps_writer.h"
+#include "platform/text.h"
 #include "tools/assetgen/raster.h"
 #include "tools/assetgen/writers.h"
 
@@ -12,6 +13,12 @@ namespace {
 
 bool EndsWith(std::string_view s, std::string_view tail) {
     return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+// Entries name their files in GBK, as the program does; the file system
+// takes UTF-8.
+std::string OsPath(const std::string& folder, const Picture& entry) {
+    return folder + platform::GbkToUtf8(entry.file);
 }
 
 bool SizeMatches(const Picture& entry, const platform::Surface& picture) {
@@ -44,7 +51,7 @@ bool WritePicture(const std::string& folder, std::span<const Picture> entries,
                   std::string_view file, platform::Surface picture) {
     const Picture* entry = FindPicture(entries, file);
     if (!entry || !SizeMatches(*entry, picture)) return false;
-    const std::string path = folder + entry->file;
+    const std::string path = OsPath(folder, *entry);
     if (EndsWith(file, ".png")) {
         KeyClearPixels(picture, entry->colorKey);
         std::error_code ec;
@@ -82,7 +89,7 @@ bool WritePacked(const std::string& folder, std::span<const Picture> entries, st
                      spec.frames.size(), entry->frames);
         return false;
     }
-    return WriteBytes(folder + entry->file, engine::testing::WritePps(spec));
+    return WriteBytes(OsPath(folder, *entry), engine::testing::WritePps(spec));
 }
 
 }  // namespace assetgen

@@ -10,6 +10,9 @@
 //   mahjong_tiles      skins/<style>/: the table's tile pictures
 //   mahjong_table      the cloth, clock, dice, bars and operation buttons
 //   mahjong_marks      skins/Common/: the table's shared marks and signs
+//   mahjong_packed     the table's packed pictures (".pps")
+//   mahjong_sounds     sound/<voice>/: the voices; res/sound: the table's effects
+//   mahjong_music      sound/<style>/default.mp3
 // Drawing helpers they share are in draw.h.
 
 #include <string>
@@ -24,5 +27,8 @@ bool MakeWebPictures(const std::string& root);
 bool MakeMahjongTiles(const std::string& root);
 bool MakeMahjongTable(const std::string& root);
 bool MakeMahjongMarks(const std::string& root);
+bool MakeMahjongPacked(const std::string& root);
+bool MakeMahjongSounds(const std::string& root);
+bool MakeMahjongMusic(const std::string& root);
 
 }  // namespace assetgen
