@@ -50,9 +50,9 @@ Sound Tune(const std::vector<int>& tune, int key) {
                      (bar * 4 + 2) * kBeat, 0.25);
     }
     // The loop's length is the tune's; what rings past it is cut with a fade.
-    const size_t length = size_t(double(tune.size()) * kBeat / 2 * synth::kRate);
+    const size_t length = size_t(double(tune.size()) * kBeat / 2 * kRate);
     out.resize(length, 0.0);
-    const size_t fade = synth::kRate / 5;
+    const size_t fade = kRate / 5;
     for (size_t i = 0; i < fade; ++i)
         out[length - 1 - i] *= double(i) / double(fade);
     synth::Normalise(out, 0.7);
@@ -65,8 +65,7 @@ bool MakeMahjongMusic(const std::string& root) {
     bool ok = true;
     int n = 0;
     for (const TableLook& look : TableLooks()) {
-        const std::vector<uint8_t> mp3 =
-            EncodeMp3(Tune(kTunes[n++ % 2], look.musicKey), synth::kRate);
+        const std::vector<uint8_t> mp3 = EncodeMp3(Tune(kTunes[n++ % 2], look.musicKey), kRate);
         const std::string path =
             root + assets::kSoundFolder + "/" + look.style + "/" + assets::kMusicFile;
         ok = !mp3.empty() && WriteBytes(path, mp3) && ok;

@@ -70,21 +70,21 @@ static_assert(std::size(kSpeakers) == std::size(assets::kVoiceFolders));
 // Loud enough, with short fades so that no click starts or ends it.
 Sound Finished(Sound s) {
     synth::Normalise(s, 0.85);
-    const size_t fade = std::min(s.size() / 2, size_t(synth::kRate / 200));
+    const size_t fade = std::min(s.size() / 2, size_t(kRate / 200));
     for (size_t i = 0; i < fade; ++i) {
         s[i] *= double(i) / double(fade);
         s[s.size() - 1 - i] *= double(i) / double(fade);
     }
-    s.resize(s.size() + synth::kRate / 30, 0.0);
+    s.resize(s.size() + kRate / 30, 0.0);
     return s;
 }
 
 bool MakeVoices(const std::string& root) {
     std::unique_ptr<Speech> speech = Speech::Open();
     if (!speech) return false;
-    if (speech->SampleRate() != synth::kRate) {
+    if (speech->SampleRate() != kRate) {
         std::fprintf(stderr, "assetgen: espeak-ng speaks at %d Hz, not %d\n", speech->SampleRate(),
-                     synth::kRate);
+                     kRate);
         return false;
     }
     bool ok = true;
@@ -94,7 +94,7 @@ bool MakeVoices(const std::string& root) {
             root + assets::kSoundFolder + "/" + assets::kVoiceFolders[v] + "/";
         auto say = [&](const std::string& file, const std::string& words) {
             const Sound said = speech->Say(words);
-            return !said.empty() && WriteWav(folder + file + ".wav", Finished(said), synth::kRate);
+            return !said.empty() && WriteWav(folder + file + ".wav", Finished(said), kRate);
         };
         for (const Phrase& phrase : kOperationWords)
             ok = say(phrase.file, phrase.pinyin) && ok;
@@ -169,7 +169,7 @@ bool MakeMahjongSounds(const std::string& root) {
     for (int id : assets::kTableSounds) {
         Sound s = Effect(id);
         synth::Normalise(s, 0.8);
-        ok = WriteWav(root + "res/sound/" + std::to_string(id) + ".wav", s, synth::kRate) && ok;
+        ok = WriteWav(root + "res/sound/" + std::to_string(id) + ".wav", s, kRate) && ok;
     }
     return MakeVoices(root) && ok;
 }

@@ -17,10 +17,10 @@ int main(int argc, char** argv) {
     if (root.empty() || root.back() != '/') root += '/';
     const bool ok = assetgen::MakeProgramResources(root) && assetgen::MakeSkins(root) &&
                     assetgen::MakeFaces(root) && assetgen::MakePortraits(root) &&
-                    assetgen::MakeWebPictures(root) && assetgen::MakeMahjongTiles(root) &&
-                    assetgen::MakeMahjongTable(root) && assetgen::MakeMahjongMarks(root) &&
-                    assetgen::MakeMahjongPacked(root) && assetgen::MakeMahjongSounds(root) &&
-                    assetgen::MakeMahjongMusic(root);
+                    assetgen::MakeEngineSounds(root) && assetgen::MakeWebPictures(root) &&
+                    assetgen::MakeMahjongTiles(root) && assetgen::MakeMahjongTable(root) &&
+                    assetgen::MakeMahjongMarks(root) && assetgen::MakeMahjongPacked(root) &&
+                    assetgen::MakeMahjongSounds(root) && assetgen::MakeMahjongMusic(root);
     if (!ok) std::fprintf(stderr, "assetgen: cannot write under %s\n", root.c_str());
     return ok ? 0 : 1;
 }

@@ -1,14 +1,15 @@
 #pragma once
-// Sound making for the table's effects and music, at 22050 samples a
-// second, samples in -1..1. Everything is computed, noise included (from a
+// Sound making for the table's effects and music, at kRate (tones.h)
+// samples a second, samples in -1..1. Everything is computed, noise included (from a
 // fixed seed), so every run makes the same sounds.
 
 #include <cstdint>
 #include <vector>
 
+#include "tools/assetgen/tones.h"
+
 namespace assetgen::synth {
 
-inline constexpr int kRate = 22050;
 using Sound = std::vector<double>;
 
 // A struck tone: the fundamental and its overtones (each `overtones[i]`
