@@ -15,7 +15,8 @@
 //   mahjong_packed     the table's packed pictures (".pps")
 //   mahjong_sounds     sound/<voice>/: the voices; res/sound: the table's effects
 //   mahjong_music      sound/<style>/default.mp3
-// Drawing helpers they share are in draw.h.
+// Helpers they share: draw.h, smooth_draw.h and raster.h for pictures,
+// asset_files.h for the table's files, synth.h and tones.h for sounds.
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // assetgen <folder>: writes the program's generated assets into <folder>,
-// which is laid out as the program's folder (res/, skins/) beside the
-// hall's shared pictures (hall/Share/Image/) and the web server's (web/). The same fonts give the
-// same files on every run.
+// which is laid out as the program's folder (res/, skins/, sound/) beside
+// the hall's shared pictures (hall/Share/Image/) and the web server's
+// (web/). The same fonts and libraries give the same files on every run.
 
 #include <cstdio>
 #include <string>
