@@ -9,6 +9,7 @@
 #include "tools/assetgen/asset_files.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/families.h"
+#include "tools/assetgen/mahjong_style.h"
 #include "tools/assetgen/raster.h"
 #include "tools/assetgen/smooth_draw.h"
 
@@ -23,8 +24,6 @@ using platform::RECT;
 using platform::RGB;
 using platform::Surface;
 
-constexpr COLORREF kGold = RGB(250, 214, 100);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kDark = RGB(40, 28, 16);
 
 // An opaque button plate (the image buttons have no colour key): a gradient

@@ -3,6 +3,7 @@
 // each style's settlement panel and joker animations.
 
 #include <cmath>
+#include <numbers>
 
 #include "tools/assetgen/asset_files.h"
 #include "tools/assetgen/draw.h"
@@ -20,10 +21,6 @@ using platform::Painter;
 using platform::RECT;
 using platform::RGB;
 using platform::Surface;
-
-constexpr COLORREF kGold = RGB(250, 214, 100);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr double kPi = 3.14159265358979323846;
 
 // A rounded button: a darker rim round a two-tone body, a white caption.
 Surface Button(int w, int h, COLORREF colour, const char* caption) {
@@ -52,7 +49,7 @@ Surface HuStamp() {
 Surface FlowerCount() {
     Surface s = Smooth(45, 20, [](Painter& p, int s) {
         for (int i = 0; i < 5; ++i) {
-            const double a = i * 2 * kPi / 5;
+            const double a = i * 2 * std::numbers::pi / 5;
             const int x = int(10 * s + 5 * s * std::sin(a)), y = int(10 * s - 5 * s * std::cos(a));
             Disc(p, {x - 4 * s, y - 4 * s, x + 4 * s, y + 4 * s}, RGB(240, 110, 150));
         }
@@ -129,7 +126,7 @@ Surface Settlement(const TableLook& look) {
 std::vector<Surface> JokerSparkle(int w, int h, int tileW, int tileH) {
     std::vector<Surface> frames;
     for (int f = 0; f < 10; ++f) {
-        const double strength = std::sin((f + 1) * kPi / 11);
+        const double strength = std::sin((f + 1) * std::numbers::pi / 11);
         Surface s(w, h);
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
@@ -145,7 +142,7 @@ std::vector<Surface> JokerSparkle(int w, int h, int tileW, int tileH) {
         }
         Surface sparks = Smooth(w, h, [&](Painter& p, int s) {
             for (int i = 0; i < 8; ++i) {
-                const double a = (i * 45 + f * 15) * kPi / 180;
+                const double a = (i * 45 + f * 15) * std::numbers::pi / 180;
                 const double rx = (tileW / 2.0 + 6) * s, ry = (tileH / 2.0 + 6) * s;
                 const int cx = int(w * s / 2.0 + rx * std::cos(a));
                 const int cy = int(h * s / 2.0 - ry * std::sin(a));

@@ -23,4 +23,8 @@ struct TableLook {
 
 std::span<const TableLook> TableLooks();
 
+// The gold and white of the marks, buttons and captions of every style.
+inline constexpr platform::COLORREF kGold = platform::RGB(250, 214, 100);
+inline constexpr platform::COLORREF kWhite = platform::RGB(255, 255, 255);
+
 }  // namespace assetgen

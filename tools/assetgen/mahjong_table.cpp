@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 #include "tools/assetgen/asset_files.h"
 #include "tools/assetgen/draw.h"
@@ -23,8 +24,6 @@ using platform::POINT;
 using platform::RECT;
 using platform::RGB;
 using platform::Surface;
-
-constexpr double kPi = 3.14159265358979323846;
 
 // Felt: the cloth's colour with a fine grain, darkening towards the edges,
 // inside a thin gold line.
@@ -50,7 +49,7 @@ Surface Cloth(const TableLook& look) {
 }
 
 POINT Polar(double cx, double cy, double radius, double degrees) {
-    const double a = degrees * kPi / 180;
+    const double a = degrees * std::numbers::pi / 180;
     return {int(std::lround(cx + radius * std::cos(a))),
             int(std::lround(cy - radius * std::sin(a)))};
 }
@@ -127,7 +126,7 @@ void Die(Painter& p, double cx, double cy, double side, double degrees, int valu
         // Each corner is cut off: two points near it.
         const double base = degrees + 45 + 90 * corner;
         const double r = std::hypot(half, half - cut);
-        const double spread = std::atan2(half - cut, half) * 180 / kPi;
+        const double spread = std::atan2(half - cut, half) * 180 / std::numbers::pi;
         outline.push_back(Polar(cx * s, cy * s, r, base - (45 - spread)));
         outline.push_back(Polar(cx * s, cy * s, r, base + (45 - spread)));
     }
@@ -139,7 +138,7 @@ void Die(Painter& p, double cx, double cy, double side, double degrees, int valu
     for (int i = 0; i < 9; ++i) {
         if (DieFace(value)[i] != '1') continue;
         const double gx = (i % 3 - 1) * step, gy = (i / 3 - 1) * step;
-        const double a = degrees * kPi / 180;
+        const double a = degrees * std::numbers::pi / 180;
         const double x = cx * s + gx * std::cos(a) + gy * std::sin(a);
         const double y = cy * s - gx * std::sin(a) + gy * std::cos(a);
         Disc(p, {int(x - r), int(y - r), int(x + r), int(y + r)}, pip);
@@ -152,7 +151,8 @@ Surface Dice(int value, COLORREF body, int seed) {
     std::vector<Surface> frames;
     for (int f = 0; f < 9; ++f) {
         const double t = f / 8.0;
-        const double cx = 30 + 23 * t, cy = 58 - 28 * std::abs(std::sin(t * kPi * 2.5)) * (1 - t);
+        const double cx = 30 + 23 * t,
+                     cy = 58 - 28 * std::abs(std::sin(t * std::numbers::pi * 2.5)) * (1 - t);
         const double turn = f == 8 ? 0 : 80 * (1 - t) + 17 * (f % 3);
         const int shown = f == 8 ? value : (value + seed + 2 * f) % 6 + 1;
         Surface frame = Smooth(

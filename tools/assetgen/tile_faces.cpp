@@ -4,6 +4,7 @@
 
 #include "platform/gui/painter.h"
 #include "tools/assetgen/draw.h"
+#include "tools/assetgen/smooth_draw.h"
 
 namespace assetgen {
 namespace {
@@ -23,10 +24,6 @@ const char* const kHonours[6] = {"东", "南", "西", "北", "中", "发"};
 const char* const kFlowers[12] = {"春", "夏", "秋", "冬", "梅", "兰",
                                   "竹", "菊", "琴", "棋", "书", "画"};
 
-// A heavy face keeps the strokes visible in the smallest pictures.
-platform::FontSpec Heavy(int height) {
-    return {.face = "黑体", .height = -height, .weight = platform::FW_BOLD};
-}
 
 // Where the pips of ranks 1-9 stand on a 3 x 3 grid (column, row).
 struct Spot {
@@ -70,9 +67,10 @@ void Circle(Painter& p, int cx, int cy, int r, COLORREF colour, COLORREF ground)
     Disc(p, {cx - r3, cy - r3, cx + r3, cy + r3}, ground);
 }
 
+// Bold strokes stay visible in the smallest pictures.
 void Characters(Painter& p, int rank) {
-    CentredText(p, {0, 2, kFaceWidth, 102}, kNumerals[rank - 1], Heavy(92), kInk);
-    CentredText(p, {0, 98, kFaceWidth, 198}, "万", Heavy(96), kRed);
+    CentredText(p, {0, 2, kFaceWidth, 102}, kNumerals[rank - 1], Bold(92), kInk);
+    CentredText(p, {0, 98, kFaceWidth, 198}, "万", Bold(96), kRed);
 }
 
 void Bamboo(Painter& p, int rank) {
@@ -110,20 +108,20 @@ void Honour(Painter& p, int kind) {
         return;
     }
     const COLORREF colour = kind == 4 ? kRed : kind == 5 ? kGreen : kInk;
-    CentredText(p, {0, 0, kFaceWidth, kFaceHeight}, kHonours[kind], Heavy(124), colour);
+    CentredText(p, {0, 0, kFaceWidth, kFaceHeight}, kHonours[kind], Bold(124), colour);
 }
 
 void Flower(Painter& p, int n) {
     static const COLORREF kGroups[3] = {kRed, kGreen, RGB(120, 40, 150)};
     const COLORREF colour = kGroups[n / 4];
-    CentredText(p, {0, 30, kFaceWidth, 196}, kFlowers[n], Heavy(104), colour);
+    CentredText(p, {0, 30, kFaceWidth, 196}, kFlowers[n], Bold(104), colour);
     CentredText(p, {4, 4, 50, 52}, std::to_string(n % 4 + 1),
                 {.face = "Arial", .height = -40, .weight = platform::FW_BOLD}, colour);
 }
 
 void Seal(Painter& p) {
     Disc(p, {100, 4, 146, 50}, kRed);
-    CentredText(p, {100, 4, 146, 50}, "财", Heavy(32), RGB(255, 236, 150));
+    CentredText(p, {100, 4, 146, 50}, "财", Bold(32), RGB(255, 236, 150));
 }
 
 }  // namespace
@@ -152,8 +150,8 @@ platform::Surface DrawJokerSign(COLORREF ground) {
     platform::Surface s(kFaceWidth, kFaceHeight);
     s.Fill(platform::PixelOf(Mix(ground, RGB(250, 196, 40), 110)));
     Painter p(s);
-    CentredText(p, {0, 4, kFaceWidth, 104}, "财", Heavy(92), kRed);
-    CentredText(p, {0, 96, kFaceWidth, 198}, "神", Heavy(92), kRed);
+    CentredText(p, {0, 4, kFaceWidth, 104}, "财", Bold(92), kRed);
+    CentredText(p, {0, 96, kFaceWidth, 198}, "神", Bold(92), kRed);
     return s;
 }
 

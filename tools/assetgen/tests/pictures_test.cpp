@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <set>
 
 #include "engine/resources/image_decode.h"
@@ -20,8 +21,6 @@ namespace {
 namespace assets = mahjong::assets;
 using assets::Picture;
 using testing::SkinFolder;
-
-constexpr double kPi = 3.14159265358979323846;
 
 struct Image {
     engine::ImageRecord record;
@@ -152,7 +151,7 @@ TEST(AssetPictures, ClockHandCellsPointAtTheirPositions) {
                     ++count;
                 }
         ASSERT_GT(count, 0) << n;
-        const double degrees = std::atan2(sy, sx) * 180 / kPi;
+        const double degrees = std::atan2(sy, sx) * 180 / std::numbers::pi;
         const double expected = 180 - 45 * n;
         EXPECT_NEAR(std::remainder(degrees - expected, 360), 0, 8) << "cell " << n;
     }
