@@ -32,7 +32,9 @@ inline constexpr uint32_t kPureGreen = 0x00ff00;
 
 struct Picture {
     const char* file;
-    const char* title;  // the engine resource title (GBK)
+    // The engine resource title (GBK); only the 800 and 1024 pictures of one
+    // choice share theirs.
+    const char* title;
     uint32_t colorKey;  // the key the scene loads it with
     int32_t cellWidth, cellHeight;
     int32_t cells;   // side by side
@@ -80,20 +82,22 @@ inline constexpr Picture kCommonPictures[] = {
     {"JokerObject.bmp", "王霸", kMagenta, 102, 72, 1, 1},
 };
 
-// skins/Common, packed pictures of the scene's engine controls.
+// skins/Common, packed pictures of the scene's engine controls. Titles the
+// scene does not give are the file's own, or with "按钮" where that would
+// take the title of another picture ("开始", "托管").
 inline constexpr Picture kCommonPacked[] = {
     {"准备.pps", "准备图标", kMagenta, 64, 32, 1, 1},
-    {"确定.pps", "确定", kMagenta, 72, 28, 1, 1},
-    {"开始.pps", "开始", kMagenta, 96, 36, 1, 1},
+    {"确定.pps", "确定按钮", kMagenta, 72, 28, 1, 1},
+    {"开始.pps", "开始按钮", kMagenta, 96, 36, 1, 1},
     {"胡图章.pps", "胡图章", kMagenta, 68, 68, 1, 1},
     {"2花.pps", "2花", kMagenta, 45, 20, 1, 1},
     {"两.pps", "两", kMagenta, 25, 20, 1, 1},
     {"数字1.pps", "数字1", kMagenta, 14, 20, 10, 1},
     {"底框.pps", "底框", kMagenta, 95, 115, 1, 1},
-    {"音乐.pps", "音乐", kMagenta, 64, 26, 1, 1},
-    {"换肤.pps", "换肤", kMagenta, 64, 26, 1, 1},
-    {"托管.pps", "托管", kMagenta, 64, 26, 1, 1},
-    {"截图.pps", "截图", kMagenta, 64, 26, 1, 1},
+    {"音乐.pps", "音乐按钮", kMagenta, 64, 26, 1, 1},
+    {"换肤.pps", "换肤按钮", kMagenta, 64, 26, 1, 1},
+    {"托管.pps", "托管按钮", kMagenta, 64, 26, 1, 1},
+    {"截图.pps", "截图按钮", kMagenta, 64, 26, 1, 1},
     {"托管中.pps", "托管中", kMagenta, 200, 48, 1, 1},
 };
 

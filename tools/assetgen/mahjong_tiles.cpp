@@ -15,7 +15,7 @@
 // them 23 wide from 22-wide cells and 16 wide from 17-wide cells, and so
 // still shows one whole tile.
 
-#include <map>
+#include <tuple>
 
 #include "platform/gui/painter.h"
 #include "tools/assetgen/asset_files.h"

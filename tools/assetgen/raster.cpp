@@ -141,28 +141,4 @@ Surface Row(const std::vector<Surface>& cells) {
     return out;
 }
 
-Surface Column(const std::vector<Surface>& frames) {
-    int width = 0, height = 0;
-    for (const Surface& f : frames) {
-        width = std::max(width, f.Width());
-        height += f.Height();
-    }
-    Surface out(width, height);
-    int top = 0;
-    for (const Surface& f : frames) {
-        for (int y = 0; y < f.Height(); ++y)
-            std::copy(f.Row(y), f.Row(y) + f.Width(), out.Row(top + y));
-        top += f.Height();
-    }
-    return out;
-}
-
-Surface Cell(const Surface& strip, int cell, int width) {
-    Surface out(width, strip.Height());
-    for (int y = 0; y < strip.Height(); ++y)
-        for (int x = 0; x < width; ++x)
-            out.Set(x, y, strip.At(cell * width + x, y));
-    return out;
-}
-
 }  // namespace assetgen

@@ -19,10 +19,7 @@ platform::Surface Turn(const platform::Surface& source, int quarterTurns);
 void Over(platform::Surface& base, const platform::Surface& layer, int x, int y);
 // Pixels at least half opaque become opaque; the others become `key`.
 void CutToKey(platform::Surface& picture, platform::COLORREF key);
-// Cells side by side; frames one under another.
+// Cells side by side.
 platform::Surface Row(const std::vector<platform::Surface>& cells);
-platform::Surface Column(const std::vector<platform::Surface>& frames);
-// The `cell`-th cell of a strip of cells `width` wide.
-platform::Surface Cell(const platform::Surface& strip, int cell, int width);
 
 }  // namespace assetgen

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <set>
 
@@ -84,6 +85,24 @@ TEST(AssetPictures, EveryEntryDecodesAtItsSize) {
                 EXPECT_EQ(r.frameDelays, std::vector<uint32_t>(size_t(entry.frames), 100));
             }
         }
+    }
+}
+
+TEST(AssetPictures, TitlesNameOnePictureEach) {
+    // A title registered twice replaces the first picture; only the two
+    // files of one screen-size choice may share one (one of them is loaded).
+    std::map<std::string, std::vector<std::string>> files;
+    for (auto set : {std::span<const Picture>(assets::kCommonPictures),
+                     std::span<const Picture>(assets::kCommonPacked),
+                     std::span<const Picture>(assets::kStylePictures),
+                     std::span<const Picture>(assets::kStylePacked)})
+        for (const Picture& entry : set)
+            files[entry.title].push_back(entry.file);
+    for (const auto& [title, names] : files) {
+        if (names.size() == 1) continue;
+        ASSERT_EQ(names.size(), 2u) << names[0];
+        EXPECT_NE(names[0].find("800"), std::string::npos) << names[0];
+        EXPECT_EQ(names[1], names[0].substr(0, names[0].find("800")) + "1024.bmp");
     }
 }
 
