@@ -186,7 +186,7 @@ inline constexpr int32_t kVoicedTileIndices[] = {
 
 // The table's sound resources (res/sound/<id>.wav), played by id.
 enum TableSound : int32_t {
-    kSoundCountdown = 29000,  // + seconds left, 1 to 5
+    kSoundCountdown = 29000,  // + seconds left, 0 (time is up) to 5
     kSoundTileRaise = 29100,  // a hand tile lifted or lowered
     kSoundDice = 29101,       // the dice rolled
     kSoundHandDealt = 29102,  // a hand dealt or hidden
@@ -197,8 +197,8 @@ enum TableSound : int32_t {
     kSoundSort = 29108,       // the hand sorted
 };
 inline constexpr int32_t kTableSounds[] = {
-    29001,           29002,      29003,           29004,          29005,
-    kSoundTileRaise, kSoundDice, kSoundHandDealt, kSoundTileDown, kSoundTileTaken,
-    kSoundRoundEnd,  kSoundWin,  kSoundSort};
+    29000,           29001,           29002,      29003,           29004,
+    29005,           kSoundTileRaise, kSoundDice, kSoundHandDealt, kSoundTileDown,
+    kSoundTileTaken, kSoundRoundEnd,  kSoundWin,  kSoundSort};
 
 }  // namespace mahjong::assets

@@ -104,11 +104,6 @@ bool MakeVoices(const std::string& root) {
     return ok;
 }
 
-// A tick, higher the fewer seconds are left.
-Sound Tick(int secondsLeft) {
-    return synth::Note(1100 + 120 * (5 - secondsLeft), 0.09, 0.018, {0.3});
-}
-
 Sound Clacks(int count, double spacing, double slowing, uint32_t seed) {
     Sound out;
     double at = 0, gap = spacing;
@@ -131,6 +126,12 @@ Sound Chime(double base, std::initializer_list<int> steps, double apart, double 
         at += apart;
     }
     return out;
+}
+
+// A tick, higher the fewer seconds are left; at 0 a falling pair of beeps.
+Sound Tick(int secondsLeft) {
+    if (secondsLeft == 0) return Chime(880, {0, -5}, 0.12, 0.25);
+    return synth::Note(1100 + 120 * (5 - secondsLeft), 0.09, 0.018, {0.3});
 }
 
 Sound Effect(int id) {
