@@ -11,20 +11,20 @@
 namespace assetgen {
 namespace {
 
-bool EndsWith(std::string_view s, std::string_view tail) {
-    return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
-}
-
 // Entries name their files in GBK, as the program does; the file system
-// takes UTF-8.
+// and the messages take UTF-8.
 std::string OsPath(const std::string& folder, const Picture& entry) {
     return folder + platform::GbkToUtf8(entry.file);
+}
+std::string Shown(std::string_view gbk) {
+    return platform::GbkToUtf8(gbk);
 }
 
 bool SizeMatches(const Picture& entry, const platform::Surface& picture) {
     if (picture.Width() == entry.Width() && picture.Height() == entry.Height()) return true;
-    std::fprintf(stderr, "assetgen: %s is %d x %d, its entry says %d x %d\n", entry.file,
-                 picture.Width(), picture.Height(), entry.Width(), entry.Height());
+    std::fprintf(stderr, "assetgen: %s is %d x %d, its entry says %d x %d\n",
+                 Shown(entry.file).c_str(), picture.Width(), picture.Height(), entry.Width(),
+                 entry.Height());
     return false;
 }
 
@@ -43,7 +43,7 @@ void KeyClearPixels(platform::Surface& picture, platform::COLORREF key) {
 const Picture* FindPicture(std::span<const Picture> entries, std::string_view file) {
     for (const Picture& entry : entries)
         if (file == entry.file) return &entry;
-    std::fprintf(stderr, "assetgen: no entry names %.*s\n", int(file.size()), file.data());
+    std::fprintf(stderr, "assetgen: no entry names %s\n", Shown(file).c_str());
     return nullptr;
 }
 
@@ -52,13 +52,13 @@ bool WritePicture(const std::string& folder, std::span<const Picture> entries,
     const Picture* entry = FindPicture(entries, file);
     if (!entry || !SizeMatches(*entry, picture)) return false;
     const std::string path = OsPath(folder, *entry);
-    if (EndsWith(file, ".png")) {
+    if (file.ends_with(".png")) {
         KeyClearPixels(picture, entry->colorKey);
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
         return picture.SavePng(path);
     }
-    if (EndsWith(file, ".pps")) return WritePacked(folder, entries, file, {picture}, 0);
+    if (file.ends_with(".pps")) return WritePacked(folder, entries, file, {picture}, 0);
     CutToKey(picture, entry->colorKey);
     return WriteBmp(path, picture);
 }
@@ -76,8 +76,9 @@ bool WritePacked(const std::string& folder, std::span<const Picture> entries, st
     spec.colorKey = entry->colorKey;
     for (platform::Surface frame : frames) {
         if (frame.Width() != spec.width || frame.Height() != spec.height) {
-            std::fprintf(stderr, "assetgen: a frame of %s is %d x %d, not %d x %d\n", entry->file,
-                         frame.Width(), frame.Height(), spec.width, spec.height);
+            std::fprintf(stderr, "assetgen: a frame of %s is %d x %d, not %d x %d\n",
+                         Shown(entry->file).c_str(), frame.Width(), frame.Height(), spec.width,
+                         spec.height);
             return false;
         }
         KeyClearPixels(frame, entry->colorKey);
@@ -85,8 +86,8 @@ bool WritePacked(const std::string& folder, std::span<const Picture> entries, st
         spec.frames.push_back({std::vector<uint8_t>(bytes, bytes + frame.ByteSize()), delayMs});
     }
     if (int(spec.frames.size()) != entry->frames) {
-        std::fprintf(stderr, "assetgen: %s has %zu frames, its entry says %d\n", entry->file,
-                     spec.frames.size(), entry->frames);
+        std::fprintf(stderr, "assetgen: %s has %zu frames, its entry says %d\n",
+                     Shown(entry->file).c_str(), spec.frames.size(), entry->frames);
         return false;
     }
     return WriteBytes(OsPath(folder, *entry), engine::testing::WritePps(spec));
