@@ -27,6 +27,8 @@
 #include "platform/message_queue.h"
 #include "platform/thread.h"
 #include "tools/gameserver/server.h"
+#include "tools/loopback_server.h"
+#include "tools/proxypeer/proxy_peer.h"
 #include "transport/log.h"
 #include "transport/socket_util.h"
 #include "transport/tests/temp_program_dir.h"
@@ -80,10 +82,8 @@ std::vector<uint32_t> QueuedNotices() {
 // A blocking loopback connection to `port`.
 int ConnectedFd(uint16_t port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
+    sockaddr_in addr;
+    EXPECT_TRUE(ResolveAddress("127.0.0.1", port, &addr));
     EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     return fd;
 }
@@ -276,15 +276,7 @@ TEST_F(TransportSocketTest, ConnectsThatFailLeaveTheObjectClosed) {
     EXPECT_FALSE(ResolveAddress("qevo-nowhere.invalid", 1, &addr));
     EXPECT_EQ(GetConnectTime(-1), -1);
     EXPECT_EQ(GetConnectTime(0), -1);
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    EXPECT_FALSE(IsSocketConnected(listener));
-    addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    const uint16_t port = ntohs(addr.sin_port);
+    uint16_t port = proxypeer::FreePort();
     CTransportSocket s(kKey.data(), 128, 0x100, 0, 1, 4000);
     // Nobody listens: refused at once.
     EXPECT_FALSE(
@@ -292,7 +284,9 @@ TEST_F(TransportSocketTest, ConnectsThatFailLeaveTheObjectClosed) {
     EXPECT_EQ(s.GetSocket(), -1);
     EXPECT_EQ(s.GetSerial(), 0);
     // A full backlog that nobody accepts: the connect's own time-out (real time).
-    ASSERT_EQ(listen(listener, 0), 0);
+    const int listener = tools::ListenOnLoopback(port, 0);
+    EXPECT_FALSE(IsSocketConnected(listener));
+    ASSERT_TRUE(ResolveAddress("127.0.0.1", port, &addr));
     std::vector<int> fillers;
     for (int i = 0; i < 3; ++i) {
         fillers.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
@@ -410,15 +404,13 @@ class ReceivingSocket : public CTransportSocket {
         notices.push_back(std::move(notice));
         return true;
     }
-    bool Feed(const Bytes& bytes) {
-        entry->receiveBuffer.Append(bytes.data(), uint32_t(bytes.size()));
-        return ProcessReceived(*entry);
-    }
-    bool FeedAll(const std::vector<Bytes>& packets) {
-        bool good = true;
-        for (const Bytes& p : packets)
-            good = good && Feed(p);
-        return good;
+    // Stops at the first packet refused.
+    bool Feed(const std::vector<Bytes>& packets) {
+        for (const Bytes& p : packets) {
+            entry->receiveBuffer.Append(p.data(), uint32_t(p.size()));
+            if (!ProcessReceived(*entry)) return false;
+        }
+        return true;
     }
     // No reply is awaited, and none is half built.
     bool Disarmed() {
@@ -539,7 +531,7 @@ TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
     for (const Case& c : cases) {
         ReceivingSocket s;
         if (c.stored != -1) s.ResetReplyState(5, *s.entry);
-        EXPECT_EQ(s.FeedAll(c.packets), c.good) << c.name;
+        EXPECT_EQ(s.Feed(c.packets), c.good) << c.name;
         EXPECT_EQ(s.codes, c.delivered) << c.name;
         EXPECT_EQ(s.entry->requestBuffer.Size(), 0u) << c.name;
         if (c.stored != -1) {
