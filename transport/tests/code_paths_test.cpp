@@ -1,6 +1,7 @@
 // AES and CRC-32 on both code paths, the processor's instructions (where
 // present) and the tables, against published vectors and independent code:
-// OpenSSL (via the game server's codec, which is written apart) and zlib.
+// OpenSSL (via the game server's codec, which is written apart) and zlib;
+// then the CRC worker thread.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -9,10 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/message_queue.h"
+#include "platform/window.h"
 #include "tools/gameserver/envelope.h"
 #include "tools/proxypeer/proxy_peer.h"
 #include "transport/crc32.h"
 #include "transport/crc32_clmul.h"
+#include "transport/crc32_thread.h"
 #include "transport/rijndael.h"
 #include "transport/rijndael_ni.h"
 
@@ -20,6 +24,7 @@ namespace transport {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using platform::Message;
 using proxypeer::FromHex;
 
 Bytes Random(size_t n, std::mt19937& rng) {
@@ -156,6 +161,59 @@ TEST_P(Crc32PathTest, AgreesWithZlibAtEveryLengthAndAlignmentAndInPieces) {
     crc.Update(data.data() + 3, 500, running);
     crc.Update(data.data() + 503, 497, running);
     EXPECT_EQ(~running, crc.Compute(data.data(), 1000));
+}
+
+// The worker checksums its own copy off the calling thread.
+class Recorder : public platform::Window {
+  public:
+    std::vector<Message> seen;
+
+  protected:
+    platform::LRESULT WindowProc(Message& msg) override {
+        seen.push_back(Message{msg.hwnd, msg.message, msg.wParam, msg.lParam, msg.time, {}});
+        return 0;
+    }
+};
+
+TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
+    Recorder parent, bar;
+    ASSERT_TRUE(parent.Create());
+    ASSERT_TRUE(bar.Create(parent.Handle()));
+    parent.seen.clear();  // creation messages
+    bar.seen.clear();
+
+    std::mt19937 rng(7);
+    const Bytes original = Random(3 * kCrcStep + 5, rng);
+    Bytes data = original;
+    auto worker = ComputeCrcInThread(data.data(), uint32_t(data.size()), bar.Handle());
+    ASSERT_NE(worker, nullptr);
+    data.assign(data.size(), 0);  // the worker checksums its own copy
+
+    Message msg;
+    while (parent.seen.empty() && platform::GetMessage(msg) > 0)
+        platform::DispatchMessage(msg);
+    worker->Join();
+
+    ASSERT_EQ(parent.seen.size(), 1u);
+    EXPECT_EQ(parent.seen[0].message, kCrcDoneMessage);
+    EXPECT_EQ(parent.seen[0].wParam, worker->Id());
+    EXPECT_EQ(uint32_t(parent.seen[0].lParam),
+              CCrc32().Compute(original.data(), uint32_t(original.size())));
+
+    // Position 0, the range, then the share done before each step.
+    std::string progress;
+    for (auto& m : bar.seen)
+        progress += (m.message == PBM_SETRANGE32 ? " range " : " pos ") + std::to_string(m.wParam);
+    EXPECT_EQ(progress, " pos 0 range 0 pos 0 pos 33 pos 66 pos 99");
+
+    // Refused without data or a window.
+    const uint8_t byte = 1;
+    EXPECT_EQ(ComputeCrcInThread(nullptr, 10, bar.Handle()), nullptr);
+    EXPECT_EQ(ComputeCrcInThread(&byte, 0, bar.Handle()), nullptr);
+    EXPECT_EQ(ComputeCrcInThread(&byte, 1, platform::HWND{}), nullptr);
+    platform::HWND gone = bar.Handle();
+    bar.Destroy();
+    EXPECT_EQ(ComputeCrcInThread(&byte, 1, gone), nullptr);
 }
 
 }  // namespace

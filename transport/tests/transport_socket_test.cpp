@@ -464,12 +464,17 @@ TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
     body.pop_back();  // the body's length word now disagrees with its bytes
     const Bytes undecodable =
         gameserver::EncodePacket({1, 1, 1, 1, 1, 0}, gameserver::Seal(body, kKey, 0x100, 0), true);
-    const auto three = Packets(1, 7, 7, Filled(9000)), other = Packets(1, 8, 8, Filled(10)),
-               more = Packets(1, 9, 9, Filled(9000)), reply = Packets(2, 5, 1, Filled(9000));
-    const Bytes next = Join(Packets(1, 20, 20, Filled(10)));
+    // Fields: kind, serial, message number, part, last part, wants reply.
+    auto packet = [](gameserver::PacketFields fields) {
+        return gameserver::EncodePacket(fields, Filled(10), true);
+    };
+    const auto t = Packets(1, 7, 7, Filled(9000)), o = Packets(1, 8, 8, Filled(10)),
+               m = Packets(1, 9, 9, Filled(9000)), r = Packets(2, 5, 1, Filled(9000));
+    const Bytes next = Join(Packets(1, 20, 20, Filled(10))), late = Join(Packets(2, 4, 11, {}));
     std::vector<Bytes> endless;  // parts of 4000 bytes, none the last
     for (uint32_t part = 1; part < 2 * kMaxMessageSize / 4000; ++part)
         endless.push_back(gameserver::EncodePacket({1, part, 1, part, 0, 0}, Filled(4000), false));
+    const uint32_t kLimit = kMaxMessageSize;
     struct Case {
         const char* name;
         std::vector<Bytes> packets;
@@ -485,46 +490,27 @@ TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
         {"negative length", {with(0, 0xFFFFFFF0)}, false},
         {"zero length", {with(0, 0)}, false},
         {"chunk length disagrees", {unsealed}, false},
-        {"kind 3", {gameserver::EncodePacket({3, 1, 1, 1, 1, 0}, Filled(10), true)}, false},
-        {"message number 0",
-         {gameserver::EncodePacket({1, 1, 0, 1, 1, 0}, Filled(10), true)},
-         false},
-        {"part 0", {gameserver::EncodePacket({1, 1, 1, 0, 1, 0}, Filled(10), true)}, false},
+        {"kind 3", {packet({3, 1, 1, 1, 1, 0})}, false},
+        {"message number 0", {packet({1, 1, 0, 1, 1, 0})}, false},
+        {"part 0", {packet({1, 1, 1, 0, 1, 0})}, false},
         {"reply nobody waits for", Packets(2, 1, 10, {}), false},
         {"undecodable message dropped", {undecodable, next}, true, {20}},
         // The message limit counts data bytes however they are cut.
-        {"just within the limit",
-         Packets(1, 1, 3, Filled(kMaxMessageSize - 100), false),
-         true,
-         {3}},
-        {"past the limit once sealed", Packets(1, 1, 3, Filled(kMaxMessageSize - 40), false),
-         false},
+        {"just within the limit", Packets(1, 1, 3, Filled(kLimit - 100), false), true, {3}},
+        {"past the limit once sealed", Packets(1, 1, 3, Filled(kLimit - 40), false), false},
         {"1.1 MB of chunks", Packets(1, 1, 3, Filled(900000), false, 0, 16), true, {3}},
         {"one-byte chunks", Packets(1, 1, 3, Filled(50000), false, 0, 1), true, {3}},
         {"a message without end", endless, false},
-        {"part 2 while idle", {three[1], next}, true, {20}, true},
-        {"gap", {three[0], three[2], next}, true, {20}, true},
-        {"repeated middle part", {three[0], three[1], three[1], three[2], next}, true, {20}, true},
-        {"first part again restarts",
-         {three[0], three[0], three[1], three[2], next},
-         true,
-         {7, 20},
-         true},
-        {"new message while one is half done", {three[0], other[0], next}, true, {8, 20}, true},
-        {"interleaved",
-         {three[0], more[0], three[1], more[1], three[2], more[2], next},
-         true,
-         {20},
-         true},
-        {"late reply ignored, then the awaited one",
-         {Join(Packets(2, 4, 11, {})), reply[0], reply[1], reply[2]},
-         true,
-         {},
-         false,
-         9000},
-        {"repeated reply part", {reply[0], reply[0], reply[1], reply[2]}, true, {}, false, 9000},
+        {"part 2 while idle", {t[1], next}, true, {20}, true},
+        {"gap", {t[0], t[2], next}, true, {20}, true},
+        {"repeated middle part", {t[0], t[1], t[1], t[2], next}, true, {20}, true},
+        {"first part again restarts", {t[0], t[0], t[1], t[2], next}, true, {7, 20}, true},
+        {"new message while one is half done", {t[0], o[0], next}, true, {8, 20}, true},
+        {"interleaved", {t[0], m[0], t[1], m[1], t[2], m[2], next}, true, {20}, true},
+        {"late reply ignored", {late, r[0], r[1], r[2]}, true, {}, false, 9000},
+        {"repeated reply part", {r[0], r[0], r[1], r[2]}, true, {}, false, 9000},
         {"reply without data", Packets(2, 5, 0, {}), true, {}, false, 0},
-        {"reply part 3 after part 1", {reply[0], reply[2]}, false, {}, false, -2},
+        {"reply part 3 after part 1", {r[0], r[2]}, false, {}, false, -2},
         {"newer reply", Packets(2, 6, 1, Filled(10)), false, {}, false, -2},
     };
     const char* corpus = std::getenv("QEVO_WRITE_CORPUS");
