@@ -117,7 +117,6 @@ const RoadCase kRoads[] = {
     {"Socks4aPassesAName", CProxySocket::kProxySocks4a,
      Script{Proxy::Expect(14), Proxy::Send(kGranted), Proxy::Echo()}, 0,
      Cat({FromHex("0401 79E1 00000001 00"), ToBytes(std::string("qevo", 5))}), "", "", "qevo"},
-    {"Socks5", kSocks5, Socks5Connect(kSocks5Ok), 0, kSocks5Request},
     {"Socks5WithAuthorizationAndAName", kSocks5,
      Script{Proxy::Expect(4), Proxy::Send(FromHex("0502")), Proxy::Expect(6),
             Proxy::Send(FromHex("0100")), Proxy::Expect(7 + kName.size()), Proxy::Send(kSocks5Ok),
@@ -175,9 +174,6 @@ const RoadCase kRoads[] = {
      RealProxies::kDante},
     {"DanteRefusesAWrongPassword", kSocks5, Script{Proxy::Echo()}, 5, Bytes(),
      RealProxies::kSocksUser, "wrong", "127.0.0.1", Bytes(), RealProxies::kDante},
-    {"TinyproxyWithBasicAuthorization", kHttp, Script{Proxy::Echo()}, 0, Bytes(),
-     RealProxies::kHttpUser, RealProxies::kHttpPassword, "127.0.0.1", Bytes(),
-     RealProxies::kTinyproxy},
     {"SshSocks4aResolvesANameOnlyItKnows", CProxySocket::kProxySocks4a, Script{Proxy::Echo()}, 0,
      Bytes(), "", "", RealProxies::kProxyOnlyName, Bytes(), RealProxies::kSsh},
 };
