@@ -34,15 +34,14 @@ Bytes Random(size_t n, std::mt19937& rng) {
     return out;
 }
 
-class RijndaelPathTest : public ::testing::TestWithParam<CodePath> {};
+class CodePathTest : public ::testing::TestWithParam<CodePath> {};
 
-INSTANTIATE_TEST_SUITE_P(Paths, RijndaelPathTest,
-                         ::testing::Values(CodePath::kAuto, CodePath::kTable),
+INSTANTIATE_TEST_SUITE_P(Paths, CodePathTest, ::testing::Values(CodePath::kAuto, CodePath::kTable),
                          [](const auto& info) {
                              return info.param == CodePath::kTable ? "Table" : "Hardware";
                          });
 
-TEST_P(RijndaelPathTest, Fips197ExampleVectorsBothWays) {
+TEST_P(CodePathTest, RijndaelFips197ExampleVectorsBothWays) {
     CRijndael chosen(GetParam());
     EXPECT_EQ(chosen.UsesHardware(), GetParam() == CodePath::kAuto && aes_ni::Available());
     if (GetParam() == CodePath::kAuto && !aes_ni::Available())
@@ -69,7 +68,7 @@ TEST_P(RijndaelPathTest, Fips197ExampleVectorsBothWays) {
 
 // Buffers of 1 to 64 blocks (around the eight-block stride of the
 // instructions), then the extra block: the cipher of a block of zeros.
-TEST_P(RijndaelPathTest, BuffersAgreeWithOpenSslInPlaceAndOut) {
+TEST_P(CodePathTest, RijndaelBuffersAgreeWithOpenSslInPlaceAndOut) {
     std::mt19937 rng(42);
     for (size_t keyBytes : {16u, 24u, 32u}) {
         for (int round = 0; round < 20; ++round) {
@@ -115,14 +114,7 @@ TEST(RijndaelTest, OutputLengthsAndRefusedKeys) {
     EXPECT_FALSE(CRijndael().SetKey(nullptr, 128));
 }
 
-class Crc32PathTest : public ::testing::TestWithParam<CodePath> {};
-
-INSTANTIATE_TEST_SUITE_P(Paths, Crc32PathTest, ::testing::Values(CodePath::kAuto, CodePath::kTable),
-                         [](const auto& info) {
-                             return info.param == CodePath::kTable ? "Table" : "Hardware";
-                         });
-
-TEST_P(Crc32PathTest, KnownAnswers) {
+TEST_P(CodePathTest, Crc32KnownAnswers) {
     const std::pair<std::string, uint32_t> cases[] = {
         {"123456789", 0xCBF43926u},
         {"a", 0xE8B7BE43u},
@@ -140,7 +132,7 @@ TEST_P(Crc32PathTest, KnownAnswers) {
     EXPECT_EQ(CCrc32::Reflect(0x04C11DB7, 32), 0xEDB88320u);
 }
 
-TEST_P(Crc32PathTest, AgreesWithZlibAtEveryLengthAndAlignmentAndInPieces) {
+TEST_P(CodePathTest, Crc32AgreesWithZlibAtEveryLengthAndAlignmentAndInPieces) {
     std::mt19937 rng(1234);
     CCrc32 crc(GetParam());
     std::vector<uint8_t> data((1 << 20) + 13);

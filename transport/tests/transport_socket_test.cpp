@@ -396,12 +396,9 @@ class ReceivingSocket : public CTransportSocket {
     bool OnRequest(const uint8_t* message, uint32_t size) override {
         TransportInfo info;
         TransportNotice notice;
-        if (!DecodeMessage(message, size, &info, &notice, kKey.data(), 128, 0x100, 0, 4000)) {
-            ++dropped;
+        if (!DecodeMessage(message, size, &info, &notice, kKey.data(), 128, 0x100, 0, 4000))
             return false;
-        }
         codes.push_back(notice.Code());
-        notices.push_back(std::move(notice));
         return true;
     }
     // Stops at the first packet refused.
@@ -421,8 +418,6 @@ class ReceivingSocket : public CTransportSocket {
 
     EntryPtr entry;
     std::vector<uint32_t> codes;
-    std::vector<TransportNotice> notices;
-    int dropped = 0;
 };
 
 // The packets of one message, each whole, as the game server cuts them.

@@ -220,7 +220,7 @@ class LogTest : public ::testing::Test {
     platform::ScopedLocalTime scope_;
 };
 
-TEST_F(LogTest, LinesGoToTheDailyFileOfTheirDay) {
+TEST_F(LogTest, LinesGoToTheDailyFileOfTheNameAndFlagsGiven) {
     LogPrintf("packet length error! len = %ld", 5000L);
     LogWrite("100% done");  // taken as it is
     LogWrite(nullptr);
@@ -231,21 +231,18 @@ TEST_F(LogTest, LinesGoToTheDailyFileOfTheirDay) {
                                                    "packet length error! len = 5000\r\n" + kStamp +
                                                    "100% done\r\n" + kStamp + "\r\n" + kStamp +
                                                    platform::GbkToUtf8("错误的记分") + "\r\n");
-    EXPECT_EQ(dir_.Read("KYXLog20261206.log"), "2026/12/06  00:00:00  next day\r\n");
-}
-
-TEST_F(LogTest, OpenReplacesTheNameAndFlagsItIsGiven) {
+    const std::string stamp = "2026/12/06  00:00:00  ";
+    EXPECT_EQ(dir_.Read("KYXLog20261206.log"), stamp + "next day\r\n");
     LogOpen("Game", 0xA001D);
     LogPrintf("%s %d", "x", 1);
     LogOpen(nullptr, 0x80000);  // without the line-end bit
     LogPrintf("kept");
     LogOpen(nullptr, 0);
     LogPrintf("!");
-    EXPECT_EQ(dir_.Read("Game20261205.log"),
-              std::string(kStamp) + "x 1\r\n" + kStamp + "kept" + kStamp + "!");
+    EXPECT_EQ(dir_.Read("Game20261206.log"), stamp + "x 1\r\n" + stamp + "kept" + stamp + "!");
     LogOpen("Other", 0x8);  // without the file bit
     LogPrintf("nowhere");
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "Other20261205.log"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "Other20261206.log"));
 }
 
 TEST_F(LogTest, OverlongMessagesAreCutAtACharacterBoundary) {
