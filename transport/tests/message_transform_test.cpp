@@ -201,19 +201,6 @@ TEST(EnvelopeTest, BrokenIncomingEnvelopesAreRefused) {
     b = Buffer(zipped(500, finished));
     ASSERT_TRUE(CMessageTransform().Compress(b, 2));
     EXPECT_EQ(Held(b), body);
-    // A changed byte mostly breaks the stream; where it still inflates to the
-    // plain size it gives other bytes, never more of them.
-    std::mt19937 rng(13);
-    int refused = 0;
-    for (int i = 0; i < 50; ++i) {
-        Bytes g = z;
-        g[rng() % zs] ^= uint8_t(1 + rng() % 255);
-        b = Buffer(zipped(500, g));
-        const bool taken = CMessageTransform().Compress(b, 2);
-        refused += taken ? 0 : 1;
-        EXPECT_TRUE(!taken || b.Size() == 500u);
-    }
-    EXPECT_GT(refused, 0);
     // Every cut of a whole sealed message is refused.
     const Bytes whole = gameserver::Seal(body, kKey, kCipherOn, kCompressOn);
     for (size_t n = 0; n < whole.size(); ++n) {
