@@ -1,4 +1,5 @@
-// The envelopes against the game server's codec, which is written apart
+// CByteBuffer, the chunk stream of a message and the notice records; then
+// the envelopes against the game server's codec, which is written apart
 // (zlib and OpenSSL called directly): the same bytes both ways in every mode,
 // then every incoming envelope that must be refused.
 #include "transport/message_transform.h"
@@ -13,12 +14,15 @@
 #include "platform/bytes.h"
 #include "tools/gameserver/envelope.h"
 #include "tools/proxypeer/proxy_peer.h"
+#include "transport/notice.h"
+#include "transport/packet.h"
 
 namespace transport {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 using proxypeer::Cat;
+using proxypeer::ToBytes;
 
 const gameserver::Key kKey = {0x10, 0x21, 0x32, 0x43, 0x54, 0x65, 0x76, 0x87,
                               0x98, 0xA9, 0xBA, 0xCB, 0xDC, 0xED, 0xFE, 0x0F};
@@ -50,6 +54,116 @@ Bytes Pattern(size_t n, uint32_t seed) {
     for (auto& b : out)
         b = uint8_t(rng() % 7 == 0 ? rng() : 'a' + rng() % 4);
     return out;
+}
+
+TEST(ByteBufferTest, GrowsInWholeBlocksAndNeverShrinks) {
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {1, 1024}, {1024, 1024}, {1025, 2048}, {4000, 4096}, {4097, 5120}};
+    for (auto [n, capacity] : cases) {
+        CByteBuffer b;
+        std::vector<uint8_t> data(n, 1);
+        EXPECT_EQ(b.Append(data.data(), n), n);
+        EXPECT_EQ(b.Capacity(), capacity) << n;
+        b.Consume(n);
+        b.Clear();
+        EXPECT_EQ(b.Capacity(), capacity) << n;
+    }
+    CByteBuffer fresh;
+    EXPECT_EQ(fresh.Capacity(), 0u);
+    EXPECT_EQ(fresh.Data(), nullptr);
+    fresh.Clear();
+    EXPECT_EQ(fresh.Capacity(), 1024u);
+    EXPECT_NE(fresh.Data(), nullptr);
+    // Reserve reports growth only; ReserveBeyondSize needs both conditions.
+    CByteBuffer r;
+    EXPECT_EQ(r.Reserve(1), 1024u);
+    EXPECT_EQ(r.Reserve(1024), 0u);
+    r.Append("abc", 3);
+    EXPECT_EQ(r.ReserveBeyondSize(3), 0u);
+    EXPECT_EQ(r.ReserveBeyondSize(1000), 0u);
+    EXPECT_EQ(r.ReserveBeyondSize(1500), 2048u);
+    EXPECT_EQ(Held(r), ToBytes("abc"));
+}
+
+TEST(ByteBufferTest, BytesKeepTheirOrderAndSizesBeyondTheLimitChangeNothing) {
+    CByteBuffer b;
+    char dst[10] = {};
+    EXPECT_EQ(b.Read(dst, 1), 0u);  // no storage yet
+    EXPECT_EQ(b.Read(dst, 0), 0u);
+    EXPECT_EQ(b.Consume(1), 0u);
+    b.Append("cd", 2);
+    b.Prepend("ab", 2);
+    b.Append("efgh", 4);
+    EXPECT_EQ(b.Read(dst, 3), 3u);
+    EXPECT_EQ(std::string(dst, 3), "abc");
+    EXPECT_EQ(b.Consume(2), 2u);
+    EXPECT_EQ(b.Read(dst, 10), 3u);  // what there is
+    EXPECT_EQ(std::string(dst, 3), "fgh");
+    // Prepending across growth moves the contents.
+    const Bytes body = Pattern(1020, 3);
+    b.Append(body.data(), 1020);
+    b.Prepend("HEAD:", 5);
+    EXPECT_EQ(b.Capacity(), 2048u);
+    EXPECT_EQ(Held(b), Cat({ToBytes("HEAD:"), body}));
+    // Copies are deep; moves take the storage.
+    CByteBuffer copy(b);
+    copy.Append("!", 1);
+    EXPECT_EQ(Held(copy), Cat({Held(b), ToBytes("!")}));
+    CByteBuffer moved(std::move(copy));
+    b = moved;
+    EXPECT_EQ(Held(b), Held(moved));
+    copy = std::move(moved);
+    EXPECT_EQ(Held(copy), Held(b));
+    // Sizes beyond the limit are refused and change nothing.
+    std::vector<char> all(b.Capacity() + 1);
+    EXPECT_EQ(b.Read(all.data(), b.Capacity() + 1), 0u);
+    EXPECT_EQ(b.Consume(b.Capacity() + 1), 0u);
+    EXPECT_EQ(b.Reserve(CByteBuffer::kMaxCapacity + 1), 0u);
+    EXPECT_EQ(b.Reserve(0xFFFFFFFF), 0u);
+    EXPECT_EQ(b.Append("x", 0xFFFFFFFF), 0u);
+    EXPECT_EQ(b.Prepend("x", CByteBuffer::kMaxCapacity), 0u);
+    EXPECT_EQ(Held(b), Held(copy));
+}
+
+// The chunk streams of whole messages meet the game server's codec on the
+// receive path; here the broken ones.
+TEST(PacketTest, BrokenChunkStreamsAreRefused) {
+    auto stream = [](uint32_t word, size_t extra) {
+        Bytes b;
+        platform::ByteWriter(b).U32(word);
+        b.resize(4 + extra);
+        return Buffer(b);
+    };
+    struct Case {
+        const char* name;
+        CByteBuffer source;
+    } cases[] = {
+        {"fewer than five bytes", stream(1, 0)},
+        {"chunk above the piece size", stream(4001, 4001)},
+        {"negative chunk length", stream(0xFFFFFFFF, 8)},
+        {"chunk longer than what is left", stream(10, 9)},
+        {"trailing bytes", stream(1, 3)},
+    };
+    for (Case& c : cases) {
+        CByteBuffer joined;
+        EXPECT_EQ(ReadChunks(c.source, joined, 4000), 0) << c.name;
+    }
+}
+
+// The bound on records meets a notify target that stops taking notices in
+// the socket tests; here the bound on bytes.
+TEST(NoticeTest, TicketsCountBytesUntilABoundAndGiveThemBackWhenFreed) {
+    auto unread = std::make_shared<UnreadNotices>();
+    {
+        const NoticeTicket most = NoticeTicket::Take(unread, UnreadNotices::kMaxBytes - 10);
+        EXPECT_FALSE(NoticeTicket::Take(unread, 11));
+        NoticeTicket moved;
+        moved = NoticeTicket::Take(unread, 10);  // the count travels with the record
+        EXPECT_TRUE(moved);
+        EXPECT_EQ(unread->records.load(), 2u);
+    }
+    EXPECT_EQ(unread->records.load(), 0u);
+    EXPECT_EQ(unread->bytes.load(), 0u);
 }
 
 struct Mode {
