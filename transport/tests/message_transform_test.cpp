@@ -134,19 +134,16 @@ TEST(PacketTest, BrokenChunkStreamsAreRefused) {
         b.resize(4 + extra);
         return Buffer(b);
     };
-    struct Case {
-        const char* name;
-        CByteBuffer source;
-    } cases[] = {
+    std::pair<const char*, CByteBuffer> cases[] = {
         {"fewer than five bytes", stream(1, 0)},
         {"chunk above the piece size", stream(4001, 4001)},
         {"negative chunk length", stream(0xFFFFFFFF, 8)},
         {"chunk longer than what is left", stream(10, 9)},
         {"trailing bytes", stream(1, 3)},
     };
-    for (Case& c : cases) {
+    for (auto& [name, source] : cases) {
         CByteBuffer joined;
-        EXPECT_EQ(ReadChunks(c.source, joined, 4000), 0) << c.name;
+        EXPECT_EQ(ReadChunks(source, joined, 4000), 0) << name;
     }
 }
 

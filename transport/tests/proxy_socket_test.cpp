@@ -154,7 +154,6 @@ const RoadCase kRoads[] = {
     {"Socks5UnknownAddressType", kSocks5,
      Socks5Connect(FromHex("05000007 00000000 0000"), Proxy::Hold()), 2},
     {"Socks5ReplyCut", kSocks5, Socks5Connect(FromHex("05000001 01"), Proxy::CloseNow()), 2},
-    {"Http407", kHttp, After(10, "HTTP/1.1 407 Proxy Authentication Required\r\n"), 2},
     {"HttpNotHttp", kHttp, After(10, "SSH-2.0-x\r\n"), 2},
     {"HttpNoBlankInStatusLine", kHttp, After(10, "HTTP/1.1\r\n\r\n"), 2},
     {"HttpClosedBeforeHeaderEnd", kHttp, After(10, "HTTP/1.1 200 OK\r\n", Proxy::CloseNow()), 2},
@@ -167,8 +166,6 @@ const RoadCase kRoads[] = {
     {"DanteSocks5ResolvesANameOnlyItKnows", kSocks5, Script{Proxy::Echo()}, 0, Bytes(),
      RealProxies::kSocksUser, RealProxies::kSocksPassword, RealProxies::kProxyOnlyName, Bytes(),
      RealProxies::kDante},
-    {"DanteRefusesAWrongPassword", kSocks5, Script{Proxy::Echo()}, 5, Bytes(),
-     RealProxies::kSocksUser, "wrong", "127.0.0.1", Bytes(), RealProxies::kDante},
     {"SshSocks4aResolvesANameOnlyItKnows", CProxySocket::kProxySocks4a, Script{Proxy::Echo()}, 0,
      Bytes(), "", "", RealProxies::kProxyOnlyName, Bytes(), RealProxies::kSsh},
 };

@@ -340,8 +340,7 @@ TEST_F(TransportSocketTest, AttachTakesOverAConnectedSocket) {
     GameServer speaking(options);
     ASSERT_NE(speaking.Start(), 0);
     const int greeted = ConnectedFd(speaking.port());
-    const Bytes greeting = gameserver::StandardGreeting();
-    ASSERT_EQ(send(greeted, greeting.data(), greeting.size(), 0), ssize_t(greeting.size()));
+    ASSERT_TRUE(proxypeer::SendAllBlocking(greeted, gameserver::StandardGreeting()));
     ASSERT_TRUE(speaking.WaitForGreeting(kWait));
     EXPECT_TRUE(s.Attach(greeted, {}, platform::GetCurrentThreadId(), true, nullptr, 0, 5000,
                          nullptr, 0, 5));
