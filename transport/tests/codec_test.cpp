@@ -59,19 +59,12 @@ Bytes Head(uint32_t flags, uint32_t plain, uint32_t payload) {
     return out;
 }
 
-// Text-like bytes that compress, with some noise.
+// Text-like bytes that compress, with some noise: data, keys and payloads.
 Bytes Pattern(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
     Bytes out(n);
     for (auto& b : out)
         b = uint8_t(rng() % 7 == 0 ? rng() : 'a' + rng() % 4);
-    return out;
-}
-
-Bytes Random(size_t n, std::mt19937& rng) {
-    Bytes out(n);
-    for (auto& b : out)
-        b = uint8_t(rng());
     return out;
 }
 
@@ -384,7 +377,8 @@ TEST_P(CodePathTest, RijndaelBuffersAgreeWithOpenSslInPlaceAndOut) {
     std::mt19937 rng(42);
     for (size_t keyBytes : {16u, 24u, 32u}) {
         for (int round = 0; round < 20; ++round) {
-            const Bytes key = Random(keyBytes, rng), data = Random(16 * (rng() % 64 + 1), rng);
+            const Bytes key = Pattern(keyBytes, rng()),
+                        data = Pattern(16 * (rng() % 64 + 1), rng());
             CRijndael aes(GetParam());
             ASSERT_TRUE(aes.SetKey(key.data(), int(keyBytes * 8)));
             uint32_t n = 0;
@@ -443,7 +437,7 @@ TEST_P(CodePathTest, Crc32KnownAnswersThenZlibAtEveryLengthAndAlignmentAndInPiec
     EXPECT_EQ(crc.Table()[255], 0x2D02EF8Du);
     EXPECT_EQ(CCrc32::Reflect(0x04C11DB7, 32), 0xEDB88320u);
     std::mt19937 rng(1234);
-    const Bytes data = Random((1 << 20) + 13, rng);
+    const Bytes data = Pattern((1 << 20) + 13, rng());
     // Every length up to 200 (around the folding stride), then random ones.
     for (int round = 0; round < 301; ++round) {
         const size_t offset = round < 200 ? 0 : rng() % 64;
@@ -480,8 +474,7 @@ TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
     parent.seen.clear();  // creation messages
     bar.seen.clear();
 
-    std::mt19937 rng(7);
-    const Bytes original = Random(3 * kCrcStep + 5, rng);
+    const Bytes original = Pattern(3 * kCrcStep + 5, 7);
     Bytes data = original;
     auto worker = ComputeCrcInThread(data.data(), uint32_t(data.size()), bar.Handle());
     ASSERT_NE(worker, nullptr);
