@@ -12,6 +12,7 @@
 
 #include "platform/daily_log.h"
 #include "platform/text.h"
+#include "tools/proxypeer/proxy_peer.h"
 #include "transport/base64.h"
 #include "transport/log.h"
 #include "transport/tests/temp_program_dir.h"
@@ -20,9 +21,7 @@
 namespace transport {
 namespace {
 
-std::vector<uint8_t> B(std::string_view s) {
-    return std::vector<uint8_t>(s.begin(), s.end());
-}
+using proxypeer::ToBytes;
 
 // RFC 4648's vectors; the text form breaks lines after 72 characters, never
 // at the very end; random bytes of every length come back.
@@ -38,12 +37,12 @@ TEST(Base64Test, Rfc4648VectorsLineBreaksAndRoundTrips) {
     std::string text;
     std::vector<uint8_t> array, back;
     for (auto [plain, encoded] : cases) {
-        EXPECT_TRUE(coder.EncodeToString(B(plain), text));
-        EXPECT_TRUE(coder.EncodeToArray(B(plain), array));
+        EXPECT_TRUE(coder.EncodeToString(ToBytes(plain), text));
+        EXPECT_TRUE(coder.EncodeToArray(ToBytes(plain), array));
         EXPECT_EQ(text, encoded);
-        EXPECT_EQ(array, B(encoded));
-        EXPECT_TRUE(coder.DecodeBytes(B(encoded), back));
-        EXPECT_EQ(back, B(plain));
+        EXPECT_EQ(array, ToBytes(encoded));
+        EXPECT_TRUE(coder.DecodeBytes(ToBytes(encoded), back));
+        EXPECT_EQ(back, ToBytes(plain));
     }
     coder.EncodeToString(std::vector<uint8_t>(54, 'x'), text);
     EXPECT_EQ(text.size(), 72u);
@@ -82,7 +81,7 @@ TEST(Base64Test, DecoderSkipsBlanksStopsAtPaddingAndRefusesTheRest) {
     for (const auto& [text, plain] : taken) {
         std::vector<uint8_t> out;
         EXPECT_TRUE(coder.Decode(text, out)) << text;
-        EXPECT_EQ(out, B(plain)) << text;
+        EXPECT_EQ(out, ToBytes(plain)) << text;
     }
     for (const std::string& text : refused) {
         std::vector<uint8_t> out = {9, 9};
