@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <thread>
+#include <tuple>
 
 #include "platform/clock.h"
 #include "platform/message_queue.h"
@@ -210,21 +211,16 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ProxyRoadTest, ::testing::ValuesIn(kRoads),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProxyRoadTest, UnreachableProxiesAndUnknownKindsFailAtOnce) {
-    struct Case {
-        uint32_t type;
-        const char* proxyHost;
-        uint16_t proxyPort;
-        int error;
-    } cases[] = {
+    // The kind, the proxy's host and port, the error.
+    const std::tuple<uint32_t, const char*, uint16_t, int> cases[] = {
         {kSocks5, kUnresolvable, 1080, CProxySocket::kErrorConnectProxy},
         {kSocks5, "127.0.0.1", proxypeer::FreePort(), 0},  // refused
         {5, "127.0.0.1", 1080, 0},
     };
-    for (const Case& c : cases) {
+    for (auto [type, host, port, error] : cases) {
         CCommSocket socket;
-        EXPECT_FALSE(
-            socket.ConnectVia("10.0.0.5", 1, c.type, c.proxyHost, c.proxyPort, "", "", 10));
-        EXPECT_EQ(socket.GetProxyError(), c.error) << c.proxyHost;
+        EXPECT_FALSE(socket.ConnectVia("10.0.0.5", 1, type, host, port, "", "", 10));
+        EXPECT_EQ(socket.GetProxyError(), error) << host;
         EXPECT_EQ(socket.Handle(), platform::INVALID_SOCKET);
     }
 }

@@ -410,10 +410,9 @@ class ReceivingSocket : public CTransportSocket {
 
 // The packets of one message, each whole, as the game server cuts them.
 std::vector<Bytes> Packets(uint32_t kind, uint32_t number, uint32_t code, const Bytes& data,
-                           bool crc = true, uint32_t compress = 0, uint32_t piece = 4000) {
+                           bool crc = true, uint32_t piece = 4000) {
     gameserver::ServerOptions options;
     options.crc = crc;
-    options.compressFlags = compress;
     options.maxPiece = piece;
     return gameserver::GameServer(options).BuildPackets(kind, number, {code, data});
 }
@@ -481,8 +480,8 @@ TEST(ReceivePathTest, PacketsAndPartsInEveryOrder) {
         // The message limit counts data bytes however they are cut.
         {"just within the limit", Packets(1, 1, 3, Filled(kLimit - 100), false), true, {3}},
         {"past the limit once sealed", Packets(1, 1, 3, Filled(kLimit - 40), false), false},
-        {"1.1 MB of chunks", Packets(1, 1, 3, Filled(900000), false, 0, 16), true, {3}},
-        {"one-byte chunks", Packets(1, 1, 3, Filled(50000), false, 0, 1), true, {3}},
+        {"1.1 MB of chunks", Packets(1, 1, 3, Filled(900000), false, 16), true, {3}},
+        {"one-byte chunks", Packets(1, 1, 3, Filled(50000), false, 1), true, {3}},
         {"a message without end", endless, false},
         {"part 2 while idle", {t[1], next}, true, {20}, true},
         {"gap", {t[0], t[2], next}, true, {20}, true},

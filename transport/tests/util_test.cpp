@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/daily_log.h"
@@ -117,11 +118,7 @@ TEST(UtilTest, IntegerAndTextHelpers) {
 }
 
 TEST(UtilTest, GetPathPartsSplitsLikeSplitpath) {
-    struct Case {
-        const char* path;
-        int flags;
-        const char* out;
-    } cases[] = {
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"/opt/game/client.exe", kPathDirectory | kPathDrive, "/opt/game/"},
         {"/opt/game/client.exe", kPathFileName, "client"},
         {"/opt/game/client.exe", kPathExtension, ".exe"},
@@ -137,10 +134,10 @@ TEST(UtilTest, GetPathPartsSplitsLikeSplitpath) {
         {"a/\x81\x5C.txt", kPathFileName, "\x81\x5C"},
         {"a/\x81\x5C.txt", kPathDirectory, "a/"},
     };
-    for (const Case& c : cases) {
+    for (auto [path, flags, parts] : cases) {
         std::string out;
-        GetPathParts(c.path, c.flags, out);
-        EXPECT_EQ(out, c.out) << c.path << " " << c.flags;
+        GetPathParts(path, flags, out);
+        EXPECT_EQ(out, parts) << path << " " << flags;
     }
     testing::TempProgramDir dir;
     std::string folder;
@@ -180,11 +177,8 @@ TEST(UtilTest, RandomBytesAndIds) {
 }
 
 TEST(UtilTest, OsVersionFlags) {
-    struct Case {
-        platform::OsVersionRecord v;  // major, minor, build, platform, extended, product type
-        const char* registry;
-        uint32_t flags;
-    } cases[] = {
+    // Major, minor, build, platform, extended, product type; the registry's product text.
+    const std::tuple<platform::OsVersionRecord, const char*, uint32_t> cases[] = {
         {{3, 11, 0, 0}, "", kOsWin32s},
         {{4, 0, 0, 1}, "", kOsWin95},
         {{4, 10, 0, 1}, "", kOsWin98},
@@ -198,9 +192,9 @@ TEST(UtilTest, OsVersionFlags) {
         {{6, 1, 0, 2, true, 1}, "", kOsWin7 | kOsWorkstation},
         {{10, 0, 0, 2, true, 1}, "", kOsNewerNt | kOsWorkstation},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(OsVersionFlagsOf(c.v, c.registry), c.flags)
-            << c.v.platformId << " " << c.v.majorVersion << "." << c.v.minorVersion;
+    for (const auto& [v, registry, flags] : cases)
+        EXPECT_EQ(OsVersionFlagsOf(v, registry), flags)
+            << v.platformId << " " << v.majorVersion << "." << v.minorVersion;
     uint32_t flags = 0;
     ASSERT_TRUE(GetOSVersionFlags(&flags));  // this machine
     EXPECT_EQ(flags, kOsWin7 | kOsWorkstation);
