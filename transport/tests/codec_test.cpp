@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/bytes.h"
@@ -282,11 +283,8 @@ TEST(EnvelopeTest, BrokenIncomingEnvelopesAreRefused) {
     auto zipped = [](uint32_t plain, const Bytes& z) {
         return Cat({Head(kCompressOn, plain, uint32_t(z.size())), z});
     };
-    struct Case {
-        const char* name;
-        int step;  // 0 both envelopes, 1 compression only, 2 cipher only
-        Bytes wire;
-    } cases[] = {
+    // The step taken: 0 both envelopes, 1 compression only, 2 cipher only.
+    const std::tuple<const char*, int, Bytes> cases[] = {
         {"nothing", 1, Bytes()},
         {"short head", 2, Bytes(19, 0)},
         {"stored size word above the bytes left", 1, Cat({Head(0, 10, 11), Bytes(10, 1)})},
@@ -308,13 +306,13 @@ TEST(EnvelopeTest, BrokenIncomingEnvelopesAreRefused) {
         {"empty cipher payload", 2, Head(0x100, 0, 0)},
         {"wrong key", 0, gameserver::Seal(body, gameserver::Key{1}, kCipherOn, 0)},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, step, wire] : cases) {
         CMessageTransform t(kKey.data(), 128, 0, 0);
-        CByteBuffer b = Buffer(c.wire);
-        const bool taken = c.step == 0   ? t.Apply(b, kTransformIn)
-                           : c.step == 1 ? t.Compress(b, 2)
-                                         : t.Encrypt(b, 2);
-        EXPECT_FALSE(taken) << c.name;
+        CByteBuffer b = Buffer(wire);
+        const bool taken = step == 0   ? t.Apply(b, kTransformIn)
+                           : step == 1 ? t.Compress(b, 2)
+                                       : t.Encrypt(b, 2);
+        EXPECT_FALSE(taken) << name;
     }
     // Exactly one message's worth inflates, and a finished stream does too.
     CByteBuffer b = Buffer(zipped(kMaxPlainSize, gameserver::DeflateSync(Bytes(kMaxPlainSize, 0))));

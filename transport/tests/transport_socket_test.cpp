@@ -193,12 +193,8 @@ TEST_F(TransportSocketTest, RequestsAndRepliesOnTheProcessClock) {
 
 TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce) {
     enum End { kFin, kReset, kBadPacket, kClosedHere };
-    struct Case {
-        const char* name;
-        Reply reply;
-        End end;
-        std::vector<uint32_t> notices;
-    } cases[] = {
+    // The server's reply, how the connection ends, the notices queued.
+    const std::tuple<const char*, Reply, End, std::vector<uint32_t>> cases[] = {
         {"peer close", Reply::Silent(), kFin, {5, kNoticeClosed}},  // data before it arrives
         {"reset", Reply::Silent(), kReset, {kNoticeError}},
         {"bad packet", Reply::Silent(), kBadPacket, {kNoticeError}},
@@ -206,8 +202,8 @@ TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce)
         // Closed here, from another thread than the waiting one: no notice.
         {"closed here", Reply::Silent(), kClosedHere, {}},
     };
-    for (const Case& c : cases) {
-        server_.SetReply(9, c.reply);
+    for (const auto& [name, serverReply, end, notices] : cases) {
+        server_.SetReply(9, serverReply);
         auto s = Connected();
         platform::ManualClock clock;  // stands still: no wait below can end by time
         platform::ScopedClock scoped(clock);
@@ -216,30 +212,30 @@ TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce)
             TransportNotice reply;
             return Request(*s, 9, {}, &reply, &timedOut, 30000) ? reply.Code() : 0u;
         });
-        ASSERT_TRUE(server_.WaitForRequest(kWait)) << c.name;
-        if (c.end == kFin) {
+        ASSERT_TRUE(server_.WaitForRequest(kWait)) << name;
+        if (end == kFin) {
             server_.ReleaseHeld();
             server_.Notify(5, {});
             server_.Fin();
         }
-        if (c.end == kReset) server_.Reset();
-        if (c.end == kBadPacket)
+        if (end == kReset) server_.Reset();
+        if (end == kBadPacket)
             server_.SendRaw({gameserver::EncodePacket({3, 1, 1, 1, 1, 0}, Filled(1), true)});
-        if (c.end == kClosedHere) s->Close();
+        if (end == kClosedHere) s->Close();
         const bool ended = waiting.wait_for(kWait) == std::future_status::ready;
         if (!ended) clock.AdvanceMillis(30000);
-        ASSERT_TRUE(ended) << c.name;
-        const bool replied = c.reply.hold;
-        EXPECT_EQ(waiting.get(), replied ? 90u : 0u) << c.name;
-        EXPECT_EQ(timedOut, replied ? 0 : 1) << c.name;
-        ASSERT_TRUE(Ends(*s)) << c.name;
-        EXPECT_FALSE(Request(*s, 9, {}, nullptr, &timedOut, 30000)) << c.name;
-        EXPECT_EQ(timedOut, 0) << c.name;  // refused before sending: nothing to wait for
+        ASSERT_TRUE(ended) << name;
+        const bool replied = serverReply.hold;
+        EXPECT_EQ(waiting.get(), replied ? 90u : 0u) << name;
+        EXPECT_EQ(timedOut, replied ? 0 : 1) << name;
+        ASSERT_TRUE(Ends(*s)) << name;
+        EXPECT_FALSE(Request(*s, 9, {}, nullptr, &timedOut, 30000)) << name;
+        EXPECT_EQ(timedOut, 0) << name;  // refused before sending: nothing to wait for
         s->Close();
         s->Close();
-        EXPECT_EQ(s->GetSerial(), 0) << c.name;  // a queued notice of the old connection is stale
-        EXPECT_EQ(QueuedNotices(), c.notices) << c.name;
-        ASSERT_TRUE(server_.WaitForClientGone(kWait)) << c.name;
+        EXPECT_EQ(s->GetSerial(), 0) << name;  // a queued notice of the old connection is stale
+        EXPECT_EQ(QueuedNotices(), notices) << name;
+        ASSERT_TRUE(server_.WaitForClientGone(kWait)) << name;
     }
 }
 
