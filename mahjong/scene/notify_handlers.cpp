@@ -31,18 +31,6 @@ class PayloadWords {
     std::span<const uint8_t> bytes_;
 };
 
-MeldWords MeldOf(const PayloadWords& w) {
-    MeldWords m;
-    m.chair = w[3];
-    m.giver = w[4];
-    m.claimed = w[5];
-    m.handA = w[6];
-    m.handB = w[7];
-    m.fourth = w[8];
-    m.replacement = w[10];
-    return m;
-}
-
 std::string Format(const char* format, auto... args) {
     char text[256];
     std::snprintf(text, sizeof(text), format, args...);

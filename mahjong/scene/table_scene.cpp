@@ -36,11 +36,11 @@ void CMJTableScene::NumberHandRecords() {
 }
 
 void CMJTableScene::RevealSeat(int32_t seat, int32_t order) {
-    effects_.Add({Effect::kDelayedMessage, 500 * order, kMsgRevealSeat, seat});
+    effects_.Add({Effect::kDelayedMessage, 500 * order, int32_t(kMsgDealSeat), seat});
 }
 
 void CMJTableScene::RevealDone() {
-    effects_.Add({Effect::kDelayedMessage, 500 * PlayerCount(), kMsgRevealDone, -1});
+    effects_.Add({Effect::kDelayedMessage, 500 * PlayerCount(), int32_t(kMsgFlowerSteps), -1});
 }
 
 CTableScene::CTableScene(const CMJTableLogic* logic) : CMJTableScene(logic) {
@@ -82,8 +82,24 @@ void CTableScene::FillJokerWords() {
                    rules::TileKindOrZero(t->GetJokerB(), RuleFlags())};
 }
 
+void CTableScene::OnTimer(uint32_t id) {
+    if (id != kTimerFlowerCheck) {
+        CMJTableScene::OnTimer(id);
+        return;
+    }
+    // The first flower still standing in the own hand is replaced; with none
+    // left the timer stops (a failed replacement stops it too).
+    for (int32_t i = 0; i < HandTiles(); ++i) {
+        const MJStruct& r = *GetMJStruct(kAreaHand, 3, i);
+        if (!r.standing || !r.present || !IsHonourOrFlowerTile(r.nFace)) continue;
+        ReplaceFlower(i);
+        return;
+    }
+    StopSceneTimer(kTimerFlowerCheck);
+}
+
 void CTableScene::OnFlowersHeld() {
-    effects_.Add({Effect::kStartTimer, kTimerFlowerCheck, 500});
+    StartSceneTimer(kTimerFlowerCheck, 500);
 }
 
 }  // namespace mahjong

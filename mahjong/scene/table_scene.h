@@ -40,6 +40,8 @@ class CTableScene : public CMJTableScene {
     void DrawShownTile(int32_t seat) override;
     void ShowJokerTile() override;
     void DrawMoney() override;
+    // Timer 2011 replaces the own hand's flowers one by one.
+    void OnTimer(uint32_t id) override;
 
   protected:
     int32_t Seat0HandShift() const override { return 15; }
@@ -50,10 +52,5 @@ class CTableScene : public CMJTableScene {
     bool UsesJokerPictures() const override { return true; }
     void OnFlowersHeld() override;
 };
-
-// Timed scene messages of the deal reveal.
-inline constexpr int32_t kMsgRevealSeat = 210003;
-inline constexpr int32_t kMsgRevealDone = 210004;
-inline constexpr int32_t kTimerFlowerCheck = 2011;
 
 }  // namespace mahjong

@@ -225,7 +225,8 @@ TEST(TurnClock, HandPathsPositionsDigitsAndTheCountdown) {
     EXPECT_EQ(t.scene.GetTurnSeconds(), 0);
     EXPECT_EQ(t.app->sounds, (std::vector<std::pair<uint32_t, uint32_t>>{
                                  {29005, 0}, {29004, 0}, {29003, 0}, {29002, 0}, {29001, 0}}));
-    EXPECT_EQ(t.scene.Effects().All().back(), SceneEffect(Effect::kOwnTurn));
+    EXPECT_EQ(t.scene.Effects().All().back(), SceneEffect(Effect::kEnableAllButtons, 0))
+        << "the clock ran out: the own turn's follow-ups ran";
     t.scene.SetTurnSeconds(125);
     t.scene.DrawTurnClock();
     EXPECT_EQ(t.scene.GetClockFace().tensX, 16);

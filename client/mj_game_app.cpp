@@ -1,0 +1,127 @@
+#include "client/mj_game_app.h"
+
+#include "client/framework_dialogs.h"
+#include "client/game_session.h"
+#include "client/mj_stand_in_frame.h"
+#include "platform/gui/gui_messages.h"
+#include "platform/message_queue.h"
+#include "transport/log.h"
+
+namespace client {
+
+CMJGameApp::CMJGameApp(std::string gameName, uint32_t defaultPort, uint32_t versionMajor,
+                       uint32_t versionMinor)
+    : CGameApp(std::move(gameName), defaultPort, versionMajor, versionMinor) {}
+
+CMJGameApp::~CMJGameApp() {
+    SetMainFrame(nullptr);
+    frame_.reset();
+}
+
+bool CMJGameApp::InitInstance() {
+    if (MJTableSceneTarget* scene = GetTableScene()) SetSharedWord4(scene->GetPaneKind());
+    return CGameApp::InitInstance();
+}
+
+int CMJGameApp::ExitInstance() {
+    SetMainFrame(nullptr);
+    frame_.reset();
+    Disconnect();
+    return CGameApp::ExitInstance();
+}
+
+void CMJGameApp::PlaySound(uint32_t id, uint32_t flags) {
+    if (IsSilent() == 0) PlayWave(id, flags);
+}
+
+void CMJGameApp::PlayWave(uint32_t id, uint32_t flags) {
+    (void)flags;
+    Emit("sound " + std::to_string(id));
+}
+
+void CMJGameApp::SetShared(int n, int32_t value) {
+    if (MJLayoutTarget* panel = GetSeatPanel()) panel->SetSharedWord(n, value);
+    if (MJTableSceneTarget* scene = GetTableScene()) scene->SetSharedWord(n, value);
+    if (MJLayoutTarget* logic = GetTableLogic()) logic->SetSharedWord(n, value);
+}
+
+void CMJGameApp::SetSharedWord4(int32_t value) {
+    if (MJLayoutTarget* panel = GetSeatPanel()) panel->SetSharedWord(4, value);
+    if (MJLayoutTarget* logic = GetTableLogic()) logic->SetSharedWord(4, value);
+    sharedWord4_ = uint32_t(value);
+}
+
+int CMJGameApp::ShowMessage(const std::string& text, int seconds, uint32_t type) {
+    if (unattended_) {
+        Emit("message: " + text);
+        return kIdOk;
+    }
+    return ShowTimedMessage(text, "确定", "取消", &seconds, type);
+}
+
+int CMJGameApp::MessageBox(const std::string& text, uint32_t type) {
+    if (!unattended_) return CGameApp::MessageBox(text, type);
+    transport::LogPrintf("%s", text.c_str());
+    Emit("message box: " + text);
+    return (type & 0xF) == kMbYesNo ? kIdNo : kIdOk;
+}
+
+void CMJGameApp::ResyncTable() {
+    CGameSession* session = GetConnection();
+    bool ok = false;
+    for (int i = 0; session && i < kResyncTries && !ok; ++i) {
+        ok = session->RequestTableData();
+        // The waits are between tries: a third failure is told at once.
+        if (!ok && i + 1 < kResyncTries) WaitServingMessages(kResyncWaitMs);
+    }
+    if (!ok) {
+        Emit("resync failed");
+        ShowMessage(kTextResyncFailed, 10, 0x41);
+        if (MainWindow()) {
+            Disconnect();
+            platform::PostMessage(MainWindow(), platform::WM_CLOSE);
+        }
+        return;
+    }
+    Emit("resync");
+    if (MainFrame()) MainFrame()->RefreshTable();
+    MJTableSceneTarget* scene = GetTableScene();
+    if (sharedWord4_ == 1) {
+        if (MJLayoutTarget* panel = GetSeatPanel()) panel->RefreshAfterResync();
+        if (scene) scene->RefreshAfterResync();
+    } else if (scene) {
+        scene->ReleaseTileEntities();
+        scene->RebuildFromTableData();
+        scene->RefreshEntities(100);
+    }
+}
+
+std::unique_ptr<CMJStandInFrame> CMJGameApp::MakeMainFrame() {
+    return std::make_unique<CMJStandInFrame>(*this);
+}
+
+bool CMJGameApp::CreateMainWindow() {
+    auto frame = MakeMainFrame();
+    const std::string& caption = GetGameTitle();
+    if (!frame || !frame->Make(caption.empty() ? GetIniName() : caption)) return false;
+    frame_ = std::move(frame);
+    SetMainFrame(frame_.get());
+    NotifyHall(frame_->Handle());
+    frame_->SetWindowPos(platform::HWND_NOTOPMOST, 0, 0, 0, 0,
+                         platform::SWP_NOMOVE | platform::SWP_NOSIZE);
+    frame_->ShowWindow(platform::SW_SHOWMAXIMIZED);
+    frame_->UpdateWindow();
+    frame_->SetFocus();
+    frame_->SetWindowText(caption);
+    Emit("main window");
+    return true;
+}
+
+int CMJGameApp::Run() {
+    const int code = platform::RunMessageLoop();
+    ExitInstance();
+    Emit("ended");
+    return code;
+}
+
+}  // namespace client

@@ -1,0 +1,76 @@
+#pragma once
+// CClientApp: the mahjong client's application object and its hub. It holds
+// by value the connection, the notification handler, the round snapshot,
+// the table scene and the seat panel, and hands them out; it keeps the three
+// [GAMESET] settings of the program INI (read at start-up, written back at
+// exit), the exit-request counters and the forced-leave ban, and creates the
+// main window.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "client/mj_game_app.h"
+#include "mahjong/app/client_connection.h"
+#include "mahjong/app/notify_dispatch.h"
+#include "mahjong/app/scene_timer_host.h"
+#include "mahjong/app/seat_panel.h"
+#include "mahjong/app/table_logic.h"
+#include "mahjong/scene/table_scene.h"
+
+namespace mahjong {
+
+inline constexpr char kGameName[] = "Qevo";
+inline constexpr uint32_t kDefaultServerPort = 31201;
+inline constexpr uint32_t kVersionMajor = 14, kVersionMinor = 0;
+inline constexpr int32_t kMaxExitRequests = 2;
+
+class CClientApp : public client::CMJGameApp {
+  public:
+    CClientApp();
+    ~CClientApp() override;
+
+    // The running application, or null.
+    static CClientApp* Current();
+
+    bool InitInstance() override;
+    int ExitInstance() override;
+    client::CGameNotifyHandler* GetNotifyHandler() override { return &notify_; }
+    CClientConnection* GetConnection() override { return &connection_; }
+    uint32_t IsQuickCatch() override { return quickCatch_ != 0 ? 1 : 0; }
+    std::span<uint8_t> GetTableData() override { return logic_.TableData(); }
+    uint32_t IsSilent() override { return uint32_t(silence_); }
+    CTableScene* GetTableScene() override { return &scene_; }
+    CSeatPanel* GetSeatPanel() override { return &panel_; }
+    CTableLogic* GetTableLogic() override { return &logic_; }
+    bool CreateMainWindow() override;
+    uint32_t GetRejectKanPaiAsk() override { return rejectKanPaiAsk_ != 0 ? 1 : 0; }
+
+    // [GAMESET] QuickCatch, Silence, RejectKanPaiAsk of the program INI.
+    void LoadSettings();
+    void SaveSettings() const;
+    void SetSettings(int32_t silence, int32_t rejectKanPaiAsk, int32_t quickCatch);
+
+    // Exit requests sent by each chair this round (the own one counts up),
+    // and whether a running game may be left by force.
+    int32_t ExitRequests(int32_t chair) const;
+    void CountExitRequest(int32_t chair);
+    void ResetExitRequests() { exitRequests_.fill(0); }
+    bool ForcedLeaveBan() const { return HasOption4000() != 0; }
+
+    SceneTimerHost& TimerHost() { return timerHost_; }
+
+  private:
+    CClientConnection connection_;
+    CNotifyHandler notify_;
+    CTableLogic logic_;
+    CTableScene scene_;
+    CSeatPanel panel_;
+    int32_t silence_ = 0;
+    int32_t rejectKanPaiAsk_ = 0;
+    int32_t quickCatch_ = 0;
+    std::array<int32_t, 4> exitRequests_{};
+    SceneTimerHost timerHost_;
+};
+
+}  // namespace mahjong
