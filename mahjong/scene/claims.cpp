@@ -159,7 +159,8 @@ int32_t CMJTableSceneBase::DoAddedKong(int32_t tile) {
         pung[size_t(k)] = Hand(3, block - k).nFace;
     effects_.Add({Effect::kWaitCursor, 1});
     ReplyBlock<12> announce{};
-    if (!(pending_ && phase_ == kPhaseKong) && !RequestKong2(pung, announce)) {
+    // A kong the server keeps waiting was announced already.
+    if (!pending_ && !RequestKong2(pung, announce)) {
         effects_.Add({Effect::kWaitCursor, 0});
         return 0;
     }

@@ -353,6 +353,9 @@ void CMJTableSceneBase::OnRoundEnd(Bytes payload) {
     const PayloadWords w(payload);
     if (!Enough(211080, payload, snap::kResultWords)) return;
     StopClockTimer();
+    // Nothing of the turn outlives the round: no watch, no flower check.
+    ResetOwnTurnWords();
+    StopSceneTimer(kTimerFlowerCheck);
     const CMJTableLogic* t = GetTableLogic();
     if (w[snap::kResultQuiet] == 0) PlaySoundResource(29106, 0);
     EnableAllOperationButtons(0);
