@@ -5,6 +5,7 @@
 #include "client/mj_stand_in_frame.h"
 #include "platform/gui/gui_messages.h"
 #include "platform/message_queue.h"
+#include "platform/waitable.h"
 #include "transport/log.h"
 
 namespace client {
@@ -70,9 +71,10 @@ void CMJGameApp::ResyncTable() {
     CGameSession* session = GetConnection();
     bool ok = false;
     for (int i = 0; session && i < kResyncTries && !ok; ++i) {
+        // Tries start three seconds apart; a third failure is told at once.
+        const int64_t next = platform::DeadlineAfterMillis(kResyncWaitMs);
         ok = session->RequestTableData();
-        // The waits are between tries: a third failure is told at once.
-        if (!ok && i + 1 < kResyncTries) WaitServingMessages(kResyncWaitMs);
+        if (!ok && i + 1 < kResyncTries) WaitServingMessagesUntil(next);
     }
     if (!ok) {
         Emit("resync failed");
