@@ -1,7 +1,6 @@
 // The scripted game server: gameserver [--port N] [--script FILE]
 // Prints "port N" once it listens on 127.0.0.1, then serves until SIGINT or SIGTERM.
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +9,7 @@
 
 #include "tools/gameserver/script.h"
 #include "tools/gameserver/server.h"
+#include "tools/loopback_server.h"
 
 int main(int argc, char** argv) {
     unsigned port = 0;
@@ -32,11 +32,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);  // the server's thread inherits this
+    const sigset_t stopSignals = tools::BlockStopSignals();  // before the server's thread
 
     gameserver::ServerOptions options;
     options.welcome = script.welcome;
@@ -50,8 +46,7 @@ int main(int argc, char** argv) {
     }
     std::printf("port %u\n", unsigned(server.port()));
     std::fflush(stdout);
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    tools::WaitForStopSignal(stopSignals);
     server.Stop();
     for (const std::string& error : server.Errors())
         std::fprintf(stderr, "%s\n", error.c_str());

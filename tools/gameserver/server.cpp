@@ -1,8 +1,6 @@
 #include "tools/gameserver/server.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -14,6 +12,7 @@
 #include <future>
 
 #include "platform/bytes.h"
+#include "tools/loopback_server.h"
 
 namespace gameserver {
 namespace {
@@ -48,22 +47,8 @@ GameServer::~GameServer() {
 }
 
 uint16_t GameServer::Start(uint16_t port, int backlog) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    listenFd_ = tools::ListenOnLoopback(port, backlog);
     if (listenFd_ < 0) return 0;
-    int one = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    socklen_t len = sizeof addr;
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listenFd_, backlog) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        close(listenFd_);
-        listenFd_ = -1;
-        return 0;
-    }
     SetNonBlocking(listenFd_);
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -73,7 +58,7 @@ uint16_t GameServer::Start(uint16_t port, int backlog) {
     }
     wakeRead_ = pipeFds[0];
     wakeWrite_ = pipeFds[1];
-    port_ = ntohs(addr.sin_port);
+    port_ = port;
     thread_ = std::thread([this] { Run(); });
     return port_;
 }
