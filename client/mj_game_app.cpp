@@ -1,5 +1,6 @@
 #include "client/mj_game_app.h"
 
+#include "client/client_ui.h"
 #include "client/framework_dialogs.h"
 #include "client/game_session.h"
 #include "client/mj_stand_in_frame.h"
@@ -36,8 +37,8 @@ void CMJGameApp::PlaySound(uint32_t id, uint32_t flags) {
 }
 
 void CMJGameApp::PlayWave(uint32_t id, uint32_t flags) {
-    (void)flags;
     Emit("sound " + std::to_string(id));
+    PlayWaveResourceEx(id, flags);
 }
 
 void CMJGameApp::SetShared(int n, int32_t value) {

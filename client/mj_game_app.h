@@ -107,7 +107,7 @@ class CMJGameApp : public CGameApp {
 
   protected:
     int MessageBox(const std::string& text, uint32_t type) override;
-    // Plays a sound resource (no sound device is opened here).
+    // Plays a sound resource from memory, asynchronously.
     virtual void PlayWave(uint32_t id, uint32_t flags);
     // The main window's object: the stand-in frame until the mahjong main
     // frame replaces it.

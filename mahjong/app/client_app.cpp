@@ -8,6 +8,7 @@ namespace mahjong {
 
 CClientApp::CClientApp()
     : CMJGameApp(kGameName, kDefaultServerPort, kVersionMajor, kVersionMinor),
+      skin_(GetIniPath()),
       scene_(&logic_),
       panel_(&logic_),
       timerHost_(scene_) {}

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "client/mj_game_app.h"
+#include "client/skin_settings.h"
 #include "mahjong/app/client_connection.h"
 #include "mahjong/app/notify_dispatch.h"
 #include "mahjong/app/scene_timer_host.h"
@@ -25,6 +26,12 @@ inline constexpr uint32_t kDefaultServerPort = 31201;
 inline constexpr uint32_t kVersionMajor = 14, kVersionMinor = 0;
 inline constexpr int32_t kMaxExitRequests = 2;
 
+// The framework's skin settings, as this game keeps them.
+class CClientSkinSettings : public client::CSkinSettings {
+  public:
+    using CSkinSettings::CSkinSettings;
+};
+
 class CClientApp : public client::CMJGameApp {
   public:
     CClientApp();
@@ -36,6 +43,7 @@ class CClientApp : public client::CMJGameApp {
     bool InitInstance() override;
     int ExitInstance() override;
     client::CGameNotifyHandler* GetNotifyHandler() override { return &notify_; }
+    client::CSkinSettings* GetSkinSettings() override { return &skin_; }
     CClientConnection* GetConnection() override { return &connection_; }
     uint32_t IsQuickCatch() override { return quickCatch_ != 0 ? 1 : 0; }
     std::span<uint8_t> GetTableData() override { return logic_.TableData(); }
@@ -61,6 +69,7 @@ class CClientApp : public client::CMJGameApp {
     SceneTimerHost& TimerHost() { return timerHost_; }
 
   private:
+    CClientSkinSettings skin_;
     CClientConnection connection_;
     CNotifyHandler notify_;
     CTableLogic logic_;
