@@ -71,7 +71,8 @@ int CMJGameApp::MessageBox(const std::string& text, uint32_t type) {
 void CMJGameApp::ResyncTable() {
     CGameSession* session = GetConnection();
     bool ok = false;
-    for (int i = 0; session && i < kResyncTries && !ok; ++i) {
+    // A connection that ended does not come back: nothing to try on it.
+    for (int i = 0; session && session->IsAlive() && i < kResyncTries && !ok; ++i) {
         // Tries start three seconds apart; a third failure is told at once.
         const int64_t next = platform::DeadlineAfterMillis(kResyncWaitMs);
         ok = session->RequestTableData();
