@@ -10,7 +10,6 @@
 namespace gameserver {
 namespace {
 
-constexpr size_t kEnvelopeHead = 20;
 constexpr size_t kMaxPlain = 1 << 20;
 
 Bytes Wrap(uint32_t flags, uint32_t plainSize, std::span<const uint8_t> payload) {
