@@ -27,6 +27,8 @@ class CMJGameConnection : public client::CGameSession {
                             const uint8_t* data, uint32_t* resultOut,
                             std::unique_ptr<uint8_t[]>* replyDataOut, bool wantsReply) override;
     uint32_t GetRequestTimeout(uint32_t id) override;
+    // Requests handed to the live connection so far.
+    uint64_t RequestsSent() const { return requestsSent_; }
 
     // Payloads the connection builds.
     virtual bool SendSeeHandRequest(std::string& text);
@@ -69,6 +71,9 @@ class CMJGameConnection : public client::CGameSession {
     void Log(uint32_t id, const RequestWords& payload, size_t bytes);
     // A payload of `words` words with the head written.
     RequestWords HeadOnly(size_t words);
+
+  private:
+    uint64_t requestsSent_ = 0;
 };
 
 class CClientConnection : public CMJGameConnection {

@@ -43,6 +43,11 @@ void SceneTimerHost::Play(const SceneEffect& e) {
         case Effect::kDelayedMessage:
             Schedule(uint32_t(std::max(e.a, 0)), {e.b, e.c});
             break;
+        case Effect::kFlushPending:
+            for (const auto& [timer, message] : delayed_)
+                platform::KillTimer(window_, timer);
+            delayed_.clear();
+            break;
         default:
             break;
     }

@@ -285,8 +285,28 @@ int32_t CMJTableSceneBase::ExecuteChow() {
     LayChow(3, m);
     LeaveSelection();
     ShowButtonFrame(kChowButton, 0);
+    MarkChowKinds(pair[0], pair[1]);
     BindSeatTiles(3);
     return 1;
+}
+
+void CMJTableSceneBase::MarkChowKinds(int32_t a, int32_t b) {
+    // The kinds that would have made the same chow with the two shown tiles
+    // may not be discarded next, as the pung's kind: the table refuses them.
+    const CMJTableLogic* t = GetTableLogic();
+    rules::TileCountArray pair{};
+    const int32_t shown[2] = {a, b};
+    rules::BuildCountArray(shown, pair, RuleFlags());
+    const int32_t last = LastHandTile(3);
+    for (int32_t i = 0; i <= last; ++i) {
+        MJStruct& r = Hand(3, i);
+        const int32_t kind = rules::TileKindOrZero(r.nFace, RuleFlags());
+        if (!r.standing || !r.present || kind <= 0 || pair[size_t(kind)]) continue;
+        if (!rules::CanChiWithCounts(pair, r.nFace, t->GetJokerA(), t->GetJokerB(), RuleFlags()))
+            continue;
+        r.locked = 1;
+        claimedKind_ = kind;
+    }
 }
 
 bool CMJTableSceneBase::OnHuCommand() {

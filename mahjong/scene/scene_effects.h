@@ -20,6 +20,7 @@ enum class Effect : int32_t {
     kBindFlowers,       // a: view seat
     kShownMarker,       // a: view seat, b: 1 shown / 0 hidden
     kHideTiles,         // every tile entity leaves the table
+    kFlushPending,      // the engine's pending events and delayed messages dropped
     kDelayedMessage,    // a: delay ms, b: message code, c: view seat (-1 none)
     kStartTimer,        // a: timer id, b: ms
     kStopTimer,         // a: timer id

@@ -99,7 +99,7 @@ int32_t CMJTableSceneBase::OnEffectMessage(uint32_t code) {
 void CMJTableSceneBase::OnDealMessage(uint32_t code, int32_t seat) {
     switch (code) {
         case kMsgDealStep:
-            RevealDealtHands();
+            ShowDealtHands();
             break;
         case kMsgDealSeat:
             if (!IsSeat(seat)) return;
@@ -135,9 +135,15 @@ void CMJTableSceneBase::OnDealMessage(uint32_t code, int32_t seat) {
 
 void CMJTableSceneBase::FinishDeal() {
     OnSortButton();
-    BeginOperationDisplay();
-    StartTurnClock();
-    SetTurnSeconds(20);
+    if (movesSinceDeal_ == 0) {
+        BeginOperationDisplay();
+        StartTurnClock();
+        SetTurnSeconds(20);
+    } else {
+        // The table moved on while the deal was shown: its clock and offers
+        // stand; the clock is only shown.
+        SetClockShown();
+    }
     DrawMoney();
     ShowJokerTile();
     RefreshEntities(100);

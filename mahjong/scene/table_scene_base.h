@@ -133,6 +133,11 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     virtual void ResetHands();
     virtual void LoadOwnHandFromSnapshot(int32_t unused);
     virtual void RevealDealtHands();
+    // The deal's two halves: the places of the dealt tiles (at the round's
+    // start, so that moves notified while the deal is shown are kept), and
+    // their showing seat by seat once the dice stop.
+    void MarkDealtHands();
+    void ShowDealtHands();
     virtual void RebuildFromSnapshot();
     virtual void BindSeatTiles(int32_t seat);
 
@@ -264,6 +269,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     int32_t ClockSize() const { return 65; }
     void GetClockRect(RECT* rect) const;
     virtual void StartTurnClock();
+    // The clock shown where it points, with the seconds it has.
+    void SetClockShown();
     virtual void TC_MoveClockHand(int32_t from, int32_t to);
     virtual int32_t TC_GetPointTo() const;
     // One step of the hand's path: its picture turns to the next direction.
@@ -433,6 +440,7 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     int32_t GetClaimedKind() const { return claimedKind_; }
     int32_t GetAutoPlayWord() const { return autoPlay_; }
     int32_t KongCandidateCount() const { return kongCount_; }
+    int32_t KongCandidate(int32_t i) const { return kongCandidates_[size_t(i) % 32]; }
     uint32_t TurnTimer(int32_t id) const { return id == 10 ? timer10_ : timer11_; }
     int32_t IdleSeconds() const { return idleSeconds_; }
     // The own tiles the player has picked (raised): the selection state.
@@ -533,6 +541,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // After a kong of the own seat: the replacement stands in the drawn
     // place, the wall gives it up, and the new hand's options are offered.
     int32_t FinishOwnKong(const ReplyBlock<8>& reply, bool fromSelection);
+    // After the own chow of a and b: the kinds it blocks are marked.
+    void MarkChowKinds(int32_t a, int32_t b);
     // The hand's options after an own move: flowers first, else kongs and hu.
     void OfferOwnOptions(int32_t flags);
     void ResetOwnTurnWords();
@@ -571,7 +581,7 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     int32_t phase_ = kPhaseNone;
     int32_t pending_ = 0;
     int32_t huOffer_ = 0;
-    int32_t claimedKind_ = 0;  // the kind a pung took; its tiles stay marked
+    int32_t claimedKind_ = 0;  // a kind a pung or chow blocks; its tiles stay marked
     int32_t kongFrame_ = 0, chowFrame_ = 0;
     std::array<int32_t, 6> buttonEnabled_{};
     FaceList kongCandidates_{};
@@ -583,6 +593,7 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     int32_t revealRest_ = 0;  // the discard shows the rest of the hand
     bool jokerEntityMade_ = false;
     bool autoPlayShown_ = false;  // the auto-play indicator
+    int32_t movesSinceDeal_ = 0;  // moves notified since the round started
 };
 
 // Scene messages.

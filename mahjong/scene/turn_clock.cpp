@@ -48,6 +48,12 @@ void CMJTableSceneBase::StartTurnClock() {
     DrawTurnClock();
 }
 
+void CMJTableSceneBase::SetClockShown() {
+    state_[kClockRunning] = 1;
+    state_[kClockStarted] = 1;
+    DrawTurnClock();
+}
+
 void CMJTableSceneBase::TC_MoveClockHand(int32_t from, int32_t to) {
     // The position is the hand's destination at once: own-turn logic reads
     // it, and a path still playing may only turn the hand's picture.
@@ -99,7 +105,11 @@ void CMJTableSceneBase::DrawTurnClock() {
 }
 
 void CMJTableSceneBase::ClearTable() {
-    if (paneKind_ != 1) effects_.Add({Effect::kHideTiles});
+    if (paneKind_ != 1) {
+        // Nothing of the table before may still arrive: a deal step, say.
+        effects_.Add({Effect::kFlushPending});
+        effects_.Add({Effect::kHideTiles});
+    }
     LayOutWall();
     ShowWall(1);
     ResetHands();

@@ -28,6 +28,8 @@ std::vector<MJStruct> Places(CTableScene& s) {
 void Dealt(Table& t) {
     t.Start([](Words& w) {
         w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
+        for (int c = 0; c < 4; ++c)
+            w.Set(size_t(49 + c), c == 0 ? 17 : 16);  // the banker, chair 0, holds 17
     });
     t.scene.OnRoundStart(Words(snap::kRoundStartWords).Bytes());
     t.scene.RevealDealtHands();
