@@ -5,6 +5,7 @@
 #include "client/game_app.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/scene/table_scene_base.h"
+#include "platform/profile.h"
 
 namespace mahjong {
 
@@ -46,7 +47,17 @@ void CMJTableSceneBase::OnGameStart() {
         StartRoundDisplay();
         if (app) app->GetSeatPanel()->ResetForRound();
     }
-    if (!looker && !returning) effects_.Add({Effect::kStartButton, 1});
+    // A player at a table where no round runs may start one (launch field 9
+    // is set whenever the table sent its data with the entry).
+    if (!looker && !GetTableLogic()->IsRunning()) {
+        effects_.Add({Effect::kStartButton, 1});
+        // [AI] bn_Robot: the game starts by itself and plays on auto-play.
+        if (framework &&
+            platform::GetPrivateProfileInt("AI", "bn_Robot", 0, framework->GetIniPath()) != 0) {
+            OnStart();
+            if (!autoPlayShown_) SetAutoPlay();
+        }
+    }
     if (looker) effects_.Add({Effect::kAskButton, 1, 1});
     RefreshEntities(100);
 }
