@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 #include "client/client_utils.h"
 #include "mahjong/tests/client_fixture.h"
@@ -51,181 +50,87 @@ class RequestTest : public ClientFixture {
 };
 
 TEST_F(RequestTest, EveryRequestCarriesItsLayout) {
-    const std::vector<int32_t> mid = MachineIdWords();
-    auto discardHead = [&](std::vector<int32_t> head, int32_t own, int32_t count) {
-        head.insert(head.end(), mid.begin(), mid.end());
-        head.insert(head.end(), {own, 0, 0, 0, 0, count});
-        return head;
-    };
     CTableScene& s = Scene();
+    CClientConnection& c = *app_->GetConnection();
+    auto expect = [&](const char* name, uint32_t id, size_t bytes, std::vector<int32_t> words) {
+        auto r = Next(id);
+        ASSERT_TRUE(r) << name;
+        EXPECT_EQ(r->data.size(), bytes) << name;
+        words.resize(bytes / 4, 0);
+        EXPECT_EQ(WordsOf(r->data), words) << name;
+    };
     std::string text;
-    struct Case {
-        const char* name;
-        std::function<void()> send;
-        uint32_t id;
-        size_t bytes;
-        std::vector<int32_t> words;  // from word 0; the rest is zero
-    };
+    ReplyBlock<8> b8;
+    ReplyBlock<12> b12;
+    uint32_t code;
     const std::array<int32_t, 3> pung = {11, 2, 29};
-    const Case cases[] = {
-        {"pass",
-         [&] { Offer(kPassButton, 2, 40, {}), s.RequestPass(); },
-         229005,
-         40,
-         {101, 3, 5, 0, 2, 40}},
-        {"peng",
-         [&] {
-             Offer(kPengButton, 1, 17, {16, 15, 14}), s.RequestPeng();
-         },
-         229010,
-         64,
-         {101, 3, 5, 0, 1, 17, 16, 15, -1}},
-        {"kong on a discard",
-         [&] {
-             ReplyBlock<12> b;
-             Offer(kKongButton, 1, 17, {16, 15, 14}), s.RequestKong(b);
-         },
-         229015,
-         64,
-         {101, 3, 5, 0, 1, 17, 16, 15, 14, 1}},
-        {"kong added to a pung",
-         [&] {
-             ReplyBlock<12> b;
-             Offer(kKongButton, 0, 20, {}), s.RequestKong2(pung, b);
-         },
-         229015,
-         64,
-         {101, 3, 5, 0, 0, 20, 11, 2, 29, 2}},
-        {"chow",
-         [&] {
-             Offer(kChowButton, 1, 10, {11, 12}), s.RequestChi();
-         },
-         229020,
-         64,
-         {101, 3, 5, 0, 1, 10, 11, 12, -1}},
-        {"pung carried out",
-         [&] {
-             uint32_t c;
-             Offer(kPengButton, 1, 17, {16, 15}), s.Request229025(s.PengWords(), &c);
-         },
-         229025,
-         64,
-         {101, 3, 5, 0, 1, 17, 16, 15, -1}},
-        {"chow carried out",
-         [&] {
-             uint32_t c;
-             Offer(kChowButton, 1, 10, {}), s.Request229030(s.ChowWords(11, 21), &c);
-         },
-         229030,
-         64,
-         {101, 3, 5, 0, 1, 10, 11, 21, -1}},
-        {"exposed kong",
-         [&] {
-             uint32_t c;
-             ReplyBlock<8> b;
-             Offer(kKongButton, 1, 17, {16, 15, 14}),
-                 s.RequestKongMove(229045, s.ExposedKongWords(), &c, b);
-         },
-         229045,
-         64,
-         {101, 3, 5, 0, 1, 17, 16, 15, 14}},
-        {"concealed kong",
-         [&] {
-             uint32_t c;
-             ReplyBlock<8> b;
-             Hold({5, 9, 40, 18, 27, 0});
-             s.RequestKongMove(229047, s.ConcealedKongWords(18), &c, b);
-         },
-         229047,
-         64,
-         {101, 3, 5, 0, 0, 18, 9, 27, 0}},
-        {"added kong",
-         [&] {
-             uint32_t c;
-             ReplyBlock<8> b;
-             Offer(kKongButton, 0, 20, {}),
-                 s.RequestKongMove(229049, s.AddedKongWords(pung), &c, b);
-         },
-         229049,
-         64,
-         {101, 3, 5, 0, 0, 20, 11, 2, 29}},
-        {"self-drawn win",
-         [&] { Offer(kHuButton, 0, 33, {}), s.RequestHuSelf(); },
-         229080,
-         48,
-         {101, 3, 5, 0, 0, 33, 2}},
-        {"win on a discard",
-         [&] { Offer(kHuButton, 2, 44, {}), s.RequestHu(); },
-         229080,
-         48,
-         {101, 3, 5, 0, 2, 44, 1}},
-        {"robbing a kong",
-         [&] { Offer(kHuButton, 2, 44, {}, 2), s.RequestHu(); },
-         229080,
-         48,
-         {101, 3, 5, 0, 2, 44, 4, 2}},
-        {"discard", [&] { s.RequestDiscardGetCode(77); }, 221080, 108,
-         [&] {
-             auto w = discardHead({101, 3, 5, 0, 0, 5, 0, 101}, 1, 1);
-             w.push_back(77);
-             return w;
-         }()},
-        {"discard for the next chair", [&] { s.RequestDiscardNoWait(); }, 221080, 104,
-         discardHead({102, 3, 5, 1, 1, 5, 0, 101}, 0, 0)},
-        {"draw",
-         [&] {
-             ReplyBlock<8> b;
-             s.RequestDraw(b);
-         },
-         229000,
-         96,
-         {101, 3, 5, 0, 0, 5, 0, 101}},
-        {"draw for the next chair",
-         [&] { s.RequestDrawNoWait(); },
-         229000,
-         96,
-         {102, 3, 5, 1, 0, 5, 0, 101}},
-        {"flower",
-         [&] {
-             ReplyBlock<8> b;
-             s.RequestFlower(137, b);
-         },
-         229060,
-         44,
-         {101, 3, 5, 0, 137}},
-        {"see the hand",
-         [&] { app_->GetConnection()->SendSeeHandRequest(text); },
-         221050,
-         32,
-         {101, 3, 5, 0}},
-        {"see-hand answer",
-         [&] { app_->GetConnection()->SendSeeHandAnswer(text, 201, 1); },
-         221052,
-         40,
-         {101, 3, 5, 0, 201, 1}},
-        {"stalled table", [&] { s.Request229405(); }, 229405, 32, {101, 3, 5, 0}},
-        {"presence", [&] { s.Request229500(1); }, 229500, 32, {101, 3, 5, 0, 1}},
-        {"229505", [&] { s.Request229505(); }, 229505, 32, {101, 3, 5, 0}},
-        {"exit request",
-         [&] { app_->GetConnection()->SendExitRequest(text, "abcdefg"); },
-         400006,
-         80,
-         {101, 3, 5, 0, 0x64636261, 0x00676665}},
-        {"exit answer",
-         [&] { app_->GetConnection()->SendExitReply(text, 104, 1); },
-         400007,
-         40,
-         {101, 3, 5, 0, 104, 1}},
+    Offer(kPassButton, 2, 40, {});
+    s.RequestPass();
+    expect("pass", 229005, 40, {101, 3, 5, 0, 2, 40});
+    Offer(kPengButton, 1, 17, {16, 15, 14});
+    s.RequestPeng();
+    expect("peng", 229010, 64, {101, 3, 5, 0, 1, 17, 16, 15, -1});
+    s.Request229025(s.PengWords(), &code);
+    expect("pung carried out", 229025, 64, {101, 3, 5, 0, 1, 17, 16, 15, -1});
+    Offer(kKongButton, 1, 17, {16, 15, 14});
+    s.RequestKong(b12);
+    expect("kong on a discard", 229015, 64, {101, 3, 5, 0, 1, 17, 16, 15, 14, 1});
+    s.RequestKongMove(229045, s.ExposedKongWords(), &code, b8);
+    expect("exposed kong", 229045, 64, {101, 3, 5, 0, 1, 17, 16, 15, 14});
+    Offer(kKongButton, 0, 20, {});
+    s.RequestKong2(pung, b12);
+    expect("kong added to a pung", 229015, 64, {101, 3, 5, 0, 0, 20, 11, 2, 29, 2});
+    s.RequestKongMove(229049, s.AddedKongWords(pung), &code, b8);
+    expect("added kong", 229049, 64, {101, 3, 5, 0, 0, 20, 11, 2, 29});
+    Hold({5, 9, 40, 18, 27, 0});
+    s.RequestKongMove(229047, s.ConcealedKongWords(18), &code, b8);
+    expect("concealed kong", 229047, 64, {101, 3, 5, 0, 0, 18, 9, 27, 0});
+    Offer(kChowButton, 1, 10, {11, 12});
+    s.RequestChi();
+    expect("chow", 229020, 64, {101, 3, 5, 0, 1, 10, 11, 12, -1});
+    s.Request229030(s.ChowWords(11, 21), &code);
+    expect("chow carried out", 229030, 64, {101, 3, 5, 0, 1, 10, 11, 21, -1});
+    Offer(kHuButton, 0, 33, {});
+    s.RequestHuSelf();
+    expect("self-drawn win", 229080, 48, {101, 3, 5, 0, 0, 33, 2});
+    Offer(kHuButton, 2, 44, {});
+    s.RequestHu();
+    expect("win on a discard", 229080, 48, {101, 3, 5, 0, 2, 44, 1});
+    Offer(kHuButton, 2, 44, {}, 2);
+    s.RequestHu();
+    expect("robbing a kong", 229080, 48, {101, 3, 5, 0, 2, 44, 4, 2});
+    // The discard: sender, machine id, own mark, count and tiles.
+    const std::vector<int32_t> mid = MachineIdWords();
+    auto discard = [&](std::vector<int32_t> w, int32_t own, std::vector<int32_t> tiles) {
+        w.insert(w.end(), mid.begin(), mid.end());
+        w.insert(w.end(), {own, 0, 0, 0, 0, int32_t(tiles.size())});
+        w.insert(w.end(), tiles.begin(), tiles.end());
+        return w;
     };
-    for (const Case& c : cases) {
-        c.send();
-        auto r = Next(c.id);
-        ASSERT_TRUE(r) << c.name;
-        EXPECT_EQ(r->data.size(), c.bytes) << c.name;
-        std::vector<int32_t> want(c.bytes / 4, 0);
-        std::copy(c.words.begin(), c.words.end(), want.begin());
-        EXPECT_EQ(WordsOf(r->data), want) << c.name;
-    }
+    s.RequestDiscardGetCode(77);
+    expect("discard", 221080, 108, discard({101, 3, 5, 0, 0, 5, 0, 101}, 1, {77}));
+    s.RequestDiscardNoWait();
+    expect("discard for the next chair", 221080, 104, discard({102, 3, 5, 1, 1, 5, 0, 101}, 0, {}));
+    s.RequestDraw(b8);
+    expect("draw", 229000, 96, {101, 3, 5, 0, 0, 5, 0, 101});
+    s.RequestDrawNoWait();
+    expect("draw for the next chair", 229000, 96, {102, 3, 5, 1, 0, 5, 0, 101});
+    s.RequestFlower(137, b8);
+    expect("flower", 229060, 44, {101, 3, 5, 0, 137});
+    c.SendSeeHandRequest(text);
+    expect("see the hand", 221050, 32, {101, 3, 5, 0});
+    c.SendSeeHandAnswer(text, 201, 1);
+    expect("see-hand answer", 221052, 40, {101, 3, 5, 0, 201, 1});
+    s.Request229405();
+    expect("stalled table", 229405, 32, {101, 3, 5, 0});
+    s.Request229500(1);
+    expect("presence", 229500, 32, {101, 3, 5, 0, 1});
+    s.Request229505();
+    expect("229505", 229505, 32, {101, 3, 5, 0});
+    c.SendExitRequest(text, "abcdefg");
+    expect("exit request", 400006, 80, {101, 3, 5, 0, 0x64636261, 0x00676665});
+    c.SendExitReply(text, 104, 1);
+    expect("exit answer", 400007, 40, {101, 3, 5, 0, 104, 1});
 }
 
 TEST_F(RequestTest, RepliesShortMissingRefusedAndLong) {
