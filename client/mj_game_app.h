@@ -42,7 +42,6 @@ class MJTableSceneTarget : public MJLayoutTarget {
     // timers that are not the frame's own.
     virtual void OnTableEntered() {}
     virtual void OnHostTimer(uint32_t id) { (void)id; }
-    virtual void OnTableState() {}
     // The move log: a request's payload under the id of the notification
     // that tells it, once its reply came back.
     virtual void QueueGameMessage(uint32_t id, std::span<const uint8_t> payload) {
@@ -94,7 +93,6 @@ class CMJGameApp : public CGameApp {
     // Nobody answers message boxes (a headless run): each is told as a line
     // and answered with its default, at once.
     void SetUnattended(bool unattended) { unattended_ = unattended; }
-    bool Unattended() const { return unattended_; }
     // Where the client's road is told, one line a step (nothing by default).
     void SetEventSink(std::function<void(const std::string&)> sink) { sink_ = std::move(sink); }
     void Emit(const std::string& line) const {

@@ -64,7 +64,6 @@ platform::LRESULT CMJStandInFrame::OnMessage(platform::Message& msg) {
             OnCopyData(msg);
             return Default(msg);
         case kMsgTableStateReady:
-            if (MJTableSceneTarget* scene = app_.GetTableScene()) scene->OnTableState();
             platform::PostMessage(Handle(), kMsgEnterTable);
             return 0;
         case kMsgEnterTable:

@@ -66,7 +66,6 @@ class CClientApp : public client::CMJGameApp {
     void ResetExitRequests() { exitRequests_.fill(0); }
     bool ForcedLeaveBan() const { return HasOption4000() != 0; }
 
-    SceneTimerHost& TimerHost() { return timerHost_; }
 
   private:
     CClientSkinSettings skin_;

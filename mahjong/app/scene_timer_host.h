@@ -32,8 +32,6 @@ class SceneTimerHost {
     // Plays what the scene records from now on, on `window` (of this thread).
     void Attach(platform::HWND window);
     void Detach();
-    // Delayed messages not delivered yet.
-    size_t PendingMessages() const { return delayed_.size(); }
 
   private:
     struct Delayed {

@@ -439,10 +439,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     int32_t GetHuOffer() const { return huOffer_; }
     int32_t GetClaimedKind() const { return claimedKind_; }
     int32_t GetAutoPlayWord() const { return autoPlay_; }
-    int32_t KongCandidateCount() const { return kongCount_; }
     int32_t KongCandidate(int32_t i) const { return kongCandidates_[size_t(i) % 32]; }
     uint32_t TurnTimer(int32_t id) const { return id == 10 ? timer10_ : timer11_; }
-    int32_t IdleSeconds() const { return idleSeconds_; }
     // The own tiles the player has picked (raised): the selection state.
     int32_t SelectionState() const;
     // Picks or drops an own tile in a kong or chow choice.
