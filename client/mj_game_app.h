@@ -55,7 +55,6 @@ class MJTableSceneTarget : public MJLayoutTarget {
 inline constexpr char kTextResyncFailed[] = "您的网络出现了异常，请重新登录大厅。";
 inline constexpr int kResyncTries = 3;
 inline constexpr uint32_t kResyncWaitMs = 3000;
-inline constexpr uint32_t kMsgTableEntered = 0x8164;
 
 class CMJGameApp : public CGameApp {
   public:
