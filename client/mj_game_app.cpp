@@ -3,7 +3,7 @@
 #include "client/client_ui.h"
 #include "client/framework_dialogs.h"
 #include "client/game_session.h"
-#include "client/mj_stand_in_frame.h"
+#include "client/mj_game_frame.h"
 #include "platform/gui/gui_messages.h"
 #include "platform/message_queue.h"
 #include "platform/waitable.h"
@@ -18,6 +18,7 @@ CMJGameApp::CMJGameApp(std::string gameName, uint32_t defaultPort, uint32_t vers
 CMJGameApp::~CMJGameApp() {
     SetMainFrame(nullptr);
     frame_.reset();
+    document_.reset();
 }
 
 bool CMJGameApp::InitInstance() {
@@ -28,6 +29,7 @@ bool CMJGameApp::InitInstance() {
 int CMJGameApp::ExitInstance() {
     SetMainFrame(nullptr);
     frame_.reset();
+    document_.reset();
     Disconnect();
     return CGameApp::ExitInstance();
 }
@@ -54,11 +56,17 @@ void CMJGameApp::SetSharedWord4(int32_t value) {
 }
 
 int CMJGameApp::ShowMessage(const std::string& text, int seconds, uint32_t type) {
-    if (unattended_) {
-        Emit("message: " + text);
-        return kIdOk;
-    }
     return ShowTimedMessage(text, "确定", "取消", &seconds, type);
+}
+
+int CMJGameApp::ShowTimedMessage(const std::string& text, const std::string& okText,
+                                 const std::string& cancelText, int* seconds, uint32_t type) {
+    if (!unattended_) return CGameApp::ShowTimedMessage(text, okText, cancelText, seconds, type);
+    transport::LogPrintf("%s", text.c_str());
+    Emit("message: " + text);
+    if (seconds) *seconds = 0;
+    // What the box answers when its time runs out.
+    return (type & 0xF) == 1 ? platform::IDCANCEL : platform::IDOK;
 }
 
 int CMJGameApp::MessageBox(const std::string& text, uint32_t type) {
@@ -100,29 +108,44 @@ void CMJGameApp::ResyncTable() {
     }
 }
 
-std::unique_ptr<CMJStandInFrame> CMJGameApp::MakeMainFrame() {
-    return std::make_unique<CMJStandInFrame>(*this);
+CSingleDocTemplate CMJGameApp::DocTemplate() const {
+    CSingleDocTemplate templ;
+    templ.resourceId = 128;
+    templ.document = CGameDoc::CreateObject;
+    templ.frame = CMJGameFrameWnd::CreateObject;
+    templ.view = CGameView::CreateObject;
+    return templ;
 }
 
 bool CMJGameApp::CreateMainWindow() {
-    auto frame = MakeMainFrame();
     const std::string& caption = GetGameTitle();
-    if (!frame || !frame->Make(caption.empty() ? GetIniName() : caption)) return false;
-    frame_ = std::move(frame);
+    OpenedDocument opened = DocTemplate().OpenNew(caption.empty() ? GetIniName() : caption);
+    if (!opened.frame) return false;
+    document_ = std::move(opened.document);
+    frame_ = std::move(opened.frame);
     SetMainFrame(frame_.get());
     NotifyHall(frame_->Handle());
     frame_->SetWindowPos(platform::HWND_NOTOPMOST, 0, 0, 0, 0,
                          platform::SWP_NOMOVE | platform::SWP_NOSIZE);
     frame_->ShowWindow(platform::SW_SHOWMAXIMIZED);
     frame_->UpdateWindow();
-    frame_->SetFocus();
+    platform::SetForegroundWindow(frame_->Handle());
     frame_->SetWindowText(caption);
     Emit("main window");
     return true;
 }
 
+void CMJGameApp::OnTableEntered() {
+    Emit("entered " + std::to_string(GetLaunchField9()));
+    if (MJTableSceneTarget* scene = GetTableScene()) scene->OnTableEntered();
+}
+
+void CMJGameApp::OnHostTimer(uint32_t id) {
+    if (MJTableSceneTarget* scene = GetTableScene()) scene->OnHostTimer(id);
+}
+
 int CMJGameApp::Run() {
-    const int code = platform::RunMessageLoop();
+    const int code = RunMessageLoop();
     ExitInstance();
     Emit("ended");
     return code;

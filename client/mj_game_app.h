@@ -12,11 +12,10 @@
 #include <span>
 #include <string>
 
+#include "client/doc_template.h"
 #include "client/game_app.h"
 
 namespace client {
-
-class CMJStandInFrame;
 
 // What the layer asks of the seat panel and the table logic: layout words
 // 1-4 and a redraw after a resynchronisation.
@@ -92,23 +91,31 @@ class CMJGameApp : public CGameApp {
     // Nobody answers message boxes (a headless run): each is told as a line
     // and answered with its default, at once.
     void SetUnattended(bool unattended) { unattended_ = unattended; }
+    int ShowTimedMessage(const std::string& text, const std::string& okText,
+                         const std::string& cancelText, int* seconds, uint32_t type) override;
     // Where the client's road is told, one line a step (nothing by default).
     void SetEventSink(std::function<void(const std::string&)> sink) { sink_ = std::move(sink); }
     void Emit(const std::string& line) const {
         if (sink_) sink_(line);
     }
-    CMJStandInFrame* Frame() const { return frame_.get(); }
-    // Runs the message loop until the client ends, then the clean-up;
-    // answers the loop's exit code.
+    CGameFrameWnd* Frame() const { return frame_.get(); }
+    // Runs the framework's message loop until the client ends, then the
+    // clean-up; answers the loop's exit code.
     int Run();
+
+    // What the main frame tells the table scene: the table was entered (the
+    // scene starts its timers), and a timer of the frame's window that is
+    // not the frame's own.
+    void OnTableEntered();
+    void OnHostTimer(uint32_t id);
 
   protected:
     int MessageBox(const std::string& text, uint32_t type) override;
     // Plays a sound resource from memory, asynchronously.
     virtual void PlayWave(uint32_t id, uint32_t flags);
-    // The main window's object: the stand-in frame until the mahjong main
-    // frame replaces it.
-    virtual std::unique_ptr<CMJStandInFrame> MakeMainFrame();
+    // The document template of the main window (128: CGameDoc,
+    // CMJGameFrameWnd, CGameView); the final class gives its own frame.
+    virtual CSingleDocTemplate DocTemplate() const;
 
   private:
     void SetShared(int n, int32_t value);
@@ -116,7 +123,8 @@ class CMJGameApp : public CGameApp {
     uint32_t sharedWord4_ = 1;
     bool unattended_ = false;
     std::function<void(const std::string&)> sink_;
-    std::unique_ptr<CMJStandInFrame> frame_;
+    std::unique_ptr<CGameDoc> document_;
+    std::unique_ptr<CGameFrameWnd> frame_;
 };
 
 }  // namespace client

@@ -34,10 +34,15 @@ int CClientApp::ExitInstance() {
 }
 
 bool CClientApp::CreateMainWindow() {
-    // The stand-in main frame serves until the mahjong main frame exists.
+    // The framework's mahjong frame serves until this game's own exists;
+    // the scene's time runs on its window.
     if (!CMJGameApp::CreateMainWindow()) return false;
     timerHost_.Attach(MainWindow());
     return true;
+}
+
+void CClientApp::ShowPlayerInfo(const client::PlayerRecord& record) {
+    Emit("player card " + std::to_string(record.userId));
 }
 
 void CClientApp::LoadSettings() {

@@ -52,6 +52,9 @@ class CClientApp : public client::CMJGameApp {
     CSeatPanel* GetSeatPanel() override { return &panel_; }
     CTableLogic* GetTableLogic() override { return &logic_; }
     bool CreateMainWindow() override;
+    // The hall's player card, through the main frame; the card window comes
+    // with this game's dialogs; until then the card is told as a line.
+    void ShowPlayerInfo(const client::PlayerRecord& record) override;
     uint32_t GetRejectKanPaiAsk() override { return rejectKanPaiAsk_ != 0 ? 1 : 0; }
 
     // [GAMESET] QuickCatch, Silence, RejectKanPaiAsk of the program INI.
@@ -65,7 +68,6 @@ class CClientApp : public client::CMJGameApp {
     void CountExitRequest(int32_t chair);
     void ResetExitRequests() { exitRequests_.fill(0); }
     bool ForcedLeaveBan() const { return HasOption4000() != 0; }
-
 
   private:
     CClientSkinSettings skin_;

@@ -15,7 +15,6 @@
 #include <set>
 #include <thread>
 
-#include "client/mj_stand_in_frame.h"
 #include "client/tests/session_fixture.h"
 #include "mahjong/app/client_app.h"
 #include "platform/clock.h"
@@ -23,6 +22,7 @@
 #include "platform/tests/temp_dir.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
+#include "transport/notice.h"
 
 namespace mahjong {
 namespace {
@@ -97,6 +97,8 @@ class TableClientTest : public ::testing::Test {
                 ended_ = true;
                 return true;
             }
+            // The frame hands each notice to the application's handler.
+            if (msg.message == transport::kNoticeMessage) ++handled_;
             platform::DispatchMessage(msg);
         }
         return any;
@@ -104,7 +106,7 @@ class TableClientTest : public ::testing::Test {
     bool Synced() {
         std::lock_guard lock(mu_);
         return received_ == app_->GetConnection()->RequestsSent() &&
-               sent_ == app_->Frame()->NotificationsHandled();
+               sent_ == handled_;
     }
     // Everything on its way has arrived and been handled, and the table has
     // done what fell due.
@@ -119,9 +121,9 @@ class TableClientTest : public ::testing::Test {
                 std::unique_lock lock(mu_);
                 changed_.wait_for(lock, std::chrono::milliseconds(2));
             }
-            const uint64_t before = app_->Frame()->NotificationsHandled();
+            const uint64_t before = handled_;
             server_->Poke();
-            if (!Pump() && Synced() && app_->Frame()->NotificationsHandled() == before) return true;
+            if (!Pump() && Synced() && handled_ == before) return true;
         }
     }
 
@@ -267,6 +269,7 @@ class TableClientTest : public ::testing::Test {
     std::condition_variable changed_;
     gameserver::PeerId peer_ = -1;
     uint64_t sent_ = 0, received_ = 0;
+    uint64_t handled_ = 0;  // the client's thread only
     std::map<std::pair<uint32_t, int32_t>, int> seen_;
     bool stop_ = false;
 
