@@ -15,6 +15,8 @@
 #include <set>
 #include <thread>
 
+#include "client/game_table_view.h"
+#include "client/mj_game_frame.h"
 #include "client/tests/session_fixture.h"
 #include "mahjong/app/client_app.h"
 #include "platform/clock.h"
@@ -105,8 +107,7 @@ class TableClientTest : public ::testing::Test {
     }
     bool Synced() {
         std::lock_guard lock(mu_);
-        return received_ == app_->GetConnection()->RequestsSent() &&
-               sent_ == handled_;
+        return received_ == app_->GetConnection()->RequestsSent() && sent_ == handled_;
     }
     // Everything on its way has arrived and been handled, and the table has
     // done what fell due.
@@ -250,6 +251,15 @@ class TableClientTest : public ::testing::Test {
             server_->Poke();
         }
     }
+    // Serves the client's messages until it has told `line`.
+    bool PumpUntil(const std::string& line) {
+        const auto giveUp = steady_clock::now() + kWait;
+        while (std::find(lines_.begin(), lines_.end(), line) == lines_.end()) {
+            if (ended_ || steady_clock::now() > giveUp) return false;
+            if (!Pump()) platform::MsgWaitForMultipleObjects({}, 100);
+        }
+        return true;
+    }
     int Seen(uint32_t id, int32_t kindOrCode = 0) {
         std::lock_guard lock(mu_);
         return seen_[{id, kindOrCode}];
@@ -295,6 +305,35 @@ TEST_F(TableClientTest, AHundredRoundsAgainstThreeBots) {
     EXPECT_GT(Seen(229025, 1010) + Seen(229030, 1010), 0) << "a claim lost";
     EXPECT_GT(Seen(229080, 1), 0) << "a win on a discard";
     EXPECT_GT(Seen(229080, 2), 0) << "a self-drawn win";
+}
+
+TEST_F(TableClientTest, TheFrameworksMahjongFrameHostsTheTable) {
+    auto* frame = dynamic_cast<client::CMJGameFrameWnd*>(app_->Frame());
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame->GetTableView(), nullptr);
+    ASSERT_NE(frame->GetPlayerView(), nullptr);
+    PlayRounds(1);
+    // The hall's player card reaches the application through the frame.
+    client::PlayerRecord card;
+    card.userId = 4711;
+    ASSERT_TRUE(hall_->SendPlayerCard(card));
+    EXPECT_TRUE(PumpUntil("player card 4711"));
+    // The scene's turn clock is the table's, and the frame hands its ticks
+    // to the scene: on the player's own turn the table waits for it alone.
+    auto ownTurn = [this] {
+        CTableScene& s = Scene();
+        return s.InRound() && s.TC_GetPointTo() == 6 && s.HasDrawnTile(3);
+    };
+    for (int steps = 0; !ownTurn(); ++steps) {
+        ASSERT_LT(steps, 2000);
+        ASSERT_TRUE(Settle());
+        if (!ownTurn() && !Play()) clock_.AdvanceMillis(100), server_->Poke();
+    }
+    ASSERT_NE(app_->GetTableClockTimer(), 0u);
+    EXPECT_EQ(app_->GetTableClockTimer(), Scene().RunningClockTimer());
+    const int32_t seconds = Scene().GetTurnSeconds();
+    platform::SendMessage(frame->GetSafeHwnd(), platform::WM_TIMER, app_->GetTableClockTimer());
+    EXPECT_EQ(Scene().GetTurnSeconds(), seconds - 1);
 }
 
 TEST_F(TableClientTest, ADeadReplyMakesTheClientAskForTheTableAndGoOn) {
