@@ -3,14 +3,12 @@
 // the payload), the game's own and the framework's, with clock steps in
 // between. The application has no server: every request it would send
 // fails at once.
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <string>
 
+#include "fuzz/mahjong_fuzz_app.h"
 #include "mahjong/app/client_app.h"
 
 namespace {
@@ -21,21 +19,12 @@ constexpr uint32_t kIds[] = {201160, 211040, 211080, 221050, 221160, 221170, 221
 
 mahjong::CClientApp& App() {
     static std::unique_ptr<mahjong::CClientApp> app = [] {
-        setenv("QEVO_HALL_DIR", "/nonexistent-qevo-fuzz", 1);
-        setenv("QEVO_PROGRAM_DIR", "/nonexistent-qevo-fuzz/", 1);
+        MahjongFuzzEnvironment();
         auto a = std::make_unique<mahjong::CClientApp>();
         a->SetUnattended(true);
         a->SetCommandLine("\"7|127.0.0.1|3|1|0|101|5|0|0\"");
         a->ParseLaunchLine();
-        client::HallTableState state;
-        for (int i = 0; i < 4; ++i) {
-            client::PlayerRecord p;
-            p.userId = 101 + uint32_t(i);
-            p.chair = i;
-            p.userName = "p";
-            state.seated.push_back(p);
-        }
-        a->SetTableState(state);
+        a->SetTableState(MahjongFuzzTable());
         a->SetSharedWord1(4);
         a->SetSharedWord2(4);
         return a;
@@ -50,12 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     mahjong::CClientApp& app = App();
     mahjong::CTableScene& scene = *app.GetTableScene();
     size_t at = 0;
-    while (at + 3 <= size) {
-        const uint32_t id = kIds[data[at] % (sizeof(kIds) / sizeof(kIds[0]))];
-        const size_t length =
-            std::min<size_t>(size - at - 3, size_t(data[at + 1]) << 4 | data[at + 2]);
-        std::span<const uint8_t> payload(data + at + 3, length);
-        at += 3 + length;
+    uint32_t id = 0;
+    std::span<const uint8_t> payload;
+    while (NextMahjongRecord({data, size}, at, kIds, id, payload)) {
         if (id == 0) {
             // The engine's part: the deal ended, the clock run down a step.
             scene.FinishDeal();
