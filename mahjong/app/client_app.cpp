@@ -1,7 +1,11 @@
 #include "mahjong/app/client_app.h"
 
+#include <algorithm>
 #include <string>
 
+#include "client/game_table_view.h"
+#include "client/mj_game_frame.h"
+#include "client/player_view.h"
 #include "platform/profile.h"
 
 namespace mahjong {
@@ -15,6 +19,7 @@ CClientApp::CClientApp()
 
 CClientApp::~CClientApp() {
     timerHost_.Detach();
+    card_.reset();
 }
 
 CClientApp* CClientApp::Current() {
@@ -30,6 +35,7 @@ bool CClientApp::InitInstance() {
 int CClientApp::ExitInstance() {
     SaveSettings();
     timerHost_.Detach();
+    card_.reset();
     return CMJGameApp::ExitInstance();
 }
 
@@ -41,8 +47,37 @@ bool CClientApp::CreateMainWindow() {
     return true;
 }
 
-void CClientApp::ShowPlayerInfo(const client::PlayerRecord& record) {
+void CClientApp::ShowPlayerInfo(const client::PlayerRecord& given) {
+    client::PlayerRecord record = given;
+    // A looker's card names the player it watches.
+    if (record.lookerFlag != 0) {
+        const std::string name = GetSeatName(record.chair);
+        auto field = std::span(record.image).subspan(kWatchedSeatText);
+        std::fill(field.begin(), field.end(), uint8_t(0));
+        std::copy_n(name.begin(), std::min(name.size(), field.size() - 1), field.begin());
+    }
     Emit("player card " + std::to_string(record.userId));
+    if (!card_) {
+        auto card = std::make_unique<CPlayerInfoDlg>();
+        if (!card->CreateModeless(Frame(), false)) return;
+        card_ = std::move(card);
+    }
+    card_->ShowRecord(record);
+    auto* frame = dynamic_cast<client::CMJGameFrameWnd*>(Frame());
+    if (frame && frame->GetPlayerView() && frame->GetTableView())
+        card_->ShowBeside(frame->GetPlayerView()->GetWindowRect().left,
+                          frame->GetTableView()->GetWindowRect().top);
+    else
+        card_->ShowWindow(platform::SW_SHOW);
+}
+
+void CClientApp::ShowSettingsDialog() {
+    CGameSettingsDlg box;
+    box.silence = silence_;
+    box.rejectLookOn = rejectKanPaiAsk_;
+    box.quickCatch = quickCatch_;
+    if (box.DoModal(Frame()) == platform::IDOK)
+        SetSettings(box.silence, box.rejectLookOn, box.quickCatch);
 }
 
 void CClientApp::LoadSettings() {

@@ -17,6 +17,7 @@
 #include "mahjong/app/scene_timer_host.h"
 #include "mahjong/app/seat_panel.h"
 #include "mahjong/app/table_logic.h"
+#include "mahjong/panes/player_dialogs.h"
 #include "mahjong/scene/table_scene.h"
 
 namespace mahjong {
@@ -52,10 +53,13 @@ class CClientApp : public client::CMJGameApp {
     CSeatPanel* GetSeatPanel() override { return &panel_; }
     CTableLogic* GetTableLogic() override { return &logic_; }
     bool CreateMainWindow() override;
-    // The hall's player card, through the main frame; the card window comes
-    // with this game's dialogs; until then the card is told as a line.
+    // The hall's player card (through the main frame): one modeless card,
+    // made on first use, left of the right-hand column.
     void ShowPlayerInfo(const client::PlayerRecord& record) override;
     uint32_t GetRejectKanPaiAsk() override { return rejectKanPaiAsk_ != 0 ? 1 : 0; }
+    // The three play options in a modal box; OK stores them.
+    void ShowSettingsDialog() override;
+    CPlayerInfoDlg* PlayerCard() const { return card_.get(); }
 
     // [GAMESET] QuickCatch, Silence, RejectKanPaiAsk of the program INI.
     void LoadSettings();
@@ -81,6 +85,7 @@ class CClientApp : public client::CMJGameApp {
     int32_t quickCatch_ = 0;
     std::array<int32_t, 4> exitRequests_{};
     SceneTimerHost timerHost_;
+    std::unique_ptr<CPlayerInfoDlg> card_;
 };
 
 }  // namespace mahjong

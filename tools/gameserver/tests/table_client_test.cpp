@@ -17,6 +17,7 @@
 
 #include "client/game_table_view.h"
 #include "client/mj_game_frame.h"
+#include "client/player_view.h"
 #include "client/tests/session_fixture.h"
 #include "mahjong/app/client_app.h"
 #include "platform/clock.h"
@@ -313,11 +314,24 @@ TEST_F(TableClientTest, TheFrameworksMahjongFrameHostsTheTable) {
     ASSERT_NE(frame->GetTableView(), nullptr);
     ASSERT_NE(frame->GetPlayerView(), nullptr);
     PlayRounds(1);
-    // The hall's player card reaches the application through the frame.
+    // The hall's player card reaches the application through the frame; the
+    // card stands left of the right-hand column, level with the table pane,
+    // and a looker's card names the player it watches.
     client::PlayerRecord card;
     card.userId = 4711;
+    card.userName = "looker";
+    card.lookerFlag = 1;
+    card.chair = 2;
     ASSERT_TRUE(hall_->SendPlayerCard(card));
-    EXPECT_TRUE(PumpUntil("player card 4711"));
+    ASSERT_TRUE(PumpUntil("player card 4711"));
+    const CPlayerInfoDlg* shown = app_->PlayerCard();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->IsWindowVisible());
+    EXPECT_EQ(shown->GetWindowRect().right, frame->GetPlayerView()->GetWindowRect().left - 5);
+    EXPECT_EQ(shown->GetWindowRect().top, frame->GetTableView()->GetWindowRect().top);
+    EXPECT_EQ(shown->Value(CPlayerInfoDlg::kIdName), "looker");
+    EXPECT_EQ(shown->Value(1056), app_->GetSeatName(2));
+    EXPECT_NE(app_->GetSeatName(2), "");
     // The scene's turn clock is the table's, and the frame hands its ticks
     // to the scene: on the player's own turn the table waits for it alone.
     auto ownTurn = [this] {
