@@ -237,15 +237,17 @@ void CMJTableSceneBase::ClockStep() {
         if (StateWord(kClockStarted) && left >= 1 && left <= 5)
             PlaySoundResource(29000 + uint32_t(left), 0);
         if (left == 0) OnOwnTurn();
-        return;
+    } else {
+        // A table standing still is reported by the chairs in turn, one
+        // every 10 seconds from the 30th on.
+        ++idleSeconds_;
+        if (idleSeconds_ >= 30 && idleSeconds_ % 10 == 0 && PlayerCount() > 0) {
+            const int32_t k =
+                ((idleSeconds_ - 30) / 10 + GetTableLogic()->GetBankerChair()) % PlayerCount();
+            if (k == OwnChair()) Request229405();
+        }
     }
-    // A table standing still is reported by the chairs in turn, one every
-    // 10 seconds from the 30th on.
-    ++idleSeconds_;
-    if (idleSeconds_ < 30 || idleSeconds_ % 10 != 0 || PlayerCount() <= 0) return;
-    const int32_t k =
-        ((idleSeconds_ - 30) / 10 + GetTableLogic()->GetBankerChair()) % PlayerCount();
-    if (k == OwnChair()) Request229405();
+    if (autoPlay_ > 2) AutoPlayStep();
 }
 
 void CMJTableSceneBase::OnTimer(uint32_t id) {

@@ -8,6 +8,7 @@
 #include "client/game_app.h"
 #include "client/game_session.h"
 #include "mahjong/app/client_connection.h"
+#include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"
 #include "rules/hand_count.h"
@@ -133,6 +134,7 @@ void CMJTableSceneBase::SetAutoPlay() {
     autoPlayShown_ = !autoPlayShown_;
     autoPlay_ = autoPlayShown_ ? 3 : 0;
     effects_.Add({Effect::kAutoPlay, autoPlayShown_ ? 1 : 0});
+    AddChatLine(AutoPlayChatLine(autoPlayShown_));
 }
 
 void CMJTableSceneBase::EnterSelection(int32_t mode) {

@@ -1,5 +1,6 @@
 #include "mahjong/scene/table_scene.h"
 
+#include "client/game_app.h"
 #include "rules/rule_table.h"
 #include "rules/tile.h"
 
@@ -96,6 +97,33 @@ void CTableScene::OnTimer(uint32_t id) {
         return;
     }
     StopSceneTimer(kTimerFlowerCheck);
+}
+
+void CTableScene::AutoPlayStep() {
+    // The scene's commands, as auto-play clicks them.
+    class Moves final : public AutoPlayMoves {
+      public:
+        explicit Moves(CTableScene& s) : s_(s) {}
+        bool IsOffered(int32_t button) const override { return s_.IsButtonEnabled(button); }
+        void OnHu() override { s_.OnHu(); }
+        void OnKong() override { s_.OnKong(); }
+        void OnPeng() override { s_.OnPeng(); }
+        void OnPass() override { s_.OnPass(); }
+        int32_t DoConcealedKong(int32_t tile) override { return s_.DoConcealedKong(tile); }
+        int32_t DoAddedKong(int32_t tile) override { return s_.DoAddedKong(tile); }
+        int32_t ReplaceFlower(int32_t position) override { return s_.ReplaceFlower(position); }
+        int32_t DiscardTile(int32_t position) override { return s_.DiscardTile(position); }
+
+      private:
+        CTableScene& s_;
+    } moves(*this);
+    autoPlayer_.AutoPlayStep(*this, moves);
+}
+
+void CTableScene::OnTimersStarted() {
+    if (const client::CGameApp* app = client::CGameApp::Current())
+        autoPlayer_.LoadAIWeights(app->GetIniPath());
+    CMJTableScene::OnTimersStarted();
 }
 
 void CTableScene::OnFlowersHeld() {

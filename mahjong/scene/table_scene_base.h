@@ -425,6 +425,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     virtual void AskToSeeCards();
     // Auto-play on (the word 3) or off (0).
     virtual void SetAutoPlay();
+    // One tick of auto-play while it is on (this level has none).
+    virtual void AutoPlayStep() {}
     bool IsButtonEnabled(int32_t n) const {
         return n >= kPengButton && n <= kPassButton && buttonEnabled_[size_t(n)] != 0;
     }
