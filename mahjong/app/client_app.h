@@ -25,7 +25,6 @@ namespace mahjong {
 inline constexpr char kGameName[] = "Qevo";
 inline constexpr uint32_t kDefaultServerPort = 31201;
 inline constexpr uint32_t kVersionMajor = 14, kVersionMinor = 0;
-inline constexpr int32_t kMaxExitRequests = 2;
 
 // The framework's skin settings, as this game keeps them.
 class CClientSkinSettings : public client::CSkinSettings {
