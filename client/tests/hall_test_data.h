@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "client/hall_records.h"
+#include "platform/bytes.h"
 
 namespace client::testing {
 
@@ -41,6 +42,15 @@ inline HallTableState MakeState(size_t seated, size_t lookers) {
     s.table.seatedCount = uint32_t(seated);
     s.table.lookerCount = uint32_t(lookers);
     return s;
+}
+
+// Little-endian words, as payloads carry them.
+inline std::vector<uint8_t> Words(std::initializer_list<uint32_t> words) {
+    std::vector<uint8_t> out(words.size() * 4);
+    size_t i = 0;
+    for (uint32_t w : words)
+        platform::StoreLE32(&out[4 * i++], w);
+    return out;
 }
 
 inline std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed) {

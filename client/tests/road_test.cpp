@@ -1,34 +1,21 @@
 // The whole road of the test client: in one process against the scripted
-// game server and the hall stand-in (with the clock driven), and as three
-// processes over loopback and the hall endpoint. Its main window lists the
-// road's lines on the display.
+// game server and the hall stand-in (with the clock driven), and as a process
+// of the hall stand-in's over loopback and the hall endpoint. Its main window
+// lists the road's lines on the display.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
-#include <mutex>
-#include <optional>
-#include <thread>
 
-#include "client/testapp/test_app.h"
-#include "client/tests/event_log.h"
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
-#include "platform/clock.h"
 #include "platform/gui/display.h"
-#include "platform/gui/wnd.h"
-#include "platform/message_queue.h"
 #include "platform/text.h"
-#include "tools/hall/hall_stand_in.h"
 
 extern char** environ;
 
@@ -36,84 +23,17 @@ namespace client {
 namespace {
 
 using gameserver::Reply;
+using hall::HallEvent;
 using std::chrono::milliseconds;
 using testing::Words;
 
-class RoadTest : public ::testing::Test {
+class RoadTest : public testing::RoadFixture {
   protected:
     void SetUp() override {
-        setenv("QEVO_HALL_DIR", dir_.path().c_str(), 1);
-        setenv("QEVO_SYSTEM_DIR", dir_.path().c_str(), 1);
-        setenv("QEVO_PROGRAM_DIR", dir_.path().c_str(), 1);
-        server_.SetReply(201001, Reply::With(0, Words({14, 0, 0, 0, 0, 0, 0})));
-        server_.SetReply(200110, Reply::With(200500, Words({1, 2, 3})));
-        server_.SetReply(201130, Reply::With(0));
-        ASSERT_NE(server_.Start(), 0);
-        line_ = testing::RoadLaunchLine(server_.port(), 515151, 1);
-        hall_ = std::make_unique<hall::HallStandIn>(line_);
-        hall_->TableState() = hall::MakeTableState(line_, 4, 0);
-        ASSERT_TRUE(hall_->Open());
+        RoadFixture::SetUp();
+        line_.chair = 1;
+        ASSERT_TRUE(OpenHall(4));
     }
-    void TearDown() override {
-        if (ui_.joinable()) {
-            if (frame_) platform::PostMessage(frame_, platform::WM_CLOSE);
-            ui_.join();
-        }
-        unsetenv("QEVO_HALL_DIR");
-        unsetenv("QEVO_SYSTEM_DIR");
-        unsetenv("QEVO_PROGRAM_DIR");
-    }
-
-    // Starts the client on its own user-interface thread.
-    void StartClient() {
-        std::mutex mu;
-        std::condition_variable cv;
-        bool started = false;
-        ui_ = std::thread([&, this] {
-            testapp::TestApp app([this](const std::string& l) { events_.Add(l); });
-            app.SetCommandLine(hall::BuildLaunchLine(line_));
-            const bool ok = app.InitInstance();
-            {
-                std::lock_guard lock(mu);
-                frame_ = ok ? app.Frame()->Handle() : platform::HWND{};
-                frameObject_ = ok ? app.Frame() : nullptr;
-                started = true;
-                cv.notify_all();
-            }
-            if (ok)
-                app.Run();
-            else
-                app.ExitInstance();
-        });
-        std::unique_lock lock(mu);
-        cv.wait(lock, [&] { return started; });
-    }
-    // Moves the clock until the client has written `line`.
-    bool DriveUntil(const std::string& line, int64_t stepMs) {
-        for (int i = 0; i < 100000; ++i) {
-            if (events_.WaitFor(line, milliseconds(0))) return true;
-            clock_.AdvanceMillis(stepMs);
-            std::this_thread::yield();
-        }
-        return false;
-    }
-    std::optional<gameserver::ReceivedRequest> NextRequest(uint32_t id) {
-        while (auto r = server_.WaitForRequest(testing::kWait))
-            if (r->id == id) return r;
-        return std::nullopt;
-    }
-
-    platform::testing::TempDir dir_;
-    platform::ManualClock clock_;
-    platform::ScopedClock scoped_{clock_};
-    gameserver::GameServer server_;
-    LaunchLine line_;
-    std::unique_ptr<hall::HallStandIn> hall_;
-    testing::EventLog events_;
-    std::thread ui_;
-    platform::HWND frame_;
-    // Valid while the client runs; its line list may be read from here.
-    testapp::TestFrame* frameObject_ = nullptr;
 };
 
 TEST_F(RoadTest, LaunchConnectEnterKeepAliveNotifyLeaveAndReport) {
@@ -131,8 +51,8 @@ TEST_F(RoadTest, LaunchConnectEnterKeepAliveNotifyLeaveAndReport) {
     ASSERT_TRUE(NextRequest(201001));
     auto enter = NextRequest(200110);
     ASSERT_TRUE(enter);
-    EXPECT_EQ(platform::LoadLE32(&enter->data[0]), 101u);
-    EXPECT_EQ(platform::LoadLE32(&enter->data[20]), 1u);
+    EXPECT_EQ(Words({101}), gameserver::Bytes(&enter->data[0], &enter->data[4]));
+    EXPECT_EQ(Words({1}), gameserver::Bytes(&enter->data[20], &enter->data[24]));
 
     // The keep-alive goes every 60 s of the clock, not before.
     clock_.AdvanceMillis(59999);
@@ -146,56 +66,49 @@ TEST_F(RoadTest, LaunchConnectEnterKeepAliveNotifyLeaveAndReport) {
     EXPECT_TRUE(events_.WaitFor("keep-alive"));
 
     // Notifications by id: the game's own, a framework one, one too short.
-    ASSERT_TRUE(server_.Notify(testapp::kNoteTestGame, Words({42})));
+    const std::pair<uint32_t, gameserver::Bytes> notes[] = {
+        {testapp::kNoteTestGame, Words({42})}, {testapp::kNoteTestGame, {1, 2}}, {211020, {1}}};
+    for (const auto& [id, data] : notes)
+        ASSERT_TRUE(server_.Notify(id, data));
     EXPECT_TRUE(events_.WaitFor("notification 222001 value 42"));
-    ASSERT_TRUE(server_.Notify(testapp::kNoteTestGame, {1, 2}));
     EXPECT_TRUE(events_.WaitFor("notification 222001 refused"));
-    ASSERT_TRUE(server_.Notify(211020, {1}));
     EXPECT_TRUE(events_.WaitFor("notification 211020 refused"));
     // 211025 goes on to the hall as 0x9107 with the main window and the user.
     const size_t before = hall_->Events().size();
     ASSERT_TRUE(server_.Notify(211025, Words({103})));
     ASSERT_TRUE(hall_->WaitForEvents(before + 1, 5000));
     const auto posted = hall_->Events().back();
-    EXPECT_EQ(posted.kind, hall::HallEvent::Kind::kPost);
-    EXPECT_EQ(posted.message, 0x9107u);
-    EXPECT_EQ(posted.wParam, frame_.value);
-    EXPECT_EQ(posted.lParam, 103u);
+    EXPECT_EQ(posted.kind, HallEvent::Kind::kPost);
+    EXPECT_EQ(std::tie(posted.message, posted.wParam, posted.lParam),
+              std::make_tuple(0x9107u, frame_.value, 103u));
 
     // Leaving: the leave request, then the report with the window handle.
     platform::PostMessage(frame_, platform::WM_CLOSE);
     auto leave = NextRequest(201120);
     ASSERT_TRUE(leave);
-    EXPECT_EQ(platform::LoadLE32(&leave->data[0]), 101u);
-    EXPECT_EQ(platform::LoadLE32(&leave->data[12]), 1u);
-    ASSERT_TRUE(events_.WaitFor("ended"));
-    ui_.join();
-    std::optional<hall::HallEvent> report;
-    for (const auto& e : hall_->Events())
-        if (e.kind == hall::HallEvent::Kind::kReport) report = e;
-    ASSERT_TRUE(report && report->report);
+    EXPECT_EQ(Words({101, 3, 5, 1}), gameserver::Bytes(&leave->data[0], &leave->data[16]));
+    ASSERT_TRUE(Ended());
+    const auto events = hall_->Events();
+    EXPECT_EQ(events[0].kind, HallEvent::Kind::kMainWindow);
+    const auto report = std::ranges::find(events, HallEvent::Kind::kReport, &HallEvent::kind);
+    ASSERT_TRUE(report != events.end() && report->report);
     EXPECT_EQ(report->dwData, 2u);
     EXPECT_EQ(report->report->code, frame_.value);
     EXPECT_EQ(report->report->chair, 1);
-    EXPECT_EQ(hall_->Events()[0].kind, hall::HallEvent::Kind::kMainWindow);
 }
 
 TEST_F(RoadTest, LostConnectionEndsTheClientInOrder) {
     StartClient();
     ASSERT_TRUE(events_.WaitFor("entered 1"));
     server_.Disconnect();
-    ASSERT_TRUE(events_.WaitFor("ended"));
-    ui_.join();
+    ASSERT_TRUE(Ended());
     const auto lines = events_.Lines();
     const auto at = [&](const std::string& l) {
-        return std::find(lines.begin(), lines.end(), l) - lines.begin();
+        return std::ranges::find(lines, l) - lines.begin();
     };
     EXPECT_LT(at("connection lost"), at("closed"));
     EXPECT_LT(at("closed"), at("ended"));
-    size_t reports = 0;
-    for (const auto& e : hall_->Events())
-        reports += e.kind == hall::HallEvent::Kind::kReport;
-    EXPECT_GE(reports, 1u);
+    EXPECT_GE(HallReports(), 1u);
 }
 
 TEST_F(RoadTest, VanishedHallEndsTheClient) {
@@ -203,8 +116,7 @@ TEST_F(RoadTest, VanishedHallEndsTheClient) {
     ASSERT_TRUE(events_.WaitFor("entered 1"));
     hall_->Vanish();
     ASSERT_TRUE(DriveUntil("hall gone", 100));
-    ASSERT_TRUE(events_.WaitFor("ended"));
-    ui_.join();
+    ASSERT_TRUE(Ended());
     EXPECT_EQ(events_.Count("ended"), 1u);
 }
 
@@ -214,8 +126,7 @@ TEST_F(RoadTest, EnterRefusedClosesTheClient) {
     ASSERT_TRUE(events_.WaitFor("enter failed: 没有空余的旁观位置。"));
     // The client waits before it closes, and serves the hall meanwhile: the
     // clock stands still, yet the hall's record is handled.
-    client::PlayerRecord looker = testing::MakePlayer(301, 1, 1);
-    EXPECT_TRUE(hall_->SendLooker(looker));
+    EXPECT_TRUE(hall_->SendLooker(testing::MakePlayer(301, 1, 1)));
     EXPECT_TRUE(events_.WaitFor("looker joined 301"));
     EXPECT_EQ(events_.Count("ended"), 0u);
     ASSERT_TRUE(DriveUntil("ended", 100));
@@ -232,7 +143,7 @@ TEST_F(RoadTest, MainWindowShowsTheCaptionListsTheRoadAndClosesFromItsCloseBox) 
     EXPECT_TRUE(display->IsShown(frame_.value));
     EXPECT_FALSE(display->IsPopup(frame_.value));
     EXPECT_EQ(display->Title(frame_.value), "测试牌桌");
-    std::vector<std::string> shown = frameObject_->Lines();
+    std::vector<std::string> shown = events_.Lines();
     // Without skins and portrait files: no skin, icon 151 for every chair.
     ASSERT_GE(shown.size(), 6u);
     EXPECT_EQ(shown[1], "no skin");
@@ -253,12 +164,8 @@ TEST_F(RoadTest, MainWindowShowsTheCaptionListsTheRoadAndClosesFromItsCloseBox) 
     close.window = frame_.value;
     display->Inject(close);
     ASSERT_TRUE(NextRequest(201120));
-    ASSERT_TRUE(events_.WaitFor("ended"));
-    ui_.join();
-    size_t reports = 0;
-    for (const auto& e : hall_->Events())
-        reports += e.kind == hall::HallEvent::Kind::kReport;
-    EXPECT_EQ(reports, 1u);
+    ASSERT_TRUE(Ended());
+    EXPECT_EQ(HallReports(), 1u);
     EXPECT_EQ(events_.Count("closed"), 1u);
 }
 
@@ -381,12 +288,12 @@ TEST_F(TestFrameTest, KeepsTheNewestLinesInView) {
     ExpectLinesShown(frame);
 }
 
-// ---- Three processes: the game server, the hall stand-in, the client ----
+// ---- The client as a process of the hall stand-in's ----
 
+// A program with its standard input and output on pipes.
 struct Child {
     pid_t pid = -1;
-    int in = -1;   // its stdin
-    int out = -1;  // its stdout
+    int in = -1, out = -1;
     std::string buffer;
 
     bool Spawn(const std::vector<std::string>& argv) {
@@ -409,169 +316,71 @@ struct Child {
         out = fromChild[0];
         return rc == 0;
     }
-    // The next line, waiting for it at most `ms` (a safety net).
-    std::optional<std::string> Line(int ms = 20000) {
+    // Reads lines until one starts with `prefix` (waiting 20 s at most for
+    // each, a safety net); every line read goes to `seen`.
+    std::optional<std::string> Until(const std::string& prefix, std::vector<std::string>* seen) {
         for (;;) {
             const size_t nl = buffer.find('\n');
-            if (nl != std::string::npos) {
-                std::string line = buffer.substr(0, nl);
-                buffer.erase(0, nl + 1);
-                return line;
+            if (nl == std::string::npos) {
+                pollfd p{out, POLLIN, 0};
+                char chunk[512];
+                const ssize_t n = poll(&p, 1, 20000) > 0 ? read(out, chunk, sizeof chunk) : 0;
+                if (n <= 0) return std::nullopt;
+                buffer.append(chunk, size_t(n));
+                continue;
             }
-            pollfd p{out, POLLIN, 0};
-            if (poll(&p, 1, ms) <= 0) return std::nullopt;
-            char chunk[512];
-            const ssize_t n = read(out, chunk, sizeof chunk);
-            if (n <= 0) return std::nullopt;
-            buffer.append(chunk, size_t(n));
+            std::string line = buffer.substr(0, nl);
+            buffer.erase(0, nl + 1);
+            if (seen) seen->push_back(line);
+            if (line.starts_with(prefix)) return line;
         }
     }
-    // Reads lines until one starts with `prefix`; every line read goes to `seen`.
-    std::optional<std::string> Until(const std::string& prefix, std::vector<std::string>* seen) {
-        while (auto line = Line()) {
-            if (seen) seen->push_back(*line);
-            if (line->rfind(prefix, 0) == 0) return line;
-        }
-        return std::nullopt;
-    }
-    // The end of its stdin (the hall stand-in then waits for its client).
-    void CloseInput() {
-        if (in >= 0) close(in);
-        in = -1;
-    }
-    void Say(const std::string& text) {
-        const std::string line = text + "\n";
-        (void)!write(in, line.data(), line.size());
-    }
+    void Say(const std::string& text) { (void)!write(in, (text + "\n").data(), text.size() + 1); }
     int Wait() {
-        if (in >= 0) close(in);
+        close(in);
         in = -1;
         int status = 0;
-        if (pid > 0) waitpid(pid, &status, 0);
-        pid = -1;
+        waitpid(std::exchange(pid, -1), &status, 0);
         return status;
     }
     ~Child() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            Wait();
-        }
-        if (in >= 0) close(in);
-        if (out >= 0) close(out);
+        if (pid > 0) kill(pid, SIGKILL);
+        if (pid > 0) Wait();
+        close(in);
+        close(out);
     }
 };
 
-class ProcessRoadTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        setenv("QEVO_HALL_DIR", dir_.path().c_str(), 1);
-        setenv("QEVO_SYSTEM_DIR", dir_.path().c_str(), 1);
-        setenv("QEVO_PROGRAM_DIR", dir_.path().c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("QEVO_HALL_DIR");
-        unsetenv("QEVO_SYSTEM_DIR");
-        unsetenv("QEVO_PROGRAM_DIR");
-    }
-    // Starts the game server with `script`; its port.
-    std::string StartServer(const std::string& script) {
-        dir_.Write("server.script", script);
-        if (!server_.Spawn({QEVO_GAMESERVER_PROGRAM, "--script", dir_ / "server.script"}))
-            return {};
-        auto line = server_.Line();
-        return line && line->rfind("port ", 0) == 0 ? line->substr(5) : std::string();
-    }
-    bool StartHall(const std::string& port) {
-        return hall_.Spawn({QEVO_HALL_PROGRAM, "--program", QEVO_CLIENT_TESTAPP, "--port", port,
-                            "--user", "1", "--chair", "0", "--seated", "4"});
-    }
-
-    platform::testing::TempDir dir_;
-    Child server_;
-    Child hall_;
-};
-
-constexpr char kVersion14[] =
-    "reply 201001 0 0e000000 00000000 00000000 00000000 00000000 00000000 00000000\n"
-    "reply 200110 200500 01\n";
+using ProcessRoadTest = testing::ServerFixture;
 
 TEST_F(ProcessRoadTest, EnterThenLeaveReportsToTheHall) {
-    const std::string port = StartServer(kVersion14);
-    ASSERT_FALSE(port.empty());
-    ASSERT_TRUE(StartHall(port));
+    Child hall;
+    ASSERT_TRUE(hall.Spawn({QEVO_HALL_PROGRAM, "--program", QEVO_CLIENT_TESTAPP, "--port",
+                            std::to_string(server_.port()), "--user", "1", "--chair", "0",
+                            "--seated", "4"}));
     std::vector<std::string> seen;
-    ASSERT_TRUE(hall_.Until("client: entered 1", &seen));
-    hall_.Say("left 2 1");  // another player leaves: the seated client tells the server
-    ASSERT_TRUE(hall_.Until("client: player left 2", &seen));
-    hall_.Say("quit");  // the hall goes; the client ends with it
-    ASSERT_TRUE(hall_.Until("client: hall gone", &seen));
-    ASSERT_TRUE(hall_.Until("exit ", &seen));
-    EXPECT_EQ(hall_.Wait(), 0);
-    bool connected = false, mainWindow = false;
-    for (const auto& l : seen) {
-        connected |= l == "client: connected";
-        mainWindow |= l.rfind("main-window ", 0) == 0;
-    }
-    EXPECT_TRUE(connected);
-    EXPECT_TRUE(mainWindow);
-}
-
-TEST_F(ProcessRoadTest, VersionOutcomesReportZeroToTheHall) {
-    struct Case {
-        const char* version;
-        const char* text;
-    } cases[] = {
-        {"0f000000 00000000", "您的游戏程序太旧了,必须下载新的程序才能玩游戏。"},
-        {"0d000000 05000000", "服务正在更新中，请稍候再试。"},
-        {"0e000000 01000000", "您的游戏程序需要更新。"},
-    };
-    for (const auto& c : cases) {
-        Child server, hall;
-        dir_.Write("server.script", std::string("reply 201001 0 ") + c.version +
-                                        " 00000000 00000000 00000000 00000000 00000000\n");
-        ASSERT_TRUE(server.Spawn({QEVO_GAMESERVER_PROGRAM, "--script", dir_ / "server.script"}));
-        auto portLine = server.Line();
-        ASSERT_TRUE(portLine && portLine->rfind("port ", 0) == 0);
-        ASSERT_TRUE(hall.Spawn(
-            {QEVO_HALL_PROGRAM, "--program", QEVO_CLIENT_TESTAPP, "--port", portLine->substr(5)}));
-        std::vector<std::string> seen;
-        auto report = hall.Until("report ", &seen);
-        ASSERT_TRUE(report) << c.version;
-        EXPECT_NE(report->find("type 2 code 0 "), std::string::npos) << *report;
-        auto failed = hall.Until("client: start failed", &seen);
-        ASSERT_TRUE(failed);
-        EXPECT_EQ(*failed, std::string("client: start failed: ") + platform::GbkToUtf8(c.text));
-        hall.CloseInput();
-        ASSERT_TRUE(hall.Until("exit 1", &seen));
-        hall.Wait();
-    }
+    ASSERT_TRUE(hall.Until("client: entered 1", &seen));
+    hall.Say("left 2 1");  // another player leaves: the seated client tells the server
+    ASSERT_TRUE(hall.Until("client: player left 2", &seen));
+    hall.Say("quit");  // the hall goes; the client ends with it
+    ASSERT_TRUE(hall.Until("client: hall gone", &seen));
+    ASSERT_TRUE(hall.Until("exit ", &seen));
+    EXPECT_EQ(hall.Wait(), 0);
+    EXPECT_EQ(std::ranges::count(seen, "client: connected"), 1);
+    EXPECT_EQ(std::ranges::count_if(seen, [](auto& l) { return l.starts_with("main-window "); }),
+              1);
 }
 
 TEST_F(ProcessRoadTest, ShortLaunchLineAsksForTheHallAndEnds) {
     Child client;
     ASSERT_TRUE(client.Spawn({QEVO_CLIENT_TESTAPP, "\"7|127.0.0.1|3|4|5|6|7|8\""}));
-    auto asked = client.Line();
-    ASSERT_TRUE(asked);
-    EXPECT_EQ(*asked, "client: message box: " +
-                          platform::GbkToUtf8("该程序必须从游戏大厅中启动,是否启动游戏大厅？"));
-    auto failed = client.Line();
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(*failed, "client: start failed");
-    EXPECT_EQ(WEXITSTATUS(client.Wait()), 1);
-}
-
-TEST_F(ProcessRoadTest, LostConnectionEndsTheClient) {
-    const std::string port = StartServer(kVersion14);
-    ASSERT_FALSE(port.empty());
-    ASSERT_TRUE(StartHall(port));
     std::vector<std::string> seen;
-    ASSERT_TRUE(hall_.Until("client: entered 1", &seen));
-    kill(server_.pid, SIGTERM);  // the server closes its sockets and ends
-    ASSERT_TRUE(hall_.Until("client: connection lost", &seen));
-    ASSERT_TRUE(hall_.Until("report ", &seen));
-    ASSERT_TRUE(hall_.Until("client: ended", &seen));
-    hall_.CloseInput();
-    ASSERT_TRUE(hall_.Until("exit 0", &seen));
+    ASSERT_TRUE(client.Until("client: start failed", &seen));
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "client: message box: " +
+                            platform::GbkToUtf8("该程序必须从游戏大厅中启动,是否启动游戏大厅？"),
+                        "client: start failed"}));
+    EXPECT_EQ(WEXITSTATUS(client.Wait()), 1);
 }
 
 }  // namespace
