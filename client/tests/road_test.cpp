@@ -1,23 +1,14 @@
-// The whole road of the test client: in one process against the scripted
-// game server and the hall stand-in (with the clock driven), and as a process
-// of the hall stand-in's over loopback and the hall endpoint. Its main window
-// lists the road's lines on the display.
-#include <fcntl.h>
+// The whole road of the test client against the scripted game server and the
+// hall stand-in: in this process (with the clock driven), and as a program
+// the hall starts. Its main window lists the road's lines on the display.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
 #include "platform/gui/display.h"
-#include "platform/text.h"
-
-extern char** environ;
+#include "platform/process.h"
 
 namespace client {
 namespace {
@@ -288,99 +279,27 @@ TEST_F(TestFrameTest, KeepsTheNewestLinesInView) {
     ExpectLinesShown(frame);
 }
 
-// ---- The client as a process of the hall stand-in's ----
+// ---- The client as a program the hall stand-in starts ----
 
-// A program with its standard input and output on pipes.
-struct Child {
-    pid_t pid = -1;
-    int in = -1, out = -1;
-    std::string buffer;
-
-    bool Spawn(const std::vector<std::string>& argv) {
-        setenv("QEVO_HEADLESS", "1", 1);  // the client never opens a real window here
-        int toChild[2], fromChild[2];
-        if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) return false;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(toChild[0]);
-        close(fromChild[1]);
-        in = toChild[1];
-        out = fromChild[0];
-        return rc == 0;
-    }
-    // Reads lines until one starts with `prefix` (waiting 20 s at most for
-    // each, a safety net); every line read goes to `seen`.
-    std::optional<std::string> Until(const std::string& prefix, std::vector<std::string>* seen) {
-        for (;;) {
-            const size_t nl = buffer.find('\n');
-            if (nl == std::string::npos) {
-                pollfd p{out, POLLIN, 0};
-                char chunk[512];
-                const ssize_t n = poll(&p, 1, 20000) > 0 ? read(out, chunk, sizeof chunk) : 0;
-                if (n <= 0) return std::nullopt;
-                buffer.append(chunk, size_t(n));
-                continue;
-            }
-            std::string line = buffer.substr(0, nl);
-            buffer.erase(0, nl + 1);
-            if (seen) seen->push_back(line);
-            if (line.starts_with(prefix)) return line;
-        }
-    }
-    void Say(const std::string& text) { (void)!write(in, (text + "\n").data(), text.size() + 1); }
-    int Wait() {
-        close(in);
-        in = -1;
-        int status = 0;
-        waitpid(std::exchange(pid, -1), &status, 0);
-        return status;
-    }
-    ~Child() {
-        if (pid > 0) kill(pid, SIGKILL);
-        if (pid > 0) Wait();
-        close(in);
-        close(out);
-    }
-};
-
-using ProcessRoadTest = testing::ServerFixture;
-
-TEST_F(ProcessRoadTest, EnterThenLeaveReportsToTheHall) {
-    Child hall;
-    ASSERT_TRUE(hall.Spawn({QEVO_HALL_PROGRAM, "--program", QEVO_CLIENT_TESTAPP, "--port",
-                            std::to_string(server_.port()), "--user", "1", "--chair", "0",
-                            "--seated", "4"}));
-    std::vector<std::string> seen;
-    ASSERT_TRUE(hall.Until("client: entered 1", &seen));
-    hall.Say("left 2 1");  // another player leaves: the seated client tells the server
-    ASSERT_TRUE(hall.Until("client: player left 2", &seen));
-    hall.Say("quit");  // the hall goes; the client ends with it
-    ASSERT_TRUE(hall.Until("client: hall gone", &seen));
-    ASSERT_TRUE(hall.Until("exit ", &seen));
-    EXPECT_EQ(hall.Wait(), 0);
-    EXPECT_EQ(std::ranges::count(seen, "client: connected"), 1);
-    EXPECT_EQ(std::ranges::count_if(seen, [](auto& l) { return l.starts_with("main-window "); }),
+TEST_F(RoadTest, AsAProgramItEntersPassesOnLeaversAndEndsWithTheHall) {
+    setenv("QEVO_HEADLESS", "1", 1);  // the client never opens a real window here
+    line_.chair = 0;
+    ASSERT_TRUE(OpenHall(4));
+    ASSERT_GT(hall_->Start({QEVO_CLIENT_TESTAPP}), 0);
+    ASSERT_TRUE(NextRequest(200110));  // entered, so the hall knows the main window
+    // Another player leaves: the seated client tells the server.
+    ASSERT_TRUE(hall_->SendPlayerLeft(102, 1));
+    auto leave = NextRequest(201120);
+    ASSERT_TRUE(leave);
+    EXPECT_EQ(Words({102, 3, 5, 1}), gameserver::Bytes(&leave->data[0], &leave->data[16]));
+    hall_->Vanish();  // the hall goes; the client ends with it
+    EXPECT_EQ(hall_->WaitForExit(), 0);
+    EXPECT_EQ(hall_->Events()[0].kind, HallEvent::Kind::kMainWindow);
+    // A launch line that is not the hall's: the client asks (and, as a
+    // test client, is told No) and ends.
+    EXPECT_EQ(platform::RunProcess(QEVO_CLIENT_TESTAPP,
+                                   std::vector<std::string>{"\"7|127.0.0.1|3|4|5|6|7|8\""}),
               1);
-}
-
-TEST_F(ProcessRoadTest, ShortLaunchLineAsksForTheHallAndEnds) {
-    Child client;
-    ASSERT_TRUE(client.Spawn({QEVO_CLIENT_TESTAPP, "\"7|127.0.0.1|3|4|5|6|7|8\""}));
-    std::vector<std::string> seen;
-    ASSERT_TRUE(client.Until("client: start failed", &seen));
-    EXPECT_EQ(seen, (std::vector<std::string>{
-                        "client: message box: " +
-                            platform::GbkToUtf8("该程序必须从游戏大厅中启动,是否启动游戏大厅？"),
-                        "client: start failed"}));
-    EXPECT_EQ(WEXITSTATUS(client.Wait()), 1);
 }
 
 }  // namespace
