@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <future>
+#include <tuple>
 
 #include "client/tests/session_fixture.h"
 #include "platform/gui/wait_cursor.h"
@@ -19,6 +20,17 @@ using testing::SessionFixture;
 using testing::Words;
 
 constexpr char kBusy[] = "服务器繁忙，请稍候再试。";
+
+using Answer = std::tuple<bool, std::string, uint32_t>;  // outcome, text, result code
+
+// A request without payload, waited for; `result` as it was before.
+Answer SendAndWait(CGameSession& s, uint32_t id, uint32_t result = 0) {
+    std::string text;
+    uint32_t length = 0;
+    std::unique_ptr<uint8_t[]> reply;
+    const bool ok = s.SendRequestAndWait(text, id, &length, nullptr, &result, &reply, true);
+    return {ok, text, result};
+}
 
 Bytes Slice(const Bytes& b, size_t from, size_t to) {
     return Bytes(b.begin() + long(from), b.begin() + long(std::min(to, b.size())));
@@ -55,13 +67,7 @@ TEST(SessionTablesTest, ResultTextsAndRequestTimeouts) {
 }
 
 TEST_F(SessionFixture, ConnectionLostBeforeRequestSendsNothing) {
-    std::string text;
-    uint32_t length = 0, result = 0;
-    std::unique_ptr<uint8_t[]> reply;
-    EXPECT_FALSE(
-        app_.session.SendRequestAndWait(text, 201001, &length, nullptr, &result, &reply, true));
-    EXPECT_EQ(result, 1031u);
-    EXPECT_EQ(text, "与服务器连接已经断开。");
+    EXPECT_EQ(SendAndWait(app_.session, 201001), Answer(false, "与服务器连接已经断开。", 1031));
     EXPECT_FALSE(server_.WaitForClient(milliseconds(0)));
 }
 
@@ -110,31 +116,20 @@ TEST_F(SessionFixture, UnansweredRequestsTimeOutOnTheClock) {
     const struct {
         uint32_t id;
         int64_t ms;
-        std::function<bool(CGameSession&, std::string&)> call;
-        const char* text;
+        Answer answer;
     } cases[] = {
-        {201001, 15000,
-         [](CGameSession& s, std::string& text) {
-             uint32_t major = 0, minor = 0;
-             return s.CheckVersion(text, &major, &minor);
-         },
-         kBusy},
-        {201130, 5000,
-         [](CGameSession& s, std::string& text) {
-             uint32_t length = 0, result = 0;
-             std::unique_ptr<uint8_t[]> reply;
-             const bool ok =
-                 s.SendRequestAndWait(text, 201130, &length, nullptr, &result, &reply, true);
-             EXPECT_EQ(result, 1030u);
-             return ok;
-         },
-         "请求处理超时。"},
+        {201001, 15000, {false, kBusy, 0}},  // the version check
+        {201130, 5000, {false, "请求处理超时。", 1030}},
     };
     ASSERT_TRUE(Connect());
     for (const auto& c : cases) {
         server_.SetReply(c.id, Reply::Silent());
-        std::string text;
-        auto done = std::async(std::launch::async, [&] { return c.call(app_.session, text); });
+        auto done = std::async(std::launch::async, [&] {
+            if (c.id != 201001) return SendAndWait(app_.session, c.id);
+            std::string text;
+            uint32_t major = 0, minor = 0;
+            return Answer(app_.session.CheckVersion(text, &major, &minor), text, 0);
+        });
         ASSERT_TRUE(server_.WaitForRequest(testing::kWait));
         // The hourglass shows while the request waits, and goes with it.
         EXPECT_EQ(platform::WaitCursorCount(), 1);
@@ -142,9 +137,8 @@ TEST_F(SessionFixture, UnansweredRequestsTimeOutOnTheClock) {
         EXPECT_EQ(done.wait_for(milliseconds(30)), std::future_status::timeout) << c.id;
         clock_.AdvanceMillis(1);
         ASSERT_EQ(done.wait_for(testing::kWait), std::future_status::ready) << c.id;
-        EXPECT_FALSE(done.get());
+        EXPECT_EQ(done.get(), c.answer);
         EXPECT_EQ(platform::WaitCursorCount(), 0);
-        EXPECT_EQ(text, c.text);
     }
 }
 
@@ -163,12 +157,7 @@ class FailingSession : public CGameSession {
 
 TEST(SessionSendFailureTest, NoStaleResultSurvivesAFailedSend) {
     FailingSession session;
-    std::string text;
-    uint32_t length = 0, result = 200500;
-    std::unique_ptr<uint8_t[]> reply;
-    EXPECT_FALSE(session.SendRequestAndWait(text, 200110, &length, nullptr, &result, &reply, true));
-    EXPECT_EQ(text, "请求发送失败。");
-    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(SendAndWait(session, 200110, 200500), Answer(false, "请求发送失败。", 0));
 }
 
 TEST_F(SessionFixture, EnterGameSendsTheEnterPayloadAndStoresTheReply) {
@@ -301,27 +290,6 @@ TEST_F(SessionFixture, GameRunningAndTableData) {
     server_.SetReply(201140, Reply::With(11, Words({1})));
     EXPECT_FALSE(app_.session.RequestTableData());
     EXPECT_EQ(app_.table[0], 9);
-}
-
-TEST_F(SessionFixture, ProxySettingsFromTheHallFile) {
-    const std::string file = dir_ / "GameHall.ini";
-    CGameSession& s = app_.session;
-    s.LoadProxySettings(file);
-    EXPECT_EQ(std::tie(s.Proxy().need, s.Proxy().port, s.Proxy().type),
-              std::make_tuple(0u, 1080u, 3u));
-    EXPECT_EQ(s.GetProxyName(), "");
-    dir_.Write("GameHall.ini",
-               "[PROXY]\r\nNeed=1\r\nPort=3128\r\nSock=4\r\nHost=proxy.example\r\nUser=u\r\n"
-               "pwd=p\r\n");
-    s.LoadProxySettings(file);
-    EXPECT_EQ(std::tie(s.Proxy().need, s.Proxy().port, s.Proxy().type, s.Proxy().user,
-                       s.Proxy().password),
-              std::make_tuple(1u, 3128u, 4u, "u", "p"));
-    EXPECT_EQ(s.GetProxyName(), "proxy.example");
-
-    int proxyFailed = 0;
-    EXPECT_FALSE(s.Connect("", "127.0.0.1", server_.port(), &proxyFailed));
-    EXPECT_EQ(proxyFailed, 1);
 }
 
 }  // namespace

@@ -29,72 +29,31 @@ Bytes RoomBytes(const RoomRecord& r) {
     return out;
 }
 
+// `words` holds offset, word, offset, word, ...
+void ExpectAt(const Bytes& bytes, size_t size, std::initializer_list<uint32_t> words,
+              std::initializer_list<std::pair<size_t, std::string>> texts) {
+    ASSERT_EQ(bytes.size(), size);
+    for (auto w = words.begin(); w != words.end(); w += 2)
+        EXPECT_EQ(platform::LoadLE32(&bytes[w[0]]), w[1]) << "@" << w[0];
+    for (const auto& [offset, text] : texts)
+        EXPECT_EQ(TextAt(bytes, offset), text) << "@" << offset;
+}
+
 // Each record against the offsets the hall writes its words and texts at.
 TEST(HallRecordLayout, FieldsSitAtTheirOffsets) {
-    const PlayerRecord player{.userId = 0x01020304,
-                              .flags = 0x1000,
-                              .userName = "alice",
-                              .nickname = "小白",
-                              .portrait = 18,
-                              .silver = -20,
-                              .word21 = 21,
-                              .levelTitle = "title",
-                              .score = -26,
-                              .chair = 3,
-                              .lookerFlag = 1,
-                              .friendFlag = 40,
-                              .unwelcomeFlag = 41,
-                              .knownFlag = 42};
-    const RoomRecord room{.noticeFileNumber = 3,
-                          .options = 0x4004,
-                          .zoneName = "zone",
-                          .advertHost = "ads",
-                          .noticeHost = "notes",
-                          .roomName = "room",
-                          .noticePeriod = 70,
-                          .word73 = 73,
-                          .word74 = 74,
-                          .words76to79 = {76, 77, 78, 79}};
-    const struct {
-        const char* name;
-        Bytes bytes;
-        size_t size;
-        std::vector<std::pair<size_t, uint32_t>> words;
-        std::vector<std::pair<size_t, std::string>> texts;
-    } cases[] = {
-        {"player",
-         player.Encode(),
-         kPlayerRecordSize,
-         {{0, 0x01020304},
-          {4, 0x1000},
-          {72, 18},
-          {80, uint32_t(-20)},
-          {84, 21},
-          {104, uint32_t(-26)},
-          {144, 3},
-          {148, 1},
-          {160, 40},
-          {164, 41},
-          {168, 42}},
-         {{20, "alice"}, {52, "小白"}, {88, "title"}}},
-        {"room",
-         RoomBytes(room),
-         kRoomRecordSize,
-         {{12, 3}, {16, 0x4004}, {280, 70}, {292, 73}, {296, 74}, {304, 76}, {316, 79}},
-         {{20, "zone"}, {84, "ads"}, {148, "notes"}, {212, "room"}}},
-        {"table state: head, seated, lookers",
-         MakeState(2, 3).Encode(),
-         620 + 320 * 5,
-         {{444 + 8, 2}, {444 + 12, 3}, {620, 101}, {940, 102}, {1260, 201}, {1900, 203}},
-         {{20, "东区"}}},
-    };
-    for (const auto& c : cases) {
-        ASSERT_EQ(c.bytes.size(), c.size) << c.name;
-        for (const auto& [offset, word] : c.words)
-            EXPECT_EQ(platform::LoadLE32(&c.bytes[offset]), word) << c.name << " @" << offset;
-        for (const auto& [offset, text] : c.texts)
-            EXPECT_EQ(TextAt(c.bytes, offset), text) << c.name << " @" << offset;
-    }
+    const PlayerRecord player{0x01020304, 0x1000, "alice", "小白", 18, -20, 21,
+                              "title",    -26,    3,       1,      40, 41,  42};
+    ExpectAt(player.Encode(), kPlayerRecordSize,
+             {0, 0x01020304, 4, 0x1000, 72, 18,  80, uint32_t(-20), 84, 21, 104, uint32_t(-26), 144,
+              3, 148,        1, 160,    40, 164, 41, 168,           42},
+             {{20, "alice"}, {52, "小白"}, {88, "title"}});
+    const RoomRecord room{3, 0x4004, "zone", "ads", "notes", "room", 70, 73, 74, {76, 77, 78, 79}};
+    ExpectAt(RoomBytes(room), kRoomRecordSize,
+             {12, 3, 16, 0x4004, 280, 70, 292, 73, 296, 74, 304, 76, 316, 79},
+             {{20, "zone"}, {84, "ads"}, {148, "notes"}, {212, "room"}});
+    // The table state: the head (with the counts), the seated, the lookers.
+    ExpectAt(MakeState(2, 3).Encode(), HallTableState::SizeFor(2, 3),
+             {452, 2, 456, 3, 620, 101, 940, 102, 1260, 201, 1900, 203}, {});
     EXPECT_EQ(HallTableState::SizeFor(2, 3), 620u + 320 * 5);
 
     // The short records are their words in order; the report ends in zeros.
