@@ -8,8 +8,9 @@
 
 #include "client/tests/ui_fixture.h"
 #include "platform/clock.h"
+#include "platform/gui/sys_colors.h"
 #include "platform/gui/virtual_keys.h"
-#include "platform/tests/temp_dir.h"
+#include "tools/assetgen/writers.h"
 
 namespace client {
 namespace {
@@ -63,36 +64,54 @@ TEST(TimedMessageBoxTest, SpaceAndEnterChooseOkEvenWithCancel) {
     }
 }
 
-TEST(WaitDlgTest, SkinsSetItsLookAndItHidesOnTheClockOrWhenClosed) {
-    platform::testing::TempDir dir;
-    CWaitDlg dlg;
-    dir.Write("skin.ini", "[CommColors]\r\nWaitBarfg=1 2 3\r\n");
-    dlg.LoadSkin(dir / "skin.ini");
-    EXPECT_EQ(dlg.Snapshot().backgroundPath, "");
-    EXPECT_EQ(dlg.Snapshot().barForeground, 0x030201u);
-    EXPECT_EQ(dlg.Snapshot().barBackground, 0x429473u);
-    dir.Write("skin.ini", "[BitmapResource]\r\nCommDlgBK=wait.bmp\r\n");
-    dlg.LoadSkin(dir / "skin.ini");
-    EXPECT_EQ(dlg.Snapshot().backgroundPath, dir / "wait.bmp");
-    EXPECT_EQ(dlg.Snapshot().barForeground, 0x1A462Eu);
-
+// The skin's picture and bar colour are drawn (a skin without them gives the
+// button face and the default colours); it hides on the clock or when closed.
+TEST(WaitDlgTest, PaintsTheSkinAndHidesOnTheClockOrWhenClosed) {
+    testing::UiFixture ui(false);
     platform::ManualClock clock;
     platform::ScopedClock scoped(clock);
-    ASSERT_TRUE(dlg.CreateModeless(nullptr));
-    dlg.SetText("a", 0);  // no seconds: shown until hidden
-    clock.AdvanceMillis(1'000'000);
-    testing::Pump();
-    EXPECT_TRUE(dlg.IsWindowVisible());
-    platform::SendMessage(dlg.Handle(), platform::WM_CLOSE);
-    EXPECT_TRUE(platform::IsWindow(dlg.Handle()));
-    EXPECT_FALSE(dlg.IsWindowVisible());
+    platform::Surface picture(320, 90);
+    picture.Fill(platform::PixelOf(0x00C000));
+    picture.Set(1, 1, platform::PixelOf(0x0000C0));
+    ASSERT_TRUE(assetgen::WriteBmp(ui.dir / "wait.bmp", picture));
+    CWaitDlg dlg;
+    ASSERT_TRUE(dlg.CreateModeless(nullptr, false));
+    for (const bool withPicture : {true, false}) {
+        ui.dir.Write("skin.ini", withPicture ? "[BitmapResource]\r\nCommDlgBK=wait.bmp\r\n"
+                                             : "[CommColors]\r\nWaitBarfg=30 60 140\r\n");
+        platform::PostMessage(dlg.GetSafeHwnd(), kMsgSkinChanged, 0, 0,
+                              platform::Payload::Make<std::string>(ui.dir / "skin.ini"));
+        testing::Pump();
+        const auto state = dlg.Snapshot();
+        EXPECT_EQ(state.backgroundPath, withPicture ? ui.dir / "wait.bmp" : "");
+        const uint32_t bar = withPicture ? 0x1A462E : 0x8C3C1E;
+        EXPECT_EQ(std::make_tuple(state.barForeground, state.barBackground),
+                  std::make_tuple(bar, 0x429473u));
+        EXPECT_FALSE(dlg.Bar().Running());
+        dlg.SetText("正在连接服务器...", 0);
+        testing::Pump();
+        EXPECT_TRUE(dlg.Bar().Running());  // showing starts the bar
+        const platform::Surface& shown = *dlg.BackBuffer();
+        EXPECT_EQ(platform::ColorOf(shown.At(1, 1)),
+                  withPicture ? 0x0000C0u : platform::GetSysColor(platform::COLOR_BTNFACE));
+        EXPECT_EQ(platform::ColorOf(shown.At(300, 80)),
+                  withPicture ? 0x00C000u : platform::GetSysColor(platform::COLOR_BTNFACE));
+        EXPECT_EQ(platform::ColorOf(shown.At(60 + 3 * 33 + 10, 60)), bar);  // the bar's base cell
+        EXPECT_EQ(ui.display->Raised(), dlg.GetSafeHwnd().value);
+        clock.AdvanceMillis(1'000'000);  // no seconds: shown until hidden
+        testing::Pump();
+        EXPECT_TRUE(dlg.IsWindowVisible());
+        platform::SendMessage(dlg.Handle(), platform::WM_CLOSE);
+        EXPECT_TRUE(platform::IsWindow(dlg.Handle()));
+        EXPECT_FALSE(dlg.IsWindowVisible());
+        EXPECT_FALSE(dlg.Bar().Running());
+    }
     dlg.SetText("b", 2);
     EXPECT_TRUE(dlg.Snapshot().visible);
     clock.AdvanceMillis(2000);
     testing::Pump();
     EXPECT_FALSE(dlg.Snapshot().visible);
     EXPECT_FALSE(dlg.IsWindowVisible());
-    EXPECT_EQ(dlg.Snapshot().text, "b");
     EXPECT_EQ(dlg.GetDlgItem(CWaitDlg::kIdText)->GetWindowText(), "b");
 }
 
