@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "client/tests/session_fixture.h"
-#include "transport/tests/proxy_test_util.h"
+#include "tools/proxypeer/daemons.h"
+#include "tools/proxypeer/proxy_peer.h"
 
 namespace client {
 namespace {
@@ -12,7 +13,7 @@ class ProxyRoadTest : public testing::RoadFixture {
   protected:
     void SetUp() override {
         RoadFixture::SetUp();
-        proxyPort_ = transport::testing::FreePort();
+        proxyPort_ = proxypeer::FreePort();
         dir_.Write("tinyproxy.conf", "Port " + std::to_string(proxyPort_) +
                                          "\nListen 127.0.0.1\nTimeout 60\nAllow 127.0.0.1\n"
                                          "BasicAuth qevo secret-9\nLogLevel Connect\nLogFile \"" +
@@ -32,7 +33,7 @@ class ProxyRoadTest : public testing::RoadFixture {
                                        "\r\nUser=qevo\r\npwd=" + password + "\r\n");
     }
 
-    transport::testing::Daemon proxy_;
+    proxypeer::Daemon proxy_;
     uint16_t proxyPort_ = 0;
 };
 

@@ -97,6 +97,8 @@ class Display {
     virtual SIZE Dpi() const { return {96, 96}; }
     // Puts a shown window above the others and gives it the input.
     virtual void RaiseWindow(DisplayWindowId /*id*/) {}
+    // Moves the pointer to a point of the screen.
+    virtual void WarpPointer(POINT /*screen*/) {}
 };
 
 // A display without a screen: it keeps the last presented pixels of each
@@ -119,8 +121,10 @@ class HeadlessDisplay final : public Display {
     RECT WorkArea() const override;
     SIZE Dpi() const override;
     void RaiseWindow(DisplayWindowId id) override;
+    void WarpPointer(POINT screen) override;
 
     // Test side.
+    POINT Warped() const;            // where the pointer was put last
     DisplayWindowId Raised() const;  // the window raised last, 0 for none
     void SetDpi(SIZE dpi);
     void Inject(const InputEvent& event);

@@ -22,6 +22,7 @@ struct HeadlessDisplay::State {
     std::map<DisplayWindowId, Window> windows;
     int cursor = IDC_ARROW;
     SIZE dpi{96, 96};
+    POINT warped{};
     DisplayWindowId raised = 0;
 
     const Window* Find(DisplayWindowId id) const {
@@ -118,6 +119,16 @@ void HeadlessDisplay::SetDpi(SIZE dpi) {
 void HeadlessDisplay::RaiseWindow(DisplayWindowId id) {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->raised = id;
+}
+
+void HeadlessDisplay::WarpPointer(POINT screen) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->warped = screen;
+}
+
+POINT HeadlessDisplay::Warped() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->warped;
 }
 
 DisplayWindowId HeadlessDisplay::Raised() const {

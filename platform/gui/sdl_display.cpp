@@ -209,6 +209,10 @@ class SdlDisplay final : public Display {
         });
     }
 
+    void WarpPointer(POINT screen) override {
+        Run([&] { SDL_WarpMouseGlobal(screen.x, screen.y); });
+    }
+
   private:
     static int DpiStep(float dots) {
         const int steps = int((dots - 96.0f) / 24.0f + 0.5f);

@@ -133,6 +133,11 @@ POINT GetCursorPos() {
     return {int32_t(packed >> 32), int32_t(packed & 0xFFFFFFFF)};
 }
 
+void SetCursorPos(POINT screen) {
+    g_cursorPos = int64_t(screen.x) << 32 | uint32_t(screen.y);
+    if (std::shared_ptr<Display> display = GetDisplay()) display->WarpPointer(screen);
+}
+
 bool SetForegroundWindow(HWND hwnd) {
     CWnd* window = CWnd::FromHandle(hwnd);
     if (!window) return false;

@@ -186,6 +186,8 @@ HWND GetForegroundWindow();
 
 // Where the pointer was last seen, in screen coordinates.
 POINT GetCursorPos();
+// Puts the pointer at a point of the screen; the display reports the move.
+void SetCursorPos(POINT screen);
 
 // Sets the cursor shown; answers the previous one.
 HCURSOR SetCursor(HCURSOR cursor);

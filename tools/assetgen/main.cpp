@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     if (root.empty() || root.back() != '/') root += '/';
     const bool ok = assetgen::MakeProgramResources(root) && assetgen::MakeSkins(root) &&
                     assetgen::MakeFaces(root) && assetgen::MakePortraits(root) &&
-                    assetgen::MakeWebPictures(root);
+                    assetgen::MakeEngineSounds(root) && assetgen::MakeWebPictures(root);
     if (!ok) std::fprintf(stderr, "assetgen: cannot write under %s\n", root.c_str());
     return ok ? 0 : 1;
 }

@@ -8,14 +8,13 @@
 #include "platform/gui/menu.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/families.h"
+#include "tools/assetgen/tones.h"
 #include "tools/assetgen/writers.h"
 
 namespace assetgen {
 
 using platform::RGB;
 namespace {
-
-constexpr int kRate = 22050;
 
 platform::Surface PortraitIcon(int side) {
     platform::Surface s(side, side);  // clear
@@ -34,21 +33,6 @@ platform::Surface ProgramIcon(int side) {
                 {.face = "宋体", .height = -(side * 3 / 4), .weight = platform::FW_BOLD},
                 RGB(200, 20, 20));
     return s;
-}
-
-// A tone of `ms` milliseconds through the given frequencies in turn, with
-// a quick attack and an exponential decay on each.
-std::vector<double> Tones(std::initializer_list<double> hertz, int ms) {
-    std::vector<double> out;
-    for (double f : hertz) {
-        const int n = kRate * ms / 1000;
-        for (int i = 0; i < n; ++i) {
-            const double t = double(i) / kRate;
-            const double envelope = std::min(1.0, i / 80.0) * std::exp(-6.0 * i / n);
-            out.push_back(0.5 * envelope * std::sin(2 * M_PI * f * t));
-        }
-    }
-    return out;
 }
 
 std::vector<client::MenuEntry> PlayerListMenu() {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/audio/recording_audio.h"
+#include "platform/audio/tests/wav_image.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/tests/temp_dir.h"
@@ -16,19 +17,7 @@ using Kind = RecordingAudio::Event::Kind;
 
 // A WAV image of `ms` milliseconds: 8 kHz, mono, 8 bits, one level.
 std::vector<uint8_t> Wav(int ms, uint8_t level = 0x80) {
-    const uint32_t samples = uint32_t(ms) * 8;
-    std::vector<uint8_t> out;
-    ByteWriter w(out);
-    auto tag = [&](std::string_view t) { out.insert(out.end(), t.begin(), t.end()); };
-    tag("RIFF");
-    w.U32(36 + samples);
-    tag("WAVEfmt ");
-    for (uint32_t v : {16u, 0x10001u, 8000u, 8000u, 0x80001u})
-        w.U32(v);
-    tag("data");
-    w.U32(samples);
-    out.insert(out.end(), samples, level);
-    return out;
+    return testing_support::WavImage(uint32_t(ms) * 8, level);
 }
 
 struct Recorded {

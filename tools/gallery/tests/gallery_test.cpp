@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "platform/clock.h"
+#include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/message_queue.h"
@@ -20,6 +21,7 @@ namespace gallery {
 namespace {
 
 using platform::Surface;
+using platform::testing_support::Mismatch;
 
 void Pump() {
     platform::Message msg;
@@ -36,21 +38,6 @@ std::string GoldenPath(const std::string& name) {
 Surface Golden(const std::string& name, const Surface& actual) {
     if (std::getenv("QEVO_UPDATE_GOLDEN")) actual.SavePng(GoldenPath(name));
     return Surface::LoadPng(GoldenPath(name));
-}
-
-// Share of pixels with a channel off by more than `tolerance`.
-double Mismatch(const Surface& a, const Surface& b, int tolerance) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return 1.0;
-    long bad = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            for (int s = 0; s < 24; s += 8)
-                if (std::abs(int(a.At(x, y) >> s & 0xFF) - int(b.At(x, y) >> s & 0xFF)) >
-                    tolerance) {
-                    ++bad;
-                    break;
-                }
-    return double(bad) / (double(a.Width()) * a.Height());
 }
 
 Surface Crop(const Surface& from, const platform::RECT& r) {

@@ -156,6 +156,8 @@ TEST_F(WebServerTest, DelayedAnswersWaitForTheirRelease) {
     server_.ReleaseDelayed();
     reader.join();
     EXPECT_EQ(result.code, 200);
+    // The server logs after the last byte went out, so the reader can be first.
+    ASSERT_TRUE(server_.WaitForRequests(1, kWait));
     std::ifstream in(log);
     std::string line;
     std::getline(in, line);
