@@ -40,16 +40,7 @@ inline constexpr std::chrono::milliseconds kWait{5000};  // a safety net only
 
 // Game 7, room 3, user 101 at table 5, the local server.
 inline LaunchLine RoadLaunchLine(uint16_t port, uint32_t hallWindow, int chair) {
-    LaunchLine line;
-    line.gameId = 7;
-    line.serverHost = "127.0.0.1";
-    line.roomId = 3;
-    line.hallWindow = hallWindow;
-    line.userId = 101;
-    line.tableNo = 5;
-    line.chair = chair;
-    line.serverPort = port;
-    return line;
+    return LaunchLine{7, "127.0.0.1", 3, hallWindow, 0, 101, 5, chair, 0, "", port};
 }
 
 class ServerFixture : public ::testing::Test {
