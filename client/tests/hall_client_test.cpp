@@ -18,15 +18,8 @@ using testing::MakeState;
 
 class HallClientTest : public ::testing::Test {
   protected:
-    static LaunchLine Line() {
-        LaunchLine line;
-        line.gameId = 3;
-        line.hallWindow = 4660;
-        line.userId = 101;
-        line.tableNo = 5;
-        line.chair = 0;
-        return line;
-    }
+    // Game 3, hall window 4660, user 101 in chair 0 of table 5.
+    static LaunchLine Line() { return LaunchLine{3, "", 0, 4660, 0, 101, 5, 0, 0, "", 0}; }
     // Everything the log wrote, from any daily file of the program folder.
     std::string LogText() {
         std::string all;
