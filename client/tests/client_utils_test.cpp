@@ -1,9 +1,6 @@
 #include "client/client_utils.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include "platform/tests/temp_dir.h"
 
 namespace client {
 namespace {
@@ -84,19 +81,6 @@ TEST(ClientUtilsTest, MachineIdFromAdaptersIsTheirHexPaddedTo31Digits) {
     EXPECT_EQ(MachineIdFromAdapters({}), "");
     std::vector<std::array<uint8_t, 6>> many(30, {1, 2, 3, 4, 5, 6});
     EXPECT_EQ(MachineIdFromAdapters(many), "0102030405060102030405060102030");
-}
-
-TEST(ClientUtilsTest, TheHallMachineFileGivesTheHallPathAndKeepsTheMachineId) {
-    platform::testing::TempDir dir;
-    setenv("QEVO_SYSTEM_DIR", dir.path().c_str(), 1);
-    EXPECT_EQ(GetHallExePath(), "");
-    dir.Write("mirb.ini", "[SYSTEM]\r\nExePath=/opt/hall/GameHall\r\n");
-    EXPECT_EQ(GetHallExePath(), "/opt/hall/GameHall");
-    const std::string first = GetMachineUniqueId();
-    EXPECT_FALSE(first.empty());
-    EXPECT_LE(first.size(), 31u);
-    EXPECT_EQ(GetMachineUniqueId(), first);
-    unsetenv("QEVO_SYSTEM_DIR");
 }
 
 }  // namespace
