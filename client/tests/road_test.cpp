@@ -41,16 +41,18 @@ TEST_F(RoadTest, LaunchConnectEnterKeepAliveNotifyLeaveAndReport) {
     // those two lines come in either order. Seated portraits 0, 5, 2 and 3:
     // three files, and icon 151 for the rest.
     auto lines = events_.Lines();
-    ASSERT_GE(lines.size(), 6u);
-    if (lines[2] == "table state") std::swap(lines[2], lines[3]);
-    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 6),
-              (std::vector<std::string>{"connected", "skin 经典蓝", "main window", "table state",
+    ASSERT_GE(lines.size(), 7u);
+    if (lines[3] == "table state") std::swap(lines[3], lines[4]);
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 7),
+              (std::vector<std::string>{"status: 正在连接游戏服务器......", "connected",
+                                        "skin 经典蓝", "main window", "table state",
                                         "portraits 9, 3 from files", "entered 1"}));
     auto display = std::dynamic_pointer_cast<platform::HeadlessDisplay>(platform::GetDisplay());
     ASSERT_NE(display, nullptr);
     EXPECT_TRUE(display->IsShown(frame_.value));
     EXPECT_FALSE(display->IsPopup(frame_.value));
     EXPECT_EQ(display->Title(frame_.value), "测试牌桌");
+    EXPECT_EQ(display->Frame(frame_.value), display->WorkArea());  // maximised
     ASSERT_TRUE(NextRequest(201001));
     auto enter = NextRequest(200110);
     ASSERT_TRUE(enter);
@@ -124,7 +126,7 @@ TEST_F(RoadTest, LostConnectionEndsTheClientInOrder) {
 TEST_F(RoadTest, EnterRefusedClosesTheClient) {
     server_.SetReply(200110, Reply::With(210020));
     StartClient();
-    ASSERT_TRUE(events_.WaitFor("enter failed: 没有空余的旁观位置。"));
+    ASSERT_TRUE(events_.WaitFor("status: 没有空余的旁观位置。"));
     // The client waits before it closes, and serves the hall meanwhile: the
     // clock stands still, yet the hall's record is handled.
     EXPECT_TRUE(hall_->SendLooker(testing::MakePlayer(301, 1, 1)));
