@@ -119,10 +119,7 @@ TEST_F(FrameGoldenTest, UnderXvfbTheScreenShowsTheGoldenPictures) {
         for (const auto& [name, picture] : shots)
             EXPECT_LE(Mismatch(picture, Surface::LoadPng(GoldenPath(name)), 2), 0.001) << name;
         // Every window goes before the X server does.
-        frame_.reset();
-        app_->ExitInstance();
-        app_.reset();
-        testing::Pump();
+        Stop();
     }
     platform::SetDisplay(ui_.display);
     sdl.reset();

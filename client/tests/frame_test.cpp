@@ -33,13 +33,6 @@ class FrameTest : public FrameFixture {
             if (r->id == id) return true;
         return false;
     }
-    void Stop() {
-        frame_.reset();
-        if (app_) app_->ExitInstance();
-        app_.reset();
-        hall_.reset();
-        Pump();
-    }
     void Pump() { testing::Pump(); }
 };
 

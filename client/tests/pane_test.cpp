@@ -205,10 +205,7 @@ TEST_F(PlayerListTest, ColumnsFollowTheRoomType) {
         }
         EXPECT_EQ(titles, options ? "用户名|100|昵称|50|银子|80|级别|50|积分|60|旁观对象|100|"
                                   : "用户名|100|昵称|50|级别|50|积分|80|银子|60|旁观对象|100|");
-        frame_.reset();
-        app_->ExitInstance();
-        app_.reset();
-        hall_.reset();
+        Stop();
     }
 }
 
@@ -346,10 +343,7 @@ TEST_F(PlayerListTest, ThePlayerMenuNamesTheRowsPlayerAndCallsHim) {
                                   CGamePlayerView::kCmdCall);
             EXPECT_TRUE(ChatHas("呼叫 user1003[南风]")) << ChatText();
         }
-        frame_.reset();
-        app_->ExitInstance();
-        app_.reset();
-        hall_.reset();
+        Stop();
     }
 }
 
