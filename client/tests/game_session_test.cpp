@@ -66,12 +66,10 @@ TEST(SessionTablesTest, ResultTextsAndRequestTimeouts) {
         EXPECT_EQ(session.GetRequestTimeout(id), seconds) << id;
 }
 
-TEST_F(SessionFixture, ConnectionLostBeforeRequestSendsNothing) {
+TEST_F(SessionFixture, ConnectGreetsAndTheVersionCheckComparesVersions) {
+    // Before the connection nothing is sent.
     EXPECT_EQ(SendAndWait(app_.session, 201001), Answer(false, "与服务器连接已经断开。", 1031));
     EXPECT_FALSE(server_.WaitForClient(milliseconds(0)));
-}
-
-TEST_F(SessionFixture, ConnectGreetsAndTheVersionCheckComparesVersions) {
     ASSERT_TRUE(Connect());
     EXPECT_TRUE(app_.session.IsAlive());
     EXPECT_EQ(app_.session.Host(), "127.0.0.1");

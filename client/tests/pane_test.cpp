@@ -192,23 +192,6 @@ class PlayerListTest : public FrameFixture {
     }
 };
 
-TEST_F(PlayerListTest, ColumnsFollowTheRoomType) {
-    for (uint32_t options : {0u, 4u}) {
-        roomOptions_ = options;
-        ASSERT_TRUE(StartAndEnter());
-        auto& list = Players().List();
-        std::string titles;
-        for (int c = 0; c < list.GetColumnCount(); ++c) {
-            platform::HDITEM h;
-            list.GetHeaderCtrl()->GetItem(c, h);
-            titles += h.text + "|" + std::to_string(list.GetColumnWidth(c)) + "|";
-        }
-        EXPECT_EQ(titles, options ? "用户名|100|昵称|50|银子|80|级别|50|积分|60|旁观对象|100|"
-                                  : "用户名|100|昵称|50|级别|50|积分|80|银子|60|旁观对象|100|");
-        Stop();
-    }
-}
-
 TEST_F(PlayerListTest, RowsAreFoundByUserIdWhateverTheirPlaces) {
     ASSERT_TRUE(StartAndEnter());
     EXPECT_EQ(Cell(2000, "旁观对象"), "user1000");
@@ -320,11 +303,20 @@ class ProbeFrame : public CMJGameFrameWnd {
     }
 };
 
-TEST_F(PlayerListTest, ThePlayerMenuNamesTheRowsPlayerAndCallsHim) {
+TEST_F(PlayerListTest, ColumnsAndThePlayerMenuFollowTheRoomTypeAndTheMenuCallsThePlayer) {
     makeFrame_ = [] { return std::make_unique<ProbeFrame>(); };
     for (uint32_t options : {0u, 4u}) {
         roomOptions_ = options;
         ASSERT_TRUE(StartAndEnter());
+        auto& list = Players().List();
+        std::string titles;
+        for (int c = 0; c < list.GetColumnCount(); ++c) {
+            platform::HDITEM h;
+            list.GetHeaderCtrl()->GetItem(c, h);
+            titles += h.text + "|" + std::to_string(list.GetColumnWidth(c)) + "|";
+        }
+        EXPECT_EQ(titles, options ? "用户名|100|昵称|50|银子|80|级别|50|积分|60|旁观对象|100|"
+                                  : "用户名|100|昵称|50|级别|50|积分|80|银子|60|旁观对象|100|");
         auto& players = static_cast<ProbePlayers&>(Players());
         const platform::RECT r = players.List().GetItemRect(players.RowOf(1003));
         ui_.Click(players.List(), {r.left + 5, r.top + 5}, platform::MouseButton::Right);
