@@ -90,28 +90,6 @@ TEST_F(ChatRichEditTest, MarkupShowsInItsFormatsAndFacesAsPictures) {
     }
 }
 
-TEST_F(ChatRichEditTest, TheViewFollowsTheLastLineAndTheHistoryIsCapped) {
-    for (int i = 0; i < 40; ++i)
-        chat_.AppendMarkup(" line " + std::to_string(i) + "\n");
-    EXPECT_GT(chat_.GetFirstVisibleLine(), 20);
-    for (int i = 40; i < 700; ++i) {
-        chat_.AppendMarkup(" line " + std::to_string(i) + "\n");
-        ASSERT_LE(chat_.ParagraphCount(), kMaxChatParagraphs) << i;
-    }
-    // Past 500 paragraphs, 375 stay: at lines 500 and 626, so 700 lines leave 374 + 74
-    // and the empty paragraph after the last line.
-    EXPECT_EQ(chat_.ParagraphCount(), 449u);
-    const std::string text = Text();
-    EXPECT_EQ(text.substr(text.size() - 11), " line 699\r\n");
-    EXPECT_EQ(text.find(" line 0\r\n"), std::string::npos);
-    // Clearing as the chat pane does it.
-    SendMessage(chat_.GetSafeHwnd(), EM_SETREADONLY, 0);
-    chat_.SetSel(0, -1);
-    SendMessage(chat_.GetSafeHwnd(), WM_CLEAR);
-    SendMessage(chat_.GetSafeHwnd(), EM_SETREADONLY, 1);
-    EXPECT_EQ(chat_.Length(), 0u);
-}
-
 TEST_F(ChatRichEditTest, AddressesBecomeLinksWhileDetectionIsOn) {
     chat_.SetAutoUrlDetect(true);
     chat_.AppendMarkup("<c=255,e=b,s=300>公告：<>见 www.qq.com\r\n");

@@ -1,6 +1,6 @@
 // The main frame against the game server, the hall stand-in and the web
 // server: the enter sequence, notices, the advert page, skins, the close
-// flow, the delayed close and the lost connection.
+// flow and the delayed close.
 #include <gtest/gtest.h>
 
 #include "client/comm_thread.h"
@@ -189,23 +189,6 @@ TEST_F(FrameTest, APlayerLeavingClosesLaterWhileTheFrameWatches) {
         clock_.AdvanceMillis(1);
         Pump();
         EXPECT_EQ(platform::IsWindow(window), !watching);
-        Stop();
-    }
-}
-
-TEST_F(FrameTest, ALostConnectionIsToldThenTheFrameCloses) {
-    for (bool inGame : {false, true}) {
-        ASSERT_TRUE(StartAndEnter());
-        if (inGame) frame_->GetTableView()->StartClockTimer();
-        const platform::HWND window = frame_->Handle();
-        server_.Disconnect();
-        ASSERT_TRUE(PumpUntil([&] { return !platform::IsWindow(window); }));
-        const std::string text =
-            inGame ? "断线了！请尽快重入房间续玩。\r\n您的位置【测试区_一号房】。" : kTextLost;
-        EXPECT_EQ(app_->boxes, std::vector<std::string>{text + "|16"});
-        const auto events = hall_->Events();
-        ASSERT_FALSE(events.empty());
-        EXPECT_EQ(events.back().dwData, inGame ? 5u : 2u);
         Stop();
     }
 }

@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <future>
 #include <tuple>
 
 #include "client/tests/session_fixture.h"
-#include "platform/gui/wait_cursor.h"
 
 namespace client {
 namespace {
@@ -108,38 +106,6 @@ TEST_F(SessionFixture, ConnectGreetsAndTheVersionCheckComparesVersions) {
     EXPECT_TRUE(server_.Errors().empty());
 }
 
-// Requests that the server leaves unanswered end after their time-out on the
-// clock, not a millisecond before.
-TEST_F(SessionFixture, UnansweredRequestsTimeOutOnTheClock) {
-    const struct {
-        uint32_t id;
-        int64_t ms;
-        Answer answer;
-    } cases[] = {
-        {201001, 15000, {false, kBusy, 0}},  // the version check
-        {201130, 5000, {false, "请求处理超时。", 1030}},
-    };
-    ASSERT_TRUE(Connect());
-    for (const auto& c : cases) {
-        server_.SetReply(c.id, Reply::Silent());
-        auto done = std::async(std::launch::async, [&] {
-            if (c.id != 201001) return SendAndWait(app_.session, c.id);
-            std::string text;
-            uint32_t major = 0, minor = 0;
-            return Answer(app_.session.CheckVersion(text, &major, &minor), text, 0);
-        });
-        ASSERT_TRUE(server_.WaitForRequest(testing::kWait));
-        // The hourglass shows while the request waits, and goes with it.
-        EXPECT_EQ(platform::WaitCursorCount(), 1);
-        clock_.AdvanceMillis(c.ms - 1);
-        EXPECT_EQ(done.wait_for(milliseconds(30)), std::future_status::timeout) << c.id;
-        clock_.AdvanceMillis(1);
-        ASSERT_EQ(done.wait_for(testing::kWait), std::future_status::ready) << c.id;
-        EXPECT_EQ(done.get(), c.answer);
-        EXPECT_EQ(platform::WaitCursorCount(), 0);
-    }
-}
-
 // A transport whose send fails at once, without a time-out.
 class FailingSession : public CGameSession {
   public:
@@ -184,39 +150,6 @@ TEST_F(SessionFixture, EnterGameSendsTheEnterPayloadAndStoresTheReply) {
                         73, 76, 77, 78, 79});
     tail.resize(208 - 56);
     EXPECT_EQ(Slice(d, 56, 208), tail);
-}
-
-TEST_F(SessionFixture, EnterGameRefusalsAndEmptyReplies) {
-    ASSERT_TRUE(Connect());
-    const struct {
-        Reply reply;
-        bool ok;
-        const char* text;
-        uint32_t field9;
-    } cases[] = {
-        {Reply::With(200500), true, "", 0},  // no table data
-        {Reply::With(210060, Words({1, 2})), false, "进入游戏失败，请重新开始。", 1},
-        {Reply::With(210070, Words({1, 2})), false, "进入游戏失败，请重新开始。", 1},
-    };
-    for (const auto& c : cases) {
-        app_.SetLaunchField9(1);
-        server_.SetReply(200110, c.reply);
-        std::string text;
-        EXPECT_EQ(app_.session.EnterGame(text), c.ok) << c.text;
-        EXPECT_EQ(text, c.text);
-        EXPECT_EQ(app_.GetLaunchField9(), c.field9) << c.text;
-    }
-    // Without the own record in the table state, nothing is sent.
-    testing::SessionApp other;  // replaces the current application: no table state held
-    line_.userId = 999;
-    other.SetCommandLine(hall::BuildLaunchLine(line_));
-    ASSERT_TRUE(other.ParseLaunchLine());
-    std::string text;
-    EXPECT_FALSE(app_.session.EnterGame(text));
-    EXPECT_EQ(text, "对象不存在。");
-    for (size_t i = 0; i < 3; ++i)
-        ASSERT_TRUE(server_.WaitForRequest(testing::kWait));
-    EXPECT_FALSE(server_.WaitForRequest(milliseconds(50)));
 }
 
 TEST_F(SessionFixture, ChatIsCutToSixtyOneCharactersAndItsField) {
