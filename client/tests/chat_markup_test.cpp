@@ -2,29 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
-
 namespace client {
 namespace {
-
-using Pieces = std::vector<std::string_view>;
-
-TEST(ChatMarkupTest, StringsAreCutAtEveryOpeningBracket) {
-    const struct {
-        std::string_view markup;
-        Pieces want;
-    } cases[] = {
-        {"<c=255>red<>black", {"<c=255>red", "<>black"}},
-        {"plain <s=99999>big", {"plain ", "<s=99999>big"}},
-        {"a<b", {"a", "<b"}},
-        {"<><z=5>", {"<>", "<z=5>"}},
-        {"hi<z=5>", {"hi", "<z=5>"}},
-        {"x>y<<z", {"x>y", "<", "<z"}},
-        {"", {""}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SplitMarkup(c.markup), c.want) << c.markup;
-}
 
 ChatStyle Style(platform::COLORREF color, int twips = 180, std::string face = "宋体",
                 std::string_view effects = "") {
@@ -89,18 +68,6 @@ TEST(ChatMarkupTest, TagsSetTheWholeFormatOfTheirTextAndInsertFaces) {
         EXPECT_EQ(got.text, segment);
         EXPECT_FALSE(got.face);
     }
-}
-
-TEST(ChatMarkupTest, ReceivedWordsEndAtTheirNulOrThePayloadAndLoseLineBreaks) {
-    auto payload = [](std::string words) {
-        std::vector<uint8_t> bytes(48, 'h');  // the head, no NUL in it
-        bytes.insert(bytes.end(), words.begin(), words.end());
-        return bytes;
-    };
-    EXPECT_EQ(ReceivedChatWords(payload(std::string("hi\r\nthere\0junk", 14))), "hithere");
-    EXPECT_EQ(ReceivedChatWords(payload("no end<c=255>\n")), "no end<c=255>");
-    EXPECT_EQ(ReceivedChatWords(payload("")), "");
-    EXPECT_EQ(ReceivedChatWords(std::vector<uint8_t>(20, 'x')), "");
 }
 
 }  // namespace
