@@ -90,17 +90,5 @@ TEST_F(ChatRichEditTest, MarkupShowsInItsFormatsAndFacesAsPictures) {
     }
 }
 
-TEST_F(ChatRichEditTest, AddressesBecomeLinksWhileDetectionIsOn) {
-    chat_.SetAutoUrlDetect(true);
-    chat_.AppendMarkup("<c=255,e=b,s=300>公告：<>见 www.qq.com\r\n");
-    chat_.SetAutoUrlDetect(false);
-    chat_.AppendMarkup(" 玩家说: <c=8421440>www.evil.com<>\r\n");
-    const size_t first = 5, second = chat_.Length() - 13;
-    EXPECT_EQ(chat_.GetTextRange(first, first + 10), "www.qq.com");
-    EXPECT_EQ(chat_.GetTextRange(second, second + 12), "www.evil.com");
-    EXPECT_TRUE(chat_.FormatAt(first).dwEffects & CFE_LINK);
-    EXPECT_FALSE(chat_.FormatAt(second).dwEffects & CFE_LINK);
-}
-
 }  // namespace
 }  // namespace client

@@ -1,11 +1,10 @@
-// The panes of the main frame: the chat pane, the player list and the web
-// panes.
+// The panes of the main frame: the chat pane and the player list (the web
+// panes show in the frame and golden tests).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "client/controls/icon_menu.h"
-#include "client/html_views.h"
 #include "client/tests/frame_fixture.h"
 #include "platform/bytes.h"
 #include "platform/gui/sys_colors.h"
@@ -298,52 +297,6 @@ TEST_F(PlayerListTest, ColumnsAndThePlayerMenuFollowTheRoomTypeAndTheMenuCallsTh
         }
         Stop();
     }
-}
-
-// ---- Web panes ----
-
-class RecordingHtml : public CHtmlCtrl {
-  public:
-    std::vector<std::string> links;
-
-  protected:
-    void OnAppLink(const std::string& link) override { links.push_back(link); }
-};
-
-class RecordingAdvert : public CAdvertView {
-  public:
-    RecordingHtml* html = nullptr;
-
-  protected:
-    std::unique_ptr<CHtmlCtrl> MakeHtmlCtrl() override {
-        auto made = std::make_unique<RecordingHtml>();
-        html = made.get();
-        return made;
-    }
-};
-
-TEST(WebPaneTest, AnAppLinkStaysInTheProgramAndThePageFillsThePane) {
-    testing::UiFixture ui(false);
-    platform::CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, "", platform::WS_POPUP | platform::WS_VISIBLE, {0, 0, 300, 200},
-                                nullptr, 0));
-    RecordingAdvert advert;
-    ASSERT_TRUE(advert.CreatePane(&parent, 1, {0, 0, 200, 100}));
-    advert.OnInitialUpdate();
-    ASSERT_TRUE(advert.html);
-    EXPECT_EQ(advert.html->GetRectInParent(), advert.GetClientRect());
-    advert.MoveWindow(0, 0, 250, 150);
-    EXPECT_EQ(advert.html->GetRectInParent(), advert.GetClientRect());
-    advert.html->SetHtml("<body style=\"margin:0\"><a href=\"app:rules\">RULES RULES</a></body>");
-    Pump();
-    ui.Click(*advert.html, {4, 6});
-    EXPECT_EQ(advert.html->links, std::vector<std::string>{"rules"});
-    EXPECT_EQ(advert.html->LocationUrl(), "");
-    // 0x8164 brings the address with it and frees it whatever happens.
-    platform::PostMessage(advert.GetSafeHwnd(), kMsgTableEntered, 0, 0,
-                          platform::Payload::Make<std::string>("app:page"));
-    Pump();
-    EXPECT_EQ(advert.html->links.back(), "page");
 }
 
 }  // namespace
