@@ -62,6 +62,35 @@ TEST_F(FrameTest, EntersOnceFillsThePanesShowsTheNoticeAndTheAdvert) {
     auto keepAlive = server_.WaitForRequest(testing::kWait);
     ASSERT_TRUE(keepAlive);
     EXPECT_EQ(keepAlive->id, 201020u);
+
+    // The table pane lies under its neighbours' edges; without a picture it
+    // paints its colour, a picture is stretched to its size and kept while
+    // sizes are zero or unchanged; it runs one clock however often started.
+    CGameTableView& table = *frame_->GetTableView();
+    table.MoveWindow(10, 10, 100, 50);
+    EXPECT_EQ(table.GetRectInParent(), (platform::RECT{9, 9, 111, 61}));
+    table.SetBackgroundBitmap(nullptr);  // a skin without one: the colour, not the last picture
+    table.UpdateBackground();
+    table.SetBackgroundColor(0x123456);
+    platform::Surface out(4, 4);
+    platform::Painter painter(out);
+    table.DrawBackground(painter, {0, 0, 4, 4});
+    EXPECT_EQ(out.At(3, 3), platform::PixelOf(0x123456));
+    auto cloth = std::make_shared<platform::Surface>(2, 2);
+    cloth->Fill(platform::PixelOf(0x00FF00));
+    table.SetBackgroundBitmap(cloth);
+    table.UpdateBackground();
+    cloth->Fill(platform::PixelOf(0x0000FF));
+    for (auto size : {platform::MAKELPARAM(0, 50), platform::MAKELPARAM(102, 52)})
+        platform::SendMessage(table.GetSafeHwnd(), platform::WM_SIZE, 0, size);
+    EXPECT_EQ(table.StretchedBackground().Width(), 102);
+    EXPECT_EQ(table.StretchedBackground().At(50, 20), platform::PixelOf(0x00FF00));
+    table.StopClockTimer();
+    table.StartClockTimer();
+    table.StartClockTimer();
+    EXPECT_EQ(table.ClockTimer(), 1000u);
+    table.StopClockTimer();
+    EXPECT_EQ(table.ClockTimer(), 0u);
 }
 
 TEST_F(FrameTest, ANoticeWaitsForTheRunningDownloadABadOneShowsNothingAndAGoneFrameNothing) {

@@ -150,6 +150,27 @@ TEST_F(SessionFixture, EnterGameSendsTheEnterPayloadAndStoresTheReply) {
                         73, 76, 77, 78, 79});
     tail.resize(208 - 56);
     EXPECT_EQ(Slice(d, 56, 208), tail);
+
+    // Refusals name the failure and keep field 9; an answer without table
+    // data clears it.
+    for (uint32_t code : {210060u, 210070u, 200500u}) {
+        const bool ok = code == 200500;
+        app_.SetLaunchField9(1);
+        server_.SetReply(200110, Reply::With(code, ok ? Bytes{} : Words({1, 2})));
+        std::string said;
+        EXPECT_EQ(app_.session.EnterGame(said), ok) << code;
+        EXPECT_EQ(said, ok ? "" : "进入游戏失败，请重新开始。");
+        EXPECT_EQ(app_.GetLaunchField9(), ok ? 0u : 1u) << code;
+        ASSERT_TRUE(NextRequest(200110));
+    }
+    // Without the own record in the table state, nothing is sent.
+    testing::SessionApp other;  // now the application: it holds no table state
+    line_.userId = 999;
+    other.SetCommandLine(hall::BuildLaunchLine(line_));
+    ASSERT_TRUE(other.ParseLaunchLine());
+    EXPECT_FALSE(app_.session.EnterGame(text));
+    EXPECT_EQ(text, "对象不存在。");
+    EXPECT_FALSE(server_.WaitForRequest(milliseconds(50)));
 }
 
 TEST_F(SessionFixture, ChatIsCutToSixtyOneCharactersAndItsField) {
