@@ -56,11 +56,7 @@ class FrameGoldenTest : public testing::FrameFixture {
         // The notice names the server's port: the chat gets lines of its own.
         CGameChatView& chat = *frame_->GetChatView();
         platform::SendMessage(chat.GetSafeHwnd(), kMsgClearChat);
-        std::vector<uint8_t> words(48);
-        platform::StoreLE32(words.data(), 1002);
-        for (char c : std::string("好牌！<><z=3><><z=12>"))
-            words.push_back(uint8_t(c));
-        frame_->ChatWords(words);
+        frame_->ChatWords(testing::ChatWordsPayload(1002, "好牌！<><z=3><><z=12>"));
         chat.InputBox().SetWindowText("大家好<><z=5>");
         chat.OnSend();
         chat.AppendSystemText("<c=255,e=b>[系统公告]<> 规则见 http://rules.example/7.html\n");

@@ -1,6 +1,6 @@
 // The main frame against the game server, the hall stand-in and the web
 // server: the enter sequence, notices, the advert page, skins, the close
-// flow and the delayed close.
+// flow, the delayed close and the connection lost in a game.
 #include <gtest/gtest.h>
 
 #include "client/comm_thread.h"
@@ -56,12 +56,6 @@ TEST_F(FrameTest, EntersOnceFillsThePanesShowsTheNoticeAndTheAdvert) {
     auto& list = frame_->GetPlayerView()->List();
     ASSERT_TRUE(PumpUntil([&] { return list.GetItemText(0, 1) == "新名"; }));
     EXPECT_EQ(Drain(200110), 0u);
-    // The keep-alive every minute.
-    clock_.AdvanceMillis(60000);
-    Pump();
-    auto keepAlive = server_.WaitForRequest(testing::kWait);
-    ASSERT_TRUE(keepAlive);
-    EXPECT_EQ(keepAlive->id, 201020u);
 
     // The table pane lies under its neighbours' edges; without a picture it
     // paints its colour, a picture is stretched to its size and kept while
@@ -220,6 +214,17 @@ TEST_F(FrameTest, APlayerLeavingClosesLaterWhileTheFrameWatches) {
         EXPECT_EQ(platform::IsWindow(window), !watching);
         Stop();
     }
+}
+
+TEST_F(FrameTest, AConnectionLostInAGameIsToldWithThePlaceThenTheFrameCloses) {
+    ASSERT_TRUE(StartAndEnter());
+    frame_->GetTableView()->StartClockTimer();  // a game runs
+    const platform::HWND window = frame_->Handle();
+    server_.Disconnect();
+    ASSERT_TRUE(PumpUntil([&] { return !platform::IsWindow(window); }));
+    EXPECT_EQ(app_->boxes, std::vector<std::string>{
+                               "断线了！请尽快重入房间续玩。\r\n您的位置【测试区_一号房】。|16"});
+    EXPECT_EQ(hall_->Events().back().dwData, 5u);
 }
 
 }  // namespace

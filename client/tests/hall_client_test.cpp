@@ -90,11 +90,5 @@ TEST_F(HallClientTest, PlayerLeftActsOnlyForTheOwnTableWhileWatching) {
     }
 }
 
-TEST_F(HallClientTest, ReportsCarryTheLaunchLinesWords) {
-    EXPECT_EQ(hall_.MakeReport(0x77, 15, 2, 0), (HallReport{0x77, 101, 5, 0, 15, 0, 0, 3, 2}));
-    EXPECT_EQ(hall_.MakeReport(0, 0, 0, 9).CopyDataType(), kCopyReportConnectionLost);
-    EXPECT_FALSE(hall_.HallExists());  // no endpoint listens
-}
-
 }  // namespace
 }  // namespace client

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "client/tests/session_fixture.h"
@@ -12,6 +11,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Calls = std::vector<std::string>;
+using testing::PlayerValues;
 using testing::Words;
 
 class RecordingFrame : public GameFrameAccess {
@@ -42,23 +42,6 @@ class NotifyHandlerTest : public testing::SessionFixture {
     RecordingFrame frame_;
     CGameNotifyHandler handler_;
 };
-
-// A count, then records with the user at 16, score, silver, word 21 and the
-// level title (16 bytes, here without a NUL).
-Bytes PlayerValues(std::initializer_list<uint32_t> ids) {
-    Bytes out(4 + ids.size() * kPlayerValuesRecordSize);
-    platform::StoreLE32(out.data(), uint32_t(ids.size()));
-    uint8_t* r = out.data() + 4;
-    for (uint32_t id : ids) {
-        platform::StoreLE32(r + 16, id);
-        platform::StoreLE32(r + 24, 500 + id);
-        platform::StoreLE32(r + 28, 900 + id);
-        platform::StoreLE32(r + 32, 7);
-        std::memcpy(r + 36, "0123456789ABCDEFGH", 16);
-        r += kPlayerValuesRecordSize;
-    }
-    return out;
-}
 
 TEST_F(NotifyHandlerTest, EachNotificationReachesItsTarget) {
     const std::vector<std::pair<uint32_t, uint32_t>> called = {{kSoundCalled, 1}};

@@ -73,13 +73,10 @@ TEST_F(ChatTest, EnterSendsCutWordsAtMostEveryTwoSeconds) {
     EXPECT_EQ(Sent(), "again");
 }
 
-TEST_F(ChatTest, ReceivedWordsAndCallsShowByTheSendersFlag) {
+TEST_F(ChatTest, ReceivedWordsShowByTheSendersFlag) {
     ASSERT_TRUE(StartAndEnter());
     app_->FindPlayerMutable(1000)->flags = 0x1000;
-    std::vector<uint8_t> payload(48);
-    platform::StoreLE32(payload.data(), 1000);
-    for (char c : std::string("hi\r\nyou"))
-        payload.push_back(uint8_t(c));
+    std::vector<uint8_t> payload = testing::ChatWordsPayload(1000, "hi\r\nyou");
     frame_->ChatWords(payload);
     const size_t at = Find("说: hiyou");  // no line of its own
     ASSERT_NE(at, std::string::npos) << ChatText();
@@ -98,11 +95,6 @@ TEST_F(ChatTest, ReceivedWordsAndCallsShowByTheSendersFlag) {
         Chat().AppendSystemText(std::string(kMaxChatChars / 2, 'n') + "\n");
     EXPECT_LE(Chat().ChatText().Length(), kMaxChatChars);
     EXPECT_GT(Chat().ChatText().Length(), kMaxChatChars / 2);
-    std::vector<uint8_t> call(20);
-    platform::StoreLE32(&call[0], 1000);
-    platform::StoreLE32(&call[16], 101);
-    frame_->ChatCall(call);
-    EXPECT_NE(Find("user1000[红中]呼叫 user101[发财]"), std::string::npos) << ChatText();
 }
 
 TEST_F(ChatTest, EscapeOpensTheFacesAboveTheFaceButtonAndAFaceIsSent) {
@@ -180,16 +172,10 @@ TEST_F(PlayerListTest, RowsAreFoundByUserIdWhateverTheirPlaces) {
     EXPECT_EQ(Cell(1003, "级别"), "D");
     EXPECT_EQ(app_->FindPlayer(1003)->score, 31);
     // Player values in the server's order, one of them for nobody here.
-    std::vector<uint8_t> values(4 + 3 * 52);
-    platform::StoreLE32(&values[0], 3);
-    const uint32_t ids[3] = {1003, 4242, 1002};
-    for (size_t i = 0; i < 3; ++i) {
-        platform::StoreLE32(&values[4 + 52 * i + 16], ids[i]);
-        platform::StoreLE32(&values[4 + 52 * i + 24], 700 + uint32_t(i));
-    }
-    app_->GetNotifyHandler()->Dispatch(kNotePlayerValues, values);
-    EXPECT_EQ(Cell(1003, "积分"), "700");
-    EXPECT_EQ(Cell(1002, "积分"), "702");
+    app_->GetNotifyHandler()->Dispatch(kNotePlayerValues,
+                                       testing::PlayerValues({1003, 4242, 1002}));
+    EXPECT_EQ(Cell(1003, "积分"), "1503");
+    EXPECT_EQ(Cell(1002, "积分"), "1502");
 }
 
 TEST_F(PlayerListTest, TheOwnRowIsBoldAndRelationsTakeTheirColours) {
