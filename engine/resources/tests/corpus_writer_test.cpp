@@ -14,12 +14,14 @@
 #include "engine/resources/palette.h"
 #include "engine/resources/pps.h"
 #include "engine/resources/tests/picture_writers.h"
-#include "engine/resources/tests/pps_writer.h"
+#include "tools/pps_writer.h"
 
 namespace engine {
 namespace {
 
 using namespace engine::testing;
+using tools::PpsSpec;
+using tools::WritePps;
 
 std::map<std::string, std::vector<std::pair<std::string, Bytes>>> Seeds() {
     std::map<std::string, std::vector<std::pair<std::string, Bytes>>> seeds;

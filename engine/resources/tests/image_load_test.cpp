@@ -10,12 +10,14 @@
 #include "engine/resources/palette.h"
 #include "engine/resources/tests/log_capture.h"
 #include "engine/resources/tests/picture_writers.h"
-#include "engine/resources/tests/pps_writer.h"
+#include "tools/pps_writer.h"
 
 namespace engine {
 namespace {
 
 using namespace engine::testing;
+using tools::PpsSpec;
+using tools::WritePps;
 
 Bytes SmallBmp() {
     DibSpec s;

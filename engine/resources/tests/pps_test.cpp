@@ -7,13 +7,13 @@
 
 #include "engine/resources/palette.h"
 #include "engine/resources/tests/log_capture.h"
-#include "engine/resources/tests/pps_writer.h"
+#include "tools/pps_writer.h"
 
 namespace engine {
 namespace {
 
-using testing::PpsSpec;
-using testing::WritePps;
+using tools::PpsSpec;
+using tools::WritePps;
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> list) {
     std::vector<uint8_t> out;
@@ -85,7 +85,7 @@ TEST(PpsRleTest, WriterRoundTripsRandomPlanes) {
                         plane.push_back(v[k]);
                 }
             }
-            auto coded = testing::EncodeRle(plane, valueSize);
+            auto coded = tools::EncodeRle(plane, valueSize);
             std::vector<uint8_t> out(plane.size());
             bool complete = false;
             size_t n = valueSize == 1 ? DecodeRle8(coded, out, &complete)
