@@ -1,11 +1,14 @@
 #pragma once
 // Helpers for the message and window tests: a window whose handler is a
-// lambda, and a payload that counts its own destruction.
+// lambda, a thread that owns one and runs its loop, and a payload that counts
+// its own destruction.
 
 #include <atomic>
 #include <functional>
 
 #include "platform/message_queue.h"
+#include "platform/sync.h"
+#include "platform/thread.h"
 #include "platform/window.h"
 
 namespace platform::testing {
@@ -25,6 +28,33 @@ class LambdaWindow : public Window {
 
   private:
     Handler handler_;
+};
+
+// A thread that owns one window and runs its message loop until WM_QUIT.
+class WindowThread {
+  public:
+    explicit WindowThread(LambdaWindow::Handler handler) {
+        Event made(true, false);
+        thread_.Start([this, &made, handler = std::move(handler)] {
+            LambdaWindow w(handler);
+            w.Create();
+            hwnd_ = w.Handle();
+            made.Set();
+            RunMessageLoop();
+        });
+        WaitForSingleObject(made, INFINITE);
+    }
+    ~WindowThread() { Stop(); }
+    void Stop() {
+        PostThreadMessage(thread_.Id(), WM_QUIT);
+        thread_.Join();
+    }
+    HWND hwnd() const { return hwnd_; }
+    DWORD id() const { return thread_.Id(); }
+
+  private:
+    Thread thread_;
+    HWND hwnd_;
 };
 
 // A heap record that counts how many of its kind were destroyed.

@@ -9,20 +9,20 @@ std::string Utf8(const char8_t* s) {
     return reinterpret_cast<const char*>(s);
 }
 
-TEST(TextTest, LiteralsAreGbkAndConvertBothWays) {
-    // Sources are compiled with a GBK execution character set.
-    EXPECT_EQ(std::string("确定"), "\xC8\xB7\xB6\xA8");
-    EXPECT_EQ(GbkToUtf8("确定 ok"), Utf8(u8"确定 ok"));
+TEST(TextTest, LiteralsAreGbkAndConvertBothWaysWithDefinedReplacements) {
+    EXPECT_EQ(std::string("确定"), "\xC8\xB7\xB6\xA8");  // sources compile to GBK
+    const std::pair<std::string, std::string> gbkToUtf8[] = {
+        {"确定 ok", Utf8(u8"确定 ok")},
+        {"", ""},
+        {"a\xC8", "a\xEF\xBF\xBD"},  // lead byte at the end
+        {"\xFF"
+         "b",
+         "\xEF\xBF\xBD"
+         "b"},  // never a GBK byte
+    };
+    for (const auto& [gbk, utf8] : gbkToUtf8)
+        EXPECT_EQ(GbkToUtf8(gbk), utf8);
     EXPECT_EQ(Utf8ToGbk(Utf8(u8"宋体")), std::string("宋体"));
-    EXPECT_EQ(GbkToUtf8(""), "");
-}
-
-TEST(TextTest, InvalidSequencesGetDefinedReplacements) {
-    EXPECT_EQ(GbkToUtf8("a\xC8"), "a\xEF\xBF\xBD");  // lead byte at the end
-    EXPECT_EQ(GbkToUtf8("\xFF"
-                        "b"),
-              "\xEF\xBF\xBD"
-              "b");  // never a GBK byte
     EXPECT_EQ(Utf8ToGbk("x\xE5\xAE"
                         "y"),
               "x?y");                                 // truncated sequence
@@ -30,17 +30,14 @@ TEST(TextTest, InvalidSequencesGetDefinedReplacements) {
 }
 
 TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
-    // 0x7C ('|') and 0x7B ('{') are valid trail bytes.
+    // 0x7C ('|') and 0x7B ('{') are valid trail bytes; 0x7F is not.
     const std::string text =
         "\x81\x7C"
         "a\x95\x7B\xC8";
-    EXPECT_EQ(GbkCharLength(text, 0), 2u);
-    EXPECT_EQ(GbkCharLength(text, 2), 1u);
-    EXPECT_EQ(GbkCharLength(text, 3), 2u);
-    EXPECT_EQ(GbkCharLength(text, 5), 1u);  // lone lead byte at the end
-    EXPECT_EQ(GbkCharLength(text, 6), 0u);
+    const size_t lengths[] = {2, 0, 1, 2, 0, 1, 0};
+    for (size_t at : {0, 2, 3, 5, 6})
+        EXPECT_EQ(GbkCharLength(text, at), lengths[at]) << at;
     EXPECT_EQ(GbkCharLength("\x81\x7F", 0), 1u);
-
     size_t length = 0;
     EXPECT_EQ(GbkCodePointAt("宋", 0, &length), U'宋');
     EXPECT_EQ(length, 2u);

@@ -4,74 +4,31 @@
 
 #include <atomic>
 
-#include "platform/message_queue.h"
-#include "platform/sync.h"
 #include "platform/tests/test_window.h"
 
 namespace platform {
 namespace {
 
-TEST(ThreadTest, BodyRunsWithTheIdKnownBeforehand) {
+TEST(ThreadTest, BodyRunsOnceWithTheIdKnownBeforehandAndSignalsItsEnd) {
     std::atomic<DWORD> inside{0};
-    Thread t;
-    EXPECT_EQ(t.Id(), 0u);
-    ASSERT_TRUE(t.Start([&] { inside = GetCurrentThreadId(); }));
-    const DWORD id = t.Id();
-    t.Join();
-    EXPECT_NE(id, 0u);
-    EXPECT_EQ(inside, id);
-    EXPECT_NE(id, GetCurrentThreadId());
-}
-
-TEST(ThreadTest, ThreadIdsAreDistinctAndStable) {
-    const DWORD mine = GetCurrentThreadId();
-    EXPECT_EQ(GetCurrentThreadId(), mine);
-    Thread a, b;
-    ASSERT_TRUE(a.Start([] {}));
-    ASSERT_TRUE(b.Start([] {}));
-    EXPECT_NE(a.Id(), b.Id());
-    EXPECT_NE(a.Id(), mine);
-}
-
-TEST(ThreadTest, StartingTwiceOrWithoutABodyFails) {
-    Thread t;
-    EXPECT_FALSE(t.Start({}));
-    ASSERT_TRUE(t.Start([] {}));
-    EXPECT_FALSE(t.Start([] {}));
-}
-
-TEST(ThreadTest, IsSignalledOnceTheBodyHasEnded) {
     Event release(true, false);
-    Thread t;
-    ASSERT_TRUE(t.Start([&] { WaitForSingleObject(release, INFINITE); }));
+    Thread t, other;
+    EXPECT_EQ(t.Id(), 0u);
+    EXPECT_FALSE(t.Start({}));
+    ASSERT_TRUE(t.Start([&] {
+        inside = GetCurrentThreadId();
+        WaitForSingleObject(release, INFINITE);
+    }));
+    EXPECT_FALSE(t.Start([] {}));
+    ASSERT_TRUE(other.Start([] {}));
     EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_TIMEOUT);
     release.Set();
     EXPECT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_OBJECT_0);  // stays signalled
-}
-
-TEST(ThreadTest, StopIsSignalThenJoin) {
-    // The transport's worker pattern: a stop event plus WM_QUIT to its window.
-    Event stop(true, false), ready(true, false);
-    std::atomic<HWND> window{};
-    std::atomic<bool> leftLoop{false};
-    Thread worker;
-    ASSERT_TRUE(worker.Start([&] {
-        testing::LambdaWindow hidden;
-        hidden.Create();
-        window = hidden.Handle();
-        ready.Set();
-        Message msg;
-        while (GetMessage(msg) > 0)
-            DispatchMessage(msg);
-        leftLoop = true;
-    }));
-    WaitForSingleObject(ready, INFINITE);
-    stop.Set();
-    ASSERT_TRUE(PostMessage(window.load(), WM_QUIT));
-    worker.Join();
-    EXPECT_TRUE(leftLoop);
-    EXPECT_FALSE(IsWindow(window.load()));
+    EXPECT_EQ(inside, t.Id());
+    EXPECT_NE(t.Id(), GetCurrentThreadId());
+    EXPECT_NE(t.Id(), other.Id());
+    EXPECT_EQ(GetCurrentThreadId(), GetCurrentThreadId());
 }
 
 TEST(ThreadTest, WindowsAndQueueGoWithTheThread) {
@@ -99,16 +56,14 @@ TEST(ThreadTest, WindowsAndQueueGoWithTheThread) {
     EXPECT_FALSE(IsWindow(window.load()));
     EXPECT_EQ(freed, 1);
     EXPECT_FALSE(PostThreadMessage(t.Id(), WM_USER));
-}
-
-TEST(ThreadTest, QueueOfAPlainStdThreadGoesAtItsEnd) {
+    // The queue of a plain std::thread goes at its end too.
     std::atomic<DWORD> id{0};
-    std::thread t([&] {
+    std::thread plain([&] {
         Message msg;
         PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);
         id = GetCurrentThreadId();
     });
-    t.join();
+    plain.join();
     EXPECT_FALSE(PostThreadMessage(id, WM_USER));
 }
 

@@ -5,39 +5,37 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_queue.h"
-#include "platform/sync.h"
 #include "platform/tests/test_window.h"
-#include "platform/thread.h"
 
 namespace platform {
 namespace {
 
 using testing::LambdaWindow;
 
-TEST(WindowTest, CreateGivesALiveHandleOwnedByThisThread) {
-    LambdaWindow w;
-    EXPECT_FALSE(w.Handle());
-    ASSERT_TRUE(w.Create());
-    EXPECT_TRUE(IsWindow(w.Handle()));
-    EXPECT_EQ(Window::FromHandle(w.Handle()), &w);
-    EXPECT_EQ(GetWindowThreadId(w.Handle()), GetCurrentThreadId());
-    EXPECT_EQ(w.ThreadId(), GetCurrentThreadId());
-    EXPECT_FALSE(w.Create());  // once
-}
-
-TEST(WindowTest, HandlesAreNeverReused) {
+TEST(WindowTest, HandlesAreLiveOnceCreatedOwnedByTheThreadAndNeverReused) {
     HWND first;
     {
         LambdaWindow w;
+        EXPECT_FALSE(w.Handle());
         ASSERT_TRUE(w.Create());
+        EXPECT_FALSE(w.Create());  // once
         first = w.Handle();
+        EXPECT_TRUE(IsWindow(first));
+        EXPECT_EQ(Window::FromHandle(first), &w);
+        EXPECT_EQ(GetWindowThreadId(first), GetCurrentThreadId());
+        EXPECT_EQ(w.ThreadId(), GetCurrentThreadId());
+        EXPECT_EQ(HwndFromParam(ToWParam(first)), first);
+        EXPECT_EQ(HwndFromParam(uintptr_t(ToLParam(first))), first);
     }
     LambdaWindow again;
     ASSERT_TRUE(again.Create());
     EXPECT_NE(again.Handle(), first);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_FALSE(IsWindow(HWND{}));
+    // WM_CLOSE's default destroys the window.
+    PostMessage(again.Handle(), WM_CLOSE);
+    testing::PumpPending();
+    EXPECT_FALSE(IsWindow(again.Handle()));
 }
 
 TEST(WindowTest, CreateHandlerAnsweringMinusOneUndoesTheWindow) {
@@ -49,22 +47,31 @@ TEST(WindowTest, CreateHandlerAnsweringMinusOneUndoesTheWindow) {
     EXPECT_FALSE(w.Create());
     EXPECT_FALSE(w.Handle());
     EXPECT_EQ(seen, (std::vector<UINT>{WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
+    LambdaWindow orphan;
+    EXPECT_FALSE(orphan.Create(HWND{0x7FFFFFFF}));  // no such parent
 }
 
 TEST(WindowTest, DestroyTellsParentThenChildrenAndRetiresEveryHandle) {
     std::vector<std::string> log;
     auto logger = [&](const std::string& name) {
         return [&log, name](Message& m) -> LRESULT {
-            if (m.message == WM_DESTROY) log.push_back(name + ":destroy");
+            if (m.message == WM_DESTROY) {
+                log.push_back(name + ":destroy");
+                EXPECT_FALSE(DestroyWindow(m.hwnd));  // ignored while destroying
+            }
             if (m.message == WM_NCDESTROY) log.push_back(name + ":ncdestroy");
             return 0;
         };
     };
-    LambdaWindow parent(logger("p")), a(logger("a")), b(logger("b")), a1(logger("a1"));
+    LambdaWindow parent(logger("p")), a(logger("a")), b(logger("b")), a1(logger("a1")),
+        gone(logger("c"));
     ASSERT_TRUE(parent.Create());
     ASSERT_TRUE(a.Create(parent.Handle()));
     ASSERT_TRUE(b.Create(parent.Handle()));
+    ASSERT_TRUE(gone.Create(parent.Handle()));
     ASSERT_TRUE(a1.Create(a.Handle()));
+    gone.Destroy();
+    log.clear();
     EXPECT_EQ(parent.Children(), (std::vector<HWND>{a.Handle(), b.Handle()}));
     EXPECT_EQ(GetParent(a1.Handle()), a.Handle());
     EXPECT_EQ(GetParent(parent.Handle()), HWND{});
@@ -76,38 +83,6 @@ TEST(WindowTest, DestroyTellsParentThenChildrenAndRetiresEveryHandle) {
     for (HWND h : handles)
         EXPECT_FALSE(IsWindow(h));
     EXPECT_FALSE(DestroyWindow(parent.Handle()));
-}
-
-TEST(WindowTest, DestroyingAChildLeavesTheParentsListTidy) {
-    LambdaWindow parent, child;
-    ASSERT_TRUE(parent.Create());
-    ASSERT_TRUE(child.Create(parent.Handle()));
-    child.Destroy();
-    EXPECT_TRUE(parent.Children().empty());
-    EXPECT_FALSE(child.Create(HWND{0x7FFFFFFF}));  // no such parent
-}
-
-TEST(WindowTest, DefaultCloseDestroysTheWindow) {
-    LambdaWindow w;
-    ASSERT_TRUE(w.Create());
-    const HWND h = w.Handle();
-    PostMessage(h, WM_CLOSE);
-    testing::PumpPending();
-    EXPECT_FALSE(IsWindow(h));
-}
-
-TEST(WindowTest, DestroyInsideWmDestroyIsIgnored) {
-    int destroys = 0;
-    LambdaWindow w([&](Message& m) -> LRESULT {
-        if (m.message == WM_DESTROY) {
-            ++destroys;
-            EXPECT_FALSE(DestroyWindow(m.hwnd));
-        }
-        return 0;
-    });
-    ASSERT_TRUE(w.Create());
-    EXPECT_TRUE(w.Destroy());
-    EXPECT_EQ(destroys, 1);
 }
 
 TEST(WindowTest, OtherThreadsSeeTheHandleButNotTheObject) {
@@ -131,13 +106,6 @@ TEST(WindowTest, OtherThreadsSeeTheHandleButNotTheObject) {
     EXPECT_TRUE(alive);
     EXPECT_EQ(owner, GetCurrentThreadId());
     EXPECT_FALSE(childMade);
-}
-
-TEST(WindowTest, HandleRoundTripsThroughMessageParameters) {
-    LambdaWindow w;
-    ASSERT_TRUE(w.Create());
-    EXPECT_EQ(HwndFromParam(ToWParam(w.Handle())), w.Handle());
-    EXPECT_EQ(HwndFromParam(uintptr_t(ToLParam(w.Handle()))), w.Handle());
 }
 
 }  // namespace
