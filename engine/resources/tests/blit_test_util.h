@@ -3,6 +3,7 @@
 // 0xAARRGGBB words (B, G, R, A in memory).
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/resources/blit.h"
@@ -17,11 +18,8 @@ struct Canvas {
 
     Canvas(int32_t w, int32_t h, uint32_t fill = 0)
         : width(w), height(h), bytes(size_t(w) * h * 4) {
-        Fill(fill);
-    }
-    void Fill(uint32_t pixel) {
         for (size_t i = 0; i < bytes.size(); i += 4)
-            platform::StoreLE32(&bytes[i], pixel);
+            platform::StoreLE32(&bytes[i], fill);
     }
     uint32_t At(int32_t x, int32_t y) const {
         return platform::LoadLE32(&bytes[(size_t(y) * width + x) * 4]);
@@ -32,51 +30,45 @@ struct Canvas {
     BlitSurface Surface() { return {bytes.data(), width, height}; }
 };
 
-// A 32-bit image whose pixel (x, y) of frame f is `pixel(x, y, f)`.
+// An image whose frames are stacked: 32-bit, pixel (x, y) of frame f is
+// `pixel(x, y, f)`; or paletted, index(x, y) and, with alpha, alpha(x, y).
 struct TestImage {
     std::vector<uint8_t> bytes;
     std::vector<uint8_t> palette;
     BlitSource source;
 
-    template <class F>
-    static TestImage Make32(uint32_t w, uint32_t h, uint32_t flags, F pixel, uint32_t frames = 1) {
+    static TestImage Make32(uint32_t w, uint32_t h, uint32_t flags,
+                            const std::function<uint32_t(uint32_t, uint32_t, uint32_t)>& pixel,
+                            uint32_t frames = 1) {
         TestImage img;
-        img.bytes.resize(size_t(w) * h * frames * 4);
-        for (uint32_t f = 0; f < frames; ++f)
-            for (uint32_t y = 0; y < h; ++y)
-                for (uint32_t x = 0; x < w; ++x)
-                    platform::StoreLE32(&img.bytes[((size_t(f) * h + y) * w + x) * 4],
-                                        pixel(x, y, f));
-        img.source.width = w;
-        img.source.height = h;
-        img.source.frameCount = frames;
-        img.source.flags = flags;
+        for (uint32_t y = 0; y < h * frames; ++y)
+            for (uint32_t x = 0; x < w; ++x) {
+                img.bytes.resize(img.bytes.size() + 4);
+                platform::StoreLE32(&img.bytes[img.bytes.size() - 4], pixel(x, y % h, y / h));
+            }
+        img.source = {.width = w, .height = h, .frameCount = frames, .flags = flags};
         img.Bind();
         return img;
     }
-
-    // Paletted: index(x, y) and, with alpha, alpha(x, y).
-    template <class I, class A>
-    static TestImage MakePaletted(uint32_t w, uint32_t h, bool withAlpha, I index, A alpha,
+    static TestImage MakePaletted(uint32_t w, uint32_t h, bool withAlpha,
+                                  const std::function<uint32_t(uint32_t, uint32_t)>& index,
+                                  const std::function<uint32_t(uint32_t, uint32_t)>& alpha,
                                   std::vector<uint8_t> rgb, uint32_t key) {
         TestImage img;
-        const uint32_t bpp = withAlpha ? 2 : 1;
-        img.bytes.resize(size_t(w) * h * bpp);
         for (uint32_t y = 0; y < h; ++y)
             for (uint32_t x = 0; x < w; ++x) {
-                img.bytes[(size_t(y) * w + x) * bpp] = uint8_t(index(x, y));
-                if (withAlpha) img.bytes[(size_t(y) * w + x) * bpp + 1] = uint8_t(alpha(x, y));
+                img.bytes.push_back(uint8_t(index(x, y)));
+                if (withAlpha) img.bytes.push_back(uint8_t(alpha(x, y)));
             }
         img.palette = std::move(rgb);
-        img.source.width = w;
-        img.source.height = h;
-        img.source.flags = 4 | 1 | (withAlpha ? 8 : 0);
-        img.source.colorKey = key;
-        img.source.colorCount = uint32_t(img.palette.size() / 3);
+        img.source = {.width = w,
+                      .height = h,
+                      .flags = 4 | 1 | (withAlpha ? 8u : 0u),
+                      .colorKey = key,
+                      .colorCount = uint32_t(img.palette.size() / 3)};
         img.Bind();
         return img;
     }
-
     void Bind() {
         source.pixels = bytes.data();
         source.byteSize = bytes.size();
@@ -90,10 +82,7 @@ struct TestImage {
 // An unrotated placement of size w x h whose top-left corner lands on (x, y).
 inline BlitPlacement At(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags = 0) {
     BlitPlacement p;
-    p.drawX = x + (w + 1) / 2;
-    p.drawY = y + (h + 1) / 2;
-    p.width = w;
-    p.height = h;
+    p.drawX = x + (w + 1) / 2, p.drawY = y + (h + 1) / 2, p.width = w, p.height = h;
     p.flags = flags;
     return p;
 }

@@ -4,179 +4,109 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "engine/resources/tests/log_capture.h"
+#include "platform/tests/temp_dir.h"
 #include "platform/text.h"
 
 namespace engine {
 namespace {
 
-namespace fs = std::filesystem;
-
-class ProgramDirTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("qevo_res_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_ / "Pics");
-        ::setenv("QEVO_PROGRAM_DIR", dir_.c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("QEVO_PROGRAM_DIR");
-        fs::remove_all(dir_);
-    }
-    void Write(const fs::path& rel, const std::string& bytes) {
-        std::ofstream(dir_ / rel, std::ios::binary) << bytes;
-    }
-    fs::path dir_;
-};
-
-TEST_F(ProgramDirTest, AppDirEndsWithSeparatorAndPrefixesNames) {
-    EXPECT_EQ(GetAppDir(), dir_.string() + "/");
-    EXPECT_EQ(MakeFullPath("a.ini"), dir_.string() + "/a.ini");
-}
-
-TEST_F(ProgramDirTest, FileExistsFindsFilesAndDirectories) {
-    Write("Pics/t.bmp", "x");
-    EXPECT_TRUE(FileExists("Pics"));
-    EXPECT_TRUE(FileExists("Pics\\t.bmp"));
-    EXPECT_TRUE(FileExists("pics\\T.BMP"));
-    EXPECT_FALSE(FileExists("Pics\\u.bmp"));
-}
-
-TEST_F(ProgramDirTest, ReadWholeFileReadsBytesThroughEitherSeparator) {
-    Write("Pics/data.bin", std::string("ab\0c", 4));
-    auto bytes = ReadWholeFile(MakeFullPath("Pics\\data.bin"));
-    ASSERT_TRUE(bytes);
-    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), std::string("ab\0c", 4));
-    EXPECT_TRUE(ReadWholeFile(MakeFullPath("PICS/DATA.BIN")));
-}
-
-TEST_F(ProgramDirTest, GbkPathsReachFilesNamedInUtf8) {
+TEST(FileUtilsTest, ProgramDirFilesAreFoundThroughEitherSeparatorAndAnyCase) {
+    platform::testing::TempDir dir;
+    ::setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
+    std::filesystem::create_directories(dir / "Pics");
+    dir.Write("Pics/data.bin", std::string("ab\0c", 4));
     // The second character's trail byte is '\', which must not become a separator.
     const std::string gbkName = "图片\xB5\x5C.bin";
-    Write(fs::path(platform::GbkToUtf8("Pics/" + gbkName)), "gbk");
-    auto bytes = ReadWholeFile(MakeFullPath("pics\\" + gbkName));
-    ASSERT_TRUE(bytes);
-    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "gbk");
+    dir.Write(platform::GbkToUtf8("Pics/" + gbkName), "gbk");
+    EXPECT_EQ(GetAppDir(), dir.path());
+    EXPECT_EQ(MakeFullPath("a.ini"), dir / "a.ini");
+    EXPECT_TRUE(FileExists("Pics"));
+    EXPECT_TRUE(FileExists("pics\\DATA.BIN"));
+    EXPECT_FALSE(FileExists("Pics\\u.bin"));
     EXPECT_TRUE(FileExists("Pics\\" + gbkName));
-}
-
-TEST_F(ProgramDirTest, ReadWholeFileReportsMissingFiles) {
+    const std::pair<std::string, std::string> reads[] = {
+        {"Pics\\data.bin", std::string("ab\0c", 4)},
+        {"PICS/DATA.BIN", std::string("ab\0c", 4)},
+        {"pics\\" + gbkName, "gbk"}};
+    for (const auto& [name, bytes] : reads) {
+        auto got = ReadWholeFile(MakeFullPath(name));
+        ASSERT_TRUE(got) << name;
+        EXPECT_EQ(std::string(got->begin(), got->end()), bytes);
+    }
+    ::unsetenv("QEVO_PROGRAM_DIR");
+    // A missing file is logged by name, a very long name cut in the line; an
+    // empty path is no file at all.
     testing::LogCapture log;
     EXPECT_FALSE(ReadWholeFile(""));
     EXPECT_TRUE(log.lines().empty());
-    EXPECT_FALSE(ReadWholeFile(MakeFullPath("nothing.png")));
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_TRUE(log.Contains("nothing.png"));
-}
-
-TEST(FileUtilsTest, ReadWholeFileCutsAVeryLongPathInItsLogLine) {
-    testing::LogCapture log;
+    EXPECT_FALSE(ReadWholeFile(dir / "nothing.png"));
     EXPECT_FALSE(ReadWholeFile("/nonexistent/" + std::string(5000, 'p')));
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_LT(log.lines()[0].size(), 1024u);
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_TRUE(log.Contains("nothing.png"));
+    EXPECT_LT(log.lines()[1].size(), 1024u);
 }
 
-TEST(FileUtilsTest, LowerCasingKeepsDoubleByteCharacters) {
-    struct Case {
-        std::string in, out;
-    } cases[] = {
-        {"ABC", "abc"},
+TEST(FileUtilsTest, TextHelpersKeepDoubleByteCharactersWhole) {
+    const std::pair<std::string, std::string> lowered[] = {
         {"Pic\\Tile.BMP", "pic\\tile.bmp"},
         {"\xB0"
-         "A"
-         "B",
+         "AB",
          "\xB0"
-         "A"
-         "b"},               // 'A' is the trail byte of a double-byte character
+         "Ab"},              // 'A' is the trail byte of a double-byte character
         {"X\xC8", "x\xC8"},  // a lead byte at the end stops there
-        {"", ""},
     };
-    for (auto& c : cases) {
-        std::string text = c.in;
-        StrToLowerAscii(text);
-        EXPECT_EQ(text, c.out);
+    for (auto [in, out] : lowered) {
+        StrToLowerAscii(in);
+        EXPECT_EQ(in, out);
     }
-}
-
-TEST(FileUtilsTest, ExtensionsAndTitles) {
-    struct Case {
-        const char* path;
-        const char* ext;
-        const char* title;
-    } cases[] = {
+    const struct {
+        const char *path, *ext, *title;
+    } paths[] = {
         {"pic\\Tile.BMP", ".BMP", "Tile"},
         {"a/b.c/name", "", "name"},
         {"x.tar.gz", ".gz", "x.tar"},
         {"dir\\", "", ""},
         {"", "", ""},
-        // The trail byte of this character is '\' and must not split the path.
         {"\xB5\x5C"
          "a.png",
          ".png",
          "\xB5\x5C"
-         "a"},
+         "a"},  // a '\' trail byte does not split
     };
-    for (auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(GetFileExt(c.path), c.ext);
-        EXPECT_EQ(GetFileTitle(c.path), c.title);
+    for (const auto& c : paths) {
+        EXPECT_EQ(GetFileExt(c.path), c.ext) << c.path;
+        EXPECT_EQ(GetFileTitle(c.path), c.title) << c.path;
     }
-}
-
-TEST(FileUtilsTest, StrToIntTakesLeadingDigits) {
-    EXPECT_EQ(StrToInt("42abc"), 42);
-    EXPECT_EQ(StrToInt("  -7"), -7);
-    EXPECT_EQ(StrToInt("x"), 0);
-    EXPECT_EQ(StrToInt("99999999999999"), 2147483647);
-}
-
-TEST(FileUtilsTest, SplitStringKeepsInnerEmptyPiecesOnly) {
-    struct Case {
-        const char* text;
-        std::vector<std::string> pieces;
-    } cases[] = {
-        {"1,,2,", {"1", "", "2"}},
-        {"255,0,0", {"255", "0", "0"}},
-        {"", {}},
-        {",", {""}},
-        {"a", {"a"}},
-    };
-    for (auto& c : cases) {
+    for (auto [text, value] :
+         {std::pair{"42abc", 42}, {"  -7", -7}, {"x", 0}, {"99999999999999", 2147483647}})
+        EXPECT_EQ(StrToInt(text), value) << text;
+    const std::pair<const char*, std::vector<std::string>> splits[] = {
+        {"1,,2,", {"1", "", "2"}}, {"255,0,0", {"255", "0", "0"}}, {"", {}}, {",", {""}}};
+    for (const auto& [text, pieces] : splits) {
         std::vector<std::string> list;
-        EXPECT_EQ(SplitString(c.text, list), c.pieces.size());
-        EXPECT_EQ(list, c.pieces);
+        EXPECT_EQ(SplitString(text, list), pieces.size());
+        EXPECT_EQ(list, pieces);
     }
     std::vector<std::string> list = {"kept"};
     EXPECT_EQ(SplitString("x,y", list), 3u);
-}
-
-TEST(FileUtilsTest, ExtractQuoted) {
-    EXPECT_EQ(ExtractQuoted("f=\"宋体\""), "宋体");
-    EXPECT_EQ(ExtractQuoted("plain"), "plain");
-    EXPECT_EQ(ExtractQuoted("one\"quote"), "one\"quote");
-    EXPECT_EQ(ExtractQuoted("\"a\"b\"c\""), "a\"b\"c");
-    EXPECT_EQ(ExtractQuoted("\"\""), "");
+    for (auto [text, inner] : {std::pair{"f=\"宋体\"", "宋体"},
+                               {"plain", "plain"},
+                               {"one\"quote", "one\"quote"},
+                               {"\"a\"b\"c\"", "a\"b\"c"},
+                               {"\"\"", ""}})
+        EXPECT_EQ(ExtractQuoted(text), inner);
 }
 
 TEST(FileUtilsTest, StretchBufferDoublesOrAddsExtra) {
-    std::vector<uint32_t> words(10);
-    for (uint32_t i = 0; i < 10; ++i)
-        words[i] = i + 1;
-    size_t capacity = 10;
+    std::vector<uint32_t> words = {1, 2, 3};
+    size_t capacity = 3;
     StretchBuffer(words, capacity, 0);
-    EXPECT_EQ(capacity, 20u);
-    ASSERT_EQ(words.size(), 20u);
-    for (uint32_t i = 0; i < 10; ++i)
-        EXPECT_EQ(words[i], i + 1);
-    for (uint32_t i = 10; i < 20; ++i)
-        EXPECT_EQ(words[i], 0u);
+    EXPECT_EQ(words, (std::vector<uint32_t>{1, 2, 3, 0, 0, 0}));
     StretchBuffer(words, capacity, 5);
-    EXPECT_EQ(capacity, 25u);
-    EXPECT_EQ(words.size(), 25u);
+    EXPECT_EQ(capacity, 11u);
+    EXPECT_EQ(words.size(), 11u);
 }
 
 }  // namespace

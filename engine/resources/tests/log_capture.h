@@ -19,9 +19,8 @@ class LogCapture {
 
     const std::vector<std::string>& lines() const { return lines_; }
     bool Contains(const std::string& part) const {
-        for (const auto& line : lines_) {
+        for (const auto& line : lines_)
             if (line.find(part) != std::string::npos) return true;
-        }
         return false;
     }
 

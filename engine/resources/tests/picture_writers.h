@@ -5,6 +5,7 @@
 #include <gif_lib.h>
 #include <png.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -13,249 +14,58 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include "platform/bytes.h"
 
 namespace engine::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-// ---- PNG ----
-
-struct PngSpec {
-    uint32_t width = 0, height = 0;
-    int colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-    int bitDepth = 8;
-    bool interlaced = false;
-    Bytes pixels;     // rows as libpng expects them (packed for < 8 bits)
-    Bytes palette;    // R, G, B triples
-    Bytes trnsAlpha;  // palette alphas
-    bool trnsColour = false;
-    png_color_16 trns{};
-};
-
-inline void PngWriteToVector(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-
-inline Bytes WritePng(const PngSpec& s) {
+// Little-endian fields: value i takes as many bytes as digit i of `widths`.
+inline Bytes Le(std::string_view widths, std::initializer_list<uint32_t> values) {
     Bytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
+    auto v = values.begin();
+    for (char w : widths) {
+        for (int i = 0; i < w - '0'; ++i)
+            out.push_back(uint8_t(*v >> (8 * i)));
+        ++v;
     }
-    png_set_write_fn(png, &out, PngWriteToVector, nullptr);
-    png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colourType,
-                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    std::vector<png_color> plte;
-    for (size_t i = 0; i + 2 < s.palette.size(); i += 3)
-        plte.push_back({s.palette[i], s.palette[i + 1], s.palette[i + 2]});
-    if (!plte.empty()) png_set_PLTE(png, info, plte.data(), int(plte.size()));
-    if (!s.trnsAlpha.empty()) {
-        png_set_tRNS(png, info, s.trnsAlpha.data(), int(s.trnsAlpha.size()), nullptr);
-    } else if (s.trnsColour) {
-        png_color_16 c = s.trns;
-        png_set_tRNS(png, info, nullptr, 0, &c);
-    }
-    png_write_info(png, info);
-    const size_t rowBytes = png_get_rowbytes(png, info);
-    std::vector<png_bytep> rows(s.height);
-    Bytes copy = s.pixels;
-    for (uint32_t y = 0; y < s.height; ++y)
-        rows[y] = &copy[y * rowBytes];
-    png_write_image(png, rows.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     return out;
 }
 
-// ---- JPEG ----
-
-inline Bytes WriteJpeg(uint32_t width, uint32_t height, int components, const Bytes& pixels,
-                       int quality = 95, bool progressive = false) {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buffer, &size);
-    c.image_width = width;
-    c.image_height = height;
-    c.input_components = components;
-    c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, quality, TRUE);
-    if (progressive) jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&pixels[size_t(c.next_scanline) * width * components]);
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    Bytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&c);
-    std::free(buffer);
-    return out;
+inline Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
-// ---- GIF ----
-
-struct GifFrameSpec {
-    int left = 0, top = 0, width = 0, height = 0;
-    Bytes indices;
-    Bytes localPalette;  // empty: the global one
-    int transparent = -1;
-    int disposal = 0;
-    int delayCs = 0;
-    bool interlaced = false;
-};
-
-struct GifSpec {
-    int width = 0, height = 0;
-    Bytes palette;  // global, R, G, B; its count a power of two
-    int background = 0;
-    std::vector<GifFrameSpec> frames;
-};
-
-inline int GifWriteToVector(GifFileType* gif, const GifByteType* data, int length) {
-    auto* out = static_cast<Bytes*>(gif->UserData);
-    out->insert(out->end(), data, data + length);
-    return length;
+// A device-independent bitmap: the info header (56 bytes with four masks),
+// the masks, the palette (B, G, R, 0 quads) and the data as stored.
+inline Bytes Dib(int32_t w, int32_t h, uint16_t bpp, const Bytes& data, const Bytes& quads = {},
+                 uint32_t compression = 0, uint32_t colours = 0,
+                 const std::vector<uint32_t>& masks = {}) {
+    Bytes out = Le("44422444444", {masks.size() == 4 ? 56u : 40u, uint32_t(w), uint32_t(h), 1, bpp,
+                                   compression, uint32_t(data.size()), 2835, 2835, colours, 0});
+    for (uint32_t m : masks)
+        out = out + Le("4", {m});
+    return out + quads + data;
 }
 
-inline ColorMapObject* MakeColourMap(const Bytes& rgb) {
-    std::vector<GifColorType> colours;
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-        colours.push_back({rgb[i], rgb[i + 1], rgb[i + 2]});
-    return GifMakeMapObject(int(colours.size()), colours.data());
-}
-
-inline Bytes WriteGif(const GifSpec& s) {
-    Bytes out;
-    int error = 0;
-    GifFileType* gif = EGifOpen(&out, GifWriteToVector, &error);
-    EGifSetGifVersion(gif, true);
-    ColorMapObject* global = s.palette.empty() ? nullptr : MakeColourMap(s.palette);
-    EGifPutScreenDesc(gif, s.width, s.height, 8, s.background, global);
-    for (const GifFrameSpec& f : s.frames) {
-        GraphicsControlBlock gcb{f.disposal, false, f.delayCs, f.transparent};
-        GifByteType ext[4];
-        size_t n = EGifGCBToExtension(&gcb, ext);
-        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(n), ext);
-        ColorMapObject* local = f.localPalette.empty() ? nullptr : MakeColourMap(f.localPalette);
-        EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local);
-        if (local) GifFreeMapObject(local);
-        static const int kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
-        for (int p = 0; p < (f.interlaced ? 4 : 1); ++p) {
-            for (int y = f.interlaced ? kStart[p] : 0; y < f.height;
-                 y += f.interlaced ? kStep[p] : 1) {
-                Bytes row(f.indices.begin() + y * f.width, f.indices.begin() + (y + 1) * f.width);
-                EGifPutLine(gif, row.data(), f.width);
-            }
-        }
-    }
-    EGifCloseFile(gif, &error);
-    if (global) GifFreeMapObject(global);
-    return out;
-}
-
-// ---- TIFF ----
-
-struct TiffSpec {
-    uint32_t width = 0, height = 0;
-    uint16_t samples = 3;
-    uint16_t bits = 8;
-    uint16_t photometric = PHOTOMETRIC_RGB;
-    int extraSample = -1;  // the last sample's EXTRASAMPLE_* kind, -1 for none
-    uint16_t orientation = ORIENTATION_TOPLEFT;
-    std::vector<uint16_t> r, g, b;  // colour map for palette pages
-    Bytes pixels;                   // packed rows
-    uint16_t compression = COMPRESSION_LZW;
-};
-
-inline Bytes WriteTiff(const TiffSpec& s, const std::string& path) {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, s.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, s.height);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.samples);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bits);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
-    if (s.extraSample >= 0) {
-        uint16_t extra = uint16_t(s.extraSample);
-        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
-    }
-    if (s.orientation != ORIENTATION_TOPLEFT) TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
-    if (!s.r.empty()) TIFFSetField(tif, TIFFTAG_COLORMAP, s.r.data(), s.g.data(), s.b.data());
-    const size_t rowBytes = (size_t(s.width) * s.samples * s.bits + 7) / 8;
-    for (uint32_t y = 0; y < s.height; ++y) {
-        Bytes row(s.pixels.begin() + y * rowBytes, s.pixels.begin() + (y + 1) * rowBytes);
-        TIFFWriteScanline(tif, row.data(), y, 0);
-    }
-    TIFFClose(tif);
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-// ---- BMP and ICO ----
-
-struct DibSpec {
-    int32_t width = 0, height = 0;  // negative height: top-down
-    uint16_t bpp = 24;
-    uint32_t compression = 0;
-    Bytes palette;  // B, G, R, 0 quads
-    uint32_t colorsUsed = 0;
-    Bytes data;                   // pixel data as stored (rows or RLE code)
-    std::vector<uint32_t> masks;  // three after a 40-byte header, or four in a 56-byte one
-};
-
-inline Bytes WriteDib(const DibSpec& s) {
-    Bytes out;
-    platform::ByteWriter w(out);
-    w.U32(s.masks.size() == 4 ? 56 : 40);
-    w.I32(s.width);
-    w.I32(s.height);
-    w.U16(1);
-    w.U16(s.bpp);
-    w.U32(s.compression);
-    w.U32(uint32_t(s.data.size()));
-    w.U32(2835);
-    w.U32(2835);
-    w.U32(s.colorsUsed);
-    w.U32(0);
-    for (uint32_t m : s.masks)
-        w.U32(m);
-    w.Bytes(s.palette);
-    w.Bytes(s.data);
-    return out;
-}
-
-inline Bytes WriteBmp(const DibSpec& s) {
-    Bytes dib = WriteDib(s);
-    Bytes out;
-    platform::ByteWriter w(out);
-    w.U8('B');
-    w.U8('M');
-    w.U32(uint32_t(14 + dib.size()));
-    w.U32(0);
-    w.U32(uint32_t(14 + 40 + s.masks.size() * 4 + s.palette.size()));
-    w.Bytes(dib);
-    return out;
+inline Bytes Bmp(int32_t w, int32_t h, uint16_t bpp, const Bytes& data, const Bytes& quads = {},
+                 uint32_t compression = 0, uint32_t colours = 0,
+                 const std::vector<uint32_t>& masks = {}) {
+    const Bytes dib = Dib(w, h, bpp, data, quads, compression, colours, masks);
+    return Le("11444", {'B', 'M', uint32_t(14 + dib.size()), 0,
+                        uint32_t(14 + 40 + masks.size() * 4 + quads.size())}) +
+           dib;
 }
 
 // Bottom-up rows padded to 4 bytes from top-down rows of `rowBytes`.
-inline Bytes DibRows(const Bytes& topDown, size_t rowBytes, uint32_t height) {
+inline Bytes Rows(const Bytes& topDown, size_t rowBytes, uint32_t height) {
     const size_t stride = (rowBytes + 3) / 4 * 4;
     Bytes out(stride * height, 0);
     for (uint32_t y = 0; y < height; ++y)
@@ -265,104 +75,195 @@ inline Bytes DibRows(const Bytes& topDown, size_t rowBytes, uint32_t height) {
 }
 
 // An icon directory with one image.
-inline Bytes WriteIco(uint8_t w, uint8_t h, const Bytes& image) {
-    Bytes out;
-    platform::ByteWriter wr(out);
-    wr.U16(0);
-    wr.U16(1);
-    wr.U16(1);
-    wr.U8(w);
-    wr.U8(h);
-    wr.U8(0);
-    wr.U8(0);
-    wr.U16(1);
-    wr.U16(32);
-    wr.U32(uint32_t(image.size()));
-    wr.U32(22);
-    wr.Bytes(image);
-    return out;
+inline Bytes Ico(uint8_t w, uint8_t h, const Bytes& image) {
+    return Le("22211112244", {0, 1, 1, w, h, 0, 0, 1, 32, uint32_t(image.size()), 22}) + image;
 }
 
-// ---- TGA ----
-
-inline Bytes WriteTgaHeader(uint8_t type, uint16_t width, uint16_t height, uint8_t depth,
-                            uint8_t descriptor, uint16_t mapLength = 0, uint8_t mapBits = 0) {
-    Bytes out;
-    platform::ByteWriter w(out);
-    w.U8(0);
-    w.U8(mapLength ? 1 : 0);
-    w.U8(type);
-    w.U16(0);
-    w.U16(mapLength);
-    w.U8(mapBits);
-    w.U16(0);
-    w.U16(0);
-    w.U16(width);
-    w.U16(height);
-    w.U8(depth);
-    w.U8(descriptor);
-    return out;
+inline Bytes Tga(uint8_t type, uint16_t w, uint16_t h, uint8_t depth, uint8_t descriptor,
+                 const Bytes& rest, uint16_t mapLength = 0, uint8_t mapBits = 0) {
+    return Le("111221222211", {0, mapLength ? 1u : 0u, type, 0, mapLength, mapBits, 0, 0, w, h,
+                               depth, descriptor}) +
+           rest;
 }
 
-// ---- PCX ----
-
-inline Bytes WritePcxHeader(uint8_t bits, uint8_t planes, uint16_t width, uint16_t height,
-                            uint16_t bytesPerLine, const Bytes& palette16 = {}) {
-    Bytes out;
-    platform::ByteWriter w(out);
-    w.U8(0x0A);
-    w.U8(5);
-    w.U8(1);
-    w.U8(bits);
-    w.U16(0);
-    w.U16(0);
-    w.U16(uint16_t(width - 1));
-    w.U16(uint16_t(height - 1));
-    w.U16(72);
-    w.U16(72);
-    Bytes pal = palette16;
-    pal.resize(48, 0);
-    w.Bytes(pal);
-    w.U8(0);
-    w.U8(planes);
-    w.U16(bytesPerLine);
-    w.U16(1);
-    w.Zeros(128 - out.size());
-    return out;
-}
-
-// PCX run-length code of one whole byte stream.
-inline Bytes PcxRle(const Bytes& data) {
-    Bytes out;
-    for (size_t i = 0; i < data.size();) {
+// A PCX header and the run-length code of `lines`.
+inline Bytes Pcx(uint8_t bits, uint8_t planes, uint16_t w, uint16_t h, uint16_t bytesPerLine,
+                 const Bytes& lines) {
+    Bytes out = Le("1111222222", {0x0A, 5, 1, bits, 0, 0, w - 1u, h - 1u, 72, 72}) + Bytes(48, 0) +
+                Le("1122", {0, planes, bytesPerLine, 1}) + Bytes(58, 0);
+    for (size_t i = 0; i < lines.size();) {
         size_t run = 1;
-        while (i + run < data.size() && run < 63 && data[i + run] == data[i])
+        while (i + run < lines.size() && run < 63 && lines[i + run] == lines[i])
             ++run;
-        if (run > 1 || (data[i] & 0xC0) == 0xC0) {
-            out.push_back(uint8_t(0xC0 | run));
-        }
-        out.push_back(data[i]);
+        if (run > 1 || (lines[i] & 0xC0) == 0xC0) out.push_back(uint8_t(0xC0 | run));
+        out.push_back(lines[i]);
         i += run;
     }
     return out;
 }
 
-// ---- WBMP ----
-
-inline Bytes WriteWbmp(uint32_t width, uint32_t height, const Bytes& rows) {
+inline Bytes Wbmp(uint32_t w, uint32_t h, const Bytes& rows) {
     Bytes out = {0, 0};
-    auto mbi = [&](uint32_t v) {
-        Bytes tmp;
+    for (uint32_t v : {w, h}) {  // multi-byte integers, high groups first
+        Bytes groups;
         do {
-            tmp.insert(tmp.begin(), uint8_t((v & 0x7F) | (tmp.empty() ? 0 : 0x80)));
+            groups.insert(groups.begin(), uint8_t((v & 0x7F) | (groups.empty() ? 0 : 0x80)));
             v >>= 7;
         } while (v);
-        out.insert(out.end(), tmp.begin(), tmp.end());
+        out = out + groups;
+    }
+    return out + rows;
+}
+
+// A PNG of rows as libpng takes them; `key` is a transparent colour (tRNS).
+inline Bytes Png(uint32_t w, uint32_t h, int type, const Bytes& pixels, int depth = 8,
+                 const Bytes& palette = {}, const Bytes& alphas = {}, bool interlaced = false,
+                 png_color_16 key = {}) {
+    Bytes out, copy = pixels;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    auto write = [](png_structp p, png_bytep data, png_size_t n) {
+        auto* o = static_cast<Bytes*>(png_get_io_ptr(p));
+        o->insert(o->end(), data, data + n);
     };
-    mbi(width);
-    mbi(height);
-    out.insert(out.end(), rows.begin(), rows.end());
+    png_set_write_fn(png, &out, write, nullptr);
+    png_set_IHDR(png, info, w, h, depth, type, interlaced ? PNG_INTERLACE_ADAM7 : 0, 0, 0);
+    std::vector<png_color> plte;
+    for (size_t i = 0; i + 2 < palette.size(); i += 3)
+        plte.push_back({palette[i], palette[i + 1], palette[i + 2]});
+    if (!plte.empty()) png_set_PLTE(png, info, plte.data(), int(plte.size()));
+    const bool keyed = key.red || key.green || key.blue || key.gray;
+    if (!alphas.empty() || keyed)
+        png_set_tRNS(png, info, alphas.data(), int(alphas.size()), keyed ? &key : nullptr);
+    png_write_info(png, info);
+    std::vector<png_bytep> rows(h);
+    for (uint32_t y = 0; y < h; ++y)
+        rows[y] = &copy[y * png_get_rowbytes(png, info)];
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
     return out;
+}
+
+inline Bytes Jpeg(uint32_t w, uint32_t h, int components, const Bytes& pixels, int quality = 95,
+                  bool progressive = false) {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = w, c.image_height = h, c.input_components = components;
+    c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < h) {
+        JSAMPROW row = const_cast<JSAMPROW>(&pixels[size_t(c.next_scanline) * w * components]);
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&c);
+    std::free(buffer);
+    return out;
+}
+
+struct GifFrame {
+    int left, top, width, height;
+    Bytes indices;
+    Bytes localPalette;  // empty: the global one
+    int transparent, disposal, delayCs;
+    bool interlaced;
+};
+
+// A GIF of a screen with a global palette (R, G, B; a power of two of them).
+inline Bytes Gif(int w, int h, const Bytes& palette, const std::vector<GifFrame>& frames) {
+    Bytes out;
+    int error = 0;
+    auto write = [](GifFileType* g, const GifByteType* data, int n) {
+        auto* o = static_cast<Bytes*>(g->UserData);
+        o->insert(o->end(), data, data + n);
+        return n;
+    };
+    GifFileType* gif = EGifOpen(&out, write, &error);
+    EGifSetGifVersion(gif, true);
+    auto map = [](const Bytes& rgb) -> ColorMapObject* {
+        std::vector<GifColorType> colours;
+        for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+            colours.push_back({rgb[i], rgb[i + 1], rgb[i + 2]});
+        return colours.empty() ? nullptr : GifMakeMapObject(int(colours.size()), colours.data());
+    };
+    ColorMapObject* global = map(palette);
+    EGifPutScreenDesc(gif, w, h, 8, 0, global);
+    for (const GifFrame& f : frames) {
+        GraphicsControlBlock gcb{f.disposal, false, f.delayCs, f.transparent};
+        GifByteType ext[4];
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(EGifGCBToExtension(&gcb, ext)), ext);
+        ColorMapObject* local = map(f.localPalette);
+        EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local);
+        if (local) GifFreeMapObject(local);
+        static const int kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
+        for (int p = 0; p < (f.interlaced ? 4 : 1); ++p) {
+            for (int y = f.interlaced ? kStart[p] : 0; y < f.height;
+                 y += f.interlaced ? kStep[p] : 1)
+                EGifPutLine(gif, const_cast<GifByteType*>(&f.indices[size_t(y * f.width)]),
+                            f.width);
+        }
+    }
+    EGifCloseFile(gif, &error);
+    if (global) GifFreeMapObject(global);
+    return out;
+}
+
+struct TiffPage {
+    uint32_t width, height;
+    uint16_t samples, bits, photometric;
+    Bytes pixels;          // packed rows
+    int extraSample = -1;  // the last sample's EXTRASAMPLE_* kind
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    uint16_t compression = COMPRESSION_LZW;
+    std::vector<uint16_t> map = {};  // palette pages: all red, then green, then blue
+};
+
+// libtiff writes files only: through a temporary one.
+inline Bytes Tiff(const TiffPage& s) {
+    const auto path =
+        std::filesystem::temp_directory_path() / ("qevo_tiff_" + std::to_string(getpid()));
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, s.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, s.height);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.samples);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bits);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
+    const uint16_t extra = uint16_t(s.extraSample);
+    if (s.extraSample >= 0) TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    if (s.orientation != ORIENTATION_TOPLEFT) TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
+    const size_t n = s.map.size() / 3;
+    if (n) TIFFSetField(tif, TIFFTAG_COLORMAP, &s.map[0], &s.map[n], &s.map[2 * n]);
+    const size_t rowBytes = (size_t(s.width) * s.samples * s.bits + 7) / 8;
+    for (uint32_t y = 0; y < s.height; ++y)
+        TIFFWriteScanline(tif, const_cast<uint8_t*>(&s.pixels[y * rowBytes]), y, 0);
+    TIFFClose(tif);
+    std::ifstream in(path, std::ios::binary);
+    Bytes out{std::istreambuf_iterator<char>(in), {}};
+    std::filesystem::remove(path);
+    return out;
+}
+
+// Writes a fuzz seed as <QEVO_WRITE_CORPUS>/<target>/<name> when that is set.
+inline void WriteSeed(const std::string& target, const std::string& name, const Bytes& bytes) {
+    const char* root = std::getenv("QEVO_WRITE_CORPUS");
+    if (!root) return;
+    const std::filesystem::path dir = std::filesystem::path(root) / target;
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 }  // namespace engine::testing

@@ -15,7 +15,7 @@
 namespace engine::testing {
 
 struct PpsFrameSpec {
-    std::vector<uint8_t> pixels;  // decoded frame in the image's pixel shape
+    std::vector<uint8_t> pixels{};  // decoded frame in the image's pixel shape
     uint32_t delay = 0;
     // Pixels coded in the first and the alpha plane (fewer: a plane that ends short).
     size_t codedPixels = SIZE_MAX, codedAlpha = SIZE_MAX;
@@ -27,52 +27,45 @@ struct PpsSpec {
     uint16_t width = 0;
     uint16_t height = 0;
     uint32_t colorKey = 0xFF00FF;
-    std::vector<uint8_t> palette;  // own palette triples (flag 4 without 2)
+    std::vector<uint8_t> palette{};  // own palette triples (flag 4 without 2)
     uint16_t colorCount = 0;
-    std::string paletteName;  // with flag 2
-    std::vector<PpsFrameSpec> frames;
+    std::string paletteName{};  // with flag 2
+    std::vector<PpsFrameSpec> frames{};
     uint32_t hotSpot = 0;        // with flag 32
     bool zlibFirstPlane = true;  // method 6: chunk flag 32
 };
 
-// Run-length code of values of `valueSize` bytes; long runs and literals use
-// the two-byte items, short ones the one-byte items.
+// Run-length code of values of `valueSize` bytes: an item's low two bits are
+// its kind (0 short run, 1 short literal, 2 long run, 3 long literal), short
+// counts sit in the other six bits, long ones take a second byte as well.
 inline std::vector<uint8_t> EncodeRle(const std::vector<uint8_t>& plane, size_t valueSize) {
     std::vector<uint8_t> out;
     const size_t count = plane.size() / valueSize;
-    auto same = [&](size_t i, size_t j) {
-        for (size_t k = 0; k < valueSize; ++k) {
-            if (plane[i * valueSize + k] != plane[j * valueSize + k]) return false;
-        }
-        return true;
-    };
-    auto item = [&](uint32_t op, size_t m) {
-        if (m < 64 && op < 2) {
-            out.push_back(uint8_t(m << 2 | op));
+    auto at = [&](size_t i) { return plane.data() + i * valueSize; };
+    auto same = [&](size_t i, size_t j) { return std::equal(at(i), at(i + 1), at(j)); };
+    auto item = [&](bool literal, size_t n, size_t from, size_t values) {
+        if (n < 64) {
+            out.push_back(uint8_t(n << 2 | literal));
         } else {
-            out.push_back(uint8_t((m & 63) << 2 | (op + 2 * (op < 2))));
-            out.push_back(uint8_t(m >> 6));
+            out.push_back(uint8_t((n & 63) << 2 | (2 + literal)));
+            out.push_back(uint8_t(n >> 6));
         }
+        out.insert(out.end(), at(from), at(from + values));
     };
-    size_t i = 0;
-    while (i < count) {
+    for (size_t i = 0; i < count;) {
         size_t run = 1;
         while (i + run < count && run < 16383 && same(i, i + run))
             ++run;
         if (run >= 3) {
-            item(run < 64 ? 0 : 2, run);
-            out.insert(out.end(), plane.begin() + i * valueSize,
-                       plane.begin() + (i + 1) * valueSize);
+            item(false, run, i, 1);
             i += run;
             continue;
         }
         size_t lit = 1;
         while (i + lit < count && lit < 16383 &&
-               !(i + lit + 2 < count && same(i + lit, i + lit + 1) && same(i + lit, i + lit + 2))) {
+               !(i + lit + 2 < count && same(i + lit, i + lit + 1) && same(i + lit, i + lit + 2)))
             ++lit;
-        }
-        item(lit < 64 ? 1 : 3, lit);
-        out.insert(out.end(), plane.begin() + i * valueSize, plane.begin() + (i + lit) * valueSize);
+        item(true, lit, i, lit);
         i += lit;
     }
     return out;
@@ -89,23 +82,15 @@ inline std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data) {
 inline std::vector<uint8_t> WritePps(const PpsSpec& spec) {
     const bool paletted = spec.flags & 4;
     const bool alpha = spec.flags & 8;
-    const size_t bpp = paletted ? (alpha ? 2 : 1) : 4;
-    const size_t frameBytes = size_t(spec.width) * spec.height * bpp;
-
-    std::vector<uint8_t> out;
+    const size_t bpp = paletted ? (alpha ? 2 : 1) : 4, in = paletted ? 1 : 3;
+    const size_t pixels = size_t(spec.width) * spec.height, frameBytes = pixels * bpp;
+    std::vector<uint8_t> out = {'p', 'p', 's', spec.method};
     platform::ByteWriter w(out);
-    w.U8('p');
-    w.U8('p');
-    w.U8('s');
-    w.U8(spec.method);
     w.U32(spec.flags);
-    w.U16(uint16_t(spec.frames.size()));
-    w.U16(spec.width);
-    w.U16(spec.height);
-    w.U16(0);
-    w.U32(spec.colorKey);
-    w.U32(uint32_t(frameBytes * spec.frames.size()));
-    w.U32(0);
+    for (uint16_t v : {uint16_t(spec.frames.size()), spec.width, spec.height, uint16_t(0)})
+        w.U16(v);
+    for (uint32_t v : {spec.colorKey, uint32_t(frameBytes * spec.frames.size()), 0u})
+        w.U32(v);
     w.U16(spec.colorCount);
     w.U16(0);
     if (spec.flags & 2) {
@@ -114,54 +99,26 @@ inline std::vector<uint8_t> WritePps(const PpsSpec& spec) {
     } else if (paletted) {
         w.Bytes(spec.palette);
     }
-
     for (const PpsFrameSpec& frame : spec.frames) {
-        uint32_t chunkFlags = (paletted ? 1u : 0u) | (alpha ? 4u : 0u);
         // Split into planes: colour or index, and alpha.
-        const size_t pixels = frameBytes / bpp;
-        const size_t in = paletted ? 1 : 3;
-        std::vector<uint8_t> first, second;
-        if (paletted && !alpha) {
-            first = frame.pixels;
-        } else {
-            for (size_t i = 0; i < pixels; ++i) {
-                for (size_t k = 0; k < in; ++k)
-                    first.push_back(frame.pixels[i * bpp + k]);
-                if (alpha) second.push_back(frame.pixels[i * bpp + in]);
-            }
+        std::vector<uint8_t> first, second, a, b;
+        for (size_t i = 0; i < pixels; ++i) {
+            const uint8_t* px = frame.pixels.data() + i * bpp;
+            first.insert(first.end(), px, px + in);
+            if (alpha) second.push_back(px[in]);
         }
         first.resize(std::min(first.size(), frame.codedPixels * in));
         second.resize(std::min(second.size(), frame.codedAlpha));
-        std::vector<uint8_t> a, b;
-        switch (spec.method) {
-            case 1:
-                a = frame.pixels;
-                break;
-            case 2:
-                break;
-            case 3:
-                a = EncodeRle(first, in);
-                if (alpha) b = EncodeRle(second, 1);
-                break;
-            case 4:
-                a = EncodeRle(first, in);
-                if (alpha) b = Deflate(second);
-                break;
-            case 5:
-                a = Deflate(first);
-                if (alpha) b = Deflate(second);
-                break;
-            case 6:
-                if (spec.zlibFirstPlane) chunkFlags |= 32;
-                a = spec.zlibFirstPlane ? Deflate(first) : EncodeRle(first, in);
-                if (alpha) b = Deflate(second);
-                break;
-        }
-        w.U32(chunkFlags);
-        w.U32(frame.delay);
-        w.U32(uint32_t(a.size()));
-        w.U32(uint32_t(b.size()));
-        w.U32(uint32_t(frameBytes));
+        const bool zlibFirst = spec.method == 5 || (spec.method == 6 && spec.zlibFirstPlane);
+        if (spec.method == 1) a = frame.pixels;
+        if (spec.method >= 3) a = zlibFirst ? Deflate(first) : EncodeRle(first, in);
+        if (spec.method >= 3 && alpha)
+            b = spec.method == 3 ? EncodeRle(second, 1) : Deflate(second);
+        const uint32_t chunkFlags = (paletted ? 1u : 0u) | (alpha ? 4u : 0u) |
+                                    (spec.method == 6 && spec.zlibFirstPlane ? 32u : 0u);
+        for (uint32_t v : {chunkFlags, frame.delay, uint32_t(a.size()), uint32_t(b.size()),
+                           uint32_t(frameBytes)})
+            w.U32(v);
         w.Bytes(a);
         w.Bytes(b);
     }
