@@ -79,44 +79,92 @@ class LayerFixture : public ::testing::Test {
 
 // ---- draw order ---------------------------------------------------------------
 
-TEST_F(LayerFixture, DrawListIsTheDrawnItemsByUnsignedDepthThenEntityOnRandomScenes) {
+// ---- random scenes against brute force ----------------------------------------
+
+// Scenes of items with random records (some turned), visibility, opacity,
+// kind and pickability, changed by updates and removals: the draw list is
+// the drawn items sorted by unsigned depth, entity and item; a hit finds the
+// deepest item under the point (the first made of equals) among the
+// pickable ones in view at depths other than 0; a redraw selects the drawn
+// unturned items whose rectangle, one pixel wider and taller, meets a
+// dirty rectangle.
+TEST_F(LayerFixture, RandomScenesAgreeWithBruteForce) {
     std::mt19937 rng(1234);
-    std::uniform_int_distribution<int> coord(-20, 84), size(0, 20), depth(-1, 6), coin(0, 3);
-    for (int scene = 0; scene < 40; ++scene) {
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto record = [&] {
+        return Record(pick(-20, 84), pick(-20, 84), pick(0, 24), pick(0, 24), pick(-1, 6),
+                      pick(0, 4) ? 0.0 : pick(-90, 90));
+    };
+    int hits = 0;
+    for (int scene = 0; scene < 60; ++scene) {
         Reset();
         std::vector<uint32_t> ids;
-        for (int i = 0; i < 60; ++i) {
-            const uint32_t entity = uint32_t(1 + (i * 37) % 61);
-            const DrawRecord r = Record(coord(rng), coord(rng), size(rng), size(rng), depth(rng));
-            records_.push_back(r);
-            const EntityPayload* kind = coin(rng) ? &solid_ : nullptr;  // kindless: never drawn
-            ids.push_back(layer_.AddItem(entity, &records_.back(), coin(rng) ? 1.0 : 0.0,
-                                         coin(rng) != 0, kind));
+        std::vector<bool> pickable;
+        for (int i = 0; i < 40; ++i) {
+            records_.push_back(record());
+            ids.push_back(layer_.AddItem(uint32_t(1 + (i * 37) % 41), &records_.back(),
+                                         pick(0, 3) ? 1.0 : 0.0, pick(0, 3) != 0,
+                                         pick(0, 3) ? &solid_ : nullptr));  // kindless: not drawn
+            pickable.push_back(pick(0, 3) != 0);
+            layer_.SetHitTest(ids.back(), pickable.back());
         }
-        // Shuffle some state through updates and removals.
-        for (int k = 0; k < 30; ++k) {
-            const uint32_t id = ids[size_t(rng() % ids.size())];
-            const int what = coin(rng);
+        for (int k = 0; k < 20; ++k) {
+            const uint32_t id = ids[size_t(pick(0, 39))];
+            const int what = pick(0, 3);
             if (what == 0) layer_.RemoveItem(id);
-            if (what == 1) layer_.SetItemState(id, rng() % 3, coin(rng) ? 1.0 : 0.0);
-            if (what >= 2) {
-                const DrawRecord r =
-                    Record(coord(rng), coord(rng), size(rng), size(rng), depth(rng));
-                layer_.UpdateItem(id, rng() % 3, 1.0, r);
-            }
+            if (what == 1) layer_.SetItemState(id, uint32_t(pick(0, 2)), pick(0, 1) ? 1.0 : 0.0);
+            if (what >= 2) layer_.UpdateItem(id, uint32_t(pick(0, 2)), 1.0, record());
         }
-        std::vector<std::tuple<uint32_t, uint32_t, uint32_t>> expected;  // depth, entity, item
+        std::vector<std::tuple<uint32_t, uint32_t, uint32_t>> drawn;  // depth, entity, item
         for (uint32_t id : ids) {
             const LayerItem* item = layer_.FindItem(id);
             if (item && item->inView && item->visible && item->kind && item->opacity > 0.0)
-                expected.emplace_back(uint32_t(item->record.depth), item->entityId, item->id);
+                drawn.emplace_back(uint32_t(item->record.depth), item->entityId, item->id);
         }
-        std::sort(expected.begin(), expected.end());
+        std::sort(drawn.begin(), drawn.end());
         const auto list = layer_.DrawList();
-        ASSERT_EQ(list.size(), expected.size());
+        ASSERT_EQ(list.size(), drawn.size());
         for (size_t i = 0; i < list.size(); ++i)
-            ASSERT_EQ(list[i]->id, std::get<2>(expected[i]));
+            ASSERT_EQ(list[i]->id, std::get<2>(drawn[i]));
+        for (int y = 0; y < kH; y += 2) {
+            for (int x = 0; x < kW; x += 2) {
+                uint32_t best = 0, bestDepth = 0;
+                for (size_t i = 0; i < ids.size(); ++i) {
+                    const LayerItem* item = layer_.FindItem(ids[i]);
+                    if (!item || !pickable[i]) continue;
+                    const DrawRecord& r = *item->live;
+                    if (!item->visible || !item->inView || uint32_t(r.depth) <= bestDepth) continue;
+                    const Point q = RotatePoint(x, y, r.x, r.y, r.angle, 0);
+                    if (std::abs(q.x - r.x) < (r.width + 1) / 2 &&
+                        std::abs(q.y - r.y) < (r.height + 1) / 2)
+                        best = ids[i], bestDepth = uint32_t(r.depth);
+                }
+                hits += best != 0;
+                ASSERT_EQ(layer_.HitTest(x, y), best ? layer_.GetItemEntity(best) : 0u)
+                    << "scene " << scene << " at " << x << "," << y;
+            }
+        }
+        Rects dirty;
+        for (int i = 0, n = pick(0, 6); i < n; ++i) {
+            const int l = pick(-10, 74), t = pick(-10, 74);
+            dirty.push_back({l, t, l + pick(0, 16), t + pick(0, 16)});
+        }
+        layer_.SelectRedraw(dirty);
+        std::vector<uint32_t> got, want;
+        for (const LayerItem& item : layer_.Selection())
+            if (item.live->angle == 0.0) got.push_back(item.id);
+        for (const LayerItem* item : list) {
+            const DrawRecord& r = *item->live;
+            const Rect closed{r.screenX - (r.width + 1) / 2, r.screenY - (r.height + 1) / 2,
+                              r.screenX - (r.width + 1) / 2 + r.width + 1,
+                              r.screenY - (r.height + 1) / 2 + r.height + 1};
+            if (r.angle == 0.0 && std::any_of(dirty.begin(), dirty.end(),
+                                              [&](const Rect& d) { return Intersects(d, closed); }))
+                want.push_back(item->id);
+        }
+        ASSERT_EQ(got, want) << "scene " << scene;
     }
+    EXPECT_GT(hits, 1000);
 }
 
 // ---- culling ------------------------------------------------------------------
@@ -327,35 +375,6 @@ TEST_F(LayerFixture, PendingDirtyRecordsStayBounded) {
 
 // ---- redraw selection ----------------------------------------------------------
 
-TEST_F(LayerFixture, SelectionMatchesTheRectanglesAPixelScanFinds) {
-    std::mt19937 rng(31);
-    std::uniform_int_distribution<int> coord(-10, 74), size(0, 16), count(0, 6);
-    for (int scene = 0; scene < 100; ++scene) {
-        Reset();
-        for (int i = 0; i < 30; ++i)
-            Add(Record(coord(rng), coord(rng), size(rng), size(rng), i % 5), uint32_t(i + 1));
-        Rects dirty;
-        for (int i = 0, n = count(rng); i < n; ++i) {
-            const int l = coord(rng), t = coord(rng);
-            dirty.push_back({l, t, l + size(rng), t + size(rng)});
-        }
-        layer_.SelectRedraw(dirty);
-        std::vector<uint32_t> got, want;
-        for (const LayerItem& item : layer_.Selection())
-            got.push_back(item.id);
-        for (const LayerItem* item : layer_.DrawList()) {
-            const DrawRecord& r = *item->live;
-            const Rect closed{r.screenX - (r.width + 1) / 2, r.screenY - (r.height + 1) / 2,
-                              r.screenX - (r.width + 1) / 2 + r.width + 1,
-                              r.screenY - (r.height + 1) / 2 + r.height + 1};
-            if (std::any_of(dirty.begin(), dirty.end(),
-                            [&](const Rect& d) { return Intersects(d, closed); }))
-                want.push_back(item->id);
-        }
-        ASSERT_EQ(got, want) << "scene " << scene;
-    }
-}
-
 TEST_F(LayerFixture, RedrawMarksSelectAllAndTurnedFootprints) {
     const uint32_t a = Add(Record(10, 10, 4, 4, 1), 1);
     Add(Record(40, 10, 4, 4, 2), 2);
@@ -386,48 +405,6 @@ TEST_F(LayerFixture, RedrawMarksSelectAllAndTurnedFootprints) {
 }
 
 // ---- hit tests -----------------------------------------------------------------
-
-TEST_F(LayerFixture, HitTestMatchesABruteForceSearchOnRandomScenes) {
-    std::mt19937 rng(8);
-    std::uniform_int_distribution<int> coord(-5, 70), size(0, 24), depth(0, 4), coin(0, 4);
-    std::uniform_real_distribution<double> angle(-90.0, 90.0);
-    int hits = 0;
-    for (int scene = 0; scene < 60; ++scene) {
-        Reset();
-        std::vector<uint32_t> pickable;
-        for (int i = 0; i < 25; ++i) {
-            const double a = coin(rng) == 0 ? angle(rng) : 0.0;
-            records_.push_back(Record(coord(rng), coord(rng), size(rng), size(rng), depth(rng), a));
-            // Kindless and transparent items are not drawn but can be hit.
-            const uint32_t id =
-                layer_.AddItem(uint32_t(100 + i), &records_.back(), coin(rng) ? 1.0 : 0.0,
-                               coin(rng) != 0, coin(rng) ? &solid_ : nullptr);
-            if (coin(rng) != 0) {
-                layer_.SetHitTest(id, 1);
-                pickable.push_back(id);
-            }
-        }
-        for (int y = 0; y < kH; y += 2) {
-            for (int x = 0; x < kW; x += 2) {
-                // The deepest candidate, then the first made.
-                uint32_t best = 0, bestDepth = 0;
-                for (uint32_t id : pickable) {
-                    const LayerItem* item = layer_.FindItem(id);
-                    const DrawRecord& r = *item->live;
-                    if (!item->visible || !item->inView || uint32_t(r.depth) == 0) continue;
-                    const Point q = RotatePoint(x, y, r.x, r.y, r.angle, 0);
-                    const double hx = (r.width + 1) / 2, hy = (r.height + 1) / 2;
-                    if (std::abs(q.x - r.x) >= hx || std::abs(q.y - r.y) >= hy) continue;
-                    if (uint32_t(r.depth) > bestDepth) best = id, bestDepth = uint32_t(r.depth);
-                }
-                hits += best != 0;
-                ASSERT_EQ(layer_.HitTest(x, y), best ? layer_.GetItemEntity(best) : 0u)
-                    << "scene " << scene << " at " << x << "," << y;
-            }
-        }
-    }
-    EXPECT_GT(hits, 1000);
-}
 
 TEST_F(LayerFixture, HitsStopAtTheEdgeAndAskThePayloadForPixels) {
     const uint32_t id = AddPickable(Record(20, 20, 10, 10, 1), 1);  // extent 15..25

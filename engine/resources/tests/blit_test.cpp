@@ -45,61 +45,46 @@ BlitPlacement Turned(int32_t x, int32_t y, int32_t w, int32_t h, double angle, u
 }
 
 TEST(BlitImage, AnUnrotatedCopyFillsExactlyTheVisiblePartOfTheClip) {
-    const struct {
-        int32_t x, y;   // top-left corner of the drawn image
-        BlitRect clip;  // with kBlitClip when not empty
-    } cases[] = {{1, 1, {}},
-                 {-3, 1, {}},
-                 {2, -2, {}},
-                 {6, 1, {}},
-                 {1, 4, {}},
-                 {-4, -3, {}},
-                 {8, 0, {}},
-                 {-5, 0, {}},
-                 {0, 0, {2, 1, 4, 3}},
-                 {3, 2, {-10, -10, 100, 100}},
-                 {3, 2, {20, 20, 30, 30}}};
+    // The image's top-left corner and the clip (none when empty).
+    const int32_t cases[][6] = {
+        {1, 1, 0, 0, 0, 0}, {-3, 1, 0, 0, 0, 0},    {2, -2, 0, 0, 0, 0},       {6, 1, 0, 0, 0, 0},
+        {1, 4, 0, 0, 0, 0}, {-4, -3, 0, 0, 0, 0},   {8, 0, 0, 0, 0, 0},        {-5, 0, 0, 0, 0, 0},
+        {0, 0, 2, 1, 4, 3}, {3, 2, 20, 20, 30, 30}, {3, 2, -10, -10, 100, 100}};
     const TestImage img = Coords(5, 4);
     for (const auto& pc : cases) {
         Canvas c(8, 6, 0x11223344);
-        BlitPlacement p = At(pc.x, pc.y, 5, 4, pc.clip.IsEmpty() ? 0 : kBlitClip);
-        p.clip = pc.clip;
+        BlitPlacement p = At(pc[0], pc[1], 5, 4, pc[4] ? kBlitClip : 0);
+        p.clip = {pc[2], pc[3], pc[4], pc[5]};
         Blit(c, p, img);
-        const BlitRect clip = pc.clip.IsEmpty() ? BlitRect{0, 0, 8, 6} : pc.clip;
+        const BlitRect clip = pc[4] ? p.clip : BlitRect{0, 0, 8, 6};
         for (int32_t y = 0; y < 6; ++y)
             for (int32_t x = 0; x < 8; ++x) {
-                const int32_t ix = x - pc.x, iy = y - pc.y;
+                const int32_t ix = x - pc[0], iy = y - pc[1];
                 const bool inside = ix >= 0 && iy >= 0 && ix < 5 && iy < 4 && x >= clip.left &&
                                     x < clip.right && y >= clip.top && y < clip.bottom;
                 ASSERT_EQ(c.At(x, y),
                           inside ? Argb(255, 0, uint32_t(iy), uint32_t(ix)) : 0x11223344u)
-                    << pc.x << "," << pc.y << " at " << x << "," << y;
+                    << pc[0] << "," << pc[1] << " at " << x << "," << y;
             }
     }
 }
 
 TEST(BlitImage, NothingIsDrawnForDegenerateCalls) {
     const TestImage img = Coords(4, 4);
+    // Draw width or height not positive, source width or height not
+    // positive, the source beyond the image or before it, no opacity.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct {
-        const char* name;
         int32_t sx, sy, sw, sh, dw, dh;
         double opacity;
-    } cases[] = {
-        {"zero draw width", 0, 0, 4, 4, 0, 4, 1.0},
-        {"negative draw height", 0, 0, 4, 4, 4, -3, 1.0},
-        {"zero source width", 0, 0, 0, 4, 4, 4, 1.0},
-        {"negative source height", 0, 0, 4, -1, 4, 4, 1.0},
-        {"source beyond the image", 4, 0, 4, 4, 4, 4, 1.0},
-        {"negative source origin", -1, 0, 4, 4, 4, 4, 1.0},
-        {"opacity 0", 0, 0, 4, 4, 4, 4, 0.0},
-        {"negative opacity", 0, 0, 4, 4, 4, 4, -2.5},
-        {"NaN opacity", 0, 0, 4, 4, 4, 4, std::numeric_limits<double>::quiet_NaN()},
-    };
+    } cases[] = {{0, 0, 4, 4, 0, 4, 1.0},  {0, 0, 4, 4, 4, -3, 1.0}, {0, 0, 0, 4, 4, 4, 1.0},
+                 {0, 0, 4, -1, 4, 4, 1.0}, {4, 0, 4, 4, 4, 4, 1.0},  {-1, 0, 4, 4, 4, 4, 1.0},
+                 {0, 0, 4, 4, 4, 4, 0.0},  {0, 0, 4, 4, 4, 4, -2.5}, {0, 0, 4, 4, 4, 4, nan}};
     for (const auto& k : cases) {
         Canvas c(6, 6, 0x12345678);
         BlitPlacement p = At(1, 1, k.dw, k.dh);
         BlitImage(c.Surface(), p, img.source, k.sx, k.sy, k.sw, k.sh, k.opacity, kNoBlendColor);
-        EXPECT_EQ(c.bytes, Canvas(6, 6, 0x12345678).bytes) << k.name;
+        EXPECT_EQ(c.bytes, Canvas(6, 6, 0x12345678).bytes) << &k - cases;
     }
     // Surfaces of no width or height over a live buffer are left alone.
     Canvas live(2, 2, 0x12345678);
@@ -109,78 +94,60 @@ TEST(BlitImage, NothingIsDrawnForDegenerateCalls) {
                   kNoBlendColor);
         EXPECT_EQ(live.bytes, Canvas(2, 2, 0x12345678).bytes) << w << "x" << h;
     }
+    testing::LogCapture log;
+    const TestImage noPalette = TestImage::MakePaletted(
+        2, 1, false, [](uint32_t, uint32_t) { return 0; }, [](uint32_t, uint32_t) { return 0; }, {},
+        256);
+    Blit(live, At(0, 0, 2, 1), noPalette);
+    EXPECT_EQ(live.bytes, Canvas(2, 2, 0x12345678).bytes);
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"256color pic without rgbquad!"});
 }
 
-// One pixel drawn over one: the mixing rules. Paletted rows (image flag 4)
-// hold index | alpha << 8 over red, green, blue with index 1 keyed.
+// One pixel drawn over one: the mixing rules, with opacity weights of
+// 127 (0.5) and 63 (alpha 128 at opacity 0.5).
 TEST(BlitImage, MixingRulesByTable) {
-    const int e = (255 * 127) >> 8;  // the weight of opacity 0.5
+    constexpr uint32_t kNo = kNoBlendColor, kKeyed = kImageKeyed, kAlpha = kImageAlpha;
     const struct {
-        const char* name;
         uint32_t flags, pixel, dst;
         double opacity;
         uint32_t blend, placement, want;
     } cases[] = {
-        {"opaque", 0, Argb(255, 1, 2, 3), kBlack, 1.0, kNoBlendColor, 0, Argb(255, 1, 2, 3)},
-        {"opacity above 1", 0, Argb(255, 1, 2, 3), kBlack, 7.5, kNoBlendColor, 0,
-         Argb(255, 1, 2, 3)},
-        {"keyed away", kImageKeyed, 0x00FF00FF, Argb(255, 1, 2, 3), 1.0, kNoBlendColor, 0,
-         Argb(255, 1, 2, 3)},
-        {"keyed, present", kImageKeyed, Argb(255, 10, 20, 30), Argb(255, 1, 2, 3), 1.0,
-         kNoBlendColor, 0, Argb(255, 10, 20, 30)},
-        {"half over black", 0, Argb(255, 200, 100, 50), kBlack, 0.5, kNoBlendColor, 0,
-         Argb(255, 200 * 127 >> 8, 100 * 127 >> 8, 50 * 127 >> 8)},
-        {"blend colour, not the destination", kImageKeyed, Argb(255, 200, 0, 0), Argb(255, 7, 7, 7),
-         0.5, 0xFF0000, 0, Argb(255, (200 * 127) >> 8, 0, (255 * 128) >> 8)},
-        {"alpha onto clear", kImageAlpha, Argb(100, 10, 20, 30), 0, 1.0, kNoBlendColor, 0,
-         Argb(100, 10, 20, 30)},
-        {"alpha 0", kImageAlpha, Argb(0, 10, 20, 30), 0, 1.0, kNoBlendColor, 0, 0},
-        {"alpha mixes, keeps the larger alpha", kImageAlpha, Argb(128, 255, 0, 0),
-         Argb(200, 0, 0, 255), 1.0, kNoBlendColor, 0,
-         Argb(200, (255 * 128) >> 8, 0, (255 * 127) >> 8)},
-        {"alpha weighted by opacity", kImageAlpha, Argb(128, 255, 0, 0), Argb(40, 0, 0, 0), 0.5,
-         kNoBlendColor, 0, Argb(63, (255 * 63) >> 8, 0, 0)},
-        {"alpha 255 replaces", kImageAlpha, Argb(255, 255, 128, 1), kBlack, 1.0, kNoBlendColor, 0,
-         Argb(255, 255, 128, 1)},
-        {"over opaque only: clear", kImageAlpha, Argb(128, 255, 255, 255), 0, 1.0, kNoBlendColor,
-         kBlitOverOpaque, 0},
-        {"over opaque only: opaque", kImageAlpha, Argb(128, 255, 255, 255), kBlack, 1.0,
-         kNoBlendColor, kBlitOverOpaque, Argb(255, 127, 127, 127)},
-        {"alpha with a blend colour is opaque", kImageAlpha, Argb(128, 0, 0, 0), 0, 1.0, 0x0000FF,
-         0, Argb(255, e, 0, 0)},
-        {"palette colour", 5, 0, 7, 1.0, kNoBlendColor, 0, Argb(255, 255, 0, 0)},
-        {"keyed index", 5, 1, 7, 1.0, kNoBlendColor, 0, 7},
-        {"index past the palette", 5, 3, 7, 1.0, kNoBlendColor, 0, 7},
-        {"unkeyed palette", 4, 1, 7, 1.0, kNoBlendColor, 0, Argb(255, 0, 255, 0)},
-        {"index and alpha", 13, 2 | 100 << 8, 0, 1.0, kNoBlendColor, 0, Argb(100, 0, 0, 255)},
+        {0, Argb(255, 1, 2, 3), kBlack, 7.5, kNo, 0, Argb(255, 1, 2, 3)},  // above 1 counts as 1
+        {kKeyed, 0x00FF00FF, Argb(255, 1, 2, 3), 1.0, kNo, 0, Argb(255, 1, 2, 3)},
+        {kKeyed, Argb(255, 10, 20, 30), Argb(255, 1, 2, 3), 1.0, kNo, 0, Argb(255, 10, 20, 30)},
+        {0, Argb(255, 200, 100, 50), kBlack, 0.5, kNo, 0, Argb(255, 99, 49, 24)},
+        // A blend colour takes the destination's place.
+        {kKeyed, Argb(255, 200, 0, 0), Argb(255, 7, 7, 7), 0.5, 0xFF0000, 0, Argb(255, 99, 0, 127)},
+        {kAlpha, Argb(100, 10, 20, 30), 0, 1.0, kNo, 0, Argb(100, 10, 20, 30)},  // onto clear
+        {kAlpha, Argb(0, 10, 20, 30), 0, 1.0, kNo, 0, 0},
+        // Mixed, keeping the larger alpha.
+        {kAlpha, Argb(128, 255, 0, 0), Argb(200, 0, 0, 255), 1.0, kNo, 0, Argb(200, 127, 0, 126)},
+        {kAlpha, Argb(128, 255, 0, 0), Argb(40, 0, 0, 0), 0.5, kNo, 0, Argb(63, 62, 0, 0)},
+        {kAlpha, Argb(255, 255, 128, 1), kBlack, 1.0, kNo, 0, Argb(255, 255, 128, 1)},
+        {kAlpha, Argb(128, 255, 255, 255), 0, 1.0, kNo, kBlitOverOpaque, 0},
+        {kAlpha, Argb(128, 255, 255, 255), kBlack, 1.0, kNo, kBlitOverOpaque,
+         Argb(255, 127, 127, 127)},
+        {kAlpha, Argb(128, 0, 0, 0), 0, 1.0, 0x0000FF, 0,
+         Argb(255, 126, 0, 0)},  // opaque with a blend
     };
     for (const auto& c : cases) {
-        const TestImage img =
-            c.flags & kImagePaletted
-                ? TestImage::MakePaletted(
-                      1, 1, c.flags & kImageAlpha,
-                      [&](uint32_t, uint32_t) { return c.pixel & 0xFF; },
-                      [&](uint32_t, uint32_t) { return c.pixel >> 8; }, kRgb,
-                      c.flags & kImageKeyed ? 1 : 256)
-                : TestImage::Make32(1, 1, c.flags,
-                                    [&](uint32_t, uint32_t, uint32_t) { return c.pixel; });
-        TestImage unkeyed = img;
-        unkeyed.source.flags = c.flags;
         Canvas canvas(1, 1, c.dst);
-        Blit(canvas, At(0, 0, 1, 1, c.placement), unkeyed, c.opacity, c.blend);
-        EXPECT_EQ(canvas.At(0, 0), c.want) << c.name;
+        Blit(
+            canvas, At(0, 0, 1, 1, c.placement),
+            TestImage::Make32(1, 1, c.flags, [&](uint32_t, uint32_t, uint32_t) { return c.pixel; }),
+            c.opacity, c.blend);
+        EXPECT_EQ(canvas.At(0, 0), c.want) << &c - cases;
     }
-}
-
-TEST(BlitImage, PalettedWithoutPaletteLogsAndDrawsNothing) {
-    const TestImage img = TestImage::MakePaletted(
-        2, 1, false, [](uint32_t, uint32_t) { return 0; }, [](uint32_t, uint32_t) { return 0; }, {},
-        256);
-    testing::LogCapture log;
-    Canvas c(2, 1, 7);
-    Blit(c, At(0, 0, 2, 1), img);
-    EXPECT_EQ(c.At(0, 0), 7u);
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"256color pic without rgbquad!"});
+    // An unkeyed, opaque, unscaled paletted image is looked up pixel by
+    // pixel, not copied as whole rows of one-byte indices.
+    TestImage pal = TestImage::MakePaletted(
+        4, 2, false, [](uint32_t x, uint32_t) { return x % 3; },
+        [](uint32_t, uint32_t) { return 0; }, kRgb, 256);
+    pal.source.flags &= ~uint32_t(kImageKeyed);
+    Canvas c(4, 2, 0);
+    Blit(c, At(0, 0, 4, 2), pal);
+    EXPECT_EQ(c.At(1, 1), Argb(255, 0, 255, 0));
+    EXPECT_EQ(c.At(3, 0), Argb(255, 255, 0, 0));
 }
 
 TEST(BlitImage, FramesOfTheStripAndTheImageRecordEntry) {
@@ -228,30 +195,6 @@ TEST(BlitImage, ScaledDrawsFollowScaleImage32WhichStaysWithinAColumnOfExactNeare
     EXPECT_EQ(std::vector<uint8_t>(out.end() - 2, out.end()), (std::vector<uint8_t>{4, 40}));
 }
 
-TEST(BlitImage, TurnsKeepTheCentreAndOnlyAlphaImagesTurnByFractions) {
-    Canvas c(20, 20, 0);
-    BlitPlacement p = Turned(10, 10, 10, 2, 90.0);
-    Blit(c, p, TestImage::Make32(10, 2, 0, [](uint32_t, uint32_t, uint32_t) { return ~0u; }));
-    int minX = 99, maxX = -1, minY = 99, maxY = -1;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x)
-            if (c.At(x, y)) {
-                minX = std::min(minX, x), maxX = std::max(maxX, x);
-                minY = std::min(minY, y), maxY = std::max(maxY, y);
-            }
-    EXPECT_EQ(maxX - minX + 1, 2);
-    EXPECT_EQ(maxY - minY + 1, 10);
-    EXPECT_NEAR((minX + maxX + 1) / 2.0, 10.0, 1.0);
-    EXPECT_NEAR((minY + maxY + 1) / 2.0, 10.0, 1.0);
-    // Half a degree: the plain image is copied unturned, which never needs
-    // the radius; the alpha image turns and stores it.
-    BlitPlacement plain = Turned(5, 5, 4, 4, 0.5), alpha = plain;
-    BlitImage(c.Surface(), plain, Coords(4, 4).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
-    BlitImage(c.Surface(), alpha, Coords(4, 4, kImageAlpha).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
-    EXPECT_EQ(plain.radius, 0);
-    EXPECT_EQ(alpha.radius, BlitRadius(4, 4));
-}
-
 // The straightforward reference: each destination pixel turned back by the
 // angle in floating point. Every drawn pixel comes from a source pixel within
 // 1.5 pixels of the exact turned position on each axis (fixed point
@@ -279,10 +222,18 @@ TEST(BlitImage, NearestRotationAgreesWithAFloatingPointReference) {
             }
         EXPECT_LE(std::abs(drawn - exact) * 100, exact * 8) << angle;
     }
+    // Half a degree: the plain image is copied unturned, which never needs
+    // the radius; the alpha image turns and stores it.
+    Canvas c(10, 10, 0);
+    BlitPlacement plain = Turned(5, 5, 4, 4, 0.5), alpha = plain;
+    BlitImage(c.Surface(), plain, Coords(4, 4).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
+    BlitImage(c.Surface(), alpha, Coords(4, 4, kImageAlpha).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
+    EXPECT_EQ(plain.radius, 0);
+    EXPECT_EQ(alpha.radius, BlitRadius(4, 4));
 }
 
 // Bilinear reference in floating point: inner samples of a gradient agree
-// within 3 per channel; a uniform image keeps its colour inside.
+// within 3 per channel.
 TEST(BlitImage, SmoothRotationAgreesWithABilinearReference) {
     Canvas c(64, 64, kBlack);
     Blit(c, Turned(32, 32, 32, 32, 20.0, kBlitSmooth),
@@ -302,18 +253,9 @@ TEST(BlitImage, SmoothRotationAgreesWithABilinearReference) {
             EXPECT_NEAR(double((c.At(x, y) >> 8) & 0xFF), 8 * sy, 3.0) << x << "," << y;
         }
     EXPECT_GT(checked, 400);
-    Canvas d(40, 40, kBlack);
-    Blit(d, Turned(20, 20, 16, 16, 30.0, kBlitSmooth),
-         TestImage::Make32(16, 16, kImageAlpha,
-                           [](uint32_t, uint32_t, uint32_t) { return Argb(255, 90, 60, 30); }));
-    for (int y = 16; y < 24; ++y)
-        for (int x = 16; x < 24; ++x)
-            for (int shift : {16, 8, 0})
-                EXPECT_NEAR(double((d.At(x, y) >> shift) & 0xFF), 90 - 30 * (2 - shift / 8), 2.0);
-    EXPECT_EQ(d.At(0, 0), kBlack);
 }
 
-TEST(BlitImage, InvertInvertsUnderPresentPixelsOnlyAndPalettedImagesTurn) {
+TEST(BlitImage, InvertInvertsUnderPresentPixelsOnly) {
     const TestImage img = TestImage::Make32(4, 4, kImageKeyed, [](uint32_t x, uint32_t, uint32_t) {
         return x < 2 ? Argb(255, 1, 2, 3) : 0u;
     });
@@ -322,15 +264,6 @@ TEST(BlitImage, InvertInvertsUnderPresentPixelsOnlyAndPalettedImagesTurn) {
     EXPECT_EQ(c.At(0, 0), Argb(255, 155, 205, 255));
     EXPECT_EQ(c.At(1, 3), Argb(255, 155, 205, 255));
     EXPECT_EQ(c.At(2, 0), Argb(10, 100, 50, 0));
-    const TestImage green = TestImage::MakePaletted(
-        6, 6, false, [](uint32_t, uint32_t) { return 1; }, [](uint32_t, uint32_t) { return 0; },
-        kRgb, 0);
-    for (uint32_t flags : {0u, kBlitInvert}) {
-        Canvas d(20, 20, flags ? ~0u : 0u);
-        Blit(d, Turned(10, 10, 6, 6, 45.0, flags), green);
-        EXPECT_EQ(d.At(10, 10), flags ? kBlack : Argb(255, 0, 255, 0));
-        EXPECT_EQ(d.At(0, 0), flags ? ~0u : 0u);
-    }
 }
 
 // Independent oracle for the paletted loops: a paletted image draws exactly

@@ -10,13 +10,14 @@
 
 #include "engine/resources/picture.h"
 #include "engine/resources/tests/log_capture.h"
-#include "engine/resources/tests/picture_writers.h"
 #include "platform/bytes.h"
+#include "tools/pictures/picture_writers.h"
 
 namespace engine {
 namespace {
 
 using namespace engine::testing;
+using namespace pictures;
 using F = PictureFormat;
 
 // What a decoded picture must hold; empty or negative fields are not checked.
@@ -282,13 +283,6 @@ Bytes WithDimensions(Bytes png, uint32_t w, uint32_t h) {
     for (int i = 0; i < 4; ++i)
         png[29 + i] = uint8_t(crc >> (24 - 8 * i));
     return png;
-}
-
-// `file` with `bytes` stored little-endian at `at` (1, 2 or 4 of them).
-Bytes Poke(Bytes file, size_t at, uint32_t value, int bytes = 4) {
-    for (int i = 0; i < bytes; ++i)
-        file[at + i] = uint8_t(value >> (8 * i));
-    return file;
 }
 
 TEST(PictureTest, DamagedFieldsAreRefused) {

@@ -9,14 +9,15 @@
 #include "engine/resources/image_load.h"
 #include "engine/resources/palette.h"
 #include "engine/resources/tests/log_capture.h"
-#include "engine/resources/tests/picture_writers.h"
-#include "engine/resources/tests/pps_writer.h"
+#include "tools/pictures/picture_writers.h"
+#include "tools/pictures/pps_writer.h"
 #include "platform/tests/temp_dir.h"
 
 namespace engine {
 namespace {
 
 using namespace engine::testing;
+using namespace pictures;
 
 // 3 x 2 pixels, B G R; with `magenta` the second is magenta.
 Bytes Bmp24(bool magenta) {

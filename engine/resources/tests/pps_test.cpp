@@ -2,21 +2,55 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <random>
 #include <vector>
 
 #include "engine/resources/palette.h"
 #include "engine/resources/tests/log_capture.h"
-#include "engine/resources/tests/picture_writers.h"
-#include "engine/resources/tests/pps_writer.h"
+#include "tools/pictures/picture_writers.h"
+#include "tools/pictures/pps_writer.h"
 
 namespace engine {
 namespace {
 
 using namespace engine::testing;
+using namespace pictures;
 
-TEST(PpsRleTest, KnownItemsAndBothBounds) {
+PpsSpec Spec(uint8_t method, uint32_t flags, uint16_t w, uint16_t h,
+             std::vector<PpsFrameSpec> frames) {
+    PpsSpec s;
+    s.method = method, s.flags = flags, s.width = w, s.height = h, s.frames = std::move(frames);
+    return s;
+}
+
+// A shared palette's picture, 2 x 2 pixels 0 1 2 3, colour key 3.
+PpsSpec Shared(uint8_t method, uint32_t flags, uint16_t count) {
+    PpsSpec s = Spec(method, kImageSharedPalette | kImagePaletted | flags, 2, 2, {{{0, 1, 2, 3}}});
+    s.colorKey = 3, s.colorCount = count, s.paletteName = "wood";
+    return s;
+}
+
+// A ".quad" palette of `count` colours 0, 1, 2, ...
+Bytes Quad(const std::string& name, uint16_t count) {
+    Bytes quad = Bytes(name.begin(), name.end()) + Bytes(32 - name.size(), 0) + Le("2", {count});
+    for (uint16_t i = 0; i < count * 3; ++i)
+        quad.push_back(uint8_t(i));
+    return quad;
+}
+
+// Pixels in a given shape, with runs and noise so that every code path of the
+// writer is taken.
+Bytes MakeFrame(size_t pixels, size_t bpp, uint32_t seed, uint8_t colours) {
+    std::mt19937 rng(seed);
+    Bytes out;
+    for (size_t i = 0; i < pixels * bpp; ++i) {
+        const uint8_t v = (i / bpp / 50) % 2 == 0 ? uint8_t(i % bpp * 40 + 3) : uint8_t(rng());
+        out.push_back(i % bpp == 0 && bpp <= 2 ? v % colours : v);
+    }
+    return out;
+}
+
+TEST(PpsRleTest, KnownItemsBothBoundsAndTheWritersCode) {
     const struct {
         Bytes coded;
         size_t valueSize, room;
@@ -28,7 +62,6 @@ TEST(PpsRleTest, KnownItemsAndBothBounds) {
         {{0x01}, 1, 8, {}, true},                            // empty literal
         {{0x09, 1, 2}, 1, 8, {1, 2}, true},                  // short literal
         {{0x07, 0x00, 5}, 1, 8, {5}, true},                  // long literal
-        {{0x04, 1, 2, 3}, 3, 8, {1, 2, 3}, true},            // one colour
         {{0x05, 1, 2, 3, 0x08, 9, 8, 7}, 3, 12, {1, 2, 3, 9, 8, 7, 9, 8, 7}, true},
         {{0xFE, 0xFF, 0x33}, 1, 10, Bytes(10, 0x33), false},  // a run of 16383 into 10
         {{0x0C, 1, 2, 3}, 3, 7, {1, 2, 3, 1, 2, 3}, false},   // a whole colour or none
@@ -36,146 +69,79 @@ TEST(PpsRleTest, KnownItemsAndBothBounds) {
         {{0x06}, 1, 100, {}, false},                          // no count byte
         {{0x04, 1, 2}, 3, 100, {}, false},                    // a short colour
     };
+    auto decode = [](const Bytes& coded, size_t valueSize, Bytes& out, bool* complete) {
+        return valueSize == 1 ? DecodeRle8(coded, out, complete)
+                              : DecodeRle24(coded, out, complete);
+    };
     for (const auto& c : cases) {
-        Bytes out(c.room, 0xEE);
+        Bytes out(c.room, 0xEE), want = c.expected;
+        want.resize(c.room, 0xEE);
         bool complete = !c.complete;
-        const size_t n = c.valueSize == 1 ? DecodeRle8(c.coded, out, &complete)
-                                          : DecodeRle24(c.coded, out, &complete);
+        EXPECT_EQ(decode(c.coded, c.valueSize, out, &complete), c.expected.size()) << &c - cases;
         EXPECT_EQ(complete, c.complete) << &c - cases;
-        ASSERT_EQ(n, c.expected.size()) << &c - cases;
-        EXPECT_TRUE(std::equal(c.expected.begin(), c.expected.end(), out.begin()));
-        EXPECT_TRUE(
-            std::all_of(out.begin() + long(n), out.end(), [](uint8_t b) { return b == 0xEE; }));
+        EXPECT_EQ(out, want) << &c - cases;
     }
-}
-
-TEST(PpsRleTest, TheWritersCodeRoundTripsRandomPlanes) {
+    // The writer's code of random planes, long runs mixed with noise, comes back.
     std::mt19937 rng(7);
-    for (size_t valueSize : {1u, 3u}) {
-        for (int round = 0; round < 40; ++round) {
-            Bytes plane;
-            const size_t bytes = rng() % 40000 * valueSize;
-            while (plane.size() < bytes) {  // long runs mixed with noise
-                const size_t run = rng() % 3 == 0 ? rng() % 20000 : 1 + rng() % 4;
-                const uint8_t v[3] = {uint8_t(rng() % 4), uint8_t(rng()), uint8_t(rng())};
-                for (size_t r = 0; r < run * valueSize && plane.size() < bytes; ++r)
-                    plane.push_back(v[r % valueSize]);
-            }
-            const Bytes coded = EncodeRle(plane, valueSize);
-            Bytes out(plane.size());
-            bool complete = false;
-            ASSERT_EQ(valueSize == 1 ? DecodeRle8(coded, out, &complete)
-                                     : DecodeRle24(coded, out, &complete),
-                      plane.size());
-            ASSERT_TRUE(complete);
-            ASSERT_EQ(out, plane);
+    for (int round = 0; round < 80; ++round) {
+        const size_t valueSize = round % 2 ? 3 : 1, bytes = rng() % 40000 * valueSize;
+        Bytes plane;
+        while (plane.size() < bytes) {
+            const size_t run = rng() % 3 == 0 ? rng() % 20000 : 1 + rng() % 4;
+            const uint8_t v[3] = {uint8_t(rng() % 4), uint8_t(rng()), uint8_t(rng())};
+            for (size_t r = 0; r < run * valueSize && plane.size() < bytes; ++r)
+                plane.push_back(v[r % valueSize]);
         }
+        Bytes out(plane.size());
+        bool complete = false;
+        ASSERT_EQ(decode(EncodeRle(plane, valueSize), valueSize, out, &complete), plane.size());
+        ASSERT_TRUE(complete);
+        ASSERT_EQ(out, plane);
     }
-}
-
-TEST(PpsMergeTest, ColourAndIndexShapes) {
-    Bytes out(8), pairs(4), small(3, 0);
-    MergePlanes(Bytes{1, 2, 3, 4, 5, 6}, Bytes{7, 8}, out, 2, 32);
-    EXPECT_EQ(out, (Bytes{1, 2, 3, 7, 4, 5, 6, 8}));
-    MergePlanes(Bytes{1, 2, 3, 4, 5, 6}, {}, out, 2, 32);
-    EXPECT_EQ(out, (Bytes{1, 2, 3, 255, 4, 5, 6, 255}));
-    MergePlanes(Bytes{9, 10}, Bytes{11, 12}, pairs, 2, 8);
-    EXPECT_EQ(pairs, (Bytes{9, 11, 10, 12}));
-    MergePlanes(Bytes{9, 10}, Bytes{11, 12}, small, 2, 8);  // room for one pair only
-    EXPECT_EQ(small, (Bytes{9, 11, 0}));
-}
-
-// Pixels in a given shape, with runs and noise so that every code path of the
-// writer is taken.
-Bytes MakeFrame(size_t pixels, size_t bpp, uint32_t seed, uint8_t colours) {
-    std::mt19937 rng(seed);
-    Bytes out;
-    for (size_t i = 0; i < pixels; ++i)
-        for (size_t k = 0; k < bpp; ++k) {
-            const uint8_t v = (i / 50) % 2 == 0 ? uint8_t(k * 40 + 3) : uint8_t(rng());
-            out.push_back(k == 0 && bpp <= 2 ? v % colours : v);
-        }
-    return out;
 }
 
 class PpsRoundTripTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(PpsRoundTripTest, EveryShapeComesBackAsWritten) {
     const int method = GetParam();
-    const struct {
-        uint32_t flags;
-        size_t bpp;
-    } shapes[] = {{kImagePaletted, 1}, {kImagePaletted | kImageAlpha, 2}, {0, 4}, {kImageAlpha, 4}};
-    for (const auto& shape : shapes) {
-        PpsSpec spec{.method = uint8_t(method),
-                     .flags = shape.flags | kImageDelays | kImageHotSpot,
-                     .width = 37,
-                     .height = 23,
-                     .hotSpot = 0x00030004};
-        if (shape.flags & kImagePaletted) {
-            spec.colorCount = 200, spec.colorKey = 5;
-            for (int i = 0; i < 200 * 3; ++i)
-                spec.palette.push_back(uint8_t(i));
-        }
+    const uint32_t shapes[] = {kImagePaletted, kImagePaletted | kImageAlpha, 0, kImageAlpha};
+    for (uint32_t shape : shapes) {
+        const size_t bpp = shape & kImagePaletted ? (shape & kImageAlpha ? 2 : 1) : 4;
+        PpsSpec spec = Spec(uint8_t(method), shape | kImageDelays | kImageHotSpot, 37, 23, {});
+        spec.hotSpot = 0x00030004;
+        for (int i = 0; shape & kImagePaletted && i < 200 * 3; ++i)
+            spec.palette.push_back(uint8_t(i));
+        if (shape & kImagePaletted) spec.colorCount = 200, spec.colorKey = 5;
         for (uint32_t f = 0; f < 3; ++f)
-            spec.frames.push_back({MakeFrame(37 * 23, shape.bpp, f + 1, 200), f ? 40 + f : 0});
+            spec.frames.push_back({MakeFrame(37 * 23, bpp, f + 1, 200), f ? 40 + f : 0});
         for (int pass = 0; pass < (method == 6 ? 2 : 1); ++pass) {
             spec.zlibFirstPlane = pass == 0;
             ImageRecord image;
             image.id = 77;
             LogCapture log;
-            const uint32_t total = uint32_t(37 * 23 * shape.bpp * 3);
-            ASSERT_EQ(DecodePps(WritePps(spec), image), total) << shape.flags;
+            ASSERT_EQ(DecodePps(WritePps(spec), image), 37 * 23 * bpp * 3) << shape;
             EXPECT_TRUE(log.lines().empty());
-            EXPECT_EQ(image.id, 77u);
-            EXPECT_EQ(image.width, 37);
-            EXPECT_EQ(image.height, 23);
-            EXPECT_EQ(image.frameCount, 3);
-            EXPECT_EQ(image.flags, spec.flags);
-            EXPECT_EQ(image.BytesPerPixel(), shape.bpp);
+            EXPECT_EQ(std::vector<uint32_t>({image.id, image.width, image.height, image.frameCount,
+                                             image.flags, image.hotSpotX, image.hotSpotY}),
+                      std::vector<uint32_t>({77, 37, 23, 3, spec.flags, 3, 4}));
             EXPECT_EQ(image.frameDelays, (std::vector<uint32_t>{0, 41, 42}));  // 0 stays 0
-            EXPECT_EQ(image.hotSpotX, 3);
-            EXPECT_EQ(image.hotSpotY, 4);
-            ASSERT_EQ(image.byteSize(), total);
             for (uint32_t f = 0; f < 3; ++f) {
                 Bytes want = spec.frames[f].pixels;
                 if (method == 2) want.assign(want.size(), 0);
                 // Colour without an alpha plane comes back opaque.
-                for (size_t i = 3; method >= 3 && shape.flags == 0 && i < want.size(); i += 4)
+                for (size_t i = 3; method >= 3 && shape == 0 && i < want.size(); i += 4)
                     want[i] = 255;
-                ASSERT_TRUE(std::equal(want.begin(), want.end(),
-                                       image.pixels.begin() + f * image.FrameBytes()))
+                ASSERT_EQ(Bytes(image.pixels.begin() + f * image.FrameBytes(),
+                                image.pixels.begin() + (f + 1) * image.FrameBytes()),
+                          want)
                     << "frame " << f;
             }
-            if (shape.flags & kImagePaletted) {
-                EXPECT_EQ(image.colorCount, 200);
-                EXPECT_EQ(image.Palette()[599], uint8_t(599));
-            }
+            EXPECT_TRUE(!(shape & kImagePaletted) || image.Palette()[599] == uint8_t(599));
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, PpsRoundTripTest, ::testing::Range(1, 7));
-
-PpsSpec Shared(uint8_t method, uint32_t flags, uint16_t count) {
-    return {.method = method,
-            .flags = kImageSharedPalette | kImagePaletted | flags,
-            .width = 2,
-            .height = 2,
-            .colorKey = 3,
-            .colorCount = count,
-            .paletteName = "wood",
-            .frames = {{{0, 1, 2, 3}, 0}}};
-}
-
-Bytes Quad(const std::string& name, uint16_t count) {
-    Bytes quad(32, 0);
-    std::copy(name.begin(), name.end(), quad.begin());
-    quad = quad + Le("2", {count});
-    for (uint16_t i = 0; i < count * 3; ++i)
-        quad.push_back(uint8_t(i));
-    return quad;
-}
 
 TEST(PpsDecodeTest, SharedPalettesKeyOnlyWithTheKeyFlagAndBindByName) {
     ImageRecord image;
@@ -195,92 +161,62 @@ TEST(PpsDecodeTest, SharedPalettesKeyOnlyWithTheKeyFlagAndBindByName) {
         EXPECT_TRUE(log.Contains(line));
     }
     ASSERT_EQ(LoadPps(file, image, full), 4u);
-    EXPECT_EQ(image.sharedPalette, full.Find("wood"));
     EXPECT_EQ(image.Palette(), full.Find("wood")->Colors());
     EXPECT_TRUE(image.sharedPaletteName.empty());
 }
 
 TEST(PpsDecodeTest, RefusesMalformedStructuresLeavingTheImageAlone) {
-    const PpsSpec colour{.method = 5,
-                         .flags = kImageKeyed | kImageAlpha,
-                         .width = 4,
-                         .height = 2,
-                         .frames = {{MakeFrame(8, 4, 1, 0), 0}}};
-    const Bytes good = WritePps(colour);
+    const Bytes good =
+        WritePps(Spec(5, kImageKeyed | kImageAlpha, 4, 2, {{MakeFrame(8, 4, 1, 0)}}));
     const size_t chunk = kPpsHeaderBytes;
-    auto damaged = [&](std::function<void(Bytes&)> damage) {
-        Bytes f = good;
-        damage(f);
-        return f;
-    };
-    PpsSpec paletted{.method = 1,
-                     .flags = kImagePaletted,
-                     .width = 2,
-                     .height = 1,
-                     .palette = {0, 0, 0, 1, 1, 1},
-                     .colorCount = 2,
-                     .frames = {{{1, 2}, 0}}};
+    PpsSpec paletted = Spec(1, kImagePaletted, 2, 1, {{{1, 2}}});
+    paletted.palette = {0, 0, 0, 1, 1, 1}, paletted.colorCount = 2;  // index 2 is past it
     PpsSpec noPalette = paletted, announced = paletted, unnamed = Shared(1, 0, 4);
     noPalette.colorCount = 0, noPalette.palette.clear();
     announced.colorCount = 3;
     unnamed.paletteName.assign(32, 'n');  // a name must end within its 32 bytes
     Bytes cutPalette = WritePps(announced);
-    cutPalette.resize(kPpsHeaderBytes + 5);
-    const struct {
-        const char* name;
-        Bytes file;
-    } cases[] = {
-        {"wrong magic", damaged([](Bytes& f) { f[0] = 'q'; })},
-        {"truncated header", damaged([](Bytes& f) { f.resize(20); })},
-        {"method 0", damaged([](Bytes& f) { f[3] = 0; })},
-        {"method 7", damaged([](Bytes& f) { f[3] = 7; })},
-        {"no frames", damaged([](Bytes& f) { platform::StoreLE16(&f[8], 0); })},
-        {"huge width", damaged([](Bytes& f) { platform::StoreLE16(&f[10], 60000); })},
-        {"total disagrees", damaged([](Bytes& f) { platform::StoreLE32(&f[20], 31); })},
-        {"frame size disagrees",
-         damaged([&](Bytes& f) { platform::StoreLE32(&f[chunk + 16], 16); })},
-        {"length A past the end",
-         damaged([&](Bytes& f) { platform::StoreLE32(&f[chunk + 8], 0xFFFFFFF0); })},
-        {"length B past the end",
-         damaged([&](Bytes& f) { platform::StoreLE32(&f[chunk + 12], 1000); })},
-        {"chunk cut", damaged([&](Bytes& f) { f.resize(chunk + 10); })},
-        {"hot spot missing", damaged([](Bytes& f) { platform::StoreLE32(&f[4], 1 | 8 | 32); })},
-        {"index chunk in a colour picture", damaged([&](Bytes& f) { f[chunk] = 1 | 4; })},
-        {"many frames", damaged([](Bytes& f) {
-             platform::StoreLE16(&f[8], 3);
-             platform::StoreLE32(&f[20], 96);
-         })},
-        {"index past the palette", WritePps(paletted)},
-        {"no palette", WritePps(noPalette)},
-        {"palette cut", cutPalette},
-        {"palette name without its end", WritePps(unnamed)},
+    cutPalette.resize(chunk + 5);
+    const Bytes cases[] = {
+        Poke(good, 0, 'q', 1),                   // magic
+        Bytes(good.begin(), good.begin() + 20),  // header cut
+        Poke(good, 3, 0, 1),                     // method 0
+        Poke(good, 3, 7, 1),                     // method 7
+        Poke(good, 8, 0, 2),                     // no frames
+        Poke(good, 10, 60000, 2),                // huge width
+        Poke(good, 20, 31),                      // the total disagrees
+        Poke(good, chunk + 16, 16),              // the frame size disagrees
+        Poke(good, chunk + 8, 0xFFFFFFF0),       // length A past the end
+        Poke(good, chunk + 12, 1000),            // length B past the end
+        Bytes(good.begin(), good.begin() + chunk + 10),
+        Poke(good, 4, 1 | 8 | 32),          // a hot spot, missing
+        Poke(good, chunk, 1 | 4, 1),        // an index chunk in a colour picture
+        Poke(Poke(good, 8, 3, 2), 20, 96),  // more frames than there are
+        WritePps(paletted),
+        WritePps(noPalette),
+        cutPalette,
+        WritePps(unnamed),
     };
-    for (const auto& c : cases) {
+    for (const Bytes& file : cases) {
         LogCapture log;
         ImageRecord image;
         image.width = 9;
-        EXPECT_EQ(DecodePps(c.file, image), 0u) << c.name;
-        EXPECT_EQ(image.width, 9) << c.name;
-        EXPECT_TRUE(image.pixels.empty()) << c.name;
-        EXPECT_EQ(log.lines().size(), 1u) << c.name;
+        EXPECT_EQ(DecodePps(file, image), 0u) << &file - cases;
+        EXPECT_EQ(image.width, 9) << &file - cases;
+        EXPECT_EQ(log.lines().size(), 1u) << &file - cases;
     }
 }
 
 TEST(PpsDecodeTest, MalformedPlanesStopAtTheirBoundAndLoad) {
     for (uint8_t method : {3, 4, 5, 6}) {
-        PpsSpec spec{.method = method,
-                     .flags = kImageKeyed | kImageAlpha,
-                     .width = 4,
-                     .height = 2,
-                     .frames = {{MakeFrame(8, 4, 1, 0), 0}}};
-        Bytes file = WritePps(spec);
-        // The first coded byte becomes an item that asks for far too much.
-        file[kPpsHeaderBytes + kPpsChunkHeaderBytes] = method >= 5 ? 0x00 : 0xFE;
-        // Planes that end short: run-length code or zlib data for 5 of 8 pixels.
+        PpsSpec spec = Spec(method, kImageKeyed | kImageAlpha, 4, 2, {{MakeFrame(8, 4, 1, 0)}});
         PpsSpec shortColour = spec, shortAlpha = spec;
-        shortColour.frames[0].codedPixels = 5;
+        shortColour.frames[0].codedPixels = 5;  // code or zlib data for 5 of 8 pixels
         shortAlpha.frames[0].codedAlpha = 5;
-        for (const Bytes& f : {file, WritePps(shortColour), WritePps(shortAlpha)}) {
+        // The first coded byte becomes an item that asks for far too much.
+        const Bytes greedy =
+            Poke(WritePps(spec), kPpsHeaderBytes + kPpsChunkHeaderBytes, method >= 5 ? 0 : 0xFE, 1);
+        for (const Bytes& f : {greedy, WritePps(shortColour), WritePps(shortAlpha)}) {
             LogCapture log;
             ImageRecord image;
             EXPECT_EQ(DecodePps(f, image), 32u) << int(method);
@@ -290,37 +226,28 @@ TEST(PpsDecodeTest, MalformedPlanesStopAtTheirBoundAndLoad) {
 }
 
 TEST(PpsDecodeTest, SeedsDecodeAndAreWrittenOnRequest) {
-    std::vector<std::pair<std::string, Bytes>> seeds;
     Bytes px;
     for (int i = 0; i < 24; ++i)
         px = px + Bytes{uint8_t(i / 6), 9, 9, uint8_t(i * 10)};
+    std::vector<std::pair<std::string, PpsSpec>> seeds;
     for (uint8_t method = 1; method <= 6; ++method) {
-        const uint32_t flags = kImageKeyed | kImageAlpha | kImageDelays | kImageHotSpot;
-        seeds.emplace_back("method" + std::to_string(method), WritePps({.method = method,
-                                                                        .flags = flags,
-                                                                        .width = 6,
-                                                                        .height = 4,
-                                                                        .frames = {{px, 40}},
-                                                                        .hotSpot = 0x00010002}));
+        PpsSpec s = Spec(method, kImageKeyed | kImageAlpha | kImageDelays | kImageHotSpot, 6, 4,
+                         {{px, 40}});
+        s.hotSpot = 0x00010002;
+        seeds.emplace_back("method" + std::to_string(method), s);
     }
-    seeds.emplace_back("shared",
-                       WritePps({.method = 6,
-                                 .flags = kImageSharedPalette | kImagePaletted,
-                                 .width = 5,
-                                 .height = 3,
-                                 .colorCount = 16,
-                                 .paletteName = "p",
-                                 .frames = {{{0, 0, 0, 1, 2, 3, 3, 3, 3, 4, 5, 6, 7, 7, 7}, 0}},
-                                 .zlibFirstPlane = false}));
+    PpsSpec shared = Spec(6, kImageSharedPalette | kImagePaletted, 5, 3,
+                          {{{0, 0, 0, 1, 2, 3, 3, 3, 3, 4, 5, 6, 7, 7, 7}}});
+    shared.colorCount = 16, shared.paletteName = "p", shared.zlibFirstPlane = false;
+    seeds.emplace_back("shared", shared);
     PaletteTable table;
     ASSERT_TRUE(table.LoadQuad(Quad("p", 16)));
-    for (const auto& [name, bytes] : seeds) {
+    for (const auto& [name, spec] : seeds) {
         ImageRecord image;
-        EXPECT_NE(LoadPps(bytes, image, table), 0u) << name;
-        WriteSeed("engine_resources_pps", name, bytes);
+        EXPECT_NE(LoadPps(WritePps(spec), image, table), 0u) << name;
+        WriteSeed("engine_resources_pps", name, WritePps(spec));
     }
-    Bytes quad(34, 0);
-    quad[0] = 'q', quad[32] = 4;
+    Bytes quad = Bytes{'q'} + Bytes(31, 0) + Le("2", {4});
     for (int i = 0; i < 12; ++i)
         quad.push_back(uint8_t(i * 20));
     EXPECT_TRUE(PaletteTable().LoadQuad(quad));

@@ -10,7 +10,7 @@
 #include "engine/resources/hashes.h"
 #include "engine/resources/script_host.h"
 #include "engine/resources/tests/log_capture.h"
-#include "engine/resources/tests/picture_writers.h"
+#include "tools/pictures/picture_writers.h"
 #include "platform/tests/temp_dir.h"
 
 namespace engine {
@@ -97,8 +97,8 @@ TEST_F(ResourceManagerTest, HashCollisionsTakeTheNextHashAndAllThreeTakenIsFatal
 }
 
 TEST_F(ResourceManagerTest, ImagesDecodeOnFirstUseAndMissingOnesAreFatal) {
-    const testing::Bytes bmp =
-        testing::Bmp(2, 1, 24, {0, 0, 255, 255, 0, 255, 0, 0});  // red, magenta
+    const pictures::Bytes bmp =
+        pictures::Bmp(2, 1, 24, {0, 0, 255, 255, 0, 255, 0, 0});  // red, magenta
     const uint32_t id = rm_.RegisterFile(Write("Cloth.bmp", std::string(bmp.begin(), bmp.end())),
                                          "", ".imge", false, 0);
     EXPECT_EQ(rm_.GetImageIdByName("Cloth"), id);

@@ -1,7 +1,7 @@
 #pragma once
-// Writes ".pps" files for tests and benchmarks: every coding method, every
-// pixel shape, shared or own palettes, delays and a hot spot. The program
-// itself only reads the format.
+// Writes ".pps" packed pictures for tests, seeds and benchmarks: every coding
+// method, every pixel shape, shared or own palettes, delays and a hot spot.
+// The program itself only reads the format.
 
 #include <zlib.h>
 
@@ -12,7 +12,7 @@
 
 #include "platform/bytes.h"
 
-namespace engine::testing {
+namespace pictures {
 
 struct PpsFrameSpec {
     std::vector<uint8_t> pixels{};  // decoded frame in the image's pixel shape
@@ -126,4 +126,4 @@ inline std::vector<uint8_t> WritePps(const PpsSpec& spec) {
     return out;
 }
 
-}  // namespace engine::testing
+}  // namespace pictures

@@ -1,6 +1,7 @@
 #pragma once
-// Makes picture files for tests and seed corpora: PNG, JPEG, GIF and TIFF
-// with the libraries' own encoders, BMP, ICO, TGA, PCX and WBMP by hand.
+// Writes picture files, the fixtures of the picture readers' tests and the
+// fuzz targets' seeds: PNG, JPEG, GIF and TIFF with the libraries' own
+// encoders, BMP, ICO, TGA, PCX and WBMP by hand.
 
 #include <gif_lib.h>
 #include <png.h>
@@ -22,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-namespace engine::testing {
+namespace pictures {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -41,6 +42,13 @@ inline Bytes Le(std::string_view widths, std::initializer_list<uint32_t> values)
 inline Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// `file` with `value` stored little-endian in `bytes` bytes at `at`.
+inline Bytes Poke(Bytes file, size_t at, uint32_t value, int bytes = 4) {
+    for (int i = 0; i < bytes; ++i)
+        file[at + i] = uint8_t(value >> (8 * i));
+    return file;
 }
 
 // A device-independent bitmap: the info header (56 bytes with four masks),
@@ -266,4 +274,4 @@ inline void WriteSeed(const std::string& target, const std::string& name, const 
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-}  // namespace engine::testing
+}  // namespace pictures
