@@ -122,7 +122,7 @@ class SocketWatcher {
         {
             std::lock_guard lock(mu_);
             active_ = true;
-            armed_ |= events & ~ended_;
+            armed_ |= events;
             parked_ = false;
         }
         Wake();
@@ -130,7 +130,8 @@ class SocketWatcher {
     void Arm(long events) {
         {
             std::lock_guard lock(mu_);
-            events &= ~ended_;
+            // The closure is told once: a Receive after it arms nothing more.
+            if (ended_) events &= ~(FD_READ | FD_CLOSE | FD_OOB);
             // Receive re-arms on every call; only a change needs the poller.
             if (!parked_ && (armed_ & events) == events) return;
             armed_ |= events;
@@ -157,14 +158,6 @@ class SocketWatcher {
     void Post(long event, int error) {
         if (selected_ & event)
             PostMessage(target_, WM_SOCKET_NOTIFY, generation_, MakeEventParam(event, error));
-    }
-
-    // The connection is over: FD_CLOSE goes out once, and a Receive after it
-    // (an owner reading the rest in OnClose) re-arms neither it nor FD_READ.
-    void End(int error) {
-        if (armed_ & FD_CLOSE) Post(FD_CLOSE, error);
-        ended_ = FD_READ | FD_CLOSE | FD_OOB;
-        armed_ &= ~ended_;
     }
 
     void Run() {
@@ -223,8 +216,9 @@ class SocketWatcher {
         bool handled = false;
         if (revents & POLLERR) {
             const int err = SocketError(fd_);
-            End(WsaErrorFromErrno(err ? err : ECONNRESET));
+            if (armed_ & FD_CLOSE) Post(FD_CLOSE, WsaErrorFromErrno(err ? err : ECONNRESET));
             armed_ = 0;
+            ended_ = true;
             return;
         }
         if ((revents & POLLPRI) && (armed_ & FD_OOB)) {
@@ -248,11 +242,18 @@ class SocketWatcher {
                 }
                 // Otherwise the close waits until the owner has read the data.
             } else if (got == 0) {
-                End(0);
+                if (armed_ & FD_CLOSE) {
+                    Post(FD_CLOSE, 0);
+                } else if (armed_ & FD_READ) {
+                    Post(FD_READ, 0);
+                }
+                armed_ &= ~(FD_READ | FD_CLOSE | FD_OOB);
+                ended_ = true;
                 handled = true;
             } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-                End(WsaErrorFromErrno(errno));
+                if (armed_ & FD_CLOSE) Post(FD_CLOSE, WsaErrorFromErrno(errno));
                 armed_ = 0;
+                ended_ = true;
                 return;
             } else {
                 handled = true;
@@ -268,10 +269,10 @@ class SocketWatcher {
     std::mutex mu_;
     long selected_;
     long armed_ = 0;
-    long ended_ = 0;  // events that cannot come any more
     bool active_ = false;
     bool stop_ = false;
     bool parked_ = false;
+    bool ended_ = false;  // the peer closed or the socket failed: told once
     std::thread thread_;
 };
 

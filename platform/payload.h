@@ -2,7 +2,8 @@
 // An owned heap record carried by a message. Posting hands it to the
 // receiver only when the post succeeds; a failed post leaves it with the
 // caller, whose Payload frees it. The receiver takes it out with Take<T>()
-// or lets the message free it after dispatch.
+// or lets the message free it after dispatch. Records of a copyable type can
+// be cloned for a second receiver.
 
 #include <memory>
 #include <type_traits>
@@ -21,6 +22,8 @@ class Payload {
         p.ptr_ = record.release();
         p.type_ = &typeid(T);
         p.deleter_ = [](void* ptr) { delete static_cast<T*>(ptr); };
+        if constexpr (std::is_copy_constructible_v<T>)
+            p.copier_ = [](const void* ptr) -> void* { return new T(*static_cast<const T*>(ptr)); };
         return p;
     }
     template <class T, class... Args>
@@ -58,17 +61,30 @@ class Payload {
         return out;
     }
     void Reset() { Payload().Swap(*this); }
+    // A copy of the record for one more receiver; empty when there is no
+    // record or its type cannot be copied.
+    Payload Clone() const {
+        Payload p;
+        if (!ptr_ || !copier_) return p;
+        p.ptr_ = copier_(ptr_);
+        p.type_ = type_;
+        p.deleter_ = deleter_;
+        p.copier_ = copier_;
+        return p;
+    }
 
   private:
     void Swap(Payload& other) noexcept {
         std::swap(ptr_, other.ptr_);
         std::swap(type_, other.type_);
         std::swap(deleter_, other.deleter_);
+        std::swap(copier_, other.copier_);
     }
 
     void* ptr_ = nullptr;
     const std::type_info* type_ = nullptr;
     void (*deleter_)(void*) = nullptr;
+    void* (*copier_)(const void*) = nullptr;
 };
 
 }  // namespace platform

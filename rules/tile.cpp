@@ -114,8 +114,9 @@ int32_t JokerIdsToIndices(TileId jokerA, TileId jokerB, RuleOptions options, Til
     return n;
 }
 
+// The smallest id of 0-167 with that index. Ids 152-167 have no kind (index
+// -10), so -10 finds 152.
 TileId IndexToFirstTileId(TileIndex index, RuleOptions options) {
-    if (index < 1) return -1;  // no kind: never hand out an id past the tile set
     for (TileId id = 0; id < 168; ++id) {
         if (TileIdToIndex(id, options) == index) return id;
     }

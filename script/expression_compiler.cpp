@@ -48,13 +48,12 @@ class Compiler {
 
     CompiledExpression Run() {
         CompiledExpression result;
-        if (!Parse() || !Emit()) {
-            result.error =
-                error_.empty() ? msg::FormatMessage(msg::kExpressionTooBig, {source_}) : error_;
-            return result;
-        }
-        result.ok = true;
-        result.text = std::move(text_);
+        result.ok = Parse() && Emit();
+        result.bracketMismatch = bracketMismatch_;
+        if (result.ok)
+            result.text = std::move(text_);
+        else
+            result.error = error_.empty() ? std::string(source_) : error_;
         return result;
     }
 
@@ -63,6 +62,8 @@ class Compiler {
         if (error_.empty()) error_ = std::move(message);
         return false;
     }
+    // The expression itself is the message: what is wrong with it is plain.
+    bool Bad() { return Fail(std::string(source_)); }
     bool TooBig() { return Fail(msg::FormatMessage(msg::kExpressionTooBig, {source_})); }
 
     // Reads the token at pos_; false when no token can be read.
@@ -114,7 +115,8 @@ class Compiler {
             }
             end += length;
         }
-        if (end == pos_) return Fail(msg::FormatMessage(msg::kExpressionTooBig, {source_}));
+        if (end == pos_) return Bad();  // a lone '=' or '!'
+
         token.text.assign(source_.substr(pos_, end - pos_));
         pos_ = end;
         if (IsPassThroughWord(token.text)) {
@@ -123,8 +125,9 @@ class Compiler {
         }
         size_t next = SkipBlanks(source_, pos_);
         if (next < source_.size() && source_[next] == '(') {
+            // Without its ')' the arguments run to the end, where the call closes.
             size_t close = MatchingClose(next);
-            if (close == kNotFound) return Fail(std::string(msg::kBracketMismatch));
+            if (close == kNotFound) close = source_.size();
             token.kind = Kind::kFunction;
             token.arity = CountParams(source_.substr(next + 1, close - next - 1));
             token.level = kFunctionLevel;
@@ -179,8 +182,15 @@ class Compiler {
             if (!NextToken(token)) return false;
             switch (token.kind) {
                 case Kind::kEnd:
-                    if (!PopWhile([](const Token&) { return true; })) return false;
-                    if (!stack_.empty()) return Fail(std::string(msg::kBracketMismatch));
+                    // Parentheses still open close here, so no operator under
+                    // them is lost.
+                    while (!stack_.empty()) {
+                        if (stack_.back().kind == Kind::kOpen)
+                            bracketMismatch_ = true;
+                        else if (!Output(std::move(stack_.back())))
+                            return false;
+                        stack_.pop_back();
+                    }
                     return true;
                 case Kind::kOperand:
                 case Kind::kPassThrough:
@@ -193,8 +203,10 @@ class Compiler {
                     break;
                 case Kind::kClose:
                     if (!PopWhile([](const Token&) { return true; })) return false;
-                    if (stack_.empty()) return Fail(std::string(msg::kBracketMismatch));
-                    stack_.pop_back();
+                    if (stack_.empty())
+                        bracketMismatch_ = true;  // a ')' without its '(' is dropped
+                    else
+                        stack_.pop_back();
                     operandExpected = false;
                     break;
                 case Kind::kComma:
@@ -261,8 +273,7 @@ class Compiler {
                 continue;
             }
             size_t n = static_cast<size_t>(entry.arity);
-            if (operands.size() < n)
-                return Fail(msg::FormatMessage(msg::kExpressionTooBig, {source_}));
+            if (operands.size() < n) return Bad();  // e.g. f() + 1: a bare call leaves no value
             std::string handOut = std::string(kw::kHandOut) + " ";
             for (size_t k = operands.size() - n; k < operands.size(); ++k) {
                 if (k > operands.size() - n) handOut += ',';
@@ -294,6 +305,7 @@ class Compiler {
     std::vector<Token> output_;
     std::string text_;
     std::string error_;
+    bool bracketMismatch_ = false;
 };
 
 }  // namespace

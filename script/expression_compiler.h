@@ -12,10 +12,13 @@ struct CompiledExpression {
     bool ok = false;
     std::string text;   // the statements, each indented and ending in ";\r\n"
     std::string error;  // why it failed
+    // Parentheses that did not pair up: reported, and the expression
+    // compiled on ('(' left open closes at the end, a stray ')' is dropped).
+    bool bracketMismatch = false;
 };
 
 // The fixed sizes of the compiler's stacks; an expression that needs more is
-// refused.
+// refused as too complex.
 inline constexpr size_t kOperatorStackSize = 40;
 inline constexpr size_t kOutputSize = 60;
 inline constexpr size_t kOperandStackSize = 60;

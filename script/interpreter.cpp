@@ -260,6 +260,10 @@ int ScriptInterpreter::Compile(const ScriptValue& text, int /*reserved*/) {
         std::string error;
         ReadResult head = ReadFunctionName(stripped, kw::kScriptBegin.size(), &error);
         PreprocessResult compiled = Preprocess(stripped, head.value.Text());
+        for (const std::string& notice : compiled.notices)
+            ReportError(notice);
+        for (const std::string& line : compiled.logLines)
+            host_.WriteLog(line);
         if (!compiled.ok) {
             ReportError(compiled.error);
             return -1;

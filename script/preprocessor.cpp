@@ -24,11 +24,14 @@ class Preprocessor {
             if (start >= src_.size()) break;
             if (!Statement(start)) {
                 result.error = std::move(error_);
+                result.notices = std::move(notices_);
                 return result;
             }
         }
         result.ok = true;
         result.text = std::move(out_);
+        result.notices = std::move(notices_);
+        result.logLines = std::move(logLines_);
         return result;
     }
 
@@ -100,13 +103,21 @@ class Preprocessor {
         return true;
     }
 
+    // The statements of an expression. One that fails compiles to nothing
+    // (with a log line) and compiling goes on: what follows still binds its
+    // value, which is then whatever was handed last.
+    std::string Compiled(std::string_view expression) {
+        CompiledExpression compiled = CompileExpression(std::string(expression) + ";");
+        if (compiled.bracketMismatch) notices_.emplace_back(msg::kBracketMismatch);
+        if (!compiled.ok)
+            logLines_.push_back(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
+        return compiled.text;
+    }
+
     // The compiled condition, which leaves its value as the only handed value.
     bool Condition(std::string_view condition) {
         if (SkipBlanks(condition, 0) == condition.size()) return FailAt(pos_);
-        CompiledExpression compiled = CompileExpression(std::string(condition) + ";");
-        if (!compiled.ok)
-            return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
-        out_ += compiled.text;
+        out_ += Compiled(condition);
         AppendLine(out_, std::string(kw::kTakeIn) + " " + std::string(kw::kTemp) + "0");
         return true;
     }
@@ -186,10 +197,7 @@ class Preprocessor {
         if (SkipBlanks(statement, 0) == statement.size()) return true;
         size_t eq = AssignmentAt(statement);
         if (eq == kNotFound) {
-            CompiledExpression compiled = CompileExpression(std::string(statement) + ";");
-            if (!compiled.ok)
-                return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
-            out_ += compiled.text;
+            out_ += Compiled(statement);
             return true;
         }
         std::string error;
@@ -204,10 +212,7 @@ class Preprocessor {
         if (!value.ok) return Fail(std::move(error));
         if (value.value.Text().empty())
             return Fail(msg::FormatMessage(msg::kBadStatement, {name_, statement}));
-        CompiledExpression compiled = CompileExpression(value.value.Text() + ";");
-        if (!compiled.ok)
-            return Fail(msg::FormatMessage(msg::kBadExpression, {name_, compiled.error}));
-        out_ += compiled.text;
+        out_ += Compiled(value.value.Text());
         AppendLine(out_, std::string(kw::kTakeIn) + " " + name.value.Text());
         return true;
     }
@@ -224,25 +229,23 @@ class Preprocessor {
     size_t pos_ = 0;
     std::string out_;
     std::string error_;
+    std::vector<std::string> notices_;
+    std::vector<std::string> logLines_;
 };
 
 }  // namespace
 
+// Quotes are no shelter: stored scripts were written against this rule.
 std::string StripComments(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    bool quoted = false;
-    for (size_t i = 0; i < text.size();) {
-        size_t length = CharLen(text, i);
-        if (length == 1 && text[i] == '"') quoted = !quoted;
-        if (length == 1 && !quoted && text[i] == '/' && i + 1 < text.size() && text[i + 1] == '/') {
-            size_t lf = text.find('\n', i);
-            i = lf == std::string_view::npos ? text.size() : lf + 1;
-            continue;
-        }
-        out.append(text.substr(i, length));
-        i += length;
+    size_t pos = 0;
+    for (size_t at; (at = FindText(text, "//", pos)) != kNotFound;) {
+        out.append(text.substr(pos, at - pos));
+        size_t lf = text.find('\n', at);
+        pos = lf == std::string_view::npos ? text.size() : lf + 1;
     }
+    out.append(text.substr(pos));
     return out;
 }
 

@@ -186,7 +186,8 @@ class Runner {
         if (end == kNotFound) end = text_.size();
         std::string_view list = text_.substr(c_.position, end - c_.position);
         c_.position = static_cast<uint32_t>(end < text_.size() ? end + 1 : end);
-        if (SkipBlanks(list, 0) == list.size()) return kStatusNext;
+        // Every piece between commas is a value, an empty one too: "传出 ;"
+        // hands out one empty value, "传出 a,;" two values.
         size_t start = 0;
         bool quoted = false;
         for (size_t i = 0; i < list.size();) {
@@ -198,9 +199,7 @@ class Runner {
             }
             i += length;
         }
-        // A trailing comma adds nothing.
-        std::string_view tail = list.substr(start);
-        if (start == 0 || SkipBlanks(tail, 0) < tail.size()) HandOutItem(tail);
+        HandOutItem(list.substr(start));
         return kStatusNext;
     }
 
@@ -300,8 +299,9 @@ class Runner {
         } else if (o == "-") {
             result = a - b;
         } else if (o == "/") {
-            bool zero = a.Type() == ScriptValue::kFloating ? b.ToFloat() == 0.0 : b.ToInt() == 0;
-            if (IsNumeric(a) && zero)
+            // Only an integer quotient has no value; a floating one by zero is
+            // inf, -inf or nan, as "%f" writes them.
+            if (IsNumeric(a) && a.Type() != ScriptValue::kFloating && b.ToInt() == 0)
                 return Error(msg::FormatMessage(msg::kDivideByZero, {a.Text()}));
             result = a / b;
         } else if (o == "%") {

@@ -2,8 +2,10 @@
 # Sets up the machine, builds the programs and runs the demo: the scripted
 # game server, then the hall stand-in, which starts the client with its launch
 # line and hands it the table. The client shows its windows on $DISPLAY when
-# there is one and runs headless otherwise. Type hall commands (state, left,
-# quit, ...) on standard input; Ctrl-C ends the demo.
+# there is one. Without a screen it runs on its headless display (windows
+# drawn for no one, nothing polling: it sleeps while idle) and says so once,
+# on its output and in its daily log. Type hall commands (state, left, quit,
+# ...) on standard input; Ctrl-C ends the demo.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -26,6 +28,8 @@ echo "game server on 127.0.0.1:$port"
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "the client's window lists what happens; closing it ends the client"
+else
+    echo "no DISPLAY: the client runs without a window and prints what happens"
 fi
 echo "hall commands: state | looker <id> <chair> | left <id> <chair> | card <id> | quit"
 

@@ -2,7 +2,10 @@
 # Sets up the machine, builds everything and runs every test:
 #   1. the normal build (gcc) with unit tests and benchmarks built,
 #   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
-#   3. each libFuzzer target (clang, ASan+UBSan) for QEVO_FUZZ_SECONDS (default 30).
+#   3. each libFuzzer target (clang, ASan+UBSan): together they share QEVO_FUZZ_BUDGET
+#      seconds of wall time over the cores (default 300), 10 to 30 seconds each, so the
+#      run's length does not grow with the number of targets; QEVO_FUZZ_SECONDS fixes
+#      the time of each instead.
 # QEVO_TSAN=1 adds a ThreadSanitizer run of the unit tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,8 +45,16 @@ echo "== fuzz targets"
 configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
     -DQEVO_FUZZ=ON -DQEVO_TESTS=OFF -DQEVO_BENCH=OFF
-seconds=${QEVO_FUZZ_SECONDS:-30}
 mapfile -t targets < <(find build-fuzz/fuzz -maxdepth 1 -type f -name 'fuzz_*' -executable | sort)
+if [ -n "${QEVO_FUZZ_SECONDS:-}" ]; then
+    seconds=$QEVO_FUZZ_SECONDS
+else
+    budget=${QEVO_FUZZ_BUDGET:-300}
+    seconds=$(( budget * jobs / (${#targets[@]} > 0 ? ${#targets[@]} : 1) ))
+    [ "$seconds" -gt 30 ] && seconds=30
+    [ "$seconds" -lt 10 ] && seconds=10
+fi
+echo "fuzzing ${#targets[@]} targets for $seconds s each"
 run_fuzz() {
     local exe=$1 name corpus
     name=$(basename "$exe"); name=${name#fuzz_}

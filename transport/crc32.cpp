@@ -3,27 +3,21 @@
 #include <cstddef>
 
 #include "platform/bytes.h"
+#include "transport/crc32_clmul.h"
 
 namespace transport {
 namespace {
 
 constexpr uint32_t kPolynomial = 0x04C11DB7;
-
-constexpr uint32_t ReflectBits(uint32_t value, int bits) {
-    uint32_t out = 0;
-    for (int i = 0; i < bits; ++i) {
-        out = (out << 1) | (value & 1);
-        value >>= 1;
-    }
-    return out;
-}
+// Shorter runs are cheaper through the tables.
+constexpr uint32_t kClmulMinimum = 64;
 
 // Entry i of the byte table: reflect32(step8(reflect8(i) << 24)).
 constexpr uint32_t TableEntry(uint32_t i) {
-    uint32_t c = ReflectBits(i, 8) << 24;
+    uint32_t c = CCrc32::Reflect(i, 8) << 24;
     for (int k = 0; k < 8; ++k)
         c = (c & 0x80000000u) ? (c << 1) ^ kPolynomial : c << 1;
-    return ReflectBits(c, 32);
+    return CCrc32::Reflect(c, 32);
 }
 
 // Eight tables for slicing by eight bytes at a time: slice 0 is the byte
@@ -47,8 +41,8 @@ constexpr SliceTables kSlices = MakeSlices();
 
 }  // namespace
 
-uint32_t CCrc32::Reflect(uint32_t value, int bits) {
-    return ReflectBits(value, bits);
+CCrc32::CCrc32(CodePath path) : clmul_(path == CodePath::kAuto && crc32_clmul::Available()) {
+    InitTable();
 }
 
 void CCrc32::InitTable() {
@@ -59,6 +53,12 @@ void CCrc32::InitTable() {
 void CCrc32::Update(const void* data, uint32_t length, uint32_t& crc) const {
     const auto* p = static_cast<const uint8_t*>(data);
     uint32_t c = crc;
+    if (clmul_ && length >= kClmulMinimum) {
+        const uint32_t folded = length & ~15u;
+        c = crc32_clmul::Update(c, p, folded);
+        p += folded;
+        length -= folded;
+    }
     // The byte-at-a-time rule, eight bytes per step.
     const auto& t = kSlices.t;
     while (length >= 8) {

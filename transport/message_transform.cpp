@@ -14,6 +14,8 @@ constexpr uInt kDeflateInPiece = 32768;
 constexpr uInt kDeflateOutWindow = 4096;
 constexpr uInt kInflateInPiece = 4096;
 constexpr uInt kInflateOutWindow = 32768;
+// A transform keeps its working buffer between messages up to this size.
+constexpr size_t kScratchKept = 256 * 1024;
 
 struct Head {
     uint32_t flags = 0;
@@ -48,9 +50,7 @@ void Replace(CByteBuffer& buffer, const uint8_t* data, uint32_t n) {
     buffer.Append(data, n);
 }
 
-bool Deflate(const uint8_t* data, uint32_t size, std::vector<uint8_t>& out) {
-    z_stream stream{};
-    if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
+bool Deflate(z_stream& stream, const uint8_t* data, uint32_t size, std::vector<uint8_t>& out) {
     bool ok = true;
     uint8_t window[kDeflateOutWindow];
     for (uint32_t offset = 0; ok && offset < size;) {
@@ -71,16 +71,13 @@ bool Deflate(const uint8_t* data, uint32_t size, std::vector<uint8_t>& out) {
         if (stream.avail_in != 0) ok = false;
         offset += piece;
     }
-    deflateEnd(&stream);
     return ok;
 }
 
-bool Inflate(const uint8_t* data, uint32_t size, std::vector<uint8_t>& out, uint32_t maxOut) {
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) return false;
+bool Inflate(z_stream& stream, uint8_t* window, const uint8_t* data, uint32_t size,
+             std::vector<uint8_t>& out, uint32_t maxOut) {
     bool ok = true;
     bool ended = false;
-    std::vector<uint8_t> window(kInflateOutWindow);
     for (uint32_t offset = 0; ok && offset < size;) {
         if (ended) {
             ok = false;  // bytes behind the end of the stream
@@ -90,7 +87,7 @@ bool Inflate(const uint8_t* data, uint32_t size, std::vector<uint8_t>& out, uint
         stream.next_in = const_cast<Bytef*>(data + offset);
         stream.avail_in = piece;
         do {
-            stream.next_out = window.data();
+            stream.next_out = window;
             stream.avail_out = kInflateOutWindow;
             int rc = inflate(&stream, Z_SYNC_FLUSH);
             if (rc == Z_STREAM_END) {
@@ -104,30 +101,68 @@ bool Inflate(const uint8_t* data, uint32_t size, std::vector<uint8_t>& out, uint
                 ok = false;  // more than the caller allows: a bomb or a lie
                 break;
             }
-            out.insert(out.end(), window.data(), window.data() + produced);
+            out.insert(out.end(), window, window + produced);
             if (ended) break;
         } while (stream.avail_out == 0);
         if (ok && ended && stream.avail_in != 0) ok = false;
         offset += piece;
     }
-    inflateEnd(&stream);
     return ok;
 }
 
 }  // namespace
 
+// The two streams live on the heap: zlib's state points back at its stream.
+struct CCompressorBase::Streams {
+    z_stream deflater{};
+    z_stream inflater{};
+    bool deflaterReady = false;
+    bool inflaterReady = false;
+    uint8_t window[kInflateOutWindow];
+
+    ~Streams() {
+        if (deflaterReady) deflateEnd(&deflater);
+        if (inflaterReady) inflateEnd(&inflater);
+    }
+    // The compressor as a fresh one would be; null when zlib cannot make it.
+    z_stream* Deflater() {
+        if (deflaterReady && deflateReset(&deflater) == Z_OK) return &deflater;
+        if (deflaterReady) deflateEnd(&deflater);
+        deflater = z_stream{};
+        deflaterReady = deflateInit(&deflater, Z_DEFAULT_COMPRESSION) == Z_OK;
+        return deflaterReady ? &deflater : nullptr;
+    }
+    z_stream* Inflater() {
+        if (inflaterReady && inflateReset(&inflater) == Z_OK) return &inflater;
+        if (inflaterReady) inflateEnd(&inflater);
+        inflater = z_stream{};
+        inflaterReady = inflateInit(&inflater) == Z_OK;
+        return inflaterReady ? &inflater : nullptr;
+    }
+};
+
+CCompressorBase::CCompressorBase() = default;
+CCompressorBase::CCompressorBase(const CCompressorBase&) {}
+CCompressorBase& CCompressorBase::operator=(const CCompressorBase&) {
+    return *this;
+}
+CCompressorBase::~CCompressorBase() = default;
+
 bool CCompressorBase::CompressBuffer(const uint8_t* data, uint32_t size, std::vector<uint8_t>& out,
-                                     uint32_t flags, uint32_t maxOut) const {
+                                     uint32_t flags, uint32_t maxOut) {
     out.clear();
     if (!(flags & kCompressOn)) return false;
     if (size && !data) return false;
+    if (!(flags & (kCompressDeflate | kCompressInflate))) return false;
+    if (!streams_) streams_ = std::make_unique<Streams>();
     bool ok;
     if (flags & kCompressDeflate) {
-        ok = Deflate(data, size, out);
-    } else if (flags & kCompressInflate) {
-        ok = Inflate(data, size, out, std::min(maxOut, kMaxPlainSize));
+        z_stream* stream = streams_->Deflater();
+        ok = stream && Deflate(*stream, data, size, out);
     } else {
-        return false;
+        z_stream* stream = streams_->Inflater();
+        ok = stream &&
+             Inflate(*stream, streams_->window, data, size, out, std::min(maxOut, kMaxPlainSize));
     }
     if (!ok) out.clear();
     return ok && !out.empty();
@@ -155,15 +190,17 @@ bool CMessageTransform::Apply(CByteBuffer& buffer, int mode) {
 bool CMessageTransform::Compress(CByteBuffer& buffer, int mode) {
     if (mode == 1) {
         const uint32_t size = buffer.Size();
-        std::vector<uint8_t> packed;
+        std::vector<uint8_t>& packed = scratch_;
         const uint32_t flags = compressionFlags_ & ~kDirectionBits;
         if (flags != 0 &&
             compressor_.CompressBuffer(buffer.Data(), size, packed, flags | kCompressDeflate) &&
             packed.size() <= CByteBuffer::kMaxCapacity - kEnvelopeHeadSize) {
             Replace(buffer, packed.data(), uint32_t(packed.size()));
             PutHead(buffer, compressionFlags_, size, uint32_t(packed.size()));
+            TrimScratch();
             return true;
         }
+        TrimScratch();
         if (size > CByteBuffer::kMaxCapacity - kEnvelopeHeadSize) return false;
         PutHead(buffer, 0, size, size);
         return true;
@@ -173,13 +210,14 @@ bool CMessageTransform::Compress(CByteBuffer& buffer, int mode) {
         if (!TakeHead(buffer, head)) return false;
         if (head.flags == 0) return head.plainSize == head.payloadSize;
         if (head.plainSize == 0 || head.plainSize > kMaxPlainSize) return false;
-        std::vector<uint8_t> plain;
+        std::vector<uint8_t>& plain = scratch_;
         const uint32_t flags = (head.flags & ~kDirectionBits) | kCompressInflate;
-        if (!compressor_.CompressBuffer(buffer.Data(), buffer.Size(), plain, flags, head.plainSize))
-            return false;
-        if (plain.size() != head.plainSize) return false;
-        Replace(buffer, plain.data(), uint32_t(plain.size()));
-        return true;
+        const bool ok = compressor_.CompressBuffer(buffer.Data(), buffer.Size(), plain, flags,
+                                                   head.plainSize) &&
+                        plain.size() == head.plainSize;
+        if (ok) Replace(buffer, plain.data(), uint32_t(plain.size()));
+        TrimScratch();
+        return ok;
     }
     return false;
 }
@@ -198,13 +236,16 @@ bool CMessageTransform::Encrypt(CByteBuffer& buffer, int mode) {
                                       flags | kCipherEncrypt) ||
             outSize > CByteBuffer::kMaxCapacity - kEnvelopeHeadSize)
             return false;
-        std::vector<uint8_t> cipher(outSize);
-        if (!encryptor_.EncryptBuffer(key_, bits_, buffer.Data(), size, cipher.data(), &outSize,
-                                      flags | kCipherEncrypt))
-            return false;
-        Replace(buffer, cipher.data(), outSize);
-        PutHead(buffer, cipherFlags_, size, outSize);
-        return true;
+        std::vector<uint8_t>& cipher = scratch_;
+        cipher.resize(outSize);
+        const bool ok = encryptor_.EncryptBuffer(key_, bits_, buffer.Data(), size, cipher.data(),
+                                                 &outSize, flags | kCipherEncrypt);
+        if (ok) {
+            Replace(buffer, cipher.data(), outSize);
+            PutHead(buffer, cipherFlags_, size, outSize);
+        }
+        TrimScratch();
+        return ok;
     }
     if (mode == 2) {
         Head head;
@@ -218,15 +259,21 @@ bool CMessageTransform::Encrypt(CByteBuffer& buffer, int mode) {
                                       flags) ||
             outSize == 0)
             return false;
-        std::vector<uint8_t> plain(outSize);
-        if (!encryptor_.EncryptBuffer(key_, bits_, buffer.Data(), buffer.Size(), plain.data(),
-                                      &outSize, flags))
-            return false;
+        std::vector<uint8_t>& plain = scratch_;
+        plain.resize(outSize);
+        const bool ok = encryptor_.EncryptBuffer(key_, bits_, buffer.Data(), buffer.Size(),
+                                                 plain.data(), &outSize, flags);
         // The zero padding and the extra block go.
-        Replace(buffer, plain.data(), head.plainSize);
-        return true;
+        if (ok) Replace(buffer, plain.data(), head.plainSize);
+        TrimScratch();
+        return ok;
     }
     return false;
+}
+
+void CMessageTransform::TrimScratch() {
+    scratch_.clear();
+    if (scratch_.capacity() > kScratchKept) std::vector<uint8_t>().swap(scratch_);
 }
 
 bool CMessageTransform::TransformFile(const std::string&, const std::string&, uint32_t, int) {

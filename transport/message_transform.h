@@ -7,10 +7,12 @@
 // (mode 2) decrypts, then decompresses. Both envelopes are always present.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "transport/byte_buffer.h"
+#include "transport/packet.h"
 #include "transport/rijndael.h"
 
 namespace transport {
@@ -20,22 +22,34 @@ inline constexpr uint32_t kCompressDeflate = 0x1;
 inline constexpr uint32_t kCompressInflate = 0x2;
 
 inline constexpr uint32_t kEnvelopeHeadSize = 20;
-// No incoming envelope may unwrap to more than this, whatever its head says.
-inline constexpr uint32_t kMaxPlainSize = 64u << 20;
+// No incoming envelope may unwrap to more than one message may hold on the
+// wire, whatever its head says: a small compressed envelope cannot claim more
+// memory than a stored one could.
+inline constexpr uint32_t kMaxPlainSize = kMaxMessageSize;
 
 inline constexpr int kTransformOut = 1;
 inline constexpr int kTransformIn = 2;
 
+// Keeps one zlib compressor and one decompressor, made on first use and reset
+// for each buffer: a fresh stream costs about 256 KB of allocations. A copy
+// starts with streams of its own.
 class CCompressorBase {
   public:
-    virtual ~CCompressorBase() = default;
+    CCompressorBase();
+    CCompressorBase(const CCompressorBase&);
+    CCompressorBase& operator=(const CCompressorBase&);
+    virtual ~CCompressorBase();
 
     // False unless `flags` holds kCompressOn. kCompressDeflate compresses,
     // else kCompressInflate decompresses (never more than `maxOut` bytes: a
     // stream that would inflate further is refused), else false. True when
     // `out` holds a non-empty result.
     bool CompressBuffer(const uint8_t* data, uint32_t size, std::vector<uint8_t>& out,
-                        uint32_t flags, uint32_t maxOut = kMaxPlainSize) const;
+                        uint32_t flags, uint32_t maxOut = kMaxPlainSize);
+
+  private:
+    struct Streams;
+    std::unique_ptr<Streams> streams_;
 };
 
 class CMessageTransform {
@@ -66,12 +80,15 @@ class CMessageTransform {
                                uint32_t blockSize, int mode);
 
   private:
+    void TrimScratch();
+
     const uint8_t* key_;
     int bits_;
     uint32_t cipherFlags_;
     uint32_t compressionFlags_;
     CCompressorBase compressor_;
     CEncryptorBase encryptor_;
+    std::vector<uint8_t> scratch_;  // kept between messages
 };
 
 }  // namespace transport

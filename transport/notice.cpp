@@ -1,6 +1,7 @@
 #include "transport/notice.h"
 
 #include <cstring>
+#include <utility>
 
 #include "platform/bytes.h"
 
@@ -36,6 +37,38 @@ void CopyNotice(TransportNotice& target, const TransportNotice& source) {
         target.data = std::make_unique<uint8_t[]>(source.length);
         std::memcpy(target.data.get(), source.data.get(), source.length);
     }
+}
+
+NoticeTicket NoticeTicket::Take(std::shared_ptr<UnreadNotices> unread, uint64_t bytes) {
+    NoticeTicket ticket;
+    if (!unread) return ticket;
+    uint32_t records = ++unread->records;
+    uint64_t held = unread->bytes += bytes;
+    if (records > UnreadNotices::kMaxRecords || held > UnreadNotices::kMaxBytes) {
+        --unread->records;
+        unread->bytes -= bytes;
+        return ticket;
+    }
+    ticket.unread_ = std::move(unread);
+    ticket.bytes_ = bytes;
+    return ticket;
+}
+
+NoticeTicket::NoticeTicket(NoticeTicket&& other) noexcept
+    : unread_(std::move(other.unread_)), bytes_(std::exchange(other.bytes_, 0)) {}
+
+NoticeTicket& NoticeTicket::operator=(NoticeTicket&& other) noexcept {
+    if (this == &other) return *this;
+    NoticeTicket released(std::move(*this));
+    unread_ = std::move(other.unread_);
+    bytes_ = std::exchange(other.bytes_, 0);
+    return *this;
+}
+
+NoticeTicket::~NoticeTicket() {
+    if (!unread_) return;
+    --unread_->records;
+    unread_->bytes -= bytes_;
 }
 
 }  // namespace transport

@@ -3,6 +3,7 @@
 // the application. Message 2025 carries both records in one payload; the
 // receiver owns it from the moment the post succeeds.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -46,10 +47,41 @@ void FreeNotice(TransportNotice* notice);
 // The eight words, and a new copy of the data when the length is non-zero.
 void CopyNotice(TransportNotice& target, const TransportNotice& source);
 
+// The notices a connection has posted that nobody has freed yet, wherever
+// they wait (the communication thread's queue, the window's queue).
+struct UnreadNotices {
+    // A target that lags this far behind has stopped taking the connection's
+    // notices: ordinary play leaves a few dozen waiting.
+    static constexpr uint32_t kMaxRecords = 10000;
+    static constexpr uint64_t kMaxBytes = 16u << 20;
+
+    std::atomic<uint32_t> records{0};
+    std::atomic<uint64_t> bytes{0};
+};
+
+// One record's share of its connection's UnreadNotices, given back when the
+// record is freed.
+class NoticeTicket {
+  public:
+    NoticeTicket() = default;
+    // Counts `bytes` more; an empty ticket (nothing counted) when that would
+    // pass either bound.
+    static NoticeTicket Take(std::shared_ptr<UnreadNotices> unread, uint64_t bytes);
+    NoticeTicket(NoticeTicket&& other) noexcept;
+    NoticeTicket& operator=(NoticeTicket&& other) noexcept;
+    ~NoticeTicket();
+    explicit operator bool() const { return unread_ != nullptr; }
+
+  private:
+    std::shared_ptr<UnreadNotices> unread_;
+    uint64_t bytes_ = 0;
+};
+
 // What message 2025 carries.
 struct TransportNoticeRecords {
     TransportInfo info;
     TransportNotice notice;
+    NoticeTicket ticket;  // empty for local notices
 };
 
 }  // namespace transport

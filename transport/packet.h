@@ -17,8 +17,10 @@ inline constexpr uint32_t kPacketHeaderSize = 52;
 inline constexpr uint32_t kPacketOverhead = 60;
 // The largest chunk a packet may carry, whatever a connection asks for.
 inline constexpr uint32_t kMaxPieceSize = 4000;
-// What one reassembled message may hold (its chunk stream), so a peer that
-// never sends a last part cannot grow a buffer without end.
+// The one size limit of a message, sent or received: its data bytes inside
+// the chunk stream (the message with its envelopes), however it is cut. The
+// protocol's largest messages are a few KB (a round-start block is 5052
+// bytes), so a peer gets ample room but cannot grow a buffer without end.
 inline constexpr uint32_t kMaxMessageSize = 1u << 20;
 
 struct PacketHeader {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "transport/rijndael_ni.h"
+
 namespace transport {
 namespace {
 
@@ -93,10 +95,12 @@ uint32_t InvMixWord(uint32_t w) {
 
 }  // namespace
 
+CRijndael::CRijndael(CodePath path) : hardware_(path == CodePath::kAuto && aes_ni::Available()) {}
+
 bool CRijndael::SetKey(const uint8_t* key, int bits) {
     nk_ = 0;
     rounds_ = 0;
-    if (!key || (bits != 128 && bits != 192 && bits != 256)) return false;
+    if (!key || !SupportsKeyBits(bits)) return false;
     const int nk = (bits + 31) >> 5;
     const int rounds = nk + 6;
     const int words = 4 * (rounds + 1);
@@ -121,6 +125,10 @@ bool CRijndael::SetKey(const uint8_t* key, int bits) {
             uint32_t word = w[4 * (rounds - r) + c];
             decKey_[4 * r + c] = (r == 0 || r == rounds) ? word : InvMixWord(word);
         }
+    for (int i = 0; i < words; ++i) {
+        StoreBE(&encBytes_[4 * size_t(i)], encKey_[i]);
+        StoreBE(&decBytes_[4 * size_t(i)], decKey_[i]);
+    }
     nk_ = nk;
     rounds_ = rounds;
     return true;
@@ -128,6 +136,10 @@ bool CRijndael::SetKey(const uint8_t* key, int bits) {
 
 bool CRijndael::EncryptBlock(const uint8_t* in, uint8_t* out) const {
     if (!rounds_) return false;
+    if (hardware_) {
+        aes_ni::EncryptBlocks(encBytes_.data(), rounds_, in, out, 1);
+        return true;
+    }
     const auto& te = kTables.te;
     const auto& sb = kTables.sbox;
     const uint32_t* rk = encKey_.data();
@@ -160,6 +172,10 @@ bool CRijndael::EncryptBlock(const uint8_t* in, uint8_t* out) const {
 
 bool CRijndael::DecryptBlock(const uint8_t* in, uint8_t* out) const {
     if (!rounds_) return false;
+    if (hardware_) {
+        aes_ni::DecryptBlocks(decBytes_.data(), rounds_, in, out, 1);
+        return true;
+    }
     const auto& td = kTables.td;
     const auto& si = kTables.inv;
     const uint32_t* rk = decKey_.data();
@@ -205,8 +221,12 @@ bool CRijndael::EncryptBuffer(const uint8_t* in, uint32_t length, uint8_t* out,
     if (!out) return true;
     if (!rounds_) return false;
     const uint32_t whole = length - length % kBlockSize;
-    for (uint32_t i = 0; i < whole; i += kBlockSize)
-        EncryptBlock(in + i, out + i);
+    if (hardware_) {
+        aes_ni::EncryptBlocks(encBytes_.data(), rounds_, in, out, whole / kBlockSize);
+    } else {
+        for (uint32_t i = 0; i < whole; i += kBlockSize)
+            EncryptBlock(in + i, out + i);
+    }
     // The last block: the rest of the input (possibly nothing) in zeros.
     uint8_t block[kBlockSize] = {};
     if (length > whole) std::memcpy(block, in + whole, length - whole);
@@ -225,19 +245,25 @@ bool CRijndael::DecryptBuffer(const uint8_t* in, uint32_t length, uint8_t* out,
     if (outLength) *outLength = total;
     if (!out) return true;
     if (!rounds_) return false;
-    for (uint32_t i = 0; i < length; i += kBlockSize)
-        DecryptBlock(in + i, out + i);
+    if (hardware_) {
+        aes_ni::DecryptBlocks(decBytes_.data(), rounds_, in, out, length / kBlockSize);
+    } else {
+        for (uint32_t i = 0; i < length; i += kBlockSize)
+            DecryptBlock(in + i, out + i);
+    }
     return true;
 }
 
 bool CEncryptorBase::EncryptBuffer(const uint8_t* key, int bits, const uint8_t* in, uint32_t length,
                                    uint8_t* out, uint32_t* outLength, uint32_t flags) const {
     if (!(flags & kCipherOn)) return false;
+    if (!key || !CRijndael::SupportsKeyBits(bits)) return false;
+    if (!(flags & (kCipherEncrypt | kCipherDecrypt))) return false;
     CRijndael cipher;
-    if (!cipher.SetKey(key, bits)) return false;
+    // A size query needs no key schedule.
+    if (out && !cipher.SetKey(key, bits)) return false;
     if (flags & kCipherEncrypt) return cipher.EncryptBuffer(in, length, out, outLength);
-    if (flags & kCipherDecrypt) return cipher.DecryptBuffer(in, length, out, outLength);
-    return false;
+    return cipher.DecryptBuffer(in, length, out, outLength);
 }
 
 }  // namespace transport

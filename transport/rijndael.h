@@ -3,10 +3,12 @@
 // buffers in ECB mode, and CEncryptorBase, the one cipher entry point of the
 // envelopes and the hall records. The shared tables are computed at compile
 // time, so cipher objects may be used on several threads at once (one object
-// per thread).
+// per thread). Where the processor has AES instructions they do the rounds.
 
 #include <array>
 #include <cstdint>
+
+#include "transport/code_path.h"
 
 namespace transport {
 
@@ -19,7 +21,7 @@ class CRijndael {
     static constexpr int kBlockSize = 16;
     static constexpr int kMaxRounds = 14;
 
-    CRijndael() = default;
+    explicit CRijndael(CodePath path = CodePath::kAuto);
     virtual ~CRijndael() = default;
 
     // Expands `key` of `bits` bits (128, 192 or 256). Any other length, or a
@@ -29,9 +31,12 @@ class CRijndael {
     virtual bool EncryptBlock(const uint8_t* in16, uint8_t* out16) const;
     virtual bool DecryptBlock(const uint8_t* in16, uint8_t* out16) const;
 
+    static bool SupportsKeyBits(int bits) { return bits == 128 || bits == 192 || bits == 256; }
     bool Keyed() const { return rounds_ != 0; }
     // Key length in 32-bit words (4, 6 or 8), 0 while unkeyed.
     int KeyWords() const { return nk_; }
+    // True when the processor's AES instructions do the rounds.
+    bool UsesHardware() const { return hardware_; }
 
     // The output length of a buffer of `length` bytes: rounded up to whole
     // blocks, plus one whole block when already whole. False when that does
@@ -50,10 +55,16 @@ class CRijndael {
     bool DecryptBuffer(const uint8_t* in, uint32_t length, uint8_t* out, uint32_t* outLength) const;
 
   private:
+    static constexpr int kScheduleWords = 4 * (kMaxRounds + 1);
+
+    bool hardware_;
     int nk_ = 0;
     int rounds_ = 0;
-    std::array<uint32_t, 4 * (kMaxRounds + 1)> encKey_{};
-    std::array<uint32_t, 4 * (kMaxRounds + 1)> decKey_{};
+    // Round keys as words for the tables and as bytes for the instructions.
+    std::array<uint32_t, kScheduleWords> encKey_{};
+    std::array<uint32_t, kScheduleWords> decKey_{};
+    alignas(16) std::array<uint8_t, 4 * kScheduleWords> encBytes_{};
+    alignas(16) std::array<uint8_t, 4 * kScheduleWords> decBytes_{};
 };
 
 class CEncryptorBase {

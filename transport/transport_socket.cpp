@@ -87,8 +87,11 @@ bool CTransportSocket::Create(int socket, platform::HWND notifyWindow, platform:
     writeReadyEvent_.Reset();
     threadReadyEvent_.Reset();
     queueReadyEvent_.Reset();
-    peerClosed_ = readError_ = false;
+    peerClosed_ = readError_ = lagging_ = false;
     poisoned_ = false;
+    ended_ = false;
+    endedEvent_.Reset();
+    unread_ = std::make_shared<UnreadNotices>();
     fcntl(socket, F_SETFL, fcntl(socket, F_GETFL) | O_NONBLOCK);
     int one = 1;  // a message leaves as several writes; none should wait for an ACK
     setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -177,6 +180,11 @@ bool CTransportSocket::SendRequest(const TransportInfo& info, const TransportNot
                                     compressionOverride ? compressionOverride : compressionFlags_);
         if (!transform.Apply(body, kTransformOut)) return false;
     }
+    // The receiver's limit, so nothing leaves that the peer must refuse.
+    if (body.Size() > kMaxMessageSize) {
+        LogPrintf("message of %u bytes too large to send", body.Size());
+        return false;
+    }
     CByteBuffer chunks;
     SplitChunks(body, chunks, maxPieceSize_);
     entry->replyEvent.Reset();
@@ -185,18 +193,19 @@ bool CTransportSocket::SendRequest(const TransportInfo& info, const TransportNot
     if (!info.wantsReply) return true;
 
     for (;;) {
-        platform::Waitable* objects[] = {&stopEvent_, &entry->replyEvent};
-        if (platform::WaitForMultipleObjectsUntil(objects, false, deadline) !=
-            platform::WAIT_OBJECT_0 + 1)
-            break;
+        platform::Waitable* objects[] = {&stopEvent_, &entry->replyEvent, &endedEvent_};
+        const platform::DWORD woke =
+            platform::WaitForMultipleObjectsUntil(objects, false, deadline);
+        if (woke != platform::WAIT_OBJECT_0 + 1 && woke != platform::WAIT_OBJECT_0 + 2) break;
         std::lock_guard reply(entry->replyLock);
-        if (entry->storedReplyNumber == number) {
+        if (entry->storedReplyNumber == number) {  // also a reply that came with the end
             if (replyOut) CopyNotice(*replyOut, entry->storedReply);
             FreeNotice(&entry->storedReply);
             entry->storedReplyNumber = 0;
             return true;
         }
-        entry->replyEvent.Reset();  // not ours: keep waiting
+        if (woke == platform::WAIT_OBJECT_0 + 2) break;  // no reply will come now
+        entry->replyEvent.Reset();                       // not ours: keep waiting
     }
     if (timedOutOut) *timedOutOut = 1;
     return false;
@@ -212,7 +221,7 @@ void CTransportSocket::SetSerial(int32_t value) {
     serial_.store(value);
 }
 bool CTransportSocket::IsAlive() const {
-    return IsSocketConnected(socket_.load());
+    return !ended_.load() && IsSocketConnected(socket_.load());
 }
 
 bool CTransportSocket::SetTransformParams(const uint8_t* key, int keyBits, uint32_t cipherFlags,
@@ -327,7 +336,10 @@ void CTransportSocket::Run() {
         pollfd fds[2] = {{wake, POLLIN, 0}, {socketDone ? -1 : socket, POLLIN, 0}};
         if (wantWrite_.load()) fds[1].events |= POLLOUT;
         if (poll(fds, 2, -1) < 0 && errno != EINTR) {
-            if (!socketDone) NotifyError();
+            if (!socketDone) {
+                MarkEnded();
+                NotifyError();
+            }
             return;
         }
         if (fds[0].revents) {
@@ -349,14 +361,16 @@ void CTransportSocket::Run() {
         }
         if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
             bool good = OnReadData();
-            if (!good || readError_ || (peerClosed_ && poisoned_)) {
-                NotifyError();
+            const bool error = !good || readError_ || lagging_ || (peerClosed_ && poisoned_);
+            if (error || peerClosed_) {
                 socketDone = true;
-            } else if (peerClosed_) {
-                NotifyClosed();
-                socketDone = true;
+                MarkEnded();
+                OnWritable();  // a stalled sender tries again and fails
+                if (error)
+                    NotifyError();
+                else
+                    NotifyClosed();
             }
-            if (socketDone) OnWritable();  // a stalled sender tries again and fails
         }
     }
 }
@@ -378,7 +392,7 @@ bool CTransportSocket::ProcessReceived(ConnectionEntry& entry) {
         }
         if (buffer.Size() - at < uint32_t(length) + 4) break;
         good = ValidatePacket(buffer.Data(at + 4), length, entry) &&
-               HandlePacket(buffer.Data(at + 4), length, entry);
+               HandlePacket(buffer.Data(at + 4), length, entry) && !lagging_;
         at += uint32_t(length) + 4;
         if (!good) break;
     }
@@ -407,18 +421,15 @@ bool CTransportSocket::HandlePacket(const uint8_t* p, int32_t, ConnectionEntry& 
     if (int32_t(header.messageNumber) < 1 || int32_t(header.part) < 1) return false;
 
     if (header.kind == kPacketKindRequest) {
-        // The stream is ordered: a part out of sequence means lost or
-        // repeated data, and the connection is reported broken rather than
-        // a message silently dropped.
+        // A part out of sequence costs its message only: a stray part is
+        // ignored, a half-built message abandoned, and reading goes on. A
+        // first part still starts its message, which is whole so far.
         bool next = entry.assembling == 0 ? header.part == 1
                                           : header.messageNumber == entry.assembling &&
                                                 header.part == entry.lastPart + 1;
         if (!next) {
-            LogPrintf("packet out of sequence: message %u part %u", header.messageNumber,
-                      header.part);
-            entry.assembling = entry.lastPart = 0;
-            entry.requestBuffer.Clear();
-            return false;
+            AbandonRequest(entry, header);
+            if (header.part != 1) return true;
         }
         entry.assembling = header.messageNumber;
         entry.lastPart = header.part;
@@ -431,6 +442,7 @@ bool CTransportSocket::HandlePacket(const uint8_t* p, int32_t, ConnectionEntry& 
             CByteBuffer message(std::move(entry.requestBuffer));
             entry.requestBuffer = CByteBuffer();
             entry.assembling = entry.lastPart = 0;
+            entry.sequenceNoted = false;
             OnRequest(message.Data(), message.Size());
         }
         return true;
@@ -463,6 +475,17 @@ bool CTransportSocket::HandlePacket(const uint8_t* p, int32_t, ConnectionEntry& 
     return true;
 }
 
+void CTransportSocket::AbandonRequest(ConnectionEntry& entry, const PacketHeader& header) {
+    // One line per run of bad parts, so a hostile stream cannot flood the log.
+    if (!entry.sequenceNoted)
+        LogPrintf("packet out of sequence: message %u part %u, expected message %u part %u",
+                  header.messageNumber, header.part, entry.assembling,
+                  entry.assembling ? entry.lastPart + 1 : 1);
+    entry.sequenceNoted = true;
+    entry.assembling = entry.lastPart = 0;
+    entry.requestBuffer.Clear();
+}
+
 bool CTransportSocket::AppendPart(CByteBuffer& buffer, const uint8_t* p,
                                   const PacketHeader& header) {
     if (header.part == 1) {
@@ -476,11 +499,17 @@ bool CTransportSocket::AppendPart(CByteBuffer& buffer, const uint8_t* p,
         info.Encode(bytes);
         buffer.Append(bytes, sizeof bytes);
     }
+    // The parts so far are whole and in order, so the buffer holds the info
+    // record, part - 1 length words and the data bytes.
     uint32_t n = platform::LoadLE32(p + kPacketHeaderSize);
-    if (buffer.Size() + 4 + n > kMaxMessageSize + TransportInfo::kSize) {
-        LogPrintf("message too large, dropped at %u bytes", buffer.Size());
+    uint64_t data = buffer.Size() - TransportInfo::kSize - 4ull * (header.part - 1);
+    if (data + n > kMaxMessageSize) {
+        LogPrintf("message too large, dropped at %llu bytes", (unsigned long long)data);
         return false;
     }
+    // Grown by doubling: a message in many small parts stays linear.
+    if (buffer.Size() + 4 + n > buffer.Capacity())
+        buffer.Reserve(std::max(buffer.Size() + 4 + n, 2 * buffer.Capacity()));
     buffer.Append(p + kPacketHeaderSize, 4 + n);
     return true;
 }
@@ -526,6 +555,17 @@ bool CTransportSocket::OnRequest(const uint8_t* message, uint32_t size) {
                            cipherFlags_, compressionFlags_, maxPieceSize_))
             return false;
     }
+    // Decided: a target that lags past the bound is a broken connection.
+    // Dropping game notices quietly would leave the table wrong with no sign
+    // of it; ending the connection tells the user and keeps memory bounded.
+    records->ticket = NoticeTicket::Take(unread_, sizeof *records + records->notice.length);
+    if (!records->ticket) {
+        if (!lagging_)
+            LogPrintf("notify target lags %u notices behind; connection ended",
+                      unread_->records.load());
+        lagging_ = true;
+        return false;  // the records are freed here
+    }
     PostNotice(std::move(records));
     return true;
 }
@@ -559,6 +599,11 @@ void CTransportSocket::PostNotice(std::unique_ptr<TransportNoticeRecords> record
     else if (notifyThread_)
         platform::PostThreadMessage(notifyThread_, kNoticeMessage, 0, 0, std::move(payload));
     // A failed post, or no target: the payload frees both records here.
+}
+
+void CTransportSocket::MarkEnded() {
+    ended_ = true;
+    endedEvent_.Set();
 }
 
 void CTransportSocket::PostLocalNotice(uint32_t code) {
@@ -762,7 +807,8 @@ bool CTransportSocket::WaitFirstData(uint32_t milliseconds, const char* host, in
     EntryPtr entry = FindEntry(host, port, nullptr);
     if (!entry) entry = FirstEntry(nullptr);
     if (!entry) return false;
-    platform::Waitable* objects[] = {&stopEvent_, &entry->replyEvent};
+    // The first data counts even when the peer closed right after it.
+    platform::Waitable* objects[] = {&stopEvent_, &entry->replyEvent, &endedEvent_};
     if (platform::WaitForMultipleObjects(objects, false, milliseconds) !=
         platform::WAIT_OBJECT_0 + 1)
         return false;

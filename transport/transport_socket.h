@@ -9,6 +9,11 @@
 // Threads: the owner opens, sends and waits; any thread may Close; the
 // worker receives. Entries are shared, so a Close during a wait never frees
 // what the waiter still touches.
+//
+// Once the worker stops reading (the peer closed or reset the connection, a
+// bad packet, a notify target that stopped taking notices) the connection
+// has ended: IsAlive() says false and every send and wait fails at once,
+// before the notice of the end goes out.
 
 #include <atomic>
 #include <map>
@@ -37,6 +42,8 @@ struct ConnectionEntry {
     CByteBuffer requestBuffer;
     uint32_t assembling = 0;
     uint32_t lastPart = 0;
+    // A broken part sequence was logged; quiet until a message gets through.
+    bool sequenceNoted = false;
     // Reply state, guarded by replyLock: the expected reply and its parts,
     // and the delivered reply with the number it answered.
     std::mutex replyLock;
@@ -141,6 +148,8 @@ class CTransportSocket {
 
   private:
     void PostNotice(std::unique_ptr<TransportNoticeRecords> records);
+    void MarkEnded();
+    void AbandonRequest(ConnectionEntry& entry, const PacketHeader& header);
     void PostLocalNotice(uint32_t code);
     void KickWorker();
     bool SendAllLocked(CByteBuffer& buffer);
@@ -173,9 +182,15 @@ class CTransportSocket {
     std::atomic<bool> poisoned_{false};
     std::atomic<uint32_t> bytesReceived_{0};
     std::atomic<uint32_t> readEvents_{0};
-    // Worker thread only: what the last reads saw of the peer.
+    // Worker thread only: what the last reads saw of the peer, and a notify
+    // target that stopped taking notices.
     bool peerClosed_ = false;
     bool readError_ = false;
+    bool lagging_ = false;
+    // The worker stopped reading; set before the notice of it goes out.
+    std::atomic<bool> ended_{false};
+    platform::Event endedEvent_{true, false};
+    std::shared_ptr<UnreadNotices> unread_ = std::make_shared<UnreadNotices>();
     std::mutex entryLock_;
     EntryMap entries_;
     std::atomic<long> requestsInFlight_{0};

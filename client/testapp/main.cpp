@@ -9,20 +9,33 @@
 #include "platform/gui/display.h"
 #include "platform/gui/wnd.h"
 #include "platform/text.h"
+#include "transport/log.h"
 
 int main(int argc, char** argv) {
-    // A real window when a display exists; headless otherwise (and for tests
-    // that ask for it).
+    // A real window when there is a screen. Without one (and for tests that
+    // ask for it) the headless display serves: it draws for no one and never
+    // polls, so an idle client sleeps.
+    std::string noScreen;
     const char* headless = std::getenv("QEVO_HEADLESS");
     if (!(headless && *headless == '1')) {
-        if (auto sdl = platform::OpenSdlDisplay()) platform::SetDisplay(std::move(sdl));
+        std::string why;
+        if (auto sdl = platform::OpenSdlDisplay(&why)) {
+            platform::SetDisplay(std::move(sdl));
+        } else {
+            noScreen = "no screen (" + why + "): running on the headless display";
+        }
     }
-    testapp::TestApp app([](const std::string& line) {
+    auto print = [](const std::string& line) {
         std::printf("client: %s\n", platform::GbkToUtf8(line).c_str());
         std::fflush(stdout);
-    });
+    };
+    testapp::TestApp app(print);
+    if (!noScreen.empty()) print(noScreen);
     app.SetCommandLine(argc > 1 ? platform::Utf8ToGbk(argv[argc - 1]) : std::string());
-    if (!app.InitInstance()) {
+    const bool started = app.InitInstance();
+    // The daily log is open from the start of InitInstance on.
+    if (!noScreen.empty()) transport::LogPrintf("%s", noScreen.c_str());
+    if (!started) {
         app.ExitInstance();
         return 1;
     }

@@ -12,6 +12,7 @@ int LoadImageResource(const ImageResourceInfo& info, const ImageRangeReader& rea
                       const PaletteTable& palettes, ImageRecord& image) {
     image = ImageRecord{};
     image.id = info.id;
+    image.colorKey = info.colorKey;
 
     if (info.extensionId == kResourceTypeIds.pps) {
         auto bytes = readRange();

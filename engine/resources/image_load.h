@@ -24,12 +24,13 @@ struct ImageResourceInfo {
     uint32_t extensionId = 0;  // HashRS of the registered file extension
     std::string path;
     uint32_t size = 0;  // 0: the whole file, read by path
+    uint32_t colorKey = kDefaultColorKey;
 };
 
 // Reads the record's byte range; nothing when the file cannot be read.
 using ImageRangeReader = std::function<std::optional<std::vector<uint8_t>>()>;
 
-// Makes `image` (id set, key 0xFF00FF, flags 1) and fills it. 1 on success,
+// Makes `image` (id set, the info's colour key, flags 1) and fills it. 1 on success,
 // 0 on failure, with the failure's log line written.
 int LoadImageResource(const ImageResourceInfo& info, const ImageRangeReader& readRange,
                       const PaletteTable& palettes, ImageRecord& image);

@@ -284,6 +284,7 @@ bool ResourceManager::LoadImage(ResRecord& record) {
     info.extensionId = record.extensionId;
     info.path = record.path;
     info.size = record.size;
+    info.colorKey = record.colorKey;
     const int ok = LoadImageResource(
         info, [&] { return ReadPackRange(record); }, palettes_, *record.image);
     if (!ok) record.image.reset();
@@ -315,6 +316,13 @@ void ResourceManager::FreeResData(ResRecord& record) {
 
 void ResourceManager::SetReleaseCallback(ReleaseCallback callback) {
     release_ = callback ? std::move(callback) : ReleaseCallback(&ResourceManager::FreeResData);
+}
+
+void ResourceManager::SetColorKey(uint32_t id, uint32_t colorKey) {
+    auto it = table_.find(id);
+    if (it == table_.end() || it->second.colorKey == colorKey) return;
+    it->second.colorKey = colorKey;
+    if (it->second.loaded) release_(it->second);
 }
 
 void ResourceManager::ReleaseById(uint32_t id) {

@@ -51,7 +51,8 @@ struct ResRecord {
     // categories; scripts and palettes leave both empty.
     std::unique_ptr<ImageRecord> image;
     std::optional<std::vector<uint8_t>> bytes;
-    bool loaded = false;  // loaded since registration or the last release
+    bool loaded = false;                   // loaded since registration or the last release
+    uint32_t colorKey = kDefaultColorKey;  // of an image: the colour that is transparent
 };
 
 class ResourceManager : public ImageProvider {
@@ -102,6 +103,10 @@ class ResourceManager : public ImageProvider {
     }
     // The cursor table is filled by nothing: every name gives null.
     const void* GetCursor(std::string_view name) const;
+
+    // The colour an image's pixels are transparent in (0xFF00FF unless
+    // set); a loaded image is released so that its next use applies it.
+    void SetColorKey(uint32_t id, uint32_t colorKey);
 
     // Release of single resources.
     void ReleaseById(uint32_t id);

@@ -16,6 +16,8 @@ class ScriptHost {
     virtual int Compile(std::string_view text) = 0;
     // The number of compiled script functions.
     virtual uint32_t GetScriptCount() const = 0;
+    // The number of script runs under way.
+    virtual uint32_t GetRunningCount() const { return 0; }
 };
 
 }  // namespace engine

@@ -84,8 +84,11 @@ class Display {
     virtual void MoveWindow(DisplayWindowId id, const RECT& frame) = 0;
     virtual void SetTitle(DisplayWindowId id, std::string_view title) = 0;  // GBK
     // Copies `dirty` (window coordinates) of the window's pixels to the
-    // screen. The surface is read before the call returns.
+    // screen. The surface is read before the call returns; the screen may
+    // show the pixels a little later (see Flush).
     virtual void Present(DisplayWindowId id, const Surface& pixels, const RECT& dirty) = 0;
+    // Returns once everything presented so far is on the screen.
+    virtual void Flush() {}
     virtual void SetCursor(int cursorId) = 0;
     virtual void SetTextInput(DisplayWindowId id, bool on) = 0;
     // The work area (screen minus panels) in screen coordinates.
@@ -128,8 +131,11 @@ class HeadlessDisplay final : public Display {
     std::unique_ptr<State> state_;
 };
 
-// The SDL2 back end, or null when SDL cannot open a display (no X server).
-// It runs its own display thread.
-std::unique_ptr<Display> OpenSdlDisplay();
+// The SDL2 back end, or null when SDL cannot open a screen (no X server).
+// SDL's "offscreen" and "dummy" video drivers show nothing and poll for
+// events, so they count as no screen: the headless display serves then. On
+// failure `why` (when given) says what was missing. It runs its own display
+// thread.
+std::unique_ptr<Display> OpenSdlDisplay(std::string* why = nullptr);
 
 }  // namespace platform

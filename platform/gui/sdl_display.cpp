@@ -1,6 +1,8 @@
 // The SDL2 back end. SDL's video functions all run on one display thread of
 // ours; other threads hand it work and wait for it, so a window owned by any
-// thread keeps presenting while another thread is blocked.
+// thread keeps presenting while another thread is blocked. Present only
+// copies the dirty pixels into the present queue and wakes the display
+// thread, which uploads the pending rectangles to the window's surface.
 
 #include <SDL2/SDL.h>
 
@@ -9,9 +11,11 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "platform/gui/display.h"
+#include "platform/gui/present_queue.h"
 #include "platform/gui/sdl_keys.h"
 #include "platform/gui/virtual_keys.h"
 #include "platform/text.h"
@@ -80,11 +84,12 @@ class SdlDisplay final : public Display {
         if (thread_.joinable()) thread_.join();
     }
 
-    bool Start() {
+    bool Start(std::string* why) {
         thread_ = std::thread([this] { Loop(); });
         std::unique_lock<std::mutex> guard(lock_);
         started_.wait(guard, [this] { return state_ != State::Starting; });
         if (state_ == State::Failed) {
+            if (why) *why = failure_;
             guard.unlock();
             thread_.join();
             return false;
@@ -111,6 +116,7 @@ class SdlDisplay final : public Display {
             if (!w) return;
             windows_[id] = w;
             ids_[SDL_GetWindowID(w)] = id;
+            presents_.AddWindow(id);
             ok = true;
         });
         return ok;
@@ -120,6 +126,7 @@ class SdlDisplay final : public Display {
         Run([&] {
             SDL_Window* w = Find(id);
             if (!w) return;
+            presents_.RemoveWindow(id);
             ids_.erase(SDL_GetWindowID(w));
             windows_.erase(id);
             SDL_DestroyWindow(w);
@@ -149,33 +156,11 @@ class SdlDisplay final : public Display {
     }
 
     void Present(DisplayWindowId id, const Surface& pixels, const RECT& dirty) override {
-        Run([&] {
-            SDL_Window* w = Find(id);
-            if (!w) return;
-            SDL_Surface* screen = SDL_GetWindowSurface(w);
-            if (!screen) return;
-            RECT r = IntersectRect(dirty, pixels.Bounds());
-            r = IntersectRect(r, {0, 0, screen->w, screen->h});
-            if (IsRectEmpty(r)) return;
-            if (SDL_MUSTLOCK(screen)) SDL_LockSurface(screen);
-            auto* base = static_cast<uint8_t*>(screen->pixels);
-            const Uint32 format = screen->format->format;
-            if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
-                for (int y = r.top; y < r.bottom; ++y) {
-                    std::memcpy(base + ptrdiff_t(y) * screen->pitch + ptrdiff_t(r.left) * 4,
-                                pixels.Row(y) + r.left, size_t(r.Width()) * 4);
-                }
-            } else {
-                SDL_ConvertPixels(r.Width(), r.Height(), SDL_PIXELFORMAT_ARGB8888,
-                                  pixels.Row(r.top) + r.left, pixels.Width() * 4, format,
-                                  base + ptrdiff_t(r.top) * screen->pitch +
-                                      ptrdiff_t(r.left) * screen->format->BytesPerPixel,
-                                  screen->pitch);
-            }
-            if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
-            SDL_Rect rect{r.left, r.top, r.Width(), r.Height()};
-            SDL_UpdateWindowSurfaceRects(w, &rect, 1);
-        });
+        if (presents_.Store(id, pixels, dirty)) Wake();
+    }
+
+    void Flush() override {
+        Run([this] { Upload(); });
     }
 
     void SetCursor(int cursorId) override {
@@ -231,10 +216,60 @@ class SdlDisplay final : public Display {
             done = true;
             finished_.notify_all();
         });
+        PushWake();
+        finished_.wait(guard, [&] { return done; });
+    }
+
+    // Wakes the display thread to run commands and upload pixels.
+    void Wake() {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (state_ == State::Running) PushWake();
+    }
+    void PushWake() {  // with lock_ held
         SDL_Event wake{};
         wake.type = wakeEvent_;
         SDL_PushEvent(&wake);
-        finished_.wait(guard, [&] { return done; });
+    }
+
+    // Copies the pending rectangles into the windows' surfaces, then has them
+    // shown (outside the queue's lock: the screen may take its time).
+    void Upload() {
+        std::vector<std::pair<SDL_Window*, std::vector<SDL_Rect>>> updates;
+        presents_.Take(
+            [&](DisplayWindowId id, const Surface& copy, const std::vector<RECT>& rects) {
+                SDL_Window* w = Find(id);
+                SDL_Surface* screen = w ? SDL_GetWindowSurface(w) : nullptr;
+                if (!screen) return;
+                std::vector<SDL_Rect> shown;
+                if (SDL_MUSTLOCK(screen)) SDL_LockSurface(screen);
+                for (const RECT& rect : rects) {
+                    const RECT r = IntersectRect(rect, {0, 0, screen->w, screen->h});
+                    if (IsRectEmpty(r)) continue;
+                    CopyToScreen(copy, r, screen);
+                    shown.push_back({r.left, r.top, r.Width(), r.Height()});
+                }
+                if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
+                if (!shown.empty()) updates.emplace_back(w, std::move(shown));
+            });
+        for (auto& [w, shown] : updates)
+            SDL_UpdateWindowSurfaceRects(w, shown.data(), int(shown.size()));
+    }
+
+    static void CopyToScreen(const Surface& pixels, const RECT& r, SDL_Surface* screen) {
+        auto* base = static_cast<uint8_t*>(screen->pixels);
+        const Uint32 format = screen->format->format;
+        if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
+            for (int y = r.top; y < r.bottom; ++y) {
+                std::memcpy(base + ptrdiff_t(y) * screen->pitch + ptrdiff_t(r.left) * 4,
+                            pixels.Row(y) + r.left, size_t(r.Width()) * 4);
+            }
+        } else {
+            SDL_ConvertPixels(r.Width(), r.Height(), SDL_PIXELFORMAT_ARGB8888,
+                              pixels.Row(r.top) + r.left, pixels.Width() * 4, format,
+                              base + ptrdiff_t(r.top) * screen->pitch +
+                                  ptrdiff_t(r.left) * screen->format->BytesPerPixel,
+                              screen->pitch);
+        }
     }
 
     void RunCommands() {
@@ -325,8 +360,13 @@ class SdlDisplay final : public Display {
                         event.kind = InputEvent::Kind::MouseLeave;
                         break;
                     case SDL_WINDOWEVENT_EXPOSED:
+                        // The screen lost the pixels: show the copy again.
+                        presents_.Invalidate(event.window);
                         event.kind = InputEvent::Kind::Exposed;
                         break;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
+                        presents_.Invalidate(event.window);  // a new surface
+                        return;
                     default:
                         return;
                 }
@@ -344,10 +384,19 @@ class SdlDisplay final : public Display {
         // Windows are plain pixel buffers: present them without a GL renderer.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         bool ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        std::string failure = ok ? std::string() : SDL_GetError();
+        if (const char* driver = ok ? SDL_GetCurrentVideoDriver() : nullptr;
+            driver &&
+            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+            ok = false;
+            failure = std::string("SDL offers only its \"") + driver + "\" video driver";
+        }
         Uint32 wake = ok ? SDL_RegisterEvents(1) : Uint32(-1);
         {
             std::lock_guard<std::mutex> guard(lock_);
+            if (ok && wake == Uint32(-1)) failure = SDL_GetError();
             ok = ok && wake != Uint32(-1);
+            failure_ = failure;
             wakeEvent_ = wake;
             state_ = ok ? State::Running : State::Failed;
             started_.notify_all();
@@ -365,6 +414,7 @@ class SdlDisplay final : public Display {
             } else {
                 Translate(e);
             }
+            Upload();
         }
         {
             std::lock_guard<std::mutex> guard(lock_);
@@ -392,11 +442,14 @@ class SdlDisplay final : public Display {
     std::condition_variable finished_;
     std::deque<std::function<void()>> commands_;
     State state_ = State::Starting;
+    std::string failure_;  // why the start failed
     Uint32 wakeEvent_ = 0;
     bool quit_ = false;  // display thread only
 
     std::mutex sinkLock_;
     Sink sink_;
+
+    PresentQueue presents_;
 
     // Display thread only.
     std::map<DisplayWindowId, SDL_Window*> windows_;
@@ -407,9 +460,9 @@ class SdlDisplay final : public Display {
 
 }  // namespace
 
-std::unique_ptr<Display> OpenSdlDisplay() {
+std::unique_ptr<Display> OpenSdlDisplay(std::string* why) {
     auto display = std::make_unique<SdlDisplay>();
-    if (!display->Start()) return nullptr;
+    if (!display->Start(why)) return nullptr;
     return display;
 }
 

@@ -58,7 +58,8 @@ TEST_F(TileTest, MakeTileIndexAndFirstId) {
     EXPECT_EQ(IndexToFirstTileId(1, 0), 0);
     EXPECT_EQ(IndexToFirstTileId(19, 0), 44);
     EXPECT_EQ(IndexToFirstTileId(0, 0), -1);
-    EXPECT_EQ(IndexToFirstTileId(-10, 0), -1);  // never an id past the tile set
+    EXPECT_EQ(IndexToFirstTileId(-10, 0), 152);  // the first id past the tile set
+    EXPECT_EQ(IndexToFirstTileId(-9, 0), -1);
     EXPECT_EQ(IndexToFirstTileId(30, 0), -1);
 }
 

@@ -70,18 +70,33 @@ TEST(ExpressionCompilerTest, GoldenExpressions) {
         EXPECT_EQ(Expr(c.source), c.lines) << c.source;
 }
 
-TEST(ExpressionCompilerTest, RefusesWhatItCannotCompile) {
-    const char* bad[] = {
-        "a = b;",    // a lone '='
-        "!a;",       // a lone '!'
-        "a + ;",     // too few operands
-        "f() + 1;",  // a call without arguments leaves no operand
-        "(a + b;",   // unclosed
-        "a + b);",   // unopened
-        "f(a;",      // call without its ')'
+TEST(ExpressionCompilerTest, UnpairedParenthesesAreReportedAndCompiledOn) {
+    struct Case {
+        const char* source;
+        std::string lines;  // empty: the expression fails
+        bool mismatch;
+    } cases[] = {
+        {"a + b);", Lines({"传出 a,b", "运算 +"}), true},
+        {"(a + b;", Lines({"传出 a,b", "运算 +"}), true},
+        {"a * (b + c;", Lines({"传出 b,c", "运算 +", "传入 缓存0", "传出 a,缓存0", "运算 *"}),
+         true},
+        {"f(a;", Lines({"传出 a", "函数 f"}), true},
+        {"a = b;", "", false},    // a lone '='
+        {"!a;", "", false},       // a lone '!'
+        {"a + ;", "", false},     // too few operands
+        {"f() + 1;", "", false},  // a call without arguments leaves no value
+        {"(a +;", "", true},
     };
-    for (const char* text : bad)
-        EXPECT_FALSE(CompileExpression(text).ok) << text;
+    for (const Case& c : cases) {
+        CompiledExpression r = CompileExpression(c.source);
+        EXPECT_EQ(r.ok, !c.lines.empty()) << c.source;
+        EXPECT_EQ(r.text, c.lines) << c.source;
+        EXPECT_EQ(r.bracketMismatch, c.mismatch) << c.source;
+        // Not a stack overflow: the expression itself is the message.
+        if (!r.ok) {
+            EXPECT_EQ(r.error + ";", c.source);
+        }
+    }
 }
 
 TEST(ExpressionCompilerTest, StackLimitsAreEnforced) {
@@ -153,14 +168,12 @@ TEST(PreprocessTest, OverLongWordIsNoKeyword) {
 TEST(PreprocessTest, RefusesBrokenStatements) {
     const char* bad[] = {
         "如果 x { }",            // no condition in parentheses
-        "如果(a = b){ }",        // the condition does not compile
         "如果(){ }",             // empty condition
         "当(x) y = 1; {",        // statements between a loop head and its '{'
         "当(x) y = 1;",          // no '{'
         "从(i = 0; i < 3){ }",   // two parts
         "= 3;",                  // no target
         "x = ;",                 // no value
-        "x = a +;",              // bad right side
         "传出 \"unterminated;",  // no ';' outside quotes
     };
     for (const char* body : bad) {
@@ -195,10 +208,10 @@ TEST(ReaderTest, OverflowMessages) {
     EXPECT_EQ(nested.consumed, 12u);
 }
 
-TEST(CommentTest, StrippedOutsideQuotesOnly) {
+TEST(CommentTest, StrippedToTheLineEndInsideQuotesToo) {
     EXPECT_EQ(StripComments("a; // note\r\nb;"), "a; b;");
     EXPECT_EQ(StripComments("a; // last line"), "a; ");
-    EXPECT_EQ(StripComments("传出 \"http://x\"; // c\n"), "传出 \"http://x\"; ");
+    EXPECT_EQ(StripComments("传出 \"http://x\"; // c\nb;"), "传出 \"http:b;");
 }
 
 TEST(CompileTest, RegistersFunctionsFirstDefinitionWins) {
@@ -238,10 +251,28 @@ TEST(CompileTest, BadHeadFailsAndReports) {
 
 TEST(CompileTest, FunctionsBeforeAFailureStayRegistered) {
     TestInterpreter t;
-    EXPECT_EQ(t.Compile("脚本开始 ok(); 脚本结束; 脚本开始 bad(); x = a +; 脚本结束;"), -1);
+    EXPECT_EQ(t.Compile("脚本开始 ok(); 脚本结束; 脚本开始 bad(); x = ; 脚本结束;"), -1);
     EXPECT_EQ(t.interpreter.GetScriptCount(), 1);
     ASSERT_EQ(t.host.notices.size(), 1u);
     EXPECT_NE(t.host.notices[0].find("bad"), std::string::npos);
+}
+
+TEST(CompileTest, FailedExpressionsCompileToNothingAndCompilingGoesOn) {
+    TestInterpreter t;
+    EXPECT_EQ(t.Compile("脚本开始 t(); x = a +; y = f() + 1; 如果(a = b){ } z = a + b); 传出 z; "
+                        "脚本结束;"),
+              1);
+    const ScriptFunction* f = t.interpreter.FindFunction("t");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(*f->templ.text, "脚本开始 t();\r\n" +
+                                  Lines({"传入 x", "传入 y", "传入 缓存0", "如果 缓存0", "{", "}",
+                                         "传出 a,b", "运算 +", "传入 z", "传出 z"}) +
+                                  "脚本结束;\r\n");
+    EXPECT_THAT(t.host.notices, ::testing::ElementsAre(msg::kBracketMismatch));
+    EXPECT_THAT(t.host.logs,
+                ::testing::ElementsAre(msg::FormatMessage(msg::kBadExpression, {"t", "a +"}),
+                                       msg::FormatMessage(msg::kBadExpression, {"t", "f() + 1"}),
+                                       msg::FormatMessage(msg::kBadExpression, {"t", "a = b"})));
 }
 
 }  // namespace

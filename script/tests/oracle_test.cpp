@@ -78,7 +78,7 @@ TEST(OracleTest, RandomArithmeticMatchesTheEvaluator) {
         std::string expression = Print(*tree, rng);
         TestInterpreter t;
         int status = t.RunMain("r = " + expression + "; record(r);");
-        if (status == -1) continue;  // too many live values for the compiler's stacks
+        if (!t.host.logs.empty()) continue;  // too many live values for the compiler's stacks
         ASSERT_EQ(status, kStatusEnded) << expression;
         ASSERT_EQ(t.commands.records.size(), 1u) << expression;
         EXPECT_EQ(t.commands.records[0], std::to_string(Evaluate(*tree))) << expression;

@@ -8,6 +8,7 @@
 
 #include "platform/message.h"
 #include "platform/text.h"
+#include "tools/hall/hall_wire.h"
 
 extern char** environ;
 
@@ -119,7 +120,7 @@ bool HallStandIn::OnRequest(const HallFrame& f, uint32_t* result) {
         e.kind = HallEvent::Kind::kReport;
         e.dwData = f.dwData;
         if (f.dwData == client::kCopyReport || f.dwData == client::kCopyReportConnectionLost)
-            e.report = client::HallReport::Decode(f.data);
+            e.report = DecodeReport(f.data);
         else
             e.kind = HallEvent::Kind::kOther;
     } else if (f.message == client::kHallMsgMainWindow) {
@@ -145,7 +146,7 @@ bool HallStandIn::OnRequest(const HallFrame& f, uint32_t* result) {
 }
 
 bool HallStandIn::SendCopy(uint32_t dwData, const std::vector<uint8_t>& plain) {
-    return SendRaw(dwData, client::HallDataEncrypt(plain));
+    return SendRaw(dwData, EncryptForClient(plain));
 }
 
 bool HallStandIn::SendRaw(uint32_t dwData, const std::vector<uint8_t>& bytes) {
@@ -165,20 +166,20 @@ bool HallStandIn::SendRaw(uint32_t dwData, const std::vector<uint8_t>& bytes) {
 }
 
 bool HallStandIn::SendTableState() {
-    return SendCopy(client::kCopyTableState, state_.Encode());
+    return SendCopy(client::kCopyTableState, EncodeTableState(state_));
 }
 
 bool HallStandIn::SendLooker(const client::PlayerRecord& player) {
-    return SendCopy(client::kCopyLookerJoined, player.Encode());
+    return SendCopy(client::kCopyLookerJoined, EncodePlayer(player));
 }
 
 bool HallStandIn::SendPlayerLeft(uint32_t userId, int32_t chair) {
     const client::PlayerLeftRecord left{line_.hallWindow, userId, line_.tableNo, chair};
-    return SendCopy(client::kCopyPlayerLeft, left.Encode());
+    return SendCopy(client::kCopyPlayerLeft, EncodePlayerLeft(left));
 }
 
 bool HallStandIn::SendPlayerCard(const client::PlayerRecord& player) {
-    return SendCopy(client::kCopyPlayerCard, player.Encode());
+    return SendCopy(client::kCopyPlayerCard, EncodePlayer(player));
 }
 
 void HallStandIn::Vanish() {

@@ -4,6 +4,7 @@
 // window number, sends the encrypted room, table, player and looker records
 // (WM_COPYDATA types 1, 4, 6, 7), records what the client reports (0x9105,
 // reports of type 2 and 5, the posted 0x9107 and 0x9108), and can vanish.
+// Its records are made by its own codec (hall_wire.h), not the client's.
 
 #include <sys/types.h>
 

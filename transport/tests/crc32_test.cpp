@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "transport/crc32_clmul.h"
+
 namespace transport {
 namespace {
 
@@ -46,25 +48,41 @@ TEST(Crc32Test, TableFollowsTheReflectedConstruction) {
     EXPECT_EQ(CCrc32::Reflect(0x04C11DB7, 32), 0xEDB88320u);
 }
 
-TEST(Crc32Test, AgreesWithZlibOnRandomBuffersOfEveryAlignment) {
+// The checks against zlib run on both code paths: carry-less multiplication
+// (where present) and the tables.
+class Crc32PathTest : public ::testing::TestWithParam<CodePath> {};
+
+INSTANTIATE_TEST_SUITE_P(Paths, Crc32PathTest, ::testing::Values(CodePath::kAuto, CodePath::kTable),
+                         [](const auto& info) {
+                             return info.param == CodePath::kTable ? "Table" : "Hardware";
+                         });
+
+TEST_P(Crc32PathTest, AgreesWithZlibOnRandomBuffersOfEveryAlignment) {
     std::mt19937 rng(1234);
-    CCrc32 crc;
-    for (int round = 0; round < 200; ++round) {
-        std::vector<uint8_t> data(rng() % 5000 + 1);
+    CCrc32 crc(GetParam());
+    EXPECT_EQ(crc.UsesHardware(), GetParam() == CodePath::kAuto && crc32_clmul::Available());
+    for (int round = 0; round < 300; ++round) {
+        // Every length up to 200 (around the folding stride), then random ones.
+        std::vector<uint8_t> data(round < 200 ? size_t(round) + 1 : rng() % 5000 + 1);
         for (auto& b : data)
             b = uint8_t(rng());
-        size_t offset = rng() % data.size();
+        size_t offset = round < 200 ? 0 : rng() % data.size();
         const uint8_t* p = data.data() + offset;
         uInt n = uInt(data.size() - offset);
         EXPECT_EQ(crc.Compute(p, n), uint32_t(crc32(0, p, n))) << data.size() << " " << offset;
     }
+    std::vector<uint8_t> large((1 << 20) + 13);
+    for (auto& b : large)
+        b = uint8_t(rng());
+    EXPECT_EQ(crc.Compute(large.data(), uint32_t(large.size())),
+              uint32_t(crc32(0, large.data(), uInt(large.size()))));
 }
 
-TEST(Crc32Test, UpdateInPiecesEqualsOneUpdate) {
+TEST_P(Crc32PathTest, UpdateInPiecesEqualsOneUpdate) {
     std::vector<uint8_t> data(1000);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = uint8_t(i * 7 + 3);
-    CCrc32 crc;
+    CCrc32 crc(GetParam());
     uint32_t running = 0xFFFFFFFF;
     crc.Update(data.data(), 3, running);
     crc.Update(data.data() + 3, 500, running);

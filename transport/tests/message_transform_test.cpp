@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/bytes.h"
+#include "transport/packet.h"
 #include "transport/tests/aes_oracle.h"
 
 namespace transport {
@@ -184,6 +185,41 @@ INSTANTIATE_TEST_SUITE_P(
                std::to_string(std::get<1>(info.param));
     });
 
+TEST(MessageTransformTest, AKeptTransformGivesWhatFreshOnesGiveAlsoAfterRefusals) {
+    // The transform keeps its zlib streams between messages; a refused
+    // incoming envelope in between must not leak into the next message.
+    CMessageTransform kept(kKey, 128, kCipherOn, kCompressOn);
+    const Bytes garbled = Concat({Head(kCompressOn, 64, 64), Pattern(64, 20)});
+    const Bytes bomb = Concat({Head(kCompressOn, 100, 0), Deflated(Bytes(5000, 0))});
+    const size_t sizes[] = {0, 1, 700, 40000, 100000, 33, 4096};
+    for (int round = 0; round < 3; ++round) {
+        for (size_t size : sizes) {
+            SCOPED_TRACE(size);
+            const Bytes body = Pattern(size, uint32_t(size + round));
+            CByteBuffer ours = Buffer(body), fresh = Buffer(body);
+            ASSERT_TRUE(kept.Apply(ours, kTransformOut));
+            CMessageTransform once(kKey, 128, kCipherOn, kCompressOn);
+            ASSERT_TRUE(once.Apply(fresh, kTransformOut));
+            EXPECT_EQ(Held(ours), Held(fresh));
+            ASSERT_TRUE(kept.Apply(ours, kTransformIn));
+            EXPECT_EQ(Held(ours), body);
+
+            CByteBuffer bad = Buffer(garbled);
+            EXPECT_FALSE(kept.Compress(bad, 2));
+            Bytes wire = bomb;
+            platform::StoreLE32(wire.data() + 16, uint32_t(wire.size() - 20));
+            bad = Buffer(wire);
+            EXPECT_FALSE(kept.Compress(bad, 2));
+        }
+    }
+    // A copy has streams of its own.
+    CMessageTransform copy = kept;
+    CByteBuffer b = Buffer(Pattern(500, 21));
+    ASSERT_TRUE(copy.Apply(b, kTransformOut));
+    ASSERT_TRUE(kept.Apply(b, kTransformIn));
+    EXPECT_EQ(Held(b), Pattern(500, 21));
+}
+
 TEST(MessageTransformTest, OtherModesFail) {
     CMessageTransform transform;
     CByteBuffer b = Buffer({1, 2, 3});
@@ -288,26 +324,34 @@ TEST(EnvelopeRefusalTest, PlainSizeMustMatchWhatInflates) {
     }
 }
 
-TEST(EnvelopeRefusalTest, DecompressionBombIsStoppedAtThePlainSize) {
-    const Bytes huge(10u << 20, 0);  // 10 MB of zeros deflate to about 10 KB
-    const Bytes z = Deflated(huge);
-    ASSERT_LT(z.size(), 64u << 10);
+TEST(EnvelopeRefusalTest, NothingInflatesPastOneMessage) {
+    struct Case {
+        uint32_t zeros;
+        uint32_t claimed;
+        bool taken;
+    } cases[] = {
+        {10u << 20, 1000, false},       // stops where the head said
+        {10u << 20, 10u << 20, false},  // 10 KB on the wire claiming 10 MB
+        {kMaxMessageSize, kMaxMessageSize, true},
+        {kMaxMessageSize + 1, kMaxMessageSize + 1, false},
+    };
     CMessageTransform t;
-    // Claiming a small plain size stops the inflation there.
-    CByteBuffer small = Buffer(Concat({Head(kCompressOn, 1000, uint32_t(z.size())), z}));
-    EXPECT_FALSE(t.Compress(small, 2));
-    // A plain size above the overall cap is refused before anything inflates.
-    CByteBuffer big = Buffer(Concat({Head(kCompressOn, kMaxPlainSize + 1, uint32_t(z.size())), z}));
-    EXPECT_FALSE(t.Compress(big, 2));
-    // And the compressor alone never gives more than it is allowed.
+    for (const Case& c : cases) {
+        const Bytes z = Deflated(Bytes(c.zeros, 0));
+        ASSERT_LT(z.size(), 64u << 10);
+        CByteBuffer b = Buffer(Concat({Head(kCompressOn, c.claimed, uint32_t(z.size())), z}));
+        EXPECT_EQ(t.Compress(b, 2), c.taken) << c.zeros << "/" << c.claimed;
+    }
+    // The compressor alone never gives more than it is allowed, nor more
+    // than one message whatever it is allowed.
+    const Bytes z = Deflated(Bytes(10u << 20, 0));
     CCompressorBase compressor;
     Bytes out;
-    EXPECT_FALSE(
-        compressor.CompressBuffer(z.data(), uint32_t(z.size()), out, kCompressOn | 2, 4096));
-    EXPECT_TRUE(out.empty());
-    ASSERT_TRUE(
-        compressor.CompressBuffer(z.data(), uint32_t(z.size()), out, kCompressOn | 2, 10u << 20));
-    EXPECT_EQ(out.size(), huge.size());
+    for (uint32_t allowed : {4096u, 10u << 20}) {
+        EXPECT_FALSE(
+            compressor.CompressBuffer(z.data(), uint32_t(z.size()), out, kCompressOn | 2, allowed));
+        EXPECT_TRUE(out.empty());
+    }
 }
 
 TEST(EnvelopeRefusalTest, GarbledCompressedPayloadIsRefused) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/bytes.h"
 
@@ -55,6 +56,39 @@ TEST(FreeNoticeTest, FreesDataAndToleratesNull) {
     EXPECT_EQ(notice.data, nullptr);
     FreeNotice(&notice);
     FreeNotice(nullptr);
+}
+
+TEST(NoticeTicketTest, CountsUntilABoundAndGivesBackWhenFreed) {
+    using U = UnreadNotices;
+    struct Case {
+        const char* name;
+        uint32_t records;  // tickets of `each` bytes taken first
+        uint64_t each;
+        uint64_t next;
+        bool taken;
+    } cases[] = {
+        {"empty", 0, 0, 100, true},
+        {"last record", U::kMaxRecords - 1, 1, 1, true},
+        {"one record too many", U::kMaxRecords, 1, 1, false},
+        {"bytes up to the bound", 1, U::kMaxBytes - 10, 10, true},
+        {"bytes past the bound", 1, U::kMaxBytes - 10, 11, false},
+    };
+    for (const Case& c : cases) {
+        auto unread = std::make_shared<U>();
+        {
+            std::vector<NoticeTicket> held;
+            for (uint32_t i = 0; i < c.records; ++i)
+                held.push_back(NoticeTicket::Take(unread, c.each));
+            NoticeTicket next = NoticeTicket::Take(unread, c.next);
+            EXPECT_EQ(bool(next), c.taken) << c.name;
+            EXPECT_EQ(unread->records.load(), c.records + (c.taken ? 1 : 0)) << c.name;
+            NoticeTicket moved;
+            moved = std::move(next);  // the count travels with the record
+            EXPECT_EQ(unread->records.load(), c.records + (c.taken ? 1 : 0)) << c.name;
+        }
+        EXPECT_EQ(unread->records.load(), 0u) << c.name;
+        EXPECT_EQ(unread->bytes.load(), 0u) << c.name;
+    }
 }
 
 }  // namespace

@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "transport/rijndael_ni.h"
 #include "transport/tests/aes_oracle.h"
 
 namespace transport {
@@ -21,52 +22,61 @@ std::vector<uint8_t> Hex(const std::string& hex) {
 
 using testing::OpenSslEcb;
 
-struct Fips197Case {
-    const char* key;
-    const char* cipher;
-};
+// Every cipher test runs on both code paths: the processor's AES instructions
+// (where present) and the tables.
+class RijndaelPathTest : public ::testing::TestWithParam<CodePath> {};
 
-void PrintTo(const Fips197Case& c, std::ostream* os) {
-    *os << c.key;
+INSTANTIATE_TEST_SUITE_P(Paths, RijndaelPathTest,
+                         ::testing::Values(CodePath::kAuto, CodePath::kTable),
+                         [](const auto& info) {
+                             return info.param == CodePath::kTable ? "Table" : "Hardware";
+                         });
+
+TEST_P(RijndaelPathTest, RunsTheChosenPath) {
+    CRijndael aes(GetParam());
+    EXPECT_EQ(aes.UsesHardware(), GetParam() == CodePath::kAuto && aes_ni::Available());
+    if (GetParam() == CodePath::kAuto && !aes_ni::Available())
+        std::printf("no AES instructions here: the automatic path is the table path\n");
 }
 
-class Fips197Test : public ::testing::TestWithParam<Fips197Case> {};
-
-TEST_P(Fips197Test, ExampleVectorsBothWays) {
-    const auto key = Hex(GetParam().key);
+TEST_P(RijndaelPathTest, Fips197ExampleVectorsBothWays) {
+    struct Case {
+        const char* key;
+        const char* cipher;
+    };
+    const Case cases[] = {
+        {"000102030405060708090a0b0c0d0e0f", "69c4e0d86a7b0430d8cdb78070b4c55a"},
+        {"000102030405060708090a0b0c0d0e0f1011121314151617", "dda97ca4864cdfe06eaf70a0ec0d7191"},
+        {"000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f",
+         "8ea2b7ca516745bfeafc49904b496089"},
+    };
     const auto plain = Hex("00112233445566778899aabbccddeeff");
-    const auto expected = Hex(GetParam().cipher);
-    CRijndael aes;
-    ASSERT_TRUE(aes.SetKey(key.data(), int(key.size() * 8)));
-    EXPECT_EQ(aes.KeyWords(), int(key.size() / 4));
-    uint8_t out[16];
-    ASSERT_TRUE(aes.EncryptBlock(plain.data(), out));
-    EXPECT_EQ(std::vector<uint8_t>(out, out + 16), expected);
-    uint8_t back[16];
-    ASSERT_TRUE(aes.DecryptBlock(out, back));
-    EXPECT_EQ(std::vector<uint8_t>(back, back + 16), plain);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        const auto key = Hex(c.key);
+        CRijndael aes(GetParam());
+        ASSERT_TRUE(aes.SetKey(key.data(), int(key.size() * 8)));
+        EXPECT_EQ(aes.KeyWords(), int(key.size() / 4));
+        uint8_t out[16];
+        ASSERT_TRUE(aes.EncryptBlock(plain.data(), out));
+        EXPECT_EQ(std::vector<uint8_t>(out, out + 16), Hex(c.cipher));
+        uint8_t back[16];
+        ASSERT_TRUE(aes.DecryptBlock(out, back));
+        EXPECT_EQ(std::vector<uint8_t>(back, back + 16), plain);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    KeySizes, Fips197Test,
-    ::testing::Values(
-        Fips197Case{"000102030405060708090a0b0c0d0e0f", "69c4e0d86a7b0430d8cdb78070b4c55a"},
-        Fips197Case{"000102030405060708090a0b0c0d0e0f1011121314151617",
-                    "dda97ca4864cdfe06eaf70a0ec0d7191"},
-        Fips197Case{"000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f",
-                    "8ea2b7ca516745bfeafc49904b496089"}),
-    [](const auto& info) { return "Aes" + std::to_string(std::strlen(info.param.key) * 4); });
-
-TEST(RijndaelTest, AgreesWithOpenSslOnRandomBuffers) {
+TEST_P(RijndaelPathTest, AgreesWithOpenSslOnRandomBuffers) {
     std::mt19937 rng(42);
     for (size_t keyBytes : {16u, 24u, 32u}) {
         for (int round = 0; round < 20; ++round) {
+            // Lengths around the eight-block stride of the hardware path.
             std::vector<uint8_t> key(keyBytes), data(16 * (rng() % 64 + 1));
             for (auto& b : key)
                 b = uint8_t(rng());
             for (auto& b : data)
                 b = uint8_t(rng());
-            CRijndael aes;
+            CRijndael aes(GetParam());
             ASSERT_TRUE(aes.SetKey(key.data(), int(keyBytes * 8)));
             uint32_t outLength = 0;
             std::vector<uint8_t> out(data.size() + 16);
@@ -85,6 +95,32 @@ TEST(RijndaelTest, AgreesWithOpenSslOnRandomBuffers) {
     }
 }
 
+TEST(RijndaelTest, BothPathsGiveTheSameBytesInPlaceAndOutOfPlace) {
+    std::mt19937 rng(7);
+    for (int bits : {128, 192, 256}) {
+        std::vector<uint8_t> key(size_t(bits / 8)), data(16 * 37 + 5);
+        for (auto& b : key)
+            b = uint8_t(rng());
+        for (auto& b : data)
+            b = uint8_t(rng());
+        CRijndael fast, table(CodePath::kTable);
+        ASSERT_TRUE(fast.SetKey(key.data(), bits));
+        ASSERT_TRUE(table.SetKey(key.data(), bits));
+        uint32_t n = 0;
+        std::vector<uint8_t> a(data.size() + 16), b(data.size() + 16);
+        ASSERT_TRUE(fast.EncryptBuffer(data.data(), uint32_t(data.size()), a.data(), &n));
+        ASSERT_TRUE(table.EncryptBuffer(data.data(), uint32_t(data.size()), b.data(), &n));
+        a.resize(n), b.resize(n);
+        EXPECT_EQ(a, b) << bits;
+        // In place: the input is the output.
+        std::vector<uint8_t> inPlace = a;
+        ASSERT_TRUE(fast.DecryptBuffer(inPlace.data(), n, inPlace.data(), &n));
+        ASSERT_TRUE(table.DecryptBuffer(b.data(), uint32_t(b.size()), b.data(), &n));
+        EXPECT_EQ(inPlace, b) << bits;
+        EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + long(data.size())), data);
+    }
+}
+
 TEST(RijndaelTest, OutputLengths) {
     const std::pair<uint32_t, uint32_t> cases[] = {{0, 16},  {1, 16},      {15, 16},    {16, 32},
                                                    {17, 32}, {4000, 4016}, {4001, 4016}};
@@ -100,9 +136,9 @@ TEST(RijndaelTest, OutputLengths) {
     EXPECT_EQ(length, 0xFFFFFFF0u);
 }
 
-TEST(RijndaelTest, PartialBlockIsZeroPaddedAndExtraBlockIsAnEmptyFinalBlock) {
+TEST_P(RijndaelPathTest, PartialBlockIsZeroPaddedAndExtraBlockIsAnEmptyFinalBlock) {
     const auto key = Hex("000102030405060708090a0b0c0d0e0f");
-    CRijndael aes;
+    CRijndael aes(GetParam());
     ASSERT_TRUE(aes.SetKey(key.data(), 128));
     const std::vector<uint8_t> plain = {'a', 'b', 'c'};
     uint8_t out[16];
@@ -147,9 +183,9 @@ TEST(RijndaelTest, RekeyingToABadSizeForgetsTheOldKey) {
     EXPECT_FALSE(aes.Keyed());
 }
 
-TEST(RijndaelTest, DecryptRefusesPartialBlocks) {
+TEST_P(RijndaelPathTest, DecryptRefusesPartialBlocks) {
     std::vector<uint8_t> key(16, 9), in(33, 0), out(64, 0xEE);
-    CRijndael aes;
+    CRijndael aes(GetParam());
     ASSERT_TRUE(aes.SetKey(key.data(), 128));
     uint32_t n = 123;
     EXPECT_FALSE(aes.DecryptBuffer(in.data(), 33, out.data(), &n));

@@ -325,24 +325,6 @@ TEST_F(TransportSocketTest, BadPacketsGiveExactlyOneErrorNotice) {
              platform::StoreLE32(&b[gameserver::kOffsetChunkLength], 9);
              return std::vector<Bytes>{b};
          }},
-        {"part missing",
-         [](GameServer& g) {
-             auto p = g.BuildPackets(1, g.NextMessageNumber(), {1, Filled(9000)});
-             p.erase(p.begin() + 1);
-             return p;
-         }},
-        {"part repeated",
-         [](GameServer& g) {
-             auto p = g.BuildPackets(1, g.NextMessageNumber(), {1, Filled(9000)});
-             p.insert(p.begin() + 1, p[0]);
-             return p;
-         }},
-        {"parts out of order",
-         [](GameServer& g) {
-             auto p = g.BuildPackets(1, g.NextMessageNumber(), {1, Filled(9000)});
-             std::swap(p[1], p[2]);
-             return p;
-         }},
         {"reply nobody waits for",
          [](GameServer& g) {
              return g.BuildPackets(2, 1, {1, {}});
@@ -355,9 +337,123 @@ TEST_F(TransportSocketTest, BadPacketsGiveExactlyOneErrorNotice) {
         ASSERT_TRUE(notice) << c.name;
         EXPECT_EQ(notice->notice.Code(), kNoticeError) << c.name;
         EXPECT_EQ(NextNotice(milliseconds(50)), nullptr) << c.name;
+        EXPECT_FALSE(s->IsAlive()) << c.name;  // the worker reads no more
         s->Close();
         ASSERT_TRUE(server_.WaitForClientGone(kWait)) << c.name;
     }
+}
+
+TEST_F(TransportSocketTest, PartsOutOfSequenceLeaveTheConnectionReading) {
+    server_.SetReply(4, Reply::With(40));
+    auto s = Connected();
+    std::function<void(std::vector<Bytes>&)> tamper[] = {
+        [](std::vector<Bytes>& p) { p.erase(p.begin() + 1); },
+        [](std::vector<Bytes>& p) { p.insert(p.begin() + 1, p[1]); },
+        [](std::vector<Bytes>& p) { std::swap(p[1], p[2]); },
+    };
+    for (auto& t : tamper) {
+        auto p = server_.BuildPackets(1, server_.NextMessageNumber(), {1, Filled(9000)});
+        t(p);
+        ASSERT_TRUE(server_.SendRaw(p));
+    }
+    ASSERT_TRUE(server_.Notify(2, {}));
+    auto notice = NextNotice(kWait);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->notice.Code(), 2u);  // the broken messages went, and no error notice
+    TransportNotice reply;
+    int timedOut = 0;
+    ASSERT_TRUE(Request(*s, 4, {}, &reply, &timedOut));
+    EXPECT_EQ(reply.Code(), 40u);
+    EXPECT_TRUE(s->IsAlive());
+}
+
+TEST_F(TransportSocketTest, AnEndedConnectionFailsWaitingAndLaterRequestsAtOnce) {
+    struct Case {
+        const char* name;
+        Reply reply;
+        std::function<void(GameServer&)> end;
+        uint32_t notice;
+    } cases[] = {
+        {"peer close", Reply::Silent(), [](GameServer& g) { g.Fin(); }, kNoticeClosed},
+        {"reset", Reply::Silent(), [](GameServer& g) { g.Reset(); }, kNoticeError},
+        {"bad packet", Reply::Silent(),
+         [](GameServer& g) {
+             g.SendRaw({gameserver::EncodePacket({3, 1, 1, 1, 1, 0}, Filled(1), true)});
+         },
+         kNoticeError},
+        {"reply, then close", Reply::Held(90),
+         [](GameServer& g) {
+             g.ReleaseHeld();
+             g.Fin();
+         },
+         kNoticeClosed},
+    };
+    for (const Case& c : cases) {
+        server_.SetReply(9, c.reply);
+        auto s = Connected();
+        platform::ManualClock clock;  // stands still: no wait below can end by time
+        platform::ScopedClock scoped(clock);
+        int timedOut = 0;
+        auto waiting = std::async(std::launch::async, [&] {
+            TransportNotice reply;
+            return Request(*s, 9, {}, &reply, &timedOut, 30000) ? reply.Code() : 0u;
+        });
+        ASSERT_TRUE(server_.WaitForRequest(kWait)) << c.name;
+        c.end(server_);
+        const bool ended = waiting.wait_for(kWait) == std::future_status::ready;
+        if (!ended) clock.AdvanceMillis(30000);
+        ASSERT_TRUE(ended) << c.name;
+        const bool replied = c.reply.hold;
+        EXPECT_EQ(waiting.get(), replied ? 90u : 0u) << c.name;
+        EXPECT_EQ(timedOut, replied ? 0 : 1) << c.name;
+        auto notice = NextNotice(kWait);
+        ASSERT_TRUE(notice) << c.name;
+        EXPECT_EQ(notice->notice.Code(), c.notice) << c.name;
+        EXPECT_FALSE(s->IsAlive()) << c.name;
+        TransportNotice reply;
+        EXPECT_FALSE(Request(*s, 9, {}, &reply, &timedOut, 30000)) << c.name;
+        EXPECT_EQ(timedOut, 0) << c.name;  // refused before sending: nothing to wait for
+        s->Close();
+        ASSERT_TRUE(server_.WaitForClientGone(kWait)) << c.name;
+    }
+}
+
+TEST_F(TransportSocketTest, NotifyTargetThatStopsTakingNoticesEndsTheConnection) {
+    auto s = Connected();
+    std::vector<Bytes> flood;
+    for (uint32_t i = 0; i <= UnreadNotices::kMaxRecords; ++i) {
+        auto p = server_.BuildPackets(1, server_.NextMessageNumber(), {500, Filled(8)});
+        flood.insert(flood.end(), p.begin(), p.end());
+    }
+    ASSERT_TRUE(server_.SendRaw(flood, gameserver::WriteMode::kCoalesced));
+    auto giveUp = std::chrono::steady_clock::now() + kWait;
+    while (s->IsAlive() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::yield();
+    EXPECT_FALSE(s->IsAlive());
+    uint32_t notes = 0;
+    std::unique_ptr<TransportNoticeRecords> last;
+    while (auto records = NextNotice(milliseconds(0))) {
+        if (records->notice.Code() == 500) ++notes;
+        last = std::move(records);
+    }
+    EXPECT_EQ(notes, UnreadNotices::kMaxRecords);  // the one past the bound was freed
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->notice.Code(), kNoticeError);
+}
+
+TEST_F(TransportSocketTest, OneSizeLimitForMessagesSentAndReceived) {
+    auto s = Connected();
+    TransportNotice reply;
+    int timedOut = 0;
+    // Sealed, the first stays within the limit and the second passes it.
+    EXPECT_FALSE(Request(*s, 2, Filled(kMaxMessageSize - 40), &reply, &timedOut, 5000, false));
+    ASSERT_TRUE(Request(*s, 1, Filled(kMaxMessageSize - 100), &reply, &timedOut, 5000, false));
+    auto request = server_.WaitForRequest(kWait);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->id, 1u);
+    EXPECT_EQ(request->data.size(), kMaxMessageSize - 100);
+    EXPECT_TRUE(server_.Errors().empty());
+    EXPECT_TRUE(s->IsAlive());
 }
 
 TEST_F(TransportSocketTest, CloseFromAnotherThreadEndsAWaitingRequest) {

@@ -59,6 +59,8 @@ class RecordingWnd : public CWnd {
 };
 
 // Dispatches everything queued for the calling thread.
+// Serves this thread's queue until it is empty; what was presented is then
+// on the screen.
 inline int Pump() {
     int n = 0;
     Message msg;
@@ -66,6 +68,7 @@ inline int Pump() {
         DispatchMessage(msg);
         ++n;
     }
+    GetDisplay()->Flush();
     return n;
 }
 

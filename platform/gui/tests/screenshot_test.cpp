@@ -105,6 +105,7 @@ TEST(ScreenshotTest, UnderXvfbAWindowOfAnotherThreadPaintsWhileThisOneWaits) {
     // This thread blocks without serving any queue; the other thread's
     // window has painted and presented through the display thread.
     const RECT frame = shown.get_future().get();
+    sdl->Flush();
     testing_support::X11Client x(server.Display());
     ASSERT_TRUE(x.Connected());
     Surface grabbed = x.Grab(frame);

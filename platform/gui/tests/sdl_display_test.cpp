@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/gui/display.h"
@@ -82,6 +83,7 @@ TEST(SdlDisplayTest, PresentsPixelsAndDeliversInputUnderXvfb) {
     painter.SetTextColor(RGB(255, 255, 0));
     painter.TextOut(4, 20, "牌");
     display->Present(7, pixels, pixels.Bounds());
+    display->Flush();
 
     X11Client x(server.Display());
     ASSERT_TRUE(x.Connected());
@@ -90,6 +92,7 @@ TEST(SdlDisplayTest, PresentsPixelsAndDeliversInputUnderXvfb) {
     // Only the dirty rectangle reaches the screen.
     painter.FillSolidRect(pixels.Bounds(), RGB(0, 255, 0));
     display->Present(7, pixels, {0, 0, 8, 8});
+    display->Flush();
     Surface shown = x.Grab(frame);
     EXPECT_EQ(ColorOf(shown.At(3, 3)), RGB(0, 255, 0));
     EXPECT_EQ(ColorOf(shown.At(40, 40)), RGB(30, 60, 90));
@@ -128,14 +131,29 @@ TEST(SdlDisplayTest, PresentsPixelsAndDeliversInputUnderXvfb) {
     display.reset();
 }
 
-TEST(SdlDisplayTest, WithoutAnXServerNoDisplayOpens) {
+TEST(SdlDisplayTest, WithoutAScreenNoDisplayOpensAndTheReasonIsGiven) {
+    // SDL's offscreen and dummy drivers would "open" but show nothing and
+    // poll for events every millisecond: they count as no screen.
+    struct {
+        const char *display, *driver, *reason;  // the reason given contains `reason`
+    } const cases[] = {{":65000", "x11", ""},
+                       {nullptr, nullptr, ""},
+                       {nullptr, "offscreen", "\"offscreen\""},
+                       {nullptr, "dummy", "\"dummy\""}};
     const char* saved = getenv("DISPLAY");
-    std::string keep = saved ? saved : "";
-    setenv("DISPLAY", ":65000", 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    EXPECT_EQ(OpenSdlDisplay(), nullptr);
+    const std::string display = saved ? saved : "";
+    unsetenv("WAYLAND_DISPLAY");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.driver ? c.driver : "(automatic)");
+        c.display ? setenv("DISPLAY", c.display, 1) : unsetenv("DISPLAY");
+        c.driver ? setenv("SDL_VIDEODRIVER", c.driver, 1) : unsetenv("SDL_VIDEODRIVER");
+        std::string why;
+        EXPECT_EQ(OpenSdlDisplay(&why), nullptr);
+        EXPECT_FALSE(why.empty());
+        EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    }
     unsetenv("SDL_VIDEODRIVER");
-    if (saved) setenv("DISPLAY", keep.c_str(), 1);
+    if (saved) setenv("DISPLAY", display.c_str(), 1);
 }
 
 }  // namespace

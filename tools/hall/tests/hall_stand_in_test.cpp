@@ -16,6 +16,7 @@
 #include "platform/message_queue.h"
 #include "platform/text.h"
 #include "platform/window.h"
+#include "tools/hall/hall_wire.h"
 
 namespace hall {
 namespace {
@@ -67,6 +68,112 @@ TEST(MakeTableState, PassesTheClientsChecksSeatedAndWatching) {
         EXPECT_EQ(state.seated.size(), 4u);
         EXPECT_EQ(state.lookers.size(), 3u + looker);
     }
+}
+
+// `size` zero bytes with the given runs written at their offsets.
+std::vector<uint8_t> Fixed(size_t size,
+                           std::initializer_list<std::pair<size_t, std::vector<uint8_t>>> runs) {
+    std::vector<uint8_t> out(size, 0);
+    for (const auto& [offset, bytes] : runs)
+        std::copy(bytes.begin(), bytes.end(), out.begin() + std::ptrdiff_t(offset));
+    return out;
+}
+
+// The stand-in's codec and the client's against bytes written by hand from
+// the record layouts: a field at a wrong offset on either side fails here.
+TEST(HallWire, BothCodecsMatchHandWrittenBytes) {
+    client::PlayerRecord player;
+    player.userId = 0x01020304;
+    player.flags = 0x1000;
+    player.userName = "ab";
+    player.nickname = "n";
+    player.portrait = 5;
+    player.silver = -2;
+    player.word21 = 7;
+    player.levelTitle = std::string(20, 't');  // cut to its field, NUL kept
+    player.score = -3;
+    player.chair = 2;
+    player.lookerFlag = 1;
+    player.friendFlag = 8;
+    player.unwelcomeFlag = 9;
+    player.knownFlag = 10;
+    const auto playerBytes = Fixed(320, {{0, {4, 3, 2, 1}},
+                                         {4, {0, 0x10}},
+                                         {20, {'a', 'b'}},
+                                         {52, {'n'}},
+                                         {72, {5}},
+                                         {80, {0xFE, 0xFF, 0xFF, 0xFF}},
+                                         {84, {7}},
+                                         {88, std::vector<uint8_t>(15, 't')},
+                                         {104, {0xFD, 0xFF, 0xFF, 0xFF}},
+                                         {144, {2}},
+                                         {148, {1}},
+                                         {160, {8}},
+                                         {164, {9}},
+                                         {168, {10}}});
+    EXPECT_EQ(EncodePlayer(player), playerBytes);
+    EXPECT_EQ(player.Encode(), playerBytes);
+    auto back = client::PlayerRecord::Decode(std::span(playerBytes).first<320>());
+    EXPECT_EQ(EncodePlayer(back), playerBytes);
+    EXPECT_EQ(back.levelTitle, std::string(15, 't'));
+
+    client::HallTableState state;
+    state.room.noticeFileNumber = 12;
+    state.room.options = 0x4004;
+    state.room.zoneName = "z";
+    state.room.advertHost = "a";
+    state.room.noticeHost = "h";
+    state.room.roomName = "r";
+    state.room.noticePeriod = 600;
+    state.room.word73 = 73;
+    state.room.word74 = 74;
+    state.room.words76to79 = {76, 77, 78, 79};
+    state.seated = {player};
+    auto stateBytes = Fixed(620, {{12, {12}},
+                                  {16, {4, 0x40}},
+                                  {20, {'z'}},
+                                  {84, {'a'}},
+                                  {148, {'h'}},
+                                  {212, {'r'}},
+                                  {280, {0x58, 2}},
+                                  {292, {73}},
+                                  {296, {74}},
+                                  {304, {76}},
+                                  {308, {77}},
+                                  {312, {78}},
+                                  {316, {79}},
+                                  {444 + 8, {1}}});
+    stateBytes.insert(stateBytes.end(), playerBytes.begin(), playerBytes.end());
+    EXPECT_EQ(EncodeTableState(state), stateBytes);
+    EXPECT_EQ(state.Encode(), stateBytes);
+    auto decoded = client::HallTableState::Decode(stateBytes);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(EncodeTableState(*decoded), stateBytes);
+
+    const auto leftBytes =
+        Fixed(16, {{0, {0x34, 0x12}}, {4, {9}}, {8, {5}}, {12, {0xFF, 0xFF, 0xFF, 0xFF}}});
+    EXPECT_EQ(EncodePlayerLeft({0x1234, 9, 5, -1}), leftBytes);
+    EXPECT_EQ((client::PlayerLeftRecord{0x1234, 9, 5, -1}).Encode(), leftBytes);
+
+    const client::HallReport report{1, 2, 3, 4, 5, 6, 7, 8, 9};
+    const auto reportBytes = Fixed(188, {{0, {1}},
+                                         {4, {2}},
+                                         {8, {3}},
+                                         {12, {4}},
+                                         {16, {5}},
+                                         {20, {6}},
+                                         {24, {7}},
+                                         {28, {8}},
+                                         {32, {9}}});
+    EXPECT_EQ(report.Encode(), reportBytes);
+    EXPECT_EQ(DecodeReport(reportBytes), report);
+    EXPECT_FALSE(DecodeReport(std::vector<uint8_t>(187)));
+
+    // Both ciphers agree, and the client reads what the stand-in sends.
+    EXPECT_EQ(EncryptForClient(stateBytes), client::HallDataEncrypt(stateBytes));
+    auto read = client::ReadHallCopyData(client::kCopyTableState, EncryptForClient(stateBytes));
+    ASSERT_EQ(read.kind, client::HallCopyData::Kind::kTableState) << read.error;
+    EXPECT_EQ(read.tableState.seated.at(0).userName, "ab");
 }
 
 // A client in this process: a window whose WM_COPYDATA handler decodes the

@@ -1,0 +1,24 @@
+#pragma once
+// The mahjong table client.
+//
+//   app/seat_layout.h      seats: chair <-> view seat arithmetic, layout words
+//   app/snapshot_words.h   where the round snapshot keeps each value
+//   app/table_logic.h      CTableLogic: the round snapshot store, round texts, pane sizes
+//   app/seat_panel.h       CSeatPanel: the players' seat records and voice folders
+//   scene/mj_struct.h      MJStruct tile places, claim option records, face lists
+//   scene/tile_identity.h  picture cell, suit, rank and copies of a tile code
+//   scene/tile_pictures.h  tile sizes and pictures
+//   scene/scene_effects.h  what the scene asks of the engine's runtime, in order
+//   scene/table_scene_base.h  CMJTableSceneBase: the data model, hands, areas, wall
+//   scene/table_scene.h    CMJTableScene (engine pane) and CTableScene (this game)
+
+#include "mahjong/app/seat_layout.h"
+#include "mahjong/app/seat_panel.h"
+#include "mahjong/app/snapshot_words.h"
+#include "mahjong/app/table_logic.h"
+#include "mahjong/scene/mj_struct.h"
+#include "mahjong/scene/scene_effects.h"
+#include "mahjong/scene/table_scene.h"
+#include "mahjong/scene/table_scene_base.h"
+#include "mahjong/scene/tile_identity.h"
+#include "mahjong/scene/tile_pictures.h"

@@ -1,0 +1,436 @@
+#pragma once
+// CMJTableSceneBase: the table scene on the engine, its data model and the operations every
+// level shares: the tile places of the wall, the four hands, flowers,
+// rivers and shown tiles; the seat arithmetic; the hand analysis over the
+// rules engine; the hands, their areas and pictures, and the wall. This
+// level is the classic pane's (pane kind 1); CMJTableScene (the engine
+// pane) and CTableScene (this game) refine it.
+//
+// Seats and indexes come from payloads and snapshots: operations taking a
+// view seat ignore one outside 0-3, and GetMJStruct gives no record outside
+// its area.
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+
+#include "engine/game_engine.h"
+#include "mahjong/app/table_logic.h"
+#include "mahjong/scene/mj_struct.h"
+#include "mahjong/scene/scene_effects.h"
+#include "mahjong/scene/tile_pictures.h"
+#include "platform/gui/geometry.h"
+
+namespace mahjong {
+
+using platform::RECT;
+namespace meld {
+struct KongPlan;
+}
+
+class CMJTableSceneBase : public engine::GameEngine {
+  public:
+    explicit CMJTableSceneBase(const CMJTableLogic* logic);
+    virtual ~CMJTableSceneBase();
+    CMJTableSceneBase(const CMJTableSceneBase&) = delete;
+    CMJTableSceneBase& operator=(const CMJTableSceneBase&) = delete;
+
+    // The round snapshot.
+    virtual const CMJTableLogic* GetTableLogic() const { return logic_; }
+
+    // Hand analysis with the rule flags and the round's jokers: true when the
+    // claim is possible; `out` receives the hand tiles it would use.
+    virtual bool FindPengTiles(std::span<const int32_t> hand, int32_t tile,
+                               std::span<int32_t> out) const;
+    virtual bool FindGangTiles(std::span<const int32_t> hand, int32_t tile,
+                               std::span<int32_t> out) const;
+    virtual bool FindChiTiles(std::span<const int32_t> hand, int32_t tile,
+                              std::span<int32_t> out) const;
+    virtual int32_t IsHonourOrFlowerTile(int32_t tile) const;
+    virtual int32_t IsJokerTile(int32_t tile) const;
+    virtual int32_t IsSubstituteTile(int32_t tile) const;
+
+    // Game constants.
+    virtual uint32_t RuleFlags() const { return 0; }
+    virtual int32_t WallTiles() const { return 152; }
+    virtual int32_t FlowerPlaces() const { return 0; }
+    virtual int32_t HandPositions() const { return 18; }
+    virtual int32_t HandTiles() const { return 14; }
+
+    // A record of an area (TileArea), or null outside it.
+    MJStruct* GetMJStruct(int32_t area, int32_t seat, int32_t index);
+    const MJStruct* GetMJStruct(int32_t area, int32_t seat, int32_t index) const;
+    // Records 0-8; records 1-5 belong to the claim buttons (ClaimButton).
+    ClaimOption& Option(int32_t i) { return options_[size_t(i) % kClaimOptions]; }
+    const ClaimOption& Option(int32_t i) const { return options_[size_t(i) % kClaimOptions]; }
+    void ClearOptions() { options_.fill(ClaimOption{}); }
+
+    // Seat arithmetic on the own chair and the player count.
+    virtual void GetNeighbourSeats(int32_t seat, int32_t* a, int32_t* b) const;
+    virtual void GetNeighbourSeats2(int32_t seat, int32_t* a, int32_t* b) const;
+    virtual int32_t ViewSeatToChair(int32_t seat) const;
+    virtual int32_t PrevViewSeat(int32_t seat) const;
+    virtual int32_t NextViewSeat(int32_t seat) const;
+    virtual int32_t OppositeChair(int32_t chair) const;
+    virtual int32_t ChairToViewSeat(int32_t chair) const;
+    virtual int32_t PrevChair(int32_t chair) const;
+    virtual int32_t NextChair(int32_t chair) const;
+
+    // Scene words.
+    int32_t PaneKind() const { return paneKind_; }
+    int32_t PlayerCount() const { return playerCount_; }
+    // The player count of the wall's segments (3 or 4).
+    int32_t WallPlayerCount() const { return wallPlayerCount_; }
+    void SetPlayerCount(int32_t n) { playerCount_ = n; }
+    void SetWallPlayerCount(int32_t n) { wallPlayerCount_ = n; }
+    int32_t InRound() const { return inRound_; }
+    void SetInRound(int32_t v) { inRound_ = v; }
+    const EffectLog& Effects() const { return effects_; }
+    EffectLog& Effects() { return effects_; }
+
+    // Tile identity that reads the round: sort key and the sort of a seat's
+    // records first..last (inclusive).
+    virtual int32_t TileSortKey(int32_t tile) const;
+    virtual void SortHand(int32_t seat, int32_t first, int32_t last);
+
+    // --- Hands (view seats 0-3; index 0 is the drawn-tile place).
+    virtual bool IsHandFaceKnown(int32_t seat) const;
+    virtual bool HasDrawnTile(int32_t seat) const;
+    virtual int32_t FindHandTile(int32_t seat, int32_t face) const;
+    virtual int32_t LastHandTile(int32_t seat) const;
+    virtual int32_t RaisedHandTile(int32_t seat) const;
+    virtual int32_t GetOwnHandFaces(FaceList& list) const;
+    virtual int32_t GetRaisedFaces(FaceList& list) const;
+    virtual void RaiseHandTile(int32_t seat, int32_t index);
+    virtual void ClearHandSelection();
+    virtual void ClearJokerMarks();
+    virtual void OpenHandFaces(int32_t seat);
+    virtual void HideHandFaces(int32_t seat);
+    virtual void PlaceHandFaces(int32_t seat, const FaceList& list);
+    virtual void RemoveHandTile(int32_t seat, int32_t face);
+    // Leaves only flowers choosable; returns the flowers held.
+    virtual int32_t LockAllButFlowers();
+    virtual void UnlockChowFaces();
+    virtual void UnlockKongFaces();
+    virtual void UnlockFourOfAKind();
+    virtual void ResetHands();
+    virtual void LoadOwnHandFromSnapshot(int32_t unused);
+    virtual void RevealDealtHands();
+    virtual void RebuildFromSnapshot();
+    virtual void BindSeatTiles(int32_t seat);
+
+    // --- Hand areas and tile pictures.
+    void SetTileSizes(const TileSizes& sizes) { sizes_ = sizes; }
+    const TileSizes& Sizes() const { return sizes_; }
+    // PW and PH: the pane's client size (classic) or the engine's screen.
+    void SetPaneSize(int32_t width, int32_t height) {
+        paneWidth_ = width;
+        paneHeight_ = height;
+    }
+    int32_t PaneWidth() const { return paneWidth_; }
+    int32_t PaneHeight() const { return paneHeight_; }
+    // The border width of the engine pane's frame control.
+    void SetFrameBorder(int32_t b) { frameBorder_ = b; }
+    bool SmallScreen() const;
+    // This client only watches the own chair.
+    bool IsLooker() const;
+
+    virtual int32_t OwnTileWidth() const { return 42; }
+    virtual int32_t GetHandAreaLength(int32_t seat) const;
+    virtual int32_t GetHandAreaDepth(int32_t seat) const;
+    virtual int32_t GetMeldRowOffset(int32_t seat) const;
+    virtual void GetHandAreaRect(int32_t seat, RECT* rect) const;
+    int32_t GetCentreLift() const { return SmallScreen() ? 10 : 30; }
+    int32_t GetCentreWidth() const { return 212; }
+    int32_t GetCentreHeight() const { return 120; }
+    void GetTableCentreRect(RECT* rect) const;
+    // The picture of a hand record; false (a log line) for a standing tile
+    // of another seat that shows neither its face nor its back.
+    virtual bool HandTileImage(int32_t seat, const MJStruct& record, TileImage* image) const;
+    // Where an entity of that size is centred for a record of an area.
+    static void CentreOf(const RECT& area, const MJStruct& record, int32_t w, int32_t h, int32_t* x,
+                         int32_t* y);
+
+    // Shown tiles (the discard open for claims), one per view seat.
+    virtual void GetShownTileRect(int32_t seat, RECT* rect) const;
+    virtual void SetShownTilesPending(int32_t value);
+    virtual bool IsShownTilePending(int32_t seat) const;
+    virtual void ClearShownTiles();
+    virtual void DrawShownTile(int32_t seat);
+    virtual void ReturnLastDiscard();
+    virtual int32_t LastRiverIndex(int32_t seat) const;
+
+    // --- The wall.
+    virtual void GetWallSegmentSizes(int32_t sizes[4]) const;
+    virtual int32_t GetWallSideStacks(int32_t side) const;
+    virtual int32_t GetWallSideStart(int32_t side) const;
+    virtual void GetWallSideRect(int32_t side, RECT* rect) const;
+    virtual void LayOutWall();
+    virtual void ShowWall(int32_t value);
+    virtual void GetWallTileRect(int32_t index, RECT* rect) const;
+    virtual void GetDrawPosRect(RECT* rect) const;
+    virtual void GetDrawTileRect(RECT* rect) const;
+    // Takes out what was drawn from the head and the tail and turns up the
+    // marked tile, from the snapshot; false (logged, wall unchanged) when the
+    // snapshot's wall words are out of range.
+    virtual bool SyncWallFromSnapshot();
+    // The wall of a round from the snapshot: laid out, full, then synced.
+    void LayOutWallFromSnapshot();
+    virtual void DrawWallArea();
+    // The picture of a wall record.
+    void WallTileImage(int32_t index, TileImage* image) const;
+    // True when wall record `index` (0..wall tiles-1) exists.
+    bool IsWallIndex(int32_t index) const { return index >= 0 && index < WallTiles(); }
+
+    // --- Rivers and flower areas (36 places a seat).
+    virtual void LayoutRiver();
+    virtual void GetRiverRect(int32_t seat, RECT* rect) const;
+    virtual void AddRiverTile(int32_t seat, int32_t face);
+    virtual void SetRiverUsed(int32_t value);
+    virtual void FillRiversFromSnapshot();
+    virtual void RefreshRiver(int32_t seat);
+    virtual void LayoutFlowers();
+    virtual void AddFlower(int32_t seat, int32_t face);
+    virtual int32_t CountFlowers(int32_t seat) const;
+    virtual void FillFlowersFromSnapshot();
+    virtual void GetFlowerRect(int32_t seat, RECT* rect) const;
+    virtual void GetFlowerUsedRect(int32_t seat, RECT* rect) const;
+    virtual void RefreshFlowers(int32_t seat);
+    // The picture of a river or flower record (area kAreaRiver or kAreaFlower).
+    bool StripTileImage(int32_t area, int32_t seat, int32_t index, TileImage* image) const;
+
+    // --- Melds and hand arrangement.
+    virtual void PlaceDrawnTile(int32_t seat, int32_t face);
+    virtual void ArrangeHand(int32_t seat, const FaceList& faces);
+    virtual void ArrangeHandWithDrawn(int32_t seat, const FaceList& faces);
+    virtual int32_t SetHandFaces(int32_t seat, const FaceList& faces);
+    virtual int32_t SetHandFacesAfterDrawn(int32_t seat, const FaceList& faces);
+    virtual void LayChow(int32_t seat, const MeldWords& meld);
+    virtual void LayPung(int32_t seat, const MeldWords& meld);
+    virtual void LayExposedKong(int32_t seat, const MeldWords& meld);
+    virtual void LayConcealedKong(int32_t seat, const MeldWords& meld);
+    virtual void LayAddedKong(int32_t seat, const MeldWords& meld);
+    virtual void TakeMeldTiles(int32_t seat, const MeldWords& meld);
+    virtual void TakeExposedKongTiles(int32_t seat, const MeldWords& meld);
+    virtual void TakeConcealedKongTiles(int32_t seat, const MeldWords& meld);
+    virtual void TakeAddedKongTile(int32_t seat, const MeldWords& meld);
+    // Makes the drawn place hold the row's first tile; 1 (nothing done) when
+    // it is already in use.
+    virtual int32_t ShiftToDrawn(int32_t seat);
+    virtual void MergeDrawnTile(int32_t seat);
+
+    // --- The per-turn state block and the turn clock.
+    enum StateWordIndex : int32_t {
+        kClockRunning,
+        kDrawnFlag,
+        kTurnSeconds,
+        kClockStarted,
+        kClockPosition,  // 2 x the view seat pointed at
+        kHandFrame,      // the direction the hand is drawn in
+        kHandMode = 10,  // 0 normal, 1 clicks do nothing, 2 kong choice, 3 chow choice
+        kClaimWindow = 11,
+        kStateWords = 21,
+    };
+    int32_t StateWord(int32_t i) const { return i >= 0 && i < kStateWords ? state_[size_t(i)] : 0; }
+    int32_t ResetStateBlock();
+    int32_t GetDrawnFlag() const { return state_[kDrawnFlag]; }
+    void SetDrawnFlag(int32_t v) { state_[kDrawnFlag] = v; }
+    int32_t GetClaimWindow() const { return state_[kClaimWindow]; }
+    void SetClaimWindow(int32_t v) { state_[kClaimWindow] = v; }
+    int32_t GetTurnSeconds() const { return state_[kTurnSeconds]; }
+    void SetTurnSeconds(int32_t v) { state_[kTurnSeconds] = v; }
+    void DecrementTurnSeconds() { --state_[kTurnSeconds]; }
+    int32_t GetHandMode() const { return state_[kHandMode]; }
+    void SetHandMode(int32_t mode);
+    int32_t GetClockPosition() const { return state_[kClockPosition]; }
+    void SetClockPosition(int32_t position);
+    int32_t ClockSize() const { return 65; }
+    void GetClockRect(RECT* rect) const;
+    virtual void StartTurnClock();
+    virtual void TC_MoveClockHand(int32_t from, int32_t to);
+    virtual int32_t TC_GetPointTo() const;
+    // One step of the hand's path: its picture turns to the next direction.
+    virtual void TC_Moveing();
+    const std::array<int32_t, 10>& ClockPath() const { return clockPath_; }
+    // What the clock's entities show.
+    struct ClockFace {
+        bool visible = false;
+        int32_t handX = 0, tensX = 0, unitsX = 0;
+        bool operator==(const ClockFace&) const = default;
+    };
+    virtual void DrawTurnClock();
+    const ClockFace& GetClockFace() const { return clockFace_; }
+    virtual void KillTurnTimers();
+    virtual void ClearTable();
+    virtual void StartRoundDisplay();
+    virtual void ShowJokerTile() {}
+    int32_t JokerWord(int32_t i) const { return jokerWords_[size_t(i & 1)]; }
+    // The pane's one-second clock timer, which counts the turn seconds down.
+    static constexpr uint32_t kClockTimerId = 10000;
+    void StartClockTimer();
+    void StopClockTimer();
+    uint32_t ClockTimerId() const { return clockTimer_; }
+    void OnTimer(uint32_t id) override;
+
+    // --- The table centre.
+    void GetTableCentreBox(RECT* rect) const;
+    void GetDiceRect(RECT* rect) const;
+    virtual void DrawMoney();
+    // Throws the round's dice; false (a log line) when they are not 1-6.
+    virtual bool ThrowDice();
+
+    // --- Notification handlers (payloads of little-endian words). A
+    // payload shorter than what its handler reads, or naming a chair that
+    // is not seated, is dropped with a log line.
+    using Bytes = std::span<const uint8_t>;
+    virtual void OnRoundStart(Bytes payload);         // 211040
+    virtual void OnOwnHand(Bytes payload);            // 221200
+    virtual void OnHandHidden(Bytes payload);         // 221160
+    virtual void OnDraw(Bytes payload);               // 229160
+    virtual void OnDiscard(Bytes payload);            // 221170
+    virtual void OnClaimsOver(Bytes payload);         // 229165
+    virtual void OnPengAnnounced(Bytes payload);      // 229170
+    virtual void OnChowAnnounced(Bytes payload);      // 229175
+    virtual void OnKongAnnounced(Bytes payload);      // 229180
+    virtual void OnPengExecuted(Bytes payload);       // 229185
+    virtual void OnChowExecuted(Bytes payload);       // 229190
+    virtual void OnKong(uint32_t id, Bytes payload);  // 229195, 229197, 229199
+    virtual void OnFlowerReplaced(Bytes payload);     // 229210
+    virtual void OnRoundEnd(Bytes payload);           // 211080
+    virtual void OnPresence(Bytes payload);           // 229500
+    // The handler of a notification id; false for an id the scene has none for.
+    bool HandleNotification(uint32_t id, Bytes payload);
+
+    // --- What the handlers ask of the buttons, voices and effects.
+    virtual void EnableOperationButton(int32_t n, int32_t enable);
+    virtual void EnableAllOperationButtons(int32_t enable);
+    // Ends the claim offers of a turn.
+    virtual void ResetOperationState();
+    virtual void OnOwnTurn();
+    virtual void PlayOperationSound(int32_t seat, int32_t code);
+    virtual void PlayTileSound(int32_t seat, int32_t tile);
+    // A sound resource through the application.
+    void PlaySoundResource(uint32_t id, uint32_t flags) const;
+    virtual void ShowParticles(int32_t seat);
+    virtual void ShowSettlement();
+    virtual void RefreshEntities(int32_t mode);
+    virtual void RefreshTileControls();
+    virtual void BeginOperationDisplay();
+    // The operation voice names by code ("peng0" ...), empty for others.
+    static const char* GetOperationSoundName(int32_t code);
+    // A chat line through the main frame.
+    void AddChatLine(const std::string& text) const;
+
+  protected:
+    MJStruct& Hand(int32_t seat, int32_t i) {
+        return hands_[size_t(seat) * kHandRecords + size_t(i)];
+    }
+    const MJStruct& Hand(int32_t seat, int32_t i) const {
+        return hands_[size_t(seat) * kHandRecords + size_t(i)];
+    }
+    MJStruct& River(int32_t seat, int32_t i) {
+        return rivers_[size_t(seat) * kStripRecords + size_t(i)];
+    }
+    const MJStruct& River(int32_t seat, int32_t i) const {
+        return rivers_[size_t(seat) * kStripRecords + size_t(i)];
+    }
+    MJStruct& Flower(int32_t seat, int32_t i) {
+        return flowers_[size_t(seat) * kStripRecords + size_t(i)];
+    }
+    MJStruct& Wall(int32_t i) { return wall_[size_t(i)]; }
+    const MJStruct& Wall(int32_t i) const { return wall_[size_t(i)]; }
+    MJStruct& Shown(int32_t seat) { return shown_[size_t(seat)]; }
+    const MJStruct& Shown(int32_t seat) const { return shown_[size_t(seat)]; }
+    static bool IsSeat(int32_t seat) { return seat >= 0 && seat <= 3; }
+
+    // Level hooks: numbering of hand records before their places are set,
+    // and the shift of view seat 0's hand in this game.
+    virtual void NumberHandRecords() {}
+    virtual int32_t Seat0HandShift() const { return 0; }
+    // Joker pictures in place of the large and middle faces (this game).
+    virtual bool UsesJokerPictures() const { return false; }
+    // The flower check found flowers in the own hand.
+    virtual void OnFlowersHeld() {}
+    // The own hand's faces from the snapshot into records start.., n of them.
+    void StandOwnRecords(int32_t start, int32_t n, bool looker);
+    // The engine level's deal reveal queues timed messages.
+    virtual void RevealSeat(int32_t seat, int32_t order);
+    virtual void RevealDone() {}
+    // Level hooks of the round's display: the shift of seat 0's flower strip
+    // and seat 3's, the round words this game shows and resets.
+    virtual int32_t FlowerShift(int32_t seat) const {
+        (void)seat;
+        return 0;
+    }
+    virtual void ClearJokerWords() {}
+    // The wall position of the next tile drawn from the tail (the rules'
+    // tail rule); advances the counter.
+    virtual int32_t NextTailPos(int32_t start, int32_t skip, int32_t* counter) const;
+    virtual void FillJokerWords() {}
+    // Whether a payload holds `words` words (else a log line).
+    bool Enough(uint32_t id, Bytes payload, int32_t words) const;
+    // The seat of a payload's chair, -1 (logged) when the chair is not seated.
+    int32_t SeatOfChair(uint32_t id, int32_t chair) const;
+    // The handlers' common steps: a wall tile taken (false, logged, for an
+    // index outside the wall), a seat's shown tile closed, the clock turned
+    // to a seat.
+    bool TakeWallTile(int32_t index);
+    void CloseShownTile(int32_t seat);
+    void ClockTo(int32_t seat);
+    void OnMeldExecuted(uint32_t id, Bytes payload);
+    // The block origin of meld block i (its last record) along the seat's row.
+    int32_t MeldBlockOrigin(int32_t seat, int32_t i) const;
+    // The last free meld block (record i) from the row's end; -1 when full.
+    int32_t FreeMeldBlock(int32_t seat) const;
+    // Takes the faces from a seat's hand when they are known (true); else
+    // `hiddenTaken` tiles leave the end of the row and the drawn place fills.
+    bool TakeTilesFromHand(int32_t seat, std::initializer_list<int32_t> faces, int32_t hiddenTaken);
+    void StandReplacement(int32_t seat, int32_t tile, bool faceUp);
+    int32_t GiverSeat(int32_t seat, int32_t giverChair) const;
+    void PlaceMeldRecord(MJStruct& r, int32_t seat, int32_t origin, int32_t along,
+                         int32_t cross) const;
+    void LayThreeTiles(int32_t seat, const MeldWords& meld, int32_t mark);
+    // The block (its record i) of a laid meld of the tile's kind, -1 if none.
+    int32_t FindPungBlock(int32_t seat, int32_t tile) const;
+    void LayRestoredAddedKong(int32_t seat, const MeldWords& meld);
+    void LayKong(int32_t seat, const MeldWords& meld, const meld::KongPlan& plan);
+    // Face, lock and joker mark of a hand tile move to another record.
+    void MoveTile(int32_t seat, int32_t from, int32_t to);
+    int32_t WriteFaces(int32_t seat, int32_t first, const FaceList& faces);
+    // Fills a river or flower strip of every seated chair from the snapshot's
+    // lists and counts (spare words).
+    void FillStrips(int32_t area, int32_t lists, int32_t counts, int32_t capacity);
+    void ArrangeRecords(int32_t seat, int32_t first, int32_t n);
+    std::array<int32_t, 2> jokerWords_{};
+    // A formatted line of the game log.
+    void LogLine(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    void ZeroHands() { hands_.fill(MJStruct{}); }
+    void ZeroShownTiles() { shown_.fill(MJStruct{}); }
+
+    int32_t paneKind_ = 1;
+    EffectLog effects_;
+
+  private:
+    const CMJTableLogic* logic_;
+    int32_t playerCount_ = 4;
+    int32_t wallPlayerCount_ = 4;
+    int32_t inRound_ = 0;
+    int32_t paneWidth_ = 744;
+    int32_t paneHeight_ = 710;
+    int32_t frameBorder_ = 0;
+    TileSizes sizes_;
+    std::array<MJStruct, kWallRecords> wall_{};
+    std::array<MJStruct, 4 * kHandRecords> hands_{};
+    std::array<MJStruct, 4 * kStripRecords> flowers_{};
+    std::array<MJStruct, 4 * kStripRecords> rivers_{};
+    std::array<MJStruct, 4> shown_{};
+    std::array<ClaimOption, kClaimOptions> options_{};
+    std::array<int32_t, kStateWords> state_{};
+    std::array<int32_t, 10> clockPath_{};
+    ClockFace clockFace_;
+    uint32_t clockTimer_ = 0;
+};
+
+}  // namespace mahjong

@@ -1,0 +1,522 @@
+// The game rule table on dealt scenes: the worked examples of its score,
+// claim priority and deal, the records a viewer gets, and hostile requests.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "rules/hu.h"
+#include "rules/tests/hand_gen.h"
+#include "rules/tests/table_scene.h"
+#include "transport/log.h"
+
+namespace rules {
+namespace {
+
+using namespace testing;
+
+// Seat 2 waits on 7s with five chows; the others hold nothing that claims 7s.
+Scene WinOnSeven() {
+    Scene s;
+    s.hands[0] = "7s13579m1357p2468m246p";
+    s.hands[1] = "369m369m147p147p234s4s";
+    s.hands[2] = "123456789m123456s7s";
+    s.hands[3] = "147m258m258p36p1p1234s";
+    return s;
+}
+
+std::array<int32_t, 4> Scores(const TableRecord& end) {
+    std::array<int32_t, 4> s;
+    for (size_t i = 0; i < 4; ++i)
+        s[i] = end.Get(game_end::kScores + i);
+    return s;
+}
+
+TEST(RuleTableTest, DealFromTheDiceAndTheIndicator) {
+    auto tt = DealScene(WinOnSeven());
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    // Dice 3 + 4 from chair 0: 7 % 4 = 3, side (0 + 2) % 4 = 2, (14 + 36) % 144.
+    EXPECT_EQ(t.DealStart(), 50);
+    EXPECT_EQ(t.SpecialPos(), 48);
+    EXPECT_EQ(t.JokerTile(), IdOf(29, 0));
+    EXPECT_EQ(t.FrontDraws(), 65);
+    EXPECT_EQ(t.FrontPos(), (65 + 50) % 144);
+    EXPECT_EQ(t.HeldCount(0), 17);
+    for (int s = 1; s < 4; ++s)
+        EXPECT_EQ(t.HeldCount(s), 16);
+    EXPECT_EQ(t.CheckWall(), 1);
+    EXPECT_EQ(t.ActiveChair(), 0);
+    EXPECT_TRUE(t.State() & kStateOwnAction);
+}
+
+TEST(RuleTableTest, FlowersAndAFlowerIndicatorAreReplacedFromTheTail) {
+    Scene s = WinOnSeven();
+    s.hands[1] = "369m369m147p147p2s1z4s5f";  // two flowers in seat 1's hand
+    s.indicator = "3z";                       // a wind: a flower in this game
+    s.tail = "3s2f9s1s2s";                    // tail positions 49, 46, 47, 44, 45
+    auto tt = DealScene(s);
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    EXPECT_EQ(t.HeldCount(1), 16);
+    EXPECT_EQ(t.Flowers(1), (std::vector<TileId>{IdOf(31, 0), IdOf(45, 0), IdOf(42, 0)}));
+    // The dealer takes the wind turned up; the next tail position is turned up.
+    EXPECT_EQ(t.Flowers(0), (std::vector<TileId>{IdOf(33, 0)}));
+    // Three tail steps drew for seat 1; the fourth step after them is the
+    // new indicator (position 45), the tile there the joker.
+    EXPECT_EQ(t.SpecialPos(), 45);
+    EXPECT_EQ(t.JokerTile(), IdOf(12, 3));
+    EXPECT_EQ(t.TailCounter(), 5);
+}
+
+// The dealer holds 5m in place of 7s.
+Scene DealerWithoutSeven(std::string front) {
+    Scene s = WinOnSeven();
+    s.hands[0] = "5m13579m1357p2468m246p";
+    s.front = std::move(front);
+    return s;
+}
+
+// The dealer discards 5m; seat 2 passes its offer of the indicator (the
+// first discard lets a ready hand take it); seat 3 draws.
+void PassToSeatThree(CRuleTable& t) {
+    ASSERT_TRUE(t.RequestDiscard(DiscardOf(0, IdOf(5, 1))));
+    EXPECT_EQ(t.ClaimFlags(2), kClaimFlagHu);
+    EXPECT_EQ(t.ClaimFlags(1) | t.ClaimFlags(3), 0);
+    EXPECT_TRUE(t.RequestPass(Claim(2, 0, IdOf(5, 1))));
+    EXPECT_EQ(t.CloseClaims().seat, 3);
+}
+
+TEST(RuleTableTest, DiscardWinMovesTwiceTheValue) {
+    auto tt = DealScene(DealerWithoutSeven("7s"));
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    PassToSeatThree(t);
+    const TileId seven = IdOf(17, 1);
+    ASSERT_TRUE(t.RequestDiscard(DiscardOf(3, seven)));
+    EXPECT_EQ(t.ClaimFlags(2), kClaimFlagHu | kClaimFlagChow);
+    EXPECT_EQ(t.ClaimFlags(0) | t.ClaimFlags(1), 0);
+    ASSERT_TRUE(t.RequestHu(HuOf(2, 3, seven, kHuOnDiscard)));
+    EXPECT_EQ(t.CloseClaims().kind, ClaimOutcome::kHandOver);
+    const TableRecord& end = t.LastGameEnd();
+    // No flowers, no jokers: only "平胡" (30), worth (30 + 1) / 2 = 15.
+    const size_t result = game_end::kSeatResults + 2 * 43;
+    EXPECT_EQ(end.Get(result + seat_result::kCounters + 1), 30);
+    EXPECT_EQ(end.Get(result + seat_result::kValue), 15);
+    EXPECT_EQ(Scores(end), (std::array<int32_t, 4>{0, 0, 30, -30}));
+    EXPECT_EQ(end.Get(game_end::kWinner), 2);
+    EXPECT_EQ(end.Get(game_end::kDiscarder), 3);
+    EXPECT_EQ(end.Get(game_end::kWinningTile), seven);
+    EXPECT_EQ(end.Get(game_end::kWon + 2), 1);
+    EXPECT_EQ(end.Get(game_end::kEndCode), kEndWin);
+    EXPECT_EQ(end.Get(game_end::kNextDealer), 3);
+    EXPECT_EQ(end.Get(game_end::kSeatCount), 4);
+    EXPECT_EQ(end.ByteSize(), 1668u + 4 * 172);
+    EXPECT_EQ(end.Text(game_end::kCounterNames, 256),
+              std::string("花|平胡|三金倒|金雀|金龙|天胡|抢金") + std::string(25, '|'));
+}
+
+TEST(RuleTableTest, AReadyHandTakesTheIndicatorOnTheFirstDiscard) {
+    // Seat 2 is ready after the deal: the indicator, a joker, completes it
+    // ("抢金"), which pays like a self-drawn win even on the dealer's discard.
+    auto tt = DealScene(WinOnSeven());
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    const TileId seven = IdOf(17, 0);
+    ASSERT_TRUE(t.RequestDiscard(DiscardOf(0, seven)));
+    ASSERT_TRUE(t.RequestHu(HuOf(2, 0, seven, kHuOnDiscard)));
+    t.CloseClaims();
+    const TableRecord& end = t.LastGameEnd();
+    const size_t result = game_end::kSeatResults + 2 * 43;
+    EXPECT_EQ(end.Get(result + seat_result::kCounters + 6), 30);
+    EXPECT_EQ(end.Get(result + seat_result::kCounters + 1), 0);
+    EXPECT_EQ(Scores(end), (std::array<int32_t, 4>{-30, -30, 90, -30}));
+}
+
+TEST(RuleTableTest, SelfDrawnWinTakesTwiceTheValueFromEachAndDoubles) {
+    // A doubling below 1 counts as 1; one too large for the scores leaves a
+    // settlement that cannot sum to zero, which is logged and zeroed.
+    transport::LogOpen(nullptr, transport::kLogCrLf);
+    for (int32_t doubling : {1, 2, 0, -5, 40}) {
+        auto tt = DealScene(DealerWithoutSeven("9s7s"));
+        ASSERT_TRUE(tt);
+        CRuleTable& t = *tt->table;
+        PassToSeatThree(t);
+        ASSERT_TRUE(t.RequestDiscard(DiscardOf(3, IdOf(19, 0))));
+        ClaimOutcome drew = t.CloseClaims();
+        EXPECT_EQ(drew.seat, 2);
+        EXPECT_EQ(drew.tile, IdOf(17, 1));
+        t.SetDoubling(doubling);
+        // The winning tile must be the one drawn, though any would complete.
+        EXPECT_FALSE(t.RequestHu(HuOf(2, 2, IdOf(1, 1), kHuSelfDrawn)));
+        ASSERT_TRUE(t.RequestHu(HuOf(2, 2, IdOf(17, 1), kHuSelfDrawn)));
+        const TableRecord& end = t.LastGameEnd();
+        EXPECT_EQ(end.Get(game_end::kEndCode), kEndWin | kEndSelfDrawn);
+        const int32_t d = doubling == 40 ? 0 : std::max(doubling, 1);
+        EXPECT_EQ(Scores(end), (std::array<int32_t, 4>{-30 * d, -30 * d, 90 * d, -30 * d}));
+        // The winner's hand in the record holds the winning tile.
+        bool found = false;
+        for (size_t i = 0; i < 32; ++i)
+            found |= end.Get(game_end::kHands + 2 * 32 + i) == IdOf(17, 1);
+        EXPECT_TRUE(found);
+    }
+}
+
+TEST(RuleTableTest, ClaimsRankHuKongPungChowAndTheNearestSeatWinsTies) {
+    auto scene = DealScene(WinOnSeven());
+    ASSERT_TRUE(scene);
+    CRuleTable& t = *scene->table;
+    // Seats 3, 2 and 1 sit 3, 2 and 1 steps after discarder 0 in play order.
+    EXPECT_EQ(t.ClaimPriority(3, 0, kClaimFlagHu), 403);
+    EXPECT_EQ(t.ClaimPriority(2, 0, kClaimFlagHu), 402);
+    EXPECT_EQ(t.ClaimPriority(1, 0, kClaimFlagKong), 301);
+    EXPECT_EQ(t.ClaimPriority(1, 0, kClaimFlagPung), 201);
+    EXPECT_EQ(t.ClaimPriority(3, 0, kClaimFlagChow), 103);
+    EXPECT_EQ(t.ClaimPriority(0, 0, kClaimFlagHu), 400);
+
+    Scene s = WinOnSeven();
+    s.hands[1] = "369m369m147p147p23s7s7s";
+    s.hands[3] = "147m258m258p36p1p3456s";
+    auto tt = DealScene(s);
+    ASSERT_TRUE(tt);
+    CRuleTable& u = *tt->table;
+    const TileId seven = IdOf(17, 0);
+    ASSERT_TRUE(u.RequestDiscard(DiscardOf(0, seven)));
+    EXPECT_EQ(u.ClaimFlags(1), kClaimFlagPung);
+    EXPECT_EQ(u.ClaimFlags(2), kClaimFlagHu);
+    EXPECT_EQ(u.ClaimFlags(3), kClaimFlagChow);
+    const Words chow = Claim(3, 0, seven, {IdOf(15, 1), IdOf(16, 1)});
+    const Words pung = Claim(1, 0, seven, {IdOf(17, 1), IdOf(17, 2)});
+    EXPECT_FALSE(u.RequestClaim(chow, kClaimFlagChow));  // below the pung and the hu offers
+    EXPECT_FALSE(u.RequestClaim(pung, kClaimFlagPung));  // below seat 2's hu offer
+    EXPECT_TRUE(u.RequestPass(Claim(2, 0, seven)));
+    EXPECT_TRUE(u.RequestClaim(pung, kClaimFlagPung));
+    EXPECT_FALSE(u.RequestClaim(chow, kClaimFlagChow));  // below the recorded pung
+    ClaimOutcome out = u.CloseClaims();
+    EXPECT_EQ(out.kind, ClaimOutcome::kMeld);
+    EXPECT_EQ(out.seat, 1);
+    ASSERT_EQ(u.Melds(1, kPungs).size(), 1u);
+    EXPECT_EQ(u.Melds(1, kPungs)[0].tiles,
+              (std::array<TileId, 4>{IdOf(17, 1), IdOf(17, 2), seven, -1}));
+    EXPECT_EQ(u.Melds(1, kPungs)[0].giver, 0);
+    EXPECT_TRUE(u.Discards(0).empty());
+    EXPECT_EQ(u.ActiveChair(), 1);
+    EXPECT_EQ(u.HeldCount(1), 14);
+    EXPECT_EQ(u.BlockedKinds(1)[0], 17);
+    EXPECT_EQ(u.ClaimCount(1, 0), 1);
+
+    // Two seats win on one discard: the first after the discarder keeps it,
+    // unless it passed.
+    Scene two = WinOnSeven();
+    two.hands[3] = "123456789m123p456p7s";
+    two.hands[1] = "123456789m888p8899s";
+    two.hands[0] = "7s13579m2468m1357p246p";
+    for (bool nearPasses : {false, true}) {
+        auto both = DealScene(two);
+        ASSERT_TRUE(both);
+        CRuleTable& w = *both->table;
+        const TileId discard = IdOf(17, 0);
+        ASSERT_TRUE(w.RequestDiscard(DiscardOf(0, discard)));
+        ASSERT_TRUE(w.RequestHu(HuOf(2, 0, discard, kHuOnDiscard)));
+        if (nearPasses) {
+            ASSERT_TRUE(w.RequestPass(Claim(3, 0, discard)));
+        } else {
+            ASSERT_TRUE(w.RequestHu(HuOf(3, 0, discard, kHuOnDiscard)));
+        }
+        const int32_t winner = nearPasses ? 2 : 3;
+        EXPECT_EQ(w.CloseClaims().seat, winner);
+        EXPECT_EQ(w.HuWord(5 - winner), 0);
+        EXPECT_GT(w.HuWord(winner), 0);
+    }
+}
+
+TEST(RuleTableTest, ConcealedKongTakesTheTileAndTheThreeBesideItFromTheHand) {
+    Scene s = WinOnSeven();
+    s.hands[0] = "1111m235789m1357p246p";
+    s.hands[2] = "23456789m123456s7s5m";
+    s.hands[3] = "47m9s258m258p36p1p1234s";
+    s.tail = "8s";
+    auto tt = DealScene(s);
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    Words kong = Claim(0, 0, IdOf(1, 2), {IdOf(1, 0), IdOf(1, 1), IdOf(1, 3)});
+    Words three = kong;
+    three[request::kShown + 2] = -1;
+    EXPECT_FALSE(t.RequestConcealedKong(three));
+    Words other = kong;
+    other[request::kChair] = other[request::kOffering] = 1;
+    EXPECT_FALSE(t.RequestConcealedKong(other));
+    ASSERT_TRUE(t.RequestConcealedKong(kong));
+    ASSERT_EQ(t.Melds(0, kConcealedKongs).size(), 1u);
+    EXPECT_EQ(t.Melds(0, kConcealedKongs)[0].tiles,
+              (std::array<TileId, 4>{IdOf(1, 0), IdOf(1, 1), IdOf(1, 3), IdOf(1, 2)}));
+    // Four tiles left, the replacement from the tail came in: 17 - 4 + 1.
+    EXPECT_EQ(t.HeldCount(0), 14);
+    EXPECT_EQ(t.SeatCounts(0)[1], 0);
+    EXPECT_EQ(t.LastDrawn(0), IdOf(18, 0));
+    EXPECT_TRUE(t.Discards(0).empty());
+    EXPECT_EQ(t.ClaimCount(0, 0), 0);
+    // The tail rule passed over the indicator, which left with the drawer.
+    EXPECT_EQ(t.TakenStateOf(t.JokerTile()), kTakenDiscarded);
+    EXPECT_EQ(t.TakerOf(t.JokerTile()), 0);
+}
+
+// Seat 1 pungs the dealer's 1p and later draws the fourth; seat 2 waits on
+// 1p or 4p. Honours drawn between are discarded at once.
+std::unique_ptr<TestTable> AddedKongToRob() {
+    Scene s;
+    s.hands[0] = "1p13579m2468m4568p137s";
+    s.hands[1] = "1p1p369m369m147s147s88s";
+    s.hands[2] = "123456789m55s23p789s";
+    s.hands[3] = "147m258m57p77p2356s99s";
+    s.front = "1z2z3z1p";
+    auto tt = DealScene(s);
+    if (!tt) return nullptr;
+    CRuleTable& t = *tt->table;
+    const TileId discard = IdOf(21, 0);
+    t.RequestDiscard(DiscardOf(0, discard));
+    t.RequestPass(Claim(2, 0, discard));
+    t.RequestClaim(Claim(1, 0, discard, {IdOf(21, 1), IdOf(21, 2)}), kClaimFlagPung);
+    t.CloseClaims();
+    t.RequestDiscard(DiscardOf(1, IdOf(18, 0)));
+    for (int32_t seat : {0, 3, 2}) {
+        t.CloseClaims();
+        t.RequestDiscard(DiscardOf(seat, t.LastDrawn(seat)));
+    }
+    if (t.CloseClaims().tile != IdOf(21, 3)) return nullptr;
+    return tt;
+}
+
+TEST(RuleTableTest, AnAddedKongMayBeRobbed) {
+    for (bool rob : {true, false}) {
+        auto tt = AddedKongToRob();
+        ASSERT_TRUE(tt);
+        CRuleTable& t = *tt->table;
+        const TileId fourth = IdOf(21, 3);
+        const Words kong = Claim(1, 1, fourth, {IdOf(21, 1), IdOf(21, 2), IdOf(21, 0)});
+        ASSERT_TRUE(t.RequestAddedKong(kong));
+        EXPECT_TRUE(t.Melds(1, kPungs).empty());
+        ASSERT_EQ(t.Melds(1, kAddedKongs).size(), 1u);
+        EXPECT_EQ(t.Melds(1, kAddedKongs)[0].tiles[3], fourth);
+        EXPECT_TRUE(t.State() & kStateAddedKongWindow);
+        EXPECT_EQ(t.ClaimFlags(2), kClaimFlagHu);
+        EXPECT_FALSE(t.RequestDiscard(DiscardOf(1, t.FirstHeld(1))));
+        if (rob) {
+            ASSERT_TRUE(t.RequestHu(HuOf(2, 1, fourth, kHuRobbingKong)));
+            EXPECT_EQ(t.CloseClaims().kind, ClaimOutcome::kHandOver);
+            EXPECT_EQ(Scores(t.LastGameEnd()), (std::array<int32_t, 4>{0, -30, 30, 0}));
+            EXPECT_EQ(t.SeatHuResult(2).shapes & 0x4, 0x4);
+        } else {
+            ASSERT_TRUE(t.RequestPass(Claim(2, 1, fourth)));
+            ClaimOutcome out = t.CloseClaims();
+            EXPECT_EQ(out.kind, ClaimOutcome::kMeld);
+            EXPECT_EQ(out.seat, 1);
+            EXPECT_EQ(t.LastDrawn(1), out.tile);
+            EXPECT_TRUE(t.State() & kStateOwnAction);
+            EXPECT_EQ(t.HeldCount(1), 14);
+        }
+    }
+}
+
+// Every record a seat can get, encoded.
+std::vector<std::vector<uint8_t>> Records(CRuleTable& t) {
+    std::vector<std::vector<uint8_t>> out;
+    for (int32_t viewer = -1; viewer < 4; ++viewer) {
+        TableRecord r;
+        t.FillStateRecord(r, viewer, 0);
+        out.push_back(r.Encode());
+        t.FillSeatRecord(r, viewer, 0);
+        out.push_back(r.Encode());
+        t.FillTableInfo(r, viewer, 0);
+        out.push_back(r.Encode());
+    }
+    return out;
+}
+
+TEST(RuleTableTest, RequestsThatDoNotStandChangeNothing) {
+    auto tt = DealScene(WinOnSeven());
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    const TileId seven = IdOf(17, 0), held1 = IdOf(3, 2);
+    const std::vector<TileId> badTiles = {-1, 144, 151, 152, 1000, INT32_MIN};
+    std::vector<Words> discards = {DiscardOf(1, held1), DiscardOf(-1, seven), DiscardOf(4, seven),
+                                   DiscardOf(0, held1)};
+    for (TileId b : badTiles)
+        discards.push_back(DiscardOf(0, b));
+    Words two = DiscardOf(0, seven);
+    two[request::kDiscardCount] = 2;
+    two[request::kDiscardTiles + 1] = IdOf(1, 1);
+    discards.push_back(two);
+    auto before = Records(t);
+    for (const Words& w : discards) {
+        EXPECT_FALSE(t.RequestDiscard(w));
+        EXPECT_FALSE(t.RequestHu(HuOf(w[3], 0, w[26], kHuSelfDrawn)));
+        EXPECT_FALSE(t.RequestClaim(Claim(w[3], 0, w[26]), kClaimFlagPung));
+        EXPECT_FALSE(t.RequestPass(w));
+        TileId r;
+        EXPECT_FALSE(t.RequestFlower(w, &r));
+    }
+    EXPECT_EQ(Records(t), before);
+
+    ASSERT_TRUE(t.RequestDiscard(DiscardOf(0, seven)));
+    before = Records(t);
+    const std::vector<Words> claims = {
+        HuOf(2, 0, IdOf(1, 1), kHuOnDiscard),  // a tile the window does not hold
+        HuOf(2, 1, seven, kHuOnDiscard),       // from a seat that did not discard
+        HuOf(2, 0, seven, 3),                  // no such kind
+        HuOf(2, 0, seven, kHuSelfDrawn),       // not seat 2's turn
+        HuOf(1, 0, seven, kHuOnDiscard),       // no hu for seat 1
+        HuOf(7, 0, seven, kHuOnDiscard),
+        HuOf(-3, 0, seven, kHuOnDiscard)};
+    for (const Words& w : claims)
+        EXPECT_FALSE(t.RequestHu(w));
+    for (int32_t kind : {kClaimFlagPung, kClaimFlagChow, kClaimFlagKong, 0, -1})
+        EXPECT_FALSE(t.RequestClaim(Claim(3, 0, seven, {IdOf(15, 1), IdOf(16, 1)}), kind));
+    EXPECT_FALSE(t.RequestDiscard(DiscardOf(0, IdOf(1, 1))));
+    EXPECT_FALSE(t.RequestConcealedKong(Claim(0, 0, IdOf(1, 1), {IdOf(1, 1), IdOf(1, 1)})));
+    EXPECT_EQ(Records(t), before);
+}
+
+TEST(RuleTableTest, AViewerSeesNoOtherHandAndNoWallOrder) {
+    // Deals that differ only in the wall's hidden order, or in hands only
+    // their owners see, look alike to everybody else.
+    Scene c = WinOnSeven();
+    c.front = "9s8s";
+    Scene d = WinOnSeven();
+    d.front = "8s9s";
+    auto tc = DealScene(c), td = DealScene(d);
+    ASSERT_TRUE(tc && td);
+    for (int32_t viewer = 0; viewer < 4; ++viewer) {
+        TableRecord rc, rd;
+        tc->table->FillStateRecord(rc, viewer, 0);
+        td->table->FillStateRecord(rd, viewer, 0);
+        EXPECT_EQ(rc, rd) << viewer;
+        tc->table->FillSeatRecord(rc, viewer, 0);
+        td->table->FillSeatRecord(rd, viewer, 0);
+        EXPECT_EQ(rc, rd) << viewer;
+    }
+    Scene e = WinOnSeven(), f = WinOnSeven();
+    e.hands[1] = "369m369m147p147p234s4s";
+    f.hands[1] = "369m369m147p147p234s5s";
+    f.hands[2] = "123456789m123446s7s";
+    auto te = DealScene(e), tf = DealScene(f);
+    ASSERT_TRUE(te && tf);
+    TableRecord re, rf;
+    te->table->FillStateRecord(re, 0, 0);
+    tf->table->FillStateRecord(rf, 0, 0);
+    EXPECT_EQ(re, rf);
+    te->table->FillStateRecord(re, 1, 0);
+    tf->table->FillStateRecord(rf, 1, 0);
+    EXPECT_NE(re, rf);
+
+    // Another seat's concealed kong shows that it exists, not its tiles.
+    Scene k = WinOnSeven();
+    k.hands[0] = "1111m235789m1357p246p";
+    k.hands[2] = "23456789m123456s7s5m";
+    k.hands[3] = "47m9s258m258p36p1p1234s";
+    auto tk = DealScene(k);
+    ASSERT_TRUE(tk);
+    ASSERT_TRUE(tk->table->RequestConcealedKong(
+        Claim(0, 0, IdOf(1, 2), {IdOf(1, 0), IdOf(1, 1), IdOf(1, 3)})));
+    using namespace state_record;
+    const size_t kong = kMeldTables + kConcealedKongTable * kMeldTableWords;
+    for (int32_t viewer : {0, 1}) {
+        TableRecord r;
+        tk->table->FillStateRecord(r, viewer, 0);
+        EXPECT_EQ(r.Get(kong + kMeldCounts), 1);
+        EXPECT_EQ(r.Get(kong + 3), viewer == 0 ? IdOf(1, 2) : -1);
+        EXPECT_EQ(r.Get(kong + 4), 0);
+        EXPECT_EQ(r.Get(kTileTotals), 14);
+        EXPECT_EQ(r.Get(kHeld), tk->table->FirstHeld(viewer));
+        EXPECT_EQ(r.Get(kSpecialPos), kSceneSpecial);
+        EXPECT_EQ(r.Get(kWallStart), kSceneStart);
+        EXPECT_EQ(r.Get(kTailCounter), 2);
+    }
+}
+
+TEST(RuleTableTest, EveryHandTheCappedSearchAcceptsIsAWinningHand) {
+    auto tt = DealScene(WinOnSeven());
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    const TileId joker = t.JokerTile();
+    std::mt19937 rng(77);
+    int accepted = 0;
+    for (int i = 0; i < 3000; ++i) {
+        // Five melds and a pair with up to three jokers (the table's 9p).
+        auto h = ConstructedHand(rng, 5, true, int(rng() % 4), false);
+        TileCountArray counts = h.counts;
+        if (counts[29] + h.jokers > 4) continue;
+        counts[29] += h.jokers;
+        std::vector<TileIndex> kinds;
+        for (int k = 1; k < 29; ++k) {
+            if (counts[size_t(k)] > 0) kinds.push_back(k);
+        }
+        TileIndex win = kinds[rng() % kinds.size()];
+        --counts[size_t(win)];
+        const TileId tile = IdOf(win, 0);
+        HuResult checked;
+        if (t.CheckHu(1, counts, tile, kHuSelfDrawn, checked) <= 0) continue;
+        ++accepted;
+        HuResult landed;
+        EXPECT_EQ(TryHuWithJokers(counts, tile, joker, -1, t.Options(), 22, landed, 0), 8) << i;
+    }
+    EXPECT_GT(accepted, 300);
+
+    // The step limit: a search that has used its steps fails at once.
+    JokerSearch s;
+    s.steps = kSearchStepLimit + 1;
+    EXPECT_EQ(t.DecomposeWithJokers(s, 0), 0);
+}
+
+TEST(RuleTableTest, CounterValuesDoubleAndSaturate) {
+    auto tt = DealScene(WinOnSeven());
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    struct Case {
+        std::vector<int32_t> counters;
+        int32_t value;
+    } cases[] = {{{30, 2}, 16},
+                 {{-2}, 0},
+                 {{10, -1}, 10},
+                 {{3, -2, 30}, 21},
+                 {{1, -31}, 1 << 30},
+                 {{1, -200}, 1 << 30},
+                 {{1, -31, -31}, 1 << 30},
+                 {{INT32_MAX, INT32_MAX}, 1 << 30}};
+    for (const Case& c : cases)
+        EXPECT_EQ(t.CounterValue(c.counters), c.value);
+}
+
+TEST(RuleTableTest, OnlyFourSeatTablesAreBuiltAndBuildingOnlyInstallsTheHooks) {
+    ResetTileHooks();
+    TableConfig three;
+    three.seatCount = 3;
+    EXPECT_FALSE(CRuleTable::Create(three));
+    EXPECT_EQ(InstalledHonourHooks(), HonourHookSet::kFlowersOnly);
+    TableConfig wide;
+    wide.tileCount = 153;
+    EXPECT_FALSE(CRuleTable::Create(wide));
+    EXPECT_TRUE(CRuleTable::Create());
+    EXPECT_EQ(InstalledHonourHooks(), HonourHookSet::kHonoursAndFlowers);
+    int32_t a = 3, b = 3, sa = 0, sb = 0;
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(CRuleTable::NextTailDrawPos(10, 9, 144, &a, &sa),
+                  NextWallTailPos(10, 9, 144, &b, &sb));
+}
+
+TEST(RuleTableTest, EqualSeedsAndRequestsGiveEqualRecords) {
+    TestTable one(42), two(42);
+    TableDriver a(one, 9), b(two, 9);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(round ? one.Next() : one.Start());
+        ASSERT_TRUE(round ? two.Next() : two.Start());
+        do {
+            ASSERT_EQ(Records(*one.table), Records(*two.table));
+        } while (a.Step() && b.Step());
+        EXPECT_EQ(one.table->LastGameEnd(), two.table->LastGameEnd());
+        EXPECT_EQ(one.table->GameId(), two.table->GameId());
+    }
+}
+
+}  // namespace
+}  // namespace rules
