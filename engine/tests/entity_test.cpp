@@ -77,10 +77,7 @@ TEST_F(EntityTest, EachLinkPassesItsChangeAndNoOther) {
         {kLinkOpacity, [](Entity& p) { p.SetScale(0.25); }, [](Look& c) { c.opacity = 0.25; }},
         {kLinkPickable, [](Entity& p) { p.SetPickable(1); }, [](Look& c) { c.pickable = true; }},
         {kLinkShowHide, [](Entity& p) { p.Hide(); }, [](Look& c) { c.visible = false; }},
-        {kLinkClip,
-         [](Entity& p) {
-             p.SetSourceRect({1, 2, 3, 4});
-         },
+        {kLinkClip, [](Entity& p) { p.SetSourceRect(Rect(1, 2, 3, 4)); },
          [](Look& c) { c.flags |= kDrawClip; }},
     };
     for (const auto& c : cases) {
@@ -342,70 +339,24 @@ TEST_F(EntityTest, HostileValuesSaturateOrAreDropped) {
     EXPECT_EQ(f.GetHeight(), 20);
 }
 
-// Entities through the five layers, as the screen device sees them per frame.
-TEST(EntityOnScreenTest, MovesShowUpAsDirtyRectanglesDrawOrderAndHits) {
-    LayerStack screen;
-    testing::ShowWorldOneToOne(screen, 200, 100);
-    ScreenLayer& layer = *screen.Layer(1);
-    std::vector<Rect> rects;
-    auto dirty = [&] {
-        rects.clear();
-        layer.CollectDirtyRects(rects);
-        return rects;
-    };
-    dirty();
-    KindEntity back, front;
-    back.Init(50, 50, 20, 20, 0.0, 1, 1, 1.0);
-    front.Init(60, 50, 20, 20, 0.0, 2, 1, 1.0);
-    back.SetId(1);
-    front.SetId(2);
-    for (KindEntity* e : {&back, &front}) {
-        ASSERT_TRUE(e->CreatePayload());
-        e->SetLayer(&screen, 1);
+TEST_F(EntityTest, AHiddenModalBoxOnTheTopLayerLeavesTheModalStack) {
+    Entity& box = Make(100, 50, 80, 60, kTopLayer);
+    Entity& button = Make(100, 50, 20, 10, kTopLayer);
+    Entity& under = Make(40, 20, 20, 20, kTopLayer);
+    for (Entity* e : {&box, &button, &under})
         e->SetPickable(1);
-    }
-    EXPECT_EQ(dirty(), (std::vector<Rect>{{40, 40, 70, 60}}));  // same top and bottom: merged
-    ASSERT_EQ(layer.DrawList().size(), 2u);
-    EXPECT_EQ(layer.DrawList()[0]->entityId, 1u);
-    back.SetDepth(3);  // now in front
-    back.MoveBy(100, 0);
-    back.Update();
-    EXPECT_EQ(dirty(), (std::vector<Rect>{{40, 40, 60, 60}, {140, 40, 160, 60}}));
-    EXPECT_EQ(layer.DrawList()[0]->entityId, 2u);
-    front.Hide();
-    front.Update();
-    EXPECT_EQ(dirty(), (std::vector<Rect>{{50, 40, 70, 60}}));
-    ASSERT_EQ(layer.DrawList().size(), 1u);
-    EXPECT_EQ(screen.HitTest(60, 50), 0u);  // hidden
-    EXPECT_EQ(screen.HitTest(150, 50), 1u);
-    front.Show();
-    front.Update();
-    EXPECT_EQ(screen.HitTest(60, 50), 2u);
-}
-
-TEST(EntityOnScreenTest, ModalBoxesOnTheTopLayer) {
-    LayerStack screen;
-    testing::ShowWorldOneToOne(screen, 200, 100);
-    Entity box, button, under;
-    box.Init(100, 50, 80, 60, 0.0, 10, 1, 1.0);
-    button.Init(100, 50, 20, 10, 0.0, 11, 1, 1.0);
-    under.Init(40, 20, 20, 20, 0.0, 5, 1, 1.0);
-    uint32_t id = 0;
-    for (Entity* e : {&box, &button, &under}) {
-        e->SetId(++id);
-        e->SetLayer(&screen, kTopLayer);
-        e->SetPickable(1);
-    }
-    EXPECT_EQ(screen.HitTest(40, 20), 3u);
-    screen.TopLayerSelect(box.GetItem());
-    EXPECT_EQ(screen.TopLayerCurrent(), 1u);
-    EXPECT_EQ(screen.HitTest(40, 20), 0u);
-    EXPECT_EQ(screen.HitTest(100, 50), 2u);
-    EXPECT_EQ(screen.HitTest(70, 30), 1u);
+    box.SetDepth(10), button.SetDepth(11), under.SetDepth(5);
+    for (Entity* e : {&box, &button, &under})
+        e->Update();
+    screen_.TopLayerSelect(box.GetItem());
+    EXPECT_EQ(screen_.TopLayerCurrent(), box.GetId());
+    EXPECT_EQ(screen_.HitTest(40, 20), 0u);
+    EXPECT_EQ(screen_.HitTest(100, 50), button.GetId());
+    EXPECT_EQ(screen_.HitTest(70, 30), box.GetId());
     box.Hide();
-    box.Update();  // a hidden modal box leaves the stack
-    EXPECT_EQ(screen.TopLayerCurrent(), 0u);
-    EXPECT_EQ(screen.HitTest(40, 20), 3u);
+    box.Update();
+    EXPECT_EQ(screen_.TopLayerCurrent(), 0u);
+    EXPECT_EQ(screen_.HitTest(40, 20), under.GetId());
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <random>
+#include <sstream>
 #include <vector>
 
 #include "engine/layer_stack.h"
@@ -76,8 +78,6 @@ class LayerFixture : public ::testing::Test {
     MaskPayload solid_;
     std::deque<DrawRecord> records_;
 };
-
-// ---- draw order ---------------------------------------------------------------
 
 // ---- random scenes against brute force ----------------------------------------
 
@@ -169,61 +169,47 @@ TEST_F(LayerFixture, RandomScenesAgreeWithBruteForce) {
 
 // ---- culling ------------------------------------------------------------------
 
-TEST_F(LayerFixture, UnrotatedCullingMatchesAPixelScan) {
-    std::mt19937 rng(99);
-    std::uniform_int_distribution<int> coord(-40, 110), size(0, 30);
-    for (int i = 0; i < 5000; ++i) {
-        DrawRecord r = Record(coord(rng), coord(rng), size(rng), size(rng));
-        const bool in = layer_.IsInView(r);
-        // The closed extent centre +- (size + 1) / 2 on each axis meets the screen.
-        const int hx = (r.width + 1) / 2, hy = (r.height + 1) / 2;
-        bool any = false;
-        for (int y = r.screenY - hy; y <= r.screenY + hy && !any; ++y)
-            for (int x = r.screenX - hx; x <= r.screenX + hx && !any; ++x)
-                any = x >= 0 && x < kW && y >= 0 && y < kH;
-        ASSERT_EQ(in, any) << r.x << "," << r.y << " " << r.width << "x" << r.height;
-    }
-}
-
-TEST_F(LayerFixture, RotatedCullingNeverDropsAVisibleItemAndClippedOnesMissNoOverlap) {
+// Unturned items are in view exactly when a pixel of their closed extent,
+// centre +- (size + 1) / 2, is on screen; a turned item dropped has no sample
+// on screen or, clipped, none strictly inside its clip.
+TEST_F(LayerFixture, CullingAgreesWithPixelScansAndSamples) {
     std::mt19937 rng(5);
-    std::uniform_int_distribution<int> coord(-60, 130), size(1, 40), clip(0, 63), side(2, 30);
-    std::uniform_real_distribution<double> angle(1.0, 359.0);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     int culled = 0;
-    for (int i = 0; i < 3000; ++i) {
-        DrawRecord r = Record(coord(rng), coord(rng), size(rng), size(rng), 1, angle(rng));
-        if (layer_.IsInView(r)) continue;
-        ++culled;
-        ForSamples(r, 8, false, [&](PointF p) {  // any sample on screen demands "in view"
-            ASSERT_FALSE(p.x >= 0 && p.x < kW && p.y >= 0 && p.y < kH) << i;
-        });
+    for (int i = 0; i < 8000; ++i) {
+        const bool clipped = i % 4 == 0;
+        DrawRecord r = Record(pick(-60, 130), pick(-60, 130), pick(0, 40), pick(0, 40), 1,
+                              i % 2 ? pick(1, 359) : 0.0);
+        if (clipped) {
+            const int l = pick(0, kW), t = pick(0, kH);
+            r.flags = kDrawClip, r.clip = {l, t, l + pick(2, 30), t + pick(2, 30)};
+        }
+        const bool in = layer_.IsInView(r);
+        if (r.angle == 0.0 && !clipped) {
+            const int hx = (r.width + 1) / 2, hy = (r.height + 1) / 2;
+            bool any = false;
+            for (int y = r.screenY - hy; y <= r.screenY + hy && !any; ++y)
+                for (int x = r.screenX - hx; x <= r.screenX + hx && !any; ++x)
+                    any = x >= 0 && x < kW && y >= 0 && y < kH;
+            ASSERT_EQ(in, any) << r.x << "," << r.y << " " << r.width << "x" << r.height;
+        } else if (!in && r.angle != 0.0 && r.width && r.height) {
+            ++culled;
+            const Rect inner =
+                clipped ? Rect{r.clip.left + 1, r.clip.top + 1, r.clip.right - 1, r.clip.bottom - 1}
+                        : Rect{0, 0, kW, kH};
+            ForSamples(r, 12, clipped, [&](PointF p) {
+                ASSERT_FALSE(p.x > inner.left && p.x < inner.right && p.y > inner.top &&
+                             p.y < inner.bottom)
+                    << i;
+            });
+        }
     }
-    EXPECT_GT(culled, 100);  // the test did cull something
-    for (int i = 0; i < 2000; ++i) {
-        DrawRecord r = Record(clip(rng) % kW, clip(rng) % kH, side(rng), side(rng), 1, angle(rng));
-        const int cl = clip(rng) % kW, ct = clip(rng) % kH;
-        r.flags = kDrawClip;
-        r.clip = {cl, ct, cl + side(rng), ct + side(rng)};
-        if (layer_.IsInView(r)) continue;
-        // No sample strictly inside the turned rectangle lies strictly inside the clip.
-        ForSamples(r, 12, true, [&](PointF p) {
-            ASSERT_FALSE(p.x > r.clip.left + 1 && p.x < r.clip.right - 1 && p.y > r.clip.top + 1 &&
-                         p.y < r.clip.bottom - 1)
-                << i;
-        });
-    }
-}
-
-TEST_F(LayerFixture, ClipRectangleLimitsWhatCountsAsInView) {
-    DrawRecord r = Record(20, 20, 10, 10);  // covers 15..25
+    EXPECT_GT(culled, 500);                 // the test did cull something
+    DrawRecord r = Record(20, 20, 10, 10);  // covers 15..25, tested through 25
     r.flags = kDrawClip;
-    const std::pair<Rect, bool> clips[] = {{{0, 0, 10, 10}, false},   // far from the item
-                                           {{24, 24, 40, 40}, true},  // overlaps its corner
-                                           {{25, 25, 40, 40}, true},  // its last pixel
-                                           {{26, 26, 40, 40}, false}};
-    for (auto [clip, in] : clips) {
-        r.clip = clip;
-        EXPECT_EQ(layer_.IsInView(r), in) << clip.left;
+    for (auto [l, in] : {std::pair{26, false}, {25, true}, {24, true}, {-10, false}}) {
+        r.clip = {l, l, l < 0 ? 0 : 40, l < 0 ? 0 : 40};
+        EXPECT_EQ(layer_.IsInView(r), in) << l;
     }
 }
 
@@ -448,76 +434,43 @@ class ModalTest : public LayerFixture {
     std::map<int32_t, uint32_t> item_;
 };
 
-enum class Op { kPush, kRemove, kHide, kShow, kDrop, kUnpick, kRaiseTo9 };
-struct Step {
-    Op op;
-    int32_t depth;     // of the item the step works on (0: no item)
-    uint32_t current;  // the modal entity afterwards
-    uint32_t hit;      // the entity hit at (30, 20) afterwards
-};
-
+// Scripts of steps "<op><depth>=<modal>/<hit>": p pushes the item at that
+// depth (0: none, 99: no such item), r removes it from the stack, h hides, s
+// shows, d removes the item, u takes it out of the hit tests, t moves it to
+// depth 9; then the modal entity and the entity hit at (30, 20) must follow.
 TEST_F(ModalTest, ScriptsOfPushesRemovalsAndItemChanges) {
-    const std::vector<Step> scripts[] = {
-        // Items below the modal item are out of reach, those above are not.
-        {{Op::kHide, 11, 0, 108},
-         {Op::kPush, 5, 105, 108},
-         {Op::kHide, 8, 105, 105},
-         {Op::kUnpick, 5, 0, 102}},  // leaving the hit tests ends its modality
-        // Hiding the current item brings back the previous one.
-        {{Op::kPush, 5, 105, 111},
-         {Op::kPush, 8, 108, 111},
-         {Op::kPush, 8, 108, 111},
-         {Op::kHide, 8, 105, 111},
-         {Op::kHide, 11, 105, 105}},
-        // Pushing an earlier item moves it to the top.
-        {{Op::kPush, 5, 105, 111},
-         {Op::kPush, 8, 108, 111},
-         {Op::kPush, 5, 105, 111},
-         {Op::kRemove, 5, 108, 111},
-         {Op::kRemove, 8, 0, 111}},
-        // Removing one below the top keeps the current one; it is unstacked.
-        {{Op::kPush, 5, 105, 111},
-         {Op::kPush, 8, 108, 111},
-         {Op::kRemove, 5, 108, 111},
-         {Op::kRemove, 8, 0, 111}},
-        // Pushing 0 clears the stack; unknown items change nothing.
-        {{Op::kPush, 5, 105, 111},
-         {Op::kPush, 8, 108, 111},
-         {Op::kPush, 0, 0, 111},
-         {Op::kRemove, 8, 0, 111},
-         {Op::kPush, 99, 0, 111}},
-        // A removed modal item hands over to the one below.
-        {{Op::kPush, 5, 105, 111},
-         {Op::kPush, 8, 108, 111},
-         {Op::kDrop, 8, 105, 111},
-         {Op::kDrop, 5, 0, 111}},
-        // Updating the modal item moves the threshold.
-        {{Op::kPush, 5, 105, 111},
-         {Op::kHide, 11, 105, 108},
-         {Op::kHide, 8, 105, 105},
-         {Op::kRaiseTo9, 5, 105, 105},
-         {Op::kShow, 8, 105, 105}},
+    const char* scripts[] = {
+        "h11=0/108 p5=105/108 h8=105/105 u5=0/102",  // below the modal item: out of reach
+        "p5=105/111 p8=108/111 p8=108/111 h8=105/111 h11=105/105",  // hiding brings back the last
+        "p5=105/111 p8=108/111 p5=105/111 r5=108/111 r8=0/111",     // pushing again: to the top
+        "p5=105/111 p8=108/111 r5=108/111 r8=0/111",                // removed below the top
+        "p5=105/111 p8=108/111 p0=0/111 r8=0/111 p99=0/111",        // 0 clears the stack
+        "p5=105/111 p8=108/111 d8=105/111 d5=0/111",                // removed items hand over
+        "p5=105/111 h11=105/108 h8=105/105 t5=105/105 s8=105/105",  // updates move the threshold
     };
-    for (const auto& script : scripts) {
+    for (const char* script : scripts) {
         Place();
-        for (const Step& s : script) {
-            const uint32_t id = s.depth == 0 ? 0 : item_.count(s.depth) ? item_[s.depth] : 999;
-            if (s.op == Op::kPush) layer_.ModalPush(id);
-            if (s.op == Op::kRemove) layer_.ModalRemove(id);
-            if (s.op == Op::kHide || s.op == Op::kShow)
-                layer_.SetItemState(id, s.op == Op::kShow ? kItemShow : kItemHide, 1.0);
-            if (s.op == Op::kDrop) layer_.RemoveItem(id);
-            if (s.op == Op::kUnpick) layer_.SetHitTest(id, 0);
-            if (s.op == Op::kRaiseTo9) {
+        std::istringstream steps(script);
+        for (std::string step; steps >> step;) {
+            char op = 0;
+            int depth = 0;
+            uint32_t modal = 0, hit = 0;
+            ASSERT_EQ(std::sscanf(step.c_str(), "%c%d=%u/%u", &op, &depth, &modal, &hit), 4);
+            const uint32_t id = depth == 0 ? 0 : item_.count(depth) ? item_[depth] : 999;
+            if (op == 'p') layer_.ModalPush(id);
+            if (op == 'r') layer_.ModalRemove(id);
+            if (op == 'h' || op == 's')
+                layer_.SetItemState(id, op == 's' ? kItemShow : kItemHide, 1.0);
+            if (op == 'd') layer_.RemoveItem(id);
+            if (op == 'u') layer_.SetHitTest(id, 0);
+            if (op == 't') {
                 records_[id - 1].depth = 9;  // the item's live record
                 layer_.UpdateItem(id, kItemShow, 1.0, records_[id - 1]);
             }
-            const size_t at = &s - script.data();
-            EXPECT_EQ(layer_.ModalCurrent(), s.current) << &script - scripts << ":" << at;
-            EXPECT_EQ(layer_.HitTest(30, 20), s.hit) << &script - scripts << ":" << at;
+            EXPECT_EQ(layer_.ModalCurrent(), modal) << script << ": " << step;
+            EXPECT_EQ(layer_.HitTest(30, 20), hit) << script << ": " << step;
             // The item aside, at depth 3, is hit only while no modal item is above it.
-            const bool under = s.current != 0 && s.current - 100 > 3;
-            EXPECT_EQ(layer_.HitTest(56, 40), under ? 0u : 200u) << &script - scripts << ":" << at;
+            EXPECT_EQ(layer_.HitTest(56, 40), modal > 103 ? 0u : 200u) << script << ": " << step;
         }
     }
 }

@@ -226,37 +226,31 @@ inline Bytes Gif(int w, int h, const Bytes& palette, const std::vector<GifFrame>
     return out;
 }
 
-struct TiffPage {
-    uint32_t width, height;
-    uint16_t samples, bits, photometric;
-    Bytes pixels;          // packed rows
-    int extraSample = -1;  // the last sample's EXTRASAMPLE_* kind
-    uint16_t orientation = ORIENTATION_TOPLEFT;
-    uint16_t compression = COMPRESSION_LZW;
-    std::vector<uint16_t> map = {};  // palette pages: all red, then green, then blue
-};
-
-// libtiff writes files only: through a temporary one.
-inline Bytes Tiff(const TiffPage& s) {
+// A TIFF page of packed rows; `map` (palette pages) holds all red, then all
+// green, then all blue. libtiff writes files only: through a temporary one.
+inline Bytes Tiff(uint32_t w, uint32_t h, uint16_t samples, uint16_t bits, uint16_t photometric,
+                  const Bytes& pixels, int extraSample = -1,
+                  uint16_t orientation = ORIENTATION_TOPLEFT,
+                  uint16_t compression = COMPRESSION_LZW, const std::vector<uint16_t>& map = {}) {
     const auto path =
         std::filesystem::temp_directory_path() / ("qevo_tiff_" + std::to_string(getpid()));
     TIFF* tif = TIFFOpen(path.c_str(), "w");
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, s.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, s.height);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.samples);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bits);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
-    const uint16_t extra = uint16_t(s.extraSample);
-    if (s.extraSample >= 0) TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
-    if (s.orientation != ORIENTATION_TOPLEFT) TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
-    const size_t n = s.map.size() / 3;
-    if (n) TIFFSetField(tif, TIFFTAG_COLORMAP, &s.map[0], &s.map[n], &s.map[2 * n]);
-    const size_t rowBytes = (size_t(s.width) * s.samples * s.bits + 7) / 8;
-    for (uint32_t y = 0; y < s.height; ++y)
-        TIFFWriteScanline(tif, const_cast<uint8_t*>(&s.pixels[y * rowBytes]), y, 0);
+    const uint16_t extra = uint16_t(extraSample);
+    if (extraSample >= 0) TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    if (orientation != ORIENTATION_TOPLEFT) TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
+    const size_t n = map.size() / 3;
+    if (n) TIFFSetField(tif, TIFFTAG_COLORMAP, &map[0], &map[n], &map[2 * n]);
+    const size_t rowBytes = (size_t(w) * samples * bits + 7) / 8;
+    for (uint32_t y = 0; y < h; ++y)
+        TIFFWriteScanline(tif, const_cast<uint8_t*>(&pixels[y * rowBytes]), y, 0);
     TIFFClose(tif);
     std::ifstream in(path, std::ios::binary);
     Bytes out{std::istreambuf_iterator<char>(in), {}};

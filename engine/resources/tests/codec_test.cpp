@@ -22,7 +22,7 @@ using F = PictureFormat;
 
 // What a decoded picture must hold; empty or negative fields are not checked.
 struct Want {
-    Bytes index = {}, bgra = {}, palette = {}, alpha = {};
+    Bytes index = {}, bgra = {}, palette = {}, alpha = {}, last = {};  // last: the last frame
     int alphaValid = -1, transIndex = -2;
     int64_t colours = -1, width = -1, key = -2;  // key: the transparent colour, -1 for none
 };
@@ -175,6 +175,86 @@ std::vector<Known> KnownPictures() {
     };
 }
 
+// GIF frames composed over the screen, and TIFF pages of every kind and
+// orientation.
+std::vector<Known> ComposedPictures() {
+    Bytes big(45), third;
+    for (size_t i = 0; i < 45; ++i)
+        big[i] = uint8_t(i % 4);
+    third = big;  // frame 1 was undone, then one visible pixel of frame 2
+    third[44] = 2;
+    const Bytes pal = {10, 20, 30, 40, 50, 60};
+    std::vector<uint16_t> map(3 * 256);
+    for (size_t i = 0; i < map.size(); ++i)
+        map[i] = uint16_t(i % 256 * 0x0101);
+    const Bytes px = {100, 50, 200, 20, 10, 20, 40, 128};
+    std::vector<Known> rows = {
+        {"restore previous, off the screen",
+         F::kGif,
+         Gif(5, 9, {0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 0},
+             {{0, 0, 5, 9, big, {}, -1, 1, 10, true},
+              {3, 7, 2, 2, {3, 3, 3, 3}, {}, -1, 3, 10, false},
+              {4, 8, 3, 3, Bytes(9, 2), {}, -1, 1, 10, false}}),
+         {.index = big, .last = third}},
+        // Frames of their own colour tables become colour with alpha; so do
+        // uncovered areas, and each frame keys only its own transparent index.
+        {"local colour table",
+         F::kGif,
+         Gif(2, 1, pal,
+             {{0, 0, 1, 1, {1}, {}, -1, 1, 10, false},
+              {1, 0, 1, 1, {0}, {1, 2, 3, 4, 5, 6}, -1, 1, 10, false}}),
+         {.bgra = {60, 50, 40, 255, 0, 0, 0, 0},
+          .last = {60, 50, 40, 255, 3, 2, 1, 255},
+          .alphaValid = 1}},
+        {"clear in one frame",
+         F::kGif,
+         Gif(2, 1, pal,
+             {{0, 0, 2, 1, {0, 1}, {}, 0, 1, 10, false},
+              {0, 0, 2, 1, {1, 0}, {}, -1, 1, 10, false}}),
+         {.bgra = {0, 0, 0, 0, 60, 50, 40, 255}, .last = {60, 50, 40, 255, 30, 20, 10, 255}}},
+        {"uncovered", F::kGif, Gif(2, 1, pal, {{0, 0, 1, 1, {1}, {}, -1, 1, 10, false}}),
+         Bgra({60, 50, 40, 255, 0, 0, 0, 0}, 1)},
+        // One index clear in every frame that names one, drawn by none: paletted.
+        {"one clear index",
+         F::kGif,
+         Gif(2, 1, pal,
+             {{0, 0, 1, 1, {1}, {}, 0, 1, 10, false}, {1, 0, 1, 1, {1}, {}, -1, 1, 10, false}}),
+         {.index = {1, 0}, .last = {1, 1}, .transIndex = 0}},
+        {"palette page", F::kTif,
+         Tiff(3, 2, 1, 8, PHOTOMETRIC_PALETTE, {0, 2, 5, 5, 2, 0}, -1, 1, COMPRESSION_LZW, map),
+         Index({0, 2, 5, 5, 2, 0}, picture_detail::GreyPalette(256))},
+        {"bilevel", F::kTif, Tiff(10, 1, 1, 1, PHOTOMETRIC_MINISBLACK, {0xA5, 0xC0}), Index(kRow)},
+        // Alpha comes out straight: unassociated as stored, associated divided back out.
+        {"unassociated alpha", F::kTif,
+         Tiff(2, 1, 4, 8, PHOTOMETRIC_RGB, px, EXTRASAMPLE_UNASSALPHA),
+         Bgra({200, 50, 100, 20, 40, 20, 10, 128}, 1)},
+        {"associated alpha", F::kTif, Tiff(2, 1, 4, 8, PHOTOMETRIC_RGB, px, EXTRASAMPLE_ASSOCALPHA),
+         Bgra({255, 255, 255, 20, 80, 40, 20, 128}, 1)},
+    };
+    // Stored rows 0 1 2 / 3 4 5, shown as each orientation tag says, on grey
+    // and colour pages.
+    const Bytes shown[] = {{0, 1, 2, 3, 4, 5}, {2, 1, 0, 5, 4, 3}, {5, 4, 3, 2, 1, 0},
+                           {3, 4, 5, 0, 1, 2}, {0, 3, 1, 4, 2, 5}, {3, 0, 4, 1, 5, 2},
+                           {5, 2, 4, 1, 3, 0}, {2, 5, 1, 4, 0, 3}};
+    for (uint16_t o = ORIENTATION_TOPLEFT; o <= ORIENTATION_LEFTBOT; ++o) {
+        Bytes rgb, bgra;
+        for (uint8_t v : shown[o - 1])
+            bgra = bgra + Bytes{v, v, v, 255};
+        for (uint8_t v = 0; v < 6; ++v)
+            rgb = rgb + Bytes{v, v, v};
+        const int64_t width = o >= ORIENTATION_LEFTTOP ? 2 : 3;
+        rows.push_back({"orientation",
+                        F::kTif,
+                        Tiff(3, 2, 1, 8, PHOTOMETRIC_MINISBLACK, {0, 1, 2, 3, 4, 5}, -1, o),
+                        {.index = shown[o - 1], .width = width}});
+        rows.push_back({"orientation",
+                        F::kTif,
+                        Tiff(3, 2, 3, 8, PHOTOMETRIC_RGB, rgb, -1, o),
+                        {.bgra = bgra, .width = width}});
+    }
+    return rows;
+}
+
 // Seeds without known answers; each must decode.
 std::vector<Known> MoreSeeds() {
     Bytes rgb, tiffRgb, turned;
@@ -194,32 +274,24 @@ std::vector<Known> MoreSeeds() {
     for (int c = 0; c < 3; ++c)
         for (int i = 0; i < 16; ++i)
             map.push_back(uint16_t(c == 0 ? i * 4000 : c == 1 ? 0 : 65535 - i * 4000));
-    TiffPage pal{4,
-                 2,
-                 1,
-                 4,
-                 PHOTOMETRIC_PALETTE,
-                 {0x01, 0x23, 0x45, 0x67},
-                 -1,
-                 ORIENTATION_TOPLEFT,
-                 COMPRESSION_PACKBITS,
-                 map};
-    TiffPage palTurned = pal;
-    palTurned.orientation = ORIENTATION_BOTRIGHT;
+    const Bytes pal = Tiff(4, 2, 1, 4, PHOTOMETRIC_PALETTE, {0x01, 0x23, 0x45, 0x67}, -1,
+                           ORIENTATION_TOPLEFT, COMPRESSION_PACKBITS, map);
+    const Bytes palTurned = Tiff(4, 2, 1, 4, PHOTOMETRIC_PALETTE, {0x01, 0x23, 0x45, 0x67}, -1,
+                                 ORIENTATION_BOTRIGHT, COMPRESSION_PACKBITS, map);
     return {
         {"rgb", F::kJpg, Jpeg(8, 8, 3, rgb, 50), {}, true},
         {"grey", F::kJpg, Jpeg(8, 8, 1, Bytes(64, 128), 50), {}, true},
         {"progressive", F::kJpg, Jpeg(8, 8, 3, rgb, 50, true), {}, true},
         {"anim", F::kGif, anim, {}, true},
         {"own-transparency", F::kGif, Gif(4, 3, gifPalette, frames), {}, true},
-        {"rgb", F::kTif, Tiff({4, 3, 3, 8, PHOTOMETRIC_RGB, tiffRgb}), {}, true},
-        {"palette", F::kTif, Tiff(pal), {}, true},
+        {"rgb", F::kTif, Tiff(4, 3, 3, 8, PHOTOMETRIC_RGB, tiffRgb), {}, true},
+        {"palette", F::kTif, pal, {}, true},
         {"premultiplied-turned",
          F::kTif,
-         Tiff({4, 3, 4, 8, PHOTOMETRIC_RGB, turned, EXTRASAMPLE_ASSOCALPHA, ORIENTATION_RIGHTTOP}),
+         Tiff(4, 3, 4, 8, PHOTOMETRIC_RGB, turned, EXTRASAMPLE_ASSOCALPHA, ORIENTATION_RIGHTTOP),
          {},
          true},
-        {"palette-turned", F::kTif, Tiff(palTurned), {}, true},
+        {"palette-turned", F::kTif, palTurned, {}, true},
     };
 }
 
@@ -243,6 +315,8 @@ void Check(const Picture& p, const Want& w) {
     Expect(w.alphaValid >= 0, p.alphaValid, w.alphaValid == 1, "alpha valid");
     Expect(w.transIndex > -2, p.transIndex, w.transIndex, "transparent index");
     Expect(w.key > -2, p.transColor ? int64_t(*p.transColor) : -1, w.key, "key");
+    const PictureFrame& last = p.frames.back();
+    Expect(!w.last.empty(), p.paletted ? last.index : last.bgra, w.last, "last frame");
 }
 
 // Refused, with a log line, leaving an empty picture.
@@ -254,7 +328,7 @@ bool Refused(F format, const Bytes& bytes) {
 
 TEST(PictureTest, KnownAnswersEveryTruncationAndTheSeeds) {
     const char* dirs[] = {"", "bmp", "gif", "jpg", "png", "ico", "tif", "tga", "pcx", "wbmp"};
-    for (const auto& list : {KnownPictures(), MoreSeeds()}) {
+    for (const auto& list : {KnownPictures(), ComposedPictures(), MoreSeeds()}) {
         for (const Known& k : list) {
             SCOPED_TRACE(k.name);
             Picture p;
@@ -412,115 +486,6 @@ TEST(PictureTest, JpegColourGreyBoundedScansAndACutScan) {
     LogCapture log;
     EXPECT_TRUE(ReadPicture(F::kJpg, cut, p));
     EXPECT_EQ(log.lines().size(), 1u);
-}
-
-TEST(PictureTest, GifFramesComposeOverTheScreen) {
-    Bytes big(45);
-    for (size_t i = 0; i < 45; ++i)
-        big[i] = uint8_t(i % 4);
-    Picture p;
-    ASSERT_TRUE(ReadPicture(F::kGif,
-                            Gif(5, 9, {0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 0},
-                                {{0, 0, 5, 9, big, {}, -1, 1, 10, true},
-                                 {3, 7, 2, 2, {3, 3, 3, 3}, {}, -1, 3, 10, false},   // restores
-                                 {4, 8, 3, 3, Bytes(9, 2), {}, -1, 1, 10, false}}),  // hangs off
-                            p));
-    ASSERT_EQ(p.frames.size(), 3u);
-    EXPECT_EQ(p.frames[0].index, big);
-    Bytes second = big, third = big;  // frame 1 was undone, then one visible pixel of frame 2
-    second[38] = second[39] = second[43] = second[44] = 3;
-    third[44] = 2;
-    EXPECT_EQ(p.frames[1].index, second);
-    EXPECT_EQ(p.frames[2].index, third);
-    // Frames of their own colour tables become colour with alpha; so do
-    // uncovered areas, and each frame keys only its own transparent index.
-    const Bytes pal = {10, 20, 30, 40, 50, 60};
-    const struct {
-        std::vector<GifFrame> frames;
-        std::vector<Bytes> bgra;
-    } cases[] = {
-        {{{0, 0, 1, 1, {1}, {}, -1, 1, 10, false},
-          {1, 0, 1, 1, {0}, {1, 2, 3, 4, 5, 6}, -1, 1, 10, false}},
-         {{60, 50, 40, 255, 0, 0, 0, 0}, {60, 50, 40, 255, 3, 2, 1, 255}}},
-        {{{0, 0, 2, 1, {0, 1}, {}, 0, 1, 10, false}, {0, 0, 2, 1, {1, 0}, {}, -1, 1, 10, false}},
-         {{0, 0, 0, 0, 60, 50, 40, 255}, {60, 50, 40, 255, 30, 20, 10, 255}}},
-        {{{0, 0, 1, 1, {1}, {}, -1, 1, 10, false}}, {{60, 50, 40, 255, 0, 0, 0, 0}}},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(ReadPicture(F::kGif, Gif(2, 1, pal, c.frames), p));
-        EXPECT_TRUE(p.alphaValid && !p.paletted);
-        for (size_t i = 0; i < c.bgra.size(); ++i)
-            EXPECT_EQ(p.frames[i].bgra, c.bgra[i]) << i;
-    }
-    // One index clear in every frame that names one, drawn by none: paletted.
-    ASSERT_TRUE(ReadPicture(
-        F::kGif,
-        Gif(2, 1, pal,
-            {{0, 0, 1, 1, {1}, {}, 0, 1, 10, false}, {1, 0, 1, 1, {1}, {}, -1, 1, 10, false}}),
-        p));
-    Check(p, {.index = {1, 0}, .transIndex = 0});
-    EXPECT_EQ(p.frames[1].index, (Bytes{1, 1}));
-}
-
-TEST(PictureTest, TiffPagesOfEveryKindAndOrientation) {
-    std::vector<uint16_t> map(3 * 256);
-    map[2] = 0xFFFF, map[256 + 5] = 0x8080;
-    Picture p;
-    ASSERT_TRUE(ReadPicture(F::kTif,
-                            Tiff({3,
-                                  2,
-                                  1,
-                                  8,
-                                  PHOTOMETRIC_PALETTE,
-                                  {0, 2, 5, 5, 2, 0},
-                                  -1,
-                                  ORIENTATION_TOPLEFT,
-                                  COMPRESSION_LZW,
-                                  map}),
-                            p));
-    Check(p, Index({0, 2, 5, 5, 2, 0}, {}, 256));
-    EXPECT_EQ(p.palette[2 * 3], 255);
-    EXPECT_EQ(p.palette[5 * 3 + 1], 0x80);
-    ASSERT_TRUE(ReadPicture(F::kTif, Tiff({10, 1, 1, 1, PHOTOMETRIC_MINISBLACK, {0xA5, 0xC0}}), p));
-    Check(p, Index(kRow));
-    // Alpha comes out straight: unassociated samples as stored, associated
-    // (premultiplied) ones divided back out.
-    const Bytes px = {100, 50, 200, 20, 10, 20, 40, 128};
-    ASSERT_TRUE(
-        ReadPicture(F::kTif, Tiff({2, 1, 4, 8, PHOTOMETRIC_RGB, px, EXTRASAMPLE_UNASSALPHA}), p));
-    Check(p, Bgra({200, 50, 100, 20, 40, 20, 10, 128}, 1));
-    ASSERT_TRUE(
-        ReadPicture(F::kTif, Tiff({2, 1, 4, 8, PHOTOMETRIC_RGB, px, EXTRASAMPLE_ASSOCALPHA}), p));
-    Check(p, Bgra({255, 255, 255, 20, 80, 40, 20, 128}, 1));
-    // Stored rows 0 1 2 / 3 4 5, shown as each orientation tag says, on grey
-    // and colour pages.
-    const std::pair<uint16_t, Bytes> shown[] = {
-        {ORIENTATION_TOPLEFT, {0, 1, 2, 3, 4, 5}},  {ORIENTATION_TOPRIGHT, {2, 1, 0, 5, 4, 3}},
-        {ORIENTATION_BOTRIGHT, {5, 4, 3, 2, 1, 0}}, {ORIENTATION_BOTLEFT, {3, 4, 5, 0, 1, 2}},
-        {ORIENTATION_LEFTTOP, {0, 3, 1, 4, 2, 5}},  {ORIENTATION_RIGHTTOP, {3, 0, 4, 1, 5, 2}},
-        {ORIENTATION_RIGHTBOT, {5, 2, 4, 1, 3, 0}}, {ORIENTATION_LEFTBOT, {2, 5, 1, 4, 0, 3}},
-    };
-    for (const auto& [orientation, want] : shown) {
-        const int64_t width = orientation >= ORIENTATION_LEFTTOP ? 2 : 3;
-        ASSERT_TRUE(ReadPicture(
-            F::kTif,
-            Tiff({3, 2, 1, 8, PHOTOMETRIC_MINISBLACK, {0, 1, 2, 3, 4, 5}, -1, orientation}), p));
-        Check(p, {.index = want, .width = width});
-        ASSERT_TRUE(ReadPicture(F::kTif,
-                                Tiff({3,
-                                      2,
-                                      3,
-                                      8,
-                                      PHOTOMETRIC_RGB,
-                                      {0, 0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0, 5, 0, 0},
-                                      -1,
-                                      orientation}),
-                                p));
-        Bytes red;
-        for (size_t i = 2; i < p.frames[0].bgra.size(); i += 4)
-            red.push_back(p.frames[0].bgra[i]);
-        EXPECT_EQ(red, want) << orientation;
-    }
 }
 
 }  // namespace

@@ -9,9 +9,9 @@
 #include "engine/resources/image_load.h"
 #include "engine/resources/palette.h"
 #include "engine/resources/tests/log_capture.h"
+#include "platform/tests/temp_dir.h"
 #include "tools/pictures/picture_writers.h"
 #include "tools/pictures/pps_writer.h"
-#include "platform/tests/temp_dir.h"
 
 namespace engine {
 namespace {
@@ -33,48 +33,37 @@ TEST(ImageDecodeTest, FlagsKeysAndPixelsByTable) {
         all = all + Bytes{uint8_t(i), uint8_t(255 - i), 7, 0};
     const Bytes top = {10, 20, 30, 255, 255, 0, 255}, rest = {70, 80, 90, 255, 1, 2, 3},
                 bottom = {4, 5, 6, 255, 7, 8, 9, 255};
+    constexpr uint32_t K = kImageKeyed, P = kImagePaletted, A = kImageAlpha, M = kDefaultColorKey;
     const struct {
-        const char* name;
         Bytes file;
         const char* ext;
         uint32_t keyOnEntry, flags, colorKey;
         Bytes pixels;
     } cases[] = {
-        {"magenta keys", Bmp24(true), ".bmp", kDefaultColorKey, kImageKeyed, kDefaultColorKey,
-         top + Bytes{0} + rest + Bytes{255} + bottom},
-        {"no magenta, no key", Bmp24(false), ".bmp", kDefaultColorKey, 0, kDefaultColorKey,
+        {Bmp24(true), ".bmp", M, K, M, top + Bytes{0} + rest + Bytes{255} + bottom},
+        {Bmp24(false), ".bmp", M, 0, M,
          Bytes{10, 20, 30, 255, 255, 50, 255, 255} + rest + Bytes{255} + bottom},
         // The key on entry is the colour matched; magenta is ordinary now.
-        {"entry key", Bmp24(true), ".bmp", 0x010203, kImageKeyed, 0x010203,
-         top + Bytes{255} + rest + Bytes{0} + bottom},
-        {"alpha and the key flag",
-         Png(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, {255, 0, 0, 128, 0, 0, 255, 0}),
+        {Bmp24(true), ".bmp", 0x010203, K, 0x010203, top + Bytes{255} + rest + Bytes{0} + bottom},
+        {Png(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, {255, 0, 0, 128, 0, 0, 255, 0}),
          ".png",
-         kDefaultColorKey,
-         kImageKeyed | kImageAlpha,
-         kDefaultColorKey,
+         M,
+         K | A,
+         M,
          {0, 0, 255, 128, 255, 0, 0, 0}},
         // 256 colours, none exactly magenta: nothing keyed.
-        {"paletted",
-         Bmp(4, 1, 8, {0, 1, 254, 255}, all),
-         ".bmp",
-         kDefaultColorKey,
-         kImagePaletted,
-         kNoKeyIndex,
-         {0, 1, 254, 255}},
+        {Bmp(4, 1, 8, {0, 1, 254, 255}, all), ".bmp", M, P, kNoKeyIndex, {0, 1, 254, 255}},
         // Black, near magenta, magenta: the exact entry is the key.
-        {"paletted magenta",
-         Bmp(2, 1, 8, Rows({1, 2}, 2, 1), {0, 0, 0, 0, 250, 0, 250, 0, 255, 0, 255, 0}, 0, 3),
+        {Bmp(2, 1, 8, Rows({1, 2}, 2, 1), {0, 0, 0, 0, 250, 0, 250, 0, 255, 0, 255, 0}, 0, 3),
          ".bmp",
-         kDefaultColorKey,
-         kImageKeyed | kImagePaletted,
+         M,
+         K | P,
          2,
          {1, 2}},
-        {"paletted with a mask",
-         Ico(1, 1, Dib(1, 2, 8, Bytes{1, 0, 0, 0, 0x80, 0, 0, 0}, Bytes(8, 0), 0, 2)),
+        {Ico(1, 1, Dib(1, 2, 8, {1, 0, 0, 0, 0x80, 0, 0, 0}, Bytes(8, 0), 0, 2)),
          ".ico",
-         kDefaultColorKey,
-         kImageKeyed | kImagePaletted | kImageAlpha,
+         M,
+         K | P | A,
          kNoKeyIndex,
          {1, 0}},
     };
@@ -82,13 +71,13 @@ TEST(ImageDecodeTest, FlagsKeysAndPixelsByTable) {
         ImageRecord image;
         image.id = 5;
         image.colorKey = c.keyOnEntry;
-        ASSERT_EQ(DecodeImage(c.file, c.ext, image), 1) << c.name;
+        ASSERT_EQ(DecodeImage(c.file, c.ext, image), 1) << &c - cases;
         EXPECT_EQ(image.id, 5u);
         EXPECT_EQ(image.frameCount, 1);
-        EXPECT_EQ(image.flags, c.flags) << c.name;
-        EXPECT_EQ(image.colorKey, c.colorKey) << c.name;
-        EXPECT_EQ(image.pixels, c.pixels) << c.name;
-        EXPECT_EQ(image.Palette() != nullptr, (c.flags & kImagePaletted) != 0) << c.name;
+        EXPECT_EQ(image.flags, c.flags) << &c - cases;
+        EXPECT_EQ(image.colorKey, c.colorKey) << &c - cases;
+        EXPECT_EQ(image.pixels, c.pixels) << &c - cases;
+        EXPECT_EQ(image.Palette() != nullptr, (c.flags & kImagePaletted) != 0) << &c - cases;
     }
     ImageRecord image;
     ASSERT_EQ(DecodeImage(cases[4].file, ".bmp", image), 1);

