@@ -127,8 +127,11 @@ TEST(BlitImage, MixingRulesByTable) {
         {kAlpha, Argb(128, 255, 255, 255), 0, 1.0, kNo, kBlitOverOpaque, 0},
         {kAlpha, Argb(128, 255, 255, 255), kBlack, 1.0, kNo, kBlitOverOpaque,
          Argb(255, 127, 127, 127)},
-        {kAlpha, Argb(128, 0, 0, 0), 0, 1.0, 0x0000FF, 0,
-         Argb(255, 126, 0, 0)},  // opaque with a blend
+        {kAlpha, Argb(128, 0, 0, 0), 0, 1.0, 0x0000FF, 0, Argb(255, 126, 0, 0)},
+        // The highlight inverts under present pixels and makes them opaque.
+        {kKeyed, Argb(255, 1, 2, 3), Argb(10, 100, 50, 0), 1.0, kNo, kBlitInvert,
+         Argb(255, 155, 205, 255)},
+        {kKeyed, 0, Argb(10, 100, 50, 0), 1.0, kNo, kBlitInvert, Argb(10, 100, 50, 0)},
     };
     for (const auto& c : cases) {
         Canvas canvas(1, 1, c.dst);
@@ -200,7 +203,7 @@ TEST(BlitImage, ScaledDrawsFollowScaleImage32WhichStaysWithinAColumnOfExactNeare
 // 1.5 pixels of the exact turned position on each axis (fixed point
 // truncation and the shifts round differently), and the number of pixels
 // drawn is within 8% of the exact footprint.
-TEST(BlitImage, NearestRotationAgreesWithAFloatingPointReference) {
+TEST(BlitImage, RotationsAgreeWithFloatingPointReferences) {
     const uint32_t w = 21, h = 13;
     for (double angle : {15.0, 30.0, 45.0, 90.0, 135.0, 180.0, 200.0, 270.0, -33.0, 359.0}) {
         Canvas c(64, 64, 0);
@@ -222,48 +225,33 @@ TEST(BlitImage, NearestRotationAgreesWithAFloatingPointReference) {
             }
         EXPECT_LE(std::abs(drawn - exact) * 100, exact * 8) << angle;
     }
-    // Half a degree: the plain image is copied unturned, which never needs
-    // the radius; the alpha image turns and stores it.
-    Canvas c(10, 10, 0);
-    BlitPlacement plain = Turned(5, 5, 4, 4, 0.5), alpha = plain;
-    BlitImage(c.Surface(), plain, Coords(4, 4).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
-    BlitImage(c.Surface(), alpha, Coords(4, 4, kImageAlpha).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
-    EXPECT_EQ(plain.radius, 0);
-    EXPECT_EQ(alpha.radius, BlitRadius(4, 4));
-}
-
-// Bilinear reference in floating point: inner samples of a gradient agree
-// within 3 per channel.
-TEST(BlitImage, SmoothRotationAgreesWithABilinearReference) {
-    Canvas c(64, 64, kBlack);
-    Blit(c, Turned(32, 32, 32, 32, 20.0, kBlitSmooth),
+    // Bilinear reference: inner samples of a smoothly turned gradient agree
+    // within 3 per channel.
+    Canvas g(64, 64, kBlack);
+    Blit(g, Turned(32, 32, 32, 32, 20.0, kBlitSmooth),
          TestImage::Make32(32, 32, kImageAlpha, [](uint32_t x, uint32_t y, uint32_t) {
              return Argb(255, x * 8, y * 8, 0);
          }));
-    const double rad = 20.0 * 3.14159 / 180.0;
+    const double turn = 20.0 * 3.14159 / 180.0;
     int checked = 0;
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
             const double dx = x - 32, dy = y - 32;
-            const double sx = dx * std::cos(rad) - dy * std::sin(rad) + 16.5;
-            const double sy = dx * std::sin(rad) + dy * std::cos(rad) + 16.5;
+            const double sx = dx * std::cos(turn) - dy * std::sin(turn) + 16.5;
+            const double sy = dx * std::sin(turn) + dy * std::cos(turn) + 16.5;
             if (sx < 2 || sy < 2 || sx > 29 || sy > 29) continue;
             ++checked;
-            EXPECT_NEAR(double((c.At(x, y) >> 16) & 0xFF), 8 * sx, 3.0) << x << "," << y;
-            EXPECT_NEAR(double((c.At(x, y) >> 8) & 0xFF), 8 * sy, 3.0) << x << "," << y;
+            EXPECT_NEAR(double((g.At(x, y) >> 16) & 0xFF), 8 * sx, 3.0) << x << "," << y;
+            EXPECT_NEAR(double((g.At(x, y) >> 8) & 0xFF), 8 * sy, 3.0) << x << "," << y;
         }
     EXPECT_GT(checked, 400);
-}
-
-TEST(BlitImage, InvertInvertsUnderPresentPixelsOnly) {
-    const TestImage img = TestImage::Make32(4, 4, kImageKeyed, [](uint32_t x, uint32_t, uint32_t) {
-        return x < 2 ? Argb(255, 1, 2, 3) : 0u;
-    });
-    Canvas c(4, 4, Argb(10, 100, 50, 0));
-    Blit(c, At(0, 0, 4, 4, kBlitInvert), img);
-    EXPECT_EQ(c.At(0, 0), Argb(255, 155, 205, 255));
-    EXPECT_EQ(c.At(1, 3), Argb(255, 155, 205, 255));
-    EXPECT_EQ(c.At(2, 0), Argb(10, 100, 50, 0));
+    // Half a degree: the plain image is copied unturned, which never needs
+    // the radius; the alpha image turns and stores it.
+    BlitPlacement plain = Turned(5, 5, 4, 4, 0.5), alpha = plain;
+    BlitImage(g.Surface(), plain, Coords(4, 4).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
+    BlitImage(g.Surface(), alpha, Coords(4, 4, kImageAlpha).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
+    EXPECT_EQ(plain.radius, 0);
+    EXPECT_EQ(alpha.radius, BlitRadius(4, 4));
 }
 
 // Independent oracle for the paletted loops: a paletted image draws exactly
