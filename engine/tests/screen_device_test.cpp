@@ -179,62 +179,8 @@ TEST(ScreenDevice, ClonesAndSelfDrawnKindsAreDrawnAndLayerZeroNever) {
     EXPECT_EQ(screen.HitTest(20, 20), 0u);
 }
 
-// ---- Property: an incremental present equals a full redraw ------------------
-
-// Every change goes to two devices, one of them in full-redraw mode.
-class Scene {
-  public:
-    struct Item {
-        int layer;
-        uint32_t item[2];
-        DrawRecord record[2];
-        std::unique_ptr<EntityPayload> payload;
-        double opacity = 1.0;
-    };
-    Scene(ImageTable* images, int32_t w, int32_t h)
-        : devices_{ScreenDevice{images}, ScreenDevice{images}} {
-        for (ScreenDevice& s : devices_)
-            s.Create(w, h);
-        devices_[1].SetFullRedraw(1);
-    }
-    ScreenDevice& device(int i) { return devices_[i]; }
-    void Add(uint32_t entity, int layer, const DrawRecord& r, std::unique_ptr<EntityPayload> kind,
-             double opacity) {
-        auto it = std::make_unique<Item>(Item{layer, {}, {r, r}, std::move(kind), opacity});
-        for (int i = 0; i < 2; ++i) {
-            it->item[i] = devices_[i].AddLayerItem(layer, entity, &it->record[i], opacity, 1,
-                                                   it->payload.get());
-            devices_[i].UpdateLayerItem(layer, it->item[i], kItemShow, opacity, r);
-        }
-        items_.push_back(std::move(it));
-    }
-    void Move(size_t k, const DrawRecord& r) {
-        Item& it = *items_[k];
-        for (int i = 0; i < 2; ++i) {
-            it.record[i] = r;
-            devices_[i].UpdateLayerItem(it.layer, it.item[i], kItemKeepVisibility, it.opacity, r);
-        }
-    }
-    void SetState(size_t k, bool visible, double opacity) {
-        Item& it = *items_[k];
-        it.opacity = opacity;
-        for (int i = 0; i < 2; ++i)
-            devices_[i].SetLayerItemState(it.layer, it.item[i], visible ? kItemShow : kItemHide,
-                                          opacity);
-    }
-    void Remove(size_t k) {
-        for (int i = 0; i < 2; ++i)
-            devices_[i].RemoveLayerItem(items_[k]->layer, items_[k]->item[i]);
-        items_.erase(items_.begin() + ptrdiff_t(k));
-    }
-    size_t size() const { return items_.size(); }
-    const DrawRecord& record(size_t k) const { return items_[k]->record[0]; }
-
-  private:
-    ScreenDevice devices_[2];
-    std::vector<std::unique_ptr<Item>> items_;
-};
-
+// Property: an incremental present equals a full redraw. Every change goes to
+// two devices, the second in full-redraw mode, each with records of its own.
 class ScreenDeviceProperty : public ::testing::TestWithParam<int> {};
 
 TEST_P(ScreenDeviceProperty, IncrementalPresentEqualsFullRedraw) {
@@ -246,62 +192,83 @@ TEST_P(ScreenDeviceProperty, IncrementalPresentEqualsFullRedraw) {
         DrawRecord r =
             RecordAt(pick(-10, kW + 10), pick(-10, kH + 10), pick(1, 30), pick(1, 30), pick(0, 5));
         const int turn = pick(0, 5);
-        if (turn == 1) r.angle = pick(1, 359);
-        if (turn == 2) r.angle = 0.5;          // unrotated for opaque images, turned for alpha
-        if (pick(0, 6) == 0) r.flags |= 0x20;  // smooth
+        r.angle = turn == 1 ? pick(1, 359) : turn == 2 ? 0.5 : 0.0;  // 0.5 turns alpha images only
+        r.flags |= pick(0, 6) ? 0 : 0x20;                            // smooth
         if (pick(0, 6) == 0) {
             r.flags |= kDrawClip;
             r.clip = {pick(0, kW / 2), pick(0, kH / 2), pick(kW / 2, kW), pick(kH / 2, kH)};
         }
         return r;
     };
-    uint32_t nextEntity = 1;
-    Scene scene(&images, kW, kH);
+    ScreenDevice devices[2] = {ScreenDevice(&images), ScreenDevice(&images)};
+    struct Item {
+        int layer;
+        uint32_t id[2];
+        DrawRecord record[2];
+        ImagePayload kind;
+        double opacity;
+    };
+    std::vector<std::unique_ptr<Item>> items;
     auto add = [&] {
-        auto p = std::make_unique<ImagePayload>();
-        p->imageId = uint32_t(pick(1, 3));
-        p->srcW = 12, p->srcH = 14;
-        if (pick(0, 5) == 0) p->backColor = 0x00FF00;
-        const int layer = pick(1, 4);
-        const DrawRecord r = record();
-        scene.Add(nextEntity++, layer, r, std::move(p), pick(0, 4) == 0 ? 0.6 : 1.0);
+        auto it = std::make_unique<Item>();
+        it->kind.imageId = uint32_t(pick(1, 3)), it->kind.srcW = 12, it->kind.srcH = 14;
+        it->kind.backColor = pick(0, 5) ? kNoBlendColor : 0x00FF00;
+        it->layer = pick(1, 4), it->record[0] = it->record[1] = record();
+        it->opacity = pick(0, 4) ? 1.0 : 0.6;
+        for (int i = 0; i < 2; ++i) {
+            it->id[i] = devices[i].AddLayerItem(it->layer, uint32_t(items.size() + 1),
+                                                &it->record[i], it->opacity, 1, &it->kind);
+            devices[i].UpdateLayerItem(it->layer, it->id[i], kItemShow, it->opacity, it->record[i]);
+        }
+        items.push_back(std::move(it));
     };
     for (int i = 0; i < 2; ++i) {
+        devices[i].Create(kW, kH);
+        devices[i].SetFullRedraw(i);
         if (GetParam() % 2) {
-            scene.device(i).CreateFromImage(10, 0, 0, 40, 30, uint32_t(GetParam() % 4 == 1));
+            devices[i].CreateFromImage(10, 0, 0, 40, 30, uint32_t(GetParam() % 4 == 1));
         } else {
-            scene.device(i).SetFillColor(0x336699);
+            devices[i].SetFillColor(0x336699);
         }
-        scene.device(i).InvalidateAll();
+        devices[i].InvalidateAll();
     }
     for (int i = 0; i < 12; ++i)
         add();
     platform::Surface a(kW, kH), b(kW, kH);
     for (int step = 0; step < 120; ++step) {
         const int op = pick(0, 9);
-        if (op < 5 && scene.size()) {
-            const size_t k = size_t(pick(0, int(scene.size()) - 1));
-            DrawRecord r = scene.record(k);
+        const size_t k = items.empty() ? 0 : size_t(pick(0, int(items.size()) - 1));
+        if (op == 7 || items.empty()) {
+            add();
+        } else if (op == 6 && items.size() > 2) {
+            for (int i = 0; i < 2; ++i)
+                devices[i].RemoveLayerItem(items[k]->layer, items[k]->id[i]);
+            items.erase(items.begin() + ptrdiff_t(k));
+        } else if (op == 8) {
+            const int l = pick(-5, kW), t = pick(-5, kH), r = l + pick(0, 30), bt = t + pick(0, 30);
+            for (ScreenDevice& d : devices)
+                d.InvalidateRect(l, t, r, bt);
+        } else if (op == 5) {
+            const uint32_t mode = pick(0, 1) ? kItemShow : kItemHide;
+            items[k]->opacity = pick(0, 3) ? 1.0 : 0.4;
+            for (int i = 0; i < 2; ++i)
+                devices[i].SetLayerItemState(items[k]->layer, items[k]->id[i], mode,
+                                             items[k]->opacity);
+        } else if (op < 5) {
+            DrawRecord r = items[k]->record[0];
             if (pick(0, 2) == 0) {
                 r = record();
             } else {
                 r.x += pick(-6, 6), r.y += pick(-6, 6);
             }
-            scene.Move(k, r);
-        } else if (op == 5 && scene.size()) {
-            const size_t k = size_t(pick(0, int(scene.size()) - 1));
-            scene.SetState(k, pick(0, 1) != 0, pick(0, 3) == 0 ? 0.4 : 1.0);
-        } else if (op == 6 && scene.size() > 2) {
-            scene.Remove(size_t(pick(0, int(scene.size()) - 1)));
-        } else if (op == 7) {
-            add();
-        } else if (op == 8) {
-            const int l = pick(-5, kW), t = pick(-5, kH);
-            for (int i = 0; i < 2; ++i)
-                scene.device(i).InvalidateRect(l, t, l + pick(0, 30), t + pick(0, 30));
+            for (int i = 0; i < 2; ++i) {
+                items[k]->record[i] = r;
+                devices[i].UpdateLayerItem(items[k]->layer, items[k]->id[i], kItemKeepVisibility,
+                                           items[k]->opacity, r);
+            }
         }
-        scene.device(0).Present(uint32_t(step), a);
-        scene.device(1).Present(uint32_t(step), b);
+        devices[0].Present(uint32_t(step), a);
+        devices[1].Present(uint32_t(step), b);
         ASSERT_EQ(a, b) << "step " << step << " op " << op;
     }
 }
