@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
@@ -10,31 +11,86 @@
 #include <vector>
 
 #include "engine/resources/image_record.h"
-#include "engine/resources/tests/blit_test_util.h"
 #include "engine/resources/tests/log_capture.h"
+#include "platform/bytes.h"
 
 namespace engine {
 namespace {
 
-using testing::Argb;
-using testing::At;
-using testing::Canvas;
-using testing::TestImage;
+uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+    return a << 24 | r << 16 | g << 8 | b;
+}
+
+// A surface of 0xAARRGGBB words (B, G, R, A in memory).
+struct Canvas {
+    int32_t width, height;
+    std::vector<uint8_t> bytes;
+    Canvas(int32_t w, int32_t h, uint32_t fill = 0)
+        : width(w), height(h), bytes(size_t(w) * h * 4) {
+        for (size_t i = 0; i < bytes.size(); i += 4)
+            platform::StoreLE32(&bytes[i], fill);
+    }
+    uint8_t* Px(int32_t x, int32_t y) { return &bytes[(size_t(y) * width + x) * 4]; }
+    uint32_t At(int32_t x, int32_t y) { return platform::LoadLE32(Px(x, y)); }
+    BlitSurface Surface() { return {bytes.data(), width, height}; }
+};
+
+// An image whose frames are stacked. 32-bit: pixel(x, y, frame); paletted:
+// the index in the low byte of pixel(x, y, 0) and, with alpha, the alpha above it.
+using PixelFn = std::function<uint32_t(uint32_t, uint32_t, uint32_t)>;
+struct TestImage {
+    std::vector<uint8_t> bytes, palette;
+    BlitSource info;
+    BlitSource source() const {
+        BlitSource s = info;
+        s.pixels = bytes.data(), s.byteSize = bytes.size();
+        s.palette = palette.empty() ? nullptr : palette.data();
+        return s;
+    }
+};
+TestImage Make32(uint32_t w, uint32_t h, uint32_t flags, const PixelFn& pixel,
+                 uint32_t frames = 1) {
+    TestImage img{{}, {}, {nullptr, 0, w, h, frames, flags}};
+    for (uint32_t y = 0; y < h * frames; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            platform::StoreLE32(&*img.bytes.insert(img.bytes.end(), 4, 0), pixel(x, y % h, y / h));
+    return img;
+}
+TestImage Paletted(uint32_t w, uint32_t h, bool withAlpha, const PixelFn& pixel,
+                   std::vector<uint8_t> rgb, uint32_t key) {
+    const uint32_t flags = 4 | 1 | (withAlpha ? 8u : 0u), colours = uint32_t(rgb.size() / 3);
+    TestImage img{{}, rgb, {nullptr, 0, w, h, 1, flags, key, nullptr, colours}};
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint32_t v = pixel(x, y, 0);
+            img.bytes.push_back(uint8_t(v));
+            if (withAlpha) img.bytes.push_back(uint8_t(v >> 8));
+        }
+    return img;
+}
+
+// An unrotated placement of size w x h whose top-left corner lands on (x, y).
+BlitPlacement At(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags = 0) {
+    BlitPlacement p;
+    p.drawX = x + (w + 1) / 2, p.drawY = y + (h + 1) / 2, p.width = w, p.height = h;
+    p.flags = flags;
+    return p;
+}
 
 constexpr uint32_t kBlack = 0xFF000000;
 const std::vector<uint8_t> kRgb = {255, 0, 0, 0, 255, 0, 0, 0, 255};  // red, green, blue
 
 // A 32-bit image whose pixels spell their own coordinates (and frame).
 TestImage Coords(uint32_t w, uint32_t h, uint32_t flags = 0, uint32_t frames = 1) {
-    return TestImage::Make32(
+    return Make32(
         w, h, flags, [](uint32_t x, uint32_t y, uint32_t f) { return Argb(255, f * 40, y, x); },
         frames);
 }
 
 void Blit(Canvas& c, BlitPlacement p, const TestImage& img, double opacity = 1.0,
           uint32_t blend = kNoBlendColor) {
-    BlitImage(c.Surface(), p, img.source, 0, 0, int32_t(img.source.width),
-              int32_t(img.source.height), opacity, blend);
+    BlitImage(c.Surface(), p, img.source(), 0, 0, int32_t(img.info.width), int32_t(img.info.height),
+              opacity, blend);
 }
 
 // A centred placement of w x h at (x, y), turned by `angle`.
@@ -83,22 +139,21 @@ TEST(BlitImage, NothingIsDrawnForDegenerateCalls) {
     for (const auto& k : cases) {
         Canvas c(6, 6, 0x12345678);
         BlitPlacement p = At(1, 1, k.dw, k.dh);
-        BlitImage(c.Surface(), p, img.source, k.sx, k.sy, k.sw, k.sh, k.opacity, kNoBlendColor);
+        BlitImage(c.Surface(), p, img.source(), k.sx, k.sy, k.sw, k.sh, k.opacity, kNoBlendColor);
         EXPECT_EQ(c.bytes, Canvas(6, 6, 0x12345678).bytes) << &k - cases;
     }
     // Surfaces of no width or height over a live buffer are left alone.
     Canvas live(2, 2, 0x12345678);
     for (auto [w, h] : {std::pair{0, 2}, {2, 0}, {0, 0}}) {
         BlitPlacement p = At(0, 0, 2, 2);
-        BlitImage(BlitSurface{live.bytes.data(), w, h}, p, img.source, 0, 0, 2, 2, 1.0,
+        BlitImage(BlitSurface{live.bytes.data(), w, h}, p, img.source(), 0, 0, 2, 2, 1.0,
                   kNoBlendColor);
         EXPECT_EQ(live.bytes, Canvas(2, 2, 0x12345678).bytes) << w << "x" << h;
     }
     testing::LogCapture log;
-    const TestImage noPalette = TestImage::MakePaletted(
-        2, 1, false, [](uint32_t, uint32_t) { return 0; }, [](uint32_t, uint32_t) { return 0; }, {},
-        256);
-    Blit(live, At(0, 0, 2, 1), noPalette);
+    Blit(live, At(0, 0, 2, 1),
+         Paletted(
+             2, 1, false, [](auto...) { return 0u; }, {}, 256));
     EXPECT_EQ(live.bytes, Canvas(2, 2, 0x12345678).bytes);
     EXPECT_EQ(log.lines(), std::vector<std::string>{"256color pic without rgbquad!"});
 }
@@ -135,18 +190,16 @@ TEST(BlitImage, MixingRulesByTable) {
     };
     for (const auto& c : cases) {
         Canvas canvas(1, 1, c.dst);
-        Blit(
-            canvas, At(0, 0, 1, 1, c.placement),
-            TestImage::Make32(1, 1, c.flags, [&](uint32_t, uint32_t, uint32_t) { return c.pixel; }),
-            c.opacity, c.blend);
+        Blit(canvas, At(0, 0, 1, 1, c.placement),
+             Make32(1, 1, c.flags, [&](uint32_t, uint32_t, uint32_t) { return c.pixel; }),
+             c.opacity, c.blend);
         EXPECT_EQ(canvas.At(0, 0), c.want) << &c - cases;
     }
     // An unkeyed, opaque, unscaled paletted image is looked up pixel by
     // pixel, not copied as whole rows of one-byte indices.
-    TestImage pal = TestImage::MakePaletted(
-        4, 2, false, [](uint32_t x, uint32_t) { return x % 3; },
-        [](uint32_t, uint32_t) { return 0; }, kRgb, 256);
-    pal.source.flags &= ~uint32_t(kImageKeyed);
+    TestImage pal = Paletted(
+        4, 2, false, [](uint32_t x, auto...) { return x % 3; }, kRgb, 256);
+    pal.info.flags &= ~uint32_t(kImageKeyed);
     Canvas c(4, 2, 0);
     Blit(c, At(0, 0, 4, 2), pal);
     EXPECT_EQ(c.At(1, 1), Argb(255, 0, 255, 0));
@@ -157,7 +210,7 @@ TEST(BlitImage, FramesOfTheStripAndTheImageRecordEntry) {
     const TestImage img = Coords(3, 2, 0, 3);
     Canvas c(3, 2, 0);
     BlitPlacement p = At(0, 0, 3, 2);
-    BlitImage(c.Surface(), p, img.source, 0, 4, 3, 2, 1.0, kNoBlendColor);
+    BlitImage(c.Surface(), p, img.source(), 0, 4, 3, 2, 1.0, kNoBlendColor);
     EXPECT_EQ(c.At(2, 1), Argb(255, 80, 1, 2));
     ImageRecord rec;
     rec.width = 2, rec.height = 1, rec.frameCount = 1, rec.flags = 0;
@@ -229,9 +282,8 @@ TEST(BlitImage, RotationsAgreeWithFloatingPointReferences) {
     // within 3 per channel.
     Canvas g(64, 64, kBlack);
     Blit(g, Turned(32, 32, 32, 32, 20.0, kBlitSmooth),
-         TestImage::Make32(32, 32, kImageAlpha, [](uint32_t x, uint32_t y, uint32_t) {
-             return Argb(255, x * 8, y * 8, 0);
-         }));
+         Make32(32, 32, kImageAlpha,
+                [](uint32_t x, uint32_t y, uint32_t) { return Argb(255, x * 8, y * 8, 0); }));
     const double turn = 20.0 * 3.14159 / 180.0;
     int checked = 0;
     for (int y = 0; y < 64; ++y)
@@ -248,8 +300,9 @@ TEST(BlitImage, RotationsAgreeWithFloatingPointReferences) {
     // Half a degree: the plain image is copied unturned, which never needs
     // the radius; the alpha image turns and stores it.
     BlitPlacement plain = Turned(5, 5, 4, 4, 0.5), alpha = plain;
-    BlitImage(g.Surface(), plain, Coords(4, 4).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
-    BlitImage(g.Surface(), alpha, Coords(4, 4, kImageAlpha).source, 0, 0, 4, 4, 1.0, kNoBlendColor);
+    BlitImage(g.Surface(), plain, Coords(4, 4).source(), 0, 0, 4, 4, 1.0, kNoBlendColor);
+    BlitImage(g.Surface(), alpha, Coords(4, 4, kImageAlpha).source(), 0, 0, 4, 4, 1.0,
+              kNoBlendColor);
     EXPECT_EQ(plain.radius, 0);
     EXPECT_EQ(alpha.radius, BlitRadius(4, 4));
 }
@@ -265,18 +318,18 @@ TEST(BlitImage, PalettedLoopsMatchTheirExpanded32BitImage) {
         rgb.push_back(uint8_t(i * 37 + 11));
     auto index = [](uint32_t x, uint32_t y) { return (x * 3 + y) % 7; };
     auto alpha = [](uint32_t x, uint32_t y) { return (x * 50 + y * 20) % 256; };
+    auto both = [&](uint32_t x, uint32_t y, uint32_t) { return index(x, y) | alpha(x, y) << 8; };
     for (int iter = 0; iter < 600; ++iter) {
         const bool withAlpha = pick(0, 1) != 0;
         const uint32_t key = uint32_t(pick(0, 6));
-        const TestImage pal = TestImage::MakePaletted(7, 6, withAlpha, index, alpha, rgb, key);
-        const TestImage wide =
-            TestImage::Make32(7, 6, withAlpha ? kImageAlpha | kImageKeyed : kImageKeyed,
-                              [&](uint32_t x, uint32_t y, uint32_t) -> uint32_t {
-                                  const uint32_t i = index(x, y);
-                                  if (i == key || i >= 5) return 0;
-                                  return Argb(withAlpha ? alpha(x, y) : 255, rgb[i * 3],
-                                              rgb[i * 3 + 1], rgb[i * 3 + 2]);
-                              });
+        const TestImage pal = Paletted(7, 6, withAlpha, both, rgb, key);
+        const TestImage wide = Make32(7, 6, withAlpha ? kImageAlpha | kImageKeyed : kImageKeyed,
+                                      [&](uint32_t x, uint32_t y, uint32_t) -> uint32_t {
+                                          const uint32_t i = index(x, y);
+                                          if (i == key || i >= 5) return 0;
+                                          return Argb(withAlpha ? alpha(x, y) : 255, rgb[i * 3],
+                                                      rgb[i * 3 + 1], rgb[i * 3 + 2]);
+                                      });
         BlitPlacement p =
             Turned(pick(-5, 25), pick(-5, 25), pick(1, 20), pick(1, 20),
                    pick(0, 2) == 0 ? 0.0 : pick(-400, 400) / 2.0,
@@ -287,7 +340,8 @@ TEST(BlitImage, PalettedLoopsMatchTheirExpanded32BitImage) {
         Canvas a(24, 24, 0), b(24, 24, 0);
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 24; x += 2)
-                a.Set(x, y, 0xFF336699), b.Set(x, y, 0xFF336699);
+                platform::StoreLE32(a.Px(x, y), 0xFF336699),
+                    platform::StoreLE32(b.Px(x, y), 0xFF336699);
         Blit(a, p, pal, opacity, blend);
         Blit(b, p, wide, opacity, blend);
         ASSERT_EQ(a.bytes, b.bytes) << "iteration " << iter;
@@ -298,14 +352,12 @@ TEST(BlitImage, PalettedLoopsMatchTheirExpanded32BitImage) {
 TEST(BlitImage, RandomCallsNeverTouchPixelsOutsideTheClip) {
     std::mt19937 rng(7);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    const TestImage images[] = {Coords(7, 5), Coords(7, 5, kImageKeyed),
-                                Coords(6, 4, kImageAlpha, 3),
-                                TestImage::MakePaletted(
-                                    5, 5, true, [](uint32_t x, uint32_t) { return x; },
-                                    [](uint32_t, uint32_t y) { return y * 60; }, kRgb, 0),
-                                TestImage::MakePaletted(
-                                    5, 3, false, [](uint32_t x, uint32_t) { return x % 3; },
-                                    [](uint32_t, uint32_t) { return 0; }, kRgb, 2)};
+    const TestImage images[] = {
+        Coords(7, 5), Coords(7, 5, kImageKeyed), Coords(6, 4, kImageAlpha, 3),
+        Paletted(
+            5, 5, true, [](uint32_t x, uint32_t y, uint32_t) { return x | y * 60 << 8; }, kRgb, 0),
+        Paletted(
+            5, 3, false, [](uint32_t x, auto...) { return x % 3; }, kRgb, 2)};
     for (int iter = 0; iter < 3000; ++iter) {
         const TestImage& img = images[pick(0, 4)];
         Canvas c(pick(1, 24), pick(1, 24), 0x5A5A5A5A);
@@ -317,7 +369,7 @@ TEST(BlitImage, RandomCallsNeverTouchPixelsOutsideTheClip) {
         p.clip = {pick(-5, 20), pick(-5, 20), pick(-5, 30), pick(-5, 30)};
         const double opacity = pick(-1, 12) / 10.0;
         const uint32_t blend = pick(0, 1) ? kNoBlendColor : 0x123456;
-        BlitImage(c.Surface(), p, img.source, pick(-1, 6), pick(-1, 12), pick(-1, 9), pick(-1, 9),
+        BlitImage(c.Surface(), p, img.source(), pick(-1, 6), pick(-1, 12), pick(-1, 9), pick(-1, 9),
                   opacity, blend);
         const BlitRect clip = GetClipRect(c.Surface(), p);
         for (int32_t y = 0; y < c.height; ++y)

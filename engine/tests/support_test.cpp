@@ -1,14 +1,47 @@
-#include "engine/game_log.h"
+// The engine's clock, error box and game log.
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/engine_clock.h"
+#include "engine/error_box.h"
+#include "engine/game_log.h"
+#include "platform/clock.h"
 #include "platform/tests/temp_dir.h"
 
 namespace engine {
 namespace {
+
+TEST(EngineClockTest, UpdateReadsTheTickCountWhichNowKeepsUntilTheNextUpdate) {
+    platform::ManualClock clock(1'000'000);  // 1000 ms
+    platform::ScopedClock scope(clock);
+    EXPECT_EQ(EngineClock::Update(), 1000u);
+    clock.AdvanceMillis(40);
+    EXPECT_EQ(EngineClock::Now(), 1000u);
+    EXPECT_EQ(EngineClock::Update(), 1040u);
+    // Within a millisecond readings are equal; they never go back.
+    for (int i = 0; i < 50; ++i) {
+        clock.AdvanceMicros(300);
+        const uint32_t last = EngineClock::Now(), now = EngineClock::Update();
+        ASSERT_LE(now - last, 1u);
+    }
+}
+
+std::string g_text, g_title;
+
+TEST(ErrorBoxTest, TheTextCarriesTheSystemMessageIntoTheInstalledBox) {
+    EXPECT_EQ(LastErrorText("x", 0), "x 由于以下错误而失败: ");
+    SetErrorBoxFunction(
+        [](std::string_view text, std::string_view title) { g_text = text, g_title = title; });
+    errno = ENOENT;
+    ShowLastError("打开文件");
+    SetErrorBoxFunction(nullptr);
+    EXPECT_EQ(g_text, std::string("打开文件 由于以下错误而失败: ") + "No such file or directory");
+    EXPECT_EQ(g_title, "错误");
+}
 
 const std::string kStamp = "2026/03/05     09:07:03      ";
 
