@@ -1,7 +1,7 @@
 #pragma once
-// Writes ".pps" packed pictures for tests, seeds and benchmarks: every coding
-// method, every pixel shape, shared or own palettes, delays and a hot spot.
-// The program itself only reads the format.
+// Writes ".pps" packed pictures and ".quad" palettes for tests, seeds and
+// benchmarks: every coding method, every pixel shape, shared or own palettes,
+// delays and a hot spot. The program itself only reads the formats.
 
 #include <zlib.h>
 
@@ -76,6 +76,17 @@ inline std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data) {
     std::vector<uint8_t> out(length);
     compress2(out.data(), &length, data.data(), uLong(data.size()), 6);
     out.resize(length);
+    return out;
+}
+
+// A ".quad" palette: a 32-byte name, the colour count, then the RGB triples
+// (as many as given, whatever the count says).
+inline std::vector<uint8_t> WriteQuad(const std::string& name, uint16_t count,
+                                      const std::vector<uint8_t>& rgb) {
+    std::vector<uint8_t> out(name.begin(), name.end());
+    out.resize(32);
+    platform::ByteWriter(out).U16(count);
+    out.insert(out.end(), rgb.begin(), rgb.end());
     return out;
 }
 

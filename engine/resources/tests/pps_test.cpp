@@ -30,14 +30,6 @@ PpsSpec Shared(uint8_t method, uint32_t flags, uint16_t count) {
     return s;
 }
 
-// A ".quad" palette of `count` colours 0, 1, 2, ...
-Bytes Quad(const std::string& name, uint16_t count) {
-    Bytes quad = Bytes(name.begin(), name.end()) + Bytes(32 - name.size(), 0) + Le("2", {count});
-    for (uint16_t i = 0; i < count * 3; ++i)
-        quad.push_back(uint8_t(i));
-    return quad;
-}
-
 // Pixels in a given shape, with runs and noise so that every code path of the
 // writer is taken.
 Bytes MakeFrame(size_t pixels, size_t bpp, uint32_t seed, uint8_t colours) {
@@ -152,8 +144,8 @@ TEST(PpsDecodeTest, SharedPalettesKeyOnlyWithTheKeyFlagAndBindByName) {
     EXPECT_EQ(image.colorKey, 3u);
     const Bytes file = WritePps(Shared(3, 0, 4));
     PaletteTable none, shorter, full;
-    ASSERT_TRUE(shorter.LoadQuad(Quad("wood", 3)));
-    ASSERT_TRUE(full.LoadQuad(Quad("wood", 4)));
+    ASSERT_TRUE(shorter.LoadQuad(WriteQuad("wood", 3, Bytes(9, 1))));
+    ASSERT_TRUE(full.LoadQuad(WriteQuad("wood", 4, MakeFrame(12, 1, 3, 255))));
     for (auto [table, line] :
          {std::pair{&none, "全局调色板wood未在内存中"}, {&shorter, "全局调色板wood长度不匹配"}}) {
         LogCapture log;
@@ -241,13 +233,13 @@ TEST(PpsDecodeTest, SeedsDecodeAndAreWrittenOnRequest) {
     shared.colorCount = 16, shared.paletteName = "p", shared.zlibFirstPlane = false;
     seeds.emplace_back("shared", shared);
     PaletteTable table;
-    ASSERT_TRUE(table.LoadQuad(Quad("p", 16)));
+    ASSERT_TRUE(table.LoadQuad(WriteQuad("p", 16, Bytes(48, 7))));
     for (const auto& [name, spec] : seeds) {
         ImageRecord image;
         EXPECT_NE(LoadPps(WritePps(spec), image, table), 0u) << name;
         WriteSeed("engine_resources_pps", name, WritePps(spec));
     }
-    Bytes quad = Bytes{'q'} + Bytes(31, 0) + Le("2", {4});
+    Bytes quad = WriteQuad("q", 4, {});
     for (int i = 0; i < 12; ++i)
         quad.push_back(uint8_t(i * 20));
     EXPECT_TRUE(PaletteTable().LoadQuad(quad));

@@ -10,8 +10,9 @@
 #include "engine/resources/hashes.h"
 #include "engine/resources/script_host.h"
 #include "engine/resources/tests/log_capture.h"
-#include "tools/pictures/picture_writers.h"
 #include "platform/tests/temp_dir.h"
+#include "tools/pictures/picture_writers.h"
+#include "tools/pictures/pps_writer.h"
 
 namespace engine {
 namespace {
@@ -173,10 +174,9 @@ TEST_F(ResourceManagerTest, ScriptsCompileOnceAndPalettesEnterTheTableUnderTheir
     const uint32_t b = rm_.RegisterFile(Write("bad.jqs", "bad text"), "", ".script", false, 0);
     EXPECT_EQ(rm_.GetRecordById(b), nullptr);
     EXPECT_EQ(failures_.size(), 2u);
-    std::string quad(32, '\0');
-    quad.replace(0, 5, "Table");
-    quad += std::string("\x02\x00\x01\x02\x03\x04\x05\x06", 8);
-    EXPECT_NE(rm_.RegisterFile(Write("p.quad", quad), "pal", ".quad", true, 0), 0u);
+    const pictures::Bytes quad = pictures::WriteQuad("Table", 2, {1, 2, 3, 4, 5, 6});
+    EXPECT_NE(
+        rm_.RegisterFile(Write("p.quad", {quad.begin(), quad.end()}), "pal", ".quad", true, 0), 0u);
     ASSERT_NE(rm_.GetPaletteByName("Table"), nullptr);
     EXPECT_EQ(rm_.GetPaletteByName("Table")->count(), 2u);
     EXPECT_EQ(rm_.GetPaletteCount(), 1u);
