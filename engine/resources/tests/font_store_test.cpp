@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,14 @@ struct Box {
     bool Inked(int32_t x, int32_t y) const { return At(x, y) != 0; }
 };
 
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string piece; std::getline(in, piece, '|');)
+        out.push_back(piece);
+    return out;
+}
+
 // A 10-pixel font in red: single-byte characters are 5 wide, double-byte 10.
 class FontStoreTest : public ::testing::Test {
   protected:
@@ -58,88 +67,70 @@ class FontStoreTest : public ::testing::Test {
     FontStore store_;
 };
 
+// Each case: text, box, wrapping, then pixels "x y inked" that must hold.
 TEST_F(FontStoreTest, LayoutByTable) {
-    const struct {
-        const char* text;
-        int32_t w, h, wrap;
-        std::vector<std::tuple<int, int, bool>> pixels;  // x, y, inked
-    } cases[] = {
-        {"AB确定", 60, 20, 0, {{0, 0, 1}, {29, 9, 1}, {30, 0, 0}, {0, 10, 0}}},
-        {"A B", 40, 20, 0, {{4, 0, 1}, {5, 0, 0}, {9, 0, 0}, {10, 0, 1}}},  // a blank advances
+    const std::tuple<const char*, int32_t, int32_t, int, const char*> cases[] = {
+        {"AB确定", 60, 20, 0, "0 0 1  29 9 1  30 0 0  0 10 0"},
+        {"A B", 40, 20, 0, "4 0 1  5 0 0  9 0 0  10 0 1"},  // a blank advances
         // a is 6 wide and 12 high, on the bottom line 30 below the top.
-        {"<size=12>a<size=30>b",
-         80,
-         40,
-         0,
-         {{0, 17, 0}, {0, 18, 1}, {0, 29, 1}, {0, 30, 0}, {6, 0, 1}, {20, 29, 1}}},
-        {"AAAAAA", 20, 30, 1, {{19, 0, 1}, {9, 10, 1}, {10, 10, 0}}},  // wraps to the left margin
-        {"AAAAAA", 20, 30, 0, {{19, 0, 1}, {0, 10, 0}}},               // stops
-        {"AAAA", 10, 15, 1, {{9, 0, 1}, {0, 10, 0}}},  // no next line past the bottom
-        {"<pitch=3>AA", 40, 10, 0, {{0, 0, 1}, {5, 0, 0}, {8, 0, 1}, {13, 0, 0}}},
-        {"<leftmargin=7>A<break>B", 40, 40, 1, {{7, 0, 1}, {6, 0, 0}, {7, 10, 1}}},
-        {"<rightmargin=10>AAA", 20, 40, 1, {{9, 0, 1}, {10, 0, 0}, {0, 10, 1}}},
-        {"<rowspace=5>AAAA", 10, 60, 1, {{0, 0, 1}, {0, 14, 0}, {0, 15, 1}}},
+        {"<size=12>a<size=30>b", 80, 40, 0, "0 17 0  0 18 1  0 29 1  0 30 0  6 0 1  20 29 1"},
+        {"AAAAAA", 20, 30, 1, "19 0 1  9 10 1  10 10 0"},  // wraps to the left margin
+        {"AAAAAA", 20, 30, 0, "19 0 1  0 10 0"},           // stops
+        {"AAAA", 10, 15, 1, "9 0 1  0 10 0"},              // no next line past the bottom
+        {"<pitch=3>AA", 40, 10, 0, "0 0 1  5 0 0  8 0 1  13 0 0"},
+        {"<leftmargin=7>A<break>B", 40, 40, 1, "7 0 1  6 0 0  7 10 1"},
+        {"<rightmargin=10>AAA", 20, 40, 1, "9 0 1  10 0 0  0 10 1"},
+        {"<rowspace=5>AAAA", 10, 60, 1, "0 0 1  0 14 0  0 15 1"},
         // Closed before the line ends: no row space; the closing size tag
         // returns to the base height: lines "A", "A" at 20 from 10, "AA" from 30.
-        {"<rowspace=5>A</rowspace><size=20>A</size>AA",
-         10,
-         60,
-         1,
-         {{0, 10, 1}, {0, 29, 1}, {9, 39, 1}, {0, 40, 0}}},
+        {"<rowspace=5>A</rowspace><size=20>A</size>AA", 10, 60, 1,
+         "0 10 1  0 29 1  9 39 1  0 40 0"},
         // Closing tags return to the state at the start of the call.
-        {"<pitch=3>A</pitch>AA", 20, 40, 1, {{5, 0, 1}}},
-        {"<rightmargin=10>A</rightmargin>AAA", 20, 40, 1, {{19, 0, 1}}},
-        {"<leftmargin=7>A</leftmargin><break>B", 20, 40, 1, {{0, 10, 1}}},
-        {"<size=20>A</size>AAA", 20, 40, 1, {{19, 19, 1}}},
-        {"<rowspace=9>A</rowspace><break>B", 20, 40, 1, {{0, 10, 1}}},
+        {"<pitch=3>A</pitch>AA", 20, 40, 1, "5 0 1"},
+        {"<rightmargin=10>A</rightmargin>AAA", 20, 40, 1, "19 0 1"},
+        {"<leftmargin=7>A</leftmargin><break>B", 20, 40, 1, "0 10 1"},
+        {"<size=20>A</size>AAA", 20, 40, 1, "19 19 1"},
+        {"<rowspace=9>A</rowspace><break>B", 20, 40, 1, "0 10 1"},
         // Rejected items draw the tag as text: "rgb" wants three numbers; an
         // unknown item after a known one applies the known one.
-        {"<rgb=1,2>x", 100, 10, 0, {{49, 0, 1}, {50, 0, 0}}},
-        {"<size=20;nosuch>", 200, 30, 0, {{0, 19, 1}, {159, 0, 1}, {160, 0, 0}}},
-        {"<color=255;size=20>A", 200, 30, 0, {{9, 19, 1}, {10, 0, 0}}},
-        {"<//>A", 100, 10, 0, {{4, 0, 1}, {5, 0, 0}}},
-        {"<abc", 100, 10, 0, {{19, 0, 1}, {20, 0, 0}}},  // no closing bracket: text
-        {"<>", 100, 10, 0, {{9, 0, 1}, {10, 0, 0}}},
-        {"A\xB0", 100, 10, 0, {{4, 0, 1}, {5, 0, 0}}},  // a lead byte at the end is dropped
-        {"\x81\x40\x81\x5C", 100, 10, 0, {{19, 0, 1}, {20, 0, 0}}},  // '@' and '\' trail bytes
+        {"<rgb=1,2>x", 100, 10, 0, "49 0 1  50 0 0"},
+        {"<size=20;nosuch>", 200, 30, 0, "0 19 1  159 0 1  160 0 0"},
+        {"<color=255;size=20>A", 200, 30, 0, "9 19 1  10 0 0"},
+        {"<//>A", 100, 10, 0, "4 0 1  5 0 0"},
+        {"<abc", 100, 10, 0, "19 0 1  20 0 0"},  // no closing bracket: text
+        {"<>", 100, 10, 0, "9 0 1  10 0 0"},
+        {"A\xB0", 100, 10, 0, "4 0 1  5 0 0"},               // a lead byte at the end is dropped
+        {"\x81\x40\x81\x5C", 100, 10, 0, "19 0 1  20 0 0"},  // '@' and '\' trail bytes
     };
-    for (const auto& c : cases) {
-        store_.state().wrap = c.wrap;
-        const Box b = Draw(c.w, c.h, c.text);
-        for (auto [x, y, inked] : c.pixels)
-            EXPECT_EQ(b.Inked(x, y), inked) << c.text << " at " << x << "," << y;
+    for (auto [text, w, h, wrap, pixels] : cases) {
+        store_.state().wrap = wrap;
+        const Box b = Draw(w, h, text);
+        std::istringstream in(pixels);
+        for (int x, y, inked; in >> x >> y >> inked;)
+            EXPECT_EQ(b.Inked(x, y), inked != 0) << text << " at " << x << "," << y;
     }
-    const std::string far = "<" + std::string(300, 'a') + ">";
+    const std::string far = "<" + std::string(300, 'a') + ">";  // a long tag is text too
     EXPECT_TRUE(Draw(2000, 10, far).Inked(302 * 5 - 1, 0));
     EXPECT_FALSE(Draw(2000, 10, far).Inked(302 * 5, 0));
-    store_.state().wrap = 1;
-    store_.state().leftMargin = 3;
-    store_.state().rightMargin = 2;
-    store_.state().rowSpace = 4;
     // Three characters fit in [3, 18); the fourth starts the next line at 3.
+    store_.state().wrap = 1, store_.state().leftMargin = 3;
+    store_.state().rightMargin = 2, store_.state().rowSpace = 4;
     const Box b = Draw(20, 40, "AAAA");
-    for (auto [x, y, inked] : {std::tuple{2, 0, false},
-                               {3, 0, true},
-                               {17, 0, true},
-                               {18, 0, false},
-                               {3, 13, false},
-                               {3, 14, true}})
-        EXPECT_EQ(b.Inked(x, y), inked) << x << "," << y;
+    for (auto [x, y, inked] :
+         {std::tuple{2, 0, 0}, {3, 0, 1}, {17, 0, 1}, {18, 0, 0}, {3, 13, 0}, {3, 14, 1}})
+        EXPECT_EQ(b.Inked(x, y), inked != 0) << x << "," << y;
 }
 
 TEST_F(FontStoreTest, ColourTagsBlendingAndScriptItems) {
-    const std::pair<const char*, uint32_t> cases[] = {
-        {"A", 0xFF563412u},
-        {"<color=255>A", 0xFFFF0000u},
-        {"<COLOR=255>A", 0xFFFF0000u},
-        {"<c=65280>A", 0xFF00FF00u},
-        {"<rgb=0,0,255>A", 0xFF0000FFu},
-        {"<rgb=256,1,2>A", 0xFF000102u},
-        {"<color=65280></color>A", 0xFF563412u},  // back to the colour before
-    };
-    for (auto [text, pixel] : cases) {
+    // A closing tag goes back to the colour before.
+    const std::vector<std::string> texts = Split(
+        "A|<color=255>A|<COLOR=255>A|<c=65280>A|<rgb=0,0,255>A|<rgb=256,1,2>A|"
+        "<color=65280></color>A");
+    const uint32_t pixels[] = {0xFF563412, 0xFFFF0000, 0xFFFF0000, 0xFF00FF00,
+                               0xFF0000FF, 0xFF000102, 0xFF563412};
+    for (size_t i = 0; i < 7; ++i) {
         store_.SetColor(0x123456);
-        EXPECT_EQ(Draw(40, 10, text).At(0, 0), pixel) << text;
+        EXPECT_EQ(Draw(40, 10, texts[i]).At(0, 0), pixels[i]) << texts[i];
     }
     // Over an opaque target: full coverage mixes (255 * 255 + 0) >> 8 = 254
     // red and keeps the target opaque.
@@ -155,7 +146,7 @@ TEST_F(FontStoreTest, ColourTagsBlendingAndScriptItems) {
     EXPECT_TRUE(store_.ScriptItems().empty());
 }
 
-TEST_F(FontStoreTest, FontTagsReachTheRasterizerAndTheCallRestoresItsState) {
+TEST_F(FontStoreTest, FontTagsReachTheRasterizerTheCallRestoresItsStateAndMeasures) {
     const FontState before = store_.SaveState();
     fonts_.clear();
     Draw(200, 40, "<underline>A</underline>B<italic>C</italic>D<fontname=x>E</fontname>F<bold>G");
@@ -175,9 +166,8 @@ TEST_F(FontStoreTest, FontTagsReachTheRasterizerAndTheCallRestoresItsState) {
     store_.SetFont(400, 400, "宋体", false, false);
     EXPECT_EQ(store_.SaveState().height, 300);
     EXPECT_FALSE(Draw(400, 400, "A").Inked(0, 0));
-}
-
-TEST_F(FontStoreTest, MeasureGivesWidthAndBottom) {
+    // Measuring gives the width and the bottom.
+    store_.SetFont(10, 400, "宋体", false, false);
     int32_t w = 0, h = 0;
     store_.state().rightMargin = 2;
     store_.MeasureText(0, 0, "AB<size=20>C", &w, &h);
@@ -187,18 +177,6 @@ TEST_F(FontStoreTest, MeasureGivesWidthAndBottom) {
     store_.MeasureText(3, 4, "", &w, &h);
     EXPECT_EQ(w, 0);
     EXPECT_EQ(h, 5);
-}
-
-std::vector<std::string> Split(std::string_view text) {
-    std::vector<std::string> out(1);
-    for (char c : text) {
-        if (c == '|') {
-            out.emplace_back();
-        } else {
-            out.back().push_back(c);
-        }
-    }
-    return out;
 }
 
 // Markup that would loop or write out of the box on a careless layout, and
@@ -216,9 +194,8 @@ TEST_F(FontStoreTest, HostileAndRandomMarkupEndsInsideTheBox) {
         "break;\xe7}\xae\xe5\xae\x9a<r><;bcB<size=-1>c-f0><leftmargin=90name)/n=90ccgc8nftonme>//"
         ">");
     const std::vector<std::string> pieces = Split(
-        "<|>|a|确|<size=|<pitch=|<rowspace=|-|9|0|;|=|<break>|<leftmargin=|<rgb=|,|</"
-        "color>|<script:|"
-        "<//>| |\xB0|<bold>|</size>|<rightmargin=|\x81\x40|<c=|x>|<COLOR=1>");
+        "<|>|a|确|<size=|<pitch=|<rowspace=|-|9|0|;|=|<break>|<leftmargin=|<rgb=|,|</color>|"
+        "<script:|<//>| |\xB0|<bold>|</size>|<rightmargin=|\x81\x40|<c=|x>|<COLOR=1>");
     std::mt19937 rng(11);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int i = 0; i < 400; ++i) {
