@@ -42,10 +42,7 @@ TEST(FileUtilsTest, ProgramDirFilesAreFoundThroughEitherSeparatorAndAnyCase) {
 TEST(FileUtilsTest, TextHelpersKeepDoubleByteCharactersWhole) {
     // 'A' is the trail byte of the first character; a lead byte at the end stops there.
     for (auto [in, out] : {std::pair<std::string, std::string>{"Pic\\Tile.BMP", "pic\\tile.bmp"},
-                           {"\xB0"
-                            "AB",
-                            "\xB0"
-                            "Ab"},
+                           {"\xB0\x41\x42", "\xB0\x41\x62"},
                            {"X\xC8", "x\xC8"}}) {
         StrToLowerAscii(in);
         EXPECT_EQ(in, out);
@@ -54,11 +51,7 @@ TEST(FileUtilsTest, TextHelpersKeepDoubleByteCharactersWhole) {
                               {"a/b.c/name", "", "name"},
                               {"x.tar.gz", ".gz", "x.tar"},
                               {"dir\\", "", ""},
-                              {"\xB5\x5C"
-                               "a.png",
-                               ".png",
-                               "\xB5\x5C"
-                               "a"}};
+                              {"\xB5\x5C\x61.png", ".png", "\xB5\x5C\x61"}};
     for (const auto& p : paths) {
         EXPECT_EQ(GetFileExt(p[0]), p[1]) << p[0];
         EXPECT_EQ(GetFileTitle(p[0]), p[2]) << p[0];

@@ -34,6 +34,10 @@ TEST(ImageDecodeTest, FlagsKeysAndPixelsByTable) {
     const Bytes top = {10, 20, 30, 255, 255, 0, 255}, rest = {70, 80, 90, 255, 1, 2, 3},
                 bottom = {4, 5, 6, 255, 7, 8, 9, 255};
     constexpr uint32_t K = kImageKeyed, P = kImagePaletted, A = kImageAlpha, M = kDefaultColorKey;
+    const Bytes png = Png(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, {255, 0, 0, 128, 0, 0, 255, 0});
+    const Bytes nearMagenta =
+        Bmp(2, 1, 8, Rows({1, 2}, 2, 1), {0, 0, 0, 0, 250, 0, 250, 0, 255, 0, 255, 0}, 0, 3);
+    const Bytes ico = Ico(1, 1, Dib(1, 2, 8, {1, 0, 0, 0, 0x80, 0, 0, 0}, Bytes(8, 0), 0, 2));
     const struct {
         Bytes file;
         const char* ext;
@@ -45,27 +49,12 @@ TEST(ImageDecodeTest, FlagsKeysAndPixelsByTable) {
          Bytes{10, 20, 30, 255, 255, 50, 255, 255} + rest + Bytes{255} + bottom},
         // The key on entry is the colour matched; magenta is ordinary now.
         {Bmp24(true), ".bmp", 0x010203, K, 0x010203, top + Bytes{255} + rest + Bytes{0} + bottom},
-        {Png(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, {255, 0, 0, 128, 0, 0, 255, 0}),
-         ".png",
-         M,
-         K | A,
-         M,
-         {0, 0, 255, 128, 255, 0, 0, 0}},
+        {png, ".png", M, K | A, M, {0, 0, 255, 128, 255, 0, 0, 0}},
         // 256 colours, none exactly magenta: nothing keyed.
         {Bmp(4, 1, 8, {0, 1, 254, 255}, all), ".bmp", M, P, kNoKeyIndex, {0, 1, 254, 255}},
         // Black, near magenta, magenta: the exact entry is the key.
-        {Bmp(2, 1, 8, Rows({1, 2}, 2, 1), {0, 0, 0, 0, 250, 0, 250, 0, 255, 0, 255, 0}, 0, 3),
-         ".bmp",
-         M,
-         K | P,
-         2,
-         {1, 2}},
-        {Ico(1, 1, Dib(1, 2, 8, {1, 0, 0, 0, 0x80, 0, 0, 0}, Bytes(8, 0), 0, 2)),
-         ".ico",
-         M,
-         K | P | A,
-         kNoKeyIndex,
-         {1, 0}},
+        {nearMagenta, ".bmp", M, K | P, 2, {1, 2}},
+        {ico, ".ico", M, K | P | A, kNoKeyIndex, {1, 0}},
     };
     for (const auto& c : cases) {
         ImageRecord image;
@@ -147,16 +136,11 @@ ImageResourceInfo Info(uint32_t extensionId, uint32_t size, std::string path = {
 }
 
 TEST(ImageLoadTest, PackedPicturesPackRangesAndLooseFiles) {
-    Bytes quad = Bytes{'f', 'e', 'l', 't'} + Bytes(28, 0) + Le("2", {2}) + Bytes(6, 0);
     PaletteTable table;
-    ASSERT_TRUE(table.LoadQuad(quad));
-    const Bytes pps = WritePps({.method = 3,
-                                .flags = kImageSharedPalette | kImagePaletted,
-                                .width = 2,
-                                .height = 1,
-                                .colorCount = 2,
-                                .paletteName = "felt",
-                                .frames = {{{0, 1}, 0}}});
+    ASSERT_TRUE(table.LoadQuad(WriteQuad("felt", 2, Bytes(6, 0))));
+    // Method 3, 2 x 1 pixels of the shared palette "felt".
+    const uint32_t shared = kImageSharedPalette | kImagePaletted;
+    const Bytes pps = WritePps({3, shared, 2, 1, 0xFF00FF, {}, 2, "felt", {{{0, 1}, 0}}});
     const Bytes bmp = Bmp(2, 1, 24, {255, 0, 255, 1, 2, 3, 0, 0});
     platform::testing::TempDir dir;
     dir.Write("Cloth.BMP", std::string(bmp.begin(), bmp.end()));
@@ -177,24 +161,16 @@ TEST(ImageLoadTest, PackedPicturesPackRangesAndLooseFiles) {
     for (const auto& c : cases) {
         LogCapture log;
         ImageRecord image;
-        const auto range = c.range;
-        ASSERT_EQ(LoadImageResource(
-                      c.info, [range] { return range; }, table, image),
-                  c.result)
-            << &c - cases;
+        auto range = [&] { return c.range; };
+        ASSERT_EQ(LoadImageResource(c.info, range, table, image), c.result) << &c - cases;
         EXPECT_TRUE(!c.logged || log.Contains(c.logged)) << &c - cases;
         if (!c.result) continue;
         EXPECT_EQ(image.id, 7u);
         EXPECT_EQ(image.width, 2);
-        EXPECT_EQ(image.flags, c.info.extensionId == HashRS(".pps")
-                                   ? uint32_t(kImageSharedPalette | kImagePaletted)
-                                   : uint32_t(kImageKeyed));  // the magenta pixel
+        EXPECT_EQ(image.flags, c.info.extensionId == HashRS(".pps") ? shared : kImageKeyed);
+        EXPECT_TRUE(c.info.extensionId != HashRS(".pps") ||
+                    image.Palette() == table.Find("felt")->Colors());
     }
-    ImageRecord image;
-    ASSERT_EQ(LoadImageResource(
-                  cases[0].info, [&] { return pps; }, table, image),
-              1);
-    EXPECT_EQ(image.Palette(), table.Find("felt")->Colors());
 }
 
 }  // namespace
