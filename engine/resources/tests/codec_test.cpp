@@ -25,6 +25,12 @@ struct Want {
     Bytes index = {}, bgra = {}, palette = {}, alpha = {}, last = {};  // last: the last frame
     int alphaValid = -1, transIndex = -2;
     int64_t colours = -1, width = -1, key = -2;  // key: the transparent colour, -1 for none
+    template <class T>
+    Want With(T Want::*field, T value) const {
+        Want w = *this;
+        w.*field = value;
+        return w;
+    }
 };
 Want Index(Bytes index, Bytes palette = {}, int64_t colours = -1) {
     return {.index = index, .palette = palette, .colours = colours};
@@ -96,12 +102,10 @@ std::vector<Known> KnownPictures() {
         {"32-bit, alpha 0 everywhere: opaque", F::kBmp, Bmp(2, 1, 32, {1, 2, 3, 0, 4, 5, 6, 0}),
          Bgra({1, 2, 3, 255, 4, 5, 6, 255}, 0)},
         // ICO: the DIB's height counts the XOR and the AND image.
-        {"paletted",
-         F::kIco,
+        {"paletted", F::kIco,
          Ico(2, 2,
              Dib(2, 4, 8, Rows({0, 1, 1, 0}, 2, 2) + mask, {0, 0, 255, 0, 0, 255, 0, 0}, 0, 2)),
-         {.index = {0, 1, 1, 0}, .palette = {255, 0, 0, 0, 255, 0}, .alpha = {255, 0, 0, 255}},
-         true},
+         Index({0, 1, 1, 0}, {255, 0, 0, 0, 255, 0}).With(&Want::alpha, {255, 0, 0, 255}), true},
         {"24-bit with mask", F::kIco, Ico(2, 2, Dib(2, 4, 24, Rows(Bytes(12, 9), 6, 2) + mask)),
          Bgra({9, 9, 9, 255, 9, 9, 9, 0, 9, 9, 9, 0, 9, 9, 9, 255}, 1)},
         {"32-bit with mask", F::kIco, Ico(1, 1, Dib(1, 2, 32, {1, 2, 3, 77, 0, 0, 0, 0})),
@@ -136,20 +140,18 @@ std::vector<Known> KnownPictures() {
          Index({5, 6}, {}, 16)},
         {"ten", F::kWbmp, Wbmp(10, 2, {0xA5, 0xC0, 0x00, 0x40}),
          Index(kBits, {0, 0, 0, 255, 255, 255}), true},
-        {"two-byte width", F::kWbmp, Wbmp(200, 1, Bytes(25, 0xFF)), {.width = 200}},
-        {"palette",
-         F::kPng,
+        {"two-byte width", F::kWbmp, Wbmp(200, 1, Bytes(25, 0xFF)),
+         Want{}.With(&Want::width, int64_t(200))},
+        {"palette", F::kPng,
          Png(3, 3, PNG_COLOR_TYPE_PALETTE, {0, 1, 2, 2, 1, 0, 1, 1, 1}, 8, kPaletteRgb, {255, 0},
              true),
-         {.index = {0, 1, 2, 2, 1, 0, 1, 1, 1},
-          .palette = kPaletteRgb,
-          .alphaValid = 0,
-          .transIndex = 1},
+         Index({0, 1, 2, 2, 1, 0, 1, 1, 1}, kPaletteRgb)
+             .With(&Want::alphaValid, 0)
+             .With(&Want::transIndex, 1),
          true},
-        {"partial palette alpha",
-         F::kPng,
+        {"partial palette alpha", F::kPng,
          Png(2, 1, PNG_COLOR_TYPE_PALETTE, {0, 1}, 8, {0, 0, 0, 9, 9, 9}, {128}),
-         {.alpha = {128, 255}, .alphaValid = 1}},
+         Bgra({}, 1).With(&Want::alpha, {128, 255})},
         {"interlaced colour key", F::kPng,
          Png(13, 11, PNG_COLOR_TYPE_RGB, rgb, 8, {}, {}, true, {0, 5, 15, 35, 0}), keyed},
         {"one-bit grey", F::kPng, Png(10, 1, PNG_COLOR_TYPE_GRAY, {0xA5, 0xC0}, 1),
@@ -161,17 +163,14 @@ std::vector<Known> KnownPictures() {
              {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}),
          Bgra({3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16}), true},
         // The 16-bit key matches all 16 bits: the second pixel differs in its low byte.
-        {"rgb16-trns",
-         F::kPng,
+        {"rgb16-trns", F::kPng,
          Png(2, 1, PNG_COLOR_TYPE_RGB, {1, 0, 2, 0, 3, 0, 1, 1, 2, 0, 3, 0}, 16, {}, {}, false,
              {0, 0x100, 0x200, 0x300, 0}),
-         {.bgra = {3, 2, 1, 0, 3, 2, 1, 255}, .alphaValid = 1, .key = -1},
-         true},
-        {"grey16-trns",
-         F::kPng,
+         Bgra({3, 2, 1, 0, 3, 2, 1, 255}, 1).With(&Want::key, int64_t(-1)), true},
+        {"grey16-trns", F::kPng,
          Png(2, 1, PNG_COLOR_TYPE_GRAY, {0x10, 0, 0x10, 1}, 16, {}, {}, false,
              {0, 0, 0, 0, 0x1000}),
-         {.bgra = {16, 16, 16, 0, 16, 16, 16, 255}, .alphaValid = 1, .key = -1}},
+         Bgra({16, 16, 16, 0, 16, 16, 16, 255}, 1).With(&Want::key, int64_t(-1))},
     };
 }
 
@@ -189,37 +188,31 @@ std::vector<Known> ComposedPictures() {
         map[i] = uint16_t(i % 256 * 0x0101);
     const Bytes px = {100, 50, 200, 20, 10, 20, 40, 128};
     std::vector<Known> rows = {
-        {"restore previous, off the screen",
-         F::kGif,
+        {"restore previous, off the screen", F::kGif,
          Gif(5, 9, {0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 0},
              {{0, 0, 5, 9, big, {}, -1, 1, 10, true},
               {3, 7, 2, 2, {3, 3, 3, 3}, {}, -1, 3, 10, false},
               {4, 8, 3, 3, Bytes(9, 2), {}, -1, 1, 10, false}}),
-         {.index = big, .last = third}},
+         Index(big).With(&Want::last, third)},
         // Frames of their own colour tables become colour with alpha; so do
         // uncovered areas, and each frame keys only its own transparent index.
-        {"local colour table",
-         F::kGif,
+        {"local colour table", F::kGif,
          Gif(2, 1, pal,
              {{0, 0, 1, 1, {1}, {}, -1, 1, 10, false},
               {1, 0, 1, 1, {0}, {1, 2, 3, 4, 5, 6}, -1, 1, 10, false}}),
-         {.bgra = {60, 50, 40, 255, 0, 0, 0, 0},
-          .last = {60, 50, 40, 255, 3, 2, 1, 255},
-          .alphaValid = 1}},
-        {"clear in one frame",
-         F::kGif,
+         Bgra({60, 50, 40, 255, 0, 0, 0, 0}, 1).With(&Want::last, {60, 50, 40, 255, 3, 2, 1, 255})},
+        {"clear in one frame", F::kGif,
          Gif(2, 1, pal,
              {{0, 0, 2, 1, {0, 1}, {}, 0, 1, 10, false},
               {0, 0, 2, 1, {1, 0}, {}, -1, 1, 10, false}}),
-         {.bgra = {0, 0, 0, 0, 60, 50, 40, 255}, .last = {60, 50, 40, 255, 30, 20, 10, 255}}},
+         Bgra({0, 0, 0, 0, 60, 50, 40, 255}).With(&Want::last, {60, 50, 40, 255, 30, 20, 10, 255})},
         {"uncovered", F::kGif, Gif(2, 1, pal, {{0, 0, 1, 1, {1}, {}, -1, 1, 10, false}}),
          Bgra({60, 50, 40, 255, 0, 0, 0, 0}, 1)},
         // One index clear in every frame that names one, drawn by none: paletted.
-        {"one clear index",
-         F::kGif,
+        {"one clear index", F::kGif,
          Gif(2, 1, pal,
              {{0, 0, 1, 1, {1}, {}, 0, 1, 10, false}, {1, 0, 1, 1, {1}, {}, -1, 1, 10, false}}),
-         {.index = {1, 0}, .last = {1, 1}, .transIndex = 0}},
+         Index({1, 0}).With(&Want::last, {1, 1}).With(&Want::transIndex, 0)},
         {"palette page", F::kTif,
          Tiff(3, 2, 1, 8, PHOTOMETRIC_PALETTE, {0, 2, 5, 5, 2, 0}, -1, 1, COMPRESSION_LZW, map),
          Index({0, 2, 5, 5, 2, 0}, picture_detail::GreyPalette(256))},
@@ -243,14 +236,11 @@ std::vector<Known> ComposedPictures() {
         for (uint8_t v = 0; v < 6; ++v)
             rgb = rgb + Bytes{v, v, v};
         const int64_t width = o >= ORIENTATION_LEFTTOP ? 2 : 3;
-        rows.push_back({"orientation",
-                        F::kTif,
-                        Tiff(3, 2, 1, 8, PHOTOMETRIC_MINISBLACK, {0, 1, 2, 3, 4, 5}, -1, o),
-                        {.index = shown[o - 1], .width = width}});
-        rows.push_back({"orientation",
-                        F::kTif,
-                        Tiff(3, 2, 3, 8, PHOTOMETRIC_RGB, rgb, -1, o),
-                        {.bgra = bgra, .width = width}});
+        const Bytes grey = Tiff(3, 2, 1, 8, PHOTOMETRIC_MINISBLACK, {0, 1, 2, 3, 4, 5}, -1, o);
+        rows.push_back(
+            {"orientation", F::kTif, grey, Index(shown[o - 1]).With(&Want::width, width)});
+        rows.push_back({"orientation", F::kTif, Tiff(3, 2, 3, 8, PHOTOMETRIC_RGB, rgb, -1, o),
+                        Bgra(bgra).With(&Want::width, width)});
     }
     return rows;
 }
