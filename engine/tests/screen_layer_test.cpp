@@ -31,18 +31,6 @@ DrawRecord Record(int32_t x, int32_t y, int32_t w, int32_t h, int32_t depth = 1,
     return r;
 }
 
-// Samples of a turned record's rectangle, `n` steps per side (inside when
-// `inner`), in screen coordinates.
-template <class F>
-void ForSamples(const DrawRecord& r, int n, bool inner, F&& f) {
-    for (int sy = inner; sy <= n - inner; ++sy) {
-        for (int sx = inner; sx <= n - inner; ++sx) {
-            f(RotatePointF(r.x - r.width / 2.0 + r.width * sx / double(n),
-                           r.y - r.height / 2.0 + r.height * sy / double(n), r.x, r.y, r.angle, 1));
-        }
-    }
-}
-
 // A layer over a small screen with entities' records kept at stable places.
 class LayerFixture : public ::testing::Test {
   protected:
@@ -52,10 +40,9 @@ class LayerFixture : public ::testing::Test {
         layer_.SetView(ScreenView(kW, kH));
         records_.clear();
     }
-    uint32_t Add(const DrawRecord& r, uint32_t entity, uint32_t visible = 1, double opacity = 1.0,
-                 const EntityPayload* kind = nullptr) {
+    uint32_t Add(const DrawRecord& r, uint32_t entity, const EntityPayload* kind = nullptr) {
         records_.push_back(r);
-        return layer_.AddItem(entity, &records_.back(), opacity, visible, kind ? kind : &solid_);
+        return layer_.AddItem(entity, &records_.back(), 1.0, 1, kind ? kind : &solid_);
     }
     uint32_t AddPickable(const DrawRecord& r, uint32_t entity) {
         const uint32_t id = Add(r, entity);
@@ -172,7 +159,7 @@ TEST_F(LayerFixture, RandomScenesAgreeWithBruteForce) {
 // Unturned items are in view exactly when a pixel of their closed extent,
 // centre +- (size + 1) / 2, is on screen; a turned item dropped has no sample
 // on screen or, clipped, none strictly inside its clip.
-TEST_F(LayerFixture, CullingAgreesWithPixelScansAndSamples) {
+TEST_F(LayerFixture, CullingAgreesWithTheExtentAndWithSamples) {
     std::mt19937 rng(5);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     int culled = 0;
@@ -185,23 +172,25 @@ TEST_F(LayerFixture, CullingAgreesWithPixelScansAndSamples) {
             r.flags = kDrawClip, r.clip = {l, t, l + pick(2, 30), t + pick(2, 30)};
         }
         const bool in = layer_.IsInView(r);
+        const int hx = (r.width + 1) / 2, hy = (r.height + 1) / 2;
         if (r.angle == 0.0 && !clipped) {
-            const int hx = (r.width + 1) / 2, hy = (r.height + 1) / 2;
-            bool any = false;
-            for (int y = r.screenY - hy; y <= r.screenY + hy && !any; ++y)
-                for (int x = r.screenX - hx; x <= r.screenX + hx && !any; ++x)
-                    any = x >= 0 && x < kW && y >= 0 && y < kH;
-            ASSERT_EQ(in, any) << r.x << "," << r.y << " " << r.width << "x" << r.height;
+            ASSERT_EQ(in, r.screenX + hx >= 0 && r.screenX - hx < kW && r.screenY + hy >= 0 &&
+                              r.screenY - hy < kH)
+                << r.x << "," << r.y << " " << r.width << "x" << r.height;
         } else if (!in && r.angle != 0.0 && r.width && r.height) {
-            ++culled;
+            ++culled;  // no sample of the rectangle (inside it, when clipped) is on screen
             const Rect inner =
                 clipped ? Rect{r.clip.left + 1, r.clip.top + 1, r.clip.right - 1, r.clip.bottom - 1}
                         : Rect{0, 0, kW, kH};
-            ForSamples(r, 12, clipped, [&](PointF p) {
-                ASSERT_FALSE(p.x > inner.left && p.x < inner.right && p.y > inner.top &&
-                             p.y < inner.bottom)
-                    << i;
-            });
+            for (int sy = clipped; sy <= 12 - clipped; ++sy)
+                for (int sx = clipped; sx <= 12 - clipped; ++sx) {
+                    const PointF p = RotatePointF(r.x - r.width / 2.0 + r.width * sx / 12.0,
+                                                  r.y - r.height / 2.0 + r.height * sy / 12.0, r.x,
+                                                  r.y, r.angle, 1);
+                    ASSERT_FALSE(p.x > inner.left && p.x < inner.right && p.y > inner.top &&
+                                 p.y < inner.bottom)
+                        << i;
+                }
         }
     }
     EXPECT_GT(culled, 500);                 // the test did cull something
@@ -401,7 +390,7 @@ TEST_F(LayerFixture, HitsStopAtTheEdgeAndAskThePayloadForPixels) {
     mask.Set(9, 9, true);
     DrawRecord r = Record(20, 20, 10, 10, 1);  // local (0, 0) is screen (15, 15)
     r.flags = kDrawHitPixel;
-    layer_.SetHitTest(Add(r, 2, 1, 1.0, &mask), 1);
+    layer_.SetHitTest(Add(r, 2, &mask), 1);
     EXPECT_EQ(layer_.HitTest(20, 20), 0u);
     EXPECT_EQ(layer_.HitTest(24, 24), 2u);  // local (9, 9)
     mask.Set(5, 5, true);
@@ -410,7 +399,7 @@ TEST_F(LayerFixture, HitsStopAtTheEdgeAndAskThePayloadForPixels) {
     MaskPayload odd(kKindImage, 9, 9, true);
     DrawRecord o = Record(40, 20, 9, 9, 2);
     o.flags = kDrawHitPixel;
-    layer_.SetHitTest(Add(o, 3, 1, 1.0, &odd), 1);
+    layer_.SetHitTest(Add(o, 3, &odd), 1);
     EXPECT_EQ(layer_.HitTest(43, 20), 3u);  // local x 8, the last column
     EXPECT_EQ(layer_.HitTest(44, 20), 0u);  // local x 9: inside the item, past the pixels
 }
