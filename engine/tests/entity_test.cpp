@@ -30,8 +30,8 @@ class EntityTest : public ::testing::Test {
         entities_.push_back(std::move(e));
         return *entities_.back();
     }
-    const LayerItem* ItemOf(const Entity& e) {
-        return screen_.Layer(e.GetLayerIndex())->FindItem(e.GetItem());
+    const LayerItem* ItemOf(const Entity* e) {
+        return screen_.Layer(e->GetLayerIndex())->FindItem(e->GetItem());
     }
 
     LayerStack screen_;
@@ -107,28 +107,25 @@ TEST_F(EntityTest, ATurnAboutAPointMovesThenTurnsAndAGroupOrbitsTogether) {
     parent.RotateAbout(0, 100, 90.0);  // the parent swings to (0, 0)
     EXPECT_EQ(parent.GetTopLeft(), (Point{-5, -5}));
     // Moved along with the parent to (10, 0), then turned about its centre.
-    EXPECT_EQ(child.GetX(), 0);
-    EXPECT_EQ(child.GetY(), -10);
+    EXPECT_EQ(Point(child.GetX(), child.GetY()), (Point{0, -10}));
 }
 
 TEST_F(EntityTest, HidingRemembersWhatTheParentHidAndShowingBringsOnlyThatBack) {
-    Entity& parent = Make(100, 100);
-    Entity& linked = Make(100, 100);
-    Entity& remembering = Make(100, 100);
-    Entity& hiddenBefore = Make(100, 100);
-    parent.AttachChild(&linked, kLinkShowHide);
-    parent.AttachChild(&remembering, kLinkHideRemember);
-    parent.AttachChild(&hiddenBefore, kLinkHideRemember);
-    hiddenBefore.Hide();
-    parent.Hide();
-    EXPECT_FALSE(remembering.IsVisible());
-    EXPECT_TRUE(parent.GetChildLink(1)->flags & kLinkHiddenByParent);
-    EXPECT_FALSE(parent.GetChildLink(2)->flags & kLinkHiddenByParent);
-    parent.Show();
-    EXPECT_TRUE(linked.IsVisible());
-    EXPECT_TRUE(remembering.IsVisible());
-    EXPECT_FALSE(parent.GetChildLink(1)->flags & kLinkHiddenByParent);
-    EXPECT_FALSE(hiddenBefore.IsVisible());
+    Entity *parent = &Make(100, 100), *linked = &Make(100, 100);
+    Entity *remembering = &Make(100, 100), *hiddenBefore = &Make(100, 100);
+    parent->AttachChild(linked, kLinkShowHide);
+    parent->AttachChild(remembering, kLinkHideRemember);
+    parent->AttachChild(hiddenBefore, kLinkHideRemember);
+    hiddenBefore->Hide();
+    parent->Hide();
+    EXPECT_FALSE(remembering->IsVisible());
+    EXPECT_TRUE(parent->GetChildLink(1)->flags & kLinkHiddenByParent);
+    EXPECT_FALSE(parent->GetChildLink(2)->flags & kLinkHiddenByParent);
+    parent->Show();
+    EXPECT_TRUE(linked->IsVisible());
+    EXPECT_TRUE(remembering->IsVisible());
+    EXPECT_FALSE(parent->GetChildLink(1)->flags & kLinkHiddenByParent);
+    EXPECT_FALSE(hiddenBefore->IsVisible());
 }
 
 TEST_F(EntityTest, InitAndPlacement) {
@@ -184,37 +181,32 @@ TEST_F(EntityTest, ChangesMarkDirtyOnlyWhenTheValueChanges) {
 }
 
 TEST_F(EntityTest, UpdateHandsTheLayerTheRecordAndRefreshesLinkedChildren) {
-    Entity& e = Make(100, 100);
-    Entity& refreshed = Make(100, 100);
-    Entity& other = Make(100, 100);
-    e.AttachChild(&refreshed, kLinkPosition | kLinkUpdate);
-    e.AttachChild(&other, kLinkPosition);
-    e.MoveTo(200, 150);
+    Entity *e = &Make(100, 100), *refreshed = &Make(100, 100), *other = &Make(100, 100);
+    e->AttachChild(refreshed, kLinkPosition | kLinkUpdate);
+    e->AttachChild(other, kLinkPosition);
+    e->MoveTo(200, 150);
     EXPECT_EQ(ItemOf(e)->record.x, 100);  // the layer still shows the old place
-    EXPECT_EQ(e.Update(), 1);
-    EXPECT_EQ(std::pair(ItemOf(e)->record.screenX, e.IsDirty()), std::pair(200, false));
-    EXPECT_EQ(std::pair(ItemOf(refreshed)->record.x, refreshed.IsDirty()), std::pair(200, false));
-    EXPECT_EQ(std::pair(ItemOf(other)->record.x, other.IsDirty()), std::pair(100, true));
-    e.Hide();
-    e.SetOpacity(0.5);
-    e.Update();  // not dirty: only visibility and opacity
+    EXPECT_EQ(e->Update(), 1);
+    EXPECT_EQ(std::pair(ItemOf(e)->record.screenX, e->IsDirty()), std::pair(200, false));
+    EXPECT_EQ(std::pair(ItemOf(refreshed)->record.x, refreshed->IsDirty()), std::pair(200, false));
+    EXPECT_EQ(std::pair(ItemOf(other)->record.x, other->IsDirty()), std::pair(100, true));
+    e->Hide(), e->SetOpacity(0.5);
+    e->Update();  // not dirty: only visibility and opacity
     EXPECT_EQ(std::pair(ItemOf(e)->visible, ItemOf(e)->opacity), std::pair(0u, 0.5));
 }
 
 TEST_F(EntityTest, GuardedLinksHoldOnlyWhileTheParentsLayerMapsTheChild) {
-    Entity& parent = Make(100, 100, 10, 10, 2);
-    Entity& elsewhere = Make(100, 100, 10, 10, 3);
-    Entity& unplaced = Make(100, 100, 10, 10, -1);
-    Entity& child = Make(100, 100);
-    EXPECT_EQ(parent.AttachChild(&elsewhere, kLinkGuard), 0u);
-    EXPECT_EQ(parent.AttachChild(&unplaced, kLinkGuard), 0u);
-    EXPECT_EQ(parent.AttachChild(&unplaced, 0), 1u);
-    ASSERT_EQ(parent.AttachChild(&child, kLinkPosition | kLinkGuard), 2u);
-    parent.MoveBy(5, 0);
-    EXPECT_EQ(child.GetX(), 105);
-    child.RemoveFromScreen();
-    parent.MoveBy(5, 0);
-    EXPECT_EQ(child.GetX(), 105);
+    Entity *parent = &Make(100, 100), *elsewhere = &Make(100, 100, 10, 10, 3);
+    Entity *unplaced = &Make(100, 100, 10, 10, -1), *child = &Make(100, 100);
+    EXPECT_EQ(parent->AttachChild(elsewhere, kLinkGuard), 0u);
+    EXPECT_EQ(parent->AttachChild(unplaced, kLinkGuard), 0u);
+    EXPECT_EQ(parent->AttachChild(unplaced, 0), 1u);
+    ASSERT_EQ(parent->AttachChild(child, kLinkPosition | kLinkGuard), 2u);
+    parent->MoveBy(5, 0);
+    EXPECT_EQ(child->GetX(), 105);
+    child->RemoveFromScreen();
+    parent->MoveBy(5, 0);
+    EXPECT_EQ(child->GetX(), 105);
 }
 
 TEST_F(EntityTest, AttachAndDetachKeepOneOrderedLinkPerChild) {
@@ -242,17 +234,15 @@ TEST_F(EntityTest, AttachAndDetachKeepOneOrderedLinkPerChild) {
 }
 
 TEST_F(EntityTest, LoopsAndOverlongChainsAreRefused) {
-    Entity& a = Make(0, 0);
-    Entity& b = Make(0, 0);
-    Entity& c = Make(0, 0);
-    EXPECT_EQ(a.AttachChild(nullptr, 0), 0u);
-    EXPECT_EQ(a.AttachChild(&a, kLinkPosition), 0u);
-    ASSERT_EQ(a.AttachChild(&b, kLinkPosition), 1u);
-    ASSERT_EQ(b.AttachChild(&c, kLinkPosition), 1u);
-    EXPECT_EQ(c.AttachChild(&a, kLinkPosition), 0u);
-    EXPECT_EQ(c.AttachChild(&b, kLinkPosition), 0u);
-    a.MoveBy(1, 1);  // terminates
-    EXPECT_EQ(c.GetX(), 1);
+    Entity *a = &Make(0, 0), *b = &Make(0, 0), *c = &Make(0, 0);
+    EXPECT_EQ(a->AttachChild(nullptr, 0), 0u);
+    EXPECT_EQ(a->AttachChild(a, kLinkPosition), 0u);
+    ASSERT_EQ(a->AttachChild(b, kLinkPosition), 1u);
+    ASSERT_EQ(b->AttachChild(c, kLinkPosition), 1u);
+    EXPECT_EQ(c->AttachChild(a, kLinkPosition), 0u);
+    EXPECT_EQ(c->AttachChild(b, kLinkPosition), 0u);
+    a->MoveBy(1, 1);  // terminates
+    EXPECT_EQ(c->GetX(), 1);
     std::vector<Entity*> chain{&Make(0, 0)};
     for (int i = 1; i <= kMaxLinkDepth; ++i) {
         chain.push_back(&Make(0, 0));
@@ -289,12 +279,12 @@ TEST_F(EntityTest, ReleaseUnlinksEverythingAndLeavesTheScreen) {
 }
 
 TEST_F(EntityTest, EdgesAndScreenToLocal) {
+    auto edges = [](const Entity& e) {
+        return Rect(e.GetLeft(), e.GetTop(), e.GetRight(), e.GetBottom());
+    };
     Entity& even = Make(100, 50, 10, 6);
-    Entity& odd = Make(100, 50, 9, 7);
-    EXPECT_EQ(Rect(even.GetLeft(), even.GetTop(), even.GetRight(), even.GetBottom()),
-              (Rect{95, 47, 105, 53}));
-    EXPECT_EQ(Rect(odd.GetLeft(), odd.GetTop(), odd.GetRight(), odd.GetBottom()),
-              (Rect{95, 46, 105, 54}));
+    EXPECT_EQ(edges(even), (Rect{95, 47, 105, 53}));
+    EXPECT_EQ(edges(Make(100, 50, 9, 7)), (Rect{95, 46, 105, 54}));
     LayerView v = testing::ScreenView(800, 600);
     v.centreX += 30;  // the layer's world scrolled right by 30
     screen_.Layer(2)->SetView(v);
@@ -312,26 +302,20 @@ TEST_F(EntityTest, HostileValuesSaturateOrAreDropped) {
     e.AddSize(INT32_MAX, 1);
     EXPECT_EQ(e.GetWidth(), INT32_MAX);
     e.ScaleSize(1e300, -1e300);
-    EXPECT_EQ(e.GetWidth(), INT32_MAX);
-    EXPECT_EQ(e.GetHeight(), INT32_MIN);
+    EXPECT_EQ(std::pair(e.GetWidth(), e.GetHeight()), std::pair(INT32_MAX, INT32_MIN));
     e.Update();
-    EXPECT_EQ(e.GetLeft(), INT32_MIN);
-    EXPECT_EQ(e.GetRight(), INT32_MIN + (int64_t(INT32_MAX) + 1) / 2);
+    EXPECT_EQ(std::pair(e.GetLeft(), e.GetRight()),
+              std::pair(INT32_MIN, int32_t(INT32_MIN + (int64_t(INT32_MAX) + 1) / 2)));
     // Angles that are no number, from scripts, are dropped; scale factors
     // that are none give size 0.
     const double inf = std::numeric_limits<double>::infinity();
     Entity f;
     f.Init(10, 0, 40, 40, std::nan(""), 0, 1, 1.0);
     EXPECT_EQ(f.GetAngle(), 0.0);
-    f.RotateBy(30.0);
-    f.RotateBy(inf);
-    f.SetRotation(std::nan(""));
-    f.RotateAbout(0, 0, -inf);
-    EXPECT_EQ(f.GetAngle(), 30.0);
-    EXPECT_EQ(f.GetX(), 10);
+    f.RotateBy(30.0), f.RotateBy(inf), f.SetRotation(std::nan("")), f.RotateAbout(0, 0, -inf);
+    EXPECT_EQ(std::pair(f.GetAngle(), f.GetX()), std::pair(30.0, 10));
     f.ScaleSize(std::nan(""), 0.5);
-    EXPECT_EQ(f.GetWidth(), 0);
-    EXPECT_EQ(f.GetHeight(), 20);
+    EXPECT_EQ(std::pair(f.GetWidth(), f.GetHeight()), std::pair(0, 20));
 }
 
 }  // namespace
