@@ -1,33 +1,51 @@
-// Winning-hand tests: ns per hand for random 17-tile hands with 0-4 jokers,
-// for hands built to win, and for the slowest hands an adversarial search
-// finds; the guided search against the plain reference search.
+// Winning-hand tests at table speed: ns per call of CheckHuShapes,
+// TryHuWithJokers and IsWinningHand on 17-tile hands (16 in hand and the
+// winning tile) with 0-4 jokers and the client's options, over four sets:
+// random hands, random suited hands, hands built to win, and the slowest
+// hands a hill-climbing search finds for each call (over the tiles, the
+// joker count, the allowed shapes and the self-drawn bit). BM_FirstCall
+// times the first call of a fresh process (a new process per iteration).
+//
+// Each set reports the mean ns per call (the Time column), the median and
+// the worst single hand (median_ns, worst_ns).
 
 #include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "rules/hu.h"
 #include "rules/tests/hand_gen.h"
 
-// The plain reference search of the unit tests.
-#include "rules/tests/reference_search.cpp"
+extern char** environ;
 
 namespace {
 
 using namespace rules;
 
-// Joker A is 五万 (id 4), joker B 三条 (id 38) when a hand has two kinds.
+// Joker A is 五万 (id 4, kind 5), joker B 三条 (id 38, kind 13).
 constexpr TileId kJokerA = 4, kJokerB = 38;
+constexpr TileIndex kJokerKinds[2] = {5, 13};
 constexpr RuleOptions kClientOptions = 0x80022011;
-constexpr uint32_t kAllowed = 22;
+constexpr uint32_t kClientAllowed = 22;
+constexpr uint32_t kShapeBitsList[] = {0x10, 0x20, 0x40, 0x80, 0x1000000};
 
 struct Case {
-    TileCountArray hand;      // 16 tiles, jokers among them
-    TileId tile;              // the 17th
-    TileCountArray withTile;  // for CheckHuShapes: winning tile in, jokers out
+    TileCountArray hand{};  // 16 tiles, jokers among them
+    TileId tile = -1;       // the 17th
+    uint32_t allowed = kClientAllowed;
+    uint32_t mode = 0;  // self-drawn (0x2) or not
+    // For CheckHuShapes: the winning tile in, the jokers out as counters.
+    TileCountArray withTile{};
     int32_t nA = 0, nB = 0;
     TileIndex winKind = 0;
 };
@@ -37,8 +55,17 @@ TileId IdOf(TileIndex kind, int copy) {
     return 108 + copy * 7 + kind - 31;
 }
 
-// Puts `jokers` joker tiles into a hand of kinds and picks its winning tile.
-Case MakeCase(std::mt19937& rng, TileCountArray counts, int jokers) {
+void Finish(Case& c) {
+    c.withTile = c.hand;
+    c.nB = 0;
+    c.nA =
+        ExtractJokers(c.withTile, c.tile, kJokerA, kJokerB, &c.winKind, kClientOptions, 0, &c.nB);
+}
+
+// A case from 17 tiles: one of them (at random) is the winning tile, and
+// `jokers` hand tiles are turned into joker tiles.
+Case MakeCase(std::mt19937& rng, const TileCountArray& counts, int jokers, uint32_t allowed,
+              uint32_t mode) {
     Case c;
     std::vector<TileIndex> kinds;
     for (int k = 1; k < kCountSlots; ++k) {
@@ -46,13 +73,11 @@ Case MakeCase(std::mt19937& rng, TileCountArray counts, int jokers) {
             kinds.push_back(k);
     }
     std::shuffle(kinds.begin(), kinds.end(), rng);
-    c.hand = {};
     for (size_t i = 0; i + 1 < kinds.size(); ++i)
         ++c.hand[size_t(kinds[i])];
-    // Jokers replace hand tiles (the joker kinds are 5 and 13).
     for (int j = 0; j < jokers; ++j) {
+        const TileIndex jk = kJokerKinds[j % 2];
         for (int k = 1; k < kCountSlots; ++k) {
-            TileIndex jk = j % 2 ? 13 : 5;
             if (k != jk && c.hand[size_t(k)] > 0 && c.hand[size_t(jk)] < 4) {
                 --c.hand[size_t(k)];
                 ++c.hand[size_t(jk)];
@@ -60,49 +85,67 @@ Case MakeCase(std::mt19937& rng, TileCountArray counts, int jokers) {
             }
         }
     }
-    c.tile = IdOf(kinds.back(), 3);
-    c.withTile = c.hand;
-    c.nA =
-        ExtractJokers(c.withTile, c.tile, kJokerA, kJokerB, &c.winKind, kClientOptions, 0, &c.nB);
+    // The copy not yet in hand (four copies at most).
+    const TileIndex win = kinds.back();
+    c.tile = IdOf(win, std::min(3, c.hand[size_t(win)]));
+    c.allowed = allowed;
+    c.mode = mode;
+    Finish(c);
     return c;
-}
-
-std::vector<Case> RandomCases(int n, bool honours) {
-    std::mt19937 rng(1234 + honours);
-    std::vector<Case> cases;
-    for (int i = 0; i < n; ++i)
-        cases.push_back(MakeCase(rng, testing::RandomCounts(rng, 17, honours), i % 5));
-    return cases;
-}
-
-std::vector<Case> WinningCases(int n) {
-    std::mt19937 rng(99);
-    std::vector<Case> cases;
-    while (int(cases.size()) < n) {
-        auto h = testing::ConstructedHand(rng, 5, true, 0, false);
-        int tiles = 0;
-        for (int v : h.counts)
-            tiles += v;
-        if (tiles != 17) continue;
-        cases.push_back(MakeCase(rng, h.counts, int(cases.size() % 5)));
-    }
-    return cases;
 }
 
 int32_t RunIsWinning(const Case& c) {
     HuResult r;
-    return IsWinningHand(c.hand, c.tile, kJokerA, kJokerB, kClientOptions, kAllowed, r, 2, 0);
+    return IsWinningHand(c.hand, c.tile, kJokerA, kJokerB, kClientOptions, c.allowed, r, c.mode, 0);
+}
+
+int32_t RunTryHu(const Case& c) {
+    HuResult r;
+    return TryHuWithJokers(c.hand, c.tile, kJokerA, kJokerB, kClientOptions, c.allowed, r, c.mode);
 }
 
 int32_t RunShapes(const Case& c) {
     HuResult r;
     return CheckHuShapes(c.withTile, c.nA, c.nB, kJokerA, kJokerB, c.winKind, kClientOptions,
-                         kAllowed, r, 0);
+                         c.allowed, r, 0);
+}
+
+using Runner = int32_t (*)(const Case&);
+constexpr Runner kRunners[] = {RunShapes, RunTryHu, RunIsWinning};
+const char* const kRunnerNames[] = {"CheckHuShapes", "TryHuWithJokers", "IsWinningHand"};
+
+std::vector<Case> RandomCases(int n, bool honours) {
+    std::mt19937 rng(1234 + honours);
+    std::vector<Case> cases;
+    for (int i = 0; i < n; ++i) {
+        cases.push_back(MakeCase(rng, testing::RandomCounts(rng, 17, honours), i % 5,
+                                 kClientAllowed, uint32_t(i % 2) * kModeSelfDrawn));
+    }
+    return cases;
+}
+
+TileCountArray WinningCounts(std::mt19937& rng, bool honours) {
+    for (;;) {
+        auto h = testing::ConstructedHand(rng, 5, true, 0, honours);
+        int tiles = 0;
+        for (int v : h.counts)
+            tiles += v;
+        if (tiles == 17) return h.counts;
+    }
+}
+
+std::vector<Case> WinningCases(int n) {
+    std::mt19937 rng(99);
+    std::vector<Case> cases;
+    for (int i = 0; i < n; ++i) {
+        cases.push_back(MakeCase(rng, WinningCounts(rng, false), i % 5, kClientAllowed,
+                                 uint32_t(i % 2) * kModeSelfDrawn));
+    }
+    return cases;
 }
 
 // Mean ns of one call on one case, the best of a few rounds.
-template <typename Fn>
-double TimeOne(const Case& c, Fn fn, int reps) {
+double TimeOne(const Case& c, Runner fn, int reps) {
     double best = 1e30;
     for (int round = 0; round < 3; ++round) {
         auto t0 = std::chrono::steady_clock::now();
@@ -114,37 +157,68 @@ double TimeOne(const Case& c, Fn fn, int reps) {
     return best;
 }
 
-// A local search for slow hands: mutate one tile or the joker count and keep
-// what is slower.
-std::vector<Case> AdversarialCases(int keep) {
-    std::mt19937 rng(7);
-    std::vector<std::pair<double, Case>> found;
-    for (int start = 0; start < 12; ++start) {
-        auto h = testing::ConstructedHand(rng, 5, true, 0, start % 2 == 0);
-        TileCountArray counts = h.counts;
-        int jokers = 1 + start % 4;
-        Case best = MakeCase(rng, counts, jokers);
-        double bestTime = TimeOne(best, RunIsWinning, 20);
-        for (int step = 0; step < 250; ++step) {
-            TileCountArray next = counts;
+// The search state: 17 tiles of the ordinary kinds, the joker count, the
+// allowed shapes and the self-drawn bit.
+struct Climber {
+    TileCountArray counts;
+    int jokers;
+    uint32_t allowed;
+    uint32_t mode;
+    uint32_t seed;
+    Case Make() const {
+        std::mt19937 rng(seed);
+        return MakeCase(rng, counts, jokers, allowed, mode);
+    }
+};
+
+Climber Mutate(std::mt19937& rng, Climber s) {
+    switch (rng() % 6) {
+        case 0:
+        case 1:
+        case 2: {  // one tile to another kind
             std::vector<TileIndex> present;
             for (int k = 1; k < kCountSlots; ++k) {
-                if (next[size_t(k)]) present.push_back(k);
+                if (s.counts[size_t(k)]) present.push_back(k);
             }
-            TileIndex from = present[rng() % present.size()];
-            TileIndex to = testing::OrdinaryKinds()[rng() % 27];
-            if (next[size_t(to)] >= 4) continue;
-            --next[size_t(from)];
-            ++next[size_t(to)];
-            int j = std::clamp(jokers + int(rng() % 3) - 1, 0, 4);
-            std::mt19937 copy = rng;
-            Case c = MakeCase(copy, next, j);
-            double t = TimeOne(c, RunIsWinning, 20);
-            if (t > bestTime) {
-                bestTime = t, best = c, counts = next, jokers = j;
+            const TileIndex from = present[rng() % present.size()];
+            const TileIndex to = testing::OrdinaryKinds()[rng() % 34];
+            if (s.counts[size_t(to)] < 4) {
+                --s.counts[size_t(from)];
+                ++s.counts[size_t(to)];
             }
+            break;
         }
-        found.emplace_back(bestTime, best);
+        case 3:
+            s.jokers = std::clamp(s.jokers + (rng() % 2 ? 1 : -1), 0, 4);
+            break;
+        case 4:
+            s.allowed ^= kShapeBitsList[rng() % std::size(kShapeBitsList)];
+            if (rng() % 4 == 0) s.mode ^= kModeSelfDrawn;
+            break;
+        default:  // another choice of the winning tile and the joker places
+            s.seed = uint32_t(rng());
+    }
+    return s;
+}
+
+// Hill climbing from winners and near-winners: keep a change when the call
+// gets slower. The slowest `keep` ends (timed again) form the set.
+std::vector<Case> AdversarialCases(Runner fn, int keep) {
+    std::mt19937 rng(7);
+    std::vector<std::pair<double, Case>> found;
+    for (int start = 0; start < 24; ++start) {
+        Climber s{WinningCounts(rng, start % 3 == 0), 1 + start % 4,
+                  kClientAllowed | (start % 2 ? 0x80u : 0u), uint32_t(start % 2) * kModeSelfDrawn,
+                  uint32_t(rng())};
+        Case best = s.Make();
+        double bestTime = TimeOne(best, fn, 20);
+        for (int step = 0; step < 300; ++step) {
+            Climber next = Mutate(rng, s);
+            Case c = next.Make();
+            double t = TimeOne(c, fn, 20);
+            if (t > bestTime) bestTime = t, best = c, s = next;
+        }
+        found.emplace_back(TimeOne(best, fn, 200), best);
     }
     std::sort(found.begin(), found.end(), [](auto& a, auto& b) { return a.first > b.first; });
     std::vector<Case> cases;
@@ -153,21 +227,44 @@ std::vector<Case> AdversarialCases(int keep) {
     return cases;
 }
 
-const std::vector<Case>& Set(int which) {
-    static const std::vector<Case> sets[4] = {RandomCases(1024, true), RandomCases(1024, false),
-                                              WinningCases(1024), AdversarialCases(8)};
-    return sets[which];
-}
-
 const char* const kSetNames[] = {"random", "random_suited", "winners", "adversarial"};
 
-// Reports mean, median and worst ns per hand over the set.
-template <typename Fn>
-void Measure(benchmark::State& state, Fn fn) {
-    const auto& cases = Set(int(state.range(0)));
+// The suited set runs with the default hooks, so that honours do not end the
+// test at once; the others with the hooks the table installs.
+void InstallHooksFor(int set) {
+    if (set == 1) {
+        ResetTileHooks();
+    } else {
+        InstallTileHooks(TableTileHooks());
+    }
+}
+
+const std::vector<Case>& Set(int set, int runner) {
+    static std::vector<Case> plain[3], adversarial[3];
+    static bool made[4][3] = {};
+    std::vector<Case>& cases = set == 3 ? adversarial[runner] : plain[set];
+    if (!made[set][runner]) {
+        InstallHooksFor(set);
+        if (set == 3) {
+            cases = AdversarialCases(kRunners[runner], 16);
+        } else if (cases.empty()) {
+            cases = set == 2 ? WinningCases(1024) : RandomCases(1024, set == 0);
+        }
+        made[set][runner] = true;
+    }
+    return cases;
+}
+
+// range(0): the set; range(1): the call.
+void BM_Hu(benchmark::State& state) {
+    const int set = int(state.range(0)), runner = int(state.range(1));
+    const auto& cases = Set(set, runner);
+    InstallHooksFor(set);
+    const Runner fn = kRunners[runner];
     size_t i = 0;
+    int64_t wins = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(fn(cases[i]));
+        wins += fn(cases[i]) != 0;
         if (++i == cases.size()) i = 0;
     }
     std::vector<double> each;
@@ -176,45 +273,78 @@ void Measure(benchmark::State& state, Fn fn) {
     std::sort(each.begin(), each.end());
     state.counters["median_ns"] = each[each.size() / 2];
     state.counters["worst_ns"] = each.back();
-    state.SetLabel(kSetNames[state.range(0)]);
+    state.counters["wins"] = double(wins) / double(state.iterations());
+    state.SetLabel(std::string(kSetNames[set]) + " " + kRunnerNames[runner]);
 }
 
-void InstallClientHooks(int which) {
-    // The suited sets run with the default hooks so honours do not end the test early.
-    if (which == 1) {
-        ResetTileHooks();
-    } else {
-        InstallTileHooks(TableTileHooks());
+std::string g_self;
+
+// One child process per iteration runs a single call and prints its ns.
+void BM_FirstCall(benchmark::State& state) {
+    const int runner = int(state.range(0));
+    std::vector<double> ns;
+    for (auto _ : state) {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            state.SkipWithError("pipe");
+            return;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        std::string which = std::to_string(runner);
+        char flag[] = "--first-call";
+        char* argv[] = {g_self.data(), flag, which.data(), nullptr};
+        pid_t pid = 0;
+        int rc = posix_spawn(&pid, g_self.c_str(), &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        char buf[64] = {};
+        ssize_t got = rc == 0 ? read(fds[0], buf, sizeof buf - 1) : -1;
+        close(fds[0]);
+        int status = 0;
+        if (rc == 0) waitpid(pid, &status, 0);
+        if (got <= 0 || status != 0) {
+            state.SkipWithError("child");
+            return;
+        }
+        ns.push_back(std::atof(buf));
     }
+    std::sort(ns.begin(), ns.end());
+    state.counters["first_call_us"] = ns[ns.size() / 2] / 1000;
+    state.counters["worst_first_call_us"] = ns.back() / 1000;
+    state.SetLabel(kRunnerNames[runner]);
 }
 
-void BM_IsWinningHand(benchmark::State& state) {
-    InstallClientHooks(int(state.range(0)));
-    Measure(state, RunIsWinning);
+// The child: a winning hand with two jokers, the table's hooks, one call.
+int FirstCall(int runner) {
+    InstallTileHooks(TableTileHooks());
+    std::mt19937 rng(3);
+    const Case c = MakeCase(rng, WinningCounts(rng, false), 2, kClientAllowed, kModeSelfDrawn);
+    auto t0 = std::chrono::steady_clock::now();
+    int32_t r = kRunners[runner](c);
+    auto t1 = std::chrono::steady_clock::now();
+    std::printf("%.0f %d\n", std::chrono::duration<double, std::nano>(t1 - t0).count(), r);
+    return 0;
 }
-
-void BM_CheckHuShapes(benchmark::State& state) {
-    InstallClientHooks(int(state.range(0)));
-    Measure(state, RunShapes);
-}
-
-void BM_IsWinningHandPlainSearch(benchmark::State& state) {
-    InstallClientHooks(int(state.range(0)));
-    testing::ScopedPlainSearch plain;
-    Measure(state, RunIsWinning);
-}
-
-void BM_CheckHuShapesPlainSearch(benchmark::State& state) {
-    InstallClientHooks(int(state.range(0)));
-    testing::ScopedPlainSearch plain;
-    Measure(state, RunShapes);
-}
-
-BENCHMARK(BM_IsWinningHand)->DenseRange(0, 3);
-BENCHMARK(BM_CheckHuShapes)->DenseRange(0, 3);
-BENCHMARK(BM_IsWinningHandPlainSearch)->DenseRange(0, 3);
-BENCHMARK(BM_CheckHuShapesPlainSearch)->DenseRange(0, 3);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+BENCHMARK(BM_Hu)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2}});
+BENCHMARK(BM_FirstCall)->DenseRange(0, 2)->Iterations(15)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--first-call") == 0) {
+        return FirstCall(std::atoi(argv[2]) % 3);
+    }
+    g_self = "/proc/self/exe";
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n > 0) g_self.assign(self, size_t(n));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -39,7 +39,7 @@ bool CGameCommThread::InitInstance() {
     if (!hidden_.Create()) return false;
     // The status window is a dialog on the display (its controls are made
     // as it starts), hidden until a status text comes.
-    if (!waitDlg_.CreateModeless(nullptr)) return false;
+    if (!waitDlg_.CreateModeless(nullptr, false)) return false;
     waitDlg_.Hide();
     // The dialog starts with the skin the program's settings name.
     if (const CGameApp* app = CGameApp::Current())

@@ -39,6 +39,15 @@ void TileBitmap(platform::Painter& dc, const platform::RECT& rect,
     }
 }
 
+void TileBitmap(platform::Painter& dc, const platform::RECT& rect, const platform::Surface* bitmap,
+                platform::COLORREF colour) {
+    if (bitmap && !bitmap->Empty()) {
+        TileBitmap(dc, rect, *bitmap);
+    } else {
+        dc.FillSolidRect(rect, colour);
+    }
+}
+
 platform::SIZE MeasureTextExtent(platform::Painter& dc, const platform::FontSpec& font,
                                  std::string_view text) {
     const int saved = dc.SaveState();

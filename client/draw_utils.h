@@ -19,6 +19,9 @@ void TransparentBlit(platform::Painter& dest, int x, int y, int width, int heigh
 // bitmap at (left mod width, top mod height), so the tiles of neighbouring
 // rectangles line up. An empty bitmap draws nothing.
 void TileBitmap(platform::Painter& dc, const platform::RECT& rect, const platform::Surface& bitmap);
+// The same; without a bitmap (null or empty) `rect` is filled with `colour`.
+void TileBitmap(platform::Painter& dc, const platform::RECT& rect, const platform::Surface* bitmap,
+                platform::COLORREF colour);
 
 // The extent of `text` in `font`; the painter keeps the font it had.
 platform::SIZE MeasureTextExtent(platform::Painter& dc, const platform::FontSpec& font,

@@ -4,6 +4,7 @@
 
 #include "client/client_utils.h"
 #include "client/game_app.h"
+#include "client/picture_file.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/sys_colors.h"
 #include "platform/gui/virtual_keys.h"
@@ -163,7 +164,9 @@ CWaitDlg::~CWaitDlg() {
 
 bool CWaitDlg::OnInitDialog() {
     using namespace platform;
-    text_.Create("", WS_VISIBLE | SS_CENTER, {12, 36, 308, 56}, this, kIdText);
+    text_.Create("", WS_VISIBLE | SS_CENTER, {12, 24, 308, 44}, this, kIdText);
+    bar_.Create("", WS_VISIBLE, {60, 56, 260, 68}, this, kIdBar);
+    bar_.SetColors(state_.barForeground, state_.barBackground);
     // The dialog starts with the skin the program's settings name.
     if (const CGameApp* app = CGameApp::Current())
         PostMessage(Handle(), kMsgSkinChanged, 0, 0,
@@ -178,6 +181,7 @@ void CWaitDlg::SetText(const std::string& text, uint32_t seconds) {
         Invalidate();
         text_.SetWindowText(text);
         ShowWindow(platform::SW_SHOW);
+        platform::SetForegroundWindow(Handle());
     }
     std::lock_guard lock(mu_);
     state_.text = text;
@@ -213,6 +217,9 @@ void CWaitDlg::LoadSkin(const std::string& skinPath) {
             ParseRgb(platform::GetPrivateProfileString("CommColors", "WaitBarbg", "", skinPath, 64),
                      fresh.barBackground);
     }
+    background_ =
+        fresh.backgroundPath.empty() ? platform::Surface() : LoadPictureFile(fresh.backgroundPath);
+    bar_.SetColors(fresh.barForeground, fresh.barBackground);
     std::lock_guard lock(mu_);
     state_.backgroundPath = fresh.backgroundPath;
     state_.barForeground = fresh.barForeground;
@@ -235,6 +242,29 @@ platform::LRESULT CWaitDlg::OnMessage(platform::Message& msg) {
         case platform::WM_CLOSE:
             Hide();
             return 0;
+        case platform::WM_ERASEBKGND:
+            if (auto* painter = reinterpret_cast<platform::Painter*>(msg.wParam)) {
+                if (background_.Empty()) {
+                    painter->FillSolidRect(GetClientRect(),
+                                           platform::GetSysColor(platform::COLOR_BTNFACE));
+                } else {
+                    painter->StretchBlt(GetClientRect(), background_, background_.Bounds());
+                }
+            }
+            return 1;
+        case platform::WM_CTLCOLORSTATIC: {
+            static const platform::Brush kNull = platform::Brush::Null();
+            if (auto* painter = reinterpret_cast<platform::Painter*>(msg.wParam))
+                painter->SetBkMode(platform::TRANSPARENT);
+            return reinterpret_cast<platform::LRESULT>(&kNull);
+        }
+        case platform::WM_SHOWWINDOW:
+            if (msg.wParam) {
+                bar_.Start(kBarStepMs);
+            } else {
+                bar_.Stop();
+            }
+            break;
         default:
             break;
     }

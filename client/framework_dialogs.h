@@ -2,10 +2,12 @@
 // The framework's small dialogs, as windows of the calling thread:
 //   CTimedMessageBox  a message box that answers by itself when its
 //                     countdown ends (Cancel when Cancel is enabled, else OK)
-//   CWaitDlg          the status window of the communication thread: a text,
-//                     shown and hidden, hiding itself after given seconds
+//   CWaitDlg          the status window of the communication thread: a text
+//                     over the skin's picture with a busy bar in the skin's
+//                     colours, shown and hidden, hiding itself after given
+//                     seconds
 // The box is a dialog of the window system; the wait dialog keeps its state
-// for the drawing.
+// for other threads. The notice popup is in notice_popup.h.
 
 #include <atomic>
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include <mutex>
 #include <string>
 
+#include "client/controls/color_step_bar.h"
 #include "platform/gui/button.h"
 #include "platform/gui/dialog.h"
 #include "platform/gui/static_control.h"
@@ -85,7 +88,9 @@ class CTimedMessageBox : public platform::CDialog {
 class CWaitDlg : public platform::CDialog {
   public:
     static constexpr platform::UINT_PTR kHideTimer = 100;
+    static constexpr platform::UINT kIdBar = 1008;
     static constexpr platform::UINT kIdText = 1009;
+    static constexpr platform::UINT kBarStepMs = 200;
 
     CWaitDlg();
     ~CWaitDlg() override;
@@ -106,6 +111,7 @@ class CWaitDlg : public platform::CDialog {
 
     // Reads the wait dialog's picture and colours from a skin file.
     void LoadSkin(const std::string& skinPath);
+    const CColorStepBar& Bar() const { return bar_; }
 
   protected:
     bool OnInitDialog() override;
@@ -117,7 +123,9 @@ class CWaitDlg : public platform::CDialog {
   private:
     mutable std::mutex mu_;
     State state_;
+    platform::Surface background_;  // the window's thread only
     platform::CStatic text_;
+    CColorStepBar bar_;
 };
 
 }  // namespace client

@@ -7,8 +7,11 @@
 #include "client/comm_thread.h"
 #include "client/framework_dialogs.h"
 #include "client/game_session.h"
+#include "client/picture_file.h"
+#include "client/skin_settings.h"
 #include "platform/clock.h"
 #include "platform/gui/message_box.h"
+#include "platform/gui/wait_cursor.h"
 #include "platform/gui/wnd.h"
 #include "platform/message_queue.h"
 #include "platform/paths.h"
@@ -63,6 +66,7 @@ CGameApp* CGameApp::Current() {
 
 bool CGameApp::InitInstance() {
     transport::LogOpen("Game", 0xA001D);
+    if (CSkinSettings* skin = GetSkinSettings()) skin->Load();
     if (!ParseLaunchLine()) return false;
     if (!StartCommThread()) {
         MessageBox(kTextCommThreadFailed, kMbIconError);
@@ -72,6 +76,7 @@ bool CGameApp::InitInstance() {
 }
 
 int CGameApp::ExitInstance() {
+    if (CSkinSettings* skin = GetSkinSettings()) skin->Unload();
     transport::LogClose();
     StopCommThread();
     return 0;
@@ -327,6 +332,28 @@ std::string CGameApp::GetSkinPage() const {
     return std::string(kWebRoot) + "skin/" + gameName_ + "/";
 }
 
+int CGameApp::LoadPortraits() {
+    // Rebuilt on every table state: a row's picture is its chair's index.
+    portraits32_.Create(32, 32, kPortraitMask);
+    portraits16_.Create(16, 16, kPortraitMask);
+    const platform::Surface fallback =
+        IconOnColour(LoadIconResource(kDefaultPortraitIcon), kPortraitMask);
+    auto add = [&](const platform::Surface& picture) {
+        const int index = portraits32_.Add(picture.Empty() ? platform::Surface(32, 32) : picture);
+        if (const platform::Surface* added = portraits32_.Image(index)) portraits16_.Add(*added);
+    };
+    int found = 0;
+    for (int chair = 0; chair < int(kMaxSeated); ++chair) {
+        const uint32_t number = hall_ ? hall_->Tables().Seats()[size_t(chair)].portrait : 0;
+        const platform::Surface picture =
+            LoadPictureFile(GetPortraitDir() + std::to_string(number) + "_0.bmp");
+        found += picture.Empty() ? 0 : 1;
+        add(picture.Empty() ? fallback : picture);
+    }
+    add(fallback);
+    return found;
+}
+
 bool CGameApp::SetTableState(const HallTableState& state) {
     return hall_ && hall_->Tables().SetTableState(state, hall_->Own());
 }
@@ -364,6 +391,7 @@ void CGameApp::PostToMainFrame(const std::string& text) {
 }
 
 void CGameApp::OpenUrl(const std::string& url) {
+    const platform::CWaitCursor busy;
     char text[96];
     std::snprintf(text, sizeof(text), "正在打开%.32s...", url.c_str());
     ShowStatusEx(text, 20);

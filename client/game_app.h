@@ -15,6 +15,7 @@
 
 #include "client/hall_client.h"
 #include "client/launch_line.h"
+#include "platform/gui/image_list.h"
 #include "platform/win_types.h"
 
 namespace client {
@@ -53,6 +54,11 @@ inline constexpr uint32_t kMsgTableStateReady = 0x9049;
 inline constexpr uint32_t kMsgEnterTable = 0x904E;
 inline constexpr uint32_t kMsgAppendChat = 0x81C8;
 inline constexpr uint32_t kMsgUrlOpened = 0x9056;
+
+// Portraits: one picture a chair (index = chair), then the lookers' one.
+inline constexpr int kLookerPortraitIndex = 8;
+inline constexpr platform::COLORREF kPortraitMask = 0x808000;
+inline constexpr uint32_t kDefaultPortraitIcon = 151;
 
 inline constexpr uint32_t kMbYesNo = 0x4;
 inline constexpr uint32_t kMbIconInformation = 0x40;
@@ -167,6 +173,13 @@ class CGameApp {
     std::string GetRulesPage() const;
     std::string GetSkinPage() const;
 
+    // Portraits of the table, 32 and 16 pixels: rebuilt from the seat records
+    // (a chair without a portrait file gets icon 151, and so do the lookers).
+    // Answers how many chairs had a portrait file.
+    int LoadPortraits();
+    const platform::CImageList& Portraits32() const { return portraits32_; }
+    const platform::CImageList& Portraits16() const { return portraits16_; }
+
     // Hall.
     HallClient* Hall() { return hall_.get(); }
     bool SetTableState(const HallTableState& state);
@@ -216,6 +229,8 @@ class CGameApp {
     std::unique_ptr<HallClient> hall_;
     std::unique_ptr<CGameCommThread> commThread_;
     GameFrameAccess* frame_ = nullptr;
+    platform::CImageList portraits32_;
+    platform::CImageList portraits16_;
 };
 
 }  // namespace client

@@ -7,6 +7,7 @@
 #include "client/client_utils.h"
 #include "client/game_app.h"
 #include "platform/bytes.h"
+#include "platform/gui/wait_cursor.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "transport/log.h"
@@ -94,6 +95,7 @@ void CGameSession::Disconnect() {
 
 bool CGameSession::Connect(const std::string& name, const std::string& host, uint32_t port,
                            int* proxyFailedOut) {
+    const platform::CWaitCursor busy;
     Close();
     const auto* greeting = reinterpret_cast<const uint8_t*>(kGreeting);
     bool ok = false;
@@ -139,6 +141,7 @@ void CGameSession::LoadProxySettings(const std::string& path) {
 bool CGameSession::SendRequestAndWait(std::string& text, uint32_t id, uint32_t* lengthInOut,
                                       const uint8_t* data, uint32_t* resultOut,
                                       std::unique_ptr<uint8_t[]>* replyDataOut, bool wantsReply) {
+    const platform::CWaitCursor busy;
     if (!IsAlive()) {
         *resultOut = kResultConnectionLost;
         text = kTextConnectionLost;

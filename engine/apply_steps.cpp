@@ -90,6 +90,14 @@ int StepShowHide(Entity* entity, ApplyTiming& tm, World&, uint32_t) {
     return 1;
 }
 
+ApplyTiming MakeFadeTiming(uint32_t period, double step, double goal, EngineMessage completion) {
+    ApplyTiming timing =
+        MakeApplyTiming(period, completion.code, std::move(completion.payload), completion.target);
+    timing.t[7] = Saturate32(std::trunc(step * 100.0));
+    timing.t[8] = Saturate32(std::trunc(goal * 100.0));
+    return timing;
+}
+
 int StepFade(Entity* entity, ApplyTiming& tm, World&, uint32_t) {
     if (!entity) return 1;
     const double step = tm.t[7] / 100.0;

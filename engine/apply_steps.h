@@ -31,6 +31,9 @@ int StepRepeat(Entity* entity, ApplyTiming& timing, World& world, uint32_t now);
 // Runs the particle entity's emitter until it is off and its particles gone.
 int StepParticles(Entity* entity, ApplyTiming& timing, World& world, uint32_t now);
 
+// The timing of a fade by `step` a period toward `goal` (StepFade).
+ApplyTiming MakeFadeTiming(uint32_t period, double step, double goal, EngineMessage completion);
+
 // Frames modes.
 inline constexpr int32_t kFramesByPasses = 0;
 inline constexpr int32_t kFramesOneByOne = 1;

@@ -57,6 +57,23 @@ class SelfDrawnPayload : public EntityPayload {
     using EntityPayload::EntityPayload;
     virtual void Draw(const DrawContext& context, const DrawRecord& record,
                       double opacity) const = 0;
+    // Screen area drawn beyond the record's own box (particles fly out of
+    // it); empty when the kind stays inside.
+    virtual Rect ExtraArea() const { return {}; }
 };
+
+// Where a record places its picture on the surface, clipped to `clip`.
+inline BlitPlacement PlacementOf(const DrawRecord& record, uint32_t flags, const BlitRect& clip) {
+    BlitPlacement p;
+    p.angle = record.angle;
+    p.drawX = record.screenX;
+    p.drawY = record.screenY;
+    p.width = record.width;
+    p.height = record.height;
+    p.radius = record.radius;
+    p.flags = flags | kBlitClip;
+    p.clip = clip;
+    return p;
+}
 
 }  // namespace engine

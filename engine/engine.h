@@ -5,18 +5,28 @@
 //   world.h           entities, controls, objects, messages, the frame clock
 //   apply.h           timed actions; apply_steps.h the engine's own steps
 //   entity.h          the scene object; image_entity.h, text_entity.h,
-//                     clone_entity.h its picture, text and clone kinds
+//                     clone_entity.h its picture, text and clone kinds;
+//                     anim_entity.h, particle_entity.h, pool_entity.h the
+//                     animated picture, particles, point set, callback list
 //   control_record.h  input events to messages; mouse_controller.h the input
+//   control.h         controls acting on their entity; advanced_button.h the
+//                     text button and the message box's; button_frame.h bars
+//   table_view.h      the window that hosts and drives an engine
 //   engine_object.h   objects living in the World; engine_message.h messages
 //   frame_strip.h     frame-strip timing; particles.h particle maths
 //   screen_device.h   the logical screen and its layers (screen_layer.h)
-//   engine_clock.h, geometry.h, draw_record.h, game_log.h, error_box.h,
-//   sound.h           clock, geometry, the draw record, logging, sound slot
+//   sound_manager.h   effects, built-in sounds and looping music
+//   engine_clock.h, geometry.h, draw_record.h, game_log.h, error_box.h
+//                     clock, geometry, the draw record, logging
 // The resource side (pictures, blitters, rich text) is engine/resources.
 
+#include "engine/advanced_button.h"
+#include "engine/anim_entity.h"
 #include "engine/apply.h"
 #include "engine/apply_steps.h"
+#include "engine/button_frame.h"
 #include "engine/clone_entity.h"
+#include "engine/control.h"
 #include "engine/control_record.h"
 #include "engine/engine_clock.h"
 #include "engine/engine_message.h"
@@ -27,8 +37,11 @@
 #include "engine/game_log.h"
 #include "engine/image_entity.h"
 #include "engine/mouse_controller.h"
+#include "engine/particle_entity.h"
 #include "engine/particles.h"
+#include "engine/pool_entity.h"
 #include "engine/screen_device.h"
-#include "engine/sound.h"
+#include "engine/sound_manager.h"
+#include "engine/table_view.h"
 #include "engine/text_entity.h"
 #include "engine/world.h"

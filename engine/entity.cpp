@@ -69,6 +69,7 @@ uint32_t Entity::SetLayer(LayerHost* screen, int layer) {
 
 void Entity::RemoveFromScreen() {
     if (layer_ == -1) return;
+    OnLeaveScreen();
     if (screen_) screen_->RemoveLayerItem(layer_, item_);
     layer_ = -1;
     item_ = 0;
@@ -281,6 +282,16 @@ int32_t Entity::GetBottom() const {
 Point Entity::ScreenToLocal(int32_t x, int32_t y) const {
     if (!screen_ || layer_ == -1) return {x, y};
     return screen_->ScreenToLayer(layer_, x, y);
+}
+
+bool Entity::HitsScreenPoint(int32_t x, int32_t y) const {
+    const Point local = ScreenToLocal(x, y);
+    const Point p = record_.angle != 0.0
+                        ? RotatePoint(local.x, local.y, record_.x, record_.y, record_.angle, 0)
+                        : local;
+    const int64_t hx = (int64_t(record_.width) + 1) / 2, hy = (int64_t(record_.height) + 1) / 2;
+    return p.x > record_.x - hx && p.x < record_.x + hx && p.y > record_.y - hy &&
+           p.y < record_.y + hy;
 }
 
 int Entity::HeightBelow() const {

@@ -127,6 +127,9 @@ class Entity {
     bool IsFrameBound() const { return (record_.flags & kDrawInView) == kDrawInView; }
     bool IsCreated() const { return created_ != 0; }
     Point ScreenToLocal(int32_t x, int32_t y) const;
+    // Whether a screen point lies strictly inside the entity's turned box,
+    // as the layer's hit test takes it.
+    bool HitsScreenPoint(int32_t x, int32_t y) const;
 
     uint32_t GetItem() const { return item_; }
     int GetLayerIndex() const { return layer_; }
@@ -158,6 +161,9 @@ class Entity {
     void SetControlId(uint32_t id) { controlId_ = id; }
 
   protected:
+    // Runs while the entity still has its item, just before it leaves the
+    // screen (removed, placed elsewhere or released).
+    virtual void OnLeaveScreen() {}
     // The kind initialiser hands over the payload; from then on the entity
     // counts as created and may be placed.
     void SetPayload(std::unique_ptr<EntityPayload> payload);

@@ -19,7 +19,10 @@ constexpr platform::COLORREF kOverlayText = 0x0000FF;
 }  // namespace
 
 GameEngine::GameEngine(ResourceManager& resources)
-    : world_(&resources), resources_(resources), random_(1) {}
+    : world_(&resources), resources_(resources), random_(1) {
+    world_.SetResources(&resources);
+    resources_.SetSoundLibraryOpener(OpenPlatformSoundLibrary);
+}
 
 GameEngine::GameEngine() : GameEngine(GetResourceManagerInstance()) {}
 
@@ -136,6 +139,10 @@ bool GameEngine::TakeScreenChanged() {
 bool GameEngine::Frame() {
     PumpMessages();
     if (!world_.IsFrameDue()) return false;
+    return RunFrame();
+}
+
+bool GameEngine::RunFrame() {
     OnFrameBegin();
     if (world_.HasWork()) world_.Update();
     dirty_.clear();

@@ -25,6 +25,7 @@
 
 #include "engine/apply.h"
 #include "engine/engine_object.h"
+#include "engine/frame_strip.h"
 #include "engine/world.h"
 #include "platform/gui/surface.h"
 
@@ -34,10 +35,14 @@ class Painter;
 
 namespace engine {
 
+class AnimEntity;
+class ButtonFrame;
 class ImageEntity;
 class MouseController;
+class ParticleEntity;
 class ResourceManager;
 class TextEntity;
+struct FrameDefinition;
 struct ImageRecord;
 
 // What the engine asks of the window that hosts it. Without a host the
@@ -61,10 +66,14 @@ class EngineHost {
     }
 };
 
+// Notice flags.
+inline constexpr uint32_t kNoticeButtons = 1;  // "确定", and with kNoticeCancel "取消"
+inline constexpr uint32_t kNoticeCancel = 8;
+
 // A notice: the text box that ShowNotice makes and MessageBox dresses.
 struct NoticeRecord {
-    uint32_t flags = 0;  // bit 1: buttons; bit 8: a second ("取消") button
-    std::string text;    // at most 1024 bytes
+    uint32_t flags = 0;
+    std::string text;  // at most 1024 bytes
     uint32_t okCode = 0;
     uint32_t cancelCode = 0;
     uint32_t target = 0;
@@ -174,6 +183,8 @@ class GameEngine : public EngineNode {
     // Pumps, and when a frame is due runs it: true when the screen changed
     // (repaint DirtyRects()).
     bool Frame();
+    // The frame itself, once IsFrameDue said it is due.
+    bool RunFrame();
     void Tick() { OnTick(); }
     // Hands every message queued when it starts to its receiver; messages
     // queued meanwhile wait for the next pump.
@@ -210,6 +221,14 @@ class GameEngine : public EngineNode {
                                      uint32_t colorKey);
     TextEntity* CreateTextEntity(int layer, int32_t x, int32_t y, int32_t width, int32_t height,
                                  uint32_t backColor);
+    // An animation of `frames` (copied), still until Play, sized as its
+    // frames.
+    AnimEntity* CreateAnimEntity(int layer, int32_t x, int32_t y, const FrameSet& frames);
+    // A particle effect with its picture from a rectangle of an image;
+    // configured when count and interval are both non-zero.
+    ParticleEntity* CreateParticleEntity(int layer, int32_t x, int32_t y, uint32_t imageId,
+                                         int32_t srcX, int32_t srcY, int32_t width, int32_t height,
+                                         int32_t count, int32_t interval);
     Entity* GetEntity(uint32_t id) const { return world_.FindEntity(id); }
     void ShowEntity(Entity* entity, bool show);
     void MoveEntity(Entity* entity, int32_t x, int32_t y);
@@ -243,6 +262,14 @@ class GameEngine : public EngineNode {
     int MoveControl(ControlRecord* record, int32_t x, int32_t y);
     void HighlightControl(ControlRecord* record, bool on);
     void BT_SetBackColor(ControlRecord* record, uint32_t color);
+    // A control of kind T (a button) made in the engine-object order; the
+    // caller creates its surface.
+    template <class T>
+    T* CreateButton() {
+        return world_.MakeObject<T>();
+    }
+    ButtonFrame* CreateButtonFrame(uint32_t count, const FrameDefinition* definition,
+                                   uint32_t flags);
     int SendMessage(EngineMessage message, int mode) {
         return world_.SendMessage(std::move(message), mode);
     }
@@ -289,6 +316,16 @@ class GameEngine : public EngineNode {
                          uint32_t target = 0);
     uint32_t ApplyParticles(Entity* entity, uint32_t channel, uint32_t code,
                             platform::Payload payload, bool deleteEntity);
+    // The scene's name for a timed fade: the entity's blend value is its
+    // opacity.
+    uint32_t ApplyScale(Entity* entity, double step, double goal, uint32_t channel, uint32_t period,
+                        uint32_t code, platform::Payload payload, bool deleteEntity,
+                        uint32_t target) {
+        return ApplyFade(entity, step, goal, channel, period, code, std::move(payload),
+                         deleteEntity, target);
+    }
+    // Removes a running Apply without its message; 0 when none had the id.
+    int RemoveApply(uint32_t applyId) { return world_.RemoveApply(applyId); }
     // Cancels the entity's Applies up to `level` at the next merge.
     size_t PostEvent(uint32_t entityId, uint32_t level, uint32_t mode) {
         return world_.PushCommand(kCmdCancelEntity, entityId, level, mode);
@@ -380,6 +417,7 @@ class GameEngine : public EngineNode {
     Point ToLogical(int32_t x, int32_t y) const;
     uint32_t MapKey(uint32_t key) const;
     void EdgeScroll(const MouseState& state);
+    void AddNoticeButtons(const NoticeRecord& notice, TextEntity& box, int32_t row);
     Entity* ControlEntity(const MouseState& state);
 
     ResourceManager& resources_;

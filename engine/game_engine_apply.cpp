@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/advanced_button.h"
 #include "engine/apply_steps.h"
 #include "engine/game_engine.h"
 #include "engine/image_entity.h"
@@ -13,11 +14,10 @@ namespace engine {
 namespace {
 
 constexpr size_t kNoticeTextMax = 1024;
+// The buttons go with the box: owned, turned, shown, faded, refreshed,
+// deepened and moved with it.
+constexpr uint32_t kNoticeButtonLink = 0x1802F;
 constexpr int kNoticeLayer = 4;
-
-int32_t Hundredths(double v) {
-    return Saturate32(std::trunc(v * 100.0));
-}
 
 }  // namespace
 
@@ -83,10 +83,9 @@ uint32_t GameEngine::ApplyFade(Entity* entity, double step, double goal, uint32_
                                uint32_t period, uint32_t code, platform::Payload payload,
                                bool deleteEntity, uint32_t target) {
     if (!entity) return 0;
-    ApplyTiming timing = MakeApplyTiming(Period(period), code, std::move(payload), target);
-    timing.t[7] = Hundredths(step);
-    timing.t[8] = Hundredths(goal);
-    return QueueApply(entity, std::move(timing), StepFade, channel, deleteEntity);
+    return QueueApply(
+        entity, MakeFadeTiming(Period(period), step, goal, {code, std::move(payload), target}),
+        StepFade, channel, deleteEntity);
 }
 
 uint32_t GameEngine::ApplyResize(Entity* entity, int32_t startWidth, int32_t startHeight,
@@ -180,22 +179,62 @@ int GameEngine::MessageBox(NoticeRecord& notice) {
     box->FitToText(notice.text);
     const int32_t row = std::max(store.SaveState().height, 1);
     int32_t surfaceHeight = box->SurfaceHeight();
-    if (notice.flags & (1 | 8)) {
-        surfaceHeight += 2 * row;
-        box->ResizeSurface(box->SurfaceWidth(), surfaceHeight);
-    }
+    int32_t surfaceWidth = box->SurfaceWidth();
+    // Buttons three rows wide, at a third and two thirds (or the middle),
+    // need this much room not to overlap each other or the frame.
+    if (notice.flags & kNoticeButtons)
+        surfaceWidth = std::max(surfaceWidth, ((notice.flags & kNoticeCancel) ? 9 : 4) * row);
+    if (notice.flags & (kNoticeButtons | kNoticeCancel)) surfaceHeight += 2 * row;
+    box->ResizeSurface(surfaceWidth, surfaceHeight);
     box->SetSize(box->SurfaceWidth(), surfaceHeight + row);
     box->SetBackColor(0x3FC069);
     box->SetTextColor(0xFFFFFF);
     box->SetText(0, 0, notice.text);
     box->DrawFrame(0xFFFFFF);
     box->Update();
-    // A click on the box closes it (the buttons, when the box has them, do
-    // the same through their own messages).
-    if (ControlRecord* control = world_.RequestControl(box->GetId(), kControlDiesWithEntity))
+    ControlRecord* control = world_.RequestControl(box->GetId(), kControlDiesWithEntity);
+    if (notice.flags & kNoticeButtons) {
+        AddNoticeButtons(notice, *box, row);
+    } else if (control) {
+        // A box without buttons closes on a click.
         control->SetEvent(kEvClick, 94, 0,
                           platform::Payload::Make<EntityRef>(EntityRef{box->GetId()}));
+    }
     return 1;
+}
+
+// "确定" (and "取消") along the box's bottom, attached to it, each closing it
+// with its code to the notice's target.
+void GameEngine::AddNoticeButtons(const NoticeRecord& notice, TextEntity& box, int32_t row) {
+    struct Choice {
+        const char* caption;
+        uint32_t code;
+        int32_t x;
+    };
+    const int32_t left = box.GetLeft(), width = box.GetWidth();
+    std::vector<Choice> choices;
+    if (notice.flags & kNoticeCancel) {
+        choices = {{"确定", notice.okCode, left + width / 3},
+                   {"取消", notice.cancelCode, left + width * 2 / 3}};
+    } else {
+        choices = {{"确定", notice.okCode, left + width / 2}};
+    }
+    const int32_t w = 3 * row, h = 2 * row;
+    const int32_t y = Saturate32(int64_t(box.GetBottom()) - (h + 1) / 2);
+    for (const Choice& choice : choices) {
+        auto* button = CreateButton<MessageBoxButton>();
+        if (!button->Create(notice.target, choice.code, {}, choice.x, y, w, h, false)) {
+            button->Detach();
+            continue;
+        }
+        button->SetDeleteAfterClick(true);
+        button->SetTextColor(0xFFFFFF);
+        button->SetCaptionFit(choice.caption, true);
+        Entity* surface = button->BoundEntity();
+        surface->SetDepth(box.GetDepth() + 1);
+        surface->Update();
+        box.AttachChild(surface, kNoticeButtonLink);
+    }
 }
 
 }  // namespace engine

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "engine/button_frame.h"
 #include "engine/game_engine.h"
 #include "engine/game_log.h"
 #include "engine/mouse_controller.h"
@@ -86,7 +87,15 @@ int GameEngine::DispatchSystemCommand(uint32_t code, platform::Payload& payload)
         }
         return 0;
     }
-    if (code >= 66 && code <= 68) return 0;  // button frames live with the controls
+    if (code >= 66 && code <= 68) {
+        if (code != 67) return 0;
+        if (const ControlRef* ref = payload.Get<ControlRef>()) {
+            const ControlRecord* record = world_.GetControl(ref->id);
+            if (auto* frame = record ? dynamic_cast<ButtonFrame*>(record->owner) : nullptr)
+                frame->ResetButtons();
+        }
+        return 0;
+    }
     if (code >= 81 && code <= 87) {
         switch (code) {
             case 82:

@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/anim_entity.h"
+#include "engine/button_frame.h"
 #include "engine/game_engine.h"
 #include "engine/game_log.h"
 #include "engine/image_entity.h"
 #include "engine/mouse_controller.h"
+#include "engine/particle_entity.h"
 #include "engine/resources/file_utils.h"
 #include "engine/resources/hashes.h"
 #include "engine/resources/resource_manager.h"
@@ -57,6 +60,26 @@ TextEntity* GameEngine::CreateTextEntity(int layer, int32_t x, int32_t y, int32_
     return PlaceEntity(entity, layer) ? entity : nullptr;
 }
 
+// The frame sets belong to the entity; the 4 bit means nothing to the strip.
+constexpr uint32_t kFacadeStripFlags = 20;
+
+AnimEntity* GameEngine::CreateAnimEntity(int layer, int32_t x, int32_t y, const FrameSet& frames) {
+    auto* entity = static_cast<AnimEntity*>(
+        CreateKindEntity(kKindAnim, x, y, frames.frameWidth, frames.frameHeight));
+    entity->Create(&frames, 1.0, kFacadeStripFlags);
+    return PlaceEntity(entity, layer) ? entity : nullptr;
+}
+
+ParticleEntity* GameEngine::CreateParticleEntity(int layer, int32_t x, int32_t y, uint32_t imageId,
+                                                 int32_t srcX, int32_t srcY, int32_t width,
+                                                 int32_t height, int32_t count, int32_t interval) {
+    auto* entity =
+        static_cast<ParticleEntity*>(CreateKindEntity(kKindParticle, x, y, width, height));
+    entity->Create(imageId, srcX, srcY, width, height);
+    if (count != 0 && interval != 0) entity->Configure(count, interval);
+    return PlaceEntity(entity, layer) ? entity : nullptr;
+}
+
 Point GameEngine::GetMousePos() {
     MouseController* mouse = world_.Mouse();
     return mouse ? Point{mouse->GetX(), mouse->GetY()} : Point{};
@@ -70,11 +93,7 @@ uint32_t GameEngine::GetMouseObject() {
 // Whether the mouse point lies in the entity's turned box.
 bool GameEngine::ContainsMouse(const Entity& entity) {
     const Point mouse = GetMousePos();
-    const Point local = entity.ScreenToLocal(mouse.x, mouse.y);
-    const Point p =
-        RotatePoint(local.x, local.y, entity.GetX(), entity.GetY(), -entity.GetAngle(), 1);
-    return p.x >= entity.GetLeft() && p.x < entity.GetRight() && p.y >= entity.GetTop() &&
-           p.y < entity.GetBottom();
+    return entity.HitsScreenPoint(mouse.x, mouse.y);
 }
 
 // Hover states follow an entity that moved or appeared under a still cursor.
@@ -153,6 +172,13 @@ int GameEngine::DrawPlane(uint32_t entityId, int32_t x, int32_t y, const FrameRe
 }
 
 // ---- Controls -----------------------------------------------------------------
+
+ButtonFrame* GameEngine::CreateButtonFrame(uint32_t count, const FrameDefinition* definition,
+                                           uint32_t flags) {
+    ButtonFrame* frame = world_.MakeObject<ButtonFrame>();
+    frame->Init(count, definition, flags);
+    return frame;
+}
 
 int32_t GameEngine::SetControlEvent(ControlRecord* record, uint32_t n, int32_t code,
                                     uint32_t target) {

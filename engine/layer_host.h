@@ -26,6 +26,15 @@ class LayerHost {
     virtual int SetItemHitTest(int layer, uint32_t item, uint32_t on) = 0;
     virtual uint32_t GetItemEntity(int layer, uint32_t item) const = 0;
     virtual Point ScreenToLayer(int layer, int32_t x, int32_t y) const = 0;
+    // Marks a screen rectangle for repainting.
+    virtual void InvalidateScreenRect(const Rect& rect) { (void)rect; }
+    // Marks a rectangle of the layer's world for repainting: the screen
+    // rectangle it became, empty when it lies outside the view.
+    virtual Rect InvalidateLayerRect(int layer, Rect rect) {
+        (void)layer;
+        (void)rect;
+        return {};
+    }
 };
 
 }  // namespace engine

@@ -54,6 +54,23 @@ bool LayerStack::ClipToLayer(int layer, Rect& rect) const {
     return l && l->ClipToView(rect);
 }
 
+void LayerStack::InvalidateScreenRect(const Rect& rect) {
+    const int64_t w = int64_t(rect.right) - rect.left, h = int64_t(rect.bottom) - rect.top;
+    DrawRecord r;
+    r.x = r.screenX = Saturate32(int64_t(rect.left) + w / 2);
+    r.y = r.screenY = Saturate32(int64_t(rect.top) + h / 2);
+    r.width = Saturate32(w);
+    r.height = Saturate32(h);
+    r.radius = DrawRecordRadiusInt(r.width, r.height);
+    layers_[0].AddDirty(r);
+}
+
+Rect LayerStack::InvalidateLayerRect(int layer, Rect rect) {
+    if (!ClipToLayer(layer, rect) || rect.IsEmpty()) return {};
+    InvalidateScreenRect(rect);
+    return rect;
+}
+
 void LayerStack::MarkItemRedraw(int layer, uint32_t item) {
     if (ScreenLayer* l = Layer(layer)) l->MarkRedraw(item);
 }

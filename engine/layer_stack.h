@@ -25,6 +25,8 @@ class LayerStack : public LayerHost {
     int SetItemHitTest(int layer, uint32_t item, uint32_t on) override;
     uint32_t GetItemEntity(int layer, uint32_t item) const override;
     Point ScreenToLayer(int layer, int32_t x, int32_t y) const override;
+    void InvalidateScreenRect(const Rect& rect) override;
+    Rect InvalidateLayerRect(int layer, Rect rect) override;
     Point LayerToScreen(int layer, int32_t x, int32_t y) const;
     bool ClipToLayer(int layer, Rect& rect) const;
     void MarkItemRedraw(int layer, uint32_t item);

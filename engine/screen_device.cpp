@@ -57,6 +57,12 @@ BlitPlacement PlaceAt(int64_t x, int64_t y, int32_t w, int32_t h, const BlitRect
     return p;
 }
 
+bool IsSelfDrawnKind(const EntityPayload* kind) {
+    if (!kind) return false;
+    const uint32_t k = kind->kind();
+    return k == kKindAnim || k == kKindPool || k == kKindParticle;
+}
+
 }  // namespace
 
 ScreenDevice::ScreenDevice(ImageProvider* images) : images_(images) {}
@@ -218,14 +224,7 @@ void ScreenDevice::RefreshBackground() {
 }
 
 void ScreenDevice::InvalidateRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    const int64_t w = int64_t(right) - left, h = int64_t(bottom) - top;
-    DrawRecord r;
-    r.x = r.screenX = Saturate32(int64_t(left) + w / 2);
-    r.y = r.screenY = Saturate32(int64_t(top) + h / 2);
-    r.width = Saturate32(w);
-    r.height = Saturate32(h);
-    r.radius = DrawRecordRadiusInt(r.width, r.height);
-    Layer(0)->AddDirty(r);
+    InvalidateScreenRect({left, top, right, bottom});
     changed_ = true;
 }
 
@@ -321,15 +320,7 @@ void ScreenDevice::DrawItem(const LayerItem& item, const DrawRecord& record,
                             const ScreenLayer& layer, const BlitRect& clip, int depth) {
     const EntityPayload* kind = item.kind;
     if (!kind) return;
-    BlitPlacement p;
-    p.angle = record.angle;
-    p.drawX = record.screenX;
-    p.drawY = record.screenY;
-    p.width = record.width;
-    p.height = record.height;
-    p.radius = record.radius;
-    p.flags = record.flags | kBlitClip;
-    p.clip = clip;
+    BlitPlacement p = PlacementOf(record, record.flags, clip);
     const BlitSurface back = BackBuffer();
     switch (kind->kind()) {
         case kKindImage: {
@@ -393,7 +384,12 @@ void ScreenDevice::DrawLayers(const std::vector<Rect>& rects) {
             for (const LayerItem* item : lists[l]) {
                 if (!item) continue;
                 DrawRecord record = item->record;
-                BlitRect clip = ToBlit(Intersect(DrawRecordBounds(record), r));
+                Rect area = DrawRecordBounds(record);
+                if (IsSelfDrawnKind(item->kind)) {
+                    if (const auto* self = dynamic_cast<const SelfDrawnPayload*>(item->kind))
+                        area = Union(area, self->ExtraArea());
+                }
+                BlitRect clip = ToBlit(Intersect(area, r));
                 // Every layer's bounds start at (0, 0): the clip rectangle is
                 // already in screen coordinates.
                 if (record.flags & kDrawClip) clip = Cut(clip, ToBlit(record.clip));

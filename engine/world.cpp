@@ -2,11 +2,14 @@
 
 #include <algorithm>
 
+#include "engine/anim_entity.h"
 #include "engine/clone_entity.h"
 #include "engine/engine_clock.h"
 #include "engine/game_log.h"
 #include "engine/image_entity.h"
 #include "engine/mouse_controller.h"
+#include "engine/particle_entity.h"
+#include "engine/pool_entity.h"
 #include "engine/text_entity.h"
 
 namespace engine {
@@ -19,22 +22,27 @@ std::unique_ptr<Entity> MakeEntityOfKind(uint32_t kind, ImageProvider* images) {
             return std::make_unique<CloneEntity>();
         case kKindText:
             return std::make_unique<TextEntity>(images);
+        case kKindAnim:
+            return std::make_unique<AnimEntity>();
+        case kKindPool:
+            return std::make_unique<PoolEntity>();
+        case kKindCallback:
+            return std::make_unique<CallbackEntity>();
+        case kKindParticle:
+            return std::make_unique<ParticleEntity>(images);
         default:
-            // The special kinds get their classes from the next layer of the
-            // engine; until then they stay unplaceable plain entities.
-            return IsEntityKind(kind) ? std::make_unique<Entity>(kind) : nullptr;
+            return kind == kKindBase ? std::make_unique<Entity>(kind) : nullptr;
     }
 }
 
-World::World(ImageProvider* images)
-    : images_(images), screen_(images), sound_(std::make_unique<SoundInterface>()) {}
+World::World(ImageProvider* images) : images_(images), screen_(images) {}
 
 World::~World() {
     // Entities leave their layers and parents before the screen goes.
     Clear();
     objects_.clear();
     retired_.clear();
-    if (sound_) sound_->Release();
+    sound_.Release();
 }
 
 uint32_t World::NextApplyId() {
@@ -411,12 +419,7 @@ int World::Draw(platform::Surface& target) {
     return screen_.Present(now_, target);
 }
 
-// ---- Sound and clean-up -------------------------------------------------------------
-
-void World::SetSound(std::unique_ptr<SoundInterface> sound) {
-    if (sound_) sound_->Release();
-    sound_ = sound ? std::move(sound) : std::make_unique<SoundInterface>();
-}
+// ---- Clean-up -------------------------------------------------------------
 
 void World::Clear() {
     StopAll();

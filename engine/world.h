@@ -23,7 +23,7 @@
 #include "engine/engine_object.h"
 #include "engine/entity.h"
 #include "engine/screen_device.h"
-#include "engine/sound.h"
+#include "engine/sound_manager.h"
 
 namespace platform {
 class Surface;
@@ -33,6 +33,7 @@ namespace engine {
 
 class ImageProvider;
 class MouseController;
+class ResourceManager;
 
 // Message modes: 0 delivers to a target at once, 1 queues, 2 queues without
 // the default target.
@@ -52,6 +53,13 @@ class World {
     World& operator=(const World&) = delete;
 
     ScreenDevice& Screen() { return screen_; }
+    // The engine's resources (fonts, sounds) for what lives in the World;
+    // null until the engine sets them.
+    void SetResources(ResourceManager* resources) {
+        resources_ = resources;
+        sound_.SetResources(resources);
+    }
+    ResourceManager* Resources() const { return resources_; }
 
     // ---- Ids ----
     uint32_t NextEntityId() { return ++lastEntityId_; }
@@ -177,6 +185,9 @@ class World {
     // Cancels the active Applies of an entity up to `level`: mode non-zero
     // drops their completion messages.
     void CancelByEntity(uint32_t entityId, uint32_t level, uint32_t mode);
+    // Removes an active or waiting Apply without its message; 0 when none
+    // has that id.
+    int RemoveApply(uint32_t id);
     // Merges, then ends every Apply without messages.
     void StopAll();
     // The per-frame work: read the clock, merge, run every due Apply.
@@ -187,8 +198,7 @@ class World {
     size_t EventCount() const { return 0; }
 
     // ---- Sound ----
-    SoundInterface& Sound() { return *sound_; }
-    void SetSound(std::unique_ptr<SoundInterface> sound);
+    SoundManager& Sound() { return sound_; }
 
     // Stops every Apply, removes every control, releases every entity.
     void Clear();
@@ -212,6 +222,7 @@ class World {
     void TellOwner(uint32_t controlId, uint32_t code);
 
     ImageProvider* images_;
+    ResourceManager* resources_ = nullptr;
     ScreenDevice screen_;
     std::map<uint32_t, std::unique_ptr<Entity>> entities_;
     std::map<uint32_t, ControlRecord> controls_;
@@ -230,7 +241,7 @@ class World {
     uint32_t currentEvent_ = 0;
     uint32_t defaultTarget_ = 0;
     uint32_t cursorControl_ = 0;
-    std::unique_ptr<SoundInterface> sound_;
+    SoundManager sound_;
     std::function<void()> workNotifier_;
 };
 

@@ -113,6 +113,21 @@ void World::Cancel(ApplyRecord& record, uint32_t mode) {
     if (mode == 1) record.timing.completion.payload.Reset();
 }
 
+int World::RemoveApply(uint32_t id) {
+    if (ApplyRecord* record = FindActive(id)) {
+        Cancel(*record, 1);
+        return 1;
+    }
+    for (auto& record : pending_) {
+        // A cancelled request merges as an empty command.
+        if (id != 0 && record->id == id) {
+            Cancel(*record, 1);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 void World::CancelByEntity(uint32_t entityId, uint32_t level, uint32_t mode) {
     for (auto& record : active_)
         if (record->id && !record->finished && record->entityId == entityId &&

@@ -1,15 +1,21 @@
-// Random sequences of what scenes and scripts ask of the engine: entities
-// made, linked and deleted, controls bound and removed, messages in every
-// mode, timed actions and their commands, input and frames under a test
-// clock. Nothing may crash, overrun, hang or leave a pointer dangling.
+// Random sequences of what scenes and scripts ask of the engine: entities of
+// every kind made, linked and deleted, controls, buttons, button frames and
+// notices bound and removed, messages in every mode, timed actions and their
+// commands, input and frames under a test clock. Nothing may crash, overrun,
+// hang or leave a pointer dangling.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "engine/advanced_button.h"
+#include "engine/anim_entity.h"
 #include "engine/apply_steps.h"
+#include "engine/button_frame.h"
+#include "engine/engine_clock.h"
 #include "engine/game_engine.h"
 #include "engine/image_entity.h"
+#include "engine/particle_entity.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/text_entity.h"
 #include "platform/bytes.h"
@@ -59,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int op = 0; op < 400 && in.remaining() > 0; ++op) {
         const uint8_t kind = in.U8();
         Entity* e = world.FindEntity(SomeId(in, lastEntity));
-        switch (kind % 24) {
+        switch (kind % 28) {
             case 0:
                 if (Entity* made = engine.CreateImageEntity(in.U8() % 6, Small(in), Small(in), 0, 0,
                                                             0, in.U8(), in.U8(), kNoBlendColor))
@@ -176,9 +182,55 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 22:
                 if (e) engine.MoveEntity(e, Small(in), Small(in));
                 break;
-            default:
+            case 23:
                 engine.HighlightControl(world.GetControl(SomeId(in, lastControl)), in.U8() & 1);
                 break;
+            case 24:
+                if (AnimEntity* anim = engine.CreateAnimEntity(
+                        in.U8() % 6, Small(in), Small(in),
+                        MakeUniformStrip(in.U8() % 3, in.U8() % 40, in.U8() % 40, in.U8() % 6,
+                                         in.U8() % 4 * 50))) {
+                    lastEntity = anim->GetId();
+                    if (in.U8() & 1) anim->Play();
+                    anim->Advance(EngineClock::Now() + in.U16());
+                }
+                break;
+            case 25:
+                if (ParticleEntity* sparks = engine.CreateParticleEntity(
+                        in.U8() % 6, Small(in), Small(in), in.U8() % 3, 0, 0, in.U8() % 16,
+                        in.U8() % 16, int8_t(in.U8()), Small(in))) {
+                    lastEntity = sparks->GetId();
+                    if (in.U8() & 1)
+                        sparks->UseRisingParticles({in.U8() % 3, 0, in.U8() % 3, 0, 1});
+                    engine.ApplyParticles(sparks, in.U8() % 4, in.U8(), {}, in.U8() & 1);
+                }
+                break;
+            case 26:
+                if (in.U8() & 1) {
+                    auto* button = engine.CreateButton<AdvancedButton>();
+                    if (button->Create(in.U8(), Small(in), Small(in), in.U8() % 80, in.U8() % 40,
+                                       in.U8() & 1))
+                        lastControl = button->GetControlId();
+                    button->SetHotKey(in.U8());
+                    button->BindEvent(kEvKeyDown, 0, button);
+                } else {
+                    engine.ShowNotice(std::string(in.U8() % 30, 'n'), in.U8() % 16, in.U16(),
+                                      kCentre, kCentre, 100, 80, in.U8(), in.U8(),
+                                      SomeId(in, lastControl));
+                }
+                break;
+            default: {
+                ButtonFrame* frame = engine.CreateButtonFrame(in.U8() % 6, nullptr, in.U8() % 4);
+                const FrameDefinition bar{{1, 0, 0, in.U8() % 20, 10, 0},
+                                          {1, 0, 0, in.U8() % 20, 10, 0},
+                                          {1, 0, 0, in.U8() % 40, 10, 0}};
+                frame->SetButtonCount(in.U8() % 6, &bar, in.U8() % 2);
+                frame->OnButton(in.U8() % 8, SomeId(in, lastControl));
+                frame->BindEvent(kEvEnter, kEvEnter, frame);
+                frame->BindEvent(kEvLeave, kEvLeave, frame);
+                lastControl = frame->GetControlId();
+                break;
+            }
         }
     }
     clock.AdvanceMillis(30);

@@ -1,6 +1,7 @@
 // The chat's rich edit fed untrusted text: appended segments with formats
-// taken from the input (sizes, faces, effects), pictures, selections and
-// scrolling, then painted.
+// taken from the input (sizes, faces, effects), pictures, selections,
+// scrolling, address detection, deletions and dropped paragraphs, laid out
+// step by step, then painted.
 
 #include <cstddef>
 #include <cstdint>
@@ -42,13 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     top.CreateEx(0, "", platform::WS_POPUP | platform::WS_VISIBLE, {0, 0, 160, 120}, nullptr, 0);
     platform::CRichEditCtrl edit;
     edit.Create(platform::WS_VISIBLE | platform::WS_VSCROLL, {0, 0, 160, 120}, &top, 1);
+    platform::SendMessage(edit.GetSafeHwnd(), platform::EM_SETEVENTMASK, 0, platform::ENM_LINK);
     platform::ByteReader in({data, size});
     for (int step = 0; step < 16 && in.ok() && in.remaining() > 0; ++step) {
         const uint8_t op = in.U8();
         const uint8_t length = in.U8();
         auto bytes = in.Bytes(std::min<size_t>(length, in.remaining()));
         std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        switch (op % 5) {
+        switch (op % 8) {
             case 0: {
                 const platform::LONG end = platform::LONG(edit.Length());
                 edit.SetSel(end, end);
@@ -72,6 +74,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case 3:
                 platform::SendMessage(edit.GetSafeHwnd(), platform::WM_VSCROLL, length % 9);
+                break;
+            case 4:
+                platform::SendMessage(edit.GetSafeHwnd(), platform::EM_AUTOURLDETECT, length & 1);
+                break;
+            case 5:
+                platform::SendMessage(edit.GetSafeHwnd(), platform::WM_CLEAR);
+                break;
+            case 6:
+                edit.RemoveLeadingParagraphs(length % 4);
+                edit.GetLineCount();
                 break;
             default:
                 edit.UpdateWindow();

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -153,6 +154,20 @@ std::optional<uint64_t> GetFileSize(std::string_view path) {
     struct stat st;
     if (!StatResolved(path, st) || S_ISDIR(st.st_mode)) return std::nullopt;
     return uint64_t(st.st_size);
+}
+
+std::optional<std::vector<uint8_t>> ReadFileBytes(std::string_view path, uint64_t maxBytes) {
+    const std::string os = ResolvePath(path);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(os.c_str(), "rb"), std::fclose);
+    struct stat st;
+    if (!file || fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode) ||
+        uint64_t(st.st_size) > maxBytes) {
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes(size_t(st.st_size));
+    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        return std::nullopt;
+    return bytes;
 }
 
 bool CreateDirectory(std::string_view path) {

@@ -32,6 +32,9 @@ std::string ResolvePath(std::string_view path);
 bool FileExists(std::string_view path);  // an existing file, not a folder
 bool DirectoryExists(std::string_view path);
 std::optional<uint64_t> GetFileSize(std::string_view path);  // files only
+// A whole file (a regular one); nothing when it is missing, unreadable or
+// larger than `maxBytes`.
+std::optional<std::vector<uint8_t>> ReadFileBytes(std::string_view path, uint64_t maxBytes);
 // Creates one folder; false when it exists already or its parent does not.
 bool CreateDirectory(std::string_view path);
 

@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 namespace platform {
@@ -49,7 +51,8 @@ size_t Utf8SequenceLength(std::string_view s) {
     size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
     if (c >= 0x80 && c < 0xC0) return 1;
     size_t i = 1;
-    while (i < n && i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+    while (i < n && i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+        ++i;
     return i;
 }
 
@@ -65,6 +68,12 @@ size_t GbkCharLength(std::string_view text, size_t pos) {
     return 1;
 }
 
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return uint8_t(AsciiToLower(x)) < uint8_t(AsciiToLower(y));
+    });
+}
+
 std::string GbkToUtf8(std::string_view gbk) {
     return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD",
                    [](std::string_view s) { return GbkCharLength(s, 0); });
@@ -72,6 +81,15 @@ std::string GbkToUtf8(std::string_view gbk) {
 
 std::string Utf8ToGbk(std::string_view utf8) {
     return Convert("GBK", "UTF-8", utf8, "?", Utf8SequenceLength);
+}
+
+std::string Utf16LeToGbk(std::string_view utf16le) {
+    return Convert("GBK", "UTF-16LE", utf16le, "?", [](std::string_view) { return size_t(2); });
+}
+
+std::string GbkToUtf16Le(std::string_view gbk) {
+    return Convert("UTF-16LE", "GBK", gbk, std::string_view("\xFD\xFF", 2),
+                   [](std::string_view s) { return GbkCharLength(s, 0); });
 }
 
 char32_t GbkCodePointAt(std::string_view text, size_t pos, size_t* length) {
@@ -99,6 +117,16 @@ bool GbkEqualsIgnoreCase(std::string_view a, std::string_view b) {
         i += n;
     }
     return true;
+}
+
+std::string_view GbkPrefix(std::string_view text, size_t maxBytes) {
+    size_t n = 0;
+    while (n < text.size()) {
+        const size_t len = GbkCharLength(text, n);
+        if (n + len > maxBytes) break;
+        n += len;
+    }
+    return text.substr(0, n);
 }
 
 }  // namespace platform

@@ -1,10 +1,10 @@
 #pragma once
 // The recursive meld decomposition of a hand (jokers handed down as two
-// wildcard counters), and the exact feasibility test that guides it.
+// wildcard counters): a walk guided by the group tables' masks, or for what
+// the walk leaves (honour chows among the tiles, more than 15 wildcards) a
+// search guided by the tables' values.
 
-#include <array>
 #include <cstdint>
-#include <initializer_list>
 
 #include "rules/hand_count.h"
 #include "rules/hu_result.h"
@@ -31,30 +31,6 @@ bool HandCountsValid(const TileCountArray& counts);
 
 namespace detail {
 
-// Whether the counts with `jokers` wildcards split into melds with at most
-// one pair (none when pairTaken), ignoring the eight-meld record limit.
-bool CanDecompose(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows);
-
-// Answers CanDecompose for a hand less a tile or two, many times over, from
-// the hand's own group values (only the groups that lose a tile are looked
-// up again). The counts must outlive the probe.
-class DecomposeProbe {
-  public:
-    DecomposeProbe(const TileCountArray& counts, bool honourChows);
-    // CanDecompose of the counts less one tile of each kind in `taken`.
-    bool Without(std::initializer_list<int> taken, int32_t jokers, bool pairTaken) const;
-
-  private:
-    const TileCountArray* counts_;
-    bool honourChows_;
-    bool valid_;
-    int32_t codes_[3] = {0, 0, 0};
-    std::array<uint64_t, 4> values_{};
-    // The groups other than g combined, made on first use (bit g of ready).
-    mutable std::array<uint64_t, 4> others_{};
-    mutable uint8_t othersReady_ = 0;
-};
-
 // While one lives on this thread, the decomposition only tells whether the
 // hand splits (after its exact test at the root) and records no melds.
 class AcceptOnlyScope {
@@ -72,14 +48,22 @@ class AcceptOnlyScope {
 using DecomposeFn = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
                                 TileIndex, RuleOptions, uint32_t, HuResult&, int32_t);
 DecomposeFn SetDecomposeForTesting(DecomposeFn fn);
-// For counts already checked with HandCountsValid holding `tiles` tiles, and
+struct HandSummary;
+
+// For counts that SummariseHand read into `hand` (a valid hand), and
 // counters that are not negative.
-int32_t CallDecompose(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
+int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
                       uint32_t allowed, HuResult& result, int32_t pairTaken);
-int32_t DecomposeCounted(const TileCountArray& counts, int64_t tiles, int32_t nA, int32_t nB,
-                         TileIndex idxA, TileIndex idxB, RuleOptions options, HuResult& result,
-                         int32_t pairTaken);
+int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                         int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
+                         HuResult& result, int32_t pairTaken);
+// The decomposition as a walk guided by masks (decompose_walk.cpp), for
+// counts that WalkApplies to.
+bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options);
+int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                        int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken, bool acceptOnly,
+                        HuResult& result);
 
 }  // namespace detail
 }  // namespace rules

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "rules/hand_summary.h"
 #include "rules/hu.h"
 #include "rules/hu_internal.h"
 
@@ -136,15 +137,30 @@ namespace detail {
 int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                     TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                     HuResult& result, uint32_t mode, int32_t pairTaken) {
-    if (!HandCountsValid(counts)) return 0;
-    uint32_t sum = 0;
-    for (int32_t v : counts)
-        sum += uint32_t(v);
-    const int64_t tiles = sum;
-    if (HoldsHonourOrFlower(counts, jokerA, jokerB, options)) return 0;
+    HandSummary hand;
+    if (!SummariseHand(counts, &hand)) return 0;
+    return CheckShapesOf(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
+                         mode, pairTaken);
+}
+
+int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
+                      TileId jokerA, TileId jokerB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, uint32_t mode, int32_t pairTaken) {
+    const KindMasks& masks = hand.masks;
+    const int32_t tiles = hand.tiles;
+    // With this game's hooks the kinds that end the test are known, and (but
+    // for the substitute retry) the masks tell which shape takes the hand.
+    uint64_t refused = 0;
+    const bool standard = StandardHookKinds(&refused);
+    if (standard ? (masks.present & refused) != 0
+                 : HoldsHonourOrFlower(counts, jokerA, jokerB, options)) {
+        return 0;
+    }
+    const bool byMasks = standard && !(options & kOptSubstitute);
     // A negative counter holds no jokers (the sum of the two is then 0).
     if (nA < 0 || nB < 0) nA = nB = 0;
-    const int64_t total = tiles + SumJokers(nA, nB);
+    const int32_t jokers = SumJokers(nA, nB);
+    const int64_t total = tiles + int64_t(jokers);
     TileIndex idxA = 0, idxB = 0;
     JokerIdsToIndices(jokerA, jokerB, options, &idxA, &idxB);
     ClearHuResult(result);
@@ -159,19 +175,25 @@ int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId
                                         {kShapeSevenHonours, SevenHonoursShape},
                                         {kShapeAllHonours, AllHonoursShape},
                                         {kShape258, All258Shape}};
+    // A shape that fails leaves the result alone: one that the masks refuse
+    // need not be called.
+    auto mayTake = [&](uint32_t bit) {
+        return (allowed & bit) && (!byMasks || ShapeTakes(bit, masks, total, jokers, options));
+    };
     for (const Entry& e : kShapes) {
         if (mode & e.bit) {
-            return e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8 : 0;
+            return mayTake(e.bit) &&
+                           e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)
+                       ? 8
+                       : 0;
         }
     }
     for (const Entry& e : kShapes) {
-        // A shape that is not allowed, or seven pairs of another size, fails
-        // at once and leaves the result alone: no need to call it.
-        if (!(allowed & e.bit)) continue;
-        if (e.bit == kShapeSevenPairs && total != 12 && total != 14) continue;
-        if (e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)) return 8;
+        if (mayTake(e.bit) &&
+            e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
+            return 8;
     }
-    return CallDecompose(counts, tiles, nA, nB, idxA, idxB, winKind, options, allowed, result,
+    return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
                          pairTaken)
                ? 8
                : 0;
@@ -210,8 +232,6 @@ int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA
     if ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4)) return 0;
     const bool restricted = mode & (kModeRestricted1 | kModeRestricted4);
     const bool tileIsJoker = IsJokerTile(tile, jokerA, jokerB, options);
-    int32_t nB = 0;
-    int32_t nA = CountJokersInCounts(counts, jokerA, jokerB, options, &nB);
     TileIndex winKind = 0;
     if (!(options & kOptJokers)) {
         TileCountArray copy = counts;
@@ -222,6 +242,8 @@ int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA
     int32_t a = 0, b = 0;
     const bool asTiles = options & kOptJokersAsTiles;
     if (!tileIsJoker) {
+        int32_t nB = 0;
+        const int32_t nA = asTiles ? CountJokersInCounts(counts, jokerA, jokerB, options, &nB) : 0;
         if (asTiles && SumJokers(nA, nB) > 0 &&
             HuWithJokersAsTiles(counts, tile, jokerA, jokerB, &a, &b, &winKind, options, allowed,
                                 result, mode))

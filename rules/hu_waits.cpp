@@ -6,14 +6,19 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <initializer_list>
 #include <optional>
+#include <utility>
 
+#include "rules/hand_probe.h"
 #include "rules/hu.h"
 #include "rules/hu_internal.h"
 
 namespace rules {
 namespace {
+
+using detail::Verdict;
 
 std::atomic<bool> g_shortcut{true};
 
@@ -31,72 +36,131 @@ struct Call {
 };
 
 // The hand as one view sees it: counts without the winning tile, the
-// wildcards in hand, and the winning tile's kind as the meld reads it.
+// wildcards in hand, and the winning tile's kind as the meld reads it. A view
+// reads the call's counts, with the joker kinds as empty when they are
+// wildcards here; only a view that moves the substitute tiles (option 0x4)
+// keeps counts of its own.
 struct View {
-    TileCountArray hand;
+    const TileCountArray* counts = nullptr;
+    TileIndex emptyA = -1, emptyB = -1;
     int32_t nA = 0, nB = 0;
     TileIndex kind = 0;
     bool winIsWild = false;  // the winning tile is a joker used as a wildcard
     bool jokersOn = false;
     TileIndex idxA = 0, idxB = 0;
     TileIndex winJokerKind = 0;
-    // Built on first use (the view stays in place from then on).
-    mutable std::optional<detail::DecomposeProbe> probe;
-    mutable int holdsHonours = -1;
-    mutable bool valid = false;
-    mutable int64_t tiles = 0;
-    mutable int32_t odd = 0;  // kinds 1-63 of odd count
     int32_t Jokers() const { return SumJokers(nA, nB); }
-    bool Has(int k) const { return k >= 1 && k < kCountSlots && hand[size_t(k)] > 0; }
+    int32_t Count(int k) const { return k == emptyA || k == emptyB ? 0 : (*counts)[size_t(k)]; }
+    bool Has(int k) const { return k >= 1 && k < kCountSlots && Count(k) > 0; }
+    // The kinds (bit k) held `least` (1 or 2) times or more.
+    uint64_t Kinds(const Call& call, int least) const {
+        const detail::HandProbe& probe = Probe(call.options, call.allowed, call.mode);
+        if (probe.usable()) {
+            return least > 1 ? probe.summary().masks.pairs : probe.summary().masks.present;
+        }
+        uint64_t kinds = 0;
+        for (int k = 1; k < kCountSlots; ++k)
+            kinds |= uint64_t(Count(k) >= least) << k;
+        return kinds;
+    }
+    // The view's hand less one tile of each kind in `taken`.
+    TileCountArray Rest(std::initializer_list<int> taken) const {
+        TileCountArray rest = *counts;
+        if (emptyA >= 0) rest[size_t(emptyA)] = 0;
+        if (emptyB >= 0) rest[size_t(emptyB)] = 0;
+        for (int k : taken)
+            --rest[size_t(k)];
+        return rest;
+    }
+    void Own(const TileCountArray& from) {
+        own_ = from;
+        counts = &own_;
+    }
+
+    // What CheckShapes makes of the hand less a few tiles, summed up on first
+    // use (the view stays in place from then on).
+    const detail::HandProbe& Probe(RuleOptions options, uint32_t allowed, uint32_t mode) const {
+        if (!probed_) {
+            probe_.Reset(*counts, emptyA, emptyB, options, allowed, mode);
+            probed_ = true;
+        }
+        return probe_;
+    }
+
+  private:
+    TileCountArray own_;
+    mutable bool probed_ = false;
+    mutable detail::HandProbe probe_;
 };
 
 // The views of one call, in the order they are tried: jokers as their own
-// kind (option 0x8, when there are any), then jokers as wildcards.
+// kind (option 0x8, when there are any), then jokers as wildcards. Built in
+// place, as views point into themselves.
 struct Views {
     std::array<View, 2> view;
     int count = 0;
-};
 
-Views BuildViews(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                 RuleOptions o) {
-    Views views;
-    const bool jokersOn = (o & kOptJokers) && jokerA != -1;
-    View base;
-    base.jokersOn = jokersOn;
-    JokerIdsToIndices(jokerA, jokerB, o, &base.idxA, &base.idxB);
-    if (!jokersOn) base.idxA = base.idxB = 0;
-    TileIndex tileKind = TileKindOrZero(tile, o);
-    if (tileKind == 0) return views;
-    const bool tileIsJoker = jokersOn && IsJokerTile(tile, jokerA, jokerB, o);
-    base.winJokerKind = tileIsJoker ? tileKind : 0;
-    TileIndex sub = SubstituteIndexOfTiles(jokerA, jokerB, o);
-    auto kindInView = [&](TileIndex k) {
-        // The substitute tile stands for joker A's kind.
-        return jokersOn && (o & kOptSubstitute) && k == sub && base.idxA > 0 ? base.idxA : k;
-    };
-    int32_t jokersInHand = 0;
-    if (jokersOn) {
+    Views(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB, RuleOptions o) {
+        const bool jokersOn = (o & kOptJokers) && jokerA != -1;
+        TileIndex idxA = 0, idxB = 0;
+        if (jokersOn) JokerIdsToIndices(jokerA, jokerB, o, &idxA, &idxB);
+        const TileIndex tileKind = TileKindOrZero(tile, o);
+        if (tileKind == 0) return;
+        const bool tileIsJoker = jokersOn && IsJokerTile(tile, jokerA, jokerB, o);
+        TileIndex kind = tileKind;
+        const bool substitute = jokersOn && (o & kOptSubstitute);
+        if (substitute && idxA > 0 && tileKind == SubstituteIndexOfTiles(jokerA, jokerB, o)) {
+            kind = idxA;  // the substitute tile stands for joker A's kind
+        }
+        auto add = [&]() -> View& {
+            View& v = view[size_t(count++)];
+            v.counts = &counts;
+            v.jokersOn = jokersOn;
+            v.kind = kind;
+            v.winJokerKind = tileIsJoker ? tileKind : 0;
+            return v;
+        };
+        TileIndex ignored = 0;
         int32_t b = 0;
-        jokersInHand = SumJokers(CountJokersInCounts(counts, jokerA, jokerB, o, &b), b);
+        if (jokersOn && (o & kOptJokersAsTiles)) {
+            int32_t jokersInHand = SumJokers(CountJokersInCounts(counts, jokerA, jokerB, o, &b), b);
+            if (jokersInHand > 0 || tileIsJoker) {
+                View& v = add();
+                // The jokers stay as their own kind; only the substitute moves.
+                if (substitute) {
+                    TileCountArray moved = counts;
+                    ExtractJokers(moved, -1, jokerA, jokerB, &ignored, o, 1, &b);
+                    v.Own(moved);
+                }
+            }
+        }
+        View& v = add();
+        v.idxA = idxA;
+        v.idxB = idxB;
+        if (substitute) {
+            TileCountArray moved = counts;
+            v.nA = ExtractJokers(moved, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
+            v.Own(moved);
+        } else if (jokersOn) {
+            // ExtractJokers without the substitute: the joker kinds leave the
+            // hand as the wildcard counters.
+            if (jokerA >= 0 && idxA != 0) {
+                v.nA = counts[size_t(idxA)];
+                v.emptyA = idxA;
+            }
+            if (jokerB >= 0 && idxB != 0) {
+                v.nB = v.Count(idxB);
+                v.emptyB = idxB;
+            }
+        }
+        v.winIsWild = tileIsJoker;
     }
-    TileIndex ignored = 0;
-    if (jokersOn && (o & kOptJokersAsTiles) && (jokersInHand > 0 || tileIsJoker)) {
-        View& v = views.view[size_t(views.count++)];
-        v = base;
-        v.hand = counts;
-        int32_t b = 0;
-        ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 1, &b);
-        v.kind = kindInView(tileKind);
-        v.idxA = v.idxB = 0;  // no wildcards in this view
-    }
-    View& v = views.view[size_t(views.count++)];
-    v = base;
-    v.hand = counts;
-    if (jokersOn) v.nA = ExtractJokers(v.hand, -1, jokerA, jokerB, &ignored, o, 0, &v.nB);
-    v.kind = kindInView(tileKind);
-    v.winIsWild = tileIsJoker;
-    return views;
-}
+    Views(const Views&) = delete;
+    Views& operator=(const Views&) = delete;
+
+    // The view of jokers as wildcards, the only one without option 0x8.
+    const View* Wild() const { return count > 0 ? &view[size_t(count - 1)] : nullptr; }
+};
 
 template <typename Each>
 bool ForEachView(const Views& views, Each each) {
@@ -108,8 +172,8 @@ bool ForEachView(const Views& views, Each each) {
 
 template <typename Each>
 bool ForEachView(const Call& call, Each each) {
-    return ForEachView(BuildViews(call.counts, call.tile, call.jokerA, call.jokerB, call.options),
-                       each);
+    const Views views(call.counts, call.tile, call.jokerA, call.jokerB, call.options);
+    return ForEachView(views, each);
 }
 
 // The rest of the hand, after the meld took `taken` from the view's hand and
@@ -123,72 +187,6 @@ struct Meld {
     int32_t tiles[3] = {0, 0, 0};
 };
 
-// A quick refusal for a rest that can neither decompose nor take a whole-hand
-// shape; it leaves the result as the full test's failure would. The rest is
-// the view's hand less `taken` (all present). *sure tells that the full test
-// of the rest would win.
-bool RestCannotWin(const Call& call, const View& v, std::initializer_list<int> taken, TileId ja,
-                   TileId jb, int32_t jokers, bool pairTaken, bool* sure) {
-    *sure = false;
-    if (!g_shortcut.load(std::memory_order_relaxed) || (call.mode & kShapeBits)) return false;
-    if (call.allowed & (kShapeKnitted | kShapeSevenHonours | kShapeAllHonours | kShape258))
-        return false;
-    if (!v.probe) {
-        v.probe.emplace(v.hand, (call.options & kOptHonourChows) != 0);
-        v.valid = HandCountsValid(v.hand);
-        v.tiles = 0;
-        v.odd = 0;
-        for (int k = 0; k < kCountSlots; ++k) {
-            v.tiles += v.hand[size_t(k)];
-            v.odd += k > 0 && (v.hand[size_t(k)] & 1);
-        }
-    }
-    // A hand with a slot above 4 (the substitute tiles moved onto jokers kept
-    // as tiles) may still leave a valid rest: only the full test can tell.
-    if (!v.valid) return false;
-    auto restHoldsHonours = [&] {
-        if (v.holdsHonours < 0) v.holdsHonours = HoldsHonourOrFlower(v.hand, ja, jb, call.options);
-        if (!v.holdsHonours) return false;
-        TileCountArray rest = v.hand;
-        for (int k : taken)
-            --rest[size_t(k)];
-        return HoldsHonourOrFlower(rest, ja, jb, call.options);
-    };
-    if (call.allowed & kShapeSevenPairs) {
-        int64_t total = v.tiles - int64_t(taken.size()) + jokers;
-        if (total == 12 || total == 14) {
-            // Seven pairs wins when the kinds of odd count are no more than the
-            // wildcards; each tile taken flips the parity of its kind.
-            int32_t odd = v.odd;
-            const int* first = taken.begin();
-            for (const int* p = first; p != taken.end(); ++p) {
-                if (std::find(first, p, *p) != p) continue;  // counted with its first
-                int32_t times = int32_t(std::count(first, taken.end(), *p));
-                if (times & 1) odd += (v.hand[size_t(*p)] & 1) ? -1 : 1;
-            }
-            if (odd <= jokers) {
-                *sure = !restHoldsHonours();
-                return false;
-            }
-        }
-    }
-    if (v.probe->Without(taken, jokers, pairTaken)) {
-        // Past the tiles a decomposition takes, the full test refuses.
-        *sure =
-            !restHoldsHonours() && v.tiles - int64_t(taken.size()) + jokers <= kMaxDecomposedTiles;
-        return false;
-    }
-    // The full test would have cleared the result unless the rest holds an
-    // honour or flower (a rest holds a subset of the hand, and is valid when
-    // the hand is).
-    if (restHoldsHonours()) return true;
-    if (!call.cleared) {
-        ClearHuResult(call.result);
-        call.cleared = true;
-    }
-    return true;
-}
-
 bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken, int32_t jokers,
               bool pairTaken, const Meld& meld, int32_t waitBit) {
     for (int k : taken) {
@@ -196,22 +194,42 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
         int32_t need = 0;
         for (int other : taken)
             need += other == k;
-        if (v.hand[size_t(k)] < need) return false;
+        if (v.Count(k) < need) return false;
     }
     int32_t nA = v.nA, nB = v.nB, savedA, savedB;
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
-    bool sure = false;
-    if (RestCannotWin(call, v, taken, ja, jb, SumJokers(nA, nB), pairTaken, &sure)) return false;
-    if (sure && call.quiet) return true;
-    TileCountArray rest = v.hand;
-    for (int k : taken)
-        --rest[size_t(k)];
-    call.cleared = false;
-    if (!detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed, call.result,
-                             call.mode, pairTaken))
+    // The probe answers as the full test of the rest would, without a search.
+    Verdict verdict = Verdict::kUnknown;
+    if (g_shortcut.load(std::memory_order_relaxed)) {
+        verdict = v.Probe(call.options, call.allowed, call.mode)
+                      .Without(taken, SumJokers(nA, nB), pairTaken);
+    }
+    if (verdict == Verdict::kLosesUntouched) return false;
+    if (verdict == Verdict::kLoses) {
+        if (!call.cleared) {
+            ClearHuResult(call.result);
+            call.cleared = true;
+        }
         return false;
+    }
+    if (verdict == Verdict::kWins && call.quiet) return true;
+    const TileCountArray rest = v.Rest(taken);
+    call.cleared = false;
+    int32_t shapes;
+    if (verdict == Verdict::kWins) {
+        // The probe's summary less the tiles taken is the rest's summary.
+        detail::HandSummary summary = v.Probe(call.options, call.allowed, call.mode).summary();
+        for (const int* k = taken.begin(); k != taken.end(); ++k)
+            summary.Take(*k, rest[size_t(*k)] + int32_t(std::count(k, taken.end(), *k)));
+        shapes = detail::CheckShapesOf(rest, summary, nA, nB, ja, jb, v.kind, call.options,
+                                       call.allowed, call.result, call.mode, pairTaken);
+    } else {
+        shapes = detail::CheckShapes(rest, nA, nB, ja, jb, v.kind, call.options, call.allowed,
+                                     call.result, call.mode, pairTaken);
+    }
+    if (!shapes) return false;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     TileIndex idxA = v.idxA, idxB = v.idxB;
     if (v.winIsWild) {
@@ -232,6 +250,39 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     call.result.waits |= waitBit;
     return true;
 }
+
+// The anchors a (bits) of a checker's loop whose rests may win: the view's
+// hand less a tile of a + d1, and of a + d2 when d2 is not negative, with
+// `spent` wildcards spent. The probe refuses the others at once, leaving the
+// result as their full tests would (cleared once one got that far: the same
+// in any order, and a rest that wins rewrites it anyway).
+uint64_t MayWin(const Call& call, const View& v, uint64_t anchors, int d1, int d2, int32_t spent,
+                bool pairTaken) {
+    if (!g_shortcut.load(std::memory_order_relaxed)) return anchors;
+    const detail::HandProbe& probe = v.Probe(call.options, call.allowed, call.mode);
+    if (!probe.usable()) return anchors;
+    // (With the probe in use the counters are those of a hand, not negative.)
+    if (v.Jokers() < spent) return 0;
+    const int32_t jokers = v.Jokers() - spent;
+    uint64_t may = 0;
+    for (; anchors; anchors &= anchors - 1) {
+        const int a = std::countr_zero(anchors);
+        const Verdict verdict = d2 < 0 ? probe.Without({a + d1}, jokers, pairTaken)
+                                       : probe.Without({a + d1, a + d2}, jokers, pairTaken);
+        if (verdict == Verdict::kLoses) {
+            if (!call.cleared) {
+                ClearHuResult(call.result);
+                call.cleared = true;
+            }
+        } else if (verdict != Verdict::kLosesUntouched) {
+            may |= uint64_t(1) << a;
+        }
+    }
+    return may;
+}
+
+// Ranks 1-7 of the three suits: where a chow or a middle wait may start.
+constexpr uint64_t kLowRanks = 0xFEull | 0xFEull << 10 | 0xFEull << 20;
 
 bool SuitedKind(TileIndex k, const Call& call) {
     if (k < 1 || k >= 30 || k % 10 == 0) return false;
@@ -254,8 +305,9 @@ bool PairInView(const Call& call, const View& v) {
         return RestWins(call, v, {}, 1, true, {kMeldPair, k}, kWaitPair);
     }
     if (!SelfDrawn(call)) return false;
-    for (int i = 1; i < kCountSlots; ++i) {
-        if (v.Has(i) && RestWins(call, v, {i}, 0, true, {kMeldPair, i, 1}, kWaitPair)) return true;
+    for (uint64_t may = MayWin(call, v, v.Kinds(call, 1), 0, -1, 0, true); may; may &= may - 1) {
+        const int i = std::countr_zero(may);
+        if (RestWins(call, v, {i}, 0, true, {kMeldPair, i, 1}, kWaitPair)) return true;
     }
     return v.Jokers() >= 1 && RestWins(call, v, {}, 1, true, {kMeldPair, 0}, kWaitPair);
 }
@@ -263,22 +315,22 @@ bool PairInView(const Call& call, const View& v) {
 bool PungInView(const Call& call, const View& v) {
     const int k = v.kind;
     if (!v.winIsWild) {
-        if (v.hand[size_t(k)] >= 2)
-            return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
+        if (v.Count(k) >= 2) return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
         if (!v.jokersOn) return false;
-        if (v.hand[size_t(k)] == 1)
+        if (v.Count(k) == 1)
             return v.Jokers() >= 1 && RestWins(call, v, {k}, 1, false, {kMeldPung, k}, kWaitPung);
         if ((call.options & kOptTwoJokerPungSelfDrawnOnly) && !SelfDrawn(call)) return false;
         return v.Jokers() >= 2 && RestWins(call, v, {}, 2, false, {kMeldPung, k}, kWaitPung);
     }
     if (!SelfDrawn(call)) return false;
-    for (int i = 1; i < kCountSlots; ++i) {
-        if (v.hand[size_t(i)] >= 2 &&
-            RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung))
-            return true;
+    for (uint64_t may = MayWin(call, v, v.Kinds(call, 2), 0, 0, 0, false); may; may &= may - 1) {
+        const int i = std::countr_zero(may);
+        if (RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung)) return true;
     }
-    for (int i = 1; i < kCountSlots && v.Jokers() >= 1; ++i) {
-        if (v.Has(i) && RestWins(call, v, {i}, 1, false, {kMeldPung, i}, kWaitPung)) return true;
+    if (v.Jokers() < 1) return false;
+    for (uint64_t may = MayWin(call, v, v.Kinds(call, 1), 0, -1, 1, false); may; may &= may - 1) {
+        const int i = std::countr_zero(may);
+        if (RestWins(call, v, {i}, 1, false, {kMeldPung, i}, kWaitPung)) return true;
     }
     return false;
 }
@@ -298,12 +350,11 @@ bool MiddleInView(const Call& call, const View& v) {
         return v.Has(k + 1) && RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 0}, kWaitMiddle);
     }
     if (!SelfDrawn(call)) return false;
-    for (int s = 0; s < 30; s += 10) {
-        for (int a = s + 1; a <= s + 7; ++a) {
-            if (v.Has(a) && v.Has(a + 2) &&
-                RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle))
-                return true;
-        }
+    const uint64_t held = v.Kinds(call, 1);
+    const uint64_t anchors = held & held >> 2 & kLowRanks;
+    for (uint64_t may = MayWin(call, v, anchors, 0, 2, 0, false); may; may &= may - 1) {
+        const int a = std::countr_zero(may);
+        if (RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle)) return true;
     }
     return false;
 }
@@ -380,37 +431,41 @@ bool ChowInView(const Call& call, const View& v) {
                RestWins(call, v, {k + 2}, 1, false, {kMeldChow, k, 1}, kWaitChow);
     }
     if (!SelfDrawn(call)) return false;
-    for (int s = 0; s < 30; s += 10) {
-        for (int a = s + 1; a <= s + 7; ++a) {
-            if (v.Has(a + 1) && v.Has(a + 2) &&
-                RestWins(call, v, {a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow))
-                return true;
-            if (v.Has(a) && v.Has(a + 2) &&
-                RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow))
-                return true;
-            if (v.Has(a) && v.Has(a + 1) &&
-                RestWins(call, v, {a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow))
-                return true;
-        }
+    // For each start a, the wildcard first, in the middle, then last.
+    const uint64_t held = v.Kinds(call, 1);
+    const uint64_t first = MayWin(call, v, held >> 1 & held >> 2 & kLowRanks, 1, 2, 0, false);
+    const uint64_t middle = MayWin(call, v, held & held >> 2 & kLowRanks, 0, 2, 0, false);
+    const uint64_t last = MayWin(call, v, held & held >> 1 & kLowRanks, 0, 1, 0, false);
+    for (uint64_t may = first | middle | last; may; may &= may - 1) {
+        const int a = std::countr_zero(may);
+        const uint64_t bit = uint64_t(1) << a;
+        if ((first & bit) &&
+            RestWins(call, v, {a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow))
+            return true;
+        if ((middle & bit) && RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow))
+            return true;
+        if ((last & bit) && RestWins(call, v, {a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow))
+            return true;
     }
     return false;
 }
 
-// What the combined test works out once for all its checkers: the plain
-// test's winning result and the views of the hand.
+// What the combined test works out once for all its checkers: the views of
+// the hand, when the plain test is known to win.
 struct Shared {
-    const HuResult* known = nullptr;
     const Views* views = nullptr;
     bool quiet = false;  // see Call
 };
 
+// A checker after the plain test. With shared views the plain test is known
+// to win, and its result is not copied in: a checker that wins rewrites the
+// whole result, and when all fail the shape checks that follow clear it.
 template <typename Checker>
 int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                    Checker checker, const Shared& shared = {}) {
-    if (shared.known) {
-        CopyHuResult(result, *shared.known);
-    } else if (!TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
+    if (!shared.views &&
+        !TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode)) {
         return 0;
     }
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
@@ -420,11 +475,12 @@ int32_t RunChecker(const TileCountArray& counts, TileId tile, TileId jokerA, Til
     return ok ? 8 : 0;
 }
 
-// The joker-pair wait; *pairOk and *pairResult tell how its pair-wait step
-// went (the pair-wait checker that follows would do the same again).
+// The joker-pair wait. When asked, *pairWins tells how its pair-wait step
+// went (the pair-wait checker that follows would do the same again); when it
+// won and the joker pair did not, the result holds the pair wait's melds.
 int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                   RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                  const Shared& shared, int* pairOk, std::optional<HuResult>* pairResult) {
+                  const Shared& shared, int* pairWins) {
     if (!(options & kOptJokers) || (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
     auto pairStep = [&](bool quiet) {
         Shared s = shared;
@@ -436,7 +492,7 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     // still win, the pair-wait step needs only to tell whether it wins; its
     // melds are searched for when the joker-pair step has failed.
     bool lazy = false;
-    if (pairOk && shared.views) {
+    if (pairWins && shared.views) {
         for (int i = 0; i < shared.views->count; ++i) {
             const View& v = shared.views->view[size_t(i)];
             lazy = lazy || (v.jokersOn && v.Jokers() >= 1);
@@ -449,10 +505,7 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     } else {
         pair = pairStep(false);
     }
-    if (pairOk) {
-        *pairOk = pair != 0;
-        if (pair && !lazy) pairResult->emplace(result);
-    }
+    if (pairWins) *pairWins = pair != 0;
     if (!pair) return 0;
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
     auto each = [&](const View& v) {
@@ -462,14 +515,8 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     };
     bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
     if (ok) return 8;
-    if (lazy) {
-        // Wins as it did above, now recording its melds.
-        if (pairStep(false)) {
-            pairResult->emplace(result);
-        } else {
-            *pairOk = 0;  // cannot happen: the same step, the same answer
-        }
-    }
+    // Wins as it did above, now recording its melds.
+    if (lazy && !pairStep(false)) *pairWins = 0;  // cannot happen: the same step, the same answer
     return 0;
 }
 
@@ -491,8 +538,7 @@ int32_t HuByPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, T
 
 int32_t HuByJokerPairWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
-    return JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, {}, nullptr,
-                     nullptr);
+    return JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, {}, nullptr);
 }
 
 int32_t HuByPungWait(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -558,17 +604,12 @@ int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, T
         };
         // The joker-pair wait runs the pair wait first; when that step failed
         // the pair-wait checker fails the same way, when it won it wins the same way.
-        int pairOk = -1;
-        std::optional<HuResult> pairResult;  // set only when the step won
-        const bool reuse = shared.known != nullptr;
+        int pairWins = -1;
         if (JokerPair(counts, tile, jokerA, jokerB, options, allowed, result, mode, shared,
-                      reuse ? &pairOk : nullptr, &pairResult))
+                      shared.views ? &pairWins : nullptr))
             return true;
-        if (pairOk == 1) {
-            CopyHuResult(result, *pairResult);
-            return true;
-        }
-        if (pairOk != 0 && wait(PairInView)) return true;
+        if (pairWins == 1) return true;
+        if (pairWins != 0 && wait(PairInView)) return true;
         return wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) || wait(ChowInView);
     };
     if (waits()) return 8;
@@ -588,15 +629,44 @@ int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, T
                : 0;
 }
 
-// The combined test for a hand the plain test found winning: the checkers
-// share its result and one set of views.
-int32_t CombinedTestOfWinner(const TileCountArray& counts, TileId tile, TileId jokerA,
-                             TileId jokerB, RuleOptions options, uint32_t allowed, HuResult& result,
-                             uint32_t mode, int32_t extra) {
-    const HuResult plain = result;
-    const Views views = BuildViews(counts, tile, jokerA, jokerB, options);
-    return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
-                        {&plain, &views});
+// The plain test of the combined test from the wildcard view's probe, when
+// it applies (else -1): TryHuWithJokers' answer, leaving the result as its
+// failure would.
+int32_t PlainTest(const Views& views, TileId jokerA, TileId jokerB, RuleOptions options,
+                  uint32_t allowed, HuResult& result, uint32_t mode) {
+    const View* v = views.Wild();
+    if (!v || (options & (kOptSubstitute | kOptJokersAsTiles)) || jokerA < -1 || jokerB < -1 ||
+        ((options & kOptJokers) && jokerA == -1 && jokerB != -1)) {
+        return -1;
+    }
+    // The view's hand holds all but the jokers, which the probe reads as
+    // wildcard counters: those must be counts of a hand too.
+    if (v->nA < 0 || v->nA > 4 || v->nB < 0 || v->nB > 4) return -1;
+    if (((options & kOptNoHuRestricted1) && (mode & kModeRestricted1)) ||
+        ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4))) {
+        return 0;
+    }
+    const detail::HandProbe& probe = v->Probe(options, allowed, mode);
+    Verdict verdict;
+    if (v->winIsWild && (mode & (kModeRestricted1 | kModeRestricted4))) return 0;
+    // The tile joins the wildcards when its kind is a joker's, even when the
+    // joker test says no (a flower of rank 10 or more as joker).
+    if (v->winIsWild || v->kind == v->emptyA || v->kind == v->emptyB) {
+        verdict = probe.Without({}, v->Jokers() + 1, false);
+    } else {
+        verdict = probe.With(v->kind, v->Jokers(), false);
+    }
+    switch (verdict) {
+        case Verdict::kWins:
+            return 8;
+        case Verdict::kLoses:
+            ClearHuResult(result);
+            return 0;
+        case Verdict::kLosesUntouched:
+            return 0;
+        default:
+            return -1;
+    }
 }
 
 }  // namespace
@@ -614,14 +684,15 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     // it runs, so running it ahead changes nothing. Only whether it wins is
     // asked: a wait checker that wins rewrites the whole result, so the plain
     // test's melds are never seen.
-    int32_t ok;
-    {
+    const Views views(counts, tile, jokerA, jokerB, options);
+    int32_t ok = PlainTest(views, jokerA, jokerB, options, allowed, result, mode);
+    if (ok < 0) {
         detail::AcceptOnlyScope scope;
         ok = TryHuWithJokers(counts, tile, jokerA, jokerB, options, allowed, result, mode);
     }
     if (ok) {
-        return CombinedTestOfWinner(counts, tile, jokerA, jokerB, options, allowed, result, mode,
-                                    extra);
+        return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
+                            {&views});
     }
     if (!(mode & kShapeBits)) return 0;
     return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra, {});

@@ -397,6 +397,7 @@ void CMJGameTable::FillRoundWords(TableRecord& r, int32_t) {
     r.Set(kMoneyMode, allFlag4_ && silverStake_ ? 1 : 0);
     r.Put(kDice, dice_);
     r.Set(kEarlyClose, 1);
+    r.Set(kChowsPlayed, (config_.options & kOptNoChows) ? 0 : 1);
     r.Set(kFrontPos, frontPos_);
     r.Set(kJokerA, jokerTile_);
     r.Set(kJokerB, jokerB_);

@@ -59,18 +59,32 @@ int32_t CRuleTable::RequestClaim(Request r, int32_t kind) {
     return 1;
 }
 
+bool CRuleTable::SelfDrawnTileStands(int32_t seat, TileId tile) {
+    if (!Chair(seat) || !TileInWall(tile) || (state_ & kStateClaimsClosed) || !InProgress())
+        return false;
+    if (seat != activeChair_ || !(state_ & kStateOwnAction) || !Holds(seat, tile)) return false;
+    // The winning tile is the one just drawn; only the dealer's first turn
+    // has none (its seventeenth tile came with the deal).
+    const bool firstTurn = seat == banker_ && discardCount_[size_t(seat)] == 0 &&
+                           !MeldCount(seat, {kPungs, kChows, kExposedKongs});
+    return tile == lastDrawn_[size_t(seat)] || firstTurn;
+}
+
+TileId CRuleTable::SelfDrawnWinTile(int32_t seat) {
+    TileId tile = Chair(seat) ? lastDrawn_[size_t(seat)] : -1;
+    if (tile < 0) tile = FirstHeld(seat);
+    if (!SelfDrawnTileStands(seat, tile)) return -1;
+    HuResult result;
+    return EvaluateHu(seat, tile, result, kHuSelfDrawn) > 0 ? tile : -1;
+}
+
 int32_t CRuleTable::RequestHu(Request r) {
     const int32_t seat = Word(r, kChair), kind = Word(r, kHuKind);
     const TileId tile = Word(r, kTile);
     if (!Chair(seat) || !TileInWall(tile) || (state_ & kStateClaimsClosed) || !InProgress())
         return 0;
     if (kind == int32_t(kHuSelfDrawn)) {
-        if (seat != activeChair_ || !(state_ & kStateOwnAction) || !Holds(seat, tile)) return 0;
-        // The winning tile is the one just drawn; only the dealer's first
-        // turn has none (its seventeenth tile came with the deal).
-        const bool firstTurn = seat == banker_ && discardCount_[size_t(seat)] == 0 &&
-                               !MeldCount(seat, {kPungs, kChows, kExposedKongs});
-        if (tile != lastDrawn_[size_t(seat)] && !firstTurn) return 0;
+        if (!SelfDrawnTileStands(seat, tile)) return 0;
         HuResult result;
         int32_t value = EvaluateHu(seat, tile, result, kHuSelfDrawn);
         if (value <= 0) return 0;

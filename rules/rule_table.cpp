@@ -107,6 +107,7 @@ int32_t CRuleTable::FillStateRecord(TableRecord& r, int32_t viewer, int32_t flag
         std::array<TileId, kHeldWords> held;
         ListHeld(viewer, held);
         r.Put(kHeld, held);
+        if (SelfDrawnWinTile(viewer) >= 0) r.Set(kOwnTurnFlags, kClaimFlagHu);
     }
     r.Put(kTableWords, tableWords_);
     r.Put(kRunningTotals, runningTotals_);
@@ -129,6 +130,7 @@ int32_t CRuleTable::FillSeatRecord(TableRecord& r, int32_t viewer, int32_t flag)
         std::array<TileId, state_record::kHeldWords> held;
         ListHeld(viewer, held);
         r.Put(kHeld, held);
+        if (SelfDrawnWinTile(viewer) >= 0) r.Set(state_record::kOwnTurnFlags, kClaimFlagHu);
     }
     for (int s = 0; s < kMJSeats; ++s) {
         const std::vector<TileId>& list = flowers_[size_t(s)];

@@ -151,6 +151,9 @@ class CRuleTable : public CMJGameTable {
     // Ends the open claim window: the best recorded claim is carried out (a
     // hu ends the hand); with none the next seat draws.
     ClaimOutcome CloseClaims();
+    // The tile with which the seat on turn may declare a self-drawn win now,
+    // -1 when it may not.
+    TileId SelfDrawnWinTile(int32_t seat);
 
     bool HandOver() const { return state_ & kStateClaimsClosed; }
     const TableRecord& LastGameEnd() const { return lastGameEnd_; }
@@ -170,6 +173,8 @@ class CRuleTable : public CMJGameTable {
     // The seat's hand less the drawn winning tile for a self-drawn test.
     TileCountArray HandFor(int32_t seat, TileId tile, uint32_t mode) const;
     TileIndex JokerKind() const;
+    // The seat is on turn and the tile may be its self-drawn winning tile.
+    bool SelfDrawnTileStands(int32_t seat, TileId tile);
     // The winner's and discarder's words, then the game's end and settlement.
     void EndHand(int32_t winner, TileId tile, int32_t discarder, bool selfDrawn);
     void DrawnGame();

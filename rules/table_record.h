@@ -149,6 +149,9 @@ inline constexpr size_t kTurnChair = 13;  // whose move it is
 // its tile and acts on its hand, 0x400 a discard is open to claims,
 // 0x1000000 the hand is over, 0x4000000 an added kong may be robbed.
 inline constexpr size_t kState = 14;
+// The viewer's options when its turn begins (kClaimFlagHu: it may win with
+// the tiles it holds); 0 in a view without the viewer's hand.
+inline constexpr size_t kOwnTurnFlags = 15;
 inline constexpr size_t kWallStart = 16;   // the deal's first wall position
 inline constexpr size_t kSpecialPos = 17;  // the indicator's wall position
 inline constexpr size_t kTurnSeconds = 18;
@@ -156,13 +159,18 @@ inline constexpr size_t kFrontDraws = 19;  // tiles taken from the front, the de
 // The tail-draw counter: every position drawn from the tail is among those
 // NextWallTailPos names from counter 0 until its counter reaches this value.
 inline constexpr size_t kTailCounter = 20;
-inline constexpr size_t kMoneyMode = 21;   // 0 points, 1 silver
-inline constexpr size_t kDice = 23;        // four dice; the second pair 0 when not thrown
-inline constexpr size_t kEarlyClose = 27;  // 1: a window nobody can claim closes at once
-inline constexpr size_t kFrontPos = 33;    // the next front position
-inline constexpr size_t kJokerA = 34;      // the indicator tile; its kind is the joker
-inline constexpr size_t kJokerB = 35;      // -1: this game has one joker kind
+inline constexpr size_t kMoneyMode = 21;    // 0 points, 1 silver
+inline constexpr size_t kDice = 23;         // four dice; the second pair 0 when not thrown
+inline constexpr size_t kEarlyClose = 27;   // 1: a window nobody can claim closes at once
+inline constexpr size_t kChowsPlayed = 28;  // 1: chows are claimed (the client shows their button)
+inline constexpr size_t kFrontPos = 33;     // the next front position
+inline constexpr size_t kJokerA = 34;       // the indicator tile; its kind is the joker
+inline constexpr size_t kJokerB = 35;       // -1: this game has one joker kind
 inline constexpr size_t kClaimSeconds = 39;
+// Left to the game server: the seconds a client waits, after the seat before
+// it ran out of time, before it asks the server to draw or discard for that
+// seat.
+inline constexpr size_t kWatchSeconds = 40;
 inline constexpr size_t kRoundWords = 49;
 // Seat views from word 49. Meld tables in the order below, each 4 seats x 6
 // melds x 7 words (a shown meld: tiles 0-3, the giver in word 4), then the 4

@@ -1,6 +1,7 @@
 #include "rules/tile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace rules {
@@ -14,6 +15,29 @@ int32_t DefaultHonourOrFlower(TileIndex index, TileId, TileId, RuleOptions) {
 // for every later tile test.
 constinit TileHooks g_hooks{TileIdToSuit,  TileIdToRank, DefaultHonourOrFlower,
                             IsHonourIndex, IsJokerIndex, SubstituteIndex};
+
+// Which of this game's own hooks are installed, worked out when they are
+// installed, so that tile and hand tests can answer without calling them.
+struct HookTraits {
+    bool standardSuitRank;
+    HonourHookSet honours;
+    bool standardJoker;  // this game's joker test on this game's kinds
+};
+constinit HookTraits g_traits{true, HonourHookSet::kFlowersOnly, true};
+
+HookTraits TraitsOf(const TileHooks& h) {
+    HookTraits t{};
+    t.standardSuitRank = (h.suit == TileIdToSuit || h.suit == SuitHook) &&
+                         (h.rank == TileIdToRank || h.rank == RankHook);
+    t.standardJoker = t.standardSuitRank && h.joker == IsJokerIndex;
+    t.honours = HonourHookSet::kOther;
+    if (h.honour == IsHonourIndex) {
+        if (h.honourOrFlower == DefaultHonourOrFlower) t.honours = HonourHookSet::kFlowersOnly;
+        if (h.honourOrFlower == IsHonourOrFlowerIndex)
+            t.honours = HonourHookSet::kHonoursAndFlowers;
+    }
+    return t;
+}
 
 bool IsSuitedIndex(TileIndex index) {
     return index >= 1 && index <= 29 && index % 10 != 0;
@@ -33,16 +57,15 @@ TileHooks TableTileHooks() {
 
 void InstallTileHooks(const TileHooks& hooks) {
     g_hooks = hooks;
+    g_traits = TraitsOf(hooks);
+    detail::g_standardSuitRank = g_traits.standardSuitRank;
 }
 HonourHookSet InstalledHonourHooks() {
-    if (g_hooks.honourOrFlower == DefaultHonourOrFlower) return HonourHookSet::kFlowersOnly;
-    if (g_hooks.honourOrFlower == IsHonourOrFlowerIndex && g_hooks.honour == IsHonourIndex)
-        return HonourHookSet::kHonoursAndFlowers;
-    return HonourHookSet::kOther;
+    return g_traits.honours;
 }
 
 void ResetTileHooks() {
-    g_hooks = DefaultTileHooks();
+    InstallTileHooks(DefaultTileHooks());
 }
 const TileHooks& CurrentTileHooks() {
     return g_hooks;
@@ -71,12 +94,24 @@ int32_t RankHook(TileId id, RuleOptions options) {
 // The suit and rank hooks of this game both read the id table; answered
 // here without the two calls (the same answers).
 static bool StandardSuitAndRank() {
-    return (g_hooks.suit == TileIdToSuit || g_hooks.suit == SuitHook) &&
-           (g_hooks.rank == TileIdToRank || g_hooks.rank == RankHook);
+    return g_traits.standardSuitRank;
 }
 
+constinit bool detail::g_standardSuitRank = true;
+
+constexpr std::array<uint8_t, kTileIdCount> detail::kKindOfId = [] {
+    std::array<uint8_t, kTileIdCount> kinds{};
+    for (int id = 0; id < kTileIdCount; ++id) {
+        const int suit = id < 108 ? id / 36 : id < 136 ? 3 : 4;
+        const int rank = id < 108 ? id % 9 + 1 : id < 136 ? (id - 108) % 7 + 1 : id - 135;
+        kinds[size_t(id)] = uint8_t(suit * 10 + rank);
+    }
+    return kinds;
+}();
+
 TileIndex TileIdToIndex(TileId id, RuleOptions options) {
-    if (StandardSuitAndRank()) return TileIdToSuit(id, options) * 10 + TileIdToRank(id, options);
+    if (StandardSuitAndRank())
+        return id >= 0 && id < kTileIdCount ? detail::kKindOfId[size_t(id)] : -10;
     return g_hooks.suit(id, options) * 10 + g_hooks.rank(id, options);
 }
 
@@ -86,12 +121,9 @@ TileIndex MakeTileIndex(int32_t suit, int32_t rank) {
     return index <= INT32_MAX ? int32_t(index) : 0;  // no kind past the int range
 }
 
-TileIndex TileKindOrZero(TileId id, RuleOptions options) {
+TileIndex detail::TileKindByHooks(TileId id, RuleOptions options) {
     if (id < 0) return 0;
-    if (StandardSuitAndRank()) {
-        int32_t suit = TileIdToSuit(id, options);
-        return suit < 0 ? 0 : suit * 10 + TileIdToRank(id, options);
-    }
+    if (StandardSuitAndRank()) return id < kTileIdCount ? detail::kKindOfId[size_t(id)] : 0;
     int32_t suit = g_hooks.suit(id, options);
     int32_t rank = g_hooks.rank(id, options);
     // Hooks of a variant could hand back anything; a kind past the slots is none.
@@ -146,6 +178,16 @@ int32_t CollectSameKind(std::span<const TileId> list, TileId id, std::span<TileI
 
 int32_t IsJokerTile(TileId id, TileId jokerA, TileId jokerB, RuleOptions options) {
     if (id < 0) return 0;
+    if (g_traits.standardJoker) {
+        // IsJokerIndex on the id's kind, by table (an id past the tiles has none).
+        if (id >= kTileIdCount) return 0;
+        const TileIndex index = detail::kKindOfId[size_t(id)];
+        if (!(options & kOptJokers) || jokerA == -1) return 0;
+        auto matches = [&](TileId joker) {
+            return joker >= 0 && joker < 145 && detail::kKindOfId[size_t(joker)] == index;
+        };
+        return matches(jokerA) || matches(jokerB) ? 1 : 0;
+    }
     return g_hooks.joker(TileIdToIndex(id, options), jokerA, jokerB, options) ? 1 : 0;
 }
 
@@ -154,8 +196,10 @@ int32_t IsJokerIndex(TileIndex index, TileId jokerA, TileId jokerB, RuleOptions 
     const bool standard = StandardSuitAndRank();
     auto matches = [&](TileId joker) {
         if (joker < 0) return false;
-        int32_t suit = standard ? TileIdToSuit(joker, options) : g_hooks.suit(joker, options);
-        int32_t rank = standard ? TileIdToRank(joker, options) : g_hooks.rank(joker, options);
+        // A flower of rank 10 or more is no index's last digit (ids 145 on).
+        if (standard) return joker < 145 && detail::kKindOfId[size_t(joker)] == index;
+        int32_t suit = g_hooks.suit(joker, options);
+        int32_t rank = g_hooks.rank(joker, options);
         return index / 10 == suit && index % 10 == rank;
     };
     return matches(jokerA) || matches(jokerB) ? 1 : 0;

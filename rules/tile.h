@@ -3,6 +3,7 @@
 // classification reads it, and the six replaceable tile hooks through which
 // every hand analysis classifies a tile.
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -63,7 +64,7 @@ TileIndex TileIdToIndex(TileId id, RuleOptions options);
 TileIndex MakeTileIndex(int32_t suit, int32_t rank);
 // The kind of a tile through the hooks, 0 when it has none (negative suit,
 // rank below 1). Never an index outside a count array's slots.
-TileIndex TileKindOrZero(TileId id, RuleOptions options);
+inline TileIndex TileKindOrZero(TileId id, RuleOptions options);
 int32_t JokerIdsToIndices(TileId jokerA, TileId jokerB, RuleOptions options, TileIndex* outA,
                           TileIndex* outB);
 TileId IndexToFirstTileId(TileIndex index, RuleOptions options);
@@ -91,9 +92,26 @@ int32_t IsEyesTile258(TileIndex index);
 const char* TileKindName(TileIndex index);
 
 // Which of this game's honour-or-flower classifications the installed hooks
-// make, so that counting can answer without a call per kind.
+// make (with this game's honour hook), so that counting can answer without a
+// call per kind.
 enum class HonourHookSet { kFlowersOnly, kHonoursAndFlowers, kOther };
 HonourHookSet InstalledHonourHooks();
+
+namespace detail {
+// This game's kind of every tile id, and whether the installed suit and rank
+// hooks are this game's own (then kinds are read off the table; the hand
+// tests ask for kinds on every call).
+extern const std::array<uint8_t, kTileIdCount> kKindOfId;
+extern bool g_standardSuitRank;
+TileIndex TileKindByHooks(TileId id, RuleOptions options);
+}  // namespace detail
+
+inline TileIndex TileKindOrZero(TileId id, RuleOptions options) {
+    if (detail::g_standardSuitRank) {
+        return id >= 0 && id < kTileIdCount ? detail::kKindOfId[size_t(id)] : 0;
+    }
+    return detail::TileKindByHooks(id, options);
+}
 
 // Hook calls used by the hand analysis (always with the caller's options).
 inline int32_t HookHonourOrFlower(TileIndex i, TileId a, TileId b, RuleOptions o) {

@@ -14,7 +14,7 @@ bash tools/setup.sh
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-cmake --build build -j "$(nproc)" --target gameserver qevo-hall qevo-client-testapp
+cmake --build build -j "$(nproc)" --target gameserver qevo-hall qevo-client-testapp assets
 
 run=$(mktemp -d)
 cleanup() { [ -n "${server:-}" ] && kill "$server" 2>/dev/null; rm -rf "$run"; }
@@ -33,7 +33,11 @@ else
 fi
 echo "hall commands: state | looker <id> <chair> | left <id> <chair> | card <id> | quit"
 
-# The client keeps its daily log and settings in its own folder.
+# The client keeps its daily log and settings in its own folder, beside the
+# generated resources and skins; the hall's folder holds faces and portraits.
 export QEVO_PROGRAM_DIR="$run"
+export QEVO_SYSTEM_DIR="$run"
+cp -r build/assets/res build/assets/skins "$run/"
+printf '[SYSTEM]\r\nExePath=%s\r\n' "$root/build/assets/hall/GameHall.exe" >"$run/mirb.ini"
 build/tools/hall/qevo-hall --program "$root/build/client/testapp/qevo-client-testapp" \
     --port "$port" --user 1 --chair 0 --seated 4 --caption "Qevo demo"

@@ -6,21 +6,24 @@
 #include <string>
 
 #include "client/testapp/test_app.h"
+#include "platform/audio/audio.h"
 #include "platform/gui/display.h"
 #include "platform/gui/wnd.h"
 #include "platform/text.h"
 #include "transport/log.h"
 
 int main(int argc, char** argv) {
-    // A real window when there is a screen. Without one (and for tests that
-    // ask for it) the headless display serves: it draws for no one and never
-    // polls, so an idle client sleeps.
+    // A real window and sound when there is a screen. Without one (and for
+    // tests that ask for it) the headless display serves, silently: it draws
+    // for no one and never polls, so an idle client sleeps.
     std::string noScreen;
     const char* headless = std::getenv("QEVO_HEADLESS");
     if (!(headless && *headless == '1')) {
         std::string why;
         if (auto sdl = platform::OpenSdlDisplay(&why)) {
             platform::SetDisplay(std::move(sdl));
+            if (auto mixer = platform::OpenSdlMixer())
+                platform::SetAudio(std::make_shared<platform::Audio>(std::move(mixer)));
         } else {
             noScreen = "no screen (" + why + "): running on the headless display";
         }

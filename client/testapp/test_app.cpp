@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "client/client_ui.h"
+#include "platform/audio/audio.h"
 #include "platform/bytes.h"
 #include "platform/gui/display.h"
 #include "platform/message_queue.h"
+#include "platform/profile.h"
 #include "platform/thread.h"
 #include "transport/log.h"
 #include "transport/notice.h"
@@ -164,6 +167,9 @@ platform::LRESULT TestFrame::OnMessage(platform::Message& msg) {
             using Action = client::HallCopyResult::Action;
             if (r.action == Action::kTableStateReady) {
                 sink_("table state");
+                const int found = app_.LoadPortraits();
+                sink_("portraits " + std::to_string(app_.Portraits32().GetImageCount()) + ", " +
+                      std::to_string(found) + " from files");
                 platform::PostMessage(Handle(), client::kMsgTableStateReady);
             } else if (r.action == Action::kLookerJoined) {
                 sink_("looker joined " + std::to_string(r.player.userId));
@@ -247,6 +253,7 @@ TestApp::TestApp(EventSink sink, std::string hallEndpoint)
       sink_([this](const std::string& line) { Record(line); }),
       hallEndpoint_(std::move(hallEndpoint)),
       session_(client::kSessionKey.data(), 128, 0x100, 0),
+      skin_(GetIniPath()),
       notify_(sink_) {}
 
 TestApp::~TestApp() {
@@ -270,7 +277,16 @@ int TestApp::MessageBox(const std::string& text, uint32_t type) {
     return (type & 0xF) == client::kMbYesNo ? client::kIdNo : client::kIdOk;
 }
 
-void TestApp::PlaySound(uint32_t id, uint32_t) {
+uint32_t TestApp::IsSilent() {
+    return platform::GetPrivateProfileInt("GAMESET", "Silence", 0, GetIniPath()) != 0;
+}
+
+void TestApp::PlaySound(uint32_t id, uint32_t flags) {
+    if (IsSilent()) {
+        sink_("sound " + std::to_string(id) + " silenced");
+        return;
+    }
+    client::PlayWaveResourceEx(id, flags | platform::SND_ASYNC);
     sink_("sound " + std::to_string(id));
 }
 
@@ -281,6 +297,7 @@ bool TestApp::InitInstance() {
         return false;
     }
     sink_("connected");
+    sink_(skin_.HasSkin() ? "skin " + skin_.GetSkinName(skin_.GetSkinPath()) : "no skin");
     frame_ = std::make_unique<TestFrame>(*this, sink_);
     for (const std::string& line : early_)
         frame_->AddLine(line);

@@ -17,6 +17,7 @@
 #include "client/game_app.h"
 #include "client/game_session.h"
 #include "client/notify_handler.h"
+#include "client/skin_settings.h"
 #include "platform/gui/wnd.h"
 
 namespace testapp {
@@ -106,6 +107,9 @@ class TestApp : public client::CGameApp {
 
     client::CGameNotifyHandler* GetNotifyHandler() override { return &notify_; }
     client::CGameSession* GetConnection() override { return &session_; }
+    client::CSkinSettings* GetSkinSettings() override { return &skin_; }
+    // [GAMESET] Silence of the program's settings.
+    uint32_t IsSilent() override;
     std::span<uint8_t> GetTableData() override { return tableData_; }
     void PlaySound(uint32_t id, uint32_t flags) override;
 
@@ -132,6 +136,7 @@ class TestApp : public client::CGameApp {
     std::deque<std::string> early_;
     std::string hallEndpoint_;
     client::CGameSession session_;
+    client::CSkinSettings skin_;
     TestNotifyHandler notify_;
     std::array<uint8_t, 256> tableData_{};
     std::unique_ptr<TestFrame> frame_;

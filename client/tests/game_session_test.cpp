@@ -7,6 +7,7 @@
 
 #include "client/tests/session_fixture.h"
 #include "platform/clock.h"
+#include "platform/gui/wait_cursor.h"
 #include "platform/profile.h"
 
 namespace client {
@@ -154,11 +155,14 @@ TEST_F(SessionFixture, RequestTimeOutGivesItsCodeAndText) {
                                                true);
     });
     ASSERT_TRUE(server_.WaitForRequest(testing::kWait));
+    // The hourglass shows while the request waits, and goes with it.
+    EXPECT_EQ(platform::WaitCursorCount(), 1);
     clock.AdvanceMillis(4999);
     EXPECT_EQ(done.wait_for(milliseconds(30)), std::future_status::timeout);
     clock.AdvanceMillis(1);
     ASSERT_EQ(done.wait_for(testing::kWait), std::future_status::ready);
     EXPECT_FALSE(done.get());
+    EXPECT_EQ(platform::WaitCursorCount(), 0);
     EXPECT_EQ(result, 1030u);
     EXPECT_EQ(text, "请求处理超时。");
 }

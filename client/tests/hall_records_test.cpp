@@ -8,7 +8,7 @@
 #include "client/hall_key.h"
 #include "client/tests/hall_test_data.h"
 #include "platform/bytes.h"
-#include "transport/tests/aes_oracle.h"
+#include "tools/gameserver/envelope.h"
 
 namespace client {
 namespace {
@@ -241,7 +241,7 @@ TEST(HallTableStateDecode, TrailingPaddingIsIgnored) {
 
 std::vector<uint8_t> OracleEncrypt(std::vector<uint8_t> plain) {
     plain.resize((plain.size() + 15) / 16 * 16, 0);
-    return transport::testing::OpenSslEcb({kHallRecordKey.begin(), kHallRecordKey.end()}, plain);
+    return gameserver::AesEcb(plain, kHallRecordKey, true);
 }
 
 TEST(HallCipher, MatchesAesEcbWithTheHallKey) {

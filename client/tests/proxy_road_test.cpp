@@ -9,7 +9,8 @@
 #include "client/tests/event_log.h"
 #include "client/tests/session_fixture.h"
 #include "tools/hall/hall_stand_in.h"
-#include "transport/tests/proxy_test_util.h"
+#include "tools/proxypeer/daemons.h"
+#include "tools/proxypeer/proxy_peer.h"
 
 namespace client {
 namespace {
@@ -26,7 +27,7 @@ class ProxyRoadTest : public ::testing::Test {
         server_.SetReply(201001, Reply::With(0, Words({14, 0, 0, 0, 0, 0, 0})));
         server_.SetReply(200110, Reply::With(200500, Words({1})));
         ASSERT_NE(server_.Start(), 0);
-        proxyPort_ = transport::testing::FreePort();
+        proxyPort_ = proxypeer::FreePort();
         dir_.Write("tinyproxy.conf", "Port " + std::to_string(proxyPort_) +
                                          "\nListen 127.0.0.1\nTimeout 60\nAllow 127.0.0.1\n"
                                          "BasicAuth qevo secret-9\nLogLevel Connect\nLogFile \"" +
@@ -53,7 +54,7 @@ class ProxyRoadTest : public ::testing::Test {
 
     platform::testing::TempDir dir_;
     gameserver::GameServer server_;
-    transport::testing::Daemon proxy_;
+    proxypeer::Daemon proxy_;
     uint16_t proxyPort_ = 0;
     LaunchLine line_;
     std::unique_ptr<hall::HallStandIn> hall_;

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "client/testapp/test_app.h"
 #include "client/tests/event_log.h"
 #include "client/tests/session_fixture.h"
+#include "client/tests/ui_fixture.h"
 #include "platform/clock.h"
 #include "platform/gui/display.h"
 #include "platform/gui/wnd.h"
@@ -115,10 +117,17 @@ class RoadTest : public ::testing::Test {
 };
 
 TEST_F(RoadTest, LaunchConnectEnterKeepAliveNotifyLeaveAndReport) {
+    // The generated skins and the hall's portraits are where a user has them.
+    std::filesystem::copy(testing::AssetDir() + "skins", dir_ / "skins",
+                          std::filesystem::copy_options::recursive);
+    dir_.Write("mirb.ini", "[SYSTEM]\r\nExePath=" + testing::AssetDir() + "hall/GameHall.exe\r\n");
     StartClient();
     ASSERT_TRUE(frame_);
     ASSERT_TRUE(events_.WaitFor("entered 1"));
     EXPECT_EQ(events_.Lines()[0], "connected");
+    EXPECT_EQ(events_.Lines()[1], "skin 经典蓝");
+    // Seated portraits 0, 5, 2 and 3: three files, and icon 151 for the rest.
+    EXPECT_TRUE(events_.WaitFor("portraits 9, 3 from files"));
     ASSERT_TRUE(NextRequest(201001));
     auto enter = NextRequest(200110);
     ASSERT_TRUE(enter);
@@ -223,11 +232,15 @@ TEST_F(RoadTest, MainWindowShowsTheCaptionListsTheRoadAndClosesFromItsCloseBox) 
     EXPECT_TRUE(display->IsShown(frame_.value));
     EXPECT_FALSE(display->IsPopup(frame_.value));
     EXPECT_EQ(display->Title(frame_.value), "测试牌桌");
-    const std::vector<std::string> shown = frameObject_->Lines();
+    std::vector<std::string> shown = frameObject_->Lines();
+    // Without skins and portrait files: no skin, icon 151 for every chair.
+    ASSERT_GE(shown.size(), 6u);
+    EXPECT_EQ(shown[1], "no skin");
+    EXPECT_EQ(std::erase(shown, "portraits 9, 0 from files"), 1u);
+    shown.erase(shown.begin() + 1);
     // The hall answers the main window's notice with the table state, which
     // may be handled while the client still waits for that notice's answer:
     // those two lines come in either order.
-    ASSERT_GE(shown.size(), 4u);
     EXPECT_EQ(shown[0], "connected");
     EXPECT_TRUE((shown[1] == "main window" && shown[2] == "table state") ||
                 (shown[1] == "table state" && shown[2] == "main window"))

@@ -343,6 +343,7 @@ void ResourceManager::Release() {
         return;
     }
     refCount_ = 0;
+    if (soundState_ & kSoundStarted) ReleaseSounds();
     ids_.clear();
     for (auto& [id, record] : table_)
         release_(record);

@@ -27,10 +27,14 @@
 #include "engine/resources/image_provider.h"
 #include "engine/resources/image_record.h"
 #include "engine/resources/palette.h"
+#include "engine/resources/sound_library.h"
 
 namespace engine {
 
 class ScriptHost;
+
+// Sound state bits.
+inline constexpr uint32_t kSoundStarted = 1;  // the sample library is open
 
 // Record flags.
 inline constexpr uint32_t kResInPack = 4;     // the bytes lie in an open pack file
@@ -127,6 +131,23 @@ class ResourceManager : public ImageProvider {
     void SetScriptInterpreter(ScriptHost* script) { script_ = script; }
     uint32_t GetFlags() const { return soundState_; }
 
+    // ---- Sound: the sample library and the samples by name ----
+    void SetSoundLibraryOpener(SoundLibraryOpener opener) { soundOpener_ = std::move(opener); }
+    // Opens the library (once; non-zero while it is open).
+    uint32_t LoadBass();
+    // Stops and frees every sample, closes the library and forgets the names.
+    void ReleaseSounds();
+    bool SoundsLive() const { return sounds_ != nullptr; }
+    // The sample registered under `name`; 0 without the library or name.
+    uint32_t FindSound(std::string_view name) const;
+    size_t GetSoundCount() const { return soundMap_.size(); }
+    // A built-in sound by its program resource id, registered as `name`.
+    uint32_t LoadSoundResource(int id, std::string_view name, std::string_view type);
+    // A sound file (".wav", ".mp3", ".ogg"; ".sound" or no extension also
+    // from the resource record of its title), registered under the path.
+    uint32_t LoadSoundFile(std::string_view path);
+    bool PlaySample(uint32_t sample);
+
     uint32_t NewUniqueId();
     void ClearIds() { ids_.clear(); }
 
@@ -173,6 +194,9 @@ class ResourceManager : public ImageProvider {
     ScriptHost* script_ = nullptr;
     int32_t refCount_ = 0;
     uint32_t soundState_ = 0;
+    SoundLibraryOpener soundOpener_;
+    std::unique_ptr<SoundLibrary> sounds_;
+    std::map<std::string, uint32_t, std::less<>> soundMap_;
     std::recursive_mutex tableLock_;
     bool lockHeld_ = false;
     ReleaseCallback release_;

@@ -157,16 +157,21 @@ TEST_F(GameEngineTest, ANoticeKeepsItsFirst1024Bytes) {
     engine.EndSystem();
 }
 
-TEST_F(GameEngineTest, AClickOnANoticeClosesIt) {
+TEST_F(GameEngineTest, AClickOnANoticesButtonClosesIt) {
     world().PostMessage(88, platform::Payload::Make<std::string>("确定?"));
     RunFor(400);
-    engine_.OnMouseMove(0, kWidth / 2, kHeight / 2);
+    // The box itself takes no clicks; its "确定" lies below the centre.
+    const size_t entities = world().EntityCount();
+    int32_t y = kHeight / 2;
+    for (; y < kHeight && engine_.GetMouseObject() == 0; ++y)
+        engine_.OnMouseMove(0, kWidth / 2, y);
     const uint32_t hovered = engine_.GetMouseObject();
     ASSERT_NE(hovered, 0u);
-    engine_.OnLButtonDown(0, kWidth / 2, kHeight / 2);
-    engine_.OnLButtonUp(0, kWidth / 2, kHeight / 2);
+    engine_.OnLButtonDown(0, kWidth / 2, y);
+    engine_.OnLButtonUp(0, kWidth / 2, y);
     RunFor(60);
     EXPECT_EQ(world().FindEntity(hovered), nullptr);
+    EXPECT_EQ(world().EntityCount(), entities - 2);
 }
 
 TEST_F(GameEngineTest, PendingEntitiesGoOneFrameAfterTheFlush) {

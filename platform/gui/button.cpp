@@ -15,6 +15,7 @@ void CButton::SetCheck(int check) {
 void CButton::Click() {
     const HWND self = GetSafeHwnd();
     if ((GetStyle() & BS_TYPEMASK) == BS_AUTOCHECKBOX) SetCheck(checked_ ? 0 : 1);
+    OnClicked();
     if (IsWindow(self)) NotifyParent(*this, BN_CLICKED);
 }
 
@@ -32,10 +33,7 @@ void CButton::DrawButton(Painter& painter) {
         item.hwndItem = GetSafeHwnd();
         item.hDC = &painter;
         item.rcItem = client;
-        if (CWnd* parent = GetParent()) {
-            SendMessage(parent->GetSafeHwnd(), WM_DRAWITEM, GetDlgCtrlID(),
-                        reinterpret_cast<LPARAM>(&item));
-        }
+        DrawItem(item);
         return;
     }
     painter.SetBkMode(TRANSPARENT);
@@ -73,6 +71,13 @@ void CButton::DrawButton(Painter& painter) {
     if (pushed_) text = OffsetRect(text, 1, 1);
     painter.DrawText(GetWindowText(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (focused) painter.DrawFocusRect(InflateRect(inner, -3, -3));
+}
+
+void CButton::DrawItem(DRAWITEMSTRUCT& item) {
+    if (CWnd* parent = GetParent()) {
+        SendMessage(parent->GetSafeHwnd(), WM_DRAWITEM, GetDlgCtrlID(),
+                    reinterpret_cast<LPARAM>(&item));
+    }
 }
 
 LRESULT CButton::OnMessage(Message& msg) {

@@ -1,7 +1,8 @@
 #pragma once
 // Push buttons and check boxes. A click (mouse released over the button,
-// Space released, BM_CLICK) sends BN_CLICKED to the parent; BS_OWNERDRAW
-// buttons ask their parent to draw them through WM_DRAWITEM.
+// Space released, BM_CLICK) goes to OnClicked (what a reflected BN_CLICKED
+// was), then as BN_CLICKED to the parent; BS_OWNERDRAW buttons are drawn by
+// DrawItem, which by default asks the parent through WM_DRAWITEM.
 
 #include "platform/gui/controls.h"
 #include "platform/gui/wnd.h"
@@ -21,8 +22,11 @@ class CButton : public CWnd {
 
   protected:
     LRESULT OnMessage(Message& msg) override;
-    // Draws the button face; owner-drawn buttons ask the parent instead.
+    // Draws the button face; owner-drawn buttons through DrawItem.
     virtual void DrawButton(Painter& painter);
+    virtual void DrawItem(DRAWITEMSTRUCT& item);
+    // A click, before the parent hears of it.
+    virtual void OnClicked() {}
 
   private:
     bool pushed_ = false;

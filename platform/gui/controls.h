@@ -30,12 +30,19 @@ constexpr UINT BM_GETCHECK = 0x00F0;
 constexpr UINT BM_SETCHECK = 0x00F1;
 constexpr UINT BM_GETSTATE = 0x00F2;
 constexpr UINT BM_SETSTATE = 0x00F3;
+constexpr UINT BM_SETSTYLE = 0x00F4;
 constexpr UINT BM_CLICK = 0x00F5;
 constexpr int BST_UNCHECKED = 0;
 constexpr int BST_CHECKED = 1;
 constexpr int BST_PUSHED = 0x4;
 constexpr int BST_FOCUS = 0x8;
 constexpr UINT BN_CLICKED = 0;
+
+// WM_GETDLGCODE answers.
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr LRESULT DLGC_BUTTON = 0x2000;
 
 // Statics.
 constexpr DWORD SS_LEFT = 0x0;
@@ -69,6 +76,7 @@ constexpr UINT EM_LIMITTEXT = 0x00C5;
 constexpr UINT EM_SETLIMITTEXT = 0x00C5;
 constexpr UINT EM_SETREADONLY = 0x00CF;
 constexpr UINT EM_GETLIMITTEXT = 0x00D5;
+constexpr UINT WM_CLEAR = 0x0303;  // deletes the selection
 constexpr UINT EN_SETFOCUS = 0x0100;
 constexpr UINT EN_KILLFOCUS = 0x0200;
 constexpr UINT EN_CHANGE = 0x0300;

@@ -14,8 +14,7 @@ CDialog::CDialog(SIZE size, std::string caption) : size_(size), caption_(std::mo
 
 bool CDialog::Make(CWnd* owner) {
     owner_ = owner ? owner->GetTopLevel() : nullptr;
-    if (!CreateEx(0, caption_, WS_POPUP | WS_CAPTION | WS_SYSMENU, {0, 0, size_.cx, size_.cy},
-                  nullptr, 0)) {
+    if (!CreateEx(0, caption_, style_ & ~WS_VISIBLE, {0, 0, size_.cx, size_.cy}, nullptr, 0)) {
         return false;
     }
     CenterWindow(owner_);
@@ -45,9 +44,9 @@ int CDialog::DoModal(CWnd* owner) {
     return result;
 }
 
-bool CDialog::CreateModeless(CWnd* owner) {
+bool CDialog::CreateModeless(CWnd* owner, bool show) {
     if (!Make(owner)) return false;
-    ShowWindow(SW_SHOW);
+    if (show) ShowWindow(SW_SHOW);
     return true;
 }
 

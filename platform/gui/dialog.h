@@ -20,13 +20,16 @@ class CDialog : public CWnd {
     // Answers the EndDialog value, or -1 when WM_QUIT ended the loop or the
     // window could not be made.
     int DoModal(CWnd* owner = nullptr);
-    // Shows the dialog and returns; EndDialog destroys it.
-    bool CreateModeless(CWnd* owner = nullptr);
+    // Makes the dialog (shown unless `show` is false) and returns;
+    // EndDialog destroys it.
+    bool CreateModeless(CWnd* owner = nullptr, bool show = true);
     void EndDialog(int result);
     bool IsModal() const { return loop_.Running(); }
     void SetDefID(UINT id) { defaultId_ = id; }
     UINT GetDefID() const { return defaultId_; }
     void SetDialogSize(SIZE size) { size_ = size; }
+    // The window style the dialog is made with (a captioned popup by default).
+    void SetDialogStyle(DWORD style) { style_ = style; }
     // Centres over the owner's window, or over the work area.
     void CenterWindow(CWnd* over = nullptr);
     // Dialog keys for a message of this dialog's tree; true when handled.
@@ -49,6 +52,7 @@ class CDialog : public CWnd {
     void NextTabStop(bool backwards);
 
     SIZE size_;
+    DWORD style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     std::string caption_;
     ModalLoop loop_;
     CWnd* owner_ = nullptr;

@@ -93,6 +93,12 @@ class Display {
     virtual void SetTextInput(DisplayWindowId id, bool on) = 0;
     // The work area (screen minus panels) in screen coordinates.
     virtual RECT WorkArea() const = 0;
+    // Dots per inch of the screen, horizontally (cx) and vertically (cy).
+    virtual SIZE Dpi() const { return {96, 96}; }
+    // Puts a shown window above the others and gives it the input.
+    virtual void RaiseWindow(DisplayWindowId /*id*/) {}
+    // Moves the pointer to a point of the screen.
+    virtual void WarpPointer(POINT /*screen*/) {}
 };
 
 // A display without a screen: it keeps the last presented pixels of each
@@ -113,8 +119,14 @@ class HeadlessDisplay final : public Display {
     void SetCursor(int cursorId) override;
     void SetTextInput(DisplayWindowId id, bool on) override;
     RECT WorkArea() const override;
+    SIZE Dpi() const override;
+    void RaiseWindow(DisplayWindowId id) override;
+    void WarpPointer(POINT screen) override;
 
     // Test side.
+    POINT Warped() const;            // where the pointer was put last
+    DisplayWindowId Raised() const;  // the window raised last, 0 for none
+    void SetDpi(SIZE dpi);
     void Inject(const InputEvent& event);
     bool HasWindow(DisplayWindowId id) const;
     bool IsShown(DisplayWindowId id) const;

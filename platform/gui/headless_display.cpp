@@ -21,6 +21,9 @@ struct HeadlessDisplay::State {
     Sink sink;
     std::map<DisplayWindowId, Window> windows;
     int cursor = IDC_ARROW;
+    SIZE dpi{96, 96};
+    POINT warped{};
+    DisplayWindowId raised = 0;
 
     const Window* Find(DisplayWindowId id) const {
         auto it = windows.find(id);
@@ -101,6 +104,36 @@ void HeadlessDisplay::SetTextInput(DisplayWindowId id, bool on) {
 RECT HeadlessDisplay::WorkArea() const {
     std::lock_guard<std::mutex> guard(state_->lock);
     return {0, 0, state_->screenSize.cx, state_->screenSize.cy};
+}
+
+SIZE HeadlessDisplay::Dpi() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->dpi;
+}
+
+void HeadlessDisplay::SetDpi(SIZE dpi) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->dpi = dpi;
+}
+
+void HeadlessDisplay::RaiseWindow(DisplayWindowId id) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->raised = id;
+}
+
+void HeadlessDisplay::WarpPointer(POINT screen) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->warped = screen;
+}
+
+POINT HeadlessDisplay::Warped() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->warped;
+}
+
+DisplayWindowId HeadlessDisplay::Raised() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->raised;
 }
 
 void HeadlessDisplay::Inject(const InputEvent& event) {

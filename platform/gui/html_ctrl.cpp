@@ -1,14 +1,13 @@
 #include "platform/gui/html_ctrl.h"
 
-#include <curl/curl.h>
 #include <litehtml.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "platform/gui/sys_colors.h"
+#include "platform/http_get.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -16,6 +15,9 @@ namespace {
 
 constexpr UINT WM_PRIVATE_PAGE = 0x039B;
 constexpr size_t kMaxPage = 4 * 1024 * 1024;
+constexpr size_t kMaxPicture = 4 * 1024 * 1024;
+// What a worker hands back (the message's wParam).
+constexpr WPARAM kPageArrived = 0, kLinkClicked = 1, kPictureArrived = 2;
 constexpr int kLineStep = 20;
 
 // Default element styles (our own, the few rules a page needs).
@@ -86,11 +88,64 @@ struct PageResult {
     bool ok = false;
 };
 
+struct PictureResult {
+    uint32_t page = 0;
+    std::string url;
+    Surface pixels;
+};
+
+// The painter blends premultiplied pixels.
+std::shared_ptr<const Surface> Premultiplied(Surface pixels) {
+    uint32_t* p = pixels.Data();
+    for (size_t i = 0, n = size_t(pixels.Width()) * size_t(pixels.Height()); i < n; ++i) {
+        const uint32_t a = p[i] >> 24;
+        if (a == 255) continue;
+        uint32_t out = a << 24;
+        for (int shift = 0; shift < 24; shift += 8)
+            out |= ((p[i] >> shift & 0xFF) * a / 255) << shift;
+        p[i] = out;
+    }
+    return std::make_shared<const Surface>(std::move(pixels));
+}
+
+size_t SchemeEnd(std::string_view url) {
+    for (size_t i = 0; i < url.size(); ++i) {
+        const char c = url[i];
+        if (c == ':') return i > 0 ? i : std::string_view::npos;
+        const bool schemeChar =
+            std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+        if (!schemeChar) break;
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace
+
+std::string ResolveUrl(std::string_view base, std::string_view reference) {
+    if (reference.empty()) return std::string(base);
+    const size_t baseScheme = SchemeEnd(base);
+    if (SchemeEnd(reference) != std::string_view::npos || baseScheme == std::string_view::npos) {
+        return std::string(reference);
+    }
+    if (reference.substr(0, 2) == "//")
+        return std::string(base.substr(0, baseScheme + 1)) + std::string(reference);
+    // The origin: scheme and authority ("file://" has an empty one).
+    size_t pathStart = baseScheme + 1;
+    if (base.substr(pathStart, 2) == "//")
+        pathStart = std::min(base.find('/', pathStart + 2), base.size());
+    if (reference[0] == '/') return std::string(base.substr(0, pathStart)) + std::string(reference);
+    std::string_view path = base.substr(pathStart);
+    path = path.substr(0, std::min(path.find_first_of("?#"), path.size()));
+    const size_t slash = path.rfind('/');
+    const std::string_view folder =
+        slash == std::string_view::npos ? "/" : path.substr(0, slash + 1);
+    return std::string(base.substr(0, pathStart)) + std::string(folder) + std::string(reference);
+}
 
 // A fetch on a worker thread; it can be told to stop.
 struct CHtmlCtrl::Fetch {
     std::atomic<bool> abort{false};
+    std::atomic<bool> done{false};
     std::thread worker;
 };
 
@@ -161,16 +216,62 @@ class CHtmlCtrl::Container final : public litehtml::document_container {
         const litehtml::position& r = marker.pos;
         p->FillSolidRect({r.x, r.y, r.x + r.width, r.y + r.height}, ColorOfWeb(marker.color));
     }
-    void load_image(const litehtml::tchar_t*, const litehtml::tchar_t*, bool) override {}
-    void get_image_size(const litehtml::tchar_t*, const litehtml::tchar_t*,
+    // Pictures of the page by absolute address; a null one is still coming
+    // or could not be had.
+    std::map<std::string, std::shared_ptr<const Surface>> pictures;
+
+    std::string PictureUrl(const litehtml::tchar_t* src, const litehtml::tchar_t* base) const {
+        return ResolveUrl(base && *base ? std::string_view(base) : baseUrl, src ? src : "");
+    }
+    void load_image(const litehtml::tchar_t* src, const litehtml::tchar_t* base, bool) override {
+        if (!src || !*src) return;
+        const std::string url = PictureUrl(src, base);
+        if (pictures.count(url) || pictures.size() >= kMaxPictures) return;
+        pictures[url] = nullptr;
+        owner_.FetchPicture(url);
+    }
+    const Surface* PictureOf(const litehtml::tchar_t* src, const litehtml::tchar_t* base) const {
+        const auto it = pictures.find(PictureUrl(src, base));
+        return it != pictures.end() && it->second ? it->second.get() : nullptr;
+    }
+    void get_image_size(const litehtml::tchar_t* src, const litehtml::tchar_t* base,
                         litehtml::size& sz) override {
-        sz.width = sz.height = 0;
+        const Surface* picture = PictureOf(src, base);
+        sz.width = picture ? picture->Width() : 0;
+        sz.height = picture ? picture->Height() : 0;
     }
     void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override {
         auto* p = reinterpret_cast<Painter*>(hdc);
-        if (!p || bg.color.alpha == 0) return;
+        if (!p) return;
         const litehtml::position& r = bg.clip_box;
-        p->FillSolidRect({r.x, r.y, r.x + r.width, r.y + r.height}, ColorOfWeb(bg.color));
+        const RECT clip{r.x, r.y, r.x + r.width, r.y + r.height};
+        if (bg.color.alpha != 0) p->FillSolidRect(clip, ColorOfWeb(bg.color));
+        const Surface* picture =
+            bg.image.empty() ? nullptr : PictureOf(bg.image.c_str(), bg.baseurl.c_str());
+        const int w = bg.image_size.width, h = bg.image_size.height;
+        if (!picture || w <= 0 || h <= 0) return;
+        // Tiles from the picture's position, as the repeat says, over what
+        // of the clip box can show (a small tile may repeat a long way).
+        const RECT shown = IntersectRect(clip, p->ClipBox());
+        if (IsRectEmpty(shown)) return;
+        const bool repeatX = bg.repeat == litehtml::background_repeat_repeat ||
+                             bg.repeat == litehtml::background_repeat_repeat_x;
+        const bool repeatY = bg.repeat == litehtml::background_repeat_repeat ||
+                             bg.repeat == litehtml::background_repeat_repeat_y;
+        auto first = [](int at, int low, int step) {
+            return at > low ? at - (at - low + step - 1) / step * step
+                            : at + (low - at) / step * step;
+        };
+        const int x0 = repeatX ? first(bg.position_x, shown.left, w) : bg.position_x;
+        const int y0 = repeatY ? first(bg.position_y, shown.top, h) : bg.position_y;
+        const int x1 = repeatX ? shown.right : x0 + 1, y1 = repeatY ? shown.bottom : y0 + 1;
+        p->SaveState();
+        p->IntersectClipRect(clip);
+        for (int y = y0; y < y1; y += h) {
+            for (int x = x0; x < x1; x += w)
+                p->AlphaBlend({x, y, x + w, y + h}, *picture, picture->Bounds(), 255, true);
+        }
+        p->RestoreState(-1);
     }
     void draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& b,
                       const litehtml::position& r, bool) override {
@@ -199,14 +300,8 @@ class CHtmlCtrl::Container final : public litehtml::document_container {
     void link(const std::shared_ptr<litehtml::document>&, const litehtml::element::ptr&) override {}
     void on_anchor_click(const litehtml::tchar_t* url, const litehtml::element::ptr&) override {
         if (!url) return;
-        std::string target = url;
-        // Relative links resolve against the page's folder.
-        if (target.find(':') == std::string::npos && !baseUrl.empty()) {
-            const size_t slash = baseUrl.rfind('/');
-            target = baseUrl.substr(0, slash == std::string::npos ? 0 : slash + 1) + target;
-        }
         // Navigation replaces the document: done after this callback returns.
-        owner_.PostClick(target);
+        owner_.PostClick(ResolveUrl(baseUrl, url));
     }
     void set_cursor(const litehtml::tchar_t* name) override {
         cursor = name && std::string_view(name) == "pointer" ? IDC_HAND : IDC_ARROW;
@@ -276,11 +371,53 @@ CHtmlCtrl::CHtmlCtrl() : container_(std::make_unique<Container>(*this)) {
 }
 
 CHtmlCtrl::~CHtmlCtrl() {
-    for (auto& fetch : fetches_) {
-        fetch->abort = true;
-        if (fetch->worker.joinable()) fetch->worker.join();
-    }
+    StopFetches();
+    for (auto& fetch : fetches_)
+        fetch->worker.join();
     Destroy();
+}
+
+void CHtmlCtrl::StartFetch(std::function<void(const std::atomic<bool>& abort)> work) {
+    std::erase_if(fetches_, [](const std::shared_ptr<Fetch>& f) {
+        if (!f->done) return false;
+        f->worker.join();
+        return true;
+    });
+    auto fetch = std::make_shared<Fetch>();
+    fetch->worker = std::thread([fetch, work = std::move(work)] {
+        work(fetch->abort);
+        fetch->done = true;
+    });
+    fetches_.push_back(std::move(fetch));
+}
+
+void CHtmlCtrl::StopFetches() {
+    for (auto& fetch : fetches_)
+        fetch->abort = true;
+}
+
+void CHtmlCtrl::FetchPicture(const std::string& url) {
+    if (!decoder_) return;
+    if (StartsWithNoCase(url, "file://")) {
+        if (const auto bytes = ReadFileBytes(url.substr(7), kMaxPicture)) {
+            Surface pixels = decoder_(*bytes, url);
+            if (!pixels.Empty()) container_->pictures[url] = Premultiplied(std::move(pixels));
+        }
+        return;
+    }
+    if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://")) return;
+    StartFetch([self = GetSafeHwnd(), page = page_, url,
+                decoder = decoder_](const std::atomic<bool>& abort) {
+        const HttpResult got = HttpGet(url, {.maxBytes = kMaxPicture, .abort = &abort});
+        if (!got.ok() || abort) return;
+        PictureResult result{
+            page, url,
+            decoder(std::span(reinterpret_cast<const uint8_t*>(got.body.data()), got.body.size()),
+                    url)};
+        if (result.pixels.Empty() || abort) return;
+        PostMessage(self, WM_PRIVATE_PAGE, kPictureArrived, 0,
+                    Payload::Make<PictureResult>(std::move(result)));
+    });
 }
 
 bool CHtmlCtrl::CreateFromStatic(UINT id, CWnd* parent) {
@@ -293,6 +430,8 @@ bool CHtmlCtrl::CreateFromStatic(UINT id, CWnd* parent) {
 }
 
 void CHtmlCtrl::SetHtml(std::string_view html, std::string_view baseUrl) {
+    ++page_;
+    container_->pictures.clear();
     container_->baseUrl = std::string(baseUrl);
     url_ = std::string(baseUrl);
     const std::string utf8 = AsUtf8(html.substr(0, std::min(html.size(), kMaxPage)));
@@ -304,77 +443,32 @@ void CHtmlCtrl::SetHtml(std::string_view html, std::string_view baseUrl) {
 }
 
 void CHtmlCtrl::PostClick(const std::string& url) {
-    PostMessage(GetSafeHwnd(), WM_PRIVATE_PAGE, 1, 0,
+    PostMessage(GetSafeHwnd(), WM_PRIVATE_PAGE, kLinkClicked, 0,
                 Payload::Make<PageResult>(PageResult{url, {}, true}));
 }
-
-namespace {
-
-size_t Collect(char* data, size_t size, size_t count, void* user) {
-    auto* body = static_cast<std::string*>(user);
-    const size_t n = size * count;
-    if (body->size() + n > kMaxPage) return 0;  // too big: the transfer fails
-    body->append(data, n);
-    return n;
-}
-
-int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<std::atomic<bool>*>(user)->load() ? 1 : 0;
-}
-
-}  // namespace
 
 bool CHtmlCtrl::Navigate(std::string_view url, std::string_view postData) {
     const std::string target(url);
     if (!OnBeforeNavigate(target)) return false;
     if (StartsWithNoCase(target, "file://")) {
-        std::ifstream file(target.substr(7), std::ios::binary);
-        if (!file) return false;
-        std::ostringstream body;
-        body << file.rdbuf();
-        SetHtml(body.str(), target);
+        const auto body = ReadFileBytes(target.substr(7), kMaxPage);
+        if (!body) return false;
+        SetHtml({reinterpret_cast<const char*>(body->data()), body->size()}, target);
         return true;
     }
     if (!StartsWithNoCase(target, "http://") && !StartsWithNoCase(target, "https://")) {
         return false;
     }
-    std::erase_if(fetches_, [](const std::shared_ptr<Fetch>& f) {
-        if (f->abort) {
-            if (f->worker.joinable()) f->worker.join();
-            return true;
-        }
-        return false;
+    StopFetches();  // the page that was coming, and the pictures of the one shown
+    HttpOptions options{.maxBytes = kMaxPage};
+    if (!postData.empty()) options.postData = std::string(postData);
+    StartFetch([self = GetSafeHwnd(), target, options](const std::atomic<bool>& abort) mutable {
+        options.abort = &abort;
+        HttpResult got = HttpGet(target, options);
+        if (abort) return;
+        PostMessage(self, WM_PRIVATE_PAGE, kPageArrived, 0,
+                    Payload::Make<PageResult>(PageResult{target, std::move(got.body), got.ok()}));
     });
-    auto fetch = std::make_shared<Fetch>();
-    const HWND self = GetSafeHwnd();
-    const std::string post(postData);
-    fetch->worker = std::thread([fetch, self, target, post] {
-        PageResult result{target, {}, false};
-        if (CURL* curl = curl_easy_init()) {
-            curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
-            curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-            curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-            curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-            curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 15L);
-            curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
-            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-            curl_easy_setopt(curl, CURLOPT_WRITEDATA, &result.body);
-            curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-            curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
-            curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &fetch->abort);
-            if (!post.empty()) {
-                curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(post.size()));
-                curl_easy_setopt(curl, CURLOPT_POSTFIELDS, post.data());
-            }
-            result.ok = curl_easy_perform(curl) == CURLE_OK;
-            curl_easy_cleanup(curl);
-        }
-        if (!fetch->abort) {
-            PostMessage(self, WM_PRIVATE_PAGE, 0, 0, Payload::Make<PageResult>(std::move(result)));
-        }
-        fetch->abort = true;  // finished: may be joined
-    });
-    fetches_.push_back(std::move(fetch));
     return true;
 }
 
@@ -421,10 +515,17 @@ LRESULT CHtmlCtrl::OnMessage(Message& msg) {
             Render();
             return CWnd::OnMessage(msg);
         case WM_PRIVATE_PAGE: {
+            if (msg.wParam == kPictureArrived) {
+                auto picture = msg.payload.Take<PictureResult>();
+                if (!picture || picture->page != page_) return 0;  // of an earlier page
+                container_->pictures[picture->url] = Premultiplied(std::move(picture->pixels));
+                Render();  // the picture's size can move what follows it
+                return 0;
+            }
             auto page = msg.payload.Take<PageResult>();
             if (!page) return 0;
-            if (msg.wParam == 1) {
-                Navigate(page->url);  // a link that was clicked
+            if (msg.wParam == kLinkClicked) {
+                Navigate(page->url);
             } else if (page->ok) {
                 SetHtml(page->body, page->url);
             }
@@ -459,8 +560,7 @@ LRESULT CHtmlCtrl::OnMessage(Message& msg) {
             ScrollTo(scrollY_ - 3 * kLineStep * GET_WHEEL_DELTA_WPARAM(msg.wParam) / WHEEL_DELTA);
             return 0;
         case WM_DESTROY:
-            for (auto& fetch : fetches_)
-                fetch->abort = true;
+            StopFetches();
             return CWnd::OnMessage(msg);
         default:
             return CWnd::OnMessage(msg);

@@ -1,12 +1,20 @@
 #pragma once
 // A web page as a control: HTML and CSS laid out by litehtml and drawn with
-// our painter and fonts. Pages come from memory, from files (file://) or
-// over HTTP (libcurl, on a worker thread). Every navigation, including a
-// click on a link, asks OnBeforeNavigate first, so a derived control can
-// turn links of its own scheme into actions.
+// our painter and fonts. Pages and their pictures come from memory, from
+// files (file://) or over HTTP (HttpGet, on worker threads). Every
+// navigation, including a click on a link, asks OnBeforeNavigate first, so
+// a derived control can turn links of its own scheme into actions.
+//
+// Pictures (<img> and background images) are decoded by the decoder the
+// owner sets: the picture formats live above the platform. Without one,
+// pictures are neither fetched nor drawn.
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,8 +22,18 @@
 
 namespace platform {
 
+// Decodes a picture's bytes as fetched (`url` tells its file type) into
+// pixels with straight alpha; an empty surface when it cannot. Called on the
+// fetching thread.
+using PictureDecoder = std::function<Surface(std::span<const uint8_t> bytes, std::string_view url)>;
+
+// A relative reference made absolute against the address of its page.
+std::string ResolveUrl(std::string_view base, std::string_view reference);
+
 class CHtmlCtrl : public CWnd {
   public:
+    static constexpr size_t kMaxPictures = 64;  // per page
+
     CHtmlCtrl();
     ~CHtmlCtrl() override;
 
@@ -32,6 +50,7 @@ class CHtmlCtrl : public CWnd {
     // `postData` makes an HTTP POST. Answers false when refused or unknown.
     bool Navigate(std::string_view url, std::string_view postData = {});
     const std::string& LocationUrl() const { return url_; }
+    void SetPictureDecoder(PictureDecoder decoder) { decoder_ = std::move(decoder); }
     // Height of the laid-out page and the scroll offset.
     int DocumentHeight() const;
     int ScrollY() const { return scrollY_; }
@@ -53,10 +72,17 @@ class CHtmlCtrl : public CWnd {
     void Render();
     void Paint();
     void PostClick(const std::string& url);
+    // Starts `work` on a worker thread that `abort` can stop.
+    void StartFetch(std::function<void(const std::atomic<bool>& abort)> work);
+    void StopFetches();
+    // Fetches a picture of the page; Container asks for it.
+    void FetchPicture(const std::string& url);
 
     std::unique_ptr<Container> container_;
     std::string url_;
     int scrollY_ = 0;
+    uint32_t page_ = 0;  // counts the pages shown, so late pictures of old ones are dropped
+    PictureDecoder decoder_;
     std::vector<std::shared_ptr<Fetch>> fetches_;
 };
 

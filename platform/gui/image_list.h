@@ -22,6 +22,7 @@ class CImageList {
     bool Remove(int index);
     int GetImageCount() const { return int(images_.size()); }
     SIZE GetImageSize() const { return size_; }
+    COLORREF MaskColor() const { return mask_; }
     const Surface* Image(int index) const;
     // With ILD_TRANSPARENT the mask colour is left out.
     bool Draw(Painter& painter, int index, POINT at, UINT style = ILD_NORMAL) const;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/gui/sys_colors.h"
+#include "platform/gui/url_detect.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -12,6 +13,7 @@ namespace {
 constexpr int kMargin = 2;
 constexpr int kScrollBar = 16;
 constexpr int kLineStep = 16;
+constexpr COLORREF kAutoLinkColor = RGB(0, 0, 255);
 
 FontSpec SpecOf(const CHARFORMAT& cf) {
     FontSpec spec;
@@ -24,9 +26,14 @@ FontSpec SpecOf(const CHARFORMAT& cf) {
     return spec;
 }
 
-bool SameFormat(const CHARFORMAT& a, const CHARFORMAT& b) {
-    return a.dwEffects == b.dwEffects && a.yHeight == b.yHeight && a.crTextColor == b.crTextColor &&
-           a.bCharSet == b.bCharSet && a.Face() == b.Face() && a.yOffset == b.yOffset;
+// What tells formats apart, as a key of the format index.
+std::string KeyOf(const CHARFORMAT& cf) {
+    std::string key;
+    for (uint32_t word : {uint32_t(cf.dwEffects), uint32_t(cf.yHeight), uint32_t(cf.crTextColor),
+                          uint32_t(cf.yOffset), uint32_t(cf.bCharSet)}) {
+        key.append(reinterpret_cast<const char*>(&word), sizeof word);
+    }
+    return key + cf.Face();
 }
 
 }  // namespace
@@ -37,13 +44,8 @@ std::string CHARFORMAT::Face() const {
 
 void CHARFORMAT::SetFace(std::string_view face) {
     szFaceName.fill('\0');
-    size_t n = 0;
-    while (n < face.size()) {
-        size_t len = GbkCharLength(face, n);
-        if (n + len > szFaceName.size() - 1) break;
-        n += len;
-    }
-    std::memcpy(szFaceName.data(), face.data(), n);
+    const std::string_view kept = GbkPrefix(face, szFaceName.size() - 1);
+    std::copy(kept.begin(), kept.end(), szFaceName.begin());
 }
 
 CRichEditCtrl::CRichEditCtrl() {
@@ -53,30 +55,52 @@ CRichEditCtrl::CRichEditCtrl() {
     cf.yHeight = 180;
     cf.bCharSet = GB2312_CHARSET;
     cf.SetFace("宋体");
-    formats_.push_back({cf, Font::Open(SpecOf(cf))});
+    SetFormat(0, cf);
+}
+
+void CRichEditCtrl::SetFormat(size_t index, const CHARFORMAT& cf) {
+    if (index == formats_.size()) formats_.emplace_back();
+    if (const auto it = formatIndex_.find(KeyOf(formats_[index].cf));
+        it != formatIndex_.end() && it->second == int(index)) {
+        formatIndex_.erase(it);
+    }
+    formats_[index] = {cf, Font::Open(SpecOf(cf))};
+    formatIndex_.emplace(KeyOf(cf), int(index));
 }
 
 int CRichEditCtrl::AddFormat(const CHARFORMAT& cf) {
-    for (size_t i = 0; i < formats_.size(); ++i) {
-        if (SameFormat(formats_[i].cf, cf)) return int(i);
-    }
+    if (const auto it = formatIndex_.find(KeyOf(cf)); it != formatIndex_.end()) return it->second;
     // Formats are few in practice; an unbounded stream of distinct ones
-    // (untrusted markup) is folded into the newest slots.
+    // (untrusted markup) is folded into the newest slot, whose characters
+    // then need laying out again.
     if (formats_.size() >= 4096) {
-        formats_.back() = {cf, Font::Open(SpecOf(cf))};
+        SetFormat(formats_.size() - 1, cf);
+        dirtyFrom_ = 0;
         return int(formats_.size() - 1);
     }
-    formats_.push_back({cf, Font::Open(SpecOf(cf))});
+    SetFormat(formats_.size(), cf);
     return int(formats_.size() - 1);
+}
+
+// Automatic links show underlined in the link colour.
+int CRichEditCtrl::LinkFormatOf(int format) {
+    CHARFORMAT cf = formats_[size_t(format)].cf;
+    cf.dwEffects = (cf.dwEffects | CFE_LINK) & ~CFE_AUTOCOLOR;
+    cf.crTextColor = kAutoLinkColor;
+    return AddFormat(cf);
 }
 
 CHARFORMAT CRichEditCtrl::GetDefaultCharFormat() const {
     return formats_[0].cf;
 }
 
-CHARFORMAT CRichEditCtrl::FormatAt(size_t position) const {
+CHARFORMAT CRichEditCtrl::FormatAt(size_t position) {
+    FindPendingUrls();
     if (position >= chars_.size()) return formats_[0].cf;
-    return formats_[size_t(chars_[position].format)].cf;
+    const Char& c = chars_[position];
+    CHARFORMAT cf = formats_[size_t(c.format)].cf;
+    if (c.linkFormat >= 0) cf.dwEffects |= CFE_LINK;
+    return cf;
 }
 
 bool CRichEditCtrl::IsPicture(size_t position) const {
@@ -94,12 +118,87 @@ void CRichEditCtrl::SetSel(LONG start, LONG end) {
     Invalidate();
 }
 
+size_t CRichEditCtrl::ParagraphStart(size_t position) const {
+    position = std::min(position, chars_.size());
+    while (position > 0 && !chars_[position - 1].IsBreak())
+        --position;
+    return position;
+}
+
 void CRichEditCtrl::Insert(const std::vector<Char>& chars) {
     const size_t from = std::min(anchor_, caret_), to = std::max(anchor_, caret_);
-    chars_.erase(chars_.begin() + ptrdiff_t(from), chars_.begin() + ptrdiff_t(to));
+    const auto first = chars_.begin() + ptrdiff_t(from);
+    auto isBreak = [](const Char& c) { return c.IsBreak(); };
+    breaks_ -= size_t(std::count_if(first, first + ptrdiff_t(to - from), isBreak));
+    breaks_ += size_t(std::count_if(chars.begin(), chars.end(), isBreak));
+    chars_.erase(first, first + ptrdiff_t(to - from));
     chars_.insert(chars_.begin() + ptrdiff_t(from), chars.begin(), chars.end());
     caret_ = anchor_ = from + chars.size();
-    MarkLayoutDirty();
+    MarkChanged(from);
+}
+
+// Searching for addresses waits until the lines are needed: a markup
+// string of many pieces is searched once, not once a piece.
+void CRichEditCtrl::MarkChanged(size_t from) {
+    dirtyFrom_ = std::min(dirtyFrom_, from);
+    if (autoUrl_) urlsFrom_ = std::min(urlsFrom_, from);
+    Invalidate();
+}
+
+void CRichEditCtrl::FindPendingUrls() {
+    if (urlsFrom_ == kClean) return;
+    const size_t from = ParagraphStart(urlsFrom_);
+    urlsFrom_ = kClean;
+    dirtyFrom_ = std::min(dirtyFrom_, from);
+    DetectUrls(from, chars_.size());
+}
+
+void CRichEditCtrl::DetectUrls(size_t from, size_t to) {
+    // One byte per character: only single-byte text can be part of an address.
+    std::string view(to - from, '\0');
+    for (size_t i = from; i < to; ++i) {
+        const Char& c = chars_[i];
+        chars_[i].linkFormat = -1;
+        if (!c.picture && c.text.size() == 1 && !c.IsBreak()) view[i - from] = c.text[0];
+    }
+    for (const UrlRange& url : FindUrls(view)) {
+        for (size_t i = from + url.begin; i < from + url.end; ++i)
+            chars_[i].linkFormat = LinkFormatOf(chars_[i].format);
+    }
+}
+
+std::string CRichEditCtrl::GetSelText() const {
+    const CHARRANGE range = GetSel();
+    return GetTextRange(size_t(range.cpMin), size_t(range.cpMax));
+}
+
+void CRichEditCtrl::RemoveLeadingParagraphs(size_t count) {
+    if (count == 0 || chars_.empty()) return;
+    size_t cut = 0, removed = 0;
+    while (cut < chars_.size() && removed < count) {
+        if (chars_[cut++].IsBreak()) ++removed;
+    }
+    if (removed < count) cut = chars_.size();  // fewer paragraphs than asked: all go
+    chars_.erase(chars_.begin(), chars_.begin() + ptrdiff_t(cut));
+    breaks_ -= removed;
+    caret_ = caret_ > cut ? caret_ - cut : 0;
+    anchor_ = anchor_ > cut ? anchor_ - cut : 0;
+    // The lines that stay move up by the height of those that went.
+    const auto kept = std::lower_bound(lines_.begin(), lines_.end(), cut,
+                                       [](const Line& line, size_t at) { return line.start < at; });
+    const int height = kept != lines_.end() ? kept->top : 0;
+    lines_.erase(lines_.begin(), kept);
+    for (Line& line : lines_) {
+        line.start -= cut;
+        line.end -= cut;
+        line.top -= height;
+    }
+    for (size_t* from : {&dirtyFrom_, &urlsFrom_}) {
+        if (*from != kClean) *from = *from > cut ? *from - cut : 0;
+    }
+    if (chars_.empty() || lines_.empty()) dirtyFrom_ = 0;
+    scrollY_ = std::max(scrollY_ - height, 0);
+    Invalidate();
 }
 
 void CRichEditCtrl::ReplaceSel(std::string_view text) {
@@ -129,21 +228,33 @@ void CRichEditCtrl::InsertPicture(std::shared_ptr<const Surface> picture) {
 
 bool CRichEditCtrl::SetSelectionCharFormat(const CHARFORMAT& format) {
     const size_t from = std::min(anchor_, caret_), to = std::max(anchor_, caret_);
+    // Runs of one format become one format: each new one is made once a run.
+    int before = -1, after = -1, link = -1;
     for (size_t i = from; i < to; ++i) {
-        CHARFORMAT cf = formats_[size_t(chars_[i].format)].cf;
-        const DWORD mask = format.dwMask;
-        const DWORD effects = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_LINK;
-        cf.dwEffects = (cf.dwEffects & ~(mask & effects)) | (format.dwEffects & mask & effects);
-        if (mask & CFM_SIZE) cf.yHeight = format.yHeight;
-        if (mask & CFM_COLOR) {
-            cf.crTextColor = format.crTextColor;
-            cf.dwEffects = (cf.dwEffects & ~CFE_AUTOCOLOR) | (format.dwEffects & CFE_AUTOCOLOR);
+        if (chars_[i].format != before) {
+            before = chars_[i].format;
+            CHARFORMAT cf = formats_[size_t(before)].cf;
+            const DWORD mask = format.dwMask;
+            const DWORD effects = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_LINK;
+            cf.dwEffects = (cf.dwEffects & ~(mask & effects)) | (format.dwEffects & mask & effects);
+            if (mask & CFM_SIZE) cf.yHeight = format.yHeight;
+            if (mask & CFM_COLOR) {
+                cf.crTextColor = format.crTextColor;
+                cf.dwEffects = (cf.dwEffects & ~CFE_AUTOCOLOR) | (format.dwEffects & CFE_AUTOCOLOR);
+            }
+            if (mask & CFM_FACE) cf.szFaceName = format.szFaceName;
+            if (mask & CFM_CHARSET) cf.bCharSet = format.bCharSet;
+            after = AddFormat(cf);
+            link = -1;
         }
-        if (mask & CFM_FACE) cf.szFaceName = format.szFaceName;
-        if (mask & CFM_CHARSET) cf.bCharSet = format.bCharSet;
-        chars_[i].format = AddFormat(cf);
+        chars_[i].format = after;
+        if (chars_[i].linkFormat >= 0) {
+            if (link < 0) link = LinkFormatOf(after);
+            chars_[i].linkFormat = link;
+        }
     }
-    MarkLayoutDirty();
+    dirtyFrom_ = std::min(dirtyFrom_, from);
+    Invalidate();
     return true;
 }
 
@@ -154,7 +265,7 @@ std::string CRichEditCtrl::GetTextRange(size_t start, size_t end) const {
         const Char& c = chars_[i];
         if (c.picture) {
             out += ' ';
-        } else if (c.text == "\r") {
+        } else if (c.IsBreak()) {
             out += "\r\n";
         } else {
             out += c.text;
@@ -165,8 +276,8 @@ std::string CRichEditCtrl::GetTextRange(size_t start, size_t end) const {
 
 int CRichEditCtrl::Advance(const Char& c) const {
     if (c.picture) return c.picture->Width();
-    if (c.text == "\r") return 0;
-    return formats_[size_t(c.format)].font->MeasureText(c.text);
+    if (c.IsBreak()) return 0;
+    return formats_[size_t(c.Shown())].font->MeasureText(c.text);
 }
 
 int CRichEditCtrl::TextWidth() const {
@@ -175,65 +286,81 @@ int CRichEditCtrl::TextWidth() const {
     return std::max(width, 1);
 }
 
-void CRichEditCtrl::Layout() {
-    const int width = TextWidth();
-    if (layoutValid_ && layoutWidth_ == width) return;
-    lines_.clear();
-    int top = 0;
-    size_t start = 0;
-    const Font& base = *formats_[0].font;
-    while (start < chars_.size() || lines_.empty()) {
-        size_t end = start;
-        int x = 0;
-        size_t lastBreak = start;  // a line may end before this position
-        while (end < chars_.size()) {
-            const Char& c = chars_[end];
-            if (c.text == "\r") {
-                ++end;
-                break;
-            }
-            const int advance = Advance(c);
-            const bool wide = c.picture || c.text.size() == 2;
-            if (wide && end > start) lastBreak = end;
-            if (x + advance > width && end > start) {
-                // Latin words move whole when they can; CJK breaks anywhere.
-                if (lastBreak > start && !wide) end = lastBreak;
-                break;
-            }
-            x += advance;
-            ++end;
-            if (!wide && c.text == " ") lastBreak = end;
+// Where the line that starts at `start` ends: after a break, before the
+// character that would pass the width (Latin words move whole when they
+// can; CJK text breaks anywhere), and never before one character.
+size_t CRichEditCtrl::LineEnd(size_t start, int width) const {
+    size_t end = start;
+    int x = 0;
+    size_t lastBreak = start;  // a line may end before this position
+    while (end < chars_.size()) {
+        const Char& c = chars_[end];
+        if (c.IsBreak()) return end + 1;
+        const int advance = Advance(c);
+        const bool wide = c.picture || c.text.size() == 2;
+        if (wide && end > start) lastBreak = end;
+        if (x + advance > width && end > start) {
+            if (lastBreak > start && !wide) end = lastBreak;
+            return end;
         }
-        Line line{start, end, top, 0, 0};
-        int ascent = 0, descent = 0;
-        for (size_t i = start; i < end; ++i) {
-            const Char& c = chars_[i];
-            if (c.picture) {
-                ascent = std::max(ascent, c.picture->Height());
-            } else {
-                const Font& f = *formats_[size_t(c.format)].font;
-                ascent = std::max(ascent, f.Ascent());
-                descent = std::max(descent, f.Descent());
-            }
-        }
-        if (ascent == 0 && descent == 0) {
-            ascent = base.Ascent();
-            descent = base.Descent();
-        }
-        line.baseline = ascent;
-        line.height = ascent + descent;
-        lines_.push_back(line);
-        top += line.height;
-        if (end == start) break;  // nothing fits at all: stop rather than loop
-        start = end;
-        // A break at the very end leaves an empty last line.
-        if (start == chars_.size() && chars_.back().text == "\r") {
-            lines_.push_back({start, start, top, base.Height(), base.Ascent()});
-            break;
+        x += advance;
+        ++end;
+        if (!wide && c.text == " ") lastBreak = end;
+    }
+    return end;
+}
+
+CRichEditCtrl::Line CRichEditCtrl::MeasureLine(size_t start, size_t end, int top) const {
+    int ascent = 0, descent = 0;
+    for (size_t i = start; i < end; ++i) {
+        const Char& c = chars_[i];
+        if (c.picture) {
+            ascent = std::max(ascent, c.picture->Height());
+        } else {
+            const Font& f = *formats_[size_t(c.Shown())].font;
+            ascent = std::max(ascent, f.Ascent());
+            descent = std::max(descent, f.Descent());
         }
     }
-    layoutValid_ = true;
-    layoutWidth_ = width;
+    if (ascent == 0 && descent == 0) {
+        ascent = formats_[0].font->Ascent();
+        descent = formats_[0].font->Descent();
+    }
+    return {start, end, top, ascent + descent, ascent};
+}
+
+void CRichEditCtrl::Layout() {
+    FindPendingUrls();
+    const int width = TextWidth();
+    if (width != layoutWidth_) {
+        dirtyFrom_ = 0;
+        layoutWidth_ = width;
+    }
+    if (dirtyFrom_ == kClean) return;
+    // Nothing before the first changed paragraph moved: its lines stand.
+    size_t start = ParagraphStart(dirtyFrom_);
+    lines_.erase(std::lower_bound(lines_.begin(), lines_.end(), start,
+                                  [](const Line& line, size_t at) { return line.start < at; }),
+                 lines_.end());
+    int top = lines_.empty() ? 0 : lines_.back().top + lines_.back().height;
+    while (start < chars_.size()) {
+        const size_t end = LineEnd(start, width);
+        lines_.push_back(MeasureLine(start, end, top));
+        top += lines_.back().height;
+        start = end;
+    }
+    // An empty text, and a break at the very end, leave an empty last line.
+    if (chars_.empty() || chars_.back().IsBreak()) {
+        lines_.push_back(MeasureLine(chars_.size(), chars_.size(), top));
+    }
+    dirtyFrom_ = kClean;
+}
+
+size_t CRichEditCtrl::FirstLineBelow(int y) const {
+    return size_t(
+        std::upper_bound(lines_.begin(), lines_.end(), y,
+                         [](int at, const Line& line) { return at < line.top + line.height; }) -
+        lines_.begin());
 }
 
 int CRichEditCtrl::TotalHeight() {
@@ -248,10 +375,8 @@ int CRichEditCtrl::GetLineCount() {
 
 int CRichEditCtrl::GetFirstVisibleLine() {
     Layout();
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].top + lines_[i].height > scrollY_) return int(i);
-    }
-    return 0;
+    const size_t first = FirstLineBelow(scrollY_);
+    return first < lines_.size() ? int(first) : 0;
 }
 
 void CRichEditCtrl::ScrollTo(int y) {
@@ -264,12 +389,33 @@ void CRichEditCtrl::ScrollTo(int y) {
     }
 }
 
+bool CRichEditCtrl::IsLink(size_t position) const {
+    return position < chars_.size() &&
+           (chars_[position].linkFormat >= 0 ||
+            (formats_[size_t(chars_[position].format)].cf.dwEffects & CFE_LINK));
+}
+
+// The link around `position`: a run of found addresses or of linked text.
+CHARRANGE CRichEditCtrl::LinkRun(size_t position) const {
+    const bool found = chars_[position].linkFormat >= 0;
+    auto same = [&](size_t i) {
+        return found ? chars_[i].linkFormat >= 0 : chars_[i].linkFormat < 0 && IsLink(i);
+    };
+    size_t from = position, to = position + 1;
+    while (from > 0 && same(from - 1))
+        --from;
+    while (to < chars_.size() && same(to))
+        ++to;
+    return {LONG(from), LONG(to)};
+}
+
 size_t CRichEditCtrl::HitTest(POINT p, bool* onText) {
     Layout();
     if (onText) *onText = false;
     const int y = p.y - kMargin + scrollY_;
-    for (const Line& line : lines_) {
-        if (y < line.top || y >= line.top + line.height) continue;
+    const size_t index = FirstLineBelow(y);
+    if (index < lines_.size() && y >= lines_[index].top) {
+        const Line& line = lines_[index];
         int x = kMargin + 2;
         for (size_t i = line.start; i < line.end; ++i) {
             const int advance = Advance(chars_[i]);
@@ -316,10 +462,10 @@ void CRichEditCtrl::Paint() {
     const size_t selFrom = std::min(anchor_, caret_), selTo = std::max(anchor_, caret_);
     const bool showSelection = !hideSelection_ && selFrom != selTo;
     const int originY = inside.top + kMargin - scrollY_ - (kMargin - 2);
-    for (const Line& line : lines_) {
+    for (size_t index = FirstLineBelow(text.top - originY - 1); index < lines_.size(); ++index) {
+        const Line& line = lines_[index];
         const int lineTop = originY + line.top;
         if (lineTop > text.bottom) break;
-        if (lineTop + line.height < text.top) continue;
         const int baseline = lineTop + line.baseline;
         int x = text.left + 2;
         for (size_t i = line.start; i < line.end; ++i) {
@@ -333,8 +479,8 @@ void CRichEditCtrl::Paint() {
             if (c.picture) {
                 p.BitBlt(x, baseline - c.picture->Height(), c.picture->Width(), c.picture->Height(),
                          *c.picture, 0, 0);
-            } else if (c.text != "\r") {
-                const Format& f = formats_[size_t(c.format)];
+            } else if (!c.IsBreak()) {
+                const Format& f = formats_[size_t(c.Shown())];
                 p.SelectFont(f.font);
                 COLORREF color = (f.cf.dwEffects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT)
                                                                   : f.cf.crTextColor;
@@ -366,7 +512,7 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
                                (spec->italic ? CFE_ITALIC : 0) |
                                (spec->underline ? CFE_UNDERLINE : 0);
                 cf.bCharSet = uint8_t(spec->charset);
-                formats_[0] = {cf, Font::Open(SpecOf(cf))};
+                SetFormat(0, cf);
                 MarkLayoutDirty();
             }
             return CWnd::OnMessage(msg);
@@ -384,6 +530,7 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
         }
         case WM_SETTEXT: {
             chars_.clear();
+            breaks_ = 0;
             caret_ = anchor_ = 0;
             scrollY_ = 0;
             if (const char* text = reinterpret_cast<const char*>(msg.lParam)) ReplaceSel(text);
@@ -410,6 +557,9 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
         }
         case EM_REPLACESEL:
             if (const char* text = reinterpret_cast<const char*>(msg.lParam)) ReplaceSel(text);
+            return 0;
+        case WM_CLEAR:
+            if (!(GetStyle() & ES_READONLY)) Insert({});
             return 0;
         case EM_GETCHARFORMAT: {
             auto* out = reinterpret_cast<CHARFORMAT*>(msg.lParam);
@@ -442,7 +592,7 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
                 if (format->dwMask & CFM_CHARSET) cf.bCharSet = format->bCharSet;
                 const DWORD effects = format->dwMask & (CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE);
                 cf.dwEffects = (cf.dwEffects & ~effects) | (format->dwEffects & effects);
-                formats_[0] = {cf, Font::Open(SpecOf(cf))};
+                SetFormat(0, cf);
                 MarkLayoutDirty();
             }
             return 1;
@@ -459,6 +609,7 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
         case EM_SETEVENTMASK:
             return LRESULT(std::exchange(eventMask_, DWORD(msg.lParam)));
         case EM_AUTOURLDETECT:
+            FindPendingUrls();  // text added while it was on is searched as it was
             autoUrl_ = msg.wParam != 0;
             return 0;
         case EM_GETLINECOUNT:
@@ -517,19 +668,13 @@ LRESULT CRichEditCtrl::OnMessage(Message& msg) {
             bool onText = false;
             const size_t at = HitTest(p, &onText);
             if (msg.message == WM_LBUTTONDOWN) SetFocus();
-            if (onText && (eventMask_ & ENM_LINK) && (FormatAt(at).dwEffects & CFE_LINK)) {
-                // The whole run of link characters around the hit one.
-                size_t from = at, to = at + 1;
-                while (from > 0 && (FormatAt(from - 1).dwEffects & CFE_LINK))
-                    --from;
-                while (to < chars_.size() && (FormatAt(to).dwEffects & CFE_LINK))
-                    ++to;
+            if (onText && (eventMask_ & ENM_LINK) && IsLink(at)) {
                 ENLINK link;
                 link.nmhdr = {GetSafeHwnd(), GetDlgCtrlID(), EN_LINK};
                 link.msg = msg.message;
                 link.wParam = msg.wParam;
                 link.lParam = msg.lParam;
-                link.chrg = {LONG(from), LONG(to)};
+                link.chrg = LinkRun(at);
                 if (CWnd* parent = GetParent()) {
                     if (SendMessage(parent->GetSafeHwnd(), WM_NOTIFY, GetDlgCtrlID(),
                                     reinterpret_cast<LPARAM>(&link))) {

@@ -8,10 +8,17 @@
 // Positions count characters: a double-byte character, a picture and a
 // paragraph break ("\r\n", "\r" or "\n" on input) are one position each,
 // and WM_GETTEXTLENGTH answers in positions too.
+//
+// A change lays out again only the paragraphs from the first one it touched
+// (appending to a long history costs the new line, not the history), and
+// dropping the oldest paragraphs moves the lines that stay. While automatic
+// URL detection is on, text that is added is searched for web addresses;
+// the links found stay when detection is turned off again.
 
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gui/controls.h"
@@ -114,10 +121,16 @@ class CRichEditCtrl : public CWnd {
     int GetLineCount();
     int GetFirstVisibleLine();
     size_t Length() const { return chars_.size(); }
+    std::string GetSelText() const;
+    // Paragraphs are ended by breaks; the text after the last break is one too.
+    size_t ParagraphCount() const { return breaks_ + 1; }
+    // Deletes the first `count` paragraphs with their breaks (all the text
+    // when it has no more); what stays keeps its place on the screen.
+    void RemoveLeadingParagraphs(size_t count);
     // The text of [start, end) with pictures as blanks and breaks as "\r\n".
     std::string GetTextRange(size_t start, size_t end) const;
-    // The format of the character at `position`.
-    CHARFORMAT FormatAt(size_t position) const;
+    // The format of the character at `position`; an automatic link adds CFE_LINK.
+    CHARFORMAT FormatAt(size_t position);
     bool IsPicture(size_t position) const;
 
   protected:
@@ -128,6 +141,9 @@ class CRichEditCtrl : public CWnd {
         std::string text;  // GBK character, or "\r" for a break; empty for a picture
         std::shared_ptr<const Surface> picture;
         int format = 0;
+        int linkFormat = -1;  // how an automatically found link shows; -1 if none
+        bool IsBreak() const { return text.size() == 1 && text[0] == '\r'; }
+        int Shown() const { return linkFormat >= 0 ? linkFormat : format; }
     };
     struct Format {
         CHARFORMAT cf;
@@ -141,9 +157,22 @@ class CRichEditCtrl : public CWnd {
         int baseline = 0;
     };
 
+    static constexpr size_t kClean = size_t(-1);
+
+    void SetFormat(size_t index, const CHARFORMAT& cf);
     int AddFormat(const CHARFORMAT& cf);
+    int LinkFormatOf(int format);
     void Insert(const std::vector<Char>& chars);
+    void MarkChanged(size_t from);
+    void FindPendingUrls();
+    void DetectUrls(size_t from, size_t to);
+    size_t ParagraphStart(size_t position) const;
+    bool IsLink(size_t position) const;
+    CHARRANGE LinkRun(size_t position) const;
     void Layout();
+    size_t LineEnd(size_t start, int width) const;
+    Line MeasureLine(size_t start, size_t end, int top) const;
+    size_t FirstLineBelow(int y) const;
     int TotalHeight();
     int TextWidth() const;
     void ScrollTo(int y);
@@ -151,20 +180,23 @@ class CRichEditCtrl : public CWnd {
     int Advance(const Char& c) const;
     size_t HitTest(POINT p, bool* onText);
     void MarkLayoutDirty() {
-        layoutValid_ = false;
+        dirtyFrom_ = 0;
         Invalidate();
     }
 
     std::vector<Char> chars_;
+    size_t breaks_ = 0;
     std::vector<Format> formats_;  // [0] is the default format
+    std::unordered_map<std::string, int> formatIndex_;
     size_t caret_ = 0;
     size_t anchor_ = 0;
     bool hideSelection_ = false;
     DWORD eventMask_ = 0;
     bool autoUrl_ = false;
+    size_t urlsFrom_ = kClean;  // text changed from here while detection was on
     int scrollY_ = 0;
     std::vector<Line> lines_;
-    bool layoutValid_ = false;
+    size_t dirtyFrom_ = 0;  // lines from this position's paragraph on are stale
     int layoutWidth_ = -1;
 };
 

@@ -18,6 +18,7 @@
 #include "platform/gui/present_queue.h"
 #include "platform/gui/sdl_keys.h"
 #include "platform/gui/virtual_keys.h"
+#include "platform/gui/x11_errors.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -192,7 +193,32 @@ class SdlDisplay final : public Display {
         return area;
     }
 
+    // The screen's density in the steps desktops use (96, 120, 144, ...).
+    SIZE Dpi() const override {
+        SIZE dpi{96, 96};
+        const_cast<SdlDisplay*>(this)->Run([&] {
+            float h = 0, v = 0;
+            if (SDL_GetDisplayDPI(0, nullptr, &h, &v) == 0) dpi = {DpiStep(h), DpiStep(v)};
+        });
+        return dpi;
+    }
+
+    void RaiseWindow(DisplayWindowId id) override {
+        Run([&] {
+            if (SDL_Window* window = Find(id)) SDL_RaiseWindow(window);
+        });
+    }
+
+    void WarpPointer(POINT screen) override {
+        Run([&] { SDL_WarpMouseGlobal(screen.x, screen.y); });
+    }
+
   private:
+    static int DpiStep(float dots) {
+        const int steps = int((dots - 96.0f) / 24.0f + 0.5f);
+        return 96 + 24 * (steps > 0 ? steps : 0);
+    }
+
     enum class State { Starting, Running, Failed };
 
     SDL_Window* Find(DisplayWindowId id) {
@@ -383,6 +409,8 @@ class SdlDisplay final : public Display {
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         // Windows are plain pixel buffers: present them without a GL renderer.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // Before SDL opens X: it keeps this handler as the one to fall back on.
+        KeepXErrorsFromEndingTheProcess();
         bool ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
         std::string failure = ok ? std::string() : SDL_GetError();
         if (const char* driver = ok ? SDL_GetCurrentVideoDriver() : nullptr;

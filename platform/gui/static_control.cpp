@@ -13,7 +13,9 @@ LRESULT CStatic::OnMessage(Message& msg) {
                 GetSysColor(IsWindowEnabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
             painter.SetBkColor(GetSysColor(COLOR_BTNFACE));
             Brush background = Brush::Solid(GetSysColor(COLOR_BTNFACE));
-            if (CWnd* parent = GetParent()) {
+            if (const Brush* own = CtlColor(painter)) {
+                background = *own;
+            } else if (CWnd* parent = GetParent()) {
                 LRESULT answer =
                     SendMessage(parent->GetSafeHwnd(), WM_CTLCOLORSTATIC,
                                 reinterpret_cast<WPARAM>(&painter), ToLParam(GetSafeHwnd()));

@@ -1,7 +1,8 @@
 #pragma once
-// Static text. The parent may colour it through WM_CTLCOLORSTATIC (set the
-// painter's text colour and answer a brush, or a null brush for a
-// transparent background); with SS_NOTIFY clicks reach the parent.
+// Static text. The control itself (CtlColor, what a reflected
+// WM_CTLCOLORSTATIC was) or else its parent through WM_CTLCOLORSTATIC may
+// colour it: set the painter's text colour and answer a brush, or a null
+// brush for a transparent background. With SS_NOTIFY clicks reach the parent.
 
 #include "platform/gui/controls.h"
 #include "platform/gui/wnd.h"
@@ -17,6 +18,8 @@ class CStatic : public CWnd {
 
   protected:
     LRESULT OnMessage(Message& msg) override;
+    // The control's own colouring; null leaves it to the parent.
+    virtual const Brush* CtlColor(Painter& /*painter*/) { return nullptr; }
 };
 
 }  // namespace platform

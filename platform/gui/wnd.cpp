@@ -9,6 +9,7 @@
 
 #include "platform/gui/sys_colors.h"
 #include "platform/gui/virtual_keys.h"
+#include "platform/gui/wait_cursor.h"
 #include "platform/message_queue.h"
 #include "platform/thread.h"
 
@@ -120,6 +121,35 @@ HCURSOR SetCursor(HCURSOR cursor) {
     }
     if (cursor != previous && cursor != 0) display->SetCursor(cursor);
     return previous;
+}
+
+namespace {
+std::atomic<uint32_t> g_foreground{0};
+std::atomic<int64_t> g_cursorPos{0};  // x in the high half, y in the low half
+}  // namespace
+
+POINT GetCursorPos() {
+    const int64_t packed = g_cursorPos.load();
+    return {int32_t(packed >> 32), int32_t(packed & 0xFFFFFFFF)};
+}
+
+void SetCursorPos(POINT screen) {
+    g_cursorPos = int64_t(screen.x) << 32 | uint32_t(screen.y);
+    if (std::shared_ptr<Display> display = GetDisplay()) display->WarpPointer(screen);
+}
+
+bool SetForegroundWindow(HWND hwnd) {
+    CWnd* window = CWnd::FromHandle(hwnd);
+    if (!window) return false;
+    CWnd* top = window->GetTopLevel();
+    g_foreground = top->GetSafeHwnd().value;
+    GetDisplay()->RaiseWindow(top->GetSafeHwnd().value);
+    return true;
+}
+
+HWND GetForegroundWindow() {
+    const HWND hwnd = HwndFromParam(g_foreground.load());
+    return IsWindow(hwnd) ? hwnd : HWND{};
 }
 
 HCURSOR LoadCursor(int id) {
@@ -279,6 +309,11 @@ LRESULT CWnd::OnMessage(Message& msg) {
         case WM_GETFONT:
             return LRESULT(reinterpret_cast<intptr_t>(&font_));
         case WM_SETCURSOR: {
+            // A busy program keeps the hourglass over every window.
+            if (WaitCursorCount() > 0) {
+                SetCursor(IDC_WAIT);
+                return 1;
+            }
             // A parent that answers TRUE decides; otherwise the class cursor
             // is set, innermost last, and the answer is FALSE.
             if (parentWnd_ && parentWnd_->Send(WM_SETCURSOR, msg.wParam, msg.lParam)) return 1;
@@ -727,6 +762,7 @@ void CWnd::HandleInput(const InputEvent& event) {
             if (IsWindowEnabled()) Send(WM_CLOSE);
             break;
         case InputEvent::Kind::FocusIn: {
+            g_foreground = Handle().value;
             Send(WM_ACTIVATE, WA_ACTIVE, 0);
             CWnd* focus = FromHandle(GetFocus());
             if (!focus || focus->GetTopLevel() != this) SetFocus();
@@ -751,6 +787,7 @@ void CWnd::HandleInput(const InputEvent& event) {
 
 void CWnd::HandleMouse(const InputEvent& event) {
     const POINT screen = ClientToScreen(event.point);
+    g_cursorPos = int64_t(screen.x) << 32 | uint32_t(screen.y);
     CWnd* target = FromHandle(GetCapture());
     const bool captured = target != nullptr;
     if (!target) {

@@ -179,6 +179,16 @@ std::shared_ptr<Display> GetDisplay();
 // or cancels that (TME_CANCEL). The calling thread's windows only.
 bool TrackMouseEvent(TRACKMOUSEEVENT& track);
 
+// The window in front, which gets the input: setting it raises the
+// window's top-level window on the display.
+bool SetForegroundWindow(HWND hwnd);
+HWND GetForegroundWindow();
+
+// Where the pointer was last seen, in screen coordinates.
+POINT GetCursorPos();
+// Puts the pointer at a point of the screen; the display reports the move.
+void SetCursorPos(POINT screen);
+
 // Sets the cursor shown; answers the previous one.
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR LoadCursor(int id);

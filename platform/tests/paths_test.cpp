@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/program_resources.h"
 #include "platform/tests/temp_dir.h"
 
 namespace platform {
@@ -119,6 +120,25 @@ TEST(ProgramDirTest, EnvironmentOverridesBothFolders) {
     EXPECT_EQ(SystemDir(), "/tmp/prog/system/");
     unsetenv("QEVO_PROGRAM_DIR");
     EXPECT_EQ(ProgramDir().back(), '/');
+}
+
+TEST(ProgramResourceTest, ResourcesAreFilesUnderTheProgramFolderByNumberOrName) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "res/menu");
+    dir.Write("res/menu/131.menu", "abc");
+    dir.Write("res/menu/playerlist.menu", "");
+    setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
+    EXPECT_EQ(ProgramResourcePath(ResourceType::kIcon, 151), dir / "res/icon/151.ico");
+    EXPECT_EQ(ProgramResourcePath(ResourceType::kSound, "x"), dir / "res/sound/x.wav");
+    EXPECT_EQ(LoadProgramResource(ResourceType::kMenu, 131), (std::vector<uint8_t>{'a', 'b', 'c'}));
+    EXPECT_EQ(LoadProgramResource(ResourceType::kMenu, "playerlist"), std::vector<uint8_t>{});
+    EXPECT_EQ(LoadProgramResource(ResourceType::kMenu, 130), std::nullopt);
+    // Only letters, digits and "_" name a resource: nothing else reaches the disk.
+    for (const char* bad : {"../131", "a/b", "", "x.menu", "\\131"})
+        EXPECT_EQ(ProgramResourcePath(ResourceType::kMenu, bad), "") << bad;
+    unsetenv("QEVO_PROGRAM_DIR");
+    EXPECT_EQ(ReadFileBytes(dir / "res/menu/131.menu", 2), std::nullopt);  // over the cap
+    EXPECT_EQ(ReadFileBytes(dir / "res/menu", 100), std::nullopt);         // a folder
 }
 
 }  // namespace

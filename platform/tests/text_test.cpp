@@ -45,5 +45,42 @@ TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
     EXPECT_EQ(GbkCodePointAt("\xC8", 0, &length), 0xFFFDu);
 }
 
+TEST(TextTest, GbkPrefixNeverCutsACharacter) {
+    const std::string text =
+        "ab\x81\x7C"
+        "c\xC8\xB7";  // a trail byte that is '|'
+    const struct {
+        size_t max;
+        std::string_view want;
+    } cases[] = {{0, ""},
+                 {2, "ab"},
+                 {3, "ab"},
+                 {4, "ab\x81\x7C"},
+                 {5,
+                  "ab\x81\x7C"
+                  "c"},
+                 {6,
+                  "ab\x81\x7C"
+                  "c"},
+                 {7, text},
+                 {100, text}};
+    for (const auto& c : cases)
+        EXPECT_EQ(GbkPrefix(text, c.max), c.want) << c.max;
+    // 61 bytes of a text of double-byte characters keep 30 of them.
+    std::string wide;
+    for (int i = 0; i < 40; ++i)
+        wide += "牌";
+    EXPECT_EQ(GbkPrefix(wide, 61).size(), 60u);
+}
+
+TEST(TextTest, WideResourceTextRoundTrips) {
+    const std::string wide = GbkToUtf16Le("更多皮肤...");
+    EXPECT_EQ(wide.size(), 14u);
+    EXPECT_EQ(wide.substr(8, 2), std::string(".\0", 2));
+    EXPECT_EQ(Utf16LeToGbk(wide), "更多皮肤...");
+    EXPECT_EQ(Utf16LeToGbk(std::string("A\0\x00\xD8", 4)), "A?");  // a lone surrogate
+    EXPECT_EQ(Utf16LeToGbk(std::string("A\0B", 3)), "A?");         // an odd byte
+}
+
 }  // namespace
 }  // namespace platform

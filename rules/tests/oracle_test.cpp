@@ -6,6 +6,7 @@
 #include <random>
 
 #include "rules/decompose.h"
+#include "rules/hand_probe.h"
 #include "rules/hu.h"
 #include "rules/tests/hand_gen.h"
 #include "rules/tests/reference_search.h"
@@ -237,16 +238,24 @@ TEST(DecomposePropertyTest, AcceptanceIgnoresTheOrderOfTheHandList) {
     }
 }
 
-// The probe answers for a hand less one to three tiles, in any order of
-// asking (it keeps what it combined for one group's rests), as the oracle does.
-TEST(DecomposeProbeTest, RestsAgreeWithTheOracle) {
+// The probe answers for a hand less one to three tiles, or plus one, in any
+// order of asking (it keeps what it summed up for each group), as the oracle
+// does: with no shape allowed, its answer is the decomposition's.
+TEST(HandProbeTest, RestsAgreeWithTheOracle) {
     std::mt19937 rng(31337);
     int accepted = 0, asked = 0;
     for (int i = 0; i < 1200; ++i) {
         const bool honourChows = i & 1;
         auto h = ConstructedHand(rng, 5, true, 0, i % 3 == 0);
         TileCountArray c = i % 4 == 3 ? RandomCounts(rng, 16, i % 8 == 3) : h.counts;
-        detail::DecomposeProbe probe(c, honourChows);
+        detail::HandProbe probe;
+        const bool usable = probe.Reset(c, honourChows ? kOptHonourChows : 0, 0, 0);
+        bool honours = false;
+        for (int k = 31; k <= 37; ++k)
+            honours = honours || c[size_t(k)] > 0;
+        // Honour chows among the tiles are left to the full test.
+        ASSERT_EQ(usable, !(honourChows && honours)) << i;
+        if (!usable) continue;
         std::vector<int> present;
         for (int k = 1; k < kCountSlots; ++k) {
             if (c[size_t(k)]) present.push_back(k);
@@ -272,7 +281,7 @@ TEST(DecomposeProbeTest, RestsAgreeWithTheOracle) {
                 --rest[size_t(k)];
             const int jokers = int(rng() % 5);
             const bool pairTaken = rng() % 3 == 0;
-            bool got = false;
+            detail::Verdict got = detail::Verdict::kUnknown;
             switch (taken.size()) {
                 case 0:
                     got = probe.Without({}, jokers, pairTaken);
@@ -286,9 +295,21 @@ TEST(DecomposeProbeTest, RestsAgreeWithTheOracle) {
                 default:
                     got = probe.Without({taken[0], taken[1], taken[2]}, jokers, pairTaken);
             }
-            ASSERT_EQ(got, OracleAccepts(rest, jokers, pairTaken, honourChows))
+            const bool wins = OracleAccepts(rest, jokers, pairTaken, honourChows);
+            ASSERT_EQ(got, wins ? detail::Verdict::kWins : detail::Verdict::kLoses)
                 << i << " taken " << taken.size() << " jokers " << jokers;
-            accepted += got;
+            // One tile more of a kind the rest holds fewer than four of.
+            const int k = testing::OrdinaryKinds()[rng() % 34];
+            if (taken.empty() && c[size_t(k)] < 4 && !(honourChows && k > 30)) {
+                TileCountArray more = c;
+                ++more[size_t(k)];
+                ASSERT_EQ(probe.With(k, jokers, pairTaken),
+                          OracleAccepts(more, jokers, pairTaken, honourChows)
+                              ? detail::Verdict::kWins
+                              : detail::Verdict::kLoses)
+                    << i << " with " << k;
+            }
+            accepted += wins;
             ++asked;
         }
     }

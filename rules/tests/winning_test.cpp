@@ -104,6 +104,51 @@ TEST(WinningIdentityTest, FastAndReferenceSearchesGiveIdenticalResults) {
     EXPECT_GT(wins, 1000);
 }
 
+// Jokers whose kinds the joker test and the joker extraction read apart: a
+// flower of rank 10 or more as joker (its tiles are no jokers, yet leave the
+// hand with the jokers), two jokers of one kind, joker B alone, odd ids.
+TEST(WinningIdentityTest, OddJokersMatchStepwiseTest) {
+    struct Case {
+        TileId jokerA, jokerB, tile;
+        std::vector<TileIndex> hand;
+    };
+    const Case cases[] = {
+        {145, 30, 145, {}},
+        {145, 30, 145, {1, 2, 3, 5, 5}},
+        {145, -1, 146, {11, 11}},
+        {4, 13, 40, {1, 1, 1, 2, 3, 4, 5, 6}},
+        {-1, 38, 38, {12, 13, 14, 21, 21}},
+        {-5, 38, 2, {1, 2, 3, 3, 3, 13}},
+        {200, 4, 4, {6, 7, 8, 9, 9}},
+    };
+    for (int hooks = 0; hooks < 2; ++hooks) {
+        if (hooks) {
+            InstallTileHooks(TableTileHooks());
+        } else {
+            ResetTileHooks();
+        }
+        for (const Case& c : cases) {
+            TileCountArray counts{};
+            for (TileIndex k : c.hand)
+                ++counts[size_t(k)];
+            for (RuleOptions o : {kOptJokers, kOptJokers | kOptJokersAsTiles, 0x80022011u}) {
+                for (uint32_t mode : {0u, 2u, 4u}) {
+                    Outcome fast = RunAll(counts, c.tile, c.jokerA, c.jokerB, o, 0x16, mode, 0);
+                    Outcome ref;
+                    {
+                        testing::ScopedPlainSearch plain;
+                        ref = RunAll(counts, c.tile, c.jokerA, c.jokerB, o, 0x16, mode, 0);
+                    }
+                    EXPECT_EQ(fast.isWinning, ref.isWinning) << c.jokerA << " " << c.tile;
+                    EXPECT_EQ(fast.a, ref.a) << c.jokerA << " " << c.tile;
+                    EXPECT_EQ(fast.b, ref.b) << c.jokerA << " " << c.tile;
+                }
+            }
+        }
+    }
+    ResetTileHooks();
+}
+
 // Jokers kept as tiles take the substitute tiles into their slot, which can
 // then hold more than four: the hand as a whole is no hand, but what is left
 // after the winning tile's meld may be, and the shortcuts must not decide it.

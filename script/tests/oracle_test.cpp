@@ -105,27 +105,5 @@ TEST(ContextTest, SplitAndJoinHandedValues) {
     EXPECT_EQ(c.PopValue().Type(), ScriptValue::kEmpty);
 }
 
-TEST(ContextTest, VariablesShadowGlobalsAndNamesStandForThemselves) {
-    VariableMap globals;
-    globals.emplace("g", ScriptValue::FromText("global"));
-    globals.emplace("x", ScriptValue::FromText("global-x"));
-    ScriptContext c;
-    c.globals = &globals;
-    c.SetVariable("x", ScriptValue::FromInt(1));
-    EXPECT_EQ(c.GetVariableValue("x").Text(), "1");
-    EXPECT_EQ(c.GetVariableValue("g").Text(), "global");
-    EXPECT_EQ(c.GetVariableValue("free").Text(), "free");
-    EXPECT_EQ(c.GetVariableValue("free").Type(), ScriptValue::kString);
-    EXPECT_EQ(c.FindLocal("g"), nullptr);
-}
-
-TEST(ContextTest, NestingStackHoldsTwelveEntries) {
-    ScriptContext c;
-    for (uint32_t i = 0; i < kMaxBlockDepth; ++i)
-        EXPECT_TRUE(c.PushBlock(i));
-    EXPECT_FALSE(c.PushBlock(99));
-    EXPECT_EQ(c.depth, kMaxBlockDepth);
-}
-
 }  // namespace
 }  // namespace script

@@ -39,6 +39,14 @@ class TestHost : public ScriptHost {
     uint32_t now = 0;
 };
 
+// The texts joined with line ends between them.
+inline std::string Lines(const std::vector<std::string>& texts) {
+    std::string out;
+    for (size_t i = 0; i < texts.size(); ++i)
+        out += (i ? "\n" : "") + texts[i];
+    return out;
+}
+
 // "record": keeps its handed values joined with "|" and hands back "ok".
 // "fail": reports the failure code given as its argument.
 class TestCommands : public CommandGroup {
@@ -80,10 +88,10 @@ class TestInterpreter {
 
     // Compiles `body` as the function "main" and starts it (later calls name
     // their functions main2, main3 and so on).
-    int RunMain(const std::string& body, const std::string& args = "") {
+    int RunMain(const std::string& body) {
         std::string name = runs_++ ? "main" + std::to_string(runs_) : "main";
         if (Compile("脚本开始 " + name + "();\r\n" + body + "\r\n脚本结束;") < 0) return -1;
-        return interpreter.CallScript(name, args);
+        return interpreter.CallScript(name, "");
     }
 
     // Delivers the queued messages in order (a wait's delay is not modelled:
@@ -105,6 +113,16 @@ class TestInterpreter {
 
   private:
     int runs_ = 0;
+};
+
+// An interpreter with the bounds a host sets for scripts it does not trust.
+struct BoundedInterpreter : TestInterpreter {
+    BoundedInterpreter() {
+        interpreter.SetStepBudget(20000);
+        interpreter.SetMaxCallDepth(32);
+        interpreter.SetMaxContexts(64);
+        interpreter.SetMaxValueLength(4096);
+    }
 };
 
 }  // namespace script::test_support

@@ -10,7 +10,6 @@
 namespace gameserver {
 namespace {
 
-constexpr size_t kEnvelopeHead = 20;
 constexpr size_t kMaxPlain = 1 << 20;
 
 Bytes Wrap(uint32_t flags, uint32_t plainSize, std::span<const uint8_t> payload) {
@@ -78,12 +77,15 @@ std::optional<Body> DecodeBody(std::span<const uint8_t> bytes, std::string& erro
     return body;
 }
 
-Bytes AesEcb(std::span<const uint8_t> in, const Key& key, bool encrypt) {
+Bytes AesEcb(std::span<const uint8_t> in, std::span<const uint8_t> key, bool encrypt) {
     std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
                                                                         EVP_CIPHER_CTX_free);
+    const EVP_CIPHER* cipher = key.size() == 32   ? EVP_aes_256_ecb()
+                               : key.size() == 24 ? EVP_aes_192_ecb()
+                                                  : EVP_aes_128_ecb();
     Bytes out(in.size() + 16);
     int n = 0, tail = 0;
-    EVP_CipherInit_ex(ctx.get(), EVP_aes_128_ecb(), nullptr, key.data(), nullptr, encrypt ? 1 : 0);
+    EVP_CipherInit_ex(ctx.get(), cipher, nullptr, key.data(), nullptr, encrypt ? 1 : 0);
     EVP_CIPHER_CTX_set_padding(ctx.get(), 0);
     EVP_CipherUpdate(ctx.get(), out.data(), &n, in.data(), int(in.size()));
     EVP_CipherFinal_ex(ctx.get(), out.data() + n, &tail);

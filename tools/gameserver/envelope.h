@@ -35,7 +35,9 @@ Bytes Seal(std::span<const uint8_t> body, const Key& key, uint32_t cipherFlags,
 std::optional<Bytes> Open(std::span<const uint8_t> sealed, const Key& key, std::string& error);
 
 // The pieces, for tests and fault injection.
-Bytes AesEcb(std::span<const uint8_t> in, const Key& key, bool encrypt);
+// AES-ECB without padding, with a key of 16, 24 or 32 bytes (OpenSSL's; the
+// independent oracle of the client's cipher tests too).
+Bytes AesEcb(std::span<const uint8_t> in, std::span<const uint8_t> key, bool encrypt);
 Bytes DeflateSync(std::span<const uint8_t> in);
 std::optional<Bytes> InflateSync(std::span<const uint8_t> in, size_t limit);
 

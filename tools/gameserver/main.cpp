@@ -1,6 +1,13 @@
-// The scripted game server: gameserver [--port N] [--script FILE]
-// Prints "port N" once it listens on 127.0.0.1, then serves until SIGINT or SIGTERM.
+// The game server: gameserver [--port N] [--script FILE]
+//                  gameserver --table [--port N] [--bots N] [--bot-delay MS]
+//                             [--round-pause MS] [--seed N] [--table-no N]
+// Scripted, it answers from its script; with --table it deals real rounds at
+// one table, bots in the last N chairs (default 3), thinking 600 ms a move
+// and starting the next round 3 s after one ends unless told otherwise.
+// Prints "port N" once it listens on 127.0.0.1, then serves until SIGINT or
+// SIGTERM.
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,15 +17,54 @@
 
 #include "tools/gameserver/script.h"
 #include "tools/gameserver/server.h"
+#include "tools/gameserver/table_server.h"
+#include "tools/loopback_server.h"
+
+namespace {
+
+// Listens, tells the port, and serves until a stop signal.
+template <typename Server>
+int Serve(Server& server, unsigned port, const sigset_t& stop) {
+    if (port > 65535 || server.Start(uint16_t(port)) == 0) {
+        std::fprintf(stderr, "cannot listen on port %u\n", port);
+        return 1;
+    }
+    std::printf("port %u\n", unsigned(server.port()));
+    std::fflush(stdout);
+    tools::WaitForStopSignal(stop);
+    server.Stop();
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     unsigned port = 0;
     gameserver::Script script;
+    bool table = false;
+    gameserver::TableOptions options;
+    options.botDelayMs = 600;
+    options.roundPauseMs = 3000;
+    unsigned bots = 3;
+    auto number = [&](int& i) { return unsigned(std::strtoul(argv[++i], nullptr, 10)); };
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--port" && i + 1 < argc) {
-            port = unsigned(std::strtoul(argv[++i], nullptr, 10));
-        } else if (arg == "--script" && i + 1 < argc) {
+        const bool more = i + 1 < argc;
+        if (arg == "--port" && more) {
+            port = number(i);
+        } else if (arg == "--table") {
+            table = true;
+        } else if (arg == "--bots" && more) {
+            bots = std::min(number(i), 4u);
+        } else if (arg == "--bot-delay" && more) {
+            options.botDelayMs = number(i);
+        } else if (arg == "--round-pause" && more) {
+            options.roundPauseMs = number(i);
+        } else if (arg == "--seed" && more) {
+            options.seed = number(i);
+        } else if (arg == "--table-no" && more) {
+            options.tableNo = int32_t(number(i));
+        } else if (arg == "--script" && more) {
             std::ifstream file(argv[++i]);
             std::stringstream text;
             text << file.rdbuf();
@@ -28,32 +74,31 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else {
-            std::fprintf(stderr, "usage: %s [--port N] [--script FILE]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--port N] [--script FILE]\n"
+                         "       %s --table [--port N] [--bots N] [--bot-delay MS] "
+                         "[--round-pause MS] [--seed N] [--table-no N]\n",
+                         argv[0], argv[0]);
             return 2;
         }
     }
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);  // the server's thread inherits this
-
-    gameserver::ServerOptions options;
-    options.welcome = script.welcome;
-    gameserver::GameServer server(options);
+    const sigset_t stop = tools::BlockStopSignals();  // before the servers' threads
+    if (table) {
+        for (unsigned c = 4 - bots; c < 4; ++c)
+            options.botChairs[c] = true;
+        gameserver::TableServer server(std::move(options), {}, [](const std::string& line) {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        });
+        return Serve(server, port, stop);
+    }
+    gameserver::ServerOptions serverOptions;
+    serverOptions.welcome = script.welcome;
+    gameserver::GameServer server(serverOptions);
     for (auto& [id, reply] : script.replies)
         server.SetReply(id, reply);
     server.SetDefaultReply(script.defaultReply);
-    if (port > 65535 || server.Start(uint16_t(port)) == 0) {
-        std::fprintf(stderr, "cannot listen on port %u\n", port);
-        return 1;
-    }
-    std::printf("port %u\n", unsigned(server.port()));
-    std::fflush(stdout);
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-    server.Stop();
+    const int result = Serve(server, port, stop);
     for (const std::string& error : server.Errors())
         std::fprintf(stderr, "%s\n", error.c_str());
-    return 0;
+    return result;
 }

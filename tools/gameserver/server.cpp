@@ -1,7 +1,5 @@
 #include "tools/gameserver/server.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -13,33 +11,12 @@
 #include <cstring>
 #include <future>
 
-#include "platform/bytes.h"
-
 namespace gameserver {
 namespace {
 
-constexpr uint32_t kMaxGreeting = 1024;
 constexpr auto kWriteGiveUp = std::chrono::seconds(5);
 
-void SetNonBlocking(int fd) {
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-}
-
 }  // namespace
-
-Bytes StandardGreeting() {
-    static const char kText[] = "Hello! Mirb Station.";
-    Bytes out;
-    platform::ByteWriter w(out);
-    w.U32(sizeof kText);
-    w.Bytes({reinterpret_cast<const uint8_t*>(kText), sizeof kText});
-    return out;
-}
-
-Key DefaultKey() {
-    return {0x51, 0x65, 0x76, 0x6f, 0x2d, 0x74, 0x61, 0x62,
-            0x6c, 0x65, 0x2d, 0x6b, 0x65, 0x79, 0x21, 0x07};
-}
 
 GameServer::GameServer(ServerOptions options) : options_(std::move(options)) {}
 
@@ -48,34 +25,9 @@ GameServer::~GameServer() {
 }
 
 uint16_t GameServer::Start(uint16_t port, int backlog) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) return 0;
-    int one = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    socklen_t len = sizeof addr;
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listenFd_, backlog) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        close(listenFd_);
-        listenFd_ = -1;
-        return 0;
-    }
-    SetNonBlocking(listenFd_);
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        close(listenFd_);
-        listenFd_ = -1;
-        return 0;
-    }
-    wakeRead_ = pipeFds[0];
-    wakeWrite_ = pipeFds[1];
-    port_ = ntohs(addr.sin_port);
+    if (!listener_.Open(port, backlog)) return 0;
     thread_ = std::thread([this] { Run(); });
-    return port_;
+    return listener_.port;
 }
 
 void GameServer::Stop() {
@@ -84,10 +36,7 @@ void GameServer::Stop() {
     thread_.join();
     if (clientFd_ >= 0) close(clientFd_);
     clientFd_ = -1;
-    for (int* fd : {&listenFd_, &wakeRead_, &wakeWrite_}) {
-        if (*fd >= 0) close(*fd);
-        *fd = -1;
-    }
+    listener_.Close();
 }
 
 void GameServer::Post(std::function<void()> job) {
@@ -95,8 +44,7 @@ void GameServer::Post(std::function<void()> job) {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
     }
-    uint8_t byte = 1;
-    [[maybe_unused]] ssize_t n = write(wakeWrite_, &byte, 1);
+    listener_.Wake();
 }
 
 bool GameServer::RunOnThread(std::function<bool()> job) {
@@ -116,14 +64,12 @@ void GameServer::Run() {
             ms = std::max<long long>(ms, 0);
             if (timeoutMs < 0 || ms < timeoutMs) timeoutMs = int(ms);
         }
-        pollfd fds[3] = {{wakeRead_, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
-        if (clientFd_ < 0) fds[1].fd = listenFd_;
+        pollfd fds[3] = {{listener_.wakeRead, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
+        if (clientFd_ < 0) fds[1].fd = listener_.socket;
         if (clientFd_ >= 0 && !stopReading_) fds[2].fd = clientFd_;
         if (poll(fds, 3, timeoutMs) < 0 && errno != EINTR) break;
 
-        uint8_t drain[64];
-        while (read(wakeRead_, drain, sizeof drain) > 0) {
-        }
+        listener_.Drain();
         std::deque<std::function<void()>> jobs;
         {
             std::lock_guard lock(mutex_);
@@ -148,16 +94,13 @@ void GameServer::Run() {
 }
 
 void GameServer::Accept() {
-    int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    int fd = accept4(listener_.socket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) return;
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     clientFd_ = fd;
     greeted_ = false;
-    greetingBuffer_.clear();
-    reader_.emplace(options_.maxPiece);
-    assembler_ = MessageAssembler();
-    allCrc_ = true;
+    link_.emplace(options_);
     std::lock_guard lock(mutex_);
     ++accepted_;
     connected_ = true;
@@ -169,7 +112,7 @@ void GameServer::ReadClient() {
     for (;;) {
         ssize_t n = recv(clientFd_, block, sizeof block, 0);
         if (n > 0) {
-            HandleBytes({block, size_t(n)});
+            if (!link_->Feed({block, size_t(n)}, *this)) return DropClient(link_->error());
             if (clientFd_ < 0 || stopReading_) return;
             continue;
         }
@@ -181,58 +124,29 @@ void GameServer::ReadClient() {
     }
 }
 
-void GameServer::HandleBytes(std::span<const uint8_t> bytes) {
-    if (!greeted_) {
-        greetingBuffer_.insert(greetingBuffer_.end(), bytes.begin(), bytes.end());
-        if (greetingBuffer_.size() < 4) return;
-        uint32_t len = platform::LoadLE32(greetingBuffer_.data());
-        if (len > kMaxGreeting) return DropClient("greeting length " + std::to_string(len));
-        if (greetingBuffer_.size() < 4 + len) return;
-        Bytes greeting(greetingBuffer_.begin(), greetingBuffer_.begin() + 4 + len);
-        Bytes rest(greetingBuffer_.begin() + 4 + len, greetingBuffer_.end());
-        greetingBuffer_.clear();
-        bool good = greeting == options_.greeting;
-        {
-            std::lock_guard lock(mutex_);
-            greetings_.push_back(greeting);
-            changed_.notify_all();
-        }
-        if (!good) return DropClient("unexpected greeting");
-        greeted_ = true;
-        for (const Body& body : options_.welcome)
-            WriteAll(PacketsFor(kKindRequest, NextMessageNumber(), body, 0));
-        if (rest.empty() || clientFd_ < 0) return;
-        return HandleBytes(rest);
+void GameServer::OnGreeting(const Bytes& greeting, bool expected) {
+    {
+        std::lock_guard lock(mutex_);
+        greetings_.push_back(greeting);
+        changed_.notify_all();
     }
-    if (!reader_->Feed(bytes)) return DropClient(reader_->error());
-    while (auto packet = reader_->Next()) {
-        if (packet->fields.kind != kKindRequest)
-            return DropClient("packet of kind " + std::to_string(packet->fields.kind));
-        allCrc_ = allCrc_ && packet->hadCrc;
-        std::string error;
-        auto message = assembler_.Take(*packet, error);
-        if (!error.empty()) return DropClient(error);
-        if (message) {
-            HandleMessage(*message, allCrc_);
-            allCrc_ = true;
-            if (clientFd_ < 0) return;
-        }
-    }
+    if (!expected) return;
+    greeted_ = true;
+    for (const Body& body : options_.welcome)
+        WriteAll(PacketsFor(kKindRequest, NextMessageNumber(), body, 0));
 }
 
-void GameServer::HandleMessage(const MessageAssembler::Message& message, bool allCrc) {
-    std::string error;
-    auto plain = Open(message.bytes, options_.key, error);
-    auto body = plain ? DecodeBody(*plain, error) : std::nullopt;
-    if (!body) return NoteError("message " + std::to_string(message.number) + ": " + error);
-    ReceivedRequest request{message.number, message.wantsReply, body->code, std::move(body->data),
-                            allCrc};
+void GameServer::OnRequest(ReceivedRequest request) {
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
         changed_.notify_all();
     }
     Answer(request);
+}
+
+void GameServer::OnBadMessage(std::string error) {
+    NoteError(std::move(error));
 }
 
 void GameServer::Answer(const ReceivedRequest& request) {
@@ -257,25 +171,12 @@ void GameServer::Answer(const ReceivedRequest& request) {
 
 Bytes GameServer::PacketsFor(uint32_t kind, uint32_t number, const Body& body,
                              uint32_t wantsReply) {
-    Bytes out;
-    for (const Bytes& packet : BuildPackets(kind, number, body, wantsReply))
-        out.insert(out.end(), packet.begin(), packet.end());
-    return out;
+    return writer_.Joined(kind, number, body, wantsReply);
 }
 
 std::vector<Bytes> GameServer::BuildPackets(uint32_t kind, uint32_t number, const Body& body,
                                             uint32_t wantsReply) {
-    Bytes sealed =
-        Seal(EncodeBody(body), options_.key, options_.cipherFlags, options_.compressFlags);
-    auto chunks = SplitMessage(sealed, options_.maxPiece);
-    std::vector<Bytes> packets;
-    for (size_t i = 0; i < chunks.size(); ++i) {
-        PacketFields f{
-            kind,      ++packetSerial_, number, uint32_t(i + 1), i + 1 == chunks.size() ? 1u : 0u,
-            wantsReply};
-        packets.push_back(EncodePacket(f, chunks[i], options_.crc));
-    }
-    return packets;
+    return writer_.Build(kind, number, body, wantsReply);
 }
 
 uint32_t GameServer::NextMessageNumber() {
@@ -309,7 +210,7 @@ void GameServer::DropClient(const std::string& why) {
     clientFd_ = -1;
     greeted_ = false;
     stopReading_ = false;
-    reader_.reset();
+    link_.reset();
     std::lock_guard lock(mutex_);
     connected_ = false;
     changed_.notify_all();

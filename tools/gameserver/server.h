@@ -17,15 +17,9 @@
 #include <thread>
 #include <vector>
 
-#include "tools/gameserver/envelope.h"
-#include "tools/gameserver/wire.h"
+#include "tools/gameserver/link.h"
 
 namespace gameserver {
-
-// The greeting every client sends first: the u32 21, then "Hello! Mirb Station." and its NUL.
-Bytes StandardGreeting();
-// The key the server uses unless told otherwise.
-Key DefaultKey();
 
 // What the script does with one request id.
 struct Reply {
@@ -58,32 +52,13 @@ struct Reply {
     }
 };
 
-struct ReceivedRequest {
-    uint32_t messageNumber = 0;
-    uint32_t wantsReply = 0;
-    uint32_t id = 0;
-    Bytes data;
-    bool hadCrc = false;  // every packet of it carried a checksum
-};
-
 enum class WriteMode {
     kPerPacket,  // one send per packet
     kCoalesced,  // everything in one send
     kBytewise,   // one byte per send
 };
 
-struct ServerOptions {
-    Key key = DefaultKey();
-    uint32_t cipherFlags = kCipherOn;
-    uint32_t compressFlags = 0;
-    bool crc = true;
-    uint32_t maxPiece = kMaxPiece;
-    Bytes greeting = StandardGreeting();
-    // Sent to each client right after its greeting checked out.
-    std::vector<Body> welcome;
-};
-
-class GameServer {
+class GameServer : private ClientLink::Events {
   public:
     explicit GameServer(ServerOptions options = {});
     ~GameServer();
@@ -94,7 +69,7 @@ class GameServer {
     // starts the server's thread. Returns the port, or 0 on failure.
     uint16_t Start(uint16_t port = 0, int backlog = 4);
     void Stop();
-    uint16_t port() const { return port_; }
+    uint16_t port() const { return listener_.port; }
 
     // Script.
     void SetReply(uint32_t requestId, Reply reply);
@@ -135,8 +110,9 @@ class GameServer {
     bool RunOnThread(std::function<bool()> job);
     void Accept();
     void ReadClient();
-    void HandleBytes(std::span<const uint8_t> bytes);
-    void HandleMessage(const MessageAssembler::Message& message, bool allCrc);
+    void OnGreeting(const Bytes& greeting, bool expected) override;
+    void OnRequest(ReceivedRequest request) override;
+    void OnBadMessage(std::string error) override;
     void Answer(const ReceivedRequest& request);
     bool WriteAll(std::span<const uint8_t> bytes);
     void DropClient(const std::string& why);
@@ -144,11 +120,9 @@ class GameServer {
     Bytes PacketsFor(uint32_t kind, uint32_t number, const Body& body, uint32_t wantsReply);
 
     ServerOptions options_;
-    uint16_t port_ = 0;
-    int listenFd_ = -1;
-    int wakeRead_ = -1, wakeWrite_ = -1;
+    Listener listener_;
     std::thread thread_;
-    std::atomic<uint32_t> packetSerial_{0};
+    PacketWriter writer_{options_};
     std::atomic<uint32_t> messageCounter_{0};
     bool stopping_ = false;
 
@@ -167,10 +141,7 @@ class GameServer {
     int clientFd_ = -1;
     bool greeted_ = false;
     bool stopReading_ = false;
-    Bytes greetingBuffer_;
-    std::optional<PacketReader> reader_;
-    MessageAssembler assembler_;
-    bool allCrc_ = true;
+    std::optional<ClientLink> link_;
     std::vector<Pending> delayed_;
     std::vector<Bytes> held_;
 };

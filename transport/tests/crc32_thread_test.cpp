@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/message_queue.h"
@@ -31,9 +32,10 @@ TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
     parent.seen.clear();  // creation messages
     bar.seen.clear();
 
-    std::vector<uint8_t> data(3 * kCrcStep + 5);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = uint8_t(i * 7 + 1);
+    std::vector<uint8_t> original(3 * kCrcStep + 5);
+    for (size_t i = 0; i < original.size(); ++i)
+        original[i] = uint8_t(i * 7 + 1);
+    std::vector<uint8_t> data = original;
     auto worker = ComputeCrcInThread(data.data(), uint32_t(data.size()), bar.Handle());
     ASSERT_NE(worker, nullptr);
     data.assign(data.size(), 0);  // the worker checksums its own copy
@@ -43,9 +45,6 @@ TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
         platform::DispatchMessage(msg);
     worker->Join();
 
-    std::vector<uint8_t> original(3 * kCrcStep + 5);
-    for (size_t i = 0; i < original.size(); ++i)
-        original[i] = uint8_t(i * 7 + 1);
     ASSERT_EQ(parent.seen.size(), 1u);
     EXPECT_EQ(parent.seen[0].message, kCrcDoneMessage);
     EXPECT_EQ(parent.seen[0].wParam, worker->Id());
@@ -53,18 +52,12 @@ TEST(Crc32ThreadTest, ReportsProgressThenTheChecksumToTheParent) {
               CCrc32().Compute(original.data(), uint32_t(original.size())));
 
     // Position 0, the range, then the share done before each step.
-    std::vector<std::pair<platform::UINT, platform::WPARAM>> progress;
+    std::string progress;
     for (auto& m : bar.seen)
-        progress.emplace_back(m.message, m.wParam);
-    const std::vector<std::pair<platform::UINT, platform::WPARAM>> expected = {
-        {PBM_SETPOS, 0},  {PBM_SETRANGE32, 0}, {PBM_SETPOS, 0},
-        {PBM_SETPOS, 33}, {PBM_SETPOS, 66},    {PBM_SETPOS, 99}};
-    EXPECT_EQ(progress, expected);
-}
+        progress += (m.message == PBM_SETRANGE32 ? " range " : " pos ") + std::to_string(m.wParam);
+    EXPECT_EQ(progress, " pos 0 range 0 pos 0 pos 33 pos 66 pos 99");
 
-TEST(Crc32ThreadTest, RefusesWithoutDataOrWindow) {
-    Recorder bar;
-    ASSERT_TRUE(bar.Create());
+    // Refused without data or a window.
     const uint8_t byte = 1;
     EXPECT_EQ(ComputeCrcInThread(nullptr, 10, bar.Handle()), nullptr);
     EXPECT_EQ(ComputeCrcInThread(&byte, 0, bar.Handle()), nullptr);

@@ -3,39 +3,14 @@
 
 #include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "platform/tests/temp_dir.h"
 
 namespace transport::testing {
 
-class TempProgramDir {
+class TempProgramDir : public platform::testing::TempDir {
   public:
-    TempProgramDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qevo-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-        setenv("QEVO_PROGRAM_DIR", path_.c_str(), 1);
-    }
-    ~TempProgramDir() {
-        unsetenv("QEVO_PROGRAM_DIR");
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempProgramDir(const TempProgramDir&) = delete;
-    TempProgramDir& operator=(const TempProgramDir&) = delete;
-
-    std::string path() const { return path_ + "/"; }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(path() + name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(path() + name); }
-
-  private:
-    std::string path_;
+    TempProgramDir() { setenv("QEVO_PROGRAM_DIR", path().c_str(), 1); }
+    ~TempProgramDir() { unsetenv("QEVO_PROGRAM_DIR"); }
 };
 
 }  // namespace transport::testing

@@ -187,3 +187,74 @@ TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+// A menu that measures and draws its own owner-drawn items.
+class SelfDrawnMenu : public CMenu {
+  public:
+    int measured = 0;
+    std::vector<UINT> drawn;
+    void MeasureItem(MEASUREITEMSTRUCT& m) override {
+        ++measured;
+        m.itemWidth = 60;
+        m.itemHeight = 20;
+    }
+    void DrawItem(DRAWITEMSTRUCT& d) override {
+        drawn.push_back(d.itemID);
+        d.hDC->FillSolidRect(d.rcItem, RGB(255, 0, 0));
+    }
+};
+
+TEST_F(MenuTest, SubmenusOpenBesideTheirItemAndDrawThemselves) {
+    SelfDrawnMenu sub;
+    sub.AppendOwnerDraw(0, 31, 0);
+    sub.AppendOwnerDraw(0, 32, 0);
+    CMenu menu;
+    menu.AppendMenu(MF_STRING, 30, "first");
+    ASSERT_TRUE(menu.AppendPopup(0, &sub, "more"));
+    EXPECT_FALSE(menu.AppendPopup(0, &menu, "itself"));
+    EXPECT_EQ(menu.GetSubMenu(1), &sub);
+    EXPECT_EQ(menu.GetMenuItemID(1), UINT(-1));
+    EXPECT_NE(menu.GetSafeHmenu(), sub.GetSafeHmenu());
+    // Keys: Down twice to "more", Right opens it on its first item, Down, Enter.
+    owner_.script = [&](CWnd& m) {
+        Key(m, VK_DOWN);
+        Key(m, VK_DOWN);
+        Key(m, VK_RIGHT);
+        Key(m, VK_DOWN);
+        Key(m, VK_RETURN);
+    };
+    PostMessage(owner_.GetSafeHwnd(), WM_USER + 1);
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 100, 50, &owner_), 32);
+    EXPECT_EQ(sub.measured, 2);
+    EXPECT_EQ(sub.drawn.front(), 31u);
+    EXPECT_TRUE(owner_.draws.empty());  // the owner was not asked
+    // The mouse: pointing at "more" opens the submenu to the right, a click
+    // on its first item chooses it; Left closes a submenu, Escape the menu.
+    owner_.script = [&](CWnd& m) {
+        const RECT root = m.GetWindowRect();
+        const int y = root.bottom - 3 - 4 - root.top;
+        Mouse(m, InputEvent::Kind::MouseMove, {20, y});
+        Mouse(m, InputEvent::Kind::MouseUp, {20, y});  // a submenu's item is no choice
+        const POINT inSub{root.right + 10 - root.left, y - 8};
+        Mouse(m, InputEvent::Kind::MouseMove, inSub);
+        Mouse(m, InputEvent::Kind::MouseUp, inSub);
+    };
+    PostMessage(owner_.GetSafeHwnd(), WM_USER + 1);
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 100, 50, &owner_), 31);
+    owner_.script = [&](CWnd& m) {
+        Key(m, VK_UP);
+        Key(m, VK_RETURN);  // opens "more"
+        Key(m, VK_LEFT);
+        Key(m, VK_UP);
+        Key(m, VK_RETURN);
+    };
+    PostMessage(owner_.GetSafeHwnd(), WM_USER + 1);
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 100, 50, &owner_), 30);
+    EXPECT_EQ(sub.TrackingOwner(), nullptr);
+}
+
+}  // namespace
+}  // namespace platform

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gui/tests/gui_test_support.h"
+#include "platform/gui/url_detect.h"
 
 namespace platform {
 namespace {
@@ -38,16 +39,26 @@ class RichEditTest : public testing::Test {
     ~RichEditTest() override { Pump(); }
 
     // Appends `text` at the end and gives it `format` (the chat's way).
-    void Append(std::string_view text, const CHARFORMAT& format) {
-        const LONG length = LONG(SendMessage(edit_.GetSafeHwnd(), WM_GETTEXTLENGTH));
-        edit_.SetSel(length, length);
+    static void AppendTo(CRichEditCtrl& edit, std::string_view text, const CHARFORMAT& format) {
+        const LONG length = LONG(SendMessage(edit.GetSafeHwnd(), WM_GETTEXTLENGTH));
+        edit.SetSel(length, length);
         std::string copy(text);
-        SendMessage(edit_.GetSafeHwnd(), EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(copy.c_str()));
-        const LONG after = LONG(SendMessage(edit_.GetSafeHwnd(), WM_GETTEXTLENGTH));
-        edit_.SetSel(length, after);
-        SendMessage(edit_.GetSafeHwnd(), EM_SETCHARFORMAT, SCF_SELECTION,
+        SendMessage(edit.GetSafeHwnd(), EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(copy.c_str()));
+        const LONG after = LONG(SendMessage(edit.GetSafeHwnd(), WM_GETTEXTLENGTH));
+        edit.SetSel(length, after);
+        SendMessage(edit.GetSafeHwnd(), EM_SETCHARFORMAT, SCF_SELECTION,
                     reinterpret_cast<LPARAM>(&format));
-        SendMessage(edit_.GetSafeHwnd(), EM_HIDESELECTION, 1);
+        SendMessage(edit.GetSafeHwnd(), EM_HIDESELECTION, 1);
+    }
+    void Append(std::string_view text, const CHARFORMAT& format) { AppendTo(edit_, text, format); }
+    void Click(POINT at) {
+        InputEvent e;
+        e.window = parent_.GetSafeHwnd().value;
+        e.kind = InputEvent::Kind::MouseDown;
+        e.button = MouseButton::Left;
+        e.point = at;
+        display_->Inject(e);
+        Pump();
     }
     CHARFORMAT Format(COLORREF color, LONG twips = 180, DWORD effects = 0,
                       std::string_view face = "宋体") {
@@ -162,21 +173,168 @@ TEST_F(RichEditTest, ReadOnlyRefusesTypingAndLinksNotify) {
     Append("后", Format(0));
     Pump();
     // Without ENM_LINK nothing is reported.
-    InputEvent e;
-    e.window = parent_.GetSafeHwnd().value;
-    e.kind = InputEvent::Kind::MouseDown;
-    e.button = MouseButton::Left;
-    e.point = {4 + 2 + 12 + 6, 8};
-    display_->Inject(e);
-    Pump();
+    Click({4 + 2 + 12 + 6, 8});
     EXPECT_TRUE(parent_.links.empty());
     SendMessage(edit_.GetSafeHwnd(), EM_SETEVENTMASK, 0, ENM_LINK);
-    display_->Inject(e);
-    Pump();
+    Click({4 + 2 + 12 + 6, 8});
     ASSERT_EQ(parent_.links.size(), 1u);
     EXPECT_EQ(parent_.links[0].msg, WM_LBUTTONDOWN);
     EXPECT_EQ(parent_.links[0].chrg.cpMin, 1);
     EXPECT_EQ(parent_.links[0].chrg.cpMax, 3);
+}
+
+TEST(UrlDetectTest, FindsAddressesAtWordStarts) {
+    const struct {
+        std::string_view text;
+        std::vector<UrlRange> want;
+    } cases[] = {
+        {"see http://a.cn/x?y=1 now", {{4, 21}}},
+        {"HTTPS://A.CN", {{0, 12}}},
+        {"ftp://f.org/pub and www.qq.com.", {{0, 15}, {20, 30}}},
+        {"mailto:me@x.org, then", {{0, 15}}},
+        {"(www.x.com)", {{1, 10}}},
+        {"http://", {}},         // nothing after the prefix
+        {"www...", {}},          // only punctuation after it
+        {"xhttp://a.b", {}},     // not at a word start
+        {"1www.a.b", {}},        // not at a word start
+        {"-www.a.b", {{1, 8}}},  // punctuation starts a word
+        {"http://a<b>", {{0, 8}}},
+        {"http://a\x01"
+         "b",
+         {{0, 8}}},  // a character outside ASCII ends it
+        {"www.a.b\"q", {{0, 7}}},
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindUrls(c.text), c.want) << c.text;
+}
+
+TEST_F(RichEditTest, FoundAddressesAreLinksThatOutliveTheDetection) {
+    SendMessage(edit_.GetSafeHwnd(), EM_SETEVENTMASK, 0, ENM_LINK);
+    SendMessage(edit_.GetSafeHwnd(), EM_AUTOURLDETECT, 1);
+    Append("go www.qq.com，好", Format(0));
+    // An address split over two appends is found whole.
+    Append("\r\nhttp://a", Format(RGB(200, 0, 0)));
+    Append(".cn/x 后", Format(0));
+    SendMessage(edit_.GetSafeHwnd(), EM_AUTOURLDETECT, 0);
+    Append("\r\nwww.no.com", Format(0));
+    const std::string text = edit_.GetTextRange(0, edit_.Length());
+    for (size_t i = 0; i < edit_.Length(); ++i) {
+        const bool link = (i >= 3 && i < 13) || (i >= 16 && i < 29);
+        EXPECT_EQ((edit_.FormatAt(i).dwEffects & CFE_LINK) != 0, link) << i;
+    }
+    // The format of the text is its own; the link only adds the effect.
+    EXPECT_EQ(edit_.FormatAt(16).crTextColor, RGB(200, 0, 0));
+    // A new format keeps the link.
+    edit_.SetSel(3, 13);
+    const CHARFORMAT bold = Format(0, 180, CFE_BOLD);
+    SendMessage(edit_.GetSafeHwnd(), EM_SETCHARFORMAT, SCF_SELECTION,
+                reinterpret_cast<LPARAM>(&bold));
+    EXPECT_TRUE(edit_.FormatAt(5).dwEffects & CFE_LINK);
+    EXPECT_TRUE(edit_.FormatAt(5).dwEffects & CFE_BOLD);
+    Pump();
+    EXPECT_GT(CountColour(RGB(0, 0, 255)), 20);  // found links show in the link colour
+    Click({4 + 2 + 3 * 6 + 2, 8});
+    ASSERT_EQ(parent_.links.size(), 1u);
+    EXPECT_EQ(parent_.links[0].chrg.cpMin, 3);
+    EXPECT_EQ(parent_.links[0].chrg.cpMax, 13);
+    edit_.SetSel(parent_.links[0].chrg.cpMin, parent_.links[0].chrg.cpMax);
+    EXPECT_EQ(edit_.GetSelText(), "www.qq.com");
+}
+
+TEST_F(RichEditTest, ClearDeletesTheSelectionUnlessReadOnly) {
+    Append("第一行\r\nsecond", Format(0));
+    edit_.SetSel(0, -1);
+    SendMessage(edit_.GetSafeHwnd(), WM_CLEAR);
+    EXPECT_EQ(edit_.Length(), 10u);  // the fixture's control is read-only
+    SendMessage(edit_.GetSafeHwnd(), EM_SETREADONLY, 0);
+    edit_.SetSel(1, 4);
+    SendMessage(edit_.GetSafeHwnd(), WM_CLEAR);
+    EXPECT_EQ(edit_.GetTextRange(0, 100), "第second");
+    EXPECT_EQ(edit_.ParagraphCount(), 1u);
+    edit_.SetSel(0, -1);
+    SendMessage(edit_.GetSafeHwnd(), WM_CLEAR);
+    EXPECT_EQ(edit_.Length(), 0u);
+    EXPECT_EQ(edit_.GetLineCount(), 1);
+}
+
+TEST_F(RichEditTest, LeadingParagraphsGoAndTheRestKeepsItsPlace) {
+    for (int i = 0; i < 30; ++i)
+        Append("行" + std::to_string(i) + "\r\n", Format(0));
+    EXPECT_EQ(edit_.ParagraphCount(), 31u);
+    SendMessage(edit_.GetSafeHwnd(), WM_VSCROLL, SB_BOTTOM);
+    const int first = edit_.GetFirstVisibleLine();
+    edit_.SetSel(LONG(edit_.Length()) - 4, LONG(edit_.Length()) - 1);
+    edit_.RemoveLeadingParagraphs(10);
+    EXPECT_EQ(edit_.ParagraphCount(), 21u);
+    EXPECT_EQ(edit_.GetTextRange(0, 4), "行10\r\n");
+    EXPECT_EQ(edit_.GetFirstVisibleLine(), first - 10);  // the same lines stay in view
+    EXPECT_EQ(edit_.GetSelText(), "行29");
+    edit_.RemoveLeadingParagraphs(100);
+    EXPECT_EQ(edit_.Length(), 0u);
+    EXPECT_EQ(edit_.ParagraphCount(), 1u);
+    EXPECT_EQ(edit_.GetLineCount(), 1);
+}
+
+// A history built append by append, laid out after each one, must look
+// exactly like the same history laid out once.
+TEST_F(RichEditTest, IncrementalLayoutDrawsWhatAFullLayoutDraws) {
+    struct Pane {
+        LinkParent parent;
+        CRichEditCtrl edit;
+        explicit Pane(int x) {
+            parent.CreateEx(0, "", WS_POPUP | WS_VISIBLE, {x, 0, x + 300, 200}, nullptr, 0);
+            edit.Create(WS_VISIBLE | WS_VSCROLL | ES_READONLY, {0, 0, 300, 200}, &parent, 1);
+            edit.SetFont({.face = "宋体", .height = -12});
+        }
+    };
+    Pane stepwise(0), whole(310), rest(620);
+    auto picture = std::make_shared<Surface>(24, 30);
+    picture->Fill(PixelOf(RGB(0, 150, 0)));
+    auto line = [&](CRichEditCtrl& edit, int i) {
+        // The stepwise pane lays out after every piece, mid-paragraph too.
+        auto add = [&](std::string_view text, const CHARFORMAT& format) {
+            AppendTo(edit, text, format);
+            if (&edit == &stepwise.edit) edit.GetLineCount();
+        };
+        const LONG twips[] = {180, 300, 240};
+        add("第" + std::to_string(i) + "行 ",
+            Format(RGB(i * 40 % 256, 0, 0), twips[i % 3], i % 2 ? CFE_BOLD : 0));
+        add(i % 4 ? "words that wrap around the edge of the pane " : "短",
+            Format(0, 180, i % 5 ? 0 : CFE_ITALIC));
+        if (i % 7 == 0) {
+            add("", Format(0));
+            edit.InsertPicture(picture);
+        }
+        add("\r\n", Format(0));
+    };
+    auto screen = [&](Pane& pane) {
+        SendMessage(pane.edit.GetSafeHwnd(), WM_VSCROLL, SB_BOTTOM);
+        pane.edit.Invalidate();
+        Pump();
+        return display_->Screen(pane.parent.GetSafeHwnd().value);
+    };
+    for (int i = 0; i < 60; ++i) {
+        line(stepwise.edit, i);
+        if (i % 9 == 0) Pump();  // and paints now and then
+        line(whole.edit, i);
+    }
+    EXPECT_EQ(stepwise.edit.GetLineCount(), whole.edit.GetLineCount());
+    const Surface a = screen(stepwise), b = screen(whole);
+    EXPECT_TRUE(a == b);
+    EXPECT_GT(std::count(a.Data(), a.Data() + a.Width() * a.Height(), PixelOf(RGB(0, 150, 0))),
+              24 * 30 - 1);
+    // Dropping the first 20 paragraphs leaves what 40 appends make.
+    stepwise.edit.RemoveLeadingParagraphs(20);
+    for (int i = 20; i < 60; ++i)
+        line(rest.edit, i);
+    EXPECT_EQ(stepwise.edit.GetLineCount(), rest.edit.GetLineCount());
+    EXPECT_TRUE(screen(stepwise) == screen(rest));
+    SendMessage(stepwise.edit.GetSafeHwnd(), WM_VSCROLL, SB_TOP);
+    SendMessage(rest.edit.GetSafeHwnd(), WM_VSCROLL, SB_TOP);
+    Pump();
+    EXPECT_TRUE(display_->Screen(stepwise.parent.GetSafeHwnd().value) ==
+                display_->Screen(rest.parent.GetSafeHwnd().value));
 }
 
 }  // namespace

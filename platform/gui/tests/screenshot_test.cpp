@@ -8,6 +8,7 @@
 
 #include "platform/gui/tests/demo_window.h"
 #include "platform/gui/tests/gui_test_support.h"
+#include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/thread.h"
@@ -17,25 +18,8 @@ namespace {
 
 using testing_support::DemoWindow;
 using testing_support::GoldenPath;
+using testing_support::Mismatch;
 using testing_support::Pump;
-
-// Share of pixels whose channels differ by more than `tolerance`.
-double Mismatch(const Surface& a, const Surface& b, int tolerance) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return 1.0;
-    long bad = 0;
-    for (int y = 0; y < a.Height(); ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            uint32_t p = a.At(x, y), q = b.At(x, y);
-            for (int s = 0; s < 24; s += 8) {
-                if (std::abs(int(p >> s & 0xFF) - int(q >> s & 0xFF)) > tolerance) {
-                    ++bad;
-                    break;
-                }
-            }
-        }
-    }
-    return double(bad) / (double(a.Width()) * a.Height());
-}
 
 // The golden picture; QEVO_UPDATE_GOLDEN=1 rewrites it from `actual`.
 Surface Golden(const Surface& actual) {

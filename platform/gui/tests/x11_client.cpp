@@ -53,14 +53,11 @@ Window TopMost(::Display* x) {
     return target;
 }
 
-}  // namespace
-
-bool X11Client::SendButtonPress(unsigned button, int px, int py) {
-    ::Display* x = impl_->x;
+bool SendButton(::Display* x, int type, unsigned button, int px, int py) {
     Window target = TopMost(x);
     if (!target) return false;
     XEvent press{};
-    press.xbutton.type = ButtonPress;
+    press.xbutton.type = type;
     press.xbutton.display = x;
     press.xbutton.window = target;
     press.xbutton.root = DefaultRootWindow(x);
@@ -68,9 +65,19 @@ bool X11Client::SendButtonPress(unsigned button, int px, int py) {
     press.xbutton.x = px;
     press.xbutton.y = py;
     press.xbutton.same_screen = True;
-    XSendEvent(x, target, True, ButtonPressMask, &press);
+    XSendEvent(x, target, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &press);
     XSync(x, False);
     return true;
+}
+
+}  // namespace
+
+bool X11Client::SendButtonPress(unsigned button, int px, int py) {
+    return SendButton(impl_->x, ButtonPress, button, px, py);
+}
+
+bool X11Client::SendButtonRelease(unsigned button, int px, int py) {
+    return SendButton(impl_->x, ButtonRelease, button, px, py);
 }
 
 bool X11Client::SendKeyPress(const char* keysym) {

@@ -26,6 +26,8 @@ class X11Client {
     // Sends a press of pointer button `button` (4 and 5 are the wheel) at a
     // point of the top-most window.
     bool SendButtonPress(unsigned button, int x, int y);
+    // The release that ends a press.
+    bool SendButtonRelease(unsigned button, int x, int y);
 
   private:
     struct Impl;

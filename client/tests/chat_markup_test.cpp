@@ -1,0 +1,115 @@
+#include "client/chat_markup.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace client {
+namespace {
+
+using Pieces = std::vector<std::string_view>;
+
+TEST(ChatMarkupTest, StringsAreCutAtEveryOpeningBracket) {
+    const struct {
+        std::string_view markup;
+        Pieces want;
+    } cases[] = {
+        {"<c=255>red<>black", {"<c=255>red", "<>black"}},
+        {"plain <s=99999>big", {"plain ", "<s=99999>big"}},
+        {"a<b", {"a", "<b"}},
+        {"<><z=5>", {"<>", "<z=5>"}},
+        {"hi<z=5>", {"hi", "<z=5>"}},
+        {"x>y<<z", {"x>y", "<", "<z"}},
+        {"", {""}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitMarkup(c.markup), c.want) << c.markup;
+}
+
+ChatStyle Style(platform::COLORREF color, int twips = 180, std::string face = "宋体",
+                std::string_view effects = "") {
+    ChatStyle s;
+    s.color = color;
+    s.twips = twips;
+    s.face = std::move(face);
+    s.underline = effects.find('u') != std::string_view::npos;
+    s.bold = effects.find('b') != std::string_view::npos;
+    s.italic = effects.find('i') != std::string_view::npos;
+    s.link = effects.find('l') != std::string_view::npos;
+    return s;
+}
+
+TEST(ChatMarkupTest, TagsSetTheWholeFormatOfTheirText) {
+    const std::string longFace = "一二三四五六七八九十一二三四五六七八";
+    const struct {
+        std::string segment;
+        bool links;
+        ChatStyle want;
+        std::string_view text;
+    } cases[] = {
+        {"<c=255>red", false, Style(255), "red"},
+        {"<>black", false, Style(0), "black"},
+        {"<s=99999>big", false, Style(0, 300), "big"},
+        {"<s=-40>tiny", false, Style(0, -40), "tiny"},  // no lower bound
+        {"<s=99999999999>", false, Style(0, 300), ""},  // numbers stay in range
+        {"<c=8421440,e=b,s=300>w", false, Style(0x808040, 300, "宋体", "b"), "w"},
+        {"<e=u,c=32768,s=200>any order", false, Style(32768, 200, "宋体", "u"), "any order"},
+        // The i and l of the face name count as effects: the letters are
+        // searched from the key to the tag's end.
+        {"<e=b,f=Arial,>x", true, Style(0, 180, "Arial", "bil"), "x"},
+        {"<e=b,f=Arial,>x", false, Style(0, 180, "Arial", "bi"), "x"},
+        {"<f=Arial>x", false, Style(0, 180, ""), "x"},  // no comma: no face
+        {"<f=" + longFace + ",>x", false, Style(0, 180, longFace.substr(0, 30)), "x"},
+        {"<c=1>a>b", false, Style(1), "a>b"},
+        {"<notify>text", false, Style(0), "text"},  // no key: "<>"
+        // A trail byte that looks like a key or an effect letter is neither.
+        {"<f=\x81s=9,>x", false, Style(0, 180, "\x81s=9"), "x"},
+        {"<e=\x81u\x81"
+         "b>x",
+         false, Style(0), "x"},
+    };
+    for (const auto& c : cases) {
+        const ChatSegment got = ParseChatSegment(c.segment, 300, c.links);
+        EXPECT_TRUE(got.tagged) << c.segment;
+        EXPECT_EQ(got.style, c.want) << c.segment;
+        EXPECT_EQ(got.text, c.text) << c.segment;
+        EXPECT_FALSE(got.face) << c.segment;
+    }
+}
+
+TEST(ChatMarkupTest, UnclosedTagsAndPlainTextShowAsText) {
+    for (std::string_view segment : {"<b", "<c=255 no end", "plain", "<", ""}) {
+        const ChatSegment got = ParseChatSegment(segment, 300, true);
+        EXPECT_FALSE(got.tagged) << segment;
+        EXPECT_EQ(got.text, segment);
+        EXPECT_FALSE(got.face);
+    }
+}
+
+TEST(ChatMarkupTest, FaceTagsReadUpToThreeDigits) {
+    const struct {
+        std::string_view segment;
+        int face;
+    } cases[] = {{"<z=5>", 5},   {"<z=1234>", 123}, {"<z=12>after", 12},
+                 {"<z=-5>", -5}, {"<z=>", 0},       {"<c=255,z=7>", 7}};
+    for (const auto& c : cases) {
+        const ChatSegment got = ParseChatSegment(c.segment, 300, false);
+        ASSERT_TRUE(got.face) << c.segment;
+        EXPECT_EQ(*got.face, c.face) << c.segment;
+    }
+}
+
+TEST(ChatMarkupTest, ReceivedWordsEndAtTheirNulOrThePayloadAndLoseLineBreaks) {
+    auto payload = [](std::string words) {
+        std::vector<uint8_t> bytes(48, 'h');  // the head, no NUL in it
+        bytes.insert(bytes.end(), words.begin(), words.end());
+        return bytes;
+    };
+    EXPECT_EQ(ReceivedChatWords(payload(std::string("hi\r\nthere\0junk", 14))), "hithere");
+    EXPECT_EQ(ReceivedChatWords(payload("no end<c=255>\n")), "no end<c=255>");
+    EXPECT_EQ(ReceivedChatWords(payload("")), "");
+    EXPECT_EQ(ReceivedChatWords(std::vector<uint8_t>(20, 'x')), "");
+}
+
+}  // namespace
+}  // namespace client

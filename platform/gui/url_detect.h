@@ -1,0 +1,23 @@
+#pragma once
+// Web addresses in text, for the rich edit's automatic links: a run that
+// starts a word with "http://", "https://", "ftp://", "mailto:" or "www."
+// (in any case) and goes on over the characters an address may hold.
+// Trailing punctuation belongs to the sentence, not the address.
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+struct UrlRange {
+    size_t begin = 0;
+    size_t end = 0;
+    bool operator==(const UrlRange&) const = default;
+};
+
+// `text` holds one byte per character: anything but printable ASCII
+// (double-byte characters, pictures, breaks) ends an address.
+std::vector<UrlRange> FindUrls(std::string_view text);
+
+}  // namespace platform

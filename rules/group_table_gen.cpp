@@ -1,0 +1,117 @@
+// Writes the group tables of rules/group_tables.h as C++ source (run by the
+// build): group_table_gen <output.cpp>. Every suit code's value is computed
+// from the meld moves (group_value.h); a suit's values take only a hundred or
+// so distinct forms, so the suit table holds one byte per code.
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "rules/group_value.h"
+
+namespace {
+
+using namespace rules::detail;
+
+struct FullTable {
+    std::vector<GroupValue> values;
+    explicit FullTable(GroupKind kind) : values(size_t(kPow5[GroupSize(kind)]), kEmptyValue) {
+        FillGroupTable(kind, *this);
+    }
+    GroupValue Get(int32_t code) const { return values[size_t(code)]; }
+    void Set(int32_t code, const GroupValue& v) { values[size_t(code)] = v; }
+};
+
+uint64_t Key(const GroupValue& v) {
+    uint64_t key = 0;
+    std::memcpy(&key, &v, sizeof v);
+    return key;
+}
+
+void WriteValue(FILE* out, const GroupValue& v) {
+    std::fprintf(out, "    {{{%d, %d, %d}, {%d, %d, %d}}, {0, 0}},\n", v.m[0][0], v.m[0][1],
+                 v.m[0][2], v.m[1][0], v.m[1][1], v.m[1][2]);
+}
+
+void WriteMask(FILE* out, const GroupValue& v) {
+    const GroupMask g = MaskOf(v);
+    std::fprintf(out, "    {0x%016" PRIx64 "ull, {%d, %d, %d, %d, %d, %d}, {0, 0}},\n", g.bits,
+                 g.shift[0], g.shift[1], g.shift[2], g.shift[3], g.shift[4], g.shift[5]);
+}
+
+void WriteValues(FILE* out, const char* name, const std::vector<GroupValue>& values) {
+    std::fprintf(out, "const GroupValue %s[%zu] = {\n", name, values.size());
+    for (const GroupValue& v : values)
+        WriteValue(out, v);
+    std::fprintf(out, "};\n\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output.cpp>\n", argv[0]);
+        return 2;
+    }
+    const FullTable suit(GroupKind::kSuit);
+    std::vector<GroupValue> forms;
+    std::map<uint64_t, int> formOf;
+    std::vector<unsigned char> index(suit.values.size());
+    for (size_t code = 0; code < suit.values.size(); ++code) {
+        const GroupValue& v = suit.values[code];
+        auto [it, added] = formOf.emplace(Key(v), int(forms.size()));
+        if (added) forms.push_back(v);
+        if (forms.size() > 256) {
+            std::fprintf(stderr, "more than 256 suit forms\n");
+            return 1;
+        }
+        index[code] = static_cast<unsigned char>(it->second);
+    }
+
+    const std::string path = argv[1], temp = path + ".tmp";
+    FILE* out = std::fopen(temp.c_str(), "w");
+    if (!out) {
+        std::perror(temp.c_str());
+        return 1;
+    }
+    std::fprintf(out,
+                 "// Written by rules/group_table_gen.cpp at build time.\n"
+                 "#include \"rules/group_tables.h\"\n\n"
+                 "namespace rules::detail {\n\n");
+    // The forms by code, then for r = 1-8 the forms of the codes whose r
+    // lowest digits are 0, by code / 5^r.
+    std::vector<unsigned char> byRank;
+    for (int r = 0; r < 9; ++r) {
+        for (int32_t x = 0; x < kPow5[9 - r]; ++x)
+            byRank.push_back(index[size_t(x) * size_t(kPow5[r])]);
+    }
+    std::fprintf(out, "const unsigned char kSuitFormByRank[kSuitFormEntries + 1] =");
+    for (size_t i = 0; i < byRank.size(); ++i) {
+        if (i % 40 == 0) std::fprintf(out, "\n    \"");
+        std::fprintf(out, "\\x%02x", byRank[i]);
+        if (i % 40 == 39 || i + 1 == byRank.size()) std::fprintf(out, "\"");
+    }
+    std::fprintf(out, ";\n\n");
+    std::fprintf(out, "const int kSuitForms = %zu;\n\n", forms.size());
+    WriteValues(out, "kSuitFormValue", forms);
+    std::fprintf(out, "const GroupMask kSuitFormMask[%zu] = {\n", forms.size());
+    for (const GroupValue& v : forms)
+        WriteMask(out, v);
+    std::fprintf(out, "};\n\n");
+    WriteValues(out, "kWindValue", FullTable(GroupKind::kWinds).values);
+    WriteValues(out, "kDragonValue", FullTable(GroupKind::kDragons).values);
+    const FullTable single(GroupKind::kSingle);
+    WriteValues(out, "kSingleValue", single.values);
+    std::fprintf(out, "const GroupMask kSingleMask[5] = {\n");
+    for (const GroupValue& v : single.values)
+        WriteMask(out, v);
+    std::fprintf(out, "};\n\n}  // namespace rules::detail\n");
+    if (std::fclose(out) != 0 || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::perror(path.c_str());
+        return 1;
+    }
+    return 0;
+}

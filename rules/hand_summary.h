@@ -1,0 +1,119 @@
+#pragma once
+// A hand read once: bit masks of its kinds, its number of tiles and its
+// suits as codes and nibbles, from which the hand tests answer most questions
+// with a few bit operations; and the whole-hand shapes on those masks.
+
+#include <cstdint>
+
+#include "platform/bytes.h"
+#include "rules/group_value.h"
+#include "rules/hand_count.h"
+#include "rules/hu_result.h"
+
+namespace rules::detail {
+
+inline constexpr uint64_t KindBit(int k) {
+    return uint64_t(1) << k;
+}
+inline constexpr uint64_t kHonourKinds = uint64_t(0x7F) << 31;  // 31-37
+inline constexpr uint64_t kKinds258 = KindBit(2) | KindBit(5) | KindBit(8) | KindBit(12) |
+                                      KindBit(15) | KindBit(18) | KindBit(22) | KindBit(25) |
+                                      KindBit(28);
+inline constexpr uint64_t kNineKinds =
+    KindBit(9) | KindBit(19) | KindBit(29) | KindBit(39) | KindBit(49) | KindBit(59);
+
+// The kinds of a valid hand (every count 0-4) by what it holds of them.
+struct KindMasks {
+    uint64_t present = 0;  // bit k: one or more of kind k
+    uint64_t pairs = 0;    // two or more
+    uint64_t odd = 0;      // an odd number
+};
+
+// A valid hand read once: its kind masks, its number of tiles, and the
+// counts of the suits' slots as bytes.
+struct HandSummary {
+    KindMasks masks;
+    int32_t tiles = 0;
+    alignas(16) uint8_t bytes[32];
+
+    // A suit's counts (suit 0-2) as a base-5 code, digit r for rank r + 1.
+    int32_t SuitCode(int suit) const;
+    // A suit's counts as nibbles, nibble r for rank r + 1.
+    uint64_t SuitNibbles(int suit) const;
+    // The summary with one of the `count` tiles of kind k taken out.
+    void Take(int k, int32_t count) {
+        const uint64_t bit = uint64_t(1) << k;
+        masks.present &= count > 1 ? ~uint64_t(0) : ~bit;
+        masks.pairs &= count > 2 ? ~uint64_t(0) : ~bit;
+        masks.odd ^= bit;
+        --tiles;
+        if (k < 32) --bytes[k];
+    }
+    // The summary with the `count` tiles of kind k taken out.
+    void Empty(int k, int32_t count) {
+        const uint64_t bit = uint64_t(1) << k;
+        masks.present &= ~bit;
+        masks.pairs &= ~bit;
+        masks.odd &= ~bit;
+        tiles -= count;
+        if (k < 32) bytes[k] = 0;
+    }
+};
+
+// Reads the counts once: whether they are a hand at all (every count 0-4,
+// none in the slots 0, 10 and 20), and when they are, its summary.
+bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
+
+// The kinds that the installed honour-or-flower hook refuses a hand for, when
+// the hooks are this game's own (then true); the shapes read the honour hook.
+bool StandardHookKinds(uint64_t* refused);
+
+// Whether one whole-hand shape (its bit) takes the hand: `total` counts its
+// tiles and wildcards. For this game's hooks, without option 0x4.
+inline bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t jokers,
+                       RuleOptions options) {
+    switch (shape) {
+        case kShapeSevenPairs:
+            return (total == 12 || total == 14) && CountBits(m.odd) <= jokers;
+        case kShapeKnitted: {
+            // At most one of each kind, and no suited kind with the next or
+            // the one after it.
+            const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
+            return total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0;
+        }
+        case kShapeSevenHonours: {
+            // Each missing honour costs a wildcard.
+            const uint64_t missing = kHonourKinds & ~m.present;
+            if (missing == 0) return true;
+            if (options & kOptNoJokerSevenHonours) return false;
+            return jokers >= 7 || CountBits(missing) <= jokers;
+        }
+        case kShapeAllHonours:
+            return total > 0 && (m.present & ~kHonourKinds) == 0;
+        case kShape258:
+            return total > 0 && (m.present & ~kKinds258) == 0;
+        default:
+            return false;
+    }
+}
+
+inline int32_t HandSummary::SuitCode(int suit) const {
+    // Pairs of ranks, then fours, then the eight and the ninth.
+    const uint8_t* p = bytes + 10 * suit + 1;
+    const uint64_t b = platform::LoadLE64(p);
+    const uint64_t pairs = (b & 0x00FF00FF00FF00FFull) + 5 * ((b >> 8) & 0x00FF00FF00FF00FFull);
+    const uint64_t fours =
+        (pairs & 0x0000FFFF0000FFFFull) + 25 * ((pairs >> 16) & 0x0000FFFF0000FFFFull);
+    return int32_t((fours & 0xFFFFFFFF) + 625 * (fours >> 32)) + 390625 * p[8];
+}
+
+inline uint64_t HandSummary::SuitNibbles(int suit) const {
+    const uint8_t* p = bytes + 10 * suit + 1;
+    uint64_t x = platform::LoadLE64(p);
+    x = (x | x >> 4) & 0x00FF00FF00FF00FFull;
+    x = (x | x >> 8) & 0x0000FFFF0000FFFFull;
+    x = (x | x >> 16) & 0xFFFFFFFFull;
+    return x | uint64_t(p[8]) << 32;
+}
+
+}  // namespace rules::detail

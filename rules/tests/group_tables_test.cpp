@@ -1,0 +1,99 @@
+// The generated group tables and the hand summary against plain readings of
+// the same facts.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "rules/group_tables.h"
+#include "rules/hand_summary.h"
+#include "rules/tests/hand_gen.h"
+
+namespace rules::detail {
+namespace {
+
+TEST(GroupTablesTest, RunsByRankHoldTheFormsOfTheirCodes) {
+    for (int r = 1; r < 9; ++r) {
+        for (int32_t x = 0; x < kPow5[9 - r]; ++x) {
+            ASSERT_EQ(kSuitFormByRank[kRankOffset[r] + x], kSuitFormByRank[x * kPow5[r]])
+                << "rank " << r << " code " << x;
+        }
+        EXPECT_EQ(uint32_t(kPow5[r]) * kInverse5[r], 1u);
+    }
+}
+
+TEST(GroupTablesTest, MasksAreTheValuesAsBits) {
+    ASSERT_GT(kSuitForms, 100);
+    for (int f = 0; f < kSuitForms; ++f) {
+        const GroupMask expected = MaskOf(kSuitFormValue[f]);
+        EXPECT_EQ(kSuitFormMask[f].bits, expected.bits) << f;
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(kSuitFormMask[f].shift[i], expected.shift[i]) << f;
+    }
+    EXPECT_EQ(SuitMask(0).bits, kMaskNoTiles);
+}
+
+// Summing groups as masks and asking what the rest leaves agree with the
+// values' arithmetic for every count of wildcards the masks hold.
+TEST(GroupTablesTest, MaskArithmeticAgreesWithValues) {
+    std::mt19937 rng(12);
+    for (int i = 0; i < 20000; ++i) {
+        const int a = int(rng() % unsigned(kSuitForms)), b = int(rng() % unsigned(kSuitForms));
+        const int lone = int(rng() % 5);
+        const GroupValue both =
+            Combine(Combine(kSuitFormValue[a], kSuitFormValue[b]), kSingleValue[lone]);
+        const uint64_t sum =
+            AddGroup(AddGroup(kSuitFormMask[a].bits, kSuitFormMask[b]), kSingleMask[lone]);
+        for (int jokers = 0; jokers <= kMaskMaxJokers; ++jokers) {
+            for (bool pairTaken : {false, true}) {
+                const bool expected = Completes(both, jokers, pairTaken);
+                const uint64_t final = FinalMask(jokers, pairTaken);
+                ASSERT_EQ((sum & final) != 0, expected) << a << " " << b << " " << jokers;
+                const uint64_t left =
+                    BeforeGroup(BeforeGroup(final, kSingleMask[lone]), kSuitFormMask[b]);
+                ASSERT_EQ((kSuitFormMask[a].bits & left) != 0, expected)
+                    << a << " " << b << " " << jokers;
+            }
+        }
+    }
+}
+
+TEST(HandSummaryTest, AgreesWithAPlainReadingOfTheCounts) {
+    std::mt19937 rng(3);
+    for (int i = 0; i < 20000; ++i) {
+        TileCountArray c = testing::RandomCounts(rng, int(rng() % 30), true);
+        if (i % 3 == 0) c[size_t(rng() % kCountSlots)] = int32_t(rng() % 9) - 2;
+        if (i % 7 == 0) c[size_t(40 + rng() % 24)] = int32_t(rng() % 5);
+        bool valid = c[0] == 0 && c[10] == 0 && c[20] == 0;
+        int32_t tiles = 0;
+        KindMasks m;
+        for (int k = 0; k < kCountSlots; ++k) {
+            const int32_t v = c[size_t(k)];
+            valid = valid && v >= 0 && v <= 4;
+            tiles += v;
+            m.present |= uint64_t(v > 0) << k;
+            m.pairs |= uint64_t(v > 1) << k;
+            m.odd |= uint64_t(v & 1) << k;
+        }
+        HandSummary s;
+        ASSERT_EQ(SummariseHand(c, &s), valid) << i;
+        if (!valid) continue;
+        EXPECT_EQ(s.tiles, tiles);
+        EXPECT_EQ(s.masks.present, m.present);
+        EXPECT_EQ(s.masks.pairs, m.pairs);
+        EXPECT_EQ(s.masks.odd, m.odd);
+        for (int suit = 0; suit < 3; ++suit) {
+            int32_t code = 0;
+            uint64_t nibbles = 0;
+            for (int r = 0; r < 9; ++r) {
+                code += c[size_t(suit * 10 + 1 + r)] * kPow5[r];
+                nibbles |= uint64_t(c[size_t(suit * 10 + 1 + r)]) << (4 * r);
+            }
+            EXPECT_EQ(s.SuitCode(suit), code);
+            EXPECT_EQ(s.SuitNibbles(suit), nibbles);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace rules::detail
