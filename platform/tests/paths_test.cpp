@@ -123,7 +123,7 @@ TEST(ProgramDirTest, EnvironmentOverridesBothFolders) {
 }
 
 TEST(ProgramResourceTest, ResourcesAreFilesUnderTheProgramFolderByNumberOrName) {
-    TempDir dir;
+    testing::TempDir dir;
     std::filesystem::create_directories(dir / "res/menu");
     dir.Write("res/menu/131.menu", "abc");
     dir.Write("res/menu/playerlist.menu", "");
