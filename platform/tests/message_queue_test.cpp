@@ -48,12 +48,11 @@ TEST(PostMessageTest, PayloadsBelongToTheQueueOnlyWhenThePostSucceeds) {
         return 0;
     });
     ASSERT_TRUE(live->Create());
-    HWND dead;
-    {
+    const HWND dead = [] {
         LambdaWindow w;
-        ASSERT_TRUE(w.Create());
-        dead = w.Handle();
-    }
+        w.Create();
+        return w.Handle();  // destroyed on the way out
+    }();
     // A failed post leaves the payload with the poster; a temporary one is freed.
     Payload payload = Payload::Make<CountedRecord>(&freed, 7);
     EXPECT_FALSE(PostMessage(dead, WM_USER, 0, 0, std::move(payload)));
@@ -81,61 +80,16 @@ TEST(PostMessageTest, PayloadsBelongToTheQueueOnlyWhenThePostSucceeds) {
     EXPECT_FALSE(kept);
 }
 
-TEST(PostMessageTest, ThreadQueuesLiveFromTheFirstMessageCallToTheThreadsEnd) {
-    Event go(true, false), probed(true, false);
-    Thread t;
-    ASSERT_TRUE(t.Start([&] {
-        WaitForSingleObject(go, INFINITE);
-        Message msg;
-        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);
-        probed.Set();
-        while (GetMessage(msg) > 0) {
-        }
-    }));
-    EXPECT_FALSE(PostThreadMessage(t.Id(), 11026));
-    go.Set();
-    WaitForSingleObject(probed, INFINITE);
-    EXPECT_TRUE(PostThreadMessage(t.Id(), 11026));
-    EXPECT_TRUE(PostThreadMessage(t.Id(), WM_QUIT));
-    t.Join();
-    std::atomic<int> freed{0};
-    Payload payload = Payload::Make<CountedRecord>(&freed);
-    EXPECT_FALSE(PostThreadMessage(t.Id(), WM_USER, 0, 0, std::move(payload)));
-    EXPECT_TRUE(payload);
-}
-
-TEST(PostMessageTest, EachProducersOrderHoldsAcrossThreads) {
-    constexpr int kCount = 2000;
-    Event ready(true, false);
-    std::vector<WPARAM> got;
-    Thread consumer, producer;
-    ASSERT_TRUE(consumer.Start([&] {
-        Message msg;
-        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);
-        ready.Set();
-        while (GetMessage(msg) > 0)
-            got.push_back(msg.wParam);
-    }));
-    ASSERT_EQ(WaitForSingleObject(ready, INFINITE), WAIT_OBJECT_0);
-    ASSERT_TRUE(producer.Start([&] {
-        for (int i = 0; i < kCount; ++i)
-            PostThreadMessage(consumer.Id(), WM_USER, 1'000'000 + i);
-    }));
-    for (int i = 0; i < kCount; ++i)
-        ASSERT_TRUE(PostThreadMessage(consumer.Id(), WM_USER, i));
-    producer.Join();
-    ASSERT_TRUE(PostThreadMessage(consumer.Id(), WM_QUIT));
-    consumer.Join();
-    ASSERT_EQ(got.size(), size_t(2 * kCount));
-    WPARAM next[2] = {0, 1'000'000};
-    for (WPARAM v : got)
-        ASSERT_EQ(v, next[v >= 1'000'000]++);
-}
-
-TEST(QuitTest, QuitComesAfterPostedMessagesAndEndsTheLoopWithItsCode) {
+TEST(QuitTest, QuitComesAfterPostedMessagesAndEndsEveryLoopWithItsCode) {
     int handled = 0;
+    std::vector<int> results;
+    ModalLoop outer, inner;
     LambdaWindow w([&](Message& m) {
         if (m.message == WM_USER && ++handled == 1) PostQuitMessage(9);
+        if (m.message == WM_USER + 1) {  // a quit ends nested loops and reaches the main one
+            PostQuitMessage(5);
+            results.push_back(inner.Run({}, -7));
+        }
         return 0;
     });
     ASSERT_TRUE(w.Create());
@@ -150,6 +104,11 @@ TEST(QuitTest, QuitComesAfterPostedMessagesAndEndsTheLoopWithItsCode) {
     EXPECT_EQ(RunMessageLoop(), 9);
     ASSERT_TRUE(PostMessage(w.Handle(), WM_QUIT));  // posted to a window: ends a loop too
     EXPECT_EQ(GetMessage(msg), 0);
+    PostMessage(w.Handle(), WM_USER + 1);
+    results.push_back(outer.Run({}, -8));
+    EXPECT_EQ(results, (std::vector<int>{-7, -8}));
+    ASSERT_EQ(GetMessage(msg), 0);
+    EXPECT_EQ(msg.wParam, 5u);
 }
 
 TEST(GetMessageTest, FilterOfAnotherThreadsWindowIsAnError) {
@@ -191,25 +150,6 @@ TEST(ModalLoopTest, NestedLoopsEndInOrderAndPreTranslateSeesMessagesFirst) {
     EXPECT_EQ(log, (std::vector<std::string>{"outer still running", "inner=2", "outer=1"}));
 }
 
-TEST(ModalLoopTest, QuitEndsEveryNestedLoopAndReachesTheMainLoop) {
-    ModalLoop outer, inner;
-    std::vector<int> results;
-    LambdaWindow w([&](Message& m) {
-        if (m.message == WM_USER) {
-            PostQuitMessage(5);
-            results.push_back(inner.Run({}, -7));
-        }
-        return 0;
-    });
-    ASSERT_TRUE(w.Create());
-    PostMessage(w.Handle(), WM_USER);
-    results.push_back(outer.Run({}, -8));
-    EXPECT_EQ(results, (std::vector<int>{-7, -8}));
-    Message msg;
-    ASSERT_EQ(GetMessage(msg), 0);
-    EXPECT_EQ(msg.wParam, 5u);
-}
-
 TEST(MsgWaitTest, AnswersTheSignalledObjectOrInputAndTimesOutOnTheProcessClock) {
     Event a(false, false), b(true, false);
     Waitable* const objects[] = {&a, &b};
@@ -238,8 +178,9 @@ TEST(MsgWaitTest, AnswersTheSignalledObjectOrInputAndTimesOutOnTheProcessClock) 
     EXPECT_EQ(answer, WAIT_TIMEOUT);
 }
 
-// On-demand messages: the window system's WM_PAINT.
-TEST(MessageSourceTest, ComesAfterPostedMessagesAndBeforeTimers) {
+// On-demand messages, as the window system's WM_PAINT: after posted messages,
+// before timers; WakeThreadQueue makes a blocked GetMessage ask again.
+TEST(MessageSourceTest, ComesAfterPostedMessagesBeforeTimersAndAWakeAsksAgain) {
     ManualClock clock(0);
     ScopedClock scope(clock);
     constexpr UINT kPaint = 0x000F;
@@ -266,9 +207,6 @@ TEST(MessageSourceTest, ComesAfterPostedMessagesAndBeforeTimers) {
     EXPECT_EQ(order, (std::vector<UINT>{WM_USER, kPaint, WM_TIMER}));
     SetThreadMessageSource(nullptr);
     w.Destroy();
-}
-
-TEST(MessageSourceTest, WakeThreadQueueMakesABlockedGetMessageAskAgain) {
     std::atomic<bool> pending{false};
     Event ready(true, false);
     std::atomic<UINT> got{0};

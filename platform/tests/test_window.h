@@ -1,7 +1,10 @@
 #pragma once
 // Helpers for the message and window tests: a window whose handler is a
 // lambda, a thread that owns one and runs its loop, and a payload that counts
-// its own destruction.
+// its own destruction. Every test starts with an empty queue on the main
+// thread, whatever an earlier test left there (a modal loop's wake-up, say).
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
@@ -76,5 +79,17 @@ inline int PumpPending() {
     }
     return n;
 }
+
+class QueueDrain : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        Message msg;
+        while (PeekMessage(msg, {}, 0, 0, PM_REMOVE)) {
+        }
+    }
+};
+inline const bool kQueueDrainInstalled = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new QueueDrain);
+    return true;
+}();
 
 }  // namespace platform::testing

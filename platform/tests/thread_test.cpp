@@ -31,12 +31,17 @@ TEST(ThreadTest, BodyRunsOnceWithTheIdKnownBeforehandAndSignalsItsEnd) {
     EXPECT_EQ(GetCurrentThreadId(), GetCurrentThreadId());
 }
 
-TEST(ThreadTest, WindowsAndQueueGoWithTheThread) {
+// A thread's queue lives from its first message call to its end; its
+// windows and its queued payloads go with it.
+TEST(ThreadTest, QueueAndWindowsLiveFromTheFirstMessageCallToTheThreadsEnd) {
     std::atomic<HWND> window{};
     std::atomic<int> freed{0};
-    Event made(true, false), mayEnd(true, false);
+    Event go(true, false), made(true, false), mayEnd(true, false);
     Thread t;
     ASSERT_TRUE(t.Start([&] {
+        WaitForSingleObject(go, INFINITE);
+        Message msg;
+        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);
         // Left alive on purpose: the thread's end retires the handle.
         static testing::LambdaWindow* leaked = nullptr;
         leaked = new testing::LambdaWindow;
@@ -46,7 +51,10 @@ TEST(ThreadTest, WindowsAndQueueGoWithTheThread) {
         WaitForSingleObject(mayEnd, INFINITE);
         delete std::exchange(leaked, nullptr);
     }));
+    EXPECT_FALSE(PostThreadMessage(t.Id(), 11026));
+    go.Set();
     WaitForSingleObject(made, INFINITE);
+    EXPECT_TRUE(PostThreadMessage(t.Id(), 11026));
     EXPECT_EQ(GetWindowThreadId(window.load()), t.Id());
     // Queued but never retrieved: the payload is freed when the queue goes.
     ASSERT_TRUE(
@@ -55,7 +63,9 @@ TEST(ThreadTest, WindowsAndQueueGoWithTheThread) {
     t.Join();
     EXPECT_FALSE(IsWindow(window.load()));
     EXPECT_EQ(freed, 1);
-    EXPECT_FALSE(PostThreadMessage(t.Id(), WM_USER));
+    Payload payload = Payload::Make<testing::CountedRecord>(&freed);
+    EXPECT_FALSE(PostThreadMessage(t.Id(), WM_USER, 0, 0, std::move(payload)));
+    EXPECT_TRUE(payload);  // a failed post leaves it with the poster
     // The queue of a plain std::thread goes at its end too.
     std::atomic<DWORD> id{0};
     std::thread plain([&] {
