@@ -1,3 +1,5 @@
+// Windows and the threads that own them.
+
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 #include <vector>
 
 #include "platform/tests/test_window.h"
+#include "platform/thread.h"
 
 namespace platform {
 namespace {
@@ -32,6 +35,7 @@ TEST(WindowTest, HandlesAreLiveOnceCreatedOwnedByTheThreadAndNeverReused) {
     EXPECT_NE(again.Handle(), first);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_FALSE(IsWindow(HWND{}));
+    EXPECT_FALSE(LambdaWindow().Create(HWND{0x7FFFFFFF}));  // no such parent
     // WM_CLOSE's default destroys the window.
     PostMessage(again.Handle(), WM_CLOSE);
     testing::PumpPending();
@@ -47,8 +51,6 @@ TEST(WindowTest, CreateHandlerAnsweringMinusOneUndoesTheWindow) {
     EXPECT_FALSE(w.Create());
     EXPECT_FALSE(w.Handle());
     EXPECT_EQ(seen, (std::vector<UINT>{WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
-    LambdaWindow orphan;
-    EXPECT_FALSE(orphan.Create(HWND{0x7FFFFFFF}));  // no such parent
 }
 
 TEST(WindowTest, DestroyTellsParentThenChildrenAndRetiresEveryHandle) {
@@ -85,27 +87,72 @@ TEST(WindowTest, DestroyTellsParentThenChildrenAndRetiresEveryHandle) {
     EXPECT_FALSE(DestroyWindow(parent.Handle()));
 }
 
-TEST(WindowTest, OtherThreadsSeeTheHandleButNotTheObject) {
-    LambdaWindow w;
-    ASSERT_TRUE(w.Create());
-    std::atomic<bool> sawObject{true}, destroyed{true}, alive{false}, childMade{true};
-    std::atomic<DWORD> owner{0};
-    {
-        Thread t;
-        ASSERT_TRUE(t.Start([&] {
-            sawObject = Window::FromHandle(w.Handle()) != nullptr;
-            destroyed = DestroyWindow(w.Handle());
-            alive = IsWindow(w.Handle());
-            owner = GetWindowThreadId(w.Handle());
-            LambdaWindow child;
-            childMade = child.Create(w.Handle());
-        }));
-    }
-    EXPECT_FALSE(sawObject);
-    EXPECT_FALSE(destroyed);
-    EXPECT_TRUE(alive);
-    EXPECT_EQ(owner, GetCurrentThreadId());
-    EXPECT_FALSE(childMade);
+TEST(ThreadTest, BodyRunsOnceWithTheIdKnownBeforehandAndSignalsItsEnd) {
+    std::atomic<DWORD> inside{0};
+    Event release(true, false);
+    Thread t, other;
+    EXPECT_EQ(t.Id(), 0u);
+    EXPECT_FALSE(t.Start({}));
+    ASSERT_TRUE(t.Start([&] {
+        inside = GetCurrentThreadId();
+        WaitForSingleObject(release, INFINITE);
+    }));
+    EXPECT_FALSE(t.Start([] {}));
+    ASSERT_TRUE(other.Start([] {}));
+    EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_TIMEOUT);
+    release.Set();
+    EXPECT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_OBJECT_0);  // stays signalled
+    EXPECT_EQ(inside, t.Id());
+    EXPECT_NE(t.Id(), GetCurrentThreadId());
+    EXPECT_NE(t.Id(), other.Id());
+    EXPECT_EQ(GetCurrentThreadId(), GetCurrentThreadId());
+}
+
+// A thread's queue lives from its first message call to its end; its
+// windows and its queued payloads go with it.
+TEST(ThreadTest, QueueAndWindowsLiveFromTheFirstMessageCallToTheThreadsEnd) {
+    std::atomic<HWND> window{};
+    std::atomic<int> freed{0};
+    Event go(true, false), made(true, false), mayEnd(true, false);
+    Thread t;
+    ASSERT_TRUE(t.Start([&] {
+        WaitForSingleObject(go, INFINITE);
+        Message msg;
+        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);
+        // Left alive on purpose: the thread's end retires the handle.
+        static testing::LambdaWindow* leaked = nullptr;
+        leaked = new testing::LambdaWindow;
+        leaked->Create();
+        window = leaked->Handle();
+        made.Set();
+        WaitForSingleObject(mayEnd, INFINITE);
+        delete std::exchange(leaked, nullptr);
+    }));
+    EXPECT_FALSE(PostThreadMessage(t.Id(), 11026));
+    go.Set();
+    WaitForSingleObject(made, INFINITE);
+    EXPECT_TRUE(PostThreadMessage(t.Id(), 11026));
+    EXPECT_EQ(GetWindowThreadId(window.load()), t.Id());
+    // Queued but never retrieved: the payload is freed when the queue goes.
+    ASSERT_TRUE(
+        PostMessage(window.load(), WM_USER, 0, 0, Payload::Make<testing::CountedRecord>(&freed)));
+    mayEnd.Set();
+    t.Join();
+    EXPECT_FALSE(IsWindow(window.load()));
+    EXPECT_EQ(freed, 1);
+    Payload payload = Payload::Make<testing::CountedRecord>(&freed);
+    EXPECT_FALSE(PostThreadMessage(t.Id(), WM_USER, 0, 0, std::move(payload)));
+    EXPECT_TRUE(payload);  // a failed post leaves it with the poster
+    // The queue of a plain std::thread goes at its end too.
+    std::atomic<DWORD> id{0};
+    std::thread plain([&] {
+        Message msg;
+        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);
+        id = GetCurrentThreadId();
+    });
+    plain.join();
+    EXPECT_FALSE(PostThreadMessage(id, WM_USER));
 }
 
 }  // namespace
