@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "platform/program_resources.h"
 #include "platform/tests/temp_dir.h"
@@ -82,33 +83,17 @@ TEST_F(PathsTest, FindFilesListsMatchingEntries) {
     EXPECT_TRUE(FindFiles(At("face\\")).empty());
 }
 
+// Cases "pattern:name:match". A double-byte character is one character for
+// '?', and its trail byte is not folded: 0xB0 0x41 and 0xB0 0x61 differ.
 TEST(MatchWildcardTest, FollowsWin32Rules) {
-    const struct {
-        const char* pattern;
-        const char* name;
-        bool match;
-    } cases[] = {
-        {"*", "anything", true},
-        {"*.*", "noext", true},
-        {"*.bmp", "a.bmp", true},
-        {"*.bmp", "A.BMP", true},
-        {"*.bmp", "a.bmpx", false},
-        {"*.bmp", "bmp", false},
-        {"?.bmp", "1.bmp", true},
-        {"?.bmp", "12.bmp", false},
-        {"a*b*c", "aXbYc", true},
-        {"a*b*c", "aXbY", false},
-        {"**", "", true},
-        {"", "", true},
-        {"", "a", false},
-        // A double-byte character is one character for '?', and its trail
-        // byte is not folded: 0xB0 0x41 and 0xB0 0x61 differ.
-        {"?.txt", "\xB0\xA1.txt", true},
-        {"\xB0\x41", "\xB0\x61", false},
-        {"\xB0\x41*", "\xB0\x41xyz", true},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.match) << c.pattern << " / " << c.name;
+    std::istringstream cases(
+        "*:anything:1 *.*:noext:1 *.bmp:a.bmp:1 *.bmp:A.BMP:1 *.bmp:a.bmpx:0 *.bmp:bmp:0 "
+        "?.bmp:1.bmp:1 ?.bmp:12.bmp:0 a*b*c:aXbYc:1 a*b*c:aXbY:0 **::1 ::1 :a:0 "
+        "?.txt:\xB0\xA1.txt:1 \xB0\x41:\xB0\x61:0 \xB0\x41*:\xB0\x41xyz:1");
+    for (std::string c; cases >> c;) {
+        const size_t a = c.find(':'), b = c.rfind(':');
+        EXPECT_EQ(MatchWildcard(c.substr(0, a), c.substr(a + 1, b - a - 1)), c[b + 1] == '1') << c;
+    }
 }
 
 TEST(ProgramDirTest, EnvironmentOverridesBothFolders) {

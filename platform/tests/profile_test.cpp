@@ -4,11 +4,7 @@
 
 #include <stdlib.h>
 
-#include <random>
-
-#include "platform/profile_text.h"
 #include "platform/tests/temp_dir.h"
-#include "platform/text.h"
 
 namespace platform {
 namespace {
@@ -152,35 +148,6 @@ TEST_F(ProfileTest, FileNamesAreClientPathsAndBareNamesLiveInTheSystemFolder) {
     EXPECT_EQ(dir_.Read("MIRB.ini"), "[SYSTEM]\r\nType=2\r\n");
     EXPECT_EQ(GetPrivateProfileInt("SYSTEM", "Type", 0, "mirb.ini"), 2u);
     unsetenv("QEVO_SYSTEM_DIR");
-}
-
-TEST(ProfileTextTest, AWrittenValueIsReadBackAndOtherKeysKeepTheirs) {
-    // Random files of sections, keys, comments and blank lines; after each
-    // edit, the edited key answers the new value and every other key its old.
-    std::mt19937 rng(12345);
-    const char* names[] = {"a", "B", "k", "Key", "\xB0\x41", "x y"};
-    auto pick = [&](int n) { return int(rng() % unsigned(n)); };
-    for (int round = 0; round < 300; ++round) {
-        std::string text;
-        const char* eol = pick(2) ? "\r\n" : "\n";
-        for (int i = 0, lines = pick(12); i < lines; ++i) {
-            const int kind = pick(4);
-            if (kind == 0) text += std::string("[") + names[pick(6)] + "]";
-            if (kind == 1) text += std::string(names[pick(6)]) + "=" + std::to_string(pick(100));
-            if (kind == 2) text += "; note";
-            text += eol;
-        }
-        if (pick(3) == 0 && !text.empty()) text.resize(text.size() - 1);  // unterminated end
-        const std::string section = names[pick(6)], key = names[pick(6)], other = names[pick(6)];
-        const std::string value = "v" + std::to_string(round);
-        const auto before = ProfileLookup(text, section, other);
-        const auto edited = ProfileEdit(text, section, key.c_str(), value.c_str());
-        ASSERT_TRUE(edited);
-        EXPECT_EQ(ProfileLookup(*edited, section, key), value) << text;
-        if (!GbkEqualsIgnoreCase(other, key)) {
-            EXPECT_EQ(ProfileLookup(*edited, section, other), before) << text;
-        }
-    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ namespace {
 
 using testing::LambdaWindow;
 using Ids = std::vector<UINT_PTR>;
+using Fired = std::vector<Ids>;
 
 // A window that records the ids of the WM_TIMER messages it handles, on a
 // clock the test moves.
@@ -28,6 +29,13 @@ class TimerTest : public ::testing::Test {
         testing::PumpPending();
         return fired_;
     }
+    // What fired after each of the steps.
+    std::vector<Ids> Steps(std::initializer_list<int64_t> millis) {
+        std::vector<Ids> out;
+        for (int64_t m : millis)
+            out.push_back(After(m));
+        return out;
+    }
     HWND hwnd() const { return window_.Handle(); }
 
     ManualClock clock_{10'000'000};
@@ -36,33 +44,23 @@ class TimerTest : public ::testing::Test {
     Ids fired_;
 };
 
-TEST_F(TimerTest, ATimerFiresAtItsPeriodAndSettingItAgainRestartsIt) {
+TEST_F(TimerTest, TimersFireAtTheirPeriodInDueOrderOnceEachWithoutBacklog) {
     ASSERT_EQ(SetTimer(hwnd(), 1, 100), 1u);
-    EXPECT_EQ(After(99), Ids{});
-    EXPECT_EQ(After(1), Ids{1});
-    EXPECT_EQ(After(0), Ids{});
-    EXPECT_EQ(After(80), Ids{});
-    SetTimer(hwnd(), 1, 100);
-    EXPECT_EQ(After(80), Ids{});
-    EXPECT_EQ(After(20), Ids{1});
+    EXPECT_EQ(Steps({99, 1, 0, 80}), (Fired{{}, {1}, {}, {}}));
+    SetTimer(hwnd(), 1, 100);  // setting it again restarts it
+    EXPECT_EQ(Steps({80, 20}), (Fired{{}, {1}}));
     SetTimer(hwnd(), 1, 0);  // counts as 1 ms
-    EXPECT_EQ(After(0), Ids{});
-    EXPECT_EQ(After(1), Ids{1});
-}
-
-TEST_F(TimerTest, TimersFireInDueOrderOncePerPeriodWithoutBacklog) {
-    SetTimer(hwnd(), 3, 30);
-    SetTimer(hwnd(), 1, 10);
-    SetTimer(hwnd(), 2, 20);
+    EXPECT_EQ(Steps({0, 1}), (Fired{{}, {1}}));
+    KillTimer(hwnd(), 1);
+    for (auto [id, period] : {std::pair{3, 30}, {1, 10}, {2, 20}})
+        SetTimer(hwnd(), UINT_PTR(id), UINT(period));
     EXPECT_EQ(After(30), (Ids{1, 2, 3}));  // overdue by several periods: once
     for (UINT_PTR id : {1, 2, 3})
         KillTimer(hwnd(), id);
     SetTimer(hwnd(), 7, 10);
     SetTimer(hwnd(), 8, 25);
     // 8 is due at 25 (before 7's 30) and again at 55 (before 7's 60).
-    const Ids expected[] = {{7}, {7}, {8, 7}, {7}, {7}, {8, 7}};
-    for (const Ids& ids : expected)
-        EXPECT_EQ(After(10), ids);
+    EXPECT_EQ(Steps({10, 10, 10, 10, 10, 10}), (Fired{{7}, {7}, {8, 7}, {7}, {7}, {8, 7}}));
 }
 
 TEST_F(TimerTest, KilledTimersAndTimersOfDestroyedWindowsNeverFire) {
@@ -117,27 +115,6 @@ TEST_F(TimerTest, ProceduresThreadTimersAndRefusals) {
     EXPECT_TRUE(KillTimer({}, b));
     EXPECT_EQ(SetTimer(hwnd(), 0, 10), 0u);
     EXPECT_EQ(SetTimer(HWND{0xDEAD}, 1, 10), 0u);
-}
-
-TEST(TimerWakeTest, BlockedGetMessageWakesWhenTheClockPassesTheDueTime) {
-    ManualClock clock(0);
-    ScopedClock scope(clock);
-    Event armed(true, false);
-    std::atomic<bool> gotTimer{false};
-    Thread t;
-    ASSERT_TRUE(t.Start([&] {
-        LambdaWindow w;
-        w.Create();
-        SetTimer(w.Handle(), 4, 1000);
-        armed.Set();
-        Message msg;
-        gotTimer = GetMessage(msg) > 0 && msg.message == WM_TIMER && msg.wParam == 4;
-    }));
-    WaitForSingleObject(armed, INFINITE);
-    clock.AdvanceMillis(999);
-    clock.AdvanceMillis(1);
-    t.Join();
-    EXPECT_TRUE(gotTimer);
 }
 
 }  // namespace
