@@ -118,95 +118,9 @@ TEST(GetMessageTest, FilterOfAnotherThreadsWindowIsAnError) {
     EXPECT_FALSE(PeekMessage(msg, other.hwnd(), 0, 0, PM_REMOVE));
 }
 
-TEST(ModalLoopTest, NestedLoopsEndInOrderAndPreTranslateSeesMessagesFirst) {
-    std::vector<std::string> log;
-    ModalLoop outer, inner;
-    LambdaWindow w([&](Message& m) {
-        switch (m.message) {
-            case WM_USER + 1:  // opens the inner loop from inside the outer one
-                PostMessage(m.hwnd, WM_USER + 2);
-                PostMessage(m.hwnd, WM_APP);
-                log.push_back("inner=" + std::to_string(inner.Run([&](Message& f) {
-                                  return f.message == WM_APP;  // filtered: never reaches the window
-                              })));
-                break;
-            case WM_USER + 2:  // ends the outer loop first, then the inner one
-                outer.End(1);
-                PostMessage(m.hwnd, WM_USER + 3);
-                break;
-            case WM_USER + 3:
-                log.push_back(outer.Running() ? "outer still running" : "outer gone");
-                inner.End(2);
-                break;
-            case WM_APP:
-                log.push_back("unfiltered");
-                break;
-        }
-        return 0;
-    });
-    ASSERT_TRUE(w.Create());
-    PostMessage(w.Handle(), WM_USER + 1);
-    log.push_back("outer=" + std::to_string(outer.Run()));
-    EXPECT_EQ(log, (std::vector<std::string>{"outer still running", "inner=2", "outer=1"}));
-}
-
-TEST(MsgWaitTest, AnswersTheSignalledObjectOrInputAndTimesOutOnTheProcessClock) {
-    Event a(false, false), b(true, false);
-    Waitable* const objects[] = {&a, &b};
-    b.Set();
-    EXPECT_EQ(MsgWaitForMultipleObjects(objects, 0), WAIT_OBJECT_0 + 1);
-    b.Reset();
-    EXPECT_EQ(MsgWaitForMultipleObjects(objects, 0), WAIT_TIMEOUT);
-    PostThreadMessage(GetCurrentThreadId(), WM_USER);
-    EXPECT_EQ(MsgWaitForMultipleObjects(objects, 0), WAIT_OBJECT_0 + 2);
-    PumpPending();
-    a.Set();
-    EXPECT_EQ(MsgWaitForMultipleObjects(objects, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(MsgWaitForMultipleObjects(objects, 0), WAIT_TIMEOUT);  // auto reset
-    // A post from another thread wakes an endless wait.
-    const DWORD self = GetCurrentThreadId();
-    Thread poster;
-    ASSERT_TRUE(poster.Start([&] { PostThreadMessage(self, WM_USER, 77); }));
-    EXPECT_EQ(MsgWaitForMultipleObjects(objects, INFINITE), WAIT_OBJECT_0 + 2);
-    PumpPending();
-    ManualClock clock(1'000'000);
-    ScopedClock scope(clock);
-    DWORD answer = 0;
-    EXPECT_GE(testing::ClockTimeOf(clock, 100,
-                                   [&] { answer = MsgWaitForMultipleObjects(objects, 3000); }),
-              3'000'000);
-    EXPECT_EQ(answer, WAIT_TIMEOUT);
-}
-
-// On-demand messages, as the window system's WM_PAINT: after posted messages,
-// before timers; WakeThreadQueue makes a blocked GetMessage ask again.
-TEST(MessageSourceTest, ComesAfterPostedMessagesBeforeTimersAndAWakeAsksAgain) {
-    ManualClock clock(0);
-    ScopedClock scope(clock);
-    constexpr UINT kPaint = 0x000F;
-    int invalid = 1;
-    std::vector<UINT> order;
-    LambdaWindow w([&](Message& m) {
-        if (m.message >= WM_USER || m.message == kPaint || m.message == WM_TIMER) {
-            order.push_back(m.message);
-        }
-        if (m.message == kPaint) invalid = 0;
-        return 0;
-    });
-    ASSERT_TRUE(w.Create());
-    SetThreadMessageSource([&](Message& out, HWND filter, UINT min, UINT max, bool) {
-        if (!invalid || (filter && filter != w.Handle())) return false;
-        if (!(min == 0 && max == 0) && (kPaint < min || kPaint > max)) return false;
-        out = Message{w.Handle(), kPaint, 0, 0, GetTickCount(), {}};
-        return true;
-    });
-    SetTimer(w.Handle(), 1, 10);
-    clock.AdvanceMillis(10);
-    PostMessage(w.Handle(), WM_USER);
-    PumpPending();
-    EXPECT_EQ(order, (std::vector<UINT>{WM_USER, kPaint, WM_TIMER}));
-    SetThreadMessageSource(nullptr);
-    w.Destroy();
+// On-demand messages, as the window system's WM_PAINT: WakeThreadQueue makes
+// a blocked GetMessage ask the source again.
+TEST(MessageSourceTest, WakeThreadQueueMakesABlockedGetMessageAskAgain) {
     std::atomic<bool> pending{false};
     Event ready(true, false);
     std::atomic<UINT> got{0};
