@@ -153,24 +153,20 @@ TEST_F(HallLinkTest, ASilentHallTimesOutOnTheProcessClock) {
         return true;
     });
     HallLink link(1, path_);
-    ASSERT_TRUE(link.IsWindow());
     ManualClock clock;
     ScopedClock scope(clock);
     std::atomic<LRESULT> answer{-1};
+    DWORD_PTR result = 0;
     Thread sender;
-    sender.Start([&] {
-        DWORD_PTR result = 0;
-        answer = link.SendMessageTimeout(0x9105, 1, 2, SMTO_NORMAL, 5000, &result);
-    });
+    sender.Start(
+        [&] { answer = link.SendMessageTimeout(0x9105, 1, 2, SMTO_NORMAL, 5000, &result); });
     WaitForSingleObject(entered, INFINITE);
     clock.AdvanceMillis(4999);
     EXPECT_EQ(answer.load(), -1);  // not given up before its time
     clock.AdvanceMillis(1);
     sender.Join();
     EXPECT_EQ(answer.load(), 0);
-    // The late answer is dropped; the link keeps working.
-    release.Set();
-    DWORD_PTR result = 0;
+    release.Set();  // the late answer is dropped; the link keeps working
     EXPECT_EQ(link.SendMessageTimeout(0x9106, 1, 2, SMTO_NORMAL, 5000, &result), 1);
     EXPECT_EQ(result, 0x9106u);
 }

@@ -139,16 +139,5 @@ TEST_F(ProfileTest, AHugeFileIsNeitherReadNorRewritten) {
     EXPECT_EQ(std::filesystem::file_size(file()), uintmax_t(16 << 20) + 1);
 }
 
-TEST_F(ProfileTest, FileNamesAreClientPathsAndBareNamesLiveInTheSystemFolder) {
-    std::filesystem::create_directories(dir_ / "Skin");
-    dir_.Write("Skin/Skin.ini", "[Main]\r\nColor=5\r\n");
-    EXPECT_EQ(GetPrivateProfileInt("main", "color", 0, dir_.path() + "skin\\SKIN.INI"), 5u);
-    setenv("QEVO_SYSTEM_DIR", dir_.path().c_str(), 1);
-    ASSERT_TRUE(WritePrivateProfileString("SYSTEM", "Type", "2", "MIRB.ini"));
-    EXPECT_EQ(dir_.Read("MIRB.ini"), "[SYSTEM]\r\nType=2\r\n");
-    EXPECT_EQ(GetPrivateProfileInt("SYSTEM", "Type", 0, "mirb.ini"), 2u);
-    unsetenv("QEVO_SYSTEM_DIR");
-}
-
 }  // namespace
 }  // namespace platform

@@ -41,17 +41,16 @@ TEST(EventTest, AutoResetEventsReleaseOneWaitManualOnesStaySetUntilReset) {
     EXPECT_EQ(woke, kWaiters);
 }
 
-TEST(WaitForMultipleObjectsTest, AnswersByTable) {
+TEST(WaitForMultipleObjectsTest, AnswersByTableAndWaitAllTakesNothingUntilAllAreSignalled) {
+    // The lowest index wins; waiting for all needs all.
     const struct {
         bool a, b, c, waitAll;
         DWORD expected;
-    } cases[] = {
-        {false, false, false, false, WAIT_TIMEOUT},
-        {false, true, true, false, WAIT_OBJECT_0 + 1},  // the lowest index wins
-        {true, false, true, false, WAIT_OBJECT_0},
-        {true, true, false, true, WAIT_TIMEOUT},  // all needs all
-        {true, true, true, true, WAIT_OBJECT_0},
-    };
+    } cases[] = {{false, false, false, false, WAIT_TIMEOUT},
+                 {false, true, true, false, WAIT_OBJECT_0 + 1},
+                 {true, false, true, false, WAIT_OBJECT_0},
+                 {true, true, false, true, WAIT_TIMEOUT},
+                 {true, true, true, true, WAIT_OBJECT_0}};
     for (const auto& c : cases) {
         Event a(true, c.a), b(true, c.b), cc(true, c.c);
         Waitable* const list[] = {&a, &b, &cc};
@@ -63,36 +62,30 @@ TEST(WaitForMultipleObjectsTest, AnswersByTable) {
     EXPECT_EQ(WaitForMultipleObjects({}, false, 0), WAIT_FAILED);
     EXPECT_EQ(WaitForMultipleObjects(dup, false, 0), WAIT_FAILED);
     EXPECT_EQ(WaitForMultipleObjects(withNull, false, 0), WAIT_FAILED);
-}
-
-TEST(WaitForMultipleObjectsTest, WaitAllTakesNothingUntilEverythingIsSignalled) {
-    Event a(false, true), b(false, false);
-    Waitable* const list[] = {&a, &b};
+    // Waiting for all takes nothing until everything is signalled.
+    Event x(false, true), y(false, false);
+    Waitable* const list[] = {&x, &y};
     EXPECT_EQ(WaitForMultipleObjects(list, true, 0), WAIT_TIMEOUT);
-    EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);  // still set
-    a.Set();
-    b.Set();
+    EXPECT_EQ(WaitForSingleObject(x, 0), WAIT_OBJECT_0);  // still set
+    x.Set(), y.Set();
     EXPECT_EQ(WaitForMultipleObjects(list, true, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_TIMEOUT);  // both consumed
-    EXPECT_EQ(WaitForSingleObject(b, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(x, 0), WAIT_TIMEOUT);  // both consumed
+    EXPECT_EQ(WaitForSingleObject(y, 0), WAIT_TIMEOUT);
 }
 
 TEST(WaitForMultipleObjectsTest, TimeOutsAndSleepFollowTheProcessClock) {
     ManualClock clock(0);
     ScopedClock scope(clock);
     Event never(true, false), other(true, false);
+    Waitable* const list[] = {&never, &other};
     DWORD answer = 0;
-    EXPECT_GE(testing::ClockTimeOf(clock, 10,
-                                   [&] {
-                                       Waitable* const list[] = {&never, &other};
-                                       answer = WaitForMultipleObjects(list, false, 200);
-                                   }),
-              200'000);
+    auto wait = [&] { answer = WaitForMultipleObjects(list, false, 200); };
+    EXPECT_GE(testing::ClockTimeOf(clock, 10, wait), 200'000);
     EXPECT_EQ(answer, WAIT_TIMEOUT);
     EXPECT_GE(testing::ClockTimeOf(clock, 10, [] { Sleep(100); }), 100'000);
 }
 
-TEST(CriticalSectionTest, ReentrantForItsOwnerExclusiveForOthers) {
+TEST(CriticalSectionTest, ReentrantForItsOwnerExclusiveForOthersAndInterlockedAsWin32) {
     CriticalSection cs;
     EnterCriticalSection(cs);
     EXPECT_TRUE(cs.TryEnter());
@@ -105,9 +98,6 @@ TEST(CriticalSectionTest, ReentrantForItsOwnerExclusiveForOthers) {
     cs.Leave();
     LeaveCriticalSection(cs);
     std::lock_guard lock(cs);  // a standard lock
-}
-
-TEST(InterlockedTest, AnswersNewOrOldValuesAsWin32Does) {
     InterlockedLong v{5};
     EXPECT_EQ(InterlockedIncrement(v), 6);
     EXPECT_EQ(InterlockedDecrement(v), 5);

@@ -99,20 +99,15 @@ TEST_F(TimerTest, ProceduresThreadTimersAndRefusals) {
     KillTimer(hwnd(), 9);
     // Thread timers get ids of their own; setting an existing one restarts it.
     const UINT_PTR a = SetTimer({}, 0, 10), b = SetTimer({}, 0, 20);
-    EXPECT_NE(a, 0u);
-    EXPECT_NE(a, b);
+    EXPECT_TRUE(a && b && a != b);
     EXPECT_EQ(SetTimer({}, a, 30), a);
     clock_.AdvanceMillis(30);
     Message msg;
     Ids got;
-    while (PeekMessage(msg, {}, 0, 0, PM_REMOVE)) {
-        EXPECT_FALSE(msg.hwnd);
-        EXPECT_EQ(msg.message, WM_TIMER);
-        got.push_back(msg.wParam);
-    }
+    while (PeekMessage(msg, {}, 0, 0, PM_REMOVE))
+        got.push_back(!msg.hwnd && msg.message == WM_TIMER ? msg.wParam : 0);
     EXPECT_EQ(got, (Ids{b, a}));
-    EXPECT_TRUE(KillTimer({}, a));
-    EXPECT_TRUE(KillTimer({}, b));
+    EXPECT_TRUE(KillTimer({}, a) && KillTimer({}, b));
     EXPECT_EQ(SetTimer(hwnd(), 0, 10), 0u);
     EXPECT_EQ(SetTimer(HWND{0xDEAD}, 1, 10), 0u);
 }
