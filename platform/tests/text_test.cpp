@@ -14,26 +14,19 @@ TEST(TextTest, LiteralsAreGbkAndConvertBothWaysWithDefinedReplacements) {
     const std::pair<std::string, std::string> gbkToUtf8[] = {
         {"确定 ok", Utf8(u8"确定 ok")},
         {"", ""},
-        {"a\xC8", "a\xEF\xBF\xBD"},  // lead byte at the end
-        {"\xFF"
-         "b",
-         "\xEF\xBF\xBD"
-         "b"},  // never a GBK byte
+        {"a\xC8", "a\xEF\xBF\xBD"},        // lead byte at the end
+        {"\xFF\x62", "\xEF\xBF\xBD\x62"},  // never a GBK byte
     };
     for (const auto& [gbk, utf8] : gbkToUtf8)
         EXPECT_EQ(GbkToUtf8(gbk), utf8);
     EXPECT_EQ(Utf8ToGbk(Utf8(u8"宋体")), std::string("宋体"));
-    EXPECT_EQ(Utf8ToGbk("x\xE5\xAE"
-                        "y"),
-              "x?y");                                 // truncated sequence
+    EXPECT_EQ(Utf8ToGbk("x\xE5\xAE\x79"), "x?y");     // truncated sequence
     EXPECT_EQ(Utf8ToGbk(Utf8(u8"\U0001F600")), "?");  // not in GBK
 }
 
 TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
     // 0x7C ('|') and 0x7B ('{') are valid trail bytes; 0x7F is not.
-    const std::string text =
-        "\x81\x7C"
-        "a\x95\x7B\xC8";
+    const std::string text = "\x81\x7C\x61\x95\x7B\xC8";
     const size_t lengths[] = {2, 0, 1, 2, 0, 1, 0};
     for (size_t at : {0, 2, 3, 5, 6})
         EXPECT_EQ(GbkCharLength(text, at), lengths[at]) << at;
@@ -46,9 +39,7 @@ TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
 }
 
 TEST(TextTest, GbkPrefixNeverCutsACharacter) {
-    const std::string text =
-        "ab\x81\x7C"
-        "c\xC8\xB7";  // a trail byte that is '|'
+    const std::string text = "ab\x81\x7C\x63\xC8\xB7";  // a trail byte that is '|'
     const struct {
         size_t max;
         std::string_view want;
@@ -56,12 +47,8 @@ TEST(TextTest, GbkPrefixNeverCutsACharacter) {
                  {2, "ab"},
                  {3, "ab"},
                  {4, "ab\x81\x7C"},
-                 {5,
-                  "ab\x81\x7C"
-                  "c"},
-                 {6,
-                  "ab\x81\x7C"
-                  "c"},
+                 {5, "ab\x81\x7C\x63"},
+                 {6, "ab\x81\x7C\x63"},
                  {7, text},
                  {100, text}};
     for (const auto& c : cases)
