@@ -8,6 +8,12 @@
 //
 // Each set reports the mean ns per call (the Time column), the median and
 // the worst single hand (median_ns, worst_ns).
+//
+// For instruction counts (valgrind --tool=callgrind, which does not depend on
+// the machine's load): `--save-adversarial <call> <file>` writes the hands the
+// hill climb finds for a call (0-2), and `--calls <set> <call> [file]` runs
+// every hand of a set once (set 3: the hands of the file) in RunCalls, so
+// `--toggle-collect='*RunCalls*'` counts only the calls.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -94,23 +100,22 @@ Case MakeCase(std::mt19937& rng, const TileCountArray& counts, int jokers, uint3
     return c;
 }
 
-int32_t RunIsWinning(const Case& c) {
-    HuResult r;
+// Each call writes into the caller's result, as a table reuses its own (a
+// fresh 516-byte result per call would be timed with it).
+int32_t RunIsWinning(const Case& c, HuResult& r) {
     return IsWinningHand(c.hand, c.tile, kJokerA, kJokerB, kClientOptions, c.allowed, r, c.mode, 0);
 }
 
-int32_t RunTryHu(const Case& c) {
-    HuResult r;
+int32_t RunTryHu(const Case& c, HuResult& r) {
     return TryHuWithJokers(c.hand, c.tile, kJokerA, kJokerB, kClientOptions, c.allowed, r, c.mode);
 }
 
-int32_t RunShapes(const Case& c) {
-    HuResult r;
+int32_t RunShapes(const Case& c, HuResult& r) {
     return CheckHuShapes(c.withTile, c.nA, c.nB, kJokerA, kJokerB, c.winKind, kClientOptions,
                          c.allowed, r, 0);
 }
 
-using Runner = int32_t (*)(const Case&);
+using Runner = int32_t (*)(const Case&, HuResult&);
 constexpr Runner kRunners[] = {RunShapes, RunTryHu, RunIsWinning};
 const char* const kRunnerNames[] = {"CheckHuShapes", "TryHuWithJokers", "IsWinningHand"};
 
@@ -147,10 +152,11 @@ std::vector<Case> WinningCases(int n) {
 // Mean ns of one call on one case, the best of a few rounds.
 double TimeOne(const Case& c, Runner fn, int reps) {
     double best = 1e30;
+    HuResult r;
     for (int round = 0; round < 3; ++round) {
         auto t0 = std::chrono::steady_clock::now();
         for (int i = 0; i < reps; ++i)
-            benchmark::DoNotOptimize(fn(c));
+            benchmark::DoNotOptimize(fn(c, r));
         auto t1 = std::chrono::steady_clock::now();
         best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / reps);
     }
@@ -263,8 +269,10 @@ void BM_Hu(benchmark::State& state) {
     const Runner fn = kRunners[runner];
     size_t i = 0;
     int64_t wins = 0;
+    HuResult result;
     for (auto _ : state) {
-        wins += fn(cases[i]) != 0;
+        wins += fn(cases[i], result) != 0;
+        benchmark::ClobberMemory();
         if (++i == cases.size()) i = 0;
     }
     std::vector<double> each;
@@ -317,13 +325,59 @@ void BM_FirstCall(benchmark::State& state) {
     state.SetLabel(kRunnerNames[runner]);
 }
 
+// Hands as text, one per line: the 64 counts, the tile, allowed and mode.
+bool SaveCases(const std::vector<Case>& cases, const char* path) {
+    FILE* f = std::fopen(path, "w");
+    if (!f) return false;
+    for (const Case& c : cases) {
+        for (int32_t v : c.hand)
+            std::fprintf(f, "%d ", v);
+        std::fprintf(f, "%d %u %u\n", c.tile, c.allowed, c.mode);
+    }
+    return std::fclose(f) == 0;
+}
+
+std::vector<Case> LoadCases(const char* path) {
+    std::vector<Case> cases;
+    FILE* f = std::fopen(path, "r");
+    if (!f) return cases;
+    for (;;) {
+        Case c;
+        bool ok = true;
+        for (int32_t& v : c.hand)
+            ok = ok && std::fscanf(f, "%d", &v) == 1;
+        if (!ok || std::fscanf(f, "%d %u %u", &c.tile, &c.allowed, &c.mode) != 3) break;
+        Finish(c);
+        cases.push_back(c);
+    }
+    std::fclose(f);
+    return cases;
+}
+
+__attribute__((noinline)) int64_t RunCalls(const std::vector<Case>& cases, Runner fn) {
+    int64_t wins = 0;
+    HuResult result;
+    for (const Case& c : cases)
+        wins += fn(c, result) != 0;
+    return wins;
+}
+
+int Calls(int set, int runner, const char* file) {
+    const std::vector<Case> cases = set == 3 ? LoadCases(file) : Set(set, runner);
+    InstallHooksFor(set);
+    const int64_t wins = RunCalls(cases, kRunners[runner]);
+    std::printf("%zu hands, %lld win\n", cases.size(), static_cast<long long>(wins));
+    return cases.empty() ? 1 : 0;
+}
+
 // The child: a winning hand with two jokers, the table's hooks, one call.
 int FirstCall(int runner) {
     InstallTileHooks(TableTileHooks());
     std::mt19937 rng(3);
     const Case c = MakeCase(rng, WinningCounts(rng, false), 2, kClientAllowed, kModeSelfDrawn);
+    HuResult result;
     auto t0 = std::chrono::steady_clock::now();
-    int32_t r = kRunners[runner](c);
+    int32_t r = kRunners[runner](c, result);
     auto t1 = std::chrono::steady_clock::now();
     std::printf("%.0f %d\n", std::chrono::duration<double, std::nano>(t1 - t0).count(), r);
     return 0;
@@ -337,6 +391,13 @@ BENCHMARK(BM_FirstCall)->DenseRange(0, 2)->Iterations(15)->Unit(benchmark::kMicr
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--first-call") == 0) {
         return FirstCall(std::atoi(argv[2]) % 3);
+    }
+    if (argc == 4 && std::strcmp(argv[1], "--save-adversarial") == 0) {
+        const int runner = std::atoi(argv[2]) % 3;
+        return SaveCases(Set(3, runner), argv[3]) ? 0 : 1;
+    }
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--calls") == 0) {
+        return Calls(std::atoi(argv[2]) % 4, std::atoi(argv[3]) % 3, argc == 5 ? argv[4] : "");
     }
     g_self = "/proc/self/exe";
     char self[4096];

@@ -6,10 +6,12 @@
 #include "client/client_utils.h"
 #include "client/comm_thread.h"
 #include "client/framework_dialogs.h"
+#include "client/game_frame.h"
 #include "client/game_session.h"
 #include "client/picture_file.h"
 #include "client/skin_settings.h"
 #include "platform/clock.h"
+#include "platform/gui/dialog.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/wait_cursor.h"
 #include "platform/gui/wnd.h"
@@ -37,11 +39,11 @@ const char kTextConnecting[] = "正在连接游戏服务器......";
 const char kTextProxyFailed[] = "无法连接代理服务器【%s】，请检查设置是否正确。";
 const char kTextServerFailed[] = "无法连接游戏服务器，请稍后再试。";
 
+}  // namespace
+
 std::string DisplayName(const PlayerRecord& p) {
     return p.nickname.empty() ? p.userName : p.userName + "[" + p.nickname + "]";
 }
-
-}  // namespace
 
 CGameApp::CGameApp(std::string gameName, uint32_t defaultPort, uint32_t versionMajor,
                    uint32_t versionMinor)
@@ -139,6 +141,19 @@ void CGameApp::WaitServingMessages(uint32_t ms) {
             platform::DispatchMessage(msg);
         }
     }
+}
+
+int CGameApp::RunMessageLoop() {
+    platform::Message msg;
+    while (platform::GetMessage(msg) > 0) {
+        auto* frame = dynamic_cast<CGameFrameWnd*>(frame_);
+        if ((frame && frame->PreTranslateMessage(msg)) ||
+            platform::CDialog::PreTranslateForDialog(msg))
+            continue;
+        platform::DispatchMessage(msg);
+        msg.payload.Reset();
+    }
+    return int(msg.wParam);
 }
 
 bool CGameApp::ConnectServer() {
@@ -351,6 +366,7 @@ int CGameApp::LoadPortraits() {
         add(picture.Empty() ? fallback : picture);
     }
     add(fallback);
+    portraitFiles_ = found;
     return found;
 }
 

@@ -52,6 +52,7 @@ inline constexpr uint32_t kMsgCommStop = 0x903C;
 inline constexpr uint32_t kMsgStatusText = 0x9051;
 inline constexpr uint32_t kMsgTableStateReady = 0x9049;
 inline constexpr uint32_t kMsgEnterTable = 0x904E;
+inline constexpr uint32_t kMsgTableEntered = 0x8164;  // to every pane
 inline constexpr uint32_t kMsgAppendChat = 0x81C8;
 inline constexpr uint32_t kMsgUrlOpened = 0x9056;
 
@@ -65,6 +66,9 @@ inline constexpr uint32_t kMbIconInformation = 0x40;
 inline constexpr uint32_t kMbIconError = 0x10;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
+
+// "%s[%s]" of a player's name and nickname; the name alone without one.
+std::string DisplayName(const PlayerRecord& player);
 
 // What the web-page worker posts to the main window (0x9056) when done.
 struct UrlJob {
@@ -177,6 +181,8 @@ class CGameApp {
     // (a chair without a portrait file gets icon 151, and so do the lookers).
     // Answers how many chairs had a portrait file.
     int LoadPortraits();
+    // What the last LoadPortraits answered.
+    int PortraitFilesFound() const { return portraitFiles_; }
     const platform::CImageList& Portraits32() const { return portraits32_; }
     const platform::CImageList& Portraits16() const { return portraits16_; }
 
@@ -187,12 +193,12 @@ class CGameApp {
     void ReportToHall(uint32_t code);
 
     // Status and messages.
-    void ShowStatus(const char* text, int show);
+    virtual void ShowStatus(const char* text, int show);
     void ShowStatusEx(const char* text, uint32_t seconds);
     void PostToMainFrame(const std::string& text);
-    void OpenUrl(const std::string& url);
-    int ShowTimedMessage(const std::string& text, const std::string& okText,
-                         const std::string& cancelText, int* seconds, uint32_t type);
+    virtual void OpenUrl(const std::string& url);
+    virtual int ShowTimedMessage(const std::string& text, const std::string& okText,
+                                 const std::string& cancelText, int* seconds, uint32_t type);
 
     // The main frame, as far as the framework needs it; null before it exists.
     void SetMainFrame(GameFrameAccess* frame) { frame_ = frame; }
@@ -202,6 +208,10 @@ class CGameApp {
     // The communication thread's id (0 when it does not run).
     uint32_t CommThreadId() const;
     CGameCommThread* CommThread() const { return commThread_.get(); }
+
+    // The message loop until WM_QUIT (its exit code): the main frame's panes
+    // and modeless dialogs see their keys first.
+    int RunMessageLoop();
 
     // Waits `ms` on the process clock while serving this thread's messages,
     // so the hall's sends are answered meanwhile.
@@ -231,6 +241,7 @@ class CGameApp {
     GameFrameAccess* frame_ = nullptr;
     platform::CImageList portraits32_;
     platform::CImageList portraits16_;
+    int portraitFiles_ = 0;
 };
 
 }  // namespace client

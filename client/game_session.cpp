@@ -316,6 +316,8 @@ void CGameSession::StoreEnterReply(const uint8_t* data, uint32_t length) {
     CGameApp* app = GetGameApp();
     if (!app || !data || length == 0) return;
     std::span<uint8_t> block = app->GetTableData();
+    // A game that keeps no table data has no block to fill.
+    if (block.empty()) return;
     // A reply longer than the block is cut to it.
     std::memcpy(block.data(), data, std::min<size_t>(length, block.size()));
 }

@@ -264,6 +264,21 @@ int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int
     return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
 }
 
+int32_t DecomposeCompleting(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                            int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
+                            RuleOptions options, uint32_t allowed, HuResult& result,
+                            bool pairTaken) {
+    const int32_t jokers = SumJokers(nA, nB);
+    if (g_decompose == DecomposeHand && !t_acceptOnly &&
+        hand.tiles + jokers <= kMaxDecomposedTiles && WalkApplies(counts, jokers, options)) {
+        const int32_t found =
+            DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+        if (found >= 0) return found;
+    }
+    return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
+                         pairTaken);
+}
+
 }  // namespace detail
 
 namespace detail {
@@ -275,8 +290,12 @@ int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, 
     int32_t jokers = SumJokers(nA, nB);
     if (tiles + jokers > kMaxDecomposedTiles) return 0;
     if (WalkApplies(counts, jokers, options)) {
-        return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, t_acceptOnly,
-                               result);
+        if (!HandCompletes(counts, hand, jokers, pairTaken != 0)) return 0;
+        if (t_acceptOnly) return 8;
+        const int32_t found =
+            DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
+        if (found >= 0) return found;
+        return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
     }
     const bool honourChows = (options & kOptHonourChows) != 0;
     // The root test first, before the search copies anything.

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "rules/block_table_gen.h"
+#include "rules/group_tables.h"
 #include "rules/group_value.h"
 
 namespace {
@@ -81,18 +83,25 @@ int main(int argc, char** argv) {
                  "// Written by rules/group_table_gen.cpp at build time.\n"
                  "#include \"rules/group_tables.h\"\n\n"
                  "namespace rules::detail {\n\n");
-    // The forms by code, then for r = 1-8 the forms of the codes whose r
-    // lowest digits are 0, by code / 5^r.
-    std::vector<unsigned char> byRank;
-    for (int r = 0; r < 9; ++r) {
-        for (int32_t x = 0; x < kPow5[9 - r]; ++x)
-            byRank.push_back(index[size_t(x) * size_t(kPow5[r])]);
+    // The forms by rows of kFormRowCodes codes, each distinct row once.
+    std::map<std::string, int> rowId;
+    std::vector<uint16_t> rowOf;
+    std::string rows;
+    for (size_t high = 0; high < index.size() / kFormRowCodes; ++high) {
+        std::string row(reinterpret_cast<const char*>(&index[high * kFormRowCodes]), kFormRowCodes);
+        row.resize(kFormRowStride, '\0');
+        auto [it, added] = rowId.emplace(row, int(rowId.size()));
+        if (added) rows += row;
+        rowOf.push_back(uint16_t(it->second));
     }
-    std::fprintf(out, "const unsigned char kSuitFormByRank[kSuitFormEntries + 1] =");
-    for (size_t i = 0; i < byRank.size(); ++i) {
+    std::fprintf(out, "const uint16_t kSuitFormRowOf[kSuitCodes / kFormRowCodes] = {");
+    for (size_t i = 0; i < rowOf.size(); ++i)
+        std::fprintf(out, "%s%u,", i % 16 ? " " : "\n    ", rowOf[i]);
+    std::fprintf(out, "\n};\n\nconst unsigned char kSuitFormRows[%zu] =", rows.size() + 1);
+    for (size_t i = 0; i < rows.size(); ++i) {
         if (i % 40 == 0) std::fprintf(out, "\n    \"");
-        std::fprintf(out, "\\x%02x", byRank[i]);
-        if (i % 40 == 39 || i + 1 == byRank.size()) std::fprintf(out, "\"");
+        std::fprintf(out, "\\x%02x", static_cast<unsigned char>(rows[i]));
+        if (i % 40 == 39 || i + 1 == rows.size()) std::fprintf(out, "\"");
     }
     std::fprintf(out, ";\n\n");
     std::fprintf(out, "const int kSuitForms = %zu;\n\n", forms.size());
@@ -108,7 +117,12 @@ int main(int argc, char** argv) {
     std::fprintf(out, "const GroupMask kSingleMask[5] = {\n");
     for (const GroupValue& v : single.values)
         WriteMask(out, v);
-    std::fprintf(out, "};\n\n}  // namespace rules::detail\n");
+    std::fprintf(out, "};\n\n");
+    if (!WriteBlockTables(out, index.data())) {
+        std::fclose(out);
+        return 1;
+    }
+    std::fprintf(out, "}  // namespace rules::detail\n");
     if (std::fclose(out) != 0 || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::perror(path.c_str());
         return 1;

@@ -1,7 +1,7 @@
 #pragma once
 // The group tables, written at build time by group_table_gen.cpp: every suit
 // (by the base-5 code of its nine counts) as one of its few distinct forms,
-// and the winds, the dragons and a lone kind by code.
+// the winds, the dragons and a lone kind by code, and the blocks.
 
 #include <cstdint>
 
@@ -11,18 +11,13 @@ namespace rules::detail {
 
 inline constexpr int32_t kSuitCodes = 1953125;  // 5^9
 
-// Where the forms of the codes whose r lowest digits are 0 start, by
-// code / 5^r: the rests of a suit that the decomposition walks through at
-// rank r lie close together there. The first run (r = 0) holds every code.
-inline constexpr int32_t kRankOffset[10] = {0,       1953125, 2343750, 2421875, 2437500,
-                                            2440625, 2441250, 2441375, 2441400, 2441405};
-inline constexpr int32_t kSuitFormEntries = kRankOffset[9];
-// code / 5^r for a code whose r lowest digits are 0: a multiple by the
-// inverse of 5^r modulo 2^32.
-inline constexpr uint32_t kInverse5[9] = {1,         3435973837u, 3264175145u, 652835029, 989560465,
-                                          197912093, 1757569337,  2928494245u, 585698849};
-
-extern const unsigned char kSuitFormByRank[kSuitFormEntries + 1];
+// A suit's form in two steps, so that the tables stay small enough to stay
+// close to the processor: its six high digits choose a row of forms (many
+// rows are alike), its three low digits the form in the row.
+inline constexpr int32_t kFormRowCodes = 125;
+inline constexpr int32_t kFormRowStride = 128;
+extern const uint16_t kSuitFormRowOf[kSuitCodes / kFormRowCodes];
+extern const unsigned char kSuitFormRows[];
 extern const GroupValue kSuitFormValue[];
 extern const GroupMask kSuitFormMask[];
 extern const int kSuitForms;
@@ -32,11 +27,71 @@ extern const GroupValue kDragonValue[125];
 extern const GroupValue kSingleValue[5];
 extern const GroupMask kSingleMask[5];
 
+// --- Blocks ---------------------------------------------------------------
+//
+// A block is a run of a suit's ranks from a held rank to a held rank with no
+// two empty ranks in a row: no meld reaches across two empty ranks, so a
+// suit's blocks split into melds each on its own, the walk takes them one
+// after the other, and a block splits the same wherever it lies in its suit.
+// A block is keyed by its nibbles (one per rank, from its first). For each
+// block of up to kBlockMaxTiles tiles the tables hold, for every exact
+// number of wildcards up to kBlockMaxJokers and pair (as a mask's shift: u,
+// or 32 + u with the pair) with which it splits, the first decomposition in
+// the search's order; these entries stand in the search's order too, so the
+// first whose state the context allows is the one the walk would take.
+inline constexpr int kBlockMaxTiles = 11;
+inline constexpr int kBlockMaxJokers = 8;
+// An entry: byte 0 its state, byte 1 its number of melds (plus 128 on a
+// block's last entry), then one byte a meld: its move (decompose_moves.h)
+// times 16 plus the rank in the block.
+inline constexpr int kBlockEntryMelds = 6;
+inline constexpr uint64_t kBlockLastEntry = 0x8000;
+
+// A block's slot: its key (0: no block) in the low 36 bits, its form as a
+// suit code in the next 8, its first entry above them.
+using BlockSlot = uint64_t;
+inline constexpr int kBlockKeyBits = 36;
+inline constexpr uint64_t kBlockKeyMask = (uint64_t(1) << kBlockKeyBits) - 1;
+inline constexpr int BlockForm(BlockSlot slot) {
+    return int(slot >> kBlockKeyBits & 0xFF);
+}
+inline constexpr uint32_t BlockFirstEntry(BlockSlot slot) {
+    return uint32_t(slot >> (kBlockKeyBits + 8));
+}
+
+// The hash table: a block's bucket moves its slot by the bucket's
+// displacement, so that no two blocks share a slot.
+inline constexpr int kBlockBucketBits = 13;
+inline constexpr int kBlockBuckets = 1 << kBlockBucketBits;
+inline constexpr uint32_t kBlockSlotCount = 1 << 15;
+inline constexpr uint64_t kBlockHash = 0x9E3779B97F4A7C15ull;
+inline constexpr uint32_t BlockBucket(uint64_t key) {
+    return uint32_t((key * kBlockHash) >> (64 - kBlockBucketBits));
+}
+inline constexpr uint32_t BlockSlotIndex(uint64_t key, uint16_t displacement) {
+    return (uint32_t((key * kBlockHash) >> 24) ^ displacement) & (kBlockSlotCount - 1);
+}
+
+extern const uint16_t kBlockDisplacement[kBlockBuckets];
+extern const BlockSlot kBlockSlots[kBlockSlotCount];
+extern const uint64_t kBlockEntries[];
+
+// The block's slot, or 0 when the tables do not hold it.
+inline BlockSlot FindBlock(uint64_t key) {
+    const BlockSlot slot = kBlockSlots[BlockSlotIndex(key, kBlockDisplacement[BlockBucket(key)])];
+    return (slot & kBlockKeyMask) == key ? slot : 0;
+}
+
+// The form of a suit code (0 to kSuitCodes - 1).
+inline int SuitForm(int32_t code) {
+    const uint32_t c = uint32_t(code);
+    return kSuitFormRows[kSuitFormRowOf[c / kFormRowCodes] * kFormRowStride + c % kFormRowCodes];
+}
 inline const GroupValue& SuitValue(int32_t code) {
-    return kSuitFormValue[kSuitFormByRank[code]];
+    return kSuitFormValue[SuitForm(code)];
 }
 inline const GroupMask& SuitMask(int32_t code) {
-    return kSuitFormMask[kSuitFormByRank[code]];
+    return kSuitFormMask[SuitForm(code)];
 }
 
 }  // namespace rules::detail

@@ -112,6 +112,20 @@ inline constexpr GroupMask MaskOf(const GroupValue& v) {
     return g;
 }
 
+// The group of a closed mask: its lowest count of each residue, with and
+// without the pair, as the shifts.
+inline GroupMask MaskFromBits(uint64_t bits) {
+    constexpr uint64_t kResidue[3] = {0x9249, 0x2492, 0x4924};
+    GroupMask g{bits, {63, 63, 63, 63, 63, 63}, {0, 0}};
+    for (int pair = 0; pair < 2; ++pair) {
+        for (int r = 0; r < 3; ++r) {
+            const uint64_t low = (bits >> (pair * kMaskPair)) & kResidue[r];
+            if (low) g.shift[pair * 3 + r] = uint8_t(__builtin_ctzll(low) + pair * kMaskPair);
+        }
+    }
+    return g;
+}
+
 // The counts of x (a closed mask) with one of g's group added: x moved up by
 // each of g's fewest counts (the rest follow by closure); a pair added to a
 // pair falls off the top.

@@ -9,20 +9,6 @@
 namespace rules::detail {
 namespace {
 
-// The generators of a closed mask (see GroupMask): its lowest count of each
-// residue, with and without the pair.
-GroupMask FromBits(uint64_t bits) {
-    constexpr uint64_t kResidue[3] = {0x9249, 0x2492, 0x4924};
-    GroupMask g{bits, {63, 63, 63, 63, 63, 63}, {0, 0}};
-    for (int pair = 0; pair < 2; ++pair) {
-        for (int r = 0; r < 3; ++r) {
-            const uint64_t low = (bits >> (pair * kMaskPair)) & kResidue[r];
-            if (low) g.shift[pair * 3 + r] = uint8_t(std::countr_zero(low) + pair * kMaskPair);
-        }
-    }
-    return g;
-}
-
 // Each kind's suit (3: none) and the power of 5 of its rank in the suit's
 // code.
 constexpr auto kSuitOfKind = [] {
@@ -114,7 +100,7 @@ GroupMask HandProbe::LoneMask(const Change* changes, int n) const {
             c += changes[i].kind == k ? changes[i].delta : 0;
         if (c > 0) bits = AddGroup(bits, kSingleMask[c]);
     }
-    return FromBits(bits);
+    return MaskFromBits(bits);
 }
 
 uint64_t HandProbe::Others(int group) const {

@@ -28,7 +28,13 @@ bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
         bad |=
             uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, four), bytes))) ^ 0xFFFF;
         sum = _mm_add_epi64(sum, _mm_sad_epu8(bytes, zero));
-        if (i < 2) _mm_store_si128(reinterpret_cast<__m128i*>(summary->bytes + 16 * i), bytes);
+        if (i < 2) {
+            _mm_store_si128(reinterpret_cast<__m128i*>(summary->bytes + 16 * i), bytes);
+            // Each pair of counts (at most 4) as one byte of two nibbles.
+            const __m128i pairs =
+                _mm_and_si128(_mm_or_si128(bytes, _mm_srli_epi16(bytes, 4)), _mm_set1_epi16(0xFF));
+            summary->nibbles[i] = uint64_t(_mm_cvtsi128_si64(_mm_packus_epi16(pairs, pairs)));
+        }
         const int shift = 16 * i;
         m.present |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, zero)))) << shift;
         m.pairs |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, one)))) << shift;
@@ -44,6 +50,9 @@ bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
         if (c < 0 || c > 4) return false;
         total += c;
         if (k < 32) summary->bytes[k] = uint8_t(c);
+        if (k < 32)
+            summary->nibbles[k >> 4] =
+                (k & 15 ? summary->nibbles[k >> 4] : 0) | uint64_t(c & 0xF) << (4 * (k & 15));
         m.present |= uint64_t(c > 0) << k;
         m.pairs |= uint64_t(c > 1) << k;
         m.odd |= uint64_t(c & 1) << k;

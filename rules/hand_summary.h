@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-#include "platform/bytes.h"
 #include "rules/group_value.h"
 #include "rules/hand_count.h"
 #include "rules/hu_result.h"
@@ -30,11 +29,12 @@ struct KindMasks {
 };
 
 // A valid hand read once: its kind masks, its number of tiles, and the
-// counts of the suits' slots as bytes.
+// counts of the suits' slots (kinds 0-31) as bytes and as nibbles.
 struct HandSummary {
     KindMasks masks;
     int32_t tiles = 0;
     alignas(16) uint8_t bytes[32];
+    uint64_t nibbles[2];  // kinds 0-15, 16-31
 
     // A suit's counts (suit 0-2) as a base-5 code, digit r for rank r + 1.
     int32_t SuitCode(int suit) const;
@@ -47,7 +47,10 @@ struct HandSummary {
         masks.pairs &= count > 2 ? ~uint64_t(0) : ~bit;
         masks.odd ^= bit;
         --tiles;
-        if (k < 32) --bytes[k];
+        if (k < 32) {
+            --bytes[k];
+            nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
+        }
     }
     // The summary with the `count` tiles of kind k taken out.
     void Empty(int k, int32_t count) {
@@ -56,7 +59,10 @@ struct HandSummary {
         masks.pairs &= ~bit;
         masks.odd &= ~bit;
         tiles -= count;
-        if (k < 32) bytes[k] = 0;
+        if (k < 32) {
+            bytes[k] = 0;
+            nibbles[k >> 4] &= ~(uint64_t(0xF) << (4 * (k & 15)));
+        }
     }
 };
 
@@ -99,21 +105,23 @@ inline bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_
 
 inline int32_t HandSummary::SuitCode(int suit) const {
     // Pairs of ranks, then fours, then the eight and the ninth.
-    const uint8_t* p = bytes + 10 * suit + 1;
-    const uint64_t b = platform::LoadLE64(p);
-    const uint64_t pairs = (b & 0x00FF00FF00FF00FFull) + 5 * ((b >> 8) & 0x00FF00FF00FF00FFull);
-    const uint64_t fours =
-        (pairs & 0x0000FFFF0000FFFFull) + 25 * ((pairs >> 16) & 0x0000FFFF0000FFFFull);
-    return int32_t((fours & 0xFFFFFFFF) + 625 * (fours >> 32)) + 390625 * p[8];
+    const uint64_t x = SuitNibbles(suit);
+    const uint64_t pairs = (x & 0x0F0F0F0F0Full) + 5 * (x >> 4 & 0x0F0F0F0F0Full);
+    const uint64_t fours = (pairs & 0x00FF00FF00FFull) + 25 * (pairs >> 8 & 0x00FF00FF00FFull);
+    const uint64_t eights = (fours & 0xFFFF0000FFFFull) + 625 * (fours >> 16 & 0xFFFF0000FFFFull);
+    return int32_t((eights & 0xFFFFFFFF) + 390625 * (eights >> 32));
 }
 
 inline uint64_t HandSummary::SuitNibbles(int suit) const {
-    const uint8_t* p = bytes + 10 * suit + 1;
-    uint64_t x = platform::LoadLE64(p);
-    x = (x | x >> 4) & 0x00FF00FF00FF00FFull;
-    x = (x | x >> 8) & 0x0000FFFF0000FFFFull;
-    x = (x | x >> 16) & 0xFFFFFFFFull;
-    return x | uint64_t(p[8]) << 32;
+    constexpr uint64_t kNine = (uint64_t(1) << 36) - 1;
+    switch (suit) {
+        case 0:
+            return nibbles[0] >> 4 & kNine;
+        case 1:
+            return (nibbles[0] >> 44 | nibbles[1] << 20) & kNine;
+        default:
+            return nibbles[1] >> 20 & kNine;
+    }
 }
 
 }  // namespace rules::detail

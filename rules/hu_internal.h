@@ -16,4 +16,18 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                       TileId jokerA, TileId jokerB, TileIndex winKind, RuleOptions options,
                       uint32_t allowed, HuResult& result, uint32_t mode, int32_t pairTaken);
 
+// The combined test's whole-hand shape checks (HuCheckMode16 to
+// HuCheckModeSpecial), run when every wait checker failed.
+int32_t ShapeChecks(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                    int32_t extra);
+
+// The record of a rest that the fast road found to win (this game's hooks or
+// the defaults, no option 0x4, no shape restriction in mode): the result
+// cleared, then the first whole-hand shape that takes the rest, else its
+// decomposition. 8, or 0 should the rest not win after all.
+int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                          int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
+                          RuleOptions options, uint32_t allowed, HuResult& result, bool pairTaken);
+
 }  // namespace rules::detail

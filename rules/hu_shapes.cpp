@@ -133,6 +133,22 @@ int32_t All258Shape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIn
 }
 
 namespace detail {
+namespace {
+
+// The whole-hand shapes in the order CheckHuShapes tries them.
+using Shape = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex, TileIndex,
+                          RuleOptions, uint32_t, HuResult&);
+struct ShapeEntry {
+    uint32_t bit;
+    Shape shape;
+};
+constexpr ShapeEntry kShapes[] = {{kShapeSevenPairs, SevenPairsShape},
+                                  {kShapeKnitted, KnittedShape},
+                                  {kShapeSevenHonours, SevenHonoursShape},
+                                  {kShapeAllHonours, AllHonoursShape},
+                                  {kShape258, All258Shape}};
+
+}  // namespace
 
 int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                     TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
@@ -164,23 +180,12 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
     TileIndex idxA = 0, idxB = 0;
     JokerIdsToIndices(jokerA, jokerB, options, &idxA, &idxB);
     ClearHuResult(result);
-    using Shape = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
-                              TileIndex, RuleOptions, uint32_t, HuResult&);
-    struct Entry {
-        uint32_t bit;
-        Shape shape;
-    };
-    static constexpr Entry kShapes[] = {{kShapeSevenPairs, SevenPairsShape},
-                                        {kShapeKnitted, KnittedShape},
-                                        {kShapeSevenHonours, SevenHonoursShape},
-                                        {kShapeAllHonours, AllHonoursShape},
-                                        {kShape258, All258Shape}};
     // A shape that fails leaves the result alone: one that the masks refuse
     // need not be called.
     auto mayTake = [&](uint32_t bit) {
         return (allowed & bit) && (!byMasks || ShapeTakes(bit, masks, total, jokers, options));
     };
-    for (const Entry& e : kShapes) {
+    for (const ShapeEntry& e : kShapes) {
         if (mode & e.bit) {
             return mayTake(e.bit) &&
                            e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)
@@ -188,7 +193,7 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                        : 0;
         }
     }
-    for (const Entry& e : kShapes) {
+    for (const ShapeEntry& e : kShapes) {
         if (mayTake(e.bit) &&
             e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
             return 8;
@@ -197,6 +202,20 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                          pairTaken)
                ? 8
                : 0;
+}
+
+int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                          int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
+                          RuleOptions options, uint32_t allowed, HuResult& result, bool pairTaken) {
+    const int32_t jokers = SumJokers(nA, nB);
+    const int64_t total = hand.tiles + int64_t(jokers);
+    ClearHuResult(result);
+    for (const ShapeEntry& e : kShapes) {
+        if ((allowed & e.bit) && ShapeTakes(e.bit, hand.masks, total, jokers, options))
+            return e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8 : 0;
+    }
+    return DecomposeCompleting(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
+                               pairTaken);
 }
 
 }  // namespace detail

@@ -14,6 +14,8 @@
 #include "rules/hand_probe.h"
 #include "rules/hu.h"
 #include "rules/hu_internal.h"
+#include "rules/wait_checkers.h"
+#include "rules/wait_fast.h"
 
 namespace rules {
 namespace {
@@ -178,17 +180,8 @@ bool ForEachView(const Call& call, Each each) {
 
 // The rest of the hand, after the meld took `taken` from the view's hand and
 // `jokers` wildcards, must win; then the meld is recorded after the rest's.
-struct Meld {
-    int32_t type;
-    TileIndex k;
-    int32_t jokerPlace = kNoJokerPlace;
-    int32_t gapPlace = 0;
-    bool tilesOnly = false;  // recorded with the tile words as given
-    int32_t tiles[3] = {0, 0, 0};
-};
-
 bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken, int32_t jokers,
-              bool pairTaken, const Meld& meld, int32_t waitBit) {
+              bool pairTaken, const detail::WaitMeld& meld, int32_t waitBit) {
     for (int k : taken) {
         if (k < 1 || k >= kCountSlots) return false;
         int32_t need = 0;
@@ -281,173 +274,57 @@ uint64_t MayWin(const Call& call, const View& v, uint64_t anchors, int d1, int d
     return may;
 }
 
-// Ranks 1-7 of the three suits: where a chow or a middle wait may start.
-constexpr uint64_t kLowRanks = 0xFEull | 0xFEull << 10 | 0xFEull << 20;
+// The checkers' searches (wait_checkers.h) on one view of a call.
+class ViewContext {
+  public:
+    ViewContext(const Call& call, const View& v) : call_(call), v_(v) {}
+    TileIndex kind() const { return v_.kind; }
+    bool winIsWild() const { return v_.winIsWild; }
+    bool jokersOn() const { return v_.jokersOn; }
+    int32_t Jokers() const { return v_.Jokers(); }
+    TileIndex idxA() const { return v_.idxA; }
+    TileIndex idxB() const { return v_.idxB; }
+    RuleOptions options() const { return call_.options; }
+    uint32_t mode() const { return call_.mode; }
+    bool SelfDrawn() const { return call_.mode & kModeSelfDrawn; }
+    bool Has(int k) const { return v_.Has(k); }
+    int32_t Count(int k) const { return v_.Count(k); }
+    uint64_t Kinds(int least) const { return v_.Kinds(call_, least); }
+    bool SuitedKind(TileIndex k) const {
+        if (k < 1 || k >= 30 || k % 10 == 0) return false;
+        return !HookHonour(k, call_.jokerA, call_.jokerB, call_.options) &&
+               !HookHonourOrFlower(k, call_.jokerA, call_.jokerB, call_.options);
+    }
+    bool Honour(TileIndex k) const {
+        return HookHonour(k, call_.jokerA, call_.jokerB, call_.options) != 0;
+    }
+    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
+                  const detail::WaitMeld& meld, int32_t waitBit) const {
+        return rules::RestWins(call_, v_, taken, jokers, pairTaken, meld, waitBit);
+    }
+    uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
+        return rules::MayWin(call_, v_, anchors, d1, d2, spent, pairTaken);
+    }
 
-bool SuitedKind(TileIndex k, const Call& call) {
-    if (k < 1 || k >= 30 || k % 10 == 0) return false;
-    return !HookHonour(k, call.jokerA, call.jokerB, call.options) &&
-           !HookHonourOrFlower(k, call.jokerA, call.jokerB, call.options);
-}
-
-bool SelfDrawn(const Call& call) {
-    return call.mode & kModeSelfDrawn;
-}
+  private:
+    const Call& call_;
+    const View& v_;
+};
 
 bool PairInView(const Call& call, const View& v) {
-    const RuleOptions o = call.options;
-    const int k = v.kind;
-    if (!v.winIsWild) {
-        if (v.Has(k)) return RestWins(call, v, {k}, 0, true, {kMeldPair, k}, kWaitPair);
-        if (!v.jokersOn || v.Jokers() < 1) return false;
-        if ((o & kOptJokerPairSelfDrawnOnly) && !SelfDrawn(call)) return false;
-        if ((o & kOptNoJokerPairOnGrab) && (call.mode & kModeRestricted4)) return false;
-        return RestWins(call, v, {}, 1, true, {kMeldPair, k}, kWaitPair);
-    }
-    if (!SelfDrawn(call)) return false;
-    for (uint64_t may = MayWin(call, v, v.Kinds(call, 1), 0, -1, 0, true); may; may &= may - 1) {
-        const int i = std::countr_zero(may);
-        if (RestWins(call, v, {i}, 0, true, {kMeldPair, i, 1}, kWaitPair)) return true;
-    }
-    return v.Jokers() >= 1 && RestWins(call, v, {}, 1, true, {kMeldPair, 0}, kWaitPair);
+    return detail::PairWait(ViewContext(call, v));
 }
-
 bool PungInView(const Call& call, const View& v) {
-    const int k = v.kind;
-    if (!v.winIsWild) {
-        if (v.Count(k) >= 2) return RestWins(call, v, {k, k}, 0, false, {kMeldPung, k}, kWaitPung);
-        if (!v.jokersOn) return false;
-        if (v.Count(k) == 1)
-            return v.Jokers() >= 1 && RestWins(call, v, {k}, 1, false, {kMeldPung, k}, kWaitPung);
-        if ((call.options & kOptTwoJokerPungSelfDrawnOnly) && !SelfDrawn(call)) return false;
-        return v.Jokers() >= 2 && RestWins(call, v, {}, 2, false, {kMeldPung, k}, kWaitPung);
-    }
-    if (!SelfDrawn(call)) return false;
-    for (uint64_t may = MayWin(call, v, v.Kinds(call, 2), 0, 0, 0, false); may; may &= may - 1) {
-        const int i = std::countr_zero(may);
-        if (RestWins(call, v, {i, i}, 0, false, {kMeldPung, i}, kWaitPung)) return true;
-    }
-    if (v.Jokers() < 1) return false;
-    for (uint64_t may = MayWin(call, v, v.Kinds(call, 1), 0, -1, 1, false); may; may &= may - 1) {
-        const int i = std::countr_zero(may);
-        if (RestWins(call, v, {i}, 1, false, {kMeldPung, i}, kWaitPung)) return true;
-    }
-    return false;
+    return detail::PungWait(ViewContext(call, v));
 }
-
 bool MiddleInView(const Call& call, const View& v) {
-    const int k = v.kind;
-    if (!v.winIsWild) {
-        if (!SuitedKind(k, call) || k % 10 == 1 || k % 10 == 9) return false;
-        if (v.Has(k - 1) && v.Has(k + 1) &&
-            RestWins(call, v, {k - 1, k + 1}, 0, false, {kMeldChow, k - 1}, kWaitMiddle))
-            return true;
-        if (!v.jokersOn || v.Jokers() < 1) return false;
-        if ((call.options & kOptJokerMiddleSelfDrawnOnly) && !SelfDrawn(call)) return false;
-        if (v.Has(k - 1) &&
-            RestWins(call, v, {k - 1}, 1, false, {kMeldChow, k - 1, 2}, kWaitMiddle))
-            return true;
-        return v.Has(k + 1) && RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 0}, kWaitMiddle);
-    }
-    if (!SelfDrawn(call)) return false;
-    const uint64_t held = v.Kinds(call, 1);
-    const uint64_t anchors = held & held >> 2 & kLowRanks;
-    for (uint64_t may = MayWin(call, v, anchors, 0, 2, 0, false); may; may &= may - 1) {
-        const int a = std::countr_zero(may);
-        if (RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle)) return true;
-    }
-    return false;
+    return detail::MiddleWait(ViewContext(call, v));
 }
-
 bool EdgeInView(const Call& call, const View& v) {
-    const int k = v.kind;
-    if (!v.winIsWild) {
-        if (!SuitedKind(k, call)) return false;
-        const int rank = k % 10;
-        bool threeLike = rank == 3, sevenLike = rank == 7;
-        if (v.jokersOn && !(call.options & kOptSubstitute)) {
-            for (TileIndex j : {v.idxA, v.idxB}) {
-                if (j <= 0 || j / 10 != k / 10) continue;
-                threeLike = threeLike || k == j + 3;
-                sevenLike = sevenLike || k == j - 3;
-            }
-        }
-        if (threeLike && rank >= 3 && v.Has(k - 2) && v.Has(k - 1) &&
-            RestWins(call, v, {k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitEdge))
-            return true;
-        return sevenLike && rank <= 7 && v.Has(k + 1) && v.Has(k + 2) &&
-               RestWins(call, v, {k + 1, k + 2}, 0, false, {kMeldChow, k}, kWaitEdge);
-    }
-    if (!SelfDrawn(call)) return false;
-    for (int s = 0; s < 30; s += 10) {
-        if (v.Has(s + 1) && v.Has(s + 2) &&
-            RestWins(call, v, {s + 1, s + 2}, 0, false, {kMeldChow, s + 1, 2}, kWaitEdge))
-            return true;
-        if (v.Has(s + 8) && v.Has(s + 9) &&
-            RestWins(call, v, {s + 8, s + 9}, 0, false, {kMeldChow, s + 8, 0}, kWaitEdge))
-            return true;
-    }
-    return false;
+    return detail::EdgeWait(ViewContext(call, v));
 }
-
 bool ChowInView(const Call& call, const View& v) {
-    const int k = v.kind;
-    const RuleOptions o = call.options;
-    if (!v.winIsWild) {
-        if (k >= 31 && k <= 37 && HookHonour(k, call.jokerA, call.jokerB, o)) {
-            if (!(o & kOptHonourChows)) return false;
-            const int lo = k <= 34 ? 31 : 35, hi = k <= 34 ? 34 : 37;
-            for (int a = lo; a <= hi; ++a) {
-                for (int b = a + 1; b <= hi; ++b) {
-                    if (a == k || b == k || !v.Has(a) || !v.Has(b)) continue;
-                    Meld m{kMeldChow, a};
-                    m.tilesOnly = true;
-                    m.tiles[0] = a, m.tiles[1] = b, m.tiles[2] = k;
-                    if (RestWins(call, v, {a, b}, 0, false, m, kWaitChow)) return true;
-                }
-            }
-            return false;
-        }
-        if (!SuitedKind(k, call)) return false;
-        const int rank = k % 10;
-        const bool high = rank >= 4, low = rank <= 6;
-        if (high && v.Has(k - 2) && v.Has(k - 1) &&
-            RestWins(call, v, {k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitChow))
-            return true;
-        if (low && v.Has(k + 1) && v.Has(k + 2) &&
-            RestWins(call, v, {k + 1, k + 2}, 0, false, {kMeldChow, k}, kWaitChow))
-            return true;
-        if (!v.jokersOn || v.Jokers() < 1) return false;
-        if (high && v.Has(k - 1) &&
-            RestWins(call, v, {k - 1}, 1, false, {kMeldChow, k - 1, 0}, kWaitChow))
-            return true;
-        if (high && v.Has(k - 2) &&
-            RestWins(call, v, {k - 2}, 1, false, {kMeldChow, k - 2, 1}, kWaitChow))
-            return true;
-        if (low && v.Has(k + 1) &&
-            RestWins(call, v, {k + 1}, 1, false, {kMeldChow, k, 2}, kWaitChow))
-            return true;
-        return low && v.Has(k + 2) &&
-               RestWins(call, v, {k + 2}, 1, false, {kMeldChow, k, 1}, kWaitChow);
-    }
-    if (!SelfDrawn(call)) return false;
-    // For each start a, the wildcard first, in the middle, then last.
-    const uint64_t held = v.Kinds(call, 1);
-    const uint64_t first = MayWin(call, v, held >> 1 & held >> 2 & kLowRanks, 1, 2, 0, false);
-    const uint64_t middle = MayWin(call, v, held & held >> 2 & kLowRanks, 0, 2, 0, false);
-    const uint64_t last = MayWin(call, v, held & held >> 1 & kLowRanks, 0, 1, 0, false);
-    for (uint64_t may = first | middle | last; may; may &= may - 1) {
-        const int a = std::countr_zero(may);
-        const uint64_t bit = uint64_t(1) << a;
-        if ((first & bit) &&
-            RestWins(call, v, {a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow))
-            return true;
-        if ((middle & bit) && RestWins(call, v, {a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow))
-            return true;
-        if ((last & bit) && RestWins(call, v, {a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow))
-            return true;
-    }
-    return false;
+    return detail::ChowWait(ViewContext(call, v));
 }
 
 // What the combined test works out once for all its checkers: the views of
@@ -510,7 +387,7 @@ int32_t JokerPair(const TileCountArray& counts, TileId tile, TileId jokerA, Tile
     Call call{counts, tile, jokerA, jokerB, options, allowed, result, mode};
     auto each = [&](const View& v) {
         if (!v.jokersOn || v.Jokers() < 1) return false;
-        Meld m{kMeldPair, v.winIsWild ? 0 : v.kind};
+        detail::WaitMeld m{kMeldPair, v.winIsWild ? 0 : v.kind};
         return RestWins(call, v, {}, 1, true, m, kWaitJokerPair);
     };
     bool ok = shared.views ? ForEachView(*shared.views, each) : ForEachView(call, each);
@@ -613,20 +490,7 @@ int32_t CombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, T
         return wait(PungInView) || wait(MiddleInView) || wait(EdgeInView) || wait(ChowInView);
     };
     if (waits()) return 8;
-    // When every wait checker failed, the plain test's melds would still not
-    // be seen: the seven-pairs check below runs the same plain test restricted
-    // to one shape, which clears the result as far as the first one got.
-    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
-                                uint32_t, HuResult&, uint32_t);
-    static constexpr Checker kShapeCheckers[] = {HuCheckMode16, HuCheckMode32, HuCheckMode64};
-    for (Checker check : kShapeCheckers) {
-        if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
-    }
-    if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
-        return 8;
-    return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
-               ? 8
-               : 0;
+    return detail::ShapeChecks(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra);
 }
 
 // The plain test of the combined test from the wildcard view's probe, when
@@ -678,6 +542,9 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
         return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
                             {});
     }
+    const int32_t fast = detail::FastCombinedTest(counts, tile, jokerA, jokerB, options, allowed,
+                                                  result, mode, extra);
+    if (fast >= 0) return fast;
     // Every wait checker first runs the plain test with these same arguments:
     // it runs once here. Without a shape restriction in mode its failure fails
     // every checker; a failing test leaves the result the same however often
@@ -699,6 +566,25 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
 }
 
 namespace detail {
+
+int32_t ShapeChecks(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                    RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                    int32_t extra) {
+    // When every wait checker failed, the plain test's melds would still not
+    // be seen: the seven-pairs check runs the same plain test restricted to
+    // one shape, which clears the result as far as the first one got.
+    using Checker = int32_t (*)(const TileCountArray&, TileId, TileId, TileId, RuleOptions,
+                                uint32_t, HuResult&, uint32_t);
+    for (Checker check : {HuCheckMode16, HuCheckMode32, HuCheckMode64}) {
+        if (check(counts, tile, jokerA, jokerB, options, allowed, result, mode)) return 8;
+    }
+    if (HuCheckMode128(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra))
+        return 8;
+    return HuCheckModeSpecial(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra)
+               ? 8
+               : 0;
+}
+
 bool SetWinningShortcutForTesting(bool enabled) {
     return g_shortcut.exchange(enabled);
 }

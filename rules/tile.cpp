@@ -59,6 +59,7 @@ void InstallTileHooks(const TileHooks& hooks) {
     g_hooks = hooks;
     g_traits = TraitsOf(hooks);
     detail::g_standardSuitRank = g_traits.standardSuitRank;
+    detail::g_standardJoker = g_traits.standardJoker;
 }
 HonourHookSet InstalledHonourHooks() {
     return g_traits.honours;
@@ -98,6 +99,7 @@ static bool StandardSuitAndRank() {
 }
 
 constinit bool detail::g_standardSuitRank = true;
+constinit bool detail::g_standardJoker = true;
 
 constexpr std::array<uint8_t, kTileIdCount> detail::kKindOfId = [] {
     std::array<uint8_t, kTileIdCount> kinds{};

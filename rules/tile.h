@@ -103,6 +103,8 @@ namespace detail {
 // tests ask for kinds on every call).
 extern const std::array<uint8_t, kTileIdCount> kKindOfId;
 extern bool g_standardSuitRank;
+// Whether the installed joker hook is this game's own on this game's kinds.
+extern bool g_standardJoker;
 TileIndex TileKindByHooks(TileId id, RuleOptions options);
 }  // namespace detail
 

@@ -1,5 +1,7 @@
 #include "client/controls/chat_rich_edit.h"
 
+#include <algorithm>
+
 #include "client/chat_markup.h"
 #include "client/controls/face_picker.h"
 #include "client/picture_file.h"
@@ -49,6 +51,9 @@ void CChatRichEdit::AppendMarkup(std::string_view markup) {
     if (ParagraphCount() > kMaxChatParagraphs) {
         RemoveLeadingParagraphs(ParagraphCount() - kMaxChatParagraphs * 3 / 4);
     }
+    // Long paragraphs count too: the oldest quarter goes until the text fits.
+    while (Length() > kMaxChatChars && ParagraphCount() > 1)
+        RemoveLeadingParagraphs(std::max<size_t>(ParagraphCount() / 4, 1));
 }
 
 void CChatRichEdit::AppendSegment(std::string_view segment) {

@@ -4,7 +4,7 @@
 // is added at the end and given the format its tag describes, face tags
 // insert face pictures from the face folder, and the view follows the last
 // line. The history keeps at most kMaxChatParagraphs paragraphs: past that
-// the oldest quarter goes at once.
+// the oldest quarter goes at once; the same when it holds too many characters.
 
 #include <string>
 #include <string_view>
@@ -15,6 +15,9 @@
 namespace client {
 
 inline constexpr size_t kMaxChatParagraphs = 500;
+// And at most this many characters, whole paragraphs going first (a last
+// paragraph longer than that stays).
+inline constexpr size_t kMaxChatChars = 100'000;
 
 // The rich edit is part of the window system here: nothing to load.
 inline bool InitRichEdit20() {

@@ -49,9 +49,10 @@ class UiFixture {
         unsetenv("QEVO_PROGRAM_DIR");
         platform::SetDisplay(nullptr);
     }
-    // Presses and releases the left button at a client point of `window`'s
-    // top-level window.
-    void Click(platform::CWnd& window, platform::POINT at) {
+    // Presses and releases a button at a client point of `window` (through
+    // its top-level window).
+    void Click(platform::CWnd& window, platform::POINT at,
+               platform::MouseButton button = platform::MouseButton::Left) {
         platform::CWnd* top = window.GetTopLevel();
         const platform::POINT p = top->ScreenToClient(window.ClientToScreen(at));
         for (auto kind :
@@ -61,7 +62,7 @@ class UiFixture {
             e.kind = kind;
             e.window = top->GetSafeHwnd().value;
             e.point = p;
-            e.button = platform::MouseButton::Left;
+            e.button = button;
             display->Inject(e);
             Pump();
         }

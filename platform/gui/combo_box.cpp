@@ -227,6 +227,12 @@ LRESULT CComboBox::OnMessage(Message& msg) {
         case WM_SETFOCUS:
             edit_.SetFocus();
             return 0;
+        case WM_SIZE:
+            // The field keeps the width the box is given, beside the button.
+            if (edit_.GetSafeHwnd())
+                edit_.MoveWindow(0, 0, std::max(LOWORD(uintptr_t(msg.lParam)) - kButton, 0),
+                                 HIWORD(uintptr_t(msg.lParam)));
+            return CWnd::OnMessage(msg);
         case WM_SETTEXT:
         case WM_GETTEXT:
         case WM_GETTEXTLENGTH:

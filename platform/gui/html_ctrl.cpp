@@ -391,6 +391,11 @@ void CHtmlCtrl::StartFetch(std::function<void(const std::atomic<bool>& abort)> w
     fetches_.push_back(std::move(fetch));
 }
 
+bool CHtmlCtrl::Loading() const {
+    return std::any_of(fetches_.begin(), fetches_.end(),
+                       [](const std::shared_ptr<Fetch>& f) { return !f->done; });
+}
+
 void CHtmlCtrl::StopFetches() {
     for (auto& fetch : fetches_)
         fetch->abort = true;

@@ -55,6 +55,8 @@ class CHtmlCtrl : public CWnd {
     int DocumentHeight() const;
     int ScrollY() const { return scrollY_; }
     void ScrollTo(int y);
+    // Whether the page or one of its pictures is still being fetched.
+    bool Loading() const;
 
   protected:
     // False cancels the navigation.

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
+#include <vector>
 
 #include "rules/group_tables.h"
 #include "rules/hand_summary.h"
@@ -12,13 +14,19 @@
 namespace rules::detail {
 namespace {
 
-TEST(GroupTablesTest, RunsByRankHoldTheFormsOfTheirCodes) {
-    for (int r = 1; r < 9; ++r) {
-        for (int32_t x = 0; x < kPow5[9 - r]; ++x) {
-            ASSERT_EQ(kSuitFormByRank[kRankOffset[r] + x], kSuitFormByRank[x * kPow5[r]])
-                << "rank " << r << " code " << x;
-        }
-        EXPECT_EQ(uint32_t(kPow5[r]) * kInverse5[r], 1u);
+// Every suit code's form, read through its row, holds the value that the
+// meld moves give the code.
+TEST(GroupTablesTest, EverySuitCodeReadsItsValue) {
+    struct Table {
+        std::vector<GroupValue> values = std::vector<GroupValue>(size_t(kSuitCodes));
+        GroupValue Get(int32_t code) const { return values[size_t(code)]; }
+        void Set(int32_t code, const GroupValue& v) { values[size_t(code)] = v; }
+    } table;
+    table.values[0] = kEmptyValue;
+    FillGroupTable(GroupKind::kSuit, table);
+    for (int32_t code = 0; code < kSuitCodes; ++code) {
+        const GroupValue& v = SuitValue(code);
+        ASSERT_EQ(std::memcmp(&v, &table.values[size_t(code)], sizeof v), 0) << code;
     }
 }
 

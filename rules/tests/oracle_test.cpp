@@ -152,6 +152,19 @@ TEST(DecomposeOracleTest, SingleSuitSampleMatchesPlainSearchExactly) {
     });
 }
 
+// The block tables hold every block of up to eleven tiles with up to eight
+// wildcards: a sample of each tile count, with every number of wildcards.
+TEST(DecomposeOracleTest, BlocksWithUpToEightWildcardsMatchPlainSearch) {
+    unsigned n = 0;
+    ForEachSuitHand(11, [&](const TileCountArray& c, int tiles) {
+        if (++n % 11 != 0) return;
+        for (int jokers = 0; jokers <= 8 && tiles + jokers <= 17; ++jokers) {
+            CheckHand(c, jokers, n % 3 == 0, 0, n + unsigned(jokers));
+            if (HasFailure()) return;
+        }
+    });
+}
+
 TEST(DecomposeOracleTest, RandomMultiSuitHandsAgree) {
     std::mt19937 rng(20240611);
     for (int i = 0; i < 100000; ++i) {

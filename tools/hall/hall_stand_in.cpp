@@ -33,17 +33,23 @@ client::HallTableState MakeTableState(const client::LaunchLine& line, int seated
     client::HallTableState s;
     s.room.zoneName = "测试区";
     s.room.roomName = "一号房";
-    s.room.noticeHost = "127.0.0.1";
-    s.room.advertHost = "127.0.0.1";
+    // No web server unless one is named (qevo-hall --web).
+    s.room.noticeHost.clear();
+    s.room.advertHost.clear();
     s.room.noticePeriod = 600;
     s.room.noticeFileNumber = line.roomId;
     auto player = [](uint32_t id, int32_t chair, uint32_t looker) {
+        static const char* const kNicknames[] = {"东风", "南风", "西风", "北风", "红中", "发财"};
+        static const char* const kLevels[] = {"新手", "雀士", "雀豪", "雀圣"};
         client::PlayerRecord p;
         p.userId = id;
         p.chair = chair;
         p.lookerFlag = looker;
         p.userName = "user" + std::to_string(id);
+        p.nickname = kNicknames[id % 6];
+        p.levelTitle = kLevels[id % 4];
         p.portrait = id % 8;
+        p.score = int32_t(100 + 37 * (id % 11));
         p.silver = 10000;
         return p;
     };

@@ -3,6 +3,8 @@
 // hall (one line per event on stdout) and runs commands from stdin:
 //   state | looker <id> <chair> | left <id> <chair> | card <id>
 //   wait <events> <ms> | vanish | quit (vanish, then wait for the client)
+// --web names the web server (host:port) the room record hands out as its
+// notice and advert hosts; --notice-period the notice period in seconds.
 // At the end of stdin it keeps serving until the client exits.
 
 #include <unistd.h>
@@ -25,6 +27,7 @@ void Usage() {
                  "usage: qevo-hall --program PATH [--arg A]... [--server HOST] [--port N]\n"
                  "       [--game N] [--room N] [--user N] [--table N] [--chair N] [--looker 0|1]\n"
                  "       [--caption TEXT] [--window N] [--seated N] [--lookers N]\n"
+                 "       [--web HOST:PORT] [--notice-period SECONDS]\n"
                  "       [--no-auto-state] [--no-start]\n");
 }
 
@@ -76,6 +79,8 @@ int main(int argc, char** argv) {
     line.serverPort = 31201;
     std::vector<std::string> command;
     int seated = 4, lookers = 0;
+    std::string web;
+    long noticePeriod = -1;
     bool autoState = true, start = true;
     for (int i = 1; i < argc; ++i) {
         const std::string opt = argv[i];
@@ -115,6 +120,10 @@ int main(int argc, char** argv) {
             seated = int(number());
         else if (opt == "--lookers")
             lookers = int(number());
+        else if (opt == "--web")
+            web = value();
+        else if (opt == "--notice-period")
+            noticePeriod = number();
         else if (opt == "--no-auto-state")
             autoState = false;
         else if (opt == "--no-start")
@@ -131,6 +140,8 @@ int main(int argc, char** argv) {
 
     hall::HallStandIn hall(line);
     hall.TableState() = hall::MakeTableState(line, seated, lookers);
+    if (!web.empty()) hall.TableState().room.noticeHost = hall.TableState().room.advertHost = web;
+    if (noticePeriod >= 0) hall.TableState().room.noticePeriod = uint32_t(noticePeriod);
     hall.SetAutoTableState(autoState);
     hall.SetObserver(Print);
     if (!hall.Open()) {

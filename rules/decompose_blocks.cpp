@@ -1,0 +1,99 @@
+// The decomposition from the block tables (group_tables.h): the hand's
+// blocks in the walk's order, each given the wildcard counts with which the
+// blocks after it can still complete the hand, and each taking the first of
+// its decompositions whose state that allows. The same melds as the walk,
+// without a step per meld.
+
+#include <bit>
+
+#include "rules/decompose.h"
+#include "rules/decompose_moves.h"
+#include "rules/group_tables.h"
+#include "rules/hand_summary.h"
+
+namespace rules::detail {
+namespace {
+
+// The suits' ranks and the two slots after them as nibbles.
+constexpr uint64_t kRanks = 0x111111111ull;
+constexpr uint64_t kRanksAndAfter = 0x11111111111ull;
+
+// The counts that `final` allows, with three, six, ... fewer wildcards too
+// (the ones left form pungs).
+uint64_t ClosedDown(uint64_t final) {
+    final |= final >> 3;
+    final |= final >> 6;
+    final |= final >> 6;
+    return final & kMaskValid;
+}
+
+// BeforeGroup for a context that is closed already.
+uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
+    const uint8_t* s = g.shift;
+    return ((a >> s[0]) | (a >> s[1]) | (a >> s[2]) | (a >> s[3]) | (a >> s[4]) | (a >> s[5])) &
+           kMaskValid;
+}
+
+}  // namespace
+
+int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                          int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
+                          HuResult& result) {
+    const int32_t jokers = nA + nB;
+    if (jokers > kBlockMaxJokers) return -1;
+    int base[3 * 3 + kCountSlots - 30];
+    BlockSlot slot[std::size(base)];
+    int count = 0;
+    for (int s = 0; s < 3; ++s) {
+        const uint64_t nibbles = hand.SuitNibbles(s);
+        uint64_t held = (nibbles | nibbles >> 1 | nibbles >> 2) & kRanks;
+        const uint64_t empty = ~held & kRanksAndAfter;
+        const uint64_t gaps = empty & empty >> 4;
+        while (held) {
+            const int start = std::countr_zero(held);
+            const int end = std::countr_zero(gaps >> start << start);
+            const uint64_t key = (nibbles >> start) & ((uint64_t(1) << (end - start)) - 1);
+            slot[count] = FindBlock(key);
+            if (!slot[count]) return -1;
+            base[count++] = 10 * s + 1 + start / 4;
+            held &= ~uint64_t(0) << end;
+        }
+    }
+    for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
+        const int k = std::countr_zero(lone);
+        slot[count] = FindBlock(uint64_t(counts[size_t(k)]));
+        if (!slot[count]) return -1;
+        base[count++] = k;
+    }
+    // context[b]: the counts (spent so far, and whether the pair is taken)
+    // from which the blocks after b complete the hand.
+    uint64_t context[std::size(base)];
+    uint64_t after = ClosedDown(FinalMask(jokers, pairTaken));
+    for (int b = count - 1; b > 0; --b) {
+        context[b] = after;
+        after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
+    }
+    context[0] = after;
+    if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
+    Taken taken[kMaxMelds];
+    int n = 0, shift = 0;
+    for (int b = 0; b < count; ++b) {
+        const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
+        for (;; ++entry) {
+            const int state = int(*entry & 0xFF);
+            if (!(state & shift & kMaskPair) && (context[b] >> (shift + state) & 1)) break;
+            if (*entry & kBlockLastEntry) return -1;  // cannot happen: the hand completes
+        }
+        shift += int(*entry & 0xFF);
+        const int melds = int(*entry >> 8 & 0x7F);
+        if (n + melds > kMaxMelds) return 0;
+        for (int i = 0; i < melds; ++i) {
+            const int meld = int(*entry >> (16 + 8 * i) & 0xFF);
+            taken[n++] = {uint8_t(meld >> 4), uint8_t(base[b] + (meld & 0xF))};
+        }
+    }
+    RecordMelds(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
+    return 8;
+}
+
+}  // namespace rules::detail

@@ -1,0 +1,438 @@
+// The combined test's fast road: for this game's hooks (or the defaults),
+// jokers as wildcards only (no option 0x4 or 0x8), no honour chows and no
+// shape restriction in mode, the hand is read once, the rests the checkers
+// try are judged by a few mask operations against contexts kept per suit,
+// and only the rest that wins is decomposed and recorded. The checkers'
+// searches are those of wait_checkers.h; results are those of the checkers.
+
+#include "rules/wait_fast.h"
+
+#include <array>
+#include <bit>
+#include <initializer_list>
+
+#include "rules/decompose.h"
+#include "rules/group_tables.h"
+#include "rules/hand_summary.h"
+#include "rules/hu.h"
+#include "rules/hu_internal.h"
+#include "rules/wait_checkers.h"
+
+namespace rules::detail {
+namespace {
+
+// The highest kind the fast road reads as a suit or an honour.
+constexpr int kLastKind = 37;
+
+// The power of 5 of each suited kind's rank in its suit's code.
+constexpr auto kPowOfKind = [] {
+    std::array<int32_t, kCountSlots> powers{};
+    for (int k = 1; k < 30; ++k)
+        powers[size_t(k)] = k % 10 ? kPow5[k % 10 - 1] : 0;
+    return powers;
+}();
+
+enum class Rest { kWins, kLoses, kLosesUntouched };
+
+class FastWaits {
+  public:
+    // Reads the call: -1 when the fast road does not apply, 0 when the hand
+    // holds a kind the hooks refuse (no test wins, the result untouched),
+    // else 1.
+    int Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+              RuleOptions options, uint32_t allowed, uint32_t mode, HuResult& result);
+
+    // The plain test of the hand with its winning tile (TryHuWithJokers).
+    bool Plain() const;
+
+    // The context of wait_checkers.h.
+    TileIndex kind() const { return kind_; }
+    bool winIsWild() const { return winIsWild_; }
+    bool jokersOn() const { return jokersOn_; }
+    int32_t Jokers() const { return nA_ + nB_; }
+    TileIndex idxA() const { return idxA_; }
+    TileIndex idxB() const { return idxB_; }
+    RuleOptions options() const { return options_; }
+    uint32_t mode() const { return mode_; }
+    bool SelfDrawn() const { return mode_ & kModeSelfDrawn; }
+    int32_t Count(int k) const {
+        if (k >= 1 && k < 32) return hand_.bytes[k];
+        if (k < 32 || k > kLastKind || k == idxA_ || k == idxB_) return 0;
+        return (*counts_)[size_t(k)];
+    }
+    bool Has(int k) const { return k >= 1 && k < kCountSlots && (hand_.masks.present >> k & 1); }
+    uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
+    bool SuitedKind(TileIndex k) const { return k >= 1 && k < 30 && k % 10 != 0; }
+    bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
+    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
+                  const WaitMeld& meld, int32_t waitBit) const;
+    uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+
+    // The checkers after the plain test won, in the combined test's order.
+    bool Waits() const;
+
+  private:
+    // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
+    // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
+    Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
+    uint64_t Others(int group) const;
+    uint64_t LoneBits(int k1, int k2, int added) const;
+    // Whether a whole-hand shape takes the rest (as Judge's arguments), when
+    // one may.
+    bool ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const;
+    // Whether a whole-hand shape may take a rest of `total` tiles and
+    // wildcards (seven pairs and knitted take only 12 or 14).
+    bool ShapesMayTake(int64_t total) const {
+        constexpr uint32_t kByTotal = kShapeSevenPairs | kShapeKnitted;
+        return (liveShapes_ & ~kByTotal) ||
+               ((liveShapes_ & kByTotal) && (total == 12 || total == 14));
+    }
+    void Clear() const {
+        if (!cleared_) {
+            ClearHuResult(*result_);
+            cleared_ = true;
+        }
+    }
+    bool PairStep(bool quiet) const;
+
+    const TileCountArray* counts_;
+    HuResult* result_;
+    RuleOptions options_;
+    uint32_t allowed_, mode_;
+    TileIndex kind_, idxA_, idxB_;
+    bool winIsWild_, jokersOn_;
+    int32_t nA_, nB_;
+    HandSummary hand_;  // the hand without its jokers
+    uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
+    uint32_t liveShapes_;
+    int oddKinds_;  // held an odd number of times (when seven pairs is live)
+    // The suits as codes and masks, the kinds from 30 up as one group, and
+    // (made on first use) what the groups other than a suit sum up to.
+    int32_t code_[3];
+    const GroupMask* group_[3];
+    GroupMask lone_;
+    mutable uint64_t others_[3];
+    mutable GroupMask othersMask_[3];
+    mutable uint8_t othersKnown_;
+    mutable uint64_t context_[3][2][kBlockMaxJokers + 2];
+    mutable uint16_t contextKnown_[3][2];
+    mutable bool cleared_ = false;
+    mutable bool quiet_ = false;
+};
+
+int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, uint32_t mode, HuResult& result) {
+    uint64_t refused = 0;
+    if ((options & (kOptSubstitute | kOptJokersAsTiles | kOptHonourChows)) || (mode & kShapeBits) ||
+        !g_standardSuitRank || !g_standardJoker || !StandardHookKinds(&refused) || jokerA < -1 ||
+        jokerB < -1 || jokerA >= kTileIdCount || jokerB >= kTileIdCount || tile < 0 ||
+        tile >= kTileIdCount || ((options & kOptJokers) && jokerA == -1 && jokerB != -1)) {
+        return -1;
+    }
+    counts_ = &counts;
+    result_ = &result;
+    options_ = options;
+    allowed_ = allowed;
+    mode_ = mode;
+    kind_ = kKindOfId[size_t(tile)];
+    jokersOn_ = (options & kOptJokers) && jokerA != -1;
+    idxA_ = jokersOn_ && jokerA >= 0 ? kKindOfId[size_t(jokerA)] : 0;
+    idxB_ = jokersOn_ && jokerB >= 0 ? kKindOfId[size_t(jokerB)] : 0;
+    // Flowers as jokers (whose kinds the joker test reads apart) take the
+    // general road.
+    if (kind_ > kLastKind || idxA_ > kLastKind || idxB_ > kLastKind) return -1;
+    winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
+    if (!SummariseHand(counts, &hand_)) return -1;
+    nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
+    nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
+    if (nA_ + nB_ + 1 > kBlockMaxJokers) return -1;
+    if (idxA_) hand_.Empty(idxA_, nA_);
+    if (idxB_ && idxB_ != idxA_) hand_.Empty(idxB_, nB_);
+    if (hand_.masks.present & refused) return 0;
+    if (hand_.masks.present >> (kLastKind + 1)) return -1;
+    refused_ = refused;
+    // Shapes that no rest can take (a rest changes at most three kinds):
+    // knitted needs no pair, all honours and all 2-5-8 no other kind, seven
+    // honours a wildcard for each honour missing.
+    const KindMasks& m = hand_.masks;
+    liveShapes_ = allowed & kShapeBits;
+    auto prune = [&](uint32_t shape, auto impossible) {
+        if ((liveShapes_ & shape) && impossible()) liveShapes_ &= ~shape;
+    };
+    prune(kShapeKnitted, [&] { return CountBits(m.pairs) > 2; });
+    prune(kShapeAllHonours, [&] { return CountBits(m.present & ~kHonourKinds) > 2; });
+    prune(kShape258, [&] { return CountBits(m.present & ~kKinds258) > 2; });
+    prune(kShapeSevenHonours, [&] {
+        const int missing = CountBits(kHonourKinds & ~m.present) - 1;
+        return missing > ((options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + 1);
+    });
+    if (liveShapes_ & kShapeSevenPairs) oddKinds_ = CountBits(m.odd);
+    for (int s = 0; s < 3; ++s) {
+        code_[s] = hand_.SuitCode(s);
+        group_[s] = &SuitMask(code_[s]);
+    }
+    lone_ = hand_.masks.present >> 30 ? MaskFromBits(LoneBits(-1, -1, 0)) : MaskOf(kEmptyValue);
+    othersKnown_ = 0;
+    for (auto& known : contextKnown_)
+        known[0] = known[1] = 0;
+    cleared_ = false;
+    return 1;
+}
+
+uint64_t FastWaits::Others(int group) const {
+    if (!(othersKnown_ >> group & 1)) {
+        uint64_t sum = lone_.bits;
+        for (int g = 0; g < 3; ++g) {
+            if (g != group) sum = AddGroup(sum, *group_[g]);
+        }
+        others_[group] = sum;
+        othersMask_[group] = MaskFromBits(sum);
+        othersKnown_ = uint8_t(othersKnown_ | 1u << group);
+    }
+    return others_[group];
+}
+
+// The kinds from 30 up summed up, with the changes.
+uint64_t FastWaits::LoneBits(int k1, int k2, int added) const {
+    uint64_t kinds = hand_.masks.present >> 30 << 30;
+    if (added >= 30) kinds |= KindBit(added);
+    uint64_t bits = kMaskNoTiles;
+    for (; kinds; kinds &= kinds - 1) {
+        const int k = std::countr_zero(kinds);
+        const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
+        if (c < 0 || c > 4) return 0;
+        if (c > 0) bits = AddGroup(bits, kSingleMask[c]);
+    }
+    return bits;
+}
+
+bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const {
+    uint64_t changed = 0;
+    for (int k : {k1, k2, added}) {
+        if (k > 0) changed ^= KindBit(k);
+    }
+    if ((liveShapes_ & ~(kShapeSevenPairs | kShapeKnitted)) == 0) {
+        // Seven pairs by the odd kinds: each tile taken or added turns its
+        // kind's count from odd to even or back. Knitted holds no kind twice:
+        // every pair of the hand must lose a tile.
+        if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14) &&
+            oddKinds_ + CountBits(changed) - 2 * CountBits(hand_.masks.odd & changed) <= jokers)
+            return true;
+        if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
+            (hand_.masks.pairs & ~(changed | (k1 > 0 ? KindBit(k1) : 0))))
+            return false;
+    }
+    KindMasks m = hand_.masks;
+    for (int k : {k1, k2, added}) {
+        if (k <= 0) continue;
+        const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
+        const uint64_t bit = KindBit(k);
+        m.present = c > 0 ? m.present | bit : m.present & ~bit;
+        m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
+        m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
+    }
+    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
+        if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return true;
+    }
+    return false;
+}
+
+uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
+    uint64_t& context = context_[suit][pairTaken][jokers];
+    uint16_t& known = contextKnown_[suit][pairTaken];
+    if (!(known >> jokers & 1)) {
+        Others(suit);
+        context = BeforeGroup(FinalMask(jokers, pairTaken), othersMask_[suit]);
+        known = uint16_t(known | 1u << jokers);
+    }
+    return context;
+}
+
+Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
+    // (The kinds taken are held: the checkers ask only for those.)
+    if (added > 0 && ((KindBit(added) & refused_) || Count(added) >= 4)) {
+        // A winning tile of a refused kind, or a fifth tile, ends the test
+        // before the result is cleared.
+        return Rest::kLosesUntouched;
+    }
+    const int64_t total = hand_.tiles - (k1 > 0) - (k2 > 0) + (added > 0) + jokers;
+    if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWins;
+    if (total > kMaxDecomposedTiles) return Rest::kLoses;
+    // The suits the changes fall in (3: the kinds from 30 up), and their
+    // codes' changes.
+    int32_t delta[4] = {0, 0, 0, 0};
+    unsigned touched = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int k = i == 0 ? k1 : i == 1 ? k2 : added;
+        if (k <= 0) continue;
+        const int g = k < 30 ? k / 10 : 3;
+        delta[g] += (i < 2 ? -1 : 1) * (k < 30 ? kPow5[k % 10 - 1] : 0);
+        touched |= 1u << g;
+    }
+    uint64_t sum;
+    if (touched == 0) {
+        sum = AddGroup(Others(0), *group_[0]);
+    } else if (touched < 8 && (touched & (touched - 1)) == 0) {
+        const int suit = std::countr_zero(touched);
+        return SuitMask(code_[suit] + delta[suit]).bits & Context(suit, jokers, pairTaken)
+                   ? Rest::kWins
+                   : Rest::kLoses;
+    } else {
+        // Honours, or two suits: every group summed up.
+        sum = LoneBits(k1, k2, added);
+        if (!sum) return Rest::kLosesUntouched;
+        for (int s = 0; s < 3; ++s)
+            sum = AddGroup(sum, SuitMask(code_[s] + delta[s]));
+    }
+    return sum & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+}
+
+bool FastWaits::Plain() const {
+    if (((options_ & kOptNoHuRestricted1) && (mode_ & kModeRestricted1)) ||
+        ((options_ & kOptNoHuRestricted4) && (mode_ & kModeRestricted4))) {
+        return false;
+    }
+    if (winIsWild_ && (mode_ & (kModeRestricted1 | kModeRestricted4))) return false;
+    const Rest rest =
+        winIsWild_ ? Judge(-1, -1, 0, Jokers() + 1, false) : Judge(-1, -1, kind_, Jokers(), false);
+    if (rest == Rest::kLoses) Clear();
+    return rest == Rest::kWins;
+}
+
+bool FastWaits::RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
+                         const WaitMeld& meld, int32_t waitBit) const {
+    int k1 = -1, k2 = -1;
+    const int* t = taken.begin();
+    if (taken.size() > 0) k1 = t[0];
+    if (taken.size() > 1) k2 = t[1];
+    for (int k : {k1, k2}) {
+        if (k == -1) continue;
+        if (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2)) return false;
+    }
+    int32_t nA = nA_, nB = nB_, savedA, savedB;
+    if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
+    const Rest rest = Judge(k1, k2, 0, nA + nB, pairTaken);
+    if (rest == Rest::kLosesUntouched) return false;
+    if (rest == Rest::kLoses) {
+        Clear();
+        return false;
+    }
+    if (quiet_) return true;
+    // The rest: the hand without its jokers, less the tiles taken.
+    TileCountArray counts = *counts_;
+    HandSummary summary = hand_;
+    if (idxA_) counts[size_t(idxA_)] = 0;
+    if (idxB_) counts[size_t(idxB_)] = 0;
+    for (int k : {k1, k2}) {
+        if (k == -1) continue;
+        summary.Take(k, counts[size_t(k)]);
+        --counts[size_t(k)];
+    }
+    cleared_ = false;
+    if (!RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
+                           *result_, pairTaken)) {
+        return false;
+    }
+    int32_t usedA = savedA - nA, usedB = savedB - nB;
+    // The winning tile itself, when a wildcard, is charged to its own kind.
+    if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
+    if (meld.tilesOnly) {
+        AddMeldTiles(*result_, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
+    } else if (meld.k == 0) {
+        AddMeldEx(*result_, meld.type, usedA, usedB, idxA_, idxB_);
+    } else {
+        AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
+                meld.gapPlace);
+    }
+    result_->waits |= waitBit;
+    return true;
+}
+
+uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
+    if (Jokers() < spent) return 0;
+    const int32_t jokers = Jokers() - spent;
+    uint64_t may = 0;
+    bool lost = false;
+    // The suits' anchors in a batch: the same context for each, and only the
+    // suit's code changes; the kinds from 30 up one at a time.
+    const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
+    uint64_t single = anchors;
+    const bool shapes = ShapesMayTake(total);
+    if (total <= kMaxDecomposedTiles) {
+        for (int suit = 0; suit < 3; ++suit) {
+            uint64_t batch = anchors & (uint64_t(0x3FF) << (10 * suit));
+            if (!batch) continue;
+            single &= ~batch;
+            const uint64_t context = Context(suit, jokers, pairTaken);
+            for (; batch; batch &= batch - 1) {
+                const int a = std::countr_zero(batch);
+                const int32_t code = code_[suit] - kPowOfKind[size_t(a + d1)] -
+                                     (d2 < 0 ? 0 : kPowOfKind[size_t(a + d2)]);
+                if (shapes && ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)) {
+                    may |= uint64_t(1) << a;
+                    continue;
+                }
+                if (SuitMask(code).bits & context) {
+                    may |= uint64_t(1) << a;
+                } else {
+                    lost = true;
+                }
+            }
+        }
+    }
+    for (; single; single &= single - 1) {
+        const int a = std::countr_zero(single);
+        const Rest rest = Judge(a + d1, d2 < 0 ? -1 : a + d2, 0, jokers, pairTaken);
+        if (rest == Rest::kLoses) {
+            lost = true;
+        } else if (rest == Rest::kWins) {
+            may |= uint64_t(1) << a;
+        }
+    }
+    if (lost) Clear();
+    return may;
+}
+
+bool FastWaits::PairStep(bool quiet) const {
+    quiet_ = quiet;
+    const bool won = PairWait(*this);
+    quiet_ = false;
+    return won;
+}
+
+bool FastWaits::Waits() const {
+    // The joker-pair wait runs the pair wait first: when that step fails the
+    // pair-wait checker fails the same way, when it wins it wins the same
+    // way. While the joker pair may still win, the pair step needs only to
+    // tell whether it wins.
+    int pairWins = -1;
+    if ((options_ & kOptJokers) && !(mode_ & (kModeRestricted1 | kModeRestricted4))) {
+        const bool jokerPair = jokersOn_ && Jokers() >= 1;
+        pairWins = PairStep(jokerPair);
+        if (pairWins) {
+            if (jokerPair &&
+                RestWins({}, 1, true, {kMeldPair, winIsWild_ ? 0 : kind_}, kWaitJokerPair))
+                return true;
+            if (jokerPair) PairStep(false);
+            return true;
+        }
+    }
+    if (pairWins != 0 && PairWait(*this)) return true;
+    return PungWait(*this) || MiddleWait(*this) || EdgeWait(*this) || ChowWait(*this);
+}
+
+}  // namespace
+
+int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                         RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                         int32_t extra) {
+    FastWaits waits;
+    const int ready = waits.Reset(counts, tile, jokerA, jokerB, options, allowed, mode, result);
+    if (ready <= 0) return ready;
+    if (!waits.Plain()) return 0;
+    if (waits.Waits()) return 8;
+    return ShapeChecks(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra);
+}
+
+}  // namespace rules::detail

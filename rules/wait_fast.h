@@ -1,0 +1,18 @@
+#pragma once
+// The combined test's fast road (wait_fast.cpp).
+
+#include <cstdint>
+
+#include "rules/hand_count.h"
+#include "rules/hu_result.h"
+
+namespace rules::detail {
+
+// IsWinningHand for this game's hooks (or the defaults) with jokers as
+// wildcards only, no honour chows and no shape restriction in mode; -1
+// (nothing done) when the call is not of that kind.
+int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                         RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                         int32_t extra);
+
+}  // namespace rules::detail
