@@ -13,22 +13,7 @@ namespace {
 using testing::LambdaWindow;
 using testing::WindowThread;
 
-TEST(SendMessageTest, SameThreadSendCallsTheHandlerDirectlyAndReentrantly) {
-    int depth = 0, maxDepth = 0;
-    LambdaWindow w;
-    w.SetHandler([&](Message& m) -> LRESULT {
-        maxDepth = std::max(maxDepth, ++depth);
-        LRESULT r = m.wParam;
-        if (m.wParam > 0) r += SendMessage(m.hwnd, WM_USER, m.wParam - 1);
-        --depth;
-        return r;
-    });
-    ASSERT_TRUE(w.Create());
-    EXPECT_EQ(SendMessage(w.Handle(), WM_USER, 4), 4 + 3 + 2 + 1 + 0);
-    EXPECT_EQ(maxDepth, 5);
-}
-
-TEST(SendMessageTest, CrossThreadSendRunsOnTheOwnerWithTheSendersData) {
+TEST(SendMessageTest, SendsRunOnTheOwnersThreadWithTheSendersData) {
     std::string seen;
     WindowThread peer([&](Message& m) -> LRESULT {
         if (m.message == WM_COPYDATA) {
@@ -38,6 +23,12 @@ TEST(SendMessageTest, CrossThreadSendRunsOnTheOwnerWithTheSendersData) {
         return m.message >= WM_USER ? LRESULT(GetCurrentThreadId()) * 1000 + LRESULT(m.wParam) : 1;
     });
     EXPECT_EQ(SendMessage(peer.hwnd(), WM_USER, 17), LRESULT(peer.id()) * 1000 + 17);
+    // On the owner's own thread a send calls the handler directly, reentrantly.
+    LambdaWindow local([](Message& m) -> LRESULT {
+        return m.wParam ? LRESULT(m.wParam) + SendMessage(m.hwnd, WM_USER, m.wParam - 1) : 0;
+    });
+    ASSERT_TRUE(local.Create());
+    EXPECT_EQ(SendMessage(local.Handle(), WM_USER, 4), 4 + 3 + 2 + 1);
     DWORD_PTR result = 0;
     EXPECT_NE(SendMessageTimeout(peer.hwnd(), WM_USER, 5, 0, SMTO_NORMAL, 5000, &result), 0);
     EXPECT_EQ(result, DWORD_PTR(peer.id()) * 1000 + 5);
