@@ -9,7 +9,14 @@
 //   engine_sounds      the engine's built-in sounds, sound/demo (the engine
 //                      demo's click and music)
 //   web                web/pictures: the web server's advert pictures
-// Drawing helpers they share are in draw.h.
+//   mahjong_tiles      skins/<style>/: the table's tile pictures
+//   mahjong_table      the cloth, clock, dice, bars and operation buttons
+//   mahjong_marks      skins/Common/: the table's shared marks and signs
+//   mahjong_packed     the table's packed pictures (".pps")
+//   mahjong_sounds     sound/<voice>/: the voices; res/sound: the table's effects
+//   mahjong_music      sound/<style>/default.mp3
+// Helpers they share: draw.h, smooth_draw.h and raster.h for pictures,
+// asset_files.h for the table's files, synth.h and tones.h for sounds.
 
 #include <string>
 
@@ -21,5 +28,11 @@ bool MakeFaces(const std::string& root);
 bool MakePortraits(const std::string& root);
 bool MakeEngineSounds(const std::string& root);
 bool MakeWebPictures(const std::string& root);
+bool MakeMahjongTiles(const std::string& root);
+bool MakeMahjongTable(const std::string& root);
+bool MakeMahjongMarks(const std::string& root);
+bool MakeMahjongPacked(const std::string& root);
+bool MakeMahjongSounds(const std::string& root);
+bool MakeMahjongMusic(const std::string& root);
 
 }  // namespace assetgen

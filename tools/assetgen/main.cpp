@@ -1,7 +1,7 @@
 // assetgen <folder>: writes the program's generated assets into <folder>,
-// which is laid out as the program's folder (res/, skins/) beside the
-// hall's shared pictures (hall/Share/Image/) and the web server's (web/). The same fonts give the
-// same files on every run.
+// which is laid out as the program's folder (res/, skins/, sound/) beside
+// the hall's shared pictures (hall/Share/Image/) and the web server's
+// (web/). The same fonts and libraries give the same files on every run.
 
 #include <cstdio>
 #include <string>
@@ -17,7 +17,10 @@ int main(int argc, char** argv) {
     if (root.empty() || root.back() != '/') root += '/';
     const bool ok = assetgen::MakeProgramResources(root) && assetgen::MakeSkins(root) &&
                     assetgen::MakeFaces(root) && assetgen::MakePortraits(root) &&
-                    assetgen::MakeEngineSounds(root) && assetgen::MakeWebPictures(root);
+                    assetgen::MakeEngineSounds(root) && assetgen::MakeWebPictures(root) &&
+                    assetgen::MakeMahjongTiles(root) && assetgen::MakeMahjongTable(root) &&
+                    assetgen::MakeMahjongMarks(root) && assetgen::MakeMahjongPacked(root) &&
+                    assetgen::MakeMahjongSounds(root) && assetgen::MakeMahjongMusic(root);
     if (!ok) std::fprintf(stderr, "assetgen: cannot write under %s\n", root.c_str());
     return ok ? 0 : 1;
 }
