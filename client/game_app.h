@@ -193,6 +193,9 @@ class CGameApp {
     void ReportToHall(uint32_t code);
 
     // Status and messages.
+    // A plain message box over the main window, captioned with the launch
+    // line's caption; answers kIdYes, kIdNo or 1 (OK).
+    virtual int MessageBox(const std::string& text, uint32_t type);
     virtual void ShowStatus(const char* text, int show);
     void ShowStatusEx(const char* text, uint32_t seconds);
     void PostToMainFrame(const std::string& text);
@@ -216,11 +219,10 @@ class CGameApp {
     // Waits `ms` on the process clock while serving this thread's messages,
     // so the hall's sends are answered meanwhile.
     static void WaitServingMessages(uint32_t ms);
+    // The same up to a deadline of the process clock (DeadlineAfterMillis).
+    static void WaitServingMessagesUntil(int64_t deadline);
 
   protected:
-    // A plain message box over the main window, captioned with the launch
-    // line's caption; answers kIdYes, kIdNo or 1 (OK).
-    virtual int MessageBox(const std::string& text, uint32_t type);
     // Where the hall endpoint is (empty: the launch line's window number).
     virtual std::string HallEndpointOverride() const { return {}; }
 

@@ -4,6 +4,7 @@
 // table; CTableScene is this game: 144 wall tiles, flowers, hands of 17,
 // jokers, and the tile hooks of its rule table.
 
+#include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/table_scene_base.h"
 
 namespace mahjong {
@@ -18,6 +19,9 @@ class CMJTableScene : public CMJTableSceneBase {
     void UnlockKongFaces() override { UnlockFourOfAKind(); }
     // The engine's screen changed size: the table is laid out on it anew.
     void OnResize() override;
+    // Saves the screen as "<program folder>\temp\<name>.jpg" and reports the
+    // file in the chat; false, with no chat line, when nothing was saved.
+    bool SaveScreenshot();
 
   protected:
     void NumberHandRecords() override;
@@ -40,6 +44,12 @@ class CTableScene : public CMJTableScene {
     void DrawShownTile(int32_t seat) override;
     void ShowJokerTile() override;
     void DrawMoney() override;
+    // Timer 2011 replaces the own hand's flowers one by one.
+    void OnTimer(uint32_t id) override;
+    // Auto-play's step: the weighted choice of CAutoPlay through the
+    // scene's own commands.
+    void AutoPlayStep() override;
+    const CAutoPlay& AutoPlayer() const { return autoPlayer_; }
 
   protected:
     int32_t Seat0HandShift() const override { return 15; }
@@ -49,11 +59,11 @@ class CTableScene : public CMJTableScene {
     int32_t NextTailPos(int32_t start, int32_t skip, int32_t* counter) const override;
     bool UsesJokerPictures() const override { return true; }
     void OnFlowersHeld() override;
-};
+    // The game's start also loads auto-play's weights.
+    void OnTimersStarted() override;
 
-// Timed scene messages of the deal reveal.
-inline constexpr int32_t kMsgRevealSeat = 210003;
-inline constexpr int32_t kMsgRevealDone = 210004;
-inline constexpr int32_t kTimerFlowerCheck = 2011;
+  private:
+    CAutoPlay autoPlayer_;
+};
 
 }  // namespace mahjong
