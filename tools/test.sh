@@ -3,7 +3,7 @@
 #   1. the normal build (gcc) with unit tests and benchmarks built,
 #   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. each libFuzzer target (clang, ASan+UBSan): together they share QEVO_FUZZ_BUDGET
-#      seconds of wall time over the cores (default 300), 10 to 30 seconds each, so the
+#      seconds of wall time over the cores (default 150), 5 to 30 seconds each, so the
 #      run's length does not grow with the number of targets; QEVO_FUZZ_SECONDS fixes
 #      the time of each instead.
 # QEVO_TSAN=1 adds a ThreadSanitizer run of the unit tests.
@@ -31,6 +31,7 @@ run_tests build
 
 echo "== sanitizer build (address, undefined)"
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
+    -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_FLAGS_DEBUG=-g1 \
     -DQEVO_SANITIZE=address,undefined -DQEVO_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
 
@@ -49,10 +50,10 @@ mapfile -t targets < <(find build-fuzz/fuzz -maxdepth 1 -type f -name 'fuzz_*' -
 if [ -n "${QEVO_FUZZ_SECONDS:-}" ]; then
     seconds=$QEVO_FUZZ_SECONDS
 else
-    budget=${QEVO_FUZZ_BUDGET:-300}
+    budget=${QEVO_FUZZ_BUDGET:-150}
     seconds=$(( budget * jobs / (${#targets[@]} > 0 ? ${#targets[@]} : 1) ))
     [ "$seconds" -gt 30 ] && seconds=30
-    [ "$seconds" -lt 10 ] && seconds=10
+    [ "$seconds" -lt 5 ] && seconds=5
 fi
 echo "fuzzing ${#targets[@]} targets for $seconds s each"
 run_fuzz() {
