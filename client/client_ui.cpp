@@ -50,4 +50,11 @@ bool MoveWindowScaled(platform::CWnd& window, int x, int y, int width, int heigh
                              Scale(height, dpi.cy), repaint);
 }
 
+platform::LRESULT TransparentStatic(const platform::Message& msg) {
+    static const platform::Brush kNull = platform::Brush::Null();
+    if (auto* painter = reinterpret_cast<platform::Painter*>(msg.wParam))
+        painter->SetBkMode(platform::TRANSPARENT);
+    return reinterpret_cast<platform::LRESULT>(&kNull);
+}
+
 }  // namespace client

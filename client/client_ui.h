@@ -22,4 +22,8 @@ int ScaleY(int v);
 // vertically (the factors read on every call).
 bool MoveWindowScaled(platform::CWnd& window, int x, int y, int width, int height, bool repaint);
 
+// The answer to WM_CTLCOLORSTATIC of a window whose statics show its own
+// background: transparent text and the null brush.
+platform::LRESULT TransparentStatic(const platform::Message& msg);
+
 }  // namespace client

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "client/client_ui.h"
 #include "client/client_utils.h"
 #include "client/game_app.h"
 #include "client/picture_file.h"
@@ -252,12 +253,8 @@ platform::LRESULT CWaitDlg::OnMessage(platform::Message& msg) {
                 }
             }
             return 1;
-        case platform::WM_CTLCOLORSTATIC: {
-            static const platform::Brush kNull = platform::Brush::Null();
-            if (auto* painter = reinterpret_cast<platform::Painter*>(msg.wParam))
-                painter->SetBkMode(platform::TRANSPARENT);
-            return reinterpret_cast<platform::LRESULT>(&kNull);
-        }
+        case platform::WM_CTLCOLORSTATIC:
+            return TransparentStatic(msg);
         case platform::WM_SHOWWINDOW:
             if (msg.wParam) {
                 bar_.Start(kBarStepMs);

@@ -48,24 +48,12 @@ bool CNoticePopupDlg::OnInitDialog() {
     return true;
 }
 
-void CNoticePopupDlg::Answer(bool agree) {
-    // One answer only: a second click would answer the request again.
-    if (answered_) return;
-    answered_ = true;
-    agree_.EnableWindow(false);
-    refuse_.EnableWindow(false);
-    platform::CWnd::ReleaseCapture();
-    PlayWaveResource(kSoundAgree);
-    StartSlideDown();
-    platform::PostMessage(Owner(), kMsgSeeHandAnswer, request_, agree ? 1 : 0);
-}
-
 platform::LRESULT CNoticePopupDlg::OnMessage(platform::Message& msg) {
     if (msg.message == platform::WM_COMMAND &&
         platform::HIWORD(msg.wParam) == int(platform::STN_CLICKED)) {
         const int id = platform::LOWORD(msg.wParam);
         if (id == int(kIdAgree) || id == int(kIdRefuse)) {
-            Answer(id == int(kIdAgree));
+            PostAnswer(kMsgSeeHandAnswer, request_, id == int(kIdAgree), {&agree_, &refuse_});
             return 0;
         }
     }

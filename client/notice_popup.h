@@ -31,17 +31,13 @@ class CNoticePopupDlg : public CSlidePopupDlg {
     // The requesting user's id, set before the popup shows.
     void SetRequestData(uint32_t userId) { request_ = userId; }
     uint32_t RequestData() const { return request_; }
-    bool Answered() const { return answered_; }
 
   protected:
     bool OnInitDialog() override;
     platform::LRESULT OnMessage(platform::Message& msg) override;
 
   private:
-    void Answer(bool agree);
-
     uint32_t request_ = 0;
-    bool answered_ = false;
     CPictureView portrait_;
     CHyperLinkStatic name_;
     CHyperLinkStatic agree_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "client/client_ui.h"
 #include "platform/message_queue.h"
 #include "platform/thread.h"
 
@@ -25,6 +26,20 @@ Registry& Popups() {
 
 void CSlidePopupDlg::Adopt(std::unique_ptr<CSlidePopupDlg> popup) {
     Popups().popups.push_back(std::move(popup));
+}
+
+bool CSlidePopupDlg::PostAnswer(platform::UINT message, platform::WPARAM data, bool agree,
+                                std::initializer_list<platform::CWnd*> links) {
+    // A second click during the slide would answer again.
+    if (answered_) return false;
+    answered_ = true;
+    for (platform::CWnd* link : links)
+        link->EnableWindow(false);
+    platform::CWnd::ReleaseCapture();
+    PlayWaveResource(kAnswerSound);
+    StartSlideDown();
+    platform::PostMessage(owner_, message, data, agree ? 1 : 0);
+    return true;
 }
 
 int CSlidePopupDlg::OpenCount() {
@@ -146,12 +161,8 @@ platform::LRESULT CSlidePopupDlg::OnMessage(platform::Message& msg) {
             if (auto* painter = reinterpret_cast<Painter*>(msg.wParam))
                 gradient_.Draw(*painter, {0, 0, rect_.Width(), rect_.Height()}, 256);
             return 1;
-        case WM_CTLCOLORSTATIC: {
-            static const Brush kNull = Brush::Null();
-            if (auto* painter = reinterpret_cast<Painter*>(msg.wParam))
-                painter->SetBkMode(TRANSPARENT);
-            return reinterpret_cast<LRESULT>(&kNull);
-        }
+        case WM_CTLCOLORSTATIC:
+            return TransparentStatic(msg);
         case WM_NCDESTROY: {
             const LRESULT result = CDialog::OnMessage(msg);
             if (counted_) --Popups().open;

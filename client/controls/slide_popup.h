@@ -10,6 +10,8 @@
 // DestroyAll, which the main frame calls as it ends). The owner is kept by
 // handle, so a popup never reaches an owner that has gone.
 
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 
@@ -25,6 +27,7 @@ class CSlidePopupDlg : public platform::CDialog {
     static constexpr platform::UINT kSlideMs = 20;
     static constexpr int kSlideStep = 5;
     static constexpr int kStackStep = 10;
+    static constexpr uint32_t kAnswerSound = 29010;
 
     // A new popup, owned by the registry.
     template <class Popup, class... Args>
@@ -56,6 +59,14 @@ class CSlidePopupDlg : public platform::CDialog {
     // raises `front` when it is a window, and starts sliding up.
     bool Show(platform::UINT templateId, platform::CWnd* foreground, platform::CWnd* front);
     void StartSlideDown();
+
+    // A popup that asks the player ends with the first answer of its links:
+    // they are disabled, the link sound plays, the popup slides away and
+    // `message` (data, 1 to agree or 0) goes to the owner. False, doing
+    // nothing, once answered.
+    bool PostAnswer(platform::UINT message, platform::WPARAM data, bool agree,
+                    std::initializer_list<platform::CWnd*> links);
+    bool Answered() const { return answered_; }
 
     platform::HWND Owner() const { return owner_; }
     platform::UINT TemplateId() const { return templateId_; }
@@ -89,6 +100,7 @@ class CSlidePopupDlg : public platform::CDialog {
     int height_ = 120;
     int stayMs_ = 3000;
     bool slidingUp_ = true;
+    bool answered_ = false;
     bool counted_ = false;
     CGradientFill gradient_;
 };

@@ -38,6 +38,22 @@ void CButton::DrawButton(Painter& painter) {
     }
     painter.SetBkMode(TRANSPARENT);
     painter.SetTextColor(GetSysColor(IsWindowEnabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    if (type == BS_GROUPBOX) {
+        // An etched frame whose top line runs through the caption.
+        const std::string caption = GetWindowText();
+        const int half = painter.CurrentFont().Height() / 2;
+        painter.FillSolidRect(client, GetSysColor(COLOR_BTNFACE));
+        painter.DrawEdge({client.left, client.top + half, client.right, client.bottom}, EDGE_ETCHED,
+                         BF_RECT);
+        if (!caption.empty()) {
+            RECT text{8, 0, client.right - 8, 2 * half};
+            painter.DrawText(caption, text, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
+            text = InflateRect(text, 2, 0);
+            painter.FillSolidRect(text, GetSysColor(COLOR_BTNFACE));
+            painter.DrawText(caption, text, DT_CENTER | DT_SINGLELINE);
+        }
+        return;
+    }
     if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX) {
         painter.FillSolidRect(client, GetSysColor(COLOR_BTNFACE));
         const int box = 13;
@@ -81,6 +97,12 @@ void CButton::DrawItem(DRAWITEMSTRUCT& item) {
 }
 
 LRESULT CButton::OnMessage(Message& msg) {
+    // A group box only frames its controls: it takes neither clicks nor keys.
+    if ((GetStyle() & BS_TYPEMASK) == BS_GROUPBOX && msg.message != WM_PAINT &&
+        ((msg.message >= WM_LBUTTONDOWN && msg.message <= WM_MBUTTONDBLCLK) ||
+         msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == BM_CLICK)) {
+        return 0;
+    }
     switch (msg.message) {
         case WM_PAINT: {
             PAINTSTRUCT ps;

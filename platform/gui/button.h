@@ -1,5 +1,5 @@
 #pragma once
-// Push buttons and check boxes. A click (mouse released over the button,
+// Push buttons, check boxes and group boxes. A click (mouse released over the button,
 // Space released, BM_CLICK) goes to OnClicked (what a reflected BN_CLICKED
 // was), then as BN_CLICKED to the parent; BS_OWNERDRAW buttons are drawn by
 // DrawItem, which by default asks the parent through WM_DRAWITEM.

@@ -226,6 +226,51 @@ TEST_F(ControlsTest, EditTakesTypedGbkTextAndReportsChanges) {
     EXPECT_EQ(edit.GetWindowText(), "b确");
 }
 
+TEST_F(ControlsTest, MultilineEditWrapsBreaksLinesAndMovesBetweenThem) {
+    CEdit edit;
+    // 52 pixels inside its edges: four 12-pixel characters a line.
+    ASSERT_TRUE(edit.Create(WS_VISIBLE | ES_MULTILINE, {10, 40, 70, 100}, &parent_, 7));
+    edit.SetFocus();
+    Type("一二三四五六");
+    Key(VK_RETURN);
+    Type("七");
+    EXPECT_EQ(edit.GetWindowText(), "一二三四五六\r\n七");
+    int start = 0, end = 0;
+    Key(VK_UP);  // from after 七 (x 12) to after 五 on the wrapped line
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 10);
+    Key(VK_HOME);
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 8);
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    Key(VK_END);
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 16);
+    Key(VK_LEFT);  // a line break is one character
+    Key(VK_BACK);
+    EXPECT_EQ(edit.GetWindowText(), "一二三四五六七");
+    // A click on the second line puts the caret there.
+    Click({10 + 4 + 12 + 2, 40 + 4 + 12 + 6});
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 10);
+}
+
+TEST_F(ControlsTest, ReadOnlyEditsAreColouredAsStaticsAndGroupBoxesTakeNoClicks) {
+    const Brush yellow = Brush::Solid(RGB(255, 255, 0));
+    parent_.staticBrush = &yellow;
+    CEdit fixed;
+    ASSERT_TRUE(fixed.Create(WS_VISIBLE | ES_READONLY, {10, 10, 100, 32}, &parent_, 9));
+    CButton group;
+    ASSERT_TRUE(group.Create("组", WS_VISIBLE | BS_GROUPBOX, {10, 40, 200, 150}, &parent_, 10));
+    Pump();
+    EXPECT_EQ(ScreenAt(50, 20), RGB(255, 255, 0));
+    parent_.commands.clear();
+    Click({100, 100});
+    EXPECT_TRUE(parent_.commands.empty());
+    EXPECT_NE(CWnd::GetFocus(), group.GetSafeHwnd());
+}
+
 TEST_F(ControlsTest, EditLimitCutsAtCharacterBoundariesAndSaysSo) {
     CEdit edit;
     edit.Create(WS_VISIBLE, {10, 10, 200, 32}, &parent_, 7);
