@@ -106,7 +106,8 @@ TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBack) {
                   p.dir.path() + "sound\\" + s.StyleName(c.style) + "\\");
         platform::WritePrivateProfileString("GAMESET", "Music", "0", ini);
         s.SaveOptions();
-        EXPECT_EQ(platform::GetPrivateProfileInt("SKIN", "Default", -1, ini), UINT(c.style));
+        EXPECT_EQ(platform::GetPrivateProfileInt("SKIN", "Default", -1, ini),
+                  platform::UINT(c.style));
         EXPECT_EQ(platform::GetPrivateProfileInt("GAMESET", "Music", -1, ini), 1u);
     }
 }
@@ -160,7 +161,12 @@ std::vector<std::pair<Place, platform::POINT>> PresentRecords(CTableScene& s) {
     std::vector<std::pair<Place, platform::POINT>> out;
     for (int32_t area : {kAreaWall, kAreaHand, kAreaFlower, kAreaRiver, kAreaShown}) {
         for (int32_t seat = 0; seat < (area == kAreaWall ? 1 : 4); ++seat) {
-            for (int32_t i = 0; const MJStruct* r = s.GetMJStruct(area, seat, i); ++i) {
+            const int32_t n = area == kAreaWall    ? kWallRecords
+                              : area == kAreaHand  ? kHandRecords
+                              : area == kAreaShown ? 1
+                                                   : kStripRecords;
+            for (int32_t i = 0; i < n; ++i) {
+                const MJStruct* r = s.GetMJStruct(area, seat, i);
                 if (!r->present) continue;
                 RECT rect{};
                 if (area == kAreaWall) s.GetWallTileRect(i, &rect);
@@ -175,6 +181,13 @@ std::vector<std::pair<Place, platform::POINT>> PresentRecords(CTableScene& s) {
         }
     }
     return out;
+}
+
+size_t ShownTiles(CTableScene& s) {
+    size_t shown = 0;
+    for (int32_t n = 1; n <= kTileBindings; ++n)
+        shown += s.GetEntity(s.Binding(n).entity)->IsVisible() ? 1 : 0;
+    return shown;
 }
 
 TEST(TileBindings, EveryPresentRecordIsShownWhereItSaysByItsOwnEntity) {
@@ -199,10 +212,7 @@ TEST(TileBindings, EveryPresentRecordIsShownWhereItSaysByItsOwnEntity) {
         EXPECT_NE(static_cast<const engine::ImageEntity*>(e)->GetImageId(), 0u);
     }
     // Nothing else is on the table.
-    int32_t shown = 0;
-    for (int32_t n = 1; n <= kTileBindings; ++n)
-        shown += s.GetEntity(s.Binding(n).entity)->IsVisible() ? 1 : 0;
-    EXPECT_EQ(size_t(shown), records.size());
+    EXPECT_EQ(ShownTiles(s), records.size());
     EXPECT_FALSE(s.GetEntity(s.SpareTileEntity())->IsVisible());
 }
 
@@ -216,13 +226,13 @@ TEST(TileBindings, ChangedOrRemovedRecordsGiveTheirEntitiesBack) {
     ASSERT_GE(standing.size(), 2u);
     MJStruct& gone = *standing[0];
     MJStruct& turned = *standing[1];
-    const TileBinding goneBinding = s.Binding(gone.nObject);
+    const size_t before = ShownTiles(s);
     gone.present = 0;
     turned.faceState = 1;
     turned.nFace = 5;
     s.RefreshEntities(100);
     EXPECT_EQ(gone.nObject, 0);
-    EXPECT_FALSE(s.GetEntity(goneBinding.entity)->IsVisible());
+    EXPECT_EQ(ShownTiles(s), before - 1);
     // A record whose binding went stale is drawn anew.
     EXPECT_EQ(s.Binding(turned.nObject).code, 5);
     EXPECT_TRUE(s.GetEntity(s.Binding(turned.nObject).entity)->IsVisible());
