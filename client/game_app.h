@@ -193,6 +193,9 @@ class CGameApp {
     void ReportToHall(uint32_t code);
 
     // Status and messages.
+    // A plain message box over the main window, captioned with the launch
+    // line's caption; answers kIdYes, kIdNo or 1 (OK).
+    virtual int MessageBox(const std::string& text, uint32_t type);
     virtual void ShowStatus(const char* text, int show);
     void ShowStatusEx(const char* text, uint32_t seconds);
     void PostToMainFrame(const std::string& text);
@@ -218,9 +221,6 @@ class CGameApp {
     static void WaitServingMessages(uint32_t ms);
 
   protected:
-    // A plain message box over the main window, captioned with the launch
-    // line's caption; answers kIdYes, kIdNo or 1 (OK).
-    virtual int MessageBox(const std::string& text, uint32_t type);
     // Where the hall endpoint is (empty: the launch line's window number).
     virtual std::string HallEndpointOverride() const { return {}; }
 

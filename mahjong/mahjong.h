@@ -11,13 +11,17 @@
 //   scene/scene_effects.h  what the scene asks of the engine's runtime, in order
 //   scene/table_scene_base.h  CMJTableSceneBase: the data model, hands, areas, wall
 //   scene/table_scene.h    CMJTableScene (engine pane) and CTableScene (this game)
+//   scene/jpeg_file.h      JpegFile: RGB rows to a JPEG file
+//   scene/screenshot.h     the screen read back at its depth and saved as JPEG
 
 #include "mahjong/app/seat_layout.h"
 #include "mahjong/app/seat_panel.h"
 #include "mahjong/app/snapshot_words.h"
 #include "mahjong/app/table_logic.h"
+#include "mahjong/scene/jpeg_file.h"
 #include "mahjong/scene/mj_struct.h"
 #include "mahjong/scene/scene_effects.h"
+#include "mahjong/scene/screenshot.h"
 #include "mahjong/scene/table_scene.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"

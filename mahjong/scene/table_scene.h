@@ -23,6 +23,9 @@ class CMJTableScene : public CMJTableSceneBase {
     void UnlockKongFaces() override { UnlockFourOfAKind(); }
     // The engine's screen changed size: the table is laid out on it anew.
     void OnResize() override;
+    // Saves the screen as "<program folder>\temp\<name>.jpg" and reports the
+    // file in the chat; false, with no chat line, when nothing was saved.
+    bool SaveScreenshot();
 
     // Settings and pictures (scene_settings.cpp). Load settings reads the
     // INI, loads the common pictures and the current style's; save options

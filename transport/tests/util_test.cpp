@@ -8,10 +8,12 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/daily_log.h"
 #include "platform/text.h"
+#include "tools/proxypeer/proxy_peer.h"
 #include "transport/base64.h"
 #include "transport/log.h"
 #include "transport/tests/temp_program_dir.h"
@@ -20,44 +22,31 @@
 namespace transport {
 namespace {
 
-std::vector<uint8_t> B(std::string_view s) {
-    return std::vector<uint8_t>(s.begin(), s.end());
-}
+using proxypeer::ToBytes;
 
-TEST(Base64Test, Rfc4648VectorsBothWays) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", ""},
-        {"f", "Zg=="},
-        {"fo", "Zm8="},
-        {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="},
-        {"fooba", "Zm9vYmE="},
-        {"foobar", "Zm9vYmFy"},
-    };
-    CBase64Coder coder;
-    for (auto [plain, text] : cases) {
-        std::string encoded;
-        std::vector<uint8_t> array, decoded, fromBytes;
-        EXPECT_TRUE(coder.EncodeToString(B(plain), encoded));
-        EXPECT_TRUE(coder.EncodeToArray(B(plain), array));
-        EXPECT_TRUE(coder.Decode(text, decoded));
-        EXPECT_TRUE(coder.DecodeBytes(B(text), fromBytes));
-        EXPECT_EQ(encoded, text);
-        EXPECT_EQ(array, B(text));
-        EXPECT_EQ(decoded, B(plain));
-        EXPECT_EQ(fromBytes, B(plain));
-    }
-}
-
-// The text form breaks lines after 72 characters, never at the very end;
-// random bytes of every length come back.
-TEST(Base64Test, LineBreaksAndRoundTrips) {
+// RFC 4648's vectors; the text form breaks lines after 72 characters, never
+// at the very end; random bytes of every length come back.
+TEST(Base64Test, Rfc4648VectorsLineBreaksAndRoundTrips) {
+    const std::pair<const char*, const char*> cases[] = {{"", ""},
+                                                         {"f", "Zg=="},
+                                                         {"fo", "Zm8="},
+                                                         {"foo", "Zm9v"},
+                                                         {"foob", "Zm9vYg=="},
+                                                         {"fooba", "Zm9vYmE="},
+                                                         {"foobar", "Zm9vYmFy"}};
     CBase64Coder coder;
     std::string text;
-    std::vector<uint8_t> array;
+    std::vector<uint8_t> array, back;
+    for (auto [plain, encoded] : cases) {
+        EXPECT_TRUE(coder.EncodeToString(ToBytes(plain), text));
+        EXPECT_TRUE(coder.EncodeToArray(ToBytes(plain), array));
+        EXPECT_EQ(text, encoded);
+        EXPECT_EQ(array, ToBytes(encoded));
+        EXPECT_TRUE(coder.DecodeBytes(ToBytes(encoded), back));
+        EXPECT_EQ(back, ToBytes(plain));
+    }
     coder.EncodeToString(std::vector<uint8_t>(54, 'x'), text);
     EXPECT_EQ(text.size(), 72u);
-    EXPECT_EQ(text.find('\r'), std::string::npos);
     coder.EncodeToString(std::vector<uint8_t>(108, 'x'), text);
     EXPECT_EQ(text.substr(72, 2), "\r\n");
     EXPECT_EQ(text.size(), 146u);
@@ -65,7 +54,7 @@ TEST(Base64Test, LineBreaksAndRoundTrips) {
     EXPECT_EQ(array.size(), 76u);
     std::mt19937 rng(99);
     for (size_t n = 0; n < 300; n += 1 + n / 10) {
-        std::vector<uint8_t> data(n), back;
+        std::vector<uint8_t> data(n);
         for (auto& b : data)
             b = uint8_t(rng());
         coder.EncodeToString(data, text);
@@ -93,7 +82,7 @@ TEST(Base64Test, DecoderSkipsBlanksStopsAtPaddingAndRefusesTheRest) {
     for (const auto& [text, plain] : taken) {
         std::vector<uint8_t> out;
         EXPECT_TRUE(coder.Decode(text, out)) << text;
-        EXPECT_EQ(out, B(plain)) << text;
+        EXPECT_EQ(out, ToBytes(plain)) << text;
     }
     for (const std::string& text : refused) {
         std::vector<uint8_t> out = {9, 9};
@@ -129,11 +118,7 @@ TEST(UtilTest, IntegerAndTextHelpers) {
 }
 
 TEST(UtilTest, GetPathPartsSplitsLikeSplitpath) {
-    struct Case {
-        const char* path;
-        int flags;
-        const char* out;
-    } cases[] = {
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"/opt/game/client.exe", kPathDirectory | kPathDrive, "/opt/game/"},
         {"/opt/game/client.exe", kPathFileName, "client"},
         {"/opt/game/client.exe", kPathExtension, ".exe"},
@@ -149,10 +134,10 @@ TEST(UtilTest, GetPathPartsSplitsLikeSplitpath) {
         {"a/\x81\x5C.txt", kPathFileName, "\x81\x5C"},
         {"a/\x81\x5C.txt", kPathDirectory, "a/"},
     };
-    for (const Case& c : cases) {
+    for (auto [path, flags, parts] : cases) {
         std::string out;
-        GetPathParts(c.path, c.flags, out);
-        EXPECT_EQ(out, c.out) << c.path << " " << c.flags;
+        GetPathParts(path, flags, out);
+        EXPECT_EQ(out, parts) << path << " " << flags;
     }
     testing::TempProgramDir dir;
     std::string folder;
@@ -192,11 +177,8 @@ TEST(UtilTest, RandomBytesAndIds) {
 }
 
 TEST(UtilTest, OsVersionFlags) {
-    struct Case {
-        platform::OsVersionRecord v;  // major, minor, build, platform, extended, product type
-        const char* registry;
-        uint32_t flags;
-    } cases[] = {
+    // Major, minor, build, platform, extended, product type; the registry's product text.
+    const std::tuple<platform::OsVersionRecord, const char*, uint32_t> cases[] = {
         {{3, 11, 0, 0}, "", kOsWin32s},
         {{4, 0, 0, 1}, "", kOsWin95},
         {{4, 10, 0, 1}, "", kOsWin98},
@@ -210,9 +192,9 @@ TEST(UtilTest, OsVersionFlags) {
         {{6, 1, 0, 2, true, 1}, "", kOsWin7 | kOsWorkstation},
         {{10, 0, 0, 2, true, 1}, "", kOsNewerNt | kOsWorkstation},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(OsVersionFlagsOf(c.v, c.registry), c.flags)
-            << c.v.platformId << " " << c.v.majorVersion << "." << c.v.minorVersion;
+    for (const auto& [v, registry, flags] : cases)
+        EXPECT_EQ(OsVersionFlagsOf(v, registry), flags)
+            << v.platformId << " " << v.majorVersion << "." << v.minorVersion;
     uint32_t flags = 0;
     ASSERT_TRUE(GetOSVersionFlags(&flags));  // this machine
     EXPECT_EQ(flags, kOsWin7 | kOsWorkstation);
@@ -231,7 +213,7 @@ class LogTest : public ::testing::Test {
     platform::ScopedLocalTime scope_;
 };
 
-TEST_F(LogTest, LinesGoToTheDailyFileOfTheirDay) {
+TEST_F(LogTest, LinesGoToTheDailyFileOfTheNameAndFlagsGiven) {
     LogPrintf("packet length error! len = %ld", 5000L);
     LogWrite("100% done");  // taken as it is
     LogWrite(nullptr);
@@ -242,21 +224,18 @@ TEST_F(LogTest, LinesGoToTheDailyFileOfTheirDay) {
                                                    "packet length error! len = 5000\r\n" + kStamp +
                                                    "100% done\r\n" + kStamp + "\r\n" + kStamp +
                                                    platform::GbkToUtf8("错误的记分") + "\r\n");
-    EXPECT_EQ(dir_.Read("KYXLog20261206.log"), "2026/12/06  00:00:00  next day\r\n");
-}
-
-TEST_F(LogTest, OpenReplacesTheNameAndFlagsItIsGiven) {
+    const std::string stamp = "2026/12/06  00:00:00  ";
+    EXPECT_EQ(dir_.Read("KYXLog20261206.log"), stamp + "next day\r\n");
     LogOpen("Game", 0xA001D);
     LogPrintf("%s %d", "x", 1);
     LogOpen(nullptr, 0x80000);  // without the line-end bit
     LogPrintf("kept");
     LogOpen(nullptr, 0);
     LogPrintf("!");
-    EXPECT_EQ(dir_.Read("Game20261205.log"),
-              std::string(kStamp) + "x 1\r\n" + kStamp + "kept" + kStamp + "!");
+    EXPECT_EQ(dir_.Read("Game20261206.log"), stamp + "x 1\r\n" + stamp + "kept" + stamp + "!");
     LogOpen("Other", 0x8);  // without the file bit
     LogPrintf("nowhere");
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "Other20261205.log"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "Other20261206.log"));
 }
 
 TEST_F(LogTest, OverlongMessagesAreCutAtACharacterBoundary) {
