@@ -1,7 +1,7 @@
 // The table scene's settings and pictures: the INI words it keeps, the
 // common pictures, and a style's tiles, cloth, clock and bars, registered
 // with the engine's resource manager under the titles the entities use.
-#include <cstdio>
+#include <iterator>
 #include <string_view>
 
 #include "client/game_app.h"
