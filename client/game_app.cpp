@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "platform/waitable.h"
 #include "transport/log.h"
 #include "transport/util.h"
 
@@ -127,11 +128,12 @@ uint32_t CGameApp::CommThreadId() const {
 }
 
 void CGameApp::WaitServingMessages(uint32_t ms) {
-    const uint32_t start = platform::GetTickCount();
-    for (;;) {
-        const uint32_t spent = platform::GetTickCount() - start;
-        if (spent >= ms) return;
-        platform::MsgWaitForMultipleObjects({}, ms - spent);
+    WaitServingMessagesUntil(platform::DeadlineAfterMillis(ms));
+}
+
+void CGameApp::WaitServingMessagesUntil(int64_t deadline) {
+    while (platform::CurrentClock().NowMicros() < deadline) {
+        platform::MsgWaitForMultipleObjectsUntil({}, deadline);
         platform::Message msg;
         while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE)) {
             if (msg.message == platform::WM_QUIT) {

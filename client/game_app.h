@@ -219,6 +219,8 @@ class CGameApp {
     // Waits `ms` on the process clock while serving this thread's messages,
     // so the hall's sends are answered meanwhile.
     static void WaitServingMessages(uint32_t ms);
+    // The same up to a deadline of the process clock (DeadlineAfterMillis).
+    static void WaitServingMessagesUntil(int64_t deadline);
 
   protected:
     // Where the hall endpoint is (empty: the launch line's window number).

@@ -5,6 +5,7 @@
 #include "client/game_app.h"
 #include "client/game_table_view.h"
 #include "client/html_views.h"
+#include "client/mj_game_app.h"
 #include "client/player_view.h"
 #include "client/skin_library.h"
 #include "client/skin_settings.h"
@@ -46,6 +47,15 @@ class FaceChatPane : public CGameChatView {
         SetFaceButtonIcon(kFaceButtonIcon);
     }
 };
+
+CMJGameApp* MJApp() {
+    return dynamic_cast<CMJGameApp*>(CGameApp::Current());
+}
+
+// The timers the frame sets for itself; any other belongs to the scene.
+bool IsFrameTimer(platform::UINT_PTR id) {
+    return id >= kTimerHallCheck && id <= kTimerKeepAlive;
+}
 
 CSkinSettings* Skin() {
     CGameApp* app = CGameApp::Current();
@@ -152,6 +162,16 @@ void CMJGameFrameWnd::ApplySplitterSkin() {
     if (dialogBar_.GetSafeHwnd()) dialogBar_.ApplySkin();
 }
 
+uint32_t CMJGameFrameWnd::TableClockTimer() const {
+    CMJGameApp* app = MJApp();
+    const MJTableSceneTarget* scene = app ? app->GetTableScene() : nullptr;
+    return scene ? scene->RunningClockTimer() : CGameFrameWnd::TableClockTimer();
+}
+
+void CMJGameFrameWnd::OnPlayerCard(const PlayerRecord& record) {
+    if (CMJGameApp* app = MJApp()) app->ShowPlayerInfo(record);
+}
+
 void CMJGameFrameWnd::OnTableEntered() {
     for (platform::CWnd* pane :
          {static_cast<platform::CWnd*>(chatView_), static_cast<platform::CWnd*>(players_.get()),
@@ -162,6 +182,7 @@ void CMJGameFrameWnd::OnTableEntered() {
     if (advert_ && advert_->GetSafeHwnd())
         platform::PostMessage(advert_->GetSafeHwnd(), kMsgTableEntered, 0, 0,
                               platform::Payload::Make<std::string>(App().GetAdvertUrl()));
+    if (CMJGameApp* app = MJApp()) app->OnTableEntered();
 }
 
 platform::LRESULT CMJGameFrameWnd::OnMessage(platform::Message& msg) {
@@ -177,6 +198,12 @@ platform::LRESULT CMJGameFrameWnd::OnMessage(platform::Message& msg) {
         case kMsgTableEntered:
             OnTableEntered();
             return 0;
+        case platform::WM_TIMER:
+            if (CMJGameApp* app = MJApp(); app && !IsFrameTimer(msg.wParam)) {
+                app->OnHostTimer(uint32_t(msg.wParam));
+                return 0;
+            }
+            return CGameFrameWnd::OnMessage(msg);
         case kMsgPlayerCard:
             if (msg.wParam) OnPlayerCard(*reinterpret_cast<const PlayerRecord*>(msg.wParam));
             return 0;

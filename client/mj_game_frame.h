@@ -7,7 +7,11 @@
 // places; the framework's own are the table background, a plain operation
 // strip, the advert page, the player list and the chat. When the table is
 // entered the frame tells the chat, the player list and the table pane,
-// and sends the advert pane to the advert page.
+// and sends the advert pane to the advert page. Under a mahjong
+// application the frame hosts its table scene: the scene hears of the
+// entered table and gets the window's timers that are not the frame's own,
+// its turn clock is the table's clock, and the application shows the
+// player card.
 
 #include <memory>
 
@@ -33,6 +37,7 @@ class CMJGameFrameWnd : public CGameFrameWnd {
     CGamePlayerView* GetPlayerView() override { return players_.get(); }
     // The splitters' bar pictures of the current skin; the dialog bar too.
     void ApplySplitterSkin() override;
+    uint32_t TableClockTimer() const override;
     // Slots of this frame, after those of CGameFrameWnd.
     virtual CGameFormView* GetAdvertPane() { return advert_.get(); }
     virtual CGameFormView* GetOperatePane() { return operate_.get(); }
@@ -58,8 +63,8 @@ class CMJGameFrameWnd : public CGameFrameWnd {
     virtual int OperatePaneHeight() { return 36; }
     virtual int AdvertPaneHeight() { return 140; }
     virtual int PlayerPaneHeight();
-    // The hall's player card (0x822D); the game shows it.
-    virtual void OnPlayerCard(const PlayerRecord& record) { (void)record; }
+    // The hall's player card (0x822D): the application shows it.
+    virtual void OnPlayerCard(const PlayerRecord& record);
 
   private:
     void OnTableEntered();

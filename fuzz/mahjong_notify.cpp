@@ -30,12 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     scene.SetPlayerCount(players);
     scene.SetWallPlayerCount(players);
     size_t at = 1;
-    while (at + 3 <= size) {
-        const uint32_t id = kIds[data[at] % (sizeof(kIds) / sizeof(kIds[0]))];
-        const size_t length =
-            std::min<size_t>(size - at - 3, size_t(data[at + 1]) << 4 | data[at + 2]);
-        std::span<const uint8_t> payload(data + at + 3, length);
-        at += 3 + length;
+    uint32_t id = 0;
+    std::span<const uint8_t> payload;
+    while (NextMahjongRecord({data, size}, at, kIds, id, payload)) {
         if (id == 211040) logic.StoreRoundStart(payload);
         if (id == 211080) logic.StoreRoundResult(payload);
         if (id == 0) {

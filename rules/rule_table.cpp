@@ -68,15 +68,24 @@ int32_t CRuleTable::AfterDeal() {
     // A flower turned up as the indicator goes to the current chair, and the
     // next tail position is turned up instead.
     jokerTile_ = TileAtWallPos(specialPos_);
+    auto tailPos = [&](int32_t c) {
+        const int32_t pos = c % 2 - 2 * (c / 2) - 2 + dealStart_;
+        return pos < 0 ? pos + config_.tileCount : pos;
+    };
     for (int n = 0; n < WallSize() && IsHonourOrFlowerTileOf(jokerTile_); ++n) {
         SetTakenState(jokerTile_, kTakenFlower);
         SetTaker(jokerTile_, currentChair_);
         if (Chair(currentChair_)) flowers_[size_t(currentChair_)].push_back(jokerTile_);
-        const int32_t c = ++tailCounter_;
-        int32_t pos = c % 2 - 2 * (c / 2) - 2 + dealStart_;
-        if (pos < 0) pos += config_.tileCount;
-        specialPos_ = pos;
-        jokerTile_ = TileAtWallPos(pos);
+        // The counter covers the indicator once: the deal's replacements may
+        // have passed over it already. Counting it again would leave the
+        // position before the new indicator to no tail draw, while every
+        // client reading the counter takes it for drawn.
+        bool walked = false;
+        for (int32_t k = 0; k < tailCounter_ && !walked; ++k)
+            walked = tailPos(k) == specialPos_;
+        const int32_t c = walked ? tailCounter_ : ++tailCounter_;
+        specialPos_ = tailPos(c);
+        jokerTile_ = TileAtWallPos(specialPos_);
     }
     BeginOwnAction();
     return 1;

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "client/mj_game_app.h"
+
 namespace mahjong {
 
 // n mod 4 in 0..3, negative n included.
@@ -40,9 +42,10 @@ void OtherOpponentsOf(int32_t seat, int32_t* a, int32_t* b);
 // while no application exists.
 int32_t OwnChair();
 
-class CGameSeatLayout {
+class CGameSeatLayout : public client::MJLayoutTarget {
   public:
-    virtual ~CGameSeatLayout() = default;
+    // The application's shared layout words land here.
+    void SetSharedWord(int n, int32_t value) override { SetLayoutWord(n, value); }
 
     virtual void GetNeighbourSeats(int32_t seat, int32_t* a, int32_t* b) const;
     virtual void GetNeighbourSeats2(int32_t seat, int32_t* a, int32_t* b) const;

@@ -44,6 +44,7 @@ inline constexpr int kMoneyMode = 21;      // 0 counts points, otherwise silver
 inline constexpr int kDieA = 23;           // the round's first two dice, 1-6
 inline constexpr int kDieB = 24;
 inline constexpr int kEarlyClose = 27;        // non-zero: the claim window closes early
+inline constexpr int kChowButton = 28;        // non-zero: chows are played (five buttons)
 inline constexpr int kKongTopFaceSet = 29;    // face set of a concealed kong's top tile
 inline constexpr int kJokersInRow = 30;       // 0: jokers sort apart and merge at the end
 inline constexpr int kSubstituteAsTile = 31;  // 0: the substitute sorts as the joker tile

@@ -68,6 +68,7 @@ class CMJTableLogic : public CGameSeatLayout {
     virtual int32_t GetJokerA() const { return Word(snap::kJokerA); }
     virtual int32_t GetJokerB() const { return Word(snap::kJokerB); }
     virtual int32_t GetAnalysisFlags() const { return Word(snap::kAnalysisFlags); }
+    virtual bool HasChowButton() const { return Word(snap::kChowButton) != 0; }
 
     // The viewer's own tiles (32 words, -1 filled): the count before the
     // first -1 (0-32). A result hand of a chair likewise (-1 filled and 0 for

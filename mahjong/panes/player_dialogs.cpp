@@ -39,8 +39,6 @@ constexpr std::array<CardRow, 15> kCardRows = {{
 }};
 constexpr int kRowsTop = 44;
 constexpr int kRowHeight = 18;
-// The text field of a player record that says which seat a looker watches.
-constexpr size_t kWatchedSeatText = 192;
 
 int32_t RecordWord(const client::PlayerRecord& r, size_t n) {
     return int32_t(platform::LoadLE32(&r.image[4 * n]));

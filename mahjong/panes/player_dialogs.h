@@ -23,6 +23,9 @@
 
 namespace mahjong {
 
+// The text field of a player record that says which seat a looker watches.
+inline constexpr size_t kWatchedSeatText = 192;
+
 class CPlayerInfoDlg : public platform::CDialog {
   public:
     static constexpr platform::UINT kTemplate = 146;

@@ -256,17 +256,31 @@ void CMJTableSceneBase::LoadOwnHandFromSnapshot(int32_t) {
 }
 
 void CMJTableSceneBase::RevealDealtHands() {
-    int32_t seat = ChairToViewSeat(GetTableLogic()->GetBankerChair());
-    if (!IsSeat(seat)) return;
-    for (int32_t order = 0; order < playerCount_; ++order) {
-        for (int32_t i = 1; i < HandTiles(); ++i) {
+    MarkDealtHands();
+    ShowDealtHands();
+}
+
+void CMJTableSceneBase::MarkDealtHands() {
+    // As many places as the snapshot counts for each chair: a deal whose
+    // flowers used up the wall leaves a hand a tile short.
+    const CMJTableLogic* t = GetTableLogic();
+    int32_t seat = ChairToViewSeat(t->GetBankerChair());
+    for (int32_t order = 0; IsSeat(seat) && order < playerCount_; ++order) {
+        const int32_t first = order == 0 ? 0 : 1;
+        const int32_t n =
+            std::clamp(t->GetSeatValue(ViewSeatToChair(seat)), 0, HandTiles() - first);
+        for (int32_t i = first; i < first + n; ++i) {
             Hand(seat, i).present = 1;
             Hand(seat, i).standing = 1;
         }
-        if (order == 0) {
-            Hand(seat, 0).present = 1;
-            Hand(seat, 0).standing = 1;
-        }
+        seat = NextViewSeat(seat);
+    }
+}
+
+void CMJTableSceneBase::ShowDealtHands() {
+    int32_t seat = ChairToViewSeat(GetTableLogic()->GetBankerChair());
+    if (!IsSeat(seat)) return;
+    for (int32_t order = 0; order < playerCount_; ++order) {
         RevealSeat(seat, order);
         seat = NextViewSeat(seat);
     }

@@ -277,11 +277,8 @@ void CMJTableSceneBase::LayConcealedKong(int32_t seat, const MeldWords& meld) {
 void CMJTableSceneBase::LayAddedKong(int32_t seat, const MeldWords& meld) {
     if (!IsSeat(seat)) return;
     TakeAddedKongTile(seat, meld);
-    const int32_t key = TileSortKey(meld.claimed);
-    int32_t i = HandPositions() - 1;
-    while (i >= 4 && !(Hand(seat, i).present && TileSortKey(Hand(seat, i).nFace) == key))
-        i -= 4;
-    if (i < 4) return;  // no such pung in the row
+    const int32_t i = FindPungBlock(seat, meld.claimed);
+    if (i < 0) return;  // no such pung in the row
     for (int32_t k = 0; k < 4; ++k)
         Hand(seat, i - k).meldMark = 2;
     MJStruct& top = Hand(seat, i - 3);
@@ -297,9 +294,13 @@ void CMJTableSceneBase::LayAddedKong(int32_t seat, const MeldWords& meld) {
 }
 
 int32_t CMJTableSceneBase::FindPungBlock(int32_t seat, int32_t tile) const {
+    // Only a laid pung: a standing tile of the kind may share a block's place.
     const int32_t key = TileSortKey(tile);
+    auto laidPung = [&](const MJStruct& r) {
+        return r.present && !r.standing && r.meldMark == 1 && TileSortKey(r.nFace) == key;
+    };
     int32_t i = HandPositions() - 1;
-    while (i >= 4 && !(Hand(seat, i).present && TileSortKey(Hand(seat, i).nFace) == key))
+    while (i >= 4 && !laidPung(Hand(seat, i)))
         i -= 4;
     return i >= 4 ? i : -1;
 }

@@ -71,6 +71,11 @@ struct MeldWords {
     int32_t fourth = -1;       // a kong's fourth tile
     int32_t replacement = -1;  // the tile drawn after a kong
 };
+// The meld of a notification's or a request's words (word n is w[n]).
+template <class Words>
+MeldWords MeldOf(const Words& w) {
+    return {w[3], w[4], w[5], w[6], w[7], w[8], w[10]};
+}
 
 enum ClaimButton : int32_t { kPengButton = 1, kKongButton, kChowButton, kHuButton, kPassButton };
 inline constexpr int kClaimOptions = 9;

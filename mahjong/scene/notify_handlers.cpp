@@ -31,18 +31,6 @@ class PayloadWords {
     std::span<const uint8_t> bytes_;
 };
 
-MeldWords MeldOf(const PayloadWords& w) {
-    MeldWords m;
-    m.chair = w[3];
-    m.giver = w[4];
-    m.claimed = w[5];
-    m.handA = w[6];
-    m.handB = w[7];
-    m.fourth = w[8];
-    m.replacement = w[10];
-    return m;
-}
-
 std::string Format(const char* format, auto... args) {
     char text[256];
     std::snprintf(text, sizeof(text), format, args...);
@@ -91,6 +79,8 @@ void CMJTableSceneBase::OnRoundStart(Bytes payload) {
     SyncWallFromSnapshot();
     FillFlowersFromSnapshot();
     LoadOwnHandFromSnapshot(1);
+    MarkDealtHands();
+    movesSinceDeal_ = 0;
     effects_.Add({Effect::kHideCentre});
     RefreshEntities(1);
     SetInRound(1);
@@ -129,6 +119,7 @@ void CMJTableSceneBase::OnDraw(Bytes payload) {
     if (!Enough(229160, payload, 3)) return;
     const int32_t v = SeatOfChair(229160, w[0]);
     if (v < 0) return;
+    ++movesSinceDeal_;
     KillTurnTimers();
     const int32_t p = NextViewSeat(v);
     // The own draw was applied when its request returned.
@@ -159,6 +150,7 @@ void CMJTableSceneBase::OnDiscard(Bytes payload) {
     if (!Enough(221170, payload, 22)) return;
     const int32_t v = SeatOfChair(221170, w[1]);
     if (v < 0) return;
+    ++movesSinceDeal_;
     KillTurnTimers();
     const int32_t t = w[21];
     const int32_t own = ViewSeatToChair(3);
@@ -278,6 +270,7 @@ void CMJTableSceneBase::OnMeldExecuted(uint32_t id, Bytes payload) {
     const int32_t v = SeatOfChair(id, w[3]);
     const int32_t giver = v < 0 ? -1 : SeatOfChair(id, w[4]);
     if (giver < 0) return;
+    ++movesSinceDeal_;
     KillTurnTimers();
     if (id == 229185) {
         LayPung(v, MeldOf(w));
@@ -305,6 +298,7 @@ void CMJTableSceneBase::OnKong(uint32_t id, Bytes payload) {
     if (!Enough(id, payload, 12)) return;
     const int32_t v = SeatOfChair(id, w[3]);
     if (v < 0) return;
+    ++movesSinceDeal_;
     const int32_t turnTimeout = GetTableLogic()->GetTurnTimeout();
     if (id == 229195) {
         const int32_t giver = SeatOfChair(id, w[4]);
@@ -334,6 +328,7 @@ void CMJTableSceneBase::OnFlowerReplaced(Bytes payload) {
     if (!Enough(229210, payload, 7)) return;
     const int32_t v = SeatOfChair(229210, w[3]);
     if (v < 0) return;
+    ++movesSinceDeal_;
     KillTurnTimers();
     PlayOperationSound(v, 13);
     if (IsHandFaceKnown(v)) {
@@ -365,6 +360,9 @@ void CMJTableSceneBase::OnRoundEnd(Bytes payload) {
     const PayloadWords w(payload);
     if (!Enough(211080, payload, snap::kResultWords)) return;
     StopClockTimer();
+    // Nothing of the turn outlives the round: no watch, no flower check.
+    ResetOwnTurnWords();
+    StopSceneTimer(kTimerFlowerCheck);
     const CMJTableLogic* t = GetTableLogic();
     if (w[snap::kResultQuiet] == 0) PlaySoundResource(29106, 0);
     EnableAllOperationButtons(0);

@@ -82,15 +82,18 @@ void CMJTableScene::LoadSettings() {
         }
         currentStyle_ = int32_t(platform::GetPrivateProfileInt("SKIN", "Default", 0, ini));
         musicOn_ = int32_t(platform::GetPrivateProfileInt("GAMESET", "Music", 0, ini));
-        autoPlayAtStart_ = int32_t(platform::GetPrivateProfileInt("AI", "bn_Robot", 0, ini));
     }
     // The index picks one of three names: a hand-edited file may say anything.
     if (currentStyle_ < 0 || currentStyle_ >= int32_t(styles_.size())) currentStyle_ = 0;
     LoadTileImages(styles_[size_t(currentStyle_)]);
-    startMode_ = 2;
 
     const uint32_t cloth = Resources().GetImageIdByName(assets::kStylePictures[0].title);
     if (cloth != 0) Screen().CreateFromImage(cloth, 0, 0, kClothWidth, kClothHeight, 1);
+}
+
+void CTableScene::LoadSettings() {
+    CMJTableScene::LoadSettings();
+    if (const std::string ini = IniPath(); !ini.empty()) autoPlayer_.LoadSettings(ini);
 }
 
 void CMJTableScene::SaveOptions() {

@@ -1,5 +1,6 @@
 #include "mahjong/scene/table_scene.h"
 
+#include "client/game_app.h"
 #include "rules/rule_table.h"
 #include "rules/tile.h"
 
@@ -36,11 +37,11 @@ void CMJTableScene::NumberHandRecords() {
 }
 
 void CMJTableScene::RevealSeat(int32_t seat, int32_t order) {
-    effects_.Add({Effect::kDelayedMessage, 500 * order, kMsgRevealSeat, seat});
+    effects_.Add({Effect::kDelayedMessage, 500 * order, int32_t(kMsgDealSeat), seat});
 }
 
 void CMJTableScene::RevealDone() {
-    effects_.Add({Effect::kDelayedMessage, 500 * PlayerCount(), kMsgRevealDone, -1});
+    effects_.Add({Effect::kDelayedMessage, 500 * PlayerCount(), int32_t(kMsgFlowerSteps), -1});
 }
 
 CTableScene::CTableScene(const CMJTableLogic* logic) : CMJTableScene(logic) {
@@ -82,8 +83,51 @@ void CTableScene::FillJokerWords() {
                    rules::TileKindOrZero(t->GetJokerB(), RuleFlags())};
 }
 
+void CTableScene::OnTimer(uint32_t id) {
+    if (id != kTimerFlowerCheck) {
+        CMJTableScene::OnTimer(id);
+        return;
+    }
+    // The first flower still standing in the own hand is replaced; with none
+    // left the timer stops (a failed replacement stops it too).
+    for (int32_t i = 0; i < HandTiles(); ++i) {
+        const MJStruct& r = *GetMJStruct(kAreaHand, 3, i);
+        if (!r.standing || !r.present || !IsHonourOrFlowerTile(r.nFace)) continue;
+        ReplaceFlower(i);
+        return;
+    }
+    StopSceneTimer(kTimerFlowerCheck);
+}
+
+void CTableScene::AutoPlayStep() {
+    // The scene's commands, as auto-play clicks them.
+    class Moves final : public AutoPlayMoves {
+      public:
+        explicit Moves(CTableScene& s) : s_(s) {}
+        bool IsOffered(int32_t button) const override { return s_.IsButtonEnabled(button); }
+        void OnHu() override { s_.OnHu(); }
+        void OnKong() override { s_.OnKong(); }
+        void OnPeng() override { s_.OnPeng(); }
+        void OnPass() override { s_.OnPass(); }
+        int32_t DoConcealedKong(int32_t tile) override { return s_.DoConcealedKong(tile); }
+        int32_t DoAddedKong(int32_t tile) override { return s_.DoAddedKong(tile); }
+        int32_t ReplaceFlower(int32_t position) override { return s_.ReplaceFlower(position); }
+        int32_t DiscardTile(int32_t position) override { return s_.DiscardTile(position); }
+
+      private:
+        CTableScene& s_;
+    } moves(*this);
+    autoPlayer_.AutoPlayStep(*this, moves);
+}
+
+void CTableScene::OnTimersStarted() {
+    if (const client::CGameApp* app = client::CGameApp::Current())
+        autoPlayer_.LoadAIWeights(app->GetIniPath());
+    CMJTableScene::OnTimersStarted();
+}
+
 void CTableScene::OnFlowersHeld() {
-    effects_.Add({Effect::kStartTimer, kTimerFlowerCheck, 500});
+    StartSceneTimer(kTimerFlowerCheck, 500);
 }
 
 }  // namespace mahjong

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_bindings.h"
 
@@ -42,8 +43,6 @@ class CMJTableScene : public CMJTableSceneBase {
     const std::string& StyleName(int32_t i) const { return styles_[size_t(i) % styles_.size()]; }
     int32_t CurrentStyle() const { return currentStyle_; }
     int32_t MusicOn() const { return musicOn_; }
-    int32_t AutoPlayAtStart() const { return autoPlayAtStart_; }
-    int32_t StartMode() const { return startMode_; }
     uint32_t ButtonGroup(int32_t i) const { return buttonGroups_[size_t(i) % 2]; }
 
     // Tile entities bound to records (tile_bindings.cpp).
@@ -77,8 +76,6 @@ class CMJTableScene : public CMJTableSceneBase {
     std::array<std::string, 3> styles_{"Classic", "Classic", "Classic"};
     int32_t currentStyle_ = 0;
     int32_t musicOn_ = 0;
-    int32_t autoPlayAtStart_ = 0;
-    int32_t startMode_ = 0;
     std::array<uint32_t, 2> buttonGroups_{};
 
   private:
@@ -108,6 +105,14 @@ class CTableScene : public CMJTableScene {
     void DrawShownTile(int32_t seat) override;
     void ShowJokerTile() override;
     void DrawMoney() override;
+    // The scene's settings, with auto-play's switch.
+    void LoadSettings() override;
+    // Timer 2011 replaces the own hand's flowers one by one.
+    void OnTimer(uint32_t id) override;
+    // Auto-play's step: the weighted choice of CAutoPlay through the
+    // scene's own commands.
+    void AutoPlayStep() override;
+    const CAutoPlay& AutoPlayer() const { return autoPlayer_; }
 
   protected:
     int32_t Seat0HandShift() const override { return 15; }
@@ -117,11 +122,11 @@ class CTableScene : public CMJTableScene {
     int32_t NextTailPos(int32_t start, int32_t skip, int32_t* counter) const override;
     bool UsesJokerPictures() const override { return true; }
     void OnFlowersHeld() override;
-};
+    // The game's start also loads auto-play's weights.
+    void OnTimersStarted() override;
 
-// Timed scene messages of the deal reveal.
-inline constexpr int32_t kMsgRevealSeat = 210003;
-inline constexpr int32_t kMsgRevealDone = 210004;
-inline constexpr int32_t kTimerFlowerCheck = 2011;
+  private:
+    CAutoPlay autoPlayer_;
+};
 
 }  // namespace mahjong

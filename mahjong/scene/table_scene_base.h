@@ -16,7 +16,9 @@
 #include <span>
 #include <string>
 
+#include "client/mj_game_app.h"
 #include "engine/game_engine.h"
+#include "mahjong/app/request_words.h"
 #include "mahjong/app/table_logic.h"
 #include "mahjong/scene/mj_struct.h"
 #include "mahjong/scene/scene_effects.h"
@@ -30,7 +32,7 @@ namespace meld {
 struct KongPlan;
 }
 
-class CMJTableSceneBase : public engine::GameEngine {
+class CMJTableSceneBase : public engine::GameEngine, public client::MJTableSceneTarget {
   public:
     explicit CMJTableSceneBase(const CMJTableLogic* logic);
     virtual ~CMJTableSceneBase();
@@ -39,6 +41,19 @@ class CMJTableSceneBase : public engine::GameEngine {
 
     // The round snapshot.
     virtual const CMJTableLogic* GetTableLogic() const { return logic_; }
+
+    // --- What the application and its main frame ask of the scene: layout
+    // words 1-3 (the player counts of the table and of the wall, the
+    // operation bar's kind), the rebuild after a resynchronisation, the
+    // table entered, the hosting pane's timers.
+    int32_t GetPaneKind() const override { return paneKind_; }
+    void SetSharedWord(int n, int32_t value) override;
+    void RefreshAfterResync() override { RefreshEntities(100); }
+    void ReleaseTileEntities() override;
+    void RebuildFromTableData() override;
+    void OnTableEntered() override { OnTimersStarted(); }
+    void OnHostTimer(uint32_t id) override { OnTimer(id); }
+    uint32_t RunningClockTimer() const override { return clockTimer_; }
 
     // Hand analysis with the rule flags and the round's jokers: true when the
     // claim is possible; `out` receives the hand tiles it would use.
@@ -118,6 +133,11 @@ class CMJTableSceneBase : public engine::GameEngine {
     virtual void ResetHands();
     virtual void LoadOwnHandFromSnapshot(int32_t unused);
     virtual void RevealDealtHands();
+    // The deal's two halves: the places of the dealt tiles (at the round's
+    // start, so that moves notified while the deal is shown are kept), and
+    // their showing seat by seat once the dice stop.
+    void MarkDealtHands();
+    void ShowDealtHands();
     virtual void RebuildFromSnapshot();
     virtual void BindSeatTiles(int32_t seat);
 
@@ -249,6 +269,8 @@ class CMJTableSceneBase : public engine::GameEngine {
     int32_t ClockSize() const { return 65; }
     void GetClockRect(RECT* rect) const;
     virtual void StartTurnClock();
+    // The clock shown where it points, with the seconds it has.
+    void SetClockShown();
     virtual void TC_MoveClockHand(int32_t from, int32_t to);
     virtual int32_t TC_GetPointTo() const;
     // One step of the hand's path: its picture turns to the next direction.
@@ -315,13 +337,116 @@ class CMJTableSceneBase : public engine::GameEngine {
     void PlaySoundResource(uint32_t id, uint32_t flags) const;
     virtual void ShowParticles(int32_t seat);
     virtual void ShowSettlement();
-    virtual void RefreshEntities(int32_t mode);
+    // Item n of the settlement panel (a chair that started).
+    virtual void ShowSettlementItem(int32_t n);
+    void RefreshEntities(int32_t mode) override;
     virtual void RefreshTileControls();
     virtual void BeginOperationDisplay();
     // The operation voice names by code ("peng0" ...), empty for others.
     static const char* GetOperationSoundName(int32_t code);
     // A chat line through the main frame.
     void AddChatLine(const std::string& text) const;
+
+    // --- Game start and the engine's messages to the scene.
+    // The table was entered (0x8164): a running round restored for a looker
+    // or a returning player, the start or ask-to-see-cards button shown.
+    void OnTimersStarted() override { OnGameStart(); }
+    virtual void OnGameStart();
+    int OnMessage(uint32_t code, platform::Payload& payload, uint32_t target) override;
+    // Messages 210037-210059, 210021-210036 (the scene's buttons) and
+    // 210001-210007 (the deal's steps); non-zero: handled.
+    virtual int32_t OnEffectMessage(uint32_t code);
+    virtual void PollSceneButtons(uint32_t code);
+    virtual void OnDealMessage(uint32_t code, int32_t seat);
+    virtual void FinishDeal();
+    virtual void OnSortButton();
+    // A click on an own hand tile at `position`: a flower is replaced, any
+    // other tile discarded.
+    virtual void OnHandTileClicked(int32_t position);
+
+    // --- The scene's requests (the head from the application; results are
+    // the connection's). Meld payloads are built apart so that the meld the
+    // server accepted is laid from the words it was sent.
+    virtual int32_t RequestFlower(int32_t tile, ReplyBlock<8>& reply);
+    virtual int32_t RequestDiscard(int32_t tile);
+    virtual uint32_t RequestDiscardGetCode(int32_t tile);
+    virtual int32_t RequestDiscardNoWait();
+    virtual int32_t RequestDraw(ReplyBlock<8>& reply);
+    virtual int32_t RequestDrawNoWait();
+    virtual int32_t RequestPeng();
+    virtual int32_t RequestKong(ReplyBlock<12>& block);
+    virtual int32_t RequestKong2(const std::array<int32_t, 3>& tiles, ReplyBlock<12>& block);
+    virtual int32_t RequestChi();
+    virtual int32_t Request229025(const RequestWords& meld, uint32_t* code);
+    virtual int32_t Request229030(const RequestWords& meld, uint32_t* code);
+    // 229045, 229047 and 229049 with their meld.
+    virtual int32_t RequestKongMove(uint32_t id, const RequestWords& meld, uint32_t* code,
+                                    ReplyBlock<8>& block);
+    virtual int32_t RequestPass();
+    virtual uint32_t RequestHuSelf();
+    virtual uint32_t RequestHu();
+    virtual int32_t Request229505();
+    virtual int32_t Request229500(int32_t value);
+    virtual int32_t Request229405();
+    RequestWords OwnDiscardWords(int32_t tile) const;
+    RequestWords PengWords() const;
+    RequestWords ChowWords(int32_t a, int32_t b) const;
+    RequestWords ExposedKongWords() const;
+    RequestWords ConcealedKongWords(int32_t tile) const;
+    RequestWords AddedKongWords(const std::array<int32_t, 3>& tiles) const;
+
+    // --- Claims and operation commands. The commands do nothing for a
+    // looker; the others answer 1 when their request succeeded.
+    virtual void OnStart();
+    virtual void OnPeng();
+    virtual void OnKong();
+    virtual void OnChi();
+    virtual void OnHu() { OnHuCommand(); }
+    virtual void OnPass();
+    virtual bool OnHuCommand();
+    virtual int32_t DoConcealedKong(int32_t tile);
+    virtual int32_t DoAddedKong(int32_t tile);
+    virtual int32_t DoExposedKong();
+    virtual int32_t ExecuteMeld();
+    virtual int32_t ExecuteChow();
+
+    // --- Own-turn moves and the turn clock's follow-ups.
+    virtual int32_t DiscardTile(int32_t position);
+    virtual int32_t ReplaceFlower(int32_t position);
+    virtual int32_t DrawTile();
+
+    // --- Operation buttons and small table actions.
+    virtual void ShowOperationButtons(int32_t show);
+    virtual void PlaceOperationButtons();
+    virtual void CancelOperations();
+    virtual void CheckOwnKong();
+    virtual void SetHuOffer(int32_t flags);
+    virtual void PlayJokerAnimation();
+    virtual void AskToSeeCards();
+    // Auto-play on (the word 3) or off (0).
+    virtual void SetAutoPlay();
+    // One tick of auto-play while it is on (this level has none).
+    virtual void AutoPlayStep() {}
+    bool IsButtonEnabled(int32_t n) const {
+        return n >= kPengButton && n <= kPassButton && buttonEnabled_[size_t(n)] != 0;
+    }
+    // 1 while the kong (2) or chow (3) button shows its cancel frame.
+    int32_t ButtonFrame(int32_t n) const { return n == kKongButton ? kongFrame_ : chowFrame_; }
+
+    // The operation phase and the pending flag of a claim the server keeps
+    // waiting (210050).
+    enum Phase : int32_t { kPhaseNone, kPhasePeng, kPhaseKong, kPhaseChow, kPhaseHu };
+    int32_t GetPhase() const { return phase_; }
+    int32_t GetPending() const { return pending_; }
+    int32_t GetHuOffer() const { return huOffer_; }
+    int32_t GetClaimedKind() const { return claimedKind_; }
+    int32_t GetAutoPlayWord() const { return autoPlay_; }
+    int32_t KongCandidate(int32_t i) const { return kongCandidates_[size_t(i) % 32]; }
+    uint32_t TurnTimer(int32_t id) const { return id == 10 ? timer10_ : timer11_; }
+    // The own tiles the player has picked (raised): the selection state.
+    int32_t SelectionState() const;
+    // Picks or drops an own tile in a kong or chow choice.
+    void SelectHandTile(int32_t index, int32_t selected);
 
   protected:
     MJStruct& Hand(int32_t seat, int32_t i) {
@@ -406,6 +531,25 @@ class CMJTableSceneBase : public engine::GameEngine {
     std::array<int32_t, 2> jokerWords_{};
     // A formatted line of the game log.
     void LogLine(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    // Own actions' common steps.
+    void EnterSelection(int32_t mode);
+    void LeaveSelection();
+    void StartSceneTimer(uint32_t id, uint32_t ms);
+    void StopSceneTimer(uint32_t id);
+    void Pause(int32_t ms);
+    void ShowButtonFrame(int32_t n, int32_t cancel);
+    // After a kong of the own seat: the replacement stands in the drawn
+    // place, the wall gives it up, and the new hand's options are offered.
+    int32_t FinishOwnKong(const ReplyBlock<8>& reply, bool fromSelection);
+    // After the own chow of a and b: the kinds it blocks are marked.
+    void MarkChowKinds(int32_t a, int32_t b);
+    // The hand's options after an own move: flowers first, else kongs and hu.
+    void OfferOwnOptions(int32_t flags);
+    void ResetOwnTurnWords();
+    void OnWatchTimer(uint32_t id);
+    void ClockStep();
+    bool OwnTurn() const { return TC_GetPointTo() == 6; }
+
     void ZeroHands() { hands_.fill(MJStruct{}); }
     void ZeroShownTiles() { shown_.fill(MJStruct{}); }
 
@@ -430,7 +574,43 @@ class CMJTableSceneBase : public engine::GameEngine {
     std::array<int32_t, kStateWords> state_{};
     std::array<int32_t, 10> clockPath_{};
     ClockFace clockFace_;
+
+  protected:
     uint32_t clockTimer_ = 0;
+    // Words of the own actions.
+    int32_t phase_ = kPhaseNone;
+    int32_t pending_ = 0;
+    int32_t huOffer_ = 0;
+    int32_t claimedKind_ = 0;  // a kind a pung or chow blocks; its tiles stay marked
+    int32_t kongFrame_ = 0, chowFrame_ = 0;
+    std::array<int32_t, 6> buttonEnabled_{};
+    FaceList kongCandidates_{};
+    int32_t kongCount_ = 0;
+    uint32_t timer10_ = 0, timer11_ = 0;
+    int32_t autoPlay_ = 0;
+    int32_t idleSeconds_ = 0;
+    int32_t sharedWord3_ = 1;
+    int32_t revealRest_ = 0;  // the discard shows the rest of the hand
+    bool jokerEntityMade_ = false;
+    bool autoPlayShown_ = false;  // the auto-play indicator
+    int32_t movesSinceDeal_ = 0;  // moves notified since the round started
 };
+
+// Scene messages.
+inline constexpr uint32_t kMsgDealStep = 210002;
+inline constexpr uint32_t kMsgDealSeat = 210003;
+inline constexpr uint32_t kMsgFlowerSteps = 210004;
+inline constexpr uint32_t kMsgFlowerSeat = 210005;
+inline constexpr uint32_t kMsgDealDone = 210006;
+inline constexpr uint32_t kMsgDrawDone = 210054;
+inline constexpr uint32_t kMsgDiscardDone = 210055;
+inline constexpr uint32_t kMsgSortDone = 210056;
+inline constexpr uint32_t kMsgRebind = 210057;
+inline constexpr uint32_t kMsgJokerDone = 210058;
+// Timers of the table pane the scene uses.
+inline constexpr uint32_t kTimerAskToSee = 7;
+inline constexpr uint32_t kTimerWatchDraw = 10;
+inline constexpr uint32_t kTimerWatchDiscard = 11;
+inline constexpr uint32_t kTimerFlowerCheck = 2011;
 
 }  // namespace mahjong

@@ -48,6 +48,12 @@ void CMJTableSceneBase::StartTurnClock() {
     DrawTurnClock();
 }
 
+void CMJTableSceneBase::SetClockShown() {
+    state_[kClockRunning] = 1;
+    state_[kClockStarted] = 1;
+    DrawTurnClock();
+}
+
 void CMJTableSceneBase::TC_MoveClockHand(int32_t from, int32_t to) {
     // The position is the hand's destination at once: own-turn logic reads
     // it, and a path still playing may only turn the hand's picture.
@@ -98,12 +104,12 @@ void CMJTableSceneBase::DrawTurnClock() {
     clockFace_ = {true, 56 * state_[kHandFrame], 8 * (s / 10), 8 * (s % 10)};
 }
 
-void CMJTableSceneBase::KillTurnTimers() {
-    effects_.Add({Effect::kKillTurnTimers});
-}
-
 void CMJTableSceneBase::ClearTable() {
-    if (paneKind_ != 1) effects_.Add({Effect::kHideTiles});
+    if (paneKind_ != 1) {
+        // Nothing of the table before may still arrive: a deal step, say.
+        effects_.Add({Effect::kFlushPending});
+        effects_.Add({Effect::kHideTiles});
+    }
     LayOutWall();
     ShowWall(1);
     ResetHands();
@@ -111,6 +117,7 @@ void CMJTableSceneBase::ClearTable() {
     ClearShownTiles();
     LayoutFlowers();
     ResetStateBlock();
+    ResetOwnTurnWords();
     clockPath_.fill(-1);
     DrawTurnClock();
     ClearJokerWords();
@@ -118,7 +125,7 @@ void CMJTableSceneBase::ClearTable() {
 
 void CMJTableSceneBase::StartRoundDisplay() {
     const bool looker = IsLooker();
-    if (!looker) effects_.Add({Effect::kPresence, 1});
+    if (!looker) Request229500(1);
     ClearTable();
     KillTurnTimers();
     SyncWallFromSnapshot();
@@ -158,18 +165,6 @@ void CMJTableSceneBase::StopClockTimer() {
     if (clockTimer_ == 0) return;
     effects_.Add({Effect::kStopTimer, int32_t(clockTimer_)});
     clockTimer_ = 0;
-}
-
-void CMJTableSceneBase::OnTimer(uint32_t id) {
-    // The clock timer is the pane's: compared by its id, not by a range.
-    if (id == 0 || id != clockTimer_ || state_[kTurnSeconds] < 1) return;
-    DecrementTurnSeconds();
-    DrawTurnClock();
-    const int32_t left = state_[kTurnSeconds];
-    // There are alarm sounds for 1 to 5 seconds left.
-    if (state_[kClockStarted] && left >= 1 && left <= 5)
-        PlaySoundResource(29000 + uint32_t(left), 0);
-    if (left == 0) OnOwnTurn();
 }
 
 }  // namespace mahjong

@@ -28,6 +28,8 @@ std::vector<MJStruct> Places(CTableScene& s) {
 void Dealt(Table& t) {
     t.Start([](Words& w) {
         w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
+        for (int c = 0; c < 4; ++c)
+            w.Set(size_t(49 + c), c == 0 ? 17 : 16);  // the banker, chair 0, holds 17
     });
     t.scene.OnRoundStart(Words(snap::kRoundStartWords).Bytes());
     t.scene.RevealDealtHands();
@@ -225,7 +227,8 @@ TEST(TurnClock, HandPathsPositionsDigitsAndTheCountdown) {
     EXPECT_EQ(t.scene.GetTurnSeconds(), 0);
     EXPECT_EQ(t.app->sounds, (std::vector<std::pair<uint32_t, uint32_t>>{
                                  {29005, 0}, {29004, 0}, {29003, 0}, {29002, 0}, {29001, 0}}));
-    EXPECT_EQ(t.scene.Effects().All().back(), SceneEffect(Effect::kOwnTurn));
+    EXPECT_EQ(t.scene.Effects().All().back(), SceneEffect(Effect::kEnableAllButtons, 0))
+        << "the clock ran out: the own turn's follow-ups ran";
     t.scene.SetTurnSeconds(125);
     t.scene.DrawTurnClock();
     EXPECT_EQ(t.scene.GetClockFace().tensX, 16);

@@ -62,11 +62,12 @@ TEST(RuleTableTest, FlowersAndAFlowerIndicatorAreReplacedFromTheTail) {
     EXPECT_EQ(t.Flowers(1), (std::vector<TileId>{IdOf(31, 0), IdOf(45, 0), IdOf(42, 0)}));
     // The dealer takes the wind turned up; the next tail position is turned up.
     EXPECT_EQ(t.Flowers(0), (std::vector<TileId>{IdOf(33, 0)}));
-    // Three tail steps drew for seat 1; the fourth step after them is the
-    // new indicator (position 45), the tile there the joker.
-    EXPECT_EQ(t.SpecialPos(), 45);
-    EXPECT_EQ(t.JokerTile(), IdOf(12, 3));
-    EXPECT_EQ(t.TailCounter(), 5);
+    // The tail walk passed over the indicator (48) and drew 49, 46 and 47
+    // for seat 1: the next tail position, 44, is turned up, and the counter
+    // stands at it (no position is passed over without a draw).
+    EXPECT_EQ(t.SpecialPos(), 44);
+    EXPECT_EQ(t.JokerTile() / 36 * 10 + t.JokerTile() % 9 + 1, 11) << "1s";
+    EXPECT_EQ(t.TailCounter(), 4);
 }
 
 // The dealer holds 5m in place of 7s.

@@ -185,6 +185,8 @@ class TableGame {
     int32_t WallIndex(TileId tile) const;
     Words DrawWords(int32_t chair, TileId tile) const;
     Words KongReply(int32_t chair, TileId replacement, size_t words) const;
+    // A reply of an own-turn move with the mover's options on its new hand.
+    Words WithOptions(int32_t chair, Words reply) const;
     Words MeldWords(int32_t chair, rules::MeldArray kind, TileId replacement) const;
     void Deliver(int32_t chair, PeerId except);
     Answer Draw(int32_t chair);

@@ -112,6 +112,12 @@ TableGame::Words TableGame::DrawWords(int32_t chair, TileId tile) const {
 TableGame::Words TableGame::KongReply(int32_t chair, TileId replacement, size_t words) const {
     Words reply = DrawWords(chair, replacement);
     reply.resize(words, 0);
+    return words == kShortReplyWords ? WithOptions(chair, std::move(reply)) : reply;
+}
+
+TableGame::Words TableGame::WithOptions(int32_t chair, Words reply) const {
+    if (reply.size() > kReplyOptions)
+        reply[kReplyOptions] = model_->SelfDrawnWinTile(chair) >= 0 ? kHuClaim : 0;
     return reply;
 }
 
@@ -149,7 +155,7 @@ TableGame::Answer TableGame::Draw(int32_t chair) {
     if (!pending || pending->notify != kDrew) return {kNoTile, {}};
     Words reply = pending->words;
     Deliver(chair, seats_[size_t(chair)]->player);
-    return {kOk, reply};
+    return {kOk, WithOptions(chair, std::move(reply))};
 }
 
 TableGame::Answer TableGame::Discard(int32_t chair, const Words& w) {
@@ -187,7 +193,7 @@ TableGame::Answer TableGame::Flower(int32_t chair, TileId flower, bool byNotice)
           kFlowerHidden);
     TurnBegins();
     CheckHandOver();
-    return {kOk, note};
+    return {kOk, WithOptions(chair, std::move(note))};
 }
 
 TableGame::Answer TableGame::ConcealedKong(int32_t chair, const Words& w) {

@@ -10,6 +10,9 @@
 //                                    (8 words)
 //   kong replies (229015, 229045,    [0] chair [1] replacement tile or -1 [2] its wall index
 //   229047, 229049)                  (229015: 12 words, the others 8)
+//   the draw, flower and kong        [7] the mover's options on its new hand (0x8: it may
+//   replies (8 words), not their     win now), as word 15 of a round start tells the
+//   notifications                    chair on turn
 //   229025, 229030 replies, melds    head, [4] giver [5] claimed tile (a kong: the tile konged)
 //   229185-229199                    [6] [7] the own tiles [8] a kong's fourth tile or -1
 //                                    [9] kong kind [10] replacement [11] its wall index (16 words)
@@ -97,8 +100,8 @@ inline constexpr size_t kLeaveBytes = 96, kSeeHandLooker = 4, kSeeHandAllow = 5;
 inline constexpr size_t kExitText = 4, kExitTextBytes = 64, kExitRequestBytes = 80,
                         kExitRequester = 4, kExitAgree = 5;
 // Draw, flower and kong replies.
-inline constexpr size_t kReplyChair = 0, kReplyTile = 1, kReplyIndex = 2, kShortReplyWords = 8,
-                        kKongClaimReplyWords = 12;
+inline constexpr size_t kReplyChair = 0, kReplyTile = 1, kReplyIndex = 2, kReplyOptions = 7,
+                        kShortReplyWords = 8, kKongClaimReplyWords = 12;
 
 // The smallest payload each request needs, in bytes; 0 for an id the table
 // does not know.

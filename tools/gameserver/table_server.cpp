@@ -106,6 +106,10 @@ void TableServer::Poke() {
     WithTable([](TableGame& table) { table.Tick(); });
 }
 
+void TableServer::DropNextReply(uint32_t id) {
+    WithTable([&](TableGame&) { dropReplies_.push_back(id); });
+}
+
 rules::TableRecord TableServer::SeatView(int32_t chair) {
     rules::TableRecord view;
     WithTable([&](TableGame& table) { view = table.SeatView(chair); });
@@ -230,6 +234,11 @@ void TableServer::Flush() {
         if (it == connections_.end() || it->second->closing) continue;
         Connection& c = *it->second;
         const bool reply = m.kind == TableMessage::kReply;
+        if (auto drop = std::find(dropReplies_.begin(), dropReplies_.end(), m.request);
+            reply && drop != dropReplies_.end()) {
+            dropReplies_.erase(drop);
+            continue;
+        }
         Bytes packets = writer_.Joined(reply ? kKindReply : kKindRequest,
                                        reply ? m.number : ++c.messages, Body{m.id, m.data});
         c.out.insert(c.out.end(), packets.begin(), packets.end());

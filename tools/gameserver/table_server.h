@@ -41,6 +41,9 @@ class TableServer {
     void WithTable(const std::function<void(TableGame&)>& job);
     // The table data that chair's client would get now.
     rules::TableRecord SeatView(int32_t chair);
+    // Fault injection: the next reply to request `id` is not sent (a reply
+    // lost on its way).
+    void DropNextReply(uint32_t id);
     int rounds();
     int connections();
     std::vector<std::string> Log();
@@ -71,6 +74,7 @@ class TableServer {
 
     // Server thread only.
     std::map<int, std::unique_ptr<Connection>> connections_;
+    std::vector<uint32_t> dropReplies_;
     PacketWriter writer_{wire_};
 };
 

@@ -54,6 +54,7 @@ TEST(ScreenshotTest, SdlDemoWindowUnderXvfbMatchesTheGoldenPicture) {
         DemoWindow demo;
         ASSERT_TRUE(demo.Make(WS_POPUP | WS_VISIBLE));
         Pump();
+        sdl->Flush();  // what was presented is on the screen
         testing_support::X11Client x(server.Display());
         ASSERT_TRUE(x.Connected());
         Surface grabbed = x.Grab(demo.GetWindowRect());

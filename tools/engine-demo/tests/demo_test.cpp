@@ -104,6 +104,7 @@ TEST_F(DemoTest, RealInputReachesTheSceneAndTheWindowMatchesItsGoldenPicture) {
         if (std::getenv("QEVO_UPDATE_GOLDEN")) frame->SavePng(GoldenPath());
         const platform::Surface golden = platform::Surface::LoadPng(GoldenPath());
         ASSERT_FALSE(golden.Empty()) << "missing " << GoldenPath();
+        sdl->Flush();  // what was presented is on the screen
         EXPECT_LE(Mismatch(x.Grab(app.Window().GetWindowRect()), golden, 2), 0.001);
     }
     platform::SetDisplay(nullptr);

@@ -155,7 +155,10 @@ TEST(TableSoakTest, AThousandRoundsOfFourBots) {
         ASSERT_TRUE(trace.faults.empty()) << trace.faults.front();
         ASSERT_EQ(rules::testing::Misplaced(model), "") << "step " << step;
         for (int32_t c = 0; c < 4; ++c) {
-            if (table.AwaitsDelivery(c)) continue;
+            // Nor while its added kong waits for robbers: the kong's tile has
+            // left the hand before the bot is told the kong stands.
+            if (table.AwaitsDelivery(c) || (model.WindowAction() == 3 && model.WindowSeat() == c))
+                continue;
             const auto &known = table.BotAt(c)->hand(), held = rules::testing::HeldTiles(model, c);
             ASSERT_TRUE(std::is_permutation(known.begin(), known.end(), held.begin(), held.end()))
                 << "chair " << c << " step " << step;

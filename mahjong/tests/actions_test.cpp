@@ -1,0 +1,337 @@
+// The own player's actions against a scripted server: claims that wait and
+// are completed when the claims close, the three kongs, chow, win, the own
+// turn's moves and what the turn clock does by itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "mahjong/tests/client_fixture.h"
+
+namespace mahjong {
+namespace {
+
+using testing::ClientFixture;
+using testing::Reply;
+using testing::Words;
+using testing::WordsOf;
+using Tiles = std::vector<int32_t>;
+
+constexpr int32_t T(int suit, int rank, int copy) {
+    return suit * 36 + copy * 9 + rank - 1;
+}
+constexpr int32_t kTurnTime = 15, kClaimTime = 8, kWatch = 3;
+
+gameserver::Bytes Reply8(int32_t chair, int32_t tile, int32_t wall) {
+    return Words(8).Set(0, chair).Set(1, tile).Set(2, wall).Bytes();
+}
+
+class ActionTest : public ClientFixture {
+  protected:
+    void SetUp() override { Seat(0); }
+
+    // A round whose turn is `turn`'s; the own chair 0 holds `own`, filled up
+    // with tiles of suit 2, ranks 6-9, to 16 (17 on turn). The deal's display
+    // has ended.
+    void Deal(int32_t turn, Tiles own) {
+        for (int32_t t = T(2, 6, 0); own.size() < (turn == 0 ? 17u : 16u); ++t)
+            if (t % 9 >= 5 && std::find(own.begin(), own.end(), t) == own.end()) own.push_back(t);
+        Words w(snap::kRoundStartWords, -1);
+        std::fill(&w[0], &w[snap::kRoundWords], 0);
+        w.Set(snap::kBankerChair, turn).Set(snap::kTurnChair, turn).Set(snap::kWallStart, 10);
+        w.Set(snap::kWallHead, 75).Set(snap::kTurnedUpPos, 8).Set(snap::kTurnTimeout, kTurnTime);
+        w.Set(snap::kClaimTimeout, kClaimTime).Set(snap::kWatchTime, kWatch).Set(snap::kDieA, 3);
+        w.Set(snap::kDieB, 4).Set(snap::kTableFlags, snap::kFlagRunning | snap::kFlagDrawn);
+        w.Set(snap::kJokersInRow, 1).Set(snap::kSubstituteAsTile, 1).Set(snap::kJokerA, -1);
+        w.Set(snap::kJokerB, -1);
+        for (int c = 0; c < 4; ++c)
+            w.Set(size_t(49 + c), c == turn ? 17 : 16).Set(size_t(229 + c), 0);
+        std::copy(own.begin(), own.end(), &w[53]);
+        ASSERT_TRUE(Notify(211040, w));
+        Scene().StartTurnClock();
+    }
+    void Discard(int32_t chair, int32_t tile, int32_t ownFlags = 0) {
+        ASSERT_TRUE(Notify(221170, Words(22).Set(1, chair).Set(21, tile).Set(6, ownFlags)));
+    }
+    const MJStruct& H(int i) { return *Scene().GetMJStruct(kAreaHand, 3, i); }
+    int32_t At(int32_t tile) { return Scene().FindHandTile(3, tile); }
+    // The own tiles laid open, by meld mark.
+    Tiles Laid(int32_t mark) {
+        Tiles out;
+        for (int i = 0; i < 22; ++i)
+            if (H(i).present && !H(i).standing && H(i).meldMark == mark) out.push_back(H(i).nFace);
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    bool Effect(const SceneEffect& e) {
+        const auto& all = Scene().Effects().All();
+        return std::find(all.begin(), all.end(), e) != all.end();
+    }
+};
+
+TEST_F(ActionTest, APungThatWaitsIsCarriedOutWhenTheClaimsCloseAndMarksItsKind) {
+    Deal(1, {T(0, 5, 0), T(0, 5, 1), T(0, 5, 3)});
+    Discard(1, T(0, 5, 2), 0x1 | 0x20);
+    EXPECT_TRUE(Scene().IsButtonEnabled(kPengButton));
+    server_.SetReply(229025, Reply::With(kReplyWait));
+    Scene().OnPeng();
+    ASSERT_TRUE(Next(229010));
+    ASSERT_TRUE(Next(229025));
+    EXPECT_EQ(Scene().GetPending(), 1);
+    EXPECT_EQ(Scene().GetPhase(), CMJTableSceneBase::kPhasePeng);
+
+    // The claims close: the pung is sent again and taken this time.
+    server_.SetReply(229025, Reply::With(kReplyOk));
+    ASSERT_TRUE(Notify(229165, Words(0)));
+    auto again = Next(229025);
+    ASSERT_TRUE(again);
+    const auto sent = WordsOf(again->data);
+    EXPECT_EQ(Laid(1), (Tiles{sent[6], sent[7], T(0, 5, 2)}));
+    EXPECT_EQ(Scene().GetPending() + Scene().TC_GetPointTo() + Scene().IsShownTilePending(0), 6);
+    EXPECT_EQ(Scene().GetTurnSeconds(), kTurnTime);
+
+    // The time runs out: the tile discarded is not of the kind just taken.
+    Scene().SetTurnSeconds(1);
+    Scene().OnTimer(Scene().ClockTimerId());
+    auto discard = Next(221080);
+    ASSERT_TRUE(discard);
+    const int32_t tile = WordsOf(discard->data)[discard::kTiles];
+    EXPECT_NE(TileSuit(tile) * 10 + TileRank(tile), 5) << tile;
+}
+
+TEST_F(ActionTest, KongsOnADiscardFromTheHandAndAddedToAPung) {
+    // Exposed: three in the hand, the fourth discarded.
+    Deal(1, {T(1, 3, 0), T(1, 3, 1), T(1, 3, 2), T(1, 6, 0), T(1, 6, 1), T(1, 6, 3), T(1, 4, 0),
+             T(1, 4, 1), T(1, 4, 2), T(1, 4, 3)});
+    ASSERT_TRUE(Scene().GetMJStruct(kAreaWall, 0, 140)->present);
+    Discard(1, T(1, 3, 3), 0x2 | 0x20);
+    server_.SetReply(229045, Reply::With(kReplyOk, Reply8(0, T(0, 7, 0), 140)));
+    Scene().OnKong();
+    ASSERT_TRUE(Next(229015));
+    ASSERT_TRUE(Next(229045));
+    EXPECT_EQ(Laid(2), (Tiles{T(1, 3, 0), T(1, 3, 1), T(1, 3, 2), T(1, 3, 3)}));
+    EXPECT_EQ(H(0).nFace, T(0, 7, 0));
+    EXPECT_TRUE(H(0).present);
+    EXPECT_FALSE(Scene().GetMJStruct(kAreaWall, 0, 140)->present);
+    EXPECT_EQ(Scene().TC_GetPointTo(), 6);
+
+    // Concealed, chosen from the kong button's choice; a refusal leaves the
+    // choice, a success adds three seconds.
+    Scene().OnKong();
+    EXPECT_EQ(Scene().GetHandMode(), 2);
+    server_.SetReply(229047, Reply::With(1010));
+    Scene().SelectHandTile(At(T(1, 4, 2)), 1);
+    EXPECT_EQ(Scene().GetHandMode(), 0);
+    EXPECT_EQ(Scene().GetPhase(), 0);
+    server_.SetReply(229047, Reply::With(kReplyOk, Reply8(0, T(0, 7, 1), 141)));
+    const int32_t seconds = Scene().GetTurnSeconds();
+    Scene().OnKong();
+    Scene().SelectHandTile(At(T(1, 4, 2)), 1);
+    Next(229047);
+    auto concealed = Next(229047);
+    ASSERT_TRUE(concealed);
+    const auto words = WordsOf(concealed->data);
+    EXPECT_EQ(words[5], T(1, 4, 2));
+    EXPECT_EQ((Tiles{words[6], words[7], words[8]}), (Tiles{T(1, 4, 0), T(1, 4, 1), T(1, 4, 3)}));
+    EXPECT_EQ(Laid(2).size(), 8u);
+    EXPECT_EQ(Scene().GetTurnSeconds(), seconds + 3);
+    EXPECT_EQ(H(0).nFace, T(0, 7, 1));
+
+    // Added to a pung: announced (229015 kind 2), then kept waiting while
+    // others may rob it; when the claims close only 229049 goes again.
+    Scene().LayPung(3, MeldWords{0, 2, T(1, 6, 2), T(1, 6, 0), T(1, 6, 1)});
+    Scene().CheckOwnKong();
+    ASSERT_TRUE(Scene().IsButtonEnabled(kKongButton));
+    server_.SetReply(229049, Reply::With(kReplyWait));
+    Scene().OnKong();
+    Scene().SelectHandTile(At(T(1, 6, 3)), 1);
+    auto announced = Next(229015);
+    ASSERT_TRUE(announced);
+    EXPECT_EQ(WordsOf(announced->data)[9], 2);
+    ASSERT_TRUE(Next(229049));
+    EXPECT_EQ(Scene().GetPending(), 1);
+    EXPECT_EQ(Scene().GetTurnSeconds(), kClaimTime);
+    server_.SetReply(229049, Reply::With(kReplyOk, Reply8(0, T(0, 7, 2), 142)));
+    ASSERT_TRUE(Notify(229165, Words(0)));
+    ASSERT_TRUE(Next(229049));
+    EXPECT_FALSE(SentBeforeMarker(229015));
+    EXPECT_EQ(Laid(2).size(), 12u);
+    EXPECT_EQ(Scene().GetPending(), 0);
+    EXPECT_EQ(H(0).nFace, T(0, 7, 2));
+}
+
+TEST_F(ActionTest, ChowOfTheNextDiscardAndWinsThatWait) {
+    Deal(1, {T(2, 2, 0), T(2, 3, 0)});
+    Discard(1, T(2, 1, 0), 0x4 | 0x20);
+    EXPECT_EQ(Scene().TC_GetPointTo(), 6) << "the turn passed to the own seat";
+    Scene().OnChi();
+    ASSERT_TRUE(Next(229020));
+    auto chow = Next(229030);
+    ASSERT_TRUE(chow);
+    EXPECT_EQ(WordsOf(chow->data)[5], T(2, 1, 0));
+    EXPECT_EQ(Laid(3), (Tiles{T(2, 1, 0), T(2, 2, 0), T(2, 3, 0)}));
+    EXPECT_EQ(Scene().GetPhase(), 0);
+    EXPECT_FALSE(Scene().IsShownTilePending(0));
+
+    // A win on a discard the server keeps waiting, taken when the claims close.
+    Deal(1, {});
+    Discard(1, T(2, 5, 0), 0x8 | 0x20);
+    server_.SetReply(229080, Reply::With(kReplyWait));
+    Scene().OnHu();
+    auto hu = Next(229080);
+    ASSERT_TRUE(hu);
+    EXPECT_EQ(WordsOf(hu->data)[6], 1);
+    EXPECT_EQ(Scene().GetPhase(), CMJTableSceneBase::kPhaseHu);
+    ASSERT_TRUE(Notify(229165, Words(0)));
+    ASSERT_TRUE(Next(229080));
+    EXPECT_EQ(Scene().GetPending(), 0);
+
+    // On the own turn the hand's analysis offers the win on the drawn tile.
+    Scene().SetHuOffer(0x8);
+    Scene().GetMJStruct(kAreaHand, 3, 0)->present = 1;
+    Scene().OnHu();
+    auto self = Next(229080);
+    ASSERT_TRUE(self);
+    EXPECT_EQ(WordsOf(self->data)[6], 2);
+}
+
+TEST_F(ActionTest, DiscardPlaysOnlyWhatTheServerTookAndReachesTheRiverOnce) {
+    Deal(0, {T(0, 1, 0)});
+    // Refused: the hand stays, and the table is asked for again.
+    server_.SetReply(221080, Reply::With(kReplyDiscardRefused));
+    server_.SetReply(201140, Reply::With(kReplyOk, gameserver::Bytes(Logic().TableData().begin(),
+                                                                     Logic().TableData().end())));
+    EXPECT_EQ(Scene().DiscardTile(At(T(0, 1, 0))), 0);
+    ASSERT_TRUE(Next(201140));
+    EXPECT_GE(At(T(0, 1, 0)), 0);
+    EXPECT_FALSE(Scene().IsShownTilePending(3));
+
+    server_.SetReply(221080, Reply::With(kReplyOk));
+    EXPECT_EQ(Scene().DiscardTile(At(T(0, 1, 0))), 1);
+    EXPECT_LT(At(T(0, 1, 0)), 0);
+    EXPECT_FALSE(Scene().HasDrawnTile(3));
+    EXPECT_TRUE(Scene().IsShownTilePending(3));
+    EXPECT_EQ(Scene().TC_GetPointTo(), 4);
+    // The server's notice of the own discard changes nothing; the next
+    // draw puts the tile into the river, once.
+    Discard(0, T(0, 1, 0));
+    EXPECT_EQ(Scene().GetMJStruct(kAreaRiver, 3, 0)->present, 0);
+    ASSERT_TRUE(Notify(229160, Words(3).Set(0, 3).Set(1, 200).Set(2, 75)));
+    EXPECT_EQ(Scene().GetMJStruct(kAreaRiver, 3, 0)->nFace, T(0, 1, 0));
+    EXPECT_EQ(Scene().GetMJStruct(kAreaRiver, 3, 1)->present, 0);
+}
+
+TEST_F(ActionTest, DrawAfterTheClaimsCloseAndTheClockPlaysThreeTurns) {
+    Deal(1, {});
+    const int32_t draws[3] = {T(0, 2, 0), T(0, 3, 0), 140};
+    for (int i = 0; i < 3; ++i) {
+        Discard(1, T(0, 4, i));
+        if (i == 0) {
+            // Refused: nothing is drawn.
+            server_.SetReply(229000, Reply::With(kReplyRefused));
+            ASSERT_TRUE(Notify(229165, Words(0)));
+            EXPECT_FALSE(Scene().HasDrawnTile(3));
+        }
+        server_.SetReply(229000, Reply::With(kReplyOk, Reply8(0, draws[i], 80 + i)));
+        if (i == 0)
+            Scene().DrawTile();
+        else
+            ASSERT_TRUE(Notify(229165, Words(0)));
+        ASSERT_EQ(H(0).nFace, draws[i]);
+        EXPECT_FALSE(Scene().GetMJStruct(kAreaWall, 0, 80 + i)->present);
+        EXPECT_EQ(Scene().GetMJStruct(kAreaRiver, 0, i)->nFace, T(0, 4, i));
+        // The own time runs out: the drawn tile goes, a flower is replaced.
+        Scene().SetTurnSeconds(1);
+        server_.SetReply(229060, Reply::With(kReplyRefused));
+        Scene().OnTimer(Scene().ClockTimerId());
+        ASSERT_TRUE(Next(i == 2 ? 229060 : 221080)) << i;
+        if (i < 2) Discard(0, draws[i]);
+    }
+    EXPECT_EQ(Scene().GetAutoPlayWord(), 3);
+    EXPECT_TRUE(Effect({Effect::kAutoPlay, 1}));
+}
+
+TEST_F(ActionTest, FlowersAreReplacedOneByOneUntilNoneIsLeft) {
+    Deal(0, {137, 136});
+    Scene().BeginOperationDisplay();
+    EXPECT_TRUE(Effect({Effect::kStartTimer, int32_t(kTimerFlowerCheck), 500}));
+    // A refusal stops the timer instead of asking again every half second.
+    server_.SetReply(229060, Reply::With(kReplyRefused));
+    Scene().Effects().Clear();
+    Scene().OnTimer(kTimerFlowerCheck);
+    EXPECT_TRUE(Effect({Effect::kStopTimer, int32_t(kTimerFlowerCheck)}));
+    ASSERT_TRUE(Next(229060));
+    server_.SetReply(229060,
+                     Reply::With(kReplyOk, Words(8).Set(5, T(0, 8, 0)).Set(6, 100).Bytes()));
+    Scene().OnTimer(kTimerFlowerCheck);
+    auto first = Next(229060);
+    Scene().OnTimer(kTimerFlowerCheck);
+    auto second = Next(229060);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ((Tiles{WordsOf(first->data)[4], WordsOf(second->data)[4]}), (Tiles{137, 136}));
+    EXPECT_EQ(Scene().CountFlowers(3), 2);
+    EXPECT_FALSE(Scene().GetMJStruct(kAreaWall, 0, 100)->present);
+    // A flower that no longer stands in the hand is not replaced.
+    MJStruct& laid = *Scene().GetMJStruct(kAreaHand, 3, 16);
+    laid.nFace = 138;
+    laid.standing = 0;
+    Scene().Effects().Clear();
+    Scene().OnTimer(kTimerFlowerCheck);
+    EXPECT_FALSE(SentBeforeMarker(229060));
+    EXPECT_TRUE(Effect({Effect::kStopTimer, int32_t(kTimerFlowerCheck)}));
+    // The round's end stops it too.
+    Scene().Effects().Clear();
+    ASSERT_TRUE(Notify(211080, Words(snap::kResultWords + 43).Set(snap::kResultWinner, -1)));
+    EXPECT_TRUE(Effect({Effect::kStopTimer, int32_t(kTimerFlowerCheck)}));
+}
+
+TEST_F(ActionTest, TheChairBeforeTheOwnIsWatchedAndMovedFor) {
+    Deal(2, {});
+    Discard(2, T(0, 6, 0));  // view seat 1 discards: view seat 0 moves next
+    ASSERT_TRUE(Notify(229165, Words(0)));
+    EXPECT_EQ(Scene().TurnTimer(10), kTimerWatchDraw);
+    EXPECT_TRUE(Effect({Effect::kStartTimer, 10, (kWatch + 2) * 1000}));
+    Scene().OnTimer(kTimerWatchDraw);
+    auto draw = Next(229000);
+    ASSERT_TRUE(draw);
+    EXPECT_EQ(WordsOf(draw->data)[0], 102) << "the user of the chair moved for";
+    EXPECT_EQ(WordsOf(draw->data)[3], 1);
+    Scene().OnTimer(kTimerWatchDraw);  // a second expiry after the kill
+    EXPECT_FALSE(SentBeforeMarker(229000));
+    // It drew: the watch ends, and a discard is watched from the next expiry.
+    ASSERT_TRUE(Notify(229160, Words(3).Set(0, 1).Set(1, 200).Set(2, 75)));
+    EXPECT_EQ(Scene().TurnTimer(10), 0u);
+    Scene().SetTurnSeconds(1);
+    Scene().OnTimer(Scene().ClockTimerId());
+    EXPECT_EQ(Scene().TurnTimer(11), kTimerWatchDiscard);
+    Scene().OnTimer(kTimerWatchDiscard);
+    auto discard = Next(221080);
+    ASSERT_TRUE(discard);
+    EXPECT_EQ(WordsOf(discard->data)[discard::kTimeOut], 1);
+}
+
+TEST_F(ActionTest, OneJokerAnimationEntityServesEveryJoker) {
+    Scene().PlayJokerAnimation();
+    Scene().PlayJokerAnimation();
+    const auto& all = Scene().Effects().All();
+    EXPECT_EQ(std::count(all.begin(), all.end(), SceneEffect(Effect::kJokerAnimation, 1)), 1);
+    platform::Payload none;
+    Scene().OnMessage(kMsgJokerDone, none, 0);
+    EXPECT_TRUE(Effect({Effect::kJokerAnimationEnd}));
+}
+
+class LookerActionTest : public ClientFixture {
+  protected:
+    void SetUp() override { Seat(0, true); }
+};
+
+TEST_F(LookerActionTest, ALookersCommandsSendNothing) {
+    CTableScene& s = Scene();
+    s.Option(kPengButton).enabled = s.Option(kHuButton).enabled = 1;
+    s.OnPeng(), s.OnKong(), s.OnChi(), s.OnHu(), s.OnPass(), s.OnHandTileClicked(1);
+    s.OnOwnTurn();
+    EXPECT_FALSE(SentBeforeMarker(229010));
+    EXPECT_TRUE(lines_.empty() || lines_.back() != "resync");
+}
+
+}  // namespace
+}  // namespace mahjong

@@ -1,0 +1,409 @@
+// The real mahjong application in one chair of the table-mode game server,
+// three bots in the others, the hall stand-in handing it the table: whole
+// rounds over loopback under a manual clock. The test thread is the
+// client's user-interface thread: it runs the client's message loop and
+// plays for the player through the scene's commands, as clicks would. Time
+// moves only while nothing is on its way: every request the client sent has
+// reached the table, every notice the table sent has been handled.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "client/game_table_view.h"
+#include "client/mj_game_frame.h"
+#include "client/player_view.h"
+#include "client/tests/session_fixture.h"
+#include "mahjong/app/client_app.h"
+#include "platform/clock.h"
+#include "platform/message_queue.h"
+#include "platform/profile.h"
+#include "platform/tests/temp_dir.h"
+#include "tools/gameserver/table_server.h"
+#include "tools/hall/hall_stand_in.h"
+#include "transport/notice.h"
+
+namespace mahjong {
+namespace {
+
+using Tiles = std::multiset<int32_t>;
+using std::chrono::steady_clock;
+namespace sr = rules::state_record;
+
+class TableClientTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR", "QEVO_PROGRAM_DIR"})
+            setenv(name, dir_.path().c_str(), 1);
+        gameserver::TableOptions options;
+        options.botChairs = {false, true, true, true};
+        options.seed = 13;  // a deal series in which every move of the player occurs
+        options.tableNo = 5;
+        options.roomId = 3;
+        server_ = std::make_unique<gameserver::TableServer>(options);
+        ASSERT_NE(server_->Start(), 0);
+        server_->WithTable([this](gameserver::TableGame& t) {
+            t.SetObserver([this](const gameserver::TableMessage& m) { Observe(m); });
+        });
+        line_ = client::testing::RoadLaunchLine(server_->port(), 424242, 0);
+        hall_ = std::make_unique<hall::HallStandIn>(line_);
+        ASSERT_TRUE(hall_->Open());
+        app_ = std::make_unique<CClientApp>();
+        app_->SetUnattended(true);
+        app_->SetEventSink([this](const std::string& line) {
+            lines_.push_back(line);
+            if (line.rfind("entered", 0) == 0) entered_ = true;
+        });
+        app_->SetCommandLine(hall::BuildLaunchLine(line_));
+        ASSERT_TRUE(app_->InitInstance());
+    }
+    void TearDown() override {
+        if (app_) app_->ExitInstance();
+        app_.reset();
+        hall_.reset();
+        server_->Stop();
+        for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR", "QEVO_PROGRAM_DIR"})
+            unsetenv(name);
+    }
+
+    // The table's thread: what reached the client's chair and came from it.
+    void Observe(const gameserver::TableMessage& m) {
+        std::unique_lock lock(mu_);
+        if (m.kind == gameserver::TableMessage::kRequest && m.id == 201001 && peer_ < 0)
+            peer_ = m.peer;
+        if (m.peer != peer_) return;
+        if (m.kind == gameserver::TableMessage::kNotify) ++sent_;
+        if (m.kind == gameserver::TableMessage::kRequest) {
+            ++received_;
+            // A win by its kind; other requests by id alone.
+            ++seen_[{m.id, m.id == 229080
+                               ? gameserver::table::At(gameserver::table::ToWords(m.data), 6)
+                               : 0}];
+        }
+        // A reply by the request and its code.
+        if (m.kind == gameserver::TableMessage::kReply) ++seen_[{m.request, int32_t(m.id)}];
+        changed_.notify_all();
+    }
+
+    CTableScene& Scene() { return *app_->GetTableScene(); }
+    CTableLogic& Logic() { return *app_->GetTableLogic(); }
+    bool Pump() {
+        bool any = false;
+        platform::Message msg;
+        while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE)) {
+            any = true;
+            if (msg.message == platform::WM_QUIT) {
+                ended_ = true;
+                return true;
+            }
+            // The frame hands each notice to the application's handler.
+            if (msg.message == transport::kNoticeMessage) ++handled_;
+            platform::DispatchMessage(msg);
+        }
+        return any;
+    }
+    bool Synced() {
+        std::lock_guard lock(mu_);
+        return received_ == app_->GetConnection()->RequestsSent() && sent_ == handled_;
+    }
+    // Everything on its way has arrived and been handled, and the table has
+    // done what fell due.
+    bool Settle() {
+        for (;;) {
+            const auto giveUp = steady_clock::now() + kWait;
+            for (;;) {
+                const bool any = Pump();
+                if (ended_ || steady_clock::now() > giveUp) return false;
+                if (any) continue;
+                if (Synced()) break;
+                std::unique_lock lock(mu_);
+                changed_.wait_for(lock, std::chrono::milliseconds(2));
+            }
+            const uint64_t before = handled_;
+            server_->Poke();
+            if (!Pump() && Synced() && handled_ == before) return true;
+        }
+    }
+
+    // The player's move, as a person would click: start, win, kong, pung,
+    // chow, pass, and a discard of the first tile the hand lets go. True
+    // when a request went out.
+    bool Play() {
+        CTableScene& s = Scene();
+        const uint64_t before = app_->GetConnection()->RequestsSent();
+        if (!s.InRound()) {
+            // Once after each round (a whole round may pass between two looks).
+            if (!entered_ || startedAfter_ == Logic().GetRoundNumber()) return false;
+            startedAfter_ = Logic().GetRoundNumber();
+            s.OnStart();
+            return app_->GetConnection()->RequestsSent() != before;
+        }
+        const bool ownTurn = s.TC_GetPointTo() == 6 && s.HasDrawnTile(3) && s.GetHandMode() == 0;
+        if (s.IsButtonEnabled(kHuButton)) {
+            s.OnHu();
+        } else if (ownTurn && s.IsButtonEnabled(kKongButton) &&
+                   kongTried_.insert(s.KongCandidate(0) * 1000 + DrawnFace()).second) {
+            s.OnKong();
+            s.SelectHandTile(s.FindHandTile(3, s.KongCandidate(0)), 1);
+            if (s.GetHandMode() == 2) s.OnKong();
+        } else if (ownTurn) {
+            const int position = LoneliestTile();
+            if (position >= 0) s.OnHandTileClicked(position);
+        } else if (s.IsButtonEnabled(kPassButton) && ++offers_ % 4 == 0) {
+            s.OnPass();  // now and then a claim is let go
+        } else if (s.IsButtonEnabled(kKongButton)) {
+            s.OnKong();
+        } else if (s.IsButtonEnabled(kPengButton)) {
+            s.OnPeng();
+        } else if (s.IsButtonEnabled(kChowButton)) {
+            s.OnChi();
+            // More than one way to chow: the player picks the first pair.
+            const ClaimOption& o = s.Option(kChowButton);
+            if (app_->GetConnection()->RequestsSent() == before + 1)
+                for (int k = 0; k < 2 && s.GetHandMode() == 3; ++k)
+                    s.SelectHandTile(s.FindHandTile(3, o.candidates[size_t(k)]), 1);
+        } else if (s.IsButtonEnabled(kPassButton)) {
+            s.OnPass();
+        }
+        return app_->GetConnection()->RequestsSent() != before;
+    }
+    int32_t DrawnFace() { return Scene().GetMJStruct(kAreaHand, 3, 0)->nFace; }
+    // The own tile that helps least: a flower first, then the one with the
+    // fewest of its kind and neighbours beside it; jokers are kept.
+    int LoneliestTile() {
+        CTableScene& s = Scene();
+        int best = -1, bestScore = 1 << 30;
+        for (int i = 0; i < s.HandTiles(); ++i) {
+            const MJStruct& r = *s.GetMJStruct(kAreaHand, 3, i);
+            if (!r.standing || !r.present || r.locked) continue;
+            int score = s.IsJokerTile(r.nFace) ? 1000 : 0;
+            if (s.IsHonourOrFlowerTile(r.nFace)) score = -1000;
+            for (int j = 0; j < s.HandTiles(); ++j) {
+                const MJStruct& o = *s.GetMJStruct(kAreaHand, 3, j);
+                if (j == i || !o.standing || !o.present) continue;
+                const int d = std::abs(s.TileSortKey(o.nFace) - s.TileSortKey(r.nFace));
+                score += d == 0 ? 4 : d == 1 ? 2 : d == 2 ? 1 : 0;
+            }
+            if (score < bestScore) best = i, bestScore = score;
+        }
+        return best;
+    }
+
+    // At rest, the client's table agrees with the table's view of its chair.
+    void Check() {
+        CTableScene& s = Scene();
+        if (!s.InRound()) return;
+        const rules::TableRecord v = server_->SeatView(0);
+        auto served = [&](size_t lists, size_t counts, size_t c) {
+            Tiles out;
+            for (int32_t i = 0; i < v.Get(counts + c) && i < 36; ++i)
+                out.insert(v.Get(lists + 36 * c + size_t(i)));
+            return out;
+        };
+        int total = 0;
+        for (int i = 0; i < 144; ++i)
+            total += s.GetMJStruct(kAreaWall, 0, i)->present;
+        for (size_t c = 0; c < 4; ++c) {
+            const int32_t seat = s.ChairToViewSeat(int32_t(c));
+            Tiles standing, river, flowers, held;
+            int laid = 0, melded = 0;
+            for (int i = 0; i < 22; ++i) {
+                const MJStruct& r = *s.GetMJStruct(kAreaHand, seat, i);
+                if (r.present && r.standing) standing.insert(r.nFace);
+                laid += r.present && !r.standing;
+            }
+            for (int i = 0; i < kStripRecords; ++i)
+                for (auto [area, out] : {std::pair{kAreaRiver, &river}, {kAreaFlower, &flowers}})
+                    if (s.GetMJStruct(area, seat, i)->present)
+                        out->insert(s.GetMJStruct(area, seat, i)->nFace);
+            if (s.IsShownTilePending(seat)) river.insert(s.GetMJStruct(kAreaShown, seat, 0)->nFace);
+            for (size_t t = 0; t < 5; ++t)
+                melded += v.Get(sr::kMeldTables + t * sr::kMeldTableWords + sr::kMeldCounts + c) *
+                          (t < 2 ? 3 : 4);
+            for (size_t i = 0; c == 0 && i < sr::kHeldWords && v.Get(sr::kHeld + i) >= 0; ++i)
+                held.insert(v.Get(sr::kHeld + i));
+            EXPECT_EQ(int(standing.size()), v.Get(sr::kTileTotals + c)) << "chair " << c;
+            EXPECT_EQ(river, served(sr::kRivers, sr::kRiverCounts, c)) << "chair " << c;
+            EXPECT_EQ(flowers, served(sr::kFlowers, sr::kFlowerCounts, c)) << "chair " << c;
+            EXPECT_EQ(laid, melded) << "chair " << c;
+            if (c == 0) {
+                EXPECT_EQ(standing, held);
+            }
+            total += int(standing.size() + river.size() + flowers.size()) + laid;
+        }
+        EXPECT_EQ(total, 144) << "every tile somewhere";
+        ++checks_;
+    }
+
+    // Plays until `rounds` rounds have ended, the clock moving in steps of
+    // `stepMs` whenever the table rests.
+    void PlayRounds(int rounds, int64_t stepMs = 100) {
+        for (int steps = 0; server_->rounds() < rounds; ++steps) {
+            ASSERT_LT(steps, 400 * rounds + 1000) << "the game stalled";
+            ASSERT_TRUE(Settle()) << "a message went missing";
+            if (Play()) continue;
+            Check();
+            if (HasFailure()) return;
+            clock_.AdvanceMillis(stepMs);
+            server_->Poke();
+        }
+    }
+    // Serves the client's messages until it has told `line`.
+    bool PumpUntil(const std::string& line) {
+        const auto giveUp = steady_clock::now() + kWait;
+        while (std::find(lines_.begin(), lines_.end(), line) == lines_.end()) {
+            if (ended_ || steady_clock::now() > giveUp) return false;
+            if (!Pump()) platform::MsgWaitForMultipleObjects({}, 100);
+        }
+        return true;
+    }
+    int Seen(uint32_t id, int32_t kindOrCode = 0) {
+        std::lock_guard lock(mu_);
+        return seen_[{id, kindOrCode}];
+    }
+
+    static constexpr std::chrono::seconds kWait{10};  // a safety net only
+    platform::testing::TempDir dir_;
+    platform::ManualClock clock_{1'000'000};
+    platform::ScopedClock scoped_{clock_};
+    std::unique_ptr<gameserver::TableServer> server_;
+    client::LaunchLine line_;
+    std::unique_ptr<hall::HallStandIn> hall_;
+    std::unique_ptr<CClientApp> app_;
+    std::vector<std::string> lines_;
+
+    std::mutex mu_;
+    std::condition_variable changed_;
+    gameserver::PeerId peer_ = -1;
+    uint64_t sent_ = 0, received_ = 0;
+    uint64_t handled_ = 0;  // the client's thread only
+    std::map<std::pair<uint32_t, int32_t>, int> seen_;
+    bool stop_ = false;
+
+    bool ended_ = false;
+    bool entered_ = false;
+    int32_t startedAfter_ = -1;
+    int offers_ = 0;
+    std::set<int32_t> kongTried_;
+    int checks_ = 0;
+};
+
+TEST_F(TableClientTest, AHundredRoundsAgainstThreeBots) {
+    PlayRounds(100);
+    EXPECT_FALSE(ended_);
+    EXPECT_GT(checks_, 1000);
+    // The player's moves of every kind went through: draws, discards,
+    // flowers, passes, claims (a pung won and one lost), the three kongs and
+    // both wins.
+    for (uint32_t id : {229000u, 221080u, 229060u, 229005u, 229010u})
+        EXPECT_GT(Seen(id), 0) << id;
+    for (uint32_t id : {229025u, 229045u, 229047u, 229049u})
+        EXPECT_GT(Seen(id, 10), 0) << id;
+    EXPECT_GT(Seen(229025, 1010) + Seen(229030, 1010), 0) << "a claim lost";
+    EXPECT_GT(Seen(229080, 1), 0) << "a win on a discard";
+    EXPECT_GT(Seen(229080, 2), 0) << "a self-drawn win";
+}
+
+TEST_F(TableClientTest, TheFrameworksMahjongFrameHostsTheTable) {
+    auto* frame = dynamic_cast<client::CMJGameFrameWnd*>(app_->Frame());
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame->GetTableView(), nullptr);
+    ASSERT_NE(frame->GetPlayerView(), nullptr);
+    PlayRounds(1);
+    // The hall's player card reaches the application through the frame; the
+    // card stands left of the right-hand column, level with the table pane,
+    // and a looker's card names the player it watches.
+    client::PlayerRecord card;
+    card.userId = 4711;
+    card.userName = "looker";
+    card.lookerFlag = 1;
+    card.chair = 2;
+    ASSERT_TRUE(hall_->SendPlayerCard(card));
+    ASSERT_TRUE(PumpUntil("player card 4711"));
+    const CPlayerInfoDlg* shown = app_->PlayerCard();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->IsWindowVisible());
+    EXPECT_EQ(shown->GetWindowRect().right, frame->GetPlayerView()->GetWindowRect().left - 5);
+    EXPECT_EQ(shown->GetWindowRect().top, frame->GetTableView()->GetWindowRect().top);
+    EXPECT_EQ(shown->Value(CPlayerInfoDlg::kIdName), "looker");
+    EXPECT_EQ(shown->Value(1056), app_->GetSeatName(2));
+    EXPECT_NE(app_->GetSeatName(2), "");
+    // The scene's turn clock is the table's, and the frame hands its ticks
+    // to the scene: on the player's own turn the table waits for it alone.
+    auto ownTurn = [this] {
+        CTableScene& s = Scene();
+        return s.InRound() && s.TC_GetPointTo() == 6 && s.HasDrawnTile(3);
+    };
+    for (int steps = 0; !ownTurn(); ++steps) {
+        ASSERT_LT(steps, 2000);
+        ASSERT_TRUE(Settle());
+        if (!ownTurn() && !Play()) clock_.AdvanceMillis(100), server_->Poke();
+    }
+    ASSERT_NE(app_->GetTableClockTimer(), 0u);
+    EXPECT_EQ(app_->GetTableClockTimer(), Scene().RunningClockTimer());
+    const int32_t seconds = Scene().GetTurnSeconds();
+    platform::SendMessage(frame->GetSafeHwnd(), platform::WM_TIMER, app_->GetTableClockTimer());
+    EXPECT_EQ(Scene().GetTurnSeconds(), seconds - 1);
+}
+
+TEST_F(TableClientTest, WithTheRobotSwitchAutoPlayPlaysWholeRoundsAlone) {
+    platform::WritePrivateProfileString("AI", "bn_Robot", "1", app_->GetIniPath());
+    // Nobody clicks but the start of each later round: every move is
+    // auto-play's, on the second tick of the turn clock, long before the
+    // clock's alarm.
+    CTableScene& s = Scene();
+    for (int steps = 0; server_->rounds() < 3; ++steps) {
+        ASSERT_LT(steps, 20000) << "the game stalled";
+        ASSERT_TRUE(Settle());
+        if (!s.InRound() && entered_ && server_->rounds() > 0 &&
+            startedAfter_ != Logic().GetRoundNumber()) {
+            startedAfter_ = Logic().GetRoundNumber();
+            s.OnStart();
+            continue;
+        }
+        Check();
+        if (HasFailure()) return;
+        clock_.AdvanceMillis(250);
+        server_->Poke();
+    }
+    EXPECT_GT(Seen(221080, 10), 0) << "discards";
+    EXPECT_GT(Seen(229000, 10), 0) << "draws";
+    EXPECT_EQ(std::count(lines_.begin(), lines_.end(), "sound 29001"), 0) << "the clock ran out";
+}
+
+TEST_F(TableClientTest, ADeadReplyMakesTheClientAskForTheTableAndGoOn) {
+    // The reply to the client's first draw never comes: once the table has
+    // had the draw, the clock runs past its ten seconds.
+    server_->DropNextReply(229000);
+    std::thread giveUp([this] {
+        std::unique_lock lock(mu_);
+        if (changed_.wait_for(lock, kWait,
+                              [&] {
+                                  return seen_[{229000, 0}] > 0 || stop_;
+                              }) &&
+            !stop_)
+            clock_.AdvanceMillis(10000);
+    });
+    int rounds = 0;
+    while (rounds < 20 && !HasFailure() && Seen(229000) == 0)
+        PlayRounds(++rounds);
+    PlayRounds(rounds + 1);
+    {
+        std::lock_guard lock(mu_);
+        stop_ = true;
+        changed_.notify_all();
+    }
+    giveUp.join();
+    EXPECT_GT(Seen(229000), 0);
+    EXPECT_NE(std::find(lines_.begin(), lines_.end(), "resync"), lines_.end());
+    EXPECT_GT(Seen(201140), 0);
+    EXPECT_FALSE(ended_);
+}
+
+}  // namespace
+}  // namespace mahjong
