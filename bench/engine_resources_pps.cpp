@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "engine/resources/pps.h"
-#include "tools/pps_writer.h"
+#include "tools/pictures/pps_writer.h"
 
 namespace {
 
-using tools::PpsSpec;
+using pictures::PpsSpec;
 
 constexpr uint16_t kSide = 512;
 
@@ -43,7 +43,7 @@ std::vector<uint8_t> File(uint8_t method) {
     spec.width = kSide;
     spec.height = kSide;
     spec.frames.push_back({Pixels(), 0});
-    return tools::WritePps(spec);
+    return pictures::WritePps(spec);
 }
 
 void BM_DecodePps(benchmark::State& state) {
@@ -69,7 +69,7 @@ BENCHMARK(BM_MemcpyBaseline);
 
 void BM_InflateBaseline(benchmark::State& state) {
     const auto px = Pixels();
-    const auto packed = tools::Deflate(px);
+    const auto packed = pictures::Deflate(px);
     for (auto _ : state) {
         std::vector<uint8_t> out(px.size());
         uLongf length = uLongf(out.size());

@@ -17,7 +17,10 @@ void CGameTableView::StopClockTimer() {
 }
 
 void CGameTableView::UpdateBackground() {
-    if (!background_) return;
+    if (!background_) {
+        stretched_ = {};  // the colour alone, not the last picture
+        return;
+    }
     stretched_ = platform::Surface(GetWidth(), GetHeight());
     platform::Painter p(stretched_);
     p.StretchBlt(stretched_.Bounds(), *background_, background_->Bounds());

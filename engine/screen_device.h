@@ -45,15 +45,6 @@ struct BackgroundRecord {
     int32_t srcX = 0, srcY = 0, width = 0, height = 0;
 };
 
-// A back-buffer pixel (0xAARRGGBB) as RGB 5-6-5 for a 16-bit display, and a
-// 5-6-5 pixel read back into the back buffer's layout.
-constexpr uint16_t PixelTo565(uint32_t p) {
-    return uint16_t(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x1F));
-}
-constexpr uint32_t PixelFrom565(uint16_t p) {
-    return (uint32_t(p & 0xF800) << 8) | (uint32_t(p & 0x07E0) << 5) | (uint32_t(p & 0x1F) << 3);
-}
-
 class ScreenDevice : public LayerStack {
   public:
     // `images` finds images by id (the resource manager); it must outlive the

@@ -24,13 +24,13 @@ struct HallFrame {
     enum class Kind : uint32_t { kCopyData = 1, kSend = 2, kPost = 3, kAck = 4 };
     Kind kind = Kind::kPost;
     uint32_t seq = 0;
-    uint32_t message = 0;       // kSend, kPost
-    uint32_t wParam = 0;        // kCopyData, kSend, kPost
-    uint32_t lParam = 0;        // kSend, kPost
-    uint32_t dwData = 0;        // kCopyData
-    std::vector<uint8_t> data;  // kCopyData
-    uint32_t handled = 0;       // kAck
-    uint32_t result = 0;        // kAck
+    uint32_t message = 0;         // kSend, kPost
+    uint32_t wParam = 0;          // kCopyData, kSend, kPost
+    uint32_t lParam = 0;          // kSend, kPost
+    uint32_t dwData = 0;          // kCopyData
+    std::vector<uint8_t> data{};  // kCopyData
+    uint32_t handled = 0;         // kAck
+    uint32_t result = 0;          // kAck
 
     bool WantsAck() const { return kind == Kind::kCopyData || kind == Kind::kSend; }
     friend bool operator==(const HallFrame&, const HallFrame&) = default;

@@ -2,29 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
-
 namespace client {
 namespace {
-
-using Pieces = std::vector<std::string_view>;
-
-TEST(ChatMarkupTest, StringsAreCutAtEveryOpeningBracket) {
-    const struct {
-        std::string_view markup;
-        Pieces want;
-    } cases[] = {
-        {"<c=255>red<>black", {"<c=255>red", "<>black"}},
-        {"plain <s=99999>big", {"plain ", "<s=99999>big"}},
-        {"a<b", {"a", "<b"}},
-        {"<><z=5>", {"<>", "<z=5>"}},
-        {"hi<z=5>", {"hi", "<z=5>"}},
-        {"x>y<<z", {"x>y", "<", "<z"}},
-        {"", {""}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SplitMarkup(c.markup), c.want) << c.markup;
-}
 
 ChatStyle Style(platform::COLORREF color, int twips = 180, std::string face = "宋体",
                 std::string_view effects = "") {
@@ -39,13 +18,14 @@ ChatStyle Style(platform::COLORREF color, int twips = 180, std::string face = "�
     return s;
 }
 
-TEST(ChatMarkupTest, TagsSetTheWholeFormatOfTheirText) {
+TEST(ChatMarkupTest, TagsSetTheWholeFormatOfTheirTextAndInsertFaces) {
     const std::string longFace = "一二三四五六七八九十一二三四五六七八";
     const struct {
         std::string segment;
         bool links;
         ChatStyle want;
         std::string_view text;
+        std::optional<int> face = {};  // "z=": up to three digits
     } cases[] = {
         {"<c=255>red", false, Style(255), "red"},
         {"<>black", false, Style(0), "black"},
@@ -67,48 +47,27 @@ TEST(ChatMarkupTest, TagsSetTheWholeFormatOfTheirText) {
         {"<e=\x81u\x81"
          "b>x",
          false, Style(0), "x"},
+        {"<z=5>", false, Style(0), "", 5},
+        {"<z=1234>", false, Style(0), "", 123},
+        {"<z=12>after", false, Style(0), "after", 12},
+        {"<z=-5>", false, Style(0), "", -5},
+        {"<z=>", false, Style(0), "", 0},
+        {"<c=255,z=7>", false, Style(255), "", 7},
     };
     for (const auto& c : cases) {
         const ChatSegment got = ParseChatSegment(c.segment, 300, c.links);
         EXPECT_TRUE(got.tagged) << c.segment;
         EXPECT_EQ(got.style, c.want) << c.segment;
         EXPECT_EQ(got.text, c.text) << c.segment;
-        EXPECT_FALSE(got.face) << c.segment;
+        EXPECT_EQ(got.face, c.face) << c.segment;
     }
-}
-
-TEST(ChatMarkupTest, UnclosedTagsAndPlainTextShowAsText) {
+    // Unclosed tags and plain text show as they are.
     for (std::string_view segment : {"<b", "<c=255 no end", "plain", "<", ""}) {
         const ChatSegment got = ParseChatSegment(segment, 300, true);
         EXPECT_FALSE(got.tagged) << segment;
         EXPECT_EQ(got.text, segment);
         EXPECT_FALSE(got.face);
     }
-}
-
-TEST(ChatMarkupTest, FaceTagsReadUpToThreeDigits) {
-    const struct {
-        std::string_view segment;
-        int face;
-    } cases[] = {{"<z=5>", 5},   {"<z=1234>", 123}, {"<z=12>after", 12},
-                 {"<z=-5>", -5}, {"<z=>", 0},       {"<c=255,z=7>", 7}};
-    for (const auto& c : cases) {
-        const ChatSegment got = ParseChatSegment(c.segment, 300, false);
-        ASSERT_TRUE(got.face) << c.segment;
-        EXPECT_EQ(*got.face, c.face) << c.segment;
-    }
-}
-
-TEST(ChatMarkupTest, ReceivedWordsEndAtTheirNulOrThePayloadAndLoseLineBreaks) {
-    auto payload = [](std::string words) {
-        std::vector<uint8_t> bytes(48, 'h');  // the head, no NUL in it
-        bytes.insert(bytes.end(), words.begin(), words.end());
-        return bytes;
-    };
-    EXPECT_EQ(ReceivedChatWords(payload(std::string("hi\r\nthere\0junk", 14))), "hithere");
-    EXPECT_EQ(ReceivedChatWords(payload("no end<c=255>\n")), "no end<c=255>");
-    EXPECT_EQ(ReceivedChatWords(payload("")), "");
-    EXPECT_EQ(ReceivedChatWords(std::vector<uint8_t>(20, 'x')), "");
 }
 
 }  // namespace

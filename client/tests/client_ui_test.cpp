@@ -23,23 +23,6 @@ namespace {
 using testing::Pump;
 using testing::UiFixture;
 
-TEST(ClientUiTest, SizesScaleWithTheScreensDensity) {
-    UiFixture ui(false);
-    ui.display->SetDpi({120, 144});
-    EXPECT_EQ(ScaleX(160), 200);
-    EXPECT_EQ(ScaleY(80), 120);
-    EXPECT_EQ(ScaleX(-7), -8);
-    platform::CWnd window;
-    ASSERT_TRUE(window.CreateEx(0, "", platform::WS_POPUP, {0, 0, 1, 1}, nullptr, 0));
-    ASSERT_TRUE(MoveWindowScaled(window, 8, 10, 160, 80, true));
-    EXPECT_EQ(window.GetWindowRect(), (platform::RECT{10, 15, 210, 135}));
-    // The factors are read once for a display; moving reads them each time.
-    ui.display->SetDpi({96, 96});
-    EXPECT_EQ(ScaleX(160), 200);
-    ASSERT_TRUE(MoveWindowScaled(window, 8, 10, 160, 80, true));
-    EXPECT_EQ(window.GetWindowRect(), (platform::RECT{8, 10, 168, 90}));
-}
-
 TEST(ClientUiTest, SoundsPlayFromTheProgramsResourcesUnlessSilenced) {
     UiFixture ui;
     auto recorder = std::make_unique<platform::RecordingAudio>();

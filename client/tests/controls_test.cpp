@@ -21,15 +21,14 @@ using platform::GetSysColor;
 using testing::Pump;
 using testing::UiFixture;
 
-// A top-level window that records its children's commands.
+// A white top-level window that records its children's commands.
 class Host : public platform::CWnd {
   public:
-    Host() { SetClassBackground(0xFFFFFF); }
-    ~Host() override { Destroy(); }
-    bool Make() {
-        return CreateEx(0, "", platform::WS_POPUP | platform::WS_VISIBLE, {0, 0, 300, 200}, nullptr,
-                        0);
+    Host() {
+        SetClassBackground(0xFFFFFF);
+        CreateEx(0, "", platform::WS_POPUP | platform::WS_VISIBLE, {0, 0, 300, 200}, nullptr, 0);
     }
+    ~Host() override { Destroy(); }
     COLORREF At(int x, int y) const { return platform::ColorOf(BackBuffer()->At(x, y)); }
     std::vector<std::pair<int, int>> commands;
 
@@ -41,7 +40,14 @@ class Host : public platform::CWnd {
     }
 };
 
-TEST(ColorStepBarTest, CellsShadeTowardsTheBackgroundAndRotate) {
+// The controls on a headless display with the generated assets.
+class ControlsTest : public ::testing::Test {
+  protected:
+    UiFixture ui_;
+    Host host_;
+};
+
+TEST_F(ControlsTest, ColorStepBarCellsShadeTowardsTheBackgroundAndRotate) {
     struct Case {
         COLORREF base, background;
         std::array<COLORREF, 6> cells;
@@ -66,18 +72,15 @@ TEST(ColorStepBarTest, CellsShadeTowardsTheBackgroundAndRotate) {
     bar.Rotate();
     EXPECT_EQ(bar.Cells()[2], 0x000000u);
     // Six cells side by side, the last reaching the far edge.
-    UiFixture ui(false);
-    Host host;
-    ASSERT_TRUE(host.Make());
-    bar.Create("", platform::WS_VISIBLE, {0, 0, 62, 10}, &host, 1008);
+    bar.Create("", platform::WS_VISIBLE, {0, 0, 62, 10}, &host_, 1008);
     bar.SetColors(0, 0xFFFFFF);
     Pump();
-    EXPECT_EQ(host.At(0, 5), 0xFFFFFFu);
-    EXPECT_EQ(host.At(30, 5), 0x000000u);  // cell 3 spans 30..39
-    EXPECT_EQ(host.At(61, 5), 0xAAAAAAu);  // cell 5 spans 50..61
+    EXPECT_EQ(host_.At(0, 5), 0xFFFFFFu);
+    EXPECT_EQ(host_.At(30, 5), 0x000000u);  // cell 3 spans 30..39
+    EXPECT_EQ(host_.At(61, 5), 0xAAAAAAu);  // cell 5 spans 50..61
 }
 
-TEST(GradientFillTest, BandsGoFromTheFirstEdgeAndOneColourFillsAll) {
+TEST_F(ControlsTest, GradientFillBandsGoFromTheFirstEdgeAndOneColourFillsAll) {
     platform::Surface s(10, 100);
     platform::Painter p(s);
     CGradientFill fill;
@@ -102,7 +105,7 @@ TEST(GradientFillTest, BandsGoFromTheFirstEdgeAndOneColourFillsAll) {
     EXPECT_EQ(platform::ColorOf(s.At(5, 99)), 0u);
 }
 
-TEST(DataListTest, ColumnsComeFromTheSpecificationAndFixedOnesRefuseTheDrag) {
+TEST_F(ControlsTest, DataListColumnsComeFromTheirTextAndFixedOnesRefuseTheDrag) {
     auto columns = ParseColumnSpec("用户名|0|80|积分|1|60|incomplete|2");
     ASSERT_EQ(columns.size(), 2u);
     EXPECT_EQ(columns[1].title, "积分");
@@ -110,12 +113,9 @@ TEST(DataListTest, ColumnsComeFromTheSpecificationAndFixedOnesRefuseTheDrag) {
     EXPECT_EQ(columns[1].width, 60);
     EXPECT_TRUE(ParseColumnSpec("").empty());
 
-    UiFixture ui(false);
-    Host host;
-    ASSERT_TRUE(host.Make());
     CDataListCtrl list;
     ASSERT_TRUE(
-        list.Create(platform::WS_VISIBLE | platform::LVS_REPORT, {0, 0, 300, 200}, &host, 1));
+        list.Create(platform::WS_VISIBLE | platform::LVS_REPORT, {0, 0, 300, 200}, &host_, 1));
     ASSERT_NE(list.FlatHeader(), nullptr);
     std::string spec;
     for (int i = 0; i < 341; ++i)
@@ -146,37 +146,34 @@ TEST(DataListTest, ColumnsComeFromTheSpecificationAndFixedOnesRefuseTheDrag) {
     EXPECT_EQ(list.GetItemState(0, platform::LVIS_SELECTED), 0u);
 }
 
-TEST(SkinButtonTest, ChecksFocusHoverAndDisabledLooks) {
-    UiFixture ui;
-    Host host;
-    ASSERT_TRUE(host.Make());
+TEST_F(ControlsTest, SkinButtonChecksFocusHoverAndDisabledLooks) {
     CSkinButton check, push, next;
     ASSERT_TRUE(check.Create("", platform::WS_VISIBLE | platform::BS_AUTOCHECKBOX, {0, 0, 40, 30},
-                             &host, 1));
+                             &host_, 1));
     ASSERT_TRUE(push.Create(
         "开始", platform::WS_VISIBLE | platform::WS_TABSTOP | platform::BS_DEFPUSHBUTTON,
-        {50, 0, 110, 30}, &host, 2));
+        {50, 0, 110, 30}, &host_, 2));
     ASSERT_TRUE(next.Create("换桌", platform::WS_VISIBLE | platform::WS_TABSTOP, {120, 0, 180, 30},
-                            &host, 3));
+                            &host_, 3));
     EXPECT_TRUE(check.IsCheckBox());
     EXPECT_TRUE(push.IsDefault());
     EXPECT_EQ(push.GetStyle() & platform::BS_TYPEMASK, platform::BS_OWNERDRAW);
     EXPECT_EQ(platform::SendMessage(push.GetSafeHwnd(), platform::WM_GETDLGCODE),
               platform::DLGC_DEFPUSHBUTTON);
     // A check box toggles on each click, and a double click is two presses.
-    ui.Click(check, {5, 5});
+    ui_.Click(check, {5, 5});
     EXPECT_EQ(platform::SendMessage(check.GetSafeHwnd(), platform::BM_GETCHECK), 1);
-    ui.Click(check, {5, 5});
-    ui.Click(check, {5, 5});
+    ui_.Click(check, {5, 5});
+    ui_.Click(check, {5, 5});
     EXPECT_EQ(check.GetCheck(), 1);
-    EXPECT_EQ(host.commands.size(), 3u);
+    EXPECT_EQ(host_.commands.size(), 3u);
     // Colours: a focused button that the pointer is not on shows colour 4.
     push.SetColor(CSkinButton::kBackFocus, 0x00FF00);
     push.SetColor(CSkinButton::kBackNormal, 0x0000FF);
     push.SetFocus();
     Pump();
-    EXPECT_EQ(host.At(52, 2), 0x00FF00u);
-    EXPECT_EQ(host.At(122, 2), GetSysColor(platform::COLOR_BTNFACE));
+    EXPECT_EQ(host_.At(52, 2), 0x00FF00u);
+    EXPECT_EQ(host_.At(122, 2), GetSysColor(platform::COLOR_BTNFACE));
     // Disabled: the focus moves on and the caption is embossed.
     push.EnableWindow(false);
     Pump();
@@ -184,8 +181,8 @@ TEST(SkinButtonTest, ChecksFocusHoverAndDisabledLooks) {
     bool shadow = false, light = false;
     for (int y = 0; y < 30; ++y)
         for (int x = 50; x < 110; ++x) {
-            shadow = shadow || host.At(x, y) == GetSysColor(platform::COLOR_3DSHADOW);
-            light = light || host.At(x, y) == GetSysColor(platform::COLOR_3DHILIGHT);
+            shadow = shadow || host_.At(x, y) == GetSysColor(platform::COLOR_3DSHADOW);
+            light = light || host_.At(x, y) == GetSysColor(platform::COLOR_3DHILIGHT);
         }
     EXPECT_TRUE(shadow && light);
     // Icons: a grey copy keeps the shape, with each pixel's luminance.
@@ -200,7 +197,7 @@ TEST(SkinButtonTest, ChecksFocusHoverAndDisabledLooks) {
     EXPECT_EQ(next.SetIconResource(4242), 1);
 }
 
-TEST(SkinButtonTest, OffsetColourKeepsEveryChannelInRange) {
+TEST_F(ControlsTest, SkinButtonOffsetColourKeepsEveryChannelInRange) {
     struct Case {
         COLORREF colour;
         int shade;
@@ -220,12 +217,9 @@ TEST(SkinButtonTest, OffsetColourKeepsEveryChannelInRange) {
     EXPECT_EQ(button.OffsetColor(6, 1), 3);
 }
 
-TEST(SkinSplitterTest, SkinnedBarsAreCoveredByTheirPictureAndBordersGo) {
-    UiFixture ui(false);
-    Host host;
-    ASSERT_TRUE(host.Make());
+TEST_F(ControlsTest, SkinSplitterSkinnedBarsAreCoveredByTheirPictureAndBordersGo) {
     CSkinSplitterWnd splitter;
-    ASSERT_TRUE(splitter.CreateStatic(&host, 1, 2));
+    ASSERT_TRUE(splitter.CreateStatic(&host_, 1, 2));
     splitter.MoveWindow(0, 0, 300, 200);
     splitter.SetColumnInfo(0, 100, 10);
     platform::CWnd left, right;
@@ -237,8 +231,8 @@ TEST(SkinSplitterTest, SkinnedBarsAreCoveredByTheirPictureAndBordersGo) {
     const platform::RECT bar = splitter.ColumnBarRect(0);
     Pump();
     // Style 0: a 3-D border around each pane, over the bar's edges.
-    EXPECT_EQ(host.At(bar.left, 100), GetSysColor(platform::COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(host.At(bar.right - 1, 100), GetSysColor(platform::COLOR_BTNSHADOW));
+    EXPECT_EQ(host_.At(bar.left, 100), GetSysColor(platform::COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(host_.At(bar.right - 1, 100), GetSysColor(platform::COLOR_BTNSHADOW));
     auto picture = std::make_shared<platform::Surface>(2, 3);
     picture->Fill(platform::PixelOf(0x0000FF));
     picture->Set(1, 0, platform::PixelOf(0x00FF00));
@@ -246,31 +240,28 @@ TEST(SkinSplitterTest, SkinnedBarsAreCoveredByTheirPictureAndBordersGo) {
     splitter.SetBarBitmaps(picture, nullptr);
     splitter.Invalidate();
     Pump();
-    EXPECT_EQ(host.At(bar.left, bar.top + 4), 0x0000FFu);
-    EXPECT_EQ(host.At(bar.left + 1, bar.top + 3), 0x00FF00u);  // repeated from the bar's corner
+    EXPECT_EQ(host_.At(bar.left, bar.top + 4), 0x0000FFu);
+    EXPECT_EQ(host_.At(bar.left + 1, bar.top + 3), 0x00FF00u);  // repeated from the bar's corner
     // No picture: the standard bar, and still no border.
     splitter.SetBarBitmaps(nullptr, nullptr);
     Pump();
-    EXPECT_EQ(host.At(bar.left, 100), GetSysColor(platform::COLOR_BTNFACE));
-    EXPECT_EQ(host.At(bar.right - 1, 100), GetSysColor(platform::COLOR_BTNFACE));
+    EXPECT_EQ(host_.At(bar.left, 100), GetSysColor(platform::COLOR_BTNFACE));
+    EXPECT_EQ(host_.At(bar.right - 1, 100), GetSysColor(platform::COLOR_BTNFACE));
 }
 
-TEST(HyperLinkTest, HoverColoursTheTextAndAClickReachesTheParent) {
-    UiFixture ui(false);
-    Host host;
-    ASSERT_TRUE(host.Make());
+TEST_F(ControlsTest, HyperLinkHoverColoursTheTextAndAClickReachesTheParent) {
     CHyperLinkStatic link;
     link.SetColours(0x000000, 0x000000, 0xFFFFFF);
-    ASSERT_TRUE(link.Create("同意", platform::WS_VISIBLE, {10, 10, 60, 30}, &host, 1017));
+    ASSERT_TRUE(link.Create("同意", platform::WS_VISIBLE, {10, 10, 60, 30}, &host_, 1017));
     EXPECT_EQ(link.URL(), "同意");
     EXPECT_EQ(link.TextColour(), 0x000000u);
     EXPECT_EQ(link.VisitedColour(), 0x000000u);
-    ui.Click(link, {5, 5});
+    ui_.Click(link, {5, 5});
     EXPECT_TRUE(link.PointerOver());
     EXPECT_EQ(link.TextColour(), 0xFFFFFFu);
-    EXPECT_EQ(host.commands,
+    EXPECT_EQ(host_.commands,
               (std::vector<std::pair<int, int>>{{1017, int(platform::STN_CLICKED)}}));
-    EXPECT_EQ(ui.display->Cursor(), platform::IDC_HAND);
+    EXPECT_EQ(ui_.display->Cursor(), platform::IDC_HAND);
     // Leaving the control ends the hover.
     platform::PostMessage(link.GetSafeHwnd(), platform::WM_MOUSEMOVE, 0,
                           platform::MAKELPARAM(200, 5));

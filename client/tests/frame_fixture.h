@@ -61,28 +61,25 @@ class FrameApp : public CGameApp {
 
 // Seated in chair 1 of table 5 with three more players and two lookers;
 // the web server is the room's notice and advert host.
-class FrameFixture : public ::testing::Test {
+class FrameFixture : public ServerFixture {
   protected:
     void SetUp() override {
-        setenv("QEVO_HALL_DIR", ui_.dir.path().c_str(), 1);
-        setenv("QEVO_SYSTEM_DIR", ui_.dir.path().c_str(), 1);
+        ServerFixture::SetUp();
+        for (const char* name : {"QEVO_PROGRAM_DIR", "QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
+            setenv(name, ui_.dir.path().c_str(), 1);
         ui_.dir.Write("mirb.ini", "[SYSTEM]\r\nExePath=" + AssetDir() + "hall/GameHall.exe\r\n");
-        server_.SetReply(201001, gameserver::Reply::With(0, Words({14, 0, 0, 0, 0, 0, 0})));
-        server_.SetReply(200110, gameserver::Reply::With(200500, Words({1})));
-        server_.SetReply(201130, gameserver::Reply::With(0));
-        ASSERT_NE(server_.Start(), 0);
+        line_.chair = 1;
         Web();
         ASSERT_NE(web_.Start(), 0);
-        line_ = RoadLaunchLine(server_.port(), 515151, 1);
     }
-    void TearDown() override {
+    void TearDown() override { Stop(); }
+    // Ends the frame, the application and the hall (also between table rows).
+    void Stop() {
         frame_.reset();
         if (app_) app_->ExitInstance();
         app_.reset();
         hall_.reset();
         Pump();
-        unsetenv("QEVO_HALL_DIR");
-        unsetenv("QEVO_SYSTEM_DIR");
     }
 
     // The hall, the application started (connected) and its frame shown;
@@ -156,16 +153,11 @@ class FrameFixture : public ::testing::Test {
     bool ChatHas(const std::string& text) { return ChatText().find(text) != std::string::npos; }
 
     UiFixture ui_;
-    platform::ManualClock clock_;
-    platform::ScopedClock scoped_{clock_};
-    gameserver::GameServer server_;
     webserver::WebServer web_;
-    LaunchLine line_;
     uint32_t roomOptions_ = 0;
     std::function<std::unique_ptr<CMJGameFrameWnd>()> makeFrame_ = [] {
         return std::make_unique<CMJGameFrameWnd>();
     };
-    std::unique_ptr<hall::HallStandIn> hall_;
     std::unique_ptr<FrameApp> app_;
     std::unique_ptr<CMJGameFrameWnd> frame_;
 };

@@ -1,7 +1,6 @@
 // The main frame's pictures: at the table with four players and two
 // lookers, faces and a link in the chat and the advert page, in both skins,
-// and the player menu. Exactly the golden pictures on the headless display,
-// the same within a small tolerance through SDL2 under Xvfb.
+// and the player menu: exactly the golden pictures on the headless display.
 // QEVO_UPDATE_GOLDEN=1 rewrites them.
 #include <gtest/gtest.h>
 
@@ -12,8 +11,6 @@
 #include "client/tests/frame_fixture.h"
 #include "platform/bytes.h"
 #include "platform/gui/tests/pixel_compare.h"
-#include "platform/gui/tests/x11_client.h"
-#include "platform/gui/tests/xvfb_server.h"
 #include "platform/gui/virtual_keys.h"
 
 namespace client {
@@ -45,10 +42,9 @@ class MenuShot : public platform::CWnd {
 
 class FrameGoldenTest : public testing::FrameFixture {
   protected:
-    using Shot = std::function<Surface(const platform::CWnd& window)>;
-
-    // The pictures' names and the pictures `shot` took of them.
-    std::vector<std::pair<std::string, Surface>> Take(const Shot& shot) {
+    // The pictures' names and the pictures of them.
+    std::vector<std::pair<std::string, Surface>> Take() {
+        const auto shot = [](const platform::CWnd& window) { return *window.BackBuffer(); };
         std::vector<std::pair<std::string, Surface>> shots;
         EXPECT_TRUE(StartAndEnter());
         auto* advert = dynamic_cast<CAdvertView*>(frame_->GetAdvertPane());
@@ -60,11 +56,7 @@ class FrameGoldenTest : public testing::FrameFixture {
         // The notice names the server's port: the chat gets lines of its own.
         CGameChatView& chat = *frame_->GetChatView();
         platform::SendMessage(chat.GetSafeHwnd(), kMsgClearChat);
-        std::vector<uint8_t> words(48);
-        platform::StoreLE32(words.data(), 1002);
-        for (char c : std::string("好牌！<><z=3><><z=12>"))
-            words.push_back(uint8_t(c));
-        frame_->ChatWords(words);
+        frame_->ChatWords(testing::ChatWordsPayload(1002, "好牌！<><z=3><><z=12>"));
         chat.InputBox().SetWindowText("大家好<><z=5>");
         chat.OnSend();
         chat.AppendSystemText("<c=255,e=b>[系统公告]<> 规则见 http://rules.example/7.html\n");
@@ -92,7 +84,7 @@ class FrameGoldenTest : public testing::FrameFixture {
 };
 
 TEST_F(FrameGoldenTest, HeadlessPicturesMatchTheGoldens) {
-    const auto shots = Take([](const platform::CWnd& window) { return *window.BackBuffer(); });
+    const auto shots = Take();
     ASSERT_EQ(shots.size(), 3u);
     for (const auto& [name, picture] : shots) {
         if (std::getenv("QEVO_UPDATE_GOLDEN")) picture.SavePng(GoldenPath(name));
@@ -100,32 +92,6 @@ TEST_F(FrameGoldenTest, HeadlessPicturesMatchTheGoldens) {
         ASSERT_FALSE(golden.Empty()) << "missing " << GoldenPath(name);
         EXPECT_EQ(Mismatch(picture, golden, 0), 0.0) << name;
     }
-}
-
-TEST_F(FrameGoldenTest, UnderXvfbTheScreenShowsTheGoldenPictures) {
-    platform::testing_support::XvfbServer server("1024x768x24");
-    if (!server.Running()) GTEST_SKIP() << "Xvfb is not available";
-    std::shared_ptr<platform::Display> sdl = platform::OpenSdlDisplay();
-    ASSERT_NE(sdl, nullptr);
-    platform::SetDisplay(sdl);
-    {
-        platform::testing_support::X11Client x(server.Display());
-        ASSERT_TRUE(x.Connected());
-        const auto shots = Take([&](const platform::CWnd& window) {
-            sdl->Flush();  // what was presented is on the screen
-            return x.Grab(window.GetWindowRect());
-        });
-        ASSERT_EQ(shots.size(), 3u);
-        for (const auto& [name, picture] : shots)
-            EXPECT_LE(Mismatch(picture, Surface::LoadPng(GoldenPath(name)), 2), 0.001) << name;
-        // Every window goes before the X server does.
-        frame_.reset();
-        app_->ExitInstance();
-        app_.reset();
-        testing::Pump();
-    }
-    platform::SetDisplay(ui_.display);
-    sdl.reset();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The main frame against the game server, the hall stand-in and the web
 // server: the enter sequence, notices, the advert page, skins, the close
-// flow, the delayed close and the lost connection.
+// flow, the delayed close and the connection lost in a game.
 #include <gtest/gtest.h>
 
 #include "client/comm_thread.h"
@@ -33,13 +33,6 @@ class FrameTest : public FrameFixture {
             if (r->id == id) return true;
         return false;
     }
-    void Stop() {
-        frame_.reset();
-        if (app_) app_->ExitInstance();
-        app_.reset();
-        hall_.reset();
-        Pump();
-    }
     void Pump() { testing::Pump(); }
 };
 
@@ -63,33 +56,43 @@ TEST_F(FrameTest, EntersOnceFillsThePanesShowsTheNoticeAndTheAdvert) {
     auto& list = frame_->GetPlayerView()->List();
     ASSERT_TRUE(PumpUntil([&] { return list.GetItemText(0, 1) == "新名"; }));
     EXPECT_EQ(Drain(200110), 0u);
-    // The keep-alive every minute.
-    clock_.AdvanceMillis(60000);
-    Pump();
-    auto keepAlive = server_.WaitForRequest(testing::kWait);
-    ASSERT_TRUE(keepAlive);
-    EXPECT_EQ(keepAlive->id, 201020u);
+
+    // The table pane lies under its neighbours' edges; without a picture it
+    // paints its colour, a picture is stretched to its size and kept while
+    // sizes are zero or unchanged; it runs one clock however often started.
+    CGameTableView& table = *frame_->GetTableView();
+    table.MoveWindow(10, 10, 100, 50);
+    EXPECT_EQ(table.GetRectInParent(), (platform::RECT{9, 9, 111, 61}));
+    table.SetBackgroundBitmap(nullptr);  // a skin without one: the colour, not the last picture
+    table.UpdateBackground();
+    table.SetBackgroundColor(0x123456);
+    platform::Surface out(4, 4);
+    platform::Painter painter(out);
+    table.DrawBackground(painter, {0, 0, 4, 4});
+    EXPECT_EQ(out.At(3, 3), platform::PixelOf(0x123456));
+    auto cloth = std::make_shared<platform::Surface>(2, 2);
+    cloth->Fill(platform::PixelOf(0x00FF00));
+    table.SetBackgroundBitmap(cloth);
+    table.UpdateBackground();
+    cloth->Fill(platform::PixelOf(0x0000FF));
+    for (auto size : {platform::MAKELPARAM(0, 50), platform::MAKELPARAM(102, 52)})
+        platform::SendMessage(table.GetSafeHwnd(), platform::WM_SIZE, 0, size);
+    EXPECT_EQ(table.StretchedBackground().Width(), 102);
+    EXPECT_EQ(table.StretchedBackground().At(50, 20), platform::PixelOf(0x00FF00));
+    table.StopClockTimer();
+    table.StartClockTimer();
+    table.StartClockTimer();
+    EXPECT_EQ(table.ClockTimer(), 1000u);
+    table.StopClockTimer();
+    EXPECT_EQ(table.ClockTimer(), 0u);
 }
 
-TEST_F(FrameTest, NoticePeriodZeroAsksOnceAndLongPeriodsAreClamped) {
-    EXPECT_EQ(NoticePeriodMs(0), 0u);
+TEST_F(FrameTest, ANoticeWaitsForTheRunningDownloadABadOneShowsNothingAndAGoneFrameNothing) {
     EXPECT_EQ(NoticePeriodMs(600), 600000u);
     EXPECT_EQ(NoticePeriodMs(4294968), 0x7FFFFFFFu);  // x 1000 passes 32 bits
-    EXPECT_EQ(NoticePeriodMs(UINT32_MAX), 0x7FFFFFFFu);
     EXPECT_EQ(NoticeUrl("h:81", 7), "http://h:81//notify/game/7.txt");
     EXPECT_TRUE(IsNoticeText("<NOTIFY>x"));
     EXPECT_FALSE(IsNoticeText("<notif"));
-    ASSERT_TRUE(StartAndEnter(0));
-    ASSERT_TRUE(PumpUntil([&] { return ChatHas("[系统公告]"); }));
-    for (int hour = 0; hour < 10; ++hour) {
-        clock_.AdvanceMillis(3'600'000);
-        Pump();
-    }
-    EXPECT_EQ(NoticeDownloads::RunningThreads(), 0);
-    EXPECT_EQ(RequestsFor("//notify/game/"), 1u);
-}
-
-TEST_F(FrameTest, ANoticeWaitsForTheRunningDownloadAndABadOneShowsNothing) {
     Web(std::chrono::hours(1));
     ASSERT_TRUE(StartAndEnter());
     ASSERT_TRUE(web_.WaitForDelayed(2, testing::kWait));  // the notice and the advert
@@ -105,14 +108,13 @@ TEST_F(FrameTest, ANoticeWaitsForTheRunningDownloadAndABadOneShowsNothing) {
     clock_.AdvanceMillis(600'000);
     ASSERT_TRUE(PumpUntil([&] { return ChatHas("[系统公告]"); }));
     EXPECT_EQ(RequestsFor("//notify/game/"), 2u);
-}
-
-TEST_F(FrameTest, AFrameDestroyedMidDownloadLeavesItsThreadToEndAlone) {
+    // A frame destroyed mid-download leaves its thread to see the abort
+    // flag while it waits and end alone; nothing is posted.
     Web(std::chrono::hours(1));
-    ASSERT_TRUE(StartAndEnter());
-    ASSERT_TRUE(web_.WaitForDelayed(2, testing::kWait));
+    clock_.AdvanceMillis(600'000);
+    Pump();
+    ASSERT_TRUE(web_.WaitForDelayed(1, testing::kWait));
     frame_.reset();
-    // The transfer sees the abort flag while it waits; nothing is posted.
     ASSERT_TRUE(PumpUntil([] { return NoticeDownloads::RunningThreads() == 0; }));
     web_.ReleaseDelayed();
 }
@@ -214,21 +216,15 @@ TEST_F(FrameTest, APlayerLeavingClosesLaterWhileTheFrameWatches) {
     }
 }
 
-TEST_F(FrameTest, ALostConnectionIsToldThenTheFrameCloses) {
-    for (bool inGame : {false, true}) {
-        ASSERT_TRUE(StartAndEnter());
-        if (inGame) frame_->GetTableView()->StartClockTimer();
-        const platform::HWND window = frame_->Handle();
-        server_.Disconnect();
-        ASSERT_TRUE(PumpUntil([&] { return !platform::IsWindow(window); }));
-        const std::string text =
-            inGame ? "断线了！请尽快重入房间续玩。\r\n您的位置【测试区_一号房】。" : kTextLost;
-        EXPECT_EQ(app_->boxes, std::vector<std::string>{text + "|16"});
-        const auto events = hall_->Events();
-        ASSERT_FALSE(events.empty());
-        EXPECT_EQ(events.back().dwData, inGame ? 5u : 2u);
-        Stop();
-    }
+TEST_F(FrameTest, AConnectionLostInAGameIsToldWithThePlaceThenTheFrameCloses) {
+    ASSERT_TRUE(StartAndEnter());
+    frame_->GetTableView()->StartClockTimer();  // a game runs
+    const platform::HWND window = frame_->Handle();
+    server_.Disconnect();
+    ASSERT_TRUE(PumpUntil([&] { return !platform::IsWindow(window); }));
+    EXPECT_EQ(app_->boxes, std::vector<std::string>{
+                               "断线了！请尽快重入房间续玩。\r\n您的位置【测试区_一号房】。|16"});
+    EXPECT_EQ(hall_->Events().back().dwData, 5u);
 }
 
 }  // namespace

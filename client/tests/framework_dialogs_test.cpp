@@ -6,10 +6,11 @@
 #include <future>
 #include <thread>
 
+#include "client/tests/ui_fixture.h"
 #include "platform/clock.h"
+#include "platform/gui/sys_colors.h"
 #include "platform/gui/virtual_keys.h"
-#include "platform/message_queue.h"
-#include "platform/tests/temp_dir.h"
+#include "tools/assetgen/writers.h"
 
 namespace client {
 namespace {
@@ -26,107 +27,89 @@ struct RunningBox {
     std::future<int> result;
 };
 
-TEST(TimedMessageBoxTest, TimeOutAnswersOkWithoutCancelAndCancelWithIt) {
-    struct Case {
+TEST(TimedMessageBoxTest, TypesChooseIconAndCancelTheTimeOutAnswersAndKeysChooseOk) {
+    using Icon = CTimedMessageBox::Icon;
+    const struct {
         uint32_t type;
-        int expected;
-    } cases[] = {{kMbOk, kIdOk},
-                 {kMbError, kIdOk},
-                 {kMbWarning, kIdOk},
-                 {kMbOkCancelInfo, kIdCancel},
-                 {kMbOkCancelQuestion, kIdCancel}};
+        Icon icon;
+        bool cancel;
+    } cases[] = {
+        {kMbOk, Icon::kInformation, false},           {kMbError, Icon::kError, false},
+        {kMbWarning, Icon::kWarning, false},          {kMbOkCancelInfo, Icon::kInformation, true},
+        {kMbOkCancelQuestion, Icon::kQuestion, true}, {0x24, Icon::kNone, true}};
     for (auto& c : cases) {
         platform::ManualClock clock;
         platform::ScopedClock scoped(clock);
         RunningBox run(c.type, 3);
+        EXPECT_EQ(run.box.IconShown(), c.icon) << c.type;
+        EXPECT_EQ(run.box.CancelEnabled(), c.cancel) << c.type;
+        EXPECT_EQ(run.box.CountdownText(), "3");
         for (int left = 2; left >= 0; --left) {
             clock.AdvanceMillis(1000);
             // Each tick counts down once before the next.
             while (run.box.SecondsLeft() > left)
                 std::this_thread::yield();
         }
-        EXPECT_EQ(run.result.get(), c.expected) << c.type;
+        EXPECT_EQ(run.result.get(), c.cancel ? kIdCancel : kIdOk) << c.type;
         EXPECT_EQ(run.box.SecondsLeft(), 0);
     }
-}
-
-TEST(TimedMessageBoxTest, SpaceAndEnterChooseOkEvenWithCancel) {
+    // Space and Enter choose OK even with Cancel, before the time is out.
     for (uint32_t key : {uint32_t(platform::VK_SPACE), uint32_t(platform::VK_RETURN)}) {
         RunningBox run(kMbOkCancelQuestion);
-        EXPECT_TRUE(run.box.CancelEnabled());
         platform::PostMessage(run.box.Handle(), platform::WM_KEYDOWN, key);
         EXPECT_EQ(run.result.get(), kIdOk);
-        EXPECT_EQ(run.box.SecondsLeft(), 10);
     }
 }
 
-TEST(TimedMessageBoxTest, IconsAndCancelByType) {
-    struct Case {
-        uint32_t type;
-        CTimedMessageBox::Icon icon;
-        bool cancel;
-    } cases[] = {{kMbOk, CTimedMessageBox::Icon::kInformation, false},
-                 {kMbError, CTimedMessageBox::Icon::kError, false},
-                 {kMbWarning, CTimedMessageBox::Icon::kWarning, false},
-                 {kMbOkCancelInfo, CTimedMessageBox::Icon::kInformation, true},
-                 {kMbOkCancelQuestion, CTimedMessageBox::Icon::kQuestion, true},
-                 {0x24, CTimedMessageBox::Icon::kNone, true}};
-    for (auto& c : cases) {
-        RunningBox run(c.type);
-        EXPECT_EQ(run.box.IconShown(), c.icon) << c.type;
-        EXPECT_EQ(run.box.CancelEnabled(), c.cancel) << c.type;
-        EXPECT_EQ(run.box.CountdownText(), "10");
-        platform::PostMessage(run.box.Handle(), platform::WM_KEYDOWN, platform::VK_RETURN);
-        run.result.get();
-    }
-}
-
-TEST(WaitDlgTest, SkinWithoutPictureKeepsTheButtonFace) {
-    platform::testing::TempDir dir;
-    dir.Write("skin.ini", "[CommColors]\r\nWaitBarfg=1 2 3\r\n");
-    CWaitDlg dlg;
-    dlg.LoadSkin(dir / "skin.ini");
-    EXPECT_EQ(dlg.Snapshot().backgroundPath, "");
-    EXPECT_EQ(dlg.Snapshot().barForeground, 0x030201u);
-    EXPECT_EQ(dlg.Snapshot().barBackground, 0x429473u);
-    dir.Write("skin.ini", "[BitmapResource]\r\nCommDlgBK=wait.bmp\r\n");
-    dlg.LoadSkin(dir / "skin.ini");
-    EXPECT_EQ(dlg.Snapshot().backgroundPath, dir / "wait.bmp");
-    EXPECT_EQ(dlg.Snapshot().barForeground, 0x1A462Eu);
-}
-
-TEST(WaitDlgTest, ZeroSecondsKeepsTheTextShown) {
+// The skin's picture and bar colour are drawn (a skin without them gives the
+// button face and the default colours); it hides on the clock or when closed.
+TEST(WaitDlgTest, PaintsTheSkinAndHidesOnTheClockOrWhenClosed) {
+    testing::UiFixture ui(false);
     platform::ManualClock clock;
     platform::ScopedClock scoped(clock);
+    platform::Surface picture(320, 90);
+    picture.Fill(platform::PixelOf(0x00C000));
+    picture.Set(1, 1, platform::PixelOf(0x0000C0));
+    ASSERT_TRUE(assetgen::WriteBmp(ui.dir / "wait.bmp", picture));
     CWaitDlg dlg;
-    ASSERT_TRUE(dlg.CreateModeless(nullptr));
-    dlg.SetText("a", 0);
-    clock.AdvanceMillis(1'000'000);
-    platform::Message msg;
-    while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE))
-        platform::DispatchMessage(msg);
-    EXPECT_TRUE(dlg.Snapshot().visible);
+    ASSERT_TRUE(dlg.CreateModeless(nullptr, false));
+    for (const bool withPicture : {true, false}) {
+        ui.dir.Write("skin.ini", withPicture ? "[BitmapResource]\r\nCommDlgBK=wait.bmp\r\n"
+                                             : "[CommColors]\r\nWaitBarfg=30 60 140\r\n");
+        platform::PostMessage(dlg.GetSafeHwnd(), kMsgSkinChanged, 0, 0,
+                              platform::Payload::Make<std::string>(ui.dir / "skin.ini"));
+        testing::Pump();
+        const auto state = dlg.Snapshot();
+        EXPECT_EQ(state.backgroundPath, withPicture ? ui.dir / "wait.bmp" : "");
+        const uint32_t bar = withPicture ? 0x1A462E : 0x8C3C1E;
+        EXPECT_EQ(std::make_tuple(state.barForeground, state.barBackground),
+                  std::make_tuple(bar, 0x429473u));
+        EXPECT_FALSE(dlg.Bar().Running());
+        dlg.SetText("正在连接服务器...", 0);
+        testing::Pump();
+        EXPECT_TRUE(dlg.Bar().Running());  // showing starts the bar
+        const platform::Surface& shown = *dlg.BackBuffer();
+        EXPECT_EQ(platform::ColorOf(shown.At(1, 1)),
+                  withPicture ? 0x0000C0u : platform::GetSysColor(platform::COLOR_BTNFACE));
+        EXPECT_EQ(platform::ColorOf(shown.At(300, 80)),
+                  withPicture ? 0x00C000u : platform::GetSysColor(platform::COLOR_BTNFACE));
+        EXPECT_EQ(platform::ColorOf(shown.At(60 + 3 * 33 + 10, 60)), bar);  // the bar's base cell
+        EXPECT_EQ(ui.display->Raised(), dlg.GetSafeHwnd().value);
+        clock.AdvanceMillis(1'000'000);  // no seconds: shown until hidden
+        testing::Pump();
+        EXPECT_TRUE(dlg.IsWindowVisible());
+        platform::SendMessage(dlg.Handle(), platform::WM_CLOSE);
+        EXPECT_TRUE(platform::IsWindow(dlg.Handle()));
+        EXPECT_FALSE(dlg.IsWindowVisible());
+        EXPECT_FALSE(dlg.Bar().Running());
+    }
     dlg.SetText("b", 2);
+    EXPECT_TRUE(dlg.Snapshot().visible);
     clock.AdvanceMillis(2000);
-    while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE))
-        platform::DispatchMessage(msg);
+    testing::Pump();
     EXPECT_FALSE(dlg.Snapshot().visible);
     EXPECT_FALSE(dlg.IsWindowVisible());
-    EXPECT_EQ(dlg.Snapshot().text, "b");
-    ASSERT_NE(dlg.GetDlgItem(CWaitDlg::kIdText), nullptr);
     EXPECT_EQ(dlg.GetDlgItem(CWaitDlg::kIdText)->GetWindowText(), "b");
-}
-
-TEST(WaitDlgTest, EscapeAndCloseOnlyHide) {
-    CWaitDlg dlg;
-    ASSERT_TRUE(dlg.CreateModeless(nullptr));
-    dlg.SetText("a", 0);
-    EXPECT_TRUE(dlg.IsWindowVisible());
-    platform::SendMessage(dlg.Handle(), platform::WM_CLOSE);
-    EXPECT_TRUE(platform::IsWindow(dlg.Handle()));
-    EXPECT_FALSE(dlg.IsWindowVisible());
-    dlg.SetText("b", 0);
-    EXPECT_TRUE(dlg.IsWindowVisible());
 }
 
 }  // namespace

@@ -7,78 +7,58 @@ namespace {
 
 constexpr uint32_t kDefaultPort = 31201;
 
-TEST(ParseLaunchLine, ReadsEveryField) {
-    const auto line =
-        ParseLaunchLine("\"3|game.example|12|4660|9|777|5|2|1|0|雀神|4000\"", kDefaultPort);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->gameId, 3u);
-    EXPECT_EQ(line->serverHost, "game.example");
-    EXPECT_EQ(line->roomId, 12u);
-    EXPECT_EQ(line->hallWindow, 4660u);
-    EXPECT_EQ(line->field4, 9u);
-    EXPECT_EQ(line->userId, 777u);
-    EXPECT_EQ(line->tableNo, 5);
-    EXPECT_EQ(line->chair, 2);
-    EXPECT_EQ(line->lookerFlag, 1u);
-    EXPECT_EQ(line->caption, "雀神");
-    EXPECT_EQ(line->serverPort, 4000u);
+TEST(ParseLaunchLine, KnownLines) {
+    std::string wide;  // 70 GBK double-byte characters
+    for (int i = 0; i < 70; ++i)
+        wide += "\xD6\xD0";
+    const std::string h40(40, 'h'), c130(130, 'c');
+    const struct {
+        const char* name;
+        std::string text;
+        std::optional<LaunchLine> want;  // game, host, room, hall window, field 4, user,
+                                         // table, chair, looker, caption, port
+    } cases[] = {
+        {"every field", "\"3|game.example|12|4660|9|777|5|2|1|0|雀神|4000\"",
+         LaunchLine{3, "game.example", 12, 4660, 9, 777, 5, 2, 1, "雀神", 4000}},
+        {"nine fields", "\"1|h|2|3|4|5|6|7|0\"",
+         LaunchLine{1, "h", 2, 3, 4, 5, 6, 7, 0, "", kDefaultPort}},
+        {"port 0", "\"1|h|2|3|4|5|6|7|0|0|t|0\"",
+         LaunchLine{1, "h", 2, 3, 4, 5, 6, 7, 0, "t", kDefaultPort}},
+        {"no quotes", "1|h|2|3|4|5|6|7|0|0|t|88", LaunchLine{1, "h", 2, 3, 4, 5, 6, 7, 0, "t", 88}},
+        {"closing quote only", "1|h|2|3|4|5|6|7|0|0|t|88\"",
+         LaunchLine{1, "h", 2, 3, 4, 5, 6, 7, 0, "t", 88}},
+        {"negative table and chair", "\"1|h|2|3|4|5|-1|-1|1\"",
+         LaunchLine{1, "h", 2, 3, 4, 5, -1, -1, 1, "", kDefaultPort}},
+        {"long texts cut", "\"1|" + h40 + "|2|3|4|5|6|7|0|0|" + c130 + "|1\"",
+         LaunchLine{1, std::string(31, 'h'), 2, 3, 4, 5, 6, 7, 0, std::string(127, 'c'), 1}},
+        {"caption cut between characters", "\"1|h|2|3|4|5|6|7|0|0|" + wide + "|1\"",
+         LaunchLine{1, "h", 2, 3, 4, 5, 6, 7, 0, wide.substr(0, 126), 1}},
+        {"empty", "", std::nullopt},
+        {"quotes only", "\"\"", std::nullopt},
+        {"one quote", "\"", std::nullopt},
+        {"eight fields", "\"1|2|3|4|5|6|7|8\"", std::nullopt},
+        {"no bars", "no bars at all", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseLaunchLine(c.text, kDefaultPort), c.want) << c.name;
 }
 
-TEST(ParseLaunchLine, NineFieldsGiveNoCaptionAndTheDefaultPort) {
-    const auto line = ParseLaunchLine("\"1|h|2|3|4|5|6|7|0\"", kDefaultPort);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->caption, "");
-    EXPECT_EQ(line->serverPort, kDefaultPort);
-}
-
-TEST(ParseLaunchLine, PortZeroGivesTheDefault) {
-    const auto line = ParseLaunchLine("\"1|h|2|3|4|5|6|7|0|0|t|0\"", kDefaultPort);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->serverPort, kDefaultPort);
-}
-
-TEST(ParseLaunchLine, ALineWithoutTheLeadingQuoteIsSplitUnchanged) {
-    const auto line = ParseLaunchLine("1|h|2|3|4|5|6|7|0|0|t|88", kDefaultPort);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->gameId, 1u);
-    EXPECT_EQ(line->serverPort, 88u);
-}
-
-TEST(ParseLaunchLine, FewerThanNineFieldsFail) {
-    for (const char* text : {"", "\"\"", "\"", "\"1|2|3|4|5|6|7|8\"", "no bars at all"})
-        EXPECT_FALSE(ParseLaunchLine(text, kDefaultPort)) << text;
-}
-
-TEST(ParseLaunchLine, LongTextFieldsAreCut) {
-    const std::string host(40, 'h');
-    const std::string caption(130, 'c');
-    const auto line =
-        ParseLaunchLine("\"1|" + host + "|2|3|4|5|6|7|0|0|" + caption + "|1\"", kDefaultPort);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->serverHost, std::string(31, 'h'));
-    EXPECT_EQ(line->caption, std::string(127, 'c'));
-}
-
-TEST(ParseLaunchLine, NegativeTableAndChair) {
-    const auto line = ParseLaunchLine("\"1|h|2|3|4|5|-1|-1|1\"", kDefaultPort);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->tableNo, -1);
-    EXPECT_EQ(line->chair, -1);
-}
-
-TEST(SplitLaunchFields, EmptyTextGivesOneEmptyField) {
-    EXPECT_EQ(SplitLaunchFields("", 30), std::vector<std::string>{""});
-    EXPECT_EQ(SplitLaunchFields("a|", 30), (std::vector<std::string>{"a", ""}));
-}
-
-TEST(SplitLaunchFields, TheLastFieldKeepsTheRest) {
-    EXPECT_EQ(SplitLaunchFields("a|b|c|d", 2), (std::vector<std::string>{"a", "b|c|d"}));
-}
-
-TEST(SplitLaunchFields, ATrailByteBarDoesNotSplit) {
-    // 0x81 0x7C is one double-byte character whose trail byte is '|'.
-    const std::string text = "a|\x81\x7C|b";
-    EXPECT_EQ(SplitLaunchFields(text, 30), (std::vector<std::string>{"a", "\x81\x7C", "b"}));
+TEST(SplitLaunchFields, KnownSplits) {
+    using Fields = std::vector<std::string>;
+    const struct {
+        std::string text;
+        size_t maxFields;
+        Fields want;
+    } cases[] = {
+        {"", 30, {""}},
+        {"a|", 30, {"a", ""}},
+        {"a|b|c|d", 2, {"a", "b|c|d"}},  // the last field keeps the rest
+        {"a", 0, {}},
+        // 0x81 0x7C is one double-byte character whose trail byte is '|'.
+        {"a|\x81\x7C|b", 30, {"a", "\x81\x7C", "b"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitLaunchFields(c.text, c.maxFields), c.want) << c.text;
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
-// The panes of the main frame: the bases, the chat pane, the player list
-// and the web panes.
+// The panes of the main frame: the chat pane and the player list (the web
+// panes show in the frame and golden tests).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "client/controls/icon_menu.h"
-#include "client/game_table_view.h"
-#include "client/html_views.h"
 #include "client/tests/frame_fixture.h"
 #include "platform/bytes.h"
 #include "platform/gui/sys_colors.h"
@@ -19,44 +17,6 @@ namespace {
 
 using testing::FrameFixture;
 using testing::Pump;
-
-// ---- Bases ----
-
-TEST(PaneBaseTest, PanesLieUnderTheirNeighboursAndTheTableKeepsItsBackground) {
-    testing::UiFixture ui(false);
-    platform::ManualClock clock;
-    platform::ScopedClock scoped(clock);
-    platform::CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, "", platform::WS_POPUP, {0, 0, 300, 200}, nullptr, 0));
-    CGameTableView table;
-    ASSERT_TRUE(table.CreatePane(&parent, 1, {0, 0, 1, 1}));
-    table.MoveWindow(10, 10, 100, 50);
-    EXPECT_EQ(table.GetRectInParent(), (platform::RECT{9, 9, 111, 61}));
-    EXPECT_EQ(table.GetWidth(), 102);
-    // Without a picture the colour; a picture is stretched to the size.
-    table.SetBackgroundColor(0x123456);
-    platform::Surface out(4, 4);
-    platform::Painter p(out);
-    table.DrawBackground(p, {0, 0, 4, 4});
-    EXPECT_EQ(out.At(3, 3), platform::PixelOf(0x123456));
-    auto cloth = std::make_shared<platform::Surface>(2, 2);
-    cloth->Fill(platform::PixelOf(0x00FF00));
-    table.SetBackgroundBitmap(cloth);
-    table.UpdateBackground();
-    EXPECT_EQ(table.StretchedBackground().Width(), 102);
-    // Zero or unchanged sizes rebuild nothing.
-    cloth->Fill(platform::PixelOf(0x0000FF));
-    for (auto size : {platform::MAKELPARAM(0, 50), platform::MAKELPARAM(102, 52)})
-        platform::SendMessage(table.GetSafeHwnd(), platform::WM_SIZE, 0, size);
-    EXPECT_EQ(table.StretchedBackground().At(50, 20), platform::PixelOf(0x00FF00));
-    EXPECT_EQ(table.GetWidth(), 102);
-    // One clock, however often it is started.
-    table.StartClockTimer();
-    table.StartClockTimer();
-    EXPECT_EQ(table.ClockTimer(), 1000u);
-    table.StopClockTimer();
-    EXPECT_EQ(table.ClockTimer(), 0u);
-}
 
 // ---- Chat ----
 
@@ -113,13 +73,10 @@ TEST_F(ChatTest, EnterSendsCutWordsAtMostEveryTwoSeconds) {
     EXPECT_EQ(Sent(), "again");
 }
 
-TEST_F(ChatTest, ReceivedWordsAndCallsShowByTheSendersFlag) {
+TEST_F(ChatTest, ReceivedWordsShowByTheSendersFlag) {
     ASSERT_TRUE(StartAndEnter());
     app_->FindPlayerMutable(1000)->flags = 0x1000;
-    std::vector<uint8_t> payload(48);
-    platform::StoreLE32(payload.data(), 1000);
-    for (char c : std::string("hi\r\nyou"))
-        payload.push_back(uint8_t(c));
+    std::vector<uint8_t> payload = testing::ChatWordsPayload(1000, "hi\r\nyou");
     frame_->ChatWords(payload);
     const size_t at = Find("说: hiyou");  // no line of its own
     ASSERT_NE(at, std::string::npos) << ChatText();
@@ -138,11 +95,6 @@ TEST_F(ChatTest, ReceivedWordsAndCallsShowByTheSendersFlag) {
         Chat().AppendSystemText(std::string(kMaxChatChars / 2, 'n') + "\n");
     EXPECT_LE(Chat().ChatText().Length(), kMaxChatChars);
     EXPECT_GT(Chat().ChatText().Length(), kMaxChatChars / 2);
-    std::vector<uint8_t> call(20);
-    platform::StoreLE32(&call[0], 1000);
-    platform::StoreLE32(&call[16], 101);
-    frame_->ChatCall(call);
-    EXPECT_NE(Find("user1000[红中]呼叫 user101[发财]"), std::string::npos) << ChatText();
 }
 
 TEST_F(ChatTest, EscapeOpensTheFacesAboveTheFaceButtonAndAFaceIsSent) {
@@ -192,26 +144,6 @@ class PlayerListTest : public FrameFixture {
     }
 };
 
-TEST_F(PlayerListTest, ColumnsFollowTheRoomType) {
-    for (uint32_t options : {0u, 4u}) {
-        roomOptions_ = options;
-        ASSERT_TRUE(StartAndEnter());
-        auto& list = Players().List();
-        std::string titles;
-        for (int c = 0; c < list.GetColumnCount(); ++c) {
-            platform::HDITEM h;
-            list.GetHeaderCtrl()->GetItem(c, h);
-            titles += h.text + "|" + std::to_string(list.GetColumnWidth(c)) + "|";
-        }
-        EXPECT_EQ(titles, options ? "用户名|100|昵称|50|银子|80|级别|50|积分|60|旁观对象|100|"
-                                  : "用户名|100|昵称|50|级别|50|积分|80|银子|60|旁观对象|100|");
-        frame_.reset();
-        app_->ExitInstance();
-        app_.reset();
-        hall_.reset();
-    }
-}
-
 TEST_F(PlayerListTest, RowsAreFoundByUserIdWhateverTheirPlaces) {
     ASSERT_TRUE(StartAndEnter());
     EXPECT_EQ(Cell(2000, "旁观对象"), "user1000");
@@ -240,16 +172,10 @@ TEST_F(PlayerListTest, RowsAreFoundByUserIdWhateverTheirPlaces) {
     EXPECT_EQ(Cell(1003, "级别"), "D");
     EXPECT_EQ(app_->FindPlayer(1003)->score, 31);
     // Player values in the server's order, one of them for nobody here.
-    std::vector<uint8_t> values(4 + 3 * 52);
-    platform::StoreLE32(&values[0], 3);
-    const uint32_t ids[3] = {1003, 4242, 1002};
-    for (size_t i = 0; i < 3; ++i) {
-        platform::StoreLE32(&values[4 + 52 * i + 16], ids[i]);
-        platform::StoreLE32(&values[4 + 52 * i + 24], 700 + uint32_t(i));
-    }
-    app_->GetNotifyHandler()->Dispatch(kNotePlayerValues, values);
-    EXPECT_EQ(Cell(1003, "积分"), "700");
-    EXPECT_EQ(Cell(1002, "积分"), "702");
+    app_->GetNotifyHandler()->Dispatch(kNotePlayerValues,
+                                       testing::PlayerValues({1003, 4242, 1002}));
+    EXPECT_EQ(Cell(1003, "积分"), "1503");
+    EXPECT_EQ(Cell(1002, "积分"), "1502");
 }
 
 TEST_F(PlayerListTest, TheOwnRowIsBoldAndRelationsTakeTheirColours) {
@@ -323,11 +249,20 @@ class ProbeFrame : public CMJGameFrameWnd {
     }
 };
 
-TEST_F(PlayerListTest, ThePlayerMenuNamesTheRowsPlayerAndCallsHim) {
+TEST_F(PlayerListTest, ColumnsAndThePlayerMenuFollowTheRoomTypeAndTheMenuCallsThePlayer) {
     makeFrame_ = [] { return std::make_unique<ProbeFrame>(); };
     for (uint32_t options : {0u, 4u}) {
         roomOptions_ = options;
         ASSERT_TRUE(StartAndEnter());
+        auto& list = Players().List();
+        std::string titles;
+        for (int c = 0; c < list.GetColumnCount(); ++c) {
+            platform::HDITEM h;
+            list.GetHeaderCtrl()->GetItem(c, h);
+            titles += h.text + "|" + std::to_string(list.GetColumnWidth(c)) + "|";
+        }
+        EXPECT_EQ(titles, options ? "用户名|100|昵称|50|银子|80|级别|50|积分|60|旁观对象|100|"
+                                  : "用户名|100|昵称|50|级别|50|积分|80|银子|60|旁观对象|100|");
         auto& players = static_cast<ProbePlayers&>(Players());
         const platform::RECT r = players.List().GetItemRect(players.RowOf(1003));
         ui_.Click(players.List(), {r.left + 5, r.top + 5}, platform::MouseButton::Right);
@@ -346,57 +281,8 @@ TEST_F(PlayerListTest, ThePlayerMenuNamesTheRowsPlayerAndCallsHim) {
                                   CGamePlayerView::kCmdCall);
             EXPECT_TRUE(ChatHas("呼叫 user1003[南风]")) << ChatText();
         }
-        frame_.reset();
-        app_->ExitInstance();
-        app_.reset();
-        hall_.reset();
+        Stop();
     }
-}
-
-// ---- Web panes ----
-
-class RecordingHtml : public CHtmlCtrl {
-  public:
-    std::vector<std::string> links;
-
-  protected:
-    void OnAppLink(const std::string& link) override { links.push_back(link); }
-};
-
-class RecordingAdvert : public CAdvertView {
-  public:
-    RecordingHtml* html = nullptr;
-
-  protected:
-    std::unique_ptr<CHtmlCtrl> MakeHtmlCtrl() override {
-        auto made = std::make_unique<RecordingHtml>();
-        html = made.get();
-        return made;
-    }
-};
-
-TEST(WebPaneTest, AnAppLinkStaysInTheProgramAndThePageFillsThePane) {
-    testing::UiFixture ui(false);
-    platform::CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, "", platform::WS_POPUP | platform::WS_VISIBLE, {0, 0, 300, 200},
-                                nullptr, 0));
-    RecordingAdvert advert;
-    ASSERT_TRUE(advert.CreatePane(&parent, 1, {0, 0, 200, 100}));
-    advert.OnInitialUpdate();
-    ASSERT_TRUE(advert.html);
-    EXPECT_EQ(advert.html->GetRectInParent(), advert.GetClientRect());
-    advert.MoveWindow(0, 0, 250, 150);
-    EXPECT_EQ(advert.html->GetRectInParent(), advert.GetClientRect());
-    advert.html->SetHtml("<body style=\"margin:0\"><a href=\"app:rules\">RULES RULES</a></body>");
-    Pump();
-    ui.Click(*advert.html, {4, 6});
-    EXPECT_EQ(advert.html->links, std::vector<std::string>{"rules"});
-    EXPECT_EQ(advert.html->LocationUrl(), "");
-    // 0x8164 brings the address with it and frees it whatever happens.
-    platform::PostMessage(advert.GetSafeHwnd(), kMsgTableEntered, 0, 0,
-                          platform::Payload::Make<std::string>("app:page"));
-    Pump();
-    EXPECT_EQ(advert.html->links.back(), "page");
 }
 
 }  // namespace

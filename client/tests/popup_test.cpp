@@ -166,38 +166,5 @@ TEST_F(PopupTest, TheNoticePopupAnswersItsOwnerOnce) {
     platform::SetAudio(nullptr);
 }
 
-TEST_F(PopupTest, TheWaitDialogPaintsTheSkinsPictureAndBusyBar) {
-    platform::Surface picture(320, 90);
-    picture.Fill(platform::PixelOf(0x00C000));
-    picture.Set(1, 1, platform::PixelOf(0x0000C0));
-    ASSERT_TRUE(assetgen::WriteBmp(ui_.dir / "wait.bmp", picture));
-    for (const bool withPicture : {true, false}) {
-        ui_.dir.Write("skin.ini",
-                      std::string("[CommColors]\r\nWaitBarfg=30 60 140\r\n") +
-                          (withPicture ? "[BitmapResource]\r\nCommDlgBK=wait.bmp\r\n" : ""));
-        CWaitDlg dlg;
-        ASSERT_TRUE(dlg.CreateModeless(nullptr, false));
-        platform::PostMessage(dlg.GetSafeHwnd(), kMsgSkinChanged, 0, 0,
-                              platform::Payload::Make<std::string>(ui_.dir / "skin.ini"));
-        Pump();
-        EXPECT_FALSE(dlg.Bar().Running());
-        dlg.SetText("正在连接服务器...", 0);
-        Pump();
-        EXPECT_TRUE(dlg.Bar().Running());  // showing starts the bar
-        const platform::Surface& shown = *dlg.BackBuffer();
-        EXPECT_EQ(platform::ColorOf(shown.At(1, 1)),
-                  withPicture ? 0x0000C0u : platform::GetSysColor(platform::COLOR_BTNFACE));
-        if (withPicture) {
-            EXPECT_EQ(platform::ColorOf(shown.At(300, 80)), 0x00C000u);
-        }
-        // The bar's base cell in WaitBarfg; its background WaitBarbg's default.
-        EXPECT_EQ(platform::ColorOf(shown.At(60 + 3 * 33 + 10, 60)), 0x8C3C1Eu);
-        EXPECT_EQ(dlg.Bar().Cells()[0], 0x449372u);
-        EXPECT_EQ(ui_.display->Raised(), dlg.GetSafeHwnd().value);
-        dlg.Hide();
-        EXPECT_FALSE(dlg.Bar().Running());
-    }
-}
-
 }  // namespace
 }  // namespace client

@@ -27,7 +27,7 @@ struct Source {
 int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
     auto* src = static_cast<Source*>(gif->UserData);
     size_t n = std::min(size_t(length < 0 ? 0 : length), src->bytes.size() - src->pos);
-    std::memcpy(out, src->bytes.data() + src->pos, n);
+    if (n) std::memcpy(out, src->bytes.data() + src->pos, n);  // an empty span's data may be null
     src->pos += n;
     return int(n);
 }

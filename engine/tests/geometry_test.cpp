@@ -3,22 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "engine/draw_record.h"
 
 namespace engine {
 namespace {
 
-struct RotateCase {
-    int32_t x, y, cx, cy;
-    double angle;
-    int direction;
-    Point expected;
-};
-
 TEST(RotatePointTest, KnownAnswers) {
-    const RotateCase cases[] = {
+    const struct {
+        int32_t x, y, cx, cy;
+        double angle;
+        int direction;
+        Point expected;
+    } cases[] = {
         {10, 0, 0, 0, 90.0, 1, {0, -10}},   // counter-clockwise on screen: up
         {10, 0, 0, 0, 90.0, 0, {0, 10}},    // the other way: down
         {10, 0, 0, 0, 180.0, 1, {-10, 0}},  //
@@ -27,99 +24,37 @@ TEST(RotatePointTest, KnownAnswers) {
         {7, 3, 0, 0, 360.0, 1, {7, 3}},     // a full turn lands where it started
         {10, 0, 0, 0, 45.0, 1, {7, -7}},    // 7.07 rounds to 7
         {-10, 0, 0, 0, 45.0, 1, {-7, 7}},   // half away from zero on the negative side too
+        {123, -45, 7, 9, 0.0, 1, {123, -45}},
+        {5, 5, 0, 0, std::nan(""), 1, {5, 5}},  // an angle that is no number turns nothing
     };
-    for (const RotateCase& c : cases) {
-        EXPECT_EQ(RotatePoint(c.x, c.y, c.cx, c.cy, c.angle, c.direction), c.expected)
-            << c.x << "," << c.y << " about " << c.cx << "," << c.cy << " by " << c.angle;
+    for (const auto& c : cases) {  // the float form rounds alike
+        EXPECT_EQ(RotatePoint(c.x, c.y, c.cx, c.cy, c.angle, c.direction), c.expected) << c.x;
+        EXPECT_EQ(RotatePointF(c.x, c.y, c.cx, c.cy, c.angle, c.direction),
+                  PointF(c.expected.x, c.expected.y));
     }
-}
-
-TEST(RotatePointTest, ZeroAngleReturnsTheInputExactly) {
-    EXPECT_EQ(RotatePoint(123, -45, 7, 9, 0.0, 1), (Point{123, -45}));
     EXPECT_EQ(RotatePointF(1.25, -0.75, 0.0, 0.0, 0.0, 0), (PointF{1.25, -0.75}));
+    EXPECT_EQ(RotatePoint(INT32_MAX, 0, INT32_MIN, 0, 180.0, 1).x, INT32_MIN);  // saturates
 }
 
-TEST(RotatePointTest, FloatFormGivesTheSameRoundedValues) {
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> coord(-500, 500);
-    std::uniform_real_distribution<double> angle(-720.0, 720.0);
-    for (int i = 0; i < 2000; ++i) {
-        const int x = coord(rng), y = coord(rng), cx = coord(rng), cy = coord(rng);
-        const double a = angle(rng);
-        for (int dir : {0, 1}) {
-            const Point p = RotatePoint(x, y, cx, cy, a, dir);
-            const PointF f = RotatePointF(x, y, cx, cy, a, dir);
-            ASSERT_EQ(double(p.x), f.x);
-            ASSERT_EQ(double(p.y), f.y);
-        }
-    }
-}
-
-TEST(RotatePointTest, OppositeDirectionsUndoEachOtherWithinRounding) {
-    std::mt19937 rng(11);
-    std::uniform_int_distribution<int> coord(-1000, 1000);
-    std::uniform_real_distribution<double> angle(-180.0, 180.0);
-    for (int i = 0; i < 2000; ++i) {
-        const int x = coord(rng), y = coord(rng), cx = coord(rng), cy = coord(rng);
-        const double a = angle(rng);
-        const Point there = RotatePoint(x, y, cx, cy, a, 1);
-        const Point back = RotatePoint(there.x, there.y, cx, cy, a, 0);
-        ASSERT_LE(std::abs(back.x - x), 2);
-        ASSERT_LE(std::abs(back.y - y), 2);
-        // The distance from the centre is kept, up to rounding.
-        const double r0 = std::hypot(x - cx, y - cy), r1 = std::hypot(there.x - cx, there.y - cy);
-        ASSERT_NEAR(r0, r1, 1.0);
-    }
-}
-
-struct SegmentCase {
-    double x1, y1, x2, y2, x3, y3, x4, y4;
-    int expected;
-};
-
+// Crossing (1), an endpoint of one on the other (2), or none (0): a proper
+// crossing, endpoints on either segment, past the end, parallel, collinear
+// touching, overlapping or apart.
 TEST(SegmentsIntersectTest, KnownAnswers) {
-    const SegmentCase cases[] = {
-        {0, 0, 10, 10, 0, 10, 10, 0, 1},  // proper crossing
-        {0, 0, 10, 0, 5, 0, 5, 5, 2},     // endpoint of CD on AB
-        {0, 0, 1, 0, 5, 0, 5, 5, 0},      // on the line but past the end
-        {5, 0, 5, 5, 0, 0, 10, 0, 2},     // endpoint of AB on CD
-        {0, 0, 10, 0, 0, 1, 10, 1, 0},    // parallel
-        {0, 0, 10, 0, 10, 0, 20, 0, 2},   // collinear, touching at one end
-        {0, 0, 10, 0, 3, 0, 6, 0, 2},     // collinear, overlapping
-        {0, 0, 4, 4, 5, 5, 9, 9, 0},      // collinear, apart
-        {0, 0, 10, 10, 0, 1, 10, 11, 0},  // parallel diagonals
-    };
-    for (const SegmentCase& c : cases) {
-        EXPECT_EQ(SegmentsIntersect(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3, c.x4, c.y4), c.expected)
-            << c.x1 << "," << c.y1 << "-" << c.x2 << "," << c.y2 << " / " << c.x3 << "," << c.y3
-            << "-" << c.x4 << "," << c.y4;
+    const double cases[][9] = {{0, 0, 10, 10, 0, 10, 10, 0, 1}, {0, 0, 10, 0, 5, 0, 5, 5, 2},
+                               {5, 0, 5, 5, 0, 0, 10, 0, 2},    {0, 0, 1, 0, 5, 0, 5, 5, 0},
+                               {0, 0, 10, 0, 0, 1, 10, 1, 0},   {0, 0, 10, 10, 0, 1, 10, 11, 0},
+                               {0, 0, 10, 0, 10, 0, 20, 0, 2},  {0, 0, 10, 0, 3, 0, 6, 0, 2},
+                               {0, 0, 4, 4, 5, 5, 9, 9, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SegmentsIntersect(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]), c[8]);
+        EXPECT_EQ(SegmentsIntersect(c[4], c[5], c[6], c[7], c[0], c[1], c[2], c[3]), c[8]);
     }
-}
-
-TEST(SegmentsIntersectTest, CrossingPoint) {
     PointF at;
-    ASSERT_EQ(SegmentsIntersect(0, 0, 10, 10, 0, 10, 10, 0, &at), 1);
-    EXPECT_DOUBLE_EQ(at.x, 5.0);
-    EXPECT_DOUBLE_EQ(at.y, 5.0);
     ASSERT_EQ(SegmentsIntersect(0, 0, 8, 0, 2, -2, 2, 6, &at), 1);
-    EXPECT_DOUBLE_EQ(at.x, 2.0);
-    EXPECT_DOUBLE_EQ(at.y, 0.0);
+    EXPECT_EQ(at, (PointF{2.0, 0.0}));
 }
 
-TEST(SegmentsIntersectTest, SymmetricInItsTwoSegments) {
-    std::mt19937 rng(3);
-    std::uniform_int_distribution<int> coord(-20, 20);
-    for (int i = 0; i < 5000; ++i) {
-        double v[8];
-        for (double& d : v)
-            d = coord(rng);
-        const int ab = SegmentsIntersect(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-        const int ba = SegmentsIntersect(v[4], v[5], v[6], v[7], v[0], v[1], v[2], v[3]);
-        ASSERT_EQ(ab != 0, ba != 0);
-    }
-}
-
-TEST(RectTest, IntersectAndUnion) {
+TEST(RectTest, IntersectUnionAndSaturation) {
     const Rect a{0, 0, 10, 10}, b{5, 5, 15, 15}, far{20, 20, 30, 30};
     EXPECT_EQ(Intersect(a, b), (Rect{5, 5, 10, 10}));
     EXPECT_EQ(Intersect(a, far), Rect{});
@@ -129,65 +64,26 @@ TEST(RectTest, IntersectAndUnion) {
     EXPECT_EQ(Union(Rect{}, Rect{3, 3, 3, 9}), Rect{});
     EXPECT_TRUE(a.Contains(0, 0));
     EXPECT_FALSE(a.Contains(10, 5));
+    EXPECT_EQ(MakeRect(int64_t(1) << 40, -(int64_t(1) << 40), -5, 0),
+              (Rect{INT32_MAX, INT32_MIN, -5, 0}));
+    for (auto [v, want] : {std::pair{1e20, INT32_MAX}, {-1e20, INT32_MIN}, {-2.9, -2}, {NAN, 0}})
+        EXPECT_EQ(Saturate32(v), want) << v;
 }
 
-TEST(DrawRecordRadiusTest, KnownValues) {
-    EXPECT_EQ(DrawRecordRadius(0, 10), 0.0);
-    EXPECT_EQ(DrawRecordRadius(10, -1), 0.0);
-    EXPECT_EQ(DrawRecordRadiusInt(10, 10), 7);    // sqrt(50) + 0.5 = 7.57
-    EXPECT_EQ(DrawRecordRadiusInt(1, 1), 1);      // sqrt(2) + 0.5 = 1.91
-    EXPECT_EQ(DrawRecordRadiusInt(100, 50), 56);  // sqrt(2500 + 625) + 0.5 = 56.4
-    EXPECT_EQ(DrawRecordRadiusInt(9, 9), 7);      // halves of 5
-}
-
-TEST(DrawRecordBoundsTest, UnrotatedAndRotated) {
-    DrawRecord r;
-    r.screenX = 50;
-    r.screenY = 40;
-    r.width = 10;
-    r.height = 6;
-    EXPECT_EQ(DrawRecordBounds(r), (Rect{45, 37, 55, 43}));
-    r.width = 9;  // odd: the left half is the larger
+TEST(DrawRecordTest, RadiusAndBounds) {
+    // sqrt(50) + 0.5, halves of 5, sqrt(3125) + 0.5.
+    const int32_t radii[][3] = {{0, 10, 0}, {10, -1, 0}, {10, 10, 7},
+                                {1, 1, 1},  {9, 9, 7},   {100, 50, 56}};
+    for (const auto& r : radii)
+        EXPECT_EQ(DrawRecordRadiusInt(r[0], r[1]), r[2]) << r[0] << "x" << r[1];
+    DrawRecord r, huge;
+    r.screenX = 50, r.screenY = 40, r.width = 9, r.height = 6;  // odd: the left half is the larger
     EXPECT_EQ(DrawRecordBounds(r), (Rect{45, 37, 54, 43}));
     r.angle = 30.0;
-    r.radius = 0;
-    const Rect rotated = DrawRecordBounds(r);
-    EXPECT_EQ(r.radius, DrawRecordRadiusInt(9, 6));  // computed and kept
-    EXPECT_EQ(rotated, (Rect{50 - r.radius, 40 - r.radius, 50 + r.radius, 40 + r.radius}));
-}
-
-TEST(DrawRecordBoundsTest, ExtremeValuesSaturate) {
-    DrawRecord r;
-    r.screenX = INT32_MAX;
-    r.screenY = INT32_MIN;
-    r.width = INT32_MAX;
-    r.height = INT32_MAX;
-    const Rect b = DrawRecordBounds(r);
-    EXPECT_EQ(b.right, INT32_MAX);
-    EXPECT_EQ(b.top, INT32_MIN);
-}
-
-}  // namespace
-}  // namespace engine
-
-namespace engine {
-namespace {
-
-TEST(RotatePointTest, ResultsBeyondTheIntegerRangeSaturate) {
-    const Point p = RotatePoint(INT32_MAX, 0, INT32_MIN, 0, 180.0, 1);
-    EXPECT_EQ(p.x, INT32_MIN);
-    const Point q = RotatePoint(5, 5, 0, 0, std::nan(""), 1);
-    EXPECT_EQ(q, (Point{5, 5}));  // an angle that is no number turns nothing
-}
-
-TEST(SaturateTest, DoublesAndWideIntegers) {
-    EXPECT_EQ(Saturate32(int64_t(1) << 40), INT32_MAX);
-    EXPECT_EQ(Saturate32(-(int64_t(1) << 40)), INT32_MIN);
-    EXPECT_EQ(Saturate32(int64_t(-5)), -5);
-    EXPECT_EQ(Saturate32(1e20), INT32_MAX);
-    EXPECT_EQ(Saturate32(-1e20), INT32_MIN);
-    EXPECT_EQ(Saturate32(-2.9), -2);
-    EXPECT_EQ(Saturate32(std::nan("")), 0);
+    EXPECT_EQ(DrawRecordBounds(r), (Rect{44, 34, 56, 46}));
+    EXPECT_EQ(r.radius, 6);  // sqrt(5 * 5 + 3 * 3) + 0.5, computed and kept
+    huge.screenX = INT32_MAX, huge.screenY = INT32_MIN, huge.width = huge.height = INT32_MAX;
+    EXPECT_EQ(DrawRecordBounds(huge), (Rect{1073741823, INT32_MIN, INT32_MAX, -1073741825}));
 }
 
 }  // namespace

@@ -24,12 +24,8 @@ namespace engine::testing {
 
 inline LayerView ScreenView(int32_t width, int32_t height) {
     LayerView v;
-    v.halfWidth = width / 2;
-    v.halfHeight = height / 2;
-    v.centreX = width / 2;
-    v.centreY = height / 2;
-    v.screenWidth = width;
-    v.screenHeight = height;
+    v.halfWidth = v.centreX = width / 2, v.halfHeight = v.centreY = height / 2;
+    v.screenWidth = width, v.screenHeight = height;
     return v;
 }
 

@@ -15,7 +15,7 @@
 
 #include "engine/game_engine.h"
 #include "engine/resources/resource_manager.h"
-#include "engine/resources/tests/picture_writers.h"
+#include "tools/pictures/picture_writers.h"
 #include "platform/clock.h"
 #include "platform/gui/surface.h"
 #include "platform/tests/temp_dir.h"
@@ -82,22 +82,15 @@ class RuntimeTest : public ::testing::Test {
     template <class F>
     uint32_t AddStrip(const std::string& title, int w, int h, int frames, int delayMs,
                       const std::vector<uint8_t>& palette, F index) {
-        GifSpec spec;
-        spec.width = w;
-        spec.height = h;
-        spec.palette = palette;
+        std::vector<pictures::GifFrame> strip;
         for (int f = 0; f < frames; ++f) {
-            GifFrameSpec frame;
-            frame.width = w;
-            frame.height = h;
-            frame.transparent = 0;
-            frame.delayCs = delayMs / 10;
+            pictures::Bytes indices;
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x)
-                    frame.indices.push_back(uint8_t(index(f, x, y)));
-            spec.frames.push_back(frame);
+                    indices.push_back(uint8_t(index(f, x, y)));
+            strip.push_back({0, 0, w, h, indices, {}, 0, 0, delayMs / 10, false});
         }
-        const Bytes bytes = WriteGif(spec);
+        const pictures::Bytes bytes = pictures::Gif(w, h, palette, strip);
         dir_.Write(title + ".gif", std::string(bytes.begin(), bytes.end()));
         return resources_.RegisterFile(dir_ / (title + ".gif"), title, ".imge", false, 0);
     }

@@ -7,35 +7,21 @@ namespace {
 
 int g_hookCalls = 0;
 
-TEST(ClockTest, ManualClockDrivesTickCountAndCounter) {
-    ManualClock clock(5'000);
-    ScopedClock scope(clock);
-    EXPECT_EQ(GetTickCount(), 5u);
-    clock.AdvanceMillis(30);
-    EXPECT_EQ(GetTickCount(), 35u);
-    EXPECT_EQ(QueryPerformanceCounter(), 35'000);
-    EXPECT_EQ(QueryPerformanceFrequency(), 1'000'000);
-}
-
-TEST(ClockTest, TickCountWrapsAtThirtyTwoBits) {
-    ManualClock clock((int64_t(1) << 32) * 1000 - 1000);
-    ScopedClock scope(clock);
-    EXPECT_EQ(GetTickCount(), 0xFFFFFFFFu);
-    clock.AdvanceMillis(2);
-    EXPECT_EQ(GetTickCount(), 1u);
-}
-
-TEST(ClockTest, ScopedClockRestoresThePreviousClockAndHookRuns) {
+TEST(ClockTest, ManualClockDrivesTickCountWhichWrapsAtThirtyTwoBits) {
     g_hookCalls = 0;
     const Clock* before = &CurrentClock();
     {
-        ManualClock clock;
+        ManualClock clock((int64_t(1) << 32) * 1000 - 1000);
         ScopedClock scope(clock);
         EXPECT_EQ(&CurrentClock(), &clock);
+        EXPECT_EQ(GetTickCount(), 0xFFFFFFFFu);
         SetClockAdvanceHook([] { ++g_hookCalls; });
-        clock.AdvanceMicros(1);
+        clock.AdvanceMillis(2);
         SetClockAdvanceHook(nullptr);
-        clock.AdvanceMicros(1);
+        EXPECT_EQ(GetTickCount(), 1u);
+        clock.AdvanceMicros(30);
+        EXPECT_EQ(QueryPerformanceCounter(), (int64_t(1) << 32) * 1000 + 1030);
+        EXPECT_EQ(QueryPerformanceFrequency(), 1'000'000);
     }
     EXPECT_EQ(&CurrentClock(), before);
     EXPECT_EQ(g_hookCalls, 1);

@@ -22,18 +22,5 @@ TEST(DailyLogTest, LinesAppendAsUtf8ToTheProgramFoldersFileOfTheDay) {
     unsetenv("QEVO_PROGRAM_DIR");
 }
 
-TEST(DailyLogTest, ScopedLocalTimeReplacesAndRestoresTheSource) {
-    ManualLocalTime manual({2030, 6, 7, 8, 9, 10});
-    {
-        ScopedLocalTime scope(manual);
-        EXPECT_EQ(LocalNow().year, 2030);
-        EXPECT_EQ(LocalNow().second, 10);
-    }
-    const LocalDateTime now = LocalNow();
-    EXPECT_GE(now.year, 2024);
-    EXPECT_GE(now.month, 1);
-    EXPECT_LE(now.month, 12);
-}
-
 }  // namespace
 }  // namespace platform

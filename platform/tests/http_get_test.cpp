@@ -71,19 +71,5 @@ TEST(HttpGetTest, ATransferThatHangsEndsAtTheTimeOutOnTheProcessClock) {
     EXPECT_TRUE(result.body.empty());
 }
 
-TEST(HttpGetTest, TheAbortFlagEndsATransfer) {
-    CannedHttpPeer stalled("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhalf", true);
-    std::atomic<bool> abort{false};
-    HttpResult result;
-    std::thread worker([&] { result = HttpGet(stalled.Url(), {.abort = &abort}); });
-    while (stalled.requests() == 0)
-        std::this_thread::yield();
-    abort = true;
-    worker.join();
-    EXPECT_EQ(result.status, HttpStatus::kAborted);
-    // Set before the start, it stops the transfer at once.
-    EXPECT_EQ(HttpGet(stalled.Url(), {.abort = &abort}).status, HttpStatus::kAborted);
-}
-
 }  // namespace
 }  // namespace platform

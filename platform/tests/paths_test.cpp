@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "platform/program_resources.h"
 #include "platform/tests/temp_dir.h"
@@ -13,122 +14,85 @@
 namespace platform {
 namespace {
 
-using testing::TempDir;
+namespace fs = std::filesystem;
 
 TEST(ToSlashPathTest, MapsBackslashesButNotTrailBytes) {
     EXPECT_EQ(ToSlashPath("skin\\default\\skin.ini"), "skin/default/skin.ini");
-    // 0x95 0x5C is one double-byte character whose trail byte is '\'.
-    EXPECT_EQ(ToSlashPath("a\\\x95\x5C\\b"), "a/\x95\x5C/b");
+    EXPECT_EQ(ToSlashPath("a\\\x95\x5C\\b"), "a/\x95\x5C/b");  // 0x95 0x5C: one character
     EXPECT_EQ(ToSlashPath(""), "");
 }
 
+// A tree: Skin/Default/Skin.INI, Readme.txt, readme.TXT.
 class PathsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_FALSE(dir_.path().empty());
-        std::filesystem::create_directories(dir_ / "Skin/Default");
+        fs::create_directories(dir_ / "Skin/Default");
         dir_.Write("Skin/Default/Skin.INI", "x");
         dir_.Write("Readme.txt", "hello");
+        dir_.Write("readme.TXT", "other");
     }
-    TempDir dir_;
+    std::string At(const std::string& rel) const { return dir_.path() + rel; }
+    testing::TempDir dir_;
 };
 
 TEST_F(PathsTest, ResolvesEachComponentWhateverItsCase) {
-    EXPECT_EQ(ResolvePath(dir_.path() + "skin\\default\\skin.ini"),
-              dir_.path() + "Skin/Default/Skin.INI");
-    EXPECT_EQ(ResolvePath(dir_.path() + "SKIN/DEFAULT/"), dir_.path() + "Skin/Default/");
-    EXPECT_TRUE(FileExists(dir_.path() + "skin\\DEFAULT\\skin.ini"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"skin\\default\\skin.ini", "Skin/Default/Skin.INI"},
+        {"SKIN/DEFAULT/", "Skin/Default/"},
+        {"skin\\New\\file.txt", "Skin/New/file.txt"},  // missing components kept as given
+        {"none\\Skin", "none/Skin"},
+        {"readme.TXT", "readme.TXT"},  // the exact name wins
+        {"README.txt", "Readme.txt"},  // ambiguous: the smallest name
+    };
+    for (auto [path, resolved] : cases)
+        EXPECT_EQ(ResolvePath(At(path)), At(resolved));
 }
 
-TEST_F(PathsTest, KeepsMissingComponentsAsGiven) {
-    EXPECT_EQ(ResolvePath(dir_.path() + "skin\\New\\file.txt"), dir_.path() + "Skin/New/file.txt");
-    EXPECT_EQ(ResolvePath(dir_.path() + "none\\Skin"), dir_.path() + "none/Skin");
-}
-
-TEST_F(PathsTest, ExactNameWinsOverOtherCases) {
-    dir_.Write("readme.TXT", "other");
-    EXPECT_EQ(ResolvePath(dir_.path() + "readme.TXT"), dir_.path() + "readme.TXT");
-    // Ambiguous: the smallest name, whatever the listing order.
-    EXPECT_EQ(ResolvePath(dir_.path() + "README.txt"), dir_.path() + "Readme.txt");
-}
-
-TEST_F(PathsTest, ExistenceAndSizeDistinguishFilesFromFolders) {
-    EXPECT_TRUE(FileExists(dir_.path() + "readme.txt"));
-    EXPECT_FALSE(FileExists(dir_.path() + "skin"));
-    EXPECT_TRUE(DirectoryExists(dir_.path() + "skin"));
-    EXPECT_FALSE(DirectoryExists(dir_.path() + "readme.txt"));
-    EXPECT_FALSE(FileExists(dir_.path() + "missing"));
-    EXPECT_EQ(GetFileSize(dir_.path() + "README.TXT"), 5u);
-    EXPECT_EQ(GetFileSize(dir_.path() + "skin"), std::nullopt);
-    EXPECT_EQ(GetFileSize(dir_.path() + "missing"), std::nullopt);
-}
-
-TEST_F(PathsTest, CreateDirectoryMakesOneLevel) {
-    EXPECT_TRUE(CreateDirectory(dir_.path() + "shots"));
-    EXPECT_TRUE(DirectoryExists(dir_.path() + "SHOTS"));
-    EXPECT_FALSE(CreateDirectory(dir_.path() + "Shots\\"));  // exists
-    EXPECT_FALSE(CreateDirectory(dir_.path() + "a\\b"));     // no parent
-    EXPECT_TRUE(CreateDirectory(dir_.path() + "skin\\default\\faces\\"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "Skin/Default/faces"));
+TEST_F(PathsTest, ExistenceSizeAndNewFolders) {
+    EXPECT_TRUE(FileExists(At("skin\\DEFAULT\\skin.ini")));
+    EXPECT_FALSE(FileExists(At("skin")));
+    EXPECT_FALSE(FileExists(At("missing")));
+    EXPECT_TRUE(DirectoryExists(At("skin")));
+    EXPECT_FALSE(DirectoryExists(At("Readme.txt")));
+    EXPECT_EQ(GetFileSize(At("Readme.txt")), 5u);
+    EXPECT_EQ(GetFileSize(At("skin")), std::nullopt);
+    EXPECT_EQ(GetFileSize(At("missing")), std::nullopt);
+    EXPECT_TRUE(CreateDirectory(At("shots")));
+    EXPECT_TRUE(DirectoryExists(At("SHOTS")));
+    EXPECT_FALSE(CreateDirectory(At("Shots\\")));  // exists
+    EXPECT_FALSE(CreateDirectory(At("a\\b")));     // no parent
+    EXPECT_TRUE(CreateDirectory(At("skin\\default\\faces\\")));
+    EXPECT_TRUE(fs::is_directory(dir_ / "Skin/Default/faces"));
 }
 
 TEST_F(PathsTest, FindFilesListsMatchingEntries) {
-    std::filesystem::create_directories(dir_ / "face");
-    for (const char* name : {"1.bmp", "2.BMP", "3.bmpx", "note.txt", "x.bmp.txt"}) {
+    fs::create_directories(dir_ / "face/sub.bmp");
+    for (const char* name : {"1.bmp", "2.BMP", "3.bmpx", "note.txt", "x.bmp.txt"})
         dir_.Write(std::string("face/") + name, "abc");
-    }
-    std::filesystem::create_directories(dir_ / "face/sub.bmp");
-    auto found = FindFiles(dir_.path() + "FACE\\*.bmp");
+    fs::permissions(dir_ / "face/2.BMP", fs::perms::owner_write, fs::perm_options::remove);
     std::vector<std::string> names;
-    for (const auto& f : found)
-        names.push_back(f.name + (f.directory ? "/" : ""));
+    for (const auto& f : FindFiles(At("FACE\\*.bmp"))) {
+        names.push_back(f.name + (f.directory ? "/" : "") + (f.readOnly ? " ro" : ""));
+        EXPECT_TRUE(f.directory || f.size == 3u) << f.name;
+    }
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"1.bmp", "2.BMP", "sub.bmp/"}));
-    for (const auto& f : found) {
-        if (!f.directory) {
-            EXPECT_EQ(f.size, 3u);
-        }
-    }
-    EXPECT_EQ(FindFiles(dir_.path() + "face\\*.*").size(), 6u);
-    EXPECT_EQ(FindFiles(dir_.path() + "face\\NOTE.TXT").size(), 1u);
-    EXPECT_TRUE(FindFiles(dir_.path() + "nothing\\*.bmp").empty());
-    std::filesystem::permissions(dir_ / "face/2.BMP", std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
-    for (const auto& f : FindFiles(dir_.path() + "face\\?.bmp")) {
-        EXPECT_EQ(f.readOnly, f.name == "2.BMP") << f.name;
-    }
-    EXPECT_TRUE(FindFiles(dir_.path() + "face\\").empty());
+    EXPECT_EQ(names, (std::vector<std::string>{"1.bmp", "2.BMP ro", "sub.bmp/"}));
+    EXPECT_EQ(FindFiles(At("face\\*.*")).size(), 6u);
+    EXPECT_EQ(FindFiles(At("face\\NOTE.TXT")).size(), 1u);
+    EXPECT_TRUE(FindFiles(At("nothing\\*.bmp")).empty());
+    EXPECT_TRUE(FindFiles(At("face\\")).empty());
 }
 
-struct WildcardCase {
-    const char* pattern;
-    const char* name;
-    bool match;
-};
-
+// Cases "pattern:name:match". A double-byte character is one character for
+// '?', and its trail byte is not folded: 0xB0 0x41 and 0xB0 0x61 differ.
 TEST(MatchWildcardTest, FollowsWin32Rules) {
-    const WildcardCase cases[] = {
-        {"*", "anything", true},
-        {"*.*", "noext", true},
-        {"*.bmp", "a.bmp", true},
-        {"*.bmp", "A.BMP", true},
-        {"*.bmp", "a.bmpx", false},
-        {"*.bmp", "bmp", false},
-        {"?.bmp", "1.bmp", true},
-        {"?.bmp", "12.bmp", false},
-        {"a*b*c", "aXbYc", true},
-        {"a*b*c", "aXbY", false},
-        {"**", "", true},
-        {"", "", true},
-        {"", "a", false},
-        // A double-byte character is one character for '?', and its trail
-        // byte is not folded: 0xB0 0x41 and 0xB0 0x61 differ.
-        {"?.txt", "\xB0\xA1.txt", true},
-        {"\xB0\x41", "\xB0\x61", false},
-        {"\xB0\x41*", "\xB0\x41xyz", true},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.match) << c.pattern << " / " << c.name;
+    std::istringstream cases(
+        "*:anything:1 *.*:noext:1 *.bmp:a.bmp:1 *.bmp:A.BMP:1 *.bmp:a.bmpx:0 *.bmp:bmp:0 "
+        "?.bmp:1.bmp:1 ?.bmp:12.bmp:0 a*b*c:aXbYc:1 a*b*c:aXbY:0 **::1 ::1 :a:0 "
+        "?.txt:\xB0\xA1.txt:1 \xB0\x41:\xB0\x61:0 \xB0\x41*:\xB0\x41xyz:1");
+    for (std::string c; cases >> c;) {
+        const size_t a = c.find(':'), b = c.rfind(':');
+        EXPECT_EQ(MatchWildcard(c.substr(0, a), c.substr(a + 1, b - a - 1)), c[b + 1] == '1') << c;
     }
 }
 
@@ -144,7 +108,7 @@ TEST(ProgramDirTest, EnvironmentOverridesBothFolders) {
 }
 
 TEST(ProgramResourceTest, ResourcesAreFilesUnderTheProgramFolderByNumberOrName) {
-    TempDir dir;
+    testing::TempDir dir;
     std::filesystem::create_directories(dir / "res/menu");
     dir.Write("res/menu/131.menu", "abc");
     dir.Write("res/menu/playerlist.menu", "");

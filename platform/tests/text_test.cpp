@@ -9,38 +9,28 @@ std::string Utf8(const char8_t* s) {
     return reinterpret_cast<const char*>(s);
 }
 
-TEST(TextTest, LiteralsAreGbkAndConvertBothWays) {
-    // Sources are compiled with a GBK execution character set.
-    EXPECT_EQ(std::string("确定"), "\xC8\xB7\xB6\xA8");
-    EXPECT_EQ(GbkToUtf8("确定 ok"), Utf8(u8"确定 ok"));
+TEST(TextTest, LiteralsAreGbkAndConvertBothWaysWithDefinedReplacements) {
+    EXPECT_EQ(std::string("确定"), "\xC8\xB7\xB6\xA8");  // sources compile to GBK
+    const std::pair<std::string, std::string> gbkToUtf8[] = {
+        {"确定 ok", Utf8(u8"确定 ok")},
+        {"", ""},
+        {"a\xC8", "a\xEF\xBF\xBD"},        // lead byte at the end
+        {"\xFF\x62", "\xEF\xBF\xBD\x62"},  // never a GBK byte
+    };
+    for (const auto& [gbk, utf8] : gbkToUtf8)
+        EXPECT_EQ(GbkToUtf8(gbk), utf8);
     EXPECT_EQ(Utf8ToGbk(Utf8(u8"宋体")), std::string("宋体"));
-    EXPECT_EQ(GbkToUtf8(""), "");
-}
-
-TEST(TextTest, InvalidSequencesGetDefinedReplacements) {
-    EXPECT_EQ(GbkToUtf8("a\xC8"), "a\xEF\xBF\xBD");  // lead byte at the end
-    EXPECT_EQ(GbkToUtf8("\xFF"
-                        "b"),
-              "\xEF\xBF\xBD"
-              "b");  // never a GBK byte
-    EXPECT_EQ(Utf8ToGbk("x\xE5\xAE"
-                        "y"),
-              "x?y");                                 // truncated sequence
+    EXPECT_EQ(Utf8ToGbk("x\xE5\xAE\x79"), "x?y");     // truncated sequence
     EXPECT_EQ(Utf8ToGbk(Utf8(u8"\U0001F600")), "?");  // not in GBK
 }
 
 TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
-    // 0x7C ('|') and 0x7B ('{') are valid trail bytes.
-    const std::string text =
-        "\x81\x7C"
-        "a\x95\x7B\xC8";
-    EXPECT_EQ(GbkCharLength(text, 0), 2u);
-    EXPECT_EQ(GbkCharLength(text, 2), 1u);
-    EXPECT_EQ(GbkCharLength(text, 3), 2u);
-    EXPECT_EQ(GbkCharLength(text, 5), 1u);  // lone lead byte at the end
-    EXPECT_EQ(GbkCharLength(text, 6), 0u);
+    // 0x7C ('|') and 0x7B ('{') are valid trail bytes; 0x7F is not.
+    const std::string text = "\x81\x7C\x61\x95\x7B\xC8";
+    const size_t lengths[] = {2, 0, 1, 2, 0, 1, 0};
+    for (size_t at : {0, 2, 3, 5, 6})
+        EXPECT_EQ(GbkCharLength(text, at), lengths[at]) << at;
     EXPECT_EQ(GbkCharLength("\x81\x7F", 0), 1u);
-
     size_t length = 0;
     EXPECT_EQ(GbkCodePointAt("宋", 0, &length), U'宋');
     EXPECT_EQ(length, 2u);
@@ -49,26 +39,10 @@ TEST(TextTest, CharacterSteppingKeepsDoubleBytesWhole) {
 }
 
 TEST(TextTest, GbkPrefixNeverCutsACharacter) {
-    const std::string text =
-        "ab\x81\x7C"
-        "c\xC8\xB7";  // a trail byte that is '|'
-    const struct {
-        size_t max;
-        std::string_view want;
-    } cases[] = {{0, ""},
-                 {2, "ab"},
-                 {3, "ab"},
-                 {4, "ab\x81\x7C"},
-                 {5,
-                  "ab\x81\x7C"
-                  "c"},
-                 {6,
-                  "ab\x81\x7C"
-                  "c"},
-                 {7, text},
-                 {100, text}};
-    for (const auto& c : cases)
-        EXPECT_EQ(GbkPrefix(text, c.max), c.want) << c.max;
+    const std::string text = "ab\x81\x7C\x63\xC8\xB7";  // a trail byte that is '|'
+    const size_t wantSizes[] = {0, 1, 2, 2, 4, 5, 5, 7, 7};
+    for (size_t max = 0; max <= 8; ++max)
+        EXPECT_EQ(GbkPrefix(text, max), text.substr(0, wantSizes[max])) << max;
     // 61 bytes of a text of double-byte characters keep 30 of them.
     std::string wide;
     for (int i = 0; i < 40; ++i)

@@ -1,3 +1,5 @@
+// Windows and the threads that own them.
+
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
@@ -5,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_queue.h"
-#include "platform/sync.h"
 #include "platform/tests/test_window.h"
 #include "platform/thread.h"
 
@@ -15,29 +15,31 @@ namespace {
 
 using testing::LambdaWindow;
 
-TEST(WindowTest, CreateGivesALiveHandleOwnedByThisThread) {
-    LambdaWindow w;
-    EXPECT_FALSE(w.Handle());
-    ASSERT_TRUE(w.Create());
-    EXPECT_TRUE(IsWindow(w.Handle()));
-    EXPECT_EQ(Window::FromHandle(w.Handle()), &w);
-    EXPECT_EQ(GetWindowThreadId(w.Handle()), GetCurrentThreadId());
-    EXPECT_EQ(w.ThreadId(), GetCurrentThreadId());
-    EXPECT_FALSE(w.Create());  // once
-}
-
-TEST(WindowTest, HandlesAreNeverReused) {
+TEST(WindowTest, HandlesAreLiveOnceCreatedOwnedByTheThreadAndNeverReused) {
     HWND first;
     {
         LambdaWindow w;
+        EXPECT_FALSE(w.Handle());
         ASSERT_TRUE(w.Create());
+        EXPECT_FALSE(w.Create());  // once
         first = w.Handle();
+        EXPECT_TRUE(IsWindow(first));
+        EXPECT_EQ(Window::FromHandle(first), &w);
+        EXPECT_EQ(GetWindowThreadId(first), GetCurrentThreadId());
+        EXPECT_EQ(w.ThreadId(), GetCurrentThreadId());
+        EXPECT_EQ(HwndFromParam(ToWParam(first)), first);
+        EXPECT_EQ(HwndFromParam(uintptr_t(ToLParam(first))), first);
     }
     LambdaWindow again;
     ASSERT_TRUE(again.Create());
     EXPECT_NE(again.Handle(), first);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_FALSE(IsWindow(HWND{}));
+    EXPECT_FALSE(LambdaWindow().Create(HWND{0x7FFFFFFF}));  // no such parent
+    // WM_CLOSE's default destroys the window.
+    PostMessage(again.Handle(), WM_CLOSE);
+    testing::PumpPending();
+    EXPECT_FALSE(IsWindow(again.Handle()));
 }
 
 TEST(WindowTest, CreateHandlerAnsweringMinusOneUndoesTheWindow) {
@@ -55,16 +57,23 @@ TEST(WindowTest, DestroyTellsParentThenChildrenAndRetiresEveryHandle) {
     std::vector<std::string> log;
     auto logger = [&](const std::string& name) {
         return [&log, name](Message& m) -> LRESULT {
-            if (m.message == WM_DESTROY) log.push_back(name + ":destroy");
+            if (m.message == WM_DESTROY) {
+                log.push_back(name + ":destroy");
+                EXPECT_FALSE(DestroyWindow(m.hwnd));  // ignored while destroying
+            }
             if (m.message == WM_NCDESTROY) log.push_back(name + ":ncdestroy");
             return 0;
         };
     };
-    LambdaWindow parent(logger("p")), a(logger("a")), b(logger("b")), a1(logger("a1"));
+    LambdaWindow parent(logger("p")), a(logger("a")), b(logger("b")), a1(logger("a1")),
+        gone(logger("c"));
     ASSERT_TRUE(parent.Create());
     ASSERT_TRUE(a.Create(parent.Handle()));
     ASSERT_TRUE(b.Create(parent.Handle()));
+    ASSERT_TRUE(gone.Create(parent.Handle()));
     ASSERT_TRUE(a1.Create(a.Handle()));
+    gone.Destroy();
+    log.clear();
     EXPECT_EQ(parent.Children(), (std::vector<HWND>{a.Handle(), b.Handle()}));
     EXPECT_EQ(GetParent(a1.Handle()), a.Handle());
     EXPECT_EQ(GetParent(parent.Handle()), HWND{});
@@ -78,66 +87,68 @@ TEST(WindowTest, DestroyTellsParentThenChildrenAndRetiresEveryHandle) {
     EXPECT_FALSE(DestroyWindow(parent.Handle()));
 }
 
-TEST(WindowTest, DestroyingAChildLeavesTheParentsListTidy) {
-    LambdaWindow parent, child;
-    ASSERT_TRUE(parent.Create());
-    ASSERT_TRUE(child.Create(parent.Handle()));
-    child.Destroy();
-    EXPECT_TRUE(parent.Children().empty());
-    EXPECT_FALSE(child.Create(HWND{0x7FFFFFFF}));  // no such parent
+TEST(ThreadTest, BodyRunsOnceWithTheIdKnownBeforehandAndSignalsItsEnd) {
+    std::atomic<DWORD> inside{0};
+    Event release(true, false);
+    Thread t, other;
+    EXPECT_EQ(t.Id(), 0u);
+    EXPECT_FALSE(t.Start({}));
+    ASSERT_TRUE(t.Start([&] {
+        inside = GetCurrentThreadId();
+        WaitForSingleObject(release, INFINITE);
+    }));
+    EXPECT_FALSE(t.Start([] {}));
+    ASSERT_TRUE(other.Start([] {}));
+    EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_TIMEOUT);
+    release.Set();
+    EXPECT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_OBJECT_0);  // stays signalled
+    EXPECT_EQ(inside, t.Id());
+    EXPECT_NE(t.Id(), GetCurrentThreadId());
+    EXPECT_NE(t.Id(), other.Id());
 }
 
-TEST(WindowTest, DefaultCloseDestroysTheWindow) {
-    LambdaWindow w;
-    ASSERT_TRUE(w.Create());
-    const HWND h = w.Handle();
-    PostMessage(h, WM_CLOSE);
-    testing::PumpPending();
-    EXPECT_FALSE(IsWindow(h));
-}
-
-TEST(WindowTest, DestroyInsideWmDestroyIsIgnored) {
-    int destroys = 0;
-    LambdaWindow w([&](Message& m) -> LRESULT {
-        if (m.message == WM_DESTROY) {
-            ++destroys;
-            EXPECT_FALSE(DestroyWindow(m.hwnd));
-        }
-        return 0;
+// A thread's queue lives from its first message call to its end; its
+// windows and its queued payloads go with it.
+TEST(ThreadTest, QueueAndWindowsLiveFromTheFirstMessageCallToTheThreadsEnd) {
+    std::atomic<HWND> window{};
+    std::atomic<int> freed{0};
+    Event go(true, false), made(true, false), mayEnd(true, false);
+    Thread t;
+    ASSERT_TRUE(t.Start([&] {
+        WaitForSingleObject(go, INFINITE);
+        Message msg;
+        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);
+        // Left alive on purpose: the thread's end retires the handle.
+        static testing::LambdaWindow* leaked = nullptr;
+        leaked = new testing::LambdaWindow;
+        leaked->Create();
+        window = leaked->Handle();
+        made.Set();
+        WaitForSingleObject(mayEnd, INFINITE);
+        delete std::exchange(leaked, nullptr);
+    }));
+    EXPECT_FALSE(PostThreadMessage(t.Id(), 11026));
+    go.Set();
+    WaitForSingleObject(made, INFINITE);
+    EXPECT_TRUE(PostThreadMessage(t.Id(), 11026));
+    EXPECT_EQ(GetWindowThreadId(window.load()), t.Id());
+    // Queued but never retrieved: the payload is freed when the queue goes.
+    ASSERT_TRUE(
+        PostMessage(window.load(), WM_USER, 0, 0, Payload::Make<testing::CountedRecord>(&freed)));
+    mayEnd.Set();
+    t.Join();
+    EXPECT_FALSE(IsWindow(window.load()));
+    EXPECT_EQ(freed, 1);
+    // The queue of a plain std::thread goes at its end too.
+    std::atomic<DWORD> id{0};
+    std::thread plain([&] {
+        Message msg;
+        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);
+        id = GetCurrentThreadId();
     });
-    ASSERT_TRUE(w.Create());
-    EXPECT_TRUE(w.Destroy());
-    EXPECT_EQ(destroys, 1);
-}
-
-TEST(WindowTest, OtherThreadsSeeTheHandleButNotTheObject) {
-    LambdaWindow w;
-    ASSERT_TRUE(w.Create());
-    std::atomic<bool> sawObject{true}, destroyed{true}, alive{false}, childMade{true};
-    std::atomic<DWORD> owner{0};
-    {
-        Thread t;
-        ASSERT_TRUE(t.Start([&] {
-            sawObject = Window::FromHandle(w.Handle()) != nullptr;
-            destroyed = DestroyWindow(w.Handle());
-            alive = IsWindow(w.Handle());
-            owner = GetWindowThreadId(w.Handle());
-            LambdaWindow child;
-            childMade = child.Create(w.Handle());
-        }));
-    }
-    EXPECT_FALSE(sawObject);
-    EXPECT_FALSE(destroyed);
-    EXPECT_TRUE(alive);
-    EXPECT_EQ(owner, GetCurrentThreadId());
-    EXPECT_FALSE(childMade);
-}
-
-TEST(WindowTest, HandleRoundTripsThroughMessageParameters) {
-    LambdaWindow w;
-    ASSERT_TRUE(w.Create());
-    EXPECT_EQ(HwndFromParam(ToWParam(w.Handle())), w.Handle());
-    EXPECT_EQ(HwndFromParam(uintptr_t(ToLParam(w.Handle()))), w.Handle());
+    plain.join();
+    EXPECT_FALSE(PostThreadMessage(id, WM_USER));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "platform/text.h"
 #include "tools/assetgen/raster.h"
 #include "tools/assetgen/writers.h"
-#include "tools/pps_writer.h"
+#include "tools/pictures/pps_writer.h"
 
 namespace assetgen {
 namespace {
@@ -67,7 +67,7 @@ bool WritePacked(const std::string& folder, std::span<const Picture> entries, st
                  const std::vector<platform::Surface>& frames, uint32_t delayMs) {
     const Picture* entry = FindPicture(entries, file);
     if (!entry) return false;
-    tools::PpsSpec spec;
+    pictures::PpsSpec spec;
     spec.method = 6;  // zlib planes
     // Keyed, with alpha; delays when it is an animation.
     spec.flags = 1 | 8 | (entry->frames > 1 ? 16 : 0);
@@ -90,7 +90,7 @@ bool WritePacked(const std::string& folder, std::span<const Picture> entries, st
                      Shown(entry->file).c_str(), spec.frames.size(), entry->frames);
         return false;
     }
-    return WriteBytes(OsPath(folder, *entry), tools::WritePps(spec));
+    return WriteBytes(OsPath(folder, *entry), pictures::WritePps(spec));
 }
 
 }  // namespace assetgen

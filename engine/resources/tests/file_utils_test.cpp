@@ -4,179 +4,77 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "engine/resources/tests/log_capture.h"
+#include "platform/tests/temp_dir.h"
 #include "platform/text.h"
 
 namespace engine {
 namespace {
 
-namespace fs = std::filesystem;
-
-class ProgramDirTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("qevo_res_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_ / "Pics");
-        ::setenv("QEVO_PROGRAM_DIR", dir_.c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("QEVO_PROGRAM_DIR");
-        fs::remove_all(dir_);
-    }
-    void Write(const fs::path& rel, const std::string& bytes) {
-        std::ofstream(dir_ / rel, std::ios::binary) << bytes;
-    }
-    fs::path dir_;
-};
-
-TEST_F(ProgramDirTest, AppDirEndsWithSeparatorAndPrefixesNames) {
-    EXPECT_EQ(GetAppDir(), dir_.string() + "/");
-    EXPECT_EQ(MakeFullPath("a.ini"), dir_.string() + "/a.ini");
-}
-
-TEST_F(ProgramDirTest, FileExistsFindsFilesAndDirectories) {
-    Write("Pics/t.bmp", "x");
-    EXPECT_TRUE(FileExists("Pics"));
-    EXPECT_TRUE(FileExists("Pics\\t.bmp"));
-    EXPECT_TRUE(FileExists("pics\\T.BMP"));
-    EXPECT_FALSE(FileExists("Pics\\u.bmp"));
-}
-
-TEST_F(ProgramDirTest, ReadWholeFileReadsBytesThroughEitherSeparator) {
-    Write("Pics/data.bin", std::string("ab\0c", 4));
-    auto bytes = ReadWholeFile(MakeFullPath("Pics\\data.bin"));
+TEST(FileUtilsTest, ProgramDirFilesAreFoundThroughEitherSeparatorAndAnyCase) {
+    platform::testing::TempDir dir;
+    ::setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
+    std::filesystem::create_directories(dir / "Pics");
+    // The name's second character has '\' for a trail byte: no separator.
+    const std::string gbkName = "图片\xB5\x5C.bin";
+    dir.Write(platform::GbkToUtf8("Pics/" + gbkName), std::string("ab\0c", 4));
+    EXPECT_EQ(GetAppDir(), dir.path());
+    EXPECT_EQ(MakeFullPath("a.ini"), dir / "a.ini");
+    EXPECT_TRUE(FileExists("Pics") && FileExists("pics\\" + gbkName));
+    EXPECT_FALSE(FileExists("Pics\\u.bin"));
+    const auto bytes = ReadWholeFile(MakeFullPath("PICS/" + gbkName));
     ASSERT_TRUE(bytes);
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), std::string("ab\0c", 4));
-    EXPECT_TRUE(ReadWholeFile(MakeFullPath("PICS/DATA.BIN")));
-}
-
-TEST_F(ProgramDirTest, GbkPathsReachFilesNamedInUtf8) {
-    // The second character's trail byte is '\', which must not become a separator.
-    const std::string gbkName = "图片\xB5\x5C.bin";
-    Write(fs::path(platform::GbkToUtf8("Pics/" + gbkName)), "gbk");
-    auto bytes = ReadWholeFile(MakeFullPath("pics\\" + gbkName));
-    ASSERT_TRUE(bytes);
-    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "gbk");
-    EXPECT_TRUE(FileExists("Pics\\" + gbkName));
-}
-
-TEST_F(ProgramDirTest, ReadWholeFileReportsMissingFiles) {
+    ::unsetenv("QEVO_PROGRAM_DIR");
+    // A missing file is logged by name, a very long name cut in the line; an
+    // empty path is no file at all.
     testing::LogCapture log;
     EXPECT_FALSE(ReadWholeFile(""));
     EXPECT_TRUE(log.lines().empty());
-    EXPECT_FALSE(ReadWholeFile(MakeFullPath("nothing.png")));
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_TRUE(log.Contains("nothing.png"));
-}
-
-TEST(FileUtilsTest, ReadWholeFileCutsAVeryLongPathInItsLogLine) {
-    testing::LogCapture log;
+    EXPECT_FALSE(ReadWholeFile(dir / "nothing.png"));
     EXPECT_FALSE(ReadWholeFile("/nonexistent/" + std::string(5000, 'p')));
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_LT(log.lines()[0].size(), 1024u);
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_TRUE(log.Contains("nothing.png"));
+    EXPECT_LT(log.lines()[1].size(), 1024u);
 }
 
-TEST(FileUtilsTest, LowerCasingKeepsDoubleByteCharacters) {
-    struct Case {
-        std::string in, out;
-    } cases[] = {
-        {"ABC", "abc"},
-        {"Pic\\Tile.BMP", "pic\\tile.bmp"},
-        {"\xB0"
-         "A"
-         "B",
-         "\xB0"
-         "A"
-         "b"},               // 'A' is the trail byte of a double-byte character
-        {"X\xC8", "x\xC8"},  // a lead byte at the end stops there
-        {"", ""},
-    };
-    for (auto& c : cases) {
-        std::string text = c.in;
-        StrToLowerAscii(text);
-        EXPECT_EQ(text, c.out);
+TEST(FileUtilsTest, TextHelpersKeepDoubleByteCharactersWhole) {
+    // 'A' is the trail byte of the first character; a lead byte at the end stops there.
+    for (auto [in, out] : {std::pair<std::string, std::string>{"Pic\\Tile.BMP", "pic\\tile.bmp"},
+                           {"\xB0\x41\x42", "\xB0\x41\x62"},
+                           {"X\xC8", "x\xC8"}}) {
+        StrToLowerAscii(in);
+        EXPECT_EQ(in, out);
     }
-}
-
-TEST(FileUtilsTest, ExtensionsAndTitles) {
-    struct Case {
-        const char* path;
-        const char* ext;
-        const char* title;
-    } cases[] = {
-        {"pic\\Tile.BMP", ".BMP", "Tile"},
-        {"a/b.c/name", "", "name"},
-        {"x.tar.gz", ".gz", "x.tar"},
-        {"dir\\", "", ""},
-        {"", "", ""},
-        // The trail byte of this character is '\' and must not split the path.
-        {"\xB5\x5C"
-         "a.png",
-         ".png",
-         "\xB5\x5C"
-         "a"},
-    };
-    for (auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(GetFileExt(c.path), c.ext);
-        EXPECT_EQ(GetFileTitle(c.path), c.title);
+    const char* paths[][3] = {{"pic\\Tile.BMP", ".BMP", "Tile"},
+                              {"a/b.c/name", "", "name"},
+                              {"x.tar.gz", ".gz", "x.tar"},
+                              {"dir\\", "", ""},
+                              {"\xB5\x5C\x61.png", ".png", "\xB5\x5C\x61"}};
+    for (const auto& p : paths) {
+        EXPECT_EQ(GetFileExt(p[0]), p[1]) << p[0];
+        EXPECT_EQ(GetFileTitle(p[0]), p[2]) << p[0];
     }
-}
-
-TEST(FileUtilsTest, StrToIntTakesLeadingDigits) {
-    EXPECT_EQ(StrToInt("42abc"), 42);
-    EXPECT_EQ(StrToInt("  -7"), -7);
-    EXPECT_EQ(StrToInt("x"), 0);
-    EXPECT_EQ(StrToInt("99999999999999"), 2147483647);
-}
-
-TEST(FileUtilsTest, SplitStringKeepsInnerEmptyPiecesOnly) {
-    struct Case {
-        const char* text;
-        std::vector<std::string> pieces;
-    } cases[] = {
-        {"1,,2,", {"1", "", "2"}},
-        {"255,0,0", {"255", "0", "0"}},
-        {"", {}},
-        {",", {""}},
-        {"a", {"a"}},
-    };
-    for (auto& c : cases) {
-        std::vector<std::string> list;
-        EXPECT_EQ(SplitString(c.text, list), c.pieces.size());
-        EXPECT_EQ(list, c.pieces);
-    }
+    for (auto [text, value] :
+         {std::pair{"42abc", 42}, {"  -7", -7}, {"x", 0}, {"99999999999999", 2147483647}})
+        EXPECT_EQ(StrToInt(text), value) << text;
     std::vector<std::string> list = {"kept"};
-    EXPECT_EQ(SplitString("x,y", list), 3u);
-}
-
-TEST(FileUtilsTest, ExtractQuoted) {
-    EXPECT_EQ(ExtractQuoted("f=\"宋体\""), "宋体");
-    EXPECT_EQ(ExtractQuoted("plain"), "plain");
-    EXPECT_EQ(ExtractQuoted("one\"quote"), "one\"quote");
-    EXPECT_EQ(ExtractQuoted("\"a\"b\"c\""), "a\"b\"c");
-    EXPECT_EQ(ExtractQuoted("\"\""), "");
-}
-
-TEST(FileUtilsTest, StretchBufferDoublesOrAddsExtra) {
-    std::vector<uint32_t> words(10);
-    for (uint32_t i = 0; i < 10; ++i)
-        words[i] = i + 1;
-    size_t capacity = 10;
+    EXPECT_EQ(SplitString("1,,2,", list), 4u);  // inner empty pieces only
+    EXPECT_EQ(list, (std::vector<std::string>{"kept", "1", "", "2"}));
+    EXPECT_EQ(SplitString(",", list), 5u);
+    EXPECT_EQ(SplitString("", list), 5u);
+    for (auto [text, inner] : {std::pair{"f=\"宋体\"", "宋体"},
+                               {"one\"quote", "one\"quote"},
+                               {"\"a\"b\"c\"", "a\"b\"c"},
+                               {"\"\"", ""}})
+        EXPECT_EQ(ExtractQuoted(text), inner);
+    std::vector<uint32_t> words = {1, 2, 3};
+    size_t capacity = 3;
     StretchBuffer(words, capacity, 0);
-    EXPECT_EQ(capacity, 20u);
-    ASSERT_EQ(words.size(), 20u);
-    for (uint32_t i = 0; i < 10; ++i)
-        EXPECT_EQ(words[i], i + 1);
-    for (uint32_t i = 10; i < 20; ++i)
-        EXPECT_EQ(words[i], 0u);
+    EXPECT_EQ(words, (std::vector<uint32_t>{1, 2, 3, 0, 0, 0}));
     StretchBuffer(words, capacity, 5);
-    EXPECT_EQ(capacity, 25u);
-    EXPECT_EQ(words.size(), 25u);
+    EXPECT_EQ(words.size() + capacity, 22u);
 }
 
 }  // namespace

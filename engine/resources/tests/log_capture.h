@@ -1,6 +1,7 @@
 #pragma once
 // Collects the resource side's log lines for the duration of a test.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,8 @@ class LogCapture {
 
     const std::vector<std::string>& lines() const { return lines_; }
     bool Contains(const std::string& part) const {
-        for (const auto& line : lines_) {
-            if (line.find(part) != std::string::npos) return true;
-        }
-        return false;
+        return std::any_of(lines_.begin(), lines_.end(),
+                           [&](const std::string& l) { return l.find(part) != std::string::npos; });
     }
 
   private:
