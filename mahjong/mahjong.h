@@ -8,6 +8,7 @@
 //   scene/mj_struct.h      MJStruct tile places, claim option records, face lists
 //   scene/tile_identity.h  picture cell, suit, rank and copies of a tile code
 //   scene/tile_pictures.h  tile sizes and pictures
+//   scene/tile_bindings.h  TileBinding: a tile entity lent to a record
 //   scene/scene_effects.h  what the scene asks of the engine's runtime, in order
 //   scene/table_scene_base.h  CMJTableSceneBase: the data model, hands, areas, wall
 //   scene/table_scene.h    CMJTableScene (engine pane) and CTableScene (this game)
@@ -24,5 +25,6 @@
 #include "mahjong/scene/screenshot.h"
 #include "mahjong/scene/table_scene.h"
 #include "mahjong/scene/table_scene_base.h"
+#include "mahjong/scene/tile_bindings.h"
 #include "mahjong/scene/tile_identity.h"
 #include "mahjong/scene/tile_pictures.h"

@@ -4,8 +4,13 @@
 // table; CTableScene is this game: 144 wall tiles, flowers, hands of 17,
 // jokers, and the tile hooks of its rule table.
 
+#include <array>
+#include <string>
+#include <string_view>
+
 #include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/table_scene_base.h"
+#include "mahjong/scene/tile_bindings.h"
 
 namespace mahjong {
 
@@ -23,10 +28,66 @@ class CMJTableScene : public CMJTableSceneBase {
     // file in the chat; false, with no chat line, when nothing was saved.
     bool SaveScreenshot();
 
+    // Settings and pictures (scene_settings.cpp). Load settings reads the
+    // INI, loads the common pictures and the current style's; save options
+    // writes the style and the music word back.
+    void LoadSettings() override;
+    void SaveOptions() override;
+    // skins\<name>\ becomes the folder pictures are loaded from.
+    void GetSkinFolder(std::string_view name);
+    // sound\<name>\ becomes the folder of effects and music.
+    void GetSoundFolder(std::string_view name);
+    // A style's pictures (this game's also its joker and packed pictures),
+    // its skin and sound folders made current.
+    void LoadTileImages(std::string_view style);
+    const std::string& StyleName(int32_t i) const { return styles_[size_t(i) % styles_.size()]; }
+    int32_t CurrentStyle() const { return currentStyle_; }
+    int32_t MusicOn() const { return musicOn_; }
+    uint32_t ButtonGroup(int32_t i) const { return buttonGroups_[size_t(i) % 2]; }
+
+    // Tile entities bound to records (tile_bindings.cpp).
+    void CreateTileEntities();
+    // The first free binding; 0 (logged) when all are taken.
+    int32_t AllocEntity();
+    void FreeBinding(MJStruct& record, int32_t n);
+    // Frees the binding the record names, if any.
+    void ReleaseBinding(MJStruct& record);
+    void ReleaseAllBindings();
+    // Frees every binding whose record is gone or changed under it.
+    void ValidateEntityBindings();
+    // Unbinds every tile and hides every tile entity.
+    void HideTileEntities();
+    // Shows the record's tile where the record says, keeping its binding
+    // while it is valid; a record not present loses its binding.
+    void BindRecord(int32_t area, int32_t seat, int32_t index);
+    // Validates, then binds every record of every area.
+    void BindAllRecords();
+    // Binding 1-336; a free one outside.
+    const TileBinding& Binding(int32_t n) const;
+    uint32_t SpareTileEntity() const { return spareEntity_; }
+    // Records the refresh and redraws every tile from its record.
+    void RefreshEntities(int32_t mode) override;
+
   protected:
     void NumberHandRecords() override;
     void RevealSeat(int32_t seat, int32_t order) override;
     void RevealDone() override;
+
+    std::array<std::string, 3> styles_{"Classic", "Classic", "Classic"};
+    int32_t currentStyle_ = 0;
+    int32_t musicOn_ = 0;
+    std::array<uint32_t, 2> buttonGroups_{};
+
+  private:
+    // Where and how a record is drawn: its picture cell and its top-left
+    // corner on the screen; false when the record has no picture.
+    bool TilePlace(int32_t area, int32_t seat, int32_t index, TileImage* image, int32_t* x,
+                   int32_t* y) const;
+    // The hand records bind as area 2 while standing, 3 when laid open.
+    static int32_t BindingArea(int32_t area, const MJStruct& r);
+
+    std::array<TileBinding, kTileBindings + 1> bindings_{};  // [0] unused
+    uint32_t spareEntity_ = 0;
 };
 
 class CTableScene : public CMJTableScene {
@@ -44,6 +105,8 @@ class CTableScene : public CMJTableScene {
     void DrawShownTile(int32_t seat) override;
     void ShowJokerTile() override;
     void DrawMoney() override;
+    // The scene's settings, with auto-play's switch.
+    void LoadSettings() override;
     // Timer 2011 replaces the own hand's flowers one by one.
     void OnTimer(uint32_t id) override;
     // Auto-play's step: the weighted choice of CAutoPlay through the

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <array>
+#include <filesystem>
+#include <set>
+#include <span>
+
+#include "engine/image_entity.h"
+#include "engine/resources/image_record.h"
+#include "engine/resources/resource_manager.h"
+#include "mahjong/scene/asset_names.h"
+#include "mahjong/tests/table_fixture.h"
+#include "platform/profile.h"
+#include "platform/tests/temp_dir.h"
+
+namespace mahjong {
+namespace {
+
+using testing::Table;
+
+// A program folder whose skins and sounds are the generated ones (none
+// when `withAssets` is false), and a table seated in it.
+struct Program {
+    explicit Program(bool withAssets = true) {
+        if (withAssets) {
+            for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
+                std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
+                                                          dir / folder);
+        }
+        setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
+        // The resource manager outlives a test: earlier tables' pictures go.
+        engine::ResourceManager& r = t.scene.Resources();
+        auto drop = [&](const char* title) {
+            if (const uint32_t id = r.GetImageIdByName(title)) r.FreeRes(id);
+        };
+        using Pictures = std::span<const assets::Picture>;
+        for (Pictures list : {Pictures(assets::kCommonPictures), Pictures(assets::kStylePictures),
+                              Pictures(assets::kStylePacked)})
+            for (const auto& pic : list)
+                drop(pic.title);
+        drop("正面");
+    }
+    ~Program() { unsetenv("QEVO_PROGRAM_DIR"); }
+    CTableScene& Scene() {
+        t.scene.InitScreen(744, 710);
+        return t.scene;
+    }
+    const engine::ImageRecord* Image(const char* title) {
+        return t.scene.GetImageRes(t.scene.Resources().GetImageIdByName(title));
+    }
+
+    platform::testing::TempDir dir;
+    Table t;
+};
+
+TEST(SceneSettings, LoadsEveryPictureByItsTitleAtItsSize) {
+    Program p;
+    CTableScene& s = p.Scene();
+    s.LoadSettings();
+    auto expect = [&](const assets::Picture& pic, const char* title) {
+        SCOPED_TRACE(pic.file);
+        const engine::ImageRecord* image = p.Image(title);
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->width, pic.Width());
+        EXPECT_EQ(image->height * std::max<int>(image->frameCount, 1), pic.Height());
+    };
+    for (const auto& pic : assets::kCommonPictures)
+        expect(pic, pic.title);
+    for (const auto& pic : assets::kStylePacked)
+        expect(pic, pic.title);
+    // The large faces follow the screen; the small-screen copy is always there.
+    const bool large = s.Sizes().Large();
+    for (const auto& pic : assets::kStylePictures) {
+        const std::string_view file = pic.file;
+        if (file.find(large ? "800" : "1024") == std::string_view::npos) expect(pic, pic.title);
+    }
+    expect(assets::kStylePictures[7], "正面");
+    EXPECT_NE(s.ButtonGroup(0), s.ButtonGroup(1));
+    EXPECT_EQ(s.GetWorld().Sound().SoundDir(), p.dir.path() + "sound\\Classic\\");
+}
+
+TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBack) {
+    // [SKIN] "Default" and the style it loads.
+    for (const auto& [def, style] :
+         std::vector<std::pair<const char*, int32_t>>{{"1", 1}, {"7", 0}, {"-2", 0}, {"", 0}}) {
+        SCOPED_TRACE(def);
+        Program p;
+        const std::string ini = p.t.app->GetIniPath();
+        platform::WritePrivateProfileString("SKIN", "Style1", "Azure", ini);
+        platform::WritePrivateProfileString("SKIN", "Default", def, ini);
+        platform::WritePrivateProfileString("GAMESET", "Music", "1", ini);
+        platform::WritePrivateProfileString("AI", "bn_Robot", "3", ini);
+        CTableScene& s = p.Scene();
+        s.LoadSettings();
+        EXPECT_EQ(s.CurrentStyle(), style);
+        EXPECT_EQ(s.StyleName(1), "Azure");
+        EXPECT_EQ(s.MusicOn(), 1);
+        EXPECT_TRUE(s.AutoPlayer().RobotSwitch());
+        EXPECT_EQ(s.GetWorld().Sound().SoundDir(),
+                  p.dir.path() + "sound\\" + s.StyleName(style) + "\\");
+        platform::WritePrivateProfileString("GAMESET", "Music", "0", ini);
+        s.SaveOptions();
+        EXPECT_EQ(platform::GetPrivateProfileInt("SKIN", "Default", -1, ini),
+                  platform::UINT(style));
+        EXPECT_EQ(platform::GetPrivateProfileInt("GAMESET", "Music", -1, ini), 1u);
+    }
+}
+
+TEST(SceneSettings, AnotherStyleReplacesThePicturesUnderTheirTitles) {
+    Program p;
+    CTableScene& s = p.Scene();
+    s.LoadSettings();
+    const std::vector<uint8_t> classic = p.Image("桌面")->pixels;
+    s.LoadTileImages("Azure");
+    EXPECT_NE(p.Image("桌面")->pixels, classic);
+    s.LoadTileImages("Classic");
+    EXPECT_EQ(p.Image("桌面")->pixels, classic);
+}
+
+TEST(SceneSettings, MissingFilesLeaveNoPicturesAndDefaults) {
+    Program p(false);
+    CTableScene& s = p.Scene();
+    s.LoadSettings();
+    for (const auto& pic : assets::kCommonPictures)
+        EXPECT_EQ(s.Resources().GetImageIdByName(pic.title), 0u) << pic.file;
+    EXPECT_EQ(s.Resources().GetImageIdByName("桌面"), 0u);
+}
+
+// A dealt table of four on the engine: pictures loaded, tile entities made.
+CTableScene& DealtOnEngine(Program& p) {
+    CTableScene& s = p.Scene();
+    s.LoadSettings();
+    s.CreateTileEntities();
+    p.t.Start([](testing::Words& w) {
+        w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
+    });
+    s.OnRoundStart(testing::Words(snap::kRoundStartWords).Bytes());
+    s.RevealDealtHands();
+    s.RefreshEntities(100);
+    return s;
+}
+
+// Every present record, with the top-left corner its area gives it.
+using Place = std::array<int32_t, 3>;  // area, seat, index
+std::vector<std::pair<Place, platform::POINT>> PresentRecords(CTableScene& s) {
+    std::vector<std::pair<Place, platform::POINT>> out;
+    for (int32_t area : {kAreaWall, kAreaHand, kAreaFlower, kAreaRiver, kAreaShown}) {
+        for (int32_t seat = 0; seat < (area == kAreaWall ? 1 : 4); ++seat) {
+            for (int32_t i = 0; i < kWallRecords; ++i) {
+                const MJStruct* r = s.GetMJStruct(area, seat, i);
+                if (!r || !r->present || (area == kAreaShown && i > 0)) continue;
+                RECT rect{};
+                if (area == kAreaWall) s.GetWallTileRect(i, &rect);
+                if (area == kAreaHand) s.GetHandAreaRect(seat, &rect);
+                if (area == kAreaRiver) s.GetRiverRect(seat, &rect);
+                if (area == kAreaFlower) s.GetFlowerRect(seat, &rect);
+                if (area == kAreaShown) s.GetShownTileRect(seat, &rect);
+                const bool own = area == kAreaWall || area == kAreaShown;
+                out.push_back(
+                    {{area, seat, i}, {rect.left + (own ? 0 : r->x), rect.top + (own ? 0 : r->y)}});
+            }
+        }
+    }
+    return out;
+}
+
+size_t ShownTiles(CTableScene& s) {
+    size_t shown = 0;
+    for (int32_t n = 1; n <= kTileBindings; ++n)
+        shown += s.GetEntity(s.Binding(n).entity)->IsVisible() ? 1 : 0;
+    return shown;
+}
+
+TEST(TileBindings, EveryPresentRecordIsShownWhereItSaysByItsOwnEntity) {
+    Program p;
+    CTableScene& s = DealtOnEngine(p);
+    const auto records = PresentRecords(s);
+    ASSERT_GT(records.size(), 4u * 16u);  // the hands at least
+    std::set<int32_t> bindings;
+    for (const auto& [place, corner] : records) {
+        SCOPED_TRACE(::testing::Message() << place[0] << "/" << place[1] << "/" << place[2]);
+        const MJStruct& r = *s.GetMJStruct(place[0], place[1], place[2]);
+        ASSERT_NE(r.nObject, 0);
+        EXPECT_TRUE(bindings.insert(r.nObject).second);
+        const TileBinding& b = s.Binding(r.nObject);
+        EXPECT_EQ(b.code, r.nFace);
+        const engine::Entity* e = s.GetEntity(b.entity);
+        ASSERT_NE(e, nullptr);
+        EXPECT_TRUE(e->IsVisible());
+        EXPECT_EQ(e->GetLeft(), corner.x);
+        EXPECT_EQ(e->GetTop(), corner.y);
+        EXPECT_EQ(e->GetDepth(), r.drawOrder);
+        EXPECT_NE(static_cast<const engine::ImageEntity*>(e)->GetImageId(), 0u);
+    }
+    // Nothing else is on the table.
+    EXPECT_EQ(ShownTiles(s), records.size());
+    EXPECT_FALSE(s.GetEntity(s.SpareTileEntity())->IsVisible());
+}
+
+TEST(TileBindings, ChangedOrRemovedRecordsGiveTheirEntitiesBack) {
+    Program p;
+    CTableScene& s = DealtOnEngine(p);
+    std::vector<MJStruct*> standing;
+    for (int32_t i = 0; i < s.WallTiles(); ++i)
+        if (MJStruct* r = s.GetMJStruct(kAreaWall, 0, i); r->present && r->faceState != 1)
+            standing.push_back(r);
+    ASSERT_GE(standing.size(), 2u);
+    MJStruct& gone = *standing[0];
+    MJStruct& turned = *standing[1];
+    const size_t before = ShownTiles(s);
+    gone.present = 0;
+    turned.faceState = 1;
+    turned.nFace = 5;
+    s.RefreshEntities(100);
+    EXPECT_EQ(gone.nObject, 0);
+    EXPECT_EQ(ShownTiles(s), before - 1);
+    // A record whose binding went stale is drawn anew.
+    EXPECT_EQ(s.Binding(turned.nObject).code, 5);
+    EXPECT_TRUE(s.GetEntity(s.Binding(turned.nObject).entity)->IsVisible());
+
+    s.HideTileEntities();
+    EXPECT_EQ(ShownTiles(s), 0u);
+    EXPECT_EQ(turned.nObject, 0);
+    for (int32_t n = 1; n <= kTileBindings; ++n)
+        EXPECT_TRUE(s.Binding(n).Free());
+}
+
+}  // namespace
+}  // namespace mahjong
