@@ -54,6 +54,8 @@ void CMJTableScene::ShowParticles(int32_t seat) {
     CMJTableSceneBase::ShowParticles(seat);
     if (!IsSeat(seat)) return;
     PlaySoundResource(29107, 0);
+    // Only an engine that runs its clock ever ends what this makes.
+    if (!PlaysEffects()) return;
     const uint32_t picture = Resources().GetImageIdByName(kWinPicture);
     const engine::ImageRecord* image = picture ? GetImageRes(picture) : nullptr;
     if (!image) return;
