@@ -1,8 +1,11 @@
 #include "mahjong/panes/main_frame.h"
 
+#include <cstdio>
+
 #include "client/player_view.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/panes/exit_dialogs.h"
+#include "mahjong/panes/operate_pane.h"
 #include "mahjong/panes/table_pane.h"
 #include "transport/log.h"
 
@@ -23,9 +26,23 @@ std::unique_ptr<client::CGameTableView> CMainFrame::MakeTablePane() {
     return CMJGameTableView2::CreateObject(app->GetTableScene());
 }
 
+std::unique_ptr<client::CGameFormView> CMainFrame::MakeOperatePane() {
+    return std::make_unique<CMJOperateView>();
+}
+
 bool CMainFrame::TablePaneHostsScene() {
     auto* pane = dynamic_cast<const CMJGameTableView2*>(GetTableView());
     return pane && pane->SceneAttached();
+}
+
+void CMainFrame::ApplySplitterSkin() {
+    client::CMJGameFrameWnd::ApplySplitterSkin();
+    auto* bar = dynamic_cast<CMJOperateView*>(GetOperatePane());
+    if (!bar || !bar->GetSafeHwnd()) return;
+    bar->LoadSkin();
+    const platform::RECT area = bar->GetClientRect();
+    if (area.Width() != 0) bar->LayoutButtons(area.Width(), area.Height());
+    bar->Invalidate(true);
 }
 
 bool CMainFrame::CanExit() {
@@ -69,6 +86,11 @@ CExitAnswerDlg* CMainFrame::OpenExitAnswer(uint32_t userId, const std::string& r
 void CMainFrame::SendExitAnswer(uint32_t requesterId, int32_t agree) {
     CClientApp* app = CClientApp::Current();
     if (!app) return;
+    char line[160];
+    std::snprintf(line, sizeof(line), " <c=%d>%s%s%s的退出请求 \r\n", int(kChatColourExit),
+                  app->GetUserName(app->GetUserId()).c_str(), agree ? "答应" : "拒绝",
+                  app->GetUserName(requesterId).c_str());
+    app->PostToMainFrame(line);
     std::string text;
     if (!app->GetConnection()->SendExitReply(text, requesterId, agree))
         transport::LogPrintf("exit answer not sent: %s", text.c_str());
@@ -79,12 +101,6 @@ platform::LRESULT CMainFrame::OnMessage(platform::Message& msg) {
         case kMsgExitAnswer:
             SendExitAnswer(uint32_t(msg.wParam), msg.lParam != 0 ? 1 : 0);
             return 0;
-        case platform::WM_COMMAND:
-            if (platform::LOWORD(msg.wParam) == kCmdGameSettings) {
-                if (CClientApp* app = CClientApp::Current()) app->ShowSettingsDialog();
-                return 0;
-            }
-            return client::CMJGameFrameWnd::OnMessage(msg);
         default:
             return client::CMJGameFrameWnd::OnMessage(msg);
     }

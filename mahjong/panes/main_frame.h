@@ -16,8 +16,6 @@ namespace mahjong {
 class CExitAnswerDlg;
 class CExitRequestDlg;
 
-// The dialog bar's settings button.
-inline constexpr platform::UINT kCmdGameSettings = 1002;
 // Played as the exit request box opens.
 inline constexpr uint32_t kSoundExitRequest = 29015;
 
@@ -32,6 +30,8 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
     // Until two requests were sent this round the player may ask the others
     // for leave; after that the framework's question (or refusal) stands.
     bool CanExit() override;
+    // The operation bar takes the new skin's strip and button size too.
+    void ApplySplitterSkin() override;
     // The exit request box while it is up, else null.
     CExitRequestDlg* ExitRequestBox() const { return exitBox_; }
 
@@ -45,9 +45,11 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
   protected:
     platform::LRESULT OnMessage(platform::Message& msg) override;
     std::unique_ptr<client::CGameTableView> MakeTablePane() override;
+    std::unique_ptr<client::CGameFormView> MakeOperatePane() override;
     bool TablePaneHostsScene() override;
 
   private:
+    // The answer in the chat, then to the table.
     void SendExitAnswer(uint32_t requesterId, int32_t agree);
 
     CExitRequestDlg* exitBox_ = nullptr;

@@ -15,6 +15,7 @@
 #include "mahjong/app/client_app.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/main_frame.h"
+#include "mahjong/panes/operate_pane.h"
 #include "mahjong/panes/table_pane.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
@@ -165,6 +166,28 @@ TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreen) {
     if (std::getenv("QEVO_UPDATE_GOLDEN")) shown.SavePng(golden);
     EXPECT_EQ(platform::testing_support::Mismatch(shown, platform::Surface::LoadPng(golden), 0),
               0.0);
+}
+
+TEST_F(FrameTest, TheOperationBarSpacesItsFourButtonsEvenly) {
+    auto* bar = dynamic_cast<CMJOperateView*>(Frame()->GetOperatePane());
+    ASSERT_NE(bar, nullptr);
+    const int w = bar->ButtonWidth(), h = bar->ButtonHeight();
+    struct Case {
+        int cx, cy;
+        int gap, y;
+    } cases[] = {
+        {4 * w + 40, h + 10, 8, 5},
+        {4 * w + 9, h, 1, 0},
+        {4 * w - 10, h - 3, -2, -1},  // too narrow: they overlap from the left
+    };
+    for (const Case& c : cases) {
+        bar->LayoutButtons(c.cx, c.cy);
+        for (platform::UINT id = kCmdRulesPage; id <= kCmdLeaveTable; ++id) {
+            const int x = c.gap + int(id - kCmdRulesPage) * (w + c.gap);
+            EXPECT_EQ(bar->Button(id).GetRectInParent(), (platform::RECT{x, c.y, x + w, c.y + h}))
+                << c.cx << " " << id;
+        }
+    }
 }
 
 TEST_F(FrameTest, ClosingDuringAGameAsksTheOthersForLeaveAndPlaysOn) {
