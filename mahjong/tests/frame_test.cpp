@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "client/chat_view.h"
 #include "client/controls/slide_popup.h"
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
@@ -253,6 +254,13 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
     ASSERT_GE(words.size(), 6u);
     EXPECT_EQ(words[4], 103);
     EXPECT_EQ(words[5], 1);
+    // The answer is told in the chat too.
+    client::testing::Pump();
+    client::CChatRichEdit& chat = Frame()->GetChatView()->ChatText();
+    const std::string shown = chat.GetTextRange(0, chat.Length());
+    EXPECT_NE(shown.find(app_->GetUserName(app_->GetUserId()) + "答应" + app_->GetUserName(103)),
+              std::string::npos)
+        << shown;
 }
 
 }  // namespace
