@@ -5,6 +5,7 @@
 // jokers, and the tile hooks of its rule table.
 
 #include <array>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,23 @@ class CMJTableScene : public CMJTableSceneBase {
     // Records the refresh and redraws every tile from its record.
     void RefreshEntities(int32_t mode) override;
 
+    // The scene's timed effects on the engine (scene_animations.cpp).
+    // The win effect's picture and particles are deleted when it ends.
+    void ShowParticles(int32_t seat) override;
+    // 35 pixels from the middle of the seat's hand area, towards the table.
+    platform::POINT GetMarkerPos(int32_t seat) const;
+    // True once the tile entities are on the engine's screen: the discard
+    // flight and the sort sweep then post their own end messages.
+    bool PlaysEffects() const { return spareEntity_ != 0 && IsScreenReady(); }
+    // The discarded tile flies from its hand place to the shown place.
+    int32_t DiscardTile(int32_t position) override;
+    // The pointing hand sweeps the own hand row; the sort follows.
+    void OnSortButton() override;
+    int32_t OnEffectMessage(uint32_t code) override;
+    // The seat's hand and shown tile drawn from their records at once.
+    void BindSeatTiles(int32_t seat) override;
+    uint32_t PointingHand() const { return pointingHand_; }
+
   protected:
     void NumberHandRecords() override;
     void RevealSeat(int32_t seat, int32_t order) override;
@@ -88,6 +106,9 @@ class CMJTableScene : public CMJTableSceneBase {
 
     std::array<TileBinding, kTileBindings + 1> bindings_{};  // [0] unused
     uint32_t spareEntity_ = 0;
+    // The timed effects' random offsets, speeds and directions.
+    std::minstd_rand effectRandom_{29107};
+    uint32_t pointingHand_ = 0;  // made at the first sort, reused
 };
 
 class CTableScene : public CMJTableScene {
