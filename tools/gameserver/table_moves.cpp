@@ -431,24 +431,19 @@ void TableGame::MeldMade(int32_t chair, int32_t giver, TileId tile, int32_t kind
     announce[kGiver] = giver;
     announce[kTile] = tile;
     Pending pending;
-    uint32_t announced = 0;
     if (addedKong) {
         pending = {kAddedKonged, MeldWords(chair, rules::kAddedKongs, replacement)};
     } else if (kind == kPungClaim) {
+        ToAll(kPungAnnounced, announce, player);
         pending = {kPunged, MeldWords(chair, rules::kPungs, -1)};
-        announced = kPungAnnounced;
     } else if (kind == kChowClaim) {
+        ToAll(kChowAnnounced, announce, player);
         pending = {kChowed, MeldWords(chair, rules::kChows, -1)};
-        announced = kChowAnnounced;
     } else {
+        ToAll(kKongAnnounced, Words{chair, giver, tile, 1, 0, 0, 0, 0}, player);
         pending = {kExposedKonged, MeldWords(chair, rules::kExposedKongs, replacement)};
-        announced = kKongAnnounced;
-        announce = Words{chair, giver, tile, 1, 0, 0, 0, 0};
     }
-    // The meld waits for its chair before the others hear of the claim: to
-    // whoever watches, the move stands undelivered from the first notice.
     pending_[size_t(chair)] = std::make_unique<Pending>(std::move(pending));
-    if (announced) ToAll(announced, announce, player);
 }
 
 // Time-outs and moves made for a chair.
