@@ -232,6 +232,10 @@ class TableClientTest : public ::testing::Test {
         Told told;
         {
             std::lock_guard lock(mu_);
+            if (told_.empty()) {
+                ADD_FAILURE() << "a notice the table did not send";
+                return;
+            }
             told = std::move(told_.front());
             told_.pop_front();
             if (replies_ != repliesBefore) replyAfter_ = lastReply_;
