@@ -225,6 +225,7 @@ void CMJTableSceneBase::OnDiscard(Bytes payload) {
 void CMJTableSceneBase::OnClaimsOver(Bytes) {
     SetTurnSeconds(0);
     OnOwnTurn();
+    claimAnnounced_ = false;
 }
 
 void CMJTableSceneBase::OnPengAnnounced(Bytes payload) {
@@ -234,6 +235,7 @@ void CMJTableSceneBase::OnPengAnnounced(Bytes payload) {
     if (v < 0) return;
     KillTurnTimers();
     PlayOperationSound(v, 1);
+    claimAnnounced_ = true;
 }
 
 void CMJTableSceneBase::OnChowAnnounced(Bytes payload) {
@@ -244,6 +246,7 @@ void CMJTableSceneBase::OnChowAnnounced(Bytes payload) {
     KillTurnTimers();
     PlayOperationSound(v, 9);
     SetTurnSeconds(GetTableLogic()->GetClaimTimeout());
+    claimAnnounced_ = true;
 }
 
 void CMJTableSceneBase::OnKongAnnounced(Bytes payload) {
@@ -252,6 +255,7 @@ void CMJTableSceneBase::OnKongAnnounced(Bytes payload) {
     const int32_t v = SeatOfChair(229180, w[0]);
     if (v < 0 || SeatOfChair(229180, w[1]) < 0) return;
     PlayOperationSound(v, w[3] == 1 ? 5 : 7);
+    claimAnnounced_ = claimAnnounced_ || w[3] == 1;
     if (w[3] == 2) SetTurnSeconds(GetTableLogic()->GetClaimTimeout());
     const int32_t own = OwnChair();
     if (IsLooker() || own < 0 || own > 3 || !(w[4 + own] & 0x8)) return;

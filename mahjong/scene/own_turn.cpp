@@ -199,7 +199,7 @@ void CMJTableSceneBase::OnOwnTurn() {
         if (++autoPlay_ == 3) SetAutoPlay();
         return;
     }
-    if (OwnTurn() && IsShownTilePending(0)) {
+    if (OwnTurn() && IsShownTilePending(0) && !claimAnnounced_) {
         phase_ = kPhaseNone;
         SetDrawnFlag(1);
         SetTurnSeconds(t->GetTurnTimeout());

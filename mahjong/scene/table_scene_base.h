@@ -582,6 +582,9 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     int32_t pending_ = 0;
     int32_t huOffer_ = 0;
     int32_t claimedKind_ = 0;  // a kind a pung or chow blocks; its tiles stay marked
+    // Another chair's claim of the last discard was announced: the turn is
+    // its, not the next chair's, once the claims are over.
+    bool claimAnnounced_ = false;
     int32_t kongFrame_ = 0, chowFrame_ = 0;
     std::array<int32_t, 6> buttonEnabled_{};
     FaceList kongCandidates_{};

@@ -288,6 +288,29 @@ TEST_F(ActionTest, FlowersAreReplacedOneByOneUntilNoneIsLeft) {
     EXPECT_TRUE(Effect({Effect::kStopTimer, int32_t(kTimerFlowerCheck)}));
 }
 
+TEST_F(ActionTest, AClaimOfTheDiscardBeforeTheOwnTurnTakesTheTurn) {
+    // The chair before the own one discards and another chair's pung or kong
+    // of it is announced: when the claims are over the turn is the
+    // claimer's, and the own chair does not ask to draw.
+    const std::pair<uint32_t, Words> claims[] = {
+        {229170, Words(8).Set(3, 2).Set(4, 1)},
+        {229180, Words(8).Set(0, 3).Set(1, 1).Set(3, 1)},
+    };
+    for (const auto& [id, claim] : claims) {
+        Deal(1, {});
+        Discard(1, T(0, 4, 0));
+        ASSERT_TRUE(Notify(id, claim));
+        ASSERT_TRUE(Notify(229165, Words(0)));
+        EXPECT_FALSE(SentBeforeMarker(229000)) << id;
+    }
+    // With nobody claiming, it draws.
+    Deal(1, {});
+    Discard(1, T(0, 4, 0));
+    server_.SetReply(229000, Reply::With(kReplyOk, Reply8(0, T(0, 2, 0), 80)));
+    ASSERT_TRUE(Notify(229165, Words(0)));
+    EXPECT_TRUE(Next(229000));
+}
+
 TEST_F(ActionTest, TheChairBeforeTheOwnIsWatchedAndMovedFor) {
     Deal(2, {});
     Discard(2, T(0, 6, 0));  // view seat 1 discards: view seat 0 moves next

@@ -432,6 +432,7 @@ void TableGame::MaybeStartRound() {
         s->started = false;
     for (auto& p : pending_)
         p.reset();
+    toldBefore_.reset();
     window_.reset();
     std::vector<PeerId> targets;
     for (const auto& [id, p] : peers_)
@@ -453,6 +454,7 @@ bool TableGame::CheckHandOver() {
     window_.reset();
     for (auto& p : pending_)
         p.reset();
+    toldBefore_.reset();
     auto words = model_->LastGameEnd().Words();
     ToAll(kRoundEnd, Words(words.begin(), words.end()));
     const int32_t winner = model_->Winner();

@@ -98,6 +98,11 @@ class TableGame {
     // The table data that chair's client would get now.
     rules::TableRecord SeatView(int32_t chair);
     const TableBot* BotAt(int32_t chair) const;
+    // Tests: the table data that chair's client was told of so far. While
+    // the model has moved for a chair that has not asked for its move yet,
+    // that is the table as it stood before the move. Off until asked for.
+    void KeepToldView(int32_t chair) { toldChair_ = chair; }
+    rules::TableRecord ToldView() { return toldBefore_ ? *toldBefore_ : SeatView(toldChair_); }
     // The model made a move for the chair that its peer has not asked for.
     bool AwaitsDelivery(int32_t chair) const {
         return IsChair(chair) && pending_[size_t(chair)] != nullptr;
@@ -205,6 +210,10 @@ class TableGame {
     void TryAttempts();
     void AfterAnswer();
     void CloseWindow();
+    // Around a move the model makes for a chair before it asks: keeps and
+    // drops the view KeepToldView asked for.
+    void BeforeUnaskedMove();
+    void AfterUnaskedMove();
     void MeldMade(int32_t chair, int32_t giver, TileId tile, int32_t kind, bool addedKong,
                   TileId replacement);
     bool MayActFor(PeerId sender, const Words& w) const;
@@ -232,6 +241,8 @@ class TableGame {
     std::vector<TableMessage> outgoing_;
     std::vector<std::string> log_;
     Observer observer_;
+    int32_t toldChair_ = -1;
+    std::optional<rules::TableRecord> toldBefore_;
 };
 
 }  // namespace gameserver

@@ -144,6 +144,7 @@ TableGame::Words TableGame::MeldWords(int32_t chair, rules::MeldArray kind,
 void TableGame::Deliver(int32_t chair, PeerId except) {
     auto pending = std::move(pending_[size_t(chair)]);
     if (!pending) return;
+    AfterUnaskedMove();
     ToAll(pending->notify, pending->words, except, chair, HiddenIn(pending->notify));
     TurnBegins();
 }
@@ -220,7 +221,13 @@ TableGame::Answer TableGame::AddedKong(int32_t chair, const Words& w, bool annou
         Deliver(chair, player);
         return {kOk, KongReply(chair, replacement, kShortReplyWords)};
     }
-    if (!OnTurn(chair) || !model_->RequestAddedKong(w)) return {kFailed, {}};
+    if (!OnTurn(chair)) return {kFailed, {}};
+    // The others hear of the kong before its meld stands.
+    BeforeUnaskedMove();
+    if (!model_->RequestAddedKong(w)) {
+        AfterUnaskedMove();
+        return {kFailed, {}};
+    }
     Words note = {chair, chair, At(w, kTile), 2, 0, 0, 0, 0};
     if (model_->State() & rules::kStateAddedKongWindow) {
         OpenWindow();
@@ -239,6 +246,7 @@ TableGame::Answer TableGame::AddedKong(int32_t chair, const Words& w, bool annou
     if (announceOnly) {
         pending_[size_t(chair)] = std::make_unique<Pending>(Pending{kAddedKonged, meld});
     } else {
+        AfterUnaskedMove();
         ToAll(kAddedKonged, meld, player, chair, kMeldHidden);
     }
     CheckHandOver();
@@ -388,6 +396,7 @@ void TableGame::CloseWindow() {
     for (size_t c = 0; c < lost_.size(); ++c)
         lost_[c] = claimed[c] || win.attemptKind[c];
     window_.reset();
+    BeforeUnaskedMove();
     const rules::ClaimOutcome out = model_->CloseClaims();
     TurnBegins();
     if (CheckHandOver()) return;
@@ -401,7 +410,17 @@ void TableGame::CloseWindow() {
     } else {
         Note("a claim window closed without an outcome");
     }
+    AfterUnaskedMove();
     ToAll(kClaimsOver, {});
+}
+
+void TableGame::BeforeUnaskedMove() {
+    if (toldChair_ >= 0 && !toldBefore_) toldBefore_ = SeatView(toldChair_);
+}
+
+void TableGame::AfterUnaskedMove() {
+    if (std::none_of(pending_.begin(), pending_.end(), [](const auto& p) { return p != nullptr; }))
+        toldBefore_.reset();
 }
 
 void TableGame::MeldMade(int32_t chair, int32_t giver, TileId tile, int32_t kind, bool addedKong,

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <set>
@@ -24,6 +25,7 @@
 #include "platform/message_queue.h"
 #include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
+#include "rules/tests/table_driver.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
 #include "transport/notice.h"
@@ -48,7 +50,8 @@ class TableClientTest : public ::testing::Test {
         server_ = std::make_unique<gameserver::TableServer>(options);
         ASSERT_NE(server_->Start(), 0);
         server_->WithTable([this](gameserver::TableGame& t) {
-            t.SetObserver([this](const gameserver::TableMessage& m) { Observe(m); });
+            t.KeepToldView(0);
+            t.SetObserver([this, &t](const gameserver::TableMessage& m) { Observe(t, m); });
         });
         line_ = client::testing::RoadLaunchLine(server_->port(), 424242, 0);
         hall_ = std::make_unique<hall::HallStandIn>(line_);
@@ -71,22 +74,33 @@ class TableClientTest : public ::testing::Test {
             unsetenv(name);
     }
 
-    // The table's thread: what reached the client's chair and came from it.
-    void Observe(const gameserver::TableMessage& m) {
+    // The table's thread: what reached the client's chair and came from it;
+    // with each notice and reply, the chair's view as the table had told it.
+    void Observe(gameserver::TableGame& t, const gameserver::TableMessage& m) {
         std::unique_lock lock(mu_);
         if (m.kind == gameserver::TableMessage::kRequest && m.id == 201001 && peer_ < 0)
             peer_ = m.peer;
         if (m.peer != peer_) return;
-        if (m.kind == gameserver::TableMessage::kNotify) ++sent_;
+        if (m.kind == gameserver::TableMessage::kNotify) {
+            ++sent_;
+            told_.push_back(
+                {m.id, t.ToldView(), rules::testing::Misplaced(t.model()), t.model().HandOver()});
+        }
         if (m.kind == gameserver::TableMessage::kRequest) {
+            noticesBeforeRequest_ = sent_;
             ++received_;
             // A win by its kind; other requests by id alone.
             ++seen_[{m.id, m.id == 229080
                                ? gameserver::table::At(gameserver::table::ToWords(m.data), 6)
                                : 0}];
         }
-        // A reply by the request and its code.
-        if (m.kind == gameserver::TableMessage::kReply) ++seen_[{m.request, int32_t(m.id)}];
+        if (m.kind == gameserver::TableMessage::kReply) {
+            // A reply by the request and its code. On the wire it comes
+            // before the notices its request caused.
+            ++seen_[{m.request, int32_t(m.id)}];
+            lastReply_ = {noticesBeforeRequest_, t.ToldView()};
+            ++replies_;
+        }
         changed_.notify_all();
     }
 
@@ -102,10 +116,20 @@ class TableClientTest : public ::testing::Test {
                 return true;
             }
             // The frame hands each notice to the application's handler.
-            if (msg.message == transport::kNoticeMessage) ++handled_;
+            if (msg.message != transport::kNoticeMessage) {
+                platform::DispatchMessage(msg);
+                continue;
+            }
+            ++handled_;
+            const uint64_t replies = Replies();
             platform::DispatchMessage(msg);
+            AgreeAfterNotice(replies);
         }
         return any;
+    }
+    uint64_t Replies() {
+        std::lock_guard lock(mu_);
+        return replies_;
     }
     bool Synced() {
         std::lock_guard lock(mu_);
@@ -194,11 +218,55 @@ class TableClientTest : public ::testing::Test {
         return best;
     }
 
+    struct Told {
+        uint32_t id = 0;
+        rules::TableRecord view;
+        std::string misplaced;  // the table's tiles not in exactly one place
+        bool handOver = false;  // the round's end follows at once
+    };
+    // The client has handled the next notice: on the table every tile is in
+    // one place, and the client's records agree with what it was told. A
+    // reply it read meanwhile is part of that, once every notice sent before
+    // its request is handled too.
+    void AgreeAfterNotice(uint64_t repliesBefore) {
+        Told told;
+        {
+            std::lock_guard lock(mu_);
+            if (told_.empty()) {
+                ADD_FAILURE() << "a notice the table did not send";
+                return;
+            }
+            told = std::move(told_.front());
+            told_.pop_front();
+            if (replies_ != repliesBefore) replyAfter_ = lastReply_;
+            if (replyAfter_ && replyAfter_->first > handled_) {
+                ++ranAhead_;
+                return;
+            }
+            if (replyAfter_) told.view = std::exchange(replyAfter_, {})->second;
+        }
+        EXPECT_EQ(told.misplaced, "") << "after notice " << told.id;
+        // A move the wall could not replace ends the round: the count of a
+        // hidden hand is not kept up for that last notice.
+        if (told.handOver) return;
+        EXPECT_EQ(Differs(told.view), "") << "after notice " << told.id << " (" << handled_ << ")";
+        ++agreed_;
+    }
+
     // At rest, the client's table agrees with the table's view of its chair.
     void Check() {
+        EXPECT_EQ(Differs(server_->SeatView(0)), "");
+        ++checks_;
+    }
+    // Where the client's records and the table's view `v` of chair 0 part;
+    // empty when they agree.
+    std::string Differs(const rules::TableRecord& v) {
         CTableScene& s = Scene();
-        if (!s.InRound()) return;
-        const rules::TableRecord v = server_->SeatView(0);
+        if (!s.InRound()) return "";
+        std::string diff;
+        auto expect = [&](bool same, const char* what, size_t c) {
+            if (!same && diff.empty()) diff = std::string(what) + " of chair " + std::to_string(c);
+        };
         auto served = [&](size_t lists, size_t counts, size_t c) {
             Tiles out;
             for (int32_t i = 0; i < v.Get(counts + c) && i < 36; ++i)
@@ -227,17 +295,15 @@ class TableClientTest : public ::testing::Test {
                           (t < 2 ? 3 : 4);
             for (size_t i = 0; c == 0 && i < sr::kHeldWords && v.Get(sr::kHeld + i) >= 0; ++i)
                 held.insert(v.Get(sr::kHeld + i));
-            EXPECT_EQ(int(standing.size()), v.Get(sr::kTileTotals + c)) << "chair " << c;
-            EXPECT_EQ(river, served(sr::kRivers, sr::kRiverCounts, c)) << "chair " << c;
-            EXPECT_EQ(flowers, served(sr::kFlowers, sr::kFlowerCounts, c)) << "chair " << c;
-            EXPECT_EQ(laid, melded) << "chair " << c;
-            if (c == 0) {
-                EXPECT_EQ(standing, held);
-            }
+            expect(int(standing.size()) == v.Get(sr::kTileTotals + c), "hand size", c);
+            expect(river == served(sr::kRivers, sr::kRiverCounts, c), "river", c);
+            expect(flowers == served(sr::kFlowers, sr::kFlowerCounts, c), "flowers", c);
+            expect(laid == melded, "melds", c);
+            expect(c != 0 || standing == held, "hand", c);
             total += int(standing.size() + river.size() + flowers.size()) + laid;
         }
-        EXPECT_EQ(total, 144) << "every tile somewhere";
-        ++checks_;
+        expect(total == 144, "every tile somewhere", 0);
+        return diff;
     }
 
     // Plays until `rounds` rounds have ended, the clock moving in steps of
@@ -280,6 +346,13 @@ class TableClientTest : public ::testing::Test {
     std::mutex mu_;
     std::condition_variable changed_;
     gameserver::PeerId peer_ = -1;
+    std::deque<Told> told_;
+    // The last reply: how many notices came before its request, and the view.
+    uint64_t noticesBeforeRequest_ = 0, replies_ = 0;
+    std::pair<uint64_t, rules::TableRecord> lastReply_;
+    // The client's thread only.
+    std::optional<std::pair<uint64_t, rules::TableRecord>> replyAfter_;
+    int ranAhead_ = 0, agreed_ = 0;
     uint64_t sent_ = 0, received_ = 0;
     uint64_t handled_ = 0;  // the client's thread only
     std::map<std::pair<uint32_t, int32_t>, int> seen_;
@@ -307,6 +380,10 @@ TEST_F(TableClientTest, AHundredRoundsAgainstThreeBots) {
     EXPECT_GT(Seen(229025, 1010) + Seen(229030, 1010), 0) << "a claim lost";
     EXPECT_GT(Seen(229080, 1), 0) << "a win on a discard";
     EXPECT_GT(Seen(229080, 2), 0) << "a self-drawn win";
+    // After every notice the client agreed with what it had been told, and
+    // never asked ahead of it.
+    EXPECT_GT(agreed_, 4000);
+    EXPECT_EQ(ranAhead_, 0);
 }
 
 TEST_F(TableClientTest, TheFrameworksMahjongFrameHostsTheTable) {
