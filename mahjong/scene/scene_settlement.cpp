@@ -99,7 +99,8 @@ void CTableScene::ShowSettlement() {
         panel->SetTextColor(text.color);
         panel->SetText(text.x, text.y, text.text);
     }
-    MoveEntity(panel, (GetScreenWidth() - w) / 2, (GetScreenHeight() - h) / 2);
+    // An entity stands at its centre.
+    MoveEntity(panel, GetScreenWidth() / 2, GetScreenHeight() / 2);
     ShowEntity(panel, true);
     InvalidateEntity(panel);
 }

@@ -13,6 +13,7 @@
 #include "mahjong/app/client_app.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/table_fixture.h"
+#include "platform/gui/tests/pixel_compare.h"
 #include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
 #include "platform/text.h"
@@ -279,6 +280,32 @@ TEST(Settlement, EachChairsRowAndTheHeadLineFollowTheResult) {
     testing::Table looker(0, 4, true);
     ASSERT_TRUE(looker.logic.StoreRoundResult(cases[0].result));
     EXPECT_EQ(LayOutSettlement(looker.scene.ReadSettlement())[0].color, W);
+}
+
+// The panel over the table cloth, drawn headless: the same pixels
+// everywhere. QEVO_UPDATE_GOLDEN=1 writes the golden anew.
+TEST(Settlement, PanelPicture) {
+    platform::testing::TempDir dir;
+    for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
+        std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
+                                                  std::filesystem::path(dir.path()) / folder);
+    setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
+    testing::Table t;
+    t.scene.BeginSystem();
+    t.scene.InitScreen(744, 710);
+    t.scene.LoadSettings();
+    t.Start([](Words& w) { w.Set(snap::kBankerChair, 1); });
+    ASSERT_TRUE(t.logic.StoreRoundResult(
+        Result(0, 2, 3, {-10, 0, 30, -20}, {-1, 0, 15, -14}, {{0, 3}, {1, 30}}, 1)));
+    t.scene.ShowSettlement();
+    t.scene.Frame();
+    unsetenv("QEVO_PROGRAM_DIR");
+    const char* root = std::getenv("QEVO_SOURCE_DIR");
+    const std::string path =
+        std::string(root ? root : ".") + "/mahjong/tests/golden/settlement.png";
+    const platform::Surface& shown = t.scene.Output();
+    if (std::getenv("QEVO_UPDATE_GOLDEN")) shown.SavePng(path);
+    EXPECT_EQ(platform::testing_support::Mismatch(shown, platform::Surface::LoadPng(path), 0), 0.0);
 }
 
 }  // namespace
