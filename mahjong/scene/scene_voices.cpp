@@ -1,7 +1,6 @@
 // The table's voices, its music and the skin switch: operation words and
 // tile names from each seat's voice folder, "default.mp3" from the style's
 // sound folder, and the next style's pictures and sounds.
-#include <algorithm>
 #include <string>
 
 #include "client/game_app.h"
@@ -22,9 +21,9 @@ bool Silent() {
 }  // namespace
 
 std::string CMJTableScene::GetSeatVoiceDir(int32_t seat) const {
-    const CClientApp* app = CClientApp::Current();
+    CClientApp* app = CClientApp::Current();
     if (!app || !IsSeat(seat)) return {};
-    return const_cast<CClientApp*>(app)->GetSeatPanel()->Seat(seat).voiceFolder;
+    return app->GetSeatPanel()->Seat(seat).voiceFolder;
 }
 
 void CMJTableScene::PlayOperationSound(int32_t seat, int32_t code) {
