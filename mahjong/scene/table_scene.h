@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "mahjong/scene/auto_play.h"
+#include "mahjong/scene/settlement.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_bindings.h"
 
@@ -45,6 +46,16 @@ class CMJTableScene : public CMJTableSceneBase {
     int32_t CurrentStyle() const { return currentStyle_; }
     int32_t MusicOn() const { return musicOn_; }
     uint32_t ButtonGroup(int32_t i) const { return buttonGroups_[size_t(i) % 2]; }
+
+    // Voices, music and skins (scene_voices.cpp). A seat's voice folder is
+    // the seat panel's; nothing is voiced while the Silence option is set.
+    virtual std::string GetSeatVoiceDir(int32_t seat) const;
+    void PlayOperationSound(int32_t seat, int32_t code) override;
+    void PlayTileSound(int32_t seat, int32_t tile) override;
+    // Stops the music when it plays, else starts "default.mp3" looping.
+    void PlayMusic();
+    // The next usable style of the three; false when there is none.
+    virtual bool ChangeSkin();
 
     // Tile entities bound to records (tile_bindings.cpp).
     void CreateTileEntities();
@@ -130,6 +141,13 @@ class CTableScene : public CMJTableScene {
     void LoadSettings() override;
     // Timer 2011 replaces the own hand's flowers one by one.
     void OnTimer(uint32_t id) override;
+    // The settlement panel from the stored round result (scene_settlement.cpp).
+    void ShowSettlement() override;
+    // Field n of the result's fan names ('|' separated); empty past the last.
+    std::string GetResultField(int32_t n) const;
+    // What the panel shows, read from the stored result and the players.
+    SettlementResult ReadSettlement() const;
+    uint32_t SettlementEntity() const { return settlementEntity_; }
     // Auto-play's step: the weighted choice of CAutoPlay through the
     // scene's own commands.
     void AutoPlayStep() override;
@@ -148,6 +166,7 @@ class CTableScene : public CMJTableScene {
 
   private:
     CAutoPlay autoPlayer_;
+    uint32_t settlementEntity_ = 0;
 };
 
 }  // namespace mahjong
