@@ -11,6 +11,7 @@
 #include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_bindings.h"
+#include "mahjong/scene/tile_controls.h"
 
 namespace mahjong {
 
@@ -68,6 +69,27 @@ class CMJTableScene : public CMJTableSceneBase {
     // Records the refresh and redraws every tile from its record.
     void RefreshEntities(int32_t mode) override;
 
+    // The game data made once the logical screen exists (scene_lifecycle.cpp):
+    // the tile entities and controls, the font, a clear table; and the
+    // logical screen sized from the table cloth, 744 x 710.
+    void InitGameData() override;
+    void SizeLogicalScreen();
+
+    // --- Own-hand tile controls (tile_controls.cpp).
+    void CreateTileControls();
+    // The first tile control (1-31) not in use; 0 (logged) when all are.
+    int32_t AllocControl();
+    // Points the binding's control at it and sets its events from the hand
+    // mode and the clock.
+    void SetupTileControl(int32_t binding);
+    void RefreshTileControls();
+    // Messages 210008-210020 of the tile controls.
+    int OnTileControlMessage(uint32_t code, platform::Payload& payload) override;
+    // The tile control (1-31) of an engine control, 0 none.
+    int32_t TileControlOf(uint32_t controlId) const;
+    const TileControl& Control(int32_t c) const { return controls_[size_t(c) % controls_.size()]; }
+    const TileDrag& Drag() const { return drag_; }
+
   protected:
     void NumberHandRecords() override;
     void RevealSeat(int32_t seat, int32_t order) override;
@@ -88,6 +110,21 @@ class CMJTableScene : public CMJTableSceneBase {
 
     std::array<TileBinding, kTileBindings + 1> bindings_{};  // [0] unused
     uint32_t spareEntity_ = 0;
+
+    // Own-hand tile controls.
+    void AttachTileControl(int32_t binding);
+    void ReleaseTileControl(int32_t control);
+    int32_t TileCentreY(int32_t binding, bool raised) const;
+    void BindHandRecords();
+    void BeginTileDrag(int32_t control, const MJStruct& r, engine::Entity& e);
+    void MoveTileDrag(const engine::MouseState& mouse);
+    void EndTileDrag(const engine::MouseState& mouse);
+    void CancelTileDrag();
+    // The standing own hand place under a point, -1 none.
+    int32_t HandPlaceAt(int32_t x, int32_t y) const;
+    std::array<TileControl, kTileControls + 1> controls_{};  // [0] unused
+    TileDrag drag_;
+    bool swallowClick_ = false;  // the click that ends a drag is no click
 };
 
 class CTableScene : public CMJTableScene {
