@@ -23,6 +23,7 @@ void CMJTableScene::InitGameData() {
     SizeLogicalScreen();
     // The tile entities take their pictures when they are bound, so they
     // may be made before the style's pictures are loaded.
+    CreateButtons();
     CreateTileEntities();
     CreateTileControls();
     SelectFont(16, 400, "宋体");

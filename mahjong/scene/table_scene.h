@@ -5,10 +5,12 @@
 // jokers, and the tile hooks of its rule table.
 
 #include <array>
+#include <map>
 #include <string>
 #include <string_view>
 
 #include "mahjong/scene/auto_play.h"
+#include "mahjong/scene/scene_buttons.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_bindings.h"
 #include "mahjong/scene/tile_controls.h"
@@ -90,6 +92,21 @@ class CMJTableScene : public CMJTableSceneBase {
     const TileControl& Control(int32_t c) const { return controls_[size_t(c) % controls_.size()]; }
     const TileDrag& Drag() const { return drag_; }
 
+    // --- The scene's buttons, one control per message code (scene_buttons.cpp).
+    // The picture cell of an operation-bar or system-bar button.
+    ButtonBox GetButtonFrame(uint32_t id);
+    engine::ControlRecord* CreateImageButton(int32_t x, int32_t y, const ButtonBox& box,
+                                             uint32_t code, uint32_t colorKey);
+    engine::Entity* CreateTextButton(int32_t x, int32_t y, const ButtonBox& box, uint32_t code,
+                                     std::string_view caption, uint32_t textColor);
+    virtual void CreateButtons();
+    // Enabled: opacity 0.8 and the engine's looks; disabled: 0.3, no events.
+    void SetControlLook(engine::ControlRecord* record, bool enabled);
+    // The control of the button that sends `code`, 0 none.
+    uint32_t ButtonControl(uint32_t code) const;
+    int OnMessage(uint32_t code, platform::Payload& payload, uint32_t target) override;
+    void PollSceneButtons(uint32_t code) override;
+
   protected:
     void NumberHandRecords() override;
     void RevealSeat(int32_t seat, int32_t order) override;
@@ -125,6 +142,15 @@ class CMJTableScene : public CMJTableSceneBase {
     std::array<TileControl, kTileControls + 1> controls_{};  // [0] unused
     TileDrag drag_;
     bool swallowClick_ = false;  // the click that ends a drag is no click
+
+  protected:
+    // The buttons of both levels; they differ in the two game buttons' sizes.
+    void CreateButtonSet(ButtonBox start, ButtonBox ask);
+
+  private:
+    std::map<uint32_t, uint32_t> buttons_;  // message code -> control
+    engine::ButtonFrame* operationBar_ = nullptr;
+    engine::ButtonFrame* systemBar_ = nullptr;
 };
 
 class CTableScene : public CMJTableScene {
@@ -139,6 +165,8 @@ class CTableScene : public CMJTableScene {
     int32_t HandPositions() const override { return 22; }
     int32_t HandTiles() const override { return 17; }
 
+    // Its start button is 81 x 30 and its ask-to-see-cards button 71 x 25.
+    void CreateButtons() override;
     void DrawShownTile(int32_t seat) override;
     void ShowJokerTile() override;
     void DrawMoney() override;

@@ -3,7 +3,9 @@
 // server), a drag with the left button, and picks in a chow choice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "engine/entity.h"
 #include "engine/mouse_controller.h"
@@ -160,6 +162,61 @@ TEST_F(TileControlTest, ClicksInAChowChoicePickAndDropTiles) {
         Move(5, 5);
         EXPECT_EQ(TileEntity(6).GetY(), y - pick * kOwnTileLift);
     }
+}
+
+// The buttons made once per code: opacity 0.8 when enabled, 0.3 and no
+// events when disabled, and a click reaches the scene's operation.
+TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
+    std::map<int32_t, int> sent;  // the image buttons' own messages (event 25)
+    for (uint32_t id = 1; id < 4096; ++id) {
+        const engine::ControlRecord* r = Scene().GetWorld().GetControl(id);
+        if (const engine::EventEntry* e = r ? r->GetEvent(25) : nullptr) ++sent[e->code];
+    }
+    for (uint32_t code = kMsgStartButton; code <= kMsgPassButton; ++code) {
+        EXPECT_EQ(sent[int32_t(code)], 1) << code;
+        engine::ControlRecord* record = Scene().GetWorld().GetControl(Scene().ButtonControl(code));
+        ASSERT_NE(record, nullptr) << code;
+        const engine::Entity& e = *Scene().GetEntity(record->entityId);
+        EXPECT_DOUBLE_EQ(e.GetOpacity(), 0.8) << code;
+        Scene().SetControlLook(record, false);
+        EXPECT_DOUBLE_EQ(e.GetOpacity(), 0.3) << code;
+        EXPECT_EQ(record->GetEvent(engine::kEvClick), nullptr) << code;
+        Scene().SetControlLook(record, true);
+        EXPECT_EQ(record->GetEvent(engine::kEvClick)->code, 43) << code;
+    }
+    for (uint32_t code : {kMsgMusicButton, kMsgSkinButton, kMsgSortButton, kMsgAutoPlayButton,
+                          kMsgScreenshotButton})
+        EXPECT_NE(Scene().ButtonControl(code), 0u) << code;
+    EXPECT_EQ(Scene().GetButtonFrame(kMsgKongButton).x, 40);
+    EXPECT_EQ(Scene().GetButtonFrame(kMsgAutoPlayButton).x, 150);
+    EXPECT_EQ(Scene().GetButtonFrame(210032).width, 0);
+
+    // The pass button, put on the table and clicked: the buttons go off.
+    engine::ControlRecord* pass =
+        Scene().GetWorld().GetControl(Scene().ButtonControl(kMsgPassButton));
+    engine::Entity& e = *Scene().GetEntity(pass->entityId);
+    Scene().MoveEntity(&e, 300, 300);
+    Scene().ShowEntity(&e, true);
+    Scene().Effects().Clear();
+    Move(300, 300);
+    EXPECT_DOUBLE_EQ(e.GetOpacity(), 1.0);
+    Press(true);
+    Press(false);
+    Scene().PumpMessages();
+    const auto& effects = Scene().Effects().All();
+    EXPECT_NE(std::find(effects.begin(), effects.end(), SceneEffect(Effect::kEnableAllButtons, 0)),
+              effects.end());
+    // The screenshot button saves the screen in the program's temp folder.
+    Move(5, 5);
+    engine::ControlRecord* shot =
+        Scene().GetWorld().GetControl(Scene().ButtonControl(kMsgScreenshotButton));
+    Scene().MoveEntity(Scene().GetEntity(shot->entityId), 200, 200);
+    Scene().ShowEntity(Scene().GetEntity(shot->entityId), true);
+    Move(200, 200);
+    Press(true);
+    Press(false);
+    Scene().PumpMessages();
+    EXPECT_FALSE(std::filesystem::is_empty(dir_.path() + "temp"));
 }
 
 }  // namespace
