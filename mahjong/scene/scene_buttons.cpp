@@ -80,13 +80,18 @@ engine::Entity* CMJTableScene::CreateTextButton(int32_t x, int32_t y, const Butt
     if (!button || !button->Create(code, x, y, box.width, box.height, true)) return nullptr;
     button->SetTextColor(textColor);
     button->SetCaptionFit(caption, true);
-    button->SetUserText(std::string(caption));
-    if (engine::ControlRecord* record = GetWorld().GetControl(button->GetControlId())) {
+    AddBarButton(*button, code, caption);
+    return button->BoundEntity();
+}
+
+void CMJTableScene::AddBarButton(SceneButton& button, uint32_t code, std::string_view caption) {
+    button.SetUserText(std::string(caption));
+    // Hover and its end go to the button itself, which tells the scene.
+    if (engine::ControlRecord* record = GetWorld().GetControl(button.GetControlId())) {
         SetControlEvent(record, engine::kEvHover, engine::kEvHover, record->id);
         SetControlEvent(record, engine::kEvHoverEnd, engine::kEvHoverEnd, record->id);
     }
-    buttons_[code] = button->GetControlId();
-    return button->BoundEntity();
+    buttons_[code] = button.GetControlId();
 }
 
 void CMJTableScene::SetControlLook(engine::ControlRecord* record, bool enabled) {
@@ -140,12 +145,7 @@ void CMJTableScene::CreateButtonSet(ButtonBox start, ButtonBox ask) {
         shot->SetSolidColor(0x37450e, false);
         shot->SetTextColor(0);
         shot->SetCaptionFit("截屏", true);
-        shot->SetUserText("截屏");
-        buttons_[kMsgScreenshotButton] = shot->GetControlId();
-        if (engine::ControlRecord* record = GetWorld().GetControl(shot->GetControlId())) {
-            SetControlEvent(record, engine::kEvHover, engine::kEvHover, record->id);
-            SetControlEvent(record, engine::kEvHoverEnd, engine::kEvHoverEnd, record->id);
-        }
+        AddBarButton(*shot, kMsgScreenshotButton, "截屏");
     }
     if (systemBar_) {
         uint32_t n = 0;

@@ -146,6 +146,8 @@ class CMJTableScene : public CMJTableSceneBase {
   protected:
     // The buttons of both levels; they differ in the two game buttons' sizes.
     void CreateButtonSet(ButtonBox start, ButtonBox ask);
+    // A system-bar button registered under its code, telling its hover.
+    void AddBarButton(SceneButton& button, uint32_t code, std::string_view caption);
 
   private:
     std::map<uint32_t, uint32_t> buttons_;  // message code -> control
