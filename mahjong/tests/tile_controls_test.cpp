@@ -219,5 +219,30 @@ TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
     EXPECT_FALSE(std::filesystem::is_empty(dir_.path() + "temp"));
 }
 
+TEST_F(TileControlTest, ASystemBarButtonTellsItsHoverWithItsCaption) {
+    engine::ControlRecord* sort =
+        Scene().GetWorld().GetControl(Scene().ButtonControl(kMsgSortButton));
+    engine::Entity* e = Scene().GetEntity(sort->entityId);
+    Scene().MoveEntity(e, 400, 150);
+    Scene().ShowEntity(e, true);
+    Move(400, 150);
+    std::vector<std::pair<uint32_t, std::string>> told;
+    auto collect = [&] {
+        while (Scene().GetWorld().QueuedMessages() > 0) {
+            engine::EngineMessage m = Scene().GetWorld().PopMessage();
+            if (const std::string* text = m.payload.Get<std::string>())
+                told.push_back({m.code, *text});
+        }
+    };
+    for (int tick = 0; tick < 20; ++tick)
+        Scene().Tick();
+    collect();
+    Scene().OnMouseMove(0, 5, 5);
+    collect();
+    const std::vector<std::pair<uint32_t, std::string>> want = {{kMsgBarButtonEnter, "排序"},
+                                                                {kMsgBarButtonLeave, "排序"}};
+    EXPECT_EQ(told, want);
+}
+
 }  // namespace
 }  // namespace mahjong
