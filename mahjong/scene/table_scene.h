@@ -84,7 +84,7 @@ class CMJTableScene : public CMJTableSceneBase {
     // Points the binding's control at it and sets its events from the hand
     // mode and the clock.
     void SetupTileControl(int32_t binding);
-    void RefreshTileControls();
+    void RefreshTileControls() override;
     // Messages 210008-210020 of the tile controls.
     int OnTileControlMessage(uint32_t code, platform::Payload& payload) override;
     // The tile control (1-31) of an engine control, 0 none.

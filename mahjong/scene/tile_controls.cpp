@@ -101,6 +101,7 @@ void CMJTableScene::SetupTileControl(int32_t n) {
 }
 
 void CMJTableScene::RefreshTileControls() {
+    CMJTableSceneBase::RefreshTileControls();
     if (IsLooker()) return;
     for (int32_t c = 1; c <= kTileControls; ++c)
         if (const int32_t n = controls_[size_t(c)].binding) SetupTileControl(n);
