@@ -135,8 +135,9 @@ bool CMJGameApp::CreateMainWindow() {
     return true;
 }
 
-void CMJGameApp::OnTableEntered() {
+void CMJGameApp::OnTableEntered(bool sceneStarted) {
     Emit("entered " + std::to_string(GetLaunchField9()));
+    if (sceneStarted) return;
     if (MJTableSceneTarget* scene = GetTableScene()) scene->OnTableEntered();
 }
 

@@ -104,9 +104,9 @@ class CMJGameApp : public CGameApp {
     int Run();
 
     // What the main frame tells the table scene: the table was entered (the
-    // scene starts its timers), and a timer of the frame's window that is
-    // not the frame's own.
-    void OnTableEntered();
+    // scene starts its timers, unless the table pane that runs it did), and
+    // a timer of the frame's window that is not the frame's own.
+    void OnTableEntered(bool sceneStarted = false);
     void OnHostTimer(uint32_t id);
 
   protected:

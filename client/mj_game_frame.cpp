@@ -182,7 +182,7 @@ void CMJGameFrameWnd::OnTableEntered() {
     if (advert_ && advert_->GetSafeHwnd())
         platform::PostMessage(advert_->GetSafeHwnd(), kMsgTableEntered, 0, 0,
                               platform::Payload::Make<std::string>(App().GetAdvertUrl()));
-    if (CMJGameApp* app = MJApp()) app->OnTableEntered();
+    if (CMJGameApp* app = MJApp()) app->OnTableEntered(TablePaneHostsScene());
 }
 
 platform::LRESULT CMJGameFrameWnd::OnMessage(platform::Message& msg) {

@@ -65,6 +65,9 @@ class CMJGameFrameWnd : public CGameFrameWnd {
     virtual int PlayerPaneHeight();
     // The hall's player card (0x822D): the application shows it.
     virtual void OnPlayerCard(const PlayerRecord& record);
+    // Whether the table pane runs the scene's engine (and so starts its
+    // timers on the table-entered message).
+    virtual bool TablePaneHostsScene() { return false; }
 
   private:
     void OnTableEntered();

@@ -6,6 +6,7 @@
 #include "client/game_table_view.h"
 #include "client/mj_game_frame.h"
 #include "client/player_view.h"
+#include "mahjong/panes/main_frame.h"
 #include "platform/profile.h"
 
 namespace mahjong {
@@ -39,9 +40,15 @@ int CClientApp::ExitInstance() {
     return CMJGameApp::ExitInstance();
 }
 
+client::CSingleDocTemplate CClientApp::DocTemplate() const {
+    client::CSingleDocTemplate templ = CMJGameApp::DocTemplate();
+    templ.frame = CMainFrame::CreateObject;
+    return templ;
+}
+
 bool CClientApp::CreateMainWindow() {
-    // The framework's mahjong frame serves until this game's own exists;
-    // the scene's time runs on its window.
+    // The scene's timers and delayed messages run on the main window; the
+    // table pane runs its frames.
     if (!CMJGameApp::CreateMainWindow()) return false;
     timerHost_.Attach(MainWindow());
     return true;

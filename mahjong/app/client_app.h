@@ -72,6 +72,10 @@ class CClientApp : public client::CMJGameApp {
     void ResetExitRequests() { exitRequests_.fill(0); }
     bool ForcedLeaveBan() const { return HasOption4000() != 0; }
 
+  protected:
+    // The main window is this game's frame (CMainFrame).
+    client::CSingleDocTemplate DocTemplate() const override;
+
   private:
     CClientSkinSettings skin_;
     CClientConnection connection_;

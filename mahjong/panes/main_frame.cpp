@@ -1,0 +1,109 @@
+#include "mahjong/panes/main_frame.h"
+
+#include <cstdio>
+
+#include "client/player_view.h"
+#include "mahjong/app/client_app.h"
+#include "mahjong/panes/exit_dialogs.h"
+#include "mahjong/panes/operate_pane.h"
+#include "mahjong/panes/table_pane.h"
+#include "transport/log.h"
+
+namespace mahjong {
+
+CMainFrame::CMainFrame() = default;
+
+CMainFrame::~CMainFrame() {
+    Destroy();
+}
+
+std::unique_ptr<client::CGameTableView> CMainFrame::MakeTablePane() {
+    CClientApp* app = CClientApp::Current();
+    // Pane kind 1 is the classic pane, drawn by the scene itself: not built,
+    // the framework's table pane stands in.
+    if (!app || app->GetTableScene()->GetPaneKind() != 2)
+        return client::CMJGameFrameWnd::MakeTablePane();
+    return CMJGameTableView2::CreateObject(app->GetTableScene());
+}
+
+std::unique_ptr<client::CGameFormView> CMainFrame::MakeOperatePane() {
+    return std::make_unique<CMJOperateView>();
+}
+
+bool CMainFrame::TablePaneHostsScene() {
+    auto* pane = dynamic_cast<const CMJGameTableView2*>(GetTableView());
+    return pane && pane->SceneAttached();
+}
+
+void CMainFrame::ApplySplitterSkin() {
+    client::CMJGameFrameWnd::ApplySplitterSkin();
+    auto* bar = dynamic_cast<CMJOperateView*>(GetOperatePane());
+    if (!bar || !bar->GetSafeHwnd()) return;
+    bar->LoadSkin();
+    const platform::RECT area = bar->GetClientRect();
+    if (area.Width() != 0) bar->LayoutButtons(area.Width(), area.Height());
+    bar->Invalidate(true);
+}
+
+bool CMainFrame::CanExit() {
+    CClientApp* app = CClientApp::Current();
+    if (!app) return client::CMJGameFrameWnd::CanExit();
+    const int32_t chair = app->GetOwnChair();
+    if (app->ExitRequests(chair) > 1) return client::CMJGameFrameWnd::CanExit();
+    app->PlaySound(kSoundExitRequest, 0);
+    ExitRequestHost host;
+    host.requestsSent = app->ExitRequests(chair);
+    host.forcedLeaveBan = app->ForcedLeaveBan();
+    host.sendRequest = [app, chair](const std::string& reason) {
+        std::string text;
+        if (!app->GetConnection()->SendExitRequest(text, reason))
+            transport::LogPrintf("exit request not sent: %s", text.c_str());
+        app->CountExitRequest(chair);
+    };
+    CExitRequestDlg box(std::move(host));
+    exitBox_ = &box;
+    const int answer = box.DoModal(this);
+    exitBox_ = nullptr;
+    return answer == platform::IDOK;
+}
+
+void CMainFrame::ApplyScoreChanges(Bytes result) {
+    if (client::CGamePlayerView* players = GetPlayerView()) players->ApplyScoreChanges(result);
+}
+
+void CMainFrame::ShowSeeHandRequest(uint32_t lookerId) {
+    if (client::CGamePlayerView* players = GetPlayerView()) players->ShowRequestPopup(lookerId);
+}
+
+void CMainFrame::ShowExitRequest(uint32_t userId, const std::string& reason) {
+    OpenExitAnswer(userId, reason);
+}
+
+CExitAnswerDlg* CMainFrame::OpenExitAnswer(uint32_t userId, const std::string& reason) {
+    return CExitAnswerDlg::Open(GetSafeHwnd(), userId, reason);
+}
+
+void CMainFrame::SendExitAnswer(uint32_t requesterId, int32_t agree) {
+    CClientApp* app = CClientApp::Current();
+    if (!app) return;
+    char line[160];
+    std::snprintf(line, sizeof(line), " <c=%d>%s%s%s的退出请求 \r\n", int(kChatColourExit),
+                  app->GetUserName(app->GetUserId()).c_str(), agree ? "答应" : "拒绝",
+                  app->GetUserName(requesterId).c_str());
+    app->PostToMainFrame(line);
+    std::string text;
+    if (!app->GetConnection()->SendExitReply(text, requesterId, agree))
+        transport::LogPrintf("exit answer not sent: %s", text.c_str());
+}
+
+platform::LRESULT CMainFrame::OnMessage(platform::Message& msg) {
+    switch (msg.message) {
+        case kMsgExitAnswer:
+            SendExitAnswer(uint32_t(msg.wParam), msg.lParam != 0 ? 1 : 0);
+            return 0;
+        default:
+            return client::CMJGameFrameWnd::OnMessage(msg);
+    }
+}
+
+}  // namespace mahjong

@@ -1,0 +1,58 @@
+#pragma once
+// CMainFrame: this game's main window. The framework's mahjong frame with
+// the table scene drawn in the table pane by the engine, the player list's
+// and table's parts of the notifications (score changes, a looker's request
+// to see the hand, another player's exit request with its answer popup), the
+// settings command, and the exit check: closing during a running game first
+// asks the others for leave with the exit request box.
+
+#include <memory>
+
+#include "client/mj_game_frame.h"
+#include "mahjong/app/notify_dispatch.h"
+
+namespace mahjong {
+
+class CExitAnswerDlg;
+class CExitRequestDlg;
+
+// Played as the exit request box opens.
+inline constexpr uint32_t kSoundExitRequest = 29015;
+
+class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
+  public:
+    CMainFrame();
+    ~CMainFrame() override;
+    static std::unique_ptr<client::CGameFrameWnd> CreateObject() {
+        return std::make_unique<CMainFrame>();
+    }
+
+    // Until two requests were sent this round the player may ask the others
+    // for leave; after that the framework's question (or refusal) stands.
+    bool CanExit() override;
+    // The operation bar takes the new skin's strip and button size too.
+    void ApplySplitterSkin() override;
+    // The exit request box while it is up, else null.
+    CExitRequestDlg* ExitRequestBox() const { return exitBox_; }
+
+    // MJFramePanes.
+    void ApplyScoreChanges(Bytes result) override;
+    void ShowSeeHandRequest(uint32_t lookerId) override;
+    void ShowExitRequest(uint32_t userId, const std::string& reason) override;
+    // The answer popup of one exit request; its links answer this frame.
+    CExitAnswerDlg* OpenExitAnswer(uint32_t userId, const std::string& reason);
+
+  protected:
+    platform::LRESULT OnMessage(platform::Message& msg) override;
+    std::unique_ptr<client::CGameTableView> MakeTablePane() override;
+    std::unique_ptr<client::CGameFormView> MakeOperatePane() override;
+    bool TablePaneHostsScene() override;
+
+  private:
+    // The answer in the chat, then to the table.
+    void SendExitAnswer(uint32_t requesterId, int32_t agree);
+
+    CExitRequestDlg* exitBox_ = nullptr;
+};
+
+}  // namespace mahjong

@@ -1,0 +1,267 @@
+// The game's main frame around the real application, seated at chair 0 of
+// the table-mode game server with three bots, on a headless display under
+// a manual clock: the table pane runs the scene, closing during a game asks
+// the others for leave, and an exit request's popup answers the server.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include "client/chat_view.h"
+#include "client/controls/slide_popup.h"
+#include "client/tests/session_fixture.h"
+#include "client/tests/ui_fixture.h"
+#include "mahjong/app/client_app.h"
+#include "mahjong/panes/exit_dialogs.h"
+#include "mahjong/panes/main_frame.h"
+#include "mahjong/panes/operate_pane.h"
+#include "mahjong/panes/table_pane.h"
+#include "platform/bytes.h"
+#include "platform/clock.h"
+#include "platform/gui/tests/pixel_compare.h"
+#include "tools/gameserver/table_server.h"
+#include "tools/hall/hall_stand_in.h"
+
+namespace mahjong {
+namespace {
+
+using std::chrono::steady_clock;
+constexpr auto kWait = client::testing::kWait;
+
+class FrameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
+            setenv(name, ui_.dir.path().c_str(), 1);
+        gameserver::TableOptions options;
+        options.botChairs = {false, true, true, true};
+        options.seed = 13;
+        options.tableNo = 5;
+        options.roomId = 3;
+        server_ = std::make_unique<gameserver::TableServer>(options);
+        ASSERT_NE(server_->Start(), 0);
+        server_->WithTable([this](gameserver::TableGame& t) {
+            t.SetObserver([this](const gameserver::TableMessage& m) {
+                std::lock_guard lock(mu_);
+                if (m.kind == gameserver::TableMessage::kRequest) requests_.push_back(m);
+                changed_.notify_all();
+            });
+        });
+        const auto line = client::testing::RoadLaunchLine(server_->port(), 424242, 0);
+        hall_ = std::make_unique<hall::HallStandIn>(line);
+        ASSERT_TRUE(hall_->Open());
+        app_ = std::make_unique<CClientApp>();
+        app_->SetUnattended(true);
+        app_->SetEventSink([this](const std::string& l) { lines_.push_back(l); });
+        app_->SetCommandLine(hall::BuildLaunchLine(line));
+        ASSERT_TRUE(app_->InitInstance());
+        ASSERT_TRUE(PumpUntil([this] { return Entered() > 0; }));
+    }
+    void TearDown() override {
+        client::CSlidePopupDlg::DestroyAll();
+        if (app_) app_->ExitInstance();
+        app_.reset();
+        hall_.reset();
+        server_->Stop();
+        for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
+            unsetenv(name);
+    }
+
+    long Entered() const {
+        return std::count_if(lines_.begin(), lines_.end(),
+                             [](const std::string& l) { return l.rfind("entered", 0) == 0; });
+    }
+    // Serves the client (and moves the clock a step when it is idle) until
+    // `done`; the time-out is a safety net only.
+    template <typename F>
+    bool PumpUntil(F done, int64_t stepMs = 0) {
+        const auto giveUp = steady_clock::now() + kWait;
+        while (!done()) {
+            if (steady_clock::now() > giveUp) return false;
+            if (client::testing::Pump() > 0) continue;
+            if (stepMs) {
+                clock_.AdvanceMillis(stepMs);
+                server_->Poke();
+            }
+            platform::MsgWaitForMultipleObjects({}, 10);
+        }
+        return true;
+    }
+    // The next request from the client with that id, its payload as words.
+    std::vector<int32_t> WaitForRequest(uint32_t id) {
+        std::unique_lock lock(mu_);
+        for (;;) {
+            for (auto it = requests_.begin(); it != requests_.end(); ++it) {
+                if (it->id != id) continue;
+                std::vector<int32_t> words(it->data.size() / 4);
+                for (size_t i = 0; i < words.size(); ++i)
+                    words[i] = int32_t(platform::LoadLE32(&it->data[4 * i]));
+                requests_.erase(it);
+                return words;
+            }
+            if (changed_.wait_for(lock, kWait) == std::cv_status::timeout) return {};
+        }
+    }
+    CMainFrame* Frame() { return dynamic_cast<CMainFrame*>(app_->Frame()); }
+    void StartRound() {
+        app_->GetTableScene()->OnStart();
+        // Running, and the round's start handled (it clears the exit requests).
+        ASSERT_TRUE(PumpUntil(
+            [this] {
+                return app_->GetConnection()->IsGameRunning() && app_->GetTableScene()->InRound();
+            },
+            100));
+    }
+
+    client::testing::UiFixture ui_;
+    platform::ManualClock clock_;
+    platform::ScopedClock scoped_{clock_};
+    std::unique_ptr<gameserver::TableServer> server_;
+    std::unique_ptr<hall::HallStandIn> hall_;
+    std::unique_ptr<CClientApp> app_;
+    std::vector<std::string> lines_;
+    std::mutex mu_;
+    std::condition_variable changed_;
+    std::vector<gameserver::TableMessage> requests_;
+};
+
+TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreen) {
+    CMainFrame* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    auto* table = dynamic_cast<CMJGameTableView2*>(frame->GetTableView());
+    ASSERT_NE(table, nullptr);
+    ASSERT_TRUE(table->SceneAttached());
+    ASSERT_NE(frame->GetPlayerView(), nullptr);
+    ASSERT_NE(frame->GetChatView(), nullptr);
+    ASSERT_NE(frame->GetAdvertPane(), nullptr);
+    ASSERT_NE(frame->GetOperatePane(), nullptr);
+    // The scene's screen is the pane's, and the pane started its timers
+    // once: the application left the scene's start to it.
+    CTableScene& scene = *app_->GetTableScene();
+    const platform::RECT area = table->GetClientRect();
+    ASSERT_TRUE(scene.IsScreenReady());
+    EXPECT_EQ(scene.GetScreenWidth(), area.Width());
+    EXPECT_EQ(scene.GetScreenHeight(), area.Height());
+    EXPECT_TRUE(table->EngineView().TimersStarted());
+    EXPECT_EQ(Entered(), 1);
+    // The frames the engine draws reach the pane: the headless display shows
+    // the same pixels everywhere.
+    for (int i = 0; i < 20; ++i) {
+        clock_.AdvanceMillis(50);
+        client::testing::Pump();
+    }
+    const platform::Surface shown = ui_.display->Screen(frame->GetSafeHwnd().value);
+    const platform::Surface& drawn = scene.Output();
+    const platform::POINT at = frame->ScreenToClient(table->ClientToScreen({0, 0}));
+    ASSERT_EQ(drawn.Width(), area.Width());
+    int same = 0;
+    for (int y = 0; y < drawn.Height(); y += 7)
+        for (int x = 0; x < drawn.Width(); x += 7)
+            same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
+    EXPECT_EQ(same, ((drawn.Width() + 6) / 7) * ((drawn.Height() + 6) / 7));
+    const char* root = std::getenv("QEVO_SOURCE_DIR");
+    const std::string golden =
+        std::string(root ? root : ".") + "/mahjong/tests/golden/main_frame.png";
+    if (std::getenv("QEVO_UPDATE_GOLDEN")) shown.SavePng(golden);
+    EXPECT_EQ(platform::testing_support::Mismatch(shown, platform::Surface::LoadPng(golden), 0),
+              0.0);
+}
+
+TEST_F(FrameTest, TheOperationBarSpacesItsFourButtonsEvenly) {
+    auto* bar = dynamic_cast<CMJOperateView*>(Frame()->GetOperatePane());
+    ASSERT_NE(bar, nullptr);
+    const int w = bar->ButtonWidth(), h = bar->ButtonHeight();
+    struct Case {
+        int cx, cy;
+        int gap, y;
+    } cases[] = {
+        {4 * w + 40, h + 10, 8, 5},
+        {4 * w + 9, h, 1, 0},
+        {4 * w - 10, h - 3, -2, -1},  // too narrow: they overlap from the left
+    };
+    for (const Case& c : cases) {
+        bar->LayoutButtons(c.cx, c.cy);
+        for (platform::UINT id = kCmdRulesPage; id <= kCmdLeaveTable; ++id) {
+            const int x = c.gap + int(id - kCmdRulesPage) * (w + c.gap);
+            EXPECT_EQ(bar->Button(id).GetRectInParent(), (platform::RECT{x, c.y, x + w, c.y + h}))
+                << c.cx << " " << id;
+        }
+    }
+}
+
+TEST_F(FrameTest, ClosingDuringAGameAsksTheOthersForLeaveAndPlaysOn) {
+    StartRound();
+    // Inside the box's own loop, the request button is pressed.
+    struct Presser : platform::CWnd {
+        ~Presser() override { Destroy(); }
+        platform::LRESULT OnMessage(platform::Message& msg) override {
+            if (msg.message != platform::WM_USER) return CWnd::OnMessage(msg);
+            if (CExitRequestDlg* shown = frame->ExitRequestBox()) {
+                box = shown->GetSafeHwnd();
+                platform::SendMessage(box, platform::WM_COMMAND, CExitRequestDlg::kIdRequest);
+            }
+            return 0;
+        }
+        CMainFrame* frame = nullptr;
+        platform::HWND box{};
+    } presser;
+    presser.frame = Frame();
+    ASSERT_TRUE(presser.CreateEx(0, "", platform::WS_POPUP, {0, 0, 1, 1}, nullptr, 0));
+    for (int request = 1; request <= 2; ++request) {
+        platform::PostMessage(Frame()->GetSafeHwnd(), platform::WM_CLOSE);
+        platform::PostMessage(presser.GetSafeHwnd(), platform::WM_USER);
+        client::testing::Pump();
+        // Asking is not leaving: the frame stays, the request reaches the table.
+        EXPECT_TRUE(presser.box) << request;
+        presser.box = {};
+        EXPECT_TRUE(platform::IsWindow(Frame()->GetSafeHwnd()));
+        EXPECT_FALSE(WaitForRequest(400006).empty()) << request;
+        EXPECT_EQ(app_->ExitRequests(0), request);
+        EXPECT_NE(std::find(lines_.begin(), lines_.end(), "sound 29015"), lines_.end());
+    }
+    // After two requests the box no longer opens: the framework's question
+    // stands, and its time-out keeps the player at the table.
+    platform::PostMessage(Frame()->GetSafeHwnd(), platform::WM_CLOSE);
+    platform::PostMessage(presser.GetSafeHwnd(), platform::WM_USER);
+    client::testing::Pump();
+    EXPECT_FALSE(presser.box);
+    EXPECT_EQ(lines_.back(), std::string("message: ") + client::kTextQuitCosts);
+    EXPECT_TRUE(platform::IsWindow(Frame()->GetSafeHwnd()));
+}
+
+TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
+    StartRound();
+    // The table's notice, as the dispatcher gets it.
+    std::vector<uint8_t> notice(80);
+    platform::StoreLE32(notice.data(), 102);
+    const std::string reason = "有事先走";
+    std::copy(reason.begin(), reason.end(), notice.begin() + 16);
+    ASSERT_TRUE(app_->GetNotifyHandler()->Dispatch(400006, notice));
+    EXPECT_EQ(client::CSlidePopupDlg::OpenCount(), 1);
+    CExitAnswerDlg* popup = Frame()->OpenExitAnswer(103, reason);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Reason(), reason);
+    for (int ms = 0; ms < 600; ms += 20) {  // slid in
+        clock_.AdvanceMillis(20);
+        client::testing::Pump();
+    }
+    platform::CWnd* agree = popup->GetDlgItem(CExitAnswerDlg::kIdAgree);
+    ASSERT_NE(agree, nullptr);
+    ui_.Click(*agree, {4, 4});
+    const std::vector<int32_t> words = WaitForRequest(400007);
+    ASSERT_GE(words.size(), 6u);
+    EXPECT_EQ(words[4], 103);
+    EXPECT_EQ(words[5], 1);
+    // The answer is told in the chat too.
+    client::testing::Pump();
+    client::CChatRichEdit& chat = Frame()->GetChatView()->ChatText();
+    const std::string shown = chat.GetTextRange(0, chat.Length());
+    EXPECT_NE(shown.find(app_->GetUserName(app_->GetUserId()) + "答应" + app_->GetUserName(103)),
+              std::string::npos)
+        << shown;
+}
+
+}  // namespace
+}  // namespace mahjong
