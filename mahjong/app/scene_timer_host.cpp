@@ -37,10 +37,13 @@ void SceneTimerHost::Play(const SceneEffect& e) {
         case Effect::kDice:
             Schedule(kDiceRollMs, {int32_t(kMsgDealStep), -1});
             break;
+        // A scene that plays its effects on the engine ends the sort sweep
+        // and the discard flight itself.
         case Effect::kSortSweep:
-            Schedule(kSortSweepMs, {int32_t(kMsgSortDone), -1});
+            if (!scene_.PlaysEffects()) Schedule(kSortSweepMs, {int32_t(kMsgSortDone), -1});
             break;
         case Effect::kDelayedMessage:
+            if (e.b == int32_t(kMsgDiscardDone) && scene_.PlaysEffects()) break;
             Schedule(uint32_t(std::max(e.a, 0)), {e.b, e.c});
             break;
         case Effect::kFlushPending:

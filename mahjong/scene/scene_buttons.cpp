@@ -77,7 +77,7 @@ engine::Entity* CMJTableScene::CreateTextButton(int32_t x, int32_t y, const Butt
                                                 uint32_t code, std::string_view caption,
                                                 uint32_t textColor) {
     SceneButton* button = CreateButton<SceneButton>();
-    if (!button || !button->Create(code, x, y, box.width, box.height, true)) return nullptr;
+    if (!button || !button->Create(code, x, y, box.width, box.height, false)) return nullptr;
     button->SetTextColor(textColor);
     button->SetCaptionFit(caption, true);
     AddBarButton(*button, code, caption);
@@ -141,7 +141,7 @@ void CMJTableScene::CreateButtonSet(ButtonBox start, ButtonBox ask) {
         CreateTextButton(kOffTable, kOffTable, GetButtonFrame(code), code, caption, 0);
     // The screenshot button is plain: a solid colour and its caption.
     SceneButton* shot = CreateButton<SceneButton>();
-    if (shot && shot->Create(kMsgScreenshotButton, kOffTable, kOffTable, 30, 30, true)) {
+    if (shot && shot->Create(kMsgScreenshotButton, kOffTable, kOffTable, 30, 30, false)) {
         shot->SetSolidColor(0x37450e, false);
         shot->SetTextColor(0);
         shot->SetCaptionFit("截屏", true);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <map>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -106,6 +107,22 @@ class CMJTableScene : public CMJTableSceneBase {
     uint32_t ButtonControl(uint32_t code) const;
     int OnMessage(uint32_t code, platform::Payload& payload, uint32_t target) override;
     void PollSceneButtons(uint32_t code) override;
+    // The scene's timed effects on the engine (scene_animations.cpp).
+    // The win effect's picture and particles are deleted when it ends.
+    void ShowParticles(int32_t seat) override;
+    // 35 pixels from the middle of the seat's hand area, towards the table.
+    platform::POINT GetMarkerPos(int32_t seat) const;
+    // True once the tile entities are on the engine's screen: the discard
+    // flight and the sort sweep then post their own end messages.
+    bool PlaysEffects() const { return spareEntity_ != 0 && IsScreenReady(); }
+    // The discarded tile flies from its hand place to the shown place.
+    int32_t DiscardTile(int32_t position) override;
+    // The pointing hand sweeps the own hand row; the sort follows.
+    void OnSortButton() override;
+    int32_t OnEffectMessage(uint32_t code) override;
+    // The seat's hand and shown tile drawn from their records at once.
+    void BindSeatTiles(int32_t seat) override;
+    uint32_t PointingHand() const { return pointingHand_; }
 
   protected:
     void NumberHandRecords() override;
@@ -153,6 +170,9 @@ class CMJTableScene : public CMJTableSceneBase {
     std::map<uint32_t, uint32_t> buttons_;  // message code -> control
     engine::ButtonFrame* operationBar_ = nullptr;
     engine::ButtonFrame* systemBar_ = nullptr;
+    // The timed effects' random offsets, speeds and directions.
+    std::minstd_rand effectRandom_{29107};
+    uint32_t pointingHand_ = 0;  // made at the first sort, reused
 };
 
 class CTableScene : public CMJTableScene {

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <filesystem>
 
+#include "engine/entity.h"
+#include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/client_fixture.h"
 
 namespace mahjong {
@@ -331,6 +335,56 @@ TEST_F(LookerActionTest, ALookersCommandsSendNothing) {
     s.OnOwnTurn();
     EXPECT_FALSE(SentBeforeMarker(229010));
     EXPECT_TRUE(lines_.empty() || lines_.back() != "resync");
+}
+
+// ---- The discard flight on the engine ----
+
+TEST_F(ActionTest, ADiscardFliesToTheShownPlaceAndEndsThereOnce) {
+    for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
+        std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
+                                                  dir_ / folder);
+    Deal(0, {T(0, 1, 0)});
+    CTableScene& s = Scene();
+    s.InitScreen(744, 710);
+    s.LoadSettings();
+    s.CreateTileEntities();
+    s.RefreshEntities(100);
+    ASSERT_TRUE(s.PlaysEffects());
+    const engine::Entity* from = s.GetEntity(s.Binding(H(At(T(0, 1, 0))).nObject).entity);
+    ASSERT_NE(from, nullptr);
+    const platform::POINT start{from->GetX(), from->GetY()};
+
+    ASSERT_EQ(s.DiscardTile(At(T(0, 1, 0))), 1);
+    const engine::Entity* flying = s.GetEntity(s.SpareTileEntity());
+    EXPECT_TRUE(flying->IsVisible());
+    EXPECT_EQ(flying->GetX(), start.x);
+    EXPECT_EQ(flying->GetY(), start.y);
+    RECT shown{};
+    s.GetShownTileRect(3, &shown);
+    auto voices = [&] {
+        const auto& all = s.Effects().All();
+        return std::count(all.begin(), all.end(), SceneEffect{Effect::kTileVoice, 3, T(0, 1, 0)});
+    };
+    int32_t lastDistance = INT32_MAX / 2;
+    for (int32_t t = 0; t < 3000 && flying->IsVisible(); t += 10) {
+        EXPECT_EQ(voices(), 0) << "voiced on arrival";
+        clock_.AdvanceMillis(10);
+        s.RunFrame();
+        s.PumpMessages();
+        const int32_t d = std::abs(flying->GetX() - (shown.left + shown.right) / 2) +
+                          std::abs(flying->GetY() - (shown.top + shown.bottom) / 2);
+        EXPECT_LE(d, lastDistance + 1) << "it flies towards the shown place";
+        lastDistance = std::min(lastDistance, d);
+    }
+    EXPECT_FALSE(flying->IsVisible());
+    EXPECT_LE(lastDistance, 2);
+    EXPECT_EQ(voices(), 1);
+    const engine::Entity* landed =
+        s.GetEntity(s.Binding(s.GetMJStruct(kAreaShown, 3, 0)->nObject).entity);
+    ASSERT_NE(landed, nullptr);
+    EXPECT_TRUE(landed->IsVisible());
+    EXPECT_EQ(landed->GetLeft(), shown.left);
+    EXPECT_EQ(landed->GetTop(), shown.top);
 }
 
 }  // namespace

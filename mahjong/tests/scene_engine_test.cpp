@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <set>
@@ -11,6 +12,7 @@
 #include "engine/resources/resource_manager.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/table_fixture.h"
+#include "platform/clock.h"
 #include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
 
@@ -172,9 +174,9 @@ size_t ShownTiles(CTableScene& s) {
     return shown;
 }
 
-TEST(TileBindings, EveryPresentRecordIsShownWhereItSaysByItsOwnEntity) {
-    Program p;
-    CTableScene& s = DealtOnEngine(p);
+// Each present record is drawn where it says by an entity of its own, and
+// no other tile is on the table.
+void ExpectEveryRecordShownByItsEntity(CTableScene& s) {
     const auto records = PresentRecords(s);
     ASSERT_GT(records.size(), 4u * 16u);  // the hands at least
     std::set<int32_t> bindings;
@@ -196,6 +198,11 @@ TEST(TileBindings, EveryPresentRecordIsShownWhereItSaysByItsOwnEntity) {
     // Nothing else is on the table.
     EXPECT_EQ(ShownTiles(s), records.size());
     EXPECT_FALSE(s.GetEntity(s.SpareTileEntity())->IsVisible());
+}
+
+TEST(TileBindings, EveryPresentRecordIsShownWhereItSaysByItsOwnEntity) {
+    Program p;
+    ExpectEveryRecordShownByItsEntity(DealtOnEngine(p));
 }
 
 TEST(TileBindings, ChangedOrRemovedRecordsGiveTheirEntitiesBack) {
@@ -224,6 +231,161 @@ TEST(TileBindings, ChangedOrRemovedRecordsGiveTheirEntitiesBack) {
     EXPECT_EQ(turned.nObject, 0);
     for (int32_t n = 1; n <= kTileBindings; ++n)
         EXPECT_TRUE(s.Binding(n).Free());
+}
+
+// ---- The scene's timed effects, on the engine's clock ----
+
+// Runs the engine for `ms` in frames of 10 ms on the test clock.
+void RunFor(CTableScene& s, platform::ManualClock& clock, int32_t ms) {
+    for (int32_t t = 0; t < ms; t += 10) {
+        clock.AdvanceMillis(10);
+        s.RunFrame();
+        s.PumpMessages();
+    }
+}
+
+TEST(SceneEffects, TheWinEffectDeletesWhatItMadeWhenItEnds) {
+    platform::ManualClock clock(1'000'000);
+    platform::ScopedClock scoped(clock);
+    Program p;
+    CTableScene& s = DealtOnEngine(p);
+    RunFor(s, clock, 100);
+    const size_t before = s.GetWorld().EntityCount();
+    // Two winners at once, then one more win later: nothing stays behind.
+    for (int32_t round = 0; round < 2; ++round) {
+        s.ShowParticles(3);
+        if (round == 0) s.ShowParticles(1);
+        const size_t made = (round == 0 ? 2u : 1u) * 51u;
+        ASSERT_EQ(s.GetWorld().EntityCount(), before + made);
+        RunFor(s, clock, 2500);
+        EXPECT_EQ(s.GetWorld().EntityCount(), before + made) << "still playing";
+        RunFor(s, clock, 3000);
+        EXPECT_EQ(s.GetWorld().EntityCount(), before);
+        EXPECT_EQ(s.GetWorld().ActiveApplyCount(), 0u);
+    }
+    EXPECT_EQ(std::count(p.t.app->sounds.begin(), p.t.app->sounds.end(),
+                         std::pair<uint32_t, uint32_t>{29107, 0}),
+              3);
+    // The point beside each seat lies outside its hand, 35 pixels off.
+    for (int32_t seat = 0; seat < 4; ++seat) {
+        RECT hand{};
+        s.GetHandAreaRect(seat, &hand);
+        const platform::POINT at = s.GetMarkerPos(seat);
+        const int32_t off =
+            std::max({hand.left - at.x, at.x - hand.right, hand.top - at.y, at.y - hand.bottom});
+        EXPECT_EQ(off, 35) << seat;
+    }
+}
+
+// Plays the scene's delayed messages as the main window's timers would,
+// in time order, with the engine's frames between them, until none is left.
+void PlayRecordedTime(CTableScene& s, platform::ManualClock& clock) {
+    struct Due {
+        int32_t at, code, seat;
+    };
+    std::vector<Due> due;
+    size_t seen = 0;
+    int32_t now = 0;
+    for (int32_t rounds = 0; rounds < 100; ++rounds) {
+        for (const auto& all = s.Effects().All(); seen < all.size(); ++seen) {
+            const SceneEffect& e = all[seen];
+            if (e.kind == Effect::kDice) due.push_back({now + 1200, int32_t(kMsgDealStep), -1});
+            if (e.kind == Effect::kDelayedMessage) due.push_back({now + e.a, e.b, e.c});
+        }
+        if (due.empty()) break;
+        std::stable_sort(due.begin(), due.end(),
+                         [](const Due& a, const Due& b) { return a.at < b.at; });
+        const Due next = due.front();
+        due.erase(due.begin());
+        RunFor(s, clock, std::max(next.at - now, 0));
+        now = std::max(now, next.at);
+        platform::Payload payload;
+        if (next.seat >= 0) payload = platform::Payload::Make<int32_t>(next.seat);
+        s.OnMessage(uint32_t(next.code), payload, 0);
+    }
+    RunFor(s, clock, 3000);  // the sort sweep that ends the deal
+}
+
+// The own hand's standing tiles (the drawn one too) in the order of the
+// sort: the highest key in the first place.
+bool OwnHandSorted(CTableScene& s) {
+    std::vector<int32_t> keys;
+    for (int32_t i = 0; i < s.HandPositions(); ++i)
+        if (const MJStruct* r = s.GetMJStruct(kAreaHand, 3, i); r->present && r->standing)
+            keys.push_back(s.TileSortKey(r->nFace));
+    return keys.size() >= 13 && std::is_sorted(keys.rbegin(), keys.rend());
+}
+
+// A table of four whose deal was played message by message on the engine.
+CTableScene& DealtByMessages(Program& p, platform::ManualClock& clock) {
+    CTableScene& s = p.Scene();
+    s.LoadSettings();
+    s.CreateTileEntities();
+    p.t.Start([](testing::Words& w) {
+        w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
+        w.Set(snap::kDieA, 2).Set(snap::kDieB, 5).Set(snap::kBankerChair, 0);
+        // The banker's 17 tiles, out of order; the others' 16.
+        for (int c = 0; c < 4; ++c)
+            w.Set(size_t(49 + c), c == 0 ? 17 : 16);
+        for (int i = 0; i < 17; ++i)
+            w.Set(size_t(53 + i), (16 - i) * 8);
+    });
+    s.OnRoundStart(testing::Words(snap::kRoundStartWords).Bytes());
+    PlayRecordedTime(s, clock);
+    return s;
+}
+
+TEST(SceneEffects, TheDealSequenceEndsWithEveryTileWhereItsRecordSays) {
+    platform::ManualClock clock(1'000'000);
+    platform::ScopedClock scoped(clock);
+    Program p;
+    CTableScene& s = DealtByMessages(p, clock);
+    ExpectEveryRecordShownByItsEntity(s);
+    EXPECT_TRUE(OwnHandSorted(s));
+    EXPECT_FALSE(s.GetEntity(s.PointingHand())->IsVisible());
+}
+
+TEST(SceneEffects, TheSortSweepEndsWithTheHandSortedUnlessATileIsHeld) {
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held);
+        platform::ManualClock clock(1'000'000);
+        platform::ScopedClock scoped(clock);
+        Program p;
+        CTableScene& s = DealtByMessages(p, clock);
+        // The own hand in the reverse of the sort's order, no tile held.
+        std::vector<MJStruct*> standing;
+        for (int32_t i = 0; i < s.HandPositions(); ++i)
+            if (MJStruct* r = s.GetMJStruct(kAreaHand, 3, i); r->present && r->standing)
+                standing.push_back(r);
+        ASSERT_GE(standing.size(), 16u);
+        for (MJStruct* r : standing)
+            r->locked = 0;
+        std::vector<int32_t> faces;
+        for (MJStruct* r : standing)
+            faces.push_back(r->nFace);
+        std::sort(faces.begin(), faces.end(),
+                  [&](int32_t a, int32_t b) { return s.TileSortKey(a) < s.TileSortKey(b); });
+        for (size_t i = 0; i < standing.size(); ++i)
+            standing[i]->nFace = faces[i];
+        standing[2]->locked = held ? 1 : 0;
+        s.RefreshEntities(100);
+        ASSERT_FALSE(OwnHandSorted(s));
+
+        s.OnSortButton();
+        // The deal's own sweep made the pointing hand.
+        const engine::Entity* hand = s.GetEntity(s.PointingHand());
+        ASSERT_NE(hand, nullptr);
+        EXPECT_EQ(hand->IsVisible(), !held);
+        if (!held) {
+            s.OnSortButton();  // while the sweep runs: nothing
+            RunFor(s, clock, 100);
+            EXPECT_FALSE(OwnHandSorted(s)) << "sorted only at the sweep's end";
+        }
+        RunFor(s, clock, 3000);
+        EXPECT_EQ(OwnHandSorted(s), !held);
+        EXPECT_FALSE(hand->IsVisible());
+        ExpectEveryRecordShownByItsEntity(s);
+    }
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ class TileControlTest : public ClientFixture {
         Scene().InitScreen(744, 710);
         Scene().LoadSettings();
         Scene().InitGameData();
+        Scene().CreateTileEntities();
         Words w(snap::kRoundStartWords, -1);
         std::fill(&w[0], &w[snap::kRoundWords], 0);
         w.Set(snap::kWallStart, 10).Set(snap::kWallHead, 75).Set(snap::kTurnedUpPos, 8);

@@ -1,0 +1,181 @@
+// The table scene's timed effects, played by the engine's timed actions on
+// its own clock. Whatever an effect makes, it deletes when it ends: a table
+// that sees a thousand wins holds no more entities than one that saw none.
+#include "engine/image_entity.h"
+#include "engine/resources/image_record.h"
+#include "engine/resources/resource_manager.h"
+#include "mahjong/scene/table_scene.h"
+#include "mahjong/scene/tile_identity.h"
+
+namespace mahjong {
+namespace {
+
+constexpr int32_t kEffectLayer = 2;
+// The win effect: its picture and particles live this long; the particles
+// fade to nothing over their life and fly for the first part of it.
+constexpr uint32_t kWinEffectMs = 5000;
+constexpr uint32_t kParticleStepMs = 50;
+constexpr double kParticleFade = -1.0 / (kWinEffectMs / kParticleStepMs);
+constexpr int32_t kParticleFlightSteps = 20;
+constexpr int32_t kParticleRows = 5, kParticleColumns = 10;
+constexpr int32_t kWinPictureDepth = 5000;
+constexpr int32_t kMarkerDistance = 35;
+// The discard flight and the sort sweep: pixels a step, a step a frame.
+constexpr int32_t kFlightSpeed = 24;
+constexpr int32_t kSweepSpeed = 16;
+constexpr int32_t kFlightDepth = 6000;
+
+engine::ImageEntity* AsImage(engine::Entity* e) {
+    return e && e->GetKind() == engine::kKindImage ? static_cast<engine::ImageEntity*>(e) : nullptr;
+}
+
+const char* const kWinPicture = "胡牌";
+const char* const kParticlePicture = "粒子";
+const char* const kHandPicture = "手";
+
+}  // namespace
+
+platform::POINT CMJTableScene::GetMarkerPos(int32_t seat) const {
+    RECT hand{}, centre{};
+    GetHandAreaRect(seat, &hand);
+    GetTableCentreRect(&centre);
+    const int32_t midX = (hand.left + hand.right) / 2, midY = (hand.top + hand.bottom) / 2;
+    const int32_t centreX = (centre.left + centre.right) / 2;
+    const int32_t centreY = (centre.top + centre.bottom) / 2;
+    // The edge of the hand that faces the table's middle.
+    if (hand.right - hand.left >= hand.bottom - hand.top)
+        return centreY < midY ? platform::POINT{midX, hand.top - kMarkerDistance}
+                              : platform::POINT{midX, hand.bottom + kMarkerDistance};
+    return centreX < midX ? platform::POINT{hand.left - kMarkerDistance, midY}
+                          : platform::POINT{hand.right + kMarkerDistance, midY};
+}
+
+void CMJTableScene::ShowParticles(int32_t seat) {
+    CMJTableSceneBase::ShowParticles(seat);
+    if (!IsSeat(seat)) return;
+    PlaySoundResource(29107, 0);
+    // Only an engine that runs its clock ever ends what this makes.
+    if (!PlaysEffects()) return;
+    const uint32_t picture = Resources().GetImageIdByName(kWinPicture);
+    const engine::ImageRecord* image = picture ? GetImageRes(picture) : nullptr;
+    if (!image) return;
+    const int32_t w = image->width, h = image->height;
+    const platform::POINT at = GetMarkerPos(seat);
+
+    // The picture shrinks from three times its size onto the seat's point.
+    engine::ImageEntity* win =
+        CreateImageEntity(kEffectLayer, at.x, at.y, picture, 0, 0, w, h, engine::kNoBlendColor);
+    if (!win) return;
+    win->SetDepth(kWinPictureDepth);
+    ShowEntity(win, true);
+    ApplyResize(win, 3 * w, 3 * h, w, h, 1, 1, 0, 0, 0, {}, 0);
+    ApplyShowHide(win, false, 0, kWinEffectMs, 0, {}, true);
+
+    const uint32_t dot = Resources().GetImageIdByName(kParticlePicture);
+    const engine::ImageRecord* dotImage = dot ? GetImageRes(dot) : nullptr;
+    if (!dotImage) return;
+    const int32_t dw = dotImage->width, dh = dotImage->height;
+    static constexpr int32_t kDirections[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    auto random = [this](int32_t n) { return int32_t(effectRandom_() % uint32_t(n)); };
+    for (int32_t row = 0; row < kParticleRows; ++row) {
+        for (int32_t column = 0; column < kParticleColumns; ++column) {
+            // Entities stand at their centre.
+            const int32_t x = at.x - w / 2 + random(w);
+            const int32_t y = at.y - h / 2 + random(h);
+            engine::ImageEntity* p =
+                CreateImageEntity(kEffectLayer, x, y, dot, 0, 0, dw, dh, engine::kNoBlendColor);
+            if (!p) return;
+            p->SetDepth(kWinPictureDepth + 1);
+            ShowEntity(p, true);
+            const int32_t speed = 1 + random(30);
+            const auto& d = kDirections[random(4)];
+            const int32_t travel = speed * kParticleFlightSteps;
+            // Its own channel: a move on channel 0 would cancel the fade.
+            ApplyMove(p, NextEventId(), x + d[0] * travel, y + d[1] * travel, speed, 0, 0, 0.0,
+                      kParticleStepMs, 0, {}, 0, false);
+            ApplyFade(p, kParticleFade, 0.0, 0, kParticleStepMs, 0, {}, true, 0);
+        }
+    }
+}
+
+int32_t CMJTableScene::DiscardTile(int32_t position) {
+    TileImage image;
+    int32_t fromX = 0, fromY = 0;
+    const bool placed = TilePlace(kAreaHand, 3, position, &image, &fromX, &fromY);
+    const int32_t done = CMJTableSceneBase::DiscardTile(position);
+    if (!done || !PlaysEffects()) return done;
+    int32_t toX = fromX, toY = fromY;
+    engine::ImageEntity* flying = AsImage(GetEntity(spareEntity_));
+    if (!placed || !flying || !TilePlace(kAreaShown, 3, 0, &image, &toX, &toY)) {
+        PostWorldMessage(kMsgDiscardDone, {}, 0, engine::kSendQueue);
+        return done;
+    }
+    const PictureNames names = NamesOf(image.picture, Sizes().Large());
+    flying->SetImage(Resources().GetImageIdByName(names.title ? names.title : ""), image.sourceX, 0,
+                     image.width, image.height, engine::kNoBlendColor);
+    flying->SetSize(image.width, image.height);
+    flying->SetOpacity(1.0);
+    flying->SetDepth(kFlightDepth);
+    const int32_t cx = (image.width + 1) / 2, cy = (image.height + 1) / 2;
+    MoveEntity(flying, fromX + cx, fromY + cy);
+    ShowEntity(flying, true);
+    ApplyMove(flying, 0, toX + cx, toY + cy, kFlightSpeed, 0, 0, 0.0, 0, kMsgDiscardDone, {}, 0,
+              false);
+    return done;
+}
+
+void CMJTableScene::OnSortButton() {
+    engine::Entity* hand = GetEntity(pointingHand_);
+    // The previous sweep runs to its end first.
+    if (hand && GetWorld().HasApplyFor(pointingHand_)) return;
+    const size_t before = effects_.All().size();
+    CMJTableSceneBase::OnSortButton();
+    const auto& all = effects_.All();
+    const bool sweep = all.size() > before && all.back().kind == Effect::kSortSweep;
+    if (!sweep || !PlaysEffects()) return;
+    const int32_t last = LastHandTile(3);
+    TileImage image;
+    int32_t x = 0, y = 0;
+    if (last < 0 || !TilePlace(kAreaHand, 3, last, &image, &x, &y)) {
+        PostWorldMessage(kMsgSortDone, {}, 0, engine::kSendQueue);
+        return;
+    }
+    const int32_t w = Sizes().ownWidth, h = Sizes().ownHeight;
+    if (!hand) {
+        const uint32_t picture = Resources().GetImageIdByName(kHandPicture);
+        const engine::ImageRecord* record = picture ? GetImageRes(picture) : nullptr;
+        hand = CreateImageEntity(kEffectLayer, 0, 0, picture, 0, 0, record ? record->width : 3 * w,
+                                 record ? record->height : h, engine::kNoBlendColor);
+        if (!hand) return;
+        hand->SetDepth(kFlightDepth);
+        pointingHand_ = hand->GetId();
+    }
+    hand->SetSize(3 * w, h);
+    // From just right of the last tile to the row's start.
+    RECT row{};
+    GetHandAreaRect(3, &row);
+    const int32_t handY = y + h / 4 + 3;
+    MoveEntity(hand, x + w + 3 * w / 2, handY);
+    ShowEntity(hand, true);
+    ApplyMove(hand, 0, row.left + 3 * w / 2, handY, kSweepSpeed, 0, 0, 0.0, 0, kMsgSortDone, {}, 0,
+              false);
+}
+
+int32_t CMJTableScene::OnEffectMessage(uint32_t code) {
+    if (code == kMsgDiscardDone)
+        if (engine::Entity* e = GetEntity(spareEntity_)) ShowEntity(e, false);
+    if (code == kMsgSortDone)
+        if (engine::Entity* e = GetEntity(pointingHand_)) ShowEntity(e, false);
+    return CMJTableSceneBase::OnEffectMessage(code);
+}
+
+void CMJTableScene::BindSeatTiles(int32_t seat) {
+    CMJTableSceneBase::BindSeatTiles(seat);
+    if (!IsSeat(seat) || !PlaysEffects()) return;
+    ValidateEntityBindings();
+    for (int32_t i = 0; i < HandPositions(); ++i)
+        BindRecord(kAreaHand, seat, i);
+    BindRecord(kAreaShown, seat, 0);
+}
+
+}  // namespace mahjong
