@@ -70,7 +70,8 @@ int CMJTableSceneBase::OnMessage(uint32_t code, platform::Payload& payload, uint
         return 1;
     }
     if (code >= 210001 && code <= 210007) OnDealMessage(code, seat ? *seat : -1);
-    // The hand tiles' own controls and the rest belong to the engine's runtime.
+    if (code >= 210008 && code <= 210020) return OnTileControlMessage(code, payload);
+    // The rest belongs to the engine's runtime.
     return 1;
 }
 

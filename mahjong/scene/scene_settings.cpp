@@ -18,7 +18,6 @@ namespace {
 constexpr std::string_view kLargeTitle = "正面大图";
 constexpr std::string_view kSmallLargeTitle = "正面";
 constexpr std::string_view kJokerFaceTitle = "财神正面";
-constexpr int32_t kClothWidth = 744, kClothHeight = 710;
 
 // The program's INI file; empty without an application (defaults apply).
 std::string IniPath() {
@@ -87,8 +86,7 @@ void CMJTableScene::LoadSettings() {
     if (currentStyle_ < 0 || currentStyle_ >= int32_t(styles_.size())) currentStyle_ = 0;
     LoadTileImages(styles_[size_t(currentStyle_)]);
 
-    const uint32_t cloth = Resources().GetImageIdByName(assets::kStylePictures[0].title);
-    if (cloth != 0) Screen().CreateFromImage(cloth, 0, 0, kClothWidth, kClothHeight, 1);
+    SizeLogicalScreen();
 }
 
 void CTableScene::LoadSettings() {

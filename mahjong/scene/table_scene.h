@@ -5,14 +5,17 @@
 // jokers, and the tile hooks of its rule table.
 
 #include <array>
+#include <map>
 #include <random>
 #include <string>
 #include <string_view>
 
 #include "mahjong/scene/auto_play.h"
+#include "mahjong/scene/scene_buttons.h"
 #include "mahjong/scene/settlement.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_bindings.h"
+#include "mahjong/scene/tile_controls.h"
 
 namespace mahjong {
 
@@ -80,6 +83,41 @@ class CMJTableScene : public CMJTableSceneBase {
     // Records the refresh and redraws every tile from its record.
     void RefreshEntities(int32_t mode) override;
 
+    // The game data made once the logical screen exists (scene_lifecycle.cpp):
+    // the tile entities and controls, the font, a clear table; and the
+    // logical screen sized from the table cloth, 744 x 710.
+    void InitGameData() override;
+    void SizeLogicalScreen();
+
+    // --- Own-hand tile controls (tile_controls.cpp).
+    void CreateTileControls();
+    // The first tile control (1-31) not in use; 0 (logged) when all are.
+    int32_t AllocControl();
+    // Points the binding's control at it and sets its events from the hand
+    // mode and the clock.
+    void SetupTileControl(int32_t binding);
+    void RefreshTileControls() override;
+    // Messages 210008-210020 of the tile controls.
+    int OnTileControlMessage(uint32_t code, platform::Payload& payload) override;
+    // The tile control (1-31) of an engine control, 0 none.
+    int32_t TileControlOf(uint32_t controlId) const;
+    const TileControl& Control(int32_t c) const { return controls_[size_t(c) % controls_.size()]; }
+    const TileDrag& Drag() const { return drag_; }
+
+    // --- The scene's buttons, one control per message code (scene_buttons.cpp).
+    // The picture cell of an operation-bar or system-bar button.
+    ButtonBox GetButtonFrame(uint32_t id);
+    engine::ControlRecord* CreateImageButton(int32_t x, int32_t y, const ButtonBox& box,
+                                             uint32_t code, uint32_t colorKey);
+    engine::Entity* CreateTextButton(int32_t x, int32_t y, const ButtonBox& box, uint32_t code,
+                                     std::string_view caption, uint32_t textColor);
+    virtual void CreateButtons();
+    // Enabled: opacity 0.8 and the engine's looks; disabled: 0.3, no events.
+    void SetControlLook(engine::ControlRecord* record, bool enabled);
+    // The control of the button that sends `code`, 0 none.
+    uint32_t ButtonControl(uint32_t code) const;
+    int OnMessage(uint32_t code, platform::Payload& payload, uint32_t target) override;
+    void PollSceneButtons(uint32_t code) override;
     // The scene's timed effects on the engine (scene_animations.cpp).
     // The win effect's picture and particles are deleted when it ends.
     void ShowParticles(int32_t seat) override;
@@ -117,6 +155,32 @@ class CMJTableScene : public CMJTableSceneBase {
 
     std::array<TileBinding, kTileBindings + 1> bindings_{};  // [0] unused
     uint32_t spareEntity_ = 0;
+
+    // Own-hand tile controls.
+    void AttachTileControl(int32_t binding);
+    void ReleaseTileControl(int32_t control);
+    int32_t TileCentreY(int32_t binding, bool raised) const;
+    void BindHandRecords();
+    void BeginTileDrag(int32_t control, const MJStruct& r, engine::Entity& e);
+    void MoveTileDrag(const engine::MouseState& mouse);
+    void EndTileDrag(const engine::MouseState& mouse);
+    void CancelTileDrag();
+    // The standing own hand place under a point, -1 none.
+    int32_t HandPlaceAt(int32_t x, int32_t y) const;
+    std::array<TileControl, kTileControls + 1> controls_{};  // [0] unused
+    TileDrag drag_;
+    bool swallowClick_ = false;  // the click that ends a drag is no click
+
+  protected:
+    // The buttons of both levels; they differ in the two game buttons' sizes.
+    void CreateButtonSet(ButtonBox start, ButtonBox ask);
+    // A system-bar button registered under its code, telling its hover.
+    void AddBarButton(SceneButton& button, uint32_t code, std::string_view caption);
+
+  private:
+    std::map<uint32_t, uint32_t> buttons_;  // message code -> control
+    engine::ButtonFrame* operationBar_ = nullptr;
+    engine::ButtonFrame* systemBar_ = nullptr;
     // The timed effects' random offsets, speeds and directions.
     std::minstd_rand effectRandom_{29107};
     uint32_t pointingHand_ = 0;  // made at the first sort, reused
@@ -134,6 +198,8 @@ class CTableScene : public CMJTableScene {
     int32_t HandPositions() const override { return 22; }
     int32_t HandTiles() const override { return 17; }
 
+    // Its start button is 81 x 30 and its ask-to-see-cards button 71 x 25.
+    void CreateButtons() override;
     void DrawShownTile(int32_t seat) override;
     void ShowJokerTile() override;
     void DrawMoney() override;

@@ -357,6 +357,12 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // 210001-210007 (the deal's steps); non-zero: handled.
     virtual int32_t OnEffectMessage(uint32_t code);
     virtual void PollSceneButtons(uint32_t code);
+    // The own hand's tile controls (210008-210020); none at this level.
+    virtual int OnTileControlMessage(uint32_t code, platform::Payload& payload) {
+        (void)code;
+        (void)payload;
+        return 1;
+    }
     virtual void OnDealMessage(uint32_t code, int32_t seat);
     virtual void FinishDeal();
     virtual void OnSortButton();

@@ -77,6 +77,7 @@ void CMJTableScene::FreeBinding(MJStruct& record, int32_t n) {
     TileBinding& b = bindings_[size_t(n)];
     b.area = 0;
     b.code = kFaceDown;
+    ReleaseTileControl(b.control);
     b.control = 0;
     if (engine::ImageEntity* e = AsImage(GetEntity(b.entity))) {
         e->SetOpacity(1.0);
@@ -133,6 +134,7 @@ void CMJTableScene::HideTileEntities() {
             if (MJStruct* r = GetMJStruct(b.area, b.seat, b.index); r && r->nObject == n)
                 r->nObject = 0;
             b.area = 0;
+            ReleaseTileControl(b.control);
             b.control = 0;
             b.code = kFaceDown;
         }
@@ -181,6 +183,8 @@ bool CMJTableScene::TilePlace(int32_t area, int32_t seat, int32_t index, TileIma
     }
     *x = rect.left + r->x;
     *y = rect.top + r->y;
+    // A raised own tile stands at the top of its area.
+    if (area == kAreaHand && seat == 3 && r->standing && r->raised) *y -= kOwnTileLift;
     return true;
 }
 
@@ -223,6 +227,8 @@ void CMJTableScene::BindRecord(int32_t area, int32_t seat, int32_t index) {
     // The entity stands at its centre; its left is x - (width + 1) / 2.
     MoveEntity(e, x + (image.width + 1) / 2, y + (image.height + 1) / 2);
     ShowEntity(e, true);
+    // The standing own tiles answer the mouse through their tile controls.
+    if (b.area == kAreaHand && seat == 3) AttachTileControl(n);
 }
 
 void CMJTableScene::BindAllRecords() {
