@@ -369,7 +369,7 @@ void CMJTableSceneBase::PollSceneButtons(uint32_t code) {
             PlaySoundResource(29011, 1);
             break;
         default:
-            // Music, skins and screenshots belong to the engine's runtime.
+            // Music, skins and screenshots belong to the engine's level.
             break;
     }
 }

@@ -179,6 +179,8 @@ int CMJTableScene::OnMessage(uint32_t code, platform::Payload& payload, uint32_t
 
 void CMJTableScene::PollSceneButtons(uint32_t code) {
     CMJTableSceneBase::PollSceneButtons(code);
+    if (code == kMsgMusicButton) PlayMusic();
+    if (code == kMsgSkinButton) ChangeSkin();
     if (code == kMsgScreenshotButton) SaveScreenshot();
 }
 

@@ -11,6 +11,7 @@
 #include "engine/mouse_controller.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/client_fixture.h"
+#include "platform/profile.h"
 
 namespace mahjong {
 namespace {
@@ -218,6 +219,14 @@ TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
     Press(false);
     Scene().PumpMessages();
     EXPECT_FALSE(std::filesystem::is_empty(dir_.path() + "temp"));
+    // The music and skin buttons reach their operations.
+    Scene().PollSceneButtons(kMsgMusicButton);
+    EXPECT_EQ(Scene().MusicOn(), 1);
+    platform::WritePrivateProfileString("SKIN", "Style1", "Azure", app_->GetIniPath());
+    Scene().LoadSettings();
+    const int32_t style = Scene().CurrentStyle();
+    Scene().PollSceneButtons(kMsgSkinButton);
+    EXPECT_NE(Scene().CurrentStyle(), style);
 }
 
 TEST_F(TileControlTest, ASystemBarButtonTellsItsHoverWithItsCaption) {
