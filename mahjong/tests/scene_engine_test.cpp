@@ -25,11 +25,7 @@ using testing::Table;
 // when `withAssets` is false), and a table seated in it.
 struct Program {
     explicit Program(bool withAssets = true) {
-        if (withAssets) {
-            for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
-                std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
-                                                          dir / folder);
-        }
+        if (withAssets) testing::LinkAssets(dir.path());
         setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
         // The resource manager outlives a test: earlier tables' pictures go.
         engine::ResourceManager& r = t.scene.Resources();
