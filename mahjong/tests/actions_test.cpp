@@ -16,13 +16,10 @@ namespace {
 
 using testing::ClientFixture;
 using testing::Reply;
+using testing::T;
 using testing::Words;
-using testing::WordsOf;
 using Tiles = std::vector<int32_t>;
 
-constexpr int32_t T(int suit, int rank, int copy) {
-    return suit * 36 + copy * 9 + rank - 1;
-}
 constexpr int32_t kTurnTime = 15, kClaimTime = 8, kWatch = 3;
 
 gameserver::Bytes Reply8(int32_t chair, int32_t tile, int32_t wall) {
@@ -86,9 +83,7 @@ TEST_F(ActionTest, APungThatWaitsIsCarriedOutWhenTheClaimsCloseAndMarksItsKind) 
     // The claims close: the pung is sent again and taken this time.
     server_.SetReply(229025, Reply::With(kReplyOk));
     ASSERT_TRUE(Notify(229165, Words(0)));
-    auto again = Next(229025);
-    ASSERT_TRUE(again);
-    const auto sent = WordsOf(again->data);
+    const auto sent = SentWords(229025);
     EXPECT_EQ(Laid(1), (Tiles{sent[6], sent[7], T(0, 5, 2)}));
     EXPECT_EQ(Scene().GetPending() + Scene().TC_GetPointTo() + Scene().IsShownTilePending(0), 6);
     EXPECT_EQ(Scene().GetTurnSeconds(), kTurnTime);
@@ -96,9 +91,8 @@ TEST_F(ActionTest, APungThatWaitsIsCarriedOutWhenTheClaimsCloseAndMarksItsKind) 
     // The time runs out: the tile discarded is not of the kind just taken.
     Scene().SetTurnSeconds(1);
     Scene().OnTimer(Scene().ClockTimerId());
-    auto discard = Next(221080);
-    ASSERT_TRUE(discard);
-    const int32_t tile = WordsOf(discard->data)[discard::kTiles];
+    const auto discard = SentWords(221080);
+    const int32_t tile = discard[discard::kTiles];
     EXPECT_NE(TileSuit(tile) * 10 + TileRank(tile), 5) << tile;
 }
 
@@ -131,9 +125,7 @@ TEST_F(ActionTest, KongsOnADiscardFromTheHandAndAddedToAPung) {
     Scene().OnKong();
     Scene().SelectHandTile(At(T(1, 4, 2)), 1);
     Next(229047);
-    auto concealed = Next(229047);
-    ASSERT_TRUE(concealed);
-    const auto words = WordsOf(concealed->data);
+    const auto words = SentWords(229047);
     EXPECT_EQ(words[5], T(1, 4, 2));
     EXPECT_EQ((Tiles{words[6], words[7], words[8]}), (Tiles{T(1, 4, 0), T(1, 4, 1), T(1, 4, 3)}));
     EXPECT_EQ(Laid(2).size(), 8u);
@@ -148,9 +140,8 @@ TEST_F(ActionTest, KongsOnADiscardFromTheHandAndAddedToAPung) {
     server_.SetReply(229049, Reply::With(kReplyWait));
     Scene().OnKong();
     Scene().SelectHandTile(At(T(1, 6, 3)), 1);
-    auto announced = Next(229015);
-    ASSERT_TRUE(announced);
-    EXPECT_EQ(WordsOf(announced->data)[9], 2);
+    const auto announced = SentWords(229015);
+    EXPECT_EQ(announced[9], 2);
     ASSERT_TRUE(Next(229049));
     EXPECT_EQ(Scene().GetPending(), 1);
     EXPECT_EQ(Scene().GetTurnSeconds(), kClaimTime);
@@ -169,9 +160,8 @@ TEST_F(ActionTest, ChowOfTheNextDiscardAndWinsThatWait) {
     EXPECT_EQ(Scene().TC_GetPointTo(), 6) << "the turn passed to the own seat";
     Scene().OnChi();
     ASSERT_TRUE(Next(229020));
-    auto chow = Next(229030);
-    ASSERT_TRUE(chow);
-    EXPECT_EQ(WordsOf(chow->data)[5], T(2, 1, 0));
+    const auto chow = SentWords(229030);
+    EXPECT_EQ(chow[5], T(2, 1, 0));
     EXPECT_EQ(Laid(3), (Tiles{T(2, 1, 0), T(2, 2, 0), T(2, 3, 0)}));
     EXPECT_EQ(Scene().GetPhase(), 0);
     EXPECT_FALSE(Scene().IsShownTilePending(0));
@@ -181,9 +171,8 @@ TEST_F(ActionTest, ChowOfTheNextDiscardAndWinsThatWait) {
     Discard(1, T(2, 5, 0), 0x8 | 0x20);
     server_.SetReply(229080, Reply::With(kReplyWait));
     Scene().OnHu();
-    auto hu = Next(229080);
-    ASSERT_TRUE(hu);
-    EXPECT_EQ(WordsOf(hu->data)[6], 1);
+    const auto hu = SentWords(229080);
+    EXPECT_EQ(hu[6], 1);
     EXPECT_EQ(Scene().GetPhase(), CMJTableSceneBase::kPhaseHu);
     ASSERT_TRUE(Notify(229165, Words(0)));
     ASSERT_TRUE(Next(229080));
@@ -193,9 +182,8 @@ TEST_F(ActionTest, ChowOfTheNextDiscardAndWinsThatWait) {
     Scene().SetHuOffer(0x8);
     Scene().GetMJStruct(kAreaHand, 3, 0)->present = 1;
     Scene().OnHu();
-    auto self = Next(229080);
-    ASSERT_TRUE(self);
-    EXPECT_EQ(WordsOf(self->data)[6], 2);
+    const auto self = SentWords(229080);
+    EXPECT_EQ(self[6], 2);
 }
 
 TEST_F(ActionTest, DiscardPlaysOnlyWhatTheServerTookAndReachesTheRiverOnce) {
@@ -267,11 +255,9 @@ TEST_F(ActionTest, FlowersAreReplacedOneByOneUntilNoneIsLeft) {
     server_.SetReply(229060,
                      Reply::With(kReplyOk, Words(8).Set(5, T(0, 8, 0)).Set(6, 100).Bytes()));
     Scene().OnTimer(kTimerFlowerCheck);
-    auto first = Next(229060);
+    const int32_t first = SentWords(229060)[4];
     Scene().OnTimer(kTimerFlowerCheck);
-    auto second = Next(229060);
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ((Tiles{WordsOf(first->data)[4], WordsOf(second->data)[4]}), (Tiles{137, 136}));
+    EXPECT_EQ((Tiles{first, SentWords(229060)[4]}), (Tiles{137, 136}));
     EXPECT_EQ(Scene().CountFlowers(3), 2);
     EXPECT_FALSE(Scene().GetMJStruct(kAreaWall, 0, 100)->present);
     // A flower that no longer stands in the hand is not replaced.
@@ -318,10 +304,9 @@ TEST_F(ActionTest, TheChairBeforeTheOwnIsWatchedAndMovedFor) {
     EXPECT_EQ(Scene().TurnTimer(10), kTimerWatchDraw);
     EXPECT_TRUE(Effect({Effect::kStartTimer, 10, (kWatch + 2) * 1000}));
     Scene().OnTimer(kTimerWatchDraw);
-    auto draw = Next(229000);
-    ASSERT_TRUE(draw);
-    EXPECT_EQ(WordsOf(draw->data)[0], 102) << "the user of the chair moved for";
-    EXPECT_EQ(WordsOf(draw->data)[3], 1);
+    const auto draw = SentWords(229000);
+    EXPECT_EQ(draw[0], 102) << "the user of the chair moved for";
+    EXPECT_EQ(draw[3], 1);
     Scene().OnTimer(kTimerWatchDraw);  // a second expiry after the kill
     EXPECT_FALSE(SentBeforeMarker(229000));
     // It drew: the watch ends, and a discard is watched from the next expiry.
@@ -331,9 +316,8 @@ TEST_F(ActionTest, TheChairBeforeTheOwnIsWatchedAndMovedFor) {
     Scene().OnTimer(Scene().ClockTimerId());
     EXPECT_EQ(Scene().TurnTimer(11), kTimerWatchDiscard);
     Scene().OnTimer(kTimerWatchDiscard);
-    auto discard = Next(221080);
-    ASSERT_TRUE(discard);
-    EXPECT_EQ(WordsOf(discard->data)[discard::kTimeOut], 1);
+    const auto discard = SentWords(221080);
+    EXPECT_EQ(discard[discard::kTimeOut], 1);
 }
 
 TEST_F(ActionTest, OneJokerAnimationEntityServesEveryJoker) {
@@ -363,9 +347,7 @@ TEST_F(LookerActionTest, ALookersCommandsSendNothing) {
 // ---- The discard flight on the engine ----
 
 TEST_F(ActionTest, ADiscardFliesToTheShownPlaceAndEndsThereOnce) {
-    for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
-        std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
-                                                  dir_ / folder);
+    testing::LinkAssets(dir_.path());
     Deal(0, {T(0, 1, 0)});
     CTableScene& s = Scene();
     s.InitScreen(744, 710);

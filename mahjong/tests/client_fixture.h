@@ -80,6 +80,12 @@ class ClientFixture : public ::testing::Test {
             if (r->id == id) return r;
         return std::nullopt;
     }
+    // The words of the next request with that id (zeros, failing, if none).
+    std::vector<int32_t> SentWords(uint32_t id) {
+        if (auto r = Next(id)) return WordsOf(r->data);
+        ADD_FAILURE() << "no request " << id;
+        return std::vector<int32_t>(64, 0);
+    }
     // Whether a request arrives before the server is asked for a marker:
     // the marker (229505, sent without waiting) comes after anything sent
     // before it.

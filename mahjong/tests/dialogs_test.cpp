@@ -11,7 +11,6 @@
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
-#include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/virtual_keys.h"
 
 namespace mahjong {
@@ -20,17 +19,9 @@ namespace {
 using client::testing::Pump;
 using platform::CWnd;
 using platform::InputEvent;
-using platform::Surface;
 namespace gui = platform;
 
-// The headless display draws the same pixels everywhere; QEVO_UPDATE_GOLDEN=1
-// writes the golden anew.
-void ExpectGolden(const std::string& name, const Surface& actual) {
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    const std::string path = std::string(root ? root : ".") + "/mahjong/tests/golden/" + name;
-    if (std::getenv("QEVO_UPDATE_GOLDEN")) actual.SavePng(path);
-    EXPECT_EQ(platform::testing_support::Mismatch(actual, Surface::LoadPng(path), 0), 0.0) << name;
-}
+using testing::ExpectGolden;
 
 // Seated at chair 0 ("东家"); the hall folder holds the generated portraits.
 class DialogTest : public ::testing::Test {

@@ -18,9 +18,9 @@
 #include "mahjong/panes/main_frame.h"
 #include "mahjong/panes/operate_pane.h"
 #include "mahjong/panes/table_pane.h"
+#include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
-#include "platform/gui/tests/pixel_compare.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
 
@@ -161,12 +161,7 @@ TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreen) {
         for (int x = 0; x < drawn.Width(); x += 7)
             same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
     EXPECT_EQ(same, ((drawn.Width() + 6) / 7) * ((drawn.Height() + 6) / 7));
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    const std::string golden =
-        std::string(root ? root : ".") + "/mahjong/tests/golden/main_frame.png";
-    if (std::getenv("QEVO_UPDATE_GOLDEN")) shown.SavePng(golden);
-    EXPECT_EQ(platform::testing_support::Mismatch(shown, platform::Surface::LoadPng(golden), 0),
-              0.0);
+    testing::ExpectGolden("main_frame.png", shown);
 }
 
 TEST_F(FrameTest, TheOperationBarSpacesItsFourButtonsEvenly) {

@@ -222,8 +222,10 @@ TEST(TurnClock, HandPathsPositionsDigitsAndTheCountdown) {
     t.scene.OnTimer(CMJTableSceneBase::kClockTimerId + 1);  // another timer
     EXPECT_EQ(t.scene.GetTurnSeconds(), 7);
     t.scene.Effects().Clear();
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 9; ++i) {
         t.scene.OnTimer(CMJTableSceneBase::kClockTimerId);
+        EXPECT_TRUE(i != 5 || t.scene.GetClockFace().unitsX == 8) << "one second left";
+    }
     EXPECT_EQ(t.scene.GetTurnSeconds(), 0);
     EXPECT_EQ(t.app->sounds, (std::vector<std::pair<uint32_t, uint32_t>>{
                                  {29005, 0}, {29004, 0}, {29003, 0}, {29002, 0}, {29001, 0}}));
@@ -233,6 +235,15 @@ TEST(TurnClock, HandPathsPositionsDigitsAndTheCountdown) {
     t.scene.DrawTurnClock();
     EXPECT_EQ(t.scene.GetClockFace().tensX, 16);
     EXPECT_EQ(t.scene.GetClockFace().unitsX, 40);
+    // Own chair 0: chair c is view seat (c + 3) % 4; the hand's cell is two per seat.
+    for (int32_t chair = 0; chair < 3; ++chair) {
+        Table c;
+        c.Start([&](Words& w) { w.Set(snap::kTurnChair, chair).Set(snap::kClaimTimeout, 7); });
+        c.scene.StartTurnClock();
+        const int32_t seat = (chair + 3) % 4;
+        EXPECT_EQ(c.scene.TC_GetPointTo(), 2 * seat) << chair;
+        EXPECT_EQ(c.scene.GetClockFace(), (CMJTableSceneBase::ClockFace{true, 112 * seat, 0, 56}));
+    }
 }
 
 TEST(Melds, BlocksFromTheRowsEndTurnedTowardsTheGiver) {

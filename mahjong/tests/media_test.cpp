@@ -13,7 +13,6 @@
 #include "mahjong/app/client_app.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/table_fixture.h"
-#include "platform/gui/tests/pixel_compare.h"
 #include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
 #include "platform/text.h"
@@ -253,38 +252,11 @@ TEST(Settlement, EachChairsRowAndTheHeadLineFollowTheResult) {
     EXPECT_EQ(LayOutSettlement(looker.scene.ReadSettlement())[0].color, W);
 }
 
-TEST(TurnClock, PointsAtTheSeatOnTurnAndTicksDownWithItsAlarm) {
-    using Face = CMJTableSceneBase::ClockFace;
-    // Own chair 0: chair 1 is view seat 0, 2 seat 1, 3 seat 2, 0 seat 3;
-    // the hand's cell is two per seat.
-    for (int32_t chair = 0; chair < 4; ++chair) {
-        SCOPED_TRACE(chair);
-        testing::Table t;
-        t.Start([&](Words& w) { w.Set(snap::kTurnChair, chair).Set(snap::kClaimTimeout, 7); });
-        t.scene.StartTurnClock();
-        t.scene.StartClockTimer();
-        const int32_t seat = (chair + 3) % 4;
-        EXPECT_EQ(t.scene.TC_GetPointTo(), 2 * seat);
-        EXPECT_EQ(t.scene.GetClockFace(), (Face{true, 56 * 2 * seat, 0, 56}));
-        for (int tick = 0; tick < 6; ++tick)
-            t.scene.OnTimer(t.scene.ClockTimerId());
-        EXPECT_EQ(t.scene.GetTurnSeconds(), 1);
-        EXPECT_EQ(t.scene.GetClockFace(), (Face{true, 56 * 2 * seat, 0, 8}));
-        // The alarm sounds for the last five seconds.
-        std::vector<uint32_t> alarms;
-        for (const auto& [id, flags] : t.app->sounds)
-            alarms.push_back(id);
-        EXPECT_EQ(alarms, (std::vector<uint32_t>{29005, 29004, 29003, 29002, 29001}));
-    }
-}
-
 // The panel over the table cloth, drawn headless: the same pixels
 // everywhere. QEVO_UPDATE_GOLDEN=1 writes the golden anew.
 TEST(Settlement, PanelPicture) {
     platform::testing::TempDir dir;
-    for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
-        std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
-                                                  std::filesystem::path(dir.path()) / folder);
+    testing::LinkAssets(dir.path());
     setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
     testing::Table t;
     t.scene.BeginSystem();
@@ -296,12 +268,7 @@ TEST(Settlement, PanelPicture) {
     t.scene.ShowSettlement();
     t.scene.Frame();
     unsetenv("QEVO_PROGRAM_DIR");
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    const std::string path =
-        std::string(root ? root : ".") + "/mahjong/tests/golden/settlement.png";
-    const platform::Surface& shown = t.scene.Output();
-    if (std::getenv("QEVO_UPDATE_GOLDEN")) shown.SavePng(path);
-    EXPECT_EQ(platform::testing_support::Mismatch(shown, platform::Surface::LoadPng(path), 0), 0.0);
+    testing::ExpectGolden("settlement.png", t.scene.Output());
 }
 
 }  // namespace

@@ -15,14 +15,12 @@
 namespace mahjong {
 namespace {
 
+using testing::T;
 using testing::Table;
 using testing::Words;
 using Tiles = std::vector<int32_t>;
 using Faces = std::multiset<int32_t>;
 
-constexpr int32_t T(int suit, int rank, int copy) {
-    return suit * 36 + copy * 9 + rank - 1;
-}
 constexpr int kStart = 10, kTurnedUp = 8;  // wall start and the turned-up tile's place
 constexpr int32_t kJoker = T(0, 9, 0);     // the turned-up tile: 9s of suit 0 are jokers
 
@@ -86,24 +84,12 @@ class Replay {
             m_.wall.insert((kStart + i) % 144);
         Words w(snap::kRoundStartWords);
         std::fill(&w[53], &w[229], -1);
-        const std::pair<int, int32_t> words[] = {
-            {snap::kBankerChair, 0},
-            {snap::kTurnChair, 0},
-            {snap::kWallStart, kStart},
-            {snap::kTableFlags, snap::kFlagRunning | snap::kFlagDrawn},
-            {snap::kWallHead, m_.head},
-            {snap::kTailCounter, 0},
-            {snap::kTurnedUpPos, kTurnedUp},
-            {snap::kJokerA, kJoker},
-            {snap::kTurnTimeout, 15},
-            {snap::kClaimTimeout, 8},
-            {snap::kDieA, 3},
-            {snap::kDieB, 4},
-            {snap::kMoneyMode, 0},
-            {snap::kJokersInRow, 0},
-            {snap::kSubstituteAsTile, 1}};
-        for (auto [n, v] : words)
-            w[n] = v;
+        w.Set(snap::kBankerChair, 0).Set(snap::kTurnChair, 0).Set(snap::kWallStart, kStart);
+        w.Set(snap::kTableFlags, snap::kFlagRunning | snap::kFlagDrawn).Set(snap::kTailCounter, 0);
+        w.Set(snap::kWallHead, m_.head).Set(snap::kTurnedUpPos, kTurnedUp);
+        w.Set(snap::kTurnTimeout, 15).Set(snap::kClaimTimeout, 8).Set(snap::kDieA, 3);
+        w.Set(snap::kDieB, 4).Set(snap::kMoneyMode, 0).Set(snap::kJokersInRow, 0);
+        w.Set(snap::kSubstituteAsTile, 1).Set(snap::kJokerA, kJoker);
         for (int c = 0; c < 4; ++c) {
             m_.hand[c] = {hands[c].begin(), hands[c].end()};
             w[49 + c] = int32_t(hands[c].size());
@@ -194,15 +180,9 @@ class Replay {
         m_.turn = chair;
         // Payload: word 5 the kong's first tile, 6-8 the others.
         const Tiles& k = meld.tiles;
-        Send(id, Words(12)
-                     .Set(3, chair)
-                     .Set(4, giver)
-                     .Set(5, k[3])
-                     .Set(6, k[0])
-                     .Set(7, k[1])
-                     .Set(8, k[2])
-                     .Set(10, replacement)
-                     .Set(11, m_.TakeTail()));
+        Words w(12);
+        w.Set(3, chair).Set(4, giver).Set(5, k[3]).Set(6, k[0]).Set(7, k[1]).Set(8, k[2]);
+        Send(id, w.Set(10, replacement).Set(11, m_.TakeTail()));
         Check("kong");
     }
 

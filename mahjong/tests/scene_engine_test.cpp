@@ -25,11 +25,7 @@ using testing::Table;
 // when `withAssets` is false), and a table seated in it.
 struct Program {
     explicit Program(bool withAssets = true) {
-        if (withAssets) {
-            for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
-                std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
-                                                          dir / folder);
-        }
+        if (withAssets) testing::LinkAssets(dir.path());
         setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
         // The resource manager outlives a test: earlier tables' pictures go.
         engine::ResourceManager& r = t.scene.Resources();
@@ -56,7 +52,7 @@ struct Program {
     Table t;
 };
 
-TEST(SceneSettings, LoadsEveryPictureByItsTitleAtItsSize) {
+TEST(SceneSettings, LoadsEveryPictureByItsTitleAtItsSizeAndAnotherStyleReplacesThem) {
     Program p;
     CTableScene& s = p.Scene();
     s.LoadSettings();
@@ -80,6 +76,12 @@ TEST(SceneSettings, LoadsEveryPictureByItsTitleAtItsSize) {
     expect(assets::kStylePictures[7], "正面");
     EXPECT_NE(s.ButtonGroup(0), s.ButtonGroup(1));
     EXPECT_EQ(s.GetWorld().Sound().SoundDir(), p.dir.path() + "sound\\Classic\\");
+    // Another style replaces the pictures under their titles.
+    const std::vector<uint8_t> classic = p.Image("桌面")->pixels;
+    s.LoadTileImages("Azure");
+    EXPECT_NE(p.Image("桌面")->pixels, classic);
+    s.LoadTileImages("Classic");
+    EXPECT_EQ(p.Image("桌面")->pixels, classic);
 }
 
 TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBack) {
@@ -107,17 +109,6 @@ TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBack) {
                   platform::UINT(style));
         EXPECT_EQ(platform::GetPrivateProfileInt("GAMESET", "Music", -1, ini), 1u);
     }
-}
-
-TEST(SceneSettings, AnotherStyleReplacesThePicturesUnderTheirTitles) {
-    Program p;
-    CTableScene& s = p.Scene();
-    s.LoadSettings();
-    const std::vector<uint8_t> classic = p.Image("桌面")->pixels;
-    s.LoadTileImages("Azure");
-    EXPECT_NE(p.Image("桌面")->pixels, classic);
-    s.LoadTileImages("Classic");
-    EXPECT_EQ(p.Image("桌面")->pixels, classic);
 }
 
 TEST(SceneSettings, MissingFilesLeaveNoPicturesAndDefaults) {
@@ -200,14 +191,10 @@ void ExpectEveryRecordShownByItsEntity(CTableScene& s) {
     EXPECT_FALSE(s.GetEntity(s.SpareTileEntity())->IsVisible());
 }
 
-TEST(TileBindings, EveryPresentRecordIsShownWhereItSaysByItsOwnEntity) {
-    Program p;
-    ExpectEveryRecordShownByItsEntity(DealtOnEngine(p));
-}
-
-TEST(TileBindings, ChangedOrRemovedRecordsGiveTheirEntitiesBack) {
+TEST(TileBindings, EachRecordIsShownByItsOwnEntityAndChangedOrRemovedOnesGiveItBack) {
     Program p;
     CTableScene& s = DealtOnEngine(p);
+    ExpectEveryRecordShownByItsEntity(s);
     std::vector<MJStruct*> standing;
     for (int32_t i = 0; i < s.WallTiles(); ++i)
         if (MJStruct* r = s.GetMJStruct(kAreaWall, 0, i); r->present && r->faceState != 1)

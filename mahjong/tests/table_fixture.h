@@ -2,9 +2,11 @@
 // A real application seated at a table of 2-4 players (or watching one),
 // and payloads built word by word.
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <ostream>
@@ -14,9 +16,11 @@
 #include "client/game_app.h"
 #include "mahjong/app/snapshot_words.h"
 #include "mahjong/app/table_logic.h"
+#include "mahjong/scene/asset_names.h"
 #include "mahjong/scene/table_scene.h"
 #include "mahjong/scene/tile_identity.h"
 #include "platform/bytes.h"
+#include "platform/gui/tests/pixel_compare.h"
 
 namespace platform {
 inline void PrintTo(const RECT& r, std::ostream* os) {
@@ -28,6 +32,30 @@ namespace mahjong::testing {
 
 inline const char* const kNames[4] = {"东家", "南家", "西家", "北家"};
 inline constexpr uint32_t kLookerId = 900;
+
+// A tile by suit, rank (1-9) and copy (0-3).
+constexpr int32_t T(int suit, int rank, int copy) {
+    return suit * 36 + copy * 9 + rank - 1;
+}
+
+// The picture against mahjong/tests/golden/`name`: the headless display
+// draws the same pixels everywhere. QEVO_UPDATE_GOLDEN=1 writes it anew.
+inline void ExpectGolden(const std::string& name, const platform::Surface& actual) {
+    const char* root = std::getenv("QEVO_SOURCE_DIR");
+    const std::string path = std::string(root ? root : ".") + "/mahjong/tests/golden/" + name;
+    if (std::getenv("QEVO_UPDATE_GOLDEN")) actual.SavePng(path);
+    EXPECT_EQ(platform::testing_support::Mismatch(actual, platform::Surface::LoadPng(path), 0), 0.0)
+        << name;
+}
+
+#ifdef QEVO_ASSET_DIR
+// The generated skins and sounds, linked into the program folder `dir`.
+inline void LinkAssets(const std::string& dir) {
+    for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
+        std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
+                                                  std::filesystem::path(dir) / folder);
+}
+#endif
 
 // Keeps the sounds played and the chat lines posted.
 class RecordingApp : public client::CGameApp, public client::GameFrameAccess {

@@ -17,21 +17,15 @@ namespace mahjong {
 namespace {
 
 using testing::ClientFixture;
+using testing::T;
 using testing::Words;
-using testing::WordsOf;
-
-constexpr int32_t T(int suit, int rank, int copy) {
-    return suit * 36 + copy * 9 + rank - 1;
-}
 
 class TileControlTest : public ClientFixture {
   protected:
     // Chair 0 on turn with 17 tiles, the table on the engine.
     void SetUp() override {
         Seat(0);
-        for (const char* folder : {assets::kSkinsFolder, assets::kSoundFolder})
-            std::filesystem::create_directory_symlink(std::string(QEVO_ASSET_DIR "/") + folder,
-                                                      dir_.path() + folder);
+        testing::LinkAssets(dir_.path());
         Scene().BeginSystem();
         Scene().InitScreen(744, 710);
         Scene().LoadSettings();
@@ -70,6 +64,15 @@ class TileControlTest : public ClientFixture {
         Scene().PumpMessages();
     }
     void Point(int i) { Move(TileEntity(i).GetX(), TileEntity(i).GetY() + 5); }
+    // The button of `code` put on the table at (x, y), the mouse on it.
+    engine::Entity& ShowButton(uint32_t code, int32_t x, int32_t y) {
+        const uint32_t id = Scene().GetWorld().GetControl(Scene().ButtonControl(code))->entityId;
+        engine::Entity& e = *Scene().GetEntity(id);
+        Scene().MoveEntity(&e, x, y);
+        Scene().ShowEntity(&e, true);
+        Move(x, y);
+        return e;
+    }
 };
 
 TEST_F(TileControlTest, EveryStandingOwnTileHasItsControlWithTheEventsOfTheTurn) {
@@ -99,7 +102,7 @@ TEST_F(TileControlTest, EveryStandingOwnTileHasItsControlWithTheEventsOfTheTurn)
               int32_t(kMsgTileClickIdle));
 }
 
-TEST_F(TileControlTest, HoverRaisesTheTileAndLeavingLowersIt) {
+TEST_F(TileControlTest, HoverRaisesTheTileLeavingLowersItAndAClickDiscardsIt) {
     const int32_t y = TileEntity(4).GetY();
     Point(4);
     EXPECT_EQ(TileEntity(4).GetY(), y - kOwnTileLift);
@@ -107,16 +110,12 @@ TEST_F(TileControlTest, HoverRaisesTheTileAndLeavingLowersIt) {
     Move(5, 5);
     EXPECT_EQ(TileEntity(4).GetY(), y);
     EXPECT_EQ(Scene().GetMouse()->Cursor(), 32512);
-}
-
-TEST_F(TileControlTest, AClickDiscardsTheTileUnderIt) {
+    // A click discards the tile under it.
     const int32_t tile = H(5).nFace;
     Point(5);
     Press(true);
     Press(false);
-    auto discard = Next(221080);
-    ASSERT_TRUE(discard);
-    EXPECT_EQ(WordsOf(discard->data)[discard::kTiles], tile);
+    EXPECT_EQ(SentWords(221080)[discard::kTiles], tile);
     EXPECT_EQ(Scene().FindHandTile(3, tile), -1);
 }
 
@@ -194,14 +193,8 @@ TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
     EXPECT_EQ(Scene().GetButtonFrame(210032).width, 0);
 
     // The pass button, put on the table and clicked: the buttons go off.
-    engine::ControlRecord* pass =
-        Scene().GetWorld().GetControl(Scene().ButtonControl(kMsgPassButton));
-    engine::Entity& e = *Scene().GetEntity(pass->entityId);
-    Scene().MoveEntity(&e, 300, 300);
-    Scene().ShowEntity(&e, true);
     Scene().Effects().Clear();
-    Move(300, 300);
-    EXPECT_DOUBLE_EQ(e.GetOpacity(), 1.0);
+    EXPECT_DOUBLE_EQ(ShowButton(kMsgPassButton, 300, 300).GetOpacity(), 1.0);
     Press(true);
     Press(false);
     Scene().PumpMessages();
@@ -210,11 +203,7 @@ TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
               effects.end());
     // The screenshot button saves the screen in the program's temp folder.
     Move(5, 5);
-    engine::ControlRecord* shot =
-        Scene().GetWorld().GetControl(Scene().ButtonControl(kMsgScreenshotButton));
-    Scene().MoveEntity(Scene().GetEntity(shot->entityId), 200, 200);
-    Scene().ShowEntity(Scene().GetEntity(shot->entityId), true);
-    Move(200, 200);
+    ShowButton(kMsgScreenshotButton, 200, 200);
     Press(true);
     Press(false);
     Scene().PumpMessages();
@@ -230,12 +219,7 @@ TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
 }
 
 TEST_F(TileControlTest, ASystemBarButtonTellsItsHoverWithItsCaption) {
-    engine::ControlRecord* sort =
-        Scene().GetWorld().GetControl(Scene().ButtonControl(kMsgSortButton));
-    engine::Entity* e = Scene().GetEntity(sort->entityId);
-    Scene().MoveEntity(e, 400, 150);
-    Scene().ShowEntity(e, true);
-    Move(400, 150);
+    ShowButton(kMsgSortButton, 400, 150);
     std::vector<std::pair<uint32_t, std::string>> told;
     auto collect = [&] {
         while (Scene().GetWorld().QueuedMessages() > 0) {
