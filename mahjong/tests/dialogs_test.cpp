@@ -86,9 +86,7 @@ TEST_F(DialogTest, TheRequestBoxCountsRequestsAndTheBanStopsForcedLeave) {
         gui::SendMessage(box.GetSafeHwnd(), gui::WM_COMMAND, gui::IDOK);
         EXPECT_EQ(gui::IsWindow(box.GetSafeHwnd()), c.ban) << c.sent;
     }
-}
-
-TEST_F(DialogTest, AskingSendsTheReasonWritesTheChatLineAndPlaysOn) {
+    // Asking sends the reason, writes the chat line and plays on.
     std::string sent;
     CExitRequestDlg box({1, false, [&](const std::string& r) { sent = r; }});
     ASSERT_TRUE(box.CreateModeless());

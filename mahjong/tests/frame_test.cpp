@@ -95,9 +95,7 @@ class FrameTest : public ::testing::Test {
         for (;;) {
             for (auto it = requests_.begin(); it != requests_.end(); ++it) {
                 if (it->id != id) continue;
-                std::vector<int32_t> words(it->data.size() / 4);
-                for (size_t i = 0; i < words.size(); ++i)
-                    words[i] = int32_t(platform::LoadLE32(&it->data[4 * i]));
+                std::vector<int32_t> words = testing::WordsOf(it->data);
                 requests_.erase(it);
                 return words;
             }

@@ -121,7 +121,7 @@ TEST_F(MediaTest, OperationsAndTilesSpeakFromTheSeatsVoiceFolder) {
     EXPECT_EQ(Scene().Effects().All().size(), 2u);
 }
 
-TEST_F(MediaTest, MusicTogglesAndItsWordIsSaved) {
+TEST_F(MediaTest, MusicTogglesItsWordIsSavedAndTheSkinSwitchTakesTheNextUsableStyle) {
     engine::SoundManager& s = Scene().GetWorld().Sound();
     Scene().PlayMusic();
     EXPECT_TRUE(s.MusicPlaying());
@@ -136,9 +136,7 @@ TEST_F(MediaTest, MusicTogglesAndItsWordIsSaved) {
     EXPECT_EQ(platform::GetPrivateProfileInt("GAMESET", "Music", -1, app_->GetIniPath()), 0u);
     EXPECT_EQ(sound_.Count(Kind::kMusicPlay), 1u);
     EXPECT_EQ(sound_.Count(Kind::kMusicClose), 1u);
-}
-
-TEST_F(MediaTest, SkinSwitchTakesTheNextUsableStyleAndRestartsTheMusic) {
+    // The skin switch takes the next usable style and restarts the music.
     struct Case {
         std::vector<const char*> styles;
         std::vector<int32_t> visits;  // the style after each press
