@@ -125,7 +125,7 @@ class FrameTest : public ::testing::Test {
     std::vector<gameserver::TableMessage> requests_;
 };
 
-TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreen) {
+TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreenAboveAnEvenOperationBar) {
     CMainFrame* frame = Frame();
     ASSERT_NE(frame, nullptr);
     auto* table = dynamic_cast<CMJGameTableView2*>(frame->GetTableView());
@@ -160,10 +160,8 @@ TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreen) {
             same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
     EXPECT_EQ(same, ((drawn.Width() + 6) / 7) * ((drawn.Height() + 6) / 7));
     testing::ExpectGolden("main_frame.png", shown);
-}
-
-TEST_F(FrameTest, TheOperationBarSpacesItsFourButtonsEvenly) {
-    auto* bar = dynamic_cast<CMJOperateView*>(Frame()->GetOperatePane());
+    // The operation bar spaces its four buttons evenly.
+    auto* bar = dynamic_cast<CMJOperateView*>(frame->GetOperatePane());
     ASSERT_NE(bar, nullptr);
     const int w = bar->ButtonWidth(), h = bar->ButtonHeight();
     struct Case {
