@@ -156,7 +156,7 @@ client::PlayerRecord Record(std::vector<int32_t> words, const std::string& watch
     return r;
 }
 
-TEST_F(DialogTest, TheCardShowsRatesSignsAndTheWatchedSeat) {
+TEST_F(DialogTest, TheCardShowsRatesSignsAndTheWatchedSeatAndOnlyOkStoresTheSettings) {
     auto texts = [](const client::PlayerRecord& r) {
         std::vector<std::string> out;
         for (const auto& [id, text] : PlayerCardValues(r))
@@ -193,9 +193,7 @@ TEST_F(DialogTest, TheCardShowsRatesSignsAndTheWatchedSeat) {
     ui_.Click(*card.GetDlgItem(CPlayerInfoDlg::kIdClose), {4, 4});
     EXPECT_FALSE(card.IsWindowVisible());
     EXPECT_TRUE(gui::IsWindow(card.GetSafeHwnd()));
-}
-
-TEST_F(DialogTest, SettingsStartFromTheFlagsAndOnlyOkStoresThem) {
+    // The settings start from the flags and only OK stores them.
     for (const gui::UINT ending : {gui::IDCANCEL, gui::IDOK}) {
         CGameSettingsDlg box;
         box.silence = box.quickCatch = 1;
