@@ -36,17 +36,9 @@ class ActionTest : public ClientFixture {
     void Deal(int32_t turn, Tiles own) {
         for (int32_t t = T(2, 6, 0); own.size() < (turn == 0 ? 17u : 16u); ++t)
             if (t % 9 >= 5 && std::find(own.begin(), own.end(), t) == own.end()) own.push_back(t);
-        Words w(snap::kRoundStartWords, -1);
-        std::fill(&w[0], &w[snap::kRoundWords], 0);
-        w.Set(snap::kBankerChair, turn).Set(snap::kTurnChair, turn).Set(snap::kWallStart, 10);
-        w.Set(snap::kWallHead, 75).Set(snap::kTurnedUpPos, 8).Set(snap::kTurnTimeout, kTurnTime);
-        w.Set(snap::kClaimTimeout, kClaimTime).Set(snap::kWatchTime, kWatch).Set(snap::kDieA, 3);
-        w.Set(snap::kDieB, 4).Set(snap::kTableFlags, snap::kFlagRunning | snap::kFlagDrawn);
+        Words w = testing::RoundStart(turn, own);
         w.Set(snap::kJokersInRow, 1).Set(snap::kSubstituteAsTile, 1).Set(snap::kJokerA, -1);
         w.Set(snap::kJokerB, -1);
-        for (int c = 0; c < 4; ++c)
-            w.Set(size_t(49 + c), c == turn ? 17 : 16).Set(size_t(229 + c), 0);
-        std::copy(own.begin(), own.end(), &w[53]);
         ASSERT_TRUE(Notify(211040, w));
         Scene().StartTurnClock();
     }
@@ -297,7 +289,14 @@ TEST_F(ActionTest, AClaimOfTheDiscardBeforeTheOwnTurnTakesTheTurn) {
     EXPECT_TRUE(Next(229000));
 }
 
-TEST_F(ActionTest, TheChairBeforeTheOwnIsWatchedAndMovedFor) {
+TEST_F(ActionTest, OneJokerEntityServesEveryJokerAndTheChairBeforeTheOwnIsWatched) {
+    Scene().PlayJokerAnimation();
+    Scene().PlayJokerAnimation();
+    const auto& all = Scene().Effects().All();
+    EXPECT_EQ(std::count(all.begin(), all.end(), SceneEffect(Effect::kJokerAnimation, 1)), 1);
+    platform::Payload none;
+    Scene().OnMessage(kMsgJokerDone, none, 0);
+    EXPECT_TRUE(Effect({Effect::kJokerAnimationEnd}));
     Deal(2, {});
     Discard(2, T(0, 6, 0));  // view seat 1 discards: view seat 0 moves next
     ASSERT_TRUE(Notify(229165, Words(0)));
@@ -318,16 +317,6 @@ TEST_F(ActionTest, TheChairBeforeTheOwnIsWatchedAndMovedFor) {
     Scene().OnTimer(kTimerWatchDiscard);
     const auto discard = SentWords(221080);
     EXPECT_EQ(discard[discard::kTimeOut], 1);
-}
-
-TEST_F(ActionTest, OneJokerAnimationEntityServesEveryJoker) {
-    Scene().PlayJokerAnimation();
-    Scene().PlayJokerAnimation();
-    const auto& all = Scene().Effects().All();
-    EXPECT_EQ(std::count(all.begin(), all.end(), SceneEffect(Effect::kJokerAnimation, 1)), 1);
-    platform::Payload none;
-    Scene().OnMessage(kMsgJokerDone, none, 0);
-    EXPECT_TRUE(Effect({Effect::kJokerAnimationEnd}));
 }
 
 class LookerActionTest : public ClientFixture {

@@ -17,7 +17,7 @@ RECT Area(const CMJTableSceneBase& s, int seat) {
     return r;
 }
 
-TEST(HandAreas, RectanglesAtBothPaneKinds) {
+TEST(HandAreas, RectanglesAtBothPaneKindsAndOnASmallScreen) {
     Table t;  // a 744 x 710 pane
     CMJTableSceneBase classic(&t.logic);
     // Classic: 14 tiles, sides 426 long and 49 deep, the own row 600 by 70.
@@ -57,9 +57,7 @@ TEST(HandAreas, RectanglesAtBothPaneKinds) {
     t.scene.OnResize();
     t.scene.GetTableCentreRect(&c);
     EXPECT_EQ(c.left, 400 - 106);
-}
-
-TEST(HandAreas, SmallScreenKeepsTenPixelsAndLiftsLess) {
+    // A small screen keeps ten pixels and lifts less.
     platform::SetDisplay(std::make_shared<platform::HeadlessDisplay>(platform::SIZE{800, 600}));
     {
         Table t;

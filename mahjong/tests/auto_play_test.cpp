@@ -140,7 +140,7 @@ struct Moves : AutoPlayMoves {
     std::vector<std::string> calls;
 };
 
-TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOffered) {
+TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOfferedWeighedFromTheAiSection) {
     const std::vector<int32_t> kFourSevens = {Tile(15), Tile(7, 0), Tile(7, 1), Tile(7, 2),
                                               Tile(7, 3)};
     const std::vector<int32_t> kFourthSeven = {Tile(7, 3), Tile(15)};
@@ -179,9 +179,7 @@ TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOffered) {
         play.AutoPlayStep(t.scene, moves);
         EXPECT_EQ(moves.calls, c.calls) << ::testing::PrintToString(c.offered);
     }
-}
-
-TEST(AutoPlaySettings, WeightsAndTheRobotSwitchComeFromTheAiSection) {
+    // The weights and the robot switch come from the AI section.
     platform::testing::TempDir dir;
     dir.Write("game.ini", "[AI]\r\nbn_Robot=1\r\nweight_Shun=70\r\nweight_7dui=-1\r\n");
     CAutoPlay play;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <memory>
@@ -25,12 +26,19 @@ namespace mahjong::testing {
 inline constexpr std::chrono::milliseconds kWait{5000};  // a safety net only
 using gameserver::Reply;
 
-// A request's payload as words.
-inline std::vector<int32_t> WordsOf(const gameserver::Bytes& data) {
-    std::vector<int32_t> out(data.size() / 4);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = int32_t(platform::LoadLE32(&data[4 * i]));
-    return out;
+// A round's start: `turn` banker and on turn with 17 tiles (the others 16),
+// the own chair holding `own`; a wall from 10 to 75, clocks of 15, 8 and 3.
+inline Words RoundStart(int32_t turn, const std::vector<int32_t>& own) {
+    Words w(snap::kRoundStartWords, -1);
+    std::fill(&w[0], &w[snap::kRoundWords], 0);
+    w.Set(snap::kBankerChair, turn).Set(snap::kTurnChair, turn).Set(snap::kWallStart, 10);
+    w.Set(snap::kWallHead, 75).Set(snap::kTurnedUpPos, 8).Set(snap::kTurnTimeout, 15);
+    w.Set(snap::kClaimTimeout, 8).Set(snap::kWatchTime, 3).Set(snap::kDieA, 3);
+    w.Set(snap::kDieB, 4).Set(snap::kTableFlags, snap::kFlagRunning | snap::kFlagDrawn);
+    for (int c = 0; c < 4; ++c)
+        w.Set(size_t(49 + c), c == turn ? 17 : 16).Set(size_t(229 + c), 0);
+    std::copy(own.begin(), own.end(), &w[53]);
+    return w;
 }
 
 class ClientFixture : public ::testing::Test {

@@ -86,9 +86,7 @@ TEST_F(DialogTest, TheRequestBoxCountsRequestsAndTheBanStopsForcedLeave) {
         gui::SendMessage(box.GetSafeHwnd(), gui::WM_COMMAND, gui::IDOK);
         EXPECT_EQ(gui::IsWindow(box.GetSafeHwnd()), c.ban) << c.sent;
     }
-}
-
-TEST_F(DialogTest, AskingSendsTheReasonWritesTheChatLineAndPlaysOn) {
+    // Asking sends the reason, writes the chat line and plays on.
     std::string sent;
     CExitRequestDlg box({1, false, [&](const std::string& r) { sent = r; }});
     ASSERT_TRUE(box.CreateModeless());
@@ -158,7 +156,7 @@ client::PlayerRecord Record(std::vector<int32_t> words, const std::string& watch
     return r;
 }
 
-TEST_F(DialogTest, TheCardShowsRatesSignsAndTheWatchedSeat) {
+TEST_F(DialogTest, TheCardShowsRatesSignsAndTheWatchedSeatAndOnlyOkStoresTheSettings) {
     auto texts = [](const client::PlayerRecord& r) {
         std::vector<std::string> out;
         for (const auto& [id, text] : PlayerCardValues(r))
@@ -195,9 +193,7 @@ TEST_F(DialogTest, TheCardShowsRatesSignsAndTheWatchedSeat) {
     ui_.Click(*card.GetDlgItem(CPlayerInfoDlg::kIdClose), {4, 4});
     EXPECT_FALSE(card.IsWindowVisible());
     EXPECT_TRUE(gui::IsWindow(card.GetSafeHwnd()));
-}
-
-TEST_F(DialogTest, SettingsStartFromTheFlagsAndOnlyOkStoresThem) {
+    // The settings start from the flags and only OK stores them.
     for (const gui::UINT ending : {gui::IDCANCEL, gui::IDOK}) {
         CGameSettingsDlg box;
         box.silence = box.quickCatch = 1;

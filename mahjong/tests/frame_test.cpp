@@ -95,9 +95,7 @@ class FrameTest : public ::testing::Test {
         for (;;) {
             for (auto it = requests_.begin(); it != requests_.end(); ++it) {
                 if (it->id != id) continue;
-                std::vector<int32_t> words(it->data.size() / 4);
-                for (size_t i = 0; i < words.size(); ++i)
-                    words[i] = int32_t(platform::LoadLE32(&it->data[4 * i]));
+                std::vector<int32_t> words = testing::WordsOf(it->data);
                 requests_.erase(it);
                 return words;
             }
@@ -127,7 +125,7 @@ class FrameTest : public ::testing::Test {
     std::vector<gameserver::TableMessage> requests_;
 };
 
-TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreen) {
+TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreenAboveAnEvenOperationBar) {
     CMainFrame* frame = Frame();
     ASSERT_NE(frame, nullptr);
     auto* table = dynamic_cast<CMJGameTableView2*>(frame->GetTableView());
@@ -162,10 +160,8 @@ TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreen) {
             same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
     EXPECT_EQ(same, ((drawn.Width() + 6) / 7) * ((drawn.Height() + 6) / 7));
     testing::ExpectGolden("main_frame.png", shown);
-}
-
-TEST_F(FrameTest, TheOperationBarSpacesItsFourButtonsEvenly) {
-    auto* bar = dynamic_cast<CMJOperateView*>(Frame()->GetOperatePane());
+    // The operation bar spaces its four buttons evenly.
+    auto* bar = dynamic_cast<CMJOperateView*>(frame->GetOperatePane());
     ASSERT_NE(bar, nullptr);
     const int w = bar->ButtonWidth(), h = bar->ButtonHeight();
     struct Case {

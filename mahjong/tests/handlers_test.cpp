@@ -81,7 +81,7 @@ TEST(Handlers, HostileChairsIndexesAndShortPayloadsAreDropped) {
     }
 }
 
-TEST(Handlers, OwnHandCountsStayInTheHand) {
+TEST(Handlers, OwnHandCountsStayInTheHandAndALookerSeesItHiddenAgain) {
     for (int32_t n : {-1, 0, 16, 17, 18, 32, INT_MAX}) {
         Table t(1);
         Dealt(t);
@@ -96,17 +96,14 @@ TEST(Handlers, OwnHandCountsStayInTheHand) {
         t.scene.OnOwnHand(Words(5).Set(1, 2).Set(2, 2).Set(3, 9).Set(4, 9).Bytes());
         EXPECT_NE(t.scene.GetMJStruct(kAreaHand, 3, 1)->nFace, 9);
     }
-}
-
-TEST(Handlers, ALookerSeesTheWatchedHandHiddenAgain) {
-    Table t(2, 4, true);
-    Dealt(t);
-    t.scene.GetMJStruct(kAreaHand, 3, 1)->nFace = 9;
-    t.scene.OnHandHidden(Words(6).Set(3, 2).Set(4, testing::kLookerId).Set(5, 1).Bytes());
-    EXPECT_TRUE(t.scene.IsHandFaceKnown(3)) << "word 5 not 0: still shown";
-    t.scene.OnHandHidden(Words(6).Set(3, 2).Set(4, testing::kLookerId).Bytes());
-    EXPECT_FALSE(t.scene.IsHandFaceKnown(3));
-    EXPECT_EQ(t.app->sounds.back(), (std::pair<uint32_t, uint32_t>{29102, 5}));
+    Table l(2, 4, true);  // a looker sees the watched hand hidden again
+    Dealt(l);
+    l.scene.GetMJStruct(kAreaHand, 3, 1)->nFace = 9;
+    l.scene.OnHandHidden(Words(6).Set(3, 2).Set(4, testing::kLookerId).Set(5, 1).Bytes());
+    EXPECT_TRUE(l.scene.IsHandFaceKnown(3)) << "word 5 not 0: still shown";
+    l.scene.OnHandHidden(Words(6).Set(3, 2).Set(4, testing::kLookerId).Bytes());
+    EXPECT_FALSE(l.scene.IsHandFaceKnown(3));
+    EXPECT_EQ(l.app->sounds.back(), (std::pair<uint32_t, uint32_t>{29102, 5}));
 }
 
 TEST(Handlers, SnapshotStripCountsAreClampedAndDiceChecked) {

@@ -121,7 +121,7 @@ TEST_F(MediaTest, OperationsAndTilesSpeakFromTheSeatsVoiceFolder) {
     EXPECT_EQ(Scene().Effects().All().size(), 2u);
 }
 
-TEST_F(MediaTest, MusicTogglesAndItsWordIsSaved) {
+TEST_F(MediaTest, MusicTogglesItsWordIsSavedAndTheSkinSwitchTakesTheNextUsableStyle) {
     engine::SoundManager& s = Scene().GetWorld().Sound();
     Scene().PlayMusic();
     EXPECT_TRUE(s.MusicPlaying());
@@ -136,9 +136,7 @@ TEST_F(MediaTest, MusicTogglesAndItsWordIsSaved) {
     EXPECT_EQ(platform::GetPrivateProfileInt("GAMESET", "Music", -1, app_->GetIniPath()), 0u);
     EXPECT_EQ(sound_.Count(Kind::kMusicPlay), 1u);
     EXPECT_EQ(sound_.Count(Kind::kMusicClose), 1u);
-}
-
-TEST_F(MediaTest, SkinSwitchTakesTheNextUsableStyleAndRestartsTheMusic) {
+    // The skin switch takes the next usable style and restarts the music.
     struct Case {
         std::vector<const char*> styles;
         std::vector<int32_t> visits;  // the style after each press
@@ -206,7 +204,7 @@ std::vector<uint8_t> Result(int32_t flags, int32_t winner, int32_t discarder,
     return w.Bytes();
 }
 
-TEST(Settlement, EachChairsRowAndTheHeadLineFollowTheResult) {
+TEST(Settlement, EachChairsRowTheHeadLineAndThePanelPictureFollowTheResult) {
     using T = SettlementText;
     constexpr uint32_t W = kSettlementWhite, H = kSettlementHighlight;
     struct Case {
@@ -250,11 +248,7 @@ TEST(Settlement, EachChairsRowAndTheHeadLineFollowTheResult) {
     testing::Table looker(0, 4, true);
     ASSERT_TRUE(looker.logic.StoreRoundResult(cases[0].result));
     EXPECT_EQ(LayOutSettlement(looker.scene.ReadSettlement())[0].color, W);
-}
-
-// The panel over the table cloth, drawn headless: the same pixels
-// everywhere. QEVO_UPDATE_GOLDEN=1 writes the golden anew.
-TEST(Settlement, PanelPicture) {
+    // The panel over the table cloth, drawn headless (QEVO_UPDATE_GOLDEN=1 writes it anew).
     platform::testing::TempDir dir;
     testing::LinkAssets(dir.path());
     setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);

@@ -84,7 +84,7 @@ TEST(SceneSettings, LoadsEveryPictureByItsTitleAtItsSizeAndAnotherStyleReplacesT
     EXPECT_EQ(p.Image("桌面")->pixels, classic);
 }
 
-TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBack) {
+TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBackAndMissingFilesLeaveNoPictures) {
     // [SKIN] "Default" and the style it loads.
     for (const auto& [def, style] :
          std::vector<std::pair<const char*, int32_t>>{{"1", 1}, {"7", 0}, {"-2", 0}, {"", 0}}) {
@@ -109,9 +109,7 @@ TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBack) {
                   platform::UINT(style));
         EXPECT_EQ(platform::GetPrivateProfileInt("GAMESET", "Music", -1, ini), 1u);
     }
-}
-
-TEST(SceneSettings, MissingFilesLeaveNoPicturesAndDefaults) {
+    // Missing files leave no pictures.
     Program p(false);
     CTableScene& s = p.Scene();
     s.LoadSettings();
@@ -322,23 +320,17 @@ CTableScene& DealtByMessages(Program& p, platform::ManualClock& clock) {
     return s;
 }
 
-TEST(SceneEffects, TheDealSequenceEndsWithEveryTileWhereItsRecordSays) {
-    platform::ManualClock clock(1'000'000);
-    platform::ScopedClock scoped(clock);
-    Program p;
-    CTableScene& s = DealtByMessages(p, clock);
-    ExpectEveryRecordShownByItsEntity(s);
-    EXPECT_TRUE(OwnHandSorted(s));
-    EXPECT_FALSE(s.GetEntity(s.PointingHand())->IsVisible());
-}
-
-TEST(SceneEffects, TheSortSweepEndsWithTheHandSortedUnlessATileIsHeld) {
+TEST(SceneEffects, TheDealEndsWithEveryTileInPlaceAndTheSortSweepSortsUnlessATileIsHeld) {
     for (const bool held : {false, true}) {
         SCOPED_TRACE(held);
         platform::ManualClock clock(1'000'000);
         platform::ScopedClock scoped(clock);
         Program p;
         CTableScene& s = DealtByMessages(p, clock);
+        // The deal sequence ends with every tile where its record says.
+        ExpectEveryRecordShownByItsEntity(s);
+        EXPECT_TRUE(OwnHandSorted(s));
+        EXPECT_FALSE(s.GetEntity(s.PointingHand())->IsVisible());
         // The own hand in the reverse of the sort's order, no tile held.
         std::vector<MJStruct*> standing;
         for (int32_t i = 0; i < s.HandPositions(); ++i)

@@ -33,6 +33,14 @@ namespace mahjong::testing {
 inline const char* const kNames[4] = {"东家", "南家", "西家", "北家"};
 inline constexpr uint32_t kLookerId = 900;
 
+// A request's payload as words.
+inline std::vector<int32_t> WordsOf(const std::vector<uint8_t>& data) {
+    std::vector<int32_t> out(data.size() / 4);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = int32_t(platform::LoadLE32(&data[4 * i]));
+    return out;
+}
+
 // A tile by suit, rank (1-9) and copy (0-3).
 constexpr int32_t T(int suit, int rank, int copy) {
     return suit * 36 + copy * 9 + rank - 1;

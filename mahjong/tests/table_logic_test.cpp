@@ -63,7 +63,7 @@ TEST(TableLogic, ShortPayloadsAreDroppedWholeAndLongOnesRead) {
     EXPECT_EQ(logic.GetBankerChair(), 5);
 }
 
-TEST(TableLogic, RoundResultRecordsAreCountedClampedAndChecked) {
+TEST(TableLogic, RoundResultRecordsAreCountedClampedAndCheckedAndTheRoundsTexts) {
     struct Case {
         int32_t count;
         size_t records;  // records of 172 bytes in the payload
@@ -86,42 +86,39 @@ TEST(TableLogic, RoundResultRecordsAreCountedClampedAndChecked) {
             bytes.insert(bytes.end(), 172, uint8_t(r + 1));
         EXPECT_EQ(logic.StoreRoundResult(bytes), c.stored);
         EXPECT_EQ(logic.GetResultWinner(), c.stored ? 2 : 0);
-        for (int r = 0; r < 4; ++r) {
+        for (int r = 0; r < 4; ++r)
             EXPECT_EQ(logic.GetResultRecord(r)[171], r < c.kept ? r + 1 : 0) << r;
-        }
     }
     CTableLogic logic;
     EXPECT_FALSE(logic.StoreRoundResult(Words(snap::kResultWords - 1).Bytes()));
     EXPECT_TRUE(logic.GetResultRecord(4).empty());
-}
-
-TEST(TableLogic, RoundTexts) {
+    // The texts of a round's start and end.
     auto app = SeatApp(0, 4);
-    CTableLogic logic;
+    CTableLogic told;
     Words start(snap::kRoundStartWords);
     start[snap::kRoundNumber] = 3;
     start[snap::kBankerChair] = 2;
     start[snap::kPointsValue] = 50;
     start[snap::kSilverValue] = 800;
-    ASSERT_TRUE(logic.StoreRoundStart(start.Bytes()));
-    EXPECT_EQ(logic.GetRunningText(), std::string("【第3局】庄：<c=255>") + testing::kNames[2] +
-                                          " <>\r\n     基础银：<c=255>50<> 分\r\n");
+    ASSERT_TRUE(told.StoreRoundStart(start.Bytes()));
+    EXPECT_EQ(told.GetRunningText(), std::string("【第3局】庄：<c=255>") + testing::kNames[2] +
+                                         " <>\r\n     基础银：<c=255>50<> 分\r\n");
     start[snap::kMoneyMode] = 1;
-    ASSERT_TRUE(logic.StoreRoundStart(start.Bytes()));
-    EXPECT_EQ(logic.GetRunningText(), std::string("【第3局】庄：<c=255>") + testing::kNames[2] +
-                                          " <>\r\n     基础银：<c=255>800<> 两\r\n");
+    ASSERT_TRUE(told.StoreRoundStart(start.Bytes()));
+    EXPECT_EQ(told.GetRunningText(), std::string("【第3局】庄：<c=255>") + testing::kNames[2] +
+                                         " <>\r\n     基础银：<c=255>800<> 两\r\n");
 
     Words result(snap::kResultWords);
     result[snap::kResultWon + 0] = 1;
     result[snap::kResultWon + 2] = 3;
     result[snap::kResultWon + 1] = -1;
-    ASSERT_TRUE(logic.StoreRoundResult(result.Bytes()));
-    EXPECT_EQ(logic.GetRoundText(), std::string("【第3局】胡：<c=255>") + testing::kNames[0] + "," +
-                                        testing::kNames[2] + " <>\r\n");
+    ASSERT_TRUE(told.StoreRoundResult(result.Bytes()));
+    EXPECT_EQ(told.GetRoundText(), std::string("【第3局】胡：<c=255>") + testing::kNames[0] + "," +
+                                       testing::kNames[2] + " <>\r\n");
     result[0] = snap::kResultNoWinner;
-    ASSERT_TRUE(logic.StoreRoundResult(result.Bytes()));
-    EXPECT_EQ(logic.GetRoundText(), "【第3局】流局。<>\r\n");
-    EXPECT_EQ(logic.GetRoundOpenText(), "");
+    ASSERT_TRUE(told.StoreRoundResult(result.Bytes()));
+    EXPECT_EQ(told.GetRoundText(), "【第3局】流局。<>\r\n");
+    EXPECT_EQ(told.GetRoundOpenText(), "");
 }
 
 }  // namespace

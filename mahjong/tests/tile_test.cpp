@@ -95,7 +95,7 @@ TEST(SortHand, JokersSortBetweenSuitOneAndSuitZeroInTheirOrder) {
     }
 }
 
-TEST(SortHand, FiveFacesOfOneKeyAreAllKeptWithTheirMarks) {
+TEST(SortHand, FiveFacesOfOneKeyKeepTheirMarksAndRoundWordsPlaceSubstitutes) {
     testing::Table t;
     // Jokers: the 5s of suits 0 and 1.
     t.Start([](testing::Words& w) {
@@ -109,16 +109,13 @@ TEST(SortHand, FiveFacesOfOneKeyAreAllKeptWithTheirMarks) {
     EXPECT_EQ(t.scene.GetMJStruct(kAreaHand, 3, 7)->locked, 1) << "the lock moved with face 1";
     EXPECT_EQ(t.scene.GetMJStruct(kAreaHand, 3, 6)->jokerMark, 1) << "face 4 stayed at 6";
     EXPECT_EQ(Sorted(t, std::vector<int32_t>(6, kFaceDown)), std::vector<int32_t>(6, kFaceDown));
-}
-
-TEST(SortHand, RoundWordsPlaceJokersAndSubstitutes) {
-    testing::Table t;
-    // Jokers keep their own key.
-    t.Start([](testing::Words& w) { w.Set(snap::kJokerA, 4).Set(snap::kJokersInRow, 1); });
+    // The round's words: jokers keep their own key.
+    testing::Table r;
+    r.Start([](testing::Words& w) { w.Set(snap::kJokerA, 4).Set(snap::kJokersInRow, 1); });
     // 白板 (114) stands in for the joker: it sorts with the joker's key, 5.
-    EXPECT_EQ(t.scene.TileSortKey(114), 5);
-    EXPECT_EQ(Sorted(t, {114, 0, 6, 13}), (std::vector<int32_t>{6, 114, 13, 0}));
-    EXPECT_EQ(Sorted(t, {40}), std::vector<int32_t>{40});
+    EXPECT_EQ(r.scene.TileSortKey(114), 5);
+    EXPECT_EQ(Sorted(r, {114, 0, 6, 13}), (std::vector<int32_t>{6, 114, 13, 0}));
+    EXPECT_EQ(Sorted(r, {40}), std::vector<int32_t>{40});
 }
 
 }  // namespace

@@ -11,20 +11,7 @@ namespace {
 
 using testing::Table;
 
-TEST(Wall, SegmentSizes) {
-    Table t;
-    CMJTableSceneBase base(&t.logic);  // 152 tiles
-    const int want[4][4] = {{18, 18, 18, 18}, {24, 24, 0, 24}, {19, 19, 19, 19}, {26, 25, 0, 25}};
-    for (int k = 0; k < 4; ++k) {
-        CMJTableSceneBase& s = k < 2 ? static_cast<CMJTableSceneBase&>(t.scene) : base;
-        s.SetWallPlayerCount(k % 2 ? 3 : 4);
-        int32_t sizes[4];
-        s.GetWallSegmentSizes(sizes);
-        EXPECT_EQ(std::vector<int>(sizes, sizes + 4), std::vector<int>(want[k], want[k] + 4)) << k;
-    }
-}
-
-TEST(Wall, SidesShowTheOwnSegmentAlwaysAtTheBottom) {
+TEST(Wall, SegmentSizesAndTheOwnSegmentAlwaysAtTheBottom) {
     const int three[3][4] = {{0, 2, 1, 3}, {1, 2, 3, 0}, {3, 2, 0, 1}};
     for (int players : {3, 4}) {
         for (int own = 0; own < players; ++own) {
@@ -37,6 +24,17 @@ TEST(Wall, SidesShowTheOwnSegmentAlwaysAtTheBottom) {
                 EXPECT_EQ(t.scene.GetWallSideStart(side), start) << own << " " << side;
             }
         }
+    }
+    // The segment sizes of both scene kinds.
+    Table t;
+    CMJTableSceneBase base(&t.logic);  // 152 tiles
+    const int want[4][4] = {{18, 18, 18, 18}, {24, 24, 0, 24}, {19, 19, 19, 19}, {26, 25, 0, 25}};
+    for (int k = 0; k < 4; ++k) {
+        CMJTableSceneBase& s = k < 2 ? static_cast<CMJTableSceneBase&>(t.scene) : base;
+        s.SetWallPlayerCount(k % 2 ? 3 : 4);
+        int32_t sizes[4];
+        s.GetWallSegmentSizes(sizes);
+        EXPECT_EQ(std::vector<int>(sizes, sizes + 4), std::vector<int>(want[k], want[k] + 4)) << k;
     }
 }
 
