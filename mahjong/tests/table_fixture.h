@@ -32,16 +32,16 @@ inline void PrintTo(const RECT& r, std::ostream* os) {
 namespace mahjong::testing {
 
 // Every scene registers its pictures with the process's one resource
-// manager; when the whole binary runs in one process, a test must not find
-// the pictures of an earlier test's deleted program folder.
-inline const bool kResourcesReleasedAfterEachTest = [] {
+// manager: a test, or a table within one, starts with none.
+inline void ReleaseAllPictures() {
+    engine::ResourceManager& resources = engine::GetResourceManagerInstance();
+    while (resources.RefCount() > 1)
+        resources.Release();
+    resources.Release();
+}
+inline const bool kPicturesReleasedAfterEachTest = [] {
     struct Release : ::testing::EmptyTestEventListener {
-        void OnTestEnd(const ::testing::TestInfo&) override {
-            engine::ResourceManager& resources = engine::GetResourceManagerInstance();
-            while (resources.RefCount() > 1)
-                resources.Release();
-            resources.Release();
-        }
+        void OnTestEnd(const ::testing::TestInfo&) override { ReleaseAllPictures(); }
     };
     ::testing::UnitTest::GetInstance()->listeners().Append(new Release);
     return true;
