@@ -135,6 +135,21 @@ class CMJTableScene : public CMJTableSceneBase {
     void BindSeatTiles(int32_t seat) override;
     uint32_t PointingHand() const { return pointingHand_; }
 
+    // A river, flower area, shown tile or the wall redrawn from its records
+    // at once, as the hands are (scene_round_reset.cpp).
+    void RefreshRiver(int32_t seat) override;
+    void RefreshFlowers(int32_t seat) override;
+    void DrawShownTile(int32_t seat) override;
+    void DrawWallArea() override;
+    void BindArea(int32_t area, int32_t seat, int32_t records);
+    // Between two rounds (scene_round_reset.cpp). The start button stands
+    // in the middle of the table while it is shown.
+    void ShowStartButton(int32_t show) override;
+    // The table's idle look after a round: only while no round runs and the
+    // turn clock is stopped; a player gets the start button again, and on
+    // auto-play starts the next round at once.
+    virtual void ResetTableDisplay();
+
   protected:
     void NumberHandRecords() override;
     void RevealSeat(int32_t seat, int32_t order) override;
@@ -218,6 +233,11 @@ class CTableScene : public CMJTableScene {
     // scene's own commands.
     void AutoPlayStep() override;
     const CAutoPlay& AutoPlayer() const { return autoPlayer_; }
+    // The settlement panel's close (210062) and drag (210063) (scene_round_reset.cpp).
+    int OnOtherMessage(uint32_t code, platform::Payload& payload) override;
+    // Also hides the settlement panel.
+    void ResetTableDisplay() override;
+    uint32_t SettlementCloseControl() const { return settlementClose_; }
 
   protected:
     int32_t Seat0HandShift() const override { return 15; }
@@ -233,6 +253,11 @@ class CTableScene : public CMJTableScene {
   private:
     CAutoPlay autoPlayer_;
     uint32_t settlementEntity_ = 0;
+    // The settlement panel's close button and the panel's drag control.
+    void AttachSettlementControls(engine::Entity& panel);
+    void HideSettlement();
+    void OnStartSent() override { autoPlayer_.ResetTicks(); }
+    uint32_t settlementClose_ = 0;  // its control
 };
 
 }  // namespace mahjong

@@ -122,8 +122,12 @@ void CMJTableScene::ValidateEntityBindings() {
             FreeBinding(owner, n);
             continue;
         }
-        if (r->nObject != n)
+        if (r->nObject != n) {
+            // The record is drawn by another binding (or will be): this
+            // one would stand on the table as a second copy.
             LogLine("麻将实体绑定错误，一个重复的可用绑定:mj->nObject:%d,i:%d", r->nObject, n);
+            FreeBinding(none, n);
+        }
     }
 }
 

@@ -13,11 +13,13 @@
 #include "client/controls/slide_popup.h"
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
+#include "engine/control_record.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/main_frame.h"
 #include "mahjong/panes/operate_pane.h"
 #include "mahjong/panes/table_pane.h"
+#include "mahjong/tests/entity_checks.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
@@ -252,6 +254,75 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
     EXPECT_NE(shown.find(app_->GetUserName(app_->GetUserId()) + "答应" + app_->GetUserName(103)),
               std::string::npos)
         << shown;
+}
+
+// Rounds follow one another: the dealt table shows every record by its own
+// entity, the settlement panel's close button clears the table, and the
+// next round starts by itself on auto-play or from the start button.
+TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
+    CTableScene& s = *app_->GetTableScene();
+    auto visible = [&s](uint32_t entity) {
+        const engine::Entity* e = s.GetEntity(entity);
+        return e && e->IsVisible();
+    };
+    auto controlEntity = [&s](uint32_t control) {
+        const engine::ControlRecord* r = s.GetWorld().GetControl(control);
+        return r ? r->entityId : 0u;
+    };
+    // The engine's mouse clicks the entity's middle.
+    auto click = [&s](uint32_t entity) {
+        const engine::Entity* e = s.GetEntity(entity);
+        ASSERT_NE(e, nullptr);
+        s.OnMouseMove(0, e->GetX(), e->GetY());
+        s.PumpMessages();
+        s.OnLButtonDown(0, e->GetX(), e->GetY());
+        s.PumpMessages();
+        s.OnLButtonUp(0, e->GetX(), e->GetY());
+        s.PumpMessages();
+    };
+    StartRound();
+    // Dealt, and a drawn tile has landed in the hand.
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return s.GetTurnSeconds() > 0 &&
+                   (!s.HasDrawnTile(3) || s.GetMJStruct(kAreaHand, 3, 0)->nObject != 0);
+        },
+        100));
+    testing::ExpectEveryRecordShownByItsEntity(s);
+    s.SetAutoPlay();
+    for (const bool autoPlay : {true, false}) {
+        SCOPED_TRACE(autoPlay ? "on auto-play" : "from the start button");
+        const int rounds = server_->rounds();
+        ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > rounds; }, 250));
+        ASSERT_TRUE(PumpUntil([&] { return visible(s.SettlementEntity()); }, 100));
+        if (!autoPlay) s.SetAutoPlay();  // switched off: a person starts
+        ASSERT_TRUE(visible(controlEntity(s.SettlementCloseControl())));
+        {
+            std::lock_guard lock(mu_);
+            requests_.clear();
+        }
+        click(controlEntity(s.SettlementCloseControl()));
+        EXPECT_FALSE(visible(s.SettlementEntity()));
+        EXPECT_FALSE(visible(controlEntity(s.SettlementCloseControl())));
+        if (!autoPlay) {
+            // The table is cleared: only the wall stands, and the start
+            // button waits in the middle.
+            EXPECT_FALSE(s.InRound());
+            testing::ExpectEveryRecordShownByItsEntity(s);
+            const uint32_t start = controlEntity(s.ButtonControl(kMsgStartButton));
+            ASSERT_TRUE(visible(start));
+            click(start);
+            // Its click reaches the scene with the engine's next messages.
+            EXPECT_TRUE(PumpUntil([&] { return !visible(start); }));
+        }
+        EXPECT_FALSE(WaitForRequest(201160).empty());
+        EXPECT_EQ(s.AutoPlayer().Ticks(), 0);
+        ASSERT_TRUE(PumpUntil([&] { return s.InRound() != 0; }, 100));
+        if (!autoPlay) s.SetAutoPlay();
+    }
+    // The round started from the button is played to its end too.
+    const int rounds = server_->rounds();
+    ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > rounds; }, 250));
 }
 
 }  // namespace
