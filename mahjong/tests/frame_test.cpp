@@ -296,6 +296,17 @@ TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
         ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > rounds; }, 250));
         ASSERT_TRUE(PumpUntil([&] { return visible(s.SettlementEntity()); }, 100));
         if (!autoPlay) s.SetAutoPlay();  // switched off: a person starts
+        // The panel follows a drag on it, its close button with it.
+        const engine::Entity& panel = *s.GetEntity(s.SettlementEntity());
+        const engine::Entity& close = *s.GetEntity(controlEntity(s.SettlementCloseControl()));
+        const int32_t x = panel.GetX(), y = panel.GetY(), closeX = close.GetX();
+        s.OnMouseMove(0, x - 100, y);
+        s.OnLButtonDown(0, x - 100, y);
+        s.OnMouseMove(0, x - 90, y + 5);
+        s.OnLButtonUp(0, x - 90, y + 5);
+        EXPECT_TRUE(PumpUntil([&] { return panel.GetY() == y + 5; }));
+        EXPECT_EQ(panel.GetX(), x + 10);
+        EXPECT_EQ(close.GetX(), closeX + 10);
         ASSERT_TRUE(visible(controlEntity(s.SettlementCloseControl())));
         {
             std::lock_guard lock(mu_);
