@@ -24,9 +24,16 @@ void CMJTableScene::InitGameData() {
     CreateButtons();
     CreateTileEntities();
     CreateTileControls();
+    CreateClockEntities();
+    CreateNoteBoard();
+    CreateDiceEntities();
+    SetMouseEvents();
+    CreateAutoPlaySign();
+    LoadAIWeights();
     SelectFont(16, 400, "宋体");
     SetInRound(0);
     ClearTable();
+    SetupEngineControls();
     PlaceOperationButtons();
     GetWorld().Sound().EnableBass();
     LogLine("游戏数据初始化完毕");

@@ -2,8 +2,9 @@
 // table's idle look once the panel closes, and the start button that leads
 // to the next round.
 #include "client/game_app.h"
-#include "engine/advanced_button.h"
 #include "engine/control_record.h"
+#include "engine/resources/image_record.h"
+#include "engine/resources/resource_manager.h"
 #include "engine/world.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/scene/table_scene.h"
@@ -16,7 +17,9 @@ constexpr uint32_t kMsgSettlementDrag = 210063;
 // The close button stands this far right of the panel's centre, near its
 // foot (the panel is 240 pixels high).
 constexpr int32_t kCloseOffsetX = 105, kCloseOffsetY = 95;
-constexpr int32_t kCloseWidth = 60, kCloseHeight = 24;
+constexpr int32_t kCloseWidth = 72, kCloseHeight = 28;
+constexpr uint32_t kMagentaKey = 0xff00ff;
+const char* const kClosePicture = "确定按钮";
 
 }  // namespace
 
@@ -98,13 +101,14 @@ void CTableScene::AttachSettlementControls(engine::Entity& panel) {
             SetControlEvent(drag, engine::kEvLeftDrag, int32_t(kMsgSettlementDrag), 0);
             BindControl(drag, &panel, 0);
         }
-        auto* close = CreateButton<engine::AdvancedButton>();
-        if (!close || !close->Create(kMsgSettlementClose, x, y, kCloseWidth, kCloseHeight, false))
-            return;
-        close->SetTextColor(0xffffff);
-        close->SetSolidColor(0x37450e, false);
-        close->SetCaptionFit("关闭", true);
-        settlementClose_ = close->GetControlId();
+        const uint32_t picture = Resources().GetImageIdByName(kClosePicture);
+        const engine::ImageRecord* image = picture ? GetImageRes(picture) : nullptr;
+        const ButtonBox box{picture, 0, 0, image ? image->width : kCloseWidth,
+                            image ? image->height : kCloseHeight};
+        const engine::ControlRecord* close =
+            CreateImageButton(x, y, box, kMsgSettlementClose, kMagentaKey);
+        if (!close) return;
+        settlementClose_ = close->id;
     }
     const engine::ControlRecord* close = GetWorld().GetControl(settlementClose_);
     engine::Entity* button = close ? GetEntity(close->entityId) : nullptr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/frame_strip.h"
 #include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/scene_buttons.h"
 #include "mahjong/scene/settlement.h"
@@ -135,6 +136,23 @@ class CMJTableScene : public CMJTableSceneBase {
     void BindSeatTiles(int32_t seat) override;
     uint32_t PointingHand() const { return pointingHand_; }
 
+    // Made once the screen exists, hidden or off the table (scene_creations.cpp):
+    // the clock (a face with its hand and two digits), the note board, four
+    // dice with the twelve dice strips, the table click, the auto-play sign
+    // with the button note and the pointing hand; this game's packed pictures.
+    void CreateClockEntities();
+    void CreateNoteBoard();
+    void CreateDiceEntities();
+    void SetMouseEvents();
+    void CreateAutoPlaySign();
+    virtual void SetupEngineControls();
+    virtual void LoadAIWeights() {}
+    uint32_t ClockFace() const { return clockFace_; }
+    uint32_t NoteBoard() const { return noteBoard_; }
+    uint32_t Die(int32_t i) const { return dice_[size_t(i) % dice_.size()]; }
+    uint32_t AutoPlaySign() const { return autoPlaySign_; }
+    uint32_t NoteEntity() const { return noteEntity_; }
+
     // A river, flower area, shown tile or the wall redrawn from its records
     // at once, as the hands are (scene_round_reset.cpp).
     void RefreshRiver(int32_t seat) override;
@@ -199,6 +217,11 @@ class CMJTableScene : public CMJTableSceneBase {
     // The timed effects' random offsets, speeds and directions.
     std::minstd_rand effectRandom_{29107};
     uint32_t pointingHand_ = 0;  // made at the first sort, reused
+    engine::ImageEntity* MakeHiddenImage(int layer, int32_t x, int32_t y, const char* title,
+                                         int32_t width, int32_t height, int32_t depth);
+    uint32_t clockFace_ = 0, noteBoard_ = 0, autoPlaySign_ = 0, noteEntity_ = 0;
+    std::array<uint32_t, 4> dice_{};
+    std::array<engine::FrameSet, 12> diceFrames_{};
 };
 
 class CTableScene : public CMJTableScene {
@@ -233,6 +256,7 @@ class CTableScene : public CMJTableScene {
     // scene's own commands.
     void AutoPlayStep() override;
     const CAutoPlay& AutoPlayer() const { return autoPlayer_; }
+    void LoadAIWeights() override;
     // The settlement panel's close (210062) and drag (210063) (scene_round_reset.cpp).
     int OnOtherMessage(uint32_t code, platform::Payload& payload) override;
     // Also hides the settlement panel.

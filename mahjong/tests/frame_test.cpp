@@ -256,9 +256,10 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
         << shown;
 }
 
-// Rounds follow one another: the dealt table shows every record by its own
-// entity, the settlement panel's close button clears the table, and the
-// next round starts by itself on auto-play or from the start button.
+// The running client makes its scene at start-up, and rounds follow one
+// another: the dealt table shows every record by its own entity, the
+// settlement panel's close button clears the table, and the next round
+// starts by itself on auto-play or from the start button.
 TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
     CTableScene& s = *app_->GetTableScene();
     auto visible = [&s](uint32_t entity) {
@@ -280,6 +281,16 @@ TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
         s.OnLButtonUp(0, e->GetX(), e->GetY());
         s.PumpMessages();
     };
+    // Made at start-up, each hidden until an effect shows it.
+    ASSERT_TRUE(s.PlaysEffects());
+    for (uint32_t id : {s.ClockFace(), s.NoteBoard(), s.Die(0), s.Die(3), s.AutoPlaySign(),
+                        s.NoteEntity(), s.PointingHand()}) {
+        ASSERT_NE(s.GetEntity(id), nullptr) << id;
+        EXPECT_FALSE(s.GetEntity(id)->IsVisible()) << id;
+    }
+    EXPECT_EQ(s.GetEntity(s.Die(1))->GetWidth(), 106);
+    EXPECT_EQ(s.GetEntity(s.Die(1))->GetHeight(), 99);
+    EXPECT_NE(s.Resources().GetImageIdByName("确定按钮"), 0u);
     StartRound();
     // Dealt, and a drawn tile has landed in the hand.
     ASSERT_TRUE(PumpUntil(
@@ -313,7 +324,8 @@ TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
             requests_.clear();
         }
         click(controlEntity(s.SettlementCloseControl()));
-        EXPECT_FALSE(visible(s.SettlementEntity()));
+        // A button's click reaches the scene with the engine's next messages.
+        EXPECT_TRUE(PumpUntil([&] { return !visible(s.SettlementEntity()); }));
         EXPECT_FALSE(visible(controlEntity(s.SettlementCloseControl())));
         if (!autoPlay) {
             // The table is cleared: only the wall stands, and the start
@@ -323,7 +335,6 @@ TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
             const uint32_t start = controlEntity(s.ButtonControl(kMsgStartButton));
             ASSERT_TRUE(visible(start));
             click(start);
-            // Its click reaches the scene with the engine's next messages.
             EXPECT_TRUE(PumpUntil([&] { return !visible(start); }));
         }
         EXPECT_FALSE(WaitForRequest(201160).empty());
