@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <array>
 #include <condition_variable>
+#include <fstream>
 #include <mutex>
 #include <vector>
 
@@ -17,10 +19,12 @@
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/main_frame.h"
 #include "mahjong/panes/operate_pane.h"
+#include "mahjong/panes/rank_pane.h"
 #include "mahjong/panes/table_pane.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
+#include "platform/profile.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
 
@@ -252,6 +256,104 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
     EXPECT_NE(shown.find(app_->GetUserName(app_->GetUserId()) + "答应" + app_->GetUserName(103)),
               std::string::npos)
         << shown;
+}
+
+// The chat pane and the ranking pane through a round that auto-play plays to
+// its end: the round's texts in order with their words, the silver list
+// against the server's own totals, and the tabs under the mouse.
+TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
+    CAdCombatInfoView* rank = Frame()->GetRankPane();
+    ASSERT_NE(rank, nullptr);
+    platform::CListCtrl& list = rank->ResultList();
+    const CTableLogic& logic = *app_->GetTableLogic();
+    std::array<int32_t, 4> entered{};
+    ASSERT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    for (int seat = 0; seat < 4; ++seat) {
+        entered[size_t(seat)] = logic.Word(snap::kSeatTotals + seat);
+        EXPECT_EQ(list.GetItemText(seat, 0), app_->GetSeatName(seat));
+        EXPECT_EQ(list.GetItemText(seat, 1), std::to_string(entered[size_t(seat)]));
+    }
+
+    platform::WritePrivateProfileString("AI", "bn_Robot", "1", app_->GetIniPath());
+    StartRound();
+    // Entering a running table shows its round after the welcome.
+    client::CGameChatView* chat = Frame()->GetChatView();
+    platform::SendMessage(chat->GetSafeHwnd(), client::kMsgTableEntered);
+    ASSERT_TRUE(PumpUntil([this] { return !app_->GetTableScene()->InRound(); }, 250));
+    const int round = logic.GetRoundNumber();
+
+    client::CChatRichEdit& edit = chat->ChatText();
+    const std::string shown = edit.GetTextRange(0, edit.Length());
+    const std::string opened = "【第" + std::to_string(round) + "局】庄：" +
+                               app_->GetSeatName(logic.GetBankerChair()) + " ";
+    const std::string stake =
+        "基础银：" +
+        std::to_string(logic.GetMoneyMode() ? logic.GetSilverValue() : logic.GetPointsValue()) +
+        (logic.GetMoneyMode() ? " 两" : " 分");
+    std::string winners;
+    for (int chair = 0; chair < 4; ++chair)
+        if (logic.ResultWord(snap::kResultWon + chair) > 0)
+            winners += (winners.empty() ? "" : ",") + app_->GetSeatName(chair);
+    const std::string closed = "【第" + std::to_string(round) + "局】" +
+                               (logic.IsNoWinner() ? "流局。" : "胡：" + winners + " ");
+    // Welcome, the round's start, the second welcome with the running
+    // round, then the result.
+    std::vector<size_t> at;
+    size_t from = 0;
+    for (const std::string& words :
+         {std::string("欢迎来到"), opened, stake, std::string("欢迎来到"), opened, stake, closed}) {
+        from = shown.find(words, from);
+        ASSERT_NE(from, std::string::npos) << words << " in\n" << shown;
+        from += words.size();
+    }
+    EXPECT_EQ(shown.find(closed, from), std::string::npos) << "the result once";
+
+    // One column for the game, newest at 2; the totals are the server's.
+    std::array<int32_t, 4> totals{};
+    server_->WithTable([&](gameserver::TableGame& t) { totals = t.model().RunningTotals(); });
+    ASSERT_EQ(list.GetColumnCount(), 3);
+    platform::HDITEM header;
+    ASSERT_TRUE(list.GetHeaderCtrl()->GetItem(2, header));
+    EXPECT_EQ(header.text, "  第" + std::to_string(rank->GamesListed()) + "局");
+    for (int seat = 0; seat < 4; ++seat) {
+        EXPECT_EQ(list.GetItemText(seat, 1), std::to_string(totals[size_t(seat)])) << seat;
+        EXPECT_EQ(list.GetItemText(seat, CAdCombatInfoView::GameCell(rank->GamesListed())),
+                  std::to_string(totals[size_t(seat)] - entered[size_t(seat)]))
+            << seat;
+    }
+
+    // The list shows while the mouse rests on its tab, then the advert.
+    const platform::RECT area = rank->GetClientRect();
+    int onList = -1;
+    for (int x = 0; x < area.right && onList < 0; ++x)
+        if (rank->HitTestTab({x, 12}) == 1) onList = x;
+    ASSERT_GE(onList, 0);
+    EXPECT_EQ(rank->HitTestTab({area.right - 1, 12}), 0) << "no tab there: the active one";
+    platform::InputEvent move;
+    move.kind = platform::InputEvent::Kind::MouseMove;
+    move.window = Frame()->GetSafeHwnd().value;
+    move.point = Frame()->ScreenToClient(rank->ClientToScreen({onList + 2, 12}));
+    ui_.display->Inject(move);
+    client::testing::Pump();
+    EXPECT_EQ(rank->ActiveTab(), 1);
+    EXPECT_TRUE(list.IsWindowVisible());
+    EXPECT_FALSE(rank->Html()->IsWindowVisible());
+    clock_.AdvanceMillis(10000);
+    client::testing::Pump();
+    EXPECT_EQ(rank->ActiveTab(), 0);
+    EXPECT_FALSE(list.IsWindowVisible());
+    EXPECT_TRUE(rank->Html()->IsWindowVisible());
+
+    // Entered again: the advert page loads, the list starts afresh.
+    const std::string page = ui_.dir.path() + "/ad.htm";
+    std::ofstream(page) << "<html><body>广告</body></html>";
+    platform::PostMessage(rank->GetSafeHwnd(), client::kMsgTableEntered, 0, 0,
+                          platform::Payload::Make<std::string>("file://" + page));
+    client::testing::Pump();
+    EXPECT_EQ(rank->Html()->LocationUrl(), "file://" + page);
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    EXPECT_EQ(list.GetItemCount(), 4);
 }
 
 }  // namespace
