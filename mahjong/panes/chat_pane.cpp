@@ -54,22 +54,10 @@ CMJChatView2::~CMJChatView2() {
 }
 
 platform::LRESULT CMJChatView2::OnMessage(platform::Message& msg) {
-    switch (msg.message) {
-        case platform::WM_ERASEBKGND:
-            if (auto* painter = reinterpret_cast<platform::Painter*>(msg.wParam))
-                painter->FillSolidRect(GetClientRect(), 0xFFFFFF);
-            return 1;
-        case platform::WM_PAINT: {
-            // The form view never erases by itself: the paint does it.
-            platform::PAINTSTRUCT ps;
-            platform::Painter p = BeginPaint(ps);
-            p.FillSolidRect(GetClientRect(), 0xFFFFFF);
-            EndPaint(ps);
-            return 0;
-        }
-        default:
-            return client::CGameFormView::OnMessage(msg);
-    }
+    if (msg.message != platform::WM_ERASEBKGND) return client::CGameFormView::OnMessage(msg);
+    if (auto* painter = reinterpret_cast<platform::Painter*>(msg.wParam))
+        painter->FillSolidRect(GetClientRect(), 0xFFFFFF);
+    return 1;
 }
 
 }  // namespace mahjong

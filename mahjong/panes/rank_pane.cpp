@@ -21,10 +21,6 @@ constexpr int kNameWidth = 100;
 constexpr int kColumnWidth = 60;
 constexpr int kRowHeight = 22;
 
-std::string Number(int32_t value) {
-    return std::to_string(value);
-}
-
 // Totals stay in 32 bits whatever the server sends.
 int32_t AddClamped(int32_t a, int32_t b) {
     const int64_t sum = int64_t(a) + b;
@@ -86,7 +82,7 @@ void CAdCombatInfoView::RebuildResultList() {
     list_.InsertColumn(1, "累计银子", platform::LVCFMT_LEFT, kColumnWidth);
     for (int seat = 0; seat < kSeats; ++seat) {
         list_.InsertItem(seat, app->GetSeatName(seat));
-        list_.SetItemText(seat, 1, Number(totals_[size_t(seat)]));
+        list_.SetItemText(seat, 1, std::to_string(totals_[size_t(seat)]));
     }
 }
 
@@ -107,8 +103,8 @@ void CAdCombatInfoView::AddGameResult(std::span<const uint8_t> result) {
         const auto delta =
             int32_t(platform::LoadLE32(&result[(kResultSilverChange + size_t(row)) * 4]));
         totals_[size_t(row)] = AddClamped(totals_[size_t(row)], delta);
-        list_.SetItemText(row, 1, Number(totals_[size_t(row)]));
-        list_.SetItemText(row, cells, Number(delta));
+        list_.SetItemText(row, 1, std::to_string(totals_[size_t(row)]));
+        list_.SetItemText(row, cells, std::to_string(delta));
     }
 }
 

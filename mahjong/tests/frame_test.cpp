@@ -354,6 +354,22 @@ TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
     EXPECT_EQ(rank->Html()->LocationUrl(), "file://" + page);
     EXPECT_EQ(list.GetColumnCount(), 2);
     EXPECT_EQ(list.GetItemCount(), 4);
+
+    // Hostile results: a short one is refused, totals stay in 32 bits, and
+    // a long evening keeps its latest 254 games.
+    std::vector<uint8_t> result(84 * 4);
+    for (int seat = 0; seat < 4; ++seat)
+        platform::StoreLE32(&result[size_t(80 + seat) * 4], uint32_t(INT32_MAX));
+    rank->AddGameResult(std::span(result).first(83 * 4));
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    rank->AddGameResult(result);
+    rank->AddGameResult(result);
+    EXPECT_EQ(list.GetItemText(3, 1), std::to_string(INT32_MAX));
+    platform::StoreLE32(&result[80 * 4], uint32_t(-7));
+    for (int game = 0; game < 300; ++game)
+        rank->AddGameResult(result);
+    EXPECT_EQ(list.GetColumnCount(), 2 + CAdCombatInfoView::kMaxGameCells);
+    EXPECT_EQ(list.GetItemText(0, CAdCombatInfoView::GameCell(rank->GamesListed())), "-7");
 }
 
 }  // namespace
