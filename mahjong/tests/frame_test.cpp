@@ -309,18 +309,17 @@ TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
     }
     EXPECT_EQ(shown.find(closed, from), std::string::npos) << "the result once";
 
-    // One column for the game, newest at 2; the totals are the server's.
-    std::array<int32_t, 4> totals{};
-    server_->WithTable([&](gameserver::TableGame& t) { totals = t.model().RunningTotals(); });
+    // One column for the game, newest at 2, with the silver the server
+    // gave each seat.
     ASSERT_EQ(list.GetColumnCount(), 3);
     platform::HDITEM header;
     ASSERT_TRUE(list.GetHeaderCtrl()->GetItem(2, header));
-    EXPECT_EQ(header.text, "  第" + std::to_string(rank->GamesListed()) + "局");
+    EXPECT_EQ(header.text, "  第" + std::to_string(round) + "局");
     for (int seat = 0; seat < 4; ++seat) {
-        EXPECT_EQ(list.GetItemText(seat, 1), std::to_string(totals[size_t(seat)])) << seat;
-        EXPECT_EQ(list.GetItemText(seat, CAdCombatInfoView::GameCell(rank->GamesListed())),
-                  std::to_string(totals[size_t(seat)] - entered[size_t(seat)]))
-            << seat;
+        const int32_t change = logic.ResultWord(80 + seat);
+        EXPECT_EQ(list.GetItemText(seat, 1), std::to_string(entered[size_t(seat)] + change));
+        EXPECT_EQ(list.GetItemText(seat, CAdCombatInfoView::GameCell(round)),
+                  std::to_string(change));
     }
 
     // The list shows while the mouse rests on its tab, then the advert.
@@ -339,7 +338,18 @@ TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
     EXPECT_EQ(rank->ActiveTab(), 1);
     EXPECT_TRUE(list.IsWindowVisible());
     EXPECT_FALSE(rank->Html()->IsWindowVisible());
-    clock_.AdvanceMillis(10000);
+    for (int ms = 0; ms < 1000; ms += 50) {
+        clock_.AdvanceMillis(50);
+        client::testing::Pump();
+    }
+    // The bots' start lines come at the server's pace: the chat's words are
+    // checked above, its place is blanked here.
+    platform::Surface settled = ui_.display->Screen(Frame()->GetSafeHwnd().value);
+    const platform::POINT chatAt = Frame()->ScreenToClient(chat->ClientToScreen({0, 0}));
+    platform::Painter(settled).FillSolidRect(
+        platform::OffsetRect(chat->GetClientRect(), chatAt.x, chatAt.y), 0xFFFFFF);
+    testing::ExpectGolden("main_frame_settled.png", settled);
+    clock_.AdvanceMillis(9000);
     client::testing::Pump();
     EXPECT_EQ(rank->ActiveTab(), 0);
     EXPECT_FALSE(list.IsWindowVisible());
