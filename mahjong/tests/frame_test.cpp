@@ -297,12 +297,13 @@ TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
             winners += (winners.empty() ? "" : ",") + app_->GetSeatName(chair);
     const std::string closed = "【第" + std::to_string(round) + "局】" +
                                (logic.IsNoWinner() ? "流局。" : "胡：" + winners + " ");
-    // Welcome, the round's start, the second welcome with the running
-    // round, then the result.
+    // Welcome, the own start, the round's start, the second welcome with
+    // the running round, then the result.
     std::vector<size_t> at;
     size_t from = 0;
-    for (const std::string& words :
-         {std::string("欢迎来到"), opened, stake, std::string("欢迎来到"), opened, stake, closed}) {
+    const std::string started = app_->GetUserDisplayName(app_->GetUserId()) + " 已经开始";
+    for (const std::string& words : {std::string("欢迎来到"), started, opened, stake,
+                                     std::string("欢迎来到"), opened, stake, closed}) {
         from = shown.find(words, from);
         ASSERT_NE(from, std::string::npos) << words << " in\n" << shown;
         from += words.size();
