@@ -259,8 +259,8 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
 }
 
 // The chat pane and the ranking pane through a round that auto-play plays to
-// its end: the round's texts in order with their words, the silver list
-// against the server's own totals, and the tabs under the mouse.
+// its end: the round's texts in order with their words, the silver list,
+// the tabs under the mouse, and a golden of the frame at settlement.
 TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
     CAdCombatInfoView* rank = Frame()->GetRankPane();
     ASSERT_NE(rank, nullptr);
@@ -299,7 +299,6 @@ TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
                                (logic.IsNoWinner() ? "流局。" : "胡：" + winners + " ");
     // Welcome, the own start, the round's start, the second welcome with
     // the running round, then the result.
-    std::vector<size_t> at;
     size_t from = 0;
     const std::string started = app_->GetUserDisplayName(app_->GetUserId()) + " 已经开始";
     for (const std::string& words : {std::string("欢迎来到"), started, opened, stake,
