@@ -1,6 +1,7 @@
-// Between two rounds: the settlement panel's close button and drag, the
-// table's idle look once the panel closes, and the start button that leads
-// to the next round.
+// The table as it changes on the engine: rivers, flower areas, shown tiles
+// and the wall drawn from their records at once; and between two rounds the
+// settlement panel's close button and drag, the table's idle look once the
+// panel closes, and the start button that leads to the next round.
 #include "client/game_app.h"
 #include "engine/control_record.h"
 #include "engine/resources/image_record.h"
