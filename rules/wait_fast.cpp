@@ -74,7 +74,9 @@ class FastWaits {
   private:
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
     // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
-    Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // `once`: no other rest of this suit will be asked about, so the groups
+    // are summed up rather than a context made for the suit.
+    Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken, bool once = false) const;
     uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
     uint64_t Others(int group) const;
     uint64_t LoneBits(int k1, int k2, int added) const;
@@ -114,7 +116,7 @@ class FastWaits {
     GroupMask lone_;
     mutable uint64_t others_[3];
     mutable GroupMask othersMask_[3];
-    mutable uint8_t othersKnown_;
+    mutable uint8_t othersKnown_, othersMaskKnown_;
     mutable uint64_t context_[3][2][kBlockMaxJokers + 2];
     mutable uint16_t contextKnown_[3][2];
     mutable bool cleared_ = false;
@@ -173,7 +175,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         group_[s] = &SuitMask(code_[s]);
     }
     lone_ = hand_.masks.present >> 30 ? MaskFromBits(LoneBits(-1, -1, 0)) : MaskOf(kEmptyValue);
-    othersKnown_ = 0;
+    othersKnown_ = othersMaskKnown_ = 0;
     for (auto& known : contextKnown_)
         known[0] = known[1] = 0;
     cleared_ = false;
@@ -187,7 +189,6 @@ uint64_t FastWaits::Others(int group) const {
             if (g != group) sum = AddGroup(sum, *group_[g]);
         }
         others_[group] = sum;
-        othersMask_[group] = MaskFromBits(sum);
         othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     }
     return others_[group];
@@ -242,14 +243,17 @@ uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     uint64_t& context = context_[suit][pairTaken][jokers];
     uint16_t& known = contextKnown_[suit][pairTaken];
     if (!(known >> jokers & 1)) {
-        Others(suit);
+        if (!(othersMaskKnown_ >> suit & 1)) {
+            othersMask_[suit] = MaskFromBits(Others(suit));
+            othersMaskKnown_ = uint8_t(othersMaskKnown_ | 1u << suit);
+        }
         context = BeforeGroup(FinalMask(jokers, pairTaken), othersMask_[suit]);
         known = uint16_t(known | 1u << jokers);
     }
     return context;
 }
 
-Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
+Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken, bool once) const {
     // (The kinds taken are held: the checkers ask only for those.)
     if (added > 0 && ((KindBit(added) & refused_) || Count(added) >= 4)) {
         // A winning tile of a refused kind, or a fifth tile, ends the test
@@ -275,9 +279,12 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
         sum = AddGroup(Others(0), *group_[0]);
     } else if (touched < 8 && (touched & (touched - 1)) == 0) {
         const int suit = std::countr_zero(touched);
-        return SuitMask(code_[suit] + delta[suit]).bits & Context(suit, jokers, pairTaken)
-                   ? Rest::kWins
-                   : Rest::kLoses;
+        const GroupMask& changed = SuitMask(code_[suit] + delta[suit]);
+        if (once) {
+            sum = AddGroup(Others(suit), changed);
+        } else {
+            return changed.bits & Context(suit, jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        }
     } else {
         // Honours, or two suits: every group summed up.
         sum = LoneBits(k1, k2, added);
@@ -294,8 +301,8 @@ bool FastWaits::Plain() const {
         return false;
     }
     if (winIsWild_ && (mode_ & (kModeRestricted1 | kModeRestricted4))) return false;
-    const Rest rest =
-        winIsWild_ ? Judge(-1, -1, 0, Jokers() + 1, false) : Judge(-1, -1, kind_, Jokers(), false);
+    const Rest rest = winIsWild_ ? Judge(-1, -1, 0, Jokers() + 1, false)
+                                 : Judge(-1, -1, kind_, Jokers(), false, true);
     if (rest == Rest::kLoses) Clear();
     return rest == Rest::kWins;
 }
