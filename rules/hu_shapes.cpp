@@ -215,18 +215,22 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
     auto mayTake = [&](uint32_t bit) {
         return (allowed & bit) && (!byMasks || ShapeTakes(bit, masks, total, jokers, options));
     };
-    for (const ShapeEntry& e : kShapes) {
-        if (mode & e.bit) {
+    // A shape bit in mode restricts the test to that shape.
+    if (mode & kShapeBits) {
+        for (const ShapeEntry& e : kShapes) {
+            if (!(mode & e.bit)) continue;
             return mayTake(e.bit) &&
                            e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)
                        ? 8
                        : 0;
         }
     }
-    for (const ShapeEntry& e : kShapes) {
-        if (mayTake(e.bit) &&
-            e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
-            return 8;
+    if (allowed & kShapeBits) {
+        for (const ShapeEntry& e : kShapes) {
+            if (mayTake(e.bit) &&
+                e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
+                return 8;
+        }
     }
     return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
                          pairTaken)
