@@ -64,7 +64,8 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
 }
 
 bool HasAvx2() {
-    __builtin_cpu_init();  // this runs before the constructors that would
+    // This may run before the start-up code that asks the processor.
+    __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
 bool g_wideSummary = HasAvx2();
