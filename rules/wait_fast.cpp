@@ -74,9 +74,10 @@ class FastWaits {
   private:
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
     // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
-    // `once`: no other rest of this suit will be asked about, so the groups
-    // are summed up rather than a context made for the suit.
-    Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken, bool once = false) const;
+    // A rest of one suit is judged by the suit's context when the batches of
+    // MayWin made it, else by summing the groups: a context costs several
+    // sums, and the checkers' single rests seldom share one.
+    Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
     uint64_t Others(int group) const;
     uint64_t LoneBits(int k1, int k2, int added) const;
@@ -253,7 +254,7 @@ uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     return context;
 }
 
-Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken, bool once) const {
+Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
     // (The kinds taken are held: the checkers ask only for those.)
     if (added > 0 && ((KindBit(added) & refused_) || Count(added) >= 4)) {
         // A winning tile of a refused kind, or a fifth tile, ends the test
@@ -280,11 +281,10 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken,
     } else if (touched < 8 && (touched & (touched - 1)) == 0) {
         const int suit = std::countr_zero(touched);
         const GroupMask& changed = SuitMask(code_[suit] + delta[suit]);
-        if (once) {
-            sum = AddGroup(Others(suit), changed);
-        } else {
-            return changed.bits & Context(suit, jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        if (contextKnown_[suit][pairTaken] >> jokers & 1) {
+            return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
         }
+        sum = AddGroup(Others(suit), changed);
     } else {
         // Honours, or two suits: every group summed up.
         sum = LoneBits(k1, k2, added);
@@ -301,8 +301,8 @@ bool FastWaits::Plain() const {
         return false;
     }
     if (winIsWild_ && (mode_ & (kModeRestricted1 | kModeRestricted4))) return false;
-    const Rest rest = winIsWild_ ? Judge(-1, -1, 0, Jokers() + 1, false)
-                                 : Judge(-1, -1, kind_, Jokers(), false, true);
+    const Rest rest =
+        winIsWild_ ? Judge(-1, -1, 0, Jokers() + 1, false) : Judge(-1, -1, kind_, Jokers(), false);
     if (rest == Rest::kLoses) Clear();
     return rest == Rest::kWins;
 }
