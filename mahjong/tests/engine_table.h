@@ -7,20 +7,33 @@
 #include <stdlib.h>
 
 #include <array>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/resources/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/table_view.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/table_fixture.h"
+#include "platform/gui/display.h"
 #include "platform/gui/wnd.h"
 #include "platform/tests/temp_dir.h"
 #include "rules/tile.h"
 
 namespace mahjong::testing {
+
+// A desktop of 1024 x 768: the own tiles are 42 x 60 and the own row fits
+// the 744-pixel table (wider desktops take 54-pixel tiles).
+inline constexpr const char* kSmallDesktop = "1024x768x24";
+struct SmallDesktop {
+    SmallDesktop() {
+        platform::SetDisplay(std::make_shared<platform::HeadlessDisplay>(platform::SIZE{1024, 768}));
+    }
+    ~SmallDesktop() { platform::SetDisplay(nullptr); }
+};
 
 #ifdef QEVO_ASSET_DIR
 // A program folder whose skins and sounds are the generated ones (none
@@ -47,6 +60,9 @@ struct Program {
     CTableScene& Scene() {
         t.scene.InitScreen(744, 710);
         return t.scene;
+    }
+    const engine::ImageRecord* Image(const char* title) {
+        return t.scene.GetImageRes(t.scene.Resources().GetImageIdByName(title));
     }
 
     platform::testing::TempDir dir;
@@ -125,21 +141,22 @@ inline std::vector<uint8_t> StoredResult(int32_t flags, int32_t winner, int32_t 
     return w.Bytes();
 }
 
-// The scripted round: what each chair has laid, thrown and set aside.
+// The scripted round: what each chair has laid, thrown and set aside. In
+// this game winds and dragons are set aside as flowers are.
 struct ScriptedChair {
     int32_t chow = 0, pung = 0, exposedKong = 0, concealedKong = 0;  // kinds, 0: none
     int32_t flowers = 0, river = 0;
 };
 inline constexpr std::array<ScriptedChair, 4> kScriptedChairs = {{
-    {12, 35, 17, 31, 3, 12},  // a chow 12-13-14, 中, a kong of 7s, a concealed 东 kong
-    {4, 19, 0, 0, 1, 12},
-    {0, 0, 33, 8, 2, 11},
-    {0, 0, 0, 0, 2, 11},
+    {12, 25, 17, 9, 12, 7},  // a chow 12-13-14, a pung of 5s, a kong of 7s, a concealed kong
+    {1, 19, 0, 0, 6, 7},
+    {0, 0, 22, 8, 9, 6},
+    {0, 0, 0, 0, 9, 6},
 }};
 inline constexpr int32_t kScriptedStart = 10, kScriptedTurnedUp = 8;
 
-// Hands out tile ids: by kind, or the next free one walking the ids in
-// steps of 37 so that consecutive tiles differ in suit and rank.
+// Hands out tile ids: by kind, or the next free suited (or flower-like)
+// one, walking the ids in steps of 37 so that neighbours differ.
 class TileDeck {
   public:
     int32_t Take(int32_t kind) {
@@ -147,10 +164,10 @@ class TileDeck {
             if (!used_[size_t(id)] && Kind(id) == kind) return Use(id);
         return -1;
     }
-    int32_t Next() {
+    int32_t Next(bool flowerLike = false) {
         for (int32_t n = 0; n < 144; ++n) {
             cursor_ = (cursor_ + 37) % 144;
-            if (!used_[size_t(cursor_)] && Kind(cursor_) < 41) return Use(cursor_);
+            if (!used_[size_t(cursor_)] && (Kind(cursor_) > 30) == flowerLike) return Use(cursor_);
         }
         return -1;
     }
@@ -166,42 +183,54 @@ class TileDeck {
 };
 
 // Writes the scripted round into `logic`'s table data as chair `own` (or a
-// looker) receives it: only the viewer's own hand is known.
-inline void WriteScriptedRound(CTableLogic& logic, int own, bool looker = false) {
+// looker) receives it: only the viewer's own hand is known. False when the
+// deck ran out of a kind.
+inline bool WriteScriptedRound(CTableLogic& logic, int own, bool looker = false) {
     const auto set = [&](int n, int32_t v) {
         platform::StoreLE32(&logic.TableData()[size_t(n) * 4], uint32_t(v));
     };
     for (int i = 0; i < snap::kBlockWords; ++i)
         set(i, i < snap::kRoundWords ? 0 : -1);
     TileDeck deck;
+    bool dealt = true;
+    const auto put = [&](int n, int32_t tile) {
+        dealt = dealt && tile >= 0;
+        set(n, tile);
+    };
     const int32_t joker = deck.Take(27);  // the turned-up tile: 9s of the third suit
     int tailDraws = 0, elsewhere = 0;
+    // The melds first: each table's slot 0 holds the hand tiles, then the
+    // claimed one, and the giver.
     for (int c = 0; c < 4; ++c) {
-        const ScriptedChair& p = kScriptedChairs[size_t(c)];
-        // Each meld table's slot 0: hand tiles, then the claimed one; the giver.
         const auto meld = [&](int table, int32_t kind, int32_t giver, int tiles) {
+            if (!kind) return;
             const int at = snap::kSpareStart + table * snap::kMeldTableWords + c * 42;
             for (int i = 0; i < tiles; ++i)
-                set(at + i, kind ? deck.Take(kind + (table == snap::kChows ? i : 0)) : -1);
+                put(at + i, deck.Take(kind + (table == snap::kChows ? i : 0)));
             set(at + 4, giver);
-            set(snap::kSpareStart + table * snap::kMeldTableWords + 168 + c, kind ? 1 : 0);
-            if (kind) elsewhere += tiles;
-            if (kind && tiles == 4) ++tailDraws;
+            set(snap::kSpareStart + table * snap::kMeldTableWords + 168 + c, 1);
+            elsewhere += tiles;
+            tailDraws += tiles == 4 ? 1 : 0;
         };
+        const ScriptedChair& p = kScriptedChairs[size_t(c)];
         meld(snap::kChows, p.chow, (c + 3) % 4, 3);
         meld(snap::kPungs, p.pung, (c + 1) % 4, 3);
         meld(snap::kExposedKongs, p.exposedKong, (c + 2) % 4, 4);
         meld(snap::kConcealedKongs, p.concealedKong, c, 4);
+    }
+    for (int c = 0; c < 4; ++c) {
+        const ScriptedChair& p = kScriptedChairs[size_t(c)];
         for (int i = 0; i < p.flowers; ++i)
-            set(snap::kFlowerLists + 36 * c + i, deck.Take(41 + (2 * c + i) % 8));
+            put(snap::kFlowerLists + 36 * c + i, deck.Next(true));
         set(snap::kFlowerCounts + c, p.flowers);
         for (int i = 0; i < p.river; ++i)
-            set(snap::kRiverLists + 36 * c + i, deck.Next());
+            put(snap::kRiverLists + 36 * c + i, deck.Next());
         set(snap::kRiverCounts + c, p.river);
         const int held = 16 + (c == 0 ? 1 : 0) - 3 * (p.chow != 0) - 3 * (p.pung != 0) -
                          3 * (p.exposedKong != 0) - 3 * (p.concealedKong != 0);
         for (int i = 0; i < held; ++i) {
             const int32_t tile = deck.Next();
+            dealt = dealt && tile >= 0;
             if (c == own && !looker) set(snap::kOwnTiles + i, tile);
         }
         set(snap::kHandCounts + c, held);
@@ -210,13 +239,12 @@ inline void WriteScriptedRound(CTableLogic& logic, int own, bool looker = false)
     }
     // What is left stands in the wall: drawn from the head, and from the
     // tail for every kong and flower (the walk counts the turned-up tile).
-    const int headDraws = 144 - (144 - elsewhere) - tailDraws;
     const std::pair<int, int32_t> words[] = {
         {snap::kBankerChair, 0},
         {snap::kTurnChair, 0},
         {snap::kTableFlags, snap::kFlagRunning | snap::kFlagDrawn},
         {snap::kWallStart, kScriptedStart},
-        {snap::kWallHead, (kScriptedStart + headDraws) % 144},
+        {snap::kWallHead, (kScriptedStart + elsewhere - tailDraws) % 144},
         {snap::kTailCounter, tailDraws + 1},
         {snap::kTurnedUpPos, kScriptedTurnedUp},
         {snap::kJokerA, joker},
@@ -227,6 +255,7 @@ inline void WriteScriptedRound(CTableLogic& logic, int own, bool looker = false)
     };
     for (auto [n, v] : words)
         set(n, v);
+    return dealt;
 }
 
 }  // namespace mahjong::testing

@@ -37,7 +37,7 @@ CTableScene& RoundInPlay(Program& p, int own) {
     CTableScene& s = p.Scene();
     s.LoadSettings();
     s.CreateTileEntities();
-    testing::WriteScriptedRound(p.t.logic, own);
+    EXPECT_TRUE(testing::WriteScriptedRound(p.t.logic, own));
     s.StartRoundDisplay();
     s.RefreshEntities(100);
     return s;
@@ -46,6 +46,7 @@ CTableScene& RoundInPlay(Program& p, int own) {
 TEST(TableGolden, ADealtTableAndARoundInPlayFromEveryChair) {
     platform::ManualClock clock(1'000'000);
     platform::ScopedClock scoped(clock);
+    testing::SmallDesktop desktop;
     {
         Program p;
         CTableScene& s = testing::DealtOnEngine(p);
@@ -68,7 +69,7 @@ TEST(TableGolden, ADealtTableAndARoundInPlayFromEveryChair) {
 }
 
 TEST(TableGolden, UnderXvfbTheTableAndTheSettlementMatchTheirPictures) {
-    platform::testing_support::XvfbServer server;
+    platform::testing_support::XvfbServer server(testing::kSmallDesktop);
     if (!server.Running()) GTEST_SKIP() << "Xvfb is not available";
     std::shared_ptr<platform::Display> sdl = platform::OpenSdlDisplay();
     ASSERT_NE(sdl, nullptr);
