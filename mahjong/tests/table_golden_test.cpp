@@ -48,8 +48,25 @@ TEST(TableGolden, ADealtTableAndARoundInPlayFromEveryChair) {
     platform::ScopedClock scoped(clock);
     testing::SmallDesktop desktop;
     {
+        // Chair 0 is the banker with 17 tiles, the others hold 16; the
+        // turned-up tile lies in the wall.
         Program p;
-        CTableScene& s = testing::DealtOnEngine(p);
+        CTableScene& s = p.Scene();
+        s.LoadSettings();
+        s.CreateTileEntities();
+        p.t.Start([](testing::Words& w) {
+            w.Set(snap::kWallStart, 10).Set(snap::kWallHead, 75).Set(snap::kTurnedUpPos, 8);
+            w.Set(snap::kJokerA, testing::T(2, 9, 0)).Set(snap::kTurnTimeout, 15);
+            w.Set(snap::kTableFlags, snap::kFlagRunning | snap::kFlagDrawn);
+            for (int c = 0; c < 4; ++c)
+                w.Set(size_t(49 + c), c == 0 ? 17 : 16);
+            for (int i = 0; i < 17; ++i)
+                w.Set(size_t(53 + i), testing::T(i % 3, 1 + i / 2, i % 2));
+        });
+        s.OnRoundStart(testing::Words(snap::kRoundStartWords).Bytes());
+        s.RevealDealtHands();
+        s.RefreshEntities(100);
+        EXPECT_EQ(TilesOnTable(s), 144);
         s.Frame();
         testing::ExpectGolden("table_dealt.png", s.Output());
     }
