@@ -12,58 +12,43 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
-#include "mahjong/tests/engine_table.h"
+#include "mahjong/scene/table_scene.h"
 #include "platform/clock.h"
 #include "platform/gui/painter.h"
 #include "platform/gui/tests/xvfb_server.h"
+#include "tools/table-gallery/table_gallery.h"
 
 namespace {
 
 using mahjong::CTableScene;
+using table_gallery::Show;
+using table_gallery::TableGallery;
 
-// The server takes every discard: the flight plays without a connection.
-class AcceptingScene : public CTableScene {
-  public:
-    using CTableScene::CTableScene;
-    uint32_t RequestDiscardGetCode(int32_t) override { return mahjong::kReplyOk; }
-};
-
-// The scripted round seen from chair 3, whose hand holds 16 standing tiles.
+// The round in play seen from chair 3, whose hand holds 16 standing tiles,
+// on a 1024-pixel desktop (42-pixel own tiles).
 struct BenchTable {
-    BenchTable() : app(mahjong::testing::SeatApp(kOwn)), scene(&logic) {
-        mahjong::testing::LinkAssets(dir.path());
-        setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
-        logic.SetLayoutWord(1, 4);
-        scene.SetPlayerCount(4);
-        scene.SetWallPlayerCount(4);
-        scene.InitScreen(744, 710);
-        scene.LoadSettings();
-        scene.CreateTileEntities();
-        Deal();
-    }
-    ~BenchTable() { unsetenv("QEVO_PROGRAM_DIR"); }
-    void Deal() {
-        mahjong::testing::WriteScriptedRound(logic, kOwn);
-        scene.StartRoundDisplay();
-        scene.RefreshEntities(100);
+    BenchTable() : gallery(3, QEVO_ASSET_DIR) {
+        gallery.OpenHeadless();
+        gallery.Build(Show::kInPlay);
     }
     // Throws the first standing tile of the own hand; false when none is left.
     bool Discard() {
-        for (int32_t i = 0; i < scene.HandTiles(); ++i) {
-            const mahjong::MJStruct* r = scene.GetMJStruct(mahjong::kAreaHand, 3, i);
-            if (r->present && r->standing) return scene.DiscardTile(i) == 1;
+        CTableScene& s = gallery.Scene();
+        for (int32_t i = 0; i < s.HandTiles(); ++i) {
+            const mahjong::MJStruct* r = s.GetMJStruct(mahjong::kAreaHand, 3, i);
+            if (r->present && r->standing) return s.DiscardTile(i) == 1;
         }
         return false;
     }
-    bool Flying() { return scene.GetEntity(scene.SpareTileEntity())->IsVisible(); }
+    bool Flying() {
+        CTableScene& s = gallery.Scene();
+        return s.GetEntity(s.SpareTileEntity())->IsVisible();
+    }
 
-    static constexpr int kOwn = 3;
-    platform::testing::TempDir dir;
-    std::unique_ptr<mahjong::testing::RecordingApp> app;
-    mahjong::CTableLogic logic;
-    AcceptingScene scene;
+    TableGallery gallery;
 };
 
 void Report(benchmark::State& state, std::vector<double>& micros, double goalMicros) {
@@ -75,11 +60,14 @@ void Report(benchmark::State& state, std::vector<double>& micros, double goalMic
     state.counters["of_goal"] = median / goalMicros;
 }
 
-// One frame of the engine and the painting of what it reported changed.
-double TimedFrame(CTableScene& scene, platform::ManualClock& clock, platform::Surface& window) {
-    clock.AdvanceMillis(30);
+// One frame of the engine (the clock moves on by the frame period) and the
+// painting of what it reported changed; counts the frames that drew.
+double TimedFrame(CTableScene& scene, platform::ManualClock& clock, platform::Surface& window,
+                  int* drawn = nullptr) {
+    clock.AdvanceMillis(scene.GetWorld().GetClockStep());
     const auto t0 = std::chrono::steady_clock::now();
     if (scene.Frame()) {
+        if (drawn) ++*drawn;
         platform::Painter painter(window);
         for (const engine::Rect& r : scene.DirtyRects()) {
             painter.ResetClip();
@@ -91,42 +79,58 @@ double TimedFrame(CTableScene& scene, platform::ManualClock& clock, platform::Su
     return std::chrono::duration<double, std::micro>(t1 - t0).count();
 }
 
+// The desktop the table is laid out for; the engine's own clock.
+struct BenchWorld {
+    BenchWorld() {
+        platform::SetDisplay(
+            std::make_shared<platform::HeadlessDisplay>(platform::SIZE{1024, 768}));
+    }
+    ~BenchWorld() { platform::SetDisplay(nullptr); }
+    platform::ManualClock clock{int64_t(3000000) * 1000};
+    platform::ScopedClock scoped{clock};
+};
+
 void BM_TableFrameFullRedraw(benchmark::State& state) {
-    platform::ManualClock clock(int64_t(3000000) * 1000);
-    platform::ScopedClock scoped(clock);
+    BenchWorld world;
     BenchTable table;
-    table.scene.ExecCommand("/invalidate fullscreen");
+    CTableScene& scene = table.gallery.Scene();
+    scene.ExecCommand("/invalidate fullscreen");
     platform::Surface window(744, 710);
     std::vector<double> micros;
+    int drawn = 0;
     for (auto _ : state)
-        micros.push_back(TimedFrame(table.scene, clock, window));
+        micros.push_back(TimedFrame(scene, world.clock, window, &drawn));
+    state.counters["drawn_frames"] = drawn;
     Report(state, micros, 3000.0);
 }
 BENCHMARK(BM_TableFrameFullRedraw)->Iterations(200);
 
 void BM_TableFrameDiscardFlying(benchmark::State& state) {
-    platform::ManualClock clock(int64_t(3000000) * 1000);
-    platform::ScopedClock scoped(clock);
-    BenchTable table;
-    table.scene.ExecCommand("/invalidate need");
+    BenchWorld world;
+    auto table = std::make_unique<BenchTable>();
     platform::Surface window(744, 710);
     std::vector<double> micros;
+    int drawn = 0, flights = 0;
     for (auto _ : state) {
-        if (!table.Flying()) {
+        if (!table->Flying()) {
             // Between flights (not measured): the landing's frames, and a
-            // new round once the hand is thrown away.
+            // new table once the hand is thrown away.
             state.PauseTiming();
             for (int i = 0; i < 5; ++i)
-                TimedFrame(table.scene, clock, window);
-            if (!table.Discard()) {
-                table.Deal();
-                TimedFrame(table.scene, clock, window);
-                table.Discard();
+                TimedFrame(table->gallery.Scene(), world.clock, window);
+            if (!table->Discard()) {
+                table.reset();
+                table = std::make_unique<BenchTable>();
+                TimedFrame(table->gallery.Scene(), world.clock, window);
+                table->Discard();
             }
+            ++flights;
             state.ResumeTiming();
         }
-        micros.push_back(TimedFrame(table.scene, clock, window));
+        micros.push_back(TimedFrame(table->gallery.Scene(), world.clock, window, &drawn));
     }
+    state.counters["drawn_frames"] = drawn;
+    state.counters["flights"] = flights;
     Report(state, micros, 1000.0);
 }
 BENCHMARK(BM_TableFrameDiscardFlying)->Iterations(500);
@@ -139,7 +143,7 @@ double ProcessCpuSeconds() {
 }
 
 void BM_TableShownAtRest(benchmark::State& state) {
-    platform::testing_support::XvfbServer server;
+    platform::testing_support::XvfbServer server("1024x768x24");
     if (!server.Running()) {
         state.SkipWithError("Xvfb is not available");
         return;
@@ -154,22 +158,15 @@ void BM_TableShownAtRest(benchmark::State& state) {
         }
         platform::SetDisplay(sdl);
         {
-            BenchTable table;
-            mahjong::testing::ShownTable shown(table.scene);
-            if (!shown.Ok()) {
+            TableGallery gallery(3, QEVO_ASSET_DIR);
+            if (!gallery.Open(0, 0) || !gallery.Build(Show::kInPlay)) {
                 state.SkipWithError("the table's window did not open");
                 break;
             }
-            table.Deal();
-            shown.Pump();  // settle: the first frames and the window's first paint
+            gallery.Pump();  // settle: the first frames and the window's first paint
             const double cpu0 = ProcessCpuSeconds();
             const auto start = std::chrono::steady_clock::now();
-            platform::SetTimer({}, 0, uint32_t(seconds * 1000),
-                               [](platform::HWND, platform::UINT, platform::UINT_PTR,
-                                  platform::DWORD) { platform::PostQuitMessage(0); });
-            platform::Message msg;
-            while (platform::GetMessage(msg) > 0)
-                platform::DispatchMessage(msg);
+            gallery.Run(int(seconds));
             const double wall =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const double share = (ProcessCpuSeconds() - cpu0) / wall;

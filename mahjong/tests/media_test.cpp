@@ -12,7 +12,7 @@
 #include "engine/tests/recorded_sound.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/scene/asset_names.h"
-#include "mahjong/tests/engine_table.h"
+#include "mahjong/tests/table_fixture.h"
 #include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
 #include "platform/text.h"
@@ -23,7 +23,6 @@ namespace {
 
 using engine::testing::RecordedSound;
 using engine::testing::WriteTaggedWav;
-using testing::StoredResult;
 using testing::Words;
 using Kind = RecordedSound::Kind;
 
@@ -181,6 +180,30 @@ void PrintTo(const SettlementText& t, std::ostream* os) {
 
 namespace {
 
+// A stored result: chair `winner` won (off `discarder`, -1 self-drawn) with
+// the given fans; points and silver as listed.
+std::vector<uint8_t> Result(int32_t flags, int32_t winner, int32_t discarder,
+                            std::array<int32_t, 4> points, std::array<int32_t, 4> silver,
+                            std::vector<std::pair<int, int32_t>> fans, int32_t charged = -1) {
+    Words w(snap::kResultWords + 4 * 43);
+    w[0] = flags;
+    w[snap::kResultWinner] = winner;
+    w[169] = discarder;
+    w[snap::kResultRecordCount] = 4;
+    for (int c = 0; c < 4; ++c) {
+        w[size_t(72 + c)] = points[size_t(c)];
+        w[size_t(80 + c)] = silver[size_t(c)];
+        w[size_t(snap::kResultWords + 43 * c)] = c;
+    }
+    if (charged >= 0) w[size_t(405 + charged)] = 1;
+    const std::string names = "花|平胡|三金倒|金雀|金龙|天胡|抢金" + std::string(25, '|');
+    for (size_t i = 0; i < names.size(); ++i)
+        w[340 + i / 4] |= int32_t(uint32_t(uint8_t(names[i])) << (8 * (i % 4)));
+    for (const auto& [fan, count] : fans)
+        w[size_t(snap::kResultWords + 43 * winner + 3 + fan)] = count;
+    return w.Bytes();
+}
+
 TEST(Settlement, EachChairsRowTheHeadLineAndThePanelPictureFollowTheResult) {
     using T = SettlementText;
     constexpr uint32_t W = kSettlementWhite, H = kSettlementHighlight;
@@ -192,21 +215,21 @@ TEST(Settlement, EachChairsRowTheHeadLineAndThePanelPictureFollowTheResult) {
     // clang-format off
     const Case cases[] = {
         {"a win off chair 3, banker 1, own chair 0, flowers and a plain hand",
-         StoredResult(0, 2, 3, {-10, 0, 30, -20}, {-1, 0, 15, -14}, {{0, 3}, {1, 30}}),
+         Result(0, 2, 3, {-10, 0, 30, -20}, {-1, 0, 15, -14}, {{0, 3}, {1, 30}}),
          {{18, 130, H, "东家"}, {249, 130, W, "-10积分"}, {327, 130, W, "-1银两"},
           {18, 149, W, "南家(庄)"}, {255, 149, W, "0积分"}, {330, 149, W, "0银两"},
           {18, 168, W, "西家"}, {160, 168, W, "胡"}, {252, 168, W, "30积分"}, {327, 168, W, "15银两"},
           {18, 187, W, "北家"}, {160, 187, W, "放冲"}, {249, 187, W, "-20积分"}, {324, 187, W, "-14银两"},
           {18, 63, H, "西家 赢30分，15两"}, {273, 72, W, "3花"}, {297, 72, W, "平胡"}}},
         {"self-drawn, robbed gold, the charged chair",
-         StoredResult(0, 0, -1, {90, -30, -30, -30}, {9, -3, -3, -3}, {{6, 30}}, 1),
+         Result(0, 0, -1, {90, -30, -30, -30}, {9, -3, -3, -3}, {{6, 30}}, 1),
          {{18, 130, H, "东家"}, {160, 130, W, "抢金"}, {252, 130, W, "90积分"}, {330, 130, W, "9银两"},
           {18, 149, W, "南家(庄)"}, {200, 149, W, "承包"}, {249, 149, W, "-30积分"}, {327, 149, W, "-3银两"},
           {18, 168, W, "西家"}, {249, 168, W, "-30积分"}, {327, 168, W, "-3银两"},
           {18, 187, W, "北家"}, {249, 187, W, "-30积分"}, {327, 187, W, "-3银两"},
           {18, 63, H, "东家 赢90分，9两"}, {285, 72, W, "抢金"}}},
         {"a drawn game: no winner, no fans",
-         StoredResult(snap::kResultNoWinner, -1, -1, {}, {}, {}),
+         Result(snap::kResultNoWinner, -1, -1, {}, {}, {}),
          {{18, 130, H, "东家"}, {255, 130, W, "0积分"}, {330, 130, W, "0银两"},
           {18, 149, W, "南家(庄)"}, {255, 149, W, "0积分"}, {330, 149, W, "0银两"},
           {18, 168, W, "西家"}, {255, 168, W, "0积分"}, {330, 168, W, "0银两"},
@@ -235,7 +258,7 @@ TEST(Settlement, EachChairsRowTheHeadLineAndThePanelPictureFollowTheResult) {
     t.scene.LoadSettings();
     t.Start([](Words& w) { w.Set(snap::kBankerChair, 1); });
     ASSERT_TRUE(t.logic.StoreRoundResult(
-        StoredResult(0, 2, 3, {-10, 0, 30, -20}, {-1, 0, 15, -14}, {{0, 3}, {1, 30}}, 1)));
+        Result(0, 2, 3, {-10, 0, 30, -20}, {-1, 0, 15, -14}, {{0, 3}, {1, 30}}, 1)));
     t.scene.ShowSettlement();
     t.scene.Frame();
     unsetenv("QEVO_PROGRAM_DIR");

@@ -5,23 +5,40 @@
 #include <array>
 #include <filesystem>
 #include <set>
-#include <span>
 
 #include "engine/image_entity.h"
 #include "engine/resources/image_record.h"
-#include "engine/resources/resource_manager.h"
 #include "mahjong/scene/asset_names.h"
-#include "mahjong/tests/engine_table.h"
+#include "mahjong/tests/table_fixture.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
+#include "platform/tests/temp_dir.h"
 
 namespace mahjong {
 namespace {
 
 using testing::Table;
 
-using testing::DealtOnEngine;
-using testing::Program;
+// A program folder whose skins and sounds are the generated ones (none
+// when `withAssets` is false), and a table seated in it.
+struct Program {
+    explicit Program(bool withAssets = true) {
+        if (withAssets) testing::LinkAssets(dir.path());
+        setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
+        testing::ReleaseAllPictures();
+    }
+    ~Program() { unsetenv("QEVO_PROGRAM_DIR"); }
+    CTableScene& Scene() {
+        t.scene.InitScreen(744, 710);
+        return t.scene;
+    }
+    const engine::ImageRecord* Image(const char* title) {
+        return t.scene.GetImageRes(t.scene.Resources().GetImageIdByName(title));
+    }
+
+    platform::testing::TempDir dir;
+    Table t;
+};
 
 TEST(SceneSettings, LoadsEveryPictureByItsTitleAtItsSizeAndAnotherStyleReplacesThem) {
     Program p;
@@ -87,6 +104,20 @@ TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBackAndMissingFilesLeaveNoPi
     for (const auto& pic : assets::kCommonPictures)
         EXPECT_EQ(s.Resources().GetImageIdByName(pic.title), 0u) << pic.file;
     EXPECT_EQ(s.Resources().GetImageIdByName("桌面"), 0u);
+}
+
+// A dealt table of four on the engine: pictures loaded, tile entities made.
+CTableScene& DealtOnEngine(Program& p) {
+    CTableScene& s = p.Scene();
+    s.LoadSettings();
+    s.CreateTileEntities();
+    p.t.Start([](testing::Words& w) {
+        w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
+    });
+    s.OnRoundStart(testing::Words(snap::kRoundStartWords).Bytes());
+    s.RevealDealtHands();
+    s.RefreshEntities(100);
+    return s;
 }
 
 // Every present record, with the top-left corner its area gives it.
