@@ -7,13 +7,13 @@
 // core) and, for reference, moving.
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <vector>
 
+#include "bench/frame_figures.h"
 #include "platform/clock.h"
 #include "platform/gui/painter.h"
 #include "platform/gui/tests/xvfb_server.h"
@@ -52,14 +52,7 @@ void RunFrames(benchmark::State& state, bool full, double goalMicros) {
             const auto t1 = std::chrono::steady_clock::now();
             micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
         }
-        std::sort(micros.begin(), micros.end());
-        if (!micros.empty()) {
-            const double median = micros[micros.size() / 2];
-            state.counters["median_us"] = median;
-            state.counters["p99_us"] =
-                micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
-            state.counters["of_goal"] = median / goalMicros;
-        }
+        bench::ReportFrameMicros(state, micros, goalMicros);
     }
     platform::SetDisplay(nullptr);
 }
@@ -73,13 +66,6 @@ void BM_DemoFrameAsItRuns(benchmark::State& state) {
     RunFrames(state, false, 1000.0);
 }
 BENCHMARK(BM_DemoFrameAsItRuns)->Iterations(500);
-
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 void RunShown(benchmark::State& state, bool still) {
     platform::testing_support::XvfbServer server;
@@ -103,14 +89,13 @@ void RunShown(benchmark::State& state, bool still) {
                 break;
             }
             app.Pump();  // settle: the first frames and the window's first paint
-            const double cpu0 = ProcessCpuSeconds();
+            const double cpu0 = bench::CpuSeconds();
             const auto start = std::chrono::steady_clock::now();
             app.Run(int(seconds));
             const double wall =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            const double share = (ProcessCpuSeconds() - cpu0) / wall;
-            state.counters["cpu_%"] = share * 100.0;
-            state.counters["of_goal"] = share / 0.01;
+            const double share = (bench::CpuSeconds() - cpu0) / wall;
+            bench::ReportCpuShare(state, share);
         }
         platform::SetDisplay(nullptr);
     }

@@ -7,7 +7,6 @@
 // 10 s (QEVO_IDLE_SECONDS) and left alone (goal under 1% of a core).
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/frame_figures.h"
 #include "mahjong/scene/table_scene.h"
 #include "platform/clock.h"
 #include "platform/gui/painter.h"
@@ -50,15 +50,6 @@ struct BenchTable {
 
     TableGallery gallery;
 };
-
-void Report(benchmark::State& state, std::vector<double>& micros, double goalMicros) {
-    if (micros.empty()) return;
-    std::sort(micros.begin(), micros.end());
-    const double median = micros[micros.size() / 2];
-    state.counters["median_us"] = median;
-    state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
-    state.counters["of_goal"] = median / goalMicros;
-}
 
 // One frame of the engine (the clock moves on by the frame period) and the
 // painting of what it reported changed; counts the frames that drew.
@@ -101,7 +92,7 @@ void BM_TableFrameFullRedraw(benchmark::State& state) {
     for (auto _ : state)
         micros.push_back(TimedFrame(scene, world.clock, window, &drawn));
     state.counters["drawn_frames"] = drawn;
-    Report(state, micros, 3000.0);
+    bench::ReportFrameMicros(state, micros, 3000.0);
 }
 BENCHMARK(BM_TableFrameFullRedraw)->Iterations(200);
 
@@ -131,16 +122,9 @@ void BM_TableFrameDiscardFlying(benchmark::State& state) {
     }
     state.counters["drawn_frames"] = drawn;
     state.counters["flights"] = flights;
-    Report(state, micros, 1000.0);
+    bench::ReportFrameMicros(state, micros, 1000.0);
 }
 BENCHMARK(BM_TableFrameDiscardFlying)->Iterations(500);
-
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 void BM_TableShownAtRest(benchmark::State& state) {
     platform::testing_support::XvfbServer server("1024x768x24");
@@ -164,14 +148,13 @@ void BM_TableShownAtRest(benchmark::State& state) {
                 break;
             }
             gallery.Pump();  // settle: the first frames and the window's first paint
-            const double cpu0 = ProcessCpuSeconds();
+            const double cpu0 = bench::CpuSeconds();
             const auto start = std::chrono::steady_clock::now();
             gallery.Run(int(seconds));
             const double wall =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            const double share = (ProcessCpuSeconds() - cpu0) / wall;
-            state.counters["cpu_%"] = share * 100.0;
-            state.counters["of_goal"] = share / 0.01;
+            const double share = (bench::CpuSeconds() - cpu0) / wall;
+            bench::ReportCpuShare(state, share);
         }
         platform::SetDisplay(nullptr);
     }

@@ -102,6 +102,35 @@ bool CJqGameTableView::PreTranslateMessage(Message& msg) {
     return true;
 }
 
+int CJqGameTableView::PumpQueued() {
+    int handled = 0;
+    Message msg;
+    while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE)) {
+        if (msg.message == platform::WM_QUIT) {
+            platform::PostQuitMessage(int(msg.wParam));
+            break;
+        }
+        if (!PreTranslateMessage(msg)) platform::DispatchMessage(msg);
+        ++handled;
+    }
+    return handled;
+}
+
+int CJqGameTableView::RunMessageLoop(int seconds) {
+    const platform::UINT_PTR timer =
+        seconds > 0 ? platform::SetTimer({}, 0, uint32_t(seconds) * 1000,
+                                         [](platform::HWND, platform::UINT, platform::UINT_PTR,
+                                            platform::DWORD) { platform::PostQuitMessage(0); })
+                    : 0;
+    Message msg;
+    int result;
+    while ((result = platform::GetMessage(msg)) > 0) {
+        if (!PreTranslateMessage(msg)) platform::DispatchMessage(msg);
+    }
+    if (timer) platform::KillTimer({}, timer);
+    return result == 0 ? int(msg.wParam) : 1;
+}
+
 void CJqGameTableView::OnFrameTimer() {
     engine_->PumpMessages();
     if (!engine_->IsFrameDue()) return;
