@@ -68,37 +68,10 @@ void BM_DemoFrameAsItRuns(benchmark::State& state) {
 BENCHMARK(BM_DemoFrameAsItRuns)->Iterations(500);
 
 void RunShown(benchmark::State& state, bool still) {
-    platform::testing_support::XvfbServer server;
-    if (!server.Running()) {
-        state.SkipWithError("Xvfb is not available");
-        return;
-    }
-    const char* env = std::getenv("QEVO_IDLE_SECONDS");
-    const double seconds = env ? std::atof(env) : 10.0;
-    for (auto _ : state) {
-        std::shared_ptr<platform::Display> sdl = platform::OpenSdlDisplay();
-        if (!sdl) {
-            state.SkipWithError("SDL2 did not open the display");
-            return;
-        }
-        platform::SetDisplay(sdl);
-        {
-            DemoApp app([](const std::string&) {}, still);
-            if (!app.Open(0, 0)) {
-                state.SkipWithError("the demo did not open");
-                break;
-            }
-            app.Pump();  // settle: the first frames and the window's first paint
-            const double cpu0 = bench::CpuSeconds();
-            const auto start = std::chrono::steady_clock::now();
-            app.Run(int(seconds));
-            const double wall =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            const double share = (bench::CpuSeconds() - cpu0) / wall;
-            bench::ReportCpuShare(state, share);
-        }
-        platform::SetDisplay(nullptr);
-    }
+    bench::MeasureShownProgram(state, "1280x1024x24", [still]() -> std::unique_ptr<DemoApp> {
+        auto app = std::make_unique<DemoApp>([](const std::string&) {}, still);
+        return app->Open(0, 0) ? std::move(app) : nullptr;
+    });
 }
 
 void BM_DemoShownAtRest(benchmark::State& state) {

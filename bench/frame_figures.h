@@ -6,7 +6,14 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <vector>
+
+#include "platform/gui/display.h"
+#include "platform/gui/tests/xvfb_server.h"
+#include "platform/gui/wnd.h"
 
 namespace bench {
 
@@ -34,6 +41,44 @@ inline double CpuSeconds(int who = RUSAGE_SELF) {
 inline void ReportCpuShare(benchmark::State& state, double share) {
     state.counters["cpu_%"] = share * 100.0;
     state.counters["of_goal"] = share / 0.01;
+}
+
+// The CPU share of a program whose window is shown through SDL2 under a
+// private Xvfb (`geometry`) while its message loop runs QEVO_IDLE_SECONDS
+// (default 10). `open` returns the program with its window open, or null;
+// the program offers Pump() and Run(seconds).
+template <typename Open>
+void MeasureShownProgram(benchmark::State& state, const char* geometry, Open open) {
+    platform::testing_support::XvfbServer server(geometry);
+    if (!server.Running()) {
+        state.SkipWithError("Xvfb is not available");
+        return;
+    }
+    const char* env = std::getenv("QEVO_IDLE_SECONDS");
+    const double seconds = env ? std::atof(env) : 10.0;
+    for (auto _ : state) {
+        std::shared_ptr<platform::Display> sdl = platform::OpenSdlDisplay();
+        if (!sdl) {
+            state.SkipWithError("SDL2 did not open the display");
+            return;
+        }
+        platform::SetDisplay(sdl);
+        {
+            auto program = open();
+            if (!program) {
+                state.SkipWithError("the program's window did not open");
+                break;
+            }
+            program->Pump();  // settle: the first frames and the window's first paint
+            const double cpu0 = CpuSeconds();
+            const auto start = std::chrono::steady_clock::now();
+            program->Run(int(seconds));
+            const double wall =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            ReportCpuShare(state, (CpuSeconds() - cpu0) / wall);
+        }
+        platform::SetDisplay(nullptr);
+    }
 }
 
 }  // namespace bench

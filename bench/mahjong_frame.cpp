@@ -127,37 +127,10 @@ void BM_TableFrameDiscardFlying(benchmark::State& state) {
 BENCHMARK(BM_TableFrameDiscardFlying)->Iterations(500);
 
 void BM_TableShownAtRest(benchmark::State& state) {
-    platform::testing_support::XvfbServer server("1024x768x24");
-    if (!server.Running()) {
-        state.SkipWithError("Xvfb is not available");
-        return;
-    }
-    const char* env = std::getenv("QEVO_IDLE_SECONDS");
-    const double seconds = env ? std::atof(env) : 10.0;
-    for (auto _ : state) {
-        std::shared_ptr<platform::Display> sdl = platform::OpenSdlDisplay();
-        if (!sdl) {
-            state.SkipWithError("SDL2 did not open the display");
-            return;
-        }
-        platform::SetDisplay(sdl);
-        {
-            TableGallery gallery(3, QEVO_ASSET_DIR);
-            if (!gallery.Open(0, 0) || !gallery.Build(Show::kInPlay)) {
-                state.SkipWithError("the table's window did not open");
-                break;
-            }
-            gallery.Pump();  // settle: the first frames and the window's first paint
-            const double cpu0 = bench::CpuSeconds();
-            const auto start = std::chrono::steady_clock::now();
-            gallery.Run(int(seconds));
-            const double wall =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            const double share = (bench::CpuSeconds() - cpu0) / wall;
-            bench::ReportCpuShare(state, share);
-        }
-        platform::SetDisplay(nullptr);
-    }
+    bench::MeasureShownProgram(state, "1024x768x24", []() -> std::unique_ptr<TableGallery> {
+        auto gallery = std::make_unique<TableGallery>(3, QEVO_ASSET_DIR);
+        return gallery->Open(0, 0) && gallery->Build(Show::kInPlay) ? std::move(gallery) : nullptr;
+    });
 }
 BENCHMARK(BM_TableShownAtRest)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
