@@ -38,20 +38,8 @@ void RunFrames(benchmark::State& state, bool full, double goalMicros) {
         if (full) scene.ExecCommand("/invalidate fullscreen");
         platform::Surface window(engine_demo::kWidth, engine_demo::kHeight);
         std::vector<double> micros;
-        for (auto _ : state) {
-            clock.AdvanceMillis(30);
-            const auto t0 = std::chrono::steady_clock::now();
-            if (scene.Frame()) {
-                platform::Painter painter(window);
-                for (const engine::Rect& r : scene.DirtyRects()) {
-                    painter.ResetClip();
-                    painter.IntersectClipRect({r.left, r.top, r.right, r.bottom});
-                    scene.Paint(painter);
-                }
-            }
-            const auto t1 = std::chrono::steady_clock::now();
-            micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-        }
+        for (auto _ : state)
+            micros.push_back(bench::TimedFrame(scene, clock, window));
         bench::ReportFrameMicros(state, micros, goalMicros);
     }
     platform::SetDisplay(nullptr);

@@ -87,8 +87,8 @@ struct Scene {
     }
 };
 
-// One frame every 30 ms of a test clock: the engine's whole frame step and
-// the paint of what it reports changed.
+// One frame each frame period of a test clock: the engine's whole frame
+// step and the paint of what it reports changed.
 void RunFrames(benchmark::State& state, bool full, double goalMicros) {
     platform::ManualClock clock(1000000);
     platform::ScopedClock scoped(clock);
@@ -98,18 +98,7 @@ void RunFrames(benchmark::State& state, bool full, double goalMicros) {
     std::vector<double> micros;
     for (auto _ : state) {
         if (!full) scene.MoveFour();
-        clock.AdvanceMillis(30);
-        const auto t0 = std::chrono::steady_clock::now();
-        if (scene.engine.Frame()) {
-            platform::Painter painter(window);
-            for (const Rect& r : scene.engine.DirtyRects()) {
-                painter.ResetClip();
-                painter.IntersectClipRect({r.left, r.top, r.right, r.bottom});
-                scene.engine.Paint(painter);
-            }
-        }
-        const auto t1 = std::chrono::steady_clock::now();
-        micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        micros.push_back(bench::TimedFrame(scene.engine, clock, window));
     }
     bench::ReportFrameMicros(state, micros, goalMicros);
 }

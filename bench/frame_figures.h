@@ -11,11 +11,35 @@
 #include <memory>
 #include <vector>
 
+#include "engine/game_engine.h"
+#include "platform/clock.h"
 #include "platform/gui/display.h"
+#include "platform/gui/painter.h"
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/gui/wnd.h"
 
 namespace bench {
+
+// One frame as the engine's host runs it: the clock moves on by the frame
+// period (so that every call is a frame), the frame step, and the paint of
+// what it reported changed into `window`. The microseconds it took; *drawn
+// counts the frames that changed the screen.
+inline double TimedFrame(engine::GameEngine& engine, platform::ManualClock& clock,
+                         platform::Surface& window, int* drawn = nullptr) {
+    clock.AdvanceMillis(engine.GetWorld().GetClockStep());
+    const auto t0 = std::chrono::steady_clock::now();
+    if (engine.Frame()) {
+        if (drawn) ++*drawn;
+        platform::Painter painter(window);
+        for (const engine::Rect& r : engine.DirtyRects()) {
+            painter.ResetClip();
+            painter.IntersectClipRect({r.left, r.top, r.right, r.bottom});
+            engine.Paint(painter);
+        }
+    }
+    const auto t1 = std::chrono::steady_clock::now();
+    return std::chrono::duration<double, std::micro>(t1 - t0).count();
+}
 
 // median_us, p99_us and of_goal (the median over `goalMicros`).
 inline void ReportFrameMicros(benchmark::State& state, std::vector<double>& micros,

@@ -51,25 +51,6 @@ struct BenchTable {
     TableGallery gallery;
 };
 
-// One frame of the engine (the clock moves on by the frame period) and the
-// painting of what it reported changed; counts the frames that drew.
-double TimedFrame(CTableScene& scene, platform::ManualClock& clock, platform::Surface& window,
-                  int* drawn = nullptr) {
-    clock.AdvanceMillis(scene.GetWorld().GetClockStep());
-    const auto t0 = std::chrono::steady_clock::now();
-    if (scene.Frame()) {
-        if (drawn) ++*drawn;
-        platform::Painter painter(window);
-        for (const engine::Rect& r : scene.DirtyRects()) {
-            painter.ResetClip();
-            painter.IntersectClipRect({r.left, r.top, r.right, r.bottom});
-            scene.Paint(painter);
-        }
-    }
-    const auto t1 = std::chrono::steady_clock::now();
-    return std::chrono::duration<double, std::micro>(t1 - t0).count();
-}
-
 // The desktop the table is laid out for; the engine's own clock.
 struct BenchWorld {
     BenchWorld() {
@@ -90,7 +71,7 @@ void BM_TableFrameFullRedraw(benchmark::State& state) {
     std::vector<double> micros;
     int drawn = 0;
     for (auto _ : state)
-        micros.push_back(TimedFrame(scene, world.clock, window, &drawn));
+        micros.push_back(bench::TimedFrame(scene, world.clock, window, &drawn));
     state.counters["drawn_frames"] = drawn;
     bench::ReportFrameMicros(state, micros, 3000.0);
 }
@@ -108,17 +89,17 @@ void BM_TableFrameDiscardFlying(benchmark::State& state) {
             // new table once the hand is thrown away.
             state.PauseTiming();
             for (int i = 0; i < 5; ++i)
-                TimedFrame(table->gallery.Scene(), world.clock, window);
+                bench::TimedFrame(table->gallery.Scene(), world.clock, window);
             if (!table->Discard()) {
                 table.reset();
                 table = std::make_unique<BenchTable>();
-                TimedFrame(table->gallery.Scene(), world.clock, window);
+                bench::TimedFrame(table->gallery.Scene(), world.clock, window);
                 table->Discard();
             }
             ++flights;
             state.ResumeTiming();
         }
-        micros.push_back(TimedFrame(table->gallery.Scene(), world.clock, window, &drawn));
+        micros.push_back(bench::TimedFrame(table->gallery.Scene(), world.clock, window, &drawn));
     }
     state.counters["drawn_frames"] = drawn;
     state.counters["flights"] = flights;
