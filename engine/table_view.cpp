@@ -300,4 +300,12 @@ void CJqGameTableView::SetCursorPos(int32_t x, int32_t y) {
     platform::SetCursorPos(ClientToScreen({int(dx), int(dy)}));
 }
 
+platform::LRESULT CHostFrameWnd::OnMessage(Message& msg) {
+    if (msg.message == platform::WM_CLOSE) {
+        platform::PostQuitMessage(0);
+        return 0;
+    }
+    return CWnd::OnMessage(msg);
+}
+
 }  // namespace engine

@@ -83,4 +83,14 @@ class CJqGameTableView : public platform::CWnd, public EngineHost {
     std::function<void(std::string)> sink_;
 };
 
+// A program's top-level window around the view: the user closing it ends
+// the program's message loop (the program destroys it afterwards).
+class CHostFrameWnd : public platform::CWnd {
+  public:
+    ~CHostFrameWnd() override { Destroy(); }
+
+  protected:
+    platform::LRESULT OnMessage(platform::Message& msg) override;
+};
+
 }  // namespace engine

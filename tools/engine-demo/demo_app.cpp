@@ -9,23 +9,8 @@
 
 namespace engine_demo {
 
-// The top-level window: the user closing it ends the loop (the app
-// destroys it afterwards).
-class DemoApp::Frame : public platform::CWnd {
-  public:
-    ~Frame() override { Destroy(); }
-
-  protected:
-    platform::LRESULT OnMessage(platform::Message& msg) override {
-        if (msg.message == platform::WM_CLOSE) {
-            platform::PostQuitMessage(0);
-            return 0;
-        }
-        return CWnd::OnMessage(msg);
-    }
-};
-
-DemoApp::DemoApp(DemoScene::Say say, bool still) : frame_(std::make_unique<Frame>()) {
+DemoApp::DemoApp(DemoScene::Say say, bool still)
+    : frame_(std::make_unique<engine::CHostFrameWnd>()) {
     char pattern[] = "/tmp/qevo-engine-demo-XXXXXX";
     if (const char* made = mkdtemp(pattern)) folder_ = std::string(made) + "/";
     resources_.SetFailHandler([say](const std::string& name) { say("missing " + name); });

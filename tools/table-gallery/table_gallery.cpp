@@ -226,23 +226,8 @@ class TableGallery::AcceptingScene : public mahjong::CTableScene {
     uint32_t RequestDiscardGetCode(int32_t) override { return mahjong::kReplyOk; }
 };
 
-// The top-level window: the user closing it ends the loop.
-class TableGallery::Frame : public platform::CWnd {
-  public:
-    ~Frame() override { Destroy(); }
-
-  protected:
-    platform::LRESULT OnMessage(platform::Message& msg) override {
-        if (msg.message == platform::WM_CLOSE) {
-            platform::PostQuitMessage(0);
-            return 0;
-        }
-        return CWnd::OnMessage(msg);
-    }
-};
-
 TableGallery::TableGallery(int own, const std::string& assetDir)
-    : app_(std::make_unique<App>(own)), frame_(std::make_unique<Frame>()) {
+    : app_(std::make_unique<App>(own)), frame_(std::make_unique<engine::CHostFrameWnd>()) {
     char pattern[] = "/tmp/qevo-table-gallery-XXXXXX";
     if (const char* made = mkdtemp(pattern)) folder_ = std::string(made) + "/";
     std::error_code failed;

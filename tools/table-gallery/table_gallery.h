@@ -61,13 +61,12 @@ class TableGallery {
   private:
     class App;
     class AcceptingScene;
-    class Frame;
 
     std::string folder_;
     std::unique_ptr<App> app_;
     mahjong::CTableLogic logic_;
     std::unique_ptr<AcceptingScene> scene_;
-    std::unique_ptr<Frame> frame_;
+    std::unique_ptr<engine::CHostFrameWnd> frame_;
     engine::CJqGameTableView view_;
 };
 
