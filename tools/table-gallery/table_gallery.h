@@ -5,8 +5,7 @@
 // in the middle of play (melds of every kind, rivers, flowers, a wall
 // partly drawn, chair 0 on turn with its drawn tile: all 144 tiles on the
 // table), or a settlement; headless or in a window of the table's size.
-// There is no server: a discard is taken at once, so a click on an own tile
-// sends it flying.
+// There is no server: a discard is taken at once and flies to the centre.
 
 #include <cstdint>
 #include <memory>
