@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
 #include "mahjong/app/client_app.h"
+#include "mahjong/panes/classic_pane.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/main_frame.h"
 #include "mahjong/panes/operate_pane.h"
@@ -56,6 +59,7 @@ class FrameTest : public ::testing::Test {
         app_->SetUnattended(true);
         app_->SetEventSink([this](const std::string& l) { lines_.push_back(l); });
         app_->SetCommandLine(hall::BuildLaunchLine(line));
+        app_->GetTableScene()->SetPaneKind(PaneKind());
         ASSERT_TRUE(app_->InitInstance());
         ASSERT_TRUE(PumpUntil([this] { return Entered() > 0; }));
     }
@@ -69,6 +73,8 @@ class FrameTest : public ::testing::Test {
             unsetenv(name);
     }
 
+    // The table pane's kind: 2 the engine pane, 1 the classic pane.
+    virtual int32_t PaneKind() const { return 2; }
     long Entered() const {
         return std::count_if(lines_.begin(), lines_.end(),
                              [](const std::string& l) { return l.rfind("entered", 0) == 0; });
@@ -252,6 +258,192 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
     EXPECT_NE(shown.find(app_->GetUserName(app_->GetUserId()) + "答应" + app_->GetUserName(103)),
               std::string::npos)
         << shown;
+}
+
+
+// The classic pane: the scene of pane kind 1 drawn from its records by the
+// pane, and the pane's mouse on the own hand, on the own turn of chair 0.
+class ClassicPaneTest : public FrameTest {
+  protected:
+    int32_t PaneKind() const override { return 1; }
+    CMJGameTableView* Pane() { return dynamic_cast<CMJGameTableView*>(Frame()->GetTableView()); }
+    CTableScene& Scene() { return *app_->GetTableScene(); }
+    const MJStruct& Own(int32_t i) { return *Scene().GetMJStruct(kAreaHand, 3, i); }
+    std::vector<int32_t> OwnFaces() {
+        std::vector<int32_t> faces;
+        for (int32_t i = 0; i < Scene().HandPositions(); ++i)
+            faces.push_back(Own(i).present && Own(i).standing ? Own(i).nFace : -1);
+        return faces;
+    }
+    // Dealt, and the own turn came with the drawn tile in hand.
+    void PlayToOwnTurn() {
+        StartRound();
+        ASSERT_TRUE(PumpUntil(
+            [this] {
+                return Scene().TC_GetPointTo() == 6 && Scene().HasDrawnTile(3) &&
+                       std::count_if(OwnFaces().begin(), OwnFaces().end(),
+                                     [](int32_t f) { return f >= 0; }) == 17;
+            },
+            100));
+        client::testing::Pump();
+    }
+    // The middle of own record i, in pane coordinates.
+    platform::POINT TileAt(int32_t i) {
+        platform::RECT area;
+        Scene().GetHandAreaRect(3, &area);
+        return {area.left + Own(i).x + 21, area.top + 40};
+    }
+    void Mouse(platform::UINT message, platform::POINT p, platform::WPARAM flags = 0) {
+        platform::SendMessage(Pane()->GetSafeHwnd(), message, flags,
+                              platform::MAKELPARAM(p.x, p.y));
+    }
+    long Sounds(const char* line) const { return std::count(lines_.begin(), lines_.end(), line); }
+    // The client's own request with that id (the bots' are skipped), or none.
+    std::vector<int32_t> OwnRequest(uint32_t id) {
+        for (;;) {
+            std::vector<int32_t> w = WaitForRequest(id);
+            if (w.empty() || (w.size() > 7 && w[6] == 0 && uint32_t(w[7]) == app_->GetUserId()))
+                return w;
+        }
+    }
+};
+
+TEST_F(ClassicPaneTest, TheClassicPaneDrawsTheDealtTableAndAClickOnTheRaisedTileDiscardsIt) {
+    ASSERT_NE(Pane(), nullptr);
+    EXPECT_FALSE(Frame()->TablePaneHostsScene());
+    PlayToOwnTurn();
+    // The pane's picture is the table as the records hold it.
+    Pane()->RedrawTable();
+    testing::ExpectGolden("classic_pane.png", Pane()->TablePicture());
+    // The same picture reaches the screen.
+    client::testing::Pump();
+    const platform::Surface shown = ui_.display->Screen(Frame()->GetSafeHwnd().value);
+    const platform::POINT at = Frame()->ScreenToClient(Pane()->ClientToScreen({0, 0}));
+    const platform::Surface& drawn = Pane()->TablePicture();
+    int same = 0, cells = 0;
+    for (int y = 0; y < drawn.Height(); y += 7)
+        for (int x = 0; x < drawn.Width(); x += 7, ++cells)
+            same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
+    EXPECT_EQ(same, cells);
+    // Pointing raises the tile, clicking it discards it.
+    const int32_t i = 5, face = Own(i).nFace;
+    Mouse(platform::WM_MOUSEMOVE, TileAt(i));
+    EXPECT_EQ(Scene().RaisedHandTile(3), i);
+    EXPECT_EQ(Pane()->CursorState(), 1);
+    Mouse(platform::WM_LBUTTONDOWN, TileAt(i));
+    const std::vector<int32_t> words = OwnRequest(kReqDiscard);
+    ASSERT_GT(words.size(), size_t(discard::kTiles));
+    EXPECT_EQ(words[discard::kTiles], face);
+}
+
+TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
+    PlayToOwnTurn();
+    platform::RECT area;
+    Scene().GetHandAreaRect(3, &area);
+    const platform::POINT outside{area.left + 5, area.top - 30};
+    struct Row {
+        const char* name;
+        std::function<void()> act;
+        std::function<void(const std::vector<int32_t>& before)> check;
+    };
+    const auto hoverSound = "sound 29100";
+    long sounds = 0;
+    int32_t x7 = 0;
+    std::vector<Row> rows = {
+        {"a click on a tile that is not raised does nothing",
+         [&] { Mouse(platform::WM_LBUTTONDOWN, TileAt(3)); },
+         [&](const std::vector<int32_t>& before) {
+             EXPECT_EQ(OwnFaces(), before);
+             std::lock_guard lock(mu_);
+             for (const gameserver::TableMessage& m : requests_) {
+                 const std::vector<int32_t> w = testing::WordsOf(m.data);
+                 EXPECT_FALSE(m.id == kReqDiscard && w.size() > 6 && w[6] == 0);
+             }
+         }},
+        {"leaving the hand lowers the raised tile, each with a sound",
+         [&] {
+             sounds = Sounds(hoverSound);
+             Mouse(platform::WM_MOUSEMOVE, TileAt(4));
+             EXPECT_EQ(Scene().RaisedHandTile(3), 4);
+             Mouse(platform::WM_MOUSEMOVE, outside);
+         },
+         [&](const std::vector<int32_t>&) {
+             EXPECT_EQ(Scene().RaisedHandTile(3), -1);
+             EXPECT_EQ(Sounds(hoverSound), sounds + 2);
+         }},
+        {"dragging tile 2 onto tile 6's place moves it there, the others close up",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(2));
+             Mouse(platform::WM_RBUTTONDOWN, TileAt(2), platform::MK_RBUTTON);
+             EXPECT_EQ(Pane()->CursorState(), 2);
+             Mouse(platform::WM_MOUSEMOVE, TileAt(6), platform::MK_RBUTTON);
+             EXPECT_TRUE(Scene().Dragging());
+             Mouse(platform::WM_RBUTTONUP, TileAt(6));
+         },
+         [&](const std::vector<int32_t>& before) {
+             std::vector<int32_t> want = before;
+             std::rotate(want.begin() + 2, want.begin() + 3, want.begin() + 7);
+             EXPECT_EQ(OwnFaces(), want);
+             EXPECT_EQ(Scene().OwnDragIndex(), -1);
+             EXPECT_TRUE(Scene().JustDropped());
+         }},
+        {"the first move after a drop raises nothing",
+         [&] { Mouse(platform::WM_MOUSEMOVE, TileAt(8)); },
+         [&](const std::vector<int32_t>&) {
+             EXPECT_EQ(Scene().RaisedHandTile(3), -1);
+             EXPECT_FALSE(Scene().JustDropped());
+         }},
+        {"a drop on the tile's own column leaves the hand as it was",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(7));
+             Mouse(platform::WM_MOUSEMOVE, TileAt(7));
+             const platform::POINT p = TileAt(7), near{p.x - 3, p.y};
+             x7 = Own(7).x;
+             sounds = Sounds(hoverSound);
+             Mouse(platform::WM_RBUTTONDOWN, p, platform::MK_RBUTTON);
+             Mouse(platform::WM_MOUSEMOVE, near, platform::MK_RBUTTON);
+             EXPECT_EQ(Own(7).x, x7 - 3);
+             Mouse(platform::WM_RBUTTONUP, near);
+         },
+         [&](const std::vector<int32_t>& before) {
+             EXPECT_EQ(OwnFaces(), before);
+             EXPECT_EQ(Own(7).raised, 0);
+             EXPECT_EQ(Own(7).x, x7);
+             EXPECT_EQ(Sounds(hoverSound), sounds + 1);
+         }},
+        {"beyond the right end, with the drawn tile in hand, it lands in place 0",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(9));
+             Mouse(platform::WM_MOUSEMOVE, TileAt(9));
+             Mouse(platform::WM_RBUTTONDOWN, TileAt(9), platform::MK_RBUTTON);
+             Mouse(platform::WM_MOUSEMOVE, {area.right + 4, area.top - 5}, platform::MK_RBUTTON);
+             Mouse(platform::WM_RBUTTONUP, {area.right + 4, area.top - 5});
+         },
+         [&](const std::vector<int32_t>& before) {
+             std::vector<int32_t> want = before;
+             std::rotate(want.begin(), want.begin() + 9, want.begin() + 10);
+             EXPECT_EQ(OwnFaces(), want);
+         }},
+        {"a click on the turned-up wall tile shows it for a second",
+         [&] {
+             platform::RECT peek;
+             Scene().GetDrawPosRect(&peek);
+             ASSERT_GT(peek.right, peek.left);
+             Mouse(platform::WM_LBUTTONDOWN, {peek.left + 2, peek.top + 2});
+         },
+         [&](const std::vector<int32_t>&) {
+             const int32_t j = Logic().Word(snap::kTurnedUpPos);
+             EXPECT_EQ(Scene().GetMJStruct(kAreaWall, 0, j)->showLarge, 1);
+             EXPECT_TRUE(PumpUntil(
+                 [&] { return Scene().GetMJStruct(kAreaWall, 0, j)->showLarge == 0; }, 100));
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<int32_t> before = OwnFaces();
+        row.act();
+        row.check(before);
+    }
 }
 
 }  // namespace
