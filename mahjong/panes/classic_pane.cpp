@@ -1,6 +1,7 @@
 #include "mahjong/panes/classic_pane.h"
 
 #include "client/picture_file.h"
+#include "mahjong/panes/dialog_units.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/scene/table_scene.h"
 #include "mahjong/scene/tile_identity.h"
@@ -19,7 +20,15 @@ platform::POINT PointOf(const platform::Message& msg) {
 
 }  // namespace
 
-CMJGameTableView::CMJGameTableView(CMJTableScene* scene) : scene_(scene) {
+CMJGameTableView::CMJGameTableView(CMJTableScene* scene)
+    : buttons_{{{kIdStart, "", {115, 120, 55, 18}, {}},
+                {kIdAskToSee, "请求看牌", {0, 140, 50, 18}, {}},
+                {kIdPass, "过", {114, 82, 20, 18}, {}},
+                {kIdHu, "胡", {141, 82, 20, 18}, {}},
+                {kIdKong, "豆", {168, 82, 20, 18}, {}},
+                {kIdPeng, "碰", {195, 82, 20, 18}, {}},
+                {kIdChow, "吃", {222, 82, 20, 18}, {}}}},
+      scene_(scene) {
     SetBackgroundColor(kTableColour);
     if (scene_) scene_->SetClassicHost(this);
 }
@@ -27,6 +36,83 @@ CMJGameTableView::CMJGameTableView(CMJTableScene* scene) : scene_(scene) {
 CMJGameTableView::~CMJGameTableView() {
     if (scene_) scene_->SetClassicHost(nullptr);
     Destroy();
+}
+
+void CMJGameTableView::OnInitialUpdate() {
+    client::CGameTableView::OnInitialUpdate();
+    for (PaneButton& b : buttons_) {
+        const platform::RECT& d = b.place;
+        b.button.Create(b.caption, 0, DluRect(d.left, d.top, d.right, d.bottom), this, b.id);
+        b.button.EnableWindow(b.id < kIdPass);
+    }
+    const platform::RECT area = GetClientRect();
+    if (area.Width() > 0) LayoutControls(area.Width(), area.Height());
+}
+
+platform::CButton* CMJGameTableView::Button(platform::UINT id) {
+    for (PaneButton& b : buttons_)
+        if (b.id == id) return &b.button;
+    return nullptr;
+}
+
+void CMJGameTableView::LayoutControls(int cx, int cy) {
+    if (!Button(kIdStart)->GetSafeHwnd()) return;
+    const int h = 24;  // the seat strip
+    Button(kIdAskToSee)->MoveWindow(0, cy - h, 70, h);
+    Button(kIdStart)->MoveWindow(cx / 2 - 40, cy - 160, 80, 30);
+}
+
+void CMJGameTableView::UpdateButtons() {
+    if (!scene_ || !Button(kIdStart)->GetSafeHwnd()) return;
+    const bool looker = scene_->IsLooker();
+    const bool running = scene_->GetTableLogic()->IsRunning() || scene_->InRound();
+    auto show = [](platform::CButton& b, bool on) {
+        if (b.IsWindowVisible() != on) b.ShowWindow(on ? platform::SW_SHOW : platform::SW_HIDE);
+    };
+    show(*Button(kIdStart), !looker && !running);
+    show(*Button(kIdAskToSee), looker && running);
+    static constexpr std::pair<platform::UINT, int32_t> kClaims[] = {{kIdPeng, kPengButton},
+                                                                     {kIdKong, kKongButton},
+                                                                     {kIdChow, kChowButton},
+                                                                     {kIdHu, kHuButton},
+                                                                     {kIdPass, kPassButton}};
+    bool any = false;
+    for (auto [id, n] : kClaims)
+        any = any || scene_->IsButtonEnabled(n);
+    for (auto [id, n] : kClaims) {
+        platform::CButton& b = *Button(id);
+        show(b, !looker && any);
+        if (b.IsWindowEnabled() != scene_->IsButtonEnabled(n))
+            b.EnableWindow(scene_->IsButtonEnabled(n));
+    }
+}
+
+void CMJGameTableView::RunCommand(platform::UINT id) {
+    switch (id) {
+        case kIdStart:
+            scene_->OnStart();
+            break;
+        case kIdAskToSee:
+            scene_->AskToSeeCards();
+            break;
+        case kIdPass:
+            scene_->OnPass();
+            break;
+        case kIdHu:
+            scene_->OnHu();
+            break;
+        case kIdKong:
+            scene_->OnKong();
+            break;
+        case kIdPeng:
+            scene_->OnPeng();
+            break;
+        case kIdChow:
+            scene_->OnChi();
+            break;
+        default:
+            break;
+    }
 }
 
 void CMJGameTableView::RestartClockTimer() {
@@ -141,6 +227,7 @@ platform::LRESULT CMJGameTableView::OnMessage(platform::Message& msg) {
                 rebuild_ = false;
             }
             RedrawTable();
+            UpdateButtons();
             platform::PAINTSTRUCT ps;
             platform::Painter p = BeginPaint(ps);
             p.BitBlt(0, 0, memory_.Width(), memory_.Height(), memory_, 0, 0);
@@ -151,8 +238,13 @@ platform::LRESULT CMJGameTableView::OnMessage(platform::Message& msg) {
             rebuild_ = true;
             const platform::LRESULT r = client::CGameTableView::OnMessage(msg);
             if (scene_) scene_->SetPaneSize(GetWidth(), GetHeight());
+            LayoutControls(GetWidth(), GetHeight());
             return r;
         }
+        case platform::WM_COMMAND:
+            if (scene_) RunCommand(platform::UINT(platform::LOWORD(msg.wParam)));
+            Invalidate(false);
+            return 0;
         case platform::WM_TIMER:
             if (scene_) scene_->OnHostTimer(uint32_t(msg.wParam));
             Invalidate(false);

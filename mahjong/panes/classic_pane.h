@@ -4,13 +4,16 @@
 // without the engine, and hands its mouse to the scene: pointing raises an
 // own tile, clicking the raised tile plays it, the right button drags it to
 // another place, a click on the turned-up wall tile shows it full size.
+// Its buttons start the round, ask to see the watched hand, and claim.
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "client/game_table_view.h"
 #include "mahjong/scene/table_scene_base.h"
+#include "platform/gui/button.h"
 
 namespace mahjong {
 
@@ -26,6 +29,7 @@ class CMJGameTableView : public client::CGameTableView, public CMJTableSceneBase
         return std::make_unique<CMJGameTableView>(scene);
     }
 
+    CMJTableScene* GetScene() const { return scene_; }
     platform::UINT_PTR ClockTimerId() const override { return kClockTimer; }
     // When a clock timer runs, it starts again with the same id.
     void RestartClockTimer();
@@ -36,6 +40,22 @@ class CMJGameTableView : public client::CGameTableView, public CMJTableSceneBase
     bool Painted() const { return painted_; }
     // What the scene's last mouse operation returned.
     int32_t CursorState() const { return cursorState_; }
+    // Buttons: start, ask to see the hand, and the claims.
+    enum ButtonId : platform::UINT {
+        kIdStart = 1800,
+        kIdAskToSee = 1801,
+        kIdPass = 1810,
+        kIdHu = 1811,
+        kIdKong = 1812,
+        kIdPeng = 1813,
+        kIdChow = 1814,
+    };
+    void OnInitialUpdate() override;
+    // The start button above the bottom, the ask button in the seat strip.
+    void LayoutControls(int cx, int cy);
+    // Shows and enables the buttons as the scene's state allows.
+    void UpdateButtons();
+    platform::CButton* Button(platform::UINT id);
 
     // CMJTableSceneBase::ClassicHost.
     void RepaintTable() override { Invalidate(false); }
@@ -51,7 +71,15 @@ class CMJGameTableView : public client::CGameTableView, public CMJTableSceneBase
     const platform::Surface* PictureOf(Picture picture);
     void PaintRecord(platform::Painter& dc, int32_t area, int32_t seat, int32_t index);
     void PaintTable(platform::Painter& dc);
+    void RunCommand(platform::UINT id);
 
+    struct PaneButton {
+        platform::UINT id;
+        const char* caption;
+        platform::RECT place;  // dialog units: x, y, width, height
+        platform::CButton button;
+    };
+    std::array<PaneButton, 7> buttons_;
     CMJTableScene* scene_;
     platform::Surface memory_;
     bool rebuild_ = true;

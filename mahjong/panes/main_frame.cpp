@@ -111,8 +111,7 @@ platform::LRESULT CMainFrame::OnMessage(platform::Message& msg) {
             // or a scene timer left them.
             const platform::LRESULT r = client::CMJGameFrameWnd::OnMessage(msg);
             auto* classic = dynamic_cast<CMJGameTableView*>(GetTableView());
-            if (classic && classic->GetSafeHwnd())
-                classic->RepaintTable();
+            if (classic && classic->GetSafeHwnd()) classic->RepaintTable();
             return r;
         }
         default:

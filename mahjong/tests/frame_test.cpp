@@ -24,6 +24,7 @@
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
+#include "platform/gui/virtual_keys.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
 
@@ -88,8 +89,10 @@ class FrameTest : public ::testing::Test {
             if (steady_clock::now() > giveUp) return false;
             if (client::testing::Pump() > 0) continue;
             if (stepMs) {
+                // The step may make a timer due: pumped next, not waited for.
                 clock_.AdvanceMillis(stepMs);
                 server_->Poke();
+                continue;
             }
             platform::MsgWaitForMultipleObjects({}, 10);
         }
@@ -260,7 +263,6 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
         << shown;
 }
 
-
 // The classic pane: the scene of pane kind 1 drawn from its records by the
 // pane, and the pane's mouse on the own hand, on the own turn of chair 0.
 class ClassicPaneTest : public FrameTest {
@@ -280,8 +282,13 @@ class ClassicPaneTest : public FrameTest {
         StartRound();
         ASSERT_TRUE(PumpUntil(
             [this] {
+                // Flowers held at the turn's start are replaced first: until
+                // then the other tiles are locked.
+                const std::vector<int32_t> faces = OwnFaces();
+                for (int32_t i = 0; i < Scene().HandPositions(); ++i)
+                    if (Own(i).locked) return false;
                 return Scene().TC_GetPointTo() == 6 && Scene().HasDrawnTile(3) &&
-                       std::count_if(OwnFaces().begin(), OwnFaces().end(),
+                       std::count_if(faces.begin(), faces.end(),
                                      [](int32_t f) { return f >= 0; }) == 17;
             },
             100));
@@ -310,19 +317,21 @@ class ClassicPaneTest : public FrameTest {
 
 TEST_F(ClassicPaneTest, TheClassicPaneDrawsTheDealtTableAndAClickOnTheRaisedTileDiscardsIt) {
     ASSERT_NE(Pane(), nullptr);
-    EXPECT_FALSE(Frame()->TablePaneHostsScene());
+    EXPECT_EQ(Pane()->GetScene(), &Scene());
     PlayToOwnTurn();
     // The pane's picture is the table as the records hold it.
     Pane()->RedrawTable();
     testing::ExpectGolden("classic_pane.png", Pane()->TablePicture());
-    // The same picture reaches the screen.
+    // The same own hand reaches the screen.
     client::testing::Pump();
     const platform::Surface shown = ui_.display->Screen(Frame()->GetSafeHwnd().value);
     const platform::POINT at = Frame()->ScreenToClient(Pane()->ClientToScreen({0, 0}));
     const platform::Surface& drawn = Pane()->TablePicture();
+    platform::RECT hand;
+    Scene().GetHandAreaRect(3, &hand);
     int same = 0, cells = 0;
-    for (int y = 0; y < drawn.Height(); y += 7)
-        for (int x = 0; x < drawn.Width(); x += 7, ++cells)
+    for (int y = hand.top; y < hand.bottom; y += 3)
+        for (int x = hand.left; x < hand.right; x += 3, ++cells)
             same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
     EXPECT_EQ(same, cells);
     // Pointing raises the tile, clicking it discards it.
@@ -432,7 +441,7 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
              Mouse(platform::WM_LBUTTONDOWN, {peek.left + 2, peek.top + 2});
          },
          [&](const std::vector<int32_t>&) {
-             const int32_t j = Logic().Word(snap::kTurnedUpPos);
+             const int32_t j = app_->GetTableLogic()->Word(snap::kTurnedUpPos);
              EXPECT_EQ(Scene().GetMJStruct(kAreaWall, 0, j)->showLarge, 1);
              EXPECT_TRUE(PumpUntil(
                  [&] { return Scene().GetMJStruct(kAreaWall, 0, j)->showLarge == 0; }, 100));
