@@ -406,8 +406,17 @@ class ClassicPaneTest : public FrameTest {
         return faces;
     }
     // Dealt, and the own turn came with the drawn tile in hand.
+    // Started with the pane's start button, which then hides.
     void PlayToOwnTurn() {
-        StartRound();
+        client::testing::Pump();
+        platform::CButton& start = *Pane()->Button(CMJGameTableView::kIdStart);
+        ASSERT_TRUE(start.IsWindowVisible());
+        ui_.Click(start, {4, 4});
+        ASSERT_TRUE(PumpUntil(
+            [this] {
+                return app_->GetConnection()->IsGameRunning() && app_->GetTableScene()->InRound();
+            },
+            100));
         ASSERT_TRUE(PumpUntil(
             [this] {
                 // Flowers held at the turn's start are replaced first: until
@@ -421,6 +430,7 @@ class ClassicPaneTest : public FrameTest {
             },
             100));
         client::testing::Pump();
+        EXPECT_FALSE(start.IsWindowVisible());
     }
     // The middle of own record i, in pane coordinates.
     platform::POINT TileAt(int32_t i) {
