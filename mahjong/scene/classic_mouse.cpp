@@ -145,10 +145,13 @@ void CMJTableSceneBase::MoveDraggedTile(int32_t target) {
     if (target == 0 && !(HasDrawnTile(3) && Hand(3, 0).standing)) target = 1;
     target = std::min(target, HandPositions() - 1);
     MJStruct& dragged = Hand(3, from);
+    // A move of the table changed the hand under the drag: the saved face
+    // is no longer the dragged tile's, and writing it would double a tile.
+    const bool unchanged = dragged.present && dragged.standing && dragged.nFace == ownDrag_.face;
     dragged.raised = 0;
     dragged.visible = 0;
     dragged.x = ownDrag_.x;
-    if (target != from && target != -1) {
+    if (unchanged && target != from && target != -1) {
         auto take = [this](int32_t to, int32_t src) {
             Hand(3, to).nFace = Hand(3, src).nFace;
             Hand(3, to).locked = Hand(3, src).locked;

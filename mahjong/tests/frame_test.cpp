@@ -495,7 +495,8 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
     };
     const auto hoverSound = "sound 29100";
     long sounds = 0;
-    int32_t x7 = 0;
+    int32_t x7 = 0, taken = 0;
+    std::vector<int32_t> afterTaking;
     std::vector<Row> rows = {
         {"a click on a tile that is not raised does nothing",
          [&] { Mouse(platform::WM_LBUTTONDOWN, TileAt(3)); },
@@ -585,6 +586,22 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
                  [&] { return Scene().GetMJStruct(kAreaWall, 0, j)->showLarge == 0; }, 100));
          }},
     };
+    rows.push_back({"a tile the table took during the drag is not put back by the drop",
+                    [&] {
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(3));
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(3));
+                        Mouse(platform::WM_RBUTTONDOWN, TileAt(3), platform::MK_RBUTTON);
+                        ASSERT_EQ(Scene().OwnDragIndex(), 3);
+                        taken = Own(3).nFace;
+                        Scene().RemoveHandTile(3, taken);
+                        afterTaking = OwnFaces();
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(8), platform::MK_RBUTTON);
+                        Mouse(platform::WM_RBUTTONUP, TileAt(8));
+                    },
+                    [&](const std::vector<int32_t>&) {
+                        EXPECT_EQ(OwnFaces(), afterTaking);
+                        EXPECT_EQ(Scene().OwnDragIndex(), -1);
+                    }});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const std::vector<int32_t> before = OwnFaces();
