@@ -18,6 +18,24 @@ platform::POINT PointOf(const platform::Message& msg) {
     return {platform::GET_X_LPARAM(msg.lParam), platform::GET_Y_LPARAM(msg.lParam)};
 }
 
+// Mixes the cell's pixels at `dest` toward a COLORREF: locked own tiles
+// dimmed, jokers tinted.
+void TintCell(platform::Surface& target, const platform::RECT& dest, const platform::Surface& cell,
+              const platform::RECT& source, int32_t colour, double keep) {
+    const uint32_t r = uint32_t(colour) & 0xff, g = (uint32_t(colour) >> 8) & 0xff,
+                   b = (uint32_t(colour) >> 16) & 0xff;
+    auto mix = [keep](uint32_t a, uint32_t c) { return uint32_t(a * keep + c * (1 - keep)); };
+    for (int y = 0; y < dest.Height(); ++y) {
+        for (int x = 0; x < dest.Width(); ++x) {
+            if ((cell.At(source.left + x, source.top + y) & 0xffffff) == 0xff00ff) continue;
+            const uint32_t p = target.At(dest.left + x, dest.top + y);
+            target.Set(dest.left + x, dest.top + y,
+                       (p & 0xff000000) | mix((p >> 16) & 0xff, r) << 16 |
+                           mix((p >> 8) & 0xff, g) << 8 | mix(p & 0xff, b));
+        }
+    }
+}
+
 }  // namespace
 
 CMJGameTableView::CMJGameTableView(CMJTableScene* scene)
@@ -165,7 +183,10 @@ void CMJGameTableView::PaintRecord(platform::Painter& dc, int32_t area, int32_t 
     const platform::Surface* picture = PictureOf(image.picture);
     if (!picture) return;
     const platform::RECT cell{image.sourceX, 0, image.sourceX + image.width, image.height};
-    dc.TransparentBlt({x, y, x + image.width, y + image.height}, *picture, cell, kPictureKey);
+    const platform::RECT dest{x, y, x + image.width, y + image.height};
+    dc.TransparentBlt(dest, *picture, cell, kPictureKey);
+    if (image.backColor >= 0 && image.blend < 1.0)
+        TintCell(dc.Target(), dest, *picture, cell, image.backColor, image.blend);
 }
 
 void CMJGameTableView::PaintTable(platform::Painter& dc) {
