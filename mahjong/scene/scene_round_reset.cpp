@@ -102,6 +102,8 @@ void CTableScene::AttachSettlementControls(engine::Entity& panel) {
             SetControlEvent(drag, engine::kEvLeftDrag, int32_t(kMsgSettlementDrag), 0);
             BindControl(drag, &panel, 0);
         }
+        // A scene whose game data was never made has not loaded it yet.
+        if (Resources().GetImageIdByName(kClosePicture) == 0) SetupEngineControls();
         const uint32_t picture = Resources().GetImageIdByName(kClosePicture);
         const engine::ImageRecord* image = picture ? GetImageRes(picture) : nullptr;
         const ButtonBox box{picture, 0, 0, image ? image->width : kCloseWidth,

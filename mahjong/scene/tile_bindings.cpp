@@ -46,6 +46,12 @@ int32_t CMJTableScene::BindingArea(int32_t area, const MJStruct& r) {
 }
 
 void CMJTableScene::CreateTileEntities() {
+    // Made once: a second call takes every tile off the table and keeps the
+    // entities, instead of leaving the first ones standing unbound.
+    if (spareEntity_ != 0) {
+        HideTileEntities();
+        return;
+    }
     for (TileBinding& b : bindings_)
         b = {};
     const uint32_t image = Resources().GetImageIdByName(NamesOf(Picture::kLargeFace, false).title);
