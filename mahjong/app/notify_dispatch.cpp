@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "mahjong/app/client_app.h"
+#include "mahjong/panes/player_lists.h"
 #include "platform/bytes.h"
 #include "platform/gui/gui_messages.h"
 #include "platform/gui/wnd.h"
@@ -136,8 +137,8 @@ bool CMJGameNotifyHandler::OnSeeHandAsked(Data data) {
 bool CMJGameNotifyHandler::OnLookOnPermission(Data data) {
     ToScene(221160, data);
     if (data.size() < 24) return true;
-    Chat(Format(" <c=%d>%s%s%s看牌 \r\n", kChatColourExit, UserName(WordAt(data, 0)).c_str(),
-                WordAt(data, 5) ? "允许" : "禁止", UserName(WordAt(data, 4)).c_str()));
+    Chat(LookOnPermissionLine(UserName(WordAt(data, 0)), UserName(WordAt(data, 4)),
+                              WordAt(data, 5) != 0));
     return true;
 }
 

@@ -3,8 +3,8 @@
 // the table scene drawn in the table pane by the engine, the player list's
 // and table's parts of the notifications (score changes, a looker's request
 // to see the hand, another player's exit request with its answer popup), the
-// settings command, and the exit check: closing during a running game first
-// asks the others for leave with the exit request box.
+// player list with look-on permission, the settings command, and the exit check: closing during a
+// running game first asks the others for leave with the exit request box.
 
 #include <memory>
 
@@ -39,19 +39,16 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
     void ApplyScoreChanges(Bytes result) override;
     void ShowSeeHandRequest(uint32_t lookerId) override;
     void ShowExitRequest(uint32_t userId, const std::string& reason) override;
-    // The answer popup of one exit request; its links answer this frame.
+    // The answer popup of one exit request; its links answer the player list.
     CExitAnswerDlg* OpenExitAnswer(uint32_t userId, const std::string& reason);
 
   protected:
-    platform::LRESULT OnMessage(platform::Message& msg) override;
     std::unique_ptr<client::CGameTableView> MakeTablePane() override;
     std::unique_ptr<client::CGameFormView> MakeOperatePane() override;
     bool TablePaneHostsScene() override;
+    std::unique_ptr<client::CGamePlayerView> MakePlayerPane() override;
 
   private:
-    // The answer in the chat, then to the table.
-    void SendExitAnswer(uint32_t requesterId, int32_t agree);
-
     CExitRequestDlg* exitBox_ = nullptr;
 };
 
