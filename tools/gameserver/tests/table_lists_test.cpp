@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "client/chat_view.h"
 #include "client/controls/icon_menu.h"
@@ -21,6 +24,7 @@
 #include "mahjong/panes/player_lists.h"
 #include "platform/clock.h"
 #include "platform/gui/virtual_keys.h"
+#include "platform/sync.h"
 #include "tools/gameserver/link.h"
 #include "tools/gameserver/peer_client.h"
 #include "tools/gameserver/table_server.h"
@@ -119,6 +123,12 @@ class TableListsTest : public ::testing::Test {
         ASSERT_TRUE(PumpUntil([this] { return app_->GetTableScene()->InRound(); }, 100));
     }
     void TearDown() override {
+        {
+            std::lock_guard lock(tickMu_);
+            stopTicks_ = true;
+        }
+        tickCv_.notify_all();
+        ticker_.join();
         client::CSlidePopupDlg::DestroyAll();
         if (app_) app_->ExitInstance();
         app_.reset();
@@ -140,7 +150,8 @@ class TableListsTest : public ::testing::Test {
                 clock_.AdvanceMillis(stepMs);
                 server_->Poke();
             }
-            platform::MsgWaitForMultipleObjects({}, 5);
+            platform::Waitable* tick = &tick_;
+            platform::MsgWaitForMultipleObjects({&tick, 1}, platform::INFINITE);
         }
         return true;
     }
@@ -192,6 +203,17 @@ class TableListsTest : public ::testing::Test {
     std::unique_ptr<mahjong::CClientApp> app_;
     bool entered_ = false;
     bool appLooks_ = false;
+    // The waits above run on the manual clock, which stands still: this
+    // wakes them in real time now and then, so that they can give up.
+    platform::Event tick_{false, false};
+    std::mutex tickMu_;
+    std::condition_variable tickCv_;
+    bool stopTicks_ = false;
+    std::thread ticker_{[this] {
+        std::unique_lock lock(tickMu_);
+        while (!tickCv_.wait_for(lock, std::chrono::milliseconds(5), [this] { return stopTicks_; }))
+            tick_.Set();
+    }};
 };
 
 class TableListsLookerTest : public TableListsTest {
