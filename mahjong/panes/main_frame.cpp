@@ -1,7 +1,5 @@
 #include "mahjong/panes/main_frame.h"
 
-#include <cstdio>
-
 #include "client/player_view.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/panes/exit_dialogs.h"

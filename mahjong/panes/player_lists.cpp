@@ -59,8 +59,8 @@ void CMJGamePlayerView::OnLookOnAnswer(uint32_t lookerId, int32_t allow) {
         AddKnownUser(lookerId);
     else if (!allow)
         ForgetKnownUser(lookerId);
-    // The record the chat pane reads: the decider in word 0, the looker in
-    // 4, the decision in 5.
+    // The chat tells it in the words the looker's client shows for the
+    // table's notice.
     auto* frame = dynamic_cast<client::CGameFrameWnd*>(GetTopLevel());
     client::CGameChatView* chat = frame ? frame->GetChatView() : nullptr;
     if (!chat) return;
