@@ -105,6 +105,13 @@ class TableListsTest : public ::testing::Test {
         hall_ = std::make_unique<hall::HallStandIn>(line);
         // Seats 101 (or 1000), 1001, 1002, 1003; looker 2000 watches chair 0.
         hall_->TableState() = hall::MakeTableState(line, 4, AppLooks() ? 0 : 1);
+        if (!AppLooks()) {  // and, in the list only, 2001 watches chair 1
+            client::PlayerRecord other = hall_->TableState().lookers.at(0);
+            other.userId = 2001;
+            other.userName = "user2001";
+            other.chair = 1;
+            hall_->TableState().lookers.push_back(other);
+        }
         ASSERT_TRUE(hall_->Open());
         ASSERT_TRUE(player_.Enter(server_->port(), 1001, 1, false));
         app_ = std::make_unique<mahjong::CClientApp>();
@@ -243,9 +250,19 @@ TEST_F(TableListsLookerTest, TheApplicationLookingOnSeesTheHandOnlyWhenAllowed) 
 
 TEST_F(TableListsTest, ALookerSeesTheHandOnlyWhileThePlayerAllowsIt) {
     // The raw looker asks the application's player: its popup allows.
+    // Only a looker of the own chair may be let in.
     mahjong::CPlayerView& players = Players();
-    EXPECT_EQ(MenuItem(1001), std::make_pair(std::string("允许看牌"), false));  // a player
-    EXPECT_EQ(MenuItem(2000), std::make_pair(std::string("允许user2000看牌"), true));
+    const struct {
+        uint32_t user;
+        const char* text;
+        bool enabled;
+    } menus[] = {
+        {1001, "允许看牌", false},
+        {2000, "允许user2000看牌", true},
+        {2001, "允许user2001看牌", false},
+    };
+    for (const auto& m : menus)
+        EXPECT_EQ(MenuItem(m.user), std::make_pair(std::string(m.text), m.enabled)) << m.user;
     looker_.Send(kSeeHand, {}, 32);
     ASSERT_TRUE(PumpUntil([] { return client::CSlidePopupDlg::OpenCount() == 1; }));
     auto* popup = dynamic_cast<client::CNoticePopupDlg*>(client::CSlidePopupDlg::Newest());
@@ -260,24 +277,28 @@ TEST_F(TableListsTest, ALookerSeesTheHandOnlyWhileThePlayerAllowsIt) {
     EXPECT_EQ(Words(hand.begin() + 3, hand.begin() + 3 + n), Words(held.begin(), held.begin() + n));
     EXPECT_TRUE(players.IsKnownUser(2000));
     EXPECT_TRUE(ChatShows("user101允许user2000看牌")) << Chat();
-    // The menu toggles: now it forbids, and the set is empty again.
+    // The menu toggles: now it forbids and the set is empty; then it allows
+    // again and the set holds him again.
     EXPECT_EQ(MenuItem(2000), std::make_pair(std::string("禁止user2000看牌"), true));
-    platform::SendMessage(players.GetSafeHwnd(), platform::WM_COMMAND,
-                          client::CGamePlayerView::kCmdAllowSee);
-    EXPECT_EQ(Next(looker_, kLookOnView), (Words{101, kRoom, kTableNo, 0, 2000, 0, 0, 0}));
-    EXPECT_EQ(players.KnownUserCount(), 0u);
+    for (int32_t allow : {0, 1}) {
+        platform::SendMessage(players.GetSafeHwnd(), platform::WM_COMMAND,
+                              client::CGamePlayerView::kCmdAllowSee);
+        EXPECT_EQ(Next(looker_, kLookOnView), (Words{101, kRoom, kTableNo, 0, 2000, allow, 0, 0}));
+        EXPECT_EQ(players.KnownUserCount(), size_t(allow));
+    }
     EXPECT_TRUE(ChatShows("user101禁止user2000看牌")) << Chat();
     // The command for a user whose row went does nothing.
     const std::string before = Chat();
     players.List().DeleteItem(players.RowOf(2000));
     platform::SendMessage(players.GetSafeHwnd(), platform::WM_COMMAND,
                           client::CGamePlayerView::kCmdAllowSee);
-    EXPECT_EQ(players.KnownUserCount(), 0u);
+    EXPECT_EQ(players.KnownUserCount(), 1u);
     EXPECT_EQ(Chat(), before);
     // An allow answered after the looker left keeps no stale entry.
-    platform::SendMessage(players.GetSafeHwnd(), mahjong::kMsgLookOnAnswer, 2000, 1);
+    for (int32_t allow : {0, 1})
+        platform::SendMessage(players.GetSafeHwnd(), mahjong::kMsgLookOnAnswer, 2000, allow);
     EXPECT_EQ(players.KnownUserCount(), 0u);
-    EXPECT_NE(Chat(), before);  // the answer went out and is told
+    EXPECT_NE(Chat(), before);  // the answers went out and are told
 }
 
 TEST_F(TableListsTest, PlayersAskEachOtherForLeaveAndChat) {
