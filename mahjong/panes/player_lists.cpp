@@ -27,6 +27,13 @@ std::string LookOnPermissionLine(const std::string& decider, const std::string& 
     return line;
 }
 
+std::string ExitAnswerLine(const std::string& answerer, const std::string& requester, bool agree) {
+    char line[160];
+    std::snprintf(line, sizeof(line), " <c=%d>%s%s%s的退出请求 \r\n", kLineColour, answerer.c_str(),
+                  agree ? "答应" : "拒绝", requester.c_str());
+    return line;
+}
+
 CMJGamePlayerView::~CMJGamePlayerView() {
     Destroy();
 }
@@ -99,11 +106,8 @@ CExitAnswerDlg* CPlayerView::ShowExitRequest(uint32_t userId, std::string_view r
 void CPlayerView::OnExitAnswer(uint32_t requesterId, int32_t answer) {
     CClientApp* app = CClientApp::Current();
     if (!app) return;
-    char line[160];
-    std::snprintf(line, sizeof(line), " <c=%d>%s%s%s的退出请求 \r\n", kLineColour,
-                  app->GetUserName(app->GetUserId()).c_str(), answer ? "答应" : "拒绝",
-                  app->GetUserName(requesterId).c_str());
-    app->PostToMainFrame(line);
+    app->PostToMainFrame(
+        ExitAnswerLine(app->GetUserName(app->GetUserId()), app->GetUserName(requesterId), answer));
     std::string text;
     if (!app->GetConnection()->SendExitReply(text, requesterId, answer))
         transport::LogPrintf("exit answer not sent: %s", text.c_str());
