@@ -1,5 +1,6 @@
 #include "mahjong/panes/player_lists.h"
 
+#include <array>
 #include <cstdio>
 
 #include "client/chat_view.h"
@@ -18,14 +19,6 @@ namespace {
 constexpr int kLineColour = int(kChatColourExit);
 
 }  // namespace
-
-std::string LookOnPermissionLine(const std::string& decider, const std::string& looker,
-                                 bool allow) {
-    char line[160];
-    std::snprintf(line, sizeof(line), " <c=%d>%s%s%s看牌 \r\n", kLineColour, decider.c_str(),
-                  allow ? "允许" : "禁止", looker.c_str());
-    return line;
-}
 
 std::string ExitAnswerLine(const std::string& answerer, const std::string& requester, bool agree) {
     char line[160];
@@ -66,15 +59,25 @@ void CMJGamePlayerView::OnLookOnAnswer(uint32_t lookerId, int32_t allow) {
         AddKnownUser(lookerId);
     else if (!allow)
         ForgetKnownUser(lookerId);
-    // The chat tells it in the words the looker's client shows for the
-    // table's notice.
+    // The chat tells it: the own user decided about u.
+    std::array<uint8_t, 40> record{};
+    const uint32_t words[6] = {app->GetUserId(),
+                               app->GetRoomId(),
+                               uint32_t(app->GetTableNo()),
+                               uint32_t(app->GetOwnChair()),
+                               lookerId,
+                               uint32_t(allow)};
+    for (size_t i = 0; i < 6; ++i)
+        platform::StoreLE32(&record[4 * i], words[i]);
     auto* frame = dynamic_cast<client::CGameFrameWnd*>(GetTopLevel());
     client::CGameChatView* chat = frame ? frame->GetChatView() : nullptr;
-    if (!chat) return;
-    const std::string line =
-        LookOnPermissionLine(app->GetUserName(app->GetUserId()), app->GetUserName(lookerId), allow);
-    platform::SendMessage(chat->GetSafeHwnd(), client::kMsgAppendChat,
-                          reinterpret_cast<platform::WPARAM>(line.c_str()));
+    if (auto* lines = dynamic_cast<MJChatLines*>(chat)) {
+        lines->ShowLookOnPermission(record);
+    } else if (chat) {
+        const std::string line = LookOnPermissionLine(record);
+        platform::SendMessage(chat->GetSafeHwnd(), client::kMsgAppendChat,
+                              reinterpret_cast<platform::WPARAM>(line.c_str()));
+    }
 }
 
 platform::LRESULT CMJGamePlayerView::OnMessage(platform::Message& msg) {

@@ -22,9 +22,6 @@ class CExitAnswerDlg;
 // lParam 1 to allow, 0 to forbid.
 inline constexpr platform::UINT kMsgLookOnAnswer = 0x8D1E;
 
-// The chat line of a look-on decision: `decider` lets (or forbids)
-// `looker` see his hand.
-std::string LookOnPermissionLine(const std::string& decider, const std::string& looker, bool allow);
 // The chat line of an exit answer: `answerer` agrees to (or refuses)
 // `requester`'s request for leave.
 std::string ExitAnswerLine(const std::string& answerer, const std::string& requester, bool agree);
