@@ -3,8 +3,9 @@
 // the table scene drawn in the table pane by the engine, the player list's
 // and table's parts of the notifications (score changes, a looker's request
 // to see the hand, another player's exit request with its answer popup), the
-// player list with look-on permission, the settings command, and the exit check: closing during a
-// running game first asks the others for leave with the exit request box.
+// player list with look-on permission, the settings command, and the exit
+// check: closing during a running game first asks the others for leave with
+// the exit request box.
 
 #include <memory>
 
@@ -48,6 +49,7 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
     CAdCombatInfoView* GetRankPane() const { return rankPane_; }
 
   protected:
+    platform::LRESULT OnMessage(platform::Message& msg) override;
     std::unique_ptr<client::CGameTableView> MakeTablePane() override;
     std::unique_ptr<client::CGameFormView> MakeOperatePane() override;
     bool TablePaneHostsScene() override;
