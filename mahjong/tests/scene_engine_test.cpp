@@ -11,7 +11,7 @@
 #include "engine/resources/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "mahjong/scene/asset_names.h"
-#include "mahjong/tests/table_fixture.h"
+#include "mahjong/tests/scene_fixture.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
@@ -19,38 +19,9 @@
 namespace mahjong {
 namespace {
 
-using testing::Table;
-
-// A program folder whose skins and sounds are the generated ones (none
-// when `withAssets` is false), and a table seated in it.
-struct Program {
-    explicit Program(bool withAssets = true) {
-        if (withAssets) testing::LinkAssets(dir.path());
-        setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
-        // The resource manager outlives a test: earlier tables' pictures go.
-        engine::ResourceManager& r = t.scene.Resources();
-        auto drop = [&](const char* title) {
-            if (const uint32_t id = r.GetImageIdByName(title)) r.FreeRes(id);
-        };
-        using Pictures = std::span<const assets::Picture>;
-        for (Pictures list : {Pictures(assets::kCommonPictures), Pictures(assets::kStylePictures),
-                              Pictures(assets::kStylePacked)})
-            for (const auto& pic : list)
-                drop(pic.title);
-        drop("正面");
-    }
-    ~Program() { unsetenv("QEVO_PROGRAM_DIR"); }
-    CTableScene& Scene() {
-        t.scene.InitScreen(744, 710);
-        return t.scene;
-    }
-    const engine::ImageRecord* Image(const char* title) {
-        return t.scene.GetImageRes(t.scene.Resources().GetImageIdByName(title));
-    }
-
-    platform::testing::TempDir dir;
-    Table t;
-};
+using testing::DealtOnEngine;
+using testing::Program;
+using testing::RunFor;
 
 TEST(SceneSettings, LoadsEveryPictureByItsTitleAtItsSizeAndAnotherStyleReplacesThem) {
     Program p;
@@ -116,20 +87,6 @@ TEST(SceneSettings, IniWordsAreReadCheckedAndWrittenBackAndMissingFilesLeaveNoPi
     for (const auto& pic : assets::kCommonPictures)
         EXPECT_EQ(s.Resources().GetImageIdByName(pic.title), 0u) << pic.file;
     EXPECT_EQ(s.Resources().GetImageIdByName("桌面"), 0u);
-}
-
-// A dealt table of four on the engine: pictures loaded, tile entities made.
-CTableScene& DealtOnEngine(Program& p) {
-    CTableScene& s = p.Scene();
-    s.LoadSettings();
-    s.CreateTileEntities();
-    p.t.Start([](testing::Words& w) {
-        w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
-    });
-    s.OnRoundStart(testing::Words(snap::kRoundStartWords).Bytes());
-    s.RevealDealtHands();
-    s.RefreshEntities(100);
-    return s;
 }
 
 // Every present record, with the top-left corner its area gives it.
@@ -219,15 +176,6 @@ TEST(TileBindings, EachRecordIsShownByItsOwnEntityAndChangedOrRemovedOnesGiveItB
 }
 
 // ---- The scene's timed effects, on the engine's clock ----
-
-// Runs the engine for `ms` in frames of 10 ms on the test clock.
-void RunFor(CTableScene& s, platform::ManualClock& clock, int32_t ms) {
-    for (int32_t t = 0; t < ms; t += 10) {
-        clock.AdvanceMillis(10);
-        s.RunFrame();
-        s.PumpMessages();
-    }
-}
 
 TEST(SceneEffects, TheWinEffectDeletesWhatItMadeWhenItEnds) {
     platform::ManualClock clock(1'000'000);
