@@ -160,6 +160,7 @@ class CMJTableScene : public CMJTableSceneBase {
     virtual void SlideSystemBarOut();
     engine::Entity* SystemBarEntity() const;
     int32_t SystemBarMoving() const { return barMoving_; }
+    uint32_t SystemBarArrow() const { return barArrow_; }
     // 210039 (the slide's end), 210048 and 210049 (the pointer over the bar
     // or away from it).
     void OnSystemBarMessage(uint32_t code);
