@@ -19,15 +19,22 @@ constexpr int32_t kJokerLayer = 2;
 
 }  // namespace
 
-void CMJTableScene::FreezeTileControls() {
-    for (int32_t c = 1; c <= kTileControls; ++c) {
-        if (controls_[size_t(c)].binding == 0) continue;
-        engine::ControlRecord* record = GetWorld().GetControl(controls_[size_t(c)].id);
-        if (!record) continue;
-        for (uint32_t n : {engine::kEvEnter, engine::kEvLeave, engine::kEvLeftDown,
-                           engine::kEvLeftUp, engine::kEvLeftDrag, engine::kEvClick})
-            SetControlEvent(record, n, 0, 0);
+void CMJTableScene::RestTileControl(engine::ControlRecord& record) {
+    for (uint32_t n : {engine::kEvEnter, engine::kEvLeave, engine::kEvLeftDown, engine::kEvLeftUp,
+                       engine::kEvLeftDrag, engine::kEvClick})
+        SetControlEvent(&record, n, 0, 0);
+}
+
+void CMJTableScene::FreezeTileControls(bool rest) {
+    handResting_ = rest;
+    if (!rest) {
+        RefreshTileControls();
+        return;
     }
+    for (int32_t c = 1; c <= kTileControls; ++c)
+        if (engine::ControlRecord* record = GetWorld().GetControl(controls_[size_t(c)].id);
+            record && controls_[size_t(c)].binding != 0)
+            RestTileControl(*record);
 }
 
 void CTableScene::PlayJokerAnimation() {
@@ -39,7 +46,7 @@ void CTableScene::PlayJokerAnimation() {
     drawn.jokerMark = 1;
     effects_.Add({Effect::kJokerAnimation, jokerAnim_ == 0 ? 1 : 0});
     ApplyDelay(kJokerShowMs, kMsgJokerDone, {}, 0, 0);
-    if (!IsLooker()) FreezeTileControls();
+    if (!IsLooker()) FreezeTileControls(true);
     const engine::Entity* tile =
         drawn.nObject > 0 ? GetEntity(Binding(drawn.nObject).entity) : nullptr;
     if (!tile) return;
@@ -67,7 +74,7 @@ void CTableScene::PlayJokerAnimation() {
 int32_t CTableScene::OnEffectMessage(uint32_t code) {
     if (code == kMsgJokerDone) {
         if (engine::Entity* anim = GetEntity(jokerAnim_)) ShowEntity(anim, false);
-        RefreshTileControls();
+        FreezeTileControls(false);
     }
     return CMJTableScene::OnEffectMessage(code);
 }

@@ -164,8 +164,10 @@ class CMJTableScene : public CMJTableSceneBase {
     // 210039 (the slide's end), 210048 and 210049 (the pointer over the bar
     // or away from it).
     void OnSystemBarMessage(uint32_t code);
-    // No own tile reacts to the pointer (while the joker's animation plays).
-    void FreezeTileControls();
+    // While the hand rests (the joker's animation plays) no own tile
+    // reacts to the pointer, even when it is bound anew.
+    void FreezeTileControls(bool rest);
+    void RestTileControl(engine::ControlRecord& record);
     // The operation, start and ask-to-see-cards buttons follow the enables
     // and shows the scene records (button_looks.cpp).
     void PlayButtonEffect(const SceneEffect& e);
@@ -187,6 +189,7 @@ class CMJTableScene : public CMJTableSceneBase {
     std::array<IconKind, kIconKinds> iconKinds_{};
     std::array<uint32_t, 4> windMarkers_{};
     std::array<uint32_t, 5> handParticles_{};
+    bool handResting_ = false;
 
   public:
   protected:

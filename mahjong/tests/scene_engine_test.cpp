@@ -457,6 +457,7 @@ TEST(SceneEffects, TheJokerPlaysOnceWhileTheHandRestsAndTheSortHandTrailsParticl
     const size_t before = s.GetWorld().EntityCount();
     for (int32_t round = 0; round < 2; ++round) {
         s.PlayJokerAnimation();
+        s.RefreshEntities(100);  // bound anew, the hand still rests
         EXPECT_EQ(s.GetWorld().EntityCount(), before + 1) << "one entity, reused";
         const auto& anim =
             dynamic_cast<const engine::ImageEntity&>(*s.GetEntity(s.JokerAnimation()));
