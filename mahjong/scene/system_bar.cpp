@@ -17,16 +17,18 @@ engine::Entity* CMJTableScene::SystemBarEntity() const {
 }
 
 // Entities stand at their centre: a bar at half its width touches the
-// left edge, one at 0 shows its right half only.
+// left edge, one at 0 shows its right half only. Half the bar's width in
+// 50 steps of 30 ms.
+void CMJTableScene::SlideSystemBar(engine::Entity& bar, int32_t x, uint32_t endCode) {
+    const int32_t speed = (bar.GetWidth() / 2 + kSlideSteps - 1) / kSlideSteps;
+    ApplyMove(&bar, 0, x, bar.GetY(), speed > 0 ? speed : 1, 0, 0, 0.0, kSlideStepMs, endCode, {},
+              0, false);
+}
+
 void CMJTableScene::SlideSystemBarIn() {
     barMoving_ = 1;
-    engine::Entity* bar = SystemBarEntity();
-    if (SmallScreen() && bar) {
-        const int32_t w = bar->GetWidth();
-        const int32_t speed = (w / 2 + kSlideSteps - 1) / kSlideSteps;
-        ApplyMove(bar, 0, 0, bar->GetY(), speed > 0 ? speed : 1, 0, 0, 0.0, kSlideStepMs,
-                  kMsgSystemBarIn, {}, 0, false);
-    }
+    if (engine::Entity* bar = SystemBarEntity(); bar && SmallScreen())
+        SlideSystemBar(*bar, 0, kMsgSystemBarIn);
     barMoving_ = 0;
 }
 
@@ -38,10 +40,7 @@ void CMJTableScene::SlideSystemBarOut() {
         ShowEntity(bar, true);
         return;
     }
-    const int32_t w = bar->GetWidth();
-    const int32_t speed = (w / 2 + kSlideSteps - 1) / kSlideSteps;
-    ApplyMove(bar, 0, w / 2, bar->GetY(), speed > 0 ? speed : 1, 0, 0, 0.0, kSlideStepMs, 0, {}, 0,
-              false);
+    SlideSystemBar(*bar, bar->GetWidth() / 2, 0);
     if (engine::Entity* arrow = GetEntity(barArrow_)) ShowEntity(arrow, false);
 }
 

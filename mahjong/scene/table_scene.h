@@ -184,6 +184,7 @@ class CMJTableScene : public CMJTableSceneBase {
 
   private:
     void PlaceSeatIcons(int32_t seat);
+    void SlideSystemBar(engine::Entity& bar, int32_t x, uint32_t endCode);
     virtual int32_t SeatIconShift() const { return 0; }
     std::array<SeatBoard, 4> boards_{};
     std::array<IconKind, kIconKinds> iconKinds_{};
