@@ -4,8 +4,10 @@
 
 #include "client/player_view.h"
 #include "mahjong/app/client_app.h"
+#include "mahjong/panes/chat_pane.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/operate_pane.h"
+#include "mahjong/panes/rank_pane.h"
 #include "mahjong/panes/table_pane.h"
 #include "transport/log.h"
 
@@ -28,6 +30,24 @@ std::unique_ptr<client::CGameTableView> CMainFrame::MakeTablePane() {
 
 std::unique_ptr<client::CGameFormView> CMainFrame::MakeOperatePane() {
     return std::make_unique<CMJOperateView>();
+}
+
+std::unique_ptr<client::CGameFormView> CMainFrame::MakeAdvertPane() {
+    auto pane = std::make_unique<CAdCombatInfoView>();
+    rankPane_ = pane.get();
+    return pane;
+}
+
+std::unique_ptr<client::CGameChatView> CMainFrame::MakeChatPane() {
+    return CMJGameChatView::CreateObject();
+}
+
+std::unique_ptr<client::CGameFormView> CMainFrame::MakeChatStandIn() {
+    return CMJChatView2::CreateObject();
+}
+
+void CMainFrame::AddGameResult(Bytes result) {
+    if (rankPane_ && rankPane_->GetSafeHwnd()) rankPane_->AddGameResult(result);
 }
 
 bool CMainFrame::TablePaneHostsScene() {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <array>
 #include <condition_variable>
+#include <fstream>
 #include <mutex>
 #include <vector>
 
@@ -17,10 +19,12 @@
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/main_frame.h"
 #include "mahjong/panes/operate_pane.h"
+#include "mahjong/panes/rank_pane.h"
 #include "mahjong/panes/table_pane.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
+#include "platform/profile.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
 
@@ -252,6 +256,130 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
     EXPECT_NE(shown.find(app_->GetUserName(app_->GetUserId()) + "答应" + app_->GetUserName(103)),
               std::string::npos)
         << shown;
+}
+
+// The chat pane and the ranking pane through a round that auto-play plays to
+// its end: the round's texts in order with their words, the silver list,
+// the tabs under the mouse, and a golden of the frame at settlement.
+TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
+    CAdCombatInfoView* rank = Frame()->GetRankPane();
+    ASSERT_NE(rank, nullptr);
+    platform::CListCtrl& list = rank->ResultList();
+    const CTableLogic& logic = *app_->GetTableLogic();
+    std::array<int32_t, 4> entered{};
+    ASSERT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    for (int seat = 0; seat < 4; ++seat) {
+        entered[size_t(seat)] = logic.Word(snap::kSeatTotals + seat);
+        EXPECT_EQ(list.GetItemText(seat, 0), app_->GetSeatName(seat));
+        EXPECT_EQ(list.GetItemText(seat, 1), std::to_string(entered[size_t(seat)]));
+    }
+
+    platform::WritePrivateProfileString("AI", "bn_Robot", "1", app_->GetIniPath());
+    StartRound();
+    // Entering a running table shows its round after the welcome.
+    client::CGameChatView* chat = Frame()->GetChatView();
+    platform::SendMessage(chat->GetSafeHwnd(), client::kMsgTableEntered);
+    ASSERT_TRUE(PumpUntil([this] { return !app_->GetTableScene()->InRound(); }, 250));
+    const int round = logic.GetRoundNumber();
+
+    client::CChatRichEdit& edit = chat->ChatText();
+    const std::string shown = edit.GetTextRange(0, edit.Length());
+    const std::string opened = "【第" + std::to_string(round) + "局】庄：" +
+                               app_->GetSeatName(logic.GetBankerChair()) + " ";
+    const std::string stake =
+        "基础银：" +
+        std::to_string(logic.GetMoneyMode() ? logic.GetSilverValue() : logic.GetPointsValue()) +
+        (logic.GetMoneyMode() ? " 两" : " 分");
+    std::string winners;
+    for (int chair = 0; chair < 4; ++chair)
+        if (logic.ResultWord(snap::kResultWon + chair) > 0)
+            winners += (winners.empty() ? "" : ",") + app_->GetSeatName(chair);
+    const std::string closed = "【第" + std::to_string(round) + "局】" +
+                               (logic.IsNoWinner() ? "流局。" : "胡：" + winners + " ");
+    // Welcome, the own start, the round's start, the second welcome with
+    // the running round, then the result.
+    size_t from = 0;
+    const std::string started = app_->GetUserDisplayName(app_->GetUserId()) + " 已经开始";
+    for (const std::string& words : {std::string("欢迎来到"), started, opened, stake,
+                                     std::string("欢迎来到"), opened, stake, closed}) {
+        from = shown.find(words, from);
+        ASSERT_NE(from, std::string::npos) << words << " in\n" << shown;
+        from += words.size();
+    }
+    EXPECT_EQ(shown.find(closed, from), std::string::npos) << "the result once";
+
+    // One column for the game, newest at 2, with the silver the server
+    // gave each seat.
+    ASSERT_EQ(list.GetColumnCount(), 3);
+    platform::HDITEM header;
+    ASSERT_TRUE(list.GetHeaderCtrl()->GetItem(2, header));
+    EXPECT_EQ(header.text, "  第" + std::to_string(round) + "局");
+    for (int seat = 0; seat < 4; ++seat) {
+        const int32_t change = logic.ResultWord(80 + seat);
+        EXPECT_EQ(list.GetItemText(seat, 1), std::to_string(entered[size_t(seat)] + change));
+        EXPECT_EQ(list.GetItemText(seat, CAdCombatInfoView::GameCell(round)),
+                  std::to_string(change));
+    }
+
+    // The list shows while the mouse rests on its tab, then the advert.
+    const platform::RECT area = rank->GetClientRect();
+    int onList = -1;
+    for (int x = 0; x < area.right && onList < 0; ++x)
+        if (rank->HitTestTab({x, 12}) == 1) onList = x;
+    ASSERT_GE(onList, 0);
+    EXPECT_EQ(rank->HitTestTab({area.right - 1, 12}), 0) << "no tab there: the active one";
+    platform::InputEvent move;
+    move.kind = platform::InputEvent::Kind::MouseMove;
+    move.window = Frame()->GetSafeHwnd().value;
+    move.point = Frame()->ScreenToClient(rank->ClientToScreen({onList + 2, 12}));
+    ui_.display->Inject(move);
+    client::testing::Pump();
+    EXPECT_EQ(rank->ActiveTab(), 1);
+    EXPECT_TRUE(list.IsWindowVisible());
+    EXPECT_FALSE(rank->Html()->IsWindowVisible());
+    for (int ms = 0; ms < 1000; ms += 50) {
+        clock_.AdvanceMillis(50);
+        client::testing::Pump();
+    }
+    // The bots' start lines come at the server's pace: the chat's words are
+    // checked above, its place is blanked here.
+    platform::Surface settled = ui_.display->Screen(Frame()->GetSafeHwnd().value);
+    const platform::POINT chatAt = Frame()->ScreenToClient(chat->ClientToScreen({0, 0}));
+    platform::Painter(settled).FillSolidRect(
+        platform::OffsetRect(chat->GetClientRect(), chatAt.x, chatAt.y), 0xFFFFFF);
+    testing::ExpectGolden("main_frame_settled.png", settled);
+    clock_.AdvanceMillis(9000);
+    client::testing::Pump();
+    EXPECT_EQ(rank->ActiveTab(), 0);
+    EXPECT_FALSE(list.IsWindowVisible());
+    EXPECT_TRUE(rank->Html()->IsWindowVisible());
+
+    // Entered again: the advert page loads, the list starts afresh.
+    const std::string page = ui_.dir.path() + "/ad.htm";
+    std::ofstream(page) << "<html><body>广告</body></html>";
+    platform::PostMessage(rank->GetSafeHwnd(), client::kMsgTableEntered, 0, 0,
+                          platform::Payload::Make<std::string>("file://" + page));
+    client::testing::Pump();
+    EXPECT_EQ(rank->Html()->LocationUrl(), "file://" + page);
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    EXPECT_EQ(list.GetItemCount(), 4);
+
+    // Hostile results: a short one is refused, totals stay in 32 bits, and
+    // a long evening keeps its latest 254 games.
+    std::vector<uint8_t> result(84 * 4);
+    for (int seat = 0; seat < 4; ++seat)
+        platform::StoreLE32(&result[size_t(80 + seat) * 4], uint32_t(INT32_MAX));
+    rank->AddGameResult(std::span(result).first(83 * 4));
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    rank->AddGameResult(result);
+    rank->AddGameResult(result);
+    EXPECT_EQ(list.GetItemText(3, 1), std::to_string(INT32_MAX));
+    platform::StoreLE32(&result[80 * 4], uint32_t(-7));
+    for (int game = 0; game < 300; ++game)
+        rank->AddGameResult(result);
+    EXPECT_EQ(list.GetColumnCount(), 2 + CAdCombatInfoView::kMaxGameCells);
+    EXPECT_EQ(list.GetItemText(0, CAdCombatInfoView::GameCell(rank->GamesListed())), "-7");
 }
 
 }  // namespace
