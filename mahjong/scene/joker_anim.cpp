@@ -45,7 +45,9 @@ void CTableScene::PlayJokerAnimation() {
     MJStruct& drawn = Hand(3, 0);
     drawn.jokerMark = 1;
     effects_.Add({Effect::kJokerAnimation, jokerAnim_ == 0 ? 1 : 0});
-    ApplyDelay(kJokerShowMs, kMsgJokerDone, {}, 0, 0);
+    // A joker drawn while the last one plays starts the second afresh.
+    if (jokerDelay_) RemoveApply(jokerDelay_);
+    jokerDelay_ = ApplyDelay(kJokerShowMs, kMsgJokerDone, {}, 0, 0);
     if (!IsLooker()) FreezeTileControls(true);
     const engine::Entity* tile =
         drawn.nObject > 0 ? GetEntity(Binding(drawn.nObject).entity) : nullptr;
@@ -68,6 +70,7 @@ void CTableScene::PlayJokerAnimation() {
     }
     MoveEntity(anim, tile->GetX() + (large ? 0 : kSmallShift), tile->GetY() - kJokerLift);
     ShowEntity(anim, true);
+    PostEvent(jokerAnim_, engine::kFacadeLevel, 1);  // a pass still playing stops
     ApplyFrames(anim, 0, 1, 0, 0, 0);
 }
 

@@ -303,7 +303,8 @@ class CTableScene : public CMJTableScene {
   private:
     CAutoPlay autoPlayer_;
     uint32_t settlementEntity_ = 0;
-    uint32_t jokerAnim_ = 0;  // made at the first joker, reused
+    uint32_t jokerAnim_ = 0;   // made at the first joker, reused
+    uint32_t jokerDelay_ = 0;  // the timed action that ends it
 };
 
 }  // namespace mahjong

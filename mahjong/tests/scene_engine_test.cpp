@@ -5,6 +5,7 @@
 #include <array>
 #include <filesystem>
 #include <set>
+#include <tuple>
 
 #include "engine/advanced_button.h"
 #include "engine/control_record.h"
@@ -470,6 +471,14 @@ TEST(SceneEffects, TheJokerPlaysOnceWhileTheHandRestsAndTheSortHandTrailsParticl
         RunFor(s, clock, 600);
         EXPECT_EQ(anim.GetFrame(), anim.GetFrameCount() - 1) << "played once";
         EXPECT_TRUE(!anim.IsVisible() && control->GetEvent(engine::kEvEnter));
+    }
+    // A second joker while the first plays: it shows its whole second.
+    const engine::Entity* anim = s.GetEntity(s.JokerAnimation());
+    for (const auto& [ms, play, shown] :
+         {std::tuple{600, true, true}, {600, true, true}, {500, false, false}}) {
+        if (play) s.PlayJokerAnimation();
+        RunFor(s, clock, ms);
+        EXPECT_EQ(anim->IsVisible(), shown);
     }
     for (int32_t sweep = 0; sweep < 2; ++sweep) {
         s.OnSortButton();
