@@ -181,7 +181,7 @@ void CMJTableScene::MakeHandParticles(engine::Entity& hand) {
             CreateParticleEntity(kEffectLayer, hand.GetX(), hand.GetY(), dot, 0, 0, 20, 20, 0, 0);
         if (!p) return;
         p->SetDepth(kFlightDepth - 10);
-        AttachChild(&hand, p, engine::kLinkOwned);
+        AttachChild(&hand, p, engine::kLinkOwned | engine::kLinkPosition | engine::kLinkUpdate);
         id = p->GetId();
     }
 }

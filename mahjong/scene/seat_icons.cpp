@@ -21,6 +21,9 @@ constexpr double kBoardTurn[4] = {270, 0, 90, 0};
 constexpr int32_t kWindCell = 59, kWindHeight = 61;
 constexpr int32_t kWindDepth = 30;
 constexpr double kWindOpacity = 0.7;
+// The icons move, turn and redraw with their board; each shows on its own.
+constexpr uint32_t kIconLink =
+    engine::kLinkOwned | engine::kLinkPosition | engine::kLinkRotation | engine::kLinkUpdate;
 
 }  // namespace
 
@@ -32,6 +35,7 @@ void CMJTableScene::CreateSeatBoards() {
                                                      kBoardHeight, assets::kMagenta);
         if (!board) return;
         board->SetDepth(kBoardDepth);
+        ShowEntity(board, true);  // off the table until the seat's name places it
         b.board = board->GetId();
         b.kinds.fill(0);
         for (uint32_t& id : b.icons) {
@@ -40,7 +44,7 @@ void CMJTableScene::CreateSeatBoards() {
             if (!icon) return;
             icon->SetDepth(kBoardDepth + 1);
             ShowEntity(icon, false);
-            AttachChild(board, icon, engine::kLinkOwned | engine::kLinkRotation);
+            AttachChild(board, icon, kIconLink);
             id = icon->GetId();
         }
         PlaceSeatIcons(seat);

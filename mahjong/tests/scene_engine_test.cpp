@@ -382,6 +382,8 @@ TEST(SeatIcons, AMarkShowsOnceTheTableClearsItAndTheWindsFollowTheBanker) {
         return cells;
     };
     EXPECT_EQ(shown(1), std::vector<int32_t>{0});
+    s.MoveEntity(s.GetEntity(s.Board(1).board), 372, 300);  // where a name would place it
+    EXPECT_EQ(s.GetEntity(s.Board(1).icons[0])->GetTop(), 300 - 15) << "the mark moves along";
     s.ClearTable();
     s.DrawMoney();  // this game's: the banker marked, no wind markers
     EXPECT_EQ(shown(0).size() + shown(1).size() + shown(2).size() + shown(3).size(), 1u);
@@ -487,7 +489,8 @@ TEST(SceneEffects, TheJokerPlaysOnceWhileTheHandRestsAndTheSortHandTrailsParticl
         const engine::Entity* hand = s.GetEntity(s.PointingHand());
         for (uint32_t id : s.HandParticles()) {
             const auto* e = dynamic_cast<const engine::ParticleEntity*>(s.GetEntity(id));
-            EXPECT_TRUE(e && e->GetAttachedTo() == hand && e->LiveCount() > 0) << "trailing";
+            EXPECT_TRUE(e && e->GetAttachedTo() == hand && e->LiveCount() > 0 &&
+                        e->GetX() == hand->GetX());
         }
         RunFor(s, clock, 6000);
         EXPECT_FALSE(hand->IsVisible());
