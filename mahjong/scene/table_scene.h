@@ -196,7 +196,6 @@ class CMJTableScene : public CMJTableSceneBase {
     std::array<uint32_t, 5> handParticles_{};
     bool handResting_ = false;
 
-  public:
   protected:
     void NumberHandRecords() override;
     void RevealSeat(int32_t seat, int32_t order) override;
