@@ -26,6 +26,8 @@ void CMJTableScene::InitGameData() {
     CreateTileControls();
     CreateClockEntities();
     CreateNoteBoard();
+    ShowBanker();
+    CreateSeatBoards();
     CreateDiceEntities();
     SetMouseEvents();
     CreateAutoPlaySign();
