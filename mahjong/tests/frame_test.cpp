@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
 #include "mahjong/app/client_app.h"
+#include "mahjong/panes/classic_pane.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/main_frame.h"
 #include "mahjong/panes/operate_pane.h"
@@ -24,6 +27,7 @@
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
+#include "platform/gui/virtual_keys.h"
 #include "platform/profile.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
@@ -60,6 +64,7 @@ class FrameTest : public ::testing::Test {
         app_->SetUnattended(true);
         app_->SetEventSink([this](const std::string& l) { lines_.push_back(l); });
         app_->SetCommandLine(hall::BuildLaunchLine(line));
+        app_->GetTableScene()->SetPaneKind(PaneKind());
         ASSERT_TRUE(app_->InitInstance());
         ASSERT_TRUE(PumpUntil([this] { return Entered() > 0; }));
     }
@@ -73,14 +78,18 @@ class FrameTest : public ::testing::Test {
             unsetenv(name);
     }
 
+    // The table pane's kind: 2 the engine pane, 1 the classic pane.
+    virtual int32_t PaneKind() const { return 2; }
     long Entered() const {
         return std::count_if(lines_.begin(), lines_.end(),
                              [](const std::string& l) { return l.rfind("entered", 0) == 0; });
     }
     // Serves the client (and moves the clock a step when it is idle) until
-    // `done`; the time-out is a safety net only.
+    // `done`; the time-out is a safety net only. `timers`: the wait is for
+    // the client's own timers, pumped after each step rather than waited
+    // for (no message may come before they fire).
     template <typename F>
-    bool PumpUntil(F done, int64_t stepMs = 0) {
+    bool PumpUntil(F done, int64_t stepMs = 0, bool timers = false) {
         const auto giveUp = steady_clock::now() + kWait;
         while (!done()) {
             if (steady_clock::now() > giveUp) return false;
@@ -88,6 +97,7 @@ class FrameTest : public ::testing::Test {
             if (stepMs) {
                 clock_.AdvanceMillis(stepMs);
                 server_->Poke();
+                if (timers) continue;
             }
             platform::MsgWaitForMultipleObjects({}, 10);
         }
@@ -380,6 +390,225 @@ TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
         rank->AddGameResult(result);
     EXPECT_EQ(list.GetColumnCount(), 2 + CAdCombatInfoView::kMaxGameCells);
     EXPECT_EQ(list.GetItemText(0, CAdCombatInfoView::GameCell(rank->GamesListed())), "-7");
+}
+
+// The classic pane: the scene of pane kind 1 drawn from its records by the
+// pane, and the pane's mouse on the own hand, on the own turn of chair 0.
+class ClassicPaneTest : public FrameTest {
+  protected:
+    int32_t PaneKind() const override { return 1; }
+    CMJGameTableView* Pane() { return dynamic_cast<CMJGameTableView*>(Frame()->GetTableView()); }
+    CTableScene& Scene() { return *app_->GetTableScene(); }
+    const MJStruct& Own(int32_t i) { return *Scene().GetMJStruct(kAreaHand, 3, i); }
+    std::vector<int32_t> OwnFaces() {
+        std::vector<int32_t> faces;
+        for (int32_t i = 0; i < Scene().HandPositions(); ++i)
+            faces.push_back(Own(i).present && Own(i).standing ? Own(i).nFace : -1);
+        return faces;
+    }
+    // Dealt, and the own turn came with the drawn tile in hand.
+    // Started with the pane's start button, which then hides.
+    void PlayToOwnTurn() {
+        client::testing::Pump();
+        platform::CButton& start = *Pane()->Button(CMJGameTableView::kIdStart);
+        ASSERT_TRUE(start.IsWindowVisible());
+        ui_.Click(start, {4, 4});
+        ASSERT_TRUE(PumpUntil(
+            [this] {
+                return app_->GetConnection()->IsGameRunning() && app_->GetTableScene()->InRound();
+            },
+            100));
+        ASSERT_TRUE(PumpUntil(
+            [this] {
+                // Flowers held at the turn's start are replaced first: until
+                // then the other tiles are locked.
+                const std::vector<int32_t> faces = OwnFaces();
+                for (int32_t i = 0; i < Scene().HandPositions(); ++i)
+                    if (Own(i).locked) return false;
+                return Scene().TC_GetPointTo() == 6 && Scene().HasDrawnTile(3) &&
+                       std::count_if(faces.begin(), faces.end(),
+                                     [](int32_t f) { return f >= 0; }) == 17;
+            },
+            20, true));
+        client::testing::Pump();
+        EXPECT_FALSE(start.IsWindowVisible());
+    }
+    // The middle of own record i, in pane coordinates.
+    platform::POINT TileAt(int32_t i) {
+        platform::RECT area;
+        Scene().GetHandAreaRect(3, &area);
+        return {area.left + Own(i).x + 21, area.top + 40};
+    }
+    void Mouse(platform::UINT message, platform::POINT p, platform::WPARAM flags = 0) {
+        platform::SendMessage(Pane()->GetSafeHwnd(), message, flags,
+                              platform::MAKELPARAM(p.x, p.y));
+    }
+    long Sounds(const char* line) const { return std::count(lines_.begin(), lines_.end(), line); }
+    // The client's own request with that id (the bots' are skipped), or none.
+    std::vector<int32_t> OwnRequest(uint32_t id) {
+        for (;;) {
+            std::vector<int32_t> w = WaitForRequest(id);
+            if (w.empty() || (w.size() > 7 && w[6] == 0 && uint32_t(w[7]) == app_->GetUserId()))
+                return w;
+        }
+    }
+};
+
+TEST_F(ClassicPaneTest, TheClassicPaneDrawsTheDealtTableAndAClickOnTheRaisedTileDiscardsIt) {
+    ASSERT_NE(Pane(), nullptr);
+    EXPECT_EQ(Pane()->GetScene(), &Scene());
+    PlayToOwnTurn();
+    // The pane's picture is the table as the records hold it.
+    Pane()->RedrawTable();
+    testing::ExpectGolden("classic_pane.png", Pane()->TablePicture());
+    // The same own hand reaches the screen.
+    client::testing::Pump();
+    const platform::Surface shown = ui_.display->Screen(Frame()->GetSafeHwnd().value);
+    const platform::POINT at = Frame()->ScreenToClient(Pane()->ClientToScreen({0, 0}));
+    const platform::Surface& drawn = Pane()->TablePicture();
+    platform::RECT hand;
+    Scene().GetHandAreaRect(3, &hand);
+    int same = 0, cells = 0;
+    for (int y = hand.top; y < hand.bottom; y += 3)
+        for (int x = hand.left; x < hand.right; x += 3, ++cells)
+            same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
+    EXPECT_EQ(same, cells);
+    // Pointing raises the tile, clicking it discards it.
+    const int32_t i = 5, face = Own(i).nFace;
+    Mouse(platform::WM_MOUSEMOVE, TileAt(i));
+    EXPECT_EQ(Scene().RaisedHandTile(3), i);
+    EXPECT_EQ(Pane()->CursorState(), 1);
+    Mouse(platform::WM_LBUTTONDOWN, TileAt(i));
+    const std::vector<int32_t> words = OwnRequest(kReqDiscard);
+    ASSERT_GT(words.size(), size_t(discard::kTiles));
+    EXPECT_EQ(words[discard::kTiles], face);
+}
+
+TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
+    PlayToOwnTurn();
+    platform::RECT area;
+    Scene().GetHandAreaRect(3, &area);
+    const platform::POINT outside{area.left + 5, area.top - 30};
+    struct Row {
+        const char* name;
+        std::function<void()> act;
+        std::function<void(const std::vector<int32_t>& before)> check;
+    };
+    const auto hoverSound = "sound 29100";
+    long sounds = 0;
+    int32_t x7 = 0, taken = 0;
+    std::vector<int32_t> afterTaking;
+    std::vector<Row> rows = {
+        {"a click on a tile that is not raised does nothing",
+         [&] { Mouse(platform::WM_LBUTTONDOWN, TileAt(3)); },
+         [&](const std::vector<int32_t>& before) {
+             EXPECT_EQ(OwnFaces(), before);
+             std::lock_guard lock(mu_);
+             for (const gameserver::TableMessage& m : requests_) {
+                 const std::vector<int32_t> w = testing::WordsOf(m.data);
+                 EXPECT_FALSE(m.id == kReqDiscard && w.size() > 6 && w[6] == 0);
+             }
+         }},
+        {"leaving the hand lowers the raised tile, each with a sound",
+         [&] {
+             sounds = Sounds(hoverSound);
+             Mouse(platform::WM_MOUSEMOVE, TileAt(4));
+             EXPECT_EQ(Scene().RaisedHandTile(3), 4);
+             Mouse(platform::WM_MOUSEMOVE, outside);
+         },
+         [&](const std::vector<int32_t>&) {
+             EXPECT_EQ(Scene().RaisedHandTile(3), -1);
+             EXPECT_EQ(Sounds(hoverSound), sounds + 2);
+         }},
+        {"dragging tile 2 onto tile 6's place moves it there, the others close up",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(2));
+             Mouse(platform::WM_RBUTTONDOWN, TileAt(2), platform::MK_RBUTTON);
+             EXPECT_EQ(Pane()->CursorState(), 2);
+             Mouse(platform::WM_MOUSEMOVE, TileAt(6), platform::MK_RBUTTON);
+             EXPECT_TRUE(Scene().Dragging());
+             Mouse(platform::WM_RBUTTONUP, TileAt(6));
+         },
+         [&](const std::vector<int32_t>& before) {
+             std::vector<int32_t> want = before;
+             std::rotate(want.begin() + 2, want.begin() + 3, want.begin() + 7);
+             EXPECT_EQ(OwnFaces(), want);
+             EXPECT_EQ(Scene().OwnDragIndex(), -1);
+             EXPECT_TRUE(Scene().JustDropped());
+         }},
+        {"the first move after a drop raises nothing",
+         [&] { Mouse(platform::WM_MOUSEMOVE, TileAt(8)); },
+         [&](const std::vector<int32_t>&) {
+             EXPECT_EQ(Scene().RaisedHandTile(3), -1);
+             EXPECT_FALSE(Scene().JustDropped());
+         }},
+        {"a drop on the tile's own column leaves the hand as it was",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(7));
+             Mouse(platform::WM_MOUSEMOVE, TileAt(7));
+             const platform::POINT p = TileAt(7), near{p.x - 3, p.y};
+             x7 = Own(7).x;
+             sounds = Sounds(hoverSound);
+             Mouse(platform::WM_RBUTTONDOWN, p, platform::MK_RBUTTON);
+             Mouse(platform::WM_MOUSEMOVE, near, platform::MK_RBUTTON);
+             EXPECT_EQ(Own(7).x, x7 - 3);
+             Mouse(platform::WM_RBUTTONUP, near);
+         },
+         [&](const std::vector<int32_t>& before) {
+             EXPECT_EQ(OwnFaces(), before);
+             EXPECT_EQ(Own(7).raised, 0);
+             EXPECT_EQ(Own(7).x, x7);
+             EXPECT_EQ(Sounds(hoverSound), sounds + 1);
+         }},
+        {"beyond the right end, with the drawn tile in hand, it lands in place 0",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(9));
+             Mouse(platform::WM_MOUSEMOVE, TileAt(9));
+             Mouse(platform::WM_RBUTTONDOWN, TileAt(9), platform::MK_RBUTTON);
+             Mouse(platform::WM_MOUSEMOVE, {area.right + 4, area.top - 5}, platform::MK_RBUTTON);
+             Mouse(platform::WM_RBUTTONUP, {area.right + 4, area.top - 5});
+         },
+         [&](const std::vector<int32_t>& before) {
+             std::vector<int32_t> want = before;
+             std::rotate(want.begin(), want.begin() + 9, want.begin() + 10);
+             EXPECT_EQ(OwnFaces(), want);
+         }},
+        {"a click on the turned-up wall tile shows it for a second",
+         [&] {
+             platform::RECT peek;
+             Scene().GetDrawPosRect(&peek);
+             ASSERT_GT(peek.right, peek.left);
+             Mouse(platform::WM_LBUTTONDOWN, {peek.left + 2, peek.top + 2});
+         },
+         [&](const std::vector<int32_t>&) {
+             const int32_t j = app_->GetTableLogic()->Word(snap::kTurnedUpPos);
+             EXPECT_EQ(Scene().GetMJStruct(kAreaWall, 0, j)->showLarge, 1);
+             EXPECT_TRUE(PumpUntil(
+                 [&] { return Scene().GetMJStruct(kAreaWall, 0, j)->showLarge == 0; }, 100, true));
+         }},
+    };
+    rows.push_back({"a tile the table took during the drag is not put back by the drop",
+                    [&] {
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(3));
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(3));
+                        Mouse(platform::WM_RBUTTONDOWN, TileAt(3), platform::MK_RBUTTON);
+                        ASSERT_EQ(Scene().OwnDragIndex(), 3);
+                        taken = Own(3).nFace;
+                        Scene().RemoveHandTile(3, taken);
+                        afterTaking = OwnFaces();
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(8), platform::MK_RBUTTON);
+                        Mouse(platform::WM_RBUTTONUP, TileAt(8));
+                    },
+                    [&](const std::vector<int32_t>&) {
+                        EXPECT_EQ(OwnFaces(), afterTaking);
+                        EXPECT_EQ(Scene().OwnDragIndex(), -1);
+                    }});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<int32_t> before = OwnFaces();
+        row.act();
+        row.check(before);
+    }
 }
 
 }  // namespace
