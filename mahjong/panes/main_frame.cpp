@@ -76,7 +76,8 @@ bool CMainFrame::CanExit() {
     CClientApp* app = CClientApp::Current();
     if (!app) return client::CMJGameFrameWnd::CanExit();
     const int32_t chair = app->GetOwnChair();
-    if (app->ExitRequests(chair) > 1) return client::CMJGameFrameWnd::CanExit();
+    if (app->ExitRequests(chair) >= kMaxExitRequestsPerRound)
+        return client::CMJGameFrameWnd::CanExit();
     app->PlaySound(kSoundExitRequest, 0);
     ExitRequestHost host;
     host.requestsSent = app->ExitRequests(chair);
