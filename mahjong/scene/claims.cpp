@@ -29,7 +29,7 @@ void CMJTableSceneBase::OnStart() {
         return;
     }
     PlaySoundResource(29010, 0);
-    effects_.Add({Effect::kStartButton, 0});
+    ShowStartButton(0);
     // The own start takes the road of the others' (201160).
     std::array<uint8_t, 32> record{};
     platform::StoreLE32(&record[0], app->GetUserId());
@@ -39,6 +39,7 @@ void CMJTableSceneBase::OnStart() {
     if (client::CGameNotifyHandler* handler = app->GetNotifyHandler())
         handler->Dispatch(201160, record);
     if (autoPlay_ < 3) autoPlay_ = 0;
+    OnStartSent();
 }
 
 void CMJTableSceneBase::OnPeng() {

@@ -21,14 +21,21 @@ void CMJTableScene::InitGameData() {
     LogLine("游戏数据初始化开始");
     SetInvalidateMode(0);
     SizeLogicalScreen();
-    // The tile entities (CreateTileEntities) are not made here yet: with
-    // them the engine plays the timed effects in the running client, whose
-    // rounds against bots must first be checked to still offer every kong.
     CreateButtons();
+    CreateTileEntities();
     CreateTileControls();
+    CreateClockEntities();
+    CreateNoteBoard();
+    ShowBanker();
+    CreateSeatBoards();
+    CreateDiceEntities();
+    SetMouseEvents();
+    CreateAutoPlaySign();
+    LoadAIWeights();
     SelectFont(16, 400, "宋体");
     SetInRound(0);
     ClearTable();
+    SetupEngineControls();
     PlaceOperationButtons();
     GetWorld().Sound().EnableBass();
     LogLine("游戏数据初始化完毕");

@@ -50,7 +50,7 @@ void CMJTableSceneBase::OnGameStart() {
     // A player at a table where no round runs may start one (launch field 9
     // is set whenever the table sent its data with the entry).
     if (!looker && !GetTableLogic()->IsRunning()) {
-        effects_.Add({Effect::kStartButton, 1});
+        ShowStartButton(1);
         // [AI] bn_Robot: the game starts by itself and plays on auto-play.
         if (framework &&
             platform::GetPrivateProfileInt("AI", "bn_Robot", 0, framework->GetIniPath()) != 0) {
@@ -69,10 +69,12 @@ int CMJTableSceneBase::OnMessage(uint32_t code, platform::Payload& payload, uint
         PollSceneButtons(code);
         return 1;
     }
-    if (code >= 210001 && code <= 210007) OnDealMessage(code, seat ? *seat : -1);
+    if (code >= 210001 && code <= 210007) {
+        OnDealMessage(code, seat ? *seat : -1);
+        return 1;
+    }
     if (code >= 210008 && code <= 210020) return OnTileControlMessage(code, payload);
-    // The rest belongs to the engine's runtime.
-    return 1;
+    return OnOtherMessage(code, payload);
 }
 
 int32_t CMJTableSceneBase::OnEffectMessage(uint32_t code) {

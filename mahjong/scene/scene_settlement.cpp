@@ -103,6 +103,7 @@ void CTableScene::ShowSettlement() {
     MoveEntity(panel, GetScreenWidth() / 2, GetScreenHeight() / 2);
     ShowEntity(panel, true);
     InvalidateEntity(panel);
+    AttachSettlementControls(*panel);
 }
 
 }  // namespace mahjong

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/frame_strip.h"
 #include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/scene_buttons.h"
 #include "mahjong/scene/seat_boards.h"
@@ -140,6 +141,37 @@ class CMJTableScene : public CMJTableSceneBase {
     bool TilePlace(int32_t area, int32_t seat, int32_t index, TileImage* image, int32_t* x,
                    int32_t* y) const;
 
+    // Made once the screen exists, hidden or off the table (scene_creations.cpp):
+    // the clock (a face with its hand and two digits), the note board, four
+    // dice with the twelve dice strips, the table click, the auto-play sign
+    // with the button note and the pointing hand; this game's packed pictures.
+    void CreateClockEntities();
+    void CreateNoteBoard();
+    void CreateDiceEntities();
+    void SetMouseEvents();
+    void CreateAutoPlaySign();
+    virtual void SetupEngineControls();
+    virtual void LoadAIWeights() {}
+    uint32_t ClockFace() const { return clockFace_; }
+    uint32_t NoteBoard() const { return noteBoard_; }
+    uint32_t Die(int32_t i) const { return dice_[size_t(i) % dice_.size()]; }
+    uint32_t AutoPlaySign() const { return autoPlaySign_; }
+    uint32_t NoteEntity() const { return noteEntity_; }
+
+    // A river, flower area, shown tile or the wall redrawn from its records
+    // at once, as the hands are (scene_round_reset.cpp).
+    void RefreshRiver(int32_t seat) override;
+    void RefreshFlowers(int32_t seat) override;
+    void DrawShownTile(int32_t seat) override;
+    void DrawWallArea() override;
+    void BindArea(int32_t area, int32_t seat, int32_t records);
+    // Between two rounds (scene_round_reset.cpp). The start button stands
+    // in the middle of the table while it is shown.
+    void ShowStartButton(int32_t show) override;
+    // The table's idle look after a round: only while no round runs and the
+    // turn clock is stopped; a player gets the start button again, and on
+    // auto-play starts the next round at once.
+    virtual void ResetTableDisplay();
     // --- Seat boards, seat icons and wind markers (seat_icons.cpp). Each
     // is made once and reused; the effects make them on first use.
     void CreateSeatBoards();
@@ -241,6 +273,11 @@ class CMJTableScene : public CMJTableSceneBase {
     // The timed effects' random offsets, speeds and directions.
     std::minstd_rand effectRandom_{29107};
     uint32_t pointingHand_ = 0;  // made at the first sort, reused
+    engine::ImageEntity* MakeHiddenImage(int layer, int32_t x, int32_t y, const char* title,
+                                         int32_t width, int32_t height, int32_t depth);
+    uint32_t clockFace_ = 0, noteBoard_ = 0, autoPlaySign_ = 0, noteEntity_ = 0;
+    std::array<uint32_t, 4> dice_{};
+    std::array<engine::FrameSet, 12> diceFrames_{};
 };
 
 class CTableScene : public CMJTableScene {
@@ -275,6 +312,12 @@ class CTableScene : public CMJTableScene {
     // scene's own commands.
     void AutoPlayStep() override;
     const CAutoPlay& AutoPlayer() const { return autoPlayer_; }
+    void LoadAIWeights() override;
+    // The settlement panel's close (210062) and drag (210063) (scene_round_reset.cpp).
+    int OnOtherMessage(uint32_t code, platform::Payload& payload) override;
+    // Also hides the settlement panel.
+    void ResetTableDisplay() override;
+    uint32_t SettlementCloseControl() const { return settlementClose_; }
     // The bar does not slide here: the pointer only locks (0) and unlocks
     // (1) it.
     void LockSystemBar() { barMoving_ = 0; }
@@ -302,8 +345,13 @@ class CTableScene : public CMJTableScene {
   private:
     CAutoPlay autoPlayer_;
     uint32_t settlementEntity_ = 0;
-    uint32_t jokerAnim_ = 0;   // made at the first joker, reused
-    uint32_t jokerDelay_ = 0;  // the timed action that ends it
+    // The settlement panel's close button and the panel's drag control.
+    void AttachSettlementControls(engine::Entity& panel);
+    void HideSettlement();
+    void OnStartSent() override { autoPlayer_.ResetTicks(); }
+    uint32_t settlementClose_ = 0;  // its control
+    uint32_t jokerAnim_ = 0;        // made at the first joker, reused
+    uint32_t jokerDelay_ = 0;       // the timed action that ends it
 };
 
 }  // namespace mahjong

@@ -366,6 +366,16 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
         return 1;
     }
     virtual void OnDealMessage(uint32_t code, int32_t seat);
+    // Every other message (210060 and above, below 210001); non-zero: handled.
+    virtual int OnOtherMessage(uint32_t code, platform::Payload& payload) {
+        (void)code;
+        (void)payload;
+        return 1;
+    }
+    // The start button shown (1) or hidden (0).
+    virtual void ShowStartButton(int32_t show) { effects_.Add({Effect::kStartButton, show}); }
+    // The start request went out.
+    virtual void OnStartSent() {}
     virtual void FinishDeal();
     virtual void OnSortButton();
     // A click on an own hand tile at `position`: a flower is replaced, any

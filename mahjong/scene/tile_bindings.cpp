@@ -46,6 +46,12 @@ int32_t CMJTableScene::BindingArea(int32_t area, const MJStruct& r) {
 }
 
 void CMJTableScene::CreateTileEntities() {
+    // Made once: a second call takes every tile off the table and keeps the
+    // entities, instead of leaving the first ones standing unbound.
+    if (spareEntity_ != 0) {
+        HideTileEntities();
+        return;
+    }
     for (TileBinding& b : bindings_)
         b = {};
     const uint32_t image = Resources().GetImageIdByName(NamesOf(Picture::kLargeFace, false).title);
@@ -122,8 +128,12 @@ void CMJTableScene::ValidateEntityBindings() {
             FreeBinding(owner, n);
             continue;
         }
-        if (r->nObject != n)
+        if (r->nObject != n) {
+            // The record is drawn by another binding (or will be): this
+            // one would stand on the table as a second copy.
             LogLine("麻将实体绑定错误，一个重复的可用绑定:mj->nObject:%d,i:%d", r->nObject, n);
+            FreeBinding(none, n);
+        }
     }
 }
 

@@ -17,6 +17,7 @@
 #include "client/controls/slide_popup.h"
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
+#include "engine/control_record.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/panes/classic_pane.h"
 #include "mahjong/panes/exit_dialogs.h"
@@ -24,6 +25,7 @@
 #include "mahjong/panes/operate_pane.h"
 #include "mahjong/panes/rank_pane.h"
 #include "mahjong/panes/table_pane.h"
+#include "mahjong/tests/entity_checks.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
@@ -266,6 +268,97 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
     EXPECT_NE(shown.find(app_->GetUserName(app_->GetUserId()) + "答应" + app_->GetUserName(103)),
               std::string::npos)
         << shown;
+}
+
+// The running client makes its scene at start-up, and rounds follow one
+// another: the dealt table shows every record by its own entity, the
+// settlement panel's close button clears the table, and the next round
+// starts by itself on auto-play or from the start button.
+TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
+    CTableScene& s = *app_->GetTableScene();
+    auto visible = [&s](uint32_t entity) {
+        const engine::Entity* e = s.GetEntity(entity);
+        return e && e->IsVisible();
+    };
+    auto controlEntity = [&s](uint32_t control) {
+        const engine::ControlRecord* r = s.GetWorld().GetControl(control);
+        return r ? r->entityId : 0u;
+    };
+    // The engine's mouse clicks the entity's middle.
+    auto click = [&s](uint32_t entity) {
+        const engine::Entity* e = s.GetEntity(entity);
+        ASSERT_NE(e, nullptr);
+        s.OnMouseMove(0, e->GetX(), e->GetY());
+        s.PumpMessages();
+        s.OnLButtonDown(0, e->GetX(), e->GetY());
+        s.PumpMessages();
+        s.OnLButtonUp(0, e->GetX(), e->GetY());
+        s.PumpMessages();
+    };
+    // Made at start-up, each hidden until an effect shows it.
+    ASSERT_TRUE(s.PlaysEffects());
+    for (uint32_t id : {s.ClockFace(), s.NoteBoard(), s.Die(0), s.Die(3), s.AutoPlaySign(),
+                        s.NoteEntity(), s.PointingHand()}) {
+        ASSERT_NE(s.GetEntity(id), nullptr) << id;
+        EXPECT_FALSE(s.GetEntity(id)->IsVisible()) << id;
+    }
+    EXPECT_EQ(s.GetEntity(s.Die(1))->GetWidth(), 106);
+    EXPECT_EQ(s.GetEntity(s.Die(1))->GetHeight(), 99);
+    EXPECT_NE(s.Resources().GetImageIdByName("确定按钮"), 0u);
+    StartRound();
+    // Dealt, and a drawn tile has landed in the hand.
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return s.GetTurnSeconds() > 0 &&
+                   (!s.HasDrawnTile(3) || s.GetMJStruct(kAreaHand, 3, 0)->nObject != 0);
+        },
+        100));
+    testing::ExpectEveryRecordShownByItsEntity(s);
+    s.SetAutoPlay();
+    for (const bool autoPlay : {true, false}) {
+        SCOPED_TRACE(autoPlay ? "on auto-play" : "from the start button");
+        const int rounds = server_->rounds();
+        ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > rounds; }, 250));
+        ASSERT_TRUE(PumpUntil([&] { return visible(s.SettlementEntity()); }, 100));
+        if (!autoPlay) s.SetAutoPlay();  // switched off: a person starts
+        // The panel follows a drag on it, its close button with it.
+        const engine::Entity& panel = *s.GetEntity(s.SettlementEntity());
+        const engine::Entity& close = *s.GetEntity(controlEntity(s.SettlementCloseControl()));
+        const int32_t x = panel.GetX(), y = panel.GetY(), closeX = close.GetX();
+        s.OnMouseMove(0, x - 100, y);
+        s.OnLButtonDown(0, x - 100, y);
+        s.OnMouseMove(0, x - 90, y + 5);
+        s.OnLButtonUp(0, x - 90, y + 5);
+        EXPECT_TRUE(PumpUntil([&] { return panel.GetY() == y + 5; }));
+        EXPECT_EQ(panel.GetX(), x + 10);
+        EXPECT_EQ(close.GetX(), closeX + 10);
+        ASSERT_TRUE(visible(controlEntity(s.SettlementCloseControl())));
+        {
+            std::lock_guard lock(mu_);
+            requests_.clear();
+        }
+        click(controlEntity(s.SettlementCloseControl()));
+        // A button's click reaches the scene with the engine's next messages.
+        EXPECT_TRUE(PumpUntil([&] { return !visible(s.SettlementEntity()); }));
+        EXPECT_FALSE(visible(controlEntity(s.SettlementCloseControl())));
+        if (!autoPlay) {
+            // The table is cleared: only the wall stands, and the start
+            // button waits in the middle.
+            EXPECT_FALSE(s.InRound());
+            testing::ExpectEveryRecordShownByItsEntity(s);
+            const uint32_t start = controlEntity(s.ButtonControl(kMsgStartButton));
+            ASSERT_TRUE(visible(start));
+            click(start);
+            EXPECT_TRUE(PumpUntil([&] { return !visible(start); }));
+        }
+        EXPECT_FALSE(WaitForRequest(201160).empty());
+        EXPECT_EQ(s.AutoPlayer().Ticks(), 0);
+        ASSERT_TRUE(PumpUntil([&] { return s.InRound() != 0; }, 100));
+        if (!autoPlay) s.SetAutoPlay();
+    }
+    // The round started from the button is played to its end too.
+    const int rounds = server_->rounds();
+    ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > rounds; }, 250));
 }
 
 // The chat pane and the ranking pane through a round that auto-play plays to

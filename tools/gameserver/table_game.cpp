@@ -428,6 +428,7 @@ void TableGame::MaybeStartRound() {
         return;
     }
     roundRunning_ = true;
+    if (options_.dealtRounds > 0 && rounds_ + 1 >= options_.dealtRounds) model_->SetTestDeal({});
     for (auto& s : seats_)
         s->started = false;
     for (auto& p : pending_)

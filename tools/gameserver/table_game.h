@@ -49,6 +49,7 @@ struct TableOptions {
     // order of every deal, instead of the seeded ones.
     rules::RandomSource random;
     std::vector<rules::TileId> deal;
+    int32_t dealtRounds = 0;  // the rounds dealt from `deal`; 0: every round
     rules::TableConfig rules;
 };
 

@@ -309,6 +309,8 @@ bool TableGallery::Build(Show show) {
             s.StartRoundDisplay();
             break;
         case Show::kSettlement:
+            // The panel alone: a window's scene made its table at start-up.
+            s.CreateTileEntities();
             WriteRoundInPlay(logic_.TableData(), app_->GetOwnChair());
             if (!logic_.StoreRoundResult(SelfDrawnResult())) return false;
             s.ShowSettlement();

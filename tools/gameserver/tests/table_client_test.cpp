@@ -9,10 +9,12 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -26,6 +28,7 @@
 #include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
 #include "rules/tests/table_driver.h"
+#include "rules/tests/table_scene.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
 #include "transport/notice.h"
@@ -44,7 +47,7 @@ class TableClientTest : public ::testing::Test {
             setenv(name, dir_.path().c_str(), 1);
         gameserver::TableOptions options;
         options.botChairs = {false, true, true, true};
-        options.seed = 13;  // a deal series in which every move of the player occurs
+        ASSERT_NO_FATAL_FAILURE(FirstDealHoldsAKong(options));
         options.tableNo = 5;
         options.roomId = 3;
         server_ = std::make_unique<gameserver::TableServer>(options);
@@ -74,9 +77,39 @@ class TableClientTest : public ::testing::Test {
             unsetenv(name);
     }
 
+    // The rounds follow from the seeds and from the moments the client acts
+    // (its effects run on engine frames), and a concealed kong is rare: the
+    // first round is dealt from a wall in which the player, dealing, holds
+    // four 1m (the script throws 3 and 4 and names chair 0 the dealer); the
+    // rounds after it are shuffled from a seed.
+    void FirstDealHoldsAKong(gameserver::TableOptions& options) {
+        rules::testing::Scene s;
+        s.hands[0] = "1111m234m567m888s2345p";
+        s.hands[1] = "369m369m147s147s55s88p";
+        s.hands[2] = "258m258m258s2356s678p";
+        s.hands[3] = "47m47m3469s3469s34p6p7p";
+        options.deal = rules::testing::SceneOrder(s);
+        ASSERT_FALSE(options.deal.empty());
+        options.dealtRounds = 1;
+        options.seed = 13;  // the bots' choices
+        options.random = [d = firstDeal_]() -> uint32_t {
+            if (d->dealt) return uint32_t(d->shuffle());
+            const int i = d->draws++;
+            return i < 2 ? uint32_t(i + 2) : 0;
+        };
+    }
+    struct FirstDeal {
+        std::atomic<bool> dealt{false};  // set once the first round started
+        int draws = 0;
+        std::mt19937 shuffle{20};
+    };
+    std::shared_ptr<FirstDeal> firstDeal_ = std::make_shared<FirstDeal>();
+
     // The table's thread: what reached the client's chair and came from it;
     // with each notice and reply, the chair's view as the table had told it.
     void Observe(gameserver::TableGame& t, const gameserver::TableMessage& m) {
+        if (m.kind == gameserver::TableMessage::kNotify && m.id == gameserver::table::kRoundStart)
+            firstDeal_->dealt = true;
         std::unique_lock lock(mu_);
         if (m.kind == gameserver::TableMessage::kRequest && m.id == 201001 && peer_ < 0)
             peer_ = m.peer;
