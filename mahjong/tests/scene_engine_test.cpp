@@ -5,11 +5,9 @@
 #include <array>
 #include <filesystem>
 #include <set>
-#include <span>
 
 #include "engine/image_entity.h"
 #include "engine/resources/image_record.h"
-#include "engine/resources/resource_manager.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/clock.h"
@@ -27,17 +25,7 @@ struct Program {
     explicit Program(bool withAssets = true) {
         if (withAssets) testing::LinkAssets(dir.path());
         setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
-        // The resource manager outlives a test: earlier tables' pictures go.
-        engine::ResourceManager& r = t.scene.Resources();
-        auto drop = [&](const char* title) {
-            if (const uint32_t id = r.GetImageIdByName(title)) r.FreeRes(id);
-        };
-        using Pictures = std::span<const assets::Picture>;
-        for (Pictures list : {Pictures(assets::kCommonPictures), Pictures(assets::kStylePictures),
-                              Pictures(assets::kStylePacked)})
-            for (const auto& pic : list)
-                drop(pic.title);
-        drop("正面");
+        testing::ReleaseAllPictures();
     }
     ~Program() { unsetenv("QEVO_PROGRAM_DIR"); }
     CTableScene& Scene() {

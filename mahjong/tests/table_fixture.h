@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "client/game_app.h"
+#include "engine/resources/resource_manager.h"
 #include "mahjong/app/snapshot_words.h"
 #include "mahjong/app/table_logic.h"
 #include "mahjong/scene/asset_names.h"
@@ -29,6 +30,22 @@ inline void PrintTo(const RECT& r, std::ostream* os) {
 }  // namespace platform
 
 namespace mahjong::testing {
+
+// Every scene registers its pictures with the process's one resource
+// manager: a test, or a table within one, starts with none.
+inline void ReleaseAllPictures() {
+    engine::ResourceManager& resources = engine::GetResourceManagerInstance();
+    while (resources.RefCount() > 1)
+        resources.Release();
+    resources.Release();
+}
+inline const bool kPicturesReleasedAfterEachTest = [] {
+    struct Release : ::testing::EmptyTestEventListener {
+        void OnTestEnd(const ::testing::TestInfo&) override { ReleaseAllPictures(); }
+    };
+    ::testing::UnitTest::GetInstance()->listeners().Append(new Release);
+    return true;
+}();
 
 inline const char* const kNames[4] = {"东家", "南家", "西家", "北家"};
 inline constexpr uint32_t kLookerId = 900;
