@@ -21,8 +21,8 @@ namespace {
 
 constexpr platform::UINT kStep = platform::WM_APP + 71;
 constexpr platform::UINT kStop = platform::WM_APP + 72;
-// Until the settlement's close button starts the next round by itself, the
-// player presses start this long after a round.
+// The player presses start this long after a round unless the client has
+// started the next one by itself.
 constexpr int64_t kStartAfterMicros = 3'000'000;
 
 }  // namespace
@@ -35,6 +35,11 @@ int RunSoakClient(int commandFd, int reportFd, const std::string& launchLine) {
     {
         mahjong::CClientApp app;
         app.SetUnattended(true);
+        // The start's sound: the client started the next round itself.
+        bool started = false;
+        app.SetEventSink([&started](const std::string& line) {
+            if (line == "sound 29010") started = true;
+        });
         app.SetCommandLine(platform::Utf8ToGbk(launchLine));
         if (!app.InitInstance()) {
             app.ExitInstance();
@@ -73,10 +78,11 @@ int RunSoakClient(int commandFd, int reportFd, const std::string& launchLine) {
             mahjong::CTableScene* scene = app.GetTableScene();
             if (scene && scene->InRound()) {
                 wasInRound = true;
+                started = false;
                 outSince = -1;
             } else if (scene && wasInRound) {
                 if (outSince < 0) outSince = clock.NowMicros();
-                if (clock.NowMicros() - outSince >= kStartAfterMicros) {
+                if (!started && clock.NowMicros() - outSince >= kStartAfterMicros) {
                     wasInRound = false;
                     scene->OnStart();
                     continue;

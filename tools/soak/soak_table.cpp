@@ -207,6 +207,12 @@ SoakResult RunSoak(const SoakOptions& options) {
                 options.progress("round " + std::to_string(rounds));
         }
         if (rounds >= options.rounds) break;
+        // About 40 s of table time make a round; a round ten times as long
+        // is stuck even though keep-alives still flow.
+        if (result.steps > int64_t(rounds + 1) * 400 * 1000 / options.stepMs) {
+            result.faults.push_back("round " + std::to_string(rounds + 1) + " never ended");
+            break;
+        }
         clock.AdvanceMillis(options.stepMs);
         ++result.steps;
         const std::string step = std::to_string(options.stepMs) + "\n";
