@@ -7,13 +7,13 @@
 // core) and, for reference, moving.
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <vector>
 
+#include "bench/frame_figures.h"
 #include "platform/clock.h"
 #include "platform/gui/painter.h"
 #include "platform/gui/tests/xvfb_server.h"
@@ -38,28 +38,9 @@ void RunFrames(benchmark::State& state, bool full, double goalMicros) {
         if (full) scene.ExecCommand("/invalidate fullscreen");
         platform::Surface window(engine_demo::kWidth, engine_demo::kHeight);
         std::vector<double> micros;
-        for (auto _ : state) {
-            clock.AdvanceMillis(30);
-            const auto t0 = std::chrono::steady_clock::now();
-            if (scene.Frame()) {
-                platform::Painter painter(window);
-                for (const engine::Rect& r : scene.DirtyRects()) {
-                    painter.ResetClip();
-                    painter.IntersectClipRect({r.left, r.top, r.right, r.bottom});
-                    scene.Paint(painter);
-                }
-            }
-            const auto t1 = std::chrono::steady_clock::now();
-            micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-        }
-        std::sort(micros.begin(), micros.end());
-        if (!micros.empty()) {
-            const double median = micros[micros.size() / 2];
-            state.counters["median_us"] = median;
-            state.counters["p99_us"] =
-                micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
-            state.counters["of_goal"] = median / goalMicros;
-        }
+        for (auto _ : state)
+            micros.push_back(bench::TimedFrame(scene, clock, window));
+        bench::ReportFrameMicros(state, micros, goalMicros);
     }
     platform::SetDisplay(nullptr);
 }
@@ -74,46 +55,11 @@ void BM_DemoFrameAsItRuns(benchmark::State& state) {
 }
 BENCHMARK(BM_DemoFrameAsItRuns)->Iterations(500);
 
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void RunShown(benchmark::State& state, bool still) {
-    platform::testing_support::XvfbServer server;
-    if (!server.Running()) {
-        state.SkipWithError("Xvfb is not available");
-        return;
-    }
-    const char* env = std::getenv("QEVO_IDLE_SECONDS");
-    const double seconds = env ? std::atof(env) : 10.0;
-    for (auto _ : state) {
-        std::shared_ptr<platform::Display> sdl = platform::OpenSdlDisplay();
-        if (!sdl) {
-            state.SkipWithError("SDL2 did not open the display");
-            return;
-        }
-        platform::SetDisplay(sdl);
-        {
-            DemoApp app([](const std::string&) {}, still);
-            if (!app.Open(0, 0)) {
-                state.SkipWithError("the demo did not open");
-                break;
-            }
-            app.Pump();  // settle: the first frames and the window's first paint
-            const double cpu0 = ProcessCpuSeconds();
-            const auto start = std::chrono::steady_clock::now();
-            app.Run(int(seconds));
-            const double wall =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            const double share = (ProcessCpuSeconds() - cpu0) / wall;
-            state.counters["cpu_%"] = share * 100.0;
-            state.counters["of_goal"] = share / 0.01;
-        }
-        platform::SetDisplay(nullptr);
-    }
+    bench::MeasureShownProgram(state, "1280x1024x24", [still]() -> std::unique_ptr<DemoApp> {
+        auto app = std::make_unique<DemoApp>([](const std::string&) {}, still);
+        return app->Open(0, 0) ? std::move(app) : nullptr;
+    });
 }
 
 void BM_DemoShownAtRest(benchmark::State& state) {

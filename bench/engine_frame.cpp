@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/frame_figures.h"
 #include "engine/game_engine.h"
 #include "engine/image_entity.h"
 #include "engine/resources/resource_manager.h"
@@ -86,8 +87,8 @@ struct Scene {
     }
 };
 
-// One frame every 30 ms of a test clock: the engine's whole frame step and
-// the paint of what it reports changed.
+// One frame each frame period of a test clock: the engine's whole frame
+// step and the paint of what it reports changed.
 void RunFrames(benchmark::State& state, bool full, double goalMicros) {
     platform::ManualClock clock(1000000);
     platform::ScopedClock scoped(clock);
@@ -97,25 +98,9 @@ void RunFrames(benchmark::State& state, bool full, double goalMicros) {
     std::vector<double> micros;
     for (auto _ : state) {
         if (!full) scene.MoveFour();
-        clock.AdvanceMillis(30);
-        const auto t0 = std::chrono::steady_clock::now();
-        if (scene.engine.Frame()) {
-            platform::Painter painter(window);
-            for (const Rect& r : scene.engine.DirtyRects()) {
-                painter.ResetClip();
-                painter.IntersectClipRect({r.left, r.top, r.right, r.bottom});
-                scene.engine.Paint(painter);
-            }
-        }
-        const auto t1 = std::chrono::steady_clock::now();
-        micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        micros.push_back(bench::TimedFrame(scene.engine, clock, window));
     }
-    std::sort(micros.begin(), micros.end());
-    if (micros.empty()) return;
-    const double median = micros[micros.size() / 2];
-    state.counters["median_us"] = median;
-    state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
-    state.counters["of_goal"] = median / goalMicros;
+    bench::ReportFrameMicros(state, micros, goalMicros);
 }
 
 void BM_EngineFrameFullRedraw(benchmark::State& state) {
@@ -159,13 +144,6 @@ class IdleHost : public platform::Window, public EngineHost {
     platform::Surface window_{kW, kH};
 };
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void BM_EngineIdleTenSeconds(benchmark::State& state) {
     const char* env = std::getenv("QEVO_IDLE_SECONDS");
     const double seconds = env ? std::atof(env) : 10.0;
@@ -176,7 +154,7 @@ void BM_EngineIdleTenSeconds(benchmark::State& state) {
         scene.engine.SetHost(&host);
         platform::SetTimer(host.Handle(), 1, scene.engine.GetWorld().GetClockStep());
         platform::SetTimer(host.Handle(), 2, 100);
-        const double cpu0 = CpuSeconds();
+        const double cpu0 = bench::CpuSeconds(RUSAGE_THREAD);
         const auto start = std::chrono::steady_clock::now();
         const auto end = start + std::chrono::duration<double>(seconds);
         platform::Message msg;
@@ -184,12 +162,11 @@ void BM_EngineIdleTenSeconds(benchmark::State& state) {
             platform::DispatchMessage(msg);
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const double cpuShare = (CpuSeconds() - cpu0) / wall;
+        const double cpuShare = (bench::CpuSeconds(RUSAGE_THREAD) - cpu0) / wall;
         scene.engine.SetHost(nullptr);
         host.Destroy();
         state.counters["wakeups_per_s"] = host.wakeUps / wall;
-        state.counters["cpu_%"] = cpuShare * 100.0;
-        state.counters["of_goal"] = cpuShare / 0.01;
+        bench::ReportCpuShare(state, cpuShare);
     }
 }
 BENCHMARK(BM_EngineIdleTenSeconds)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);

@@ -111,6 +111,10 @@ std::unique_ptr<CGameChatView> CMJGameFrameWnd::MakeChatPane() {
     return std::make_unique<FaceChatPane>();
 }
 
+std::unique_ptr<CGameFormView> CMJGameFrameWnd::MakeChatStandIn() {
+    return std::make_unique<PlainPane>("");
+}
+
 bool CMJGameFrameWnd::OnCreateClient() {
     using platform::CSplitterWnd;
     if (!outer_.CreateStatic(this, 1, 2)) return false;
@@ -139,8 +143,8 @@ bool CMJGameFrameWnd::OnCreateClient() {
         chatView_ = chat.get();
         chat_ = std::move(chat);
     } else {
-        chat_ = std::make_unique<PlainPane>("");
-        if (!chat_->CreatePane(&inner_, chatId, {0, 0, 1, 1})) return false;
+        chat_ = MakeChatStandIn();
+        if (!chat_ || !chat_->CreatePane(&inner_, chatId, {0, 0, 1, 1})) return false;
     }
     ApplySplitterSkin();
     return true;

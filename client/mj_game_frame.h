@@ -58,6 +58,8 @@ class CMJGameFrameWnd : public CGameFrameWnd {
     virtual std::unique_ptr<CGameFormView> MakeAdvertPane();
     virtual std::unique_ptr<CGamePlayerView> MakePlayerPane();
     virtual std::unique_ptr<CGameChatView> MakeChatPane();
+    // What stands in for a chat pane that could not be made.
+    virtual std::unique_ptr<CGameFormView> MakeChatStandIn();
     // Sizes given at creation.
     virtual int TablePaneWidth();
     virtual int OperatePaneHeight() { return 36; }

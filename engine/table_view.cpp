@@ -102,6 +102,35 @@ bool CJqGameTableView::PreTranslateMessage(Message& msg) {
     return true;
 }
 
+int CJqGameTableView::PumpQueued() {
+    int handled = 0;
+    Message msg;
+    while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE)) {
+        if (msg.message == platform::WM_QUIT) {
+            platform::PostQuitMessage(int(msg.wParam));
+            break;
+        }
+        if (!PreTranslateMessage(msg)) platform::DispatchMessage(msg);
+        ++handled;
+    }
+    return handled;
+}
+
+int CJqGameTableView::RunMessageLoop(int seconds) {
+    const platform::UINT_PTR timer =
+        seconds > 0 ? platform::SetTimer({}, 0, uint32_t(seconds) * 1000,
+                                         [](platform::HWND, platform::UINT, platform::UINT_PTR,
+                                            platform::DWORD) { platform::PostQuitMessage(0); })
+                    : 0;
+    Message msg;
+    int result;
+    while ((result = platform::GetMessage(msg)) > 0) {
+        if (!PreTranslateMessage(msg)) platform::DispatchMessage(msg);
+    }
+    if (timer) platform::KillTimer({}, timer);
+    return result == 0 ? int(msg.wParam) : 1;
+}
+
 void CJqGameTableView::OnFrameTimer() {
     engine_->PumpMessages();
     if (!engine_->IsFrameDue()) return;
@@ -269,6 +298,14 @@ void CJqGameTableView::SetCursorPos(int32_t x, int32_t y) {
     const int64_t dx = int64_t(x) * client.Width() / engine_->GetScreenWidth();
     const int64_t dy = int64_t(y) * client.Height() / engine_->GetScreenHeight();
     platform::SetCursorPos(ClientToScreen({int(dx), int(dy)}));
+}
+
+platform::LRESULT CHostFrameWnd::OnMessage(Message& msg) {
+    if (msg.message == platform::WM_CLOSE) {
+        platform::PostQuitMessage(0);
+        return 0;
+    }
+    return CWnd::OnMessage(msg);
 }
 
 }  // namespace engine

@@ -41,6 +41,12 @@ class CJqGameTableView : public platform::CWnd, public EngineHost {
     // Keys reaching the message loop go straight to this window; true: the
     // loop must not dispatch them again.
     bool PreTranslateMessage(platform::Message& msg);
+    // A program hosting the view: dispatches what is queued, keys to this
+    // window first (a quit stays queued); the number of messages handled.
+    int PumpQueued();
+    // The program's message loop until it quits or `seconds` pass (0: no
+    // limit); the exit code.
+    int RunMessageLoop(int seconds);
     // The mean of the last 100 frame times (ms), zeros counted until 100
     // frames have been seen.
     uint32_t AverageFrameTime(uint32_t frameMs);
@@ -75,6 +81,16 @@ class CJqGameTableView : public platform::CWnd, public EngineHost {
     bool sizeLocked_ = true;
     bool pumpPosted_ = false;
     std::function<void(std::string)> sink_;
+};
+
+// A program's top-level window around the view: the user closing it ends
+// the program's message loop (the program destroys it afterwards).
+class CHostFrameWnd : public platform::CWnd {
+  public:
+    ~CHostFrameWnd() override { Destroy(); }
+
+  protected:
+    platform::LRESULT OnMessage(platform::Message& msg) override;
 };
 
 }  // namespace engine

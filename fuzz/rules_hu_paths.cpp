@@ -9,6 +9,7 @@
 #include <span>
 
 #include "platform/bytes.h"
+#include "rules/hand_summary.h"
 #include "rules/hu.h"
 
 // The plain reference search of the unit tests.
@@ -101,6 +102,9 @@ void Compare(Fn fn) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::ByteReader in(std::span<const uint8_t>(data, size));
     const uint8_t flags = in.U8();
+    // Either road of the hand summary (the 32-byte one where the processor
+    // has it), for both searches.
+    detail::SetWideSummaryForTesting(!(flags & 64));
     if (flags & 1) {
         InstallTileHooks(TableTileHooks());
     } else {

@@ -5,6 +5,9 @@
 // without a step per meld.
 
 #include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "rules/decompose.h"
 #include "rules/decompose_moves.h"
@@ -75,7 +78,8 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
     }
     context[0] = after;
     if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
-    Taken taken[kMaxMelds];
+    // Room for a whole entry's melds past the last one kept.
+    Taken taken[kMaxMelds + kBlockEntryMelds + 2];
     int n = 0, shift = 0;
     for (int b = 0; b < count; ++b) {
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
@@ -87,10 +91,23 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
         shift += int(*entry & 0xFF);
         const int melds = int(*entry >> 8 & 0x7F);
         if (n + melds > kMaxMelds) return 0;
+#if defined(__SSE2__)
+        // All six meld bytes at once, each to its move and its kind (the
+        // block's first kind plus its rank); only the first `melds` count.
+        const __m128i bytes =
+            _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)), _mm_setzero_si128());
+        const __m128i kinds = _mm_add_epi16(_mm_and_si128(bytes, _mm_set1_epi16(0xF)),
+                                            _mm_set1_epi16(int16_t(base[b])));
+        static_assert(sizeof(Taken) == 2);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(taken + n),
+                         _mm_or_si128(_mm_srli_epi16(bytes, 4), _mm_slli_epi16(kinds, 8)));
+        n += melds;
+#else
         for (int i = 0; i < melds; ++i) {
             const int meld = int(*entry >> (16 + 8 * i) & 0xFF);
             taken[n++] = {uint8_t(meld >> 4), uint8_t(base[b] + (meld & 0xF))};
         }
+#endif
     }
     RecordMelds(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;

@@ -3,13 +3,75 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define QEVO_WIDE_SUMMARY 1
+#endif
 
 #include "rules/group_value.h"
 #include "rules/hu_result.h"
 
 namespace rules::detail {
+namespace {
 
-bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
+#if QEVO_WIDE_SUMMARY
+// Thirty-two counts at a time, for processors with AVX2 (asked once at
+// start): half the instructions of the 16-byte road, which every hand test
+// pays for.
+__attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
+                                                   HandSummary* summary) {
+    const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi8(1),
+                  four = _mm256_set1_epi8(4);
+    // The packs work within each 16-byte lane: they leave the groups of four
+    // counts in the order 0, 2, 4, 6, 1, 3, 5, 7, which the permute undoes.
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    const auto* words = reinterpret_cast<const __m256i*>(counts.data());
+    KindMasks m;
+    uint32_t bad = 0;
+    __m256i sum = zero;
+    for (int half = 0; half < 2; ++half) {
+        const int i = 4 * half;
+        const __m256i bytes = _mm256_permutevar8x32_epi32(
+            _mm256_packs_epi16(_mm256_packs_epi32(_mm256_loadu_si256(words + i),
+                                                  _mm256_loadu_si256(words + i + 1)),
+                               _mm256_packs_epi32(_mm256_loadu_si256(words + i + 2),
+                                                  _mm256_loadu_si256(words + i + 3))),
+            order);
+        bad |=
+            ~uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(bytes, four), bytes)));
+        sum = _mm256_add_epi64(sum, _mm256_sad_epu8(bytes, zero));
+        if (half == 0) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes), bytes);
+            const __m256i pairs = _mm256_and_si256(
+                _mm256_or_si256(bytes, _mm256_srli_epi16(bytes, 4)), _mm256_set1_epi16(0xFF));
+            const __m256i packed = _mm256_packus_epi16(pairs, pairs);
+            summary->nibbles[0] = uint64_t(_mm256_extract_epi64(packed, 0));
+            summary->nibbles[1] = uint64_t(_mm256_extract_epi64(packed, 2));
+        }
+        const int shift = 32 * half;
+        m.present |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(bytes, zero))))
+                     << shift;
+        m.pairs |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(bytes, one)))) << shift;
+        m.odd |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(bytes, 7)))) << shift;
+    }
+    if (bad || (m.present & (KindBit(0) | KindBit(10) | KindBit(20)))) return false;
+    const __m128i total =
+        _mm_add_epi64(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+    summary->masks = m;
+    summary->tiles =
+        int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
+    return true;
+}
+
+bool HasAvx2() {
+    // This may run before the start-up code that asks the processor.
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+bool g_wideSummary = HasAvx2();
+#endif
+
+bool SummariseNarrow(const TileCountArray& counts, HandSummary* summary) {
     KindMasks m;
 #if defined(__SSE2__)
     // Sixteen counts at a time as bytes: saturation keeps every count outside
@@ -62,6 +124,25 @@ bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
     summary->masks = m;
     summary->tiles = total;
     return true;
+}
+
+}  // namespace
+
+bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
+#if QEVO_WIDE_SUMMARY
+    if (g_wideSummary) return SummariseWide(counts, summary);
+#endif
+    return SummariseNarrow(counts, summary);
+}
+
+bool SetWideSummaryForTesting(bool wide) {
+#if QEVO_WIDE_SUMMARY
+    g_wideSummary = wide && HasAvx2();
+    return g_wideSummary;
+#else
+    (void)wide;
+    return false;
+#endif
 }
 
 bool StandardHookKinds(uint64_t* refused) {

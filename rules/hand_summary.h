@@ -69,6 +69,9 @@ struct HandSummary {
 // Reads the counts once: whether they are a hand at all (every count 0-4,
 // none in the slots 0, 10 and 20), and when they are, its summary.
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
+// Tests run the 32-byte road (true, when the processor has it) or the
+// 16-byte one; returns whether the 32-byte road is now taken.
+bool SetWideSummaryForTesting(bool wide);
 
 // The kinds that the installed honour-or-flower hook refuses a hand for, when
 // the hooks are this game's own (then true); the shapes read the honour hook.

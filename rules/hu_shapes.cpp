@@ -1,7 +1,11 @@
 // The hu entry points, the whole-hand shapes and the joker handling around
 // the decomposition.
 
+#include <bit>
 #include <cstdlib>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "rules/hand_summary.h"
 #include "rules/hu.h"
@@ -33,6 +37,27 @@ int32_t WithSubstituteRetry(const TileCountArray& counts, TileIndex idxA, TileIn
     return test(c) ? 8 : 0;
 }
 
+// Bit k: slot k holds a count other than 0 (of any value).
+uint64_t HeldSlots(const TileCountArray& c) {
+    uint64_t held = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (int i = 0; i < kCountSlots; i += 16) {
+        auto empty = [&](int j) {
+            return _mm_cmpeq_epi32(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(c.data() + i + 4 * j)), zero);
+        };
+        const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(empty(0), empty(1)),
+                                              _mm_packs_epi32(empty(2), empty(3)));
+        held |= uint64_t(uint16_t(~_mm_movemask_epi8(bytes))) << i;
+    }
+#else
+    for (int k = 0; k < kCountSlots; ++k)
+        held |= uint64_t(c[size_t(k)] != 0) << k;
+#endif
+    return held;
+}
+
 bool Honour(TileIndex k, RuleOptions options) {
     return HookHonour(k, -1, -1, options) != 0;
 }
@@ -45,11 +70,16 @@ int32_t SevenPairsShape(const TileCountArray& counts, int32_t nA, int32_t nB, Ti
     if (!(allowed & kShapeSevenPairs)) return 0;
     int64_t total = Total(counts, nA, nB);
     if (total != 12 && total != 14) return 0;
+    // Only the slots that hold something record a meld (slot 0 never does).
+    const uint64_t held = HeldSlots(counts) & ~uint64_t(1);
     int32_t odd = 0;
-    for (int k = 1; k < kCountSlots; ++k)
-        odd += counts[size_t(k)] == 1 || counts[size_t(k)] == 3;
+    for (uint64_t bits = held; bits; bits &= bits - 1) {
+        const int32_t c = counts[size_t(std::countr_zero(bits))];
+        odd += c == 1 || c == 3;
+    }
     if (odd > SumJokers(nA, nB)) return 0;
-    for (int k = 1; k < kCountSlots; ++k) {
+    for (uint64_t bits = held; bits; bits &= bits - 1) {
+        const int k = std::countr_zero(bits);
         int32_t c = counts[size_t(k)];
         int32_t savedA = nA, savedB = nB, usedA = 0, usedB = 0;
         if (c == 1 || c == 3) {
@@ -185,18 +215,22 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
     auto mayTake = [&](uint32_t bit) {
         return (allowed & bit) && (!byMasks || ShapeTakes(bit, masks, total, jokers, options));
     };
-    for (const ShapeEntry& e : kShapes) {
-        if (mode & e.bit) {
+    // A shape bit in mode restricts the test to that shape.
+    if (mode & kShapeBits) {
+        for (const ShapeEntry& e : kShapes) {
+            if (!(mode & e.bit)) continue;
             return mayTake(e.bit) &&
                            e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)
                        ? 8
                        : 0;
         }
     }
-    for (const ShapeEntry& e : kShapes) {
-        if (mayTake(e.bit) &&
-            e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
-            return 8;
+    if (allowed & kShapeBits) {
+        for (const ShapeEntry& e : kShapes) {
+            if (mayTake(e.bit) &&
+                e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
+                return 8;
+        }
     }
     return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
                          pairTaken)

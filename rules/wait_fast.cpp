@@ -74,6 +74,9 @@ class FastWaits {
   private:
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
     // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
+    // A rest of one suit is judged by the suit's context when the batches of
+    // MayWin made it, else by summing the groups: a context costs several
+    // sums, and the checkers' single rests seldom share one.
     Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
     uint64_t Others(int group) const;
@@ -114,7 +117,7 @@ class FastWaits {
     GroupMask lone_;
     mutable uint64_t others_[3];
     mutable GroupMask othersMask_[3];
-    mutable uint8_t othersKnown_;
+    mutable uint8_t othersKnown_, othersMaskKnown_;
     mutable uint64_t context_[3][2][kBlockMaxJokers + 2];
     mutable uint16_t contextKnown_[3][2];
     mutable bool cleared_ = false;
@@ -173,7 +176,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         group_[s] = &SuitMask(code_[s]);
     }
     lone_ = hand_.masks.present >> 30 ? MaskFromBits(LoneBits(-1, -1, 0)) : MaskOf(kEmptyValue);
-    othersKnown_ = 0;
+    othersKnown_ = othersMaskKnown_ = 0;
     for (auto& known : contextKnown_)
         known[0] = known[1] = 0;
     cleared_ = false;
@@ -187,7 +190,6 @@ uint64_t FastWaits::Others(int group) const {
             if (g != group) sum = AddGroup(sum, *group_[g]);
         }
         others_[group] = sum;
-        othersMask_[group] = MaskFromBits(sum);
         othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     }
     return others_[group];
@@ -242,7 +244,10 @@ uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     uint64_t& context = context_[suit][pairTaken][jokers];
     uint16_t& known = contextKnown_[suit][pairTaken];
     if (!(known >> jokers & 1)) {
-        Others(suit);
+        if (!(othersMaskKnown_ >> suit & 1)) {
+            othersMask_[suit] = MaskFromBits(Others(suit));
+            othersMaskKnown_ = uint8_t(othersMaskKnown_ | 1u << suit);
+        }
         context = BeforeGroup(FinalMask(jokers, pairTaken), othersMask_[suit]);
         known = uint16_t(known | 1u << jokers);
     }
@@ -275,9 +280,11 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
         sum = AddGroup(Others(0), *group_[0]);
     } else if (touched < 8 && (touched & (touched - 1)) == 0) {
         const int suit = std::countr_zero(touched);
-        return SuitMask(code_[suit] + delta[suit]).bits & Context(suit, jokers, pairTaken)
-                   ? Rest::kWins
-                   : Rest::kLoses;
+        const GroupMask& changed = SuitMask(code_[suit] + delta[suit]);
+        if (contextKnown_[suit][pairTaken] >> jokers & 1) {
+            return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
+        }
+        sum = AddGroup(Others(suit), changed);
     } else {
         // Honours, or two suits: every group summed up.
         sum = LoneBits(k1, k2, added);

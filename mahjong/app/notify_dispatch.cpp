@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "client/chat_view.h"
+#include "client/game_frame.h"
 #include "mahjong/app/client_app.h"
 #include "platform/bytes.h"
 #include "platform/gui/gui_messages.h"
@@ -33,9 +35,26 @@ std::string UserName(int32_t userId) {
 
 }  // namespace
 
+std::string PlayerStartedLine(uint32_t userId) {
+    const client::CGameApp* app = client::CGameApp::Current();
+    const std::string name = app ? app->GetUserDisplayName(userId) : std::string();
+    return Format("<c=%d> %s 已经开始\r\n", kChatColourStarted, name.c_str());
+}
+
+std::string LookOnPermissionLine(std::span<const uint8_t> record) {
+    return Format(" <c=%d>%s%s%s看牌 \r\n", kChatColourExit, UserName(WordAt(record, 0)).c_str(),
+                  WordAt(record, 5) ? "允许" : "禁止", UserName(WordAt(record, 4)).c_str());
+}
+
 MJFramePanes* CMJGameNotifyHandler::Panes() {
     const client::CGameApp* app = client::CGameApp::Current();
     return app ? dynamic_cast<MJFramePanes*>(app->MainFrame()) : nullptr;
+}
+
+MJChatLines* CMJGameNotifyHandler::ChatLines() {
+    const client::CGameApp* app = client::CGameApp::Current();
+    auto* frame = app ? dynamic_cast<client::CGameFrameWnd*>(app->MainFrame()) : nullptr;
+    return frame ? dynamic_cast<MJChatLines*>(frame->GetChatView()) : nullptr;
 }
 
 bool CMJGameNotifyHandler::ToScene(uint32_t id, Data data) {
@@ -90,10 +109,11 @@ bool CMJGameNotifyHandler::Dispatch(uint32_t id, Data data) {
 
 bool CMJGameNotifyHandler::OnPlayerStarted(Data data) {
     if (!HasBytes(201160, data, 16)) return false;
-    const client::CGameApp* app = client::CGameApp::Current();
-    if (app && app->MainFrame() && app->MainFrame()->HasChatView())
-        Chat(Format("<c=%d> %s 已经开始\r\n", kChatColourStarted,
-                    app->GetUserDisplayName(uint32_t(WordAt(data, 0))).c_str()));
+    const uint32_t userId = uint32_t(WordAt(data, 0));
+    if (MJChatLines* chat = ChatLines())
+        chat->ShowPlayerStarted(userId);
+    else
+        Chat(PlayerStartedLine(userId));
     if (CClientApp* mj = CClientApp::Current()) mj->GetSeatPanel()->MarkStarted(WordAt(data, 3));
     return true;
 }
@@ -102,7 +122,10 @@ bool CMJGameNotifyHandler::OnRoundStart(Data data) {
     CClientApp* app = CClientApp::Current();
     if (!app || !app->GetTableLogic()->StoreRoundStart(data)) return false;
     app->ResetExitRequests();
-    Chat(app->GetTableLogic()->GetRunningText());
+    if (MJChatLines* chat = ChatLines())
+        chat->ShowRunningText();
+    else
+        Chat(app->GetTableLogic()->GetRunningText());
     app->GetSeatPanel()->ResetForRound();
     return ToScene(211040, data);
 }
@@ -112,7 +135,10 @@ bool CMJGameNotifyHandler::OnNotify211080(Data data) {
     if (!app || !app->GetTableLogic()->StoreRoundResult(data)) return false;
     MJFramePanes* panes = Panes();
     if (panes) panes->ApplyScoreChanges(data);
-    Chat(app->GetTableLogic()->GetRoundText());
+    if (MJChatLines* chat = ChatLines())
+        chat->ShowRoundText();
+    else
+        Chat(app->GetTableLogic()->GetRoundText());
     app->GetTableScene()->StopClockTimer();
     ToScene(211080, data);
     if (panes) {
@@ -136,8 +162,10 @@ bool CMJGameNotifyHandler::OnSeeHandAsked(Data data) {
 bool CMJGameNotifyHandler::OnLookOnPermission(Data data) {
     ToScene(221160, data);
     if (data.size() < 24) return true;
-    Chat(Format(" <c=%d>%s%s%s看牌 \r\n", kChatColourExit, UserName(WordAt(data, 0)).c_str(),
-                WordAt(data, 5) ? "允许" : "禁止", UserName(WordAt(data, 4)).c_str()));
+    if (MJChatLines* chat = ChatLines())
+        chat->ShowLookOnPermission(data);
+    else
+        Chat(LookOnPermissionLine(data));
     return true;
 }
 

@@ -37,8 +37,26 @@ class MJFramePanes {
     virtual void AddGameResult(Bytes result) { (void)result; }
 };
 
+// The game's lines in the mahjong chat pane. A frame whose chat pane is the
+// framework's gets the same lines through the application's chat relay.
+class MJChatLines {
+  public:
+    using Bytes = std::span<const uint8_t>;
+    virtual ~MJChatLines() = default;
+    // The snapshot store's round-start and round-result texts.
+    virtual void ShowRunningText() = 0;
+    virtual void ShowRoundText() = 0;
+    virtual void ShowPlayerStarted(uint32_t userId) = 0;
+    // Record words: 0 the deciding user, 4 the looker, 5 non-zero allows.
+    virtual void ShowLookOnPermission(Bytes record) = 0;
+};
+
 inline constexpr uint32_t kChatColourStarted = 0x808080;
 inline constexpr uint32_t kChatColourExit = 0x2C5858;
+
+// "<name> has started" and the look-on permission line, as the chat shows them.
+std::string PlayerStartedLine(uint32_t userId);
+std::string LookOnPermissionLine(std::span<const uint8_t> record);
 
 class CMJGameNotifyHandler : public client::CGameNotifyHandler {
   public:
@@ -69,6 +87,8 @@ class CMJGameNotifyHandler : public client::CGameNotifyHandler {
     // The scene's handler of `id`.
     static bool ToScene(uint32_t id, Data data);
     static MJFramePanes* Panes();
+    // The frame's mahjong chat pane, or null.
+    static MJChatLines* ChatLines();
 };
 
 class CNotifyHandler : public CMJGameNotifyHandler {

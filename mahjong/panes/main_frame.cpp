@@ -4,10 +4,14 @@
 
 #include "client/player_view.h"
 #include "mahjong/app/client_app.h"
+#include "mahjong/panes/chat_pane.h"
+#include "mahjong/panes/classic_pane.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/operate_pane.h"
+#include "mahjong/panes/rank_pane.h"
 #include "mahjong/panes/table_pane.h"
 #include "transport/log.h"
+#include "transport/notice.h"
 
 namespace mahjong {
 
@@ -19,15 +23,35 @@ CMainFrame::~CMainFrame() {
 
 std::unique_ptr<client::CGameTableView> CMainFrame::MakeTablePane() {
     CClientApp* app = CClientApp::Current();
-    // Pane kind 1 is the classic pane, drawn by the scene itself: not built,
-    // the framework's table pane stands in.
-    if (!app || app->GetTableScene()->GetPaneKind() != 2)
-        return client::CMJGameFrameWnd::MakeTablePane();
+    if (!app) return client::CMJGameFrameWnd::MakeTablePane();
+    // The classic pane draws the scene's records itself; the engine pane
+    // lets the engine draw it.
+    if (app->GetTableScene()->GetPaneKind() == 1)
+        return CMJGameTableView::CreateObject(app->GetTableScene());
+    if (app->GetTableScene()->GetPaneKind() != 2) return client::CMJGameFrameWnd::MakeTablePane();
     return CMJGameTableView2::CreateObject(app->GetTableScene());
 }
 
 std::unique_ptr<client::CGameFormView> CMainFrame::MakeOperatePane() {
     return std::make_unique<CMJOperateView>();
+}
+
+std::unique_ptr<client::CGameFormView> CMainFrame::MakeAdvertPane() {
+    auto pane = std::make_unique<CAdCombatInfoView>();
+    rankPane_ = pane.get();
+    return pane;
+}
+
+std::unique_ptr<client::CGameChatView> CMainFrame::MakeChatPane() {
+    return CMJGameChatView::CreateObject();
+}
+
+std::unique_ptr<client::CGameFormView> CMainFrame::MakeChatStandIn() {
+    return CMJChatView2::CreateObject();
+}
+
+void CMainFrame::AddGameResult(Bytes result) {
+    if (rankPane_ && rankPane_->GetSafeHwnd()) rankPane_->AddGameResult(result);
 }
 
 bool CMainFrame::TablePaneHostsScene() {
@@ -101,6 +125,15 @@ platform::LRESULT CMainFrame::OnMessage(platform::Message& msg) {
         case kMsgExitAnswer:
             SendExitAnswer(uint32_t(msg.wParam), msg.lParam != 0 ? 1 : 0);
             return 0;
+        case platform::WM_TIMER:
+        case transport::kNoticeMessage: {
+            // The classic pane shows the scene's records as a notification
+            // or a scene timer left them.
+            const platform::LRESULT r = client::CMJGameFrameWnd::OnMessage(msg);
+            auto* classic = dynamic_cast<CMJGameTableView*>(GetTableView());
+            if (classic && classic->GetSafeHwnd()) classic->RepaintTable();
+            return r;
+        }
         default:
             return client::CMJGameFrameWnd::OnMessage(msg);
     }

@@ -13,6 +13,7 @@
 
 namespace mahjong {
 
+class CAdCombatInfoView;
 class CExitAnswerDlg;
 class CExitRequestDlg;
 
@@ -42,17 +43,25 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
     // The answer popup of one exit request; its links answer this frame.
     CExitAnswerDlg* OpenExitAnswer(uint32_t userId, const std::string& reason);
 
+    // The ranking pane (row 1) and the game chat pane with its stand-in.
+    void AddGameResult(Bytes result) override;
+    CAdCombatInfoView* GetRankPane() const { return rankPane_; }
+
   protected:
     platform::LRESULT OnMessage(platform::Message& msg) override;
     std::unique_ptr<client::CGameTableView> MakeTablePane() override;
     std::unique_ptr<client::CGameFormView> MakeOperatePane() override;
     bool TablePaneHostsScene() override;
+    std::unique_ptr<client::CGameFormView> MakeAdvertPane() override;
+    std::unique_ptr<client::CGameChatView> MakeChatPane() override;
+    std::unique_ptr<client::CGameFormView> MakeChatStandIn() override;
 
   private:
     // The answer in the chat, then to the table.
     void SendExitAnswer(uint32_t requesterId, int32_t agree);
 
     CExitRequestDlg* exitBox_ = nullptr;
+    CAdCombatInfoView* rankPane_ = nullptr;
 };
 
 }  // namespace mahjong

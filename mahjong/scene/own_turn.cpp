@@ -260,6 +260,12 @@ void CMJTableSceneBase::OnTimer(uint32_t id) {
         case kTimerWatchDiscard:
             OnWatchTimer(id);
             return;
+        case kTimerPeek:
+            if (classicHost_) classicHost_->SetPaneTimer(kTimerPeek, 0);
+            for (int32_t i = 0; i < WallTiles(); ++i)
+                Wall(i).showLarge = 0;
+            RepaintClassic();
+            return;
         default:
             // The clock timer is the pane's: compared by its id, not by a range.
             if (id != 0 && id == clockTimer_) ClockStep();

@@ -134,6 +134,10 @@ class CMJTableScene : public CMJTableSceneBase {
     // The seat's hand and shown tile drawn from their records at once.
     void BindSeatTiles(int32_t seat) override;
     uint32_t PointingHand() const { return pointingHand_; }
+    // Where and how a record is drawn: its picture cell and its top-left
+    // corner on the screen; false when the record has no picture.
+    bool TilePlace(int32_t area, int32_t seat, int32_t index, TileImage* image, int32_t* x,
+                   int32_t* y) const;
 
   protected:
     void NumberHandRecords() override;
@@ -146,10 +150,6 @@ class CMJTableScene : public CMJTableSceneBase {
     std::array<uint32_t, 2> buttonGroups_{};
 
   private:
-    // Where and how a record is drawn: its picture cell and its top-left
-    // corner on the screen; false when the record has no picture.
-    bool TilePlace(int32_t area, int32_t seat, int32_t index, TileImage* image, int32_t* x,
-                   int32_t* y) const;
     // The hand records bind as area 2 while standing, 3 when laid open.
     static int32_t BindingArea(int32_t area, const MJStruct& r);
 

@@ -454,6 +454,43 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // Picks or drops an own tile in a kong or chow choice.
     void SelectHandTile(int32_t index, int32_t selected);
 
+    // --- The classic pane (pane kind 1): the scene draws through its host
+    // and takes the pane's mouse (classic_mouse.cpp). These are the pane's
+    // own messages; the engine's input (GameEngine::OnMouseMove ...) stays
+    // the engine pane's.
+    class ClassicHost {
+      public:
+        virtual ~ClassicHost() = default;
+        virtual void RepaintTable() = 0;
+        virtual void CaptureMouse(bool capture) = 0;
+        // A timer of the pane (0 ms: stopped); it comes back to OnTimer.
+        virtual void SetPaneTimer(uint32_t id, uint32_t ms) = 0;
+        // The cursor in pane coordinates.
+        virtual platform::POINT CursorInPane() const = 0;
+    };
+    void SetPaneKind(int32_t kind) { paneKind_ = kind; }
+    void SetClassicHost(ClassicHost* host) { classicHost_ = host; }
+    // Own hand index under a pane point, -1 for none.
+    int32_t HitOwnHand(int32_t x, int32_t y) const;
+    // The same with the point relative to the own hand area.
+    int32_t HitOwnTile(int32_t x, int32_t y) const;
+    // The own column (any height within the area) that holds x.
+    int32_t HitOwnColumn(int32_t x, int32_t y) const;
+    // Whether a tile is under the cursor.
+    bool OnPaneMouseMove(uint32_t flags, int32_t x, int32_t y);
+    void OnPaneLButtonDown(uint32_t flags, int32_t x, int32_t y);
+    // 2 when a drag starts (the pane shows its drag cursor), else 0.
+    int32_t OnPaneRButtonDown(uint32_t flags, int32_t x, int32_t y);
+    void OnPaneRButtonUp(uint32_t flags, int32_t x, int32_t y);
+    // Drops the dragged own tile at index `target` (-1: where it lies).
+    virtual void MoveDraggedTile(int32_t target);
+    void EndDragAtCursor();
+    // Shows the turned-up wall tile full size until the peek timer.
+    void PaintDrawTile();
+    int32_t OwnDragIndex() const { return ownDrag_.index; }
+    bool Dragging() const { return ownDrag_.dragging; }
+    bool JustDropped() const { return ownDrag_.justDropped; }
+
   protected:
     MJStruct& Hand(int32_t seat, int32_t i) {
         return hands_[size_t(seat) * kHandRecords + size_t(i)];
@@ -603,6 +640,19 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     bool jokerEntityMade_ = false;
     bool autoPlayShown_ = false;  // the auto-play indicator
     int32_t movesSinceDeal_ = 0;  // moves notified since the round started
+    // The classic pane's right-button drag of an own tile.
+    struct OwnTileDrag {
+        int32_t index = -1;  // the dragged record, -1 none
+        int32_t face = 0, jokerMark = 0;
+        int32_t grab = 0;  // cursor x minus the tile's x
+        int32_t x = 0, y = 0;
+        bool dragging = false;     // moved inside the area since the last move
+        bool justDropped = false;  // the next hover raises nothing
+    } ownDrag_;
+    ClassicHost* classicHost_ = nullptr;
+    void RepaintClassic() const {
+        if (classicHost_) classicHost_->RepaintTable();
+    }
 };
 
 // Scene messages.
@@ -617,6 +667,7 @@ inline constexpr uint32_t kMsgSortDone = 210056;
 inline constexpr uint32_t kMsgRebind = 210057;
 inline constexpr uint32_t kMsgJokerDone = 210058;
 // Timers of the table pane the scene uses.
+inline constexpr uint32_t kTimerPeek = 3;  // the classic pane's turned-up tile
 inline constexpr uint32_t kTimerAskToSee = 7;
 inline constexpr uint32_t kTimerWatchDraw = 10;
 inline constexpr uint32_t kTimerWatchDiscard = 11;

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <array>
 #include <condition_variable>
+#include <fstream>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -14,13 +18,17 @@
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
 #include "mahjong/app/client_app.h"
+#include "mahjong/panes/classic_pane.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/main_frame.h"
 #include "mahjong/panes/operate_pane.h"
+#include "mahjong/panes/rank_pane.h"
 #include "mahjong/panes/table_pane.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
+#include "platform/gui/virtual_keys.h"
+#include "platform/profile.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"
 
@@ -56,6 +64,7 @@ class FrameTest : public ::testing::Test {
         app_->SetUnattended(true);
         app_->SetEventSink([this](const std::string& l) { lines_.push_back(l); });
         app_->SetCommandLine(hall::BuildLaunchLine(line));
+        app_->GetTableScene()->SetPaneKind(PaneKind());
         ASSERT_TRUE(app_->InitInstance());
         ASSERT_TRUE(PumpUntil([this] { return Entered() > 0; }));
     }
@@ -69,14 +78,18 @@ class FrameTest : public ::testing::Test {
             unsetenv(name);
     }
 
+    // The table pane's kind: 2 the engine pane, 1 the classic pane.
+    virtual int32_t PaneKind() const { return 2; }
     long Entered() const {
         return std::count_if(lines_.begin(), lines_.end(),
                              [](const std::string& l) { return l.rfind("entered", 0) == 0; });
     }
     // Serves the client (and moves the clock a step when it is idle) until
-    // `done`; the time-out is a safety net only.
+    // `done`; the time-out is a safety net only. `timers`: the wait is for
+    // the client's own timers, pumped after each step rather than waited
+    // for (no message may come before they fire).
     template <typename F>
-    bool PumpUntil(F done, int64_t stepMs = 0) {
+    bool PumpUntil(F done, int64_t stepMs = 0, bool timers = false) {
         const auto giveUp = steady_clock::now() + kWait;
         while (!done()) {
             if (steady_clock::now() > giveUp) return false;
@@ -84,6 +97,7 @@ class FrameTest : public ::testing::Test {
             if (stepMs) {
                 clock_.AdvanceMillis(stepMs);
                 server_->Poke();
+                if (timers) continue;
             }
             platform::MsgWaitForMultipleObjects({}, 10);
         }
@@ -252,6 +266,349 @@ TEST_F(FrameTest, AnExitRequestPopsUpAndItsAgreeReachesTheTable) {
     EXPECT_NE(shown.find(app_->GetUserName(app_->GetUserId()) + "答应" + app_->GetUserName(103)),
               std::string::npos)
         << shown;
+}
+
+// The chat pane and the ranking pane through a round that auto-play plays to
+// its end: the round's texts in order with their words, the silver list,
+// the tabs under the mouse, and a golden of the frame at settlement.
+TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
+    CAdCombatInfoView* rank = Frame()->GetRankPane();
+    ASSERT_NE(rank, nullptr);
+    platform::CListCtrl& list = rank->ResultList();
+    const CTableLogic& logic = *app_->GetTableLogic();
+    std::array<int32_t, 4> entered{};
+    ASSERT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    for (int seat = 0; seat < 4; ++seat) {
+        entered[size_t(seat)] = logic.Word(snap::kSeatTotals + seat);
+        EXPECT_EQ(list.GetItemText(seat, 0), app_->GetSeatName(seat));
+        EXPECT_EQ(list.GetItemText(seat, 1), std::to_string(entered[size_t(seat)]));
+    }
+
+    platform::WritePrivateProfileString("AI", "bn_Robot", "1", app_->GetIniPath());
+    StartRound();
+    // Entering a running table shows its round after the welcome.
+    client::CGameChatView* chat = Frame()->GetChatView();
+    platform::SendMessage(chat->GetSafeHwnd(), client::kMsgTableEntered);
+    ASSERT_TRUE(PumpUntil([this] { return !app_->GetTableScene()->InRound(); }, 250));
+    const int round = logic.GetRoundNumber();
+
+    client::CChatRichEdit& edit = chat->ChatText();
+    const std::string shown = edit.GetTextRange(0, edit.Length());
+    const std::string opened = "【第" + std::to_string(round) + "局】庄：" +
+                               app_->GetSeatName(logic.GetBankerChair()) + " ";
+    const std::string stake =
+        "基础银：" +
+        std::to_string(logic.GetMoneyMode() ? logic.GetSilverValue() : logic.GetPointsValue()) +
+        (logic.GetMoneyMode() ? " 两" : " 分");
+    std::string winners;
+    for (int chair = 0; chair < 4; ++chair)
+        if (logic.ResultWord(snap::kResultWon + chair) > 0)
+            winners += (winners.empty() ? "" : ",") + app_->GetSeatName(chair);
+    const std::string closed = "【第" + std::to_string(round) + "局】" +
+                               (logic.IsNoWinner() ? "流局。" : "胡：" + winners + " ");
+    // Welcome, the own start, the round's start, the second welcome with
+    // the running round, then the result.
+    size_t from = 0;
+    const std::string started = app_->GetUserDisplayName(app_->GetUserId()) + " 已经开始";
+    for (const std::string& words : {std::string("欢迎来到"), started, opened, stake,
+                                     std::string("欢迎来到"), opened, stake, closed}) {
+        from = shown.find(words, from);
+        ASSERT_NE(from, std::string::npos) << words << " in\n" << shown;
+        from += words.size();
+    }
+    EXPECT_EQ(shown.find(closed, from), std::string::npos) << "the result once";
+
+    // One column for the game, newest at 2, with the silver the server
+    // gave each seat.
+    ASSERT_EQ(list.GetColumnCount(), 3);
+    platform::HDITEM header;
+    ASSERT_TRUE(list.GetHeaderCtrl()->GetItem(2, header));
+    EXPECT_EQ(header.text, "  第" + std::to_string(round) + "局");
+    for (int seat = 0; seat < 4; ++seat) {
+        const int32_t change = logic.ResultWord(80 + seat);
+        EXPECT_EQ(list.GetItemText(seat, 1), std::to_string(entered[size_t(seat)] + change));
+        EXPECT_EQ(list.GetItemText(seat, CAdCombatInfoView::GameCell(round)),
+                  std::to_string(change));
+    }
+
+    // The list shows while the mouse rests on its tab, then the advert.
+    const platform::RECT area = rank->GetClientRect();
+    int onList = -1;
+    for (int x = 0; x < area.right && onList < 0; ++x)
+        if (rank->HitTestTab({x, 12}) == 1) onList = x;
+    ASSERT_GE(onList, 0);
+    EXPECT_EQ(rank->HitTestTab({area.right - 1, 12}), 0) << "no tab there: the active one";
+    platform::InputEvent move;
+    move.kind = platform::InputEvent::Kind::MouseMove;
+    move.window = Frame()->GetSafeHwnd().value;
+    move.point = Frame()->ScreenToClient(rank->ClientToScreen({onList + 2, 12}));
+    ui_.display->Inject(move);
+    client::testing::Pump();
+    EXPECT_EQ(rank->ActiveTab(), 1);
+    EXPECT_TRUE(list.IsWindowVisible());
+    EXPECT_FALSE(rank->Html()->IsWindowVisible());
+    for (int ms = 0; ms < 1000; ms += 50) {
+        clock_.AdvanceMillis(50);
+        client::testing::Pump();
+    }
+    // The bots' start lines come at the server's pace: the chat's words are
+    // checked above, its place is blanked here.
+    platform::Surface settled = ui_.display->Screen(Frame()->GetSafeHwnd().value);
+    const platform::POINT chatAt = Frame()->ScreenToClient(chat->ClientToScreen({0, 0}));
+    platform::Painter(settled).FillSolidRect(
+        platform::OffsetRect(chat->GetClientRect(), chatAt.x, chatAt.y), 0xFFFFFF);
+    testing::ExpectGolden("main_frame_settled.png", settled);
+    clock_.AdvanceMillis(9000);
+    client::testing::Pump();
+    EXPECT_EQ(rank->ActiveTab(), 0);
+    EXPECT_FALSE(list.IsWindowVisible());
+    EXPECT_TRUE(rank->Html()->IsWindowVisible());
+
+    // Entered again: the advert page loads, the list starts afresh.
+    const std::string page = ui_.dir.path() + "/ad.htm";
+    std::ofstream(page) << "<html><body>广告</body></html>";
+    platform::PostMessage(rank->GetSafeHwnd(), client::kMsgTableEntered, 0, 0,
+                          platform::Payload::Make<std::string>("file://" + page));
+    client::testing::Pump();
+    EXPECT_EQ(rank->Html()->LocationUrl(), "file://" + page);
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    EXPECT_EQ(list.GetItemCount(), 4);
+
+    // Hostile results: a short one is refused, totals stay in 32 bits, and
+    // a long evening keeps its latest 254 games.
+    std::vector<uint8_t> result(84 * 4);
+    for (int seat = 0; seat < 4; ++seat)
+        platform::StoreLE32(&result[size_t(80 + seat) * 4], uint32_t(INT32_MAX));
+    rank->AddGameResult(std::span(result).first(83 * 4));
+    EXPECT_EQ(list.GetColumnCount(), 2);
+    rank->AddGameResult(result);
+    rank->AddGameResult(result);
+    EXPECT_EQ(list.GetItemText(3, 1), std::to_string(INT32_MAX));
+    platform::StoreLE32(&result[80 * 4], uint32_t(-7));
+    for (int game = 0; game < 300; ++game)
+        rank->AddGameResult(result);
+    EXPECT_EQ(list.GetColumnCount(), 2 + CAdCombatInfoView::kMaxGameCells);
+    EXPECT_EQ(list.GetItemText(0, CAdCombatInfoView::GameCell(rank->GamesListed())), "-7");
+}
+
+// The classic pane: the scene of pane kind 1 drawn from its records by the
+// pane, and the pane's mouse on the own hand, on the own turn of chair 0.
+class ClassicPaneTest : public FrameTest {
+  protected:
+    int32_t PaneKind() const override { return 1; }
+    CMJGameTableView* Pane() { return dynamic_cast<CMJGameTableView*>(Frame()->GetTableView()); }
+    CTableScene& Scene() { return *app_->GetTableScene(); }
+    const MJStruct& Own(int32_t i) { return *Scene().GetMJStruct(kAreaHand, 3, i); }
+    std::vector<int32_t> OwnFaces() {
+        std::vector<int32_t> faces;
+        for (int32_t i = 0; i < Scene().HandPositions(); ++i)
+            faces.push_back(Own(i).present && Own(i).standing ? Own(i).nFace : -1);
+        return faces;
+    }
+    // Dealt, and the own turn came with the drawn tile in hand.
+    // Started with the pane's start button, which then hides.
+    void PlayToOwnTurn() {
+        client::testing::Pump();
+        platform::CButton& start = *Pane()->Button(CMJGameTableView::kIdStart);
+        ASSERT_TRUE(start.IsWindowVisible());
+        ui_.Click(start, {4, 4});
+        ASSERT_TRUE(PumpUntil(
+            [this] {
+                return app_->GetConnection()->IsGameRunning() && app_->GetTableScene()->InRound();
+            },
+            100));
+        ASSERT_TRUE(PumpUntil(
+            [this] {
+                // Flowers held at the turn's start are replaced first: until
+                // then the other tiles are locked.
+                const std::vector<int32_t> faces = OwnFaces();
+                for (int32_t i = 0; i < Scene().HandPositions(); ++i)
+                    if (Own(i).locked) return false;
+                return Scene().TC_GetPointTo() == 6 && Scene().HasDrawnTile(3) &&
+                       std::count_if(faces.begin(), faces.end(),
+                                     [](int32_t f) { return f >= 0; }) == 17;
+            },
+            20, true));
+        client::testing::Pump();
+        EXPECT_FALSE(start.IsWindowVisible());
+    }
+    // The middle of own record i, in pane coordinates.
+    platform::POINT TileAt(int32_t i) {
+        platform::RECT area;
+        Scene().GetHandAreaRect(3, &area);
+        return {area.left + Own(i).x + 21, area.top + 40};
+    }
+    void Mouse(platform::UINT message, platform::POINT p, platform::WPARAM flags = 0) {
+        platform::SendMessage(Pane()->GetSafeHwnd(), message, flags,
+                              platform::MAKELPARAM(p.x, p.y));
+    }
+    long Sounds(const char* line) const { return std::count(lines_.begin(), lines_.end(), line); }
+    // The client's own request with that id (the bots' are skipped), or none.
+    std::vector<int32_t> OwnRequest(uint32_t id) {
+        for (;;) {
+            std::vector<int32_t> w = WaitForRequest(id);
+            if (w.empty() || (w.size() > 7 && w[6] == 0 && uint32_t(w[7]) == app_->GetUserId()))
+                return w;
+        }
+    }
+};
+
+TEST_F(ClassicPaneTest, TheClassicPaneDrawsTheDealtTableAndAClickOnTheRaisedTileDiscardsIt) {
+    ASSERT_NE(Pane(), nullptr);
+    EXPECT_EQ(Pane()->GetScene(), &Scene());
+    PlayToOwnTurn();
+    // The pane's picture is the table as the records hold it.
+    Pane()->RedrawTable();
+    testing::ExpectGolden("classic_pane.png", Pane()->TablePicture());
+    // The same own hand reaches the screen.
+    client::testing::Pump();
+    const platform::Surface shown = ui_.display->Screen(Frame()->GetSafeHwnd().value);
+    const platform::POINT at = Frame()->ScreenToClient(Pane()->ClientToScreen({0, 0}));
+    const platform::Surface& drawn = Pane()->TablePicture();
+    platform::RECT hand;
+    Scene().GetHandAreaRect(3, &hand);
+    int same = 0, cells = 0;
+    for (int y = hand.top; y < hand.bottom; y += 3)
+        for (int x = hand.left; x < hand.right; x += 3, ++cells)
+            same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
+    EXPECT_EQ(same, cells);
+    // Pointing raises the tile, clicking it discards it.
+    const int32_t i = 5, face = Own(i).nFace;
+    Mouse(platform::WM_MOUSEMOVE, TileAt(i));
+    EXPECT_EQ(Scene().RaisedHandTile(3), i);
+    EXPECT_EQ(Pane()->CursorState(), 1);
+    Mouse(platform::WM_LBUTTONDOWN, TileAt(i));
+    const std::vector<int32_t> words = OwnRequest(kReqDiscard);
+    ASSERT_GT(words.size(), size_t(discard::kTiles));
+    EXPECT_EQ(words[discard::kTiles], face);
+}
+
+TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
+    PlayToOwnTurn();
+    platform::RECT area;
+    Scene().GetHandAreaRect(3, &area);
+    const platform::POINT outside{area.left + 5, area.top - 30};
+    struct Row {
+        const char* name;
+        std::function<void()> act;
+        std::function<void(const std::vector<int32_t>& before)> check;
+    };
+    const auto hoverSound = "sound 29100";
+    long sounds = 0;
+    int32_t x7 = 0, taken = 0;
+    std::vector<int32_t> afterTaking;
+    std::vector<Row> rows = {
+        {"a click on a tile that is not raised does nothing",
+         [&] { Mouse(platform::WM_LBUTTONDOWN, TileAt(3)); },
+         [&](const std::vector<int32_t>& before) {
+             EXPECT_EQ(OwnFaces(), before);
+             std::lock_guard lock(mu_);
+             for (const gameserver::TableMessage& m : requests_) {
+                 const std::vector<int32_t> w = testing::WordsOf(m.data);
+                 EXPECT_FALSE(m.id == kReqDiscard && w.size() > 6 && w[6] == 0);
+             }
+         }},
+        {"leaving the hand lowers the raised tile, each with a sound",
+         [&] {
+             sounds = Sounds(hoverSound);
+             Mouse(platform::WM_MOUSEMOVE, TileAt(4));
+             EXPECT_EQ(Scene().RaisedHandTile(3), 4);
+             Mouse(platform::WM_MOUSEMOVE, outside);
+         },
+         [&](const std::vector<int32_t>&) {
+             EXPECT_EQ(Scene().RaisedHandTile(3), -1);
+             EXPECT_EQ(Sounds(hoverSound), sounds + 2);
+         }},
+        {"dragging tile 2 onto tile 6's place moves it there, the others close up",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(2));
+             Mouse(platform::WM_RBUTTONDOWN, TileAt(2), platform::MK_RBUTTON);
+             EXPECT_EQ(Pane()->CursorState(), 2);
+             Mouse(platform::WM_MOUSEMOVE, TileAt(6), platform::MK_RBUTTON);
+             EXPECT_TRUE(Scene().Dragging());
+             Mouse(platform::WM_RBUTTONUP, TileAt(6));
+         },
+         [&](const std::vector<int32_t>& before) {
+             std::vector<int32_t> want = before;
+             std::rotate(want.begin() + 2, want.begin() + 3, want.begin() + 7);
+             EXPECT_EQ(OwnFaces(), want);
+             EXPECT_EQ(Scene().OwnDragIndex(), -1);
+             EXPECT_TRUE(Scene().JustDropped());
+         }},
+        {"the first move after a drop raises nothing",
+         [&] { Mouse(platform::WM_MOUSEMOVE, TileAt(8)); },
+         [&](const std::vector<int32_t>&) {
+             EXPECT_EQ(Scene().RaisedHandTile(3), -1);
+             EXPECT_FALSE(Scene().JustDropped());
+         }},
+        {"a drop on the tile's own column leaves the hand as it was",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(7));
+             Mouse(platform::WM_MOUSEMOVE, TileAt(7));
+             const platform::POINT p = TileAt(7), near{p.x - 3, p.y};
+             x7 = Own(7).x;
+             sounds = Sounds(hoverSound);
+             Mouse(platform::WM_RBUTTONDOWN, p, platform::MK_RBUTTON);
+             Mouse(platform::WM_MOUSEMOVE, near, platform::MK_RBUTTON);
+             EXPECT_EQ(Own(7).x, x7 - 3);
+             Mouse(platform::WM_RBUTTONUP, near);
+         },
+         [&](const std::vector<int32_t>& before) {
+             EXPECT_EQ(OwnFaces(), before);
+             EXPECT_EQ(Own(7).raised, 0);
+             EXPECT_EQ(Own(7).x, x7);
+             EXPECT_EQ(Sounds(hoverSound), sounds + 1);
+         }},
+        {"beyond the right end, with the drawn tile in hand, it lands in place 0",
+         [&] {
+             Mouse(platform::WM_MOUSEMOVE, TileAt(9));
+             Mouse(platform::WM_MOUSEMOVE, TileAt(9));
+             Mouse(platform::WM_RBUTTONDOWN, TileAt(9), platform::MK_RBUTTON);
+             Mouse(platform::WM_MOUSEMOVE, {area.right + 4, area.top - 5}, platform::MK_RBUTTON);
+             Mouse(platform::WM_RBUTTONUP, {area.right + 4, area.top - 5});
+         },
+         [&](const std::vector<int32_t>& before) {
+             std::vector<int32_t> want = before;
+             std::rotate(want.begin(), want.begin() + 9, want.begin() + 10);
+             EXPECT_EQ(OwnFaces(), want);
+         }},
+        {"a click on the turned-up wall tile shows it for a second",
+         [&] {
+             platform::RECT peek;
+             Scene().GetDrawPosRect(&peek);
+             ASSERT_GT(peek.right, peek.left);
+             Mouse(platform::WM_LBUTTONDOWN, {peek.left + 2, peek.top + 2});
+         },
+         [&](const std::vector<int32_t>&) {
+             const int32_t j = app_->GetTableLogic()->Word(snap::kTurnedUpPos);
+             EXPECT_EQ(Scene().GetMJStruct(kAreaWall, 0, j)->showLarge, 1);
+             EXPECT_TRUE(PumpUntil(
+                 [&] { return Scene().GetMJStruct(kAreaWall, 0, j)->showLarge == 0; }, 100, true));
+         }},
+    };
+    rows.push_back({"a tile the table took during the drag is not put back by the drop",
+                    [&] {
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(3));
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(3));
+                        Mouse(platform::WM_RBUTTONDOWN, TileAt(3), platform::MK_RBUTTON);
+                        ASSERT_EQ(Scene().OwnDragIndex(), 3);
+                        taken = Own(3).nFace;
+                        Scene().RemoveHandTile(3, taken);
+                        afterTaking = OwnFaces();
+                        Mouse(platform::WM_MOUSEMOVE, TileAt(8), platform::MK_RBUTTON);
+                        Mouse(platform::WM_RBUTTONUP, TileAt(8));
+                    },
+                    [&](const std::vector<int32_t>&) {
+                        EXPECT_EQ(OwnFaces(), afterTaking);
+                        EXPECT_EQ(Scene().OwnDragIndex(), -1);
+                    }});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<int32_t> before = OwnFaces();
+        row.act();
+        row.check(before);
+    }
 }
 
 }  // namespace

@@ -66,7 +66,18 @@ TEST(GroupTablesTest, MaskArithmeticAgreesWithValues) {
     }
 }
 
+void ExpectSummariesAgree();
+
 TEST(HandSummaryTest, AgreesWithAPlainReadingOfTheCounts) {
+    // Both roads: the 32-byte one where the processor has it, and the other.
+    for (bool wide : {true, false}) {
+        SCOPED_TRACE(SetWideSummaryForTesting(wide) ? "32-byte road" : "16-byte road");
+        ExpectSummariesAgree();
+    }
+    SetWideSummaryForTesting(true);
+}
+
+void ExpectSummariesAgree() {
     std::mt19937 rng(3);
     for (int i = 0; i < 20000; ++i) {
         TileCountArray c = testing::RandomCounts(rng, int(rng() % 30), true);

@@ -9,23 +9,8 @@
 
 namespace engine_demo {
 
-// The top-level window: the user closing it ends the loop (the app
-// destroys it afterwards).
-class DemoApp::Frame : public platform::CWnd {
-  public:
-    ~Frame() override { Destroy(); }
-
-  protected:
-    platform::LRESULT OnMessage(platform::Message& msg) override {
-        if (msg.message == platform::WM_CLOSE) {
-            platform::PostQuitMessage(0);
-            return 0;
-        }
-        return CWnd::OnMessage(msg);
-    }
-};
-
-DemoApp::DemoApp(DemoScene::Say say, bool still) : frame_(std::make_unique<Frame>()) {
+DemoApp::DemoApp(DemoScene::Say say, bool still)
+    : frame_(std::make_unique<engine::CHostFrameWnd>()) {
     char pattern[] = "/tmp/qevo-engine-demo-XXXXXX";
     if (const char* made = mkdtemp(pattern)) folder_ = std::string(made) + "/";
     resources_.SetFailHandler([say](const std::string& name) { say("missing " + name); });
@@ -63,32 +48,11 @@ bool DemoApp::Open(int x, int y) {
 }
 
 int DemoApp::Pump() {
-    int handled = 0;
-    platform::Message msg;
-    while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE)) {
-        if (msg.message == platform::WM_QUIT) {
-            platform::PostQuitMessage(int(msg.wParam));
-            break;
-        }
-        if (!view_.PreTranslateMessage(msg)) platform::DispatchMessage(msg);
-        ++handled;
-    }
-    return handled;
+    return view_.PumpQueued();
 }
 
 int DemoApp::Run(int seconds) {
-    const platform::UINT_PTR timer =
-        seconds > 0 ? platform::SetTimer({}, 0, uint32_t(seconds) * 1000,
-                                         [](platform::HWND, platform::UINT, platform::UINT_PTR,
-                                            platform::DWORD) { platform::PostQuitMessage(0); })
-                    : 0;
-    platform::Message msg;
-    int result;
-    while ((result = platform::GetMessage(msg)) > 0) {
-        if (!view_.PreTranslateMessage(msg)) platform::DispatchMessage(msg);
-    }
-    if (timer) platform::KillTimer({}, timer);
-    return result == 0 ? int(msg.wParam) : 1;
+    return view_.RunMessageLoop(seconds);
 }
 
 }  // namespace engine_demo

@@ -34,12 +34,10 @@ class DemoApp {
     DemoScene& Scene() { return *scene_; }
 
   private:
-    class Frame;
-
     std::string folder_;
     engine::ResourceManager resources_;
     std::unique_ptr<DemoScene> scene_;
-    std::unique_ptr<Frame> frame_;
+    std::unique_ptr<engine::CHostFrameWnd> frame_;
     engine::CJqGameTableView view_;
 };
 
