@@ -127,6 +127,11 @@ void AdvancedButton::SetFont(int32_t height, int32_t weight, std::string_view fa
     if (redraw) Refresh();
 }
 
+void AdvancedButton::SetPicture(const ImageRef& cell, bool redraw) {
+    look_.picture = cell;
+    if (redraw) Refresh();
+}
+
 void AdvancedButton::SetSounds(uint32_t enter, uint32_t press, uint32_t leave) {
     look_.enterSound = enter;
     look_.pressSound = press;
@@ -148,6 +153,8 @@ void AdvancedButton::Refresh() {
                 text->SetPixel(x, y, color);
         }
     }
+    if (look_.picture.imageId != 0)
+        text->DrawImage(0, 0, look_.picture, 0, 0, 0.0, 1.0, kNoBlendColor);
     if (look_.borderColor != kNoBlendColor) text->DrawFrame(look_.borderColor);
     double opacity = text->GetOpacity();
     if (!text->IsVisible()) {

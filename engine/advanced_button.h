@@ -13,6 +13,7 @@
 
 #include "engine/control.h"
 #include "engine/engine_message.h"
+#include "engine/text_entity.h"
 
 namespace engine {
 
@@ -43,6 +44,7 @@ struct ButtonLook {
     uint32_t hotKey = 0;
     uint32_t enterSound = 0, pressSound = 0, leaveSound = 0;  // built-in ids, 0 none
     uint32_t userValue = 0;
+    ImageRef picture;  // a picture cell over the background, under the caption
 };
 
 // The data a button owns, as codes 75 and 76 hand it over.
@@ -88,6 +90,8 @@ class AdvancedButton : public Control {
     void SetGradient(const std::array<uint32_t, 6>& colors, const std::array<int32_t, 4>& placement,
                      bool redraw);
     void SetBorderColor(uint32_t color, bool redraw);
+    // A picture cell drawn over the whole button (imageId 0: none).
+    void SetPicture(const ImageRef& cell, bool redraw);
     void SetFont(int32_t height, int32_t weight, std::string_view face, bool redraw);
     void SetUserData(uint32_t value) { look_.userValue = value; }
     void SetHotKey(uint32_t key) { look_.hotKey = key; }

@@ -2,6 +2,7 @@
 // its own clock. Whatever an effect makes, it deletes when it ends: a table
 // that sees a thousand wins holds no more entities than one that saw none.
 #include "engine/image_entity.h"
+#include "engine/particle_entity.h"
 #include "engine/resources/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "mahjong/scene/table_scene.h"
@@ -24,6 +25,10 @@ constexpr int32_t kMarkerDistance = 35;
 constexpr int32_t kFlightSpeed = 24;
 constexpr int32_t kSweepSpeed = 16;
 constexpr int32_t kFlightDepth = 6000;
+// The pointing hand's five particle children: ten particles each, one
+// every 30 ms, while it sweeps.
+constexpr int32_t kSweepParticles = 10;
+constexpr int32_t kSweepEmissionMs = 30;
 
 engine::ImageEntity* AsImage(engine::Entity* e) {
     return e && e->GetKind() == engine::kKindImage ? static_cast<engine::ImageEntity*>(e) : nullptr;
@@ -149,6 +154,7 @@ void CMJTableScene::OnSortButton() {
         if (!hand) return;
         hand->SetDepth(kFlightDepth);
         pointingHand_ = hand->GetId();
+        MakeHandParticles(*hand);
     }
     hand->SetSize(3 * w, h);
     // From just right of the last tile to the row's start.
@@ -159,13 +165,41 @@ void CMJTableScene::OnSortButton() {
     ShowEntity(hand, true);
     ApplyMove(hand, 0, row.left + 3 * w / 2, handY, kSweepSpeed, 0, 0, 0.0, 0, kMsgSortDone, {}, 0,
               false);
+    for (uint32_t id : handParticles_) {
+        auto* p = dynamic_cast<engine::ParticleEntity*>(GetEntity(id));
+        if (!p) continue;
+        p->Configure(kSweepParticles, kSweepEmissionMs);
+        // Its own channel, so that the sweep's move does not cancel it.
+        ApplyParticles(p, NextEventId(), 0, {}, false);
+    }
+}
+
+void CMJTableScene::MakeHandParticles(engine::Entity& hand) {
+    const uint32_t dot = Resources().GetImageIdByName(kParticlePicture);
+    for (uint32_t& id : handParticles_) {
+        engine::ParticleEntity* p =
+            CreateParticleEntity(kEffectLayer, hand.GetX(), hand.GetY(), dot, 0, 0, 20, 20, 0, 0);
+        if (!p) return;
+        p->SetDepth(kFlightDepth - 10);
+        AttachChild(&hand, p, engine::kLinkOwned | engine::kLinkPosition | engine::kLinkUpdate);
+        id = p->GetId();
+    }
+}
+
+void CMJTableScene::StopHandParticles() {
+    // The live particles fade out; then their timed actions end.
+    for (uint32_t id : handParticles_)
+        if (auto* p = dynamic_cast<engine::ParticleEntity*>(GetEntity(id))) p->SetEnabled(false);
 }
 
 int32_t CMJTableScene::OnEffectMessage(uint32_t code) {
     if (code == kMsgDiscardDone)
         if (engine::Entity* e = GetEntity(spareEntity_)) ShowEntity(e, false);
-    if (code == kMsgSortDone)
+    if (code == kMsgSortDone) {
         if (engine::Entity* e = GetEntity(pointingHand_)) ShowEntity(e, false);
+        StopHandParticles();
+    }
+    OnSystemBarMessage(code);
     return CMJTableSceneBase::OnEffectMessage(code);
 }
 

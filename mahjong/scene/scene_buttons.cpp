@@ -19,6 +19,7 @@ constexpr int32_t kOffTable = -100;
 constexpr uint32_t kStateCommandBase = 35;  // events 3-5 and 8: the engine's looks 38-43
 constexpr uint32_t kOwnMessageEvent = 25;
 constexpr uint32_t kMagentaKey = 0xff00ff;
+constexpr double kNewButtonScale = 1.2;
 
 }  // namespace
 
@@ -69,6 +70,8 @@ engine::ControlRecord* CMJTableScene::CreateImageButton(int32_t x, int32_t y, co
     SetControlEvent(record, kOwnMessageEvent, int32_t(code), 0);
     BindControl(record, e, 0);
     SetControlLook(record, true);
+    // A new button stands out; the enable command brings it to 0.8.
+    e->SetScale(kNewButtonScale);
     buttons_[code] = record->id;
     return record;
 }
@@ -79,6 +82,7 @@ engine::Entity* CMJTableScene::CreateTextButton(int32_t x, int32_t y, const Butt
     SceneButton* button = CreateButton<SceneButton>();
     if (!button || !button->Create(code, x, y, box.width, box.height, false)) return nullptr;
     button->SetTextColor(textColor);
+    button->SetPicture({box.imageId, box.x, box.y, box.width, box.height}, false);
     button->SetCaptionFit(caption, true);
     AddBarButton(*button, code, caption);
     return button->BoundEntity();
@@ -155,9 +159,11 @@ void CMJTableScene::CreateButtonSet(ButtonBox start, ButtonBox ask) {
     }
     // The system bar's arrow.
     const uint32_t arrow = Resources().GetImageIdByName("系统栏箭头");
-    if (engine::ImageEntity* e =
-            CreateImageEntity(kButtonLayer, kOffTable, kOffTable, arrow, 0, 0, 20, 12, kMagentaKey))
+    if (engine::ImageEntity* e = CreateImageEntity(kButtonLayer, kOffTable, kOffTable, arrow, 0, 0,
+                                                   20, 12, kMagentaKey)) {
         e->SetDepth(e->GetDepth() + 100);
+        barArrow_ = e->GetId();
+    }
 }
 
 void CMJTableScene::CreateButtons() {

@@ -72,6 +72,7 @@ class EffectLog {
     static constexpr size_t kBound = 1 << 16;
 
     void Add(SceneEffect effect) {
+        if (player_) player_(effect);
         if (listener_) listener_(effect);
         if (effects_.size() >= kBound)
             effects_.erase(effects_.begin(), effects_.begin() + kBound / 2);
@@ -84,8 +85,12 @@ class EffectLog {
         listener_ = std::move(listener);
     }
 
+    // Told first: the scene level that plays effects on its own entities.
+    void SetPlayer(std::function<void(const SceneEffect&)> player) { player_ = std::move(player); }
+
   private:
     std::vector<SceneEffect> effects_;
+    std::function<void(const SceneEffect&)> player_;
     std::function<void(const SceneEffect&)> listener_;
 };
 

@@ -218,6 +218,10 @@ void CMJTableSceneBase::ShowParticles(int32_t seat) {
     effects_.Add({Effect::kParticles, seat});
 }
 
+void CMJTableSceneBase::AddSeatIcon(int32_t seat, int32_t kind) {
+    if (IsSeat(seat)) effects_.Add({Effect::kSeatIcon, seat, kind});
+}
+
 void CMJTableSceneBase::ShowSettlement() {
     effects_.Add({Effect::kSettlement});
 }

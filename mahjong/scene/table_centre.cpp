@@ -21,7 +21,7 @@ void CMJTableSceneBase::GetDiceRect(RECT* rect) const {
 void CMJTableSceneBase::DrawMoney() {
     const CMJTableLogic* t = GetTableLogic();
     const int32_t banker = ChairToViewSeat(t->GetBankerChair());
-    if (IsSeat(banker)) effects_.Add({Effect::kSeatIcon, banker, 1});
+    AddSeatIcon(banker, 1);
     const bool points = t->GetMoneyMode() == 0;
     effects_.Add({Effect::kMoney, points ? t->GetPointsValue() : t->GetSilverValue(), points});
 }

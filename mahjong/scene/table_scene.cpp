@@ -8,6 +8,7 @@ namespace mahjong {
 
 CMJTableScene::CMJTableScene(const CMJTableLogic* logic) : CMJTableSceneBase(logic) {
     paneKind_ = 2;
+    effects_.SetPlayer([this](const SceneEffect& e) { PlayButtonEffect(e); });
 }
 
 int32_t CMJTableScene::GetHandAreaLength(int32_t seat) const {
@@ -71,7 +72,7 @@ void CTableScene::ShowJokerTile() {
 void CTableScene::DrawMoney() {
     const CMJTableLogic* t = GetTableLogic();
     const int32_t banker = ChairToViewSeat(t->GetBankerChair());
-    if (IsSeat(banker)) effects_.Add({Effect::kSeatIcon, banker, 1});
+    AddSeatIcon(banker, 1);
     // This game shows only a stake in silver.
     if (t->GetMoneyMode() != 0) effects_.Add({Effect::kMoney, t->GetSilverValue()});
 }

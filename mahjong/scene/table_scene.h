@@ -12,6 +12,7 @@
 
 #include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/scene_buttons.h"
+#include "mahjong/scene/seat_boards.h"
 #include "mahjong/scene/settlement.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_bindings.h"
@@ -139,6 +140,62 @@ class CMJTableScene : public CMJTableSceneBase {
     bool TilePlace(int32_t area, int32_t seat, int32_t index, TileImage* image, int32_t* x,
                    int32_t* y) const;
 
+    // --- Seat boards, seat icons and wind markers (seat_icons.cpp). Each
+    // is made once and reused; the effects make them on first use.
+    void CreateSeatBoards();
+    // The banker's icon kind and the four wind markers (east to north).
+    void ShowBanker();
+    // Puts the kind into the seat's last icon slot and redraws the board;
+    // a kind the seat already shows is not added twice.
+    void AddSeatIcon(int32_t seat, int32_t kind) override;
+    // The non-zero kinds move to the front; each icon entity shows its kind.
+    void ShowSeatIcons(int32_t seat);
+    // Marker i (east, south, west, north) beside seat (banker + 4 - i) mod 4.
+    void PlaceWindMarkers();
+    const SeatBoard& Board(int32_t seat) const { return boards_[size_t(seat) & 3]; }
+    uint32_t WindMarker(int32_t i) const { return windMarkers_[size_t(i) & 3]; }
+    void ClearTable() override;
+    void DrawMoney() override;
+
+    // --- The system bar's slide (system_bar.cpp): on a small screen it
+    // slides half out of view when the pointer leaves it and back when the
+    // pointer comes; elsewhere it only shows.
+    virtual void SlideSystemBarIn();
+    virtual void SlideSystemBarOut();
+    engine::Entity* SystemBarEntity() const;
+    int32_t SystemBarMoving() const { return barMoving_; }
+    uint32_t SystemBarArrow() const { return barArrow_; }
+    // 210039 (the slide's end), 210048 and 210049 (the pointer over the bar
+    // or away from it).
+    void OnSystemBarMessage(uint32_t code);
+    // While the hand rests (the joker's animation plays) no own tile
+    // reacts to the pointer, even when it is bound anew.
+    void FreezeTileControls(bool rest);
+    void RestTileControl(engine::ControlRecord& record);
+    // The operation, start and ask-to-see-cards buttons follow the enables
+    // and shows the scene records (button_looks.cpp).
+    void PlayButtonEffect(const SceneEffect& e);
+    void ShowOperationBar(bool show);
+    // The pointing hand's particle children, started by the sort sweep
+    // and stopped at its end.
+    void MakeHandParticles(engine::Entity& hand);
+    void StopHandParticles();
+    const std::array<uint32_t, 5>& HandParticles() const { return handParticles_; }
+
+  protected:
+    int32_t barMoving_ = 0;
+    uint32_t barArrow_ = 0;
+
+  private:
+    void PlaceSeatIcons(int32_t seat);
+    void SlideSystemBar(engine::Entity& bar, int32_t x, uint32_t endCode);
+    virtual int32_t SeatIconShift() const { return 0; }
+    std::array<SeatBoard, 4> boards_{};
+    std::array<IconKind, kIconKinds> iconKinds_{};
+    std::array<uint32_t, 4> windMarkers_{};
+    std::array<uint32_t, 5> handParticles_{};
+    bool handResting_ = false;
+
   protected:
     void NumberHandRecords() override;
     void RevealSeat(int32_t seat, int32_t order) override;
@@ -218,9 +275,21 @@ class CTableScene : public CMJTableScene {
     // scene's own commands.
     void AutoPlayStep() override;
     const CAutoPlay& AutoPlayer() const { return autoPlayer_; }
+    // The bar does not slide here: the pointer only locks (0) and unlocks
+    // (1) it.
+    void LockSystemBar() { barMoving_ = 0; }
+    void UnlockSystemBar() { barMoving_ = 1; }
+    void SlideSystemBarIn() override { LockSystemBar(); }
+    void SlideSystemBarOut() override { UnlockSystemBar(); }
+    // The joker's animation over the own drawn tile (joker_anim.cpp); its
+    // end re-arms the own tiles' controls.
+    void PlayJokerAnimation() override;
+    int32_t OnEffectMessage(uint32_t code) override;
+    uint32_t JokerAnimation() const { return jokerAnim_; }
 
   protected:
     int32_t Seat0HandShift() const override { return 15; }
+    int32_t SeatIconShift() const override { return 20; }
     int32_t FlowerShift(int32_t seat) const override { return seat == 0 ? 15 : seat == 3 ? 50 : 0; }
     void ClearJokerWords() override { jokerWords_ = {}; }
     void FillJokerWords() override;
@@ -233,6 +302,8 @@ class CTableScene : public CMJTableScene {
   private:
     CAutoPlay autoPlayer_;
     uint32_t settlementEntity_ = 0;
+    uint32_t jokerAnim_ = 0;   // made at the first joker, reused
+    uint32_t jokerDelay_ = 0;  // the timed action that ends it
 };
 
 }  // namespace mahjong

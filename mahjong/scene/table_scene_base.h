@@ -336,6 +336,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // A sound resource through the application.
     void PlaySoundResource(uint32_t id, uint32_t flags) const;
     virtual void ShowParticles(int32_t seat);
+    // Marks a seat with an icon kind (1: the banker).
+    virtual void AddSeatIcon(int32_t seat, int32_t kind);
     virtual void ShowSettlement();
     // Item n of the settlement panel (a chair that started).
     virtual void ShowSettlementItem(int32_t n);

@@ -97,6 +97,7 @@ void CMJTableScene::SetupTileControl(int32_t n) {
             }
         }
     }
+    if (handResting_) RestTileControl(*record);
     if (engine::Entity* e = GetEntity(b.entity)) BindControl(record, e, 0);
 }
 

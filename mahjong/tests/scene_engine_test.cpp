@@ -5,12 +5,18 @@
 #include <array>
 #include <filesystem>
 #include <set>
+#include <tuple>
 
+#include "engine/advanced_button.h"
+#include "engine/control_record.h"
 #include "engine/image_entity.h"
+#include "engine/particle_entity.h"
 #include "engine/resources/image_record.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/clock.h"
+#include "platform/gui/display.h"
+#include "platform/gui/wnd.h"
 #include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
 
@@ -353,6 +359,175 @@ TEST(SceneEffects, TheDealEndsWithEveryTileInPlaceAndTheSortSweepSortsUnlessATil
         EXPECT_FALSE(hand->IsVisible());
         ExpectEveryRecordShownByItsEntity(s);
     }
+}
+
+// The picture cell's left of a shown image entity, else -1.
+int32_t CellX(const engine::Entity* e) {
+    const auto* cell = e ? dynamic_cast<const engine::ImagePayload*>(e->GetPayload()) : nullptr;
+    return cell && e->IsVisible() ? cell->srcX : -1;
+}
+
+TEST(SeatIcons, AMarkShowsOnceTheTableClearsItAndTheWindsFollowTheBanker) {
+    Program p;
+    CTableScene& s = DealtOnEngine(p);
+    s.ShowSeatIcons(0);  // makes the boards and markers
+    const size_t before = s.GetWorld().EntityCount();
+    // The money drawn again leaves one mark; kind 7 has no picture.
+    for (int32_t kind : {kBankerIcon, kBankerIcon, 7})
+        s.AddSeatIcon(1, kind);
+    auto shown = [&](int32_t seat) {
+        std::vector<int32_t> cells;
+        for (uint32_t id : s.Board(seat).icons)
+            if (const int32_t x = CellX(s.GetEntity(id)); x >= 0) cells.push_back(x);
+        return cells;
+    };
+    EXPECT_EQ(shown(1), std::vector<int32_t>{0});
+    s.MoveEntity(s.GetEntity(s.Board(1).board), 372, 300);  // where a name would place it
+    EXPECT_EQ(s.GetEntity(s.Board(1).icons[0])->GetTop(), 300 - 15) << "the mark moves along";
+    s.ClearTable();
+    s.DrawMoney();  // this game's: the banker marked, no wind markers
+    EXPECT_EQ(shown(0).size() + shown(1).size() + shown(2).size() + shown(3).size(), 1u);
+    EXPECT_FALSE(s.GetEntity(s.WindMarker(0))->IsVisible());
+    s.CMJTableScene::DrawMoney();
+    const int32_t banker = s.ChairToViewSeat(p.t.logic.GetBankerChair());
+    for (int32_t i = 0; i < 4; ++i) {
+        const engine::Entity* marker = s.GetEntity(s.WindMarker(i));
+        const platform::POINT at = s.GetMarkerPos((banker + 4 - i) % 4);
+        EXPECT_EQ((std::array{marker->GetX(), marker->GetY(), CellX(marker),
+                              int32_t(marker->GetOpacity() * 10 + 0.5)}),
+                  (std::array{at.x, at.y, 59 * i, 7}));
+    }
+    EXPECT_EQ(s.GetWorld().EntityCount(), before);
+}
+
+TEST(SceneEffects, TheSystemBarSlidesOnASmallScreenAndStaysWhereThisGameLocksIt) {
+    for (const auto& [width, small] : {std::pair{800, true}, {1024, false}}) {
+        platform::ManualClock clock(1'000'000);
+        platform::ScopedClock scoped(clock);
+        using Screen = platform::HeadlessDisplay;  // the application reads its width
+        const auto saved = platform::GetDisplay();
+        platform::SetDisplay(std::make_shared<Screen>(platform::SIZE{width, 600}));
+        Program p;
+        platform::SetDisplay(saved);
+        CTableScene& s = DealtOnEngine(p);
+        s.CreateButtons();
+        engine::Entity* bar = s.SystemBarEntity();
+        const engine::Entity* arrow = s.GetEntity(s.SystemBarArrow());
+        ASSERT_TRUE(bar && arrow);
+        const int32_t w = 196;  // as laid out: five buttons and the two ends
+        bar->SetSize(w, 38);
+        s.MoveEntity(bar, w / 2, 300);
+        // This game's bar: the pointer over it unlocks it, away locks it.
+        for (const auto& [code, moving] : {std::pair{210048u, 1}, {210049u, 0}}) {
+            platform::Payload none;
+            s.OnMessage(code, none, 0);
+            RunFor(s, clock, 2000);
+            EXPECT_EQ((std::array{s.SystemBarMoving(), bar->GetX()}), (std::array{moving, w / 2}));
+        }
+        s.CMJTableScene::SlideSystemBarIn();  // both screens: only a small one slides
+        RunFor(s, clock, 750);
+        EXPECT_EQ(bar->GetX() > 0 && bar->GetX() < w / 2, small) << "a slide, not a jump";
+        RunFor(s, clock, 1000);
+        EXPECT_EQ(
+            (std::array{bar->GetX(), bar->GetY(), s.SystemBarMoving(), int(arrow->IsVisible())}),
+            (std::array{small ? 0 : w / 2, 300, 0, int(small)}));
+        s.CMJTableScene::SlideSystemBarOut();
+        RunFor(s, clock, 1750);
+        EXPECT_EQ((std::array{bar->GetX(), s.SystemBarMoving(), int(arrow->IsVisible())}),
+                  (std::array{w / 2, 1, 0}));
+        EXPECT_EQ(s.GetWorld().ActiveApplyCount(), 0u);
+    }
+}
+
+TEST(SceneEffects, TheJokerPlaysOnceWhileTheHandRestsAndTheSortHandTrailsParticles) {
+    platform::ManualClock clock(1'000'000);
+    platform::ScopedClock scoped(clock);
+    Program p;
+    CTableScene& s = DealtOnEngine(p);
+    s.CreateTileControls();
+    for (int32_t i = 0; i <= 16; ++i) {  // seventeen own tiles standing, none held
+        MJStruct& r = *s.GetMJStruct(kAreaHand, 3, i);
+        r.present = r.standing = 1;
+        r.locked = 0;
+        r.nFace = testing::T(i % 3, i % 9 + 1, 0);
+    }
+    s.RefreshEntities(100);
+    const MJStruct& drawn = *s.GetMJStruct(kAreaHand, 3, 0);
+    const engine::Entity* tile = s.GetEntity(s.Binding(drawn.nObject).entity);
+    // The drawn tile's control answers the pointer unless the hand rests.
+    const auto* control = s.GetWorld().GetControl(s.Control(s.Binding(drawn.nObject).control).id);
+    ASSERT_TRUE(control->GetEvent(engine::kEvEnter));
+    const size_t before = s.GetWorld().EntityCount();
+    for (int32_t round = 0; round < 2; ++round) {
+        s.PlayJokerAnimation();
+        s.RefreshEntities(100);  // bound anew, the hand still rests
+        EXPECT_EQ(s.GetWorld().EntityCount(), before + 1) << "one entity, reused";
+        const auto& anim =
+            dynamic_cast<const engine::ImageEntity&>(*s.GetEntity(s.JokerAnimation()));
+        EXPECT_EQ(
+            (std::array{anim.GetX(), anim.GetY(), drawn.jokerMark,
+                        int32_t(control->GetEvent(engine::kEvEnter) != nullptr)}),
+            (std::array{tile->GetX() + (s.Sizes().Large() ? 0 : 5), tile->GetY() - 22, 1, 0}));
+        RunFor(s, clock, 500);
+        EXPECT_GT(anim.GetFrame(), 0u);
+        RunFor(s, clock, 600);
+        EXPECT_EQ(anim.GetFrame(), anim.GetFrameCount() - 1) << "played once";
+        EXPECT_TRUE(!anim.IsVisible() && control->GetEvent(engine::kEvEnter));
+    }
+    // A second joker while the first plays: it shows its whole second.
+    const engine::Entity* anim = s.GetEntity(s.JokerAnimation());
+    for (const auto& [ms, play, shown] :
+         {std::tuple{600, true, true}, {600, true, true}, {500, false, false}}) {
+        if (play) s.PlayJokerAnimation();
+        RunFor(s, clock, ms);
+        EXPECT_EQ(anim->IsVisible(), shown);
+    }
+    for (int32_t sweep = 0; sweep < 2; ++sweep) {
+        s.OnSortButton();
+        EXPECT_EQ(s.GetWorld().EntityCount(), before + 7) << "the hand and five particles, once";
+        RunFor(s, clock, 200);
+        const engine::Entity* hand = s.GetEntity(s.PointingHand());
+        for (uint32_t id : s.HandParticles()) {
+            const auto* e = dynamic_cast<const engine::ParticleEntity*>(s.GetEntity(id));
+            EXPECT_TRUE(e && e->GetAttachedTo() == hand && e->LiveCount() > 0 &&
+                        e->GetX() == hand->GetX());
+        }
+        RunFor(s, clock, 6000);
+        EXPECT_FALSE(hand->IsVisible());
+        EXPECT_EQ(s.GetWorld().ActiveApplyCount(), 0u) << "the particles died out";
+    }
+}
+
+TEST(SceneEffects, TheButtonsFollowTheEnablesAndShowsTheSceneRecords) {
+    Program p;
+    CTableScene& s = DealtOnEngine(p);
+    s.CreateButtons();
+    auto record = [&](uint32_t code) { return s.GetWorld().GetControl(s.ButtonControl(code)); };
+    auto entity = [&](uint32_t code) { return s.GetEntity(record(code)->entityId); };
+    EXPECT_DOUBLE_EQ(entity(kMsgAskButton)->GetOpacity(), 1.2);
+    const auto& sort = dynamic_cast<const engine::AdvancedButton&>(*record(kMsgSortButton)->owner);
+    EXPECT_EQ((std::array{sort.Look().picture.imageId, uint32_t(sort.Look().picture.srcX)}),
+              (std::array{s.Resources().GetImageIdByName("BUFF"), 120u}));
+    // Each step's button: its strength, its click, and whether the bar shows.
+    auto expect = [&](uint32_t code, double opacity, bool clickable, bool barShown) {
+        EXPECT_DOUBLE_EQ(entity(code)->GetOpacity(), opacity) << code;
+        EXPECT_EQ(record(code)->GetEvent(engine::kEvClick) != nullptr, clickable) << code;
+        for (uint32_t shown : {kMsgPengButton, kMsgHuButton, kMsgPassButton})
+            EXPECT_EQ(entity(shown)->IsVisible(), barShown) << code;
+    };
+    s.EnableOperationButton(kPengButton, 1);
+    expect(kMsgPengButton, 0.8, true, true);
+    s.EnableOperationButton(kPengButton, 0);
+    expect(kMsgPengButton, 0.3, false, false);
+    s.EnableAllOperationButtons(1);
+    expect(kMsgChowButton, 0.8, true, false);
+    s.ShowOperationButtons(1);
+    expect(kMsgKongButton, 0.8, true, true);
+    s.Effects().Add({Effect::kStartButton, 0});
+    s.Effects().Add({Effect::kAskButton, 1, 0});  // shown, not lit: no click
+    EXPECT_EQ((std::array{entity(kMsgStartButton)->IsVisible(), entity(kMsgAskButton)->IsVisible(),
+                          record(kMsgAskButton)->GetEvent(engine::kEvClick) != nullptr}),
+              (std::array{false, true, false}));
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
         engine::ControlRecord* record = Scene().GetWorld().GetControl(Scene().ButtonControl(code));
         ASSERT_NE(record, nullptr) << code;
         const engine::Entity& e = *Scene().GetEntity(record->entityId);
-        EXPECT_DOUBLE_EQ(e.GetOpacity(), 0.8) << code;
+        EXPECT_DOUBLE_EQ(e.GetOpacity(), 1.2) << code;  // new: full strength
         Scene().SetControlLook(record, false);
         EXPECT_DOUBLE_EQ(e.GetOpacity(), 0.3) << code;
         EXPECT_EQ(record->GetEvent(engine::kEvClick), nullptr) << code;
