@@ -172,7 +172,7 @@ class DemoScreenTest : public ::testing::Test {
             std::string(root ? root : ".") + "/tools/gameserver/tests/golden/" + name;
         if (std::getenv("QEVO_UPDATE_GOLDEN")) shown.SavePng(path);
         EXPECT_LE(platform::testing_support::Mismatch(shown, platform::Surface::LoadPng(path), 8),
-                  0.02)
+                  0.005)
             << name;
     }
     CTableScene& Scene() { return *app_->GetTableScene(); }
