@@ -80,6 +80,12 @@ class CGamePlayerView : public CGameFormView {
     void OnRefreshList();
     bool IsKnownUser(uint32_t id) const { return known_.contains(id); }
     void AddKnownUser(uint32_t id) { known_.insert(id); }
+    // The last one gone, the set's storage goes too.
+    void ForgetKnownUser(uint32_t id) {
+        known_.erase(id);
+        if (known_.empty()) known_ = {};
+    }
+    size_t KnownUserCount() const { return known_.size(); }
     // A looker asks to see the own hand: the sliding request popup.
     void ShowRequestPopup(uint32_t data);
     void SetRelationColouring(bool on) { relationColouring_ = on; }

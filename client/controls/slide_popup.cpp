@@ -46,6 +46,10 @@ int CSlidePopupDlg::OpenCount() {
     return Popups().open;
 }
 
+CSlidePopupDlg* CSlidePopupDlg::Newest() {
+    return Popups().popups.empty() ? nullptr : Popups().popups.back().get();
+}
+
 void CSlidePopupDlg::DestroyAll(platform::HWND owner) {
     std::vector<CSlidePopupDlg*> doomed;
     for (const auto& popup : Popups().popups)

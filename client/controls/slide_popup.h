@@ -39,6 +39,8 @@ class CSlidePopupDlg : public platform::CDialog {
     }
     // Popups shown and not yet gone.
     static int OpenCount();
+    // The popup made last and not yet destroyed, or null.
+    static CSlidePopupDlg* Newest();
     // Destroys every popup of `owner`, or every popup.
     static void DestroyAll(platform::HWND owner = {});
     // The milestone hooks run once per run of the program; this starts a new run.

@@ -205,14 +205,10 @@ bool CMJGameConnection::SendFlower(std::string& text, const RequestWords& payloa
 bool CClientConnection::SendExitRequest(std::string& text, const std::string& requestText) {
     RequestWords payload = HeadOnly(20);
     // 63 bytes of text at most, cut between characters, then its NUL.
-    size_t n = 0;
-    while (n < requestText.size() && requestText[n] != '\0') {
-        const size_t next = n + platform::GbkCharLength(requestText, n);
-        if (next > 63 || next > requestText.size()) break;
-        n = next;
-    }
+    const std::string_view typed = std::string_view(requestText).substr(0, requestText.find('\0'));
+    const std::string_view kept = platform::GbkPrefix(typed, 63);
     std::array<uint8_t, 64> field{};
-    std::memcpy(field.data(), requestText.data(), n);
+    std::memcpy(field.data(), kept.data(), kept.size());
     for (size_t i = 0; i < 16; ++i)
         payload.Set(4 + i, int32_t(platform::LoadLE32(&field[4 * i])));
     return Send(text, kReqExit, payload, 80, false, nullptr);

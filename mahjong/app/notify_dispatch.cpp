@@ -5,6 +5,7 @@
 #include "client/chat_view.h"
 #include "client/game_frame.h"
 #include "mahjong/app/client_app.h"
+#include "mahjong/panes/player_lists.h"
 #include "platform/bytes.h"
 #include "platform/gui/gui_messages.h"
 #include "platform/gui/wnd.h"
@@ -275,8 +276,8 @@ bool CNotifyHandler::OnExitRequest(Data data) {
 
 bool CNotifyHandler::OnExitAnswer(Data data) {
     if (!HasBytes(400007, data, 24)) return false;
-    Chat(Format(" <c=%d>%s%s%s的退出请求 \r\n", kChatColourExit, UserName(WordAt(data, 0)).c_str(),
-                WordAt(data, 5) ? "答应" : "拒绝", UserName(WordAt(data, 4)).c_str()));
+    Chat(
+        ExitAnswerLine(UserName(WordAt(data, 0)), UserName(WordAt(data, 4)), WordAt(data, 5) != 0));
     return true;
 }
 

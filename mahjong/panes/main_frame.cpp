@@ -1,13 +1,12 @@
 #include "mahjong/panes/main_frame.h"
 
-#include <cstdio>
-
 #include "client/player_view.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/panes/chat_pane.h"
 #include "mahjong/panes/classic_pane.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/operate_pane.h"
+#include "mahjong/panes/player_lists.h"
 #include "mahjong/panes/rank_pane.h"
 #include "mahjong/panes/table_pane.h"
 #include "transport/log.h"
@@ -34,6 +33,10 @@ std::unique_ptr<client::CGameTableView> CMainFrame::MakeTablePane() {
 
 std::unique_ptr<client::CGameFormView> CMainFrame::MakeOperatePane() {
     return std::make_unique<CMJOperateView>();
+}
+
+std::unique_ptr<client::CGamePlayerView> CMainFrame::MakePlayerPane() {
+    return CPlayerView::CreateObject();
 }
 
 std::unique_ptr<client::CGameFormView> CMainFrame::MakeAdvertPane() {
@@ -73,7 +76,8 @@ bool CMainFrame::CanExit() {
     CClientApp* app = CClientApp::Current();
     if (!app) return client::CMJGameFrameWnd::CanExit();
     const int32_t chair = app->GetOwnChair();
-    if (app->ExitRequests(chair) > 1) return client::CMJGameFrameWnd::CanExit();
+    if (app->ExitRequests(chair) >= kMaxExitRequestsPerRound)
+        return client::CMJGameFrameWnd::CanExit();
     app->PlaySound(kSoundExitRequest, 0);
     ExitRequestHost host;
     host.requestsSent = app->ExitRequests(chair);
@@ -104,27 +108,12 @@ void CMainFrame::ShowExitRequest(uint32_t userId, const std::string& reason) {
 }
 
 CExitAnswerDlg* CMainFrame::OpenExitAnswer(uint32_t userId, const std::string& reason) {
-    return CExitAnswerDlg::Open(GetSafeHwnd(), userId, reason);
-}
-
-void CMainFrame::SendExitAnswer(uint32_t requesterId, int32_t agree) {
-    CClientApp* app = CClientApp::Current();
-    if (!app) return;
-    char line[160];
-    std::snprintf(line, sizeof(line), " <c=%d>%s%s%s的退出请求 \r\n", int(kChatColourExit),
-                  app->GetUserName(app->GetUserId()).c_str(), agree ? "答应" : "拒绝",
-                  app->GetUserName(requesterId).c_str());
-    app->PostToMainFrame(line);
-    std::string text;
-    if (!app->GetConnection()->SendExitReply(text, requesterId, agree))
-        transport::LogPrintf("exit answer not sent: %s", text.c_str());
+    auto* players = dynamic_cast<CPlayerView*>(GetPlayerView());
+    return players ? players->ShowExitRequest(userId, reason) : nullptr;
 }
 
 platform::LRESULT CMainFrame::OnMessage(platform::Message& msg) {
     switch (msg.message) {
-        case kMsgExitAnswer:
-            SendExitAnswer(uint32_t(msg.wParam), msg.lParam != 0 ? 1 : 0);
-            return 0;
         case platform::WM_TIMER:
         case transport::kNoticeMessage: {
             // The classic pane shows the scene's records as a notification

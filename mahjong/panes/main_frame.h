@@ -3,8 +3,9 @@
 // the table scene drawn in the table pane by the engine, the player list's
 // and table's parts of the notifications (score changes, a looker's request
 // to see the hand, another player's exit request with its answer popup), the
-// settings command, and the exit check: closing during a running game first
-// asks the others for leave with the exit request box.
+// player list with look-on permission, the settings command, and the exit
+// check: closing during a running game first asks the others for leave with
+// the exit request box.
 
 #include <memory>
 
@@ -40,7 +41,7 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
     void ApplyScoreChanges(Bytes result) override;
     void ShowSeeHandRequest(uint32_t lookerId) override;
     void ShowExitRequest(uint32_t userId, const std::string& reason) override;
-    // The answer popup of one exit request; its links answer this frame.
+    // The answer popup of one exit request; its links answer the player list.
     CExitAnswerDlg* OpenExitAnswer(uint32_t userId, const std::string& reason);
 
     // The ranking pane (row 1) and the game chat pane with its stand-in.
@@ -52,14 +53,12 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
     std::unique_ptr<client::CGameTableView> MakeTablePane() override;
     std::unique_ptr<client::CGameFormView> MakeOperatePane() override;
     bool TablePaneHostsScene() override;
+    std::unique_ptr<client::CGamePlayerView> MakePlayerPane() override;
     std::unique_ptr<client::CGameFormView> MakeAdvertPane() override;
     std::unique_ptr<client::CGameChatView> MakeChatPane() override;
     std::unique_ptr<client::CGameFormView> MakeChatStandIn() override;
 
   private:
-    // The answer in the chat, then to the table.
-    void SendExitAnswer(uint32_t requesterId, int32_t agree);
-
     CExitRequestDlg* exitBox_ = nullptr;
     CAdCombatInfoView* rankPane_ = nullptr;
 };

@@ -159,10 +159,10 @@ int32_t CMJTableSceneBase::LockAllButFlowers() {
     return flowers;
 }
 
-void CMJTableSceneBase::UnlockChowFaces() {
-    const ClaimOption& chow = Option(kChowButton);
-    const auto begin = chow.candidates.begin();
-    const auto end = begin + std::clamp(chow.count, 0, int32_t(chow.candidates.size()));
+void CMJTableSceneBase::LockAllButCandidates(int32_t button) {
+    const ClaimOption& option = Option(button);
+    const auto begin = option.candidates.begin();
+    const auto end = begin + std::clamp(option.count, 0, int32_t(option.candidates.size()));
     for (int32_t i = 0; i < HandTiles(); ++i) {
         MJStruct& r = Hand(3, i);
         if (!r.standing || !r.present) continue;
@@ -170,15 +170,12 @@ void CMJTableSceneBase::UnlockChowFaces() {
     }
 }
 
+void CMJTableSceneBase::UnlockChowFaces() {
+    LockAllButCandidates(kChowButton);
+}
+
 void CMJTableSceneBase::UnlockKongFaces() {
-    const ClaimOption& kong = Option(kKongButton);
-    const auto begin = kong.candidates.begin();
-    const auto end = begin + std::clamp(kong.count, 0, int32_t(kong.candidates.size()));
-    for (int32_t i = 0; i < HandTiles(); ++i) {
-        MJStruct& r = Hand(3, i);
-        if (!r.standing || !r.present) continue;
-        r.locked = std::find(begin, end, r.nFace) == end ? 1 : 0;
-    }
+    LockAllButCandidates(kKongButton);
 }
 
 void CMJTableSceneBase::UnlockFourOfAKind() {

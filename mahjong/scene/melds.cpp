@@ -117,6 +117,13 @@ int32_t FaceOf(int32_t tile) {
     return tile >= 0 && tile < 152 ? tile : kFaceDown;
 }
 
+// The drawn place after a kong holds its replacement; a kong the dry wall
+// could not replace leaves it empty, the hand one tile short.
+void KeepReplacementPlace(MJStruct& drawn, int32_t replacement) {
+    drawn.present = replacement >= 0 ? 1 : 0;
+    drawn.standing = drawn.present;
+}
+
 }  // namespace
 
 int32_t CMJTableSceneBase::MeldBlockOrigin(int32_t seat, int32_t i) const {
@@ -180,29 +187,38 @@ void CMJTableSceneBase::TakeMeldTiles(int32_t seat, const MeldWords& meld) {
 
 void CMJTableSceneBase::StandReplacement(int32_t seat, int32_t tile, bool faceUp) {
     MJStruct& r = Hand(seat, 0);
+    KeepReplacementPlace(r, tile);
+    if (tile < 0) return;
     r.nFace = FaceOf(tile);
-    r.present = 1;
-    r.standing = 1;
     if (!faceUp) return;
     r.faceState = 1;
     r.orientation = OppositeChair(seat);
 }
 
 void CMJTableSceneBase::TakeExposedKongTiles(int32_t seat, const MeldWords& meld) {
-    if (IsSeat(seat) && TakeTilesFromHand(seat, {meld.handA, meld.handB, meld.fourth}, 3))
+    if (!IsSeat(seat)) return;
+    if (TakeTilesFromHand(seat, {meld.handA, meld.handB, meld.fourth}, 3))
         StandReplacement(seat, meld.replacement, true);
+    else
+        KeepReplacementPlace(Hand(seat, 0), meld.replacement);
 }
 
 void CMJTableSceneBase::TakeConcealedKongTiles(int32_t seat, const MeldWords& meld) {
-    if (!IsSeat(seat) ||
-        !TakeTilesFromHand(seat, {meld.claimed, meld.handA, meld.handB, meld.fourth}, 3))
+    if (!IsSeat(seat)) return;
+    if (!TakeTilesFromHand(seat, {meld.claimed, meld.handA, meld.handB, meld.fourth}, 3)) {
+        KeepReplacementPlace(Hand(seat, 0), meld.replacement);
         return;
+    }
     MergeDrawnTile(seat);
     StandReplacement(seat, meld.replacement, true);
 }
 
 void CMJTableSceneBase::TakeAddedKongTile(int32_t seat, const MeldWords& meld) {
-    if (!IsSeat(seat) || !TakeTilesFromHand(seat, {meld.claimed}, 0)) return;
+    if (!IsSeat(seat)) return;
+    if (!TakeTilesFromHand(seat, {meld.claimed}, 0)) {
+        KeepReplacementPlace(Hand(seat, 0), meld.replacement);
+        return;
+    }
     MergeDrawnTile(seat);
     StandReplacement(seat, meld.replacement, false);
 }

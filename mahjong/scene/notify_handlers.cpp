@@ -323,7 +323,7 @@ void CMJTableSceneBase::OnKong(uint32_t id, Bytes payload) {
         SetTurnSeconds(turnTimeout);
     }
     TC_MoveClockHand(GetClockPosition(), 2 * v);
-    TakeWallTile(w[11]);
+    if (w[10] != -1) TakeWallTile(w[11]);  // a dry wall gave no replacement
     ResetOperationState();
 }
 
@@ -343,6 +343,13 @@ void CMJTableSceneBase::OnFlowerReplaced(Bytes payload) {
             drawn.nFace = w[5];
             drawn.standing = 1;
             drawn.present = 1;
+        }
+    } else if (w[5] == -1) {
+        // The dry wall gave no replacement: the hidden hand is one tile short.
+        const int32_t gone = HasDrawnTile(v) ? 0 : LastHandTile(v);
+        if (gone >= 0) {
+            Hand(v, gone).present = 0;
+            Hand(v, gone).standing = 0;
         }
     }
     BindSeatTiles(v);

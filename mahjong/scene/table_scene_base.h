@@ -558,6 +558,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // `hiddenTaken` tiles leave the end of the row and the drawn place fills.
     bool TakeTilesFromHand(int32_t seat, std::initializer_list<int32_t> faces, int32_t hiddenTaken);
     void StandReplacement(int32_t seat, int32_t tile, bool faceUp);
+    // Locks every standing own tile but those among an option's candidates.
+    void LockAllButCandidates(int32_t button);
     int32_t GiverSeat(int32_t seat, int32_t giverChair) const;
     void PlaceMeldRecord(MJStruct& r, int32_t seat, int32_t origin, int32_t along,
                          int32_t cross) const;

@@ -18,6 +18,12 @@ constexpr int32_t kSideW = 22, kSideH = 13, kRowW = 17, kRowH = 26;
 // the empty one.
 constexpr int32_t kThreeSeatSides[3][4] = {{0, 2, 1, 3}, {1, 2, 3, 0}, {3, 2, 0, 1}};
 
+// The segment shown on a side (0-3) of the own chair's view.
+int32_t SegmentOfSide(int32_t own, int32_t side, int32_t players) {
+    if (players != 3) return Mod4(own + side);
+    return own >= 0 && own < 3 ? kThreeSeatSides[own][side] : 2;
+}
+
 }  // namespace
 
 void CMJTableSceneBase::GetWallSegmentSizes(int32_t sizes[4]) const {
@@ -37,19 +43,15 @@ void CMJTableSceneBase::GetWallSegmentSizes(int32_t sizes[4]) const {
 int32_t CMJTableSceneBase::GetWallSideStacks(int32_t side) const {
     int32_t sizes[4];
     GetWallSegmentSizes(sizes);
-    const int32_t own = OwnChair();
     if (side < 0 || side > 3) return 0;
-    if (wallPlayerCount_ != 3) return sizes[Mod4(own + side)];
-    return sizes[own >= 0 && own < 3 ? kThreeSeatSides[own][side] : 2];
+    return sizes[SegmentOfSide(OwnChair(), side, wallPlayerCount_)];
 }
 
 int32_t CMJTableSceneBase::GetWallSideStart(int32_t side) const {
     int32_t sizes[4];
     GetWallSegmentSizes(sizes);
-    const int32_t own = OwnChair();
     if (side < 0 || side > 3) return 0;
-    int32_t segment = Mod4(own + side);
-    if (wallPlayerCount_ == 3) segment = own >= 0 && own < 3 ? kThreeSeatSides[own][side] : 2;
+    const int32_t segment = SegmentOfSide(OwnChair(), side, wallPlayerCount_);
     int32_t start = 0;
     for (int32_t j = 0; j < segment; ++j)
         start += 2 * sizes[j];

@@ -131,13 +131,19 @@ class Replay {
         Check("discard");
     }
 
+    // A replacement of -1: the wall ran dry, nothing is drawn, the round ends.
+    int32_t Replace(int chair, int32_t replacement) {
+        if (replacement < 0) return -1;
+        m_.hand[chair].insert(replacement);
+        return m_.TakeTail();
+    }
+
     void Flower(int chair, int32_t flower, int32_t replacement) {
         m_.Take(chair, flower);
-        m_.hand[chair].insert(replacement);
         m_.flowers[chair].push_back(flower);
-        m_.turn = chair;
-        Send(229210,
-             Words(7).Set(3, chair).Set(4, flower).Set(5, replacement).Set(6, m_.TakeTail()));
+        m_.turn = replacement < 0 ? (chair + 3) % 4 : chair;
+        const int32_t at = Replace(chair, replacement);
+        Send(229210, Words(7).Set(3, chair).Set(4, flower).Set(5, replacement).Set(6, at));
         Check("flower");
     }
 
@@ -161,7 +167,6 @@ class Replay {
         // Exposed: three from the hand; concealed: four; added: one.
         for (size_t k = id == 229195 ? 1 : 0; k < (id == 229199 ? 1u : 4u); ++k)
             m_.Take(chair, tiles[k]);
-        m_.hand[chair].insert(replacement);
         auto& melds = m_.melds[chair];
         tiles.resize(4, -1);
         Meld meld{{tiles[1], tiles[2], tiles[3], tiles[0]},
@@ -182,7 +187,7 @@ class Replay {
         const Tiles& k = meld.tiles;
         Words w(12);
         w.Set(3, chair).Set(4, giver).Set(5, k[3]).Set(6, k[0]).Set(7, k[1]).Set(8, k[2]);
-        Send(id, w.Set(10, replacement).Set(11, m_.TakeTail()));
+        Send(id, w.Set(10, replacement).Set(11, Replace(chair, replacement)));
         Check("kong");
     }
 
@@ -294,53 +299,79 @@ class Replay {
     Model m_;
 };
 
+// The round below from one view; with `dry` >= 0 the wall has run dry at the
+// dry-th replacement (two flowers, three kongs), which ends the round there.
+void PlayRound(Replay& r, int dry) {
+    // Dealt hands hold what the claims need; the rest, and every later
+    // draw, comes from suited tiles no one else holds (no jokers).
+    std::array<Tiles, 4> h = {Tiles{136, T(1, 1, 0), T(1, 1, 1), T(1, 1, 2), T(1, 2, 0), T(1, 2, 1),
+                                    T(1, 2, 2), T(2, 5, 0)},
+                              Tiles{T(2, 1, 0), T(2, 2, 0)},
+                              Tiles{T(2, 5, 1), T(2, 5, 2), T(2, 3, 0)},
+                              Tiles{T(1, 2, 3), T(0, 9, 1)}};
+    std::set<int32_t> used = {kJoker, T(1, 1, 3), T(2, 5, 3), 137};
+    for (const Tiles& hand : h)
+        used.insert(hand.begin(), hand.end());
+    int32_t next = 0;
+    auto fresh = [&] {
+        while (used.count(next) || next % 9 == 8)
+            ++next;
+        used.insert(next);
+        return next;
+    };
+    int replacements = 0;
+    auto replacement = [&] { return replacements++ == dry ? -1 : fresh(); };
+    auto over = [&] { return replacements > dry && dry >= 0; };
+    for (int c = 0; c < 4; ++c)
+        while (h[c].size() < (c == 0 ? 17u : 16u))
+            h[c].push_back(fresh());
+    r.Deal(h);
+    r.Flower(0, 136, replacement());
+    if (over()) return;
+    r.Discard(0, T(2, 5, 0), {{2, 0x1 | 0x20}});
+    r.Claim(229185, 2, T(2, 5, 1), T(2, 5, 2));  // chair 2 pungs
+    r.Discard(2, T(2, 3, 0), {{1, 0x4 | 0x20}});
+    r.Claim(229190, 1, T(2, 1, 0), T(2, 2, 0));  // chair 1 chows
+    r.Discard(1, h[1][2]);
+    r.Draw(0, T(1, 1, 3));
+    r.Kong(229197, 0, {T(1, 1, 3), T(1, 1, 0), T(1, 1, 1), T(1, 1, 2)}, replacement());
+    if (over()) return;
+    r.Discard(0, h[0][8]);
+    r.Draw(3, fresh());
+    r.Discard(3, T(1, 2, 3), {{0, 0x2}});
+    r.Kong(229195, 0, {T(1, 2, 3), T(1, 2, 0), T(1, 2, 1), T(1, 2, 2)}, replacement());
+    if (over()) return;
+    r.Discard(0, h[0][9]);
+    r.Draw(3, fresh());
+    r.Discard(3, h[3][3]);
+    r.Draw(2, T(2, 5, 3));
+    r.Kong(229199, 2, {T(2, 5, 3)}, replacement());  // added to the pung
+    if (over()) return;
+    r.Discard(2, h[2][4]);
+    r.Draw(1, 137);
+    r.Flower(1, 137, replacement());
+    if (over()) return;
+    r.Discard(1, h[1][4]);
+    r.CheckRestore();
+    r.Win(fresh());
+}
+
 TEST(Replay, AWholeRoundFromEveryChairAndAsALooker) {
     for (int view = 0; view < 5; ++view) {
         Replay r(view % 4 + view / 4, view == 4);
-        // Dealt hands hold what the claims need; the rest, and every later
-        // draw, comes from suited tiles no one else holds (no jokers).
-        std::array<Tiles, 4> h = {Tiles{136, T(1, 1, 0), T(1, 1, 1), T(1, 1, 2), T(1, 2, 0),
-                                        T(1, 2, 1), T(1, 2, 2), T(2, 5, 0)},
-                                  Tiles{T(2, 1, 0), T(2, 2, 0)},
-                                  Tiles{T(2, 5, 1), T(2, 5, 2), T(2, 3, 0)},
-                                  Tiles{T(1, 2, 3), T(0, 9, 1)}};
-        std::set<int32_t> used = {kJoker, T(1, 1, 3), T(2, 5, 3), 137};
-        for (const Tiles& hand : h)
-            used.insert(hand.begin(), hand.end());
-        int32_t next = 0;
-        auto fresh = [&] {
-            while (used.count(next) || next % 9 == 8)
-                ++next;
-            used.insert(next);
-            return next;
-        };
-        for (int c = 0; c < 4; ++c)
-            while (h[c].size() < (c == 0 ? 17u : 16u))
-                h[c].push_back(fresh());
-        r.Deal(h);
-        r.Flower(0, 136, fresh());
-        r.Discard(0, T(2, 5, 0), {{2, 0x1 | 0x20}});
-        r.Claim(229185, 2, T(2, 5, 1), T(2, 5, 2));  // chair 2 pungs
-        r.Discard(2, T(2, 3, 0), {{1, 0x4 | 0x20}});
-        r.Claim(229190, 1, T(2, 1, 0), T(2, 2, 0));  // chair 1 chows
-        r.Discard(1, h[1][2]);
-        r.Draw(0, T(1, 1, 3));
-        r.Kong(229197, 0, {T(1, 1, 3), T(1, 1, 0), T(1, 1, 1), T(1, 1, 2)}, fresh());
-        r.Discard(0, h[0][8]);
-        r.Draw(3, fresh());
-        r.Discard(3, T(1, 2, 3), {{0, 0x2}});
-        r.Kong(229195, 0, {T(1, 2, 3), T(1, 2, 0), T(1, 2, 1), T(1, 2, 2)}, fresh());
-        r.Discard(0, h[0][9]);
-        r.Draw(3, fresh());
-        r.Discard(3, h[3][3]);
-        r.Draw(2, T(2, 5, 3));
-        r.Kong(229199, 2, {T(2, 5, 3)}, fresh());  // added to the pung
-        r.Discard(2, h[2][4]);
-        r.Draw(1, 137);
-        r.Flower(1, 137, fresh());
-        r.Discard(1, h[1][4]);
-        r.CheckRestore();
-        r.Win(fresh());
+        PlayRound(r, -1);
+    }
+}
+
+// A flower or kong the dry wall cannot replace leaves the mover's hand one
+// tile short, in every view.
+TEST(Replay, AMoveTheDryWallCannotReplaceDrawsNothing) {
+    for (int dry = 0; dry < 5; ++dry) {
+        for (int view = 0; view < 5; ++view) {
+            SCOPED_TRACE(::testing::Message() << "dry at replacement " << dry);
+            Replay r(view % 4 + view / 4, view == 4);
+            PlayRound(r, dry);
+        }
     }
 }
 
