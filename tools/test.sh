@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs every test:
 #   1. the normal build (gcc) with unit tests and benchmarks built,
+#      and the table soak: four auto-playing client processes play 200 rounds,
 #   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. each libFuzzer target (clang, ASan+UBSan): together they share QEVO_FUZZ_BUDGET
 #      seconds of wall time over the cores (default 150), 5 to 30 seconds each, so the
@@ -28,6 +29,8 @@ run_tests() {  # dir
 echo "== normal build"
 configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_tests build
+echo "== table soak"
+build/tools/soak/qevo-table-soak --rounds 200 | grep -v '^round '
 
 echo "== sanitizer build (address, undefined)"
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
