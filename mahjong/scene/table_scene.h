@@ -348,7 +348,11 @@ class CTableScene : public CMJTableScene {
     // The settlement panel's close button and the panel's drag control.
     void AttachSettlementControls(engine::Entity& panel);
     void HideSettlement();
-    void OnStartSent() override { autoPlayer_.ResetTicks(); }
+    // A start sent leaves the last round's panel behind, however it was pressed.
+    void OnStartSent() override {
+        autoPlayer_.ResetTicks();
+        HideSettlement();
+    }
     uint32_t settlementClose_ = 0;  // its control
     uint32_t jokerAnim_ = 0;        // made at the first joker, reused
     uint32_t jokerDelay_ = 0;       // the timed action that ends it

@@ -70,8 +70,7 @@ class DemoScreenTest : public ::testing::Test {
         app_->SetCommandLine(hall::BuildLaunchLine(line));
         ASSERT_TRUE(app_->InitInstance());
         ASSERT_TRUE(Until([this] { return entered_; }));
-        // Until the running client makes the tile entities at start-up.
-        if (Scene().Binding(1).entity == 0) Scene().CreateTileEntities();
+        ASSERT_NE(Scene().Binding(1).entity, 0u) << "the client made its tile entities";
     }
     void TearDown() override {
         client::CSlidePopupDlg::DestroyAll();
