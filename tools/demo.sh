@@ -7,7 +7,7 @@
 # player list, the chat and the advert pane. Without a screen it runs on its
 # headless display and says so once, on its output and in its daily log.
 #   bash tools/demo.sh          play: press start, click a tile to discard
-#   bash tools/demo.sh --auto   the client starts each round and plays alone
+#   bash tools/demo.sh --auto   the client plays alone; close each settlement
 # Type hall commands (state, left, quit, ...) on standard input; Ctrl-C ends
 # the demo.
 set -euo pipefail
