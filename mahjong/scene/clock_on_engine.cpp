@@ -102,26 +102,30 @@ void CMJTableScene::PlacePlayerName(int32_t seat) {
     const int32_t length = int32_t(record.name.size());
     board->SetText(kBoardHalfWidth - kNameFontHeight * length / 4,
                    kBoardHalfHeight - kNameFontHeight / 2, record.name);
-    // Beside the hand, on the side away from the table's middle; the side
-    // boards stand turned along their hands.
+    // On the hand's inner side (the hands reach the table's edges), at the
+    // end away from the seat's flowers; the side boards stand turned along
+    // their hands.
     RECT hand{};
     GetHandAreaRect(seat, &hand);
-    const int32_t midX = (hand.left + hand.right) / 2, midY = (hand.top + hand.bottom) / 2;
-    const int32_t lift = SmallScreen() ? kNameGap / 2 : kNameGap;
-    int32_t x = midX, y = midY;
+    const int32_t gap = SmallScreen() ? kNameGap / 2 : kNameGap;
+    const int32_t across = kBoardHalfHeight + gap;
+    int32_t x = 0, y = 0;
     switch (seat) {
-        case 0:  // left: the board turned upright, outside the hand
-            x = hand.left - kBoardHalfHeight - lift;
+        case 0:  // left
+            x = hand.right + across;
+            y = hand.bottom - kBoardHalfWidth;
             break;
-        case 2:
-            x = hand.right + kBoardHalfHeight + lift;
-            break;
-        case 1:  // top: above the hand
-            y = hand.top - kBoardHalfHeight - lift;
-            break;
-        default:  // own: above the hand's left end
+        case 1:  // opposite
             x = hand.left + kBoardHalfWidth;
-            y = hand.top - kBoardHalfHeight - lift;
+            y = hand.bottom + across;
+            break;
+        case 2:  // right
+            x = hand.left - across;
+            y = hand.top + kBoardHalfWidth;
+            break;
+        default:  // own
+            x = hand.right - kBoardHalfWidth;
+            y = hand.top - across;
             break;
     }
     MoveEntity(board, x, y);
