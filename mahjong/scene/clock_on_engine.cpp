@@ -2,9 +2,12 @@
 // drawing the scene keeps (the hand towards the seat on turn, the seconds
 // left), the dice roll their strips and rest on the thrown numbers, and
 // each seat board carries its player's name beside the seat's hand.
+#include <string>
+
 #include "client/game_app.h"
 #include "engine/anim_entity.h"
 #include "engine/image_entity.h"
+#include "engine/resources/resource_manager.h"
 #include "engine/text_entity.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/scene/table_scene.h"
@@ -13,17 +16,17 @@ namespace mahjong {
 namespace {
 
 constexpr int32_t kDigitShift = 4;  // each digit's centre beside the face's
-constexpr int32_t kDieWidth = 106, kDieHeight = 99;
+constexpr int32_t kDieWidth = 106, kDieHeight = 99, kDieFrames = 9, kDieFrameMs = 100;
 constexpr uint32_t kNameYellow = 0x00ffff, kNameWhite = 0xffffff;
 constexpr int32_t kNameFontHeight = 12;
 constexpr int32_t kBoardHalfWidth = 100, kBoardHalfHeight = 25;
 constexpr int32_t kNameGap = 4;  // between a board and its seat's hand
 
-void SetCell(engine::Entity* e, int32_t srcX) {
-    auto* image = dynamic_cast<engine::ImageEntity*>(e);
+// The picture is found by its title each time: the entities may be made
+// before the pictures are loaded, and a skin change replaces them.
+void SetCell(engine::ImageEntity* image, uint32_t imageId, int32_t srcX) {
     if (!image) return;
-    image->SetImage(image->GetImageId(), srcX, 0, image->GetWidth(), image->GetHeight(),
-                    image->GetBackColor());
+    image->SetImage(imageId, srcX, 0, image->GetWidth(), image->GetHeight(), image->GetBackColor());
 }
 
 }  // namespace
@@ -40,15 +43,19 @@ void CMJTableScene::ShowClockOnEngine() {
     RECT r{};
     GetClockRect(&r);
     const int32_t x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    SetCell(dynamic_cast<engine::ImageEntity*>(face), Resources().GetImageIdByName("计时钟"), 0);
     MoveEntity(face, x, y);
     ShowEntity(face, drawn.visible);
     // Children 0-2: the hand, the tens and the units.
+    const uint32_t hand = Resources().GetImageIdByName("钟指针");
+    const uint32_t digits = Resources().GetImageIdByName("数字");
+    const uint32_t pictures[3] = {hand, digits, digits};
     const int32_t cells[3] = {drawn.handX, drawn.tensX, drawn.unitsX};
     const int32_t shifts[3] = {0, -kDigitShift, kDigitShift};
     for (uint32_t n = 0; n < 3; ++n) {
         engine::Entity* part = face->GetChild(n);
         if (!part) continue;
-        SetCell(part, cells[n]);
+        SetCell(dynamic_cast<engine::ImageEntity*>(part), pictures[n], cells[n]);
         MoveEntity(part, x + shifts[n], y);
         ShowEntity(part, drawn.visible);
     }
@@ -68,7 +75,13 @@ void CMJTableScene::ThrowDiceOnEngine(int32_t first, int32_t second) {
     for (int32_t i = 0; i < 2; ++i) {
         auto* die = dynamic_cast<engine::AnimEntity*>(GetEntity(dice_[size_t(i)]));
         if (!die || strips[i] < 0 || strips[i] >= int32_t(diceFrames_.size())) continue;
-        die->SetFrames(&diceFrames_[size_t(strips[i])], 1.0, 0);
+        // Made afresh: the strips' pictures may have been loaded (or
+        // replaced) since the dice were made.
+        engine::FrameSet& strip = diceFrames_[size_t(strips[i])];
+        strip = engine::MakeUniformStrip(
+            Resources().GetImageIdByName("骰子" + std::to_string(strips[i] + 1)), kDieWidth,
+            kDieHeight, kDieFrames, kDieFrameMs);
+        die->SetFrames(&strip, 1.0, 0);
         MoveEntity(die, box.left + kDieWidth * i + kDieWidth / 2, box.top + kDieHeight / 2);
         ShowEntity(die, true);
         die->Play();

@@ -490,10 +490,11 @@ TEST(TableCentre, TheDiceRollToTheThrownNumbersAndLeaveWhenTheClockShows) {
         platform::ScopedClock scoped(clock);
         Program p;
         CTableScene& s = p.Scene();
-        s.LoadSettings();
-        s.CreateTileEntities();
+        // Made before the pictures are loaded, as the running client does.
         s.CreateClockEntities();
         s.CreateDiceEntities();
+        s.LoadSettings();
+        s.CreateTileEntities();
         p.t.Start([&](testing::Words& w) {
             w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
             w.Set(snap::kDieA, th.first).Set(snap::kDieB, th.second).Set(snap::kBankerChair, 0);
@@ -541,14 +542,21 @@ TEST(TableCentre, TheClockHandFollowsTheSeatOnTurnAndItsDigitsCountDown) {
     platform::ScopedClock scoped(clock);
     Program p;
     CTableScene& s = p.Scene();
+    s.CreateClockEntities();
     s.LoadSettings();
     s.CreateTileEntities();
-    s.CreateClockEntities();
     p.t.Start([](testing::Words& w) { w.Set(snap::kTurnChair, 0).Set(snap::kClaimTimeout, 9); });
     s.StartTurnClock();
     const engine::Entity* face = s.GetEntity(s.ClockFace());
     ASSERT_EQ(face->GetChildCount(), 3u);
     const engine::Entity* hand = face->GetChild(0);
+    auto picture = [&](const engine::Entity* e) {
+        return dynamic_cast<const engine::ImageEntity&>(*e).GetImageId();
+    };
+    EXPECT_EQ(picture(face), s.Resources().GetImageIdByName("计时钟"));
+    EXPECT_EQ(picture(hand), s.Resources().GetImageIdByName("钟指针"));
+    EXPECT_EQ(picture(face->GetChild(2)), s.Resources().GetImageIdByName("数字"));
+    EXPECT_NE(picture(hand), 0u);
     // The hand's cell is two per view seat; every move plays its whole path.
     for (const int32_t seat : {3, 0, 2, 1, 3, 1, 0}) {
         s.TC_MoveClockHand(s.TC_GetPointTo(), 2 * seat);
