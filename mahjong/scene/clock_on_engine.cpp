@@ -59,8 +59,9 @@ void CMJTableScene::ShowClockOnEngine() {
         MoveEntity(part, x + shifts[n], y);
         ShowEntity(part, drawn.visible);
     }
-    // The dice share the centre with the clock: they leave when it shows.
-    if (drawn.visible) HideDice();
+    // The dice share the centre with the clock: they leave when it shows,
+    // and with the round.
+    if (drawn.visible || !InRound()) HideDice();
 }
 
 void CMJTableScene::PlayTableEffect(const SceneEffect& e) {

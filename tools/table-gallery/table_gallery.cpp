@@ -278,6 +278,9 @@ platform::CWnd& TableGallery::Window() {
 void TableGallery::OpenHeadless() {
     scene_->BeginSystem();
     scene_->InitScreen(744, 710);
+    // What a window's engine makes once its screen exists: the clock,
+    // dice, boards and buttons the table shows.
+    scene_->InitGameData();
 }
 
 bool TableGallery::Open(int x, int y) {
