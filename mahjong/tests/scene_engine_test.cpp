@@ -482,6 +482,17 @@ TEST(SceneEffects, TheButtonsFollowTheEnablesAndShowsTheSceneRecords) {
 
 // ---- The table centre's clock and dice, and the seat names ----
 
+// The clock and the dice made before the pictures are loaded, as the
+// running client makes them; then the tiles.
+CTableScene& WithCentre(Program& p) {
+    CTableScene& s = p.Scene();
+    s.CreateClockEntities();
+    s.CreateDiceEntities();
+    s.LoadSettings();
+    s.CreateTileEntities();
+    return s;
+}
+
 TEST(TableCentre, TheDiceRollToTheThrownNumbersAndLeaveWhenTheClockShows) {
     const struct { int32_t first, second; } kThrows[] = {{1, 1}, {3, 6}, {6, 2}};
     for (const auto& th : kThrows) {
@@ -489,12 +500,7 @@ TEST(TableCentre, TheDiceRollToTheThrownNumbersAndLeaveWhenTheClockShows) {
         platform::ManualClock clock(1'000'000);
         platform::ScopedClock scoped(clock);
         Program p;
-        CTableScene& s = p.Scene();
-        // Made before the pictures are loaded, as the running client does.
-        s.CreateClockEntities();
-        s.CreateDiceEntities();
-        s.LoadSettings();
-        s.CreateTileEntities();
+        CTableScene& s = WithCentre(p);
         p.t.Start([&](testing::Words& w) {
             w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
             w.Set(snap::kDieA, th.first).Set(snap::kDieB, th.second).Set(snap::kBankerChair, 0);
@@ -541,10 +547,7 @@ TEST(TableCentre, TheClockHandFollowsTheSeatOnTurnAndItsDigitsCountDown) {
     platform::ManualClock clock(1'000'000);
     platform::ScopedClock scoped(clock);
     Program p;
-    CTableScene& s = p.Scene();
-    s.CreateClockEntities();
-    s.LoadSettings();
-    s.CreateTileEntities();
+    CTableScene& s = WithCentre(p);
     p.t.Start([](testing::Words& w) { w.Set(snap::kTurnChair, 0).Set(snap::kClaimTimeout, 9); });
     s.StartTurnClock();
     const engine::Entity* face = s.GetEntity(s.ClockFace());
