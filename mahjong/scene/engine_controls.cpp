@@ -9,6 +9,7 @@
 #include "client/game_app.h"
 #include "engine/apply.h"
 #include "engine/control_record.h"
+#include "engine/draw_payloads.h"
 #include "engine/image_entity.h"
 #include "engine/mouse_controller.h"
 #include "engine/resources/image_record.h"
@@ -28,6 +29,8 @@ constexpr uint32_t kMagentaKey = 0xff00ff;
 constexpr uint32_t kMsgTextLineDrag = 210063;
 constexpr int32_t kLabelDepth = 10, kSeatFrameDepth = 2999, kSignDepth = 5010;
 constexpr int32_t kHuStampDepth = 5002, kJokerDepth = 5000;
+// Above the tiles: a seat's shown tile may lie where its ready icon stands.
+constexpr int32_t kReadyDepth = 4000;
 constexpr int32_t kHuStampSize = 48;
 constexpr int32_t kDigitWidth = 14, kUnitWidth = 25, kFlowerWidth = 45, kLabelHeight = 20;
 constexpr int32_t kJokerFaceWidth = 42, kJokerFaceHeight = 60;
@@ -36,6 +39,29 @@ constexpr uint32_t kSignStepMs = 100;
 constexpr double kSignPulse[] = {1.0, 0.9, 0.8, 0.7, 0.6, 0.7, 0.8, 0.9};
 
 }  // namespace
+
+// The view makes its game data before it loads the settings' pictures, so
+// an entity made before its picture takes it when it shows.
+void CMJTableScene::TakePicture(engine::Entity* entity, const char* title) {
+    auto* image = dynamic_cast<engine::ImageEntity*>(entity);
+    const uint32_t id = Resources().GetImageIdByName(title);
+    const auto* cell =
+        image ? dynamic_cast<const engine::ImagePayload*>(image->GetPayload()) : nullptr;
+    if (cell && id && cell->imageId != id)
+        image->SetImage(id, cell->srcX, cell->srcY, cell->srcW, cell->srcH, cell->backColor);
+}
+
+bool CMJTableScene::DrawPicture(engine::TextEntity& surface, const char* title) {
+    const uint32_t id = Resources().GetImageIdByName(title);
+    const engine::ImageRecord* picture = id ? GetImageRes(id) : nullptr;
+    if (!picture) return false;
+    const int32_t w = picture->width, h = picture->height;
+    surface.ResizeSurface(w, h);
+    surface.SetSize(w, h);
+    surface.Clear();
+    surface.DrawImage(0, 0, {id, 0, 0, w, h}, w, h, 0.0, 1.0, engine::kNoBlendColor);
+    return true;
+}
 
 void CMJTableScene::CreateEngineControls() {
     EngineControls& c = engineControls_;
@@ -53,7 +79,7 @@ void CMJTableScene::CreateEngineControls() {
     };
     // One per chair, placed beside the chair's seat when it shows.
     for (uint32_t& icon : c.readyIcons)
-        icon = image("准备图标", kOffTable, kOffTable, 64, 32, kLabelDepth);
+        icon = image("准备图标", kOffTable, kOffTable, 64, 32, kReadyDepth);
     // The plaque stands in the top left corner; a small screen keeps it
     // nearer the table.
     const bool small = SmallScreen();
@@ -121,7 +147,10 @@ void CMJTableScene::PlayEngineControlEffect(const SceneEffect& e) {
             face->SetImage(Resources().GetImageIdByName("正面"), cell * kJokerFaceWidth, 0,
                            kJokerFaceWidth, kJokerFaceHeight, engine::kNoBlendColor);
             face->SetSize(kJokerFaceWidth, kJokerFaceHeight);
-            if (engine::Entity* plaque = GetEntity(c.jokerPlaque)) ShowEntity(plaque, true);
+            if (engine::Entity* plaque = GetEntity(c.jokerPlaque)) {
+                TakePicture(plaque, "王霸");
+                ShowEntity(plaque, true);
+            }
             ShowEntity(face, true);
             break;
         }
@@ -185,6 +214,7 @@ void CMJTableScene::ShowAutoPlaySign(bool on) {
     RECT centre{};
     GetTableCentreRect(&centre);
     const int32_t below = SmallScreen() ? 0 : 200;
+    if (auto* surface = dynamic_cast<engine::TextEntity*>(sign)) DrawPicture(*surface, "托管");
     MoveEntity(sign, (centre.left + centre.right) / 2, (centre.top + centre.bottom) / 2 + below);
     sign->SetDepth(kSignDepth);
     ShowEntity(sign, true);
@@ -204,11 +234,8 @@ void CMJTableScene::ShowAutoPlaySign(bool on) {
 void CMJTableScene::ShowButtonNote(const std::string& caption) {
     auto* note = dynamic_cast<engine::TextEntity*>(GetEntity(NoteEntity()));
     if (!note) return;
-    const uint32_t picture = Resources().GetImageIdByName("说明板");
+    if (!DrawPicture(*note, "说明板")) note->Clear();
     const int32_t w = note->SurfaceWidth(), h = note->SurfaceHeight();
-    note->Clear();
-    if (picture)
-        note->DrawImage(0, 0, {picture, 0, 0, w, h}, w, h, 0.0, 1.0, engine::kNoBlendColor);
     note->SetTextColor(0);
     note->SetText(6, std::max((h - 16) / 2, 0), caption);
     // Above the hovered button, or below it at the top of the screen.

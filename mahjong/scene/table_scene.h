@@ -239,6 +239,9 @@ class CMJTableScene : public CMJTableSceneBase {
   private:
     void ShowStake(int32_t value, bool silver);
     void ShowAutoPlaySign(bool on);
+    void TakePicture(engine::Entity* entity, const char* title);
+    // The picture drawn into the surface at its size; false when not loaded.
+    bool DrawPicture(engine::TextEntity& surface, const char* title);
     EngineControls engineControls_;
 
   protected:

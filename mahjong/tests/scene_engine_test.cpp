@@ -482,8 +482,9 @@ TEST(EngineControls, MadeOnceHiddenShownByTheirEffectsAndNothingLeftBehind) {
     platform::ScopedClock scoped(clock);
     Program p;
     CTableScene& s = p.Scene();
-    s.LoadSettings();
+    // As the view does it: the game data first, the settings' pictures after.
     s.InitGameData();
+    s.LoadSettings();
     const auto& c = s.Controls();
     std::vector<uint32_t> all{c.jokerPlaque, c.jokerFace,   c.textLine,       c.huStamp,
                               c.stakeUnit,   c.flowerCount, s.AutoPlaySign(), s.NoteEntity()};
@@ -527,6 +528,8 @@ TEST(EngineControls, MadeOnceHiddenShownByTheirEffectsAndNothingLeftBehind) {
     s.Effects().Add({Effect::kJokerTile, 40});
     EXPECT_TRUE(shown(c.jokerPlaque) && shown(c.jokerFace));
     EXPECT_EQ(CellX(s.GetEntity(c.jokerFace)), TileImageIndex(40) * 42);
+    EXPECT_EQ(dynamic_cast<engine::ImageEntity*>(s.GetEntity(c.jokerPlaque))->GetImageId(),
+              s.Resources().GetImageIdByName("王霸"));
     s.Effects().Add({Effect::kParticles, 2});
     EXPECT_TRUE(shown(c.huStamp));
     EXPECT_EQ(at(c.huStamp), s.GetMarkerPos(2));
@@ -543,6 +546,7 @@ TEST(EngineControls, MadeOnceHiddenShownByTheirEffectsAndNothingLeftBehind) {
     const size_t applies = s.GetWorld().ActiveApplyCount();
     s.SetAutoPlay();
     EXPECT_TRUE(shown(s.AutoPlaySign()));
+    EXPECT_EQ(s.GetEntity(s.AutoPlaySign())->GetWidth(), p.Image("托管")->width);
     std::set<double> seen;
     for (int i = 0; i < 8; ++i) {
         RunFor(s, clock, 100);
@@ -558,6 +562,7 @@ TEST(EngineControls, MadeOnceHiddenShownByTheirEffectsAndNothingLeftBehind) {
     platform::Payload caption = platform::Payload::Make<std::string>("排序");
     EXPECT_EQ(s.OnMessage(kMsgBarButtonEnter, caption, 0), 0);
     EXPECT_TRUE(shown(s.NoteEntity()));
+    EXPECT_EQ(s.GetEntity(s.NoteEntity())->GetWidth(), p.Image("说明板")->width);
     platform::Payload none;
     EXPECT_EQ(s.OnMessage(kMsgBarButtonLeave, none, 0), 0);
     EXPECT_FALSE(shown(s.NoteEntity()));
