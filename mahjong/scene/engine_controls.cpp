@@ -155,7 +155,7 @@ void CMJTableScene::PlayEngineControlEffect(const SceneEffect& e) {
             break;
         }
         case Effect::kParticles:
-            if (engine::Entity* stamp = GetEntity(c.huStamp)) {
+            if (engine::Entity* stamp = IsSeat(e.a) ? GetEntity(c.huStamp) : nullptr) {
                 const platform::POINT at = GetMarkerPos(e.a);
                 MoveEntity(stamp, at.x, at.y);
                 ShowEntity(stamp, true);
