@@ -278,6 +278,8 @@ platform::CWnd& TableGallery::Window() {
 void TableGallery::OpenHeadless() {
     scene_->BeginSystem();
     scene_->InitScreen(744, 710);
+    // As a window's scene, it makes its controls once the screen exists.
+    scene_->InitGameData();
 }
 
 bool TableGallery::Open(int x, int y) {
