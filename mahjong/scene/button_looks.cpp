@@ -42,6 +42,7 @@ void CMJTableScene::PlayButtonEffect(const SceneEffect& e) {
             }
             break;
         default:
+            PlayEngineControlEffect(e);
             break;
     }
 }

@@ -180,6 +180,10 @@ int CMJTableScene::OnMessage(uint32_t code, platform::Payload& payload, uint32_t
         if (const auto* mouse = payload.Get<engine::MouseState>())
             if (engine::Entity* e = GetEntity(mouse->hoveredEntity)) e->SetOpacity(1.0);
     }
+    // The note of a system-bar button; the caption stays with the engine.
+    if (code == kMsgBarButtonEnter)
+        if (const auto* caption = payload.Get<std::string>()) ShowButtonNote(*caption);
+    if (code == kMsgBarButtonLeave) HideButtonNote();
     return CMJTableSceneBase::OnMessage(code, payload, target);
 }
 

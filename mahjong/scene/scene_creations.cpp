@@ -148,6 +148,7 @@ void CMJTableScene::SetupEngineControls() {
     for (const assets::Picture& p : assets::kCommonPacked)
         LoadImageFile(p.file, 1, p.title, p.colorKey, false);
     GetSkinFolder(StyleName(currentStyle_));
+    CreateEngineControls();
 }
 
 }  // namespace mahjong

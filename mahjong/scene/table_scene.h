@@ -213,7 +213,38 @@ class CMJTableScene : public CMJTableSceneBase {
     void MakeHandParticles(engine::Entity& hand);
     void StopHandParticles();
     const std::array<uint32_t, 5>& HandParticles() const { return handParticles_; }
+    // --- This game's engine controls (engine_controls.cpp): made once by
+    // SetupEngineControls, hidden, then shown and hidden by the effects the
+    // scene records (a started chair's ready icon, joker plaque, hu stamp, stake line, the
+    // auto-play sign with its pulse) and by the system-bar buttons' note.
+    struct EngineControls {
+        std::array<uint32_t, 4> readyIcons{};  // by chair
+        std::array<uint32_t, 4> seatFrames{};
+        uint32_t jokerPlaque = 0, jokerFace = 0;
+        uint32_t textLine = 0;
+        uint32_t huStamp = 0;
+        // The stake line: up to ten "数字1" digits, "两", then "2花".
+        std::array<uint32_t, 10> stakeDigits{};
+        uint32_t stakeUnit = 0, flowerCount = 0;
+        uint32_t signPulse = 0;  // the auto-play sign's running Apply, 0 none
+        bool made = false;
+    };
+    void CreateEngineControls();
+    void PlayEngineControlEffect(const SceneEffect& e);
+    // The note over the hovered system-bar button, with its caption.
+    void ShowButtonNote(const std::string& caption);
+    void HideButtonNote();
+    const EngineControls& Controls() const { return engineControls_; }
 
+  private:
+    void ShowStake(int32_t value, bool silver);
+    void ShowAutoPlaySign(bool on);
+    void TakePicture(engine::Entity* entity, const char* title);
+    // The picture drawn into the surface at its size; false when not loaded.
+    bool DrawPicture(engine::TextEntity& surface, const char* title);
+    EngineControls engineControls_;
+
+  public:
     // --- The clock, the dice and the seat names on the engine
     // (clock_on_engine.cpp). The clock's entities show what DrawTurnClock
     // drew; the dice roll to the thrown numbers and leave when the clock

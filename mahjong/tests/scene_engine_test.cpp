@@ -17,6 +17,7 @@
 #include "engine/text_entity.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/scene/asset_names.h"
+#include "mahjong/scene/tile_identity.h"
 #include "mahjong/tests/entity_checks.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/clock.h"
@@ -614,7 +615,7 @@ TEST(SeatBoards, EachSeatShowsItsPlayersNameBesideItsHandYellowOnceStarted) {
         const bool started = seat == 1;
         EXPECT_GT(PixelsOf(*board, started ? 0x00ffff : 0xffffff), 10u);
         EXPECT_EQ(PixelsOf(*board, started ? 0xffffff : 0x00ffff), 0u);
-        // Beside the hand, on its outer side (the own board above the row).
+        // Beside the hand, on its side towards the table's middle.
         RECT hand{};
         s.GetHandAreaRect(seat, &hand);
         const int32_t x = board->GetX(), y = board->GetY();
@@ -625,6 +626,98 @@ TEST(SeatBoards, EachSeatShowsItsPlayersNameBesideItsHandYellowOnceStarted) {
         EXPECT_TRUE(inside) << x << "," << y;
         EXPECT_TRUE(x >= 0 && x < 744 && y >= 0 && y < 710) << x << "," << y;
     }
+}
+
+TEST(EngineControls, MadeOnceHiddenShownByTheirEffectsAndNothingLeftBehind) {
+    platform::ManualClock clock(1'000'000);
+    platform::ScopedClock scoped(clock);
+    Program p;
+    CTableScene& s = p.Scene();
+    // As the view does it: the game data first, the settings' pictures after.
+    s.InitGameData();
+    s.LoadSettings();
+    const auto& c = s.Controls();
+    std::vector<uint32_t> all{c.jokerPlaque, c.jokerFace,   c.textLine,       c.huStamp,
+                              c.stakeUnit,   c.flowerCount, s.AutoPlaySign(), s.NoteEntity()};
+    for (const auto* ids : {&c.readyIcons, &c.seatFrames})
+        all.insert(all.end(), ids->begin(), ids->end());
+    all.insert(all.end(), c.stakeDigits.begin(), c.stakeDigits.end());
+    for (uint32_t id : all) {
+        ASSERT_NE(s.GetEntity(id), nullptr) << id;
+        EXPECT_FALSE(s.GetEntity(id)->IsVisible()) << id;
+    }
+    EXPECT_EQ(std::set<uint32_t>(all.begin(), all.end()).size(), all.size());
+    const size_t entities = s.GetWorld().EntityCount();
+    s.SetupEngineControls();  // a second set-up makes nothing new
+    EXPECT_EQ(s.GetWorld().EntityCount(), entities);
+
+    auto shown = [&](uint32_t id) { return s.GetEntity(id)->IsVisible(); };
+    auto at = [&](uint32_t id) {
+        const engine::Entity* e = s.GetEntity(id);
+        return platform::POINT{e->GetX(), e->GetY()};
+    };
+    auto digits = [&] {
+        std::vector<int32_t> cells;
+        for (uint32_t id : c.stakeDigits)
+            if (shown(id)) cells.push_back(CellX(s.GetEntity(id)) / 14);
+        return cells;
+    };
+    // Chair 1 started: its icon beside its seat.
+    s.ShowSettlementItem(1);
+    EXPECT_TRUE(shown(c.readyIcons[1]));
+    EXPECT_EQ(at(c.readyIcons[1]), s.GetMarkerPos(s.ChairToViewSeat(1)));
+    EXPECT_FALSE(shown(c.readyIcons[0]));
+    // The stake in silver: its digits, "两" and "2花"; in points the digits alone.
+    s.Effects().Add({Effect::kMoney, 1230, 0});
+    EXPECT_EQ(digits(), (std::vector<int32_t>{1, 2, 3, 0}));
+    EXPECT_TRUE(shown(c.stakeUnit) && shown(c.flowerCount));
+    EXPECT_LT(at(c.stakeDigits[3]).x, at(c.stakeUnit).x);
+    s.Effects().Add({Effect::kMoney, 56, 1});
+    EXPECT_EQ(digits(), (std::vector<int32_t>{5, 6}));
+    EXPECT_FALSE(shown(c.stakeUnit) || shown(c.flowerCount));
+    // The turned-up joker's face on its plaque; the winner's hu stamp.
+    s.Effects().Add({Effect::kJokerTile, 40});
+    EXPECT_TRUE(shown(c.jokerPlaque) && shown(c.jokerFace));
+    EXPECT_EQ(CellX(s.GetEntity(c.jokerFace)), TileImageIndex(40) * 42);
+    EXPECT_EQ(dynamic_cast<engine::ImageEntity*>(s.GetEntity(c.jokerPlaque))->GetImageId(),
+              s.Resources().GetImageIdByName("王霸"));
+    s.Effects().Add({Effect::kParticles, 2});
+    EXPECT_TRUE(shown(c.huStamp));
+    EXPECT_EQ(at(c.huStamp), s.GetMarkerPos(2));
+    EXPECT_EQ(s.GetEntity(c.huStamp)->GetWidth(), 48);
+    // A new round hides what the last one showed.
+    s.Effects().Add({Effect::kRoundStartDisplay});
+    s.Effects().Add({Effect::kHideCentre});
+    EXPECT_TRUE(digits().empty());
+    for (uint32_t id : {c.readyIcons[1], c.jokerPlaque, c.jokerFace, c.huStamp})
+        EXPECT_FALSE(shown(id)) << id;
+
+    // Auto-play: the sign pulses every 100 ms while it is on, and stops.
+    RunFor(s, clock, 100);
+    const size_t applies = s.GetWorld().ActiveApplyCount();
+    s.SetAutoPlay();
+    EXPECT_TRUE(shown(s.AutoPlaySign()));
+    EXPECT_EQ(s.GetEntity(s.AutoPlaySign())->GetWidth(), p.Image("托管")->width);
+    std::set<double> seen;
+    for (int i = 0; i < 8; ++i) {
+        RunFor(s, clock, 100);
+        seen.insert(s.GetEntity(s.AutoPlaySign())->GetOpacity());
+    }
+    EXPECT_GE(seen.size(), 4u);
+    s.SetAutoPlay();
+    RunFor(s, clock, 100);
+    EXPECT_FALSE(shown(s.AutoPlaySign()));
+    EXPECT_EQ(s.GetWorld().ActiveApplyCount(), applies);
+
+    // A system-bar button's note carries its caption; the payload stays.
+    platform::Payload caption = platform::Payload::Make<std::string>("排序");
+    EXPECT_EQ(s.OnMessage(kMsgBarButtonEnter, caption, 0), 0);
+    EXPECT_TRUE(shown(s.NoteEntity()));
+    EXPECT_EQ(s.GetEntity(s.NoteEntity())->GetWidth(), p.Image("说明板")->width);
+    platform::Payload none;
+    EXPECT_EQ(s.OnMessage(kMsgBarButtonLeave, none, 0), 0);
+    EXPECT_FALSE(shown(s.NoteEntity()));
+    EXPECT_EQ(s.GetWorld().EntityCount(), entities);
 }
 
 }  // namespace

@@ -278,8 +278,7 @@ platform::CWnd& TableGallery::Window() {
 void TableGallery::OpenHeadless() {
     scene_->BeginSystem();
     scene_->InitScreen(744, 710);
-    // What a window's engine makes once its screen exists: the clock,
-    // dice, boards and buttons the table shows.
+    // As a window's scene, it makes its controls once the screen exists.
     scene_->InitGameData();
 }
 

@@ -1,0 +1,258 @@
+// This game's own engine controls beside the buttons: a ready icon and a
+// frame per seat, the joker plaque with the turned-up joker's face, the text
+// line, the hu stamp and the stake line. Made once, hidden, and shown by the
+// effects the scene records; the engine has five layers, so the orders the
+// controls are given (10, 2999, 5010) are their depths on the table layer.
+#include <algorithm>
+#include <string>
+
+#include "client/game_app.h"
+#include "engine/apply.h"
+#include "engine/control_record.h"
+#include "engine/draw_payloads.h"
+#include "engine/image_entity.h"
+#include "engine/mouse_controller.h"
+#include "engine/resources/image_record.h"
+#include "engine/resources/resource_manager.h"
+#include "engine/text_entity.h"
+#include "engine/world.h"
+#include "mahjong/scene/asset_names.h"
+#include "mahjong/scene/table_scene.h"
+#include "mahjong/scene/tile_identity.h"
+
+namespace mahjong {
+namespace {
+
+constexpr int kTableLayer = 2;
+constexpr int32_t kOffTable = -100, kTextLineAway = -100000;
+constexpr uint32_t kMagentaKey = 0xff00ff;
+constexpr uint32_t kMsgTextLineDrag = 210063;
+constexpr int32_t kLabelDepth = 10, kSeatFrameDepth = 2999, kSignDepth = 5010;
+constexpr int32_t kHuStampDepth = 5002, kJokerDepth = 5000;
+// Above the tiles: a seat's shown tile may lie where its ready icon stands.
+constexpr int32_t kReadyDepth = 4000;
+constexpr int32_t kHuStampSize = 48;
+constexpr int32_t kDigitWidth = 14, kUnitWidth = 25, kFlowerWidth = 45, kLabelHeight = 20;
+constexpr int32_t kJokerFaceWidth = 42, kJokerFaceHeight = 60;
+constexpr uint32_t kSignStepMs = 100;
+// The sign's opacity at each step of its pulse.
+constexpr double kSignPulse[] = {1.0, 0.9, 0.8, 0.7, 0.6, 0.7, 0.8, 0.9};
+
+}  // namespace
+
+// The view makes its game data before it loads the settings' pictures, so
+// an entity made before its picture takes it when it shows.
+void CMJTableScene::TakePicture(engine::Entity* entity, const char* title) {
+    auto* image = dynamic_cast<engine::ImageEntity*>(entity);
+    const uint32_t id = Resources().GetImageIdByName(title);
+    const auto* cell =
+        image ? dynamic_cast<const engine::ImagePayload*>(image->GetPayload()) : nullptr;
+    if (cell && id && cell->imageId != id)
+        image->SetImage(id, cell->srcX, cell->srcY, cell->srcW, cell->srcH, cell->backColor);
+}
+
+bool CMJTableScene::DrawPicture(engine::TextEntity& surface, const char* title) {
+    const uint32_t id = Resources().GetImageIdByName(title);
+    const engine::ImageRecord* picture = id ? GetImageRes(id) : nullptr;
+    if (!picture) return false;
+    const int32_t w = picture->width, h = picture->height;
+    surface.ResizeSurface(w, h);
+    surface.SetSize(w, h);
+    surface.Clear();
+    surface.DrawImage(0, 0, {id, 0, 0, w, h}, w, h, 0.0, 1.0, engine::kNoBlendColor);
+    return true;
+}
+
+void CMJTableScene::CreateEngineControls() {
+    EngineControls& c = engineControls_;
+    if (c.made) return;
+    c.made = true;
+    auto image = [this](const char* title, int32_t x, int32_t y, int32_t w, int32_t h,
+                        int32_t depth) -> uint32_t {
+        engine::ImageEntity* e =
+            CreateImageEntity(kTableLayer, x, y, Resources().GetImageIdByName(title), 0, 0, w, h,
+                              engine::kNoBlendColor);
+        if (!e) return 0;
+        e->SetDepth(depth);
+        e->Hide();
+        return e->GetId();
+    };
+    // One per chair, placed beside the chair's seat when it shows.
+    for (uint32_t& icon : c.readyIcons)
+        icon = image("准备图标", kOffTable, kOffTable, 64, 32, kReadyDepth);
+    // The plaque stands in the top left corner; a small screen keeps it
+    // nearer the table.
+    const bool small = SmallScreen();
+    c.jokerPlaque = image("王霸", small ? 145 : 57, small ? 96 : 39, 102, 72, kJokerDepth);
+    c.jokerFace = image("王霸", small ? 165 : 74, small ? 96 : 39, 44, 60, kJokerDepth + 1);
+    if (engine::TextEntity* line = CreateTextEntity(kTableLayer, kTextLineAway, kTextLineAway, 400,
+                                                    kLabelHeight, kMagentaKey)) {
+        line->SetDepth(kLabelDepth);
+        line->Hide();
+        c.textLine = line->GetId();
+        if (engine::ControlRecord* drag = NewControl()) {
+            SetControlEvent(drag, engine::kEvLeftDrag, int32_t(kMsgTextLineDrag), 0);
+            BindControl(drag, line, 0);
+        }
+    }
+    c.huStamp = image("胡图章", kOffTable, kOffTable, 68, 68, kHuStampDepth);
+    if (engine::Entity* stamp = GetEntity(c.huStamp)) stamp->SetSize(kHuStampSize, kHuStampSize);
+    c.flowerCount = image("2花", kOffTable, kOffTable, kFlowerWidth, kLabelHeight, kLabelDepth);
+    c.stakeUnit = image("两", kOffTable, kOffTable, kUnitWidth, kLabelHeight, kLabelDepth);
+    for (uint32_t& digit : c.stakeDigits)
+        digit = image("数字1", kOffTable, kOffTable, kDigitWidth, kLabelHeight, kLabelDepth);
+    for (uint32_t& frame : c.seatFrames)
+        frame = image("底框", kOffTable, kOffTable, 95, 115, kSeatFrameDepth);
+}
+
+void CMJTableScene::PlayEngineControlEffect(const SceneEffect& e) {
+    EngineControls& c = engineControls_;
+    auto hide = [this](uint32_t id) {
+        if (engine::Entity* entity = GetEntity(id)) ShowEntity(entity, false);
+    };
+    switch (e.kind) {
+        case Effect::kSettlementItem: {
+            // A chair that started shows its ready icon beside its seat.
+            const int32_t seat = e.a >= 0 && e.a < 4 ? ChairToViewSeat(e.a) : -1;
+            engine::Entity* icon = seat >= 0 ? GetEntity(c.readyIcons[size_t(e.a)]) : nullptr;
+            if (!icon) break;
+            const platform::POINT at = GetMarkerPos(seat);
+            MoveEntity(icon, at.x, at.y);
+            ShowEntity(icon, true);
+            break;
+        }
+        case Effect::kRoundStartDisplay:
+            for (uint32_t id : c.readyIcons)
+                hide(id);
+            for (uint32_t id : c.seatFrames)
+                hide(id);
+            break;
+        case Effect::kHideCentre:
+            // At a round's start and when the table goes idle after one.
+            hide(c.huStamp);
+            hide(c.jokerPlaque);
+            hide(c.jokerFace);
+            hide(c.flowerCount);
+            hide(c.stakeUnit);
+            for (uint32_t id : c.stakeDigits)
+                hide(id);
+            break;
+        case Effect::kMoney:
+            ShowStake(e.a, e.b == 0);
+            break;
+        case Effect::kJokerTile: {
+            auto* face = dynamic_cast<engine::ImageEntity*>(GetEntity(c.jokerFace));
+            const int32_t cell = TileImageIndex(e.a);
+            if (!face || cell < 0) break;
+            face->SetImage(Resources().GetImageIdByName("正面"), cell * kJokerFaceWidth, 0,
+                           kJokerFaceWidth, kJokerFaceHeight, engine::kNoBlendColor);
+            face->SetSize(kJokerFaceWidth, kJokerFaceHeight);
+            if (engine::Entity* plaque = GetEntity(c.jokerPlaque)) {
+                TakePicture(plaque, "王霸");
+                ShowEntity(plaque, true);
+            }
+            ShowEntity(face, true);
+            break;
+        }
+        case Effect::kParticles:
+            if (engine::Entity* stamp = IsSeat(e.a) ? GetEntity(c.huStamp) : nullptr) {
+                const platform::POINT at = GetMarkerPos(e.a);
+                MoveEntity(stamp, at.x, at.y);
+                ShowEntity(stamp, true);
+            }
+            break;
+        case Effect::kAutoPlay:
+            ShowAutoPlaySign(e.a != 0);
+            break;
+        default:
+            break;
+    }
+}
+
+void CMJTableScene::ShowStake(int32_t value, bool silver) {
+    EngineControls& c = engineControls_;
+    // Digits of the value, then "两" and "2花" for a stake in silver.
+    const std::string digits = std::to_string(std::max(value, 0));
+    const int32_t used = std::min<int32_t>(int32_t(digits.size()), int32_t(c.stakeDigits.size()));
+    const int32_t width = used * kDigitWidth + (silver ? kUnitWidth + kFlowerWidth : 0);
+    RECT box{};
+    GetTableCentreBox(&box);
+    int32_t x = (box.left + box.right) / 2 - width / 2;
+    const int32_t y = box.bottom - kLabelHeight;
+    auto place = [&](uint32_t id, int32_t w, bool show) {
+        engine::Entity* entity = GetEntity(id);
+        if (!entity) return;
+        if (show) {
+            MoveEntity(entity, x + w / 2, y);
+            x += w;
+        }
+        ShowEntity(entity, show);
+    };
+    for (int32_t i = 0; i < int32_t(c.stakeDigits.size()); ++i) {
+        if (i < used)
+            if (auto* d = dynamic_cast<engine::ImageEntity*>(GetEntity(c.stakeDigits[size_t(i)])))
+                d->SetImage(d->GetImageId(), (digits[size_t(i)] - '0') * kDigitWidth, 0,
+                            kDigitWidth, kLabelHeight, engine::kNoBlendColor);
+        place(c.stakeDigits[size_t(i)], kDigitWidth, i < used);
+    }
+    place(c.stakeUnit, kUnitWidth, silver);
+    place(c.flowerCount, kFlowerWidth, silver);
+}
+
+void CMJTableScene::ShowAutoPlaySign(bool on) {
+    EngineControls& c = engineControls_;
+    engine::Entity* sign = GetEntity(AutoPlaySign());
+    if (!sign) return;
+    if (!on) {
+        if (c.signPulse) RemoveApply(c.signPulse);
+        c.signPulse = 0;
+        sign->SetOpacity(1.0);
+        ShowEntity(sign, false);
+        return;
+    }
+    // Across the middle of the table, below its centre unless the screen is small.
+    RECT centre{};
+    GetTableCentreRect(&centre);
+    const int32_t below = SmallScreen() ? 0 : 200;
+    if (auto* surface = dynamic_cast<engine::TextEntity*>(sign)) DrawPicture(*surface, "托管");
+    MoveEntity(sign, (centre.left + centre.right) / 2, (centre.top + centre.bottom) / 2 + below);
+    sign->SetDepth(kSignDepth);
+    ShowEntity(sign, true);
+    if (c.signPulse) return;
+    engine::ApplyStep pulse = [](engine::Entity* entity, engine::ApplyTiming& timing,
+                                 engine::World&, uint32_t) {
+        if (!entity) return 1;
+        constexpr int32_t kSteps = int32_t(std::size(kSignPulse));
+        timing.t[7] = (timing.t[7] + 1) % kSteps;
+        entity->SetOpacity(kSignPulse[timing.t[7]]);
+        return 0;
+    };
+    c.signPulse = AddApply(sign->GetId(), engine::MakeApplyTiming(kSignStepMs, 0, {}, 0),
+                           std::move(pulse), 0, 0, 0, engine::kFacadeLevel);
+}
+
+void CMJTableScene::ShowButtonNote(const std::string& caption) {
+    auto* note = dynamic_cast<engine::TextEntity*>(GetEntity(NoteEntity()));
+    if (!note) return;
+    if (!DrawPicture(*note, "说明板")) note->Clear();
+    const int32_t w = note->SurfaceWidth(), h = note->SurfaceHeight();
+    note->SetTextColor(0);
+    note->SetText(6, std::max((h - 16) / 2, 0), caption);
+    // Above the hovered button, or below it at the top of the screen.
+    int32_t x = 0, y = 0;
+    if (const engine::MouseController* mouse = GetMouse()) {
+        const engine::DrawRecord& box = mouse->State().hoveredBox;
+        x = box.width > 0 ? box.x : mouse->State().x;
+        y = box.width > 0 ? box.y - box.height / 2 - h / 2 - 4 : mouse->State().y - h;
+        if (y - h / 2 < 0) y = (box.width > 0 ? box.y + box.height / 2 : mouse->State().y) + h;
+    }
+    x = std::clamp(x, w / 2, std::max(w / 2, GetScreenSizeX() - w / 2));
+    MoveEntity(note, x, y);
+    ShowEntity(note, true);
+}
+
+void CMJTableScene::HideButtonNote() {
+    if (engine::Entity* note = GetEntity(NoteEntity())) ShowEntity(note, false);
+}
+
+}  // namespace mahjong
