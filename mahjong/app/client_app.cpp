@@ -16,7 +16,10 @@ CClientApp::CClientApp()
       skin_(GetIniPath()),
       scene_(&logic_),
       panel_(&logic_),
-      timerHost_(scene_) {}
+      timerHost_(scene_) {
+    // On the engine's pane a seat's label is its board's name.
+    panel_.SetSceneSeatPainter([this](int32_t seat) { scene_.PlacePlayerName(seat); });
+}
 
 CClientApp::~CClientApp() {
     timerHost_.Detach();

@@ -8,7 +8,10 @@ namespace mahjong {
 
 CMJTableScene::CMJTableScene(const CMJTableLogic* logic) : CMJTableSceneBase(logic) {
     paneKind_ = 2;
-    effects_.SetPlayer([this](const SceneEffect& e) { PlayButtonEffect(e); });
+    effects_.SetPlayer([this](const SceneEffect& e) {
+        PlayButtonEffect(e);
+        PlayTableEffect(e);
+    });
 }
 
 int32_t CMJTableScene::GetHandAreaLength(int32_t seat) const {

@@ -244,6 +244,20 @@ class CMJTableScene : public CMJTableSceneBase {
     bool DrawPicture(engine::TextEntity& surface, const char* title);
     EngineControls engineControls_;
 
+  public:
+    // --- The clock, the dice and the seat names on the engine
+    // (clock_on_engine.cpp). The clock's entities show what DrawTurnClock
+    // drew; the dice roll to the thrown numbers and leave when the clock
+    // shows; a seat's board carries its player's name beside its hand,
+    // yellow once the player has started.
+    void DrawTurnClock() override;
+    void ShowClockOnEngine();
+    void PlayTableEffect(const SceneEffect& e);
+    void ThrowDiceOnEngine(int32_t first, int32_t second);
+    void HideDice();
+    void PlacePlayerName(int32_t seat);
+    void PlaceClockAndNames();
+
   protected:
     int32_t barMoving_ = 0;
     uint32_t barArrow_ = 0;

@@ -254,6 +254,7 @@ void CMJTableScene::BindAllRecords() {
 void CMJTableScene::RefreshEntities(int32_t mode) {
     CMJTableSceneBase::RefreshEntities(mode);
     if (IsScreenReady()) BindAllRecords();
+    if (mode == 100) PlaceClockAndNames();
 }
 
 }  // namespace mahjong

@@ -7,11 +7,15 @@
 #include <set>
 #include <tuple>
 
+#include "client/tests/hall_test_data.h"
 #include "engine/advanced_button.h"
+#include "engine/anim_entity.h"
 #include "engine/control_record.h"
 #include "engine/image_entity.h"
 #include "engine/particle_entity.h"
 #include "engine/resources/image_record.h"
+#include "engine/text_entity.h"
+#include "mahjong/app/client_app.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/scene/tile_identity.h"
 #include "mahjong/tests/entity_checks.h"
@@ -475,6 +479,153 @@ TEST(SceneEffects, TheButtonsFollowTheEnablesAndShowsTheSceneRecords) {
     EXPECT_EQ((std::array{entity(kMsgStartButton)->IsVisible(), entity(kMsgAskButton)->IsVisible(),
                           record(kMsgAskButton)->GetEvent(engine::kEvClick) != nullptr}),
               (std::array{false, true, false}));
+}
+
+// ---- The table centre's clock and dice, and the seat names ----
+
+// The clock and the dice made before the pictures are loaded, as the
+// running client makes them; then the tiles.
+CTableScene& WithCentre(Program& p) {
+    CTableScene& s = p.Scene();
+    s.CreateClockEntities();
+    s.CreateDiceEntities();
+    s.LoadSettings();
+    s.CreateTileEntities();
+    return s;
+}
+
+TEST(TableCentre, TheDiceRollToTheThrownNumbersAndLeaveWhenTheClockShows) {
+    const struct { int32_t first, second; } kThrows[] = {{1, 1}, {3, 6}, {6, 2}};
+    for (const auto& th : kThrows) {
+        SCOPED_TRACE(::testing::Message() << th.first << "," << th.second);
+        platform::ManualClock clock(1'000'000);
+        platform::ScopedClock scoped(clock);
+        Program p;
+        CTableScene& s = WithCentre(p);
+        p.t.Start([&](testing::Words& w) {
+            w.Set(snap::kWallHead, 49).Set(snap::kTurnedUpPos, 142).Set(snap::kTurnTimeout, 15);
+            w.Set(snap::kDieA, th.first).Set(snap::kDieB, th.second).Set(snap::kBankerChair, 0);
+        });
+        s.OnRoundStart(testing::Words(snap::kRoundStartWords).Bytes());
+        auto die = [&](int32_t i) {
+            return dynamic_cast<engine::AnimEntity*>(s.GetEntity(s.Die(i)));
+        };
+        RECT box{};
+        s.GetDiceRect(&box);
+        RunFor(s, clock, 300);
+        for (int32_t i = 0; i < 2; ++i) {
+            ASSERT_NE(die(i), nullptr);
+            EXPECT_TRUE(die(i)->IsVisible());
+            EXPECT_LT(die(i)->Strip().srcX, 8 * 106) << "still rolling";
+            EXPECT_EQ(die(i)->GetX(), box.left + 106 * i + 53);
+        }
+        RunFor(s, clock, 800);
+        // Strips 1-6 end on the first die's number, 7-12 on the second's.
+        const std::string strips[2] = {"骰子" + std::to_string(th.first),
+                                       "骰子" + std::to_string(6 + th.second)};
+        for (int32_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(die(i)->Strip().imageId, s.Resources().GetImageIdByName(strips[i]));
+            EXPECT_EQ(die(i)->Strip().srcX, 8 * 106);
+            EXPECT_TRUE(die(i)->IsVisible());
+        }
+        EXPECT_FALSE(die(2)->IsVisible());
+        EXPECT_FALSE(s.GetEntity(s.ClockFace())->IsVisible()) << "no clock while the dice roll";
+
+        // The deal ends with the clock on the table and the dice gone.
+        PlayRecordedTime(s, clock);
+        const engine::Entity* face = s.GetEntity(s.ClockFace());
+        RECT r{};
+        s.GetClockRect(&r);
+        EXPECT_TRUE(face->IsVisible());
+        EXPECT_EQ((std::array{face->GetX(), face->GetY()}),
+                  (std::array{(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+        EXPECT_FALSE(die(0)->IsVisible());
+        EXPECT_FALSE(die(1)->IsVisible());
+    }
+}
+
+TEST(TableCentre, TheClockHandFollowsTheSeatOnTurnAndItsDigitsCountDown) {
+    platform::ManualClock clock(1'000'000);
+    platform::ScopedClock scoped(clock);
+    Program p;
+    CTableScene& s = WithCentre(p);
+    p.t.Start([](testing::Words& w) { w.Set(snap::kTurnChair, 0).Set(snap::kClaimTimeout, 9); });
+    s.StartTurnClock();
+    const engine::Entity* face = s.GetEntity(s.ClockFace());
+    ASSERT_EQ(face->GetChildCount(), 3u);
+    const engine::Entity* hand = face->GetChild(0);
+    auto picture = [&](const engine::Entity* e) {
+        return dynamic_cast<const engine::ImageEntity&>(*e).GetImageId();
+    };
+    EXPECT_EQ(picture(face), s.Resources().GetImageIdByName("计时钟"));
+    EXPECT_EQ(picture(hand), s.Resources().GetImageIdByName("钟指针"));
+    EXPECT_EQ(picture(face->GetChild(2)), s.Resources().GetImageIdByName("数字"));
+    EXPECT_NE(picture(hand), 0u);
+    // The hand's cell is two per view seat; every move plays its whole path.
+    for (const int32_t seat : {3, 0, 2, 1, 3, 1, 0}) {
+        s.TC_MoveClockHand(s.TC_GetPointTo(), 2 * seat);
+        for (int32_t step = 0; step < 10; ++step)
+            s.TC_Moveing();
+        EXPECT_EQ(CellX(hand), 56 * 2 * seat) << seat;
+        EXPECT_EQ(hand->GetX(), face->GetX());
+    }
+    // The digits: tens 4 px left of the face's centre, units 4 px right.
+    s.SetTurnSeconds(12);
+    s.StartClockTimer();
+    s.DrawTurnClock();
+    const struct { int32_t tens, units; } kLeft[] = {{1, 2}, {1, 1}, {1, 0}, {0, 9}, {0, 8}};
+    for (const auto& left : kLeft) {
+        EXPECT_EQ(CellX(face->GetChild(1)), 8 * left.tens);
+        EXPECT_EQ(CellX(face->GetChild(2)), 8 * left.units);
+        s.OnTimer(CMJTableSceneBase::kClockTimerId);
+    }
+    EXPECT_EQ(face->GetChild(1)->GetX(), face->GetX() - 4);
+    EXPECT_EQ(face->GetChild(2)->GetX(), face->GetX() + 4);
+}
+
+// Pixels of the board's surface in the colour `color`.
+size_t PixelsOf(engine::TextEntity& board, uint32_t color) {
+    const uint32_t want = engine::ColorToPixel(color, board.GetBackColor());
+    const uint8_t* px = board.GetPixels();
+    size_t n = 0;
+    for (int32_t i = 0; px && i < board.SurfaceWidth() * board.SurfaceHeight(); ++i)
+        n += platform::LoadLE32(px + 4 * i) == want ? 1 : 0;
+    return n;
+}
+
+TEST(SeatBoards, EachSeatShowsItsPlayersNameBesideItsHandYellowOnceStarted) {
+    Program p;
+    CTableScene& s = DealtOnEngine(p);
+    s.BeginSystem();  // the fonts
+    // The seat panel is the mahjong application's.
+    CClientApp app;
+    app.SetCommandLine("\"7|127.0.0.1|3|0|0|101|5|0|0|0|Qevo|1\"");
+    ASSERT_TRUE(app.ParseLaunchLine());
+    ASSERT_TRUE(app.SetTableState(client::testing::MakeState(4, 0)));
+    CSeatPanel& panel = *app.GetSeatPanel();
+    panel.SetupSeats();
+    panel.MarkStarted(2);  // own chair 0: chair 2 sits opposite, view seat 1
+    s.RefreshEntities(100);
+    for (int32_t seat = 0; seat < 4; ++seat) {
+        SCOPED_TRACE(seat);
+        auto* board = dynamic_cast<engine::TextEntity*>(s.GetEntity(s.Board(seat).board));
+        ASSERT_NE(board, nullptr);
+        EXPECT_TRUE(board->IsVisible());
+        EXPECT_FALSE(panel.Seat(seat).name.empty());
+        const bool started = seat == 1;
+        EXPECT_GT(PixelsOf(*board, started ? 0x00ffff : 0xffffff), 10u);
+        EXPECT_EQ(PixelsOf(*board, started ? 0xffffff : 0x00ffff), 0u);
+        // Beside the hand, on its side towards the table's middle.
+        RECT hand{};
+        s.GetHandAreaRect(seat, &hand);
+        const int32_t x = board->GetX(), y = board->GetY();
+        const bool inside = seat == 0   ? x > hand.right
+                            : seat == 2 ? x < hand.left
+                            : seat == 1 ? y > hand.bottom
+                                        : y < hand.top;
+        EXPECT_TRUE(inside) << x << "," << y;
+        EXPECT_TRUE(x >= 0 && x < 744 && y >= 0 && y < 710) << x << "," << y;
+    }
 }
 
 TEST(EngineControls, MadeOnceHiddenShownByTheirEffectsAndNothingLeftBehind) {
