@@ -32,6 +32,7 @@
 #include "platform/gui/virtual_keys.h"
 #include "platform/profile.h"
 #include "tools/gameserver/table_server.h"
+#include "tools/gameserver/tests/table_fixture.h"
 #include "tools/hall/hall_stand_in.h"
 
 namespace mahjong {
@@ -45,12 +46,7 @@ class FrameTest : public ::testing::Test {
     void SetUp() override {
         for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
             setenv(name, ui_.dir.path().c_str(), 1);
-        gameserver::TableOptions options;
-        options.botChairs = {false, true, true, true};
-        options.seed = 13;
-        options.tableNo = 5;
-        options.roomId = 3;
-        server_ = std::make_unique<gameserver::TableServer>(options);
+        server_ = std::make_unique<gameserver::TableServer>(gameserver::ClientTableOptions());
         ASSERT_NE(server_->Start(), 0);
         server_->WithTable([this](gameserver::TableGame& t) {
             t.SetObserver([this](const gameserver::TableMessage& m) {

@@ -28,6 +28,7 @@
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/tests/temp_dir.h"
 #include "tools/gameserver/table_server.h"
+#include "tools/gameserver/tests/table_fixture.h"
 #include "tools/gameserver/tests/x_pointer.h"
 #include "tools/hall/hall_stand_in.h"
 #include "transport/notice.h"
@@ -49,12 +50,7 @@ class DemoScreenTest : public ::testing::Test {
         sdl_ = platform::OpenSdlDisplay();
         ASSERT_NE(sdl_, nullptr);
         platform::SetDisplay(sdl_);
-        gameserver::TableOptions options;
-        options.botChairs = {false, true, true, true};
-        options.seed = 13;
-        options.tableNo = 5;
-        options.roomId = 3;
-        server_ = std::make_unique<gameserver::TableServer>(options);
+        server_ = std::make_unique<gameserver::TableServer>(gameserver::ClientTableOptions());
         ASSERT_NE(server_->Start(), 0);
         server_->WithTable([this](gameserver::TableGame& t) {
             t.SetObserver([this](const gameserver::TableMessage& m) { Observe(m); });

@@ -4,12 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <utility>
 
 #include "tools/gameserver/table_game.h"
 
 namespace gameserver {
+
+// The table a real client joins in the tests: table 5 of room 3, as the
+// launch line says, with seeded bots in the chairs `bots` names.
+inline TableOptions ClientTableOptions(std::array<bool, 4> bots = {false, true, true, true}) {
+    TableOptions options;
+    options.botChairs = bots;
+    options.seed = 13;
+    options.tableNo = 5;
+    options.roomId = 3;
+    return options;
+}
 
 struct Got {
     uint32_t code = 0;

@@ -28,6 +28,7 @@
 #include "tools/gameserver/link.h"
 #include "tools/gameserver/peer_client.h"
 #include "tools/gameserver/table_server.h"
+#include "tools/gameserver/tests/table_fixture.h"
 #include "tools/hall/hall_stand_in.h"
 
 namespace gameserver {
@@ -92,12 +93,8 @@ class TableListsTest : public ::testing::Test {
     void SetUp() override {
         for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
             setenv(name, ui_.dir.path().c_str(), 1);
-        TableOptions options;
-        options.botChairs = {AppLooks(), false, true, true};
-        options.seed = 13;
-        options.tableNo = kTableNo;
-        options.roomId = kRoom;
-        server_ = std::make_unique<TableServer>(options);
+        server_ =
+            std::make_unique<TableServer>(ClientTableOptions({AppLooks(), false, true, true}));
         ASSERT_NE(server_->Start(), 0);
         client::LaunchLine line = client::testing::RoadLaunchLine(server_->port(), 424242, 0);
         line.lookerFlag = AppLooks() ? 1 : 0;
