@@ -163,6 +163,9 @@ bool ReadPng(std::span<const uint8_t> bytes, Picture& out) {
     Decode d;
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (!d.png) return false;
+    // No chunk can be longer than the file: a length field that says more
+    // would otherwise have libpng allocate it before reading runs short.
+    png_set_chunk_malloc_max(d.png, bytes.size());
     d.info = png_create_info_struct(d.png);
     if (!d.info) return false;
     Source src{bytes, 0};
