@@ -52,12 +52,25 @@ struct HandSummary {
             nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
         }
     }
+    // The summary with one tile of kind k added to its `count` (at most 3).
+    void Add(int k, int32_t count) {
+        const uint64_t bit = uint64_t(1) << k;
+        masks.pairs |= count > 0 ? bit : 0;
+        masks.present |= bit;
+        masks.odd ^= bit;
+        ++tiles;
+        if (k < 32) {
+            ++bytes[k];
+            nibbles[k >> 4] += uint64_t(1) << (4 * (k & 15));
+        }
+    }
     // The summary with the `count` tiles of kind k taken out.
     void Empty(int k, int32_t count) {
-        const uint64_t bit = uint64_t(1) << k;
-        masks.present &= ~bit;
-        masks.pairs &= ~bit;
-        masks.odd &= ~bit;
+        // Pairs and odd counts are kinds present: one load each, none of
+        // them paired into a wide load of fields just stored one by one.
+        masks.present &= ~(uint64_t(1) << k);
+        masks.pairs &= masks.present;
+        masks.odd &= masks.present;
         tiles -= count;
         if (k < 32) {
             bytes[k] = 0;

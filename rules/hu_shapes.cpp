@@ -279,11 +279,62 @@ int32_t HuWithJokersAsTiles(const TileCountArray& counts, TileId tile, TileId jo
     return CheckHuShapes(copy, 0, 0, -1, -1, *winKind, options, allowed, result, mode);
 }
 
+namespace {
+
+// TryHuWithJokers with the jokers as wildcards only (or no jokers at all): the
+// hand is read once, and the winning tile goes into its summary and the
+// jokers out of it, as ExtractJokers moves them in the copy of the counts,
+// rather than the copy being read again. -1 for the rare hand that this
+// cannot read (a count outside 0-4, or the winning tile one too many), which
+// the general road then answers.
+int32_t HuAsWildOnce(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    detail::HandSummary hand;
+    if (!detail::SummariseHand(counts, &hand)) return -1;
+    const TileIndex win = TileKindOrZero(tile, options);
+    constexpr uint64_t kNoKind = detail::KindBit(10) | detail::KindBit(20);
+    if (win != 0 && (counts[size_t(win)] >= 4 || (detail::KindBit(win) & kNoKind))) return -1;
+    TileCountArray copy = counts;
+    if (win != 0) {
+        hand.Add(win, counts[size_t(win)]);
+        ++copy[size_t(win)];
+    }
+    int32_t nA = 0, nB = 0;
+    if (options & kOptJokers) {
+        const TileIndex kindA = TileKindOrZero(jokerA, options);
+        if (kindA != 0) {
+            nA = copy[size_t(kindA)];
+            hand.Empty(kindA, nA);
+            copy[size_t(kindA)] = 0;
+        }
+        const TileIndex kindB = TileKindOrZero(jokerB, options);
+        if (kindB != 0) {
+            nB = copy[size_t(kindB)];
+            hand.Empty(kindB, nB);
+            copy[size_t(kindB)] = 0;
+        }
+    } else {
+        jokerA = jokerB = -1;
+    }
+    return detail::CheckShapesOf(copy, hand, nA, nB, jokerA, jokerB, win, options, allowed, result,
+                                 mode, 0);
+}
+
+}  // namespace
+
 int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                         RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
     if ((options & kOptNoHuRestricted1) && (mode & kModeRestricted1)) return 0;
     if ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4)) return 0;
     const bool restricted = mode & (kModeRestricted1 | kModeRestricted4);
+    if (!(options & kOptJokers) || !(options & (kOptJokersAsTiles | kOptSubstitute))) {
+        // A joker won on in a restricted mode does not win as a wildcard.
+        if (restricted && (options & kOptJokers) && IsJokerTile(tile, jokerA, jokerB, options))
+            return 0;
+        const int32_t found =
+            HuAsWildOnce(counts, tile, jokerA, jokerB, options, allowed, result, mode);
+        if (found >= 0) return found;
+    }
     const bool tileIsJoker = IsJokerTile(tile, jokerA, jokerB, options);
     TileIndex winKind = 0;
     if (!(options & kOptJokers)) {
