@@ -52,7 +52,8 @@ struct HandSummary {
             nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
         }
     }
-    // The summary with one tile of kind k added to its `count` (at most 3).
+    // The summary with one tile of kind k added to its `count` (at most 3; a
+    // fifth tile only on the way to emptying the kind).
     void Add(int k, int32_t count) {
         const uint64_t bit = uint64_t(1) << k;
         masks.pairs |= count > 0 ? bit : 0;
@@ -74,7 +75,7 @@ struct HandSummary {
         tiles -= count;
         if (k < 32) {
             bytes[k] = 0;
-            nibbles[k >> 4] &= ~(uint64_t(0xF) << (4 * (k & 15)));
+            nibbles[k >> 4] -= uint64_t(count) << (4 * (k & 15));
         }
     }
 };

@@ -292,30 +292,39 @@ int32_t HuAsWildOnce(const TileCountArray& counts, TileId tile, TileId jokerA, T
     detail::HandSummary hand;
     if (!detail::SummariseHand(counts, &hand)) return -1;
     const TileIndex win = TileKindOrZero(tile, options);
-    constexpr uint64_t kNoKind = detail::KindBit(10) | detail::KindBit(20);
-    if (win != 0 && (counts[size_t(win)] >= 4 || (detail::KindBit(win) & kNoKind))) return -1;
-    TileCountArray copy = counts;
-    if (win != 0) {
-        hand.Add(win, counts[size_t(win)]);
-        ++copy[size_t(win)];
-    }
-    int32_t nA = 0, nB = 0;
+    TileIndex kindA = 0, kindB = 0;
     if (options & kOptJokers) {
-        const TileIndex kindA = TileKindOrZero(jokerA, options);
-        if (kindA != 0) {
-            nA = copy[size_t(kindA)];
-            hand.Empty(kindA, nA);
-            copy[size_t(kindA)] = 0;
-        }
-        const TileIndex kindB = TileKindOrZero(jokerB, options);
-        if (kindB != 0) {
-            nB = copy[size_t(kindB)];
-            hand.Empty(kindB, nB);
-            copy[size_t(kindB)] = 0;
-        }
+        kindA = TileKindOrZero(jokerA, options);
+        kindB = TileKindOrZero(jokerB, options);
     } else {
         jokerA = jokerB = -1;
     }
+    // A fifth tile of a kind, or a tile in a slot of no kind, is no hand
+    // unless it is a joker and leaves the counts.
+    constexpr uint64_t kNoKind = detail::KindBit(10) | detail::KindBit(20);
+    if (win != 0 && (counts[size_t(win)] >= 4 || (detail::KindBit(win) & kNoKind)) &&
+        win != kindA && win != kindB)
+        return -1;
+    // The counts as ExtractJokers leaves them, read off the hand itself: the
+    // winning tile in, then joker A's kind out, then joker B's.
+    const int32_t withWin = win != 0 ? counts[size_t(win)] + 1 : 0;
+    auto before = [&](TileIndex k) { return k == win ? withWin : counts[size_t(k)]; };
+    const int32_t nA = kindA != 0 ? before(kindA) : 0;
+    const int32_t nB = kindB != 0 && kindB != kindA ? before(kindB) : 0;
+    // Emptying kind 0 (no joker) changes nothing.
+    if (win != 0) hand.Add(win, withWin - 1);
+    hand.Empty(kindA, nA);
+    hand.Empty(kindB, nB);
+    // CheckShapesOf refuses such a hand before it reads anything else (only
+    // honours and flowers are ever refused so).
+    uint64_t refused = 0;
+    if ((hand.masks.present >> 31) && detail::StandardHookKinds(&refused) &&
+        (hand.masks.present & refused))
+        return 0;
+    TileCountArray copy = counts;
+    copy[size_t(win)] = withWin;
+    copy[size_t(kindA)] = 0;
+    copy[size_t(kindB)] = 0;
     return detail::CheckShapesOf(copy, hand, nA, nB, jokerA, jokerB, win, options, allowed, result,
                                  mode, 0);
 }
