@@ -65,7 +65,7 @@ struct HandSummary {
             nibbles[k >> 4] += uint64_t(1) << (4 * (k & 15));
         }
     }
-    // The summary with the `count` tiles of kind k taken out.
+    // The summary with the `count` tiles of kind k (all it holds) taken out.
     void Empty(int k, int32_t count) {
         // Pairs and odd counts are kinds present: one load each, none of
         // them paired into a wide load of fields just stored one by one.
