@@ -239,25 +239,6 @@ TEST_F(HuTest, JokersAsTilesAndAsWildcards) {
     EXPECT_EQ(TryHuWithJokers(wild, Id(2), Id(13), -1, o, 0, r, 0), 0);
 }
 
-// TryHuWithJokers as the steps it stands for, for jokers as wildcards only:
-// the winning tile in and the jokers out of a copy (ExtractJokers), then the
-// shapes on that copy.
-int32_t StepwiseHu(const TileCountArray& counts, TileId tile, TileId ja, TileId jb, RuleOptions o,
-                   uint32_t allowed, HuResult& r, uint32_t mode) {
-    if ((o & kOptNoHuRestricted1) && (mode & kModeRestricted1)) return 0;
-    if ((o & kOptNoHuRestricted4) && (mode & kModeRestricted4)) return 0;
-    TileCountArray c = counts;
-    TileIndex win = 0;
-    int32_t nB = 0;
-    if (!(o & kOptJokers)) {
-        ExtractJokers(c, tile, ja, jb, &win, o, 0, &nB);
-        return CheckHuShapes(c, 0, 0, -1, -1, win, o, allowed, r, mode);
-    }
-    if ((mode & (kModeRestricted1 | kModeRestricted4)) && IsJokerTile(tile, ja, jb, o)) return 0;
-    const int32_t nA = ExtractJokers(c, tile, ja, jb, &win, o, 0, &nB);
-    return CheckHuShapes(c, nA, nB, ja, jb, win, o, allowed, r, mode);
-}
-
 // Ranks up to 10 for the suited ids: kinds 10 and 20 (slots no hand may
 // hold) and 30 reach the hand tests.
 int32_t RankUpToTen(TileId id, RuleOptions) {
@@ -305,7 +286,7 @@ TEST_F(HuTest, TryHuMatchesExtractionThenShapes) {
         HuResult fast, step;
         fast.meldCount = step.meldCount = 3;  // what a failure leaves
         const int32_t f = TryHuWithJokers(c, tile, j[0], j[1], o, allowed, fast, mode);
-        ASSERT_EQ(f, StepwiseHu(c, tile, j[0], j[1], o, allowed, step, mode)) << i;
+        ASSERT_EQ(f, testing::StepwiseWildHu(c, tile, j[0], j[1], o, allowed, step, mode)) << i;
         ASSERT_EQ(fast, step) << i;
         wins += f != 0;
     }
