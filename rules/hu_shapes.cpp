@@ -311,10 +311,7 @@ int32_t HuAsWildOnce(const TileCountArray& counts, TileId tile, TileId jokerA, T
     auto before = [&](TileIndex k) { return k == win ? withWin : counts[size_t(k)]; };
     const int32_t nA = kindA != 0 ? before(kindA) : 0;
     const int32_t nB = kindB != 0 && kindB != kindA ? before(kindB) : 0;
-    // Emptying kind 0 (no joker) changes nothing.
-    if (win != 0) hand.Add(win, withWin - 1);
-    hand.Empty(kindA, nA);
-    hand.Empty(kindB, nB);
+    hand.Move(win, kindA, nA, kindB, nB);
     // CheckShapesOf refuses such a hand before it reads anything else (only
     // honours and flowers are ever refused so).
     uint64_t refused = 0;
