@@ -193,5 +193,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return DecomposeHand(withTile, nA, nB, idxA, idxB, winKind, options, allowed, r,
                              (flags & 32) ? 1 : 0);
     });
+    // TryHuWithJokers, for jokers as wildcards only, against its steps.
+    if (!(options & kOptJokers) || !(options & (kOptJokersAsTiles | kOptSubstitute))) {
+        HuResult once, steps;
+        once.meldCount = steps.meldCount = 5;
+        if (TryHuWithJokers(hand, tile, jokerA, jokerB, options, allowed, once, mode) !=
+                testing::StepwiseWildHu(hand, tile, jokerA, jokerB, options, allowed, steps,
+                                        mode) ||
+            !(once == steps))
+            std::abort();
+    }
     return 0;
 }

@@ -52,16 +52,47 @@ struct HandSummary {
             nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
         }
     }
-    // The summary with the `count` tiles of kind k taken out.
+    // The summary once one tile of kind `in` has come (0: none; a fifth only
+    // when `in` goes next) and then the `countA` tiles of kind `outA` and the
+    // `countB` of kind `outB` have gone (0: no kind, or kind B the same as A):
+    // the winning tile in and the jokers out. Each field is read and written
+    // once, the bytes last (a byte store may alias any field, which would
+    // have every field stored and read again).
+    void Move(int in, int outA, int32_t countA, int outB, int32_t countB) {
+        const uint64_t added = in != 0 ? uint64_t(1) << in : 0;
+        const uint64_t kept = ~((uint64_t(1) << outA) | (uint64_t(1) << outB));
+        // Pairs and odd counts are kinds present, so the new present kinds
+        // mask them; that also keeps the compiler from reading two fields in
+        // one wide load, which would wait for the summary's stores of them.
+        const uint64_t present = (masks.present | added) & kept;
+        masks.pairs = (masks.pairs | (masks.present & added)) & present;
+        masks.odd = (masks.odd ^ added) & present;
+        masks.present = present;
+        tiles += int32_t(in != 0) - countA - countB;
+        uint64_t low = nibbles[0], high = nibbles[1];
+        auto shift = [&](int k, int32_t delta) {
+            if (k < 32) (k < 16 ? low : high) += uint64_t(int64_t(delta)) << (4 * (k & 15));
+        };
+        shift(in, int32_t(in != 0));
+        shift(outA, -countA);
+        shift(outB, -countB);
+        nibbles[0] = low;
+        nibbles[1] = high;
+        if (in != 0 && in < 32) ++bytes[in];
+        if (outA < 32) bytes[outA] = 0;
+        if (outB < 32) bytes[outB] = 0;
+    }
+    // The summary with the `count` tiles of kind k (all it holds) taken out.
     void Empty(int k, int32_t count) {
-        const uint64_t bit = uint64_t(1) << k;
-        masks.present &= ~bit;
-        masks.pairs &= ~bit;
-        masks.odd &= ~bit;
+        // Pairs and odd counts are kinds present: one load each, none of
+        // them paired into a wide load of fields just stored one by one.
+        masks.present &= ~(uint64_t(1) << k);
+        masks.pairs &= masks.present;
+        masks.odd &= masks.present;
         tiles -= count;
         if (k < 32) {
             bytes[k] = 0;
-            nibbles[k >> 4] &= ~(uint64_t(0xF) << (4 * (k & 15)));
+            nibbles[k >> 4] -= uint64_t(count) << (4 * (k & 15));
         }
     }
 };

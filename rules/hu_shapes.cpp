@@ -279,11 +279,68 @@ int32_t HuWithJokersAsTiles(const TileCountArray& counts, TileId tile, TileId jo
     return CheckHuShapes(copy, 0, 0, -1, -1, *winKind, options, allowed, result, mode);
 }
 
+namespace {
+
+// TryHuWithJokers with the jokers as wildcards only (or no jokers at all): the
+// hand is read once, and the winning tile goes into its summary and the
+// jokers out of it, as ExtractJokers moves them in the copy of the counts,
+// rather than the copy being read again. -1 for the rare hand that this
+// cannot read (a count outside 0-4, or the winning tile one too many), which
+// the general road then answers.
+int32_t HuAsWildOnce(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                     RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    detail::HandSummary hand;
+    if (!detail::SummariseHand(counts, &hand)) return -1;
+    const TileIndex win = TileKindOrZero(tile, options);
+    TileIndex kindA = 0, kindB = 0;
+    if (options & kOptJokers) {
+        kindA = TileKindOrZero(jokerA, options);
+        kindB = TileKindOrZero(jokerB, options);
+    } else {
+        jokerA = jokerB = -1;
+    }
+    // A fifth tile of a kind, or a tile in a slot of no kind, is no hand
+    // unless it is a joker and leaves the counts.
+    constexpr uint64_t kNoKind = detail::KindBit(10) | detail::KindBit(20);
+    if (win != 0 && (counts[size_t(win)] >= 4 || (detail::KindBit(win) & kNoKind)) &&
+        win != kindA && win != kindB)
+        return -1;
+    // The counts as ExtractJokers leaves them, read off the hand itself: the
+    // winning tile in, then joker A's kind out, then joker B's.
+    const int32_t withWin = win != 0 ? counts[size_t(win)] + 1 : 0;
+    auto before = [&](TileIndex k) { return k == win ? withWin : counts[size_t(k)]; };
+    const int32_t nA = kindA != 0 ? before(kindA) : 0;
+    const int32_t nB = kindB != 0 && kindB != kindA ? before(kindB) : 0;
+    hand.Move(win, kindA, nA, kindB, nB);
+    // CheckShapesOf refuses such a hand before it reads anything else (only
+    // honours and flowers are ever refused so).
+    uint64_t refused = 0;
+    if ((hand.masks.present >> 31) && detail::StandardHookKinds(&refused) &&
+        (hand.masks.present & refused))
+        return 0;
+    TileCountArray copy = counts;
+    copy[size_t(win)] = withWin;
+    copy[size_t(kindA)] = 0;
+    copy[size_t(kindB)] = 0;
+    return detail::CheckShapesOf(copy, hand, nA, nB, jokerA, jokerB, win, options, allowed, result,
+                                 mode, 0);
+}
+
+}  // namespace
+
 int32_t TryHuWithJokers(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                         RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
     if ((options & kOptNoHuRestricted1) && (mode & kModeRestricted1)) return 0;
     if ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4)) return 0;
     const bool restricted = mode & (kModeRestricted1 | kModeRestricted4);
+    if (!(options & kOptJokers) || !(options & (kOptJokersAsTiles | kOptSubstitute))) {
+        // A joker won on in a restricted mode does not win as a wildcard.
+        if (restricted && (options & kOptJokers) && IsJokerTile(tile, jokerA, jokerB, options))
+            return 0;
+        const int32_t found =
+            HuAsWildOnce(counts, tile, jokerA, jokerB, options, allowed, result, mode);
+        if (found >= 0) return found;
+    }
     const bool tileIsJoker = IsJokerTile(tile, jokerA, jokerB, options);
     TileIndex winKind = 0;
     if (!(options & kOptJokers)) {

@@ -134,20 +134,6 @@ TileIndex detail::TileKindByHooks(TileId id, RuleOptions options) {
     return kind < kCountSlots ? kind : 0;
 }
 
-int32_t JokerIdsToIndices(TileId jokerA, TileId jokerB, RuleOptions options, TileIndex* outA,
-                          TileIndex* outB) {
-    int32_t n = 0;
-    if (jokerA >= 0) {
-        *outA = TileKindOrZero(jokerA, options);
-        ++n;
-    }
-    if (jokerB >= 0) {
-        *outB = TileKindOrZero(jokerB, options);
-        ++n;
-    }
-    return n;
-}
-
 // The smallest id of 0-167 with that index. Ids 152-167 have no kind (index
 // -10), so -10 finds 152.
 TileId IndexToFirstTileId(TileIndex index, RuleOptions options) {

@@ -65,8 +65,8 @@ TileIndex MakeTileIndex(int32_t suit, int32_t rank);
 // The kind of a tile through the hooks, 0 when it has none (negative suit,
 // rank below 1). Never an index outside a count array's slots.
 inline TileIndex TileKindOrZero(TileId id, RuleOptions options);
-int32_t JokerIdsToIndices(TileId jokerA, TileId jokerB, RuleOptions options, TileIndex* outA,
-                          TileIndex* outB);
+inline int32_t JokerIdsToIndices(TileId jokerA, TileId jokerB, RuleOptions options, TileIndex* outA,
+                                 TileIndex* outB);
 TileId IndexToFirstTileId(TileIndex index, RuleOptions options);
 int32_t IsSameKind(TileId a, TileId b, RuleOptions options);
 int32_t CollectSameKind(std::span<const TileId> list, TileId id, std::span<TileId> out, int32_t max,
@@ -113,6 +113,21 @@ inline TileIndex TileKindOrZero(TileId id, RuleOptions options) {
         return id >= 0 && id < kTileIdCount ? detail::kKindOfId[size_t(id)] : 0;
     }
     return detail::TileKindByHooks(id, options);
+}
+
+// Each hand test asks for its joker kinds: inline, as the kinds are read.
+inline int32_t JokerIdsToIndices(TileId jokerA, TileId jokerB, RuleOptions options, TileIndex* outA,
+                                 TileIndex* outB) {
+    int32_t n = 0;
+    if (jokerA >= 0) {
+        *outA = TileKindOrZero(jokerA, options);
+        ++n;
+    }
+    if (jokerB >= 0) {
+        *outB = TileKindOrZero(jokerB, options);
+        ++n;
+    }
+    return n;
 }
 
 // Hook calls used by the hand analysis (always with the caller's options).

@@ -111,6 +111,26 @@ void ExpectSummariesAgree() {
             EXPECT_EQ(s.SuitCode(suit), code);
             EXPECT_EQ(s.SuitNibbles(suit), nibbles);
         }
+        // A tile in and two kinds out (now and then the same kind, or none):
+        // the moved summary is the summary of the moved counts.
+        const int in = int(rng() % kCountSlots), outA = i % 5 ? int(rng() % kCountSlots) : in;
+        const int outB = i % 4 ? int(rng() % kCountSlots) : outA;
+        TileCountArray moved = c;
+        if (in != 0) ++moved[size_t(in)];
+        const int32_t countA = outA != 0 ? moved[size_t(outA)] : 0;
+        moved[size_t(outA)] = 0;
+        const int32_t countB = outB != 0 ? moved[size_t(outB)] : 0;
+        moved[size_t(outB)] = 0;
+        HandSummary want;
+        if (!SummariseHand(moved, &want)) continue;
+        s.Move(in, outA, countA, outB, countB);
+        EXPECT_EQ(s.tiles, want.tiles) << i;
+        EXPECT_EQ(s.masks.present, want.masks.present) << i;
+        EXPECT_EQ(s.masks.pairs, want.masks.pairs) << i;
+        EXPECT_EQ(s.masks.odd, want.masks.odd) << i;
+        EXPECT_EQ(std::memcmp(s.bytes, want.bytes, sizeof s.bytes), 0) << i;
+        EXPECT_EQ(s.nibbles[0], want.nibbles[0]) << i;
+        EXPECT_EQ(s.nibbles[1], want.nibbles[1]) << i;
     }
 }
 

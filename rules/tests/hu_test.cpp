@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
 #include <vector>
 
+#include "rules/tests/hand_gen.h"
 #include "rules/tests/reference_search.h"
 
 namespace rules {
@@ -234,6 +237,60 @@ TEST_F(HuTest, JokersAsTilesAndAsWildcards) {
     EXPECT_EQ(TryHuWithJokers(wild, Id(7), Id(13), -1, o, 0, r, 0), 8);
     EXPECT_EQ(r.melds[0], Meld(kMeldChow, 7, 8, -13));
     EXPECT_EQ(TryHuWithJokers(wild, Id(2), Id(13), -1, o, 0, r, 0), 0);
+}
+
+// Ranks up to 10 for the suited ids: kinds 10 and 20 (slots no hand may
+// hold) and 30 reach the hand tests.
+int32_t RankUpToTen(TileId id, RuleOptions) {
+    return id >= 0 && id < 108 ? id % 10 + 1 : TileIdToRank(id, 0);
+}
+
+TEST_F(HuTest, TryHuMatchesExtractionThenShapes) {
+    const RuleOptions options[] = {0,
+                                   kOptSubstitute,
+                                   kOptJokersAsTiles,
+                                   kOptJokers,
+                                   kOptJokers | kOptSubstitute,
+                                   kOptJokers | kOptHonourChows,
+                                   kOptJokers | kOptNoJokerSevenHonours | kOptNoHuRestricted4,
+                                   0x80022011};
+    // Jokers of ordinary kinds, one kind twice, joker B alone, flowers past
+    // the kinds, ids of no tile.
+    const TileId jokers[][2] = {{4, 38},  {4, -1},  {4, 4},    {-1, 38}, {-2, 38},
+                                {145, 4}, {4, 150}, {200, 38}, {-1, -1}};
+    const TileId tiles[] = {0, 3, 4, 5, 9, 38, 41, 49, 108, 145, 151, 152, -1};
+    std::mt19937 rng(77);
+    int wins = 0;
+    for (int i = 0; i < 3000; ++i) {
+        TileHooks hooks = i % 3 == 0 ? DefaultTileHooks() : TableTileHooks();
+        if (i % 3 == 2) hooks.rank = RankUpToTen;
+        InstallTileHooks(hooks);
+        TileCountArray c =
+            testing::ConstructedHand(rng, 4 + int(rng() % 2), true, 0, i % 4 == 0).counts;
+        // Take a tile out, so that the winning tile may complete the hand.
+        for (int k = int(rng() % 38); k < kCountSlots; ++k) {
+            if (c[size_t(k)]) {
+                --c[size_t(k)];
+                break;
+            }
+        }
+        // Now and then four of the joker's kind or of the winning tile's,
+        // or a count that no hand holds in one of their slots.
+        const int32_t odd[] = {4, 5, -1, 100};
+        if (i % 5 == 4) c[size_t(std::array{5, 14, 1, 10}[rng() % 4])] = odd[rng() % 4];
+        const TileId* j = jokers[rng() % std::size(jokers)];
+        const TileId tile = tiles[rng() % std::size(tiles)];
+        const RuleOptions o = options[rng() % std::size(options)];
+        const uint32_t mode = std::array{0u, 1u, 2u, 4u, 0x12u}[rng() % 5];
+        const uint32_t allowed = rng() % 2 ? 0x16 : 0x10000f0;
+        HuResult fast, step;
+        fast.meldCount = step.meldCount = 3;  // what a failure leaves
+        const int32_t f = TryHuWithJokers(c, tile, j[0], j[1], o, allowed, fast, mode);
+        ASSERT_EQ(f, testing::StepwiseWildHu(c, tile, j[0], j[1], o, allowed, step, mode)) << i;
+        ASSERT_EQ(fast, step) << i;
+        wins += f != 0;
+    }
+    EXPECT_GT(wins, 200);
 }
 
 TEST_F(HuTest, InvalidCountsAndHugeCountersAreNoHand) {

@@ -257,6 +257,25 @@ bool OracleAccepts(const TileCountArray& counts, int32_t jokers, bool pairTaken,
     return false;
 }
 
+int32_t StepwiseWildHu(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode) {
+    if ((options & kOptNoHuRestricted1) && (mode & kModeRestricted1)) return 0;
+    if ((options & kOptNoHuRestricted4) && (mode & kModeRestricted4)) return 0;
+    TileCountArray c = counts;
+    TileIndex win = 0;
+    int32_t nB = 0;
+    if (!(options & kOptJokers)) {
+        ExtractJokers(c, tile, jokerA, jokerB, &win, options, 0, &nB);
+        return CheckHuShapes(c, 0, 0, -1, -1, win, options, allowed, result, mode);
+    }
+    // A joker won on in a restricted mode does not win as a wildcard.
+    if ((mode & (kModeRestricted1 | kModeRestricted4)) &&
+        IsJokerTile(tile, jokerA, jokerB, options))
+        return 0;
+    const int32_t nA = ExtractJokers(c, tile, jokerA, jokerB, &win, options, 0, &nB);
+    return CheckHuShapes(c, nA, nB, jokerA, jokerB, win, options, allowed, result, mode);
+}
+
 ScopedPlainSearch::ScopedPlainSearch()
     : previous_(detail::SetDecomposeForTesting(PlainDecompose)),
       shortcut_(detail::SetWinningShortcutForTesting(false)) {}

@@ -4,7 +4,9 @@
 //    describe it, unguided, with full backtracking (the reference for the
 //    recorded melds);
 //  - OracleAccepts: acceptance by a memoised enumeration of meld multisets per
-//    group of kinds, combined by explicit sets of wildcard counts.
+//    group of kinds, combined by explicit sets of wildcard counts;
+//  - StepwiseWildHu: TryHuWithJokers, for jokers as wildcards only, as the
+//    steps it stands for.
 
 #include "rules/decompose.h"
 
@@ -15,6 +17,12 @@ int32_t PlainDecompose(const TileCountArray& counts, int32_t nA, int32_t nB, Til
                        HuResult& result, int32_t pairTaken);
 
 bool OracleAccepts(const TileCountArray& counts, int32_t jokers, bool pairTaken, bool honourChows);
+
+// TryHuWithJokers for options without jokers as tiles or the substitute (or
+// without jokers): the winning tile in and the jokers out of a copy of the
+// counts (ExtractJokers), then the shapes on that copy.
+int32_t StepwiseWildHu(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode);
 
 // Installs the plain search (and turns the combined test's early exit off)
 // for the lifetime of the object.
