@@ -290,11 +290,15 @@ int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, 
     int32_t jokers = SumJokers(nA, nB);
     if (tiles + jokers > kMaxDecomposedTiles) return 0;
     if (WalkApplies(counts, jokers, options)) {
+        // The blocks test acceptance themselves before they record, so a
+        // hand they hold needs no separate test.
+        if (!t_acceptOnly) {
+            const int32_t found =
+                DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
+            if (found >= 0) return found;
+        }
         if (!HandCompletes(counts, hand, jokers, pairTaken != 0)) return 0;
         if (t_acceptOnly) return 8;
-        const int32_t found =
-            DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
-        if (found >= 0) return found;
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
     }
     const bool honourChows = (options & kOptHonourChows) != 0;
