@@ -12,54 +12,37 @@
 namespace rules::detail {
 namespace {
 
-// A move's meld as a template: its type and wildcards, and its four tile
-// words as masks: where the kind goes (plus an offset), where the first and
-// the second wildcard go; the rest stay 0.
+// A move's meld as a template, for each way its wildcards fall to the
+// counters (bit 0: its first wildcard spent is one of B's, bit 1: its
+// second): its four tile words as masks: where the kind goes (plus an
+// offset), where joker A's kind and where joker B's kind goes; the rest stay
+// 0. A meld's first place shows B when it spent B's only, its second when it
+// spent one of B's.
 struct MeldTemplate {
     int32_t offset[4];
     int32_t kind[4];
-    int32_t joker1[4];
-    int32_t joker2[4];
-    int32_t type;
-    int32_t jokers;
-    int32_t pad[2];
+    int32_t jokerA[4];
+    int32_t jokerB[4];
 };
 constexpr auto kMeldTemplates = [] {
-    std::array<MeldTemplate, std::size(kMoves)> all{};
+    std::array<std::array<MeldTemplate, 4>, std::size(kMoves)> all{};
     for (size_t i = 0; i < all.size(); ++i) {
-        for (int j = 0; j < 4; ++j) {
-            const uint8_t w = kMoves[i].words[j];
-            all[i].offset[j] = w <= kK2 ? w : 0;
-            all[i].kind[j] = w <= kK2 ? -1 : 0;
-            all[i].joker1[j] = w == kJoker1 ? -1 : 0;
-            all[i].joker2[j] = w == kJoker2 ? -1 : 0;
+        for (int b = 0; b < 4; ++b) {
+            const bool firstB = kMoves[i].jokers == 2 ? b == 3 : (b & 1) != 0;
+            const bool secondB = b != 0;
+            MeldTemplate& t = all[i][size_t(b)];
+            for (int j = 0; j < 4; ++j) {
+                const uint8_t w = kMoves[i].words[j];
+                t.offset[j] = w <= kK2 ? w : 0;
+                t.kind[j] = w <= kK2 ? -1 : 0;
+                const bool fromB = (w == kJoker1 && firstB) || (w == kJoker2 && secondB);
+                t.jokerA[j] = (w == kJoker1 || w == kJoker2) && !fromB ? -1 : 0;
+                t.jokerB[j] = fromB ? -1 : 0;
+            }
         }
-        all[i].type = kMoves[i].type;
-        all[i].jokers = kMoves[i].jokers;
     }
     return all;
 }();
-
-void WriteMeld(MeldRecord& meld, const MeldTemplate& t, int32_t k, int32_t joker1, int32_t joker2) {
-    meld.type = t.type;
-#if defined(__SSE2__)
-    auto load = [](const int32_t* p) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    };
-    const __m128i kinds = _mm_add_epi32(_mm_set1_epi32(k), load(t.offset));
-    const __m128i tiles =
-        _mm_or_si128(_mm_and_si128(kinds, load(t.kind)),
-                     _mm_or_si128(_mm_and_si128(_mm_set1_epi32(joker1), load(t.joker1)),
-                                  _mm_and_si128(_mm_set1_epi32(joker2), load(t.joker2))));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(meld.tiles.data()), tiles);
-#else
-    for (int j = 0; j < 4; ++j) {
-        meld.tiles[size_t(j)] =
-            ((k + t.offset[j]) & t.kind[j]) | (joker1 & t.joker1[j]) | (joker2 & t.joker2[j]);
-    }
-#endif
-    meld.spare = {0, 0};
-}
 
 // The order in which the search spends wildcards from counters a and b (the
 // smaller non-zero counter first, ties to A): bit i set when the i-th
@@ -110,15 +93,32 @@ void RecordMelds(const Taken* taken, int n, int spent, int32_t nA, int32_t nB, T
     if (first < 0 || first >= kMaxMelds) return;
     const int room = kMaxMelds - first;
     MeldRecord* meld = result.melds.data() + first;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi32(jokerA), b = _mm_set1_epi32(jokerB);
+#endif
     for (int i = n - 1; i >= 0 && i >= n - room; --i, ++meld) {
-        const MeldTemplate& t = kMeldTemplates[taken[i].move];
-        spent -= t.jokers;
-        // Bit 0: its first wildcard is one of B's, bit 1: its second. A
-        // meld's first place shows A when it spent one of A's, its second A
-        // only when it spent two.
-        const uint32_t bits = order >> spent;
-        const bool firstB = bits & (t.jokers == 2 ? bits >> 1 : 1) & 1;
-        WriteMeld(*meld, t, taken[i].k, firstB ? jokerB : jokerA, bits & 3 ? jokerB : jokerA);
+        const Move& m = kMoves[taken[i].move];
+        spent -= m.jokers;
+        const MeldTemplate& t = kMeldTemplates[taken[i].move][order >> spent & 3];
+        const int32_t k = taken[i].k;
+        meld->type = m.type;
+#if defined(__SSE2__)
+        auto load = [](const int32_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        const __m128i kinds = _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t.offset)),
+                                            load(t.kind));
+        const __m128i jokers =
+            _mm_or_si128(_mm_and_si128(a, load(t.jokerA)), _mm_and_si128(b, load(t.jokerB)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()),
+                         _mm_or_si128(kinds, jokers));
+#else
+        for (int j = 0; j < 4; ++j) {
+            meld->tiles[size_t(j)] = ((k + t.offset[j]) & t.kind[j]) | (jokerA & t.jokerA[j]) |
+                                     (jokerB & t.jokerB[j]);
+        }
+#endif
+        meld->spare = {0, 0};
     }
     result.meldCount = first + (n < room ? n : room);
 }
