@@ -63,10 +63,8 @@ int32_t DecomposeCompleting(const TileCountArray& counts, const HandSummary& han
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken);
-// Whether the walk and the block tables apply: at most 15 wildcards, and no
-// honour chows among the tiles.
-bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options);
-// For counts that they apply to: whether the hand with `jokers` wildcards
+// For counts that the walk and the block tables apply to (at most 15
+// wildcards, and no honour chows among the tiles): whether the hand with `jokers` wildcards
 // splits at all; its melds from the block tables (decompose_blocks.cpp) for
 // at most kBlockMaxJokers wildcards, -1 when a block is not in the tables;
 // its melds by the walk guided by masks (decompose_walk.cpp).

@@ -82,10 +82,11 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
     Taken taken[kMaxMelds + kBlockEntryMelds + 2];
     int n = 0, shift = 0;
     for (int b = 0; b < count; ++b) {
+        // The states the blocks after b allow from here: none with a pair
+        // once the pair is taken.
+        const uint64_t allowed = context[b] >> shift & (~uint64_t(0) >> (shift & kMaskPair));
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
-        for (;; ++entry) {
-            const int state = int(*entry & 0xFF);
-            if (!(state & shift & kMaskPair) && (context[b] >> (shift + state) & 1)) break;
+        for (; !(allowed >> (*entry & 0xFF) & 1); ++entry) {
             if (*entry & kBlockLastEntry) return -1;  // cannot happen: the hand completes
         }
         shift += int(*entry & 0xFF);

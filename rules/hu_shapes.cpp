@@ -177,6 +177,14 @@ constexpr ShapeEntry kShapes[] = {{kShapeSevenPairs, SevenPairsShape},
                                   {kShapeSevenHonours, SevenHonoursShape},
                                   {kShapeAllHonours, AllHonoursShape},
                                   {kShape258, All258Shape}};
+static_assert(kShapeSevenPairs < kShapeKnitted && kShapeKnitted < kShapeSevenHonours &&
+              kShapeSevenHonours < kShapeAllHonours && kShapeAllHonours < kShape258);
+
+// The shape of one of the shape bits.
+Shape ShapeOf(uint32_t bit) {
+    return kShapes[bit == kShape258 ? 4 : std::countr_zero(bit) - std::countr_zero(kShapeSevenPairs)]
+        .shape;
+}
 
 }  // namespace
 
@@ -225,12 +233,11 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                        : 0;
         }
     }
-    if (allowed & kShapeBits) {
-        for (const ShapeEntry& e : kShapes) {
-            if (mayTake(e.bit) &&
-                e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
-                return 8;
-        }
+    // The shapes allowed, lowest bit first (the order of kShapes).
+    for (uint32_t shapes = allowed & kShapeBits; shapes; shapes &= shapes - 1) {
+        const uint32_t bit = shapes & (0u - shapes);
+        if (byMasks && !ShapeTakes(bit, masks, total, jokers, options)) continue;
+        if (ShapeOf(bit)(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)) return 8;
     }
     return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
                          pairTaken)
