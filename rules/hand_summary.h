@@ -77,33 +77,37 @@ bool SetWideSummaryForTesting(bool wide);
 // the hooks are this game's own (then true); the shapes read the honour hook.
 bool StandardHookKinds(uint64_t* refused);
 
-// Whether one whole-hand shape (its bit) takes the hand: `total` counts its
+// Which of the whole-hand shapes (bits) take the hand: `total` counts its
 // tiles and wildcards. For this game's hooks, without option 0x4.
+inline uint32_t ShapesTaking(uint32_t shapes, const KindMasks& m, int64_t total, int32_t jokers,
+                             RuleOptions options) {
+    uint32_t takes = 0;
+    if ((shapes & kShapeSevenPairs) && (total == 12 || total == 14) && CountBits(m.odd) <= jokers)
+        takes |= kShapeSevenPairs;
+    if (shapes & kShapeKnitted) {
+        // At most one of each kind, and no suited kind with the next or the
+        // one after it.
+        const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
+        if (total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0)
+            takes |= kShapeKnitted;
+    }
+    if (shapes & kShapeSevenHonours) {
+        // Each missing honour costs a wildcard.
+        const uint64_t missing = kHonourKinds & ~m.present;
+        if (missing == 0 || (!(options & kOptNoJokerSevenHonours) &&
+                             (jokers >= 7 || CountBits(missing) <= jokers)))
+            takes |= kShapeSevenHonours;
+    }
+    if ((shapes & kShapeAllHonours) && total > 0 && (m.present & ~kHonourKinds) == 0)
+        takes |= kShapeAllHonours;
+    if ((shapes & kShape258) && total > 0 && (m.present & ~kKinds258) == 0) takes |= kShape258;
+    return takes;
+}
+
+// Whether one whole-hand shape (its bit) takes the hand.
 inline bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t jokers,
                        RuleOptions options) {
-    switch (shape) {
-        case kShapeSevenPairs:
-            return (total == 12 || total == 14) && CountBits(m.odd) <= jokers;
-        case kShapeKnitted: {
-            // At most one of each kind, and no suited kind with the next or
-            // the one after it.
-            const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
-            return total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0;
-        }
-        case kShapeSevenHonours: {
-            // Each missing honour costs a wildcard.
-            const uint64_t missing = kHonourKinds & ~m.present;
-            if (missing == 0) return true;
-            if (options & kOptNoJokerSevenHonours) return false;
-            return jokers >= 7 || CountBits(missing) <= jokers;
-        }
-        case kShapeAllHonours:
-            return total > 0 && (m.present & ~kHonourKinds) == 0;
-        case kShape258:
-            return total > 0 && (m.present & ~kKinds258) == 0;
-        default:
-            return false;
-    }
+    return ShapesTaking(shape, m, total, jokers, options) != 0;
 }
 
 inline int32_t HandSummary::SuitCode(int suit) const {

@@ -233,10 +233,12 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                        : 0;
         }
     }
-    // The shapes allowed, lowest bit first (the order of kShapes).
-    for (uint32_t shapes = allowed & kShapeBits; shapes; shapes &= shapes - 1) {
+    // The shapes allowed (that the masks take), lowest bit first: the order
+    // of kShapes.
+    uint32_t shapes = allowed & kShapeBits;
+    if (byMasks && shapes) shapes = ShapesTaking(shapes, masks, total, jokers, options);
+    for (; shapes; shapes &= shapes - 1) {
         const uint32_t bit = shapes & (0u - shapes);
-        if (byMasks && !ShapeTakes(bit, masks, total, jokers, options)) continue;
         if (ShapeOf(bit)(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)) return 8;
     }
     return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
@@ -251,9 +253,13 @@ int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand,
     const int32_t jokers = SumJokers(nA, nB);
     const int64_t total = hand.tiles + int64_t(jokers);
     ClearHuResult(result);
-    for (const ShapeEntry& e : kShapes) {
-        if ((allowed & e.bit) && ShapeTakes(e.bit, hand.masks, total, jokers, options))
-            return e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8 : 0;
+    // The first shape allowed that the masks take decides.
+    if (const uint32_t shapes =
+            ShapesTaking(allowed & kShapeBits, hand.masks, total, jokers, options)) {
+        return ShapeOf(shapes & (0u - shapes))(counts, nA, nB, idxA, idxB, winKind, options,
+                                               allowed, result)
+                   ? 8
+                   : 0;
     }
     return DecomposeCompleting(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
                                pairTaken);
