@@ -65,27 +65,33 @@ constexpr auto kSpendOrder = [] {
     return order;
 }();
 
+// The wildcards that no meld spent (left of nA + nB after `spent`), as
+// pungs and a pair of wildcards alone. Out of line: most hands spend them all.
+[[gnu::noinline]] void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA,
+                                        int32_t nB, TileIndex idxA, TileIndex idxB,
+                                        HuResult& result) {
+    // Their counters after the melds' spending.
+    const int fromB = std::popcount(order & ((1u << spent) - 1));
+    int32_t a = nA - (spent - fromB), b = nB - fromB, savedA, savedB;
+    int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
+    int extras = 0;
+    for (; left > 0 && extras < kMaxMelds; left = SumJokers(a, b)) {
+        extraType[extras] = left >= 3 ? kMeldPung : kMeldPair;
+        TakeJokers(&savedA, &savedB, &a, &b, left >= 3 ? 3 : 2);
+        extraA[extras] = savedA - a;
+        extraB[extras++] = savedB - b;
+    }
+    for (int i = extras - 1; i >= 0; --i)
+        AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
+}
+
 }  // namespace
 
 void RecordMelds(const Taken* taken, int n, int spent, int32_t nA, int32_t nB, TileIndex idxA,
                  TileIndex idxB, HuResult& result) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
-    int32_t left = nA + nB - spent;
-    if (left > 0) {
-        // The wildcards left: their counters after the melds' spending.
-        const int fromB = std::popcount(order & ((1u << spent) - 1));
-        int32_t a = nA - (spent - fromB), b = nB - fromB, savedA, savedB;
-        int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
-        int extras = 0;
-        for (; left > 0 && extras < kMaxMelds; left = SumJokers(a, b)) {
-            extraType[extras] = left >= 3 ? kMeldPung : kMeldPair;
-            TakeJokers(&savedA, &savedB, &a, &b, left >= 3 ? 3 : 2);
-            extraA[extras] = savedA - a;
-            extraB[extras++] = savedB - b;
-        }
-        for (int i = extras - 1; i >= 0; --i)
-            AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
-    }
+    if (const int32_t left = nA + nB - spent; left > 0)
+        RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
     const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
     // Backwards from the last meld, while the record has room; spent counts
     // the wildcards spent before the meld.

@@ -186,20 +186,14 @@ Shape ShapeOf(uint32_t bit) {
         .shape;
 }
 
-}  // namespace
-
-int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
-                    TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
-                    HuResult& result, uint32_t mode, int32_t pairTaken) {
-    HandSummary hand;
-    if (!SummariseHand(counts, &hand)) return 0;
-    return CheckShapesOf(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
-                         mode, pairTaken);
-}
-
-int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
-                      TileId jokerA, TileId jokerB, TileIndex winKind, RuleOptions options,
-                      uint32_t allowed, HuResult& result, uint32_t mode, int32_t pairTaken) {
+// CheckShapesOf's body, inline in each entry: the hu tests call them for
+// every hand, and a call with a dozen arguments is a good part of the work.
+[[gnu::always_inline]] inline int32_t ShapesOfHand(const TileCountArray& counts,
+                                                   const HandSummary& hand, int32_t nA, int32_t nB,
+                                                   TileId jokerA, TileId jokerB, TileIndex winKind,
+                                                   RuleOptions options, uint32_t allowed,
+                                                   HuResult& result, uint32_t mode,
+                                                   int32_t pairTaken) {
     const KindMasks& masks = hand.masks;
     const int32_t tiles = hand.tiles;
     // With this game's hooks the kinds that end the test are known, and (but
@@ -247,6 +241,24 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                : 0;
 }
 
+}  // namespace
+
+int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
+                    TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
+                    HuResult& result, uint32_t mode, int32_t pairTaken) {
+    HandSummary hand;
+    if (!SummariseHand(counts, &hand)) return 0;
+    return ShapesOfHand(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
+                        mode, pairTaken);
+}
+
+int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
+                      TileId jokerA, TileId jokerB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, uint32_t mode, int32_t pairTaken) {
+    return ShapesOfHand(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
+                        mode, pairTaken);
+}
+
 int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                           int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
                           RuleOptions options, uint32_t allowed, HuResult& result, bool pairTaken) {
@@ -270,8 +282,10 @@ int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand,
 int32_t CheckHuShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                       TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                       HuResult& result, uint32_t mode) {
-    return detail::CheckShapes(counts, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
-                               mode, 0);
+    detail::HandSummary hand;
+    if (!detail::SummariseHand(counts, &hand)) return 0;
+    return detail::ShapesOfHand(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed,
+                                result, mode, 0);
 }
 
 int32_t HuWithJokersAsWild(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
