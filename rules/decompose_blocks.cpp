@@ -37,11 +37,12 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
            kMaskValid;
 }
 
-}  // namespace
-
-int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                          int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
-                          HuResult& result) {
+// DecomposeByBlocks, inline in a road for every processor and one for those
+// with BMI1, BMI2 and POPCNT (whose shifts by a variable count and bit scans
+// are single instructions: most of the work here).
+[[gnu::always_inline]] inline int32_t Blocks(const TileCountArray& counts, const HandSummary& hand,
+                                             int32_t nA, int32_t nB, TileIndex idxA,
+                                             TileIndex idxB, bool pairTaken, HuResult& result) {
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers) return -1;
     int base[3 * 3 + kCountSlots - 30];
@@ -112,6 +113,31 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
     }
     RecordMelds(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;
+}
+
+[[gnu::noinline]] int32_t BlocksPlain(const TileCountArray& counts, const HandSummary& hand,
+                                      int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
+                                      bool pairTaken, HuResult& result) {
+    return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+}
+
+#if QEVO_BIT_ROADS
+[[gnu::target("bmi,bmi2,popcnt"), gnu::noinline]] int32_t BlocksBits(
+    const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
+    TileIndex idxA, TileIndex idxB, bool pairTaken, HuResult& result) {
+    return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+}
+#endif
+
+}  // namespace
+
+int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                          int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
+                          HuResult& result) {
+#if QEVO_BIT_ROADS
+    if (g_bitInstructions) return BlocksBits(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+#endif
+    return BlocksPlain(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
 }
 
 }  // namespace rules::detail

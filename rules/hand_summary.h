@@ -70,8 +70,16 @@ struct HandSummary {
 // none in the slots 0, 10 and 20), and when they are, its summary.
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
 // Tests run the 32-byte road (true, when the processor has it) or the
-// 16-byte one; returns whether the 32-byte road is now taken.
+// 16-byte one; returns whether the 32-byte road is now taken. The roads that
+// use BMI1, BMI2 and POPCNT follow the same switch.
 bool SetWideSummaryForTesting(bool wide);
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QEVO_BIT_ROADS 1
+// Whether the processor has BMI1, BMI2 and POPCNT: asked once at start (false
+// until then), for the roads compiled for them.
+extern bool g_bitInstructions;
+#endif
 
 // The kinds that the installed honour-or-flower hook refuses a hand for, when
 // the hooks are this game's own (then true); the shapes read the honour hook.
