@@ -11,6 +11,7 @@
 
 #include "rules/decompose.h"
 #include "rules/decompose_moves.h"
+#include "rules/decompose_record.h"
 #include "rules/group_tables.h"
 #include "rules/hand_summary.h"
 
@@ -111,7 +112,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         }
 #endif
     }
-    RecordMelds(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
+    RecordMeldsInline(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;
 }
 
