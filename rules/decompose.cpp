@@ -246,10 +246,9 @@ bool WalkApplies(const detail::HandSummary& hand, int32_t jokers, RuleOptions op
 // root first, before it copies anything. Out of line, so that the roads the
 // walk and the blocks take do not set up its frame.
 [[gnu::noinline]] int32_t DecomposeBySearch(const TileCountArray& counts,
-                                            const detail::HandSummary& hand, int32_t nA,
-                                            int32_t nB, TileIndex idxA, TileIndex idxB,
-                                            RuleOptions options, HuResult& result,
-                                            int32_t pairTaken) {
+                                            const detail::HandSummary& hand, int32_t nA, int32_t nB,
+                                            TileIndex idxA, TileIndex idxB, RuleOptions options,
+                                            HuResult& result, int32_t pairTaken) {
     const int32_t jokers = SumJokers(nA, nB);
     const bool honourChows = (options & kOptHonourChows) != 0;
     int32_t codes[3];
@@ -265,17 +264,17 @@ bool WalkApplies(const detail::HandSummary& hand, int32_t jokers, RuleOptions op
         suffix[g] = Combine(value[g + 1], suffix[g + 1]);
     if (!CompletesWith(suffix[0], value[0], jokers, pairTaken != 0)) return 0;
     if (t_acceptOnly) return 8;
-    Search s{counts,          {codes[0], codes[1], codes[2]},
-             hand.tiles,      honourChows,
-             idxA,            idxB,
-             result,          {suffix[0], suffix[1], suffix[2], suffix[3]}};
+    Search s{counts,     {codes[0], codes[1], codes[2]},
+             hand.tiles, honourChows,
+             idxA,       idxB,
+             result,     {suffix[0], suffix[1], suffix[2], suffix[3]}};
     return Run(s, nA, nB, pairTaken != 0, 0, 1);
 }
 
 // The decomposition of a summarised hand, inline in both entries that take one.
-inline int32_t Decompose(const TileCountArray& counts, const detail::HandSummary& hand,
-                         int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
-                         RuleOptions options, HuResult& result, int32_t pairTaken) {
+inline int32_t Decompose(const TileCountArray& counts, const detail::HandSummary& hand, int32_t nA,
+                         int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
+                         HuResult& result, int32_t pairTaken) {
     const int32_t jokers = SumJokers(nA, nB);
     if (hand.tiles + int64_t(jokers) > kMaxDecomposedTiles) return 0;
     if (!WalkApplies(hand, jokers, options))
@@ -291,7 +290,6 @@ inline int32_t Decompose(const TileCountArray& counts, const detail::HandSummary
     if (t_acceptOnly) return 8;
     return detail::DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
 }
-
 
 }  // namespace
 

@@ -42,8 +42,8 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
 // with BMI1, BMI2 and POPCNT (whose shifts by a variable count and bit scans
 // are single instructions: most of the work here).
 [[gnu::always_inline]] inline int32_t Blocks(const TileCountArray& counts, const HandSummary& hand,
-                                             int32_t nA, int32_t nB, TileIndex idxA,
-                                             TileIndex idxB, bool pairTaken, HuResult& result) {
+                                             int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
+                                             bool pairTaken, HuResult& result) {
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers) return -1;
     int base[3 * 3 + kCountSlots - 30];
@@ -124,8 +124,8 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
 
 #if QEVO_BIT_ROADS
 [[gnu::target("bmi,bmi2,popcnt"), gnu::noinline]] int32_t BlocksBits(
-    const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
-    TileIndex idxA, TileIndex idxB, bool pairTaken, HuResult& result) {
+    const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
+    TileIndex idxB, bool pairTaken, HuResult& result) {
     return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
 }
 #endif

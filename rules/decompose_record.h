@@ -98,16 +98,16 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
         auto load = [](const int32_t* p) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         };
-        const __m128i kinds = _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t.offset)),
-                                            load(t.kind));
+        const __m128i kinds =
+            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t.offset)), load(t.kind));
         const __m128i jokers =
             _mm_or_si128(_mm_and_si128(a, load(t.jokerA)), _mm_and_si128(b, load(t.jokerB)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()),
                          _mm_or_si128(kinds, jokers));
 #else
         for (int j = 0; j < 4; ++j) {
-            meld->tiles[size_t(j)] = ((k + t.offset[j]) & t.kind[j]) | (jokerA & t.jokerA[j]) |
-                                     (jokerB & t.jokerB[j]);
+            meld->tiles[size_t(j)] =
+                ((k + t.offset[j]) & t.kind[j]) | (jokerA & t.jokerA[j]) | (jokerB & t.jokerB[j]);
         }
 #endif
         meld->spare = {0, 0};

@@ -102,8 +102,8 @@ inline uint32_t ShapesTaking(uint32_t shapes, const KindMasks& m, int64_t total,
     if (shapes & kShapeSevenHonours) {
         // Each missing honour costs a wildcard.
         const uint64_t missing = kHonourKinds & ~m.present;
-        if (missing == 0 || (!(options & kOptNoJokerSevenHonours) &&
-                             (jokers >= 7 || CountBits(missing) <= jokers)))
+        if (missing == 0 ||
+            (!(options & kOptNoJokerSevenHonours) && (jokers >= 7 || CountBits(missing) <= jokers)))
             takes |= kShapeSevenHonours;
     }
     if ((shapes & kShapeAllHonours) && total > 0 && (m.present & ~kHonourKinds) == 0)

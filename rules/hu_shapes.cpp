@@ -182,7 +182,8 @@ static_assert(kShapeSevenPairs < kShapeKnitted && kShapeKnitted < kShapeSevenHon
 
 // The shape of one of the shape bits.
 Shape ShapeOf(uint32_t bit) {
-    return kShapes[bit == kShape258 ? 4 : std::countr_zero(bit) - std::countr_zero(kShapeSevenPairs)]
+    return kShapes[bit == kShape258 ? 4
+                                    : std::countr_zero(bit) - std::countr_zero(kShapeSevenPairs)]
         .shape;
 }
 
