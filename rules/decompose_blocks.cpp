@@ -49,6 +49,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     int base[3 * 3 + kCountSlots - 30];
     BlockSlot slot[std::size(base)];
     int count = 0;
+#pragma GCC unroll 3
     for (int s = 0; s < 3; ++s) {
         const uint64_t nibbles = hand.SuitNibbles(s);
         uint64_t held = (nibbles | nibbles >> 1 | nibbles >> 2) & kRanks;
@@ -80,8 +81,9 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     }
     context[0] = after;
     if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
-    // Room for a whole entry's melds past the last one kept.
-    Taken taken[kMaxMelds + kBlockEntryMelds + 2];
+    // Room for every block's melds (and a whole entry's bytes past the last),
+    // so that too many melds are refused once, at the end.
+    Taken taken[std::size(base) * kBlockEntryMelds + 2];
     int n = 0, shift = 0;
     for (int b = 0; b < count; ++b) {
         // The states the blocks after b allow from here: none with a pair
@@ -93,7 +95,6 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         }
         shift += int(*entry & 0xFF);
         const int melds = int(*entry >> 8 & 0x7F);
-        if (n + melds > kMaxMelds) return 0;
 #if defined(__SSE2__)
         // All six meld bytes at once, each to its move and its kind (the
         // block's first kind plus its rank); only the first `melds` count.
@@ -112,6 +113,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         }
 #endif
     }
+    if (n > kMaxMelds) return 0;
     RecordMeldsInline(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;
 }
