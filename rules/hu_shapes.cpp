@@ -216,7 +216,7 @@ Shape ShapeOf(uint32_t bit) {
     // A shape that fails leaves the result alone: one that the masks refuse
     // need not be called.
     auto mayTake = [&](uint32_t bit) {
-        return (allowed & bit) && (!byMasks || ShapeTakes(bit, masks, total, jokers, options));
+        return (allowed & bit) && (!byMasks || ShapesTaking(bit, masks, total, jokers, options));
     };
     // A shape bit in mode restricts the test to that shape.
     if (mode & kShapeBits) {
