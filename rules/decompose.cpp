@@ -279,16 +279,10 @@ inline int32_t Decompose(const TileCountArray& counts, const detail::HandSummary
     if (hand.tiles + int64_t(jokers) > kMaxDecomposedTiles) return 0;
     if (!WalkApplies(hand, jokers, options))
         return DecomposeBySearch(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
-    // The blocks test acceptance themselves before they record, so a hand
-    // they hold needs no separate test.
-    if (!t_acceptOnly) {
-        const int32_t found =
-            detail::DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
-        if (found >= 0) return found;
-    }
-    if (!detail::HandCompletes(counts, hand, jokers, pairTaken != 0)) return 0;
-    if (t_acceptOnly) return 8;
-    return detail::DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
+    if (t_acceptOnly) return detail::HandCompletes(counts, hand, jokers, pairTaken != 0) ? 8 : 0;
+    // The blocks test acceptance themselves before they record: a hand needs
+    // no separate test.
+    return detail::DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
 }
 
 }  // namespace
@@ -318,21 +312,6 @@ int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int
         return Decompose(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
     }
     return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
-}
-
-int32_t DecomposeCompleting(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                            int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
-                            RuleOptions options, uint32_t allowed, HuResult& result,
-                            bool pairTaken) {
-    const int32_t jokers = SumJokers(nA, nB);
-    if (g_decompose == DecomposeHand && !t_acceptOnly &&
-        hand.tiles + jokers <= kMaxDecomposedTiles && WalkApplies(hand, jokers, options)) {
-        const int32_t found =
-            DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        if (found >= 0) return found;
-    }
-    return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
-                         pairTaken);
 }
 
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,

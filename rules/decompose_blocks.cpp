@@ -45,7 +45,8 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
                                              int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
                                              bool pairTaken, HuResult& result) {
     const int32_t jokers = nA + nB;
-    if (jokers > kBlockMaxJokers) return -1;
+    if (jokers > kBlockMaxJokers)
+        return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
     int base[3 * 3 + kCountSlots - 30];
     BlockSlot slot[std::size(base)];
     int count = 0;
@@ -60,7 +61,8 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
             const int end = std::countr_zero(gaps >> start << start);
             const uint64_t key = (nibbles >> start) & ((uint64_t(1) << (end - start)) - 1);
             slot[count] = FindBlock(key);
-            if (!slot[count]) return -1;
+            if (!slot[count])
+                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
             base[count++] = 10 * s + 1 + start / 4;
             held &= ~uint64_t(0) << end;
         }
@@ -68,7 +70,8 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
         slot[count] = FindBlock(uint64_t(counts[size_t(k)]));
-        if (!slot[count]) return -1;
+        if (!slot[count])
+            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = k;
     }
     // context[b]: the counts (spent so far, and whether the pair is taken)
@@ -91,7 +94,9 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         const uint64_t allowed = context[b] >> shift & (~uint64_t(0) >> (shift & kMaskPair));
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
         for (; !(allowed >> (*entry & 0xFF) & 1); ++entry) {
-            if (*entry & kBlockLastEntry) return -1;  // cannot happen: the hand completes
+            // Cannot happen (the hand completes), but the walk would know.
+            if (*entry & kBlockLastEntry)
+                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         }
         shift += int(*entry & 0xFF);
         const int melds = int(*entry >> 8 & 0x7F);

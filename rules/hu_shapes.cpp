@@ -274,8 +274,8 @@ int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand,
                    ? 8
                    : 0;
     }
-    return DecomposeCompleting(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
-                               pairTaken);
+    return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
+                         pairTaken);
 }
 
 }  // namespace detail
