@@ -83,12 +83,12 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
     // the wildcards spent before the meld.
     const int first = result.meldCount;
     if (first < 0 || first >= kMaxMelds) return;
-    const int room = kMaxMelds - first;
+    const int kept = n < kMaxMelds - first ? n : kMaxMelds - first;
     MeldRecord* meld = result.melds.data() + first;
 #if defined(__SSE2__)
     const __m128i a = _mm_set1_epi32(jokerA), b = _mm_set1_epi32(jokerB);
 #endif
-    for (int i = n - 1; i >= 0 && i >= n - room; --i, ++meld) {
+    for (int i = n - 1; i >= n - kept; --i, ++meld) {
         const Move& m = kMoves[taken[i].move];
         spent -= m.jokers;
         const MeldTemplate& t = kMeldTemplates[taken[i].move][order >> spent & 3];
@@ -112,7 +112,7 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
 #endif
         meld->spare = {0, 0};
     }
-    result.meldCount = first + (n < room ? n : room);
+    result.meldCount = first + kept;
 }
 
 }  // namespace rules::detail
