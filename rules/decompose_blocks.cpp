@@ -81,6 +81,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     for (int b = count - 1; b > 0; --b) {
         context[b] = after;
         after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
+        if (!after) return 0;  // nothing the blocks before b do completes the hand
     }
     context[0] = after;
     if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
