@@ -60,7 +60,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
             const int start = std::countr_zero(held);
             const int end = std::countr_zero(gaps >> start << start);
             const uint64_t key = (nibbles >> start) & ((uint64_t(1) << (end - start)) - 1);
-            slot[count] = FindBlock(key);
+            slot[count] = FindBlock(key, (end - start) / 4);
             if (!slot[count])
                 return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
             base[count++] = 10 * s + 1 + start / 4;
@@ -69,7 +69,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
-        slot[count] = FindBlock(uint64_t(counts[size_t(k)]));
+        slot[count] = FindBlock(uint64_t(counts[size_t(k)]), 1);
         if (!slot[count])
             return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = k;
