@@ -3,7 +3,8 @@
 // group_tables.h) with at most kBlockMaxTiles tiles, the first decomposition
 // in the search's order for each exact number of wildcards (up to
 // kBlockMaxJokers) and pair, the decompositions in the search's order; found
-// through a hash table without collisions over the blocks' nibbles.
+// through a hash table without collisions over the blocks' nibbles, and the
+// short ones directly by their nibbles too.
 
 #include "rules/block_table_gen.h"
 
@@ -106,6 +107,10 @@ struct Block {
     uint8_t form;
 };
 
+BlockSlot SlotOf(const Block& b) {
+    return b.key | uint64_t(b.form) << kBlockKeyBits | uint64_t(b.first) << (kBlockKeyBits + 8);
+}
+
 // Places every block in a slot of its own: the blocks of a bucket (the
 // largest buckets first) move together by the first displacement that finds
 // all their slots free.
@@ -207,11 +212,16 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
     std::fprintf(out, "\n};\n\nconst BlockSlot kBlockSlots[kBlockSlotCount] = {");
     for (size_t i = 0; i < slots.size(); ++i) {
         const Block* b = slots[i];
-        const uint64_t slot = b ? b->key | uint64_t(b->form) << kBlockKeyBits |
-                                      uint64_t(b->first) << (kBlockKeyBits + 8)
-                                : 0;
+        const uint64_t slot = b ? SlotOf(*b) : 0;
         std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", slot);
     }
+    std::vector<BlockSlot> shortSlots(kBlockShortKeys, 0);
+    for (const Block& b : blocks) {
+        if (b.key < kBlockShortKeys) shortSlots[size_t(b.key)] = SlotOf(b);
+    }
+    std::fprintf(out, "\n};\n\nconst BlockSlot kBlockShort[kBlockShortKeys] = {");
+    for (size_t i = 0; i < shortSlots.size(); ++i)
+        std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", shortSlots[i]);
     std::fprintf(out, "\n");
     std::fprintf(out, "};\n\nconst uint64_t kBlockEntries[%zu] = {", entries.size());
     for (size_t i = 0; i < entries.size(); ++i)

@@ -235,6 +235,56 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
 detail::DecomposeFn g_decompose = DecomposeHand;
 thread_local bool t_acceptOnly = false;
 
+// Whether the walk and the block tables apply: at most 15 wildcards, and no
+// honour chows among the tiles.
+bool WalkApplies(const detail::HandSummary& hand, int32_t jokers, RuleOptions options) {
+    return jokers <= detail::kMaskMaxJokers &&
+           (!(options & kOptHonourChows) || !(hand.masks.present & detail::kHonourKinds));
+}
+
+// The guided search, for the hands the walk leaves: its exact test at the
+// root first, before it copies anything. Out of line, so that the roads the
+// walk and the blocks take do not set up its frame.
+[[gnu::noinline]] int32_t DecomposeBySearch(const TileCountArray& counts,
+                                            const detail::HandSummary& hand, int32_t nA, int32_t nB,
+                                            TileIndex idxA, TileIndex idxB, RuleOptions options,
+                                            HuResult& result, int32_t pairTaken) {
+    const int32_t jokers = SumJokers(nA, nB);
+    const bool honourChows = (options & kOptHonourChows) != 0;
+    int32_t codes[3];
+    GroupValue value[4];
+    for (int i = 0; i < 3; ++i) {
+        codes[i] = hand.SuitCode(i);
+        value[i] = SuitValue(codes[i]);
+    }
+    value[3] = HonourValue(counts, honourChows);
+    GroupValue suffix[4];
+    suffix[3] = kEmptyValue;
+    for (int g = 2; g >= 0; --g)
+        suffix[g] = Combine(value[g + 1], suffix[g + 1]);
+    if (!CompletesWith(suffix[0], value[0], jokers, pairTaken != 0)) return 0;
+    if (t_acceptOnly) return 8;
+    Search s{counts,     {codes[0], codes[1], codes[2]},
+             hand.tiles, honourChows,
+             idxA,       idxB,
+             result,     {suffix[0], suffix[1], suffix[2], suffix[3]}};
+    return Run(s, nA, nB, pairTaken != 0, 0, 1);
+}
+
+// The decomposition of a summarised hand, inline in both entries that take one.
+inline int32_t Decompose(const TileCountArray& counts, const detail::HandSummary& hand, int32_t nA,
+                         int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
+                         HuResult& result, int32_t pairTaken) {
+    const int32_t jokers = SumJokers(nA, nB);
+    if (hand.tiles + int64_t(jokers) > kMaxDecomposedTiles) return 0;
+    if (!WalkApplies(hand, jokers, options))
+        return DecomposeBySearch(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
+    if (t_acceptOnly) return detail::HandCompletes(counts, hand, jokers, pairTaken != 0) ? 8 : 0;
+    // The blocks test acceptance themselves before they record: a hand needs
+    // no separate test.
+    return detail::DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
+}
+
 }  // namespace
 
 bool HandCountsValid(const TileCountArray& counts) {
@@ -259,64 +309,15 @@ int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int
                       TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
                       uint32_t allowed, HuResult& result, int32_t pairTaken) {
     if (g_decompose == DecomposeHand) {
-        return DecomposeCounted(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
+        return Decompose(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
     }
     return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
 }
 
-int32_t DecomposeCompleting(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                            int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
-                            RuleOptions options, uint32_t allowed, HuResult& result,
-                            bool pairTaken) {
-    const int32_t jokers = SumJokers(nA, nB);
-    if (g_decompose == DecomposeHand && !t_acceptOnly &&
-        hand.tiles + jokers <= kMaxDecomposedTiles && WalkApplies(counts, jokers, options)) {
-        const int32_t found =
-            DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        if (found >= 0) return found;
-    }
-    return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
-                         pairTaken);
-}
-
-}  // namespace detail
-
-namespace detail {
-
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken) {
-    const int64_t tiles = hand.tiles;
-    int32_t jokers = SumJokers(nA, nB);
-    if (tiles + jokers > kMaxDecomposedTiles) return 0;
-    if (WalkApplies(counts, jokers, options)) {
-        if (!HandCompletes(counts, hand, jokers, pairTaken != 0)) return 0;
-        if (t_acceptOnly) return 8;
-        const int32_t found =
-            DecomposeByBlocks(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
-        if (found >= 0) return found;
-        return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken != 0, result);
-    }
-    const bool honourChows = (options & kOptHonourChows) != 0;
-    // The root test first, before the search copies anything.
-    int32_t codes[3];
-    GroupValue value[4];
-    for (int i = 0; i < 3; ++i) {
-        codes[i] = hand.SuitCode(i);
-        value[i] = SuitValue(codes[i]);
-    }
-    value[3] = HonourValue(counts, honourChows);
-    GroupValue suffix[4];
-    suffix[3] = kEmptyValue;
-    for (int g = 2; g >= 0; --g)
-        suffix[g] = Combine(value[g + 1], suffix[g + 1]);
-    if (!CompletesWith(suffix[0], value[0], jokers, pairTaken != 0)) return 0;
-    if (t_acceptOnly) return 8;
-    Search s{counts,         {codes[0], codes[1], codes[2]},
-             int32_t(tiles), honourChows,
-             idxA,           idxB,
-             result,         {suffix[0], suffix[1], suffix[2], suffix[3]}};
-    return Run(s, nA, nB, pairTaken != 0, 0, 1);
+    return Decompose(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
 }
 
 }  // namespace detail

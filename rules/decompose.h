@@ -55,21 +55,15 @@ struct HandSummary;
 int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
                       uint32_t allowed, HuResult& result, int32_t pairTaken);
-// CallDecompose for a hand known to split (its acceptance not tested again).
-int32_t DecomposeCompleting(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                            int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
-                            RuleOptions options, uint32_t allowed, HuResult& result,
-                            bool pairTaken);
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken);
-// Whether the walk and the block tables apply: at most 15 wildcards, and no
-// honour chows among the tiles.
-bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options);
-// For counts that they apply to: whether the hand with `jokers` wildcards
-// splits at all; its melds from the block tables (decompose_blocks.cpp) for
-// at most kBlockMaxJokers wildcards, -1 when a block is not in the tables;
-// its melds by the walk guided by masks (decompose_walk.cpp).
+// For counts that the walk and the block tables apply to (at most 15
+// wildcards, and no honour chows among the tiles): whether the hand with
+// `jokers` wildcards splits at all; its melds from the block tables
+// (decompose_blocks.cpp), or by the walk where the tables do not hold the hand
+// (more than kBlockMaxJokers wildcards, a block not in them); its melds by the
+// walk guided by masks (decompose_walk.cpp), which tests acceptance first.
 bool HandCompletes(const TileCountArray& counts, const HandSummary& hand, int32_t jokers,
                    bool pairTaken);
 int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,

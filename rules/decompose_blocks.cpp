@@ -11,6 +11,7 @@
 
 #include "rules/decompose.h"
 #include "rules/decompose_moves.h"
+#include "rules/decompose_record.h"
 #include "rules/group_tables.h"
 #include "rules/hand_summary.h"
 
@@ -37,16 +38,19 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
            kMaskValid;
 }
 
-}  // namespace
-
-int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                          int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
-                          HuResult& result) {
+// DecomposeByBlocks, inline in a road for every processor and one for those
+// with BMI1, BMI2 and POPCNT (whose shifts by a variable count and bit scans
+// are single instructions: most of the work here).
+[[gnu::always_inline]] inline int32_t Blocks(const TileCountArray& counts, const HandSummary& hand,
+                                             int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
+                                             bool pairTaken, HuResult& result) {
     const int32_t jokers = nA + nB;
-    if (jokers > kBlockMaxJokers) return -1;
+    if (jokers > kBlockMaxJokers)
+        return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
     int base[3 * 3 + kCountSlots - 30];
     BlockSlot slot[std::size(base)];
     int count = 0;
+#pragma GCC unroll 3
     for (int s = 0; s < 3; ++s) {
         const uint64_t nibbles = hand.SuitNibbles(s);
         uint64_t held = (nibbles | nibbles >> 1 | nibbles >> 2) & kRanks;
@@ -56,16 +60,18 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
             const int start = std::countr_zero(held);
             const int end = std::countr_zero(gaps >> start << start);
             const uint64_t key = (nibbles >> start) & ((uint64_t(1) << (end - start)) - 1);
-            slot[count] = FindBlock(key);
-            if (!slot[count]) return -1;
+            slot[count] = FindBlock(key, (end - start) / 4);
+            if (!slot[count])
+                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
             base[count++] = 10 * s + 1 + start / 4;
             held &= ~uint64_t(0) << end;
         }
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
-        slot[count] = FindBlock(uint64_t(counts[size_t(k)]));
-        if (!slot[count]) return -1;
+        slot[count] = FindBlock(uint64_t(counts[size_t(k)]), 1);
+        if (!slot[count])
+            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = k;
     }
     // context[b]: the counts (spent so far, and whether the pair is taken)
@@ -75,22 +81,26 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
     for (int b = count - 1; b > 0; --b) {
         context[b] = after;
         after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
+        if (!after) return 0;  // nothing the blocks before b do completes the hand
     }
     context[0] = after;
     if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
-    // Room for a whole entry's melds past the last one kept.
-    Taken taken[kMaxMelds + kBlockEntryMelds + 2];
+    // Room for every block's melds (and a whole entry's bytes past the last),
+    // so that too many melds are refused once, at the end.
+    Taken taken[std::size(base) * kBlockEntryMelds + 2];
     int n = 0, shift = 0;
     for (int b = 0; b < count; ++b) {
+        // The states the blocks after b allow from here: none with a pair
+        // once the pair is taken.
+        const uint64_t allowed = context[b] >> shift & (~uint64_t(0) >> (shift & kMaskPair));
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
-        for (;; ++entry) {
-            const int state = int(*entry & 0xFF);
-            if (!(state & shift & kMaskPair) && (context[b] >> (shift + state) & 1)) break;
-            if (*entry & kBlockLastEntry) return -1;  // cannot happen: the hand completes
+        for (; !(allowed >> (*entry & 0xFF) & 1); ++entry) {
+            // Cannot happen (the hand completes), but the walk would know.
+            if (*entry & kBlockLastEntry)
+                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         }
         shift += int(*entry & 0xFF);
         const int melds = int(*entry >> 8 & 0x7F);
-        if (n + melds > kMaxMelds) return 0;
 #if defined(__SSE2__)
         // All six meld bytes at once, each to its move and its kind (the
         // block's first kind plus its rank); only the first `melds` count.
@@ -109,8 +119,34 @@ int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand,
         }
 #endif
     }
-    RecordMelds(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
+    if (n > kMaxMelds) return 0;
+    RecordMeldsInline(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;
+}
+
+[[gnu::noinline]] int32_t BlocksPlain(const TileCountArray& counts, const HandSummary& hand,
+                                      int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
+                                      bool pairTaken, HuResult& result) {
+    return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+}
+
+#if QEVO_BIT_ROADS
+[[gnu::target("bmi,bmi2,popcnt"), gnu::noinline]] int32_t BlocksBits(
+    const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
+    TileIndex idxB, bool pairTaken, HuResult& result) {
+    return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+}
+#endif
+
+}  // namespace
+
+int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                          int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
+                          HuResult& result) {
+#if QEVO_BIT_ROADS
+    if (g_bitInstructions) return BlocksBits(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+#endif
+    return BlocksPlain(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
 }
 
 }  // namespace rules::detail

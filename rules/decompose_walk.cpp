@@ -127,15 +127,6 @@ bool WalkLone(Walker& w, int k, int32_t count) {
 
 }  // namespace
 
-bool WalkApplies(const TileCountArray& counts, int32_t jokers, RuleOptions options) {
-    if (jokers > kMaskMaxJokers) return false;
-    if (!(options & kOptHonourChows)) return true;
-    int32_t honours = 0;
-    for (int k = 31; k <= 37; ++k)
-        honours |= counts[size_t(k)];
-    return honours == 0;
-}
-
 bool HandCompletes(const TileCountArray& counts, const HandSummary& hand, int32_t jokers,
                    bool pairTaken) {
     const uint64_t present = hand.masks.present;

@@ -76,10 +76,21 @@ extern const uint16_t kBlockDisplacement[kBlockBuckets];
 extern const BlockSlot kBlockSlots[kBlockSlotCount];
 extern const uint64_t kBlockEntries[];
 
+// Blocks of at most three ranks (most of those real hands hold) also stand
+// directly at their key, in a table small enough to stay in the first-level
+// cache: no hash, no displacement to wait for.
+inline constexpr int kBlockShortRanks = 3;
+inline constexpr uint32_t kBlockShortKeys = 0x445;  // keys up to 0x444
+extern const BlockSlot kBlockShort[kBlockShortKeys];
+
 // The block's slot, or 0 when the tables do not hold it.
 inline BlockSlot FindBlock(uint64_t key) {
     const BlockSlot slot = kBlockSlots[BlockSlotIndex(key, kBlockDisplacement[BlockBucket(key)])];
     return (slot & kBlockKeyMask) == key ? slot : 0;
+}
+// The same for a block of `ranks` ranks.
+inline BlockSlot FindBlock(uint64_t key, int ranks) {
+    return ranks <= kBlockShortRanks ? kBlockShort[key] : FindBlock(key);
 }
 
 // The form of a suit code (0 to kSuitCodes - 1).

@@ -135,7 +135,21 @@ bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
     return SummariseNarrow(counts, summary);
 }
 
+#if QEVO_BIT_ROADS
+namespace {
+bool HasBitInstructions() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+           __builtin_cpu_supports("popcnt");
+}
+}  // namespace
+bool g_bitInstructions = HasBitInstructions();
+#endif
+
 bool SetWideSummaryForTesting(bool wide) {
+#if QEVO_BIT_ROADS
+    g_bitInstructions = wide && HasBitInstructions();
+#endif
 #if QEVO_WIDE_SUMMARY
     g_wideSummary = wide && HasAvx2();
     return g_wideSummary;

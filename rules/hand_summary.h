@@ -101,40 +101,79 @@ struct HandSummary {
 // none in the slots 0, 10 and 20), and when they are, its summary.
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
 // Tests run the 32-byte road (true, when the processor has it) or the
-// 16-byte one; returns whether the 32-byte road is now taken.
+// 16-byte one; returns whether the 32-byte road is now taken. The roads that
+// use BMI1, BMI2 and POPCNT follow the same switch.
 bool SetWideSummaryForTesting(bool wide);
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QEVO_BIT_ROADS 1
+// Whether the processor has BMI1, BMI2 and POPCNT: asked once at start (false
+// until then), for the roads compiled for them.
+extern bool g_bitInstructions;
+#endif
 
 // The kinds that the installed honour-or-flower hook refuses a hand for, when
 // the hooks are this game's own (then true); the shapes read the honour hook.
 bool StandardHookKinds(uint64_t* refused);
 
-// Whether one whole-hand shape (its bit) takes the hand: `total` counts its
-// tiles and wildcards. For this game's hooks, without option 0x4.
-inline bool ShapeTakes(uint32_t shape, const KindMasks& m, int64_t total, int32_t jokers,
+// Whether each whole-hand shape takes the hand: `total` counts its tiles and
+// wildcards. For this game's hooks, without option 0x4.
+namespace shape {
+inline bool SevenPairs(const KindMasks& m, int64_t total, int32_t jokers) {
+    return (total == 12 || total == 14) && CountBits(m.odd) <= jokers;
+}
+inline bool Knitted(const KindMasks& m, int64_t total) {
+    // At most one of each kind, and no suited kind with the next or the one
+    // after it.
+    const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
+    return total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0;
+}
+inline bool SevenHonours(const KindMasks& m, int32_t jokers, RuleOptions options) {
+    // Each missing honour costs a wildcard.
+    const uint64_t missing = kHonourKinds & ~m.present;
+    if (missing == 0) return true;
+    if (options & kOptNoJokerSevenHonours) return false;
+    return jokers >= 7 || CountBits(missing) <= jokers;
+}
+inline bool AllHonours(const KindMasks& m, int64_t total) {
+    return total > 0 && (m.present & ~kHonourKinds) == 0;
+}
+inline bool All258(const KindMasks& m, int64_t total) {
+    return total > 0 && (m.present & ~kKinds258) == 0;
+}
+}  // namespace shape
+
+// Whether one whole-hand shape (its bit) takes the hand.
+inline bool ShapeTakes(uint32_t bit, const KindMasks& m, int64_t total, int32_t jokers,
                        RuleOptions options) {
-    switch (shape) {
+    switch (bit) {
         case kShapeSevenPairs:
-            return (total == 12 || total == 14) && CountBits(m.odd) <= jokers;
-        case kShapeKnitted: {
-            // At most one of each kind, and no suited kind with the next or
-            // the one after it.
-            const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
-            return total == 14 && m.pairs == 0 && (((low << 1) | (low << 2)) & m.present) == 0;
-        }
-        case kShapeSevenHonours: {
-            // Each missing honour costs a wildcard.
-            const uint64_t missing = kHonourKinds & ~m.present;
-            if (missing == 0) return true;
-            if (options & kOptNoJokerSevenHonours) return false;
-            return jokers >= 7 || CountBits(missing) <= jokers;
-        }
+            return shape::SevenPairs(m, total, jokers);
+        case kShapeKnitted:
+            return shape::Knitted(m, total);
+        case kShapeSevenHonours:
+            return shape::SevenHonours(m, jokers, options);
         case kShapeAllHonours:
-            return total > 0 && (m.present & ~kHonourKinds) == 0;
+            return shape::AllHonours(m, total);
         case kShape258:
-            return total > 0 && (m.present & ~kKinds258) == 0;
+            return shape::All258(m, total);
         default:
             return false;
     }
+}
+
+// Which of the shapes (bits) take the hand, all asked at once.
+inline uint32_t ShapesTaking(uint32_t shapes, const KindMasks& m, int64_t total, int32_t jokers,
+                             RuleOptions options) {
+    uint32_t takes = 0;
+    if ((shapes & kShapeSevenPairs) && shape::SevenPairs(m, total, jokers))
+        takes |= kShapeSevenPairs;
+    if ((shapes & kShapeKnitted) && shape::Knitted(m, total)) takes |= kShapeKnitted;
+    if ((shapes & kShapeSevenHonours) && shape::SevenHonours(m, jokers, options))
+        takes |= kShapeSevenHonours;
+    if ((shapes & kShapeAllHonours) && shape::AllHonours(m, total)) takes |= kShapeAllHonours;
+    if ((shapes & kShape258) && shape::All258(m, total)) takes |= kShape258;
+    return takes;
 }
 
 inline int32_t HandSummary::SuitCode(int suit) const {

@@ -177,21 +177,24 @@ constexpr ShapeEntry kShapes[] = {{kShapeSevenPairs, SevenPairsShape},
                                   {kShapeSevenHonours, SevenHonoursShape},
                                   {kShapeAllHonours, AllHonoursShape},
                                   {kShape258, All258Shape}};
+static_assert(kShapeSevenPairs < kShapeKnitted && kShapeKnitted < kShapeSevenHonours &&
+              kShapeSevenHonours < kShapeAllHonours && kShapeAllHonours < kShape258);
 
-}  // namespace
-
-int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
-                    TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
-                    HuResult& result, uint32_t mode, int32_t pairTaken) {
-    HandSummary hand;
-    if (!SummariseHand(counts, &hand)) return 0;
-    return CheckShapesOf(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
-                         mode, pairTaken);
+// The shape of one of the shape bits.
+Shape ShapeOf(uint32_t bit) {
+    return kShapes[bit == kShape258 ? 4
+                                    : std::countr_zero(bit) - std::countr_zero(kShapeSevenPairs)]
+        .shape;
 }
 
-int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
-                      TileId jokerA, TileId jokerB, TileIndex winKind, RuleOptions options,
-                      uint32_t allowed, HuResult& result, uint32_t mode, int32_t pairTaken) {
+// CheckShapesOf's body, inline in each entry: the hu tests call them for
+// every hand, and a call with a dozen arguments is a good part of the work.
+[[gnu::always_inline]] inline int32_t ShapesOfHand(const TileCountArray& counts,
+                                                   const HandSummary& hand, int32_t nA, int32_t nB,
+                                                   TileId jokerA, TileId jokerB, TileIndex winKind,
+                                                   RuleOptions options, uint32_t allowed,
+                                                   HuResult& result, uint32_t mode,
+                                                   int32_t pairTaken) {
     const KindMasks& masks = hand.masks;
     const int32_t tiles = hand.tiles;
     // With this game's hooks the kinds that end the test are known, and (but
@@ -213,7 +216,7 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
     // A shape that fails leaves the result alone: one that the masks refuse
     // need not be called.
     auto mayTake = [&](uint32_t bit) {
-        return (allowed & bit) && (!byMasks || ShapeTakes(bit, masks, total, jokers, options));
+        return (allowed & bit) && (!byMasks || ShapesTaking(bit, masks, total, jokers, options));
     };
     // A shape bit in mode restricts the test to that shape.
     if (mode & kShapeBits) {
@@ -225,17 +228,36 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                        : 0;
         }
     }
-    if (allowed & kShapeBits) {
-        for (const ShapeEntry& e : kShapes) {
-            if (mayTake(e.bit) &&
-                e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result))
-                return 8;
-        }
+    // The shapes allowed (that the masks take), lowest bit first: the order
+    // of kShapes.
+    uint32_t shapes = allowed & kShapeBits;
+    if (byMasks && shapes) shapes = ShapesTaking(shapes, masks, total, jokers, options);
+    for (; shapes; shapes &= shapes - 1) {
+        const uint32_t bit = shapes & (0u - shapes);
+        if (ShapeOf(bit)(counts, nA, nB, idxA, idxB, winKind, options, allowed, result)) return 8;
     }
     return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
                          pairTaken)
                ? 8
                : 0;
+}
+
+}  // namespace
+
+int32_t CheckShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
+                    TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
+                    HuResult& result, uint32_t mode, int32_t pairTaken) {
+    HandSummary hand;
+    if (!SummariseHand(counts, &hand)) return 0;
+    return ShapesOfHand(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
+                        mode, pairTaken);
+}
+
+int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
+                      TileId jokerA, TileId jokerB, TileIndex winKind, RuleOptions options,
+                      uint32_t allowed, HuResult& result, uint32_t mode, int32_t pairTaken) {
+    return ShapesOfHand(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
+                        mode, pairTaken);
 }
 
 int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
@@ -244,12 +266,16 @@ int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand,
     const int32_t jokers = SumJokers(nA, nB);
     const int64_t total = hand.tiles + int64_t(jokers);
     ClearHuResult(result);
-    for (const ShapeEntry& e : kShapes) {
-        if ((allowed & e.bit) && ShapeTakes(e.bit, hand.masks, total, jokers, options))
-            return e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8 : 0;
+    // The first shape allowed that the masks take decides.
+    if (const uint32_t shapes =
+            ShapesTaking(allowed & kShapeBits, hand.masks, total, jokers, options)) {
+        return ShapeOf(shapes & (0u - shapes))(counts, nA, nB, idxA, idxB, winKind, options,
+                                               allowed, result)
+                   ? 8
+                   : 0;
     }
-    return DecomposeCompleting(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
-                               pairTaken);
+    return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
+                         pairTaken);
 }
 
 }  // namespace detail
@@ -257,8 +283,10 @@ int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand,
 int32_t CheckHuShapes(const TileCountArray& counts, int32_t nA, int32_t nB, TileId jokerA,
                       TileId jokerB, TileIndex winKind, RuleOptions options, uint32_t allowed,
                       HuResult& result, uint32_t mode) {
-    return detail::CheckShapes(counts, nA, nB, jokerA, jokerB, winKind, options, allowed, result,
-                               mode, 0);
+    detail::HandSummary hand;
+    if (!detail::SummariseHand(counts, &hand)) return 0;
+    return detail::ShapesOfHand(counts, hand, nA, nB, jokerA, jokerB, winKind, options, allowed,
+                                result, mode, 0);
 }
 
 int32_t HuWithJokersAsWild(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,

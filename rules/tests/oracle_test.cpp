@@ -7,6 +7,7 @@
 
 #include "rules/decompose.h"
 #include "rules/hand_probe.h"
+#include "rules/hand_summary.h"
 #include "rules/hu.h"
 #include "rules/tests/hand_gen.h"
 #include "rules/tests/reference_search.h"
@@ -178,9 +179,15 @@ TEST(DecomposeOracleTest, RandomMultiSuitHandsAgree) {
 }
 
 TEST(DecomposeOracleTest, ConstructedHandsAgree) {
+    // Both roads of the block walk: with the bit instructions (where the
+    // processor has them) and without.
+    struct BothRoads {
+        ~BothRoads() { detail::SetWideSummaryForTesting(true); }
+    } roads;
     std::mt19937 rng(77);
     int accepted = 0;
     for (int i = 0; i < 100000; ++i) {
+        detail::SetWideSummaryForTesting(i % 4 < 2);
         auto h = ConstructedHand(rng, int(rng() % 6), rng() % 4 != 0, int(rng() % 5), i % 3 != 0);
         // Now and then break the hand by one tile.
         if (i % 7 == 0) {

@@ -1,0 +1,118 @@
+#pragma once
+// The recording of a decomposition's melds (RecordMelds, decompose_moves.h),
+// inline for the block walk, whose every winning hand ends here.
+
+#include <array>
+#include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "rules/decompose_moves.h"
+
+namespace rules::detail {
+
+// A move's meld as a template, for each way its wildcards fall to the
+// counters (bit 0: its first wildcard spent is one of B's, bit 1: its
+// second): its four tile words as masks: where the kind goes (plus an
+// offset), where joker A's kind and where joker B's kind goes; the rest stay
+// 0. A meld's first place shows B when it spent B's only, its second when it
+// spent one of B's.
+struct MeldTemplate {
+    int32_t offset[4];
+    int32_t kind[4];
+    int32_t jokerA[4];
+    int32_t jokerB[4];
+};
+inline constexpr auto kMeldTemplates = [] {
+    std::array<std::array<MeldTemplate, 4>, std::size(kMoves)> all{};
+    for (size_t i = 0; i < all.size(); ++i) {
+        for (int b = 0; b < 4; ++b) {
+            const bool firstB = kMoves[i].jokers == 2 ? b == 3 : (b & 1) != 0;
+            const bool secondB = b != 0;
+            MeldTemplate& t = all[i][size_t(b)];
+            for (int j = 0; j < 4; ++j) {
+                const uint8_t w = kMoves[i].words[j];
+                t.offset[j] = w <= kK2 ? w : 0;
+                t.kind[j] = w <= kK2 ? -1 : 0;
+                const bool fromB = (w == kJoker1 && firstB) || (w == kJoker2 && secondB);
+                t.jokerA[j] = (w == kJoker1 || w == kJoker2) && !fromB ? -1 : 0;
+                t.jokerB[j] = fromB ? -1 : 0;
+            }
+        }
+    }
+    return all;
+}();
+
+// The order in which the search spends wildcards from counters a and b (the
+// smaller non-zero counter first, ties to A): bit i set when the i-th
+// wildcard spent is one of B's.
+inline constexpr auto kSpendOrder = [] {
+    std::array<std::array<uint16_t, kMaskMaxJokers + 1>, kMaskMaxJokers + 1> order{};
+    for (int a0 = 0; a0 <= kMaskMaxJokers; ++a0) {
+        for (int b0 = 0; a0 + b0 <= kMaskMaxJokers; ++b0) {
+            int a = a0, b = b0;
+            uint16_t bits = 0;
+            for (int i = 0; a > 0 || b > 0; ++i) {
+                const bool fromB = b > 0 && (a <= 0 || b < a);
+                bits = uint16_t(bits | fromB << i);
+                a -= !fromB;
+                b -= fromB;
+            }
+            order[size_t(a0)][size_t(b0)] = bits;
+        }
+    }
+    return order;
+}();
+
+// The wildcards that no meld spent (left of nA + nB after `spent`), as
+// pungs and a pair of wildcards alone; out of line, as most hands spend them
+// all. `order` is kSpendOrder's for nA and nB.
+void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, HuResult& result);
+
+// RecordMelds, for the callers that take it inline.
+[[gnu::always_inline]] inline void RecordMeldsInline(const Taken* taken, int n, int spent,
+                                                     int32_t nA, int32_t nB, TileIndex idxA,
+                                                     TileIndex idxB, HuResult& result) {
+    const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
+    if (const int32_t left = nA + nB - spent; left > 0)
+        RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
+    const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
+    // Backwards from the last meld, while the record has room; spent counts
+    // the wildcards spent before the meld.
+    const int first = result.meldCount;
+    if (first < 0 || first >= kMaxMelds) return;
+    const int kept = n < kMaxMelds - first ? n : kMaxMelds - first;
+    MeldRecord* meld = result.melds.data() + first;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi32(jokerA), b = _mm_set1_epi32(jokerB);
+#endif
+    for (int i = n - 1; i >= n - kept; --i, ++meld) {
+        const Move& m = kMoves[taken[i].move];
+        spent -= m.jokers;
+        const MeldTemplate& t = kMeldTemplates[taken[i].move][order >> spent & 3];
+        const int32_t k = taken[i].k;
+        meld->type = m.type;
+#if defined(__SSE2__)
+        auto load = [](const int32_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        const __m128i kinds =
+            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t.offset)), load(t.kind));
+        const __m128i jokers =
+            _mm_or_si128(_mm_and_si128(a, load(t.jokerA)), _mm_and_si128(b, load(t.jokerB)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()),
+                         _mm_or_si128(kinds, jokers));
+#else
+        for (int j = 0; j < 4; ++j) {
+            meld->tiles[size_t(j)] =
+                ((k + t.offset[j]) & t.kind[j]) | (jokerA & t.jokerA[j]) | (jokerB & t.jokerB[j]);
+        }
+#endif
+        meld->spare = {0, 0};
+    }
+    result.meldCount = first + kept;
+}
+
+}  // namespace rules::detail
