@@ -10,6 +10,7 @@
 #include <array>
 #include <bit>
 #include <initializer_list>
+#include <utility>
 
 #include "rules/decompose.h"
 #include "rules/group_tables.h"
@@ -64,12 +65,13 @@ class FastWaits {
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
     bool SuitedKind(TileIndex k) const { return k >= 1 && k < 30 && k % 10 != 0; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
+    // A rest that MayWin named wins: MayWin's answers are Judge's.
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                  const WaitMeld& meld, int32_t waitBit) const;
+                  const WaitMeld& meld, int32_t waitBit, bool named = false) const;
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
-    bool Waits() const;
+    bool Waits();
 
   private:
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
@@ -84,6 +86,10 @@ class FastWaits {
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
     // one may.
     bool ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const;
+    // The anchors of a MayWin batch (as its arguments, `total` the rests'
+    // tiles and wildcards) whose rests a whole-hand shape takes: by masks for
+    // most, by ShapeWins for the few that the masks leave open.
+    uint64_t ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
     // Whether a whole-hand shape may take a rest of `total` tiles and
     // wildcards (seven pairs and knitted take only 12 or 14).
     bool ShapesMayTake(int64_t total) const {
@@ -240,6 +246,61 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
     return false;
 }
 
+uint64_t FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
+                                 int32_t jokers) const {
+    const KindMasks& m = hand_.masks;
+    // Bit a: the rest of anchor a loses a tile of one of `kinds`.
+    auto hits = [&](uint64_t kinds) {
+        return anchors & (kinds >> d1 | (d2 < 0 ? 0 : kinds >> d2));
+    };
+    uint64_t wins = 0, open = 0;
+    if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14)) {
+        // Each tile taken turns its kind's count from odd to even or back;
+        // two of one kind leave it as it was.
+        auto oddLeft = [&](int n) { return oddKinds_ + n <= jokers; };
+        if (d2 == d1) {
+            if (oddLeft(0)) wins = anchors;
+        } else if (d2 < 0) {
+            const uint64_t odd = m.odd >> d1;
+            wins = anchors & ((oddLeft(-1) ? odd : 0) | (oddLeft(1) ? ~odd : 0));
+        } else {
+            // Neither kind odd, one of them, or both.
+            const uint64_t o1 = m.odd >> d1, o2 = m.odd >> d2;
+            if (oddLeft(2)) {
+                wins = anchors;
+            } else if (oddLeft(0)) {
+                wins = anchors & (o1 | o2);
+            } else if (oddLeft(-2)) {
+                wins = anchors & o1 & o2;
+            }
+        }
+    }
+    // Taking tiles only loses kinds: a shape that needs kinds gone is open
+    // for the anchors that take one of them, a shape that the hand meets
+    // already holds for the others.
+    if ((liveShapes_ & kShapeKnitted) && total == 14) open |= m.pairs ? hits(m.pairs) : anchors;
+    if ((liveShapes_ & kShapeSevenHonours) &&
+        ShapeTakes(kShapeSevenHonours, m, total, jokers, options_)) {
+        wins |= anchors & ~hits(kHonourKinds);
+        open |= hits(kHonourKinds);
+    }
+    for (const auto& [shape, kinds] :
+         {std::pair{kShapeAllHonours, kHonourKinds}, std::pair{kShape258, kKinds258}}) {
+        if (!(liveShapes_ & shape)) continue;
+        const uint64_t outside = m.present & ~kinds;
+        if (outside) {
+            open |= hits(outside);
+        } else if (total > 0) {
+            wins = anchors;
+        }
+    }
+    for (open &= ~wins; open; open &= open - 1) {
+        const int a = std::countr_zero(open);
+        if (ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)) wins |= uint64_t(1) << a;
+    }
+    return wins;
+}
+
 uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     uint64_t& context = context_[suit][pairTaken][jokers];
     uint16_t& known = contextKnown_[suit][pairTaken];
@@ -308,7 +369,7 @@ bool FastWaits::Plain() const {
 }
 
 bool FastWaits::RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                         const WaitMeld& meld, int32_t waitBit) const {
+                         const WaitMeld& meld, int32_t waitBit, bool named) const {
     int k1 = -1, k2 = -1;
     const int* t = taken.begin();
     if (taken.size() > 0) k1 = t[0];
@@ -319,7 +380,7 @@ bool FastWaits::RestWins(std::initializer_list<int> taken, int32_t jokers, bool 
     }
     int32_t nA = nA_, nB = nB_, savedA, savedB;
     if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
-    const Rest rest = Judge(k1, k2, 0, nA + nB, pairTaken);
+    const Rest rest = named ? Rest::kWins : Judge(k1, k2, 0, nA + nB, pairTaken);
     if (rest == Rest::kLosesUntouched) return false;
     if (rest == Rest::kLoses) {
         Clear();
@@ -364,11 +425,12 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
     // The suits' anchors in a batch: the same context for each, and only the
     // suit's code changes; the kinds from 30 up one at a time.
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
-    uint64_t single = anchors;
-    const bool shapes = ShapesMayTake(total);
+    const uint64_t shapes = ShapesMayTake(total) ? ShapeAnchors(anchors, d1, d2, total, jokers) : 0;
+    may = shapes;
+    uint64_t single = anchors & ~shapes;
     if (total <= kMaxDecomposedTiles) {
         for (int suit = 0; suit < 3; ++suit) {
-            uint64_t batch = anchors & (uint64_t(0x3FF) << (10 * suit));
+            uint64_t batch = single & (uint64_t(0x3FF) << (10 * suit));
             if (!batch) continue;
             single &= ~batch;
             const uint64_t context = Context(suit, jokers, pairTaken);
@@ -376,10 +438,6 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
                 const int a = std::countr_zero(batch);
                 const int32_t code = code_[suit] - kPowOfKind[size_t(a + d1)] -
                                      (d2 < 0 ? 0 : kPowOfKind[size_t(a + d2)]);
-                if (shapes && ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)) {
-                    may |= uint64_t(1) << a;
-                    continue;
-                }
                 if (SuitMask(code).bits & context) {
                     may |= uint64_t(1) << a;
                 } else {
@@ -408,7 +466,15 @@ bool FastWaits::PairStep(bool quiet) const {
     return won;
 }
 
-bool FastWaits::Waits() const {
+bool FastWaits::Waits() {
+    // The checkers' rests only lose tiles and wildcards: seven honours needs
+    // the hand's own wildcards for the honours it misses already.
+    if (liveShapes_ & kShapeSevenHonours) {
+        const int missing = CountBits(kHonourKinds & ~hand_.masks.present);
+        if (missing &&
+            ((options_ & kOptNoJokerSevenHonours) || (Jokers() < 7 && missing > Jokers())))
+            liveShapes_ &= ~kShapeSevenHonours;
+    }
     // The joker-pair wait runs the pair wait first: when that step fails the
     // pair-wait checker fails the same way, when it wins it wins the same
     // way. While the joker pair may still win, the pair step needs only to
