@@ -72,6 +72,10 @@ class FastWaits {
 
     // The checkers after the plain test won, in the combined test's order.
     bool Waits();
+    // The whole-hand shape checks once every checker failed (ShapeChecks):
+    // each is the plain test restricted to one shape, which clears the result
+    // and, when the masks take the hand, records the shape.
+    int32_t ShapeChecks(int32_t extra) const;
 
   private:
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
@@ -495,6 +499,48 @@ bool FastWaits::Waits() {
     return PungWait(*this) || MiddleWait(*this) || EdgeWait(*this) || ChowWait(*this);
 }
 
+int32_t FastWaits::ShapeChecks(int32_t extra) const {
+    using Shape = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
+                              TileIndex, RuleOptions, uint32_t, HuResult&);
+    static constexpr std::pair<uint32_t, Shape> kChecks[] = {
+        {kShapeSevenPairs, SevenPairsShape},
+        {kShapeKnitted, KnittedShape},
+        {kShapeSevenHonours, SevenHonoursShape},
+        {kShapeAllHonours, AllHonoursShape},
+        {kShape258, All258Shape}};
+    ClearHuResult(*result_);
+    uint32_t shapes = allowed_ & kShapeBits;
+    if (extra != 0 && !(extra & 1)) shapes &= ~kShapeAllHonours;
+    if (extra != 0 && !(extra & 2)) shapes &= ~kShape258;
+    if (!shapes) return 0;
+    // The hand with its winning tile, as the joker extraction leaves it.
+    KindMasks m = hand_.masks;
+    int32_t nA = nA_, nB = nB_;
+    const bool added = !winIsWild_ && kind_ > 0;
+    if (winIsWild_) {
+        ++(kind_ == idxA_ ? nA : nB);
+    } else if (added) {
+        const int32_t c = Count(kind_) + 1;
+        m.present |= KindBit(kind_);
+        if (c > 1) m.pairs |= KindBit(kind_);
+        m.odd ^= KindBit(kind_);
+    }
+    const int32_t jokers = nA + nB;
+    const int64_t total = hand_.tiles + added + jokers;
+    for (const auto& [bit, shape] : kChecks) {
+        if (!(shapes & bit) || !ShapeTakes(bit, m, total, jokers, options_)) continue;
+        TileCountArray counts = *counts_;
+        if (added) ++counts[size_t(kind_)];
+        if (idxA_) counts[size_t(idxA_)] = 0;
+        if (idxB_) counts[size_t(idxB_)] = 0;
+        if (shape(counts, nA, nB, idxA_, idxB_, kind_, options_, allowed_, *result_)) {
+            result_->shapes |= int32_t(bit);
+            return 8;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -505,7 +551,7 @@ int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId joker
     if (ready <= 0) return ready;
     if (!waits.Plain()) return 0;
     if (waits.Waits()) return 8;
-    return ShapeChecks(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra);
+    return waits.ShapeChecks(extra);
 }
 
 }  // namespace rules::detail
