@@ -128,7 +128,7 @@ class FastWaits {
     mutable uint64_t others_[3];
     mutable GroupMask othersMask_[3];
     mutable uint8_t othersKnown_, othersMaskKnown_;
-    mutable uint64_t context_[3][2][kBlockMaxJokers + 2];
+    mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
     mutable uint16_t contextKnown_[3][2];
     mutable bool cleared_ = false;
     mutable bool quiet_ = false;
@@ -159,7 +159,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     if (!SummariseHand(counts, &hand_)) return -1;
     nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
     nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
-    if (nA_ + nB_ + 1 > kBlockMaxJokers) return -1;
+    if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
     if (idxA_) hand_.Empty(idxA_, nA_);
     if (idxB_ && idxB_ != idxA_) hand_.Empty(idxB_, nB_);
     if (hand_.masks.present & refused) return 0;
