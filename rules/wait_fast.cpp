@@ -33,6 +33,27 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
+// The group each kind falls in, as a bit (suits 1, 2, 4; the kinds from 30
+// up 8; none for slot 0, which stands for no kind).
+constexpr auto kGroupBitOfKind = [] {
+    std::array<uint8_t, kCountSlots> bits{};
+    for (int k = 1; k < kCountSlots; ++k)
+        bits[size_t(k)] = uint8_t(k < 30 ? 1 << (k / 10) : 8);
+    return bits;
+}();
+
+// Bit k, none for k <= 0 (no kind).
+constexpr uint64_t BitOf(int k) {
+    return k > 0 ? KindBit(k) : 0;
+}
+
+// Whether more than two bits are set.
+constexpr bool MoreThanTwo(uint64_t x) {
+    x &= x - 1;
+    x &= x - 1;
+    return x != 0;
+}
+
 enum class Rest { kWins, kLoses, kLosesUntouched };
 
 class FastWaits {
@@ -173,9 +194,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     auto prune = [&](uint32_t shape, auto impossible) {
         if ((liveShapes_ & shape) && impossible()) liveShapes_ &= ~shape;
     };
-    prune(kShapeKnitted, [&] { return CountBits(m.pairs) > 2; });
-    prune(kShapeAllHonours, [&] { return CountBits(m.present & ~kHonourKinds) > 2; });
-    prune(kShape258, [&] { return CountBits(m.present & ~kKinds258) > 2; });
+    prune(kShapeKnitted, [&] { return MoreThanTwo(m.pairs); });
+    prune(kShapeAllHonours, [&] { return MoreThanTwo(m.present & ~kHonourKinds); });
+    prune(kShape258, [&] { return MoreThanTwo(m.present & ~kKinds258); });
     prune(kShapeSevenHonours, [&] {
         const int missing = CountBits(kHonourKinds & ~m.present) - 1;
         return missing > ((options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + 1);
@@ -220,19 +241,16 @@ uint64_t FastWaits::LoneBits(int k1, int k2, int added) const {
 }
 
 bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const {
-    uint64_t changed = 0;
-    for (int k : {k1, k2, added}) {
-        if (k > 0) changed ^= KindBit(k);
-    }
+    const uint64_t changed = BitOf(k1) ^ BitOf(k2) ^ BitOf(added);
     if ((liveShapes_ & ~(kShapeSevenPairs | kShapeKnitted)) == 0) {
         // Seven pairs by the odd kinds: each tile taken or added turns its
         // kind's count from odd to even or back. Knitted holds no kind twice:
         // every pair of the hand must lose a tile.
         if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14) &&
-            oddKinds_ + CountBits(changed) - 2 * CountBits(hand_.masks.odd & changed) <= jokers)
+            CountBits(hand_.masks.odd ^ changed) <= jokers)
             return true;
         if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
-            (hand_.masks.pairs & ~(changed | (k1 > 0 ? KindBit(k1) : 0))))
+            (hand_.masks.pairs & ~(changed | BitOf(k1))))
             return false;
     }
     KindMasks m = hand_.masks;
@@ -329,23 +347,18 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
     const int64_t total = hand_.tiles - (k1 > 0) - (k2 > 0) + (added > 0) + jokers;
     if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWins;
     if (total > kMaxDecomposedTiles) return Rest::kLoses;
-    // The suits the changes fall in (3: the kinds from 30 up), and their
-    // codes' changes.
-    int32_t delta[4] = {0, 0, 0, 0};
-    unsigned touched = 0;
-    for (int i = 0; i < 3; ++i) {
-        const int k = i == 0 ? k1 : i == 1 ? k2 : added;
-        if (k <= 0) continue;
-        const int g = k < 30 ? k / 10 : 3;
-        delta[g] += (i < 2 ? -1 : 1) * (k < 30 ? kPow5[k % 10 - 1] : 0);
-        touched |= 1u << g;
-    }
+    // The groups the changes fall in (bit 3: the kinds from 30 up).
+    const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
+                 i3 = size_t(added > 0 ? added : 0);
+    const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
     uint64_t sum;
     if (touched == 0) {
         sum = AddGroup(Others(0), *group_[0]);
     } else if (touched < 8 && (touched & (touched - 1)) == 0) {
+        // One suit: every change is in it.
         const int suit = std::countr_zero(touched);
-        const GroupMask& changed = SuitMask(code_[suit] + delta[suit]);
+        const GroupMask& changed =
+            SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
         if (contextKnown_[suit][pairTaken] >> jokers & 1) {
             return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
         }
@@ -354,8 +367,13 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
         // Honours, or two suits: every group summed up.
         sum = LoneBits(k1, k2, added);
         if (!sum) return Rest::kLosesUntouched;
-        for (int s = 0; s < 3; ++s)
-            sum = AddGroup(sum, SuitMask(code_[s] + delta[s]));
+        for (int s = 0; s < 3; ++s) {
+            int32_t code = code_[s];
+            for (const auto& [k, sign] : {std::pair{i1, -1}, std::pair{i2, -1}, std::pair{i3, 1}}) {
+                if (kGroupBitOfKind[k] == 1u << s) code += sign * kPowOfKind[k];
+            }
+            sum = AddGroup(sum, SuitMask(code));
+        }
     }
     return sum & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
 }
