@@ -88,7 +88,24 @@ class FastWaits {
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
     // A rest that MayWin named wins: MayWin's answers are Judge's.
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                  const WaitMeld& meld, int32_t waitBit, bool named = false) const;
+                  const WaitMeld& meld, int32_t waitBit, bool named = false) const {
+        const int* t = taken.begin();
+        const int k1 = taken.size() > 0 ? t[0] : -1, k2 = taken.size() > 1 ? t[1] : -1;
+        for (int k : {k1, k2}) {
+            if (k != -1 && (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2))) return false;
+        }
+        // (The counters hold no negative counts here.)
+        if (jokers > Jokers()) return false;
+        if (!named) {
+            const Rest rest = Judge(k1, k2, 0, Jokers() - jokers, pairTaken);
+            if (rest == Rest::kLosesUntouched) return false;
+            if (rest == Rest::kLoses) {
+                Clear();
+                return false;
+            }
+        }
+        return quiet_ || Record(k1, k2, jokers, pairTaken, meld, waitBit);
+    }
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
@@ -99,6 +116,9 @@ class FastWaits {
     int32_t ShapeChecks(int32_t extra) const;
 
   private:
+    // RestWins for a rest that wins: its record, then the meld's.
+    bool Record(int k1, int k2, int32_t jokers, bool pairTaken, const WaitMeld& meld,
+                int32_t waitBit) const;
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
     // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by the suit's context when the batches of
@@ -390,25 +410,10 @@ bool FastWaits::Plain() const {
     return rest == Rest::kWins;
 }
 
-bool FastWaits::RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                         const WaitMeld& meld, int32_t waitBit, bool named) const {
-    int k1 = -1, k2 = -1;
-    const int* t = taken.begin();
-    if (taken.size() > 0) k1 = t[0];
-    if (taken.size() > 1) k2 = t[1];
-    for (int k : {k1, k2}) {
-        if (k == -1) continue;
-        if (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2)) return false;
-    }
+bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, const WaitMeld& meld,
+                       int32_t waitBit) const {
     int32_t nA = nA_, nB = nB_, savedA, savedB;
-    if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
-    const Rest rest = named ? Rest::kWins : Judge(k1, k2, 0, nA + nB, pairTaken);
-    if (rest == Rest::kLosesUntouched) return false;
-    if (rest == Rest::kLoses) {
-        Clear();
-        return false;
-    }
-    if (quiet_) return true;
+    TakeJokers(&savedA, &savedB, &nA, &nB, jokers);
     // The rest: the hand without its jokers, less the tiles taken.
     TileCountArray counts = *counts_;
     HandSummary summary = hand_;
