@@ -494,8 +494,11 @@ bool FastWaits::PairStep(bool quiet) const {
 }
 
 bool FastWaits::Waits() {
-    // The checkers' rests only lose tiles and wildcards: seven honours needs
-    // the hand's own wildcards for the honours it misses already.
+    // The checkers' rests only lose tiles and wildcards: seven pairs needs a
+    // wildcard for each odd kind but the two that the tiles taken may even
+    // out, seven honours for each honour the hand misses already.
+    if ((liveShapes_ & kShapeSevenPairs) && oddKinds_ - 2 > Jokers())
+        liveShapes_ &= ~kShapeSevenPairs;
     if (liveShapes_ & kShapeSevenHonours) {
         const int missing = CountBits(kHonourKinds & ~hand_.masks.present);
         if (missing &&
