@@ -373,7 +373,9 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
     uint64_t sum;
     if (touched == 0) {
-        sum = AddGroup(Others(0), *group_[0]);
+        // Any suit's others with the suit: one that a rest summed already.
+        const int suit = othersKnown_ ? std::countr_zero(unsigned(othersKnown_)) : 0;
+        sum = AddGroup(Others(suit), *group_[suit]);
     } else if (touched < 8 && (touched & (touched - 1)) == 0) {
         // One suit: every change is in it.
         const int suit = std::countr_zero(touched);
