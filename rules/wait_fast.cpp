@@ -125,8 +125,13 @@ class FastWaits {
     // MayWin made it, else by summing the groups: a context costs several
     // sums, and the checkers' single rests seldom share one.
     Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // Judge for a rest that changes no suit, or more than one group.
+    Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
-    uint64_t Others(int group) const;
+    uint64_t Others(int group) const {
+        return othersKnown_ >> group & 1 ? others_[group] : SumOthers(group);
+    }
+    uint64_t SumOthers(int group) const;
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
     // one may.
@@ -234,16 +239,14 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     return 1;
 }
 
-uint64_t FastWaits::Others(int group) const {
-    if (!(othersKnown_ >> group & 1)) {
-        uint64_t sum = lone_.bits;
-        for (int g = 0; g < 3; ++g) {
-            if (g != group) sum = AddGroup(sum, *group_[g]);
-        }
-        others_[group] = sum;
-        othersKnown_ = uint8_t(othersKnown_ | 1u << group);
+uint64_t FastWaits::SumOthers(int group) const {
+    uint64_t sum = lone_.bits;
+    for (int g = 0; g < 3; ++g) {
+        if (g != group) sum = AddGroup(sum, *group_[g]);
     }
-    return others_[group];
+    others_[group] = sum;
+    othersKnown_ = uint8_t(othersKnown_ | 1u << group);
+    return sum;
 }
 
 // The kinds from 30 up summed up, with the changes.
@@ -364,27 +367,35 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
         // before the result is cleared.
         return Rest::kLosesUntouched;
     }
-    const int64_t total = hand_.tiles - (k1 > 0) - (k2 > 0) + (added > 0) + jokers;
+    const int32_t total = hand_.tiles + jokers - (k1 > 0) - (k2 > 0) + (added > 0);
     if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWins;
     if (total > kMaxDecomposedTiles) return Rest::kLoses;
     // The groups the changes fall in (bit 3: the kinds from 30 up).
     const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
                  i3 = size_t(added > 0 ? added : 0);
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
+    if (touched == 0 || touched >= 8 || (touched & (touched - 1)) != 0) {
+        return JudgeSpread(k1, k2, added, jokers, pairTaken);
+    }
+    // One suit: every change is in it.
+    const int suit = std::countr_zero(touched);
+    const GroupMask& changed =
+        SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
+    if (contextKnown_[suit][pairTaken] >> jokers & 1) {
+        return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
+    }
+    return AddGroup(Others(suit), changed) & FinalMask(jokers, pairTaken) ? Rest::kWins
+                                                                          : Rest::kLoses;
+}
+
+Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
+    const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
+                 i3 = size_t(added > 0 ? added : 0);
     uint64_t sum;
-    if (touched == 0) {
+    if (!(kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3])) {
         // Any suit's others with the suit: one that a rest summed already.
         const int suit = othersKnown_ ? std::countr_zero(unsigned(othersKnown_)) : 0;
         sum = AddGroup(Others(suit), *group_[suit]);
-    } else if (touched < 8 && (touched & (touched - 1)) == 0) {
-        // One suit: every change is in it.
-        const int suit = std::countr_zero(touched);
-        const GroupMask& changed =
-            SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
-        if (contextKnown_[suit][pairTaken] >> jokers & 1) {
-            return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
-        }
-        sum = AddGroup(Others(suit), changed);
     } else {
         // Honours, or two suits: every group summed up.
         sum = LoneBits(k1, k2, added);
