@@ -125,6 +125,8 @@ class FastWaits {
     // MayWin made it, else by summing the groups: a context costs several
     // sums, and the checkers' single rests seldom share one.
     Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // Judge in the caller (the plain test, on every call).
+    Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     // Judge for a rest that changes no suit, or more than one group.
     Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
@@ -361,6 +363,11 @@ uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
 }
 
 Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
+    return JudgeHere(k1, k2, added, jokers, pairTaken);
+}
+
+[[gnu::always_inline]] inline Rest FastWaits::JudgeHere(int k1, int k2, int added, int32_t jokers,
+                                                        bool pairTaken) const {
     // (The kinds taken are held: the checkers ask only for those.)
     if (added > 0 && ((KindBit(added) & refused_) || Count(added) >= 4)) {
         // A winning tile of a refused kind, or a fifth tile, ends the test
@@ -417,8 +424,8 @@ bool FastWaits::Plain() const {
         return false;
     }
     if (winIsWild_ && (mode_ & (kModeRestricted1 | kModeRestricted4))) return false;
-    const Rest rest =
-        winIsWild_ ? Judge(-1, -1, 0, Jokers() + 1, false) : Judge(-1, -1, kind_, Jokers(), false);
+    const Rest rest = winIsWild_ ? JudgeHere(-1, -1, 0, Jokers() + 1, false)
+                                 : JudgeHere(-1, -1, kind_, Jokers(), false);
     if (rest == Rest::kLoses) Clear();
     return rest == Rest::kWins;
 }
