@@ -167,7 +167,7 @@ class FastWaits {
     HandSummary hand_;  // the hand without its jokers
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
-    int oddKinds_;  // held an odd number of times (when seven pairs is live)
+    int oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
     // The suits as codes and masks, the kinds from 30 up as one group, and
     // (made on first use) what the groups other than a suit sum up to.
     int32_t code_[3];
@@ -228,7 +228,6 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         const int missing = CountBits(kHonourKinds & ~m.present) - 1;
         return missing > ((options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + 1);
     });
-    if (liveShapes_ & kShapeSevenPairs) oddKinds_ = CountBits(m.odd);
     for (int s = 0; s < 3; ++s) {
         code_[s] = hand_.SuitCode(s);
         group_[s] = &SuitMask(code_[s]);
@@ -517,8 +516,10 @@ bool FastWaits::Waits() {
     // The checkers' rests only lose tiles and wildcards: seven pairs needs a
     // wildcard for each odd kind but the two that the tiles taken may even
     // out, seven honours for each honour the hand misses already.
-    if ((liveShapes_ & kShapeSevenPairs) && oddKinds_ - 2 > Jokers())
-        liveShapes_ &= ~kShapeSevenPairs;
+    if (liveShapes_ & kShapeSevenPairs) {
+        oddKinds_ = CountBits(hand_.masks.odd);
+        if (oddKinds_ - 2 > Jokers()) liveShapes_ &= ~kShapeSevenPairs;
+    }
     if (liveShapes_ & kShapeSevenHonours) {
         const int missing = CountBits(kHonourKinds & ~hand_.masks.present);
         if (missing &&
