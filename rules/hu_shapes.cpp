@@ -240,12 +240,14 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
 
 int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                           int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
-                          RuleOptions options, uint32_t allowed, HuResult& result, bool pairTaken) {
+                          RuleOptions options, uint32_t allowed, uint32_t shapes, HuResult& result,
+                          bool pairTaken) {
     const int32_t jokers = SumJokers(nA, nB);
     const int64_t total = hand.tiles + int64_t(jokers);
     ClearHuResult(result);
     for (const ShapeEntry& e : kShapes) {
-        if ((allowed & e.bit) && ShapeTakes(e.bit, hand.masks, total, jokers, options))
+        if (!(shapes & allowed)) break;
+        if ((shapes & allowed & e.bit) && ShapeTakes(e.bit, hand.masks, total, jokers, options))
             return e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8 : 0;
     }
     return DecomposeCompleting(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,

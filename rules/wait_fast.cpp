@@ -54,7 +54,12 @@ constexpr bool MoreThanTwo(uint64_t x) {
     return x != 0;
 }
 
-enum class Rest { kWins, kLoses, kLosesUntouched };
+// A rest that wins by a whole-hand shape, by its melds; or loses.
+enum class Rest { kWinsByShape, kWins, kLoses, kLosesUntouched };
+
+constexpr bool Wins(Rest rest) {
+    return rest == Rest::kWinsByShape || rest == Rest::kWins;
+}
 
 class FastWaits {
   public:
@@ -96,15 +101,16 @@ class FastWaits {
         }
         // (The counters hold no negative counts here.)
         if (jokers > Jokers()) return false;
-        if (!named) {
-            const Rest rest = Judge(k1, k2, 0, Jokers() - jokers, pairTaken);
-            if (rest == Rest::kLosesUntouched) return false;
-            if (rest == Rest::kLoses) {
-                Clear();
-                return false;
-            }
+        // (MayWin does not tell how a rest it named wins.)
+        const Rest rest =
+            named ? Rest::kWinsByShape : Judge(k1, k2, 0, Jokers() - jokers, pairTaken);
+        if (rest == Rest::kLosesUntouched) return false;
+        if (rest == Rest::kLoses) {
+            Clear();
+            return false;
         }
-        return quiet_ || Record(k1, k2, jokers, pairTaken, meld, waitBit);
+        return quiet_ ||
+               Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
 
@@ -116,8 +122,9 @@ class FastWaits {
     int32_t ShapeChecks(int32_t extra) const;
 
   private:
-    // RestWins for a rest that wins: its record, then the meld's.
-    bool Record(int k1, int k2, int32_t jokers, bool pairTaken, const WaitMeld& meld,
+    // RestWins for a rest that wins (when not byShape, by its melds alone):
+    // its record, then the meld's.
+    bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
                 int32_t waitBit) const;
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
     // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
@@ -374,7 +381,7 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
         return Rest::kLosesUntouched;
     }
     const int32_t total = hand_.tiles + jokers - (k1 > 0) - (k2 > 0) + (added > 0);
-    if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWins;
+    if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWinsByShape;
     if (total > kMaxDecomposedTiles) return Rest::kLoses;
     // The groups the changes fall in (bit 3: the kinds from 30 up).
     const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
@@ -426,11 +433,11 @@ bool FastWaits::Plain() const {
     const Rest rest = winIsWild_ ? JudgeHere(-1, -1, 0, Jokers() + 1, false)
                                  : JudgeHere(-1, -1, kind_, Jokers(), false);
     if (rest == Rest::kLoses) Clear();
-    return rest == Rest::kWins;
+    return Wins(rest);
 }
 
-bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, const WaitMeld& meld,
-                       int32_t waitBit) const {
+bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape,
+                       const WaitMeld& meld, int32_t waitBit) const {
     int32_t nA = nA_, nB = nB_, savedA, savedB;
     TakeJokers(&savedA, &savedB, &nA, &nB, jokers);
     // The rest: the hand without its jokers, less the tiles taken.
@@ -445,7 +452,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, const Wai
     }
     cleared_ = false;
     if (!RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
-                           *result_, pairTaken)) {
+                           byShape ? liveShapes_ : 0, *result_, pairTaken)) {
         return false;
     }
     int32_t usedA = savedA - nA, usedB = savedB - nB;
@@ -497,7 +504,7 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
         const Rest rest = Judge(a + d1, d2 < 0 ? -1 : a + d2, 0, jokers, pairTaken);
         if (rest == Rest::kLoses) {
             lost = true;
-        } else if (rest == Rest::kWins) {
+        } else if (Wins(rest)) {
             may |= uint64_t(1) << a;
         }
     }
