@@ -245,9 +245,10 @@ int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand,
     const int32_t jokers = SumJokers(nA, nB);
     const int64_t total = hand.tiles + int64_t(jokers);
     ClearHuResult(result);
+    const uint32_t tried = shapes & allowed;
     for (const ShapeEntry& e : kShapes) {
-        if (!(shapes & allowed)) break;
-        if ((shapes & allowed & e.bit) && ShapeTakes(e.bit, hand.masks, total, jokers, options))
+        if (!tried) break;
+        if ((tried & e.bit) && ShapeTakes(e.bit, hand.masks, total, jokers, options))
             return e.shape(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8 : 0;
     }
     return DecomposeCompleting(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
