@@ -232,8 +232,12 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     prune(kShapeAllHonours, [&] { return MoreThanTwo(m.present & ~kHonourKinds); });
     prune(kShape258, [&] { return MoreThanTwo(m.present & ~kKinds258); });
     prune(kShapeSevenHonours, [&] {
-        const int missing = CountBits(kHonourKinds & ~m.present) - 1;
-        return missing > ((options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + 1);
+        // The plain test's hand gains the winning tile (a wildcard when
+        // wild), the checkers' rests only lose tiles and wildcards.
+        const uint64_t missing = kHonourKinds & ~m.present;
+        const int32_t jokers = nA_ + nB_ + winIsWild_;
+        const int left = CountBits(winIsWild_ ? missing : missing & ~BitOf(kind_));
+        return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
     });
     for (int s = 0; s < 3; ++s) {
         code_[s] = hand_.SuitCode(s);
