@@ -175,14 +175,14 @@ class FastWaits {
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
     int oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
-    // The suits as codes and masks, the kinds from 30 up as one group, and
-    // (made on first use) what the groups other than a suit sum up to.
+    // The suits as codes and masks, the kinds from 30 up as one group's
+    // bits, and (made on first use) what the groups other than a suit sum up
+    // to.
     int32_t code_[3];
     const GroupMask* group_[3];
-    GroupMask lone_;
+    uint64_t lone_;
     mutable uint64_t others_[3];
-    mutable GroupMask othersMask_[3];
-    mutable uint8_t othersKnown_, othersMaskKnown_;
+    mutable uint8_t othersKnown_;
     mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
     mutable uint16_t contextKnown_[3][2];
     mutable bool cleared_ = false;
@@ -243,8 +243,8 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         code_[s] = hand_.SuitCode(s);
         group_[s] = &SuitMask(code_[s]);
     }
-    lone_ = hand_.masks.present >> 30 ? MaskFromBits(LoneBits(-1, -1, 0)) : MaskOf(kEmptyValue);
-    othersKnown_ = othersMaskKnown_ = 0;
+    lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
+    othersKnown_ = 0;
     for (auto& known : contextKnown_)
         known[0] = known[1] = 0;
     cleared_ = false;
@@ -252,7 +252,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
 }
 
 uint64_t FastWaits::SumOthers(int group) const {
-    uint64_t sum = lone_.bits;
+    uint64_t sum = lone_;
     for (int g = 0; g < 3; ++g) {
         if (g != group) sum = AddGroup(sum, *group_[g]);
     }
@@ -362,11 +362,9 @@ uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     uint64_t& context = context_[suit][pairTaken][jokers];
     uint16_t& known = contextKnown_[suit][pairTaken];
     if (!(known >> jokers & 1)) {
-        if (!(othersMaskKnown_ >> suit & 1)) {
-            othersMask_[suit] = MaskFromBits(Others(suit));
-            othersMaskKnown_ = uint8_t(othersMaskKnown_ | 1u << suit);
-        }
-        context = BeforeGroup(FinalMask(jokers, pairTaken), othersMask_[suit]);
+        // (The others' mask is remade for each context: kept, it is stored a
+        // byte at a time and copied whole, and the copy waits for the stores.)
+        context = BeforeGroup(FinalMask(jokers, pairTaken), MaskFromBits(Others(suit)));
         known = uint16_t(known | 1u << jokers);
     }
     return context;
