@@ -215,8 +215,23 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
     nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
     if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
-    if (idxA_) hand_.Empty(idxA_, nA_);
-    if (idxB_ && idxB_ != idxA_) hand_.Empty(idxB_, nB_);
+    if (idxA_ | idxB_) {
+        // HandSummary::Empty for the joker kinds. The summary has just stored
+        // the masks one by one: each is read on its own (pairs and odd kinds
+        // lie within the kinds present), as reading two at once would wait
+        // for the stores.
+        KindMasks& m = hand_.masks;
+        m.present &= ~(BitOf(idxA_) | BitOf(idxB_));
+        m.pairs &= m.present;
+        m.odd &= m.present;
+        hand_.tiles -= nA_ + nB_;
+        for (const TileIndex k : {idxA_, idxB_}) {
+            if (k > 0 && k < 32) {
+                hand_.bytes[k] = 0;
+                hand_.nibbles[k >> 4] &= ~(uint64_t(0xF) << (4 * (k & 15)));
+            }
+        }
+    }
     if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
     refused_ = refused;
