@@ -134,8 +134,12 @@ class FastWaits {
     Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     // Judge in the caller (the plain test, on every call).
     Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
-    // Judge for a rest that changes no suit, or more than one group.
+    // Judge for a rest that changes more than one group, or the kinds from
+    // 30 up.
     Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // What all the hand's groups sum up to (made on first use).
+    uint64_t Whole() const { return wholeKnown_ ? whole_ : SumWhole(); }
+    uint64_t SumWhole() const;
     uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
     uint64_t Others(int group) const {
         return othersKnown_ >> group & 1 ? others_[group] : SumOthers(group);
@@ -183,6 +187,8 @@ class FastWaits {
     uint64_t lone_;
     mutable uint64_t others_[3];
     mutable uint8_t othersKnown_;
+    mutable uint64_t whole_;
+    mutable bool wholeKnown_;
     mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
     mutable uint16_t contextKnown_[3][2];
     mutable bool cleared_ = false;
@@ -260,6 +266,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     }
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
+    wholeKnown_ = false;
     for (auto& known : contextKnown_)
         known[0] = known[1] = 0;
     cleared_ = false;
@@ -404,7 +411,10 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
     const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
                  i3 = size_t(added > 0 ? added : 0);
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
-    if (touched == 0 || touched >= 8 || (touched & (touched - 1)) != 0) {
+    if (touched == 0) {
+        return Whole() & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    }
+    if (touched >= 8 || (touched & (touched - 1)) != 0) {
         return JudgeSpread(k1, k2, added, jokers, pairTaken);
     }
     // One suit: every change is in it.
@@ -421,24 +431,24 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
 Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
     const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
                  i3 = size_t(added > 0 ? added : 0);
-    uint64_t sum;
-    if (!(kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3])) {
-        // Any suit's others with the suit: one that a rest summed already.
-        const int suit = othersKnown_ ? std::countr_zero(unsigned(othersKnown_)) : 0;
-        sum = AddGroup(Others(suit), *group_[suit]);
-    } else {
-        // Honours, or two suits: every group summed up.
-        sum = LoneBits(k1, k2, added);
-        if (!sum) return Rest::kLosesUntouched;
-        for (int s = 0; s < 3; ++s) {
-            int32_t code = code_[s];
-            for (const auto& [k, sign] : {std::pair{i1, -1}, std::pair{i2, -1}, std::pair{i3, 1}}) {
-                if (kGroupBitOfKind[k] == 1u << s) code += sign * kPowOfKind[k];
-            }
-            sum = AddGroup(sum, SuitMask(code));
+    uint64_t sum = LoneBits(k1, k2, added);
+    if (!sum) return Rest::kLosesUntouched;
+    for (int s = 0; s < 3; ++s) {
+        int32_t code = code_[s];
+        for (const auto& [k, sign] : {std::pair{i1, -1}, std::pair{i2, -1}, std::pair{i3, 1}}) {
+            if (kGroupBitOfKind[k] == 1u << s) code += sign * kPowOfKind[k];
         }
+        sum = AddGroup(sum, SuitMask(code));
     }
     return sum & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+}
+
+uint64_t FastWaits::SumWhole() const {
+    // Any suit's others with the suit: one that a rest summed already.
+    const int suit = othersKnown_ ? std::countr_zero(unsigned(othersKnown_)) : 0;
+    whole_ = AddGroup(Others(suit), *group_[suit]);
+    wholeKnown_ = true;
+    return whole_;
 }
 
 bool FastWaits::Plain() const {
