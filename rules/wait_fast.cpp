@@ -357,7 +357,20 @@ uint64_t FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total
     // Taking tiles only loses kinds: a shape that needs kinds gone is open
     // for the anchors that take one of them, a shape that the hand meets
     // already holds for the others.
-    if ((liveShapes_ & kShapeKnitted) && total == 14) open |= m.pairs ? hits(m.pairs) : anchors;
+    if ((liveShapes_ & kShapeKnitted) && total == 14) {
+        // Knitted holds no kind twice nor two suited kinds one or two apart.
+        const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
+        const uint64_t near = low & (m.present >> 1 | m.present >> 2);
+        if (m.pairs) {
+            open |= hits(m.pairs);
+        } else if (near) {
+            // A rest must lose one of the lowest two too close.
+            const int x = std::countr_zero(near);
+            open |= hits(KindBit(x) | KindBit(m.present >> (x + 1) & 1 ? x + 1 : x + 2));
+        } else {
+            wins |= anchors;
+        }
+    }
     if ((liveShapes_ & kShapeSevenHonours) &&
         ShapeTakes(kShapeSevenHonours, m, total, jokers, options_)) {
         wins |= anchors & ~hits(kHonourKinds);
