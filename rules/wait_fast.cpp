@@ -309,6 +309,15 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
         if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
             (hand_.masks.pairs & ~(changed | BitOf(k1))))
             return false;
+        // Nor two suited kinds one or two apart: the rest must lose one of
+        // the lowest two.
+        const uint64_t present = hand_.masks.present;
+        const uint64_t near = present & ~kHonourKinds & ~kNineKinds & (present >> 1 | present >> 2);
+        if (near) {
+            const int x = std::countr_zero(near);
+            const uint64_t close = KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
+            if (!((BitOf(k1) | BitOf(k2)) & close)) return false;
+        }
     }
     KindMasks m = hand_.masks;
     for (int k : {k1, k2, added}) {
