@@ -24,10 +24,12 @@ int32_t ShapeChecks(const TileCountArray& counts, TileId tile, TileId jokerA, Ti
 
 // The record of a rest that the fast road found to win (this game's hooks or
 // the defaults, no option 0x4, no shape restriction in mode): the result
-// cleared, then the first whole-hand shape that takes the rest, else its
-// decomposition. 8, or 0 should the rest not win after all.
+// cleared, then the first whole-hand shape of `shapes` (the allowed ones but
+// those known not to take the rest) that takes it, else its decomposition.
+// 8, or 0 should the rest not win after all.
 int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                           int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
-                          RuleOptions options, uint32_t allowed, HuResult& result, bool pairTaken);
+                          RuleOptions options, uint32_t allowed, uint32_t shapes, HuResult& result,
+                          bool pairTaken);
 
 }  // namespace rules::detail

@@ -262,14 +262,15 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
 
 int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                           int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
-                          RuleOptions options, uint32_t allowed, HuResult& result, bool pairTaken) {
+                          RuleOptions options, uint32_t allowed, uint32_t shapes, HuResult& result,
+                          bool pairTaken) {
     const int32_t jokers = SumJokers(nA, nB);
     const int64_t total = hand.tiles + int64_t(jokers);
     ClearHuResult(result);
-    // The first shape allowed that the masks take decides.
-    if (const uint32_t shapes =
-            ShapesTaking(allowed & kShapeBits, hand.masks, total, jokers, options)) {
-        return ShapeOf(shapes & (0u - shapes))(counts, nA, nB, idxA, idxB, winKind, options,
+    // The first shape tried and allowed that the masks take decides.
+    if (const uint32_t taking =
+            ShapesTaking(shapes & allowed & kShapeBits, hand.masks, total, jokers, options)) {
+        return ShapeOf(taking & (0u - taking))(counts, nA, nB, idxA, idxB, winKind, options,
                                                allowed, result)
                    ? 8
                    : 0;

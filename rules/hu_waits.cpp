@@ -299,7 +299,7 @@ class ViewContext {
         return HookHonour(k, call_.jokerA, call_.jokerB, call_.options) != 0;
     }
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                  const detail::WaitMeld& meld, int32_t waitBit) const {
+                  const detail::WaitMeld& meld, int32_t waitBit, bool = false) const {
         return rules::RestWins(call_, v_, taken, jokers, pairTaken, meld, waitBit);
     }
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {

@@ -5,9 +5,9 @@
 //   kind(), winIsWild(), jokersOn(), Jokers(), idxA(), idxB(), options(),
 //   mode(), SelfDrawn(), Has(k), Count(k), Kinds(least) (the kinds held at
 //   least 1 or 2 times, as bits), SuitedKind(k), Honour(k);
-//   RestWins(taken, jokers, pairTaken, meld, waitBit): whether the hand less
-//   the tiles taken and `jokers` wildcards wins, the meld then recorded after
-//   the rest's melds;
+//   RestWins(taken, jokers, pairTaken, meld, waitBit, named): whether the
+//   hand less the tiles taken and `jokers` wildcards wins, the meld then
+//   recorded after the rest's melds (named: MayWin named this rest);
 //   MayWin(anchors, d1, d2, spent, pairTaken): the anchors a (bits) of a loop
 //   whose rest (less a tile of a + d1, and of a + d2 when d2 is not negative,
 //   and `spent` wildcards) may win.
@@ -48,7 +48,7 @@ bool PairWait(const Context& c) {
     if (!c.SelfDrawn()) return false;
     for (uint64_t may = c.MayWin(c.Kinds(1), 0, -1, 0, true); may; may &= may - 1) {
         const int i = std::countr_zero(may);
-        if (c.RestWins({i}, 0, true, {kMeldPair, i, 1}, kWaitPair)) return true;
+        if (c.RestWins({i}, 0, true, {kMeldPair, i, 1}, kWaitPair, true)) return true;
     }
     return c.Jokers() >= 1 && c.RestWins({}, 1, true, {kMeldPair, 0}, kWaitPair);
 }
@@ -67,12 +67,12 @@ bool PungWait(const Context& c) {
     if (!c.SelfDrawn()) return false;
     for (uint64_t may = c.MayWin(c.Kinds(2), 0, 0, 0, false); may; may &= may - 1) {
         const int i = std::countr_zero(may);
-        if (c.RestWins({i, i}, 0, false, {kMeldPung, i}, kWaitPung)) return true;
+        if (c.RestWins({i, i}, 0, false, {kMeldPung, i}, kWaitPung, true)) return true;
     }
     if (c.Jokers() < 1) return false;
     for (uint64_t may = c.MayWin(c.Kinds(1), 0, -1, 1, false); may; may &= may - 1) {
         const int i = std::countr_zero(may);
-        if (c.RestWins({i}, 1, false, {kMeldPung, i}, kWaitPung)) return true;
+        if (c.RestWins({i}, 1, false, {kMeldPung, i}, kWaitPung, true)) return true;
     }
     return false;
 }
@@ -96,7 +96,7 @@ bool MiddleWait(const Context& c) {
     const uint64_t anchors = held & held >> 2 & kLowRanks;
     for (uint64_t may = c.MayWin(anchors, 0, 2, 0, false); may; may &= may - 1) {
         const int a = std::countr_zero(may);
-        if (c.RestWins({a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle)) return true;
+        if (c.RestWins({a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitMiddle, true)) return true;
     }
     return false;
 }
@@ -179,11 +179,12 @@ bool ChowWait(const Context& c) {
     for (uint64_t may = first | middle | last; may; may &= may - 1) {
         const int a = std::countr_zero(may);
         const uint64_t bit = uint64_t(1) << a;
-        if ((first & bit) && c.RestWins({a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow))
+        if ((first & bit) &&
+            c.RestWins({a + 1, a + 2}, 0, false, {kMeldChow, a + 1, 0}, kWaitChow, true))
             return true;
-        if ((middle & bit) && c.RestWins({a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow))
+        if ((middle & bit) && c.RestWins({a, a + 2}, 0, false, {kMeldChow, a, 1}, kWaitChow, true))
             return true;
-        if ((last & bit) && c.RestWins({a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow))
+        if ((last & bit) && c.RestWins({a, a + 1}, 0, false, {kMeldChow, a, 2}, kWaitChow, true))
             return true;
     }
     return false;

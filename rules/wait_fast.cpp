@@ -10,6 +10,7 @@
 #include <array>
 #include <bit>
 #include <initializer_list>
+#include <utility>
 
 #include "rules/decompose.h"
 #include "rules/group_tables.h"
@@ -32,7 +33,33 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
-enum class Rest { kWins, kLoses, kLosesUntouched };
+// The group each kind falls in, as a bit (suits 1, 2, 4; the kinds from 30
+// up 8; none for slot 0, which stands for no kind).
+constexpr auto kGroupBitOfKind = [] {
+    std::array<uint8_t, kCountSlots> bits{};
+    for (int k = 1; k < kCountSlots; ++k)
+        bits[size_t(k)] = uint8_t(k < 30 ? 1 << (k / 10) : 8);
+    return bits;
+}();
+
+// Bit k, none for k <= 0 (no kind).
+constexpr uint64_t BitOf(int k) {
+    return k > 0 ? KindBit(k) : 0;
+}
+
+// Whether more than two bits are set.
+constexpr bool MoreThanTwo(uint64_t x) {
+    x &= x - 1;
+    x &= x - 1;
+    return x != 0;
+}
+
+// A rest that wins by a whole-hand shape, by its melds; or loses.
+enum class Rest { kWinsByShape, kWins, kLoses, kLosesUntouched };
+
+constexpr bool Wins(Rest rest) {
+    return rest == Rest::kWinsByShape || rest == Rest::kWins;
+}
 
 class FastWaits {
   public:
@@ -64,26 +91,68 @@ class FastWaits {
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
     bool SuitedKind(TileIndex k) const { return k >= 1 && k < 30 && k % 10 != 0; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
+    // A rest that MayWin named wins: MayWin's answers are Judge's.
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                  const WaitMeld& meld, int32_t waitBit) const;
+                  const WaitMeld& meld, int32_t waitBit, bool named = false) const {
+        const int* t = taken.begin();
+        const int k1 = taken.size() > 0 ? t[0] : -1, k2 = taken.size() > 1 ? t[1] : -1;
+        for (int k : {k1, k2}) {
+            if (k != -1 && (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2))) return false;
+        }
+        // (The counters hold no negative counts here.)
+        if (jokers > Jokers()) return false;
+        // (MayWin does not tell how a rest it named wins.)
+        const Rest rest =
+            named ? Rest::kWinsByShape : Judge(k1, k2, 0, Jokers() - jokers, pairTaken);
+        if (rest == Rest::kLosesUntouched) return false;
+        if (rest == Rest::kLoses) {
+            Clear();
+            return false;
+        }
+        return quiet_ ||
+               Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
+    }
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
-    bool Waits() const;
+    bool Waits();
+    // The whole-hand shape checks once every checker failed (ShapeChecks):
+    // each is the plain test restricted to one shape, which clears the result
+    // and, when the masks take the hand, records the shape.
+    int32_t ShapeChecks(int32_t extra) const;
 
   private:
+    // RestWins for a rest that wins (when not byShape, by its melds alone):
+    // its record, then the meld's.
+    bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
+                int32_t waitBit) const;
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
     // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by the suit's context when the batches of
     // MayWin made it, else by summing the groups: a context costs several
     // sums, and the checkers' single rests seldom share one.
     Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // Judge in the caller (the plain test, on every call).
+    Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // Judge for a rest that changes more than one group, or the kinds from
+    // 30 up.
+    Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // What all the hand's groups sum up to (made on first use).
+    uint64_t Whole() const { return wholeKnown_ ? whole_ : SumWhole(); }
+    uint64_t SumWhole() const;
     uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
-    uint64_t Others(int group) const;
+    uint64_t Others(int group) const {
+        return othersKnown_ >> group & 1 ? others_[group] : SumOthers(group);
+    }
+    uint64_t SumOthers(int group) const;
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
     // one may.
     bool ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const;
+    // The anchors of a MayWin batch (as its arguments, `total` the rests'
+    // tiles and wildcards) whose rests a whole-hand shape takes: by masks for
+    // most, by ShapeWins for the few that the masks leave open.
+    uint64_t ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
     // Whether a whole-hand shape may take a rest of `total` tiles and
     // wildcards (seven pairs and knitted take only 12 or 14).
     bool ShapesMayTake(int64_t total) const {
@@ -109,16 +178,18 @@ class FastWaits {
     HandSummary hand_;  // the hand without its jokers
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
-    int oddKinds_;  // held an odd number of times (when seven pairs is live)
-    // The suits as codes and masks, the kinds from 30 up as one group, and
-    // (made on first use) what the groups other than a suit sum up to.
+    int oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
+    // The suits as codes and masks, the kinds from 30 up as one group's
+    // bits, and (made on first use) what the groups other than a suit sum up
+    // to.
     int32_t code_[3];
     const GroupMask* group_[3];
-    GroupMask lone_;
+    uint64_t lone_;
     mutable uint64_t others_[3];
-    mutable GroupMask othersMask_[3];
-    mutable uint8_t othersKnown_, othersMaskKnown_;
-    mutable uint64_t context_[3][2][kBlockMaxJokers + 2];
+    mutable uint8_t othersKnown_;
+    mutable uint64_t whole_;
+    mutable bool wholeKnown_;
+    mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
     mutable uint16_t contextKnown_[3][2];
     mutable bool cleared_ = false;
     mutable bool quiet_ = false;
@@ -149,9 +220,24 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     if (!SummariseHand(counts, &hand_)) return -1;
     nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
     nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
-    if (nA_ + nB_ + 1 > kBlockMaxJokers) return -1;
-    if (idxA_) hand_.Empty(idxA_, nA_);
-    if (idxB_ && idxB_ != idxA_) hand_.Empty(idxB_, nB_);
+    if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
+    if (idxA_ | idxB_) {
+        // HandSummary::Empty for the joker kinds. The summary has just stored
+        // the masks one by one: each is read on its own (pairs and odd kinds
+        // lie within the kinds present), as reading two at once would wait
+        // for the stores.
+        KindMasks& m = hand_.masks;
+        m.present &= ~(BitOf(idxA_) | BitOf(idxB_));
+        m.pairs &= m.present;
+        m.odd &= m.present;
+        hand_.tiles -= nA_ + nB_;
+        for (const TileIndex k : {idxA_, idxB_}) {
+            if (k > 0 && k < 32) {
+                hand_.bytes[k] = 0;
+                hand_.nibbles[k >> 4] &= ~(uint64_t(0xF) << (4 * (k & 15)));
+            }
+        }
+    }
     if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
     refused_ = refused;
@@ -163,36 +249,38 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     auto prune = [&](uint32_t shape, auto impossible) {
         if ((liveShapes_ & shape) && impossible()) liveShapes_ &= ~shape;
     };
-    prune(kShapeKnitted, [&] { return CountBits(m.pairs) > 2; });
-    prune(kShapeAllHonours, [&] { return CountBits(m.present & ~kHonourKinds) > 2; });
-    prune(kShape258, [&] { return CountBits(m.present & ~kKinds258) > 2; });
+    prune(kShapeKnitted, [&] { return MoreThanTwo(m.pairs); });
+    prune(kShapeAllHonours, [&] { return MoreThanTwo(m.present & ~kHonourKinds); });
+    prune(kShape258, [&] { return MoreThanTwo(m.present & ~kKinds258); });
     prune(kShapeSevenHonours, [&] {
-        const int missing = CountBits(kHonourKinds & ~m.present) - 1;
-        return missing > ((options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + 1);
+        // The plain test's hand gains the winning tile (a wildcard when
+        // wild), the checkers' rests only lose tiles and wildcards.
+        const uint64_t missing = kHonourKinds & ~m.present;
+        const int32_t jokers = nA_ + nB_ + winIsWild_;
+        const int left = CountBits(winIsWild_ ? missing : missing & ~BitOf(kind_));
+        return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
     });
-    if (liveShapes_ & kShapeSevenPairs) oddKinds_ = CountBits(m.odd);
     for (int s = 0; s < 3; ++s) {
         code_[s] = hand_.SuitCode(s);
         group_[s] = &SuitMask(code_[s]);
     }
-    lone_ = hand_.masks.present >> 30 ? MaskFromBits(LoneBits(-1, -1, 0)) : MaskOf(kEmptyValue);
-    othersKnown_ = othersMaskKnown_ = 0;
+    lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
+    othersKnown_ = 0;
+    wholeKnown_ = false;
     for (auto& known : contextKnown_)
         known[0] = known[1] = 0;
     cleared_ = false;
     return 1;
 }
 
-uint64_t FastWaits::Others(int group) const {
-    if (!(othersKnown_ >> group & 1)) {
-        uint64_t sum = lone_.bits;
-        for (int g = 0; g < 3; ++g) {
-            if (g != group) sum = AddGroup(sum, *group_[g]);
-        }
-        others_[group] = sum;
-        othersKnown_ = uint8_t(othersKnown_ | 1u << group);
+uint64_t FastWaits::SumOthers(int group) const {
+    uint64_t sum = lone_;
+    for (int g = 0; g < 3; ++g) {
+        if (g != group) sum = AddGroup(sum, *group_[g]);
     }
-    return others_[group];
+    others_[group] = sum;
+    othersKnown_ = uint8_t(othersKnown_ | 1u << group);
+    return sum;
 }
 
 // The kinds from 30 up summed up, with the changes.
@@ -210,20 +298,26 @@ uint64_t FastWaits::LoneBits(int k1, int k2, int added) const {
 }
 
 bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const {
-    uint64_t changed = 0;
-    for (int k : {k1, k2, added}) {
-        if (k > 0) changed ^= KindBit(k);
-    }
+    const uint64_t changed = BitOf(k1) ^ BitOf(k2) ^ BitOf(added);
     if ((liveShapes_ & ~(kShapeSevenPairs | kShapeKnitted)) == 0) {
         // Seven pairs by the odd kinds: each tile taken or added turns its
         // kind's count from odd to even or back. Knitted holds no kind twice:
         // every pair of the hand must lose a tile.
         if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14) &&
-            oddKinds_ + CountBits(changed) - 2 * CountBits(hand_.masks.odd & changed) <= jokers)
+            CountBits(hand_.masks.odd ^ changed) <= jokers)
             return true;
         if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
-            (hand_.masks.pairs & ~(changed | (k1 > 0 ? KindBit(k1) : 0))))
+            (hand_.masks.pairs & ~(changed | BitOf(k1))))
             return false;
+        // Nor two suited kinds one or two apart: the rest must lose one of
+        // the lowest two.
+        const uint64_t present = hand_.masks.present;
+        const uint64_t near = present & ~kHonourKinds & ~kNineKinds & (present >> 1 | present >> 2);
+        if (near) {
+            const int x = std::countr_zero(near);
+            const uint64_t close = KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
+            if (!((BitOf(k1) | BitOf(k2)) & close)) return false;
+        }
     }
     KindMasks m = hand_.masks;
     for (int k : {k1, k2, added}) {
@@ -240,59 +334,143 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
     return false;
 }
 
+uint64_t FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
+                                 int32_t jokers) const {
+    const KindMasks& m = hand_.masks;
+    // Bit a: the rest of anchor a loses a tile of one of `kinds`.
+    auto hits = [&](uint64_t kinds) {
+        return anchors & (kinds >> d1 | (d2 < 0 ? 0 : kinds >> d2));
+    };
+    uint64_t wins = 0, open = 0;
+    if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14)) {
+        // Each tile taken turns its kind's count from odd to even or back;
+        // two of one kind leave it as it was.
+        auto oddLeft = [&](int n) { return oddKinds_ + n <= jokers; };
+        if (d2 == d1) {
+            if (oddLeft(0)) wins = anchors;
+        } else if (d2 < 0) {
+            const uint64_t odd = m.odd >> d1;
+            wins = anchors & ((oddLeft(-1) ? odd : 0) | (oddLeft(1) ? ~odd : 0));
+        } else {
+            // Neither kind odd, one of them, or both.
+            const uint64_t o1 = m.odd >> d1, o2 = m.odd >> d2;
+            if (oddLeft(2)) {
+                wins = anchors;
+            } else if (oddLeft(0)) {
+                wins = anchors & (o1 | o2);
+            } else if (oddLeft(-2)) {
+                wins = anchors & o1 & o2;
+            }
+        }
+    }
+    // Taking tiles only loses kinds: a shape that needs kinds gone is open
+    // for the anchors that take one of them, a shape that the hand meets
+    // already holds for the others.
+    if ((liveShapes_ & kShapeKnitted) && total == 14) {
+        // Knitted holds no kind twice nor two suited kinds one or two apart.
+        const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
+        const uint64_t near = low & (m.present >> 1 | m.present >> 2);
+        if (m.pairs) {
+            open |= hits(m.pairs);
+        } else if (near) {
+            // A rest must lose one of the lowest two too close.
+            const int x = std::countr_zero(near);
+            open |= hits(KindBit(x) | KindBit(m.present >> (x + 1) & 1 ? x + 1 : x + 2));
+        } else {
+            wins |= anchors;
+        }
+    }
+    if ((liveShapes_ & kShapeSevenHonours) &&
+        ShapeTakes(kShapeSevenHonours, m, total, jokers, options_)) {
+        wins |= anchors & ~hits(kHonourKinds);
+        open |= hits(kHonourKinds);
+    }
+    for (const auto& [shape, kinds] :
+         {std::pair{kShapeAllHonours, kHonourKinds}, std::pair{kShape258, kKinds258}}) {
+        if (!(liveShapes_ & shape)) continue;
+        const uint64_t outside = m.present & ~kinds;
+        if (outside) {
+            open |= hits(outside);
+        } else if (total > 0) {
+            wins = anchors;
+        }
+    }
+    for (open &= ~wins; open; open &= open - 1) {
+        const int a = std::countr_zero(open);
+        if (ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)) wins |= uint64_t(1) << a;
+    }
+    return wins;
+}
+
 uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     uint64_t& context = context_[suit][pairTaken][jokers];
     uint16_t& known = contextKnown_[suit][pairTaken];
     if (!(known >> jokers & 1)) {
-        if (!(othersMaskKnown_ >> suit & 1)) {
-            othersMask_[suit] = MaskFromBits(Others(suit));
-            othersMaskKnown_ = uint8_t(othersMaskKnown_ | 1u << suit);
-        }
-        context = BeforeGroup(FinalMask(jokers, pairTaken), othersMask_[suit]);
+        // (The others' mask is remade for each context: kept, it is stored a
+        // byte at a time and copied whole, and the copy waits for the stores.)
+        context = BeforeGroup(FinalMask(jokers, pairTaken), MaskFromBits(Others(suit)));
         known = uint16_t(known | 1u << jokers);
     }
     return context;
 }
 
 Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
+    return JudgeHere(k1, k2, added, jokers, pairTaken);
+}
+
+[[gnu::always_inline]] inline Rest FastWaits::JudgeHere(int k1, int k2, int added, int32_t jokers,
+                                                        bool pairTaken) const {
     // (The kinds taken are held: the checkers ask only for those.)
     if (added > 0 && ((KindBit(added) & refused_) || Count(added) >= 4)) {
         // A winning tile of a refused kind, or a fifth tile, ends the test
         // before the result is cleared.
         return Rest::kLosesUntouched;
     }
-    const int64_t total = hand_.tiles - (k1 > 0) - (k2 > 0) + (added > 0) + jokers;
-    if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWins;
+    const int32_t total = hand_.tiles + jokers - (k1 > 0) - (k2 > 0) + (added > 0);
+    if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWinsByShape;
     if (total > kMaxDecomposedTiles) return Rest::kLoses;
-    // The suits the changes fall in (3: the kinds from 30 up), and their
-    // codes' changes.
-    int32_t delta[4] = {0, 0, 0, 0};
-    unsigned touched = 0;
-    for (int i = 0; i < 3; ++i) {
-        const int k = i == 0 ? k1 : i == 1 ? k2 : added;
-        if (k <= 0) continue;
-        const int g = k < 30 ? k / 10 : 3;
-        delta[g] += (i < 2 ? -1 : 1) * (k < 30 ? kPow5[k % 10 - 1] : 0);
-        touched |= 1u << g;
-    }
-    uint64_t sum;
+    // The groups the changes fall in (bit 3: the kinds from 30 up).
+    const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
+                 i3 = size_t(added > 0 ? added : 0);
+    const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
     if (touched == 0) {
-        sum = AddGroup(Others(0), *group_[0]);
-    } else if (touched < 8 && (touched & (touched - 1)) == 0) {
-        const int suit = std::countr_zero(touched);
-        const GroupMask& changed = SuitMask(code_[suit] + delta[suit]);
-        if (contextKnown_[suit][pairTaken] >> jokers & 1) {
-            return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
+        return Whole() & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    }
+    if (touched >= 8 || (touched & (touched - 1)) != 0) {
+        return JudgeSpread(k1, k2, added, jokers, pairTaken);
+    }
+    // One suit: every change is in it.
+    const int suit = std::countr_zero(touched);
+    const GroupMask& changed =
+        SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
+    if (contextKnown_[suit][pairTaken] >> jokers & 1) {
+        return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
+    }
+    return AddGroup(Others(suit), changed) & FinalMask(jokers, pairTaken) ? Rest::kWins
+                                                                          : Rest::kLoses;
+}
+
+Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
+    const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
+                 i3 = size_t(added > 0 ? added : 0);
+    uint64_t sum = LoneBits(k1, k2, added);
+    if (!sum) return Rest::kLosesUntouched;
+    for (int s = 0; s < 3; ++s) {
+        int32_t code = code_[s];
+        for (const auto& [k, sign] : {std::pair{i1, -1}, std::pair{i2, -1}, std::pair{i3, 1}}) {
+            if (kGroupBitOfKind[k] == 1u << s) code += sign * kPowOfKind[k];
         }
-        sum = AddGroup(Others(suit), changed);
-    } else {
-        // Honours, or two suits: every group summed up.
-        sum = LoneBits(k1, k2, added);
-        if (!sum) return Rest::kLosesUntouched;
-        for (int s = 0; s < 3; ++s)
-            sum = AddGroup(sum, SuitMask(code_[s] + delta[s]));
+        sum = AddGroup(sum, SuitMask(code));
     }
     return sum & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+}
+
+uint64_t FastWaits::SumWhole() const {
+    // Any suit's others with the suit: one that a rest summed already.
+    const int suit = othersKnown_ ? std::countr_zero(unsigned(othersKnown_)) : 0;
+    whole_ = AddGroup(Others(suit), *group_[suit]);
+    wholeKnown_ = true;
+    return whole_;
 }
 
 bool FastWaits::Plain() const {
@@ -301,31 +479,16 @@ bool FastWaits::Plain() const {
         return false;
     }
     if (winIsWild_ && (mode_ & (kModeRestricted1 | kModeRestricted4))) return false;
-    const Rest rest =
-        winIsWild_ ? Judge(-1, -1, 0, Jokers() + 1, false) : Judge(-1, -1, kind_, Jokers(), false);
+    const Rest rest = winIsWild_ ? JudgeHere(-1, -1, 0, Jokers() + 1, false)
+                                 : JudgeHere(-1, -1, kind_, Jokers(), false);
     if (rest == Rest::kLoses) Clear();
-    return rest == Rest::kWins;
+    return Wins(rest);
 }
 
-bool FastWaits::RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                         const WaitMeld& meld, int32_t waitBit) const {
-    int k1 = -1, k2 = -1;
-    const int* t = taken.begin();
-    if (taken.size() > 0) k1 = t[0];
-    if (taken.size() > 1) k2 = t[1];
-    for (int k : {k1, k2}) {
-        if (k == -1) continue;
-        if (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2)) return false;
-    }
+bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape,
+                       const WaitMeld& meld, int32_t waitBit) const {
     int32_t nA = nA_, nB = nB_, savedA, savedB;
-    if (TakeJokers(&savedA, &savedB, &nA, &nB, jokers) != jokers) return false;
-    const Rest rest = Judge(k1, k2, 0, nA + nB, pairTaken);
-    if (rest == Rest::kLosesUntouched) return false;
-    if (rest == Rest::kLoses) {
-        Clear();
-        return false;
-    }
-    if (quiet_) return true;
+    TakeJokers(&savedA, &savedB, &nA, &nB, jokers);
     // The rest: the hand without its jokers, less the tiles taken.
     TileCountArray counts = *counts_;
     HandSummary summary = hand_;
@@ -338,7 +501,7 @@ bool FastWaits::RestWins(std::initializer_list<int> taken, int32_t jokers, bool 
     }
     cleared_ = false;
     if (!RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
-                           *result_, pairTaken)) {
+                           byShape ? liveShapes_ : 0, *result_, pairTaken)) {
         return false;
     }
     int32_t usedA = savedA - nA, usedB = savedB - nB;
@@ -364,11 +527,12 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
     // The suits' anchors in a batch: the same context for each, and only the
     // suit's code changes; the kinds from 30 up one at a time.
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
-    uint64_t single = anchors;
-    const bool shapes = ShapesMayTake(total);
+    const uint64_t shapes = ShapesMayTake(total) ? ShapeAnchors(anchors, d1, d2, total, jokers) : 0;
+    may = shapes;
+    uint64_t single = anchors & ~shapes;
     if (total <= kMaxDecomposedTiles) {
         for (int suit = 0; suit < 3; ++suit) {
-            uint64_t batch = anchors & (uint64_t(0x3FF) << (10 * suit));
+            uint64_t batch = single & (uint64_t(0x3FF) << (10 * suit));
             if (!batch) continue;
             single &= ~batch;
             const uint64_t context = Context(suit, jokers, pairTaken);
@@ -376,10 +540,6 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
                 const int a = std::countr_zero(batch);
                 const int32_t code = code_[suit] - kPowOfKind[size_t(a + d1)] -
                                      (d2 < 0 ? 0 : kPowOfKind[size_t(a + d2)]);
-                if (shapes && ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)) {
-                    may |= uint64_t(1) << a;
-                    continue;
-                }
                 if (SuitMask(code).bits & context) {
                     may |= uint64_t(1) << a;
                 } else {
@@ -393,7 +553,7 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
         const Rest rest = Judge(a + d1, d2 < 0 ? -1 : a + d2, 0, jokers, pairTaken);
         if (rest == Rest::kLoses) {
             lost = true;
-        } else if (rest == Rest::kWins) {
+        } else if (Wins(rest)) {
             may |= uint64_t(1) << a;
         }
     }
@@ -408,7 +568,20 @@ bool FastWaits::PairStep(bool quiet) const {
     return won;
 }
 
-bool FastWaits::Waits() const {
+bool FastWaits::Waits() {
+    // The checkers' rests only lose tiles and wildcards: seven pairs needs a
+    // wildcard for each odd kind but the two that the tiles taken may even
+    // out, seven honours for each honour the hand misses already.
+    if (liveShapes_ & kShapeSevenPairs) {
+        oddKinds_ = CountBits(hand_.masks.odd);
+        if (oddKinds_ - 2 > Jokers()) liveShapes_ &= ~kShapeSevenPairs;
+    }
+    if (liveShapes_ & kShapeSevenHonours) {
+        const int missing = CountBits(kHonourKinds & ~hand_.masks.present);
+        if (missing &&
+            ((options_ & kOptNoJokerSevenHonours) || (Jokers() < 7 && missing > Jokers())))
+            liveShapes_ &= ~kShapeSevenHonours;
+    }
     // The joker-pair wait runs the pair wait first: when that step fails the
     // pair-wait checker fails the same way, when it wins it wins the same
     // way. While the joker pair may still win, the pair step needs only to
@@ -429,6 +602,48 @@ bool FastWaits::Waits() const {
     return PungWait(*this) || MiddleWait(*this) || EdgeWait(*this) || ChowWait(*this);
 }
 
+int32_t FastWaits::ShapeChecks(int32_t extra) const {
+    using Shape = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
+                              TileIndex, RuleOptions, uint32_t, HuResult&);
+    static constexpr std::pair<uint32_t, Shape> kChecks[] = {
+        {kShapeSevenPairs, SevenPairsShape},
+        {kShapeKnitted, KnittedShape},
+        {kShapeSevenHonours, SevenHonoursShape},
+        {kShapeAllHonours, AllHonoursShape},
+        {kShape258, All258Shape}};
+    ClearHuResult(*result_);
+    uint32_t shapes = allowed_ & kShapeBits;
+    if (extra != 0 && !(extra & 1)) shapes &= ~kShapeAllHonours;
+    if (extra != 0 && !(extra & 2)) shapes &= ~kShape258;
+    if (!shapes) return 0;
+    // The hand with its winning tile, as the joker extraction leaves it.
+    KindMasks m = hand_.masks;
+    int32_t nA = nA_, nB = nB_;
+    const bool added = !winIsWild_ && kind_ > 0;
+    if (winIsWild_) {
+        ++(kind_ == idxA_ ? nA : nB);
+    } else if (added) {
+        const int32_t c = Count(kind_) + 1;
+        m.present |= KindBit(kind_);
+        if (c > 1) m.pairs |= KindBit(kind_);
+        m.odd ^= KindBit(kind_);
+    }
+    const int32_t jokers = nA + nB;
+    const int64_t total = hand_.tiles + added + jokers;
+    for (const auto& [bit, shape] : kChecks) {
+        if (!(shapes & bit) || !ShapeTakes(bit, m, total, jokers, options_)) continue;
+        TileCountArray counts = *counts_;
+        if (added) ++counts[size_t(kind_)];
+        if (idxA_) counts[size_t(idxA_)] = 0;
+        if (idxB_) counts[size_t(idxB_)] = 0;
+        if (shape(counts, nA, nB, idxA_, idxB_, kind_, options_, allowed_, *result_)) {
+            result_->shapes |= int32_t(bit);
+            return 8;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -439,7 +654,7 @@ int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId joker
     if (ready <= 0) return ready;
     if (!waits.Plain()) return 0;
     if (waits.Waits()) return 8;
-    return ShapeChecks(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra);
+    return waits.ShapeChecks(extra);
 }
 
 }  // namespace rules::detail

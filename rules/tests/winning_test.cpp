@@ -106,7 +106,8 @@ TEST(WinningIdentityTest, FastAndReferenceSearchesGiveIdenticalResults) {
 
 // Jokers whose kinds the joker test and the joker extraction read apart: a
 // flower of rank 10 or more as joker (its tiles are no jokers, yet leave the
-// hand with the jokers), two jokers of one kind, joker B alone, odd ids.
+// hand with the jokers), two jokers of one kind, joker B alone, odd ids; and
+// eight jokers in hand with a ninth as the winning tile.
 TEST(WinningIdentityTest, OddJokersMatchStepwiseTest) {
     struct Case {
         TileId jokerA, jokerB, tile;
@@ -120,6 +121,7 @@ TEST(WinningIdentityTest, OddJokersMatchStepwiseTest) {
         {-1, 38, 38, {12, 13, 14, 21, 21}},
         {-5, 38, 2, {1, 2, 3, 3, 3, 13}},
         {200, 4, 4, {6, 7, 8, 9, 9}},
+        {4, 38, 22, {5, 5, 5, 5, 13, 13, 13, 13, 1, 2, 3, 21, 21, 21, 31, 31}},
     };
     for (int hooks = 0; hooks < 2; ++hooks) {
         if (hooks) {
