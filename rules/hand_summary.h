@@ -39,7 +39,12 @@ struct HandSummary {
     // A suit's counts (suit 0-2) as a base-5 code, digit r for rank r + 1.
     int32_t SuitCode(int suit) const;
     // A suit's counts as nibbles, nibble r for rank r + 1.
-    uint64_t SuitNibbles(int suit) const;
+    uint64_t SuitNibbles(int suit) const { return SuitNibbles(nibbles[0], nibbles[1], suit); }
+    // The same for the two nibble words held apart (a caller that has just
+    // changed them reads them back from its registers, not from the stores).
+    static uint64_t SuitNibbles(uint64_t low, uint64_t high, int suit);
+    // A suit's nibbles as its base-5 code.
+    static int32_t CodeOfNibbles(uint64_t x);
     // The summary with one of the `count` tiles of kind k taken out.
     void Take(int k, int32_t count) {
         const uint64_t bit = uint64_t(1) << k;
@@ -177,23 +182,26 @@ inline uint32_t ShapesTaking(uint32_t shapes, const KindMasks& m, int64_t total,
 }
 
 inline int32_t HandSummary::SuitCode(int suit) const {
+    return CodeOfNibbles(SuitNibbles(suit));
+}
+
+inline int32_t HandSummary::CodeOfNibbles(uint64_t x) {
     // Pairs of ranks, then fours, then the eight and the ninth.
-    const uint64_t x = SuitNibbles(suit);
     const uint64_t pairs = (x & 0x0F0F0F0F0Full) + 5 * (x >> 4 & 0x0F0F0F0F0Full);
     const uint64_t fours = (pairs & 0x00FF00FF00FFull) + 25 * (pairs >> 8 & 0x00FF00FF00FFull);
     const uint64_t eights = (fours & 0xFFFF0000FFFFull) + 625 * (fours >> 16 & 0xFFFF0000FFFFull);
     return int32_t((eights & 0xFFFFFFFF) + 390625 * (eights >> 32));
 }
 
-inline uint64_t HandSummary::SuitNibbles(int suit) const {
+inline uint64_t HandSummary::SuitNibbles(uint64_t low, uint64_t high, int suit) {
     constexpr uint64_t kNine = (uint64_t(1) << 36) - 1;
     switch (suit) {
         case 0:
-            return nibbles[0] >> 4 & kNine;
+            return low >> 4 & kNine;
         case 1:
-            return (nibbles[0] >> 44 | nibbles[1] << 20) & kNine;
+            return (low >> 44 | high << 20) & kNine;
         default:
-            return nibbles[1] >> 20 & kNine;
+            return high >> 20 & kNine;
     }
 }
 

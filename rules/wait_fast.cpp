@@ -221,6 +221,8 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
     nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
     if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
+    // The nibbles stay in registers from here to the suit codes.
+    uint64_t low = hand_.nibbles[0], high = hand_.nibbles[1];
     if (idxA_ | idxB_) {
         // HandSummary::Empty for the joker kinds. The summary has just stored
         // the masks one by one: each is read on its own (pairs and odd kinds
@@ -234,9 +236,11 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         for (const TileIndex k : {idxA_, idxB_}) {
             if (k > 0 && k < 32) {
                 hand_.bytes[k] = 0;
-                hand_.nibbles[k >> 4] &= ~(uint64_t(0xF) << (4 * (k & 15)));
+                (k < 16 ? low : high) &= ~(uint64_t(0xF) << (4 * (k & 15)));
             }
         }
+        hand_.nibbles[0] = low;
+        hand_.nibbles[1] = high;
     }
     if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
@@ -261,7 +265,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
     });
     for (int s = 0; s < 3; ++s) {
-        code_[s] = hand_.SuitCode(s);
+        code_[s] = HandSummary::CodeOfNibbles(HandSummary::SuitNibbles(low, high, s));
         group_[s] = &SuitMask(code_[s]);
     }
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
