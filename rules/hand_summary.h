@@ -105,6 +105,8 @@ struct HandSummary {
 // Reads the counts once: whether they are a hand at all (every count 0-4,
 // none in the slots 0, 10 and 20), and when they are, its summary.
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
+// The same with the three suits' codes (as SuitCode), read off the counts.
+bool SummariseHand(const TileCountArray& counts, HandSummary* summary, int32_t codes[3]);
 // Tests run the 32-byte road (true, when the processor has it) or the
 // 16-byte one; returns whether the 32-byte road is now taken. The roads that
 // use BMI1, BMI2 and POPCNT follow the same switch.

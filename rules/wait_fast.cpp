@@ -217,13 +217,12 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     // general road.
     if (kind_ > kLastKind || idxA_ > kLastKind || idxB_ > kLastKind) return -1;
     winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
-    if (!SummariseHand(counts, &hand_)) return -1;
+    if (!SummariseHand(counts, &hand_, code_)) return -1;
     nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
     nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
     if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
-    // The nibbles stay in registers from here to the suit codes.
-    uint64_t low = hand_.nibbles[0], high = hand_.nibbles[1];
     if (idxA_ | idxB_) {
+        uint64_t low = hand_.nibbles[0], high = hand_.nibbles[1];
         // HandSummary::Empty for the joker kinds. The summary has just stored
         // the masks one by one: each is read on its own (pairs and odd kinds
         // lie within the kinds present), as reading two at once would wait
@@ -233,10 +232,12 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         m.pairs &= m.present;
         m.odd &= m.present;
         hand_.tiles -= nA_ + nB_;
-        for (const TileIndex k : {idxA_, idxB_}) {
+        for (const auto& [k, n] : {std::pair{idxA_, nA_}, std::pair{idxB_, nB_}}) {
             if (k > 0 && k < 32) {
                 hand_.bytes[k] = 0;
                 (k < 16 ? low : high) &= ~(uint64_t(0xF) << (4 * (k & 15)));
+                // (Slots 10 and 20 hold no kind.)
+                if (k < 30) code_[k / 10] -= n * kPowOfKind[size_t(k)];
             }
         }
         hand_.nibbles[0] = low;
@@ -264,10 +265,8 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         const int left = CountBits(winIsWild_ ? missing : missing & ~BitOf(kind_));
         return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
     });
-    for (int s = 0; s < 3; ++s) {
-        code_[s] = HandSummary::CodeOfNibbles(HandSummary::SuitNibbles(low, high, s));
+    for (int s = 0; s < 3; ++s)
         group_[s] = &SuitMask(code_[s]);
-    }
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
