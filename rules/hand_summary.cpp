@@ -17,23 +17,28 @@ namespace {
 #if QEVO_WIDE_SUMMARY
 // Thirty-two counts at a time, for processors with AVX2 (asked once at
 // start): half the instructions of the 16-byte road, which every hand test
-// pays for.
-// With kCodes, also the suits' codes.
-template <bool kCodes>
+// pays for. With kLess, the counts less every tile of kinds a and b (none
+// for 0), with the suits' codes.
+template <bool kLess>
 __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
-                                                   HandSummary* summary, int32_t* codes) {
+                                                   HandSummary* summary, int32_t* codes = nullptr,
+                                                   int a = 0, int b = 0) {
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi8(1),
                   four = _mm256_set1_epi8(4);
     // The packs work within each 16-byte lane: they leave the groups of four
     // counts in the order 0, 2, 4, 6, 1, 3, 5, 7, which the permute undoes.
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     const auto* words = reinterpret_cast<const __m256i*>(counts.data());
+    // (Slot 0 must stay as read: it holds no kind.)
+    const __m256i kindA = _mm256_set1_epi8(char(a > 0 ? a : 0xFF)),
+                  kindB = _mm256_set1_epi8(char(b > 0 ? b : 0xFF));
     KindMasks m;
     uint32_t bad = 0;
-    __m256i sum = zero;
+    __m256i sum = zero, low = zero;
+#pragma GCC unroll 2
     for (int half = 0; half < 2; ++half) {
         const int i = 4 * half;
-        const __m256i bytes = _mm256_permutevar8x32_epi32(
+        __m256i bytes = _mm256_permutevar8x32_epi32(
             _mm256_packs_epi16(_mm256_packs_epi32(_mm256_loadu_si256(words + i),
                                                   _mm256_loadu_si256(words + i + 1)),
                                _mm256_packs_epi32(_mm256_loadu_si256(words + i + 2),
@@ -41,8 +46,18 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
             order);
         bad |=
             ~uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(bytes, four), bytes)));
+        if constexpr (kLess) {
+            const __m256i kinds = _mm256_add_epi8(
+                _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
+                                 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31),
+                _mm256_set1_epi8(char(32 * half)));
+            bytes = _mm256_andnot_si256(
+                _mm256_or_si256(_mm256_cmpeq_epi8(kinds, kindA), _mm256_cmpeq_epi8(kinds, kindB)),
+                bytes);
+        }
         sum = _mm256_add_epi64(sum, _mm256_sad_epu8(bytes, zero));
         if (half == 0) {
+            low = bytes;
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes), bytes);
             const __m256i pairs = _mm256_and_si256(
                 _mm256_or_si256(bytes, _mm256_srli_epi16(bytes, 4)), _mm256_set1_epi16(0xFF));
@@ -62,22 +77,21 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
     summary->masks = m;
     summary->tiles =
         int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
-    if constexpr (kCodes) {
+    if constexpr (kLess) {
         // Ranks 2-9 of each suit times their powers of 5, summed across the
         // lanes three suits at once; rank 1 counts once.
         const __m256i powers = _mm256_setr_epi32(5, 25, 125, 625, 3125, 15625, 78125, 390625);
-        const auto* ranks2 = reinterpret_cast<const __m256i*>(counts.data() + 2);
-        const __m256i s0 = _mm256_mullo_epi32(_mm256_loadu_si256(ranks2), powers);
-        const __m256i s1 = _mm256_mullo_epi32(
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(counts.data() + 12)), powers);
-        const __m256i s2 = _mm256_mullo_epi32(
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(counts.data() + 22)), powers);
+        const __m128i lo = _mm256_castsi256_si128(low), hi = _mm256_extracti128_si256(low, 1);
+        const __m256i s0 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(lo, 2)), powers);
+        const __m256i s1 =
+            _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_alignr_epi8(hi, lo, 12)), powers);
+        const __m256i s2 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(hi, 6)), powers);
         const __m256i h = _mm256_hadd_epi32(_mm256_hadd_epi32(s0, s1), _mm256_hadd_epi32(s2, s2));
         const __m128i sums =
             _mm_add_epi32(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
-        codes[0] = _mm_cvtsi128_si32(sums) + counts[1];
-        codes[1] = _mm_extract_epi32(sums, 1) + counts[11];
-        codes[2] = _mm_extract_epi32(sums, 2) + counts[21];
+        codes[0] = _mm_cvtsi128_si32(sums) + _mm_extract_epi8(lo, 1);
+        codes[1] = _mm_extract_epi32(sums, 1) + _mm_extract_epi8(lo, 11);
+        codes[2] = _mm_extract_epi32(sums, 2) + _mm_extract_epi8(hi, 5);
     }
     return true;
 }
@@ -149,16 +163,19 @@ bool SummariseNarrow(const TileCountArray& counts, HandSummary* summary) {
 
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<false>(counts, summary, nullptr);
+    if (g_wideSummary) return SummariseWide<false>(counts, summary);
 #endif
     return SummariseNarrow(counts, summary);
 }
 
-bool SummariseHand(const TileCountArray& counts, HandSummary* summary, int32_t codes[3]) {
+bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
+                       int32_t codes[3]) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes);
+    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes, a, b);
 #endif
     if (!SummariseNarrow(counts, summary)) return false;
+    if (a > 0) summary->Empty(a, counts[size_t(a)]);
+    if (b > 0 && b != a) summary->Empty(b, counts[size_t(b)]);
     for (int s = 0; s < 3; ++s)
         codes[s] = summary->SuitCode(s);
     return true;

@@ -105,8 +105,10 @@ struct HandSummary {
 // Reads the counts once: whether they are a hand at all (every count 0-4,
 // none in the slots 0, 10 and 20), and when they are, its summary.
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
-// The same with the three suits' codes (as SuitCode), read off the counts.
-bool SummariseHand(const TileCountArray& counts, HandSummary* summary, int32_t codes[3]);
+// The same for the counts less every tile of kinds a and b (none for 0),
+// with the suits' codes (as SuitCode).
+bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
+                       int32_t codes[3]);
 // Tests run the 32-byte road (true, when the processor has it) or the
 // 16-byte one; returns whether the 32-byte road is now taken. The roads that
 // use BMI1, BMI2 and POPCNT follow the same switch.

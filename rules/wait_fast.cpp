@@ -217,32 +217,11 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     // general road.
     if (kind_ > kLastKind || idxA_ > kLastKind || idxB_ > kLastKind) return -1;
     winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
-    if (!SummariseHand(counts, &hand_, code_)) return -1;
+    // The hand without its jokers.
+    if (!SummariseHandLess(counts, idxA_, idxB_, &hand_, code_)) return -1;
     nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
     nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
     if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
-    if (idxA_ | idxB_) {
-        uint64_t low = hand_.nibbles[0], high = hand_.nibbles[1];
-        // HandSummary::Empty for the joker kinds. The summary has just stored
-        // the masks one by one: each is read on its own (pairs and odd kinds
-        // lie within the kinds present), as reading two at once would wait
-        // for the stores.
-        KindMasks& m = hand_.masks;
-        m.present &= ~(BitOf(idxA_) | BitOf(idxB_));
-        m.pairs &= m.present;
-        m.odd &= m.present;
-        hand_.tiles -= nA_ + nB_;
-        for (const auto& [k, n] : {std::pair{idxA_, nA_}, std::pair{idxB_, nB_}}) {
-            if (k > 0 && k < 32) {
-                hand_.bytes[k] = 0;
-                (k < 16 ? low : high) &= ~(uint64_t(0xF) << (4 * (k & 15)));
-                // (Slots 10 and 20 hold no kind.)
-                if (k < 30) code_[k / 10] -= n * kPowOfKind[size_t(k)];
-            }
-        }
-        hand_.nibbles[0] = low;
-        hand_.nibbles[1] = high;
-    }
     if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
     refused_ = refused;
