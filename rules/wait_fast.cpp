@@ -94,13 +94,10 @@ class FastWaits {
     // A rest that MayWin named wins: MayWin's answers are Judge's.
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
                   const WaitMeld& meld, int32_t waitBit, bool named = false) const {
+        // The checkers take only kinds held (twice for a kind taken twice)
+        // and no more wildcards than the hand holds.
         const int* t = taken.begin();
         const int k1 = taken.size() > 0 ? t[0] : -1, k2 = taken.size() > 1 ? t[1] : -1;
-        for (int k : {k1, k2}) {
-            if (k != -1 && (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2))) return false;
-        }
-        // (The counters hold no negative counts here.)
-        if (jokers > Jokers()) return false;
         // (MayWin does not tell how a rest it named wins.)
         const Rest rest =
             named ? Rest::kWinsByShape : Judge(k1, k2, 0, Jokers() - jokers, pairTaken);
@@ -219,8 +216,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
     // The hand without its jokers.
     if (!SummariseHandLess(counts, idxA_, idxB_, &hand_, code_)) return -1;
-    nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
-    nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
+    // (A valid hand holds nothing in slot 0, the kind of no joker.)
+    nA_ = counts[size_t(idxA_)];
+    nB_ = idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
     if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
     if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
