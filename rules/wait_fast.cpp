@@ -631,7 +631,11 @@ int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId joker
                          int32_t extra) {
     FastWaits waits;
     const int ready = waits.Reset(counts, tile, jokerA, jokerB, options, allowed, mode, result);
-    if (ready <= 0) return ready;
+    if (ready < 0) {
+        return WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                                  extra);
+    }
+    if (ready == 0) return 0;
     if (!waits.Plain()) return 0;
     if (waits.Waits()) return 8;
     return waits.ShapeChecks(extra);
