@@ -117,6 +117,11 @@ class FastWaits {
     // each is the plain test restricted to one shape, which clears the result
     // and, when the masks take the hand, records the shape.
     int32_t ShapeChecks(int32_t extra) const;
+    // The end of a test that Plain or Waits answered: the clearing that the
+    // lost rests left due (Clear).
+    void EndClear() const {
+        if (cleared_) ClearHuResult(*result_);
+    }
 
   private:
     // RestWins for a rest that wins (when not byShape, by its melds alone):
@@ -157,12 +162,11 @@ class FastWaits {
         return (liveShapes_ & ~kByTotal) ||
                ((liveShapes_ & kByTotal) && (total == 12 || total == 14));
     }
-    void Clear() const {
-        if (!cleared_) {
-            ClearHuResult(*result_);
-            cleared_ = true;
-        }
-    }
+    // A rest that loses clears the result. The clearing waits for the end
+    // of the test: a rest that wins next records over a result it clears
+    // first, so only a test that ends without a record clears it.
+    void Clear() const { cleared_ = true; }
+
     bool PairStep(bool quiet) const;
 
     const TileCountArray* counts_;
@@ -188,7 +192,7 @@ class FastWaits {
     mutable bool wholeKnown_;
     mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
     mutable uint16_t contextKnown_[3][2];
-    mutable bool cleared_ = false;
+    mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
 };
 
@@ -636,8 +640,15 @@ int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId joker
                                   extra);
     }
     if (ready == 0) return 0;
-    if (!waits.Plain()) return 0;
-    if (waits.Waits()) return 8;
+    if (!waits.Plain()) {
+        waits.EndClear();
+        return 0;
+    }
+    if (waits.Waits()) {
+        waits.EndClear();
+        return 8;
+    }
+    // (The shape checks clear the result first.)
     return waits.ShapeChecks(extra);
 }
 
