@@ -33,7 +33,7 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
     const __m256i kindA = _mm256_set1_epi8(char(a > 0 ? a : 0xFF)),
                   kindB = _mm256_set1_epi8(char(b > 0 ? b : 0xFF));
     KindMasks m;
-    uint32_t bad = 0;
+    __m256i over = zero;  // the counts above 4 (saturated) stay above 0
     __m256i sum = zero, low = zero;
 #pragma GCC unroll 2
     for (int half = 0; half < 2; ++half) {
@@ -44,8 +44,7 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
                                _mm256_packs_epi32(_mm256_loadu_si256(words + i + 2),
                                                   _mm256_loadu_si256(words + i + 3))),
             order);
-        bad |=
-            ~uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(bytes, four), bytes)));
+        over = _mm256_or_si256(over, _mm256_subs_epu8(bytes, four));
         if constexpr (kLess) {
             const __m256i kinds = _mm256_add_epi8(
                 _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
@@ -71,7 +70,8 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
         m.pairs |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(bytes, one)))) << shift;
         m.odd |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(bytes, 7)))) << shift;
     }
-    if (bad || (m.present & (KindBit(0) | KindBit(10) | KindBit(20)))) return false;
+    if (!_mm256_testz_si256(over, over) || (m.present & (KindBit(0) | KindBit(10) | KindBit(20))))
+        return false;
     const __m128i total =
         _mm_add_epi64(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
     summary->masks = m;
