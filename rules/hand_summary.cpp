@@ -18,11 +18,14 @@ namespace {
 // Thirty-two counts at a time, for processors with AVX2 (asked once at
 // start): half the instructions of the 16-byte road, which every hand test
 // pays for. With kLess, the counts less every tile of kinds a and b (none
-// for 0), with the suits' codes.
+// for 0), with the suits' codes and the number of kinds held an odd number
+// of times.
 template <bool kLess>
-__attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
-                                                   HandSummary* summary, int32_t* codes = nullptr,
-                                                   int a = 0, int b = 0) {
+__attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& counts,
+                                                          HandSummary* summary,
+                                                          int32_t* codes = nullptr,
+                                                          int32_t* oddKinds = nullptr, int a = 0,
+                                                          int b = 0) {
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi8(1),
                   four = _mm256_set1_epi8(4);
     // The packs work within each 16-byte lane: they leave the groups of four
@@ -78,6 +81,7 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
     summary->tiles =
         int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
     if constexpr (kLess) {
+        *oddKinds = int32_t(_mm_popcnt_u64(m.odd));
         // Ranks 2-9 of each suit times their powers of 5, summed across the
         // lanes three suits at once; rank 1 counts once.
         const __m256i powers = _mm256_setr_epi32(5, 25, 125, 625, 3125, 15625, 78125, 390625);
@@ -99,7 +103,7 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
 bool HasAvx2() {
     // This may run before the start-up code that asks the processor.
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 bool g_wideSummary = HasAvx2();
 #endif
@@ -169,15 +173,16 @@ bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
 }
 
 bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
-                       int32_t codes[3]) {
+                       int32_t codes[3], int32_t* oddKinds) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes, a, b);
+    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes, oddKinds, a, b);
 #endif
     if (!SummariseNarrow(counts, summary)) return false;
     if (a > 0) summary->Empty(a, counts[size_t(a)]);
     if (b > 0 && b != a) summary->Empty(b, counts[size_t(b)]);
     for (int s = 0; s < 3; ++s)
         codes[s] = summary->SuitCode(s);
+    *oddKinds = CountBits(summary->masks.odd);
     return true;
 }
 

@@ -179,7 +179,7 @@ class FastWaits {
     HandSummary hand_;  // the hand without its jokers
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
-    int oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
+    int32_t oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
     // The suits as codes and masks, the kinds from 30 up as one group's
     // bits, and (made on first use) what the groups other than a suit sum up
     // to.
@@ -219,7 +219,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     if (kind_ > kLastKind || idxA_ > kLastKind || idxB_ > kLastKind) return -1;
     winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
     // The hand without its jokers.
-    if (!SummariseHandLess(counts, idxA_, idxB_, &hand_, code_)) return -1;
+    if (!SummariseHandLess(counts, idxA_, idxB_, &hand_, code_, &oddKinds_)) return -1;
     // (A valid hand holds nothing in slot 0, the kind of no joker.)
     nA_ = counts[size_t(idxA_)];
     nB_ = idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
@@ -556,10 +556,8 @@ bool FastWaits::Waits() {
     // The checkers' rests only lose tiles and wildcards: seven pairs needs a
     // wildcard for each odd kind but the two that the tiles taken may even
     // out, seven honours for each honour the hand misses already.
-    if (liveShapes_ & kShapeSevenPairs) {
-        oddKinds_ = CountBits(hand_.masks.odd);
-        if (oddKinds_ - 2 > Jokers()) liveShapes_ &= ~kShapeSevenPairs;
-    }
+    if ((liveShapes_ & kShapeSevenPairs) && oddKinds_ - 2 > Jokers())
+        liveShapes_ &= ~kShapeSevenPairs;
     if (liveShapes_ & kShapeSevenHonours) {
         const int missing = CountBits(kHonourKinds & ~hand_.masks.present);
         if (missing &&
