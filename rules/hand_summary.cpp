@@ -210,12 +210,4 @@ bool SetWideSummaryForTesting(bool wide) {
 #endif
 }
 
-bool StandardHookKinds(uint64_t* refused) {
-    const HonourHookSet set = InstalledHonourHooks();
-    if (set == HonourHookSet::kOther) return false;
-    constexpr uint64_t kFlowers = ~(KindBit(40) - 1);
-    *refused = kFlowers | (set == HonourHookSet::kHonoursAndFlowers ? kHonourKinds : 0);
-    return true;
-}
-
 }  // namespace rules::detail

@@ -124,7 +124,13 @@ extern bool g_bitInstructions;
 
 // The kinds that the installed honour-or-flower hook refuses a hand for, when
 // the hooks are this game's own (then true); the shapes read the honour hook.
-bool StandardHookKinds(uint64_t* refused);
+inline bool StandardHookKinds(uint64_t* refused) {
+    const HonourHookSet set = InstalledHonourHooks();
+    if (set == HonourHookSet::kOther) return false;
+    constexpr uint64_t kFlowers = ~(KindBit(40) - 1);
+    *refused = kFlowers | (set == HonourHookSet::kHonoursAndFlowers ? kHonourKinds : 0);
+    return true;
+}
 
 // Whether each whole-hand shape takes the hand: `total` counts its tiles and
 // wildcards. For this game's hooks, without option 0x4.
