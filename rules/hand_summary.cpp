@@ -15,11 +15,11 @@ namespace rules::detail {
 namespace {
 
 #if QEVO_WIDE_SUMMARY
-// Thirty-two counts at a time, for processors with AVX2 (asked once at
-// start): half the instructions of the 16-byte road, which every hand test
-// pays for. With kLess, the counts less every tile of kinds a and b (none
-// for 0), with the suits' codes and the number of kinds held an odd number
-// of times.
+// Thirty-two counts at a time, for processors with AVX2 and POPCNT (asked
+// once at start): half the instructions of the 16-byte road, which every
+// hand test pays for. With kLess, the counts less every tile of kinds a and
+// b (none for 0), with the suits' codes and the number of kinds held an odd
+// number of times.
 template <bool kLess>
 __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& counts,
                                                           HandSummary* summary,

@@ -105,7 +105,7 @@ struct HandSummary {
 // Reads the counts once: whether they are a hand at all (every count 0-4,
 // none in the slots 0, 10 and 20), and when they are, its summary.
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
-// The same for the counts less every tile of kinds a and b (none for 0),
+// The same for the counts less every tile of kinds a and b (1-63; none for 0),
 // with the suits' codes (as SuitCode) and the number of kinds held an odd
 // number of times.
 bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
