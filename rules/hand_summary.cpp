@@ -15,32 +15,51 @@ namespace rules::detail {
 namespace {
 
 #if QEVO_WIDE_SUMMARY
-// Thirty-two counts at a time, for processors with AVX2 (asked once at
-// start): half the instructions of the 16-byte road, which every hand test
-// pays for.
-__attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
-                                                   HandSummary* summary) {
+// Thirty-two counts at a time, for processors with AVX2 and POPCNT (asked
+// once at start): half the instructions of the 16-byte road, which every
+// hand test pays for. With kLess, the counts less every tile of kinds a and
+// b (none for 0), with the suits' codes and the number of kinds held an odd
+// number of times.
+template <bool kLess>
+__attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& counts,
+                                                          HandSummary* summary,
+                                                          int32_t* codes = nullptr,
+                                                          int32_t* oddKinds = nullptr, int a = 0,
+                                                          int b = 0) {
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi8(1),
                   four = _mm256_set1_epi8(4);
     // The packs work within each 16-byte lane: they leave the groups of four
     // counts in the order 0, 2, 4, 6, 1, 3, 5, 7, which the permute undoes.
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     const auto* words = reinterpret_cast<const __m256i*>(counts.data());
+    // (Slot 0 must stay as read: it holds no kind.)
+    const __m256i kindA = _mm256_set1_epi8(char(a > 0 ? a : 0xFF)),
+                  kindB = _mm256_set1_epi8(char(b > 0 ? b : 0xFF));
     KindMasks m;
-    uint32_t bad = 0;
-    __m256i sum = zero;
+    __m256i over = zero;  // the counts above 4 (saturated) stay above 0
+    __m256i sum = zero, low = zero;
+#pragma GCC unroll 2
     for (int half = 0; half < 2; ++half) {
         const int i = 4 * half;
-        const __m256i bytes = _mm256_permutevar8x32_epi32(
+        __m256i bytes = _mm256_permutevar8x32_epi32(
             _mm256_packs_epi16(_mm256_packs_epi32(_mm256_loadu_si256(words + i),
                                                   _mm256_loadu_si256(words + i + 1)),
                                _mm256_packs_epi32(_mm256_loadu_si256(words + i + 2),
                                                   _mm256_loadu_si256(words + i + 3))),
             order);
-        bad |=
-            ~uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(bytes, four), bytes)));
+        over = _mm256_or_si256(over, _mm256_subs_epu8(bytes, four));
+        if constexpr (kLess) {
+            const __m256i kinds = _mm256_add_epi8(
+                _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
+                                 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31),
+                _mm256_set1_epi8(char(32 * half)));
+            bytes = _mm256_andnot_si256(
+                _mm256_or_si256(_mm256_cmpeq_epi8(kinds, kindA), _mm256_cmpeq_epi8(kinds, kindB)),
+                bytes);
+        }
         sum = _mm256_add_epi64(sum, _mm256_sad_epu8(bytes, zero));
         if (half == 0) {
+            low = bytes;
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes), bytes);
             const __m256i pairs = _mm256_and_si256(
                 _mm256_or_si256(bytes, _mm256_srli_epi16(bytes, 4)), _mm256_set1_epi16(0xFF));
@@ -54,19 +73,37 @@ __attribute__((target("avx2"))) bool SummariseWide(const TileCountArray& counts,
         m.pairs |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(bytes, one)))) << shift;
         m.odd |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(bytes, 7)))) << shift;
     }
-    if (bad || (m.present & (KindBit(0) | KindBit(10) | KindBit(20)))) return false;
+    if (!_mm256_testz_si256(over, over) || (m.present & (KindBit(0) | KindBit(10) | KindBit(20))))
+        return false;
     const __m128i total =
         _mm_add_epi64(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
     summary->masks = m;
     summary->tiles =
         int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
+    if constexpr (kLess) {
+        *oddKinds = int32_t(_mm_popcnt_u64(m.odd));
+        // Ranks 2-9 of each suit times their powers of 5, summed across the
+        // lanes three suits at once; rank 1 counts once.
+        const __m256i powers = _mm256_setr_epi32(5, 25, 125, 625, 3125, 15625, 78125, 390625);
+        const __m128i lo = _mm256_castsi256_si128(low), hi = _mm256_extracti128_si256(low, 1);
+        const __m256i s0 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(lo, 2)), powers);
+        const __m256i s1 =
+            _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_alignr_epi8(hi, lo, 12)), powers);
+        const __m256i s2 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(hi, 6)), powers);
+        const __m256i h = _mm256_hadd_epi32(_mm256_hadd_epi32(s0, s1), _mm256_hadd_epi32(s2, s2));
+        const __m128i sums =
+            _mm_add_epi32(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
+        codes[0] = _mm_cvtsi128_si32(sums) + _mm_extract_epi8(lo, 1);
+        codes[1] = _mm_extract_epi32(sums, 1) + _mm_extract_epi8(lo, 11);
+        codes[2] = _mm_extract_epi32(sums, 2) + _mm_extract_epi8(hi, 5);
+    }
     return true;
 }
 
 bool HasAvx2() {
     // This may run before the start-up code that asks the processor.
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 bool g_wideSummary = HasAvx2();
 #endif
@@ -130,9 +167,23 @@ bool SummariseNarrow(const TileCountArray& counts, HandSummary* summary) {
 
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide(counts, summary);
+    if (g_wideSummary) return SummariseWide<false>(counts, summary);
 #endif
     return SummariseNarrow(counts, summary);
+}
+
+bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
+                       int32_t codes[3], int32_t* oddKinds) {
+#if QEVO_WIDE_SUMMARY
+    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes, oddKinds, a, b);
+#endif
+    if (!SummariseNarrow(counts, summary)) return false;
+    if (a > 0) summary->Empty(a, counts[size_t(a)]);
+    if (b > 0 && b != a) summary->Empty(b, counts[size_t(b)]);
+    for (int s = 0; s < 3; ++s)
+        codes[s] = summary->SuitCode(s);
+    *oddKinds = CountBits(summary->masks.odd);
+    return true;
 }
 
 #if QEVO_BIT_ROADS
@@ -157,14 +208,6 @@ bool SetWideSummaryForTesting(bool wide) {
     (void)wide;
     return false;
 #endif
-}
-
-bool StandardHookKinds(uint64_t* refused) {
-    const HonourHookSet set = InstalledHonourHooks();
-    if (set == HonourHookSet::kOther) return false;
-    constexpr uint64_t kFlowers = ~(KindBit(40) - 1);
-    *refused = kFlowers | (set == HonourHookSet::kHonoursAndFlowers ? kHonourKinds : 0);
-    return true;
 }
 
 }  // namespace rules::detail

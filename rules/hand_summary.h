@@ -105,6 +105,11 @@ struct HandSummary {
 // Reads the counts once: whether they are a hand at all (every count 0-4,
 // none in the slots 0, 10 and 20), and when they are, its summary.
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
+// The same for the counts less every tile of kinds a and b (1-63; none for 0),
+// with the suits' codes (as SuitCode) and the number of kinds held an odd
+// number of times.
+bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
+                       int32_t codes[3], int32_t* oddKinds);
 // Tests run the 32-byte road (true, when the processor has it) or the
 // 16-byte one; returns whether the 32-byte road is now taken. The roads that
 // use BMI1, BMI2 and POPCNT follow the same switch.
@@ -119,7 +124,13 @@ extern bool g_bitInstructions;
 
 // The kinds that the installed honour-or-flower hook refuses a hand for, when
 // the hooks are this game's own (then true); the shapes read the honour hook.
-bool StandardHookKinds(uint64_t* refused);
+inline bool StandardHookKinds(uint64_t* refused) {
+    const HonourHookSet set = InstalledHonourHooks();
+    if (set == HonourHookSet::kOther) return false;
+    constexpr uint64_t kFlowers = ~(KindBit(40) - 1);
+    *refused = kFlowers | (set == HonourHookSet::kHonoursAndFlowers ? kHonourKinds : 0);
+    return true;
+}
 
 // Whether each whole-hand shape takes the hand: `total` counts its tiles and
 // wildcards. For this game's hooks, without option 0x4.

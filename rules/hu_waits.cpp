@@ -535,16 +535,13 @@ int32_t PlainTest(const Views& views, TileId jokerA, TileId jokerB, RuleOptions 
 
 }  // namespace
 
-int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                      int32_t extra) {
+int32_t detail::WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jokerA,
+                                   TileId jokerB, RuleOptions options, uint32_t allowed,
+                                   HuResult& result, uint32_t mode, int32_t extra) {
     if (!g_shortcut.load(std::memory_order_relaxed)) {
         return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
                             {});
     }
-    const int32_t fast = detail::FastCombinedTest(counts, tile, jokerA, jokerB, options, allowed,
-                                                  result, mode, extra);
-    if (fast >= 0) return fast;
     // Every wait checker first runs the plain test with these same arguments:
     // it runs once here. Without a shape restriction in mode its failure fails
     // every checker; a failing test leaves the result the same however often
@@ -563,6 +560,18 @@ int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, 
     }
     if (!(mode & kShapeBits)) return 0;
     return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra, {});
+}
+
+int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                      int32_t extra) {
+    // The fast road hands the calls it declines on to the general one.
+    if (g_shortcut.load(std::memory_order_relaxed)) {
+        return detail::FastCombinedTest(counts, tile, jokerA, jokerB, options, allowed, result,
+                                        mode, extra);
+    }
+    return detail::WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                                      extra);
 }
 
 namespace detail {

@@ -94,13 +94,10 @@ class FastWaits {
     // A rest that MayWin named wins: MayWin's answers are Judge's.
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
                   const WaitMeld& meld, int32_t waitBit, bool named = false) const {
+        // The checkers take only kinds held (twice for a kind taken twice)
+        // and no more wildcards than the hand holds.
         const int* t = taken.begin();
         const int k1 = taken.size() > 0 ? t[0] : -1, k2 = taken.size() > 1 ? t[1] : -1;
-        for (int k : {k1, k2}) {
-            if (k != -1 && (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2))) return false;
-        }
-        // (The counters hold no negative counts here.)
-        if (jokers > Jokers()) return false;
         // (MayWin does not tell how a rest it named wins.)
         const Rest rest =
             named ? Rest::kWinsByShape : Judge(k1, k2, 0, Jokers() - jokers, pairTaken);
@@ -120,6 +117,11 @@ class FastWaits {
     // each is the plain test restricted to one shape, which clears the result
     // and, when the masks take the hand, records the shape.
     int32_t ShapeChecks(int32_t extra) const;
+    // The end of a test that Plain or Waits answered: the clearing that the
+    // lost rests left due (Clear).
+    void EndClear() const {
+        if (cleared_) ClearHuResult(*result_);
+    }
 
   private:
     // RestWins for a rest that wins (when not byShape, by its melds alone):
@@ -160,12 +162,11 @@ class FastWaits {
         return (liveShapes_ & ~kByTotal) ||
                ((liveShapes_ & kByTotal) && (total == 12 || total == 14));
     }
-    void Clear() const {
-        if (!cleared_) {
-            ClearHuResult(*result_);
-            cleared_ = true;
-        }
-    }
+    // A rest that loses clears the result. The clearing waits for the end
+    // of the test: a rest that wins next records over a result it clears
+    // first, so only a test that ends without a record clears it.
+    void Clear() const { cleared_ = true; }
+
     bool PairStep(bool quiet) const;
 
     const TileCountArray* counts_;
@@ -178,7 +179,7 @@ class FastWaits {
     HandSummary hand_;  // the hand without its jokers
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
-    int oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
+    int32_t oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
     // The suits as codes and masks, the kinds from 30 up as one group's
     // bits, and (made on first use) what the groups other than a suit sum up
     // to.
@@ -191,7 +192,7 @@ class FastWaits {
     mutable bool wholeKnown_;
     mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
     mutable uint16_t contextKnown_[3][2];
-    mutable bool cleared_ = false;
+    mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
 };
 
@@ -217,31 +218,12 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     // general road.
     if (kind_ > kLastKind || idxA_ > kLastKind || idxB_ > kLastKind) return -1;
     winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
-    if (!SummariseHand(counts, &hand_)) return -1;
-    nA_ = idxA_ ? counts[size_t(idxA_)] : 0;
-    nB_ = idxB_ && idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
+    // The hand without its jokers.
+    if (!SummariseHandLess(counts, idxA_, idxB_, &hand_, code_, &oddKinds_)) return -1;
+    // (A valid hand holds nothing in slot 0, the kind of no joker.)
+    nA_ = counts[size_t(idxA_)];
+    nB_ = idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
     if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
-    // The nibbles stay in registers from here to the suit codes.
-    uint64_t low = hand_.nibbles[0], high = hand_.nibbles[1];
-    if (idxA_ | idxB_) {
-        // HandSummary::Empty for the joker kinds. The summary has just stored
-        // the masks one by one: each is read on its own (pairs and odd kinds
-        // lie within the kinds present), as reading two at once would wait
-        // for the stores.
-        KindMasks& m = hand_.masks;
-        m.present &= ~(BitOf(idxA_) | BitOf(idxB_));
-        m.pairs &= m.present;
-        m.odd &= m.present;
-        hand_.tiles -= nA_ + nB_;
-        for (const TileIndex k : {idxA_, idxB_}) {
-            if (k > 0 && k < 32) {
-                hand_.bytes[k] = 0;
-                (k < 16 ? low : high) &= ~(uint64_t(0xF) << (4 * (k & 15)));
-            }
-        }
-        hand_.nibbles[0] = low;
-        hand_.nibbles[1] = high;
-    }
     if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
     refused_ = refused;
@@ -264,10 +246,8 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         const int left = CountBits(winIsWild_ ? missing : missing & ~BitOf(kind_));
         return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
     });
-    for (int s = 0; s < 3; ++s) {
-        code_[s] = HandSummary::CodeOfNibbles(HandSummary::SuitNibbles(low, high, s));
+    for (int s = 0; s < 3; ++s)
         group_[s] = &SuitMask(code_[s]);
-    }
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
@@ -576,10 +556,8 @@ bool FastWaits::Waits() {
     // The checkers' rests only lose tiles and wildcards: seven pairs needs a
     // wildcard for each odd kind but the two that the tiles taken may even
     // out, seven honours for each honour the hand misses already.
-    if (liveShapes_ & kShapeSevenPairs) {
-        oddKinds_ = CountBits(hand_.masks.odd);
-        if (oddKinds_ - 2 > Jokers()) liveShapes_ &= ~kShapeSevenPairs;
-    }
+    if ((liveShapes_ & kShapeSevenPairs) && oddKinds_ - 2 > Jokers())
+        liveShapes_ &= ~kShapeSevenPairs;
     if (liveShapes_ & kShapeSevenHonours) {
         const int missing = CountBits(kHonourKinds & ~hand_.masks.present);
         if (missing &&
@@ -655,9 +633,20 @@ int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId joker
                          int32_t extra) {
     FastWaits waits;
     const int ready = waits.Reset(counts, tile, jokerA, jokerB, options, allowed, mode, result);
-    if (ready <= 0) return ready;
-    if (!waits.Plain()) return 0;
-    if (waits.Waits()) return 8;
+    if (ready < 0) {
+        return WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                                  extra);
+    }
+    if (ready == 0) return 0;
+    if (!waits.Plain()) {
+        waits.EndClear();
+        return 0;
+    }
+    if (waits.Waits()) {
+        waits.EndClear();
+        return 8;
+    }
+    // (The shape checks clear the result first.)
     return waits.ShapeChecks(extra);
 }
 

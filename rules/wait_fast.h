@@ -9,10 +9,14 @@
 namespace rules::detail {
 
 // IsWinningHand for this game's hooks (or the defaults) with jokers as
-// wildcards only, no honour chows and no shape restriction in mode; -1
-// (nothing done) when the call is not of that kind.
+// wildcards only, no honour chows and no shape restriction in mode; a call
+// not of that kind goes on to WinningHandGeneral.
 int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                          RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                          int32_t extra);
+// IsWinningHand by the checkers' general road (hu_waits.cpp).
+int32_t WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                           int32_t extra);
 
 }  // namespace rules::detail
