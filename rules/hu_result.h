@@ -112,10 +112,35 @@ const char* HuCounterName(int index);
 // Joker-place and gap values of AddMeld.
 inline constexpr int32_t kNoJokerPlace = -1;
 
+// AddMeld for the melds that spend jokers, chows with a gap or a joker place,
+// and a full record.
+int32_t AddMeldSpread(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
+                      TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace);
+
 // Appends a meld; jokers spent for it are usedA/usedB. Returns the meld count;
-// a full record takes no more melds.
-int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
-                TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace);
+// a full record takes no more melds. Most melds spend no joker: those are
+// written here as one record.
+inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
+                       TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace) {
+    const int32_t n = result.meldCount;
+    const bool chow = type == kMeldChow;
+    if ((usedA | usedB) != 0 || n < 0 || n >= kMaxMelds ||
+        (chow && (gapPlace == 1 || gapPlace == 2 || uint32_t(jokerPlace) <= 2))) {
+        return AddMeldSpread(result, type, k, usedA, usedB, idxA, idxB, jokerPlace, gapPlace);
+    }
+    // Kinds near the end of the int range wrap instead of overflowing.
+    const uint32_t u = uint32_t(k), step = chow;
+    const int size = chow                ? 3
+                     : type == kMeldPair ? 2
+                     : type == kMeldPung ? 3
+                     : type == kMeldKong ? 4
+                                         : 0;
+    result.melds[size_t(n)] = {type,
+                               {size > 0 ? k : 0, size > 1 ? int32_t(u + step) : 0,
+                                size > 2 ? int32_t(u + 2 * step) : 0, size > 3 ? k : 0},
+                               {0, 0}};
+    return result.meldCount = n + 1;
+}
 // A pair or pung of jokers alone.
 int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, TileIndex idxA,
                   TileIndex idxB);

@@ -302,7 +302,7 @@ int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand,
         if (first == kShapeSevenPairs && nA >= 0 && nB >= 0 && jokers <= kMaskMaxJokers)
             return SevenPairsOfHand(counts, hand, nA, nB, idxA, idxB, result);
         return ShapeOf(first)(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8
-                                                                                              : 0;
+                                                                                             : 0;
     }
     return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
                          pairTaken);

@@ -126,6 +126,10 @@ class FastWaits {
     // its record, then the meld's.
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
                 int32_t waitBit) const;
+    // Record's rest (as its arguments, the summary taken) by RecordWinningRest,
+    // on counts made for it.
+    bool RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken, bool byShape,
+                           const HandSummary& summary) const;
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
     // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by the suit's context when the batches of
@@ -494,18 +498,17 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     int32_t nA = nA_, nB = nB_, savedA, savedB;
     TakeJokers(&savedA, &savedB, &nA, &nB, jokers);
     // The rest: the hand without its jokers, less the tiles taken.
-    TileCountArray counts = *counts_;
     HandSummary summary = hand_;
-    if (idxA_) counts[size_t(idxA_)] = 0;
-    if (idxB_) counts[size_t(idxB_)] = 0;
-    for (int k : {k1, k2}) {
-        if (k == -1) continue;
-        summary.Take(k, counts[size_t(k)]);
-        --counts[size_t(k)];
-    }
+    if (k1 != -1) summary.Take(k1, Count(k1));
+    if (k2 != -1) summary.Take(k2, Count(k2) - (k2 == k1));
     cleared_ = false;
-    if (!RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
-                           byShape ? liveShapes_ : 0, *result_, pairTaken)) {
+    if (!byShape && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, nA + nB, options_)) {
+        // The blocks read only the counts of the kinds from 30 up, which the
+        // rest holds as the hand does.
+        ClearHuResult(*result_);
+        if (!DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_))
+            return false;
+    } else if (!RecordRestCounted(k1, k2, nA, nB, pairTaken, byShape, summary)) {
         return false;
     }
     int32_t usedA = savedA - nA, usedB = savedB - nB;
@@ -521,6 +524,18 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     }
     result_->waits |= waitBit;
     return true;
+}
+
+bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                                  bool byShape, const HandSummary& summary) const {
+    TileCountArray counts = *counts_;
+    if (idxA_) counts[size_t(idxA_)] = 0;
+    if (idxB_) counts[size_t(idxB_)] = 0;
+    for (int k : {k1, k2}) {
+        if (k != -1) --counts[size_t(k)];
+    }
+    return RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
+                             byShape ? liveShapes_ : 0, *result_, pairTaken);
 }
 
 uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
