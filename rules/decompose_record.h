@@ -90,21 +90,27 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
 #endif
     for (int i = n - 1; i >= n - kept; --i, ++meld) {
         const Move& m = kMoves[taken[i].move];
-        spent -= m.jokers;
-        const MeldTemplate& t = kMeldTemplates[taken[i].move][order >> spent & 3];
         const int32_t k = taken[i].k;
         meld->type = m.type;
 #if defined(__SSE2__)
         auto load = [](const int32_t* p) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         };
-        const __m128i kinds =
-            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t.offset)), load(t.kind));
-        const __m128i jokers =
-            _mm_or_si128(_mm_and_si128(a, load(t.jokerA)), _mm_and_si128(b, load(t.jokerB)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()),
-                         _mm_or_si128(kinds, jokers));
+        // The kinds' words are the same whichever counters the wildcards
+        // come from; most melds spend none.
+        const MeldTemplate* t = kMeldTemplates[taken[i].move].data();
+        __m128i tiles =
+            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t->offset)), load(t->kind));
+        if (m.jokers != 0) {
+            spent -= m.jokers;
+            t += order >> spent & 3;
+            tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(t->jokerA)),
+                                                     _mm_and_si128(b, load(t->jokerB))));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
 #else
+        spent -= m.jokers;
+        const MeldTemplate& t = kMeldTemplates[taken[i].move][order >> spent & 3];
         for (int j = 0; j < 4; ++j) {
             meld->tiles[size_t(j)] =
                 ((k + t.offset[j]) & t.kind[j]) | (jokerA & t.jokerA[j]) | (jokerB & t.jokerB[j]);
