@@ -157,6 +157,7 @@ inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t used
     return result.meldCount = n + 1;
 }
 
+// A pair or pung of jokers alone.
 int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, TileIndex idxA,
                   TileIndex idxB);
 int32_t AddMeldTiles(HuResult& result, int32_t type, int32_t t0, int32_t t1, int32_t t2,
