@@ -314,6 +314,12 @@ int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int
     return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
 }
 
+bool DecomposesByBlocks(const HandSummary& hand, int32_t jokers, RuleOptions options) {
+    return g_decompose == DecomposeHand && !t_acceptOnly &&
+           hand.tiles + int64_t(jokers) <= kMaxDecomposedTiles &&
+           WalkApplies(hand, jokers, options);
+}
+
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken) {

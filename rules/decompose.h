@@ -55,6 +55,10 @@ struct HandSummary;
 int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
                       uint32_t allowed, HuResult& result, int32_t pairTaken);
+// Whether CallDecompose on this hand goes straight to DecomposeByBlocks (the
+// decomposition of this file, the walk applying, melds recorded): callers
+// may then call that themselves.
+bool DecomposesByBlocks(const HandSummary& hand, int32_t jokers, RuleOptions options);
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken);
@@ -64,6 +68,7 @@ int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, 
 // (decompose_blocks.cpp), or by the walk where the tables do not hold the hand
 // (more than kBlockMaxJokers wildcards, a block not in them); its melds by the
 // walk guided by masks (decompose_walk.cpp), which tests acceptance first.
+// All three read the counts only at the hand's kinds from 30 up.
 bool HandCompletes(const TileCountArray& counts, const HandSummary& hand, int32_t jokers,
                    bool pairTaken);
 int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,

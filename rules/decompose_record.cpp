@@ -8,7 +8,7 @@ namespace rules::detail {
 void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, HuResult& result) {
     // Their counters after the melds' spending.
-    const int fromB = std::popcount(order & ((1u << spent) - 1));
+    const int fromB = CountBits(order & ((1u << spent) - 1));
     int32_t a = nA - (spent - fromB), b = nB - fromB, savedA, savedB;
     int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
     int extras = 0;

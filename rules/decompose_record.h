@@ -44,6 +44,21 @@ inline constexpr auto kMeldTemplates = [] {
     return all;
 }();
 
+// Each move's meld type and wildcards spent, a byte each (kMoves' stride of
+// twelve costs the meld loop below an address computation per meld).
+inline constexpr auto kMoveTypes = [] {
+    std::array<int8_t, std::size(kMoves)> types{};
+    for (size_t i = 0; i < types.size(); ++i)
+        types[i] = kMoves[i].type;
+    return types;
+}();
+inline constexpr auto kMoveJokers = [] {
+    std::array<uint8_t, std::size(kMoves)> jokers{};
+    for (size_t i = 0; i < jokers.size(); ++i)
+        jokers[i] = kMoves[i].jokers;
+    return jokers;
+}();
+
 // The order in which the search spends wildcards from counters a and b (the
 // smaller non-zero counter first, ties to A): bit i set when the i-th
 // wildcard spent is one of B's.
@@ -89,22 +104,28 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
     const __m128i a = _mm_set1_epi32(jokerA), b = _mm_set1_epi32(jokerB);
 #endif
     for (int i = n - 1; i >= n - kept; --i, ++meld) {
-        const Move& m = kMoves[taken[i].move];
-        spent -= m.jokers;
-        const MeldTemplate& t = kMeldTemplates[taken[i].move][order >> spent & 3];
+        const int move = taken[i].move, jokersSpent = kMoveJokers[size_t(move)];
         const int32_t k = taken[i].k;
-        meld->type = m.type;
+        meld->type = kMoveTypes[size_t(move)];
 #if defined(__SSE2__)
         auto load = [](const int32_t* p) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         };
-        const __m128i kinds =
-            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t.offset)), load(t.kind));
-        const __m128i jokers =
-            _mm_or_si128(_mm_and_si128(a, load(t.jokerA)), _mm_and_si128(b, load(t.jokerB)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()),
-                         _mm_or_si128(kinds, jokers));
+        // The kinds' words are the same whichever counters the wildcards
+        // come from; most melds spend none.
+        const MeldTemplate* t = kMeldTemplates[size_t(move)].data();
+        __m128i tiles =
+            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t->offset)), load(t->kind));
+        if (jokersSpent != 0) {
+            spent -= jokersSpent;
+            t += order >> spent & 3;
+            tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(t->jokerA)),
+                                                     _mm_and_si128(b, load(t->jokerB))));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
 #else
+        spent -= jokersSpent;
+        const MeldTemplate& t = kMeldTemplates[size_t(move)][order >> spent & 3];
         for (int j = 0; j < 4; ++j) {
             meld->tiles[size_t(j)] =
                 ((k + t.offset[j]) & t.kind[j]) | (jokerA & t.jokerA[j]) | (jokerB & t.jokerB[j]);

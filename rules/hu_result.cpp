@@ -31,8 +31,8 @@ const char* HuCounterName(int index) {
     return index >= 0 && index < 7 ? kNames[index] : "";
 }
 
-int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
-                TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace) {
+int32_t AddMeldSpread(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
+                      TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace) {
     MeldRecord* meld = NextMeld(result);
     if (!meld) return result.meldCount;
     *meld = MeldRecord{};

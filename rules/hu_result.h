@@ -112,10 +112,51 @@ const char* HuCounterName(int index);
 // Joker-place and gap values of AddMeld.
 inline constexpr int32_t kNoJokerPlace = -1;
 
+// AddMeld for chows that spend jokers, have a gap or a joker place, negative
+// joker counts and a full record.
+int32_t AddMeldSpread(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
+                      TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace);
+
 // Appends a meld; jokers spent for it are usedA/usedB. Returns the meld count;
-// a full record takes no more melds.
-int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
-                TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace);
+// a full record takes no more melds. Most melds are written here as one
+// record.
+inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
+                       TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace) {
+    const int32_t n = result.meldCount;
+    const bool chow = type == kMeldChow;
+    if (usedA < 0 || usedB < 0 || n < 0 || n >= kMaxMelds ||
+        (chow &&
+         ((usedA | usedB) != 0 || gapPlace == 1 || gapPlace == 2 || uint32_t(jokerPlace) <= 2))) {
+        return AddMeldSpread(result, type, k, usedA, usedB, idxA, idxB, jokerPlace, gapPlace);
+    }
+    // Kinds near the end of the int range wrap instead of overflowing.
+    const uint32_t u = uint32_t(k), step = chow;
+    const int size = chow                ? 3
+                     : type == kMeldPair ? 2
+                     : type == kMeldPung ? 3
+                     : type == kMeldKong ? 4
+                                         : 0;
+    MeldRecord& meld = result.melds[size_t(n)];
+    meld.type = type;
+    meld.tiles[0] = size > 0 ? k : 0;
+    meld.tiles[1] = size > 1 ? int32_t(u + step) : 0;
+    meld.tiles[2] = size > 2 ? int32_t(u + 2 * step) : 0;
+    meld.tiles[3] = size > 3 ? k : 0;
+    meld.spare = {0, 0};
+    if ((usedA | usedB) != 0) {
+        // The jokers take the last places, as PickJokerIndex charges them:
+        // B's first when A spent more and B some, else A's first.
+        const bool bFirst = usedA > usedB && usedB > 0;
+        const int32_t first = int32_t(0u - uint32_t(bFirst ? idxB : idxA));
+        const int32_t second = int32_t(0u - uint32_t(bFirst ? idxA : idxB));
+        int32_t firsts = bFirst ? usedB : usedA;
+        const int32_t jokers = int32_t(std::min<int64_t>(int64_t(usedA) + usedB, size));
+        for (int i = size - jokers; i < size; ++i)
+            meld.tiles[size_t(i)] = firsts-- > 0 ? first : second;
+    }
+    return result.meldCount = n + 1;
+}
+
 // A pair or pung of jokers alone.
 int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, TileIndex idxA,
                   TileIndex idxB);

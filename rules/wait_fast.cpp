@@ -128,6 +128,10 @@ class FastWaits {
     // its record, then the meld's.
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
                 int32_t waitBit) const;
+    // Record's rest (as its arguments, the summary taken, the shapes that
+    // take it) by RecordWinningRest, on counts made for it.
+    bool RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken, uint32_t shapes,
+                           const HandSummary& summary) const;
     // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
     // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by the suit's context when the batches of
@@ -474,18 +478,25 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     int32_t nA = nA_, nB = nB_, savedA, savedB;
     TakeJokers(&savedA, &savedB, &nA, &nB, jokers);
     // The rest: the hand without its jokers, less the tiles taken.
-    TileCountArray counts = *counts_;
     HandSummary summary = hand_;
-    if (idxA_) counts[size_t(idxA_)] = 0;
-    if (idxB_) counts[size_t(idxB_)] = 0;
-    for (int k : {k1, k2}) {
-        if (k == -1) continue;
-        summary.Take(k, counts[size_t(k)]);
-        --counts[size_t(k)];
-    }
+    if (k1 != -1) summary.Take(k1, Count(k1));
+    if (k2 != -1) summary.Take(k2, Count(k2) - (k2 == k1));
+    // Only Record writes to the result: one that a losing rest cleared is
+    // clear still.
+    const bool clear = cleared_;
     cleared_ = false;
-    if (!RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
-                           byShape ? liveShapes_ : 0, *result_, pairTaken)) {
+    // The whole-hand shapes that take the rest (Judge did not tell).
+    const uint32_t shapes = byShape
+                                ? ShapesTaking(liveShapes_ & allowed_ & kShapeBits, summary.masks,
+                                               summary.tiles + int64_t(nA + nB), nA + nB, options_)
+                                : 0;
+    if (!shapes && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, nA + nB, options_)) {
+        // The blocks read only the counts of the kinds from 30 up, which the
+        // rest holds as the hand does.
+        if (!clear) ClearHuResult(*result_);
+        if (!DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_))
+            return false;
+    } else if (!RecordRestCounted(k1, k2, nA, nB, pairTaken, shapes, summary)) {
         return false;
     }
     int32_t usedA = savedA - nA, usedB = savedB - nB;
@@ -501,6 +512,18 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     }
     result_->waits |= waitBit;
     return true;
+}
+
+bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                                  uint32_t shapes, const HandSummary& summary) const {
+    TileCountArray counts = *counts_;
+    if (idxA_) counts[size_t(idxA_)] = 0;
+    if (idxB_) counts[size_t(idxB_)] = 0;
+    for (int k : {k1, k2}) {
+        if (k != -1) --counts[size_t(k)];
+    }
+    return RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
+                             shapes, *result_, pairTaken);
 }
 
 uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
