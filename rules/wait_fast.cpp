@@ -481,9 +481,8 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     HandSummary summary = hand_;
     if (k1 != -1) summary.Take(k1, Count(k1));
     if (k2 != -1) summary.Take(k2, Count(k2) - (k2 == k1));
-    // Only Record writes to the result: one that a losing rest cleared is
-    // clear still.
-    const bool clear = cleared_;
+    // The record rewrites the whole result: a clearing the lost rests left
+    // due is done by it.
     cleared_ = false;
     // The whole-hand shapes that take the rest (Judge did not tell).
     const uint32_t shapes = byShape
@@ -493,7 +492,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     if (!shapes && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, nA + nB, options_)) {
         // The blocks read only the counts of the kinds from 30 up, which the
         // rest holds as the hand does.
-        if (!clear) ClearHuResult(*result_);
+        ClearHuResult(*result_);
         if (!DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_))
             return false;
     } else if (!RecordRestCounted(k1, k2, nA, nB, pairTaken, shapes, summary)) {
