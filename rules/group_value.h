@@ -159,6 +159,26 @@ inline uint64_t FinalMask(int32_t jokers, bool pairTaken) {
     return f;
 }
 
+// BeforeGroup(FinalMask(jokers, pairTaken), g) for the group g of a closed
+// mask, its fewest counts read from the bits as they are needed: no shift
+// table is stored and read back. An empty residue scans to the top bit, which
+// moves every count of the context out of range.
+inline uint64_t BeforeFinal(int32_t jokers, bool pairTaken, uint64_t bits) {
+    constexpr uint64_t kTop = uint64_t(1) << 63;
+    constexpr uint64_t kResidue[3] = {0x9249, 0x2492, 0x4924};
+    uint64_t d = FinalMask(jokers, pairTaken);
+    d |= d >> 3;
+    d |= d >> 6;
+    d |= d >> 6;
+    d &= kMaskValid;
+    uint64_t before = 0;
+    for (const uint64_t residue : kResidue) {
+        before |= d >> __builtin_ctzll((bits & residue) | kTop);
+        before |= d >> __builtin_ctzll((bits & residue << kMaskPair) | kTop);
+    }
+    return before & kMaskValid;
+}
+
 // The number of bits set (std::popcount is a library call on the baseline
 // instruction set).
 inline int CountBits(uint64_t x) {

@@ -150,9 +150,12 @@ class FastWaits {
     // one may.
     bool ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const;
     // The anchors of a MayWin batch (as its arguments, `total` the rests'
-    // tiles and wildcards) whose rests a whole-hand shape takes: by masks for
-    // most, by ShapeWins for the few that the masks leave open.
-    uint64_t ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
+    // tiles and wildcards) whose rests a whole-hand shape takes by the masks,
+    // and those the masks leave open (to ShapeWins).
+    struct ShapeSplit {
+        uint64_t wins, open;
+    };
+    ShapeSplit ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
     // Whether a whole-hand shape may take a rest of `total` tiles and
     // wildcards (seven pairs and knitted take only 12 or 14).
     bool ShapesMayTake(int64_t total) const {
@@ -338,8 +341,8 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
     return false;
 }
 
-uint64_t FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
-                                 int32_t jokers) const {
+FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
+                                              int32_t jokers) const {
     const KindMasks& m = hand_.masks;
     // Bit a: the rest of anchor a loses a tile of one of `kinds`.
     auto hits = [&](uint64_t kinds) {
@@ -399,20 +402,14 @@ uint64_t FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total
             wins = anchors;
         }
     }
-    for (open &= ~wins; open; open &= open - 1) {
-        const int a = std::countr_zero(open);
-        if (ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)) wins |= uint64_t(1) << a;
-    }
-    return wins;
+    return {wins, open & ~wins};
 }
 
 uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     uint64_t& context = context_[suit][pairTaken][jokers];
     uint16_t& known = contextKnown_[suit][pairTaken];
     if (!(known >> jokers & 1)) {
-        // (The others' mask is remade for each context: kept, it is stored a
-        // byte at a time and copied whole, and the copy waits for the stores.)
-        context = BeforeGroup(FinalMask(jokers, pairTaken), MaskFromBits(Others(suit)));
+        context = BeforeFinal(jokers, pairTaken, Others(suit));
         known = uint16_t(known | 1u << jokers);
     }
     return context;
@@ -526,43 +523,40 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
 uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
-    uint64_t may = 0;
-    bool lost = false;
-    // The suits' anchors in a batch: the same context for each, and only the
-    // suit's code changes; the kinds from 30 up one at a time.
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
-    const uint64_t shapes = ShapesMayTake(total) ? ShapeAnchors(anchors, d1, d2, total, jokers) : 0;
-    may = shapes;
-    uint64_t single = anchors & ~shapes;
-    if (total <= kMaxDecomposedTiles) {
-        for (int suit = 0; suit < 3; ++suit) {
-            uint64_t batch = single & (uint64_t(0x3FF) << (10 * suit));
-            if (!batch) continue;
-            single &= ~batch;
-            const uint64_t context = Context(suit, jokers, pairTaken);
-            for (; batch; batch &= batch - 1) {
-                const int a = std::countr_zero(batch);
-                const int32_t code = code_[suit] - kPowOfKind[size_t(a + d1)] -
-                                     (d2 < 0 ? 0 : kPowOfKind[size_t(a + d2)]);
-                if (SuitMask(code).bits & context) {
-                    may |= uint64_t(1) << a;
-                } else {
-                    lost = true;
-                }
+    ShapeSplit shapes{0, 0};
+    if (ShapesMayTake(total)) shapes = ShapeAnchors(anchors, d1, d2, total, jokers);
+    const bool masks = total <= kMaxDecomposedTiles;
+    // The anchors in order, up to the first that wins: the checkers record
+    // only its rest (a rest that wins rewrites the result, so the ones that
+    // lose need not clear it). The anchors after it are named unjudged, and
+    // their full test is Record's, should the first one's fail.
+    int suit = -1;
+    uint64_t context = 0;
+    for (uint64_t left = anchors; left; left &= left - 1) {
+        const int a = std::countr_zero(left);
+        const int k2 = d2 < 0 ? -1 : a + d2;
+        if (shapes.wins >> a & 1) return left;
+        if (a >= 30) {
+            // The kinds from 30 up, one at a time (shapes too).
+            if (Wins(Judge(a + d1, k2, 0, jokers, pairTaken))) return left;
+            continue;
+        }
+        // A suited anchor's rest changes only its suit: the suit's context
+        // and its code less the tiles taken.
+        if (masks) {
+            const int s = a < 10 ? 0 : a < 20 ? 1 : 2;
+            if (s != suit) {
+                suit = s;
+                context = Context(s, jokers, pairTaken);
             }
+            const int32_t code =
+                code_[s] - kPowOfKind[size_t(a + d1)] - (k2 < 0 ? 0 : kPowOfKind[size_t(k2)]);
+            if (SuitMask(code).bits & context) return left;
         }
+        if ((shapes.open >> a & 1) && ShapeWins(a + d1, k2, 0, total, jokers)) return left;
     }
-    for (; single; single &= single - 1) {
-        const int a = std::countr_zero(single);
-        const Rest rest = Judge(a + d1, d2 < 0 ? -1 : a + d2, 0, jokers, pairTaken);
-        if (rest == Rest::kLoses) {
-            lost = true;
-        } else if (Wins(rest)) {
-            may |= uint64_t(1) << a;
-        }
-    }
-    if (lost) Clear();
-    return may;
+    return 0;
 }
 
 bool FastWaits::PairStep(bool quiet) const {
