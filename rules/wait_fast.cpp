@@ -102,8 +102,7 @@ class FastWaits {
         // (The counters hold no negative counts here.)
         if (jokers > Jokers()) return false;
         // (MayWin does not tell how a rest it named wins.)
-        const Rest rest =
-            named ? Rest::kWinsByShape : Judge(k1, k2, 0, Jokers() - jokers, pairTaken);
+        const Rest rest = named ? Rest::kWinsByShape : Judge(k1, k2, Jokers() - jokers, pairTaken);
         if (rest == Rest::kLosesUntouched) return false;
         if (rest == Rest::kLoses) {
             Clear();
@@ -126,13 +125,15 @@ class FastWaits {
     // its record, then the meld's.
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
                 int32_t waitBit) const;
-    // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
-    // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
+    // The hand less a tile of k1 and of k2 (-1: none), with `jokers`
+    // wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by the suit's context when the batches of
     // MayWin made it, else by summing the groups: a context costs several
     // sums, and the checkers' single rests seldom share one.
-    Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
-    // Judge in the caller (the plain test, on every call).
+    Rest Judge(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    // Judge in the caller (the plain test, on every call), for the hand plus
+    // a tile of `added` (0: none) too.
     Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     // Judge for a rest that changes more than one group, or the kinds from
     // 30 up.
@@ -415,8 +416,40 @@ uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
     return context;
 }
 
-Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
-    return JudgeHere(k1, k2, added, jokers, pairTaken);
+Rest FastWaits::Judge(int k1, int k2, int32_t jokers, bool pairTaken) const {
+    // The common rests without a call (and so without saving registers):
+    // seven pairs at most is live, and the rest changes one suit whose others
+    // are summed, or no kind once the whole is.
+    const int32_t total = hand_.tiles + jokers - (k1 > 0) - (k2 > 0);
+    if ((liveShapes_ & ~kShapeSevenPairs) == 0 && total <= kMaxDecomposedTiles) {
+        if (liveShapes_ && (total == 12 || total == 14) &&
+            CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
+            return Rest::kWinsByShape;
+        const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0);
+        const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
+        if (touched == 0 && (wholeKnown_ || othersKnown_)) {
+            // (Most calls judge the joker pair's rest once the plain test
+            // summed the others of its tile's suit.)
+            if (!wholeKnown_) {
+                const int s = std::countr_zero(unsigned(othersKnown_));
+                whole_ = AddGroup(others_[s], *group_[s]);
+                wholeKnown_ = true;
+            }
+            return whole_ & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        }
+        // Suit 0, 1 or 2 (touched 1, 2 or 4).
+        const unsigned suit = touched >> 1;
+        if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
+            const GroupMask& changed = SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
+            return AddGroup(others_[suit], changed) & FinalMask(jokers, pairTaken) ? Rest::kWins
+                                                                                   : Rest::kLoses;
+        }
+    }
+    return JudgeCold(k1, k2, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const {
+    return JudgeHere(k1, k2, 0, jokers, pairTaken);
 }
 
 [[gnu::always_inline]] inline Rest FastWaits::JudgeHere(int k1, int k2, int added, int32_t jokers,
@@ -539,7 +572,7 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
         if (shapes.wins >> a & 1) return left;
         if (a >= 30) {
             // The kinds from 30 up, one at a time (shapes too).
-            if (Wins(Judge(a + d1, k2, 0, jokers, pairTaken))) return left;
+            if (Wins(Judge(a + d1, k2, jokers, pairTaken))) return left;
             continue;
         }
         // A suited anchor's rest changes only its suit: the suit's context
