@@ -379,7 +379,17 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
         const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
         const uint64_t near = low & (m.present >> 1 | m.present >> 2);
         if (m.pairs) {
-            open |= hits(m.pairs);
+            // Every kind held twice must lose a tile: of one kind any anchor
+            // that takes it, of two the anchor that takes both.
+            const uint64_t pairs = m.pairs;
+            if (!(pairs & (pairs - 1))) {
+                open |= hits(pairs);
+            } else if (d2 > d1) {
+                const int p = std::countr_zero(pairs);
+                if (pairs >> p == (uint64_t(1) | uint64_t(1) << (d2 - d1))) {
+                    open |= anchors & uint64_t(1) << (p - d1);
+                }
+            }
         } else if (near) {
             // A rest must lose one of the lowest two too close.
             const int x = std::countr_zero(near);
