@@ -141,7 +141,13 @@ class FastWaits {
     // What all the hand's groups sum up to (made on first use).
     uint64_t Whole() const { return wholeKnown_ ? whole_ : SumWhole(); }
     uint64_t SumWhole() const;
-    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
+    // What a suit's group must sum up to, with the others', for `jokers`
+    // wildcards to complete the hand (made on first use).
+    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const {
+        return contextKnown_[suit][pairTaken] >> jokers & 1 ? context_[suit][pairTaken][jokers]
+                                                            : MakeContext(suit, jokers, pairTaken);
+    }
+    [[gnu::noinline]] uint64_t MakeContext(int suit, int32_t jokers, bool pairTaken) const;
     uint64_t Others(int group) const {
         return othersKnown_ >> group & 1 ? others_[group] : SumOthers(group);
     }
@@ -416,13 +422,10 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
     return {wins, open & ~wins};
 }
 
-uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
-    uint64_t& context = context_[suit][pairTaken][jokers];
-    uint16_t& known = contextKnown_[suit][pairTaken];
-    if (!(known >> jokers & 1)) {
-        context = BeforeFinal(jokers, pairTaken, Others(suit));
-        known = uint16_t(known | 1u << jokers);
-    }
+uint64_t FastWaits::MakeContext(int suit, int32_t jokers, bool pairTaken) const {
+    const uint64_t context = BeforeFinal(jokers, pairTaken, Others(suit));
+    context_[suit][pairTaken][jokers] = context;
+    contextKnown_[suit][pairTaken] = uint16_t(contextKnown_[suit][pairTaken] | 1u << jokers);
     return context;
 }
 
@@ -574,30 +577,29 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
     // only its rest (a rest that wins rewrites the result, so the ones that
     // lose need not clear it). The anchors after it are named unjudged, and
     // their full test is Record's, should the first one's fail.
-    int suit = -1;
-    uint64_t context = 0;
-    for (uint64_t left = anchors; left; left &= left - 1) {
-        const int a = std::countr_zero(left);
-        const int k2 = d2 < 0 ? -1 : a + d2;
-        if (shapes.wins >> a & 1) return left;
-        if (a >= 30) {
-            // The kinds from 30 up, one at a time (shapes too).
-            if (Wins(Judge(a + d1, k2, jokers, pairTaken))) return left;
-            continue;
-        }
-        // A suited anchor's rest changes only its suit: the suit's context
-        // and its code less the tiles taken.
-        if (masks) {
-            const int s = a < 10 ? 0 : a < 20 ? 1 : 2;
-            if (s != suit) {
-                suit = s;
-                context = Context(s, jokers, pairTaken);
-            }
+    auto from = [anchors](int a) { return anchors >> a << a; };
+    // A suit's anchors change only the suit: its context, and its code less
+    // the tiles taken.
+    for (int suit = 0; suit < 3; ++suit) {
+        uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
+        if (!batch) continue;
+        if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
+        const uint64_t context = masks ? Context(suit, jokers, pairTaken) : 0;
+        for (; batch; batch &= batch - 1) {
+            const int a = std::countr_zero(batch);
+            const int k2 = d2 < 0 ? -1 : a + d2;
             const int32_t code =
-                code_[s] - kPowOfKind[size_t(a + d1)] - (k2 < 0 ? 0 : kPowOfKind[size_t(k2)]);
-            if (SuitMask(code).bits & context) return left;
+                code_[suit] - kPowOfKind[size_t(a + d1)] - (k2 < 0 ? 0 : kPowOfKind[size_t(k2)]);
+            if ((shapes.wins >> a & 1) || (SuitMask(code).bits & context) ||
+                ((shapes.open >> a & 1) && ShapeWins(a + d1, k2, 0, total, jokers)))
+                return from(a);
         }
-        if ((shapes.open >> a & 1) && ShapeWins(a + d1, k2, 0, total, jokers)) return left;
+    }
+    // The kinds from 30 up one at a time (shapes too).
+    for (uint64_t left = anchors >> 30 << 30; left; left &= left - 1) {
+        const int a = std::countr_zero(left);
+        if ((shapes.wins >> a & 1) || Wins(Judge(a + d1, d2 < 0 ? -1 : a + d2, jokers, pairTaken)))
+            return from(a);
     }
     return 0;
 }
