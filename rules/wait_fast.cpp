@@ -103,11 +103,9 @@ class FastWaits {
         if (jokers > Jokers()) return false;
         // (MayWin does not tell how a rest it named wins.)
         const Rest rest = named ? Rest::kWinsByShape : Judge(k1, k2, Jokers() - jokers, pairTaken);
-        if (rest == Rest::kLosesUntouched) return false;
-        if (rest == Rest::kLoses) {
-            Clear();
-            return false;
-        }
+        // (A rest that loses leaves the result: the rest that wins rewrites
+        // it, and when none does the shape checks clear it first.)
+        if (!Wins(rest)) return false;
         return quiet_ ||
                Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
