@@ -94,13 +94,9 @@ class FastWaits {
     // A rest that MayWin named wins: MayWin's answers are Judge's.
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
                   const WaitMeld& meld, int32_t waitBit, bool named = false) const {
+        // (The checkers take only kinds and wildcards the hand holds.)
         const int* t = taken.begin();
         const int k1 = taken.size() > 0 ? t[0] : -1, k2 = taken.size() > 1 ? t[1] : -1;
-        for (int k : {k1, k2}) {
-            if (k != -1 && (k < 1 || k >= kCountSlots || Count(k) < 1 + (k1 == k2))) return false;
-        }
-        // (The counters hold no negative counts here.)
-        if (jokers > Jokers()) return false;
         // (MayWin does not tell how a rest it named wins.)
         const Rest rest = named ? Rest::kWinsByShape : Judge(k1, k2, Jokers() - jokers, pairTaken);
         // (A rest that loses leaves the result: the rest that wins rewrites
