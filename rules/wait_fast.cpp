@@ -96,9 +96,12 @@ class FastWaits {
                   const WaitMeld& meld, int32_t waitBit, bool named = false) const {
         // (The checkers take only kinds and wildcards the hand holds.)
         const int* t = taken.begin();
-        const int k1 = taken.size() > 0 ? t[0] : -1, k2 = taken.size() > 1 ? t[1] : -1;
+        const int n = int(taken.size());
+        const int k1 = n > 0 ? t[0] : -1, k2 = n > 1 ? t[1] : -1;
         // (MayWin does not tell how a rest it named wins.)
-        const Rest rest = named ? Rest::kWinsByShape : Judge(k1, k2, Jokers() - jokers, pairTaken);
+        const Rest rest =
+            named ? Rest::kWinsByShape
+                  : Judge(n > 0 ? k1 : 0, n > 1 ? k2 : 0, n, Jokers() - jokers, pairTaken);
         // (A rest that loses leaves the result: the rest that wins rewrites
         // it, and when none does the shape checks clear it first.)
         if (!Wins(rest)) return false;
@@ -119,12 +122,12 @@ class FastWaits {
     // its record, then the meld's.
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
                 int32_t waitBit) const;
-    // The hand less a tile of k1 and of k2 (-1: none), with `jokers`
-    // wildcards: whether CheckShapes wins on it.
+    // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
+    // `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by the suit's context when the batches of
     // MayWin made it, else by summing the groups: a context costs several
     // sums, and the checkers' single rests seldom share one.
-    Rest Judge(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
     [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
     // Judge in the caller (the plain test, on every call), for the hand plus
     // a tile of `added` (0: none) too.
@@ -423,16 +426,16 @@ uint64_t FastWaits::MakeContext(int suit, int32_t jokers, bool pairTaken) const 
     return context;
 }
 
-Rest FastWaits::Judge(int k1, int k2, int32_t jokers, bool pairTaken) const {
+Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const {
     // The common rests without a call (and so without saving registers):
     // seven pairs at most is live, and the rest changes one suit whose others
     // are summed, or no kind once the whole is.
-    const int32_t total = hand_.tiles + jokers - (k1 > 0) - (k2 > 0);
+    const int32_t total = hand_.tiles + jokers - taken;
     if ((liveShapes_ & ~kShapeSevenPairs) == 0 && total <= kMaxDecomposedTiles) {
         if (liveShapes_ && (total == 12 || total == 14) &&
             CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
             return Rest::kWinsByShape;
-        const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0);
+        const size_t i1 = size_t(k1), i2 = size_t(k2);
         const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
         if (touched == 0 && (wholeKnown_ || othersKnown_)) {
             // (Most calls judge the joker pair's rest once the plain test
@@ -592,7 +595,8 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
     // The kinds from 30 up one at a time (shapes too).
     for (uint64_t left = anchors >> 30 << 30; left; left &= left - 1) {
         const int a = std::countr_zero(left);
-        if ((shapes.wins >> a & 1) || Wins(Judge(a + d1, d2 < 0 ? -1 : a + d2, jokers, pairTaken)))
+        if ((shapes.wins >> a & 1) ||
+            Wins(Judge(a + d1, d2 < 0 ? 0 : a + d2, 1 + (d2 >= 0), jokers, pairTaken)))
             return from(a);
     }
     return 0;
