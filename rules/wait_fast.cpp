@@ -124,10 +124,12 @@ class FastWaits {
                 int32_t waitBit) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
-    // A rest of one suit is judged by the suit's context when the batches of
-    // MayWin made it, else by summing the groups: a context costs several
-    // sums, and the checkers' single rests seldom share one.
+    // A rest of one suit is judged by summing the groups (JudgeHere reads the
+    // suit's context when MayWin made it): a context costs several sums, and
+    // the checkers' single rests seldom share one.
     Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
+    // Judge for the rests its own steps leave: whole-hand shapes other than
+    // seven pairs live, more than one group changed, sums not made yet.
     [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
     // Judge in the caller (the plain test, on every call), for the hand plus
     // a tile of `added` (0: none) too.
