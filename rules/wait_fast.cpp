@@ -287,10 +287,10 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
 }
 
 uint64_t FastWaits::SumOthers(int group) const {
-    uint64_t sum = lone_;
-    for (int g = 0; g < 3; ++g) {
-        if (g != group) sum = AddGroup(sum, *group_[g]);
-    }
+    const int a = group == 0 ? 1 : 0, b = group == 2 ? 1 : 2;
+    // (No kind from 30 up adds nothing: a group's bits are its sum alone.)
+    const uint64_t first = lone_ == kMaskNoTiles ? group_[a]->bits : AddGroup(lone_, *group_[a]);
+    const uint64_t sum = AddGroup(first, *group_[b]);
     others_[group] = sum;
     othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     return sum;
