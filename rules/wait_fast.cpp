@@ -137,6 +137,12 @@ class FastWaits {
     // Judge for a rest that changes more than one group, or the kinds from
     // 30 up.
     Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // What a sum of groups (closed under three more wildcards) must meet
+    // for `jokers` wildcards to complete the hand: as FinalMask, closed too,
+    // which meets the sum where FinalMask does, and comes from a table.
+    static uint64_t Final(int32_t jokers, bool pairTaken) {
+        return kClosedFinalMask.masks[pairTaken][jokers];
+    }
     // What all the hand's groups sum up to (made on first use).
     uint64_t Whole() const { return wholeKnown_ ? whole_ : SumWhole(); }
     uint64_t SumWhole() const;
@@ -447,14 +453,14 @@ Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken)
                 whole_ = AddGroup(others_[s], *group_[s]);
                 wholeKnown_ = true;
             }
-            return whole_ & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+            return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
         }
         // Suit 0, 1 or 2 (touched 1, 2 or 4).
         const unsigned suit = touched >> 1;
         if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
             const GroupMask& changed = SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
-            return AddGroup(others_[suit], changed) & FinalMask(jokers, pairTaken) ? Rest::kWins
-                                                                                   : Rest::kLoses;
+            return AddGroup(others_[suit], changed) & Final(jokers, pairTaken) ? Rest::kWins
+                                                                               : Rest::kLoses;
         }
     }
     return JudgeCold(k1, k2, jokers, pairTaken);
@@ -480,7 +486,7 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
                  i3 = size_t(added > 0 ? added : 0);
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
     if (touched == 0) {
-        return Whole() & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        return Whole() & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
     }
     if (touched >= 8 || (touched & (touched - 1)) != 0) {
         return JudgeSpread(k1, k2, added, jokers, pairTaken);
@@ -492,8 +498,7 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
     if (contextKnown_[suit][pairTaken] >> jokers & 1) {
         return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
     }
-    return AddGroup(Others(suit), changed) & FinalMask(jokers, pairTaken) ? Rest::kWins
-                                                                          : Rest::kLoses;
+    return AddGroup(Others(suit), changed) & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
 }
 
 Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
@@ -508,7 +513,7 @@ Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pair
         }
         sum = AddGroup(sum, SuitMask(code));
     }
-    return sum & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    return sum & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
 }
 
 uint64_t FastWaits::SumWhole() const {
