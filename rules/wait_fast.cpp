@@ -156,6 +156,7 @@ class FastWaits {
     uint64_t Others(int group) const {
         return othersKnown_ >> group & 1 ? others_[group] : SumOthers(group);
     }
+    // (In the caller: the plain test sums the others on most calls.)
     uint64_t SumOthers(int group) const;
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
@@ -292,9 +293,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     return 1;
 }
 
-uint64_t FastWaits::SumOthers(int group) const {
+[[gnu::always_inline]] inline uint64_t FastWaits::SumOthers(int group) const {
     const int a = group == 0 ? 1 : 0, b = group == 2 ? 1 : 2;
-    // (No kind from 30 up adds nothing: a group's bits are its sum alone.)
+    // (Without kinds from 30 up a suit's bits are the sum already.)
     const uint64_t first = lone_ == kMaskNoTiles ? group_[a]->bits : AddGroup(lone_, *group_[a]);
     const uint64_t sum = AddGroup(first, *group_[b]);
     others_[group] = sum;
