@@ -169,6 +169,15 @@ class FastWaits {
         uint64_t wins, open;
     };
     ShapeSplit ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
+    // Knitted holds no kind twice nor two suited kinds one or two apart: the
+    // lowest two kinds so close, one of which a rest must lose (0: none).
+    uint64_t KnittedClose() const {
+        const uint64_t present = hand_.masks.present;
+        const uint64_t near = present & ~kHonourKinds & ~kNineKinds & (present >> 1 | present >> 2);
+        if (!near) return 0;
+        const int x = std::countr_zero(near);
+        return KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
+    }
     // Whether a whole-hand shape may take a rest of `total` tiles and
     // wildcards (seven pairs and knitted take only 12 or 14).
     bool ShapesMayTake(int64_t total) const {
@@ -329,15 +338,8 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
         if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
             (hand_.masks.pairs & ~(changed | BitOf(k1))))
             return false;
-        // Nor two suited kinds one or two apart: the rest must lose one of
-        // the lowest two.
-        const uint64_t present = hand_.masks.present;
-        const uint64_t near = present & ~kHonourKinds & ~kNineKinds & (present >> 1 | present >> 2);
-        if (near) {
-            const int x = std::countr_zero(near);
-            const uint64_t close = KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
-            if (!((BitOf(k1) | BitOf(k2)) & close)) return false;
-        }
+        const uint64_t close = KnittedClose();
+        if (close && !((BitOf(k1) | BitOf(k2)) & close)) return false;
     }
     KindMasks m = hand_.masks;
     for (int k : {k1, k2, added}) {
@@ -388,8 +390,7 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
     // already holds for the others.
     if ((liveShapes_ & kShapeKnitted) && total == 14) {
         // Knitted holds no kind twice nor two suited kinds one or two apart.
-        const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
-        const uint64_t near = low & (m.present >> 1 | m.present >> 2);
+        const uint64_t close = KnittedClose();
         if (m.pairs) {
             // Every kind held twice must lose a tile: of one kind any anchor
             // that takes it, of two the anchor that takes both.
@@ -402,10 +403,8 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
                     open |= anchors & uint64_t(1) << (p - d1);
                 }
             }
-        } else if (near) {
-            // A rest must lose one of the lowest two too close.
-            const int x = std::countr_zero(near);
-            open |= hits(KindBit(x) | KindBit(m.present >> (x + 1) & 1 ? x + 1 : x + 2));
+        } else if (close) {
+            open |= hits(close);
         } else {
             wins |= anchors;
         }
@@ -437,13 +436,22 @@ uint64_t FastWaits::MakeContext(int suit, int32_t jokers, bool pairTaken) const 
 
 Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const {
     // The common rests without a call (and so without saving registers):
-    // seven pairs at most is live, and the rest changes one suit whose others
-    // are summed, or no kind once the whole is.
+    // seven pairs and knitted at most are live (ShapeWins' first steps), and
+    // the rest changes one suit whose others are summed, or no kind once the
+    // whole is.
     const int32_t total = hand_.tiles + jokers - taken;
-    if ((liveShapes_ & ~kShapeSevenPairs) == 0 && total <= kMaxDecomposedTiles) {
-        if (liveShapes_ && (total == 12 || total == 14) &&
-            CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
-            return Rest::kWinsByShape;
+    const uint32_t live = liveShapes_;
+    if ((live & ~(kShapeSevenPairs | kShapeKnitted)) == 0 && total <= kMaxDecomposedTiles) {
+        if (live && (total == 12 || total == 14)) {
+            if ((live & kShapeSevenPairs) &&
+                CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
+                return Rest::kWinsByShape;
+            if ((live & kShapeKnitted) && total == 14) {
+                const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
+                if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
+                    return JudgeCold(k1, k2, jokers, pairTaken);
+            }
+        }
         const size_t i1 = size_t(k1), i2 = size_t(k2);
         const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
         if (touched == 0 && (wholeKnown_ || othersKnown_)) {
