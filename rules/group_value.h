@@ -150,13 +150,46 @@ inline uint64_t BeforeGroup(uint64_t a, const GroupMask& g) {
 
 // The counts of the whole hand's groups that `jokers` wildcards complete:
 // all of them, or two fewer with a pair of wildcards, when no pair is taken.
-inline uint64_t FinalMask(int32_t jokers, bool pairTaken) {
+inline constexpr uint64_t FinalMask(int32_t jokers, bool pairTaken) {
     uint64_t f = uint64_t(1) << jokers;
     if (!pairTaken) {
         f |= uint64_t(1) << (jokers + kMaskPair);
         if (jokers >= 2) f |= uint64_t(1) << (jokers - 2);
     }
     return f;
+}
+
+// FinalMask with three, six, ... fewer wildcards too (the ones left form
+// pungs), by the number of wildcards up to kMaskMaxJokers and the pair state.
+inline constexpr auto kClosedFinalMask = [] {
+    struct {
+        uint64_t masks[2][kMaskMaxJokers + 1];
+    } t{};
+    for (int pairTaken = 0; pairTaken < 2; ++pairTaken) {
+        for (int jokers = 0; jokers <= kMaskMaxJokers; ++jokers) {
+            uint64_t d = FinalMask(jokers, pairTaken);
+            d |= d >> 3;
+            d |= d >> 6;
+            d |= d >> 6;
+            t.masks[pairTaken][jokers] = d & kMaskValid;
+        }
+    }
+    return t;
+}();
+
+// BeforeGroup(FinalMask(jokers, pairTaken), g) for the group g of a closed
+// mask (jokers up to kMaskMaxJokers), its fewest counts read from the bits as
+// they are needed: no shift table is stored and read back. An empty residue
+// scans to the top bit, which moves every count of the context out of range.
+inline uint64_t BeforeFinal(int32_t jokers, bool pairTaken, uint64_t bits) {
+    const uint64_t d = kClosedFinalMask.masks[pairTaken][jokers];
+    auto from = [d, bits](uint64_t residue) {
+        return d >> __builtin_ctzll((bits & residue) | uint64_t(1) << 63);
+    };
+    constexpr uint64_t kPair = uint64_t(1) << kMaskPair;
+    return (from(0x9249) | from(0x2492) | from(0x4924) | from(0x9249 * kPair) |
+            from(0x2492 * kPair) | from(0x4924 * kPair)) &
+           kMaskValid;
 }
 
 // The number of bits set (std::popcount is a library call on the baseline

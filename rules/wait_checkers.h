@@ -7,10 +7,12 @@
 //   least 1 or 2 times, as bits), SuitedKind(k), Honour(k);
 //   RestWins(taken, jokers, pairTaken, meld, waitBit, named): whether the
 //   hand less the tiles taken and `jokers` wildcards wins, the meld then
-//   recorded after the rest's melds (named: MayWin named this rest);
+//   recorded after the rest's melds (named: MayWin named this rest); the
+//   searches ask it only for tiles and wildcards the hand holds;
 //   MayWin(anchors, d1, d2, spent, pairTaken): the anchors a (bits) of a loop
 //   whose rest (less a tile of a + d1, and of a + d2 when d2 is not negative,
-//   and `spent` wildcards) may win.
+//   and `spent` wildcards) may win; as the searches record the first rest
+//   that wins, it may name every anchor after the first that does.
 
 #include <bit>
 #include <cstdint>

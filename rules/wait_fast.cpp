@@ -97,15 +97,15 @@ class FastWaits {
         // The checkers take only kinds held (twice for a kind taken twice)
         // and no more wildcards than the hand holds.
         const int* t = taken.begin();
-        const int k1 = taken.size() > 0 ? t[0] : -1, k2 = taken.size() > 1 ? t[1] : -1;
+        const int n = int(taken.size());
+        const int k1 = n > 0 ? t[0] : -1, k2 = n > 1 ? t[1] : -1;
         // (MayWin does not tell how a rest it named wins.)
         const Rest rest =
-            named ? Rest::kWinsByShape : Judge(k1, k2, 0, Jokers() - jokers, pairTaken);
-        if (rest == Rest::kLosesUntouched) return false;
-        if (rest == Rest::kLoses) {
-            Clear();
-            return false;
-        }
+            named ? Rest::kWinsByShape
+                  : Judge(n > 0 ? k1 : 0, n > 1 ? k2 : 0, n, Jokers() - jokers, pairTaken);
+        // (A rest that loses leaves the result: the rest that wins rewrites
+        // it, and when none does the shape checks clear it first.)
+        if (!Wins(rest)) return false;
         return quiet_ ||
                Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
@@ -132,33 +132,62 @@ class FastWaits {
     // take it) by RecordWinningRest, on counts made for it.
     bool RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken, uint32_t shapes,
                            const HandSummary& summary) const;
-    // The hand less a tile of k1 and of k2 (-1: none) plus a tile of `added`
-    // (0: none), with `jokers` wildcards: whether CheckShapes wins on it.
-    // A rest of one suit is judged by the suit's context when the batches of
-    // MayWin made it, else by summing the groups: a context costs several
-    // sums, and the checkers' single rests seldom share one.
-    Rest Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
-    // Judge in the caller (the plain test, on every call).
+    // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
+    // `jokers` wildcards: whether CheckShapes wins on it.
+    // A rest of one suit is judged by summing the groups (JudgeHere reads the
+    // suit's context when MayWin made it): a context costs several sums, and
+    // the checkers' single rests seldom share one.
+    Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
+    // Judge for the rests its own steps leave: whole-hand shapes other than
+    // seven pairs live, more than one group changed, sums not made yet.
+    [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    // Judge in the caller (the plain test, on every call), for the hand plus
+    // a tile of `added` (0: none) too.
     Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     // Judge for a rest that changes more than one group, or the kinds from
     // 30 up.
     Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // What a sum of groups (closed under three more wildcards) must meet
+    // for `jokers` wildcards to complete the hand: as FinalMask, closed too,
+    // which meets the sum where FinalMask does, and comes from a table.
+    static uint64_t Final(int32_t jokers, bool pairTaken) {
+        return kClosedFinalMask.masks[pairTaken][jokers];
+    }
     // What all the hand's groups sum up to (made on first use).
     uint64_t Whole() const { return wholeKnown_ ? whole_ : SumWhole(); }
     uint64_t SumWhole() const;
-    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const;
+    // What a suit's group must sum up to, with the others', for `jokers`
+    // wildcards to complete the hand (made on first use).
+    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const {
+        return contextKnown_[suit][pairTaken] >> jokers & 1 ? context_[suit][pairTaken][jokers]
+                                                            : MakeContext(suit, jokers, pairTaken);
+    }
+    [[gnu::noinline]] uint64_t MakeContext(int suit, int32_t jokers, bool pairTaken) const;
     uint64_t Others(int group) const {
         return othersKnown_ >> group & 1 ? others_[group] : SumOthers(group);
     }
+    // (In the caller: the plain test sums the others on most calls.)
     uint64_t SumOthers(int group) const;
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
     // one may.
     bool ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const;
     // The anchors of a MayWin batch (as its arguments, `total` the rests'
-    // tiles and wildcards) whose rests a whole-hand shape takes: by masks for
-    // most, by ShapeWins for the few that the masks leave open.
-    uint64_t ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
+    // tiles and wildcards) whose rests a whole-hand shape takes by the masks,
+    // and those the masks leave open (to ShapeWins).
+    struct ShapeSplit {
+        uint64_t wins, open;
+    };
+    ShapeSplit ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
+    // Knitted holds no kind twice nor two suited kinds one or two apart: the
+    // lowest two kinds so close, one of which a rest must lose (0: none).
+    uint64_t KnittedClose() const {
+        const uint64_t present = hand_.masks.present;
+        const uint64_t near = present & ~kHonourKinds & ~kNineKinds & (present >> 1 | present >> 2);
+        if (!near) return 0;
+        const int x = std::countr_zero(near);
+        return KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
+    }
     // Whether a whole-hand shape may take a rest of `total` tiles and
     // wildcards (seven pairs and knitted take only 12 or 14).
     bool ShapesMayTake(int64_t total) const {
@@ -261,11 +290,11 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     return 1;
 }
 
-uint64_t FastWaits::SumOthers(int group) const {
-    uint64_t sum = lone_;
-    for (int g = 0; g < 3; ++g) {
-        if (g != group) sum = AddGroup(sum, *group_[g]);
-    }
+[[gnu::always_inline]] inline uint64_t FastWaits::SumOthers(int group) const {
+    const int a = group == 0 ? 1 : 0, b = group == 2 ? 1 : 2;
+    // (Without kinds from 30 up a suit's bits are the sum already.)
+    const uint64_t first = lone_ == kMaskNoTiles ? group_[a]->bits : AddGroup(lone_, *group_[a]);
+    const uint64_t sum = AddGroup(first, *group_[b]);
     others_[group] = sum;
     othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     return sum;
@@ -297,15 +326,8 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
         if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
             (hand_.masks.pairs & ~(changed | BitOf(k1))))
             return false;
-        // Nor two suited kinds one or two apart: the rest must lose one of
-        // the lowest two.
-        const uint64_t present = hand_.masks.present;
-        const uint64_t near = present & ~kHonourKinds & ~kNineKinds & (present >> 1 | present >> 2);
-        if (near) {
-            const int x = std::countr_zero(near);
-            const uint64_t close = KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
-            if (!((BitOf(k1) | BitOf(k2)) & close)) return false;
-        }
+        const uint64_t close = KnittedClose();
+        if (close && !((BitOf(k1) | BitOf(k2)) & close)) return false;
     }
     KindMasks m = hand_.masks;
     for (int k : {k1, k2, added}) {
@@ -322,8 +344,8 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
     return false;
 }
 
-uint64_t FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
-                                 int32_t jokers) const {
+FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
+                                              int32_t jokers) const {
     const KindMasks& m = hand_.masks;
     // Bit a: the rest of anchor a loses a tile of one of `kinds`.
     auto hits = [&](uint64_t kinds) {
@@ -356,14 +378,21 @@ uint64_t FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total
     // already holds for the others.
     if ((liveShapes_ & kShapeKnitted) && total == 14) {
         // Knitted holds no kind twice nor two suited kinds one or two apart.
-        const uint64_t low = m.present & ~kHonourKinds & ~kNineKinds;
-        const uint64_t near = low & (m.present >> 1 | m.present >> 2);
+        const uint64_t close = KnittedClose();
         if (m.pairs) {
-            open |= hits(m.pairs);
-        } else if (near) {
-            // A rest must lose one of the lowest two too close.
-            const int x = std::countr_zero(near);
-            open |= hits(KindBit(x) | KindBit(m.present >> (x + 1) & 1 ? x + 1 : x + 2));
+            // Every kind held twice must lose a tile: of one kind any anchor
+            // that takes it, of two the anchor that takes both.
+            const uint64_t pairs = m.pairs;
+            if (!(pairs & (pairs - 1))) {
+                open |= hits(pairs);
+            } else if (d2 > d1) {
+                const int p = std::countr_zero(pairs);
+                if (pairs >> p == (uint64_t(1) | uint64_t(1) << (d2 - d1))) {
+                    open |= anchors & uint64_t(1) << (p - d1);
+                }
+            }
+        } else if (close) {
+            open |= hits(close);
         } else {
             wins |= anchors;
         }
@@ -383,27 +412,59 @@ uint64_t FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total
             wins = anchors;
         }
     }
-    for (open &= ~wins; open; open &= open - 1) {
-        const int a = std::countr_zero(open);
-        if (ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)) wins |= uint64_t(1) << a;
-    }
-    return wins;
+    return {wins, open & ~wins};
 }
 
-uint64_t FastWaits::Context(int suit, int32_t jokers, bool pairTaken) const {
-    uint64_t& context = context_[suit][pairTaken][jokers];
-    uint16_t& known = contextKnown_[suit][pairTaken];
-    if (!(known >> jokers & 1)) {
-        // (The others' mask is remade for each context: kept, it is stored a
-        // byte at a time and copied whole, and the copy waits for the stores.)
-        context = BeforeGroup(FinalMask(jokers, pairTaken), MaskFromBits(Others(suit)));
-        known = uint16_t(known | 1u << jokers);
-    }
+uint64_t FastWaits::MakeContext(int suit, int32_t jokers, bool pairTaken) const {
+    const uint64_t context = BeforeFinal(jokers, pairTaken, Others(suit));
+    context_[suit][pairTaken][jokers] = context;
+    contextKnown_[suit][pairTaken] = uint16_t(contextKnown_[suit][pairTaken] | 1u << jokers);
     return context;
 }
 
-Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
-    return JudgeHere(k1, k2, added, jokers, pairTaken);
+Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const {
+    // The common rests without a call (and so without saving registers):
+    // seven pairs and knitted at most are live (ShapeWins' first steps), and
+    // the rest changes one suit whose others are summed, or no kind once the
+    // whole is.
+    const int32_t total = hand_.tiles + jokers - taken;
+    const uint32_t live = liveShapes_;
+    if ((live & ~(kShapeSevenPairs | kShapeKnitted)) == 0 && total <= kMaxDecomposedTiles) {
+        if (live && (total == 12 || total == 14)) {
+            if ((live & kShapeSevenPairs) &&
+                CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
+                return Rest::kWinsByShape;
+            if ((live & kShapeKnitted) && total == 14) {
+                const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
+                if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
+                    return JudgeCold(k1, k2, jokers, pairTaken);
+            }
+        }
+        const size_t i1 = size_t(k1), i2 = size_t(k2);
+        const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
+        if (touched == 0 && (wholeKnown_ || othersKnown_)) {
+            // (Most calls judge the joker pair's rest once the plain test
+            // summed the others of its tile's suit.)
+            if (!wholeKnown_) {
+                const int s = std::countr_zero(unsigned(othersKnown_));
+                whole_ = AddGroup(others_[s], *group_[s]);
+                wholeKnown_ = true;
+            }
+            return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        }
+        // Suit 0, 1 or 2 (touched 1, 2 or 4).
+        const unsigned suit = touched >> 1;
+        if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
+            const GroupMask& changed = SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
+            return AddGroup(others_[suit], changed) & Final(jokers, pairTaken) ? Rest::kWins
+                                                                               : Rest::kLoses;
+        }
+    }
+    return JudgeCold(k1, k2, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const {
+    return JudgeHere(k1, k2, 0, jokers, pairTaken);
 }
 
 [[gnu::always_inline]] inline Rest FastWaits::JudgeHere(int k1, int k2, int added, int32_t jokers,
@@ -422,7 +483,7 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
                  i3 = size_t(added > 0 ? added : 0);
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
     if (touched == 0) {
-        return Whole() & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        return Whole() & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
     }
     if (touched >= 8 || (touched & (touched - 1)) != 0) {
         return JudgeSpread(k1, k2, added, jokers, pairTaken);
@@ -434,8 +495,7 @@ Rest FastWaits::Judge(int k1, int k2, int added, int32_t jokers, bool pairTaken)
     if (contextKnown_[suit][pairTaken] >> jokers & 1) {
         return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
     }
-    return AddGroup(Others(suit), changed) & FinalMask(jokers, pairTaken) ? Rest::kWins
-                                                                          : Rest::kLoses;
+    return AddGroup(Others(suit), changed) & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
 }
 
 Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
@@ -450,7 +510,7 @@ Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pair
         }
         sum = AddGroup(sum, SuitMask(code));
     }
-    return sum & FinalMask(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    return sum & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
 }
 
 uint64_t FastWaits::SumWhole() const {
@@ -528,43 +588,40 @@ bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool p
 uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
-    uint64_t may = 0;
-    bool lost = false;
-    // The suits' anchors in a batch: the same context for each, and only the
-    // suit's code changes; the kinds from 30 up one at a time.
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
-    const uint64_t shapes = ShapesMayTake(total) ? ShapeAnchors(anchors, d1, d2, total, jokers) : 0;
-    may = shapes;
-    uint64_t single = anchors & ~shapes;
-    if (total <= kMaxDecomposedTiles) {
-        for (int suit = 0; suit < 3; ++suit) {
-            uint64_t batch = single & (uint64_t(0x3FF) << (10 * suit));
-            if (!batch) continue;
-            single &= ~batch;
-            const uint64_t context = Context(suit, jokers, pairTaken);
-            for (; batch; batch &= batch - 1) {
-                const int a = std::countr_zero(batch);
-                const int32_t code = code_[suit] - kPowOfKind[size_t(a + d1)] -
-                                     (d2 < 0 ? 0 : kPowOfKind[size_t(a + d2)]);
-                if (SuitMask(code).bits & context) {
-                    may |= uint64_t(1) << a;
-                } else {
-                    lost = true;
-                }
-            }
+    ShapeSplit shapes{0, 0};
+    if (ShapesMayTake(total)) shapes = ShapeAnchors(anchors, d1, d2, total, jokers);
+    const bool masks = total <= kMaxDecomposedTiles;
+    // The anchors in order, up to the first that wins: the checkers record
+    // only its rest (a rest that wins rewrites the result, so the ones that
+    // lose need not clear it). The anchors after it are named unjudged, and
+    // their full test is Record's, should the first one's fail.
+    auto from = [anchors](int a) { return anchors >> a << a; };
+    // A suit's anchors change only the suit: its context, and its code less
+    // the tiles taken.
+    for (int suit = 0; suit < 3; ++suit) {
+        uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
+        if (!batch) continue;
+        if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
+        const uint64_t context = masks ? Context(suit, jokers, pairTaken) : 0;
+        for (; batch; batch &= batch - 1) {
+            const int a = std::countr_zero(batch);
+            const int k2 = d2 < 0 ? -1 : a + d2;
+            const int32_t code =
+                code_[suit] - kPowOfKind[size_t(a + d1)] - (k2 < 0 ? 0 : kPowOfKind[size_t(k2)]);
+            if ((shapes.wins >> a & 1) || (SuitMask(code).bits & context) ||
+                ((shapes.open >> a & 1) && ShapeWins(a + d1, k2, 0, total, jokers)))
+                return from(a);
         }
     }
-    for (; single; single &= single - 1) {
-        const int a = std::countr_zero(single);
-        const Rest rest = Judge(a + d1, d2 < 0 ? -1 : a + d2, 0, jokers, pairTaken);
-        if (rest == Rest::kLoses) {
-            lost = true;
-        } else if (Wins(rest)) {
-            may |= uint64_t(1) << a;
-        }
+    // The kinds from 30 up one at a time (shapes too).
+    for (uint64_t left = anchors >> 30 << 30; left; left &= left - 1) {
+        const int a = std::countr_zero(left);
+        if ((shapes.wins >> a & 1) ||
+            Wins(Judge(a + d1, d2 < 0 ? 0 : a + d2, 1 + (d2 >= 0), jokers, pairTaken)))
+            return from(a);
     }
-    if (lost) Clear();
-    return may;
+    return 0;
 }
 
 bool FastWaits::PairStep(bool quiet) const {
