@@ -22,15 +22,6 @@ namespace {
 constexpr uint64_t kRanks = 0x111111111ull;
 constexpr uint64_t kRanksAndAfter = 0x11111111111ull;
 
-// The counts that `final` allows, with three, six, ... fewer wildcards too
-// (the ones left form pungs).
-uint64_t ClosedDown(uint64_t final) {
-    final |= final >> 3;
-    final |= final >> 6;
-    final |= final >> 6;
-    return final & kMaskValid;
-}
-
 // BeforeGroup for a context that is closed already.
 uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     const uint8_t* s = g.shift;
@@ -77,7 +68,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     // context[b]: the counts (spent so far, and whether the pair is taken)
     // from which the blocks after b complete the hand.
     uint64_t context[std::size(base)];
-    uint64_t after = ClosedDown(FinalMask(jokers, pairTaken));
+    uint64_t after = kClosedFinalMask.masks[pairTaken][jokers];
     for (int b = count - 1; b > 0; --b) {
         context[b] = after;
         after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
