@@ -18,9 +18,9 @@
 namespace rules::detail {
 namespace {
 
-// The suits' ranks and the two slots after them as nibbles.
-constexpr uint64_t kRanks = 0x111111111ull;
-constexpr uint64_t kRanksAndAfter = 0x11111111111ull;
+// The suited kinds (1-9, 11-19, 21-29), and the empty slots after each suit.
+constexpr uint64_t kSuitedKinds = 0x3FEFFBFEull;
+constexpr uint64_t kSuitEnds = KindBit(10) | KindBit(20) | KindBit(30);
 
 // BeforeGroup for a context that is closed already.
 uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
@@ -41,22 +41,25 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     int base[3 * 3 + kCountSlots - 30];
     BlockSlot slot[std::size(base)];
     int count = 0;
-#pragma GCC unroll 3
-    for (int s = 0; s < 3; ++s) {
-        const uint64_t nibbles = hand.SuitNibbles(s);
-        uint64_t held = (nibbles | nibbles >> 1 | nibbles >> 2) & kRanks;
-        const uint64_t empty = ~held & kRanksAndAfter;
-        const uint64_t gaps = empty & empty >> 4;
-        while (held) {
-            const int start = std::countr_zero(held);
-            const int end = std::countr_zero(gaps >> start << start);
-            const uint64_t key = (nibbles >> start) & ((uint64_t(1) << (end - start)) - 1);
-            slot[count] = FindBlock(key, (end - start) / 4);
-            if (!slot[count])
-                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-            base[count++] = 10 * s + 1 + start / 4;
-            held &= ~uint64_t(0) << end;
-        }
+    // The blocks of all three suits in one pass over the kinds: a block ends
+    // at two empty kinds in a row, or at the empty slot after its suit.
+    const uint64_t present = hand.masks.present;
+    uint64_t held = present & kSuitedKinds;
+    const uint64_t gaps = (~present & ~present >> 1) | kSuitEnds;
+    const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
+    while (held) {
+        const int start = std::countr_zero(held);
+        const int end = std::countr_zero(gaps >> start << start);
+        // The nibbles from the block's first kind on (a block of the middle
+        // suit may straddle the two words).
+        const int at = 4 * start;
+        const uint64_t from = at < 64 ? (low >> at) | (high << (64 - at)) : high >> (at - 64);
+        const uint64_t key = from & ((uint64_t(1) << (4 * (end - start))) - 1);
+        slot[count] = FindBlock(key, end - start);
+        if (!slot[count])
+            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+        base[count++] = start;
+        held &= ~uint64_t(0) << end;
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
