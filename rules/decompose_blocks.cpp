@@ -5,6 +5,7 @@
 // without a step per meld.
 
 #include <bit>
+#include <cstddef>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -96,21 +97,16 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         shift += int(*entry & 0xFF);
         const int melds = int(*entry >> 8 & 0x7F);
 #if defined(__SSE2__)
-        // All six meld bytes at once, each to its move and its kind (the
-        // block's first kind plus its rank); only the first `melds` count.
-        const __m128i bytes =
-            _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)), _mm_setzero_si128());
-        const __m128i kinds = _mm_add_epi16(_mm_and_si128(bytes, _mm_set1_epi16(0xF)),
-                                            _mm_set1_epi16(int16_t(base[b])));
-        static_assert(sizeof(Taken) == 2);
+        // All six meld bytes at once, each with the block's first kind;
+        // only the first `melds` count.
+        static_assert(sizeof(Taken) == 2 && offsetof(Taken, meld) == 0);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(taken + n),
-                         _mm_or_si128(_mm_srli_epi16(bytes, 4), _mm_slli_epi16(kinds, 8)));
+                         _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)),
+                                           _mm_set1_epi8(char(base[b]))));
         n += melds;
 #else
-        for (int i = 0; i < melds; ++i) {
-            const int meld = int(*entry >> (16 + 8 * i) & 0xFF);
-            taken[n++] = {uint8_t(meld >> 4), uint8_t(base[b] + (meld & 0xF))};
-        }
+        for (int i = 0; i < melds; ++i)
+            taken[n++] = {uint8_t(*entry >> (16 + 8 * i)), uint8_t(base[b])};
 #endif
     }
     if (n > kMaxMelds) return 0;
