@@ -86,8 +86,9 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     int n = 0, shift = 0;
     for (int b = 0; b < count; ++b) {
         // The states the blocks after b allow from here: none with a pair
-        // once the pair is taken.
-        const uint64_t allowed = context[b] >> shift & (~uint64_t(0) >> (shift & kMaskPair));
+        // once the pair is taken (the shift by 32 or more leaves the upper
+        // half empty).
+        const uint64_t allowed = context[b] >> shift;
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
         for (; !(allowed >> (*entry & 0xFF) & 1); ++entry) {
             // Cannot happen (the hand completes), but the walk would know.
