@@ -22,6 +22,7 @@ namespace {
 // The suited kinds (1-9, 11-19, 21-29), and the empty slots after each suit.
 constexpr uint64_t kSuitedKinds = 0x3FEFFBFEull;
 constexpr uint64_t kSuitEnds = KindBit(10) | KindBit(20) | KindBit(30);
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
 
 // BeforeGroup for a context that is closed already.
 uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
@@ -39,7 +40,8 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-    int base[3 * 3 + kCountSlots - 30];
+    // Each block's first kind, in every byte (the melds take it as theirs).
+    uint64_t base[3 * 3 + kCountSlots - 30];
     BlockSlot slot[std::size(base)];
     int count = 0;
     // The blocks of all three suits in one pass over the kinds: a block ends
@@ -59,7 +61,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         slot[count] = FindBlock(key, end - start);
         if (!slot[count])
             return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        base[count++] = start;
+        base[count++] = uint64_t(start) * kEveryByte;
         held &= ~uint64_t(0) << end;
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
@@ -67,7 +69,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         slot[count] = FindBlock(uint64_t(counts[size_t(k)]), 1);
         if (!slot[count])
             return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        base[count++] = k;
+        base[count++] = uint64_t(k) * kEveryByte;
     }
     // context[b]: the counts (spent so far, and whether the pair is taken)
     // from which the blocks after b complete the hand.
@@ -103,7 +105,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         static_assert(sizeof(Taken) == 2 && offsetof(Taken, meld) == 0);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(taken + n),
                          _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)),
-                                           _mm_set1_epi8(char(base[b]))));
+                                           _mm_cvtsi64_si128(int64_t(base[b]))));
         n += melds;
 #else
         for (int i = 0; i < melds; ++i)
