@@ -75,7 +75,13 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     // from which the blocks after b complete the hand.
     uint64_t context[std::size(base)];
     uint64_t after = kClosedFinalMask.masks[pairTaken][jokers];
-    for (int b = count - 1; b > 0; --b) {
+    if (count > 1) {
+        // The last block's from the table.
+        context[count - 1] = after;
+        after = kFormBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
+        if (!after) return 0;  // nothing the blocks before it do completes the hand
+    }
+    for (int b = count - 2; b > 0; --b) {
         context[b] = after;
         after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
         if (!after) return 0;  // nothing the blocks before b do completes the hand
