@@ -106,9 +106,10 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
 #if defined(__SSE2__)
     const __m128i a = _mm_set1_epi32(jokerA), b = _mm_set1_epi32(jokerB);
 #endif
-    for (int i = n - 1; i >= n - kept; --i, ++meld) {
-        const int code = taken[i].meld;
-        const int32_t k = taken[i].k;
+    for (const Taken *t = taken + n, *const stop = t - kept; t != stop; ++meld) {
+        --t;
+        const int code = t->meld;
+        const int32_t k = t->k;
         const MeldWords& w = kMeldWords[size_t(code)];
         const int jokersSpent = w.jokers;
         meld->type = w.type;
@@ -116,11 +117,11 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
         auto load = [](const int32_t* p) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         };
-        // The kinds' words are the same whichever counters the wildcards
-        // come from; most melds spend none.
         auto aligned = [](const int32_t* p) {
             return _mm_load_si128(reinterpret_cast<const __m128i*>(p));
         };
+        // The kinds' words are the same whichever counters the wildcards
+        // come from; most melds spend none.
         __m128i tiles =
             _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), aligned(w.offset)), aligned(w.kind));
         if (jokersSpent != 0) {
@@ -133,9 +134,9 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
 #else
         spent -= jokersSpent;
         const MeldJokers& j = kMeldJokers[size_t(code >> 4)][order >> spent & 3];
-        for (int t = 0; t < 4; ++t) {
-            meld->tiles[size_t(t)] =
-                ((k + w.offset[t]) & w.kind[t]) | (jokerA & j.jokerA[t]) | (jokerB & j.jokerB[t]);
+        for (int p = 0; p < 4; ++p) {
+            meld->tiles[size_t(p)] =
+                ((k + w.offset[p]) & w.kind[p]) | (jokerA & j.jokerA[p]) | (jokerB & j.jokerB[p]);
         }
 #endif
         meld->spare = {0, 0};
