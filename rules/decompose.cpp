@@ -7,6 +7,10 @@
 #include "rules/hand_summary.h"
 
 namespace rules {
+
+detail::DecomposeFn detail::g_decompose = DecomposeHand;
+constinit thread_local bool detail::t_acceptOnly = false;
+
 namespace {
 
 using detail::Combine;
@@ -232,15 +236,9 @@ int32_t Run(Search& s, int32_t nA, int32_t nB, int32_t pairTaken, int depth, int
     return 0;
 }
 
-detail::DecomposeFn g_decompose = DecomposeHand;
-thread_local bool t_acceptOnly = false;
-
-// Whether the walk and the block tables apply: at most 15 wildcards, and no
-// honour chows among the tiles.
-bool WalkApplies(const detail::HandSummary& hand, int32_t jokers, RuleOptions options) {
-    return jokers <= detail::kMaskMaxJokers &&
-           (!(options & kOptHonourChows) || !(hand.masks.present & detail::kHonourKinds));
-}
+using detail::g_decompose;
+using detail::t_acceptOnly;
+using detail::WalkApplies;
 
 // The guided search, for the hands the walk leaves: its exact test at the
 // root first, before it copies anything. Out of line, so that the roads the
@@ -312,12 +310,6 @@ int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int
         return Decompose(counts, hand, nA, nB, idxA, idxB, options, result, pairTaken);
     }
     return g_decompose(counts, nA, nB, idxA, idxB, winKind, options, allowed, result, pairTaken);
-}
-
-bool DecomposesByBlocks(const HandSummary& hand, int32_t jokers, RuleOptions options) {
-    return g_decompose == DecomposeHand && !t_acceptOnly &&
-           hand.tiles + int64_t(jokers) <= kMaxDecomposedTiles &&
-           WalkApplies(hand, jokers, options);
 }
 
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "rules/hand_count.h"
+#include "rules/hand_summary.h"
 #include "rules/hu_result.h"
 
 namespace rules {
@@ -48,17 +49,30 @@ class AcceptOnlyScope {
 using DecomposeFn = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
                                 TileIndex, RuleOptions, uint32_t, HuResult&, int32_t);
 DecomposeFn SetDecomposeForTesting(DecomposeFn fn);
-struct HandSummary;
 
 // For counts that SummariseHand read into `hand` (a valid hand), and
 // counters that are not negative.
 int32_t CallDecompose(const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, TileIndex winKind, RuleOptions options,
                       uint32_t allowed, HuResult& result, int32_t pairTaken);
+// The decomposition the hu tests call, and whether this thread's only tells
+// whether hands split (AcceptOnlyScope).
+extern DecomposeFn g_decompose;
+extern constinit thread_local bool t_acceptOnly;
+// Whether the walk and the block tables apply: at most 15 wildcards, and no
+// honour chows among the tiles.
+inline bool WalkApplies(const HandSummary& hand, int32_t jokers, RuleOptions options) {
+    return jokers <= kMaskMaxJokers &&
+           (!(options & kOptHonourChows) || !(hand.masks.present & kHonourKinds));
+}
 // Whether CallDecompose on this hand goes straight to DecomposeByBlocks (the
 // decomposition of this file, the walk applying, melds recorded): callers
-// may then call that themselves.
-bool DecomposesByBlocks(const HandSummary& hand, int32_t jokers, RuleOptions options);
+// may then call that themselves. Inline, as a record asks it every time.
+inline bool DecomposesByBlocks(const HandSummary& hand, int32_t jokers, RuleOptions options) {
+    return g_decompose == DecomposeHand && !t_acceptOnly &&
+           hand.tiles + int64_t(jokers) <= kMaxDecomposedTiles &&
+           WalkApplies(hand, jokers, options);
+}
 int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                          int32_t nB, TileIndex idxA, TileIndex idxB, RuleOptions options,
                          HuResult& result, int32_t pairTaken);

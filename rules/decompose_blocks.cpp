@@ -5,6 +5,7 @@
 // without a step per meld.
 
 #include <bit>
+#include <cstddef>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -18,18 +19,10 @@
 namespace rules::detail {
 namespace {
 
-// The suits' ranks and the two slots after them as nibbles.
-constexpr uint64_t kRanks = 0x111111111ull;
-constexpr uint64_t kRanksAndAfter = 0x11111111111ull;
-
-// The counts that `final` allows, with three, six, ... fewer wildcards too
-// (the ones left form pungs).
-uint64_t ClosedDown(uint64_t final) {
-    final |= final >> 3;
-    final |= final >> 6;
-    final |= final >> 6;
-    return final & kMaskValid;
-}
+// The suited kinds (1-9, 11-19, 21-29), and the empty slots after each suit.
+constexpr uint64_t kSuitedKinds = 0x3FEFFBFEull;
+constexpr uint64_t kSuitEnds = KindBit(10) | KindBit(20) | KindBit(30);
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
 
 // BeforeGroup for a context that is closed already.
 uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
@@ -47,38 +40,48 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-    int base[3 * 3 + kCountSlots - 30];
+    // Each block's first kind, in every byte (the melds take it as theirs).
+    uint64_t base[3 * 3 + kCountSlots - 30];
     BlockSlot slot[std::size(base)];
     int count = 0;
-#pragma GCC unroll 3
-    for (int s = 0; s < 3; ++s) {
-        const uint64_t nibbles = hand.SuitNibbles(s);
-        uint64_t held = (nibbles | nibbles >> 1 | nibbles >> 2) & kRanks;
-        const uint64_t empty = ~held & kRanksAndAfter;
-        const uint64_t gaps = empty & empty >> 4;
-        while (held) {
-            const int start = std::countr_zero(held);
-            const int end = std::countr_zero(gaps >> start << start);
-            const uint64_t key = (nibbles >> start) & ((uint64_t(1) << (end - start)) - 1);
-            slot[count] = FindBlock(key, (end - start) / 4);
-            if (!slot[count])
-                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-            base[count++] = 10 * s + 1 + start / 4;
-            held &= ~uint64_t(0) << end;
-        }
+    // The blocks of all three suits in one pass over the kinds: a block ends
+    // at two empty kinds in a row, or at the empty slot after its suit.
+    const uint64_t present = hand.masks.present;
+    uint64_t held = present & kSuitedKinds;
+    const uint64_t gaps = (~present & ~present >> 1) | kSuitEnds;
+    const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
+    while (held) {
+        const int start = std::countr_zero(held);
+        const int end = std::countr_zero(gaps >> start << start);
+        // The nibbles from the block's first kind on (a block of the middle
+        // suit may straddle the two words).
+        const int at = 4 * start;
+        const uint64_t from = at < 64 ? (low >> at) | (high << (64 - at)) : high >> (at - 64);
+        const uint64_t key = from & ((uint64_t(1) << (4 * (end - start))) - 1);
+        slot[count] = FindBlock(key, end - start);
+        if (!slot[count])
+            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+        base[count++] = uint64_t(start) * kEveryByte;
+        held &= ~uint64_t(0) << end;
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
         slot[count] = FindBlock(uint64_t(counts[size_t(k)]), 1);
         if (!slot[count])
             return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        base[count++] = k;
+        base[count++] = uint64_t(k) * kEveryByte;
     }
     // context[b]: the counts (spent so far, and whether the pair is taken)
     // from which the blocks after b complete the hand.
     uint64_t context[std::size(base)];
-    uint64_t after = ClosedDown(FinalMask(jokers, pairTaken));
-    for (int b = count - 1; b > 0; --b) {
+    uint64_t after = kClosedFinalMask.masks[pairTaken][jokers];
+    if (count > 1) {
+        // The last block's from the table.
+        context[count - 1] = after;
+        after = kFormBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
+        if (!after) return 0;  // nothing the blocks before it do completes the hand
+    }
+    for (int b = count - 2; b > 0; --b) {
         context[b] = after;
         after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
         if (!after) return 0;  // nothing the blocks before b do completes the hand
@@ -91,8 +94,9 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     int n = 0, shift = 0;
     for (int b = 0; b < count; ++b) {
         // The states the blocks after b allow from here: none with a pair
-        // once the pair is taken.
-        const uint64_t allowed = context[b] >> shift & (~uint64_t(0) >> (shift & kMaskPair));
+        // once the pair is taken (the shift by 32 or more leaves the upper
+        // half empty).
+        const uint64_t allowed = context[b] >> shift;
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
         for (; !(allowed >> (*entry & 0xFF) & 1); ++entry) {
             // Cannot happen (the hand completes), but the walk would know.
@@ -102,21 +106,16 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         shift += int(*entry & 0xFF);
         const int melds = int(*entry >> 8 & 0x7F);
 #if defined(__SSE2__)
-        // All six meld bytes at once, each to its move and its kind (the
-        // block's first kind plus its rank); only the first `melds` count.
-        const __m128i bytes =
-            _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)), _mm_setzero_si128());
-        const __m128i kinds = _mm_add_epi16(_mm_and_si128(bytes, _mm_set1_epi16(0xF)),
-                                            _mm_set1_epi16(int16_t(base[b])));
-        static_assert(sizeof(Taken) == 2);
+        // All six meld bytes at once, each with the block's first kind;
+        // only the first `melds` count.
+        static_assert(sizeof(Taken) == 2 && offsetof(Taken, meld) == 0);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(taken + n),
-                         _mm_or_si128(_mm_srli_epi16(bytes, 4), _mm_slli_epi16(kinds, 8)));
+                         _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)),
+                                           _mm_cvtsi64_si128(int64_t(base[b]))));
         n += melds;
 #else
-        for (int i = 0; i < melds; ++i) {
-            const int meld = int(*entry >> (16 + 8 * i) & 0xFF);
-            taken[n++] = {uint8_t(meld >> 4), uint8_t(base[b] + (meld & 0xF))};
-        }
+        for (int i = 0; i < melds; ++i)
+            taken[n++] = {uint8_t(*entry >> (16 + 8 * i)), uint8_t(base[b])};
 #endif
     }
     if (n > kMaxMelds) return 0;

@@ -48,11 +48,13 @@ constexpr bool MoveFits(const Move& m, int count, bool next, bool after, bool pa
            after >= (m.nibbles >> 8) && (pairFree || !m.pair) && jokers >= m.jokers;
 }
 
-// One meld as a decomposition took it: its move and its lowest kind.
+// One meld as a decomposition took it: its move times 16 plus the rank of its
+// lowest kind from k (as the block tables hold a meld), and k.
 struct Taken {
-    uint8_t move;
+    uint8_t meld;
     uint8_t k;
 };
+inline constexpr int kTakenMelds = std::size(kMoves) * 16;
 
 // Appends the melds taken (in the order taken, the first from the lowest
 // kind; `spent` wildcards in all) as the search records them: each charged

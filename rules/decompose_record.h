@@ -12,29 +12,47 @@
 
 namespace rules::detail {
 
-// A move's meld as a template, for each way its wildcards fall to the
-// counters (bit 0: its first wildcard spent is one of B's, bit 1: its
-// second): its four tile words as masks: where the kind goes (plus an
-// offset), where joker A's kind and where joker B's kind goes; the rest stay
-// 0. A meld's first place shows B when it spent B's only, its second when it
-// spent one of B's.
-struct MeldTemplate {
+// A taken meld as a template (by Taken::meld): its tile words, where the
+// kinds go (k plus an offset) and the rest 0; its type and the wildcards it
+// spent.
+struct alignas(64) MeldWords {
     int32_t offset[4];
     int32_t kind[4];
+    int32_t type;
+    int32_t jokers;
+};
+inline constexpr auto kMeldWords = [] {
+    std::array<MeldWords, kTakenMelds> all{};
+    for (size_t i = 0; i < all.size(); ++i) {
+        const Move& m = kMoves[i / 16];
+        for (int j = 0; j < 4; ++j) {
+            const uint8_t w = m.words[j];
+            all[i].offset[j] = w <= kK2 ? int32_t(i % 16) + w : 0;
+            all[i].kind[j] = w <= kK2 ? -1 : 0;
+        }
+        all[i].type = m.type;
+        all[i].jokers = m.jokers;
+    }
+    return all;
+}();
+
+// A move's wildcard words, for each way its wildcards fall to the counters
+// (bit 0: its first wildcard spent is one of B's, bit 1: its second): where
+// joker A's kind and where joker B's kind goes. A meld's first place shows B
+// when it spent B's only, its second when it spent one of B's.
+struct MeldJokers {
     int32_t jokerA[4];
     int32_t jokerB[4];
 };
-inline constexpr auto kMeldTemplates = [] {
-    std::array<std::array<MeldTemplate, 4>, std::size(kMoves)> all{};
+inline constexpr auto kMeldJokers = [] {
+    std::array<std::array<MeldJokers, 4>, std::size(kMoves)> all{};
     for (size_t i = 0; i < all.size(); ++i) {
         for (int b = 0; b < 4; ++b) {
             const bool firstB = kMoves[i].jokers == 2 ? b == 3 : (b & 1) != 0;
             const bool secondB = b != 0;
-            MeldTemplate& t = all[i][size_t(b)];
+            MeldJokers& t = all[i][size_t(b)];
             for (int j = 0; j < 4; ++j) {
                 const uint8_t w = kMoves[i].words[j];
-                t.offset[j] = w <= kK2 ? w : 0;
-                t.kind[j] = w <= kK2 ? -1 : 0;
                 const bool fromB = (w == kJoker1 && firstB) || (w == kJoker2 && secondB);
                 t.jokerA[j] = (w == kJoker1 || w == kJoker2) && !fromB ? -1 : 0;
                 t.jokerB[j] = fromB ? -1 : 0;
@@ -42,21 +60,6 @@ inline constexpr auto kMeldTemplates = [] {
         }
     }
     return all;
-}();
-
-// Each move's meld type and wildcards spent, a byte each (kMoves' stride of
-// twelve costs the meld loop below an address computation per meld).
-inline constexpr auto kMoveTypes = [] {
-    std::array<int8_t, std::size(kMoves)> types{};
-    for (size_t i = 0; i < types.size(); ++i)
-        types[i] = kMoves[i].type;
-    return types;
-}();
-inline constexpr auto kMoveJokers = [] {
-    std::array<uint8_t, std::size(kMoves)> jokers{};
-    for (size_t i = 0; i < jokers.size(); ++i)
-        jokers[i] = kMoves[i].jokers;
-    return jokers;
 }();
 
 // The order in which the search spends wildcards from counters a and b (the
@@ -103,32 +106,37 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
 #if defined(__SSE2__)
     const __m128i a = _mm_set1_epi32(jokerA), b = _mm_set1_epi32(jokerB);
 #endif
-    for (int i = n - 1; i >= n - kept; --i, ++meld) {
-        const int move = taken[i].move, jokersSpent = kMoveJokers[size_t(move)];
-        const int32_t k = taken[i].k;
-        meld->type = kMoveTypes[size_t(move)];
+    for (const Taken *t = taken + n, *const stop = t - kept; t != stop; ++meld) {
+        --t;
+        const int code = t->meld;
+        const int32_t k = t->k;
+        const MeldWords& w = kMeldWords[size_t(code)];
+        const int jokersSpent = w.jokers;
+        meld->type = w.type;
 #if defined(__SSE2__)
         auto load = [](const int32_t* p) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         };
+        auto aligned = [](const int32_t* p) {
+            return _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+        };
         // The kinds' words are the same whichever counters the wildcards
         // come from; most melds spend none.
-        const MeldTemplate* t = kMeldTemplates[size_t(move)].data();
         __m128i tiles =
-            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), load(t->offset)), load(t->kind));
+            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), aligned(w.offset)), aligned(w.kind));
         if (jokersSpent != 0) {
             spent -= jokersSpent;
-            t += order >> spent & 3;
-            tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(t->jokerA)),
-                                                     _mm_and_si128(b, load(t->jokerB))));
+            const MeldJokers& j = kMeldJokers[size_t(code >> 4)][order >> spent & 3];
+            tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(j.jokerA)),
+                                                     _mm_and_si128(b, load(j.jokerB))));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
 #else
         spent -= jokersSpent;
-        const MeldTemplate& t = kMeldTemplates[size_t(move)][order >> spent & 3];
-        for (int j = 0; j < 4; ++j) {
-            meld->tiles[size_t(j)] =
-                ((k + t.offset[j]) & t.kind[j]) | (jokerA & t.jokerA[j]) | (jokerB & t.jokerB[j]);
+        const MeldJokers& j = kMeldJokers[size_t(code >> 4)][order >> spent & 3];
+        for (int p = 0; p < 4; ++p) {
+            meld->tiles[size_t(p)] =
+                ((k + w.offset[p]) & w.kind[p]) | (jokerA & j.jokerA[p]) | (jokerB & j.jokerB[p]);
         }
 #endif
         meld->spare = {0, 0};

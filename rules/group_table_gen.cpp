@@ -110,6 +110,22 @@ int main(int argc, char** argv) {
     for (const GroupValue& v : forms)
         WriteMask(out, v);
     std::fprintf(out, "};\n\n");
+    std::fprintf(out, "const uint64_t kFormBeforeFinal[%zu][2][kBlockMaxJokers + 1] = {\n",
+                 forms.size());
+    for (const GroupValue& v : forms) {
+        const GroupMask g = MaskOf(v);
+        std::fprintf(out, "    {");
+        for (int pairTaken = 0; pairTaken < 2; ++pairTaken) {
+            std::fprintf(out, "{");
+            for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers) {
+                std::fprintf(out, "0x%" PRIx64 "ull, ",
+                             BeforeGroup(kClosedFinalMask.masks[pairTaken][jokers], g));
+            }
+            std::fprintf(out, "}, ");
+        }
+        std::fprintf(out, "},\n");
+    }
+    std::fprintf(out, "};\n\n");
     WriteValues(out, "kWindValue", FullTable(GroupKind::kWinds).values);
     WriteValues(out, "kDragonValue", FullTable(GroupKind::kDragons).values);
     const FullTable single(GroupKind::kSingle);

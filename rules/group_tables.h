@@ -72,6 +72,11 @@ inline constexpr uint32_t BlockSlotIndex(uint64_t key, uint16_t displacement) {
     return (uint32_t((key * kBlockHash) >> 24) ^ displacement) & (kBlockSlotCount - 1);
 }
 
+// For each suit form, wildcard count up to kBlockMaxJokers and pair state:
+// the counts from which a group of the form completes the hand, closed
+// (BeforeGroup of the closed final mask, kClosedFinalMask).
+extern const uint64_t kFormBeforeFinal[][2][kBlockMaxJokers + 1];
+
 extern const uint16_t kBlockDisplacement[kBlockBuckets];
 extern const BlockSlot kBlockSlots[kBlockSlotCount];
 extern const uint64_t kBlockEntries[];

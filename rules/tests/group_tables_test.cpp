@@ -37,6 +37,13 @@ TEST(GroupTablesTest, MasksAreTheValuesAsBits) {
         EXPECT_EQ(kSuitFormMask[f].bits, expected.bits) << f;
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(kSuitFormMask[f].shift[i], expected.shift[i]) << f;
+        for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers) {
+            for (bool pairTaken : {false, true}) {
+                EXPECT_EQ(kFormBeforeFinal[f][pairTaken][jokers],
+                          BeforeGroup(FinalMask(jokers, pairTaken), expected))
+                    << f << " " << jokers;
+            }
+        }
     }
     EXPECT_EQ(SuitMask(0).bits, kMaskNoTiles);
 }
