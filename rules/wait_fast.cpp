@@ -110,6 +110,7 @@ class FastWaits {
                Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+    uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
     bool Waits();
@@ -156,13 +157,15 @@ class FastWaits {
     // What all the hand's groups sum up to (made on first use).
     uint64_t Whole() const { return wholeKnown_ ? whole_ : SumWhole(); }
     uint64_t SumWhole() const;
-    // What a suit's group must sum up to, with the others', for `jokers`
-    // wildcards to complete the hand (made on first use).
-    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const {
-        return contextKnown_[suit][pairTaken] >> jokers & 1 ? context_[suit][pairTaken][jokers]
-                                                            : MakeContext(suit, jokers, pairTaken);
+    // What a suit's group must sum up to, with the others', for the hand's
+    // wildcards less `spent` to complete the hand. The loops ask only for
+    // all the wildcards with and without the pair taken, and for one fewer
+    // without: the three are made together on first use.
+    uint64_t Context(int suit, int32_t spent, bool pairTaken) const {
+        if (!(contextsKnown_ >> suit & 1)) MakeContexts(suit);
+        return context_[suit][pairTaken ? 0 : 1 + spent];
     }
-    [[gnu::noinline]] uint64_t MakeContext(int suit, int32_t jokers, bool pairTaken) const;
+    [[gnu::noinline]] void MakeContexts(int suit) const;
     uint64_t Others(int group) const {
         return othersKnown_ >> group & 1 ? others_[group] : SumOthers(group);
     }
@@ -223,8 +226,16 @@ class FastWaits {
     mutable uint8_t othersKnown_;
     mutable uint64_t whole_;
     mutable bool wholeKnown_;
-    mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
-    mutable uint16_t contextKnown_[3][2];
+    mutable uint64_t context_[3][3];  // the pair taken; not, all or one fewer
+    mutable uint8_t contextsKnown_;
+    // What MayWin named of a loop's anchors, kept for the loops asked twice:
+    // the pair wait's (run again when the joker pair loses after it) and the
+    // middle wait's (the chow wait's middle loop).
+    struct Named {
+        uint64_t anchors, may;
+        bool known;
+    };
+    mutable Named pairNamed_, middleNamed_;
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
 };
@@ -284,8 +295,8 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
-    for (auto& known : contextKnown_)
-        known[0] = known[1] = 0;
+    contextsKnown_ = 0;
+    pairNamed_.known = middleNamed_.known = false;
     cleared_ = false;
     return 1;
 }
@@ -415,11 +426,13 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
     return {wins, open & ~wins};
 }
 
-uint64_t FastWaits::MakeContext(int suit, int32_t jokers, bool pairTaken) const {
-    const uint64_t context = BeforeFinal(jokers, pairTaken, Others(suit));
-    context_[suit][pairTaken][jokers] = context;
-    contextKnown_[suit][pairTaken] = uint16_t(contextKnown_[suit][pairTaken] | 1u << jokers);
-    return context;
+void FastWaits::MakeContexts(int suit) const {
+    const int32_t jokers = Jokers();
+    uint64_t* context = context_[suit];
+    BeforeFinals(jokers, Others(suit), &context[0], &context[1]);
+    // One wildcard fewer moves every count of the final mask down by one.
+    context[2] = context[1] >> 1 & kMaskValid;
+    contextsKnown_ = uint8_t(contextsKnown_ | 1u << suit);
 }
 
 Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const {
@@ -492,9 +505,6 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
     const int suit = std::countr_zero(touched);
     const GroupMask& changed =
         SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
-    if (contextKnown_[suit][pairTaken] >> jokers & 1) {
-        return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
-    }
     return AddGroup(Others(suit), changed) & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
 }
 
@@ -586,6 +596,16 @@ bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool p
 }
 
 uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
+    // (Only the pair wait takes the pair, only the middle loops skip a rank.)
+    Named* named = pairTaken ? &pairNamed_ : d1 == 0 && d2 == 2 ? &middleNamed_ : nullptr;
+    if (!named) return MayWinOnce(anchors, d1, d2, spent, pairTaken);
+    if (!named->known || named->anchors != anchors)
+        *named = {anchors, MayWinOnce(anchors, d1, d2, spent, pairTaken), true};
+    return named->may;
+}
+
+uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
+                               bool pairTaken) const {
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
@@ -603,7 +623,7 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
         uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
         if (!batch) continue;
         if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
-        const uint64_t context = masks ? Context(suit, jokers, pairTaken) : 0;
+        const uint64_t context = masks ? Context(suit, spent, pairTaken) : 0;
         for (; batch; batch &= batch - 1) {
             const int a = std::countr_zero(batch);
             const int k2 = d2 < 0 ? -1 : a + d2;
