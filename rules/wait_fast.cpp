@@ -33,6 +33,9 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
+// No tile's power, for a loop's anchors that take one tile (any suited kind).
+constexpr std::array<int32_t, 30> kNoPowers{};
+
 // The group each kind falls in, as a bit (suits 1, 2, 4; the kinds from 30
 // up 8; none for slot 0, which stands for no kind).
 constexpr auto kGroupBitOfKind = [] {
@@ -617,6 +620,11 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     // lose need not clear it). The anchors after it are named unjudged, and
     // their full test is Record's, should the first one's fail.
     auto from = [anchors](int a) { return anchors >> a << a; };
+    // The powers of the tiles taken by anchor (none for the second when d2
+    // is negative), and the anchors a shape may take.
+    const int32_t* first = kPowOfKind.data() + d1;
+    const int32_t* second = d2 < 0 ? kNoPowers.data() : kPowOfKind.data() + d2;
+    const uint64_t shaped = shapes.wins | shapes.open;
     // A suit's anchors change only the suit: its context, and its code less
     // the tiles taken.
     for (int suit = 0; suit < 3; ++suit) {
@@ -624,13 +632,12 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
         if (!batch) continue;
         if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
         const uint64_t context = masks ? Context(suit, spent, pairTaken) : 0;
+        const int32_t code = code_[suit];
         for (; batch; batch &= batch - 1) {
             const int a = std::countr_zero(batch);
-            const int k2 = d2 < 0 ? -1 : a + d2;
-            const int32_t code =
-                code_[suit] - kPowOfKind[size_t(a + d1)] - (k2 < 0 ? 0 : kPowOfKind[size_t(k2)]);
-            if ((shapes.wins >> a & 1) || (SuitMask(code).bits & context) ||
-                ((shapes.open >> a & 1) && ShapeWins(a + d1, k2, 0, total, jokers)))
+            if (SuitMask(code - first[a] - second[a]).bits & context) return from(a);
+            if ((shaped >> a & 1) && ((shapes.wins >> a & 1) ||
+                                      ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)))
                 return from(a);
         }
     }
