@@ -113,6 +113,11 @@ class FastWaits {
                Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+    // The loops that judge the same rests: the pair wait's (a tile of the
+    // anchor, the pair taken) and the pung wait's with a wildcard (the same
+    // tile, a wildcard fewer, no pair): the first judges both.
+    enum class Loop { kOther, kPair, kPungWild };
+    template <Loop kLoop>
     uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
@@ -239,6 +244,10 @@ class FastWaits {
         bool known;
     };
     mutable Named pairNamed_, middleNamed_;
+    // The suited anchors the pair loop went through (made with pairNamed_),
+    // and by anchor the mask of its suit less a tile of it.
+    mutable uint64_t pairJudged_;
+    mutable uint64_t lessOne_[30];
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
 };
@@ -416,16 +425,17 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
         wins |= anchors & ~hits(kHonourKinds);
         open |= hits(kHonourKinds);
     }
-    for (const auto& [shape, kinds] :
-         {std::pair{kShapeAllHonours, kHonourKinds}, std::pair{kShape258, kKinds258}}) {
-        if (!(liveShapes_ & shape)) continue;
+    auto only = [&](uint32_t shape, uint64_t kinds) {
+        if (!(liveShapes_ & shape)) return;
         const uint64_t outside = m.present & ~kinds;
         if (outside) {
             open |= hits(outside);
         } else if (total > 0) {
             wins = anchors;
         }
-    }
+    };
+    only(kShapeAllHonours, kHonourKinds);
+    only(kShape258, kKinds258);
     return {wins, open & ~wins};
 }
 
@@ -600,13 +610,24 @@ bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool p
 
 uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
     // (Only the pair wait takes the pair, only the middle loops skip a rank.)
-    Named* named = pairTaken ? &pairNamed_ : d1 == 0 && d2 == 2 ? &middleNamed_ : nullptr;
-    if (!named) return MayWinOnce(anchors, d1, d2, spent, pairTaken);
-    if (!named->known || named->anchors != anchors)
-        *named = {anchors, MayWinOnce(anchors, d1, d2, spent, pairTaken), true};
-    return named->may;
+    // (Only the pair wait takes the pair, only the pung wait with a wildcard
+    // takes one tile and spends one.)
+    if (pairTaken) {
+        if (!pairNamed_.known || pairNamed_.anchors != anchors)
+            pairNamed_ = {anchors, MayWinOnce<Loop::kPair>(anchors, d1, d2, spent, true), true};
+        return pairNamed_.may;
+    }
+    if (d1 == 0 && d2 == 2) {
+        if (!middleNamed_.known || middleNamed_.anchors != anchors)
+            middleNamed_ = {anchors, MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, false), true};
+        return middleNamed_.may;
+    }
+    if (d1 == 0 && d2 < 0 && spent == 1)
+        return MayWinOnce<Loop::kPungWild>(anchors, d1, d2, spent, false);
+    return MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, false);
 }
 
+template <FastWaits::Loop kLoop>
 uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
                                bool pairTaken) const {
     if (Jokers() < spent) return 0;
@@ -625,21 +646,29 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     const int32_t* first = kPowOfKind.data() + d1;
     const int32_t* second = d2 < 0 ? kNoPowers.data() : kPowOfKind.data() + d2;
     const uint64_t shaped = shapes.wins | shapes.open;
+    if constexpr (kLoop == Loop::kPair) pairJudged_ = 0;
     // A suit's anchors change only the suit: its context, and its code less
     // the tiles taken.
     for (int suit = 0; suit < 3; ++suit) {
         uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
         if (!batch) continue;
         if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
+        auto shapeWins = [&](int a) {
+            return (shapes.wins >> a & 1) ||
+                   ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers);
+        };
         const uint64_t context = masks ? Context(suit, spent, pairTaken) : 0;
         const int32_t code = code_[suit];
-        for (; batch; batch &= batch - 1) {
-            const int a = std::countr_zero(batch);
-            if (SuitMask(code - first[a] - second[a]).bits & context) return from(a);
-            if ((shaped >> a & 1) && ((shapes.wins >> a & 1) ||
-                                      ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers)))
-                return from(a);
+        // The pung loop's rests are the pair loop's: their suits' masks are.
+        const bool judged = kLoop == Loop::kPungWild && pairNamed_.known && !(batch & ~pairJudged_);
+        for (uint64_t left = batch; left; left &= left - 1) {
+            const int a = std::countr_zero(left);
+            const uint64_t bits = judged ? lessOne_[a] : SuitMask(code - first[a] - second[a]).bits;
+            if constexpr (kLoop == Loop::kPair) lessOne_[a] = bits;
+            if (bits & context) return from(a);
+            if ((shaped >> a & 1) && shapeWins(a)) return from(a);
         }
+        if (kLoop == Loop::kPair) pairJudged_ |= batch;
     }
     // The kinds from 30 up one at a time (shapes too).
     for (uint64_t left = anchors >> 30 << 30; left; left &= left - 1) {
