@@ -699,6 +699,17 @@ bool FastWaits::Waits() {
             ((options_ & kOptNoJokerSevenHonours) || (Jokers() < 7 && missing > Jokers())))
             liveShapes_ &= ~kShapeSevenHonours;
     }
+    // Knitted holds no kind twice: a rest takes at most two tiles, of one
+    // kind (held three times at most) or of two kinds of a suit at most two
+    // apart (each held twice).
+    if ((liveShapes_ & kShapeKnitted) && hand_.masks.pairs) {
+        const uint64_t pairs = hand_.masks.pairs;
+        const int p = std::countr_zero(pairs), q = 63 - std::countl_zero(pairs);
+        const bool may =
+            p == q ? Count(p) <= 3
+                   : q - p <= 2 && q < 30 && p / 10 == q / 10 && Count(p) == 2 && Count(q) == 2;
+        if (!may) liveShapes_ &= ~kShapeKnitted;
+    }
     // The joker-pair wait runs the pair wait first: when that step fails the
     // pair-wait checker fails the same way, when it wins it wins the same
     // way. While the joker pair may still win, the pair step needs only to
