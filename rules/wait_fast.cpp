@@ -109,8 +109,11 @@ class FastWaits {
         // (A rest that loses leaves the result: the rest that wins rewrites
         // it, and when none does the shape checks clear it first.)
         if (!Wins(rest)) return false;
-        return quiet_ ||
-               Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
+        if (quiet_) {
+            quietRest_ = rest;
+            return true;
+        }
+        return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
     // The loops that judge the same rests: the pair wait's (a tile of the
@@ -250,6 +253,7 @@ class FastWaits {
     mutable uint64_t lessOne_[30];
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
+    mutable Rest quietRest_;  // how the last rest that won quietly won
 };
 
 int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -722,7 +726,16 @@ bool FastWaits::Waits() {
             if (jokerPair &&
                 RestWins({}, 1, true, {kMeldPair, winIsWild_ ? 0 : kind_}, kWaitJokerPair))
                 return true;
-            if (jokerPair) PairStep(false);
+            if (!jokerPair) return true;
+            // Without a wildcard winning tile the pair step judged one rest,
+            // the tile's pair when the hand holds the tile (else the joker
+            // pair's): it is recorded as the pair wait would, not judged again.
+            if (!winIsWild_ && Has(kind_)) {
+                Record(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape, {kMeldPair, kind_},
+                       kWaitPair);
+            } else {
+                PairStep(false);
+            }
             return true;
         }
     }
