@@ -665,12 +665,14 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
         const int32_t code = code_[suit];
         // The pung loop's rests are the pair loop's: their suits' masks are.
         const bool judged = kLoop == Loop::kPungWild && pairNamed_.known && !(batch & ~pairJudged_);
+        // (The shapes asked only in batches that they may take.)
+        const uint64_t batchShaped = batch & shaped;
         for (uint64_t left = batch; left; left &= left - 1) {
             const int a = std::countr_zero(left);
             const uint64_t bits = judged ? lessOne_[a] : SuitMask(code - first[a] - second[a]).bits;
             if constexpr (kLoop == Loop::kPair) lessOne_[a] = bits;
             if (bits & context) return from(a);
-            if ((shaped >> a & 1) && shapeWins(a)) return from(a);
+            if (batchShaped && (batchShaped >> a & 1) && shapeWins(a)) return from(a);
         }
         if (kLoop == Loop::kPair) pairJudged_ |= batch;
     }
