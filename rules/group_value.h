@@ -192,6 +192,28 @@ inline uint64_t BeforeFinal(int32_t jokers, bool pairTaken, uint64_t bits) {
            kMaskValid;
 }
 
+// BeforeFinal for `jokers` wildcards with the pair taken and without, the
+// fewest counts read once for both.
+inline void BeforeFinals(int32_t jokers, uint64_t bits, uint64_t* pairTaken, uint64_t* noPair) {
+    const uint64_t taken = kClosedFinalMask.masks[1][jokers];
+    const uint64_t free = kClosedFinalMask.masks[0][jokers];
+    uint64_t t = 0, f = 0;
+    auto from = [&](uint64_t residue) {
+        const int s = __builtin_ctzll((bits & residue) | uint64_t(1) << 63);
+        t |= taken >> s;
+        f |= free >> s;
+    };
+    constexpr uint64_t kPair = uint64_t(1) << kMaskPair;
+    from(0x9249);
+    from(0x2492);
+    from(0x4924);
+    from(0x9249 * kPair);
+    from(0x2492 * kPair);
+    from(0x4924 * kPair);
+    *pairTaken = t & kMaskValid;
+    *noPair = f & kMaskValid;
+}
+
 // The number of bits set (std::popcount is a library call on the baseline
 // instruction set).
 inline int CountBits(uint64_t x) {

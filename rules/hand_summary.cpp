@@ -172,11 +172,11 @@ bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
     return SummariseNarrow(counts, summary);
 }
 
-bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
-                       int32_t codes[3], int32_t* oddKinds) {
-#if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes, oddKinds, a, b);
-#endif
+namespace {
+// (Apart, so that the wide road is a jump that saves no registers.)
+[[gnu::noinline]] bool SummariseNarrowLess(const TileCountArray& counts, int a, int b,
+                                           HandSummary* summary, int32_t codes[3],
+                                           int32_t* oddKinds) {
     if (!SummariseNarrow(counts, summary)) return false;
     if (a > 0) summary->Empty(a, counts[size_t(a)]);
     if (b > 0 && b != a) summary->Empty(b, counts[size_t(b)]);
@@ -184,6 +184,15 @@ bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* 
         codes[s] = summary->SuitCode(s);
     *oddKinds = CountBits(summary->masks.odd);
     return true;
+}
+}  // namespace
+
+bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
+                       int32_t codes[3], int32_t* oddKinds) {
+#if QEVO_WIDE_SUMMARY
+    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes, oddKinds, a, b);
+#endif
+    return SummariseNarrowLess(counts, a, b, summary, codes, oddKinds);
 }
 
 #if QEVO_BIT_ROADS

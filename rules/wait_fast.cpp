@@ -33,6 +33,9 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
+// No tile's power, for a loop's anchors that take one tile (any suited kind).
+constexpr std::array<int32_t, 30> kNoPowers{};
+
 // The group each kind falls in, as a bit (suits 1, 2, 4; the kinds from 30
 // up 8; none for slot 0, which stands for no kind).
 constexpr auto kGroupBitOfKind = [] {
@@ -106,10 +109,19 @@ class FastWaits {
         // (A rest that loses leaves the result: the rest that wins rewrites
         // it, and when none does the shape checks clear it first.)
         if (!Wins(rest)) return false;
-        return quiet_ ||
-               Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
+        if (quiet_) {
+            quietRest_ = rest;
+            return true;
+        }
+        return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
     uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+    // The loops that judge the same rests: the pair wait's (a tile of the
+    // anchor, the pair taken) and the pung wait's with a wildcard (the same
+    // tile, a wildcard fewer, no pair): the first judges both.
+    enum class Loop { kOther, kPair, kPungWild };
+    template <Loop kLoop>
+    uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
     bool Waits();
@@ -156,13 +168,15 @@ class FastWaits {
     // What all the hand's groups sum up to (made on first use).
     uint64_t Whole() const { return wholeKnown_ ? whole_ : SumWhole(); }
     uint64_t SumWhole() const;
-    // What a suit's group must sum up to, with the others', for `jokers`
-    // wildcards to complete the hand (made on first use).
-    uint64_t Context(int suit, int32_t jokers, bool pairTaken) const {
-        return contextKnown_[suit][pairTaken] >> jokers & 1 ? context_[suit][pairTaken][jokers]
-                                                            : MakeContext(suit, jokers, pairTaken);
+    // What a suit's group must sum up to, with the others', for the hand's
+    // wildcards less `spent` to complete the hand. The loops ask only for
+    // all the wildcards with and without the pair taken, and for one fewer
+    // without: the three are made together on first use.
+    uint64_t Context(int suit, int32_t spent, bool pairTaken) const {
+        if (!(contextsKnown_ >> suit & 1)) MakeContexts(suit);
+        return context_[suit][pairTaken ? 0 : 1 + spent];
     }
-    [[gnu::noinline]] uint64_t MakeContext(int suit, int32_t jokers, bool pairTaken) const;
+    [[gnu::noinline]] void MakeContexts(int suit) const;
     uint64_t Others(int group) const {
         return othersKnown_ >> group & 1 ? others_[group] : SumOthers(group);
     }
@@ -223,10 +237,23 @@ class FastWaits {
     mutable uint8_t othersKnown_;
     mutable uint64_t whole_;
     mutable bool wholeKnown_;
-    mutable uint64_t context_[3][2][kMaskMaxJokers + 1];
-    mutable uint16_t contextKnown_[3][2];
+    mutable uint64_t context_[3][3];  // the pair taken; not, all or one fewer
+    mutable uint8_t contextsKnown_;
+    // What MayWin named of a loop's anchors, kept for the loops asked twice:
+    // the pair wait's (run again when the joker pair loses after it) and the
+    // middle wait's (the chow wait's middle loop).
+    struct Named {
+        uint64_t anchors, may;
+        bool known;
+    };
+    mutable Named pairNamed_, middleNamed_;
+    // The suited anchors the pair loop went through (made with pairNamed_),
+    // and by anchor the mask of its suit less a tile of it.
+    mutable uint64_t pairJudged_;
+    mutable uint64_t lessOne_[30];
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
+    mutable Rest quietRest_;  // how the last rest that won quietly won
 };
 
 int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -284,8 +311,8 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
-    for (auto& known : contextKnown_)
-        known[0] = known[1] = 0;
+    contextsKnown_ = 0;
+    pairNamed_.known = middleNamed_.known = false;
     cleared_ = false;
     return 1;
 }
@@ -402,24 +429,27 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
         wins |= anchors & ~hits(kHonourKinds);
         open |= hits(kHonourKinds);
     }
-    for (const auto& [shape, kinds] :
-         {std::pair{kShapeAllHonours, kHonourKinds}, std::pair{kShape258, kKinds258}}) {
-        if (!(liveShapes_ & shape)) continue;
+    auto only = [&](uint32_t shape, uint64_t kinds) {
+        if (!(liveShapes_ & shape)) return;
         const uint64_t outside = m.present & ~kinds;
         if (outside) {
             open |= hits(outside);
         } else if (total > 0) {
             wins = anchors;
         }
-    }
+    };
+    only(kShapeAllHonours, kHonourKinds);
+    only(kShape258, kKinds258);
     return {wins, open & ~wins};
 }
 
-uint64_t FastWaits::MakeContext(int suit, int32_t jokers, bool pairTaken) const {
-    const uint64_t context = BeforeFinal(jokers, pairTaken, Others(suit));
-    context_[suit][pairTaken][jokers] = context;
-    contextKnown_[suit][pairTaken] = uint16_t(contextKnown_[suit][pairTaken] | 1u << jokers);
-    return context;
+void FastWaits::MakeContexts(int suit) const {
+    const int32_t jokers = Jokers();
+    uint64_t* context = context_[suit];
+    BeforeFinals(jokers, Others(suit), &context[0], &context[1]);
+    // One wildcard fewer moves every count of the final mask down by one.
+    context[2] = context[1] >> 1 & kMaskValid;
+    contextsKnown_ = uint8_t(contextsKnown_ | 1u << suit);
 }
 
 Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const {
@@ -492,9 +522,6 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
     const int suit = std::countr_zero(touched);
     const GroupMask& changed =
         SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
-    if (contextKnown_[suit][pairTaken] >> jokers & 1) {
-        return changed.bits & context_[suit][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
-    }
     return AddGroup(Others(suit), changed) & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
 }
 
@@ -586,6 +613,27 @@ bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool p
 }
 
 uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
+    // (Only the pair wait takes the pair, only the middle loops skip a rank.)
+    // (Only the pair wait takes the pair, only the pung wait with a wildcard
+    // takes one tile and spends one.)
+    if (pairTaken) {
+        if (!pairNamed_.known || pairNamed_.anchors != anchors)
+            pairNamed_ = {anchors, MayWinOnce<Loop::kPair>(anchors, d1, d2, spent, true), true};
+        return pairNamed_.may;
+    }
+    if (d1 == 0 && d2 == 2) {
+        if (!middleNamed_.known || middleNamed_.anchors != anchors)
+            middleNamed_ = {anchors, MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, false), true};
+        return middleNamed_.may;
+    }
+    if (d1 == 0 && d2 < 0 && spent == 1)
+        return MayWinOnce<Loop::kPungWild>(anchors, d1, d2, spent, false);
+    return MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, false);
+}
+
+template <FastWaits::Loop kLoop>
+uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
+                               bool pairTaken) const {
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
@@ -597,22 +645,36 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
     // lose need not clear it). The anchors after it are named unjudged, and
     // their full test is Record's, should the first one's fail.
     auto from = [anchors](int a) { return anchors >> a << a; };
+    // The powers of the tiles taken by anchor (none for the second when d2
+    // is negative), and the anchors a shape may take.
+    const int32_t* first = kPowOfKind.data() + d1;
+    const int32_t* second = d2 < 0 ? kNoPowers.data() : kPowOfKind.data() + d2;
+    const uint64_t shaped = shapes.wins | shapes.open;
+    if constexpr (kLoop == Loop::kPair) pairJudged_ = 0;
     // A suit's anchors change only the suit: its context, and its code less
     // the tiles taken.
     for (int suit = 0; suit < 3; ++suit) {
         uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
         if (!batch) continue;
         if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
-        const uint64_t context = masks ? Context(suit, jokers, pairTaken) : 0;
-        for (; batch; batch &= batch - 1) {
-            const int a = std::countr_zero(batch);
-            const int k2 = d2 < 0 ? -1 : a + d2;
-            const int32_t code =
-                code_[suit] - kPowOfKind[size_t(a + d1)] - (k2 < 0 ? 0 : kPowOfKind[size_t(k2)]);
-            if ((shapes.wins >> a & 1) || (SuitMask(code).bits & context) ||
-                ((shapes.open >> a & 1) && ShapeWins(a + d1, k2, 0, total, jokers)))
-                return from(a);
+        auto shapeWins = [&](int a) {
+            return (shapes.wins >> a & 1) ||
+                   ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers);
+        };
+        const uint64_t context = masks ? Context(suit, spent, pairTaken) : 0;
+        const int32_t code = code_[suit];
+        // The pung loop's rests are the pair loop's: their suits' masks are.
+        const bool judged = kLoop == Loop::kPungWild && pairNamed_.known && !(batch & ~pairJudged_);
+        // (The shapes asked only in batches that they may take.)
+        const uint64_t batchShaped = batch & shaped;
+        for (uint64_t left = batch; left; left &= left - 1) {
+            const int a = std::countr_zero(left);
+            const uint64_t bits = judged ? lessOne_[a] : SuitMask(code - first[a] - second[a]).bits;
+            if constexpr (kLoop == Loop::kPair) lessOne_[a] = bits;
+            if (bits & context) return from(a);
+            if (batchShaped && (batchShaped >> a & 1) && shapeWins(a)) return from(a);
         }
+        if (kLoop == Loop::kPair) pairJudged_ |= batch;
     }
     // The kinds from 30 up one at a time (shapes too).
     for (uint64_t left = anchors >> 30 << 30; left; left &= left - 1) {
@@ -643,6 +705,17 @@ bool FastWaits::Waits() {
             ((options_ & kOptNoJokerSevenHonours) || (Jokers() < 7 && missing > Jokers())))
             liveShapes_ &= ~kShapeSevenHonours;
     }
+    // Knitted holds no kind twice: a rest takes at most two tiles, of one
+    // kind (held three times at most) or of two kinds of a suit at most two
+    // apart (each held twice).
+    if ((liveShapes_ & kShapeKnitted) && hand_.masks.pairs) {
+        const uint64_t pairs = hand_.masks.pairs;
+        const int p = std::countr_zero(pairs), q = 63 - std::countl_zero(pairs);
+        const bool may =
+            p == q ? Count(p) <= 3
+                   : q - p <= 2 && q < 30 && p / 10 == q / 10 && Count(p) == 2 && Count(q) == 2;
+        if (!may) liveShapes_ &= ~kShapeKnitted;
+    }
     // The joker-pair wait runs the pair wait first: when that step fails the
     // pair-wait checker fails the same way, when it wins it wins the same
     // way. While the joker pair may still win, the pair step needs only to
@@ -655,7 +728,16 @@ bool FastWaits::Waits() {
             if (jokerPair &&
                 RestWins({}, 1, true, {kMeldPair, winIsWild_ ? 0 : kind_}, kWaitJokerPair))
                 return true;
-            if (jokerPair) PairStep(false);
+            if (!jokerPair) return true;
+            // Without a wildcard winning tile the pair step judged one rest,
+            // the tile's pair when the hand holds the tile (else the joker
+            // pair's): it is recorded as the pair wait would, not judged again.
+            if (!winIsWild_ && Has(kind_)) {
+                Record(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape, {kMeldPair, kind_},
+                       kWaitPair);
+            } else {
+                PairStep(false);
+            }
             return true;
         }
     }
