@@ -18,7 +18,7 @@ using detail::Completes;
 using detail::GroupValue;
 using detail::kEmptyValue;
 using detail::kInf;
-using detail::kPow5;
+using detail::kSuitWeight;
 using detail::SuitValue;
 
 // Kinds 30 and up: winds and dragons (as groups with honour chows, else one
@@ -81,7 +81,7 @@ struct Search {
     void Change(int k, int delta) {
         c[size_t(k)] += delta;
         tiles += delta;
-        if (k < 30) codes[k / 10] += delta * kPow5[k % 10 - 1];
+        if (k < 30) codes[k / 10] += delta * kSuitWeight[k % 10 - 1];
     }
 };
 
@@ -111,7 +111,7 @@ bool TryMove(Search& s, const MeldMove& m, int g, const GroupValue& others, int3
     if (g < 3) {
         int32_t code = s.codes[g];
         for (int i = 0; i < m.n; ++i)
-            code -= kPow5[m.kinds[i] % 10 - 1];
+            code -= kSuitWeight[m.kinds[i] % 10 - 1];
         if (!CompletesWith(others, SuitValue(code), SumJokers(nA, nB), pairNow)) return false;
     }
     for (int i = 0; i < m.n; ++i)

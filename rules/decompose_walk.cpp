@@ -19,9 +19,9 @@
 namespace rules::detail {
 namespace {
 
-// A candidate move: the tiles it takes (as nibbles), its number, the weight
-// it takes off the suit's code at the kind's rank and the shift it adds to a
-// mask.
+// A candidate move: the tiles it takes (as nibbles, and as a base-5 number,
+// which for a lone kind is its count taken), its number and the shift it
+// adds to a mask.
 struct Candidate {
     uint16_t nibbles;
     uint8_t move;
@@ -78,8 +78,8 @@ struct Walker {
     Taken taken[kMaxMelds];
 
     // The first move from kind k, in the given state of the kinds from k,
-    // whose rest can still complete, taken; restBits(weight) is the group's
-    // mask after a move of that weight. Null when none fits (the walk only
+    // whose rest can still complete, taken; restBits(candidate) is the
+    // group's mask after the candidate's move. Null when none fits (the walk only
     // enters rests that complete, so only a full record stops it).
     template <typename RestBits>
     const Candidate* Step(int kinds, int k, RestBits restBits) {
@@ -87,7 +87,7 @@ struct Walker {
             kCandidates[size_t(kinds | StateOf(1, false, false, pairFree, left))].data();
         for (;; ++c) {
             if (c->move == kNoMove) return nullptr;
-            if ((restBits(c->weight) << (shift + c->shift)) & context) break;
+            if ((restBits(*c) << (shift + c->shift)) & context) break;
         }
         if (n == kMaxMelds) return nullptr;
         taken[n++] = {uint8_t(c->move << 4), uint8_t(k)};
@@ -98,18 +98,29 @@ struct Walker {
     }
 };
 
+// The suit code's weights from each rank, with none past the ninth (where a
+// move takes nothing).
+constexpr int32_t kWeightFrom[11] = {kSuitWeight[0], kSuitWeight[1], kSuitWeight[2],
+                                     kSuitWeight[3], kSuitWeight[4], kSuitWeight[5],
+                                     kSuitWeight[6], kSuitWeight[7], kSuitWeight[8]};
+
 // A suit: the walk's steps until it is empty, from the lowest rank held.
 bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
-    uint32_t x = uint32_t(code);
     while (nibbles) {
         const int r = std::countr_zero(nibbles) >> 2;
-        const uint32_t scale = uint32_t(kPow5[r]);
+        const int32_t* weight = kWeightFrom + r;
+        // What a move takes off the code: its tiles of the three ranks from r.
+        auto taken = [weight](const Candidate& c) {
+            return (c.nibbles & 0xF) * weight[0] + (c.nibbles >> 4 & 0xF) * weight[1] +
+                   (c.nibbles >> 8 & 0xF) * weight[2];
+        };
         const uint32_t window = uint32_t(nibbles >> (4 * r));
-        const Candidate* c = w.Step(kStateOfWindow[window & 0xFFF], base + r, [&](int weight) {
-            return kSuitFormMask[SuitForm(int32_t(x - uint32_t(weight) * scale))].bits;
-        });
+        const Candidate* c =
+            w.Step(kStateOfWindow[window & 0xFFF], base + r, [&](const Candidate& m) {
+                return kSuitFormMask[SuitForm(code - taken(m))].bits;
+            });
         if (!c) return false;
-        x -= c->weight * scale;
+        code -= taken(*c);
         nibbles -= uint64_t(c->nibbles) << (4 * r);
     }
     return true;
@@ -118,7 +129,7 @@ bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
 bool WalkLone(Walker& w, int k, int32_t count) {
     while (count) {
         const Candidate* c = w.Step(StateOf(count, false, false, false, 0), k,
-                                    [&](int weight) { return kSingleMask[count - weight].bits; });
+                                    [&](const Candidate& m) { return kSingleMask[count - m.weight].bits; });
         if (!c) return false;
         count -= c->weight;
     }

@@ -16,6 +16,8 @@ inline constexpr int32_t kSuitCodes = 1953125;  // 5^9
 // rows are alike), its three low digits the form in the row.
 inline constexpr int32_t kFormRowCodes = 125;
 inline constexpr int32_t kFormRowStride = 128;
+// (A suit code keeps the three low digits in the low seven bits: SuitCode.)
+static_assert(kSuitWeight[3] == kFormRowStride && kPow5[3] == kFormRowCodes);
 extern const uint16_t kSuitFormRowOf[kSuitCodes / kFormRowCodes];
 extern const unsigned char kSuitFormRows[];
 extern const GroupValue kSuitFormValue[];
@@ -98,10 +100,10 @@ inline BlockSlot FindBlock(uint64_t key, int ranks) {
     return ranks <= kBlockShortRanks ? kBlockShort[key] : FindBlock(key);
 }
 
-// The form of a suit code (0 to kSuitCodes - 1).
+// The form of a suit code.
 inline int SuitForm(int32_t code) {
     const uint32_t c = uint32_t(code);
-    return kSuitFormRows[kSuitFormRowOf[c / kFormRowCodes] * kFormRowStride + c % kFormRowCodes];
+    return kSuitFormRows[kSuitFormRowOf[c / kFormRowStride] * kFormRowStride + c % kFormRowStride];
 }
 inline const GroupValue& SuitValue(int32_t code) {
     return kSuitFormValue[SuitForm(code)];

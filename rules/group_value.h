@@ -243,6 +243,17 @@ inline constexpr int GroupSize(GroupKind kind) {
 
 inline constexpr int32_t kPow5[10] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125};
 
+// A suit code, as the form lookups read it: the counts of ranks 1-3 in base
+// 5 in the low seven bits, those of ranks 4-9 in base 5 above them, so that
+// a lookup finds its row and its place by a shift and a mask rather than a
+// division. Each rank has its own weight, and a tile taken or added changes
+// its rank's digit alone.
+inline constexpr int32_t kSuitWeight[9] = {1, 5, 25, 128, 640, 3200, 16000, 80000, 400000};
+// The suit code of the base-5 code of the nine counts.
+constexpr int32_t SuitCodeOfBase5(int32_t base5) {
+    return base5 % 125 + 128 * (base5 / 125);
+}
+
 // v takes the better of what it holds and the move to s at `cost` wildcards.
 inline void Relax(GroupValue& v, const GroupValue& s, int cost, bool pair) {
     for (int r = 0, to = cost % 3; r < 3; ++r, to = to == 2 ? 0 : to + 1) {

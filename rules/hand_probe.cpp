@@ -9,7 +9,7 @@
 namespace rules::detail {
 namespace {
 
-// Each kind's suit (3: none) and the power of 5 of its rank in the suit's
+// Each kind's suit (3: none) and the weight of its rank in the suit's
 // code.
 constexpr auto kSuitOfKind = [] {
     std::array<uint8_t, kCountSlots> suits{};
@@ -20,7 +20,7 @@ constexpr auto kSuitOfKind = [] {
 constexpr auto kPowerOfKind = [] {
     std::array<int32_t, kCountSlots> powers{};
     for (int k = 1; k < 30; ++k)
-        powers[size_t(k)] = k % 10 ? kPow5[k % 10 - 1] : 0;
+        powers[size_t(k)] = k % 10 ? kSuitWeight[k % 10 - 1] : 0;
     return powers;
 }();
 
@@ -199,7 +199,7 @@ Verdict HandProbe::Check(const Change* changes, int n, int32_t jokers, bool pair
         m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
         tiles += changes[i].delta;
         if (k < 30) {
-            codes[k / 10] += changes[i].delta * kPow5[k % 10 - 1];
+            codes[k / 10] += changes[i].delta * kSuitWeight[k % 10 - 1];
             touched |= 1u << (k / 10);
         } else {
             touched |= 8;

@@ -82,9 +82,11 @@ __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& 
         int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
     if constexpr (kLess) {
         *oddKinds = int32_t(_mm_popcnt_u64(m.odd));
-        // Ranks 2-9 of each suit times their powers of 5, summed across the
+        // Ranks 2-9 of each suit times their weights, summed across the
         // lanes three suits at once; rank 1 counts once.
-        const __m256i powers = _mm256_setr_epi32(5, 25, 125, 625, 3125, 15625, 78125, 390625);
+        const __m256i powers = _mm256_setr_epi32(kSuitWeight[1], kSuitWeight[2], kSuitWeight[3],
+                                                 kSuitWeight[4], kSuitWeight[5], kSuitWeight[6],
+                                                 kSuitWeight[7], kSuitWeight[8]);
         const __m128i lo = _mm256_castsi256_si128(low), hi = _mm256_extracti128_si256(low, 1);
         const __m256i s0 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(lo, 2)), powers);
         const __m256i s1 =

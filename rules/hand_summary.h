@@ -201,7 +201,7 @@ inline int32_t HandSummary::CodeOfNibbles(uint64_t x) {
     const uint64_t pairs = (x & 0x0F0F0F0F0Full) + 5 * (x >> 4 & 0x0F0F0F0F0Full);
     const uint64_t fours = (pairs & 0x00FF00FF00FFull) + 25 * (pairs >> 8 & 0x00FF00FF00FFull);
     const uint64_t eights = (fours & 0xFFFF0000FFFFull) + 625 * (fours >> 16 & 0xFFFF0000FFFFull);
-    return int32_t((eights & 0xFFFFFFFF) + 390625 * (eights >> 32));
+    return SuitCodeOfBase5(int32_t((eights & 0xFFFFFFFF) + 390625 * (eights >> 32)));
 }
 
 inline uint64_t HandSummary::SuitNibbles(uint64_t low, uint64_t high, int suit) {

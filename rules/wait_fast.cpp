@@ -25,11 +25,11 @@ namespace {
 // The highest kind the fast road reads as a suit or an honour.
 constexpr int kLastKind = 37;
 
-// The power of 5 of each suited kind's rank in its suit's code.
+// The weight of each suited kind's rank in its suit's code.
 constexpr auto kPowOfKind = [] {
     std::array<int32_t, kCountSlots> powers{};
     for (int k = 1; k < 30; ++k)
-        powers[size_t(k)] = k % 10 ? kPow5[k % 10 - 1] : 0;
+        powers[size_t(k)] = k % 10 ? kSuitWeight[k % 10 - 1] : 0;
     return powers;
 }();
 

@@ -25,7 +25,7 @@ TEST(GroupTablesTest, EverySuitCodeReadsItsValue) {
     table.values[0] = kEmptyValue;
     FillGroupTable(GroupKind::kSuit, table);
     for (int32_t code = 0; code < kSuitCodes; ++code) {
-        const GroupValue& v = SuitValue(code);
+        const GroupValue& v = SuitValue(SuitCodeOfBase5(code));
         ASSERT_EQ(std::memcmp(&v, &table.values[size_t(code)], sizeof v), 0) << code;
     }
 }
@@ -112,7 +112,7 @@ void ExpectSummariesAgree() {
             int32_t code = 0;
             uint64_t nibbles = 0;
             for (int r = 0; r < 9; ++r) {
-                code += c[size_t(suit * 10 + 1 + r)] * kPow5[r];
+                code += c[size_t(suit * 10 + 1 + r)] * kSuitWeight[r];
                 nibbles |= uint64_t(c[size_t(suit * 10 + 1 + r)]) << (4 * r);
             }
             EXPECT_EQ(s.SuitCode(suit), code);
