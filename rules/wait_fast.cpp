@@ -291,9 +291,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     // knitted needs no pair, all honours and all 2-5-8 no other kind, seven
     // honours a wildcard for each honour missing.
     const KindMasks& m = hand_.masks;
-    liveShapes_ = allowed & kShapeBits;
+    uint32_t live = allowed & kShapeBits;
     auto prune = [&](uint32_t shape, auto impossible) {
-        if ((liveShapes_ & shape) && impossible()) liveShapes_ &= ~shape;
+        if ((live & shape) && impossible()) live &= ~shape;
     };
     prune(kShapeKnitted, [&] { return MoreThanTwo(m.pairs); });
     prune(kShapeAllHonours, [&] { return MoreThanTwo(m.present & ~kHonourKinds); });
@@ -306,8 +306,10 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         const int left = CountBits(winIsWild_ ? missing : missing & ~BitOf(kind_));
         return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
     });
-    for (int s = 0; s < 3; ++s)
-        group_[s] = &SuitMask(code_[s]);
+    liveShapes_ = live;
+    group_[0] = &SuitMask(code_[0]);
+    group_[1] = &SuitMask(code_[1]);
+    group_[2] = &SuitMask(code_[2]);
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
