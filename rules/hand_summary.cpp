@@ -19,13 +19,12 @@ namespace {
 // once at start): half the instructions of the 16-byte road, which every
 // hand test pays for. With kLess, the counts less every tile of kinds a and
 // b (none for 0), with the suits' codes and the number of kinds held an odd
-// number of times.
+// number of times. (The arguments in SummariseHandLess's order, which then
+// only jumps here.)
 template <bool kLess>
-__attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& counts,
-                                                          HandSummary* summary,
-                                                          int32_t* codes = nullptr,
-                                                          int32_t* oddKinds = nullptr, int a = 0,
-                                                          int b = 0) {
+__attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& counts, int a,
+                                                          int b, HandSummary* summary,
+                                                          int32_t* codes, int32_t* oddKinds) {
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi8(1),
                   four = _mm256_set1_epi8(4);
     // The packs work within each 16-byte lane: they leave the groups of four
@@ -169,7 +168,7 @@ bool SummariseNarrow(const TileCountArray& counts, HandSummary* summary) {
 
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<false>(counts, summary);
+    if (g_wideSummary) return SummariseWide<false>(counts, 0, 0, summary, nullptr, nullptr);
 #endif
     return SummariseNarrow(counts, summary);
 }
@@ -192,7 +191,7 @@ namespace {
 bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
                        int32_t codes[3], int32_t* oddKinds) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes, oddKinds, a, b);
+    if (g_wideSummary) return SummariseWide<true>(counts, a, b, summary, codes, oddKinds);
 #endif
     return SummariseNarrowLess(counts, a, b, summary, codes, oddKinds);
 }
