@@ -234,11 +234,8 @@ class FastWaits {
     const GroupMask* group_[3];
     uint64_t lone_;
     mutable uint64_t others_[3];
-    mutable uint8_t othersKnown_;
     mutable uint64_t whole_;
-    mutable bool wholeKnown_;
     mutable uint64_t context_[3][3];  // the pair taken; not, all or one fewer
-    mutable uint8_t contextsKnown_;
     // What MayWin named of a loop's anchors, kept for the loops asked twice:
     // the pair wait's (run again when the joker pair loses after it) and the
     // middle wait's (the chow wait's middle loop).
@@ -251,6 +248,9 @@ class FastWaits {
     // and by anchor the mask of its suit less a tile of it.
     mutable uint64_t pairJudged_;
     mutable uint64_t lessOne_[30];
+    // Which sums are made (side by side, which Reset clears in one store).
+    mutable uint8_t othersKnown_, contextsKnown_;
+    mutable bool wholeKnown_;
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
     mutable Rest quietRest_;  // how the last rest that won quietly won
