@@ -60,8 +60,9 @@ __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& 
         if (half == 0) {
             low = bytes;
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes), bytes);
-            const __m256i pairs = _mm256_and_si256(
-                _mm256_or_si256(bytes, _mm256_srli_epi16(bytes, 4)), _mm256_set1_epi16(0xFF));
+            // Each pair of counts (at most 4) as one byte of two nibbles:
+            // the first plus 16 times the second.
+            const __m256i pairs = _mm256_maddubs_epi16(bytes, _mm256_set1_epi16(0x1001));
             const __m256i packed = _mm256_packus_epi16(pairs, pairs);
             summary->nibbles[0] = uint64_t(_mm256_extract_epi64(packed, 0));
             summary->nibbles[1] = uint64_t(_mm256_extract_epi64(packed, 2));
