@@ -82,22 +82,32 @@ __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& 
         int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
     if constexpr (kLess) {
         *oddKinds = int32_t(_mm_popcnt_u64(m.odd));
-        // Ranks 2-9 of each suit times their weights, summed across the
-        // lanes three suits at once; rank 1 counts once.
-        const __m256i powers = _mm256_setr_epi32(kSuitWeight[1], kSuitWeight[2], kSuitWeight[3],
-                                                 kSuitWeight[4], kSuitWeight[5], kSuitWeight[6],
-                                                 kSuitWeight[7], kSuitWeight[8]);
-        const __m128i lo = _mm256_castsi256_si128(low), hi = _mm256_extracti128_si256(low, 1);
-        const __m256i s0 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(lo, 2)), powers);
-        const __m256i s1 =
-            _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_alignr_epi8(hi, lo, 12)), powers);
-        const __m256i s2 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(hi, 6)), powers);
-        const __m256i h = _mm256_hadd_epi32(_mm256_hadd_epi32(s0, s1), _mm256_hadd_epi32(s2, s2));
-        const __m128i sums =
-            _mm_add_epi32(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
-        codes[0] = _mm_cvtsi128_si32(sums) + _mm_extract_epi8(lo, 1);
-        codes[1] = _mm_extract_epi32(sums, 1) + _mm_extract_epi8(lo, 11);
-        codes[2] = _mm_extract_epi32(sums, 2) + _mm_extract_epi8(hi, 5);
+        // The suits' codes in two multiply-adds: the counts by twos (by suit
+        // c1; 5 c2 + 25 c3; c4 + 5 c5; c6 + 5 c7; 25 c8 + 125 c9), then those
+        // words by twos times 1, 1, 128, 3200, 3200. Suit 1's first word
+        // would share a doubleword with suit 0's last, so its rank 1 is left
+        // out and added apart: the suits sum doublewords 0-2, 3-4 and 5-7.
+        static_assert(kSuitWeight[1] == 5 && kSuitWeight[2] == 25 && kSuitWeight[3] == 128 &&
+                      kSuitWeight[4] == 128 * 5 && kSuitWeight[5] == 3200 &&
+                      kSuitWeight[6] == 3200 * 5 && kSuitWeight[7] == 3200 * 25 &&
+                      kSuitWeight[8] == 3200 * 125);
+        const __m256i byPair = _mm256_maddubs_epi16(
+            low, _mm256_setr_epi8(0, 1, 5, 25, 1, 5, 1, 5, 25, 125, 0, 0, 5, 25, 1, 5, 1, 5, 25,
+                                  125, 0, 1, 5, 25, 1, 5, 1, 5, 25, 125, 0, 0));
+        const __m256i parts =
+            _mm256_madd_epi16(byPair, _mm256_setr_epi16(1, 1, 128, 3200, 3200, 0, 1, 128, 3200,
+                                                        3200, 1, 1, 128, 3200, 3200, 0));
+        const __m256i firsts =
+            _mm256_permutevar8x32_epi32(parts, _mm256_setr_epi32(0, 3, 5, 0, 1, 4, 6, 0));
+        const __m256i lasts = _mm256_blend_epi32(
+            _mm256_permutevar8x32_epi32(parts, _mm256_setr_epi32(2, 0, 7, 0, 0, 0, 0, 0)), zero,
+            0xFA);
+        const __m128i sums = _mm_add_epi32(
+            _mm_add_epi32(_mm256_castsi256_si128(firsts), _mm256_extracti128_si256(firsts, 1)),
+            _mm256_castsi256_si128(lasts));
+        codes[0] = _mm_cvtsi128_si32(sums);
+        codes[1] = _mm_extract_epi32(sums, 1) + _mm_extract_epi8(_mm256_castsi256_si128(low), 11);
+        codes[2] = _mm_extract_epi32(sums, 2);
     }
     return true;
 }
