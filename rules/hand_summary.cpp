@@ -19,13 +19,12 @@ namespace {
 // once at start): half the instructions of the 16-byte road, which every
 // hand test pays for. With kLess, the counts less every tile of kinds a and
 // b (none for 0), with the suits' codes and the number of kinds held an odd
-// number of times.
+// number of times. (The arguments in SummariseHandLess's order, which then
+// only jumps here.)
 template <bool kLess>
-__attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& counts,
-                                                          HandSummary* summary,
-                                                          int32_t* codes = nullptr,
-                                                          int32_t* oddKinds = nullptr, int a = 0,
-                                                          int b = 0) {
+__attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& counts, int a,
+                                                          int b, HandSummary* summary,
+                                                          int32_t* codes, int32_t* oddKinds) {
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi8(1),
                   four = _mm256_set1_epi8(4);
     // The packs work within each 16-byte lane: they leave the groups of four
@@ -61,8 +60,9 @@ __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& 
         if (half == 0) {
             low = bytes;
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes), bytes);
-            const __m256i pairs = _mm256_and_si256(
-                _mm256_or_si256(bytes, _mm256_srli_epi16(bytes, 4)), _mm256_set1_epi16(0xFF));
+            // Each pair of counts (at most 4) as one byte of two nibbles:
+            // the first plus 16 times the second.
+            const __m256i pairs = _mm256_maddubs_epi16(bytes, _mm256_set1_epi16(0x1001));
             const __m256i packed = _mm256_packus_epi16(pairs, pairs);
             summary->nibbles[0] = uint64_t(_mm256_extract_epi64(packed, 0));
             summary->nibbles[1] = uint64_t(_mm256_extract_epi64(packed, 2));
@@ -82,22 +82,32 @@ __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& 
         int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
     if constexpr (kLess) {
         *oddKinds = int32_t(_mm_popcnt_u64(m.odd));
-        // Ranks 2-9 of each suit times their weights, summed across the
-        // lanes three suits at once; rank 1 counts once.
-        const __m256i powers = _mm256_setr_epi32(kSuitWeight[1], kSuitWeight[2], kSuitWeight[3],
-                                                 kSuitWeight[4], kSuitWeight[5], kSuitWeight[6],
-                                                 kSuitWeight[7], kSuitWeight[8]);
-        const __m128i lo = _mm256_castsi256_si128(low), hi = _mm256_extracti128_si256(low, 1);
-        const __m256i s0 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(lo, 2)), powers);
-        const __m256i s1 =
-            _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_alignr_epi8(hi, lo, 12)), powers);
-        const __m256i s2 = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(hi, 6)), powers);
-        const __m256i h = _mm256_hadd_epi32(_mm256_hadd_epi32(s0, s1), _mm256_hadd_epi32(s2, s2));
-        const __m128i sums =
-            _mm_add_epi32(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
-        codes[0] = _mm_cvtsi128_si32(sums) + _mm_extract_epi8(lo, 1);
-        codes[1] = _mm_extract_epi32(sums, 1) + _mm_extract_epi8(lo, 11);
-        codes[2] = _mm_extract_epi32(sums, 2) + _mm_extract_epi8(hi, 5);
+        // The suits' codes in two multiply-adds: the counts by twos (by suit
+        // c1; 5 c2 + 25 c3; c4 + 5 c5; c6 + 5 c7; 25 c8 + 125 c9), then those
+        // words by twos times 1, 1, 128, 3200, 3200. Suit 1's first word
+        // would share a doubleword with suit 0's last, so its rank 1 is left
+        // out and added apart: the suits sum doublewords 0-2, 3-4 and 5-7.
+        static_assert(kSuitWeight[1] == 5 && kSuitWeight[2] == 25 && kSuitWeight[3] == 128 &&
+                      kSuitWeight[4] == 128 * 5 && kSuitWeight[5] == 3200 &&
+                      kSuitWeight[6] == 3200 * 5 && kSuitWeight[7] == 3200 * 25 &&
+                      kSuitWeight[8] == 3200 * 125);
+        const __m256i byPair = _mm256_maddubs_epi16(
+            low, _mm256_setr_epi8(0, 1, 5, 25, 1, 5, 1, 5, 25, 125, 0, 0, 5, 25, 1, 5, 1, 5, 25,
+                                  125, 0, 1, 5, 25, 1, 5, 1, 5, 25, 125, 0, 0));
+        const __m256i parts =
+            _mm256_madd_epi16(byPair, _mm256_setr_epi16(1, 1, 128, 3200, 3200, 0, 1, 128, 3200,
+                                                        3200, 1, 1, 128, 3200, 3200, 0));
+        const __m256i firsts =
+            _mm256_permutevar8x32_epi32(parts, _mm256_setr_epi32(0, 3, 5, 0, 1, 4, 6, 0));
+        const __m256i lasts = _mm256_blend_epi32(
+            _mm256_permutevar8x32_epi32(parts, _mm256_setr_epi32(2, 0, 7, 0, 0, 0, 0, 0)), zero,
+            0xFA);
+        const __m128i sums = _mm_add_epi32(
+            _mm_add_epi32(_mm256_castsi256_si128(firsts), _mm256_extracti128_si256(firsts, 1)),
+            _mm256_castsi256_si128(lasts));
+        codes[0] = _mm_cvtsi128_si32(sums);
+        codes[1] = _mm_extract_epi32(sums, 1) + _mm_extract_epi8(_mm256_castsi256_si128(low), 11);
+        codes[2] = _mm_extract_epi32(sums, 2);
     }
     return true;
 }
@@ -169,7 +179,7 @@ bool SummariseNarrow(const TileCountArray& counts, HandSummary* summary) {
 
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<false>(counts, summary);
+    if (g_wideSummary) return SummariseWide<false>(counts, 0, 0, summary, nullptr, nullptr);
 #endif
     return SummariseNarrow(counts, summary);
 }
@@ -192,7 +202,7 @@ namespace {
 bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
                        int32_t codes[3], int32_t* oddKinds) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<true>(counts, summary, codes, oddKinds, a, b);
+    if (g_wideSummary) return SummariseWide<true>(counts, a, b, summary, codes, oddKinds);
 #endif
     return SummariseNarrowLess(counts, a, b, summary, codes, oddKinds);
 }

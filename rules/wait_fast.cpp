@@ -234,11 +234,8 @@ class FastWaits {
     const GroupMask* group_[3];
     uint64_t lone_;
     mutable uint64_t others_[3];
-    mutable uint8_t othersKnown_;
     mutable uint64_t whole_;
-    mutable bool wholeKnown_;
     mutable uint64_t context_[3][3];  // the pair taken; not, all or one fewer
-    mutable uint8_t contextsKnown_;
     // What MayWin named of a loop's anchors, kept for the loops asked twice:
     // the pair wait's (run again when the joker pair loses after it) and the
     // middle wait's (the chow wait's middle loop).
@@ -251,6 +248,9 @@ class FastWaits {
     // and by anchor the mask of its suit less a tile of it.
     mutable uint64_t pairJudged_;
     mutable uint64_t lessOne_[30];
+    // Which sums are made (side by side, which Reset clears in one store).
+    mutable uint8_t othersKnown_, contextsKnown_;
+    mutable bool wholeKnown_;
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
     mutable Rest quietRest_;  // how the last rest that won quietly won
@@ -291,9 +291,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     // knitted needs no pair, all honours and all 2-5-8 no other kind, seven
     // honours a wildcard for each honour missing.
     const KindMasks& m = hand_.masks;
-    liveShapes_ = allowed & kShapeBits;
+    uint32_t live = allowed & kShapeBits;
     auto prune = [&](uint32_t shape, auto impossible) {
-        if ((liveShapes_ & shape) && impossible()) liveShapes_ &= ~shape;
+        if ((live & shape) && impossible()) live &= ~shape;
     };
     prune(kShapeKnitted, [&] { return MoreThanTwo(m.pairs); });
     prune(kShapeAllHonours, [&] { return MoreThanTwo(m.present & ~kHonourKinds); });
@@ -306,8 +306,10 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         const int left = CountBits(winIsWild_ ? missing : missing & ~BitOf(kind_));
         return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
     });
-    for (int s = 0; s < 3; ++s)
-        group_[s] = &SuitMask(code_[s]);
+    liveShapes_ = live;
+    group_[0] = &SuitMask(code_[0]);
+    group_[1] = &SuitMask(code_[1]);
+    group_[2] = &SuitMask(code_[2]);
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
