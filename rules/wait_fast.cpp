@@ -33,8 +33,21 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
-// No tile's power, for a loop's anchors that take one tile (any suited kind).
-constexpr std::array<int32_t, 30> kNoPowers{};
+// The weight in its suit's code of what a loop takes by anchor a: a tile of
+// a + d1, and one of a + d2 unless d2 is negative (by d1 0-1 and d2 + 1, d2
+// -1 to 2).
+constexpr auto kTakenPowers = [] {
+    std::array<std::array<std::array<int32_t, 30>, 4>, 2> powers{};
+    for (int d1 = 0; d1 < 2; ++d1) {
+        for (int d2 = -1; d2 < 3; ++d2) {
+            for (int a = 0; a < 30; ++a) {
+                powers[size_t(d1)][size_t(d2 + 1)][size_t(a)] =
+                    kPowOfKind[size_t(a + d1)] + (d2 < 0 ? 0 : kPowOfKind[size_t(a + d2)]);
+            }
+        }
+    }
+    return powers;
+}();
 
 // The group each kind falls in, as a bit (suits 1, 2, 4; the kinds from 30
 // up 8; none for slot 0, which stands for no kind).
@@ -245,9 +258,9 @@ class FastWaits {
     };
     mutable Named pairNamed_, middleNamed_;
     // The suited anchors the pair loop went through (made with pairNamed_),
-    // and by anchor the mask of its suit less a tile of it.
+    // and by anchor the form of its suit less a tile of it.
     mutable uint64_t pairJudged_;
-    mutable uint64_t lessOne_[30];
+    mutable uint8_t lessOne_[30];
     // Which sums are made (side by side, which Reset clears in one store).
     mutable uint8_t othersKnown_, contextsKnown_;
     mutable bool wholeKnown_;
@@ -618,6 +631,7 @@ uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool
     // (Only the pair wait takes the pair, only the middle loops skip a rank.)
     // (Only the pair wait takes the pair, only the pung wait with a wildcard
     // takes one tile and spends one.)
+    if (!anchors) return 0;
     if (pairTaken) {
         if (!pairNamed_.known || pairNamed_.anchors != anchors)
             pairNamed_ = {anchors, MayWinOnce<Loop::kPair>(anchors, d1, d2, spent, true), true};
@@ -642,41 +656,55 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     ShapeSplit shapes{0, 0};
     if (ShapesMayTake(total)) shapes = ShapeAnchors(anchors, d1, d2, total, jokers);
     const bool masks = total <= kMaxDecomposedTiles;
+    // A rest wins by the masks when its suit's form, read by a row (a form's
+    // entry every `stride` words), meets what the suit is judged against:
+    // the form's counts before the final against the other groups' sum (up
+    // to the rows' wildcards; no context to make), else the form's own counts
+    // against the suit's context.
+    const bool byRow = jokers <= kBlockMaxJokers;
+    const uint64_t* row = byRow ? &kFormBeforeFinal[0][pairTaken][jokers] : &kSuitFormMask[0].bits;
+    const size_t stride = byRow ? sizeof(kFormBeforeFinal[0]) / sizeof(uint64_t)
+                                : sizeof(GroupMask) / sizeof(uint64_t);
     // The anchors in order, up to the first that wins: the checkers record
     // only its rest (a rest that wins rewrites the result, so the ones that
     // lose need not clear it). The anchors after it are named unjudged, and
     // their full test is Record's, should the first one's fail.
     auto from = [anchors](int a) { return anchors >> a << a; };
-    // The powers of the tiles taken by anchor (none for the second when d2
-    // is negative), and the anchors a shape may take.
-    const int32_t* first = kPowOfKind.data() + d1;
-    const int32_t* second = d2 < 0 ? kNoPowers.data() : kPowOfKind.data() + d2;
+    const int32_t* taken = kTakenPowers[size_t(d1)][size_t(d2 + 1)].data();
     const uint64_t shaped = shapes.wins | shapes.open;
     if constexpr (kLoop == Loop::kPair) pairJudged_ = 0;
     // A suit's anchors change only the suit: its context, and its code less
     // the tiles taken.
     for (int suit = 0; suit < 3; ++suit) {
-        uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
+        const uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
         if (!batch) continue;
         if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
-        auto shapeWins = [&](int a) {
-            return (shapes.wins >> a & 1) ||
-                   ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers);
-        };
-        const uint64_t context = masks ? Context(suit, spent, pairTaken) : 0;
-        const int32_t code = code_[suit];
-        // The pung loop's rests are the pair loop's: their suits' masks are.
-        const bool judged = kLoop == Loop::kPungWild && pairNamed_.known && !(batch & ~pairJudged_);
-        // (The shapes asked only in batches that they may take.)
-        const uint64_t batchShaped = batch & shaped;
-        for (uint64_t left = batch; left; left &= left - 1) {
-            const int a = std::countr_zero(left);
-            const uint64_t bits = judged ? lessOne_[a] : SuitMask(code - first[a] - second[a]).bits;
-            if constexpr (kLoop == Loop::kPair) lessOne_[a] = bits;
-            if (bits & context) return from(a);
-            if (batchShaped && (batchShaped >> a & 1) && shapeWins(a)) return from(a);
+        // The first anchor that wins by the masks (as a bit)...
+        uint64_t won = 0;
+        if (masks) {
+            const uint64_t context = byRow ? Others(suit) : Context(suit, spent, pairTaken);
+            const int32_t code = code_[suit];
+            // (The pung loop's rests are the pair loop's: their suits' forms are.)
+            const bool judged =
+                kLoop == Loop::kPungWild && pairNamed_.known && !(batch & ~pairJudged_);
+            for (uint64_t left = batch; left; left &= left - 1) {
+                const int a = std::countr_zero(left);
+                const size_t form = judged ? lessOne_[a] : size_t(SuitForm(code - taken[a]));
+                if constexpr (kLoop == Loop::kPair) lessOne_[a] = uint8_t(form);
+                if (row[form * stride] & context) {
+                    won = left & (0 - left);
+                    break;
+                }
+            }
+            if (kLoop == Loop::kPair && !won) pairJudged_ |= batch;
         }
-        if (kLoop == Loop::kPair) pairJudged_ |= batch;
+        // ... unless a shape takes one before it (asked only where one may).
+        for (uint64_t left = batch & shaped & (won - 1); left; left &= left - 1) {
+            const int a = std::countr_zero(left);
+            if ((shapes.wins >> a & 1) || ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers))
+                return from(a);
+        }
+        if (won) return from(std::countr_zero(won));
     }
     // The kinds from 30 up one at a time (shapes too).
     for (uint64_t left = anchors >> 30 << 30; left; left &= left - 1) {
