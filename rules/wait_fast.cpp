@@ -33,6 +33,15 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
+// The suited kinds (1-29), and the suit of each.
+constexpr uint64_t kSuitedKinds = (uint64_t(1) << 30) - 1;
+constexpr auto kSuitOfKind = [] {
+    std::array<uint8_t, 30> suits{};
+    for (int k = 0; k < 30; ++k)
+        suits[size_t(k)] = uint8_t(k / 10);
+    return suits;
+}();
+
 // The weight in its suit's code of what a loop takes by anchor a: a tile of
 // a + d1, and one of a + d2 unless d2 is negative (by d1 0-1 and d2 + 1, d2
 // -1 to 2).
@@ -672,40 +681,43 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     auto from = [anchors](int a) { return anchors >> a << a; };
     const int32_t* taken = kTakenPowers[size_t(d1)][size_t(d2 + 1)].data();
     const uint64_t shaped = shapes.wins | shapes.open;
+    // A suited anchor changes only its suit: its code less the tiles taken,
+    // judged against the suit's own (made on reaching the suit: the first
+    // anchor may win).
+    const uint64_t suited = anchors & kSuitedKinds;
+    uint64_t won = 0;  // the first suited anchor that wins by the masks, as a bit
     if constexpr (kLoop == Loop::kPair) pairJudged_ = 0;
-    // A suit's anchors change only the suit: its context, and its code less
-    // the tiles taken.
-    for (int suit = 0; suit < 3; ++suit) {
-        const uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
-        if (!batch) continue;
-        if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
-        // The first anchor that wins by the masks (as a bit)...
-        uint64_t won = 0;
-        if (masks) {
-            const uint64_t context = byRow ? Others(suit) : Context(suit, spent, pairTaken);
-            const int32_t code = code_[suit];
-            // (The pung loop's rests are the pair loop's: their suits' forms are.)
-            const bool judged =
-                kLoop == Loop::kPungWild && pairNamed_.known && !(batch & ~pairJudged_);
-            for (uint64_t left = batch; left; left &= left - 1) {
-                const int a = std::countr_zero(left);
-                const size_t form = judged ? lessOne_[a] : size_t(SuitForm(code - taken[a]));
-                if constexpr (kLoop == Loop::kPair) lessOne_[a] = uint8_t(form);
-                if (row[form * stride] & context) {
-                    won = left & (0 - left);
-                    break;
-                }
-            }
-            if (kLoop == Loop::kPair && !won) pairJudged_ |= batch;
-        }
-        // ... unless a shape takes one before it (asked only where one may).
-        for (uint64_t left = batch & shaped & (won - 1); left; left &= left - 1) {
+    if (masks) {
+        // (The pung loop's rests are the pair loop's: their suits' forms are.)
+        const bool judged =
+            kLoop == Loop::kPungWild && pairNamed_.known && !(suited & ~pairJudged_);
+        int end = 0;  // past the suit reached
+        int32_t code = 0;
+        uint64_t meets = 0;
+        for (uint64_t left = suited; left; left &= left - 1) {
             const int a = std::countr_zero(left);
-            if ((shapes.wins >> a & 1) || ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers))
-                return from(a);
+            if (a >= end) {
+                const int suit = kSuitOfKind[size_t(a)];
+                end = 10 * suit + 10;
+                code = code_[suit];
+                meets = byRow ? Others(suit) : Context(suit, spent, pairTaken);
+            }
+            const size_t form = judged ? lessOne_[a] : size_t(SuitForm(code - taken[a]));
+            if constexpr (kLoop == Loop::kPair) lessOne_[a] = uint8_t(form);
+            if (row[form * stride] & meets) {
+                won = left & (0 - left);
+                break;
+            }
         }
-        if (won) return from(std::countr_zero(won));
+        if constexpr (kLoop == Loop::kPair) pairJudged_ = suited & (won - 1);
     }
+    // A shape may take an anchor before it (asked only where one may).
+    for (uint64_t left = suited & shaped & (won - 1); left; left &= left - 1) {
+        const int a = std::countr_zero(left);
+        if ((shapes.wins >> a & 1) || ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers))
+            return from(a);
+    }
+    if (won) return from(std::countr_zero(won));
     // The kinds from 30 up one at a time (shapes too).
     for (uint64_t left = anchors >> 30 << 30; left; left &= left - 1) {
         const int a = std::countr_zero(left);
