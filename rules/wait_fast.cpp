@@ -266,10 +266,10 @@ class FastWaits {
         bool known;
     };
     mutable Named pairNamed_, middleNamed_;
-    // The suited anchors the pair loop went through (made with pairNamed_),
-    // and by anchor the form of its suit less a tile of it.
-    mutable uint64_t pairJudged_;
-    mutable uint8_t lessOne_[30];
+    // The suited anchors the pair loop judged for the pung loop with a
+    // wildcard too (made with pairNamed_; their rests are the same), and
+    // those whose rest wins that loop by the masks.
+    mutable uint64_t pairJudged_, pairWild_;
     // Which sums are made (side by side, which Reset clears in one store).
     mutable uint8_t othersKnown_, contextsKnown_;
     mutable bool wholeKnown_;
@@ -687,10 +687,18 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     const uint64_t suited = anchors & kSuitedKinds;
     uint64_t won = 0;  // the first suited anchor that wins by the masks, as a bit
     if constexpr (kLoop == Loop::kPair) pairJudged_ = 0;
-    if (masks) {
-        // (The pung loop's rests are the pair loop's: their suits' forms are.)
-        const bool judged =
-            kLoop == Loop::kPungWild && pairNamed_.known && !(suited & ~pairJudged_);
+    if (kLoop == Loop::kPungWild && masks && pairNamed_.known && !(suited & ~pairJudged_)) {
+        won = pairWild_ & suited;
+        won &= 0 - won;
+    } else if (masks) {
+        // The pung loop with a wildcard judges the pair loop's rests with a
+        // wildcard fewer and no pair: with the pair loop's forms and sums
+        // when both read the rows.
+        const int32_t wildJokers = jokers - 1;
+        const bool wild =
+            kLoop == Loop::kPair && byRow && wildJokers >= 0 && total - 1 <= kMaxDecomposedTiles;
+        const uint64_t* wildRow = &kFormBeforeFinal[0][0][wild ? wildJokers : 0];
+        uint64_t wildWins = 0;
         int end = 0;  // past the suit reached
         int32_t code = 0;
         uint64_t meets = 0;
@@ -702,14 +710,18 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
                 code = code_[suit];
                 meets = byRow ? Others(suit) : Context(suit, spent, pairTaken);
             }
-            const size_t form = judged ? lessOne_[a] : size_t(SuitForm(code - taken[a]));
-            if constexpr (kLoop == Loop::kPair) lessOne_[a] = uint8_t(form);
+            const size_t form = size_t(SuitForm(code - taken[a]));
+            if (kLoop == Loop::kPair && (wildRow[form * stride] & meets))
+                wildWins |= left & (0 - left);
             if (row[form * stride] & meets) {
                 won = left & (0 - left);
                 break;
             }
         }
-        if constexpr (kLoop == Loop::kPair) pairJudged_ = suited & (won - 1);
+        if constexpr (kLoop == Loop::kPair) {
+            pairJudged_ = wild ? suited & (won - 1) : 0;
+            pairWild_ = wildWins;
+        }
     }
     // A shape may take an anchor before it (asked only where one may).
     for (uint64_t left = suited & shaped & (won - 1); left; left &= left - 1) {
