@@ -137,7 +137,8 @@ class FastWaits {
         }
         return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
-    uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+    [[gnu::always_inline]] uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
+                                           bool pairTaken) const;
     // The loops that judge the same rests: the pair wait's (a tile of the
     // anchor, the pair taken) and the pung wait's with a wildcard (the same
     // tile, a wildcard fewer, no pair): the first judges both.
@@ -636,7 +637,8 @@ bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool p
                              shapes, *result_, pairTaken);
 }
 
-uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
+inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
+                                  bool pairTaken) const {
     // (Only the pair wait takes the pair, only the middle loops skip a rank.)
     // (Only the pair wait takes the pair, only the pung wait with a wildcard
     // takes one tile and spends one.)
