@@ -141,10 +141,14 @@ class FastWaits {
                                            bool pairTaken) const;
     // The loops that judge the same rests: the pair wait's (a tile of the
     // anchor, the pair taken) and the pung wait's with a wildcard (the same
-    // tile, a wildcard fewer, no pair): the first judges both.
+    // tile, a wildcard fewer, no pair): the first judges both. Each loop of
+    // the checkers has its own copy, its steps (kD1, kD2) fixed; kAnySteps
+    // reads them from the arguments.
     enum class Loop { kOther, kPair, kPungWild };
-    template <Loop kLoop>
-    uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+    static constexpr int kAnySteps = 99;
+    template <Loop kLoop, int kD1 = kAnySteps, int kD2 = kAnySteps>
+    [[gnu::noinline]] uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
+                                          bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
     bool Waits();
@@ -644,23 +648,39 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
     // takes one tile and spends one.)
     if (!anchors) return 0;
     if (pairTaken) {
-        if (!pairNamed_.known || pairNamed_.anchors != anchors)
-            pairNamed_ = {anchors, MayWinOnce<Loop::kPair>(anchors, d1, d2, spent, true), true};
+        if (!pairNamed_.known || pairNamed_.anchors != anchors) {
+            const uint64_t may = d1 == 0 && d2 == -1 && spent == 0
+                                     ? MayWinOnce<Loop::kPair, 0, -1>(anchors, d1, d2, spent, true)
+                                     : MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, true);
+            pairNamed_ = {anchors, may, true};
+        }
         return pairNamed_.may;
     }
-    if (d1 == 0 && d2 == 2) {
-        if (!middleNamed_.known || middleNamed_.anchors != anchors)
-            middleNamed_ = {anchors, MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, false), true};
+    if (d1 == 0 && d2 == 2 && spent == 0) {
+        if (!middleNamed_.known || middleNamed_.anchors != anchors) {
+            middleNamed_ = {anchors, MayWinOnce<Loop::kOther, 0, 2>(anchors, d1, d2, spent, false),
+                            true};
+        }
         return middleNamed_.may;
     }
-    if (d1 == 0 && d2 < 0 && spent == 1)
-        return MayWinOnce<Loop::kPungWild>(anchors, d1, d2, spent, false);
+    if (d1 == 0 && d2 == -1 && spent == 1)
+        return MayWinOnce<Loop::kPungWild, 0, -1>(anchors, d1, d2, spent, false);
+    if (spent == 0) {
+        if (d1 == 0 && d2 == 0) return MayWinOnce<Loop::kOther, 0, 0>(anchors, 0, 0, 0, false);
+        if (d1 == 1 && d2 == 2) return MayWinOnce<Loop::kOther, 1, 2>(anchors, 1, 2, 0, false);
+        if (d1 == 0 && d2 == 1) return MayWinOnce<Loop::kOther, 0, 1>(anchors, 0, 1, 0, false);
+    }
     return MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, false);
 }
 
-template <FastWaits::Loop kLoop>
+template <FastWaits::Loop kLoop, int kD1, int kD2>
 uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
                                bool pairTaken) const {
+    // (MayWin asks for a loop's copy only with its own arguments.)
+    if constexpr (kD1 != kAnySteps) d1 = kD1, d2 = kD2;
+    if constexpr (kLoop == Loop::kPair) pairTaken = true, spent = 0;
+    if constexpr (kLoop == Loop::kPungWild) pairTaken = false, spent = 1;
+    if constexpr (kLoop == Loop::kOther && kD1 != kAnySteps) pairTaken = false, spent = 0;
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
