@@ -643,9 +643,9 @@ bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool p
 
 inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
                                   bool pairTaken) const {
-    // (Only the pair wait takes the pair, only the middle loops skip a rank.)
     // (Only the pair wait takes the pair, only the pung wait with a wildcard
-    // takes one tile and spends one.)
+    // takes one tile and spends one; the pair loop is asked again when the
+    // joker pair loses after it, the middle loop by the chow wait too.)
     if (!anchors) return 0;
     if (pairTaken) {
         if (!pairNamed_.known || pairNamed_.anchors != anchors) {
