@@ -10,6 +10,7 @@
 #include <array>
 #include <bit>
 #include <initializer_list>
+#include <type_traits>
 #include <utility>
 
 #include "rules/decompose.h"
@@ -688,14 +689,14 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     if (ShapesMayTake(total)) shapes = ShapeAnchors(anchors, d1, d2, total, jokers);
     const bool masks = total <= kMaxDecomposedTiles;
     // A rest wins by the masks when its suit's form, read by a row (a form's
-    // entry every `stride` words), meets what the suit is judged against:
+    // entry every kRowStride or kMaskStride words), meets what the suit is judged against:
     // the form's counts before the final against the other groups' sum (up
     // to the rows' wildcards; no context to make), else the form's own counts
     // against the suit's context.
     const bool byRow = jokers <= kBlockMaxJokers;
     const uint64_t* row = byRow ? &kFormBeforeFinal[0][pairTaken][jokers] : &kSuitFormMask[0].bits;
-    const size_t stride = byRow ? sizeof(kFormBeforeFinal[0]) / sizeof(uint64_t)
-                                : sizeof(GroupMask) / sizeof(uint64_t);
+    constexpr size_t kRowStride = sizeof(kFormBeforeFinal[0]) / sizeof(uint64_t);
+    constexpr size_t kMaskStride = sizeof(GroupMask) / sizeof(uint64_t);
     // The anchors in order, up to the first that wins: the checkers record
     // only its rest (a rest that wins rewrites the result, so the ones that
     // lose need not clear it). The anchors after it are named unjudged, and
@@ -721,25 +722,27 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
             kLoop == Loop::kPair && byRow && wildJokers >= 0 && total - 1 <= kMaxDecomposedTiles;
         const uint64_t* wildRow = &kFormBeforeFinal[0][0][wild ? wildJokers : 0];
         uint64_t wildWins = 0;
-        int end = 0;  // past the suit reached
-        int32_t code = 0;
-        uint64_t meets = 0;
-        for (uint64_t left = suited; left; left &= left - 1) {
-            const int a = std::countr_zero(left);
-            if (a >= end) {
-                const int suit = kSuitOfKind[size_t(a)];
-                end = 10 * suit + 10;
-                code = code_[suit];
-                meets = byRow ? Others(suit) : Context(suit, spent, pairTaken);
+        auto walk = [&](auto stride) {
+            int end = 0;  // past the suit reached
+            int32_t code = 0;
+            uint64_t meets = 0;
+            for (uint64_t left = suited; left; left &= left - 1) {
+                const int a = std::countr_zero(left);
+                if (a >= end) {
+                    const int suit = kSuitOfKind[size_t(a)];
+                    end = 10 * suit + 10;
+                    code = code_[suit];
+                    meets = byRow ? Others(suit) : Context(suit, spent, pairTaken);
+                }
+                const size_t form = size_t(SuitForm(code - taken[a]));
+                if (kLoop == Loop::kPair && (wildRow[form * stride] & meets))
+                    wildWins |= left & (0 - left);
+                if (row[form * stride] & meets) return left & (0 - left);
             }
-            const size_t form = size_t(SuitForm(code - taken[a]));
-            if (kLoop == Loop::kPair && (wildRow[form * stride] & meets))
-                wildWins |= left & (0 - left);
-            if (row[form * stride] & meets) {
-                won = left & (0 - left);
-                break;
-            }
-        }
+            return uint64_t(0);
+        };
+        won = byRow ? walk(std::integral_constant<size_t, kRowStride>())
+                    : walk(std::integral_constant<size_t, kMaskStride>());
         if constexpr (kLoop == Loop::kPair) {
             pairJudged_ = wild ? suited & (won - 1) : 0;
             pairWild_ = wildWins;
