@@ -386,15 +386,19 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
         const uint64_t close = KnittedClose();
         if (close && !((BitOf(k1) | BitOf(k2)) & close)) return false;
     }
+    // Each tile taken or added turns its kind's count from odd to even or
+    // back; a kind taken may go, or lose its pair, a kind added gain them.
     KindMasks m = hand_.masks;
-    for (int k : {k1, k2, added}) {
-        if (k <= 0) continue;
+    m.odd ^= changed;
+    auto recount = [&](int k) {
         const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
         const uint64_t bit = KindBit(k);
         m.present = c > 0 ? m.present | bit : m.present & ~bit;
         m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
-        m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
-    }
+    };
+    if (k1 > 0) recount(k1);
+    if (k2 > 0 && k2 != k1) recount(k2);
+    if (added > 0) recount(added);
     for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
         if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return true;
     }
