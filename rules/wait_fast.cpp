@@ -399,10 +399,12 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
     if (k1 > 0) recount(k1);
     if (k2 > 0 && k2 != k1) recount(k2);
     if (added > 0) recount(added);
-    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
-        if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return true;
-    }
-    return false;
+    const uint32_t live = liveShapes_;
+    return ((live & kShapeSevenPairs) && shape::SevenPairs(m, total, jokers)) ||
+           ((live & kShapeKnitted) && shape::Knitted(m, total)) ||
+           ((live & kShapeSevenHonours) && shape::SevenHonours(m, jokers, options_)) ||
+           ((live & kShapeAllHonours) && shape::AllHonours(m, total)) ||
+           ((live & kShape258) && shape::All258(m, total));
 }
 
 FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
