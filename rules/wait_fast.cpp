@@ -210,6 +210,8 @@ class FastWaits {
     }
     // (In the caller: the plain test sums the others on most calls.)
     uint64_t SumOthers(int group) const;
+    // (Apart from the loops, which keep their registers for the walk.)
+    [[gnu::noinline]] uint64_t SumOthersApart(int group) const { return SumOthers(group); }
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
     // one may.
@@ -750,7 +752,9 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
                     const int suit = kSuitOfKind[size_t(a)];
                     end = 10 * suit + 10;
                     code = code_[suit];
-                    meets = byRow ? Others(suit) : Context(suit, spent, pairTaken);
+                    meets = !byRow                     ? Context(suit, spent, pairTaken)
+                            : othersKnown_ >> suit & 1 ? others_[suit]
+                                                       : SumOthersApart(suit);
                 }
                 const size_t form = size_t(SuitForm(code - taken[a]));
                 if (kLoop == Loop::kPair && (wildRow[form * stride] & meets))
