@@ -210,7 +210,7 @@ class FastWaits {
     }
     // (In the caller: the plain test sums the others on most calls.)
     uint64_t SumOthers(int group) const;
-    // (Apart from the loops, which keep their registers for the walk.)
+    // SumOthers out of the loops' walk, which keeps its registers.
     [[gnu::noinline]] uint64_t SumOthersApart(int group) const { return SumOthers(group); }
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
@@ -709,10 +709,10 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     if (ShapesMayTake(total)) shapes = ShapeAnchors(anchors, d1, d2, total, jokers);
     const bool masks = total <= kMaxDecomposedTiles;
     // A rest wins by the masks when its suit's form, read by a row (a form's
-    // entry every kRowStride or kMaskStride words), meets what the suit is judged against:
-    // the form's counts before the final against the other groups' sum (up
-    // to the rows' wildcards; no context to make), else the form's own counts
-    // against the suit's context.
+    // entry every kRowStride or kMaskStride words), meets what the suit is
+    // judged against: the form's counts before the final against the other
+    // groups' sum (up to the rows' wildcards; no context to make), else the
+    // form's own counts against the suit's context.
     const bool byRow = jokers <= kBlockMaxJokers;
     const uint64_t* row = byRow ? &kFormBeforeFinal[0][pairTaken][jokers] : &kSuitFormMask[0].bits;
     constexpr size_t kRowStride = sizeof(kFormBeforeFinal[0]) / sizeof(uint64_t);
@@ -736,7 +736,8 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     } else if (masks) {
         // The pung loop with a wildcard judges the pair loop's rests with a
         // wildcard fewer and no pair: with the pair loop's forms and sums
-        // when both read the rows.
+        // when both read the rows (the entry is read on every anchor, and
+        // kept only then).
         const int32_t wildJokers = jokers - 1;
         const bool wild =
             kLoop == Loop::kPair && byRow && wildJokers >= 0 && total - 1 <= kMaxDecomposedTiles;
