@@ -10,6 +10,7 @@
 #include <array>
 #include <bit>
 #include <initializer_list>
+#include <type_traits>
 #include <utility>
 
 #include "rules/decompose.h"
@@ -33,8 +34,30 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
-// No tile's power, for a loop's anchors that take one tile (any suited kind).
-constexpr std::array<int32_t, 30> kNoPowers{};
+// The suited kinds (1-29), and the suit of each.
+constexpr uint64_t kSuitedKinds = (uint64_t(1) << 30) - 1;
+constexpr auto kSuitOfKind = [] {
+    std::array<uint8_t, 30> suits{};
+    for (int k = 0; k < 30; ++k)
+        suits[size_t(k)] = uint8_t(k / 10);
+    return suits;
+}();
+
+// The weight in its suit's code of what a loop takes by anchor a: a tile of
+// a + d1, and one of a + d2 unless d2 is negative (by d1 0-1 and d2 + 1, d2
+// -1 to 2).
+constexpr auto kTakenPowers = [] {
+    std::array<std::array<std::array<int32_t, 30>, 4>, 2> powers{};
+    for (int d1 = 0; d1 < 2; ++d1) {
+        for (int d2 = -1; d2 < 3; ++d2) {
+            for (int a = 0; a < 30; ++a) {
+                powers[size_t(d1)][size_t(d2 + 1)][size_t(a)] =
+                    kPowOfKind[size_t(a + d1)] + (d2 < 0 ? 0 : kPowOfKind[size_t(a + d2)]);
+            }
+        }
+    }
+    return powers;
+}();
 
 // The group each kind falls in, as a bit (suits 1, 2, 4; the kinds from 30
 // up 8; none for slot 0, which stands for no kind).
@@ -115,13 +138,18 @@ class FastWaits {
         }
         return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
     }
-    uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+    [[gnu::always_inline]] uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
+                                           bool pairTaken) const;
     // The loops that judge the same rests: the pair wait's (a tile of the
     // anchor, the pair taken) and the pung wait's with a wildcard (the same
-    // tile, a wildcard fewer, no pair): the first judges both.
+    // tile, a wildcard fewer, no pair): the first judges both. Each loop of
+    // the checkers has its own copy, its steps (kD1, kD2) fixed; kAnySteps
+    // reads them from the arguments.
     enum class Loop { kOther, kPair, kPungWild };
-    template <Loop kLoop>
-    uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const;
+    static constexpr int kAnySteps = 99;
+    template <Loop kLoop, int kD1 = kAnySteps, int kD2 = kAnySteps>
+    [[gnu::noinline]] uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
+                                          bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
     bool Waits();
@@ -182,6 +210,8 @@ class FastWaits {
     }
     // (In the caller: the plain test sums the others on most calls.)
     uint64_t SumOthers(int group) const;
+    // SumOthers out of the loops' walk, which keeps its registers.
+    [[gnu::noinline]] uint64_t SumOthersApart(int group) const { return SumOthers(group); }
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
     // one may.
@@ -244,10 +274,10 @@ class FastWaits {
         bool known;
     };
     mutable Named pairNamed_, middleNamed_;
-    // The suited anchors the pair loop went through (made with pairNamed_),
-    // and by anchor the mask of its suit less a tile of it.
-    mutable uint64_t pairJudged_;
-    mutable uint64_t lessOne_[30];
+    // The suited anchors the pair loop judged for the pung loop with a
+    // wildcard too (made with pairNamed_; their rests are the same), and
+    // those whose rest wins that loop by the masks.
+    mutable uint64_t pairJudged_, pairWild_;
     // Which sums are made (side by side, which Reset clears in one store).
     mutable uint8_t othersKnown_, contextsKnown_;
     mutable bool wholeKnown_;
@@ -358,19 +388,25 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
         const uint64_t close = KnittedClose();
         if (close && !((BitOf(k1) | BitOf(k2)) & close)) return false;
     }
+    // Each tile taken or added turns its kind's count from odd to even or
+    // back; a kind taken may go, or lose its pair, a kind added gain them.
     KindMasks m = hand_.masks;
-    for (int k : {k1, k2, added}) {
-        if (k <= 0) continue;
+    m.odd ^= changed;
+    auto recount = [&](int k) {
         const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
         const uint64_t bit = KindBit(k);
         m.present = c > 0 ? m.present | bit : m.present & ~bit;
         m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
-        m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
-    }
-    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
-        if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return true;
-    }
-    return false;
+    };
+    if (k1 > 0) recount(k1);
+    if (k2 > 0 && k2 != k1) recount(k2);
+    if (added > 0) recount(added);
+    const uint32_t live = liveShapes_;
+    return ((live & kShapeSevenPairs) && shape::SevenPairs(m, total, jokers)) ||
+           ((live & kShapeKnitted) && shape::Knitted(m, total)) ||
+           ((live & kShapeSevenHonours) && shape::SevenHonours(m, jokers, options_)) ||
+           ((live & kShapeAllHonours) && shape::AllHonours(m, total)) ||
+           ((live & kShape258) && shape::All258(m, total));
 }
 
 FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
@@ -614,70 +650,134 @@ bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool p
                              shapes, *result_, pairTaken);
 }
 
-uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent, bool pairTaken) const {
-    // (Only the pair wait takes the pair, only the middle loops skip a rank.)
+inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
+                                  bool pairTaken) const {
     // (Only the pair wait takes the pair, only the pung wait with a wildcard
-    // takes one tile and spends one.)
+    // takes one tile and spends one; the pair loop is asked again when the
+    // joker pair loses after it, the middle loop by the chow wait too.)
+    if (!anchors) return 0;
     if (pairTaken) {
-        if (!pairNamed_.known || pairNamed_.anchors != anchors)
-            pairNamed_ = {anchors, MayWinOnce<Loop::kPair>(anchors, d1, d2, spent, true), true};
+        if (!pairNamed_.known || pairNamed_.anchors != anchors) {
+            uint64_t may;
+            if (d1 == 0 && d2 == -1 && spent == 0) {
+                may = MayWinOnce<Loop::kPair, 0, -1>(anchors, d1, d2, spent, true);
+            } else {
+                pairJudged_ = 0;
+                may = MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, true);
+            }
+            pairNamed_ = {anchors, may, true};
+        }
         return pairNamed_.may;
     }
-    if (d1 == 0 && d2 == 2) {
-        if (!middleNamed_.known || middleNamed_.anchors != anchors)
-            middleNamed_ = {anchors, MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, false), true};
+    if (d1 == 0 && d2 == 2 && spent == 0) {
+        if (!middleNamed_.known || middleNamed_.anchors != anchors) {
+            middleNamed_ = {anchors, MayWinOnce<Loop::kOther, 0, 2>(anchors, d1, d2, spent, false),
+                            true};
+        }
         return middleNamed_.may;
     }
-    if (d1 == 0 && d2 < 0 && spent == 1)
-        return MayWinOnce<Loop::kPungWild>(anchors, d1, d2, spent, false);
+    if (d1 == 0 && d2 == -1 && spent == 1) {
+        // The pair loop judged these rests as it went (its judged anchors
+        // tell so): when no shape may take them, its answer stands alone.
+        if (pairNamed_.known && !(anchors & ~pairJudged_) &&
+            !ShapesMayTake(hand_.tiles + Jokers() - 2)) {
+            const uint64_t won = pairWild_ & anchors;
+            return won ? anchors >> std::countr_zero(won) << std::countr_zero(won) : 0;
+        }
+        return MayWinOnce<Loop::kPungWild, 0, -1>(anchors, d1, d2, spent, false);
+    }
+    if (spent == 0) {
+        if (d1 == 0 && d2 == 0) return MayWinOnce<Loop::kOther, 0, 0>(anchors, 0, 0, 0, false);
+        if (d1 == 1 && d2 == 2) return MayWinOnce<Loop::kOther, 1, 2>(anchors, 1, 2, 0, false);
+        if (d1 == 0 && d2 == 1) return MayWinOnce<Loop::kOther, 0, 1>(anchors, 0, 1, 0, false);
+    }
     return MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, false);
 }
 
-template <FastWaits::Loop kLoop>
+template <FastWaits::Loop kLoop, int kD1, int kD2>
 uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
                                bool pairTaken) const {
+    // (MayWin asks for a loop's copy only with its own arguments.)
+    if constexpr (kD1 != kAnySteps) d1 = kD1, d2 = kD2;
+    if constexpr (kLoop == Loop::kPair) pairTaken = true, spent = 0;
+    if constexpr (kLoop == Loop::kPungWild) pairTaken = false, spent = 1;
+    if constexpr (kLoop == Loop::kOther && kD1 != kAnySteps) pairTaken = false, spent = 0;
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
     ShapeSplit shapes{0, 0};
     if (ShapesMayTake(total)) shapes = ShapeAnchors(anchors, d1, d2, total, jokers);
     const bool masks = total <= kMaxDecomposedTiles;
+    // A rest wins by the masks when its suit's form, read by a row (a form's
+    // entry every kRowStride or kMaskStride words), meets what the suit is
+    // judged against: the form's counts before the final against the other
+    // groups' sum (up to the rows' wildcards; no context to make), else the
+    // form's own counts against the suit's context.
+    const bool byRow = jokers <= kBlockMaxJokers;
+    const uint64_t* row = byRow ? &kFormBeforeFinal[0][pairTaken][jokers] : &kSuitFormMask[0].bits;
+    constexpr size_t kRowStride = sizeof(kFormBeforeFinal[0]) / sizeof(uint64_t);
+    constexpr size_t kMaskStride = sizeof(GroupMask) / sizeof(uint64_t);
     // The anchors in order, up to the first that wins: the checkers record
     // only its rest (a rest that wins rewrites the result, so the ones that
     // lose need not clear it). The anchors after it are named unjudged, and
     // their full test is Record's, should the first one's fail.
     auto from = [anchors](int a) { return anchors >> a << a; };
-    // The powers of the tiles taken by anchor (none for the second when d2
-    // is negative), and the anchors a shape may take.
-    const int32_t* first = kPowOfKind.data() + d1;
-    const int32_t* second = d2 < 0 ? kNoPowers.data() : kPowOfKind.data() + d2;
+    const int32_t* taken = kTakenPowers[size_t(d1)][size_t(d2 + 1)].data();
     const uint64_t shaped = shapes.wins | shapes.open;
+    // A suited anchor changes only its suit: its code less the tiles taken,
+    // judged against the suit's own (made on reaching the suit: the first
+    // anchor may win).
+    const uint64_t suited = anchors & kSuitedKinds;
+    uint64_t won = 0;  // the first suited anchor that wins by the masks, as a bit
     if constexpr (kLoop == Loop::kPair) pairJudged_ = 0;
-    // A suit's anchors change only the suit: its context, and its code less
-    // the tiles taken.
-    for (int suit = 0; suit < 3; ++suit) {
-        uint64_t batch = anchors & uint64_t(0x3FF) << (10 * suit);
-        if (!batch) continue;
-        if (shapes.wins >> std::countr_zero(batch) & 1) return from(std::countr_zero(batch));
-        auto shapeWins = [&](int a) {
-            return (shapes.wins >> a & 1) ||
-                   ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers);
+    if (kLoop == Loop::kPungWild && masks && pairNamed_.known && !(suited & ~pairJudged_)) {
+        won = pairWild_ & suited;
+        won &= 0 - won;
+    } else if (masks) {
+        // The pung loop with a wildcard judges the pair loop's rests with a
+        // wildcard fewer and no pair: with the pair loop's forms and sums
+        // when both read the rows (the entry is read on every anchor, and
+        // kept only then).
+        const int32_t wildJokers = jokers - 1;
+        const bool wild =
+            kLoop == Loop::kPair && byRow && wildJokers >= 0 && total - 1 <= kMaxDecomposedTiles;
+        const uint64_t* wildRow = &kFormBeforeFinal[0][0][wild ? wildJokers : 0];
+        uint64_t wildWins = 0;
+        auto walk = [&](auto stride) {
+            int end = 0;  // past the suit reached
+            int32_t code = 0;
+            uint64_t meets = 0;
+            for (uint64_t left = suited; left; left &= left - 1) {
+                const int a = std::countr_zero(left);
+                if (a >= end) {
+                    const int suit = kSuitOfKind[size_t(a)];
+                    end = 10 * suit + 10;
+                    code = code_[suit];
+                    meets = !byRow                     ? Context(suit, spent, pairTaken)
+                            : othersKnown_ >> suit & 1 ? others_[suit]
+                                                       : SumOthersApart(suit);
+                }
+                const size_t form = size_t(SuitForm(code - taken[a]));
+                if (kLoop == Loop::kPair && (wildRow[form * stride] & meets))
+                    wildWins |= left & (0 - left);
+                if (row[form * stride] & meets) return left & (0 - left);
+            }
+            return uint64_t(0);
         };
-        const uint64_t context = masks ? Context(suit, spent, pairTaken) : 0;
-        const int32_t code = code_[suit];
-        // The pung loop's rests are the pair loop's: their suits' masks are.
-        const bool judged = kLoop == Loop::kPungWild && pairNamed_.known && !(batch & ~pairJudged_);
-        // (The shapes asked only in batches that they may take.)
-        const uint64_t batchShaped = batch & shaped;
-        for (uint64_t left = batch; left; left &= left - 1) {
-            const int a = std::countr_zero(left);
-            const uint64_t bits = judged ? lessOne_[a] : SuitMask(code - first[a] - second[a]).bits;
-            if constexpr (kLoop == Loop::kPair) lessOne_[a] = bits;
-            if (bits & context) return from(a);
-            if (batchShaped && (batchShaped >> a & 1) && shapeWins(a)) return from(a);
+        won = byRow ? walk(std::integral_constant<size_t, kRowStride>())
+                    : walk(std::integral_constant<size_t, kMaskStride>());
+        if constexpr (kLoop == Loop::kPair) {
+            pairJudged_ = wild ? suited & (won - 1) : 0;
+            pairWild_ = wildWins;
         }
-        if (kLoop == Loop::kPair) pairJudged_ |= batch;
     }
+    // A shape may take an anchor before it (asked only where one may).
+    for (uint64_t left = suited & shaped & (won - 1); left; left &= left - 1) {
+        const int a = std::countr_zero(left);
+        if ((shapes.wins >> a & 1) || ShapeWins(a + d1, d2 < 0 ? -1 : a + d2, 0, total, jokers))
+            return from(a);
+    }
+    if (won) return from(std::countr_zero(won));
     // The kinds from 30 up one at a time (shapes too).
     for (uint64_t left = anchors >> 30 << 30; left; left &= left - 1) {
         const int a = std::countr_zero(left);
