@@ -185,6 +185,18 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
             }
             return a.first.size() < b.first.size();
         });
+        // The counts a context allows hold three fewer wildcards with each
+        // (left ones make pungs): an entry after one of its state less three,
+        // six, ... is never the first allowed.
+        std::vector<std::pair<std::vector<uint8_t>, int>> kept;
+        for (auto& f : found) {
+            const bool shadowed = std::any_of(kept.begin(), kept.end(), [&](const auto& k) {
+                return k.second < f.second && k.second / kMaskPair == f.second / kMaskPair &&
+                       (f.second - k.second) % 3 == 0;
+            });
+            if (!shadowed) kept.push_back(std::move(f));
+        }
+        found = std::move(kept);
         if (found.empty()) {
             // (A long block may need more wildcards than its hands hold.)
             if (isLong) continue;
