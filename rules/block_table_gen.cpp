@@ -213,7 +213,6 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
                 return false;
             }
             uint64_t entry = uint64_t(state) | uint64_t(melds.size()) << 8;
-            if (&state == &found.back().second) entry |= kBlockLastEntry;
             for (size_t i = 0; i < melds.size(); ++i)
                 entry |= uint64_t(melds[i]) << (16 + 8 * i);
             entries.push_back(entry);

@@ -96,16 +96,17 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     for (int b = 0; b < count; ++b) {
         // The states the blocks after b allow from here: none with a pair
         // once the pair is taken (the shift by 32 or more leaves the upper
-        // half empty).
+        // half empty). One of the block's entries is among them: the state
+        // before b is in context[b - 1], so the blocks from b complete from
+        // it, and b's fewest wildcards of some residue (an entry's, never
+        // above the wildcards held, and the counts allowed are closed
+        // downwards by threes) do.
         const uint64_t allowed = context[b] >> shift;
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
-        for (; !(allowed >> (*entry & 0xFF) & 1); ++entry) {
-            // Cannot happen (the hand completes), but the walk would know.
-            if (*entry & kBlockLastEntry)
-                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        }
+        while (!(allowed >> (*entry & 0xFF) & 1))
+            ++entry;
         shift += int(*entry & 0xFF);
-        const int melds = int(*entry >> 8 & 0x7F);
+        const int melds = int(*entry >> 8 & 0xFF);
 #if defined(__SSE2__)
         // All six meld bytes at once, each with the block's first kind;
         // only the first `melds` count.

@@ -48,11 +48,9 @@ inline constexpr int kBlockMaxJokers = 8;
 // less its wait's meld): all that the block reaches with as many wildcards.
 // With more the walk takes the hand (see the slot's marks).
 inline constexpr int kBlockLongTiles = 15;
-// An entry: byte 0 its state, byte 1 its number of melds (plus 128 on a
-// block's last entry), then one byte a meld: its move (decompose_moves.h)
-// times 16 plus the rank in the block.
+// An entry: byte 0 its state, byte 1 its number of melds, then one byte a
+// meld: its move (decompose_moves.h) times 16 plus the rank in the block.
 inline constexpr int kBlockEntryMelds = 6;
-inline constexpr uint64_t kBlockLastEntry = 0x8000;
 
 // A block's slot: its key (0: no block) in the low 36 bits, its form as a
 // suit code in the next 8, its first entry above them. A key's nibbles
