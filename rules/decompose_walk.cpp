@@ -115,9 +115,10 @@ bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
                    (c.nibbles >> 8 & 0xF) * weight[2];
         };
         const uint32_t window = uint32_t(nibbles >> (4 * r));
-        const Candidate* c = w.Step(
-            kStateOfWindow[window & 0xFFF], base + r,
-            [&](const Candidate& m) { return kSuitFormMask[SuitForm(code - taken(m))].bits; });
+        const Candidate* c =
+            w.Step(kStateOfWindow[window & 0xFFF], base + r, [&](const Candidate& m) {
+                return kSuitFormMask[SuitForm(code - taken(m))].bits;
+            });
         if (!c) return false;
         code -= taken(*c);
         nibbles -= uint64_t(c->nibbles) << (4 * r);
@@ -127,9 +128,8 @@ bool WalkSuit(Walker& w, int base, int32_t code, uint64_t nibbles) {
 
 bool WalkLone(Walker& w, int k, int32_t count) {
     while (count) {
-        const Candidate* c =
-            w.Step(StateOf(count, false, false, false, 0), k,
-                   [&](const Candidate& m) { return kSingleMask[count - m.weight].bits; });
+        const Candidate* c = w.Step(StateOf(count, false, false, false, 0), k,
+                                    [&](const Candidate& m) { return kSingleMask[count - m.weight].bits; });
         if (!c) return false;
         count -= c->weight;
     }
