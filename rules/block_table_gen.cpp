@@ -106,7 +106,8 @@ struct Block {
     uint64_t key;
     uint32_t first;
     uint8_t form;
-    uint64_t marks;  // the wildcard counts its entries do not cover
+    uint64_t marks;                          // the wildcard counts its entries do not cover
+    uint32_t firstFor[kBlockMaxJokers + 1];  // a short block's by wildcards
 };
 
 BlockSlot SlotOf(const Block& b) {
@@ -206,17 +207,32 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
         uint64_t marks = 0;
         for (int u = most + 1; u <= kBlockMaxJokers; ++u)
             marks |= BlockMark(u);
-        blocks.push_back({NibblesOf(code), uint32_t(entries.size()), formOfCode[code], marks});
-        for (const auto& [melds, state] : found) {
-            if (melds.size() > kBlockEntryMelds) {
-                std::fprintf(stderr, "a block decomposition of %zu melds\n", melds.size());
+        Block block{NibblesOf(code), uint32_t(entries.size()), formOfCode[code], marks, {}};
+        auto write = [&](int most) {
+            for (const auto& [melds, state] : found) {
+                if (state % kMaskPair > most) continue;
+                uint64_t entry = uint64_t(state) | uint64_t(melds.size()) << 8;
+                for (size_t i = 0; i < melds.size(); ++i)
+                    entry |= uint64_t(melds[i]) << (16 + 8 * i);
+                entries.push_back(entry);
+            }
+        };
+        for (const auto& f : found) {
+            if (f.first.size() > kBlockEntryMelds) {
+                std::fprintf(stderr, "a block decomposition of %zu melds\n", f.first.size());
                 return false;
             }
-            uint64_t entry = uint64_t(state) | uint64_t(melds.size()) << 8;
-            for (size_t i = 0; i < melds.size(); ++i)
-                entry |= uint64_t(melds[i]) << (16 + 8 * i);
-            entries.push_back(entry);
         }
+        write(kBlockMaxJokers);
+        // A short block's entries once more for each number of wildcards,
+        // without those that spend more.
+        if (block.key < kBlockShortKeys) {
+            for (int u = 0; u <= kBlockMaxJokers; ++u) {
+                block.firstFor[u] = uint32_t(entries.size());
+                write(u);
+            }
+        }
+        blocks.push_back(block);
     }
     if (entries.size() >> (64 - kBlockKeyBits - 8)) {
         std::fprintf(stderr, "too many block entries for a slot\n");
@@ -241,16 +257,21 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
         const uint64_t slot = b ? SlotOf(*b) : 0;
         std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", slot);
     }
-    std::vector<BlockSlot> shortSlots(kBlockShortKeys, 0);
+    std::vector<BlockSlot> shortSlots(size_t(kBlockMaxJokers + 1) * kBlockShortKeys, 0);
     for (const Block& b : blocks) {
         if (b.key >= kBlockShortKeys) continue;
         if (b.marks) {
             std::fprintf(stderr, "a long block among the short ones\n");
             return false;
         }
-        shortSlots[size_t(b.key)] = SlotOf(b);
+        for (int u = 0; u <= kBlockMaxJokers; ++u) {
+            Block forU = b;
+            forU.first = b.firstFor[u];
+            shortSlots[size_t(u) * kBlockShortKeys + b.key] = SlotOf(forU);
+        }
     }
-    std::fprintf(out, "\n};\n\nconst BlockSlot kBlockShort[kBlockShortKeys] = {");
+    std::fprintf(out,
+                 "\n};\n\nconst BlockSlot kBlockShort[kBlockMaxJokers + 1][kBlockShortKeys] = {");
     for (size_t i = 0; i < shortSlots.size(); ++i)
         std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", shortSlots[i]);
     std::fprintf(out, "\n");

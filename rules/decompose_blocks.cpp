@@ -41,6 +41,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
     const uint64_t keyMask = kBlockKeyMaskFor.masks[jokers];
+    const BlockSlot* shortSlots = kBlockShort[jokers];
     // Each block's first kind, in every byte (the melds take it as theirs).
     uint64_t base[3 * 3 + kCountSlots - 30];
     BlockSlot slot[std::size(base)];
@@ -59,7 +60,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         const int at = 4 * start;
         const uint64_t from = at < 64 ? (low >> at) | (high << (64 - at)) : high >> (at - 64);
         const uint64_t key = from & ((uint64_t(1) << (4 * (end - start))) - 1);
-        slot[count] = FindAnyBlock(key, keyMask);
+        slot[count] = FindAnyBlock(key, keyMask, shortSlots);
         if (!slot[count])
             return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = uint64_t(start) * kEveryByte;
@@ -67,7 +68,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
-        slot[count] = kBlockShort[size_t(counts[size_t(k)])];
+        slot[count] = shortSlots[size_t(counts[size_t(k)])];
         if (!slot[count])
             return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = uint64_t(k) * kEveryByte;

@@ -106,8 +106,10 @@ extern const uint64_t kBlockEntries[];
 // directly at their key, in a table small enough to stay in the first-level
 // cache: no hash, no displacement to wait for.
 // (0x444 has twelve tiles: a long block, looked up as the longer ones are.)
+// Each by the number of wildcards held, with no entry that spends more (a
+// scan would pass over them: the context allows none).
 inline constexpr uint32_t kBlockShortKeys = 0x444;
-extern const BlockSlot kBlockShort[kBlockShortKeys];
+extern const BlockSlot kBlockShort[kBlockMaxJokers + 1][kBlockShortKeys];
 
 // The block's slot, or 0 when the tables do not hold it (or a long block's
 // entries do not cover its wildcards: keyMask is kBlockKeyMaskFor's).
@@ -115,9 +117,10 @@ inline BlockSlot FindBlock(uint64_t key, uint64_t keyMask) {
     const BlockSlot slot = kBlockSlots[BlockSlotIndex(key, kBlockDisplacement[BlockBucket(key)])];
     return (slot & keyMask) == key ? slot : 0;
 }
-// The same for a block of any key (the short ones are never long).
-inline BlockSlot FindAnyBlock(uint64_t key, uint64_t keyMask) {
-    return key < kBlockShortKeys ? kBlockShort[key] : FindBlock(key, keyMask);
+// The same for a block of any key (the short ones are never long), with
+// `shortSlots` kBlockShort's for the wildcards held.
+inline BlockSlot FindAnyBlock(uint64_t key, uint64_t keyMask, const BlockSlot* shortSlots) {
+    return key < kBlockShortKeys ? shortSlots[key] : FindBlock(key, keyMask);
 }
 
 // The form of a suit code.
