@@ -3,9 +3,9 @@
 // group_tables.h) with at most kBlockLongTiles tiles, the first decomposition
 // in the search's order for each exact number of wildcards (up to
 // kBlockMaxJokers, and fewer for a long block) and pair, the decompositions
-// in the search's order; found
-// through a hash table without collisions over the blocks' nibbles, and the
-// short ones directly by their nibbles too.
+// in the search's order; found through a hash table without collisions over
+// the blocks' nibbles, and the short ones directly by their nibbles and the
+// wildcards held.
 
 #include "rules/block_table_gen.h"
 
@@ -223,14 +223,15 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
                 return false;
             }
         }
-        write(kBlockMaxJokers);
-        // A short block's entries once more for each number of wildcards,
-        // without those that spend more.
+        // A short block's entries for each number of wildcards, without
+        // those that spend more (the last list is all of them).
         if (block.key < kBlockShortKeys) {
             for (int u = 0; u <= kBlockMaxJokers; ++u) {
-                block.firstFor[u] = uint32_t(entries.size());
+                block.first = block.firstFor[u] = uint32_t(entries.size());
                 write(u);
             }
+        } else {
+            write(kBlockMaxJokers);
         }
         blocks.push_back(block);
     }

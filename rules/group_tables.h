@@ -103,11 +103,11 @@ extern const BlockSlot kBlockSlots[kBlockSlotCount];
 extern const uint64_t kBlockEntries[];
 
 // Blocks of at most three ranks (most of those real hands hold) also stand
-// directly at their key, in a table small enough to stay in the first-level
-// cache: no hash, no displacement to wait for.
-// (0x444 has twelve tiles: a long block, looked up as the longer ones are.)
-// Each by the number of wildcards held, with no entry that spends more (a
-// scan would pass over them: the context allows none).
+// directly at their key, in tables small enough to stay in the first-level
+// cache: no hash, no displacement to wait for. One table for each number of
+// wildcards held, whose slots lead to the block's entries without those
+// that spend more (which the context never allows: the scan would pass over
+// them). (0x444 has twelve tiles: a long block, found as the longer ones.)
 inline constexpr uint32_t kBlockShortKeys = 0x444;
 extern const BlockSlot kBlockShort[kBlockMaxJokers + 1][kBlockShortKeys];
 
