@@ -43,10 +43,10 @@ extern const GroupMask kSingleMask[5];
 // first whose state the context allows is the one the walk would take.
 inline constexpr int kBlockMaxTiles = 11;
 inline constexpr int kBlockMaxJokers = 8;
-// Longer blocks, up to kBlockLongTiles tiles, only with the states of at
-// most kBlockLongTiles tiles and wildcards in all (a rest of a 17-tile hand
-// less its wait's meld): all that the block reaches with as many wildcards.
-// With more the walk takes the hand (see the slot's marks).
+// Longer blocks, up to kBlockLongTiles tiles, hold only the states of at
+// most kBlockLongTiles tiles and wildcards in all (no rest of a 17-tile hand
+// less its wait's meld has more): a lookup with more wildcards than that
+// leaves them finds no slot (see the marks) and the walk takes the hand.
 inline constexpr int kBlockLongTiles = 15;
 // An entry: byte 0 its state, byte 1 its number of melds, then one byte a
 // meld: its move (decompose_moves.h) times 16 plus the rank in the block.
