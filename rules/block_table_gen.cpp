@@ -1,10 +1,11 @@
 // The block tables of rules/group_tables.h, written by the table generator:
 // for every block of a suit (a run of held ranks that no meld can leave, see
-// group_tables.h) with at most kBlockMaxTiles tiles, the first decomposition
+// group_tables.h) with at most kBlockLongTiles tiles, the first decomposition
 // in the search's order for each exact number of wildcards (up to
-// kBlockMaxJokers) and pair, the decompositions in the search's order; found
-// through a hash table without collisions over the blocks' nibbles, and the
-// short ones directly by their nibbles too.
+// kBlockMaxJokers, and fewer for a long block) and pair, the decompositions
+// in the search's order; found through a hash table without collisions over
+// the blocks' nibbles, and the short ones directly by their nibbles and the
+// wildcards held.
 
 #include "rules/block_table_gen.h"
 
@@ -105,10 +106,13 @@ struct Block {
     uint64_t key;
     uint32_t first;
     uint8_t form;
+    uint64_t marks;                          // the wildcard counts its entries do not cover
+    uint32_t firstFor[kBlockMaxJokers + 1];  // a short block's by wildcards
 };
 
 BlockSlot SlotOf(const Block& b) {
-    return b.key | uint64_t(b.form) << kBlockKeyBits | uint64_t(b.first) << (kBlockKeyBits + 8);
+    return b.key | b.marks | uint64_t(b.form) << kBlockKeyBits |
+           uint64_t(b.first) << (kBlockKeyBits + 8);
 }
 
 // Places every block in a slot of its own: the blocks of a bucket (the
@@ -132,7 +136,7 @@ bool PlaceBlocks(const std::vector<Block>& blocks, std::vector<uint16_t>& displa
         const std::vector<int>& members = buckets[size_t(bucket)];
         if (members.empty()) break;
         bool placed = false;
-        for (uint32_t d = 0; d < kBlockSlotCount && !placed; ++d) {
+        for (uint32_t d = 0; d <= UINT16_MAX && !placed; ++d) {
             std::vector<int> slots;
             for (int b : members) {
                 const int slot = int(BlockSlotIndex(blocks[size_t(b)].key, uint16_t(d)));
@@ -160,12 +164,15 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
     std::vector<uint64_t> entries;
     for (int32_t code = 1; code < kSuitCodes; ++code) {
         int tiles = 0;
-        if (!IsBlock(code, &tiles) || tiles > kBlockMaxTiles) continue;
+        if (!IsBlock(code, &tiles) || tiles > kBlockLongTiles) continue;
+        const bool isLong = tiles > kBlockMaxTiles;
+        const int most =
+            isLong ? std::min(kBlockMaxJokers, kBlockLongTiles - tiles) : kBlockMaxJokers;
         // The exact states within reach, each with its first decomposition,
         // in the search's order of those.
         std::vector<std::pair<std::vector<uint8_t>, int>> found;
         for (int pair = 0; pair < 2; ++pair) {
-            for (int u = 0; u <= kBlockMaxJokers; ++u) {
+            for (int u = 0; u <= most; ++u) {
                 const int state = u + pair * kMaskPair;
                 if (states[size_t(code)] >> state & 1)
                     found.emplace_back(FirstDecomposition(states, code, state), state);
@@ -179,22 +186,58 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
             }
             return a.first.size() < b.first.size();
         });
+        // The counts a context allows hold three fewer wildcards with each
+        // (left ones make pungs): an entry after one of its state less three,
+        // six, ... is never the first allowed.
+        std::vector<std::pair<std::vector<uint8_t>, int>> kept;
+        for (auto& f : found) {
+            const bool shadowed = std::any_of(kept.begin(), kept.end(), [&](const auto& k) {
+                return k.second < f.second && k.second / kMaskPair == f.second / kMaskPair &&
+                       (f.second - k.second) % 3 == 0;
+            });
+            if (!shadowed) kept.push_back(std::move(f));
+        }
+        found = std::move(kept);
         if (found.empty()) {
+            // (A long block may need more wildcards than its hands hold.)
+            if (isLong) continue;
             std::fprintf(stderr, "a block without a decomposition\n");
             return false;
         }
-        blocks.push_back({NibblesOf(code), uint32_t(entries.size()), formOfCode[code]});
-        for (const auto& [melds, state] : found) {
-            if (melds.size() > kBlockEntryMelds) {
-                std::fprintf(stderr, "a block decomposition of %zu melds\n", melds.size());
+        uint64_t marks = 0;
+        for (int u = most + 1; u <= kBlockMaxJokers; ++u)
+            marks |= BlockMark(u);
+        Block block{NibblesOf(code), uint32_t(entries.size()), formOfCode[code], marks, {}};
+        auto write = [&](int most) {
+            for (const auto& [melds, state] : found) {
+                if (state % kMaskPair > most) continue;
+                uint64_t entry = uint64_t(state) | uint64_t(melds.size()) << 8;
+                for (size_t i = 0; i < melds.size(); ++i)
+                    entry |= uint64_t(melds[i]) << (16 + 8 * i);
+                entries.push_back(entry);
+            }
+        };
+        for (const auto& f : found) {
+            if (f.first.size() > kBlockEntryMelds) {
+                std::fprintf(stderr, "a block decomposition of %zu melds\n", f.first.size());
                 return false;
             }
-            uint64_t entry = uint64_t(state) | uint64_t(melds.size()) << 8;
-            if (&state == &found.back().second) entry |= kBlockLastEntry;
-            for (size_t i = 0; i < melds.size(); ++i)
-                entry |= uint64_t(melds[i]) << (16 + 8 * i);
-            entries.push_back(entry);
         }
+        // A short block's entries for each number of wildcards, without
+        // those that spend more (the last list is all of them).
+        if (block.key < kBlockShortKeys) {
+            for (int u = 0; u <= kBlockMaxJokers; ++u) {
+                block.first = block.firstFor[u] = uint32_t(entries.size());
+                write(u);
+            }
+        } else {
+            write(kBlockMaxJokers);
+        }
+        blocks.push_back(block);
+    }
+    if (entries.size() >> (64 - kBlockKeyBits - 8)) {
+        std::fprintf(stderr, "too many block entries for a slot\n");
+        return false;
     }
     std::vector<uint16_t> displacement;
     std::vector<int> slotOf;
@@ -215,11 +258,21 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
         const uint64_t slot = b ? SlotOf(*b) : 0;
         std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", slot);
     }
-    std::vector<BlockSlot> shortSlots(kBlockShortKeys, 0);
+    std::vector<BlockSlot> shortSlots(size_t(kBlockMaxJokers + 1) * kBlockShortKeys, 0);
     for (const Block& b : blocks) {
-        if (b.key < kBlockShortKeys) shortSlots[size_t(b.key)] = SlotOf(b);
+        if (b.key >= kBlockShortKeys) continue;
+        if (b.marks) {
+            std::fprintf(stderr, "a long block among the short ones\n");
+            return false;
+        }
+        for (int u = 0; u <= kBlockMaxJokers; ++u) {
+            Block forU = b;
+            forU.first = b.firstFor[u];
+            shortSlots[size_t(u) * kBlockShortKeys + b.key] = SlotOf(forU);
+        }
     }
-    std::fprintf(out, "\n};\n\nconst BlockSlot kBlockShort[kBlockShortKeys] = {");
+    std::fprintf(out,
+                 "\n};\n\nconst BlockSlot kBlockShort[kBlockMaxJokers + 1][kBlockShortKeys] = {");
     for (size_t i = 0; i < shortSlots.size(); ++i)
         std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", shortSlots[i]);
     std::fprintf(out, "\n");

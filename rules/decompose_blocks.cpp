@@ -40,6 +40,8 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+    const uint64_t keyMask = kBlockKeyMaskFor.masks[jokers];
+    const BlockSlot* shortSlots = kBlockShort[jokers];
     // Each block's first kind, in every byte (the melds take it as theirs).
     uint64_t base[3 * 3 + kCountSlots - 30];
     BlockSlot slot[std::size(base)];
@@ -58,7 +60,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         const int at = 4 * start;
         const uint64_t from = at < 64 ? (low >> at) | (high << (64 - at)) : high >> (at - 64);
         const uint64_t key = from & ((uint64_t(1) << (4 * (end - start))) - 1);
-        slot[count] = FindBlock(key, end - start);
+        slot[count] = FindAnyBlock(key, keyMask, shortSlots);
         if (!slot[count])
             return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = uint64_t(start) * kEveryByte;
@@ -66,7 +68,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
-        slot[count] = FindBlock(uint64_t(counts[size_t(k)]), 1);
+        slot[count] = shortSlots[size_t(counts[size_t(k)])];
         if (!slot[count])
             return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = uint64_t(k) * kEveryByte;
@@ -95,16 +97,17 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     for (int b = 0; b < count; ++b) {
         // The states the blocks after b allow from here: none with a pair
         // once the pair is taken (the shift by 32 or more leaves the upper
-        // half empty).
+        // half empty). One of the block's entries is among them: the state
+        // before b is in context[b - 1], so the blocks from b complete from
+        // it, and b's fewest wildcards of some residue (an entry's, never
+        // above the wildcards held, and the counts allowed are closed
+        // downwards by threes) do.
         const uint64_t allowed = context[b] >> shift;
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
-        for (; !(allowed >> (*entry & 0xFF) & 1); ++entry) {
-            // Cannot happen (the hand completes), but the walk would know.
-            if (*entry & kBlockLastEntry)
-                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        }
+        while (!(allowed >> (*entry & 0xFF) & 1))
+            ++entry;
         shift += int(*entry & 0xFF);
-        const int melds = int(*entry >> 8 & 0x7F);
+        const int melds = int(*entry >> 8 & 0xFF);
 #if defined(__SSE2__)
         // All six meld bytes at once, each with the block's first kind;
         // only the first `melds` count.

@@ -43,17 +43,36 @@ extern const GroupMask kSingleMask[5];
 // first whose state the context allows is the one the walk would take.
 inline constexpr int kBlockMaxTiles = 11;
 inline constexpr int kBlockMaxJokers = 8;
-// An entry: byte 0 its state, byte 1 its number of melds (plus 128 on a
-// block's last entry), then one byte a meld: its move (decompose_moves.h)
-// times 16 plus the rank in the block.
+// Longer blocks, up to kBlockLongTiles tiles, hold only the states of at
+// most kBlockLongTiles tiles and wildcards in all (no rest of a 17-tile hand
+// less its wait's meld has more): a lookup with more wildcards than that
+// leaves them finds no slot (see the marks) and the walk takes the hand.
+inline constexpr int kBlockLongTiles = 15;
+// An entry: byte 0 its state, byte 1 its number of melds, then one byte a
+// meld: its move (decompose_moves.h) times 16 plus the rank in the block.
 inline constexpr int kBlockEntryMelds = 6;
-inline constexpr uint64_t kBlockLastEntry = 0x8000;
 
 // A block's slot: its key (0: no block) in the low 36 bits, its form as a
-// suit code in the next 8, its first entry above them.
+// suit code in the next 8, its first entry above them. A key's nibbles
+// hold at most 4, so their top bits are free: a long block's slot marks
+// there the wildcard counts its entries do not cover, bit 4u + 3 for u
+// wildcards, and a lookup with u wildcards compares that bit too.
 using BlockSlot = uint64_t;
 inline constexpr int kBlockKeyBits = 36;
 inline constexpr uint64_t kBlockKeyMask = (uint64_t(1) << kBlockKeyBits) - 1;
+inline constexpr uint64_t kBlockNibbleMarks = 0x888888888ull;
+inline constexpr uint64_t BlockMark(int jokers) {
+    return uint64_t(8) << (4 * jokers);
+}
+// The bits of a slot that a lookup with u wildcards compares with the key.
+inline constexpr auto kBlockKeyMaskFor = [] {
+    struct {
+        uint64_t masks[kBlockMaxJokers + 1];
+    } t{};
+    for (int u = 0; u <= kBlockMaxJokers; ++u)
+        t.masks[u] = (kBlockKeyMask & ~kBlockNibbleMarks) | BlockMark(u);
+    return t;
+}();
 inline constexpr int BlockForm(BlockSlot slot) {
     return int(slot >> kBlockKeyBits & 0xFF);
 }
@@ -63,9 +82,9 @@ inline constexpr uint32_t BlockFirstEntry(BlockSlot slot) {
 
 // The hash table: a block's bucket moves its slot by the bucket's
 // displacement, so that no two blocks share a slot.
-inline constexpr int kBlockBucketBits = 13;
+inline constexpr int kBlockBucketBits = 15;
 inline constexpr int kBlockBuckets = 1 << kBlockBucketBits;
-inline constexpr uint32_t kBlockSlotCount = 1 << 15;
+inline constexpr uint32_t kBlockSlotCount = 1 << 17;
 inline constexpr uint64_t kBlockHash = 0x9E3779B97F4A7C15ull;
 inline constexpr uint32_t BlockBucket(uint64_t key) {
     return uint32_t((key * kBlockHash) >> (64 - kBlockBucketBits));
@@ -84,20 +103,24 @@ extern const BlockSlot kBlockSlots[kBlockSlotCount];
 extern const uint64_t kBlockEntries[];
 
 // Blocks of at most three ranks (most of those real hands hold) also stand
-// directly at their key, in a table small enough to stay in the first-level
-// cache: no hash, no displacement to wait for.
-inline constexpr int kBlockShortRanks = 3;
-inline constexpr uint32_t kBlockShortKeys = 0x445;  // keys up to 0x444
-extern const BlockSlot kBlockShort[kBlockShortKeys];
+// directly at their key, in tables small enough to stay in the first-level
+// cache: no hash, no displacement to wait for. One table for each number of
+// wildcards held, whose slots lead to the block's entries without those
+// that spend more (which the context never allows: the scan would pass over
+// them). (0x444 has twelve tiles: a long block, found as the longer ones.)
+inline constexpr uint32_t kBlockShortKeys = 0x444;
+extern const BlockSlot kBlockShort[kBlockMaxJokers + 1][kBlockShortKeys];
 
-// The block's slot, or 0 when the tables do not hold it.
-inline BlockSlot FindBlock(uint64_t key) {
+// The block's slot, or 0 when the tables do not hold it (or a long block's
+// entries do not cover its wildcards: keyMask is kBlockKeyMaskFor's).
+inline BlockSlot FindBlock(uint64_t key, uint64_t keyMask) {
     const BlockSlot slot = kBlockSlots[BlockSlotIndex(key, kBlockDisplacement[BlockBucket(key)])];
-    return (slot & kBlockKeyMask) == key ? slot : 0;
+    return (slot & keyMask) == key ? slot : 0;
 }
-// The same for a block of `ranks` ranks.
-inline BlockSlot FindBlock(uint64_t key, int ranks) {
-    return ranks <= kBlockShortRanks ? kBlockShort[key] : FindBlock(key);
+// The same for a block of any key (the short ones are never long), with
+// `shortSlots` kBlockShort's for the wildcards held.
+inline BlockSlot FindAnyBlock(uint64_t key, uint64_t keyMask, const BlockSlot* shortSlots) {
+    return key < kBlockShortKeys ? shortSlots[key] : FindBlock(key, keyMask);
 }
 
 // The form of a suit code.

@@ -166,6 +166,24 @@ TEST(DecomposeOracleTest, BlocksWithUpToEightWildcardsMatchPlainSearch) {
     });
 }
 
+// The wildcards no meld spends make pungs and a pair alone, each charged to
+// the counters in their order: every split of up to eight, beside a few
+// small hands.
+TEST(DecomposeOracleTest, WildcardsLeftOverMatchPlainSearch) {
+    for (int hand : {0, 2, 111, 1, 3, 1002}) {
+        TileCountArray c{};
+        for (int k = 1, rest = hand; rest; ++k, rest /= 10)
+            c[size_t(k)] = rest % 10;
+        for (int jokers = 0; jokers <= 8; ++jokers) {
+            for (int a = 0; a <= jokers; ++a) {
+                CheckHand(c, jokers, false, 0, unsigned(a));
+                CheckHand(c, jokers, true, 0, unsigned(a));
+                if (HasFailure()) return;
+            }
+        }
+    }
+}
+
 TEST(DecomposeOracleTest, RandomMultiSuitHandsAgree) {
     std::mt19937 rng(20240611);
     for (int i = 0; i < 100000; ++i) {
