@@ -278,13 +278,14 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     // general road.
     if (kind_ > kLastKind || idxA_ > kLastKind || idxB_ > kLastKind) return -1;
     winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
-    // The hand without its jokers.
-    if (!SummariseHandLess(counts, idxA_, idxB_, &hand_, code_, &oddKinds_)) return -1;
+    // The hand without its jokers. (Holding at most four of each, it holds
+    // fewer jokers than the masks count.)
+    static_assert(2 * 4 + 1 <= kMaskMaxJokers);
+    oddKinds_ = SummariseHandLess(counts, idxA_, idxB_, refused, &hand_, code_);
+    if (oddKinds_ < 0) return oddKinds_ == kHoldsRefused ? 0 : -1;
     // (A valid hand holds nothing in slot 0, the kind of no joker.)
     nA_ = counts[size_t(idxA_)];
     nB_ = idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
-    if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
-    if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
     refused_ = refused;
     // Shapes that no rest can take (a rest changes at most three kinds):
