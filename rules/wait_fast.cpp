@@ -302,23 +302,21 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     refused_ = refused;
     // Shapes that no rest can take (a rest changes at most three kinds):
     // knitted needs no pair, all honours and all 2-5-8 no other kind, seven
-    // honours a wildcard for each honour missing.
+    // honours a wildcard for each honour missing. (Told without a branch per
+    // shape: the calls vary the shapes allowed.)
     const KindMasks& m = hand_.masks;
     uint32_t live = allowed & kShapeBits;
-    auto prune = [&](uint32_t shape, auto impossible) {
-        if ((live & shape) && impossible()) live &= ~shape;
-    };
-    prune(kShapeKnitted, [&] { return MoreThanTwo(m.pairs); });
-    prune(kShapeAllHonours, [&] { return MoreThanTwo(m.present & ~kHonourKinds); });
-    prune(kShape258, [&] { return MoreThanTwo(m.present & ~kKinds258); });
-    prune(kShapeSevenHonours, [&] {
+    if (live & ~kShapeSevenPairs) {
         // The plain test's hand gains the winning tile (a wildcard when
-        // wild), the checkers' rests only lose tiles and wildcards.
-        const uint64_t missing = kHonourKinds & ~m.present;
-        const int32_t jokers = nA_ + nB_ + winIsWild_;
-        const int left = CountHonours(winIsWild_ ? missing : missing & ~BitOf(kind_));
-        return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
-    });
+        // wild), the checkers' rests only lose tiles and wildcards. (Seven
+        // wildcards or more make up any honours missing.)
+        const uint64_t missing = kHonourKinds & ~m.present & ~(winIsWild_ ? 0 : BitOf(kind_));
+        const int32_t jokers = (options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + winIsWild_;
+        live &= ~((MoreThanTwo(m.pairs) ? kShapeKnitted : 0u) |
+                  (MoreThanTwo(m.present & ~kHonourKinds) ? kShapeAllHonours : 0u) |
+                  (MoreThanTwo(m.present & ~kKinds258) ? kShape258 : 0u) |
+                  (CountHonours(missing) > jokers ? kShapeSevenHonours : 0u));
+    }
     liveShapes_ = live;
     group_[0] = &SuitMask(code_[0]);
     group_[1] = &SuitMask(code_[1]);
@@ -712,14 +710,15 @@ bool FastWaits::Waits() {
     // The checkers' rests only lose tiles and wildcards: seven pairs needs a
     // wildcard for each odd kind but the two that the tiles taken may even
     // out, seven honours for each honour the hand misses already.
-    if ((liveShapes_ & kShapeSevenPairs) && oddKinds_ - 2 > Jokers())
-        liveShapes_ &= ~kShapeSevenPairs;
+    // (Seven wildcards or more make up any honours missing.)
+    const int32_t jokers = Jokers();
+    uint32_t dead = oddKinds_ - 2 > jokers ? kShapeSevenPairs : 0u;
     if (liveShapes_ & kShapeSevenHonours) {
         const int missing = CountHonours(kHonourKinds & ~hand_.masks.present);
-        if (missing &&
-            ((options_ & kOptNoJokerSevenHonours) || (Jokers() < 7 && missing > Jokers())))
-            liveShapes_ &= ~kShapeSevenHonours;
+        if (missing > ((options_ & kOptNoJokerSevenHonours) ? 0 : jokers))
+            dead |= kShapeSevenHonours;
     }
+    liveShapes_ &= ~dead;
     // Knitted holds no kind twice: a rest takes at most two tiles, of one
     // kind (held three times at most) or of two kinds of a suit at most two
     // apart (each held twice).
