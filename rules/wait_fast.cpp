@@ -473,7 +473,8 @@ Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken)
     const int32_t total = hand_.tiles + jokers - taken;
     const uint32_t live = liveShapes_;
     if ((live & ~(kShapeSevenPairs | kShapeKnitted)) == 0 && total <= kMaxDecomposedTiles) {
-        if (live && (total == 12 || total == 14)) {
+        // (One branch for both: the rests vary the one, the calls the other.)
+        if (((total | 2) == 14) & (live != 0)) {
             if ((live & kShapeSevenPairs) &&
                 CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
                 return Rest::kWinsByShape;
