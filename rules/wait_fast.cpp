@@ -115,9 +115,9 @@ class FastWaits {
         const int n = int(taken.size());
         const int k1 = n > 0 ? t[0] : -1, k2 = n > 1 ? t[1] : -1;
         // (MayWin does not tell how a rest it named wins.)
-        const Rest rest =
-            named ? Rest::kWinsByShape
-                  : Judge(n > 0 ? k1 : 0, n > 1 ? k2 : 0, n, Jokers() - jokers, pairTaken);
+        const Rest rest = named    ? Rest::kWinsByShape
+                          : n == 0 ? JudgeWhole(Jokers() - jokers, pairTaken)
+                                   : Judge(k1, n > 1 ? k2 : 0, n, Jokers() - jokers, pairTaken);
         // (A rest that loses leaves the result: the rest that wins rewrites
         // it, and when none does the shape checks clear it first.)
         if (!Wins(rest)) return false;
@@ -161,7 +161,11 @@ class FastWaits {
     // A rest of one suit is judged by summing the groups (JudgeHere reads the
     // suit's context when MayWin made it): a context costs several sums, and
     // the checkers' single rests seldom share one.
-    Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
+    [[gnu::noinline]] Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
+    // Judge for the rests that take wildcards alone, apart: the branches on
+    // what a rest changes then see only the rests of tiles.
+    [[gnu::noinline]] Rest JudgeWhole(int32_t jokers, bool pairTaken) const;
+    Rest JudgeRest(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
     // Judge for the rests its own steps leave: whole-hand shapes other than
     // seven pairs live, more than one group changed, sums not made yet.
     [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
@@ -466,6 +470,15 @@ void FastWaits::MakeContexts(int suit) const {
 }
 
 Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const {
+    return JudgeRest(k1, k2, taken, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeWhole(int32_t jokers, bool pairTaken) const {
+    return JudgeRest(0, 0, 0, jokers, pairTaken);
+}
+
+[[gnu::always_inline]] inline Rest FastWaits::JudgeRest(int k1, int k2, int taken, int32_t jokers,
+                                                        bool pairTaken) const {
     // The common rests without a call (and so without saving registers):
     // seven pairs and knitted at most are live (ShapeWins' first steps), and
     // the rest changes one suit whose others are summed, or no kind once the
