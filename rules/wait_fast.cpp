@@ -486,12 +486,13 @@ Rest FastWaits::JudgeWhole(int32_t jokers, bool pairTaken) const {
     const int32_t total = hand_.tiles + jokers - taken;
     const uint32_t live = liveShapes_;
     if ((live & ~(kShapeSevenPairs | kShapeKnitted)) == 0 && total <= kMaxDecomposedTiles) {
-        // (One branch for both: the rests vary the one, the calls the other.)
-        if (((total | 2) == 14) & (live != 0)) {
-            if ((live & kShapeSevenPairs) &&
+        // (Seven pairs and knitted take only 12 or 14.)
+        const uint32_t byTotal = (total | 2) == 14 ? live : 0u;
+        if (byTotal) {
+            if ((byTotal & kShapeSevenPairs) &&
                 CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
                 return Rest::kWinsByShape;
-            if ((live & kShapeKnitted) && total == 14) {
+            if ((byTotal & kShapeKnitted) && total == 14) {
                 const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
                 if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
                     return JudgeCold(k1, k2, jokers, pairTaken);
