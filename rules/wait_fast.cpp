@@ -115,9 +115,11 @@ class FastWaits {
         const int n = int(taken.size());
         const int k1 = n > 0 ? t[0] : -1, k2 = n > 1 ? t[1] : -1;
         // (MayWin does not tell how a rest it named wins.)
+        const int32_t left = Jokers() - jokers;
         const Rest rest = named    ? Rest::kWinsByShape
-                          : n == 0 ? JudgeWhole(Jokers() - jokers, pairTaken)
-                                   : Judge(k1, n > 1 ? k2 : 0, n, Jokers() - jokers, pairTaken);
+                          : n == 0 ? JudgeWhole(left, pairTaken)
+                          : n == 1 ? JudgeOne(k1, left, pairTaken)
+                                   : Judge(k1, k2, 2, left, pairTaken);
         // (A rest that loses leaves the result: the rest that wins rewrites
         // it, and when none does the shape checks clear it first.)
         if (!Wins(rest)) return false;
@@ -162,9 +164,11 @@ class FastWaits {
     // suit's context when MayWin made it): a context costs several sums, and
     // the checkers' single rests seldom share one.
     [[gnu::noinline]] Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
-    // Judge for the rests that take wildcards alone, apart: the branches on
-    // what a rest changes then see only the rests of tiles.
+    // Judge for the rests that take wildcards alone, and for those that take
+    // one tile, apart: the branches on what a rest changes then see only the
+    // rests of tiles, and the tiles not taken are not looked up.
     [[gnu::noinline]] Rest JudgeWhole(int32_t jokers, bool pairTaken) const;
+    [[gnu::noinline]] Rest JudgeOne(int k, int32_t jokers, bool pairTaken) const;
     Rest JudgeRest(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
     // Judge for the rests its own steps leave: whole-hand shapes other than
     // seven pairs live, more than one group changed, sums not made yet.
@@ -475,6 +479,10 @@ Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken)
 
 Rest FastWaits::JudgeWhole(int32_t jokers, bool pairTaken) const {
     return JudgeRest(0, 0, 0, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
+    return JudgeRest(k, 0, 1, jokers, pairTaken);
 }
 
 [[gnu::always_inline]] inline Rest FastWaits::JudgeRest(int k1, int k2, int taken, int32_t jokers,
