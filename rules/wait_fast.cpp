@@ -756,29 +756,26 @@ bool FastWaits::Waits() {
     // The joker-pair wait runs the pair wait first: when that step fails the
     // pair-wait checker fails the same way, when it wins it wins the same
     // way. While the joker pair may still win, the pair step needs only to
-    // tell whether it wins.
-    int pairWins = -1;
-    if ((options_ & kOptJokers) && !(mode_ & (kModeRestricted1 | kModeRestricted4))) {
-        const bool jokerPair = jokersOn_ && Jokers() >= 1;
-        pairWins = PairStep(jokerPair);
-        if (pairWins) {
-            if (jokerPair &&
-                RestWins({}, 1, true, {kMeldPair, winIsWild_ ? 0 : kind_}, kWaitJokerPair))
-                return true;
-            if (!jokerPair) return true;
-            // Without a wildcard winning tile the pair step judged one rest,
-            // the tile's pair when the hand holds the tile (else the joker
-            // pair's): it is recorded as the pair wait would, not judged again.
-            if (!winIsWild_ && Has(kind_)) {
-                Record(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape, {kMeldPair, kind_},
-                       kWaitPair);
-            } else {
-                PairStep(false);
-            }
+    // tell whether it wins. (Else the pair-wait checker runs as that step.)
+    const bool jokerPair = (options_ & kOptJokers) &&
+                           !(mode_ & (kModeRestricted1 | kModeRestricted4)) && jokersOn_ &&
+                           Jokers() >= 1;
+    // (One call site of the pair wait, so that it is inlined: the quiet step,
+    // then at most once more to record the rest it named.)
+    for (bool quiet = jokerPair, again = false;; quiet = false, again = true) {
+        const bool won = PairStep(quiet);
+        if (again || (won && !quiet)) return true;
+        if (!won) break;
+        if (RestWins({}, 1, true, {kMeldPair, winIsWild_ ? 0 : kind_}, kWaitJokerPair)) return true;
+        // Without a wildcard winning tile the pair step judged one rest,
+        // the tile's pair when the hand holds the tile (else the joker
+        // pair's): it is recorded as the pair wait would, not judged again.
+        if (!winIsWild_ && Has(kind_)) {
+            Record(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape, {kMeldPair, kind_},
+                   kWaitPair);
             return true;
         }
     }
-    if (pairWins != 0 && PairWait(*this)) return true;
     // (A checker here fails more often than it wins: so marked, the later
     // ones stay hot code for the compiler, which otherwise divides by ten
     // with a division instruction in them.)
