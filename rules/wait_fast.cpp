@@ -776,9 +776,8 @@ bool FastWaits::Waits() {
             return true;
         }
     }
-    // (A checker here fails more often than it wins: so marked, the later
-    // ones stay hot code for the compiler, which otherwise divides by ten
-    // with a division instruction in them.)
+    // (A checker here fails more often than it wins: so marked, the compiler
+    // lays the later ones out as the likely road.)
     if (PungWait(*this)) [[unlikely]]
         return true;
     if (MiddleWait(*this)) [[unlikely]]
@@ -832,9 +831,11 @@ int32_t FastWaits::ShapeChecks(int32_t extra) const {
 
 }  // namespace
 
-int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                         RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                         int32_t extra) {
+// (Hot: every block of it is compiled for speed, the checkers' tests of
+// ranks too, whatever the compiler guesses of how often they run.)
+[[gnu::hot]] int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA,
+                                      TileId jokerB, RuleOptions options, uint32_t allowed,
+                                      HuResult& result, uint32_t mode, int32_t extra) {
     FastWaits waits;
     const int ready = waits.Reset(counts, tile, jokerA, jokerB, options, allowed, mode, result);
     if (ready < 0) {
