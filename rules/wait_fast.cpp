@@ -318,7 +318,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         // The plain test's hand gains the winning tile (a wildcard when
         // wild), the checkers' rests only lose tiles and wildcards. (Seven
         // wildcards or more make up any honours missing.)
-        const uint64_t missing = kHonourKinds & ~m.present & ~(winIsWild_ ? 0 : BitOf(kind_));
+        // (The tile's kind is one, 1 to 37; its bit masked without a branch.)
+        const uint64_t added = KindBit(kind_) & (uint64_t(winIsWild_) - 1);
+        const uint64_t missing = kHonourKinds & ~m.present & ~added;
         const int32_t jokers = (options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + winIsWild_;
         live &= ~((MoreThanTwo(m.pairs) ? kShapeKnitted : 0u) |
                   (MoreThanTwo(m.present & ~kHonourKinds) ? kShapeAllHonours : 0u) |
