@@ -388,10 +388,9 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
         m.pairs = c > 1 ? m.pairs | bit : m.pairs & ~bit;
         m.odd = c & 1 ? m.odd | bit : m.odd & ~bit;
     }
-    for (uint32_t shapes = liveShapes_; shapes; shapes &= shapes - 1) {
-        if (ShapeTakes(shapes & (0u - shapes), m, total, jokers, options_)) return true;
-    }
-    return false;
+    // (All asked at once: a loop over the shapes live would jump through a
+    // switch on each, which the calls vary.)
+    return ShapesTaking(liveShapes_, m, total, jokers, options_) != 0;
 }
 
 FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
