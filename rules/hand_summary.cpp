@@ -1,5 +1,7 @@
 #include "rules/hand_summary.h"
 
+#include <type_traits>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -22,10 +24,10 @@ namespace {
 // number of times, and a hand holding a kind of `refused` told before the
 // rest is made. (The arguments and answers of SummariseHandLess, which then
 // only jumps here; without kLess, whether the counts are a hand.)
-template <bool kLess>
-__attribute__((target("avx2,popcnt"))) int32_t SummariseWide(const TileCountArray& counts, int a,
-                                                             int b, uint64_t refused,
-                                                             HandSummary* summary, int32_t* codes) {
+template <bool kLess, typename Answer = std::conditional_t<kLess, int32_t, bool>>
+__attribute__((target("avx2,popcnt"))) Answer SummariseWide(const TileCountArray& counts, int a,
+                                                            int b, uint64_t refused,
+                                                            HandSummary* summary, int32_t* codes) {
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi8(1),
                   four = _mm256_set1_epi8(4);
     // The packs work within each 16-byte lane: they leave the groups of four
@@ -63,7 +65,7 @@ __attribute__((target("avx2,popcnt"))) int32_t SummariseWide(const TileCountArra
     m.present = uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(low, zero)))) |
                 uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(high, zero)))) << 32;
     if (!_mm256_testz_si256(over, over) || (m.present & (KindBit(0) | KindBit(10) | KindBit(20))))
-        return kLess ? kNotAHand : 0;
+        return Answer(kLess ? kNotAHand : 0);
     if (kLess && (m.present & refused)) return kHoldsRefused;
     m.pairs = uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(low, one)))) |
               uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(high, one)))) << 32;
@@ -111,7 +113,7 @@ __attribute__((target("avx2,popcnt"))) int32_t SummariseWide(const TileCountArra
         codes[2] = _mm_extract_epi32(sums, 2);
         return int32_t(_mm_popcnt_u64(m.odd));
     }
-    return 1;
+    return Answer(true);
 }
 
 bool HasAvx2() {
