@@ -316,9 +316,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     uint32_t live = allowed & kShapeBits;
     if (live & ~kShapeSevenPairs) {
         // The plain test's hand gains the winning tile (a wildcard when
-        // wild), the checkers' rests only lose tiles and wildcards. (Seven
-        // wildcards or more make up any honours missing.)
-        // (The tile's kind is one, 1 to 37; its bit masked without a branch.)
+        // wild), the checkers' rests only lose tiles and wildcards; seven
+        // wildcards or more make up any honours missing. (The tile's kind,
+        // 1 to 37, masked out without a branch.)
         const uint64_t added = KindBit(kind_) & (uint64_t(winIsWild_) - 1);
         const uint64_t missing = kHonourKinds & ~m.present & ~added;
         const int32_t jokers = (options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + winIsWild_;
@@ -733,8 +733,8 @@ bool FastWaits::PairStep(bool quiet) const {
 bool FastWaits::Waits() {
     // The checkers' rests only lose tiles and wildcards: seven pairs needs a
     // wildcard for each odd kind but the two that the tiles taken may even
-    // out, seven honours for each honour the hand misses already.
-    // (Seven wildcards or more make up any honours missing.)
+    // out, seven honours for each honour the hand misses already (seven
+    // wildcards or more make up any).
     const int32_t jokers = Jokers();
     uint32_t dead = oddKinds_ - 2 > jokers ? kShapeSevenPairs : 0u;
     if (liveShapes_ & kShapeSevenHonours) {
