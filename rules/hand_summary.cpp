@@ -1,5 +1,7 @@
 #include "rules/hand_summary.h"
 
+#include <type_traits>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -19,12 +21,13 @@ namespace {
 // once at start): half the instructions of the 16-byte road, which every
 // hand test pays for. With kLess, the counts less every tile of kinds a and
 // b (none for 0), with the suits' codes and the number of kinds held an odd
-// number of times. (The arguments in SummariseHandLess's order, which then
-// only jumps here.)
-template <bool kLess>
-__attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& counts, int a,
-                                                          int b, HandSummary* summary,
-                                                          int32_t* codes, int32_t* oddKinds) {
+// number of times, and a hand holding a kind of `refused` told before the
+// rest is made. (The arguments and answers of SummariseHandLess, which then
+// only jumps here; without kLess, whether the counts are a hand.)
+template <bool kLess, typename Answer = std::conditional_t<kLess, int32_t, bool>>
+__attribute__((target("avx2,popcnt"))) Answer SummariseWide(const TileCountArray& counts, int a,
+                                                            int b, uint64_t refused,
+                                                            HandSummary* summary, int32_t* codes) {
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi8(1),
                   four = _mm256_set1_epi8(4);
     // The packs work within each 16-byte lane: they leave the groups of four
@@ -34,9 +37,8 @@ __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& 
     // (Slot 0 must stay as read: it holds no kind.)
     const __m256i kindA = _mm256_set1_epi8(char(a > 0 ? a : 0xFF)),
                   kindB = _mm256_set1_epi8(char(b > 0 ? b : 0xFF));
-    KindMasks m;
     __m256i over = zero;  // the counts above 4 (saturated) stay above 0
-    __m256i sum = zero, low = zero;
+    __m256i halves[2];
 #pragma GCC unroll 2
     for (int half = 0; half < 2; ++half) {
         const int i = 4 * half;
@@ -56,32 +58,33 @@ __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& 
                 _mm256_or_si256(_mm256_cmpeq_epi8(kinds, kindA), _mm256_cmpeq_epi8(kinds, kindB)),
                 bytes);
         }
-        sum = _mm256_add_epi64(sum, _mm256_sad_epu8(bytes, zero));
-        if (half == 0) {
-            low = bytes;
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes), bytes);
-            // Each pair of counts (at most 4) as one byte of two nibbles:
-            // the first plus 16 times the second.
-            const __m256i pairs = _mm256_maddubs_epi16(bytes, _mm256_set1_epi16(0x1001));
-            const __m256i packed = _mm256_packus_epi16(pairs, pairs);
-            summary->nibbles[0] = uint64_t(_mm256_extract_epi64(packed, 0));
-            summary->nibbles[1] = uint64_t(_mm256_extract_epi64(packed, 2));
-        }
-        const int shift = 32 * half;
-        m.present |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(bytes, zero))))
-                     << shift;
-        m.pairs |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(bytes, one)))) << shift;
-        m.odd |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(bytes, 7)))) << shift;
+        halves[half] = bytes;
     }
+    const __m256i low = halves[0], high = halves[1];
+    KindMasks m;
+    m.present = uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(low, zero)))) |
+                uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(high, zero)))) << 32;
     if (!_mm256_testz_si256(over, over) || (m.present & (KindBit(0) | KindBit(10) | KindBit(20))))
-        return false;
+        return Answer(kLess ? kNotAHand : 0);
+    if (kLess && (m.present & refused)) return kHoldsRefused;
+    m.pairs = uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(low, one)))) |
+              uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(high, one)))) << 32;
+    m.odd = uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(low, 7)))) |
+            uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(high, 7)))) << 32;
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes), low);
+    // Each pair of counts (at most 4) as one byte of two nibbles: the first
+    // plus 16 times the second.
+    const __m256i pairs = _mm256_maddubs_epi16(low, _mm256_set1_epi16(0x1001));
+    const __m256i packed = _mm256_packus_epi16(pairs, pairs);
+    summary->nibbles[0] = uint64_t(_mm256_extract_epi64(packed, 0));
+    summary->nibbles[1] = uint64_t(_mm256_extract_epi64(packed, 2));
+    const __m256i sum = _mm256_add_epi64(_mm256_sad_epu8(low, zero), _mm256_sad_epu8(high, zero));
     const __m128i total =
         _mm_add_epi64(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
     summary->masks = m;
     summary->tiles =
         int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
     if constexpr (kLess) {
-        *oddKinds = int32_t(_mm_popcnt_u64(m.odd));
         // The suits' codes in two multiply-adds: the counts by twos (by suit
         // c1; 5 c2 + 25 c3; c4 + 5 c5; c6 + 5 c7; 25 c8 + 125 c9), then those
         // words by twos times 1, 1, 128, 3200, 3200. Suit 1's first word
@@ -108,8 +111,9 @@ __attribute__((target("avx2,popcnt"))) bool SummariseWide(const TileCountArray& 
         codes[0] = _mm_cvtsi128_si32(sums);
         codes[1] = _mm_extract_epi32(sums, 1) + _mm_extract_epi8(_mm256_castsi256_si128(low), 11);
         codes[2] = _mm_extract_epi32(sums, 2);
+        return int32_t(_mm_popcnt_u64(m.odd));
     }
-    return true;
+    return Answer(true);
 }
 
 bool HasAvx2() {
@@ -179,32 +183,32 @@ bool SummariseNarrow(const TileCountArray& counts, HandSummary* summary) {
 
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<false>(counts, 0, 0, summary, nullptr, nullptr);
+    if (g_wideSummary) return SummariseWide<false>(counts, 0, 0, 0, summary, nullptr);
 #endif
     return SummariseNarrow(counts, summary);
 }
 
 namespace {
 // (Apart, so that the wide road is a jump that saves no registers.)
-[[gnu::noinline]] bool SummariseNarrowLess(const TileCountArray& counts, int a, int b,
-                                           HandSummary* summary, int32_t codes[3],
-                                           int32_t* oddKinds) {
-    if (!SummariseNarrow(counts, summary)) return false;
+[[gnu::noinline]] int32_t SummariseNarrowLess(const TileCountArray& counts, int a, int b,
+                                              uint64_t refused, HandSummary* summary,
+                                              int32_t codes[3]) {
+    if (!SummariseNarrow(counts, summary)) return kNotAHand;
     if (a > 0) summary->Empty(a, counts[size_t(a)]);
     if (b > 0 && b != a) summary->Empty(b, counts[size_t(b)]);
+    if (summary->masks.present & refused) return kHoldsRefused;
     for (int s = 0; s < 3; ++s)
         codes[s] = summary->SuitCode(s);
-    *oddKinds = CountBits(summary->masks.odd);
-    return true;
+    return CountBits(summary->masks.odd);
 }
 }  // namespace
 
-bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
-                       int32_t codes[3], int32_t* oddKinds) {
+int32_t SummariseHandLess(const TileCountArray& counts, int a, int b, uint64_t refused,
+                          HandSummary* summary, int32_t codes[3]) {
 #if QEVO_WIDE_SUMMARY
-    if (g_wideSummary) return SummariseWide<true>(counts, a, b, summary, codes, oddKinds);
+    if (g_wideSummary) return SummariseWide<true>(counts, a, b, refused, summary, codes);
 #endif
-    return SummariseNarrowLess(counts, a, b, summary, codes, oddKinds);
+    return SummariseNarrowLess(counts, a, b, refused, summary, codes);
 }
 
 #if QEVO_BIT_ROADS

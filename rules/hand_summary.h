@@ -106,10 +106,12 @@ struct HandSummary {
 // none in the slots 0, 10 and 20), and when they are, its summary.
 bool SummariseHand(const TileCountArray& counts, HandSummary* summary);
 // The same for the counts less every tile of kinds a and b (1-63; none for 0),
-// with the suits' codes (as SuitCode) and the number of kinds held an odd
-// number of times.
-bool SummariseHandLess(const TileCountArray& counts, int a, int b, HandSummary* summary,
-                       int32_t codes[3], int32_t* oddKinds);
+// with the suits' codes (as SuitCode): the number of kinds held an odd number
+// of times, or kNotAHand, or kHoldsRefused when the hand holds a kind of
+// `refused` (its summary then left unfinished).
+inline constexpr int32_t kNotAHand = -1, kHoldsRefused = -2;
+int32_t SummariseHandLess(const TileCountArray& counts, int a, int b, uint64_t refused,
+                          HandSummary* summary, int32_t codes[3]);
 // Tests run the 32-byte road (true, when the processor has it) or the
 // 16-byte one; returns whether the 32-byte road is now taken. The roads that
 // use BMI1, BMI2 and POPCNT follow the same switch.

@@ -68,6 +68,18 @@ constexpr auto kGroupBitOfKind = [] {
     return bits;
 }();
 
+// The number of honours among kinds 31-37 (no other bit set), by table: the
+// calls that keep seven honours live ask it twice.
+constexpr auto kHonoursIn = [] {
+    std::array<uint8_t, 128> counts{};
+    for (int x = 1; x < 128; ++x)
+        counts[size_t(x)] = uint8_t(counts[size_t(x >> 1)] + (x & 1));
+    return counts;
+}();
+inline int CountHonours(uint64_t honours) {
+    return kHonoursIn[size_t(honours >> 31)];
+}
+
 // Bit k, none for k <= 0 (no kind).
 constexpr uint64_t BitOf(int k) {
     return k > 0 ? KindBit(k) : 0;
@@ -126,9 +138,11 @@ class FastWaits {
         const int n = int(taken.size());
         const int k1 = n > 0 ? t[0] : -1, k2 = n > 1 ? t[1] : -1;
         // (MayWin does not tell how a rest it named wins.)
-        const Rest rest =
-            named ? Rest::kWinsByShape
-                  : Judge(n > 0 ? k1 : 0, n > 1 ? k2 : 0, n, Jokers() - jokers, pairTaken);
+        const int32_t left = Jokers() - jokers;
+        const Rest rest = named    ? Rest::kWinsByShape
+                          : n == 0 ? JudgeWhole(left, pairTaken)
+                          : n == 1 ? JudgeOne(k1, left, pairTaken)
+                                   : Judge(k1, k2, 2, left, pairTaken);
         // (A rest that loses leaves the result: the rest that wins rewrites
         // it, and when none does the shape checks clear it first.)
         if (!Wins(rest)) return false;
@@ -177,7 +191,13 @@ class FastWaits {
     // A rest of one suit is judged by summing the groups (JudgeHere reads the
     // suit's context when MayWin made it): a context costs several sums, and
     // the checkers' single rests seldom share one.
-    Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
+    [[gnu::noinline]] Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
+    // Judge for the rests that take wildcards alone, and for those that take
+    // one tile, apart: the branches on what a rest changes then see only the
+    // rests of tiles, and the tiles not taken are not looked up.
+    [[gnu::noinline]] Rest JudgeWhole(int32_t jokers, bool pairTaken) const;
+    [[gnu::noinline]] Rest JudgeOne(int k, int32_t jokers, bool pairTaken) const;
+    Rest JudgeRest(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
     // Judge for the rests its own steps leave: whole-hand shapes other than
     // seven pairs live, more than one group changed, sums not made yet.
     [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
@@ -308,34 +328,35 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     // general road.
     if (kind_ > kLastKind || idxA_ > kLastKind || idxB_ > kLastKind) return -1;
     winIsWild_ = jokersOn_ && (kind_ == idxA_ || kind_ == idxB_);
-    // The hand without its jokers.
-    if (!SummariseHandLess(counts, idxA_, idxB_, &hand_, code_, &oddKinds_)) return -1;
+    // The hand without its jokers. (Holding at most four of each, it holds
+    // fewer jokers than the masks count.)
+    static_assert(2 * 4 + 1 <= kMaskMaxJokers);
+    oddKinds_ = SummariseHandLess(counts, idxA_, idxB_, refused, &hand_, code_);
+    if (oddKinds_ < 0) return oddKinds_ == kHoldsRefused ? 0 : -1;
     // (A valid hand holds nothing in slot 0, the kind of no joker.)
     nA_ = counts[size_t(idxA_)];
     nB_ = idxB_ != idxA_ ? counts[size_t(idxB_)] : 0;
-    if (nA_ + nB_ + 1 > kMaskMaxJokers) return -1;
-    if (hand_.masks.present & refused) return 0;
     if (hand_.masks.present >> (kLastKind + 1)) return -1;
     refused_ = refused;
     // Shapes that no rest can take (a rest changes at most three kinds):
     // knitted needs no pair, all honours and all 2-5-8 no other kind, seven
-    // honours a wildcard for each honour missing.
+    // honours a wildcard for each honour missing. (Told without a branch per
+    // shape: the calls vary the shapes allowed.)
     const KindMasks& m = hand_.masks;
     uint32_t live = allowed & kShapeBits;
-    auto prune = [&](uint32_t shape, auto impossible) {
-        if ((live & shape) && impossible()) live &= ~shape;
-    };
-    prune(kShapeKnitted, [&] { return MoreThanTwo(m.pairs); });
-    prune(kShapeAllHonours, [&] { return MoreThanTwo(m.present & ~kHonourKinds); });
-    prune(kShape258, [&] { return MoreThanTwo(m.present & ~kKinds258); });
-    prune(kShapeSevenHonours, [&] {
+    if (live & ~kShapeSevenPairs) {
         // The plain test's hand gains the winning tile (a wildcard when
-        // wild), the checkers' rests only lose tiles and wildcards.
-        const uint64_t missing = kHonourKinds & ~m.present;
-        const int32_t jokers = nA_ + nB_ + winIsWild_;
-        const int left = CountBits(winIsWild_ ? missing : missing & ~BitOf(kind_));
-        return left > 0 && ((options & kOptNoJokerSevenHonours) || (jokers < 7 && left > jokers));
-    });
+        // wild), the checkers' rests only lose tiles and wildcards; seven
+        // wildcards or more make up any honours missing. (The tile's kind,
+        // 1 to 37, masked out without a branch.)
+        const uint64_t added = KindBit(kind_) & (uint64_t(winIsWild_) - 1);
+        const uint64_t missing = kHonourKinds & ~m.present & ~added;
+        const int32_t jokers = (options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + winIsWild_;
+        live &= ~((MoreThanTwo(m.pairs) ? kShapeKnitted : 0u) |
+                  (MoreThanTwo(m.present & ~kHonourKinds) ? kShapeAllHonours : 0u) |
+                  (MoreThanTwo(m.present & ~kKinds258) ? kShape258 : 0u) |
+                  (CountHonours(missing) > jokers ? kShapeSevenHonours : 0u));
+    }
     liveShapes_ = live;
     group_[0] = &SuitMask(code_[0]);
     group_[1] = &SuitMask(code_[1]);
@@ -491,6 +512,19 @@ void FastWaits::MakeContexts(int suit) const {
 }
 
 Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const {
+    return JudgeRest(k1, k2, taken, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeWhole(int32_t jokers, bool pairTaken) const {
+    return JudgeRest(0, 0, 0, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
+    return JudgeRest(k, 0, 1, jokers, pairTaken);
+}
+
+[[gnu::always_inline]] inline Rest FastWaits::JudgeRest(int k1, int k2, int taken, int32_t jokers,
+                                                        bool pairTaken) const {
     // The common rests without a call (and so without saving registers):
     // seven pairs and knitted at most are live (ShapeWins' first steps), and
     // the rest changes one suit whose others are summed, or no kind once the
@@ -498,11 +532,13 @@ Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken)
     const int32_t total = hand_.tiles + jokers - taken;
     const uint32_t live = liveShapes_;
     if ((live & ~(kShapeSevenPairs | kShapeKnitted)) == 0 && total <= kMaxDecomposedTiles) {
-        if (live && (total == 12 || total == 14)) {
-            if ((live & kShapeSevenPairs) &&
+        // (Seven pairs and knitted take only 12 or 14.)
+        const uint32_t byTotal = (total | 2) == 14 ? live : 0u;
+        if (byTotal) {
+            if ((byTotal & kShapeSevenPairs) &&
                 CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
                 return Rest::kWinsByShape;
-            if ((live & kShapeKnitted) && total == 14) {
+            if ((byTotal & kShapeKnitted) && total == 14) {
                 const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
                 if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
                     return JudgeCold(k1, k2, jokers, pairTaken);
@@ -798,15 +834,16 @@ bool FastWaits::PairStep(bool quiet) const {
 bool FastWaits::Waits() {
     // The checkers' rests only lose tiles and wildcards: seven pairs needs a
     // wildcard for each odd kind but the two that the tiles taken may even
-    // out, seven honours for each honour the hand misses already.
-    if ((liveShapes_ & kShapeSevenPairs) && oddKinds_ - 2 > Jokers())
-        liveShapes_ &= ~kShapeSevenPairs;
+    // out, seven honours for each honour the hand misses already (seven
+    // wildcards or more make up any).
+    const int32_t jokers = Jokers();
+    uint32_t dead = oddKinds_ - 2 > jokers ? kShapeSevenPairs : 0u;
     if (liveShapes_ & kShapeSevenHonours) {
-        const int missing = CountBits(kHonourKinds & ~hand_.masks.present);
-        if (missing &&
-            ((options_ & kOptNoJokerSevenHonours) || (Jokers() < 7 && missing > Jokers())))
-            liveShapes_ &= ~kShapeSevenHonours;
+        const int missing = CountHonours(kHonourKinds & ~hand_.masks.present);
+        if (missing > ((options_ & kOptNoJokerSevenHonours) ? 0 : jokers))
+            dead |= kShapeSevenHonours;
     }
+    liveShapes_ &= ~dead;
     // Knitted holds no kind twice: a rest takes at most two tiles, of one
     // kind (held three times at most) or of two kinds of a suit at most two
     // apart (each held twice).
@@ -821,30 +858,35 @@ bool FastWaits::Waits() {
     // The joker-pair wait runs the pair wait first: when that step fails the
     // pair-wait checker fails the same way, when it wins it wins the same
     // way. While the joker pair may still win, the pair step needs only to
-    // tell whether it wins.
-    int pairWins = -1;
-    if ((options_ & kOptJokers) && !(mode_ & (kModeRestricted1 | kModeRestricted4))) {
-        const bool jokerPair = jokersOn_ && Jokers() >= 1;
-        pairWins = PairStep(jokerPair);
-        if (pairWins) {
-            if (jokerPair &&
-                RestWins({}, 1, true, {kMeldPair, winIsWild_ ? 0 : kind_}, kWaitJokerPair))
-                return true;
-            if (!jokerPair) return true;
-            // Without a wildcard winning tile the pair step judged one rest,
-            // the tile's pair when the hand holds the tile (else the joker
-            // pair's): it is recorded as the pair wait would, not judged again.
-            if (!winIsWild_ && Has(kind_)) {
-                Record(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape, {kMeldPair, kind_},
-                       kWaitPair);
-            } else {
-                PairStep(false);
-            }
+    // tell whether it wins. (Else the pair-wait checker runs as that step.)
+    const bool jokerPair = (options_ & kOptJokers) &&
+                           !(mode_ & (kModeRestricted1 | kModeRestricted4)) && jokersOn_ &&
+                           Jokers() >= 1;
+    // (One call site of the pair wait, so that it is inlined: the quiet step,
+    // then at most once more to record the rest it named.)
+    for (bool quiet = jokerPair, again = false;; quiet = false, again = true) {
+        const bool won = PairStep(quiet);
+        if (again || (won && !quiet)) return true;
+        if (!won) break;
+        if (RestWins({}, 1, true, {kMeldPair, winIsWild_ ? 0 : kind_}, kWaitJokerPair)) return true;
+        // Without a wildcard winning tile the pair step judged one rest,
+        // the tile's pair when the hand holds the tile (else the joker
+        // pair's): it is recorded as the pair wait would, not judged again.
+        if (!winIsWild_ && Has(kind_)) {
+            Record(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape, {kMeldPair, kind_},
+                   kWaitPair);
             return true;
         }
     }
-    if (pairWins != 0 && PairWait(*this)) return true;
-    return PungWait(*this) || MiddleWait(*this) || EdgeWait(*this) || ChowWait(*this);
+    // (A checker here fails more often than it wins: so marked, the compiler
+    // lays the later ones out as the likely road.)
+    if (PungWait(*this)) [[unlikely]]
+        return true;
+    if (MiddleWait(*this)) [[unlikely]]
+        return true;
+    if (EdgeWait(*this)) [[unlikely]]
+        return true;
+    return ChowWait(*this);
 }
 
 int32_t FastWaits::ShapeChecks(int32_t extra) const {
@@ -891,9 +933,11 @@ int32_t FastWaits::ShapeChecks(int32_t extra) const {
 
 }  // namespace
 
-int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                         RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                         int32_t extra) {
+// (Hot: every block of it is compiled for speed, the checkers' tests of
+// ranks too, whatever the compiler guesses of how often they run.)
+[[gnu::hot]] int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA,
+                                      TileId jokerB, RuleOptions options, uint32_t allowed,
+                                      HuResult& result, uint32_t mode, int32_t extra) {
     FastWaits waits;
     const int ready = waits.Reset(counts, tile, jokerA, jokerB, options, allowed, mode, result);
     if (ready < 0) {

@@ -75,6 +75,41 @@ TEST(GroupTablesTest, MaskArithmeticAgreesWithValues) {
 
 void ExpectSummariesAgree();
 
+// The summary less every tile of two kinds (now and then none or the same),
+// which tells a hand holding a refused kind apart.
+void ExpectSummaryLessAgrees(std::mt19937& rng, const TileCountArray& c, bool valid, int i) {
+    auto kind = [&] {
+        int k = 0;
+        while (k % 10 == 0)
+            k = 1 + int(rng() % 37);
+        return k;
+    };
+    const int a = i % 6 ? kind() : 0, b = i % 5 ? kind() : a;
+    const uint64_t refused =
+        i % 2 ? KindBit(40 + int(rng() % 24)) | (i % 4 == 1 ? kHonourKinds : 0) : 0;
+    TileCountArray less = c;
+    less[size_t(a)] = less[size_t(b)] = 0;
+    HandSummary got, want;
+    int32_t codes[3];
+    const int32_t read = SummariseHandLess(c, a, b, refused, &got, codes);
+    if (!valid) {
+        EXPECT_EQ(read, kNotAHand) << i;
+        return;
+    }
+    ASSERT_TRUE(SummariseHand(less, &want)) << i;
+    if (want.masks.present & refused) {
+        EXPECT_EQ(read, kHoldsRefused) << i;
+        return;
+    }
+    EXPECT_EQ(read, CountBits(want.masks.odd)) << i;
+    EXPECT_EQ(got.tiles, want.tiles) << i;
+    EXPECT_EQ(got.masks.present, want.masks.present) << i;
+    EXPECT_EQ(got.masks.pairs, want.masks.pairs) << i;
+    EXPECT_EQ(std::memcmp(got.bytes, want.bytes, sizeof got.bytes), 0) << i;
+    for (int suit = 0; suit < 3; ++suit)
+        EXPECT_EQ(codes[suit], want.SuitCode(suit)) << i;
+}
+
 TEST(HandSummaryTest, AgreesWithAPlainReadingOfTheCounts) {
     // Both roads: the 32-byte one where the processor has it, and the other.
     for (bool wide : {true, false}) {
@@ -103,6 +138,7 @@ void ExpectSummariesAgree() {
         }
         HandSummary s;
         ASSERT_EQ(SummariseHand(c, &s), valid) << i;
+        ExpectSummaryLessAgrees(rng, c, valid, i);
         if (!valid) continue;
         EXPECT_EQ(s.tiles, tiles);
         EXPECT_EQ(s.masks.present, m.present);
