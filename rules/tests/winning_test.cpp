@@ -30,6 +30,7 @@ Outcome RunAll(const TileCountArray& counts, TileId tile, TileId ja, TileId jb, 
                uint32_t allowed, uint32_t mode, int32_t extra) {
     Outcome out;
     out.a.meldCount = 3;  // garbage in, to see what a failure leaves
+    out.a.melds.fill({9, {9, 9, 9, 9}, {9, 9}});
     out.isWinning = IsWinningHand(counts, tile, ja, jb, o, allowed, out.a, mode, extra);
     out.tryHu = TryHuWithJokers(counts, tile, ja, jb, o, allowed, out.b, mode);
     out.shapes = CheckHuShapes(counts, 1, 0, ja, jb, 5, o, allowed, out.c, mode);
