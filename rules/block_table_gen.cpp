@@ -273,9 +273,13 @@ bool WriteBlockTables(FILE* out, const unsigned char* formOfCode) {
     }
     std::fprintf(out,
                  "\n};\n\nconst BlockSlot kBlockShort[kBlockMaxJokers + 1][kBlockShortKeys] = {");
-    for (size_t i = 0; i < shortSlots.size(); ++i)
-        std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", shortSlots[i]);
-    std::fprintf(out, "\n");
+    // (Each row in its own braces: compilers warn of a flat list.)
+    for (size_t i = 0; i < shortSlots.size(); ++i) {
+        const size_t column = i % kBlockShortKeys;
+        if (column == 0) std::fprintf(out, "%s\n    {", i ? "\n    }," : "");
+        std::fprintf(out, "%s0x%" PRIx64 "ull,", column % 6 ? " " : "\n        ", shortSlots[i]);
+    }
+    std::fprintf(out, "\n    },\n");
     std::fprintf(out, "};\n\nconst uint64_t kBlockEntries[%zu] = {", entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
         std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 6 ? " " : "\n    ", entries[i]);
