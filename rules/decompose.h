@@ -82,7 +82,8 @@ int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, 
 // (decompose_blocks.cpp), or by the walk where the tables do not hold the hand
 // (more than kBlockMaxJokers wildcards, a block not in them); its melds by the
 // walk guided by masks (decompose_walk.cpp), which tests acceptance first.
-// All three read the counts only at the hand's kinds from 30 up.
+// All three read the counts only at the hand's kinds from 30 up, and of its
+// summary only the tiles, the kinds present and the nibbles.
 bool HandCompletes(const TileCountArray& counts, const HandSummary& hand, int32_t jokers,
                    bool pairTaken);
 // (Its roads: for every processor, and for those with BMI1, BMI2 and
