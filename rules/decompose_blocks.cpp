@@ -135,9 +135,11 @@ int32_t DecomposeByBlocksPlain(const TileCountArray& counts, const HandSummary& 
 }
 
 #if QEVO_BIT_ROADS
-[[gnu::target("bmi,bmi2,popcnt")]] int32_t DecomposeByBlocksBits(
-    const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
-    TileIndex idxB, bool pairTaken, HuResult& result) {
+[[gnu::target("bmi,bmi2,popcnt")]] int32_t DecomposeByBlocksBits(const TileCountArray& counts,
+                                                                 const HandSummary& hand,
+                                                                 int32_t nA, int32_t nB,
+                                                                 TileIndex idxA, TileIndex idxB,
+                                                                 bool pairTaken, HuResult& result) {
     return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
 }
 #endif
