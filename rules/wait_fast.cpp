@@ -185,8 +185,8 @@ class FastWaits {
     // Record's rest (as its arguments) where Record's own road does not
     // take it: by the whole-hand shapes that take it, else by the block
     // tables, else by RecordWinningRest on counts made for it.
-    [[gnu::noinline]] bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
-                                           bool byShape) const;
+    bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                         bool byShape) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by summing the groups (JudgeHere reads the
