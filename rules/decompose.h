@@ -82,12 +82,29 @@ int32_t DecomposeCounted(const TileCountArray& counts, const HandSummary& hand, 
 // (decompose_blocks.cpp), or by the walk where the tables do not hold the hand
 // (more than kBlockMaxJokers wildcards, a block not in them); its melds by the
 // walk guided by masks (decompose_walk.cpp), which tests acceptance first.
-// All three read the counts only at the hand's kinds from 30 up.
+// All three read the counts only at the hand's kinds from 30 up, and of its
+// summary only the tiles, the kinds present and the nibbles.
 bool HandCompletes(const TileCountArray& counts, const HandSummary& hand, int32_t jokers,
                    bool pairTaken);
-int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                          int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
-                          HuResult& result);
+// (Its roads: for every processor, and for those with BMI1, BMI2 and
+// POPCNT; chosen here, in the caller.)
+int32_t DecomposeByBlocksPlain(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                               int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
+                               HuResult& result);
+#if QEVO_BIT_ROADS
+int32_t DecomposeByBlocksBits(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                              int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
+                              HuResult& result);
+#endif
+inline int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                                 int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
+                                 HuResult& result) {
+#if QEVO_BIT_ROADS
+    if (g_bitInstructions)
+        return DecomposeByBlocksBits(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+#endif
+    return DecomposeByBlocksPlain(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+}
 int32_t DecomposeByWalk(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                         int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
                         HuResult& result);

@@ -126,29 +126,22 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     return 8;
 }
 
-[[gnu::noinline]] int32_t BlocksPlain(const TileCountArray& counts, const HandSummary& hand,
-                                      int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
-                                      bool pairTaken, HuResult& result) {
-    return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-}
-
-#if QEVO_BIT_ROADS
-[[gnu::target("bmi,bmi2,popcnt"), gnu::noinline]] int32_t BlocksBits(
-    const TileCountArray& counts, const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
-    TileIndex idxB, bool pairTaken, HuResult& result) {
-    return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-}
-#endif
-
 }  // namespace
 
-int32_t DecomposeByBlocks(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                          int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
-                          HuResult& result) {
-#if QEVO_BIT_ROADS
-    if (g_bitInstructions) return BlocksBits(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-#endif
-    return BlocksPlain(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+int32_t DecomposeByBlocksPlain(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
+                               int32_t nB, TileIndex idxA, TileIndex idxB, bool pairTaken,
+                               HuResult& result) {
+    return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
 }
+
+#if QEVO_BIT_ROADS
+[[gnu::target("bmi,bmi2,popcnt")]] int32_t DecomposeByBlocksBits(const TileCountArray& counts,
+                                                                 const HandSummary& hand,
+                                                                 int32_t nA, int32_t nB,
+                                                                 TileIndex idxA, TileIndex idxB,
+                                                                 bool pairTaken, HuResult& result) {
+    return Blocks(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+}
+#endif
 
 }  // namespace rules::detail

@@ -182,10 +182,11 @@ class FastWaits {
     // its record, then the meld's.
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
                 int32_t waitBit) const;
-    // Record's rest (as its arguments, the summary taken, the shapes that
-    // take it) by RecordWinningRest, on counts made for it.
-    bool RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken, uint32_t shapes,
-                           const HandSummary& summary) const;
+    // Record's rest (as its arguments) where Record's own road does not
+    // take it: by the whole-hand shapes that take it, else by the block
+    // tables, else by RecordWinningRest on counts made for it.
+    bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                         bool byShape) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by summing the groups (JudgeHere reads the
@@ -638,27 +639,34 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
                        const WaitMeld& meld, int32_t waitBit) const {
     int32_t nA = nA_, nB = nB_, savedA, savedB;
     TakeJokers(&savedA, &savedB, &nA, &nB, jokers);
-    // The rest: the hand without its jokers, less the tiles taken.
-    HandSummary summary = hand_;
-    if (k1 != -1) summary.Take(k1, Count(k1));
-    if (k2 != -1) summary.Take(k2, Count(k2) - (k2 == k1));
     // The record rewrites the whole result: a clearing the lost rests left
     // due is done by it.
     cleared_ = false;
-    // The whole-hand shapes that take the rest (Judge did not tell).
-    const uint32_t shapes = byShape
-                                ? ShapesTaking(liveShapes_ & allowed_ & kShapeBits, summary.masks,
-                                               summary.tiles + int64_t(nA + nB), nA + nB, options_)
-                                : 0;
-    if (!shapes && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, nA + nB, options_)) {
-        // The blocks read only the counts of the kinds from 30 up, which the
-        // rest holds as the hand does.
-        ClearHuResult(*result_);
-        if (!DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_))
-            return false;
-    } else if (!RecordRestCounted(k1, k2, nA, nB, pairTaken, shapes, summary)) {
-        return false;
+    // The rest (the hand without its jokers, less the tiles taken) as the
+    // block tables read it: its tiles, kinds and nibbles. Of the counts they
+    // read only the kinds from 30 up, which the rest holds as the hand does.
+    bool recorded = false;
+    if (!byShape && k1 < 30 && k2 < 30) {
+        HandSummary rest;
+        rest.tiles = hand_.tiles;
+        rest.masks.present = hand_.masks.present;
+        rest.nibbles[0] = hand_.nibbles[0];
+        rest.nibbles[1] = hand_.nibbles[1];
+        auto take = [&rest](int k, int32_t count) {
+            rest.masks.present &= count > 1 ? ~uint64_t(0) : ~KindBit(k);
+            --rest.tiles;
+            rest.nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
+        };
+        if (k1 != -1) take(k1, Count(k1));
+        if (k2 != -1) take(k2, Count(k2) - (k2 == k1));
+        if (DecomposesByBlocks(rest, nA + nB, options_)) {
+            ClearHuResult(*result_);
+            if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_))
+                return false;
+            recorded = true;
+        }
     }
+    if (!recorded && !RecordRestApart(k1, k2, nA, nB, pairTaken, byShape)) return false;
     int32_t usedA = savedA - nA, usedB = savedB - nB;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
@@ -674,8 +682,20 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     return true;
 }
 
-bool FastWaits::RecordRestCounted(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
-                                  uint32_t shapes, const HandSummary& summary) const {
+bool FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                                bool byShape) const {
+    HandSummary summary = hand_;
+    if (k1 != -1) summary.Take(k1, Count(k1));
+    if (k2 != -1) summary.Take(k2, Count(k2) - (k2 == k1));
+    // The whole-hand shapes that take the rest (Judge did not tell).
+    const uint32_t shapes = byShape
+                                ? ShapesTaking(liveShapes_ & allowed_ & kShapeBits, summary.masks,
+                                               summary.tiles + int64_t(nA + nB), nA + nB, options_)
+                                : 0;
+    if (!shapes && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, nA + nB, options_)) {
+        ClearHuResult(*result_);
+        return DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_);
+    }
     TileCountArray counts = *counts_;
     if (idxA_) counts[size_t(idxA_)] = 0;
     if (idxB_) counts[size_t(idxB_)] = 0;
