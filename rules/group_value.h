@@ -178,22 +178,10 @@ inline constexpr auto kClosedFinalMask = [] {
 }();
 
 // BeforeGroup(FinalMask(jokers, pairTaken), g) for the group g of a closed
-// mask (jokers up to kMaskMaxJokers), its fewest counts read from the bits as
-// they are needed: no shift table is stored and read back. An empty residue
-// scans to the top bit, which moves every count of the context out of range.
-inline uint64_t BeforeFinal(int32_t jokers, bool pairTaken, uint64_t bits) {
-    const uint64_t d = kClosedFinalMask.masks[pairTaken][jokers];
-    auto from = [d, bits](uint64_t residue) {
-        return d >> __builtin_ctzll((bits & residue) | uint64_t(1) << 63);
-    };
-    constexpr uint64_t kPair = uint64_t(1) << kMaskPair;
-    return (from(0x9249) | from(0x2492) | from(0x4924) | from(0x9249 * kPair) |
-            from(0x2492 * kPair) | from(0x4924 * kPair)) &
-           kMaskValid;
-}
-
-// BeforeFinal for `jokers` wildcards with the pair taken and without, the
-// fewest counts read once for both.
+// mask (jokers up to kMaskMaxJokers), with the pair taken and without: its
+// fewest counts read from the bits as they are needed, once for both, so no
+// shift table is stored and read back. An empty residue scans to the top bit,
+// which moves every count of the context out of range.
 inline void BeforeFinals(int32_t jokers, uint64_t bits, uint64_t* pairTaken, uint64_t* noPair) {
     const uint64_t taken = kClosedFinalMask.masks[1][jokers];
     const uint64_t free = kClosedFinalMask.masks[0][jokers];

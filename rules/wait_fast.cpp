@@ -189,9 +189,9 @@ class FastWaits {
                          bool byShape) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
-    // A rest of one suit is judged by summing the groups (JudgeHere reads the
-    // suit's context when MayWin made it): a context costs several sums, and
-    // the checkers' single rests seldom share one.
+    // A rest of one suit is judged by summing its group with the others':
+    // a context costs several sums, and the checkers' single rests seldom
+    // share one.
     [[gnu::noinline]] Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
     // Judge for the rests that take wildcards alone, and for those that take
     // one tile, apart: the branches on what a rest changes then see only the
@@ -218,9 +218,10 @@ class FastWaits {
     uint64_t Whole() const { return wholeKnown_ ? whole_ : SumWhole(); }
     uint64_t SumWhole() const;
     // What a suit's group must sum up to, with the others', for the hand's
-    // wildcards less `spent` to complete the hand. The loops ask only for
-    // all the wildcards with and without the pair taken, and for one fewer
-    // without: the three are made together on first use.
+    // wildcards less `spent` to complete the hand. Only the loops ask, and
+    // only above the form rows' wildcards (kBlockMaxJokers): for all the
+    // wildcards with and without the pair taken, and for one fewer without;
+    // the three are made together on first use.
     uint64_t Context(int suit, int32_t spent, bool pairTaken) const {
         if (!(contextsKnown_ >> suit & 1)) MakeContexts(suit);
         return context_[suit][pairTaken ? 0 : 1 + spent];
