@@ -76,17 +76,17 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     // context[b]: the counts (spent so far, and whether the pair is taken)
     // from which the blocks after b complete the hand.
     uint64_t context[std::size(base)];
+    // (Once empty a context stays empty: the test of the first block's
+    // finds that nothing completes the hand.)
     uint64_t after = kClosedFinalMask.masks[pairTaken][jokers];
     if (count > 1) {
         // The last block's from the table.
         context[count - 1] = after;
         after = kFormBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
-        if (!after) return 0;  // nothing the blocks before it do completes the hand
     }
     for (int b = count - 2; b > 0; --b) {
         context[b] = after;
         after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
-        if (!after) return 0;  // nothing the blocks before b do completes the hand
     }
     context[0] = after;
     if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
