@@ -23,6 +23,8 @@ namespace {
 constexpr uint64_t kSuitedKinds = 0x3FEFFBFEull;
 constexpr uint64_t kSuitEnds = KindBit(10) | KindBit(20) | KindBit(30);
 constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+// The most blocks a hand splits into: three a suit, and the lone kinds.
+constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
 // BeforeGroup for a context that is closed already.
 uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
@@ -31,51 +33,19 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
            kMaskValid;
 }
 
-// DecomposeByBlocks, inline in a road for every processor and one for those
-// with BMI1, BMI2 and POPCNT (whose shifts by a variable count and bit scans
-// are single instructions: most of the work here).
-[[gnu::always_inline]] inline int32_t Blocks(const TileCountArray& counts, const HandSummary& hand,
-                                             int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
+// The blocks found (their slots, and their first kinds in every byte)
+// decomposed and recorded: their count is kCount, or `blocks` when kCount is
+// 0. (With the count known the loops unroll, and the contexts stay in
+// registers.)
+template <int kCount>
+[[gnu::always_inline]] inline int32_t Finish(int blocks, const BlockSlot* slot,
+                                             const uint64_t* base, int32_t jokers, int32_t nA,
+                                             int32_t nB, TileIndex idxA, TileIndex idxB,
                                              bool pairTaken, HuResult& result) {
-    const int32_t jokers = nA + nB;
-    if (jokers > kBlockMaxJokers)
-        return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-    const uint64_t keyMask = kBlockKeyMaskFor.masks[jokers];
-    const BlockSlot* shortSlots = kBlockShort[jokers];
-    // Each block's first kind, in every byte (the melds take it as theirs).
-    uint64_t base[3 * 3 + kCountSlots - 30];
-    BlockSlot slot[std::size(base)];
-    int count = 0;
-    // The blocks of all three suits in one pass over the kinds: a block ends
-    // at two empty kinds in a row, or at the empty slot after its suit.
-    const uint64_t present = hand.masks.present;
-    uint64_t held = present & kSuitedKinds;
-    const uint64_t gaps = (~present & ~present >> 1) | kSuitEnds;
-    const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
-    while (held) {
-        const int start = std::countr_zero(held);
-        const int end = std::countr_zero(gaps >> start << start);
-        // The nibbles from the block's first kind on (a block of the middle
-        // suit may straddle the two words).
-        const int at = 4 * start;
-        const uint64_t from = at < 64 ? (low >> at) | (high << (64 - at)) : high >> (at - 64);
-        const uint64_t key = from & ((uint64_t(1) << (4 * (end - start))) - 1);
-        slot[count] = FindAnyBlock(key, keyMask, shortSlots);
-        if (!slot[count])
-            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        base[count++] = uint64_t(start) * kEveryByte;
-        held &= ~uint64_t(0) << end;
-    }
-    for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
-        const int k = std::countr_zero(lone);
-        slot[count] = shortSlots[size_t(counts[size_t(k)])];
-        if (!slot[count])
-            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        base[count++] = uint64_t(k) * kEveryByte;
-    }
+    const int count = kCount ? kCount : blocks;
     // context[b]: the counts (spent so far, and whether the pair is taken)
     // from which the blocks after b complete the hand.
-    uint64_t context[std::size(base)];
+    uint64_t context[kCount ? kCount : kMaxBlocks];
     // (Once empty a context stays empty: the test of the first block's
     // finds that nothing completes the hand.)
     uint64_t after = kClosedFinalMask.masks[pairTaken][jokers];
@@ -84,6 +54,7 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
         context[count - 1] = after;
         after = kFormBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
     }
+#pragma GCC unroll 8
     for (int b = count - 2; b > 0; --b) {
         context[b] = after;
         after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
@@ -92,8 +63,9 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
     // Room for every block's melds (and a whole entry's bytes past the last),
     // so that too many melds are refused once, at the end.
-    Taken taken[std::size(base) * kBlockEntryMelds + 2];
+    Taken taken[(kCount ? kCount : kMaxBlocks) * kBlockEntryMelds + 2];
     int n = 0, shift = 0;
+#pragma GCC unroll 8
     for (int b = 0; b < count; ++b) {
         // The states the blocks after b allow from here: none with a pair
         // once the pair is taken (the shift by 32 or more leaves the upper
@@ -124,6 +96,64 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     if (n > kMaxMelds) return 0;
     RecordMeldsInline(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;
+}
+
+// DecomposeByBlocks, inline in a road for every processor and one for those
+// with BMI1, BMI2 and POPCNT (whose shifts by a variable count and bit scans
+// are single instructions: most of the work here).
+[[gnu::always_inline]] inline int32_t Blocks(const TileCountArray& counts, const HandSummary& hand,
+                                             int32_t nA, int32_t nB, TileIndex idxA, TileIndex idxB,
+                                             bool pairTaken, HuResult& result) {
+    const int32_t jokers = nA + nB;
+    if (jokers > kBlockMaxJokers)
+        return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+    const uint64_t keyMask = kBlockKeyMaskFor.masks[jokers];
+    const BlockSlot* shortSlots = kBlockShort[jokers];
+    // Each block's first kind, in every byte (the melds take it as theirs).
+    uint64_t base[kMaxBlocks];
+    BlockSlot slot[std::size(base)];
+    int count = 0;
+    // The blocks of all three suits in one pass over the kinds: a block ends
+    // at two empty kinds in a row, or at the empty slot after its suit.
+    const uint64_t present = hand.masks.present;
+    uint64_t held = present & kSuitedKinds;
+    const uint64_t gaps = (~present & ~present >> 1) | kSuitEnds;
+    const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
+    while (held) {
+        const int start = std::countr_zero(held);
+        const int end = std::countr_zero(gaps >> start << start);
+        // The nibbles from the block's first kind on (a block of the middle
+        // suit may straddle the two words).
+        const int at = 4 * start;
+        const uint64_t from = at < 64 ? (low >> at) | (high << (64 - at)) : high >> (at - 64);
+        const uint64_t key = from & ((uint64_t(1) << (4 * (end - start))) - 1);
+        slot[count] = FindAnyBlock(key, keyMask, shortSlots);
+        if (!slot[count])
+            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+        base[count++] = uint64_t(start) * kEveryByte;
+        held &= ~uint64_t(0) << end;
+    }
+    for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
+        const int k = std::countr_zero(lone);
+        slot[count] = shortSlots[size_t(counts[size_t(k)])];
+        if (!slot[count])
+            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+        base[count++] = uint64_t(k) * kEveryByte;
+    }
+    switch (count) {
+        case 2:
+            return Finish<2>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 3:
+            return Finish<3>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 4:
+            return Finish<4>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 5:
+            return Finish<5>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 6:
+            return Finish<6>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        default:
+            return Finish<0>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+    }
 }
 
 }  // namespace
