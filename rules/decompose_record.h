@@ -12,30 +12,6 @@
 
 namespace rules::detail {
 
-// A taken meld as a template (by Taken::meld): its tile words, where the
-// kinds go (k plus an offset) and the rest 0; its type and the wildcards it
-// spent.
-struct alignas(64) MeldWords {
-    int32_t offset[4];
-    int32_t kind[4];
-    int32_t type;
-    int32_t jokers;
-};
-inline constexpr auto kMeldWords = [] {
-    std::array<MeldWords, kTakenMelds> all{};
-    for (size_t i = 0; i < all.size(); ++i) {
-        const Move& m = kMoves[i / 16];
-        for (int j = 0; j < 4; ++j) {
-            const uint8_t w = m.words[j];
-            all[i].offset[j] = w <= kK2 ? int32_t(i % 16) + w : 0;
-            all[i].kind[j] = w <= kK2 ? -1 : 0;
-        }
-        all[i].type = m.type;
-        all[i].jokers = m.jokers;
-    }
-    return all;
-}();
-
 // A move's wildcard words, for each way its wildcards fall to the counters
 // (bit 0: its first wildcard spent is one of B's, bit 1: its second): where
 // joker A's kind and where joker B's kind goes. A meld's first place shows B
@@ -58,6 +34,32 @@ inline constexpr auto kMeldJokers = [] {
                 t.jokerB[j] = fromB ? -1 : 0;
             }
         }
+    }
+    return all;
+}();
+
+// A taken meld as a template (by Taken::meld): its tile words, where the
+// kinds go (k plus an offset) and the rest 0; its type, the wildcards it
+// spent and its move's wildcard words.
+struct alignas(64) MeldWords {
+    int32_t offset[4];
+    int32_t kind[4];
+    int32_t type;
+    int32_t jokers;
+    const MeldJokers* jokerWords;
+};
+inline constexpr auto kMeldWords = [] {
+    std::array<MeldWords, kTakenMelds> all{};
+    for (size_t i = 0; i < all.size(); ++i) {
+        const Move& m = kMoves[i / 16];
+        for (int j = 0; j < 4; ++j) {
+            const uint8_t w = m.words[j];
+            all[i].offset[j] = w <= kK2 ? int32_t(i % 16) + w : 0;
+            all[i].kind[j] = w <= kK2 ? -1 : 0;
+        }
+        all[i].type = m.type;
+        all[i].jokers = m.jokers;
+        all[i].jokerWords = kMeldJokers[i / 16].data();
     }
     return all;
 }();
@@ -121,14 +123,14 @@ inline KindWords KindWordsOf(int32_t k) {
     __m128i tiles = _mm_and_si128(_mm_add_epi32(k, aligned(w.offset)), aligned(w.kind));
     if (jokersSpent != 0) {
         spent -= jokersSpent;
-        const MeldJokers& j = kMeldJokers[size_t(code >> 4)][order >> spent & 3];
+        const MeldJokers& j = w.jokerWords[order >> spent & 3];
         tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(j.jokerA)),
                                                  _mm_and_si128(b, load(j.jokerB))));
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
 #else
     spent -= jokersSpent;
-    const MeldJokers& j = kMeldJokers[size_t(code >> 4)][order >> spent & 3];
+    const MeldJokers& j = w.jokerWords[order >> spent & 3];
     for (int p = 0; p < 4; ++p)
         meld->tiles[size_t(p)] =
             ((k + w.offset[p]) & w.kind[p]) | (a & j.jokerA[p]) | (b & j.jokerB[p]);
