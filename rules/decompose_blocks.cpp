@@ -19,10 +19,28 @@
 namespace rules::detail {
 namespace {
 
-// The suited kinds (1-9, 11-19, 21-29), and the empty slots after each suit.
-constexpr uint64_t kSuitedKinds = 0x3FEFFBFEull;
-constexpr uint64_t kSuitEnds = KindBit(10) | KindBit(20) | KindBit(30);
 constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+// A suit's blocks by the ranks it holds (bit r - 1 for rank r), from the
+// lowest, two bytes a block: its first rank and its number of ranks, each
+// times four (the shift and the width of its nibbles, rank r's at nibble r).
+// A block ends at two empty ranks in a row, or at the suit's end.
+constexpr auto kSuitBlocks = [] {
+    struct {
+        uint64_t blocks[512];
+    } t{};
+    for (int held = 1; held < 512; ++held) {
+        auto has = [held](int r) { return r < 9 && (held >> r & 1); };
+        for (int r = 0, i = 0; r < 9; ++r) {
+            if (!has(r)) continue;
+            int last = r;
+            while (has(last + 1) || has(last + 2))
+                last += has(last + 1) ? 1 : 2;
+            t.blocks[held] |= uint64_t(4 * (r + 1) | 4 * (last - r + 1) << 8) << (16 * i++);
+            r = last;
+        }
+    }
+    return t;
+}();
 // The most blocks a hand splits into: three a suit, and the lone kinds.
 constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
@@ -113,25 +131,21 @@ template <int kCount>
     uint64_t base[kMaxBlocks];
     BlockSlot slot[std::size(base)];
     int count = 0;
-    // The blocks of all three suits in one pass over the kinds: a block ends
-    // at two empty kinds in a row, or at the empty slot after its suit.
+    // The blocks of each suit, from its ranks held, with their nibbles from
+    // the suit's word.
     const uint64_t present = hand.masks.present;
-    uint64_t held = present & kSuitedKinds;
-    const uint64_t gaps = (~present & ~present >> 1) | kSuitEnds;
     const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
-    while (held) {
-        const int start = std::countr_zero(held);
-        const int end = std::countr_zero(gaps >> start << start);
-        // The nibbles from the block's first kind on (a block of the middle
-        // suit may straddle the two words).
-        const int at = 4 * start;
-        const uint64_t from = at < 64 ? (low >> at) | (high << (64 - at)) : high >> (at - 64);
-        const uint64_t key = from & ((uint64_t(1) << (4 * (end - start))) - 1);
-        slot[count] = FindAnyBlock(key, keyMask, shortSlots);
-        if (!slot[count])
-            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        base[count++] = uint64_t(start) * kEveryByte;
-        held &= ~uint64_t(0) << end;
+    const uint64_t words[3] = {low, low >> 40 | high << 24, high >> 16};
+#pragma GCC unroll 3
+    for (int s = 0; s < 3; ++s) {
+        for (uint64_t e = kSuitBlocks.blocks[present >> (10 * s + 1) & 0x1FF]; e; e >>= 16) {
+            const int at = int(e & 0xFF), width = int(e >> 8 & 0xFF);
+            const uint64_t key = words[s] >> at & ((uint64_t(1) << width) - 1);
+            slot[count] = FindAnyBlock(key, keyMask, shortSlots);
+            if (!slot[count])
+                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+            base[count++] = uint64_t(10 * s + at / 4) * kEveryByte;
+        }
     }
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
