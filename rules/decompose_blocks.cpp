@@ -125,33 +125,42 @@ template <int kCount>
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-    const uint64_t keyMask = kBlockKeyMaskFor.masks[jokers];
     const BlockSlot* shortSlots = kBlockShort[jokers];
     // Each block's first kind, in every byte (the melds take it as theirs).
     uint64_t base[kMaxBlocks];
     BlockSlot slot[std::size(base)];
     int count = 0;
     // The blocks of each suit, from its ranks held, with their nibbles from
-    // the suit's word.
+    // the suit's word. Every short block has its slot (a block of three
+    // ranks or fewer is one); the longer ones, rare, are looked up after,
+    // so that the hash takes no registers here.
     const uint64_t present = hand.masks.present;
     const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
     const uint64_t words[3] = {low, low >> 40 | high << 24, high >> 16};
+    uint64_t longBlocks = 0;
 #pragma GCC unroll 3
     for (int s = 0; s < 3; ++s) {
         for (uint64_t e = kSuitBlocks.blocks[present >> (10 * s + 1) & 0x1FF]; e; e >>= 16) {
             const int at = int(e & 0xFF), width = int(e >> 8 & 0xFF);
             const uint64_t key = words[s] >> at & ((uint64_t(1) << width) - 1);
-            slot[count] = FindAnyBlock(key, keyMask, shortSlots);
-            if (!slot[count])
-                return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+            if (key < kBlockShortKeys) [[likely]] {
+                slot[count] = shortSlots[key];
+            } else {
+                slot[count] = key;
+                longBlocks |= uint64_t(1) << count;
+            }
             base[count++] = uint64_t(10 * s + at / 4) * kEveryByte;
         }
     }
+    for (; longBlocks; longBlocks &= longBlocks - 1) {
+        BlockSlot& long_ = slot[std::countr_zero(longBlocks)];
+        long_ = FindBlock(long_, kBlockKeyMaskFor.masks[jokers]);
+        if (!long_) return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+    }
+    // (A lone kind's count, 1 to 4, is a short block's key.)
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
         slot[count] = shortSlots[size_t(counts[size_t(k)])];
-        if (!slot[count])
-            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = uint64_t(k) * kEveryByte;
     }
     switch (count) {

@@ -117,12 +117,6 @@ inline BlockSlot FindBlock(uint64_t key, uint64_t keyMask) {
     const BlockSlot slot = kBlockSlots[BlockSlotIndex(key, kBlockDisplacement[BlockBucket(key)])];
     return (slot & keyMask) == key ? slot : 0;
 }
-// The same for a block of any key (the short ones are never long), with
-// `shortSlots` kBlockShort's for the wildcards held.
-inline BlockSlot FindAnyBlock(uint64_t key, uint64_t keyMask, const BlockSlot* shortSlots) {
-    return key < kBlockShortKeys ? shortSlots[key] : FindBlock(key, keyMask);
-}
-
 // The form of a suit code.
 inline int SuitForm(int32_t code) {
     const uint32_t c = uint32_t(code);
