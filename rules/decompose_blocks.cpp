@@ -93,8 +93,9 @@ template <int kCount>
         // above the wildcards held, and the counts allowed are closed
         // downwards by threes) do.
         const uint64_t allowed = context[b] >> shift;
+        // (A state is below 64: the test reads the entry's low six bits.)
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
-        while (!(allowed >> (*entry & 0xFF) & 1))
+        while (!(allowed >> (*entry & 63) & 1))
             ++entry;
         shift += int(*entry & 0xFF);
         const int melds = int(*entry >> 8 & 0xFF);
