@@ -165,6 +165,8 @@ template <int kCount>
         base[count++] = uint64_t(k) * kEveryByte;
     }
     switch (count) {
+        case 1:
+            return Finish<1>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 2:
             return Finish<2>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 3:
@@ -175,6 +177,8 @@ template <int kCount>
             return Finish<5>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 6:
             return Finish<6>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 7:
+            return Finish<7>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         default:
             return Finish<0>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
     }
