@@ -41,6 +41,18 @@ constexpr auto kSuitBlocks = [] {
     }
     return t;
 }();
+// A suit's kind of rank r in every byte (the melds take a block's first as
+// theirs), by the suit and 4r (its nibbles' shift).
+constexpr auto kSuitKindBytes = [] {
+    struct {
+        uint64_t bytes[3][4 * 9 + 1];
+    } t{};
+    for (int s = 0; s < 3; ++s) {
+        for (int r = 1; r <= 9; ++r)
+            t.bytes[s][4 * r] = uint64_t(10 * s + r) * kEveryByte;
+    }
+    return t;
+}();
 // The most blocks a hand splits into: three a suit, and the lone kinds.
 constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
@@ -150,7 +162,7 @@ template <int kCount>
                 slot[count] = key;
                 longBlocks |= uint64_t(1) << count;
             }
-            base[count++] = uint64_t(10 * s + at / 4) * kEveryByte;
+            base[count++] = kSuitKindBytes.bytes[s][at];
         }
     }
     for (; longBlocks; longBlocks &= longBlocks - 1) {
