@@ -150,10 +150,13 @@ template <int kCount>
     const uint64_t present = hand.masks.present;
     const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
     const uint64_t words[3] = {low, low >> 40 | high << 24, high >> 16};
+    const uint64_t suitBlocks[3] = {kSuitBlocks.blocks[present >> 1 & 0x1FF],
+                                    kSuitBlocks.blocks[present >> 11 & 0x1FF],
+                                    kSuitBlocks.blocks[present >> 21 & 0x1FF]};
     uint64_t longBlocks = 0;
 #pragma GCC unroll 3
     for (int s = 0; s < 3; ++s) {
-        for (uint64_t e = kSuitBlocks.blocks[present >> (10 * s + 1) & 0x1FF]; e; e >>= 16) {
+        for (uint64_t e = suitBlocks[s]; e; e >>= 16) {
             const int at = int(e & 0xFF), width = int(e >> 8 & 0xFF);
             const uint64_t key = words[s] >> at & ((uint64_t(1) << width) - 1);
             if (key < kBlockShortKeys) [[likely]] {
