@@ -169,9 +169,9 @@ template <int kCount>
         }
     }
     for (; longBlocks; longBlocks &= longBlocks - 1) {
-        BlockSlot& long_ = slot[std::countr_zero(longBlocks)];
-        long_ = FindBlock(long_, kBlockKeyMaskFor.masks[jokers]);
-        if (!long_) return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+        BlockSlot& found = slot[std::countr_zero(longBlocks)];
+        found = FindBlock(found, kBlockKeyMaskFor.masks[jokers]);
+        if (!found) return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
     }
     // (A lone kind's count, 1 to 4, is a short block's key.)
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
