@@ -94,7 +94,8 @@ template <int kCount>
     // Room for every block's melds (and a whole entry's bytes past the last),
     // so that too many melds are refused once, at the end.
     Taken taken[(kCount ? kCount : kMaxBlocks) * kBlockEntryMelds + 2];
-    int n = 0, shift = 0;
+    size_t n = 0;  // (unsigned: a place in `taken` as it is)
+    int shift = 0;
 #pragma GCC unroll 8
     for (int b = 0; b < count; ++b) {
         // The states the blocks after b allow from here: none with a pair
@@ -110,7 +111,7 @@ template <int kCount>
         while (!(allowed >> (*entry & 63) & 1))
             ++entry;
         shift += int(*entry & 0xFF);
-        const int melds = int(*entry >> 8 & 0xFF);
+        const size_t melds = size_t(*entry >> 8 & 0xFF);
 #if defined(__SSE2__)
         // All six meld bytes at once, each with the block's first kind;
         // only the first `melds` count.
@@ -120,12 +121,12 @@ template <int kCount>
                                            _mm_cvtsi64_si128(int64_t(base[b]))));
         n += melds;
 #else
-        for (int i = 0; i < melds; ++i)
+        for (size_t i = 0; i < melds; ++i)
             taken[n++] = {uint8_t(*entry >> (16 + 8 * i)), uint8_t(base[b])};
 #endif
     }
     if (n > kMaxMelds) return 0;
-    RecordMeldsInline(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
+    RecordMeldsInline(taken, int(n), shift % kMaskPair, nA, nB, idxA, idxB, result);
     return 8;
 }
 
