@@ -143,7 +143,7 @@ template <int kCount>
     // Each block's first kind, in every byte (the melds take it as theirs).
     uint64_t base[kMaxBlocks];
     BlockSlot slot[std::size(base)];
-    int count = 0;
+    size_t count = 0;
     // The blocks of each suit, from its ranks held, with their nibbles from
     // the suit's word. Every short block has its slot (a block of three
     // ranks or fewer is one); the longer ones, rare, are looked up after,
@@ -182,21 +182,21 @@ template <int kCount>
     }
     switch (count) {
         case 1:
-            return Finish<1>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+            return Finish<1>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 2:
-            return Finish<2>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+            return Finish<2>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 3:
-            return Finish<3>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+            return Finish<3>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 4:
-            return Finish<4>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+            return Finish<4>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 5:
-            return Finish<5>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+            return Finish<5>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 6:
-            return Finish<6>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+            return Finish<6>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         case 7:
-            return Finish<7>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+            return Finish<7>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
         default:
-            return Finish<0>(count, slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+            return Finish<0>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
     }
 }
 
