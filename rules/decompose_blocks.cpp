@@ -19,16 +19,115 @@
 namespace rules::detail {
 namespace {
 
-// The suited kinds (1-9, 11-19, 21-29), and the empty slots after each suit.
-constexpr uint64_t kSuitedKinds = 0x3FEFFBFEull;
-constexpr uint64_t kSuitEnds = KindBit(10) | KindBit(20) | KindBit(30);
 constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+// A suit's blocks by the ranks it holds (bit r - 1 for rank r), from the
+// lowest, two bytes a block: its first rank and its number of ranks, each
+// times four (the shift and the width of its nibbles, rank r's at nibble r).
+// A block ends at two empty ranks in a row, or at the suit's end.
+constexpr auto kSuitBlocks = [] {
+    struct {
+        uint64_t blocks[512];
+    } t{};
+    for (int held = 1; held < 512; ++held) {
+        auto has = [held](int r) { return r < 9 && (held >> r & 1); };
+        for (int r = 0, i = 0; r < 9; ++r) {
+            if (!has(r)) continue;
+            int last = r;
+            while (has(last + 1) || has(last + 2))
+                last += has(last + 1) ? 1 : 2;
+            t.blocks[held] |= uint64_t(4 * (r + 1) | 4 * (last - r + 1) << 8) << (16 * i++);
+            r = last;
+        }
+    }
+    return t;
+}();
+// A suit's kind of rank r in every byte (the melds take a block's first as
+// theirs), by the suit and 4r (its nibbles' shift).
+constexpr auto kSuitKindBytes = [] {
+    struct {
+        uint64_t bytes[3][4 * 9 + 1];
+    } t{};
+    for (int s = 0; s < 3; ++s) {
+        for (int r = 1; r <= 9; ++r)
+            t.bytes[s][4 * r] = uint64_t(10 * s + r) * kEveryByte;
+    }
+    return t;
+}();
+// The most blocks a hand splits into: three a suit, and the lone kinds.
+constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
 // BeforeGroup for a context that is closed already.
 uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     const uint8_t* s = g.shift;
     return ((a >> s[0]) | (a >> s[1]) | (a >> s[2]) | (a >> s[3]) | (a >> s[4]) | (a >> s[5])) &
            kMaskValid;
+}
+
+// The blocks found (their slots, and their first kinds in every byte)
+// decomposed and recorded: their count is kCount, or `blocks` when kCount is
+// 0. (With the count known the loops unroll, and the contexts stay in
+// registers.)
+template <int kCount>
+[[gnu::always_inline]] inline int32_t Finish(int blocks, const BlockSlot* slot,
+                                             const uint64_t* base, int32_t jokers, int32_t nA,
+                                             int32_t nB, TileIndex idxA, TileIndex idxB,
+                                             bool pairTaken, HuResult& result) {
+    const int count = kCount ? kCount : blocks;
+    // context[b]: the counts (spent so far, and whether the pair is taken)
+    // from which the blocks after b complete the hand.
+    uint64_t context[kCount ? kCount : kMaxBlocks];
+    // (Once empty a context stays empty: the test of the first block's
+    // finds that nothing completes the hand.)
+    uint64_t after = kClosedFinalMask.masks[pairTaken][jokers];
+    if (count > 1) {
+        // The last block's from the table.
+        context[count - 1] = after;
+        after = kFormBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
+    }
+#pragma GCC unroll 8
+    for (int b = count - 2; b > 0; --b) {
+        context[b] = after;
+        after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
+    }
+    context[0] = after;
+    if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
+    // Room for every block's melds (and a whole entry's bytes past the last),
+    // so that too many melds are refused once, at the end.
+    Taken taken[(kCount ? kCount : kMaxBlocks) * kBlockEntryMelds + 2];
+    size_t n = 0;  // (unsigned: a place in `taken` as it is)
+    int shift = 0;
+#pragma GCC unroll 8
+    for (int b = 0; b < count; ++b) {
+        // The states the blocks after b allow from here: none with a pair
+        // once the pair is taken (the shift by 32 or more leaves the upper
+        // half empty). One of the block's entries is among them: the state
+        // before b is in context[b - 1], so the blocks from b complete from
+        // it, and b's fewest wildcards of some residue (an entry's, never
+        // above the wildcards held, and the counts allowed are closed
+        // downwards by threes) do.
+        const uint64_t allowed = context[b] >> shift;
+        // (A state is below 64: the test reads the entry's low six bits.)
+        const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
+        while (!(allowed >> (*entry & 63) & 1))
+            ++entry;
+        shift += int(*entry & 0xFF);
+        const size_t melds = size_t(*entry >> 8 & 0xFF);
+#if defined(__SSE2__)
+        // All six meld bytes at once, each with the block's first kind;
+        // only the first `melds` count.
+        static_assert(sizeof(Taken) == 2 && offsetof(Taken, meld) == 0);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(taken + n),
+                         _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)),
+                                           _mm_cvtsi64_si128(int64_t(base[b]))));
+        n += melds;
+#else
+        for (size_t i = 0; i < melds; ++i)
+            taken[n++] = {uint8_t(*entry >> (16 + 8 * i)), uint8_t(base[b])};
+#endif
+    }
+    if (n > kMaxMelds) return 0;
+    RecordMeldsInline(taken, int(n), shift % kMaskPair, nA, nB, idxA, idxB, result);
+    return 8;
 }
 
 // DecomposeByBlocks, inline in a road for every processor and one for those
@@ -40,90 +139,65 @@ uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-    const uint64_t keyMask = kBlockKeyMaskFor.masks[jokers];
     const BlockSlot* shortSlots = kBlockShort[jokers];
     // Each block's first kind, in every byte (the melds take it as theirs).
-    uint64_t base[3 * 3 + kCountSlots - 30];
+    uint64_t base[kMaxBlocks];
     BlockSlot slot[std::size(base)];
-    int count = 0;
-    // The blocks of all three suits in one pass over the kinds: a block ends
-    // at two empty kinds in a row, or at the empty slot after its suit.
+    size_t count = 0;
+    // The blocks of each suit, from its ranks held, with their nibbles from
+    // the suit's word. Every short block has its slot (a block of three
+    // ranks or fewer is one); the longer ones, rare, are looked up after,
+    // so that the hash takes no registers here.
     const uint64_t present = hand.masks.present;
-    uint64_t held = present & kSuitedKinds;
-    const uint64_t gaps = (~present & ~present >> 1) | kSuitEnds;
     const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
-    while (held) {
-        const int start = std::countr_zero(held);
-        const int end = std::countr_zero(gaps >> start << start);
-        // The nibbles from the block's first kind on (a block of the middle
-        // suit may straddle the two words).
-        const int at = 4 * start;
-        const uint64_t from = at < 64 ? (low >> at) | (high << (64 - at)) : high >> (at - 64);
-        const uint64_t key = from & ((uint64_t(1) << (4 * (end - start))) - 1);
-        slot[count] = FindAnyBlock(key, keyMask, shortSlots);
-        if (!slot[count])
-            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-        base[count++] = uint64_t(start) * kEveryByte;
-        held &= ~uint64_t(0) << end;
+    const uint64_t words[3] = {low, low >> 40 | high << 24, high >> 16};
+    const uint64_t suitBlocks[3] = {kSuitBlocks.blocks[present >> 1 & 0x1FF],
+                                    kSuitBlocks.blocks[present >> 11 & 0x1FF],
+                                    kSuitBlocks.blocks[present >> 21 & 0x1FF]};
+    uint64_t longBlocks = 0;
+#pragma GCC unroll 3
+    for (int s = 0; s < 3; ++s) {
+        for (uint64_t e = suitBlocks[s]; e; e >>= 16) {
+            const int at = int(e & 0xFF), width = int(e >> 8 & 0xFF);
+            const uint64_t key = words[s] >> at & ((uint64_t(1) << width) - 1);
+            if (key < kBlockShortKeys) [[likely]] {
+                slot[count] = shortSlots[key];
+            } else {
+                slot[count] = key;
+                longBlocks |= uint64_t(1) << count;
+            }
+            base[count++] = kSuitKindBytes.bytes[s][at];
+        }
     }
+    for (; longBlocks; longBlocks &= longBlocks - 1) {
+        BlockSlot& found = slot[std::countr_zero(longBlocks)];
+        found = FindBlock(found, kBlockKeyMaskFor.masks[jokers]);
+        if (!found) return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
+    }
+    // (A lone kind's count, 1 to 4, is a short block's key.)
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
         slot[count] = shortSlots[size_t(counts[size_t(k)])];
-        if (!slot[count])
-            return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
         base[count++] = uint64_t(k) * kEveryByte;
     }
-    // context[b]: the counts (spent so far, and whether the pair is taken)
-    // from which the blocks after b complete the hand.
-    uint64_t context[std::size(base)];
-    uint64_t after = kClosedFinalMask.masks[pairTaken][jokers];
-    if (count > 1) {
-        // The last block's from the table.
-        context[count - 1] = after;
-        after = kFormBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
-        if (!after) return 0;  // nothing the blocks before it do completes the hand
+    switch (count) {
+        case 1:
+            return Finish<1>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 2:
+            return Finish<2>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 3:
+            return Finish<3>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 4:
+            return Finish<4>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 5:
+            return Finish<5>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 6:
+            return Finish<6>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        case 7:
+            return Finish<7>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
+        default:
+            return Finish<0>(int(count), slot, base, jokers, nA, nB, idxA, idxB, pairTaken, result);
     }
-    for (int b = count - 2; b > 0; --b) {
-        context[b] = after;
-        after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
-        if (!after) return 0;  // nothing the blocks before b do completes the hand
-    }
-    context[0] = after;
-    if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
-    // Room for every block's melds (and a whole entry's bytes past the last),
-    // so that too many melds are refused once, at the end.
-    Taken taken[std::size(base) * kBlockEntryMelds + 2];
-    int n = 0, shift = 0;
-    for (int b = 0; b < count; ++b) {
-        // The states the blocks after b allow from here: none with a pair
-        // once the pair is taken (the shift by 32 or more leaves the upper
-        // half empty). One of the block's entries is among them: the state
-        // before b is in context[b - 1], so the blocks from b complete from
-        // it, and b's fewest wildcards of some residue (an entry's, never
-        // above the wildcards held, and the counts allowed are closed
-        // downwards by threes) do.
-        const uint64_t allowed = context[b] >> shift;
-        const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
-        while (!(allowed >> (*entry & 0xFF) & 1))
-            ++entry;
-        shift += int(*entry & 0xFF);
-        const int melds = int(*entry >> 8 & 0xFF);
-#if defined(__SSE2__)
-        // All six meld bytes at once, each with the block's first kind;
-        // only the first `melds` count.
-        static_assert(sizeof(Taken) == 2 && offsetof(Taken, meld) == 0);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(taken + n),
-                         _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)),
-                                           _mm_cvtsi64_si128(int64_t(base[b]))));
-        n += melds;
-#else
-        for (int i = 0; i < melds; ++i)
-            taken[n++] = {uint8_t(*entry >> (16 + 8 * i)), uint8_t(base[b])};
-#endif
-    }
-    if (n > kMaxMelds) return 0;
-    RecordMeldsInline(taken, n, shift % kMaskPair, nA, nB, idxA, idxB, result);
-    return 8;
 }
 
 }  // namespace

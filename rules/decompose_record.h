@@ -12,30 +12,6 @@
 
 namespace rules::detail {
 
-// A taken meld as a template (by Taken::meld): its tile words, where the
-// kinds go (k plus an offset) and the rest 0; its type and the wildcards it
-// spent.
-struct alignas(64) MeldWords {
-    int32_t offset[4];
-    int32_t kind[4];
-    int32_t type;
-    int32_t jokers;
-};
-inline constexpr auto kMeldWords = [] {
-    std::array<MeldWords, kTakenMelds> all{};
-    for (size_t i = 0; i < all.size(); ++i) {
-        const Move& m = kMoves[i / 16];
-        for (int j = 0; j < 4; ++j) {
-            const uint8_t w = m.words[j];
-            all[i].offset[j] = w <= kK2 ? int32_t(i % 16) + w : 0;
-            all[i].kind[j] = w <= kK2 ? -1 : 0;
-        }
-        all[i].type = m.type;
-        all[i].jokers = m.jokers;
-    }
-    return all;
-}();
-
 // A move's wildcard words, for each way its wildcards fall to the counters
 // (bit 0: its first wildcard spent is one of B's, bit 1: its second): where
 // joker A's kind and where joker B's kind goes. A meld's first place shows B
@@ -58,6 +34,32 @@ inline constexpr auto kMeldJokers = [] {
                 t.jokerB[j] = fromB ? -1 : 0;
             }
         }
+    }
+    return all;
+}();
+
+// A taken meld as a template (by Taken::meld): its tile words, where the
+// kinds go (k plus an offset) and the rest 0; its type, the wildcards it
+// spent and its move's wildcard words.
+struct alignas(64) MeldWords {
+    int32_t offset[4];
+    int32_t kind[4];
+    int32_t type;
+    int32_t jokers;
+    const MeldJokers* jokerWords;
+};
+inline constexpr auto kMeldWords = [] {
+    std::array<MeldWords, kTakenMelds> all{};
+    for (size_t i = 0; i < all.size(); ++i) {
+        const Move& m = kMoves[i / 16];
+        for (int j = 0; j < 4; ++j) {
+            const uint8_t w = m.words[j];
+            all[i].offset[j] = w <= kK2 ? int32_t(i % 16) + w : 0;
+            all[i].kind[j] = w <= kK2 ? -1 : 0;
+        }
+        all[i].type = m.type;
+        all[i].jokers = m.jokers;
+        all[i].jokerWords = kMeldJokers[i / 16].data();
     }
     return all;
 }();
@@ -89,6 +91,53 @@ inline constexpr auto kSpendOrder = [] {
 void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, HuResult& result);
 
+// A kind in each of a meld's four tile words, and the meld of template
+// `code` (Taken::meld) at the kind in `k` written to `meld`: the wildcards it
+// spent are charged to the counters as `order` spends them, `spent` counting
+// down to those spent before it; a and b hold the jokers' kinds, negated.
+#if defined(__SSE2__)
+using KindWords = __m128i;
+inline KindWords KindWordsOf(int32_t k) {
+    return _mm_set1_epi32(k);
+}
+#else
+using KindWords = int32_t;
+inline KindWords KindWordsOf(int32_t k) {
+    return k;
+}
+#endif
+[[gnu::always_inline]] inline void WriteMeld(MeldRecord* meld, int code, KindWords k, int& spent,
+                                             uint32_t order, KindWords a, KindWords b) {
+    const MeldWords& w = kMeldWords[size_t(code)];
+    const int jokersSpent = w.jokers;
+    meld->type = w.type;
+#if defined(__SSE2__)
+    auto load = [](const int32_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    auto aligned = [](const int32_t* p) {
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    // The kinds' words are the same whichever counters the wildcards come
+    // from; most melds spend none.
+    __m128i tiles = _mm_and_si128(_mm_add_epi32(k, aligned(w.offset)), aligned(w.kind));
+    if (jokersSpent != 0) {
+        spent -= jokersSpent;
+        const MeldJokers& j = w.jokerWords[order >> spent & 3];
+        tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(j.jokerA)),
+                                                 _mm_and_si128(b, load(j.jokerB))));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
+#else
+    spent -= jokersSpent;
+    const MeldJokers& j = w.jokerWords[order >> spent & 3];
+    for (int p = 0; p < 4; ++p)
+        meld->tiles[size_t(p)] =
+            ((k + w.offset[p]) & w.kind[p]) | (a & j.jokerA[p]) | (b & j.jokerB[p]);
+#endif
+    meld->spare = {0, 0};
+}
+
 // RecordMelds, for the callers that take it inline.
 [[gnu::always_inline]] inline void RecordMeldsInline(const Taken* taken, int n, int spent,
                                                      int32_t nA, int32_t nB, TileIndex idxA,
@@ -96,50 +145,17 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     if (const int32_t left = nA + nB - spent; left > 0)
         RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
-    const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
     // Backwards from the last meld, while the record has room; spent counts
     // the wildcards spent before the meld.
     const int first = result.meldCount;
     if (first < 0 || first >= kMaxMelds) return;
     const int kept = n < kMaxMelds - first ? n : kMaxMelds - first;
     MeldRecord* meld = result.melds.data() + first;
-#if defined(__SSE2__)
-    const __m128i a = _mm_set1_epi32(jokerA), b = _mm_set1_epi32(jokerB);
-#endif
+    const KindWords a = KindWordsOf(int32_t(0u - uint32_t(idxA)));
+    const KindWords b = KindWordsOf(int32_t(0u - uint32_t(idxB)));
     for (const Taken *t = taken + n, *const stop = t - kept; t != stop; ++meld) {
         --t;
-        const int code = t->meld;
-        const int32_t k = t->k;
-        const MeldWords& w = kMeldWords[size_t(code)];
-        const int jokersSpent = w.jokers;
-        meld->type = w.type;
-#if defined(__SSE2__)
-        auto load = [](const int32_t* p) {
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        };
-        auto aligned = [](const int32_t* p) {
-            return _mm_load_si128(reinterpret_cast<const __m128i*>(p));
-        };
-        // The kinds' words are the same whichever counters the wildcards
-        // come from; most melds spend none.
-        __m128i tiles =
-            _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(k), aligned(w.offset)), aligned(w.kind));
-        if (jokersSpent != 0) {
-            spent -= jokersSpent;
-            const MeldJokers& j = kMeldJokers[size_t(code >> 4)][order >> spent & 3];
-            tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(j.jokerA)),
-                                                     _mm_and_si128(b, load(j.jokerB))));
-        }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
-#else
-        spent -= jokersSpent;
-        const MeldJokers& j = kMeldJokers[size_t(code >> 4)][order >> spent & 3];
-        for (int p = 0; p < 4; ++p) {
-            meld->tiles[size_t(p)] =
-                ((k + w.offset[p]) & w.kind[p]) | (jokerA & j.jokerA[p]) | (jokerB & j.jokerB[p]);
-        }
-#endif
-        meld->spare = {0, 0};
+        WriteMeld(meld, t->meld, KindWordsOf(t->k), spent, order, a, b);
     }
     result.meldCount = first + kept;
 }

@@ -92,7 +92,13 @@ int main(int argc, char** argv) {
         row.resize(kFormRowStride, '\0');
         auto [it, added] = rowId.emplace(row, int(rowId.size()));
         if (added) rows += row;
-        rowOf.push_back(uint16_t(it->second));
+        // (Each row's offset over kFormRowScale, as SuitForm reads it.)
+        const int offset = it->second * (kFormRowStride / kFormRowScale);
+        if (offset > UINT16_MAX) {
+            std::fprintf(stderr, "too many suit form rows\n");
+            return 1;
+        }
+        rowOf.push_back(uint16_t(offset));
     }
     std::fprintf(out, "const uint16_t kSuitFormRowOf[kSuitCodes / kFormRowCodes] = {");
     for (size_t i = 0; i < rowOf.size(); ++i)

@@ -18,6 +18,9 @@ inline constexpr int32_t kFormRowCodes = 125;
 inline constexpr int32_t kFormRowStride = 128;
 // (A suit code keeps the three low digits in the low seven bits: SuitCode.)
 static_assert(kSuitWeight[3] == kFormRowStride && kPow5[3] == kFormRowCodes);
+// kSuitFormRowOf holds each row's offset in kSuitFormRows over kFormRowScale:
+// sixteen bits hold it, and one scaled add finds the form from it.
+inline constexpr int kFormRowScale = 8;
 extern const uint16_t kSuitFormRowOf[kSuitCodes / kFormRowCodes];
 extern const unsigned char kSuitFormRows[];
 extern const GroupValue kSuitFormValue[];
@@ -117,16 +120,10 @@ inline BlockSlot FindBlock(uint64_t key, uint64_t keyMask) {
     const BlockSlot slot = kBlockSlots[BlockSlotIndex(key, kBlockDisplacement[BlockBucket(key)])];
     return (slot & keyMask) == key ? slot : 0;
 }
-// The same for a block of any key (the short ones are never long), with
-// `shortSlots` kBlockShort's for the wildcards held.
-inline BlockSlot FindAnyBlock(uint64_t key, uint64_t keyMask, const BlockSlot* shortSlots) {
-    return key < kBlockShortKeys ? shortSlots[key] : FindBlock(key, keyMask);
-}
-
 // The form of a suit code.
 inline int SuitForm(int32_t code) {
     const uint32_t c = uint32_t(code);
-    return kSuitFormRows[kSuitFormRowOf[c / kFormRowStride] * kFormRowStride + c % kFormRowStride];
+    return kSuitFormRows[kSuitFormRowOf[c / kFormRowStride] * kFormRowScale + c % kFormRowStride];
 }
 inline const GroupValue& SuitValue(int32_t code) {
     return kSuitFormValue[SuitForm(code)];
