@@ -4,7 +4,8 @@
 // context that offers the hand's facts and the test of a rest:
 //   kind(), winIsWild(), jokersOn(), Jokers(), idxA(), idxB(), options(),
 //   mode(), SelfDrawn(), Has(k), Count(k), Kinds(least) (the kinds held at
-//   least 1 or 2 times, as bits), SuitedKind(k), Honour(k);
+//   least 1 or 2 times, as bits), rank() (of kind(): 1-9 when a suited kind,
+//   else 0), Honour(k);
 //   RestWins(taken, jokers, pairTaken, meld, waitBit, named): whether the
 //   hand less the tiles taken and `jokers` wildcards wins, the meld then
 //   recorded after the rest's melds (named: MayWin named this rest); the
@@ -83,7 +84,8 @@ template <typename Context>
 bool MiddleWait(const Context& c) {
     const int k = c.kind();
     if (!c.winIsWild()) {
-        if (!c.SuitedKind(k) || k % 10 == 1 || k % 10 == 9) return false;
+        const int rank = c.rank();
+        if (rank < 2 || rank > 8) return false;
         if (c.Has(k - 1) && c.Has(k + 1) &&
             c.RestWins({k - 1, k + 1}, 0, false, {kMeldChow, k - 1}, kWaitMiddle))
             return true;
@@ -107,15 +109,14 @@ template <typename Context>
 bool EdgeWait(const Context& c) {
     const int k = c.kind();
     if (!c.winIsWild()) {
-        if (!c.SuitedKind(k)) return false;
-        const int rank = k % 10;
+        const int rank = c.rank();
+        if (!rank) return false;
         bool threeLike = rank == 3, sevenLike = rank == 7;
         if (c.jokersOn() && !(c.options() & kOptSubstitute)) {
-            for (TileIndex j : {c.idxA(), c.idxB()}) {
-                if (j <= 0 || j / 10 != k / 10) continue;
-                threeLike = threeLike || k == j + 3;
-                sevenLike = sevenLike || k == j - 3;
-            }
+            // A joker three ranks below the tile in its suit, or above.
+            const TileIndex a = c.idxA(), b = c.idxB();
+            threeLike = threeLike || (rank >= 4 && (a == k - 3 || b == k - 3));
+            sevenLike = sevenLike || (rank <= 6 && (a == k + 3 || b == k + 3));
         }
         if (threeLike && rank >= 3 && c.Has(k - 2) && c.Has(k - 1) &&
             c.RestWins({k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitEdge))
@@ -154,8 +155,8 @@ bool ChowWait(const Context& c) {
             }
             return false;
         }
-        if (!c.SuitedKind(k)) return false;
-        const int rank = k % 10;
+        const int rank = c.rank();
+        if (!rank) return false;
         const bool high = rank >= 4, low = rank <= 6;
         if (high && c.Has(k - 2) && c.Has(k - 1) &&
             c.RestWins({k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitChow))

@@ -34,6 +34,14 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
+// The rank of each suited kind (0 for the others, up to the last kind read).
+constexpr auto kRankOfKind = [] {
+    std::array<uint8_t, kLastKind + 1> ranks{};
+    for (int k = 1; k < 30; ++k)
+        ranks[size_t(k)] = uint8_t(k % 10);
+    return ranks;
+}();
+
 // The suited kinds (1-29), and the suit of each.
 constexpr uint64_t kSuitedKinds = (uint64_t(1) << 30) - 1;
 constexpr auto kSuitOfKind = [] {
@@ -127,11 +135,12 @@ class FastWaits {
     }
     bool Has(int k) const { return k >= 1 && k < kCountSlots && (hand_.masks.present >> k & 1); }
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
-    bool SuitedKind(TileIndex k) const { return k >= 1 && k < 30 && k % 10 != 0; }
+    int rank() const { return kRankOfKind[size_t(kind_)]; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
     // A rest that MayWin named wins: MayWin's answers are Judge's.
+    // (The meld by value: made only once the rest is known to win.)
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                  const WaitMeld& meld, int32_t waitBit, bool named = false) const {
+                  WaitMeld meld, int32_t waitBit, bool named = false) const {
         // The checkers take only kinds held (twice for a kind taken twice)
         // and no more wildcards than the hand holds.
         const int* t = taken.begin();
