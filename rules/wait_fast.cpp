@@ -139,8 +139,8 @@ class FastWaits {
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
     // A rest that MayWin named wins: MayWin's answers are Judge's.
     // (The meld by value: made only once the rest is known to win.)
-    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                  WaitMeld meld, int32_t waitBit, bool named = false) const {
+    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken, WaitMeld meld,
+                  int32_t waitBit, bool named = false) const {
         // The checkers take only kinds held (twice for a kind taken twice)
         // and no more wildcards than the hand holds.
         const int* t = taken.begin();
