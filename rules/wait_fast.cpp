@@ -146,6 +146,13 @@ class FastWaits {
         const int* t = taken.begin();
         const int n = int(taken.size());
         const int k1 = n > 0 ? t[0] : -1, k2 = n > 1 ? t[1] : -1;
+        // The chow wait asks again for rests that the middle wait (a tile
+        // beside the winning tile and a wildcard) or the edge wait (two
+        // tiles in a row) found lost: kept by their lowest kind. (Which
+        // memo a call site reads is known where the checkers are inlined.)
+        const bool one = !named && n == 1 && jokers == 1 && !pairTaken;
+        const bool run = !named && n == 2 && jokers == 0 && !pairTaken && k2 == k1 + 1;
+        if ((one && (lostOnes_ >> k1 & 1)) || (run && (lostRuns_ >> k1 & 1))) return false;
         // (MayWin does not tell how a rest it named wins.)
         const int32_t left = Jokers() - jokers;
         const Rest rest = named    ? Rest::kWinsByShape
@@ -154,7 +161,11 @@ class FastWaits {
                                    : Judge(k1, k2, 2, left, pairTaken);
         // (A rest that loses leaves the result: the rest that wins rewrites
         // it, and when none does the shape checks clear it first.)
-        if (!Wins(rest)) return false;
+        if (!Wins(rest)) {
+            if (one) lostOnes_ |= KindBit(k1);
+            if (run) lostRuns_ |= KindBit(k1);
+            return false;
+        }
         if (quiet_) {
             quietRest_ = rest;
             return true;
@@ -314,6 +325,9 @@ class FastWaits {
     mutable bool wholeKnown_;
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
+    // The rests found lost that a later checker asks for again, by their
+    // lowest kind: one tile and a wildcard taken, two kinds in a row taken.
+    mutable uint64_t lostOnes_, lostRuns_;  // (cleared by Waits)
     mutable Rest quietRest_;  // how the last rest that won quietly won
 };
 
@@ -874,6 +888,7 @@ bool FastWaits::Waits() {
             dead |= kShapeSevenHonours;
     }
     liveShapes_ &= ~dead;
+    lostOnes_ = lostRuns_ = 0;
     // Knitted holds no kind twice: a rest takes at most two tiles, of one
     // kind (held three times at most) or of two kinds of a suit at most two
     // apart (each held twice).
