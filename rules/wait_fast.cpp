@@ -328,7 +328,7 @@ class FastWaits {
     // The rests found lost that a later checker asks for again, by their
     // lowest kind: one tile and a wildcard taken, two kinds in a row taken.
     mutable uint64_t lostOnes_, lostRuns_;  // (cleared by Waits)
-    mutable Rest quietRest_;  // how the last rest that won quietly won
+    mutable Rest quietRest_;                // how the last rest that won quietly won
 };
 
 int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
