@@ -325,10 +325,11 @@ class FastWaits {
     mutable bool wholeKnown_;
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
+    mutable Rest quietRest_;  // how the last rest that won quietly won
     // The rests found lost that a later checker asks for again, by their
-    // lowest kind: one tile and a wildcard taken, two kinds in a row taken.
-    mutable uint64_t lostOnes_, lostRuns_;  // (cleared by Waits)
-    mutable Rest quietRest_;                // how the last rest that won quietly won
+    // lowest kind: one tile and a wildcard taken, two kinds in a row taken
+    // (cleared by Waits).
+    mutable uint64_t lostOnes_, lostRuns_;
 };
 
 int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
