@@ -133,7 +133,9 @@ class FastWaits {
         if (k < 32 || k > kLastKind || k == idxA_ || k == idxB_) return 0;
         return (*counts_)[size_t(k)];
     }
-    bool Has(int k) const { return k >= 1 && k < kCountSlots && (hand_.masks.present >> k & 1); }
+    // (Without a range test: the checkers ask kinds from -1 to 39, which k & 63 keeps apart, and
+    // the hand holds no kind in slot 0 nor from 38 up.)
+    bool Has(int k) const { return hand_.masks.present >> (k & 63) & 1; }
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
     int rank() const { return kRankOfKind[size_t(kind_)]; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
@@ -170,7 +172,9 @@ class FastWaits {
             quietRest_ = rest;
             return true;
         }
-        return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
+        // (A copy: the meld's own fields stay values until here.)
+        const WaitMeld made = meld;
+        return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, made, waitBit);
     }
     [[gnu::always_inline]] uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
                                            bool pairTaken) const;
