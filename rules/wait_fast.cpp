@@ -188,6 +188,11 @@ class FastWaits {
     template <Loop kLoop, int kD1 = kAnySteps, int kD2 = kAnySteps>
     [[gnu::noinline]] uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
                                           bool pairTaken) const;
+    // MayWinOnce for every batch: whole-hand shapes, the kinds from 30 up,
+    // wildcards past the rows (MayWinOnce takes the common batches alone).
+    template <Loop kLoop, int kD1 = kAnySteps, int kD2 = kAnySteps>
+    [[gnu::noinline]] uint64_t MayWinApart(uint64_t anchors, int d1, int d2, int32_t spent,
+                                           bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
     bool Waits();
@@ -787,6 +792,48 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     if constexpr (kLoop == Loop::kPair) pairTaken = true, spent = 0;
     if constexpr (kLoop == Loop::kPungWild) pairTaken = false, spent = 1;
     if constexpr (kLoop == Loop::kOther && kD1 != kAnySteps) pairTaken = false, spent = 0;
+    const int32_t jokers = Jokers() - spent;
+    const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
+    // The common batch: suited anchors only, no shape that may take a rest,
+    // the rows hold the wildcards; the rest is MayWinApart's.
+    if (jokers < 0 || (anchors >> 30) || ShapesMayTake(total) || total > kMaxDecomposedTiles ||
+        jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairNamed_.known)) [[unlikely]]
+        return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
+    // The sums the walk reads are made first: it then makes no call, and
+    // keeps its values in registers.
+    const unsigned suits = (anchors & 0x3FF ? 1u : 0u) | (anchors & 0x3FF << 10 ? 2u : 0u) |
+                           (anchors >> 20 ? 4u : 0u);
+    for (unsigned need = suits & ~unsigned(othersKnown_); need; need &= need - 1)
+        SumOthersApart(std::countr_zero(need));
+    // As MayWinApart's walk by the rows (which see the wildcards' pung loop
+    // the same way), and the first anchor that wins names the others.
+    const uint64_t* row = &kFormBeforeFinal[0][pairTaken][jokers];
+    constexpr size_t kRowStride = sizeof(kFormBeforeFinal[0]) / sizeof(uint64_t);
+    const int32_t* taken = kTakenPowers[size_t(d1)][size_t(d2 + 1)].data();
+    const bool wild = kLoop == Loop::kPair && jokers >= 1;
+    const uint64_t* wildRow = &kFormBeforeFinal[0][0][wild ? jokers - 1 : 0];
+    uint64_t wildWins = 0, won = 0;
+    for (uint64_t left = anchors; left; left &= left - 1) {
+        const int a = std::countr_zero(left);
+        const int suit = kSuitOfKind[size_t(a)];
+        const uint64_t meets = others_[suit];
+        const size_t form = size_t(SuitForm(code_[suit] - taken[a])) * kRowStride;
+        if (kLoop == Loop::kPair && (wildRow[form] & meets)) wildWins |= left & (0 - left);
+        if (row[form] & meets) {
+            won = left & (0 - left);
+            break;
+        }
+    }
+    if constexpr (kLoop == Loop::kPair) {
+        pairJudged_ = wild ? anchors & (won - 1) : 0;
+        pairWild_ = wildWins;
+    }
+    return won ? anchors >> std::countr_zero(won) << std::countr_zero(won) : 0;
+}
+
+template <FastWaits::Loop kLoop, int kD1, int kD2>
+uint64_t FastWaits::MayWinApart(uint64_t anchors, int d1, int d2, int32_t spent,
+                                bool pairTaken) const {
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
