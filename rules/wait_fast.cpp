@@ -801,8 +801,8 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
         return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
     // The sums the walk reads are made first: it then makes no call, and
     // keeps its values in registers.
-    const unsigned suits = (anchors & 0x3FF ? 1u : 0u) | (anchors & 0x3FF << 10 ? 2u : 0u) |
-                           (anchors >> 20 ? 4u : 0u);
+    const unsigned suits =
+        (anchors & 0x3FF ? 1u : 0u) | (anchors & 0x3FF << 10 ? 2u : 0u) | (anchors >> 20 ? 4u : 0u);
     for (unsigned need = suits & ~unsigned(othersKnown_); need; need &= need - 1)
         SumOthersApart(std::countr_zero(need));
     // As MayWinApart's walk by the rows (which see the wildcards' pung loop
