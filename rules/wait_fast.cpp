@@ -263,6 +263,12 @@ class FastWaits {
     uint64_t SumOthers(int group) const;
     // SumOthers out of the loops' walk, which keeps its registers.
     [[gnu::noinline]] uint64_t SumOthersApart(int group) const { return SumOthers(group); }
+    // The sums of every suit not made yet, for the loops (whose anchors
+    // reach most suits): their walk then makes no call.
+    [[gnu::noinline]] void SumAllOthers() const {
+        for (unsigned need = 7u & ~unsigned(othersKnown_); need; need &= need - 1)
+            SumOthers(std::countr_zero(need));
+    }
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
     // one may.
@@ -746,6 +752,7 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
     // takes one tile and spends one; the pair loop is asked again when the
     // joker pair loses after it, the middle loop by the chow wait too.)
     if (!anchors) return 0;
+    if (othersKnown_ != 7) SumAllOthers();
     if (pairTaken) {
         if (!pairNamed_.known || pairNamed_.anchors != anchors) {
             uint64_t may;
@@ -799,12 +806,8 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     if (jokers < 0 || (anchors >> 30) || ShapesMayTake(total) || total > kMaxDecomposedTiles ||
         jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairNamed_.known)) [[unlikely]]
         return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
-    // The sums the walk reads are made first: it then makes no call, and
-    // keeps its values in registers.
-    const unsigned suits =
-        (anchors & 0x3FF ? 1u : 0u) | (anchors & 0x3FF << 10 ? 2u : 0u) | (anchors >> 20 ? 4u : 0u);
-    for (unsigned need = suits & ~unsigned(othersKnown_); need; need &= need - 1)
-        SumOthersApart(std::countr_zero(need));
+    // (MayWin made the sums the walk reads: it makes no call, and keeps its
+    // values in registers.)
     // As MayWinApart's walk by the rows (which see the wildcards' pung loop
     // the same way), and the first anchor that wins names the others.
     const uint64_t* row = &kFormBeforeFinal[0][pairTaken][jokers];
