@@ -261,8 +261,6 @@ class FastWaits {
     }
     // (In the caller: the plain test sums the others on most calls.)
     uint64_t SumOthers(int group) const;
-    // SumOthers out of the loops' walk, which keeps its registers.
-    [[gnu::noinline]] uint64_t SumOthersApart(int group) const { return SumOthers(group); }
     // The sums of every suit not made yet, for the loops (whose anchors
     // reach most suits): their walk then makes no call.
     [[gnu::noinline]] void SumAllOthers() const {
@@ -817,8 +815,8 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     const uint64_t* wildRow = &kFormBeforeFinal[0][0][wild ? jokers - 1 : 0];
     uint64_t wildWins = 0, won = 0;
     for (uint64_t left = anchors; left; left &= left - 1) {
-        const int a = std::countr_zero(left);
-        const int suit = kSuitOfKind[size_t(a)];
+        const unsigned a = unsigned(std::countr_zero(left));
+        const int suit = kSuitOfKind[a];
         const uint64_t meets = others_[suit];
         const size_t form = size_t(SuitForm(code_[suit] - taken[a])) * kRowStride;
         if (kLoop == Loop::kPair && (wildRow[form] & meets)) wildWins |= left & (0 - left);
@@ -888,9 +886,12 @@ uint64_t FastWaits::MayWinApart(uint64_t anchors, int d1, int d2, int32_t spent,
                     const int suit = kSuitOfKind[size_t(a)];
                     end = 10 * suit + 10;
                     code = code_[suit];
-                    meets = !byRow                     ? Context(suit, spent, pairTaken)
-                            : othersKnown_ >> suit & 1 ? others_[suit]
-                                                       : SumOthersApart(suit);
+                    // (MayWin made the sums.)
+                    if constexpr (stride() == kRowStride) {
+                        meets = others_[suit];
+                    } else {
+                        meets = Context(suit, spent, pairTaken);
+                    }
                 }
                 const size_t form = size_t(SuitForm(code - taken[a]));
                 if (kLoop == Loop::kPair && (wildRow[form * stride] & meets))
