@@ -36,6 +36,8 @@ struct WaitMeld {
 
 // Ranks 1-7 of the three suits: where a chow or a middle wait may start.
 inline constexpr uint64_t kLowRanks = 0xFEull | 0xFEull << 10 | 0xFEull << 20;
+// Ranks 1 and 8: where the two tiles of an edge wait start.
+inline constexpr uint64_t kEdgeStarts = 0x102ull | 0x102ull << 10 | 0x102ull << 20;
 
 template <typename Context>
 bool PairWait(const Context& c) {
@@ -125,13 +127,13 @@ bool EdgeWait(const Context& c) {
                c.RestWins({k + 1, k + 2}, 0, false, {kMeldChow, k}, kWaitEdge);
     }
     if (!c.SelfDrawn()) return false;
-    for (int s = 0; s < 30; s += 10) {
-        if (c.Has(s + 1) && c.Has(s + 2) &&
-            c.RestWins({s + 1, s + 2}, 0, false, {kMeldChow, s + 1, 2}, kWaitEdge))
-            return true;
-        if (c.Has(s + 8) && c.Has(s + 9) &&
-            c.RestWins({s + 8, s + 9}, 0, false, {kMeldChow, s + 8, 0}, kWaitEdge))
-            return true;
+    // Ranks 1-2 with the wildcard third, 8-9 with it seventh, suit by suit.
+    const uint64_t held = c.Kinds(1);
+    for (uint64_t may = c.MayWin(held & held >> 1 & kEdgeStarts, 0, 1, 0, false); may;
+         may &= may - 1) {
+        const int a = std::countr_zero(may);
+        const WaitMeld meld{kMeldChow, a, a % 10 == 1 ? 2 : 0};
+        if (c.RestWins({a, a + 1}, 0, false, meld, kWaitEdge, true)) return true;
     }
     return false;
 }
