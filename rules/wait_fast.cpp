@@ -133,14 +133,14 @@ class FastWaits {
         if (k < 32 || k > kLastKind || k == idxA_ || k == idxB_) return 0;
         return (*counts_)[size_t(k)];
     }
-    // (Without a range test: the checkers ask kinds from -1 to 39, which k & 63 keeps apart, and
-    // the hand holds no kind in slot 0 nor from 38 up.)
+    // (Without a range test: the checkers ask kinds from 1 to 37, and k & 63
+    // keeps any from -1 to 39 apart; the hand holds no kind in slot 0 nor
+    // from 38 up.)
     bool Has(int k) const { return hand_.masks.present >> (k & 63) & 1; }
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
     int rank() const { return kRankOfKind[size_t(kind_)]; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
     // A rest that MayWin named wins: MayWin's answers are Judge's.
-    // (The meld by value: made only once the rest is known to win.)
     bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken, WaitMeld meld,
                   int32_t waitBit, bool named = false) const {
         // The checkers take only kinds held (twice for a kind taken twice)
@@ -172,7 +172,8 @@ class FastWaits {
             quietRest_ = rest;
             return true;
         }
-        // (A copy: the meld's own fields stay values until here.)
+        // (The meld taken by value and copied only here: its fields stay
+        // values, not stores made before every judge.)
         const WaitMeld made = meld;
         return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, made, waitBit);
     }
@@ -804,10 +805,10 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     if (jokers < 0 || (anchors >> 30) || ShapesMayTake(total) || total > kMaxDecomposedTiles ||
         jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairNamed_.known)) [[unlikely]]
         return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
-    // (MayWin made the sums the walk reads: it makes no call, and keeps its
-    // values in registers.)
-    // As MayWinApart's walk by the rows (which see the wildcards' pung loop
-    // the same way), and the first anchor that wins names the others.
+    // MayWinApart's walk by the rows (the pair loop's sees the pung loop's
+    // with a wildcard too), up to the first anchor that wins, which names
+    // the others. (MayWin made the sums it reads: it makes no call, and
+    // keeps its values in registers.)
     const uint64_t* row = &kFormBeforeFinal[0][pairTaken][jokers];
     constexpr size_t kRowStride = sizeof(kFormBeforeFinal[0]) / sizeof(uint64_t);
     const int32_t* taken = kTakenPowers[size_t(d1)][size_t(d2 + 1)].data();
