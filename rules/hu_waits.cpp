@@ -290,10 +290,12 @@ class ViewContext {
     bool Has(int k) const { return v_.Has(k); }
     int32_t Count(int k) const { return v_.Count(k); }
     uint64_t Kinds(int least) const { return v_.Kinds(call_, least); }
-    bool SuitedKind(TileIndex k) const {
-        if (k < 1 || k >= 30 || k % 10 == 0) return false;
-        return !HookHonour(k, call_.jokerA, call_.jokerB, call_.options) &&
-               !HookHonourOrFlower(k, call_.jokerA, call_.jokerB, call_.options);
+    int rank() const {
+        const TileIndex k = v_.kind;
+        if (k < 1 || k >= 30 || k % 10 == 0) return 0;
+        const bool suited = !HookHonour(k, call_.jokerA, call_.jokerB, call_.options) &&
+                            !HookHonourOrFlower(k, call_.jokerA, call_.jokerB, call_.options);
+        return suited ? k % 10 : 0;
     }
     bool Honour(TileIndex k) const {
         return HookHonour(k, call_.jokerA, call_.jokerB, call_.options) != 0;

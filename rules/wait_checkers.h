@@ -4,7 +4,8 @@
 // context that offers the hand's facts and the test of a rest:
 //   kind(), winIsWild(), jokersOn(), Jokers(), idxA(), idxB(), options(),
 //   mode(), SelfDrawn(), Has(k), Count(k), Kinds(least) (the kinds held at
-//   least 1 or 2 times, as bits), SuitedKind(k), Honour(k);
+//   least 1 or 2 times, as bits), rank() (of kind(): 1-9 when a suited kind,
+//   else 0), Honour(k);
 //   RestWins(taken, jokers, pairTaken, meld, waitBit, named): whether the
 //   hand less the tiles taken and `jokers` wildcards wins, the meld then
 //   recorded after the rest's melds (named: MayWin named this rest); the
@@ -35,6 +36,8 @@ struct WaitMeld {
 
 // Ranks 1-7 of the three suits: where a chow or a middle wait may start.
 inline constexpr uint64_t kLowRanks = 0xFEull | 0xFEull << 10 | 0xFEull << 20;
+// Ranks 1 and 8: where the two tiles of an edge wait start.
+inline constexpr uint64_t kEdgeStarts = 0x102ull | 0x102ull << 10 | 0x102ull << 20;
 
 template <typename Context>
 bool PairWait(const Context& c) {
@@ -83,7 +86,8 @@ template <typename Context>
 bool MiddleWait(const Context& c) {
     const int k = c.kind();
     if (!c.winIsWild()) {
-        if (!c.SuitedKind(k) || k % 10 == 1 || k % 10 == 9) return false;
+        const int rank = c.rank();
+        if (rank < 2 || rank > 8) return false;
         if (c.Has(k - 1) && c.Has(k + 1) &&
             c.RestWins({k - 1, k + 1}, 0, false, {kMeldChow, k - 1}, kWaitMiddle))
             return true;
@@ -107,15 +111,14 @@ template <typename Context>
 bool EdgeWait(const Context& c) {
     const int k = c.kind();
     if (!c.winIsWild()) {
-        if (!c.SuitedKind(k)) return false;
-        const int rank = k % 10;
+        const int rank = c.rank();
+        if (!rank) return false;
         bool threeLike = rank == 3, sevenLike = rank == 7;
         if (c.jokersOn() && !(c.options() & kOptSubstitute)) {
-            for (TileIndex j : {c.idxA(), c.idxB()}) {
-                if (j <= 0 || j / 10 != k / 10) continue;
-                threeLike = threeLike || k == j + 3;
-                sevenLike = sevenLike || k == j - 3;
-            }
+            // A joker three ranks below the tile in its suit, or above.
+            const TileIndex a = c.idxA(), b = c.idxB();
+            threeLike = threeLike || (rank >= 4 && (a == k - 3 || b == k - 3));
+            sevenLike = sevenLike || (rank <= 6 && (a == k + 3 || b == k + 3));
         }
         if (threeLike && rank >= 3 && c.Has(k - 2) && c.Has(k - 1) &&
             c.RestWins({k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitEdge))
@@ -124,13 +127,13 @@ bool EdgeWait(const Context& c) {
                c.RestWins({k + 1, k + 2}, 0, false, {kMeldChow, k}, kWaitEdge);
     }
     if (!c.SelfDrawn()) return false;
-    for (int s = 0; s < 30; s += 10) {
-        if (c.Has(s + 1) && c.Has(s + 2) &&
-            c.RestWins({s + 1, s + 2}, 0, false, {kMeldChow, s + 1, 2}, kWaitEdge))
-            return true;
-        if (c.Has(s + 8) && c.Has(s + 9) &&
-            c.RestWins({s + 8, s + 9}, 0, false, {kMeldChow, s + 8, 0}, kWaitEdge))
-            return true;
+    // Ranks 1-2 with the wildcard third, 8-9 with it seventh, suit by suit.
+    const uint64_t held = c.Kinds(1);
+    for (uint64_t may = c.MayWin(held & held >> 1 & kEdgeStarts, 0, 1, 0, false); may;
+         may &= may - 1) {
+        const int a = std::countr_zero(may);
+        const WaitMeld meld{kMeldChow, a, a % 10 == 1 ? 2 : 0};
+        if (c.RestWins({a, a + 1}, 0, false, meld, kWaitEdge, true)) return true;
     }
     return false;
 }
@@ -154,8 +157,8 @@ bool ChowWait(const Context& c) {
             }
             return false;
         }
-        if (!c.SuitedKind(k)) return false;
-        const int rank = k % 10;
+        const int rank = c.rank();
+        if (!rank) return false;
         const bool high = rank >= 4, low = rank <= 6;
         if (high && c.Has(k - 2) && c.Has(k - 1) &&
             c.RestWins({k - 2, k - 1}, 0, false, {kMeldChow, k - 2}, kWaitChow))

@@ -34,6 +34,14 @@ constexpr auto kPowOfKind = [] {
     return powers;
 }();
 
+// The rank of each suited kind (0 for the others, up to the last kind read).
+constexpr auto kRankOfKind = [] {
+    std::array<uint8_t, kLastKind + 1> ranks{};
+    for (int k = 1; k < 30; ++k)
+        ranks[size_t(k)] = uint8_t(k % 10);
+    return ranks;
+}();
+
 // The suited kinds (1-29), and the suit of each.
 constexpr uint64_t kSuitedKinds = (uint64_t(1) << 30) - 1;
 constexpr auto kSuitOfKind = [] {
@@ -125,18 +133,28 @@ class FastWaits {
         if (k < 32 || k > kLastKind || k == idxA_ || k == idxB_) return 0;
         return (*counts_)[size_t(k)];
     }
-    bool Has(int k) const { return k >= 1 && k < kCountSlots && (hand_.masks.present >> k & 1); }
+    // (Without a range test: the checkers ask kinds from 1 to 37, and k & 63
+    // keeps any from -1 to 39 apart; the hand holds no kind in slot 0 nor
+    // from 38 up.)
+    bool Has(int k) const { return hand_.masks.present >> (k & 63) & 1; }
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
-    bool SuitedKind(TileIndex k) const { return k >= 1 && k < 30 && k % 10 != 0; }
+    int rank() const { return kRankOfKind[size_t(kind_)]; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
     // A rest that MayWin named wins: MayWin's answers are Judge's.
-    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken,
-                  const WaitMeld& meld, int32_t waitBit, bool named = false) const {
+    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken, WaitMeld meld,
+                  int32_t waitBit, bool named = false) const {
         // The checkers take only kinds held (twice for a kind taken twice)
         // and no more wildcards than the hand holds.
         const int* t = taken.begin();
         const int n = int(taken.size());
         const int k1 = n > 0 ? t[0] : -1, k2 = n > 1 ? t[1] : -1;
+        // The chow wait asks again for rests that the middle wait (a tile
+        // beside the winning tile and a wildcard) or the edge wait (two
+        // tiles in a row) found lost: kept by their lowest kind. (Which
+        // memo a call site reads is known where the checkers are inlined.)
+        const bool one = !named && n == 1 && jokers == 1 && !pairTaken;
+        const bool run = !named && n == 2 && jokers == 0 && !pairTaken && k2 == k1 + 1;
+        if ((one && (lostOnes_ >> k1 & 1)) || (run && (lostRuns_ >> k1 & 1))) return false;
         // (MayWin does not tell how a rest it named wins.)
         const int32_t left = Jokers() - jokers;
         const Rest rest = named    ? Rest::kWinsByShape
@@ -145,12 +163,19 @@ class FastWaits {
                                    : Judge(k1, k2, 2, left, pairTaken);
         // (A rest that loses leaves the result: the rest that wins rewrites
         // it, and when none does the shape checks clear it first.)
-        if (!Wins(rest)) return false;
+        if (!Wins(rest)) {
+            if (one) lostOnes_ |= KindBit(k1);
+            if (run) lostRuns_ |= KindBit(k1);
+            return false;
+        }
         if (quiet_) {
             quietRest_ = rest;
             return true;
         }
-        return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, meld, waitBit);
+        // (The meld taken by value and copied only here: its fields stay
+        // values, not stores made before every judge.)
+        const WaitMeld made = meld;
+        return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, made, waitBit);
     }
     [[gnu::always_inline]] uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
                                            bool pairTaken) const;
@@ -164,6 +189,11 @@ class FastWaits {
     template <Loop kLoop, int kD1 = kAnySteps, int kD2 = kAnySteps>
     [[gnu::noinline]] uint64_t MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
                                           bool pairTaken) const;
+    // MayWinOnce for every batch: whole-hand shapes, the kinds from 30 up,
+    // wildcards past the rows (MayWinOnce takes the common batches alone).
+    template <Loop kLoop, int kD1 = kAnySteps, int kD2 = kAnySteps>
+    [[gnu::noinline]] uint64_t MayWinApart(uint64_t anchors, int d1, int d2, int32_t spent,
+                                           bool pairTaken) const;
 
     // The checkers after the plain test won, in the combined test's order.
     bool Waits();
@@ -232,8 +262,12 @@ class FastWaits {
     }
     // (In the caller: the plain test sums the others on most calls.)
     uint64_t SumOthers(int group) const;
-    // SumOthers out of the loops' walk, which keeps its registers.
-    [[gnu::noinline]] uint64_t SumOthersApart(int group) const { return SumOthers(group); }
+    // The sums of every suit not made yet, for the loops (whose anchors
+    // reach most suits): their walk then makes no call.
+    [[gnu::noinline]] void SumAllOthers() const {
+        for (unsigned need = 7u & ~unsigned(othersKnown_); need; need &= need - 1)
+            SumOthers(std::countr_zero(need));
+    }
     uint64_t LoneBits(int k1, int k2, int added) const;
     // Whether a whole-hand shape takes the rest (as Judge's arguments), when
     // one may.
@@ -306,6 +340,10 @@ class FastWaits {
     mutable bool cleared_ = false;  // by the rests lost since the last record
     mutable bool quiet_ = false;
     mutable Rest quietRest_;  // how the last rest that won quietly won
+    // The rests found lost that a later checker asks for again, by their
+    // lowest kind: one tile and a wildcard taken, two kinds in a row taken
+    // (cleared by Waits).
+    mutable uint64_t lostOnes_, lostRuns_;
 };
 
 int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -713,6 +751,7 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
     // takes one tile and spends one; the pair loop is asked again when the
     // joker pair loses after it, the middle loop by the chow wait too.)
     if (!anchors) return 0;
+    if (othersKnown_ != 7) SumAllOthers();
     if (pairTaken) {
         if (!pairNamed_.known || pairNamed_.anchors != anchors) {
             uint64_t may;
@@ -759,6 +798,44 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     if constexpr (kLoop == Loop::kPair) pairTaken = true, spent = 0;
     if constexpr (kLoop == Loop::kPungWild) pairTaken = false, spent = 1;
     if constexpr (kLoop == Loop::kOther && kD1 != kAnySteps) pairTaken = false, spent = 0;
+    const int32_t jokers = Jokers() - spent;
+    const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
+    // The common batch: suited anchors only, no shape that may take a rest,
+    // the rows hold the wildcards; the rest is MayWinApart's.
+    if (jokers < 0 || (anchors >> 30) || ShapesMayTake(total) || total > kMaxDecomposedTiles ||
+        jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairNamed_.known)) [[unlikely]]
+        return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
+    // MayWinApart's walk by the rows (the pair loop's sees the pung loop's
+    // with a wildcard too), up to the first anchor that wins, which names
+    // the others. (MayWin made the sums it reads: it makes no call, and
+    // keeps its values in registers.)
+    const uint64_t* row = &kFormBeforeFinal[0][pairTaken][jokers];
+    constexpr size_t kRowStride = sizeof(kFormBeforeFinal[0]) / sizeof(uint64_t);
+    const int32_t* taken = kTakenPowers[size_t(d1)][size_t(d2 + 1)].data();
+    const bool wild = kLoop == Loop::kPair && jokers >= 1;
+    const uint64_t* wildRow = &kFormBeforeFinal[0][0][wild ? jokers - 1 : 0];
+    uint64_t wildWins = 0, won = 0;
+    for (uint64_t left = anchors; left; left &= left - 1) {
+        const unsigned a = unsigned(std::countr_zero(left));
+        const int suit = kSuitOfKind[a];
+        const uint64_t meets = others_[suit];
+        const size_t form = size_t(SuitForm(code_[suit] - taken[a])) * kRowStride;
+        if (kLoop == Loop::kPair && (wildRow[form] & meets)) wildWins |= left & (0 - left);
+        if (row[form] & meets) {
+            won = left & (0 - left);
+            break;
+        }
+    }
+    if constexpr (kLoop == Loop::kPair) {
+        pairJudged_ = wild ? anchors & (won - 1) : 0;
+        pairWild_ = wildWins;
+    }
+    return won ? anchors >> std::countr_zero(won) << std::countr_zero(won) : 0;
+}
+
+template <FastWaits::Loop kLoop, int kD1, int kD2>
+uint64_t FastWaits::MayWinApart(uint64_t anchors, int d1, int d2, int32_t spent,
+                                bool pairTaken) const {
     if (Jokers() < spent) return 0;
     const int32_t jokers = Jokers() - spent;
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
@@ -810,9 +887,12 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
                     const int suit = kSuitOfKind[size_t(a)];
                     end = 10 * suit + 10;
                     code = code_[suit];
-                    meets = !byRow                     ? Context(suit, spent, pairTaken)
-                            : othersKnown_ >> suit & 1 ? others_[suit]
-                                                       : SumOthersApart(suit);
+                    // (MayWin made the sums.)
+                    if constexpr (stride() == kRowStride) {
+                        meets = others_[suit];
+                    } else {
+                        meets = Context(suit, spent, pairTaken);
+                    }
                 }
                 const size_t form = size_t(SuitForm(code - taken[a]));
                 if (kLoop == Loop::kPair && (wildRow[form * stride] & meets))
@@ -865,6 +945,7 @@ bool FastWaits::Waits() {
             dead |= kShapeSevenHonours;
     }
     liveShapes_ &= ~dead;
+    lostOnes_ = lostRuns_ = 0;
     // Knitted holds no kind twice: a rest takes at most two tiles, of one
     // kind (held three times at most) or of two kinds of a suit at most two
     // apart (each held twice).
