@@ -254,6 +254,14 @@ class FastWaits {
         const int x = std::countr_zero(near);
         return KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
     }
+    // The kinds the rest less a tile of k1 and of k2 (0: none) holds an odd
+    // number of times: each tile taken turns its kind's count.
+    int32_t OddAfter(int k1, int k2) const {
+        const uint64_t odd = hand_.masks.odd;
+        const int32_t d1 = k1 > 0 ? 1 - 2 * int32_t(odd >> k1 & 1) : 0;
+        const int32_t d2 = k2 > 0 ? 1 - 2 * int32_t((odd ^ BitOf(k1)) >> k2 & 1) : 0;
+        return oddKinds_ + d1 + d2;
+    }
     // Whether a whole-hand shape may take a rest of `total` tiles and
     // wildcards (seven pairs and knitted take only 12 or 14).
     bool ShapesMayTake(int64_t total) const {
@@ -537,8 +545,7 @@ Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
         // (Seven pairs and knitted take only 12 or 14.)
         const uint32_t byTotal = (total | 2) == 14 ? live : 0u;
         if (byTotal) {
-            if ((byTotal & kShapeSevenPairs) &&
-                CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
+            if ((byTotal & kShapeSevenPairs) && OddAfter(k1, k2) <= jokers)
                 return Rest::kWinsByShape;
             if ((byTotal & kShapeKnitted) && total == 14) {
                 const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
@@ -558,12 +565,15 @@ Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
             }
             return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
         }
-        // Suit 0, 1 or 2 (touched 1, 2 or 4).
+        // Suit 0, 1 or 2 (touched 1, 2 or 4), judged by the form's row: the
+        // checkers' rests keep at most the hand's wildcards, which the rows
+        // cover.
+        static_assert(2 * 4 <= kBlockMaxJokers);
         const unsigned suit = touched >> 1;
         if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
-            const GroupMask& changed = SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
-            return AddGroup(others_[suit], changed) & Final(jokers, pairTaken) ? Rest::kWins
-                                                                               : Rest::kLoses;
+            const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
+            return others_[suit] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins
+                                                                              : Rest::kLoses;
         }
     }
     return JudgeCold(k1, k2, jokers, pairTaken);
@@ -596,9 +606,13 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
     }
     // One suit: every change is in it.
     const int suit = std::countr_zero(touched);
-    const GroupMask& changed =
-        SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
-    return AddGroup(Others(suit), changed) & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
+    const uint64_t others = Others(suit);
+    if (jokers > kBlockMaxJokers) [[unlikely]] {
+        return AddGroup(others, kSuitFormMask[form]) & Final(jokers, pairTaken) ? Rest::kWins
+                                                                                : Rest::kLoses;
+    }
+    return others & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
 }
 
 Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
