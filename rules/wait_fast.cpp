@@ -573,7 +573,7 @@ Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
         if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
             const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
             return others_[suit] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins
-                                                                              : Rest::kLoses;
+                                                                             : Rest::kLoses;
         }
     }
     return JudgeCold(k1, k2, jokers, pairTaken);
