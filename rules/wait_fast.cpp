@@ -202,9 +202,14 @@ class FastWaits {
     // Judge for the rests its own steps leave: whole-hand shapes other than
     // seven pairs live, more than one group changed, sums not made yet.
     [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    // Judge for a rest of 14 that seven pairs does not take and knitted may
+    // (knitted and seven pairs at most live): knitted told by the kinds.
+    [[gnu::noinline]] Rest JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) const;
     // Judge in the caller (the plain test, on every call), for the hand plus
-    // a tile of `added` (0: none) too.
-    Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // a tile of `added` (0: none) too; without `shapes`, for a rest no
+    // whole-hand shape takes.
+    Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken,
+                   bool shapes = true) const;
     // Judge for a rest that changes more than one group, or the kinds from
     // 30 up.
     Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
@@ -550,7 +555,7 @@ Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
             if ((byTotal & kShapeKnitted) && total == 14) {
                 const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
                 if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
-                    return JudgeCold(k1, k2, jokers, pairTaken);
+                    return JudgeKnitted(k1, k2, jokers, pairTaken);
             }
         }
         const size_t i1 = size_t(k1), i2 = size_t(k2);
@@ -583,8 +588,20 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
     return JudgeHere(k1, k2, 0, jokers, pairTaken);
 }
 
+Rest FastWaits::JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) const {
+    KindMasks m = hand_.masks;
+    for (int k : {k1, k2}) {
+        if (k <= 0) continue;
+        const int32_t c = Count(k) - (k == k1) - (k == k2);
+        m.present &= c > 0 ? ~uint64_t(0) : ~KindBit(k);
+        m.pairs &= c > 1 ? ~uint64_t(0) : ~KindBit(k);
+    }
+    if (shape::Knitted(m, 14)) return Rest::kWinsByShape;
+    return JudgeHere(k1, k2, 0, jokers, pairTaken, false);
+}
+
 [[gnu::always_inline]] inline Rest FastWaits::JudgeHere(int k1, int k2, int added, int32_t jokers,
-                                                        bool pairTaken) const {
+                                                        bool pairTaken, bool shapes) const {
     // (The kinds taken are held: the checkers ask only for those.)
     if (added > 0 && ((KindBit(added) & refused_) || Count(added) >= 4)) {
         // A winning tile of a refused kind, or a fifth tile, ends the test
@@ -592,7 +609,8 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
         return Rest::kLosesUntouched;
     }
     const int32_t total = hand_.tiles + jokers - (k1 > 0) - (k2 > 0) + (added > 0);
-    if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWinsByShape;
+    if (shapes && ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers))
+        return Rest::kWinsByShape;
     if (total > kMaxDecomposedTiles) return Rest::kLoses;
     // The groups the changes fall in (bit 3: the kinds from 30 up).
     const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
