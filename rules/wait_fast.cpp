@@ -85,6 +85,9 @@ constexpr uint64_t BitOf(int k) {
     return k > 0 ? KindBit(k) : 0;
 }
 
+// The whole-hand shapes that take only 12 or 14 tiles and wildcards.
+constexpr uint32_t kShapesByTotal = kShapeSevenPairs | kShapeKnitted;
+
 // Whether more than two bits are set.
 constexpr bool MoreThanTwo(uint64_t x) {
     x &= x - 1;
@@ -199,17 +202,18 @@ class FastWaits {
     [[gnu::noinline]] Rest JudgeWhole(int32_t jokers, bool pairTaken) const;
     [[gnu::noinline]] Rest JudgeOne(int k, int32_t jokers, bool pairTaken) const;
     Rest JudgeRest(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
-    // Judge for the rests its own steps leave: whole-hand shapes other than
-    // seven pairs live, more than one group changed, sums not made yet.
-    [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
-    // Judge for a rest of 14 that seven pairs does not take and knitted may
-    // (knitted and seven pairs at most live): knitted told by the kinds.
+    // Judge for a rest of 14 that knitted may take and the other shapes do
+    // not: knitted told by the kinds.
     [[gnu::noinline]] Rest JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    // Judge for a rest that no whole-hand shape takes.
+    Rest JudgeSuit(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    // Judge for the rests its own steps leave: kinds from 30 up taken while
+    // shapes other than seven pairs and knitted live, more than one group
+    // changed, sums not made yet.
+    [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
     // Judge in the caller (the plain test, on every call), for the hand plus
-    // a tile of `added` (0: none) too; without `shapes`, for a rest no
-    // whole-hand shape takes.
-    Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken,
-                   bool shapes = true) const;
+    // a tile of `added` (0: none) too.
+    Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
     // Judge for a rest that changes more than one group, or the kinds from
     // 30 up.
     Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
@@ -267,12 +271,29 @@ class FastWaits {
         const int32_t d2 = k2 > 0 ? 1 - 2 * int32_t((odd ^ BitOf(k1)) >> k2 & 1) : 0;
         return oddKinds_ + d1 + d2;
     }
+    // Whether seven honours, all honours or 2-5-8 (those live) take the rest
+    // less a tile of k1 and of k2 (suited kinds, or 0: none): it holds the
+    // hand's honours, and a kind taken goes when the hand holds no more.
+    bool OtherShapesTake(int k1, int k2, int32_t total, int32_t jokers) const {
+        const uint32_t live = liveShapes_;
+        if (live & kShapeSevenHonours) {
+            const int missing = CountHonours(kHonourKinds & ~hand_.masks.present);
+            if (missing == 0 ||
+                (!(options_ & kOptNoJokerSevenHonours) && (jokers >= 7 || missing <= jokers)))
+                return true;
+        }
+        if (!(live & (kShapeAllHonours | kShape258)) || total <= 0) return false;
+        uint64_t present = hand_.masks.present;
+        if (k1 > 0 && hand_.bytes[k1] == 1 + (k2 == k1)) present &= ~KindBit(k1);
+        if (k2 > 0 && k2 != k1 && hand_.bytes[k2] == 1) present &= ~KindBit(k2);
+        return ((live & kShapeAllHonours) && !(present & ~kHonourKinds)) ||
+               ((live & kShape258) && !(present & ~kKinds258));
+    }
     // Whether a whole-hand shape may take a rest of `total` tiles and
     // wildcards (seven pairs and knitted take only 12 or 14).
     bool ShapesMayTake(int64_t total) const {
-        constexpr uint32_t kByTotal = kShapeSevenPairs | kShapeKnitted;
-        return (liveShapes_ & ~kByTotal) ||
-               ((liveShapes_ & kByTotal) && (total == 12 || total == 14));
+        return (liveShapes_ & ~kShapesByTotal) ||
+               ((liveShapes_ & kShapesByTotal) && (total == 12 || total == 14));
     }
     // A rest that loses clears the result. The clearing waits for the end
     // of the test: a rest that wins next records over a result it clears
@@ -541,51 +562,27 @@ Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
 [[gnu::always_inline]] inline Rest FastWaits::JudgeRest(int k1, int k2, int taken, int32_t jokers,
                                                         bool pairTaken) const {
     // The common rests without a call (and so without saving registers):
-    // seven pairs and knitted at most are live (ShapeWins' first steps), and
-    // the rest changes one suit whose others are summed, or no kind once the
-    // whole is.
+    // the whole-hand shapes told by the masks (ShapeWins' steps, for rests
+    // of suited tiles when shapes other than seven pairs and knitted live),
+    // and the rest changes one suit whose others are summed, or no kind
+    // once the whole is.
     const int32_t total = hand_.tiles + jokers - taken;
     const uint32_t live = liveShapes_;
-    if ((live & ~(kShapeSevenPairs | kShapeKnitted)) == 0 && total <= kMaxDecomposedTiles) {
-        // (Seven pairs and knitted take only 12 or 14.)
-        const uint32_t byTotal = (total | 2) == 14 ? live : 0u;
-        if (byTotal) {
-            if ((byTotal & kShapeSevenPairs) && OddAfter(k1, k2) <= jokers)
-                return Rest::kWinsByShape;
-            if ((byTotal & kShapeKnitted) && total == 14) {
-                const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
-                if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
-                    return JudgeKnitted(k1, k2, jokers, pairTaken);
-            }
-        }
-        const size_t i1 = size_t(k1), i2 = size_t(k2);
-        const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
-        if (touched == 0 && (wholeKnown_ || othersKnown_)) {
-            // (Most calls judge the joker pair's rest once the plain test
-            // summed the others of its tile's suit.)
-            if (!wholeKnown_) {
-                const int s = std::countr_zero(unsigned(othersKnown_));
-                whole_ = AddGroup(others_[s], *group_[s]);
-                wholeKnown_ = true;
-            }
-            return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
-        }
-        // Suit 0, 1 or 2 (touched 1, 2 or 4), judged by the form's row: the
-        // checkers' rests keep at most the hand's wildcards, which the rows
-        // cover.
-        static_assert(2 * 4 <= kBlockMaxJokers);
-        const unsigned suit = touched >> 1;
-        if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
-            const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
-            return others_[suit] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins
-                                                                             : Rest::kLoses;
+    if (total > kMaxDecomposedTiles || ((live & ~kShapesByTotal) && (k1 >= 30 || k2 >= 30)))
+        return JudgeCold(k1, k2, jokers, pairTaken);
+    if ((live & ~kShapesByTotal) && OtherShapesTake(k1, k2, total, jokers))
+        return Rest::kWinsByShape;
+    // (Seven pairs and knitted take only 12 or 14.)
+    const uint32_t byTotal = (total | 2) == 14 ? live & kShapesByTotal : 0u;
+    if (byTotal) {
+        if ((byTotal & kShapeSevenPairs) && OddAfter(k1, k2) <= jokers) return Rest::kWinsByShape;
+        if ((byTotal & kShapeKnitted) && total == 14) {
+            const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
+            if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
+                return JudgeKnitted(k1, k2, jokers, pairTaken);
         }
     }
-    return JudgeCold(k1, k2, jokers, pairTaken);
-}
-
-Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const {
-    return JudgeHere(k1, k2, 0, jokers, pairTaken);
+    return JudgeSuit(k1, k2, jokers, pairTaken);
 }
 
 Rest FastWaits::JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) const {
@@ -597,11 +594,42 @@ Rest FastWaits::JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) con
         m.pairs &= c > 1 ? ~uint64_t(0) : ~KindBit(k);
     }
     if (shape::Knitted(m, 14)) return Rest::kWinsByShape;
-    return JudgeHere(k1, k2, 0, jokers, pairTaken, false);
+    return JudgeSuit(k1, k2, jokers, pairTaken);
+}
+
+[[gnu::always_inline]] inline Rest FastWaits::JudgeSuit(int k1, int k2, int32_t jokers,
+                                                        bool pairTaken) const {
+    const size_t i1 = size_t(k1), i2 = size_t(k2);
+    const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
+    if (touched == 0 && (wholeKnown_ || othersKnown_)) {
+        // (Most calls judge the joker pair's rest once the plain test
+        // summed the others of its tile's suit.)
+        if (!wholeKnown_) {
+            const int s = std::countr_zero(unsigned(othersKnown_));
+            whole_ = AddGroup(others_[s], *group_[s]);
+            wholeKnown_ = true;
+        }
+        return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    }
+    // Suit 0, 1 or 2 (touched 1, 2 or 4), judged by the form's row: the
+    // checkers' rests keep at most the hand's wildcards, which the rows
+    // cover.
+    static_assert(2 * 4 <= kBlockMaxJokers);
+    const unsigned suit = touched >> 1;
+    if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
+        const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
+        return others_[suit] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins
+                                                                         : Rest::kLoses;
+    }
+    return JudgeCold(k1, k2, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const {
+    return JudgeHere(k1, k2, 0, jokers, pairTaken);
 }
 
 [[gnu::always_inline]] inline Rest FastWaits::JudgeHere(int k1, int k2, int added, int32_t jokers,
-                                                        bool pairTaken, bool shapes) const {
+                                                        bool pairTaken) const {
     // (The kinds taken are held: the checkers ask only for those.)
     if (added > 0 && ((KindBit(added) & refused_) || Count(added) >= 4)) {
         // A winning tile of a refused kind, or a fifth tile, ends the test
@@ -609,8 +637,7 @@ Rest FastWaits::JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) con
         return Rest::kLosesUntouched;
     }
     const int32_t total = hand_.tiles + jokers - (k1 > 0) - (k2 > 0) + (added > 0);
-    if (shapes && ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers))
-        return Rest::kWinsByShape;
+    if (ShapesMayTake(total) && ShapeWins(k1, k2, added, total, jokers)) return Rest::kWinsByShape;
     if (total > kMaxDecomposedTiles) return Rest::kLoses;
     // The groups the changes fall in (bit 3: the kinds from 30 up).
     const size_t i1 = size_t(k1 > 0 ? k1 : 0), i2 = size_t(k2 > 0 ? k2 : 0),
