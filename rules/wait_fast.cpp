@@ -263,13 +263,16 @@ class FastWaits {
         const int x = std::countr_zero(near);
         return KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
     }
-    // The kinds the rest less a tile of k1 and of k2 (0: none) holds an odd
-    // number of times: each tile taken turns its kind's count.
-    int32_t OddAfter(int k1, int k2) const {
+    // The kinds the rest less a tile of k1 and of k2, plus one of `added`
+    // (0: none), holds an odd number of times: each tile taken or added
+    // turns its kind's count.
+    int32_t OddAfter(int k1, int k2, int added = 0) const {
         const uint64_t odd = hand_.masks.odd;
         const int32_t d1 = k1 > 0 ? 1 - 2 * int32_t(odd >> k1 & 1) : 0;
         const int32_t d2 = k2 > 0 ? 1 - 2 * int32_t((odd ^ BitOf(k1)) >> k2 & 1) : 0;
-        return oddKinds_ + d1 + d2;
+        const int32_t d3 =
+            added > 0 ? 1 - 2 * int32_t((odd ^ BitOf(k1) ^ BitOf(k2)) >> added & 1) : 0;
+        return oddKinds_ + d1 + d2 + d3;
     }
     // Whether seven honours, all honours or 2-5-8 (those live) take the rest
     // less a tile of k1 and of k2 (suited kinds, or 0: none): it holds the
@@ -431,24 +434,24 @@ uint64_t FastWaits::LoneBits(int k1, int k2, int added) const {
 }
 
 bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const {
-    const uint64_t changed = BitOf(k1) ^ BitOf(k2) ^ BitOf(added);
-    if ((liveShapes_ & ~(kShapeSevenPairs | kShapeKnitted)) == 0) {
-        // Seven pairs by the odd kinds: each tile taken or added turns its
-        // kind's count from odd to even or back. Knitted holds no kind twice:
-        // every pair of the hand must lose a tile.
-        if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14) &&
-            CountBits(hand_.masks.odd ^ changed) <= jokers)
-            return true;
-        if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
-            (hand_.masks.pairs & ~(changed | BitOf(k1))))
-            return false;
+    // Seven pairs by the odd kinds (told first: the others do not read them).
+    const uint32_t live = liveShapes_;
+    if ((live & kShapeSevenPairs) && (total == 12 || total == 14) &&
+        OddAfter(k1, k2, added) <= jokers)
+        return true;
+    const uint32_t others = live & ~kShapeSevenPairs;
+    if (others == kShapeKnitted) {
+        // Knitted holds no kind twice: every pair of the hand must lose a
+        // tile, and the two closest kinds one of theirs.
+        const uint64_t lost = BitOf(k1) | BitOf(k2);
+        if (total != 14 || (hand_.masks.pairs & ~lost)) return false;
         const uint64_t close = KnittedClose();
-        if (close && !((BitOf(k1) | BitOf(k2)) & close)) return false;
+        if (close && !(lost & close)) return false;
+    } else if (!others) {
+        return false;
     }
-    // Each tile taken or added turns its kind's count from odd to even or
-    // back; a kind taken may go, or lose its pair, a kind added gain them.
+    // A kind taken may go, or lose its pair, a kind added gain them.
     KindMasks m = hand_.masks;
-    m.odd ^= changed;
     auto recount = [&](int k) {
         const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
         const uint64_t bit = KindBit(k);
@@ -458,12 +461,10 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
     if (k1 > 0) recount(k1);
     if (k2 > 0 && k2 != k1) recount(k2);
     if (added > 0) recount(added);
-    const uint32_t live = liveShapes_;
-    return ((live & kShapeSevenPairs) && shape::SevenPairs(m, total, jokers)) ||
-           ((live & kShapeKnitted) && shape::Knitted(m, total)) ||
-           ((live & kShapeSevenHonours) && shape::SevenHonours(m, jokers, options_)) ||
-           ((live & kShapeAllHonours) && shape::AllHonours(m, total)) ||
-           ((live & kShape258) && shape::All258(m, total));
+    return ((others & kShapeKnitted) && shape::Knitted(m, total)) ||
+           ((others & kShapeSevenHonours) && shape::SevenHonours(m, jokers, options_)) ||
+           ((others & kShapeAllHonours) && shape::AllHonours(m, total)) ||
+           ((others & kShape258) && shape::All258(m, total));
 }
 
 FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
