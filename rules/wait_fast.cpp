@@ -604,13 +604,12 @@ Rest FastWaits::JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) con
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
     if (touched == 0 && (wholeKnown_ || othersKnown_)) {
         // (Most calls judge the joker pair's rest once the plain test
-        // summed the others of its tile's suit.)
-        if (!wholeKnown_) {
-            const int s = std::countr_zero(unsigned(othersKnown_));
-            whole_ = AddGroup(others_[s], *group_[s]);
-            wholeKnown_ = true;
-        }
-        return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        // summed the others of its tile's suit: the suit's form row against
+        // them, the whole not summed.)
+        if (wholeKnown_) return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        const int s = std::countr_zero(unsigned(othersKnown_));
+        const size_t form = size_t(group_[s] - kSuitFormMask);
+        return others_[s] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
     }
     // Suit 0, 1 or 2 (touched 1, 2 or 4), judged by the form's row: the
     // checkers' rests keep at most the hand's wildcards, which the rows
