@@ -644,7 +644,16 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
                  i3 = size_t(added > 0 ? added : 0);
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
     if (touched == 0) {
-        return Whole() & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        if (wholeKnown_ || jokers > kBlockMaxJokers)
+            return Whole() & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        // A suit's form row against its others' sum, the whole not summed:
+        // the first suit the hand holds, whose others the loops read first.
+        const uint64_t suited = hand_.masks.present & kSuitedKinds;
+        const int s = othersKnown_ ? std::countr_zero(unsigned(othersKnown_))
+                      : suited     ? kSuitOfKind[size_t(std::countr_zero(suited))]
+                                   : 0;
+        const size_t form = size_t(group_[s] - kSuitFormMask);
+        return Others(s) & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
     }
     if (touched >= 8 || (touched & (touched - 1)) != 0) {
         return JudgeSpread(k1, k2, added, jokers, pairTaken);
