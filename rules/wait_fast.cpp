@@ -692,7 +692,7 @@ uint64_t FastWaits::SumWhole() const {
     return whole_;
 }
 
-bool FastWaits::Plain() const {
+[[gnu::always_inline]] inline bool FastWaits::Plain() const {
     if (((options_ & kOptNoHuRestricted1) && (mode_ & kModeRestricted1)) ||
         ((options_ & kOptNoHuRestricted4) && (mode_ & kModeRestricted4))) {
         return false;
