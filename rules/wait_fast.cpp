@@ -557,6 +557,8 @@ Rest FastWaits::JudgeWhole(int32_t jokers, bool pairTaken) const {
 }
 
 Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
+    // (The kind is held: 1 to 37.)
+    if (k < 1) __builtin_unreachable();
     return JudgeRest(k, 0, 1, jokers, pairTaken);
 }
 
@@ -616,7 +618,8 @@ Rest FastWaits::JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) con
     // cover.
     static_assert(2 * 4 <= kBlockMaxJokers);
     const unsigned suit = touched >> 1;
-    if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
+    // (A suit's others are known by the suit's group bit.)
+    if ((0x16u >> touched & 1) && (othersKnown_ & touched)) {
         const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
         return others_[suit] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins
                                                                          : Rest::kLoses;
