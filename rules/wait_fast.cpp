@@ -123,10 +123,10 @@ class FastWaits {
     RuleOptions options() const { return options_; }
     uint32_t mode() const { return mode_; }
     bool SelfDrawn() const { return mode_ & kModeSelfDrawn; }
+    // (Asked only for kinds, 1 to 63; the summary holds no jokers.)
     int32_t Count(int k) const {
-        if (k >= 1 && k < 32) return hand_.bytes[k];
-        if (k < 32 || k > kLastKind || k == idxA_ || k == idxB_) return 0;
-        return (*counts_)[size_t(k)];
+        if (k < 32) return hand_.bytes[k];
+        return hand_.masks.present >> k & 1 ? (*counts_)[size_t(k)] : 0;
     }
     bool Has(int k) const { return k >= 1 && k < kCountSlots && (hand_.masks.present >> k & 1); }
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
