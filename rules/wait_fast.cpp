@@ -128,7 +128,9 @@ class FastWaits {
         if (k < 32) return hand_.bytes[k];
         return hand_.masks.present >> k & 1 ? (*counts_)[size_t(k)] : 0;
     }
-    bool Has(int k) const { return k >= 1 && k < kCountSlots && (hand_.masks.present >> k & 1); }
+    // (Asked for kinds one or two from a kind, -1 to 39; slot 0 is never
+    // held, and the present kinds stop at 37.)
+    bool Has(int k) const { return (hand_.masks.present << 1) >> (k + 1) & 1; }
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
     bool SuitedKind(TileIndex k) const { return k >= 1 && k < 30 && k % 10 != 0; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
