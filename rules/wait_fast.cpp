@@ -256,6 +256,10 @@ class FastWaits {
         uint64_t wins, open;
     };
     ShapeSplit ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
+    // The anchors of a batch (as its arguments) whose rests take every tile
+    // of `kinds` (a rest takes two tiles at most).
+    [[gnu::noinline]] uint64_t AnchorsTakingAll(uint64_t anchors, int d1, int d2,
+                                                uint64_t kinds) const;
     // Knitted holds no kind twice nor two suited kinds one or two apart: the
     // lowest two kinds so close, one of which a rest must lose (0: none).
     uint64_t KnittedClose() const {
@@ -469,6 +473,21 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
            ((others & kShape258) && shape::All258(m, total));
 }
 
+uint64_t FastWaits::AnchorsTakingAll(uint64_t anchors, int d1, int d2, uint64_t kinds) const {
+    auto at = [&](int a) { return a >= 0 ? anchors & KindBit(a) : uint64_t(0); };
+    const int o1 = std::countr_zero(kinds);
+    const uint64_t second = kinds & (kinds - 1);
+    if (!second) {
+        const int32_t c = Count(o1);
+        if (d2 < 0) return c == 1 ? at(o1 - d1) : 0;
+        if (d2 == d1) return c == 2 ? at(o1 - d1) : 0;
+        return c == 1 ? at(o1 - d1) | at(o1 - d2) : 0;
+    }
+    if ((second & (second - 1)) || d2 <= d1) return 0;
+    const int o2 = std::countr_zero(second);
+    return o2 - o1 == d2 - d1 && Count(o1) == 1 && Count(o2) == 1 ? at(o1 - d1) : 0;
+}
+
 FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
                                               int32_t jokers) const {
     const KindMasks& m = hand_.masks;
@@ -527,14 +546,16 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
         wins |= anchors & ~hits(kHonourKinds);
         open |= hits(kHonourKinds);
     }
+    // A shape of only `kinds` takes the rests that keep no other kind: a
+    // rest takes at most two tiles, so of one or two kinds outside, all.
     auto only = [&](uint32_t shape, uint64_t kinds) {
-        if (!(liveShapes_ & shape)) return;
+        if (!(liveShapes_ & shape) || total <= 0) return;
         const uint64_t outside = m.present & ~kinds;
-        if (outside) {
-            open |= hits(outside);
-        } else if (total > 0) {
+        if (!outside) {
             wins = anchors;
+            return;
         }
+        wins |= AnchorsTakingAll(anchors, d1, d2, outside);
     };
     only(kShapeAllHonours, kHonourKinds);
     only(kShape258, kKinds258);
