@@ -546,8 +546,8 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
         wins |= anchors & ~hits(kHonourKinds);
         open |= hits(kHonourKinds);
     }
-    // A shape of only `kinds` takes the rests that keep no other kind: a
-    // rest takes at most two tiles, so of one or two kinds outside, all.
+    // A shape of only `kinds` takes the rests that keep no kind outside
+    // them: those that take every tile of the one or two kinds outside.
     auto only = [&](uint32_t shape, uint64_t kinds) {
         if (!(liveShapes_ & shape) || total <= 0) return;
         const uint64_t outside = m.present & ~kinds;
@@ -718,6 +718,7 @@ uint64_t FastWaits::SumWhole() const {
     return whole_;
 }
 
+// (Inline: the combined test's frame saves the registers its calls need.)
 [[gnu::always_inline]] inline bool FastWaits::Plain() const {
     if (((options_ & kOptNoHuRestricted1) && (mode_ & kModeRestricted1)) ||
         ((options_ & kOptNoHuRestricted4) && (mode_ & kModeRestricted4))) {
