@@ -326,7 +326,7 @@ class FastWaits {
     // bits, and (made on first use) what the groups other than a suit sum up
     // to.
     int32_t code_[3];
-    const GroupMask* group_[3];
+    const GroupMask* group_[5];  // suits 0, 1, 2, then 0, 1 again: a suit's others follow it
     uint64_t lone_;
     mutable uint64_t others_[3];
     mutable uint64_t whole_;
@@ -406,6 +406,8 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     group_[0] = &SuitMask(code_[0]);
     group_[1] = &SuitMask(code_[1]);
     group_[2] = &SuitMask(code_[2]);
+    group_[3] = group_[0];
+    group_[4] = group_[1];
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
@@ -416,10 +418,11 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
 }
 
 [[gnu::always_inline]] inline uint64_t FastWaits::SumOthers(int group) const {
-    const int a = group == 0 ? 1 : 0, b = group == 2 ? 1 : 2;
+    const GroupMask& a = *group_[group + 1];
+    const GroupMask& b = *group_[group + 2];
     // (Without kinds from 30 up a suit's bits are the sum already.)
-    const uint64_t first = lone_ == kMaskNoTiles ? group_[a]->bits : AddGroup(lone_, *group_[a]);
-    const uint64_t sum = AddGroup(first, *group_[b]);
+    const uint64_t first = lone_ == kMaskNoTiles ? a.bits : AddGroup(lone_, a);
+    const uint64_t sum = AddGroup(first, b);
     others_[group] = sum;
     othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     return sum;
