@@ -93,6 +93,9 @@ constexpr uint64_t BitOf(int k) {
     return k > 0 ? KindBit(k) : 0;
 }
 
+// The whole-hand shapes that take only 12 or 14 tiles and wildcards.
+constexpr uint32_t kShapesByTotal = kShapeSevenPairs | kShapeKnitted;
+
 // Whether more than two bits are set.
 constexpr bool MoreThanTwo(uint64_t x) {
     x &= x - 1;
@@ -128,10 +131,10 @@ class FastWaits {
     RuleOptions options() const { return options_; }
     uint32_t mode() const { return mode_; }
     bool SelfDrawn() const { return mode_ & kModeSelfDrawn; }
+    // (Asked only for kinds, 1 to 63; the summary holds no jokers.)
     int32_t Count(int k) const {
-        if (k >= 1 && k < 32) return hand_.bytes[k];
-        if (k < 32 || k > kLastKind || k == idxA_ || k == idxB_) return 0;
-        return (*counts_)[size_t(k)];
+        if (k < 32) return hand_.bytes[k];
+        return hand_.masks.present >> k & 1 ? (*counts_)[size_t(k)] : 0;
     }
     // (Without a range test: the checkers ask kinds from 1 to 37, and k & 63
     // keeps any from -1 to 39 apart; the hand holds no kind in slot 0 nor
@@ -229,8 +232,14 @@ class FastWaits {
     [[gnu::noinline]] Rest JudgeWhole(int32_t jokers, bool pairTaken) const;
     [[gnu::noinline]] Rest JudgeOne(int k, int32_t jokers, bool pairTaken) const;
     Rest JudgeRest(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
-    // Judge for the rests its own steps leave: whole-hand shapes other than
-    // seven pairs live, more than one group changed, sums not made yet.
+    // Judge for a rest of 14 that knitted may take and the other shapes do
+    // not: knitted told by the kinds.
+    [[gnu::noinline]] Rest JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    // Judge for a rest that no whole-hand shape takes.
+    Rest JudgeSuit(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    // Judge for the rests its own steps leave: kinds from 30 up taken while
+    // shapes other than seven pairs and knitted live, more than one group
+    // changed, sums not made yet.
     [[gnu::noinline]] Rest JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const;
     // Judge in the caller (the plain test, on every call), for the hand plus
     // a tile of `added` (0: none) too.
@@ -279,6 +288,10 @@ class FastWaits {
         uint64_t wins, open;
     };
     ShapeSplit ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
+    // The anchors of a batch (as its arguments) whose rests take every tile
+    // of `kinds` (a rest takes two tiles at most).
+    [[gnu::noinline]] uint64_t AnchorsTakingAll(uint64_t anchors, int d1, int d2,
+                                                uint64_t kinds) const;
     // Knitted holds no kind twice nor two suited kinds one or two apart: the
     // lowest two kinds so close, one of which a rest must lose (0: none).
     uint64_t KnittedClose() const {
@@ -288,12 +301,40 @@ class FastWaits {
         const int x = std::countr_zero(near);
         return KindBit(x) | KindBit(present >> (x + 1) & 1 ? x + 1 : x + 2);
     }
+    // The kinds the rest less a tile of k1 and of k2, plus one of `added`
+    // (0: none), holds an odd number of times: each tile taken or added
+    // turns its kind's count.
+    int32_t OddAfter(int k1, int k2, int added = 0) const {
+        const uint64_t odd = hand_.masks.odd;
+        const int32_t d1 = k1 > 0 ? 1 - 2 * int32_t(odd >> k1 & 1) : 0;
+        const int32_t d2 = k2 > 0 ? 1 - 2 * int32_t((odd ^ BitOf(k1)) >> k2 & 1) : 0;
+        const int32_t d3 =
+            added > 0 ? 1 - 2 * int32_t((odd ^ BitOf(k1) ^ BitOf(k2)) >> added & 1) : 0;
+        return oddKinds_ + d1 + d2 + d3;
+    }
+    // Whether seven honours, all honours or 2-5-8 (those live) take the rest
+    // less a tile of k1 and of k2 (suited kinds, or 0: none): it holds the
+    // hand's honours, and a kind taken goes when the hand holds no more.
+    bool OtherShapesTake(int k1, int k2, int32_t total, int32_t jokers) const {
+        const uint32_t live = liveShapes_;
+        if (live & kShapeSevenHonours) {
+            const int missing = CountHonours(kHonourKinds & ~hand_.masks.present);
+            if (missing == 0 ||
+                (!(options_ & kOptNoJokerSevenHonours) && (jokers >= 7 || missing <= jokers)))
+                return true;
+        }
+        if (!(live & (kShapeAllHonours | kShape258)) || total <= 0) return false;
+        uint64_t present = hand_.masks.present;
+        if (k1 > 0 && hand_.bytes[k1] == 1 + (k2 == k1)) present &= ~KindBit(k1);
+        if (k2 > 0 && k2 != k1 && hand_.bytes[k2] == 1) present &= ~KindBit(k2);
+        return ((live & kShapeAllHonours) && !(present & ~kHonourKinds)) ||
+               ((live & kShape258) && !(present & ~kKinds258));
+    }
     // Whether a whole-hand shape may take a rest of `total` tiles and
     // wildcards (seven pairs and knitted take only 12 or 14).
     bool ShapesMayTake(int64_t total) const {
-        constexpr uint32_t kByTotal = kShapeSevenPairs | kShapeKnitted;
-        return (liveShapes_ & ~kByTotal) ||
-               ((liveShapes_ & kByTotal) && (total == 12 || total == 14));
+        return (liveShapes_ & ~kShapesByTotal) ||
+               ((liveShapes_ & kShapesByTotal) && (total == 12 || total == 14));
     }
     // A rest that loses clears the result. The clearing waits for the end
     // of the test: a rest that wins next records over a result it clears
@@ -317,7 +358,7 @@ class FastWaits {
     // bits, and (made on first use) what the groups other than a suit sum up
     // to.
     int32_t code_[3];
-    const GroupMask* group_[3];
+    const GroupMask* group_[5];  // suits 0, 1, 2, then 0, 1 again: a suit's others follow it
     uint64_t lone_;
     mutable uint64_t others_[3];
     mutable uint64_t whole_;
@@ -401,6 +442,8 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     group_[0] = &SuitMask(code_[0]);
     group_[1] = &SuitMask(code_[1]);
     group_[2] = &SuitMask(code_[2]);
+    group_[3] = group_[0];
+    group_[4] = group_[1];
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
@@ -411,10 +454,11 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
 }
 
 [[gnu::always_inline]] inline uint64_t FastWaits::SumOthers(int group) const {
-    const int a = group == 0 ? 1 : 0, b = group == 2 ? 1 : 2;
+    const GroupMask& a = *group_[group + 1];
+    const GroupMask& b = *group_[group + 2];
     // (Without kinds from 30 up a suit's bits are the sum already.)
-    const uint64_t first = lone_ == kMaskNoTiles ? group_[a]->bits : AddGroup(lone_, *group_[a]);
-    const uint64_t sum = AddGroup(first, *group_[b]);
+    const uint64_t first = lone_ == kMaskNoTiles ? a.bits : AddGroup(lone_, a);
+    const uint64_t sum = AddGroup(first, b);
     others_[group] = sum;
     othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     return sum;
@@ -435,24 +479,24 @@ uint64_t FastWaits::LoneBits(int k1, int k2, int added) const {
 }
 
 bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t jokers) const {
-    const uint64_t changed = BitOf(k1) ^ BitOf(k2) ^ BitOf(added);
-    if ((liveShapes_ & ~(kShapeSevenPairs | kShapeKnitted)) == 0) {
-        // Seven pairs by the odd kinds: each tile taken or added turns its
-        // kind's count from odd to even or back. Knitted holds no kind twice:
-        // every pair of the hand must lose a tile.
-        if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14) &&
-            CountBits(hand_.masks.odd ^ changed) <= jokers)
-            return true;
-        if (!(liveShapes_ & kShapeKnitted) || total != 14 ||
-            (hand_.masks.pairs & ~(changed | BitOf(k1))))
-            return false;
+    // Seven pairs by the odd kinds (told first: the others do not read them).
+    const uint32_t live = liveShapes_;
+    if ((live & kShapeSevenPairs) && (total == 12 || total == 14) &&
+        OddAfter(k1, k2, added) <= jokers)
+        return true;
+    const uint32_t others = live & ~kShapeSevenPairs;
+    if (others == kShapeKnitted) {
+        // Knitted holds no kind twice: every pair of the hand must lose a
+        // tile, and the two closest kinds one of theirs.
+        const uint64_t lost = BitOf(k1) | BitOf(k2);
+        if (total != 14 || (hand_.masks.pairs & ~lost)) return false;
         const uint64_t close = KnittedClose();
-        if (close && !((BitOf(k1) | BitOf(k2)) & close)) return false;
+        if (close && !(lost & close)) return false;
+    } else if (!others) {
+        return false;
     }
-    // Each tile taken or added turns its kind's count from odd to even or
-    // back; a kind taken may go, or lose its pair, a kind added gain them.
+    // A kind taken may go, or lose its pair, a kind added gain them.
     KindMasks m = hand_.masks;
-    m.odd ^= changed;
     auto recount = [&](int k) {
         const int32_t c = Count(k) - (k == k1) - (k == k2) + (k == added);
         const uint64_t bit = KindBit(k);
@@ -462,12 +506,25 @@ bool FastWaits::ShapeWins(int k1, int k2, int added, int64_t total, int32_t joke
     if (k1 > 0) recount(k1);
     if (k2 > 0 && k2 != k1) recount(k2);
     if (added > 0) recount(added);
-    const uint32_t live = liveShapes_;
-    return ((live & kShapeSevenPairs) && shape::SevenPairs(m, total, jokers)) ||
-           ((live & kShapeKnitted) && shape::Knitted(m, total)) ||
-           ((live & kShapeSevenHonours) && shape::SevenHonours(m, jokers, options_)) ||
-           ((live & kShapeAllHonours) && shape::AllHonours(m, total)) ||
-           ((live & kShape258) && shape::All258(m, total));
+    return ((others & kShapeKnitted) && shape::Knitted(m, total)) ||
+           ((others & kShapeSevenHonours) && shape::SevenHonours(m, jokers, options_)) ||
+           ((others & kShapeAllHonours) && shape::AllHonours(m, total)) ||
+           ((others & kShape258) && shape::All258(m, total));
+}
+
+uint64_t FastWaits::AnchorsTakingAll(uint64_t anchors, int d1, int d2, uint64_t kinds) const {
+    auto at = [&](int a) { return a >= 0 ? anchors & KindBit(a) : uint64_t(0); };
+    const int o1 = std::countr_zero(kinds);
+    const uint64_t second = kinds & (kinds - 1);
+    if (!second) {
+        const int32_t c = Count(o1);
+        if (d2 < 0) return c == 1 ? at(o1 - d1) : 0;
+        if (d2 == d1) return c == 2 ? at(o1 - d1) : 0;
+        return c == 1 ? at(o1 - d1) | at(o1 - d2) : 0;
+    }
+    if ((second & (second - 1)) || d2 <= d1) return 0;
+    const int o2 = std::countr_zero(second);
+    return o2 - o1 == d2 - d1 && Count(o1) == 1 && Count(o2) == 1 ? at(o1 - d1) : 0;
 }
 
 FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
@@ -528,14 +585,16 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
         wins |= anchors & ~hits(kHonourKinds);
         open |= hits(kHonourKinds);
     }
+    // A shape of only `kinds` takes the rests that keep no kind outside
+    // them: those that take every tile of the one or two kinds outside.
     auto only = [&](uint32_t shape, uint64_t kinds) {
-        if (!(liveShapes_ & shape)) return;
+        if (!(liveShapes_ & shape) || total <= 0) return;
         const uint64_t outside = m.present & ~kinds;
-        if (outside) {
-            open |= hits(outside);
-        } else if (total > 0) {
+        if (!outside) {
             wins = anchors;
+            return;
         }
+        wins |= AnchorsTakingAll(anchors, d1, d2, outside);
     };
     only(kShapeAllHonours, kHonourKinds);
     only(kShape258, kKinds258);
@@ -560,49 +619,72 @@ Rest FastWaits::JudgeWhole(int32_t jokers, bool pairTaken) const {
 }
 
 Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
+    // (The kind is held: 1 to 37.)
+    if (k < 1) __builtin_unreachable();
     return JudgeRest(k, 0, 1, jokers, pairTaken);
 }
 
 [[gnu::always_inline]] inline Rest FastWaits::JudgeRest(int k1, int k2, int taken, int32_t jokers,
                                                         bool pairTaken) const {
     // The common rests without a call (and so without saving registers):
-    // seven pairs and knitted at most are live (ShapeWins' first steps), and
-    // the rest changes one suit whose others are summed, or no kind once the
-    // whole is.
+    // the whole-hand shapes told by the masks (ShapeWins' steps, for rests
+    // of suited tiles when shapes other than seven pairs and knitted live),
+    // and the rest changes one suit whose others are summed, or no kind
+    // once the whole is.
     const int32_t total = hand_.tiles + jokers - taken;
     const uint32_t live = liveShapes_;
-    if ((live & ~(kShapeSevenPairs | kShapeKnitted)) == 0 && total <= kMaxDecomposedTiles) {
-        // (Seven pairs and knitted take only 12 or 14.)
-        const uint32_t byTotal = (total | 2) == 14 ? live : 0u;
-        if (byTotal) {
-            if ((byTotal & kShapeSevenPairs) &&
-                CountBits(hand_.masks.odd ^ BitOf(k1) ^ BitOf(k2)) <= jokers)
-                return Rest::kWinsByShape;
-            if ((byTotal & kShapeKnitted) && total == 14) {
-                const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
-                if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
-                    return JudgeCold(k1, k2, jokers, pairTaken);
-            }
+    if (total > kMaxDecomposedTiles || ((live & ~kShapesByTotal) && (k1 >= 30 || k2 >= 30)))
+        return JudgeCold(k1, k2, jokers, pairTaken);
+    if ((live & ~kShapesByTotal) && OtherShapesTake(k1, k2, total, jokers))
+        return Rest::kWinsByShape;
+    // (Seven pairs and knitted take only 12 or 14.)
+    const uint32_t byTotal = (total | 2) == 14 ? live & kShapesByTotal : 0u;
+    if (byTotal) {
+        if ((byTotal & kShapeSevenPairs) && OddAfter(k1, k2) <= jokers) return Rest::kWinsByShape;
+        if ((byTotal & kShapeKnitted) && total == 14) {
+            const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
+            if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
+                return JudgeKnitted(k1, k2, jokers, pairTaken);
         }
-        const size_t i1 = size_t(k1), i2 = size_t(k2);
-        const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
-        if (touched == 0 && (wholeKnown_ || othersKnown_)) {
-            // (Most calls judge the joker pair's rest once the plain test
-            // summed the others of its tile's suit.)
-            if (!wholeKnown_) {
-                const int s = std::countr_zero(unsigned(othersKnown_));
-                whole_ = AddGroup(others_[s], *group_[s]);
-                wholeKnown_ = true;
-            }
-            return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
-        }
-        // Suit 0, 1 or 2 (touched 1, 2 or 4).
-        const unsigned suit = touched >> 1;
-        if ((0x16u >> touched & 1) && (othersKnown_ >> suit & 1)) {
-            const GroupMask& changed = SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
-            return AddGroup(others_[suit], changed) & Final(jokers, pairTaken) ? Rest::kWins
-                                                                               : Rest::kLoses;
-        }
+    }
+    return JudgeSuit(k1, k2, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) const {
+    KindMasks m = hand_.masks;
+    for (int k : {k1, k2}) {
+        if (k <= 0) continue;
+        const int32_t c = Count(k) - (k == k1) - (k == k2);
+        m.present &= c > 0 ? ~uint64_t(0) : ~KindBit(k);
+        m.pairs &= c > 1 ? ~uint64_t(0) : ~KindBit(k);
+    }
+    if (shape::Knitted(m, 14)) return Rest::kWinsByShape;
+    return JudgeSuit(k1, k2, jokers, pairTaken);
+}
+
+[[gnu::always_inline]] inline Rest FastWaits::JudgeSuit(int k1, int k2, int32_t jokers,
+                                                        bool pairTaken) const {
+    const size_t i1 = size_t(k1), i2 = size_t(k2);
+    const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2];
+    if (touched == 0 && (wholeKnown_ || othersKnown_)) {
+        // (Most calls judge the joker pair's rest once the plain test
+        // summed the others of its tile's suit: the suit's form row against
+        // them, the whole not summed.)
+        if (wholeKnown_) return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        const int s = std::countr_zero(unsigned(othersKnown_));
+        const size_t form = size_t(group_[s] - kSuitFormMask);
+        return others_[s] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
+    }
+    // Suit 0, 1 or 2 (touched 1, 2 or 4), judged by the form's row: the
+    // checkers' rests keep at most the hand's wildcards, which the rows
+    // cover.
+    static_assert(2 * 4 <= kBlockMaxJokers);
+    const unsigned suit = touched >> 1;
+    // (A suit's others are known by the suit's group bit.)
+    if ((0x16u >> touched & 1) && (othersKnown_ & touched)) {
+        const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2]);
+        return others_[suit] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins
+                                                                         : Rest::kLoses;
     }
     return JudgeCold(k1, k2, jokers, pairTaken);
 }
@@ -627,16 +709,29 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
                  i3 = size_t(added > 0 ? added : 0);
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
     if (touched == 0) {
-        return Whole() & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        if (wholeKnown_ || jokers > kBlockMaxJokers)
+            return Whole() & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        // A suit's form row against its others' sum, the whole not summed:
+        // the first suit the hand holds, whose others the loops read first.
+        const uint64_t suited = hand_.masks.present & kSuitedKinds;
+        const int s = othersKnown_ ? std::countr_zero(unsigned(othersKnown_))
+                      : suited     ? kSuitOfKind[size_t(std::countr_zero(suited))]
+                                   : 0;
+        const size_t form = size_t(group_[s] - kSuitFormMask);
+        return Others(s) & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
     }
     if (touched >= 8 || (touched & (touched - 1)) != 0) {
         return JudgeSpread(k1, k2, added, jokers, pairTaken);
     }
     // One suit: every change is in it.
     const int suit = std::countr_zero(touched);
-    const GroupMask& changed =
-        SuitMask(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
-    return AddGroup(Others(suit), changed) & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
+    const uint64_t others = Others(suit);
+    if (jokers > kBlockMaxJokers) [[unlikely]] {
+        return AddGroup(others, kSuitFormMask[form]) & Final(jokers, pairTaken) ? Rest::kWins
+                                                                                : Rest::kLoses;
+    }
+    return others & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
 }
 
 Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const {
@@ -662,7 +757,8 @@ uint64_t FastWaits::SumWhole() const {
     return whole_;
 }
 
-bool FastWaits::Plain() const {
+// (Inline: the combined test's frame saves the registers its calls need.)
+[[gnu::always_inline]] inline bool FastWaits::Plain() const {
     if (((options_ & kOptNoHuRestricted1) && (mode_ & kModeRestricted1)) ||
         ((options_ & kOptNoHuRestricted4) && (mode_ & kModeRestricted4))) {
         return false;
