@@ -656,9 +656,11 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     cleared_ = false;
     // A rest that MayWin named may win by a whole-hand shape: asked only
     // when a live shape may take its tiles and wildcards.
-    const int32_t total = hand_.tiles - (k1 != -1) - (k2 != -1) + nA + nB;
-    const uint32_t shapes =
-        byShape && liveShapes_ && ShapesMayTake(total) ? RestShapes(k1, k2, nA + nB) : 0;
+    uint32_t shapes = 0;
+    if (byShape && liveShapes_) [[unlikely]] {
+        if (ShapesMayTake(hand_.tiles - (k1 != -1) - (k2 != -1) + nA + nB))
+            shapes = RestShapes(k1, k2, nA + nB);
+    }
     // The rest (the hand without its jokers, less the tiles taken) as the
     // block tables read it: its tiles, kinds and nibbles. Of the counts they
     // read only the kinds from 30 up, which the rest holds as the hand does.
