@@ -671,13 +671,16 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         rest.masks.present = hand_.masks.present;
         rest.nibbles[0] = hand_.nibbles[0];
         rest.nibbles[1] = hand_.nibbles[1];
-        auto take = [&rest](int k, int32_t count) {
-            rest.masks.present &= count > 1 ? ~uint64_t(0) : ~KindBit(k);
+        // A kind taken stays when the hand holds it twice (three times when
+        // taken twice).
+        auto take = [&rest](int k, uint64_t kept) {
+            rest.masks.present &= ~(KindBit(k) & ~kept);
             --rest.tiles;
             rest.nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
         };
-        if (k1 != -1) take(k1, Count(k1));
-        if (k2 != -1) take(k2, Count(k2) - (k2 == k1));
+        const uint64_t pairs = hand_.masks.pairs;
+        if (k1 != -1) take(k1, pairs);
+        if (k2 != -1) take(k2, k2 != k1 ? pairs : Count(k1) > 2 ? ~uint64_t(0) : 0);
         if (DecomposesByBlocks(rest, nA + nB, options_)) [[likely]] {
             ClearHuResult(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_))
