@@ -183,14 +183,11 @@ class FastWaits {
     // its record, then the meld's.
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
                 int32_t waitBit) const;
-    // The whole-hand shapes that take Record's rest (as its arguments, with
-    // `jokers` wildcards left): Judge does not tell.
-    uint32_t RestShapes(int k1, int k2, int32_t jokers) const;
-    // Record's rest (as its arguments) where the block tables do not take
-    // it: by the whole-hand `shapes` that take it, else by RecordWinningRest
-    // on counts made for it.
-    [[gnu::noinline]] bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
-                                           uint32_t shapes) const;
+    // Record's rest (as its arguments) where Record's own road does not
+    // take it: by the whole-hand shapes that take it (when byShape), else by
+    // the block tables, else by RecordWinningRest on counts made for it.
+    bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                         bool byShape) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by summing its group with the others':
@@ -654,18 +651,15 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     // The record rewrites the whole result: a clearing the lost rests left
     // due is done by it.
     cleared_ = false;
-    // A rest that MayWin named may win by a whole-hand shape: asked only
-    // when a live shape may take its tiles and wildcards.
-    uint32_t shapes = 0;
-    if (byShape && liveShapes_) [[unlikely]] {
-        if (ShapesMayTake(hand_.tiles - (k1 != -1) - (k2 != -1) + nA + nB))
-            shapes = RestShapes(k1, k2, nA + nB);
-    }
+    // A rest that MayWin named may win by a whole-hand shape, when a live
+    // one may take its tiles and wildcards: asked apart.
+    const bool mayShape =
+        byShape && liveShapes_ && ShapesMayTake(hand_.tiles - (k1 != -1) - (k2 != -1) + nA + nB);
     // The rest (the hand without its jokers, less the tiles taken) as the
     // block tables read it: its tiles, kinds and nibbles. Of the counts they
     // read only the kinds from 30 up, which the rest holds as the hand does.
     bool recorded = false;
-    if (!shapes && k1 < 30 && k2 < 30) [[likely]] {
+    if (!mayShape && k1 < 30 && k2 < 30) [[likely]] {
         HandSummary rest;
         rest.tiles = hand_.tiles;
         rest.masks.present = hand_.masks.present;
@@ -688,7 +682,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
             recorded = true;
         }
     }
-    if (!recorded && !RecordRestApart(k1, k2, nA, nB, pairTaken, shapes)) return false;
+    if (!recorded && !RecordRestApart(k1, k2, nA, nB, pairTaken, mayShape)) return false;
     int32_t usedA = nA_ - nA, usedB = nB_ - nB;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
@@ -704,27 +698,20 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     return true;
 }
 
-uint32_t FastWaits::RestShapes(int k1, int k2, int32_t jokers) const {
-    // Each tile taken turns its kind's count from odd to even or back; a
-    // kind taken may go, or lose its pair.
-    KindMasks m = hand_.masks;
-    auto take = [&m](int k, int32_t count) {
-        const uint64_t bit = KindBit(k);
-        m.present &= count > 1 ? ~uint64_t(0) : ~bit;
-        m.pairs &= count > 2 ? ~uint64_t(0) : ~bit;
-        m.odd ^= bit;
-    };
-    if (k1 != -1) take(k1, Count(k1));
-    if (k2 != -1) take(k2, Count(k2) - (k2 == k1));
-    const int64_t total = hand_.tiles - (k1 != -1) - (k2 != -1) + int64_t(jokers);
-    return ShapesTaking(liveShapes_ & allowed_ & kShapeBits, m, total, jokers, options_);
-}
-
 bool FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
-                                uint32_t shapes) const {
+                                bool byShape) const {
     HandSummary summary = hand_;
     if (k1 != -1) summary.Take(k1, Count(k1));
     if (k2 != -1) summary.Take(k2, Count(k2) - (k2 == k1));
+    // The whole-hand shapes that take the rest (Judge did not tell).
+    const uint32_t shapes = byShape
+                                ? ShapesTaking(liveShapes_ & allowed_ & kShapeBits, summary.masks,
+                                               summary.tiles + int64_t(nA + nB), nA + nB, options_)
+                                : 0;
+    if (!shapes && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, nA + nB, options_)) {
+        ClearHuResult(*result_);
+        return DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_);
+    }
     TileCountArray counts = *counts_;
     if (idxA_) counts[size_t(idxA_)] = 0;
     if (idxB_) counts[size_t(idxB_)] = 0;
