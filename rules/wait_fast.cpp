@@ -180,8 +180,9 @@ class FastWaits {
 
   private:
     // RestWins for a rest that wins (when not byShape, by its melds alone):
-    // its record, then the meld's.
-    bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
+    // its record, then the meld's. (The meld by value: the checkers' calls
+    // then build it only for the rest that wins, not before every judge.)
+    bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
                 int32_t waitBit) const;
     // Record's rest (as its arguments) where Record's own road does not
     // take it: by the whole-hand shapes that take it (when byShape), else by
@@ -637,8 +638,8 @@ bool FastWaits::Plain() const {
     return Wins(rest);
 }
 
-bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape,
-                       const WaitMeld& meld, int32_t waitBit) const {
+bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
+                       int32_t waitBit) const {
     // The wildcards the rest spends, as TakeJokers spends them (the smaller
     // counter first): the checkers spend at most two, never more than held.
     int32_t nA = nA_, nB = nB_;
