@@ -153,7 +153,10 @@ inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t used
     meld.tiles[1] = size > 1 ? k : 0;
     meld.tiles[2] = size > 2 ? k : 0;
     meld.tiles[3] = size > 3 ? k : 0;
-    if ((usedA | usedB) != 0) {
+    if (int64_t(usedA) + usedB == 1 && size > 0) {
+        // One joker (the common case), in the last place.
+        meld.tiles[size_t(size - 1)] = int32_t(0u - uint32_t(usedA ? idxA : idxB));
+    } else if ((usedA | usedB) != 0) {
         // The jokers take the last places, as PickJokerIndex charges them:
         // B's first when A spent more and B some, else A's first.
         const bool bFirst = usedA > usedB && usedB > 0;
