@@ -153,8 +153,9 @@ inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t used
     meld.tiles[1] = size > 1 ? k : 0;
     meld.tiles[2] = size > 2 ? k : 0;
     meld.tiles[3] = size > 3 ? k : 0;
-    if (int64_t(usedA) + usedB == 1 && size > 0) {
-        // One joker (the common case), in the last place.
+    if (uint32_t(usedA) + uint32_t(usedB) == 1 && size > 0) {
+        // One joker (the common case), in the last place. (Neither count is
+        // negative here: the unsigned sum is exact.)
         meld.tiles[size_t(size - 1)] = int32_t(0u - uint32_t(usedA ? idxA : idxB));
     } else if ((usedA | usedB) != 0) {
         // The jokers take the last places, as PickJokerIndex charges them:
