@@ -129,15 +129,14 @@ inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t used
          (gapPlace == 1 || gapPlace == 2 || ((usedA | usedB) != 0 && uint32_t(jokerPlace) > 2)))) {
         return AddMeldSpread(result, type, k, usedA, usedB, idxA, idxB, jokerPlace, gapPlace);
     }
-    // Kinds near the end of the int range wrap instead of overflowing.
-    const uint32_t u = uint32_t(k);
     MeldRecord& meld = result.melds[size_t(n)];
     meld.type = type;
     meld.spare = {0, 0};
     if (chow) {
         // The ranks from k, around the joker place (none: no place 0-2),
         // which takes the first joker PickJokerIndex charges (0: none spent).
-        const uint32_t low = jokerPlace == 0 ? u - 1 : u;
+        // Kinds near the end of the int range wrap instead of overflowing.
+        const uint32_t low = uint32_t(k) - (jokerPlace == 0);
         meld.tiles = {k, int32_t(low + 1), int32_t(low + 2), 0};
         if (uint32_t(jokerPlace) <= 2) {
             const TileIndex joker = (usedA | usedB) == 0         ? 0
