@@ -112,8 +112,8 @@ const char* HuCounterName(int index);
 // Joker-place and gap values of AddMeld.
 inline constexpr int32_t kNoJokerPlace = -1;
 
-// AddMeld for chows that spend jokers, have a gap or a joker place, negative
-// joker counts and a full record.
+// AddMeld for chows with a gap, or that spend jokers without a joker place;
+// negative joker counts and a full record.
 int32_t AddMeldSpread(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
                       TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace);
 
@@ -126,24 +126,37 @@ inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t used
     const bool chow = type == kMeldChow;
     if (usedA < 0 || usedB < 0 || n < 0 || n >= kMaxMelds ||
         (chow &&
-         ((usedA | usedB) != 0 || gapPlace == 1 || gapPlace == 2 || uint32_t(jokerPlace) <= 2))) {
+         (gapPlace == 1 || gapPlace == 2 || ((usedA | usedB) != 0 && uint32_t(jokerPlace) > 2)))) {
         return AddMeldSpread(result, type, k, usedA, usedB, idxA, idxB, jokerPlace, gapPlace);
     }
-    // Kinds near the end of the int range wrap instead of overflowing.
-    const uint32_t u = uint32_t(k), step = chow;
-    const int size = chow                ? 3
-                     : type == kMeldPair ? 2
-                     : type == kMeldPung ? 3
-                     : type == kMeldKong ? 4
-                                         : 0;
     MeldRecord& meld = result.melds[size_t(n)];
     meld.type = type;
-    meld.tiles[0] = size > 0 ? k : 0;
-    meld.tiles[1] = size > 1 ? int32_t(u + step) : 0;
-    meld.tiles[2] = size > 2 ? int32_t(u + 2 * step) : 0;
-    meld.tiles[3] = size > 3 ? k : 0;
     meld.spare = {0, 0};
-    if ((usedA | usedB) != 0) {
+    if (chow) {
+        // The ranks from k, around the joker place (none: no place 0-2),
+        // which takes the first joker PickJokerIndex charges (0: none spent).
+        // Kinds near the end of the int range wrap instead of overflowing.
+        const uint32_t low = uint32_t(k) - (jokerPlace == 0);
+        meld.tiles = {k, int32_t(low + 1), int32_t(low + 2), 0};
+        if (uint32_t(jokerPlace) <= 2) {
+            const TileIndex joker = (usedA | usedB) == 0         ? 0
+                                    : usedA > usedB && usedB > 0 ? idxB
+                                    : usedA > 0                  ? idxA
+                                                                 : idxB;
+            meld.tiles[size_t(jokerPlace)] = int32_t(0u - uint32_t(joker));
+        }
+        return result.meldCount = n + 1;
+    }
+    const int size = type == kMeldPair ? 2 : type == kMeldPung ? 3 : type == kMeldKong ? 4 : 0;
+    meld.tiles[0] = size > 0 ? k : 0;
+    meld.tiles[1] = size > 1 ? k : 0;
+    meld.tiles[2] = size > 2 ? k : 0;
+    meld.tiles[3] = size > 3 ? k : 0;
+    if (uint32_t(usedA) + uint32_t(usedB) == 1 && size > 0) {
+        // One joker (the common case), in the last place. (Neither count is
+        // negative here: the unsigned sum is exact.)
+        meld.tiles[size_t(size - 1)] = int32_t(0u - uint32_t(usedA ? idxA : idxB));
+    } else if ((usedA | usedB) != 0) {
         // The jokers take the last places, as PickJokerIndex charges them:
         // B's first when A spent more and B some, else A's first.
         const bool bFirst = usedA > usedB && usedB > 0;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "rules/decompose.h"
+#include "rules/decompose_record.h"
 #include "rules/group_tables.h"
 #include "rules/hand_summary.h"
 #include "rules/hu.h"
@@ -212,12 +213,13 @@ class FastWaits {
 
   private:
     // RestWins for a rest that wins (when not byShape, by its melds alone):
-    // its record, then the meld's.
-    bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, const WaitMeld& meld,
+    // its record, then the meld's. (The meld by value: the checkers' calls
+    // then build it only for the rest that wins, not before every judge.)
+    bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
                 int32_t waitBit) const;
     // Record's rest (as its arguments) where Record's own road does not
-    // take it: by the whole-hand shapes that take it, else by the block
-    // tables, else by RecordWinningRest on counts made for it.
+    // take it: by the whole-hand shapes that take it (when byShape), else by
+    // the block tables, else by RecordWinningRest on counts made for it.
     bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
                          bool byShape) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
@@ -770,44 +772,58 @@ uint64_t FastWaits::SumWhole() const {
     return Wins(rest);
 }
 
-bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape,
-                       const WaitMeld& meld, int32_t waitBit) const {
-    int32_t nA = nA_, nB = nB_, savedA, savedB;
-    TakeJokers(&savedA, &savedB, &nA, &nB, jokers);
+bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
+                       int32_t waitBit) const {
+    // The wildcards the rest spends, as TakeJokers spends them (the smaller
+    // counter first): the checkers spend at most two, never more than held.
+    int32_t nA = nA_, nB = nB_;
+    if (jokers != 0) {
+        const uint32_t fromB = kSpendOrder[size_t(nA)][size_t(nB)] & ~(~0u << jokers);
+        const int32_t spentB = int32_t((fromB & 1) + (fromB >> 1 & 1));
+        nA -= jokers - spentB;
+        nB -= spentB;
+    }
     // The record rewrites the whole result: a clearing the lost rests left
     // due is done by it.
     cleared_ = false;
+    // A rest that MayWin named may win by a whole-hand shape, when a live
+    // one may take its tiles and wildcards: asked apart.
+    const bool mayShape =
+        byShape && liveShapes_ && ShapesMayTake(hand_.tiles - (k1 != -1) - (k2 != -1) + nA + nB);
     // The rest (the hand without its jokers, less the tiles taken) as the
     // block tables read it: its tiles, kinds and nibbles. Of the counts they
     // read only the kinds from 30 up, which the rest holds as the hand does.
     bool recorded = false;
-    if (!byShape && k1 < 30 && k2 < 30) {
+    if (!mayShape && k1 < 30 && k2 < 30) [[likely]] {
         HandSummary rest;
         rest.tiles = hand_.tiles;
         rest.masks.present = hand_.masks.present;
         rest.nibbles[0] = hand_.nibbles[0];
         rest.nibbles[1] = hand_.nibbles[1];
-        auto take = [&rest](int k, int32_t count) {
-            rest.masks.present &= count > 1 ? ~uint64_t(0) : ~KindBit(k);
+        // A kind taken stays when the hand holds it twice (three times when
+        // taken twice).
+        auto take = [&rest](int k, uint64_t kept) {
+            rest.masks.present &= ~(KindBit(k) & ~kept);
             --rest.tiles;
             rest.nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
         };
-        if (k1 != -1) take(k1, Count(k1));
-        if (k2 != -1) take(k2, Count(k2) - (k2 == k1));
-        if (DecomposesByBlocks(rest, nA + nB, options_)) {
+        const uint64_t pairs = hand_.masks.pairs;
+        if (k1 != -1) take(k1, pairs);
+        if (k2 != -1) take(k2, k2 != k1 ? pairs : Count(k1) > 2 ? ~uint64_t(0) : 0);
+        if (DecomposesByBlocks(rest, nA + nB, options_)) [[likely]] {
             ClearHuResult(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_))
                 return false;
             recorded = true;
         }
     }
-    if (!recorded && !RecordRestApart(k1, k2, nA, nB, pairTaken, byShape)) return false;
-    int32_t usedA = savedA - nA, usedB = savedB - nB;
+    if (!recorded && !RecordRestApart(k1, k2, nA, nB, pairTaken, mayShape)) return false;
+    int32_t usedA = nA_ - nA, usedB = nB_ - nB;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
-    if (meld.tilesOnly) {
+    if (meld.tilesOnly) [[unlikely]] {
         AddMeldTiles(*result_, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
-    } else if (meld.k == 0) {
+    } else if (meld.k == 0) [[unlikely]] {
         AddMeldEx(*result_, meld.type, usedA, usedB, idxA_, idxB_);
     } else {
         AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
