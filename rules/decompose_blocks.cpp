@@ -56,13 +56,6 @@ constexpr auto kSuitKindBytes = [] {
 // The most blocks a hand splits into: three a suit, and the lone kinds.
 constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
-// BeforeGroup for a context that is closed already.
-uint64_t BeforeClosed(uint64_t a, const GroupMask& g) {
-    const uint8_t* s = g.shift;
-    return ((a >> s[0]) | (a >> s[1]) | (a >> s[2]) | (a >> s[3]) | (a >> s[4]) | (a >> s[5])) &
-           kMaskValid;
-}
-
 // The blocks found (their slots, and their first kinds in every byte)
 // decomposed and recorded: their count is kCount, or `blocks` when kCount is
 // 0. (With the count known the loops unroll, and the contexts stay in
@@ -74,23 +67,25 @@ template <int kCount>
                                              bool pairTaken, HuResult& result) {
     const int count = kCount ? kCount : blocks;
     // context[b]: the counts (spent so far, and whether the pair is taken)
-    // from which the blocks after b complete the hand.
-    uint64_t context[kCount ? kCount : kMaxBlocks];
+    // from which the blocks after b complete the hand, by their number in
+    // kContextBits.
+    size_t context[kCount ? kCount : kMaxBlocks];
     // (Once empty a context stays empty: the test of the first block's
     // finds that nothing completes the hand.)
-    uint64_t after = kClosedFinalMask.masks[pairTaken][jokers];
+    size_t after = kContextFinal[pairTaken][jokers];
     if (count > 1) {
         // The last block's from the table.
         context[count - 1] = after;
-        after = kFormBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
+        after = kContextBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
     }
 #pragma GCC unroll 8
     for (int b = count - 2; b > 0; --b) {
         context[b] = after;
-        after = BeforeClosed(after, kSuitFormMask[BlockForm(slot[b])]);
+        after = kContextBefore[after][BlockForm(slot[b])];
     }
     context[0] = after;
-    if (count == 0 ? !(after & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & after)) return 0;
+    const uint64_t whole = kContextBits[after];
+    if (count == 0 ? !(whole & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & whole)) return 0;
     // Room for every block's melds (and a whole entry's bytes past the last),
     // so that too many melds are refused once, at the end.
     Taken taken[(kCount ? kCount : kMaxBlocks) * kBlockEntryMelds + 2];
@@ -105,7 +100,7 @@ template <int kCount>
         // it, and b's fewest wildcards of some residue (an entry's, never
         // above the wildcards held, and the counts allowed are closed
         // downwards by threes) do.
-        const uint64_t allowed = context[b] >> shift;
+        const uint64_t allowed = kContextBits[context[b]] >> shift;
         // (A state is below 64: the test reads the entry's low six bits.)
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
         while (!(allowed >> (*entry & 63) & 1))

@@ -44,6 +44,80 @@ void WriteMask(FILE* out, const GroupValue& v) {
                  g.shift[0], g.shift[1], g.shift[2], g.shift[3], g.shift[4], g.shift[5]);
 }
 
+// The block walk's contexts (group_tables.h): every closed mask that the
+// walk meets from the closed final masks of up to kBlockMaxJokers wildcards,
+// each by its number, and the steps between them.
+bool WriteContexts(FILE* out, const std::vector<GroupValue>& forms) {
+    if (forms.size() > size_t(kContextFormStride)) {
+        std::fprintf(stderr, "more suit forms than a context row holds\n");
+        return false;
+    }
+    std::vector<uint64_t> bits;
+    std::map<uint64_t, int> idOf;
+    auto id = [&](uint64_t a) {
+        auto [it, added] = idOf.emplace(a, int(bits.size()));
+        if (added) bits.push_back(a);
+        return it->second;
+    };
+    id(0);
+    int finals[2][kBlockMaxJokers + 1];
+    std::vector<int> beforeFinal;
+    for (int pairTaken = 0; pairTaken < 2; ++pairTaken) {
+        for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers)
+            finals[pairTaken][jokers] = id(kClosedFinalMask.masks[pairTaken][jokers]);
+    }
+    for (const GroupValue& v : forms) {
+        for (int pairTaken = 0; pairTaken < 2; ++pairTaken) {
+            for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers)
+                beforeFinal.push_back(
+                    id(BeforeGroup(kClosedFinalMask.masks[pairTaken][jokers], MaskOf(v))));
+        }
+    }
+    std::vector<std::vector<int>> before;
+    for (size_t i = 0; i < bits.size(); ++i) {
+        std::vector<int> row;
+        for (const GroupValue& v : forms)
+            row.push_back(id(BeforeGroup(bits[i], MaskOf(v))));
+        before.push_back(row);
+    }
+    if (bits.size() > 256) {
+        std::fprintf(stderr, "more than 256 block walk contexts\n");
+        return false;
+    }
+    std::fprintf(out, "const uint64_t kContextBits[%zu] = {", bits.size());
+    for (size_t i = 0; i < bits.size(); ++i)
+        std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 4 ? " " : "\n    ", bits[i]);
+    std::fprintf(out, "\n};\n\nconst uint8_t kContextBefore[%zu][kContextFormStride] = {\n",
+                 bits.size());
+    for (const std::vector<int>& row : before) {
+        std::fprintf(out, "    {");
+        for (int next : row)
+            std::fprintf(out, "%d, ", next);
+        std::fprintf(out, "},\n");
+    }
+    std::fprintf(out, "};\n\nconst uint8_t kContextFinal[2][kBlockMaxJokers + 1] = {\n");
+    for (const auto& row : finals) {
+        std::fprintf(out, "    {");
+        for (int f : row)
+            std::fprintf(out, "%d, ", f);
+        std::fprintf(out, "},\n");
+    }
+    std::fprintf(out, "};\n\nconst uint8_t kContextBeforeFinal[%zu][2][kBlockMaxJokers + 1] = {\n",
+                 forms.size());
+    for (size_t f = 0, i = 0; f < forms.size(); ++f) {
+        std::fprintf(out, "    {");
+        for (int pairTaken = 0; pairTaken < 2; ++pairTaken) {
+            std::fprintf(out, "{");
+            for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers)
+                std::fprintf(out, "%d, ", beforeFinal[i++]);
+            std::fprintf(out, "}, ");
+        }
+        std::fprintf(out, "},\n");
+    }
+    std::fprintf(out, "};\n\n");
+    return true;
+}
+
 void WriteValues(FILE* out, const char* name, const std::vector<GroupValue>& values) {
     std::fprintf(out, "const GroupValue %s[%zu] = {\n", name, values.size());
     for (const GroupValue& v : values)
@@ -140,7 +214,7 @@ int main(int argc, char** argv) {
     for (const GroupValue& v : single.values)
         WriteMask(out, v);
     std::fprintf(out, "};\n\n");
-    if (!WriteBlockTables(out, index.data())) {
+    if (!WriteContexts(out, forms) || !WriteBlockTables(out, index.data())) {
         std::fclose(out);
         return 1;
     }

@@ -101,6 +101,18 @@ inline constexpr uint32_t BlockSlotIndex(uint64_t key, uint16_t displacement) {
 // (BeforeGroup of the closed final mask, kClosedFinalMask).
 extern const uint64_t kFormBeforeFinal[][2][kBlockMaxJokers + 1];
 
+// The block walk's contexts: the closed masks it meets (with up to
+// kBlockMaxJokers wildcards: a hundred and a half or so) by number, so that
+// a step before a block is one read of kContextBefore by the context and the
+// block's form instead of a shift by each of the form's fewest counts.
+// Context 0 is the empty mask.
+inline constexpr int kContextFormStride = 128;
+extern const uint64_t kContextBits[];
+extern const uint8_t kContextBefore[][kContextFormStride];
+// The numbers of kClosedFinalMask's masks and of kFormBeforeFinal's.
+extern const uint8_t kContextFinal[2][kBlockMaxJokers + 1];
+extern const uint8_t kContextBeforeFinal[][2][kBlockMaxJokers + 1];
+
 extern const uint16_t kBlockDisplacement[kBlockBuckets];
 extern const BlockSlot kBlockSlots[kBlockSlotCount];
 extern const uint64_t kBlockEntries[];

@@ -48,6 +48,33 @@ TEST(GroupTablesTest, MasksAreTheValuesAsBits) {
     EXPECT_EQ(SuitMask(0).bits, kMaskNoTiles);
 }
 
+// The block walk's numbered contexts step as BeforeGroup does, from every
+// final mask through every context they reach.
+TEST(GroupTablesTest, ContextsStepAsTheMasks) {
+    std::vector<size_t> todo;
+    bool seen[256] = {};
+    auto reach = [&](size_t id, uint64_t bits) {
+        EXPECT_EQ(kContextBits[id], bits);
+        if (!seen[id]) todo.push_back(id);
+        seen[id] = true;
+    };
+    for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers) {
+        for (bool pairTaken : {false, true}) {
+            reach(kContextFinal[pairTaken][jokers], kClosedFinalMask.masks[pairTaken][jokers]);
+            for (int f = 0; f < kSuitForms; ++f)
+                reach(kContextBeforeFinal[f][pairTaken][jokers],
+                      kFormBeforeFinal[f][pairTaken][jokers]);
+        }
+    }
+    while (!todo.empty()) {
+        const size_t id = todo.back();
+        todo.pop_back();
+        for (int f = 0; f < kSuitForms; ++f)
+            reach(kContextBefore[id][f], BeforeGroup(kContextBits[id], kSuitFormMask[f]));
+    }
+    EXPECT_EQ(kContextBits[0], 0u);
+}
+
 // Summing groups as masks and asking what the rest leaves agree with the
 // values' arithmetic for every count of wildcards the masks hold.
 TEST(GroupTablesTest, MaskArithmeticAgreesWithValues) {
