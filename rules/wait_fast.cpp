@@ -112,6 +112,8 @@ constexpr bool Wins(Rest rest) {
 
 class FastWaits {
   public:
+    // (Nothing set here: Reset sets every member a test reads.)
+    FastWaits() {}
     // Reads the call: -1 when the fast road does not apply, 0 when the hand
     // holds a kind the hooks refuse (no test wins, the result untouched),
     // else 1.
@@ -350,7 +352,11 @@ class FastWaits {
     TileIndex kind_, idxA_, idxB_;
     bool winIsWild_, jokersOn_;
     int32_t nA_, nB_;
-    HandSummary hand_;  // the hand without its jokers
+    // The hand without its jokers. (In a union, so that it is not cleared
+    // first: the summary writes every field the road reads.)
+    union {
+        HandSummary hand_;
+    };
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
     int32_t oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
@@ -378,8 +384,8 @@ class FastWaits {
     // Which sums are made (side by side, which Reset clears in one store).
     mutable uint8_t othersKnown_, contextsKnown_;
     mutable bool wholeKnown_;
-    mutable bool cleared_ = false;  // by the rests lost since the last record
-    mutable bool quiet_ = false;
+    mutable bool cleared_;  // by the rests lost since the last record (Reset clears it)
+    mutable bool quiet_;    // (set by the pair step, the only one to read it)
     mutable Rest quietRest_;  // how the last rest that won quietly won
     // The rests found lost that a later checker asks for again, by their
     // lowest kind: one tile and a wildcard taken, two kinds in a row taken
