@@ -384,8 +384,8 @@ class FastWaits {
     // Which sums are made (side by side, which Reset clears in one store).
     mutable uint8_t othersKnown_, contextsKnown_;
     mutable bool wholeKnown_;
-    mutable bool cleared_;  // by the rests lost since the last record (Reset clears it)
-    mutable bool quiet_;    // (set by the pair step, the only one to read it)
+    mutable bool cleared_;    // by the rests lost since the last record (Reset clears it)
+    mutable bool quiet_;      // (set by the pair step, the only one to read it)
     mutable Rest quietRest_;  // how the last rest that won quietly won
     // The rests found lost that a later checker asks for again, by their
     // lowest kind: one tile and a wildcard taken, two kinds in a row taken
