@@ -397,9 +397,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
                      RuleOptions options, uint32_t allowed, uint32_t mode, HuResult& result) {
     uint64_t refused = 0;
     if ((options & (kOptSubstitute | kOptJokersAsTiles | kOptHonourChows)) || (mode & kShapeBits) ||
-        !g_standardSuitRank || !g_standardJoker || !StandardHookKinds(&refused) || jokerA < -1 ||
-        jokerB < -1 || jokerA >= kTileIdCount || jokerB >= kTileIdCount || tile < 0 ||
-        tile >= kTileIdCount || ((options & kOptJokers) && jokerA == -1 && jokerB != -1)) {
+        !g_standardJoker || !StandardHookKinds(&refused) || jokerA < -1 || jokerB < -1 ||
+        jokerA >= kTileIdCount || jokerB >= kTileIdCount || tile < 0 || tile >= kTileIdCount ||
+        ((options & kOptJokers) && jokerA == -1 && jokerB != -1)) {
         return -1;
     }
     counts_ = &counts;
