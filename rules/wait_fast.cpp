@@ -134,10 +134,7 @@ class FastWaits {
     uint32_t mode() const { return mode_; }
     bool SelfDrawn() const { return mode_ & kModeSelfDrawn; }
     // (Asked only for kinds, 1 to 63; the summary holds no jokers.)
-    int32_t Count(int k) const {
-        if (k < 32) return hand_.bytes[k];
-        return hand_.masks.present >> k & 1 ? (*counts_)[size_t(k)] : 0;
-    }
+    int32_t Count(int k) const { return hand_.bytes[k]; }
     // (Without a range test: the checkers ask kinds from 1 to 37, and k & 63
     // keeps any from -1 to 39 apart; the hand holds no kind in slot 0 nor
     // from 38 up.)
