@@ -369,19 +369,20 @@ class FastWaits {
     // What MayWin named of a loop's anchors, kept for the loops asked twice:
     // the pair wait's (run again when the joker pair loses after it) and the
     // middle wait's (the chow wait's middle loop).
+    // (Whether each is known is kept with the sums' flags.)
     struct Named {
         uint64_t anchors, may;
-        bool known;
     };
     mutable Named pairNamed_, middleNamed_;
     // The suited anchors the pair loop judged for the pung loop with a
     // wildcard too (made with pairNamed_; their rests are the same), and
     // those whose rest wins that loop by the masks.
     mutable uint64_t pairJudged_, pairWild_;
-    // Which sums are made (side by side, which Reset clears in one store).
+    // Which sums and named anchors are known, and the clearing due (side by
+    // side, which Reset clears in one store).
     mutable uint8_t othersKnown_, contextsKnown_;
-    mutable bool wholeKnown_;
-    mutable bool cleared_;    // by the rests lost since the last record (Reset clears it)
+    mutable bool wholeKnown_, pairKnown_, middleKnown_;
+    mutable bool cleared_;    // by the rests lost since the last record
     mutable bool quiet_;      // (set by the pair step, the only one to read it)
     mutable Rest quietRest_;  // how the last rest that won quietly won
     // The rests found lost that a later checker asks for again, by their
@@ -451,7 +452,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     othersKnown_ = 0;
     wholeKnown_ = false;
     contextsKnown_ = 0;
-    pairNamed_.known = middleNamed_.known = false;
+    pairKnown_ = middleKnown_ = false;
     cleared_ = false;
     return 1;
 }
@@ -852,7 +853,7 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
     if (!anchors) return 0;
     if (othersKnown_ != 7) SumAllOthers();
     if (pairTaken) {
-        if (!pairNamed_.known || pairNamed_.anchors != anchors) {
+        if (!pairKnown_ || pairNamed_.anchors != anchors) {
             uint64_t may;
             if (d1 == 0 && d2 == -1 && spent == 0) {
                 may = MayWinOnce<Loop::kPair, 0, -1>(anchors, d1, d2, spent, true);
@@ -860,22 +861,22 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
                 pairJudged_ = 0;
                 may = MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, true);
             }
-            pairNamed_ = {anchors, may, true};
+            pairNamed_ = {anchors, may};
+            pairKnown_ = true;
         }
         return pairNamed_.may;
     }
     if (d1 == 0 && d2 == 2 && spent == 0) {
-        if (!middleNamed_.known || middleNamed_.anchors != anchors) {
-            middleNamed_ = {anchors, MayWinOnce<Loop::kOther, 0, 2>(anchors, d1, d2, spent, false),
-                            true};
+        if (!middleKnown_ || middleNamed_.anchors != anchors) {
+            middleNamed_ = {anchors, MayWinOnce<Loop::kOther, 0, 2>(anchors, d1, d2, spent, false)};
+            middleKnown_ = true;
         }
         return middleNamed_.may;
     }
     if (d1 == 0 && d2 == -1 && spent == 1) {
         // The pair loop judged these rests as it went (its judged anchors
         // tell so): when no shape may take them, its answer stands alone.
-        if (pairNamed_.known && !(anchors & ~pairJudged_) &&
-            !ShapesMayTake(hand_.tiles + Jokers() - 2)) {
+        if (pairKnown_ && !(anchors & ~pairJudged_) && !ShapesMayTake(hand_.tiles + Jokers() - 2)) {
             const uint64_t won = pairWild_ & anchors;
             return won ? anchors >> std::countr_zero(won) << std::countr_zero(won) : 0;
         }
@@ -902,7 +903,7 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     // The common batch: suited anchors only, no shape that may take a rest,
     // the rows hold the wildcards; the rest is MayWinApart's.
     if (jokers < 0 || (anchors >> 30) || ShapesMayTake(total) || total > kMaxDecomposedTiles ||
-        jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairNamed_.known)) [[unlikely]]
+        jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairKnown_)) [[unlikely]]
         return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
     // MayWinApart's walk by the rows (the pair loop's sees the pung loop's
     // with a wildcard too), up to the first anchor that wins, which names
@@ -963,7 +964,7 @@ uint64_t FastWaits::MayWinApart(uint64_t anchors, int d1, int d2, int32_t spent,
     const uint64_t suited = anchors & kSuitedKinds;
     uint64_t won = 0;  // the first suited anchor that wins by the masks, as a bit
     if constexpr (kLoop == Loop::kPair) pairJudged_ = 0;
-    if (kLoop == Loop::kPungWild && masks && pairNamed_.known && !(suited & ~pairJudged_)) {
+    if (kLoop == Loop::kPungWild && masks && pairKnown_ && !(suited & ~pairJudged_)) {
         won = pairWild_ & suited;
         won &= 0 - won;
     } else if (masks) {
