@@ -72,6 +72,7 @@ __attribute__((target("avx2,popcnt"))) Answer SummariseWide(const TileCountArray
     m.odd = uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(low, 7)))) |
             uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(high, 7)))) << 32;
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(summary->bytes + 32), high);
     // Each pair of counts (at most 4) as one byte of two nibbles: the first
     // plus 16 times the second.
     const __m256i pairs = _mm256_maddubs_epi16(low, _mm256_set1_epi16(0x1001));
@@ -143,8 +144,8 @@ bool SummariseNarrow(const TileCountArray& counts, HandSummary* summary) {
         bad |=
             uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, four), bytes))) ^ 0xFFFF;
         sum = _mm_add_epi64(sum, _mm_sad_epu8(bytes, zero));
+        _mm_store_si128(reinterpret_cast<__m128i*>(summary->bytes + 16 * i), bytes);
         if (i < 2) {
-            _mm_store_si128(reinterpret_cast<__m128i*>(summary->bytes + 16 * i), bytes);
             // Each pair of counts (at most 4) as one byte of two nibbles.
             const __m128i pairs =
                 _mm_and_si128(_mm_or_si128(bytes, _mm_srli_epi16(bytes, 4)), _mm_set1_epi16(0xFF));
@@ -164,7 +165,7 @@ bool SummariseNarrow(const TileCountArray& counts, HandSummary* summary) {
         const int32_t c = counts[size_t(k)];
         if (c < 0 || c > 4) return false;
         total += c;
-        if (k < 32) summary->bytes[k] = uint8_t(c);
+        summary->bytes[k] = uint8_t(c);
         if (k < 32)
             summary->nibbles[k >> 4] =
                 (k & 15 ? summary->nibbles[k >> 4] : 0) | uint64_t(c & 0xF) << (4 * (k & 15));

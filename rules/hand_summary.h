@@ -28,12 +28,13 @@ struct KindMasks {
     uint64_t odd = 0;      // an odd number
 };
 
-// A valid hand read once: its kind masks, its number of tiles, and the
-// counts of the suits' slots (kinds 0-31) as bytes and as nibbles.
+// A valid hand read once: its kind masks, its number of tiles, the counts
+// of every kind as bytes and those of the suits' slots (kinds 0-31) as
+// nibbles.
 struct HandSummary {
     KindMasks masks;
     int32_t tiles = 0;
-    alignas(16) uint8_t bytes[32];
+    alignas(16) uint8_t bytes[kCountSlots];
     uint64_t nibbles[2];  // kinds 0-15, 16-31
 
     // A suit's counts (suit 0-2) as a base-5 code, digit r for rank r + 1.
@@ -52,10 +53,8 @@ struct HandSummary {
         masks.pairs &= count > 2 ? ~uint64_t(0) : ~bit;
         masks.odd ^= bit;
         --tiles;
-        if (k < 32) {
-            --bytes[k];
-            nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
-        }
+        --bytes[k];
+        if (k < 32) nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
     }
     // The summary once one tile of kind `in` has come (0: none; a fifth only
     // when `in` goes next) and then the `countA` tiles of kind `outA` and the
@@ -83,9 +82,9 @@ struct HandSummary {
         shift(outB, -countB);
         nibbles[0] = low;
         nibbles[1] = high;
-        if (in != 0 && in < 32) ++bytes[in];
-        if (outA < 32) bytes[outA] = 0;
-        if (outB < 32) bytes[outB] = 0;
+        if (in != 0) ++bytes[in];
+        bytes[outA] = 0;
+        bytes[outB] = 0;
     }
     // The summary with the `count` tiles of kind k (all it holds) taken out.
     void Empty(int k, int32_t count) {
@@ -95,10 +94,8 @@ struct HandSummary {
         masks.pairs &= masks.present;
         masks.odd &= masks.present;
         tiles -= count;
-        if (k < 32) {
-            bytes[k] = 0;
-            nibbles[k >> 4] -= uint64_t(count) << (4 * (k & 15));
-        }
+        bytes[k] = 0;
+        if (k < 32) nibbles[k >> 4] -= uint64_t(count) << (4 * (k & 15));
     }
 };
 

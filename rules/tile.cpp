@@ -20,8 +20,8 @@ constinit TileHooks g_hooks{TileIdToSuit,  TileIdToRank, DefaultHonourOrFlower,
 // installed, so that tile and hand tests can answer without calling them.
 struct HookTraits {
     bool standardSuitRank;
-    HonourHookSet honours;
-    bool standardJoker;  // this game's joker test on this game's kinds
+    HonourHookSet honours;  // (kept in detail::g_honourHooks)
+    bool standardJoker;     // this game's joker test on this game's kinds
 };
 constinit HookTraits g_traits{true, HonourHookSet::kFlowersOnly, true};
 
@@ -60,9 +60,7 @@ void InstallTileHooks(const TileHooks& hooks) {
     g_traits = TraitsOf(hooks);
     detail::g_standardSuitRank = g_traits.standardSuitRank;
     detail::g_standardJoker = g_traits.standardJoker;
-}
-HonourHookSet InstalledHonourHooks() {
-    return g_traits.honours;
+    detail::g_honourHooks = g_traits.honours;
 }
 
 void ResetTileHooks() {
@@ -100,6 +98,7 @@ static bool StandardSuitAndRank() {
 
 constinit bool detail::g_standardSuitRank = true;
 constinit bool detail::g_standardJoker = true;
+constinit HonourHookSet detail::g_honourHooks = HonourHookSet::kFlowersOnly;
 
 constexpr std::array<uint8_t, kTileIdCount> detail::kKindOfId = [] {
     std::array<uint8_t, kTileIdCount> kinds{};

@@ -95,18 +95,24 @@ const char* TileKindName(TileIndex index);
 // make (with this game's honour hook), so that counting can answer without a
 // call per kind.
 enum class HonourHookSet { kFlowersOnly, kHonoursAndFlowers, kOther };
-HonourHookSet InstalledHonourHooks();
 
 namespace detail {
+// (Read inline: the hand tests ask on every call.)
+extern HonourHookSet g_honourHooks;
 // This game's kind of every tile id, and whether the installed suit and rank
 // hooks are this game's own (then kinds are read off the table; the hand
 // tests ask for kinds on every call).
 extern const std::array<uint8_t, kTileIdCount> kKindOfId;
 extern bool g_standardSuitRank;
-// Whether the installed joker hook is this game's own on this game's kinds.
+// Whether the installed joker hook is this game's own on this game's kinds
+// (so the suit and rank hooks are too).
 extern bool g_standardJoker;
 TileIndex TileKindByHooks(TileId id, RuleOptions options);
 }  // namespace detail
+
+inline HonourHookSet InstalledHonourHooks() {
+    return detail::g_honourHooks;
+}
 
 inline TileIndex TileKindOrZero(TileId id, RuleOptions options) {
     if (detail::g_standardSuitRank) {

@@ -113,6 +113,8 @@ constexpr bool Wins(Rest rest) {
 
 class FastWaits {
   public:
+    // (Nothing set here: Reset sets every member a test reads.)
+    FastWaits() {}
     // Reads the call: -1 when the fast road does not apply, 0 when the hand
     // holds a kind the hooks refuse (no test wins, the result untouched),
     // else 1.
@@ -133,10 +135,7 @@ class FastWaits {
     uint32_t mode() const { return mode_; }
     bool SelfDrawn() const { return mode_ & kModeSelfDrawn; }
     // (Asked only for kinds, 1 to 63; the summary holds no jokers.)
-    int32_t Count(int k) const {
-        if (k < 32) return hand_.bytes[k];
-        return hand_.masks.present >> k & 1 ? (*counts_)[size_t(k)] : 0;
-    }
+    int32_t Count(int k) const { return hand_.bytes[k]; }
     // (Without a range test: the checkers ask kinds from 1 to 37, and k & 63
     // keeps any from -1 to 39 apart; the hand holds no kind in slot 0 nor
     // from 38 up.)
@@ -352,7 +351,11 @@ class FastWaits {
     TileIndex kind_, idxA_, idxB_;
     bool winIsWild_, jokersOn_;
     int32_t nA_, nB_;
-    HandSummary hand_;  // the hand without its jokers
+    // The hand without its jokers. (In a union, so that it is not cleared
+    // first: the summary writes every field the road reads.)
+    union {
+        HandSummary hand_;
+    };
     uint64_t refused_;  // kinds the hooks refuse a hand for (none held)
     uint32_t liveShapes_;
     int32_t oddKinds_;  // held an odd number of times (read by the checkers' seven pairs)
@@ -368,20 +371,21 @@ class FastWaits {
     // What MayWin named of a loop's anchors, kept for the loops asked twice:
     // the pair wait's (run again when the joker pair loses after it) and the
     // middle wait's (the chow wait's middle loop).
+    // (Whether each is known is kept with the sums' flags.)
     struct Named {
         uint64_t anchors, may;
-        bool known;
     };
     mutable Named pairNamed_, middleNamed_;
     // The suited anchors the pair loop judged for the pung loop with a
     // wildcard too (made with pairNamed_; their rests are the same), and
     // those whose rest wins that loop by the masks.
     mutable uint64_t pairJudged_, pairWild_;
-    // Which sums are made (side by side, which Reset clears in one store).
+    // Which sums and named anchors are known, and the clearing due (side by
+    // side, which Reset clears in one store).
     mutable uint8_t othersKnown_, contextsKnown_;
-    mutable bool wholeKnown_;
-    mutable bool cleared_ = false;  // by the rests lost since the last record
-    mutable bool quiet_ = false;
+    mutable bool wholeKnown_, pairKnown_, middleKnown_;
+    mutable bool cleared_;    // by the rests lost since the last record
+    mutable bool quiet_;      // (set by the pair step, the only one to read it)
     mutable Rest quietRest_;  // how the last rest that won quietly won
     // The rests found lost that a later checker asks for again, by their
     // lowest kind: one tile and a wildcard taken, two kinds in a row taken
@@ -393,9 +397,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
                      RuleOptions options, uint32_t allowed, uint32_t mode, HuResult& result) {
     uint64_t refused = 0;
     if ((options & (kOptSubstitute | kOptJokersAsTiles | kOptHonourChows)) || (mode & kShapeBits) ||
-        !g_standardSuitRank || !g_standardJoker || !StandardHookKinds(&refused) || jokerA < -1 ||
-        jokerB < -1 || jokerA >= kTileIdCount || jokerB >= kTileIdCount || tile < 0 ||
-        tile >= kTileIdCount || ((options & kOptJokers) && jokerA == -1 && jokerB != -1)) {
+        !g_standardJoker || !StandardHookKinds(&refused) || jokerA < -1 || jokerB < -1 ||
+        jokerA >= kTileIdCount || jokerB >= kTileIdCount || tile < 0 || tile >= kTileIdCount ||
+        ((options & kOptJokers) && jokerA == -1 && jokerB != -1)) {
         return -1;
     }
     counts_ = &counts;
@@ -450,7 +454,7 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     othersKnown_ = 0;
     wholeKnown_ = false;
     contextsKnown_ = 0;
-    pairNamed_.known = middleNamed_.known = false;
+    pairKnown_ = middleKnown_ = false;
     cleared_ = false;
     return 1;
 }
@@ -865,7 +869,7 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
     if (!anchors) return 0;
     if (othersKnown_ != 7) SumAllOthers();
     if (pairTaken) {
-        if (!pairNamed_.known || pairNamed_.anchors != anchors) {
+        if (!pairKnown_ || pairNamed_.anchors != anchors) {
             uint64_t may;
             if (d1 == 0 && d2 == -1 && spent == 0) {
                 may = MayWinOnce<Loop::kPair, 0, -1>(anchors, d1, d2, spent, true);
@@ -873,22 +877,22 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
                 pairJudged_ = 0;
                 may = MayWinOnce<Loop::kOther>(anchors, d1, d2, spent, true);
             }
-            pairNamed_ = {anchors, may, true};
+            pairNamed_ = {anchors, may};
+            pairKnown_ = true;
         }
         return pairNamed_.may;
     }
     if (d1 == 0 && d2 == 2 && spent == 0) {
-        if (!middleNamed_.known || middleNamed_.anchors != anchors) {
-            middleNamed_ = {anchors, MayWinOnce<Loop::kOther, 0, 2>(anchors, d1, d2, spent, false),
-                            true};
+        if (!middleKnown_ || middleNamed_.anchors != anchors) {
+            middleNamed_ = {anchors, MayWinOnce<Loop::kOther, 0, 2>(anchors, d1, d2, spent, false)};
+            middleKnown_ = true;
         }
         return middleNamed_.may;
     }
     if (d1 == 0 && d2 == -1 && spent == 1) {
         // The pair loop judged these rests as it went (its judged anchors
         // tell so): when no shape may take them, its answer stands alone.
-        if (pairNamed_.known && !(anchors & ~pairJudged_) &&
-            !ShapesMayTake(hand_.tiles + Jokers() - 2)) {
+        if (pairKnown_ && !(anchors & ~pairJudged_) && !ShapesMayTake(hand_.tiles + Jokers() - 2)) {
             const uint64_t won = pairWild_ & anchors;
             return won ? anchors >> std::countr_zero(won) << std::countr_zero(won) : 0;
         }
@@ -915,7 +919,7 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     // The common batch: suited anchors only, no shape that may take a rest,
     // the rows hold the wildcards; the rest is MayWinApart's.
     if (jokers < 0 || (anchors >> 30) || ShapesMayTake(total) || total > kMaxDecomposedTiles ||
-        jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairNamed_.known)) [[unlikely]]
+        jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairKnown_)) [[unlikely]]
         return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
     // MayWinApart's walk by the rows (the pair loop's sees the pung loop's
     // with a wildcard too), up to the first anchor that wins, which names
@@ -976,7 +980,7 @@ uint64_t FastWaits::MayWinApart(uint64_t anchors, int d1, int d2, int32_t spent,
     const uint64_t suited = anchors & kSuitedKinds;
     uint64_t won = 0;  // the first suited anchor that wins by the masks, as a bit
     if constexpr (kLoop == Loop::kPair) pairJudged_ = 0;
-    if (kLoop == Loop::kPungWild && masks && pairNamed_.known && !(suited & ~pairJudged_)) {
+    if (kLoop == Loop::kPungWild && masks && pairKnown_ && !(suited & ~pairJudged_)) {
         won = pairWild_ & suited;
         won &= 0 - won;
     } else if (masks) {
