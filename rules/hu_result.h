@@ -112,6 +112,23 @@ const char* HuCounterName(int index);
 // Joker-place and gap values of AddMeld.
 inline constexpr int32_t kNoJokerPlace = -1;
 
+// The joker counters (inline: the search spends them at every step).
+inline TileIndex PickJokerIndex(int32_t* usedA, int32_t* usedB, TileIndex idxA, TileIndex idxB) {
+    if (*usedA > *usedB && *usedB > 0) {
+        --*usedB;
+        return idxB;
+    }
+    if (*usedA > 0) {
+        --*usedA;
+        return idxA;
+    }
+    if (*usedB > 0) {
+        --*usedB;
+        return idxB;
+    }
+    return 0;
+}
+
 // AddMeld for chows with a gap, or that spend jokers without a joker place;
 // negative joker counts and a full record.
 int32_t AddMeldSpread(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
@@ -139,10 +156,8 @@ inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t used
         const uint32_t low = uint32_t(k) - (jokerPlace == 0);
         meld.tiles = {k, int32_t(low + 1), int32_t(low + 2), 0};
         if (uint32_t(jokerPlace) <= 2) {
-            const TileIndex joker = (usedA | usedB) == 0         ? 0
-                                    : usedA > usedB && usedB > 0 ? idxB
-                                    : usedA > 0                  ? idxA
-                                                                 : idxB;
+            int32_t a = usedA, b = usedB;
+            const TileIndex joker = PickJokerIndex(&a, &b, idxA, idxB);
             meld.tiles[size_t(jokerPlace)] = int32_t(0u - uint32_t(joker));
         }
         return result.meldCount = n + 1;
@@ -176,22 +191,6 @@ int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, 
 int32_t AddMeldTiles(HuResult& result, int32_t type, int32_t t0, int32_t t1, int32_t t2,
                      int32_t t3);
 
-// The joker counters (inline: the search spends them at every step).
-inline TileIndex PickJokerIndex(int32_t* usedA, int32_t* usedB, TileIndex idxA, TileIndex idxB) {
-    if (*usedA > *usedB && *usedB > 0) {
-        --*usedB;
-        return idxB;
-    }
-    if (*usedA > 0) {
-        --*usedA;
-        return idxA;
-    }
-    if (*usedB > 0) {
-        --*usedB;
-        return idxB;
-    }
-    return 0;
-}
 inline int32_t SumJokers(int32_t nA, int32_t nB) {
     if (nA < 0 || nB < 0) return 0;
     return int32_t(std::min<int64_t>(int64_t(nA) + nB, std::numeric_limits<int32_t>::max()));
