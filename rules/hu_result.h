@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -87,6 +88,41 @@ inline void ClearHuResult(HuResult& result) {
 #else
     result = HuResult{};
 #endif
+}
+
+// A record of a 16-tile hand (five sets and the pair) fills six melds.
+inline constexpr int kMeldsMostRecorded = 6;
+
+// ClearHuResult for a record about to write its melds, each whole, from the
+// first: all but the melds below kMeldsMostRecorded, which ClearMeldsLeft
+// clears where the record left them. (A third fewer stores.)
+inline void ClearAroundMelds(HuResult& result) {
+#if defined(__SSE2__)
+    auto* p = reinterpret_cast<unsigned char*>(&result);
+    const __m128i zero = _mm_setzero_si128();
+    // The words before the melds and the count; the last store runs into
+    // the first meld.
+    constexpr size_t kHead = offsetof(HuResult, melds);
+    static_assert((kHead + 15) / 16 * 16 <= kHead + sizeof(MeldRecord));
+#pragma GCC unroll 32
+    for (size_t i = 0; i < kHead; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), zero);
+    // From the first meld a record seldom fills to the end, the last store
+    // overlapping the one before.
+    constexpr size_t kTail = kHead + kMeldsMostRecorded * sizeof(MeldRecord);
+#pragma GCC unroll 32
+    for (size_t i = kTail; i + 16 <= sizeof(HuResult); i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + sizeof(HuResult) - 16), zero);
+#else
+    ClearHuResult(result);
+#endif
+}
+// The melds below kMeldsMostRecorded that the record after ClearAroundMelds
+// left unwritten (at and past its count).
+inline void ClearMeldsLeft(HuResult& result) {
+    for (int i = std::max(result.meldCount, 0); i < kMeldsMostRecorded; ++i)
+        result.melds[size_t(i)] = MeldRecord{};
 }
 
 // result = from, without the string instruction either.
