@@ -219,8 +219,10 @@ class FastWaits {
     // Record's rest (as its arguments) where Record's own road does not
     // take it: by the whole-hand shapes that take it (when byShape), else by
     // the block tables, else by RecordWinningRest on counts made for it.
-    bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
-                         bool byShape) const;
+    // (Out of line: its copy of the counts would cost Record's common road
+    // a large frame and more registers saved.)
+    [[gnu::noinline]] bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                                           bool byShape) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by summing its group with the others':
