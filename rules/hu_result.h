@@ -93,34 +93,41 @@ inline void ClearHuResult(HuResult& result) {
 // A record of a 16-tile hand (five sets and the pair) fills six melds.
 inline constexpr int kMeldsMostRecorded = 6;
 
-// ClearHuResult for a record about to write its melds, each whole, from the
-// first: all but the melds below kMeldsMostRecorded, which ClearMeldsLeft
-// clears where the record left them. (A third fewer stores.)
-inline void ClearAroundMelds(HuResult& result) {
+// ClearHuResult in two steps, for a record that writes its melds, each
+// whole, from the first: ClearBeforeMelds (the count, and what follows the
+// six melds), then once the melds are written ClearAfterMelds (the words
+// before the count, and those of the six no meld took). A third fewer
+// stores, and most of them wait until the melds are found, the longer road.
+inline void ClearBeforeMelds(HuResult& result) {
+    result.meldCount = 0;
 #if defined(__SSE2__)
     auto* p = reinterpret_cast<unsigned char*>(&result);
     const __m128i zero = _mm_setzero_si128();
-    // The words before the melds and the count; the last store runs into
-    // the first meld.
-    constexpr size_t kHead = offsetof(HuResult, melds);
-    static_assert((kHead + 15) / 16 * 16 <= kHead + sizeof(MeldRecord));
-#pragma GCC unroll 32
-    for (size_t i = 0; i < kHead; i += 16)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), zero);
-    // From the first meld a record seldom fills to the end, the last store
-    // overlapping the one before.
-    constexpr size_t kTail = kHead + kMeldsMostRecorded * sizeof(MeldRecord);
+    // The last store overlaps the one before.
+    constexpr size_t kTail = offsetof(HuResult, melds) + kMeldsMostRecorded * sizeof(MeldRecord);
 #pragma GCC unroll 32
     for (size_t i = kTail; i + 16 <= sizeof(HuResult); i += 16)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), zero);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + sizeof(HuResult) - 16), zero);
 #else
-    ClearHuResult(result);
+    for (size_t i = kMeldsMostRecorded; i < size_t(kMaxMelds); ++i)
+        result.melds[i] = MeldRecord{};
+    result.tail = {};
 #endif
 }
-// The melds below kMeldsMostRecorded that the record after ClearAroundMelds
-// left unwritten (at and past its count).
-inline void ClearMeldsLeft(HuResult& result) {
+inline void ClearAfterMelds(HuResult& result) {
+#if defined(__SSE2__)
+    auto* p = reinterpret_cast<unsigned char*>(&result);
+    const __m128i zero = _mm_setzero_si128();
+    static_assert(offsetof(HuResult, meldCount) % 16 == 0);
+#pragma GCC unroll 32
+    for (size_t i = 0; i < offsetof(HuResult, meldCount); i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), zero);
+#else
+    result.shapes = result.waits = 0;
+    result.flags = {};
+    result.counters = result.counters2 = {};
+#endif
     for (int i = std::max(result.meldCount, 0); i < kMeldsMostRecorded; ++i)
         result.melds[size_t(i)] = MeldRecord{};
 }

@@ -817,9 +817,9 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         if (k1 != -1) take(k1, pairs);
         if (k2 != -1) take(k2, k2 != k1 ? pairs : Count(k1) > 2 ? ~uint64_t(0) : 0);
         if (DecomposesByBlocks(rest, nA + nB, options_)) [[likely]] {
-            ClearAroundMelds(*result_);
+            ClearBeforeMelds(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
-                ClearMeldsLeft(*result_);
+                ClearAfterMelds(*result_);
                 return false;
             }
             recorded = true;
@@ -837,7 +837,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
                 meld.gapPlace);
     }
-    ClearMeldsLeft(*result_);
+    if (recorded) ClearAfterMelds(*result_);
     result_->waits |= waitBit;
     return true;
 }
