@@ -819,7 +819,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         if (DecomposesByBlocks(rest, nA + nB, options_)) [[likely]] {
             ClearBeforeMelds(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
-                ClearAfterMelds(*result_);
+                ClearAfterMelds(*result_, 0);
                 return false;
             }
             recorded = true;
@@ -837,8 +837,13 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
                 meld.gapPlace);
     }
-    if (recorded) ClearAfterMelds(*result_);
-    result_->waits |= waitBit;
+    // (The waits written with the clearing: not read back from a store just
+    // made.)
+    if (recorded) {
+        ClearAfterMelds(*result_, waitBit);
+    } else {
+        result_->waits |= waitBit;
+    }
     return true;
 }
 
