@@ -801,21 +801,27 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     // read only the kinds from 30 up, which the rest holds as the hand does.
     bool recorded = false;
     if (!mayShape && k1 < 30 && k2 < 30) [[likely]] {
-        HandSummary rest;
-        rest.tiles = hand_.tiles;
-        rest.masks.present = hand_.masks.present;
-        rest.nibbles[0] = hand_.nibbles[0];
-        rest.nibbles[1] = hand_.nibbles[1];
-        // A kind taken stays when the hand holds it twice (three times when
-        // taken twice).
-        auto take = [&rest](int k, uint64_t kept) {
-            rest.masks.present &= ~(KindBit(k) & ~kept);
-            --rest.tiles;
-            rest.nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
+        // A kind taken (none: -1) stays when the hand holds it twice (three
+        // times when taken twice). In registers, stored once: the block
+        // tables read the rest from its stores.
+        uint64_t present = hand_.masks.present, low = hand_.nibbles[0], high = hand_.nibbles[1];
+        int32_t tiles = hand_.tiles;
+        auto take = [&](int k, uint64_t kept) {
+            const bool taken = k != -1;
+            const uint64_t one = taken ? uint64_t(1) << (4 * (k & 15)) : 0;
+            present &= ~((taken ? KindBit(k) : 0) & ~kept);
+            tiles -= taken;
+            low -= k < 16 ? one : 0;
+            high -= k < 16 ? 0 : one;
         };
         const uint64_t pairs = hand_.masks.pairs;
-        if (k1 != -1) take(k1, pairs);
-        if (k2 != -1) take(k2, k2 != k1 ? pairs : Count(k1) > 2 ? ~uint64_t(0) : 0);
+        take(k1, pairs);
+        take(k2, k2 != k1 ? pairs : k2 != -1 && Count(k2) > 2 ? ~uint64_t(0) : 0);
+        HandSummary rest;
+        rest.tiles = tiles;
+        rest.masks.present = present;
+        rest.nibbles[0] = low;
+        rest.nibbles[1] = high;
         if (DecomposesByBlocks(rest, nA + nB, options_)) [[likely]] {
             ClearBeforeMelds(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
