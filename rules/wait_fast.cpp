@@ -219,8 +219,10 @@ class FastWaits {
     // Record's rest (as its arguments) where Record's own road does not
     // take it: by the whole-hand shapes that take it (when byShape), else by
     // the block tables, else by RecordWinningRest on counts made for it.
-    bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
-                         bool byShape) const;
+    // (Out of line: its copy of the counts would cost Record's common road
+    // a large frame and more registers saved.)
+    [[gnu::noinline]] bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                                           bool byShape) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by summing its group with the others':
@@ -799,25 +801,33 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     // read only the kinds from 30 up, which the rest holds as the hand does.
     bool recorded = false;
     if (!mayShape && k1 < 30 && k2 < 30) [[likely]] {
-        HandSummary rest;
-        rest.tiles = hand_.tiles;
-        rest.masks.present = hand_.masks.present;
-        rest.nibbles[0] = hand_.nibbles[0];
-        rest.nibbles[1] = hand_.nibbles[1];
-        // A kind taken stays when the hand holds it twice (three times when
-        // taken twice).
-        auto take = [&rest](int k, uint64_t kept) {
-            rest.masks.present &= ~(KindBit(k) & ~kept);
-            --rest.tiles;
-            rest.nibbles[k >> 4] -= uint64_t(1) << (4 * (k & 15));
+        // A kind taken (none: -1) stays when the hand holds it twice (three
+        // times when taken twice). In registers, stored once: the block
+        // tables read the rest from its stores.
+        uint64_t present = hand_.masks.present, low = hand_.nibbles[0], high = hand_.nibbles[1];
+        int32_t tiles = hand_.tiles;
+        auto take = [&](int k, uint64_t kept) {
+            const bool taken = k != -1;
+            const uint64_t one = taken ? uint64_t(1) << (4 * (k & 15)) : 0;
+            present &= ~((taken ? KindBit(k) : 0) & ~kept);
+            tiles -= taken;
+            low -= k < 16 ? one : 0;
+            high -= k < 16 ? 0 : one;
         };
         const uint64_t pairs = hand_.masks.pairs;
-        if (k1 != -1) take(k1, pairs);
-        if (k2 != -1) take(k2, k2 != k1 ? pairs : Count(k1) > 2 ? ~uint64_t(0) : 0);
+        take(k1, pairs);
+        take(k2, k2 != k1 ? pairs : k2 != -1 && Count(k2) > 2 ? ~uint64_t(0) : 0);
+        HandSummary rest;
+        rest.tiles = tiles;
+        rest.masks.present = present;
+        rest.nibbles[0] = low;
+        rest.nibbles[1] = high;
         if (DecomposesByBlocks(rest, nA + nB, options_)) [[likely]] {
-            ClearHuResult(*result_);
-            if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_))
+            ClearBeforeMelds(*result_);
+            if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
+                ClearAfterMelds(*result_, 0);
                 return false;
+            }
             recorded = true;
         }
     }
@@ -833,7 +843,13 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
                 meld.gapPlace);
     }
-    result_->waits |= waitBit;
+    // (The waits written with the clearing: not read back from a store just
+    // made.)
+    if (recorded) {
+        ClearAfterMelds(*result_, waitBit);
+    } else {
+        result_->waits |= waitBit;
+    }
     return true;
 }
 

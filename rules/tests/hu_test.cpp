@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -108,6 +109,23 @@ TEST_F(HuTest, MeldRecordsHoldAtMostEight) {
     r.meldCount = 1000;  // a corrupt count is not followed
     EXPECT_EQ(CountKongMelds(r), 0);
     EXPECT_EQ(CountJokerPlaces(r), 0);
+}
+
+TEST_F(HuTest, ClearingAroundMeldsLeavesTheMeldsWrittenAndTheWaits) {
+    // Over a garbage record, with every count of melds written between the
+    // two steps, the record is a cleared one with those melds and waits.
+    for (int n = 0; n <= kMaxMelds; ++n) {
+        HuResult r, expected;
+        std::memset(static_cast<void*>(&r), 0x5A, sizeof r);
+        ClearBeforeMelds(r);
+        for (int i = 0; i < n; ++i) {
+            AddMeld(r, kMeldPung, i + 1, 0, 0, 0, 0, kNoJokerPlace, 0);
+            AddMeld(expected, kMeldPung, i + 1, 0, 0, 0, 0, kNoJokerPlace, 0);
+        }
+        ClearAfterMelds(r, kWaitPair);
+        expected.waits = kWaitPair;
+        EXPECT_EQ(r, expected) << n;
+    }
 }
 
 TEST_F(HuTest, AddMeldTileWords) {
