@@ -229,7 +229,9 @@ class FastWaits {
     [[gnu::noinline]] Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
     // Judge for the rests that take wildcards alone, and for those that take
     // one tile, apart: the branches on what a rest changes then see only the
-    // rests of tiles, and the tiles not taken are not looked up.
+    // rests of tiles, and the tiles not taken are not looked up. (The rests
+    // of wildcards alone fold to a few tests where the checkers ask: judged
+    // there, without a call; calls of the others keep the checkers small.)
     [[gnu::always_inline]] Rest JudgeWhole(int32_t jokers, bool pairTaken) const;
     [[gnu::noinline]] Rest JudgeOne(int k, int32_t jokers, bool pairTaken) const;
     Rest JudgeRest(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
