@@ -169,12 +169,6 @@ class FastWaits {
         if (!Wins(rest)) {
             if (one) lostOnes_ |= KindBit(k1);
             if (run) lostRuns_ |= KindBit(k1);
-            // Two tiles taken and lost: a tile of either and a wildcard lose
-            // too, when only the melds or seven pairs may take them (with a
-            // wildcard for the other tile, what takes such a rest would take
-            // this one).
-            if (!named && n == 2 && jokers == 0 && !pairTaken && !OthersThanPairsMayTake())
-                lostOnes_ |= KindBit(k1) | KindBit(k2);
             return false;
         }
         if (quiet_) {
@@ -344,13 +338,6 @@ class FastWaits {
     bool ShapesMayTake(int64_t total) const {
         return (liveShapes_ & ~kShapesByTotal) ||
                ((liveShapes_ & kShapesByTotal) && (total == 12 || total == 14));
-    }
-    // Whether a whole-hand shape other than seven pairs may take a rest of
-    // the hand's tiles and wildcards less two.
-    bool OthersThanPairsMayTake() const {
-        const int32_t total = hand_.tiles + Jokers() - 2;
-        const uint32_t may = (total | 2) == 14 ? liveShapes_ : liveShapes_ & ~kShapesByTotal;
-        return (may & ~kShapeSevenPairs) != 0;
     }
     // A rest that loses clears the result. The clearing waits for the end
     // of the test: a rest that wins next records over a result it clears
