@@ -231,8 +231,10 @@ class FastWaits {
     [[gnu::noinline]] Rest Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
     // Judge for the rests that take wildcards alone, and for those that take
     // one tile, apart: the branches on what a rest changes then see only the
-    // rests of tiles, and the tiles not taken are not looked up.
-    [[gnu::noinline]] Rest JudgeWhole(int32_t jokers, bool pairTaken) const;
+    // rests of tiles, and the tiles not taken are not looked up. (The rests
+    // of wildcards alone fold to a few tests where the checkers ask: judged
+    // there, without a call; calls of the others keep the checkers small.)
+    [[gnu::always_inline]] Rest JudgeWhole(int32_t jokers, bool pairTaken) const;
     [[gnu::noinline]] Rest JudgeOne(int k, int32_t jokers, bool pairTaken) const;
     Rest JudgeRest(int k1, int k2, int taken, int32_t jokers, bool pairTaken) const;
     // Judge for a rest of 14 that knitted may take and the other shapes do
@@ -622,7 +624,7 @@ Rest FastWaits::Judge(int k1, int k2, int taken, int32_t jokers, bool pairTaken)
     return JudgeRest(k1, k2, taken, jokers, pairTaken);
 }
 
-Rest FastWaits::JudgeWhole(int32_t jokers, bool pairTaken) const {
+inline Rest FastWaits::JudgeWhole(int32_t jokers, bool pairTaken) const {
     return JudgeRest(0, 0, 0, jokers, pairTaken);
 }
 
