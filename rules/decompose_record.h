@@ -91,10 +91,11 @@ inline constexpr auto kSpendOrder = [] {
 void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, HuResult& result);
 
-// A kind in each of a meld's four tile words, and the meld of template
-// `code` (Taken::meld) at the kind in `k` written to `meld`: the wildcards it
-// spent are charged to the counters as `order` spends them, `spent` counting
-// down to those spent before it; a and b hold the jokers' kinds, negated.
+// A kind in each of a meld's four tile words, and the meld of template `w`
+// (kMeldWords' by Taken::meld) at the kind in `k` written to `meld`: the
+// wildcards it spent are charged to the counters as `order` spends them after
+// the `before` spent by the melds taken before it; a and b hold the jokers'
+// kinds, negated.
 #if defined(__SSE2__)
 using KindWords = __m128i;
 inline KindWords KindWordsOf(int32_t k) {
@@ -106,10 +107,8 @@ inline KindWords KindWordsOf(int32_t k) {
     return k;
 }
 #endif
-[[gnu::always_inline]] inline void WriteMeld(MeldRecord* meld, int code, KindWords k, int& spent,
-                                             uint32_t order, KindWords a, KindWords b) {
-    const MeldWords& w = kMeldWords[size_t(code)];
-    const int jokersSpent = w.jokers;
+[[gnu::always_inline]] inline void WriteMeld(MeldRecord* meld, const MeldWords& w, KindWords k,
+                                             int before, uint32_t order, KindWords a, KindWords b) {
     meld->type = w.type;
 #if defined(__SSE2__)
     auto load = [](const int32_t* p) {
@@ -121,16 +120,14 @@ inline KindWords KindWordsOf(int32_t k) {
     // The kinds' words are the same whichever counters the wildcards come
     // from; most melds spend none.
     __m128i tiles = _mm_and_si128(_mm_add_epi32(k, aligned(w.offset)), aligned(w.kind));
-    if (jokersSpent != 0) {
-        spent -= jokersSpent;
-        const MeldJokers& j = w.jokerWords[order >> spent & 3];
+    if (w.jokers != 0) {
+        const MeldJokers& j = w.jokerWords[order >> before & 3];
         tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(j.jokerA)),
                                                  _mm_and_si128(b, load(j.jokerB))));
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
 #else
-    spent -= jokersSpent;
-    const MeldJokers& j = w.jokerWords[order >> spent & 3];
+    const MeldJokers& j = w.jokerWords[order >> before & 3];
     for (int p = 0; p < 4; ++p)
         meld->tiles[size_t(p)] =
             ((k + w.offset[p]) & w.kind[p]) | (a & j.jokerA[p]) | (b & j.jokerB[p]);
@@ -145,19 +142,26 @@ inline KindWords KindWordsOf(int32_t k) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     if (const int32_t left = nA + nB - spent; left > 0)
         RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
-    // Backwards from the last meld, while the record has room; spent counts
-    // the wildcards spent before the meld.
     const int first = result.meldCount;
     if (first < 0 || first >= kMaxMelds) return;
-    const int kept = n < kMaxMelds - first ? n : kMaxMelds - first;
-    MeldRecord* meld = result.melds.data() + first;
     const KindWords a = KindWordsOf(int32_t(0u - uint32_t(idxA)));
     const KindWords b = KindWordsOf(int32_t(0u - uint32_t(idxB)));
-    for (const Taken *t = taken + n, *const stop = t - kept; t != stop; ++meld) {
-        --t;
-        WriteMeld(meld, t->meld, KindWordsOf(t->k), spent, order, a, b);
+    // The record keeps the last taken while it has room. In the order taken,
+    // each at its place from the back of the record: the loads need not wait
+    // for the count, which the decomposition knows last.
+    int from = 0, before = 0;
+    if (n > kMaxMelds - first) [[unlikely]] {
+        from = n - (kMaxMelds - first);
+        for (int i = 0; i < from; ++i)
+            before += kMeldWords[size_t(taken[i].meld)].jokers;
     }
-    result.meldCount = first + kept;
+    MeldRecord* meld = result.melds.data() + first + (n - from);
+    for (const Taken* t = taken + from; t != taken + n; ++t) {
+        const MeldWords& w = kMeldWords[size_t(t->meld)];
+        WriteMeld(--meld, w, KindWordsOf(t->k), before, order, a, b);
+        before += w.jokers;
+    }
+    result.meldCount = first + (n - from);
 }
 
 }  // namespace rules::detail
