@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -109,7 +110,6 @@ inline KindWords KindWordsOf(int32_t k) {
 #endif
 [[gnu::always_inline]] inline void WriteMeld(MeldRecord* meld, const MeldWords& w, KindWords k,
                                              int before, uint32_t order, KindWords a, KindWords b) {
-    meld->type = w.type;
 #if defined(__SSE2__)
     auto load = [](const int32_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -125,14 +125,21 @@ inline KindWords KindWordsOf(int32_t k) {
         tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(j.jokerA)),
                                                  _mm_and_si128(b, load(j.jokerB))));
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
+    // Two stores: the type with the first three tile words, then the last
+    // two with the spare words.
+    static_assert(sizeof(MeldRecord) == 28 && offsetof(MeldRecord, tiles) == 4);
+    auto* bytes = reinterpret_cast<unsigned char*>(meld);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes),
+                     _mm_or_si128(_mm_slli_si128(tiles, 4), _mm_cvtsi32_si128(w.type)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + 12), _mm_srli_si128(tiles, 8));
 #else
     const MeldJokers& j = w.jokerWords[order >> before & 3];
+    meld->type = w.type;
     for (int p = 0; p < 4; ++p)
         meld->tiles[size_t(p)] =
             ((k + w.offset[p]) & w.kind[p]) | (a & j.jokerA[p]) | (b & j.jokerB[p]);
-#endif
     meld->spare = {0, 0};
+#endif
 }
 
 // RecordMelds, for the callers that take it inline.
