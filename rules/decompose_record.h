@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -91,10 +92,11 @@ inline constexpr auto kSpendOrder = [] {
 void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, HuResult& result);
 
-// A kind in each of a meld's four tile words, and the meld of template
-// `code` (Taken::meld) at the kind in `k` written to `meld`: the wildcards it
-// spent are charged to the counters as `order` spends them, `spent` counting
-// down to those spent before it; a and b hold the jokers' kinds, negated.
+// A kind in each of a meld's four tile words, and the meld of template `w`
+// (kMeldWords' by Taken::meld) at the kind in `k` written to `meld`: the
+// wildcards it spent are charged to the counters as `order` spends them after
+// the `before` spent by the melds taken before it; a and b hold the jokers'
+// kinds, negated.
 #if defined(__SSE2__)
 using KindWords = __m128i;
 inline KindWords KindWordsOf(int32_t k) {
@@ -106,11 +108,8 @@ inline KindWords KindWordsOf(int32_t k) {
     return k;
 }
 #endif
-[[gnu::always_inline]] inline void WriteMeld(MeldRecord* meld, int code, KindWords k, int& spent,
-                                             uint32_t order, KindWords a, KindWords b) {
-    const MeldWords& w = kMeldWords[size_t(code)];
-    const int jokersSpent = w.jokers;
-    meld->type = w.type;
+[[gnu::always_inline]] inline void WriteMeld(MeldRecord* meld, const MeldWords& w, KindWords k,
+                                             int before, uint32_t order, KindWords a, KindWords b) {
 #if defined(__SSE2__)
     auto load = [](const int32_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -121,21 +120,26 @@ inline KindWords KindWordsOf(int32_t k) {
     // The kinds' words are the same whichever counters the wildcards come
     // from; most melds spend none.
     __m128i tiles = _mm_and_si128(_mm_add_epi32(k, aligned(w.offset)), aligned(w.kind));
-    if (jokersSpent != 0) {
-        spent -= jokersSpent;
-        const MeldJokers& j = w.jokerWords[order >> spent & 3];
+    if (w.jokers != 0) {
+        const MeldJokers& j = w.jokerWords[order >> before & 3];
         tiles = _mm_or_si128(tiles, _mm_or_si128(_mm_and_si128(a, load(j.jokerA)),
                                                  _mm_and_si128(b, load(j.jokerB))));
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(meld->tiles.data()), tiles);
+    // Two stores: the type with the first three tile words, then the last
+    // two with the spare words.
+    static_assert(sizeof(MeldRecord) == 28 && offsetof(MeldRecord, tiles) == 4);
+    auto* bytes = reinterpret_cast<unsigned char*>(meld);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes),
+                     _mm_or_si128(_mm_slli_si128(tiles, 4), _mm_cvtsi32_si128(w.type)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + 12), _mm_srli_si128(tiles, 8));
 #else
-    spent -= jokersSpent;
-    const MeldJokers& j = w.jokerWords[order >> spent & 3];
+    const MeldJokers& j = w.jokerWords[order >> before & 3];
+    meld->type = w.type;
     for (int p = 0; p < 4; ++p)
         meld->tiles[size_t(p)] =
             ((k + w.offset[p]) & w.kind[p]) | (a & j.jokerA[p]) | (b & j.jokerB[p]);
-#endif
     meld->spare = {0, 0};
+#endif
 }
 
 // RecordMelds, for the callers that take it inline.
@@ -145,19 +149,26 @@ inline KindWords KindWordsOf(int32_t k) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     if (const int32_t left = nA + nB - spent; left > 0)
         RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
-    // Backwards from the last meld, while the record has room; spent counts
-    // the wildcards spent before the meld.
     const int first = result.meldCount;
     if (first < 0 || first >= kMaxMelds) return;
-    const int kept = n < kMaxMelds - first ? n : kMaxMelds - first;
-    MeldRecord* meld = result.melds.data() + first;
     const KindWords a = KindWordsOf(int32_t(0u - uint32_t(idxA)));
     const KindWords b = KindWordsOf(int32_t(0u - uint32_t(idxB)));
-    for (const Taken *t = taken + n, *const stop = t - kept; t != stop; ++meld) {
-        --t;
-        WriteMeld(meld, t->meld, KindWordsOf(t->k), spent, order, a, b);
+    // The record keeps the last taken while it has room. In the order taken,
+    // each at its place from the back of the record: the loads need not wait
+    // for the count, which the decomposition knows last.
+    int from = 0, before = 0;
+    if (n > kMaxMelds - first) [[unlikely]] {
+        from = n - (kMaxMelds - first);
+        for (int i = 0; i < from; ++i)
+            before += kMeldWords[size_t(taken[i].meld)].jokers;
     }
-    result.meldCount = first + kept;
+    MeldRecord* meld = result.melds.data() + first + (n - from);
+    for (const Taken* t = taken + from; t != taken + n; ++t) {
+        const MeldWords& w = kMeldWords[size_t(t->meld)];
+        WriteMeld(--meld, w, KindWordsOf(t->k), before, order, a, b);
+        before += w.jokers;
+    }
+    result.meldCount = first + (n - from);
 }
 
 }  // namespace rules::detail
