@@ -63,6 +63,12 @@ constexpr auto kKindBytes = [] {
         t.bytes[k] = uint64_t(k) * kEveryByte;
     return t;
 }();
+// Each wildcard count's row of kBlockShort (a read, not a multiply, before
+// every slot).
+constexpr const BlockSlot* kShortRows[] = {kBlockShort[0], kBlockShort[1], kBlockShort[2],
+                                           kBlockShort[3], kBlockShort[4], kBlockShort[5],
+                                           kBlockShort[6], kBlockShort[7], kBlockShort[8]};
+static_assert(std::size(kShortRows) == kBlockMaxJokers + 1);
 // The most blocks a hand splits into: three a suit, and the lone kinds.
 constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
@@ -144,7 +150,7 @@ template <int kCount>
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-    const BlockSlot* shortSlots = kBlockShort[jokers];
+    const BlockSlot* shortSlots = kShortRows[jokers];
     // Each block's first kind, in every byte (the melds take it as theirs).
     uint64_t base[kMaxBlocks];
     BlockSlot slot[std::size(base)];
