@@ -53,6 +53,22 @@ constexpr auto kSuitKindBytes = [] {
     }
     return t;
 }();
+// Every kind in every byte, for the lone kinds (a read: a multiply on the
+// way to the melds costs more).
+constexpr auto kKindBytes = [] {
+    struct {
+        uint64_t bytes[kCountSlots];
+    } t{};
+    for (int k = 0; k < kCountSlots; ++k)
+        t.bytes[k] = uint64_t(k) * kEveryByte;
+    return t;
+}();
+// Each wildcard count's row of kBlockShort (a read, not a multiply, before
+// every slot).
+constexpr const BlockSlot* kShortRows[] = {kBlockShort[0], kBlockShort[1], kBlockShort[2],
+                                           kBlockShort[3], kBlockShort[4], kBlockShort[5],
+                                           kBlockShort[6], kBlockShort[7], kBlockShort[8]};
+static_assert(std::size(kShortRows) == kBlockMaxJokers + 1);
 // The most blocks a hand splits into: three a suit, and the lone kinds.
 constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
@@ -134,22 +150,22 @@ template <int kCount>
     const int32_t jokers = nA + nB;
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
-    const BlockSlot* shortSlots = kBlockShort[jokers];
+    const BlockSlot* shortSlots = kShortRows[jokers];
     // Each block's first kind, in every byte (the melds take it as theirs).
     uint64_t base[kMaxBlocks];
     BlockSlot slot[std::size(base)];
     size_t count = 0;
     // The blocks of each suit, from its ranks held, with their nibbles from
     // the suit's word. Every short block has its slot (a block of three
-    // ranks or fewer is one); the longer ones, rare, are looked up after,
-    // so that the hash takes no registers here.
+    // ranks or fewer is one); the longer ones are looked up in the hash at
+    // once (adversarial hands hold them often: a slot not stored and read
+    // back before the lookup).
     const uint64_t present = hand.masks.present;
     const uint64_t low = hand.nibbles[0], high = hand.nibbles[1];
     const uint64_t words[3] = {low, low >> 40 | high << 24, high >> 16};
     const uint64_t suitBlocks[3] = {kSuitBlocks.blocks[present >> 1 & 0x1FF],
                                     kSuitBlocks.blocks[present >> 11 & 0x1FF],
                                     kSuitBlocks.blocks[present >> 21 & 0x1FF]};
-    uint64_t longBlocks = 0;
 #pragma GCC unroll 3
     for (int s = 0; s < 3; ++s) {
         for (uint64_t e = suitBlocks[s]; e; e >>= 16) {
@@ -158,22 +174,18 @@ template <int kCount>
             if (key < kBlockShortKeys) [[likely]] {
                 slot[count] = shortSlots[key];
             } else {
-                slot[count] = key;
-                longBlocks |= uint64_t(1) << count;
+                slot[count] = FindBlock(key, kBlockKeyMaskFor.masks[jokers]);
+                if (!slot[count])
+                    return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
             }
             base[count++] = kSuitKindBytes.bytes[s][at];
         }
-    }
-    for (; longBlocks; longBlocks &= longBlocks - 1) {
-        BlockSlot& found = slot[std::countr_zero(longBlocks)];
-        found = FindBlock(found, kBlockKeyMaskFor.masks[jokers]);
-        if (!found) return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
     }
     // (A lone kind's count, 1 to 4, is a short block's key.)
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
         slot[count] = shortSlots[size_t(counts[size_t(k)])];
-        base[count++] = uint64_t(k) * kEveryByte;
+        base[count++] = kKindBytes.bytes[k];
     }
     switch (count) {
         case 1:
