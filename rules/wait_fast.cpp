@@ -89,6 +89,24 @@ inline int CountHonours(uint64_t honours) {
     return kHonoursIn[size_t(honours >> 31)];
 }
 
+// The fewest ranks a suit (bit r - 1 for rank r held) must drop so that no
+// two left lie within two ranks, as a knitted hand's: keeping the lowest
+// rank left each time keeps the most.
+constexpr auto kKnitDrops = [] {
+    std::array<uint8_t, 512> drops{};
+    for (int held = 0; held < 512; ++held) {
+        for (int r = 0, next = 0; r < 9; ++r) {
+            if (!(held >> r & 1)) continue;
+            if (r < next) {
+                ++drops[size_t(held)];
+            } else {
+                next = r + 3;
+            }
+        }
+    }
+    return drops;
+}();
+
 // Bit k, none for k <= 0 (no kind).
 constexpr uint64_t BitOf(int k) {
     return k > 0 ? KindBit(k) : 0;
@@ -1080,9 +1098,17 @@ bool FastWaits::Waits() {
     }
     liveShapes_ &= ~dead;
     lostOnes_ = lostRuns_ = 0;
-    // Knitted holds no kind twice: a rest takes at most two tiles, of one
-    // kind (held three times at most) or of two kinds of a suit at most two
-    // apart (each held twice).
+    // Knitted holds no kind twice, nor two kinds of a suit within two ranks.
+    // A rest takes at most two tiles: so many or fewer must make up the
+    // tiles past the first of each kind and the fewest ranks each suit must
+    // drop. Of the pairs, it may take one kind (held three times at most) or
+    // two kinds of a suit at most two apart (each held twice).
+    if (liveShapes_ & kShapeKnitted) {
+        const uint64_t present = hand_.masks.present;
+        const int over = hand_.tiles - CountBits(present) + kKnitDrops[present >> 1 & 0x1FF] +
+                         kKnitDrops[present >> 11 & 0x1FF] + kKnitDrops[present >> 21 & 0x1FF];
+        if (over > 2) liveShapes_ &= ~kShapeKnitted;
+    }
     if ((liveShapes_ & kShapeKnitted) && hand_.masks.pairs) {
         const uint64_t pairs = hand_.masks.pairs;
         const int p = std::countr_zero(pairs), q = 63 - std::countl_zero(pairs);

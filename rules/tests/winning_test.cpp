@@ -191,5 +191,55 @@ TEST(WinningIdentityTest, SlotAboveFourAfterSubstitutesMatchesStepwiseTest) {
     ResetTileHooks();
 }
 
+// Knitted is told dead before the checkers when more than the two tiles a
+// rest takes stand in its way (tiles past the first of a kind, ranks of a
+// suit within two of each other). At the bound and past it, and a hand whose
+// seven wildcards win by seven honours with knitted allowed too.
+TEST(WinningIdentityTest, KnittedAtTheBoundOfTheTilesTakenMatchesStepwiseTest) {
+    struct Case {
+        std::vector<TileIndex> hand;
+        TileId tile;
+        uint32_t allowed, mode;
+        bool wins;
+    };
+    const Case cases[] = {
+        // The pung of 五筒 would leave a knitted rest: one tile past the
+        // first, one rank to drop (五 beside 六).
+        {{1, 4, 7, 12, 15, 18, 23, 25, 25, 26, 29, 31, 32, 33, 34, 35},
+         IdOf(25, 3),
+         0x36,
+         0,
+         false},
+        // Three to take: 四 and 五 both beside 三, and 五 twice.
+        {{1, 4, 7, 12, 15, 18, 23, 24, 25, 25, 29, 31, 32, 33, 34, 35},
+         IdOf(25, 3),
+         0x36,
+         2,
+         false},
+        // 五万 and 三条 are the jokers: six held, and the winning tile.
+        {{5, 5, 5, 6, 7, 7, 8, 11, 12, 13, 13, 13, 15, 19, 22, 25}, IdOf(5, 3), 0x66, 2, true},
+        {{5, 5, 5, 6, 7, 7, 8, 11, 12, 13, 13, 13, 15, 19, 22, 25}, IdOf(5, 3), 0x26, 0, false},
+    };
+    InstallTileHooks(TableTileHooks());
+    for (const Case& c : cases) {
+        TileCountArray counts{};
+        for (TileIndex k : c.hand)
+            ++counts[size_t(k)];
+        const TileId ja = IdOf(5, 0), jb = IdOf(13, 1);
+        Outcome fast = RunAll(counts, c.tile, ja, jb, 0x80022011, c.allowed, c.mode, 0);
+        Outcome ref;
+        {
+            testing::ScopedPlainSearch plain;
+            ref = RunAll(counts, c.tile, ja, jb, 0x80022011, c.allowed, c.mode, 0);
+        }
+        EXPECT_EQ(fast.isWinning != 0, c.wins) << c.allowed;
+        EXPECT_EQ(fast.isWinning, ref.isWinning) << c.allowed;
+        EXPECT_EQ(fast.tryHu, ref.tryHu) << c.allowed;
+        EXPECT_EQ(fast.a, ref.a) << c.allowed;
+        EXPECT_EQ(fast.b, ref.b) << c.allowed;
+    }
+    ResetTileHooks();
+}
+
 }  // namespace
 }  // namespace rules
