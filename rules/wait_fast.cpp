@@ -311,6 +311,10 @@ class FastWaits {
         uint64_t wins, open;
     };
     ShapeSplit ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total, int32_t jokers) const;
+    // The anchors of a batch (as its arguments, the rests of 12 or 14) whose
+    // rests seven pairs takes: all it needs is a wildcard per odd kind.
+    [[gnu::always_inline]] uint64_t SevenPairsAnchors(uint64_t anchors, int d1, int d2,
+                                                      int32_t jokers) const;
     // The anchors of a batch (as its arguments) whose rests take every tile
     // of `kinds` (a rest takes two tiles at most).
     [[gnu::noinline]] uint64_t AnchorsTakingAll(uint64_t anchors, int d1, int d2,
@@ -555,6 +559,21 @@ uint64_t FastWaits::AnchorsTakingAll(uint64_t anchors, int d1, int d2, uint64_t 
     return o2 - o1 == d2 - d1 && Count(o1) == 1 && Count(o2) == 1 ? at(o1 - d1) : 0;
 }
 
+inline uint64_t FastWaits::SevenPairsAnchors(uint64_t anchors, int d1, int d2,
+                                             int32_t jokers) const {
+    // Each tile taken turns its kind's count from odd to even or back; two
+    // of one kind leave it as it was.
+    const uint64_t odd = hand_.masks.odd;
+    auto oddLeft = [&](int n) { return oddKinds_ + n <= jokers; };
+    if (d2 == d1) return oddLeft(0) ? anchors : 0;
+    if (d2 < 0) return anchors & ((oddLeft(-1) ? odd >> d1 : 0) | (oddLeft(1) ? ~(odd >> d1) : 0));
+    // Neither kind odd, one of them, or both.
+    const uint64_t o1 = odd >> d1, o2 = odd >> d2;
+    if (oddLeft(2)) return anchors;
+    if (oddLeft(0)) return anchors & (o1 | o2);
+    return oddLeft(-2) ? anchors & o1 & o2 : 0;
+}
+
 FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, int64_t total,
                                               int32_t jokers) const {
     const KindMasks& m = hand_.masks;
@@ -563,27 +582,8 @@ FastWaits::ShapeSplit FastWaits::ShapeAnchors(uint64_t anchors, int d1, int d2, 
         return anchors & (kinds >> d1 | (d2 < 0 ? 0 : kinds >> d2));
     };
     uint64_t wins = 0, open = 0;
-    if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14)) {
-        // Each tile taken turns its kind's count from odd to even or back;
-        // two of one kind leave it as it was.
-        auto oddLeft = [&](int n) { return oddKinds_ + n <= jokers; };
-        if (d2 == d1) {
-            if (oddLeft(0)) wins = anchors;
-        } else if (d2 < 0) {
-            const uint64_t odd = m.odd >> d1;
-            wins = anchors & ((oddLeft(-1) ? odd : 0) | (oddLeft(1) ? ~odd : 0));
-        } else {
-            // Neither kind odd, one of them, or both.
-            const uint64_t o1 = m.odd >> d1, o2 = m.odd >> d2;
-            if (oddLeft(2)) {
-                wins = anchors;
-            } else if (oddLeft(0)) {
-                wins = anchors & (o1 | o2);
-            } else if (oddLeft(-2)) {
-                wins = anchors & o1 & o2;
-            }
-        }
-    }
+    if ((liveShapes_ & kShapeSevenPairs) && (total == 12 || total == 14))
+        wins = SevenPairsAnchors(anchors, d1, d2, jokers);
     // Taking tiles only loses kinds: a shape that needs kinds gone is open
     // for the anchors that take one of them, a shape that the hand meets
     // already holds for the others.
@@ -952,11 +952,21 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     if constexpr (kLoop == Loop::kOther && kD1 != kAnySteps) pairTaken = false, spent = 0;
     const int32_t jokers = Jokers() - spent;
     const int64_t total = hand_.tiles - 1 - (d2 >= 0) + jokers;
-    // The common batch: suited anchors only, no shape that may take a rest,
-    // the rows hold the wildcards; the rest is MayWinApart's.
-    if (jokers < 0 || (anchors >> 30) || ShapesMayTake(total) || total > kMaxDecomposedTiles ||
-        jokers > kBlockMaxJokers || (kLoop == Loop::kPungWild && pairKnown_)) [[unlikely]]
+    // The common batch: suited anchors only, no shape but seven pairs that
+    // may take a rest, the rows hold the wildcards; the rest is MayWinApart's.
+    // (Knitted takes only 14; seven pairs is told per anchor by the masks,
+    // exactly, as MayWinApart tells it.)
+    const uint32_t live = ShapesMayTake(total) ? liveShapes_ : 0u;
+    const uint32_t byMasks = kShapeSevenPairs | (total == 12 ? kShapeKnitted : 0u);
+    if (jokers < 0 || (anchors >> 30) || (live & ~byMasks) || total > kMaxDecomposedTiles ||
+        jokers > kBlockMaxJokers) [[unlikely]]
         return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
+    const uint64_t pairs = live & kShapeSevenPairs ? SevenPairsAnchors(anchors, d1, d2, jokers) : 0;
+    // The pair loop judged these rests as it went.
+    if (kLoop == Loop::kPungWild && pairKnown_ && !(anchors & ~pairJudged_)) {
+        const uint64_t won = (pairWild_ & anchors) | pairs;
+        return won ? anchors >> std::countr_zero(won) << std::countr_zero(won) : 0;
+    }
     // MayWinApart's walk by the rows (the pair loop's sees the pung loop's
     // with a wildcard too), up to the first anchor that wins, which names
     // the others. (MayWin made the sums it reads: it makes no call, and
@@ -982,6 +992,9 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
         pairJudged_ = wild ? anchors & (won - 1) : 0;
         pairWild_ = wildWins;
     }
+    // The first anchor that wins by the masks or by seven pairs names the
+    // others.
+    won |= pairs;
     return won ? anchors >> std::countr_zero(won) << std::countr_zero(won) : 0;
 }
 
