@@ -888,10 +888,10 @@ FastWaits::Recorded FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32
     // first tried decides. Seven pairs, tried first, is written from the
     // summary: no counts made.
     const int32_t jokers = nA + nB;
-    const uint32_t shapes = byShape ? ShapesTaking(liveShapes_ & allowed_ & kShapeBits,
-                                                   summary.masks, summary.tiles + int64_t(jokers),
-                                                   jokers, options_)
-                                    : 0;
+    const uint32_t shapes = byShape
+                                ? ShapesTaking(liveShapes_ & allowed_ & kShapeBits, summary.masks,
+                                               summary.tiles + int64_t(jokers), jokers, options_)
+                                : 0;
     static_assert((kShapeBits & (kShapeSevenPairs - 1)) == 0);
     if ((shapes & kShapeSevenPairs) && jokers <= kMaskMaxJokers) {
         ClearBeforeMelds(*result_);
