@@ -24,12 +24,20 @@ int32_t ShapeChecks(const TileCountArray& counts, TileId tile, TileId jokerA, Ti
 
 // The record of a rest that the fast road found to win (this game's hooks or
 // the defaults, no option 0x4, no shape restriction in mode): the result
-// cleared, then the first whole-hand shape of `shapes` (the allowed ones but
-// those known not to take the rest) that takes it, else its decomposition.
-// 8, or 0 should the rest not win after all.
+// cleared, then the first whole-hand shape of `shapes` (those allowed that
+// ShapesTaking found to take the rest; none: ask no shape) that takes it,
+// else its decomposition. 8, or 0 should the rest not win after all.
 int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                           int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
                           RuleOptions options, uint32_t allowed, uint32_t shapes, HuResult& result,
                           bool pairTaken);
+
+// SevenPairsShape's melds for a rest that the masks take as seven pairs, with
+// counters 0 to kMaskMaxJokers: appended to the result from its meld count
+// (the caller clears it), read from the summary alone in one pass over the
+// kinds present, each a pair or a kong written whole, an odd one completed by
+// the next wildcard spent.
+void RecordSevenPairs(const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
+                      TileIndex idxB, HuResult& result);
 
 }  // namespace rules::detail

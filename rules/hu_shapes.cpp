@@ -261,48 +261,38 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                         mode, pairTaken);
 }
 
-namespace {
-
-// SevenPairsShape for a rest whose masks the shape takes, with counters that
-// kSpendOrder holds: one pass over the kinds present, each a pair or a kong
-// written whole, an odd one completed by the next wildcard spent.
-int32_t SevenPairsOfHand(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
-                         int32_t nB, TileIndex idxA, TileIndex idxB, HuResult& result) {
+void RecordSevenPairs(const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
+                      TileIndex idxB, HuResult& result) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
     int n = result.meldCount, spent = 0;
     for (uint64_t kinds = hand.masks.present; kinds && n < kMaxMelds; kinds &= kinds - 1, ++n) {
         const int k = std::countr_zero(kinds);
-        const int32_t c = k < 32 ? hand.bytes[k] : counts[size_t(k)];
-        const int32_t last = c & 1 ? (order >> spent++ & 1 ? jokerB : jokerA) : k;
-        MeldRecord& meld = result.melds[size_t(n)];
-        if (c > 2) {
-            meld = {kMeldKong, {k, k, k, last}, {0, 0}};
-        } else {
-            meld = {kMeldPair, {k, last, 0, 0}, {0, 0}};
-        }
+        const int32_t c = hand.bytes[k];
+        // Without branches: which kinds are odd or held four times changes
+        // from hand to hand.
+        const int32_t joker = order >> spent & 1 ? jokerB : jokerA;
+        spent += c & 1;
+        const int32_t last = c & 1 ? joker : k;
+        const bool kong = c > 2;
+        result.melds[size_t(n)] = {kong ? kMeldKong : kMeldPair,
+                                   {k, kong ? k : last, kong ? k : 0, kong ? last : 0},
+                                   {0, 0}};
     }
     result.meldCount = n;
-    return 8;
 }
-
-}  // namespace
 
 int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand, int32_t nA,
                           int32_t nB, TileIndex idxA, TileIndex idxB, TileIndex winKind,
                           RuleOptions options, uint32_t allowed, uint32_t shapes, HuResult& result,
                           bool pairTaken) {
-    const int32_t jokers = SumJokers(nA, nB);
-    const int64_t total = hand.tiles + int64_t(jokers);
     ClearHuResult(result);
-    // The first shape tried and allowed that the masks take decides.
-    if (const uint32_t taking =
-            ShapesTaking(shapes & allowed & kShapeBits, hand.masks, total, jokers, options)) {
-        const uint32_t first = taking & (0u - taking);
-        if (first == kShapeSevenPairs && nA >= 0 && nB >= 0 && jokers <= kMaskMaxJokers)
-            return SevenPairsOfHand(counts, hand, nA, nB, idxA, idxB, result);
-        return ShapeOf(first)(counts, nA, nB, idxA, idxB, winKind, options, allowed, result) ? 8
-                                                                                             : 0;
+    // The first shape tried that takes the rest decides.
+    if (shapes) {
+        return ShapeOf(shapes & (0u - shapes))(counts, nA, nB, idxA, idxB, winKind, options,
+                                               allowed, result)
+                   ? 8
+                   : 0;
     }
     return CallDecompose(counts, hand, nA, nB, idxA, idxB, winKind, options, allowed, result,
                          pairTaken);

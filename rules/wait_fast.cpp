@@ -237,10 +237,13 @@ class FastWaits {
     // Record's rest (as its arguments) where Record's own road does not
     // take it: by the whole-hand shapes that take it (when byShape), else by
     // the block tables, else by RecordWinningRest on counts made for it.
+    // kLost, kWhole (the result written whole), or kMelds: the melds written
+    // after ClearBeforeMelds, ClearAfterMelds due once the wait's meld is.
     // (Out of line: its copy of the counts would cost Record's common road
     // a large frame and more registers saved.)
-    [[gnu::noinline]] bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
-                                           bool byShape) const;
+    enum Recorded { kLost, kWhole, kMelds };
+    [[gnu::noinline]] Recorded RecordRestApart(int k1, int k2, int32_t nA, int32_t nB,
+                                               bool pairTaken, bool byShape) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by summing its group with the others':
@@ -819,7 +822,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     // The rest (the hand without its jokers, less the tiles taken) as the
     // block tables read it: its tiles, kinds and nibbles. Of the counts they
     // read only the kinds from 30 up, which the rest holds as the hand does.
-    bool recorded = false;
+    Recorded recorded = kLost;
     if (!mayShape && k1 < 30 && k2 < 30) [[likely]] {
         // A kind taken (none: -1) stays when the hand holds it twice (three
         // times when taken twice). In registers, stored once: the block
@@ -848,10 +851,13 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
                 ClearAfterMelds(*result_, 0);
                 return false;
             }
-            recorded = true;
+            recorded = kMelds;
         }
     }
-    if (!recorded && !RecordRestApart(k1, k2, nA, nB, pairTaken, mayShape)) return false;
+    if (recorded == kLost) {
+        recorded = RecordRestApart(k1, k2, nA, nB, pairTaken, mayShape);
+        if (recorded == kLost) return false;
+    }
     int32_t usedA = nA_ - nA, usedB = nB_ - nB;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
@@ -865,7 +871,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     }
     // (The waits written with the clearing: not read back from a store just
     // made.)
-    if (recorded) {
+    if (recorded == kMelds) {
         ClearAfterMelds(*result_, waitBit);
     } else {
         result_->waits |= waitBit;
@@ -873,19 +879,32 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     return true;
 }
 
-bool FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
-                                bool byShape) const {
+FastWaits::Recorded FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32_t nB,
+                                               bool pairTaken, bool byShape) const {
     HandSummary summary = hand_;
     if (k1 != -1) summary.Take(k1, Count(k1));
     if (k2 != -1) summary.Take(k2, Count(k2) - (k2 == k1));
-    // The whole-hand shapes that take the rest (Judge did not tell).
+    // The whole-hand shapes that take the rest (Judge did not tell); the
+    // first tried decides. Seven pairs, tried first, is written from the
+    // summary: no counts made.
+    const int32_t jokers = nA + nB;
     const uint32_t shapes = byShape
                                 ? ShapesTaking(liveShapes_ & allowed_ & kShapeBits, summary.masks,
-                                               summary.tiles + int64_t(nA + nB), nA + nB, options_)
+                                               summary.tiles + int64_t(jokers), jokers, options_)
                                 : 0;
-    if (!shapes && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, nA + nB, options_)) {
-        ClearHuResult(*result_);
-        return DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_);
+    static_assert((kShapeBits & (kShapeSevenPairs - 1)) == 0);
+    if ((shapes & kShapeSevenPairs) && jokers <= kMaskMaxJokers) {
+        ClearBeforeMelds(*result_);
+        RecordSevenPairs(summary, nA, nB, idxA_, idxB_, *result_);
+        return kMelds;
+    }
+    if (!shapes && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, jokers, options_)) {
+        ClearBeforeMelds(*result_);
+        if (!DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
+            ClearAfterMelds(*result_, 0);
+            return kLost;
+        }
+        return kMelds;
     }
     TileCountArray counts = *counts_;
     if (idxA_) counts[size_t(idxA_)] = 0;
@@ -894,7 +913,9 @@ bool FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pai
         if (k != -1) --counts[size_t(k)];
     }
     return RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
-                             shapes, *result_, pairTaken);
+                             shapes, *result_, pairTaken)
+               ? kWhole
+               : kLost;
 }
 
 inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
