@@ -946,15 +946,10 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
         }
         return middleNamed_.may;
     }
-    if (d1 == 0 && d2 == -1 && spent == 1) {
-        // The pair loop judged these rests as it went (its judged anchors
-        // tell so): when no shape may take them, its answer stands alone.
-        if (pairKnown_ && !(anchors & ~pairJudged_) && !ShapesMayTake(hand_.tiles + Jokers() - 2)) {
-            const uint64_t won = pairWild_ & anchors;
-            return won ? anchors >> std::countr_zero(won) << std::countr_zero(won) : 0;
-        }
+    // (The pung loop with a wildcard reads the pair loop's answers when
+    // that loop judged its anchors: MayWinOnce tells.)
+    if (d1 == 0 && d2 == -1 && spent == 1)
         return MayWinOnce<Loop::kPungWild, 0, -1>(anchors, d1, d2, spent, false);
-    }
     if (spent == 0) {
         if (d1 == 0 && d2 == 0) return MayWinOnce<Loop::kOther, 0, 0>(anchors, 0, 0, 0, false);
         if (d1 == 1 && d2 == 2) return MayWinOnce<Loop::kOther, 1, 2>(anchors, 1, 2, 0, false);
