@@ -149,7 +149,11 @@ class FastWaits {
     int32_t Jokers() const { return nA_ + nB_; }
     TileIndex idxA() const { return idxA_; }
     TileIndex idxB() const { return idxB_; }
-    RuleOptions options() const { return options_; }
+    // (Without the options Reset leaves to the general road: their tests
+    // fold away.)
+    RuleOptions options() const {
+        return options_ & ~(kOptSubstitute | kOptJokersAsTiles | kOptHonourChows);
+    }
     uint32_t mode() const { return mode_; }
     bool SelfDrawn() const { return mode_ & kModeSelfDrawn; }
     // (Asked only for kinds, 1 to 63; the summary holds no jokers.)
@@ -790,11 +794,13 @@ uint64_t FastWaits::SumWhole() const {
 
 // (Inline: the combined test's frame saves the registers its calls need.)
 [[gnu::always_inline]] inline bool FastWaits::Plain() const {
-    if (((options_ & kOptNoHuRestricted1) && (mode_ & kModeRestricted1)) ||
-        ((options_ & kOptNoHuRestricted4) && (mode_ & kModeRestricted4))) {
-        return false;
+    // (The restricted modes are rare: one test for both.)
+    if (mode_ & (kModeRestricted1 | kModeRestricted4)) [[unlikely]] {
+        if (winIsWild_ || ((options_ & kOptNoHuRestricted1) && (mode_ & kModeRestricted1)) ||
+            ((options_ & kOptNoHuRestricted4) && (mode_ & kModeRestricted4))) {
+            return false;
+        }
     }
-    if (winIsWild_ && (mode_ & (kModeRestricted1 | kModeRestricted4))) return false;
     const Rest rest = winIsWild_ ? JudgeHere(-1, -1, 0, Jokers() + 1, false)
                                  : JudgeHere(-1, -1, kind_, Jokers(), false);
     if (rest == Rest::kLoses) Clear();
@@ -1131,28 +1137,30 @@ bool FastWaits::Waits() {
     // A rest takes at most two tiles: so many or fewer must make up the
     // tiles past the first of each kind and the fewest ranks each suit must
     // drop. Of the pairs, it may take one kind (held three times at most) or
-    // two kinds of a suit at most two apart (each held twice).
+    // two kinds of a suit at most two apart (each held twice). (Knitted lives
+    // here only when the hand holds two kinds twice at most, Reset tells: the
+    // tiles past the first of each kind are theirs, no bits counted.)
     if (liveShapes_ & kShapeKnitted) {
-        const uint64_t present = hand_.masks.present;
-        const int over = hand_.tiles - CountBits(present) + kKnitDrops[present >> 1 & 0x1FF] +
-                         kKnitDrops[present >> 11 & 0x1FF] + kKnitDrops[present >> 21 & 0x1FF];
-        if (over > 2) liveShapes_ &= ~kShapeKnitted;
-    }
-    if ((liveShapes_ & kShapeKnitted) && hand_.masks.pairs) {
-        const uint64_t pairs = hand_.masks.pairs;
-        const int p = std::countr_zero(pairs), q = 63 - std::countl_zero(pairs);
-        const bool may =
-            p == q ? Count(p) <= 3
-                   : q - p <= 2 && q < 30 && p / 10 == q / 10 && Count(p) == 2 && Count(q) == 2;
-        if (!may) liveShapes_ &= ~kShapeKnitted;
+        const uint64_t present = hand_.masks.present, pairs = hand_.masks.pairs;
+        int over = kKnitDrops[present >> 1 & 0x1FF] + kKnitDrops[present >> 11 & 0x1FF] +
+                   kKnitDrops[present >> 21 & 0x1FF];
+        bool may = true;
+        if (pairs) {
+            const int p = std::countr_zero(pairs), q = 63 - std::countl_zero(pairs);
+            may = p == q
+                      ? Count(p) <= 3
+                      : q - p <= 2 && q < 30 && p / 10 == q / 10 && Count(p) == 2 && Count(q) == 2;
+            over += p == q ? Count(p) - 1 : 2;
+        }
+        if (!may || over > 2) liveShapes_ &= ~kShapeKnitted;
     }
     // The joker-pair wait runs the pair wait first: when that step fails the
     // pair-wait checker fails the same way, when it wins it wins the same
     // way. While the joker pair may still win, the pair step needs only to
     // tell whether it wins. (Else the pair-wait checker runs as that step.)
-    const bool jokerPair = (options_ & kOptJokers) &&
-                           !(mode_ & (kModeRestricted1 | kModeRestricted4)) && jokersOn_ &&
-                           Jokers() >= 1;
+    // (Jokers on tells option kOptJokers.)
+    const bool jokerPair =
+        !(mode_ & (kModeRestricted1 | kModeRestricted4)) && jokersOn_ && Jokers() >= 1;
     // (One call site of the pair wait, so that it is inlined: the quiet step,
     // then at most once more to record the rest it named.)
     for (bool quiet = jokerPair, again = false;; quiet = false, again = true) {
