@@ -105,8 +105,11 @@ template <int kCount>
     // Room for every block's melds (and a whole entry's bytes past the last),
     // so that too many melds are refused once, at the end.
     Taken taken[(kCount ? kCount : kMaxBlocks) * kBlockEntryMelds + 2];
-    size_t n = 0;  // (unsigned: a place in `taken` as it is)
-    int shift = 0;
+    // The entries taken, added whole (one add a block): the shift so far in
+    // the low byte (at most the wildcards and a pair: below 64), the melds
+    // so far in the next (each holds a tile of the hand: below 256). Neither
+    // carries out of its byte.
+    uint64_t sums = 0;
 #pragma GCC unroll 8
     for (int b = 0; b < count; ++b) {
         // The states the blocks after b allow from here: none with a pair
@@ -116,13 +119,13 @@ template <int kCount>
         // it, and b's fewest wildcards of some residue (an entry's, never
         // above the wildcards held, and the counts allowed are closed
         // downwards by threes) do.
-        const uint64_t allowed = kContextBits[context[b]] >> shift;
+        const uint64_t allowed = kContextBits[context[b]] >> (sums & 63);
         // (A state is below 64: the test reads the entry's low six bits.)
         const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
         while (!(allowed >> (*entry & 63) & 1))
             ++entry;
-        shift += int(*entry & 0xFF);
-        const size_t melds = size_t(*entry >> 8 & 0xFF);
+        const size_t n = size_t(sums >> 8 & 0xFF);
+        sums += *entry;
 #if defined(__SSE2__)
         // All six meld bytes at once, each with the block's first kind;
         // only the first `melds` count.
@@ -130,14 +133,14 @@ template <int kCount>
         _mm_storeu_si128(reinterpret_cast<__m128i*>(taken + n),
                          _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)),
                                            _mm_cvtsi64_si128(int64_t(base[b]))));
-        n += melds;
 #else
-        for (size_t i = 0; i < melds; ++i)
-            taken[n++] = {uint8_t(*entry >> (16 + 8 * i)), uint8_t(base[b])};
+        for (size_t i = 0; i < (*entry >> 8 & 0xFF); ++i)
+            taken[n + i] = {uint8_t(*entry >> (16 + 8 * i)), uint8_t(base[b])};
 #endif
     }
+    const int n = int(sums >> 8 & 0xFF);
     if (n > kMaxMelds) return 0;
-    RecordMeldsInline(taken, int(n), shift % kMaskPair, nA, nB, idxA, idxB, result);
+    RecordMeldsInline(taken, n, int(sums % kMaskPair), nA, nB, idxA, idxB, result);
     return 8;
 }
 

@@ -102,7 +102,20 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
 
 void RecordMelds(const Taken* taken, int n, int spent, int32_t nA, int32_t nB, TileIndex idxA,
                  TileIndex idxB, HuResult& result) {
-    RecordMeldsInline(taken, n, spent, nA, nB, idxA, idxB, result);
+    const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
+    if (const int32_t left = nA + nB - spent; left > 0)
+        RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
+    const int first = result.meldCount;
+    if (first < 0 || first >= kMaxMelds) return;
+    // The record keeps the last taken while it has room.
+    int from = 0, before = 0;
+    if (n > kMaxMelds - first) {
+        from = n - (kMaxMelds - first);
+        for (int i = 0; i < from; ++i)
+            before += kMeldWords[size_t(taken[i].meld)].jokers;
+    }
+    WriteMelds(taken, from, n, before, order, idxA, idxB, result.melds.data() + first + (n - from));
+    result.meldCount = first + (n - from);
 }
 
 }  // namespace rules::detail

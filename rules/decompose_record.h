@@ -142,33 +142,36 @@ inline KindWords KindWordsOf(int32_t k) {
 #endif
 }
 
-// RecordMelds, for the callers that take it inline.
+// The melds taken from the from-th to the n-th (the wildcards of those
+// before spent `before` of `order`'s), in the order taken, each at its place
+// from the back of the record, the last taken at `end`'s first. The loads
+// need not wait for the count, which the decomposition knows last.
+[[gnu::always_inline]] inline void WriteMelds(const Taken* taken, int from, int n, int before,
+                                              uint32_t order, TileIndex idxA, TileIndex idxB,
+                                              MeldRecord* end) {
+    const KindWords a = KindWordsOf(int32_t(0u - uint32_t(idxA)));
+    const KindWords b = KindWordsOf(int32_t(0u - uint32_t(idxB)));
+    for (const Taken* t = taken + from; t != taken + n; ++t) {
+        const MeldWords& w = kMeldWords[size_t(t->meld)];
+        WriteMeld(--end, w, KindWordsOf(t->k), before, order, a, b);
+        before += w.jokers;
+    }
+}
+
+// RecordMelds, for the callers that take it inline: those with every
+// wildcard spent and room for every meld (n at most kMaxMelds) here, the
+// others out of line.
 [[gnu::always_inline]] inline void RecordMeldsInline(const Taken* taken, int n, int spent,
                                                      int32_t nA, int32_t nB, TileIndex idxA,
                                                      TileIndex idxB, HuResult& result) {
-    const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
-    if (const int32_t left = nA + nB - spent; left > 0)
-        RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
     const int first = result.meldCount;
-    if (first < 0 || first >= kMaxMelds) return;
-    const KindWords a = KindWordsOf(int32_t(0u - uint32_t(idxA)));
-    const KindWords b = KindWordsOf(int32_t(0u - uint32_t(idxB)));
-    // The record keeps the last taken while it has room. In the order taken,
-    // each at its place from the back of the record: the loads need not wait
-    // for the count, which the decomposition knows last.
-    int from = 0, before = 0;
-    if (n > kMaxMelds - first) [[unlikely]] {
-        from = n - (kMaxMelds - first);
-        for (int i = 0; i < from; ++i)
-            before += kMeldWords[size_t(taken[i].meld)].jokers;
+    if (nA + nB > spent || uint32_t(first) > uint32_t(kMaxMelds - n)) [[unlikely]] {
+        RecordMelds(taken, n, spent, nA, nB, idxA, idxB, result);
+        return;
     }
-    MeldRecord* meld = result.melds.data() + first + (n - from);
-    for (const Taken* t = taken + from; t != taken + n; ++t) {
-        const MeldWords& w = kMeldWords[size_t(t->meld)];
-        WriteMeld(--meld, w, KindWordsOf(t->k), before, order, a, b);
-        before += w.jokers;
-    }
-    result.meldCount = first + (n - from);
+    WriteMelds(taken, 0, n, 0, kSpendOrder[size_t(nA)][size_t(nB)], idxA, idxB,
+               result.melds.data() + first + n);
+    result.meldCount = first + n;
 }
 
 }  // namespace rules::detail
