@@ -261,14 +261,18 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                         mode, pairTaken);
 }
 
-void RecordSevenPairs(const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
-                      TileIndex idxB, HuResult& result) {
+void RecordSevenPairs(const HandSummary& hand, int k1, int k2, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, HuResult& result) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
+    // A kind taken goes when the hand holds no more of it.
+    uint64_t kinds = hand.masks.present;
+    if (k1 != -1 && hand.bytes[k1] == 1 + (k2 == k1)) kinds &= ~KindBit(k1);
+    if (k2 != -1 && k2 != k1 && hand.bytes[k2] == 1) kinds &= ~KindBit(k2);
     int n = result.meldCount, spent = 0;
-    for (uint64_t kinds = hand.masks.present; kinds && n < kMaxMelds; kinds &= kinds - 1, ++n) {
+    for (; kinds && n < kMaxMelds; kinds &= kinds - 1, ++n) {
         const int k = std::countr_zero(kinds);
-        const int32_t c = hand.bytes[k];
+        const int32_t c = hand.bytes[k] - (k == k1) - (k == k2);
         // Without branches: which kinds are odd or held four times changes
         // from hand to hand.
         const int32_t joker = order >> spent & 1 ? jokerB : jokerA;
