@@ -180,27 +180,9 @@ inline TileIndex PickJokerIndex(int32_t* usedA, int32_t* usedB, TileIndex idxA, 
 int32_t AddMeldSpread(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
                       TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace);
 
-// A meld written whole at `meld`: two stores, the type with the first three
-// tile words, then the last two with the spare words.
-inline void StoreMeld(MeldRecord& meld, int32_t type, int32_t t0, int32_t t1, int32_t t2,
-                      int32_t t3) {
-#if defined(__SSE2__)
-    static_assert(sizeof(MeldRecord) == 28 && offsetof(MeldRecord, tiles) == 4);
-    auto pair = [](int32_t a, int32_t b) {
-        return _mm_unpacklo_epi32(_mm_cvtsi32_si128(a), _mm_cvtsi32_si128(b));
-    };
-    auto* bytes = reinterpret_cast<unsigned char*>(&meld);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes),
-                     _mm_unpacklo_epi64(pair(type, t0), pair(t1, t2)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + 12), pair(t2, t3));
-#else
-    meld = {type, {t0, t1, t2, t3}, {0, 0}};
-#endif
-}
-
 // Appends a meld; jokers spent for it are usedA/usedB. Returns the meld count;
 // a full record takes no more melds. Most melds are written here as one
-// record, whole.
+// record.
 inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t usedA, int32_t usedB,
                        TileIndex idxA, TileIndex idxB, int32_t jokerPlace, int32_t gapPlace) {
     const int32_t n = result.meldCount;
@@ -211,47 +193,41 @@ inline int32_t AddMeld(HuResult& result, int32_t type, TileIndex k, int32_t used
         return AddMeldSpread(result, type, k, usedA, usedB, idxA, idxB, jokerPlace, gapPlace);
     }
     MeldRecord& meld = result.melds[size_t(n)];
+    meld.type = type;
+    meld.spare = {0, 0};
     if (chow) {
         // The ranks from k, around the joker place (none: no place 0-2),
         // which takes the first joker PickJokerIndex charges (0: none spent).
         // Kinds near the end of the int range wrap instead of overflowing.
         const uint32_t low = uint32_t(k) - (jokerPlace == 0);
-        int32_t joker = 0;
+        meld.tiles = {k, int32_t(low + 1), int32_t(low + 2), 0};
         if (uint32_t(jokerPlace) <= 2) {
             int32_t a = usedA, b = usedB;
-            joker = int32_t(0u - uint32_t(PickJokerIndex(&a, &b, idxA, idxB)));
+            const TileIndex joker = PickJokerIndex(&a, &b, idxA, idxB);
+            meld.tiles[size_t(jokerPlace)] = int32_t(0u - uint32_t(joker));
         }
-        StoreMeld(meld, type, jokerPlace == 0 ? joker : k,
-                  jokerPlace == 1 ? joker : int32_t(low + 1),
-                  jokerPlace == 2 ? joker : int32_t(low + 2), 0);
         return result.meldCount = n + 1;
     }
     const int size = type == kMeldPair ? 2 : type == kMeldPung ? 3 : type == kMeldKong ? 4 : 0;
-    // One joker (the common case, or none), in the last place. (Neither
-    // count is negative here: the unsigned sum is exact.)
-    const uint32_t jokers = uint32_t(usedA) + uint32_t(usedB);
-    if (jokers <= 1 && (size > 0 || jokers == 0)) [[likely]] {
-        const int last = jokers != 0 ? size - 1 : -1;
-        const int32_t joker = int32_t(0u - uint32_t(usedA ? idxA : idxB));
-        auto word = [&](int i) { return i == last ? joker : size > i ? k : 0; };
-        StoreMeld(meld, type, word(0), word(1), word(2), word(3));
-        return result.meldCount = n + 1;
-    }
-    meld.type = type;
-    meld.spare = {0, 0};
     meld.tiles[0] = size > 0 ? k : 0;
     meld.tiles[1] = size > 1 ? k : 0;
     meld.tiles[2] = size > 2 ? k : 0;
     meld.tiles[3] = size > 3 ? k : 0;
-    // The jokers take the last places, as PickJokerIndex charges them: B's
-    // first when A spent more and B some, else A's first.
-    const bool bFirst = usedA > usedB && usedB > 0;
-    const int32_t first = int32_t(0u - uint32_t(bFirst ? idxB : idxA));
-    const int32_t second = int32_t(0u - uint32_t(bFirst ? idxA : idxB));
-    int32_t firsts = bFirst ? usedB : usedA;
-    const int32_t most = int32_t(std::min<int64_t>(int64_t(usedA) + usedB, size));
-    for (int i = size - most; i < size; ++i)
-        meld.tiles[size_t(i)] = firsts-- > 0 ? first : second;
+    if (uint32_t(usedA) + uint32_t(usedB) == 1 && size > 0) {
+        // One joker (the common case), in the last place. (Neither count is
+        // negative here: the unsigned sum is exact.)
+        meld.tiles[size_t(size - 1)] = int32_t(0u - uint32_t(usedA ? idxA : idxB));
+    } else if ((usedA | usedB) != 0) {
+        // The jokers take the last places, as PickJokerIndex charges them:
+        // B's first when A spent more and B some, else A's first.
+        const bool bFirst = usedA > usedB && usedB > 0;
+        const int32_t first = int32_t(0u - uint32_t(bFirst ? idxB : idxA));
+        const int32_t second = int32_t(0u - uint32_t(bFirst ? idxA : idxB));
+        int32_t firsts = bFirst ? usedB : usedA;
+        const int32_t jokers = int32_t(std::min<int64_t>(int64_t(usedA) + usedB, size));
+        for (int i = size - jokers; i < size; ++i)
+            meld.tiles[size_t(i)] = firsts-- > 0 ? first : second;
+    }
     return result.meldCount = n + 1;
 }
 
