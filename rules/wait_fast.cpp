@@ -239,10 +239,10 @@ class FastWaits {
     // told by the odd kinds, the others by the rest's masks.
     uint32_t RestShapes(int k1, int k2, int32_t total, int32_t jokers) const {
         const uint32_t live = liveShapes_ & allowed_ & kShapeBits;
-        uint32_t shapes = (live & kShapeSevenPairs) && (total == 12 || total == 14) &&
-                                  OddAfter(k1, k2) <= jokers
-                              ? kShapeSevenPairs
-                              : 0u;
+        uint32_t shapes =
+            (live & kShapeSevenPairs) && (total == 12 || total == 14) && OddAfter(k1, k2) <= jokers
+                ? kShapeSevenPairs
+                : 0u;
         if (live & ~kShapeSevenPairs) [[unlikely]] {
             KindMasks m = hand_.masks;
             auto take = [&](int k, int32_t count) {
