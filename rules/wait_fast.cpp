@@ -867,8 +867,8 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         take(k2, k2 != k1 ? pairs : k2 != -1 && Count(k2) > 2 ? ~uint64_t(0) : 0);
         // (In a union, so that the fields the tables do not read are not
         // cleared first: two stores fewer.)
-        union Rest {
-            Rest() {}
+        union RestSummary {
+            RestSummary() {}
             HandSummary summary;
         } made;
         HandSummary& rest = made.summary;
@@ -885,6 +885,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
             recorded = kMelds;
         }
     } else if ((shapes & kShapeSevenPairs) && jokersLeft <= kMaskMaxJokers) {
+        // (Seven pairs, the lowest shape bit, is the first tried.)
         static_assert((kShapeBits & (kShapeSevenPairs - 1)) == 0);
         ClearBeforeMelds(*result_);
         RecordSevenPairs(hand_, k1, k2, nA, nB, idxA_, idxB_, *result_);
