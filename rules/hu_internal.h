@@ -33,11 +33,12 @@ int32_t RecordWinningRest(const TileCountArray& counts, const HandSummary& hand,
                           bool pairTaken);
 
 // SevenPairsShape's melds for a rest that the masks take as seven pairs, with
-// counters 0 to kMaskMaxJokers: appended to the result from its meld count
-// (the caller clears it), read from the summary alone in one pass over the
-// kinds present, each a pair or a kong written whole, an odd one completed by
-// the next wildcard spent.
-void RecordSevenPairs(const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
-                      TileIndex idxB, HuResult& result);
+// counters 0 to kMaskMaxJokers: the hand less a tile of k1 and one of k2
+// (-1: none). Appended to the result from its meld count (the caller clears
+// it), read from the summary alone in one pass over the kinds the rest
+// keeps, each a pair or a kong written whole, an odd one completed by the
+// next wildcard spent.
+void RecordSevenPairs(const HandSummary& hand, int k1, int k2, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, HuResult& result);
 
 }  // namespace rules::detail

@@ -261,20 +261,32 @@ int32_t CheckShapesOf(const TileCountArray& counts, const HandSummary& hand, int
                         mode, pairTaken);
 }
 
-void RecordSevenPairs(const HandSummary& hand, int32_t nA, int32_t nB, TileIndex idxA,
-                      TileIndex idxB, HuResult& result) {
+void RecordSevenPairs(const HandSummary& hand, int k1, int k2, int32_t nA, int32_t nB,
+                      TileIndex idxA, TileIndex idxB, HuResult& result) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     const int32_t jokerA = int32_t(0u - uint32_t(idxA)), jokerB = int32_t(0u - uint32_t(idxB));
+    // The rest's kinds and odd kinds: a kind taken goes when the hand holds
+    // no more of it, and turns odd or even. Its kongs are the hand's (held
+    // three times or more) but for a kind taken that falls below three.
+    uint64_t kinds = hand.masks.present, odd = hand.masks.odd, notKong = 0;
+    auto take = [&](int k, int32_t count) {
+        const uint64_t bit = KindBit(k);
+        kinds &= count > 1 ? ~uint64_t(0) : ~bit;
+        odd ^= bit;
+        notKong |= count == 3 ? bit : 0;
+    };
+    if (k1 != -1) take(k1, hand.bytes[k1]);
+    if (k2 != -1) take(k2, hand.bytes[k2] - (k2 == k1));
     int n = result.meldCount, spent = 0;
-    for (uint64_t kinds = hand.masks.present; kinds && n < kMaxMelds; kinds &= kinds - 1, ++n) {
+    for (; kinds && n < kMaxMelds; kinds &= kinds - 1, ++n) {
         const int k = std::countr_zero(kinds);
-        const int32_t c = hand.bytes[k];
         // Without branches: which kinds are odd or held four times changes
         // from hand to hand.
+        const bool isOdd = odd >> k & 1;
         const int32_t joker = order >> spent & 1 ? jokerB : jokerA;
-        spent += c & 1;
-        const int32_t last = c & 1 ? joker : k;
-        const bool kong = c > 2;
+        spent += isOdd;
+        const int32_t last = isOdd ? joker : k;
+        const bool kong = hand.bytes[k] > 2 && !(notKong >> k & 1);
         result.melds[size_t(n)] = {kong ? kMeldKong : kMeldPair,
                                    {k, kong ? k : last, kong ? k : 0, kong ? last : 0},
                                    {0, 0}};

@@ -238,16 +238,35 @@ class FastWaits {
     // then build it only for the rest that wins, not before every judge.)
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
                 int32_t waitBit) const;
+    // The whole-hand shapes (live) that take the rest less a tile of k1 and
+    // of k2 (-1: none) with `jokers` wildcards, `total` in all: seven pairs
+    // told by the odd kinds, the others by the rest's masks.
+    uint32_t RestShapes(int k1, int k2, int32_t total, int32_t jokers) const {
+        const uint32_t live = liveShapes_ & allowed_ & kShapeBits;
+        uint32_t shapes =
+            (live & kShapeSevenPairs) && (total == 12 || total == 14) && OddAfter(k1, k2) <= jokers
+                ? kShapeSevenPairs
+                : 0u;
+        if (live & ~kShapeSevenPairs) [[unlikely]] {
+            KindMasks m = hand_.masks;
+            auto take = [&](int k, int32_t count) {
+                const uint64_t bit = KindBit(k);
+                m.present &= count > 1 ? ~uint64_t(0) : ~bit;
+                m.pairs &= count > 2 ? ~uint64_t(0) : ~bit;
+            };
+            if (k1 != -1) take(k1, Count(k1));
+            if (k2 != -1) take(k2, Count(k2) - (k2 == k1));
+            shapes |= ShapesTaking(live & ~kShapeSevenPairs, m, total, jokers, options_);
+        }
+        return shapes;
+    }
     // Record's rest (as its arguments) where Record's own road does not
-    // take it: by the whole-hand shapes that take it (when byShape), else by
-    // the block tables, else by RecordWinningRest on counts made for it.
-    // kLost, kWhole (the result written whole), or kMelds: the melds written
-    // after ClearBeforeMelds, ClearAfterMelds due once the wait's meld is.
-    // (Out of line: its copy of the counts would cost Record's common road
-    // a large frame and more registers saved.)
-    enum Recorded { kLost, kWhole, kMelds };
-    [[gnu::noinline]] Recorded RecordRestApart(int k1, int k2, int32_t nA, int32_t nB,
-                                               bool pairTaken, bool byShape) const;
+    // take it: by RecordWinningRest on counts made for it, which tries the
+    // first of `shapes` (the whole-hand shapes that take it) or decomposes
+    // it. (Out of line: its copies of the summary and the counts would cost
+    // Record's common road a large frame and more registers saved.)
+    [[gnu::noinline]] bool RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                                           uint32_t shapes) const;
     // The hand less a tile of k1 and of k2 (0: none; `taken` of them), with
     // `jokers` wildcards: whether CheckShapes wins on it.
     // A rest of one suit is judged by summing its group with the others':
@@ -822,14 +841,20 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     // due is done by it.
     cleared_ = false;
     // A rest that MayWin named may win by a whole-hand shape, when a live
-    // one may take its tiles and wildcards: asked apart.
-    const bool mayShape =
-        byShape && liveShapes_ && ShapesMayTake(hand_.tiles - (k1 != -1) - (k2 != -1) + nA + nB);
+    // one may take its tiles and wildcards: the shapes that take it told by
+    // its masks (the first decides), which seven pairs writes from.
+    const int32_t jokersLeft = nA + nB;
+    uint32_t shapes = 0;
+    if (byShape && liveShapes_) {
+        const int32_t total = hand_.tiles - (k1 != -1) - (k2 != -1) + jokersLeft;
+        if (ShapesMayTake(total)) shapes = RestShapes(k1, k2, total, jokersLeft);
+    }
     // The rest (the hand without its jokers, less the tiles taken) as the
     // block tables read it: its tiles, kinds and nibbles. Of the counts they
     // read only the kinds from 30 up, which the rest holds as the hand does.
+    enum Recorded { kLost, kWhole, kMelds };
     Recorded recorded = kLost;
-    if (!mayShape && k1 < 30 && k2 < 30) [[likely]] {
+    if (!shapes && k1 < 30 && k2 < 30) [[likely]] {
         // A kind taken (none: -1) stays when the hand holds it twice (three
         // times when taken twice). In registers, stored once: the block
         // tables read the rest from its stores.
@@ -846,12 +871,18 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         const uint64_t pairs = hand_.masks.pairs;
         take(k1, pairs);
         take(k2, k2 != k1 ? pairs : k2 != -1 && Count(k2) > 2 ? ~uint64_t(0) : 0);
-        HandSummary rest;
+        // (In a union, so that the fields the tables do not read are not
+        // cleared first: two stores fewer.)
+        union RestSummary {
+            RestSummary() {}
+            HandSummary summary;
+        } made;
+        HandSummary& rest = made.summary;
         rest.tiles = tiles;
         rest.masks.present = present;
         rest.nibbles[0] = low;
         rest.nibbles[1] = high;
-        if (DecomposesByBlocks(rest, nA + nB, options_)) [[likely]] {
+        if (DecomposesByBlocks(rest, jokersLeft, options_)) [[likely]] {
             ClearBeforeMelds(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
                 ClearAfterMelds(*result_, 0);
@@ -859,10 +890,16 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
             }
             recorded = kMelds;
         }
+    } else if ((shapes & kShapeSevenPairs) && jokersLeft <= kMaskMaxJokers) {
+        // (Seven pairs, the lowest shape bit, is the first tried.)
+        static_assert((kShapeBits & (kShapeSevenPairs - 1)) == 0);
+        ClearBeforeMelds(*result_);
+        RecordSevenPairs(hand_, k1, k2, nA, nB, idxA_, idxB_, *result_);
+        recorded = kMelds;
     }
     if (recorded == kLost) {
-        recorded = RecordRestApart(k1, k2, nA, nB, pairTaken, mayShape);
-        if (recorded == kLost) return false;
+        if (!RecordRestApart(k1, k2, nA, nB, pairTaken, shapes)) return false;
+        recorded = kWhole;
     }
     int32_t usedA = nA_ - nA, usedB = nB_ - nB;
     // The winning tile itself, when a wildcard, is charged to its own kind.
@@ -885,33 +922,11 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     return true;
 }
 
-FastWaits::Recorded FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32_t nB,
-                                               bool pairTaken, bool byShape) const {
+bool FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32_t nB, bool pairTaken,
+                                uint32_t shapes) const {
     HandSummary summary = hand_;
     if (k1 != -1) summary.Take(k1, Count(k1));
     if (k2 != -1) summary.Take(k2, Count(k2) - (k2 == k1));
-    // The whole-hand shapes that take the rest (Judge did not tell); the
-    // first tried decides. Seven pairs, tried first, is written from the
-    // summary: no counts made.
-    const int32_t jokers = nA + nB;
-    const uint32_t shapes = byShape
-                                ? ShapesTaking(liveShapes_ & allowed_ & kShapeBits, summary.masks,
-                                               summary.tiles + int64_t(jokers), jokers, options_)
-                                : 0;
-    static_assert((kShapeBits & (kShapeSevenPairs - 1)) == 0);
-    if ((shapes & kShapeSevenPairs) && jokers <= kMaskMaxJokers) {
-        ClearBeforeMelds(*result_);
-        RecordSevenPairs(summary, nA, nB, idxA_, idxB_, *result_);
-        return kMelds;
-    }
-    if (!shapes && k1 < 30 && k2 < 30 && DecomposesByBlocks(summary, jokers, options_)) {
-        ClearBeforeMelds(*result_);
-        if (!DecomposeByBlocks(*counts_, summary, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
-            ClearAfterMelds(*result_, 0);
-            return kLost;
-        }
-        return kMelds;
-    }
     TileCountArray counts = *counts_;
     if (idxA_) counts[size_t(idxA_)] = 0;
     if (idxB_) counts[size_t(idxB_)] = 0;
@@ -919,9 +934,7 @@ FastWaits::Recorded FastWaits::RecordRestApart(int k1, int k2, int32_t nA, int32
         if (k != -1) --counts[size_t(k)];
     }
     return RecordWinningRest(counts, summary, nA, nB, idxA_, idxB_, kind_, options_, allowed_,
-                             shapes, *result_, pairTaken)
-               ? kWhole
-               : kLost;
+                             shapes, *result_, pairTaken);
 }
 
 inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
