@@ -118,6 +118,28 @@ bool WriteContexts(FILE* out, const std::vector<GroupValue>& forms) {
     return true;
 }
 
+// Two suits' groups summed, by their forms: each distinct sum once, and its
+// number by the pair of forms.
+void WriteFormPairs(FILE* out, const std::vector<GroupValue>& forms) {
+    std::vector<uint64_t> sums;
+    std::map<uint64_t, int> idOf;
+    std::fprintf(out, "const uint16_t kFormPairSum[%zu][kContextFormStride] = {\n", forms.size());
+    for (const GroupValue& a : forms) {
+        std::fprintf(out, "    {");
+        for (const GroupValue& b : forms) {
+            const uint64_t sum = AddGroup(MaskOf(a).bits, MaskOf(b));
+            auto [it, added] = idOf.emplace(sum, int(sums.size()));
+            if (added) sums.push_back(sum);
+            std::fprintf(out, "%d, ", it->second);
+        }
+        std::fprintf(out, "},\n");
+    }
+    std::fprintf(out, "};\n\nconst uint64_t kFormPairBits[%zu] = {", sums.size());
+    for (size_t i = 0; i < sums.size(); ++i)
+        std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 4 ? " " : "\n    ", sums[i]);
+    std::fprintf(out, "\n};\n\n");
+}
+
 void WriteValues(FILE* out, const char* name, const std::vector<GroupValue>& values) {
     std::fprintf(out, "const GroupValue %s[%zu] = {\n", name, values.size());
     for (const GroupValue& v : values)
@@ -214,6 +236,7 @@ int main(int argc, char** argv) {
     for (const GroupValue& v : single.values)
         WriteMask(out, v);
     std::fprintf(out, "};\n\n");
+    WriteFormPairs(out, forms);
     if (!WriteContexts(out, forms) || !WriteBlockTables(out, index.data())) {
         std::fclose(out);
         return 1;

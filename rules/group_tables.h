@@ -113,6 +113,15 @@ extern const uint8_t kContextBefore[][kContextFormStride];
 extern const uint8_t kContextFinal[2][kBlockMaxJokers + 1];
 extern const uint8_t kContextBeforeFinal[][2][kBlockMaxJokers + 1];
 
+// Two suits' groups summed (AddGroup of the one's bits and the other's
+// mask) by their forms, as a number in kFormPairBits: a suit's others, when
+// the hand holds no kind from 30 up, in two reads instead of six shifts.
+extern const uint16_t kFormPairSum[][kContextFormStride];
+extern const uint64_t kFormPairBits[];
+inline uint64_t SumOfForms(size_t a, size_t b) {
+    return kFormPairBits[kFormPairSum[a][b]];
+}
+
 extern const uint16_t kBlockDisplacement[kBlockBuckets];
 extern const BlockSlot kBlockSlots[kBlockSlotCount];
 extern const uint64_t kBlockEntries[];
