@@ -504,10 +504,9 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
     const GroupMask& a = *group_[group + 1];
     const GroupMask& b = *group_[group + 2];
     // (Without kinds from 30 up the two suits' forms tell the sum.)
-    const uint64_t sum =
-        lone_ == kMaskNoTiles
-            ? SumOfForms(size_t(&a - kSuitFormMask), size_t(&b - kSuitFormMask))
-            : AddGroup(AddGroup(lone_, a), b);
+    const uint64_t sum = lone_ == kMaskNoTiles
+                             ? SumOfForms(size_t(&a - kSuitFormMask), size_t(&b - kSuitFormMask))
+                             : AddGroup(AddGroup(lone_, a), b);
     others_[group] = sum;
     othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     return sum;
