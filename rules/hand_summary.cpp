@@ -49,11 +49,11 @@ __attribute__((target("avx2,popcnt"))) Answer SummariseWide(const TileCountArray
         if constexpr (kLess) {
             // Each slot's kind; slot 0 (no kind, which must stay as read)
             // marked with one that no a or b is, so that 0 takes none.
-            const __m256i kinds = _mm256_add_epi8(
-                _mm256_setr_epi8(char(half ? 0 : 0x80), 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13,
-                                 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30,
-                                 31),
-                _mm256_set1_epi8(char(32 * half)));
+            const __m256i kinds =
+                _mm256_add_epi8(_mm256_setr_epi8(char(half ? 0 : 0x80), 1, 2, 3, 4, 5, 6, 7, 8, 9,
+                                                 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+                                                 23, 24, 25, 26, 27, 28, 29, 30, 31),
+                                _mm256_set1_epi8(char(32 * half)));
             bytes = _mm256_andnot_si256(
                 _mm256_or_si256(_mm256_cmpeq_epi8(kinds, kindA), _mm256_cmpeq_epi8(kinds, kindB)),
                 bytes);
