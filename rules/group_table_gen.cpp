@@ -181,24 +181,19 @@ int main(int argc, char** argv) {
                  "namespace rules::detail {\n\n");
     // The forms by rows of kFormRowCodes codes, each distinct row once.
     std::map<std::string, int> rowId;
-    std::vector<uint16_t> rowOf;
+    std::vector<uint32_t> rowOf;
     std::string rows;
     for (size_t high = 0; high < index.size() / kFormRowCodes; ++high) {
         std::string row(reinterpret_cast<const char*>(&index[high * kFormRowCodes]), kFormRowCodes);
         row.resize(kFormRowStride, '\0');
         auto [it, added] = rowId.emplace(row, int(rowId.size()));
         if (added) rows += row;
-        // (Each row's offset over kFormRowScale, as SuitForm reads it.)
-        const int offset = it->second * (kFormRowStride / kFormRowScale);
-        if (offset > UINT16_MAX) {
-            std::fprintf(stderr, "too many suit form rows\n");
-            return 1;
-        }
-        rowOf.push_back(uint16_t(offset));
+        // (Each row's offset less the codes before it, as SuitForm reads it.)
+        rowOf.push_back(uint32_t(it->second * kFormRowStride) - uint32_t(high * kFormRowStride));
     }
-    std::fprintf(out, "const uint16_t kSuitFormRowOf[kSuitCodes / kFormRowCodes] = {");
+    std::fprintf(out, "const uint32_t kSuitFormRowOf[kSuitCodes / kFormRowCodes] = {");
     for (size_t i = 0; i < rowOf.size(); ++i)
-        std::fprintf(out, "%s%u,", i % 16 ? " " : "\n    ", rowOf[i]);
+        std::fprintf(out, "%s%uu,", i % 16 ? " " : "\n    ", rowOf[i]);
     std::fprintf(out, "\n};\n\nconst unsigned char kSuitFormRows[%zu] =", rows.size() + 1);
     for (size_t i = 0; i < rows.size(); ++i) {
         if (i % 40 == 0) std::fprintf(out, "\n    \"");

@@ -18,10 +18,10 @@ inline constexpr int32_t kFormRowCodes = 125;
 inline constexpr int32_t kFormRowStride = 128;
 // (A suit code keeps the three low digits in the low seven bits: SuitCode.)
 static_assert(kSuitWeight[3] == kFormRowStride && kPow5[3] == kFormRowCodes);
-// kSuitFormRowOf holds each row's offset in kSuitFormRows over kFormRowScale:
-// sixteen bits hold it, and one scaled add finds the form from it.
-inline constexpr int kFormRowScale = 8;
-extern const uint16_t kSuitFormRowOf[kSuitCodes / kFormRowCodes];
+// kSuitFormRowOf holds each row's offset in kSuitFormRows less the codes
+// before the row (modulo 2^32): one add of the code finds the form, with no
+// mask of its low digits nor scale of the offset.
+extern const uint32_t kSuitFormRowOf[kSuitCodes / kFormRowCodes];
 extern const unsigned char kSuitFormRows[];
 extern const GroupValue kSuitFormValue[];
 extern const GroupMask kSuitFormMask[];
@@ -144,7 +144,7 @@ inline BlockSlot FindBlock(uint64_t key, uint64_t keyMask) {
 // The form of a suit code.
 inline int SuitForm(int32_t code) {
     const uint32_t c = uint32_t(code);
-    return kSuitFormRows[kSuitFormRowOf[c / kFormRowStride] * kFormRowScale + c % kFormRowStride];
+    return kSuitFormRows[kSuitFormRowOf[c / kFormRowStride] + c];
 }
 inline const GroupValue& SuitValue(int32_t code) {
     return kSuitFormValue[SuitForm(code)];
