@@ -191,16 +191,20 @@ int main(int argc, char** argv) {
         // (Each row's offset less the codes before it, as SuitForm reads it.)
         rowOf.push_back(uint32_t(it->second * kFormRowStride) - uint32_t(high * kFormRowStride));
     }
-    std::fprintf(out, "const uint32_t kSuitFormRowOf[kSuitCodes / kFormRowCodes] = {");
+    if (rowId.size() != size_t(kFormRows)) {
+        std::fprintf(stderr, "%zu suit form rows, not kFormRows\n", rowId.size());
+        return 1;
+    }
+    std::fprintf(out, "const SuitFormTable kSuitFormTable = {{");
     for (size_t i = 0; i < rowOf.size(); ++i)
         std::fprintf(out, "%s%uu,", i % 16 ? " " : "\n    ", rowOf[i]);
-    std::fprintf(out, "\n};\n\nconst unsigned char kSuitFormRows[%zu] =", rows.size() + 1);
+    std::fprintf(out, "\n},");
     for (size_t i = 0; i < rows.size(); ++i) {
         if (i % 40 == 0) std::fprintf(out, "\n    \"");
         std::fprintf(out, "\\x%02x", static_cast<unsigned char>(rows[i]));
         if (i % 40 == 39 || i + 1 == rows.size()) std::fprintf(out, "\"");
     }
-    std::fprintf(out, ";\n\n");
+    std::fprintf(out, "};\n\n");
     std::fprintf(out, "const int kSuitForms = %zu;\n\n", forms.size());
     WriteValues(out, "kSuitFormValue", forms);
     std::fprintf(out, "const GroupMask kSuitFormMask[%zu] = {\n", forms.size());

@@ -18,11 +18,16 @@ inline constexpr int32_t kFormRowCodes = 125;
 inline constexpr int32_t kFormRowStride = 128;
 // (A suit code keeps the three low digits in the low seven bits: SuitCode.)
 static_assert(kSuitWeight[3] == kFormRowStride && kPow5[3] == kFormRowCodes);
-// kSuitFormRowOf holds each row's offset in kSuitFormRows less the codes
-// before the row (modulo 2^32): one add of the code finds the form, with no
-// mask of its low digits nor scale of the offset.
-extern const uint32_t kSuitFormRowOf[kSuitCodes / kFormRowCodes];
-extern const unsigned char kSuitFormRows[];
+// rowOf holds each row's offset in rows less the codes before the row
+// (modulo 2^32): one add of the code finds the form, with no mask of its low
+// digits nor scale of the offset. (One object: a lookup needs one base
+// address. The generator checks the number of distinct rows.)
+inline constexpr int32_t kFormRows = 2531;
+struct SuitFormTable {
+    uint32_t rowOf[kSuitCodes / kFormRowCodes];
+    unsigned char rows[kFormRows * kFormRowStride + 1];  // (and the literal's end)
+};
+extern const SuitFormTable kSuitFormTable;
 extern const GroupValue kSuitFormValue[];
 extern const GroupMask kSuitFormMask[];
 extern const int kSuitForms;
@@ -144,7 +149,7 @@ inline BlockSlot FindBlock(uint64_t key, uint64_t keyMask) {
 // The form of a suit code.
 inline int SuitForm(int32_t code) {
     const uint32_t c = uint32_t(code);
-    return kSuitFormRows[kSuitFormRowOf[c / kFormRowStride] + c];
+    return kSuitFormTable.rows[kSuitFormTable.rowOf[c / kFormRowStride] + c];
 }
 inline const GroupValue& SuitValue(int32_t code) {
     return kSuitFormValue[SuitForm(code)];
