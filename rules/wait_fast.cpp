@@ -312,6 +312,10 @@ class FastWaits {
             othersKnown_ = 7;
             return;
         }
+        SumOthersApart();
+    }
+    // (Apart: the registers its walk needs are then saved only on its road.)
+    [[gnu::noinline]] void SumOthersApart() const {
         for (unsigned need = 7u & ~unsigned(othersKnown_); need; need &= need - 1)
             SumOthers(std::countr_zero(need));
     }
