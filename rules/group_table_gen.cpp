@@ -118,6 +118,28 @@ bool WriteContexts(FILE* out, const std::vector<GroupValue>& forms) {
     return true;
 }
 
+// Two suits' groups summed, by their forms: each distinct sum once, and its
+// number by the pair of forms.
+void WriteFormPairs(FILE* out, const std::vector<GroupValue>& forms) {
+    std::vector<uint64_t> sums;
+    std::map<uint64_t, int> idOf;
+    std::fprintf(out, "const uint16_t kFormPairSum[%zu][kContextFormStride] = {\n", forms.size());
+    for (const GroupValue& a : forms) {
+        std::fprintf(out, "    {");
+        for (const GroupValue& b : forms) {
+            const uint64_t sum = AddGroup(MaskOf(a).bits, MaskOf(b));
+            auto [it, added] = idOf.emplace(sum, int(sums.size()));
+            if (added) sums.push_back(sum);
+            std::fprintf(out, "%d, ", it->second);
+        }
+        std::fprintf(out, "},\n");
+    }
+    std::fprintf(out, "};\n\nconst uint64_t kFormPairBits[%zu] = {", sums.size());
+    for (size_t i = 0; i < sums.size(); ++i)
+        std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 4 ? " " : "\n    ", sums[i]);
+    std::fprintf(out, "\n};\n\n");
+}
+
 void WriteValues(FILE* out, const char* name, const std::vector<GroupValue>& values) {
     std::fprintf(out, "const GroupValue %s[%zu] = {\n", name, values.size());
     for (const GroupValue& v : values)
@@ -159,31 +181,30 @@ int main(int argc, char** argv) {
                  "namespace rules::detail {\n\n");
     // The forms by rows of kFormRowCodes codes, each distinct row once.
     std::map<std::string, int> rowId;
-    std::vector<uint16_t> rowOf;
+    std::vector<uint32_t> rowOf;
     std::string rows;
     for (size_t high = 0; high < index.size() / kFormRowCodes; ++high) {
         std::string row(reinterpret_cast<const char*>(&index[high * kFormRowCodes]), kFormRowCodes);
         row.resize(kFormRowStride, '\0');
         auto [it, added] = rowId.emplace(row, int(rowId.size()));
         if (added) rows += row;
-        // (Each row's offset over kFormRowScale, as SuitForm reads it.)
-        const int offset = it->second * (kFormRowStride / kFormRowScale);
-        if (offset > UINT16_MAX) {
-            std::fprintf(stderr, "too many suit form rows\n");
-            return 1;
-        }
-        rowOf.push_back(uint16_t(offset));
+        // (Each row's offset less the codes before it, as SuitForm reads it.)
+        rowOf.push_back(uint32_t(it->second * kFormRowStride) - uint32_t(high * kFormRowStride));
     }
-    std::fprintf(out, "const uint16_t kSuitFormRowOf[kSuitCodes / kFormRowCodes] = {");
+    if (rowId.size() != size_t(kFormRows)) {
+        std::fprintf(stderr, "%zu suit form rows, not kFormRows\n", rowId.size());
+        return 1;
+    }
+    std::fprintf(out, "const SuitFormTable kSuitFormTable = {{");
     for (size_t i = 0; i < rowOf.size(); ++i)
-        std::fprintf(out, "%s%u,", i % 16 ? " " : "\n    ", rowOf[i]);
-    std::fprintf(out, "\n};\n\nconst unsigned char kSuitFormRows[%zu] =", rows.size() + 1);
+        std::fprintf(out, "%s%uu,", i % 16 ? " " : "\n    ", rowOf[i]);
+    std::fprintf(out, "\n},");
     for (size_t i = 0; i < rows.size(); ++i) {
         if (i % 40 == 0) std::fprintf(out, "\n    \"");
         std::fprintf(out, "\\x%02x", static_cast<unsigned char>(rows[i]));
         if (i % 40 == 39 || i + 1 == rows.size()) std::fprintf(out, "\"");
     }
-    std::fprintf(out, ";\n\n");
+    std::fprintf(out, "};\n\n");
     std::fprintf(out, "const int kSuitForms = %zu;\n\n", forms.size());
     WriteValues(out, "kSuitFormValue", forms);
     std::fprintf(out, "const GroupMask kSuitFormMask[%zu] = {\n", forms.size());
@@ -214,6 +235,7 @@ int main(int argc, char** argv) {
     for (const GroupValue& v : single.values)
         WriteMask(out, v);
     std::fprintf(out, "};\n\n");
+    WriteFormPairs(out, forms);
     if (!WriteContexts(out, forms) || !WriteBlockTables(out, index.data())) {
         std::fclose(out);
         return 1;

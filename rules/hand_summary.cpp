@@ -34,11 +34,8 @@ __attribute__((target("avx2,popcnt"))) Answer SummariseWide(const TileCountArray
     // counts in the order 0, 2, 4, 6, 1, 3, 5, 7, which the permute undoes.
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     const auto* words = reinterpret_cast<const __m256i*>(counts.data());
-    // (Slot 0 must stay as read: it holds no kind.)
-    const __m256i kindA = _mm256_set1_epi8(char(a > 0 ? a : 0xFF)),
-                  kindB = _mm256_set1_epi8(char(b > 0 ? b : 0xFF));
-    __m256i over = zero;  // the counts above 4 (saturated) stay above 0
-    __m256i halves[2];
+    const __m256i kindA = _mm256_set1_epi8(char(a)), kindB = _mm256_set1_epi8(char(b));
+    __m256i halves[2], raw[2];
 #pragma GCC unroll 2
     for (int half = 0; half < 2; ++half) {
         const int i = 4 * half;
@@ -48,12 +45,15 @@ __attribute__((target("avx2,popcnt"))) Answer SummariseWide(const TileCountArray
                                _mm256_packs_epi32(_mm256_loadu_si256(words + i + 2),
                                                   _mm256_loadu_si256(words + i + 3))),
             order);
-        over = _mm256_or_si256(over, _mm256_subs_epu8(bytes, four));
+        raw[half] = bytes;
         if constexpr (kLess) {
-            const __m256i kinds = _mm256_add_epi8(
-                _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
-                                 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31),
-                _mm256_set1_epi8(char(32 * half)));
+            // Each slot's kind; slot 0 (no kind, which must stay as read)
+            // marked with one that no a or b is, so that 0 takes none.
+            const __m256i kinds =
+                _mm256_add_epi8(_mm256_setr_epi8(char(half ? 0 : 0x80), 1, 2, 3, 4, 5, 6, 7, 8, 9,
+                                                 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+                                                 23, 24, 25, 26, 27, 28, 29, 30, 31),
+                                _mm256_set1_epi8(char(32 * half)));
             bytes = _mm256_andnot_si256(
                 _mm256_or_si256(_mm256_cmpeq_epi8(kinds, kindA), _mm256_cmpeq_epi8(kinds, kindB)),
                 bytes);
@@ -61,6 +61,8 @@ __attribute__((target("avx2,popcnt"))) Answer SummariseWide(const TileCountArray
         halves[half] = bytes;
     }
     const __m256i low = halves[0], high = halves[1];
+    // The counts above 4 (saturated) stay above 0.
+    const __m256i over = _mm256_subs_epu8(_mm256_max_epu8(raw[0], raw[1]), four);
     KindMasks m;
     m.present = uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(low, zero)))) |
                 uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(high, zero)))) << 32;
@@ -79,12 +81,12 @@ __attribute__((target("avx2,popcnt"))) Answer SummariseWide(const TileCountArray
     const __m256i packed = _mm256_packus_epi16(pairs, pairs);
     summary->nibbles[0] = uint64_t(_mm256_extract_epi64(packed, 0));
     summary->nibbles[1] = uint64_t(_mm256_extract_epi64(packed, 2));
-    const __m256i sum = _mm256_add_epi64(_mm256_sad_epu8(low, zero), _mm256_sad_epu8(high, zero));
+    // (Two counts of a kind at most 4 sum to a byte.)
+    const __m256i sum = _mm256_sad_epu8(_mm256_add_epi8(low, high), zero);
     const __m128i total =
         _mm_add_epi64(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
     summary->masks = m;
-    summary->tiles =
-        int32_t(_mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8)));
+    summary->tiles = _mm_cvtsi128_si32(_mm_add_epi64(total, _mm_unpackhi_epi64(total, total)));
     if constexpr (kLess) {
         // The suits' codes in two multiply-adds: the counts by twos (by suit
         // c1; 5 c2 + 25 c3; c4 + 5 c5; c6 + 5 c7; 25 c8 + 125 c9), then those

@@ -323,6 +323,22 @@ class FastWaits {
     // The sums of every suit not made yet, for the loops (whose anchors
     // reach most suits): their walk then makes no call.
     [[gnu::noinline]] void SumAllOthers() const {
+        if (lone_ == kMaskNoTiles) {
+            // All three from the forms at once (a known sum made again is the
+            // same): no walk over the ones missing.
+            const size_t f0 = size_t(group_[0] - kSuitFormMask),
+                         f1 = size_t(group_[1] - kSuitFormMask),
+                         f2 = size_t(group_[2] - kSuitFormMask);
+            others_[0] = SumOfForms(f1, f2);
+            others_[1] = SumOfForms(f2, f0);
+            others_[2] = SumOfForms(f0, f1);
+            othersKnown_ = 7;
+            return;
+        }
+        SumOthersApart();
+    }
+    // (Apart: the registers its walk needs are then saved only on its road.)
+    [[gnu::noinline]] void SumOthersApart() const {
         for (unsigned need = 7u & ~unsigned(othersKnown_); need; need &= need - 1)
             SumOthers(std::countr_zero(need));
     }
@@ -514,9 +530,10 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
 [[gnu::always_inline]] inline uint64_t FastWaits::SumOthers(int group) const {
     const GroupMask& a = *group_[group + 1];
     const GroupMask& b = *group_[group + 2];
-    // (Without kinds from 30 up a suit's bits are the sum already.)
-    const uint64_t first = lone_ == kMaskNoTiles ? a.bits : AddGroup(lone_, a);
-    const uint64_t sum = AddGroup(first, b);
+    // (Without kinds from 30 up the two suits' forms tell the sum.)
+    const uint64_t sum = lone_ == kMaskNoTiles
+                             ? SumOfForms(size_t(&a - kSuitFormMask), size_t(&b - kSuitFormMask))
+                             : AddGroup(AddGroup(lone_, a), b);
     others_[group] = sum;
     othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     return sum;

@@ -44,6 +44,10 @@ TEST(GroupTablesTest, MasksAreTheValuesAsBits) {
                     << f << " " << jokers;
             }
         }
+        for (int g = 0; g < kSuitForms; ++g)
+            EXPECT_EQ(SumOfForms(size_t(f), size_t(g)),
+                      AddGroup(kSuitFormMask[f].bits, kSuitFormMask[g]))
+                << f << " " << g;
     }
     EXPECT_EQ(SuitMask(0).bits, kMaskNoTiles);
 }
