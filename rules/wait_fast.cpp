@@ -9,6 +9,7 @@
 
 #include <array>
 #include <bit>
+#include <cstring>
 #include <initializer_list>
 #include <type_traits>
 #include <utility>
@@ -326,9 +327,7 @@ class FastWaits {
         if (lone_ == kMaskNoTiles) {
             // All three from the forms at once (a known sum made again is the
             // same): no walk over the ones missing.
-            const size_t f0 = size_t(group_[0] - kSuitFormMask),
-                         f1 = size_t(group_[1] - kSuitFormMask),
-                         f2 = size_t(group_[2] - kSuitFormMask);
+            const size_t f0 = form_[0], f1 = form_[1], f2 = form_[2];
             others_[0] = SumOfForms(f1, f2);
             others_[1] = SumOfForms(f2, f0);
             others_[2] = SumOfForms(f0, f1);
@@ -431,7 +430,9 @@ class FastWaits {
     // bits, and (made on first use) what the groups other than a suit sum up
     // to.
     int32_t code_[3];
-    const GroupMask* group_[5];  // suits 0, 1, 2, then 0, 1 again: a suit's others follow it
+    // The suits' forms: suits 0, 1, 2, then 0, 1 again (a suit's others
+    // follow it). As bytes, which index the form tables with no conversion.
+    uint8_t form_[8];
     uint64_t lone_;
     mutable uint64_t others_[3];
     mutable uint64_t whole_;
@@ -513,11 +514,13 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
                   (CountHonours(missing) > jokers ? kShapeSevenHonours : 0u));
     }
     liveShapes_ = live;
-    group_[0] = &SuitMask(code_[0]);
-    group_[1] = &SuitMask(code_[1]);
-    group_[2] = &SuitMask(code_[2]);
-    group_[3] = group_[0];
-    group_[4] = group_[1];
+    {
+        // (All five in one store.)
+        const uint64_t f0 = uint64_t(SuitForm(code_[0])), f1 = uint64_t(SuitForm(code_[1])),
+                       f2 = uint64_t(SuitForm(code_[2]));
+        const uint64_t forms = f0 | f1 << 8 | f2 << 16 | f0 << 24 | f1 << 32;
+        std::memcpy(form_, &forms, sizeof forms);
+    }
     lone_ = hand_.masks.present >> 30 ? LoneBits(-1, -1, 0) : kMaskNoTiles;
     othersKnown_ = 0;
     wholeKnown_ = false;
@@ -528,12 +531,11 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
 }
 
 [[gnu::always_inline]] inline uint64_t FastWaits::SumOthers(int group) const {
-    const GroupMask& a = *group_[group + 1];
-    const GroupMask& b = *group_[group + 2];
+    const size_t a = form_[group + 1], b = form_[group + 2];
     // (Without kinds from 30 up the two suits' forms tell the sum.)
     const uint64_t sum = lone_ == kMaskNoTiles
-                             ? SumOfForms(size_t(&a - kSuitFormMask), size_t(&b - kSuitFormMask))
-                             : AddGroup(AddGroup(lone_, a), b);
+                             ? SumOfForms(a, b)
+                             : AddGroup(AddGroup(lone_, kSuitFormMask[a]), kSuitFormMask[b]);
     others_[group] = sum;
     othersKnown_ = uint8_t(othersKnown_ | 1u << group);
     return sum;
@@ -743,7 +745,7 @@ Rest FastWaits::JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) con
         // them, the whole not summed.)
         if (wholeKnown_) return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
         const int s = std::countr_zero(unsigned(othersKnown_));
-        const size_t form = size_t(group_[s] - kSuitFormMask);
+        const size_t form = form_[s];
         return others_[s] & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
     }
     // Suit 0, 1 or 2 (touched 1, 2 or 4), judged by the form's row: the
@@ -788,7 +790,7 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
         const int s = othersKnown_ ? std::countr_zero(unsigned(othersKnown_))
                       : suited     ? kSuitOfKind[size_t(std::countr_zero(suited))]
                                    : 0;
-        const size_t form = size_t(group_[s] - kSuitFormMask);
+        const size_t form = form_[s];
         return Others(s) & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
     }
     if (touched >= 8 || (touched & (touched - 1)) != 0) {
@@ -823,7 +825,7 @@ Rest FastWaits::JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pair
 uint64_t FastWaits::SumWhole() const {
     // Any suit's others with the suit: one that a rest summed already.
     const int suit = othersKnown_ ? std::countr_zero(unsigned(othersKnown_)) : 0;
-    whole_ = AddGroup(Others(suit), *group_[suit]);
+    whole_ = AddGroup(Others(suit), kSuitFormMask[form_[suit]]);
     wholeKnown_ = true;
     return whole_;
 }
