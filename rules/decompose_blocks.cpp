@@ -69,6 +69,13 @@ constexpr const BlockSlot* kShortRows[] = {kBlockShort[0], kBlockShort[1], kBloc
                                            kBlockShort[3], kBlockShort[4], kBlockShort[5],
                                            kBlockShort[6], kBlockShort[7], kBlockShort[8]};
 static_assert(std::size(kShortRows) == kBlockMaxJokers + 1);
+// kContextBefore flat: a block's row starts at its slot's form bits masked
+// in place (a shift and an and, no multiply), the step adds the context.
+const uint8_t* const kContextSteps = &kContextBefore[0][0];
+static_assert(kContextStride == 256);
+inline size_t BlockContextRow(BlockSlot slot) {
+    return size_t(slot >> (kBlockKeyBits - 8) & 0xFF00);
+}
 // The most blocks a hand splits into: three a suit, and the lone kinds.
 constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
@@ -86,18 +93,15 @@ template <int kCount>
     // from which the blocks after b complete the hand, by their number in
     // kContextBits.
     size_t context[kCount ? kCount : kMaxBlocks];
-    // (Once empty a context stays empty: the test of the first block's
-    // finds that nothing completes the hand.)
+    // Every block steps back from the final context, the last one too (a
+    // table of the steps from the finals costs more to index than the read
+    // it saves). Once empty a context stays empty: the test of the first
+    // block's finds that nothing completes the hand.
     size_t after = kContextFinal[pairTaken][jokers];
-    if (count > 1) {
-        // The last block's from the table.
-        context[count - 1] = after;
-        after = kContextBeforeFinal[BlockForm(slot[count - 1])][pairTaken][jokers];
-    }
 #pragma GCC unroll 8
-    for (int b = count - 2; b > 0; --b) {
+    for (int b = count - 1; b > 0; --b) {
         context[b] = after;
-        after = kContextBefore[after][BlockForm(slot[b])];
+        after = kContextSteps[BlockContextRow(slot[b]) + after];
     }
     context[0] = after;
     const uint64_t whole = kContextBits[after];

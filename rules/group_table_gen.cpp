@@ -61,34 +61,24 @@ bool WriteContexts(FILE* out, const std::vector<GroupValue>& forms) {
     };
     id(0);
     int finals[2][kBlockMaxJokers + 1];
-    std::vector<int> beforeFinal;
     for (int pairTaken = 0; pairTaken < 2; ++pairTaken) {
         for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers)
             finals[pairTaken][jokers] = id(kClosedFinalMask.masks[pairTaken][jokers]);
     }
-    for (const GroupValue& v : forms) {
-        for (int pairTaken = 0; pairTaken < 2; ++pairTaken) {
-            for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers)
-                beforeFinal.push_back(
-                    id(BeforeGroup(kClosedFinalMask.masks[pairTaken][jokers], MaskOf(v))));
-        }
-    }
-    std::vector<std::vector<int>> before;
+    std::vector<std::vector<int>> before(forms.size());
     for (size_t i = 0; i < bits.size(); ++i) {
-        std::vector<int> row;
-        for (const GroupValue& v : forms)
-            row.push_back(id(BeforeGroup(bits[i], MaskOf(v))));
-        before.push_back(row);
+        for (size_t f = 0; f < forms.size(); ++f)
+            before[f].push_back(id(BeforeGroup(bits[i], MaskOf(forms[f]))));
     }
-    if (bits.size() > 256) {
+    if (bits.size() > size_t(kContextStride)) {
         std::fprintf(stderr, "more than 256 block walk contexts\n");
         return false;
     }
     std::fprintf(out, "const uint64_t kContextBits[%zu] = {", bits.size());
     for (size_t i = 0; i < bits.size(); ++i)
         std::fprintf(out, "%s0x%" PRIx64 "ull,", i % 4 ? " " : "\n    ", bits[i]);
-    std::fprintf(out, "\n};\n\nconst uint8_t kContextBefore[%zu][kContextFormStride] = {\n",
-                 bits.size());
+    std::fprintf(out, "\n};\n\nconst uint8_t kContextBefore[%zu][kContextStride] = {\n",
+                 forms.size());
     for (const std::vector<int>& row : before) {
         std::fprintf(out, "    {");
         for (int next : row)
@@ -100,18 +90,6 @@ bool WriteContexts(FILE* out, const std::vector<GroupValue>& forms) {
         std::fprintf(out, "    {");
         for (int f : row)
             std::fprintf(out, "%d, ", f);
-        std::fprintf(out, "},\n");
-    }
-    std::fprintf(out, "};\n\nconst uint8_t kContextBeforeFinal[%zu][2][kBlockMaxJokers + 1] = {\n",
-                 forms.size());
-    for (size_t f = 0, i = 0; f < forms.size(); ++f) {
-        std::fprintf(out, "    {");
-        for (int pairTaken = 0; pairTaken < 2; ++pairTaken) {
-            std::fprintf(out, "{");
-            for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers)
-                std::fprintf(out, "%d, ", beforeFinal[i++]);
-            std::fprintf(out, "}, ");
-        }
         std::fprintf(out, "},\n");
     }
     std::fprintf(out, "};\n\n");

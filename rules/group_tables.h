@@ -110,13 +110,14 @@ extern const uint64_t kFormBeforeFinal[][2][kBlockMaxJokers + 1];
 // kBlockMaxJokers wildcards: a hundred and a half or so) by number, so that
 // a step before a block is one read of kContextBefore by the context and the
 // block's form instead of a shift by each of the form's fewest counts.
-// Context 0 is the empty mask.
+// Context 0 is the empty mask. By form first: the step before a block is
+// one add of its form's row (its slot's bits in place) and one read.
 inline constexpr int kContextFormStride = 128;
+inline constexpr int kContextStride = 256;
 extern const uint64_t kContextBits[];
-extern const uint8_t kContextBefore[][kContextFormStride];
-// The numbers of kClosedFinalMask's masks and of kFormBeforeFinal's.
+extern const uint8_t kContextBefore[][kContextStride];
+// The numbers of kClosedFinalMask's masks.
 extern const uint8_t kContextFinal[2][kBlockMaxJokers + 1];
-extern const uint8_t kContextBeforeFinal[][2][kBlockMaxJokers + 1];
 
 // Two suits' groups summed (AddGroup of the one's bits and the other's
 // mask) by their forms, as a number in kFormPairBits: a suit's others, when

@@ -65,16 +65,13 @@ TEST(GroupTablesTest, ContextsStepAsTheMasks) {
     for (int jokers = 0; jokers <= kBlockMaxJokers; ++jokers) {
         for (bool pairTaken : {false, true}) {
             reach(kContextFinal[pairTaken][jokers], kClosedFinalMask.masks[pairTaken][jokers]);
-            for (int f = 0; f < kSuitForms; ++f)
-                reach(kContextBeforeFinal[f][pairTaken][jokers],
-                      kFormBeforeFinal[f][pairTaken][jokers]);
         }
     }
     while (!todo.empty()) {
         const size_t id = todo.back();
         todo.pop_back();
         for (int f = 0; f < kSuitForms; ++f)
-            reach(kContextBefore[id][f], BeforeGroup(kContextBits[id], kSuitFormMask[f]));
+            reach(kContextBefore[f][id], BeforeGroup(kContextBits[id], kSuitFormMask[f]));
     }
     EXPECT_EQ(kContextBits[0], 0u);
 }
