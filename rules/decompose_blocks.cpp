@@ -137,7 +137,9 @@ template <int kCount>
         return 8;
     }
     // Each block's melds from its entry, each at its place from the back of
-    // the record (the first taken last).
+    // the record (the first taken last). (From the entries in registers: a
+    // list of meld bytes stored by the pick and read back a byte at a time
+    // costs more, its loads waiting on the stores.)
     MeldRecord* at = result.melds.data() + first + n;
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     const KindWords a = KindWordsOf(int32_t(0u - uint32_t(idxA)));
