@@ -71,7 +71,7 @@ std::vector<uint8_t> FirstDecomposition(const std::vector<uint64_t>& states, int
             if (!Fits(move, code, i, state >= kMaskPair, state % kMaskPair) || left < 0 ||
                 !(states[size_t(Rest(move, code, i))] >> left & 1))
                 continue;
-            melds.push_back(uint8_t(m << 4 | i));
+            melds.push_back(TakenMeld(m, i));
             code = Rest(move, code, i);
             state = left;
             break;

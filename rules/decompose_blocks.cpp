@@ -6,9 +6,6 @@
 
 #include <bit>
 #include <cstddef>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "rules/decompose.h"
 #include "rules/decompose_moves.h"
@@ -19,7 +16,6 @@
 namespace rules::detail {
 namespace {
 
-constexpr uint64_t kEveryByte = 0x0101010101010101ull;
 // A suit's blocks by the ranks it holds (bit r - 1 for rank r), from the
 // lowest, two bytes a block: its first rank and its number of ranks, each
 // times four (the shift and the width of its nibbles, rank r's at nibble r).
@@ -41,26 +37,16 @@ constexpr auto kSuitBlocks = [] {
     }
     return t;
 }();
-// A suit's kind of rank r in every byte (the melds take a block's first as
-// theirs), by the suit and 4r (its nibbles' shift).
-constexpr auto kSuitKindBytes = [] {
+// A suit's kind of rank r (the melds take a block's first as theirs), by
+// the suit and 4r (its nibbles' shift).
+constexpr auto kSuitKinds = [] {
     struct {
-        uint64_t bytes[3][4 * 9 + 1];
+        uint64_t kinds[3][4 * 9 + 1];
     } t{};
     for (int s = 0; s < 3; ++s) {
         for (int r = 1; r <= 9; ++r)
-            t.bytes[s][4 * r] = uint64_t(10 * s + r) * kEveryByte;
+            t.kinds[s][4 * r] = uint64_t(10 * s + r);
     }
-    return t;
-}();
-// Every kind in every byte, for the lone kinds (a read: a multiply on the
-// way to the melds costs more).
-constexpr auto kKindBytes = [] {
-    struct {
-        uint64_t bytes[kCountSlots];
-    } t{};
-    for (int k = 0; k < kCountSlots; ++k)
-        t.bytes[k] = uint64_t(k) * kEveryByte;
     return t;
 }();
 // Each wildcard count's row of kBlockShort (a read, not a multiply, before
@@ -79,13 +65,26 @@ inline size_t BlockContextRow(BlockSlot slot) {
 // The most blocks a hand splits into: three a suit, and the lone kinds.
 constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
-// The blocks found (their slots, and their first kinds in every byte)
-// decomposed and recorded: their count is kCount, or `blocks` when kCount is
-// 0. (With the count known the loops unroll, and the contexts stay in
-// registers.)
+// The melds of the entries taken (of `count` blocks, with their first kinds;
+// n melds and `spent` wildcards in all) recorded by RecordMelds: for the
+// decompositions that leave wildcards or find too little room.
+[[gnu::noinline]] void RecordEntries(const uint64_t* taken, const uint64_t* kind, int count, int n,
+                                     int spent, int32_t nA, int32_t nB, TileIndex idxA,
+                                     TileIndex idxB, HuResult& result) {
+    Taken melds[kMaxMelds];
+    for (int i = 0, m = 0; i < count; ++i) {
+        for (uint64_t e = taken[i] >> 16; e; e >>= 8)
+            melds[m++] = {uint8_t(e), uint8_t(kind[i])};
+    }
+    RecordMelds(melds, n, spent, nA, nB, idxA, idxB, result);
+}
+
+// The blocks found (their slots, and their first kinds) decomposed and
+// recorded: their count is kCount, or `blocks` when kCount is 0. (With the
+// count known the loops unroll, and the contexts stay in registers.)
 template <int kCount>
 [[gnu::always_inline]] inline int32_t Finish(int blocks, const BlockSlot* slot,
-                                             const uint64_t* base, int32_t jokers, int32_t nA,
+                                             const uint64_t* kind, int32_t jokers, int32_t nA,
                                              int32_t nB, TileIndex idxA, TileIndex idxB,
                                              bool pairTaken, HuResult& result) {
     const int count = kCount ? kCount : blocks;
@@ -106,45 +105,58 @@ template <int kCount>
     context[0] = after;
     const uint64_t whole = kContextBits[after];
     if (count == 0 ? !(whole & 1) : !(kSuitFormMask[BlockForm(slot[0])].bits & whole)) return 0;
-    // Room for every block's melds (and a whole entry's bytes past the last),
-    // so that too many melds are refused once, at the end.
-    Taken taken[(kCount ? kCount : kMaxBlocks) * kBlockEntryMelds + 2];
     // The entries taken, added whole (one add a block): the shift so far in
     // the low byte (at most the wildcards and a pair: below 64), the melds
     // so far in the next (each holds a tile of the hand: below 256). Neither
     // carries out of its byte.
     uint64_t sums = 0;
+    uint64_t taken[kCount ? kCount : kMaxBlocks];
 #pragma GCC unroll 8
-    for (int b = 0; b < count; ++b) {
-        // The states the blocks after b allow from here: none with a pair
+    for (int i = 0; i < count; ++i) {
+        // The states the blocks after i allow from here: none with a pair
         // once the pair is taken (the shift by 32 or more leaves the upper
         // half empty). One of the block's entries is among them: the state
-        // before b is in context[b - 1], so the blocks from b complete from
-        // it, and b's fewest wildcards of some residue (an entry's, never
+        // before i is in context[i - 1], so the blocks from i complete from
+        // it, and i's fewest wildcards of some residue (an entry's, never
         // above the wildcards held, and the counts allowed are closed
         // downwards by threes) do.
-        const uint64_t allowed = kContextBits[context[b]] >> (sums & 63);
+        const uint64_t allowed = kContextBits[context[i]] >> (sums & 63);
         // (A state is below 64: the test reads the entry's low six bits.)
-        const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[b]);
+        const uint64_t* entry = kBlockEntries + BlockFirstEntry(slot[i]);
         while (!(allowed >> (*entry & 63) & 1))
             ++entry;
-        const size_t n = size_t(sums >> 8 & 0xFF);
+        taken[i] = *entry;
         sums += *entry;
-#if defined(__SSE2__)
-        // All six meld bytes at once, each with the block's first kind;
-        // only the first `melds` count.
-        static_assert(sizeof(Taken) == 2 && offsetof(Taken, meld) == 0);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(taken + n),
-                         _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(*entry >> 16)),
-                                           _mm_cvtsi64_si128(int64_t(base[b]))));
-#else
-        for (size_t i = 0; i < (*entry >> 8 & 0xFF); ++i)
-            taken[n + i] = {uint8_t(*entry >> (16 + 8 * i)), uint8_t(base[b])};
-#endif
     }
     const int n = int(sums >> 8 & 0xFF);
     if (n > kMaxMelds) return 0;
-    RecordMeldsInline(taken, n, int(sums % kMaskPair), nA, nB, idxA, idxB, result);
+    const int spent = int(sums % kMaskPair);
+    const int first = result.meldCount;
+    if (nA + nB > spent || uint32_t(first) > uint32_t(kMaxMelds - n)) [[unlikely]] {
+        RecordEntries(taken, kind, count, n, spent, nA, nB, idxA, idxB, result);
+        return 8;
+    }
+    // Each block's melds from its entry, each at its place from the back of
+    // the record (the first taken last). (From the entries in registers: a
+    // list of meld bytes stored by the pick and read back a byte at a time
+    // costs more, its loads waiting on the stores.)
+    MeldRecord* at = result.melds.data() + first + n;
+    const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
+    const KindWords a = KindWordsOf(int32_t(0u - uint32_t(idxA)));
+    const KindWords b = KindWordsOf(int32_t(0u - uint32_t(idxB)));
+    int before = 0;
+#pragma GCC unroll 8
+    for (int i = 0; i < count; ++i) {
+        const KindWords k = KindWordsOf(int32_t(kind[i]));
+        // (Every block takes a meld; a zero byte ends them.)
+        uint64_t melds = taken[i] >> 16;
+        do {
+            const MeldWords& w = kMeldWords[size_t(melds & 0xFF)];
+            WriteMeld(--at, w, k, before, order, a, b);
+            before += w.jokers;
+        } while (melds >>= 8);
+    }
+    result.meldCount = first + n;
     return 8;
 }
 
@@ -158,7 +170,7 @@ template <int kCount>
     if (jokers > kBlockMaxJokers)
         return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
     const BlockSlot* shortSlots = kShortRows[jokers];
-    // Each block's first kind, in every byte (the melds take it as theirs).
+    // Each block's first kind (the melds take it as theirs).
     uint64_t base[kMaxBlocks];
     BlockSlot slot[std::size(base)];
     size_t count = 0;
@@ -185,14 +197,14 @@ template <int kCount>
                 if (!slot[count])
                     return DecomposeByWalk(counts, hand, nA, nB, idxA, idxB, pairTaken, result);
             }
-            base[count++] = kSuitKindBytes.bytes[s][at];
+            base[count++] = kSuitKinds.kinds[s][at];
         }
     }
     // (A lone kind's count, 1 to 4, is a short block's key.)
     for (uint64_t lone = hand.masks.present >> 30 << 30; lone; lone &= lone - 1) {
         const int k = std::countr_zero(lone);
         slot[count] = shortSlots[size_t(counts[size_t(k)])];
-        base[count++] = kKindBytes.bytes[k];
+        base[count++] = uint64_t(k);
     }
     switch (count) {
         case 1:

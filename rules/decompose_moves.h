@@ -48,13 +48,18 @@ constexpr bool MoveFits(const Move& m, int count, bool next, bool after, bool pa
            after >= (m.nibbles >> 8) && (pairFree || !m.pair) && jokers >= m.jokers;
 }
 
-// One meld as a decomposition took it: its move times 16 plus the rank of its
-// lowest kind from k (as the block tables hold a meld), and k.
+// One meld as a decomposition took it: its move plus one times 16 plus the
+// rank of its lowest kind from k (as the block tables hold a meld: never 0, so
+// that a zero byte ends their list of melds), and k.
 struct Taken {
     uint8_t meld;
     uint8_t k;
 };
+constexpr uint8_t TakenMeld(int move, int rank) {
+    return uint8_t((move + 1) << 4 | rank);
+}
 inline constexpr int kTakenMelds = std::size(kMoves) * 16;
+static_assert(TakenMeld(kNoMove - 1, 15) < kTakenMelds);
 
 // Appends the melds taken (in the order taken, the first from the lowest
 // kind; `spent` wildcards in all) as the search records them: each charged

@@ -51,8 +51,8 @@ struct alignas(64) MeldWords {
 };
 inline constexpr auto kMeldWords = [] {
     std::array<MeldWords, kTakenMelds> all{};
-    for (size_t i = 0; i < all.size(); ++i) {
-        const Move& m = kMoves[i / 16];
+    for (size_t i = 16; i < all.size(); ++i) {
+        const Move& m = kMoves[i / 16 - 1];
         for (int j = 0; j < 4; ++j) {
             const uint8_t w = m.words[j];
             all[i].offset[j] = w <= kK2 ? int32_t(i % 16) + w : 0;
@@ -60,7 +60,7 @@ inline constexpr auto kMeldWords = [] {
         }
         all[i].type = m.type;
         all[i].jokers = m.jokers;
-        all[i].jokerWords = kMeldJokers[i / 16].data();
+        all[i].jokerWords = kMeldJokers[i / 16 - 1].data();
     }
     return all;
 }();
@@ -156,22 +156,6 @@ inline KindWords KindWordsOf(int32_t k) {
         WriteMeld(--end, w, KindWordsOf(t->k), before, order, a, b);
         before += w.jokers;
     }
-}
-
-// RecordMelds, for the callers that take it inline: those with every
-// wildcard spent and room for every meld (n at most kMaxMelds) here, the
-// others out of line.
-[[gnu::always_inline]] inline void RecordMeldsInline(const Taken* taken, int n, int spent,
-                                                     int32_t nA, int32_t nB, TileIndex idxA,
-                                                     TileIndex idxB, HuResult& result) {
-    const int first = result.meldCount;
-    if (nA + nB > spent || uint32_t(first) > uint32_t(kMaxMelds - n)) [[unlikely]] {
-        RecordMelds(taken, n, spent, nA, nB, idxA, idxB, result);
-        return;
-    }
-    WriteMelds(taken, 0, n, 0, kSpendOrder[size_t(nA)][size_t(nB)], idxA, idxB,
-               result.melds.data() + first + n);
-    result.meldCount = first + n;
 }
 
 }  // namespace rules::detail

@@ -90,7 +90,7 @@ struct Walker {
             if ((restBits(*c) << (shift + c->shift)) & context) break;
         }
         if (n == kMaxMelds) return nullptr;
-        taken[n++] = {uint8_t(c->move << 4), uint8_t(k)};
+        taken[n++] = {TakenMeld(c->move, 0), uint8_t(k)};
         shift += c->shift;
         left -= c->shift & (kMaskPair - 1);
         pairFree = pairFree && c->shift < kMaskPair;

@@ -57,7 +57,8 @@ inline constexpr int kBlockMaxJokers = 8;
 // leaves them finds no slot (see the marks) and the walk takes the hand.
 inline constexpr int kBlockLongTiles = 15;
 // An entry: byte 0 its state, byte 1 its number of melds, then one byte a
-// meld: its move (decompose_moves.h) times 16 plus the rank in the block.
+// meld as TakenMeld (decompose_moves.h) writes it from its move and its rank
+// in the block, and zero bytes after the last.
 inline constexpr int kBlockEntryMelds = 6;
 
 // A block's slot: its key (0: no block) in the low 36 bits, its form as a
