@@ -120,8 +120,17 @@ inline void ClearAfterMelds(HuResult& result, int32_t waits) {
         for (size_t i = kTail; i + 16 <= sizeof(HuResult); i += 16)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), zero);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + sizeof(HuResult) - 16), zero);
-        for (int i = written; i < kMeldsMostRecorded; ++i)
-            result.melds[size_t(i)] = MeldRecord{};
+        // The melds not written, up to the six: the last store may run on
+        // into what was just cleared. (The zero hidden from the compiler, or
+        // the loop becomes the string instruction, which costs more than the
+        // few stores.)
+        if (written < kMeldsMostRecorded) [[unlikely]] {
+            __m128i opaque = zero;
+            __asm__("" : "+x"(opaque));
+            for (size_t i = offsetof(HuResult, melds) + size_t(written) * sizeof(MeldRecord);
+                 i < kTail; i += 16)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), opaque);
+        }
         return;
     }
 #else
