@@ -101,8 +101,9 @@ inline constexpr int kMeldsMostRecorded = 6;
 inline void ClearBeforeMelds(HuResult& result) {
     result.meldCount = 0;
 }
-inline void ClearAfterMelds(HuResult& result, int32_t waits) {
-    const int written = std::max(result.meldCount, 0);
+// (`count` is the meld count, as the last writer returned it.)
+inline void ClearAfterMelds(HuResult& result, int32_t waits, int32_t count) {
+    const int written = std::max(count, 0);
 #if defined(__SSE2__)
     auto* p = reinterpret_cast<unsigned char*>(&result);
     const __m128i zero = _mm_setzero_si128();
@@ -142,6 +143,10 @@ inline void ClearAfterMelds(HuResult& result, int32_t waits) {
     for (int i = written; i < kMaxMelds; ++i)
         result.melds[size_t(i)] = MeldRecord{};
     result.tail = {};
+}
+
+inline void ClearAfterMelds(HuResult& result, int32_t waits) {
+    ClearAfterMelds(result, waits, result.meldCount);
 }
 
 // result = from, without the string instruction either.

@@ -901,7 +901,7 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         rest.masks.present = present;
         rest.nibbles[0] = low;
         rest.nibbles[1] = high;
-        if (DecomposesByBlocks(rest, jokersLeft, options_)) [[likely]] {
+        if (DecomposesByBlocks(rest, jokersLeft, options())) [[likely]] {
             ClearBeforeMelds(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
                 ClearAfterMelds(*result_, 0);
@@ -923,18 +923,19 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     int32_t usedA = nA_ - nA, usedB = nB_ - nB;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
+    int32_t count;
     if (meld.tilesOnly) [[unlikely]] {
-        AddMeldTiles(*result_, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
+        count = AddMeldTiles(*result_, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
     } else if (meld.k == 0) [[unlikely]] {
-        AddMeldEx(*result_, meld.type, usedA, usedB, idxA_, idxB_);
+        count = AddMeldEx(*result_, meld.type, usedA, usedB, idxA_, idxB_);
     } else {
-        AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
-                meld.gapPlace);
+        count = AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
+                        meld.gapPlace);
     }
-    // (The waits written with the clearing: not read back from a store just
-    // made.)
+    // (The waits written with the clearing, and the count the writer
+    // returned: neither read back from a store just made.)
     if (recorded == kMelds) {
-        ClearAfterMelds(*result_, waitBit);
+        ClearAfterMelds(*result_, waitBit, count);
     } else {
         result_->waits |= waitBit;
     }
