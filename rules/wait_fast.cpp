@@ -13,6 +13,9 @@
 #include <initializer_list>
 #include <type_traits>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "rules/decompose.h"
 #include "rules/decompose_record.h"
@@ -67,6 +70,15 @@ constexpr auto kTakenPowers = [] {
         }
     }
     return powers;
+}();
+
+// A tile of kind k as the summary's nibble words count it, up to the suits'
+// last kind.
+alignas(16) constexpr auto kTakenNibbles = [] {
+    std::array<std::array<uint64_t, 2>, 30> nibbles{};
+    for (int k = 0; k < 30; ++k)
+        nibbles[size_t(k)][size_t(k >> 4)] = uint64_t(1) << (4 * (k & 15));
+    return nibbles;
 }();
 
 // The group each kind falls in, as a bit (suits 1, 2, 4; the kinds from 30
@@ -876,16 +888,28 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     if (!shapes && k1 < 30 && k2 < 30) [[likely]] {
         // A kind taken (none: -1) stays when the hand holds it twice (three
         // times when taken twice). In registers, stored once: the block
-        // tables read the rest from its stores.
-        uint64_t present = hand_.masks.present, low = hand_.nibbles[0], high = hand_.nibbles[1];
+        // tables read the rest from its stores. (The nibbles less a tile by
+        // table: no branch on the word a kind falls in.)
+        uint64_t present = hand_.masks.present;
         int32_t tiles = hand_.tiles;
+#if defined(__SSE2__)
+        auto nibbles = [](const uint64_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        __m128i nibble = nibbles(hand_.nibbles);
+#else
+        uint64_t nibble[2] = {hand_.nibbles[0], hand_.nibbles[1]};
+#endif
         auto take = [&](int k, uint64_t kept) {
-            const bool taken = k != -1;
-            const uint64_t one = taken ? uint64_t(1) << (4 * (k & 15)) : 0;
-            present &= ~((taken ? KindBit(k) : 0) & ~kept);
-            tiles -= taken;
-            low -= k < 16 ? one : 0;
-            high -= k < 16 ? 0 : one;
+            if (k == -1) return;
+            present &= ~(KindBit(k) & ~kept);
+            --tiles;
+#if defined(__SSE2__)
+            nibble = _mm_sub_epi64(nibble, nibbles(kTakenNibbles[size_t(k)].data()));
+#else
+            nibble[0] -= kTakenNibbles[size_t(k)][0];
+            nibble[1] -= kTakenNibbles[size_t(k)][1];
+#endif
         };
         const uint64_t pairs = hand_.masks.pairs;
         take(k1, pairs);
@@ -899,8 +923,12 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         HandSummary& rest = made.summary;
         rest.tiles = tiles;
         rest.masks.present = present;
-        rest.nibbles[0] = low;
-        rest.nibbles[1] = high;
+#if defined(__SSE2__)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rest.nibbles), nibble);
+#else
+        rest.nibbles[0] = nibble[0];
+        rest.nibbles[1] = nibble[1];
+#endif
         if (DecomposesByBlocks(rest, jokersLeft, options())) [[likely]] {
             ClearBeforeMelds(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
