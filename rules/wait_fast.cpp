@@ -179,8 +179,9 @@ class FastWaits {
     int rank() const { return kRankOfKind[size_t(kind_)]; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
     // A rest that MayWin named wins: MayWin's answers are Judge's.
-    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken, WaitMeld meld,
-                  int32_t waitBit, bool named = false) const {
+    [[gnu::always_inline]] bool RestWins(std::initializer_list<int> taken, int32_t jokers,
+                                         bool pairTaken, WaitMeld meld, int32_t waitBit,
+                                         bool named = false) const {
         // The checkers take only kinds held (twice for a kind taken twice)
         // and no more wildcards than the hand holds.
         const int* t = taken.begin();
@@ -213,7 +214,12 @@ class FastWaits {
         // (The meld taken by value and copied only here: its fields stay
         // values, not stores made before every judge.)
         const WaitMeld made = meld;
-        return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, made, waitBit);
+        const bool byShape = rest == Rest::kWinsByShape;
+        if (meld.type == kMeldPair)
+            return Record<kMeldPair>(k1, k2, jokers, pairTaken, byShape, made, waitBit);
+        if (meld.type == kMeldPung)
+            return Record<kMeldPung>(k1, k2, jokers, pairTaken, byShape, made, waitBit);
+        return Record<kMeldChow>(k1, k2, jokers, pairTaken, byShape, made, waitBit);
     }
     [[gnu::always_inline]] uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
                                            bool pairTaken) const;
@@ -249,6 +255,9 @@ class FastWaits {
     // RestWins for a rest that wins (when not byShape, by its melds alone):
     // its record, then the meld's. (The meld by value: the checkers' calls
     // then build it only for the rest that wins, not before every judge.)
+    // A copy for each type of meld (pair, pung, chow), which the checkers
+    // know where they call: the meld's writer then folds to its type's.
+    template <int32_t kType>
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
                 int32_t waitBit) const;
     // The whole-hand shapes (live) that take the rest less a tile of k1 and
@@ -857,6 +866,7 @@ uint64_t FastWaits::SumWhole() const {
     return Wins(rest);
 }
 
+template <int32_t kType>
 bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
                        int32_t waitBit) const {
     // The wildcards the rest spends, as TakeJokers spends them (the smaller
@@ -953,11 +963,11 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
     int32_t count;
     if (meld.tilesOnly) [[unlikely]] {
-        count = AddMeldTiles(*result_, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
+        count = AddMeldTiles(*result_, kType, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
     } else if (meld.k == 0) [[unlikely]] {
-        count = AddMeldEx(*result_, meld.type, usedA, usedB, idxA_, idxB_);
+        count = AddMeldEx(*result_, kType, usedA, usedB, idxA_, idxB_);
     } else {
-        count = AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
+        count = AddMeld(*result_, kType, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
                         meld.gapPlace);
     }
     // (The waits written with the clearing, and the count the writer
@@ -1233,8 +1243,8 @@ bool FastWaits::Waits() {
         // the tile's pair when the hand holds the tile (else the joker
         // pair's): it is recorded as the pair wait would, not judged again.
         if (!winIsWild_ && Has(kind_)) {
-            Record(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape, {kMeldPair, kind_},
-                   kWaitPair);
+            Record<kMeldPair>(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape,
+                              {kMeldPair, kind_}, kWaitPair);
             return true;
         }
     }
