@@ -953,6 +953,14 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         ClearBeforeMelds(*result_);
         RecordSevenPairs(hand_, k1, k2, nA, nB, idxA_, idxB_, *result_);
         recorded = kMelds;
+    } else if (const uint32_t first = shapes & (0u - shapes);
+               first & ~kShapeSevenPairs) [[unlikely]] {
+        // The other shapes' record is a meld of the shape's type with no
+        // tiles, once the masks take the rest (which tell it exactly for
+        // these hooks without the substitute).
+        ClearBeforeMelds(*result_);
+        AddMeldTiles(*result_, first == kShape258 ? kMeld258 : int32_t(first), 0, 0, 0, 0);
+        recorded = kMelds;
     }
     if (recorded == kLost) {
         if (!RecordRestApart(k1, k2, nA, nB, pairTaken, shapes)) return false;
