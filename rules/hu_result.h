@@ -250,6 +250,11 @@ int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, 
                   TileIndex idxB);
 int32_t AddMeldTiles(HuResult& result, int32_t type, int32_t t0, int32_t t1, int32_t t2,
                      int32_t t3);
+// The record of a whole-hand shape other than seven pairs (its bit): one
+// meld of the shape's type with no tiles.
+inline int32_t AddShapeMeld(HuResult& result, uint32_t shape) {
+    return AddMeldTiles(result, shape == kShape258 ? kMeld258 : int32_t(shape), 0, 0, 0, 0);
+}
 
 inline int32_t SumJokers(int32_t nA, int32_t nB) {
     if (nA < 0 || nB < 0) return 0;

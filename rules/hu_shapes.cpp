@@ -114,7 +114,7 @@ int32_t KnittedShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileI
         return true;
     };
     if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
-    AddMeldTiles(result, kMeldKnitted, 0, 0, 0, 0);
+    AddShapeMeld(result, kShapeKnitted);
     return 8;
 }
 
@@ -132,7 +132,7 @@ int32_t SevenHonoursShape(const TileCountArray& counts, int32_t nA, int32_t nB, 
         return true;
     };
     if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
-    AddMeldTiles(result, kMeldSevenHonours, 0, 0, 0, 0);
+    AddShapeMeld(result, kShapeSevenHonours);
     return 8;
 }
 
@@ -148,7 +148,7 @@ int32_t AllHonoursShape(const TileCountArray& counts, int32_t nA, int32_t nB, Ti
         return true;
     };
     if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
-    AddMeldTiles(result, kMeldAllHonours, 0, 0, 0, 0);
+    AddShapeMeld(result, kShapeAllHonours);
     return 8;
 }
 
@@ -159,7 +159,7 @@ int32_t All258Shape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIn
     for (int k = 1; k < kCountSlots; ++k) {
         if (counts[size_t(k)] && (Honour(k, options) || !IsEyesTile258(k))) return 0;
     }
-    AddMeldTiles(result, kMeld258, 0, 0, 0, 0);
+    AddShapeMeld(result, kShape258);
     return 8;
 }
 

@@ -953,13 +953,13 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         ClearBeforeMelds(*result_);
         RecordSevenPairs(hand_, k1, k2, nA, nB, idxA_, idxB_, *result_);
         recorded = kMelds;
-    } else if (const uint32_t first = shapes & (0u - shapes);
-               first & ~kShapeSevenPairs) [[unlikely]] {
+    } else if (const uint32_t first = shapes & (0u - shapes); first & ~kShapeSevenPairs)
+        [[unlikely]] {
         // The other shapes' record is a meld of the shape's type with no
         // tiles, once the masks take the rest (which tell it exactly for
         // these hooks without the substitute).
         ClearBeforeMelds(*result_);
-        AddMeldTiles(*result_, first == kShape258 ? kMeld258 : int32_t(first), 0, 0, 0, 0);
+        AddShapeMeld(*result_, first);
         recorded = kMelds;
     }
     if (recorded == kLost) {
@@ -1268,14 +1268,6 @@ bool FastWaits::Waits() {
 }
 
 int32_t FastWaits::ShapeChecks(int32_t extra) const {
-    using Shape = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
-                              TileIndex, RuleOptions, uint32_t, HuResult&);
-    static constexpr std::pair<uint32_t, Shape> kChecks[] = {
-        {kShapeSevenPairs, SevenPairsShape},
-        {kShapeKnitted, KnittedShape},
-        {kShapeSevenHonours, SevenHonoursShape},
-        {kShapeAllHonours, AllHonoursShape},
-        {kShape258, All258Shape}};
     ClearHuResult(*result_);
     uint32_t shapes = allowed_ & kShapeBits;
     if (extra != 0 && !(extra & 1)) shapes &= ~kShapeAllHonours;
@@ -1295,16 +1287,25 @@ int32_t FastWaits::ShapeChecks(int32_t extra) const {
     }
     const int32_t jokers = nA + nB;
     const int64_t total = hand_.tiles + added + jokers;
-    for (const auto& [bit, shape] : kChecks) {
-        if (!(shapes & bit) || !ShapeTakes(bit, m, total, jokers, options_)) continue;
-        TileCountArray counts = *counts_;
-        if (added) ++counts[size_t(kind_)];
-        if (idxA_) counts[size_t(idxA_)] = 0;
-        if (idxB_) counts[size_t(idxB_)] = 0;
-        if (shape(counts, nA, nB, idxA_, idxB_, kind_, options_, allowed_, *result_)) {
-            result_->shapes |= int32_t(bit);
-            return 8;
+    // Lowest bit first, the order in which the shapes are tried.
+    for (; shapes; shapes &= shapes - 1) {
+        const uint32_t bit = shapes & (0u - shapes);
+        if (!ShapeTakes(bit, m, total, jokers, options_)) continue;
+        if (bit == kShapeSevenPairs) {
+            TileCountArray counts = *counts_;
+            if (added) ++counts[size_t(kind_)];
+            if (idxA_) counts[size_t(idxA_)] = 0;
+            if (idxB_) counts[size_t(idxB_)] = 0;
+            if (!SevenPairsShape(counts, nA, nB, idxA_, idxB_, kind_, options_, allowed_, *result_))
+                continue;
+        } else {
+            // The others' record is a meld of the shape's type with no
+            // tiles, once the masks take the hand (which tell it exactly for
+            // these hooks without the substitute).
+            AddShapeMeld(*result_, bit);
         }
+        result_->shapes |= int32_t(bit);
+        return 8;
     }
     return 0;
 }
