@@ -178,7 +178,8 @@ class FastWaits {
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
     int rank() const { return kRankOfKind[size_t(kind_)]; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
-    // A rest that MayWin named wins: MayWin's answers are Judge's.
+    // A rest that MayWin named wins: MayWin's answers are Judge's. (Inline
+    // in every checker, so that its meld's type picks Record's copy there.)
     [[gnu::always_inline]] bool RestWins(std::initializer_list<int> taken, int32_t jokers,
                                          bool pairTaken, WaitMeld meld, int32_t waitBit,
                                          bool named = false) const {
@@ -214,6 +215,7 @@ class FastWaits {
         // (The meld taken by value and copied only here: its fields stay
         // values, not stores made before every judge.)
         const WaitMeld made = meld;
+        // (The checkers' melds are pairs, pungs and chows.)
         const bool byShape = rest == Rest::kWinsByShape;
         if (meld.type == kMeldPair)
             return Record<kMeldPair>(k1, k2, jokers, pairTaken, byShape, made, waitBit);
