@@ -101,8 +101,9 @@ inline constexpr int kMeldsMostRecorded = 6;
 inline void ClearBeforeMelds(HuResult& result) {
     result.meldCount = 0;
 }
-inline void ClearAfterMelds(HuResult& result, int32_t waits) {
-    const int written = std::max(result.meldCount, 0);
+// (`count` is the meld count, as the last writer returned it.)
+inline void ClearAfterMelds(HuResult& result, int32_t waits, int32_t count) {
+    const int written = std::max(count, 0);
 #if defined(__SSE2__)
     auto* p = reinterpret_cast<unsigned char*>(&result);
     const __m128i zero = _mm_setzero_si128();
@@ -120,8 +121,17 @@ inline void ClearAfterMelds(HuResult& result, int32_t waits) {
         for (size_t i = kTail; i + 16 <= sizeof(HuResult); i += 16)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), zero);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + sizeof(HuResult) - 16), zero);
-        for (int i = written; i < kMeldsMostRecorded; ++i)
-            result.melds[size_t(i)] = MeldRecord{};
+        // The melds not written, up to the six: the last store may run on
+        // into what was just cleared. (The zero hidden from the compiler, or
+        // the loop becomes the string instruction, which costs more than the
+        // few stores.)
+        if (written < kMeldsMostRecorded) [[unlikely]] {
+            __m128i opaque = zero;
+            __asm__("" : "+x"(opaque));
+            for (size_t i = offsetof(HuResult, melds) + size_t(written) * sizeof(MeldRecord);
+                 i < kTail; i += 16)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), opaque);
+        }
         return;
     }
 #else
@@ -133,6 +143,10 @@ inline void ClearAfterMelds(HuResult& result, int32_t waits) {
     for (int i = written; i < kMaxMelds; ++i)
         result.melds[size_t(i)] = MeldRecord{};
     result.tail = {};
+}
+
+inline void ClearAfterMelds(HuResult& result, int32_t waits) {
+    ClearAfterMelds(result, waits, result.meldCount);
 }
 
 // result = from, without the string instruction either.
@@ -236,6 +250,11 @@ int32_t AddMeldEx(HuResult& result, int32_t type, int32_t usedA, int32_t usedB, 
                   TileIndex idxB);
 int32_t AddMeldTiles(HuResult& result, int32_t type, int32_t t0, int32_t t1, int32_t t2,
                      int32_t t3);
+// The record of a whole-hand shape other than seven pairs (its bit): one
+// meld of the shape's type with no tiles.
+inline int32_t AddShapeMeld(HuResult& result, uint32_t shape) {
+    return AddMeldTiles(result, shape == kShape258 ? kMeld258 : int32_t(shape), 0, 0, 0, 0);
+}
 
 inline int32_t SumJokers(int32_t nA, int32_t nB) {
     if (nA < 0 || nB < 0) return 0;

@@ -114,7 +114,7 @@ int32_t KnittedShape(const TileCountArray& counts, int32_t nA, int32_t nB, TileI
         return true;
     };
     if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
-    AddMeldTiles(result, kMeldKnitted, 0, 0, 0, 0);
+    AddShapeMeld(result, kShapeKnitted);
     return 8;
 }
 
@@ -132,7 +132,7 @@ int32_t SevenHonoursShape(const TileCountArray& counts, int32_t nA, int32_t nB, 
         return true;
     };
     if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
-    AddMeldTiles(result, kMeldSevenHonours, 0, 0, 0, 0);
+    AddShapeMeld(result, kShapeSevenHonours);
     return 8;
 }
 
@@ -148,7 +148,7 @@ int32_t AllHonoursShape(const TileCountArray& counts, int32_t nA, int32_t nB, Ti
         return true;
     };
     if (!WithSubstituteRetry(counts, idxA, idxB, options, test)) return 0;
-    AddMeldTiles(result, kMeldAllHonours, 0, 0, 0, 0);
+    AddShapeMeld(result, kShapeAllHonours);
     return 8;
 }
 
@@ -159,7 +159,7 @@ int32_t All258Shape(const TileCountArray& counts, int32_t nA, int32_t nB, TileIn
     for (int k = 1; k < kCountSlots; ++k) {
         if (counts[size_t(k)] && (Honour(k, options) || !IsEyesTile258(k))) return 0;
     }
-    AddMeldTiles(result, kMeld258, 0, 0, 0, 0);
+    AddShapeMeld(result, kShape258);
     return 8;
 }
 
@@ -277,19 +277,33 @@ void RecordSevenPairs(const HandSummary& hand, int k1, int k2, int32_t nA, int32
     };
     if (k1 != -1) take(k1, hand.bytes[k1]);
     if (k2 != -1) take(k2, hand.bytes[k2] - (k2 == k1));
-    int n = result.meldCount, spent = 0;
+    int n = result.meldCount;
+    uint32_t spent = 0;
     for (; kinds && n < kMaxMelds; kinds &= kinds - 1, ++n) {
         const int k = std::countr_zero(kinds);
-        // Without branches: which kinds are odd or held four times changes
-        // from hand to hand.
+        // Without branches on which kinds are odd, which changes from hand to
+        // hand.
         const bool isOdd = odd >> k & 1;
         const int32_t joker = order >> spent & 1 ? jokerB : jokerA;
         spent += isOdd;
         const int32_t last = isOdd ? joker : k;
-        const bool kong = hand.bytes[k] > 2 && !(notKong >> k & 1);
-        result.melds[size_t(n)] = {kong ? kMeldKong : kMeldPair,
-                                   {k, kong ? k : last, kong ? k : 0, kong ? last : 0},
-                                   {0, 0}};
+        MeldRecord& meld = result.melds[size_t(n)];
+        if (hand.bytes[k] > 2 && !(notKong >> k & 1)) [[unlikely]] {
+            meld = {kMeldKong, {k, k, k, last}, {0, 0}};
+            continue;
+        }
+#if defined(__SSE2__)
+        // A pair in two stores: its type, kind and last tile with a word of
+        // 0, then the 0 words after them.
+        static_assert(sizeof(MeldRecord) == 28 && offsetof(MeldRecord, tiles) == 4);
+        auto* bytes = reinterpret_cast<unsigned char*>(&meld);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + 12), _mm_setzero_si128());
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes),
+                         _mm_set_epi64x(int64_t(uint32_t(last)),
+                                        int64_t(uint64_t(uint32_t(k)) << 32 | kMeldPair)));
+#else
+        meld = {kMeldPair, {k, last, 0, 0}, {0, 0}};
+#endif
     }
     result.meldCount = n;
 }

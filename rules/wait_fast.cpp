@@ -13,6 +13,9 @@
 #include <initializer_list>
 #include <type_traits>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "rules/decompose.h"
 #include "rules/decompose_record.h"
@@ -67,6 +70,15 @@ constexpr auto kTakenPowers = [] {
         }
     }
     return powers;
+}();
+
+// A tile of kind k as the summary's nibble words count it, up to the suits'
+// last kind.
+alignas(16) constexpr auto kTakenNibbles = [] {
+    std::array<std::array<uint64_t, 2>, 30> nibbles{};
+    for (int k = 0; k < 30; ++k)
+        nibbles[size_t(k)][size_t(k >> 4)] = uint64_t(1) << (4 * (k & 15));
+    return nibbles;
 }();
 
 // The group each kind falls in, as a bit (suits 1, 2, 4; the kinds from 30
@@ -166,9 +178,11 @@ class FastWaits {
     uint64_t Kinds(int least) const { return least > 1 ? hand_.masks.pairs : hand_.masks.present; }
     int rank() const { return kRankOfKind[size_t(kind_)]; }
     bool Honour(TileIndex k) const { return k >= 31 && k <= 37; }
-    // A rest that MayWin named wins: MayWin's answers are Judge's.
-    bool RestWins(std::initializer_list<int> taken, int32_t jokers, bool pairTaken, WaitMeld meld,
-                  int32_t waitBit, bool named = false) const {
+    // A rest that MayWin named wins: MayWin's answers are Judge's. (Inline
+    // in every checker, so that its meld's type picks Record's copy there.)
+    [[gnu::always_inline]] bool RestWins(std::initializer_list<int> taken, int32_t jokers,
+                                         bool pairTaken, WaitMeld meld, int32_t waitBit,
+                                         bool named = false) const {
         // The checkers take only kinds held (twice for a kind taken twice)
         // and no more wildcards than the hand holds.
         const int* t = taken.begin();
@@ -201,7 +215,13 @@ class FastWaits {
         // (The meld taken by value and copied only here: its fields stay
         // values, not stores made before every judge.)
         const WaitMeld made = meld;
-        return Record(k1, k2, jokers, pairTaken, rest == Rest::kWinsByShape, made, waitBit);
+        // (The checkers' melds are pairs, pungs and chows.)
+        const bool byShape = rest == Rest::kWinsByShape;
+        if (meld.type == kMeldPair)
+            return Record<kMeldPair>(k1, k2, jokers, pairTaken, byShape, made, waitBit);
+        if (meld.type == kMeldPung)
+            return Record<kMeldPung>(k1, k2, jokers, pairTaken, byShape, made, waitBit);
+        return Record<kMeldChow>(k1, k2, jokers, pairTaken, byShape, made, waitBit);
     }
     [[gnu::always_inline]] uint64_t MayWin(uint64_t anchors, int d1, int d2, int32_t spent,
                                            bool pairTaken) const;
@@ -237,6 +257,9 @@ class FastWaits {
     // RestWins for a rest that wins (when not byShape, by its melds alone):
     // its record, then the meld's. (The meld by value: the checkers' calls
     // then build it only for the rest that wins, not before every judge.)
+    // A copy for each type of meld (pair, pung, chow), which the checkers
+    // know where they call: the meld's writer then folds to its type's.
+    template <int32_t kType>
     bool Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
                 int32_t waitBit) const;
     // The whole-hand shapes (live) that take the rest less a tile of k1 and
@@ -845,6 +868,7 @@ uint64_t FastWaits::SumWhole() const {
     return Wins(rest);
 }
 
+template <int32_t kType>
 bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool byShape, WaitMeld meld,
                        int32_t waitBit) const {
     // The wildcards the rest spends, as TakeJokers spends them (the smaller
@@ -876,16 +900,28 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     if (!shapes && k1 < 30 && k2 < 30) [[likely]] {
         // A kind taken (none: -1) stays when the hand holds it twice (three
         // times when taken twice). In registers, stored once: the block
-        // tables read the rest from its stores.
-        uint64_t present = hand_.masks.present, low = hand_.nibbles[0], high = hand_.nibbles[1];
+        // tables read the rest from its stores. (The nibbles less a tile by
+        // table: no branch on the word a kind falls in.)
+        uint64_t present = hand_.masks.present;
         int32_t tiles = hand_.tiles;
+#if defined(__SSE2__)
+        auto nibbles = [](const uint64_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        __m128i nibble = nibbles(hand_.nibbles);
+#else
+        uint64_t nibble[2] = {hand_.nibbles[0], hand_.nibbles[1]};
+#endif
         auto take = [&](int k, uint64_t kept) {
-            const bool taken = k != -1;
-            const uint64_t one = taken ? uint64_t(1) << (4 * (k & 15)) : 0;
-            present &= ~((taken ? KindBit(k) : 0) & ~kept);
-            tiles -= taken;
-            low -= k < 16 ? one : 0;
-            high -= k < 16 ? 0 : one;
+            if (k == -1) return;
+            present &= ~(KindBit(k) & ~kept);
+            --tiles;
+#if defined(__SSE2__)
+            nibble = _mm_sub_epi64(nibble, nibbles(kTakenNibbles[size_t(k)].data()));
+#else
+            nibble[0] -= kTakenNibbles[size_t(k)][0];
+            nibble[1] -= kTakenNibbles[size_t(k)][1];
+#endif
         };
         const uint64_t pairs = hand_.masks.pairs;
         take(k1, pairs);
@@ -899,9 +935,13 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         HandSummary& rest = made.summary;
         rest.tiles = tiles;
         rest.masks.present = present;
-        rest.nibbles[0] = low;
-        rest.nibbles[1] = high;
-        if (DecomposesByBlocks(rest, jokersLeft, options_)) [[likely]] {
+#if defined(__SSE2__)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rest.nibbles), nibble);
+#else
+        rest.nibbles[0] = nibble[0];
+        rest.nibbles[1] = nibble[1];
+#endif
+        if (DecomposesByBlocks(rest, jokersLeft, options())) [[likely]] {
             ClearBeforeMelds(*result_);
             if (!DecomposeByBlocks(*counts_, rest, nA, nB, idxA_, idxB_, pairTaken, *result_)) {
                 ClearAfterMelds(*result_, 0);
@@ -915,6 +955,14 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
         ClearBeforeMelds(*result_);
         RecordSevenPairs(hand_, k1, k2, nA, nB, idxA_, idxB_, *result_);
         recorded = kMelds;
+    } else if (const uint32_t first = shapes & (0u - shapes); first & ~kShapeSevenPairs)
+        [[unlikely]] {
+        // The other shapes' record is a meld of the shape's type with no
+        // tiles, once the masks take the rest (which tell it exactly for
+        // these hooks without the substitute).
+        ClearBeforeMelds(*result_);
+        AddShapeMeld(*result_, first);
+        recorded = kMelds;
     }
     if (recorded == kLost) {
         if (!RecordRestApart(k1, k2, nA, nB, pairTaken, shapes)) return false;
@@ -923,18 +971,19 @@ bool FastWaits::Record(int k1, int k2, int32_t jokers, bool pairTaken, bool bySh
     int32_t usedA = nA_ - nA, usedB = nB_ - nB;
     // The winning tile itself, when a wildcard, is charged to its own kind.
     if (winIsWild_) ++(kind_ == idxA_ ? usedA : usedB);
+    int32_t count;
     if (meld.tilesOnly) [[unlikely]] {
-        AddMeldTiles(*result_, meld.type, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
+        count = AddMeldTiles(*result_, kType, meld.tiles[0], meld.tiles[1], meld.tiles[2], 0);
     } else if (meld.k == 0) [[unlikely]] {
-        AddMeldEx(*result_, meld.type, usedA, usedB, idxA_, idxB_);
+        count = AddMeldEx(*result_, kType, usedA, usedB, idxA_, idxB_);
     } else {
-        AddMeld(*result_, meld.type, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
-                meld.gapPlace);
+        count = AddMeld(*result_, kType, meld.k, usedA, usedB, idxA_, idxB_, meld.jokerPlace,
+                        meld.gapPlace);
     }
-    // (The waits written with the clearing: not read back from a store just
-    // made.)
+    // (The waits written with the clearing, and the count the writer
+    // returned: neither read back from a store just made.)
     if (recorded == kMelds) {
-        ClearAfterMelds(*result_, waitBit);
+        ClearAfterMelds(*result_, waitBit, count);
     } else {
         result_->waits |= waitBit;
     }
@@ -1204,8 +1253,8 @@ bool FastWaits::Waits() {
         // the tile's pair when the hand holds the tile (else the joker
         // pair's): it is recorded as the pair wait would, not judged again.
         if (!winIsWild_ && Has(kind_)) {
-            Record(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape, {kMeldPair, kind_},
-                   kWaitPair);
+            Record<kMeldPair>(kind_, -1, 0, true, quietRest_ == Rest::kWinsByShape,
+                              {kMeldPair, kind_}, kWaitPair);
             return true;
         }
     }
@@ -1221,14 +1270,6 @@ bool FastWaits::Waits() {
 }
 
 int32_t FastWaits::ShapeChecks(int32_t extra) const {
-    using Shape = int32_t (*)(const TileCountArray&, int32_t, int32_t, TileIndex, TileIndex,
-                              TileIndex, RuleOptions, uint32_t, HuResult&);
-    static constexpr std::pair<uint32_t, Shape> kChecks[] = {
-        {kShapeSevenPairs, SevenPairsShape},
-        {kShapeKnitted, KnittedShape},
-        {kShapeSevenHonours, SevenHonoursShape},
-        {kShapeAllHonours, AllHonoursShape},
-        {kShape258, All258Shape}};
     ClearHuResult(*result_);
     uint32_t shapes = allowed_ & kShapeBits;
     if (extra != 0 && !(extra & 1)) shapes &= ~kShapeAllHonours;
@@ -1248,16 +1289,25 @@ int32_t FastWaits::ShapeChecks(int32_t extra) const {
     }
     const int32_t jokers = nA + nB;
     const int64_t total = hand_.tiles + added + jokers;
-    for (const auto& [bit, shape] : kChecks) {
-        if (!(shapes & bit) || !ShapeTakes(bit, m, total, jokers, options_)) continue;
-        TileCountArray counts = *counts_;
-        if (added) ++counts[size_t(kind_)];
-        if (idxA_) counts[size_t(idxA_)] = 0;
-        if (idxB_) counts[size_t(idxB_)] = 0;
-        if (shape(counts, nA, nB, idxA_, idxB_, kind_, options_, allowed_, *result_)) {
-            result_->shapes |= int32_t(bit);
-            return 8;
+    // Lowest bit first, the order in which the shapes are tried.
+    for (; shapes; shapes &= shapes - 1) {
+        const uint32_t bit = shapes & (0u - shapes);
+        if (!ShapeTakes(bit, m, total, jokers, options_)) continue;
+        if (bit == kShapeSevenPairs) {
+            TileCountArray counts = *counts_;
+            if (added) ++counts[size_t(kind_)];
+            if (idxA_) counts[size_t(idxA_)] = 0;
+            if (idxB_) counts[size_t(idxB_)] = 0;
+            if (!SevenPairsShape(counts, nA, nB, idxA_, idxB_, kind_, options_, allowed_, *result_))
+                continue;
+        } else {
+            // The others' record is a meld of the shape's type with no
+            // tiles, once the masks take the hand (which tell it exactly for
+            // these hooks without the substitute).
+            AddShapeMeld(*result_, bit);
         }
+        result_->shapes |= int32_t(bit);
+        return 8;
     }
     return 0;
 }
