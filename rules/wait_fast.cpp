@@ -531,10 +531,17 @@ int FastWaits::Reset(const TileCountArray& counts, TileId tile, TileId jokerA, T
         const uint64_t added = KindBit(kind_) & (uint64_t(winIsWild_) - 1);
         const uint64_t missing = kHonourKinds & ~m.present & ~added;
         const int32_t jokers = (options & kOptNoJokerSevenHonours) ? 0 : nA_ + nB_ + winIsWild_;
-        live &= ~((MoreThanTwo(m.pairs) ? kShapeKnitted : 0u) |
-                  (MoreThanTwo(m.present & ~kHonourKinds) ? kShapeAllHonours : 0u) |
-                  (MoreThanTwo(m.present & ~kKinds258) ? kShape258 : 0u) |
-                  (CountHonours(missing) > jokers ? kShapeSevenHonours : 0u));
+        uint32_t dead = (MoreThanTwo(m.pairs) ? kShapeKnitted : 0u) |
+                        (CountHonours(missing) > jokers ? kShapeSevenHonours : 0u);
+        // More than two suited kinds off 2-5-8 rule out both all honours and
+        // 2-5-8: one test for most hands (only a hand of few kinds asks each).
+        if (MoreThanTwo(m.present & ~kHonourKinds & ~kKinds258)) [[likely]] {
+            dead |= kShapeAllHonours | kShape258;
+        } else {
+            dead |= (MoreThanTwo(m.present & ~kHonourKinds) ? kShapeAllHonours : 0u) |
+                    (MoreThanTwo(m.present & ~kKinds258) ? kShape258 : 0u);
+        }
+        live &= ~dead;
     }
     liveShapes_ = live;
     {
