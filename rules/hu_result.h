@@ -253,6 +253,9 @@ int32_t AddMeldTiles(HuResult& result, int32_t type, int32_t t0, int32_t t1, int
 // The record of a whole-hand shape other than seven pairs (its bit): one
 // meld of the shape's type with no tiles.
 inline int32_t AddShapeMeld(HuResult& result, uint32_t shape) {
+    static_assert(kMeldKnitted == int32_t(kShapeKnitted) &&
+                  kMeldSevenHonours == int32_t(kShapeSevenHonours) &&
+                  kMeldAllHonours == int32_t(kShapeAllHonours));
     return AddMeldTiles(result, shape == kShape258 ? kMeld258 : int32_t(shape), 0, 0, 0, 0);
 }
 
