@@ -105,6 +105,11 @@ void RecordMelds(const Taken* taken, int n, int spent, int32_t nA, int32_t nB, T
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     if (const int32_t left = nA + nB - spent; left > 0)
         RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
+    RecordTakenMelds(taken, n, order, idxA, idxB, result);
+}
+
+void RecordTakenMelds(const Taken* taken, int n, uint32_t order, TileIndex idxA, TileIndex idxB,
+                      HuResult& result) {
     const int first = result.meldCount;
     if (first < 0 || first >= kMaxMelds) return;
     // The record keeps the last taken while it has room.

@@ -91,6 +91,10 @@ inline constexpr auto kSpendOrder = [] {
 // all. `order` is kSpendOrder's for nA and nB.
 void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32_t nB,
                       TileIndex idxA, TileIndex idxB, HuResult& result);
+// RecordMelds once the wildcards left are recorded (`order` is kSpendOrder's
+// for the counters).
+void RecordTakenMelds(const Taken* taken, int n, uint32_t order, TileIndex idxA, TileIndex idxB,
+                      HuResult& result);
 
 // A kind in each of a meld's four tile words, and the meld of template `w`
 // (kMeldWords' by Taken::meld) at the kind in `k` written to `meld`: the
