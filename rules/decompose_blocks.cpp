@@ -135,7 +135,7 @@ template <int kCount>
     // The wildcards no meld spent come first (out of line: most hands spend
     // them all), then the melds as below.
     if (nA + nB > spent) [[unlikely]]
-        RecordLeftJokers(nA + nB - spent, spent, order, nA, nB, idxA, idxB, result);
+        RecordLeftJokers(spent, order, nA, nB, idxA, idxB, result);
     const int first = result.meldCount;
     if (uint32_t(first) > uint32_t(kMaxMelds - n)) [[unlikely]] {
         RecordEntries(taken, kind, count, n, order, idxA, idxB, result);
