@@ -57,7 +57,7 @@ constexpr auto kLeftMelds = [] {
 namespace {
 
 // RecordLeftJokers for more than kFewLeft, or counters below zero: apart,
-// its frame too.
+// so that the common road saves no registers for its loop.
 [[gnu::noinline]] void RecordManyLeftJokers(int32_t a, int32_t b, TileIndex idxA, TileIndex idxB,
                                             HuResult& result) {
     int32_t savedA, savedB;

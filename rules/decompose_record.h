@@ -86,9 +86,10 @@ inline constexpr auto kSpendOrder = [] {
     return order;
 }();
 
-// The wildcards that no meld spent, as pungs and a pair of wildcards alone;
-// out of line, as most hands spend them all. `order` is kSpendOrder's for nA
-// and nB, of which the melds spent `spent`.
+// The wildcards that no meld spent (a and b of the counters left), as pungs
+// and a pair of wildcards alone; out of line, as most hands spend them all.
+// Or from the counters before the melds, which spent `spent` of them as
+// `order` (kSpendOrder's for nA and nB) spends them.
 void RecordLeftJokers(int32_t a, int32_t b, TileIndex idxA, TileIndex idxB, HuResult& result);
 [[gnu::always_inline]] inline void RecordLeftJokers(int spent, uint32_t order, int32_t nA,
                                                     int32_t nB, TileIndex idxA, TileIndex idxB,
