@@ -66,17 +66,17 @@ inline size_t BlockContextRow(BlockSlot slot) {
 constexpr int kMaxBlocks = 3 * 3 + kCountSlots - 30;
 
 // The melds of the entries taken (of `count` blocks, with their first kinds;
-// n melds and `spent` wildcards in all) recorded by RecordMelds: for the
-// decompositions that leave wildcards or find too little room.
+// n melds in all) recorded by RecordTakenMelds: for the decompositions that
+// find too little room.
 [[gnu::noinline]] void RecordEntries(const uint64_t* taken, const uint64_t* kind, int count, int n,
-                                     int spent, int32_t nA, int32_t nB, TileIndex idxA,
-                                     TileIndex idxB, HuResult& result) {
+                                     uint32_t order, TileIndex idxA, TileIndex idxB,
+                                     HuResult& result) {
     Taken melds[kMaxMelds];
     for (int i = 0, m = 0; i < count; ++i) {
         for (uint64_t e = taken[i] >> 16; e; e >>= 8)
             melds[m++] = {uint8_t(e), uint8_t(kind[i])};
     }
-    RecordMelds(melds, n, spent, nA, nB, idxA, idxB, result);
+    RecordTakenMelds(melds, n, order, idxA, idxB, result);
 }
 
 // The blocks found (their slots, and their first kinds) decomposed and
@@ -131,9 +131,14 @@ template <int kCount>
     const int n = int(sums >> 8 & 0xFF);
     if (n > kMaxMelds) return 0;
     const int spent = int(sums % kMaskPair);
+    const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
+    // The wildcards no meld spent come first (out of line: most hands spend
+    // them all), then the melds as below.
+    if (nA + nB > spent) [[unlikely]]
+        RecordLeftJokers(spent, order, nA, nB, idxA, idxB, result);
     const int first = result.meldCount;
-    if (nA + nB > spent || uint32_t(first) > uint32_t(kMaxMelds - n)) [[unlikely]] {
-        RecordEntries(taken, kind, count, n, spent, nA, nB, idxA, idxB, result);
+    if (uint32_t(first) > uint32_t(kMaxMelds - n)) [[unlikely]] {
+        RecordEntries(taken, kind, count, n, order, idxA, idxB, result);
         return 8;
     }
     // Each block's melds from its entry, each at its place from the back of
@@ -141,7 +146,6 @@ template <int kCount>
     // list of meld bytes stored by the pick and read back a byte at a time
     // costs more, its loads waiting on the stores.)
     MeldRecord* at = result.melds.data() + first + n;
-    const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
     const KindWords a = KindWordsOf(int32_t(0u - uint32_t(idxA)));
     const KindWords b = KindWordsOf(int32_t(0u - uint32_t(idxB)));
     int before = 0;

@@ -54,12 +54,29 @@ constexpr auto kLeftMelds = [] {
 
 }  // namespace
 
-void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32_t nB,
-                      TileIndex idxA, TileIndex idxB, HuResult& result) {
-    // Their counters after the melds' spending.
-    const int fromB = CountBits(order & ((1u << spent) - 1));
-    int32_t a = nA - (spent - fromB), b = nB - fromB, savedA, savedB;
-    if (a >= 0 && b >= 0 && left <= kFewLeft) {
+namespace {
+
+// RecordLeftJokers for more than kFewLeft, or counters below zero: apart,
+// so that the common road saves no registers for its loop.
+[[gnu::noinline]] void RecordManyLeftJokers(int32_t a, int32_t b, TileIndex idxA, TileIndex idxB,
+                                            HuResult& result) {
+    int32_t savedA, savedB;
+    int extras = 0;
+    int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
+    for (int32_t left = a + b; left > 0 && extras < kMaxMelds; left = SumJokers(a, b)) {
+        extraType[extras] = left >= 3 ? kMeldPung : kMeldPair;
+        TakeJokers(&savedA, &savedB, &a, &b, left >= 3 ? 3 : 2);
+        extraA[extras] = savedA - a;
+        extraB[extras++] = savedB - b;
+    }
+    for (int i = extras - 1; i >= 0; --i)
+        AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
+}
+
+}  // namespace
+
+void RecordLeftJokers(int32_t a, int32_t b, TileIndex idxA, TileIndex idxB, HuResult& result) {
+    if (a >= 0 && b >= 0 && a + b <= kFewLeft) {
         const LeftMelds& t = kLeftMelds[size_t(a)][size_t(b)];
         const int first = result.meldCount;
         if (first < 0 || first >= kMaxMelds) return;
@@ -88,23 +105,18 @@ void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32
         result.meldCount = first + kept;
         return;
     }
-    int32_t extraType[kMaxMelds], extraA[kMaxMelds], extraB[kMaxMelds];
-    int extras = 0;
-    for (; left > 0 && extras < kMaxMelds; left = SumJokers(a, b)) {
-        extraType[extras] = left >= 3 ? kMeldPung : kMeldPair;
-        TakeJokers(&savedA, &savedB, &a, &b, left >= 3 ? 3 : 2);
-        extraA[extras] = savedA - a;
-        extraB[extras++] = savedB - b;
-    }
-    for (int i = extras - 1; i >= 0; --i)
-        AddMeldEx(result, extraType[i], extraA[i], extraB[i], idxA, idxB);
+    RecordManyLeftJokers(a, b, idxA, idxB, result);
 }
 
 void RecordMelds(const Taken* taken, int n, int spent, int32_t nA, int32_t nB, TileIndex idxA,
                  TileIndex idxB, HuResult& result) {
     const uint32_t order = kSpendOrder[size_t(nA)][size_t(nB)];
-    if (const int32_t left = nA + nB - spent; left > 0)
-        RecordLeftJokers(left, spent, order, nA, nB, idxA, idxB, result);
+    if (nA + nB > spent) RecordLeftJokers(spent, order, nA, nB, idxA, idxB, result);
+    RecordTakenMelds(taken, n, order, idxA, idxB, result);
+}
+
+void RecordTakenMelds(const Taken* taken, int n, uint32_t order, TileIndex idxA, TileIndex idxB,
+                      HuResult& result) {
     const int first = result.meldCount;
     if (first < 0 || first >= kMaxMelds) return;
     // The record keeps the last taken while it has room.

@@ -86,11 +86,22 @@ inline constexpr auto kSpendOrder = [] {
     return order;
 }();
 
-// The wildcards that no meld spent (left of nA + nB after `spent`), as
-// pungs and a pair of wildcards alone; out of line, as most hands spend them
-// all. `order` is kSpendOrder's for nA and nB.
-void RecordLeftJokers(int32_t left, int spent, uint32_t order, int32_t nA, int32_t nB,
-                      TileIndex idxA, TileIndex idxB, HuResult& result);
+// The wildcards that no meld spent (a and b of the counters left), as pungs
+// and a pair of wildcards alone; out of line, as most hands spend them all.
+// Or from the counters before the melds, which spent `spent` of them as
+// `order` (kSpendOrder's for nA and nB) spends them.
+void RecordLeftJokers(int32_t a, int32_t b, TileIndex idxA, TileIndex idxB, HuResult& result);
+[[gnu::always_inline]] inline void RecordLeftJokers(int spent, uint32_t order, int32_t nA,
+                                                    int32_t nB, TileIndex idxA, TileIndex idxB,
+                                                    HuResult& result) {
+    // Their counters after the melds' spending.
+    const int fromB = CountBits(order & ((1u << spent) - 1));
+    RecordLeftJokers(nA - (spent - fromB), nB - fromB, idxA, idxB, result);
+}
+// RecordMelds once the wildcards left are recorded (`order` is kSpendOrder's
+// for the counters).
+void RecordTakenMelds(const Taken* taken, int n, uint32_t order, TileIndex idxA, TileIndex idxB,
+                      HuResult& result);
 
 // A kind in each of a meld's four tile words, and the meld of template `w`
 // (kMeldWords' by Taken::meld) at the kind in `k` written to `meld`: the
