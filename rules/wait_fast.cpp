@@ -246,7 +246,9 @@ class FastWaits {
     // The whole-hand shape checks once every checker failed (ShapeChecks):
     // each is the plain test restricted to one shape, which clears the result
     // and, when the masks take the hand, records the shape.
-    int32_t ShapeChecks(int32_t extra) const;
+    // (Cold and out of line: it runs only for the rare hand that wins the
+    // plain test and no checker, and the checkers' code then packs closer.)
+    [[gnu::cold]] [[gnu::noinline]] int32_t ShapeChecks(int32_t extra) const;
     // The end of a test that Plain or Waits answered: the clearing that the
     // lost rests left due (Clear).
     void EndClear() const {
@@ -308,6 +310,11 @@ class FastWaits {
     // Judge for a rest of 14 that knitted may take and the other shapes do
     // not: knitted told by the kinds.
     [[gnu::noinline]] Rest JudgeKnitted(int k1, int k2, int32_t jokers, bool pairTaken) const;
+    // JudgeRest's rest of 14 while knitted lives: JudgeKnitted when the
+    // kinds let knitted take it, else JudgeSuit. (Cold and apart: knitted
+    // seldom lives, and every checker's call site inlines JudgeRest.)
+    [[gnu::cold]] [[gnu::noinline]] Rest JudgeMayKnit(int k1, int k2, int32_t jokers,
+                                                      bool pairTaken) const;
     // Judge for a rest that no whole-hand shape takes.
     Rest JudgeSuit(int k1, int k2, int32_t jokers, bool pairTaken) const;
     // Judge for the rests its own steps leave: kinds from 30 up taken while
@@ -317,6 +324,17 @@ class FastWaits {
     // Judge in the caller (the plain test, on every call), for the hand plus
     // a tile of `added` (0: none) too.
     Rest JudgeHere(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
+    // JudgeHere's rests of more wildcards than the form rows cover (a hand
+    // of nine or more): the whole, or `others` with the group `g`, against
+    // Final. (Cold and apart, the whole's sum too: the plain test's road
+    // packs closer.)
+    [[gnu::cold]] [[gnu::noinline]] Rest JudgeWholeManyWild(int32_t jokers, bool pairTaken) const {
+        return Whole() & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    }
+    [[gnu::cold]] [[gnu::noinline]] static Rest JudgeManyWild(uint64_t others, const GroupMask& g,
+                                                              int32_t jokers, bool pairTaken) {
+        return AddGroup(others, g) & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+    }
     // Judge for a rest that changes more than one group, or the kinds from
     // 30 up.
     Rest JudgeSpread(int k1, int k2, int added, int32_t jokers, bool pairTaken) const;
@@ -744,12 +762,16 @@ Rest FastWaits::JudgeOne(int k, int32_t jokers, bool pairTaken) const {
     const uint32_t byTotal = (total | 2) == 14 ? live & kShapesByTotal : 0u;
     if (byTotal) {
         if ((byTotal & kShapeSevenPairs) && OddAfter(k1, k2) <= jokers) return Rest::kWinsByShape;
-        if ((byTotal & kShapeKnitted) && total == 14) {
-            const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
-            if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
-                return JudgeKnitted(k1, k2, jokers, pairTaken);
-        }
+        if ((byTotal & kShapeKnitted) && total == 14)
+            return JudgeMayKnit(k1, k2, jokers, pairTaken);
     }
+    return JudgeSuit(k1, k2, jokers, pairTaken);
+}
+
+Rest FastWaits::JudgeMayKnit(int k1, int k2, int32_t jokers, bool pairTaken) const {
+    const uint64_t lost = BitOf(k1) | BitOf(k2), close = KnittedClose();
+    if (!(hand_.masks.pairs & ~lost) && (!close || (lost & close)))
+        return JudgeKnitted(k1, k2, jokers, pairTaken);
     return JudgeSuit(k1, k2, jokers, pairTaken);
 }
 
@@ -812,8 +834,9 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
                  i3 = size_t(added > 0 ? added : 0);
     const unsigned touched = kGroupBitOfKind[i1] | kGroupBitOfKind[i2] | kGroupBitOfKind[i3];
     if (touched == 0) {
-        if (wholeKnown_ || jokers > kBlockMaxJokers)
-            return Whole() & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        if (wholeKnown_) return whole_ & Final(jokers, pairTaken) ? Rest::kWins : Rest::kLoses;
+        if (jokers > kBlockMaxJokers) [[unlikely]]
+            return JudgeWholeManyWild(jokers, pairTaken);
         // A suit's form row against its others' sum, the whole not summed:
         // the first suit the hand holds, whose others the loops read first.
         const uint64_t suited = hand_.masks.present & kSuitedKinds;
@@ -830,10 +853,8 @@ Rest FastWaits::JudgeCold(int k1, int k2, int32_t jokers, bool pairTaken) const 
     const int suit = std::countr_zero(touched);
     const int form = SuitForm(code_[suit] - kPowOfKind[i1] - kPowOfKind[i2] + kPowOfKind[i3]);
     const uint64_t others = Others(suit);
-    if (jokers > kBlockMaxJokers) [[unlikely]] {
-        return AddGroup(others, kSuitFormMask[form]) & Final(jokers, pairTaken) ? Rest::kWins
-                                                                                : Rest::kLoses;
-    }
+    if (jokers > kBlockMaxJokers) [[unlikely]]
+        return JudgeManyWild(others, kSuitFormMask[form], jokers, pairTaken);
     return others & kFormBeforeFinal[form][pairTaken][jokers] ? Rest::kWins : Rest::kLoses;
 }
 
@@ -1333,16 +1354,15 @@ int32_t FastWaits::ShapeChecks(int32_t extra) const {
                                   extra);
     }
     if (ready == 0) return 0;
-    if (!waits.Plain()) {
-        waits.EndClear();
-        return 0;
+    int32_t won = 0;
+    if (waits.Plain()) {
+        // (The shape checks clear the result first.)
+        if (!waits.Waits()) return waits.ShapeChecks(extra);
+        won = 8;
     }
-    if (waits.Waits()) {
-        waits.EndClear();
-        return 8;
-    }
-    // (The shape checks clear the result first.)
-    return waits.ShapeChecks(extra);
+    // (One clearing for both ends: its stores are many.)
+    waits.EndClear();
+    return won;
 }
 
 }  // namespace rules::detail
