@@ -1045,10 +1045,8 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
                                hand_.tiles - 1 + jokers <= kMaxDecomposedTiles
                            ? uint8_t(jokers >= 1 ? 7 : 5)
                            : 0;
-    }
-    if (!anchors) return 0;
-    if (othersKnown_ != 7) SumAllOthers();
-    if (pairTaken) {
+        if (!anchors) return 0;
+        if (othersKnown_ != 7) SumAllOthers();
         if (!pairKnown_ || pairNamed_.anchors != anchors) {
             uint64_t may;
             if (d1 == 0 && d2 == -1 && spent == 0) {
@@ -1062,6 +1060,9 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
         }
         return pairNamed_.may;
     }
+    // (The pair loop, asked first, made the sums: a hand without a tile,
+    // whose anchors are none, asks no loop.)
+    if (!anchors) return 0;
     if (d1 == 0 && d2 == 2 && spent == 0) {
         if (!middleKnown_ || middleNamed_.anchors != anchors) {
             middleNamed_ = {anchors, MayWinOnce<Loop::kOther, 0, 2>(anchors, d1, d2, spent, false)};
