@@ -120,6 +120,20 @@ constexpr auto kKnitDrops = [] {
     return drops;
 }();
 
+// The lowest bit set of x (not 0), as an index. (The compiler widens the int
+// of countr_zero once more before it indexes, an instruction an anchor in
+// the loops' walks; tzcnt, or bsf where it reads as bsf, already writes the
+// whole register.)
+inline size_t LowestBit(uint64_t x) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    uint64_t k;
+    __asm__("rep bsf %1, %0" : "=r"(k) : "r"(x) : "cc");
+    return size_t(k);
+#else
+    return size_t(std::countr_zero(x));
+#endif
+}
+
 // Bit k, none for k <= 0 (no kind).
 constexpr uint64_t BitOf(int k) {
     return k > 0 ? KindBit(k) : 0;
@@ -490,6 +504,11 @@ class FastWaits {
     // wildcard too (made with pairNamed_; their rests are the same), and
     // those whose rest wins that loop by the masks.
     mutable uint64_t pairJudged_, pairWild_;
+    // The loops (bit 0 the pair loop, 1 the pung loop with a wildcard, 2 the
+    // loops taking two tiles) whose suited batches are all common ones, as
+    // MayWinOnce tells them. Set as the pair loop is asked: the pair wait
+    // runs first, and asks it before any other loop runs (on any hand).
+    mutable uint8_t commonLoops_;
     // Which sums and named anchors are known, and the clearing due (side by
     // side, which Reset clears in one store).
     mutable uint8_t othersKnown_, contextsKnown_;
@@ -1038,9 +1057,17 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
     // (Only the pair wait takes the pair, only the pung wait with a wildcard
     // takes one tile and spends one; the pair loop is asked again when the
     // joker pair loses after it, the middle loop by the chow wait too.)
-    if (!anchors) return 0;
-    if (othersKnown_ != 7) SumAllOthers();
     if (pairTaken) {
+        // Without a shape but seven pairs live, every batch is a common one
+        // (but the pung loop's with a wildcard when there is none to spend):
+        // its rests hold fewer tiles and wildcards than the hand.
+        const int32_t jokers = Jokers();
+        commonLoops_ = !(liveShapes_ & ~kShapeSevenPairs) && jokers <= kBlockMaxJokers &&
+                               hand_.tiles - 1 + jokers <= kMaxDecomposedTiles
+                           ? uint8_t(jokers >= 1 ? 7 : 5)
+                           : 0;
+        if (!anchors) return 0;
+        if (othersKnown_ != 7) SumAllOthers();
         if (!pairKnown_ || pairNamed_.anchors != anchors) {
             uint64_t may;
             if (d1 == 0 && d2 == -1 && spent == 0) {
@@ -1054,6 +1081,9 @@ inline uint64_t FastWaits::MayWin(uint64_t anchors, int d1, int d2, int32_t spen
         }
         return pairNamed_.may;
     }
+    // (The pair loop, asked first, made the sums: a hand without a tile,
+    // whose anchors are none, asks no loop.)
+    if (!anchors) return 0;
     if (d1 == 0 && d2 == 2 && spent == 0) {
         if (!middleKnown_ || middleNamed_.anchors != anchors) {
             middleNamed_ = {anchors, MayWinOnce<Loop::kOther, 0, 2>(anchors, d1, d2, spent, false)};
@@ -1087,10 +1117,20 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     // may take a rest, the rows hold the wildcards; the rest is MayWinApart's.
     // (Knitted takes only 14; seven pairs is told per anchor by the masks,
     // exactly, as MayWinApart tells it.)
-    const uint32_t live = ShapesMayTake(total) ? liveShapes_ : 0u;
-    const uint32_t byMasks = kShapeSevenPairs | (total == 12 ? kShapeKnitted : 0u);
-    if (jokers < 0 || (anchors >> 30) || (live & ~byMasks) || total > kMaxDecomposedTiles ||
-        jokers > kBlockMaxJokers) [[unlikely]]
+    // (MayWin told which loops' batches are all common: seven pairs, when
+    // live, is then the only shape.)
+    constexpr unsigned kCommonBit = kLoop == Loop::kPair ? 1u : kLoop == Loop::kPungWild ? 2u : 4u;
+    uint32_t live;
+    if (kD1 != kAnySteps && (commonLoops_ & kCommonBit)) {
+        live = total == 12 || total == 14 ? liveShapes_ : 0u;
+    } else {
+        live = ShapesMayTake(total) ? liveShapes_ : 0u;
+        const uint32_t byMasks = kShapeSevenPairs | (total == 12 ? kShapeKnitted : 0u);
+        if (jokers < 0 || (live & ~byMasks) || total > kMaxDecomposedTiles ||
+            jokers > kBlockMaxJokers) [[unlikely]]
+            return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
+    }
+    if (anchors >> 30) [[unlikely]]
         return MayWinApart<kLoop, kD1, kD2>(anchors, d1, d2, spent, pairTaken);
     const uint64_t pairs = live & kShapeSevenPairs ? SevenPairsAnchors(anchors, d1, d2, jokers) : 0;
     // The pair loop judged these rests as it went.
@@ -1109,7 +1149,7 @@ uint64_t FastWaits::MayWinOnce(uint64_t anchors, int d1, int d2, int32_t spent,
     const uint64_t* wildRow = &kFormBeforeFinal[0][0][wild ? jokers - 1 : 0];
     uint64_t wildWins = 0, won = 0;
     for (uint64_t left = anchors; left; left &= left - 1) {
-        const unsigned a = unsigned(std::countr_zero(left));
+        const size_t a = LowestBit(left);
         const int suit = kSuitOfKind[a];
         const uint64_t meets = others_[suit];
         const size_t form = size_t(SuitForm(code_[suit] - taken[a])) * kRowStride;
