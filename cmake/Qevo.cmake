@@ -52,6 +52,7 @@ function(qevo_tests module)
     endif()
     add_executable(${module}_tests ${ARG_SOURCES})
     target_link_libraries(${module}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${module}_tests PRIVATE QEVO_SOURCE_TREE="${PROJECT_SOURCE_DIR}")
     gtest_discover_tests(${module}_tests DISCOVERY_MODE PRE_TEST
                          PROPERTIES ENVIRONMENT "QEVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()

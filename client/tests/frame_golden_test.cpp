@@ -12,6 +12,7 @@
 #include "platform/bytes.h"
 #include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/virtual_keys.h"
+#include "platform/tests/source_path.h"
 
 namespace client {
 namespace {
@@ -19,8 +20,7 @@ namespace {
 using platform::Surface;
 
 std::string GoldenPath(const std::string& name) {
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/client/tests/golden/" + name;
+    return platform::testing_support::SourcePath("client/tests/golden/" + name);
 }
 
 using platform::testing_support::Mismatch;

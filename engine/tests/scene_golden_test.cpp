@@ -9,6 +9,7 @@
 #include "engine/image_entity.h"
 #include "engine/tests/runtime_fixture.h"
 #include "engine/text_entity.h"
+#include "platform/tests/source_path.h"
 
 namespace engine {
 namespace {
@@ -16,9 +17,8 @@ namespace {
 constexpr int32_t kW = 240, kH = 180;
 
 std::string GoldenPath(int ms) {
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/engine/tests/golden/scene_" + std::to_string(ms) +
-           ".png";
+    return platform::testing_support::SourcePath("engine/tests/golden/scene_" + std::to_string(ms) +
+                                                 ".png");
 }
 
 class SceneTest : public testing::RuntimeTest {

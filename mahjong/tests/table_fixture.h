@@ -22,6 +22,7 @@
 #include "mahjong/scene/tile_identity.h"
 #include "platform/bytes.h"
 #include "platform/gui/tests/pixel_compare.h"
+#include "platform/tests/source_path.h"
 
 namespace platform {
 inline void PrintTo(const RECT& r, std::ostream* os) {
@@ -66,8 +67,7 @@ constexpr int32_t T(int suit, int rank, int copy) {
 // The picture against mahjong/tests/golden/`name`: the headless display
 // draws the same pixels everywhere. QEVO_UPDATE_GOLDEN=1 writes it anew.
 inline void ExpectGolden(const std::string& name, const platform::Surface& actual) {
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    const std::string path = std::string(root ? root : ".") + "/mahjong/tests/golden/" + name;
+    const std::string path = platform::testing_support::SourcePath("mahjong/tests/golden/" + name);
     if (std::getenv("QEVO_UPDATE_GOLDEN")) actual.SavePng(path);
     EXPECT_EQ(platform::testing_support::Mismatch(actual, platform::Surface::LoadPng(path), 0), 0.0)
         << name;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/bytes.h"
+#include "platform/tests/source_path.h"
 
 namespace engine {
 namespace {
@@ -263,9 +264,8 @@ TEST(FontStoreGolden, RealFontRendersTheGoldenText) {
     store.DrawText(px.data(), kW, kH, 2, 2, "确定Ab");
     for (size_t i = 0; i < alpha.size(); ++i)
         alpha[i] = px[i * 4 + 3];
-    const char* dir = std::getenv("QEVO_SOURCE_DIR");
-    ASSERT_NE(dir, nullptr);
-    const std::string path = std::string(dir) + "/engine/resources/tests/golden/font_16px.gray";
+    const std::string path =
+        platform::testing_support::SourcePath("engine/resources/tests/golden/font_16px.gray");
     if (std::getenv("QEVO_UPDATE_GOLDEN")) {
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(alpha.data()), std::streamsize(alpha.size()));

@@ -9,6 +9,7 @@
 
 #include "platform/gui/wnd.h"
 #include "platform/message_queue.h"
+#include "platform/tests/source_path.h"
 
 namespace platform::testing_support {
 
@@ -72,10 +73,9 @@ inline int Pump() {
     return n;
 }
 
-// The golden picture's path; QEVO_SOURCE_DIR is set by the test runner.
+// The golden picture's path in the source tree.
 inline std::string GoldenPath(const std::string& name) {
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/platform/gui/tests/golden/" + name;
+    return platform::testing_support::SourcePath("platform/gui/tests/golden/" + name);
 }
 
 }  // namespace platform::testing_support

@@ -19,6 +19,7 @@
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/program_resources.h"
+#include "platform/tests/source_path.h"
 #include "tools/engine-demo/demo_app.h"
 
 namespace engine_demo {
@@ -29,8 +30,7 @@ using platform::testing_support::Mismatch;
 constexpr int kLeft = 40, kTop = 40;
 
 std::string GoldenPath() {
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/tools/engine-demo/tests/golden/demo.png";
+    return platform::testing_support::SourcePath("tools/engine-demo/tests/golden/demo.png");
 }
 
 class DemoTest : public ::testing::Test {

@@ -15,6 +15,7 @@
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/message_queue.h"
 #include "platform/paths.h"
+#include "platform/tests/source_path.h"
 #include "platform/tests/temp_dir.h"
 
 namespace gallery {
@@ -30,8 +31,7 @@ void Pump() {
 }
 
 std::string GoldenPath(const std::string& name) {
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/tools/gallery/tests/golden/" + name;
+    return platform::testing_support::SourcePath("tools/gallery/tests/golden/" + name);
 }
 
 // The golden picture; QEVO_UPDATE_GOLDEN=1 rewrites it from `actual`.

@@ -26,6 +26,7 @@
 #include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
+#include "platform/tests/source_path.h"
 #include "platform/tests/temp_dir.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/gameserver/tests/table_fixture.h"
@@ -162,9 +163,8 @@ class DemoScreenTest : public ::testing::Test {
         platform::testing_support::X11Client x(xvfb_.Display());
         ASSERT_TRUE(x.Connected());
         const platform::Surface shown = x.Grab(app_->Frame()->GetWindowRect());
-        const char* root = std::getenv("QEVO_SOURCE_DIR");
-        const std::string path =
-            std::string(root ? root : ".") + "/tools/gameserver/tests/golden/" + name;
+        const std::string path = platform::testing_support::SourcePath(
+            std::string("tools/gameserver/tests/golden/") + name);
         if (std::getenv("QEVO_UPDATE_GOLDEN")) shown.SavePng(path);
         EXPECT_LE(platform::testing_support::Mismatch(shown, platform::Surface::LoadPng(path), 8),
                   0.005)

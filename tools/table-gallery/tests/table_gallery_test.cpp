@@ -17,6 +17,7 @@
 #include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/tests/x11_client.h"
 #include "platform/gui/tests/xvfb_server.h"
+#include "platform/tests/source_path.h"
 #include "tools/table-gallery/table_gallery.h"
 
 namespace table_gallery {
@@ -26,8 +27,7 @@ using mahjong::CTableScene;
 using platform::testing_support::Mismatch;
 
 std::string GoldenPath(const std::string& name) {
-    const char* root = std::getenv("QEVO_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/tools/table-gallery/tests/golden/" + name;
+    return platform::testing_support::SourcePath("tools/table-gallery/tests/golden/" + name);
 }
 
 // The tiles on the table: present records of the wall, the hands (melds
