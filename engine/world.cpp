@@ -187,12 +187,22 @@ int World::BindControl(ControlRecord* record, Entity* entity, uint32_t flags) {
         return 0;
     }
     if (entity->GetControlId() != record->id) TakeOverBinding(*entity);
+    // The entity bound before would still answer the mouse for this
+    // control, and deleting it would take the control along.
+    if (record->entityId != entity->GetId()) ReleaseEntity(*record);
     record->entityId = entity->GetId();
     record->entity = entity;
     entity->SetControlId(record->id);
     if (record->HasAnyEvent() && !entity->IsPickable()) entity->SetPickable(1);
     record->flags = flags;
     return 1;
+}
+
+void World::ReleaseEntity(const ControlRecord& record) {
+    Entity* entity = FindEntity(record.entityId);
+    if (!entity || entity->GetControlId() != record.id) return;
+    entity->SetControlId(0);
+    entity->SetPickable(0);
 }
 
 int World::UnbindControl(uint32_t controlId) {
@@ -209,15 +219,12 @@ int World::UnbindControl(ControlRecord* record) {
         WriteGameLog("控件解除失败，控件不存在");
         return 0;
     }
-    Entity* entity = FindEntity(record->entityId);
     int result = 1;
-    if (entity && entity->GetControlId() == record->id) {
-        entity->SetControlId(0);
-        entity->SetPickable(0);
-    } else if (!entity) {
+    if (!FindEntity(record->entityId)) {
         WriteGameLog("控件解除失败，未能获取指定实体");
         result = 0;
     }
+    ReleaseEntity(*record);
     record->entityId = 0;
     record->entity = nullptr;
     record->flags = 0;

@@ -217,6 +217,9 @@ class World {
     void Enqueue(EngineMessage message);
     int Deliver(EngineMessage message);
     void TakeOverBinding(Entity& entity);
+    // The record's entity, when it still names the record, forgets it and
+    // leaves the hit tests.
+    void ReleaseEntity(const ControlRecord& record);
     void EndDelivery();
     // Tells a control's owner an event; the owner may remove itself.
     void TellOwner(uint32_t controlId, uint32_t code);
