@@ -415,10 +415,14 @@ EngineMessage World::PopMessage() {
 // ---- Frame clock --------------------------------------------------------------
 
 int World::IsFrameDue() {
-    now_ = EngineClock::Update();
+    return IsFrameDue(EngineClock::Update());
+}
+
+int World::IsFrameDue(uint32_t firedAt) {
+    now_ = firedAt;
     // Unsigned difference: correct across the tick counter's wrap.
-    if (now_ - lastFrame_ < framePeriod_) return 0;
-    lastFrame_ = now_;
+    if (firedAt - lastFrame_ < framePeriod_) return 0;
+    lastFrame_ = firedAt;
     return 1;
 }
 

@@ -160,6 +160,9 @@ class World {
     // ---- Frame clock ----
     // Reads the engine clock; 1 (and a new frame) once per frame period.
     int IsFrameDue();
+    // The same judged by `firedAt`, the clock reading at which the frame
+    // timer fired: time spent before asking never delays the next frame.
+    int IsFrameDue(uint32_t firedAt);
     void SetFramePeriod(uint32_t ms) { framePeriod_ = ms; }
     uint32_t GetClockStep() const { return framePeriod_; }
     uint32_t Now() const { return now_; }
