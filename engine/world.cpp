@@ -357,11 +357,7 @@ void World::EndDelivery() {
 }
 
 void World::TellOwner(uint32_t controlId, uint32_t code) {
-    ControlRecord* record = GetControl(controlId);
-    if (!record || !record->owner) return;
-    ++delivering_;
-    record->SendToOwner(code);
-    EndDelivery();
+    if (ControlRecord* record = GetControl(controlId)) record->SendToOwner(code);
 }
 
 int World::Deliver(EngineMessage message) {
@@ -369,9 +365,10 @@ int World::Deliver(EngineMessage message) {
     if (!record) return 0;
     if (!record->owner) return 1;
     EngineObject* owner = record->owner;
-    ++delivering_;
-    owner->OnEvent(message);
-    EndDelivery();
+    {
+        DeliveryScope held(*this);
+        owner->OnEvent(message);
+    }
     // Whatever payload the handler left is freed with the message here.
     return 1;
 }

@@ -109,9 +109,22 @@ class World {
     uint32_t ControlUnderCursor() const;
 
     // ---- Objects ----
+    // While one lives, an object removed from the World is deleted only when
+    // the outermost one ends: code still running on it (its handler, or the
+    // caller that told it an event) stays safe.
+    class DeliveryScope {
+      public:
+        explicit DeliveryScope(World& world) : world_(world) { ++world_.delivering_; }
+        ~DeliveryScope() { world_.EndDelivery(); }
+        DeliveryScope(const DeliveryScope&) = delete;
+        DeliveryScope& operator=(const DeliveryScope&) = delete;
+
+      private:
+        World& world_;
+    };
     EngineObject* RegisterObject(std::unique_ptr<EngineObject> object);
-    // Calls OnRemove and deletes it; inside a delivery the deletion waits
-    // until the outermost handler has returned. Objects not listed are left.
+    // Calls OnRemove and deletes it; inside a DeliveryScope the deletion
+    // waits until the outermost one ends. Objects not listed are left.
     void RemoveObject(EngineObject* object);
     bool IsRegistered(const EngineObject* object) const;
     size_t ObjectCount() const { return objects_.size(); }
