@@ -95,6 +95,8 @@ Entity* ButtonFrame::SlotEntity(const Slot& slot) const {
 int ButtonFrame::PlaceButtons() {
     const Entity* frame = FrameEntity();
     if (!frame) return 0;
+    // A button told 14 may take the frame with it; this loop ends first.
+    World::DeliveryScope held(*world_);
     int placed = 0;
     for (const Slot& slot : slots_) {
         Entity* button = SlotEntity(slot);
@@ -257,6 +259,7 @@ void ButtonFrame::Shrink() {
 // it is in.
 void ButtonFrame::EnableButtons(bool enable) {
     if (enable != expanded_) return;
+    World::DeliveryScope held(*world_);
     for (const Slot& slot : slots_) {
         const Entity* button = SlotEntity(slot);
         if (!button || (button->GetKind() != kKindImage && button->GetKind() != kKindText))
@@ -271,6 +274,7 @@ void ButtonFrame::EnableButtons(bool enable) {
 }
 
 void ButtonFrame::ResetButtons() {
+    World::DeliveryScope held(*world_);
     for (const Slot& slot : slots_) {
         auto* image = dynamic_cast<ImageEntity*>(SlotEntity(slot));
         if (!image) continue;

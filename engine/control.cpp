@@ -91,6 +91,8 @@ void Control::Hide() {
 void Control::Enable(bool enabled) {
     ControlRecord* record = Record();
     if (!record || !BoundEntity()) return;
+    // An owner that leaves on 69 or 70 is still here for the refresh.
+    World::DeliveryScope held(*world_);
     record->SetEnabled(enabled ? 1 : 0);
     RefreshHover();
 }

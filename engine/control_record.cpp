@@ -1,7 +1,10 @@
 #include "engine/control_record.h"
 
+#include <optional>
+
 #include "engine/engine_object.h"
 #include "engine/entity.h"
+#include "engine/world.h"
 
 namespace engine {
 
@@ -49,6 +52,9 @@ void ControlRecord::SetEnabled(uint32_t on) {
 int ControlRecord::SendToOwner(uint32_t code, platform::Payload payload) {
     if (!owner) return 0;
     EngineMessage event{code, std::move(payload), 0};
+    // The owner may leave the World while it handles the event.
+    std::optional<World::DeliveryScope> held;
+    if (World* world = owner->GetWorld()) held.emplace(*world);
     return owner->OnEvent(event);
 }
 

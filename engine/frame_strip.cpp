@@ -33,7 +33,7 @@ FrameSet MakeUniformStrip(uint32_t imageId, int32_t width, int32_t height, uint3
 void FrameStrip::Bind(const FrameSet* frames, double newSpeed, uint32_t newFlags) {
     if (!frames) return;
     running = true;
-    set = frames;
+    set = first = frames;
     started = false;
     start = 0;
     index = 0;
@@ -68,7 +68,11 @@ int FrameStrip::Step(uint32_t now) {
         started = true;
     }
     if (!(flags & kStripPlaying)) {
-        start = now - offset;
+        // Standing still: the pass began as long ago as the current frame's
+        // offset takes to play at this speed, rounded up so that playing on
+        // shows the same frame.
+        const double span = speed > 0.0 ? std::ceil(offset / speed) : 0.0;
+        start = now - uint32_t(std::min(span, 4294967295.0));
         return kStripStill;
     }
     if (!set || set->frames.empty()) return End(false);
@@ -95,7 +99,7 @@ int FrameStrip::Step(uint32_t now) {
             continue;
         }
         const FrameSet* following = set->next;
-        if (!following && (flags & kStripLoopChain)) following = set;
+        if (!following && (flags & kStripLoopChain)) following = first;
         if (!following) return End(true);
         set = following;
         loopsLeft = set->loopCount;

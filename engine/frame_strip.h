@@ -33,7 +33,7 @@ FrameSet MakeUniformStrip(uint32_t imageId, int32_t width, int32_t height, uint3
 // Strip flags.
 inline constexpr uint32_t kStripPlaying = 1;
 inline constexpr uint32_t kStripAdvanceWhenDrawn = 2;
-inline constexpr uint32_t kStripLoopChain = 8;     // at the end of the chain, play the set again
+inline constexpr uint32_t kStripLoopChain = 8;     // at the end of the chain, start it over
 inline constexpr uint32_t kStripOwnsSets = 16;     // the frame sets go with the entity
 inline constexpr uint32_t kStripRestartCode = 32;  // a rewind answers kStripRestarted
 inline constexpr uint32_t kStripRewind = 64;       // at the end, rewind instead of stopping
@@ -47,6 +47,7 @@ inline constexpr int kStripRestarted = 4096;
 struct FrameStrip {
     bool running = false;
     const FrameSet* set = nullptr;
+    const FrameSet* first = nullptr;  // where the chain begins
     bool started = false;
     uint32_t start = 0;   // when the current pass began (ms)
     uint32_t index = 0;   // current frame

@@ -49,6 +49,11 @@ void GameEngine::SetHost(EngineHost* host) {
         world_.SetWorkNotifier({});
 }
 
+void GameEngine::SetFramePeriod(uint32_t ms) {
+    world_.SetFramePeriod(ms);
+    if (host_) host_->SetFramePeriod(ms);
+}
+
 void GameEngine::CreateScriptHost() {
     if (scriptHostFactory_) scriptHostFactory_(*this);
 }

@@ -55,6 +55,8 @@ class EngineHost {
     // A message reached the engine queue between frames: pump it soon.
     virtual void RequestPump() {}
     virtual void StopTimers() {}
+    // The frame period changed: a running frame timer follows it.
+    virtual void SetFramePeriod(uint32_t ms) { (void)ms; }
     // A line for the main frame (system command 82).
     virtual void PostToMainFrame(std::string text) { (void)text; }
     // The console's "/endgame".
@@ -190,6 +192,7 @@ class GameEngine : public EngineNode {
     // queued meanwhile wait for the next pump.
     void PumpMessages();
     int IsFrameDue() { return world_.IsFrameDue(); }
+    int IsFrameDue(uint32_t firedAt) { return world_.IsFrameDue(firedAt); }
     // Presents the changed part of the screen into the back buffer (only
     // while the main window is shown) and builds the output surface.
     void Render();
@@ -212,7 +215,7 @@ class GameEngine : public EngineNode {
     bool LogGate() const { return logGate_; }
     void SetMouseEvent(uint32_t n, int32_t code, uint32_t target, platform::Payload payload = {});
     void SetKeyMap(uint32_t key, uint32_t engineKey) { keyMap_[key] = engineKey; }
-    void SetFramePeriod(uint32_t ms) { world_.SetFramePeriod(ms); }
+    void SetFramePeriod(uint32_t ms);
 
     // ---- Facade: entities ----
     ImageEntity* CreateImageEntity(int layer, int32_t x, int32_t y, uint32_t imageId, int32_t srcX,

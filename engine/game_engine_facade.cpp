@@ -300,7 +300,8 @@ ImageInfo GameEngine::GetImageInfo(uint32_t imageId) {
 FrameRect GameEngine::GetFrameRectById(uint32_t imageId, uint32_t frame) {
     const ImageRecord* image = resources_.GetImage(imageId);
     if (!image) return {};
-    return {imageId, 0, Saturate32(int64_t(frame) * image->height), image->width, image->height};
+    const int64_t y = int64_t(image->WrapFrame(frame)) * image->height;
+    return {imageId, 0, Saturate32(y), image->width, image->height};
 }
 
 FrameRect GameEngine::GetFrameRectByName(std::string_view title, uint32_t frame) {

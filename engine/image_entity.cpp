@@ -71,9 +71,8 @@ uint32_t ImageEntity::ShowFrame(uint32_t frame) {
 }
 
 uint32_t ImageEntity::SetFrame(uint32_t n) {
-    const uint32_t count = GetFrameCount();
-    if (count == 0) return 0;
-    const uint32_t delay = ShowFrame(uint16_t(n) % count);
+    if (GetFrameCount() == 0) return 0;
+    const uint32_t delay = ShowFrame(Image()->WrapFrame(n));
     Update();
     return delay;
 }

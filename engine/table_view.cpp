@@ -83,6 +83,10 @@ void CJqGameTableView::StartTimers() {
     if (sizeLocked_) engine_->OnResize();
 }
 
+void CJqGameTableView::SetFramePeriod(uint32_t ms) {
+    if (started_) platform::SetTimer(Handle(), kFrameTimer, ms);
+}
+
 void CJqGameTableView::StopTimers() {
     platform::KillTimer(Handle(), kFrameTimer);
     if (tickTimer_) platform::KillTimer(Handle(), tickTimer_);
@@ -131,9 +135,9 @@ int CJqGameTableView::RunMessageLoop(int seconds) {
     return result == 0 ? int(msg.wParam) : 1;
 }
 
-void CJqGameTableView::OnFrameTimer() {
+void CJqGameTableView::OnFrameTimer(uint32_t firedAt) {
     engine_->PumpMessages();
-    if (!engine_->IsFrameDue()) return;
+    if (!engine_->IsFrameDue(firedAt)) return;
     const uint32_t t0 = platform::GetTickCount();
     if (engine_->RunFrame()) {
         for (const Rect& r : engine_->DirtyRects()) {
@@ -227,7 +231,7 @@ platform::LRESULT CJqGameTableView::OnMessage(Message& msg) {
         case platform::WM_TIMER:
             if (!engine_) return 0;
             if (msg.wParam == kFrameTimer) {
-                OnFrameTimer();
+                OnFrameTimer(msg.time);
             } else if (msg.wParam == tickTimer_) {
                 OnTickTimer();
             } else {

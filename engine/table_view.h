@@ -37,6 +37,8 @@ class CJqGameTableView : public platform::CWnd, public EngineHost {
     virtual void OnInitialUpdate();
     void StartTimers();
     void StopTimers() override;
+    // Re-arms a running frame timer.
+    void SetFramePeriod(uint32_t ms) override;
     bool TimersStarted() const { return started_; }
     // Keys reaching the message loop go straight to this window; true: the
     // loop must not dispatch them again.
@@ -68,7 +70,8 @@ class CJqGameTableView : public platform::CWnd, public EngineHost {
 
   private:
     void FirstSizing();
-    void OnFrameTimer();
+    // `firedAt`: when the timer fired, before the pump took its time.
+    void OnFrameTimer(uint32_t firedAt);
     void OnTickTimer();
     bool ForwardInput(platform::Message& msg);
 

@@ -187,12 +187,22 @@ int World::BindControl(ControlRecord* record, Entity* entity, uint32_t flags) {
         return 0;
     }
     if (entity->GetControlId() != record->id) TakeOverBinding(*entity);
+    // The entity bound before would still answer the mouse for this
+    // control, and deleting it would take the control along.
+    if (record->entityId != entity->GetId()) ReleaseEntity(*record);
     record->entityId = entity->GetId();
     record->entity = entity;
     entity->SetControlId(record->id);
     if (record->HasAnyEvent() && !entity->IsPickable()) entity->SetPickable(1);
     record->flags = flags;
     return 1;
+}
+
+void World::ReleaseEntity(const ControlRecord& record) {
+    Entity* entity = FindEntity(record.entityId);
+    if (!entity || entity->GetControlId() != record.id) return;
+    entity->SetControlId(0);
+    entity->SetPickable(0);
 }
 
 int World::UnbindControl(uint32_t controlId) {
@@ -209,15 +219,12 @@ int World::UnbindControl(ControlRecord* record) {
         WriteGameLog("控件解除失败，控件不存在");
         return 0;
     }
-    Entity* entity = FindEntity(record->entityId);
     int result = 1;
-    if (entity && entity->GetControlId() == record->id) {
-        entity->SetControlId(0);
-        entity->SetPickable(0);
-    } else if (!entity) {
+    if (!FindEntity(record->entityId)) {
         WriteGameLog("控件解除失败，未能获取指定实体");
         result = 0;
     }
+    ReleaseEntity(*record);
     record->entityId = 0;
     record->entity = nullptr;
     record->flags = 0;
@@ -350,11 +357,7 @@ void World::EndDelivery() {
 }
 
 void World::TellOwner(uint32_t controlId, uint32_t code) {
-    ControlRecord* record = GetControl(controlId);
-    if (!record || !record->owner) return;
-    ++delivering_;
-    record->SendToOwner(code);
-    EndDelivery();
+    if (ControlRecord* record = GetControl(controlId)) record->SendToOwner(code);
 }
 
 int World::Deliver(EngineMessage message) {
@@ -362,9 +365,10 @@ int World::Deliver(EngineMessage message) {
     if (!record) return 0;
     if (!record->owner) return 1;
     EngineObject* owner = record->owner;
-    ++delivering_;
-    owner->OnEvent(message);
-    EndDelivery();
+    {
+        DeliveryScope held(*this);
+        owner->OnEvent(message);
+    }
     // Whatever payload the handler left is freed with the message here.
     return 1;
 }
@@ -408,10 +412,14 @@ EngineMessage World::PopMessage() {
 // ---- Frame clock --------------------------------------------------------------
 
 int World::IsFrameDue() {
-    now_ = EngineClock::Update();
+    return IsFrameDue(EngineClock::Update());
+}
+
+int World::IsFrameDue(uint32_t firedAt) {
+    now_ = firedAt;
     // Unsigned difference: correct across the tick counter's wrap.
-    if (now_ - lastFrame_ < framePeriod_) return 0;
-    lastFrame_ = now_;
+    if (firedAt - lastFrame_ < framePeriod_) return 0;
+    lastFrame_ = firedAt;
     return 1;
 }
 

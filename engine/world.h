@@ -109,9 +109,22 @@ class World {
     uint32_t ControlUnderCursor() const;
 
     // ---- Objects ----
+    // While one lives, an object removed from the World is deleted only when
+    // the outermost one ends: code still running on it (its handler, or the
+    // caller that told it an event) stays safe.
+    class DeliveryScope {
+      public:
+        explicit DeliveryScope(World& world) : world_(world) { ++world_.delivering_; }
+        ~DeliveryScope() { world_.EndDelivery(); }
+        DeliveryScope(const DeliveryScope&) = delete;
+        DeliveryScope& operator=(const DeliveryScope&) = delete;
+
+      private:
+        World& world_;
+    };
     EngineObject* RegisterObject(std::unique_ptr<EngineObject> object);
-    // Calls OnRemove and deletes it; inside a delivery the deletion waits
-    // until the outermost handler has returned. Objects not listed are left.
+    // Calls OnRemove and deletes it; inside a DeliveryScope the deletion
+    // waits until the outermost one ends. Objects not listed are left.
     void RemoveObject(EngineObject* object);
     bool IsRegistered(const EngineObject* object) const;
     size_t ObjectCount() const { return objects_.size(); }
@@ -160,6 +173,9 @@ class World {
     // ---- Frame clock ----
     // Reads the engine clock; 1 (and a new frame) once per frame period.
     int IsFrameDue();
+    // The same judged by `firedAt`, the clock reading at which the frame
+    // timer fired: time spent before asking never delays the next frame.
+    int IsFrameDue(uint32_t firedAt);
     void SetFramePeriod(uint32_t ms) { framePeriod_ = ms; }
     uint32_t GetClockStep() const { return framePeriod_; }
     uint32_t Now() const { return now_; }
@@ -217,6 +233,9 @@ class World {
     void Enqueue(EngineMessage message);
     int Deliver(EngineMessage message);
     void TakeOverBinding(Entity& entity);
+    // The record's entity, when it still names the record, forgets it and
+    // leaves the hit tests.
+    void ReleaseEntity(const ControlRecord& record);
     void EndDelivery();
     // Tells a control's owner an event; the owner may remove itself.
     void TellOwner(uint32_t controlId, uint32_t code);

@@ -205,6 +205,8 @@ void World::Merge() {
 }
 
 void World::Finish(ApplyRecord& record, bool post, bool deleteEntity) {
+    // A step's handler may have ended it already (StopAll, Clear).
+    if (record.finished) return;
     record.finished = true;
     const bool head = record.flags & kApplyChannelHead;
     if (post && record.timing.completion.code != 0)

@@ -52,6 +52,9 @@ struct ImageRecord {
     uint32_t byteSize() const { return uint32_t(pixels.size()); }
     uint32_t BytesPerPixel() const;
     uint32_t FrameBytes() const { return uint32_t(width) * height * BytesPerPixel(); }
+    // Frame n taken as 16 bits, counting past the last frame from the first
+    // again; 0 without frames.
+    uint32_t WrapFrame(uint32_t n) const { return frameCount ? uint16_t(n) % frameCount : 0u; }
     // The R, G, B triples in use, or null for a 32-bit image or an unbound
     // shared palette.
     const uint8_t* Palette() const;

@@ -148,17 +148,48 @@ TEST_F(ApplyTest, DeletingAnEntityCancelsItsAppliesWithoutDeletingItAgain) {
     EXPECT_EQ(Counted::live, 0);
 }
 
-TEST_F(ApplyTest, AStoppedApplyKeepsItsEntityAndWaitsUntilResumed) {
+// Stopped, an Apply waits; World commands 4096 and 64 stop and resume an
+// entity's Applies, 16 the head of a channel, and 256 cancels a channel,
+// its message still sent.
+TEST_F(ApplyTest, StoppedAppliesWaitAndWorldCommandsStopResumeAndCancel) {
     Entity* e = Plain(0, 0);
-    const uint32_t apply = engine_.ApplyMoveTo(e, 0, 100, 0, 10, 0, 800, {}, Target());
+    const uint32_t channel = engine_.NextEventId(), id = e->GetId();
+    const uint32_t apply = engine_.ApplyMoveTo(e, channel, 1000, 0, 10, 0, 800, {}, Target());
     engine_.PostTimerEvent(apply, 0);
     for (int i = 0; i < 5; ++i)
         Frame();
     EXPECT_EQ(e->GetX(), 0);
-    EXPECT_TRUE(world().HasApplyFor(e->GetId()));
+    EXPECT_TRUE(world().HasApplyFor(id));
     world().ResetApplyClock(apply);
     Frame();
     EXPECT_EQ(e->GetX(), 10);
+    const struct {
+        uint32_t command, a, b;
+        int32_t x;
+    } steps[] = {{kCmdStopEntity, id, 7, 10},
+                 {kCmdResumeEntity, id, 0, 20},
+                 {kCmdStopEntity, id, 7, 20},
+                 {kCmdResumeChannel, channel, 0, 30},
+                 {kCmdCancel, channel, 2, 30}};
+    for (const auto& s : steps) {
+        world().PushCommand(s.command, s.a, s.b, s.command == kCmdCancel ? kCancelByChannel : 0);
+        Frame();
+        Frame();
+        EXPECT_EQ(e->GetX(), s.x) << s.command;
+    }
+    EXPECT_EQ(recorder_->codes, (std::vector<uint32_t>{800}));
+}
+
+// A step whose handler clears the World (which stops every Apply) used to
+// be ended a second time, its message sent into the cleared World.
+TEST_F(ApplyTest, AStepThatClearsTheWorldEndsItsApplyOnce) {
+    auto step = [](Entity*, ApplyTiming&, World& w, uint32_t) {
+        w.Clear();
+        return 1;
+    };
+    world().AddApply(0, MakeApplyTiming(30, 802, {}, 0), step, 0, 0, 0, kFacadeLevel);
+    RunFor(60);
+    EXPECT_EQ(world().QueuedMessages(), 0u);
 }
 
 TEST_F(ApplyTest, AMoveWithoutChannelReplacesTheEntitysEarlierMoves) {

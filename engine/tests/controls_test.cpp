@@ -67,6 +67,27 @@ TEST_F(ControlsTest, AButtonShowsHoverPressAndReleaseAndSendsItsMessage) {
     EXPECT_EQ(sound_.Played(), (std::vector<uint8_t>{1, 2, 3}));
 }
 
+// A button that leaves the World when it is disabled: the hover refresh
+// that follows used to run on it after it was freed.
+class LeavingButton : public AdvancedButton {
+  public:
+    int OnEvent(EngineMessage& event) override {
+        if (event.code == kEvDisabled) Detach();
+        return AdvancedButton::OnEvent(event);
+    }
+    void RefreshHover() override { ++refreshes; }
+    static inline int refreshes = 0;
+};
+
+TEST_F(ControlsTest, AButtonLeavingWhenDisabledGoesOnlyAfterTheHoverRefresh) {
+    auto* b = engine_.CreateButton<LeavingButton>();
+    ASSERT_TRUE(b->Create(500, 100, 100, 60, 30, true));
+    const uint32_t id = b->GetControlId();
+    b->Enable(false);
+    EXPECT_EQ(LeavingButton::refreshes, 1);
+    EXPECT_EQ(world().GetControl(id), nullptr);
+}
+
 TEST_F(ControlsTest, AHotKeyWorksOnlyOnAnEnabledShownButton) {
     AdvancedButton* b = Button(100, 100);
     b->SetHotKey('K');

@@ -120,20 +120,38 @@ TEST(FrameStripTest, ThreeFramesAtTwoSpeeds) {
     }
 }
 
-TEST(FrameStripTest, StoppingHoldsTheFrameAndTheEndGivesZero) {
+// Stopped on a frame, a strip goes on from it at any speed and reaches the
+// next one a frame's time later; its end leaves the last frame shown.
+TEST(FrameStripTest, StoppingHoldsTheFrameAtAnySpeedAndTheEndGivesZero) {
     const FrameSet set = MakeUniformStrip(9, 10, 10, 3, 100);
+    for (double speed : {1.0, 2.0, 0.5}) {
+        const uint32_t frame = uint32_t(100 / speed);
+        FrameStrip strip;
+        strip.Bind(&set, speed, kStripPlaying);
+        strip.Step(0);
+        strip.Step(frame + frame / 2);
+        strip.flags &= ~kStripPlaying;
+        EXPECT_EQ(strip.Step(5000), kStripStill);
+        strip.flags |= kStripPlaying;
+        for (const auto& [t, x] : {std::pair{0u, 10}, {frame - 1, 10}, {frame, 20}}) {
+            EXPECT_EQ(strip.Step(5000 + t), kStripFrame);
+            EXPECT_EQ(strip.srcX, x) << speed << " at " << t;
+        }
+        EXPECT_EQ(strip.Step(5000 + 2 * frame), kStripEnded);
+        EXPECT_EQ(strip.srcX, 20);
+    }
+}
+
+TEST(FrameStripTest, ALoopingChainStartsOverFromItsFirstSet) {
+    FrameSet first = MakeUniformStrip(9, 10, 10, 1, 100);
+    const FrameSet second = MakeUniformStrip(8, 10, 10, 2, 100);
+    first.next = &second;
     FrameStrip strip;
-    strip.Bind(&set, 1.0, kStripPlaying);
-    strip.Step(0);
-    strip.Step(150);
-    strip.flags &= ~kStripPlaying;
-    EXPECT_EQ(strip.Step(5000), kStripStill);
-    strip.flags |= kStripPlaying;
-    EXPECT_EQ(strip.Step(5040), kStripFrame);
-    EXPECT_EQ(strip.srcX, 10);
-    EXPECT_EQ(strip.Step(5300), kStripEnded);
-    EXPECT_FALSE(strip.running);
-    EXPECT_EQ(strip.srcX, 10);  // stays on the last frame shown
+    strip.Bind(&first, 1.0, kStripPlaying | kStripLoopChain);
+    for (const auto& [t, image] : {std::pair{0u, 9u}, {100u, 8u}, {300u, 9u}}) {
+        EXPECT_EQ(strip.Step(t), kStripFrame);
+        EXPECT_EQ(strip.imageId, image) << t;
+    }
 }
 
 // A set of total duration 0 used to loop for ever.

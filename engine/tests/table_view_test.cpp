@@ -31,6 +31,7 @@ class HostedScene : public GameEngine {
         Note("OnMouseLeave");
         GameEngine::OnMouseLeave();
     }
+    void OnFrameBegin() override { ++frames; }
     void OnTick() override {
         ++ticks;
         GameEngine::OnTick();
@@ -49,6 +50,7 @@ class HostedScene : public GameEngine {
     std::vector<uint32_t> timers;
     std::vector<uint32_t> keys;
     int ticks = 0;
+    int frames = 0;
 };
 
 class TableViewTest : public testing::RuntimeTest {
@@ -74,8 +76,8 @@ class TableViewTest : public testing::RuntimeTest {
             if (!view_.PreTranslateMessage(msg)) platform::DispatchMessage(msg);
     }
     void Wait(int64_t ms) {
-        for (int64_t t = 0; t < ms; t += 10) {
-            Advance(10);
+        for (int64_t t = 0; t < ms; ++t) {
+            Advance(1);
             Pump();
         }
     }
@@ -125,6 +127,32 @@ TEST_F(TableViewTest, StartingRunsTheScenesHooksInOrder) {
     refusing.canStart = 0;
     CJqGameTableView other;
     EXPECT_EQ(other.AttachEngine(&refusing), 0);
+}
+
+// A new period re-arms the frame timer, and a pump that takes its time
+// before the frame does not make the next one wait a period more.
+TEST_F(TableViewTest, FramesComeOncePerPeriodWhateverThePumpTakes) {
+    Start();
+    // Only the frame timer pumps; each pump queues the message again.
+    World& world = scene_.GetWorld();
+    world.SetWorkNotifier({});
+    auto* slow = world.MakeObject<testing::Recorder>();
+    world.SendMessageTo(slow->GetControlId(), 4000, {}, kSendQueue);
+    const struct {
+        uint32_t period;
+        int64_t pumpMs;  // every other pump
+        int frames;
+    } cases[] = {{40, 0, 15}, {30, 5, 21}};
+    for (const auto& c : cases) {
+        scene_.SetFramePeriod(c.period);
+        scene_.frames = 0;
+        slow->onEvent = [this, &world, slow, ms = c.pumpMs](EngineMessage& m) {
+            if (slow->codes.size() % 2 == 0) Advance(ms);
+            world.SendMessageTo(m.target, m.code, {}, kSendQueue);
+        };
+        Wait(600);
+        EXPECT_EQ(scene_.frames, c.frames) << c.period;
+    }
 }
 
 TEST_F(TableViewTest, ZeroSizesAreIgnoredUntilARealOneComes) {

@@ -74,8 +74,9 @@ TEST_F(WorldTest, MessagesFollowTheirMode) {
     EXPECT_EQ(world().PopMessage().code, 0u);
 }
 
-TEST_F(WorldTest, RequestingAControlForABoundEntityTakesItOver) {
+TEST_F(WorldTest, BindingTakesTheEntityOverAndLetsGoOfTheOneBoundBefore) {
     Entity* e = world().CreateEntity(kKindBase, 0, 0, 4, 4, 0.0, 1, 1, 1.0);
+    Entity* f = world().CreateEntity(kKindBase, 0, 0, 4, 4, 0.0, 1, 1, 1.0);
     ControlRecord* first = world().RequestControl(e->GetId(), 0);
     ControlRecord* second = world().RequestControl(e->GetId(), 0);
     EXPECT_EQ(first->entityId, 0u);
@@ -84,6 +85,13 @@ TEST_F(WorldTest, RequestingAControlForABoundEntityTakesItOver) {
     const std::string log = LogText();
     EXPECT_NE(log.find("控件申请冲突，申请绑定实体已被其他控件绑定!"), std::string::npos);
     EXPECT_NE(log.find("强制解除原有绑定，可能造成逻辑错误，care!"), std::string::npos);
+    // Bound anew, it lets go of e: deleting e leaves it alive.
+    second->SetEvent(kEvClick, 5, 0);
+    world().BindControl(second, f, kControlDiesWithEntity);
+    EXPECT_EQ(e->GetControlId(), 0u);
+    EXPECT_FALSE(e->IsPickable());
+    world().DeleteEntity(e->GetId());
+    EXPECT_EQ(world().GetControl(second->id), second);
 }
 
 TEST_F(WorldTest, EventEntriesDecideWhetherTheEntityIsPicked) {

@@ -8,6 +8,7 @@
 #include "client/player_view.h"
 #include "mahjong/panes/main_frame.h"
 #include "platform/profile.h"
+#include "script/bridge/script_object.h"
 
 namespace mahjong {
 
@@ -19,6 +20,9 @@ CClientApp::CClientApp()
       timerHost_(scene_) {
     // On the engine's pane a seat's label is its board's name.
     panel_.SetSceneSeatPainter([this](int32_t seat) { scene_.PlacePlayerName(seat); });
+    // The scene's engine makes its script interpreter when it starts, so
+    // that the script resources it is given load.
+    script::InstallScriptBridge(scene_);
 }
 
 CClientApp::~CClientApp() {

@@ -18,6 +18,8 @@
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
 #include "engine/control_record.h"
+#include "engine/resources/resource_manager.h"
+#include "engine/resources/script_host.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/panes/classic_pane.h"
 #include "mahjong/panes/exit_dialogs.h"
@@ -192,6 +194,21 @@ TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreenAboveAnEvenOperationBar)
                 << c.cx << " " << id;
         }
     }
+}
+
+// The client's engine hosts the script interpreter: a script resource the
+// running client registers compiles instead of failing its load.
+TEST_F(FrameTest, AScriptResourceTheClientRegistersCompiles) {
+    engine::ResourceManager& resources = app_->GetTableScene()->Resources();
+    std::vector<std::string> failed;
+    resources.SetFailHandler([&](const std::string& name) { failed.push_back(name); });
+    const std::string path = ui_.dir.path() + "/greeting.script";
+    std::ofstream(path) << "脚本开始 greet(); 时间戳(hello); 脚本结束;\r\n";
+    EXPECT_NE(resources.RegisterFile(path, "greeting", ".script", true, 0), 0u);
+    resources.SetFailHandler({});
+    EXPECT_TRUE(failed.empty());
+    ASSERT_NE(resources.GetScriptInterpreter(), nullptr);
+    EXPECT_EQ(resources.GetScriptInterpreter()->GetScriptCount(), 1u);
 }
 
 TEST_F(FrameTest, ClosingDuringAGameAsksTheOthersForLeaveAndPlaysOn) {

@@ -114,6 +114,7 @@ TEST_F(BridgeTest, AScriptResourceDrivesTheEngine) {
         "255);\r\n"
         "贴图(a, strip, 2, 0, 0, 10, 10);\r\n"
         "b = 创建图片(strip); 操作图片(b, 跳帧, 2); 操作图片(b, 切帧);\r\n"
+        "d = 创建图片(strip, 5); 操作实体(d, 坐标, 50, 50, 显示);\r\n"
         "操作图片(b, 载入, strip, 1); 操作图片(b, 背景色, 255);\r\n"
         "绑定实体(a, b, 位置, 显示); 解除绑定(a, b);\r\n"
         "设置资源目录(pics); 动态加载(extra.png);\r\n"
@@ -164,6 +165,7 @@ TEST_F(BridgeTest, AScriptResourceDrivesTheEngine) {
     EXPECT_EQ((engine::Point{a->GetWidth(), a->GetHeight()}), (engine::Point{30, 10}));
     EXPECT_EQ(a->GetPixels()[(5 * 30 + 5) * 4 + 2], 0xC0);  // the strip's third frame
     EXPECT_EQ(b->GetFrame(), 0u);
+    EXPECT_EQ(scene_.Output().At(50, 50), 0xFFC04000u);  // frame 5 of 3 is the third
     EXPECT_EQ(b->GetBackColor(), 255u);
     EXPECT_EQ(b->GetAttachedTo(), nullptr);
     EXPECT_NE(LogText().find(":16711680\r\n"), std::string::npos);
