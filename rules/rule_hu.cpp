@@ -153,7 +153,7 @@ int32_t CRuleTable::DecomposeWithJokers(JokerSearch& s, int32_t pairMade) {
             if (won) return 8;
         }
     }
-    if (k < 30 && k % 10 <= 7) {
+    if (k < 30 && k % 10 <= 8) {
         auto chow = [&](std::initializer_list<TileIndex> kinds, int used, int32_t place) {
             for (TileIndex t : kinds) {
                 if (c[size_t(t)] <= 0) return false;
@@ -164,8 +164,11 @@ int32_t CRuleTable::DecomposeWithJokers(JokerSearch& s, int32_t pairMade) {
             take(kinds, -1);
             return won;
         };
-        if (chow({k, k + 1, k + 2}, 0, kNoJokerPlace)) return 8;
-        if (chow({k, k + 2}, 1, 1)) return 8;
+        // k being the lowest kind left, an 8 and a 9 with a joker stand for
+        // 7-8-9: the joker takes the 7's place, recorded in the last place.
+        const bool fullRun = k % 10 <= 7;
+        if (fullRun && chow({k, k + 1, k + 2}, 0, kNoJokerPlace)) return 8;
+        if (fullRun && chow({k, k + 2}, 1, 1)) return 8;
         if (chow({k, k + 1}, 1, 2)) return 8;
     }
     if (k > 30 && k < 38 && (config_.options & kOptHonourChows)) {

@@ -435,33 +435,70 @@ TEST(RuleTableTest, AViewerSeesNoOtherHandAndNoWallOrder) {
     }
 }
 
-TEST(RuleTableTest, EveryHandTheCappedSearchAcceptsIsAWinningHand) {
+// The hands of a rule table's hu: five melds and a pair, less the tiles of
+// shown melds (a multiple of three), and never two kinds held four times (a
+// hand of two kongs and no pair wins no hand of this table).
+bool TableShaped(const TileCountArray& counts, int32_t jokers) {
+    int32_t tiles = jokers, fours = 0;
+    for (int32_t c : counts) {
+        tiles += c;
+        fours += c == 4;
+    }
+    return tiles % 3 == 2 && fours < 2;
+}
+
+TEST(RuleTableTest, TheCappedSearchAndTryHuWithJokersAcceptTheSameHands) {
     auto tt = DealScene(WinOnSeven());
     ASSERT_TRUE(tt);
     CRuleTable& t = *tt->table;
-    const TileId joker = t.JokerTile();
+    const TileId joker = t.JokerTile();  // 9p
+    const RuleOptions o = t.Options();
+    // allowed 0: only the decomposition, which is all the table searches.
+    auto tryHu = [&](const TileCountArray& counts, TileId tile) {
+        HuResult r;
+        return TryHuWithJokers(counts, tile, joker, -1, o, 0, r, 0) == 8;
+    };
+    auto checkHu = [&](const TileCountArray& counts, TileId tile) {
+        HuResult r;
+        return t.CheckHu(1, counts, tile, kHuSelfDrawn, r) > 0;
+    };
+    // The joker as the 7 of 7-8-9, with 9m to win on.
+    TileCountArray edge{};
+    for (TileIndex k : {1, 2, 3, 4, 5, 6, 9, 21, 22, 23, 24, 25, 26, 18, 19, 29})
+        ++edge[size_t(k)];
+    EXPECT_TRUE(tryHu(edge, IdOf(9, 1)));
+    EXPECT_TRUE(checkHu(edge, IdOf(9, 1)));
+
     std::mt19937 rng(77);
-    int accepted = 0;
-    for (int i = 0; i < 3000; ++i) {
-        // Five melds and a pair with up to three jokers (the table's 9p).
-        auto h = ConstructedHand(rng, 5, true, int(rng() % 4), false);
+    int accepted[2] = {0, 0};
+    for (int i = 0; i < 6000; ++i) {
+        // Winners by construction (five melds and a pair) and random suited
+        // hands, with up to four jokers (the table's 9p).
+        const bool built = i % 2 == 0;
+        const int jokers = int(rng() % 5);
+        BuiltHand h;
+        if (built) {
+            h = ConstructedHand(rng, 5, true, jokers, false);
+        } else {
+            h.counts = RandomCounts(rng, 17 - jokers, false);
+            h.jokers = jokers;
+        }
         TileCountArray counts = h.counts;
-        if (counts[29] + h.jokers > 4) continue;
+        if (counts[29] + h.jokers > 4 || !TableShaped(counts, h.jokers)) continue;
         counts[29] += h.jokers;
         std::vector<TileIndex> kinds;
-        for (int k = 1; k < 29; ++k) {
+        for (int k = 1; k < 30; ++k) {
             if (counts[size_t(k)] > 0) kinds.push_back(k);
         }
-        TileIndex win = kinds[rng() % kinds.size()];
+        const TileIndex win = kinds[rng() % kinds.size()];
         --counts[size_t(win)];
         const TileId tile = IdOf(win, 0);
-        HuResult checked;
-        if (t.CheckHu(1, counts, tile, kHuSelfDrawn, checked) <= 0) continue;
-        ++accepted;
-        HuResult landed;
-        EXPECT_EQ(TryHuWithJokers(counts, tile, joker, -1, t.Options(), 22, landed, 0), 8) << i;
+        const bool tried = tryHu(counts, tile), checked = checkHu(counts, tile);
+        EXPECT_EQ(tried, checked) << i;
+        accepted[built] += checked;
     }
-    EXPECT_GT(accepted, 300);
+    EXPECT_GT(accepted[1], 1000);
+    EXPECT_GT(accepted[0], 10);
 
     // The step limit: a search that has used its steps fails at once.
     JokerSearch s;
