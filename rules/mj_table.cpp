@@ -253,9 +253,9 @@ TileId CMJGameTable::DrawTail(int32_t seat) {
     return TakeFromTail(seat, false);
 }
 
-TileId CMJGameTable::TakeFromTail(int32_t seat, bool retireIndicator) {
+TileId CMJGameTable::TakeFromTail(int32_t seat, bool retireIndicator, bool heldToReserve) {
     lastTailTile_ = -1;
-    if (!Chair(seat) || WallExhausted()) return -1;
+    if (!Chair(seat) || (heldToReserve && WallExhausted())) return -1;
     const int32_t size = WallSize();
     // Positions already taken are passed over by the tail rule itself, so a
     // draw never takes another seat's tile or a position outside the wall.

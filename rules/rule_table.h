@@ -187,6 +187,8 @@ class CRuleTable : public CMJGameTable {
     // The replacement tile of a kong from the tail; a drawn game when none
     // is left (then -1).
     TileId ReplacementDraw(int32_t seat);
+    // A tail draw; with heldToReserve none once the wall is nearly used.
+    TileId TailDraw(int32_t seat, bool heldToReserve);
 
     std::array<int32_t, kMJSeats> claimPriority_{}, claimMade_{};
     std::array<std::array<int32_t, 2>, kMJSeats> blocked_{};

@@ -70,6 +70,34 @@ TEST(RuleTableTest, FlowersAndAFlowerIndicatorAreReplacedFromTheTail) {
     EXPECT_EQ(t.TailCounter(), 4);
 }
 
+TEST(RuleTableTest, TheDealsFlowersAreReplacedPastTheReserve) {
+    // Every honour and flower in the deal: their replacements and the flower
+    // value they show pass the reserve of 18 plus the flower value, yet each
+    // seat gets its full hand. The round then ends drawn at the next draw.
+    Scene s = WinOnSeven();
+    s.hands[0] = "1111z2222z3333z4444z5z";
+    s.hands[1] = "555z6666z7777z12345f";
+    s.hands[2] = "678f123456789m1234s";
+    auto tt = DealScene(s);
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    EXPECT_EQ(Misplaced(t), "");
+    EXPECT_EQ(t.HeldCount(0), 17);
+    for (int seat = 1; seat < 4; ++seat)
+        EXPECT_EQ(t.HeldCount(seat), 16) << seat;
+    for (int seat = 0; seat < 4; ++seat)
+        EXPECT_LT(t.FirstHeldFlower(seat), 0) << seat;
+    EXPECT_EQ(t.TailDraws(), 36);
+    EXPECT_TRUE(t.WallNearlyUsed());
+    ASSERT_TRUE(t.RequestDiscard(DiscardOf(0, t.FirstHeld(0))));
+    for (int seat = 1; seat < 4; ++seat)
+        EXPECT_EQ(t.ClaimFlags(seat) & ~kClaimFlagHu, 0) << seat;
+    for (int seat = 1; seat < 4; ++seat)
+        t.RequestPass(Claim(seat, 0, t.WindowTile()));
+    EXPECT_EQ(t.CloseClaims().kind, ClaimOutcome::kHandOver);
+    EXPECT_EQ(t.EndCode() & kEndDraw, kEndDraw);
+}
+
 // The dealer holds 5m in place of 7s.
 Scene DealerWithoutSeven(std::string front) {
     Scene s = WinOnSeven();
