@@ -332,7 +332,7 @@ int32_t CRuleTable::Score(std::span<int32_t, kMaxSeats> scores) {
         const HuResult& h = huResults_[size_t(w)];
         const int64_t v = CounterValue(h.counters);
         int64_t s64[kMJSeats] = {};
-        if (!(endCode_ & kEndSelfDrawn) && h.counters[6] == 0 && Chair(discarder_)) {
+        if (!PaidLikeSelfDrawn() && Chair(discarder_)) {
             s64[w] += 2 * v;
             s64[discarder_] -= 2 * v;
         } else {
@@ -358,6 +358,12 @@ int32_t CRuleTable::Score(std::span<int32_t, kMaxSeats> scores) {
     return 0;
 }
 
+bool CRuleTable::PaidLikeSelfDrawn() const {
+    // "抢金" (counter 6) is paid by every other seat, though won on a discard.
+    return (endCode_ & kEndSelfDrawn) ||
+           (Chair(winner_) && huResults_[size_t(winner_)].counters[6]);
+}
+
 int32_t CRuleTable::ExtraSettlement(std::span<int32_t, kMaxSeats> scores) {
     if (!Chair(winner_)) return -1;
     const int32_t w = winner_;
@@ -375,7 +381,7 @@ int32_t CRuleTable::ExtraSettlement(std::span<int32_t, kMaxSeats> scores) {
         s64[w] += pay;
         charged_[size_t(s)] = 1;
     }
-    if (!(endCode_ & kEndSelfDrawn) && Chair(discarder_)) {
+    if (!PaidLikeSelfDrawn() && Chair(discarder_)) {
         for (int s = 0; s < kMJSeats; ++s) {
             if (s == discarder_ || s64[s] >= 0) continue;
             s64[discarder_] += s64[s];

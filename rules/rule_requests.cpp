@@ -260,7 +260,8 @@ ClaimOutcome CRuleTable::CloseClaims() {
 void CRuleTable::EndHand(int32_t winner, TileId tile, int32_t discarder, bool selfDrawn) {
     winner_ = winner;
     discarder_ = discarder;
-    winningTile_ = tile;
+    // "抢金" wins with the indicator, whatever tile was discarded.
+    winningTile_ = Chair(winner) && (huResults_[size_t(winner)].shapes & 0x8) ? jokerTile_ : tile;
     winFlag_ = 1;
     ClearStateBits(kStateClaimsOpen | kStateOwnAction | kStateExposedKongWindow |
                    kStateAddedKongWindow);

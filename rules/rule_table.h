@@ -178,6 +178,8 @@ class CRuleTable : public CMJGameTable {
     // The winner's and discarder's words, then the game's end and settlement.
     void EndHand(int32_t winner, TileId tile, int32_t discarder, bool selfDrawn);
     void DrawnGame();
+    // The winner is paid by every other seat: a self-drawn win or "抢金".
+    bool PaidLikeSelfDrawn() const;
     // The priority gate of the checks: no seat has recorded a higher claim.
     bool NoHigherClaim(int32_t claimer, int32_t discarder, int32_t mode);
     // Records a claim when no seat with an open offer outranks it.
