@@ -281,7 +281,7 @@ class CMJGameTable : public CTileGameTable {
     std::array<std::array<int32_t, kMJSeats>, kMJSeats> claimCounts_{};
     std::array<int32_t, kMJSeats> tailDrawsOf_{};
     TileId lastTailTile_ = -1;
-    int32_t anySeatFlag1_ = 0;
+    int32_t anySeatFlagB1_ = 0;
 };
 
 }  // namespace rules
