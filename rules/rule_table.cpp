@@ -422,12 +422,10 @@ int32_t CRuleTable::Arbitrate(Request r, int32_t mode) {
         int32_t kind = HighestKind(claimFlags_[size_t(s)]);
         if (kind && ClaimPriority(s, giver, kind) > p) return 0;
     }
+    // A claim after its window leaves no trace.
+    if (WindowPassed()) return 0;
     claimPriority_[size_t(claimer)] = p;
     claimMade_[size_t(claimer)] = 1;
-    if (WindowPassed()) {
-        claimPriority_[size_t(claimer)] = 0;
-        return 0;
-    }
     return 1;
 }
 

@@ -425,6 +425,21 @@ TEST(RuleTableTest, ClaimsRankHuKongPungChowAndTheNearestSeatWinsTies) {
     }
 }
 
+TEST(RuleTableTest, AClaimTooLateLeavesNoTrace) {
+    // A claim in the last second of the window is refused and leaves the
+    // seat as it was: one that has not claimed, which a kong's robbing
+    // check (the one check without a window of its own) still asks about.
+    auto tt = DealScene(WinOnSeven());
+    ASSERT_TRUE(tt);
+    CRuleTable& t = *tt->table;
+    const TileId seven = IdOf(17, 0);
+    ASSERT_TRUE(t.RequestDiscard(DiscardOf(0, seven)));
+    tt->tick += 9500;
+    EXPECT_EQ(t.ClaimPeng(Claim(2, 0, seven, {IdOf(17, 1), IdOf(17, 2)})), 0);
+    EXPECT_EQ(t.ClaimPriorityOf(2), 0);
+    EXPECT_EQ(t.ClaimKongRob(Claim(1, 0, seven)), 1);
+}
+
 TEST(RuleTableTest, ConcealedKongTakesTheTileAndTheThreeBesideItFromTheHand) {
     Scene s = WinOnSeven();
     s.hands[0] = "1111m235789m1357p246p";
