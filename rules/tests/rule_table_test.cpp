@@ -516,6 +516,18 @@ TEST(RuleTableTest, AnAddedKongMayBeRobbed) {
             EXPECT_EQ(t.CloseClaims().kind, ClaimOutcome::kHandOver);
             EXPECT_EQ(Scores(t.LastGameEnd()), (std::array<int32_t, 4>{0, -30, 30, 0}));
             EXPECT_EQ(t.SeatHuResult(2).shapes & 0x4, 0x4);
+            // The kong is no kong: the pung stands, the robbed tile lies
+            // before the konger, and the kong counts for nothing.
+            EXPECT_TRUE(t.Melds(1, kAddedKongs).empty());
+            ASSERT_EQ(t.Melds(1, kPungs).size(), 1u);
+            EXPECT_EQ(t.Melds(1, kPungs)[0].tiles,
+                      (std::array<TileId, 4>{IdOf(21, 1), IdOf(21, 2), IdOf(21, 0), -1}));
+            EXPECT_EQ(t.Melds(1, kPungs)[0].giver, 0);
+            EXPECT_EQ(t.Discards(1).back(), fourth);
+            EXPECT_EQ(Misplaced(t), "");
+            EXPECT_EQ(t.LastGameEnd().Get(game_end::kAddedKongs + 1), 0);
+            EXPECT_EQ(t.FlowerValue(1), 0);
+            EXPECT_EQ(t.LastGameEnd().Get(game_end::kWinningTile), fourth);
         } else {
             ASSERT_TRUE(t.RequestPass(Claim(2, 1, fourth)));
             ClaimOutcome out = t.CloseClaims();
