@@ -280,11 +280,19 @@ void TableGame::OpenWindow() {
     // just before it.
     window_->deadline =
         now_ + std::max<int64_t>(0, int64_t(options_.rules.operationSeconds) * 1000 - 1001);
-    // The discarder is offered its own tile only for "抢金" (the indicator
-    // completes its hand on the round's first discard): awaited like any
-    // other offer.
     for (int32_t s = 0; s < kChairs; ++s)
         window_->awaiting[size_t(s)] = model_->ClaimFlags(s) != 0;
+    // The discarder is offered its own tile only for "抢金" (the indicator
+    // completes its hand on the round's first discard). A bot is asked like
+    // any other chair; a client never shows an offer on its own discard, so
+    // waiting for it would only hold the window (and the claims below the
+    // offer) until its deadline.
+    const int32_t giver = model_->WindowSeat();
+    if (model_->WindowAction() == rules::kWindowDiscard && IsChair(giver) &&
+        window_->awaiting[size_t(giver)] && !BotAt(giver)) {
+        PassInModel(giver);
+        window_->awaiting[size_t(giver)] = false;
+    }
 }
 
 void TableGame::PassInModel(int32_t chair) {
