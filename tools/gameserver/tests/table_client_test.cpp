@@ -402,7 +402,8 @@ TEST_F(TableClientTest, AHundredRoundsAgainstThreeBots) {
             if (!Seen(id)) return false;
         for (uint32_t id : {229025u, 229045u, 229047u, 229049u})
             if (!Seen(id, 10)) return false;
-        return Seen(229025, 1010) + Seen(229030, 1010) && Seen(229080, 1) && Seen(229080, 2);
+        return Seen(229025, 1010) + Seen(229030, 1010) > 0 && Seen(229080, 1) > 0 &&
+               Seen(229080, 2) > 0;
     };
     for (int rounds = 100; rounds <= 400 && !HasFailure(); rounds += 20) {
         PlayRounds(rounds);
