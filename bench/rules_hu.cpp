@@ -3,8 +3,12 @@
 // winning tile) with 0-4 jokers and the client's options, over four sets:
 // random hands, random suited hands, hands built to win, and the slowest
 // hands a hill-climbing search finds for each call (over the tiles, the
-// joker count, the allowed shapes and the self-drawn bit). BM_FirstCall
-// times the first call of a fresh process (a new process per iteration).
+// joker count, the allowed shapes and the self-drawn bit). Each row runs
+// with the tile hooks in force before any table, or with those a rule table
+// installs (CRuleTable::Create, as the game runs): with the table's, honours
+// end a test at once; the hill climb searches under the row's hooks.
+// BM_FirstCall times the first call of a fresh process (a new process per
+// iteration).
 //
 // Each set reports the mean ns per call (the Time column), the median and
 // the worst single hand (median_ns, worst_ns).
@@ -16,6 +20,8 @@
 // `--toggle-collect='*RunCalls*'` counts only the calls. For timing two builds
 // on the same hands, `--time <set> <call> [file]` cycles a set's hands as
 // BM_Hu does and prints the mean ns per call of each of seven rounds, sorted.
+// These three run with the table's hooks; `--default-hooks` before them runs
+// them with the hooks in force before any table.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -32,6 +38,7 @@
 #include <vector>
 
 #include "rules/hu.h"
+#include "rules/rule_table.h"
 #include "rules/tests/hand_gen.h"
 
 extern char** environ;
@@ -237,37 +244,39 @@ std::vector<Case> AdversarialCases(Runner fn, int keep) {
 
 const char* const kSetNames[] = {"random", "random_suited", "winners", "adversarial"};
 
-// The suited set runs with the default hooks, so that honours do not end the
-// test at once; the others with the hooks the table installs.
-void InstallHooksFor(int set) {
-    if (set == 1) {
-        ResetTileHooks();
+// The hooks of a row: those in force before any table is built, or those a
+// rule table installs.
+enum Hooks { kDefaultHooks, kTableHooks };
+const char* const kHookNames[] = {"default_hooks", "table_hooks"};
+
+void InstallHooks(int hooks) {
+    if (hooks == kTableHooks) {
+        rules::CRuleTable::Create();
     } else {
-        InstallTileHooks(TableTileHooks());
+        ResetTileHooks();
     }
 }
 
-const std::vector<Case>& Set(int set, int runner) {
-    static std::vector<Case> plain[3], adversarial[3];
-    static bool made[4][3] = {};
-    std::vector<Case>& cases = set == 3 ? adversarial[runner] : plain[set];
-    if (!made[set][runner]) {
-        InstallHooksFor(set);
+const std::vector<Case>& Set(int set, int runner, int hooks) {
+    static std::vector<Case> plain[3], adversarial[3][2];
+    std::vector<Case>& cases = set == 3 ? adversarial[runner][hooks] : plain[set];
+    if (cases.empty()) {
+        InstallHooks(hooks);
         if (set == 3) {
             cases = AdversarialCases(kRunners[runner], 16);
-        } else if (cases.empty()) {
+        } else {
             cases = set == 2 ? WinningCases(1024) : RandomCases(1024, set == 0);
         }
-        made[set][runner] = true;
     }
     return cases;
 }
 
-// range(0): the set; range(1): the call.
+// range(0): the set; range(1): the call; range(2): the hooks.
 void BM_Hu(benchmark::State& state) {
     const int set = int(state.range(0)), runner = int(state.range(1));
-    const auto& cases = Set(set, runner);
-    InstallHooksFor(set);
+    const int hooks = int(state.range(2));
+    const auto& cases = Set(set, runner, hooks);
+    InstallHooks(hooks);
     const Runner fn = kRunners[runner];
     size_t i = 0;
     int64_t wins = 0;
@@ -284,7 +293,8 @@ void BM_Hu(benchmark::State& state) {
     state.counters["median_ns"] = each[each.size() / 2];
     state.counters["worst_ns"] = each.back();
     state.counters["wins"] = double(wins) / double(state.iterations());
-    state.SetLabel(std::string(kSetNames[set]) + " " + kRunnerNames[runner]);
+    state.SetLabel(std::string(kSetNames[set]) + " " + kRunnerNames[runner] + " " +
+                   kHookNames[hooks]);
 }
 
 std::string g_self;
@@ -364,9 +374,11 @@ __attribute__((noinline)) int64_t RunCalls(const std::vector<Case>& cases, Runne
     return wins;
 }
 
+int g_cliHooks = kTableHooks;
+
 int Calls(int set, int runner, const char* file) {
-    const std::vector<Case> cases = set == 3 ? LoadCases(file) : Set(set, runner);
-    InstallHooksFor(set);
+    const std::vector<Case> cases = set == 3 ? LoadCases(file) : Set(set, runner, g_cliHooks);
+    InstallHooks(g_cliHooks);
     const int64_t wins = RunCalls(cases, kRunners[runner]);
     std::printf("%zu hands, %lld win\n", cases.size(), static_cast<long long>(wins));
     return cases.empty() ? 1 : 0;
@@ -374,9 +386,9 @@ int Calls(int set, int runner, const char* file) {
 
 // Seven rounds of about 0.2 s each over the set's hands, cycled.
 int Time(int set, int runner, const char* file) {
-    const std::vector<Case> cases = set == 3 ? LoadCases(file) : Set(set, runner);
+    const std::vector<Case> cases = set == 3 ? LoadCases(file) : Set(set, runner, g_cliHooks);
     if (cases.empty()) return 1;
-    InstallHooksFor(set);
+    InstallHooks(g_cliHooks);
     const Runner fn = kRunners[runner];
     HuResult result;
     std::vector<double> rounds;
@@ -390,8 +402,7 @@ int Time(int set, int runner, const char* file) {
         }
         auto t1 = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(wins);
-        rounds.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count() /
-                         double(calls));
+        rounds.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count() / double(calls));
     }
     std::sort(rounds.begin(), rounds.end());
     for (double ns : rounds)
@@ -402,7 +413,7 @@ int Time(int set, int runner, const char* file) {
 
 // The child: a winning hand with two jokers, the table's hooks, one call.
 int FirstCall(int runner) {
-    InstallTileHooks(TableTileHooks());
+    InstallHooks(kTableHooks);
     std::mt19937 rng(3);
     const Case c = MakeCase(rng, WinningCounts(rng, false), 2, kClientAllowed, kModeSelfDrawn);
     HuResult result;
@@ -415,16 +426,22 @@ int FirstCall(int runner) {
 
 }  // namespace
 
-BENCHMARK(BM_Hu)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2}});
+BENCHMARK(BM_Hu)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2}, {kDefaultHooks, kTableHooks}});
 BENCHMARK(BM_FirstCall)->DenseRange(0, 2)->Iterations(15)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--first-call") == 0) {
         return FirstCall(std::atoi(argv[2]) % 3);
     }
+    if (argc >= 2 && std::strcmp(argv[1], "--default-hooks") == 0) {
+        g_cliHooks = kDefaultHooks;
+        argv[1] = argv[0];
+        --argc;
+        ++argv;
+    }
     if (argc == 4 && std::strcmp(argv[1], "--save-adversarial") == 0) {
         const int runner = std::atoi(argv[2]) % 3;
-        return SaveCases(Set(3, runner), argv[3]) ? 0 : 1;
+        return SaveCases(Set(3, runner, g_cliHooks), argv[3]) ? 0 : 1;
     }
     if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--calls") == 0) {
         return Calls(std::atoi(argv[2]) % 4, std::atoi(argv[3]) % 3, argc == 5 ? argv[4] : "");

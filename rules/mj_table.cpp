@@ -64,9 +64,10 @@ void CMJGameTable::RollDice() {
 
 int32_t CMJGameTable::StartGame(int32_t* outSeat, const StartParams& params) {
     int32_t result = CTileGameTable::StartGame(outSeat, params);
-    anySeatFlag1_ = 0;
+    // Whether any seat brings flag B bit 1.
+    anySeatFlagB1_ = 0;
     for (int s = 0; s < config_.seatCount; ++s)
-        anySeatFlag1_ |= flagsA_[size_t(s)] & 0x1;
+        anySeatFlagB1_ |= flagsB_[size_t(s)] & 0x1;
     return result;
 }
 
@@ -253,9 +254,9 @@ TileId CMJGameTable::DrawTail(int32_t seat) {
     return TakeFromTail(seat, false);
 }
 
-TileId CMJGameTable::TakeFromTail(int32_t seat, bool retireIndicator) {
+TileId CMJGameTable::TakeFromTail(int32_t seat, bool retireIndicator, bool heldToReserve) {
     lastTailTile_ = -1;
-    if (!Chair(seat) || WallExhausted()) return -1;
+    if (!Chair(seat) || (heldToReserve && WallExhausted())) return -1;
     const int32_t size = WallSize();
     // Positions already taken are passed over by the tail rule itself, so a
     // draw never takes another seat's tile or a position outside the wall.
@@ -479,7 +480,7 @@ void CMJGameTable::FillTableInfo(TableRecord& r, int32_t viewer, int32_t flag) {
                              tailCounter_, frontPos_,  windowSeat_, windowTile_, windowAction_,
                              dealerRun_,   doubling_,  runSeat_,    runLength_};
     r.Put(kJokerB, words);
-    r.Set(kAnyFlagA1, anySeatFlag1_);
+    r.Set(kStartAnyFlagB1, anySeatFlagB1_);
     r.Put(kDrawCounts, drawCounts_);
     r.Put(kReplacement, replacement_);
     r.Put(kClaimFlags, claimFlags_);

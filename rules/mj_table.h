@@ -247,7 +247,8 @@ class CMJGameTable : public CTileGameTable {
     int32_t ApplyMeld(Request request, MeldArray kind, size_t shown);
     // The next free tail tile into seat's hand; with retireIndicator the
     // indicator the tail rule passes over is marked discarded and the seat's.
-    TileId TakeFromTail(int32_t seat, bool retireIndicator);
+    // Unless heldToReserve is false, none once the wall is exhausted.
+    TileId TakeFromTail(int32_t seat, bool retireIndicator, bool heldToReserve = true);
     // Takes a tile with its record into seat's hand from position pos.
     void TakeIntoHand(int32_t seat, int32_t pos);
     // Total melds of a seat in the given arrays.
@@ -280,7 +281,7 @@ class CMJGameTable : public CTileGameTable {
     std::array<std::array<int32_t, kMJSeats>, kMJSeats> claimCounts_{};
     std::array<int32_t, kMJSeats> tailDrawsOf_{};
     TileId lastTailTile_ = -1;
-    int32_t anySeatFlag1_ = 0;
+    int32_t anySeatFlagB1_ = 0;
 };
 
 }  // namespace rules

@@ -153,7 +153,7 @@ int32_t CRuleTable::DecomposeWithJokers(JokerSearch& s, int32_t pairMade) {
             if (won) return 8;
         }
     }
-    if (k < 30 && k % 10 <= 7) {
+    if (k < 30 && k % 10 <= 8) {
         auto chow = [&](std::initializer_list<TileIndex> kinds, int used, int32_t place) {
             for (TileIndex t : kinds) {
                 if (c[size_t(t)] <= 0) return false;
@@ -164,8 +164,11 @@ int32_t CRuleTable::DecomposeWithJokers(JokerSearch& s, int32_t pairMade) {
             take(kinds, -1);
             return won;
         };
-        if (chow({k, k + 1, k + 2}, 0, kNoJokerPlace)) return 8;
-        if (chow({k, k + 2}, 1, 1)) return 8;
+        // k being the lowest kind left, an 8 and a 9 with a joker stand for
+        // 7-8-9: the joker takes the 7's place, recorded in the last place.
+        const bool fullRun = k % 10 <= 7;
+        if (fullRun && chow({k, k + 1, k + 2}, 0, kNoJokerPlace)) return 8;
+        if (fullRun && chow({k, k + 2}, 1, 1)) return 8;
         if (chow({k, k + 1}, 1, 2)) return 8;
     }
     if (k > 30 && k < 38 && (config_.options & kOptHonourChows)) {
@@ -329,7 +332,7 @@ int32_t CRuleTable::Score(std::span<int32_t, kMaxSeats> scores) {
         const HuResult& h = huResults_[size_t(w)];
         const int64_t v = CounterValue(h.counters);
         int64_t s64[kMJSeats] = {};
-        if (!(endCode_ & kEndSelfDrawn) && h.counters[6] == 0 && Chair(discarder_)) {
+        if (!PaidLikeSelfDrawn() && Chair(discarder_)) {
             s64[w] += 2 * v;
             s64[discarder_] -= 2 * v;
         } else {
@@ -355,6 +358,12 @@ int32_t CRuleTable::Score(std::span<int32_t, kMaxSeats> scores) {
     return 0;
 }
 
+bool CRuleTable::PaidLikeSelfDrawn() const {
+    // "抢金" (counter 6) is paid by every other seat, though won on a discard.
+    return (endCode_ & kEndSelfDrawn) ||
+           (Chair(winner_) && huResults_[size_t(winner_)].counters[6]);
+}
+
 int32_t CRuleTable::ExtraSettlement(std::span<int32_t, kMaxSeats> scores) {
     if (!Chair(winner_)) return -1;
     const int32_t w = winner_;
@@ -372,7 +381,7 @@ int32_t CRuleTable::ExtraSettlement(std::span<int32_t, kMaxSeats> scores) {
         s64[w] += pay;
         charged_[size_t(s)] = 1;
     }
-    if (!(endCode_ & kEndSelfDrawn) && Chair(discarder_)) {
+    if (!PaidLikeSelfDrawn() && Chair(discarder_)) {
         for (int s = 0; s < kMJSeats; ++s) {
             if (s == discarder_ || s64[s] >= 0) continue;
             s64[discarder_] += s64[s];

@@ -147,6 +147,13 @@ int32_t CRuleTable::RequestAddedKong(Request r) {
     if (!CheckAddedGang(r)) return 0;
     const int32_t seat = Word(r, kChair);
     const TileId tile = Word(r, kTile);
+    // The pung the tile is added to, put back should the kong be robbed.
+    const std::vector<TileId> shown = ShownTiles(r, 3);
+    const auto& pungs = melds_[size_t(seat)][kPungs];
+    const auto pung = std::find_if(pungs.begin(), pungs.end(), [&](const ShownMeld& m) {
+        return SameSet(std::span<const TileId>(m.tiles.data(), 3), shown);
+    });
+    if (pung != pungs.end()) robbablePung_ = {pung - pungs.begin(), *pung};
     ApplyAddedGang(r);
     // Seats that can win on the added tile may rob the kong first.
     if (ClaimKongRob(r)) {
@@ -201,6 +208,7 @@ ClaimOutcome CRuleTable::CloseClaims() {
         }
     }
     if (hu && SettleDiscardWinners(giver, tile) > 0) {
+        if (state_ & kStateAddedKongWindow) UndoRobbedKong();
         EndHand(winner_, tile, giver, false);
         return {ClaimOutcome::kHandOver, winner_, tile};
     }
@@ -257,10 +265,25 @@ ClaimOutcome CRuleTable::CloseClaims() {
     return {ClaimOutcome::kDrew, next, lastDrawn_[size_t(next)]};
 }
 
+void CRuleTable::UndoRobbedKong() {
+    auto& kongs = melds_[size_t(windowSeat_)][kAddedKongs];
+    const auto kong = std::find_if(kongs.begin(), kongs.end(),
+                                   [&](const ShownMeld& m) { return m.tiles[3] == windowTile_; });
+    if (kong == kongs.end()) return;
+    kongs.erase(kong);
+    auto& pungs = melds_[size_t(windowSeat_)][kPungs];
+    const auto at = std::min<std::ptrdiff_t>(robbablePung_.first, std::ptrdiff_t(pungs.size()));
+    pungs.insert(pungs.begin() + at, robbablePung_.second);
+    // The robbed tile lies before the konger, as a discard won on does.
+    discards_[size_t(windowSeat_)].push_back(windowTile_);
+    SetTakenState(windowTile_, kTakenDiscarded);
+}
+
 void CRuleTable::EndHand(int32_t winner, TileId tile, int32_t discarder, bool selfDrawn) {
     winner_ = winner;
     discarder_ = discarder;
-    winningTile_ = tile;
+    // "抢金" wins with the indicator, whatever tile was discarded.
+    winningTile_ = Chair(winner) && (huResults_[size_t(winner)].shapes & 0x8) ? jokerTile_ : tile;
     winFlag_ = 1;
     ClearStateBits(kStateClaimsOpen | kStateOwnAction | kStateExposedKongWindow |
                    kStateAddedKongWindow);

@@ -57,12 +57,16 @@ void CRuleTable::Reset(int32_t full) {
 int32_t CRuleTable::AfterDeal() {
     CMJGameTable::AfterDeal();
     // Every seat shows its flowers, the banker first, then in turn order.
+    // The deal's replacements are not held to the reserve: the flower value
+    // they show raises it, and a seat left short of a tile could still win.
+    // The wall always has them (the deal leaves 79 tiles, against 36 honours
+    // and flowers); a round that starts at the reserve ends at its next draw.
     int32_t seat = banker_;
     for (int i = 0; i < kMJSeats && Chair(seat); ++i, seat = PrevSeat(seat)) {
         for (int n = 0; n < WallSize(); ++n) {
             TileId flower = FirstHeldFlower(seat);
-            if (flower < 0) break;
-            ReplaceFlower(seat, flower);
+            if (flower < 0 || TailDraw(seat, false) < 0) break;
+            ShowFlower(seat, flower);
         }
     }
     // A flower turned up as the indicator goes to the current chair, and the
@@ -418,12 +422,10 @@ int32_t CRuleTable::Arbitrate(Request r, int32_t mode) {
         int32_t kind = HighestKind(claimFlags_[size_t(s)]);
         if (kind && ClaimPriority(s, giver, kind) > p) return 0;
     }
+    // A claim after its window leaves no trace.
+    if (WindowPassed()) return 0;
     claimPriority_[size_t(claimer)] = p;
     claimMade_[size_t(claimer)] = 1;
-    if (WindowPassed()) {
-        claimPriority_[size_t(claimer)] = 0;
-        return 0;
-    }
     return 1;
 }
 
@@ -471,11 +473,11 @@ int32_t CRuleTable::MarkAnswered(int32_t seat) {
 }
 
 TileId CRuleTable::DrawTail(int32_t seat) {
-    if (!Chair(seat) || WallExhausted()) {
-        lastTailTile_ = -1;
-        return -1;
-    }
-    TileId tile = TakeFromTail(seat, true);
+    return TailDraw(seat, true);
+}
+
+TileId CRuleTable::TailDraw(int32_t seat, bool heldToReserve) {
+    TileId tile = TakeFromTail(seat, true, heldToReserve);
     if (tile >= 0) lastDrawn_[size_t(seat)] = tile;
     return tile;
 }

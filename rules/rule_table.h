@@ -178,6 +178,10 @@ class CRuleTable : public CMJGameTable {
     // The winner's and discarder's words, then the game's end and settlement.
     void EndHand(int32_t winner, TileId tile, int32_t discarder, bool selfDrawn);
     void DrawnGame();
+    // A robbed added kong is the pung it was, its tile the konger's discard.
+    void UndoRobbedKong();
+    // The winner is paid by every other seat: a self-drawn win or "抢金".
+    bool PaidLikeSelfDrawn() const;
     // The priority gate of the checks: no seat has recorded a higher claim.
     bool NoHigherClaim(int32_t claimer, int32_t discarder, int32_t mode);
     // Records a claim when no seat with an open offer outranks it.
@@ -187,6 +191,8 @@ class CRuleTable : public CMJGameTable {
     // The replacement tile of a kong from the tail; a drawn game when none
     // is left (then -1).
     TileId ReplacementDraw(int32_t seat);
+    // A tail draw; with heldToReserve none once the wall is nearly used.
+    TileId TailDraw(int32_t seat, bool heldToReserve);
 
     std::array<int32_t, kMJSeats> claimPriority_{}, claimMade_{};
     std::array<std::array<int32_t, 2>, kMJSeats> blocked_{};
@@ -200,6 +206,8 @@ class CRuleTable : public CMJGameTable {
     std::array<std::array<int32_t, request::kClaimWords>, kMJSeats> pendingClaim_{};
     std::array<int32_t, kMJSeats> pendingKind_{};
     int32_t targetValue_ = 100;
+    // The pung an open added kong was made of, and its place among the pungs.
+    std::pair<std::ptrdiff_t, ShownMeld> robbablePung_;
     // The seat, tile and mode of the hu being evaluated, for the search's
     // leaves.
     int32_t evalSeat_ = -1;

@@ -78,7 +78,7 @@ inline constexpr size_t kJokerB = 1441, kDiscarder = 1442, kWinner = 1443, kWinF
                         kFrontDraws = 1445, kTailCounter = 1446, kFrontPos = 1447,
                         kWindowSeat = 1448, kWindowTile = 1449, kWindowAction = 1450,
                         kDealerRun = 1451, kDoubling = 1452, kRunSeat = 1453, kRunLength = 1454,
-                        kAnyFlagA1 = 1455, kDrawCounts = 1456, kReplacement = 1460,
+                        kStartAnyFlagB1 = 1455, kDrawCounts = 1456, kReplacement = 1460,
                         kClaimFlags = 1464, kRunCounters = 1468, kHuWords = 1472,
                         kMeldCounts = 1476 /* 4 x 5 */, kDiscardCounts = 1496, kFlowerCounts = 1500,
                         kDiscards = 1504 /* 4 x 36 */, kFlowers = 1648 /* 4 x 36 */,

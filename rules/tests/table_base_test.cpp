@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "rules/tests/table_scene.h"
 
 namespace rules {
@@ -82,6 +84,19 @@ TEST(TableBaseTest, StartChecksNameTheSeat) {
         int32_t seat = -1;
         EXPECT_EQ(tt.table->StartRound(&seat, c.params), c.result) << c.result;
         EXPECT_EQ(seat, c.seat);
+    }
+}
+
+TEST(TableBaseTest, TheStartRecordsWhetherAnySeatHasFlagBBitOne) {
+    // Flag A's bit 1 plays no part.
+    for (auto [flagsA, flagsB, recorded] :
+         {std::tuple{0x1, 0x0, 0}, {0x0, 0x1, 1}, {0x1, 0x2, 0}}) {
+        TestTable tt(3);
+        tt.table->SetSeatFlags(2, flagsA, flagsB);
+        ASSERT_TRUE(tt.Start());
+        TableRecord r;
+        tt.table->FillTableInfo(r, 0, 0);
+        EXPECT_EQ(r.Get(table_info::kStartAnyFlagB1), recorded) << flagsA << " " << flagsB;
     }
 }
 

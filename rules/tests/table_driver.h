@@ -42,9 +42,9 @@ struct TestTable {
             table->SeatPlayer(std::move(p), s);
         }
     }
-    bool Start() {
+    bool Start(const StartParams& params = {}) {
         int32_t seat = -1;
-        return table->StartRound(&seat, StartParams{}) == 1;
+        return table->StartRound(&seat, params) == 1;
     }
     // The next round after the one that ended.
     bool Next() {

@@ -23,6 +23,8 @@ TEST(TablePlayTest, RandomRoundsConserveTilesAndSumToZero) {
             ASSERT_TRUE(round == 0 ? tt.Start() : tt.Next()) << seed;
             CRuleTable& t = *tt.table;
             ASSERT_EQ(Misplaced(t), "") << "after the deal, seed " << seed;
+            for (int s = 0; s < 4; ++s)
+                ASSERT_EQ(t.HeldCount(s), s == t.Banker() ? 17 : 16) << "seed " << seed;
             int steps = 0;
             while (driver.Step()) {
                 ASSERT_EQ(Misplaced(t), "") << "seed " << seed << " step " << steps;

@@ -109,7 +109,9 @@ inline std::vector<TileId> SceneOrder(const Scene& scene) {
     return order;
 }
 
-inline std::unique_ptr<TestTable> DealScene(const Scene& scene, TableConfig config = {}) {
+// Every seat brings flagsA; the round starts with params.
+inline std::unique_ptr<TestTable> DealScene(const Scene& scene, TableConfig config = {},
+                                            const StartParams& params = {}, int32_t flagsA = 0) {
     auto draws = std::make_shared<int>(0);
     RandomSource script = [draws]() -> uint32_t {
         int i = (*draws)++;
@@ -117,8 +119,10 @@ inline std::unique_ptr<TestTable> DealScene(const Scene& scene, TableConfig conf
     };
     auto tt = std::make_unique<TestTable>(std::move(script), 1, config);
     std::vector<TileId> order = SceneOrder(scene);
-    if (!tt->table || order.empty() || !tt->table->SetTestDeal(order) || !tt->Start())
-        return nullptr;
+    if (!tt->table || order.empty() || !tt->table->SetTestDeal(order)) return nullptr;
+    for (int s = 0; s < 4; ++s)
+        tt->table->SetSeatFlags(s, flagsA, 0);
+    if (!tt->Start(params)) return nullptr;
     return tt;
 }
 

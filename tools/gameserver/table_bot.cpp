@@ -170,10 +170,8 @@ void TableBot::OnNotify(uint32_t id, const Words& w) {
                 // Discarded for the bot when its time ran out.
                 Give(At(w, kNoteTile));
                 onTurn_ = false;
-                return;
             }
-            const int32_t flags = At(w, kNoteFlags + size_t(chair_)) & ~kPassFlag;
-            if (flags) offer_ = Offer{lastDiscarder_, At(w, kNoteTile), flags, 0};
+            OfferOf(w);
             return;
         }
         case kKongAnnounced:
@@ -214,6 +212,11 @@ void TableBot::OnNotify(uint32_t id, const Words& w) {
     }
 }
 
+void TableBot::OfferOf(const Words& note) {
+    const int32_t flags = At(note, kNoteFlags + size_t(chair_)) & ~kPassFlag;
+    if (flags) offer_ = Offer{At(note, kNoteChair), At(note, kNoteTile), flags, 0};
+}
+
 void TableBot::OnReply(uint32_t request, uint32_t code, const Words& w) {
     const std::optional<Move> move = std::exchange(sent_, std::nullopt);
     if (!move || move->id != request) return;
@@ -247,6 +250,8 @@ void TableBot::OnReply(uint32_t request, uint32_t code, const Words& w) {
             onTurn_ = false;
             lastDiscarder_ = chair_;
             meldSinceDiscard_ = false;
+            // The reply of a discard the bot may win on itself ("抢金").
+            if (!w.empty()) OfferOf(w);
             break;
         case kFlower:
             Give(At(m, kFlowerTile));

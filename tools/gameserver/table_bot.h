@@ -66,6 +66,8 @@ class TableBot {
     void Give(rules::TileId tile);
     bool Holds(rules::TileId tile) const;
     void NewTurn();
+    // The bot's offer in a discard's note (the discarder's own for "抢金").
+    void OfferOf(const table::Words& note);
     // A meld of the bot's, from a reply or from a notification for its chair.
     void Melded(uint32_t notify, const table::Words& meld);
 

@@ -571,7 +571,13 @@ void TableGame::ActBot(PeerId id) {
         }
         ReadMail(*it->second);
     }
-    if (auto it = peers_.find(id); it != peers_.end()) Schedule(*it->second);
+    // Its next move is timed from what it wants now: a round pause planned
+    // while it was still moving (a win, then the next round's start) would
+    // hold up the moves of the round it has started.
+    if (auto it = peers_.find(id); it != peers_.end()) {
+        it->second->actAt = -1;
+        Schedule(*it->second);
+    }
 }
 
 }  // namespace gameserver

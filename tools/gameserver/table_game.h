@@ -197,7 +197,8 @@ class TableGame {
     void Deliver(int32_t chair, PeerId except);
     Answer Draw(int32_t chair);
     Answer Discard(int32_t chair, const Words& w);
-    void Discarded(int32_t chair, TileId tile, PeerId except);
+    // Opens the discard's window and tells the others; returns the note.
+    Words Discarded(int32_t chair, TileId tile, PeerId except);
     Answer Flower(int32_t chair, TileId flower, bool byNotice);
     Answer ConcealedKong(int32_t chair, const Words& w);
     Answer AddedKong(int32_t chair, const Words& w, bool announceOnly);

@@ -161,11 +161,13 @@ TableGame::Answer TableGame::Draw(int32_t chair) {
 
 TableGame::Answer TableGame::Discard(int32_t chair, const Words& w) {
     if (!OnTurn(chair) || !model_->RequestDiscard(w)) return {kDiscardRefused, {}};
-    Discarded(chair, At(w, kDiscardTiles), seats_[size_t(chair)]->player);
-    return {kOk, {}};
+    Words note = Discarded(chair, At(w, kDiscardTiles), seats_[size_t(chair)]->player);
+    // A discarder offered its own tile hears of it in the reply.
+    const bool offered = window_ && window_->awaiting[size_t(chair)];
+    return {kOk, offered ? std::move(note) : Words{}};
 }
 
-void TableGame::Discarded(int32_t chair, TileId tile, PeerId except) {
+Words TableGame::Discarded(int32_t chair, TileId tile, PeerId except) {
     OpenWindow();
     Words note = Head(chair);
     note.resize(kDiscardNoteWords, 0);
@@ -179,6 +181,7 @@ void TableGame::Discarded(int32_t chair, TileId tile, PeerId except) {
     }
     ToAll(kDiscarded, note, except);
     AfterAnswer();
+    return note;
 }
 
 TableGame::Answer TableGame::Flower(int32_t chair, TileId flower, bool byNotice) {
@@ -279,10 +282,14 @@ void TableGame::OpenWindow() {
         now_ + std::max<int64_t>(0, int64_t(options_.rules.operationSeconds) * 1000 - 1001);
     for (int32_t s = 0; s < kChairs; ++s)
         window_->awaiting[size_t(s)] = model_->ClaimFlags(s) != 0;
-    // A discarder is not offered its own tile: its client never shows it.
+    // The discarder is offered its own tile only for "抢金" (the indicator
+    // completes its hand on the round's first discard). A bot is asked like
+    // any other chair; a client never shows an offer on its own discard, so
+    // waiting for it would only hold the window (and the claims below the
+    // offer) until its deadline.
     const int32_t giver = model_->WindowSeat();
     if (model_->WindowAction() == rules::kWindowDiscard && IsChair(giver) &&
-        window_->awaiting[size_t(giver)]) {
+        window_->awaiting[size_t(giver)] && !BotAt(giver)) {
         PassInModel(giver);
         window_->awaiting[size_t(giver)] = false;
     }

@@ -395,7 +395,20 @@ class TableClientTest : public ::testing::Test {
 };
 
 TEST_F(TableClientTest, AHundredRoundsAgainstThreeBots) {
-    PlayRounds(100);
+    // A hundred rounds, and more until every kind of move has gone by: the
+    // player wins by its own draw in about one round of a hundred.
+    auto everyKind = [&] {
+        for (uint32_t id : {229000u, 221080u, 229060u, 229005u, 229010u})
+            if (!Seen(id)) return false;
+        for (uint32_t id : {229025u, 229045u, 229047u, 229049u})
+            if (!Seen(id, 10)) return false;
+        return Seen(229025, 1010) + Seen(229030, 1010) > 0 && Seen(229080, 1) > 0 &&
+               Seen(229080, 2) > 0;
+    };
+    for (int rounds = 100; rounds <= 400 && !HasFailure(); rounds += 20) {
+        PlayRounds(rounds);
+        if (everyKind()) break;
+    }
     EXPECT_FALSE(ended_);
     EXPECT_GT(checks_, 1000);
     // The player's moves of every kind went through: draws, discards,
