@@ -471,8 +471,10 @@ bool CHtmlCtrl::Navigate(std::string_view url, std::string_view postData) {
         options.abort = &abort;
         HttpResult got = HttpGet(target, options);
         if (abort) return;
+        // After a redirect the page's own references are relative to where it came from.
         PostMessage(self, WM_PRIVATE_PAGE, kPageArrived, 0,
-                    Payload::Make<PageResult>(PageResult{target, std::move(got.body), got.ok()}));
+                    Payload::Make<PageResult>(
+                        PageResult{std::move(got.url), std::move(got.body), got.ok()}));
     });
     return true;
 }

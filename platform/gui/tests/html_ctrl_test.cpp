@@ -237,6 +237,11 @@ TEST_F(HtmlPictureTest, PicturesOverHttpArriveLaterAndTakeTheirPlace) {
     ASSERT_TRUE(PumpUntil([&] { return Count(RGB(200, 0, 0)) == 30 * 20; }));
     EXPECT_EQ(web.requests(), 1);
     EXPECT_GT(html_.DocumentHeight(), before);  // the text moved down
+    // A page that moved is at its new address, which its references follow.
+    testing::CannedHttpPeer moved("HTTP/1.1 302 Found\r\nLocation: " + web.Url("/b/p.htm") +
+                                  "\r\nContent-Length: 0\r\n\r\n");
+    ASSERT_TRUE(html_.Navigate(moved.Url("/a/p.htm")));
+    EXPECT_TRUE(PumpUntil([&] { return html_.LocationUrl() == web.Url("/b/p.htm"); }));
 }
 
 TEST_F(HtmlPictureTest, AControlGoesWhileItsPicturesAreStillComing) {
