@@ -244,6 +244,21 @@ TEST_F(HtmlPictureTest, PicturesOverHttpArriveLaterAndTakeTheirPlace) {
     EXPECT_TRUE(PumpUntil([&] { return html_.LocationUrl() == web.Url("/b/p.htm"); }));
 }
 
+TEST_F(HtmlPictureTest, StyleSheetsComeLaterAndAWebPageReadsNoLocalFile) {
+    const std::string css = "body{background:#00c800}";
+    testing::CannedHttpPeer web("HTTP/1.1 200 OK\r\nContent-Length: " +
+                                std::to_string(css.size()) + "\r\n\r\n" + css);
+    const std::string local = ::testing::TempDir() + "local.pix";
+    std::ofstream(local, std::ios::binary) << Pix(RGB(0, 0, 200), 255, 20, 10);
+    html_.SetPictureDecoder(DecodePix);
+    html_.SetHtml("<link rel=\"stylesheet\" href=\"s.css\"><body style=\"margin:0\">"
+                  "<img src=\"file://" + local + "\"></body>",
+                  web.Url("/p.htm"));
+    EXPECT_TRUE(PumpUntil([&] { return Count(RGB(0, 200, 0)) > 0; }));
+    EXPECT_EQ(Count(RGB(0, 0, 200)), 0);
+    std::remove(local.c_str());
+}
+
 TEST_F(HtmlPictureTest, AControlGoesWhileItsPicturesAreStillComing) {
     testing::CannedHttpPeer stalled("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nPIX", true);
     {
