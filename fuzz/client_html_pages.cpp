@@ -73,9 +73,9 @@ class PartServer {
             std::lock_guard lock(mu_);
             if (part < parts_.size()) body = parts_[part];
         }
-        const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: " +
-                                   std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
-                                   body;
+        const std::string answer =
+            "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+            "\r\nConnection: close\r\n\r\n" + body;
         [[maybe_unused]] ssize_t sent = send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
         close(fd);
     }
@@ -91,9 +91,10 @@ PartServer& Server() {
     return *server;
 }
 
-// Serves this thread's queue until the page has all it asked for (bounded).
-void Settle(client::CHtmlCtrl& html) {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+// Serves this thread's queue until the page has all it asked for, or the
+// input's time is up (well inside libFuzzer's time-out on a busy machine:
+// what is still coming then is stopped and waited for by the control).
+void Settle(client::CHtmlCtrl& html, std::chrono::steady_clock::time_point giveUp) {
     do {
         platform::Message msg;
         while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE))
@@ -143,8 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     top.CreateEx(0, "", platform::WS_POPUP | platform::WS_VISIBLE, {0, 0, 240, 180}, nullptr, 0);
     client::CHtmlCtrl html;
     html.Create(platform::WS_VISIBLE, {0, 0, 240, 180}, &top, 1);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     html.Navigate("http://pages.fuzz/ad/0");
-    Settle(html);
+    Settle(html, giveUp);
     html.UpdateWindow();
     html.MoveWindow(0, 0, 120, 180);
     html.ScrollTo(html.DocumentHeight() / 2);
@@ -156,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Point(html, platform::WM_LBUTTONUP, x, y);
         }
     }
-    Settle(html);
+    Settle(html, giveUp);
     html.UpdateWindow();
     return 0;
 }

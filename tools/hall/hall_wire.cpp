@@ -1,6 +1,5 @@
 #include "tools/hall/hall_wire.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
