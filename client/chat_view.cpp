@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string_view>
 
 #include "client/chat_markup.h"
 #include "client/client_utils.h"
@@ -134,8 +135,14 @@ void CGameChatView::LoadPhrases(const std::string& path) {
     while (std::getline(in, line)) {
         // Read as text: a line ends at its line feed, a CR before it goes.
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > 1023) line.resize(1023);
-        input_.AddString(TrimSpaces(line));
+        // A line longer than an entry goes on in further entries, each cut
+        // between characters.
+        std::string_view rest = line;
+        do {
+            std::string entry(platform::GbkPrefix(rest, kMaxPhraseBytes));
+            rest.remove_prefix(entry.size());
+            input_.AddString(TrimSpaces(entry));
+        } while (!rest.empty());
     }
 }
 

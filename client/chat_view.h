@@ -35,6 +35,7 @@ class CGameChatView : public CGameFormView {
     static constexpr size_t kMaxWordsBytes = 61;
     // Received words are cut to this many bytes.
     static constexpr size_t kMaxReceivedWordsBytes = 128;
+    static constexpr size_t kMaxPhraseBytes = 1023;  // one entry of the phrase list
     static constexpr int kInputDropHeight = 200;
     static constexpr int kPlainMaxTwips = 300;
     static constexpr int kSystemMaxTwips = 3000;

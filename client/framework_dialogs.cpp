@@ -110,6 +110,8 @@ bool CTimedMessageBox::OnInitDialog() {
     if (!cancelEnabled_) cancel_.EnableWindow(false);
     SetDefID(IDOK);
     SetTimer(Handle(), 1, 1000);
+    // Through the application's sound hook rather than straight from the
+    // resources: a player who chose silence hears no box either.
     if (CGameApp* app = CGameApp::Current()) app->PlaySound(kSoundMessageBox, 0);
     running_ = true;
     return true;
@@ -177,8 +179,13 @@ bool CWaitDlg::OnInitDialog() {
 }
 
 void CWaitDlg::SetText(const std::string& text, uint32_t seconds) {
-    if (seconds > 0 && Handle()) platform::SetTimer(Handle(), kHideTimer, seconds * 1000);
     if (Handle()) {
+        // A text without seconds stays until the next text or a hide: an
+        // earlier text's hide timer must not end it.
+        if (seconds > 0)
+            platform::SetTimer(Handle(), kHideTimer, seconds * 1000);
+        else
+            platform::KillTimer(Handle(), kHideTimer);
         Invalidate();
         text_.SetWindowText(text);
         ShowWindow(platform::SW_SHOW);
@@ -190,7 +197,10 @@ void CWaitDlg::SetText(const std::string& text, uint32_t seconds) {
 }
 
 void CWaitDlg::Hide() {
-    if (Handle()) ShowWindow(platform::SW_HIDE);
+    if (Handle()) {
+        platform::KillTimer(Handle(), kHideTimer);
+        ShowWindow(platform::SW_HIDE);
+    }
     std::lock_guard lock(mu_);
     state_.visible = false;
 }

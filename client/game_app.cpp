@@ -1,5 +1,6 @@
 #include "client/game_app.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -52,9 +53,9 @@ CGameApp::CGameApp(std::string gameName, uint32_t defaultPort, uint32_t versionM
       defaultPort_(defaultPort),
       versionMajor_(versionMajor),
       versionMinor_(versionMinor) {
-    // The screen's width as the display reports its work area.
+    // The whole screen's width: panels do not make a screen small.
     if (const auto display = platform::GetDisplay())
-        smallScreen_ = display->WorkArea().Width() <= 800 ? 1 : 0;
+        smallScreen_ = display->ScreenSize().cx <= 800 ? 1 : 0;
     g_current = this;
 }
 
@@ -219,6 +220,8 @@ const TableRecord& CGameApp::Table() const {
 std::string CGameApp::GetAdvertUrl() const {
     std::string url = platform::GetPrivateProfileString("ADVERT", "WWW3", "", GetIniPath(), 260);
     if (TrimSpaces(url).empty()) {
+        // Without an advert host there is no page to ask for (as for notices).
+        if (Room().advertHost.empty()) return {};
         char text[320];
         std::snprintf(text, sizeof(text), "http://%s/advert/window/%u/jq.htm",
                       Room().advertHost.c_str(), GetGameId());
@@ -416,11 +419,24 @@ void CGameApp::OpenUrl(const std::string& url) {
     auto job = std::make_unique<UrlJob>();
     job->mainWindow = MainWindow();
     job->url = url.substr(0, 259);
+    const bool answered = platform::IsWindow(job->mainWindow);
     std::thread([job = std::move(job)]() mutable {
         platform::OpenUrl(job->url);
         const platform::HWND target = job->mainWindow;
         platform::PostMessage(target, kMsgUrlOpened, 0, 0, platform::Payload::From(std::move(job)));
     }).detach();
+    // Without a main window no answer comes: the cursor ends with the call.
+    if (answered) {
+        platform::BeginWaitCursor();
+        ++urlWaits_;
+    }
+}
+
+void CGameApp::UrlOpened(bool all) {
+    const int ending = all ? urlWaits_ : std::min(urlWaits_, 1);
+    for (int i = 0; i < ending; ++i)
+        platform::EndWaitCursor();
+    urlWaits_ -= ending;
 }
 
 int CGameApp::ShowTimedMessage(const std::string& text, const std::string& okText,

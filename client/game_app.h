@@ -32,6 +32,8 @@ class GameFrameAccess {
     virtual platform::HWND Handle() const = 0;
     // The table pane's refresh, when there is a table pane.
     virtual void RefreshTable() {}
+    // The table pane painted again at once.
+    virtual void RedrawTable() {}
     // The table pane's clock timer id, 0 when no clock runs.
     virtual uint32_t TableClockTimer() const { return 0; }
     virtual void ClearClosePending() {}
@@ -147,6 +149,7 @@ class CGameApp {
     const std::string& GetNoticeHost() const { return Room().noticeHost; }
     const std::string& GetZoneName() const { return Room().zoneName; }
     const std::string& GetRoomName() const { return Room().roomName; }
+    // The [ADVERT] WWW3 page, else the room's advert host's page; empty without either.
     std::string GetAdvertUrl() const;
 
     // Players: seats first, then lookers.
@@ -199,7 +202,12 @@ class CGameApp {
     virtual void ShowStatus(const char* text, int show);
     void ShowStatusEx(const char* text, uint32_t seconds);
     void PostToMainFrame(const std::string& text);
+    // Opens the page on a worker; the wait cursor stays until the main
+    // window hears that the browser was started (0x9056): UrlOpened.
     virtual void OpenUrl(const std::string& url);
+    // One opened page's wait cursor ends; with `all`, every one still up
+    // (the main window goes before their messages come).
+    void UrlOpened(bool all = false);
     virtual int ShowTimedMessage(const std::string& text, const std::string& okText,
                                  const std::string& cancelText, int* seconds, uint32_t type);
 
@@ -227,6 +235,7 @@ class CGameApp {
     virtual std::string HallEndpointOverride() const { return {}; }
 
   private:
+    int urlWaits_ = 0;  // OpenUrl's wait cursors still up
     std::string gameName_;
     uint32_t defaultPort_;
     uint32_t versionMajor_;

@@ -91,6 +91,10 @@ void CGameFrameWnd::RefreshTable() {
     if (CGameTableView* view = GetTableView()) view->RefreshTable();
 }
 
+void CGameFrameWnd::RedrawTable() {
+    if (CGameTableView* view = GetTableView()) view->Redraw();
+}
+
 uint32_t CGameFrameWnd::TableClockTimer() const {
     CGameTableView* view = const_cast<CGameFrameWnd*>(this)->GetTableView();
     return view ? uint32_t(view->ClockTimer()) : 0;
@@ -242,7 +246,9 @@ void CGameFrameWnd::OnPlayerQuit(const PlayerLeftRecord& record) {
 
 void CGameFrameWnd::StartKeepAliveTimer(uint32_t seconds) {
     platform::KillTimer(GetSafeHwnd(), kTimerKeepAlive);
-    platform::SetTimer(GetSafeHwnd(), kTimerKeepAlive, NoticePeriodMs(seconds));
+    // 0 stops the keep-alive, as a notice period of 0 stops the notices.
+    if (const uint32_t period = NoticePeriodMs(seconds))
+        platform::SetTimer(GetSafeHwnd(), kTimerKeepAlive, period);
 }
 
 void CGameFrameWnd::DownloadNotify() {
@@ -320,6 +326,7 @@ void CGameFrameWnd::OnDestroy() {
     notices_.AbortAll();
     CSlidePopupDlg::DestroyAll();
     CGameApp* app = CGameApp::Current();
+    if (app && app->MainWindow() == GetSafeHwnd()) app->UrlOpened(true);
     // The program ends with its main window.
     if (app && app->MainWindow() == GetSafeHwnd()) platform::PostQuitMessage(0);
 }
@@ -407,6 +414,7 @@ platform::LRESULT CGameFrameWnd::OnMessage(platform::Message& msg) {
             OnNoticeFile(msg);
             return 0;
         case kMsgUrlOpened:
+            App().UrlOpened();
             App().ShowStatus(nullptr, 0);
             return 0;
         case transport::kNoticeMessage:

@@ -95,6 +95,7 @@ class CGameFrameWnd : public platform::CWnd, public GameFrameAccess {
     // GameFrameAccess.
     platform::HWND Handle() const override { return Window::Handle(); }
     void RefreshTable() override;
+    void RedrawTable() override;
     uint32_t TableClockTimer() const override;
     void ClearClosePending() override { leaveWatch_ = false; }
     bool HasChatView() const override;

@@ -6,6 +6,7 @@
 
 #include "client/hall_key.h"
 #include "platform/bytes.h"
+#include "platform/text.h"
 #include "transport/rijndael.h"
 
 namespace client {
@@ -28,11 +29,12 @@ std::string FieldText(const uint8_t* field, size_t n) {
     return std::string(reinterpret_cast<const char*>(field), len);
 }
 
-// Writes `text` into a fixed field of an image. A field whose text is
-// unchanged keeps its bytes as received, bytes after the NUL included.
+// Writes `text` into a fixed field of an image, cut between characters. A
+// field whose text is unchanged keeps its bytes as received, bytes after
+// the NUL included.
 void PutText(uint8_t* field, size_t n, const std::string& text) {
     if (FieldText(field, n) == text) return;
-    const size_t len = std::min(text.size(), n - 1);
+    const size_t len = platform::GbkPrefix(text, n - 1).size();
     std::memcpy(field, text.data(), len);
     std::memset(field + len, 0, n - len);
 }
@@ -118,6 +120,10 @@ PlayerRecord PlayerRecord::Decode(std::span<const uint8_t, kPlayerRecordSize> by
     p.unwelcomeFlag = Word(bytes, 41);
     p.knownFlag = Word(bytes, 42);
     return p;
+}
+
+std::string PlayerRecord::LevelTitleOf(std::span<const uint8_t, 16> field) {
+    return std::string(platform::GbkPrefix(FieldText(field.data(), field.size()), 15));
 }
 
 void PlayerRecord::EncodeTo(std::vector<uint8_t>& out) const {

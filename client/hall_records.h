@@ -92,6 +92,9 @@ struct PlayerRecord {
     static PlayerRecord Decode(std::span<const uint8_t, kPlayerRecordSize> bytes);
     void EncodeTo(std::vector<uint8_t>& out) const;
     std::vector<uint8_t> Encode() const;
+    // A 16-byte level title of a game result as the record's field keeps
+    // it: up to its NUL, at most 15 bytes, cut between characters.
+    static std::string LevelTitleOf(std::span<const uint8_t, 16> field);
     friend bool operator==(const PlayerRecord&, const PlayerRecord&) = default;
 };
 

@@ -99,6 +99,7 @@ void CMJGameApp::ResyncTable() {
     if (MainFrame()) MainFrame()->RefreshTable();
     MJTableSceneTarget* scene = GetTableScene();
     if (sharedWord4_ == 1) {
+        if (MainFrame()) MainFrame()->RedrawTable();
         if (MJLayoutTarget* panel = GetSeatPanel()) panel->RefreshAfterResync();
         if (scene) scene->RefreshAfterResync();
     } else if (scene) {

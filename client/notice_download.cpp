@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
+#include <system_error>
 
 #include "platform/http_get.h"
 #include "platform/message_queue.h"
@@ -62,12 +62,23 @@ std::shared_ptr<NoticeJob> NoticeDownloads::Start(platform::HWND frame, std::str
     if (Busy()) return nullptr;
     // Jobs whose message never came (their thread has ended) go now.
     std::erase_if(jobs_, [](const auto& job) { return job->finished.load(); });
+    std::erase_if(threads_, [](Download& d) {
+        if (!d.job->finished) return false;
+        d.thread.join();
+        return true;
+    });
     auto job = std::make_shared<NoticeJob>();
     job->frame = frame;
     job->url = std::move(url);
-    jobs_.push_back(job);
     ++g_running;
-    std::thread(DownloadThread, job).detach();
+    try {
+        threads_.push_back({job, std::thread(DownloadThread, job)});
+    } catch (const std::system_error&) {
+        --g_running;
+        transport::LogPrintf("notice %s: no thread for the download", job->url.c_str());
+        return nullptr;
+    }
+    jobs_.push_back(job);
     return job;
 }
 
@@ -80,8 +91,11 @@ std::shared_ptr<NoticeJob> NoticeDownloads::Finish(platform::Message& msg) {
 }
 
 void NoticeDownloads::AbortAll() {
-    for (const auto& job : jobs_)
-        job->abort = true;
+    for (Download& d : threads_)
+        d.job->abort = true;
+    for (Download& d : threads_)
+        d.thread.join();
+    threads_.clear();
     jobs_.clear();
 }
 

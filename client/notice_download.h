@@ -3,11 +3,11 @@
 // of its own and keeps the notice text in memory (a file named from the
 // room and game would collide between downloads and between clients on one
 // machine). A job is shared by the frame's list and its thread, so neither
-// outlives the other's use of it: the frame sets the job's abort flag when
-// it goes, and the thread, which the transfer checks while it waits, ends
-// soon after and posts to a window that no longer takes messages. When the
-// thread ends it posts 0x9054 with the job; the frame takes it off its list
-// and shows the text when a whole notice came. One download at a time.
+// outlives the other's use of it. When the frame goes it sets the abort flag,
+// which the transfer checks while it waits (at least once a second), and
+// joins the thread: no download outlives the frame to log or post at exit.
+// When the thread ends it posts 0x9054 with the job; the frame takes it off
+// its list and shows the text when a whole notice came. One download at a time.
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/message.h"
@@ -57,6 +58,7 @@ class NoticeDownloads {
     // The job a 0x9054 message carries, taken off the list (null for a
     // message without one).
     std::shared_ptr<NoticeJob> Finish(platform::Message& msg);
+    // Aborts every download and waits for its thread to end.
     void AbortAll();
     size_t Count() const { return jobs_.size(); }
 
@@ -64,7 +66,12 @@ class NoticeDownloads {
     static int RunningThreads();
 
   private:
+    struct Download {
+        std::shared_ptr<NoticeJob> job;
+        std::thread thread;
+    };
     std::vector<std::shared_ptr<NoticeJob>> jobs_;
+    std::vector<Download> threads_;
 };
 
 }  // namespace client

@@ -52,8 +52,7 @@ bool CGameNotifyHandler::OnPlayerValues(Data data) {
         player->silver = int32_t(platform::LoadLE32(r + 28));
         player->score = int32_t(platform::LoadLE32(r + 24));
         player->word21 = platform::LoadLE32(r + 32);
-        platform::ByteReader text(std::span<const uint8_t>(r + 36, 16));
-        player->levelTitle = text.FixedString(16).substr(0, 15);
+        player->levelTitle = PlayerRecord::LevelTitleOf(std::span<const uint8_t, 16>(r + 36, 16));
     }
     if (app && app->MainFrame()) app->MainFrame()->RefreshPlayerValues(data);
     return true;

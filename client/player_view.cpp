@@ -74,7 +74,6 @@ bool CGamePlayerView::IsSilverRoom() {
 void CGamePlayerView::SetupColumns() {
     list_.SetColumnSpec(IsSilverRoom() ? kSilverRoomColumns : kPlayerColumns);
     list_.SetupColumns();
-    relationColouring_ = false;
 }
 
 void CGamePlayerView::OnRefreshList() {
@@ -142,8 +141,8 @@ void CGamePlayerView::ApplyScoreChanges(std::span<const uint8_t> result) {
         PlayerRecord* seat = app->FindPlayerMutable(app->GetSeatUserId(int(i)));
         if (!seat) continue;
         seat->word21 = uint32_t(Word(result, kResultWord21 + i));
-        platform::ByteReader title(result.subspan(4 * (kResultLevel + 4 * i), 16));
-        seat->levelTitle = title.FixedString(16).substr(0, 15);
+        seat->levelTitle =
+            PlayerRecord::LevelTitleOf(result.subspan(4 * (kResultLevel + 4 * i)).first<16>());
         seat->score = int32_t(uint32_t(Word(result, kResultScoreB + i)) +
                               uint32_t(Word(result, kResultScoreA + i)));
         seat->silver = int32_t(uint32_t(Word(result, kResultSilverB + i)) +

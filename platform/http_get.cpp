@@ -84,6 +84,9 @@ HttpResult HttpGet(std::string_view url, const HttpOptions& options) {
     }
     const CURLcode code = curl_easy_perform(c);
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &result.code);
+    char* answered = nullptr;
+    curl_easy_getinfo(c, CURLINFO_EFFECTIVE_URL, &answered);
+    result.url = answered ? answered : target;
     if (transfer.aborted) {
         result.status = HttpStatus::kAborted;
         result.error = "aborted";

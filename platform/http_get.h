@@ -39,6 +39,7 @@ struct HttpResult {
     HttpStatus status = HttpStatus::kFailed;
     long code = 0;  // the HTTP code of the last answer, 0 without one
     std::string body;
+    std::string url;    // the address that answered last, after redirects
     std::string error;  // a line for the log when not kOk
     bool ok() const { return status == HttpStatus::kOk; }
 };

@@ -16,6 +16,11 @@ extern char** environ;
 namespace platform {
 namespace {
 
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           GbkEqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
 pid_t Spawn(std::string_view program, std::span<const std::string> args) {
     const std::string slashed = ToSlashPath(program);
     const bool hasFolder = slashed.find('/') != std::string::npos;
@@ -73,19 +78,10 @@ std::optional<int> RunProcess(std::string_view program, std::span<const std::str
 }
 
 bool IsWebAddress(std::string_view url) {
-    auto startsWithIgnoringCase = [&](std::string_view prefix) {
-        if (url.size() < prefix.size()) return false;
-        for (size_t i = 0; i < prefix.size(); ++i) {
-            char c = url[i];
-            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-            if (c != prefix[i]) return false;
-        }
-        return true;
-    };
     size_t hostStart;
-    if (startsWithIgnoringCase("http://")) {
+    if (StartsWithIgnoringCase(url, "http://")) {
         hostStart = 7;
-    } else if (startsWithIgnoringCase("https://")) {
+    } else if (StartsWithIgnoringCase(url, "https://")) {
         hostStart = 8;
     } else {
         return false;
@@ -97,9 +93,14 @@ bool IsWebAddress(std::string_view url) {
     return true;
 }
 
+std::string WebAddressOf(std::string_view url) {
+    return StartsWithIgnoringCase(url, "www.") ? "http://" + std::string(url) : std::string(url);
+}
+
 bool OpenUrl(std::string_view url) {
-    if (!IsWebAddress(url)) return false;
-    const std::string args[] = {std::string(url)};
+    const std::string address = WebAddressOf(url);
+    if (!IsWebAddress(address)) return false;
+    const std::string args[] = {address};
     return StartProcess("xdg-open", args);
 }
 

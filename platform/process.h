@@ -21,7 +21,11 @@ std::optional<int> RunProcess(std::string_view program, std::span<const std::str
 // An http:// or https:// address (scheme in any case) with a host and no
 // control characters or blanks.
 bool IsWebAddress(std::string_view url);
-// Opens a web address with xdg-open; false for anything else.
+// The address a link names: one that starts with "www." is an http:// one
+// written without its scheme; others are taken as they are.
+std::string WebAddressOf(std::string_view url);
+// Opens a web address (as WebAddressOf gives it) with xdg-open; false for
+// anything else.
 bool OpenUrl(std::string_view url);
 
 }  // namespace platform

@@ -10,6 +10,7 @@ namespace {
 // One channel of `from` moved a step towards `target`, not past it.
 int StepTowards(int from, int step, int target) {
     const int v = from - step;
+    if (step == 0) return from;
     return step > 0 ? std::max(v, target) : std::min(v, target);
 }
 

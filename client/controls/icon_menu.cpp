@@ -325,6 +325,11 @@ bool CIconMenu::DestroyMenu() {
     return true;
 }
 
+bool CIconMenu::IsDefaultItem(const ItemRecord& item) const {
+    // Id 0 is "no default item", not the id of separators and such.
+    return item.id != 0 && item.id == defaultItem_ && !(item.flags & platform::MF_POPUP);
+}
+
 void CIconMenu::MeasureItem(platform::MEASUREITEMSTRUCT& measure) {
     const ItemRecord* record = Record(measure.itemData);
     if (!record) return;
@@ -333,7 +338,7 @@ void CIconMenu::MeasureItem(platform::MEASUREITEMSTRUCT& measure) {
         measure.itemHeight = kMenuLineHeight / 2;
         return;
     }
-    const bool bold = record->id == defaultItem_ && !(record->flags & platform::MF_POPUP);
+    const bool bold = IsDefaultItem(*record);
     measure.itemWidth = UINT(TextWidth(record->text, bold) + 2 * kIconWidth + 1);
     measure.itemHeight = UINT(std::max(kMenuLineHeight, kIconHeight + 4));
 }
@@ -423,7 +428,7 @@ void CIconMenu::DrawClassic(platform::DRAWITEMSTRUCT& draw, const ItemRecord& it
         DrawCheckMark(p, l.box.left + 6, l.box.top + 5,
                       GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
     }
-    const bool bold = (draw.itemState & ODS_DEFAULT) || (item.id == defaultItem_ && item.id != 0);
+    const bool bold = (draw.itemState & ODS_DEFAULT) || IsDefaultItem(item);
     if (grey) {
         DrawText(p, item, OffsetRect(l.text, 1, 1), bold, GetSysColor(COLOR_BTNHIGHLIGHT));
         DrawText(p, item, l.text, bold, GetSysColor(COLOR_BTNSHADOW));
@@ -475,7 +480,7 @@ void CIconMenu::DrawLightened(platform::DRAWITEMSTRUCT& draw, const ItemRecord& 
     } else if (checked) {
         DrawCheckMark(p, l.box.left + 5, l.box.top + 4, GetSysColor(COLOR_MENUTEXT));
     }
-    const bool bold = (draw.itemState & ODS_DEFAULT) || (item.id == defaultItem_ && item.id != 0);
+    const bool bold = (draw.itemState & ODS_DEFAULT) || IsDefaultItem(item);
     const COLORREF text = grey ? LightenColor(kDisabledColor, 0.55) : GetSysColor(COLOR_MENUTEXT);
     DrawText(p, item, l.text, bold, text);
     if (item.flags & MF_POPUP) DrawSubmenuArrow(p, r, text);

@@ -87,6 +87,8 @@ class CIconMenu : public platform::CMenu {
     };
 
     ItemRecord* Record(uintptr_t data) const;
+    // Drawn (and measured) bold.
+    bool IsDefaultItem(const ItemRecord& item) const;
     std::unique_ptr<ItemRecord> MakeRecord(std::string_view text, platform::UINT flags,
                                            platform::UINT id, int iconResource);
     bool FindByCommand(platform::UINT id, CIconMenu*& menu, int& position);

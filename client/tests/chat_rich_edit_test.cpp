@@ -90,5 +90,19 @@ TEST_F(ChatRichEditTest, MarkupShowsInItsFormatsAndFacesAsPictures) {
     }
 }
 
+TEST_F(ChatRichEditTest, TheHistoryKeepsItsLastParagraphsAndShowsTheBottom) {
+    for (int i = 0; i < 600; ++i)
+        chat_.AppendMarkup("line " + std::to_string(i) + "\r\n");
+    EXPECT_LE(chat_.ParagraphCount(), kMaxChatParagraphs + 1);
+    const std::string text = Text();
+    EXPECT_EQ(text.find("line 0\r\n"), std::string::npos);
+    EXPECT_NE(text.find("line 599\r\n"), std::string::npos);
+    // At the bottom: scrolling there moves nothing.
+    const int shown = chat_.GetFirstVisibleLine();
+    EXPECT_GT(shown, 0);
+    SendMessage(chat_.GetSafeHwnd(), WM_VSCROLL, SB_BOTTOM);
+    EXPECT_EQ(chat_.GetFirstVisibleLine(), shown);
+}
+
 }  // namespace
 }  // namespace client

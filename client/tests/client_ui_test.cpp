@@ -42,6 +42,24 @@ TEST(ClientUiTest, SoundsPlayFromTheProgramsResourcesUnlessSilenced) {
     platform::SetAudio(nullptr);
 }
 
+TEST(ClientUiTest, ScalingFollowsTheDensityAndASmallScreenIsNarrowWithItsPanels) {
+    UiFixture ui;
+    ui.display->SetDpi({120, 144});
+    EXPECT_EQ(std::make_pair(ScaleX(160), ScaleY(80)), std::make_pair(200, 120));
+    platform::CWnd window;
+    ASSERT_TRUE(window.CreateEx(0, "", platform::WS_POPUP, {0, 0, 10, 10}, nullptr, 0));
+    ASSERT_TRUE(MoveWindowScaled(window, 8, 10, 81, 50, false));
+    EXPECT_EQ(window.GetWindowRect(), (platform::RECT{10, 15, 111, 90}));  // 101 x 75
+    // The factors are read once; the move reads the density each time.
+    ui.display->SetDpi({96, 96});
+    EXPECT_EQ(ScaleX(160), 200);
+    ASSERT_TRUE(MoveWindowScaled(window, 8, 10, 81, 50, false));
+    EXPECT_EQ(window.GetWindowRect(), (platform::RECT{8, 10, 89, 60}));
+    // A 1024-pixel screen whose panels leave 800 is not a small one.
+    ui.display->SetWorkArea({0, 0, 800, 768});
+    EXPECT_EQ(testapp::TestApp([](const std::string&) {}).IsSmallScreen(), 0u);
+}
+
 TEST(ClientUiTest, PicturesLoadFromFilesAndResources) {
     UiFixture ui;
     const platform::Surface bitmap = LoadBitmapResource(162);

@@ -56,6 +56,8 @@ TEST_F(ControlsTest, ColorStepBarCellsShadeTowardsTheBackgroundAndRotate) {
         // Steps truncate towards zero; a channel stops at the background.
         {0x1A462E, 0x429473, {0x419473, 0x347A5C, 0x276045, 0x1A462E, 0x276045, 0x347A5C}},
         {0x102030, 0x102030, {0x102030, 0x102030, 0x102030, 0x102030, 0x102030, 0x102030}},
+        // A step of 0 moves nothing.
+        {0x000012, 0x000010, {0x000012, 0x000012, 0x000012, 0x000012, 0x000012, 0x000012}},
     };
     for (const Case& c : cases) {
         CColorStepBar bar;

@@ -1,6 +1,7 @@
 // The main frame's pictures: at the table with four players and two
 // lookers, faces and a link in the chat and the advert page, in both skins,
-// and the player menu: exactly the golden pictures on the headless display.
+// and the player menu: exactly the golden pictures on the headless display,
+// and within a small tolerance on an X screen (Xvfb) through SDL2.
 // QEVO_UPDATE_GOLDEN=1 rewrites them.
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include "client/tests/frame_fixture.h"
 #include "platform/bytes.h"
 #include "platform/gui/tests/pixel_compare.h"
+#include "platform/gui/tests/x11_client.h"
+#include "platform/gui/tests/xvfb_server.h"
 #include "platform/gui/virtual_keys.h"
 #include "platform/tests/source_path.h"
 
@@ -42,9 +45,9 @@ class MenuShot : public platform::CWnd {
 
 class FrameGoldenTest : public testing::FrameFixture {
   protected:
-    // The pictures' names and the pictures of them.
-    std::vector<std::pair<std::string, Surface>> Take() {
-        const auto shot = [](const platform::CWnd& window) { return *window.BackBuffer(); };
+    // The pictures' names and the pictures of them, as `shot` takes them.
+    using Shot = std::function<Surface(const platform::CWnd&)>;
+    std::vector<std::pair<std::string, Surface>> Take(const Shot& shot) {
         std::vector<std::pair<std::string, Surface>> shots;
         EXPECT_TRUE(StartAndEnter());
         auto* advert = dynamic_cast<CAdvertView*>(frame_->GetAdvertPane());
@@ -84,7 +87,7 @@ class FrameGoldenTest : public testing::FrameFixture {
 };
 
 TEST_F(FrameGoldenTest, HeadlessPicturesMatchTheGoldens) {
-    const auto shots = Take();
+    const auto shots = Take([](const platform::CWnd& window) { return *window.BackBuffer(); });
     ASSERT_EQ(shots.size(), 3u);
     for (const auto& [name, picture] : shots) {
         if (std::getenv("QEVO_UPDATE_GOLDEN")) picture.SavePng(GoldenPath(name));
@@ -92,6 +95,25 @@ TEST_F(FrameGoldenTest, HeadlessPicturesMatchTheGoldens) {
         ASSERT_FALSE(golden.Empty()) << "missing " << GoldenPath(name);
         EXPECT_EQ(Mismatch(picture, golden, 0), 0.0) << name;
     }
+}
+
+TEST_F(FrameGoldenTest, UnderXvfbTheScreenShowsTheGoldens) {
+    platform::testing_support::XvfbServer server("1024x768x24");
+    if (!server.Running()) GTEST_SKIP() << "Xvfb is not available";
+    std::shared_ptr<platform::Display> sdl = platform::OpenSdlDisplay();
+    ASSERT_NE(sdl, nullptr);
+    platform::SetDisplay(sdl);
+    platform::testing_support::X11Client x(server.Display());
+    ASSERT_TRUE(x.Connected());
+    const auto shots = Take([&](const platform::CWnd& window) {
+        sdl->Flush();  // what was presented is on the screen
+        return x.Grab(window.GetWindowRect());
+    });
+    ASSERT_EQ(shots.size(), 3u);
+    for (const auto& [name, picture] : shots)
+        EXPECT_LE(Mismatch(picture, Surface::LoadPng(GoldenPath(name)), 2), 0.001) << name;
+    Stop();  // the frame goes while its display is there, and the display before the server
+    platform::SetDisplay(nullptr);
 }
 
 }  // namespace

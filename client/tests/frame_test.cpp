@@ -108,15 +108,33 @@ TEST_F(FrameTest, ANoticeWaitsForTheRunningDownloadABadOneShowsNothingAndAGoneFr
     clock_.AdvanceMillis(600'000);
     ASSERT_TRUE(PumpUntil([&] { return ChatHas("[系统公告]"); }));
     EXPECT_EQ(RequestsFor("//notify/game/"), 2u);
-    // A frame destroyed mid-download leaves its thread to see the abort
-    // flag while it waits and end alone; nothing is posted.
+    // A frame destroyed mid-download aborts it and waits for its thread:
+    // nothing outlives the frame to log or post.
     Web(std::chrono::hours(1));
     clock_.AdvanceMillis(600'000);
     Pump();
     ASSERT_TRUE(web_.WaitForDelayed(1, testing::kWait));
     frame_.reset();
-    ASSERT_TRUE(PumpUntil([] { return NoticeDownloads::RunningThreads() == 0; }));
+    EXPECT_EQ(NoticeDownloads::RunningThreads(), 0);
     web_.ReleaseDelayed();
+}
+
+TEST_F(FrameTest, AKeepAliveRestartReplacesTheRunningTimerAndZeroStopsIt) {
+    // Whether the clock moving `ms` sends a keep-alive.
+    auto sends = [&](int64_t ms) {
+        clock_.AdvanceMillis(ms);
+        Pump();
+        while (auto r = server_.WaitForRequest(milliseconds(100)))
+            if (r->id == 201020) return true;
+        return false;
+    };
+    ASSERT_TRUE(StartAndEnter());
+    EXPECT_FALSE(sends(25'000));
+    frame_->StartKeepAliveTimer(10);  // replaces the 60 s one, which would go at 60 s
+    for (int64_t ms : {9'999, 1, 10'000, 10'000, 5'000})
+        EXPECT_EQ(sends(ms), ms == 1 || ms == 10'000) << ms;
+    frame_->StartKeepAliveTimer(0);
+    EXPECT_FALSE(sends(600'000));
 }
 
 TEST_F(FrameTest, SkinsChangeThroughTimerFourOnly) {

@@ -110,6 +110,15 @@ TEST(WaitDlgTest, PaintsTheSkinAndHidesOnTheClockOrWhenClosed) {
     EXPECT_FALSE(dlg.Snapshot().visible);
     EXPECT_FALSE(dlg.IsWindowVisible());
     EXPECT_EQ(dlg.GetDlgItem(CWaitDlg::kIdText)->GetWindowText(), "b");
+    // A later text without seconds, or a hide and a text, outlives an earlier hide timer.
+    for (const bool hideFirst : {false, true}) {
+        dlg.SetText("c", 2);
+        if (hideFirst) dlg.Hide();
+        dlg.SetText("d", 0);
+        clock.AdvanceMillis(2000);
+        testing::Pump();
+        EXPECT_TRUE(dlg.IsWindowVisible()) << hideFirst;
+    }
 }
 
 }  // namespace

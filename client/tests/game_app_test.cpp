@@ -91,6 +91,7 @@ TEST_F(GameAppTest, Paths) {
     EXPECT_TRUE(platform::DirectoryExists(app.GetTempDir()));
     EXPECT_TRUE(app.GetRulesPage().ends_with("rules/Qevo.html"));
 
+    EXPECT_EQ(app.GetAdvertUrl(), "");  // no advert host yet: no page
     ASSERT_TRUE(app.SetTableState(testing::MakeState(2, 0)));
     EXPECT_EQ(app.GetAdvertUrl(), "http://advert.example/advert/window/7/jq.htm");
     dir_.Write("Qevo.ini", "[ADVERT]\r\nWWW3=http://ads.example/x\r\n");

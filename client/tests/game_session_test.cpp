@@ -7,6 +7,8 @@
 #include <tuple>
 
 #include "client/tests/session_fixture.h"
+#include "platform/gui/wait_cursor.h"
+#include "tools/proxypeer/proxy_peer.h"
 
 namespace client {
 namespace {
@@ -242,6 +244,34 @@ TEST_F(SessionFixture, GameRunningAndTableData) {
     server_.SetReply(201140, Reply::With(11, Words({1})));
     EXPECT_FALSE(app_.session.RequestTableData());
     EXPECT_EQ(app_.table[0], 9);
+}
+
+TEST_F(SessionFixture, TheWaitCursorShowsWhileARequestOrAConnectionWaits) {
+    ASSERT_TRUE(Connect());
+    server_.SetReply(201130, Reply::Held(210030));
+    int during = -1;
+    std::thread answer([&] {
+        if (NextRequest(201130)) during = platform::WaitCursorCount();
+        server_.ReleaseHeld();
+    });
+    EXPECT_TRUE(app_.session.IsGameRunning());
+    answer.join();
+    EXPECT_EQ(during, 1);
+    // Through a proxy that never answers, until the connection's time is up.
+    proxypeer::ScriptedProxy proxy({proxypeer::ScriptedProxy::Hold()});
+    dir_.Write("proxy.ini", "[PROXY]\r\nNeed=1\r\nSock=4\r\nHost=127.0.0.1\r\nPort=" +
+                                std::to_string(proxy.Port()) + "\r\n");
+    app_.session.LoadProxySettings(dir_ / "proxy.ini");
+    during = -1;
+    std::thread timeOut([&] {
+        if (proxy.WaitReceived(1)) during = platform::WaitCursorCount();
+        clock_.AdvanceMillis(10'000);
+    });
+    int proxyFailed = 0;
+    EXPECT_FALSE(app_.session.Connect("", "127.0.0.1", server_.port(), &proxyFailed));
+    timeOut.join();
+    EXPECT_EQ(during, 1);
+    EXPECT_EQ(platform::WaitCursorCount(), 0);
 }
 
 }  // namespace

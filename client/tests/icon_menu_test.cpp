@@ -86,6 +86,12 @@ TEST(IconMenuTest, LoadedMenusMeasureAndAlignTheirShortcuts) {
     EXPECT_EQ(item.itemWidth, UINT(font->MeasureText("hello") + 2 * CIconMenu::kIconWidth + 1));
     EXPECT_EQ(item.itemHeight, UINT(CIconMenu::kMenuLineHeight));
 
+    CIconMenu noDefault;  // id 0 is no default item
+    noDefault.BuildFrom({{0, 0, "hello", {}}});
+    item.itemData = noDefault.ItemAt(0)->data;
+    noDefault.MeasureItem(item);
+    EXPECT_EQ(item.itemWidth, UINT(font->MeasureText("hello") + 2 * CIconMenu::kIconWidth + 1));
+
     CIconMenu shortcuts;
     shortcuts.BuildFrom(
         {{0, 1, "打开\tCtrl+O", {}}, {0, 2, "另存为文件\tF12", {}}, {0, 3, "x", {}}});

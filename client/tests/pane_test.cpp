@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 #include "platform/gui/sys_colors.h"
 #include "platform/gui/virtual_keys.h"
+#include "platform/gui/wait_cursor.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 
@@ -123,14 +124,22 @@ TEST_F(ChatTest, ALinkClickOpensItsAddressAndClearingEmptiesTheChat) {
     Pump();
     ui_.Click(Chat().ChatText(), {6, 6});
     EXPECT_EQ(app_->opened, std::vector<std::string>{"http://x.example/a"});
+    // The opener's wait cursor lasts until the frame hears from its worker.
+    app_->CGameApp::OpenUrl("nothing:to-open");
+    EXPECT_EQ(platform::WaitCursorCount(), 1);
+    EXPECT_TRUE(PumpUntil([] { return platform::WaitCursorCount() == 0; }));
     platform::SendMessage(Chat().GetSafeHwnd(), kMsgClearChat);
     EXPECT_EQ(Chat().ChatText().Length(), 0u);
-    // The pane's phrases: lines trimmed, empty ones kept.
-    ui_.dir.Write("phrases.txt", "  hello  \r\n\r\nbye");
+    // The pane's phrases: lines trimmed, empty ones kept, a long one going
+    // on in further entries cut between characters.
+    const std::string a(1022, 'a');
+    ui_.dir.Write("phrases.txt", "  hello  \r\n\r\nbye\n" + a + "字字");
     Chat().LoadPhrases(ui_.dir / "phrases.txt");
-    EXPECT_EQ(Chat().InputBox().GetCount(), 3);
+    EXPECT_EQ(Chat().InputBox().GetCount(), 5);
     EXPECT_EQ(Chat().InputBox().GetLBText(0), "hello");
     EXPECT_EQ(Chat().InputBox().GetLBText(2), "bye");
+    EXPECT_EQ(Chat().InputBox().GetLBText(3), a);
+    EXPECT_EQ(Chat().InputBox().GetLBText(4), "字字");
 }
 
 // ---- Player list ----
@@ -166,10 +175,14 @@ TEST_F(PlayerListTest, RowsAreFoundByUserIdWhateverTheirPlaces) {
         platform::StoreLE32(&result[4 * (80 + i)], 5);
         result[4 * (104 + 4 * i)] = uint8_t('A' + i);
     }
+    // Seat 2's title fills its 16 bytes: the 15 kept end between characters.
+    const std::string wide = "一二三四五六七八";
+    std::copy(wide.begin(), wide.end(), &result[4 * (104 + 8)]);
     Players().ApplyScoreChanges(result);
     EXPECT_EQ(Cell(101, "积分"), "11");
     EXPECT_EQ(Cell(101, "银子"), "105");
     EXPECT_EQ(Cell(1003, "级别"), "D");
+    EXPECT_EQ(Cell(1002, "级别"), "一二三四五六七");
     EXPECT_EQ(app_->FindPlayer(1003)->score, 31);
     // Player values in the server's order, one of them for nobody here.
     app_->GetNotifyHandler()->Dispatch(kNotePlayerValues,
@@ -200,8 +213,7 @@ TEST_F(PlayerListTest, TheOwnRowIsBoldAndRelationsTakeTheirColours) {
         {1003, true, platform::CDRF_DODEFAULT, CGamePlayerView::kUnwelcomeColor, 400},
         {1000, false, platform::CDRF_DODEFAULT, 0, 400},
     };
-    for (const Case& c : cases) {
-        Players().SetRelationColouring(c.colouring);
+    auto check = [&](const Case& c) {
         platform::Surface scratch(4, 4);
         platform::Painter p(scratch);
         p.SelectFont(platform::DefaultGuiFont());
@@ -217,7 +229,17 @@ TEST_F(PlayerListTest, TheOwnRowIsBoldAndRelationsTakeTheirColours) {
             << c.id;
         EXPECT_EQ(draw.clrText, c.text) << c.id;
         EXPECT_EQ(p.CurrentFont().Spec().weight, c.weight) << c.id;
+    };
+    for (const Case& c : cases) {
+        Players().SetRelationColouring(c.colouring);
+        check(c);
     }
+    // A later table state (1000 a friend in it) rebuilds the list and keeps the colouring.
+    Players().SetRelationColouring(true);
+    hall_->TableState().seated[0].friendFlag = 1;
+    ASSERT_TRUE(WhileHallSends([&] { return hall_->SendTableState(); }));
+    Pump();
+    check(cases[1]);
 }
 
 // A player list that looks into its menu just before it goes up, and

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "client/html_views.h"
 #include "client/tests/ui_fixture.h"
 #include "tools/assetgen/writers.h"
 
@@ -40,6 +41,30 @@ TEST(WebPictureTest, PicturesAreKnownByTheirBytesBeforeTheirNames) {
         EXPECT_EQ(!got.Empty(), c.decodes) << c.url;
         EXPECT_EQ(ColorOf(got.At(2, 1)), c.decodes ? RGB(10, 20, 30) : 0u) << c.url;
     }
+}
+
+// The client's page control keeps "app:" links, in any case, for the program.
+class AppLinkProbe : public CHtmlCtrl {
+  public:
+    ~AppLinkProbe() override { Destroy(); }
+    std::vector<std::string> links;
+
+  protected:
+    void OnAppLink(const std::string& link) override { links.push_back(link); }
+};
+
+TEST(HtmlViewsTest, AppLinksInAnyCaseReachOnAppLinkAndNavigateNowhere) {
+    testing::UiFixture ui(false);
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, "", WS_POPUP | WS_VISIBLE, {0, 0, 200, 100}, nullptr, 0));
+    AppLinkProbe html;
+    ASSERT_TRUE(html.Create(WS_VISIBLE, {0, 0, 200, 100}, &parent, 1));
+    html.SetHtml("<body style=\"margin:0\"><a href=\"APP:Rules\" style=\"font-size:40px\">规则</a>",
+                 "http://h/p.htm");
+    testing::Pump();
+    ui.Click(html, {10, 10});
+    EXPECT_EQ(html.links, std::vector<std::string>{"Rules"});
+    EXPECT_EQ(html.LocationUrl(), "http://h/p.htm");
 }
 
 }  // namespace

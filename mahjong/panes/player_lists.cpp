@@ -85,6 +85,11 @@ platform::LRESULT CMJGamePlayerView::OnMessage(platform::Message& msg) {
         case kMsgLookOnAnswer:
             OnLookOnAnswer(uint32_t(msg.wParam), msg.lParam != 0 ? 1 : 0);
             return 0;
+        case client::kMsgTableEntered:
+            // Rows take the own user's relation colours from the entry on.
+            client::CGamePlayerView::OnMessage(msg);
+            SetRelationColouring(true);
+            return 0;
         case platform::WM_COMMAND:
             if (platform::LOWORD(msg.wParam) != kCmdAllowSee) break;
             // A toggle, for a user who still has a row.

@@ -22,11 +22,13 @@ class PaneRecorder : public client::GameFrameAccess, public MJFramePanes {
         exits.push_back({userId, reason});
     }
     void AfterRound() override { ++rounds; }
+    void RedrawTable() override { ++redraws; }
 
     std::vector<std::string> chat;
     std::vector<uint32_t> seeHand;
     std::vector<std::pair<uint32_t, std::string>> exits;
     int rounds = 0;
+    int redraws = 0;
 };
 
 class DispatchTest : public ClientFixture {
@@ -125,8 +127,10 @@ TEST_F(DispatchTest, ResyncTriesThreeTimesThreeSecondsApart) {
         server_.ReleaseHeld();
         done.get();
     };
+    app_->SetSharedWord4(1);
     tries(true);
     EXPECT_TRUE(Said("resync"));
+    EXPECT_EQ(panes_.redraws, 1) << "the table pane is painted again";
     EXPECT_FALSE(Said("resync failed"));
     tries(false);
     EXPECT_TRUE(Said("resync failed"));

@@ -93,6 +93,8 @@ class Display {
     virtual void SetTextInput(DisplayWindowId id, bool on) = 0;
     // The work area (screen minus panels) in screen coordinates.
     virtual RECT WorkArea() const = 0;
+    // The whole primary screen, panels included.
+    virtual SIZE ScreenSize() const = 0;
     // Dots per inch of the screen, horizontally (cx) and vertically (cy).
     virtual SIZE Dpi() const { return {96, 96}; }
     // Puts a shown window above the others and gives it the input.
@@ -119,6 +121,7 @@ class HeadlessDisplay final : public Display {
     void SetCursor(int cursorId) override;
     void SetTextInput(DisplayWindowId id, bool on) override;
     RECT WorkArea() const override;
+    SIZE ScreenSize() const override;
     SIZE Dpi() const override;
     void RaiseWindow(DisplayWindowId id) override;
     void WarpPointer(POINT screen) override;
@@ -127,6 +130,7 @@ class HeadlessDisplay final : public Display {
     POINT Warped() const;            // where the pointer was put last
     DisplayWindowId Raised() const;  // the window raised last, 0 for none
     void SetDpi(SIZE dpi);
+    void SetWorkArea(RECT area);  // the whole screen until set
     void Inject(const InputEvent& event);
     bool HasWindow(DisplayWindowId id) const;
     bool IsShown(DisplayWindowId id) const;

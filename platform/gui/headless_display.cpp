@@ -1,6 +1,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "platform/gui/display.h"
 
@@ -22,6 +23,7 @@ struct HeadlessDisplay::State {
     std::map<DisplayWindowId, Window> windows;
     int cursor = IDC_ARROW;
     SIZE dpi{96, 96};
+    std::optional<RECT> workArea;
     POINT warped{};
     DisplayWindowId raised = 0;
 
@@ -103,7 +105,17 @@ void HeadlessDisplay::SetTextInput(DisplayWindowId id, bool on) {
 
 RECT HeadlessDisplay::WorkArea() const {
     std::lock_guard<std::mutex> guard(state_->lock);
-    return {0, 0, state_->screenSize.cx, state_->screenSize.cy};
+    return state_->workArea.value_or(RECT{0, 0, state_->screenSize.cx, state_->screenSize.cy});
+}
+
+SIZE HeadlessDisplay::ScreenSize() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->screenSize;
+}
+
+void HeadlessDisplay::SetWorkArea(RECT area) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->workArea = area;
 }
 
 SIZE HeadlessDisplay::Dpi() const {

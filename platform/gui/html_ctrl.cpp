@@ -3,6 +3,7 @@
 #include <litehtml.h>
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 #include "platform/gui/sys_colors.h"
@@ -16,8 +17,13 @@ namespace {
 constexpr UINT WM_PRIVATE_PAGE = 0x039B;
 constexpr size_t kMaxPage = 4 * 1024 * 1024;
 constexpr size_t kMaxPicture = 4 * 1024 * 1024;
+constexpr size_t kMaxSheet = 1024 * 1024;
+// Style sheets a page may ask for, and imports one layout of it may make
+// (a sheet that imports itself would go on for ever).
+constexpr size_t kMaxSheets = 16;
+constexpr int kMaxImports = 64;
 // What a worker hands back (the message's wParam).
-constexpr WPARAM kPageArrived = 0, kLinkClicked = 1, kPictureArrived = 2;
+constexpr WPARAM kPageArrived = 0, kLinkClicked = 1, kPictureArrived = 2, kSheetArrived = 3;
 constexpr int kLineStep = 20;
 
 // Default element styles (our own, the few rules a page needs).
@@ -94,6 +100,12 @@ struct PictureResult {
     Surface pixels;
 };
 
+struct SheetResult {
+    uint32_t page = 0;
+    std::string url;
+    std::string text;  // UTF-8; empty when it could not be had
+};
+
 // The painter blends premultiplied pixels.
 std::shared_ptr<const Surface> Premultiplied(Surface pixels) {
     uint32_t* p = pixels.Data();
@@ -160,6 +172,14 @@ class CHtmlCtrl::Container final : public litehtml::document_container {
     Painter* painter = nullptr;
     std::string baseUrl;
     HCURSOR cursor = IDC_ARROW;
+    // A page from the web reads no local files: not for pictures, style
+    // sheets or links (a device or a pipe named by it could stall us).
+    bool fromWeb = false;
+    // Style sheets by absolute address; null while coming.
+    std::map<std::string, std::optional<std::string>> sheets;
+    int imports = 0;  // made by the layout being built
+
+    bool MayLoad(std::string_view url) const { return !fromWeb || !StartsWithNoCase(url, "file:"); }
 
     litehtml::uint_ptr create_font(const litehtml::tchar_t* faceName, int size, int weight,
                                    litehtml::font_style italic, unsigned int decoration,
@@ -226,7 +246,7 @@ class CHtmlCtrl::Container final : public litehtml::document_container {
     void load_image(const litehtml::tchar_t* src, const litehtml::tchar_t* base, bool) override {
         if (!src || !*src) return;
         const std::string url = PictureUrl(src, base);
-        if (pictures.count(url) || pictures.size() >= kMaxPictures) return;
+        if (!MayLoad(url) || pictures.count(url) || pictures.size() >= kMaxPictures) return;
         pictures[url] = nullptr;
         owner_.FetchPicture(url);
     }
@@ -300,8 +320,9 @@ class CHtmlCtrl::Container final : public litehtml::document_container {
     void link(const std::shared_ptr<litehtml::document>&, const litehtml::element::ptr&) override {}
     void on_anchor_click(const litehtml::tchar_t* url, const litehtml::element::ptr&) override {
         if (!url) return;
+        const std::string target = ResolveUrl(baseUrl, url);
         // Navigation replaces the document: done after this callback returns.
-        owner_.PostClick(ResolveUrl(baseUrl, url));
+        if (MayLoad(target)) owner_.PostClick(target);
     }
     void set_cursor(const litehtml::tchar_t* name) override {
         cursor = name && std::string_view(name) == "pointer" ? IDC_HAND : IDC_ARROW;
@@ -314,7 +335,26 @@ class CHtmlCtrl::Container final : public litehtml::document_container {
                 c = char(std::tolower(static_cast<unsigned char>(c)));
         }
     }
-    void import_css(litehtml::tstring&, const litehtml::tstring&, litehtml::tstring&) override {}
+    void import_css(litehtml::tstring& text, const litehtml::tstring& href,
+                    litehtml::tstring& base) override {
+        const std::string url = ResolveUrl(base.empty() ? baseUrl : base, href);
+        base = url;  // what the sheet refers to is relative to the sheet
+        if (++imports > kMaxImports || !MayLoad(url)) return;
+        if (const auto it = sheets.find(url); it != sheets.end()) {
+            if (it->second) text = *it->second;
+            return;
+        }
+        if (sheets.size() >= kMaxSheets) return;
+        if (StartsWithNoCase(url, "file://")) {
+            const auto bytes = ReadFileBytes(url.substr(7), kMaxSheet);
+            text = bytes ? AsUtf8({reinterpret_cast<const char*>(bytes->data()), bytes->size()})
+                         : std::string();
+            sheets[url] = text;
+        } else if (StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://")) {
+            sheets[url] = std::nullopt;
+            owner_.FetchSheet(url);
+        }
+    }
     void set_clip(const litehtml::position& pos, const litehtml::border_radiuses&, bool,
                   bool) override {
         if (!painter) return;
@@ -437,14 +477,31 @@ bool CHtmlCtrl::CreateFromStatic(UINT id, CWnd* parent) {
 void CHtmlCtrl::SetHtml(std::string_view html, std::string_view baseUrl) {
     ++page_;
     container_->pictures.clear();
-    container_->baseUrl = std::string(baseUrl);
+    container_->sheets.clear();
     url_ = std::string(baseUrl);
-    const std::string utf8 = AsUtf8(html.substr(0, std::min(html.size(), kMaxPage)));
-    container_->document =
-        litehtml::document::createFromUTF8(utf8.c_str(), container_.get(), &container_->Context());
+    container_->fromWeb = StartsWithNoCase(url_, "http://") || StartsWithNoCase(url_, "https://");
+    source_ = AsUtf8(html.substr(0, std::min(html.size(), kMaxPage)));
     scrollY_ = 0;
-    Render();
+    Build();
     OnDocumentComplete(url_);
+}
+
+void CHtmlCtrl::Build() {
+    container_->baseUrl = url_;
+    container_->imports = 0;
+    container_->document =
+        litehtml::document::createFromUTF8(source_.c_str(), container_.get(), &container_->Context());
+    Render();
+}
+
+void CHtmlCtrl::FetchSheet(const std::string& url) {
+    StartFetch([self = GetSafeHwnd(), page = page_, url](const std::atomic<bool>& abort) {
+        const HttpResult got = HttpGet(url, {.maxBytes = kMaxSheet, .abort = &abort});
+        if (abort) return;
+        PostMessage(self, WM_PRIVATE_PAGE, kSheetArrived, 0,
+                    Payload::Make<SheetResult>(
+                        SheetResult{page, url, got.ok() ? AsUtf8(got.body) : std::string()}));
+    });
 }
 
 void CHtmlCtrl::PostClick(const std::string& url) {
@@ -471,8 +528,10 @@ bool CHtmlCtrl::Navigate(std::string_view url, std::string_view postData) {
         options.abort = &abort;
         HttpResult got = HttpGet(target, options);
         if (abort) return;
+        // After a redirect the page's own references are relative to where it came from.
         PostMessage(self, WM_PRIVATE_PAGE, kPageArrived, 0,
-                    Payload::Make<PageResult>(PageResult{target, std::move(got.body), got.ok()}));
+                    Payload::Make<PageResult>(
+                        PageResult{std::move(got.url), std::move(got.body), got.ok()}));
     });
     return true;
 }
@@ -520,6 +579,13 @@ LRESULT CHtmlCtrl::OnMessage(Message& msg) {
             Render();
             return CWnd::OnMessage(msg);
         case WM_PRIVATE_PAGE: {
+            if (msg.wParam == kSheetArrived) {
+                auto sheet = msg.payload.Take<SheetResult>();
+                if (!sheet || sheet->page != page_) return 0;  // of an earlier page
+                container_->sheets[sheet->url] = std::move(sheet->text);
+                Build();  // styles can change everything; what was fetched stays
+                return 0;
+            }
             if (msg.wParam == kPictureArrived) {
                 auto picture = msg.payload.Take<PictureResult>();
                 if (!picture || picture->page != page_) return 0;  // of an earlier page

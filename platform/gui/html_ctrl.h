@@ -7,7 +7,9 @@
 //
 // Pictures (<img> and background images) are decoded by the decoder the
 // owner sets: the picture formats live above the platform. Without one,
-// pictures are neither fetched nor drawn.
+// pictures are neither fetched nor drawn. Style sheets (<link> and @import)
+// come the same ways; one over HTTP lays the page out again when it comes.
+// A page that came over HTTP reads no local files.
 
 #include <atomic>
 #include <cstdint>
@@ -71,17 +73,21 @@ class CHtmlCtrl : public CWnd {
     class Container;
     struct Fetch;
 
+    // Lays out the page's source again (a style sheet came).
+    void Build();
     void Render();
     void Paint();
     void PostClick(const std::string& url);
     // Starts `work` on a worker thread that `abort` can stop.
     void StartFetch(std::function<void(const std::atomic<bool>& abort)> work);
     void StopFetches();
-    // Fetches a picture of the page; Container asks for it.
+    // Fetches a picture or a style sheet of the page; Container asks for them.
     void FetchPicture(const std::string& url);
+    void FetchSheet(const std::string& url);
 
     std::unique_ptr<Container> container_;
     std::string url_;
+    std::string source_;  // the page as UTF-8
     int scrollY_ = 0;
     uint32_t page_ = 0;  // counts the pages shown, so late pictures of old ones are dropped
     PictureDecoder decoder_;

@@ -193,6 +193,15 @@ class SdlDisplay final : public Display {
         return area;
     }
 
+    SIZE ScreenSize() const override {
+        SIZE size{1280, 800};
+        const_cast<SdlDisplay*>(this)->Run([&] {
+            SDL_Rect bounds;
+            if (SDL_GetDisplayBounds(0, &bounds) == 0) size = {bounds.w, bounds.h};
+        });
+        return size;
+    }
+
     // The screen's density in the steps desktops use (96, 120, 144, ...).
     SIZE Dpi() const override {
         SIZE dpi{96, 96};

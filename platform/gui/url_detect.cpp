@@ -7,8 +7,7 @@
 namespace platform {
 namespace {
 
-constexpr std::array<std::string_view, 5> kPrefixes = {"http://", "https://", "ftp://",
-                                                       "mailto:", "www."};
+constexpr std::array<std::string_view, 3> kPrefixes = {"http://", "https://", "www."};
 
 bool IsWordChar(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');

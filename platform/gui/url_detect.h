@@ -1,8 +1,9 @@
 #pragma once
 // Web addresses in text, for the rich edit's automatic links: a run that
-// starts a word with "http://", "https://", "ftp://", "mailto:" or "www."
-// (in any case) and goes on over the characters an address may hold.
-// Trailing punctuation belongs to the sentence, not the address.
+// starts a word with "http://", "https://" or "www." (in any case) and goes
+// on over the characters an address may hold. Trailing punctuation belongs
+// to the sentence, not the address. Only what OpenUrl opens is a link: a
+// link that does nothing when clicked is worse than plain text.
 
 #include <cstddef>
 #include <string_view>

@@ -45,6 +45,9 @@ TEST(HttpGetTest, AnswersComeBackByKind) {
         EXPECT_EQ(result.code, c.code) << c.url;
         EXPECT_EQ(result.body, c.body) << c.url;
         EXPECT_EQ(result.error.empty(), result.ok()) << c.url;
+        if (c.url == moved.Url()) {
+            EXPECT_EQ(result.url, ok.Url("/there"));
+        }
     }
 }
 

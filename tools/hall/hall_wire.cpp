@@ -1,11 +1,12 @@
 #include "tools/hall/hall_wire.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "client/hall_key.h"
 #include "platform/bytes.h"
+#include "platform/text.h"
 #include "tools/gameserver/envelope.h"
 
 namespace hall {
@@ -21,9 +22,10 @@ class Record {
   public:
     explicit Record(size_t size) : bytes_(size, 0) {}
     void Word(size_t offset, uint32_t value) { platform::StoreLE32(&bytes_[offset], value); }
-    // Text in a fixed field, cut to leave room for its NUL.
+    // Text in a fixed field, cut between characters to leave room for its NUL.
     void Text(size_t offset, size_t field, const std::string& text) {
-        std::memcpy(&bytes_[offset], text.data(), std::min(text.size(), field - 1));
+        const std::string_view kept = platform::GbkPrefix(text, field - 1);
+        std::memcpy(&bytes_[offset], kept.data(), kept.size());
     }
     void AppendTo(std::vector<uint8_t>& out) const {
         out.insert(out.end(), bytes_.begin(), bytes_.end());

@@ -237,6 +237,35 @@ TEST_F(HtmlPictureTest, PicturesOverHttpArriveLaterAndTakeTheirPlace) {
     ASSERT_TRUE(PumpUntil([&] { return Count(RGB(200, 0, 0)) == 30 * 20; }));
     EXPECT_EQ(web.requests(), 1);
     EXPECT_GT(html_.DocumentHeight(), before);  // the text moved down
+    // A page that moved is at its new address, which its references follow.
+    testing::CannedHttpPeer moved("HTTP/1.1 302 Found\r\nLocation: " + web.Url("/b/p.htm") +
+                                  "\r\nContent-Length: 0\r\n\r\n");
+    ASSERT_TRUE(html_.Navigate(moved.Url("/a/p.htm")));
+    EXPECT_TRUE(PumpUntil([&] { return html_.LocationUrl() == web.Url("/b/p.htm"); }));
+}
+
+TEST_F(HtmlPictureTest, StyleSheetsComeLaterAndAWebPageReadsNoLocalFile) {
+    const std::string css = "body{background:#00c800}";
+    testing::CannedHttpPeer web("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(css.size()) +
+                                "\r\n\r\n" + css);
+    const std::string local = ::testing::TempDir() + "local.pix";
+    std::ofstream(local, std::ios::binary) << Pix(RGB(0, 0, 200), 255, 20, 10);
+    html_.SetPictureDecoder(DecodePix);
+    html_.SetHtml(
+        "<link rel=\"stylesheet\" href=\"s.css\"><body style=\"margin:0\">"
+        "<img src=\"file://" +
+            local + "\"></body>",
+        web.Url("/p.htm"));
+    EXPECT_TRUE(PumpUntil([&] { return Count(RGB(0, 200, 0)) > 0; }));
+    EXPECT_EQ(Count(RGB(0, 0, 200)), 0);
+    std::remove(local.c_str());
+    // A local page's sheet that imports itself is read a bounded number of times.
+    const std::string loop = ::testing::TempDir() + "loop.css";
+    std::ofstream(loop) << "@import \"loop.css\"; body{background:#0000c8}";
+    html_.SetHtml("<link rel=stylesheet href=loop.css><body>", "file://" + loop);
+    Pump();
+    EXPECT_GT(Count(RGB(0, 0, 200)), 0);
+    std::remove(loop.c_str());
 }
 
 TEST_F(HtmlPictureTest, AControlGoesWhileItsPicturesAreStillComing) {

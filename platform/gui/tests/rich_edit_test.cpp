@@ -4,6 +4,7 @@
 
 #include "platform/gui/tests/gui_test_support.h"
 #include "platform/gui/url_detect.h"
+#include "platform/process.h"
 
 namespace platform {
 namespace {
@@ -183,15 +184,15 @@ TEST_F(RichEditTest, ReadOnlyRefusesTypingAndLinksNotify) {
     EXPECT_EQ(parent_.links[0].chrg.cpMax, 3);
 }
 
-TEST(UrlDetectTest, FindsAddressesAtWordStarts) {
+TEST(UrlDetectTest, FindsAddressesThatTheOpenerOpensAtWordStarts) {
     const struct {
         std::string_view text;
         std::vector<UrlRange> want;
     } cases[] = {
         {"see http://a.cn/x?y=1 now", {{4, 21}}},
         {"HTTPS://A.CN", {{0, 12}}},
-        {"ftp://f.org/pub and www.qq.com.", {{0, 15}, {20, 30}}},
-        {"mailto:me@x.org, then", {{0, 15}}},
+        {"ftp://f.org/pub and www.qq.com.", {{20, 30}}},
+        {"mailto:me@x.org, then", {}},
         {"(www.x.com)", {{1, 10}}},
         {"http://", {}},         // nothing after the prefix
         {"www...", {}},          // only punctuation after it
@@ -205,8 +206,11 @@ TEST(UrlDetectTest, FindsAddressesAtWordStarts) {
         {"www.a.b\"q", {{0, 7}}},
         {"", {}},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(FindUrls(c.text), c.want) << c.text;
+        for (const UrlRange& r : FindUrls(c.text))
+            EXPECT_TRUE(IsWebAddress(WebAddressOf(c.text.substr(r.begin, r.end - r.begin))));
+    }
 }
 
 TEST_F(RichEditTest, FoundAddressesAreLinksThatOutliveTheDetection) {

@@ -102,6 +102,17 @@ TEST(HallWire, BothCodecsMatchHandWrittenBytes) {
     auto back = client::PlayerRecord::Decode(std::span(playerBytes).first<320>());
     EXPECT_EQ(EncodePlayer(back), playerBytes);
     EXPECT_EQ(back.levelTitle, std::string(15, 't'));
+    // Texts too long for their fields are cut between characters by both.
+    client::PlayerRecord wide = player;
+    wide.userName = wide.levelTitle = "";
+    for (int i = 0; i < 16; ++i)
+        wide.userName += "字";
+    wide.levelTitle = wide.userName.substr(0, 16);
+    for (const auto& bytes : {EncodePlayer(wide), wide.Encode()}) {
+        const auto cut = client::PlayerRecord::Decode(std::span(bytes).first<320>());
+        EXPECT_EQ(cut.userName, wide.userName.substr(0, 30));
+        EXPECT_EQ(cut.levelTitle, wide.userName.substr(0, 14));
+    }
 
     client::HallTableState state;
     state.room.noticeFileNumber = 12;
