@@ -417,7 +417,7 @@ void CGameApp::OpenUrl(const std::string& url) {
     job->mainWindow = MainWindow();
     job->url = url.substr(0, 259);
     std::thread([job = std::move(job)]() mutable {
-        platform::OpenUrl(job->url);
+        job->opened = platform::OpenUrl(job->url);
         const platform::HWND target = job->mainWindow;
         platform::PostMessage(target, kMsgUrlOpened, 0, 0, platform::Payload::From(std::move(job)));
     }).detach();

@@ -100,7 +100,7 @@ bool IsWebAddress(std::string_view url) {
 bool OpenUrl(std::string_view url) {
     if (!IsWebAddress(url)) return false;
     const std::string args[] = {std::string(url)};
-    return StartProcess("xdg-open", args);
+    return RunProcess("xdg-open", args) == 0;
 }
 
 }  // namespace platform

@@ -21,7 +21,9 @@ std::optional<int> RunProcess(std::string_view program, std::span<const std::str
 // An http:// or https:// address (scheme in any case) with a host and no
 // control characters or blanks.
 bool IsWebAddress(std::string_view url);
-// Opens a web address with xdg-open; false for anything else.
+// Opens a web address with xdg-open and waits for it: false for anything
+// else, and when no browser took the address (xdg-open missing or failing).
+// It may block while the desktop starts a browser: not for the UI thread.
 bool OpenUrl(std::string_view url);
 
 }  // namespace platform
