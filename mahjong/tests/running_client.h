@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "client/controls/slide_popup.h"
@@ -92,18 +93,22 @@ class RunningClient {
     client::testing::UiFixture& Ui() { return ui_; }
     platform::ManualClock& Clock() { return clock_; }
 
-    // Serves the client, moving the clock `stepMs` whenever it is idle,
-    // until `done`; the time-out is a safety net only.
+    // Serves the client until `done`; the time-out is a safety net only.
+    // With `stepMs` the clock moves that far whenever the client is idle
+    // and the wait is for what that brings; without, the clock stands and
+    // the wait is for the server or another thread of the client.
     template <typename F>
     bool PumpUntil(F done, int64_t stepMs = 0) {
         const auto giveUp = std::chrono::steady_clock::now() + client::testing::kWait;
         while (!done()) {
             if (std::chrono::steady_clock::now() > giveUp) return false;
             if (client::testing::Pump() > 0) continue;
-            if (stepMs) {
-                clock_.AdvanceMillis(stepMs);
-                server_->Poke();
+            if (!stepMs) {
+                std::this_thread::yield();
+                continue;
             }
+            clock_.AdvanceMillis(stepMs);
+            server_->Poke();
             platform::MsgWaitForMultipleObjects({}, 10);
         }
         return true;
