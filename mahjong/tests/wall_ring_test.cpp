@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string>
 
-#include "mahjong/tests/running_client.h"
+#include "tools/gameserver/tests/running_client.h"
 
 namespace mahjong {
 namespace {

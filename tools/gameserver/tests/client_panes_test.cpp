@@ -1,7 +1,7 @@
-// The right-hand column of the running client: the panes' sizes on the
-// screens it meets, the operation bar's pictures and tool tips as the
-// screen shows them, what the rules button says when no browser takes the
-// page, the leave the other players grant, and the level column through a
+// The real client's right-hand column at the table: the panes' sizes on the
+// screens it meets, the operation bar's pictures and tool tips as the screen
+// shows them, what the rules button says when no browser takes the page,
+// the leave the other players grant, and the level column through a
 // settlement.
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -17,10 +17,10 @@
 #include "client/player_view.h"
 #include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/operate_pane.h"
-#include "mahjong/tests/running_client.h"
 #include "platform/gui/sys_colors.h"
 #include "platform/profile.h"
 #include "tools/gameserver/level_titles.h"
+#include "tools/gameserver/tests/running_client.h"
 
 namespace mahjong {
 namespace {
@@ -29,8 +29,7 @@ using platform::RECT;
 using testing::ClientLayout;
 using testing::RunningClient;
 
-// A row's height in the right-hand column's splitter (the skin's panes
-// cover the splitter's one-pixel border around it as well).
+// A row's height in the column's splitter; its pane covers it.
 int RowHeight(CMainFrame& frame, int row) {
     int current = 0, minimum = 0;
     frame.InnerSplitter().GetRowInfo(row, current, minimum);
@@ -39,53 +38,48 @@ int RowHeight(CMainFrame& frame, int row) {
     return current;
 }
 
-TEST(RightColumn, PaneSizesFollowTheScreenTheChairsAndTheStackedBar) {
+TEST(ClientPanes, SizesFollowTheScreenTheChairsAndTheStackedBar) {
     const ClientLayout cases[] = {
         {{1024, 768}, 4, 1}, {{1920, 1080}, 3, 1}, {{800, 600}, 4, 2}, {{800, 600}, 3, 1}};
     for (const ClientLayout& c : cases) {
         const bool small = c.screen.cx <= 800, stacked = small && c.word3 == 2;
-        SCOPED_TRACE(std::to_string(c.screen.cx) + "x" + std::to_string(c.screen.cy) + ", " +
-                     std::to_string(c.chairs) + " chairs" + (stacked ? ", stacked" : ""));
+        SCOPED_TRACE(std::to_string(c.screen.cx) + " wide, " + std::to_string(c.chairs) +
+                     " chairs, layout word 3 = " + std::to_string(c.word3));
         RunningClient client(c);
         ASSERT_TRUE(client.Started());
         CMainFrame& frame = *client.Frame();
         auto* bar = dynamic_cast<CMJOperateView*>(frame.GetOperatePane());
-        ASSERT_NE(bar, nullptr);
+        ASSERT_EQ(frame.InnerSplitter().GetPane(0, 0), bar);
         const int w = bar->ButtonWidth(), h = bar->ButtonHeight();
-        const int work = platform::GetDisplay()->WorkArea().Width();
         int tableWidth = 0, minimum = 0;
         frame.OuterSplitter().GetColumnInfo(0, tableWidth, minimum);
-        EXPECT_EQ(tableWidth, work * 14 / 18 + (small ? 120 : 0));
+        EXPECT_EQ(tableWidth,
+                  platform::GetDisplay()->WorkArea().Width() * 14 / 18 + (small ? 120 : 0));
         EXPECT_GE(frame.GetTableView()->GetClientRect().Width(), tableWidth);
-        EXPECT_EQ(frame.InnerSplitter().GetPane(0, 0), bar);
         EXPECT_EQ(RowHeight(frame, 0), stacked ? 4 * h : 36);
         EXPECT_EQ(RowHeight(frame, 1), 140);
         EXPECT_EQ(RowHeight(frame, 2), small ? 56 + 16 * c.chairs : 72 + 32 * c.chairs);
-        // Every button stands whole in the bar's height: in a row, or one
-        // under another in the order settings, leave, rules, spare.
-        const RECT area = bar->GetClientRect();
+        // Every button whole in the bar's height: in a row, or one under
+        // another as settings, leave, rules, spare.
         const platform::UINT column[4] = {kCmdGameSettings, kCmdLeaveTable, kCmdRulesPage,
                                           kCmdOperateSpare};
+        const int top = (bar->GetClientRect().bottom - h) / 2;
         for (int i = 0; i < 4; ++i) {
             const platform::UINT id = stacked ? column[i] : kCmdRulesPage + platform::UINT(i);
             const RECT r = bar->Button(id).GetRectInParent();
-            EXPECT_EQ(r.Width(), w);
-            EXPECT_EQ(r.Height(), h);
-            if (stacked) {
-                EXPECT_EQ((RECT{0, i * h, w, (i + 1) * h}), r) << id;
-            }
-            EXPECT_TRUE(r.top >= 0 && r.bottom <= area.bottom) << id;
+            const RECT want =
+                stacked ? RECT{0, i * h, w, (i + 1) * h} : RECT{r.left, top, r.left + w, top + h};
+            EXPECT_EQ(r, want) << id;
         }
     }
 }
 
-TEST(RightColumn, TheOperationBarShowsEachButtonsPictureAndNamesItInATip) {
+TEST(ClientPanes, TheOperationBarShowsEachButtonsPictureAndNamesItInATip) {
     RunningClient client;
     ASSERT_TRUE(client.Started());
     CMainFrame& frame = *client.Frame();
     auto& bar = *dynamic_cast<CMJOperateView*>(frame.GetOperatePane());
     auto& ui = client.Ui();
-    const auto frameId = frame.GetSafeHwnd().value;
     auto at = [&](platform::CWnd& w, platform::POINT p) {
         return frame.ScreenToClient(w.ClientToScreen(p));
     };
@@ -95,62 +89,57 @@ TEST(RightColumn, TheOperationBarShowsEachButtonsPictureAndNamesItInATip) {
             client::testing::Pump();
         }
     };
+    auto point = [&](platform::POINT p) {
+        platform::InputEvent move;
+        move.kind = platform::InputEvent::Kind::MouseMove;
+        move.window = frame.GetSafeHwnd().value;
+        move.point = p;
+        ui.display->Inject(move);
+        client::testing::Pump();
+    };
     settle(200);
-    const platform::Surface shown = ui.display->Screen(frameId);
+    const platform::Surface shown = ui.display->Screen(frame.GetSafeHwnd().value);
     const uint32_t shadow = platform::PixelOf(platform::GetSysColor(platform::COLOR_3DSHADOW));
     for (platform::UINT id = kCmdRulesPage; id <= kCmdLeaveTable; ++id) {
         SCOPED_TRACE(id);
-        const std::string file =
-            ui.dir.path() + "/skins/skin1/" + kOperatePictures[id - kCmdRulesPage] + ".bmp";
-        const platform::Surface picture = client::LoadPictureFile(file);
-        ASSERT_FALSE(picture.Empty()) << file;
+        const size_t k = id - kCmdRulesPage;
+        const platform::Surface picture =
+            client::LoadPictureFile(ui.dir.path() + "/skins/skin1/" + kOperatePictures[k] + ".bmp");
+        ASSERT_FALSE(picture.Empty());
         COperateButton& button = bar.Button(id);
         const platform::POINT origin = at(button, {(bar.ButtonWidth() - picture.Width()) / 2,
                                                    (bar.ButtonHeight() - picture.Height()) / 2});
+        // The picture where it is not clear; the spare key embossed in the
+        // shadow colour, and disabled.
         const bool spare = id == kCmdOperateSpare;
         EXPECT_EQ(button.IsWindowEnabled(), !spare);
-        // The picture where it is not clear; the spare one embossed, in the
-        // shadow colour.
         int differ = 0, opaque = 0;
         for (int y = 0; y < picture.Height(); ++y) {
             for (int x = 0; x < picture.Width(); ++x) {
                 const uint32_t p = picture.At(x, y) & 0xFFFFFFu;
                 if (p == 0xFF00FFu) continue;
                 ++opaque;
-                const uint32_t want = spare ? shadow & 0xFFFFFFu : p;
-                differ += (shown.At(origin.x + x, origin.y + y) & 0xFFFFFFu) != want;
+                differ += (shown.At(origin.x + x, origin.y + y) & 0xFFFFFFu) !=
+                          (spare ? shadow & 0xFFFFFFu : p);
             }
         }
         EXPECT_GT(opaque, picture.Width() * picture.Height() * 3 / 4);
         EXPECT_LE(differ, spare ? opaque / 20 : 0);
-
-        // Resting the pointer on it names it after the tip's delay.
-        platform::InputEvent move;
-        move.kind = platform::InputEvent::Kind::MouseMove;
-        move.window = frameId;
-        move.point = at(button, {bar.ButtonWidth() / 2, bar.ButtonHeight() / 2});
-        ui.display->Inject(move);
-        client::testing::Pump();
+        // The pointer resting on it shows its name.
+        point(at(button, {bar.ButtonWidth() / 2, bar.ButtonHeight() / 2}));
         settle(500);
         const platform::CToolTipCtrl* tip = button.ToolTip();
-        if (spare) {
-            EXPECT_TRUE(!tip || !tip->IsShown());
-        } else {
-            ASSERT_NE(tip, nullptr);
-            EXPECT_TRUE(ui.display->IsShown(tip->GetSafeHwnd().value));
-            EXPECT_EQ(tip->ShownText(), kOperateTips[id - kCmdRulesPage]);
-        }
-        move.point = at(bar, {1, 1});
-        ui.display->Inject(move);
-        client::testing::Pump();
+        EXPECT_EQ(tip && ui.display->IsShown(tip->GetSafeHwnd().value), !spare);
+        EXPECT_EQ(tip ? tip->ShownText() : "", spare ? "" : kOperateTips[k]);
+        point(at(bar, {1, 1}));
         settle(100);
     }
 }
 
-TEST(RightColumn, TheRulesButtonSaysInTheStatusLineWhenNoBrowserTakesThePage) {
+TEST(ClientPanes, TheRulesButtonSaysInTheStatusLineWhenNoBrowserTakesThePage) {
     RunningClient client;
     ASSERT_TRUE(client.Started());
-    // A PATH without xdg-open: no browser can open the page.
+    // A PATH without xdg-open: no browser can take the page.
     const std::string path = getenv("PATH") ? getenv("PATH") : "";
     const std::filesystem::path empty = client.Ui().dir / "no-programs";
     std::filesystem::create_directory(empty);
@@ -164,12 +153,11 @@ TEST(RightColumn, TheRulesButtonSaysInTheStatusLineWhenNoBrowserTakesThePage) {
     setenv("PATH", path.c_str(), 1);
     EXPECT_TRUE(comm.Status().visible);
     EXPECT_TRUE(client.Ui().display->IsShown(comm.WaitWindow().value));
-    // It goes by itself after a while.
-    client.Clock().AdvanceMillis(client::kNoBrowserSeconds * 1000);
+    client.Clock().AdvanceMillis(client::kNoBrowserSeconds * 1000);  // then it goes
     EXPECT_TRUE(client.PumpUntil([&] { return !comm.Status().visible; }));
 }
 
-// The exit request box's request button, pressed inside the box's own loop.
+// Presses the exit request box's request button inside the box's own loop.
 struct RequestPresser : platform::CWnd {
     ~RequestPresser() override { Destroy(); }
     platform::LRESULT OnMessage(platform::Message& msg) override {
@@ -185,7 +173,7 @@ struct RequestPresser : platform::CWnd {
     int boxes = 0;
 };
 
-TEST(RightColumn, OnceEveryOtherPlayerAgreedTheClientSaysSoAndLeavesWithoutAsking) {
+TEST(ClientPanes, OnceEveryOtherPlayerAgreedTheClientSaysSoAndLeavesWithoutAsking) {
     RunningClient client;
     ASSERT_TRUE(client.Started());
     ASSERT_TRUE(client.StartRound());
@@ -199,20 +187,19 @@ TEST(RightColumn, OnceEveryOtherPlayerAgreedTheClientSaysSoAndLeavesWithoutAskin
         client::testing::Pump();
     };
     client::CChatRichEdit& chat = frame->GetChatView()->ChatText();
-    auto told = [&] {
-        return chat.GetTextRange(0, chat.Length()).find(kTextLeaveAgreed) != std::string::npos;
-    };
     const client::CGameCommThread& comm = *client.app->CommThread();
-
     close();
     EXPECT_EQ(presser.boxes, 1);
-    ASSERT_TRUE(client.Requested(400006));
+    EXPECT_EQ(client.app->ExitRequests(0), 1);
     // The three bots agree: the chat and the status line tell the player.
-    ASSERT_TRUE(client.PumpUntil(told, 100));
+    ASSERT_TRUE(client.PumpUntil(
+        [&] {
+            return chat.GetTextRange(0, chat.Length()).find(kTextLeaveAgreed) != std::string::npos;
+        },
+        100));
     EXPECT_TRUE(client.app->LeaveAgreed());
     EXPECT_TRUE(client.PumpUntil([&] { return comm.Status().text == kTextLeaveAgreed; }));
     EXPECT_TRUE(comm.Status().visible);
-
     // One of them takes it back: closing asks again.
     std::vector<uint8_t> refusal(40);
     platform::StoreLE32(&refusal[0], client.app->GetSeatUserId(2));
@@ -221,45 +208,44 @@ TEST(RightColumn, OnceEveryOtherPlayerAgreedTheClientSaysSoAndLeavesWithoutAskin
     EXPECT_FALSE(client.app->LeaveAgreed());
     close();
     EXPECT_EQ(presser.boxes, 2);
-    ASSERT_TRUE(client.Requested(400006));
+    EXPECT_EQ(client.app->ExitRequests(0), 2);
     EXPECT_TRUE(platform::IsWindow(frame->GetSafeHwnd()));
     // Agreed again: the next close leaves the table at once.
     ASSERT_TRUE(client.PumpUntil([&] { return client.app->LeaveAgreed(); }, 100));
     close();
     EXPECT_EQ(presser.boxes, 2);
-    EXPECT_TRUE(client.Requested(201120));
     EXPECT_FALSE(platform::IsWindow(frame->GetSafeHwnd()));
 }
 
-TEST(RightColumn, TheLevelColumnShowsEachSeatsTitleAfterASettlement) {
+TEST(ClientPanes, TheLevelColumnNamesEachSeatsLevelAfterASettlement) {
     RunningClient client;
     ASSERT_TRUE(client.Started());
     client::CDataListCtrl& list = client.Frame()->GetPlayerView()->List();
-    int levelColumn = -1, scoreColumn = -1;
+    int level = -1, score = -1;
     for (int c = 0; c < list.GetColumnCount(); ++c) {
         platform::HDITEM h;
         list.GetHeaderCtrl()->GetItem(c, h);
-        if (h.text == "级别") levelColumn = c;
-        if (h.text == "积分") scoreColumn = c;
+        if (h.text == "级别") level = c;
+        if (h.text == "积分") score = c;
     }
-    ASSERT_GE(levelColumn, 0);
-    ASSERT_GE(scoreColumn, 0);
-    auto titlesMatchScores = [&] {
+    ASSERT_GE(level, 0);
+    ASSERT_GE(score, 0);
+    auto titlesNameScores = [&] {
         for (int row = 0; row < 4; ++row) {
-            const std::string title = list.GetItemText(row, levelColumn);
-            const int32_t score = std::stoi(list.GetItemText(row, scoreColumn));
+            const std::string title = list.GetItemText(row, level);
             EXPECT_FALSE(title.empty()) << row;
-            EXPECT_EQ(title, gameserver::LevelTitleOfScore(score)) << row;
+            EXPECT_EQ(title, gameserver::LevelTitleOfScore(std::stoi(list.GetItemText(row, score))))
+                << row;
         }
     };
-    titlesMatchScores();
+    titlesNameScores();
     // The client plays the round alone to its settlement.
     platform::WritePrivateProfileString("AI", "bn_Robot", "1", client.app->GetIniPath());
     const int rounds = client.Rounds();
     ASSERT_TRUE(client.StartRound());
     ASSERT_TRUE(client.PumpUntil([&] { return client.Rounds() > rounds; }, 250));
     ASSERT_TRUE(client.PumpUntil([&] { return !client.Scene().InRound(); }, 100));
-    titlesMatchScores();
+    titlesNameScores();
 }
 
 }  // namespace
