@@ -123,7 +123,7 @@ Surface SkinIcon(const Theme& t, int side) {
 }
 
 // The operation bar's buttons, in command order: the rules page, the play
-// settings, a spare one (a blank key: the program draws it embossed) and
+// settings, a spare one (an empty outline: the program draws it embossed) and
 // leaving the table. Each is a key 48 x 32 with a sign and its name: four
 // fit a bar narrower than four buttons of the skin's width.
 struct OperateKey {
@@ -180,6 +180,11 @@ Surface OperatePicture(const Theme& t, int k) {
     if (*kOperateKeys[k].name)
         Over(key, TextMask(26, 32, kOperateKeys[k].name, Bold(12), ink), 20, 0);
     CutToKey(key, kPictureKey);
+    if (!*kOperateKeys[k].name) {  // the spare key: its outline only
+        for (int y = 3; y < 29; ++y)
+            for (int x = 3; x < 45; ++x)
+                key.Row(y)[x] = platform::PixelOf(kPictureKey);
+    }
     return key;
 }
 

@@ -123,8 +123,8 @@ TEST(ClientPanes, TheOperationBarShowsEachButtonsPictureAndNamesItInATip) {
                           (spare ? shadow & 0xFFFFFFu : p);
             }
         }
-        EXPECT_GT(opaque, picture.Width() * picture.Height() * 3 / 4);
-        EXPECT_LE(differ, spare ? opaque / 20 : 0);
+        EXPECT_GT(opaque, picture.Width() * picture.Height() / (spare ? 5 : 2));
+        EXPECT_LE(differ, spare ? opaque / 10 : 0);
         // The pointer resting on it shows its name.
         point(at(button, {bar.ButtonWidth() / 2, bar.ButtonHeight() / 2}));
         settle(500);
