@@ -421,7 +421,7 @@ void CGameApp::OpenUrl(const std::string& url) {
     job->url = url.substr(0, 259);
     const bool answered = platform::IsWindow(job->mainWindow);
     std::thread([job = std::move(job)]() mutable {
-        platform::OpenUrl(job->url);
+        job->opened = platform::OpenUrl(job->url);
         const platform::HWND target = job->mainWindow;
         platform::PostMessage(target, kMsgUrlOpened, 0, 0, platform::Payload::From(std::move(job)));
     }).detach();

@@ -75,7 +75,8 @@ std::string DisplayName(const PlayerRecord& player);
 // What the web-page worker posts to the main window (0x9056) when done.
 struct UrlJob {
     platform::HWND mainWindow;
-    std::string url;  // at most 259 characters
+    std::string url;      // at most 259 characters
+    bool opened = false;  // a browser took it
 };
 
 class CGameApp {

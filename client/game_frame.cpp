@@ -413,10 +413,19 @@ platform::LRESULT CGameFrameWnd::OnMessage(platform::Message& msg) {
         case kMsgNoticeReady:
             OnNoticeFile(msg);
             return 0;
-        case kMsgUrlOpened:
+        case kMsgUrlOpened: {
             App().UrlOpened();
-            App().ShowStatus(nullptr, 0);
+            // The worker's "opening" line goes; a page that did not open says so.
+            const auto job = msg.payload.Take<UrlJob>();
+            if (job && !job->opened) {
+                char text[96];
+                std::snprintf(text, sizeof(text), kTextNoBrowser, job->url.c_str());
+                App().ShowStatusEx(text, kNoBrowserSeconds);
+            } else {
+                App().ShowStatus(nullptr, 0);
+            }
             return 0;
+        }
         case transport::kNoticeMessage:
             OnPacket(msg);
             return 0;

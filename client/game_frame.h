@@ -49,6 +49,9 @@ inline constexpr char kTextKeepPlaying[] =
     "生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)";
 inline constexpr char kTextQuitCosts[] =
     "游戏还没有结束，现在退出要扣你分，还要扣你银子。确定退出吗？";
+// In the status line when no browser took a web address (its first 32 bytes).
+inline constexpr char kTextNoBrowser[] = "无法打开%.32s：没有可用的浏览器";
+inline constexpr uint32_t kNoBrowserSeconds = 8;
 
 // The notice timer's period for the room's period in seconds: none for 0,
 // at most the longest a timer takes.

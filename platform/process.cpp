@@ -101,7 +101,7 @@ bool OpenUrl(std::string_view url) {
     const std::string address = WebAddressOf(url);
     if (!IsWebAddress(address)) return false;
     const std::string args[] = {address};
-    return StartProcess("xdg-open", args);
+    return RunProcess("xdg-open", args) == 0;
 }
 
 }  // namespace platform

@@ -24,8 +24,10 @@ bool IsWebAddress(std::string_view url);
 // The address a link names: one that starts with "www." is an http:// one
 // written without its scheme; others are taken as they are.
 std::string WebAddressOf(std::string_view url);
-// Opens a web address (as WebAddressOf gives it) with xdg-open; false for
-// anything else.
+// Opens a web address (as WebAddressOf gives it) with xdg-open and waits for
+// it: false for anything else, and when no browser took the address
+// (xdg-open missing or failing). It may block while the desktop starts a
+// browser: not for the UI thread.
 bool OpenUrl(std::string_view url);
 
 }  // namespace platform

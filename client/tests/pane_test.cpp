@@ -290,7 +290,7 @@ TEST_F(PlayerListTest, ColumnsAndThePlayerMenuFollowTheRoomTypeAndTheMenuCallsTh
         ui_.Click(players.List(), {r.left + 5, r.top + 5}, platform::MouseButton::Right);
         EXPECT_EQ(players.asked, 1003u);
         const std::vector<std::string> silverFirst = {
-            "user1003[南风]", "详细信息", "银子：10000两", "级别：雀圣",
+            "user1003[南风]", "详细信息", "银子：10000两", "级别：高级",
             "积分：174分",    "允许看牌", "呼叫玩家"};
         std::vector<std::string> levelFirst = silverFirst;
         std::rotate(levelFirst.begin() + 2, levelFirst.begin() + 3, levelFirst.begin() + 5);

@@ -126,4 +126,30 @@ void CClientApp::CountExitRequest(int32_t chair) {
     if (chair >= 0 && chair < 4) ++exitRequests_[size_t(chair)];
 }
 
+void CClientApp::ResetExitRequests() {
+    exitRequests_.fill(0);
+    exitAgreed_.clear();
+}
+
+bool CClientApp::CountExitAnswer(uint32_t answerer, uint32_t requester, bool agree) {
+    if (requester == 0 || requester != GetUserId() || GetLookerFlag() != 0) return false;
+    const bool before = LeaveAgreed();
+    if (agree)
+        exitAgreed_.insert(answerer);
+    else
+        exitAgreed_.erase(answerer);
+    return !before && LeaveAgreed();
+}
+
+bool CClientApp::LeaveAgreed() const {
+    int others = 0;
+    for (int chair = 0; chair < std::min(logic_.ChairCount(), 4); ++chair) {
+        const uint32_t user = GetSeatUserId(chair);
+        if (user == 0 || user == GetUserId()) continue;
+        if (!exitAgreed_.contains(user)) return false;
+        ++others;
+    }
+    return others > 0;
+}
+
 }  // namespace mahjong

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <set>
 
 #include "client/mj_game_app.h"
 #include "client/skin_settings.h"
@@ -69,7 +70,14 @@ class CClientApp : public client::CMJGameApp {
     // and whether a running game may be left by force.
     int32_t ExitRequests(int32_t chair) const;
     void CountExitRequest(int32_t chair);
-    void ResetExitRequests() { exitRequests_.fill(0); }
+    void ResetExitRequests();
+    // An answer to an exit request: those to the own requests are kept for
+    // the round (a refusal takes back an earlier agreement). True when this
+    // answer is the one that makes every other seated player agree.
+    bool CountExitAnswer(uint32_t answerer, uint32_t requester, bool agree);
+    // Every other seated player agreed: the player may leave the running
+    // game without the question or the forced leave.
+    bool LeaveAgreed() const;
     bool ForcedLeaveBan() const { return HasOption4000() != 0; }
 
   protected:
@@ -87,6 +95,7 @@ class CClientApp : public client::CMJGameApp {
     int32_t rejectKanPaiAsk_ = 0;
     int32_t quickCatch_ = 0;
     std::array<int32_t, 4> exitRequests_{};
+    std::set<uint32_t> exitAgreed_;
     SceneTimerHost timerHost_;
     std::unique_ptr<CPlayerInfoDlg> card_;
 };

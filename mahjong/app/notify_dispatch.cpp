@@ -276,8 +276,14 @@ bool CNotifyHandler::OnExitRequest(Data data) {
 
 bool CNotifyHandler::OnExitAnswer(Data data) {
     if (!HasBytes(400007, data, 24)) return false;
-    Chat(
-        ExitAnswerLine(UserName(WordAt(data, 0)), UserName(WordAt(data, 4)), WordAt(data, 5) != 0));
+    const bool agree = WordAt(data, 5) != 0;
+    Chat(ExitAnswerLine(UserName(WordAt(data, 0)), UserName(WordAt(data, 4)), agree));
+    // The last agreement to the own request: the player may go now.
+    CClientApp* app = CClientApp::Current();
+    if (app && app->CountExitAnswer(uint32_t(WordAt(data, 0)), uint32_t(WordAt(data, 4)), agree)) {
+        Chat(Format(" <c=%d>%s\r\n", kChatColourExit, kTextLeaveAgreed));
+        app->ShowStatusEx(kTextLeaveAgreed, kLeaveAgreedSeconds);
+    }
     return true;
 }
 

@@ -53,6 +53,10 @@ class MJChatLines {
 
 inline constexpr uint32_t kChatColourStarted = 0x808080;
 inline constexpr uint32_t kChatColourExit = 0x2C5858;
+// Told in the chat and the status line once every other player agreed to
+// the own exit request.
+inline constexpr char kTextLeaveAgreed[] = "其他玩家都已同意您退出，现在可以关闭窗口离开。";
+inline constexpr uint32_t kLeaveAgreedSeconds = 10;
 
 // "<name> has started" and the look-on permission line, as the chat shows them.
 std::string PlayerStartedLine(uint32_t userId);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "client/game_app.h"
+#include "client/skin_settings.h"
 #include "platform/bytes.h"
 #include "platform/gui/wnd.h"
 #include "transport/log.h"
@@ -109,7 +110,11 @@ int32_t CMJTableLogic::GetAdvertPaneHeight() const {
 }
 
 int32_t CMJTableLogic::GetOperationBarHeight() const {
-    return SmallScreen() && LayoutWord(3) == 2 ? 72 : 36;
+    if (!SmallScreen() || LayoutWord(3) != 2) return 36;
+    // The stacked bar holds its four buttons one under another.
+    client::CGameApp* app = client::CGameApp::Current();
+    const client::CSkinSettings* skin = app ? app->GetSkinSettings() : nullptr;
+    return 4 * (skin ? skin->GetButtonHeight() : client::kDefaultButtonHeight);
 }
 
 int32_t CMJTableLogic::GetPlayerListHeight() const {

@@ -89,7 +89,9 @@ class CMJTableLogic : public CGameSeatLayout {
     virtual std::string GetRunningText() const { return RunningText(9); }
     virtual std::string GetRoundText() const;
 
-    // Pane sizes for the main frame.
+    // Pane sizes for the main frame. The operation bar is one button high,
+    // or four on a small screen whose layout word 3 stacks its buttons; the
+    // player list has a row per chair.
     // Two constants the main frame reads.
     virtual int32_t GetFrameConstantA() const { return 250; }
     virtual int32_t GetFrameConstantB() const { return 24; }

@@ -57,6 +57,24 @@ void CMainFrame::AddGameResult(Bytes result) {
     if (rankPane_ && rankPane_->GetSafeHwnd()) rankPane_->AddGameResult(result);
 }
 
+int CMainFrame::TablePaneWidth() {
+    CClientApp* app = CClientApp::Current();
+    return app ? app->GetTableLogic()->GetTablePaneWidthFor()
+               : client::CMJGameFrameWnd::TablePaneWidth();
+}
+
+int CMainFrame::OperatePaneHeight() {
+    CClientApp* app = CClientApp::Current();
+    return app ? app->GetTableLogic()->GetOperationBarHeight()
+               : client::CMJGameFrameWnd::OperatePaneHeight();
+}
+
+int CMainFrame::PlayerPaneHeight() {
+    CClientApp* app = CClientApp::Current();
+    return app ? app->GetTableLogic()->GetPlayerListHeight()
+               : client::CMJGameFrameWnd::PlayerPaneHeight();
+}
+
 bool CMainFrame::TablePaneHostsScene() {
     auto* pane = dynamic_cast<const CMJGameTableView2*>(GetTableView());
     return pane && pane->SceneAttached();
@@ -75,6 +93,8 @@ void CMainFrame::ApplySplitterSkin() {
 bool CMainFrame::CanExit() {
     CClientApp* app = CClientApp::Current();
     if (!app) return client::CMJGameFrameWnd::CanExit();
+    // The others let the player go: he leaves without being asked again.
+    if (app->LeaveAgreed()) return true;
     const int32_t chair = app->GetOwnChair();
     if (app->ExitRequests(chair) >= kMaxExitRequestsPerRound)
         return client::CMJGameFrameWnd::CanExit();

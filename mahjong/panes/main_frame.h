@@ -20,6 +20,7 @@ class CExitRequestDlg;
 
 // Played as the exit request box opens.
 inline constexpr uint32_t kSoundExitRequest = 29015;
+inline constexpr int kRankPaneHeight = 140;
 
 class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
   public:
@@ -31,6 +32,7 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
 
     // Until two requests were sent this round the player may ask the others
     // for leave; after that the framework's question (or refusal) stands.
+    // Once every other player agreed, he leaves without either.
     bool CanExit() override;
     // The operation bar takes the new skin's strip and button size too.
     void ApplySplitterSkin() override;
@@ -57,6 +59,11 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
     std::unique_ptr<client::CGameFormView> MakeAdvertPane() override;
     std::unique_ptr<client::CGameChatView> MakeChatPane() override;
     std::unique_ptr<client::CGameFormView> MakeChatStandIn() override;
+    // The table logic's sizes; the ranking pane's row is 140 high.
+    int TablePaneWidth() override;
+    int OperatePaneHeight() override;
+    int AdvertPaneHeight() override { return kRankPaneHeight; }
+    int PlayerPaneHeight() override;
 
   private:
     CExitRequestDlg* exitBox_ = nullptr;

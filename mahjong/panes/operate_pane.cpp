@@ -4,10 +4,43 @@
 #include "client/skin_library.h"
 #include "client/skin_settings.h"
 #include "mahjong/app/client_app.h"
+#include "platform/gui/icon.h"
 #include "platform/gui/sys_colors.h"
 #include "platform/message_queue.h"
 
 namespace mahjong {
+namespace {
+
+// The skin pictures' transparent colour.
+constexpr platform::COLORREF kPictureKey = platform::RGB(255, 0, 255);
+
+}  // namespace
+
+void COperateButton::SetStrip(std::shared_ptr<const platform::Surface> strip) {
+    strip_ = std::move(strip);
+    if (GetSafeHwnd()) Invalidate();
+}
+
+void COperateButton::OnDrawBackground(platform::Painter& painter, const platform::RECT& rect) {
+    // The strip as the bar shows it at this button's place.
+    const platform::POINT at{GetRectInParent().left, GetRectInParent().top};
+    const int saved = painter.SaveState();
+    const platform::POINT origin = painter.Origin();
+    painter.SetOrigin({origin.x - at.x, origin.y - at.y});
+    client::TileBitmap(painter, platform::OffsetRect(rect, at.x, at.y), strip_.get(),
+                       platform::GetSysColor(platform::COLOR_BTNFACE));
+    painter.RestoreState(saved);
+}
+
+void COperateButton::DrawTheBitmap(platform::Painter& painter, const platform::RECT& client) {
+    if (!IsWindowEnabled() || !(MouseOnButton() || IsPushed())) return;
+    const platform::COLORREF lit = platform::GetSysColor(platform::COLOR_3DHILIGHT);
+    const platform::COLORREF dark = platform::GetSysColor(platform::COLOR_3DSHADOW);
+    if (IsPushed())
+        painter.Draw3dRect(client, dark, lit);
+    else
+        painter.Draw3dRect(client, lit, dark);
+}
 
 CMJOperateView::~CMJOperateView() {
     Destroy();
@@ -15,10 +48,16 @@ CMJOperateView::~CMJOperateView() {
 
 void CMJOperateView::OnInitialUpdate() {
     client::CGameFormView::OnInitialUpdate();
+    LoadSkin();
     for (platform::UINT id = kCmdRulesPage; id <= kCmdLeaveTable; ++id)
         Button(id).Create("", platform::WS_CHILD | platform::WS_VISIBLE, {0, 0, width_, height_},
                           this, id);
-    LoadSkin();
+    // The spare button has no task: it shows so and takes no click.
+    Button(kCmdOperateSpare).EnableWindow(false);
+    ApplyPictures();
+    for (platform::UINT id = kCmdRulesPage; id <= kCmdLeaveTable; ++id)
+        if (*kOperateTips[id - kCmdRulesPage])
+            Button(id).SetTooltipText(kOperateTips[id - kCmdRulesPage]);
     const platform::RECT area = GetClientRect();
     if (area.Width() != 0) LayoutButtons(area.Width(), area.Height());
 }
@@ -29,6 +68,19 @@ void CMJOperateView::LoadSkin() {
     if (client::CSkinSettings* skin = app ? app->GetSkinSettings() : nullptr) {
         width_ = skin->GetButtonWidth();
         height_ = skin->GetButtonHeight();
+    }
+    ApplyPictures();
+}
+
+void CMJOperateView::ApplyPictures() {
+    for (platform::UINT id = kCmdRulesPage; id <= kCmdLeaveTable; ++id) {
+        COperateButton& button = Button(id);
+        if (!button.GetSafeHwnd()) continue;
+        button.SetStrip(background_);
+        const auto picture =
+            client::SkinLibrary::Instance().GetBitmap(kOperatePictures[id - kCmdRulesPage]);
+        button.SetIcon(picture ? platform::IconFromSurface(*picture, kPictureKey)
+                               : platform::Icon{});
     }
 }
 

@@ -68,7 +68,7 @@ void CMJTableSceneBase::GetRiverRect(int32_t seat, RECT* rect) const {
     RECT w;
     GetWallSideRect(seat, &w);
     const bool small = SmallScreen(), four = playerCount_ == 4;
-    const int32_t m = small ? 2 : 10, inset = small ? 22 : 30;
+    const int32_t m = RiverMargin(), inset = small ? 22 : 30;
     switch (seat) {
         case 0: {
             const int32_t top = four ? w.top + inset : w.bottom - 10 - 221;

@@ -163,6 +163,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     virtual int32_t GetMeldRowOffset(int32_t seat) const;
     virtual void GetHandAreaRect(int32_t seat, RECT* rect) const;
     int32_t GetCentreLift() const { return SmallScreen() ? 10 : 30; }
+    // The gap between a river and its side of the wall.
+    int32_t RiverMargin() const { return SmallScreen() ? 2 : 10; }
     int32_t GetCentreWidth() const { return 212; }
     int32_t GetCentreHeight() const { return 120; }
     void GetTableCentreRect(RECT* rect) const;
@@ -187,6 +189,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     virtual int32_t GetWallSideStacks(int32_t side) const;
     virtual int32_t GetWallSideStart(int32_t side) const;
     virtual void GetWallSideRect(int32_t side, RECT* rect) const;
+    // What the sides lie around: the centre, grown so that they close.
+    RECT GetWallRingRect() const;
     virtual void LayOutWall();
     virtual void ShowWall(int32_t value);
     virtual void GetWallTileRect(int32_t index, RECT* rect) const;

@@ -11,8 +11,11 @@
 namespace mahjong {
 namespace {
 
-// Wall tile rectangles and steps: left and right sides, then top and bottom.
-constexpr int32_t kSideW = 22, kSideH = 13, kRowW = 17, kRowH = 26;
+// Wall tile rectangles and steps: left and right sides, then top and bottom;
+// the band of a row.
+constexpr int32_t kSideW = 22, kSideH = 13, kRowW = 17, kRowH = 26, kRowBand = 36;
+// Depths of the top and bottom seats' flower strips and rivers.
+constexpr int32_t kStripDepth = 36, kRiverDepth = 61;
 
 // Segment shown on each side with three players, by own chair; segment 2 is
 // the empty one.
@@ -58,9 +61,32 @@ int32_t CMJTableSceneBase::GetWallSideStart(int32_t side) const {
     return start;
 }
 
-void CMJTableSceneBase::GetWallSideRect(int32_t side, RECT* rect) const {
+// The rectangle the ring lies around. With four sides the centre is grown
+// about its middle: in width just enough that each row fits between the
+// side columns (17 n), so no side runs over another; in height until the
+// columns end beside the rows (13 n - 20), as far as the pane leaves room
+// above and below for a flower strip, a river and a row of the wall. The
+// centre's clock and boxes stay inside. Three players leave the top open:
+// the centre's own size already keeps the columns above the bottom row.
+RECT CMJTableSceneBase::GetWallRingRect() const {
     RECT c;
     GetTableCentreRect(&c);
+    if (wallPlayerCount_ == 3) return c;
+    const int32_t rows = std::max(GetWallSideStacks(1), GetWallSideStacks(3));
+    const int32_t columns = std::max(GetWallSideStacks(0), GetWallSideStacks(2));
+    const int32_t growX = std::max(0, kRowW * rows - (c.right - c.left) + 1) / 2;
+    RECT top, bottom;
+    GetHandAreaRect(1, &top);
+    GetHandAreaRect(3, &bottom);
+    const int32_t band = kStripDepth + 2 * RiverMargin() + kRiverDepth + kRowBand;
+    const int32_t room = std::min(c.top - top.bottom - band, bottom.top - band - c.bottom);
+    const int32_t grow = std::max(0, kSideH * columns - 20 - (c.bottom - c.top) + 1) / 2;
+    const int32_t grownY = std::clamp(room, 0, grow);
+    return {c.left - growX, c.top - grownY, c.right + growX, c.bottom + grownY};
+}
+
+void CMJTableSceneBase::GetWallSideRect(int32_t side, RECT* rect) const {
+    const RECT c = GetWallRingRect();
     const int32_t n = GetWallSideStacks(side);
     const bool four = wallPlayerCount_ != 3;
     switch (side) {
@@ -69,7 +95,7 @@ void CMJTableSceneBase::GetWallSideRect(int32_t side, RECT* rect) const {
                          : RECT{c.left - kSideW, c.bottom - kSideH * n - 20, c.left, c.bottom};
             break;
         case 1:
-            *rect = {c.right - kRowW * n, c.top - 36, c.right, c.top};
+            *rect = {c.right - kRowW * n, c.top - kRowBand, c.right, c.top};
             break;
         case 2:
             *rect = four ? RECT{c.right, c.bottom - kSideH * n, c.right + kSideW, c.bottom + 20}
@@ -77,7 +103,7 @@ void CMJTableSceneBase::GetWallSideRect(int32_t side, RECT* rect) const {
             break;
         case 3: {
             const int32_t left = four ? c.left : c.left + (c.right - c.left) / 2 - kRowW * n / 2;
-            *rect = {left, c.bottom, left + kRowW * n, c.bottom + 36};
+            *rect = {left, c.bottom, left + kRowW * n, c.bottom + kRowBand};
             break;
         }
         default:

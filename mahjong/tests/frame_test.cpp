@@ -239,6 +239,12 @@ TEST_F(FrameTest, ClosingDuringAGameAsksTheOthersForLeaveAndPlaysOn) {
         EXPECT_TRUE(platform::IsWindow(Frame()->GetSafeHwnd()));
         EXPECT_FALSE(WaitForRequest(400006).empty()) << request;
         EXPECT_EQ(app_->ExitRequests(0), request);
+        // The bots agree; one takes it back, so that the table keeps him.
+        ASSERT_TRUE(PumpUntil([this] { return app_->LeaveAgreed(); }, 100));
+        std::vector<uint8_t> refusal(40);
+        platform::StoreLE32(&refusal[0], app_->GetSeatUserId(1));
+        platform::StoreLE32(&refusal[16], app_->GetUserId());
+        ASSERT_TRUE(app_->GetNotifyHandler()->Dispatch(400007, refusal));
         EXPECT_NE(std::find(lines_.begin(), lines_.end(), "sound 29015"), lines_.end());
     }
     // After two requests the box no longer opens: the framework's question

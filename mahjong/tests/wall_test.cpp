@@ -66,9 +66,8 @@ TEST(Wall, LayoutPutsEveryTileOnceInsideItsSide) {
         const std::vector<int> want =
             players == 4 ? std::vector<int>(4, 36) : std::vector<int>{48, 0, 48, 48};
         EXPECT_EQ(std::vector<int>(onSide, onSide + 4), want);
-        // The bottom side starts at the centre's left edge, or is centred under it.
-        EXPECT_EQ(players == 4 ? sides[3].left : sides[3].left + sides[3].right,
-                  players == 4 ? centre.left : centre.left + centre.right);
+        // The bottom side lies centred under the centre.
+        EXPECT_EQ(sides[3].left + sides[3].right, centre.left + centre.right);
         // Wall order runs clockwise: along the bottom from right to left.
         const int bottom = t.scene.GetWallSideStart(3);
         EXPECT_GT(t.scene.GetMJStruct(kAreaWall, 0, bottom)->x,

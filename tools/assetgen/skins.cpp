@@ -2,8 +2,12 @@
 // orange), each a "skin.ini", a "skin.ico" and 24-bit pictures; and
 // skins/noskin, a folder without "skin.ini" that is no skin.
 
+#include <cmath>
+
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/families.h"
+#include "tools/assetgen/raster.h"
+#include "tools/assetgen/smooth_draw.h"
 #include "tools/assetgen/writers.h"
 
 namespace assetgen {
@@ -13,6 +17,7 @@ namespace {
 
 using platform::COLORREF;
 using platform::Painter;
+using platform::POINT;
 using platform::RECT;
 using platform::Surface;
 
@@ -117,6 +122,72 @@ Surface SkinIcon(const Theme& t, int side) {
     return s;
 }
 
+// The operation bar's buttons, in command order: the rules page, the play
+// settings, a spare one (an empty outline: the program draws it embossed) and
+// leaving the table. Each is a key 48 x 32 with a sign and its name: four
+// fit a bar narrower than four buttons of the skin's width.
+struct OperateKey {
+    const char* file;  // also the picture's key in skin.ini
+    const char* name;  // GBK; empty for the spare key
+};
+constexpr OperateKey kOperateKeys[] = {{"OperateRules", "规则"},
+                                       {"OperateSettings", "设置"},
+                                       {"OperateSpare", ""},
+                                       {"OperateLeave", "离开"}};
+constexpr COLORREF kPictureKey = RGB(255, 0, 255);
+
+// The sign of key `k` in a 20 x 20 box at the painter's origin, `s` times larger.
+void OperateSign(Painter& p, int k, int s, COLORREF ink, COLORREF paper) {
+    auto box = [s](int l, int t, int r, int b) { return RECT{l * s, t * s, r * s, b * s}; };
+    if (k == 0) {  // an open book with lines on both pages
+        p.FillSolidRect(box(2, 4, 18, 17), ink);
+        p.FillSolidRect(box(3, 5, 9, 16), paper);
+        p.FillSolidRect(box(11, 5, 17, 16), paper);
+        for (int y = 7; y <= 13; y += 3) {
+            p.FillSolidRect(box(4, y, 8, y + 1), ink);
+            p.FillSolidRect(box(12, y, 16, y + 1), ink);
+        }
+    } else if (k == 1) {  // a cog wheel
+        for (int i = 0; i < 8; ++i) {
+            const double a = i * 3.14159265358979 / 4;
+            const int cx = 10 * s + int(7.5 * s * std::cos(a));
+            const int cy = 10 * s + int(7.5 * s * std::sin(a));
+            Disc(p, {cx - 2 * s, cy - 2 * s, cx + 2 * s, cy + 2 * s}, ink);
+        }
+        Disc(p, box(3, 3, 17, 17), ink);
+        Disc(p, box(7, 7, 13, 13), paper);
+    } else if (k == 3) {  // a door with an arrow going out
+        p.FillSolidRect(box(3, 2, 12, 18), ink);
+        p.FillSolidRect(box(5, 4, 10, 16), paper);
+        p.FillSolidRect(box(8, 9, 15, 11), ink);
+        const POINT head[3] = {{14 * s, 6 * s}, {19 * s, 10 * s}, {14 * s, 14 * s}};
+        p.SelectPen({platform::PS_SOLID, 1, ink});
+        p.SelectBrush(platform::Brush::Solid(ink));
+        p.Polygon(head);
+    }
+}
+
+Surface OperatePicture(const Theme& t, int k) {
+    const COLORREF ink = t.dark, paper = Mix(t.light, RGB(255, 255, 255), 128);
+    Surface key = Smooth(48, 32, [&](Painter& p, int s) {
+        RoundRect(p, {0, 0, 48 * s, 32 * s}, 6 * s, t.dark);
+        RoundRect(p, {s, s, 47 * s, 31 * s}, 5 * s, paper);
+        RoundRect(p, {s, 17 * s, 47 * s, 31 * s}, 5 * s, Mix(paper, t.light, 160));
+        p.FillSolidRect({s, 16 * s, 47 * s, 22 * s}, Mix(paper, t.light, 160));
+        p.SetOrigin({2 * s, 6 * s});
+        OperateSign(p, k, s, ink, paper);
+    });
+    if (*kOperateKeys[k].name)
+        Over(key, TextMask(26, 32, kOperateKeys[k].name, Bold(12), ink), 20, 0);
+    CutToKey(key, kPictureKey);
+    if (!*kOperateKeys[k].name) {  // the spare key: its outline only
+        for (int y = 3; y < 29; ++y)
+            for (int x = 3; x < 45; ++x)
+                key.Row(y)[x] = platform::PixelOf(kPictureKey);
+    }
+    return key;
+}
+
 std::string SkinIni(const Theme& t) {
     std::string ini;
     auto line = [&](const std::string& text) { ini += text + "\r\n"; };
@@ -136,6 +207,8 @@ std::string SkinIni(const Theme& t) {
     line("SplitterVerBK=SplitterVerBK.bmp");
     line("SplitterHorBK=SplitterHorBK.bmp");
     line("OperateBK=OperateBK.bmp");
+    for (const OperateKey& k : kOperateKeys)
+        line(std::string(k.file) + "=" + k.file + ".bmp");
     line("TableCloth=TableCloth.bmp");
     line("DlgBarBK=DlgBarBK.bmp");
     line("[CommColors]");
@@ -165,6 +238,8 @@ bool MakeSkins(const std::string& root) {
                       Gradient(200, 60, t.light, t.mid, platform::GRADIENT_FILL_RECT_V)) &&
              ok;
         ok = WriteBmp(dir + "TableCloth.bmp", TableCloth(t)) && ok;
+        for (int k = 0; k < 4; ++k)
+            ok = WriteBmp(dir + kOperateKeys[k].file + ".bmp", OperatePicture(t, k)) && ok;
     }
     ok = WriteText(root + "skins/noskin/readme.txt",
                    "A folder without skin.ini: the program does not offer it as a skin.\n") &&

@@ -9,6 +9,7 @@
 #include <random>
 #include <utility>
 
+#include "tools/gameserver/level_titles.h"
 #include "tools/gameserver/table_bot.h"
 
 namespace gameserver {
@@ -36,7 +37,10 @@ std::unique_ptr<rules::CRuleTable> MakeModel(const TableOptions& options,
         return env;
     };
     auto model = rules::CRuleTable::Create(options.rules, environment());
-    return model ? std::move(model) : rules::CRuleTable::Create({}, environment());
+    if (!model) model = rules::CRuleTable::Create({}, environment());
+    // Round results name each seat's new level.
+    if (model) model->SetLevelTitles(LevelTitleMap());
+    return model;
 }
 
 // The table data (the state record) or, for a round start, the seat record

@@ -8,6 +8,7 @@
 
 #include "platform/message.h"
 #include "platform/text.h"
+#include "tools/gameserver/level_titles.h"
 #include "tools/hall/hall_wire.h"
 
 extern char** environ;
@@ -40,16 +41,15 @@ client::HallTableState MakeTableState(const client::LaunchLine& line, int seated
     s.room.noticeFileNumber = line.roomId;
     auto player = [](uint32_t id, int32_t chair, uint32_t looker) {
         static const char* const kNicknames[] = {"东风", "南风", "西风", "北风", "红中", "发财"};
-        static const char* const kLevels[] = {"新手", "雀士", "雀豪", "雀圣"};
         client::PlayerRecord p;
         p.userId = id;
         p.chair = chair;
         p.lookerFlag = looker;
         p.userName = "user" + std::to_string(id);
         p.nickname = kNicknames[id % 6];
-        p.levelTitle = kLevels[id % 4];
         p.portrait = id % 8;
         p.score = int32_t(100 + 37 * (id % 11));
+        p.levelTitle = gameserver::LevelTitleOfScore(p.score);
         p.silver = 10000;
         return p;
     };
