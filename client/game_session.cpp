@@ -142,7 +142,9 @@ bool CGameSession::SendRequestAndWait(std::string& text, uint32_t id, uint32_t* 
                                       const uint8_t* data, uint32_t* resultOut,
                                       std::unique_ptr<uint8_t[]>* replyDataOut, bool wantsReply) {
     const platform::CWaitCursor busy;
-    if (!IsAlive()) {
+    // A client that decided to leave sends nothing on the connection it drops.
+    const CGameApp* app = GetGameApp();
+    if (!IsAlive() || (app && app->IsLeaving())) {
         *resultOut = kResultConnectionLost;
         text = kTextConnectionLost;
         return false;

@@ -77,6 +77,10 @@ int CMJGameApp::MessageBox(const std::string& text, uint32_t type) {
 }
 
 void CMJGameApp::ResyncTable() {
+    // One at a time (the waits between tries serve messages, and with them
+    // the moves that may fail again), and none once the client leaves.
+    if (resyncing_ || IsLeaving()) return;
+    resyncing_ = true;
     CGameSession* session = GetConnection();
     bool ok = false;
     // A connection that ended does not come back: nothing to try on it.
@@ -86,7 +90,12 @@ void CMJGameApp::ResyncTable() {
         ok = session->RequestTableData();
         if (!ok && i + 1 < kResyncTries) WaitServingMessagesUntil(next);
     }
+    resyncing_ = false;
+    // A connection that broke meanwhile takes the lost connection's road:
+    // its notice is on the way to the frame.
+    if (!ok && session && session->IsBroken()) return;
     if (!ok) {
+        BeginLeaving();
         Emit("resync failed");
         ShowMessage(kTextResyncFailed, 10, 0x41);
         if (MainWindow()) {

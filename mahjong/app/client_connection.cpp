@@ -28,6 +28,9 @@ bool CMJGameConnection::SendRequestAndWait(std::string& text, uint32_t id, uint3
     const bool ok = CGameSession::SendRequestAndWait(text, id, lengthInOut, data, resultOut,
                                                      replyDataOut, wantsReply);
     if (id < kFirstGameRequest || !wantsReply || ok) return ok;
+    // A connection that broke is told by its own notice on the lost
+    // connection's road (rejoin the seat), not as a table out of step.
+    if (IsBroken()) return false;
     // A game request without its reply: the table may have moved on.
     if (auto* app = dynamic_cast<client::CMJGameApp*>(GetGameApp())) app->ResyncTable();
     return false;
