@@ -61,9 +61,13 @@ int CMJGameApp::ShowMessage(const std::string& text, int seconds, uint32_t type)
 
 int CMJGameApp::ShowTimedMessage(const std::string& text, const std::string& okText,
                                  const std::string& cancelText, int* seconds, uint32_t type) {
-    if (!unattended_) return CGameApp::ShowTimedMessage(text, okText, cancelText, seconds, type);
-    transport::LogPrintf("%s", text.c_str());
     Emit("message: " + text);
+    if (!unattended_) {
+        const int result = CGameApp::ShowTimedMessage(text, okText, cancelText, seconds, type);
+        Emit("message closed");
+        return result;
+    }
+    transport::LogPrintf("%s", text.c_str());
     if (seconds) *seconds = 0;
     // What the box answers when its time runs out.
     return (type & 0xF) == 1 ? platform::IDCANCEL : platform::IDOK;

@@ -24,7 +24,7 @@ bool CMJGameConnection::SendRequestAndWait(std::string& text, uint32_t id, uint3
                                            const uint8_t* data, uint32_t* resultOut,
                                            std::unique_ptr<uint8_t[]>* replyDataOut,
                                            bool wantsReply) {
-    if (IsAlive()) ++requestsSent_;
+    if (MaySend()) ++requestsSent_;
     const bool ok = CGameSession::SendRequestAndWait(text, id, lengthInOut, data, resultOut,
                                                      replyDataOut, wantsReply);
     if (id < kFirstGameRequest || !wantsReply || ok) return ok;
