@@ -329,5 +329,128 @@ TEST(LiteralServerTest, TheClientPlaysWhatTheProtocolsWordsFixAndIsNeverRefused)
     }
 }
 
+TEST(LiteralServerTest, AClientThatCannotResynchroniseSendsNothingMoreAndSaysSoOnce) {
+    Table t(/*attended=*/true);
+    t.Deal(1, Hand({}));
+    t.Peer().SetWall({T(1, 9, 0)});
+    t.Discard(1, T(0, 9, 0), 0);
+    t.ClaimsOver();
+    ASSERT_TRUE(t.Scene().HasDrawnTile(3));
+    // The table stops answering discards: auto-play's discard waits in vain,
+    // and the table data asked for then is refused. The clock runs on, in
+    // the boxes too, and auto-play with it.
+    t.Peer().Withhold(221080);
+    t.Scene().PollSceneButtons(210031);  // the auto-play button
+    ASSERT_TRUE(t.Closed());
+    ASSERT_TRUE(t.Peer().wire().WaitForClientGone(std::chrono::seconds(5)));
+    EXPECT_EQ(t.Count(std::string("message: ") + client::kTextResyncFailed), 1u);
+    int open = 0;
+    for (const std::string& line : t.Lines()) {
+        if (line.rfind("message: ", 0) == 0) {
+            EXPECT_LE(++open, 1) << "a box inside a box";
+        }
+        if (line == "message closed") --open;
+    }
+    // Nothing went out once the client had decided to leave.
+    EXPECT_GT(t.SentAtLeave(), 0u);
+    EXPECT_EQ(t.Peer().Received(), t.SentAtLeave());
+    ASSERT_EQ(t.Reports().size(), 1u);
+    EXPECT_EQ(t.Reports()[0].dwData, 2u);
+}
+
+enum class Fault { kBadChecksum, kReset, kClose, kUnaskedReply, kFlood };
+
+void Break(gameserver::GameServer& wire, Fault fault) {
+    using gameserver::Body;
+    switch (fault) {
+        case Fault::kBadChecksum: {
+            auto packets = wire.BuildPackets(gameserver::kKindRequest, wire.NextMessageNumber(),
+                                             Body{500, {1, 2, 3, 4, 5, 6, 7, 8}});
+            packets.back().back() ^= 0x40;
+            wire.SendRaw(packets);
+            break;
+        }
+        case Fault::kReset:
+            wire.Reset();
+            break;
+        case Fault::kClose:
+            wire.Fin();
+            break;
+        case Fault::kUnaskedReply:
+            wire.SendRaw(wire.BuildPackets(gameserver::kKindReply, 0x40000000, Body{10, {}}));
+            break;
+        case Fault::kFlood: {
+            std::vector<gameserver::Bytes> flood;
+            for (uint32_t i = 0; i <= transport::UnreadNotices::kMaxRecords; ++i) {
+                auto p = wire.BuildPackets(gameserver::kKindRequest, wire.NextMessageNumber(),
+                                           Body{500, {1, 2, 3, 4}});
+                flood.insert(flood.end(), p.begin(), p.end());
+            }
+            wire.SendRaw(flood, gameserver::WriteMode::kCoalesced);
+            break;
+        }
+    }
+}
+
+TEST(LiteralServerTest, AConnectionThatBreaksAtAnyMomentOfARoundIsToldAsALostConnection) {
+    const struct {
+        Fault fault;
+        const char* logged;  // the cause, in the daily log
+    } faults[] = {
+        {Fault::kBadChecksum, "packet checksum error"},
+        {Fault::kReset, "receive failed: Connection reset by peer"},
+        {Fault::kClose, "connection closed by the peer"},
+        {Fault::kUnaskedReply, "reply 1073741824 part 1 "},
+        {Fault::kFlood, "notify target lags"},
+    };
+    // Outside a request, and while a draw or a pung waits for its reply.
+    const uint32_t moments[] = {0, 229000, 229025};
+    for (const uint32_t waited : moments) {
+        for (const auto& [fault, logged] : faults) {
+            SCOPED_TRACE(std::to_string(waited) + ": " + logged);
+            Table t;
+            t.Deal(waited == 229025 ? 2 : 1, Hand({T(1, 5, 0), T(1, 5, 1)}));
+            bool closed = false;
+            if (waited == 0) {
+                Break(t.Peer().wire(), fault);
+                const auto giveUp = steady_clock::now() + kRealWait;
+                while (t.App().GetConnection()->IsAlive() && steady_clock::now() < giveUp)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                closed = t.Closed();
+            } else {
+                // The client's thread waits in the request until the break
+                // ends the wait; the clock stands meanwhile.
+                t.Peer().Withhold(waited);
+                t.Driver().Hold(true);
+                bool broke = false;
+                std::thread breaker([&] {
+                    const auto giveUp = steady_clock::now() + kRealWait;
+                    while (t.Peer().Requests(waited).empty() && steady_clock::now() < giveUp)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    broke = !t.Peer().Requests(waited).empty();
+                    Break(t.Peer().wire(), fault);
+                });
+                if (waited == 229000) {
+                    t.Discard(1, T(0, 9, 0), 0);
+                    t.Peer().ClaimsOver();
+                } else {
+                    t.Discard(2, T(1, 5, 2), kPung | kPass);
+                    t.Scene().OnPeng();
+                }
+                closed = t.Closed();
+                breaker.join();
+                EXPECT_TRUE(broke) << "broken while the request waited";
+            }
+            ASSERT_TRUE(closed);
+            EXPECT_TRUE(
+                t.Said("message: 断线了！请尽快重入房间续玩。\r\n您的位置【测试区_一号房】。"));
+            EXPECT_FALSE(t.Said("resync failed"));
+            ASSERT_EQ(t.Reports().size(), 1u);
+            EXPECT_EQ(t.Reports()[0].dwData, 5u) << "a game was running";
+            EXPECT_NE(t.Log().find(logged), std::string::npos);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace mahjong
