@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -265,6 +266,30 @@ class Table {
     bool nested_ = false;
 };
 
+// The own chair claims `tile` from `discarder` (a chow from the chair before
+// it, else a pung) and the table keeps the claim waiting; chair 3 pungs the
+// tile with `others` and discards, and the claims close.
+std::function<void(Table&)> LosesToAPung(int32_t discarder, Tiles own, int32_t tile,
+                                         std::array<int32_t, 2> others) {
+    return [=](Table& t) {
+        const bool chow = discarder == 1;
+        t.Deal(discarder, Hand(own));
+        t.Discard(discarder, tile, (chow ? kChow : kPung) | kPass);
+        if (chow)
+            t.Scene().OnChi();
+        else
+            t.Scene().OnPeng();
+        t.Quiet();
+        EXPECT_EQ(t.Scene().GetPending(), 1);
+        t.Peer().Punged(3, others[0], others[1]);
+        t.PumpUntil([&] { return t.Laid(2) == 3; }, 0);
+        t.Discard(3, T(0, 9, 1), 0);
+        t.ClaimsOver();
+        EXPECT_EQ(t.Peer().Requests(chow ? kReqChiExecute : kReqPengExecute).size(), 1u);
+        EXPECT_EQ(t.Scene().GetHandMode(), 0) << "no choice left open";
+    };
+}
+
 TEST(LiteralServerTest, TheClientPlaysWhatTheProtocolsWordsFixAndIsNeverRefused) {
     const struct Case {
         const char* name;
@@ -281,32 +306,9 @@ TEST(LiteralServerTest, TheClientPlaysWhatTheProtocolsWordsFixAndIsNeverRefused)
              EXPECT_EQ(t.Peer().Requests(221080)[0][discard::kTiles], T(1, 9, 0));
          }},
         {"a pung kept waiting loses to another chair's pung",
-         [](Table& t) {
-             t.Deal(2, Hand({T(1, 5, 0), T(1, 5, 1)}));
-             t.Discard(2, T(1, 5, 2), kPung | kPass);
-             t.Scene().OnPeng();
-             t.Quiet();
-             EXPECT_EQ(t.Scene().GetPending(), 1);
-             t.Peer().Punged(3, T(1, 5, 3), T(3, 1, 0));
-             t.PumpUntil([&] { return t.Laid(2) == 3; }, 0);
-             t.Discard(3, T(0, 9, 1), 0);
-             t.ClaimsOver();
-             EXPECT_EQ(t.Peer().Requests(229025).size(), 1u);
-         }},
+         LosesToAPung(2, {T(1, 5, 0), T(1, 5, 1)}, T(1, 5, 2), {T(1, 5, 3), T(3, 1, 0)})},
         {"a chow kept waiting loses to another chair's pung",
-         [](Table& t) {
-             t.Deal(1, Hand({T(1, 3, 0), T(1, 4, 0)}));
-             t.Discard(1, T(1, 5, 0), kChow | kPass);
-             t.Scene().OnChi();
-             t.Quiet();
-             EXPECT_EQ(t.Scene().GetPending(), 1);
-             t.Peer().Punged(3, T(1, 5, 1), T(1, 5, 2));
-             t.PumpUntil([&] { return t.Laid(2) == 3; }, 0);
-             t.Discard(3, T(0, 9, 1), 0);
-             t.ClaimsOver();
-             EXPECT_EQ(t.Peer().Requests(229030).size(), 1u);
-             EXPECT_EQ(t.Scene().GetHandMode(), 0) << "the chow's choice closed";
-         }},
+         LosesToAPung(1, {T(1, 3, 0), T(1, 4, 0)}, T(1, 5, 0), {T(1, 5, 1), T(1, 5, 2)})},
         {"a pung kept waiting loses when the next chair draws",
          [](Table& t) {
              t.Deal(2, Hand({T(1, 5, 0), T(1, 5, 1)}));
