@@ -1,7 +1,7 @@
-// The real client, entered through the hall stand-in on a headless display,
-// against a second game server that reads the protocol's words literally
-// where the table server decided for itself (tools/gameserver/literal_peer):
-// a misreading the client shares with the table server shows up here as a
+// The real mahjong client, entered through the hall stand-in on a headless
+// display, against the second game server that reads the protocol's words
+// literally where the table server decided for itself (literal_peer.h): a
+// misreading the client shares with the table server shows up here as a
 // request that server refuses. Then the client's ends: a table it cannot
 // resynchronise, and a connection broken at any moment of a round.
 #include <gtest/gtest.h>
@@ -20,12 +20,11 @@
 #include <thread>
 #include <vector>
 
-#include "client/game_frame.h"
 #include "client/mj_game_app.h"
 #include "client/tests/session_fixture.h"
 #include "client/tests/ui_fixture.h"
 #include "mahjong/app/client_app.h"
-#include "mahjong/tests/client_fixture.h"
+#include "mahjong/app/snapshot_words.h"
 #include "platform/clock.h"
 #include "tools/gameserver/literal_peer.h"
 #include "tools/hall/hall_stand_in.h"
@@ -35,9 +34,14 @@ namespace mahjong {
 namespace {
 
 using gameserver::LiteralPeer;
+using gameserver::table::Words;
 using std::chrono::steady_clock;
-using testing::T;
 using Tiles = std::vector<int32_t>;
+
+// A tile by suit, rank (1-9) and copy (0-3).
+constexpr int32_t T(int suit, int rank, int copy) {
+    return suit * 36 + copy * 9 + rank - 1;
+}
 
 constexpr auto kRealWait = std::chrono::seconds(20);  // a safety net only
 constexpr int32_t kPung = 0x1, kChow = 0x4, kPass = 0x20;
@@ -87,6 +91,31 @@ class ClockDriver {
     std::atomic<bool> held_{false}, stop_{false}, gaveUp_{false};
     std::thread thread_{[this] { Run(); }};
 };
+
+// A round's start: `turn` the banker and on turn with 17 tiles (the others
+// 16), the own chair holding `own`; clocks of 15, 8 and 3 seconds, no jokers.
+Words RoundStart(int32_t turn, const Tiles& own) {
+    Words w(snap::kRoundStartWords, -1);
+    std::fill(w.begin(), w.begin() + snap::kRoundWords, 0);
+    w[snap::kBankerChair] = w[snap::kTurnChair] = turn;
+    w[snap::kWallStart] = 10;
+    w[snap::kWallHead] = 75;
+    w[snap::kTurnedUpPos] = 8;
+    w[snap::kTurnTimeout] = 15;
+    w[snap::kClaimTimeout] = 8;
+    w[snap::kWatchTime] = 3;
+    w[snap::kDieA] = 3;
+    w[snap::kDieB] = 4;
+    w[snap::kTableFlags] = snap::kFlagRunning | snap::kFlagDrawn;
+    w[snap::kJokersInRow] = w[snap::kSubstituteAsTile] = 1;
+    w[snap::kJokerA] = w[snap::kJokerB] = -1;
+    for (size_t c = 0; c < 4; ++c) {
+        w[49 + c] = int32_t(c) == turn ? 17 : 16;
+        w[229 + c] = 0;
+    }
+    std::copy(own.begin(), own.end(), w.begin() + 53);
+    return w;
+}
 
 // Sixteen tiles for the own chair: `own`, filled up with suit 2.
 Tiles Hand(Tiles own) {
@@ -189,11 +218,7 @@ class Table {
     // on turn; the deal's display runs to its end.
     void Deal(int32_t turn, const Tiles& own) {
         Scene().OnStart();
-        testing::Words w = testing::RoundStart(turn, own);
-        w.Set(snap::kJokersInRow, 1).Set(snap::kSubstituteAsTile, 1);
-        w.Set(snap::kJokerA, -1).Set(snap::kJokerB, -1);
-        const std::vector<uint8_t> bytes = w.Bytes();
-        peer_.Deal(gameserver::table::ToWords(bytes));
+        peer_.Deal(RoundStart(turn, own));
         EXPECT_TRUE(
             PumpUntil([this] { return Scene().StateWord(CMJTableSceneBase::kClockStarted) == 1; }));
         Pass(2000);  // the deal's last sort
