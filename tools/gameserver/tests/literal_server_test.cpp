@@ -447,13 +447,19 @@ TEST(LiteralServerTest, AConnectionThatBreaksAtAnyMomentOfARoundIsToldAsALostCon
         {Fault::kUnaskedReply, "reply 1073741824 part 1 "},
         {Fault::kFlood, "notify target lags"},
     };
-    // Outside a request, and while a draw or a pung waits for its reply.
-    const uint32_t moments[] = {0, 229000, 229025};
+    // Outside a request, and while a draw, a discard or a pung waits for its
+    // reply.
+    const uint32_t moments[] = {0, kReqDraw, kReqDiscard, kReqPengExecute};
     for (const uint32_t waited : moments) {
         for (const auto& [fault, logged] : faults) {
             SCOPED_TRACE(std::to_string(waited) + ": " + logged);
             Table t;
-            t.Deal(waited == 229025 ? 2 : 1, Hand({T(1, 5, 0), T(1, 5, 1)}));
+            t.Deal(waited == kReqPengExecute ? 2 : 1, Hand({T(1, 5, 0), T(1, 5, 1)}));
+            if (waited == kReqDiscard) {
+                t.Peer().SetWall({T(1, 9, 0)});
+                t.Discard(1, T(0, 9, 0), 0);
+                t.ClaimsOver();
+            }
             bool closed = false;
             if (waited == 0) {
                 Break(t.Peer().wire(), fault);
@@ -463,7 +469,7 @@ TEST(LiteralServerTest, AConnectionThatBreaksAtAnyMomentOfARoundIsToldAsALostCon
                 closed = t.Closed();
             } else {
                 // The client's thread waits in the request until the break
-                // ends the wait; the clock stands meanwhile.
+                // ends the wait; the clock stands while it waits.
                 t.Peer().Withhold(waited);
                 t.Driver().Hold(true);
                 bool broke = false;
@@ -474,13 +480,13 @@ TEST(LiteralServerTest, AConnectionThatBreaksAtAnyMomentOfARoundIsToldAsALostCon
                     broke = !t.Peer().Requests(waited).empty();
                     Break(t.Peer().wire(), fault);
                 });
-                if (waited == 229000) {
+                if (waited == kReqDraw) {
                     t.Discard(1, T(0, 9, 0), 0);
                     t.Peer().ClaimsOver();
-                } else {
+                } else if (waited == kReqPengExecute) {
                     t.Discard(2, T(1, 5, 2), kPung | kPass);
                     t.Scene().OnPeng();
-                }
+                }  // the discard: the turn clock runs out while serving
                 closed = t.Closed();
                 breaker.join();
                 EXPECT_TRUE(broke) << "broken while the request waited";
