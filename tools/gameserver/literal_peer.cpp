@@ -1,7 +1,5 @@
 #include "tools/gameserver/literal_peer.h"
 
-#include <algorithm>
-
 #include "rules/tile.h"
 
 namespace gameserver {
@@ -45,7 +43,6 @@ std::optional<Reply> LiteralPeer::Respond(const ReceivedRequest& request) {
     const Words w = ToWords(request.data);
     std::lock_guard lock(mu_);
     requests_.emplace_back(request.id, w);
-    changed_.notify_all();
     std::optional<Reply> reply;
     switch (request.id) {
         case kVersion:
@@ -287,17 +284,6 @@ std::vector<Words> LiteralPeer::Requests(uint32_t id) {
     for (const auto& [rid, words] : requests_)
         if (rid == id) out.push_back(words);
     return out;
-}
-
-bool LiteralPeer::WaitForReceived(uint64_t count) {
-    std::unique_lock lock(mu_);
-    return changed_.wait_for(lock, std::chrono::seconds(5),
-                             [&] { return requests_.size() >= count; });
-}
-
-std::multiset<int32_t> LiteralPeer::Held() {
-    std::lock_guard lock(mu_);
-    return held_;
 }
 
 }  // namespace gameserver

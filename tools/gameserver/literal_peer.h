@@ -18,7 +18,6 @@
 // Thread-safe: requests are answered on the wire's thread, the test moves
 // the other chairs from its own.
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -71,9 +70,6 @@ class LiteralPeer {
     // Notifications sent to the client so far.
     uint64_t Pushed();
     std::vector<table::Words> Requests(uint32_t id);
-    // Waits (real time, a safety net) until `count` requests have come.
-    bool WaitForReceived(uint64_t count);
-    std::multiset<int32_t> Held();
 
   private:
     struct Offer {
@@ -95,7 +91,6 @@ class LiteralPeer {
     GameServer server_;
 
     std::mutex mu_;
-    std::condition_variable changed_;
     std::vector<std::pair<uint32_t, table::Words>> requests_;
     uint64_t pushed_ = 0;
     std::vector<std::string> faults_;
