@@ -136,6 +136,10 @@ class CGameApp {
     uint32_t& ServerVersionMajor() { return serverMajor_; }
     uint32_t& ServerVersionMinor() { return serverMinor_; }
     uint32_t& ConnectionLostRunning() { return connectionLostRunning_; }
+    // The client decided to end (a lost connection, a table it cannot
+    // resynchronise): from then on it sends nothing, and says why once.
+    void BeginLeaving() { leaving_ = true; }
+    bool IsLeaving() const { return leaving_; }
 
     // Room and table (zero records until the hall sends a table state).
     const RoomRecord& Room() const;
@@ -248,6 +252,7 @@ class CGameApp {
     uint32_t serverMajor_ = 0;
     uint32_t serverMinor_ = 0;
     uint32_t connectionLostRunning_ = 0;
+    bool leaving_ = false;
     std::unique_ptr<HallClient> hall_;
     std::unique_ptr<CGameCommThread> commThread_;
     GameFrameAccess* frame_ = nullptr;

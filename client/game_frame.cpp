@@ -222,6 +222,12 @@ void CGameFrameWnd::OnPacket(platform::Message& msg) {
 
 void CGameFrameWnd::OnDisconnect() {
     CGameApp& app = App();
+    // A client already on its way out has said why; it only drops the line.
+    if (app.IsLeaving()) {
+        app.Disconnect();
+        return;
+    }
+    app.BeginLeaving();
     app.ConnectionLostRunning() = app.GetTableClockTimer();
     app.Disconnect();
     char text[320];

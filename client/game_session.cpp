@@ -142,7 +142,7 @@ bool CGameSession::SendRequestAndWait(std::string& text, uint32_t id, uint32_t* 
                                       const uint8_t* data, uint32_t* resultOut,
                                       std::unique_ptr<uint8_t[]>* replyDataOut, bool wantsReply) {
     const platform::CWaitCursor busy;
-    if (!IsAlive()) {
+    if (!MaySend()) {
         *resultOut = kResultConnectionLost;
         text = kTextConnectionLost;
         return false;
@@ -182,6 +182,12 @@ bool CGameSession::SendRequestAndWait(std::string& text, uint32_t id, uint32_t* 
     if (replyDataOut) *replyDataOut = std::move(reply.data);
     GetResultText(text, *resultOut);
     return true;
+}
+
+bool CGameSession::MaySend() {
+    // A client that decided to leave sends nothing on the connection it drops.
+    const CGameApp* app = GetGameApp();
+    return IsAlive() && !(app && app->IsLeaving());
 }
 
 uint32_t CGameSession::GetRequestTimeout(uint32_t id) {

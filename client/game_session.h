@@ -85,6 +85,8 @@ class CGameSession : public transport::CTransportSocket {
                                     const uint8_t* data, uint32_t* resultOut,
                                     std::unique_ptr<uint8_t[]>* replyDataOut, bool wantsReply);
     virtual uint32_t GetRequestTimeout(uint32_t id);
+    // The connection is up and the client has not decided to leave.
+    bool MaySend();
     virtual void GetResultText(std::string& text, uint32_t code);
     virtual CGameApp* GetGameApp();
     virtual bool IsGameRunning();

@@ -61,9 +61,13 @@ int CMJGameApp::ShowMessage(const std::string& text, int seconds, uint32_t type)
 
 int CMJGameApp::ShowTimedMessage(const std::string& text, const std::string& okText,
                                  const std::string& cancelText, int* seconds, uint32_t type) {
-    if (!unattended_) return CGameApp::ShowTimedMessage(text, okText, cancelText, seconds, type);
-    transport::LogPrintf("%s", text.c_str());
     Emit("message: " + text);
+    if (!unattended_) {
+        const int result = CGameApp::ShowTimedMessage(text, okText, cancelText, seconds, type);
+        Emit("message closed");
+        return result;
+    }
+    transport::LogPrintf("%s", text.c_str());
     if (seconds) *seconds = 0;
     // What the box answers when its time runs out.
     return (type & 0xF) == 1 ? platform::IDCANCEL : platform::IDOK;
@@ -77,6 +81,10 @@ int CMJGameApp::MessageBox(const std::string& text, uint32_t type) {
 }
 
 void CMJGameApp::ResyncTable() {
+    // One at a time (the waits between tries serve messages, and with them
+    // the moves that may fail again), and none once the client leaves.
+    if (resyncing_ || IsLeaving()) return;
+    resyncing_ = true;
     CGameSession* session = GetConnection();
     bool ok = false;
     // A connection that ended does not come back: nothing to try on it.
@@ -86,7 +94,12 @@ void CMJGameApp::ResyncTable() {
         ok = session->RequestTableData();
         if (!ok && i + 1 < kResyncTries) WaitServingMessagesUntil(next);
     }
+    resyncing_ = false;
+    // A connection that broke meanwhile takes the lost connection's road:
+    // its notice is on the way to the frame.
+    if (!ok && session && session->IsBroken()) return;
     if (!ok) {
+        BeginLeaving();
         Emit("resync failed");
         ShowMessage(kTextResyncFailed, 10, 0x41);
         if (MainWindow()) {

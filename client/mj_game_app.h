@@ -71,7 +71,8 @@ class CMJGameApp : public CGameApp {
     virtual MJLayoutTarget* GetTableLogic() { return nullptr; }
     // After a waited game request got no reply: the table data asked for
     // again (three tries, 3 s apart) and the table rebuilt from it; on
-    // failure the client says so and closes.
+    // failure the client says so and closes. A connection that broke is
+    // left to the lost connection's road.
     virtual void ResyncTable();
     virtual bool CreateMainWindow();
     virtual void ShowPlayerInfo(const PlayerRecord& record) { (void)record; }
@@ -121,6 +122,7 @@ class CMJGameApp : public CGameApp {
     void SetShared(int n, int32_t value);
 
     uint32_t sharedWord4_ = 1;
+    bool resyncing_ = false;
     bool unattended_ = false;
     std::function<void(const std::string&)> sink_;
     std::unique_ptr<CGameDoc> document_;

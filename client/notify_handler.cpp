@@ -66,6 +66,9 @@ bool CGameNotifyHandler::OnNotify211000(Data) {
         frame->RefreshTable();
     }
     app->ShowStatus(nullptr, 0);
+    // The game is over: nothing more is sent, and a request that fails now
+    // is no table to resynchronise.
+    app->BeginLeaving();
     app->Disconnect();
     return true;
 }

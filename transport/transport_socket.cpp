@@ -88,6 +88,7 @@ bool CTransportSocket::Create(int socket, platform::HWND notifyWindow, platform:
     threadReadyEvent_.Reset();
     queueReadyEvent_.Reset();
     peerClosed_ = readError_ = lagging_ = false;
+    readErrno_ = 0;
     poisoned_ = false;
     ended_ = false;
     endedEvent_.Reset();
@@ -337,6 +338,7 @@ void CTransportSocket::Run() {
         if (wantWrite_.load()) fds[1].events |= POLLOUT;
         if (poll(fds, 2, -1) < 0 && errno != EINTR) {
             if (!socketDone) {
+                LogPrintf("transport: poll failed: %s", strerror(errno));
                 MarkEnded();
                 NotifyError();
             }
@@ -363,6 +365,11 @@ void CTransportSocket::Run() {
             bool good = OnReadData();
             const bool error = !good || readError_ || lagging_ || (peerClosed_ && poisoned_);
             if (error || peerClosed_) {
+                // Causes the lines before this one have not named yet.
+                if (readError_)
+                    LogPrintf("transport: receive failed: %s", strerror(readErrno_));
+                else if (peerClosed_ && !error)
+                    LogPrintf("transport: connection closed by the peer");
                 socketDone = true;
                 MarkEnded();
                 OnWritable();  // a stalled sender tries again and fails
@@ -417,8 +424,15 @@ bool CTransportSocket::ValidatePacket(uint8_t* p, int32_t length, ConnectionEntr
 
 bool CTransportSocket::HandlePacket(const uint8_t* p, int32_t, ConnectionEntry& entry) {
     PacketHeader header = PacketHeader::Decode(p);
-    if (header.kind != kPacketKindRequest && header.kind != kPacketKindReply) return false;
-    if (int32_t(header.messageNumber) < 1 || int32_t(header.part) < 1) return false;
+    if (header.kind != kPacketKindRequest && header.kind != kPacketKindReply) {
+        LogPrintf("packet of unknown kind %u", header.kind);
+        return false;
+    }
+    if (int32_t(header.messageNumber) < 1 || int32_t(header.part) < 1) {
+        LogPrintf("packet numbered message %d part %d", int32_t(header.messageNumber),
+                  int32_t(header.part));
+        return false;
+    }
 
     if (header.kind == kPacketKindRequest) {
         // A part out of sequence costs its message only: a stray part is
@@ -451,9 +465,14 @@ bool CTransportSocket::HandlePacket(const uint8_t* p, int32_t, ConnectionEntry& 
     CByteBuffer finished;
     {
         std::lock_guard reply(entry.replyLock);
-        if (entry.expectedReply == 0) return false;
+        if (entry.expectedReply == 0) {
+            LogPrintf("reply %u part %u to no request", header.messageNumber, header.part);
+            return false;
+        }
         if (header.messageNumber < entry.expectedReply) return true;  // late: ignored
         if (header.messageNumber > entry.expectedReply || header.part > entry.replyParts + 1) {
+            LogPrintf("reply %u part %u not awaited (awaiting reply %u part %u)",
+                      header.messageNumber, header.part, entry.expectedReply, entry.replyParts + 1);
             entry.expectedReply = entry.replyParts = 0;
             entry.replyBuffer.Clear();
             return false;
@@ -653,7 +672,10 @@ uint32_t CTransportSocket::ReceiveAll(EntryMap& entryMap) {
         }
         if (n < 0) {
             if (errno == EINTR) continue;
-            if (errno != EAGAIN && errno != EWOULDBLOCK) readError_ = true;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                readError_ = true;
+                readErrno_ = errno;
+            }
             break;
         }
         total += uint32_t(n);

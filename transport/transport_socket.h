@@ -86,6 +86,9 @@ class CTransportSocket {
     virtual int32_t GetSerial() const;
     virtual void SetSerial(int32_t value);
     virtual bool IsAlive() const;
+    // The connection ended without a Close here (the peer, a bad packet, a
+    // lagging notify target): the notice of its end is on its way.
+    bool IsBroken() const { return GetSerial() != 0 && !IsAlive(); }
     virtual bool SetTransformParams(const uint8_t* key, int keyBits, uint32_t cipherFlags,
                                     uint32_t compressionFlags);
     virtual bool Create(int socket, platform::HWND notifyWindow, platform::DWORD notifyThread,
@@ -186,6 +189,7 @@ class CTransportSocket {
     // target that stopped taking notices.
     bool peerClosed_ = false;
     bool readError_ = false;
+    int readErrno_ = 0;
     bool lagging_ = false;
     // The worker stopped reading; set before the notice of it goes out.
     std::atomic<bool> ended_{false};

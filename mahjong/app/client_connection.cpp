@@ -24,10 +24,13 @@ bool CMJGameConnection::SendRequestAndWait(std::string& text, uint32_t id, uint3
                                            const uint8_t* data, uint32_t* resultOut,
                                            std::unique_ptr<uint8_t[]>* replyDataOut,
                                            bool wantsReply) {
-    if (IsAlive()) ++requestsSent_;
+    if (MaySend()) ++requestsSent_;
     const bool ok = CGameSession::SendRequestAndWait(text, id, lengthInOut, data, resultOut,
                                                      replyDataOut, wantsReply);
     if (id < kFirstGameRequest || !wantsReply || ok) return ok;
+    // A connection that broke is told by its own notice on the lost
+    // connection's road (rejoin the seat), not as a table out of step.
+    if (IsBroken()) return false;
     // A game request without its reply: the table may have moved on.
     if (auto* app = dynamic_cast<client::CMJGameApp*>(GetGameApp())) app->ResyncTable();
     return false;

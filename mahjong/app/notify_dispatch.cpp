@@ -224,6 +224,7 @@ bool CMJGameNotifyHandler::OnPlayerPresence(Data data) {
 bool CMJGameNotifyHandler::OnConnectionLost(Data) {
     client::CGameApp* app = client::CGameApp::Current();
     if (!app) return true;
+    app->BeginLeaving();
     const platform::HWND window = app->MainWindow();
     app->ReportToHall(window.value);
     if (auto* mj = dynamic_cast<client::CMJGameApp*>(app))

@@ -47,18 +47,18 @@ inline constexpr uint32_t kReplyDiscardRefused = 229450;
 inline constexpr uint32_t kReplyRefused = 229101;  // a draw or a flower replacement
 
 // Where the replies of the own-turn moves keep their values (32 bytes).
-// The draw reply is laid out like the draw notification 229160.
+// The draw reply begins with the drawn tile; the rest is this table's own:
+// the wall place the tile came from, and the drawer's options on its new
+// hand (0x8: it may win). A refused draw is marked -1 in word 1.
 namespace draw_reply {
-inline constexpr int kChair = 0, kTile = 1, kWallIndex = 2;
-// The drawer's options on its new hand (0x8: it may win).
-inline constexpr int kOptions = 7;
+inline constexpr int kTile = 0, kWallIndex = 1, kOptions = 7;
 }  // namespace draw_reply
 // The flower reply is laid out like the flower notification 229210.
 namespace flower_reply {
 inline constexpr int kChair = 3, kFlower = 4, kReplacement = 5, kWallIndex = 6, kOptions = 7;
 }
 // The replies of 229045, 229047 and 229049: the kong's replacement tile
-// and its wall place as the draw reply keeps the drawn tile.
+// (-1 when the wall is dry), its wall place and the options as above.
 namespace kong_reply {
 inline constexpr int kChair = 0, kReplacement = 1, kWallIndex = 2, kOptions = 7;
 }

@@ -178,28 +178,29 @@ int32_t CAutoPlay::ChooseAutoDiscard(const CMJTableSceneBase& scene) const {
     return best;
 }
 
-void CAutoPlay::KongOfChoosableKind(const CMJTableSceneBase& scene, AutoPlayMoves& moves) const {
+int32_t CAutoPlay::KongOfChoosableKind(const CMJTableSceneBase& scene, AutoPlayMoves& moves) const {
     int32_t chosen = -1;
     for (int32_t i = HandPositionCount(scene) - 1; i >= 0 && chosen < 0; --i) {
         const MJStruct& r = OwnHand(scene, i);
         if (r.standing && r.present && r.locked != 1) chosen = i;
     }
-    if (chosen < 0) return;
+    if (chosen < 0) return 0;
     const int32_t tile = OwnHand(scene, chosen).nFace;
     int32_t others[3];
     OtherCopies(tile, others);
     const int32_t at = others[0] < 0 ? -1 : scene.FindHandTile(3, others[0]);
-    if (at < 0) return;
+    if (at < 0) return 0;
     // A copy still in the hand makes a concealed kong; one in a laid pung an added kong.
     const int32_t laid = OwnHand(scene, at).meldMark;
-    if (laid == 0)
-        moves.DoConcealedKong(tile);
-    else if (laid == 1)
-        moves.DoAddedKong(tile);
+    if (laid == 0) return moves.DoConcealedKong(tile);
+    if (laid == 1) return moves.DoAddedKong(tile);
+    return 0;
 }
 
 void CAutoPlay::AutoPlayStep(const CMJTableSceneBase& scene, AutoPlayMoves& moves) {
-    if (scene.IsLooker()) return;
+    // A claim or an added kong the server keeps waiting is settled by the
+    // claims' end or the clock, not by another move.
+    if (scene.IsLooker() || scene.GetPending()) return;
     // The own turn, or a discard to pass on; every second tick acts.
     if (scene.TC_GetPointTo() != 6 && !moves.IsOffered(kPassButton)) return;
     if (++ticks_ < threshold_) return;
@@ -218,7 +219,9 @@ void CAutoPlay::AutoPlayStep(const CMJTableSceneBase& scene, AutoPlayMoves& move
     }
     if (moves.IsOffered(kKongButton) && scene.HasDrawnTile(3)) {
         moves.OnKong();
-        KongOfChoosableKind(scene, moves);
+        // A kong made (or waiting on robbers) ends the step: the next tick
+        // acts on the replacement, which may win or make another kong.
+        if (KongOfChoosableKind(scene, moves) || scene.GetPending()) return;
     }
     if (moves.IsOffered(kPassButton)) {
         moves.OnPass();

@@ -88,8 +88,9 @@ class CAutoPlay {
     int32_t ChooseAutoDiscard(const CMJTableSceneBase& scene) const;
 
   private:
-    // After the kong command: the kong of the one kind it left choosable.
-    void KongOfChoosableKind(const CMJTableSceneBase& scene, AutoPlayMoves& moves) const;
+    // After the kong command: the kong of the one kind it left choosable;
+    // 1 when it was made.
+    int32_t KongOfChoosableKind(const CMJTableSceneBase& scene, AutoPlayMoves& moves) const;
 
     AIWeights weights_;
     int32_t ticks_ = 0;

@@ -152,6 +152,7 @@ void CMJTableSceneBase::OnDiscard(Bytes payload) {
     if (v < 0) return;
     ++movesSinceDeal_;
     KillTurnTimers();
+    EndPendingClaim();
     const int32_t t = w[21];
     const int32_t own = ViewSeatToChair(3);
     const bool looker = IsLooker();

@@ -137,6 +137,8 @@ void CMJTableSceneBase::OnOwnTurn() {
     if (pending_) {
         switch (phase_) {
             case kPhasePeng:
+                // Waits again (210050), or ends here.
+                pending_ = 0;
                 phase_ = kPhaseNone;
                 ExecuteMeld();
                 return;

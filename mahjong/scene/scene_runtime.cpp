@@ -62,6 +62,19 @@ void CMJTableSceneBase::CancelOperations() {
 void CMJTableSceneBase::ResetOperationState() {
     ClearOptions();
     SetClaimWindow(0);
+    EndPendingClaim();
+}
+
+void CMJTableSceneBase::EndPendingClaim() {
+    // A claim the server kept waiting lost once another move stands; it is
+    // never completed later on a tile it was not offered.
+    if (!pending_) return;
+    pending_ = 0;
+    if (phase_ == kPhaseChow || phase_ == kPhaseKong) LeaveSelection();
+    phase_ = kPhaseNone;
+    if (kongFrame_) ShowButtonFrame(kKongButton, 0);
+    if (chowFrame_) ShowButtonFrame(kChowButton, 0);
+    BindSeatTiles(3);
 }
 
 void CMJTableSceneBase::BeginOperationDisplay() {

@@ -332,8 +332,11 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // --- What the handlers ask of the buttons, voices and effects.
     virtual void EnableOperationButton(int32_t n, int32_t enable);
     virtual void EnableAllOperationButtons(int32_t enable);
-    // Ends the claim offers of a turn.
+    // Ends the claim offers of a turn, and a claim still pending.
     virtual void ResetOperationState();
+    // Another move stood (a meld, a kong, a draw, a new discard): a pending
+    // claim has lost.
+    void EndPendingClaim();
     virtual void OnOwnTurn();
     virtual void PlayOperationSound(int32_t seat, int32_t code);
     virtual void PlayTileSound(int32_t seat, int32_t tile);

@@ -25,6 +25,10 @@ constexpr int32_t kTurnTime = 15, kClaimTime = 8, kWatch = 3;
 gameserver::Bytes Reply8(int32_t chair, int32_t tile, int32_t wall) {
     return Words(8).Set(0, chair).Set(1, tile).Set(2, wall).Bytes();
 }
+// The draw reply: the tile first, then its wall place.
+gameserver::Bytes DrawReply(int32_t tile, int32_t wall) {
+    return Words(8).Set(draw_reply::kTile, tile).Set(draw_reply::kWallIndex, wall).Bytes();
+}
 
 class ActionTest : public ClientFixture {
   protected:
@@ -215,7 +219,7 @@ TEST_F(ActionTest, DrawAfterTheClaimsCloseAndTheClockPlaysThreeTurns) {
             ASSERT_TRUE(Notify(229165, Words(0)));
             EXPECT_FALSE(Scene().HasDrawnTile(3));
         }
-        server_.SetReply(229000, Reply::With(kReplyOk, Reply8(0, draws[i], 80 + i)));
+        server_.SetReply(229000, Reply::With(kReplyOk, DrawReply(draws[i], 80 + i)));
         if (i == 0)
             Scene().DrawTile();
         else
@@ -284,7 +288,7 @@ TEST_F(ActionTest, AClaimOfTheDiscardBeforeTheOwnTurnTakesTheTurn) {
     // With nobody claiming, it draws.
     Deal(1, {});
     Discard(1, T(0, 4, 0));
-    server_.SetReply(229000, Reply::With(kReplyOk, Reply8(0, T(0, 2, 0), 80)));
+    server_.SetReply(229000, Reply::With(kReplyOk, DrawReply(T(0, 2, 0), 80)));
     ASSERT_TRUE(Notify(229165, Words(0)));
     EXPECT_TRUE(Next(229000));
 }

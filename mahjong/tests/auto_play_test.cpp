@@ -131,12 +131,13 @@ struct Moves : AutoPlayMoves {
         calls.push_back(what + std::to_string(n));
         return 1;
     }
-    int32_t DoConcealedKong(int32_t tile) override { return Call("concealed ", tile); }
-    int32_t DoAddedKong(int32_t tile) override { return Call("added ", tile); }
+    int32_t DoConcealedKong(int32_t tile) override { return Call("concealed ", tile) && kongMade; }
+    int32_t DoAddedKong(int32_t tile) override { return Call("added ", tile) && kongMade; }
     int32_t ReplaceFlower(int32_t p) override { return Call("flower ", p); }
     int32_t DiscardTile(int32_t p) override { return Call("discard ", p); }
     CMJTableSceneBase& scene;
     std::set<int32_t> offered;
+    bool kongMade = true;
     std::vector<std::string> calls;
 };
 
@@ -149,6 +150,7 @@ TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOfferedWeighedFromTheAiSec
         std::set<int32_t> offered;
         std::vector<int32_t> hand;
         std::vector<std::string> calls;
+        bool kongMade = true;
     } cases[] = {
         {true, false, false, {kHuButton, kKongButton, kPengButton, kPassButton}, kExample1, {"hu"}},
         {false, false, false, {kKongButton, kPengButton, kPassButton}, {}, {"kong"}},
@@ -158,12 +160,22 @@ TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOfferedWeighedFromTheAiSec
         {true, true, false, {kHuButton, kPassButton}, kExample1, {}},  // a looker
         {true, false, false, {}, kExample1, {"flower 4"}},
         {true, false, false, {}, kExample2, {"discard 0"}},
-        // Four 7s: their kong, then (the hand unchanged here) the discard:
-        // without a 7 the pung scores 210, without the 5 of suit 1 only 16.
-        {true, false, false, {kKongButton}, kFourSevens, {"kong", "concealed 33", "discard 1"}},
-        // The fourth 7 drawn to a laid pung: without the 5 the 7 earns its
-        // meld suit's bonus (1), without the 7 nothing is left (0).
-        {true, false, true, {kKongButton}, kFourthSeven, {"kong", "added 33", "discard 1"}},
+        // A kong made ends the step: the next tick acts on the replacement.
+        {true, false, false, {kKongButton}, kFourSevens, {"kong", "concealed 33"}},
+        {true, false, true, {kKongButton}, kFourthSeven, {"kong", "added 33"}},
+        // Four 7s whose kong is refused, then (the hand unchanged) the
+        // discard: without a 7 the pung scores 210, without the 5 of suit 1
+        // only 16.
+        {true,
+         false,
+         false,
+         {kKongButton},
+         kFourSevens,
+         {"kong", "concealed 33", "discard 1"},
+         false},
+        // The fourth 7 drawn to a laid pung, refused: without the 5 the 7
+        // earns its meld suit's bonus (1), without the 7 nothing is left (0).
+        {true, false, true, {kKongButton}, kFourthSeven, {"kong", "added 33", "discard 1"}, false},
     };
     for (const Case& c : cases) {
         Table t(0, 4, c.looker);
@@ -173,6 +185,7 @@ TEST(AutoPlayStep, EverySecondTickTakesTheBestOfWhatIsOfferedWeighedFromTheAiSec
         t.scene.SetClockPosition(c.ownTurn ? 6 : 0);
         Moves moves(t.scene);
         moves.offered = c.offered;
+        moves.kongMade = c.kongMade;
         CAutoPlay play;
         play.AutoPlayStep(t.scene, moves);
         EXPECT_TRUE(moves.calls.empty()) << "the first tick waits";

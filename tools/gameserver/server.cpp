@@ -150,9 +150,14 @@ void GameServer::OnBadMessage(std::string error) {
 }
 
 void GameServer::Answer(const ReceivedRequest& request) {
-    if (!request.wantsReply) return;
-    std::optional<Reply> reply;
+    Responder responder;
     {
+        std::lock_guard lock(mutex_);
+        responder = responder_;
+    }
+    std::optional<Reply> reply = responder ? responder(request) : std::nullopt;
+    if (!request.wantsReply) return;
+    if (!reply) {
         std::lock_guard lock(mutex_);
         auto it = script_.find(request.id);
         reply = it != script_.end() ? std::optional<Reply>(it->second) : defaultReply_;
@@ -220,6 +225,11 @@ void GameServer::NoteError(std::string error) {
     std::lock_guard lock(mutex_);
     errors_.push_back(std::move(error));
     changed_.notify_all();
+}
+
+void GameServer::SetResponder(Responder responder) {
+    std::lock_guard lock(mutex_);
+    responder_ = std::move(responder);
 }
 
 void GameServer::SetReply(uint32_t requestId, Reply reply) {

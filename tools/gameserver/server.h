@@ -72,6 +72,10 @@ class GameServer : private ClientLink::Events {
     uint16_t port() const { return listener_.port; }
 
     // Script.
+    // A responder sees every request first, on the server's thread; the
+    // reply it gives (for a request that wants one) goes before the script's.
+    using Responder = std::function<std::optional<Reply>(const ReceivedRequest&)>;
+    void SetResponder(Responder responder);
     void SetReply(uint32_t requestId, Reply reply);
     void SetDefaultReply(std::optional<Reply> reply);  // for ids without a script line
     void ReleaseHeld();                                // sends every held reply now
@@ -130,6 +134,7 @@ class GameServer : private ClientLink::Events {
     std::condition_variable changed_;
     std::deque<std::function<void()>> jobs_;
     std::map<uint32_t, Reply> script_;
+    Responder responder_;
     std::optional<Reply> defaultReply_;
     std::vector<std::string> errors_;
     std::deque<Bytes> greetings_;

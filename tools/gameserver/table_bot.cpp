@@ -241,7 +241,7 @@ void TableBot::OnReply(uint32_t request, uint32_t code, const Words& w) {
     }
     switch (request) {
         case kDraw:
-            Take(At(w, kReplyTile));
+            Take(At(w, kDrawReplyTile));
             onTurn_ = true;
             NewTurn();
             break;

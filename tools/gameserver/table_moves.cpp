@@ -154,7 +154,10 @@ void TableGame::Deliver(int32_t chair, PeerId except) {
 TableGame::Answer TableGame::Draw(int32_t chair) {
     const Pending* pending = pending_[size_t(chair)].get();
     if (!pending || pending->notify != kDrew) return {kNoTile, {}};
-    Words reply = pending->words;
+    const TileId tile = pending->words[kReplyTile];
+    Words reply(kShortReplyWords, 0);
+    reply[kDrawReplyTile] = tile;
+    reply[kDrawReplyIndex] = WallIndex(tile);
     Deliver(chair, seats_[size_t(chair)]->player);
     return {kOk, WithOptions(chair, std::move(reply))};
 }

@@ -5,7 +5,9 @@
 // words; the request head is user id, room id, table number, chair.
 //
 // Replies and notifications the clients read, word by word:
-//   draw reply, 229160 draw          [0] chair [1] tile [2] its wall index (8 words)
+//   draw reply                       [0] the tile drawn (first, as the protocol fixes it)
+//                                    [1] its wall index (8 words)
+//   229160 draw                      [0] chair [1] tile [2] its wall index (8 words)
 //   flower reply, 229210 flower      head, [4] flower [5] replacement or -1 [6] its wall index
 //                                    (8 words)
 //   kong replies (229015, 229045,    [0] chair [1] replacement tile or -1 [2] its wall index
@@ -99,9 +101,11 @@ inline constexpr size_t kLeaveBytes = 96, kSeeHandLooker = 4, kSeeHandAllow = 5;
 // The exit request (80 bytes: its text in words 4-19) and answer (40).
 inline constexpr size_t kExitText = 4, kExitTextBytes = 64, kExitRequestBytes = 80,
                         kExitRequester = 4, kExitAgree = 5;
-// Draw, flower and kong replies.
-inline constexpr size_t kReplyChair = 0, kReplyTile = 1, kReplyIndex = 2, kReplyOptions = 7,
-                        kShortReplyWords = 8, kKongClaimReplyWords = 12;
+// The draw reply; the draw notification and the kong replies; what the
+// draw, flower and kong replies add.
+inline constexpr size_t kDrawReplyTile = 0, kDrawReplyIndex = 1;
+inline constexpr size_t kReplyChair = 0, kReplyTile = 1, kReplyIndex = 2;
+inline constexpr size_t kReplyOptions = 7, kShortReplyWords = 8, kKongClaimReplyWords = 12;
 
 // The smallest payload each request needs, in bytes; 0 for an id the table
 // does not know.

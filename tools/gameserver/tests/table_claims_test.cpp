@@ -77,11 +77,13 @@ class Scripted : public ScriptedTable {
         Got drawn = Do(c, kDraw, Head(100 + c, c, kDrawBytes));
         EXPECT_EQ(drawn.code, kOk);
         if (drawn.words.size() != 8) return -1;
-        const int32_t index = table().model().WallPosOfTile(drawn.words[kReplyTile]);
-        EXPECT_EQ(drawn.words, (Words{c, drawn.words[kReplyTile], index, 0, 0, 0, 0, 0}));
+        const TileId tile = drawn.words[kDrawReplyTile];
+        EXPECT_EQ(tile, table().model().LastDrawn(c));
+        const int32_t index = table().model().WallPosOfTile(tile);
+        EXPECT_EQ(drawn.words, (Words{tile, index, 0, 0, 0, 0, 0, 0}));
         for (int32_t s = 0; s < 4; ++s)  // the others' 229160, checked by the soak
             Notes(s);
-        return drawn.words[kReplyTile];
+        return tile;
     }
 
     // Chair 1 pungs the 1p (waiting for chair 2 to pass its win) and draws

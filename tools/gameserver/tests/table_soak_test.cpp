@@ -20,10 +20,11 @@ using namespace table;
 using rules::TileId;
 
 // A reply that says yes has the layout of a notification: the kong replies
-// that of a draw ([0] chair, [1] replacement, [2] its wall index).
+// that of a draw ([0] chair, [1] replacement, [2] its wall index). The draw
+// reply is its own: [0] the tile, [1] its wall index.
 const std::map<uint32_t, uint32_t> kReplyLayout = {
-    {kDraw, kDrew},        {kFlower, kFlowerReplaced}, {kPungDone, kPunged}, {kChowDone, kChowed},
-    {kExposedKong, kDrew}, {kConcealedKong, kDrew},    {kAddedKong, kDrew},
+    {kFlower, kFlowerReplaced}, {kPungDone, kPunged},    {kChowDone, kChowed},
+    {kExposedKong, kDrew},      {kConcealedKong, kDrew}, {kAddedKong, kDrew},
 };
 const std::map<uint32_t, size_t> kNoteBytes = {
     {kDiscarded, 88},     {kDrew, 32},          {kFlowerReplaced, 32}, {kPunged, 64},
@@ -49,6 +50,10 @@ class Trace {
         } else if (m.kind == TableMessage::kReply) {
             Expect(m.id == kOk || m.data.empty(), "a refusal carries nothing");
             if (m.id == kOk && m.request == kKong) Expect(m.data.size() == 48, "its length");
+            if (m.id == kOk && m.request == kDraw) {
+                Expect(m.data.size() == 32, "its length");
+                Drawn(chairOf_[m.peer], At(w, kDrawReplyTile), At(w, kDrawReplyIndex), true);
+            }
             if (m.id != kOk || !kReplyLayout.count(m.request)) return;
             bytes(kNoteBytes, kReplyLayout.at(m.request));
             Notification(kReplyLayout.at(m.request), w, chairOf_[m.peer]);
