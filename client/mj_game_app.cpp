@@ -89,10 +89,11 @@ void CMJGameApp::ResyncTable() {
     bool ok = false;
     // A connection that ended does not come back: nothing to try on it.
     for (int i = 0; session && session->IsAlive() && i < kResyncTries && !ok; ++i) {
-        // Tries start three seconds apart; a third failure is told at once.
-        const int64_t next = platform::DeadlineAfterMillis(kResyncWaitMs);
+        // Three seconds after each failed try (a slow failure too); a third
+        // failure is told at once.
         ok = session->RequestTableData();
-        if (!ok && i + 1 < kResyncTries) WaitServingMessagesUntil(next);
+        if (!ok && i + 1 < kResyncTries)
+            WaitServingMessagesUntil(platform::DeadlineAfterMillis(kResyncWaitMs));
     }
     resyncing_ = false;
     // A connection that broke meanwhile takes the lost connection's road:

@@ -107,32 +107,41 @@ TEST_F(DispatchTest, SettingsDefaultAndAreWrittenBackAtExit) {
     EXPECT_TRUE(lines_.empty());
 }
 
-TEST_F(DispatchTest, ResyncTriesThreeTimesThreeSecondsApart) {
-    // Each try comes three seconds of the clock after the one before; the
-    // server's answers are held until the test lets them go.
-    auto tries = [&](bool lastSucceeds) {
+TEST_F(DispatchTest, ResyncTriesThreeTimesThreeSecondsAfterEachFailure) {
+    // The server holds each answer until the test lets it go, `slowMs` into
+    // the try; the next try comes three seconds after the failure. The
+    // clock moves in small steps while the client runs, so each try is seen
+    // within a few steps of its time.
+    auto tries = [&](int64_t slowMs, bool lastSucceeds) {
         server_.SetReply(201140, Reply::Held(1010));
         auto done = std::async(std::launch::async, [&] { app_->ResyncTable(); });
         ASSERT_TRUE(Next(201140));
         for (int i = 1; i < 3; ++i) {
-            // Released on the server's thread: the held answer was made.
-            server_.ReleaseHeld();
+            clock_.AdvanceMillis(slowMs);
             if (i == 2 && lastSucceeds)
                 server_.SetReply(201140, Reply::With(kReplyOk, Words(snap::kBlockWords).Bytes()));
-            clock_.AdvanceMillis(2999);
-            EXPECT_FALSE(server_.WaitForRequest(std::chrono::milliseconds(20))) << i;
-            clock_.AdvanceMillis(1);
-            ASSERT_TRUE(Next(201140)) << i;
+            const int64_t failed = clock_.NowMicros();
+            server_.ReleaseHeld();  // on the server's thread: the held answer was made
+            int64_t retried = -1;
+            for (int step = 0; step < 1000 && retried < 0; ++step) {
+                clock_.AdvanceMillis(10);
+                if (server_.WaitForRequest(std::chrono::milliseconds(1)))
+                    retried = clock_.NowMicros();
+            }
+            EXPECT_GE(retried - failed, 3'000'000) << slowMs << " try " << i;
+            EXPECT_LT(retried - failed, 3'500'000) << slowMs << " try " << i;
         }
         server_.ReleaseHeld();
         done.get();
     };
     app_->SetSharedWord4(1);
-    tries(true);
+    tries(0, true);
     EXPECT_TRUE(Said("resync"));
     EXPECT_EQ(panes_.redraws, 1) << "the table pane is painted again";
     EXPECT_FALSE(Said("resync failed"));
-    tries(false);
+    tries(2000, true);
+    EXPECT_FALSE(Said("resync failed"));
+    tries(0, false);
     EXPECT_TRUE(Said("resync failed"));
     EXPECT_TRUE(Said(std::string("message: ") + client::kTextResyncFailed));
 }
