@@ -67,7 +67,6 @@ void CJqGameTableView::FirstSizing() {
     const platform::RECT client = GetClientRect();
     if (client.Width() <= 0 || client.Height() <= 0) return;
     engine_->InitScreen(client.Width(), client.Height());
-    engine_->InitGameData();
     engine_->LoadSettings();
 }
 
@@ -77,7 +76,8 @@ void CJqGameTableView::StartTimers() {
     platform::SetTimer(Handle(), kFrameTimer, engine_->GetWorld().GetClockStep());
     if (tickTimer_ == 0) tickTimer_ = engine_->Resources().NewUniqueId();
     platform::SetTimer(Handle(), tickTimer_, kTickMs);
-    engine_->OnStartTimers();
+    // The game data is made once the settings' pictures are loaded.
+    engine_->InitGameData();
     engine_->OnTimersStarted();
     started_ = true;
     if (sizeLocked_) engine_->OnResize();
@@ -302,6 +302,17 @@ void CJqGameTableView::SetCursorPos(int32_t x, int32_t y) {
     const int64_t dx = int64_t(x) * client.Width() / engine_->GetScreenWidth();
     const int64_t dy = int64_t(y) * client.Height() / engine_->GetScreenHeight();
     platform::SetCursorPos(ClientToScreen({int(dx), int(dy)}));
+}
+
+void CJqGameTableView::SetSceneTimer(uint32_t id, uint32_t ms) {
+    // The view's own timers keep their ids.
+    if (id == kFrameTimer || id == tickTimer_) return;
+    platform::SetTimer(Handle(), id, ms);
+}
+
+void CJqGameTableView::KillSceneTimer(uint32_t id) {
+    if (id == kFrameTimer || id == tickTimer_) return;
+    platform::KillTimer(Handle(), id);
 }
 
 platform::LRESULT CHostFrameWnd::OnMessage(Message& msg) {
