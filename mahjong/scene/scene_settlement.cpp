@@ -106,4 +106,11 @@ void CTableScene::ShowSettlement() {
     AttachSettlementControls(*panel);
 }
 
+void CTableScene::PollSceneButtons(uint32_t code) {
+    const engine::Entity* panel = GetEntity(settlementEntity_);
+    if ((code == kMsgAutoPlayClick || code == kMsgAutoPlayPress) && panel && panel->IsVisible())
+        return;
+    CMJTableScene::PollSceneButtons(code);
+}
+
 }  // namespace mahjong

@@ -396,6 +396,9 @@ class CTableScene : public CMJTableScene {
     // What the panel shows, read from the stored result and the players.
     SettlementResult ReadSettlement() const;
     uint32_t SettlementEntity() const { return settlementEntity_; }
+    // While the panel is up, a click on the table is the panel's: closing
+    // it leaves auto-play on, and the next round then starts by itself.
+    void PollSceneButtons(uint32_t code) override;
     // Auto-play's step: the weighted choice of CAutoPlay through the
     // scene's own commands.
     void AutoPlayStep() override;

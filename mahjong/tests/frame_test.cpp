@@ -341,8 +341,8 @@ TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
     const int rounds = server_->rounds();
     ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > rounds; }, 250));
     ASSERT_TRUE(PumpUntil([&] { return visible(s.SettlementEntity()); }, 100));
-    // The panel follows a drag on it, its close button with it; the click
-    // on the table ends auto-play.
+    // The panel follows a drag on it, its close button with it; a click on
+    // the panel is the panel's and leaves auto-play on.
     const engine::Entity& panel = *s.GetEntity(s.SettlementEntity());
     const engine::Entity& close = *s.GetEntity(controlEntity(s.SettlementCloseControl()));
     const int32_t x = panel.GetX(), y = panel.GetY(), closeX = close.GetX();
@@ -353,34 +353,27 @@ TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
     EXPECT_TRUE(PumpUntil([&] { return panel.GetY() == y + 5; }));
     EXPECT_EQ(panel.GetX(), x + 10);
     EXPECT_EQ(close.GetX(), closeX + 10);
-    EXPECT_FALSE(visible(s.AutoPlaySign()));
-    EXPECT_EQ(s.GetAutoPlayWord(), 0);
+    EXPECT_TRUE(visible(s.AutoPlaySign()));
     ASSERT_TRUE(visible(controlEntity(s.SettlementCloseControl())));
     {
         std::lock_guard lock(mu_);
         requests_.clear();
     }
+    // Closed on auto-play, the table is cleared and the next round starts
+    // by itself.
     click(controlEntity(s.SettlementCloseControl()));
-    // A button's click reaches the scene with the engine's next messages.
     EXPECT_TRUE(PumpUntil([&] { return !visible(s.SettlementEntity()); }));
     EXPECT_FALSE(visible(controlEntity(s.SettlementCloseControl())));
-    // The table is cleared: only the wall stands, and the start button
-    // waits where it stands before every round.
-    EXPECT_FALSE(s.InRound());
-    testing::ExpectEveryRecordShownByItsEntity(s);
-    const uint32_t start = controlEntity(s.ButtonControl(kMsgStartButton));
-    ASSERT_TRUE(visible(start));
-    EXPECT_EQ(s.GetEntity(start)->GetX(), s.GetScreenSizeX() / 2);
-    EXPECT_EQ(s.GetEntity(start)->GetY(), 6 * s.GetScreenSizeY() / 7);
-    click(start);
-    EXPECT_TRUE(PumpUntil([&] { return !visible(start); }));
     EXPECT_FALSE(WaitForRequest(201160).empty());
-    EXPECT_EQ(s.AutoPlayer().Ticks(), 0);
     ASSERT_TRUE(PumpUntil([&] { return s.InRound() != 0; }, 100));
-    click(autoPlayButton);
-    // The round started from the button is played to its end too.
-    const int next = server_->rounds();
-    ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > next; }, 250));
+    EXPECT_TRUE(visible(s.AutoPlaySign()));
+    // A click on the cloth, away from every button, gives the seat back.
+    const int32_t clothX = s.GetScreenSizeX() / 2, clothY = s.GetScreenSizeY() / 10;
+    s.OnMouseMove(0, clothX, clothY);
+    s.OnLButtonDown(0, clothX, clothY);
+    s.OnLButtonUp(0, clothX, clothY);
+    EXPECT_TRUE(PumpUntil([&] { return !visible(s.AutoPlaySign()); }));
+    EXPECT_EQ(s.GetAutoPlayWord(), 0);
 }
 
 // The chat pane and the ranking pane through a round that auto-play plays to
