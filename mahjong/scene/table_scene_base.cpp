@@ -21,7 +21,9 @@ int32_t ScreenWidth() {
 }  // namespace
 
 CMJTableSceneBase::CMJTableSceneBase(const CMJTableLogic* logic)
-    : logic_(logic), sizes_(TileSizes::ForScreenWidth(ScreenWidth())) {}
+    : logic_(logic), sizes_(TileSizes::ForScreenWidth(ScreenWidth())) {
+    CreateTableFont();
+}
 
 CMJTableSceneBase::~CMJTableSceneBase() = default;
 

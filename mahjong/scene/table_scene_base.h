@@ -20,10 +20,15 @@
 #include "engine/game_engine.h"
 #include "mahjong/app/request_words.h"
 #include "mahjong/app/table_logic.h"
+#include "mahjong/scene/classic_table.h"
 #include "mahjong/scene/mj_struct.h"
 #include "mahjong/scene/scene_effects.h"
 #include "mahjong/scene/tile_pictures.h"
 #include "platform/gui/geometry.h"
+
+namespace platform {
+class Painter;
+}
 
 namespace mahjong {
 
@@ -351,7 +356,10 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
 
     // The table's settings and pictures, loaded again whenever the frame
     // applies a skin (the table pane's skin hook).
-    void Initialize() { LoadSettings(); }
+    void Initialize() {
+        LoadTableBitmaps();
+        LoadSettings();
+    }
 
     // --- Game start and the engine's messages to the scene.
     // The table was entered (0x8164): a running round restored for a looker
@@ -507,6 +515,20 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     bool Dragging() const { return ownDrag_.dragging; }
     bool JustDropped() const { return ownDrag_.justDropped; }
 
+    // --- The classic level's own means (classic_table.cpp): the table
+    // bitmaps of the skin, loaded for pane kind 1; the table fonts; the
+    // banker and stake lines of the info box while a round runs.
+    virtual void LoadTableBitmaps();
+    void CreateTableFont();
+    const ClassicTableBitmaps& TableBitmaps() const { return tableBitmaps_; }
+    const TableFont& GetTableFont(int32_t i) const { return tableFonts_[size_t(i & 3)]; }
+    void DrawPlayerInfo(platform::Painter& dc) const;
+
+  private:
+    ClassicTableBitmaps tableBitmaps_;
+    std::array<TableFont, 4> tableFonts_{};
+
+  public:
   protected:
     MJStruct& Hand(int32_t seat, int32_t i) {
         return hands_[size_t(seat) * kHandRecords + size_t(i)];

@@ -2,6 +2,7 @@
 // orange), each a "skin.ini", a "skin.ico" and 24-bit pictures; and
 // skins/noskin, a folder without "skin.ini" that is no skin.
 
+#include "mahjong/scene/classic_bitmaps.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/families.h"
 #include "tools/assetgen/writers.h"
@@ -25,6 +26,7 @@ struct Theme {
     const char* tableColor;
     const char* frame[4];  // LeftIn, LeftOut, RightIn, RightOut
     int buttonWidth, buttonHeight;
+    const char* tileStyle;  // the tiles of the classic pane
 };
 
 const Theme kThemes[] = {
@@ -39,7 +41,8 @@ const Theme kThemes[] = {
      "20 100 50",
      {"20 40 90", "90 120 170", "200 215 240", "255 255 255"},
      56,
-     36},
+     36,
+     "Classic"},
     {"skin2",
      "暖阳橙",
      RGB(150, 64, 16),
@@ -51,7 +54,8 @@ const Theme kThemes[] = {
      "110 45 25",
      {"90 40 10", "170 110 60", "245 220 190", "255 250 240"},
      56,
-     36},
+     36,
+     "Azure"},
 };
 
 Surface Gradient(int width, int height, COLORREF from, COLORREF to, platform::GradientMode mode) {
@@ -138,6 +142,15 @@ std::string SkinIni(const Theme& t) {
     line("OperateBK=OperateBK.bmp");
     line("TableCloth=TableCloth.bmp");
     line("DlgBarBK=DlgBarBK.bmp");
+    // The classic pane's table: the pictures of the skin's tile style and
+    // the common ones, from their folders beside the skin's.
+    auto bitmap = [&](const mahjong::assets::SkinBitmap& b) {
+        line(std::string(b.name) + "=..\\" +
+             (b.common ? mahjong::assets::kCommonFolder : t.tileStyle) + "\\" + b.file);
+    };
+    for (const mahjong::assets::SkinBitmap& b : mahjong::assets::kClassicSkinBitmaps)
+        bitmap(b);
+    bitmap(mahjong::assets::kBankerMarkBitmap);
     line("[CommColors]");
     line(std::string("WaitBarfg=") + t.waitBarFg);
     line(std::string("WaitBarbg=") + t.waitBarBg);
