@@ -185,13 +185,20 @@ void CMJTableSceneBase::PaintDrawTile() {
     RepaintClassic();
 }
 
+void CMJTableSceneBase::PeekTurnedUpTile(uint32_t ms) {
+    RECT peek;
+    GetDrawPosRect(&peek);
+    if (!classicHost_ || peek.right <= peek.left) return;
+    classicHost_->SetPaneTimer(kTimerPeek, ms);
+    PaintDrawTile();
+}
+
 void CMJTableSceneBase::OnPaneLButtonDown(uint32_t flags, int32_t x, int32_t y) {
     (void)flags;
     RECT peek;
     GetDrawPosRect(&peek);
-    if (classicHost_ && peek.right > peek.left && platform::PtInRect(peek, {x, y})) {
-        classicHost_->SetPaneTimer(kTimerPeek, 1000);
-        PaintDrawTile();
+    if (peek.right > peek.left && platform::PtInRect(peek, {x, y})) {
+        PeekTurnedUpTile(1000);
         return;
     }
     if (IsLooker()) return;

@@ -84,6 +84,8 @@ void CMJTableSceneBase::OnRoundStart(Bytes payload) {
     effects_.Add({Effect::kHideCentre});
     RefreshEntities(1);
     SetInRound(1);
+    // The classic pane shows the turned-up tile full size for a while.
+    if (paneKind_ == 1) PeekTurnedUpTile(2000);
     ThrowDice();
 }
 

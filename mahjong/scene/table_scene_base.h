@@ -511,6 +511,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     void EndDragAtCursor();
     // Shows the turned-up wall tile full size until the peek timer.
     void PaintDrawTile();
+    // The turned-up wall tile full size for `ms` (timer 3), when there is one.
+    void PeekTurnedUpTile(uint32_t ms);
     int32_t OwnDragIndex() const { return ownDrag_.index; }
     bool Dragging() const { return ownDrag_.dragging; }
     bool JustDropped() const { return ownDrag_.justDropped; }

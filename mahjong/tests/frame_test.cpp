@@ -796,6 +796,41 @@ TEST_F(ClassicPaneTest, ItsButtonsStandInTheirPlacesAndItsStaticTextsAreYellow) 
     EXPECT_EQ(grey, 0);
 }
 
+TEST_F(ClassicPaneTest, TheRoundStartShowsTheTurnedUpTileFullSizeForTwoSeconds) {
+    client::testing::Pump();
+    ui_.Click(*Pane()->Button(CMJGameTableView::kIdStart), {4, 4});
+    ASSERT_TRUE(PumpUntil([this] { return Scene().InRound() != 0; }, 10));
+    const int32_t j = app_->GetTableLogic()->Word(snap::kTurnedUpPos);
+    const MJStruct& turned = *Scene().GetMJStruct(kAreaWall, 0, j);
+    ASSERT_EQ(turned.faceState, 1);
+    EXPECT_EQ(turned.showLarge, 1);
+    // Drawn full size from the large faces over the turned-up tile.
+    Pane()->RedrawTable();
+    platform::RECT big;
+    Scene().GetDrawTileRect(&big);
+    const platform::Surface* faces = Scene().TableBitmaps().Get("MJ_LARGE1");
+    ASSERT_NE(faces, nullptr);
+    const int32_t cell = TileImageIndex(turned.nFace) * 42;
+    int same = 0, keyed = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 42; ++x) {
+            const uint32_t want = faces->At(cell + x, y) & 0xffffff;
+            if (want == 0xff00ff) {
+                ++keyed;
+                continue;
+            }
+            same += (Pane()->TablePicture().At(big.left + x, big.top + y) & 0xffffff) == want;
+        }
+    }
+    EXPECT_EQ(same, 42 * 60 - keyed);
+    clock_.AdvanceMillis(1900);
+    client::testing::Pump();
+    EXPECT_EQ(turned.showLarge, 1);
+    clock_.AdvanceMillis(200);
+    client::testing::Pump();
+    EXPECT_EQ(turned.showLarge, 0);
+}
+
 // The classic pane from the chair opposite: the table turned round.
 class ClassicPaneChair2Test : public ClassicPaneTest {
   protected:
