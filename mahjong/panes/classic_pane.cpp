@@ -11,7 +11,9 @@ namespace mahjong {
 namespace {
 
 constexpr platform::COLORREF kTableColour = 0x4000;  // the skin's default table colour
-constexpr int kButtonGap = 4;  // the claim buttons above the own hand, and between them
+constexpr int kButtonGap = 4;
+constexpr uint32_t kAskWaitMs = 15000;  // before a looker may ask to see the hand again  // the
+                                        // claim buttons above the own hand, and between them
 
 platform::POINT PointOf(const platform::Message& msg) {
     return {platform::GET_X_LPARAM(msg.lParam), platform::GET_Y_LPARAM(msg.lParam)};
@@ -152,6 +154,18 @@ void CMJGameTableView::RunCommand(platform::UINT id) {
     }
 }
 
+void CMJGameTableView::ResetForNewGame() {
+    CClientApp* app = CClientApp::Current();
+    if (!scene_ || !app || !app->MainWindow() || app->GetTableClockTimer() != 0) return;
+    CTableLogic& logic = *app->GetTableLogic();
+    logic.SetTableWord14(logic.GetTableFlags() & ~snap::kFlagRunning);
+    rebuild_ = true;
+    scene_->ResetTableDisplay();
+    app->GetSeatPanel()->SetAllStarted(0);
+    app->GetSeatPanel()->SetAllBanker(0);
+    Invalidate(false);
+}
+
 void CMJGameTableView::AskToSeeHand() {
     // A looker asks while the game runs and the watched hand is hidden.
     if (!scene_->IsLooker() || scene_->IsHandFaceKnown(3) || !scene_->GetTableLogic()->IsRunning())
@@ -159,6 +173,7 @@ void CMJGameTableView::AskToSeeHand() {
     scene_->AskToSeeCards();
     askWaiting_ = true;
     Button(kIdAskToSee)->EnableWindow(false);
+    platform::SetTimer(GetSafeHwnd(), kTimerAskToSee, kAskWaitMs);
 }
 
 void CMJGameTableView::RestartClockTimer() {

@@ -56,6 +56,9 @@ class CMJGameTableView : public client::CGameTableView, public CMJTableSceneBase
     // the claim buttons beside the own hand.
     void LayoutControls(int cx, int cy);
     void PlaceOperationButtons();
+    // After a game's result: the table empty again for the next game, the
+    // start button back for a player (not while a clock runs).
+    void ResetForNewGame();
     // Shows and enables the buttons as the scene's state allows.
     void UpdateButtons();
     platform::CButton* Button(platform::UINT id);

@@ -57,6 +57,10 @@ void CMainFrame::AddGameResult(Bytes result) {
     if (rankPane_ && rankPane_->GetSafeHwnd()) rankPane_->AddGameResult(result);
 }
 
+void CMainFrame::AfterRound() {
+    if (auto* classic = dynamic_cast<CMJGameTableView*>(GetTableView())) classic->ResetForNewGame();
+}
+
 bool CMainFrame::TablePaneHostsScene() {
     auto* pane = dynamic_cast<const CMJGameTableView2*>(GetTableView());
     return pane && pane->SceneAttached();

@@ -51,7 +51,7 @@ class FrameTest : public ::testing::Test {
         for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
             setenv(name, ui_.dir.path().c_str(), 1);
         std::array<bool, 4> bots{true, true, true, true};
-        bots[size_t(OwnChair())] = false;
+        if (!Looker()) bots[size_t(OwnChair())] = false;
         server_ = std::make_unique<gameserver::TableServer>(gameserver::ClientTableOptions(bots));
         ASSERT_NE(server_->Start(), 0);
         server_->WithTable([this](gameserver::TableGame& t) {
@@ -61,7 +61,11 @@ class FrameTest : public ::testing::Test {
                 changed_.notify_all();
             });
         });
-        const auto line = client::testing::RoadLaunchLine(server_->port(), 424242, OwnChair());
+        auto line = client::testing::RoadLaunchLine(server_->port(), 424242, OwnChair());
+        if (Looker()) {
+            line.userId = 201;
+            line.lookerFlag = 1;
+        }
         hall_ = std::make_unique<hall::HallStandIn>(line);
         ASSERT_TRUE(hall_->Open());
         app_ = std::make_unique<CClientApp>();
@@ -84,8 +88,9 @@ class FrameTest : public ::testing::Test {
 
     // The table pane's kind: 2 the engine pane, 1 the classic pane.
     virtual int32_t PaneKind() const { return 2; }
-    // The client's chair; bots take the others.
+    // The client's chair; bots take the others. A looker watches it.
     virtual int32_t OwnChair() const { return 0; }
+    virtual bool Looker() const { return false; }
     long Entered() const {
         return std::count_if(lines_.begin(), lines_.end(),
                              [](const std::string& l) { return l.rfind("entered", 0) == 0; });
@@ -829,6 +834,56 @@ TEST_F(ClassicPaneTest, TheRoundStartShowsTheTurnedUpTileFullSizeForTwoSeconds) 
     clock_.AdvanceMillis(200);
     client::testing::Pump();
     EXPECT_EQ(turned.showLarge, 0);
+}
+
+TEST_F(ClassicPaneTest, AfterTheRoundsResultTheTableIsEmptyAndTheStartButtonBack) {
+    PlayToOwnTurn();
+    // The clock plays the own turns until the round ends.
+    platform::CButton& start = *Pane()->Button(CMJGameTableView::kIdStart);
+    ASSERT_TRUE(PumpUntil([&] { return start.IsWindowVisible(); }, 500, true));
+    EXPECT_EQ(app_->GetTableLogic()->GetTableFlags() & snap::kFlagRunning, 0);
+    EXPECT_EQ(Scene().InRound(), 0);
+    // The marks are cleared (the bots may have started the next game since).
+    EXPECT_EQ(app_->GetSeatPanel()->Seat(3).started, 0);
+    for (int32_t seat = 0; seat < 4; ++seat) {
+        EXPECT_EQ(app_->GetSeatPanel()->Seat(seat).banker, 0) << seat;
+        for (int32_t i = 0; i < kHandRecords; ++i)
+            EXPECT_EQ(Scene().GetMJStruct(kAreaHand, seat, i)->present, 0) << seat << " " << i;
+    }
+    for (platform::UINT id : {CMJGameTableView::kIdPass, CMJGameTableView::kIdPeng})
+        EXPECT_FALSE(Pane()->Button(id)->IsWindowVisible());
+}
+
+// A looker at the classic pane, watching chair 0 of four bots.
+class ClassicPaneLookerTest : public ClassicPaneTest {
+  protected:
+    bool Looker() const override { return true; }
+};
+
+TEST_F(ClassicPaneLookerTest, AskingToSeeTheHandWaitsFifteenSecondsBeforeAskingAgain) {
+    platform::CButton& ask = *Pane()->Button(CMJGameTableView::kIdAskToSee);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            client::testing::Pump();
+            return Scene().InRound() != 0 && ask.IsWindowVisible();
+        },
+        20, true));
+    EXPECT_FALSE(Pane()->Button(CMJGameTableView::kIdStart)->IsWindowVisible());
+    ASSERT_TRUE(ask.IsWindowEnabled());
+    ui_.Click(ask, {4, 4});
+    ASSERT_FALSE(WaitForRequest(kReqSeeHand).empty());
+    EXPECT_FALSE(ask.IsWindowEnabled());
+    ui_.Click(ask, {4, 4});  // while it waits: no second request
+    clock_.AdvanceMillis(14900);
+    client::testing::Pump();
+    EXPECT_FALSE(ask.IsWindowEnabled());
+    clock_.AdvanceMillis(200);
+    client::testing::Pump();
+    EXPECT_TRUE(ask.IsWindowEnabled());
+    std::lock_guard lock(mu_);
+    EXPECT_EQ(std::count_if(requests_.begin(), requests_.end(),
+                            [](const gameserver::TableMessage& m) { return m.id == kReqSeeHand; }),
+              0);
 }
 
 // The classic pane from the chair opposite: the table turned round.
