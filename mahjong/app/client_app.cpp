@@ -16,8 +16,7 @@ CClientApp::CClientApp()
     : CMJGameApp(kGameName, kDefaultServerPort, kVersionMajor, kVersionMinor),
       skin_(GetIniPath()),
       scene_(&logic_),
-      panel_(&logic_),
-      timerHost_(scene_) {
+      panel_(&logic_) {
     // On the engine's pane a seat's label is its board's name.
     panel_.SetSceneSeatPainter([this](int32_t seat) { scene_.PlacePlayerName(seat); });
     // The scene's engine makes its script interpreter when it starts, so
@@ -26,7 +25,6 @@ CClientApp::CClientApp()
 }
 
 CClientApp::~CClientApp() {
-    timerHost_.Detach();
     card_.reset();
 }
 
@@ -42,7 +40,6 @@ bool CClientApp::InitInstance() {
 
 int CClientApp::ExitInstance() {
     SaveSettings();
-    timerHost_.Detach();
     card_.reset();
     return CMJGameApp::ExitInstance();
 }
@@ -51,14 +48,6 @@ client::CSingleDocTemplate CClientApp::DocTemplate() const {
     client::CSingleDocTemplate templ = CMJGameApp::DocTemplate();
     templ.frame = CMainFrame::CreateObject;
     return templ;
-}
-
-bool CClientApp::CreateMainWindow() {
-    // The scene's timers and delayed messages run on the main window; the
-    // table pane runs its frames.
-    if (!CMJGameApp::CreateMainWindow()) return false;
-    timerHost_.Attach(MainWindow());
-    return true;
 }
 
 void CClientApp::ShowPlayerInfo(const client::PlayerRecord& given) {
