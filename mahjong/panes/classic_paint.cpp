@@ -1,5 +1,7 @@
 #include "mahjong/panes/classic_paint.h"
 
+#include <string>
+
 #include "mahjong/scene/table_scene.h"
 #include "mahjong/scene/tile_controls.h"
 #include "mahjong/scene/tile_identity.h"
@@ -10,6 +12,7 @@ namespace {
 constexpr int32_t kLargeWidth = 42, kLargeHeight = 60;  // the classic own tile
 constexpr int32_t kHandCell = 56, kDigitWidth = 8, kDigitHeight = 17;
 constexpr int32_t kDigitShift = 4;  // each digit's centre beside the clock's
+constexpr int32_t kDieWidth = 106, kDieHeight = 99;
 
 // The skin bitmap of a picture; the joker pictures are this game's engine
 // ones: the classic pane draws a joker's own face (the joker pictures stand
@@ -121,6 +124,22 @@ void ClassicTablePainter::PaintTurnedUpTile() {
     }
 }
 
+void ClassicTablePainter::PaintDice() {
+    // Until the clock shows, the dice of the round's throw: frame f of the
+    // first value's strip and of the second's (strips 7-12), side by side.
+    const CMJTableSceneBase::ClassicDice& dice = scene_.GetClassicDice();
+    if (!dice.shown || scene_.GetClockFace().visible) return;
+    RECT box;
+    scene_.GetDiceRect(&box);
+    const std::string strips[2] = {"DICE" + std::to_string(dice.first),
+                                   "DICE" + std::to_string(6 + dice.second)};
+    for (int32_t i = 0; i < 2; ++i) {
+        const int32_t x = box.left + kDieWidth * i;
+        Blt(strips[i], {x, box.top, x + kDieWidth, box.top + kDieHeight},
+            Cell(kDieWidth * dice.frame, kDieWidth, kDieHeight));
+    }
+}
+
 void ClassicTablePainter::Paint() {
     scene_.DrawPlayerInfo(dc_);
     // The wall: sides 1, 2, 3, 0; in each stack the lower tile first.
@@ -146,6 +165,7 @@ void ClassicTablePainter::Paint() {
         if (scene_.IsShownTilePending(seat)) PaintRecord(kAreaShown, seat, 0);
     }
     PaintClock();
+    PaintDice();
     PaintTurnedUpTile();
 }
 

@@ -27,6 +27,7 @@ class ClassicTablePainter {
     void PaintRecord(int32_t area, int32_t seat, int32_t index);
     void PaintOwnHand();
     void PaintClock();
+    void PaintDice();
     void PaintTurnedUpTile();
 
     const CMJTableScene& scene_;

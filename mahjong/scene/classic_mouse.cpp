@@ -11,7 +11,6 @@ namespace mahjong {
 namespace {
 
 constexpr uint32_t kSoundHover = 29100;
-constexpr uint32_t kSoundAsync = 0x11;  // asynchronous, the playing sound kept
 
 }  // namespace
 

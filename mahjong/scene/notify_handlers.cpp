@@ -70,8 +70,7 @@ void CMJTableSceneBase::ClockTo(int32_t seat) {
     TC_MoveClockHand(TC_GetPointTo(), 2 * seat);
 }
 
-void CMJTableSceneBase::OnRoundStart(Bytes payload) {
-    if (!Enough(211040, payload, snap::kRoundStartWords)) return;
+void CMJTableSceneBase::OnRoundStart() {
     StartClockTimer();
     // A round that runs offers no start.
     ShowStartButton(0);
@@ -436,7 +435,8 @@ void CMJTableSceneBase::OnPresence(Bytes payload) {
 bool CMJTableSceneBase::HandleNotification(uint32_t id, Bytes payload) {
     switch (id) {
         case 211040:
-            OnRoundStart(payload);
+            // The round is the snapshot's, stored before (no payload).
+            OnRoundStart();
             break;
         case 221200:
             OnOwnHand(payload);

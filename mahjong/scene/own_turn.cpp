@@ -266,6 +266,9 @@ void CMJTableSceneBase::OnTimer(uint32_t id) {
         case kTimerWatchDiscard:
             OnWatchTimer(id);
             return;
+        case kTimerDiceRoll:
+            RollDiceFrame();
+            return;
         case kTimerPeek:
             // Only the classic pane shows the turned-up tile full size.
             if (paneKind_ != 1) return;

@@ -318,7 +318,7 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // payload shorter than what its handler reads, or naming a chair that
     // is not seated, is dropped with a log line.
     using Bytes = std::span<const uint8_t>;
-    virtual void OnRoundStart(Bytes payload);         // 211040
+    virtual void OnRoundStart();                      // 211040, from the snapshot
     virtual void OnOwnHand(Bytes payload);            // 221200
     virtual void OnHandHidden(Bytes payload);         // 221160
     virtual void OnDraw(Bytes payload);               // 229160
@@ -589,13 +589,25 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     const ClassicTableBitmaps& TableBitmaps() const { return tableBitmaps_; }
     const TableFont& GetTableFont(int32_t i) const { return tableFonts_[size_t(i & 3)]; }
     void DrawPlayerInfo(platform::Painter& dc) const;
+    // The classic pane's dice: the thrown values and the frame of their
+    // roll, shown from the throw until the clock shows.
+    struct ClassicDice {
+        int32_t first = 0, second = 0, frame = 0;
+        bool shown = false;
+    };
+    static constexpr int32_t kDiceFrames = 9;
+    static constexpr uint32_t kDiceFrameMs = 60;
+    const ClassicDice& GetClassicDice() const { return classicDice_; }
+    // The next frame of the roll (the roll's timer).
+    void RollDiceFrame();
 
   private:
     ClassicTableBitmaps tableBitmaps_;
     std::array<TableFont, 4> tableFonts_{};
+    ClassicDice classicDice_;
 
-  public:
   protected:
+    void HideClassicDice() { classicDice_.shown = false; }
     MJStruct& Hand(int32_t seat, int32_t i) {
         return hands_[size_t(seat) * kHandRecords + size_t(i)];
     }
@@ -786,5 +798,8 @@ inline constexpr uint32_t kTimerAskToSee = 7;
 inline constexpr uint32_t kTimerWatchDraw = 10;
 inline constexpr uint32_t kTimerWatchDiscard = 11;
 inline constexpr uint32_t kTimerFlowerCheck = 2011;
+inline constexpr uint32_t kTimerDiceRoll = 2012;  // the classic pane's dice
+// Sound resources played asynchronously, the playing sound kept.
+inline constexpr uint32_t kSoundAsync = 0x11;
 
 }  // namespace mahjong

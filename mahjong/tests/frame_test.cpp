@@ -566,6 +566,23 @@ class ClassicPaneTest : public FrameTest {
                               platform::MAKELPARAM(p.x, p.y));
     }
     long Sounds(const char* line) const { return std::count(lines_.begin(), lines_.end(), line); }
+    // The pixels of a bitmap's cell (its colour key left out) that the
+    // pane's picture does not show at `at`.
+    int Unlike(const char* bitmap, platform::RECT cell, platform::POINT at) {
+        const platform::Surface* source = Scene().TableBitmaps().Get(bitmap);
+        if (!source) return -1;
+        const uint32_t key = ClassicTableBitmaps::KeyOf(bitmap);
+        const uint32_t keyPixel = (key & 0xff) << 16 | (key & 0xff00) | (key >> 16 & 0xff);
+        int unlike = 0;
+        for (int y = 0; y < cell.Height(); ++y) {
+            for (int x = 0; x < cell.Width(); ++x) {
+                const uint32_t want = source->At(cell.left + x, cell.top + y) & 0xffffff;
+                if (want == keyPixel) continue;
+                unlike += (Pane()->TablePicture().At(at.x + x, at.y + y) & 0xffffff) != want;
+            }
+        }
+        return unlike;
+    }
     // The client's own request with that id (the bots' are skipped), or none.
     std::vector<int32_t> OwnRequest(uint32_t id) {
         for (;;) {
@@ -816,21 +833,8 @@ TEST_F(ClassicPaneTest, TheRoundStartShowsTheTurnedUpTileFullSizeForTwoSeconds) 
     Pane()->RedrawTable();
     platform::RECT big;
     Scene().GetDrawTileRect(&big);
-    const platform::Surface* faces = Scene().TableBitmaps().Get("MJ_LARGE1");
-    ASSERT_NE(faces, nullptr);
     const int32_t cell = TileImageIndex(turned.nFace) * 42;
-    int same = 0, keyed = 0;
-    for (int y = 0; y < 60; ++y) {
-        for (int x = 0; x < 42; ++x) {
-            const uint32_t want = faces->At(cell + x, y) & 0xffffff;
-            if (want == 0xff00ff) {
-                ++keyed;
-                continue;
-            }
-            same += (Pane()->TablePicture().At(big.left + x, big.top + y) & 0xffffff) == want;
-        }
-    }
-    EXPECT_EQ(same, 42 * 60 - keyed);
+    EXPECT_EQ(Unlike("MJ_LARGE1", {cell, 0, cell + 42, 60}, {big.left, big.top}), 0);
     clock_.AdvanceMillis(1900);
     client::testing::Pump();
     EXPECT_EQ(turned.showLarge, 1);
@@ -855,6 +859,33 @@ TEST_F(ClassicPaneTest, AfterTheRoundsResultTheTableIsEmptyAndTheStartButtonBack
     }
     for (platform::UINT id : {CMJGameTableView::kIdPass, CMJGameTableView::kIdPeng})
         EXPECT_FALSE(Pane()->Button(id)->IsWindowVisible());
+}
+
+TEST_F(ClassicPaneTest, TheThrownDiceRollOnTheTableUntilTheClockShows) {
+    client::testing::Pump();
+    ui_.Click(*Pane()->Button(CMJGameTableView::kIdStart), {4, 4});
+    ASSERT_TRUE(PumpUntil([this] { return Scene().InRound() != 0; }, 10));
+    int32_t thrown[2];
+    app_->GetTableLogic()->GetDice(thrown);
+    const CMJTableSceneBase::ClassicDice& dice = Scene().GetClassicDice();
+    EXPECT_TRUE(dice.shown);
+    EXPECT_EQ(dice.first, thrown[0]);
+    EXPECT_EQ(dice.second, thrown[1]);
+    EXPECT_EQ(Sounds("sound 29101"), 1);
+    // A frame every 60 ms; the last, the thrown numbers, stays.
+    for (int32_t frame = 0; frame <= 9; ++frame) {
+        EXPECT_EQ(dice.frame, std::min(frame, 8)) << frame;
+        clock_.AdvanceMillis(60);
+        client::testing::Pump();
+    }
+    platform::RECT box;
+    Scene().GetDiceRect(&box);
+    const std::string second = "DICE" + std::to_string(6 + thrown[1]);
+    Pane()->RedrawTable();
+    EXPECT_EQ(Unlike(second.c_str(), {8 * 106, 0, 9 * 106, 99}, {box.left + 106, box.top}), 0);
+    ASSERT_TRUE(PumpUntil([this] { return Scene().GetClockFace().visible; }, 20, true));
+    Pane()->RedrawTable();
+    EXPECT_GT(Unlike(second.c_str(), {8 * 106, 0, 9 * 106, 99}, {box.left + 106, box.top}), 100);
 }
 
 // A looker at the classic pane, watching chair 0 of four bots.
