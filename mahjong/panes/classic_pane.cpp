@@ -11,9 +11,8 @@ namespace mahjong {
 namespace {
 
 constexpr platform::COLORREF kTableColour = 0x4000;  // the skin's default table colour
-constexpr int kButtonGap = 4;
-constexpr uint32_t kAskWaitMs = 15000;  // before a looker may ask to see the hand again  // the
-                                        // claim buttons above the own hand, and between them
+constexpr int kButtonGap = 4;           // the claim buttons above the own hand, and between them
+constexpr uint32_t kAskWaitMs = 15000;  // before a looker may ask to see the hand again
 
 platform::POINT PointOf(const platform::Message& msg) {
     return {platform::GET_X_LPARAM(msg.lParam), platform::GET_Y_LPARAM(msg.lParam)};
@@ -160,9 +159,8 @@ void CMJGameTableView::ResetForNewGame() {
     CTableLogic& logic = *app->GetTableLogic();
     logic.SetTableWord14(logic.GetTableFlags() & ~snap::kFlagRunning);
     rebuild_ = true;
+    // The table laid out empty, the seat marks cleared, the start offered.
     scene_->ResetTableDisplay();
-    app->GetSeatPanel()->SetAllStarted(0);
-    app->GetSeatPanel()->SetAllBanker(0);
     Invalidate(false);
 }
 

@@ -32,11 +32,19 @@ uint32_t ClassicTableBitmaps::KeyOf(std::string_view name) {
     return assets::kMagenta;
 }
 
-platform::SIZE TableTextSize(const TableFont& font, std::string_view text) {
+namespace {
+
+platform::SIZE UprightExtent(const TableFont& font, std::string_view text) {
     platform::Surface probe(1, 1);
     platform::Painter p(probe);
     p.SelectFont(font.spec);
-    const platform::SIZE upright = p.GetTextExtent(text);
+    return p.GetTextExtent(text);
+}
+
+}  // namespace
+
+platform::SIZE TableTextSize(const TableFont& font, std::string_view text) {
+    const platform::SIZE upright = UprightExtent(font, text);
     if (font.escapement == 900 || font.escapement == 2700) return {upright.cy, upright.cx};
     return upright;
 }
@@ -45,13 +53,8 @@ void DrawTableText(platform::Painter& dc, const TableFont& font, int32_t x, int3
                    std::string_view text, uint32_t colour) {
     // The text's coverage, drawn upright in white on black, is laid onto the
     // table turned as the font runs: 900 reads upwards, 2700 downwards.
-    platform::Surface mask(1, 1);
-    {
-        platform::Painter probe(mask);
-        probe.SelectFont(font.spec);
-        const platform::SIZE size = probe.GetTextExtent(text);
-        mask = platform::Surface(std::max<int>(size.cx, 1), std::max<int>(size.cy, 1));
-    }
+    const platform::SIZE size = UprightExtent(font, text);
+    platform::Surface mask(std::max<int>(size.cx, 1), std::max<int>(size.cy, 1));
     mask.Fill(0xff000000);
     platform::Painter p(mask);
     p.SelectFont(font.spec);
