@@ -50,6 +50,14 @@ void ClassicTablePainter::PaintRecord(int32_t area, int32_t seat, int32_t index)
         image.sourceX = TileImageIndex(r->nFace) * kLargeWidth;
     }
     const platform::RECT dest{x, y, x + image.width, y + image.height};
+    // The classic level's discards lie face up, across the left and right
+    // seats' rivers and along the others', whatever their side and face set.
+    if (area == kAreaRiver) {
+        image.picture = LyingFacePicture(Mod4(seat + 2), false);
+        image.width = seat % 2 == 0 ? 33 : 26;
+        image.height = seat % 2 == 0 ? 32 : 36;
+        image.sourceX = TileImageIndex(r->nFace) * image.width;
+    }
     if (area == kAreaShown && r->huMark) {
         Blt("MJ_HU", dest, Cell(0, kLargeWidth, kLargeHeight));
         return;

@@ -587,7 +587,8 @@ class ClassicPaneTest : public FrameTest {
     std::vector<int32_t> OwnRequest(uint32_t id) {
         for (;;) {
             std::vector<int32_t> w = WaitForRequest(id);
-            if (w.empty() || (w.size() > 7 && w[6] == 0 && uint32_t(w[7]) == app_->GetUserId()))
+            if (w.empty() ||
+                (w.size() > 7 && w[6] == OwnChair() && uint32_t(w[7]) == app_->GetUserId()))
                 return w;
         }
     }
@@ -920,16 +921,17 @@ TEST_F(ClassicPaneLookerTest, AskingToSeeTheHandWaitsFifteenSecondsBeforeAskingA
               0);
 }
 
-// The classic pane from the chair opposite: the table turned round.
-class ClassicPaneChair2Test : public ClassicPaneTest {
+// The classic pane from chair 3, at its first turn: the three chairs
+// before it have discarded, the table turned round.
+class ClassicPaneChair3Test : public ClassicPaneTest {
   protected:
-    int32_t OwnChair() const override { return 2; }
+    int32_t OwnChair() const override { return 3; }
 };
 
-TEST_F(ClassicPaneChair2Test, TheTableShowsFromTheOppositeChair) {
+TEST_F(ClassicPaneChair3Test, TheTableShowsFromAnotherChairInPlay) {
     PlayToOwnTurn();
     Pane()->RedrawTable();
-    testing::ExpectGolden("classic_pane_chair2.png", Pane()->TablePicture());
+    testing::ExpectGolden("classic_pane_chair3.png", Pane()->TablePicture());
 }
 
 }  // namespace
