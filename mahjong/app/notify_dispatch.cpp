@@ -111,10 +111,8 @@ bool CMJGameNotifyHandler::Dispatch(uint32_t id, Data data) {
 bool CMJGameNotifyHandler::OnPlayerStarted(Data data) {
     if (!HasBytes(201160, data, 16)) return false;
     const uint32_t userId = uint32_t(WordAt(data, 0));
-    if (MJChatLines* chat = ChatLines())
-        chat->ShowPlayerStarted(userId);
-    else
-        Chat(PlayerStartedLine(userId));
+    // Chat lines only where the frame has the mahjong chat pane.
+    if (MJChatLines* chat = ChatLines()) chat->ShowPlayerStarted(userId);
     if (CClientApp* mj = CClientApp::Current()) mj->GetSeatPanel()->MarkStarted(WordAt(data, 3));
     return true;
 }
@@ -123,12 +121,11 @@ bool CMJGameNotifyHandler::OnRoundStart(Data data) {
     CClientApp* app = CClientApp::Current();
     if (!app || !app->GetTableLogic()->StoreRoundStart(data)) return false;
     app->ResetExitRequests();
-    if (MJChatLines* chat = ChatLines())
-        chat->ShowRunningText();
-    else
-        Chat(app->GetTableLogic()->GetRunningText());
+    if (MJChatLines* chat = ChatLines()) chat->ShowRunningText();
     app->GetSeatPanel()->ResetForRound();
-    return ToScene(211040, data);
+    // The scene reads the round from the snapshot just stored.
+    app->GetTableScene()->OnRoundStart();
+    return true;
 }
 
 bool CMJGameNotifyHandler::OnNotify211080(Data data) {
@@ -136,10 +133,7 @@ bool CMJGameNotifyHandler::OnNotify211080(Data data) {
     if (!app || !app->GetTableLogic()->StoreRoundResult(data)) return false;
     MJFramePanes* panes = Panes();
     if (panes) panes->ApplyScoreChanges(data);
-    if (MJChatLines* chat = ChatLines())
-        chat->ShowRoundText();
-    else
-        Chat(app->GetTableLogic()->GetRoundText());
+    if (MJChatLines* chat = ChatLines()) chat->ShowRoundText();
     app->GetTableScene()->StopClockTimer();
     ToScene(211080, data);
     if (panes) {
@@ -163,10 +157,7 @@ bool CMJGameNotifyHandler::OnSeeHandAsked(Data data) {
 bool CMJGameNotifyHandler::OnLookOnPermission(Data data) {
     ToScene(221160, data);
     if (data.size() < 24) return true;
-    if (MJChatLines* chat = ChatLines())
-        chat->ShowLookOnPermission(data);
-    else
-        Chat(LookOnPermissionLine(data));
+    if (MJChatLines* chat = ChatLines()) chat->ShowLookOnPermission(data);
     return true;
 }
 

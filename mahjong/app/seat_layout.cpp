@@ -1,6 +1,7 @@
 #include "mahjong/app/seat_layout.h"
 
 #include "client/game_app.h"
+#include "client/game_frame.h"
 
 namespace mahjong {
 
@@ -118,6 +119,25 @@ int32_t CGameSeatLayout::NextChair(int32_t chair) const {
 
 int32_t CGameSeatLayout::OppositeChair(int32_t chair) const {
     return OppositeChairOf(chair);
+}
+
+namespace {
+
+client::CGameFrameWnd* MainFrameWnd() {
+    const client::CGameApp* app = client::CGameApp::Current();
+    return app ? dynamic_cast<client::CGameFrameWnd*>(app->MainFrame()) : nullptr;
+}
+
+}  // namespace
+
+int32_t CGameSeatLayout::GetTablePaneWidth() const {
+    client::CGameFrameWnd* frame = MainFrameWnd();
+    return frame ? frame->GetTableViewWidth() : 0;
+}
+
+int32_t CGameSeatLayout::GetTablePaneHeight() const {
+    client::CGameFrameWnd* frame = MainFrameWnd();
+    return frame ? frame->GetTableViewHeight() : 0;
 }
 
 void CGameSeatLayout::PlaySound(uint32_t id, uint32_t flags) const {

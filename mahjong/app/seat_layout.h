@@ -57,9 +57,10 @@ class CGameSeatLayout : public client::MJLayoutTarget {
     virtual int32_t PrevChair(int32_t chair) const;
     virtual int32_t NextChair(int32_t chair) const;
     virtual int32_t OppositeChair(int32_t chair) const;
-    // The table pane's client size as the main frame keeps it (0 without one).
-    virtual int32_t GetTablePaneWidth() const { return tablePaneWidth_; }
-    virtual int32_t GetTablePaneHeight() const { return tablePaneHeight_; }
+    // The table pane's client size as the main frame keeps it (0 without
+    // a main frame or a table pane).
+    virtual int32_t GetTablePaneWidth() const;
+    virtual int32_t GetTablePaneHeight() const;
     // The application's sound resource player.
     virtual void PlaySound(uint32_t id, uint32_t flags) const;
 
@@ -70,15 +71,9 @@ class CGameSeatLayout : public client::MJLayoutTarget {
     void SetLayoutWord(int n, int32_t value) {
         if (n >= 1 && n <= 4) words_[n - 1] = value;
     }
-    void SetTablePaneSize(int32_t width, int32_t height) {
-        tablePaneWidth_ = width;
-        tablePaneHeight_ = height;
-    }
 
   private:
     int32_t words_[4] = {4, 4, 1, 1};
-    int32_t tablePaneWidth_ = 0;
-    int32_t tablePaneHeight_ = 0;
 };
 
 }  // namespace mahjong

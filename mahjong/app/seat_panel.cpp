@@ -4,14 +4,24 @@
 #include <vector>
 
 #include "client/game_app.h"
+#include "client/skin_library.h"
+#include "mahjong/app/client_app.h"
 #include "mahjong/app/table_logic.h"
+#include "mahjong/scene/classic_bitmaps.h"
 #include "platform/bytes.h"
+#include "platform/gui/painter.h"
+#include "platform/gui/sys_colors.h"
 #include "rules/random.h"
 
 namespace mahjong {
 namespace {
 
 constexpr size_t kVoiceKindOffset = 17 * 4;
+constexpr int32_t kLabelGap = 4;      // between a label and its seat's hand
+constexpr int32_t kLabelAlong = 100;  // the label's centre from the hand's end
+constexpr int32_t kButtonsRow = 31;   // the claim buttons above the own hand
+constexpr int32_t kMarkGap = 6;       // the banker's mark beside the text
+constexpr uint32_t kStartedColour = 0x00ffff, kWaitingColour = 0xffffff;
 
 // Picks a folder of `list` at random and takes it out of the list, so that
 // no two seats share it; an exhausted list gives its first folder.
@@ -83,7 +93,87 @@ void CMJSeatPanel::SetBanker(int32_t chair, int32_t value) {
 }
 
 void CMJSeatPanel::DrawSeat(int32_t seat) {
-    if (LayoutWord(4) == 2 && scenePainter_) scenePainter_(seat);
+    if (LayoutWord(4) == 2) {
+        if (scenePainter_) scenePainter_(seat);
+        return;
+    }
+    // The classic pane draws every label as it repaints.
+    const client::CGameApp* app = client::CGameApp::Current();
+    if (app && app->MainFrame()) app->MainFrame()->RefreshTable();
+}
+
+void CMJSeatPanel::CreateFonts() {
+    platform::FontSpec spec = platform::DefaultGuiFont();
+    const int32_t escapements[4] = {900, 0, 2700, 0};  // by view seat
+    for (int32_t size = 0; size < 2; ++size) {
+        spec.height = size == 0 ? -16 : -20;
+        spec.weight = size == 0 ? 400 : 700;
+        for (int32_t seat = 0; seat < 4; ++seat)
+            fonts_[size_t(4 * size + seat)] = {spec, escapements[seat]};
+    }
+}
+
+void CMJSeatPanel::LoadBankerMark() {
+    bankerMark_ = client::SkinLibrary::Instance().GetBitmap(assets::kBankerMarkBitmap.name);
+}
+
+void CMJSeatPanel::GetLabelRect(int32_t seat, platform::RECT* rect) const {
+    *rect = {};
+    CClientApp* app = CClientApp::Current();
+    if (!app || seat < 0 || seat > 3) return;
+    const SeatRecord& r = seats_[size_t(seat)];
+    const platform::SIZE size = TableTextSize(fonts_[size_t(seat)], r.label);
+    platform::RECT hand;
+    app->GetTableScene()->GetHandAreaRect(seat, &hand);
+    // On the hand's inner side, at the end away from the seat's flowers (as
+    // the engine pane's seat boards stand); the own one above the buttons.
+    int32_t x = 0, y = 0;
+    switch (seat) {
+        case 0:
+            x = hand.right + kLabelGap;
+            y = hand.bottom - kLabelAlong - size.cy / 2;
+            break;
+        case 1:
+            x = hand.left + kLabelAlong - size.cx / 2;
+            y = hand.bottom + kLabelGap;
+            break;
+        case 2:
+            x = hand.left - kLabelGap - size.cx;
+            y = hand.top + kLabelAlong - size.cy / 2;
+            break;
+        default:
+            x = hand.right - kLabelAlong - size.cx / 2;
+            y = hand.top - kButtonsRow - kLabelGap - size.cy;
+            break;
+    }
+    *rect = {x, y, x + size.cx, y + size.cy};
+}
+
+void CMJSeatPanel::DrawLabelText(platform::Painter& dc, int32_t seat) {
+    SeatRecord& r = seats_[size_t(seat & 3)];
+    platform::RECT text;
+    GetLabelRect(seat, &text);
+    r.labelX = text.left;
+    r.labelY = text.top;
+    const bool along = seat == 0 || seat == 2;
+    const int32_t markSize = bankerMark_ ? bankerMark_->Width() : 0;
+    r.markX = along ? (text.left + text.right - markSize) / 2 : text.right + kMarkGap;
+    r.markY = along ? text.bottom + kMarkGap : (text.top + text.bottom - markSize) / 2;
+    if (r.label.empty()) return;
+    DrawTableText(dc, fonts_[size_t(seat & 3)], text.left, text.top, r.label,
+                  r.started ? kStartedColour : kWaitingColour);
+    if (r.banker && bankerMark_)
+        dc.TransparentBlt(
+            {r.markX, r.markY, r.markX + bankerMark_->Width(), r.markY + bankerMark_->Height()},
+            *bankerMark_, bankerMark_->Bounds(), assets::kBankerMarkBitmap.colorKey);
+}
+
+void CMJSeatPanel::DrawSeatLabels(platform::Painter& dc) {
+    if (LayoutWord(4) != 1) return;
+    for (int32_t seat = 0; seat < 4; ++seat) {
+        if (seat == 1 && ChairCount() == 3) continue;
+        DrawLabelText(dc, seat);
+    }
 }
 
 void CMJSeatPanel::ResetForRound() {

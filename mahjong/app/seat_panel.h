@@ -7,10 +7,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
 #include "mahjong/app/seat_layout.h"
+#include "mahjong/scene/classic_table.h"
+#include "platform/gui/geometry.h"
 
 namespace mahjong {
 
@@ -30,7 +33,7 @@ struct SeatRecord {
 
 class CMJSeatPanel : public CGameSeatLayout {
   public:
-    explicit CMJSeatPanel(const CMJTableLogic* logic = nullptr) : logic_(logic) {}
+    explicit CMJSeatPanel(const CMJTableLogic* logic = nullptr) : logic_(logic) { CreateFonts(); }
 
     virtual const CMJTableLogic* GetTableLogic() const { return logic_; }
     // From the application's player records of the seated chairs.
@@ -39,8 +42,17 @@ class CMJSeatPanel : public CGameSeatLayout {
     virtual void SetAllStarted(int32_t value);
     virtual void SetAllBanker(int32_t value);
     virtual void SetBanker(int32_t chair, int32_t value);
-    // Redraws one seat's label: on the engine pane the scene draws it.
+    // Redraws one seat's label: the classic pane repaints, on the engine
+    // pane the scene draws it.
     virtual void DrawSeat(int32_t seat);
+    // The classic pane's labels (pane kind 1): beside each seat's hand, in
+    // yellow once the seat started, else white; the side seats' run along
+    // their hands; the banker's mark 6 pixels beside the banker's.
+    virtual void CreateFonts();
+    virtual void LoadBankerMark();
+    virtual void DrawSeatLabels(platform::Painter& dc);
+    virtual void GetLabelRect(int32_t seat, platform::RECT* rect) const;
+    virtual void DrawLabelText(platform::Painter& dc, int32_t seat);
     virtual void ResetForRound();
     virtual void MarkStarted(int32_t chair);
 
@@ -53,6 +65,10 @@ class CMJSeatPanel : public CGameSeatLayout {
   private:
     const CMJTableLogic* logic_;
     std::array<SeatRecord, 4> seats_{};
+    // Heights -16 (weight 400) and -20 (700), each upright for the bottom
+    // and top seats and turned for the two side seats.
+    std::array<TableFont, 8> fonts_{};
+    std::shared_ptr<const platform::Surface> bankerMark_;
     std::function<void(int32_t)> scenePainter_;
 };
 

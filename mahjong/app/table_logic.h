@@ -82,6 +82,21 @@ class CMJTableLogic : public CGameSeatLayout {
     virtual int32_t GetClaimTimeout() const { return Word(snap::kClaimTimeout); }
     virtual int32_t GetWatchTime() const { return Word(snap::kWatchTime); }
 
+    // Round words and result flags whose readers lie outside the scene
+    // (named by their place).
+    virtual int32_t GetWord12() const { return Word(12); }
+    virtual int32_t GetWord19() const { return Word(19); }
+    virtual int32_t GetWord22() const { return Word(22); }
+    virtual int32_t GetWord32() const { return Word(32); }
+    virtual int32_t GetWord37() const { return Word(37); }
+    virtual int32_t GetWord38() const { return Word(38); }
+    virtual bool HasResultFlag1000000() const {
+        return (ResultWord(snap::kResultFlags) & 0x1000000) != 0;
+    }
+    virtual bool HasResultFlag4000000() const {
+        return (ResultWord(snap::kResultFlags) & 0x4000000) != 0;
+    }
+
     virtual std::string GetBaseLabel() const { return {}; }
     virtual std::string GetKongLabel() const { return "杠"; }
 

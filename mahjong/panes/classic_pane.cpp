@@ -1,39 +1,26 @@
 #include "mahjong/panes/classic_pane.h"
 
-#include "client/picture_file.h"
+#include "mahjong/app/client_app.h"
+#include "mahjong/panes/classic_paint.h"
 #include "mahjong/panes/dialog_units.h"
-#include "mahjong/scene/asset_names.h"
 #include "mahjong/scene/table_scene.h"
-#include "mahjong/scene/tile_identity.h"
+#include "platform/gui/controls.h"
 #include "platform/gui/virtual_keys.h"
-#include "platform/paths.h"
 
 namespace mahjong {
 namespace {
 
 constexpr platform::COLORREF kTableColour = 0x4000;  // the skin's default table colour
-constexpr platform::COLORREF kPictureKey = 0xff00ff;
+constexpr int kButtonGap = 4;           // the claim buttons above the own hand, and between them
+constexpr uint32_t kAskWaitMs = 15000;  // before a looker may ask to see the hand again
 
 platform::POINT PointOf(const platform::Message& msg) {
     return {platform::GET_X_LPARAM(msg.lParam), platform::GET_Y_LPARAM(msg.lParam)};
 }
 
-// Mixes the cell's pixels at `dest` toward a COLORREF: locked own tiles
-// dimmed, jokers tinted.
-void TintCell(platform::Surface& target, const platform::RECT& dest, const platform::Surface& cell,
-              const platform::RECT& source, int32_t colour, double keep) {
-    const uint32_t r = uint32_t(colour) & 0xff, g = (uint32_t(colour) >> 8) & 0xff,
-                   b = (uint32_t(colour) >> 16) & 0xff;
-    auto mix = [keep](uint32_t a, uint32_t c) { return uint32_t(a * keep + c * (1 - keep)); };
-    for (int y = 0; y < dest.Height(); ++y) {
-        for (int x = 0; x < dest.Width(); ++x) {
-            if ((cell.At(source.left + x, source.top + y) & 0xffffff) == 0xff00ff) continue;
-            const uint32_t p = target.At(dest.left + x, dest.top + y);
-            target.Set(dest.left + x, dest.top + y,
-                       (p & 0xff000000) | mix((p >> 16) & 0xff, r) << 16 |
-                           mix((p >> 8) & 0xff, g) << 8 | mix(p & 0xff, b));
-        }
-    }
+CSeatPanel* SeatPanel() {
+    CClientApp* app = CClientApp::Current();
+    return app ? app->GetSeatPanel() : nullptr;
 }
 
 }  // namespace
@@ -70,6 +57,7 @@ void CMJGameTableView::OnInitialUpdate() {
 void CMJGameTableView::InitializeTable() {
     client::CGameTableView::InitializeTable();
     if (scene_) scene_->Initialize();
+    if (CSeatPanel* panel = SeatPanel()) panel->LoadBankerMark();
 }
 
 platform::CButton* CMJGameTableView::Button(platform::UINT id) {
@@ -80,9 +68,31 @@ platform::CButton* CMJGameTableView::Button(platform::UINT id) {
 
 void CMJGameTableView::LayoutControls(int cx, int cy) {
     if (!Button(kIdStart)->GetSafeHwnd()) return;
-    const int h = 24;  // the seat strip
+    const int h = scene_ ? scene_->GetTableLogic()->GetFrameConstantB() : 24;  // the seat strip
     Button(kIdAskToSee)->MoveWindow(0, cy - h, 70, h);
     Button(kIdStart)->MoveWindow(cx / 2 - 40, cy - 160, 80, 30);
+    PlaceOperationButtons();
+    if (scene_) scene_->PlaceOperationButtons();
+}
+
+void CMJGameTableView::PlaceOperationButtons() {
+    if (!scene_ || !Button(kIdPass)->GetSafeHwnd()) return;
+    // In a row at the right end above the own hand, the chow button only
+    // while the round plays chows: pass, hu, kong, peng, chow from the left.
+    platform::RECT hand;
+    scene_->GetHandAreaRect(3, &hand);
+    const bool chows = scene_->GetTableLogic()->HasChowButton();
+    const platform::UINT order[] = {kIdPass, kIdHu, kIdKong, kIdPeng, kIdChow};
+    const int used = chows ? 5 : 4;
+    const platform::SIZE size = DluSize(20, 18);
+    int x = hand.right - used * size.cx - (used - 1) * kButtonGap;
+    const int y = hand.top - kButtonGap - size.cy;
+    for (int i = 0; i < used; ++i, x += size.cx + kButtonGap) {
+        platform::CButton& b = *Button(order[i]);
+        const platform::RECT at = b.GetRectInParent();
+        if (at.left != x || at.top != y || at.Width() != size.cx || at.Height() != size.cy)
+            b.MoveWindow(x, y, size.cx, size.cy);
+    }
 }
 
 void CMJGameTableView::UpdateButtons() {
@@ -94,6 +104,11 @@ void CMJGameTableView::UpdateButtons() {
     };
     show(*Button(kIdStart), !looker && !running);
     show(*Button(kIdAskToSee), looker && running);
+    // Asked: the button waits its 15 seconds (timer 7) before it may ask again.
+    if (Button(kIdAskToSee)->IsWindowEnabled() == askWaiting_)
+        Button(kIdAskToSee)->EnableWindow(!askWaiting_);
+    PlaceOperationButtons();
+    const bool chows = scene_->GetTableLogic()->HasChowButton();
     static constexpr std::pair<platform::UINT, int32_t> kClaims[] = {{kIdPeng, kPengButton},
                                                                      {kIdKong, kKongButton},
                                                                      {kIdChow, kChowButton},
@@ -104,7 +119,7 @@ void CMJGameTableView::UpdateButtons() {
         any = any || scene_->IsButtonEnabled(n);
     for (auto [id, n] : kClaims) {
         platform::CButton& b = *Button(id);
-        show(b, !looker && any);
+        show(b, !looker && any && (chows || id != kIdChow));
         if (b.IsWindowEnabled() != scene_->IsButtonEnabled(n))
             b.EnableWindow(scene_->IsButtonEnabled(n));
     }
@@ -116,7 +131,7 @@ void CMJGameTableView::RunCommand(platform::UINT id) {
             scene_->OnStart();
             break;
         case kIdAskToSee:
-            scene_->AskToSeeCards();
+            AskToSeeHand();
             break;
         case kIdPass:
             scene_->OnPass();
@@ -136,6 +151,27 @@ void CMJGameTableView::RunCommand(platform::UINT id) {
         default:
             break;
     }
+}
+
+void CMJGameTableView::ResetForNewGame() {
+    CClientApp* app = CClientApp::Current();
+    if (!scene_ || !app || !app->MainWindow() || app->GetTableClockTimer() != 0) return;
+    CTableLogic& logic = *app->GetTableLogic();
+    logic.SetTableWord14(logic.GetTableFlags() & ~snap::kFlagRunning);
+    rebuild_ = true;
+    // The table laid out empty, the seat marks cleared, the start offered.
+    scene_->ResetTableDisplay();
+    Invalidate(false);
+}
+
+void CMJGameTableView::AskToSeeHand() {
+    // A looker asks while the game runs and the watched hand is hidden.
+    if (!scene_->IsLooker() || scene_->IsHandFaceKnown(3) || !scene_->GetTableLogic()->IsRunning())
+        return;
+    scene_->AskToSeeCards();
+    askWaiting_ = true;
+    Button(kIdAskToSee)->EnableWindow(false);
+    platform::SetTimer(GetSafeHwnd(), kTimerAskToSee, kAskWaitMs);
 }
 
 void CMJGameTableView::RestartClockTimer() {
@@ -160,86 +196,12 @@ platform::POINT CMJGameTableView::CursorInPane() const {
     return ScreenToClient(platform::GetCursorPos());
 }
 
-const platform::Surface* CMJGameTableView::PictureOf(Picture picture) {
-    const std::string style = scene_->StyleName(scene_->CurrentStyle());
-    if (style != style_) {
-        pictures_.clear();
-        style_ = style;
-    }
-    auto it = pictures_.find(picture);
-    if (it == pictures_.end()) {
-        const PictureNames names = NamesOf(picture, scene_->Sizes().Large());
-        platform::Surface s;
-        if (names.file)
-            s = client::LoadPictureFile(platform::ProgramDir() + assets::kSkinsFolder + "/" +
-                                        style + "/" + names.file);
-        it = pictures_.emplace(picture, std::move(s)).first;
-    }
-    return it->second.Width() > 0 ? &it->second : nullptr;
-}
-
-void CMJGameTableView::PaintRecord(platform::Painter& dc, int32_t area, int32_t seat,
-                                   int32_t index) {
-    const MJStruct* r = scene_->GetMJStruct(area, seat, index);
-    if (!r || !r->present) return;
-    TileImage image;
-    int32_t x = 0, y = 0;
-    if (!scene_->TilePlace(area, seat, index, &image, &x, &y)) return;
-    const platform::Surface* picture = PictureOf(image.picture);
-    if (!picture) return;
-    const platform::RECT cell{image.sourceX, 0, image.sourceX + image.width, image.height};
-    const platform::RECT dest{x, y, x + image.width, y + image.height};
-    dc.TransparentBlt(dest, *picture, cell, kPictureKey);
-    if (image.backColor >= 0 && image.blend < 1.0)
-        TintCell(dc.Target(), dest, *picture, cell, image.backColor, image.blend);
-}
-
-void CMJGameTableView::PaintTable(platform::Painter& dc) {
-    // The wall: sides 1, 2, 3, 0; in each stack the lower tile first.
-    for (int32_t side : {1, 2, 3, 0}) {
-        for (int32_t u = 0; u + 1 < scene_->WallTiles(); u += 2) {
-            if (scene_->GetMJStruct(kAreaWall, 0, u)->seat != side) continue;
-            PaintRecord(dc, kAreaWall, 0, u + 1);
-            PaintRecord(dc, kAreaWall, 0, u);
-        }
-    }
-    for (int32_t seat = 0; seat < 4; ++seat) {
-        if (seat == 1 && scene_->PlayerCount() == 3) continue;
-        for (int32_t i = 0; i < kStripRecords; ++i) {
-            PaintRecord(dc, kAreaFlower, seat, i);
-            PaintRecord(dc, kAreaRiver, seat, i);
-        }
-        if (seat != 3) {
-            for (int32_t i = 0; i < kHandRecords; ++i)
-                PaintRecord(dc, kAreaHand, seat, i);
-        } else {
-            // From the far end of the row down; the dragged tile goes last.
-            const int32_t dragged = scene_->OwnDragIndex();
-            for (int32_t i = kHandRecords - 1; i >= 0; --i)
-                if (i != dragged) PaintRecord(dc, kAreaHand, 3, i);
-            if (dragged >= 0) PaintRecord(dc, kAreaHand, 3, dragged);
-        }
-        if (scene_->IsShownTilePending(seat)) PaintRecord(dc, kAreaShown, seat, 0);
-    }
-    // The turned-up wall tile while it is shown full size.
-    for (int32_t i = 0; i < scene_->WallTiles(); ++i) {
-        const MJStruct& w = *scene_->GetMJStruct(kAreaWall, 0, i);
-        if (!w.present || w.faceState != 1 || !w.showLarge) continue;
-        platform::RECT rect;
-        scene_->GetDrawTileRect(&rect);
-        const platform::Surface* large = PictureOf(Picture::kLargeFace);
-        if (!large || rect.right == rect.left) break;
-        const int32_t sx = TileImageIndex(w.nFace) * rect.Width();
-        dc.TransparentBlt(rect, *large, {sx, 0, sx + rect.Width(), rect.Height()}, kPictureKey);
-        break;
-    }
-}
-
 void CMJGameTableView::RedrawTable() {
     if (memory_.Width() == 0) return;
     platform::Painter dc(memory_);
     DrawBackground(dc, memory_.Bounds());
-    if (scene_) PaintTable(dc);
+    if (CSeatPanel* panel = SeatPanel()) panel->DrawSeatLabels(dc);
+    if (scene_) ClassicTablePainter(*scene_, dc).Paint();
     painted_ = true;
 }
 
@@ -272,9 +234,21 @@ platform::LRESULT CMJGameTableView::OnMessage(platform::Message& msg) {
             Invalidate(false);
             return 0;
         case platform::WM_TIMER:
+            if (msg.wParam == kTimerAskToSee) {
+                platform::KillTimer(GetSafeHwnd(), kTimerAskToSee);
+                askWaiting_ = false;
+            }
             if (scene_) scene_->OnHostTimer(uint32_t(msg.wParam));
             Invalidate(false);
             return 0;
+        case platform::WM_CTLCOLORSTATIC: {
+            // Static texts in yellow straight on the table.
+            static const platform::Brush kNoBrush = platform::Brush::Null();
+            auto* dc = reinterpret_cast<platform::Painter*>(msg.wParam);
+            dc->SetTextColor(0x00ffff);
+            dc->SetBkMode(platform::TRANSPARENT);
+            return reinterpret_cast<platform::LRESULT>(&kNoBrush);
+        }
         case client::kMsgTableEntered:
             Invalidate(false);
             return 0;
@@ -298,6 +272,12 @@ platform::LRESULT CMJGameTableView::OnMessage(platform::Message& msg) {
         }
         case platform::WM_RBUTTONUP: {
             if (!scene_ || scene_->IsLooker()) return 0;
+            // The drop waits for the input: a choice of tiles or a hand
+            // whose clicks do nothing takes none.
+            if (scene_->GetHandMode() != 0) {
+                ReleaseCapture();
+                return 0;
+            }
             const platform::POINT p = PointOf(msg);
             scene_->OnPaneRButtonUp(flags, p.x, p.y);
             cursorState_ = 0;

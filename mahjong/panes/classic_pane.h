@@ -7,9 +7,7 @@
 // Its buttons start the round, ask to see the watched hand, and claim.
 
 #include <array>
-#include <map>
 #include <memory>
-#include <string>
 
 #include "client/game_table_view.h"
 #include "mahjong/scene/table_scene_base.h"
@@ -54,14 +52,21 @@ class CMJGameTableView : public client::CGameTableView, public CMJTableSceneBase
     // The skin hook: the skin's table colour and cloth, then the scene's
     // settings and pictures.
     void InitializeTable() override;
-    // The start button above the bottom, the ask button in the seat strip.
+    // The start button above the bottom, the ask button in the seat strip,
+    // the claim buttons beside the own hand.
     void LayoutControls(int cx, int cy);
+    void PlaceOperationButtons();
+    // After a game's result: the table empty again for the next game, the
+    // start button back for a player (not while a clock runs).
+    void ResetForNewGame();
     // Shows and enables the buttons as the scene's state allows.
     void UpdateButtons();
     platform::CButton* Button(platform::UINT id);
 
     // CMJTableSceneBase::ClassicHost.
     void RepaintTable() override { Invalidate(false); }
+    // A seat's label changed.
+    void RefreshTable() override { Invalidate(false); }
     void CaptureMouse(bool capture) override;
     void SetPaneTimer(uint32_t id, uint32_t ms) override;
     platform::POINT CursorInPane() const override;
@@ -70,11 +75,9 @@ class CMJGameTableView : public client::CGameTableView, public CMJTableSceneBase
     platform::LRESULT OnMessage(platform::Message& msg) override;
 
   private:
-    // The picture of the current style, loaded on first use (null: missing).
-    const platform::Surface* PictureOf(Picture picture);
-    void PaintRecord(platform::Painter& dc, int32_t area, int32_t seat, int32_t index);
-    void PaintTable(platform::Painter& dc);
     void RunCommand(platform::UINT id);
+    // A looker's request to see the watched hand (button 1801).
+    void AskToSeeHand();
 
     struct PaneButton {
         platform::UINT id;
@@ -88,8 +91,7 @@ class CMJGameTableView : public client::CGameTableView, public CMJTableSceneBase
     bool rebuild_ = true;
     bool painted_ = false;
     int32_t cursorState_ = 0;
-    std::string style_;
-    std::map<Picture, platform::Surface> pictures_;
+    bool askWaiting_ = false;  // 1801 asked and waits for timer 7
 };
 
 }  // namespace mahjong

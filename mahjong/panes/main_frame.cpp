@@ -75,6 +75,10 @@ int CMainFrame::PlayerPaneHeight() {
                : client::CMJGameFrameWnd::PlayerPaneHeight();
 }
 
+void CMainFrame::AfterRound() {
+    if (auto* classic = dynamic_cast<CMJGameTableView*>(GetTableView())) classic->ResetForNewGame();
+}
+
 bool CMainFrame::TablePaneHostsScene() {
     auto* pane = dynamic_cast<const CMJGameTableView2*>(GetTableView());
     return pane && pane->SceneAttached();

@@ -49,6 +49,8 @@ class CMainFrame : public client::CMJGameFrameWnd, public MJFramePanes {
     // The ranking pane (row 1) and the game chat pane with its stand-in.
     void AddGameResult(Bytes result) override;
     CAdCombatInfoView* GetRankPane() const { return rankPane_; }
+    // The table pane's reset for the next game (the classic pane's).
+    void AfterRound() override;
 
   protected:
     platform::LRESULT OnMessage(platform::Message& msg) override;

@@ -11,7 +11,6 @@ namespace mahjong {
 namespace {
 
 constexpr uint32_t kSoundHover = 29100;
-constexpr uint32_t kSoundAsync = 0x11;  // asynchronous, the playing sound kept
 
 }  // namespace
 
@@ -122,6 +121,10 @@ void CMJTableSceneBase::OnPaneRButtonUp(uint32_t flags, int32_t x, int32_t y) {
     if (ownDrag_.dragging) {
         RECT area;
         GetHandAreaRect(3, &area);
+        // The drop finds the places as they stand: the dragged tile's own
+        // is where it came from.
+        if (ownDrag_.index >= 0 && ownDrag_.index < HandPositions())
+            Hand(3, ownDrag_.index).x = ownDrag_.x;
         MoveDraggedTile(HitOwnColumn(x - ownDrag_.grab - area.left - 1, y - area.top));
         ownDrag_.dragging = false;
         ownDrag_.justDropped = true;
@@ -130,7 +133,7 @@ void CMJTableSceneBase::OnPaneRButtonUp(uint32_t flags, int32_t x, int32_t y) {
 }
 
 void CMJTableSceneBase::EndDragAtCursor() {
-    if (ownDrag_.index < 0 || !classicHost_) return;
+    if (!ownDrag_.dragging || !classicHost_) return;
     const platform::POINT p = classicHost_->CursorInPane();
     OnPaneRButtonUp(0, p.x, p.y);
 }
@@ -138,39 +141,36 @@ void CMJTableSceneBase::EndDragAtCursor() {
 void CMJTableSceneBase::MoveDraggedTile(int32_t target) {
     const int32_t from = ownDrag_.index;
     if (from < 0 || from >= HandPositions()) return;
-    const int32_t last = LastHandTile(3);
-    // Pulled beyond the left end of the row: after the last tile.
-    if (target == -1 && last >= 0 && Hand(3, from).x < Hand(3, last).x) target = last + 1;
-    // The drawn-tile place takes a dropped tile only while it is empty.
-    if (target == 0 && !(HasDrawnTile(3) && Hand(3, 0).standing)) target = 1;
-    target = std::min(target, HandPositions() - 1);
     MJStruct& dragged = Hand(3, from);
-    // A move of the table changed the hand under the drag: the saved face
-    // is no longer the dragged tile's, and writing it would double a tile.
-    const bool unchanged = dragged.present && dragged.standing && dragged.nFace == ownDrag_.face;
+    // The record went with the cursor only on the screen: it is lowered and
+    // back on its place whatever the drop does.
     dragged.raised = 0;
     dragged.visible = 0;
     dragged.x = ownDrag_.x;
-    if (unchanged && target != from && target != -1) {
-        auto take = [this](int32_t to, int32_t src) {
-            Hand(3, to).nFace = Hand(3, src).nFace;
-            Hand(3, to).locked = Hand(3, src).locked;
-            Hand(3, to).jokerMark = Hand(3, src).jokerMark;
-        };
-        int32_t landing = target;
-        if (target > from) {
-            for (int32_t i = from; i < target - 1; ++i)
-                take(i, i + 1);
-            landing = target - 1;
-        } else {
-            for (int32_t i = from; i > target; --i)
-                take(i, i - 1);
-        }
-        MJStruct& r = Hand(3, landing);
-        r.nFace = ownDrag_.face;
-        r.jokerMark = ownDrag_.jokerMark;
-        r.locked = 0;
+    // A move of the table changed or locked the tile under the drag: the
+    // drop does nothing.
+    if (!dragged.present || dragged.locked || !dragged.standing || dragged.nFace != ownDrag_.face) {
+        RepaintClassic();
+        return;
     }
+    const int32_t last = LastHandTile(3);
+    // Nowhere on the row, or pulled beyond its left end: its last place.
+    if (target == -1 || target > last) target = last;
+    // The drawn-tile place takes a dropped tile only while it holds one.
+    if (target == 0 && !(HasDrawnTile(3) && Hand(3, 0).standing)) target = 1;
+    if (target == from || target == -1) {
+        RepaintClassic();
+        return;
+    }
+    // The tiles between close up by one place; the dragged one lands at
+    // the target.
+    const int32_t step = target > from ? 1 : -1;
+    for (int32_t i = from; i != target; i += step)
+        MoveTile(3, i + step, i);
+    MJStruct& r = Hand(3, target);
+    r.nFace = ownDrag_.face;
+    r.jokerMark = ownDrag_.jokerMark;
+    r.locked = 0;
     RepaintClassic();
     PlaySoundResource(kSoundHover, kSoundAsync);
     ownDrag_.dragging = false;
@@ -184,17 +184,24 @@ void CMJTableSceneBase::PaintDrawTile() {
     RepaintClassic();
 }
 
+void CMJTableSceneBase::PeekTurnedUpTile(uint32_t ms) {
+    RECT peek;
+    GetDrawPosRect(&peek);
+    if (!classicHost_ || peek.right <= peek.left) return;
+    classicHost_->SetPaneTimer(kTimerPeek, ms);
+    PaintDrawTile();
+}
+
 void CMJTableSceneBase::OnPaneLButtonDown(uint32_t flags, int32_t x, int32_t y) {
     (void)flags;
     RECT peek;
     GetDrawPosRect(&peek);
-    if (classicHost_ && peek.right > peek.left && platform::PtInRect(peek, {x, y})) {
-        classicHost_->SetPaneTimer(kTimerPeek, 1000);
-        PaintDrawTile();
+    if (peek.right > peek.left && platform::PtInRect(peek, {x, y})) {
+        PeekTurnedUpTile(1000);
         return;
     }
     if (IsLooker()) return;
-    if (ownDrag_.index >= 0) {
+    if (ownDrag_.dragging) {
         EndDragAtCursor();
         return;
     }

@@ -33,6 +33,8 @@ constexpr int32_t kHuStampDepth = 5002, kJokerDepth = 5000;
 constexpr int32_t kReadyDepth = 4000;
 constexpr int32_t kHuStampSize = 48;
 constexpr int32_t kDigitWidth = 14, kUnitWidth = 25, kFlowerWidth = 45, kLabelHeight = 20;
+// The stake line: the digits stand 12 apart, the unit 8 past the place after the last.
+constexpr int32_t kDigitStep = 12, kUnitGap = 8;
 constexpr int32_t kJokerFaceWidth = 42, kJokerFaceHeight = 60;
 constexpr uint32_t kSignStepMs = 100;
 // The sign's opacity at each step of its pulse.
@@ -165,32 +167,32 @@ void CMJTableScene::ShowHuStamp(int32_t seat) {
 
 void CMJTableScene::ShowStake(int32_t value, bool silver) {
     EngineControls& c = engineControls_;
-    // Digits of the value, then "两" and "2花" for a stake in silver.
+    // In the info box beside the clock: the "2花" label, the digits from
+    // the most significant one, then "两"; in points the digits alone.
     const std::string digits = std::to_string(std::max(value, 0));
     const int32_t used = std::min<int32_t>(int32_t(digits.size()), int32_t(c.stakeDigits.size()));
-    const int32_t width = used * kDigitWidth + (silver ? kUnitWidth + kFlowerWidth : 0);
     RECT box{};
     GetTableCentreBox(&box);
-    int32_t x = (box.left + box.right) / 2 - width / 2;
-    const int32_t y = box.bottom - kLabelHeight;
-    auto place = [&](uint32_t id, int32_t w, bool show) {
+    const int32_t y = (box.top + box.bottom) / 2 + 2;
+    auto place = [&](uint32_t id, int32_t x, bool show) {
         engine::Entity* entity = GetEntity(id);
         if (!entity) return;
-        if (show) {
-            MoveEntity(entity, x + w / 2, y);
-            x += w;
-        }
+        if (show) MoveEntity(entity, x, y);
         ShowEntity(entity, show);
     };
+    place(c.flowerCount, box.left + 14, silver);
+    int32_t x = box.left + 44;
     for (int32_t i = 0; i < int32_t(c.stakeDigits.size()); ++i) {
-        if (i < used)
+        const bool shown = i < used;
+        if (shown) {
             if (auto* d = dynamic_cast<engine::ImageEntity*>(GetEntity(c.stakeDigits[size_t(i)])))
                 d->SetImage(d->GetImageId(), (digits[size_t(i)] - '0') * kDigitWidth, 0,
                             kDigitWidth, kLabelHeight, engine::kNoBlendColor);
-        place(c.stakeDigits[size_t(i)], kDigitWidth, i < used);
+        }
+        place(c.stakeDigits[size_t(i)], x, shown);
+        if (shown) x += kDigitStep;
     }
-    place(c.stakeUnit, kUnitWidth, silver);
-    place(c.flowerCount, kFlowerWidth, silver);
+    place(c.stakeUnit, x + kUnitGap, silver);
 }
 
 void CMJTableScene::ShowAutoPlaySign(bool on) {

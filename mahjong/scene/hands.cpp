@@ -107,13 +107,14 @@ void CMJTableSceneBase::PlaceHandFaces(int32_t seat, const FaceList& list) {
     for (int32_t face : list) {
         // Concealed tiles stand below the hand-tile count; nothing past it.
         if (index >= HandTiles()) break;
+        // The engine level fills the places it writes; only filled places stand.
         if (face == -1) {
-            if (paneKind_ != 1) Hand(seat, index).present = 0;
+            if (paneKind_ != 1) Hand(seat, index).present = Hand(seat, index).standing = 0;
             continue;
         }
         MJStruct& r = Hand(seat, index++);
         r.nFace = face;
-        if (paneKind_ != 1) r.present = 1;
+        if (paneKind_ != 1) r.present = r.standing = 1;
     }
 }
 
@@ -195,6 +196,9 @@ void CMJTableSceneBase::UnlockFourOfAKind() {
 }
 
 void CMJTableSceneBase::ResetHands() {
+    // Every place gets its spot and a face-down face; a place stands only
+    // once a tile fills it (the deal, a draw, the snapshot), so that an
+    // empty one is never shifted into the row as a face-down tile.
     ZeroHands();
     NumberHandRecords();
     const int32_t w = OwnTileWidth();
@@ -203,7 +207,6 @@ void CMJTableSceneBase::ResetHands() {
         for (int32_t seat = 0; seat < 4; ++seat) {
             MJStruct& r = Hand(seat, i);
             r.nFace = kFaceDown;
-            r.standing = 1;
             r.faceState = seat == 3 ? 1 : 2;
         }
         Hand(0, i).y = GetHandAreaLength(0) - 61 + shift - 26 * i;

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "mahjong/scene/table_scene_base.h"
+#include "mahjong/scene/tile_identity.h"
 
 namespace mahjong {
 namespace {
@@ -343,7 +344,10 @@ void CMJTableSceneBase::MergeDrawnTile(int32_t seat) {
     const int32_t f = drawn.nFace;
     Hand(seat, 0).present = 0;
     Hand(seat, 0).standing = 0;
-    const int32_t last = LastHandTile(seat);
+    // The concealed row starts at record 1: with none of it left standing
+    // (every meld place used, or a concealed kong of all of it) the tile
+    // goes to record 1.
+    const int32_t last = std::max(LastHandTile(seat), 0);
     const int32_t end = last + 1;  // the place the row grows into
     if (end >= HandTiles()) {
         // No place left in the row: the tile stays in the drawn place.
@@ -353,17 +357,26 @@ void CMJTableSceneBase::MergeDrawnTile(int32_t seat) {
     }
     Hand(seat, end).present = 1;
     Hand(seat, end).standing = 1;
-    if (IsJokerTile(f) && GetTableLogic()->GetJokersInRow() == 0) {
+    const bool jokersApart = GetTableLogic()->GetJokersInRow() == 0;
+    if (IsJokerTile(f) && jokersApart) {
         Hand(seat, end).nFace = f;
         Hand(seat, end).jokerMark = 1;
+        Hand(seat, end).locked = drawn.locked;
         Hand(seat, 0).nFace = kFaceDown;
         return;
     }
-    // Keys fall along the row: the tile goes after the last tile whose key
-    // is not smaller than its own, jokers passed over.
+    // Keys fall along the row as the sort leaves it: jokers between suit 1
+    // and suit 0 when they sort apart. Only the jokers merged at the row's
+    // end are passed over; the tile goes after the last tile whose key is
+    // not smaller than its own.
+    auto keyOf = [&](int32_t face) {
+        return jokersApart && IsJokerTile(face) ? kJokerSortKey : TileSortKey(face);
+    };
     const int32_t key = TileSortKey(f);
     int32_t i = last;
-    while (i > 0 && (IsJokerTile(Hand(seat, i).nFace) || TileSortKey(Hand(seat, i).nFace) < key))
+    while (i > 0 && Hand(seat, i).jokerMark && IsJokerTile(Hand(seat, i).nFace))
+        --i;
+    while (i > 0 && keyOf(Hand(seat, i).nFace) < key)
         --i;
     for (int32_t k = end; k > i + 1; --k)
         MoveTile(seat, k - 1, k);

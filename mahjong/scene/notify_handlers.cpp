@@ -70,8 +70,7 @@ void CMJTableSceneBase::ClockTo(int32_t seat) {
     TC_MoveClockHand(TC_GetPointTo(), 2 * seat);
 }
 
-void CMJTableSceneBase::OnRoundStart(Bytes payload) {
-    if (!Enough(211040, payload, snap::kRoundStartWords)) return;
+void CMJTableSceneBase::OnRoundStart() {
     StartClockTimer();
     // A round that runs offers no start.
     ShowStartButton(0);
@@ -86,6 +85,8 @@ void CMJTableSceneBase::OnRoundStart(Bytes payload) {
     HideCentre();
     RefreshEntities(1);
     SetInRound(1);
+    // The classic pane shows the turned-up tile full size for a while.
+    if (paneKind_ == 1) PeekTurnedUpTile(2000);
     ThrowDice();
 }
 
@@ -435,7 +436,8 @@ void CMJTableSceneBase::OnPresence(Bytes payload) {
 bool CMJTableSceneBase::HandleNotification(uint32_t id, Bytes payload) {
     switch (id) {
         case 211040:
-            OnRoundStart(payload);
+            // The round is the snapshot's, stored before (no payload).
+            OnRoundStart();
             break;
         case 221200:
             OnOwnHand(payload);

@@ -268,7 +268,12 @@ void CMJTableSceneBase::OnTimer(uint32_t id) {
         case kTimerWatchDiscard:
             OnWatchTimer(id);
             return;
+        case kTimerDiceRoll:
+            RollDiceFrame();
+            return;
         case kTimerPeek:
+            // Only the classic pane shows the turned-up tile full size.
+            if (paneKind_ != 1) return;
             if (classicHost_) classicHost_->SetPaneTimer(kTimerPeek, 0);
             for (int32_t i = 0; i < WallTiles(); ++i)
                 Wall(i).showLarge = 0;

@@ -230,9 +230,23 @@ void CMJTableSceneBase::SweepHand() {
 }
 
 void CMJTableSceneBase::RollDice(int32_t first, int32_t second) {
-    (void)first;
-    (void)second;
+    // The classic pane rolls its two dice a frame every 60 ms, with their
+    // sound, and shows them until the clock does.
+    if (paneKind_ == 1) {
+        classicDice_ = {first, second, 0, true};
+        PlaySoundResource(assets::kSoundDice, kSoundAsync);
+        StartSceneTimer(kTimerDiceRoll, kDiceFrameMs);
+        RepaintClassic();
+    }
     PostSceneMessage(kDiceRollMs, kMsgDealStep);
+}
+
+void CMJTableSceneBase::RollDiceFrame() {
+    if (++classicDice_.frame >= kDiceFrames - 1) {
+        classicDice_.frame = kDiceFrames - 1;
+        StopSceneTimer(kTimerDiceRoll);
+    }
+    RepaintClassic();
 }
 
 void CMJTableSceneBase::ResetOwnTurnWords() {

@@ -32,6 +32,8 @@ bool CMJTableSceneBase::ThrowDice() {
     // Each value picks one of six frame tables.
     if (dice[0] < 1 || dice[0] > 6 || dice[1] < 1 || dice[1] > 6) {
         LogLine("骰子数据错误: %d,%d", dice[0], dice[1]);
+        // Without the roll the deal goes on at once.
+        PostSceneMessage(0, kMsgDealStep);
         return false;
     }
     RollDice(dice[0], dice[1]);

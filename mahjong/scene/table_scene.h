@@ -253,7 +253,7 @@ class CMJTableScene : public CMJTableSceneBase {
         uint32_t jokerPlaque = 0, jokerFace = 0;
         uint32_t textLine = 0;
         uint32_t huStamp = 0;
-        // The stake line: up to ten "数字1" digits, "两", then "2花".
+        // The stake line: the "2花" label, up to ten "数字1" digits, "两".
         std::array<uint32_t, 10> stakeDigits{};
         uint32_t stakeUnit = 0, flowerCount = 0;
         uint32_t signPulse = 0;  // the auto-play sign's running Apply, 0 none

@@ -21,7 +21,9 @@ int32_t ScreenWidth() {
 }  // namespace
 
 CMJTableSceneBase::CMJTableSceneBase(const CMJTableLogic* logic)
-    : logic_(logic), sizes_(TileSizes::ForScreenWidth(ScreenWidth())) {}
+    : logic_(logic), sizes_(TileSizes::ForScreenWidth(ScreenWidth())) {
+    CreateTableFont();
+}
 
 CMJTableSceneBase::~CMJTableSceneBase() = default;
 
@@ -164,7 +166,8 @@ void CMJTableSceneBase::SortHand(int32_t seat, int32_t first, int32_t last) {
     std::vector<Entry> entries;
     for (int32_t i = first; i <= last; ++i) {
         const MJStruct& r = Hand(seat, i);
-        const int32_t key = jokersApart && IsJokerTile(r.nFace) ? 10 : TileSortKey(r.nFace);
+        const int32_t key =
+            jokersApart && IsJokerTile(r.nFace) ? kJokerSortKey : TileSortKey(r.nFace);
         entries.push_back({key, r.nFace, r.locked, r.jokerMark, r.raised});
     }
     std::stable_sort(entries.begin(), entries.end(),

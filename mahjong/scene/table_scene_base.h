@@ -21,9 +21,14 @@
 #include "engine/game_engine.h"
 #include "mahjong/app/request_words.h"
 #include "mahjong/app/table_logic.h"
+#include "mahjong/scene/classic_table.h"
 #include "mahjong/scene/mj_struct.h"
 #include "mahjong/scene/tile_pictures.h"
 #include "platform/gui/geometry.h"
+
+namespace platform {
+class Painter;
+}
 
 namespace mahjong {
 
@@ -317,7 +322,7 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // payload shorter than what its handler reads, or naming a chair that
     // is not seated, is dropped with a log line.
     using Bytes = std::span<const uint8_t>;
-    virtual void OnRoundStart(Bytes payload);         // 211040
+    virtual void OnRoundStart();                      // 211040, from the snapshot
     virtual void OnOwnHand(Bytes payload);            // 221200
     virtual void OnHandHidden(Bytes payload);         // 221160
     virtual void OnDraw(Bytes payload);               // 229160
@@ -375,7 +380,10 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
 
     // The table's settings and pictures, loaded again whenever the frame
     // applies a skin (the table pane's skin hook).
-    void Initialize() { LoadSettings(); }
+    void Initialize() {
+        LoadTableBitmaps();
+        LoadSettings();
+    }
 
     // --- What the table's display does beside the records. The classic
     // pane repaints from the records and the scene's words, so that at this
@@ -574,11 +582,39 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     void EndDragAtCursor();
     // Shows the turned-up wall tile full size until the peek timer.
     void PaintDrawTile();
+    // The turned-up wall tile full size for `ms` (timer 3), when there is one.
+    void PeekTurnedUpTile(uint32_t ms);
     int32_t OwnDragIndex() const { return ownDrag_.index; }
     bool Dragging() const { return ownDrag_.dragging; }
     bool JustDropped() const { return ownDrag_.justDropped; }
 
+    // --- The classic level's own means (classic_table.cpp): the table
+    // bitmaps of the skin, loaded for pane kind 1; the table fonts; the
+    // banker and stake lines of the info box while a round runs.
+    virtual void LoadTableBitmaps();
+    void CreateTableFont();
+    const ClassicTableBitmaps& TableBitmaps() const { return tableBitmaps_; }
+    const TableFont& GetTableFont(int32_t i) const { return tableFonts_[size_t(i & 3)]; }
+    void DrawPlayerInfo(platform::Painter& dc) const;
+    // The classic pane's dice: the thrown values and the frame of their
+    // roll, shown from the throw until the clock shows.
+    struct ClassicDice {
+        int32_t first = 0, second = 0, frame = 0;
+        bool shown = false;
+    };
+    static constexpr int32_t kDiceFrames = 9;
+    static constexpr uint32_t kDiceFrameMs = 60;
+    const ClassicDice& GetClassicDice() const { return classicDice_; }
+    // The next frame of the roll (the roll's timer).
+    void RollDiceFrame();
+
+  private:
+    ClassicTableBitmaps tableBitmaps_;
+    std::array<TableFont, 4> tableFonts_{};
+    ClassicDice classicDice_;
+
   protected:
+    void HideClassicDice() { classicDice_.shown = false; }
     MJStruct& Hand(int32_t seat, int32_t i) {
         return hands_[size_t(seat) * kHandRecords + size_t(i)];
     }
@@ -769,5 +805,8 @@ inline constexpr uint32_t kTimerAskToSee = 7;
 inline constexpr uint32_t kTimerWatchDraw = 10;
 inline constexpr uint32_t kTimerWatchDiscard = 11;
 inline constexpr uint32_t kTimerFlowerCheck = 2011;
+inline constexpr uint32_t kTimerDiceRoll = 2012;  // the classic pane's dice
+// Sound resources played asynchronously, the playing sound kept.
+inline constexpr uint32_t kSoundAsync = 0x11;
 
 }  // namespace mahjong

@@ -19,6 +19,10 @@ int32_t TileSuit(int32_t tile);
 // 1-9, honours 1-7, flowers 1-8; 0 for no tile.
 int32_t TileRank(int32_t tile);
 
+// The sort key a joker takes when the round sorts jokers apart: between
+// suit 1 (keys 11-19) and suit 0 (keys 1-9).
+inline constexpr int32_t kJokerSortKey = 10;
+
 // The four copies of a tile's kind (first copy first) for suited and honour
 // tiles: their count, 4. A flower has one copy, itself (1); no tile: 0.
 int32_t SameKindTiles(int32_t tile, int32_t out[4]);

@@ -117,6 +117,7 @@ void CMJTableSceneBase::ClearTable() {
     // Nothing of the table before may still arrive: a deal step, say.
     DropSceneMessages();
     HideTileEntities();
+    HideClassicDice();
     LayOutWall();
     ShowWall(1);
     ResetHands();

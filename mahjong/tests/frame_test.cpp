@@ -31,6 +31,8 @@
 #include "mahjong/tests/table_fixture.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
+#include "platform/gui/static_control.h"
+#include "platform/gui/sys_colors.h"
 #include "platform/gui/virtual_keys.h"
 #include "platform/profile.h"
 #include "tools/gameserver/table_server.h"
@@ -48,7 +50,9 @@ class FrameTest : public ::testing::Test {
     void SetUp() override {
         for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
             setenv(name, ui_.dir.path().c_str(), 1);
-        server_ = std::make_unique<gameserver::TableServer>(gameserver::ClientTableOptions());
+        std::array<bool, 4> bots{true, true, true, true};
+        if (!Looker()) bots[size_t(OwnChair())] = false;
+        server_ = std::make_unique<gameserver::TableServer>(gameserver::ClientTableOptions(bots));
         ASSERT_NE(server_->Start(), 0);
         server_->WithTable([this](gameserver::TableGame& t) {
             t.SetObserver([this](const gameserver::TableMessage& m) {
@@ -57,7 +61,11 @@ class FrameTest : public ::testing::Test {
                 changed_.notify_all();
             });
         });
-        const auto line = client::testing::RoadLaunchLine(server_->port(), 424242, 0);
+        auto line = client::testing::RoadLaunchLine(server_->port(), 424242, OwnChair());
+        if (Looker()) {
+            line.userId = 201;
+            line.lookerFlag = 1;
+        }
         hall_ = std::make_unique<hall::HallStandIn>(line);
         ASSERT_TRUE(hall_->Open());
         app_ = std::make_unique<CClientApp>();
@@ -80,6 +88,9 @@ class FrameTest : public ::testing::Test {
 
     // The table pane's kind: 2 the engine pane, 1 the classic pane.
     virtual int32_t PaneKind() const { return 2; }
+    // The client's chair; bots take the others. A looker watches it.
+    virtual int32_t OwnChair() const { return 0; }
+    virtual bool Looker() const { return false; }
     long Entered() const {
         return std::count_if(lines_.begin(), lines_.end(),
                              [](const std::string& l) { return l.rfind("entered", 0) == 0; });
@@ -533,7 +544,9 @@ class ClassicPaneTest : public FrameTest {
                 const std::vector<int32_t> faces = OwnFaces();
                 for (int32_t i = 0; i < Scene().HandPositions(); ++i)
                     if (Own(i).locked) return false;
+                // The deal is shown to its end: the clock runs.
                 return Scene().TC_GetPointTo() == 6 && Scene().HasDrawnTile(3) &&
+                       Scene().GetClockFace().visible &&
                        std::count_if(faces.begin(), faces.end(),
                                      [](int32_t f) { return f >= 0; }) == 17;
             },
@@ -552,11 +565,29 @@ class ClassicPaneTest : public FrameTest {
                               platform::MAKELPARAM(p.x, p.y));
     }
     long Sounds(const char* line) const { return std::count(lines_.begin(), lines_.end(), line); }
+    // The pixels of a bitmap's cell (its colour key left out) that the
+    // pane's picture does not show at `at`.
+    int Unlike(const char* bitmap, platform::RECT cell, platform::POINT at) {
+        const platform::Surface* source = Scene().TableBitmaps().Get(bitmap);
+        if (!source) return -1;
+        const uint32_t key = ClassicTableBitmaps::KeyOf(bitmap);
+        const uint32_t keyPixel = (key & 0xff) << 16 | (key & 0xff00) | (key >> 16 & 0xff);
+        int unlike = 0;
+        for (int y = 0; y < cell.Height(); ++y) {
+            for (int x = 0; x < cell.Width(); ++x) {
+                const uint32_t want = source->At(cell.left + x, cell.top + y) & 0xffffff;
+                if (want == keyPixel) continue;
+                unlike += (Pane()->TablePicture().At(at.x + x, at.y + y) & 0xffffff) != want;
+            }
+        }
+        return unlike;
+    }
     // The client's own request with that id (the bots' are skipped), or none.
     std::vector<int32_t> OwnRequest(uint32_t id) {
         for (;;) {
             std::vector<int32_t> w = WaitForRequest(id);
-            if (w.empty() || (w.size() > 7 && w[6] == 0 && uint32_t(w[7]) == app_->GetUserId()))
+            if (w.empty() ||
+                (w.size() > 7 && w[6] == OwnChair() && uint32_t(w[7]) == app_->GetUserId()))
                 return w;
         }
     }
@@ -604,7 +635,7 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
     };
     const auto hoverSound = "sound 29100";
     long sounds = 0;
-    int32_t x7 = 0, taken = 0;
+    int32_t x7 = 0;
     std::vector<int32_t> afterTaking;
     std::vector<Row> rows = {
         {"a click on a tile that is not raised does nothing",
@@ -633,9 +664,12 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
              Mouse(platform::WM_MOUSEMOVE, TileAt(2));
              Mouse(platform::WM_RBUTTONDOWN, TileAt(2), platform::MK_RBUTTON);
              EXPECT_EQ(Pane()->CursorState(), 2);
-             Mouse(platform::WM_MOUSEMOVE, TileAt(6), platform::MK_RBUTTON);
+             // Held by its middle, the tile is dropped a little right of
+             // tile 6's middle: onto tile 6's column.
+             const platform::POINT onto{TileAt(6).x + 5, TileAt(6).y};
+             Mouse(platform::WM_MOUSEMOVE, onto, platform::MK_RBUTTON);
              EXPECT_TRUE(Scene().Dragging());
-             Mouse(platform::WM_RBUTTONUP, TileAt(6));
+             Mouse(platform::WM_RBUTTONUP, onto);
          },
          [&](const std::vector<int32_t>& before) {
              std::vector<int32_t> want = before;
@@ -650,23 +684,24 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
              EXPECT_EQ(Scene().RaisedHandTile(3), -1);
              EXPECT_FALSE(Scene().JustDropped());
          }},
-        {"a drop on the tile's own column leaves the hand as it was",
+        {"a drop on the tile's own column puts it back and changes nothing",
          [&] {
              Mouse(platform::WM_MOUSEMOVE, TileAt(7));
              Mouse(platform::WM_MOUSEMOVE, TileAt(7));
-             const platform::POINT p = TileAt(7), near{p.x - 3, p.y};
+             const platform::POINT p = TileAt(7), near{p.x + 3, p.y};
              x7 = Own(7).x;
              sounds = Sounds(hoverSound);
              Mouse(platform::WM_RBUTTONDOWN, p, platform::MK_RBUTTON);
              Mouse(platform::WM_MOUSEMOVE, near, platform::MK_RBUTTON);
-             EXPECT_EQ(Own(7).x, x7 - 3);
+             EXPECT_EQ(Own(7).x, x7 + 3);
              Mouse(platform::WM_RBUTTONUP, near);
          },
          [&](const std::vector<int32_t>& before) {
              EXPECT_EQ(OwnFaces(), before);
              EXPECT_EQ(Own(7).raised, 0);
              EXPECT_EQ(Own(7).x, x7);
-             EXPECT_EQ(Sounds(hoverSound), sounds + 1);
+             EXPECT_EQ(Sounds(hoverSound), sounds);
+             EXPECT_EQ(Scene().OwnDragIndex(), 7);
          }},
         {"beyond the right end, with the drawn tile in hand, it lands in place 0",
          [&] {
@@ -695,28 +730,207 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
                  [&] { return Scene().GetMJStruct(kAreaWall, 0, j)->showLarge == 0; }, 100, true));
          }},
     };
-    rows.push_back({"a tile the table took during the drag is not put back by the drop",
-                    [&] {
-                        Mouse(platform::WM_MOUSEMOVE, TileAt(3));
-                        Mouse(platform::WM_MOUSEMOVE, TileAt(3));
-                        Mouse(platform::WM_RBUTTONDOWN, TileAt(3), platform::MK_RBUTTON);
-                        ASSERT_EQ(Scene().OwnDragIndex(), 3);
-                        taken = Own(3).nFace;
-                        Scene().RemoveHandTile(3, taken);
-                        afterTaking = OwnFaces();
-                        Mouse(platform::WM_MOUSEMOVE, TileAt(8), platform::MK_RBUTTON);
-                        Mouse(platform::WM_RBUTTONUP, TileAt(8));
-                    },
-                    [&](const std::vector<int32_t>&) {
-                        EXPECT_EQ(OwnFaces(), afterTaking);
-                        EXPECT_EQ(Scene().OwnDragIndex(), -1);
-                    }});
+    // The table changes the hand under a drag: the tile the drag holds is
+    // taken, or locked; the drop does nothing, and leaves the tile on its
+    // place. While a choice of tiles runs the pane drops nothing.
+    const struct {
+        const char* name;
+        std::function<void(int32_t held)> change;
+    } changes[] = {
+        {"a tile the table took during the drag is not put back by the drop",
+         [&](int32_t held) { Scene().RemoveHandTile(3, Own(held).nFace); }},
+        {"a tile locked during the drag stays where it is",
+         [&](int32_t held) { Scene().GetMJStruct(kAreaHand, 3, held)->locked = 1; }},
+        {"a drop while the hand is in a choice does nothing",
+         [&](int32_t) { Scene().SetHandMode(2); }},
+    };
+    for (const auto& c : changes) {
+        rows.push_back({c.name,
+                        [&] {
+                            Mouse(platform::WM_MOUSEMOVE, TileAt(3));
+                            Mouse(platform::WM_MOUSEMOVE, TileAt(3));
+                            Mouse(platform::WM_RBUTTONDOWN, TileAt(3), platform::MK_RBUTTON);
+                            ASSERT_EQ(Scene().OwnDragIndex(), 3);
+                            x7 = Own(3).x;
+                            c.change(3);
+                            afterTaking = OwnFaces();
+                            Mouse(platform::WM_MOUSEMOVE, TileAt(8), platform::MK_RBUTTON);
+                            Mouse(platform::WM_RBUTTONUP, TileAt(8));
+                        },
+                        [&](const std::vector<int32_t>&) {
+                            EXPECT_EQ(OwnFaces(), afterTaking);
+                            if (Scene().GetHandMode() == 0) {
+                                EXPECT_EQ(Own(3).x, x7);
+                            }
+                            Scene().SetHandMode(0);
+                            Scene().GetMJStruct(kAreaHand, 3, 3)->locked = 0;
+                        }});
+    }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const std::vector<int32_t> before = OwnFaces();
         row.act();
         row.check(before);
     }
+}
+
+TEST_F(ClassicPaneTest, ItsButtonsStandInTheirPlacesAndItsStaticTextsAreYellow) {
+    PlayToOwnTurn();
+    const platform::RECT pane = Pane()->GetClientRect();
+    auto at = [this](platform::UINT id) { return Pane()->Button(id)->GetRectInParent(); };
+    EXPECT_EQ(at(CMJGameTableView::kIdAskToSee),
+              (platform::RECT{0, pane.bottom - 24, 70, pane.bottom}));
+    EXPECT_EQ(at(CMJGameTableView::kIdStart),
+              (platform::RECT{pane.right / 2 - 40, pane.bottom - 160, pane.right / 2 + 40,
+                              pane.bottom - 130}));
+    // The claim buttons in a row above the own hand's right end: pass, hu,
+    // kong, peng, then chow when the round plays chows.
+    platform::RECT hand;
+    Scene().GetHandAreaRect(3, &hand);
+    const bool chows = app_->GetTableLogic()->HasChowButton();
+    std::vector<platform::UINT> row = {CMJGameTableView::kIdPass, CMJGameTableView::kIdHu,
+                                       CMJGameTableView::kIdKong, CMJGameTableView::kIdPeng};
+    if (chows) row.push_back(CMJGameTableView::kIdChow);
+    EXPECT_EQ(at(row.back()).right, hand.right);
+    for (size_t i = 0; i < row.size(); ++i) {
+        EXPECT_EQ(at(row[i]).bottom, hand.top - 4) << i;
+        if (i > 0) {
+            EXPECT_GT(at(row[i]).left, at(row[i - 1]).right) << i;
+        }
+    }
+    if (!chows) {
+        EXPECT_FALSE(Pane()->Button(CMJGameTableView::kIdChow)->IsWindowVisible());
+    }
+
+    // A static text on the pane: yellow letters straight on the table.
+    platform::CStatic label;
+    label.Create("庄家", platform::WS_CHILD | platform::WS_VISIBLE, {10, 300, 90, 330}, Pane(),
+                 1900);
+    client::testing::Pump();
+    const platform::Surface shown = ui_.display->Screen(Frame()->GetSafeHwnd().value);
+    const platform::POINT origin = Frame()->ScreenToClient(Pane()->ClientToScreen({10, 300}));
+    int yellow = 0, grey = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            const platform::COLORREF c = platform::ColorOf(shown.At(origin.x + x, origin.y + y));
+            yellow += c == 0x00ffff;
+            grey += c == platform::GetSysColor(platform::COLOR_BTNFACE);
+        }
+    }
+    EXPECT_GT(yellow, 20);
+    EXPECT_EQ(grey, 0);
+}
+
+TEST_F(ClassicPaneTest, TheRoundStartShowsTheTurnedUpTileFullSizeForTwoSeconds) {
+    client::testing::Pump();
+    ui_.Click(*Pane()->Button(CMJGameTableView::kIdStart), {4, 4});
+    ASSERT_TRUE(PumpUntil([this] { return Scene().InRound() != 0; }, 10));
+    const int32_t j = app_->GetTableLogic()->Word(snap::kTurnedUpPos);
+    const MJStruct& turned = *Scene().GetMJStruct(kAreaWall, 0, j);
+    ASSERT_EQ(turned.faceState, 1);
+    EXPECT_EQ(turned.showLarge, 1);
+    // Drawn full size from the large faces over the turned-up tile.
+    Pane()->RedrawTable();
+    platform::RECT big;
+    Scene().GetDrawTileRect(&big);
+    const int32_t cell = TileImageIndex(turned.nFace) * 42;
+    EXPECT_EQ(Unlike("MJ_LARGE1", {cell, 0, cell + 42, 60}, {big.left, big.top}), 0);
+    clock_.AdvanceMillis(1900);
+    client::testing::Pump();
+    EXPECT_EQ(turned.showLarge, 1);
+    clock_.AdvanceMillis(200);
+    client::testing::Pump();
+    EXPECT_EQ(turned.showLarge, 0);
+}
+
+TEST_F(ClassicPaneTest, AfterTheRoundsResultTheTableIsEmptyAndTheStartButtonBack) {
+    PlayToOwnTurn();
+    // The clock plays the own turns until the round ends.
+    platform::CButton& start = *Pane()->Button(CMJGameTableView::kIdStart);
+    ASSERT_TRUE(PumpUntil([&] { return start.IsWindowVisible(); }, 500, true));
+    EXPECT_EQ(app_->GetTableLogic()->GetTableFlags() & snap::kFlagRunning, 0);
+    EXPECT_EQ(Scene().InRound(), 0);
+    // The marks are cleared (the bots may have started the next game since).
+    EXPECT_EQ(app_->GetSeatPanel()->Seat(3).started, 0);
+    for (int32_t seat = 0; seat < 4; ++seat) {
+        EXPECT_EQ(app_->GetSeatPanel()->Seat(seat).banker, 0) << seat;
+        for (int32_t i = 0; i < kHandRecords; ++i)
+            EXPECT_EQ(Scene().GetMJStruct(kAreaHand, seat, i)->present, 0) << seat << " " << i;
+    }
+    for (platform::UINT id : {CMJGameTableView::kIdPass, CMJGameTableView::kIdPeng})
+        EXPECT_FALSE(Pane()->Button(id)->IsWindowVisible());
+}
+
+TEST_F(ClassicPaneTest, TheThrownDiceRollOnTheTableUntilTheClockShows) {
+    client::testing::Pump();
+    ui_.Click(*Pane()->Button(CMJGameTableView::kIdStart), {4, 4});
+    ASSERT_TRUE(PumpUntil([this] { return Scene().InRound() != 0; }, 10));
+    int32_t thrown[2];
+    app_->GetTableLogic()->GetDice(thrown);
+    const CMJTableSceneBase::ClassicDice& dice = Scene().GetClassicDice();
+    EXPECT_TRUE(dice.shown);
+    EXPECT_EQ(dice.first, thrown[0]);
+    EXPECT_EQ(dice.second, thrown[1]);
+    EXPECT_EQ(Sounds("sound 29101"), 1);
+    // A frame every 60 ms; the last, the thrown numbers, stays.
+    for (int32_t frame = 0; frame <= 9; ++frame) {
+        EXPECT_EQ(dice.frame, std::min(frame, 8)) << frame;
+        clock_.AdvanceMillis(60);
+        client::testing::Pump();
+    }
+    platform::RECT box;
+    Scene().GetDiceRect(&box);
+    const std::string second = "DICE" + std::to_string(6 + thrown[1]);
+    Pane()->RedrawTable();
+    EXPECT_EQ(Unlike(second.c_str(), {8 * 106, 0, 9 * 106, 99}, {box.left + 106, box.top}), 0);
+    ASSERT_TRUE(PumpUntil([this] { return Scene().GetClockFace().visible; }, 20, true));
+    Pane()->RedrawTable();
+    EXPECT_GT(Unlike(second.c_str(), {8 * 106, 0, 9 * 106, 99}, {box.left + 106, box.top}), 100);
+}
+
+// A looker at the classic pane, watching chair 0 of four bots.
+class ClassicPaneLookerTest : public ClassicPaneTest {
+  protected:
+    bool Looker() const override { return true; }
+};
+
+TEST_F(ClassicPaneLookerTest, AskingToSeeTheHandWaitsFifteenSecondsBeforeAskingAgain) {
+    platform::CButton& ask = *Pane()->Button(CMJGameTableView::kIdAskToSee);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            client::testing::Pump();
+            return Scene().InRound() != 0 && ask.IsWindowVisible();
+        },
+        20, true));
+    EXPECT_FALSE(Pane()->Button(CMJGameTableView::kIdStart)->IsWindowVisible());
+    ASSERT_TRUE(ask.IsWindowEnabled());
+    ui_.Click(ask, {4, 4});
+    ASSERT_FALSE(WaitForRequest(kReqSeeHand).empty());
+    EXPECT_FALSE(ask.IsWindowEnabled());
+    ui_.Click(ask, {4, 4});  // while it waits: no second request
+    clock_.AdvanceMillis(14900);
+    client::testing::Pump();
+    EXPECT_FALSE(ask.IsWindowEnabled());
+    clock_.AdvanceMillis(200);
+    client::testing::Pump();
+    EXPECT_TRUE(ask.IsWindowEnabled());
+    std::lock_guard lock(mu_);
+    EXPECT_EQ(std::count_if(requests_.begin(), requests_.end(),
+                            [](const gameserver::TableMessage& m) { return m.id == kReqSeeHand; }),
+              0);
+}
+
+// The classic pane from chair 3, at its first turn: the three chairs
+// before it have discarded, the table turned round.
+class ClassicPaneChair3Test : public ClassicPaneTest {
+  protected:
+    int32_t OwnChair() const override { return 3; }
+};
+
+TEST_F(ClassicPaneChair3Test, TheTableShowsFromAnotherChairInPlay) {
+    PlayToOwnTurn();
+    Pane()->RedrawTable();
+    testing::ExpectGolden("classic_pane_chair3.png", Pane()->TablePicture());
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ void Dealt(Table& t) {
         for (int c = 0; c < 4; ++c)
             w.Set(size_t(49 + c), c == 0 ? 17 : 16);  // the banker, chair 0, holds 17
     });
-    t.scene.OnRoundStart(Words(snap::kRoundStartWords).Bytes());
+    t.scene.OnRoundStart();
     t.scene.RevealDealtHands();
 }
 

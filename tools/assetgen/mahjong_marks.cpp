@@ -5,7 +5,9 @@
 // that shows the round's joker.
 
 #include <cmath>
+#include <span>
 
+#include "mahjong/scene/classic_bitmaps.h"
 #include "tools/assetgen/asset_files.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/families.h"
@@ -198,6 +200,26 @@ Surface JokerBoard() {
     return s;
 }
 
+// The classic pane's win mark: a red plate the size of a shown tile.
+Surface WinTile() {
+    Surface s = Smooth(42, 60, [](Painter& p, int s) {
+        RoundRect(p, {0, 0, 42 * s, 60 * s}, 5 * s, RGB(120, 14, 10));
+        RoundRect(p, {2 * s, 2 * s, 40 * s, 58 * s}, 4 * s, RGB(200, 30, 24));
+    });
+    Over(s, ShadowedText(42, 60, "胡", Bold(30), kGold), 0, 0);
+    return s;
+}
+
+// The banker's mark beside a seat's name on the classic pane.
+Surface BankerMark() {
+    Surface s = Smooth(20, 20, [](Painter& p, int s) {
+        Disc(p, {0, 0, 20 * s, 20 * s}, RGB(150, 24, 20));
+        Disc(p, {2 * s, 2 * s, 18 * s, 18 * s}, RGB(220, 60, 30));
+    });
+    Over(s, ShadowedText(20, 20, "庄", Bold(14), kWhite), 0, 0);
+    return s;
+}
+
 }  // namespace
 
 bool MakeMahjongMarks(const std::string& root) {
@@ -217,6 +239,9 @@ bool MakeMahjongMarks(const std::string& root) {
     ok = write("hand.png", PointingHand()) && ok;
     ok = write("partical.png", Particle()) && ok;
     ok = write("JokerObject.bmp", JokerBoard()) && ok;
+    const auto classic = std::span(assets::kClassicCommonPictures);
+    ok = WritePicture(folder, classic, "mj_hu.bmp", WinTile()) && ok;
+    ok = WritePicture(folder, classic, "mj_zhuang.bmp", BankerMark()) && ok;
     return ok;
 }
 

@@ -17,6 +17,7 @@
 
 #include <tuple>
 
+#include "mahjong/scene/classic_bitmaps.h"
 #include "platform/gui/painter.h"
 #include "tools/assetgen/asset_files.h"
 #include "tools/assetgen/draw.h"
@@ -189,6 +190,20 @@ bool MakeStyleTiles(const std::string& folder, const TableLook& look) {
     ok = write("mj_side2.bmp", SideStanding(false, look)) && ok;
     const Surface sign = DrawJokerSign(look.face);
     ok = write("mj_joker.bmp", Standing(kLarge800, &sign, look)) && ok;
+    // The classic pane's own tiles that may not be chosen: the large faces
+    // greyed towards the cloth.
+    Surface locked = Strip(kLarge800, faces, true, look);
+    for (int y = 0; y < locked.Height(); ++y) {
+        for (int x = 0; x < locked.Width(); ++x) {
+            const uint32_t p = locked.At(x, y);
+            const COLORREF c = platform::ColorOf(p);
+            if (c == assets::kMagenta) continue;
+            locked.Set(x, y,
+                       (p & 0xff000000) |
+                           (platform::PixelOf(Mix(c, platform::RGB(96, 96, 96), 110)) & 0xffffff));
+        }
+    }
+    ok = WritePicture(folder, assets::kClassicStylePictures, "mj_locked800.bmp", locked) && ok;
     return ok;
 }
 

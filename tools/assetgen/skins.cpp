@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "mahjong/scene/classic_bitmaps.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/families.h"
 #include "tools/assetgen/raster.h"
@@ -30,6 +31,7 @@ struct Theme {
     const char* tableColor;
     const char* frame[4];  // LeftIn, LeftOut, RightIn, RightOut
     int buttonWidth, buttonHeight;
+    const char* tileStyle;  // the tiles of the classic pane
 };
 
 const Theme kThemes[] = {
@@ -44,7 +46,8 @@ const Theme kThemes[] = {
      "20 100 50",
      {"20 40 90", "90 120 170", "200 215 240", "255 255 255"},
      56,
-     36},
+     36,
+     "Classic"},
     {"skin2",
      "暖阳橙",
      RGB(150, 64, 16),
@@ -56,7 +59,8 @@ const Theme kThemes[] = {
      "110 45 25",
      {"90 40 10", "170 110 60", "245 220 190", "255 250 240"},
      56,
-     36},
+     36,
+     "Azure"},
 };
 
 Surface Gradient(int width, int height, COLORREF from, COLORREF to, platform::GradientMode mode) {
@@ -211,6 +215,15 @@ std::string SkinIni(const Theme& t) {
         line(std::string(k.file) + "=" + k.file + ".bmp");
     line("TableCloth=TableCloth.bmp");
     line("DlgBarBK=DlgBarBK.bmp");
+    // The classic pane's table: the pictures of the skin's tile style and
+    // the common ones, from their folders beside the skin's.
+    auto bitmap = [&](const mahjong::assets::SkinBitmap& b) {
+        line(std::string(b.name) + "=..\\" +
+             (b.common ? mahjong::assets::kCommonFolder : t.tileStyle) + "\\" + b.file);
+    };
+    for (const mahjong::assets::SkinBitmap& b : mahjong::assets::kClassicSkinBitmaps)
+        bitmap(b);
+    bitmap(mahjong::assets::kBankerMarkBitmap);
     line("[CommColors]");
     line(std::string("WaitBarfg=") + t.waitBarFg);
     line(std::string("WaitBarbg=") + t.waitBarBg);

@@ -297,7 +297,7 @@ bool TableGallery::Open(int x, int y, Show show) {
     if (!s.IsScreenReady()) return false;
     switch (show) {
         case Show::kDealt:
-            s.OnRoundStart(DealtRoundStart());
+            s.OnRoundStart();
             s.RevealDealtHands();
             break;
         case Show::kInPlay:
