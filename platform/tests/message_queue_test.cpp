@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
 #include <vector>
 
 #include "platform/tests/clock_driver.h"
@@ -136,6 +138,43 @@ TEST(MessageSourceTest, WakeThreadQueueMakesABlockedGetMessageAskAgain) {
     t.Join();
     EXPECT_EQ(got, WM_APP + 1);
     EXPECT_FALSE(WakeThreadQueue(t.Id()));
+}
+
+// The retrieval hooks: every message taken passes `retrieved` first (those
+// PeekMessage only looks at do not), and `idle` runs each time GetMessage
+// has nothing and waits, so a thread that rests can say so.
+TEST(MessageHooksTest, RetrievedSeesEachMessageTakenAndIdleEachWaitForNothing) {
+    std::vector<std::string> seen;  // the thread's own record
+    Event idle(false, false);
+    std::atomic<int> idles{0};
+    Thread t;
+    ASSERT_TRUE(t.Start([&] {
+        SetThreadMessageHooks({[&](const Message& m) { seen.push_back(std::to_string(m.message)); },
+                               [&] {
+                                   seen.push_back("idle");
+                                   ++idles;
+                                   idle.Set();
+                               }});
+        PostMessage({}, WM_APP + 1);
+        PostMessage({}, WM_APP + 2);
+        Message msg;
+        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);  // looked at, not taken
+        PeekMessage(msg, {}, 0, 0, PM_REMOVE);
+        while (GetMessage(msg) > 0) {
+        }
+        SetThreadMessageHooks({});
+        PostMessage({}, WM_APP + 9);
+        PeekMessage(msg, {}, 0, 0, PM_REMOVE);  // no hooks any more
+    }));
+    WaitForSingleObject(idle, INFINITE);
+    PostThreadMessage(t.Id(), WM_APP + 3);
+    WaitForSingleObject(idle, INFINITE);
+    PostThreadMessage(t.Id(), WM_QUIT);
+    t.Join();
+    const std::string app1 = std::to_string(WM_APP + 1), app2 = std::to_string(WM_APP + 2),
+                      app3 = std::to_string(WM_APP + 3), quit = std::to_string(WM_QUIT);
+    EXPECT_EQ(seen, (std::vector<std::string>{app1, app2, "idle", app3, "idle", quit}));
+    EXPECT_EQ(idles, 2);
 }
 
 }  // namespace
