@@ -30,10 +30,7 @@ using table_gallery::TableGallery;
 // The round in play seen from chair 3, whose hand holds 16 standing tiles,
 // on a 1024-pixel desktop (42-pixel own tiles).
 struct BenchTable {
-    BenchTable() : gallery(3, QEVO_ASSET_DIR) {
-        gallery.OpenHeadless();
-        gallery.Build(Show::kInPlay);
-    }
+    BenchTable() : gallery(3, QEVO_ASSET_DIR) { gallery.Open(0, 0, Show::kInPlay); }
     // Throws the first standing tile of the own hand; false when none is left.
     bool Discard() {
         CTableScene& s = gallery.Scene();
@@ -110,7 +107,7 @@ BENCHMARK(BM_TableFrameDiscardFlying)->Iterations(500);
 void BM_TableShownAtRest(benchmark::State& state) {
     bench::MeasureShownProgram(state, "1024x768x24", []() -> std::unique_ptr<TableGallery> {
         auto gallery = std::make_unique<TableGallery>(3, QEVO_ASSET_DIR);
-        return gallery->Open(0, 0) && gallery->Build(Show::kInPlay) ? std::move(gallery) : nullptr;
+        return gallery->Open(0, 0, Show::kInPlay) ? std::move(gallery) : nullptr;
     });
 }
 BENCHMARK(BM_TableShownAtRest)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);

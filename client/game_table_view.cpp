@@ -1,10 +1,22 @@
 #include "client/game_table_view.h"
 
+#include "client/game_app.h"
+#include "client/skin_library.h"
+#include "client/skin_settings.h"
 #include "platform/message_queue.h"
 
 namespace client {
 
 CGameTableView::CGameTableView() = default;
+
+void CGameTableView::InitializeTable() {
+    CGameApp* app = CGameApp::Current();
+    CSkinSettings* skin = app ? app->GetSkinSettings() : nullptr;
+    SetBackgroundColor(skin ? skin->GetColor("CommColors", "TableColor", 0x4000) : 0x4000);
+    SetBackgroundBitmap(SkinLibrary::Instance().GetBitmap("TableCloth"));
+    UpdateBackground();
+    Invalidate();
+}
 
 void CGameTableView::StartClockTimer() {
     if (clockTimer_) platform::KillTimer(GetSafeHwnd(), clockTimer_);

@@ -32,6 +32,9 @@ class CGameTableView : public CGameFormView {
     // connection.
     virtual void RefreshTable() {}
     virtual void RefreshTableExtra() {}
+    // The skin hook, run when the frame applies a skin: the framework's pane
+    // takes the skin's table colour and cloth; a game's pane loads its table.
+    virtual void InitializeTable();
 
     // The clock timer's id: the framework's is 1000; game panes choose theirs.
     virtual platform::UINT_PTR ClockTimerId() const { return 1000; }

@@ -8,7 +8,6 @@
 #include "client/mj_game_app.h"
 #include "client/player_view.h"
 #include "client/skin_library.h"
-#include "client/skin_settings.h"
 #include "platform/gui/sys_colors.h"
 #include "platform/message_queue.h"
 
@@ -55,20 +54,6 @@ CMJGameApp* MJApp() {
 // The timers the frame sets for itself; any other belongs to the scene.
 bool IsFrameTimer(platform::UINT_PTR id) {
     return id >= kTimerHallCheck && id <= kTimerKeepAlive;
-}
-
-CSkinSettings* Skin() {
-    CGameApp* app = CGameApp::Current();
-    return app ? app->GetSkinSettings() : nullptr;
-}
-
-// The framework's table pane shows the skin's table cloth.
-void SkinTablePane(CGameTableView& table) {
-    CSkinSettings* skin = Skin();
-    table.SetBackgroundColor(skin ? skin->GetColor("CommColors", "TableColor", 0x4000) : 0x4000);
-    table.SetBackgroundBitmap(SkinLibrary::Instance().GetBitmap("TableCloth"));
-    table.UpdateBackground();
-    table.Invalidate();
 }
 
 }  // namespace
@@ -162,8 +147,9 @@ void CMJGameFrameWnd::ApplySplitterSkin() {
         splitter->RecalcLayout();
     }
     if (operate_) operate_->Invalidate();
-    if (table_) SkinTablePane(*table_);
     if (dialogBar_.GetSafeHwnd()) dialogBar_.ApplySkin();
+    // Last, the table pane's own skin hook: a scene reloads its table.
+    if (table_) table_->InitializeTable();
 }
 
 uint32_t CMJGameFrameWnd::TableClockTimer() const {

@@ -116,12 +116,11 @@ class GameEngine : public EngineNode {
     virtual int CanStart() { return 1; }
     virtual void InitDefaults();
     virtual void AfterDefaults() {}
-    // Once the logical screen exists (after the first sizing).
-    virtual void InitGameData() {}
-    // Right after InitGameData: the scene's settings and pictures.
+    // Once the host has sized the screen: the scene's settings and pictures.
     virtual void LoadSettings() {}
-    // Before and after the host starts its timers.
-    virtual void OnStartTimers() {}
+    // When the host starts its timers: the game data, made with the pictures
+    // loaded; then the start's own hook.
+    virtual void InitGameData() {}
     virtual void OnTimersStarted() {}
     // A host timer other than the frame and tick timers.
     virtual void OnTimer(uint32_t timerId) { (void)timerId; }

@@ -67,7 +67,6 @@ void CJqGameTableView::FirstSizing() {
     const platform::RECT client = GetClientRect();
     if (client.Width() <= 0 || client.Height() <= 0) return;
     engine_->InitScreen(client.Width(), client.Height());
-    engine_->InitGameData();
     engine_->LoadSettings();
 }
 
@@ -77,7 +76,8 @@ void CJqGameTableView::StartTimers() {
     platform::SetTimer(Handle(), kFrameTimer, engine_->GetWorld().GetClockStep());
     if (tickTimer_ == 0) tickTimer_ = engine_->Resources().NewUniqueId();
     platform::SetTimer(Handle(), tickTimer_, kTickMs);
-    engine_->OnStartTimers();
+    // The game data is made once the settings' pictures are loaded.
+    engine_->InitGameData();
     engine_->OnTimersStarted();
     started_ = true;
     if (sizeLocked_) engine_->OnResize();

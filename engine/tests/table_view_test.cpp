@@ -22,7 +22,6 @@ class HostedScene : public GameEngine {
     int CanStart() override { return Note("CanStart", canStart); }
     void InitGameData() override { Note("InitGameData"); }
     void LoadSettings() override { Note("LoadSettings"); }
-    void OnStartTimers() override { Note("OnStartTimers"); }
     void OnTimersStarted() override { Note("OnTimersStarted"); }
     void OnResize() override { Note("OnResize"); }
     void OnTimer(uint32_t id) override { timers.push_back(id); }
@@ -110,9 +109,8 @@ TEST_F(TableViewTest, StartingRunsTheScenesHooksInOrder) {
     ASSERT_TRUE(scene_.IsScreenReady());
     EXPECT_EQ(scene_.GetScreenWidth(), 320);
     platform::SendMessage(view_.GetSafeHwnd(), kStartEngineTimers);
-    EXPECT_EQ(scene_.calls,
-              (std::vector<std::string>{"CanStart", "InitGameData", "LoadSettings", "OnStartTimers",
-                                        "OnTimersStarted", "OnResize"}));
+    EXPECT_EQ(scene_.calls, (std::vector<std::string>{"CanStart", "LoadSettings", "InitGameData",
+                                                      "OnTimersStarted", "OnResize"}));
     // Too late to change how the screen is sized.
     view_.SetSizeLocked(false);
     EXPECT_TRUE(view_.SizeLocked());

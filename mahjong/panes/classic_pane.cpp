@@ -67,6 +67,11 @@ void CMJGameTableView::OnInitialUpdate() {
     if (area.Width() > 0) LayoutControls(area.Width(), area.Height());
 }
 
+void CMJGameTableView::InitializeTable() {
+    client::CGameTableView::InitializeTable();
+    if (scene_) scene_->Initialize();
+}
+
 platform::CButton* CMJGameTableView::Button(platform::UINT id) {
     for (PaneButton& b : buttons_)
         if (b.id == id) return &b.button;

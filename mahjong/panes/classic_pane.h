@@ -51,6 +51,9 @@ class CMJGameTableView : public client::CGameTableView, public CMJTableSceneBase
         kIdChow = 1814,
     };
     void OnInitialUpdate() override;
+    // The skin hook: the skin's table colour and cloth, then the scene's
+    // settings and pictures.
+    void InitializeTable() override;
     // The start button above the bottom, the ask button in the seat strip.
     void LayoutControls(int cx, int cy);
     // Shows and enables the buttons as the scene's state allows.

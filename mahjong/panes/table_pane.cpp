@@ -24,6 +24,10 @@ void CMJGameTableView2::OnInitialUpdate() {
     engineView_.OnInitialUpdate();
 }
 
+void CMJGameTableView2::InitializeTable() {
+    if (scene_) scene_->Initialize();
+}
+
 void CMJGameTableView2::RestartClockTimer() {
     if (ClockTimer() != 0) StartClockTimer();
 }

@@ -29,6 +29,8 @@ class CMJGameTableView2 : public client::CGameTableView {
     // When a clock timer runs, it starts again with the same id.
     void RestartClockTimer();
     void OnInitialUpdate() override;
+    // The skin hook: the scene loads its settings and pictures anew.
+    void InitializeTable() override;
 
     CMJTableScene* GetScene() const { return scene_; }
     engine::CJqGameTableView& EngineView() { return engineView_; }

@@ -349,6 +349,10 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // A chat line through the main frame.
     void AddChatLine(const std::string& text) const;
 
+    // The table's settings and pictures, loaded again whenever the frame
+    // applies a skin (the table pane's skin hook).
+    void Initialize() { LoadSettings(); }
+
     // --- Game start and the engine's messages to the scene.
     // The table was entered (0x8164): a running round restored for a looker
     // or a returning player, the start or ask-to-see-cards button shown.

@@ -39,8 +39,7 @@ class ActionTest : public ClientFixture {
         Words w = testing::RoundStart(turn, own);
         w.Set(snap::kJokersInRow, 1).Set(snap::kSubstituteAsTile, 1).Set(snap::kJokerA, -1);
         w.Set(snap::kJokerB, -1);
-        ASSERT_TRUE(Notify(211040, w));
-        Scene().StartTurnClock();
+        ASSERT_TRUE(ClientFixture::Deal(w));
     }
     void Discard(int32_t chair, int32_t tile, int32_t ownFlags = 0) {
         ASSERT_TRUE(Notify(221170, Words(22).Set(1, chair).Set(21, tile).Set(6, ownFlags)));
@@ -289,14 +288,7 @@ TEST_F(ActionTest, AClaimOfTheDiscardBeforeTheOwnTurnTakesTheTurn) {
     EXPECT_TRUE(Next(229000));
 }
 
-TEST_F(ActionTest, OneJokerEntityServesEveryJokerAndTheChairBeforeTheOwnIsWatched) {
-    Scene().PlayJokerAnimation();
-    Scene().PlayJokerAnimation();
-    const auto& all = Scene().Effects().All();
-    EXPECT_EQ(std::count(all.begin(), all.end(), SceneEffect(Effect::kJokerAnimation, 1)), 1);
-    platform::Payload none;
-    Scene().OnMessage(kMsgJokerDone, none, 0);
-    EXPECT_TRUE(Effect({Effect::kJokerAnimationEnd}));
+TEST_F(ActionTest, TheChairBeforeTheOwnIsWatched) {
     Deal(2, {});
     Discard(2, T(0, 6, 0));  // view seat 1 discards: view seat 0 moves next
     ASSERT_TRUE(Notify(229165, Words(0)));
@@ -336,13 +328,8 @@ TEST_F(LookerActionTest, ALookersCommandsSendNothing) {
 // ---- The discard flight on the engine ----
 
 TEST_F(ActionTest, ADiscardFliesToTheShownPlaceAndEndsThereOnce) {
-    testing::LinkAssets(dir_.path());
     Deal(0, {T(0, 1, 0)});
     CTableScene& s = Scene();
-    s.InitScreen(744, 710);
-    s.LoadSettings();
-    s.CreateTileEntities();
-    s.RefreshEntities(100);
     ASSERT_TRUE(s.PlaysEffects());
     const engine::Entity* from = s.GetEntity(s.Binding(H(At(T(0, 1, 0))).nObject).entity);
     ASSERT_NE(from, nullptr);

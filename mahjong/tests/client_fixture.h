@@ -1,25 +1,36 @@
 #pragma once
-// The real mahjong application seated at a table of four, its connection
-// talking to the scripted game server over loopback, the clock driven.
+// The real mahjong client started as the program starts it: the hall
+// stand-in hands it a table of four, its main frame opens on a headless
+// display (the table pane's first sizing loads the scene's settings and
+// pictures), and entering the table starts the engine's timers (the
+// scene's game data, then the game's start). Its connection talks to the
+// scripted game server over loopback; the clock is driven by the test.
 // Notifications are handed to the application's handler as the main frame
-// would; requests are read back at the server.
+// hands them on; requests are read back at the server.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "client/tests/hall_test_data.h"
+#include "client/tests/session_fixture.h"
+#include "client/tests/ui_fixture.h"
 #include "mahjong/app/client_app.h"
+#include "mahjong/panes/main_frame.h"
+#include "mahjong/panes/table_pane.h"
 #include "mahjong/tests/table_fixture.h"
 #include "platform/clock.h"
-#include "platform/tests/temp_dir.h"
 #include "tools/gameserver/server.h"
+#include "tools/hall/hall_stand_in.h"
 
 namespace mahjong::testing {
 
@@ -43,44 +54,126 @@ inline Words RoundStart(int32_t turn, const std::vector<int32_t>& own) {
 
 class ClientFixture : public ::testing::Test {
   protected:
-    // Seated at `chair` (or watching it); users are 101-104 by chair.
-    void Seat(int chair, bool looker = false) {
-        setenv("QEVO_HALL_DIR", dir_.path().c_str(), 1);
-        setenv("QEVO_SYSTEM_DIR", dir_.path().c_str(), 1);
-        setenv("QEVO_PROGRAM_DIR", dir_.path().c_str(), 1);
+    // Seated at `chair` (or watching it); users are 101-104 by chair, the
+    // looker 201. `table` may change the hall's table before the start.
+    void Seat(int chair, bool looker = false,
+              const std::function<void(client::HallTableState&)>& table = {}) {
+        for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
+            setenv(name, ui_.dir.path().c_str(), 1);
+        ui_.dir.Write("mirb.ini", "[SYSTEM]\r\nExePath=" + client::testing::AssetDir() +
+                                      "hall/GameHall.exe\r\n");
+        const std::filesystem::path assets = client::testing::AssetDir();
+        for (const char* folder : {"res", "skins", "sound"}) {
+            if (folder == std::string("sound") && !LinkSounds()) continue;
+            std::filesystem::create_directory_symlink(
+                assets / folder, std::filesystem::path(ui_.dir.path()) / folder);
+        }
         ASSERT_NE(server_.Start(), 0);
         server_.SetDefaultReply(Reply::With(kReplyOk));
+        server_.SetReply(201001, Reply::With(0, client::testing::Words({14, 0, 0, 0, 0, 0, 0})));
+        server_.SetReply(200110, Reply::With(200500, client::testing::Words({1, 2, 3})));
+        server_.SetReply(201130, Reply::With(0));
+        client::LaunchLine line = client::testing::RoadLaunchLine(server_.port(), 424242, chair);
+        line.userId = looker ? 201 : 101 + uint32_t(chair);
+        line.lookerFlag = looker ? 1 : 0;
+        hall_ = std::make_unique<hall::HallStandIn>(line);
+        client::HallTableState& state = hall_->TableState();
+        state = client::testing::MakeState(4, looker ? 1 : 0);
+        state.room.noticeHost.clear();
+        state.room.advertHost.clear();
+        if (looker) state.lookers[0].chair = chair;
+        if (table) table(state);
+        ASSERT_TRUE(hall_->Open());
+        BeforeStart();
         app_ = std::make_unique<CClientApp>();
         app_->SetUnattended(true);
-        app_->SetEventSink([this](const std::string& line) { lines_.push_back(line); });
-        const uint32_t user = looker ? 201 : 101 + uint32_t(chair);
-        app_->SetCommandLine("\"7|127.0.0.1|3|0|0|" + std::to_string(user) + "|5|" +
-                             std::to_string(chair) + "|" + (looker ? "1" : "0") + "|0|Qevo|" +
-                             std::to_string(server_.port()) + "\"");
-        ASSERT_TRUE(app_->ParseLaunchLine());
-        auto state = client::testing::MakeState(4, looker ? 1 : 0);
-        if (looker) state.lookers[0].chair = chair;
-        ASSERT_TRUE(app_->SetTableState(state));
-        app_->SetSharedWord1(4);
-        app_->SetSharedWord2(4);
-        CClientConnection& c = *app_->GetConnection();
-        c.InitCipherKey();
-        int proxyFailed = 0;
-        ASSERT_TRUE(c.Connect("", "127.0.0.1", server_.port(), &proxyFailed));
-        ASSERT_TRUE(server_.WaitForGreeting(kWait));
+        app_->SetEventSink([this](const std::string& l) { lines_.push_back(l); });
+        app_->SetCommandLine(hall::BuildLaunchLine(line));
+        ASSERT_TRUE(app_->InitInstance());
+        ASSERT_TRUE(PumpUntil([this] {
+            return std::ranges::any_of(
+                lines_, [](const std::string& l) { return l.rfind("entered", 0) == 0; });
+        }));
+        ASSERT_TRUE(View().TimersStarted());
     }
     void TearDown() override {
-        if (app_) app_->GetConnection()->Close();
+        if (app_) {
+            app_->GetConnection()->Close();
+            app_->ExitInstance();
+        }
         app_.reset();
-        unsetenv("QEVO_HALL_DIR");
-        unsetenv("QEVO_SYSTEM_DIR");
-        unsetenv("QEVO_PROGRAM_DIR");
+        hall_.reset();
+        client::testing::Pump();
+        for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
+            unsetenv(name);
     }
+    // Whether the program folder takes the generated sounds.
+    virtual bool LinkSounds() const { return true; }
+    // Files of the program folder written before the client starts.
+    virtual void BeforeStart() {}
+    std::string ProgramDir() const { return ui_.dir.path(); }
+    std::string IniPath() const { return ui_.dir.path() + "Qevo.ini"; }
 
     CTableScene& Scene() { return *app_->GetTableScene(); }
     CTableLogic& Logic() { return *app_->GetTableLogic(); }
+    CMainFrame& Frame() { return *dynamic_cast<CMainFrame*>(app_->Frame()); }
+    CMJGameTableView2& Pane() { return *dynamic_cast<CMJGameTableView2*>(Frame().GetTableView()); }
+    engine::CJqGameTableView& View() { return Pane().EngineView(); }
     bool Notify(uint32_t id, const Words& w) {
         return app_->GetNotifyHandler()->Dispatch(id, w.Bytes());
+    }
+    // Serves this thread's queue until `done`; the time-out is a safety net.
+    template <typename F>
+    bool PumpUntil(F done) {
+        const auto giveUp = std::chrono::steady_clock::now() + kWait;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > giveUp) return false;
+            if (client::testing::Pump() == 0) platform::MsgWaitForMultipleObjects({}, 10);
+        }
+        return true;
+    }
+    // The clock moves in steps of 10 ms until `done` holds, at most `ms`;
+    // the view's timers run.
+    template <typename F>
+    bool RunUntil(F done, int64_t ms = 10000) {
+        for (int64_t t = 0; !done(); t += 10) {
+            if (t >= ms) return false;
+            clock_.AdvanceMillis(10);
+            client::testing::Pump();
+        }
+        return true;
+    }
+    void Run(int64_t ms) {
+        RunUntil([] { return false; }, ms);
+    }
+    // A round started by the server (211040), its deal shown to its end.
+    bool Deal(const Words& start) {
+        return Notify(211040, start) &&
+               RunUntil([this] { return Scene().StateWord(CTableScene::kClockRunning) == 1; });
+    }
+    // The pointer at a point of the engine's screen, pressed and released
+    // when `click`: input of the view's window, as the display brings it.
+    void Pointer(int32_t x, int32_t y, bool click = false) {
+        const platform::POINT at = View().ClientToScreen(DevicePoint(x, y));
+        auto inject = [&](platform::InputEvent::Kind kind) {
+            platform::InputEvent e;
+            e.kind = kind;
+            e.window = Frame().GetSafeHwnd().value;
+            e.point = Frame().ScreenToClient(at);
+            e.button = platform::MouseButton::Left;
+            ui_.display->Inject(e);
+            client::testing::Pump();
+        };
+        inject(platform::InputEvent::Kind::MouseMove);
+        if (!click) return;
+        inject(platform::InputEvent::Kind::MouseDown);
+        inject(platform::InputEvent::Kind::MouseUp);
+    }
+    // A point of the engine's screen in the view's client area.
+    platform::POINT DevicePoint(int32_t x, int32_t y) {
+        const platform::RECT r = View().GetClientRect();
+        return {int(int64_t(x) * r.Width() / std::max(Scene().GetScreenWidth(), 1)),
+                int(int64_t(y) * r.Height() / std::max(Scene().GetScreenHeight(), 1))};
     }
     // The next request the server got with that id (others are skipped).
     std::optional<gameserver::ReceivedRequest> Next(uint32_t id) {
@@ -117,10 +210,11 @@ class ClientFixture : public ::testing::Test {
         return done.get();
     }
 
-    platform::testing::TempDir dir_;
+    client::testing::UiFixture ui_{false};
     platform::ManualClock clock_;
     platform::ScopedClock scoped_{clock_};
     gameserver::GameServer server_;
+    std::unique_ptr<hall::HallStandIn> hall_;
     std::unique_ptr<CClientApp> app_;
     std::vector<std::string> lines_;
 };

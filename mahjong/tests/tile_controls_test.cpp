@@ -22,22 +22,16 @@ using testing::Words;
 
 class TileControlTest : public ClientFixture {
   protected:
+    void BeforeStart() override {
+        platform::WritePrivateProfileString("SKIN", "Style1", "Azure", IniPath());
+    }
     // Chair 0 on turn with 17 tiles, the table on the engine.
     void SetUp() override {
         Seat(0);
-        testing::LinkAssets(dir_.path());
-        Scene().BeginSystem();
-        Scene().InitScreen(744, 710);
-        Scene().LoadSettings();
-        Scene().InitGameData();
-        Scene().CreateTileEntities();
         std::vector<int32_t> own;
         for (int i = 0; i < 17; ++i)
             own.push_back(T(i / 9, i % 9 + 1, 0));
-        const Words w = testing::RoundStart(0, own);
-        ASSERT_TRUE(Notify(211040, w));
-        Scene().StartTurnClock();
-        Scene().RefreshEntities(100);
+        ASSERT_TRUE(Deal(testing::RoundStart(0, own)));
         ASSERT_EQ(Scene().TC_GetPointTo(), 6);
     }
     const MJStruct& H(int i) { return *Scene().GetMJStruct(kAreaHand, 3, i); }
@@ -168,7 +162,6 @@ TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
         engine::ControlRecord* record = Scene().GetWorld().GetControl(Scene().ButtonControl(code));
         ASSERT_NE(record, nullptr) << code;
         const engine::Entity& e = *Scene().GetEntity(record->entityId);
-        EXPECT_DOUBLE_EQ(e.GetOpacity(), 1.2) << code;  // new: full strength
         Scene().SetControlLook(record, false);
         EXPECT_DOUBLE_EQ(e.GetOpacity(), 0.3) << code;
         EXPECT_EQ(record->GetEvent(engine::kEvClick), nullptr) << code;
@@ -197,12 +190,10 @@ TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
     Press(true);
     Press(false);
     Scene().PumpMessages();
-    EXPECT_FALSE(std::filesystem::is_empty(dir_.path() + "temp"));
+    EXPECT_FALSE(std::filesystem::is_empty(ProgramDir() + "temp"));
     // The music and skin buttons reach their operations.
     Scene().PollSceneButtons(kMsgMusicButton);
     EXPECT_EQ(Scene().MusicOn(), 1);
-    platform::WritePrivateProfileString("SKIN", "Style1", "Azure", app_->GetIniPath());
-    Scene().LoadSettings();
     const int32_t style = Scene().CurrentStyle();
     Scene().PollSceneButtons(kMsgSkinButton);
     EXPECT_NE(Scene().CurrentStyle(), style);

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         const table_gallery::Show show = what == "dealt"  ? table_gallery::Show::kDealt
                                          : what == "play" ? table_gallery::Show::kInPlay
                                                           : table_gallery::Show::kSettlement;
-        if (gallery.Open(40, 40) && gallery.Build(show)) {
+        if (gallery.Open(40, 40, show)) {
             code = gallery.Run(seconds > 0 ? seconds : (std::getenv("DISPLAY") ? 0 : 5));
             if (const char* shot = std::getenv("QEVO_TABLE_SHOT"))
                 gallery.Scene().Output().SavePng(shot);

@@ -275,14 +275,7 @@ platform::CWnd& TableGallery::Window() {
     return *frame_;
 }
 
-void TableGallery::OpenHeadless() {
-    scene_->BeginSystem();
-    scene_->InitScreen(744, 710);
-    // As a window's scene, it makes its controls once the screen exists.
-    scene_->InitGameData();
-}
-
-bool TableGallery::Open(int x, int y) {
+bool TableGallery::Open(int x, int y, Show show) {
     const platform::RECT area{x, y, x + 744, y + 710};
     if (!frame_->CreateEx(0, "牌桌", platform::WS_POPUP | platform::WS_VISIBLE, area, nullptr, 0))
         return false;
@@ -290,35 +283,34 @@ bool TableGallery::Open(int x, int y) {
                         frame_.get(), 1) ||
         !view_.AttachEngine(scene_.get()))
         return false;
+    // As the client starts it: the first sizing loads the settings.
     view_.OnInitialUpdate();
+    // The table holds its round when the client enters it, so no start
+    // button is offered.
+    const int own = app_->GetOwnChair();
+    const bool stored = show == Show::kDealt ? logic_.StoreRoundStart(DealtRoundStart())
+                                             : WriteRoundInPlay(logic_.TableData(), own);
+    if (!stored) return false;
+    // Entering the table starts the view's timers: the game data, the game.
     platform::SendMessage(view_.GetSafeHwnd(), engine::kStartEngineTimers);
-    return scene_->IsScreenReady();
-}
-
-bool TableGallery::Build(Show show) {
     mahjong::CTableScene& s = *scene_;
-    s.LoadSettings();
+    if (!s.IsScreenReady()) return false;
     switch (show) {
         case Show::kDealt:
-            s.CreateTileEntities();
-            if (!logic_.StoreRoundStart(DealtRoundStart())) return false;
             s.OnRoundStart(DealtRoundStart());
             s.RevealDealtHands();
             break;
         case Show::kInPlay:
-            s.CreateTileEntities();
-            if (!WriteRoundInPlay(logic_.TableData(), app_->GetOwnChair())) return false;
+        case Show::kSettlement:
             s.StartRoundDisplay();
             break;
-        case Show::kSettlement:
-            // The panel alone: a window's scene made its table at start-up.
-            s.CreateTileEntities();
-            WriteRoundInPlay(logic_.TableData(), app_->GetOwnChair());
-            if (!logic_.StoreRoundResult(SelfDrawnResult())) return false;
-            s.ShowSettlement();
-            return true;
     }
     s.RefreshEntities(100);
+    // The settlement's panel over the round it ends.
+    if (show == Show::kSettlement) {
+        if (!logic_.StoreRoundResult(SelfDrawnResult())) return false;
+        s.ShowSettlement();
+    }
     return true;
 }
 

@@ -40,13 +40,10 @@ class TableGallery {
     TableGallery(const TableGallery&) = delete;
     TableGallery& operator=(const TableGallery&) = delete;
 
-    // The engine's screen without a window.
-    void OpenHeadless();
-    // A window at (x, y) holding the engine's view, its timers started;
-    // false when something could not be made.
-    bool Open(int x, int y);
-    // Lays the table out for `show` on the screen made above.
-    bool Build(Show show);
+    // A window at (x, y) of the current display holding the engine's view,
+    // started as the client starts it (the first sizing, then the timers),
+    // with the table laid out for `show`; false when something failed.
+    bool Open(int x, int y, Show show);
     // Dispatches what is queued; the number of messages handled.
     int Pump();
     // The message loop until the window closes or `seconds` pass.

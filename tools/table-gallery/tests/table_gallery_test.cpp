@@ -60,8 +60,7 @@ TEST(TableGallery, EachChairSeesTheWholeTableFromItsOwnSide) {
     for (const Case& c : kPictures) {
         SCOPED_TRACE(c.golden);
         TableGallery g(c.chair, QEVO_ASSET_DIR);
-        g.OpenHeadless();
-        ASSERT_TRUE(g.Build(c.show));
+        ASSERT_TRUE(g.Open(0, 0, c.show));
         CTableScene& s = g.Scene();
         if (c.show != Show::kSettlement) {
             EXPECT_EQ(TilesOnTable(s), 144);
@@ -91,8 +90,7 @@ TEST(TableGallery, UnderXvfbTheWindowShowsTheSamePictures) {
     for (const Case& c : {kPictures[1], kPictures[5]}) {
         SCOPED_TRACE(c.golden);
         TableGallery g(c.chair, QEVO_ASSET_DIR);
-        ASSERT_TRUE(g.Open(0, 0));
-        ASSERT_TRUE(g.Build(c.show));
+        ASSERT_TRUE(g.Open(0, 0, c.show));
         for (int i = 0; i < 10; ++i) {
             clock.AdvanceMillis(40);
             g.Pump();
