@@ -4,18 +4,13 @@
 #include "mahjong/app/clock_channel.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstring>
 #include <string>
 #include <thread>
 
+#include "mahjong/tests/clock_conductor.h"
 #include "platform/clock.h"
 #include "platform/gui/gui_messages.h"
 #include "platform/message_queue.h"
@@ -26,62 +21,10 @@
 namespace mahjong {
 namespace {
 
-// The test's end of the channel.
-class Listener {
-  public:
-    explicit Listener(const std::string& path) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, path.data(), path.size());
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-            ::listen(fd_, 1) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~Listener() {
-        Hangup();
-        if (fd_ >= 0) ::close(fd_);
-    }
-    bool Accept() {
-        peer_ = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-        return peer_ >= 0;
-    }
-    void Send(const std::string& line) {
-        ASSERT_EQ(::send(peer_, line.data(), line.size(), MSG_NOSIGNAL), ssize_t(line.size()));
-    }
-    // The next line, without its end; empty after 10 s (a safety net only).
-    std::string Next() {
-        for (;;) {
-            if (const size_t end = pending_.find('\n'); end != std::string::npos) {
-                std::string line = pending_.substr(0, end);
-                pending_.erase(0, end + 1);
-                return line;
-            }
-            pollfd p{peer_, POLLIN, 0};
-            if (::poll(&p, 1, 10000) != 1) return {};
-            char buffer[256];
-            const ssize_t n = ::read(peer_, buffer, sizeof buffer);
-            if (n <= 0) return {};
-            pending_.append(buffer, size_t(n));
-        }
-    }
-    void Hangup() {
-        if (peer_ >= 0) ::close(peer_);
-        peer_ = -1;
-    }
-    bool Listening() const { return fd_ >= 0; }
-
-  private:
-    int fd_ = -1, peer_ = -1;
-    std::string pending_;
-};
-
 TEST(ClockChannelTest, TheTestsStepsMoveTheClockAndTheProgramSaysWhenItRests) {
     platform::testing::TempDir dir;
     const std::string path = dir.path() + "clock.sock";
-    Listener test(path);
+    testing::ClockConductor test(path);
     ASSERT_TRUE(test.Listening());
     setenv(ClockChannel::kVariable, path.c_str(), 1);
 
@@ -102,8 +45,8 @@ TEST(ClockChannelTest, TheTestsStepsMoveTheClockAndTheProgramSaysWhenItRests) {
         platform::RunMessageLoop();
         ended = true;
     });
-    ASSERT_TRUE(test.Accept());
-    EXPECT_EQ(test.Next(), "rest 0 0 0 0 0 0");
+    ASSERT_TRUE(test.Accept(10000));
+    EXPECT_EQ(test.Next(10000), "rest 0 0 0 0 0 0");
 
     // What the line counts: steps, requests, notices, pointer buttons.
     struct Case {
@@ -127,9 +70,9 @@ TEST(ClockChannelTest, TheTestsStepsMoveTheClockAndTheProgramSaysWhenItRests) {
             platform::PostThreadMessage(ui, platform::WM_LBUTTONDOWN);
         } else {
             if (act.rfind("request", 0) == 0) ++requests;
-            test.Send(act.substr(act.find("step")) + "\n");
+            test.Step(std::stol(act.substr(act.find("step") + 5)));
         }
-        EXPECT_EQ(test.Next(), c.rest) << act;
+        EXPECT_EQ(test.Next(10000), c.rest) << act;
         EXPECT_EQ(fired, c.fired) << act;
     }
     EXPECT_EQ(firedAt, ClockChannel::kStartMicros + 1000 * 1000) << "the clock moved by the steps";
