@@ -73,6 +73,11 @@ std::vector<Found> FindPictures(const Surface& screen, const Surface& picture,
         const int w = p.pixels.Width(), h = p.pixels.Height();
         if (p.order.empty() || w > area.Width() || h > area.Height()) continue;
         const size_t allowed = size_t(options.misses * double(p.order.size()));
+        // The first pixels, steady ones spread over the picture, miss at a
+        // true place no more than the rest: a place where more of them miss
+        // than the share allows (with a little slack) is given up at once.
+        const size_t probes = std::min<size_t>(32, p.order.size());
+        const size_t probeAllowed = size_t(options.misses * double(probes)) + 2;
         std::vector<std::pair<int, int>> offsets;  // (row, column) of each compared pixel
         for (int at : p.order)
             offsets.emplace_back(at / w, at % w);
@@ -80,13 +85,15 @@ std::vector<Found> FindPictures(const Surface& screen, const Surface& picture,
         for (int y = area.top; y + h <= area.bottom; ++y) {
             for (int x = area.left; x + w <= area.right; ++x) {
                 size_t missed = 0;
-                for (size_t i = 0; i < offsets.size(); ++i) {
+                bool rejected = false;
+                for (size_t i = 0; i < offsets.size() && !rejected; ++i) {
                     const auto [dy, dx] = offsets[i];
                     if (Close(screen.Row(y + dy)[x + dx], pic[p.order[i]], options.tolerance))
                         continue;
-                    if (++missed > allowed) break;
+                    ++missed;
+                    rejected = missed > allowed || (i < probes && missed > probeAllowed);
                 }
-                if (missed > allowed) continue;
+                if (rejected) continue;
                 candidates.push_back(
                     {{x, y, x + w, y + h}, double(missed) / double(p.order.size()), scale});
             }

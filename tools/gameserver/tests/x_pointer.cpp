@@ -33,8 +33,18 @@ bool XPointer::MoveTo(int px, int py) {
 }
 
 bool XPointer::Click() {
+    return Press() && Release();
+}
+
+bool XPointer::Press() {
     if (!Ready()) return false;
     XTestFakeButtonEvent(impl_->x, 1, True, CurrentTime);
+    XSync(impl_->x, False);
+    return true;
+}
+
+bool XPointer::Release() {
+    if (!Ready()) return false;
     XTestFakeButtonEvent(impl_->x, 1, False, CurrentTime);
     XSync(impl_->x, False);
     return true;

@@ -18,6 +18,9 @@ class XPointer {
     bool MoveTo(int x, int y);
     // Presses and releases the left button where the pointer is.
     bool Click();
+    // The left button's press and its release, each on its own.
+    bool Press();
+    bool Release();
 
   private:
     struct Impl;
