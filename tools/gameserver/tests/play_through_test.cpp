@@ -93,10 +93,7 @@ gs::TableOptions Table() {
     s.front = "3m6m7m";
     gs::TableOptions options = gs::ClientTableOptions();
     options.deal = rules::testing::SceneOrder(s);
-    options.random = [draws = std::make_shared<int>(0)]() -> uint32_t {
-        const int i = (*draws)++;
-        return i < 2 ? uint32_t(i + 2) : 0;
-    };
+    options.random = rules::testing::SceneDice();
     return options;
 }
 
