@@ -35,6 +35,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -359,13 +360,70 @@ class PlayThroughTest : public ::testing::Test {
         return best->second;
     }
     // The own hand's tiles of one kind on the screen, left to right.
-    std::vector<ts::Found> HandTiles(int32_t kind) {
+    std::vector<ts::Found> HandTiles(int32_t kind, bool joker = false) {
         ts::FindOptions o{kKey, 24, 0.06, {0, 800, 1000, 1024}, {1.0}};
-        auto found = ts::FindPictures(
-            Grab(), ts::CellOf(Picture("Classic/mj_large1024.bmp"), FaceCell(kind), 54, 77), o);
+        // A joker stands out in the row, tinted: its shape, not its colours.
+        if (joker) o.tolerance = 90, o.misses = 0.03;
+        const char* strip = joker ? "Classic/joker_large1024.bmp" : "Classic/mj_large1024.bmp";
+        auto found =
+            ts::FindPictures(Grab(), ts::CellOf(Picture(strip), FaceCell(kind), 54, 77), o);
         std::sort(found.begin(), found.end(),
                   [](const ts::Found& a, const ts::Found& b) { return a.rect.left < b.rect.left; });
         return found;
+    }
+    // Every tile the player holds stands in the hand row: a face of its kind
+    // for each (a joker's face its own picture).
+    ::testing::AssertionResult OwnHandShows() {
+        std::map<std::pair<int32_t, bool>, size_t> held;  // (kind, joker) -> count
+        server_->WithTable([&](gs::TableGame& t) {
+            for (TileId tile : rules::testing::HeldTiles(t.model(), 0))
+                ++held[{Kind(tile), t.model().IsJokerKind(tile) != 0}];
+        });
+        size_t tiles = 0;
+        for (const auto& [what, count] : held) {
+            tiles += count;
+            const size_t shown = HandTiles(what.first, what.second).size();
+            if (shown != count)
+                return ::testing::AssertionFailure()
+                       << count << " of kind " << what.first << " held, " << shown << " shown";
+        }
+        return ::testing::AssertionSuccess() << tiles << " tiles";
+    }
+    // A tile dragged from the left end of the row over the last standing one
+    // takes that place.
+    ::testing::AssertionResult DragRearranges() {
+        std::set<std::pair<int32_t, bool>> kinds;
+        server_->WithTable([&](gs::TableGame& t) {
+            for (TileId tile : rules::testing::HeldTiles(t.model(), 0))
+                kinds.insert({Kind(tile), t.model().IsJokerKind(tile) != 0});
+        });
+        std::vector<std::pair<platform::RECT, int32_t>> faces;
+        for (const auto& [kind, joker] : kinds)
+            for (const ts::Found& f : HandTiles(kind, joker))
+                faces.push_back({f.rect, joker ? -kind : kind});
+        std::sort(faces.begin(), faces.end(),
+                  [](const auto& a, const auto& b) { return a.first.left < b.first.left; });
+        if (faces.size() < 3) return ::testing::AssertionFailure() << "no hand row in view";
+        // The last face may be the drawn tile, which keeps its own place.
+        const auto& first = faces.front();
+        const auto& target = faces[faces.size() - 2];
+        const platform::POINT from{(first.first.left + first.first.right) / 2,
+                                   (first.first.top + first.first.bottom) / 2};
+        const platform::POINT to{(target.first.left + target.first.right) / 2, from.y};
+        const uint64_t buttons = conductor_.Last().buttons;
+        if (!MovePointer(from) || !pointer_->Press() ||
+            !RealWait([&] { return conductor_.Last().buttons > buttons; }) || !Pass(100))
+            return ::testing::AssertionFailure() << "the press was lost";
+        for (int step = 1; step <= 4; ++step)
+            if (!MovePointer({from.x + (to.x - from.x) * step / 4, from.y}))
+                return ::testing::AssertionFailure() << "the drag was lost";
+        if (!pointer_->Release() ||
+            !RealWait([&] { return conductor_.Last().buttons > buttons + 1; }) || !Pass(500))
+            return ::testing::AssertionFailure() << "the release was lost";
+        const int32_t kind = first.second < 0 ? -first.second : first.second;
+        for (const ts::Found& f : HandTiles(kind, first.second < 0))
+            if (std::abs(f.rect.left - target.first.left) < 8) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the dragged tile did not move";
     }
     // The player's choice: a tile that is no joker, a lone one if there is
     // one, the highest kind first.
@@ -519,12 +577,14 @@ TEST_F(PlayThroughTest, APersonPlaysARoundThroughTheScreen) {
         << "the player never came to move";
     ASSERT_TRUE(Pass(1500));
     ExpectScreen("dealt.png");
+    EXPECT_TRUE(OwnHandShows());
     EXPECT_EQ(ClockHand(), 6) << "the clock points at the player, at the bottom";
     ASSERT_TRUE(DiscardByClick());
     // The next chair on turn sits on the right.
     ASSERT_TRUE(Until([this] { return ActiveChair() == 3; }));
     ASSERT_TRUE(Pass(500));
     EXPECT_EQ(ClockHand(), 4) << "the clock points at the next player, on the right";
+    EXPECT_TRUE(DragRearranges());
 
     // The round by clicks: the first pung offered is taken, the next offer
     // passed; every turn discards a tile.
