@@ -46,13 +46,38 @@ Prepared Prepare(const Surface& picture, double scale, const FindOptions& option
             (still ? steady : rest).push_back(y * s.Width() + x);
         }
     }
-    // A stride prime to the count visits every steady pixel, far apart.
+    // The first eight are as unlike in colour as can be, and among alike
+    // ones as far apart, so that a patch of one colour on the screen fails
+    // them at once; then a stride prime to the count visits every steady
+    // pixel, far apart.
+    auto distance = [&](int a, int b) {
+        const uint32_t x = s.Data()[a], y = s.Data()[b];
+        int d = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+            d += std::abs(int(x >> shift & 0xFF) - int(y >> shift & 0xFF));
+        const int w = s.Width();
+        return d * 4096 + std::abs(a % w - b % w) + std::abs(a / w - b / w);
+    };
+    std::vector<bool> taken(steady.size(), false);
+    for (size_t k = 0; k < 8 && k < steady.size(); ++k) {
+        size_t best = 0;
+        int bestFar = -1;
+        for (size_t i = 0; i < steady.size(); i += 1 + steady.size() / 4096) {
+            if (taken[i]) continue;
+            int near = k == 0 ? 0 : 1 << 30;
+            for (int chosen : p.order)
+                near = std::min(near, distance(steady[i], chosen));
+            if (near > bestFar) bestFar = near, best = i;
+        }
+        taken[best] = true;
+        p.order.push_back(steady[best]);
+    }
     const size_t n = steady.size();
     size_t stride = n > 7 ? n / 7 + 1 : 1;
     while (n > 1 && std::gcd(stride, n) != 1)
         ++stride;
     for (size_t i = 0, at = 0; i < n; ++i, at = (at + stride) % n)
-        p.order.push_back(steady[at]);
+        if (!taken[at]) p.order.push_back(steady[at]);
     p.order.insert(p.order.end(), rest.begin(), rest.end());
     return p;
 }
@@ -74,10 +99,13 @@ std::vector<Found> FindPictures(const Surface& screen, const Surface& picture,
         if (p.order.empty() || w > area.Width() || h > area.Height()) continue;
         const size_t allowed = size_t(options.misses * double(p.order.size()));
         // The first pixels, steady ones spread over the picture, miss at a
-        // true place no more than the rest: a place where more of them miss
-        // than the share allows (with a little slack) is given up at once.
-        const size_t probes = std::min<size_t>(32, p.order.size());
-        const size_t probeAllowed = size_t(options.misses * double(probes)) + 2;
+        // true place no more than the rest: a place where more of the first
+        // 8 miss than the share allows (with a little slack) is given up at
+        // once.
+        // Past them, a place is given up once its misses run well ahead of
+        // the share.
+        const size_t firstAllowed = std::min(allowed, size_t(options.misses * 8) + 1);
+        auto running = [&](size_t i) { return size_t(options.misses * 1.5 * double(i + 1)) + 2; };
         std::vector<std::pair<int, int>> offsets;  // (row, column) of each compared pixel
         for (int at : p.order)
             offsets.emplace_back(at / w, at % w);
@@ -91,7 +119,8 @@ std::vector<Found> FindPictures(const Surface& screen, const Surface& picture,
                     if (Close(screen.Row(y + dy)[x + dx], pic[p.order[i]], options.tolerance))
                         continue;
                     ++missed;
-                    rejected = missed > allowed || (i < probes && missed > probeAllowed);
+                    rejected =
+                        missed > allowed || (i < 8 ? missed > firstAllowed : missed > running(i));
                 }
                 if (rejected) continue;
                 candidates.push_back(
