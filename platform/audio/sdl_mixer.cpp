@@ -141,17 +141,16 @@ std::unique_ptr<AudioBackend> OpenSdlMixer(const char* library, std::string* why
     };
     void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
     if (!handle) return fail(std::string("no ") + library);
+    // Once opened the library stays loaded, as when it plays: its decoders'
+    // libraries keep state of their own.
     MixerApi api;
-    if (!api.Resolve(handle) || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        dlclose(handle);
+    if (!api.Resolve(handle) || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return fail(std::string(library) + " cannot start");
-    }
     api.init(MIX_INIT_OGG | MIX_INIT_MP3);
     if (api.openAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
         std::string reason = std::string("no output device (") + SDL_GetError() + ")";
         api.quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        dlclose(handle);
         return fail(std::move(reason));
     }
     return std::make_unique<SdlMixerBackend>(api);

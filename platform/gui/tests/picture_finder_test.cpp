@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -174,7 +175,8 @@ std::vector<uint8_t> Bmp(int width, int height, int bits, const std::vector<uint
         for (size_t x = 0; x < size_t(width); ++x) {
             const uint32_t px = rows[r * size_t(width) + x];
             uint8_t* at = &file[54 + r * stride + x * size_t(bits) / 8];
-            at[0] = uint8_t(px), at[1] = uint8_t(px >> 8), at[2] = uint8_t(px >> 16);
+            for (int b = 0; b < std::min(bits / 8, 3); ++b)
+                at[b] = uint8_t(px >> (8 * b));
         }
     return file;
 }
