@@ -64,6 +64,13 @@ class EngineHost {
         (void)x;
         (void)y;
     }
+    // A timer of the host's window for the scene: it comes back to
+    // OnTimer(id) every `ms`, until killed.
+    virtual void SetSceneTimer(uint32_t id, uint32_t ms) {
+        (void)id;
+        (void)ms;
+    }
+    virtual void KillSceneTimer(uint32_t id) { (void)id; }
 };
 
 // Notice flags.

@@ -300,6 +300,17 @@ void CJqGameTableView::SetCursorPos(int32_t x, int32_t y) {
     platform::SetCursorPos(ClientToScreen({int(dx), int(dy)}));
 }
 
+void CJqGameTableView::SetSceneTimer(uint32_t id, uint32_t ms) {
+    // The view's own timers keep their ids.
+    if (id == kFrameTimer || id == tickTimer_) return;
+    platform::SetTimer(Handle(), id, ms);
+}
+
+void CJqGameTableView::KillSceneTimer(uint32_t id) {
+    if (id == kFrameTimer || id == tickTimer_) return;
+    platform::KillTimer(Handle(), id);
+}
+
 platform::LRESULT CHostFrameWnd::OnMessage(Message& msg) {
     if (msg.message == platform::WM_CLOSE) {
         platform::PostQuitMessage(0);

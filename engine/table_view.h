@@ -60,6 +60,8 @@ class CJqGameTableView : public platform::CWnd, public EngineHost {
     void PostToMainFrame(std::string text) override;
     void PostQuit() override;
     void SetCursorPos(int32_t x, int32_t y) override;
+    void SetSceneTimer(uint32_t id, uint32_t ms) override;
+    void KillSceneTimer(uint32_t id) override;
 
   protected:
     platform::LRESULT OnMessage(platform::Message& msg) override;

@@ -9,7 +9,6 @@
 //   scene/tile_identity.h  picture cell, suit, rank and copies of a tile code
 //   scene/tile_pictures.h  tile sizes and pictures
 //   scene/tile_bindings.h  TileBinding: a tile entity lent to a record
-//   scene/scene_effects.h  what the scene asks of the engine's runtime, in order
 //   scene/table_scene_base.h  CMJTableSceneBase: the data model, hands, areas, wall
 //   scene/table_scene.h    CMJTableScene (engine pane) and CTableScene (this game)
 //   scene/jpeg_file.h      JpegFile: RGB rows to a JPEG file
@@ -21,7 +20,6 @@
 #include "mahjong/app/table_logic.h"
 #include "mahjong/scene/jpeg_file.h"
 #include "mahjong/scene/mj_struct.h"
-#include "mahjong/scene/scene_effects.h"
 #include "mahjong/scene/screenshot.h"
 #include "mahjong/scene/table_scene.h"
 #include "mahjong/scene/table_scene_base.h"

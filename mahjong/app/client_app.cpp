@@ -15,14 +15,12 @@ CClientApp::CClientApp()
     : CMJGameApp(kGameName, kDefaultServerPort, kVersionMajor, kVersionMinor),
       skin_(GetIniPath()),
       scene_(&logic_),
-      panel_(&logic_),
-      timerHost_(scene_) {
+      panel_(&logic_) {
     // On the engine's pane a seat's label is its board's name.
     panel_.SetSceneSeatPainter([this](int32_t seat) { scene_.PlacePlayerName(seat); });
 }
 
 CClientApp::~CClientApp() {
-    timerHost_.Detach();
     card_.reset();
 }
 
@@ -38,7 +36,6 @@ bool CClientApp::InitInstance() {
 
 int CClientApp::ExitInstance() {
     SaveSettings();
-    timerHost_.Detach();
     card_.reset();
     return CMJGameApp::ExitInstance();
 }
@@ -47,14 +44,6 @@ client::CSingleDocTemplate CClientApp::DocTemplate() const {
     client::CSingleDocTemplate templ = CMJGameApp::DocTemplate();
     templ.frame = CMainFrame::CreateObject;
     return templ;
-}
-
-bool CClientApp::CreateMainWindow() {
-    // The scene's timers and delayed messages run on the main window; the
-    // table pane runs its frames.
-    if (!CMJGameApp::CreateMainWindow()) return false;
-    timerHost_.Attach(MainWindow());
-    return true;
 }
 
 void CClientApp::ShowPlayerInfo(const client::PlayerRecord& given) {

@@ -14,7 +14,6 @@
 #include "client/skin_settings.h"
 #include "mahjong/app/client_connection.h"
 #include "mahjong/app/notify_dispatch.h"
-#include "mahjong/app/scene_timer_host.h"
 #include "mahjong/app/seat_panel.h"
 #include "mahjong/app/table_logic.h"
 #include "mahjong/panes/player_dialogs.h"
@@ -51,7 +50,6 @@ class CClientApp : public client::CMJGameApp {
     CTableScene* GetTableScene() override { return &scene_; }
     CSeatPanel* GetSeatPanel() override { return &panel_; }
     CTableLogic* GetTableLogic() override { return &logic_; }
-    bool CreateMainWindow() override;
     // The hall's player card (through the main frame): one modeless card,
     // made on first use, left of the right-hand column.
     void ShowPlayerInfo(const client::PlayerRecord& record) override;
@@ -87,7 +85,6 @@ class CClientApp : public client::CMJGameApp {
     int32_t rejectKanPaiAsk_ = 0;
     int32_t quickCatch_ = 0;
     std::array<int32_t, 4> exitRequests_{};
-    SceneTimerHost timerHost_;
     std::unique_ptr<CPlayerInfoDlg> card_;
 };
 

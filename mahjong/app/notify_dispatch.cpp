@@ -239,6 +239,8 @@ bool CMJGameNotifyHandler::OnNotify211000(Data data) {
     CGameNotifyHandler::OnNotify211000(data);
     auto* app = dynamic_cast<client::CMJGameApp*>(client::CGameApp::Current());
     if (!app) return true;
+    // The player is told in front of everything else.
+    if (app->MainWindow()) platform::SetForegroundWindow(app->MainWindow());
     const std::string name = app->GetSeatDisplayName(WordAt(data, 1));
     const std::string text = WordAt(data, 2) != 0
                                  ? Format("%s 已经强行退出，游戏结束。(扣除%d两,%d分)",

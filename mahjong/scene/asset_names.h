@@ -124,7 +124,7 @@ inline constexpr Picture kStylePictures[] = {
     {"clock.bmp", "计时钟", kMagenta, 65, 65, 1, 1},
     {"clock_hand.bmp", "钟指针", kMagenta, 56, 56, 8, 1},
     {"mj_joker.bmp", "财神", kMagenta, 42, 60, 1, 1},
-    {"PGCHG.png", "碰杠吃胡过", kMagenta, 40, 40, 5, 1},
+    {"PGCHG.png", "碰杠吃胡过", kMagenta, 40, 40, 6, 1},
     {"frame0_left.bmp", "操作栏左", kMagenta, 10, 48, 1, 1},
     {"frame0_main.bmp", "操作栏中", kMagenta, 46, 48, 1, 1},
     {"frame0_right.bmp", "操作栏右", kMagenta, 10, 48, 1, 1},
@@ -159,8 +159,9 @@ enum BuffCell : int32_t {
     kBuffAutoPlay,
     kBuffScreenshot
 };
-// Cells of "PGCHG.png": peng, kong, chow, hu, pass.
-enum OperationCell : int32_t { kOpPeng, kOpKong, kOpChow, kOpHu, kOpPass };
+// Cells of "PGCHG.png": peng, kong, chow, hu, pass, and the cancel frame
+// the kong and chow buttons show while their choice is open.
+enum OperationCell : int32_t { kOpPeng, kOpKong, kOpChow, kOpHu, kOpPass, kOpCancel };
 // Cells of "dnxb.png": east, south, west, north. Cell n of "clock_hand.bmp"
 // points at clock position n (0 left, 2 up, 4 right, 6 down, odd ones
 // between); cell d of "clock_digit.bmp" and "数字1.pps" is the digit d.

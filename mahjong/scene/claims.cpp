@@ -38,7 +38,7 @@ void CMJTableSceneBase::OnStart() {
     platform::StoreLE32(&record[12], uint32_t(app->GetOwnChair()));
     if (client::CGameNotifyHandler* handler = app->GetNotifyHandler())
         handler->Dispatch(201160, record);
-    if (autoPlay_ < 3) autoPlay_ = 0;
+    if (!autoPlayShown_) autoPlay_ = 0;
     OnStartSent();
 }
 
@@ -110,9 +110,9 @@ int32_t CMJTableSceneBase::DoExposedKong() {
     const RequestWords meld = ExposedKongWords();
     ReplyBlock<8> reply{};
     uint32_t code = kReplyNotSent;
-    effects_.Add({Effect::kWaitCursor, 1});
+    ShowWaitCursor(true);
     RequestKongMove(kReqExposedKong, meld, &code, reply);
-    effects_.Add({Effect::kWaitCursor, 0});
+    ShowWaitCursor(false);
     if (code == kReplyWait) {
         pending_ = 1;
         phase_ = kPhaseKong;
@@ -134,9 +134,9 @@ int32_t CMJTableSceneBase::DoConcealedKong(int32_t tile) {
     const RequestWords meld = ConcealedKongWords(tile);
     ReplyBlock<8> reply{};
     uint32_t code = kReplyNotSent;
-    effects_.Add({Effect::kWaitCursor, 1});
+    ShowWaitCursor(true);
     const int32_t ok = RequestKongMove(kReqConcealedKong, meld, &code, reply);
-    effects_.Add({Effect::kWaitCursor, 0});
+    ShowWaitCursor(false);
     if (!ok) {
         OnKong();  // leaves the choice
         return 0;
@@ -158,18 +158,18 @@ int32_t CMJTableSceneBase::DoAddedKong(int32_t tile) {
     if (block < 0) return 0;
     for (int32_t k = 0; k < 3; ++k)
         pung[size_t(k)] = Hand(3, block - k).nFace;
-    effects_.Add({Effect::kWaitCursor, 1});
+    ShowWaitCursor(true);
     ReplyBlock<12> announce{};
     // A kong the server keeps waiting was announced already.
     if (!pending_ && !RequestKong2(pung, announce)) {
-        effects_.Add({Effect::kWaitCursor, 0});
+        ShowWaitCursor(false);
         return 0;
     }
     const RequestWords meld = AddedKongWords(pung);
     ReplyBlock<8> reply{};
     uint32_t code = kReplyNotSent;
     RequestKongMove(kReqAddedKong, meld, &code, reply);
-    effects_.Add({Effect::kWaitCursor, 0});
+    ShowWaitCursor(false);
     if (code == kReplyWait) {
         // Others may rob it: the kong waits for the claims to close.
         pending_ = 1;
@@ -194,10 +194,7 @@ int32_t CMJTableSceneBase::FinishOwnKong(const ReplyBlock<8>& reply, bool fromSe
     if (fromSelection) LeaveSelection();
     Hand(3, 0).present = 0;
     BindSeatTiles(3);
-    if (fromSelection) {
-        EnableOperationButton(kKongButton, 0);
-        Pause(200);
-    }
+    if (fromSelection) EnableOperationButton(kKongButton, 0);
     const int32_t replacement = reply[kong_reply::kReplacement];
     if (IsJokerTile(replacement)) PlayJokerAnimation();
     // A kong that emptied the wall leaves the drawn place empty.
@@ -335,7 +332,9 @@ void CMJTableSceneBase::OnPass() {
 }
 
 void CMJTableSceneBase::PollSceneButtons(uint32_t code) {
-    if (code != 210034) autoPlay_ = 0;
+    // A click counts the turns the clock ended anew; while auto-play is on,
+    // the click itself switched it off (the mouse's entries).
+    if (code != 210034 && !autoPlayShown_) autoPlay_ = 0;
     switch (code) {
         case 210021:
             OnStart();
@@ -362,9 +361,13 @@ void CMJTableSceneBase::PollSceneButtons(uint32_t code) {
             OnSortButton();
             break;
         case 210031:
+            SetAutoPlay();
+            break;
         case 210032:
         case 210033:
-            SetAutoPlay();
+            // The press and the click of one click on the table: the first
+            // ends auto-play, the second finds it ended.
+            if (autoPlayShown_) SetAutoPlay();
             break;
         case 210034:
             PlaySoundResource(29011, 1);

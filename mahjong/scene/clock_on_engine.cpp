@@ -64,8 +64,9 @@ void CMJTableScene::ShowClockOnEngine() {
     if (drawn.visible || !InRound()) HideDice();
 }
 
-void CMJTableScene::PlayTableEffect(const SceneEffect& e) {
-    if (e.kind == Effect::kDice && PlaysEffects()) ThrowDiceOnEngine(e.a, e.b);
+void CMJTableScene::RollDice(int32_t first, int32_t second) {
+    if (PlaysEffects()) ThrowDiceOnEngine(first, second);
+    CMJTableSceneBase::RollDice(first, second);
 }
 
 void CMJTableScene::ThrowDiceOnEngine(int32_t first, int32_t second) {

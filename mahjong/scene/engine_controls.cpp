@@ -1,7 +1,7 @@
 // This game's own engine controls beside the buttons: a ready icon and a
 // frame per seat, the joker plaque with the turned-up joker's face, the text
-// line, the hu stamp and the stake line. Made once, hidden, and shown by the
-// effects the scene records; the engine has five layers, so the orders the
+// line, the hu stamp and the stake line. Made once, hidden, and shown as
+// the scene goes; the engine has five layers, so the orders the
 // controls are given (10, 2999, 5010) are their depths on the table layer.
 #include <algorithm>
 #include <string>
@@ -105,68 +105,62 @@ void CMJTableScene::CreateEngineControls() {
         frame = image("底框", kOffTable, kOffTable, 95, 115, kSeatFrameDepth);
 }
 
-void CMJTableScene::PlayEngineControlEffect(const SceneEffect& e) {
+void CMJTableScene::ShowSettlementItem(int32_t chair) {
+    // A chair that started shows its ready icon beside its seat.
+    const int32_t seat = chair >= 0 && chair < 4 ? ChairToViewSeat(chair) : -1;
+    engine::Entity* icon =
+        IsSeat(seat) ? GetEntity(engineControls_.readyIcons[size_t(chair)]) : nullptr;
+    if (!icon) return;
+    const platform::POINT at = GetMarkerPos(seat);
+    MoveEntity(icon, at.x, at.y);
+    ShowEntity(icon, true);
+}
+
+void CMJTableScene::HideReadyIcons() {
+    for (uint32_t id : engineControls_.readyIcons)
+        HideEntity(id);
+    for (uint32_t id : engineControls_.seatFrames)
+        HideEntity(id);
+}
+
+// At a round's start and when the table goes idle after one.
+void CMJTableScene::HideCentre() {
+    const EngineControls& c = engineControls_;
+    for (uint32_t id : {c.huStamp, c.jokerPlaque, c.jokerFace, c.flowerCount, c.stakeUnit})
+        HideEntity(id);
+    for (uint32_t id : c.stakeDigits)
+        HideEntity(id);
+}
+
+void CMJTableScene::HideEntity(uint32_t id) {
+    if (engine::Entity* entity = GetEntity(id)) ShowEntity(entity, false);
+}
+
+void CMJTableScene::ShowMoney(int32_t value, bool points) {
+    ShowStake(value, !points);
+}
+
+void CMJTableScene::ShowJokerPlaque(int32_t code) {
     EngineControls& c = engineControls_;
-    auto hide = [this](uint32_t id) {
-        if (engine::Entity* entity = GetEntity(id)) ShowEntity(entity, false);
-    };
-    switch (e.kind) {
-        case Effect::kSettlementItem: {
-            // A chair that started shows its ready icon beside its seat.
-            const int32_t seat = e.a >= 0 && e.a < 4 ? ChairToViewSeat(e.a) : -1;
-            engine::Entity* icon = seat >= 0 ? GetEntity(c.readyIcons[size_t(e.a)]) : nullptr;
-            if (!icon) break;
-            const platform::POINT at = GetMarkerPos(seat);
-            MoveEntity(icon, at.x, at.y);
-            ShowEntity(icon, true);
-            break;
-        }
-        case Effect::kRoundStartDisplay:
-            for (uint32_t id : c.readyIcons)
-                hide(id);
-            for (uint32_t id : c.seatFrames)
-                hide(id);
-            break;
-        case Effect::kHideCentre:
-            // At a round's start and when the table goes idle after one.
-            hide(c.huStamp);
-            hide(c.jokerPlaque);
-            hide(c.jokerFace);
-            hide(c.flowerCount);
-            hide(c.stakeUnit);
-            for (uint32_t id : c.stakeDigits)
-                hide(id);
-            break;
-        case Effect::kMoney:
-            ShowStake(e.a, e.b == 0);
-            break;
-        case Effect::kJokerTile: {
-            auto* face = dynamic_cast<engine::ImageEntity*>(GetEntity(c.jokerFace));
-            const int32_t cell = TileImageIndex(e.a);
-            if (!face || cell < 0) break;
-            face->SetImage(Resources().GetImageIdByName("正面"), cell * kJokerFaceWidth, 0,
-                           kJokerFaceWidth, kJokerFaceHeight, engine::kNoBlendColor);
-            face->SetSize(kJokerFaceWidth, kJokerFaceHeight);
-            if (engine::Entity* plaque = GetEntity(c.jokerPlaque)) {
-                TakePicture(plaque, "王霸");
-                ShowEntity(plaque, true);
-            }
-            ShowEntity(face, true);
-            break;
-        }
-        case Effect::kParticles:
-            if (engine::Entity* stamp = IsSeat(e.a) ? GetEntity(c.huStamp) : nullptr) {
-                const platform::POINT at = GetMarkerPos(e.a);
-                MoveEntity(stamp, at.x, at.y);
-                ShowEntity(stamp, true);
-            }
-            break;
-        case Effect::kAutoPlay:
-            ShowAutoPlaySign(e.a != 0);
-            break;
-        default:
-            break;
+    auto* face = dynamic_cast<engine::ImageEntity*>(GetEntity(c.jokerFace));
+    const int32_t cell = TileImageIndex(code);
+    if (!face || cell < 0) return;
+    face->SetImage(Resources().GetImageIdByName("正面"), cell * kJokerFaceWidth, 0, kJokerFaceWidth,
+                   kJokerFaceHeight, engine::kNoBlendColor);
+    face->SetSize(kJokerFaceWidth, kJokerFaceHeight);
+    if (engine::Entity* plaque = GetEntity(c.jokerPlaque)) {
+        TakePicture(plaque, "王霸");
+        ShowEntity(plaque, true);
     }
+    ShowEntity(face, true);
+}
+
+void CMJTableScene::ShowHuStamp(int32_t seat) {
+    engine::Entity* stamp = IsSeat(seat) ? GetEntity(engineControls_.huStamp) : nullptr;
+    if (!stamp) return;
+    const platform::POINT at = GetMarkerPos(seat);
+    MoveEntity(stamp, at.x, at.y);
+    ShowEntity(stamp, true);
 }
 
 void CMJTableScene::ShowStake(int32_t value, bool silver) {
@@ -200,6 +194,13 @@ void CMJTableScene::ShowStake(int32_t value, bool silver) {
 }
 
 void CMJTableScene::ShowAutoPlaySign(bool on) {
+    // While it is on, a click anywhere on the table switches it off, and
+    // the auto-play button does not click.
+    SetMouseEvent(engine::kEvClick, on ? int32_t(kMsgAutoPlayClick) : 0, 0);
+    SetMouseEvent(engine::kEvLeftDown, on ? int32_t(kMsgAutoPlayPress) : 0, 0);
+    if (engine::ControlRecord* button = GetWorld().GetControl(ButtonControl(kMsgAutoPlayButton)))
+        SetControlEvent(button, engine::kEvClick, on ? 0 : int32_t(engine::kEvClick),
+                        on ? 0 : button->id);
     EngineControls& c = engineControls_;
     engine::Entity* sign = GetEntity(AutoPlaySign());
     if (!sign) return;

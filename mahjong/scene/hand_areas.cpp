@@ -166,8 +166,9 @@ void CMJTableSceneBase::ClearShownTiles() {
     }
 }
 
+// The classic pane paints the shown tiles from their records.
 void CMJTableSceneBase::DrawShownTile(int32_t seat) {
-    if (IsSeat(seat)) effects_.Add({Effect::kBindShown, seat});
+    (void)seat;
 }
 
 int32_t CMJTableSceneBase::LastRiverIndex(int32_t seat) const {

@@ -155,7 +155,7 @@ int32_t CMJTableSceneBase::LockAllButFlowers() {
         r.locked = IsHonourOrFlowerTile(r.nFace) ? 0 : 1;
         r.raised = 0;
     }
-    effects_.Add({Effect::kEnableAllButtons, 0});
+    EnableAllOperationButtons(0);
     return flowers;
 }
 
@@ -284,8 +284,12 @@ void CMJTableSceneBase::ShowDealtHands() {
     RevealDone();
 }
 
-void CMJTableSceneBase::RevealSeat(int32_t seat, int32_t) {
-    BindSeatTiles(seat);
+void CMJTableSceneBase::RevealSeat(int32_t seat, int32_t order) {
+    PostSceneMessage(uint32_t(500 * order), kMsgDealSeat, seat);
+}
+
+void CMJTableSceneBase::RevealDone() {
+    PostSceneMessage(uint32_t(500 * playerCount_), kMsgFlowerSteps);
 }
 
 void CMJTableSceneBase::RebuildFromSnapshot() {
@@ -358,7 +362,7 @@ void CMJTableSceneBase::LayRestoredAddedKong(int32_t seat, const MeldWords& meld
 }
 
 void CMJTableSceneBase::BindSeatTiles(int32_t seat) {
-    if (IsSeat(seat)) effects_.Add({Effect::kBindSeat, seat});
+    (void)seat;
 }
 
 }  // namespace mahjong

@@ -19,9 +19,10 @@ constexpr int32_t kJokerLayer = 2;
 
 }  // namespace
 
+// The tile keeps its click: a drawn joker may be thrown at once.
 void CMJTableScene::RestTileControl(engine::ControlRecord& record) {
     for (uint32_t n : {engine::kEvEnter, engine::kEvLeave, engine::kEvLeftDown, engine::kEvLeftUp,
-                       engine::kEvLeftDrag, engine::kEvClick})
+                       engine::kEvLeftDrag})
         SetControlEvent(&record, n, 0, 0);
 }
 
@@ -44,7 +45,6 @@ void CTableScene::PlayJokerAnimation() {
     }
     MJStruct& drawn = Hand(3, 0);
     drawn.jokerMark = 1;
-    effects_.Add({Effect::kJokerAnimation, jokerAnim_ == 0 ? 1 : 0});
     // A joker drawn while the last one plays starts the second afresh.
     if (jokerDelay_) RemoveApply(jokerDelay_);
     jokerDelay_ = ApplyDelay(kJokerShowMs, kMsgJokerDone, {}, 0, 0);

@@ -73,7 +73,9 @@ void CMJTableSceneBase::ClockTo(int32_t seat) {
 void CMJTableSceneBase::OnRoundStart(Bytes payload) {
     if (!Enough(211040, payload, snap::kRoundStartWords)) return;
     StartClockTimer();
-    effects_.Add({Effect::kRoundStartDisplay});
+    // A round that runs offers no start.
+    ShowStartButton(0);
+    HideReadyIcons();
     ClearTable();
     // The dealt tiles leave the wall shown for a fresh round too.
     SyncWallFromSnapshot();
@@ -81,7 +83,7 @@ void CMJTableSceneBase::OnRoundStart(Bytes payload) {
     LoadOwnHandFromSnapshot(1);
     MarkDealtHands();
     movesSinceDeal_ = 0;
-    effects_.Add({Effect::kHideCentre});
+    HideCentre();
     RefreshEntities(1);
     SetInRound(1);
     ThrowDice();
@@ -98,7 +100,7 @@ void CMJTableSceneBase::OnOwnHand(Bytes payload) {
     for (int32_t i = 0; i < n; ++i)
         list[size_t(i)] = w[3 + i];
     PlaceHandFaces(3, list);
-    effects_.Add({Effect::kSortSweep});
+    OnSortButton();
     BindSeatTiles(3);
     PlaySoundResource(29102, 0);
 }

@@ -35,14 +35,13 @@ int32_t CMJTableSceneBase::DiscardTile(int32_t position) {
     shown.present = 1;
     EnableAllOperationButtons(0);
     PlaySoundResource(29103, 0);
-    effects_.Add({Effect::kFlyingTile, tile});
+    ShowDiscardFlight(position);
     phase_ = kPhaseNone;
     SetDrawnFlag(0);
     SetTurnSeconds(GetTableLogic()->GetClaimTimeout());
     TC_MoveClockHand(6, 2 * PrevViewSeat(3));
     RemoveHandTile(3, tile);
     MergeDrawnTile(3);
-    effects_.Add({Effect::kDelayedMessage, 0, int32_t(kMsgDiscardDone), -1});
     return 1;
 }
 
@@ -68,7 +67,6 @@ int32_t CMJTableSceneBase::ReplaceFlower(int32_t position) {
     RemoveHandTile(3, tile);
     MergeDrawnTile(3);
     BindSeatTiles(3);
-    Pause(200);
     const int32_t replacement = reply[flower_reply::kReplacement];
     if (replacement >= 0) {
         MJStruct& drawn = Hand(3, 0);
@@ -98,12 +96,12 @@ int32_t CMJTableSceneBase::DrawTile() {
         RefreshRiver(0);
     }
     TakeWallTile(reply[draw_reply::kWallIndex]);
-    effects_.Add({Effect::kDelayedMessage, 300, int32_t(kMsgDrawDone), -1});
     MJStruct& drawn = Hand(3, 0);
     drawn.nFace = reply[draw_reply::kTile];
     drawn.faceState = 1;
     drawn.present = 1;
     drawn.standing = 1;
+    ShowDrawnTile(reply[draw_reply::kWallIndex]);
     OfferOwnOptions(reply[draw_reply::kOptions]);
     return 1;
 }
@@ -196,7 +194,8 @@ void CMJTableSceneBase::OnOwnTurn() {
             ReplaceFlower(position);
         else
             DiscardTile(position);
-        if (++autoPlay_ == 3) SetAutoPlay();
+        // Three turns in a row that the clock ended switch auto-play on.
+        if (!autoPlayShown_ && ++autoPlay_ == 3) SetAutoPlay();
         return;
     }
     if (OwnTurn() && IsShownTilePending(0) && !claimAnnounced_) {
@@ -251,10 +250,17 @@ void CMJTableSceneBase::ClockStep() {
 }
 
 void CMJTableSceneBase::OnTimer(uint32_t id) {
+    if (DeliverSceneMessage(id)) return;
     switch (id) {
         case kTimerAskToSee:
             StopSceneTimer(kTimerAskToSee);
-            effects_.Add({Effect::kAskButton, 1, 1});
+            ShowAskButton(true, true);
+            return;
+        case kTimerJoker:
+            StopSceneTimer(kTimerJoker);
+            ClearJokerMarks();
+            BindSeatTiles(3);
+            RepaintClassic();
             return;
         case kTimerWatchDraw:
         case kTimerWatchDiscard:

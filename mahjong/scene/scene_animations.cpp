@@ -1,6 +1,8 @@
 // The table scene's timed effects, played by the engine's timed actions on
 // its own clock. Whatever an effect makes, it deletes when it ends: a table
 // that sees a thousand wins holds no more entities than one that saw none.
+#include <climits>
+
 #include "engine/image_entity.h"
 #include "engine/particle_entity.h"
 #include "engine/resources/image_record.h"
@@ -56,9 +58,9 @@ platform::POINT CMJTableScene::GetMarkerPos(int32_t seat) const {
 }
 
 void CMJTableScene::ShowParticles(int32_t seat) {
-    CMJTableSceneBase::ShowParticles(seat);
     if (!IsSeat(seat)) return;
     PlaySoundResource(29107, 0);
+    ShowHuStamp(seat);
     // Only an engine that runs its clock ever ends what this makes.
     if (!PlaysEffects()) return;
     const uint32_t picture = Resources().GetImageIdByName(kWinPicture);
@@ -103,17 +105,14 @@ void CMJTableScene::ShowParticles(int32_t seat) {
     }
 }
 
-int32_t CMJTableScene::DiscardTile(int32_t position) {
-    TileImage image;
-    int32_t fromX = 0, fromY = 0;
-    const bool placed = TilePlace(kAreaHand, 3, position, &image, &fromX, &fromY);
-    const int32_t done = CMJTableSceneBase::DiscardTile(position);
-    if (!done || !PlaysEffects()) return done;
-    int32_t toX = fromX, toY = fromY;
-    engine::ImageEntity* flying = AsImage(GetEntity(spareEntity_));
-    if (!placed || !flying || !TilePlace(kAreaShown, 3, 0, &image, &toX, &toY)) {
-        PostWorldMessage(kMsgDiscardDone, {}, 0, engine::kSendQueue);
-        return done;
+// A tile's picture flies from one place to another on `entity`; `code`
+// ends it.
+void CMJTableScene::FlyTile(uint32_t entity, const TileImage& image, platform::POINT from,
+                            platform::POINT to, uint32_t code) {
+    engine::ImageEntity* flying = AsImage(GetEntity(entity));
+    if (!flying) {
+        PostWorldMessage(code, {}, 0, engine::kSendQueue);
+        return;
     }
     const PictureNames names = NamesOf(image.picture, Sizes().Large());
     flying->SetImage(Resources().GetImageIdByName(names.title ? names.title : ""), image.sourceX, 0,
@@ -122,40 +121,69 @@ int32_t CMJTableScene::DiscardTile(int32_t position) {
     flying->SetOpacity(1.0);
     flying->SetDepth(kFlightDepth);
     const int32_t cx = (image.width + 1) / 2, cy = (image.height + 1) / 2;
-    MoveEntity(flying, fromX + cx, fromY + cy);
+    MoveEntity(flying, from.x + cx, from.y + cy);
     ShowEntity(flying, true);
-    ApplyMove(flying, 0, toX + cx, toY + cy, kFlightSpeed, 0, 0, 0.0, 0, kMsgDiscardDone, {}, 0,
-              false);
-    return done;
+    ApplyMove(flying, 0, to.x + cx, to.y + cy, kFlightSpeed, 0, 0, 0.0, 0, code, {}, 0, false);
+}
+
+void CMJTableScene::ShowDiscardFlight(int32_t position) {
+    TileImage image, shown;
+    platform::POINT from{}, to{};
+    if (!PlaysEffects() || !TilePlace(kAreaHand, 3, position, &image, &from.x, &from.y) ||
+        !TilePlace(kAreaShown, 3, 0, &shown, &to.x, &to.y)) {
+        CMJTableSceneBase::ShowDiscardFlight(position);
+        return;
+    }
+    // The tile leaves its place in the hand as it flies, and stands in the
+    // shown place once it lands.
+    if (const MJStruct* r = GetMJStruct(kAreaHand, 3, position); r && r->nObject)
+        if (engine::Entity* e = GetEntity(Binding(r->nObject).entity)) ShowEntity(e, false);
+    discardFlying_ = true;
+    FlyTile(spareEntity_, image, from, to, kMsgDiscardDone);
+}
+
+void CMJTableScene::ShowDrawnTile(int32_t wallIndex) {
+    TileImage image;
+    platform::POINT to{};
+    RECT wall{};
+    if (!PlaysEffects() || !IsWallIndex(wallIndex) ||
+        !TilePlace(kAreaHand, 3, 0, &image, &to.x, &to.y)) {
+        CMJTableSceneBase::ShowDrawnTile(wallIndex);
+        return;
+    }
+    // From the middle of the wall tile taken to the drawn place.
+    GetWallTileRect(wallIndex, &wall);
+    const platform::POINT from{(wall.left + wall.right - image.width) / 2,
+                               (wall.top + wall.bottom - image.height) / 2};
+    drawFlying_ = true;
+    FlyTile(drawEntity_, image, from, to, kMsgDrawDone);
 }
 
 void CMJTableScene::OnSortButton() {
-    engine::Entity* hand = GetEntity(pointingHand_);
     // The previous sweep runs to its end first.
-    if (hand && GetWorld().HasApplyFor(pointingHand_)) return;
-    const size_t before = effects_.All().size();
+    if (GetWorld().HasApplyFor(pointingHand_)) return;
     CMJTableSceneBase::OnSortButton();
-    const auto& all = effects_.All();
-    const bool sweep = all.size() > before && all.back().kind == Effect::kSortSweep;
-    if (!sweep || !PlaysEffects()) return;
-    const int32_t last = LastHandTile(3);
-    TileImage image;
-    int32_t x = 0, y = 0;
-    if (last < 0 || !TilePlace(kAreaHand, 3, last, &image, &x, &y)) {
-        PostWorldMessage(kMsgSortDone, {}, 0, engine::kSendQueue);
+}
+
+void CMJTableScene::SweepHand() {
+    engine::Entity* hand = GetEntity(pointingHand_);
+    // From just right of the row's rightmost standing tile.
+    int32_t x = INT32_MIN, y = 0;
+    for (int32_t i = 0; i <= LastHandTile(3); ++i) {
+        TileImage image;
+        int32_t tx = 0, ty = 0;
+        const MJStruct* r = GetMJStruct(kAreaHand, 3, i);
+        if (r && r->present && r->standing && TilePlace(kAreaHand, 3, i, &image, &tx, &ty) &&
+            tx > x) {
+            x = tx;
+            y = ty;
+        }
+    }
+    if (!PlaysEffects() || !hand || x == INT32_MIN) {
+        CMJTableSceneBase::SweepHand();
         return;
     }
     const int32_t w = Sizes().ownWidth, h = Sizes().ownHeight;
-    if (!hand) {
-        const uint32_t picture = Resources().GetImageIdByName(kHandPicture);
-        const engine::ImageRecord* record = picture ? GetImageRes(picture) : nullptr;
-        hand = CreateImageEntity(kEffectLayer, 0, 0, picture, 0, 0, record ? record->width : 3 * w,
-                                 record ? record->height : h, engine::kNoBlendColor);
-        if (!hand) return;
-        hand->SetDepth(kFlightDepth);
-        pointingHand_ = hand->GetId();
-        MakeHandParticles(*hand);
-    }
     hand->SetSize(3 * w, h);
     // From just right of the last tile to the row's start.
     RECT row{};
@@ -168,6 +196,7 @@ void CMJTableScene::OnSortButton() {
     for (uint32_t id : handParticles_) {
         auto* p = dynamic_cast<engine::ParticleEntity*>(GetEntity(id));
         if (!p) continue;
+        p->SetEnabled(true);
         p->Configure(kSweepParticles, kSweepEmissionMs);
         // Its own channel, so that the sweep's move does not cancel it.
         ApplyParticles(p, NextEventId(), 0, {}, false);
@@ -193,8 +222,13 @@ void CMJTableScene::StopHandParticles() {
 }
 
 int32_t CMJTableScene::OnEffectMessage(uint32_t code) {
-    if (code == kMsgDiscardDone)
-        if (engine::Entity* e = GetEntity(spareEntity_)) ShowEntity(e, false);
+    if (code == kMsgDiscardDone || code == kMsgDrawDone)
+        if (engine::Entity* e = GetEntity(code == kMsgDrawDone ? drawEntity_ : spareEntity_))
+            ShowEntity(e, false);
+    if (code == kMsgDiscardDone) discardFlying_ = false;
+    // A click on the table: the arrow again.
+    if (code == kMsgTableClick && IsScreenReady()) SetSystemCursor(32512);
+    if (code == kMsgDrawDone) drawFlying_ = false;
     if (code == kMsgSortDone) {
         if (engine::Entity* e = GetEntity(pointingHand_)) ShowEntity(e, false);
         StopHandParticles();
@@ -210,6 +244,60 @@ void CMJTableScene::BindSeatTiles(int32_t seat) {
     for (int32_t i = 0; i < HandPositions(); ++i)
         BindRecord(kAreaHand, seat, i);
     BindRecord(kAreaShown, seat, 0);
+}
+
+}  // namespace mahjong
+
+namespace mahjong {
+
+// Timers and delayed messages: the host view's timers, the engine's timed
+// actions; without a host the lower level's.
+bool CMJTableScene::EngineRuns() const {
+    return Host() != nullptr && IsScreenReady();
+}
+
+void CMJTableScene::StartSceneTimer(uint32_t id, uint32_t ms) {
+    if (Host())
+        Host()->SetSceneTimer(id, ms);
+    else
+        CMJTableSceneBase::StartSceneTimer(id, ms);
+}
+
+void CMJTableScene::StopSceneTimer(uint32_t id) {
+    if (Host())
+        Host()->KillSceneTimer(id);
+    else
+        CMJTableSceneBase::StopSceneTimer(id);
+}
+
+void CMJTableScene::PostSceneMessage(uint32_t ms, uint32_t code, int32_t seat) {
+    if (!EngineRuns()) {
+        CMJTableSceneBase::PostSceneMessage(ms, code, seat);
+        return;
+    }
+    platform::Payload payload;
+    if (seat >= 0) payload = platform::Payload::Make<int32_t>(seat);
+    // Kept until the table is cleared (the next round), when those still
+    // on their way are dropped.
+    if (const uint32_t id = ApplyDelay(ms, code, std::move(payload), 0, 0))
+        sceneDelays_.push_back(id);
+}
+
+void CMJTableScene::DropSceneMessages() {
+    CMJTableSceneBase::DropSceneMessages();
+    for (uint32_t id : sceneDelays_)
+        RemoveApply(id);
+    sceneDelays_.clear();
+}
+
+void CMJTableScene::PlayClockPath() {
+    if (!EngineRuns()) {
+        CMJTableSceneBase::PlayClockPath();
+        return;
+    }
+    // A new path replaces the steps of the last.
+    if (clockStep_) RemoveApply(clockStep_);
+    clockStep_ = ClockPathLeft() ? ApplyCallback(100, kMsgClockStep, {}, 0, 0) : 0;
 }
 
 }  // namespace mahjong

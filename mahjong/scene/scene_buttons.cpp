@@ -6,6 +6,7 @@
 #include "engine/button_frame.h"
 #include "engine/control_record.h"
 #include "engine/image_entity.h"
+#include "engine/resources/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/world.h"
 #include "mahjong/scene/asset_names.h"
@@ -32,6 +33,18 @@ int SceneButton::OnEvent(engine::EngineMessage& event) {
         return 1;
     }
     return AdvancedButton::OnEvent(event);
+}
+
+engine::FrameDefinition CMJTableScene::BarPieces(const char* left, const char* middle,
+                                                 const char* right) {
+    engine::FrameDefinition d;
+    for (auto [piece, title] : {std::pair{&d.left, left}, {&d.middle, middle}, {&d.right, right}}) {
+        const uint32_t image = Resources().GetImageIdByName(title);
+        const engine::ImageRecord* record = image ? GetImageRes(image) : nullptr;
+        *piece = {image,      0, 0, record ? record->width : 0, record ? record->height : 0,
+                  kMagentaKey};
+    }
+    return d;
 }
 
 ButtonBox CMJTableScene::GetButtonFrame(uint32_t id) {
@@ -82,8 +95,8 @@ engine::Entity* CMJTableScene::CreateTextButton(int32_t x, int32_t y, const Butt
     SceneButton* button = CreateButton<SceneButton>();
     if (!button || !button->Create(code, x, y, box.width, box.height, false)) return nullptr;
     button->SetTextColor(textColor);
-    button->SetPicture({box.imageId, box.x, box.y, box.width, box.height}, false);
-    button->SetCaptionFit(caption, true);
+    // The picture says what the button does; its caption is the note's.
+    button->SetPicture({box.imageId, box.x, box.y, box.width, box.height}, true);
     AddBarButton(*button, code, caption);
     return button->BoundEntity();
 }
@@ -130,14 +143,22 @@ void CMJTableScene::CreateButtonSet(ButtonBox start, ButtonBox ask) {
     for (uint32_t code :
          {kMsgPengButton, kMsgKongButton, kMsgChowButton, kMsgHuButton, kMsgPassButton})
         CreateImageButton(kOffTable, kOffTable, GetButtonFrame(code), code, kMagentaKey);
-    operationBar_ = CreateButtonFrame(5, nullptr, 0);
+    // The bars are cut from their pictures: a left end, a middle piece a
+    // slot, a right end.
+    const engine::FrameDefinition operation = BarPieces("操作栏左", "操作栏中", "操作栏右");
+    operationBar_ = CreateButtonFrame(5, &operation, 0);
     if (operationBar_) {
         uint32_t n = 0;
         for (uint32_t code :
              {kMsgPassButton, kMsgHuButton, kMsgKongButton, kMsgPengButton, kMsgChowButton})
             operationBar_->OnButton(n++, ButtonControl(code));
+        if (engine::Entity* bar = operationBar_->BoundEntity()) ShowEntity(bar, false);
     }
-    systemBar_ = CreateButtonFrame(6, nullptr, 0);
+    // The system bar is the strip under the tool buttons, which stand on
+    // their own at their places.
+    const engine::FrameDefinition system = BarPieces("系统栏左", "系统栏中", "系统栏右");
+    systemBar_ = CreateButtonFrame(5, &system, 0);
+    if (engine::Entity* strip = SystemBarEntity()) ShowEntity(strip, false);
     for (auto [code, caption] : {std::pair{kMsgMusicButton, "音乐"},
                                  {kMsgSkinButton, "换肤"},
                                  {kMsgSortButton, "排序"},
@@ -151,12 +172,19 @@ void CMJTableScene::CreateButtonSet(ButtonBox start, ButtonBox ask) {
         shot->SetCaptionFit("截屏", true);
         AddBarButton(*shot, kMsgScreenshotButton, "截屏");
     }
-    if (systemBar_) {
-        uint32_t n = 0;
-        for (uint32_t code : {kMsgMusicButton, kMsgSkinButton, kMsgSortButton, kMsgAutoPlayButton,
-                              kMsgScreenshotButton})
-            systemBar_->OnButton(n++, ButtonControl(code));
+    // Above the strip, and hidden until a round shows them.
+    const int32_t depth = SystemBarEntity() ? SystemBarEntity()->GetDepth() + 2 : 0;
+    for (uint32_t code : {kMsgMusicButton, kMsgSkinButton, kMsgSortButton, kMsgAutoPlayButton,
+                          kMsgScreenshotButton}) {
+        engine::ControlRecord* record = GetWorld().GetControl(ButtonControl(code));
+        if (engine::Entity* e = record ? GetEntity(record->entityId) : nullptr) {
+            e->SetDepth(depth);
+            ShowEntity(e, false);
+        }
     }
+    for (uint32_t code : {kMsgStartButton, kMsgAskButton})
+        if (engine::ControlRecord* record = GetWorld().GetControl(ButtonControl(code)))
+            ShowControl(record, false);
     // The system bar's arrow.
     const uint32_t arrow = Resources().GetImageIdByName("系统栏箭头");
     if (engine::ImageEntity* e = CreateImageEntity(kButtonLayer, kOffTable, kOffTable, arrow, 0, 0,

@@ -23,7 +23,6 @@ namespace {
 constexpr int kSceneLayer = 2, kNoteLayer = 4;
 constexpr int32_t kOffTable = -100, kFarOff = -500;
 constexpr uint32_t kMagentaKey = 0xff00ff;
-constexpr uint32_t kMsgTableClick = 210050;
 constexpr uint32_t kHoverDelayMs = 500;
 constexpr int32_t kDiceFrames = 9, kDiceWidth = 106, kDiceHeight = 99, kDiceFrameMs = 100;
 
@@ -127,12 +126,14 @@ void CMJTableScene::CreateAutoPlaySign() {
         e->Hide();
         noteEntity_ = e->GetId();
     }
-    // The pointing hand of the sort sweep.
+    // The pointing hand of the sort sweep, with its five particle children.
     if (pointingHand_ == 0) {
         const Size hand = sizeOf("手");
         if (engine::ImageEntity* e = MakeHiddenImage(kSceneLayer, kOffTable, kOffTable, "手",
-                                                     hand.width, hand.height, 3000))
+                                                     hand.width, hand.height, 3000)) {
             pointingHand_ = e->GetId();
+            MakeHandParticles(*e);
+        }
         NextEventId();
     }
 }

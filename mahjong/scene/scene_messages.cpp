@@ -26,7 +26,7 @@ void CMJTableSceneBase::SetSharedWord(int n, int32_t value) {
 }
 
 void CMJTableSceneBase::ReleaseTileEntities() {
-    effects_.Add({Effect::kHideTiles});
+    HideTileEntities();
 }
 
 void CMJTableSceneBase::RebuildFromTableData() {
@@ -58,7 +58,7 @@ void CMJTableSceneBase::OnGameStart() {
             if (!autoPlayShown_) SetAutoPlay();
         }
     }
-    if (looker) effects_.Add({Effect::kAskButton, 1, 1});
+    if (looker) ShowAskButton(true, true);
     RefreshEntities(100);
 }
 
@@ -93,13 +93,16 @@ int32_t CMJTableSceneBase::OnEffectMessage(uint32_t code) {
             BindSeatTiles(3);
             break;
         case kMsgJokerDone:
-            effects_.Add({Effect::kJokerAnimationEnd});
             BindSeatTiles(3);
             break;
         case kMsgRebind:
             BindSeatTiles(3);
             break;
-        case 210038:
+        case kMsgClockStep:
+            TC_Moveing();
+            PlayClockPath();
+            // Its payload stays with the engine.
+            return 0;
         case 210051:
         case 210052:
             // Their payload stays with the engine.
@@ -127,11 +130,9 @@ void CMJTableSceneBase::OnDealMessage(uint32_t code, int32_t seat) {
             int32_t scheduled = 0;
             for (int32_t k = 0; IsSeat(v) && k < PlayerCount(); ++k, v = NextViewSeat(v)) {
                 if (CountFlowers(v) == 0) continue;
-                effects_.Add(
-                    {Effect::kDelayedMessage, 300 * scheduled++, int32_t(kMsgFlowerSeat), v});
+                PostSceneMessage(uint32_t(300 * scheduled++), kMsgFlowerSeat, v);
             }
-            effects_.Add(
-                {Effect::kDelayedMessage, (3 * scheduled + 3) * 100, int32_t(kMsgDealDone), -1});
+            PostSceneMessage(uint32_t((3 * scheduled + 3) * 100), kMsgDealDone);
             break;
         }
         case kMsgFlowerSeat:
@@ -155,7 +156,9 @@ void CMJTableSceneBase::FinishDeal() {
         SetTurnSeconds(20);
     } else {
         // The table moved on while the deal was shown: its clock and offers
-        // stand; the clock is only shown.
+        // stand; the clock and the buttons are only shown.
+        PlaceOperationButtons();
+        ShowOperationButtons(1);
         SetClockShown();
     }
     DrawMoney();
@@ -171,7 +174,7 @@ void CMJTableSceneBase::OnSortButton() {
         if (r.standing && r.present && r.locked) return;
     }
     PlaySoundResource(29108, 0);
-    effects_.Add({Effect::kSortSweep});
+    SweepHand();
 }
 
 void CMJTableSceneBase::OnHandTileClicked(int32_t position) {
@@ -179,7 +182,7 @@ void CMJTableSceneBase::OnHandTileClicked(int32_t position) {
     // drawn tile in hand.
     if (IsLooker() || !OwnTurn() || GetHandMode() != 0 || !HasDrawnTile(3)) return;
     if (position < 0 || position >= HandTiles()) return;
-    autoPlay_ = 0;
+    if (!autoPlayShown_) autoPlay_ = 0;
     const MJStruct& r = Hand(3, position);
     if (!r.standing || !r.present || r.locked) return;
     if (IsHonourOrFlowerTile(r.nFace))

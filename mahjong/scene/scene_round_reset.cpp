@@ -51,19 +51,6 @@ void CMJTableScene::DrawWallArea() {
     BindArea(kAreaWall, 0, kWallRecords);
 }
 
-void CMJTableScene::ShowStartButton(int32_t show) {
-    CMJTableSceneBase::ShowStartButton(show);
-    const engine::ControlRecord* start = GetWorld().GetControl(ButtonControl(kMsgStartButton));
-    engine::Entity* e = start ? GetEntity(start->entityId) : nullptr;
-    if (!e) return;
-    if (show) {
-        RECT centre{};
-        GetTableCentreRect(&centre);
-        MoveEntity(e, (centre.left + centre.right) / 2, (centre.top + centre.bottom) / 2);
-    }
-    ShowEntity(e, show != 0);
-}
-
 void CMJTableScene::ResetTableDisplay() {
     client::CGameApp* app = client::CGameApp::Current();
     if (!app || !app->MainWindow() || app->GetTableClockTimer() != 0 || InRound() != 0) return;
@@ -73,7 +60,7 @@ void CMJTableScene::ResetTableDisplay() {
         mj->GetSeatPanel()->SetAllStarted(0);
         mj->GetSeatPanel()->SetAllBanker(0);
     }
-    effects_.Add({Effect::kHideCentre});
+    HideCentre();
     RefreshEntities(100);
     if (IsLooker()) return;
     ResetOperationState();

@@ -1,53 +1,51 @@
-// What the scene asks of the operation buttons, voices and the engine's
-// effects: recorded in order (scene_effects.h) for the engine level to play;
-// the buttons' state, the choices of the own hand and the checks that
-// decide which buttons the own turn offers.
+// The operation buttons' state, the voices, the choices of the own hand
+// and the checks that decide which buttons the own turn offers; the classic
+// pane's timers, delayed messages and voices. The engine level shows the
+// buttons and plays the rest on its own runtime.
 #include <algorithm>
 #include <cstdio>
 
 #include "client/game_app.h"
 #include "client/game_session.h"
+#include "mahjong/app/client_app.h"
 #include "mahjong/app/client_connection.h"
+#include "mahjong/scene/asset_names.h"
 #include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"
+#include "platform/audio/audio.h"
+#include "platform/payload.h"
 #include "rules/hand_count.h"
+#include "rules/tile.h"
 
 namespace mahjong {
 
 void CMJTableSceneBase::EnableOperationButton(int32_t n, int32_t enable) {
     if (n < kPengButton || n > kPassButton) return;
     buttonEnabled_[size_t(n)] = enable ? 1 : 0;
-    effects_.Add({Effect::kEnableButton, n, enable});
     // An enabled kong or chow button shows its normal frame.
     if (enable && (n == kKongButton || n == kChowButton)) ShowButtonFrame(n, 0);
-    // The bar is shown while one of its buttons is clickable.
-    const bool any =
-        std::any_of(buttonEnabled_.begin(), buttonEnabled_.end(), [](int32_t e) { return e != 0; });
-    effects_.Add({Effect::kButtonBar, any ? 1 : 0});
+}
+
+bool CMJTableSceneBase::AnyButtonEnabled() const {
+    return std::any_of(buttonEnabled_.begin(), buttonEnabled_.end(),
+                       [](int32_t e) { return e != 0; });
 }
 
 void CMJTableSceneBase::EnableAllOperationButtons(int32_t enable) {
-    buttonEnabled_.fill(0);
-    if (enable) std::fill(buttonEnabled_.begin() + 1, buttonEnabled_.end(), 1);
-    effects_.Add({Effect::kEnableAllButtons, enable});
-    if (enable) {
-        kongFrame_ = chowFrame_ = 0;
-    }
+    for (int32_t n = kPengButton; n <= kPassButton; ++n)
+        EnableOperationButton(n, enable);
 }
 
 void CMJTableSceneBase::ShowButtonFrame(int32_t n, int32_t cancel) {
     (n == kKongButton ? kongFrame_ : chowFrame_) = cancel;
-    effects_.Add({Effect::kButtonFrame, n, cancel});
 }
 
 void CMJTableSceneBase::ShowOperationButtons(int32_t show) {
-    effects_.Add({Effect::kShowButtons, show && !IsLooker() ? 1 : 0});
+    (void)show;
 }
 
-void CMJTableSceneBase::PlaceOperationButtons() {
-    effects_.Add({Effect::kPlaceButtons, GetTableLogic()->HasChowButton() ? 5 : 4});
-}
+void CMJTableSceneBase::PlaceOperationButtons() {}
 
 void CMJTableSceneBase::CancelOperations() {
     if (IsLooker()) return;
@@ -107,11 +105,9 @@ void CMJTableSceneBase::SetHuOffer(int32_t flags) {
 }
 
 void CMJTableSceneBase::PlayJokerAnimation() {
+    // The classic pane marks the drawn joker for a second (timer 4).
     Hand(3, 0).jokerMark = 1;
-    // One animation entity serves every joker: made once, shown again.
-    effects_.Add({Effect::kJokerAnimation, jokerEntityMade_ ? 0 : 1});
-    jokerEntityMade_ = true;
-    effects_.Add({Effect::kDelayedMessage, 1000, int32_t(kMsgJokerDone), -1});
+    StartSceneTimer(kTimerJoker, 1000);
 }
 
 void CMJTableSceneBase::AskToSeeCards() {
@@ -119,7 +115,7 @@ void CMJTableSceneBase::AskToSeeCards() {
     if (!app || !IsLooker() || IsHandFaceKnown(3) || !GetTableLogic()->IsRunning()) return;
     PlaySoundResource(29010, 0);
     StartSceneTimer(kTimerAskToSee, 15000);
-    effects_.Add({Effect::kAskButton, 1, 0});
+    ShowAskButton(true, false);
     if (auto* c = dynamic_cast<CMJGameConnection*>(app->GetConnection())) {
         std::string text;
         c->SendSeeHandRequest(text);
@@ -131,9 +127,10 @@ void CMJTableSceneBase::AskToSeeCards() {
 }
 
 void CMJTableSceneBase::SetAutoPlay() {
+    if (IsLooker()) return;
     autoPlayShown_ = !autoPlayShown_;
     autoPlay_ = autoPlayShown_ ? 3 : 0;
-    effects_.Add({Effect::kAutoPlay, autoPlayShown_ ? 1 : 0});
+    ShowAutoPlaySign(autoPlayShown_);
     AddChatLine(AutoPlayChatLine(autoPlayShown_));
 }
 
@@ -172,15 +169,57 @@ void CMJTableSceneBase::SelectHandTile(int32_t index, int32_t selected) {
 }
 
 void CMJTableSceneBase::StartSceneTimer(uint32_t id, uint32_t ms) {
-    effects_.Add({Effect::kStartTimer, int32_t(id), int32_t(ms)});
+    if (classicHost_) classicHost_->SetPaneTimer(id, std::max(ms, 1u));
 }
 
 void CMJTableSceneBase::StopSceneTimer(uint32_t id) {
-    effects_.Add({Effect::kStopTimer, int32_t(id)});
+    if (classicHost_) classicHost_->SetPaneTimer(id, 0);
 }
 
-void CMJTableSceneBase::Pause(int32_t ms) {
-    effects_.Add({Effect::kPause, ms});
+void CMJTableSceneBase::PostSceneMessage(uint32_t ms, uint32_t code, int32_t seat) {
+    if (!classicHost_) return;
+    const uint32_t timer = nextDelayedTimer_++;
+    if (nextDelayedTimer_ == 0) nextDelayedTimer_ = kFirstDelayedTimer;
+    delayed_[timer] = {code, seat};
+    StartSceneTimer(timer, ms);
+}
+
+void CMJTableSceneBase::DropSceneMessages() {
+    for (const auto& [timer, message] : delayed_)
+        StopSceneTimer(timer);
+    delayed_.clear();
+}
+
+bool CMJTableSceneBase::DeliverSceneMessage(uint32_t timer) {
+    const auto it = delayed_.find(timer);
+    if (it == delayed_.end()) return false;
+    const Delayed message = it->second;
+    delayed_.erase(it);
+    StopSceneTimer(timer);
+    platform::Payload payload;
+    if (message.seat >= 0) payload = platform::Payload::Make<int32_t>(message.seat);
+    OnMessage(message.code, payload, 0);
+    return true;
+}
+
+void CMJTableSceneBase::ShowDiscardFlight(int32_t position) {
+    (void)position;
+    PostSceneMessage(0, kMsgDiscardDone);
+}
+
+void CMJTableSceneBase::ShowDrawnTile(int32_t wallIndex) {
+    (void)wallIndex;
+    PostSceneMessage(0, kMsgDrawDone);
+}
+
+void CMJTableSceneBase::SweepHand() {
+    PostSceneMessage(0, kMsgSortDone);
+}
+
+void CMJTableSceneBase::RollDice(int32_t first, int32_t second) {
+    (void)first;
+    (void)second;
+    PostSceneMessage(kDiceRollMs, kMsgDealStep);
 }
 
 void CMJTableSceneBase::ResetOwnTurnWords() {
@@ -202,40 +241,42 @@ const char* CMJTableSceneBase::GetOperationSoundName(int32_t code) {
     return code >= 0 && code < 14 ? kNames[code] : "";
 }
 
+std::string CMJTableSceneBase::GetSeatVoiceDir(int32_t seat) const {
+    CClientApp* app = CClientApp::Current();
+    if (!app || !IsSeat(seat)) return {};
+    return app->GetSeatPanel()->Seat(seat).voiceFolder;
+}
+
+std::string CMJTableSceneBase::OperationVoice(int32_t seat, int32_t code) const {
+    const std::string name = GetOperationSoundName(code);
+    const std::string folder = GetSeatVoiceDir(seat);
+    client::CGameApp* app = client::CGameApp::Current();
+    // A code without a word, or a seat without a voice, stays silent.
+    if (name.empty() || folder.empty() || (app && app->IsSilent() != 0)) return {};
+    return folder + name + ".wav";
+}
+
+std::string CMJTableSceneBase::TileVoice(int32_t seat, int32_t tile) const {
+    const int32_t index = rules::TileKindOrZero(tile, RuleFlags());
+    const std::string folder = GetSeatVoiceDir(seat);
+    client::CGameApp* app = client::CGameApp::Current();
+    if (index <= 0 || folder.empty() || (app && app->IsSilent() != 0)) return {};
+    return folder + std::to_string(assets::TileVoiceNumber(index)) + ".wav";
+}
+
+// The classic pane speaks through the system's sound.
 void CMJTableSceneBase::PlayOperationSound(int32_t seat, int32_t code) {
-    if (IsSeat(seat)) effects_.Add({Effect::kVoice, seat, code, 0, GetOperationSoundName(code)});
+    if (const std::string path = OperationVoice(seat, code); !path.empty())
+        platform::GetAudio()->PlaySoundFile(path, platform::SND_FILENAME | platform::SND_ASYNC);
 }
 
 void CMJTableSceneBase::PlayTileSound(int32_t seat, int32_t tile) {
-    if (IsSeat(seat)) effects_.Add({Effect::kTileVoice, seat, tile});
+    if (const std::string path = TileVoice(seat, tile); !path.empty())
+        platform::GetAudio()->PlaySoundFile(path, platform::SND_FILENAME | platform::SND_ASYNC);
 }
 
 void CMJTableSceneBase::PlaySoundResource(uint32_t id, uint32_t flags) const {
     if (client::CGameApp* app = client::CGameApp::Current()) app->PlaySound(id, flags);
-}
-
-void CMJTableSceneBase::ShowParticles(int32_t seat) {
-    effects_.Add({Effect::kParticles, seat});
-}
-
-void CMJTableSceneBase::AddSeatIcon(int32_t seat, int32_t kind) {
-    if (IsSeat(seat)) effects_.Add({Effect::kSeatIcon, seat, kind});
-}
-
-void CMJTableSceneBase::ShowSettlement() {
-    effects_.Add({Effect::kSettlement});
-}
-
-void CMJTableSceneBase::ShowSettlementItem(int32_t n) {
-    effects_.Add({Effect::kSettlementItem, n});
-}
-
-void CMJTableSceneBase::RefreshEntities(int32_t mode) {
-    effects_.Add({Effect::kRefreshEntities, mode});
-}
-
-void CMJTableSceneBase::RefreshTileControls() {
-    effects_.Add({Effect::kRefreshTileControls});
 }
 
 void CMJTableSceneBase::AddChatLine(const std::string& text) const {

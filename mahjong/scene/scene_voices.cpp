@@ -3,44 +3,20 @@
 // sound folder, and the next style's pictures and sounds.
 #include <string>
 
-#include "client/game_app.h"
 #include "engine/sound_manager.h"
-#include "mahjong/app/client_app.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/scene/table_scene.h"
-#include "rules/tile.h"
 
 namespace mahjong {
-namespace {
-
-bool Silent() {
-    client::CGameApp* app = client::CGameApp::Current();
-    return app && app->IsSilent() != 0;
-}
-
-}  // namespace
-
-std::string CMJTableScene::GetSeatVoiceDir(int32_t seat) const {
-    CClientApp* app = CClientApp::Current();
-    if (!app || !IsSeat(seat)) return {};
-    return app->GetSeatPanel()->Seat(seat).voiceFolder;
-}
 
 void CMJTableScene::PlayOperationSound(int32_t seat, int32_t code) {
-    CMJTableSceneBase::PlayOperationSound(seat, code);
-    const std::string name = GetOperationSoundName(code);
-    const std::string folder = GetSeatVoiceDir(seat);
-    // A code without a word, or a seat without a voice, stays silent.
-    if (name.empty() || folder.empty() || Silent()) return;
-    GetWorld().Sound().PlayFile(folder + name + ".wav");
+    if (const std::string path = OperationVoice(seat, code); !path.empty())
+        GetWorld().Sound().PlayFile(path);
 }
 
 void CMJTableScene::PlayTileSound(int32_t seat, int32_t tile) {
-    CMJTableSceneBase::PlayTileSound(seat, tile);
-    const int32_t index = rules::TileKindOrZero(tile, RuleFlags());
-    const std::string folder = GetSeatVoiceDir(seat);
-    if (index <= 0 || folder.empty() || Silent()) return;
-    GetWorld().Sound().PlayFile(folder + std::to_string(assets::TileVoiceNumber(index)) + ".wav");
+    if (const std::string path = TileVoice(seat, tile); !path.empty())
+        GetWorld().Sound().PlayFile(path);
 }
 
 void CMJTableScene::PlayMusic() {
@@ -75,10 +51,7 @@ bool CMJTableScene::ChangeSkin() {
 
     // The bars keep their buttons' states; the operation bar shows while
     // one of its buttons is clickable.
-    bool any = false;
-    for (int32_t n = kPengButton; n <= kPassButton; ++n)
-        any = any || IsButtonEnabled(n);
-    effects_.Add({Effect::kButtonBar, any ? 1 : 0});
+    ShowOperationBar(AnyButtonEnabled());
     RefreshEntities(100);
     InvalidateAll();
 
@@ -88,8 +61,7 @@ bool CMJTableScene::ChangeSkin() {
         sound.OpenMusic(assets::kMusicFile);
         sound.MciPlay();
     }
-    // The note entity is hidden.
-    effects_.Add({Effect::kDelayedMessage, 0, 210052, -1});
+    HideButtonNote();
     return true;
 }
 

@@ -127,6 +127,7 @@ void CMJTableScene::PlaceWindMarkers() {
 
 void CMJTableScene::ClearTable() {
     CMJTableSceneBase::ClearTable();
+    discardFlying_ = drawFlying_ = false;
     for (int32_t seat = 0; seat < 4; ++seat) {
         boards_[size_t(seat)].kinds.fill(0);
         ShowSeatIcons(seat);

@@ -130,8 +130,9 @@ void CMJTableSceneBase::FillRiversFromSnapshot() {
                snap::kRiverCounts - snap::kSpareStart, kStripRecords);
 }
 
+// The classic pane paints the rivers and flower areas from their records.
 void CMJTableSceneBase::RefreshRiver(int32_t seat) {
-    if (IsSeat(seat)) effects_.Add({Effect::kBindRiver, seat});
+    (void)seat;
 }
 
 void CMJTableSceneBase::LayoutFlowers() {
@@ -231,7 +232,7 @@ void CMJTableSceneBase::GetFlowerUsedRect(int32_t seat, RECT* rect) const {
 }
 
 void CMJTableSceneBase::RefreshFlowers(int32_t seat) {
-    if (IsSeat(seat)) effects_.Add({Effect::kBindFlowers, seat});
+    (void)seat;
 }
 
 bool CMJTableSceneBase::StripTileImage(int32_t area, int32_t seat, int32_t index,

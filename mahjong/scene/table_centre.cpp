@@ -23,7 +23,7 @@ void CMJTableSceneBase::DrawMoney() {
     const int32_t banker = ChairToViewSeat(t->GetBankerChair());
     AddSeatIcon(banker, 1);
     const bool points = t->GetMoneyMode() == 0;
-    effects_.Add({Effect::kMoney, points ? t->GetPointsValue() : t->GetSilverValue(), points});
+    ShowMoney(points ? t->GetPointsValue() : t->GetSilverValue(), points);
 }
 
 bool CMJTableSceneBase::ThrowDice() {
@@ -34,7 +34,7 @@ bool CMJTableSceneBase::ThrowDice() {
         LogLine("骰子数据错误: %d,%d", dice[0], dice[1]);
         return false;
     }
-    effects_.Add({Effect::kDice, dice[0], dice[1]});
+    RollDice(dice[0], dice[1]);
     return true;
 }
 

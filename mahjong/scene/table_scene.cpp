@@ -8,10 +8,6 @@ namespace mahjong {
 
 CMJTableScene::CMJTableScene(const CMJTableLogic* logic) : CMJTableSceneBase(logic) {
     paneKind_ = 2;
-    effects_.SetPlayer([this](const SceneEffect& e) {
-        PlayButtonEffect(e);
-        PlayTableEffect(e);
-    });
 }
 
 int32_t CMJTableScene::GetHandAreaLength(int32_t seat) const {
@@ -25,7 +21,8 @@ int32_t CMJTableScene::GetHandAreaDepth(int32_t seat) const {
 void CMJTableScene::OnResize() {
     if (GetScreenSizeX() > 0 && GetScreenSizeY() > 0)
         SetPaneSize(GetScreenSizeX(), GetScreenSizeY());
-    effects_.Add({Effect::kHideTiles});
+    PlaceOperationButtons();
+    HideTileEntities();
     RefreshEntities(100);
 }
 
@@ -40,14 +37,6 @@ void CMJTableScene::NumberHandRecords() {
     }
 }
 
-void CMJTableScene::RevealSeat(int32_t seat, int32_t order) {
-    effects_.Add({Effect::kDelayedMessage, 500 * order, int32_t(kMsgDealSeat), seat});
-}
-
-void CMJTableScene::RevealDone() {
-    effects_.Add({Effect::kDelayedMessage, 500 * PlayerCount(), int32_t(kMsgFlowerSteps), -1});
-}
-
 CTableScene::CTableScene(const CMJTableLogic* logic) : CMJTableScene(logic) {
     // A rule table of this game, made and dropped at once: what outlives it
     // are its tile hooks, installed process-wide for every later tile test.
@@ -59,17 +48,9 @@ int32_t CTableScene::NextTailPos(int32_t start, int32_t skip, int32_t* counter) 
     return rules::CRuleTable::NextTailDrawPos(start, skip, WallTiles(), counter, &skipped);
 }
 
-void CTableScene::DrawShownTile(int32_t seat) {
-    CMJTableScene::DrawShownTile(seat);
-    if (!IsSeat(seat)) return;
-    // The marker stays hidden on screens up to 1200 pixels wide.
-    const bool shown = IsShownTilePending(seat) && !SmallScreen() && Sizes().Large();
-    effects_.Add({Effect::kShownMarker, seat, shown ? 1 : 0});
-}
-
 void CTableScene::ShowJokerTile() {
     const int32_t code = GetTableLogic()->GetJokerA();
-    if (code >= 0 && code < 144) effects_.Add({Effect::kJokerTile, code});
+    if (code >= 0 && code < 144) ShowJokerPlaque(code);
 }
 
 void CTableScene::DrawMoney() {
@@ -77,7 +58,7 @@ void CTableScene::DrawMoney() {
     const int32_t banker = ChairToViewSeat(t->GetBankerChair());
     AddSeatIcon(banker, 1);
     // This game shows only a stake in silver.
-    if (t->GetMoneyMode() != 0) effects_.Add({Effect::kMoney, t->GetSilverValue()});
+    if (t->GetMoneyMode() != 0) ShowMoney(t->GetSilverValue(), false);
 }
 
 void CTableScene::FillJokerWords() {

@@ -9,7 +9,9 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/button_frame.h"
 #include "engine/frame_strip.h"
 #include "mahjong/scene/auto_play.h"
 #include "mahjong/scene/scene_buttons.h"
@@ -52,9 +54,8 @@ class CMJTableScene : public CMJTableSceneBase {
     int32_t MusicOn() const { return musicOn_; }
     uint32_t ButtonGroup(int32_t i) const { return buttonGroups_[size_t(i) % 2]; }
 
-    // Voices, music and skins (scene_voices.cpp). A seat's voice folder is
-    // the seat panel's; nothing is voiced while the Silence option is set.
-    virtual std::string GetSeatVoiceDir(int32_t seat) const;
+    // Voices, music and skins (scene_voices.cpp), through the engine's
+    // sound manager.
     void PlayOperationSound(int32_t seat, int32_t code) override;
     void PlayTileSound(int32_t seat, int32_t tile) override;
     // Stops the music when it plays, else starts "default.mp3" looping.
@@ -75,7 +76,7 @@ class CMJTableScene : public CMJTableSceneBase {
     // Frees every binding whose record is gone or changed under it.
     void ValidateEntityBindings();
     // Unbinds every tile and hides every tile entity.
-    void HideTileEntities();
+    void HideTileEntities() override;
     // Shows the record's tile where the record says, keeping its binding
     // while it is valid; a record not present loses its binding.
     void BindRecord(int32_t area, int32_t seat, int32_t index);
@@ -83,7 +84,9 @@ class CMJTableScene : public CMJTableSceneBase {
     void BindAllRecords();
     // Binding 1-336; a free one outside.
     const TileBinding& Binding(int32_t n) const;
+    // The entities the own discard and the own draw fly on.
     uint32_t SpareTileEntity() const { return spareEntity_; }
+    uint32_t DrawnTileEntity() const { return drawEntity_; }
     // Records the refresh and redraws every tile from its record.
     void RefreshEntities(int32_t mode) override;
 
@@ -111,6 +114,8 @@ class CMJTableScene : public CMJTableSceneBase {
     // --- The scene's buttons, one control per message code (scene_buttons.cpp).
     // The picture cell of an operation-bar or system-bar button.
     ButtonBox GetButtonFrame(uint32_t id);
+    // A bar's pieces from the pictures of its three titles.
+    engine::FrameDefinition BarPieces(const char* left, const char* middle, const char* right);
     engine::ControlRecord* CreateImageButton(int32_t x, int32_t y, const ButtonBox& box,
                                              uint32_t code, uint32_t colorKey);
     engine::Entity* CreateTextButton(int32_t x, int32_t y, const ButtonBox& box, uint32_t code,
@@ -127,13 +132,26 @@ class CMJTableScene : public CMJTableSceneBase {
     void ShowParticles(int32_t seat) override;
     // 35 pixels from the middle of the seat's hand area, towards the table.
     platform::POINT GetMarkerPos(int32_t seat) const;
-    // True once the tile entities are on the engine's screen: the discard
-    // flight and the sort sweep then post their own end messages.
+    // True once the tile entities are on the engine's screen: the
+    // animations then run as the engine's timed actions.
     bool PlaysEffects() const { return spareEntity_ != 0 && IsScreenReady(); }
-    // The discarded tile flies from its hand place to the shown place.
-    int32_t DiscardTile(int32_t position) override;
-    // The pointing hand sweeps the own hand row; the sort follows.
+    // Hosted by a view whose screen is ready: timers and timed actions run.
+    bool EngineRuns() const;
+    // The discarded tile flies from its hand place to the shown place, the
+    // drawn one from the wall to the drawn place.
+    void ShowDiscardFlight(int32_t position) override;
+    void ShowDrawnTile(int32_t wallIndex) override;
+    // The pointing hand sweeps the own hand row, trailing its particles.
     void OnSortButton() override;
+    void SweepHand() override;
+    void RollDice(int32_t first, int32_t second) override;
+    // The host view's timers; the engine's timed actions carry the scene's
+    // delayed messages. Without a host, the lower level's.
+    void StartSceneTimer(uint32_t id, uint32_t ms) override;
+    void StopSceneTimer(uint32_t id) override;
+    void PostSceneMessage(uint32_t ms, uint32_t code, int32_t seat = -1) override;
+    void DropSceneMessages() override;
+    void PlayClockPath() override;
     int32_t OnEffectMessage(uint32_t code) override;
     // The seat's hand and shown tile drawn from their records at once.
     void BindSeatTiles(int32_t seat) override;
@@ -167,9 +185,9 @@ class CMJTableScene : public CMJTableSceneBase {
     void DrawShownTile(int32_t seat) override;
     void DrawWallArea() override;
     void BindArea(int32_t area, int32_t seat, int32_t records);
-    // Between two rounds (scene_round_reset.cpp). The start button stands
-    // in the middle of the table while it is shown.
+    // The start button, where the table's size puts it (button_looks.cpp).
     void ShowStartButton(int32_t show) override;
+    // Between two rounds (scene_round_reset.cpp).
     // The table's idle look after a round: only while no round runs and the
     // turn clock is stopped; a player gets the start button again, and on
     // auto-play starts the next round at once.
@@ -206,13 +224,24 @@ class CMJTableScene : public CMJTableSceneBase {
     // reacts to the pointer, even when it is bound anew.
     void FreezeTileControls(bool rest);
     void RestTileControl(engine::ControlRecord& record);
-    // The operation, start and ask-to-see-cards buttons follow the enables
-    // and shows the scene records (button_looks.cpp).
-    void PlayButtonEffect(const SceneEffect& e);
+    // The buttons' looks and places (button_looks.cpp): an operation
+    // button's enable, the operation bar while one is clickable, the kong and
+    // chow buttons' frames, the tool buttons, the start and ask-to-see-cards
+    // buttons, where each bar stands.
+    void EnableOperationButton(int32_t n, int32_t enable) override;
+    void ShowButtonFrame(int32_t n, int32_t cancel) override;
+    void ShowOperationButtons(int32_t show) override;
+    void PlaceOperationButtons() override;
+    void ShowAskButton(bool show, bool lit) override;
+    void ShowWaitCursor(bool on) override;
     void ShowOperationBar(bool show);
+    engine::ButtonFrame* OperationBar() const { return operationBar_; }
+    engine::ButtonFrame* SystemBar() const { return systemBar_; }
     // The pointing hand's particle children, started by the sort sweep
     // and stopped at its end.
     void MakeHandParticles(engine::Entity& hand);
+    void FlyTile(uint32_t entity, const TileImage& image, platform::POINT from, platform::POINT to,
+                 uint32_t code);
     void StopHandParticles();
     const std::array<uint32_t, 5>& HandParticles() const { return handParticles_; }
     // --- This game's engine controls (engine_controls.cpp): made once by
@@ -232,7 +261,16 @@ class CMJTableScene : public CMJTableSceneBase {
         bool made = false;
     };
     void CreateEngineControls();
-    void PlayEngineControlEffect(const SceneEffect& e);
+    void HideReadyIcons() override;
+    // The joker plaque with the face of the turned-up joker.
+    void ShowJokerPlaque(int32_t code);
+    // The hu stamp beside the seat that won.
+    void ShowHuStamp(int32_t seat);
+    void HideEntity(uint32_t id);
+    void HideCentre() override;
+    void ShowMoney(int32_t value, bool points) override;
+    void ShowSettlementItem(int32_t n) override;
+    void ShowAutoPlaySign(bool on) override;
     // The note over the hovered system-bar button, with its caption.
     void ShowButtonNote(const std::string& caption);
     void HideButtonNote();
@@ -240,7 +278,6 @@ class CMJTableScene : public CMJTableSceneBase {
 
   private:
     void ShowStake(int32_t value, bool silver);
-    void ShowAutoPlaySign(bool on);
     void TakePicture(engine::Entity* entity, const char* title);
     // The picture drawn into the surface at its size; false when not loaded.
     bool DrawPicture(engine::TextEntity& surface, const char* title);
@@ -254,7 +291,6 @@ class CMJTableScene : public CMJTableSceneBase {
     // yellow once the player has started.
     void DrawTurnClock() override;
     void ShowClockOnEngine();
-    void PlayTableEffect(const SceneEffect& e);
     void ThrowDiceOnEngine(int32_t first, int32_t second);
     void HideDice();
     void PlacePlayerName(int32_t seat);
@@ -276,8 +312,6 @@ class CMJTableScene : public CMJTableSceneBase {
 
   protected:
     void NumberHandRecords() override;
-    void RevealSeat(int32_t seat, int32_t order) override;
-    void RevealDone() override;
 
     std::array<std::string, 3> styles_{"Classic", "Classic", "Classic"};
     int32_t currentStyle_ = 0;
@@ -289,7 +323,7 @@ class CMJTableScene : public CMJTableSceneBase {
     static int32_t BindingArea(int32_t area, const MJStruct& r);
 
     std::array<TileBinding, kTileBindings + 1> bindings_{};  // [0] unused
-    uint32_t spareEntity_ = 0;
+    uint32_t spareEntity_ = 0, drawEntity_ = 0;
 
     // Own-hand tile controls.
     void AttachTileControl(int32_t binding);
@@ -318,7 +352,17 @@ class CMJTableScene : public CMJTableSceneBase {
     engine::ButtonFrame* systemBar_ = nullptr;
     // The timed effects' random offsets, speeds and directions.
     std::minstd_rand effectRandom_{29107};
-    uint32_t pointingHand_ = 0;  // made at the first sort, reused
+    uint32_t pointingHand_ = 0;
+    // The scene's delayed messages on their way, and the clock hand's step.
+    std::vector<uint32_t> sceneDelays_;
+    uint32_t clockStep_ = 0;
+    // The own discard on its way to the shown place, the own draw to the
+    // drawn place: the place is drawn once the tile lands.
+    bool discardFlying_ = false, drawFlying_ = false;
+    bool Landing(int32_t area, int32_t seat, int32_t index) const {
+        return seat == 3 && ((area == kAreaShown && discardFlying_) ||
+                             (area == kAreaHand && index == 0 && drawFlying_));
+    }
     engine::ImageEntity* MakeHiddenImage(int layer, int32_t x, int32_t y, const char* title,
                                          int32_t width, int32_t height, int32_t depth);
     uint32_t clockFace_ = 0, noteBoard_ = 0, autoPlaySign_ = 0, noteEntity_ = 0;
@@ -340,7 +384,6 @@ class CTableScene : public CMJTableScene {
 
     // Its start button is 81 x 30 and its ask-to-see-cards button 71 x 25.
     void CreateButtons() override;
-    void DrawShownTile(int32_t seat) override;
     void ShowJokerTile() override;
     void DrawMoney() override;
     // The scene's settings, with auto-play's switch.

@@ -155,16 +155,17 @@ void CMJTableSceneBase::SortHand(int32_t seat, int32_t first, int32_t last) {
     if (last <= first) return;
     // Jokers sort apart, between suit 1 (keys 11-19) and suit 0 (1-9), when
     // the round says so; a stable sort keeps equal keys in record order, and
-    // the marks that belong to a tile travel with its face.
+    // the marks that belong to a tile travel with its face (a sort that
+    // ends while a choice is open keeps the picks on their tiles).
     const bool jokersApart = GetTableLogic()->GetJokersInRow() == 0;
     struct Entry {
-        int32_t key, face, locked, jokerMark;
+        int32_t key, face, locked, jokerMark, raised;
     };
     std::vector<Entry> entries;
     for (int32_t i = first; i <= last; ++i) {
         const MJStruct& r = Hand(seat, i);
         const int32_t key = jokersApart && IsJokerTile(r.nFace) ? 10 : TileSortKey(r.nFace);
-        entries.push_back({key, r.nFace, r.locked, r.jokerMark});
+        entries.push_back({key, r.nFace, r.locked, r.jokerMark, r.raised});
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return a.key > b.key; });
@@ -174,6 +175,7 @@ void CMJTableSceneBase::SortHand(int32_t seat, int32_t first, int32_t last) {
         r.nFace = e.face;
         r.locked = e.locked;
         r.jokerMark = e.jokerMark;
+        r.raised = e.raised;
     }
 }
 

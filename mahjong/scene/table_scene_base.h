@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <span>
 #include <string>
 
@@ -21,7 +22,6 @@
 #include "mahjong/app/request_words.h"
 #include "mahjong/app/table_logic.h"
 #include "mahjong/scene/mj_struct.h"
-#include "mahjong/scene/scene_effects.h"
 #include "mahjong/scene/tile_pictures.h"
 #include "platform/gui/geometry.h"
 
@@ -31,6 +31,11 @@ using platform::RECT;
 namespace meld {
 struct KongPlan;
 }
+
+// The classic pane's timers that carry the scene's delayed messages.
+inline constexpr uint32_t kFirstDelayedTimer = 0x10000;
+// How long the thrown dice roll before the deal starts.
+inline constexpr uint32_t kDiceRollMs = 1200;
 
 class CMJTableSceneBase : public engine::GameEngine, public client::MJTableSceneTarget {
   public:
@@ -102,8 +107,6 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     void SetWallPlayerCount(int32_t n) { wallPlayerCount_ = n; }
     int32_t InRound() const { return inRound_; }
     void SetInRound(int32_t v) { inRound_ = v; }
-    const EffectLog& Effects() const { return effects_; }
-    EffectLog& Effects() { return effects_; }
 
     // Tile identity that reads the round: sort key and the sort of a seat's
     // records first..last (inclusive).
@@ -275,6 +278,9 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     virtual int32_t TC_GetPointTo() const;
     // One step of the hand's path: its picture turns to the next direction.
     virtual void TC_Moveing();
+    // The hand's path played: a step every 100 ms (210038) while one is left.
+    virtual void PlayClockPath();
+    bool ClockPathLeft() const;
     const std::array<int32_t, 10>& ClockPath() const { return clockPath_; }
     // What the clock's entities show.
     struct ClockFace {
@@ -331,18 +337,29 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // Ends the claim offers of a turn.
     virtual void ResetOperationState();
     virtual void OnOwnTurn();
+    // Voices from the seat's voice folder (the seat panel's); nothing is
+    // voiced while the Silence option is set.
     virtual void PlayOperationSound(int32_t seat, int32_t code);
     virtual void PlayTileSound(int32_t seat, int32_t tile);
+    virtual std::string GetSeatVoiceDir(int32_t seat) const;
+    // The file of an operation's word and of a tile's name; empty when
+    // nothing is to be voiced.
+    std::string OperationVoice(int32_t seat, int32_t code) const;
+    std::string TileVoice(int32_t seat, int32_t tile) const;
     // A sound resource through the application.
     void PlaySoundResource(uint32_t id, uint32_t flags) const;
-    virtual void ShowParticles(int32_t seat);
+    // The win effect beside a seat.
+    virtual void ShowParticles(int32_t seat) { (void)seat; }
     // Marks a seat with an icon kind (1: the banker).
-    virtual void AddSeatIcon(int32_t seat, int32_t kind);
-    virtual void ShowSettlement();
+    virtual void AddSeatIcon(int32_t seat, int32_t kind) {
+        (void)seat;
+        (void)kind;
+    }
+    virtual void ShowSettlement() {}
     // Item n of the settlement panel (a chair that started).
-    virtual void ShowSettlementItem(int32_t n);
-    void RefreshEntities(int32_t mode) override;
-    virtual void RefreshTileControls();
+    virtual void ShowSettlementItem(int32_t n) { (void)n; }
+    void RefreshEntities(int32_t mode) override { (void)mode; }
+    virtual void RefreshTileControls() {}
     virtual void BeginOperationDisplay();
     // The operation voice names by code ("peng0" ...), empty for others.
     static const char* GetOperationSoundName(int32_t code);
@@ -352,6 +369,50 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // The table's settings and pictures, loaded again whenever the frame
     // applies a skin (the table pane's skin hook).
     void Initialize() { LoadSettings(); }
+
+    // --- What the table's display does beside the records. The classic
+    // pane repaints from the records and the scene's words, so that at this
+    // level each is nothing; the engine level shows them on its entities.
+    // Every tile entity off the table.
+    virtual void HideTileEntities() {}
+    // A new round: the ready icons and the seat frames hidden.
+    virtual void HideReadyIcons() {}
+    // The note board, the joker plaque, the hu stamp and the stake line hidden.
+    virtual void HideCentre() {}
+    // The stake of the round (points or silver).
+    virtual void ShowMoney(int32_t value, bool points) {
+        (void)value;
+        (void)points;
+    }
+    // The auto-play sign and what a click on the table does.
+    virtual void ShowAutoPlaySign(bool on) { (void)on; }
+    // The wait cursor while a kong's request runs.
+    virtual void ShowWaitCursor(bool on) { (void)on; }
+    // The ask-to-see-cards button shown, lit (clickable) or not.
+    virtual void ShowAskButton(bool show, bool lit) {
+        (void)show;
+        (void)lit;
+    }
+    // The discarded tile (still at `position` of the own hand) on its way
+    // to the shown place; 210055 ends it.
+    virtual void ShowDiscardFlight(int32_t position);
+    // The drawn tile on its way from wall record `wallIndex` to the drawn
+    // place; 210054 ends it.
+    virtual void ShowDrawnTile(int32_t wallIndex);
+    // The sort's sweep over the own hand; 210056 sorts it.
+    virtual void SweepHand();
+    // The thrown dice rolling; 210002 starts the deal once they rest.
+    virtual void RollDice(int32_t first, int32_t second);
+
+    // Timers of the pane that hosts the scene (the classic pane's; the
+    // engine's view at the engine level); they come back to OnTimer.
+    virtual void StartSceneTimer(uint32_t id, uint32_t ms);
+    virtual void StopSceneTimer(uint32_t id);
+    // A scene message delivered after `ms`, with a view seat (-1 none): the
+    // deal's steps, the ends of the animations. Without a pane nothing comes.
+    virtual void PostSceneMessage(uint32_t ms, uint32_t code, int32_t seat = -1);
+    // Scene messages still on their way are dropped (the table is cleared).
+    virtual void DropSceneMessages();
 
     // --- Game start and the engine's messages to the scene.
     // The table was entered (0x8164): a running round restored for a looker
@@ -376,8 +437,9 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
         (void)payload;
         return 1;
     }
-    // The start button shown (1) or hidden (0).
-    virtual void ShowStartButton(int32_t show) { effects_.Add({Effect::kStartButton, show}); }
+    // The start button shown (1) or hidden (0); the classic pane shows its
+    // own from the scene's words.
+    virtual void ShowStartButton(int32_t show) { (void)show; }
     // The start request went out.
     virtual void OnStartSent() {}
     virtual void FinishDeal();
@@ -449,6 +511,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     virtual void SetAutoPlay();
     // One tick of auto-play while it is on (this level has none).
     virtual void AutoPlayStep() {}
+    // Whether one of the five operation buttons is clickable.
+    bool AnyButtonEnabled() const;
     bool IsButtonEnabled(int32_t n) const {
         return n >= kPengButton && n <= kPassButton && buttonEnabled_[size_t(n)] != 0;
     }
@@ -540,8 +604,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // The own hand's faces from the snapshot into records start.., n of them.
     void StandOwnRecords(int32_t start, int32_t n, bool looker);
     // The engine level's deal reveal queues timed messages.
-    virtual void RevealSeat(int32_t seat, int32_t order);
-    virtual void RevealDone() {}
+    void RevealSeat(int32_t seat, int32_t order);
+    void RevealDone();
     // Level hooks of the round's display: the shift of seat 0's flower strip
     // and seat 3's, the round words this game shows and resets.
     virtual int32_t FlowerShift(int32_t seat) const {
@@ -595,10 +659,10 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // Own actions' common steps.
     void EnterSelection(int32_t mode);
     void LeaveSelection();
-    void StartSceneTimer(uint32_t id, uint32_t ms);
-    void StopSceneTimer(uint32_t id);
-    void Pause(int32_t ms);
-    void ShowButtonFrame(int32_t n, int32_t cancel);
+    // The kong (2) or chow (3) button's normal (0) or cancel (1) frame.
+    virtual void ShowButtonFrame(int32_t n, int32_t cancel);
+    // A scene message a classic pane's timer carried; false for another timer.
+    bool DeliverSceneMessage(uint32_t timer);
     // After a kong of the own seat: the replacement stands in the drawn
     // place, the wall gives it up, and the new hand's options are offered.
     int32_t FinishOwnKong(const ReplyBlock<8>& reply, bool fromSelection);
@@ -615,7 +679,6 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     void ZeroShownTiles() { shown_.fill(MJStruct{}); }
 
     int32_t paneKind_ = 1;
-    EffectLog effects_;
 
   private:
     const CMJTableLogic* logic_;
@@ -654,8 +717,7 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     int32_t autoPlay_ = 0;
     int32_t idleSeconds_ = 0;
     int32_t sharedWord3_ = 1;
-    int32_t revealRest_ = 0;  // the discard shows the rest of the hand
-    bool jokerEntityMade_ = false;
+    int32_t revealRest_ = 0;      // the discard shows the rest of the hand
     bool autoPlayShown_ = false;  // the auto-play indicator
     int32_t movesSinceDeal_ = 0;  // moves notified since the round started
     // The classic pane's right-button drag of an own tile.
@@ -668,6 +730,13 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
         bool justDropped = false;  // the next hover raises nothing
     } ownDrag_;
     ClassicHost* classicHost_ = nullptr;
+    // The classic pane's timers that carry scene messages, by timer id.
+    struct Delayed {
+        uint32_t code;
+        int32_t seat;
+    };
+    std::map<uint32_t, Delayed> delayed_;
+    uint32_t nextDelayedTimer_ = kFirstDelayedTimer;
     void RepaintClassic() const {
         if (classicHost_) classicHost_->RepaintTable();
     }
@@ -679,13 +748,16 @@ inline constexpr uint32_t kMsgDealSeat = 210003;
 inline constexpr uint32_t kMsgFlowerSteps = 210004;
 inline constexpr uint32_t kMsgFlowerSeat = 210005;
 inline constexpr uint32_t kMsgDealDone = 210006;
+inline constexpr uint32_t kMsgClockStep = 210038;
+inline constexpr uint32_t kMsgTableClick = 210050;
 inline constexpr uint32_t kMsgDrawDone = 210054;
 inline constexpr uint32_t kMsgDiscardDone = 210055;
 inline constexpr uint32_t kMsgSortDone = 210056;
 inline constexpr uint32_t kMsgRebind = 210057;
 inline constexpr uint32_t kMsgJokerDone = 210058;
 // Timers of the table pane the scene uses.
-inline constexpr uint32_t kTimerPeek = 3;  // the classic pane's turned-up tile
+inline constexpr uint32_t kTimerPeek = 3;   // the classic pane's turned-up tile
+inline constexpr uint32_t kTimerJoker = 4;  // the classic pane's joker mark
 inline constexpr uint32_t kTimerAskToSee = 7;
 inline constexpr uint32_t kTimerWatchDraw = 10;
 inline constexpr uint32_t kTimerWatchDiscard = 11;

@@ -67,6 +67,7 @@ void CMJTableScene::CreateTileEntities() {
     for (int32_t n = 1; n <= kTileBindings; ++n)
         bindings_[size_t(n)].entity = make();
     spareEntity_ = make();
+    drawEntity_ = make();
     NextEventId();
 }
 
@@ -150,7 +151,8 @@ void CMJTableScene::HideTileEntities() {
         }
         if (engine::Entity* e = GetEntity(b.entity)) ShowEntity(e, false);
     }
-    if (engine::Entity* e = GetEntity(spareEntity_)) ShowEntity(e, false);
+    for (uint32_t id : {spareEntity_, drawEntity_})
+        if (engine::Entity* e = GetEntity(id)) ShowEntity(e, false);
 }
 
 bool CMJTableScene::TilePlace(int32_t area, int32_t seat, int32_t index, TileImage* image,
@@ -200,7 +202,7 @@ bool CMJTableScene::TilePlace(int32_t area, int32_t seat, int32_t index, TileIma
 
 void CMJTableScene::BindRecord(int32_t area, int32_t seat, int32_t index) {
     MJStruct* r = GetMJStruct(area, seat, index);
-    if (!r) return;
+    if (!r || Landing(area, seat, index)) return;
     if (!r->present) {
         ReleaseBinding(*r);
         return;

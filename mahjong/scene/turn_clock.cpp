@@ -77,7 +77,7 @@ void CMJTableSceneBase::TC_MoveClockHand(int32_t from, int32_t to) {
         clockPath_[0] = to > from ? from + 1 : from - 1;
         clockPath_[1] = to;
     }
-    effects_.Add({Effect::kClockPath, from, to});
+    PlayClockPath();
 }
 
 int32_t CMJTableSceneBase::TC_GetPointTo() const {
@@ -96,6 +96,15 @@ void CMJTableSceneBase::TC_Moveing() {
     }
 }
 
+bool CMJTableSceneBase::ClockPathLeft() const {
+    return std::any_of(clockPath_.begin(), clockPath_.end(),
+                       [](int32_t step) { return step >= 0 && step <= 8; });
+}
+
+void CMJTableSceneBase::PlayClockPath() {
+    if (ClockPathLeft()) PostSceneMessage(100, kMsgClockStep);
+}
+
 void CMJTableSceneBase::DrawTurnClock() {
     clockFace_ = {};
     if (!state_[kClockRunning]) return;
@@ -105,11 +114,9 @@ void CMJTableSceneBase::DrawTurnClock() {
 }
 
 void CMJTableSceneBase::ClearTable() {
-    if (paneKind_ != 1) {
-        // Nothing of the table before may still arrive: a deal step, say.
-        effects_.Add({Effect::kFlushPending});
-        effects_.Add({Effect::kHideTiles});
-    }
+    // Nothing of the table before may still arrive: a deal step, say.
+    DropSceneMessages();
+    HideTileEntities();
     LayOutWall();
     ShowWall(1);
     ResetHands();
@@ -126,6 +133,7 @@ void CMJTableSceneBase::ClearTable() {
 void CMJTableSceneBase::StartRoundDisplay() {
     const bool looker = IsLooker();
     if (!looker) Request229500(1);
+    ShowStartButton(0);
     ClearTable();
     KillTurnTimers();
     SyncWallFromSnapshot();
@@ -158,12 +166,12 @@ void CMJTableSceneBase::StartRoundDisplay() {
 
 void CMJTableSceneBase::StartClockTimer() {
     clockTimer_ = kClockTimerId;
-    effects_.Add({Effect::kStartTimer, int32_t(kClockTimerId), 1000});
+    StartSceneTimer(kClockTimerId, 1000);
 }
 
 void CMJTableSceneBase::StopClockTimer() {
     if (clockTimer_ == 0) return;
-    effects_.Add({Effect::kStopTimer, int32_t(clockTimer_)});
+    StopSceneTimer(clockTimer_);
     clockTimer_ = 0;
 }
 

@@ -207,9 +207,7 @@ void CMJTableSceneBase::LayOutWallFromSnapshot() {
     SyncWallFromSnapshot();
 }
 
-void CMJTableSceneBase::DrawWallArea() {
-    effects_.Add({Effect::kBindWall});
-}
+void CMJTableSceneBase::DrawWallArea() {}
 
 void CMJTableSceneBase::WallTileImage(int32_t index, TileImage* image) const {
     *image = {};

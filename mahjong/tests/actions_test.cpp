@@ -54,10 +54,6 @@ class ActionTest : public ClientFixture {
         std::sort(out.begin(), out.end());
         return out;
     }
-    bool Effect(const SceneEffect& e) {
-        const auto& all = Scene().Effects().All();
-        return std::find(all.begin(), all.end(), e) != all.end();
-    }
 };
 
 TEST_F(ActionTest, APungThatWaitsIsCarriedOutWhenTheClaimsCloseAndMarksItsKind) {
@@ -205,64 +201,58 @@ TEST_F(ActionTest, DiscardPlaysOnlyWhatTheServerTookAndReachesTheRiverOnce) {
 
 TEST_F(ActionTest, DrawAfterTheClaimsCloseAndTheClockPlaysThreeTurns) {
     Deal(1, {});
+    // Refused: nothing is drawn.
+    Discard(1, T(0, 4, 3));
+    server_.SetReply(229000, Reply::With(kReplyRefused));
+    ASSERT_TRUE(Notify(229165, Words(0)));
+    EXPECT_FALSE(Scene().HasDrawnTile(3));
     const int32_t draws[3] = {T(0, 2, 0), T(0, 3, 0), 140};
     for (int i = 0; i < 3; ++i) {
         Discard(1, T(0, 4, i));
-        if (i == 0) {
-            // Refused: nothing is drawn.
-            server_.SetReply(229000, Reply::With(kReplyRefused));
-            ASSERT_TRUE(Notify(229165, Words(0)));
-            EXPECT_FALSE(Scene().HasDrawnTile(3));
-        }
         server_.SetReply(229000, Reply::With(kReplyOk, Reply8(0, draws[i], 80 + i)));
-        if (i == 0)
-            Scene().DrawTile();
-        else
-            ASSERT_TRUE(Notify(229165, Words(0)));
+        ASSERT_TRUE(Notify(229165, Words(0)));
         ASSERT_EQ(H(0).nFace, draws[i]);
         EXPECT_FALSE(Scene().GetMJStruct(kAreaWall, 0, 80 + i)->present);
         EXPECT_EQ(Scene().GetMJStruct(kAreaRiver, 0, i)->nFace, T(0, 4, i));
         // The own time runs out: the drawn tile goes, a flower is replaced.
-        Scene().SetTurnSeconds(1);
         server_.SetReply(229060, Reply::With(kReplyRefused));
-        Scene().OnTimer(Scene().ClockTimerId());
+        Run(kTurnTime * 1000 + 100);
         ASSERT_TRUE(Next(i == 2 ? 229060 : 221080)) << i;
         if (i < 2) Discard(0, draws[i]);
     }
     EXPECT_EQ(Scene().GetAutoPlayWord(), 3);
-    EXPECT_TRUE(Effect({Effect::kAutoPlay, 1}));
+    EXPECT_TRUE(Scene().GetEntity(Scene().AutoPlaySign())->IsVisible());
 }
 
 TEST_F(ActionTest, FlowersAreReplacedOneByOneUntilNoneIsLeft) {
-    Deal(0, {137, 136});
-    Scene().BeginOperationDisplay();
-    EXPECT_TRUE(Effect({Effect::kStartTimer, int32_t(kTimerFlowerCheck), 500}));
-    // A refusal stops the timer instead of asking again every half second.
-    server_.SetReply(229060, Reply::With(kReplyRefused));
-    Scene().Effects().Clear();
-    Scene().OnTimer(kTimerFlowerCheck);
-    EXPECT_TRUE(Effect({Effect::kStopTimer, int32_t(kTimerFlowerCheck)}));
-    ASSERT_TRUE(Next(229060));
+    // The deal leaves two flowers in the own hand: one goes every half second.
     server_.SetReply(229060,
                      Reply::With(kReplyOk, Words(8).Set(5, T(0, 8, 0)).Set(6, 100).Bytes()));
-    Scene().OnTimer(kTimerFlowerCheck);
+    Deal(0, {137, 136});
+    Run(500);
     const int32_t first = SentWords(229060)[4];
-    Scene().OnTimer(kTimerFlowerCheck);
+    Run(500);
     EXPECT_EQ((Tiles{first, SentWords(229060)[4]}), (Tiles{137, 136}));
     EXPECT_EQ(Scene().CountFlowers(3), 2);
     EXPECT_FALSE(Scene().GetMJStruct(kAreaWall, 0, 100)->present);
-    // A flower that no longer stands in the hand is not replaced.
-    MJStruct& laid = *Scene().GetMJStruct(kAreaHand, 3, 16);
-    laid.nFace = 138;
-    laid.standing = 0;
-    Scene().Effects().Clear();
-    Scene().OnTimer(kTimerFlowerCheck);
+    Run(1000);
+    EXPECT_FALSE(SentBeforeMarker(229060)) << "none is left";
+    // A refusal stops the timer instead of asking again every half second.
+    server_.SetReply(229060, Reply::With(kReplyRefused));
+    Deal(0, {137, 136});
+    Run(500);
+    ASSERT_TRUE(Next(229060));
+    Run(1000);
     EXPECT_FALSE(SentBeforeMarker(229060));
-    EXPECT_TRUE(Effect({Effect::kStopTimer, int32_t(kTimerFlowerCheck)}));
-    // The round's end stops it too.
-    Scene().Effects().Clear();
+    // The round's end stops it too: here every replacement is a flower again.
+    server_.SetReply(229060, Reply::With(kReplyOk, Words(8).Set(5, 138).Set(6, 101).Bytes()));
+    Deal(0, {137, 136});
+    Run(500);
+    ASSERT_TRUE(Next(229060));
+    Drain();
     ASSERT_TRUE(Notify(211080, Words(snap::kResultWords + 43).Set(snap::kResultWinner, -1)));
-    EXPECT_TRUE(Effect({Effect::kStopTimer, int32_t(kTimerFlowerCheck)}));
+    Run(1000);
+    EXPECT_FALSE(SentBeforeMarker(229060));
 }
 
 TEST_F(ActionTest, AClaimOfTheDiscardBeforeTheOwnTurnTakesTheTurn) {
@@ -293,20 +283,22 @@ TEST_F(ActionTest, TheChairBeforeTheOwnIsWatched) {
     Discard(2, T(0, 6, 0));  // view seat 1 discards: view seat 0 moves next
     ASSERT_TRUE(Notify(229165, Words(0)));
     EXPECT_EQ(Scene().TurnTimer(10), kTimerWatchDraw);
-    EXPECT_TRUE(Effect({Effect::kStartTimer, 10, (kWatch + 2) * 1000}));
-    Scene().OnTimer(kTimerWatchDraw);
+    // When it has not drawn in its watch time, the own client draws for it.
+    Run((kWatch + 2) * 1000 - 100);
+    EXPECT_FALSE(SentBeforeMarker(229000));
+    Run(200);
     const auto draw = SentWords(229000);
     EXPECT_EQ(draw[0], 102) << "the user of the chair moved for";
     EXPECT_EQ(draw[3], 1);
-    Scene().OnTimer(kTimerWatchDraw);  // a second expiry after the kill
-    EXPECT_FALSE(SentBeforeMarker(229000));
-    // It drew: the watch ends, and a discard is watched from the next expiry.
+    Run((kWatch + 2) * 1000);
+    EXPECT_FALSE(SentBeforeMarker(229000)) << "once";
+    // It drew: the watch ends, and when its turn's time is over its
+    // discard is watched.
     ASSERT_TRUE(Notify(229160, Words(3).Set(0, 1).Set(1, 200).Set(2, 75)));
     EXPECT_EQ(Scene().TurnTimer(10), 0u);
-    Scene().SetTurnSeconds(1);
-    Scene().OnTimer(Scene().ClockTimerId());
+    Run(kTurnTime * 1000 + 100);
     EXPECT_EQ(Scene().TurnTimer(11), kTimerWatchDiscard);
-    Scene().OnTimer(kTimerWatchDiscard);
+    Run((kWatch + 2) * 1000);
     const auto discard = SentWords(221080);
     EXPECT_EQ(discard[discard::kTimeOut], 1);
 }
@@ -327,31 +319,24 @@ TEST_F(LookerActionTest, ALookersCommandsSendNothing) {
 
 // ---- The discard flight on the engine ----
 
-TEST_F(ActionTest, ADiscardFliesToTheShownPlaceAndEndsThereOnce) {
+TEST_F(ActionTest, AClickedTileFliesToTheShownPlaceAndLandsThereOnce) {
     Deal(0, {T(0, 1, 0)});
     CTableScene& s = Scene();
-    ASSERT_TRUE(s.PlaysEffects());
     const engine::Entity* from = s.GetEntity(s.Binding(H(At(T(0, 1, 0))).nObject).entity);
     ASSERT_NE(from, nullptr);
     const platform::POINT start{from->GetX(), from->GetY()};
-
-    ASSERT_EQ(s.DiscardTile(At(T(0, 1, 0))), 1);
+    Click(start.x, start.y + 5);
+    ASSERT_TRUE(Next(221080));
     const engine::Entity* flying = s.GetEntity(s.SpareTileEntity());
     EXPECT_TRUE(flying->IsVisible());
     EXPECT_EQ(flying->GetX(), start.x);
     EXPECT_EQ(flying->GetY(), start.y);
     RECT shown{};
     s.GetShownTileRect(3, &shown);
-    auto voices = [&] {
-        const auto& all = s.Effects().All();
-        return std::count(all.begin(), all.end(), SceneEffect{Effect::kTileVoice, 3, T(0, 1, 0)});
-    };
     int32_t lastDistance = INT32_MAX / 2;
     for (int32_t t = 0; t < 3000 && flying->IsVisible(); t += 10) {
-        EXPECT_EQ(voices(), 0) << "voiced on arrival";
-        clock_.AdvanceMillis(10);
-        s.RunFrame();
-        s.PumpMessages();
+        EXPECT_EQ(s.GetMJStruct(kAreaShown, 3, 0)->nObject, 0) << "shown on arrival";
+        Run(10);
         const int32_t d = std::abs(flying->GetX() - (shown.left + shown.right) / 2) +
                           std::abs(flying->GetY() - (shown.top + shown.bottom) / 2);
         EXPECT_LE(d, lastDistance + 1) << "it flies towards the shown place";
@@ -359,7 +344,6 @@ TEST_F(ActionTest, ADiscardFliesToTheShownPlaceAndEndsThereOnce) {
     }
     EXPECT_FALSE(flying->IsVisible());
     EXPECT_LE(lastDistance, 2);
-    EXPECT_EQ(voices(), 1);
     const engine::Entity* landed =
         s.GetEntity(s.Binding(s.GetMJStruct(kAreaShown, 3, 0)->nObject).entity);
     ASSERT_NE(landed, nullptr);

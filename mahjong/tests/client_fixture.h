@@ -63,11 +63,9 @@ class ClientFixture : public ::testing::Test {
         ui_.dir.Write("mirb.ini", "[SYSTEM]\r\nExePath=" + client::testing::AssetDir() +
                                       "hall/GameHall.exe\r\n");
         const std::filesystem::path assets = client::testing::AssetDir();
-        for (const char* folder : {"res", "skins", "sound"}) {
-            if (folder == std::string("sound") && !LinkSounds()) continue;
+        for (const char* folder : Folders())
             std::filesystem::create_directory_symlink(
                 assets / folder, std::filesystem::path(ui_.dir.path()) / folder);
-        }
         ASSERT_NE(server_.Start(), 0);
         server_.SetDefaultReply(Reply::With(kReplyOk));
         server_.SetReply(201001, Reply::With(0, client::testing::Words({14, 0, 0, 0, 0, 0, 0})));
@@ -107,8 +105,8 @@ class ClientFixture : public ::testing::Test {
         for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
             unsetenv(name);
     }
-    // Whether the program folder takes the generated sounds.
-    virtual bool LinkSounds() const { return true; }
+    // The generated folders the program folder takes.
+    virtual std::vector<const char*> Folders() const { return {"res", "skins", "sound"}; }
     // Files of the program folder written before the client starts.
     virtual void BeforeStart() {}
     std::string ProgramDir() const { return ui_.dir.path(); }
@@ -146,28 +144,37 @@ class ClientFixture : public ::testing::Test {
     void Run(int64_t ms) {
         RunUntil([] { return false; }, ms);
     }
-    // A round started by the server (211040), its deal shown to its end.
+    // A round started by the server (211040), its deal shown to its end:
+    // the clock runs and the sort's sweep is over.
     bool Deal(const Words& start) {
+        const engine::Entity* hand = Scene().GetEntity(Scene().PointingHand());
         return Notify(211040, start) &&
-               RunUntil([this] { return Scene().StateWord(CTableScene::kClockRunning) == 1; });
+               RunUntil([this] { return Scene().StateWord(CTableScene::kClockRunning) == 1; }) &&
+               RunUntil([hand] { return !hand || !hand->IsVisible(); });
     }
-    // The pointer at a point of the engine's screen, pressed and released
-    // when `click`: input of the view's window, as the display brings it.
-    void Pointer(int32_t x, int32_t y, bool click = false) {
-        const platform::POINT at = View().ClientToScreen(DevicePoint(x, y));
-        auto inject = [&](platform::InputEvent::Kind kind) {
-            platform::InputEvent e;
-            e.kind = kind;
-            e.window = Frame().GetSafeHwnd().value;
-            e.point = Frame().ScreenToClient(at);
-            e.button = platform::MouseButton::Left;
-            ui_.display->Inject(e);
-            client::testing::Pump();
-        };
-        inject(platform::InputEvent::Kind::MouseMove);
-        if (!click) return;
-        inject(platform::InputEvent::Kind::MouseDown);
-        inject(platform::InputEvent::Kind::MouseUp);
+    // Input of the view's window as the display brings it, at points of
+    // the engine's screen: the pointer moved, the left button pressed or
+    // released where the pointer is, both at a point.
+    void Point(int32_t x, int32_t y) {
+        pointer_ = Frame().ScreenToClient(View().ClientToScreen(DevicePoint(x, y)));
+        Inject(platform::InputEvent::Kind::MouseMove);
+    }
+    void Press(bool down) {
+        Inject(down ? platform::InputEvent::Kind::MouseDown : platform::InputEvent::Kind::MouseUp);
+    }
+    void Click(int32_t x, int32_t y) {
+        Point(x, y);
+        Press(true);
+        Press(false);
+    }
+    void Inject(platform::InputEvent::Kind kind) {
+        platform::InputEvent e;
+        e.kind = kind;
+        e.window = Frame().GetSafeHwnd().value;
+        e.point = pointer_;
+        e.button = platform::MouseButton::Left;
+        ui_.display->Inject(e);
+        client::testing::Pump();
     }
     // A point of the engine's screen in the view's client area.
     platform::POINT DevicePoint(int32_t x, int32_t y) {
@@ -199,6 +206,13 @@ class ClientFixture : public ::testing::Test {
         }
         return false;
     }
+    // Every request sent so far taken off the server's list.
+    void Drain() {
+        std::string text;
+        app_->GetConnection()->Send229505(text);
+        while (auto r = server_.WaitForRequest(kWait))
+            if (r->id == kReq229505) return;
+    }
     // Runs `f` on another thread while the clock moves `ms` once the server
     // has the request `id`: a request the server leaves unanswered times
     // out under the test's clock.
@@ -217,6 +231,7 @@ class ClientFixture : public ::testing::Test {
     std::unique_ptr<hall::HallStandIn> hall_;
     std::unique_ptr<CClientApp> app_;
     std::vector<std::string> lines_;
+    platform::POINT pointer_{};
 };
 
 }  // namespace mahjong::testing

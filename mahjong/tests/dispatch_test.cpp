@@ -61,7 +61,10 @@ TEST_F(DispatchTest, StartsRoundsLookOnRequestsAndAForcedQuit) {
     ASSERT_TRUE(Notify(201160, Words(8).Set(0, 102).Set(3, 1)));
     EXPECT_EQ(panes_.chat.back(), "<c=8421504> player102[雀友] 已经开始\r\n");
     EXPECT_EQ(app_->GetSeatPanel()->Seat(Scene().ChairToViewSeat(1)).started, 1);
-    EXPECT_EQ(Scene().Effects().All().back(), SceneEffect(Effect::kSettlementItem, 1));
+    // Its ready icon stands beside its seat.
+    const engine::Entity* ready = Scene().GetEntity(Scene().Controls().readyIcons[1]);
+    ASSERT_NE(ready, nullptr);
+    EXPECT_TRUE(ready->IsVisible());
 
     // A round start is stored before the scene reads it, and clears the
     // exit requests counted.

@@ -69,6 +69,7 @@ inline void ExpectEveryRecordShownByItsEntity(CTableScene& s) {
     // Nothing else is on the table.
     EXPECT_EQ(ShownTiles(s), records.size());
     EXPECT_FALSE(s.GetEntity(s.SpareTileEntity())->IsVisible());
+    EXPECT_FALSE(s.GetEntity(s.DrawnTileEntity())->IsVisible());
 }
 
 }  // namespace mahjong::testing

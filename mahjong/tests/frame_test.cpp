@@ -302,59 +302,62 @@ TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
     EXPECT_EQ(s.GetEntity(s.Die(1))->GetHeight(), 99);
     EXPECT_NE(s.Resources().GetImageIdByName("确定按钮"), 0u);
     StartRound();
-    // Dealt, and a drawn tile has landed in the hand.
+    // Dealt (its end shows the tool buttons), and a drawn tile has landed
+    // in the hand.
+    const uint32_t autoPlayButton = controlEntity(s.ButtonControl(kMsgAutoPlayButton));
     ASSERT_TRUE(PumpUntil(
         [&] {
-            return s.GetTurnSeconds() > 0 &&
+            return visible(autoPlayButton) && s.GetTurnSeconds() > 0 &&
                    (!s.HasDrawnTile(3) || s.GetMJStruct(kAreaHand, 3, 0)->nObject != 0);
         },
         100));
     testing::ExpectEveryRecordShownByItsEntity(s);
-    s.SetAutoPlay();
-    for (const bool autoPlay : {true, false}) {
-        SCOPED_TRACE(autoPlay ? "on auto-play" : "from the start button");
-        const int rounds = server_->rounds();
-        ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > rounds; }, 250));
-        ASSERT_TRUE(PumpUntil([&] { return visible(s.SettlementEntity()); }, 100));
-        if (!autoPlay) s.SetAutoPlay();  // switched off: a person starts
-        // The panel follows a drag on it, its close button with it.
-        const engine::Entity& panel = *s.GetEntity(s.SettlementEntity());
-        const engine::Entity& close = *s.GetEntity(controlEntity(s.SettlementCloseControl()));
-        const int32_t x = panel.GetX(), y = panel.GetY(), closeX = close.GetX();
-        s.OnMouseMove(0, x - 100, y);
-        s.OnLButtonDown(0, x - 100, y);
-        s.OnMouseMove(0, x - 90, y + 5);
-        s.OnLButtonUp(0, x - 90, y + 5);
-        EXPECT_TRUE(PumpUntil([&] { return panel.GetY() == y + 5; }));
-        EXPECT_EQ(panel.GetX(), x + 10);
-        EXPECT_EQ(close.GetX(), closeX + 10);
-        ASSERT_TRUE(visible(controlEntity(s.SettlementCloseControl())));
-        {
-            std::lock_guard lock(mu_);
-            requests_.clear();
-        }
-        click(controlEntity(s.SettlementCloseControl()));
-        // A button's click reaches the scene with the engine's next messages.
-        EXPECT_TRUE(PumpUntil([&] { return !visible(s.SettlementEntity()); }));
-        EXPECT_FALSE(visible(controlEntity(s.SettlementCloseControl())));
-        if (!autoPlay) {
-            // The table is cleared: only the wall stands, and the start
-            // button waits in the middle.
-            EXPECT_FALSE(s.InRound());
-            testing::ExpectEveryRecordShownByItsEntity(s);
-            const uint32_t start = controlEntity(s.ButtonControl(kMsgStartButton));
-            ASSERT_TRUE(visible(start));
-            click(start);
-            EXPECT_TRUE(PumpUntil([&] { return !visible(start); }));
-        }
-        EXPECT_FALSE(WaitForRequest(201160).empty());
-        EXPECT_EQ(s.AutoPlayer().Ticks(), 0);
-        ASSERT_TRUE(PumpUntil([&] { return s.InRound() != 0; }, 100));
-        if (!autoPlay) s.SetAutoPlay();
-    }
-    // The round started from the button is played to its end too.
+    // The auto-play button plays the round to its end.
+    click(autoPlayButton);
+    ASSERT_TRUE(visible(s.AutoPlaySign()));
     const int rounds = server_->rounds();
     ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > rounds; }, 250));
+    ASSERT_TRUE(PumpUntil([&] { return visible(s.SettlementEntity()); }, 100));
+    // The panel follows a drag on it, its close button with it; the click
+    // on the table ends auto-play.
+    const engine::Entity& panel = *s.GetEntity(s.SettlementEntity());
+    const engine::Entity& close = *s.GetEntity(controlEntity(s.SettlementCloseControl()));
+    const int32_t x = panel.GetX(), y = panel.GetY(), closeX = close.GetX();
+    s.OnMouseMove(0, x - 100, y);
+    s.OnLButtonDown(0, x - 100, y);
+    s.OnMouseMove(0, x - 90, y + 5);
+    s.OnLButtonUp(0, x - 90, y + 5);
+    EXPECT_TRUE(PumpUntil([&] { return panel.GetY() == y + 5; }));
+    EXPECT_EQ(panel.GetX(), x + 10);
+    EXPECT_EQ(close.GetX(), closeX + 10);
+    EXPECT_FALSE(visible(s.AutoPlaySign()));
+    EXPECT_EQ(s.GetAutoPlayWord(), 0);
+    ASSERT_TRUE(visible(controlEntity(s.SettlementCloseControl())));
+    {
+        std::lock_guard lock(mu_);
+        requests_.clear();
+    }
+    click(controlEntity(s.SettlementCloseControl()));
+    // A button's click reaches the scene with the engine's next messages.
+    EXPECT_TRUE(PumpUntil([&] { return !visible(s.SettlementEntity()); }));
+    EXPECT_FALSE(visible(controlEntity(s.SettlementCloseControl())));
+    // The table is cleared: only the wall stands, and the start button
+    // waits where it stands before every round.
+    EXPECT_FALSE(s.InRound());
+    testing::ExpectEveryRecordShownByItsEntity(s);
+    const uint32_t start = controlEntity(s.ButtonControl(kMsgStartButton));
+    ASSERT_TRUE(visible(start));
+    EXPECT_EQ(s.GetEntity(start)->GetX(), s.GetScreenSizeX() / 2);
+    EXPECT_EQ(s.GetEntity(start)->GetY(), 6 * s.GetScreenSizeY() / 7);
+    click(start);
+    EXPECT_TRUE(PumpUntil([&] { return !visible(start); }));
+    EXPECT_FALSE(WaitForRequest(201160).empty());
+    EXPECT_EQ(s.AutoPlayer().Ticks(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return s.InRound() != 0; }, 100));
+    click(autoPlayButton);
+    // The round started from the button is played to its end too.
+    const int next = server_->rounds();
+    ASSERT_TRUE(PumpUntil([&] { return server_->rounds() > next; }, 250));
 }
 
 // The chat pane and the ranking pane through a round that auto-play plays to

@@ -61,7 +61,6 @@ TEST(Handlers, HostileChairsIndexesAndShortPayloadsAreDropped) {
             Words w = Words(12).Set(0, 1).Set(1, 1).Set(3, 1).Set(4, 2).Set(5, 40);
             w.Set(2, 60).Set(6, 60).Set(11, 60).Set(c.field, bad).Resize(c.words);
             const auto before = Places(t.scene);
-            const size_t effects = t.scene.Effects().All().size();
             t.scene.HandleNotification(c.id, w.Bytes());
             const auto after = Places(t.scene);
             if (c.appliesRest) {
@@ -70,7 +69,6 @@ TEST(Handlers, HostileChairsIndexesAndShortPayloadsAreDropped) {
                     EXPECT_TRUE(before[i] == after[i]) << i;
             } else {
                 EXPECT_TRUE(before == after);
-                EXPECT_EQ(t.scene.Effects().All().size(), effects);
                 EXPECT_TRUE(t.app->chat.empty());
             }
             // One word short drops even a good payload.
@@ -141,7 +139,6 @@ TEST(Handlers, DiscardOffersTheOwnClaimsAndClosesEarly) {
     std::copy_n(std::array{40, 49, 74, 75, 0, 1}.begin(), 6, hand.begin());
     t.scene.PlaceHandFaces(3, hand);
     // Chair 1 (view seat 0) discards a 5 of suit 1: the own chair may pung.
-    t.scene.Effects().Clear();
     t.scene.OnDiscard(Words(22).Set(1, 1).Set(21, 58).Set(6, 0x1 | 0x20).Bytes());
     const ClaimOption& peng = t.scene.Option(kPengButton);
     EXPECT_EQ(
@@ -149,10 +146,10 @@ TEST(Handlers, DiscardOffersTheOwnClaimsAndClosesEarly) {
         std::vector<int>({1, 2, 40, 49}));
     EXPECT_EQ(t.scene.GetClaimWindow(), 1);
     EXPECT_EQ(t.scene.GetClockPosition(), 6) << "the turn passes to the own seat";
-    std::vector<int> buttons;  // buttons 1-5 in order: enabled or not
-    for (const SceneEffect& e : t.scene.Effects().All())
-        if (e.kind == Effect::kEnableButton) buttons.push_back(e.a * 10 + e.b);
-    EXPECT_EQ(buttons, (std::vector<int>{11, 20, 30, 40, 51}));
+    std::vector<bool> buttons;  // buttons 1-5: enabled or not
+    for (int32_t n = kPengButton; n <= kPassButton; ++n)
+        buttons.push_back(t.scene.IsButtonEnabled(n));
+    EXPECT_EQ(buttons, (std::vector<bool>{true, false, false, false, true}));
     // With the early close on and no claim anywhere, the own turn starts at once.
     Table three(0, 3);
     three.Start([](Words& sw) { sw[snap::kEarlyClose] = 1; });
@@ -174,12 +171,9 @@ TEST(Handlers, PresenceLinesAndTheRoundsEnd) {
     Dealt(t);
     Words end = Words(snap::kResultWords).Set(snap::kResultWinner, 9).Set(snap::kResultQuiet, 1);
     t.logic.StoreRoundResult(end.Bytes());
-    t.scene.Effects().Clear();
     t.scene.OnRoundEnd(end.Bytes());
     EXPECT_EQ(t.scene.InRound(), 0);
     EXPECT_EQ(t.scene.ClockTimerId(), 0u);
-    for (const SceneEffect& e : t.scene.Effects().All())
-        EXPECT_NE(e.kind, Effect::kVoice);
 }
 
 TEST(TurnClock, HandPathsPositionsDigitsAndTheCountdown) {
@@ -218,7 +212,7 @@ TEST(TurnClock, HandPathsPositionsDigitsAndTheCountdown) {
     t.scene.StartClockTimer();
     t.scene.OnTimer(CMJTableSceneBase::kClockTimerId + 1);  // another timer
     EXPECT_EQ(t.scene.GetTurnSeconds(), 7);
-    t.scene.Effects().Clear();
+    t.scene.EnableOperationButton(kPassButton, 1);
     for (int i = 0; i < 9; ++i) {
         t.scene.OnTimer(CMJTableSceneBase::kClockTimerId);
         EXPECT_TRUE(i != 5 || t.scene.GetClockFace().unitsX == 8) << "one second left";
@@ -226,8 +220,7 @@ TEST(TurnClock, HandPathsPositionsDigitsAndTheCountdown) {
     EXPECT_EQ(t.scene.GetTurnSeconds(), 0);
     EXPECT_EQ(t.app->sounds, (std::vector<std::pair<uint32_t, uint32_t>>{
                                  {29005, 0}, {29004, 0}, {29003, 0}, {29002, 0}, {29001, 0}}));
-    EXPECT_EQ(t.scene.Effects().All().back(), SceneEffect(Effect::kEnableAllButtons, 0))
-        << "the clock ran out: the own turn's follow-ups ran";
+    EXPECT_FALSE(t.scene.AnyButtonEnabled()) << "the clock ran out: the own turn's follow-ups ran";
     t.scene.SetTurnSeconds(125);
     t.scene.DrawTurnClock();
     EXPECT_EQ(t.scene.GetClockFace().tensX, 16);

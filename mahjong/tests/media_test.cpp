@@ -8,13 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "client/tests/hall_test_data.h"
 #include "engine/tests/recorded_sound.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/scene/asset_names.h"
-#include "mahjong/tests/table_fixture.h"
+#include "mahjong/tests/client_fixture.h"
 #include "platform/profile.h"
-#include "platform/tests/temp_dir.h"
 #include "platform/text.h"
 #include "rules/tile.h"
 
@@ -26,44 +24,34 @@ using engine::testing::WriteTaggedWav;
 using testing::Words;
 using Kind = RecordedSound::Kind;
 
-// The real application in a program folder with one voice of each kind;
+// The client started in a program folder with one voice of each kind;
 // every file's level byte names it: 1-13 the operation words of voice
 // kind 0 (by code), 101-113 those of kind 1, 50 + the tile voice number of
-// kind 0's tiles, 150 + ... of kind 1's.
-class MediaTest : public ::testing::Test {
+// kind 0's tiles, 150 + ... of kind 1's. Chairs 0 and 2 speak with voice
+// kind 1, 1 and 3 with kind 0.
+class MediaTest : public testing::ClientFixture {
   protected:
-    void SetUp() override {
-        for (const char* var : {"QEVO_PROGRAM_DIR", "QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
-            setenv(var, dir_.path().c_str(), 1);
+    std::vector<const char*> Folders() const override { return {"res", "skins"}; }
+    void BeforeStart() override {
         const char* words[] = {"peng0", "peng1", "gang0", "gang1", "gang2", "chi0",
                                "chi1",  "hu0",   "hu1",   "hua0",  "hua1"};
         for (int kind = 0; kind < 2; ++kind) {
             const std::filesystem::path voice =
-                std::filesystem::path(dir_.path()) / "sound" / (kind == 0 ? "0man" : "1woman");
+                std::filesystem::path(ProgramDir()) / "sound" / (kind == 0 ? "0man" : "1woman");
             for (uint8_t i = 0; i < std::size(words); ++i)
                 WriteTaggedWav(voice / (std::string(words[i]) + ".wav"),
                                uint8_t(100 * kind + i + 1));
             for (int32_t n : {1, 17, 35})
                 WriteTaggedWav(voice / (std::to_string(n) + ".wav"), uint8_t(100 * kind + 50 + n));
         }
-        WriteTaggedWav(dir_.path() + "sound/Classic/default.mp3", 7);
-        app_ = std::make_unique<CClientApp>();
-        app_->SetCommandLine("\"7|127.0.0.1|3|0|0|101|5|0|0|0|Qevo|1\"");
-        ASSERT_TRUE(app_->ParseLaunchLine());
-        auto state = client::testing::MakeState(4, 0);
-        // Chairs 0 and 2 speak with voice kind 1, 1 and 3 with kind 0.
-        for (size_t chair = 0; chair < 4; ++chair)
-            platform::StoreLE32(&state.seated[chair].image[17 * 4], chair % 2 == 0 ? 1 : 0);
-        ASSERT_TRUE(app_->SetTableState(state));
-        app_->GetSeatPanel()->SetupSeats();
-        Scene().GetWorld().Sound().SetSoundDir(dir_.path() + "sound/Classic/");
+        WriteTaggedWav(ProgramDir() + "sound/Classic/default.mp3", 7);
     }
-    void TearDown() override {
-        app_.reset();
-        for (const char* var : {"QEVO_PROGRAM_DIR", "QEVO_HALL_DIR", "QEVO_SYSTEM_DIR"})
-            unsetenv(var);
+    void SetUp() override {
+        Seat(0, false, [](client::HallTableState& state) {
+            for (size_t chair = 0; chair < 4; ++chair)
+                platform::StoreLE32(&state.seated[chair].image[17 * 4], chair % 2 == 0 ? 1 : 0);
+        });
     }
-    CTableScene& Scene() { return *app_->GetTableScene(); }
     // The level bytes of what `act` played.
     template <typename F>
     std::vector<uint8_t> Heard(F act) {
@@ -76,8 +64,6 @@ class MediaTest : public ::testing::Test {
     }
 
     RecordedSound sound_;
-    platform::testing::TempDir dir_;
-    std::unique_ptr<CClientApp> app_;
 };
 
 TEST_F(MediaTest, OperationsAndTilesSpeakFromTheSeatsVoiceFolder) {
@@ -110,22 +96,20 @@ TEST_F(MediaTest, OperationsAndTilesSpeakFromTheSeatsVoiceFolder) {
                   std::vector<uint8_t>{c.heard})
             << c.kind;
     }
-    // The Silence option keeps the table quiet; the scene still records.
+    // The Silence option keeps the table quiet.
     platform::WritePrivateProfileString("GAMESET", "Silence", "1", app_->GetIniPath());
     app_->LoadSettings();
-    Scene().Effects().Clear();
     EXPECT_TRUE(Heard([&] {
                     Scene().PlayOperationSound(3, 0);
                     Scene().PlayTileSound(3, rules::IndexToFirstTileId(1, CTableScene::kRuleFlags));
                 }).empty());
-    EXPECT_EQ(Scene().Effects().All().size(), 2u);
 }
 
 TEST_F(MediaTest, MusicTogglesItsWordIsSavedAndTheSkinSwitchTakesTheNextUsableStyle) {
     engine::SoundManager& s = Scene().GetWorld().Sound();
     Scene().PlayMusic();
     EXPECT_TRUE(s.MusicPlaying());
-    EXPECT_EQ(s.MusicPath(), dir_.path() + "sound/Classic/default.mp3");
+    EXPECT_EQ(s.MusicPath(), ProgramDir() + "sound\\Classic\\default.mp3");
     EXPECT_EQ(Scene().MusicOn(), 1);
     Scene().SaveOptions();
     EXPECT_EQ(platform::GetPrivateProfileInt("GAMESET", "Music", -1, app_->GetIniPath()), 1u);
@@ -153,13 +137,13 @@ TEST_F(MediaTest, MusicTogglesItsWordIsSavedAndTheSkinSwitchTakesTheNextUsableSt
             platform::WritePrivateProfileString("SKIN", ("Style" + std::to_string(i)).c_str(),
                                                 c.styles[i], ini);
         platform::WritePrivateProfileString("SKIN", "Default", "0", ini);
-        Scene().InitScreen(744, 710);
-        Scene().LoadSettings();
+        // A skin applied to the frame: the scene reads its styles again.
+        Frame().ApplySplitterSkin();
         for (int32_t want : c.visits) {
             Scene().ChangeSkin();
             EXPECT_EQ(Scene().CurrentStyle(), want) << c.styles[0] << c.styles[1] << c.styles[2];
             EXPECT_EQ(Scene().GetWorld().Sound().SoundDir(),
-                      dir_.path() + "sound\\" + c.styles[size_t(want)] + "\\");
+                      ProgramDir() + "sound\\" + c.styles[size_t(want)] + "\\");
         }
     }
     // Music that plays moves to the new style's folder.
@@ -168,7 +152,7 @@ TEST_F(MediaTest, MusicTogglesItsWordIsSavedAndTheSkinSwitchTakesTheNextUsableSt
     EXPECT_TRUE(Scene().GetWorld().Sound().MusicPlaying());
     EXPECT_EQ(
         Scene().GetWorld().Sound().MusicPath(),
-        dir_.path() + "sound\\" + Scene().StyleName(Scene().CurrentStyle()) + "\\default.mp3");
+        ProgramDir() + "sound\\" + Scene().StyleName(Scene().CurrentStyle()) + "\\default.mp3");
 }
 
 }  // namespace
@@ -248,21 +232,27 @@ TEST(Settlement, EachChairsRowTheHeadLineAndThePanelPictureFollowTheResult) {
     testing::Table looker(0, 4, true);
     ASSERT_TRUE(looker.logic.StoreRoundResult(cases[0].result));
     EXPECT_EQ(LayOutSettlement(looker.scene.ReadSettlement())[0].color, W);
-    // The panel over the table cloth, drawn headless (QEVO_UPDATE_GOLDEN=1 writes it anew).
-    platform::testing::TempDir dir;
-    testing::LinkAssets(dir.path());
-    setenv("QEVO_PROGRAM_DIR", dir.path().c_str(), 1);
-    testing::Table t;
-    t.scene.BeginSystem();
-    t.scene.InitScreen(744, 710);
-    t.scene.LoadSettings();
-    t.Start([](Words& w) { w.Set(snap::kBankerChair, 1); });
-    ASSERT_TRUE(t.logic.StoreRoundResult(
-        Result(0, 2, 3, {-10, 0, 30, -20}, {-1, 0, 15, -14}, {{0, 3}, {1, 30}}, 1)));
-    t.scene.ShowSettlement();
-    t.scene.Frame();
-    unsetenv("QEVO_PROGRAM_DIR");
-    testing::ExpectGolden("settlement.png", t.scene.Output());
+}
+
+// The panel over the round it ends, as the client shows it when the round's
+// end arrives (QEVO_UPDATE_GOLDEN=1 writes it anew).
+class SettlementPanelTest : public testing::ClientFixture {
+  protected:
+    void SetUp() override { Seat(0); }
+};
+
+TEST_F(SettlementPanelTest, TheRoundsEndShowsThePanelOverTheTable) {
+    std::vector<int32_t> own;
+    for (int i = 0; i < 16; ++i)
+        own.push_back(testing::T(i / 9, i % 9 + 1, 1));
+    ASSERT_TRUE(Deal(testing::RoundStart(1, own).Set(snap::kJokerA, -1).Set(snap::kJokerB, -1)));
+    std::vector<uint8_t> end =
+        Result(0, 2, 3, {-10, 0, 30, -20}, {-1, 0, 15, -14}, {{0, 3}, {1, 30}}, 1);
+    for (int i = 0; i < 4 * 32; ++i)
+        platform::StoreLE32(&end[4 * size_t(snap::kResultHands + i)], uint32_t(-1));
+    ASSERT_TRUE(app_->GetNotifyHandler()->Dispatch(211080, end));
+    Run(300);
+    testing::ExpectGolden("settlement.png", Scene().Output());
 }
 
 }  // namespace

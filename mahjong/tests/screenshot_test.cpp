@@ -6,9 +6,10 @@
 #include <csignal>
 #include <filesystem>
 
+#include "client/chat_view.h"
 #include "engine/resources/picture.h"
 #include "mahjong/scene/jpeg_file.h"
-#include "mahjong/tests/table_fixture.h"
+#include "mahjong/tests/client_fixture.h"
 #include "platform/gui/surface.h"
 #include "platform/paths.h"
 #include "platform/tests/temp_dir.h"
@@ -124,28 +125,34 @@ TEST_F(ScreenshotTest, FailuresLeaveNoFile) {
     EXPECT_FALSE(Exists("cut.jpg"));
 }
 
-TEST_F(ScreenshotTest, CommandSavesTheTableIntoANewTempFolderAndSaysSoInTheChat) {
-    CTableLogic logic;
-    CTableScene scene(&logic);
+// The screenshot button of the running client: the screen into the temp
+// folder under the user's name and the time, and a chat line that says so.
+class ScreenshotButtonTest : public testing::ClientFixture {
+  protected:
+    void SetUp() override { Seat(0); }
+};
+
+TEST_F(ScreenshotButtonTest, TheButtonSavesTheTableIntoANewTempFolderAndSaysSoInTheChat) {
     platform::ManualLocalTime clock({2026, 12, 7, 9, 5, 3});
     platform::ScopedLocalTime localTime(clock);
-    EXPECT_FALSE(scene.SaveScreenshot()) << "no screen yet";
-
-    scene.Screen().SetFillColor(0x2080C0);
-    scene.InitScreen(57, 33);
-    ASSERT_FALSE(Exists("temp"));
-    ASSERT_TRUE(scene.SaveScreenshot());
-    const std::string path = dir_.path() + "temp\\Qevo_101_20261207_90503.jpg";
-    EXPECT_EQ(app_.chat, std::vector<std::string>{"<c=255>[系统]：<c=16711680>游戏截图已保存到" +
-                                                  path + "\r\n"});
-    EXPECT_LE(MaxFlatError(path, scene.Output()), 6);
-
-    // A file where the folder should be: the writer's box, no chat line.
-    std::filesystem::remove_all(dir_ / "temp");
-    dir_.Write("temp", "x");
-    EXPECT_FALSE(scene.SaveScreenshot());
-    EXPECT_EQ(app_.chat.size(), 1u);
-    EXPECT_EQ(app_.boxes.size(), 1u);
+    std::vector<int32_t> own;
+    for (int i = 0; i < 17; ++i)
+        own.push_back(testing::T(i / 9, i % 9 + 1, 0));
+    ASSERT_TRUE(Deal(testing::RoundStart(0, own).Set(snap::kJokerA, -1).Set(snap::kJokerB, -1)));
+    ASSERT_FALSE(std::filesystem::exists(ProgramDir() + "temp"));
+    CTableScene& s = Scene();
+    const engine::Entity& button =
+        *s.GetEntity(s.GetWorld().GetControl(s.ButtonControl(kMsgScreenshotButton))->entityId);
+    Click(button.GetX(), button.GetY());
+    const std::string path = ProgramDir() + "temp\\Qevo_101_20261207_90503.jpg";
+    engine::Picture shot;
+    const auto bytes = platform::ReadFileBytes(path, 1 << 24);
+    ASSERT_TRUE(bytes && engine::ReadJpeg(*bytes, shot));
+    EXPECT_EQ((std::array{shot.width, shot.height}),
+              (std::array{uint32_t(s.GetScreenSizeX()), uint32_t(s.GetScreenSizeY())}));
+    platform::CRichEditCtrl& chat = Frame().GetChatView()->ChatText();
+    const std::string text = chat.GetTextRange(0, chat.Length());
+    EXPECT_NE(text.find("游戏截图已保存到" + path), std::string::npos);
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
-// The own hand's tile controls on the engine, driven by the engine's own
-// mouse input: hover, a click that discards (read back at the scripted
-// server), a drag with the left button, and picks in a chow choice.
+// The own hand's tile controls and the scene's buttons on the running
+// client, driven by pointer input of the view's window: hover, a click that
+// discards (read back at the scripted server), a drag with the left button,
+// picks in a chow choice, the claim bar, the tool buttons and their notes.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 
+#include "engine/button_frame.h"
+#include "engine/control_record.h"
+#include "engine/draw_payloads.h"
 #include "engine/entity.h"
+#include "engine/image_entity.h"
 #include "engine/mouse_controller.h"
-#include "mahjong/scene/asset_names.h"
 #include "mahjong/tests/client_fixture.h"
 #include "platform/profile.h"
 
@@ -25,7 +28,7 @@ class TileControlTest : public ClientFixture {
     void BeforeStart() override {
         platform::WritePrivateProfileString("SKIN", "Style1", "Azure", IniPath());
     }
-    // Chair 0 on turn with 17 tiles, the table on the engine.
+    // Chair 0 on turn with 17 tiles: suit 0's nine and suit 1's 1 to 8.
     void SetUp() override {
         Seat(0);
         std::vector<int32_t> own;
@@ -38,28 +41,18 @@ class TileControlTest : public ClientFixture {
     engine::Entity& TileEntity(int i) {
         return *Scene().GetEntity(Scene().Binding(H(i).nObject).entity);
     }
-    // The mouse on the engine's screen; the messages are pumped after each.
-    void Move(int32_t x, int32_t y) {
-        Scene().OnMouseMove(0, x, y);
-        Scene().PumpMessages();
+    const engine::ControlRecord* TileControl(int i) {
+        return Scene().GetWorld().GetControl(
+            Scene().Control(Scene().Binding(H(i).nObject).control).id);
     }
-    void Press(bool down) {
-        const engine::MouseController& m = *Scene().GetMouse();
-        if (down)
-            Scene().OnLButtonDown(0, m.GetX(), m.GetY());
-        else
-            Scene().OnLButtonUp(0, m.GetX(), m.GetY());
-        Scene().PumpMessages();
+    void PointAt(int i) { Point(TileEntity(i).GetX(), TileEntity(i).GetY() + 5); }
+    engine::Entity& ButtonEntity(uint32_t code) {
+        return *Scene().GetEntity(
+            Scene().GetWorld().GetControl(Scene().ButtonControl(code))->entityId);
     }
-    void Point(int i) { Move(TileEntity(i).GetX(), TileEntity(i).GetY() + 5); }
-    // The button of `code` put on the table at (x, y), the mouse on it.
-    engine::Entity& ShowButton(uint32_t code, int32_t x, int32_t y) {
-        const uint32_t id = Scene().GetWorld().GetControl(Scene().ButtonControl(code))->entityId;
-        engine::Entity& e = *Scene().GetEntity(id);
-        Scene().MoveEntity(&e, x, y);
-        Scene().ShowEntity(&e, true);
-        Move(x, y);
-        return e;
+    void ClickButton(uint32_t code) {
+        const engine::Entity& e = ButtonEntity(code);
+        Click(e.GetX(), e.GetY());
     }
 };
 
@@ -69,7 +62,7 @@ TEST_F(TileControlTest, EveryStandingOwnTileHasItsControlWithTheEventsOfTheTurn)
         const int32_t c = Scene().Binding(H(i).nObject).control;
         ASSERT_GT(c, 0);
         EXPECT_EQ(Scene().Control(c).binding, H(i).nObject);
-        const engine::ControlRecord* record = Scene().GetWorld().GetControl(Scene().Control(c).id);
+        const engine::ControlRecord* record = TileControl(i);
         ASSERT_NE(record, nullptr);
         EXPECT_EQ(TileEntity(i).GetControlId(), record->id);
         for (auto [event, code] : {std::pair{engine::kEvEnter, kMsgTileHoverOn},
@@ -82,38 +75,35 @@ TEST_F(TileControlTest, EveryStandingOwnTileHasItsControlWithTheEventsOfTheTurn)
             EXPECT_EQ(record->GetEvent(event)->code, int32_t(code)) << event;
         }
     }
-    // Off the own turn a click does nothing: its entry is cleared.
-    Scene().SetHandMode(1);
-    Scene().RefreshTileControls();
-    const auto& first = Scene().Control(Scene().Binding(H(1).nObject).control);
-    EXPECT_EQ(Scene().GetWorld().GetControl(first.id)->GetEvent(engine::kEvClick)->code,
-              int32_t(kMsgTileClickIdle));
 }
 
 TEST_F(TileControlTest, HoverRaisesTheTileLeavingLowersItAndAClickDiscardsIt) {
     const int32_t y = TileEntity(4).GetY();
-    Point(4);
+    PointAt(4);
     EXPECT_EQ(TileEntity(4).GetY(), y - kOwnTileLift);
     EXPECT_EQ(Scene().GetMouse()->Cursor(), 32649);
-    Move(5, 5);
+    Point(5, 5);
     EXPECT_EQ(TileEntity(4).GetY(), y);
     EXPECT_EQ(Scene().GetMouse()->Cursor(), 32512);
     // A click discards the tile under it.
     const int32_t tile = H(5).nFace;
-    Point(5);
+    PointAt(5);
     Press(true);
     Press(false);
     EXPECT_EQ(SentWords(221080)[discard::kTiles], tile);
     EXPECT_EQ(Scene().FindHandTile(3, tile), -1);
+    // Off the own turn a click does nothing: its entry is cleared.
+    for (int i = 1; i < 16; ++i)
+        EXPECT_EQ(TileControl(i)->GetEvent(engine::kEvClick), nullptr) << i;
 }
 
 TEST_F(TileControlTest, ADragMovesTheTileToTheDropPlaceOrBackAndDiscardsNothing) {
     const int32_t held = H(3).nFace, other = H(7).nFace;
-    Point(3);
+    PointAt(3);
     Press(true);
     EXPECT_EQ(Scene().Drag().control, Scene().Binding(H(3).nObject).control);
     EXPECT_EQ(TileEntity(3).GetDepth(), 2900);
-    Move(TileEntity(7).GetX(), TileEntity(7).GetY());
+    Point(TileEntity(7).GetX(), TileEntity(7).GetY());
     Press(false);
     EXPECT_EQ(Scene().Drag().control, 0);
     // The tiles between moved up one place.
@@ -123,9 +113,9 @@ TEST_F(TileControlTest, ADragMovesTheTileToTheDropPlaceOrBackAndDiscardsNothing)
     EXPECT_EQ(TileEntity(7).GetDepth(), H(7).drawOrder);
     // A drag leaving the hand puts the tile back.
     const int32_t x = TileEntity(2).GetX(), y = TileEntity(2).GetY();
-    Point(2);
+    PointAt(2);
     Press(true);
-    Move(x, 5);
+    Point(x, 5);
     EXPECT_EQ(Scene().Drag().control, 0);
     EXPECT_EQ(TileEntity(2).GetX(), x);
     EXPECT_EQ(TileEntity(2).GetY(), y - kOwnTileLift);  // raised, as the hover left it
@@ -134,89 +124,127 @@ TEST_F(TileControlTest, ADragMovesTheTileToTheDropPlaceOrBackAndDiscardsNothing)
     EXPECT_FALSE(SentBeforeMarker(221080));
 }
 
-TEST_F(TileControlTest, ClicksInAChowChoicePickAndDropTiles) {
-    Scene().SetHandMode(3);
-    Scene().RefreshTileControls();
-    const int32_t y = TileEntity(6).GetY();
+// The claim bar beside the own hand: shown with the buttons the discard
+// offers, each clickable only while enabled; the chow opens its choice, in
+// which clicks pick and drop the tiles it may take.
+TEST_F(TileControlTest, TheClaimBarOffersTheDiscardsClaimsAndTheChowChoicePicksTiles) {
+    CTableScene& s = Scene();
+    const engine::Entity* bar = s.OperationBar()->BoundEntity();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->IsVisible());
+    // The own discard; then chair 1, just before the own chair, throws a 9
+    // of suit 1, which the own 7 and 8 may chow.
+    PointAt(5);
+    Press(true);
+    Press(false);
+    ASSERT_TRUE(Next(221080));
+    ASSERT_TRUE(Notify(221170, Words(22).Set(1, 1).Set(21, T(1, 9, 1)).Set(6, 0x4 | 0x20)));
+    ASSERT_TRUE(bar->IsVisible());
+    RECT hand{};
+    s.GetHandAreaRect(3, &hand);
+    EXPECT_LT(bar->GetY(), hand.top);
+    EXPECT_GT(bar->GetLeft(), hand.left);
+    EXPECT_LT(bar->GetLeft() + bar->GetWidth(), hand.right);
+    // Four slots, no chow of the round start's words: its button stays away.
+    EXPECT_EQ(s.OperationBar()->ButtonCount(), 4u);
+    EXPECT_FALSE(ButtonEntity(kMsgChowButton).IsVisible());
+    for (uint32_t code : {kMsgPengButton, kMsgKongButton, kMsgHuButton, kMsgPassButton}) {
+        const engine::ControlRecord* r = s.GetWorld().GetControl(s.ButtonControl(code));
+        EXPECT_TRUE(ButtonEntity(code).IsVisible()) << code;
+        EXPECT_EQ(r->GetEvent(engine::kEvClick) != nullptr, code == kMsgPassButton) << code;
+        EXPECT_DOUBLE_EQ(ButtonEntity(code).GetOpacity(), code == kMsgPassButton ? 0.8 : 0.3);
+    }
+    // The pass: sent, and the bar goes.
+    ClickButton(kMsgPassButton);
+    EXPECT_TRUE(Next(229005));
+    EXPECT_FALSE(bar->IsVisible());
+    EXPECT_FALSE(s.AnyButtonEnabled());
+
+    // A round with chows: five slots, the chow button last; it opens the
+    // choice and turns to its cancel cell.
+    std::vector<int32_t> own;
+    for (int i = 0; i < 16; ++i)
+        own.push_back(T(i / 8, i % 8 + 1, 0));
+    ASSERT_TRUE(Deal(testing::RoundStart(1, own).Set(snap::kChowButton, 1)));
+    ASSERT_TRUE(Notify(221170, Words(22).Set(1, 1).Set(21, T(0, 3, 1)).Set(6, 0x4 | 0x20)));
+    EXPECT_EQ(s.OperationBar()->ButtonCount(), 5u);
+    ASSERT_TRUE(ButtonEntity(kMsgChowButton).IsVisible());
+    ClickButton(kMsgChowButton);
+    ASSERT_EQ(s.GetHandMode(), 3);
+    const auto& chow = dynamic_cast<const engine::ImageEntity&>(ButtonEntity(kMsgChowButton));
+    EXPECT_EQ(dynamic_cast<const engine::ImagePayload*>(chow.GetPayload())->srcX, 5 * 40)
+        << "the cancel cell";
+    const int i = s.FindHandTile(3, T(0, 2, 0));
+    ASSERT_GE(i, 0);
+    EXPECT_EQ(TileControl(i)->GetEvent(engine::kEvClick)->code, int32_t(kMsgTileClickChow));
+    const int32_t y = TileEntity(i).GetY();
     for (int pick : {1, 0}) {
         SCOPED_TRACE(pick);
-        Point(6);
+        PointAt(i);
         Press(true);
         Press(false);
-        EXPECT_EQ(H(6).raised, pick);
-        Move(5, 5);
-        EXPECT_EQ(TileEntity(6).GetY(), y - pick * kOwnTileLift);
+        EXPECT_EQ(H(i).raised, pick);
+        Point(5, 5);
+        EXPECT_EQ(TileEntity(i).GetY(), y - pick * kOwnTileLift);
     }
 }
 
-// The buttons made once per code: opacity 0.8 when enabled, 0.3 and no
-// events when disabled, and a click reaches the scene's operation.
-TEST_F(TileControlTest, EveryButtonCodeHasOneControlThatReachesItsOperation) {
+// The buttons made once per code, each with its picture; the tool buttons
+// stand in their row near the bottom and reach their operations.
+TEST_F(TileControlTest, EveryButtonHasOneControlAPictureAndItsPlace) {
+    CTableScene& s = Scene();
     std::map<int32_t, int> sent;  // the image buttons' own messages (event 25)
     for (uint32_t id = 1; id < 4096; ++id) {
-        const engine::ControlRecord* r = Scene().GetWorld().GetControl(id);
+        const engine::ControlRecord* r = s.GetWorld().GetControl(id);
         if (const engine::EventEntry* e = r ? r->GetEvent(25) : nullptr) ++sent[e->code];
     }
     for (uint32_t code = kMsgStartButton; code <= kMsgPassButton; ++code) {
         EXPECT_EQ(sent[int32_t(code)], 1) << code;
-        engine::ControlRecord* record = Scene().GetWorld().GetControl(Scene().ButtonControl(code));
-        ASSERT_NE(record, nullptr) << code;
-        const engine::Entity& e = *Scene().GetEntity(record->entityId);
-        Scene().SetControlLook(record, false);
-        EXPECT_DOUBLE_EQ(e.GetOpacity(), 0.3) << code;
-        EXPECT_EQ(record->GetEvent(engine::kEvClick), nullptr) << code;
-        Scene().SetControlLook(record, true);
-        EXPECT_EQ(record->GetEvent(engine::kEvClick)->code, 43) << code;
+        const auto* e = dynamic_cast<const engine::ImageEntity*>(&ButtonEntity(code));
+        ASSERT_NE(e, nullptr);
+        EXPECT_NE(e->GetImageId(), 0u) << code;
     }
-    for (uint32_t code : {kMsgMusicButton, kMsgSkinButton, kMsgSortButton, kMsgAutoPlayButton,
-                          kMsgScreenshotButton})
-        EXPECT_NE(Scene().ButtonControl(code), 0u) << code;
-    EXPECT_EQ(Scene().GetButtonFrame(kMsgKongButton).x, 40);
-    EXPECT_EQ(Scene().GetButtonFrame(kMsgAutoPlayButton).x, 150);
-    EXPECT_EQ(Scene().GetButtonFrame(210032).width, 0);
-
-    // The pass button, put on the table and clicked: the buttons go off.
-    Scene().Effects().Clear();
-    EXPECT_DOUBLE_EQ(ShowButton(kMsgPassButton, 300, 300).GetOpacity(), 1.0);
-    Press(true);
-    Press(false);
-    Scene().PumpMessages();
-    const auto& effects = Scene().Effects().All();
-    EXPECT_NE(std::find(effects.begin(), effects.end(), SceneEffect(Effect::kEnableAllButtons, 0)),
-              effects.end());
+    // Above the own flowers: the own hand reaches the table's bottom.
+    RECT flowers{};
+    s.GetFlowerRect(3, &flowers);
+    const struct {
+        uint32_t code;
+        int32_t x;
+    } kRow[] = {{kMsgMusicButton, 22},
+                {kMsgSkinButton, 65},
+                {kMsgAutoPlayButton, 108},
+                {kMsgScreenshotButton, 151},
+                {kMsgSortButton, 194}};
+    for (const auto& b : kRow) {
+        const engine::Entity& e = ButtonEntity(b.code);
+        EXPECT_TRUE(e.IsVisible()) << b.code;
+        EXPECT_EQ((std::array{e.GetX(), e.GetY()}), (std::array{b.x, flowers.top - 20})) << b.code;
+    }
+    EXPECT_TRUE(s.SystemBarEntity()->IsVisible());
+    EXPECT_EQ(s.GetButtonFrame(kMsgKongButton).x, 40);
+    EXPECT_EQ(s.GetButtonFrame(kMsgAutoPlayButton).x, 150);
+    EXPECT_EQ(s.GetButtonFrame(210032).width, 0);
     // The screenshot button saves the screen in the program's temp folder.
-    Move(5, 5);
-    ShowButton(kMsgScreenshotButton, 200, 200);
-    Press(true);
-    Press(false);
-    Scene().PumpMessages();
+    ClickButton(kMsgScreenshotButton);
     EXPECT_FALSE(std::filesystem::is_empty(ProgramDir() + "temp"));
     // The music and skin buttons reach their operations.
-    Scene().PollSceneButtons(kMsgMusicButton);
-    EXPECT_EQ(Scene().MusicOn(), 1);
-    const int32_t style = Scene().CurrentStyle();
-    Scene().PollSceneButtons(kMsgSkinButton);
-    EXPECT_NE(Scene().CurrentStyle(), style);
+    ClickButton(kMsgMusicButton);
+    EXPECT_EQ(s.MusicOn(), 1);
+    const int32_t style = s.CurrentStyle();
+    ClickButton(kMsgSkinButton);
+    EXPECT_NE(s.CurrentStyle(), style);
 }
 
-TEST_F(TileControlTest, ASystemBarButtonTellsItsHoverWithItsCaption) {
-    ShowButton(kMsgSortButton, 400, 150);
-    std::vector<std::pair<uint32_t, std::string>> told;
-    auto collect = [&] {
-        while (Scene().GetWorld().QueuedMessages() > 0) {
-            engine::EngineMessage m = Scene().GetWorld().PopMessage();
-            if (const std::string* text = m.payload.Get<std::string>())
-                told.push_back({m.code, *text});
-        }
-    };
-    for (int tick = 0; tick < 20; ++tick)
-        Scene().Tick();
-    collect();
-    Scene().OnMouseMove(0, 5, 5);
-    collect();
-    const std::vector<std::pair<uint32_t, std::string>> want = {{kMsgBarButtonEnter, "排序"},
-                                                                {kMsgBarButtonLeave, "排序"}};
-    EXPECT_EQ(told, want);
+TEST_F(TileControlTest, ASystemBarButtonShowsItsNoteWhileThePointerRestsOnIt) {
+    const engine::Entity& sort = ButtonEntity(kMsgSortButton);
+    const engine::Entity* note = Scene().GetEntity(Scene().NoteEntity());
+    Point(sort.GetX(), sort.GetY());
+    Run(700);
+    EXPECT_TRUE(note->IsVisible());
+    EXPECT_LT(note->GetY(), sort.GetY()) << "above the button";
+    Point(400, 300);
+    Run(200);
+    EXPECT_FALSE(note->IsVisible());
 }
 
 }  // namespace

@@ -185,13 +185,13 @@ Surface BarPiece(int width, int height, int side, int slot, const TableLook& loo
     });
 }
 
-// Round buttons 碰 杠 吃 胡 过 (OperationCell order).
+// Round buttons 碰 杠 吃 胡 过 and the cancel 消 (OperationCell order).
 Surface OperationButtons() {
-    static const char* const kCaptions[5] = {"碰", "杠", "吃", "胡", "过"};
-    static const COLORREF kColours[5] = {RGB(40, 100, 200), RGB(130, 60, 180), RGB(30, 140, 70),
-                                         RGB(210, 40, 30), RGB(110, 110, 110)};
+    static const char* const kCaptions[6] = {"碰", "杠", "吃", "胡", "过", "消"};
+    static const COLORREF kColours[6] = {RGB(40, 100, 200), RGB(130, 60, 180),  RGB(30, 140, 70),
+                                         RGB(210, 40, 30),  RGB(110, 110, 110), RGB(200, 120, 20)};
     std::vector<Surface> cells;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         Surface cell = Smooth(40, 40, [&](Painter& p, int s) {
             Disc(p, {s, s, 39 * s, 39 * s}, Mix(kColours[i], RGB(0, 0, 0), 100));
             Disc(p, {3 * s, 3 * s, 37 * s, 37 * s}, kColours[i]);

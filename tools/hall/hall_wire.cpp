@@ -39,6 +39,7 @@ void AppendPlayer(const client::PlayerRecord& p, std::vector<uint8_t>& out) {
     r.Word(4, p.flags);
     r.Text(20, 32, p.userName);
     r.Text(52, 20, p.nickname);
+    r.Word(68, platform::LoadLE32(&p.image[68]));  // the voice kind (word 17)
     r.Word(72, p.portrait);
     r.Word(80, uint32_t(p.silver));
     r.Word(84, p.word21);
