@@ -23,10 +23,10 @@
 //   a claim lights the buttons 吃 碰 杠 胡 过: click one ........ AnswerOffer
 //   the system bar holds music, skin, sort, 托管 and a
 //     screenshot button ...................................... SystemBarButtons
-//   托管: the client plays for you until you click again ..... AutoPlayOnAndOff
+//   托管: the client plays for you until you click ........... AutoPlayOnAndOff
 //   (the screenshot button saves a JPEG) ..................... ScreenshotSaved
 //   the settlement panel: click its "确定", press "开始" ....... CloseSettlement
-//   on auto-play the next round starts at once ............... the test's end
+//   a click on the table, 确定 too, ends auto-play ............ the test's end
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -83,6 +83,8 @@ const std::string kAssets = QEVO_ASSET_DIR;
 // Where the table pane lies in a 1280 x 1024 screen, roughly: the left of
 // the window below its dialog bar.
 constexpr platform::RECT kTable{0, 40, 960, 1024};
+// Where the own hand lies in it: along the bottom.
+constexpr platform::RECT kHandRow{0, 800, 1000, 1024};
 // A button as a person knows it: drawn up to a fifth larger, and lit or
 // dimmed by its state.
 const platform::testing_support::FindOptions kButton{kKey, 60, 0.1, kTable, {1.0, 1.1, 1.2}};
@@ -378,6 +380,26 @@ class PlayThroughTest : public ::testing::Test {
             return ::testing::AssertionFailure() << "no round started";
         return ::testing::AssertionSuccess();
     }
+    // No animation runs over the hand: every tile held shows, and the row
+    // stays still for a moment (the sort sweep's pointing hand, the draw and
+    // the discard's flight are done).
+    platform::Surface HandRow() {
+        const platform::Surface& screen = Grab();
+        platform::Surface row(kHandRow.Width(), kHandRow.Height());
+        for (int y = 0; y < row.Height(); ++y)
+            for (int x = 0; x < row.Width(); ++x)
+                row.Set(x, y, screen.At(kHandRow.left + x, kHandRow.top + y));
+        return row;
+    }
+    bool Calm() {
+        return Until(
+            [this] {
+                if (!OwnHandShows()) return false;
+                const platform::Surface before = HandRow();
+                return Pass(300) && HandRow() == before;
+            },
+            100, 100);
+    }
     // The clock's hand: which of its eight cells shows inside the clock.
     std::optional<int> ClockHand() {
         const platform::Surface& grab = Grab();
@@ -397,7 +419,7 @@ class PlayThroughTest : public ::testing::Test {
     }
     // The own hand's tiles of one kind on the screen, left to right.
     std::vector<ts::Found> HandTiles(int32_t kind, bool joker = false) {
-        ts::FindOptions o{kKey, 24, 0.06, {0, 800, 1000, 1024}, {1.0}};
+        ts::FindOptions o{kKey, 24, 0.06, kHandRow, {1.0}};
         // A joker stands out in the row, tinted: its shape, not its colours.
         if (joker) o.tolerance = 90, o.misses = 0.03;
         const char* strip = joker ? "Classic/joker_large1024.bmp" : "Classic/mj_large1024.bmp";
@@ -428,6 +450,7 @@ class PlayThroughTest : public ::testing::Test {
     // A tile dragged from the left end of the row over the last standing one
     // takes that place.
     ::testing::AssertionResult DragRearranges() {
+        if (!Calm()) return ::testing::AssertionFailure() << "the hand never came to rest";
         std::set<std::pair<int32_t, bool>> kinds;
         server_->WithTable([&](gs::TableGame& t) {
             for (TileId tile : rules::testing::HeldTiles(t.model(), 0))
@@ -450,9 +473,10 @@ class PlayThroughTest : public ::testing::Test {
         if (!MovePointer(from) || !pointer_->Press() ||
             !RealWait([&] { return conductor_.Last().buttons > buttons; }) || !Pass(100))
             return ::testing::AssertionFailure() << "the press was lost";
-        for (int step = 1; step <= 4; ++step)
+        for (int step = 1; step <= 4; ++step) {
             if (!MovePointer({from.x + (to.x - from.x) * step / 4, from.y}))
                 return ::testing::AssertionFailure() << "the drag was lost";
+        }
         if (!pointer_->Release() ||
             !RealWait([&] { return conductor_.Last().buttons > buttons + 1; }) || !Pass(500))
             return ::testing::AssertionFailure() << "the release was lost";
@@ -484,6 +508,7 @@ class PlayThroughTest : public ::testing::Test {
     ::testing::AssertionResult DiscardByClick() {
         const TileId tile = Choice();
         // The tile shows once the program's draw has played.
+        if (!Calm()) return ::testing::AssertionFailure() << "the hand never came to rest";
         std::vector<ts::Found> faces;
         if (!Until([&] { return !(faces = HandTiles(Kind(tile))).empty(); }, 100, 50))
             return ::testing::AssertionFailure() << "tile kind " << Kind(tile) << " not in view";
@@ -529,11 +554,12 @@ class PlayThroughTest : public ::testing::Test {
         return Find(button, kButton);
     }
     ::testing::AssertionResult SystemBarButtons() {
-        for (int cell : {assets::kBuffMusic, assets::kBuffSkin, assets::kBuffSort,
-                         assets::kBuffAutoPlay, assets::kBuffScreenshot})
+        for (int cell :
+             {assets::kBuffMusic, assets::kBuffSkin, assets::kBuffSort, assets::kBuffAutoPlay})
             if (!SystemBarButton(cell))
                 return ::testing::AssertionFailure()
                        << "system bar button " << cell << " not shown";
+        if (!ScreenshotSlot()) return ::testing::AssertionFailure() << "no fifth slot in the bar";
         return ::testing::AssertionSuccess();
     }
     bool AutoPlaySignShows() {
@@ -552,10 +578,34 @@ class PlayThroughTest : public ::testing::Test {
         }
         return ::testing::AssertionSuccess();
     }
+    // The screenshot button bears no picture of its own: it is the slot of
+    // the system bar's row that none of the four pictured buttons takes.
+    std::optional<platform::POINT> ScreenshotSlot() {
+        std::vector<ts::Found> row;
+        for (int cell :
+             {assets::kBuffMusic, assets::kBuffSkin, assets::kBuffSort, assets::kBuffAutoPlay})
+            if (auto found = SystemBarButton(cell)) row.push_back(*found);
+        if (row.size() != 4) return std::nullopt;
+        std::sort(row.begin(), row.end(),
+                  [](const ts::Found& a, const ts::Found& b) { return a.rect.left < b.rect.left; });
+        int pitch = row[1].rect.left - row[0].rect.left;
+        for (size_t i = 2; i < row.size(); ++i)
+            pitch = std::min(pitch, row[i].rect.left - row[i - 1].rect.left);
+        if (pitch <= 0) return std::nullopt;
+        const platform::POINT first = row.front().Centre();
+        for (int slot = 0; slot <= 4; ++slot) {
+            const int x = first.x + slot * pitch;
+            if (std::none_of(row.begin(), row.end(), [&](const ts::Found& f) {
+                    return std::abs(f.Centre().x - x) < pitch / 2;
+                }))
+                return platform::POINT{x, first.y};
+        }
+        return std::nullopt;
+    }
     ::testing::AssertionResult ScreenshotSaved() {
-        const auto button = SystemBarButton(assets::kBuffScreenshot);
+        const auto button = ScreenshotSlot();
         if (!button) return ::testing::AssertionFailure() << "no screenshot button on the screen";
-        if (!Click(button->Centre())) return ::testing::AssertionFailure() << "the click was lost";
+        if (!Click(*button)) return ::testing::AssertionFailure() << "the click was lost";
         auto jpeg = [this] {
             std::error_code error;
             for (const auto& entry :
@@ -567,10 +617,10 @@ class PlayThroughTest : public ::testing::Test {
         return ::testing::AssertionSuccess();
     }
     // The settlement panel's "确定", then the start button of the next round.
-    ::testing::AssertionResult CloseSettlement() {
+    ::testing::AssertionResult CloseSettlement(const char* golden) {
         if (!Find(Picture("Classic/结算.pps"), {kKey, 24, 0.2, kTable, {1.0}}))
             return ::testing::AssertionFailure() << "no settlement panel on the screen";
-        ExpectScreen("settlement.png");
+        ExpectScreen(golden);
         const auto ok = Find(Picture("Common/确定.pps"), kButton);
         if (!ok) return ::testing::AssertionFailure() << "no 确定 on the screen";
         if (!Click(ok->Centre()) || !Pass(500))
@@ -622,16 +672,13 @@ TEST_F(PlayThroughTest, APersonPlaysARoundThroughTheScreen) {
     // The player deals: the first turn is the player's.
     ASSERT_TRUE(Until([this] { return PlayerToMove() && ClockHand(); }, 200))
         << "the player never came to move";
-    ASSERT_TRUE(Pass(1500));
+    ASSERT_TRUE(Calm());
     ExpectScreen("dealt.png");
     EXPECT_TRUE(OwnHandShows());
     EXPECT_EQ(ClockHand(), 6) << "the clock points at the player, at the bottom";
-    ASSERT_TRUE(DiscardByClick());
-    // The next chair on turn sits on the right.
-    ASSERT_TRUE(Until([this] { return ActiveChair() == 3; }));
-    ASSERT_TRUE(Pass(500));
-    EXPECT_EQ(ClockHand(), 4) << "the clock points at the next player, on the right";
     EXPECT_TRUE(DragRearranges());
+    ASSERT_TRUE(Calm());
+    ASSERT_TRUE(DiscardByClick());
 
     // The round by clicks: the first pung offered is taken, the next offer
     // passed; every turn discards a tile.
@@ -644,8 +691,11 @@ TEST_F(PlayThroughTest, APersonPlaysARoundThroughTheScreen) {
         if (RoundEnds() > ends) break;
         ASSERT_TRUE(Pass(300));
         if (OfferPending()) {
+            ASSERT_TRUE(Calm());
             if (!punged && (LastOffer() & rules::kClaimFlagPung)) {
                 ExpectScreen("pung_offer.png");
+                // Chair 3 threw the tile: chair 2, at the top, draws next.
+                EXPECT_EQ(ClockHand(), 2) << "the clock points at the next to draw";
                 EXPECT_TRUE(AnswerOffer(assets::kOpPeng, tb::kPung));
                 punged = true;
             } else {
@@ -675,26 +725,28 @@ TEST_F(PlayThroughTest, APersonPlaysARoundThroughTheScreen) {
     ASSERT_TRUE(
         Until([this] { return Find(Picture("Common/确定.pps"), kButton).has_value(); }, 200, 100))
         << "no settlement panel";
-    EXPECT_TRUE(CloseSettlement());
+    EXPECT_TRUE(CloseSettlement("settlement.png"));
     ASSERT_TRUE(PressStart());
     ASSERT_TRUE(Pass(1000));
     ExpectScreen("next_round.png");
 
-    // On auto-play the program plays the round alone, and once its
-    // settlement is closed the next round starts without the start button.
-    const auto autoPlay = SystemBarButton(assets::kBuffAutoPlay);
-    ASSERT_TRUE(autoPlay) << "no 托管 button on the screen";
+    // On auto-play the program plays the round alone; the click that closes
+    // its settlement, as any click on the table, ends auto-play, and the
+    // start button begins the next round.
+    std::optional<ts::Found> autoPlay;
+    ASSERT_TRUE(Until(
+        [&] { return (autoPlay = SystemBarButton(assets::kBuffAutoPlay)).has_value(); }, 200, 100))
+        << "no 托管 button on the screen";
     ASSERT_TRUE(Click(autoPlay->Centre()));
-    ASSERT_TRUE(MovePointer({1270, 1010}));  // off the table: no click ends it
+    ASSERT_TRUE(MovePointer({1270, 1010}));  // off the table
     ASSERT_TRUE(Until([&] { return RoundEnds() > ends + 1; }, 100, 10000))
         << "auto-play did not finish the round";
     ASSERT_TRUE(
         Until([this] { return Find(Picture("Common/确定.pps"), kButton).has_value(); }, 200, 100))
         << "no settlement panel";
-    const int starts = Locked([this] { return roundStarts_; });
-    EXPECT_TRUE(CloseSettlement());
-    EXPECT_TRUE(Until([&] { return Locked([this] { return roundStarts_; }) > starts; }))
-        << "the next round did not start by itself";
+    EXPECT_TRUE(CloseSettlement("auto_play_settlement.png"));
+    EXPECT_FALSE(AutoPlaySignShows()) << "the click did not end auto-play";
+    EXPECT_TRUE(PressStart());
 }
 
 }  // namespace
