@@ -394,9 +394,8 @@ class PlayThroughTest : public ::testing::Test {
     bool Calm() {
         return Until(
             [this] {
-                if (!OwnHandShows()) return false;
                 const platform::Surface before = HandRow();
-                return Pass(300) && HandRow() == before;
+                return Pass(300) && HandRow() == before && OwnHandShows();
             },
             100, 100);
     }
@@ -670,8 +669,9 @@ TEST_F(PlayThroughTest, APersonPlaysARoundThroughTheScreen) {
 
     ASSERT_TRUE(PressStart());
     // The player deals: the first turn is the player's.
-    ASSERT_TRUE(Until([this] { return PlayerToMove() && ClockHand(); }, 200))
-        << "the player never came to move";
+    ASSERT_TRUE(Until([this] { return PlayerToMove(); })) << "the player never came to move";
+    // The deal's end: the clock shows.
+    ASSERT_TRUE(Until([this] { return ClockHand().has_value(); }, 200, 100)) << "no clock";
     ASSERT_TRUE(Calm());
     ExpectScreen("dealt.png");
     EXPECT_TRUE(OwnHandShows());
@@ -723,7 +723,7 @@ TEST_F(PlayThroughTest, APersonPlaysARoundThroughTheScreen) {
     // The settlement, closed with its button; the next round by the start
     // button.
     ASSERT_TRUE(
-        Until([this] { return Find(Picture("Common/确定.pps"), kButton).has_value(); }, 200, 100))
+        Until([this] { return Find(Picture("Common/确定.pps"), kButton).has_value(); }, 500, 40))
         << "no settlement panel";
     EXPECT_TRUE(CloseSettlement("settlement.png"));
     ASSERT_TRUE(PressStart());
@@ -742,7 +742,7 @@ TEST_F(PlayThroughTest, APersonPlaysARoundThroughTheScreen) {
     ASSERT_TRUE(Until([&] { return RoundEnds() > ends + 1; }, 100, 10000))
         << "auto-play did not finish the round";
     ASSERT_TRUE(
-        Until([this] { return Find(Picture("Common/确定.pps"), kButton).has_value(); }, 200, 100))
+        Until([this] { return Find(Picture("Common/确定.pps"), kButton).has_value(); }, 500, 40))
         << "no settlement panel";
     EXPECT_TRUE(CloseSettlement("auto_play_settlement.png"));
     EXPECT_FALSE(AutoPlaySignShows()) << "the click did not end auto-play";
