@@ -245,9 +245,10 @@ class CMJTableScene : public CMJTableSceneBase {
     void StopHandParticles();
     const std::array<uint32_t, 5>& HandParticles() const { return handParticles_; }
     // --- This game's engine controls (engine_controls.cpp): made once by
-    // SetupEngineControls, hidden, then shown and hidden by the effects the
-    // scene records (a started chair's ready icon, joker plaque, hu stamp, stake line, the
-    // auto-play sign with its pulse) and by the system-bar buttons' note.
+    // SetupEngineControls, hidden, then shown and hidden as the round goes
+    // (a started chair's ready icon, the joker plaque, the hu stamp, the
+    // stake line, the auto-play sign with its pulse) and by the system-bar
+    // buttons' note.
     struct EngineControls {
         std::array<uint32_t, 4> readyIcons{};  // by chair
         std::array<uint32_t, 4> seatFrames{};

@@ -22,6 +22,7 @@
 #include "client/mj_game_frame.h"
 #include "client/player_view.h"
 #include "client/tests/session_fixture.h"
+#include "engine/entity.h"
 #include "mahjong/app/client_app.h"
 #include "platform/clock.h"
 #include "platform/message_queue.h"
@@ -101,7 +102,7 @@ class TableClientTest : public ::testing::Test {
     struct FirstDeal {
         std::atomic<bool> dealt{false};  // set once the first round started
         int draws = 0;
-        std::mt19937 shuffle{23};
+        std::mt19937 shuffle{20};
     };
     std::shared_ptr<FirstDeal> firstDeal_ = std::make_shared<FirstDeal>();
 
@@ -199,6 +200,9 @@ class TableClientTest : public ::testing::Test {
             s.OnStart();
             return app_->GetConnection()->RequestsSent() != before;
         }
+        // A person waits while the own tiles move (a flight, the sort's sweep).
+        for (uint32_t id : {s.SpareTileEntity(), s.DrawnTileEntity(), s.PointingHand()})
+            if (const engine::Entity* e = s.GetEntity(id); e && e->IsVisible()) return false;
         const bool ownTurn = s.TC_GetPointTo() == 6 && s.HasDrawnTile(3) && s.GetHandMode() == 0;
         if (s.IsButtonEnabled(kHuButton)) {
             s.OnHu();
@@ -232,10 +236,11 @@ class TableClientTest : public ::testing::Test {
 
     // The own tile that helps least: a flower first, then the one with the
     // fewest of its kind and neighbours beside it; jokers and the fourth of
-    // a laid pung are kept.
+    // a laid pung are kept. Ties go to the lowest tile, wherever the hand's
+    // order (sorted or not yet) puts it.
     int LoneliestTile() {
         CTableScene& s = Scene();
-        int best = -1, bestScore = 1 << 30;
+        int best = -1, bestScore = 1 << 30, bestFace = 1 << 30;
         for (int i = 0; i < s.HandTiles(); ++i) {
             const MJStruct& r = *s.GetMJStruct(kAreaHand, 3, i);
             if (!r.standing || !r.present || r.locked) continue;
@@ -251,7 +256,8 @@ class TableClientTest : public ::testing::Test {
                 const int d = std::abs(s.TileSortKey(o.nFace) - s.TileSortKey(r.nFace));
                 score += d == 0 ? 4 : d == 1 ? 2 : d == 2 ? 1 : 0;
             }
-            if (score < bestScore) best = i, bestScore = score;
+            if (score < bestScore || (score == bestScore && r.nFace < bestFace))
+                best = i, bestScore = score, bestFace = r.nFace;
         }
         return best;
     }
