@@ -10,12 +10,12 @@
 #include <string>
 #include <thread>
 
-#include "mahjong/tests/clock_conductor.h"
 #include "platform/clock.h"
 #include "platform/gui/gui_messages.h"
 #include "platform/message_queue.h"
 #include "platform/tests/temp_dir.h"
 #include "platform/thread.h"
+#include "tools/screen/clock_conductor.h"
 #include "transport/notice.h"
 
 namespace mahjong {
@@ -24,7 +24,7 @@ namespace {
 TEST(ClockChannelTest, TheTestsStepsMoveTheClockAndTheProgramSaysWhenItRests) {
     platform::testing::TempDir dir;
     const std::string path = dir.path() + "clock.sock";
-    testing::ClockConductor test(path);
+    screen::ClockConductor test(path);
     ASSERT_TRUE(test.Listening());
     setenv(ClockChannel::kVariable, path.c_str(), 1);
 

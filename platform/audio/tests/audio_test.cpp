@@ -129,21 +129,17 @@ TEST(AudioTest, MusicOpensPlaysEndsAndCloses) {
 }
 
 TEST(AudioTest, WithoutALibraryOrADeviceNothingPlaysAndTheReasonIsTold) {
-    const struct {
-        const char* library;
-        const char* driver;  // SDL_AUDIODRIVER
-        const char* reason;
-    } cases[] = {
-        {"libqevo-no-such-mixer.so.0", nullptr, "no libqevo-no-such-mixer.so.0"},
-        {"libSDL2_mixer-2.0.so.0", "qevo-no-such-driver", "libSDL2_mixer-2.0.so.0 cannot start"},
-    };
-    for (const auto& c : cases) {
-        if (c.driver) setenv("SDL_AUDIODRIVER", c.driver, 1);
+    // The library, SDL_AUDIODRIVER and the reason told.
+    const char* cases[][3] = {
+        {"libqevo-no-such-mixer.so.0", "", "no libqevo-no-such-mixer.so.0"},
+        {"libSDL2_mixer-2.0.so.0", "qevo-no-such-driver", "libSDL2_mixer-2.0.so.0 cannot start"}};
+    for (const auto& [library, driver, reason] : cases) {
+        if (*driver) setenv("SDL_AUDIODRIVER", driver, 1);
         std::string why;
-        EXPECT_EQ(OpenSdlMixer(c.library, &why), nullptr) << c.library;
+        EXPECT_EQ(OpenSdlMixer(library, &why), nullptr) << library;
         unsetenv("SDL_AUDIODRIVER");
         // Without the library installed, the second case fails the first way.
-        EXPECT_TRUE(why == c.reason || why.rfind("no ", 0) == 0) << why;
+        EXPECT_TRUE(why == reason || why.rfind("no ", 0) == 0) << why;
     }
     Audio absent;
     EXPECT_FALSE(absent.Available());

@@ -3,8 +3,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cstring>
-
 namespace platform::testing_support {
 
 struct X11Client::Impl {
@@ -29,22 +27,10 @@ Surface X11Client::Grab(const RECT& area) {
                               unsigned(area.Height()), AllPlanes, ZPixmap);
     if (!image) return {};
     Surface out(area.Width(), area.Height());
-    // The usual 24-bit screen keeps 32-bit little-endian pixels: rows are
-    // copied; anything else goes pixel by pixel.
-    const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst &&
-                        image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
-                        image->blue_mask == 0xFF;
     for (int y = 0; y < area.Height(); ++y) {
-        uint32_t* row = out.Row(y);
-        if (direct) {
-            std::memcpy(row, image->data + ptrdiff_t(y) * image->bytes_per_line,
-                        size_t(area.Width()) * 4);
-            for (int col = 0; col < area.Width(); ++col)
-                row[col] |= 0xFF000000u;
-            continue;
+        for (int col = 0; col < area.Width(); ++col) {
+            out.Set(col, y, 0xFF000000u | uint32_t(XGetPixel(image, col, y) & 0xFFFFFF));
         }
-        for (int col = 0; col < area.Width(); ++col)
-            row[col] = 0xFF000000u | uint32_t(XGetPixel(image, col, y) & 0xFFFFFF);
     }
     XDestroyImage(image);
     return out;

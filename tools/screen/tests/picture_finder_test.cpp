@@ -1,4 +1,4 @@
-#include "platform/gui/tests/picture_finder.h"
+#include "tools/screen/picture_finder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "platform/bytes.h"
 #include "platform/tests/temp_dir.h"
 
-namespace platform::testing_support {
+namespace screen {
 namespace {
 
 constexpr uint32_t kKey = 0xFFFF00FF;
@@ -42,32 +42,21 @@ Surface Button() {
     return p;
 }
 
-void Paste(Surface& screen, const Surface& picture, int left, int top, bool keyed = true) {
+void Paste(Surface& screen, const Surface& picture, int left, int top) {
     for (int y = 0; y < picture.Height(); ++y)
         for (int x = 0; x < picture.Width(); ++x)
-            if (!keyed || picture.At(x, y) != kKey) screen.Set(left + x, top + y, picture.At(x, y));
+            if (picture.At(x, y) != kKey) screen.Set(left + x, top + y, picture.At(x, y));
 }
 
-// The picture drawn `scale` times larger with its neighbours blended in, as
-// a smoothing blitter draws it.
-Surface Blended(const Surface& picture, double scale) {
-    Surface out = Scaled(picture, scale);
+// The picture with every colour channel moved by `by` (within 0-255).
+Surface Tinted(const Surface& picture, int by) {
+    Surface out = picture;
     for (int y = 0; y < out.Height(); ++y)
-        for (int x = 0; x < out.Width(); ++x) {
-            const double sx = (x + 0.5) / scale - 0.5, sy = (y + 0.5) / scale - 0.5;
-            const int x0 = std::max(0, int(std::floor(sx))), y0 = std::max(0, int(std::floor(sy)));
-            const int x1 = std::min(picture.Width() - 1, x0 + 1);
-            const int y1 = std::min(picture.Height() - 1, y0 + 1);
-            const double fx = std::clamp(sx - x0, 0.0, 1.0), fy = std::clamp(sy - y0, 0.0, 1.0);
-            uint32_t px = 0xFF000000u;
-            for (int shift = 0; shift < 24; shift += 8) {
-                auto ch = [&](int a, int b) { return double(picture.At(a, b) >> shift & 0xFF); };
-                const double v = (ch(x0, y0) * (1 - fx) + ch(x1, y0) * fx) * (1 - fy) +
-                                 (ch(x0, y1) * (1 - fx) + ch(x1, y1) * fx) * fy;
-                px |= uint32_t(std::lround(v)) << shift;
+        for (int x = 0; x < out.Width(); ++x)
+            for (int shift = 0; shift < 24 && out.At(x, y) != kKey; shift += 8) {
+                const int c = std::clamp(int(out.At(x, y) >> shift & 0xFF) + by, 0, 255);
+                out.Set(x, y, (out.At(x, y) & ~(0xFFu << shift)) | uint32_t(c) << shift);
             }
-            out.Set(x, y, px);
-        }
     return out;
 }
 
@@ -77,10 +66,9 @@ TEST(PictureFinderTest, FindsAPictureAsDrawnAndNothingWhereItIsNot) {
     keyed.key = kKey;
     FindOptions larger = keyed;
     larger.scales = {1.0, 1.1};
-    // Blending moves edge pixels far: a coarser look.
-    FindOptions blurred = larger;
-    blurred.tolerance = 48;
-    blurred.misses = 0.15;
+    // A button lit or dimmed by its state: a coarser look at the colours.
+    FindOptions lit = larger;
+    lit.tolerance = 60;
     struct Case {
         const char* what;
         std::function<void(Surface&)> draw;
@@ -98,20 +86,15 @@ TEST(PictureFinderTest, FindsAPictureAsDrawnAndNothingWhereItIsNot) {
          [&](Surface& s) { Paste(s, Scaled(button, 1.1), 100, 80); },
          larger,
          {{100, 80, 126, 98}}},
-        {"a tenth larger and smoothed",
-         [&](Surface& s) { Paste(s, Blended(button, 1.1), 100, 80, false); },
-         blurred,
+        {"a tenth larger and lit",
+         [&](Surface& s) { Paste(s, Tinted(Scaled(button, 1.1), 45), 100, 80); },
+         lit,
          {{100, 80, 126, 98}}},
         {"colours a little off",
-         [&](Surface& s) {
-             Surface off = button;
-             for (int y = 0; y < off.Height(); ++y)
-                 for (int x = 0; x < off.Width(); ++x)
-                     if (off.At(x, y) != kKey) off.Set(x, y, off.At(x, y) ^ 0x000B0506);
-             Paste(s, off, 5, 5);
-         },
+         [&](Surface& s) { Paste(s, Tinted(button, -12), 5, 5); },
          keyed,
          {{5, 5, 29, 21}}},
+        {"lit, to a fine look", [&](Surface& s) { Paste(s, Tinted(button, 45), 5, 5); }, keyed, {}},
         {"a few pixels covered",
          [&](Surface& s) {
              Paste(s, button, 150, 120);
@@ -164,13 +147,13 @@ std::vector<uint8_t> Bmp(int width, int height, int bits, const std::vector<uint
     std::vector<uint8_t> file(54 + stride * size_t(std::abs(height)), 0);
     file[0] = 'B';
     file[1] = 'M';
-    StoreLE32(&file[2], uint32_t(file.size()));
-    StoreLE32(&file[10], 54);
-    StoreLE32(&file[14], 40);
-    StoreLE32(&file[18], uint32_t(width));
-    StoreLE32(&file[22], uint32_t(height));
-    StoreLE16(&file[26], 1);
-    StoreLE16(&file[28], uint16_t(bits));
+    platform::StoreLE32(&file[2], uint32_t(file.size()));
+    platform::StoreLE32(&file[10], 54);
+    platform::StoreLE32(&file[14], 40);
+    platform::StoreLE32(&file[18], uint32_t(width));
+    platform::StoreLE32(&file[22], uint32_t(height));
+    platform::StoreLE16(&file[26], 1);
+    platform::StoreLE16(&file[28], uint16_t(bits));
     for (size_t r = 0; r < size_t(std::abs(height)); ++r)
         for (size_t x = 0; x < size_t(width); ++x) {
             const uint32_t px = rows[r * size_t(width) + x];
@@ -182,7 +165,7 @@ std::vector<uint8_t> Bmp(int width, int height, int bits, const std::vector<uint
 }
 
 TEST(PictureFinderTest, ReadsBmpFilesAndCutsCells) {
-    testing::TempDir dir;
+    platform::testing::TempDir dir;
     // File rows: bottom-up for a positive height, top-down for a negative.
     const std::vector<uint32_t> stored = {0x112233, 0x445566, 0x778899,
                                           0xAABBCC, 0xDDEEFF, 0x010203};
@@ -222,4 +205,4 @@ TEST(PictureFinderTest, ReadsBmpFilesAndCutsCells) {
 }
 
 }  // namespace
-}  // namespace platform::testing_support
+}  // namespace screen

@@ -1,4 +1,4 @@
-#include "platform/gui/tests/picture_finder.h"
+#include "tools/screen/picture_finder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,10 +6,12 @@
 #include <numeric>
 #include <utility>
 
+#include "engine/resources/image_record.h"
+#include "engine/resources/pps.h"
 #include "platform/bytes.h"
 #include "platform/paths.h"
 
-namespace platform::testing_support {
+namespace screen {
 namespace {
 
 bool Close(uint32_t a, uint32_t b, int tolerance) {
@@ -91,7 +93,7 @@ bool Overlap(const RECT& a, const RECT& b) {
 std::vector<Found> FindPictures(const Surface& screen, const Surface& picture,
                                 const FindOptions& options) {
     RECT area = IsRectEmpty(options.area) ? screen.Bounds() : options.area;
-    area = IntersectRect(area, screen.Bounds());
+    area = platform::IntersectRect(area, screen.Bounds());
     std::vector<Found> candidates;
     for (double scale : options.scales) {
         const Prepared p = Prepare(picture, scale, options);
@@ -145,12 +147,16 @@ std::optional<Found> FindPicture(const Surface& screen, const Surface& picture,
     return all.front();
 }
 
+Surface Crop(const Surface& surface, const RECT& area) {
+    Surface part(area.Width(), area.Height());
+    for (int y = 0; y < part.Height(); ++y)
+        for (int x = 0; x < part.Width(); ++x)
+            part.Set(x, y, surface.At(area.left + x, area.top + y));
+    return part;
+}
+
 Surface CellOf(const Surface& strip, int n, int width, int height) {
-    Surface cell(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            cell.Set(x, y, strip.At(n * width + x, y));
-    return cell;
+    return Crop(strip, {n * width, 0, n * width + width, height});
 }
 
 Surface Scaled(const Surface& picture, double scale) {
@@ -166,13 +172,14 @@ Surface Scaled(const Surface& picture, double scale) {
 }
 
 Surface LoadBmp(const std::string& path) {
-    const auto file = ReadFileBytes(path, 64u << 20);
+    const auto file = platform::ReadFileBytes(path, 64u << 20);
     if (!file || file->size() < 54 || (*file)[0] != 'B' || (*file)[1] != 'M') return {};
     const uint8_t* b = file->data();
-    const uint32_t offset = LoadLE32(b + 10);
-    const int32_t width = int32_t(LoadLE32(b + 18)), height = int32_t(LoadLE32(b + 22));
-    const uint16_t bits = LoadLE16(b + 28);
-    const uint32_t compression = LoadLE32(b + 30);
+    const uint32_t offset = platform::LoadLE32(b + 10);
+    const int32_t width = int32_t(platform::LoadLE32(b + 18)),
+                  height = int32_t(platform::LoadLE32(b + 22));
+    const uint16_t bits = platform::LoadLE16(b + 28);
+    const uint32_t compression = platform::LoadLE32(b + 30);
     if (width <= 0 || height == 0 || width > 1 << 15 || std::abs(height) > 1 << 15 ||
         (bits != 24 && bits != 32) || compression != 0)
         return {};
@@ -191,4 +198,21 @@ Surface LoadBmp(const std::string& path) {
     return out;
 }
 
-}  // namespace platform::testing_support
+Surface LoadPicture(const std::string& path) {
+    if (path.ends_with(".bmp")) return LoadBmp(path);
+    if (path.ends_with(".png")) return Surface::LoadPng(path);
+    engine::ImageRecord image;
+    const auto bytes = platform::ReadFileBytes(path, 16u << 20);
+    if (!path.ends_with(".pps") || !bytes || engine::DecodePps(*bytes, image) == 0 ||
+        image.BytesPerPixel() != 4)
+        return {};
+    Surface out(image.width, image.height);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = &image.pixels[(size_t(y) * image.width + size_t(x)) * 4];
+            out.Set(x, y, uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]);
+        }
+    return out;
+}
+
+}  // namespace screen

@@ -11,7 +11,11 @@
 
 #include "platform/gui/surface.h"
 
-namespace platform::testing_support {
+namespace screen {
+
+using platform::POINT;
+using platform::RECT;
+using platform::Surface;
 
 struct FindOptions {
     // Pixels of the picture in this colour (0xAARRGGBB, alpha ignored) are
@@ -41,11 +45,16 @@ std::vector<Found> FindPictures(const Surface& screen, const Surface& picture,
 std::optional<Found> FindPicture(const Surface& screen, const Surface& picture,
                                  const FindOptions& options = {});
 
+// The part of a surface in `area`.
+Surface Crop(const Surface& surface, const RECT& area);
 // Cell n of a picture strip whose cells are `width` x `height`, side by side.
 Surface CellOf(const Surface& strip, int n, int width, int height);
 // The picture drawn `scale` times its size, each pixel from the nearest one.
 Surface Scaled(const Surface& picture, double scale);
 // An uncompressed 24- or 32-bit BMP file; empty when it is none.
 Surface LoadBmp(const std::string& path);
+// A picture as the asset generator writes them: a BMP, a PNG or a 32-bit
+// packed picture (".pps"), by its extension; empty when it is none.
+Surface LoadPicture(const std::string& path);
 
-}  // namespace platform::testing_support
+}  // namespace screen

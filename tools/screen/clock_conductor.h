@@ -1,5 +1,5 @@
 #pragma once
-// The test's end of the program's clock channel (mahjong/app/clock_channel.h):
+// The test's end of a program's clock channel (mahjong/app/clock_channel.h):
 // a Unix socket the program connects to, "step <ms>" lines that move its
 // clock and the "rest ..." lines it answers with.
 
@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-namespace mahjong::testing {
+namespace screen {
 
 // What a "rest" line tells.
 struct Rest {
@@ -118,4 +118,4 @@ class ClockConductor {
     bool gone_ = false;
 };
 
-}  // namespace mahjong::testing
+}  // namespace screen
