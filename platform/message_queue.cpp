@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/thread.h"
 #include "platform/thread_queue.h"
@@ -268,6 +269,8 @@ void EndThreadMessageQueue() {
 
 namespace {
 
+thread_local MessageHooks t_hooks;
+
 std::shared_ptr<detail::ThreadQueue> QueueOfWindow(HWND hwnd) {
     auto target = detail::FindWindow(hwnd);
     return target ? target->queue : nullptr;
@@ -367,11 +370,24 @@ int GetMessage(Message& msg, HWND filter, UINT min, UINT max) {
     for (;;) {
         // Registering as a waiter is only worth it when nothing is ready.
         int64_t wakeAt = kNoDeadline;
-        if (!queue->Next(msg, filter, min, max, true, wakeAt)) {
+        bool got = queue->Next(msg, filter, min, max, true, wakeAt);
+        if (!got && t_hooks.idle) {
+            t_hooks.idle();
+            // One wait, then the hook again: what woke the thread may have
+            // changed what it reports.
+            bool woken = false;
             WaitUntil(sources, kNoDeadline, [&](int64_t& nextWake) {
-                return queue->Next(msg, filter, min, max, true, nextWake);
+                got = queue->Next(msg, filter, min, max, true, nextWake);
+                return got || std::exchange(woken, true);
+            });
+        } else if (!got) {
+            WaitUntil(sources, kNoDeadline, [&](int64_t& nextWake) {
+                got = queue->Next(msg, filter, min, max, true, nextWake);
+                return got;
             });
         }
+        if (!got) continue;
+        if (t_hooks.retrieved) t_hooks.retrieved(msg);
         // A message left for a window destroyed since goes with its payload.
         if (msg.hwnd && !IsWindow(msg.hwnd)) continue;
         return msg.message == WM_QUIT ? 0 : 1;
@@ -385,6 +401,7 @@ bool PeekMessage(Message& msg, HWND filter, UINT min, UINT max, UINT removeFlags
     for (;;) {
         int64_t wakeAt = kNoDeadline;
         if (!queue->Next(msg, filter, min, max, remove, wakeAt)) return false;
+        if (remove && t_hooks.retrieved) t_hooks.retrieved(msg);
         if (remove && msg.hwnd && !IsWindow(msg.hwnd)) continue;
         return true;
     }
@@ -453,6 +470,10 @@ bool KillTimer(HWND hwnd, UINT_PTR id) {
 
 void SetThreadMessageSource(MessageSource source) {
     detail::ThisThreadQueue()->SetSource(std::move(source));
+}
+
+void SetThreadMessageHooks(MessageHooks hooks) {
+    t_hooks = std::move(hooks);
 }
 
 bool WakeThreadQueue(DWORD threadId) {

@@ -77,6 +77,16 @@ using MessageSource =
 void SetThreadMessageSource(MessageSource source);
 bool WakeThreadQueue(DWORD threadId);
 
+// The calling thread's retrieval hooks (Win32's WH_GETMESSAGE and
+// WH_FOREGROUNDIDLE): `retrieved` sees every message GetMessage or PeekMessage
+// with PM_REMOVE hands out, before the caller does; `idle` runs whenever
+// GetMessage has nothing to hand out and is about to wait, and again after
+// each wake that brought nothing. Empty hooks remove them.
+struct MessageHooks {
+    std::function<void(const Message&)> retrieved;
+    std::function<void()> idle;
+};
+void SetThreadMessageHooks(MessageHooks hooks);
 // GetMessage / DispatchMessage until WM_QUIT; answers its exit code.
 int RunMessageLoop();
 

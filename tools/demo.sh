@@ -39,7 +39,10 @@ port_of() {
     for _ in $(seq 100); do grep -q '^port ' "$1" 2>/dev/null && break; sleep 0.1; done
     sed -n 's/^port //p' "$1" | head -1
 }
-build/tools/gameserver/gameserver --table --bots 3 >"$run/server.out" 2>&1 &
+# The bots play at a person's pace: a second a move, and a claim offer stays
+# open as long as the player's turn.
+build/tools/gameserver/gameserver --table --bots 3 --bot-delay 1000 --claim-seconds 20 \
+    >"$run/server.out" 2>&1 &
 server=$!
 port=$(port_of "$run/server.out")
 [ -n "$port" ] || { echo "the game server did not start"; cat "$run/server.out"; exit 1; }

@@ -31,6 +31,11 @@ void CMJTableScene::PlayMusic() {
     musicOn_ = 1;
 }
 
+void CMJTableScene::OnGameStart() {
+    CMJTableSceneBase::OnGameStart();
+    if (musicOn_ != 0 && !GetWorld().Sound().MusicPlaying()) PlayMusic();
+}
+
 bool CMJTableScene::ChangeSkin() {
     const int32_t count = int32_t(styles_.size());
     const std::string& current = styles_[size_t(currentStyle_ % count)];

@@ -60,6 +60,8 @@ class CMJTableScene : public CMJTableSceneBase {
     void PlayTileSound(int32_t seat, int32_t tile) override;
     // Stops the music when it plays, else starts "default.mp3" looping.
     void PlayMusic();
+    // The game-start display, then the music when [GAMESET] Music is set.
+    void OnGameStart() override;
     // The next usable style of the three; false when there is none.
     virtual bool ChangeSkin();
 

@@ -134,7 +134,10 @@ void SetAudio(std::shared_ptr<Audio> audio);
 std::shared_ptr<Audio> GetAudio();
 
 // SDL2_mixer loaded at run time from `library` on the default output device;
-// null when the library or the device is missing.
-std::unique_ptr<AudioBackend> OpenSdlMixer(const char* library = "libSDL2_mixer-2.0.so.0");
+// null when the library or the device is missing, and then `why` says which
+// (without `why`, standard error does).
+inline constexpr const char* kSdlMixerLibrary = "libSDL2_mixer-2.0.so.0";
+std::unique_ptr<AudioBackend> OpenSdlMixer(const char* library = kSdlMixerLibrary,
+                                           std::string* why = nullptr);
 
 }  // namespace platform

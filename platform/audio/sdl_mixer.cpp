@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <map>
+#include <string>
 
 #include "platform/audio/audio.h"
 
@@ -130,25 +131,27 @@ class SdlMixerBackend final : public AudioBackend {
 
 }  // namespace
 
-std::unique_ptr<AudioBackend> OpenSdlMixer(const char* library) {
+std::unique_ptr<AudioBackend> OpenSdlMixer(const char* library, std::string* why) {
+    auto fail = [&](std::string reason) -> std::unique_ptr<AudioBackend> {
+        if (why)
+            *why = std::move(reason);
+        else
+            std::fprintf(stderr, "audio: %s, sounds are off\n", reason.c_str());
+        return nullptr;
+    };
     void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        std::fprintf(stderr, "audio: no %s, sounds are off\n", library);
-        return nullptr;
-    }
+    if (!handle) return fail(std::string("no ") + library);
+    // Once opened the library stays loaded, as when it plays: its decoders'
+    // libraries keep state of their own.
     MixerApi api;
-    if (!api.Resolve(handle) || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "audio: %s cannot start, sounds are off\n", library);
-        dlclose(handle);
-        return nullptr;
-    }
+    if (!api.Resolve(handle) || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return fail(std::string(library) + " cannot start");
     api.init(MIX_INIT_OGG | MIX_INIT_MP3);
     if (api.openAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
-        std::fprintf(stderr, "audio: no output device (%s), sounds are off\n", SDL_GetError());
+        std::string reason = std::string("no output device (") + SDL_GetError() + ")";
         api.quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        dlclose(handle);
-        return nullptr;
+        return fail(std::move(reason));
     }
     return std::make_unique<SdlMixerBackend>(api);
 }

@@ -138,5 +138,34 @@ TEST(MessageSourceTest, WakeThreadQueueMakesABlockedGetMessageAskAgain) {
     EXPECT_FALSE(WakeThreadQueue(t.Id()));
 }
 
+// The retrieval hooks: every message taken passes `retrieved` first (those
+// PeekMessage only looks at do not), and `idle` runs each time GetMessage
+// has nothing and waits, so a thread that rests can say so.
+TEST(MessageHooksTest, RetrievedSeesEachMessageTakenAndIdleEachWaitForNothing) {
+    std::vector<UINT> seen;  // the thread's own record; 0: idle
+    Event idle(false, false);
+    Thread t;
+    ASSERT_TRUE(t.Start([&] {
+        auto rest = [&] { seen.push_back(0), idle.Set(); };
+        SetThreadMessageHooks({[&](const Message& m) { seen.push_back(m.message); }, rest});
+        PostMessage({}, WM_APP + 1);
+        PostMessage({}, WM_APP + 2);
+        Message msg;
+        PeekMessage(msg, {}, 0, 0, PM_NOREMOVE);  // looked at, not taken
+        PeekMessage(msg, {}, 0, 0, PM_REMOVE);
+        while (GetMessage(msg) > 0) {
+        }
+        SetThreadMessageHooks({});
+        PostMessage({}, WM_APP + 9);
+        PeekMessage(msg, {}, 0, 0, PM_REMOVE);  // no hooks any more
+    }));
+    WaitForSingleObject(idle, INFINITE);
+    PostThreadMessage(t.Id(), WM_APP + 3);
+    WaitForSingleObject(idle, INFINITE);
+    PostThreadMessage(t.Id(), WM_QUIT);
+    t.Join();
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_APP + 1, WM_APP + 2, 0, WM_APP + 3, 0, WM_QUIT}));
+}
+
 }  // namespace
 }  // namespace platform

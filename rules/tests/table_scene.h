@@ -109,15 +109,18 @@ inline std::vector<TileId> SceneOrder(const Scene& scene) {
     return order;
 }
 
+// The scene's random numbers: dice 3 and 4, then zeros.
+inline RandomSource SceneDice() {
+    return [draws = std::make_shared<int>(0)]() -> uint32_t {
+        const int i = (*draws)++;
+        return i == 0 ? 2 : i == 1 ? 3 : 0;
+    };
+}
+
 // Every seat brings flagsA; the round starts with params.
 inline std::unique_ptr<TestTable> DealScene(const Scene& scene, TableConfig config = {},
                                             const StartParams& params = {}, int32_t flagsA = 0) {
-    auto draws = std::make_shared<int>(0);
-    RandomSource script = [draws]() -> uint32_t {
-        int i = (*draws)++;
-        return i == 0 ? 2 : i == 1 ? 3 : 0;  // dice 3 and 4, then zeros
-    };
-    auto tt = std::make_unique<TestTable>(std::move(script), 1, config);
+    auto tt = std::make_unique<TestTable>(SceneDice(), 1, config);
     std::vector<TileId> order = SceneOrder(scene);
     if (!tt->table || order.empty() || !tt->table->SetTestDeal(order)) return nullptr;
     for (int s = 0; s < 4; ++s)

@@ -1,9 +1,12 @@
 // The game server: gameserver [--port N] [--script FILE]
 //                  gameserver --table [--port N] [--bots N] [--bot-delay MS]
-//                             [--round-pause MS] [--seed N] [--table-no N]
+//                             [--claim-seconds N] [--round-pause MS] [--seed N]
+//                             [--table-no N]
 // Scripted, it answers from its script; with --table it deals real rounds at
 // one table, bots in the last N chairs (default 3), thinking 600 ms a move
-// and starting the next round 3 s after one ends unless told otherwise.
+// and starting the next round 3 s after one ends unless told otherwise. A
+// claim offer stays open --claim-seconds (default 10; the clients' claim
+// clocks show the same), less the last second.
 // Prints "port N" once it listens on 127.0.0.1, then serves until SIGINT or
 // SIGTERM.
 
@@ -58,6 +61,8 @@ int main(int argc, char** argv) {
             bots = std::min(number(i), 4u);
         } else if (arg == "--bot-delay" && more) {
             options.botDelayMs = number(i);
+        } else if (arg == "--claim-seconds" && more) {
+            options.rules.operationSeconds = int32_t(std::min(number(i), 3600u));
         } else if (arg == "--round-pause" && more) {
             options.roundPauseMs = number(i);
         } else if (arg == "--seed" && more) {
@@ -77,7 +82,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "usage: %s [--port N] [--script FILE]\n"
                          "       %s --table [--port N] [--bots N] [--bot-delay MS] "
-                         "[--round-pause MS] [--seed N] [--table-no N]\n",
+                         "[--claim-seconds N] [--round-pause MS] [--seed N] [--table-no N]\n",
                          argv[0], argv[0]);
             return 2;
         }

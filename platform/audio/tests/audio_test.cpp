@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "platform/audio/recording_audio.h"
 #include "platform/audio/tests/wav_image.h"
@@ -127,8 +128,19 @@ TEST(AudioTest, MusicOpensPlaysEndsAndCloses) {
                                                           {Kind::kMusicClose, -1}}));
 }
 
-TEST(AudioTest, WithoutALibraryNothingPlays) {
-    EXPECT_EQ(OpenSdlMixer("libqevo-no-such-mixer.so.0"), nullptr);
+TEST(AudioTest, WithoutALibraryOrADeviceNothingPlaysAndTheReasonIsTold) {
+    // The library, SDL_AUDIODRIVER and the reason told.
+    const char* cases[][3] = {
+        {"libqevo-no-such-mixer.so.0", "", "no libqevo-no-such-mixer.so.0"},
+        {"libSDL2_mixer-2.0.so.0", "qevo-no-such-driver", "libSDL2_mixer-2.0.so.0 cannot start"}};
+    for (const auto& [library, driver, reason] : cases) {
+        if (*driver) setenv("SDL_AUDIODRIVER", driver, 1);
+        std::string why;
+        EXPECT_EQ(OpenSdlMixer(library, &why), nullptr) << library;
+        unsetenv("SDL_AUDIODRIVER");
+        // Without the library installed, the second case fails the first way.
+        EXPECT_TRUE(why == reason || why.rfind("no ", 0) == 0) << why;
+    }
     Audio absent;
     EXPECT_FALSE(absent.Available());
     EXPECT_FALSE(absent.PlaySound(Wav(10), SND_MEMORY));

@@ -30,8 +30,8 @@
 #include "platform/tests/temp_dir.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/gameserver/tests/table_fixture.h"
-#include "tools/gameserver/tests/x_pointer.h"
 #include "tools/hall/hall_stand_in.h"
+#include "tools/screen/x_screen.h"
 #include "transport/notice.h"
 
 namespace mahjong {
@@ -211,7 +211,7 @@ TEST_F(DemoScreenTest, AClickThroughXDiscardsAndAutoPlayPlaysTheRoundToItsSettle
     ASSERT_NE(pane, nullptr);
     const platform::POINT at = pane->ClientToScreen({tile->GetX() + 8, tile->GetY() + 20});
     sdl_->Flush();
-    gameserver::testing::XPointer x(xvfb_.Display());
+    screen::XScreen x(xvfb_.Display());
     ASSERT_TRUE(x.Ready());
     ASSERT_TRUE(x.MoveTo(at.x, at.y));
     // The engine takes the pointer's arrival on its next frame.

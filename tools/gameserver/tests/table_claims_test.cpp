@@ -20,7 +20,7 @@ const Words kPungTiles = {IdOf(21, 1), IdOf(21, 2), -1};
 
 // Chair 1 pungs the dealer's 1p and later draws the fourth; chair 2 waits on
 // 1p or 4p. Dice 3 and 4, chair 0 deals.
-TableOptions KongScene() {
+TableOptions KongScene(int32_t claimSeconds) {
     rules::testing::Scene s;
     s.hands[0] = "1p13579m2468m4568p137s";
     s.hands[1] = "1p1p369m369m147s147s88s";
@@ -34,12 +34,13 @@ TableOptions KongScene() {
         return i == 0 ? 2 : i == 1 ? 3 : 0;
     };
     options.deal = rules::testing::SceneOrder(s);
+    options.rules.operationSeconds = claimSeconds;
     return options;
 }
 
 class Scripted : public ScriptedTable {
   public:
-    Scripted() : ScriptedTable(KongScene()) {
+    explicit Scripted(int32_t claimSeconds = 10) : ScriptedTable(KongScene(claimSeconds)) {
         for (int32_t c = 0; c < 4; ++c) {
             p[size_t(c)] = table().Connect();
             EXPECT_EQ(Enter(p[size_t(c)], 100 + c, c).code, kEntered);
@@ -168,6 +169,22 @@ TEST(TableClaimsTest, AnAddedKongRobbedOrNot) {
         expected[kReplacementIndex] = index;
         for (int32_t s : {0, 2, 3})
             EXPECT_EQ(t.Notes(s).at(0).words, expected);
+    }
+}
+
+// The claim seconds a table is set up with (the demo gives a person the
+// turn's twenty): nobody answers, and the window closes a second before
+// they are out.
+TEST(TableClaimsTest, AClaimWindowStaysOpenForTheTablesClaimSeconds) {
+    for (int32_t seconds : {3, 10, 20}) {
+        Scripted t(seconds);
+        ASSERT_EQ(t.Do(0, kDiscard, t.DiscardOf(100, 0, kOnePin)).code, kOk);
+        for (int32_t s = 0; s < 4; ++s)
+            t.Notes(s);
+        t.Advance(seconds * 1000 - 1002);
+        EXPECT_TRUE(t.IdsOf(1).empty()) << seconds;
+        t.Advance(1);
+        EXPECT_EQ(t.IdsOf(1), std::vector<uint32_t>{kClaimsOver}) << seconds;
     }
 }
 
