@@ -8,6 +8,7 @@
 #include "mahjong/scene/jpeg_file.h"
 #include "mahjong/scene/table_scene.h"
 #include "platform/bytes.h"
+#include "platform/paths.h"
 #include "platform/gui/surface.h"
 
 namespace mahjong {
@@ -122,8 +123,9 @@ bool CMJTableScene::SaveScreenshot() {
         app->GetTempDir() +
         ScreenshotFileName(app->GetIniName(), app->GetUserId(), platform::LocalNow()) + ".jpg";
     if (!SaveScreenshotJpeg(path, kScreenshotQuality, screen)) return false;
+    // The folder as the person finds it on this system.
     AddChatLine("<c=255>[系统]：<c=" + std::to_string(kScreenshotTextColor) + ">游戏截图已保存到" +
-                path + "\r\n");
+                platform::ToSlashPath(path) + "\r\n");
     return true;
 }
 

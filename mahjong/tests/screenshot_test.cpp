@@ -152,7 +152,7 @@ TEST_F(ScreenshotButtonTest, TheButtonSavesTheTableIntoANewTempFolderAndSaysSoIn
               (std::array{uint32_t(s.GetScreenSizeX()), uint32_t(s.GetScreenSizeY())}));
     platform::CRichEditCtrl& chat = Frame().GetChatView()->ChatText();
     const std::string text = chat.GetTextRange(0, chat.Length());
-    EXPECT_NE(text.find("游戏截图已保存到" + path), std::string::npos);
+    EXPECT_NE(text.find("游戏截图已保存到" + platform::ToSlashPath(path)), std::string::npos);
 }
 
 }  // namespace
