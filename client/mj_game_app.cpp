@@ -92,8 +92,11 @@ void CMJGameApp::ResyncTable() {
         // Three seconds after each failed try (a slow failure too); a third
         // failure is told at once.
         ok = session->RequestTableData();
-        if (!ok && i + 1 < kResyncTries)
-            WaitServingMessagesUntil(platform::DeadlineAfterMillis(kResyncWaitMs));
+        if (!ok && i + 1 < kResyncTries) {
+            const int64_t next = platform::DeadlineAfterMillis(kResyncWaitMs);
+            Emit("resync try failed");
+            WaitServingMessagesUntil(next);
+        }
     }
     resyncing_ = false;
     // A connection that broke meanwhile takes the lost connection's road:
