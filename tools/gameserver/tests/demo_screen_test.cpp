@@ -34,7 +34,6 @@
 #include "tools/gameserver/tests/table_fixture.h"
 #include "tools/gameserver/tests/x_pointer.h"
 #include "tools/hall/hall_stand_in.h"
-#include "transport/notice.h"
 
 namespace mahjong {
 namespace {
