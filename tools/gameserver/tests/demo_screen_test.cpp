@@ -9,12 +9,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 #include "client/controls/slide_popup.h"
 #include "client/tests/session_fixture.h"
+#include "client/tests/ui_fixture.h"
 #include "engine/entity.h"
 #include "engine/mouse_controller.h"
 #include "mahjong/app/client_app.h"
@@ -29,10 +30,10 @@
 #include "platform/tests/source_path.h"
 #include "platform/tests/temp_dir.h"
 #include "tools/gameserver/table_server.h"
+#include "tools/gameserver/tests/client_lockstep.h"
 #include "tools/gameserver/tests/table_fixture.h"
 #include "tools/hall/hall_stand_in.h"
 #include "tools/screen/x_screen.h"
-#include "transport/notice.h"
 
 namespace mahjong {
 namespace {
@@ -53,6 +54,7 @@ class DemoScreenTest : public ::testing::Test {
         platform::SetDisplay(sdl_);
         server_ = std::make_unique<gameserver::TableServer>(gameserver::ClientTableOptions());
         ASSERT_NE(server_->Start(), 0);
+        lockstep_.emplace(*server_, [this] { return app_->GetConnection()->RequestsSent(); });
         server_->WithTable([this](gameserver::TableGame& t) {
             t.SetObserver([this](const gameserver::TableMessage& m) { Observe(m); });
         });
@@ -66,7 +68,12 @@ class DemoScreenTest : public ::testing::Test {
         });
         app_->SetCommandLine(hall::BuildLaunchLine(line));
         ASSERT_TRUE(app_->InitInstance());
-        ASSERT_TRUE(Until([this] { return entered_; }));
+        // Entered before the clock first moves: the hall's part comes in its
+        // own time.
+        const auto giveUp = steady_clock::now() + kWait;
+        while (!entered_ && steady_clock::now() < giveUp)
+            if (!Pump()) platform::MsgWaitForMultipleObjects({}, 100);
+        ASSERT_TRUE(entered_);
         ASSERT_NE(Scene().Binding(1).entity, 0u) << "the client made its tile entities";
     }
     void TearDown() override {
@@ -75,7 +82,7 @@ class DemoScreenTest : public ::testing::Test {
         app_.reset();
         hall_.reset();
         if (server_) server_->Stop();
-        Pump();
+        client::testing::Pump();
         platform::SetDisplay(nullptr);
         sdl_.reset();
         for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR", "QEVO_PROGRAM_DIR"})
@@ -84,46 +91,24 @@ class DemoScreenTest : public ::testing::Test {
 
     // The table's thread: requests of the client's chair and notices to it.
     void Observe(const gameserver::TableMessage& m) {
+        if (!lockstep_->Observe(m)) return;
         std::lock_guard lock(mu_);
-        if (m.kind == gameserver::TableMessage::kRequest && m.id == 201001 && peer_ < 0)
-            peer_ = m.peer;
-        if (m.peer != peer_) return;
-        if (m.kind == gameserver::TableMessage::kNotify) ++sent_;
-        if (m.kind == gameserver::TableMessage::kRequest) {
-            ++received_;
-            if (m.id == 221080) discards_.push_back(testing::WordsOf(m.data));
-        }
-        changed_.notify_all();
+        if (m.kind == gameserver::TableMessage::kRequest && m.id == 221080)
+            discards_.push_back(testing::WordsOf(m.data));
     }
+    // Serves what the client has, in lockstep with the table.
     bool Pump() {
         bool any = false;
         platform::Message msg;
-        while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE)) {
+        while (lockstep_->Next(msg)) {
             any = true;
-            handled_ += msg.message == transport::kNoticeMessage;
             platform::DispatchMessage(msg);
         }
         return any;
     }
-    bool Synced() {
-        std::lock_guard lock(mu_);
-        return received_ == app_->GetConnection()->RequestsSent() && sent_ == handled_;
-    }
     // Serves the client until everything on its way has arrived and been
     // handled and the table has done what fell due.
-    bool Settle() {
-        const auto giveUp = steady_clock::now() + kWait;
-        for (;;) {
-            while (Pump() || !Synced()) {
-                if (steady_clock::now() > giveUp) return false;
-                std::unique_lock lock(mu_);
-                changed_.wait_for(lock, std::chrono::milliseconds(2));
-            }
-            const uint64_t before = handled_;
-            server_->Poke();
-            if (!Pump() && Synced() && handled_ == before) return true;
-        }
-    }
+    bool Settle() { return lockstep_->Settle(); }
     // Moves the clock in steps of `stepMs`, each once the table rests,
     // until `done`.
     template <typename F>
@@ -184,13 +169,10 @@ class DemoScreenTest : public ::testing::Test {
     std::unique_ptr<gameserver::TableServer> server_;
     std::unique_ptr<hall::HallStandIn> hall_;
     std::unique_ptr<CClientApp> app_;
+    std::optional<gameserver::ClientLockstep> lockstep_;
     bool entered_ = false;
-    uint64_t handled_ = 0;
 
     std::mutex mu_;
-    std::condition_variable changed_;
-    gameserver::PeerId peer_ = -1;
-    uint64_t sent_ = 0, received_ = 0;
     std::vector<std::vector<int32_t>> discards_;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 // The mahjong client as it runs: its own start-up on a headless screen of a
 // given size, entered at chair 0 of the table-mode game server (three bots)
-// through the hall stand-in, under a manual clock. The layout words that a
-// start-up may set (chairs, the stacked operation bar) are set before the
-// main window is made.
+// through the hall stand-in, under a manual clock, served in lockstep with
+// the table (client_lockstep.h). The layout words that a start-up may set
+// (chairs, the stacked operation bar) are set before the main window is
+// made.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "mahjong/panes/main_frame.h"
 #include "platform/clock.h"
 #include "tools/gameserver/table_server.h"
+#include "tools/gameserver/tests/client_lockstep.h"
 #include "tools/gameserver/tests/table_fixture.h"
 #include "tools/hall/hall_stand_in.h"
 
@@ -56,6 +59,8 @@ class RunningClient {
             setenv(name, ui_.dir.path().c_str(), 1);
         server_ = std::make_unique<gameserver::TableServer>(gameserver::ClientTableOptions());
         if (server_->Start() == 0) return;
+        lockstep_.emplace(*server_, [this] { return app->GetConnection()->RequestsSent(); });
+        lockstep_->ObserveTable();
         hall_ = std::make_unique<hall::HallStandIn>(
             client::testing::RoadLaunchLine(server_->port(), 424242, 0));
         if (!hall_->Open()) return;
@@ -92,9 +97,13 @@ class RunningClient {
     template <typename F>
     bool PumpUntil(F done, int64_t stepMs = 0) {
         const auto giveUp = std::chrono::steady_clock::now() + client::testing::kWait;
+        platform::Message msg;
         while (!done()) {
             if (std::chrono::steady_clock::now() > giveUp) return false;
-            if (client::testing::Pump() > 0) continue;
+            if (lockstep_->Next(msg)) {
+                platform::DispatchMessage(msg);
+                continue;
+            }
             if (!stepMs) {
                 std::this_thread::yield();
                 continue;
@@ -120,6 +129,7 @@ class RunningClient {
     platform::ManualClock clock_;
     platform::ScopedClock scoped_{clock_};
     std::unique_ptr<gameserver::TableServer> server_;
+    std::optional<gameserver::ClientLockstep> lockstep_;
     std::unique_ptr<hall::HallStandIn> hall_;
     bool started_ = false;
 };
