@@ -62,6 +62,7 @@ int32_t CMJTableSceneBase::ExecuteMeld() {
     if (code != kReplyOk) return 0;
     pending_ = 0;
     phase_ = kPhaseNone;
+    claimTookTurn_ = true;
     SetDrawnFlag(0);
     SetTurnSeconds(GetTableLogic()->GetTurnTimeout());
     TC_MoveClockHand(TC_GetPointTo(), 6);
@@ -120,6 +121,7 @@ int32_t CMJTableSceneBase::DoExposedKong() {
         return 0;
     }
     if (code != kReplyOk) return 0;
+    claimTookTurn_ = true;
     SetTurnSeconds(GetTableLogic()->GetTurnTimeout());
     TC_MoveClockHand(TC_GetPointTo(), 6);
     MeldWords m = MeldOf(meld);
@@ -131,6 +133,7 @@ int32_t CMJTableSceneBase::DoExposedKong() {
 }
 
 int32_t CMJTableSceneBase::DoConcealedKong(int32_t tile) {
+    claimTookTurn_ = false;
     const RequestWords meld = ConcealedKongWords(tile);
     ReplyBlock<8> reply{};
     uint32_t code = kReplyNotSent;
@@ -149,6 +152,7 @@ int32_t CMJTableSceneBase::DoConcealedKong(int32_t tile) {
 }
 
 int32_t CMJTableSceneBase::DoAddedKong(int32_t tile) {
+    claimTookTurn_ = false;
     ClaimOption& kong = Option(kKongButton);
     kong.tile = tile;
     kong.offerChair = OwnChair();
@@ -180,6 +184,7 @@ int32_t CMJTableSceneBase::DoAddedKong(int32_t tile) {
         return 0;
     }
     if (code != kReplyOk) return 0;
+    claimTookTurn_ = true;
     SetTurnSeconds(GetTableLogic()->GetTurnTimeout());
     MeldWords m = MeldOf(meld);
     m.replacement = reply[kong_reply::kReplacement];
@@ -275,6 +280,7 @@ int32_t CMJTableSceneBase::ExecuteChow() {
     EnableAllOperationButtons(0);
     pending_ = 0;
     phase_ = kPhaseNone;
+    claimTookTurn_ = true;
     SetDrawnFlag(0);
     SetTurnSeconds(GetTableLogic()->GetTurnTimeout());
     const MeldWords m = MeldOf(meld);

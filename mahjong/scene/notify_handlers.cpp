@@ -7,6 +7,7 @@
 // index outside the wall takes no tile.
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "client/game_app.h"
 #include "mahjong/scene/table_scene_base.h"
@@ -156,6 +157,7 @@ void CMJTableSceneBase::OnDiscard(Bytes payload) {
     ++movesSinceDeal_;
     KillTurnTimers();
     EndPendingClaim();
+    claimTookTurn_ = false;
     const int32_t t = w[21];
     const int32_t own = ViewSeatToChair(3);
     const bool looker = IsLooker();
@@ -227,8 +229,14 @@ void CMJTableSceneBase::OnDiscard(Bytes payload) {
 }
 
 void CMJTableSceneBase::OnClaimsOver(Bytes) {
+    if (std::exchange(claimTookTurn_, false)) {
+        claimAnnounced_ = false;
+        return;
+    }
     SetTurnSeconds(0);
     OnOwnTurn();
+    // A claim this notice completed is this window's own.
+    claimTookTurn_ = false;
     claimAnnounced_ = false;
 }
 

@@ -27,6 +27,7 @@ int32_t CMJTableSceneBase::DiscardTile(int32_t position) {
         return 0;
     }
     claimedKind_ = 0;
+    claimTookTurn_ = false;
     // The discard waits as the own shown tile until the next draw puts it
     // into the river.
     MJStruct& shown = Shown(3);

@@ -38,7 +38,6 @@ engine::ImageEntity* AsImage(engine::Entity* e) {
 
 const char* const kWinPicture = "胡牌";
 const char* const kParticlePicture = "粒子";
-const char* const kHandPicture = "手";
 
 }  // namespace
 

@@ -235,15 +235,15 @@ void CMJTableSceneBase::RollDice(int32_t first, int32_t second) {
     if (paneKind_ == 1) {
         classicDice_ = {first, second, 0, true};
         PlaySoundResource(assets::kSoundDice, kSoundAsync);
-        StartSceneTimer(kTimerDiceRoll, kDiceFrameMs);
+        StartSceneTimer(kTimerDiceRoll, kClassicDiceFrameMs);
         RepaintClassic();
     }
     PostSceneMessage(kDiceRollMs, kMsgDealStep);
 }
 
 void CMJTableSceneBase::RollDiceFrame() {
-    if (++classicDice_.frame >= kDiceFrames - 1) {
-        classicDice_.frame = kDiceFrames - 1;
+    if (++classicDice_.frame >= kClassicDiceFrames - 1) {
+        classicDice_.frame = kClassicDiceFrames - 1;
         StopSceneTimer(kTimerDiceRoll);
     }
     RepaintClassic();
@@ -253,6 +253,7 @@ void CMJTableSceneBase::ResetOwnTurnWords() {
     KillTurnTimers();
     phase_ = kPhaseNone;
     pending_ = 0;
+    claimTookTurn_ = false;
     huOffer_ = 0;
     claimedKind_ = 0;
     kongCount_ = 0;

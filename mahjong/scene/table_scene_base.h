@@ -602,8 +602,8 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
         int32_t first = 0, second = 0, frame = 0;
         bool shown = false;
     };
-    static constexpr int32_t kDiceFrames = 9;
-    static constexpr uint32_t kDiceFrameMs = 60;
+    static constexpr int32_t kClassicDiceFrames = 9;
+    static constexpr uint32_t kClassicDiceFrameMs = 60;
     const ClassicDice& GetClassicDice() const { return classicDice_; }
     // The next frame of the roll (the roll's timer).
     void RollDiceFrame();
@@ -752,6 +752,10 @@ class CMJTableSceneBase : public engine::GameEngine, public client::MJTableScene
     // Another chair's claim of the last discard was announced: the turn is
     // its, not the next chair's, once the claims are over.
     bool claimAnnounced_ = false;
+    // An own claim or added kong was granted at once: the claims-over notice
+    // of its window may still follow its reply, and is not the own time
+    // running out.
+    bool claimTookTurn_ = false;
     int32_t kongFrame_ = 0, chowFrame_ = 0;
     std::array<int32_t, 6> buttonEnabled_{};
     FaceList kongCandidates_{};

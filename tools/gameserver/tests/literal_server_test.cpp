@@ -348,6 +348,19 @@ TEST(LiteralServerTest, TheClientPlaysWhatTheProtocolsWordsFixAndIsNeverRefused)
              EXPECT_EQ(t.Peer().Requests(229025).size(), 1u);
              EXPECT_EQ(t.Peer().Requests(229000).size(), 1u) << "the own draw follows";
          }},
+        {"a pung won at once keeps the turn when its claims close after the meld",
+         [](Table& t) {
+             t.Deal(2, Hand({T(1, 5, 0), T(1, 5, 1)}));
+             t.Peer().AnswerClaims(kReplyOk);
+             t.Discard(2, T(1, 5, 2), kPung | kPass);
+             t.Scene().OnPeng();
+             ASSERT_TRUE(t.PumpUntil([&] { return t.Laid(3) == 3; }, 0));
+             t.ClaimsOver();
+             t.Pass(1000);
+             EXPECT_TRUE(t.Peer().Requests(221080).empty()) << "the turn was taken as run out";
+             EXPECT_GT(t.Scene().GetTurnSeconds(), 0);
+             EXPECT_EQ(t.Scene().TC_GetPointTo(), 6);
+         }},
         {"auto-play's added kong waits for robbers: no discard meanwhile",
          [](Table& t) {
              t.Deal(2, Hand({T(1, 5, 0), T(1, 5, 1)}));
