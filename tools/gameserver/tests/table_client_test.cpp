@@ -132,6 +132,7 @@ class TableClientTest : public ::testing::Test {
             // before the notices its request caused.
             ++seen_[{m.request, int32_t(m.id)}];
             lastReply_ = {noticesBeforeRequest_, t.ToldView()};
+            sentAtLastReply_ = lockstep_->Sent();
             ++replies_;
         }
         changed_.notify_all();
@@ -259,7 +260,12 @@ class TableClientTest : public ::testing::Test {
             }
             told = std::move(told_.front());
             told_.pop_front();
-            if (replies_ != repliesBefore) replyAfter_ = lastReply_;
+            // A reply read meanwhile tells the later state; so does one read
+            // before this notice but sent after it (a reply comes before
+            // the notices its request caused).
+            if (replies_ != repliesBefore ||
+                (replies_ > 0 && sentAtLastReply_ == lockstep_->Handled()))
+                replyAfter_ = lastReply_;
             if (replyAfter_ && replyAfter_->first > lockstep_->Handled()) {
                 ++ranAhead_;
                 return;
@@ -384,6 +390,7 @@ class TableClientTest : public ::testing::Test {
     // The last reply: how many notices came before its request, and the view.
     uint64_t noticesBeforeRequest_ = 0, replies_ = 0;
     std::pair<uint64_t, rules::TableRecord> lastReply_;
+    uint64_t sentAtLastReply_ = 0;
     // The client's thread only.
     std::optional<std::pair<uint64_t, rules::TableRecord>> replyAfter_;
     int ranAhead_ = 0, agreed_ = 0;
