@@ -99,12 +99,6 @@ class ClientLockstep {
             if (!dispatch(msg)) return false;
         }
     }
-    bool Settle() {
-        return Settle([](platform::Message& msg) {
-            platform::DispatchMessage(msg);
-            return true;
-        });
-    }
 
     // The notices the table has sent the client, and those it has handled.
     uint64_t Sent() {

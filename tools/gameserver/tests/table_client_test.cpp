@@ -28,7 +28,6 @@
 #include "mahjong/app/client_app.h"
 #include "platform/clock.h"
 #include "platform/message_queue.h"
-#include "platform/profile.h"
 #include "platform/tests/temp_dir.h"
 #include "rules/tests/table_driver.h"
 #include "rules/tests/table_scene.h"
@@ -480,32 +479,6 @@ TEST_F(TableClientTest, TheFrameworksMahjongFrameHostsTheTable) {
     const int32_t seconds = Scene().GetTurnSeconds();
     platform::SendMessage(frame->GetSafeHwnd(), platform::WM_TIMER, app_->GetTableClockTimer());
     EXPECT_EQ(Scene().GetTurnSeconds(), seconds - 1);
-}
-
-TEST_F(TableClientTest, WithTheRobotSwitchAutoPlayPlaysWholeRoundsAlone) {
-    platform::WritePrivateProfileString("AI", "bn_Robot", "1", app_->GetIniPath());
-    // Nobody clicks but the start of each later round: every move is
-    // auto-play's, on the second tick of the turn clock, long before the
-    // clock's alarm.
-    CTableScene& s = Scene();
-    ASSERT_TRUE(Enter());
-    for (int steps = 0; server_->rounds() < 3; ++steps) {
-        ASSERT_LT(steps, 20000) << "the game stalled";
-        ASSERT_TRUE(Settle());
-        if (!s.InRound() && entered_ && server_->rounds() > 0 &&
-            startedAfter_ != Logic().GetRoundNumber()) {
-            startedAfter_ = Logic().GetRoundNumber();
-            s.OnStart();
-            continue;
-        }
-        Check();
-        if (HasFailure()) return;
-        clock_.AdvanceMillis(250);
-        server_->Poke();
-    }
-    EXPECT_GT(Seen(221080, 10), 0) << "discards";
-    EXPECT_GT(Seen(229000, 10), 0) << "draws";
-    EXPECT_EQ(std::count(lines_.begin(), lines_.end(), "sound 29001"), 0) << "the clock ran out";
 }
 
 TEST_F(TableClientTest, ADeadReplyMakesTheClientAskForTheTableAndGoOn) {

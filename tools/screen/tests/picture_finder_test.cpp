@@ -3,13 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <fstream>
 #include <functional>
 #include <vector>
-
-#include "platform/bytes.h"
-#include "platform/tests/temp_dir.h"
 
 namespace screen {
 namespace {
@@ -76,7 +71,6 @@ TEST(PictureFinderTest, FindsAPictureAsDrawnAndNothingWhereItIsNot) {
         std::vector<RECT> found;
     };
     const Case cases[] = {
-        {"as it is", [&](Surface& s) { Paste(s, button, 37, 51); }, keyed, {{37, 51, 61, 67}}},
         {"its key shows the background",
          [&](Surface& s) { Paste(s, button, 200, 10); },
          keyed,
@@ -140,68 +134,6 @@ TEST(PictureFinderTest, FindsAPictureAsDrawnAndNothingWhereItIsNot) {
     elsewhere.area = {30, 50, 70, 70};
     ASSERT_TRUE(FindPicture(screen, button, elsewhere));
     EXPECT_EQ(FindPicture(screen, button, elsewhere)->Centre(), (POINT{49, 59}));
-}
-
-std::vector<uint8_t> Bmp(int width, int height, int bits, const std::vector<uint32_t>& rows) {
-    const size_t stride = (size_t(width) * size_t(bits) + 31) / 32 * 4;
-    std::vector<uint8_t> file(54 + stride * size_t(std::abs(height)), 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    platform::StoreLE32(&file[2], uint32_t(file.size()));
-    platform::StoreLE32(&file[10], 54);
-    platform::StoreLE32(&file[14], 40);
-    platform::StoreLE32(&file[18], uint32_t(width));
-    platform::StoreLE32(&file[22], uint32_t(height));
-    platform::StoreLE16(&file[26], 1);
-    platform::StoreLE16(&file[28], uint16_t(bits));
-    for (size_t r = 0; r < size_t(std::abs(height)); ++r)
-        for (size_t x = 0; x < size_t(width); ++x) {
-            const uint32_t px = rows[r * size_t(width) + x];
-            uint8_t* at = &file[54 + r * stride + x * size_t(bits) / 8];
-            for (int b = 0; b < std::min(bits / 8, 3); ++b)
-                at[b] = uint8_t(px >> (8 * b));
-        }
-    return file;
-}
-
-TEST(PictureFinderTest, ReadsBmpFilesAndCutsCells) {
-    platform::testing::TempDir dir;
-    // File rows: bottom-up for a positive height, top-down for a negative.
-    const std::vector<uint32_t> stored = {0x112233, 0x445566, 0x778899,
-                                          0xAABBCC, 0xDDEEFF, 0x010203};
-    struct Case {
-        int height, bits;
-        size_t bytes;  // 0: the whole file
-        std::vector<uint32_t> top, bottom;
-    };
-    const Case cases[] = {
-        {2, 24, 0, {0xAABBCC, 0xDDEEFF, 0x010203}, {0x112233, 0x445566, 0x778899}},
-        {-2, 32, 0, {0x112233, 0x445566, 0x778899}, {0xAABBCC, 0xDDEEFF, 0x010203}},
-        {2, 24, 60, {}, {}},  // cut short
-        {2, 8, 0, {}, {}},    // a palette: not ours to read
-    };
-    for (const Case& c : cases) {
-        std::vector<uint8_t> file = Bmp(3, c.height, c.bits, stored);
-        if (c.bytes) file.resize(c.bytes);
-        const std::string path = dir.path() + "p.bmp";
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-        const Surface s = LoadBmp(path);
-        if (c.top.empty()) {
-            EXPECT_TRUE(s.Empty()) << c.height << " " << c.bits;
-            continue;
-        }
-        ASSERT_EQ(s.Width(), 3);
-        ASSERT_EQ(s.Height(), 2);
-        for (int x = 0; x < 3; ++x) {
-            EXPECT_EQ(s.At(x, 0), 0xFF000000u | c.top[size_t(x)]) << x;
-            EXPECT_EQ(s.At(x, 1), 0xFF000000u | c.bottom[size_t(x)]) << x;
-        }
-        const Surface cell = CellOf(s, 1, 1, 2);
-        EXPECT_EQ(cell.At(0, 0), s.At(1, 0));
-        EXPECT_EQ(Scaled(cell, 2.0).At(1, 3), s.At(1, 1));
-    }
-    EXPECT_TRUE(LoadBmp(dir.path() + "missing.bmp").Empty());
 }
 
 }  // namespace
