@@ -20,9 +20,6 @@
 #include <set>
 #include <thread>
 
-#include "client/game_table_view.h"
-#include "client/mj_game_frame.h"
-#include "client/player_view.h"
 #include "client/tests/session_fixture.h"
 #include "engine/entity.h"
 #include "mahjong/app/client_app.h"
@@ -435,50 +432,6 @@ TEST_F(TableClientTest, AHundredRoundsAgainstThreeBots) {
     // never asked ahead of it.
     EXPECT_GT(agreed_, 4000);
     EXPECT_EQ(ranAhead_, 0);
-}
-
-TEST_F(TableClientTest, TheFrameworksMahjongFrameHostsTheTable) {
-    auto* frame = dynamic_cast<client::CMJGameFrameWnd*>(app_->Frame());
-    ASSERT_NE(frame, nullptr);
-    ASSERT_NE(frame->GetTableView(), nullptr);
-    ASSERT_NE(frame->GetPlayerView(), nullptr);
-    PlayRounds(1);
-    // The hall's player card reaches the application through the frame; the
-    // card stands left of the right-hand column, level with the table pane,
-    // and a looker's card names the player it watches.
-    client::PlayerRecord card;
-    card.userId = 4711;
-    card.userName = "looker";
-    card.lookerFlag = 1;
-    card.chair = 2;
-    ASSERT_TRUE(hall_->SendPlayerCard(card));
-    ASSERT_TRUE(PumpUntil([this] {
-        return std::find(lines_.begin(), lines_.end(), "player card 4711") != lines_.end();
-    }));
-    const CPlayerInfoDlg* shown = app_->PlayerCard();
-    ASSERT_NE(shown, nullptr);
-    EXPECT_TRUE(shown->IsWindowVisible());
-    EXPECT_EQ(shown->GetWindowRect().right, frame->GetPlayerView()->GetWindowRect().left - 5);
-    EXPECT_EQ(shown->GetWindowRect().top, frame->GetTableView()->GetWindowRect().top);
-    EXPECT_EQ(shown->Value(CPlayerInfoDlg::kIdName), "looker");
-    EXPECT_EQ(shown->Value(1056), app_->GetSeatName(2));
-    EXPECT_NE(app_->GetSeatName(2), "");
-    // The scene's turn clock is the table's, and the frame hands its ticks
-    // to the scene: on the player's own turn the table waits for it alone.
-    auto ownTurn = [this] {
-        CTableScene& s = Scene();
-        return s.InRound() && s.TC_GetPointTo() == 6 && s.HasDrawnTile(3);
-    };
-    for (int steps = 0; !ownTurn(); ++steps) {
-        ASSERT_LT(steps, 2000);
-        ASSERT_TRUE(Settle());
-        if (!ownTurn() && !Play()) clock_.AdvanceMillis(100), server_->Poke();
-    }
-    ASSERT_NE(app_->GetTableClockTimer(), 0u);
-    EXPECT_EQ(app_->GetTableClockTimer(), Scene().RunningClockTimer());
-    const int32_t seconds = Scene().GetTurnSeconds();
-    platform::SendMessage(frame->GetSafeHwnd(), platform::WM_TIMER, app_->GetTableClockTimer());
-    EXPECT_EQ(Scene().GetTurnSeconds(), seconds - 1);
 }
 
 TEST_F(TableClientTest, ADeadReplyMakesTheClientAskForTheTableAndGoOn) {
