@@ -37,9 +37,9 @@
 #include <string>
 #include <vector>
 
-#include "rules/hu.h"
-#include "rules/rule_table.h"
-#include "rules/tests/hand_gen.h"
+#include "rules/hand/hu.h"
+#include "rules/table/rule_table.h"
+#include "rules/hand/tests/hand_gen.h"
 
 extern char** environ;
 

@@ -9,11 +9,11 @@
 #include <span>
 
 #include "platform/bytes.h"
-#include "rules/hand_summary.h"
-#include "rules/hu.h"
+#include "rules/hand/hand_summary.h"
+#include "rules/hand/hu.h"
 
 // The plain reference search of the unit tests.
-#include "rules/tests/reference_search.cpp"
+#include "rules/hand/tests/reference_search.cpp"
 
 namespace {
 

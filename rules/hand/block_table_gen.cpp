@@ -1,4 +1,4 @@
-// The block tables of rules/group_tables.h, written by the table generator:
+// The block tables of rules/hand/group_tables.h, written by the table generator:
 // for every block of a suit (a run of held ranks that no meld can leave, see
 // group_tables.h) with at most kBlockLongTiles tiles, the first decomposition
 // in the search's order for each exact number of wildcards (up to
@@ -7,15 +7,15 @@
 // the blocks' nibbles, and the short ones directly by their nibbles and the
 // wildcards held.
 
-#include "rules/block_table_gen.h"
+#include "rules/hand/block_table_gen.h"
 
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <vector>
 
-#include "rules/decompose_moves.h"
-#include "rules/group_tables.h"
+#include "rules/hand/decompose_moves.h"
+#include "rules/hand/group_tables.h"
 
 namespace rules::detail {
 namespace {

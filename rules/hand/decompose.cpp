@@ -1,10 +1,10 @@
-#include "rules/decompose.h"
+#include "rules/hand/decompose.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "rules/group_tables.h"
-#include "rules/hand_summary.h"
+#include "rules/hand/group_tables.h"
+#include "rules/hand/hand_summary.h"
 
 namespace rules {
 

@@ -7,11 +7,11 @@
 #include <bit>
 #include <cstddef>
 
-#include "rules/decompose.h"
-#include "rules/decompose_moves.h"
-#include "rules/decompose_record.h"
-#include "rules/group_tables.h"
-#include "rules/hand_summary.h"
+#include "rules/hand/decompose.h"
+#include "rules/hand/decompose_moves.h"
+#include "rules/hand/decompose_record.h"
+#include "rules/hand/group_tables.h"
+#include "rules/hand/hand_summary.h"
 
 namespace rules::detail {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <iterator>
 
-#include "rules/group_value.h"
-#include "rules/hu_result.h"
+#include "rules/hand/group_value.h"
+#include "rules/hand/hu_result.h"
 
 namespace rules::detail {
 

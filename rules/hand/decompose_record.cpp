@@ -1,7 +1,7 @@
 // The recording of a decomposition's melds, shared by the walk and the
 // block tables.
 
-#include "rules/decompose_record.h"
+#include "rules/hand/decompose_record.h"
 
 namespace rules::detail {
 namespace {

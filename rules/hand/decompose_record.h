@@ -9,7 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "rules/decompose_moves.h"
+#include "rules/hand/decompose_moves.h"
 
 namespace rules::detail {
 

@@ -11,10 +11,10 @@
 #include <array>
 #include <bit>
 
-#include "rules/decompose.h"
-#include "rules/decompose_moves.h"
-#include "rules/group_tables.h"
-#include "rules/hand_summary.h"
+#include "rules/hand/decompose.h"
+#include "rules/hand/decompose_moves.h"
+#include "rules/hand/group_tables.h"
+#include "rules/hand/hand_summary.h"
 
 namespace rules::detail {
 namespace {

@@ -1,4 +1,4 @@
-// Writes the group tables of rules/group_tables.h as C++ source (run by the
+// Writes the group tables of rules/hand/group_tables.h as C++ source (run by the
 // build): group_table_gen <output.cpp>. Every suit code's value is computed
 // from the meld moves (group_value.h); a suit's values take only a hundred or
 // so distinct forms, so the suit table holds one byte per code.
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "rules/block_table_gen.h"
-#include "rules/group_tables.h"
-#include "rules/group_value.h"
+#include "rules/hand/block_table_gen.h"
+#include "rules/hand/group_tables.h"
+#include "rules/hand/group_value.h"
 
 namespace {
 
@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fprintf(out,
-                 "// Written by rules/group_table_gen.cpp at build time.\n"
-                 "#include \"rules/group_tables.h\"\n\n"
+                 "// Written by rules/hand/group_table_gen.cpp at build time.\n"
+                 "#include \"rules/hand/group_tables.h\"\n\n"
                  "namespace rules::detail {\n\n");
     // The forms by rows of kFormRowCodes codes, each distinct row once.
     std::map<std::string, int> rowId;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "rules/group_value.h"
+#include "rules/hand/group_value.h"
 
 namespace rules::detail {
 

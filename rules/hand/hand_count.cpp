@@ -1,4 +1,4 @@
-#include "rules/hand_count.h"
+#include "rules/hand/hand_count.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 
 namespace rules {
 

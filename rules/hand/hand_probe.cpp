@@ -1,10 +1,10 @@
-#include "rules/hand_probe.h"
+#include "rules/hand/hand_probe.h"
 
 #include <array>
 #include <bit>
 
-#include "rules/decompose.h"
-#include "rules/group_tables.h"
+#include "rules/hand/decompose.h"
+#include "rules/hand/group_tables.h"
 
 namespace rules::detail {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "rules/group_value.h"
-#include "rules/hand_summary.h"
+#include "rules/hand/group_value.h"
+#include "rules/hand/hand_summary.h"
 
 namespace rules::detail {
 

@@ -1,4 +1,4 @@
-#include "rules/hand_summary.h"
+#include "rules/hand/hand_summary.h"
 
 #include <type_traits>
 
@@ -10,8 +10,8 @@
 #define QEVO_WIDE_SUMMARY 1
 #endif
 
-#include "rules/group_value.h"
-#include "rules/hu_result.h"
+#include "rules/hand/group_value.h"
+#include "rules/hand/hu_result.h"
 
 namespace rules::detail {
 namespace {

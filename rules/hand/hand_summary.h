@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "rules/group_value.h"
-#include "rules/hand_count.h"
-#include "rules/hu_result.h"
+#include "rules/hand/group_value.h"
+#include "rules/hand/hand_count.h"
+#include "rules/hand/hu_result.h"
 
 namespace rules::detail {
 

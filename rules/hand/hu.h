@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "rules/decompose.h"
-#include "rules/hand_count.h"
-#include "rules/hu_result.h"
+#include "rules/hand/decompose.h"
+#include "rules/hand/hand_count.h"
+#include "rules/hand/hu_result.h"
 
 namespace rules {
 

@@ -1,8 +1,8 @@
 #pragma once
 // Pieces the hu tests share between their files.
 
-#include "rules/hand_summary.h"
-#include "rules/hu.h"
+#include "rules/hand/hand_summary.h"
+#include "rules/hand/hu.h"
 
 namespace rules::detail {
 

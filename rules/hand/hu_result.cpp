@@ -1,9 +1,9 @@
-#include "rules/hu_result.h"
+#include "rules/hand/hu_result.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "rules/hand_count.h"
+#include "rules/hand/hand_count.h"
 
 namespace rules {
 namespace {

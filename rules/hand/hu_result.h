@@ -13,7 +13,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 
 namespace rules {
 

@@ -7,10 +7,10 @@
 #include <emmintrin.h>
 #endif
 
-#include "rules/decompose_record.h"
-#include "rules/hand_summary.h"
-#include "rules/hu.h"
-#include "rules/hu_internal.h"
+#include "rules/hand/decompose_record.h"
+#include "rules/hand/hand_summary.h"
+#include "rules/hand/hu.h"
+#include "rules/hand/hu_internal.h"
 
 namespace rules {
 namespace {

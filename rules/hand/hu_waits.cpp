@@ -11,11 +11,11 @@
 #include <optional>
 #include <utility>
 
-#include "rules/hand_probe.h"
-#include "rules/hu.h"
-#include "rules/hu_internal.h"
-#include "rules/wait_checkers.h"
-#include "rules/wait_fast.h"
+#include "rules/hand/hand_probe.h"
+#include "rules/hand/hu.h"
+#include "rules/hand/hu_internal.h"
+#include "rules/hand/wait_checkers.h"
+#include "rules/hand/wait_fast.h"
 
 namespace rules {
 namespace {

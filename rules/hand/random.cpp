@@ -1,4 +1,4 @@
-#include "rules/random.h"
+#include "rules/hand/random.h"
 
 #include <mutex>
 #include <random>

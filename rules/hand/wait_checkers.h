@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "rules/hu_result.h"
+#include "rules/hand/hu_result.h"
 
 namespace rules::detail {
 

@@ -5,7 +5,7 @@
 // and only the rest that wins is decomposed and recorded. The checkers'
 // searches are those of wait_checkers.h; results are those of the checkers.
 
-#include "rules/wait_fast.h"
+#include "rules/hand/wait_fast.h"
 
 #include <array>
 #include <bit>
@@ -17,13 +17,13 @@
 #include <emmintrin.h>
 #endif
 
-#include "rules/decompose.h"
-#include "rules/decompose_record.h"
-#include "rules/group_tables.h"
-#include "rules/hand_summary.h"
-#include "rules/hu.h"
-#include "rules/hu_internal.h"
-#include "rules/wait_checkers.h"
+#include "rules/hand/decompose.h"
+#include "rules/hand/decompose_record.h"
+#include "rules/hand/group_tables.h"
+#include "rules/hand/hand_summary.h"
+#include "rules/hand/hu.h"
+#include "rules/hand/hu_internal.h"
+#include "rules/hand/wait_checkers.h"
 
 namespace rules::detail {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "rules/hand_count.h"
-#include "rules/hu_result.h"
+#include "rules/hand/hand_count.h"
+#include "rules/hand/hu_result.h"
 
 namespace rules::detail {
 

@@ -1,4 +1,4 @@
-#include "rules/game_table.h"
+#include "rules/table/game_table.h"
 
 #include <algorithm>
 #include <limits>

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "rules/table_config.h"
-#include "rules/table_record.h"
-#include "rules/table_util.h"
+#include "rules/table/table_config.h"
+#include "rules/table/table_record.h"
+#include "rules/table/table_util.h"
 
 namespace rules {
 

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "rules/hu.h"
-#include "rules/mj_table.h"
+#include "rules/hand/hu.h"
+#include "rules/table/mj_table.h"
 
 namespace rules {
 

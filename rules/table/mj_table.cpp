@@ -1,7 +1,7 @@
 // The mahjong table's state, deal, draws from both ends of the wall, flowers
 // and records.
 
-#include "rules/mj_table.h"
+#include "rules/table/mj_table.h"
 
 #include <algorithm>
 

@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
-#include "rules/hu_result.h"
-#include "rules/tile_table.h"
+#include "rules/hand/hu_result.h"
+#include "rules/table/tile_table.h"
 
 namespace rules {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "rules/rule_table.h"
+#include "rules/table/rule_table.h"
 #include "transport/log.h"
 
 namespace rules {

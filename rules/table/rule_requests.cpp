@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "rules/rule_table.h"
+#include "rules/table/rule_table.h"
 
 namespace rules {
 

@@ -1,7 +1,7 @@
 // The game rule table: construction, the deal with its flowers and indicator,
 // the records, the wall, discards and the claim rules.
 
-#include "rules/rule_table.h"
+#include "rules/table/rule_table.h"
 
 #include <algorithm>
 

@@ -12,7 +12,7 @@
 #include <span>
 #include <vector>
 
-#include "rules/mj_table.h"
+#include "rules/table/mj_table.h"
 
 namespace rules {
 

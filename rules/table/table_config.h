@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "rules/random.h"
-#include "rules/tile.h"
+#include "rules/hand/random.h"
+#include "rules/hand/tile.h"
 
 namespace rules {
 

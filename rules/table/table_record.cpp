@@ -1,4 +1,4 @@
-#include "rules/table_record.h"
+#include "rules/table/table_record.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "rules/table_util.h"
+#include "rules/table/table_util.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "rules/tile_table.h"
+#include "rules/table/tile_table.h"
 
 #include <algorithm>
 #include <numeric>

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "rules/game_table.h"
-#include "rules/hand_count.h"
+#include "rules/table/game_table.h"
+#include "rules/hand/hand_count.h"
 
 namespace rules {
 

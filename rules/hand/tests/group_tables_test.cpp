@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "rules/group_tables.h"
-#include "rules/hand_summary.h"
-#include "rules/tests/hand_gen.h"
+#include "rules/hand/group_tables.h"
+#include "rules/hand/hand_summary.h"
+#include "rules/hand/tests/hand_gen.h"
 
 namespace rules::detail {
 namespace {

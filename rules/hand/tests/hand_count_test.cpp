@@ -1,4 +1,4 @@
-#include "rules/hand_count.h"
+#include "rules/hand/hand_count.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "rules/hu.h"
+#include "rules/hand/hu.h"
 
 // Counts every allocation of the test program, to prove the tests do none.
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "rules/hand_count.h"
+#include "rules/hand/hand_count.h"
 
 namespace rules::testing {
 

@@ -1,4 +1,4 @@
-#include "rules/hu.h"
+#include "rules/hand/hu.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "rules/tests/hand_gen.h"
-#include "rules/tests/reference_search.h"
+#include "rules/hand/tests/hand_gen.h"
+#include "rules/hand/tests/reference_search.h"
 
 namespace rules {
 namespace {

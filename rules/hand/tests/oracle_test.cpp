@@ -5,12 +5,12 @@
 
 #include <random>
 
-#include "rules/decompose.h"
-#include "rules/hand_probe.h"
-#include "rules/hand_summary.h"
-#include "rules/hu.h"
-#include "rules/tests/hand_gen.h"
-#include "rules/tests/reference_search.h"
+#include "rules/hand/decompose.h"
+#include "rules/hand/hand_probe.h"
+#include "rules/hand/hand_summary.h"
+#include "rules/hand/hu.h"
+#include "rules/hand/tests/hand_gen.h"
+#include "rules/hand/tests/reference_search.h"
 
 namespace rules {
 namespace {

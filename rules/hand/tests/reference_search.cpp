@@ -1,10 +1,10 @@
-#include "rules/tests/reference_search.h"
+#include "rules/hand/tests/reference_search.h"
 
 #include <bit>
 #include <unordered_map>
 #include <vector>
 
-#include "rules/hu.h"
+#include "rules/hand/hu.h"
 
 namespace rules::testing {
 namespace {

@@ -8,7 +8,7 @@
 //  - StepwiseWildHu: TryHuWithJokers, for jokers as wildcards only, as the
 //    steps it stands for.
 
-#include "rules/decompose.h"
+#include "rules/hand/decompose.h"
 
 namespace rules::testing {
 

@@ -1,4 +1,4 @@
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 
 #include <gtest/gtest.h>
 

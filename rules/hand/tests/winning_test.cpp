@@ -5,9 +5,9 @@
 
 #include <random>
 
-#include "rules/hu.h"
-#include "rules/tests/hand_gen.h"
-#include "rules/tests/reference_search.h"
+#include "rules/hand/hu.h"
+#include "rules/hand/tests/hand_gen.h"
+#include "rules/hand/tests/reference_search.h"
 
 namespace rules {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <random>
 
-#include "rules/hu.h"
-#include "rules/tests/hand_gen.h"
-#include "rules/tests/table_scene.h"
+#include "rules/hand/hu.h"
+#include "rules/hand/tests/hand_gen.h"
+#include "rules/table/tests/table_scene.h"
 #include "transport/log.h"
 
 namespace rules {

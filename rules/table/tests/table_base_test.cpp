@@ -6,7 +6,7 @@
 
 #include <tuple>
 
-#include "rules/tests/table_scene.h"
+#include "rules/table/tests/table_scene.h"
 
 namespace rules {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/rule_table.h"
+#include "rules/table/rule_table.h"
 
 namespace rules::testing {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "rules/tests/table_driver.h"
+#include "rules/table/tests/table_driver.h"
 
 namespace rules {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "rules/tests/table_driver.h"
+#include "rules/table/tests/table_driver.h"
 
 namespace rules::testing {
 

@@ -1,4 +1,4 @@
-#include "rules/table_util.h"
+#include "rules/table/table_util.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "rules/random.h"
+#include "rules/hand/random.h"
 
 namespace rules {
 namespace {
