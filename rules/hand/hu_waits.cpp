@@ -535,11 +535,11 @@ int32_t PlainTest(const Views& views, TileId jokerA, TileId jokerB, RuleOptions 
     }
 }
 
-}  // namespace
-
-int32_t detail::WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jokerA,
-                                   TileId jokerB, RuleOptions options, uint32_t allowed,
-                                   HuResult& result, uint32_t mode, int32_t extra) {
+// IsWinningHand by the checkers' general road: every call the fast road
+// declines, and every call while the shortcuts are off.
+int32_t WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                           int32_t extra) {
     if (!g_shortcut.load(std::memory_order_relaxed)) {
         return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
                             {});
@@ -564,16 +564,19 @@ int32_t detail::WinningHandGeneral(const TileCountArray& counts, TileId tile, Ti
     return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra, {});
 }
 
+}  // namespace
+
 int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                       RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                       int32_t extra) {
-    // The fast road hands the calls it declines on to the general one.
+    // The fast road answers the calls it takes; those it declines go on to
+    // the general one.
     if (g_shortcut.load(std::memory_order_relaxed)) {
-        return detail::FastCombinedTest(counts, tile, jokerA, jokerB, options, allowed, result,
-                                        mode, extra);
+        const int32_t fast = detail::FastCombinedTest(counts, tile, jokerA, jokerB, options,
+                                                      allowed, result, mode, extra);
+        if (fast != detail::kFastDeclined) return fast;
     }
-    return detail::WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode,
-                                      extra);
+    return WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra);
 }
 
 namespace detail {

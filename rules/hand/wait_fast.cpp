@@ -1389,10 +1389,7 @@ int32_t FastWaits::ShapeChecks(int32_t extra) const {
                                       HuResult& result, uint32_t mode, int32_t extra) {
     FastWaits waits;
     const int ready = waits.Reset(counts, tile, jokerA, jokerB, options, allowed, mode, result);
-    if (ready < 0) {
-        return WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode,
-                                  extra);
-    }
+    if (ready < 0) return kFastDeclined;
     if (ready == 0) return 0;
     int32_t won = 0;
     if (waits.Plain()) {

@@ -8,15 +8,15 @@
 
 namespace rules::detail {
 
+// What FastCombinedTest returns for a call it does not take.
+inline constexpr int32_t kFastDeclined = -1;
+
 // IsWinningHand for this game's hooks (or the defaults) with jokers as
-// wildcards only, no honour chows and no shape restriction in mode; a call
-// not of that kind goes on to WinningHandGeneral.
+// wildcards only, no honour chows and no shape restriction in mode: 8 or 0;
+// kFastDeclined for a call not of that kind, which the caller hands on to
+// the general road (hu_waits.cpp).
 int32_t FastCombinedTest(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
                          RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
                          int32_t extra);
-// IsWinningHand by the checkers' general road (hu_waits.cpp).
-int32_t WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                           int32_t extra);
 
 }  // namespace rules::detail
