@@ -9,8 +9,8 @@
 //                     generated tables, written by group_table_gen.cpp)
 //   hand_summary.h    a hand read once into masks; hand_probe.h its quick verdicts
 //   hu.h              the winning-hand tests: shapes, jokers, the wait checkers
-//                     (hu_waits.cpp over wait_checkers.h) and their fast road
-//                     (wait_fast.h)
+//                     (hu_waits.cpp over wait_checkers.h) under their fast road
+//                     (wait_fast.cpp, where IsWinningHand enters)
 
 #include "rules/hand/decompose.h"
 #include "rules/hand/hand_count.h"

@@ -1,10 +1,22 @@
 #pragma once
 // Pieces the hu tests share between their files.
 
+#include <atomic>
+
 #include "rules/hand/hand_summary.h"
 #include "rules/hand/hu.h"
 
 namespace rules::detail {
+
+// Whether the combined test takes its shortcuts (the fast road, the plain
+// test run once): off only in tests, which compare both.
+inline std::atomic<bool> g_winningShortcut{true};
+
+// IsWinningHand by the checkers' general road (hu_waits.cpp): the calls the
+// fast road declines, and every call without the shortcuts.
+int32_t WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                           int32_t extra);
 
 // CheckHuShapes with the decomposition told whether the pair is already taken
 // (the rest of a hand whose winning tile made the pair).

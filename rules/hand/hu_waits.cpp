@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <bit>
 #include <initializer_list>
 #include <optional>
@@ -15,14 +14,11 @@
 #include "rules/hand/hu.h"
 #include "rules/hand/hu_internal.h"
 #include "rules/hand/wait_checkers.h"
-#include "rules/hand/wait_fast.h"
 
 namespace rules {
 namespace {
 
 using detail::Verdict;
-
-std::atomic<bool> g_shortcut{true};
 
 struct Call {
     const TileCountArray& counts;
@@ -195,7 +191,7 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
     TileId ja = v.idxA || v.idxB ? call.jokerA : -1, jb = v.idxA || v.idxB ? call.jokerB : -1;
     // The probe answers as the full test of the rest would, without a search.
     Verdict verdict = Verdict::kUnknown;
-    if (g_shortcut.load(std::memory_order_relaxed)) {
+    if (detail::g_winningShortcut.load(std::memory_order_relaxed)) {
         verdict = v.Probe(call.options, call.allowed, call.mode)
                       .Without(taken, SumJokers(nA, nB), pairTaken);
     }
@@ -251,7 +247,7 @@ bool RestWins(const Call& call, const View& v, std::initializer_list<int> taken,
 // in any order, and a rest that wins rewrites it anyway).
 uint64_t MayWin(const Call& call, const View& v, uint64_t anchors, int d1, int d2, int32_t spent,
                 bool pairTaken) {
-    if (!g_shortcut.load(std::memory_order_relaxed)) return anchors;
+    if (!detail::g_winningShortcut.load(std::memory_order_relaxed)) return anchors;
     const detail::HandProbe& probe = v.Probe(call.options, call.allowed, call.mode);
     if (!probe.usable()) return anchors;
     // (With the probe in use the counters are those of a hand, not negative.)
@@ -535,12 +531,12 @@ int32_t PlainTest(const Views& views, TileId jokerA, TileId jokerB, RuleOptions 
     }
 }
 
-// IsWinningHand by the checkers' general road: every call the fast road
-// declines, and every call while the shortcuts are off.
-int32_t WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                           RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                           int32_t extra) {
-    if (!g_shortcut.load(std::memory_order_relaxed)) {
+}  // namespace
+
+int32_t detail::WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jokerA,
+                                   TileId jokerB, RuleOptions options, uint32_t allowed,
+                                   HuResult& result, uint32_t mode, int32_t extra) {
+    if (!detail::g_winningShortcut.load(std::memory_order_relaxed)) {
         return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra,
                             {});
     }
@@ -564,21 +560,6 @@ int32_t WinningHandGeneral(const TileCountArray& counts, TileId tile, TileId jok
     return CombinedTest(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra, {});
 }
 
-}  // namespace
-
-int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
-                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
-                      int32_t extra) {
-    // The fast road answers the calls it takes; those it declines go on to
-    // the general one.
-    if (g_shortcut.load(std::memory_order_relaxed)) {
-        const int32_t fast = detail::FastCombinedTest(counts, tile, jokerA, jokerB, options,
-                                                      allowed, result, mode, extra);
-        if (fast != detail::kFastDeclined) return fast;
-    }
-    return WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode, extra);
-}
-
 namespace detail {
 
 int32_t ShapeChecks(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
@@ -600,7 +581,7 @@ int32_t ShapeChecks(const TileCountArray& counts, TileId tile, TileId jokerA, Ti
 }
 
 bool SetWinningShortcutForTesting(bool enabled) {
-    return g_shortcut.exchange(enabled);
+    return detail::g_winningShortcut.exchange(enabled);
 }
 }  // namespace detail
 

@@ -1389,7 +1389,10 @@ int32_t FastWaits::ShapeChecks(int32_t extra) const {
                                       HuResult& result, uint32_t mode, int32_t extra) {
     FastWaits waits;
     const int ready = waits.Reset(counts, tile, jokerA, jokerB, options, allowed, mode, result);
-    if (ready < 0) return kFastDeclined;
+    if (ready < 0) {
+        return WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                                  extra);
+    }
     if (ready == 0) return 0;
     int32_t won = 0;
     if (waits.Plain()) {
@@ -1403,3 +1406,19 @@ int32_t FastWaits::ShapeChecks(int32_t extra) const {
 }
 
 }  // namespace rules::detail
+
+namespace rules {
+
+int32_t IsWinningHand(const TileCountArray& counts, TileId tile, TileId jokerA, TileId jokerB,
+                      RuleOptions options, uint32_t allowed, HuResult& result, uint32_t mode,
+                      int32_t extra) {
+    // The fast road hands the calls it declines on to the general one.
+    if (detail::g_winningShortcut.load(std::memory_order_relaxed)) {
+        return detail::FastCombinedTest(counts, tile, jokerA, jokerB, options, allowed, result,
+                                        mode, extra);
+    }
+    return detail::WinningHandGeneral(counts, tile, jokerA, jokerB, options, allowed, result, mode,
+                                      extra);
+}
+
+}  // namespace rules
