@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/resources/pps.h"
+#include "pictures/pps.h"
 #include "tools/pictures/pps_writer.h"
 
 namespace {

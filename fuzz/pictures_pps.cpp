@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/resources/palette.h"
-#include "engine/resources/pps.h"
+#include "pictures/palette.h"
+#include "pictures/pps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const engine::PaletteTable& table = []() -> const engine::PaletteTable& {

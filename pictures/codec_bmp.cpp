@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/picture.h"
-#include "engine/resources/res_log.h"
+#include "pictures/image_record.h"
+#include "pictures/picture.h"
+#include "pictures/res_log.h"
 #include "platform/bytes.h"
 
 namespace engine {

@@ -12,9 +12,9 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/picture.h"
-#include "engine/resources/res_log.h"
+#include "pictures/image_record.h"
+#include "pictures/picture.h"
+#include "pictures/res_log.h"
 
 namespace engine {
 namespace {

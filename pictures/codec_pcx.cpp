@@ -1,9 +1,9 @@
 // PCX: 1, 2, 4 and 8 bits per pixel in one plane, 1 bit in 2 to 4 planes
 // (16-colour), and 8 bits in 3 or 4 planes (RGB, RGBA); run-length coded.
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/picture.h"
-#include "engine/resources/res_log.h"
+#include "pictures/image_record.h"
+#include "pictures/picture.h"
+#include "pictures/res_log.h"
 #include "platform/bytes.h"
 
 namespace engine {

@@ -1,9 +1,9 @@
 // TGA: colour-mapped (1, 9), true-colour (2, 10) and grey (3, 11) images,
 // plain or run-length coded, in any of the four orientations.
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/picture.h"
-#include "engine/resources/res_log.h"
+#include "pictures/image_record.h"
+#include "pictures/picture.h"
+#include "pictures/res_log.h"
 #include "platform/bytes.h"
 
 namespace engine {

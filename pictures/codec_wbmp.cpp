@@ -1,8 +1,8 @@
 // WBMP type 0: one bit per pixel, 1 = white, rows padded to bytes.
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/picture.h"
-#include "engine/resources/res_log.h"
+#include "pictures/image_record.h"
+#include "pictures/picture.h"
+#include "pictures/res_log.h"
 
 namespace engine {
 namespace {

@@ -1,10 +1,9 @@
-#include "engine/resources/image_decode.h"
+#include "pictures/image_decode.h"
 
 #include <cstring>
 
-#include "engine/resources/file_utils.h"
-#include "engine/resources/palette.h"
-#include "engine/resources/res_log.h"
+#include "pictures/palette.h"
+#include "pictures/res_log.h"
 
 namespace engine {
 
@@ -105,12 +104,6 @@ int DecodeImage(std::span<const uint8_t> bytes, std::string_view extension, Imag
     if (!ReadPicture(*format, bytes, picture)) return 0;
     PictureToImage(picture, *format, image);
     return 1;
-}
-
-int DecodeFile(std::string_view path, std::string_view extension, ImageRecord& image) {
-    auto bytes = ReadWholeFile(path);
-    if (!bytes) return 0;
-    return DecodeImage(*bytes, extension, image);
 }
 
 }  // namespace engine

@@ -9,8 +9,8 @@
 #include <span>
 #include <string_view>
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/picture.h"
+#include "pictures/image_record.h"
+#include "pictures/picture.h"
 
 namespace engine {
 
@@ -19,8 +19,6 @@ namespace engine {
 // not in the table or the bytes do not decode.
 int DecodeImage(std::span<const uint8_t> bytes, std::string_view extension, ImageRecord& image);
 
-// Reads the whole file and decodes it; 0 when it cannot be read.
-int DecodeFile(std::string_view path, std::string_view extension, ImageRecord& image);
 
 // The conversion DecodeImage applies to a decoded picture.
 void PictureToImage(const Picture& picture, PictureFormat format, ImageRecord& image);

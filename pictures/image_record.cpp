@@ -1,9 +1,6 @@
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 
-#include <array>
-
-#include "engine/resources/hashes.h"
-#include "engine/resources/palette.h"
+#include "pictures/palette.h"
 
 namespace engine {
 
@@ -21,16 +18,6 @@ void FreeImageData(ImageRecord& image) {
     image = ImageRecord{};
     image.colorKey = 0;
     image.flags = 0;
-}
-
-std::string_view ImageTypeToExtension(uint32_t typeId) {
-    static constexpr std::array<std::string_view, 12> kRows = {".pps", ".bmp", ".png",  ".gif",
-                                                               ".jpg", ".ico", ".tga",  ".tif",
-                                                               ".mng", ".pcx", ".wbmp", ".wmf"};
-    for (std::string_view row : kRows) {
-        if (HashRS(row) == typeId) return row;
-    }
-    return {};
 }
 
 bool ImageSizeAllowed(uint64_t width, uint64_t height, uint64_t frames) {

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -62,9 +61,6 @@ struct ImageRecord {
 
 // Clears every field (the buffers are released).
 void FreeImageData(ImageRecord& image);
-
-// The extension (".pps", ".bmp", ...) whose HashRS is `typeId`, or "".
-std::string_view ImageTypeToExtension(uint32_t typeId);
 
 // Whether width x height x frames is within the limits above.
 bool ImageSizeAllowed(uint64_t width, uint64_t height, uint64_t frames);

@@ -1,9 +1,9 @@
-#include "engine/resources/palette.h"
+#include "pictures/palette.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/resources/res_log.h"
+#include "pictures/res_log.h"
 
 namespace engine {
 

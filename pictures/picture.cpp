@@ -1,7 +1,7 @@
-#include "engine/resources/picture.h"
+#include "pictures/picture.h"
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/res_log.h"
+#include "pictures/image_record.h"
+#include "pictures/res_log.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "engine/resources/pps.h"
+#include "pictures/pps.h"
 
 #include <zlib.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/resources/palette.h"
-#include "engine/resources/res_log.h"
+#include "pictures/palette.h"
+#include "pictures/res_log.h"
 #include "platform/bytes.h"
 
 namespace engine {

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "engine/resources/res_log.h"
+#include "pictures/res_log.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -8,8 +8,8 @@
 
 #include <functional>
 
-#include "engine/resources/picture.h"
-#include "engine/resources/tests/log_capture.h"
+#include "pictures/picture.h"
+#include "pictures/tests/log_capture.h"
 #include "platform/bytes.h"
 #include "tools/pictures/picture_writers.h"
 
@@ -324,8 +324,7 @@ TEST(PictureTest, KnownAnswersEveryTruncationAndTheSeeds) {
             Picture p;
             ASSERT_TRUE(ReadPicture(k.format, k.file, p));
             Check(p, k.want);
-            if (k.seed)
-                WriteSeed(std::string("engine_resources_") + dirs[int(k.format)], k.name, k.file);
+            if (k.seed) WriteSeed(std::string("pictures_") + dirs[int(k.format)], k.name, k.file);
             // A cut file is refused, or (a cut trailer or scan) shows the whole picture.
             for (size_t n = 0; n < k.file.size(); ++n) {
                 const Bytes cut(k.file.begin(), k.file.begin() + long(n));

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/resources/res_log.h"
+#include "pictures/res_log.h"
 
 namespace engine::testing {
 

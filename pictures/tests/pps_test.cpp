@@ -1,12 +1,12 @@
-#include "engine/resources/pps.h"
+#include "pictures/pps.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
-#include "engine/resources/palette.h"
-#include "engine/resources/tests/log_capture.h"
+#include "pictures/palette.h"
+#include "pictures/tests/log_capture.h"
 #include "tools/pictures/picture_writers.h"
 #include "tools/pictures/pps_writer.h"
 
@@ -237,13 +237,13 @@ TEST(PpsDecodeTest, SeedsDecodeAndAreWrittenOnRequest) {
     for (const auto& [name, spec] : seeds) {
         ImageRecord image;
         EXPECT_NE(LoadPps(WritePps(spec), image, table), 0u) << name;
-        WriteSeed("engine_resources_pps", name, WritePps(spec));
+        WriteSeed("pictures_pps", name, WritePps(spec));
     }
     Bytes quad = WriteQuad("q", 4, {});
     for (int i = 0; i < 12; ++i)
         quad.push_back(uint8_t(i * 20));
     EXPECT_TRUE(PaletteTable().LoadQuad(quad));
-    WriteSeed("engine_resources_quad", "four", quad);
+    WriteSeed("pictures_quad", "four", quad);
 }
 
 }  // namespace

@@ -46,8 +46,8 @@
 #include <optional>
 #include <set>
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/pps.h"
+#include "pictures/image_record.h"
+#include "pictures/pps.h"
 #include "mahjong/app/clock_channel.h"
 #include "mahjong/scene/asset_names.h"
 #include "platform/clock.h"
