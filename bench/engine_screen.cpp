@@ -14,7 +14,7 @@
 
 #include "engine/draw_payloads.h"
 #include "engine/resources/image_provider.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/screen_device.h"
 #include "platform/bytes.h"
 #include "platform/gui/surface.h"

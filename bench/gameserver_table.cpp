@@ -5,7 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "rules/tests/table_driver.h"
+#include "rules/table/tests/table_driver.h"
 #include "tools/gameserver/table_game.h"
 
 namespace {

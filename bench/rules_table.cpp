@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-#include "rules/tests/table_driver.h"
+#include "rules/table/tests/table_driver.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <span>
 #include <string_view>
 
-#include "engine/resources/picture.h"
+#include "pictures/picture.h"
 #include "platform/gui/icon.h"
 #include "platform/gui/surface.h"
 

@@ -64,7 +64,7 @@ function(qevo_executable name)
 endfunction()
 
 # The library a bench or fuzz file links: the longest qevo_<prefix> target that
-# its underscore-separated name starts with (engine_resources_pps.cpp links
+# its underscore-separated name starts with (engine_resources_blit.cpp links
 # qevo_engine_resources, engine_layers.cpp links qevo_engine).
 function(qevo_module_of name out)
     string(REPLACE "_" ";" parts ${name})

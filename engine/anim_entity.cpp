@@ -3,7 +3,7 @@
 #include <map>
 
 #include "engine/resources/image_provider.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/screen_device.h"
 
 namespace engine {

@@ -18,7 +18,9 @@
 //   sound_manager.h   effects, built-in sounds and looping music
 //   engine_clock.h, geometry.h, draw_record.h, game_log.h, error_box.h
 //                     clock, geometry, the draw record, logging
-// The resource side (pictures, blitters, rich text) is engine/resources.
+// Sub-folders:
+//   resources/        the resource side: asset store, blitters, rich text (resources.h);
+//                     its pictures come from the picture library (pictures/)
 
 #include "engine/advanced_button.h"
 #include "engine/anim_entity.h"

@@ -6,7 +6,7 @@
 #include "engine/engine_clock.h"
 #include "engine/layer_host.h"
 #include "engine/resources/image_provider.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 
 namespace engine {
 

@@ -8,7 +8,7 @@
 #include "engine/game_log.h"
 #include "engine/resources/blit.h"
 #include "engine/resources/image_provider.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "platform/bytes.h"
 
 namespace engine {

@@ -11,7 +11,7 @@
 #include <span>
 
 #include "platform/bytes.h"
-#include "rules/tests/table_driver.h"
+#include "rules/table/tests/table_driver.h"
 #include "tools/gameserver/table_bot.h"
 #include "tools/gameserver/table_game.h"
 

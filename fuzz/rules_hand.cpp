@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "platform/bytes.h"
-#include "rules/hand_count.h"
-#include "rules/hu.h"
-#include "rules/table_util.h"
-#include "rules/tile.h"
+#include "rules/hand/hand_count.h"
+#include "rules/hand/hu.h"
+#include "rules/hand/tile.h"
 
 // The plain reference search of the unit tests.
-#include "rules/tests/reference_search.cpp"
+#include "rules/hand/tests/reference_search.cpp"
 
 namespace {
 
@@ -111,8 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (q != w || !(quick == stepwise)) std::abort();
         }
     }
-    int32_t counter = Value(in), skipped = 0;
-    sink += NextWallTailPos(Value(in), Value(in), 144, &counter, &skipped);
     sink += IndexToFirstTileId(Value(in), options);
     sink += IsSubstituteTile(tile, jokerA, jokerB, options);
     (void)sink;

@@ -9,7 +9,8 @@
 #include <span>
 
 #include "platform/bytes.h"
-#include "rules/tests/table_driver.h"
+#include "rules/table/table_util.h"
+#include "rules/table/tests/table_driver.h"
 
 namespace {
 
@@ -41,6 +42,9 @@ struct Input {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in{platform::ByteReader(std::span<const uint8_t>(data, size))};
+    // The wall position from the tail for any start, skip and counter.
+    int32_t counter = in.Value(160), skipped = 0;
+    (void)NextWallTailPos(in.Value(160), in.Value(160), 144, &counter, &skipped);
     TestTable tt(in.in.U32());
     CRuleTable& t = *tt.table;
     if (!tt.Start()) return 0;

@@ -1,5 +1,8 @@
 #pragma once
 // The mahjong table client.
+//   app/     the round snapshot, seats and table logic, apart from the drawing
+//   scene/   the table scene on the engine: tiles, hands, wall, screenshots
+//   panes/   the frame and its panes (table, chat, players, rank, operations), dialogs
 //
 //   app/seat_layout.h      seats: chair <-> view seat arithmetic, layout words
 //   app/snapshot_words.h   where the round snapshot keeps each value

@@ -27,8 +27,8 @@ python3 - "$root" <<'EOF'
 import json, os, subprocess, sys
 root = sys.argv[1]
 # Sub-modules are listed before the module that holds them; a file counts once.
-modules = ["platform/gui", "platform/font", "platform/audio", "platform", "transport",
-           "rules", "engine/resources", "engine", "script", "client", "mahjong",
+modules = ["platform/gui", "platform/font", "platform/audio", "platform", "pictures", "transport",
+           "rules/hand", "rules/table", "engine/resources", "engine", "script", "client", "mahjong",
            "tools/gameserver", "tools/hall", "tools"]
 def module_of(path):
     for m in modules:

@@ -6,8 +6,8 @@
 #include <type_traits>
 
 #include "engine/resources/blit_loops.h"
-#include "engine/resources/image_record.h"
-#include "engine/resources/res_log.h"
+#include "pictures/image_record.h"
+#include "pictures/res_log.h"
 
 namespace engine {
 

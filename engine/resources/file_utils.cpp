@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "engine/resources/res_log.h"
+#include "pictures/res_log.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 

@@ -1,12 +1,30 @@
 #include "engine/resources/image_load.h"
 
+#include <array>
+
 #include "engine/resources/file_utils.h"
 #include "engine/resources/hashes.h"
-#include "engine/resources/image_decode.h"
-#include "engine/resources/pps.h"
-#include "engine/resources/res_log.h"
+#include "pictures/image_decode.h"
+#include "pictures/pps.h"
+#include "pictures/res_log.h"
 
 namespace engine {
+
+std::string_view ImageTypeToExtension(uint32_t typeId) {
+    static constexpr std::array<std::string_view, 12> kRows = {".pps", ".bmp", ".png",  ".gif",
+                                                               ".jpg", ".ico", ".tga",  ".tif",
+                                                               ".mng", ".pcx", ".wbmp", ".wmf"};
+    for (std::string_view row : kRows) {
+        if (HashRS(row) == typeId) return row;
+    }
+    return {};
+}
+
+int DecodeFile(std::string_view path, std::string_view extension, ImageRecord& image) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) return 0;
+    return DecodeImage(*bytes, extension, image);
+}
 
 int LoadImageResource(const ImageResourceInfo& info, const ImageRangeReader& readRange,
                       const PaletteTable& palettes, ImageRecord& image) {

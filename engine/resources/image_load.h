@@ -8,9 +8,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 
 namespace engine {
 
@@ -29,6 +30,13 @@ struct ImageResourceInfo {
 
 // Reads the record's byte range; nothing when the file cannot be read.
 using ImageRangeReader = std::function<std::optional<std::vector<uint8_t>>()>;
+
+// The extension (".pps", ".bmp", ...) whose HashRS is `typeId`, or "".
+std::string_view ImageTypeToExtension(uint32_t typeId);
+
+// Reads the whole file and decodes it by the extension's format; 0 when it
+// cannot be read.
+int DecodeFile(std::string_view path, std::string_view extension, ImageRecord& image);
 
 // Makes `image` (id set, the info's colour key, flags 1) and fills it. 1 on success,
 // 0 on failure, with the failure's log line written.

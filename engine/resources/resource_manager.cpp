@@ -7,7 +7,7 @@
 #include "engine/resources/file_utils.h"
 #include "engine/resources/hashes.h"
 #include "engine/resources/image_load.h"
-#include "engine/resources/res_log.h"
+#include "pictures/res_log.h"
 #include "engine/resources/script_host.h"
 #include "platform/paths.h"
 

@@ -25,8 +25,8 @@
 
 #include "engine/resources/font_store.h"
 #include "engine/resources/image_provider.h"
-#include "engine/resources/image_record.h"
-#include "engine/resources/palette.h"
+#include "pictures/image_record.h"
+#include "pictures/palette.h"
 #include "engine/resources/sound_library.h"
 
 namespace engine {

@@ -7,7 +7,7 @@
 #include "engine/image_entity.h"
 #include "engine/particles.h"
 #include "engine/resources/image_provider.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/tests/runtime_fixture.h"
 #include "engine/text_entity.h"
 #include "platform/bytes.h"

@@ -9,7 +9,7 @@
 
 #include "engine/draw_payloads.h"
 #include "engine/resources/image_provider.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "platform/bytes.h"
 #include "platform/gui/surface.h"
 

@@ -7,7 +7,7 @@
 #include "engine/engine_clock.h"
 #include "engine/particle_entity.h"
 #include "engine/pool_entity.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/tests/runtime_fixture.h"
 
 namespace engine {

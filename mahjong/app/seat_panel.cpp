@@ -11,7 +11,7 @@
 #include "platform/bytes.h"
 #include "platform/gui/painter.h"
 #include "platform/gui/sys_colors.h"
-#include "rules/random.h"
+#include "rules/hand/random.h"
 
 namespace mahjong {
 namespace {

@@ -19,7 +19,7 @@
 //
 // The round-result block (211080) is separate: 417 words, then one 172-byte
 // record per player. The places are those of the rules model's state record
-// (rules/table_record.h), which the game server sends.
+// (rules/table/table_record.h), which the game server sends.
 
 #include <cstdint>
 

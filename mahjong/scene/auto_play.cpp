@@ -6,7 +6,7 @@
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"
 #include "platform/profile.h"
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 
 namespace mahjong {
 

@@ -13,8 +13,8 @@
 #include "platform/bytes.h"
 #include "platform/gui/gui_messages.h"
 #include "platform/message_queue.h"
-#include "rules/hand_count.h"
-#include "rules/tile.h"
+#include "rules/hand/hand_count.h"
+#include "rules/hand/tile.h"
 
 namespace mahjong {
 

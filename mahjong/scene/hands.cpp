@@ -5,8 +5,8 @@
 #include "mahjong/app/snapshot_words.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"
-#include "rules/hand_count.h"
-#include "rules/tile.h"
+#include "rules/hand/hand_count.h"
+#include "rules/hand/tile.h"
 
 namespace mahjong {
 

@@ -5,7 +5,7 @@
 
 #include "engine/image_entity.h"
 #include "engine/particle_entity.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "mahjong/scene/table_scene.h"
 #include "mahjong/scene/tile_identity.h"

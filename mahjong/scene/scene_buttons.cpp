@@ -6,7 +6,7 @@
 #include "engine/button_frame.h"
 #include "engine/control_record.h"
 #include "engine/image_entity.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/world.h"
 #include "mahjong/scene/asset_names.h"

@@ -11,7 +11,7 @@
 #include "engine/frame_strip.h"
 #include "engine/image_entity.h"
 #include "engine/mouse_controller.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/text_entity.h"
 #include "mahjong/scene/asset_names.h"

@@ -4,7 +4,7 @@
 // panel closes, and the start button that leads to the next round.
 #include "client/game_app.h"
 #include "engine/control_record.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/world.h"
 #include "mahjong/app/client_app.h"

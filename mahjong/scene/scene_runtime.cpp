@@ -15,8 +15,8 @@
 #include "mahjong/scene/tile_identity.h"
 #include "platform/audio/audio.h"
 #include "platform/payload.h"
-#include "rules/hand_count.h"
-#include "rules/tile.h"
+#include "rules/hand/hand_count.h"
+#include "rules/hand/tile.h"
 
 namespace mahjong {
 

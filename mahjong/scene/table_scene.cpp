@@ -1,8 +1,8 @@
 #include "mahjong/scene/table_scene.h"
 
 #include "client/game_app.h"
-#include "rules/rule_table.h"
-#include "rules/tile.h"
+#include "rules/table/rule_table.h"
+#include "rules/hand/tile.h"
 
 namespace mahjong {
 

@@ -8,8 +8,8 @@
 #include "engine/game_log.h"
 #include "mahjong/scene/tile_identity.h"
 #include "platform/gui/wnd.h"
-#include "rules/hand_count.h"
-#include "rules/tile.h"
+#include "rules/hand/hand_count.h"
+#include "rules/hand/tile.h"
 
 namespace mahjong {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "mahjong/scene/table_scene_base.h"
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 
 namespace mahjong {
 

@@ -6,7 +6,7 @@
 #include "mahjong/app/snapshot_words.h"
 #include "mahjong/scene/table_scene_base.h"
 #include "mahjong/scene/tile_identity.h"
-#include "rules/table_util.h"
+#include "rules/table/table_util.h"
 
 namespace mahjong {
 namespace {

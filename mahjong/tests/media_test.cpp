@@ -14,7 +14,7 @@
 #include "mahjong/tests/client_fixture.h"
 #include "platform/profile.h"
 #include "platform/text.h"
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 
 namespace mahjong {
 namespace {

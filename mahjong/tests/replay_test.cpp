@@ -10,7 +10,7 @@
 #include <set>
 
 #include "mahjong/tests/table_fixture.h"
-#include "rules/table_util.h"
+#include "rules/table/table_util.h"
 
 namespace mahjong {
 namespace {

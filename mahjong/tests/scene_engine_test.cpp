@@ -15,7 +15,7 @@
 #include "engine/draw_payloads.h"
 #include "engine/image_entity.h"
 #include "engine/particle_entity.h"
-#include "engine/resources/image_record.h"
+#include "pictures/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/text_entity.h"
 #include "mahjong/scene/asset_names.h"

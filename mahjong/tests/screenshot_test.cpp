@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "client/chat_view.h"
-#include "engine/resources/picture.h"
+#include "pictures/picture.h"
 #include "mahjong/scene/jpeg_file.h"
 #include "mahjong/tests/client_fixture.h"
 #include "platform/gui/surface.h"

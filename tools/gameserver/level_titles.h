@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rules/table_util.h"
+#include "rules/table/table_util.h"
 
 namespace gameserver {
 

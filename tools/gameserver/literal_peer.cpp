@@ -1,6 +1,6 @@
 #include "tools/gameserver/literal_peer.h"
 
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 
 namespace gameserver {
 

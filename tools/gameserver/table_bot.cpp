@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "rules/hand_count.h"
-#include "rules/mj_table.h"
+#include "rules/hand/hand_count.h"
+#include "rules/table/mj_table.h"
 
 namespace gameserver {
 

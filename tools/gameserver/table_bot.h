@@ -14,8 +14,8 @@
 #include <span>
 #include <vector>
 
-#include "rules/table_record.h"
-#include "rules/tile.h"
+#include "rules/table/table_record.h"
+#include "rules/hand/tile.h"
 #include "tools/gameserver/table_protocol.h"
 
 namespace gameserver {

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/rule_table.h"
+#include "rules/table/rule_table.h"
 #include "tools/gameserver/envelope.h"
 #include "tools/gameserver/table_protocol.h"
 

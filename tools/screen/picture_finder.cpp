@@ -6,8 +6,8 @@
 #include <numeric>
 #include <utility>
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/pps.h"
+#include "pictures/image_record.h"
+#include "pictures/pps.h"
 #include "platform/bytes.h"
 #include "platform/paths.h"
 

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "platform/clock.h"
-#include "rules/tests/table_driver.h"
+#include "rules/table/tests/table_driver.h"
 #include "tools/gameserver/table_protocol.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/hall/hall_stand_in.h"

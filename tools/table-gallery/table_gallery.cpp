@@ -13,7 +13,7 @@
 #include "mahjong/app/snapshot_words.h"
 #include "mahjong/scene/asset_names.h"
 #include "platform/bytes.h"
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 
 namespace table_gallery {
 namespace {

@@ -10,8 +10,8 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/tests/log_capture.h"
+#include "pictures/image_record.h"
+#include "pictures/tests/log_capture.h"
 #include "platform/bytes.h"
 
 namespace engine {

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "engine/resources/tests/log_capture.h"
+#include "pictures/tests/log_capture.h"
 #include "platform/tests/temp_dir.h"
 #include "platform/text.h"
 

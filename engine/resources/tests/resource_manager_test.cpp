@@ -9,7 +9,7 @@
 
 #include "engine/resources/hashes.h"
 #include "engine/resources/script_host.h"
-#include "engine/resources/tests/log_capture.h"
+#include "pictures/tests/log_capture.h"
 #include "platform/tests/temp_dir.h"
 #include "tools/pictures/picture_writers.h"
 #include "tools/pictures/pps_writer.h"

@@ -10,8 +10,8 @@
 #include <numbers>
 #include <set>
 
-#include "engine/resources/image_decode.h"
-#include "engine/resources/pps.h"
+#include "engine/resources/image_load.h"
+#include "pictures/pps.h"
 #include "platform/paths.h"
 #include "tools/assetgen/asset_files.h"
 #include "tools/assetgen/tests/generated.h"

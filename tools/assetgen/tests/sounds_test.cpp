@@ -10,7 +10,7 @@
 #include "platform/audio/audio.h"
 #include "platform/bytes.h"
 #include "platform/paths.h"
-#include "rules/tile.h"
+#include "rules/hand/tile.h"
 #include "tools/assetgen/tests/generated.h"
 
 namespace assetgen {

@@ -46,8 +46,8 @@
 #include <optional>
 #include <set>
 
-#include "engine/resources/image_record.h"
-#include "engine/resources/pps.h"
+#include "pictures/image_record.h"
+#include "pictures/pps.h"
 #include "mahjong/app/clock_channel.h"
 #include "mahjong/scene/asset_names.h"
 #include "platform/clock.h"
@@ -56,10 +56,10 @@
 #include "platform/paths.h"
 #include "platform/tests/source_path.h"
 #include "platform/tests/temp_dir.h"
-#include "rules/mj_table.h"
-#include "rules/tests/table_driver.h"
-#include "rules/tests/table_scene.h"
-#include "rules/tile.h"
+#include "rules/table/mj_table.h"
+#include "rules/table/tests/table_driver.h"
+#include "rules/table/tests/table_scene.h"
+#include "rules/hand/tile.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/gameserver/tests/table_fixture.h"
 #include "tools/hall/hall_stand_in.h"

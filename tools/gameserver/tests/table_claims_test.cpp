@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "rules/tests/table_scene.h"
+#include "rules/table/tests/table_scene.h"
 #include "tools/gameserver/tests/table_fixture.h"
 
 namespace gameserver {

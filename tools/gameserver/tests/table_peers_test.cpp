@@ -2,7 +2,7 @@
 // them, hostile or mistaken requests are refused without touching the round,
 // and a player who goes away is played for until they come back.
 
-#include "rules/tests/table_driver.h"
+#include "rules/table/tests/table_driver.h"
 #include "tools/gameserver/tests/table_fixture.h"
 
 namespace gameserver {

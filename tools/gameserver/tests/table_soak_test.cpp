@@ -10,7 +10,7 @@
 
 #include <map>
 
-#include "rules/tests/table_driver.h"
+#include "rules/table/tests/table_driver.h"
 #include "tools/gameserver/table_bot.h"
 #include "tools/gameserver/table_game.h"
 
