@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "engine/apply_steps.h"
 #include "engine/image_entity.h"
 #include "engine/tests/runtime_fixture.h"
@@ -31,25 +33,20 @@ class ApplyTest : public testing::EngineTest {
     uint32_t Target() const { return recorder_->GetControlId(); }
 };
 
-TEST_F(ApplyTest, FirstStepComesOnePeriodAfterTheMerge) {
-    Entity* e = Plain(0, 0);
-    engine_.ApplyMoveTo(e, 0, 100, 0, 5, 0, 500, {}, Target());
+// The first step comes one period after the merge; a speed-5 move to a point
+// three pixels away ends on its second step and reports one frame later.
+TEST_F(ApplyTest, AMoveStepsFromThePeriodAfterItsMergeAndEndsOnItsTarget) {
+    Entity* far = Plain(0, 0);
+    Entity* near = Plain(0, 0);
+    engine_.ApplyMoveTo(far, 0, 100, 0, 5, 0, 600, {}, Target());
+    engine_.ApplyMoveTo(near, 0, 3, 0, 5, 0, 500, {}, Target());
     Frame();  // merged
-    EXPECT_EQ(e->GetX(), 0);
+    EXPECT_EQ(std::pair(far->GetX(), near->GetX()), std::pair(0, 0));
     Frame();
-    EXPECT_EQ(e->GetX(), 5);
-    Frame();
-    EXPECT_EQ(e->GetX(), 10);
-}
-
-TEST_F(ApplyTest, ASpeedFiveMoveToAPointThreePixelsAwayEndsOnItsSecondStep) {
-    Entity* e = Plain(0, 0);
-    engine_.ApplyMoveTo(e, 0, 3, 0, 5, 0, 500, {}, Target());
-    Frame();
-    Frame();
-    EXPECT_EQ(e->GetX(), 3);
+    EXPECT_EQ(std::pair(far->GetX(), near->GetX()), std::pair(5, 3));
     EXPECT_TRUE(recorder_->codes.empty());
     Frame();
+    EXPECT_EQ(far->GetX(), 10);
     EXPECT_EQ(recorder_->codes, (std::vector<uint32_t>{500}));
 }
 

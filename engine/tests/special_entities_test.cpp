@@ -7,8 +7,8 @@
 #include "engine/engine_clock.h"
 #include "engine/particle_entity.h"
 #include "engine/pool_entity.h"
-#include "pictures/image_record.h"
 #include "engine/tests/runtime_fixture.h"
+#include "pictures/image_record.h"
 
 namespace engine {
 namespace {
@@ -55,15 +55,6 @@ TEST_F(SpecialEntitiesTest, AnAnimationWaitsForPlayAndStopsAtItsEnd) {
     EXPECT_EQ(engine_.Output().At(40, 40), 0xFFC00040u);
     // The end of the set, without loops or a next set, stops the strip.
     EXPECT_EQ(anim->Advance(t0 + 300), kStripEnded);
-    EXPECT_FALSE(anim->IsPlaying());
-}
-
-TEST_F(SpecialEntitiesTest, AZeroDurationAnimationShowsItsFirstFrameAndEnds) {
-    const uint32_t cells = AddPicture("cells", 10, 10, 0xFFC00000, 3);
-    AnimEntity* anim = engine_.CreateAnimEntity(1, 40, 40, StackedCells(cells, 0));
-    anim->Play();
-    EXPECT_EQ(anim->Advance(Now()), kStripEnded);
-    EXPECT_EQ(anim->Strip().srcY, 0);
     EXPECT_FALSE(anim->IsPlaying());
 }
 
@@ -132,18 +123,6 @@ TEST_F(SpecialEntitiesTest, ARemovedApplyStops) {
     EXPECT_EQ(engine_.RemoveApply(again), 0);
     RunFor(60);
     EXPECT_EQ(engine_.GetWorld().ActiveApplyCount(), 0u);
-}
-
-TEST_F(SpecialEntitiesTest, ZeroRisingParametersNeverDivide) {
-    const uint32_t dot = AddPicture("dot", 3, 3, 0xFFFFFFFF);
-    ParticleEntity* p = engine_.CreateParticleEntity(1, 100, 100, dot, 0, 0, 3, 3, 0, 0);
-    p->UseRisingParticles({0, 0, 0, 0, 0});
-    p->Configure(3, 10);
-    p->SetEnabled(true);
-    uint32_t t = Now();
-    for (int i = 0; i < 10; ++i)
-        p->Step(t += 20);
-    EXPECT_EQ(p->CountLeft(), 0);
 }
 
 TEST_F(SpecialEntitiesTest, ParticlesDrawOutsideTheirBoxAndLeaveNoTrail) {

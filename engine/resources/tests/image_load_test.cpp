@@ -20,20 +20,6 @@ namespace {
 using namespace engine::testing;
 using namespace pictures;
 
-TEST(ImageLoadTest, FilesAreReadFromDisk) {
-    LogCapture log;
-    ImageRecord image;
-    platform::testing::TempDir dir;
-    // 3 x 2 pixels, B G R.
-    const Bytes bmp =
-        Bmp(3, 2, 24, Rows({10, 20, 30, 255, 0, 255, 70, 80, 90, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 9, 2));
-    dir.Write("Tile.BMP", std::string(bmp.begin(), bmp.end()));
-    EXPECT_EQ(DecodeFile(dir / "tile.bmp", ".bmp", image), 1);
-    EXPECT_EQ(image.width, 3);
-    EXPECT_EQ(DecodeFile(dir / "none.bmp", ".bmp", image), 0);
-    EXPECT_TRUE(log.Contains("打开失败"));
-}
-
 ImageResourceInfo Info(uint32_t extensionId, uint32_t size, std::string path = {}) {
     ImageResourceInfo info;
     info.id = 7, info.key1 = 8, info.key2 = 9, info.extensionId = extensionId, info.size = size;

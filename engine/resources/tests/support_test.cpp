@@ -5,10 +5,7 @@
 #include <vector>
 
 #include "engine/resources/hashes.h"
-#include "engine/resources/image_load.h"
 #include "engine/resources/mem_pool.h"
-#include "pictures/image_record.h"
-#include "pictures/tests/log_capture.h"
 
 namespace engine {
 namespace {
@@ -33,13 +30,6 @@ TEST(HashesTest, PublishedAndIndependentlyWorkedOutAnswers) {
                                1833991565, 1766688376, 1612805297};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(typeIds[i], worked[i]) << i;
-}
-
-TEST(HashesTest, ImageTypeToExtension) {
-    for (const char* ext : {".pps", ".bmp", ".png", ".gif", ".jpg", ".ico", ".tga", ".tif", ".mng",
-                            ".pcx", ".wbmp", ".wmf"})
-        EXPECT_EQ(ImageTypeToExtension(HashRS(ext)), ext);
-    EXPECT_EQ(ImageTypeToExtension(HashRS(".jpeg")), "");
 }
 
 TEST(MemPoolTest, BlocksChainCountAndFreeWithoutRecursion) {
