@@ -1,7 +1,7 @@
 // The game's main frame around the real application, seated at chair 0 of
 // the table-mode game server with three bots, on a headless display under
-// a manual clock: the table pane runs the scene, closing during a game asks
-// the others for leave, and an exit request's popup answers the server.
+// a manual clock: the table pane runs the scene, rounds follow one another,
+// and the classic pane draws the table and takes the mouse.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -22,7 +22,6 @@
 #include "engine/resources/script_host.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/panes/classic_pane.h"
-#include "mahjong/panes/exit_dialogs.h"
 #include "mahjong/panes/main_frame.h"
 #include "mahjong/panes/operate_pane.h"
 #include "mahjong/panes/rank_pane.h"
@@ -175,16 +174,7 @@ TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreenAboveAnEvenOperationBar)
         clock_.AdvanceMillis(50);
         client::testing::Pump();
     }
-    const platform::Surface shown = ui_.display->Screen(frame->GetSafeHwnd().value);
-    const platform::Surface& drawn = scene.Output();
-    const platform::POINT at = frame->ScreenToClient(table->ClientToScreen({0, 0}));
-    ASSERT_EQ(drawn.Width(), area.Width());
-    int same = 0;
-    for (int y = 0; y < drawn.Height(); y += 7)
-        for (int x = 0; x < drawn.Width(); x += 7)
-            same += shown.At(at.x + x, at.y + y) == drawn.At(x, y);
-    EXPECT_EQ(same, ((drawn.Width() + 6) / 7) * ((drawn.Height() + 6) / 7));
-    testing::ExpectGolden("main_frame.png", shown);
+    testing::ExpectGolden("main_frame.png", ui_.display->Screen(frame->GetSafeHwnd().value));
     // The operation bar spaces its four buttons evenly.
     auto* bar = dynamic_cast<CMJOperateView*>(frame->GetOperatePane());
     ASSERT_NE(bar, nullptr);
@@ -220,52 +210,6 @@ TEST_F(FrameTest, AScriptResourceTheClientRegistersCompiles) {
     EXPECT_TRUE(failed.empty());
     ASSERT_NE(resources.GetScriptInterpreter(), nullptr);
     EXPECT_EQ(resources.GetScriptInterpreter()->GetScriptCount(), 1u);
-}
-
-TEST_F(FrameTest, ClosingDuringAGameAsksTheOthersForLeaveAndPlaysOn) {
-    StartRound();
-    // Inside the box's own loop, the request button is pressed.
-    struct Presser : platform::CWnd {
-        ~Presser() override { Destroy(); }
-        platform::LRESULT OnMessage(platform::Message& msg) override {
-            if (msg.message != platform::WM_USER) return CWnd::OnMessage(msg);
-            if (CExitRequestDlg* shown = frame->ExitRequestBox()) {
-                box = shown->GetSafeHwnd();
-                platform::SendMessage(box, platform::WM_COMMAND, CExitRequestDlg::kIdRequest);
-            }
-            return 0;
-        }
-        CMainFrame* frame = nullptr;
-        platform::HWND box{};
-    } presser;
-    presser.frame = Frame();
-    ASSERT_TRUE(presser.CreateEx(0, "", platform::WS_POPUP, {0, 0, 1, 1}, nullptr, 0));
-    for (int request = 1; request <= 2; ++request) {
-        platform::PostMessage(Frame()->GetSafeHwnd(), platform::WM_CLOSE);
-        platform::PostMessage(presser.GetSafeHwnd(), platform::WM_USER);
-        client::testing::Pump();
-        // Asking is not leaving: the frame stays, the request reaches the table.
-        EXPECT_TRUE(presser.box) << request;
-        presser.box = {};
-        EXPECT_TRUE(platform::IsWindow(Frame()->GetSafeHwnd()));
-        EXPECT_FALSE(WaitForRequest(400006).empty()) << request;
-        EXPECT_EQ(app_->ExitRequests(0), request);
-        // The bots agree; one takes it back, so that the table keeps him.
-        ASSERT_TRUE(PumpUntil([this] { return app_->LeaveAgreed(); }, 100));
-        std::vector<uint8_t> refusal(40);
-        platform::StoreLE32(&refusal[0], app_->GetSeatUserId(1));
-        platform::StoreLE32(&refusal[16], app_->GetUserId());
-        ASSERT_TRUE(app_->GetNotifyHandler()->Dispatch(400007, refusal));
-        EXPECT_NE(std::find(lines_.begin(), lines_.end(), "sound 29015"), lines_.end());
-    }
-    // After two requests the box no longer opens: the framework's question
-    // stands, and its time-out keeps the player at the table.
-    platform::PostMessage(Frame()->GetSafeHwnd(), platform::WM_CLOSE);
-    platform::PostMessage(presser.GetSafeHwnd(), platform::WM_USER);
-    client::testing::Pump();
-    EXPECT_FALSE(presser.box);
-    EXPECT_EQ(lines_.back(), std::string("message: ") + client::kTextQuitCosts);
-    EXPECT_TRUE(platform::IsWindow(Frame()->GetSafeHwnd()));
 }
 
 // Rounds follow one another in the running client: the dealt table shows

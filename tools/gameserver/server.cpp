@@ -102,7 +102,6 @@ void GameServer::Accept() {
     greeted_ = false;
     link_.emplace(options_);
     std::lock_guard lock(mutex_);
-    ++accepted_;
     connected_ = true;
     changed_.notify_all();
 }
@@ -336,11 +335,6 @@ bool GameServer::WaitForClientGone(std::chrono::milliseconds timeout) {
 std::vector<std::string> GameServer::Errors() const {
     std::lock_guard lock(mutex_);
     return errors_;
-}
-
-int GameServer::clientsAccepted() const {
-    std::lock_guard lock(mutex_);
-    return accepted_;
 }
 
 }  // namespace gameserver

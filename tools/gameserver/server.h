@@ -100,7 +100,6 @@ class GameServer : private ClientLink::Events {
     std::optional<ReceivedRequest> WaitForRequest(std::chrono::milliseconds timeout);
     bool WaitForClientGone(std::chrono::milliseconds timeout);
     std::vector<std::string> Errors() const;
-    int clientsAccepted() const;
 
   private:
     struct Pending {
@@ -139,7 +138,6 @@ class GameServer : private ClientLink::Events {
     std::vector<std::string> errors_;
     std::deque<Bytes> greetings_;
     std::deque<ReceivedRequest> requests_;
-    int accepted_ = 0;
     bool connected_ = false;
 
     // Server thread only.

@@ -121,6 +121,14 @@ TEST(SdlDisplayTest, PresentsPixelsAndDeliversInputUnderXvfb) {
     InputEvent wheel;
     ASSERT_TRUE(log.WaitFor(InputEvent::Kind::Wheel, &wheel));
     EXPECT_EQ(wheel.wheelDelta, 120);
+    // A moved and grown window shows the whole of its new picture there.
+    const RECT moved{200, 150, 300, 230};
+    display->MoveWindow(7, moved);
+    Surface grown(moved.Width(), moved.Height());
+    Painter(grown).FillSolidRect(grown.Bounds(), RGB(0, 0, 255));
+    display->Present(7, grown, grown.Bounds());
+    display->Flush();
+    EXPECT_LE(MaxDifference(x.Grab(moved), grown), 2);
 
     display->SetTitle(7, "标题");
     display->SetCursor(IDC_HAND);

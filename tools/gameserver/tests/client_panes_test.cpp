@@ -201,17 +201,25 @@ TEST(ClientPanes, OnceEveryOtherPlayerAgreedTheClientSaysSoAndLeavesWithoutAskin
     EXPECT_TRUE(client.PumpUntil([&] { return comm.Status().text == kTextLeaveAgreed; }));
     EXPECT_TRUE(comm.Status().visible);
     // One of them takes it back: closing asks again.
-    std::vector<uint8_t> refusal(40);
-    platform::StoreLE32(&refusal[0], client.app->GetSeatUserId(2));
-    platform::StoreLE32(&refusal[16], client.app->GetUserId());
-    ASSERT_TRUE(client.app->GetNotifyHandler()->Dispatch(400007, refusal));
+    std::vector<uint8_t> answer(40);
+    platform::StoreLE32(&answer[0], client.app->GetSeatUserId(2));
+    platform::StoreLE32(&answer[16], client.app->GetUserId());
+    ASSERT_TRUE(client.app->GetNotifyHandler()->Dispatch(400007, answer));
     EXPECT_FALSE(client.app->LeaveAgreed());
     close();
     EXPECT_EQ(presser.boxes, 2);
     EXPECT_EQ(client.app->ExitRequests(0), 2);
+    // Agreed and taken back once more: after two requests the box no longer
+    // opens; what quitting costs is asked, and its time-out stays.
+    ASSERT_TRUE(client.PumpUntil([&] { return client.app->LeaveAgreed(); }, 100));
+    ASSERT_TRUE(client.app->GetNotifyHandler()->Dispatch(400007, answer));
+    close();
+    EXPECT_EQ(presser.boxes, 2);
+    EXPECT_EQ(client.lines.back(), std::string("message: ") + client::kTextQuitCosts);
     EXPECT_TRUE(platform::IsWindow(frame->GetSafeHwnd()));
     // Agreed again: the next close leaves the table at once.
-    ASSERT_TRUE(client.PumpUntil([&] { return client.app->LeaveAgreed(); }, 100));
+    platform::StoreLE32(&answer[20], 1);
+    ASSERT_TRUE(client.app->GetNotifyHandler()->Dispatch(400007, answer));
     close();
     EXPECT_EQ(presser.boxes, 2);
     EXPECT_FALSE(platform::IsWindow(frame->GetSafeHwnd()));
