@@ -58,6 +58,14 @@ inline Words RoundStart(int32_t turn, const std::vector<int32_t>& own) {
     return w;
 }
 
+// `n` tiles of copy `copy` in order: suit 0's nine, then suit 1's.
+inline std::vector<int32_t> InOrder(int n, int copy = 0) {
+    std::vector<int32_t> out;
+    for (int i = 0; i < n; ++i)
+        out.push_back(T(i / 9, i % 9 + 1, copy));
+    return out;
+}
+
 class ClientFixture : public ::testing::Test {
   protected:
     // Seated at `chair` (or watching it); users are 101-104 by chair, the
@@ -123,6 +131,11 @@ class ClientFixture : public ::testing::Test {
     CMainFrame& Frame() { return *dynamic_cast<CMainFrame*>(app_->Frame()); }
     CMJGameTableView2& Pane() { return *dynamic_cast<CMJGameTableView2*>(Frame().GetTableView()); }
     engine::CJqGameTableView& View() { return Pane().EngineView(); }
+    // The entity of the scene's button `code` (none before it is made).
+    engine::Entity* ButtonEntity(uint32_t code) {
+        const engine::ControlRecord* r = Scene().GetWorld().GetControl(Scene().ButtonControl(code));
+        return r ? Scene().GetEntity(r->entityId) : nullptr;
+    }
     bool Notify(uint32_t id, const Words& w) {
         return app_->GetNotifyHandler()->Dispatch(id, w.Bytes());
     }
@@ -212,13 +225,8 @@ class ClientFixture : public ::testing::Test {
         }
         return false;
     }
-    // Every request sent so far taken off the server's list.
-    void Drain() {
-        std::string text;
-        app_->GetConnection()->Send229505(text);
-        while (auto r = server_.WaitForRequest(kWait))
-            if (r->id == kReq229505) return;
-    }
+    // Every request sent so far taken off the server's list (none has id 0).
+    void Drain() { SentBeforeMarker(0); }
     // Runs `f` on another thread while the clock moves `ms` once the server
     // has the request `id`: a request the server leaves unanswered times
     // out under the test's clock.

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -54,17 +55,20 @@ class FrameTest : public ::testing::Test {
         server_ = std::make_unique<gameserver::TableServer>(gameserver::ClientTableOptions(bots));
         ASSERT_NE(server_->Start(), 0);
         server_->WithTable([this](gameserver::TableGame& t) {
-            t.SetObserver([this](const gameserver::TableMessage& m) {
+            // The requests, but for the bots' discards.
+            t.SetObserver([this, user = Looker() ? 201 : 101](const gameserver::TableMessage& m) {
+                const std::vector<int32_t> w = testing::WordsOf(m.data);
+                const bool own = w.size() > 7 && w[6] == OwnChair() && w[7] == user;
+                if (m.kind != gameserver::TableMessage::kRequest || (m.id == kReqDiscard && !own))
+                    return;
                 std::lock_guard lock(mu_);
-                if (m.kind == gameserver::TableMessage::kRequest) requests_.push_back(m);
+                requests_.emplace(m.id, w);
                 changed_.notify_all();
             });
         });
         auto line = client::testing::RoadLaunchLine(server_->port(), 424242, OwnChair());
-        if (Looker()) {
-            line.userId = 201;
-            line.lookerFlag = 1;
-        }
+        line.userId = Looker() ? 201 : 101;
+        line.lookerFlag = Looker() ? 1 : 0;
         hall_ = std::make_unique<hall::HallStandIn>(line);
         ASSERT_TRUE(hall_->Open());
         app_ = std::make_unique<CClientApp>();
@@ -116,25 +120,20 @@ class FrameTest : public ::testing::Test {
     // The next request from the client with that id, its payload as words.
     std::vector<int32_t> WaitForRequest(uint32_t id) {
         std::unique_lock lock(mu_);
-        for (;;) {
-            for (auto it = requests_.begin(); it != requests_.end(); ++it) {
-                if (it->id != id) continue;
-                std::vector<int32_t> words = testing::WordsOf(it->data);
-                requests_.erase(it);
-                return words;
-            }
-            if (changed_.wait_for(lock, kWait) == std::cv_status::timeout) return {};
-        }
+        if (!changed_.wait_for(lock, kWait, [&] { return requests_.count(id) > 0; })) return {};
+        return requests_.extract(requests_.lower_bound(id)).mapped();
     }
     CMainFrame* Frame() { return dynamic_cast<CMainFrame*>(app_->Frame()); }
-    void StartRound() {
-        app_->GetTableScene()->OnStart();
+    CTableScene& Scene() { return *app_->GetTableScene(); }
+    // The own start, by the scene or by the pane's `button`.
+    void StartRound(platform::CButton* button = nullptr) {
+        if (button)
+            ui_.Click(*button, {4, 4});
+        else
+            Scene().OnStart();
         // Running, and the round's start handled (it clears the exit requests).
         ASSERT_TRUE(PumpUntil(
-            [this] {
-                return app_->GetConnection()->IsGameRunning() && app_->GetTableScene()->InRound();
-            },
-            100));
+            [this] { return app_->GetConnection()->IsGameRunning() && Scene().InRound(); }, 100));
     }
 
     client::testing::UiFixture ui_;
@@ -146,10 +145,10 @@ class FrameTest : public ::testing::Test {
     std::vector<std::string> lines_;
     std::mutex mu_;
     std::condition_variable changed_;
-    std::vector<gameserver::TableMessage> requests_;
+    std::multimap<uint32_t, std::vector<int32_t>> requests_;  // words by id, in order
 };
 
-TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreenAboveAnEvenOperationBar) {
+TEST_F(FrameTest, TheTablePaneRunsTheSceneAboveAnEvenOperationBarAndItsScriptsCompile) {
     CMainFrame* frame = Frame();
     ASSERT_NE(frame, nullptr);
     auto* table = dynamic_cast<CMJGameTableView2*>(frame->GetTableView());
@@ -161,7 +160,7 @@ TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreenAboveAnEvenOperationBar)
     ASSERT_NE(frame->GetOperatePane(), nullptr);
     // The scene's screen is the pane's, and the pane started its timers
     // once: the application left the scene's start to it.
-    CTableScene& scene = *app_->GetTableScene();
+    CTableScene& scene = Scene();
     const platform::RECT area = table->GetClientRect();
     ASSERT_TRUE(scene.IsScreenReady());
     EXPECT_EQ(scene.GetScreenWidth(), area.Width());
@@ -195,12 +194,9 @@ TEST_F(FrameTest, TheTablePaneRunsTheSceneOnItsOwnScreenAboveAnEvenOperationBar)
                 << c.cx << " " << id;
         }
     }
-}
-
-// The client's engine hosts the script interpreter: a script resource the
-// running client registers compiles instead of failing its load.
-TEST_F(FrameTest, AScriptResourceTheClientRegistersCompiles) {
-    engine::ResourceManager& resources = app_->GetTableScene()->Resources();
+    // The client's engine hosts the script interpreter: a script resource
+    // the running client registers compiles instead of failing its load.
+    engine::ResourceManager& resources = Scene().Resources();
     std::vector<std::string> failed;
     resources.SetFailHandler([&](const std::string& name) { failed.push_back(name); });
     const std::string path = ui_.dir.path() + "/greeting.script";
@@ -216,7 +212,7 @@ TEST_F(FrameTest, AScriptResourceTheClientRegistersCompiles) {
 // every record by its own entity, the settlement panel's close button clears
 // the table, and the next round starts by itself on auto-play.
 TEST_F(FrameTest, TheSettlementsCloseButtonLeadsToTheNextRound) {
-    CTableScene& s = *app_->GetTableScene();
+    CTableScene& s = Scene();
     auto visible = [&s](uint32_t entity) {
         const engine::Entity* e = s.GetEntity(entity);
         return e && e->IsVisible();
@@ -304,7 +300,7 @@ TEST_F(FrameTest, ARoundsTextsReachTheChatAndItsSilverTheRankingList) {
     // Entering a running table shows its round after the welcome.
     client::CGameChatView* chat = Frame()->GetChatView();
     platform::SendMessage(chat->GetSafeHwnd(), client::kMsgTableEntered);
-    ASSERT_TRUE(PumpUntil([this] { return !app_->GetTableScene()->InRound(); }, 250));
+    ASSERT_TRUE(PumpUntil([this] { return !Scene().InRound(); }, 250));
     const int round = logic.GetRoundNumber();
 
     client::CChatRichEdit& edit = chat->ChatText();
@@ -412,7 +408,6 @@ class ClassicPaneTest : public FrameTest {
   protected:
     int32_t PaneKind() const override { return 1; }
     CMJGameTableView* Pane() { return dynamic_cast<CMJGameTableView*>(Frame()->GetTableView()); }
-    CTableScene& Scene() { return *app_->GetTableScene(); }
     const MJStruct& Own(int32_t i) { return *Scene().GetMJStruct(kAreaHand, 3, i); }
     std::vector<int32_t> OwnFaces() {
         std::vector<int32_t> faces;
@@ -426,12 +421,7 @@ class ClassicPaneTest : public FrameTest {
         client::testing::Pump();
         platform::CButton& start = *Pane()->Button(CMJGameTableView::kIdStart);
         ASSERT_TRUE(start.IsWindowVisible());
-        ui_.Click(start, {4, 4});
-        ASSERT_TRUE(PumpUntil(
-            [this] {
-                return app_->GetConnection()->IsGameRunning() && app_->GetTableScene()->InRound();
-            },
-            100));
+        ASSERT_NO_FATAL_FAILURE(StartRound(&start));
         ASSERT_TRUE(PumpUntil(
             [this] {
                 // Flowers held at the turn's start are replaced first: until
@@ -477,18 +467,9 @@ class ClassicPaneTest : public FrameTest {
         }
         return unlike;
     }
-    // The client's own request with that id (the bots' are skipped), or none.
-    std::vector<int32_t> OwnRequest(uint32_t id) {
-        for (;;) {
-            std::vector<int32_t> w = WaitForRequest(id);
-            if (w.empty() ||
-                (w.size() > 7 && w[6] == OwnChair() && uint32_t(w[7]) == app_->GetUserId()))
-                return w;
-        }
-    }
 };
 
-TEST_F(ClassicPaneTest, TheClassicPaneDrawsTheDealtTableAndAClickOnTheRaisedTileDiscardsIt) {
+TEST_F(ClassicPaneTest, TheDealtTableItsButtonsAndYellowTextsAndAClickOnTheRaisedTileDiscards) {
     ASSERT_NE(Pane(), nullptr);
     EXPECT_EQ(Pane()->GetScene(), &Scene());
     PlayToOwnTurn();
@@ -513,9 +494,50 @@ TEST_F(ClassicPaneTest, TheClassicPaneDrawsTheDealtTableAndAClickOnTheRaisedTile
     EXPECT_EQ(Scene().RaisedHandTile(3), i);
     EXPECT_EQ(Pane()->CursorState(), 1);
     Mouse(platform::WM_LBUTTONDOWN, TileAt(i));
-    const std::vector<int32_t> words = OwnRequest(kReqDiscard);
+    const std::vector<int32_t> words = WaitForRequest(kReqDiscard);
     ASSERT_GT(words.size(), size_t(discard::kTiles));
     EXPECT_EQ(words[discard::kTiles], face);
+    // The pane's buttons stand in their places.
+    const platform::RECT pane = Pane()->GetClientRect();
+    auto placed = [this](platform::UINT id) { return Pane()->Button(id)->GetRectInParent(); };
+    EXPECT_EQ(placed(CMJGameTableView::kIdAskToSee),
+              (platform::RECT{0, pane.bottom - 24, 70, pane.bottom}));
+    EXPECT_EQ(placed(CMJGameTableView::kIdStart),
+              (platform::RECT{pane.right / 2 - 40, pane.bottom - 160, pane.right / 2 + 40,
+                              pane.bottom - 130}));
+    // The claim buttons in a row above the own hand's right end: pass, hu,
+    // kong, peng, then chow when the round plays chows.
+    const bool chows = app_->GetTableLogic()->HasChowButton();
+    std::vector<platform::UINT> row = {CMJGameTableView::kIdPass, CMJGameTableView::kIdHu,
+                                       CMJGameTableView::kIdKong, CMJGameTableView::kIdPeng};
+    if (chows) row.push_back(CMJGameTableView::kIdChow);
+    EXPECT_EQ(placed(row.back()).right, hand.right);
+    for (size_t k = 0; k < row.size(); ++k) {
+        EXPECT_EQ(placed(row[k]).bottom, hand.top - 4) << k;
+        if (k > 0) {
+            EXPECT_GT(placed(row[k]).left, placed(row[k - 1]).right) << k;
+        }
+    }
+    if (!chows) {
+        EXPECT_FALSE(Pane()->Button(CMJGameTableView::kIdChow)->IsWindowVisible());
+    }
+    // A static text on the pane: yellow letters straight on the table.
+    platform::CStatic label;
+    label.Create("庄家", platform::WS_CHILD | platform::WS_VISIBLE, {10, 300, 90, 330}, Pane(),
+                 1900);
+    client::testing::Pump();
+    const platform::Surface labelled = ui_.display->Screen(Frame()->GetSafeHwnd().value);
+    const platform::POINT origin = Frame()->ScreenToClient(Pane()->ClientToScreen({10, 300}));
+    int yellow = 0, grey = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            const platform::COLORREF c = platform::ColorOf(labelled.At(origin.x + x, origin.y + y));
+            yellow += c == 0x00ffff;
+            grey += c == platform::GetSysColor(platform::COLOR_BTNFACE);
+        }
+    }
+    EXPECT_GT(yellow, 20);
+    EXPECT_EQ(grey, 0);
 }
 
 TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
@@ -538,10 +560,7 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
          [&](const std::vector<int32_t>& before) {
              EXPECT_EQ(OwnFaces(), before);
              std::lock_guard lock(mu_);
-             for (const gameserver::TableMessage& m : requests_) {
-                 const std::vector<int32_t> w = testing::WordsOf(m.data);
-                 EXPECT_FALSE(m.id == kReqDiscard && w.size() > 6 && w[6] == 0);
-             }
+             EXPECT_EQ(requests_.count(kReqDiscard), 0u);
          }},
         {"leaving the hand lowers the raised tile, each with a sound",
          [&] {
@@ -669,54 +688,9 @@ TEST_F(ClassicPaneTest, TheMouseRaisesDragsAndPeeksAsTheOwnHandAllows) {
     }
 }
 
-TEST_F(ClassicPaneTest, ItsButtonsStandInTheirPlacesAndItsStaticTextsAreYellow) {
-    PlayToOwnTurn();
-    const platform::RECT pane = Pane()->GetClientRect();
-    auto at = [this](platform::UINT id) { return Pane()->Button(id)->GetRectInParent(); };
-    EXPECT_EQ(at(CMJGameTableView::kIdAskToSee),
-              (platform::RECT{0, pane.bottom - 24, 70, pane.bottom}));
-    EXPECT_EQ(at(CMJGameTableView::kIdStart),
-              (platform::RECT{pane.right / 2 - 40, pane.bottom - 160, pane.right / 2 + 40,
-                              pane.bottom - 130}));
-    // The claim buttons in a row above the own hand's right end: pass, hu,
-    // kong, peng, then chow when the round plays chows.
-    platform::RECT hand;
-    Scene().GetHandAreaRect(3, &hand);
-    const bool chows = app_->GetTableLogic()->HasChowButton();
-    std::vector<platform::UINT> row = {CMJGameTableView::kIdPass, CMJGameTableView::kIdHu,
-                                       CMJGameTableView::kIdKong, CMJGameTableView::kIdPeng};
-    if (chows) row.push_back(CMJGameTableView::kIdChow);
-    EXPECT_EQ(at(row.back()).right, hand.right);
-    for (size_t i = 0; i < row.size(); ++i) {
-        EXPECT_EQ(at(row[i]).bottom, hand.top - 4) << i;
-        if (i > 0) {
-            EXPECT_GT(at(row[i]).left, at(row[i - 1]).right) << i;
-        }
-    }
-    if (!chows) {
-        EXPECT_FALSE(Pane()->Button(CMJGameTableView::kIdChow)->IsWindowVisible());
-    }
-
-    // A static text on the pane: yellow letters straight on the table.
-    platform::CStatic label;
-    label.Create("庄家", platform::WS_CHILD | platform::WS_VISIBLE, {10, 300, 90, 330}, Pane(),
-                 1900);
-    client::testing::Pump();
-    const platform::Surface shown = ui_.display->Screen(Frame()->GetSafeHwnd().value);
-    const platform::POINT origin = Frame()->ScreenToClient(Pane()->ClientToScreen({10, 300}));
-    int yellow = 0, grey = 0;
-    for (int y = 0; y < 30; ++y) {
-        for (int x = 0; x < 80; ++x) {
-            const platform::COLORREF c = platform::ColorOf(shown.At(origin.x + x, origin.y + y));
-            yellow += c == 0x00ffff;
-            grey += c == platform::GetSysColor(platform::COLOR_BTNFACE);
-        }
-    }
-    EXPECT_GT(yellow, 20);
-    EXPECT_EQ(grey, 0);
-}
-
-TEST_F(ClassicPaneTest, TheRoundStartShowsTheTurnedUpTileFullSizeForTwoSeconds) {
+// The round's start rolls the thrown dice until the clock shows, and shows
+// the turned-up tile full size for two seconds.
+TEST_F(ClassicPaneTest, TheRoundStartRollsTheDiceAndShowsTheTurnedUpTileFullSize) {
     client::testing::Pump();
     ui_.Click(*Pane()->Button(CMJGameTableView::kIdStart), {4, 4});
     ASSERT_TRUE(PumpUntil([this] { return Scene().InRound() != 0; }, 10));
@@ -730,36 +704,6 @@ TEST_F(ClassicPaneTest, TheRoundStartShowsTheTurnedUpTileFullSizeForTwoSeconds) 
     Scene().GetDrawTileRect(&big);
     const int32_t cell = TileImageIndex(turned.nFace) * 42;
     EXPECT_EQ(Unlike("MJ_LARGE1", {cell, 0, cell + 42, 60}, {big.left, big.top}), 0);
-    clock_.AdvanceMillis(1900);
-    client::testing::Pump();
-    EXPECT_EQ(turned.showLarge, 1);
-    clock_.AdvanceMillis(200);
-    client::testing::Pump();
-    EXPECT_EQ(turned.showLarge, 0);
-}
-
-TEST_F(ClassicPaneTest, AfterTheRoundsResultTheTableIsEmptyAndTheStartButtonBack) {
-    PlayToOwnTurn();
-    // The clock plays the own turns until the round ends.
-    platform::CButton& start = *Pane()->Button(CMJGameTableView::kIdStart);
-    ASSERT_TRUE(PumpUntil([&] { return start.IsWindowVisible(); }, 500, true));
-    EXPECT_EQ(app_->GetTableLogic()->GetTableFlags() & snap::kFlagRunning, 0);
-    EXPECT_EQ(Scene().InRound(), 0);
-    // The marks are cleared (the bots may have started the next game since).
-    EXPECT_EQ(app_->GetSeatPanel()->Seat(3).started, 0);
-    for (int32_t seat = 0; seat < 4; ++seat) {
-        EXPECT_EQ(app_->GetSeatPanel()->Seat(seat).banker, 0) << seat;
-        for (int32_t i = 0; i < kHandRecords; ++i)
-            EXPECT_EQ(Scene().GetMJStruct(kAreaHand, seat, i)->present, 0) << seat << " " << i;
-    }
-    for (platform::UINT id : {CMJGameTableView::kIdPass, CMJGameTableView::kIdPeng})
-        EXPECT_FALSE(Pane()->Button(id)->IsWindowVisible());
-}
-
-TEST_F(ClassicPaneTest, TheThrownDiceRollOnTheTableUntilTheClockShows) {
-    client::testing::Pump();
-    ui_.Click(*Pane()->Button(CMJGameTableView::kIdStart), {4, 4});
-    ASSERT_TRUE(PumpUntil([this] { return Scene().InRound() != 0; }, 10));
     int32_t thrown[2];
     app_->GetTableLogic()->GetDice(thrown);
     const CMJTableSceneBase::ClassicDice& dice = Scene().GetClassicDice();
@@ -778,6 +722,12 @@ TEST_F(ClassicPaneTest, TheThrownDiceRollOnTheTableUntilTheClockShows) {
     const std::string second = "DICE" + std::to_string(6 + thrown[1]);
     Pane()->RedrawTable();
     EXPECT_EQ(Unlike(second.c_str(), {8 * 106, 0, 9 * 106, 99}, {box.left + 106, box.top}), 0);
+    clock_.AdvanceMillis(1900 - 600);
+    client::testing::Pump();
+    EXPECT_EQ(turned.showLarge, 1);
+    clock_.AdvanceMillis(200);
+    client::testing::Pump();
+    EXPECT_EQ(turned.showLarge, 0);
     ASSERT_TRUE(PumpUntil([this] { return Scene().GetClockFace().visible; }, 20, true));
     Pane()->RedrawTable();
     EXPECT_GT(Unlike(second.c_str(), {8 * 106, 0, 9 * 106, 99}, {box.left + 106, box.top}), 100);
@@ -810,22 +760,35 @@ TEST_F(ClassicPaneLookerTest, AskingToSeeTheHandWaitsFifteenSecondsBeforeAskingA
     client::testing::Pump();
     EXPECT_TRUE(ask.IsWindowEnabled());
     std::lock_guard lock(mu_);
-    EXPECT_EQ(std::count_if(requests_.begin(), requests_.end(),
-                            [](const gameserver::TableMessage& m) { return m.id == kReqSeeHand; }),
-              0);
+    EXPECT_EQ(requests_.count(kReqSeeHand), 0u);
 }
 
 // The classic pane from chair 3, at its first turn: the three chairs
-// before it have discarded, the table turned round.
+// before it have discarded, the table turned round. After the round's
+// result the table is empty and the start button back.
 class ClassicPaneChair3Test : public ClassicPaneTest {
   protected:
     int32_t OwnChair() const override { return 3; }
 };
 
-TEST_F(ClassicPaneChair3Test, TheTableShowsFromAnotherChairInPlay) {
+TEST_F(ClassicPaneChair3Test, TheTableShowsFromAnotherChairAndAfterTheResultIsEmpty) {
     PlayToOwnTurn();
     Pane()->RedrawTable();
     testing::ExpectGolden("classic_pane_chair3.png", Pane()->TablePicture());
+    // The clock plays the own turns until the round ends.
+    platform::CButton& start = *Pane()->Button(CMJGameTableView::kIdStart);
+    ASSERT_TRUE(PumpUntil([&] { return start.IsWindowVisible(); }, 500, true));
+    EXPECT_EQ(app_->GetTableLogic()->GetTableFlags() & snap::kFlagRunning, 0);
+    EXPECT_EQ(Scene().InRound(), 0);
+    // The marks are cleared (the bots may have started the next game since).
+    EXPECT_EQ(app_->GetSeatPanel()->Seat(3).started, 0);
+    for (int32_t seat = 0; seat < 4; ++seat) {
+        EXPECT_EQ(app_->GetSeatPanel()->Seat(seat).banker, 0) << seat;
+        for (int32_t i = 0; i < kHandRecords; ++i)
+            EXPECT_EQ(Scene().GetMJStruct(kAreaHand, seat, i)->present, 0) << seat << " " << i;
+    }
+    for (platform::UINT id : {CMJGameTableView::kIdPass, CMJGameTableView::kIdPeng})
+        EXPECT_FALSE(Pane()->Button(id)->IsWindowVisible());
 }
 
 }  // namespace

@@ -242,10 +242,9 @@ class SettlementPanelTest : public testing::ClientFixture {
 };
 
 TEST_F(SettlementPanelTest, TheRoundsEndShowsThePanelOverTheTable) {
-    std::vector<int32_t> own;
-    for (int i = 0; i < 16; ++i)
-        own.push_back(testing::T(i / 9, i % 9 + 1, 1));
-    ASSERT_TRUE(Deal(testing::RoundStart(1, own).Set(snap::kJokerA, -1).Set(snap::kJokerB, -1)));
+    ASSERT_TRUE(Deal(testing::RoundStart(1, testing::InOrder(16, 1))
+                         .Set(snap::kJokerA, -1)
+                         .Set(snap::kJokerB, -1)));
     std::vector<uint8_t> end =
         Result(0, 2, 3, {-10, 0, 30, -20}, {-1, 0, 15, -14}, {{0, 3}, {1, 30}}, 1);
     for (int i = 0; i < 4 * 32; ++i)

@@ -15,13 +15,13 @@
 #include "engine/draw_payloads.h"
 #include "engine/image_entity.h"
 #include "engine/particle_entity.h"
-#include "pictures/image_record.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/text_entity.h"
 #include "mahjong/scene/asset_names.h"
 #include "mahjong/scene/tile_identity.h"
 #include "mahjong/tests/client_fixture.h"
 #include "mahjong/tests/entity_checks.h"
+#include "pictures/image_record.h"
 #include "platform/bytes.h"
 #include "platform/profile.h"
 
@@ -40,10 +40,6 @@ class SceneTest : public testing::ClientFixture {
     CTableScene& S() { return Scene(); }
     engine::Entity* E(uint32_t id) { return S().GetEntity(id); }
     bool Shown(uint32_t id) { return E(id) && E(id)->IsVisible(); }
-    engine::Entity* ButtonEntity(uint32_t code) {
-        const engine::ControlRecord* r = S().GetWorld().GetControl(S().ButtonControl(code));
-        return r ? E(r->entityId) : nullptr;
-    }
     // The picture cell's left of a shown image entity, else -1.
     static int32_t CellX(const engine::Entity* e) {
         const auto* cell = e ? dynamic_cast<const engine::ImagePayload*>(e->GetPayload()) : nullptr;
@@ -435,9 +431,7 @@ TEST_F(LookerSceneTest, TheLookOnButtonAsksOnceInFifteenSecondsAndNoPlayersButto
     ASSERT_TRUE(e.IsVisible());
     EXPECT_EQ(e.GetX(), 36);
     for (uint32_t code : {kMsgStartButton, kMsgMusicButton, kMsgAutoPlayButton, kMsgPassButton})
-        EXPECT_FALSE(
-            s.GetEntity(s.GetWorld().GetControl(s.ButtonControl(code))->entityId)->IsVisible())
-            << code;
+        EXPECT_FALSE(ButtonEntity(code)->IsVisible()) << code;
     Click(e.GetX(), e.GetY());
     EXPECT_TRUE(Next(221050));
     EXPECT_EQ(ask->GetEvent(engine::kEvClick), nullptr) << "switched off";

@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "client/chat_view.h"
-#include "pictures/picture.h"
 #include "mahjong/scene/jpeg_file.h"
 #include "mahjong/tests/client_fixture.h"
+#include "pictures/picture.h"
 #include "platform/gui/surface.h"
 #include "platform/paths.h"
 #include "platform/tests/temp_dir.h"
@@ -135,14 +135,12 @@ class ScreenshotButtonTest : public testing::ClientFixture {
 TEST_F(ScreenshotButtonTest, TheButtonSavesTheTableIntoANewTempFolderAndSaysSoInTheChat) {
     platform::ManualLocalTime clock({2026, 12, 7, 9, 5, 3});
     platform::ScopedLocalTime localTime(clock);
-    std::vector<int32_t> own;
-    for (int i = 0; i < 17; ++i)
-        own.push_back(testing::T(i / 9, i % 9 + 1, 0));
-    ASSERT_TRUE(Deal(testing::RoundStart(0, own).Set(snap::kJokerA, -1).Set(snap::kJokerB, -1)));
+    ASSERT_TRUE(Deal(testing::RoundStart(0, testing::InOrder(17))
+                         .Set(snap::kJokerA, -1)
+                         .Set(snap::kJokerB, -1)));
     ASSERT_FALSE(std::filesystem::exists(ProgramDir() + "temp"));
     CTableScene& s = Scene();
-    const engine::Entity& button =
-        *s.GetEntity(s.GetWorld().GetControl(s.ButtonControl(kMsgScreenshotButton))->entityId);
+    const engine::Entity& button = *ButtonEntity(kMsgScreenshotButton);
     Click(button.GetX(), button.GetY());
     const std::string path = ProgramDir() + "temp\\Qevo_101_20261207_90503.jpg";
     engine::Picture shot;

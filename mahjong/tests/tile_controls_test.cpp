@@ -31,10 +31,7 @@ class TileControlTest : public ClientFixture {
     // Chair 0 on turn with 17 tiles: suit 0's nine and suit 1's 1 to 8.
     void SetUp() override {
         Seat(0);
-        std::vector<int32_t> own;
-        for (int i = 0; i < 17; ++i)
-            own.push_back(T(i / 9, i % 9 + 1, 0));
-        ASSERT_TRUE(Deal(testing::RoundStart(0, own)));
+        ASSERT_TRUE(Deal(testing::RoundStart(0, testing::InOrder(17))));
         ASSERT_EQ(Scene().TC_GetPointTo(), 6);
     }
     const MJStruct& H(int i) { return *Scene().GetMJStruct(kAreaHand, 3, i); }
@@ -46,12 +43,8 @@ class TileControlTest : public ClientFixture {
             Scene().Control(Scene().Binding(H(i).nObject).control).id);
     }
     void PointAt(int i) { Point(TileEntity(i).GetX(), TileEntity(i).GetY() + 5); }
-    engine::Entity& ButtonEntity(uint32_t code) {
-        return *Scene().GetEntity(
-            Scene().GetWorld().GetControl(Scene().ButtonControl(code))->entityId);
-    }
     void ClickButton(uint32_t code) {
-        const engine::Entity& e = ButtonEntity(code);
+        const engine::Entity& e = *ButtonEntity(code);
         Click(e.GetX(), e.GetY());
     }
 };
@@ -147,12 +140,12 @@ TEST_F(TileControlTest, TheClaimBarOffersTheDiscardsClaimsAndTheChowChoicePicksT
     EXPECT_LT(bar->GetLeft() + bar->GetWidth(), hand.right);
     // Four slots, no chow of the round start's words: its button stays away.
     EXPECT_EQ(s.OperationBar()->ButtonCount(), 4u);
-    EXPECT_FALSE(ButtonEntity(kMsgChowButton).IsVisible());
+    EXPECT_FALSE(ButtonEntity(kMsgChowButton)->IsVisible());
     for (uint32_t code : {kMsgPengButton, kMsgKongButton, kMsgHuButton, kMsgPassButton}) {
         const engine::ControlRecord* r = s.GetWorld().GetControl(s.ButtonControl(code));
-        EXPECT_TRUE(ButtonEntity(code).IsVisible()) << code;
+        EXPECT_TRUE(ButtonEntity(code)->IsVisible()) << code;
         EXPECT_EQ(r->GetEvent(engine::kEvClick) != nullptr, code == kMsgPassButton) << code;
-        EXPECT_DOUBLE_EQ(ButtonEntity(code).GetOpacity(), code == kMsgPassButton ? 0.8 : 0.3);
+        EXPECT_DOUBLE_EQ(ButtonEntity(code)->GetOpacity(), code == kMsgPassButton ? 0.8 : 0.3);
     }
     // The pass: sent, and the bar goes.
     ClickButton(kMsgPassButton);
@@ -168,10 +161,10 @@ TEST_F(TileControlTest, TheClaimBarOffersTheDiscardsClaimsAndTheChowChoicePicksT
     ASSERT_TRUE(Deal(testing::RoundStart(1, own).Set(snap::kChowButton, 1)));
     ASSERT_TRUE(Notify(221170, Words(22).Set(1, 1).Set(21, T(0, 3, 1)).Set(6, 0x4 | 0x20)));
     EXPECT_EQ(s.OperationBar()->ButtonCount(), 5u);
-    ASSERT_TRUE(ButtonEntity(kMsgChowButton).IsVisible());
+    ASSERT_TRUE(ButtonEntity(kMsgChowButton)->IsVisible());
     ClickButton(kMsgChowButton);
     ASSERT_EQ(s.GetHandMode(), 3);
-    const auto& chow = dynamic_cast<const engine::ImageEntity&>(ButtonEntity(kMsgChowButton));
+    const auto& chow = dynamic_cast<const engine::ImageEntity&>(*ButtonEntity(kMsgChowButton));
     EXPECT_EQ(dynamic_cast<const engine::ImagePayload*>(chow.GetPayload())->srcX, 5 * 40)
         << "the cancel cell";
     const int i = s.FindHandTile(3, T(0, 2, 0));
@@ -200,7 +193,7 @@ TEST_F(TileControlTest, EveryButtonHasOneControlAPictureAndItsPlace) {
     }
     for (uint32_t code = kMsgStartButton; code <= kMsgPassButton; ++code) {
         EXPECT_EQ(sent[int32_t(code)], 1) << code;
-        const auto* e = dynamic_cast<const engine::ImageEntity*>(&ButtonEntity(code));
+        const auto* e = dynamic_cast<const engine::ImageEntity*>(ButtonEntity(code));
         ASSERT_NE(e, nullptr);
         EXPECT_NE(e->GetImageId(), 0u) << code;
     }
@@ -216,7 +209,7 @@ TEST_F(TileControlTest, EveryButtonHasOneControlAPictureAndItsPlace) {
                 {kMsgScreenshotButton, 151},
                 {kMsgSortButton, 194}};
     for (const auto& b : kRow) {
-        const engine::Entity& e = ButtonEntity(b.code);
+        const engine::Entity& e = *ButtonEntity(b.code);
         EXPECT_TRUE(e.IsVisible()) << b.code;
         EXPECT_EQ((std::array{e.GetX(), e.GetY()}), (std::array{b.x, flowers.top - 20})) << b.code;
     }
@@ -236,7 +229,7 @@ TEST_F(TileControlTest, EveryButtonHasOneControlAPictureAndItsPlace) {
 }
 
 TEST_F(TileControlTest, ASystemBarButtonShowsItsNoteWhileThePointerRestsOnIt) {
-    const engine::Entity& sort = ButtonEntity(kMsgSortButton);
+    const engine::Entity& sort = *ButtonEntity(kMsgSortButton);
     const engine::Entity* note = Scene().GetEntity(Scene().NoteEntity());
     Point(sort.GetX(), sort.GetY());
     Run(700);
