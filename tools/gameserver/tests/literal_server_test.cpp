@@ -12,10 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +23,7 @@
 #include "client/tests/ui_fixture.h"
 #include "mahjong/app/client_app.h"
 #include "mahjong/app/snapshot_words.h"
+#include "mahjong/tests/client_fixture.h"
 #include "platform/clock.h"
 #include "tools/gameserver/literal_peer.h"
 #include "tools/hall/hall_stand_in.h"
@@ -37,11 +36,7 @@ using gameserver::LiteralPeer;
 using gameserver::table::Words;
 using std::chrono::steady_clock;
 using Tiles = std::vector<int32_t>;
-
-// A tile by suit, rank (1-9) and copy (0-3).
-constexpr int32_t T(int suit, int rank, int copy) {
-    return suit * 36 + copy * 9 + rank - 1;
-}
+using testing::T;
 
 constexpr auto kRealWait = std::chrono::seconds(20);  // a safety net only
 constexpr int32_t kPung = 0x1, kChow = 0x4, kPass = 0x20;
@@ -92,29 +87,11 @@ class ClockDriver {
     std::thread thread_{[this] { Run(); }};
 };
 
-// A round's start: `turn` the banker and on turn with 17 tiles (the others
-// 16), the own chair holding `own`; clocks of 15, 8 and 3 seconds, no jokers.
+// A round's start (the client tests'), no jokers, jokers in a row.
 Words RoundStart(int32_t turn, const Tiles& own) {
-    Words w(snap::kRoundStartWords, -1);
-    std::fill(w.begin(), w.begin() + snap::kRoundWords, 0);
-    w[snap::kBankerChair] = w[snap::kTurnChair] = turn;
-    w[snap::kWallStart] = 10;
-    w[snap::kWallHead] = 75;
-    w[snap::kTurnedUpPos] = 8;
-    w[snap::kTurnTimeout] = 15;
-    w[snap::kClaimTimeout] = 8;
-    w[snap::kWatchTime] = 3;
-    w[snap::kDieA] = 3;
-    w[snap::kDieB] = 4;
-    w[snap::kTableFlags] = snap::kFlagRunning | snap::kFlagDrawn;
-    w[snap::kJokersInRow] = w[snap::kSubstituteAsTile] = 1;
-    w[snap::kJokerA] = w[snap::kJokerB] = -1;
-    for (size_t c = 0; c < 4; ++c) {
-        w[49 + c] = int32_t(c) == turn ? 17 : 16;
-        w[229 + c] = 0;
-    }
-    std::copy(own.begin(), own.end(), w.begin() + 53);
-    return w;
+    testing::Words w = testing::RoundStart(turn, own);
+    w.Set(snap::kJokersInRow, 1).Set(snap::kSubstituteAsTile, 1);
+    return gameserver::table::ToWords(w.Set(snap::kJokerA, -1).Set(snap::kJokerB, -1).Bytes());
 }
 
 // Sixteen tiles for the own chair: `own`, filled up with suit 2.
@@ -265,13 +242,8 @@ class Table {
     // The daily logs of the program folder, joined.
     std::string Log() const {
         std::string all;
-        for (const auto& entry : std::filesystem::directory_iterator(ui_.dir.path())) {
-            if (entry.path().extension() != ".log") continue;
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::stringstream text;
-            text << in.rdbuf();
-            all += text.str();
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(ui_.dir.path()))
+            if (entry.path().extension() == ".log") all += ui_.dir.Read(entry.path().filename());
         return all;
     }
 

@@ -46,20 +46,20 @@
 #include <optional>
 #include <set>
 
-#include "pictures/image_record.h"
-#include "pictures/pps.h"
 #include "mahjong/app/clock_channel.h"
 #include "mahjong/scene/asset_names.h"
+#include "pictures/image_record.h"
+#include "pictures/pps.h"
 #include "platform/clock.h"
 #include "platform/gui/tests/pixel_compare.h"
 #include "platform/gui/tests/xvfb_server.h"
 #include "platform/paths.h"
 #include "platform/tests/source_path.h"
 #include "platform/tests/temp_dir.h"
+#include "rules/hand/tile.h"
 #include "rules/table/mj_table.h"
 #include "rules/table/tests/table_driver.h"
 #include "rules/table/tests/table_scene.h"
-#include "rules/hand/tile.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/gameserver/tests/table_fixture.h"
 #include "tools/hall/hall_stand_in.h"
@@ -434,15 +434,6 @@ class PlayThroughTest : public ::testing::Test {
         if (!arrow || !session_.MovePointer(arrow->Centre())) return std::nullopt;
         return Find(button, kButton);
     }
-    ::testing::AssertionResult SystemBarButtons() {
-        for (int cell :
-             {assets::kBuffMusic, assets::kBuffSkin, assets::kBuffSort, assets::kBuffAutoPlay})
-            if (!SystemBarButton(cell))
-                return ::testing::AssertionFailure()
-                       << "system bar button " << cell << " not shown";
-        if (!ScreenshotSlot()) return ::testing::AssertionFailure() << "no fifth slot in the bar";
-        return ::testing::AssertionSuccess();
-    }
     bool AutoPlaySignShows() {
         return Find(Picture("Common/Autoplay.bmp"), {kKey, 24, 0.1, kTable, {1.0}}).has_value();
     }
@@ -460,7 +451,8 @@ class PlayThroughTest : public ::testing::Test {
         return ::testing::AssertionSuccess();
     }
     // The screenshot button bears no picture of its own: it is the slot of
-    // the system bar's row that none of the four pictured buttons takes.
+    // the system bar's row that none of the four pictured buttons takes
+    // (none when one of the four is not shown).
     std::optional<platform::POINT> ScreenshotSlot() {
         std::vector<screen::Found> row;
         for (int cell :
@@ -595,7 +587,8 @@ TEST_F(PlayThroughTest, APersonPlaysARoundThroughTheScreen) {
         }
         if (punged && passed && !systemBar) {
             systemBar = true;
-            EXPECT_TRUE(SystemBarButtons());
+            EXPECT_TRUE(ScreenshotSlot().has_value())
+                << "the system bar's four buttons and free slot";
             EXPECT_TRUE(AutoPlayOnAndOff());
             EXPECT_TRUE(ScreenshotSaved());
             ASSERT_TRUE(session_.Settle());

@@ -30,6 +30,7 @@
 #include "rules/table/tests/table_scene.h"
 #include "tools/gameserver/table_server.h"
 #include "tools/gameserver/tests/client_lockstep.h"
+#include "tools/gameserver/tests/table_fixture.h"
 #include "tools/hall/hall_stand_in.h"
 #include "transport/notice.h"
 
@@ -45,11 +46,8 @@ class TableClientTest : public ::testing::Test {
     void SetUp() override {
         for (const char* name : {"QEVO_HALL_DIR", "QEVO_SYSTEM_DIR", "QEVO_PROGRAM_DIR"})
             setenv(name, dir_.path().c_str(), 1);
-        gameserver::TableOptions options;
-        options.botChairs = {false, true, true, true};
+        gameserver::TableOptions options = gameserver::ClientTableOptions();  // the bots' seed
         ASSERT_NO_FATAL_FAILURE(FirstDealHoldsAKong(options));
-        options.tableNo = 5;
-        options.roomId = 3;
         server_ = std::make_unique<gameserver::TableServer>(options);
         ASSERT_NE(server_->Start(), 0);
         lockstep_.emplace(*server_, [this] { return app_->GetConnection()->RequestsSent(); });
@@ -93,16 +91,12 @@ class TableClientTest : public ::testing::Test {
         options.deal = rules::testing::SceneOrder(s);
         ASSERT_FALSE(options.deal.empty());
         options.dealtRounds = 1;
-        options.seed = 13;  // the bots' choices
-        options.random = [d = firstDeal_]() -> uint32_t {
-            if (d->dealt) return uint32_t(d->shuffle());
-            const int i = d->draws++;
-            return i < 2 ? uint32_t(i + 2) : 0;
+        options.random = [d = firstDeal_, dice = rules::testing::SceneDice()]() -> uint32_t {
+            return d->dealt ? uint32_t(d->shuffle()) : dice();
         };
     }
     struct FirstDeal {
         std::atomic<bool> dealt{false};  // set once the first round started
-        int draws = 0;
         std::mt19937 shuffle{24};
     };
     std::shared_ptr<FirstDeal> firstDeal_ = std::make_shared<FirstDeal>();

@@ -4,12 +4,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "client/hall_tables.h"
 #include "platform/message_queue.h"
+#include "platform/tests/temp_dir.h"
 #include "platform/text.h"
 #include "platform/window.h"
 #include "tools/hall/hall_wire.h"
@@ -22,20 +20,10 @@ using platform::DWORD_PTR;
 using platform::LRESULT;
 using platform::Message;
 
+// Every field set, the hall window below INT_MAX.
 client::LaunchLine SampleLine() {
-    client::LaunchLine line;
-    line.gameId = 3;
-    line.serverHost = "127.0.0.1";
-    line.roomId = 12;
-    line.hallWindow = 4660;
-    line.field4 = 9;
-    line.userId = 777;
-    line.tableNo = 5;
-    line.chair = 2;
-    line.lookerFlag = 0;
-    line.caption = "雀";
-    line.serverPort = 31201;
-    return line;
+    // gameId, host, room, hall window, field 4, user, table, chair, looker, caption, port
+    return client::LaunchLine{3, "127.0.0.1", 12, 4660, 9, 777, 5, 2, 0, "雀", 31201};
 }
 
 TEST(BuildLaunchLine, KnownTextThatTheClientReadsBack) {
@@ -122,13 +110,6 @@ TEST(HallWire, TheStandInsCodecMatchesTheClients) {
     EXPECT_EQ(read.tableState.seated.at(0).userName, "ab");
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A client in this process: a window whose WM_COPYDATA handler decodes the
 // hall's records, as the main frame would.
 class FakeClient : public platform::Window {
@@ -148,13 +129,7 @@ class FakeClient : public platform::Window {
 
 class HallStandInTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/qevo-hall-standin-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string dir_;
+    platform::testing::TempDir dir_;
 };
 
 // Serves this thread's messages until `done` holds; false when nothing
@@ -172,7 +147,7 @@ bool PumpUntil(Done done) {
 
 TEST_F(HallStandInTest, ServesAClientFromMainWindowToReport) {
     const auto line = SampleLine();
-    HallStandIn hall(line, dir_ + "/hall.sock");
+    HallStandIn hall(line, dir_ / "hall.sock");
     hall.TableState() = MakeTableState(line, 4, 2);
     ASSERT_TRUE(hall.Open());
 
@@ -219,12 +194,11 @@ TEST_F(HallStandInTest, ServesAClientFromMainWindowToReport) {
     EXPECT_EQ(frame.got[4].kind, client::HallCopyData::Kind::kRefused);
 
     // The client's report and a post are recorded.
-    client::HallReport report;
-    report.code = frame.Handle().value;
-    report.userId = 777;
-    report.tableNo = 5;
-    report.chair = 2;
-    report.connectionLost = 9;
+    const client::HallReport report{.code = uint32_t(frame.Handle().value),
+                                    .userId = 777,
+                                    .tableNo = 5,
+                                    .chair = 2,
+                                    .connectionLost = 9};
     const auto bytes = report.Encode();
     COPYDATASTRUCT cds{report.CopyDataType(), platform::DWORD(bytes.size()), bytes.data()};
     EXPECT_EQ(link.SendCopyData(report.code, cds, platform::SMTO_NORMAL, 5000, &result), 1);
@@ -248,28 +222,27 @@ TEST_F(HallStandInTest, ServesAClientFromMainWindowToReport) {
 }
 
 TEST_F(HallStandInTest, StartsTheClientWithTheLaunchLineAsItsLastArgument) {
-    HallStandIn hall(SampleLine(), dir_ + "/hall.sock");
-    const std::string out = dir_ + "/argv.txt";
+    HallStandIn hall(SampleLine(), dir_ / "hall.sock");
+    const std::string out = dir_ / "argv.txt";
     // A shell only as the test's stand-in client, to write out what it got.
     ASSERT_GT(hall.Start({"/bin/sh", "-c", "printf '%s' \"$1\" > '" + out + "'", "client"}), 0);
     EXPECT_EQ(hall.WaitForExit(), 0);
-    EXPECT_EQ(ReadFile(out), platform::GbkToUtf8(BuildLaunchLine(SampleLine())));
-    EXPECT_LT(hall.Start({dir_ + "/no-such-program"}), 0);
+    EXPECT_EQ(dir_.Read("argv.txt"), platform::GbkToUtf8(BuildLaunchLine(SampleLine())));
+    EXPECT_LT(hall.Start({dir_ / "no-such-program"}), 0);
     EXPECT_EQ(hall.WaitForExit(), -1);
 }
 
 TEST_F(HallStandInTest, TheProgramRunsAScriptAndPrintsWhatTheClientSaid) {
-    std::ofstream(dir_ + "/script.txt")
-        << "# the client names its window and reports\nwait 2 10000\nnonsense\n";
+    dir_.Write("script.txt", "# the client names its window and reports\nwait 2 10000\nnonsense\n");
     const std::string window = std::to_string(getpid());
-    const std::string command = "QEVO_HALL_DIR='" + dir_ + "' '" + QEVO_HALL_PROGRAM +
+    const std::string command = "QEVO_HALL_DIR='" + dir_.path() + "' '" + QEVO_HALL_PROGRAM +
                                 "' --program '" + QEVO_HALL_FAKE_CLIENT + "' --window " + window +
-                                " --user 55 --table 3 --chair 1 --game 9 < '" + dir_ +
-                                "/script.txt' > '" + dir_ + "/out.txt'";
+                                " --user 55 --table 3 --chair 1 --game 9 < '" +
+                                dir_ / "script.txt" + "' > '" + dir_ / "out.txt" + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
-    const std::string text = ReadFile(dir_ + "/out.txt");
+    const std::string text = dir_.Read("out.txt");
     for (const std::string& line :
-         {"endpoint " + dir_ + "/qevo-hall-" + window + ".sock", std::string("main-window "),
+         {"endpoint " + dir_.path() + "qevo-hall-" + window + ".sock", std::string("main-window "),
           std::string(" table 3\n"), std::string("report type 2 code "),
           std::string("user 55 table 3 chair 1 looker 0 lost 0 game 9"), std::string("ok wait"),
           std::string("failed nonsense"), std::string("exit 0")})
