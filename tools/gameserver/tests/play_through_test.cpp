@@ -39,12 +39,10 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 
 #include "mahjong/app/clock_channel.h"
 #include "mahjong/scene/asset_names.h"
@@ -134,16 +132,15 @@ class PlayThroughTest : public ::testing::Test {
         const std::filesystem::path dir = dir_.path();
         for (const char* folder : {"res", "skins", "sound"})
             std::filesystem::create_directory_symlink(kAssets + "/" + folder, dir / folder);
-        std::ofstream(dir / "mirb.ini")
-            << "[SYSTEM]\r\nExePath=" << kAssets << "/hall/GameHall.exe\r\n";
-        std::ofstream(dir / "Qevo.ini") << "[GAMESET]\r\nMusic=1\r\n";
+        dir_.Write("mirb.ini", "[SYSTEM]\r\nExePath=" + kAssets + "/hall/GameHall.exe\r\n");
+        dir_.Write("Qevo.ini", "[GAMESET]\r\nMusic=1\r\n");
         for (const char* name : {"QEVO_PROGRAM_DIR", "QEVO_SYSTEM_DIR", "QEVO_HALL_DIR"})
             setenv(name, dir_.path().c_str(), 1);
         setenv(ClockChannel::kVariable, channel_.c_str(), 1);
         unsetenv("QEVO_HEADLESS");
         // In a sanitizer build the program's leak check, as the tests',
         // leaves the D-Bus library's buffers (SDL's) to it.
-        std::ofstream(dir / "lsan.supp") << "leak:libdbus-1.so\n";
+        dir_.Write("lsan.supp", "leak:libdbus-1.so\n");
         setenv("LSAN_OPTIONS", ("suppressions=" + (dir / "lsan.supp").string()).c_str(), 1);
         // SDL's disk driver writes what the program plays into a file.
         setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -314,16 +311,20 @@ class PlayThroughTest : public ::testing::Test {
         });
         return found;
     }
-    // Every tile the player holds stands in the hand row: a face of its kind
-    // for each (a joker's face its own picture).
-    ::testing::AssertionResult OwnHandShows() {
-        std::map<std::pair<int32_t, bool>, size_t> held;  // (kind, joker) -> count
+    // The player's tiles: how many of each (kind, joker).
+    std::map<std::pair<int32_t, bool>, size_t> Held() {
+        std::map<std::pair<int32_t, bool>, size_t> held;
         server_->WithTable([&](gs::TableGame& t) {
             for (TileId tile : rules::testing::HeldTiles(t.model(), 0))
                 ++held[{Kind(tile), t.model().IsJokerKind(tile) != 0}];
         });
+        return held;
+    }
+    // Every tile the player holds stands in the hand row: a face of its kind
+    // for each (a joker's face its own picture).
+    ::testing::AssertionResult OwnHandShows() {
         size_t tiles = 0;
-        for (const auto& [what, count] : held) {
+        for (const auto& [what, count] : Held()) {
             tiles += count;
             const size_t shown = HandTiles(what.first, what.second).size();
             if (shown != count)
@@ -336,15 +337,10 @@ class PlayThroughTest : public ::testing::Test {
     // takes that place.
     ::testing::AssertionResult DragRearranges() {
         if (!Calm()) return ::testing::AssertionFailure() << "the hand never came to rest";
-        std::set<std::pair<int32_t, bool>> kinds;
-        server_->WithTable([&](gs::TableGame& t) {
-            for (TileId tile : rules::testing::HeldTiles(t.model(), 0))
-                kinds.insert({Kind(tile), t.model().IsJokerKind(tile) != 0});
-        });
         std::vector<std::pair<platform::RECT, int32_t>> faces;
-        for (const auto& [kind, joker] : kinds)
-            for (const screen::Found& f : HandTiles(kind, joker))
-                faces.push_back({f.rect, joker ? -kind : kind});
+        for (const auto& [what, count] : Held())
+            for (const screen::Found& f : HandTiles(what.first, what.second))
+                faces.push_back({f.rect, what.second ? -what.first : what.first});
         std::sort(faces.begin(), faces.end(),
                   [](const auto& a, const auto& b) { return a.first.left < b.first.left; });
         if (faces.size() < 3) return ::testing::AssertionFailure() << "no hand row in view";
