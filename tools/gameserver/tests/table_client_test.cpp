@@ -328,7 +328,9 @@ class TableClientTest : public ::testing::Test {
     // Plays until `rounds` rounds have ended, the clock moving in steps of
     // `stepMs` whenever the table rests.
     void PlayRounds(int rounds, int64_t stepMs = 100) {
-        ASSERT_TRUE(Enter());
+        // The client enters before the clock first moves: the hall's part
+        // comes in its own time.
+        ASSERT_TRUE(PumpUntil([this] { return entered_; }));
         for (int steps = 0; server_->rounds() < rounds; ++steps) {
             ASSERT_LT(steps, 400 * rounds + 1000) << "the game stalled";
             ASSERT_TRUE(Settle()) << "a message went missing";
@@ -338,11 +340,6 @@ class TableClientTest : public ::testing::Test {
             clock_.AdvanceMillis(stepMs);
             server_->Poke();
         }
-    }
-    // The client enters the table before the clock first moves: the hall's
-    // part comes in its own time.
-    bool Enter() {
-        return PumpUntil([this] { return entered_; });
     }
     // Serves the client's messages, the clock standing, until `done`.
     template <typename F>
