@@ -13,18 +13,14 @@
 #include "platform/paths.h"
 #include "platform/tests/source_path.h"
 #include "platform/tests/temp_dir.h"
+#include "platform/tests/test_window.h"
 
 namespace gallery {
 namespace {
 
 using platform::Surface;
+using platform::testing::PumpPending;
 using platform::testing_support::Mismatch;
-
-void Pump() {
-    platform::Message msg;
-    while (platform::PeekMessage(msg, {}, 0, 0, platform::PM_REMOVE))
-        platform::DispatchMessage(msg);
-}
 
 std::string GoldenPath(const std::string& name) {
     return platform::testing_support::SourcePath("tools/gallery/tests/golden/" + name);
@@ -62,26 +58,26 @@ class GalleryRun {
         Gallery g(std::string(QEVO_ASSET_DIR) + "/hall/", system_.path());
         for (const std::string skin : {"skin1", "skin2"}) {
             EXPECT_TRUE(g.Open(skin));
-            Pump();
+            PumpPending();
             // The face picker before any menu has covered it.
             if (skin == "skin1")
                 shots.emplace_back("face_picker.png",
                                    Crop(*g.Window().BackBuffer(), kFacePickerRect));
             g.WithSkinMenuOpen(
                 [&] { shots.emplace_back("gallery_" + skin + ".png", g.Compose()); });
-            Pump();
+            PumpPending();
         }
         client::CNoticePopupDlg* popup = g.OpenNoticePopup();
         for (int step = 1; step <= 16; ++step) {
             clock.AdvanceMillis(20);
-            Pump();
+            PumpPending();
             if (step == 8 || step == 16) {
                 shots.emplace_back(step == 8 ? "popup_half.png" : "popup_full.png",
                                    *popup->BackBuffer());
             }
         }
         g.Close();
-        Pump();
+        PumpPending();
         return shots;
     }
 
