@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -53,11 +54,19 @@ class UiFixture {
     // its top-level window).
     void Click(platform::CWnd& window, platform::POINT at,
                platform::MouseButton button = platform::MouseButton::Left) {
+        Inject(window, at, button,
+               {platform::InputEvent::Kind::MouseMove, platform::InputEvent::Kind::MouseDown,
+                platform::InputEvent::Kind::MouseUp});
+    }
+    // Moves the pointer onto a client point of `window`.
+    void Point(platform::CWnd& window, platform::POINT at) {
+        Inject(window, at, platform::MouseButton::Left, {platform::InputEvent::Kind::MouseMove});
+    }
+    void Inject(platform::CWnd& window, platform::POINT at, platform::MouseButton button,
+                std::initializer_list<platform::InputEvent::Kind> kinds) {
         platform::CWnd* top = window.GetTopLevel();
         const platform::POINT p = top->ScreenToClient(window.ClientToScreen(at));
-        for (auto kind :
-             {platform::InputEvent::Kind::MouseMove, platform::InputEvent::Kind::MouseDown,
-              platform::InputEvent::Kind::MouseUp}) {
+        for (auto kind : kinds) {
             platform::InputEvent e;
             e.kind = kind;
             e.window = top->GetSafeHwnd().value;

@@ -89,14 +89,6 @@ TEST(ClientPanes, TheOperationBarShowsEachButtonsPictureAndNamesItInATip) {
             client::testing::Pump();
         }
     };
-    auto point = [&](platform::POINT p) {
-        platform::InputEvent move;
-        move.kind = platform::InputEvent::Kind::MouseMove;
-        move.window = frame.GetSafeHwnd().value;
-        move.point = p;
-        ui.display->Inject(move);
-        client::testing::Pump();
-    };
     settle(200);
     const platform::Surface shown = ui.display->Screen(frame.GetSafeHwnd().value);
     const uint32_t shadow = platform::PixelOf(platform::GetSysColor(platform::COLOR_3DSHADOW));
@@ -126,12 +118,12 @@ TEST(ClientPanes, TheOperationBarShowsEachButtonsPictureAndNamesItInATip) {
         EXPECT_GT(opaque, picture.Width() * picture.Height() / (spare ? 5 : 2));
         EXPECT_LE(differ, spare ? opaque / 10 : 0);
         // The pointer resting on it shows its name.
-        point(at(button, {bar.ButtonWidth() / 2, bar.ButtonHeight() / 2}));
+        ui.Point(button, {bar.ButtonWidth() / 2, bar.ButtonHeight() / 2});
         settle(500);
         const platform::CToolTipCtrl* tip = button.ToolTip();
         EXPECT_EQ(tip && ui.display->IsShown(tip->GetSafeHwnd().value), !spare);
         EXPECT_EQ(tip ? tip->ShownText() : "", spare ? "" : kOperateTips[k]);
-        point(at(bar, {1, 1}));
+        ui.Point(bar, {1, 1});
         settle(100);
     }
 }

@@ -225,7 +225,6 @@ class Table {
     size_t Count(const std::string& line) const {
         return size_t(std::count(lines_.begin(), lines_.end(), line));
     }
-    const std::vector<std::string>& Lines() const { return lines_; }
     std::vector<hall::HallEvent> Reports() {
         std::vector<hall::HallEvent> out;
         for (const hall::HallEvent& e : hall_->Events())

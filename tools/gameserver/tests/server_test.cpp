@@ -35,20 +35,6 @@ class GameServerTest : public ::testing::Test {
     GameServer server_;
 };
 
-TEST_F(GameServerTest, SendsRawPacketsInEveryWriteMode) {
-    auto client = Greeted();
-    for (WriteMode mode : {WriteMode::kPerPacket, WriteMode::kCoalesced, WriteMode::kBytewise}) {
-        const uint32_t number = server_.NextMessageNumber();
-        auto packets = server_.BuildPackets(kKindRequest, number, Body{42, Filled(9000)});
-        ASSERT_EQ(packets.size(), 3u);
-        ASSERT_TRUE(server_.SendRaw(packets, mode));
-        auto m = client->Read(kWait);
-        ASSERT_TRUE(m) << client->error();
-        EXPECT_EQ(m->messageNumber, number);
-        EXPECT_EQ(m->body.data, Filled(9000));
-    }
-}
-
 TEST_F(GameServerTest, ABadGreetingOrPacketDropsTheClient) {
     PeerClient client(DefaultKey());
     ASSERT_TRUE(client.Connect(server_.port()));

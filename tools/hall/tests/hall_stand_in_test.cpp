@@ -8,7 +8,6 @@
 #include "client/hall_tables.h"
 #include "platform/message_queue.h"
 #include "platform/tests/temp_dir.h"
-#include "platform/text.h"
 #include "platform/window.h"
 #include "tools/hall/hall_wire.h"
 
@@ -219,17 +218,6 @@ TEST_F(HallStandInTest, ServesAClientFromMainWindowToReport) {
     hall.Vanish();
     EXPECT_FALSE(link.IsWindow());
     EXPECT_FALSE(hall.SendTableState());
-}
-
-TEST_F(HallStandInTest, StartsTheClientWithTheLaunchLineAsItsLastArgument) {
-    HallStandIn hall(SampleLine(), dir_ / "hall.sock");
-    const std::string out = dir_ / "argv.txt";
-    // A shell only as the test's stand-in client, to write out what it got.
-    ASSERT_GT(hall.Start({"/bin/sh", "-c", "printf '%s' \"$1\" > '" + out + "'", "client"}), 0);
-    EXPECT_EQ(hall.WaitForExit(), 0);
-    EXPECT_EQ(dir_.Read("argv.txt"), platform::GbkToUtf8(BuildLaunchLine(SampleLine())));
-    EXPECT_LT(hall.Start({dir_ / "no-such-program"}), 0);
-    EXPECT_EQ(hall.WaitForExit(), -1);
 }
 
 TEST_F(HallStandInTest, TheProgramRunsAScriptAndPrintsWhatTheClientSaid) {

@@ -149,16 +149,6 @@ TEST_F(WebServerTest, SwitchesMakeTheAnswersFail) {
     std::remove(options.logPath.c_str());
 }
 
-TEST_F(WebServerTest, AHugeNoticeStopsWhenTheReaderGivesUp) {
-    WebOptions options;
-    options.hugeBytes = 64u << 20;
-    server_.SetOptions(options);
-    EXPECT_EQ(Get("//notify/game/3.txt", 1u << 20).status, platform::HttpStatus::kTooLarge);
-    ASSERT_TRUE(server_.WaitForRequests(1, kWait));
-    EXPECT_LT(server_.Requests()[0].bytes, options.hugeBytes);
-    EXPECT_EQ(Get("//notify/game/3.txt", 65u << 20).body.size(), options.hugeBytes);
-}
-
 TEST_F(WebServerTest, HeadsAndConnectionsAreBounded) {
     RawClient big(server_.port());
     big.Send("GET / HTTP/1.1\r\nX: " + std::string(WebServer::kMaxHead, 'a'));
